@@ -1,0 +1,75 @@
+# Project-wide build helpers: compiler flags, one static library per subsystem
+# folder (sources found by glob, platform folder picked here), and one test
+# executable per subsystem registered with ctest.
+
+option(VARNEL_WARNINGS_AS_ERRORS "Treat compiler warnings as errors" ON)
+
+if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
+  set(VARNEL_PLATFORM_DIR windows)
+else()
+  set(VARNEL_PLATFORM_DIR posix)
+endif()
+
+add_library(varnel_options INTERFACE)
+target_include_directories(varnel_options INTERFACE ${CMAKE_SOURCE_DIR})
+target_compile_options(varnel_options INTERFACE
+  -Wall -Wextra -Wpedantic -Wno-missing-field-initializers
+  -ffp-contract=off)
+if(VARNEL_WARNINGS_AS_ERRORS)
+  target_compile_options(varnel_options INTERFACE -Werror)
+endif()
+if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
+  target_compile_definitions(varnel_options INTERFACE
+    __USE_MINGW_ANSI_STDIO=1 UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
+    _WIN32_WINNT=0x0A00)
+endif()
+
+# Sanitizer flags for the checking builds (set by the presets).
+set(VARNEL_SANITIZE "" CACHE STRING "Sanitizers: address,undefined or thread")
+if(VARNEL_SANITIZE)
+  target_compile_options(varnel_options INTERFACE
+    -fsanitize=${VARNEL_SANITIZE} -fno-omit-frame-pointer -fno-sanitize-recover=all)
+  target_link_options(varnel_options INTERFACE -fsanitize=${VARNEL_SANITIZE})
+endif()
+
+# varnel_library(name [SUBDIRS dir...] [DEPS target...] [PUBLIC_LIBS lib...])
+function(varnel_library name)
+  cmake_parse_arguments(ARG "" "" "SUBDIRS;DEPS;PUBLIC_LIBS" ${ARGN})
+  set(dir ${CMAKE_CURRENT_SOURCE_DIR})
+  set(patterns ${dir}/*.cpp ${dir}/${VARNEL_PLATFORM_DIR}/*.cpp)
+  foreach(sub IN LISTS ARG_SUBDIRS)
+    list(APPEND patterns ${dir}/${sub}/*.cpp ${dir}/${sub}/${VARNEL_PLATFORM_DIR}/*.cpp)
+  endforeach()
+  file(GLOB sources CONFIGURE_DEPENDS ${patterns})
+  add_library(${name} STATIC ${sources})
+  target_link_libraries(${name} PUBLIC varnel_options ${ARG_DEPS} ${ARG_PUBLIC_LIBS})
+endfunction()
+
+function(varnel_setup_test_framework)
+  if(CMAKE_CROSSCOMPILING)
+    # GoogleTest is compiled from the source package with the cross compiler.
+    set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+    add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+    add_library(varnel_gtest INTERFACE)
+    target_link_libraries(varnel_gtest INTERFACE gtest gtest_main)
+  else()
+    find_package(GTest REQUIRED)
+    add_library(varnel_gtest INTERFACE)
+    target_link_libraries(varnel_gtest INTERFACE GTest::gtest GTest::gtest_main)
+  endif()
+endfunction()
+
+# varnel_tests(name LIBS target...): tests/*.cpp of the current folder as one
+# executable <name>_tests, run by ctest (through the emulator when cross built).
+function(varnel_tests name)
+  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/*.cpp)
+  add_executable(${name}_tests ${sources})
+  target_link_libraries(${name}_tests PRIVATE ${ARG_LIBS} varnel_gtest varnel_options)
+  add_test(NAME ${name} COMMAND ${name}_tests)
+  set_tests_properties(${name} PROPERTIES
+    ENVIRONMENT "VARNEL_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
+    TIMEOUT 600)
+endfunction()

@@ -1,0 +1,1 @@
+int varnelPlaceholder() { return 0; }
