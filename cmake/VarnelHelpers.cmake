@@ -10,6 +10,8 @@ else()
   set(VARNEL_PLATFORM_DIR posix)
 endif()
 
+include(VarnelResources)
+
 add_library(varnel_options INTERFACE)
 target_include_directories(varnel_options INTERFACE ${CMAKE_SOURCE_DIR})
 target_compile_options(varnel_options INTERFACE
@@ -67,11 +69,13 @@ function(varnel_setup_test_framework)
   endif()
 endfunction()
 
-# varnel_tests(name LIBS target...): tests/*.cpp of the current folder as one
+# varnel_tests(name LIBS target...): tests/*.cpp of the current folder (and
+# tests/windows/ or tests/posix/ for platform-only cases) as one
 # executable <name>_tests, run by ctest (through the emulator when cross built).
 function(varnel_tests name)
   cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
-  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/*.cpp)
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/*.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/tests/${VARNEL_PLATFORM_DIR}/*.cpp)
   if(NOT sources)
     return()
   endif()

@@ -1,0 +1,539 @@
+#include "dsp/BlockKernels.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace varnel {
+
+namespace {
+
+using simd::Scalar;
+using simd::Sse;
+
+// One value per call: a plain float (one channel) or four lanes. Both run
+// the same operations, so one channel and a lane of four agree bit for bit.
+struct OneLane {
+    using V = float;
+    static constexpr int kStride = 1;
+    static float splat(float x) { return x; }
+    static float load(const float* p) { return *p; }
+    static float vmin(float a, float b) { return a < b ? a : b; }
+    static float vmax(float a, float b) { return a > b ? a : b; }
+};
+
+template <class L> struct FourLanes {
+    using V = typename L::F;
+    static constexpr int kStride = 4;
+    static V splat(float x) { return L::splat(x); }
+    static V load(const float* p) { return L::load(p); }
+    static V vmin(V a, V b) { return min(a, b); }
+    static V vmax(V a, V b) { return max(a, b); }
+};
+
+template <class L> typename L::F loadPartial(const float* p, int n) {
+    if (n >= 4) return L::load(p);
+    float t[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    for (int i = 0; i < n; ++i)
+        t[i] = p[i];
+    return L::load(t);
+}
+
+template <class L> void storePartial(float* p, typename L::F v, int n) {
+    if (n >= 4) {
+        L::store(p, v);
+        return;
+    }
+    float t[4];
+    L::store(t, v);
+    for (int i = 0; i < n; ++i)
+        p[i] = t[i];
+}
+
+// Walks a segment list sample by sample.
+class SegmentCursor {
+public:
+    explicit SegmentCursor(const int* segments) : segments_(segments) {}
+    // Moves on by one sample; true when that sample starts a new segment.
+    bool next() {
+        if (remaining_ > 0) {
+            --remaining_;
+            return false;
+        }
+        do {
+            ++index_;
+            remaining_ = segments_[index_];
+        } while (remaining_ <= 0);
+        --remaining_;
+        return true;
+    }
+    int index() const { return index_; }
+
+private:
+    const int* segments_;
+    int index_ = -1;
+    int remaining_ = 0;
+};
+
+// out[i] = op(in vectors at i), four samples per step, the tail zero padded.
+template <class L, class Op> void mapBlock(float* out, int count, Op op) {
+    int i = 0;
+    for (; i + 4 <= count; i += 4)
+        L::store(out + i, op(i, 4));
+    if (i < count) storePartial<L>(out + i, op(i, count - i), count - i);
+}
+
+// ---- State-variable steps.
+
+template <class O> struct TptStep {
+    using V = typename O::V;
+    const float* c; // TptSection or TptSection4 records as floats
+    int recordSize;
+    V g{}, k{}, den{}, wl{}, wb{}, wh{};
+    V s1{}, s2{};
+
+    void load(int segment) {
+        const float* r = c + segment * recordSize;
+        g = O::load(r);
+        k = O::load(r + O::kStride);
+        wl = O::load(r + 2 * O::kStride);
+        wb = O::load(r + 3 * O::kStride);
+        wh = O::load(r + 4 * O::kStride);
+        den = O::splat(1.0f) + k * g;
+    }
+    void operator()(V x, V* y) {
+        V high = ((x - k * s1) - s2) / den;
+        V band = high * g + s1;
+        s1 = band + high * g;
+        V low = s2 + band * g;
+        s2 = low + band * g;
+        y[0] = (wh * high + wb * band) + wl * low;
+    }
+};
+
+template <class O, bool Saturating, bool Three> struct SvfStep {
+    using V = typename O::V;
+    static constexpr int kOutputs = Three ? 3 : 1;
+    const OversampledSvfCoefficients* c;
+    V f{}, q{}, wl{}, wb{}, wh{}, gain{}, drive{};
+    V band{}, low{};
+
+    void load(int segment) {
+        int i = segment * O::kStride;
+        f = O::load(c->f + i);
+        q = O::load(c->q + i);
+        wl = O::load(c->low + i);
+        wb = O::load(c->band + i);
+        wh = O::load(c->high + i);
+        if constexpr (Saturating) {
+            gain = O::load(c->gain + i);
+            drive = O::load(c->drive + i);
+        }
+    }
+    static V cube(V b) { return (b * b) * b; }
+    V output(V b, V h, V l) const { return (wb * b + wh * h) + wl * l; }
+
+    void operator()(V x, V* y) {
+        const V tiny = O::splat(1e-24f);
+        V u = x;
+        if constexpr (Saturating) u = x * gain;
+        low = low + (band - tiny) * f;
+        V h1 = (u - q * band) - low;
+        V b1;
+        if constexpr (Saturating)
+            b1 = (h1 * f - drive * cube(band)) + band;
+        else
+            b1 = h1 * f + band;
+        low = low + f * b1;
+        if constexpr (Three) y[0] = output(b1, h1, low);
+        V h2 = (u - q * b1) - low;
+        V b2;
+        if constexpr (Saturating)
+            b2 = (h2 * f - drive * cube(b1)) + b1;
+        else
+            b2 = h2 * f + b1;
+        low = low + f * b2;
+        if constexpr (Three) y[1] = output(b2, h2, low);
+        V h3 = (u - q * b2) - low;
+        if constexpr (Saturating)
+            band = ((b2 + h3 * f) - drive * cube(b2)) + tiny;
+        else
+            band = (b2 + h3 * f) + tiny;
+        band = O::vmin(O::vmax(band, O::splat(-1.0f)), O::splat(1.0f));
+        low = O::vmin(O::vmax(low, O::splat(-10.0f)), O::splat(10.0f));
+        y[kOutputs - 1] = output(band, h3, low);
+    }
+};
+
+template <class Step>
+void runOneLane(const float* in, float* out, int count, const int* segments, Step& step, int outputs) {
+    SegmentCursor cursor(segments);
+    float y[3];
+    for (int i = 0; i < count; ++i) {
+        if (cursor.next()) step.load(cursor.index());
+        step(in[i], y);
+        for (int k = 0; k < outputs; ++k)
+            out[i * outputs + k] = y[k];
+    }
+}
+
+// Four lanes: four samples of every lane are loaded, transposed so that each
+// vector holds one sample across the lanes, stepped, and transposed back.
+template <class L, class Step>
+void runFourLanes(const float* const in[4], float* const out[4], int count, const int* segments, Step& step,
+                  int outputs) {
+    using F = typename L::F;
+    SegmentCursor cursor(segments);
+    F ys[12];
+    for (int i = 0; i < count; i += 4) {
+        int n = std::min(4, count - i);
+        F x[4] = {loadPartial<L>(in[0] + i, n), loadPartial<L>(in[1] + i, n), loadPartial<L>(in[2] + i, n),
+                  loadPartial<L>(in[3] + i, n)};
+        L::transpose(x[0], x[1], x[2], x[3]);
+        for (int k = 0; k < n; ++k) {
+            if (cursor.next()) step.load(cursor.index());
+            step(x[k], ys + k * outputs);
+        }
+        int produced = n * outputs;
+        for (int k = produced; k < 4 * outputs; ++k)
+            ys[k] = L::splat(0.0f);
+        for (int g = 0; g * 4 < produced; ++g) {
+            F a = ys[4 * g], b = ys[4 * g + 1], c = ys[4 * g + 2], d = ys[4 * g + 3];
+            L::transpose(a, b, c, d);
+            int base = i * outputs + 4 * g;
+            int m = std::min(4, produced - 4 * g);
+            storePartial<L>(out[0] + base, a, m);
+            storePartial<L>(out[1] + base, b, m);
+            storePartial<L>(out[2] + base, c, m);
+            storePartial<L>(out[3] + base, d, m);
+        }
+    }
+}
+
+template <class L, bool Saturating, bool Three>
+void svfOne(const float* in, float* out, int count, const int* segments, const OversampledSvfCoefficients& c,
+            float& band, float& low) {
+    SvfStep<OneLane, Saturating, Three> step{&c};
+    step.band = band;
+    step.low = low;
+    runOneLane(in, out, count, segments, step, step.kOutputs);
+    band = step.band;
+    low = step.low;
+}
+
+template <class L, bool Saturating, bool Three>
+void svfFour(const float* const in[4], float* const out[4], int count, const int* segments,
+             const OversampledSvfCoefficients& c, float band[4], float low[4]) {
+    SvfStep<FourLanes<L>, Saturating, Three> step{&c};
+    step.band = L::load(band);
+    step.low = L::load(low);
+    runFourLanes<L>(in, out, count, segments, step, step.kOutputs);
+    L::store(band, step.band);
+    L::store(low, step.low);
+}
+
+// ---- Table lookup of four values.
+template <class L> typename L::F lookupFour(typename L::F x, typename L::F scale, const TableLookup& t) {
+    using F = typename L::F;
+    using I = typename L::I;
+    F v = (x * L::splat(t.m)) * scale - L::splat(t.offset);
+    // Keeps floor and the index offset inside the int range; NaN goes low.
+    v = min(max(v, L::splat(-1073741824.0f)), L::splat(1073741824.0f));
+    I whole = truncToInt(v);
+    whole = whole + asInt(toFloat(whole) > v); // floor: -1 where truncation went up
+    F fraction = v - toFloat(whole);
+    int offset = std::clamp(t.indexOffset, -(1 << 29), 1 << 29);
+    I index = whole + L::splatInt(offset);
+    F indexF = toFloat(index);
+    auto below = indexF < L::splat(0.0f);
+    auto above = indexF > L::splat(static_cast<float>(t.maxIndex));
+    index = select(below, L::splatInt(0), select(above, L::splatInt(t.maxIndex), index));
+    fraction = select(below | above, L::splat(0.0f), fraction);
+    std::int32_t idx[4];
+    L::storeInt(idx, index);
+    const float* tab = t.table;
+    F a = L::set(tab[idx[0]], tab[idx[1]], tab[idx[2]], tab[idx[3]]);
+    F b = L::set(tab[idx[0] + 1], tab[idx[1] + 1], tab[idx[2] + 1], tab[idx[3] + 1]);
+    return a + (b - a) * fraction;
+}
+
+// Per-sample segment values for four consecutive samples.
+class SegmentValues {
+public:
+    SegmentValues(const int* segments, const float* a, const float* b) : cursor_(segments), a_(a), b_(b) {}
+    void next4(int n, float* a, float* b) {
+        for (int k = 0; k < 4; ++k) {
+            if (k < n) {
+                cursor_.next();
+                last_ = cursor_.index();
+            }
+            a[k] = a_[last_];
+            b[k] = b_[last_];
+        }
+    }
+
+private:
+    SegmentCursor cursor_;
+    const float* a_;
+    const float* b_;
+    int last_ = 0;
+};
+
+} // namespace
+
+// ---------------------------------------------------------- arithmetic ---
+
+template <class L> void BlockKernels<L>::copy(const float* in, float* out, int count) {
+    mapBlock<L>(out, count, [&](int i, int n) { return loadPartial<L>(in + i, n); });
+}
+
+template <class L> void BlockKernels<L>::scale(const float* in, float gain, float* out, int count) {
+    auto g = L::splat(gain);
+    mapBlock<L>(out, count, [&](int i, int n) { return loadPartial<L>(in + i, n) * g; });
+}
+
+template <class L> void BlockKernels<L>::multiply(const float* a, const float* b, float* out, int count) {
+    mapBlock<L>(out, count,
+                [&](int i, int n) { return loadPartial<L>(a + i, n) * loadPartial<L>(b + i, n); });
+}
+
+template <class L>
+void BlockKernels<L>::multiply(const float* a, const float* b, const float* c, float* out, int count) {
+    mapBlock<L>(out, count, [&](int i, int n) {
+        return (loadPartial<L>(a + i, n) * loadPartial<L>(b + i, n)) * loadPartial<L>(c + i, n);
+    });
+}
+
+template <class L>
+void BlockKernels<L>::midSideEncode(const float* l, const float* r, float* mid, float* side, int count) {
+    auto half = L::splat(0.5f);
+    for (int i = 0; i < count; i += 4) {
+        int n = std::min(4, count - i);
+        auto x0 = loadPartial<L>(l + i, n);
+        auto x1 = loadPartial<L>(r + i, n);
+        auto s = (x1 - x0) * half;
+        storePartial<L>(mid + i, s + x0, n);
+        storePartial<L>(side + i, s, n);
+    }
+}
+
+template <class L>
+void BlockKernels<L>::midSideDecode(const float* mid, const float* side, float* l, float* r, int count) {
+    for (int i = 0; i < count; i += 4) {
+        int n = std::min(4, count - i);
+        auto m = loadPartial<L>(mid + i, n);
+        auto s = loadPartial<L>(side + i, n);
+        storePartial<L>(l + i, m - s, n);
+        storePartial<L>(r + i, m + s, n);
+    }
+}
+
+// ------------------------------------------------------- state-variable ---
+
+template <class L>
+void BlockKernels<L>::tptSvf(const float* in, float* out, int count, const int* segments, const TptSection* c,
+                             float& s1, float& s2) {
+    static_assert(sizeof(TptSection) == 5 * sizeof(float));
+    TptStep<OneLane> step{reinterpret_cast<const float*>(c), 5};
+    step.s1 = s1;
+    step.s2 = s2;
+    runOneLane(in, out, count, segments, step, 1);
+    s1 = step.s1;
+    s2 = step.s2;
+}
+
+template <class L>
+void BlockKernels<L>::tptSvf4(const float* const in[4], float* const out[4], int count, const int* segments,
+                              const TptSection4* c, float s1[4], float s2[4]) {
+    static_assert(sizeof(TptSection4) == 20 * sizeof(float));
+    TptStep<FourLanes<L>> step{reinterpret_cast<const float*>(c), 20};
+    step.s1 = L::load(s1);
+    step.s2 = L::load(s2);
+    runFourLanes<L>(in, out, count, segments, step, 1);
+    L::store(s1, step.s1);
+    L::store(s2, step.s2);
+}
+
+template <class L>
+void BlockKernels<L>::svfLinear(const float* in, float* out, int count, const int* segments,
+                                const OversampledSvfCoefficients& c, float& band, float& low) {
+    svfOne<L, false, false>(in, out, count, segments, c, band, low);
+}
+template <class L>
+void BlockKernels<L>::svfLinear3(const float* in, float* out, int count, const int* segments,
+                                 const OversampledSvfCoefficients& c, float& band, float& low) {
+    svfOne<L, false, true>(in, out, count, segments, c, band, low);
+}
+template <class L>
+void BlockKernels<L>::svfSaturating(const float* in, float* out, int count, const int* segments,
+                                    const OversampledSvfCoefficients& c, float& band, float& low) {
+    svfOne<L, true, false>(in, out, count, segments, c, band, low);
+}
+template <class L>
+void BlockKernels<L>::svfSaturating3(const float* in, float* out, int count, const int* segments,
+                                     const OversampledSvfCoefficients& c, float& band, float& low) {
+    svfOne<L, true, true>(in, out, count, segments, c, band, low);
+}
+template <class L>
+void BlockKernels<L>::svfLinear4(const float* const in[4], float* const out[4], int count,
+                                 const int* segments, const OversampledSvfCoefficients& c, float band[4],
+                                 float low[4]) {
+    svfFour<L, false, false>(in, out, count, segments, c, band, low);
+}
+template <class L>
+void BlockKernels<L>::svfLinear3x4(const float* const in[4], float* const out[4], int count,
+                                   const int* segments, const OversampledSvfCoefficients& c, float band[4],
+                                   float low[4]) {
+    svfFour<L, false, true>(in, out, count, segments, c, band, low);
+}
+template <class L>
+void BlockKernels<L>::svfSaturating4(const float* const in[4], float* const out[4], int count,
+                                     const int* segments, const OversampledSvfCoefficients& c, float band[4],
+                                     float low[4]) {
+    svfFour<L, true, false>(in, out, count, segments, c, band, low);
+}
+template <class L>
+void BlockKernels<L>::svfSaturating3x4(const float* const in[4], float* const out[4], int count,
+                                       const int* segments, const OversampledSvfCoefficients& c,
+                                       float band[4], float low[4]) {
+    svfFour<L, true, true>(in, out, count, segments, c, band, low);
+}
+
+// -------------------------------------------------------------- tables ---
+
+template <class L>
+void BlockKernels<L>::lookup(const float* in, float* out, int count, const int* segments,
+                             const TableLookup& t) {
+    SegmentValues values(segments, t.scales, t.gains);
+    float s[4], g[4];
+    mapBlock<L>(out, count, [&](int i, int n) {
+        values.next4(n, s, g);
+        return L::load(g) * lookupFour<L>(loadPartial<L>(in + i, n), L::load(s), t);
+    });
+}
+
+template <class L>
+void BlockKernels<L>::lookupDecimate3(const float* in, float* out, int count, const int* segments,
+                                      const TableLookup& t) {
+    SegmentValues values(segments, t.scales, t.gains);
+    float s[4], g[4];
+    mapBlock<L>(out, count, [&](int i, int n) {
+        values.next4(n, s, g);
+        // The 3n sub-samples of these n outputs, three vectors in stream order.
+        int m = 3 * n;
+        const float* x = in + 3 * i;
+        float v[12];
+        for (int part = 0; part < 3; ++part) {
+            int j = 4 * part;
+            auto scale = L::set(s[std::min(j / 3, 3)], s[std::min((j + 1) / 3, 3)],
+                                s[std::min((j + 2) / 3, 3)], s[std::min((j + 3) / 3, 3)]);
+            int avail = std::clamp(m - j, 0, 4);
+            L::store(v + j, lookupFour<L>(loadPartial<L>(x + j, avail), scale, t));
+        }
+        auto sum = (L::set(v[0], v[3], v[6], v[9]) + L::set(v[1], v[4], v[7], v[10])) +
+                   L::set(v[2], v[5], v[8], v[11]);
+        return (L::load(g) * L::splat(0.33333334f)) * sum;
+    });
+}
+
+// --------------------------------------------------------------- phase ---
+
+template <class L> typename L::F BlockKernels<L>::atan2(typename L::F y, typename L::F x) {
+    using F = typename L::F;
+    const F zero = L::splat(0.0f);
+    const F one = L::splat(1.0f);
+    const F pi = L::splat(3.14159265f);
+    const F halfPi = pi * L::splat(0.5f);
+    const F quarterPi = pi * L::splat(0.25f);
+
+    F z = y / x;
+    auto negative = z < zero;
+    F a = abs(z);
+    auto big = a > L::splat(2.4142137f);
+    auto mid = a > L::splat(0.41421357f);
+    F reduced = select(big, L::splat(-1.0f) / a, select(mid, (a - one) / (a + one), a));
+    F base = select(big, halfPi, select(mid, quarterPi, zero));
+    F zz = reduced * reduced;
+    F p = (((L::splat(0.080537446f) * zz - L::splat(0.13877685f)) * zz + L::splat(0.19977711f)) * zz -
+           L::splat(0.3333295f)) *
+              zz * reduced +
+          reduced;
+    F r = p + base;
+    r = select(negative, zero - r, r);
+    // Quadrants: x < 0 adds pi towards y's side; x = 0 gives +-pi/2 (0 at the origin).
+    F shift = select(y < zero, zero - pi, pi);
+    r = select(x < zero, r + shift, r);
+    auto onAxis = (x >= zero) & (x <= zero);
+    F axis = select(y > zero, halfPi, select(y < zero, zero - halfPi, zero));
+    return select(onAxis, axis, r);
+}
+
+template <class L>
+void BlockKernels<L>::sectionPhase(const float* in, float* out, int count, float scale, const float c[6]) {
+    auto sc = L::splat(scale);
+    auto c0 = L::splat(c[0]), c1 = L::splat(c[1]), c2 = L::splat(c[2]);
+    auto c3 = L::splat(c[3]), c4 = L::splat(c[4]), c5 = L::splat(c[5]);
+    mapBlock<L>(out, count, [&](int i, int n) {
+        auto w = sc * loadPartial<L>(in + i, n);
+        auto w2 = w * w;
+        auto numerator = atan2(c1 * w, c2 - c0 * w2);
+        auto denominator = atan2(c4 * w, c5 - c3 * w2);
+        return loadPartial<L>(out + i, n) + (numerator - denominator);
+    });
+}
+
+// ------------------------------------------------------------ envelope ---
+
+template <class L>
+bool BlockKernels<L>::polynomialSegment(float* out, int count, const float c[5], float& phase, float step,
+                                        float start, float span) {
+    if (phase >= 0.9999999f) {
+        auto end = L::splat(start + span);
+        mapBlock<L>(out, count, [&](int, int) { return end; });
+        return true;
+    }
+    auto p0 = L::splat(phase);
+    auto st = L::splat(step);
+    auto one = L::splat(1.0f);
+    auto c0 = L::splat(c[0]), c1 = L::splat(c[1]), c2 = L::splat(c[2]), c3 = L::splat(c[3]),
+         c4 = L::splat(c[4]);
+    auto sp = L::splat(span), st0 = L::splat(start);
+    mapBlock<L>(out, count, [&](int i, int) {
+        auto j = L::set(static_cast<float>(i), static_cast<float>(i + 1), static_cast<float>(i + 2),
+                        static_cast<float>(i + 3));
+        auto p = min(p0 + j * st, one);
+        auto poly = ((((c0 * p + c1) * p + c2) * p + c3) * p + c4) * p;
+        return poly * sp + st0;
+    });
+    float next = phase + static_cast<float>(count) * step;
+    phase = next < 1.0f ? next : 1.0f;
+    return phase >= 0.9999999f;
+}
+
+// ------------------------------------------------------------ decibels ---
+
+template <class L> void BlockKernels<L>::dbToGain(const float* in, float* out, int count) {
+    mapBlock<L>(out, count, [&](int i, int n) {
+        auto a = loadPartial<L>(in + i, n) * L::splat(0.115129255f);
+        a = min(max(a, L::splat(-88.37626f)), L::splat(88.37626f));
+        auto t = a * L::splat(1.442695f) + L::splat(0.5f);
+        auto whole = truncToInt(t);
+        whole = whole + asInt(toFloat(whole) > t);
+        auto n0 = toFloat(whole);
+        auto r = (a - n0 * L::splat(0.6933594f)) - n0 * L::splat(-0.00021219444f);
+        auto poly =
+            (((((L::splat(0.00019875691f) * r + L::splat(0.0013981999f)) * r + L::splat(0.008333452f)) * r +
+               L::splat(0.041665796f)) *
+                  r +
+              L::splat(0.16666666f)) *
+                 r +
+             L::splat(0.5f));
+        auto e = (L::splat(1.0f) + r) + (r * r) * poly;
+        auto power = asFloat(shiftLeft(whole + L::splatInt(127), 23));
+        return e * power;
+    });
+}
+
+template struct BlockKernels<simd::Sse>;
+template struct BlockKernels<simd::Scalar>;
+
+} // namespace varnel

@@ -1,0 +1,171 @@
+#pragma once
+
+// Block kernels: the inner loops of the filters, envelopes, gains and
+// conversions, as free functions over whole blocks with their state passed
+// in and out (the calling class keeps it between blocks).
+//
+// Every kernel is written once as a template over a lane set (dsp/Simd.h)
+// and compiled twice: BlockKernels<simd::Sse> is what the product runs
+// (Kernels), BlockKernels<simd::Scalar> does the same operations on plain
+// floats. Both give the same bits for every input, NaN, infinities and
+// subnormals included; the tests hold them to it, and to fixed checksums that
+// the Linux and the Windows builds share. No kernel calls a libm function:
+// exponentials and arctangents use the polynomials below.
+//
+// Conventions:
+//  - count is any length (chunks are cut at MIDI events); kernels handle the
+//    tail themselves and read or write nothing beyond count samples (times
+//    three for the threefold streams). State carried out is the state after
+//    sample count - 1.
+//  - Segmented coefficients: segments holds segment lengths summing to count;
+//    segment s uses coefficient record s (one channel) or the four values
+//    [s * 4 + lane] (four channels). Coefficients change only at segment
+//    boundaries.
+//  - Four-channel kernels take one input and one output pointer per lane;
+//    each lane has its own coefficients and states, and a lane's result is
+//    bit for bit the result of the one-channel kernel on that lane alone.
+//  - out may equal in (in place) for every kernel that maps one sample to one.
+
+#include "dsp/Simd.h"
+
+namespace varnel {
+
+// Trapezoidal (zero-delay-feedback) state-variable section, one segment:
+// g the integrator gain, k = 2R + g the damping term, and output weights.
+struct TptSection {
+    float g, k, low, band, high;
+};
+struct TptSection4 {
+    float g[4], k[4], low[4], band[4], high[4];
+};
+
+// Oversampled state-variable stage coefficients: arrays indexed by segment
+// (one channel) or [segment * 4 + lane]. gain and drive (the cubic term) are
+// read by the saturating kernels only.
+struct OversampledSvfCoefficients {
+    const float* f;
+    const float* q;
+    const float* low;
+    const float* band;
+    const float* high;
+    const float* gain = nullptr;
+    const float* drive = nullptr;
+};
+
+// A function table lookup. table must hold maxIndex + 2 readable entries
+// (the last a guard copy). t = input * m * scale[segment] - offset; the
+// entry index is floor(t) + indexOffset; indices below 0 read entry 0 and
+// indices above maxIndex read entry maxIndex, both without interpolation;
+// NaN reads entry 0. indexOffset is limited to +-2^29.
+struct TableLookup {
+    const float* table;
+    int maxIndex;
+    int indexOffset;
+    float m;
+    float offset;
+    const float* scales; // per segment
+    const float* gains;  // per segment
+};
+
+template <class Lanes> struct BlockKernels {
+    // ---- Block arithmetic.
+    static void copy(const float* in, float* out, int count);
+    // out = in * gain
+    static void scale(const float* in, float gain, float* out, int count);
+    // out = a * b
+    static void multiply(const float* a, const float* b, float* out, int count);
+    // out = a * b * c, evaluated as (a * b) * c
+    static void multiply(const float* a, const float* b, const float* c, float* out, int count);
+    // Left/right to mid/side: mid = (r - l) * 0.5 + l, side = (r - l) * 0.5.
+    static void midSideEncode(const float* l, const float* r, float* mid, float* side, int count);
+    // Mid/side to left/right: l = mid - side, r = mid + side.
+    static void midSideDecode(const float* mid, const float* side, float* l, float* r, int count);
+
+    // ---- Trapezoidal state-variable filter:
+    //   high = (x - k s1 - s2) / (1 + k g); band = high g + s1; s1 = band + high g;
+    //   low = s2 + band g; s2 = low + band g; y = wh high + wb band + wl low.
+    static void tptSvf(const float* in, float* out, int count, const int* segments, const TptSection* c,
+                       float& s1, float& s2);
+    static void tptSvf4(const float* const in[4], float* const out[4], int count, const int* segments,
+                        const TptSection4* c, float s1[4], float s2[4]);
+
+    // ---- Oversampled state-variable stage: three iterations per sample.
+    // Linear, per input sample x (state band, low; coefficients f, q):
+    //   low += (band - 1e-24) f
+    //   h1 = x - q band - low;  b1 = h1 f + band;  low += f b1
+    //   h2 = x - q b1 - low;    b2 = h2 f + b1;    low += f b2
+    //   h3 = x - q b2 - low;    band = b2 + h3 f + 1e-24
+    //   band clamped to [-1, 1], low to [-10, 10] (NaN to the lower limit)
+    //   y = wb band + wh h3 + wl low
+    // Saturating: x is first multiplied by gain, and every band update
+    // subtracts drive * b^3 of the band it starts from
+    // (b1 = h1 f - drive band^3 + band, ..., band = b2 + h3 f - drive b2^3 + 1e-24).
+    // The "3" variants write three samples per input sample (3 * count in
+    // all, for a later decimation): after iteration j, wb b_j + wh h_j + wl
+    // low with that iteration's high value h_j; the clamps come after the
+    // third, which is therefore exactly the one-output kernel's sample. (The
+    // filters' oversampling switch selects these; the effect leaves it off,
+    // so they serve completeness and the filter tests.)
+    static void svfLinear(const float* in, float* out, int count, const int* segments,
+                          const OversampledSvfCoefficients& c, float& band, float& low);
+    static void svfLinear3(const float* in, float* out, int count, const int* segments,
+                           const OversampledSvfCoefficients& c, float& band, float& low);
+    static void svfSaturating(const float* in, float* out, int count, const int* segments,
+                              const OversampledSvfCoefficients& c, float& band, float& low);
+    static void svfSaturating3(const float* in, float* out, int count, const int* segments,
+                               const OversampledSvfCoefficients& c, float& band, float& low);
+    static void svfLinear4(const float* const in[4], float* const out[4], int count, const int* segments,
+                           const OversampledSvfCoefficients& c, float band[4], float low[4]);
+    static void svfLinear3x4(const float* const in[4], float* const out[4], int count, const int* segments,
+                             const OversampledSvfCoefficients& c, float band[4], float low[4]);
+    static void svfSaturating4(const float* const in[4], float* const out[4], int count, const int* segments,
+                               const OversampledSvfCoefficients& c, float band[4], float low[4]);
+    static void svfSaturating3x4(const float* const in[4], float* const out[4], int count,
+                                 const int* segments, const OversampledSvfCoefficients& c, float band[4],
+                                 float low[4]);
+
+    // ---- Function tables (see TableLookup):
+    //   y = gain * (T[i] + (T[i + 1] - T[i]) * f)
+    static void lookup(const float* in, float* out, int count, const int* segments, const TableLookup& t);
+    // in holds 3 * count samples (a threefold stream); each output sample is
+    // gain * 0.33333334 * (sum of the three lookups, without gain).
+    static void lookupDecimate3(const float* in, float* out, int count, const int* segments,
+                                const TableLookup& t);
+
+    // ---- Phase of a second-order section, added to out: with w = scale * x,
+    // angle((c2 - c0 w^2) + j c1 w) - angle((c5 - c3 w^2) + j c4 w).
+    static void sectionPhase(const float* in, float* out, int count, float scale, const float c[6]);
+    // The quadrant-corrected arctangent used above (polynomial, range reduced
+    // at tan(pi/8) and tan(3pi/8)).
+    static typename Lanes::F atan2(typename Lanes::F y, typename Lanes::F x);
+
+    // ---- Polynomial envelope segment: sample j gets
+    // start + span * P(min(phase + j * step, 1)), P(p) = c0 p^5 + c1 p^4 +
+    // c2 p^3 + c3 p^2 + c4 p (Horner). Once the phase is at least 0.9999999
+    // every sample is start + span. phase becomes min(phase + count * step, 1);
+    // returns whether it reached 0.9999999.
+    static bool polynomialSegment(float* out, int count, const float c[5], float& phase, float step,
+                                  float start, float span);
+
+    // ---- Decibels to gain, 10^(x / 20) as exp(x * 0.115129255) with the
+    // argument clamped to +-88.37626 (NaN to the lower end): finite for every input.
+    static void dbToGain(const float* in, float* out, int count);
+};
+
+extern template struct BlockKernels<simd::Sse>;
+extern template struct BlockKernels<simd::Scalar>;
+
+// The kernels the product runs.
+using Kernels = BlockKernels<simd::Native>;
+using ScalarKernels = BlockKernels<simd::Scalar>;
+
+inline bool renderPolynomialSegment(float* out, int count, const float c[5], float& phase, float step,
+                                    float start, float span) {
+    return Kernels::polynomialSegment(out, count, c, phase, step, start, span);
+}
+
+inline void dbToGainBlock(const float* in, float* out, int count) {
+    Kernels::dbToGain(in, out, count);
+}
+
+} // namespace varnel

@@ -1,0 +1,54 @@
+#include "dsp/GainAdjuster.h"
+
+#include "dsp/BlockKernels.h"
+
+#include <cmath>
+
+namespace varnel {
+
+namespace {
+constexpr float kEpsilon = 1.1920929e-7f;
+} // namespace
+
+GainAdjuster::GainAdjuster(wave::Environment& environment, float initialGain)
+    : wave::Filter(environment), gain(environment, initialGain) {}
+
+float GainAdjuster::limitRatio(float numerator, float denominator) noexcept {
+    if (!(denominator > 0.0f))
+        return 1.0f;
+    float ratio = numerator / denominator;
+    if (!(ratio >= 0.1f))
+        return 0.1f;
+    return ratio < 1.0f ? ratio : 1.0f;
+}
+
+void GainAdjuster::process(const wave::BasicBlock<float>& in, wave::BasicBlock<float>* out, int count,
+                           int) noexcept {
+    const wave::BasicBlock<float>& g = gain.pull(count);
+    const float* x = in.data();
+    float* y = out->data();
+    if (denominator_ == nullptr || numerator_ == nullptr) {
+        if (g.isConstant()) {
+            float value = g.data()[0];
+            if (std::fabs(value - 1.0f) <= kEpsilon) {
+                setCurrentBlock(in);
+                return;
+            }
+            Kernels::scale(x, value, y, count);
+        } else {
+            Kernels::multiply(x, g.data(), y, count);
+        }
+        out->setConstant(in.isConstant() && g.isConstant());
+        return;
+    }
+    const wave::BasicBlock<float>& den = denominator_->pull(count);
+    const wave::BasicBlock<float>& num = numerator_->pull(count);
+    const float* d = den.data();
+    const float* n = num.data();
+    const float* gv = g.data();
+    for (int i = 0; i < count; ++i)
+        y[i] = limitRatio(n[i], d[i]) * x[i] * gv[i];
+    out->setConstant(in.isConstant() && g.isConstant() && den.isConstant() && num.isConstant());
+}
+
+} // namespace varnel

@@ -1,0 +1,198 @@
+#pragma once
+
+// GenericFilter: the graph element through which every filter is used. It
+// has four smoothed control inputs (frequency as log2 Hz, input gain, dry/wet
+// mix, peak), an optional producer that multiplies the peak sample by sample,
+// a response and a slope. The filtering itself is done by a unit: either one
+// the filter uses alone (setUnit) or a ParallelFilterUnit shared by up to four
+// filters that are then computed together, one SIMD lane each
+// (setParallelUnit). Units are owned by whoever created them.
+//
+// Per block the controls are cut into segments over which they count as
+// constant (at most 32 samples; a new segment when the frequency moves by
+// more than 0.1 or the peak by more than 0.0002 from the segment's first
+// sample) and the unit computes one coefficient set per segment. The unit's
+// state is cleared when the environment was reset since its last block, or
+// when a block does not continue where the last one ended.
+//
+// Threading: construction, setUnit and setParallelUnit on the main thread or
+// between blocks on the audio thread (no allocation: a unit reserves room for
+// four filters); process on the audio thread, no allocation, no locks.
+
+#include "dsp/FloatParameter.h"
+#include "dsp/wave/Producer.h"
+#include "foundation/Property.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace varnel {
+
+class GenericFilter : public wave::Filter, public PropertyOwner {
+public:
+    enum Response : std::int32_t {
+        LowPass = 0,
+        HighPass = 1,
+        BandPass = 2,
+        Notch = 3,
+        Bell = 4,
+        LowShelf = 5,
+        LowShelfMoved = 6, // frequency moved by the gain
+        HighShelf = 7,
+        HighShelfMoved = 8,
+        AllPass = 9,
+    };
+    // 0: 6 dB/oct (biquad only; others treat it as 1); 1, 2, 3: 12, 24, 48 dB/oct.
+    enum Slope : std::int32_t { Slope6 = 0, Slope12 = 1, Slope24 = 2, Slope48 = 3 };
+
+    static constexpr int kMaxSegmentLength = 32;
+    static constexpr float kFrequencyTolerance = 0.1f;
+    static constexpr float kPeakTolerance = 0.0002f;
+    static constexpr float kEpsilon = 1.1920929e-7f;
+
+    class FilterUnit : public wave::Component, public PropertyOwner {
+    public:
+        explicit FilterUnit(wave::Environment& environment);
+        ~FilterUnit() override;
+
+        Property<Response> response;
+        Property<Slope> slope;
+
+        // True for every unit of this library.
+        virtual bool isFilterUnit() const { return true; }
+        // Whether the unit offers the slope for its current response.
+        virtual bool supportsSlope(int slope) const = 0;
+        virtual void clearState() noexcept = 0;
+        // One coefficient set for a segment, for a single filter.
+        virtual void setCoefficients(int segment, float frequency, float peak, float gain) noexcept = 0;
+        // Runs the unit over one block using the segment list.
+        virtual void process(const float* in, float* out, int count) noexcept = 0;
+        // Per-block set-up before any coefficient is computed.
+        virtual void prepareBlock() noexcept = 0;
+
+        void propertyChanged(AbstractProperty&) override {}
+
+        // Segment lengths of the current block (summing to its count).
+        int* segments() noexcept { return segments_.data(); }
+        const int* segments() const noexcept { return segments_.data(); }
+        int segmentCount() const noexcept { return segmentCount_; }
+        void setSegmentCount(int count) noexcept { segmentCount_ = count; }
+
+        // Clears the state when the stream did not continue (a reset since
+        // the last block, or another position), then records the new end.
+        void checkContinuity(int count) noexcept;
+
+    private:
+        std::vector<int> segments_;
+        int segmentCount_ = 0;
+        std::uint64_t endPosition_ = 0;
+    };
+
+    class ParallelFilterUnit : public FilterUnit {
+    public:
+        static constexpr int kLanes = 4;
+
+        explicit ParallelFilterUnit(wave::Environment& environment);
+        ~ParallelFilterUnit() override;
+
+        // Sets the lane count to 1 and computes lane 0.
+        void setCoefficients(int segment, float frequency, float peak, float gain) noexcept override;
+        virtual void computeCoefficients(int lane, int segment, float frequency, float peak, float gain) noexcept = 0;
+        // Runs all four lanes from laneInput(i) into laneOutput(i).
+        virtual void processParallel(int count) noexcept = 0;
+        virtual void resetLane(int lane) noexcept = 0;
+
+        int laneCount() const noexcept { return laneCount_; }
+        void setLaneCount(int lanes) noexcept { laneCount_ = lanes; }
+        bool isLaneActive(int lane) const noexcept { return laneActive_[std::size_t(lane)]; }
+        const float* laneInput(int lane) const noexcept { return laneInput_[std::size_t(lane)]; }
+        wave::BasicBlock<float>& laneOutput(int lane) noexcept { return *laneOutput_[std::size_t(lane)]; }
+        const std::vector<GenericFilter*>& filters() const noexcept { return filters_; }
+
+    private:
+        friend class GenericFilter;
+
+        std::vector<GenericFilter*> filters_;
+        int laneCount_ = 1;
+        std::array<bool, kLanes> laneActive_{};
+        std::array<bool, kLanes> laneWasActive_{};
+        std::array<const float*, kLanes> laneInput_{};
+        std::array<std::unique_ptr<wave::BasicBlock<float>>, kLanes> laneOutput_;
+    };
+
+    explicit GenericFilter(wave::Environment& environment);
+    ~GenericFilter() override;
+
+    // Control inputs (each replaceable by any producer through its bus).
+    FloatParameterBus frequency; // log2 Hz, initial 20
+    FloatParameterBus gain;      // [0, 63.095734], initial 1
+    FloatParameterBus mix;       // [0, 1], initial 1
+    FloatParameterBus peak;      // resonance, or signed gain of bell/shelves; initial 0
+
+    Property<bool> peakMultiplierEnabled;
+    Property<Response> response;
+    Property<Slope> slope;
+
+    void setPeakMultiplier(wave::Producer* producer) { peakMultiplier_ = producer; }
+    wave::Producer* getPeakMultiplier() const { return peakMultiplier_; }
+    void setMuteController(wave::MuteController* controller) { muteController_ = controller; }
+    wave::MuteController* getMuteController() const { return muteController_; }
+
+    // Leaves the shared unit (the other filters keep their order) and makes
+    // unit the own unit.
+    void setUnit(FilterUnit* unit);
+    // Leaves the previous shared unit and joins shared (appended) when not
+    // null. Nothing happens when shared is the unit the filter already has.
+    // A lane that gets another filter (joining, or moving down because an
+    // earlier filter left) starts from a cleared state.
+    void setParallelUnit(ParallelFilterUnit* shared);
+    FilterUnit* getUnit() const { return unit_; }
+    ParallelFilterUnit* getParallelUnit() const { return shared_; }
+
+    // Whether a unit ran for the current block.
+    bool isActiveThisBlock() const { return active_; }
+
+    void reset() override;
+    void produce(wave::BasicBlock<float>* block, int count, int mode) override;
+    void process(const wave::BasicBlock<float>& in, wave::BasicBlock<float>* out, int count, int mode) override;
+
+    void propertyChanged(AbstractProperty&) override {}
+
+private:
+    struct Controls {
+        const float* frequency;
+        const float* peak;
+        const float* gain;
+        const float* multiplier; // null: none
+        const float* mix;
+        bool frequencyConstant, peakConstant, gainConstant, mixConstant;
+        bool allConstant; // frequency, peak and gain constant, no multiplier
+        bool active;
+
+        float frequencyAt(int i) const { return frequencyConstant ? frequency[0] : frequency[i]; }
+        float peakAt(int i) const { return peakConstant ? peak[0] : peak[i]; }
+        float gainAt(int i) const { return gainConstant ? gain[0] : gain[i]; }
+        float shapedPeakAt(int i) const { return multiplier ? peakAt(i) * multiplier[i] : peakAt(i); }
+        // Where the segment starting at start ends (exclusive), at most limit.
+        int segmentEnd(int start, int limit) const;
+    };
+
+    void gatherControls(int count);
+    void leaveSharedUnit();
+    void processOwn(const wave::BasicBlock<float>& in, wave::BasicBlock<float>* out, int count);
+    void processShared(int count);
+    // The mix step: sets the current block from in and the unit's output.
+    void applyMix(const wave::BasicBlock<float>& in, const wave::BasicBlock<float>& filtered,
+                  wave::BasicBlock<float>* out, int count);
+
+    Controls controls_{};
+    bool active_ = false;
+    wave::Producer* peakMultiplier_ = nullptr;
+    wave::MuteController* muteController_ = nullptr;
+    FilterUnit* unit_ = nullptr;
+    ParallelFilterUnit* shared_ = nullptr;
+};
+
+} // namespace varnel

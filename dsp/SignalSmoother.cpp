@@ -1,0 +1,81 @@
+#include "dsp/SignalSmoother.h"
+
+#include "dsp/Smoothing.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace varnel {
+
+namespace {
+// The smoothed value counts as having reached a constant input this close.
+constexpr double kReached = 0.0001;
+// The recursion's poles are the roots of z^2 - (2 - 2g - g^2) z + (1 - 2g):
+// it diverges above g = 2 sqrt(2) - 2 (about 0.83) and rings (a negative
+// pole) above 0.5. At 0.5 the poles are 0.75 and 0, the fastest response
+// that never rings; the sine rule reaches it at about 0.08 fs.
+constexpr float kLargestCoefficient = 0.5f;
+} // namespace
+
+SignalSmoother::SignalSmoother(wave::Environment& environment) : wave::Filter(environment) {
+    registerComponent();
+    updateCoefficient();
+}
+
+void SignalSmoother::updateCoefficient() {
+    g_ = std::min(smoothingCoefficient(frequency.getValue(), getEnvironment().getSampleRate()), kLargestCoefficient);
+}
+
+void SignalSmoother::reset() {
+    updateCoefficient();
+    restart_ = true;
+}
+
+void SignalSmoother::propertyChanged(AbstractProperty& property) {
+    if (&property == &frequency)
+        updateCoefficient();
+}
+
+void SignalSmoother::process(const wave::BasicBlock<float>& in, wave::BasicBlock<float>* out, int count,
+                             int) noexcept {
+    const float* x = in.data();
+    bool rectify = smoothMethod.getValue() == kRectify;
+    double first = rectify ? std::fabs(x[0]) : x[0];
+    if (restart_) {
+        band_ = 0.0;
+        low_ = startFromInput.getValue() ? first : 0.0;
+        restart_ = false;
+    }
+    float* y = out->data();
+    if (in.isConstant() && std::fabs(low_ - first) <= kReached) {
+        // Reached: pass the input on and leave the state alone.
+        if (!rectify) {
+            setCurrentBlock(in);
+            return;
+        }
+        float v = static_cast<float>(first);
+        for (int i = 0; i < count; ++i)
+            y[i] = v;
+        out->setConstant(true);
+        return;
+    }
+    double g = g_;
+    double low = low_;
+    double band = band_;
+    for (int i = 0; i < count; ++i) {
+        double v = rectify ? std::fabs(x[i]) : x[i];
+        low += g * band;
+        y[i] = static_cast<float>(low);
+        band += (v - 2.0 * band - low) * g;
+    }
+    if (!std::isfinite(low) || !std::isfinite(band)) {
+        // A non-finite input would stick in the state until a reset.
+        low = 0.0;
+        band = 0.0;
+    }
+    low_ = low;
+    band_ = band;
+    out->setConstant(false);
+}
+
+} // namespace varnel

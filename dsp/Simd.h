@@ -1,0 +1,327 @@
+#pragma once
+
+// Four float lanes behind one small interface, in two implementations that
+// give the same bits for the same inputs:
+//
+//   simd::Sse     SSE2 intrinsics (both builds are x86-64, so always there);
+//   simd::Scalar  plain floats doing the same operations in the same order.
+//
+// Kernels are templates over a lane set (Lanes::F, Lanes::I, Lanes::M); the
+// product runs them with simd::Sse, and the tests run both and compare bits.
+// Rules that keep the two identical:
+//
+//  - min(a, b) is (a < b ? a : b) and max(a, b) is (a > b ? a : b): exactly
+//    what minps/maxps do, so a NaN in the first operand yields the second in
+//    both. Clamps are written as min(max(x, lo), hi), which sends NaN to lo.
+//  - truncToInt gives INT32_MIN for NaN and for values outside the int32
+//    range, as cvttps2dq does.
+//  - No fused multiply-add: the build passes -ffp-contract=off, and nothing
+//    here uses FMA intrinsics. Negation is never written as -x (which would
+//    keep the sign of zero differently from 0 - x); kernels subtract.
+//
+// Loads and stores are unaligned (no cost on aligned data), so kernels work
+// on any float array; masks are all-ones or all-zeros per lane.
+
+#include <emmintrin.h>
+
+#include <cstdint>
+#include <cstring>
+
+namespace varnel::simd {
+
+// ---------------------------------------------------------------- SSE2 ---
+
+struct SseF4 {
+    __m128 v;
+};
+struct SseI4 {
+    __m128i v;
+};
+struct SseM4 {
+    __m128 v;
+};
+
+inline SseF4 operator+(SseF4 a, SseF4 b) {
+    return {_mm_add_ps(a.v, b.v)};
+}
+inline SseF4 operator-(SseF4 a, SseF4 b) {
+    return {_mm_sub_ps(a.v, b.v)};
+}
+inline SseF4 operator*(SseF4 a, SseF4 b) {
+    return {_mm_mul_ps(a.v, b.v)};
+}
+inline SseF4 operator/(SseF4 a, SseF4 b) {
+    return {_mm_div_ps(a.v, b.v)};
+}
+inline SseF4 min(SseF4 a, SseF4 b) {
+    return {_mm_min_ps(a.v, b.v)};
+}
+inline SseF4 max(SseF4 a, SseF4 b) {
+    return {_mm_max_ps(a.v, b.v)};
+}
+inline SseF4 abs(SseF4 a) {
+    return {_mm_and_ps(a.v, _mm_castsi128_ps(_mm_set1_epi32(0x7fffffff)))};
+}
+inline SseM4 operator<(SseF4 a, SseF4 b) {
+    return {_mm_cmplt_ps(a.v, b.v)};
+}
+inline SseM4 operator<=(SseF4 a, SseF4 b) {
+    return {_mm_cmple_ps(a.v, b.v)};
+}
+inline SseM4 operator>(SseF4 a, SseF4 b) {
+    return {_mm_cmpgt_ps(a.v, b.v)};
+}
+inline SseM4 operator>=(SseF4 a, SseF4 b) {
+    return {_mm_cmpge_ps(a.v, b.v)};
+}
+inline SseM4 operator&(SseM4 a, SseM4 b) {
+    return {_mm_and_ps(a.v, b.v)};
+}
+inline SseM4 operator|(SseM4 a, SseM4 b) {
+    return {_mm_or_ps(a.v, b.v)};
+}
+inline SseF4 select(SseM4 m, SseF4 a, SseF4 b) {
+    return {_mm_or_ps(_mm_and_ps(m.v, a.v), _mm_andnot_ps(m.v, b.v))};
+}
+inline SseI4 select(SseM4 m, SseI4 a, SseI4 b) {
+    __m128i mi = _mm_castps_si128(m.v);
+    return {_mm_or_si128(_mm_and_si128(mi, a.v), _mm_andnot_si128(mi, b.v))};
+}
+inline int bits(SseM4 m) {
+    return _mm_movemask_ps(m.v);
+}
+
+inline SseI4 operator+(SseI4 a, SseI4 b) {
+    return {_mm_add_epi32(a.v, b.v)};
+}
+inline SseI4 operator-(SseI4 a, SseI4 b) {
+    return {_mm_sub_epi32(a.v, b.v)};
+}
+inline SseI4 shiftLeft(SseI4 a, int n) {
+    return {_mm_sll_epi32(a.v, _mm_cvtsi32_si128(n))};
+}
+inline SseI4 truncToInt(SseF4 a) {
+    return {_mm_cvttps_epi32(a.v)};
+}
+inline SseF4 toFloat(SseI4 a) {
+    return {_mm_cvtepi32_ps(a.v)};
+}
+inline SseF4 asFloat(SseI4 a) {
+    return {_mm_castsi128_ps(a.v)};
+}
+// -1 in lanes where the mask is set, else 0.
+inline SseI4 asInt(SseM4 m) {
+    return {_mm_castps_si128(m.v)};
+}
+
+struct Sse {
+    using F = SseF4;
+    using I = SseI4;
+    using M = SseM4;
+    static F splat(float x) { return {_mm_set1_ps(x)}; }
+    static F set(float a, float b, float c, float d) { return {_mm_setr_ps(a, b, c, d)}; }
+    static F load(const float* p) { return {_mm_loadu_ps(p)}; }
+    static void store(float* p, F a) { _mm_storeu_ps(p, a.v); }
+    static I splatInt(std::int32_t x) { return {_mm_set1_epi32(x)}; }
+    static void storeInt(std::int32_t* p, I a) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), a.v); }
+    static float lane(F a, int i) {
+        alignas(16) float t[4];
+        _mm_store_ps(t, a.v);
+        return t[i];
+    }
+    // Rows become columns: afterwards a holds the first element of each input.
+    static void transpose(F& a, F& b, F& c, F& d) { _MM_TRANSPOSE4_PS(a.v, b.v, c.v, d.v); }
+};
+
+// -------------------------------------------------------------- Scalar ---
+
+struct ScalarF4 {
+    float v[4];
+};
+struct ScalarI4 {
+    std::int32_t v[4];
+};
+struct ScalarM4 {
+    std::uint32_t v[4];
+};
+
+#define VARNEL_SIMD_LANES(expr)                                                                              \
+    for (int i = 0; i < 4; ++i)                                                                              \
+    r.v[i] = (expr)
+
+inline ScalarF4 operator+(ScalarF4 a, ScalarF4 b) {
+    ScalarF4 r;
+    VARNEL_SIMD_LANES(a.v[i] + b.v[i]);
+    return r;
+}
+inline ScalarF4 operator-(ScalarF4 a, ScalarF4 b) {
+    ScalarF4 r;
+    VARNEL_SIMD_LANES(a.v[i] - b.v[i]);
+    return r;
+}
+inline ScalarF4 operator*(ScalarF4 a, ScalarF4 b) {
+    ScalarF4 r;
+    VARNEL_SIMD_LANES(a.v[i] * b.v[i]);
+    return r;
+}
+inline ScalarF4 operator/(ScalarF4 a, ScalarF4 b) {
+    ScalarF4 r;
+    VARNEL_SIMD_LANES(a.v[i] / b.v[i]);
+    return r;
+}
+inline ScalarF4 min(ScalarF4 a, ScalarF4 b) {
+    ScalarF4 r;
+    VARNEL_SIMD_LANES(a.v[i] < b.v[i] ? a.v[i] : b.v[i]);
+    return r;
+}
+inline ScalarF4 max(ScalarF4 a, ScalarF4 b) {
+    ScalarF4 r;
+    VARNEL_SIMD_LANES(a.v[i] > b.v[i] ? a.v[i] : b.v[i]);
+    return r;
+}
+inline ScalarF4 abs(ScalarF4 a) {
+    ScalarF4 r;
+    for (int i = 0; i < 4; ++i) {
+        std::uint32_t u;
+        std::memcpy(&u, &a.v[i], 4);
+        u &= 0x7fffffffu;
+        std::memcpy(&r.v[i], &u, 4);
+    }
+    return r;
+}
+inline ScalarM4 operator<(ScalarF4 a, ScalarF4 b) {
+    ScalarM4 r;
+    VARNEL_SIMD_LANES(a.v[i] < b.v[i] ? ~0u : 0u);
+    return r;
+}
+inline ScalarM4 operator<=(ScalarF4 a, ScalarF4 b) {
+    ScalarM4 r;
+    VARNEL_SIMD_LANES(a.v[i] <= b.v[i] ? ~0u : 0u);
+    return r;
+}
+inline ScalarM4 operator>(ScalarF4 a, ScalarF4 b) {
+    ScalarM4 r;
+    VARNEL_SIMD_LANES(a.v[i] > b.v[i] ? ~0u : 0u);
+    return r;
+}
+inline ScalarM4 operator>=(ScalarF4 a, ScalarF4 b) {
+    ScalarM4 r;
+    VARNEL_SIMD_LANES(a.v[i] >= b.v[i] ? ~0u : 0u);
+    return r;
+}
+inline ScalarM4 operator&(ScalarM4 a, ScalarM4 b) {
+    ScalarM4 r;
+    VARNEL_SIMD_LANES(a.v[i] & b.v[i]);
+    return r;
+}
+inline ScalarM4 operator|(ScalarM4 a, ScalarM4 b) {
+    ScalarM4 r;
+    VARNEL_SIMD_LANES(a.v[i] | b.v[i]);
+    return r;
+}
+inline ScalarF4 select(ScalarM4 m, ScalarF4 a, ScalarF4 b) {
+    ScalarF4 r;
+    VARNEL_SIMD_LANES(m.v[i] ? a.v[i] : b.v[i]);
+    return r;
+}
+inline ScalarI4 select(ScalarM4 m, ScalarI4 a, ScalarI4 b) {
+    ScalarI4 r;
+    VARNEL_SIMD_LANES(m.v[i] ? a.v[i] : b.v[i]);
+    return r;
+}
+inline int bits(ScalarM4 m) {
+    return (m.v[0] ? 1 : 0) | (m.v[1] ? 2 : 0) | (m.v[2] ? 4 : 0) | (m.v[3] ? 8 : 0);
+}
+
+inline ScalarI4 operator+(ScalarI4 a, ScalarI4 b) {
+    ScalarI4 r;
+    // Wrapping like paddd.
+    VARNEL_SIMD_LANES(
+        static_cast<std::int32_t>(static_cast<std::uint32_t>(a.v[i]) + static_cast<std::uint32_t>(b.v[i])));
+    return r;
+}
+inline ScalarI4 operator-(ScalarI4 a, ScalarI4 b) {
+    ScalarI4 r;
+    VARNEL_SIMD_LANES(
+        static_cast<std::int32_t>(static_cast<std::uint32_t>(a.v[i]) - static_cast<std::uint32_t>(b.v[i])));
+    return r;
+}
+inline ScalarI4 shiftLeft(ScalarI4 a, int n) {
+    ScalarI4 r;
+    VARNEL_SIMD_LANES(static_cast<std::int32_t>(static_cast<std::uint32_t>(a.v[i]) << n));
+    return r;
+}
+inline ScalarI4 truncToInt(ScalarF4 a) {
+    ScalarI4 r;
+    VARNEL_SIMD_LANES((a.v[i] >= -2147483648.0f && a.v[i] < 2147483648.0f) ? static_cast<std::int32_t>(a.v[i])
+                                                                           : INT32_MIN);
+    return r;
+}
+inline ScalarF4 toFloat(ScalarI4 a) {
+    ScalarF4 r;
+    VARNEL_SIMD_LANES(static_cast<float>(a.v[i]));
+    return r;
+}
+inline ScalarF4 asFloat(ScalarI4 a) {
+    ScalarF4 r;
+    std::memcpy(r.v, a.v, sizeof r.v);
+    return r;
+}
+inline ScalarI4 asInt(ScalarM4 m) {
+    ScalarI4 r;
+    std::memcpy(r.v, m.v, sizeof r.v);
+    return r;
+}
+
+#undef VARNEL_SIMD_LANES
+
+struct Scalar {
+    using F = ScalarF4;
+    using I = ScalarI4;
+    using M = ScalarM4;
+    static F splat(float x) { return {{x, x, x, x}}; }
+    static F set(float a, float b, float c, float d) { return {{a, b, c, d}}; }
+    static F load(const float* p) { return {{p[0], p[1], p[2], p[3]}}; }
+    static void store(float* p, F a) {
+        for (int i = 0; i < 4; ++i)
+            p[i] = a.v[i];
+    }
+    static I splatInt(std::int32_t x) { return {{x, x, x, x}}; }
+    static void storeInt(std::int32_t* p, I a) {
+        for (int i = 0; i < 4; ++i)
+            p[i] = a.v[i];
+    }
+    static float lane(F a, int i) { return a.v[i]; }
+    static void transpose(F& a, F& b, F& c, F& d) {
+        const F r[4] = {a, b, c, d};
+        F t[4];
+        for (int i = 0; i < 4; ++i)
+            for (int j = 0; j < 4; ++j)
+                t[i].v[j] = r[j].v[i];
+        a = t[0];
+        b = t[1];
+        c = t[2];
+        d = t[3];
+    }
+};
+
+// The lane set the product runs with.
+using Native = Sse;
+
+// Flush-to-zero, denormals-are-zero, all exceptions masked, round to nearest:
+// the control word the audio thread runs with.
+constexpr unsigned kAudioThreadCsr = 0x9FC0;
+
+// Sets the SSE control word for a scope and restores the previous one.
+class ScopedControlWord {
+public:
+    explicit ScopedControlWord(unsigned csr = kAudioThreadCsr) : saved_(_mm_getcsr()) { _mm_setcsr(csr); }
+    ~ScopedControlWord() { _mm_setcsr(saved_); }
+    ScopedControlWord(const ScopedControlWord&) = delete;
+    ScopedControlWord& operator=(const ScopedControlWord&) = delete;
+
+private:
+    unsigned saved_;
+};
+
+} // namespace varnel::simd

@@ -1,0 +1,75 @@
+#include "dsp/BiquadFilter.h"
+#include "dsp/FilterAnalyzer.h"
+#include "dsp/MultiDesignFilter.h"
+#include "dsp/tests/AllocationCounter.h"
+#include "dsp/tests/FilterFixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace varnel;
+using namespace varnel::testing;
+
+// Processing and switching characteristic, response and slope (to and from
+// the biquad) allocate nothing once the graph is built.
+TEST(FilterAllocation, ProcessingAndSwitchingAllocateNothing)
+{
+    wave::Environment env;
+    env.setSampleRate(48000.0f);
+    MultiDesignFilter::Style list;
+    for (const char* file : {"Prime.fil", "Gentle.fil", "Metal.fil"})
+        list.add(std::make_unique<DesignFilter::Style>(file, 1.0f));
+    MultiDesignFilter::ParallelUnit position(env, list);
+
+    FunctionSource level(env, [](long n) { return n % 3000 < 1500 ? 0.01f : 0.0f; });
+    FilterAnalyzer analyzer(env);
+    analyzer.setInput(&level);
+    FunctionSource frequency(env, [](long n) { return 9.0f + float(n % 500) * 0.01f; });
+
+    std::vector<std::unique_ptr<FunctionSource>> inputs;
+    std::vector<std::unique_ptr<MultiDesignFilter>> filters;
+    for (int i = 0; i < 4; ++i) {
+        inputs.push_back(std::make_unique<FunctionSource>(env, sine(200.0 + 100.0 * i, 48000.0, 0.3)));
+        auto f = std::make_unique<MultiDesignFilter>(position);
+        f->appendSlot(std::make_unique<BiQuadFilter>(env), nullptr, -1);
+        f->setInput(inputs.back().get());
+        f->setPeakMultiplier(&analyzer);
+        f->peakMultiplierEnabled.setValue(true);
+        f->frequency.setSource(&frequency);
+        f->chooseDesign();
+        filters.push_back(std::move(f));
+    }
+    auto run = [&](int blocks) {
+        for (int b = 0; b < blocks; ++b) {
+            env.nextBlock();
+            for (auto& f : filters)
+                f->pull(128);
+            env.process(128, 0);
+        }
+    };
+    run(4);
+
+    AllocationCounter counter;
+    run(10);
+    for (int index : {1, 3, 2, 0, 3, 1})
+        for (auto& f : filters) {
+            f->characteristicIndex.setValue(index);
+            run(1);
+        }
+    for (int response : {1, 2, 9, 4, 0}) {
+        for (int slope : {0, 1, 2, 3}) {
+            for (auto& f : filters) {
+                f->response.setValue(GenericFilter::Response(response));
+                f->slope.setValue(GenericFilter::Slope(slope));
+            }
+            run(2);
+        }
+    }
+    filters[2]->characteristicIndex.setValue(3); // the biquad slot
+    filters[2]->peak.setValue(0.9f);
+    run(20);
+    env.reset(wave::Environment::kResetLight);
+    run(2);
+    EXPECT_EQ(counter.count(), 0);
+}

@@ -1,0 +1,241 @@
+#include "dsp/GenericFilter.h"
+#include "dsp/StateVariableFilter.h"
+#include "dsp/tests/FilterFixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+
+using namespace varnel;
+using namespace varnel::testing;
+
+namespace {
+
+class GenericFilterTest : public ::testing::Test {
+protected:
+    GenericFilterTest() : input(env, [](long n) { return float(n % 7) * 0.1f; }), filter(env), unit(env)
+    {
+        env.setSampleRate(48000.0f);
+        filter.setInput(&input);
+        filter.setUnit(&unit);
+    }
+
+    wave::Environment env;
+    FunctionSource input;
+    GenericFilter filter;
+    RecordingUnit unit;
+};
+
+} // namespace
+
+TEST_F(GenericFilterTest, MixZeroHandsOnTheInputBlockAndRunsNoUnit)
+{
+    filter.mix.getParameter().setValue(0.0f, 0.0f);
+    const wave::BasicBlock<float>& out = runBlock(env, filter, 64);
+    EXPECT_EQ(&out, &input.getCurrentBlock());
+    EXPECT_EQ(unit.processes, 0);
+    EXPECT_TRUE(unit.calls.empty());
+    EXPECT_FALSE(filter.isActiveThisBlock());
+}
+
+TEST_F(GenericFilterTest, MixOneGivesTheUnitOutputAndOtherMixesBlend)
+{
+    const wave::BasicBlock<float>& out = runBlock(env, filter, 64);
+    EXPECT_EQ(unit.processes, 1);
+    for (int i = 0; i < 64; ++i)
+        ASSERT_EQ(out.data()[i], 2.0f * input.getCurrentBlock().data()[i]);
+
+    filter.mix.getParameter().setValue(0.25f, 0.0f);
+    const wave::BasicBlock<float>& mixed = runBlock(env, filter, 64);
+    for (int i = 0; i < 64; ++i) {
+        float x = input.getCurrentBlock().data()[i];
+        ASSERT_FLOAT_EQ(mixed.data()[i], (2.0f * x - x) * 0.25f + x);
+    }
+}
+
+TEST_F(GenericFilterTest, ConstantControlsGiveOneSegment)
+{
+    filter.frequency.getParameter().setValue(10.0f, 0.0f);
+    filter.peak.getParameter().setValue(0.3f, 0.0f);
+    runBlock(env, filter, 100);
+    ASSERT_EQ(unit.lastSegments, std::vector<int>({100}));
+    ASSERT_EQ(unit.calls.size(), 1u);
+    EXPECT_EQ(unit.calls[0].frequency, 10.0f);
+    EXPECT_FLOAT_EQ(unit.calls[0].peak, 0.3f);
+    EXPECT_EQ(unit.calls[0].gain, 1.0f);
+}
+
+TEST_F(GenericFilterTest, ModulatedMultiplierCutsSegmentsOf32)
+{
+    FunctionSource multiplier(env, [](long n) { return 0.5f + 0.001f * float(n % 3); });
+    filter.setPeakMultiplier(&multiplier);
+    filter.peakMultiplierEnabled.setValue(true);
+    filter.peak.getParameter().setValue(0.8f, 0.0f);
+    runBlock(env, filter, 100);
+    EXPECT_EQ(unit.lastSegments, std::vector<int>({32, 32, 32, 4}));
+    ASSERT_EQ(unit.calls.size(), 4u);
+    // Each segment's peak is the peak times the multiplier at its first sample.
+    EXPECT_FLOAT_EQ(unit.calls[1].peak, 0.8f * (0.5f + 0.001f * float(32 % 3)));
+
+    // Switched off, the multiplier is ignored.
+    unit.calls.clear();
+    filter.peakMultiplierEnabled.setValue(false);
+    runBlock(env, filter, 100);
+    EXPECT_EQ(unit.lastSegments, std::vector<int>({100}));
+}
+
+TEST_F(GenericFilterTest, FrequencyAndPeakMovesCutSegments)
+{
+    // Frequency rising by 0.03 per sample: 0.1 is exceeded at the 4th sample.
+    FunctionSource ramp(env, [](long n) { return 8.0f + 0.03f * float(n); });
+    filter.frequency.setSource(&ramp);
+    runBlock(env, filter, 18);
+    EXPECT_EQ(unit.lastSegments, std::vector<int>({4, 4, 4, 4, 2}));
+
+    // A peak step of 0.001 at sample 10; the gain is not compared.
+    FunctionSource peak(env, [](long n) { return n % 128 < 10 ? 0.5f : 0.501f; });
+    FunctionSource gain(env, [](long n) { return 1.0f + 0.1f * float(n % 2); });
+    filter.frequency.setSource(nullptr);
+    filter.peak.setSource(&peak);
+    filter.gain.setSource(&gain);
+    peak.position = gain.position = 0;
+    runBlock(env, filter, 40);
+    EXPECT_EQ(unit.lastSegments, std::vector<int>({10, 30}));
+}
+
+TEST_F(GenericFilterTest, StateIsClearedAfterResetOrDiscontinuity)
+{
+    runBlock(env, filter, 32);
+    EXPECT_EQ(unit.clears, 1); // the first block follows the construction "reset"
+    runBlock(env, filter, 32);
+    EXPECT_EQ(unit.clears, 1);
+    env.reset(wave::Environment::kResetLight);
+    runBlock(env, filter, 32);
+    EXPECT_EQ(unit.clears, 2);
+    // A block in which the filter was not pulled: the stream did not continue.
+    env.nextBlock();
+    env.process(32, 0);
+    runBlock(env, filter, 32);
+    EXPECT_EQ(unit.clears, 3);
+    runBlock(env, filter, 32);
+    EXPECT_EQ(unit.clears, 3);
+    // The graph's own reset reaches the unit through the filter.
+    env.reset(wave::Environment::kResetAll);
+    EXPECT_EQ(unit.clears, 4);
+}
+
+TEST_F(GenericFilterTest, SharedUnitLanesAndZeroBlock)
+{
+    RecordingUnit shared(env);
+    GenericFilter b(env), c(env);
+    FunctionSource inB(env, [](long) { return 1.0f; }), inC(env, [](long) { return -1.0f; });
+    b.setInput(&inB);
+    c.setInput(&inC);
+    filter.setParallelUnit(&shared);
+    b.setParallelUnit(&shared);
+    c.setParallelUnit(&shared);
+    c.mix.getParameter().setValue(0.0f, 0.0f);
+
+    runBlock(env, b, 16);
+    EXPECT_EQ(shared.parallelRuns, 1);
+    EXPECT_TRUE(shared.activeSeen[0]);
+    EXPECT_TRUE(shared.activeSeen[1]);
+    EXPECT_FALSE(shared.activeSeen[2]); // mix 0
+    EXPECT_FALSE(shared.activeSeen[3]);
+    EXPECT_EQ(shared.inputsSeen[3], env.getZeroBlock().data());
+    EXPECT_EQ(shared.laneResets, std::vector<int>({0, 1}));
+    // Every attached filter was computed by that one run.
+    EXPECT_TRUE(filter.isComputedThisBlock());
+    EXPECT_TRUE(c.isComputedThisBlock());
+    EXPECT_EQ(b.getCurrentBlock().data()[3], 2.0f);
+    EXPECT_EQ(&c.getCurrentBlock(), &inC.getCurrentBlock());
+    filter.pull(16);
+    c.pull(16);
+    EXPECT_EQ(shared.parallelRuns, 1);
+    EXPECT_EQ(unit.processes, 0); // the own unit is ignored while shared
+
+    // setUnit leaves the shared unit; the others keep their order.
+    filter.setUnit(&unit);
+    EXPECT_EQ(shared.filters(), (std::vector<GenericFilter*>{&b, &c}));
+}
+
+TEST_F(GenericFilterTest, JoiningTheSameSharedUnitAgainChangesNothing)
+{
+    RecordingUnit shared(env);
+    GenericFilter b(env), c(env);
+    filter.setParallelUnit(&shared);
+    b.setParallelUnit(&shared);
+    c.setParallelUnit(&shared);
+    filter.setParallelUnit(&shared);
+    // The filter keeps lane 0 (and with it its lane state).
+    EXPECT_EQ(shared.filters(), (std::vector<GenericFilter*>{&filter, &b, &c}));
+    {
+        GenericFilter d(env);
+        d.setParallelUnit(&shared);
+        EXPECT_EQ(shared.filters().size(), 4u);
+    }
+    EXPECT_EQ(shared.filters(), (std::vector<GenericFilter*>{&filter, &b, &c}));
+}
+
+TEST_F(GenericFilterTest, FiltersMovingToAnotherLaneStartClean)
+{
+    RecordingUnit shared(env);
+    GenericFilter b(env), c(env);
+    for (GenericFilter* f : {&filter, &b, &c}) {
+        f->setInput(&input);
+        f->setParallelUnit(&shared);
+    }
+    runBlock(env, filter, 16);
+    runBlock(env, filter, 16);
+    EXPECT_EQ(shared.laneResets, std::vector<int>({0, 1, 2}));
+    // b leaves: c moves from lane 2 to lane 1 and must not continue on b's state.
+    b.setUnit(nullptr);
+    shared.laneResets.clear();
+    runBlock(env, filter, 16);
+    EXPECT_EQ(shared.laneResets, std::vector<int>({1}));
+    // b joins again on lane 2.
+    b.setParallelUnit(&shared);
+    shared.laneResets.clear();
+    runBlock(env, filter, 16);
+    EXPECT_EQ(shared.laneResets, std::vector<int>({2}));
+}
+
+TEST(GenericFilterLanes, FilterAloneEqualsOneLaneOfFourBitForBit)
+{
+    for (int slope : {1, 2, 3}) {
+        for (int response : {0, 1, 2, 4}) {
+            SCOPED_TRACE(::testing::Message() << "slope " << slope << " response " << response);
+            wave::Environment env;
+            env.setSampleRate(44100.0f);
+            FunctionSource in(env, [](long n) { return float(std::sin(0.05 * double(n)) + 0.3 * std::sin(1.3 * double(n))); });
+            FunctionSource other(env, [](long n) { return float((n * 37) % 11) * 0.1f - 0.5f; });
+
+            StateVariableFilter alone(env), shared(env);
+            GenericFilter a(env), lane0(env), lane1(env), lane2(env);
+            for (GenericFilter* f : {&a, &lane0, &lane1, &lane2}) {
+                f->slope.setValue(GenericFilter::Slope(slope));
+                f->response.setValue(GenericFilter::Response(response));
+                f->frequency.getParameter().setValue(10.5f, 0.0f);
+                f->peak.getParameter().setValue(0.7f, 0.0f);
+                f->gain.getParameter().setValue(1.5f, 0.0f);
+            }
+            lane1.frequency.getParameter().setValue(12.0f, 0.0f);
+            a.setInput(&in);
+            lane0.setInput(&in);
+            lane1.setInput(&other);
+            lane2.setInput(&other);
+            a.setUnit(&alone);
+            lane0.setParallelUnit(&shared);
+            lane1.setParallelUnit(&shared);
+            lane2.setParallelUnit(&shared);
+            for (int block = 0; block < 20; ++block) {
+                env.nextBlock();
+                const auto& x = a.pull(128);
+                const auto& y = lane0.pull(128);
+                ASSERT_EQ(std::memcmp(x.data(), y.data(), 128 * sizeof(float)), 0) << block;
+                env.process(128, 0);
+            }
+        }
+    }
+}

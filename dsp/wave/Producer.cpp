@@ -1,0 +1,188 @@
+#include "dsp/wave/Producer.h"
+
+#include <algorithm>
+#include <cassert>
+#include <cstring>
+
+namespace varnel::wave {
+
+// ------------------------------------------------------------- Component --
+
+Component::Component(Environment& environment) : environment_(&environment) {
+    environment.addProducer();
+}
+
+Component::~Component() {
+    if (registered_ && !environment_->isTearingDown()) environment_->unregisterComponent(*this);
+}
+
+void Component::registerComponent() {
+    if (registered_) return;
+    environment_->registerComponent(*this);
+    registered_ = true;
+}
+
+void Component::unregisterComponent() {
+    if (!registered_) return;
+    environment_->unregisterComponent(*this);
+    registered_ = false;
+}
+
+// -------------------------------------------------------------- Producer --
+
+Producer::Producer(Environment& environment, int flags)
+    : Component(environment),
+      own_((flags & kNoOwnBlock) ? nullptr : std::make_unique<BasicBlock<float>>(environment)),
+      current_(&environment.getZeroBlock()) {}
+
+Producer::~Producer() {
+    Environment& e = getEnvironment();
+    if (active_ && scheduled_ && !e.isTearingDown()) e.removeProducer(*this);
+}
+
+float Producer::currentValue() const {
+    const BasicBlock<float>* b = current_;
+    return (b != nullptr && b->size() > 0) ? b->data()[0] : 0.0f;
+}
+
+void Producer::setActive(bool active) {
+    if (active == active_) return;
+    active_ = active;
+    Environment& e = getEnvironment();
+    if (scheduled_ && !e.isTearingDown()) {
+        if (active)
+            e.insertProducer(*this, order_);
+        else
+            e.removeProducer(*this);
+    }
+    if (active && isRegistered()) reset();
+}
+
+void Producer::setOrder(std::uint32_t order) {
+    Environment& e = getEnvironment();
+    if (active_ && !e.isTearingDown()) {
+        if (scheduled_) e.removeProducer(*this);
+        e.insertProducer(*this, order);
+    }
+    order_ = order;
+    scheduled_ = true;
+}
+
+void Producer::resetIfActive() {
+    if (active_) reset();
+}
+
+void Producer::compute(int count, int mode) {
+    if (own_) current_ = own_.get();
+    computing_ = true;
+    produce(own_.get(), count, mode);
+    computing_ = false;
+    lastComputed_ = getEnvironment().getBlockCounter();
+}
+
+const BasicBlock<float>& Producer::pull(int count) {
+    if (lastComputed_ != getEnvironment().getBlockCounter()) {
+        if (computing_) {
+            // A cycle without a delay in it.
+            assert(!"signal graph cycle: a producer was pulled while computing");
+            return getEnvironment().getZeroBlock();
+        }
+        compute(count, Environment::kPulled);
+    }
+    return *current_;
+}
+
+const BasicBlock<float>& Producer::pull(Producer* input, Environment& environment, int count) {
+    if (input == nullptr) return environment.getZeroBlock();
+    return input->pull(count);
+}
+
+// ---------------------------------------------------------------- Filter --
+
+void Filter::produce(BasicBlock<float>* block, int count, int mode) {
+    const BasicBlock<float>& in = pullInput(count);
+    process(in, block, count, mode);
+}
+
+// ----------------------------------------------------------------- Input --
+
+void Input::setSource(const float* samples, int count) {
+    source_ = samples;
+    remaining_ = samples != nullptr ? std::max(count, 0) : 0;
+}
+
+void Input::produce(BasicBlock<float>* block, int count, int) {
+    int n = std::min(count, remaining_);
+    float* out = block->data();
+    if (n > 0) {
+        std::memcpy(out, source_, static_cast<std::size_t>(n) * sizeof(float));
+        source_ += n;
+        remaining_ -= n;
+    } else {
+        n = 0;
+    }
+    if (n < count) std::memset(out + n, 0, static_cast<std::size_t>(count - n) * sizeof(float));
+    block->setConstant(n == 0);
+}
+
+// --------------------------------------------------------- MultiProducer --
+
+MultiProducer::Output::Output(MultiProducer& owner, int index)
+    : Producer(owner.getEnvironment(), kNoOwnBlock), owner_(&owner), index_(index) {}
+
+float MultiProducer::Output::currentValue() const {
+    return owner_->currentValue(index_);
+}
+
+void MultiProducer::Output::reset() {
+    owner_->reset();
+}
+
+void MultiProducer::Output::produce(BasicBlock<float>*, int count, int mode) {
+    owner_->produceAll(count, mode);
+}
+
+MultiProducer::MultiProducer(Environment& environment, int outputCount)
+    : Component(environment), outputCount_(std::max(outputCount, 0)) {
+    createOutputs();
+}
+
+MultiProducer::~MultiProducer() = default;
+
+void MultiProducer::createOutputs() {
+    blocks_.clear();
+    outputs_.clear();
+    for (int i = 0; i < outputCount_; ++i) {
+        blocks_.push_back(std::make_unique<BasicBlock<float>>(getEnvironment()));
+        outputs_.push_back(std::make_unique<Output>(*this, i));
+    }
+    scratch_.assign(static_cast<std::size_t>(outputCount_), nullptr);
+}
+
+float MultiProducer::currentValue(int index) const {
+    if (index < 0 || index >= outputCount_) return 0.0f;
+    const BasicBlock<float>& b = outputs_[index]->getCurrentBlock();
+    return b.size() > 0 ? b.data()[0] : 0.0f;
+}
+
+void MultiProducer::produceAll(int count, int mode) {
+    for (int i = 0; i < outputCount_; ++i)
+        scratch_[i] = blocks_[i].get();
+    processAll(scratch_.data(), count, mode);
+    for (int i = 0; i < outputCount_; ++i) {
+        outputs_[i]->setCurrentBlock(*scratch_[i]);
+        outputs_[i]->markComputed();
+    }
+}
+
+MultiFilter::MultiFilter(Environment& environment, int count)
+    : MultiProducer(environment, count), inputs_(static_cast<std::size_t>(std::max(count, 0)), nullptr),
+      inputBlocks_(static_cast<std::size_t>(std::max(count, 0)), nullptr) {}
+
+void MultiFilter::processAll(const BasicBlock<float>** outputs, int count, int mode) {
+    for (std::size_t i = 0; i < inputs_.size(); ++i)
+        inputBlocks_[i] = &Producer::pull(inputs_[i], getEnvironment(), count);
+    process(inputBlocks_.data(), outputs, count, mode);
+}
+
+} // namespace varnel::wave

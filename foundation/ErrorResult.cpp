@@ -1,0 +1,11 @@
+#include "foundation/ErrorResult.h"
+
+ErrorResult::ErrorResult(const ErrorRecord& record) {
+    reportError(record);
+}
+
+void ErrorResult::reportError(std::int32_t newCode, const std::string& newMessage) {
+    if (code != 0) return;
+    code = newCode;
+    message = newMessage;
+}

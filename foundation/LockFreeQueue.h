@@ -1,0 +1,123 @@
+#pragma once
+
+// A multi-producer, multi-consumer FIFO of small fixed-size records: the
+// two-pointer queue with a dummy node of Michael and Scott ("Simple, Fast, and
+// Practical Non-Blocking and Blocking Concurrent Queue Algorithms", PODC 1996),
+// with 16-bit node indices of a NodePool in place of pointers and a 16-bit tag
+// in the upper half of every word that a compare-and-swap changes.
+//
+// The head always points at a dummy node whose record was already taken; a
+// pop reads the next node's record before it swaps the head, so a consumer
+// never reads a node after releasing it.
+//
+// push and pop are lock-free, allocate nothing and never throw; they may run
+// on any number of threads at once (the audio thread included). Only a push
+// that finds the free list empty takes the pool's growth lock. A push when the
+// pool is at its capacity and every node is in use drops the record and
+// returns false; callers do not retry.
+//
+// T must be trivially copyable and a whole number of 32-bit words.
+
+#include "foundation/NodePool.h"
+
+#include <atomic>
+#include <cstdint>
+#include <cstring>
+#include <type_traits>
+
+namespace varnel {
+
+template <class T>
+class LockFreeQueue {
+    static_assert(std::is_trivially_copyable_v<T>, "records are copied as raw words");
+    static_assert(sizeof(T) % 4 == 0 && sizeof(T) > 0, "records are whole 32-bit words");
+
+public:
+    static constexpr std::uint32_t words = sizeof(T) / 4;
+
+    // The pool first grows to firstNodeCount nodes (at most the capacity);
+    // capacity 0 means NodePool::maxCapacity. One node is the dummy, and node
+    // 0 is reserved, so a queue holds at most capacity - 2 records.
+    LockFreeQueue(std::uint32_t firstNodeCount, std::uint32_t capacity) : pool(capacity, words)
+    {
+        const std::uint32_t dummy = pool.grow(firstNodeCount) & NodePool::indexMask;
+        head.store(dummy);
+        tail.store(dummy);
+    }
+
+    LockFreeQueue(const LockFreeQueue&) = delete;
+    LockFreeQueue& operator=(const LockFreeQueue&) = delete;
+
+    bool push(const T& record)
+    {
+        const std::uint32_t node = pool.allocate() & NodePool::indexMask;
+        if (node == 0)
+            return false;
+        std::uint32_t raw[words];
+        std::memcpy(raw, &record, sizeof(T));
+        std::atomic<std::uint32_t>* payload = pool.payload(node);
+        for (std::uint32_t w = 0; w < words; ++w)
+            payload[w].store(raw[w], std::memory_order_relaxed);
+
+        std::uint32_t last;
+        for (;;) {
+            last = tail.load();
+            std::atomic<std::uint32_t>& lastLink = pool.link(last & NodePool::indexMask);
+            std::uint32_t next = lastLink.load();
+            // Sequentially consistent loads: this re-read is ordered after
+            // the link read, as a full fence would order it.
+            if (last != tail.load())
+                continue;
+            if ((next & NodePool::indexMask) != 0) {
+                // The tail lags behind; help it on.
+                tail.compare_exchange_strong(last, NodePool::nextWord(last, next));
+                continue;
+            }
+            if (lastLink.compare_exchange_strong(next, NodePool::nextWord(next, node)))
+                break;
+        }
+        // Failure is harmless: another thread has moved the tail on.
+        tail.compare_exchange_strong(last, NodePool::nextWord(last, node));
+        return true;
+    }
+
+    // Takes the oldest record; false (record untouched) when the queue is
+    // empty.
+    bool pop(T& record)
+    {
+        for (;;) {
+            std::uint32_t first = head.load();
+            std::uint32_t last = tail.load();
+            const std::uint32_t next = pool.link(first & NodePool::indexMask).load();
+            if (first != head.load())
+                continue;
+            const std::uint32_t nextIndex = next & NodePool::indexMask;
+            if ((first & NodePool::indexMask) != (last & NodePool::indexMask)) {
+                if (nextIndex == 0)
+                    continue;
+                std::uint32_t raw[words];
+                const std::atomic<std::uint32_t>* payload = pool.payload(nextIndex);
+                for (std::uint32_t w = 0; w < words; ++w)
+                    raw[w] = payload[w].load(std::memory_order_relaxed);
+                if (head.compare_exchange_strong(first, NodePool::nextWord(first, nextIndex))) {
+                    pool.release(first & NodePool::indexMask);
+                    std::memcpy(&record, raw, sizeof(T));
+                    return true;
+                }
+            } else {
+                if (nextIndex == 0)
+                    return false;
+                tail.compare_exchange_strong(last, NodePool::nextWord(last, nextIndex));
+            }
+        }
+    }
+
+    const NodePool& getPool() const { return pool; }
+
+private:
+    std::atomic<std::uint32_t> head{0};
+    NodePool pool;
+    std::atomic<std::uint32_t> tail{0};
+};
+
+} // namespace varnel

@@ -1,1 +1,0 @@
-int varnelPlaceholder() { return 0; }

@@ -1,0 +1,17 @@
+#pragma once
+// Internal: the per-platform primitives behind SystemUtils.h, implemented in
+// windows/ and posix/. Not for use outside the foundation.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace varnel::platform {
+
+// Makes one folder (its parent must exist).
+bool makeFolder(const std::string& path);
+// The bytes of the module's RCDATA resource of that name (extension already
+// removed), valid while the module is loaded.
+std::optional<std::string_view> findModuleResource(const std::string& name);
+
+} // namespace varnel::platform

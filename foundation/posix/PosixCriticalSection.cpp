@@ -1,0 +1,25 @@
+#include "foundation/Lock.h"
+
+#include <mutex>
+
+namespace varnel {
+namespace {
+
+// Re-entrant for the owning thread, like the Windows critical section.
+class PosixCriticalSection final : public CriticalSection {
+public:
+    void enter() override { mutex_.lock(); }
+    void leave() override { mutex_.unlock(); }
+
+private:
+    std::recursive_mutex mutex_;
+};
+
+} // namespace
+
+std::unique_ptr<CriticalSection> CriticalSection::create()
+{
+    return std::make_unique<PosixCriticalSection>();
+}
+
+} // namespace varnel

@@ -1,0 +1,67 @@
+#include "foundation/SystemUtils.h"
+
+#include <gtest/gtest.h>
+
+#include <iterator>
+
+namespace varnel {
+namespace {
+
+// foundation/tests/resources/Gentle.fil: bytes 0..255 three times, then "\0tail\xff".
+std::string gentleBytes()
+{
+    std::string bytes;
+    for (int round = 0; round < 3; ++round)
+        for (int i = 0; i < 256; ++i)
+            bytes += static_cast<char>(i);
+    bytes += std::string("\0tail\xff", 6);
+    return bytes;
+}
+
+TEST(Resources, FoundInAnyCaseAndWithAnyExtension)
+{
+    for (const char* name : {"Gentle.fil", "Gentle", "gentle", "GENTLE.xyz", "gEnTlE.fil.fil"}) {
+        SCOPED_TRACE(name);
+        if (std::string(name) == "gEnTlE.fil.fil") {
+            // Only the last extension is removed: "gEnTlE.fil" is no resource name.
+            EXPECT_FALSE(resourceExists(name));
+            continue;
+        }
+        EXPECT_TRUE(resourceExists(name));
+        auto stream = loadResource(name);
+        ASSERT_TRUE(stream);
+        std::string content(std::istreambuf_iterator<char>(*stream), {});
+        EXPECT_EQ(content, gentleBytes());
+    }
+}
+
+TEST(Resources, BytesAreExactForEveryFile)
+{
+    std::optional<std::string_view> knob = findResource("knob_2X.PNG");
+    ASSERT_TRUE(knob);
+    EXPECT_EQ(*knob, std::string_view("not really a png\r\n\x1a"));
+
+    std::optional<std::string_view> empty = findResource("Empty");
+    ASSERT_TRUE(empty);
+    EXPECT_TRUE(empty->empty());
+    auto stream = loadResource("empty.txt");
+    EXPECT_EQ(stream->get(), std::char_traits<char>::eof());
+}
+
+TEST(Resources, MissingNamesAreReportedNotInvented)
+{
+    for (const char* name : {"Missing", "Gentl", "Gentlee", "", ".fil", "Knob"}) {
+        SCOPED_TRACE(name);
+        EXPECT_FALSE(resourceExists(name));
+        EXPECT_FALSE(findResource(name));
+        try {
+            loadResource(name);
+            ADD_FAILURE() << "no exception";
+        } catch (const EResource& e) {
+            EXPECT_STREQ(e.what(), "Resource not found");
+        }
+    }
+}
+
+} // namespace
+} // namespace varnel

@@ -1,0 +1,83 @@
+#include "foundation/ModifierModeTable.h"
+#include "foundation/VersionInfo.h"
+
+#include <gtest/gtest.h>
+
+namespace varnel {
+namespace {
+
+TEST(VersionInfo, TheProductsOwnIdentity)
+{
+    VersionInfo info("Varnel");
+    EXPECT_EQ(info.getProductName(), "Varnel");
+    EXPECT_EQ(info.getDisplayName(), "Zentor Varnel");
+    EXPECT_EQ(info.getLegalText(), "Copyright (C) 2026 Zentor");
+    EXPECT_EQ(info.getVersion().majorVersion, 2);
+    EXPECT_EQ(info.getVersion().minorVersion, 0);
+    EXPECT_EQ(info.getVersion().patchVersion, 0);
+    EXPECT_EQ(info.getVersion().betaNumber, 0);
+    EXPECT_FALSE(info.isBetaBuild());
+    EXPECT_EQ(info.getVersionSuffix(), " 2");
+    EXPECT_EQ(info.getPluginName(), "Varnel 2");
+    EXPECT_EQ(info.getDisplayVersion(), "2.00");
+    EXPECT_EQ(info.getProductKeyPath(), "Software\\Zentor\\Varnel 2\\1.0");
+    EXPECT_EQ(info.getProductKeyPath(1), "Software\\Zentor\\Varnel\\1.0");
+    EXPECT_TRUE(info.isFirstStart());
+    info.setFirstStart(false);
+    EXPECT_FALSE(info.isFirstStart());
+}
+
+TEST(VersionInfo, VersionTextsAndSuffixes)
+{
+    struct Case {
+        const char* text;
+        int major, minor, patch, beta;
+        const char* suffix;
+    };
+    const Case cases[] = {
+        {"2.01", 2, 0, 1, 0, " 2"},
+        {"2.1 beta 3", 2, 1, 0, 3, " 2"},
+        {"2", 2, 0, 0, 0, " 2"},
+        {"1.50", 1, 5, 0, 0, ""},
+        {"", 1, 0, 0, 0, ""},         // no "ProductVersion"
+        {"0.9", 1, 0, 0, 0, ""},      // major below 1: defaults stay
+        {"garbage", 1, 0, 0, 0, ""},
+        {"12.34", 12, 3, 4, 0, " 12"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        VersionInfo info("Varnel", c.text, "");
+        EXPECT_EQ(info.getVersion().majorVersion, c.major);
+        EXPECT_EQ(info.getVersion().minorVersion, c.minor);
+        EXPECT_EQ(info.getVersion().patchVersion, c.patch);
+        EXPECT_EQ(info.getVersion().betaNumber, c.beta);
+        EXPECT_EQ(info.isBetaBuild(), c.beta > 0);
+        EXPECT_EQ(info.getVersionSuffix(), c.suffix);
+        EXPECT_EQ(info.getPluginName(), std::string("Varnel") + c.suffix);
+    }
+}
+
+// Filled by the library's start-up, before any test runs.
+TEST(ModifierModeTable, FilledAtLoad)
+{
+    struct Case {
+        std::uint32_t modifiers;
+        std::int32_t mode;
+    };
+    const Case cases[] = {
+        {0, 0},
+        {ModifierControl, 1},
+        {ModifierShift, 2},
+        {ModifierAlt, 4},
+        {ModifierShift | ModifierAlt, 6},
+        {ModifierAlt | ModifierControl, 5},
+        {ModifierControl | ModifierShift, 0},
+        {ModifierControl | ModifierShift | ModifierAlt, 0},
+        {8, 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(gestureModeForModifiers(c.modifiers), c.mode) << c.modifiers;
+}
+
+} // namespace
+} // namespace varnel

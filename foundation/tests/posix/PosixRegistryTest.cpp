@@ -1,0 +1,83 @@
+// The stand-in keeps the registry as key=value text, one file per root in the
+// application-data folder. A damaged file is read up to its first bad line
+// and set aside unchanged before the next write.
+
+#include "foundation/Registry.h"
+#include "foundation/StringUtils.h"
+#include "foundation/tests/RegistryTestSupport.h"
+#include "foundation/tests/TestFiles.h"
+
+#include <gtest/gtest.h>
+
+namespace varnel {
+namespace {
+
+class PosixRegistryTest : public test::RegistryTest {
+protected:
+    std::string storeFile() const { return folder_.path() + "\\Zentor\\Registry\\HKEY_CURRENT_USER.txt"; }
+};
+
+TEST_F(PosixRegistryTest, StoreIsTextInTheApplicationDataFolder) {
+    ASSERT_TRUE(writeRegistryDword(RegistryRoot::CurrentUser, key_, "Number", 7));
+    ASSERT_TRUE(writeRegistryString(RegistryRoot::CurrentUser, key_, "Text", "a \"b\""));
+    ASSERT_TRUE(writeRegistryBinary(RegistryRoot::CurrentUser, key_, "Bytes", {0, 0xAB}));
+    ASSERT_TRUE(writeRegistryString(RegistryRoot::LocalMachine, key_, "=[odd]", "x"));
+    std::string text = readFileToString(storeFile());
+    EXPECT_NE(text.find("[" + key_ + "]\nNumber=dword:7\nText=\"sz:a \\\"b\\\"\"\nBytes=hex:00ab\n"),
+              std::string::npos)
+        << text;
+    std::string machine = readFileToString(folder_.path() + "\\Zentor\\Registry\\HKEY_LOCAL_MACHINE.txt");
+    EXPECT_NE(machine.find("%3d%5bodd%5d=sz:x"), std::string::npos) << machine;
+}
+
+// The stand-in's store file: read up to its first bad line, set aside
+// unchanged before the next write, which keeps every value read.
+TEST_F(PosixRegistryTest, DamagedStoreFileIsReadAsFarAsValidAndKept) {
+    std::string file = storeFile();
+    ASSERT_TRUE(writeRegistryDword(RegistryRoot::CurrentUser, key_, "Before", 1));
+    std::string damaged =
+        readFileToString(file) + "this line has no equals sign\n[" + key_ + "]\nAfter=dword:2\n";
+    ASSERT_TRUE(test::writeWholeFile(file, damaged));
+
+    RegistryReader reader(RegistryRoot::CurrentUser, key_);
+    EXPECT_EQ(reader.serializeInt("Before", 0, -1), 1);
+    EXPECT_EQ(reader.serializeInt("After", 0, -1), -1);
+
+    ASSERT_TRUE(writeRegistryString(RegistryRoot::CurrentUser, key_, "New", "value"));
+    EXPECT_EQ(readFileToString(file + ".damaged"), damaged);
+    EXPECT_EQ(reader.serializeInt("Before", 0, -1), 1);
+    EXPECT_EQ(reader.readString("New"), "value");
+
+    // Damaged again: the earlier copy stays, the new one goes beside it.
+    std::string second = readFileToString(file) + "=\n";
+    ASSERT_TRUE(test::writeWholeFile(file, second));
+    ASSERT_TRUE(writeRegistryDword(RegistryRoot::CurrentUser, key_, "Third", 3));
+    EXPECT_EQ(readFileToString(file + ".damaged"), damaged);
+    EXPECT_EQ(readFileToString(file + ".damaged.1"), second);
+    EXPECT_EQ(reader.readString("New"), "value");
+    EXPECT_EQ(reader.serializeInt("Third", 0, -1), 3);
+}
+
+TEST_F(PosixRegistryTest, HostileStoreFilesReadAsDefaults) {
+    std::string file = storeFile();
+    ASSERT_TRUE(writeRegistryDword(RegistryRoot::CurrentUser, key_, "Seed", 1));
+    const std::string hostile[] = {
+        std::string("\0\0\xff\xfe[", 5),
+        "[" + key_ + "]\nSeed=dword:99999999999\n",
+        "[" + key_ + "]\nSeed=hex:0\n",
+        "[" + key_ + "]\nSeed=hex:zz\n",
+        "[" + key_ + "]\nSeed=float:1\n",
+        "[" + key_ + "]\n%zz=dword:1\n",
+        "Seed=dword:1\n",
+        "[" + key_ + "]\nSeed=\"sz:unclosed\n",
+    };
+    for (const std::string& text : hostile) {
+        ASSERT_TRUE(test::writeWholeFile(file, text));
+        RegistryReader reader(RegistryRoot::CurrentUser, key_);
+        EXPECT_EQ(reader.serializeInt("Seed", 0, -1), -1) << text;
+        EXPECT_EQ(reader.readString("Seed"), "") << text;
+    }
+}
+
+} // namespace
+} // namespace varnel

@@ -1,0 +1,96 @@
+#include "foundation/AsyncEventQueue.h"
+#include "foundation/SystemUtils.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <optional>
+#include <thread>
+
+namespace varnel {
+namespace {
+
+TEST(PosixAsyncEventQueue, HoldsItsCapacityRoundedToAPowerOfTwo)
+{
+    struct Case {
+        std::size_t asked, held;
+    };
+    for (Case c : {Case{8, 8}, Case{5, 8}, Case{0, 2}, Case{1000, 1024}}) {
+        auto queue = AsyncEventQueue::create(c.asked);
+        std::size_t accepted = 0;
+        while (accepted < 5000 && queue->post(0, 0))
+            ++accepted;
+        EXPECT_EQ(accepted, c.held) << c.asked;
+    }
+}
+
+// Our own codec replaces each maximal subpart of an ill-formed sequence.
+// (Implementations of the Windows conversion disagree on encoded surrogates.)
+TEST(PosixSystemUtils, EncodedSurrogatesAreThreeReplacements)
+{
+    EXPECT_EQ(toWideString("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD");
+    EXPECT_EQ(toWideString("\xF4\x90\x80\x80"), u"\uFFFD\uFFFD\uFFFD\uFFFD") << "above U+10FFFF";
+}
+
+TEST(PosixSystemUtils, TheMainThreadStandsForTheUserInterfaceThread)
+{
+    EXPECT_TRUE(isThreadWindowVisible()); // gtest runs tests on the main thread
+    bool worker = true;
+    std::thread([&] { worker = isThreadWindowVisible(); }).join();
+    EXPECT_FALSE(worker);
+}
+
+// Sets an environment variable for a scope.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const char* name, const char* value) : name_(name)
+    {
+        if (const char* old = std::getenv(name))
+            old_ = old;
+        if (value)
+            setenv(name, value, 1);
+        else
+            unsetenv(name);
+    }
+    ~ScopedEnvironment()
+    {
+        if (old_)
+            setenv(name_, old_->c_str(), 1);
+        else
+            unsetenv(name_);
+    }
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+TEST(PosixSystemUtils, WellKnownFoldersFollowTheXdgRules)
+{
+    struct Case {
+        const char* config;
+        const char* documents;
+        const char* home;
+        const char* appData;
+        const char* documentsFolder;
+    };
+    const Case cases[] = {
+        {"/tmp/cfg", "/tmp/docs/", "/home/u", "\\tmp\\cfg", "\\tmp\\docs"},
+        {nullptr, nullptr, "/home/u", "\\home\\u\\.config", "\\home\\u\\Documents"},
+        {"relative/ignored", "", "/home/u/", "\\home\\u\\.config", "\\home\\u\\Documents"},
+    };
+    for (const Case& c : cases) {
+        ScopedEnvironment config("XDG_CONFIG_HOME", c.config);
+        ScopedEnvironment documents("XDG_DOCUMENTS_DIR", c.documents);
+        ScopedEnvironment home("HOME", c.home);
+        EXPECT_EQ(getApplicationDataFolder(), c.appData);
+        EXPECT_EQ(getDocumentsFolder(), c.documentsFolder);
+    }
+    ScopedEnvironment config("XDG_CONFIG_HOME", "/tmp/cfg");
+    ScopedEnvironment documents("XDG_DOCUMENTS_DIR", "/tmp/docs");
+    EXPECT_EQ(getMakerFolderPath("Varnel 2"), "\\tmp\\cfg\\Zentor\\Varnel 2\\");
+    EXPECT_EQ(getPresetsFolderPath("Varnel"), "\\tmp\\docs\\Zentor\\Presets\\Varnel\\");
+}
+
+} // namespace
+} // namespace varnel

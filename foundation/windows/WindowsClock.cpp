@@ -1,0 +1,13 @@
+#include "foundation/IntervalTimer.h"
+
+#include <windows.h>
+#include <mmsystem.h>
+
+namespace varnel {
+
+std::uint32_t systemMilliseconds()
+{
+    return timeGetTime();
+}
+
+} // namespace varnel

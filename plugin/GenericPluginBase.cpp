@@ -1,0 +1,174 @@
+#include "plugin/GenericPluginBase.h"
+
+#include "foundation/BinaryData.h"
+#include "plugin/ChannelLayouts.h"
+
+#include <algorithm>
+#include <cmath>
+#include <istream>
+#include <ostream>
+
+namespace varnel {
+
+namespace {
+constexpr float kOffsetEpsilon = 1.1920929e-7f;
+constexpr char kStateTag[] = "ZTBS";
+} // namespace
+
+// GenericParameterResponder
+
+void GenericParameterResponder::addRegistered(AbstractPluginParameter* parameter)
+{
+    registered.push_back(parameter);
+}
+
+int32_t GenericParameterResponder::getNumParameters() const
+{
+    return collection.size();
+}
+
+AbstractPluginParameter* GenericParameterResponder::getParameter(int32_t index) const
+{
+    return collection.get(index);
+}
+
+int32_t GenericParameterResponder::addParameter(AbstractPluginParameter* parameter)
+{
+    return collection.add(parameter);
+}
+
+// GenericPluginBase
+
+GenericPluginBase::GenericPluginBase(ParameterCollection& collection) : GenericParameterResponder(collection) {}
+
+bool GenericPluginBase::writeParameterState(std::ostream& stream) const
+{
+    BinaryDataWriter writer(stream);
+    writer.writeBytes(kStateTag, 4);
+    writer.writeUInt32(kStateVersion);
+    const int32_t count = getNumParameters();
+    writer.writeUInt32(static_cast<uint32_t>(count));
+    for (int32_t i = 0; i < count && writer.isGood(); ++i)
+        writer.writeFloat(getParameter(i)->getValue());
+    return writer.isGood();
+}
+
+bool GenericPluginBase::readParameterState(std::istream& stream)
+{
+    BinaryDataReader reader(stream);
+    // Reads the 4 tag bytes and the version; a failed stream gives no tag.
+    if (!reader.checkSignature(kStateTag))
+        return false;
+
+    beginUpdate();
+    const int32_t parameterCount = getNumParameters();
+    const uint32_t storedCount = reader.readUInt32();
+    bool complete = reader.isGood();
+    for (uint32_t i = 0; complete && i < storedCount; ++i) {
+        const float value = reader.readFloat();
+        if (!reader.isGood()) {
+            // Stop here: the parameters not reached keep their values.
+            complete = false;
+            break;
+        }
+        if (i < static_cast<uint32_t>(parameterCount))
+            getParameter(static_cast<int32_t>(i))->setValue(value, kParameterChangeNotToHost);
+    }
+    if (complete) {
+        for (int64_t i = storedCount; i < parameterCount; ++i) {
+            AbstractPluginParameter* parameter = getParameter(static_cast<int32_t>(i));
+            parameter->setValue(parameter->getDefault(), kParameterChangeNotToHost);
+        }
+    }
+    requestLightReset();
+    endUpdate();
+    return complete && reader.isGood();
+}
+
+bool GenericPluginBase::setChannelLayout(int32_t layout)
+{
+    if (!isValidChannelLayout(layout))
+        return false;
+    channelLayout.store(layout, std::memory_order_relaxed);
+    return true;
+}
+
+int32_t GenericPluginBase::getNumChannels() const
+{
+    return channelCountOfLayout(getChannelLayout());
+}
+
+int32_t GenericPluginBase::addMidiVirtualParameter(MidiVirtualPluginParameter* parameter)
+{
+    midiVirtualParameters.push_back(parameter);
+    return MidiVirtualPluginParameter::kIndexBase + static_cast<int32_t>(midiVirtualParameters.size()) - 1;
+}
+
+void GenericPluginBase::removeMidiVirtualParameter(MidiVirtualPluginParameter* parameter)
+{
+    // Positions are identifiers that mappings keep: leave the slot empty.
+    std::replace(midiVirtualParameters.begin(), midiVirtualParameters.end(), parameter,
+                 static_cast<MidiVirtualPluginParameter*>(nullptr));
+}
+
+MidiVirtualPluginParameter* GenericPluginBase::getMidiVirtualParameter(int32_t position) const
+{
+    if (position < 0 || position >= getNumMidiVirtualParameters())
+        return nullptr;
+    return midiVirtualParameters[static_cast<size_t>(position)];
+}
+
+// MidiVirtualPluginParameter
+
+MidiVirtualPluginParameter::MidiVirtualPluginParameter(GenericPluginBase& owner, std::string name)
+    : owner(owner), name(std::move(name)), index(owner.addMidiVirtualParameter(this))
+{
+}
+
+MidiVirtualPluginParameter::~MidiVirtualPluginParameter()
+{
+    owner.removeMidiVirtualParameter(this);
+}
+
+// MidiMultiVirtualPluginParameter
+
+void MidiMultiVirtualPluginParameter::addParameter(AbstractPluginParameter* parameter)
+{
+    if (parameter == nullptr)
+        return;
+    targets.erase(std::remove(targets.begin(), targets.end(), parameter), targets.end());
+    targets.push_back(parameter);
+    lastSetOffsets.resize(targets.size(), 0.0f);
+    offsets.resize(targets.size(), 0.0f);
+}
+
+float MidiMultiVirtualPluginParameter::meanPosition() const
+{
+    float sum = 0.0f;
+    for (const AbstractPluginParameter* target : targets)
+        sum += target->toLinearNormalized(target->getValue());
+    return sum / static_cast<float>(targets.size());
+}
+
+void MidiMultiVirtualPluginParameter::setValue(float normalised)
+{
+    if (targets.empty())
+        return;
+    const float mean = meanPosition();
+    for (size_t i = 0; i < targets.size(); ++i) {
+        const float d = targets[i]->toLinearNormalized(targets[i]->getValue()) - mean;
+        // A target moved since the last controller value takes a new offset.
+        if (std::fabs(d - lastSetOffsets[i]) > kOffsetEpsilon)
+            offsets[i] = d;
+    }
+    for (size_t i = 0; i < targets.size(); ++i) {
+        float x = normalised + offsets[i];
+        x = std::isnan(x) || x < 0.0f ? 0.0f : (x > 1.0f ? 1.0f : x);
+        targets[i]->setValue(targets[i]->fromLinearNormalized(x), 0);
+    }
+    const float newMean = meanPosition();
+    for (size_t i = 0; i < targets.size(); ++i)
+        lastSetOffsets[i] = targets[i]->toLinearNormalized(targets[i]->getValue()) - newMean;
+}
+
+} // namespace varnel

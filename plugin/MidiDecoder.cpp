@@ -1,0 +1,151 @@
+#include "plugin/MidiDecoder.h"
+
+#include <algorithm>
+
+namespace varnel {
+
+void MidiListener::channelPressure(float) {}
+void MidiListener::keyPressure(int32_t, float) {}
+void MidiListener::controlChange(int32_t, int32_t, float) {}
+void MidiListener::modWheel(float) {}
+void MidiListener::noteOff(int32_t, float) {}
+void MidiListener::noteOn(int32_t, float) {}
+void MidiListener::pitchBend(float) {}
+
+void AbstractChannelEventReceiver::rawMessage(uint8_t, uint8_t, uint8_t) {}
+
+void AbstractChannelEventReceiver::channelPressure(float value)
+{
+    for (MidiListener* listener : listeners)
+        listener->channelPressure(value);
+}
+
+void AbstractChannelEventReceiver::keyPressure(int32_t key, float value)
+{
+    for (MidiListener* listener : listeners)
+        listener->keyPressure(key, value);
+}
+
+void AbstractChannelEventReceiver::controlChange(int32_t controller, int32_t value, float normalised)
+{
+    for (MidiListener* listener : listeners) {
+        listener->controlChange(controller, value, normalised);
+        if (controller == 1)
+            listener->modWheel(normalised);
+    }
+}
+
+void AbstractChannelEventReceiver::noteOff(int32_t key, float velocity)
+{
+    for (MidiListener* listener : listeners)
+        listener->noteOff(key, velocity);
+}
+
+void AbstractChannelEventReceiver::noteOn(int32_t key, float velocity)
+{
+    for (MidiListener* listener : listeners)
+        listener->noteOn(key, velocity);
+}
+
+void AbstractChannelEventReceiver::pitchBend(float value)
+{
+    for (MidiListener* listener : listeners)
+        listener->pitchBend(value);
+}
+
+void AbstractChannelEventReceiver::programChange(int32_t, int32_t) {}
+
+void AbstractChannelEventReceiver::addListener(MidiListener* listener)
+{
+    if (listener != nullptr)
+        listeners.push_back(listener);
+}
+
+void AbstractChannelEventReceiver::removeListener(MidiListener* listener)
+{
+    listeners.erase(std::remove(listeners.begin(), listeners.end(), listener), listeners.end());
+}
+
+AbstractChannelEventReceiver* AbstractMusicEventReceiver::getReceiver(int32_t slot) const
+{
+    if (slot < 0 || slot >= numSlots)
+        return nullptr;
+    return slots[slot];
+}
+
+void AbstractMusicEventReceiver::setReceiver(int32_t slot, AbstractChannelEventReceiver* receiver)
+{
+    if (slot < 0 || slot >= numSlots || slots[slot] == receiver)
+        return;
+    slots[slot] = receiver;
+    receiverChanged.notify(this);
+}
+
+void MidiDecoder::receiveMidi(const MidiEvent& event)
+{
+    const uint8_t status = event.status();
+    const uint8_t data1 = event.data1() & 0x7F;
+    const uint8_t data2 = event.data2() & 0x7F;
+
+    if (AbstractChannelEventReceiver* omni = receiver.getReceiver(AbstractMusicEventReceiver::omniSlot))
+        omni->rawMessage(status, data1, data2);
+
+    if (status >= 0xF0) {
+        if (status == 0xFF) {
+            if (SystemEventReceiver* system = receiver.getSystemReceiver())
+                system->systemReset();
+        }
+        return;
+    }
+    if (status < 0x80)
+        return;
+    dispatch(AbstractMusicEventReceiver::omniSlot, status, data1, data2);
+    dispatch((status & 0x0F) + 1, status, data1, data2);
+}
+
+void MidiDecoder::dispatch(int32_t slot, uint8_t status, uint8_t data1, uint8_t data2)
+{
+    AbstractChannelEventReceiver* target = receiver.getReceiver(slot);
+    if (target == nullptr)
+        return;
+    const int32_t k = data1;
+    const int32_t v = data2;
+    int32_t& bank = banks[slot];
+    switch (status >> 4) {
+    case 0x8:
+        target->noteOff(k, float(v) * kMidiValueScale);
+        break;
+    case 0x9:
+        if (v != 0)
+            target->noteOn(k, float(v) * kMidiValueScale);
+        else
+            target->noteOff(k, 0.0f);
+        break;
+    case 0xA:
+        target->keyPressure(k, float(v) * kMidiValueScale);
+        break;
+    case 0xB:
+        if (k == 0)
+            bank = v * 128 + (bank & 0x7F);
+        else if (k == 32)
+            bank = (bank & 0x3F80) + v;
+        else if (k == 123)
+            target->noteOff(0, 0.0f);
+        else
+            target->controlChange(k, v, float(v) * kMidiValueScale);
+        break;
+    case 0xC:
+        target->programChange(bank, k);
+        break;
+    case 0xD:
+        target->channelPressure(float(k) * kMidiValueScale);
+        break;
+    case 0xE:
+        target->pitchBend(float(v * 128 + k) * kPitchBendScale - 0.5f);
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace varnel

@@ -1,0 +1,293 @@
+#include "dsp/ValueMaps.h"
+#include "plugin/PluginParameter.h"
+#include "plugin/PluginParameterUnit.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace varnel {
+namespace {
+
+// Float parameters as the effect declares them, one per unit kind.
+enum class Setup {
+    expFreq,         // 20 Hz .. 20 kHz, exponential, value 0..1
+    expFreqDirect,   // the value is log2 of the frequency
+    hz,              // 20 Hz .. 20 kHz, linear
+    negativeDb,      // -60 .. 0 dB, value 0..1
+    decibels,        // -36 .. +36 dB, the value is in dB
+    gainAsDb,        // the value is a gain 0..1, shown in dB
+    percent,         // 0 .. 200 %
+    ratio,           // 1 .. 20
+    ms,              // 1 .. 5000 ms
+    sec,             // 0.05 .. 5 s
+    secShort,        // 0.001 .. 1 s
+    semitones,       // -2 .. 2 octaves, shown in semitones
+    slope,           // 6 .. 48 dB/oct
+    dbRange,         // -24 .. 24 dB
+    plain,           // 0 .. 10, no unit
+    prefixed,        // 0 .. 10, prefix "~"
+};
+
+std::unique_ptr<FloatPluginParameter> makeParameter(Setup setup) {
+    auto p = std::make_unique<FloatPluginParameter>(nullptr, "Test");
+    switch (setup) {
+    case Setup::expFreq:
+        p->setUnit(&ParameterUnits::expFreq);
+        p->setDisplayRange(std::log2(20.0f), std::log2(20000.0f));
+        break;
+    case Setup::expFreqDirect:
+        p->setRange(std::log2(20.0f), std::log2(20000.0f));
+        p->setUnit(&ParameterUnits::expFreq);
+        break;
+    case Setup::hz:
+        p->setUnit(&ParameterUnits::hz);
+        p->setDisplayRange(20.0f, 20000.0f);
+        break;
+    case Setup::negativeDb:
+        p->setUnit(&ParameterUnits::dBRange);
+        p->setDisplayRange(-60.0f, 0.0f);
+        break;
+    case Setup::decibels:
+        p->setRange(-36.0f, 36.0f);
+        p->setUnit(&ParameterUnits::dB);
+        break;
+    case Setup::gainAsDb:
+        p->setUnit(&ParameterUnits::dB);
+        p->setDisplayMap(gainToDb, nullptr);
+        break;
+    case Setup::percent:
+        p->setRange(0.0f, 200.0f);
+        p->setUnit(&ParameterUnits::percent);
+        break;
+    case Setup::ratio:
+        p->setRange(1.0f, 20.0f);
+        p->setUnit(&ParameterUnits::ratio);
+        break;
+    case Setup::ms:
+        p->setRange(1.0f, 5000.0f);
+        p->setUnit(&ParameterUnits::ms);
+        break;
+    case Setup::sec:
+        p->setRange(0.05f, 5.0f);
+        p->setUnit(&ParameterUnits::sec);
+        break;
+    case Setup::secShort:
+        p->setRange(0.001f, 1.0f);
+        p->setUnit(&ParameterUnits::sec);
+        break;
+    case Setup::semitones:
+        p->setRange(-2.0f, 2.0f);
+        p->setUnit(&ParameterUnits::semitones);
+        break;
+    case Setup::slope:
+        p->setRange(6.0f, 48.0f);
+        p->setUnit(&ParameterUnits::slope);
+        break;
+    case Setup::dbRange:
+        p->setRange(-24.0f, 24.0f);
+        p->setUnit(&ParameterUnits::dBRange);
+        break;
+    case Setup::plain:
+        p->setRange(0.0f, 10.0f);
+        break;
+    case Setup::prefixed:
+        p->setRange(0.0f, 10.0f);
+        p->setPrefix("~");
+        break;
+    }
+    return p;
+}
+
+struct TypedCase {
+    Setup setup;
+    float currentPlain;
+    const char* text;
+    std::optional<float> expectedPlain; // nullopt: refused
+};
+
+// clang-format off
+const TypedCase kTypedCases[] = {
+    // Note names and frequency words.
+    {Setup::expFreq, 1000.0f, "A4", 440.0f},
+    {Setup::expFreq, 1000.0f, "a4", 440.0f},
+    {Setup::expFreq, 1000.0f, "  A", 440.0f},
+    {Setup::expFreq, 1000.0f, "H4", std::nullopt},
+    {Setup::expFreq, 1000.0f, "C#3", 138.5913f},
+    {Setup::expFreq, 1000.0f, "Bb3", 233.0819f},
+    {Setup::expFreq, 1000.0f, "A4+50", 452.8930f},
+    {Setup::expFreq, 1000.0f, "A4 -100", 415.3047f},
+    {Setup::expFreq, 1000.0f, "1.5k", 1500.0f},
+    {Setup::expFreq, 1000.0f, "1,5 khz", 1500.0f},
+    {Setup::expFreq, 1000.0f, "1.5 kHz", 1500.0f},
+    {Setup::expFreq, 1000.0f, "440", 440.0f},
+    {Setup::expFreq, 1000.0f, "440 HZ", 440.0f},
+    {Setup::expFreq, 1000.0f, "50%", 632.4555f},
+    {Setup::expFreq, 1000.0f, "99999 Hz", 20000.0f},
+    {Setup::expFreq, 1000.0f, "5 parsecs", std::nullopt},
+    {Setup::expFreq, 1000.0f, "1e999", std::nullopt},
+    {Setup::expFreq, 1000.0f, "1e39", std::nullopt},
+    {Setup::expFreq, 1000.0f, "A99999999999", std::nullopt},
+    {Setup::expFreq, 1000.0f, "A4+1e400", std::nullopt},
+    {Setup::expFreq, 1000.0f, "", std::nullopt},
+    {Setup::hz, 1000.0f, "A4", 440.0f},
+    {Setup::hz, 1000.0f, "1.5k", 1500.0f},
+    // Decibels: a negative range, ratios, clamping.
+    {Setup::negativeDb, -6.0f, "12", -12.0f},
+    {Setup::negativeDb, -6.0f, "-12", -12.0f},
+    {Setup::negativeDb, -6.0f, "12 dB", -12.0f},
+    {Setup::decibels, 0.0f, "2x", 6.0206f},
+    {Setup::decibels, 0.0f, "2*", 6.0206f},
+    {Setup::decibels, 0.0f, "0,5 X", -6.0206f},
+    {Setup::decibels, 0.0f, "0x", -36.0f},
+    {Setup::decibels, 0.0f, "+6", 6.0f},
+    {Setup::decibels, 0.0f, "100", 36.0f},
+    {Setup::decibels, 0.0f, "-1e30", -36.0f},
+    {Setup::decibels, 0.0f, "6 Hz", std::nullopt},
+    {Setup::decibels, 0.0f, "loud", std::nullopt},
+    // Percent unit against a percentage of the range.
+    {Setup::percent, 10.0f, "50%", 50.0f},
+    {Setup::percent, 10.0f, "50 %", 50.0f},
+    {Setup::percent, 10.0f, "50", 50.0f},
+    {Setup::plain, 1.0f, "50%", 5.0f},
+    {Setup::plain, 1.0f, "1,5", 1.5f},
+    {Setup::plain, 1.0f, "2 apples", std::nullopt},
+    {Setup::prefixed, 1.0f, "~ 2", 2.0f},
+    // Times: bare numbers follow how the value is shown.
+    {Setup::ms, 250.0f, "3", 3.0f},
+    {Setup::ms, 2000.0f, "3", 3000.0f},
+    {Setup::ms, 1000.0f, "3", 3000.0f},
+    {Setup::ms, 2000.0f, "5", 5000.0f},
+    {Setup::ms, 2000.0f, "1000", 1000.0f},
+    {Setup::ms, 250.0f, "0.5", 500.0f},
+    {Setup::ms, 250.0f, "2 sec", 2000.0f},
+    {Setup::ms, 250.0f, "2S", 2000.0f},
+    {Setup::ms, 2000.0f, "1.5 ms", 1.5f},
+    {Setup::sec, 0.25f, "100", 0.1f},
+    {Setup::sec, 0.25f, "50", 0.05f},
+    {Setup::sec, 2.0f, "50", 0.05f},
+    {Setup::sec, 2.0f, "3", 3.0f},
+    {Setup::sec, 2.0f, "250 ms", 0.25f},
+    {Setup::secShort, 0.25f, "1", 0.001f},
+    {Setup::secShort, 0.25f, "2", 0.002f},
+    {Setup::secShort, 1.0f, "1", 1.0f},
+    // Pitch intervals.
+    {Setup::semitones, 0.0f, "12", 12.0f},
+    {Setup::semitones, 0.0f, "1 oct", 12.0f},
+    {Setup::semitones, 0.0f, "50 cents", 0.5f},
+    {Setup::semitones, 0.0f, "-7 semitones", -7.0f},
+    {Setup::semitones, 0.0f, "3 octaves", 24.0f},
+};
+// clang-format on
+
+TEST(ParameterUnitTest, TypedTextGivesValueOrIsRefused) {
+    for (const TypedCase& c : kTypedCases) {
+        SCOPED_TRACE(std::string("text \"") + c.text + "\"");
+        auto p = makeParameter(c.setup);
+        p->initValue(p->plainToNormalized(c.currentPlain));
+        const float current = p->getValue();
+        float value = std::numeric_limits<float>::quiet_NaN();
+        const bool accepted = p->textToValue(c.text, value);
+        ASSERT_EQ(accepted, c.expectedPlain.has_value());
+        if (!accepted) {
+            EXPECT_EQ(value, current);
+            continue;
+        }
+        EXPECT_GE(value, p->getMin());
+        EXPECT_LE(value, p->getMax());
+        const float plain = p->normalizedToPlain(value);
+        EXPECT_NEAR(plain, *c.expectedPlain, std::fabs(*c.expectedPlain) * 1e-4f + 1e-5f);
+    }
+}
+
+TEST(ParameterUnitTest, TypedNoteNameIsNotClamped) {
+    auto p = makeParameter(Setup::expFreq);
+    float value = 0.0f;
+    ASSERT_TRUE(p->textToValue("C-1", value));
+    EXPECT_NEAR(p->normalizedToPlain(value), 8.1758f, 1e-3f);
+    EXPECT_LT(value, p->getMin());
+    p->setValue(value, 0);
+    EXPECT_EQ(p->getValue(), p->getMin());
+}
+
+struct TextCase {
+    Setup setup;
+    float value;
+    const char* expected;
+};
+
+// clang-format off
+const TextCase kTextCases[] = {
+    {Setup::gainAsDb, 0.0f, "-INF dB"},
+    {Setup::gainAsDb, 1.0f, "0.00 dB"},
+    {Setup::decibels, 6.0f, "+6.00 dB"},
+    {Setup::decibels, -0.001f, "0.00 dB"},
+    {Setup::decibels, -36.0f, "-36.00 dB"},
+    {Setup::percent, 50.0f, "50.0%"},
+    {Setup::percent, 5.0f, "5.00%"},
+    {Setup::percent, 150.0f, "150%"},
+    {Setup::ratio, 4.0f, "4.00:1"},
+    {Setup::ms, 250.0f, "250.0 ms"},
+    {Setup::ms, 999.9f, "999.9 ms"},
+    {Setup::ms, 1000.0f, "1.000 sec"},
+    {Setup::ms, 1500.0f, "1.500 sec"},
+    {Setup::sec, 0.25f, "250.0 ms"},
+    {Setup::sec, 2.0f, "2.000 sec"},
+    {Setup::expFreqDirect, std::log2(50.0f), "50.000 Hz"},
+    {Setup::expFreqDirect, std::log2(440.0f), "440.00 Hz"},
+    {Setup::expFreqDirect, std::log2(1500.0f), "1500.0 Hz"},
+    {Setup::expFreqDirect, std::log2(12000.0f), "12000 Hz"},
+    {Setup::slope, 12.0f, "12.0 dB/oct"},
+    {Setup::dbRange, -12.0f, "-12.00 dB"},
+    {Setup::semitones, 1.0f, "12.000 semitones"},
+    {Setup::plain, 0.5f, "0.500"},
+};
+// clang-format on
+
+TEST(ParameterUnitTest, ValueToText) {
+    for (const TextCase& c : kTextCases) {
+        SCOPED_TRACE(c.expected);
+        auto p = makeParameter(c.setup);
+        EXPECT_EQ(p->formatValue(c.value), c.expected);
+    }
+    EXPECT_EQ(formatDecibels(-180.0f), "-INF");
+    EXPECT_EQ(formatDecibels(std::numeric_limits<float>::quiet_NaN()), "-INF");
+    EXPECT_EQ(formatDecibels(3.0f), "+3.00");
+}
+
+TEST(ParameterUnitTest, FrequencyWithZeroMapsItsTail) {
+    FloatPluginParameter p(nullptr, "Rate");
+    p.setRange(-6.0f, 15.0f);
+    p.setUnit(&ParameterUnits::expFreqWithZero);
+
+    EXPECT_EQ(p.normalizedToPlain(-6.0f), 0.0f);
+    EXPECT_NEAR(p.normalizedToPlain(-4.3219f), 0.0625f, 1e-5f);
+    EXPECT_NEAR(p.normalizedToPlain(-3.0f), 0.125f, 1e-6f);
+    EXPECT_NEAR(p.normalizedToPlain(3.0f), 8.0f, 1e-5f);
+
+    float value = 0.0f;
+    ASSERT_TRUE(p.textToValue("0.0625 Hz", value));
+    EXPECT_NEAR(value, -4.3219f, 1e-4f);
+    ASSERT_TRUE(p.textToValue("0", value));
+    EXPECT_NEAR(value, -5.643856f, 1e-6f);
+    EXPECT_EQ(p.formatValue(-6.0f), "0.000 Hz");
+}
+
+TEST(ParameterUnitTest, LabelsAndSuffixes) {
+    EXPECT_EQ(ParameterUnits::dBTP.getLabel(), "dBTP");
+    const FloatPluginParameterUnit::Alternate* ratio = ParameterUnits::dBTP.findAlternate("X");
+    ASSERT_NE(ratio, nullptr);
+    EXPECT_NEAR(ratio->convert(2.0f * ratio->factor), 6.0206f, 1e-4f);
+    EXPECT_EQ(ParameterUnits::ms.findAlternate("minutes"), nullptr);
+
+    FloatPluginParameter p(nullptr, "Ceiling");
+    p.setUnit(&ParameterUnits::dBTP);
+    EXPECT_EQ(p.formatValue(0.0f), "0.00 dBTP");
+}
+
+} // namespace
+} // namespace varnel
