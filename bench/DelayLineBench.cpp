@@ -29,7 +29,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <cstdlib>
 #include <functional>
 #include <map>
 #include <memory>
@@ -64,7 +63,8 @@ public:
     TimeTable(wave::Environment& e, bool moving, float phase) : wave::Source(e), moving_(moving) {
         table_.resize(static_cast<std::size_t>(kRate));
         for (std::size_t i = 0; i < table_.size(); ++i)
-            table_[i] = 300.0f + 20.0f * std::sin(6.2831853f * (static_cast<float>(i) / kRate * 0.5f + phase));
+            table_[i] =
+                300.0f + 20.0f * std::sin(6.2831853f * (static_cast<float>(i) / kRate * 0.5f + phase));
     }
     void produce(wave::BasicBlock<float>* block, int count, int) override {
         float* out = block->data();
@@ -75,8 +75,7 @@ public:
         }
         for (int i = 0; i < count; ++i) {
             out[i] = table_[position_];
-            if (++position_ == table_.size())
-                position_ = 0;
+            if (++position_ == table_.size()) position_ = 0;
         }
         block->setConstant(false);
     }
@@ -125,11 +124,11 @@ struct DelayGraph {
     DelayGraph(bool moving, DelayLine::ReadType type)
         : timeLeft(e, moving, 0.0f), timeRight(e, moving, 0.25f) {
         e.setSampleRate(kRate);
-        for (auto [line, in, time] : {std::tuple{&lineLeft, &left, &timeLeft}, std::tuple{&lineRight, &right, &timeRight}}) {
+        for (auto [line, in, time] :
+             {std::tuple{&lineLeft, &left, &timeLeft}, std::tuple{&lineRight, &right, &timeRight}}) {
             line->setInput(in);
             line->readType.setValue(type);
             line->timeInput.setSource(time);
-            line->timeSmoothing.setValue(std::getenv("NOSMOOTH") == nullptr);
         }
     }
 };
@@ -140,8 +139,10 @@ Work delayWork(bool moving, DelayLine::ReadType type) {
         g->left.setSource(a.left.data() + o, n);
         g->right.setSource(a.right.data() + o, n);
         g->e.nextBlock();
-        std::memcpy(a.outLeft.data() + o, g->lineLeft.pull(n).data(), static_cast<std::size_t>(n) * sizeof(float));
-        std::memcpy(a.outRight.data() + o, g->lineRight.pull(n).data(), static_cast<std::size_t>(n) * sizeof(float));
+        std::memcpy(a.outLeft.data() + o, g->lineLeft.pull(n).data(),
+                    static_cast<std::size_t>(n) * sizeof(float));
+        std::memcpy(a.outRight.data() + o, g->lineRight.pull(n).data(),
+                    static_cast<std::size_t>(n) * sizeof(float));
         g->e.process(n, 0);
     };
 }
@@ -177,8 +178,10 @@ Work limiterWork() {
         g->right.delayed.setSource(a.right.data() + o, n);
         g->right.filtered.setSource(a.left.data() + o, n);
         g->e.nextBlock();
-        std::memcpy(a.outLeft.data() + o, g->left.gain.pull(n).data(), static_cast<std::size_t>(n) * sizeof(float));
-        std::memcpy(a.outRight.data() + o, g->right.gain.pull(n).data(), static_cast<std::size_t>(n) * sizeof(float));
+        std::memcpy(a.outLeft.data() + o, g->left.gain.pull(n).data(),
+                    static_cast<std::size_t>(n) * sizeof(float));
+        std::memcpy(a.outRight.data() + o, g->right.gain.pull(n).data(),
+                    static_cast<std::size_t>(n) * sizeof(float));
         g->e.process(n, 0);
     };
 }
@@ -197,7 +200,6 @@ std::vector<Case> cases() {
     list.push_back({"delay moving stretch", [] { return delayWork(true, DelayLine::kStretch); }});
     list.push_back({"delay moving crossfade", [] { return delayWork(true, DelayLine::kChangeCrossfade); }});
     list.push_back({"delay moving allpass", [] { return delayWork(true, DelayLine::kAllpass); }});
-    list.push_back({"tmp tape unsmoothed", [] { auto w = std::make_shared<Work>(delayWork(true, DelayLine::kTape)); return *w; }});
     list.push_back({"feedback limiter", [] { return limiterWork(); }});
     return list;
 }
@@ -221,8 +223,7 @@ public:
             auto slash = name.find('/');
             std::string base = name.substr(0, slash);
             std::string block = name.substr(slash + 1);
-            if (base == "copy")
-                continue;
+            if (base == "copy") continue;
             auto copy = figures_.find("copy/" + block);
             double copyNs = copy != figures_.end() ? copy->second : 0.0;
             std::printf("%-26s %6s %12.3f %12.3f %8.2f\n", base.c_str(), block.c_str(), ns, copyNs,
@@ -244,8 +245,7 @@ int main(int argc, char** argv) {
             ->Arg(128)
             ->Arg(512);
     benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     varnel::SummaryReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();

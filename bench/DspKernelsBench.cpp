@@ -263,8 +263,11 @@ public:
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
             auto it = run.counters.find("ns_per_frame");
-            if (it != run.counters.end() && run.run_type == Run::RT_Iteration)
-                figures_[run.benchmark_name()] = it->second.value * 1.0e9;
+            if (it == run.counters.end()) continue;
+            // With repetitions the median stands for the case.
+            bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            if (median || (run.run_type == Run::RT_Iteration && !figures_.count(run.run_name.str())))
+                figures_[run.run_name.str()] = it->second.value * 1.0e9;
         }
     }
     void Finalize() override {

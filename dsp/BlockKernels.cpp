@@ -282,29 +282,32 @@ private:
 
 // ---------------------------------------------------------- arithmetic ---
 
-template <class L> void BlockKernels<L>::copy(const float* in, float* out, int count) {
+template <class L> void BlockKernels<L>::copy(const float* in, float* out, int count) noexcept {
     mapBlock<L>(out, count, [&](int i, int n) { return loadPartial<L>(in + i, n); });
 }
 
-template <class L> void BlockKernels<L>::scale(const float* in, float gain, float* out, int count) {
+template <class L> void BlockKernels<L>::scale(const float* in, float gain, float* out, int count) noexcept {
     auto g = L::splat(gain);
     mapBlock<L>(out, count, [&](int i, int n) { return loadPartial<L>(in + i, n) * g; });
 }
 
-template <class L> void BlockKernels<L>::multiply(const float* a, const float* b, float* out, int count) {
+template <class L>
+void BlockKernels<L>::multiply(const float* a, const float* b, float* out, int count) noexcept {
     mapBlock<L>(out, count,
                 [&](int i, int n) { return loadPartial<L>(a + i, n) * loadPartial<L>(b + i, n); });
 }
 
 template <class L>
-void BlockKernels<L>::multiply(const float* a, const float* b, const float* c, float* out, int count) {
+void BlockKernels<L>::multiply(const float* a, const float* b, const float* c, float* out,
+                               int count) noexcept {
     mapBlock<L>(out, count, [&](int i, int n) {
         return (loadPartial<L>(a + i, n) * loadPartial<L>(b + i, n)) * loadPartial<L>(c + i, n);
     });
 }
 
 template <class L>
-void BlockKernels<L>::midSideEncode(const float* l, const float* r, float* mid, float* side, int count) {
+void BlockKernels<L>::midSideEncode(const float* l, const float* r, float* mid, float* side,
+                                    int count) noexcept {
     auto half = L::splat(0.5f);
     for (int i = 0; i < count; i += 4) {
         int n = std::min(4, count - i);
@@ -317,7 +320,8 @@ void BlockKernels<L>::midSideEncode(const float* l, const float* r, float* mid, 
 }
 
 template <class L>
-void BlockKernels<L>::midSideDecode(const float* mid, const float* side, float* l, float* r, int count) {
+void BlockKernels<L>::midSideDecode(const float* mid, const float* side, float* l, float* r,
+                                    int count) noexcept {
     for (int i = 0; i < count; i += 4) {
         int n = std::min(4, count - i);
         auto m = loadPartial<L>(mid + i, n);
@@ -331,7 +335,7 @@ void BlockKernels<L>::midSideDecode(const float* mid, const float* side, float* 
 
 template <class L>
 void BlockKernels<L>::tptSvf(const float* in, float* out, int count, const int* segments, const TptSection* c,
-                             float& s1, float& s2) {
+                             float& s1, float& s2) noexcept {
     static_assert(sizeof(TptSection) == 5 * sizeof(float));
     TptStep<OneLane> step{reinterpret_cast<const float*>(c), 5};
     step.s1 = s1;
@@ -343,7 +347,7 @@ void BlockKernels<L>::tptSvf(const float* in, float* out, int count, const int* 
 
 template <class L>
 void BlockKernels<L>::tptSvf4(const float* const in[4], float* const out[4], int count, const int* segments,
-                              const TptSection4* c, float s1[4], float s2[4]) {
+                              const TptSection4* c, float s1[4], float s2[4]) noexcept {
     static_assert(sizeof(TptSection4) == 20 * sizeof(float));
     TptStep<FourLanes<L>> step{reinterpret_cast<const float*>(c), 20};
     step.s1 = L::load(s1);
@@ -355,46 +359,46 @@ void BlockKernels<L>::tptSvf4(const float* const in[4], float* const out[4], int
 
 template <class L>
 void BlockKernels<L>::svfLinear(const float* in, float* out, int count, const int* segments,
-                                const OversampledSvfCoefficients& c, float& band, float& low) {
+                                const OversampledSvfCoefficients& c, float& band, float& low) noexcept {
     svfOne<L, false, false>(in, out, count, segments, c, band, low);
 }
 template <class L>
 void BlockKernels<L>::svfLinear3(const float* in, float* out, int count, const int* segments,
-                                 const OversampledSvfCoefficients& c, float& band, float& low) {
+                                 const OversampledSvfCoefficients& c, float& band, float& low) noexcept {
     svfOne<L, false, true>(in, out, count, segments, c, band, low);
 }
 template <class L>
 void BlockKernels<L>::svfSaturating(const float* in, float* out, int count, const int* segments,
-                                    const OversampledSvfCoefficients& c, float& band, float& low) {
+                                    const OversampledSvfCoefficients& c, float& band, float& low) noexcept {
     svfOne<L, true, false>(in, out, count, segments, c, band, low);
 }
 template <class L>
 void BlockKernels<L>::svfSaturating3(const float* in, float* out, int count, const int* segments,
-                                     const OversampledSvfCoefficients& c, float& band, float& low) {
+                                     const OversampledSvfCoefficients& c, float& band, float& low) noexcept {
     svfOne<L, true, true>(in, out, count, segments, c, band, low);
 }
 template <class L>
 void BlockKernels<L>::svfLinear4(const float* const in[4], float* const out[4], int count,
                                  const int* segments, const OversampledSvfCoefficients& c, float band[4],
-                                 float low[4]) {
+                                 float low[4]) noexcept {
     svfFour<L, false, false>(in, out, count, segments, c, band, low);
 }
 template <class L>
 void BlockKernels<L>::svfLinear3x4(const float* const in[4], float* const out[4], int count,
                                    const int* segments, const OversampledSvfCoefficients& c, float band[4],
-                                   float low[4]) {
+                                   float low[4]) noexcept {
     svfFour<L, false, true>(in, out, count, segments, c, band, low);
 }
 template <class L>
 void BlockKernels<L>::svfSaturating4(const float* const in[4], float* const out[4], int count,
                                      const int* segments, const OversampledSvfCoefficients& c, float band[4],
-                                     float low[4]) {
+                                     float low[4]) noexcept {
     svfFour<L, true, false>(in, out, count, segments, c, band, low);
 }
 template <class L>
 void BlockKernels<L>::svfSaturating3x4(const float* const in[4], float* const out[4], int count,
                                        const int* segments, const OversampledSvfCoefficients& c,
-                                       float band[4], float low[4]) {
+                                       float band[4], float low[4]) noexcept {
     svfFour<L, true, true>(in, out, count, segments, c, band, low);
 }
 
@@ -402,7 +406,7 @@ void BlockKernels<L>::svfSaturating3x4(const float* const in[4], float* const ou
 
 template <class L>
 void BlockKernels<L>::lookup(const float* in, float* out, int count, const int* segments,
-                             const TableLookup& t) {
+                             const TableLookup& t) noexcept {
     SegmentValues values(segments, t.scales, t.gains);
     float s[4], g[4];
     mapBlock<L>(out, count, [&](int i, int n) {
@@ -413,7 +417,7 @@ void BlockKernels<L>::lookup(const float* in, float* out, int count, const int* 
 
 template <class L>
 void BlockKernels<L>::lookupDecimate3(const float* in, float* out, int count, const int* segments,
-                                      const TableLookup& t) {
+                                      const TableLookup& t) noexcept {
     SegmentValues values(segments, t.scales, t.gains);
     float s[4], g[4];
     mapBlock<L>(out, count, [&](int i, int n) {
@@ -437,7 +441,7 @@ void BlockKernels<L>::lookupDecimate3(const float* in, float* out, int count, co
 
 // --------------------------------------------------------------- phase ---
 
-template <class L> typename L::F BlockKernels<L>::atan2(typename L::F y, typename L::F x) {
+template <class L> typename L::F BlockKernels<L>::atan2(typename L::F y, typename L::F x) noexcept {
     using F = typename L::F;
     const F zero = L::splat(0.0f);
     const F one = L::splat(1.0f);
@@ -468,7 +472,8 @@ template <class L> typename L::F BlockKernels<L>::atan2(typename L::F y, typenam
 }
 
 template <class L>
-void BlockKernels<L>::sectionPhase(const float* in, float* out, int count, float scale, const float c[6]) {
+void BlockKernels<L>::sectionPhase(const float* in, float* out, int count, float scale,
+                                   const float c[6]) noexcept {
     auto sc = L::splat(scale);
     auto c0 = L::splat(c[0]), c1 = L::splat(c[1]), c2 = L::splat(c[2]);
     auto c3 = L::splat(c[3]), c4 = L::splat(c[4]), c5 = L::splat(c[5]);
@@ -485,7 +490,7 @@ void BlockKernels<L>::sectionPhase(const float* in, float* out, int count, float
 
 template <class L>
 bool BlockKernels<L>::polynomialSegment(float* out, int count, const float c[5], float& phase, float step,
-                                        float start, float span) {
+                                        float start, float span) noexcept {
     if (phase >= 0.9999999f) {
         auto end = L::splat(start + span);
         mapBlock<L>(out, count, [&](int, int) { return end; });
@@ -511,7 +516,7 @@ bool BlockKernels<L>::polynomialSegment(float* out, int count, const float c[5],
 
 // ------------------------------------------------------------ decibels ---
 
-template <class L> void BlockKernels<L>::dbToGain(const float* in, float* out, int count) {
+template <class L> void BlockKernels<L>::dbToGain(const float* in, float* out, int count) noexcept {
     mapBlock<L>(out, count, [&](int i, int n) {
         auto a = loadPartial<L>(in + i, n) * L::splat(0.115129255f);
         a = min(max(a, L::splat(-88.37626f)), L::splat(88.37626f));

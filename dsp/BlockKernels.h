@@ -69,25 +69,25 @@ struct TableLookup {
 
 template <class Lanes> struct BlockKernels {
     // ---- Block arithmetic.
-    static void copy(const float* in, float* out, int count);
+    static void copy(const float* in, float* out, int count) noexcept;
     // out = in * gain
-    static void scale(const float* in, float gain, float* out, int count);
+    static void scale(const float* in, float gain, float* out, int count) noexcept;
     // out = a * b
-    static void multiply(const float* a, const float* b, float* out, int count);
+    static void multiply(const float* a, const float* b, float* out, int count) noexcept;
     // out = a * b * c, evaluated as (a * b) * c
-    static void multiply(const float* a, const float* b, const float* c, float* out, int count);
+    static void multiply(const float* a, const float* b, const float* c, float* out, int count) noexcept;
     // Left/right to mid/side: mid = (r - l) * 0.5 + l, side = (r - l) * 0.5.
-    static void midSideEncode(const float* l, const float* r, float* mid, float* side, int count);
+    static void midSideEncode(const float* l, const float* r, float* mid, float* side, int count) noexcept;
     // Mid/side to left/right: l = mid - side, r = mid + side.
-    static void midSideDecode(const float* mid, const float* side, float* l, float* r, int count);
+    static void midSideDecode(const float* mid, const float* side, float* l, float* r, int count) noexcept;
 
     // ---- Trapezoidal state-variable filter:
     //   high = (x - k s1 - s2) / (1 + k g); band = high g + s1; s1 = band + high g;
     //   low = s2 + band g; s2 = low + band g; y = wh high + wb band + wl low.
     static void tptSvf(const float* in, float* out, int count, const int* segments, const TptSection* c,
-                       float& s1, float& s2);
+                       float& s1, float& s2) noexcept;
     static void tptSvf4(const float* const in[4], float* const out[4], int count, const int* segments,
-                        const TptSection4* c, float s1[4], float s2[4]);
+                        const TptSection4* c, float s1[4], float s2[4]) noexcept;
 
     // ---- Oversampled state-variable stage: three iterations per sample.
     // Linear, per input sample x (state band, low; coefficients f, q):
@@ -107,37 +107,38 @@ template <class Lanes> struct BlockKernels {
     // filters' oversampling switch selects these; the effect leaves it off,
     // so they serve completeness and the filter tests.)
     static void svfLinear(const float* in, float* out, int count, const int* segments,
-                          const OversampledSvfCoefficients& c, float& band, float& low);
+                          const OversampledSvfCoefficients& c, float& band, float& low) noexcept;
     static void svfLinear3(const float* in, float* out, int count, const int* segments,
-                           const OversampledSvfCoefficients& c, float& band, float& low);
+                           const OversampledSvfCoefficients& c, float& band, float& low) noexcept;
     static void svfSaturating(const float* in, float* out, int count, const int* segments,
-                              const OversampledSvfCoefficients& c, float& band, float& low);
+                              const OversampledSvfCoefficients& c, float& band, float& low) noexcept;
     static void svfSaturating3(const float* in, float* out, int count, const int* segments,
-                               const OversampledSvfCoefficients& c, float& band, float& low);
+                               const OversampledSvfCoefficients& c, float& band, float& low) noexcept;
     static void svfLinear4(const float* const in[4], float* const out[4], int count, const int* segments,
-                           const OversampledSvfCoefficients& c, float band[4], float low[4]);
+                           const OversampledSvfCoefficients& c, float band[4], float low[4]) noexcept;
     static void svfLinear3x4(const float* const in[4], float* const out[4], int count, const int* segments,
-                             const OversampledSvfCoefficients& c, float band[4], float low[4]);
+                             const OversampledSvfCoefficients& c, float band[4], float low[4]) noexcept;
     static void svfSaturating4(const float* const in[4], float* const out[4], int count, const int* segments,
-                               const OversampledSvfCoefficients& c, float band[4], float low[4]);
+                               const OversampledSvfCoefficients& c, float band[4], float low[4]) noexcept;
     static void svfSaturating3x4(const float* const in[4], float* const out[4], int count,
                                  const int* segments, const OversampledSvfCoefficients& c, float band[4],
-                                 float low[4]);
+                                 float low[4]) noexcept;
 
     // ---- Function tables (see TableLookup):
     //   y = gain * (T[i] + (T[i + 1] - T[i]) * f)
-    static void lookup(const float* in, float* out, int count, const int* segments, const TableLookup& t);
+    static void lookup(const float* in, float* out, int count, const int* segments,
+                       const TableLookup& t) noexcept;
     // in holds 3 * count samples (a threefold stream); each output sample is
     // gain * 0.33333334 * (sum of the three lookups, without gain).
     static void lookupDecimate3(const float* in, float* out, int count, const int* segments,
-                                const TableLookup& t);
+                                const TableLookup& t) noexcept;
 
     // ---- Phase of a second-order section, added to out: with w = scale * x,
     // angle((c2 - c0 w^2) + j c1 w) - angle((c5 - c3 w^2) + j c4 w).
-    static void sectionPhase(const float* in, float* out, int count, float scale, const float c[6]);
+    static void sectionPhase(const float* in, float* out, int count, float scale, const float c[6]) noexcept;
     // The quadrant-corrected arctangent used above (polynomial, range reduced
     // at tan(pi/8) and tan(3pi/8)).
-    static typename Lanes::F atan2(typename Lanes::F y, typename Lanes::F x);
+    static typename Lanes::F atan2(typename Lanes::F y, typename Lanes::F x) noexcept;
 
     // ---- Polynomial envelope segment: sample j gets
     // start + span * P(min(phase + j * step, 1)), P(p) = c0 p^5 + c1 p^4 +
@@ -145,11 +146,11 @@ template <class Lanes> struct BlockKernels {
     // every sample is start + span. phase becomes min(phase + count * step, 1);
     // returns whether it reached 0.9999999.
     static bool polynomialSegment(float* out, int count, const float c[5], float& phase, float step,
-                                  float start, float span);
+                                  float start, float span) noexcept;
 
     // ---- Decibels to gain, 10^(x / 20) as exp(x * 0.115129255) with the
     // argument clamped to +-88.37626 (NaN to the lower end): finite for every input.
-    static void dbToGain(const float* in, float* out, int count);
+    static void dbToGain(const float* in, float* out, int count) noexcept;
 };
 
 extern template struct BlockKernels<simd::Sse>;
@@ -160,11 +161,11 @@ using Kernels = BlockKernels<simd::Native>;
 using ScalarKernels = BlockKernels<simd::Scalar>;
 
 inline bool renderPolynomialSegment(float* out, int count, const float c[5], float& phase, float step,
-                                    float start, float span) {
+                                    float start, float span) noexcept {
     return Kernels::polynomialSegment(out, count, c, phase, step, start, span);
 }
 
-inline void dbToGainBlock(const float* in, float* out, int count) {
+inline void dbToGainBlock(const float* in, float* out, int count) noexcept {
     Kernels::dbToGain(in, out, count);
 }
 

@@ -27,18 +27,15 @@ constexpr float kSilence = 1.0e-7f;
 
 // A ring length in whole samples: 0 for nothing (or NaN), at most the longest.
 int ringSamples(double samples) {
-    if (!(samples > 0.0))
-        return 0;
+    if (!(samples > 0.0)) return 0;
     return static_cast<int>(std::min(samples, kLongestRing));
 }
 
 bool hasSound(const wave::BasicBlock<float>& block, int count) {
     const float* x = block.data();
-    if (block.isConstant())
-        return std::fabs(x[0]) > kSilence;
+    if (block.isConstant()) return std::fabs(x[0]) > kSilence;
     for (int i = 0; i < count; ++i)
-        if (std::fabs(x[i]) > kSilence)
-            return true;
+        if (std::fabs(x[i]) > kSilence) return true;
     return false;
 }
 } // namespace
@@ -46,7 +43,8 @@ bool hasSound(const wave::BasicBlock<float>& block, int count) {
 // ----------------------------------------------------------- DelayLineBase --
 
 DelayLineBase::DelayLineBase(wave::Environment& environment)
-    : wave::DelayFilterBase(environment, ringSamples(environment.getSampleRate() * kInitialSeconds), kWriteDeferred),
+    : wave::DelayFilterBase(environment, ringSamples(environment.getSampleRate() * kInitialSeconds),
+                            kWriteDeferred),
       scratch_(environment) {
     maximumDelaySamples_ = getDelay().getMaxDelay();
     environment.sampleRateChanged.addHandler(NotifyEvent::bind(this, &DelayLineBase::onSampleRateChanged));
@@ -54,11 +52,12 @@ DelayLineBase::DelayLineBase(wave::Environment& environment)
 
 DelayLineBase::~DelayLineBase() {
     wave::Environment& e = getEnvironment();
-    if (!e.isTearingDown())
-        e.sampleRateChanged.removeHandler(this, &DelayLineBase::onSampleRateChanged);
+    if (!e.isTearingDown()) e.sampleRateChanged.removeHandler(this, &DelayLineBase::onSampleRateChanged);
 }
 
-void DelayLineBase::onSampleRateChanged() { prepare(); }
+void DelayLineBase::onSampleRateChanged() {
+    prepare();
+}
 
 void DelayLineBase::prepare() {
     int samples = ringSamples(static_cast<double>(maximumDelay_) * 0.001 * getEnvironment().getSampleRate());
@@ -85,8 +84,7 @@ DelayLineBase::DelayRange DelayLineBase::readableRange(bool allpass) const {
 
 void DelayLineBase::produce(wave::BasicBlock<float>* block, int count, int mode) noexcept {
     wave::DelayFilterBase::produce(block, count, mode);
-    if (mode != wave::Environment::kScheduledFirst || getInput() == nullptr)
-        return;
+    if (mode != wave::Environment::kScheduledFirst || getInput() == nullptr) return;
     // The order-0 call has just written the input's block into the ring.
     if (hasSound(getInput()->getCurrentBlock(), count)) {
         holdsSound_ = true;
@@ -95,10 +93,10 @@ void DelayLineBase::produce(wave::BasicBlock<float>* block, int count, int mode)
 }
 
 bool DelayLineBase::isIdle() const {
-    if (!holdsSound_)
-        return true;
+    if (!holdsSound_) return true;
     // Sound stays readable for the maximum delay after it entered the ring.
-    return getEnvironment().getSamplePosition() > soundEnd_ + static_cast<std::uint64_t>(maximumDelaySamples_);
+    return getEnvironment().getSamplePosition() >
+           soundEnd_ + static_cast<std::uint64_t>(maximumDelaySamples_);
 }
 
 void DelayLineBase::reset() {
@@ -119,7 +117,8 @@ DelayLine::DelayLine(wave::Environment& environment)
 void DelayLine::prepare() {
     DelayLineBase::prepare();
     FloatParameter& time = timeInput.getParameter();
-    float maximum = interpretation.getValue() == kSamples ? static_cast<float>(getMaximumDelaySamples()) : maximumDelay_;
+    float maximum =
+        interpretation.getValue() == kSamples ? static_cast<float>(getMaximumDelaySamples()) : maximumDelay_;
     time.setLimits(time.getMinimum(), maximum);
     updateSmoothing();
     resetReader();
@@ -127,8 +126,9 @@ void DelayLine::prepare() {
 }
 
 void DelayLine::updateSmoothing() {
-    smoother_.coefficient = std::min(
-        smoothingCoefficient(smoothingFrequency.getValue(), getEnvironment().getSampleRate()), kLargestCoefficient);
+    smoother_.coefficient =
+        std::min(smoothingCoefficient(smoothingFrequency.getValue(), getEnvironment().getSampleRate()),
+                 kLargestCoefficient);
     smoother_.restart = true;
 }
 
@@ -141,7 +141,9 @@ void DelayLine::propertyChanged(AbstractProperty& property) {
         updateSmoothing();
 }
 
-void DelayLine::resetReader() { reader_.restart(getEnvironment().getSampleRate()); }
+void DelayLine::resetReader() {
+    reader_.restart(getEnvironment().getSampleRate());
+}
 
 void DelayLine::CrossfadeReader::restart(float sampleRate) {
     length = std::max(static_cast<int>(kStretchSeconds * static_cast<double>(sampleRate)), 1);
@@ -168,8 +170,7 @@ void DelayLine::process(wave::BasicBlock<float>& out, int count) noexcept {
     const wave::BasicBlock<float>& timeBlock = timeInput.pull(count);
     const float* time = timeBlock.data();
     int type = readType.getValue();
-    if (type < kTape || type > kAllpass)
-        type = kTape;
+    if (type < kTape || type > kAllpass) type = kTape;
     DelayRange range = readableRange(type == kAllpass);
     int delay = integerDelay(time[0], range);
     float* o = out.data();
@@ -182,7 +183,13 @@ void DelayLine::process(wave::BasicBlock<float>& out, int count) noexcept {
 
     bool smoothing = timeSmoothing.getValue();
     bool steady = !smoothing || smoother_.restart || std::fabs(smoother_.position - delay) < kSettled;
-    bool fading = type == kStretch && reader_.tapDelay[0] != reader_.tapDelay[1];
+    // Stretch keeps fading while its taps differ, and after a glide until
+    // they have reached the block's delay: the smoother comes within 0.001 of
+    // the delay while a glide from below still truncates to one sample less,
+    // and a whole-block read at the delay would jump there without a fade.
+    const int* taps = reader_.tapDelay;
+    bool fading = type == kStretch && (taps[0] != taps[1] ||
+                                       (smoothing && !smoother_.restart && taps[0] >= 0 && taps[0] != delay));
     if (timeBlock.isConstant() && steady && !fading) {
         readFixed(delay, o, count);
         scratch_.data()[0] = static_cast<float>(delay);
@@ -217,7 +224,9 @@ void DelayLine::smoothTimes(const float* time, int count, bool constant, const D
     double k = samples ? 1.0 : static_cast<double>(getEnvironment().getSampleRate());
     double scale = samples ? 1.0 : 0.001;
     double r = samples ? 0.5 : 0.0;
-    auto target = [&](float t) { return static_cast<double>(range.whole(static_cast<double>(t) * k * scale + r)); };
+    auto target = [&](float t) {
+        return static_cast<double>(range.whole(static_cast<double>(t) * k * scale + r));
+    };
 
     TimeSmoother& sm = smoother_;
     if (sm.restart) {
@@ -311,11 +320,11 @@ void DelayLine::readChangeCrossfade(int delay, float* out, int count) noexcept {
         oldDelay_ = currentDelay_;
         currentDelay_ = delay;
         fadePosition_ = 0;
-        fadeLength_ = static_cast<int>(static_cast<double>(getEnvironment().getSampleRate()) * kChangeFadeSeconds);
+        fadeLength_ =
+            static_cast<int>(static_cast<double>(getEnvironment().getSampleRate()) * kChangeFadeSeconds);
     }
     readFixed(currentDelay_, out, count);
-    if (fadePosition_ >= fadeLength_)
-        return;
+    if (fadePosition_ >= fadeLength_) return;
     float* old = scratch_.data();
     readFixed(oldDelay_, old, count);
     int m = std::min(count, fadeLength_ - fadePosition_);

@@ -14,7 +14,8 @@
 //                    linear crossfade; a change during a fade waits for it;
 //   kAllpass         as kTape through a first-order allpass interpolator.
 // While the time does not move, every style reads whole blocks at the
-// integer delay (the fast path).
+// integer delay (the fast path); after a glide, Stretch returns to it only
+// once its fades have reached that delay, so it never jumps unfaded.
 //
 // Milliseconds truncate to samples (trunc(T * fs / 1000)); a time given in
 // samples rounds to the nearest sample, halves away from zero. A steady
@@ -32,6 +33,10 @@
 // Every read delay is therefore at least the environment's largest chunk
 // (one sample more for the allpass read), so that no read reaches the block
 // that is not written yet, and at most the ring's maximum delay.
+//
+// The line has a tail: isIdle is false from the block in which sound (above
+// -140 dB) enters the ring until it can no longer be read (the maximum delay
+// later); a full reset or prepare makes it idle at once.
 //
 // Threading: construction, prepare, setMaximumDelay, a change of the
 // interpretation and sample-rate changes re-size the ring and run on the main
@@ -54,7 +59,9 @@ public:
 
     // Forward to the ring buffer (positioned for the current block).
     void readFixed(int delay, float* out, int count) override { getDelay().readFixed(delay, out, count); }
-    void readLinear(const float* delays, float* out, int count) override { getDelay().readLinear(delays, out, count); }
+    void readLinear(const float* delays, float* out, int count) override {
+        getDelay().readLinear(delays, out, count);
+    }
     void readAllpass(const float* delays, float& state, float* out, int count) override {
         getDelay().readAllpass(delays, state, out, count);
     }
@@ -80,8 +87,7 @@ protected:
         double longest;
         // NaN gives the shortest.
         double limit(double samples) const noexcept {
-            if (!(samples >= shortest))
-                return shortest;
+            if (!(samples >= shortest)) return shortest;
             return samples > longest ? longest : samples;
         }
         // Whole samples: truncated after limiting (the limits are whole).

@@ -32,7 +32,7 @@ float FloatParameter::clampToLimits(float value) const {
     return minimum_; // below the minimum, or NaN
 }
 
-void FloatParameter::setValue(float value, float timeMs) {
+void FloatParameter::setValue(float value, float timeMs) noexcept {
     value = clampToLimits(value);
     if (std::fabs(value - target_) <= kEpsilon) return;
 
@@ -98,7 +98,7 @@ void FloatParameter::setLimits(float minimum, float maximum, float span) {
     }
 }
 
-const wave::BasicBlock<float>& FloatParameter::fillBlock(int count) {
+const wave::BasicBlock<float>& FloatParameter::fillBlock(int count) noexcept {
     float* out = block_.data();
     if (!isRamping()) {
         block_.setConstant(true);
@@ -122,7 +122,7 @@ const wave::BasicBlock<float>& FloatParameter::fillBlock(int count) {
     return block_;
 }
 
-const wave::BasicBlock<float>& FloatParameter::advanceBlock(int count) {
+const wave::BasicBlock<float>& FloatParameter::advanceBlock(int count) noexcept {
     wave::Environment& e = getEnvironment();
     std::uint64_t now = e.getSamplePosition();
     std::uint64_t resetMark = e.getResetMark();
@@ -145,21 +145,21 @@ const wave::BasicBlock<float>& FloatParameter::advanceBlock(int count) {
 FloatParameterSource::FloatParameterSource(wave::Environment& environment, float initialValue)
     : wave::Source(environment, kNoOwnBlock), parameter_(environment, initialValue) {}
 
-void FloatParameterSource::produce(wave::BasicBlock<float>*, int count, int) {
+void FloatParameterSource::produce(wave::BasicBlock<float>*, int count, int) noexcept {
     setCurrentBlock(parameter_.advanceBlock(count));
 }
 
 FloatParameterForwarder::FloatParameterForwarder(wave::Environment& environment, FloatParameter& parameter)
     : wave::Source(environment, kNoOwnBlock), parameter_(&parameter) {}
 
-void FloatParameterForwarder::produce(wave::BasicBlock<float>*, int count, int) {
+void FloatParameterForwarder::produce(wave::BasicBlock<float>*, int count, int) noexcept {
     setCurrentBlock(parameter_->advanceBlock(count));
 }
 
 FloatParameterBus::FloatParameterBus(wave::Environment& environment, float initialValue)
     : ownSource_(environment, initialValue), source_(&ownSource_) {}
 
-bool FloatParameterBus::applyGain(const float* in, float* out, int count) {
+bool FloatParameterBus::applyGain(const float* in, float* out, int count) noexcept {
     const wave::BasicBlock<float>& gain = pull(count);
     if (gain.isConstant()) {
         float g = gain.data()[0];

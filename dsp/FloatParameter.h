@@ -35,12 +35,12 @@ public:
     // Sets the target with the automatic glide time.
     void setValue(float value) override { setValue(value, -1.0f); }
     // time in milliseconds; negative asks for the automatic time.
-    void setValue(float value, float timeMs);
+    void setValue(float value, float timeMs) noexcept;
 
     // Advances the glide by one block of count samples and returns the block.
-    const wave::BasicBlock<float>& advanceBlock(int count);
+    const wave::BasicBlock<float>& advanceBlock(int count) noexcept;
     // Writes the value block without accounting for skipped time.
-    const wave::BasicBlock<float>& fillBlock(int count);
+    const wave::BasicBlock<float>& fillBlock(int count) noexcept;
     const wave::BasicBlock<float>& getBlock() const { return block_; }
 
     float getTarget() const { return target_; }
@@ -97,7 +97,7 @@ public:
     FloatParameterSource(wave::Environment& environment, float initialValue);
     void setValue(float value) override { parameter_.setValue(value); }
     FloatParameter& getParameter() { return parameter_; }
-    void produce(wave::BasicBlock<float>* block, int count, int mode) override;
+    void produce(wave::BasicBlock<float>* block, int count, int mode) noexcept override;
 
 private:
     FloatParameter parameter_;
@@ -109,7 +109,7 @@ public:
     FloatParameterForwarder(wave::Environment& environment, FloatParameter& parameter);
     float currentValue() const override { return parameter_->getTarget(); }
     FloatParameter& getParameter() { return *parameter_; }
-    void produce(wave::BasicBlock<float>* block, int count, int mode) override;
+    void produce(wave::BasicBlock<float>* block, int count, int mode) noexcept override;
 
 private:
     FloatParameter* parameter_;
@@ -132,7 +132,7 @@ public:
     const wave::BasicBlock<float>& pull(int count) { return source_->pull(count); }
     // out = in * gain. Returns false, writing nothing, when the gain is a
     // constant 1 (within 1.1920929e-7).
-    bool applyGain(const float* in, float* out, int count);
+    bool applyGain(const float* in, float* out, int count) noexcept;
 
 private:
     FloatParameterSource ownSource_;

@@ -13,15 +13,6 @@ constexpr float kEpsilon = 1.1920929e-7f;
 GainAdjuster::GainAdjuster(wave::Environment& environment, float initialGain)
     : wave::Filter(environment), gain(environment, initialGain) {}
 
-float GainAdjuster::limitRatio(float numerator, float denominator) noexcept {
-    if (!(denominator > 0.0f))
-        return 1.0f;
-    float ratio = numerator / denominator;
-    if (!(ratio >= 0.1f))
-        return 0.1f;
-    return ratio < 1.0f ? ratio : 1.0f;
-}
-
 void GainAdjuster::process(const wave::BasicBlock<float>& in, wave::BasicBlock<float>* out, int count,
                            int) noexcept {
     const wave::BasicBlock<float>& g = gain.pull(count);

@@ -31,7 +31,12 @@ public:
 
     // numerator / denominator limited to [0.1, 1]; 1 when the denominator is
     // not above 0; NaN gives 0.1.
-    static float limitRatio(float numerator, float denominator) noexcept;
+    static float limitRatio(float numerator, float denominator) noexcept {
+        if (!(denominator > 0.0f)) return 1.0f;
+        float ratio = numerator / denominator;
+        if (!(ratio >= 0.1f)) return 0.1f;
+        return ratio < 1.0f ? ratio : 1.0f;
+    }
 
     void process(const wave::BasicBlock<float>& in, wave::BasicBlock<float>* out, int count,
                  int mode) noexcept override;

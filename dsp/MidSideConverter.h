@@ -19,7 +19,7 @@ public:
     Property<Conversion> conversion;
 
     void process(const wave::BasicBlock<float>** inputs, const wave::BasicBlock<float>** outputs, int count,
-                 int mode) override;
+                 int mode) noexcept override;
 };
 
 } // namespace varnel

@@ -23,7 +23,8 @@ SignalSmoother::SignalSmoother(wave::Environment& environment) : wave::Filter(en
 }
 
 void SignalSmoother::updateCoefficient() {
-    g_ = std::min(smoothingCoefficient(frequency.getValue(), getEnvironment().getSampleRate()), kLargestCoefficient);
+    g_ = std::min(smoothingCoefficient(frequency.getValue(), getEnvironment().getSampleRate()),
+                  kLargestCoefficient);
 }
 
 void SignalSmoother::reset() {
@@ -32,8 +33,7 @@ void SignalSmoother::reset() {
 }
 
 void SignalSmoother::propertyChanged(AbstractProperty& property) {
-    if (&property == &frequency)
-        updateCoefficient();
+    if (&property == &frequency) updateCoefficient();
 }
 
 void SignalSmoother::process(const wave::BasicBlock<float>& in, wave::BasicBlock<float>* out, int count,
@@ -59,14 +59,27 @@ void SignalSmoother::process(const wave::BasicBlock<float>& in, wave::BasicBlock
         out->setConstant(true);
         return;
     }
+    // band += (x - 2 band - low) g with the new low, evaluated as
+    // band (1 - 2g - g^2) + g (x - old low): the same recursion with half the
+    // dependency chain.
     double g = g_;
+    double a = 1.0 - 2.0 * g - g * g;
     double low = low_;
     double band = band_;
-    for (int i = 0; i < count; ++i) {
-        double v = rectify ? std::fabs(x[i]) : x[i];
-        low += g * band;
-        y[i] = static_cast<float>(low);
-        band += (v - 2.0 * band - low) * g;
+    if (rectify) {
+        for (int i = 0; i < count; ++i) {
+            double next = low + g * band;
+            band = band * a + (std::fabs(static_cast<double>(x[i])) - low) * g;
+            low = next;
+            y[i] = static_cast<float>(low);
+        }
+    } else {
+        for (int i = 0; i < count; ++i) {
+            double next = low + g * band;
+            band = band * a + (static_cast<double>(x[i]) - low) * g;
+            low = next;
+            y[i] = static_cast<float>(low);
+        }
     }
     if (!std::isfinite(low) || !std::isfinite(band)) {
         // A non-finite input would stick in the state until a reset.

@@ -13,7 +13,7 @@ constexpr float kEpsilon = 1.1920929e-7f;
 VolumeFilter::VolumeFilter(wave::Environment& environment, float initialGain)
     : wave::Filter(environment), ownGain_(environment, initialGain), gain_(&ownGain_) {}
 
-void VolumeFilter::produce(wave::BasicBlock<float>* block, int count, int mode) {
+void VolumeFilter::produce(wave::BasicBlock<float>* block, int count, int mode) noexcept {
     if (mute_ != nullptr && mute_->isMuted()) {
         setCurrentBlock(getEnvironment().getZeroBlock());
         return;
@@ -21,7 +21,8 @@ void VolumeFilter::produce(wave::BasicBlock<float>* block, int count, int mode) 
     wave::Filter::produce(block, count, mode);
 }
 
-void VolumeFilter::process(const wave::BasicBlock<float>& in, wave::BasicBlock<float>* out, int count, int) {
+void VolumeFilter::process(const wave::BasicBlock<float>& in, wave::BasicBlock<float>* out, int count,
+                           int) noexcept {
     wave::Environment& e = getEnvironment();
     const wave::BasicBlock<float>& gain = gain_->pull(count);
     bool gainConstant = gain.isConstant();

@@ -13,8 +13,7 @@
 
 namespace varnel {
 
-template <typename T>
-class AlignedBuffer {
+template <typename T> class AlignedBuffer {
     static_assert(std::is_trivially_copyable_v<T>, "AlignedBuffer holds plain values");
 
 public:
@@ -24,16 +23,14 @@ public:
     explicit AlignedBuffer(std::int32_t count) { resize(count); }
     ~AlignedBuffer() { release(data_); }
 
-    AlignedBuffer(const AlignedBuffer& other)
-    {
+    AlignedBuffer(const AlignedBuffer& other) {
         if (other.count_ > 0) {
             data_ = allocate(other.count_);
             count_ = other.count_;
             std::memcpy(data_, other.data_, bytes(count_));
         }
     }
-    AlignedBuffer& operator=(const AlignedBuffer& other)
-    {
+    AlignedBuffer& operator=(const AlignedBuffer& other) {
         if (this != &other) {
             AlignedBuffer copy(other);
             swap(copy);
@@ -41,17 +38,13 @@ public:
         return *this;
     }
     AlignedBuffer(AlignedBuffer&& other) noexcept
-        : count_(std::exchange(other.count_, 0)), data_(std::exchange(other.data_, nullptr))
-    {
-    }
-    AlignedBuffer& operator=(AlignedBuffer&& other) noexcept
-    {
+        : count_(std::exchange(other.count_, 0)), data_(std::exchange(other.data_, nullptr)) {}
+    AlignedBuffer& operator=(AlignedBuffer&& other) noexcept {
         AlignedBuffer moved(std::move(other));
         swap(moved);
         return *this;
     }
-    void swap(AlignedBuffer& other) noexcept
-    {
+    void swap(AlignedBuffer& other) noexcept {
         std::swap(count_, other.count_);
         std::swap(data_, other.data_);
     }
@@ -59,27 +52,22 @@ public:
     // Same count: nothing happens. Below 1: the data is freed and the count is
     // 0. Otherwise a new zeroed block receives the first min(n, old count)
     // values.
-    void resize(std::int32_t n)
-    {
-        if (n == count_)
-            return;
+    void resize(std::int32_t n) {
+        if (n == count_) return;
         if (n < 1) {
             release(std::exchange(data_, nullptr));
             count_ = 0;
             return;
         }
         T* block = allocate(n);
-        if (count_ > 0)
-            std::memcpy(block, data_, bytes(std::min(n, count_)));
+        if (count_ > 0) std::memcpy(block, data_, bytes(std::min(n, count_)));
         release(std::exchange(data_, block));
         count_ = n;
     }
 
     // Sets every element to zero (no allocation).
-    void clear() noexcept
-    {
-        if (data_)
-            std::memset(data_, 0, bytes(count_));
+    void clear() noexcept {
+        if (data_) std::memset(data_, 0, bytes(count_));
     }
 
     std::int32_t size() const noexcept { return count_; }
@@ -95,18 +83,15 @@ public:
 
 private:
     static std::size_t bytes(std::int32_t n) { return static_cast<std::size_t>(n) * sizeof(T); }
-    static T* allocate(std::int32_t n)
-    {
+    static T* allocate(std::int32_t n) {
         // Whole 32-byte lines, so vector loops may read the tail of the last one.
         std::size_t size = (bytes(n) + alignment - 1) & ~(alignment - 1);
-        void* block = ::operator new(size, std::align_val_t{alignment});
+        void* block = ::operator new (size, std::align_val_t{alignment});
         std::memset(block, 0, size);
         return static_cast<T*>(block);
     }
-    static void release(T* block) noexcept
-    {
-        if (block)
-            ::operator delete(block, std::align_val_t{alignment});
+    static void release(T* block) noexcept {
+        if (block) ::operator delete (block, std::align_val_t{alignment});
     }
 
     std::int32_t count_ = 0;

@@ -19,15 +19,12 @@ private:
 
 } // namespace
 
-std::unique_ptr<IntervalTimer> IntervalTimer::create()
-{
+std::unique_ptr<IntervalTimer> IntervalTimer::create() {
     return create(&systemMilliseconds);
 }
 
-std::unique_ptr<IntervalTimer> IntervalTimer::create(Clock clock)
-{
-    if (!clock)
-        clock = &systemMilliseconds;
+std::unique_ptr<IntervalTimer> IntervalTimer::create(Clock clock) {
+    if (!clock) clock = &systemMilliseconds;
     return std::make_unique<ClockIntervalTimer>(std::move(clock));
 }
 

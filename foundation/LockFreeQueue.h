@@ -27,8 +27,7 @@
 
 namespace varnel {
 
-template <class T>
-class LockFreeQueue {
+template <class T> class LockFreeQueue {
     static_assert(std::is_trivially_copyable_v<T>, "records are copied as raw words");
     static_assert(sizeof(T) % 4 == 0 && sizeof(T) > 0, "records are whole 32-bit words");
 
@@ -38,8 +37,7 @@ public:
     // The pool first grows to firstNodeCount nodes (at most the capacity);
     // capacity 0 means NodePool::maxCapacity. One node is the dummy, and node
     // 0 is reserved, so a queue holds at most capacity - 2 records.
-    LockFreeQueue(std::uint32_t firstNodeCount, std::uint32_t capacity) : pool(capacity, words)
-    {
+    LockFreeQueue(std::uint32_t firstNodeCount, std::uint32_t capacity) : pool(capacity, words) {
         const std::uint32_t dummy = pool.grow(firstNodeCount) & NodePool::indexMask;
         head.store(dummy);
         tail.store(dummy);
@@ -48,11 +46,9 @@ public:
     LockFreeQueue(const LockFreeQueue&) = delete;
     LockFreeQueue& operator=(const LockFreeQueue&) = delete;
 
-    bool push(const T& record)
-    {
+    bool push(const T& record) {
         const std::uint32_t node = pool.allocate() & NodePool::indexMask;
-        if (node == 0)
-            return false;
+        if (node == 0) return false;
         std::uint32_t raw[words];
         std::memcpy(raw, &record, sizeof(T));
         std::atomic<std::uint32_t>* payload = pool.payload(node);
@@ -66,15 +62,13 @@ public:
             std::uint32_t next = lastLink.load();
             // Sequentially consistent loads: this re-read is ordered after
             // the link read, as a full fence would order it.
-            if (last != tail.load())
-                continue;
+            if (last != tail.load()) continue;
             if ((next & NodePool::indexMask) != 0) {
                 // The tail lags behind; help it on.
                 tail.compare_exchange_strong(last, NodePool::nextWord(last, next));
                 continue;
             }
-            if (lastLink.compare_exchange_strong(next, NodePool::nextWord(next, node)))
-                break;
+            if (lastLink.compare_exchange_strong(next, NodePool::nextWord(next, node))) break;
         }
         // Failure is harmless: another thread has moved the tail on.
         tail.compare_exchange_strong(last, NodePool::nextWord(last, node));
@@ -83,18 +77,15 @@ public:
 
     // Takes the oldest record; false (record untouched) when the queue is
     // empty.
-    bool pop(T& record)
-    {
+    bool pop(T& record) {
         for (;;) {
             std::uint32_t first = head.load();
             std::uint32_t last = tail.load();
             const std::uint32_t next = pool.link(first & NodePool::indexMask).load();
-            if (first != head.load())
-                continue;
+            if (first != head.load()) continue;
             const std::uint32_t nextIndex = next & NodePool::indexMask;
             if ((first & NodePool::indexMask) != (last & NodePool::indexMask)) {
-                if (nextIndex == 0)
-                    continue;
+                if (nextIndex == 0) continue;
                 std::uint32_t raw[words];
                 const std::atomic<std::uint32_t>* payload = pool.payload(nextIndex);
                 for (std::uint32_t w = 0; w < words; ++w)
@@ -105,8 +96,7 @@ public:
                     return true;
                 }
             } else {
-                if (nextIndex == 0)
-                    return false;
+                if (nextIndex == 0) return false;
                 tail.compare_exchange_strong(last, NodePool::nextWord(last, nextIndex));
             }
         }

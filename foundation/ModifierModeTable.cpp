@@ -8,8 +8,7 @@ namespace {
 
 using Table = std::array<std::int32_t, 8>; // indexed by the three modifier bits
 
-std::unique_ptr<Table>& table()
-{
+std::unique_ptr<Table>& table() {
     static std::unique_ptr<Table> instance; // released at unload
     return instance;
 }
@@ -22,8 +21,7 @@ const LoadTimeStartup startup;
 
 } // namespace
 
-void initModifierModeTable()
-{
+void initModifierModeTable() {
     auto filled = std::make_unique<Table>();
     (*filled)[ModifierControl] = 1;             // reset
     (*filled)[ModifierShift] = 2;               // fine
@@ -33,8 +31,7 @@ void initModifierModeTable()
     table() = std::move(filled);
 }
 
-std::int32_t gestureModeForModifiers(std::uint32_t modifiers)
-{
+std::int32_t gestureModeForModifiers(std::uint32_t modifiers) {
     const Table* current = table().get();
     return current && modifiers < current->size() ? (*current)[modifiers] : 0;
 }

@@ -8,44 +8,36 @@ namespace {
 
 using Word = std::atomic<std::uint32_t>;
 
-std::uint32_t limitCapacity(std::uint32_t capacity)
-{
-    if (capacity == 0 || capacity > NodePool::maxCapacity)
-        return NodePool::maxCapacity;
+std::uint32_t limitCapacity(std::uint32_t capacity) {
+    if (capacity == 0 || capacity > NodePool::maxCapacity) return NodePool::maxCapacity;
     return std::max<std::uint32_t>(capacity, 2);
 }
 
 } // namespace
 
 NodePool::NodePool(std::uint32_t capacity, std::uint32_t payloadWords)
-    : capacity(limitCapacity(capacity)),
-      stride(payloadWords + 1),
+    : capacity(limitCapacity(capacity)), stride(payloadWords + 1),
       storage(std::allocator<Word>().allocate(std::size_t(this->capacity) * stride)),
-      growthLock(CriticalSection::create())
-{
+      growthLock(CriticalSection::create()) {
     // Node 0 exists from the start so that the free-list head can always be
     // read; it counts as a node once the pool first grows.
     constructNodes(0, 1);
 }
 
-NodePool::~NodePool()
-{
+NodePool::~NodePool() {
     std::allocator<Word>().deallocate(storage, std::size_t(capacity) * stride);
 }
 
-void NodePool::constructNodes(std::uint32_t first, std::uint32_t end)
-{
+void NodePool::constructNodes(std::uint32_t first, std::uint32_t end) {
     for (std::size_t i = std::size_t(first) * stride; i < std::size_t(end) * stride; ++i)
         new (&storage[i]) Word(0);
 }
 
-std::uint32_t NodePool::popFreeList()
-{
+std::uint32_t NodePool::popFreeList() {
     std::uint32_t head = freeListHead().load();
     for (;;) {
         const std::uint32_t index = head & indexMask;
-        if (index == 0)
-            return 0;
+        if (index == 0) return 0;
         const std::uint32_t next = link(index).load() & indexMask;
         if (freeListHead().compare_exchange_weak(head, nextWord(head, next))) {
             link(index).fetch_and(~indexMask);
@@ -54,26 +46,20 @@ std::uint32_t NodePool::popFreeList()
     }
 }
 
-std::uint32_t NodePool::allocate()
-{
-    if (const std::uint32_t node = popFreeList())
-        return node;
+std::uint32_t NodePool::allocate() {
+    if (const std::uint32_t node = popFreeList()) return node;
     return grow();
 }
 
-std::uint32_t NodePool::grow(std::uint32_t count)
-{
-    if (nodeCount.load() >= capacity)
-        return 0;
+std::uint32_t NodePool::grow(std::uint32_t count) {
+    if (nodeCount.load() >= capacity) return 0;
     ScopedLock hold(*growthLock);
     const std::uint32_t oldSize = nodeCount.load();
     if (oldSize > 0) {
         // Another thread may have grown the pool while this one waited.
-        if (const std::uint32_t node = popFreeList())
-            return node;
+        if (const std::uint32_t node = popFreeList()) return node;
     }
-    if (oldSize >= capacity)
-        return 0;
+    if (oldSize >= capacity) return 0;
 
     // Node 0 stays reserved, so the caller's node is never 0.
     const std::uint32_t callersNode = std::max<std::uint32_t>(oldSize, 1);
@@ -96,8 +82,7 @@ std::uint32_t NodePool::grow(std::uint32_t count)
     return callersNode;
 }
 
-void NodePool::release(std::uint32_t index)
-{
+void NodePool::release(std::uint32_t index) {
     // The node's link keeps a tag of its own that grows here too, so a
     // thread still holding an old view of this link cannot swap it.
     Word& nodeLink = link(index);
@@ -108,13 +93,11 @@ void NodePool::release(std::uint32_t index)
     } while (!freeListHead().compare_exchange_weak(head, nextWord(head, index)));
 }
 
-std::uint32_t popFreeNode(NodePool& pool)
-{
+std::uint32_t popFreeNode(NodePool& pool) {
     return pool.allocate();
 }
 
-std::uint32_t growNodePool(NodePool& pool, std::uint32_t count)
-{
+std::uint32_t growNodePool(NodePool& pool, std::uint32_t count) {
     return pool.grow(count);
 }
 

@@ -63,7 +63,9 @@ public:
 
     // Node access; index must be below the node count.
     std::atomic<std::uint32_t>& link(std::uint32_t index) { return storage[std::size_t(index) * stride]; }
-    std::atomic<std::uint32_t>* payload(std::uint32_t index) { return &storage[std::size_t(index) * stride + 1]; }
+    std::atomic<std::uint32_t>* payload(std::uint32_t index) {
+        return &storage[std::size_t(index) * stride + 1];
+    }
 
     // The word that replaces `word` after a successful swap: its tag plus one,
     // with a new index.

@@ -13,46 +13,38 @@ namespace varnel {
 
 namespace {
 
-std::string_view fileNamePart(std::string_view path)
-{
+std::string_view fileNamePart(std::string_view path) {
     std::size_t slash = path.rfind('\\');
     return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
-void appendFolderSeparator(std::string& path)
-{
-    if (path.empty() || path.back() != '\\')
-        path += '\\';
+void appendFolderSeparator(std::string& path) {
+    if (path.empty() || path.back() != '\\') path += '\\';
 }
 
 } // namespace
 
-std::string getDirectoryPath(std::string_view path)
-{
+std::string getDirectoryPath(std::string_view path) {
     std::size_t slash = path.rfind('\\');
     return slash == std::string_view::npos ? std::string() : std::string(path.substr(0, slash + 1));
 }
 
-std::string getFileExtension(std::string_view path)
-{
+std::string getFileExtension(std::string_view path) {
     std::string_view name = fileNamePart(path);
     std::size_t dot = name.rfind('.');
     return dot == std::string_view::npos ? std::string() : std::string(name.substr(dot));
 }
 
-std::string getFileTitle(std::string_view path)
-{
+std::string getFileTitle(std::string_view path) {
     std::string_view name = fileNamePart(path);
     return std::string(name.substr(0, name.rfind('.')));
 }
 
-std::string removeFileExtension(std::string_view name)
-{
+std::string removeFileExtension(std::string_view name) {
     return std::string(name.substr(0, name.rfind('.')));
 }
 
-std::string appendRelativePath(std::string_view relativePath, std::string_view baseFolder)
-{
+std::string appendRelativePath(std::string_view relativePath, std::string_view baseFolder) {
     std::string result(baseFolder);
     appendFolderSeparator(result);
     for (char c : relativePath)
@@ -60,8 +52,7 @@ std::string appendRelativePath(std::string_view relativePath, std::string_view b
     return result;
 }
 
-std::string addDoubleScaleSuffix(std::string_view fileName)
-{
+std::string addDoubleScaleSuffix(std::string_view fileName) {
     std::string result(fileName);
     std::size_t dot = result.rfind('.');
     result.insert(dot == std::string::npos ? result.size() : dot, "_2x");
@@ -70,8 +61,7 @@ std::string addDoubleScaleSuffix(std::string_view fileName)
 
 // --- Folders
 
-std::string getMakerFolderPath(std::string_view name)
-{
+std::string getMakerFolderPath(std::string_view name) {
     std::string path = getApplicationDataFolder();
     appendFolderSeparator(path);
     path += "Zentor\\";
@@ -80,8 +70,7 @@ std::string getMakerFolderPath(std::string_view name)
     return path;
 }
 
-std::string getPresetsFolderPath(std::string_view productFolder)
-{
+std::string getPresetsFolderPath(std::string_view productFolder) {
     std::string path = getDocumentsFolder();
     appendFolderSeparator(path);
     path += "Zentor\\Presets\\";
@@ -90,8 +79,7 @@ std::string getPresetsFolderPath(std::string_view productFolder)
     return path;
 }
 
-std::string getRegistryKeyPath(std::string_view productName, std::int32_t majorVersion)
-{
+std::string getRegistryKeyPath(std::string_view productName, std::int32_t majorVersion) {
     std::string path = "Software\\Zentor\\";
     path += productName;
     path += '\\';
@@ -100,16 +88,12 @@ std::string getRegistryKeyPath(std::string_view productName, std::int32_t majorV
     return path;
 }
 
-bool createDirectories(const std::string& path)
-{
-    if (folderExists(path))
-        return true;
+bool createDirectories(const std::string& path) {
+    if (folderExists(path)) return true;
     std::string folder = path;
-    if (!folder.empty() && folder.back() == '\\')
-        folder.pop_back();
+    if (!folder.empty() && folder.back() == '\\') folder.pop_back();
     std::size_t slash = folder.rfind('\\');
-    if (slash == std::string::npos)
-        return false;
+    if (slash == std::string::npos) return false;
     // A parent that cannot be made shows in the result of making the folder.
     createDirectories(folder.substr(0, slash));
     return platform::makeFolder(folder);
@@ -124,37 +108,31 @@ constinit const CompiledVersionStrings* versionStrings = nullptr;
 
 } // namespace
 
-bool registerResourceTable(EmbeddedResourceTable& table)
-{
+bool registerResourceTable(EmbeddedResourceTable& table) {
     table.next = nullptr;
     EmbeddedResourceTable** link = &resourceTables;
     while (*link) {
-        if (*link == &table)
-            return true;
+        if (*link == &table) return true;
         link = &(*link)->next;
     }
     *link = &table;
     return true;
 }
 
-const EmbeddedResourceTable* firstResourceTable()
-{
+const EmbeddedResourceTable* firstResourceTable() {
     return resourceTables;
 }
 
-bool registerCompiledVersionStrings(const CompiledVersionStrings& strings)
-{
+bool registerCompiledVersionStrings(const CompiledVersionStrings& strings) {
     versionStrings = &strings;
     return true;
 }
 
-const CompiledVersionStrings* compiledVersionStrings()
-{
+const CompiledVersionStrings* compiledVersionStrings() {
     return versionStrings;
 }
 
-std::optional<std::string_view> findResource(std::string_view name)
-{
+std::optional<std::string_view> findResource(std::string_view name) {
     std::string key = toUpperAscii(removeFileExtension(name));
     for (const EmbeddedResourceTable* table = resourceTables; table; table = table->next) {
         for (std::size_t i = 0; i < table->count; ++i) {
@@ -166,26 +144,21 @@ std::optional<std::string_view> findResource(std::string_view name)
     return platform::findModuleResource(key);
 }
 
-bool resourceExists(std::string_view name)
-{
+bool resourceExists(std::string_view name) {
     return findResource(name).has_value();
 }
 
-std::unique_ptr<std::istringstream> loadResource(std::string_view name)
-{
+std::unique_ptr<std::istringstream> loadResource(std::string_view name) {
     std::optional<std::string_view> bytes = findResource(name);
-    if (!bytes)
-        throw EResource("Resource not found");
+    if (!bytes) throw EResource("Resource not found");
     return std::make_unique<std::istringstream>(std::string(*bytes), std::ios::in | std::ios::binary);
 }
 
 // --- Factory files
 
-bool installSetupDocs(const std::string& targetFolder, const std::string& bundleFolder, bool overwrite)
-{
+bool installSetupDocs(const std::string& targetFolder, const std::string& bundleFolder, bool overwrite) {
     std::optional<std::string_view> bytes = findResource("WindowsSetupDocs");
-    if (!bytes)
-        return false;
+    if (!bytes) return false;
     std::istringstream stream(std::string(*bytes), std::ios::in | std::ios::binary);
     SetupBundleReader reader(stream, overwrite);
     return reader.readSetupBundleMember(bundleFolder, targetFolder);
@@ -193,10 +166,10 @@ bool installSetupDocs(const std::string& targetFolder, const std::string& bundle
 
 // --- Version strings
 
-const char* versionFieldName(VersionField field)
-{
+const char* versionFieldName(VersionField field) {
     static constexpr const char* names[] = {
-        "CompanyName", "FileDescription", "FileVersion", "LegalCopyright", "ProductName", "ProductVersion", "Comments",
+        "CompanyName", "FileDescription", "FileVersion", "LegalCopyright",
+        "ProductName", "ProductVersion",  "Comments",
     };
     auto index = static_cast<unsigned>(field);
     return index < std::size(names) ? names[index] : "";

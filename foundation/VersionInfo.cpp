@@ -8,30 +8,23 @@ namespace varnel {
 
 VersionInfo::VersionInfo(std::string productName)
     : VersionInfo(std::move(productName), getVersionInfoString(VersionField::ProductVersion),
-                  getVersionInfoString(VersionField::LegalCopyright))
-{
-}
+                  getVersionInfoString(VersionField::LegalCopyright)) {}
 
 VersionInfo::VersionInfo(std::string productName, std::string_view versionText, std::string legalText)
-    : legalText_(std::move(legalText)),
-      displayName_(std::string(makerName) + " " + productName),
-      productName_(std::move(productName))
-{
+    : legalText_(std::move(legalText)), displayName_(std::string(makerName) + " " + productName),
+      productName_(std::move(productName)) {
     parseVersionString(versionText, version_);
 }
 
-std::string VersionInfo::suffixFor(std::int32_t majorVersion)
-{
+std::string VersionInfo::suffixFor(std::int32_t majorVersion) {
     return majorVersion > baseMajorVersion ? " " + std::to_string(majorVersion) : std::string();
 }
 
-std::string VersionInfo::getVersionSuffix() const
-{
+std::string VersionInfo::getVersionSuffix() const {
     return suffixFor(version_.majorVersion);
 }
 
-std::string VersionInfo::getProductKeyPath(std::int32_t majorVersion) const
-{
+std::string VersionInfo::getProductKeyPath(std::int32_t majorVersion) const {
     return getRegistryKeyPath(productName_ + suffixFor(majorVersion), baseMajorVersion);
 }
 

@@ -6,6 +6,7 @@
 // as its port configurations. Layout 1 (stereo) is the default.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace varnel {
@@ -28,7 +29,7 @@ constexpr bool isValidChannelLayout(int32_t layout)
 // The channel count of a layout; 0 for a number outside the table.
 constexpr int32_t channelCountOfLayout(int32_t layout)
 {
-    return isValidChannelLayout(layout) ? kChannelLayoutChannels[static_cast<size_t>(layout)] : 0;
+    return isValidChannelLayout(layout) ? kChannelLayoutChannels[static_cast<std::size_t>(layout)] : 0;
 }
 
 constexpr ChannelPortType portTypeOfLayout(int32_t layout)

@@ -2,8 +2,7 @@
 
 namespace varnel {
 
-ControllerMapping::ControllerMapping()
-{
+ControllerMapping::ControllerMapping() {
     for (std::atomic<uint32_t>& entry : entries)
         entry.store(none, std::memory_order_relaxed);
     changeRecord.event = &changeEvent;
@@ -11,81 +10,65 @@ ControllerMapping::ControllerMapping()
     addPendingNotification(changeRecord);
 }
 
-ControllerMapping::~ControllerMapping()
-{
+ControllerMapping::~ControllerMapping() {
     removePendingNotification(changeRecord);
 }
 
-uint32_t ControllerMapping::getParameter(int32_t controller) const
-{
-    if (controller < 0 || controller >= numControllers)
-        return none;
+uint32_t ControllerMapping::getParameter(int32_t controller) const {
+    if (controller < 0 || controller >= numControllers) return none;
     return entries[controller].load(std::memory_order_relaxed);
 }
 
-int32_t ControllerMapping::findController(uint32_t parameter) const
-{
+int32_t ControllerMapping::findController(uint32_t parameter) const {
     for (int32_t c = 0; c < numControllers; ++c) {
-        if (entries[c].load(std::memory_order_relaxed) == parameter)
-            return c;
+        if (entries[c].load(std::memory_order_relaxed) == parameter) return c;
     }
     return -1;
 }
 
-void ControllerMapping::store(int32_t controller, uint32_t parameter)
-{
-    if (entries[controller].load(std::memory_order_relaxed) == parameter)
-        return;
+void ControllerMapping::store(int32_t controller, uint32_t parameter) {
+    if (entries[controller].load(std::memory_order_relaxed) == parameter) return;
     entries[controller].store(parameter, std::memory_order_relaxed);
     modified = true;
     postNotification(changeRecord);
 }
 
-bool ControllerMapping::write(BinaryDataWriter& writer) const
-{
+bool ControllerMapping::write(BinaryDataWriter& writer) const {
     writer.writeHeader("ZTCM", 1);
     for (const std::atomic<uint32_t>& entry : entries)
         writer.writeUInt32(entry.load(std::memory_order_relaxed));
     return writer.isGood();
 }
 
-bool ControllerMapping::read(BinaryDataReader& reader)
-{
-    if (!reader.checkSignature("ZTCM"))
-        return false;
+bool ControllerMapping::read(BinaryDataReader& reader) {
+    if (!reader.checkSignature("ZTCM")) return false;
     std::array<uint32_t, numControllers> values;
     for (uint32_t& value : values)
         value = reader.readUInt32();
-    if (!reader.isGood())
-        return false;
+    if (!reader.isGood()) return false;
     Hold hold(*this);
     for (int32_t c = 0; c < numControllers; ++c)
         store(c, values[c]);
     return true;
 }
 
-void ControllerMapping::clear()
-{
+void ControllerMapping::clear() {
     Hold hold(*this);
     for (int32_t c = 0; c < numControllers; ++c)
         store(c, none);
 }
 
-void ControllerMapping::assign(int32_t controller, uint32_t parameter)
-{
-    if (controller != -1 && (controller < 0 || controller >= numControllers))
-        return;
+void ControllerMapping::assign(int32_t controller, uint32_t parameter) {
+    if (controller != -1 && (controller < 0 || controller >= numControllers)) return;
     // Only real changes are stored and reported, so assigning what the
     // table already holds fires nothing.
     Hold hold(*this);
     if (parameter != none) {
         for (int32_t c = 0; c < numControllers; ++c) {
-            if (c != controller && entries[c].load(std::memory_order_relaxed) == parameter)
-                store(c, none);
+            if (c != controller && entries[c].load(std::memory_order_relaxed) == parameter) store(c, none);
         }
     }
-    if (controller != -1)
-        store(controller, parameter);
+    if (controller != -1) store(controller, parameter);
 }
 
 } // namespace varnel

@@ -19,8 +19,8 @@ struct MidiEvent {
     std::uint32_t message = 0;
     std::int32_t offset = 0;
 
-    static MidiEvent make(std::uint8_t status, std::uint8_t data1, std::uint8_t data2, std::int32_t offset = 0)
-    {
+    static MidiEvent make(std::uint8_t status, std::uint8_t data1, std::uint8_t data2,
+                          std::int32_t offset = 0) {
         return {std::uint32_t(status) | std::uint32_t(data1) << 8 | std::uint32_t(data2) << 16, offset};
     }
 
@@ -38,7 +38,8 @@ struct ParameterChange {
 // capacity 0 means 65536, and any capacity is limited to 65536.
 class EventQueue : public LockFreeQueue<MidiEvent> {
 public:
-    EventQueue(std::uint32_t firstNodeCount, std::uint32_t capacity) : LockFreeQueue<MidiEvent>(firstNodeCount, capacity) {}
+    EventQueue(std::uint32_t firstNodeCount, std::uint32_t capacity)
+        : LockFreeQueue<MidiEvent>(firstNodeCount, capacity) {}
 };
 
 using ParameterQueue = LockFreeQueue<ParameterChange>;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <istream>
 #include <ostream>
 
@@ -56,8 +57,12 @@ bool GenericPluginBase::writeParameterState(std::ostream& stream) const
 bool GenericPluginBase::readParameterState(std::istream& stream)
 {
     BinaryDataReader reader(stream);
-    // Reads the 4 tag bytes and the version; a failed stream gives no tag.
-    if (!reader.checkSignature(kStateTag))
+    // The tag and the version (which is not checked); a stream that fails
+    // before the tag is complete gives no tag.
+    char tag[4];
+    const bool haveTag = reader.readBytes(tag, sizeof tag);
+    reader.readUInt32();
+    if (!haveTag || std::memcmp(tag, kStateTag, sizeof tag) != 0)
         return false;
 
     beginUpdate();

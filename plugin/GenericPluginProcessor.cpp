@@ -107,13 +107,16 @@ void GenericPluginProcessor::BypassProcessor::setTarget(bool bypassed)
 {
     const bool wasBypassed = targetBypass;
     targetBypass = bypassed;
-    unbypassDelay = builtLatency;
-    if (bypassed || builtLatency < 1) {
-        mix.setValue(bypassed ? 1.0f : 0.0f, kBypassRampMs);
+    if (bypassed) {
+        mix.setValue(1.0f, kBypassRampMs);
         unbypassPending = false;
     } else {
-        // The ramp back starts once the dry path has caught up (block
-        // driver, step by step below).
+        // Coming back: the graph is reset below, and the ramp to the
+        // processed signal starts once the dry path has caught up with the
+        // latency, counted in whole pieces. Without latency it still waits
+        // one piece: a glide started at the position of a reset would end
+        // at once, and the effect would come back with a jump.
+        unbypassDelay = std::max(builtLatency, 1);
         unbypassPending = true;
     }
     if (wasBypassed)

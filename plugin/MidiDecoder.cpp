@@ -14,75 +14,60 @@ void MidiListener::pitchBend(float) {}
 
 void AbstractChannelEventReceiver::rawMessage(uint8_t, uint8_t, uint8_t) {}
 
-void AbstractChannelEventReceiver::channelPressure(float value)
-{
+void AbstractChannelEventReceiver::channelPressure(float value) {
     for (MidiListener* listener : listeners)
         listener->channelPressure(value);
 }
 
-void AbstractChannelEventReceiver::keyPressure(int32_t key, float value)
-{
+void AbstractChannelEventReceiver::keyPressure(int32_t key, float value) {
     for (MidiListener* listener : listeners)
         listener->keyPressure(key, value);
 }
 
-void AbstractChannelEventReceiver::controlChange(int32_t controller, int32_t value, float normalised)
-{
+void AbstractChannelEventReceiver::controlChange(int32_t controller, int32_t value, float normalised) {
     for (MidiListener* listener : listeners) {
         listener->controlChange(controller, value, normalised);
-        if (controller == 1)
-            listener->modWheel(normalised);
+        if (controller == 1) listener->modWheel(normalised);
     }
 }
 
-void AbstractChannelEventReceiver::noteOff(int32_t key, float velocity)
-{
+void AbstractChannelEventReceiver::noteOff(int32_t key, float velocity) {
     for (MidiListener* listener : listeners)
         listener->noteOff(key, velocity);
 }
 
-void AbstractChannelEventReceiver::noteOn(int32_t key, float velocity)
-{
+void AbstractChannelEventReceiver::noteOn(int32_t key, float velocity) {
     for (MidiListener* listener : listeners)
         listener->noteOn(key, velocity);
 }
 
-void AbstractChannelEventReceiver::pitchBend(float value)
-{
+void AbstractChannelEventReceiver::pitchBend(float value) {
     for (MidiListener* listener : listeners)
         listener->pitchBend(value);
 }
 
 void AbstractChannelEventReceiver::programChange(int32_t, int32_t) {}
 
-void AbstractChannelEventReceiver::addListener(MidiListener* listener)
-{
-    if (listener != nullptr)
-        listeners.push_back(listener);
+void AbstractChannelEventReceiver::addListener(MidiListener* listener) {
+    if (listener != nullptr) listeners.push_back(listener);
 }
 
-void AbstractChannelEventReceiver::removeListener(MidiListener* listener)
-{
+void AbstractChannelEventReceiver::removeListener(MidiListener* listener) {
     listeners.erase(std::remove(listeners.begin(), listeners.end(), listener), listeners.end());
 }
 
-AbstractChannelEventReceiver* AbstractMusicEventReceiver::getReceiver(int32_t slot) const
-{
-    if (slot < 0 || slot >= numSlots)
-        return nullptr;
+AbstractChannelEventReceiver* AbstractMusicEventReceiver::getReceiver(int32_t slot) const {
+    if (slot < 0 || slot >= numSlots) return nullptr;
     return slots[slot];
 }
 
-void AbstractMusicEventReceiver::setReceiver(int32_t slot, AbstractChannelEventReceiver* receiver)
-{
-    if (slot < 0 || slot >= numSlots || slots[slot] == receiver)
-        return;
+void AbstractMusicEventReceiver::setReceiver(int32_t slot, AbstractChannelEventReceiver* receiver) {
+    if (slot < 0 || slot >= numSlots || slots[slot] == receiver) return;
     slots[slot] = receiver;
     receiverChanged.notify(this);
 }
 
-void MidiDecoder::receiveMidi(const MidiEvent& event)
-{
+void MidiDecoder::receiveMidi(const MidiEvent& event) {
     const uint8_t status = event.status();
     const uint8_t data1 = event.data1() & 0x7F;
     const uint8_t data2 = event.data2() & 0x7F;
@@ -92,22 +77,18 @@ void MidiDecoder::receiveMidi(const MidiEvent& event)
 
     if (status >= 0xF0) {
         if (status == 0xFF) {
-            if (SystemEventReceiver* system = receiver.getSystemReceiver())
-                system->systemReset();
+            if (SystemEventReceiver* system = receiver.getSystemReceiver()) system->systemReset();
         }
         return;
     }
-    if (status < 0x80)
-        return;
+    if (status < 0x80) return;
     dispatch(AbstractMusicEventReceiver::omniSlot, status, data1, data2);
     dispatch((status & 0x0F) + 1, status, data1, data2);
 }
 
-void MidiDecoder::dispatch(int32_t slot, uint8_t status, uint8_t data1, uint8_t data2)
-{
+void MidiDecoder::dispatch(int32_t slot, uint8_t status, uint8_t data1, uint8_t data2) {
     AbstractChannelEventReceiver* target = receiver.getReceiver(slot);
-    if (target == nullptr)
-        return;
+    if (target == nullptr) return;
     const int32_t k = data1;
     const int32_t v = data2;
     int32_t& bank = banks[slot];

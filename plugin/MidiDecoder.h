@@ -120,7 +120,9 @@ public:
     void receiveMidi(const MidiEvent& event) override;
 
     // The bank number a program change in this slot would carry.
-    int32_t getBank(int32_t slot) const { return slot >= 0 && slot < AbstractMusicEventReceiver::numSlots ? banks[slot] : 0; }
+    int32_t getBank(int32_t slot) const {
+        return slot >= 0 && slot < AbstractMusicEventReceiver::numSlots ? banks[slot] : 0;
+    }
 
 private:
     void dispatch(int32_t slot, uint8_t status, uint8_t data1, uint8_t data2);

@@ -22,7 +22,8 @@ using wave::Environment;
 // Writes values[block % size] into every sample of a block; constant or not.
 class StepSource : public wave::Source {
 public:
-    StepSource(Environment& e, float value, bool constant = true) : wave::Source(e), value(value), constant(constant) {}
+    StepSource(Environment& e, float value, bool constant = true)
+        : wave::Source(e), value(value), constant(constant) {}
     void produce(wave::BasicBlock<float>* block, int count, int) override {
         for (int i = 0; i < count; ++i)
             block->data()[i] = value;
@@ -74,9 +75,9 @@ TEST_F(Smoother, DefaultsAndCoefficient) {
     struct Case {
         float frequency, g;
     };
-    for (Case c : {Case{1000.0f, 0.13080626f}, Case{3800.0f, 0.49230659f}, Case{3900.0f, 0.5f}, Case{24000.0f, 0.5f},
-                   Case{40000.0f, 0.5f}, Case{48000.0f, 0.5f}, Case{96000.0f, 0.5f}, Case{0.0f, 0.0f},
-                   Case{-3.0f, 0.0f}}) {
+    for (Case c : {Case{1000.0f, 0.13080626f}, Case{3800.0f, 0.49230659f}, Case{3900.0f, 0.5f},
+                   Case{24000.0f, 0.5f}, Case{40000.0f, 0.5f}, Case{48000.0f, 0.5f}, Case{96000.0f, 0.5f},
+                   Case{0.0f, 0.0f}, Case{-3.0f, 0.0f}}) {
         smoother.frequency.setValue(c.frequency);
         EXPECT_NEAR(smoother.getCoefficient(), c.g, 1e-7f) << c.frequency;
     }
@@ -200,12 +201,12 @@ TEST_F(Adjuster, LevelRatioIsLimitedToATenthAndOne) {
     };
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const Case cases[] = {
-        {2.0f, 1.0f, 1.0f},   // twice the denominator
-        {0.0f, 1.0f, 0.1f},   // a zero numerator
-        {1.0f, 0.0f, 1.0f},   // a zero denominator
-        {0.5f, 1.0f, 0.5f},   {0.05f, 1.0f, 0.1f}, {0.3f, 0.6f, 0.5f},
-        {1.0f, -1.0f, 1.0f},  // a negative denominator
-        {nan, 1.0f, 0.1f},    {1.0f, nan, 1.0f},
+        {2.0f, 1.0f, 1.0f}, // twice the denominator
+        {0.0f, 1.0f, 0.1f}, // a zero numerator
+        {1.0f, 0.0f, 1.0f}, // a zero denominator
+        {0.5f, 1.0f, 0.5f}, {0.05f, 1.0f, 0.1f},
+        {0.3f, 0.6f, 0.5f}, {1.0f, -1.0f, 1.0f}, // a negative denominator
+        {nan, 1.0f, 0.1f},  {1.0f, nan, 1.0f},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.numerator << " / " << c.denominator);
@@ -242,8 +243,7 @@ TEST(SmootherAndAdjuster, FeedbackLimiterAllocatesNothing) {
     AllocationCounter counter;
     float last = 0.0f;
     for (int block = 0; block < 2000; ++block) {
-        if (block == 1000)
-            limiter.gain.setValue(0.5f);
+        if (block == 1000) limiter.gain.setValue(0.5f);
         if (block == 1500) {
             levelA.frequency.setValue(20.0f);
             levelB.frequency.setValue(20.0f);

@@ -33,7 +33,7 @@ void Delay::allocate() {
     clear();
 }
 
-void Delay::clear() {
+void Delay::clear() noexcept {
     filled_ = 0;
     writePosition_ = 0;
     if (ring_.size() > 0) ring_[0] = 0.0f;
@@ -67,7 +67,7 @@ void Delay::setFixedReadDelay(int delay) {
     fixedReadPosition_ = baseOffset_ - fixedReadDelay_ - 1;
 }
 
-void Delay::write(const float* in, int count) {
+void Delay::write(const float* in, int count) noexcept {
     assert(count <= size_);
     float* ring = ring_.data();
     int first = std::min(count, size_ - writePosition_);
@@ -88,7 +88,7 @@ float Delay::clampDelay(float delay, float newest) const {
     return delay > longest ? longest : delay;
 }
 
-void Delay::readFixed(int delay, float* out, int count) {
+void Delay::readFixed(int delay, float* out, int count) noexcept {
     int newest = std::min(getDeferral(), maxDelay_);
     delay = std::clamp(delay, newest, maxDelay_);
     const float* ring = ring_.data();
@@ -102,7 +102,7 @@ void Delay::readFixed(int delay, float* out, int count) {
         std::memcpy(out + first, ring, static_cast<std::size_t>(count - first) * sizeof(float));
 }
 
-void Delay::readLinear(const float* delays, float* out, int count) {
+void Delay::readLinear(const float* delays, float* out, int count) noexcept {
     const float* ring = ring_.data();
     float newest = static_cast<float>(getDeferral());
     std::int64_t origin = static_cast<std::int64_t>(writePosition_) + baseOffset_ - count;
@@ -121,7 +121,7 @@ void Delay::readLinear(const float* delays, float* out, int count) {
     }
 }
 
-void Delay::readAllpass(const float* delays, float& state, float* out, int count) {
+void Delay::readAllpass(const float* delays, float& state, float* out, int count) noexcept {
     const float* ring = ring_.data();
     int deferral = getDeferral();
     float newest = static_cast<float>(deferral > 0 ? deferral + 1 : 0);
@@ -168,7 +168,7 @@ void DelayFilterBase::readBlock(BasicBlock<float>& out, int count) {
     process(out, count);
 }
 
-void DelayFilterBase::produce(BasicBlock<float>* block, int count, int mode) {
+void DelayFilterBase::produce(BasicBlock<float>* block, int count, int mode) noexcept {
     if (mode != Environment::kScheduledFirst) {
         // A deferred write only ever happens in the order-0 call.
         assert(writeMode_ != kWriteDeferred || mode == Environment::kPulled);

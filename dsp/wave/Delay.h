@@ -61,15 +61,15 @@ public:
     Delay(Environment& environment, int maxDelay);
     ~Delay() override;
 
-    void write(const float* in, int count);
-    void readFixed(int delay, float* out, int count) override;
-    void readLinear(const float* delays, float* out, int count) override;
-    void readAllpass(const float* delays, float& state, float* out, int count) override;
+    void write(const float* in, int count) noexcept;
+    void readFixed(int delay, float* out, int count) noexcept override;
+    void readLinear(const float* delays, float* out, int count) noexcept override;
+    void readAllpass(const float* delays, float& state, float* out, int count) noexcept override;
 
     // Re-allocates for a new maximum delay (samples) and clears the history.
     void setMaxDelay(int maxDelay);
     // Empties the history (no allocation).
-    void clear();
+    void clear() noexcept;
     void reset() override { clear(); }
     void maxBlockSizeChanged() override;
 
@@ -113,7 +113,7 @@ public:
 
     Delay& getDelay() { return delay_; }
     int getWriteMode() const { return writeMode_; }
-    void produce(BasicBlock<float>* block, int count, int mode) override;
+    void produce(BasicBlock<float>* block, int count, int mode) noexcept override;
     void reset() override { delay_.clear(); }
 
 protected:

@@ -58,13 +58,13 @@ void Environment::setSampleRate(float rate) {
     sampleRateChanged.notify(this);
 }
 
-void Environment::nextBlock() {
+void Environment::nextBlock() noexcept {
     ++blockCounter_;
     for (Environment* child : children_)
         child->nextBlock();
 }
 
-void Environment::process(int count, int flags) {
+void Environment::process(int count, int flags) noexcept {
     if ((flags & kSkipProcessing) == 0) {
         // By index: a produce() may switch producers on or off.
         for (std::size_t i = 0; i < processing_.size(); ++i) {
@@ -80,7 +80,7 @@ void Environment::process(int count, int flags) {
         child->process(count, flags);
 }
 
-void Environment::reset(int mode) {
+void Environment::reset(int mode) noexcept {
     resetMark_ = samplePosition_;
     if (mode == kResetLight) {
         for (Environment* child : children_)
@@ -97,7 +97,7 @@ void Environment::reset(int mode) {
         child->reset(mode == kResetAll ? kResetAll : kResetActive);
 }
 
-bool Environment::isIdle() const {
+bool Environment::isIdle() const noexcept {
     for (const Environment* child : children_)
         if (!child->isIdle()) return false;
     for (const Component* c : components_)
@@ -131,7 +131,7 @@ void Environment::addProducer() {
     reserveLists();
 }
 
-void Environment::insertProducer(Producer& producer, std::uint32_t order) {
+void Environment::insertProducer(Producer& producer, std::uint32_t order) noexcept {
     // Stays within the capacity reserved by addProducer (no allocation).
     if (order == 0) {
         processing_.insert(processing_.begin(), &producer);
@@ -143,7 +143,7 @@ void Environment::insertProducer(Producer& producer, std::uint32_t order) {
     }
 }
 
-void Environment::removeProducer(Producer& producer) {
+void Environment::removeProducer(Producer& producer) noexcept {
     auto it = std::find(processing_.begin(), processing_.end(), &producer);
     if (it == processing_.end()) return;
     if (it - processing_.begin() < orderZeroCount_) --orderZeroCount_;

@@ -73,10 +73,10 @@ public:
     float getSampleRate() const { return sampleRate_; }
     void setSampleRate(float rate);
 
-    void nextBlock();
-    void process(int count, int flags);
-    void reset(int mode);
-    bool isIdle() const;
+    void nextBlock() noexcept;
+    void process(int count, int flags) noexcept;
+    void reset(int mode) noexcept;
+    bool isIdle() const noexcept;
     void beginTeardown();
     bool isTearingDown() const { return tearingDown_; }
     void setDisplayActive(bool active);
@@ -95,8 +95,8 @@ public:
 
     // Bookkeeping used by components and producers.
     void addProducer();
-    void insertProducer(Producer& producer, std::uint32_t order);
-    void removeProducer(Producer& producer);
+    void insertProducer(Producer& producer, std::uint32_t order) noexcept;
+    void removeProducer(Producer& producer) noexcept;
     void registerComponent(Component& component);
     void unregisterComponent(Component& component);
     const std::vector<Producer*>& getProcessingList() const { return processing_; }

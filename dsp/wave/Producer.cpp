@@ -58,7 +58,7 @@ void Producer::setActive(bool active) {
     if (active && isRegistered()) reset();
 }
 
-void Producer::setOrder(std::uint32_t order) {
+void Producer::setOrder(std::uint32_t order) noexcept {
     Environment& e = getEnvironment();
     if (active_ && !e.isTearingDown()) {
         if (scheduled_) e.removeProducer(*this);
@@ -68,11 +68,11 @@ void Producer::setOrder(std::uint32_t order) {
     scheduled_ = true;
 }
 
-void Producer::resetIfActive() {
+void Producer::resetIfActive() noexcept {
     if (active_) reset();
 }
 
-void Producer::compute(int count, int mode) {
+void Producer::compute(int count, int mode) noexcept {
     if (own_) current_ = own_.get();
     computing_ = true;
     produce(own_.get(), count, mode);
@@ -80,7 +80,7 @@ void Producer::compute(int count, int mode) {
     lastComputed_ = getEnvironment().getBlockCounter();
 }
 
-const BasicBlock<float>& Producer::pull(int count) {
+const BasicBlock<float>& Producer::pull(int count) noexcept {
     if (lastComputed_ != getEnvironment().getBlockCounter()) {
         if (computing_) {
             // A cycle without a delay in it.
@@ -92,7 +92,7 @@ const BasicBlock<float>& Producer::pull(int count) {
     return *current_;
 }
 
-const BasicBlock<float>& Producer::pull(Producer* input, Environment& environment, int count) {
+const BasicBlock<float>& Producer::pull(Producer* input, Environment& environment, int count) noexcept {
     if (input == nullptr) return environment.getZeroBlock();
     return input->pull(count);
 }

@@ -78,16 +78,16 @@ public:
     // mode is an Environment::ProduceMode.
     virtual void produce(BasicBlock<float>* block, int count, int mode) = 0;
 
-    void setOrder(std::uint32_t order);
+    void setOrder(std::uint32_t order) noexcept;
     std::uint32_t getOrder() const { return order_; }
     bool isScheduled() const { return scheduled_; }
-    void resetIfActive();
+    void resetIfActive() noexcept;
 
     // The pull rule: computes the producer when it has not been computed for
     // the current block number, then returns its current block.
-    const BasicBlock<float>& pull(int count);
+    const BasicBlock<float>& pull(int count) noexcept;
     // Pulls input, or gives the zero block when there is none.
-    static const BasicBlock<float>& pull(Producer* input, Environment& environment, int count);
+    static const BasicBlock<float>& pull(Producer* input, Environment& environment, int count) noexcept;
 
     const BasicBlock<float>& getCurrentBlock() const { return *current_; }
     std::uint32_t getLastComputed() const { return lastComputed_; }
@@ -102,7 +102,7 @@ protected:
 
 private:
     friend class Environment;
-    void compute(int count, int mode);
+    void compute(int count, int mode) noexcept;
 
     std::unique_ptr<BasicBlock<float>> own_;
     std::uint32_t order_ = 0;

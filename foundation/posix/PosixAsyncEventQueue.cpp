@@ -14,14 +14,12 @@ namespace {
 class PosixAsyncEventQueue final : public AsyncEventQueue {
 public:
     explicit PosixAsyncEventQueue(std::size_t capacity)
-        : mask_(std::bit_ceil(capacity < 2 ? std::size_t{2} : capacity) - 1), slots_(new Slot[mask_ + 1])
-    {
+        : mask_(std::bit_ceil(capacity < 2 ? std::size_t{2} : capacity) - 1), slots_(new Slot[mask_ + 1]) {
         for (std::size_t i = 0; i <= mask_; ++i)
             slots_[i].sequence.store(i, std::memory_order_relaxed);
     }
 
-    bool post(std::int32_t code, std::int64_t payload) noexcept override
-    {
+    bool post(std::int32_t code, std::int64_t payload) noexcept override {
         std::size_t position = tail_.load(std::memory_order_relaxed);
         Slot* slot;
         for (;;) {
@@ -29,8 +27,7 @@ public:
             std::size_t sequence = slot->sequence.load(std::memory_order_acquire);
             auto difference = static_cast<std::ptrdiff_t>(sequence - position);
             if (difference == 0) {
-                if (tail_.compare_exchange_weak(position, position + 1, std::memory_order_relaxed))
-                    break;
+                if (tail_.compare_exchange_weak(position, position + 1, std::memory_order_relaxed)) break;
             } else if (difference < 0) {
                 return false; // full
             } else {
@@ -44,8 +41,7 @@ public:
         return true;
     }
 
-    std::size_t deliverPending() override
-    {
+    std::size_t deliverPending() override {
         const std::size_t end = tail_.load(std::memory_order_acquire);
         std::size_t delivered = 0;
         while (static_cast<std::ptrdiff_t>(end - head_) > 0) { // a nested call may have gone further
@@ -57,8 +53,7 @@ public:
             slot.sequence.store(head_ + mask_ + 1, std::memory_order_release);
             ++head_;
             ++delivered;
-            if (!deliver(code, payload))
-                break; // a handler destroyed the queue
+            if (!deliver(code, payload)) break; // a handler destroyed the queue
         }
         return delivered;
     }
@@ -78,8 +73,7 @@ private:
 
 } // namespace
 
-std::unique_ptr<AsyncEventQueue> AsyncEventQueue::create(std::size_t capacity)
-{
+std::unique_ptr<AsyncEventQueue> AsyncEventQueue::create(std::size_t capacity) {
     return std::make_unique<PosixAsyncEventQueue>(capacity);
 }
 

@@ -17,8 +17,7 @@ private:
 
 } // namespace
 
-std::unique_ptr<CriticalSection> CriticalSection::create()
-{
+std::unique_ptr<CriticalSection> CriticalSection::create() {
     return std::make_unique<PosixCriticalSection>();
 }
 

@@ -17,14 +17,12 @@ class PosixFileEnumerator final : public FileEnumerator {
 public:
     PosixFileEnumerator(std::string pattern, std::int32_t mode) : pattern_(std::move(pattern)), mode_(mode) {}
 
-    bool next() override
-    {
+    bool next() override {
         if (!started_) {
             started_ = true;
             list();
         }
-        if (position_ >= entries_.size())
-            return false;
+        if (position_ >= entries_.size()) return false;
         ++position_;
         return true;
     }
@@ -38,26 +36,20 @@ private:
         std::int64_t time;
     };
 
-    void list()
-    {
+    void list() {
         std::string native = posix::toNativePath(pattern_);
         std::size_t slash = native.rfind('/');
         std::string folder = slash == std::string::npos ? "." : native.substr(0, slash + 1);
         std::string mask = slash == std::string::npos ? native : native.substr(slash + 1);
-        if (mask.empty())
-            return;
+        if (mask.empty()) return;
         DIR* dir = opendir(folder.c_str());
-        if (!dir)
-            return;
+        if (!dir) return;
         while (dirent* entry = readdir(dir)) {
             std::string name = entry->d_name;
-            if (!matchesFilePattern(mask, name))
-                continue;
+            if (!matchesFilePattern(mask, name)) continue;
             struct stat info;
-            if (stat((folder + "/" + name).c_str(), &info) != 0)
-                continue;
-            if (S_ISDIR(info.st_mode) != (mode_ == Folders))
-                continue;
+            if (stat((folder + "/" + name).c_str(), &info) != 0) continue;
+            if (S_ISDIR(info.st_mode) != (mode_ == Folders)) continue;
             entries_.push_back({name, static_cast<std::int64_t>(info.st_mtime)});
         }
         closedir(dir);
@@ -76,8 +68,7 @@ private:
 
 } // namespace
 
-std::unique_ptr<FileEnumerator> FileEnumerator::create(const std::string& pattern, std::int32_t mode)
-{
+std::unique_ptr<FileEnumerator> FileEnumerator::create(const std::string& pattern, std::int32_t mode) {
     return std::make_unique<PosixFileEnumerator>(pattern, mode);
 }
 

@@ -14,11 +14,9 @@ namespace varnel {
 
 namespace {
 
-std::string homeFolder()
-{
+std::string homeFolder() {
     const char* home = std::getenv("HOME");
-    if (home && *home)
-        return home;
+    if (home && *home) return home;
     struct passwd entry;
     struct passwd* found = nullptr;
     char buffer[4096];
@@ -28,8 +26,7 @@ std::string homeFolder()
 }
 
 // An absolute folder from the variable, else home + fallback.
-std::string xdgFolder(const char* variable, const char* fallback)
-{
+std::string xdgFolder(const char* variable, const char* fallback) {
     const char* value = std::getenv(variable);
     std::string folder;
     if (value && value[0] == '/') {
@@ -45,43 +42,36 @@ std::string xdgFolder(const char* variable, const char* fallback)
     return posix::fromNativePath(folder);
 }
 
-bool statMode(const std::string& path, mode_t type)
-{
+bool statMode(const std::string& path, mode_t type) {
     struct stat info;
     return stat(posix::toNativePath(path).c_str(), &info) == 0 && (info.st_mode & S_IFMT) == type;
 }
 
 } // namespace
 
-std::string getApplicationDataFolder()
-{
+std::string getApplicationDataFolder() {
     return xdgFolder("XDG_CONFIG_HOME", "/.config");
 }
 
-std::string getDocumentsFolder()
-{
+std::string getDocumentsFolder() {
     return xdgFolder("XDG_DOCUMENTS_DIR", "/Documents");
 }
 
-bool folderExists(const std::string& path)
-{
+bool folderExists(const std::string& path) {
     return !path.empty() && statMode(path, S_IFDIR);
 }
 
-bool fileExists(const std::string& path)
-{
+bool fileExists(const std::string& path) {
     return !path.empty() && statMode(path, S_IFREG);
 }
 
-std::unique_ptr<std::fstream> openFileStream(const std::string& path, std::ios::openmode mode)
-{
+std::unique_ptr<std::fstream> openFileStream(const std::string& path, std::ios::openmode mode) {
     return std::make_unique<std::fstream>(posix::toNativePath(path), mode);
 }
 
 namespace platform {
 
-bool makeFolder(const std::string& path)
-{
+bool makeFolder(const std::string& path) {
     return mkdir(posix::toNativePath(path).c_str(), 0777) == 0;
 }
 

@@ -6,14 +6,12 @@
 
 namespace varnel::posix {
 
-inline std::string toNativePath(std::string path)
-{
+inline std::string toNativePath(std::string path) {
     std::replace(path.begin(), path.end(), '\\', '/');
     return path;
 }
 
-inline std::string fromNativePath(std::string path)
-{
+inline std::string fromNativePath(std::string path) {
     std::replace(path.begin(), path.end(), '/', '\\');
     return path;
 }

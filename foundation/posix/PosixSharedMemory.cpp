@@ -17,17 +17,14 @@ namespace {
 
 class CreatedNames {
 public:
-    ~CreatedNames()
-    {
+    ~CreatedNames() {
         for (const std::string& name : names_)
             shm_unlink(name.c_str());
     }
-    void add(const std::string& name)
-    {
+    void add(const std::string& name) {
         std::lock_guard lock(mutex_);
         for (const std::string& known : names_)
-            if (known == name)
-                return;
+            if (known == name) return;
         names_.push_back(name);
     }
 
@@ -36,33 +33,28 @@ private:
     std::vector<std::string> names_;
 };
 
-CreatedNames& createdNames()
-{
+CreatedNames& createdNames() {
     static CreatedNames names;
     return names;
 }
 
 } // namespace
 
-void* openSharedInstanceMemory(std::string_view baseName, std::size_t size)
-{
-    if (size == 0)
-        return nullptr;
+void* openSharedInstanceMemory(std::string_view baseName, std::size_t size) {
+    if (size == 0) return nullptr;
     std::string name = "/";
     name += baseName;
     name += '.';
     name += std::to_string(getpid());
-    if (name.find('/', 1) != std::string::npos)
-        return nullptr;
+    if (name.find('/', 1) != std::string::npos) return nullptr;
 
     CreatedNames& names = createdNames(); // constructed before any unlink is needed
     int fd = shm_open(name.c_str(), O_RDWR | O_CREAT, 0600);
-    if (fd < 0)
-        return nullptr;
+    if (fd < 0) return nullptr;
     names.add(name);
     struct stat info;
-    bool sized = fstat(fd, &info) == 0
-        && (static_cast<std::size_t>(info.st_size) >= size || ftruncate(fd, static_cast<off_t>(size)) == 0);
+    bool sized = fstat(fd, &info) == 0 && (static_cast<std::size_t>(info.st_size) >= size ||
+                                           ftruncate(fd, static_cast<off_t>(size)) == 0);
     void* view = sized ? mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0) : MAP_FAILED;
     close(fd);
     return view == MAP_FAILED ? nullptr : view;

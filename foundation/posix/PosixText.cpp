@@ -10,8 +10,7 @@ namespace {
 
 constexpr char32_t replacement = 0xFFFD;
 
-void appendUtf8(std::string& out, char32_t c)
-{
+void appendUtf8(std::string& out, char32_t c) {
     if (c < 0x80) {
         out += static_cast<char>(c);
     } else if (c < 0x800) {
@@ -29,8 +28,7 @@ void appendUtf8(std::string& out, char32_t c)
     }
 }
 
-void appendUtf16(std::u16string& out, char32_t c)
-{
+void appendUtf16(std::u16string& out, char32_t c) {
     if (c < 0x10000) {
         out += static_cast<char16_t>(c);
     } else {
@@ -42,8 +40,7 @@ void appendUtf16(std::u16string& out, char32_t c)
 
 } // namespace
 
-std::u16string toWideString(std::string_view utf8)
-{
+std::u16string toWideString(std::string_view utf8) {
     std::u16string out;
     out.reserve(utf8.size());
     std::size_t i = 0;
@@ -101,13 +98,13 @@ std::u16string toWideString(std::string_view utf8)
     return out;
 }
 
-std::string toUtf8String(std::u16string_view utf16)
-{
+std::string toUtf8String(std::u16string_view utf16) {
     std::string out;
     out.reserve(utf16.size());
     for (std::size_t i = 0; i < utf16.size(); ++i) {
         char32_t c = utf16[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 && utf16[i + 1] <= 0xDFFF) {
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 &&
+            utf16[i + 1] <= 0xDFFF) {
             c = 0x10000 + ((c - 0xD800) << 10) + (utf16[i + 1] - 0xDC00);
             ++i;
         } else if (c >= 0xD800 && c <= 0xDFFF) {

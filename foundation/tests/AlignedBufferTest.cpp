@@ -7,19 +7,19 @@
 namespace varnel {
 namespace {
 
-bool aligned32(const void* p) { return reinterpret_cast<std::uintptr_t>(p) % 32 == 0; }
+bool aligned32(const void* p) {
+    return reinterpret_cast<std::uintptr_t>(p) % 32 == 0;
+}
 
 // The storage is whole lines of 8 floats, zeroed: vector loops may read
 // (and write) the padding after the last element.
-void expectZeroPadding(const AlignedBuffer<float>& b)
-{
+void expectZeroPadding(const AlignedBuffer<float>& b) {
     std::int32_t padded = (b.size() + 7) / 8 * 8;
     for (std::int32_t i = b.size(); i < padded; ++i)
         EXPECT_EQ(b.data()[i], 0.0f) << "padding at " << i;
 }
 
-TEST(AlignedBuffer, NewBuffersAreAlignedAndZeroed)
-{
+TEST(AlignedBuffer, NewBuffersAreAlignedAndZeroed) {
     for (std::int32_t n : {1, 3, 7, 8, 9, 31, 1000}) {
         AlignedBuffer<float> b(n);
         ASSERT_EQ(b.size(), n);
@@ -30,8 +30,7 @@ TEST(AlignedBuffer, NewBuffersAreAlignedAndZeroed)
     }
 }
 
-TEST(AlignedBuffer, ResizeKeepsOldValuesAndZeroesNewOnes)
-{
+TEST(AlignedBuffer, ResizeKeepsOldValuesAndZeroesNewOnes) {
     struct Case {
         std::int32_t from, to;
     };
@@ -48,8 +47,7 @@ TEST(AlignedBuffer, ResizeKeepsOldValuesAndZeroesNewOnes)
     }
 }
 
-TEST(AlignedBuffer, ResizeBelowOneFreesAndCountsZero)
-{
+TEST(AlignedBuffer, ResizeBelowOneFreesAndCountsZero) {
     for (std::int32_t n : {0, -1, -100}) {
         AlignedBuffer<float> b(5);
         b[0] = 2.0f;
@@ -65,8 +63,7 @@ TEST(AlignedBuffer, ResizeBelowOneFreesAndCountsZero)
     EXPECT_EQ(negative.size(), 0);
 }
 
-TEST(AlignedBuffer, CopiesAreDeepAndMovesTransfer)
-{
+TEST(AlignedBuffer, CopiesAreDeepAndMovesTransfer) {
     AlignedBuffer<float> a(10);
     a[9] = 7.0f;
     AlignedBuffer<float> copy(a);

@@ -22,9 +22,7 @@ std::size_t threadDeallocationCount() noexcept;
 class AllocationCounter {
 public:
     AllocationCounter() noexcept
-        : allocationsAtStart_(threadAllocationCount()), deallocationsAtStart_(threadDeallocationCount())
-    {
-    }
+        : allocationsAtStart_(threadAllocationCount()), deallocationsAtStart_(threadDeallocationCount()) {}
     std::size_t allocations() const noexcept { return threadAllocationCount() - allocationsAtStart_; }
     std::size_t deallocations() const noexcept { return threadDeallocationCount() - deallocationsAtStart_; }
 

@@ -14,17 +14,14 @@ namespace {
 // Keeps the compiler from eliding a new/delete pair.
 void* volatile sink;
 
-template <typename T>
-T* keep(T* pointer)
-{
+template <typename T> T* keep(T* pointer) {
     sink = pointer;
     return static_cast<T*>(sink);
 }
 
 // The counter must see every form of operator new, or a "nothing allocated"
 // proof elsewhere would prove nothing.
-TEST(AllocationCounter, CountsEveryFormOnTheCallingThreadOnly)
-{
+TEST(AllocationCounter, CountsEveryFormOnTheCallingThreadOnly) {
     struct alignas(64) Wide {
         char bytes[64];
     };

@@ -21,9 +21,8 @@ struct Message {
 // A queue whose handler records every delivered message.
 struct RecordingQueue {
     explicit RecordingQueue(std::size_t capacity = AsyncEventQueue::defaultCapacity)
-        : queue(AsyncEventQueue::create(capacity))
-    {
-        queue->event().addHandler(NotifyEvent::bind([this](void* argument) {
+        : queue(AsyncEventQueue::create(capacity)) {
+        queue->event().setHandler(NotifyEvent::bind([this](void* argument) { // runs first
             EXPECT_EQ(argument, queue.get());
             received.push_back({queue->code(), queue->payload()});
         }));
@@ -32,8 +31,7 @@ struct RecordingQueue {
     std::vector<Message> received;
 };
 
-TEST(AsyncEventQueue, MessagesFromAWorkerArriveInOrderOnTheCreatingThread)
-{
+TEST(AsyncEventQueue, MessagesFromAWorkerArriveInOrderOnTheCreatingThread) {
     RecordingQueue q;
     const std::vector<Message> sent = {
         {1, 10},
@@ -54,12 +52,10 @@ TEST(AsyncEventQueue, MessagesFromAWorkerArriveInOrderOnTheCreatingThread)
     EXPECT_EQ(q.queue->deliverPending(), 0u);
 }
 
-TEST(AsyncEventQueue, DeliveryStopsAtMessagesPostedByAHandler)
-{
+TEST(AsyncEventQueue, DeliveryStopsAtMessagesPostedByAHandler) {
     RecordingQueue q;
     q.queue->event().addHandler(NotifyEvent::bind([&] {
-        if (q.queue->code() < 100)
-            q.queue->post(q.queue->code() + 100, 0);
+        if (q.queue->code() < 100) q.queue->post(q.queue->code() + 100, 0);
     }));
     q.queue->post(1, 0);
     q.queue->post(2, 0);
@@ -69,8 +65,24 @@ TEST(AsyncEventQueue, DeliveryStopsAtMessagesPostedByAHandler)
     EXPECT_EQ(q.received, (std::vector<Message>{{1, 0}, {2, 0}, {101, 0}, {102, 0}}));
 }
 
-TEST(AsyncEventQueue, PostWakesTheOwnerOnThePostingThread)
-{
+TEST(AsyncEventQueue, AHandlerThatPumpsAgainKeepsTheOrder) {
+    RecordingQueue q;
+    std::size_t nested = 0;
+    q.queue->event().addHandler(NotifyEvent::bind([&] {
+        if (q.queue->code() != 1) return;
+        nested = q.queue->deliverPending();
+        EXPECT_EQ(q.queue->code(), 1) << "the outer message again after the nested delivery";
+        EXPECT_EQ(q.queue->payload(), 1);
+    }));
+    for (int code = 1; code <= 4; ++code)
+        q.queue->post(code, code);
+    std::size_t outer = q.queue->deliverPending();
+    EXPECT_EQ(outer + nested, 4u);
+    EXPECT_EQ(q.received, (std::vector<Message>{{1, 1}, {2, 2}, {3, 3}, {4, 4}}));
+    EXPECT_EQ(q.queue->deliverPending(), 0u);
+}
+
+TEST(AsyncEventQueue, PostWakesTheOwnerOnThePostingThread) {
     struct Wake {
         std::atomic<int> count{0};
         std::thread::id thread;
@@ -95,8 +107,7 @@ TEST(AsyncEventQueue, PostWakesTheOwnerOnThePostingThread)
     EXPECT_EQ(wake.count, 1) << "delivery does not wake";
 }
 
-TEST(AsyncEventQueue, PostAllocatesNothing)
-{
+TEST(AsyncEventQueue, PostAllocatesNothing) {
     RecordingQueue q;
     int wakes = 0;
     q.queue->setWakeFunction([](void* context) { ++*static_cast<int*>(context); }, &wakes);
@@ -123,8 +134,7 @@ TEST(AsyncEventQueue, PostAllocatesNothing)
     EXPECT_EQ(q.received[32], (Message{31, -31}));
 }
 
-TEST(AsyncEventQueue, AFullQueueDropsAtOnceAndKeepsTheFirstMessages)
-{
+TEST(AsyncEventQueue, AFullQueueDropsAtOnceAndKeepsTheFirstMessages) {
     RecordingQueue q(8);
     int accepted = 0;
     bool dropped = false;
@@ -145,8 +155,7 @@ TEST(AsyncEventQueue, AFullQueueDropsAtOnceAndKeepsTheFirstMessages)
     EXPECT_TRUE(q.queue->post(1, 1)) << "room again after delivery";
 }
 
-TEST(AsyncEventQueue, PendingMessagesAreDroppedAtDestruction)
-{
+TEST(AsyncEventQueue, PendingMessagesAreDroppedAtDestruction) {
     int delivered = 0;
     {
         auto queue = AsyncEventQueue::create();
@@ -161,8 +170,7 @@ TEST(AsyncEventQueue, PendingMessagesAreDroppedAtDestruction)
     EXPECT_EQ(delivered, 0);
 }
 
-TEST(AsyncEventQueue, AHandlerMayDestroyTheQueue)
-{
+TEST(AsyncEventQueue, AHandlerMayDestroyTheQueue) {
     auto queue = AsyncEventQueue::create();
     int delivered = 0;
     queue->event().addHandler(NotifyEvent::bind([&] {
@@ -179,8 +187,7 @@ TEST(AsyncEventQueue, AHandlerMayDestroyTheQueue)
 
 // Several producers and the consumer at once: every queued message arrives
 // exactly once, and each producer's messages keep their order.
-TEST(AsyncEventQueue, StressManyProducersKeepTheirOrder)
-{
+TEST(AsyncEventQueue, StressManyProducersKeepTheirOrder) {
     constexpr int producers = 3;
     constexpr int perProducer = 5000;
     auto queue = AsyncEventQueue::create(64);

@@ -13,8 +13,7 @@ namespace {
 
 using Names = std::set<std::string>;
 
-Names list(const std::string& pattern, std::int32_t mode)
-{
+Names list(const std::string& pattern, std::int32_t mode) {
     Names names;
     auto enumerator = FileEnumerator::create(pattern, mode);
     while (enumerator->next())
@@ -25,8 +24,7 @@ Names list(const std::string& pattern, std::int32_t mode)
 
 class FileEnumeratorTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         ASSERT_TRUE(createDirectories(folder / "Sub One"));
         ASSERT_TRUE(createDirectories(folder / "Caf\xC3\xA9"));
         for (const char* name : {"a.ztp", "B.ZTP", "c.txt", "noext", "M\xC3\xBCsik.ztp", "ab.ztpx"})
@@ -36,16 +34,15 @@ protected:
     test::TemporaryFolder folder{"enumerator"};
 };
 
-TEST_F(FileEnumeratorTest, ModesSplitFoldersFromFiles)
-{
+TEST_F(FileEnumeratorTest, ModesSplitFoldersFromFiles) {
     EXPECT_EQ(list(folder / "*", FileEnumerator::Folders), (Names{".", "..", "Caf\xC3\xA9", "Sub One"}));
     EXPECT_EQ(list(folder / "*", FileEnumerator::Files),
               (Names{"a.ztp", "B.ZTP", "c.txt", "noext", "M\xC3\xBCsik.ztp", "ab.ztpx"}));
-    EXPECT_EQ(list(folder / "*", 7), list(folder / "*", FileEnumerator::Files)) << "any mode but 1 lists files";
+    EXPECT_EQ(list(folder / "*", 7), list(folder / "*", FileEnumerator::Files))
+        << "any mode but 1 lists files";
 }
 
-TEST_F(FileEnumeratorTest, WildcardsMatchInAnyCase)
-{
+TEST_F(FileEnumeratorTest, WildcardsMatchInAnyCase) {
     struct Case {
         const char* pattern;
         Names files;
@@ -64,22 +61,20 @@ TEST_F(FileEnumeratorTest, WildcardsMatchInAnyCase)
     EXPECT_EQ(list(folder / "S*", FileEnumerator::Folders), (Names{"Sub One"}));
 }
 
-TEST_F(FileEnumeratorTest, MissingFolderListsNothing)
-{
+TEST_F(FileEnumeratorTest, MissingFolderListsNothing) {
     EXPECT_TRUE(list(folder / "Missing\\*", FileEnumerator::Files).empty());
     EXPECT_TRUE(list(folder / "Missing\\*", FileEnumerator::Folders).empty());
     auto untouched = FileEnumerator::create(folder / "*", FileEnumerator::Files);
     EXPECT_EQ(untouched->name(), "") << "no entry before the first next()";
 }
 
-TEST_F(FileEnumeratorTest, ModificationTimeIsSecondsSince1970)
-{
+TEST_F(FileEnumeratorTest, ModificationTimeIsSecondsSince1970) {
     auto enumerator = FileEnumerator::create(folder / "c.txt", FileEnumerator::Files);
     ASSERT_TRUE(enumerator->next());
     EXPECT_EQ(enumerator->name(), "c.txt");
-    auto now = std::chrono::duration_cast<std::chrono::seconds>(
-                   std::chrono::system_clock::now().time_since_epoch())
-                   .count();
+    auto now =
+        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch())
+            .count();
     EXPECT_NEAR(static_cast<double>(enumerator->modificationTime()), static_cast<double>(now), 120.0);
 }
 

@@ -8,8 +8,7 @@
 namespace varnel {
 namespace {
 
-TEST(IntervalTimer, MeasuresTheUnsignedDifferenceAcrossTheClockWrap)
-{
+TEST(IntervalTimer, MeasuresTheUnsignedDifferenceAcrossTheClockWrap) {
     struct Case {
         std::uint32_t start, later, expected;
     };
@@ -33,8 +32,7 @@ TEST(IntervalTimer, MeasuresTheUnsignedDifferenceAcrossTheClockWrap)
     }
 }
 
-TEST(IntervalTimer, RealClockAdvancesAtLeastBySleep)
-{
+TEST(IntervalTimer, RealClockAdvancesAtLeastBySleep) {
     auto timer = IntervalTimer::create();
     std::this_thread::sleep_for(std::chrono::milliseconds(30));
     // Scheduling only ever adds time; a lower bound is all a test can claim.

@@ -21,8 +21,7 @@ struct Tagged {
     std::uint32_t sequence;
 };
 
-TEST(LockFreeQueue, PopsInPushOrderAndAnEmptyPopChangesNothing)
-{
+TEST(LockFreeQueue, PopsInPushOrderAndAnEmptyPopChangesNothing) {
     LockFreeQueue<Record> queue(8, 64);
     Record out{-7, 2.5f};
     EXPECT_FALSE(queue.pop(out));
@@ -54,8 +53,7 @@ TEST(LockFreeQueue, PopsInPushOrderAndAnEmptyPopChangesNothing)
     EXPECT_EQ(popped, pushed);
 }
 
-TEST(LockFreeQueue, CapacityOf32HoldsThirtyRecordsAndDropsTheRest)
-{
+TEST(LockFreeQueue, CapacityOf32HoldsThirtyRecordsAndDropsTheRest) {
     LockFreeQueue<Record> queue(32, 32);
     for (int i = 0; i < 30; ++i)
         ASSERT_TRUE(queue.push({i, 1.0f})) << i;
@@ -78,8 +76,7 @@ TEST(LockFreeQueue, CapacityOf32HoldsThirtyRecordsAndDropsTheRest)
     EXPECT_EQ(out.first, 100);
 }
 
-TEST(LockFreeQueue, ParameterQueueTakes8190RecordsThenGrowsTo16384Nodes)
-{
+TEST(LockFreeQueue, ParameterQueueTakes8190RecordsThenGrowsTo16384Nodes) {
     LockFreeQueue<Record> queue(8192, 65536);
     EXPECT_EQ(queue.getPool().getNodeCount(), 8192u);
     for (int i = 0; i < 8190; ++i)
@@ -96,8 +93,7 @@ TEST(LockFreeQueue, ParameterQueueTakes8190RecordsThenGrowsTo16384Nodes)
     EXPECT_FALSE(queue.pop(out));
 }
 
-TEST(LockFreeQueue, FullPoolOf65536NodesHolds65534Records)
-{
+TEST(LockFreeQueue, FullPoolOf65536NodesHolds65534Records) {
     LockFreeQueue<Record> queue(1024, 0);
     EXPECT_EQ(queue.getPool().getCapacity(), 65536u);
     int pushed = 0;
@@ -113,17 +109,16 @@ TEST(LockFreeQueue, FullPoolOf65536NodesHolds65534Records)
     EXPECT_FALSE(queue.pop(out));
 }
 
-TEST(LockFreeQueue, CapacityAndFirstNodeCountAreLimited)
-{
+TEST(LockFreeQueue, CapacityAndFirstNodeCountAreLimited) {
     struct Case {
         std::uint32_t first, capacity, expectedCapacity, expectedNodes;
     };
     const Case cases[] = {
-        {1024, 0, 65536, 1024},       // 0 means the largest pool
-        {1024, 100000, 65536, 1024},  // capacity cut to 65536
-        {100, 32, 32, 32},            // first node count cut to the capacity
-        {0, 16, 16, 2},               // the dummy and node 0 at least
-        {1, 1, 2, 2},                 // too small to hold a record
+        {1024, 0, 65536, 1024},      // 0 means the largest pool
+        {1024, 100000, 65536, 1024}, // capacity cut to 65536
+        {100, 32, 32, 32},           // first node count cut to the capacity
+        {0, 16, 16, 2},              // the dummy and node 0 at least
+        {1, 1, 2, 2},                // too small to hold a record
     };
     for (const Case& c : cases) {
         LockFreeQueue<Record> queue(c.first, c.capacity);
@@ -134,8 +129,7 @@ TEST(LockFreeQueue, CapacityAndFirstNodeCountAreLimited)
     }
 }
 
-TEST(NodePool, AllocateTakesTheFreeListThenGrowsUpToTheCapacity)
-{
+TEST(NodePool, AllocateTakesTheFreeListThenGrowsUpToTheCapacity) {
     NodePool pool(8, 2);
     EXPECT_EQ(pool.getNodeCount(), 0u);
     // The first growth keeps node 0 back and hands node 1 to the caller.
@@ -167,8 +161,7 @@ TEST(NodePool, AllocateTakesTheFreeListThenGrowsUpToTheCapacity)
     EXPECT_EQ(popFreeNode(pool), 0u);
 }
 
-TEST(LockFreeQueue, PushPopAndGrowthAllocateNothing)
-{
+TEST(LockFreeQueue, PushPopAndGrowthAllocateNothing) {
     LockFreeQueue<Record> queue(16, 1024);
     Record out{};
     test::AllocationCounter counter;
@@ -183,8 +176,7 @@ TEST(LockFreeQueue, PushPopAndGrowthAllocateNothing)
     EXPECT_EQ(counter.deallocations(), 0u);
 }
 
-TEST(LockFreeQueue, TagsWrapWithoutHarm)
-{
+TEST(LockFreeQueue, TagsWrapWithoutHarm) {
     // Far more than 65536 changes of every word in a tiny pool.
     LockFreeQueue<Record> queue(2, 4);
     Record out{};
@@ -203,8 +195,8 @@ TEST(LockFreeQueue, TagsWrapWithoutHarm)
 // full; consumers pop until every record has arrived. Checks that each record
 // arrives exactly once and that every consumer sees each producer's records
 // in increasing order.
-void runStress(int producers, int consumers, std::uint32_t perProducer, std::uint32_t firstNodes, std::uint32_t capacity)
-{
+void runStress(int producers, int consumers, std::uint32_t perProducer, std::uint32_t firstNodes,
+               std::uint32_t capacity) {
     LockFreeQueue<Tagged> queue(firstNodes, capacity);
     const std::uint64_t total = std::uint64_t(producers) * perProducer;
     std::atomic<std::uint64_t> consumed{0};
@@ -245,8 +237,7 @@ void runStress(int producers, int consumers, std::uint32_t perProducer, std::uin
                     badRecord = true;
                     continue;
                 }
-                if (std::int64_t(record.sequence) <= last[record.producer])
-                    outOfOrder = true;
+                if (std::int64_t(record.sequence) <= last[record.producer]) outOfOrder = true;
                 last[record.producer] = record.sequence;
                 mine.push_back(record);
             }
@@ -278,19 +269,16 @@ void runStress(int producers, int consumers, std::uint32_t perProducer, std::uin
 // Pools of 8 nodes (6 for records): with 240000 records or more the head, tail
 // and free-list tags wrap several times, and each record node's link tag,
 // which grows twice per use, wraps too.
-TEST(LockFreeQueueStress, OneProducerOneConsumer)
-{
+TEST(LockFreeQueueStress, OneProducerOneConsumer) {
     runStress(1, 1, 300000, 2, 8);
 }
 
-TEST(LockFreeQueueStress, SeveralProducersAndConsumers)
-{
+TEST(LockFreeQueueStress, SeveralProducersAndConsumers) {
     runStress(3, 3, 80000, 2, 8);
 }
 
 // Fresh pools that start at 2 nodes, so growth races pushes and pops.
-TEST(LockFreeQueueStress, GrowthRacesPushesAndPops)
-{
+TEST(LockFreeQueueStress, GrowthRacesPushesAndPops) {
     for (int round = 0; round < 20; ++round)
         runStress(3, 2, 1500, 2, 4096);
 }

@@ -9,8 +9,7 @@
 namespace varnel {
 namespace {
 
-TEST(CriticalSection, IsReentrantOnTheOwningThread)
-{
+TEST(CriticalSection, IsReentrantOnTheOwningThread) {
     auto section = CriticalSection::create();
     section->enter();
     section->enter();
@@ -25,8 +24,7 @@ TEST(CriticalSection, IsReentrantOnTheOwningThread)
     SUCCEED();
 }
 
-TEST(CriticalSection, ExcludesOtherThreadsUntilFullyLeft)
-{
+TEST(CriticalSection, ExcludesOtherThreadsUntilFullyLeft) {
     for (int kind = 0; kind < 2; ++kind) {
         auto section = CriticalSection::create();
         LockedObject object;
@@ -50,8 +48,7 @@ TEST(CriticalSection, ExcludesOtherThreadsUntilFullyLeft)
     }
 }
 
-TEST(ScopedLock, ReleasesWhenAnExceptionPasses)
-{
+TEST(ScopedLock, ReleasesWhenAnExceptionPasses) {
     LockedObject object;
     try {
         ScopedLock hold(object);
@@ -67,8 +64,7 @@ TEST(ScopedLock, ReleasesWhenAnExceptionPasses)
     EXPECT_TRUE(entered);
 }
 
-TEST(LockedObject, CountsStayExactUnderContention)
-{
+TEST(LockedObject, CountsStayExactUnderContention) {
     LockedObject object;
     long counter = 0;
     auto work = [&] {

@@ -8,8 +8,7 @@ namespace varnel {
 namespace {
 
 // foundation/tests/resources/Gentle.fil: bytes 0..255 three times, then "\0tail\xff".
-std::string gentleBytes()
-{
+std::string gentleBytes() {
     std::string bytes;
     for (int round = 0; round < 3; ++round)
         for (int i = 0; i < 256; ++i)
@@ -18,8 +17,7 @@ std::string gentleBytes()
     return bytes;
 }
 
-TEST(Resources, FoundInAnyCaseAndWithAnyExtension)
-{
+TEST(Resources, FoundInAnyCaseAndWithAnyExtension) {
     for (const char* name : {"Gentle.fil", "Gentle", "gentle", "GENTLE.xyz", "gEnTlE.fil.fil"}) {
         SCOPED_TRACE(name);
         if (std::string(name) == "gEnTlE.fil.fil") {
@@ -35,8 +33,7 @@ TEST(Resources, FoundInAnyCaseAndWithAnyExtension)
     }
 }
 
-TEST(Resources, BytesAreExactForEveryFile)
-{
+TEST(Resources, BytesAreExactForEveryFile) {
     std::optional<std::string_view> knob = findResource("knob_2X.PNG");
     ASSERT_TRUE(knob);
     EXPECT_EQ(*knob, std::string_view("not really a png\r\n\x1a"));
@@ -48,8 +45,7 @@ TEST(Resources, BytesAreExactForEveryFile)
     EXPECT_EQ(stream->get(), std::char_traits<char>::eof());
 }
 
-TEST(Resources, MissingNamesAreReportedNotInvented)
-{
+TEST(Resources, MissingNamesAreReportedNotInvented) {
     for (const char* name : {"Missing", "Gentl", "Gentlee", "", ".fil", "Knob"}) {
         SCOPED_TRACE(name);
         EXPECT_FALSE(resourceExists(name));

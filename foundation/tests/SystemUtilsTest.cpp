@@ -9,8 +9,7 @@
 namespace varnel {
 namespace {
 
-TEST(SystemUtils, PathPieces)
-{
+TEST(SystemUtils, PathPieces) {
     struct Case {
         const char* path;
         const char* directory;
@@ -27,7 +26,8 @@ TEST(SystemUtils, PathPieces)
         {"noext", "", "", "noext", "noext"},
         {".hidden", "", ".hidden", "", ""},
         {"", "", "", "", ""},
-        {"D:\\Caf\xC3\xA9\\M\xC3\xBCsik.ztp", "D:\\Caf\xC3\xA9\\", ".ztp", "M\xC3\xBCsik", "D:\\Caf\xC3\xA9\\M\xC3\xBCsik"},
+        {"D:\\Caf\xC3\xA9\\M\xC3\xBCsik.ztp", "D:\\Caf\xC3\xA9\\", ".ztp", "M\xC3\xBCsik",
+         "D:\\Caf\xC3\xA9\\M\xC3\xBCsik"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
@@ -38,8 +38,7 @@ TEST(SystemUtils, PathPieces)
     }
 }
 
-TEST(SystemUtils, BuiltNames)
-{
+TEST(SystemUtils, BuiltNames) {
     EXPECT_EQ(appendRelativePath("Docs/Manual.pdf", "C:\\X"), "C:\\X\\Docs\\Manual.pdf");
     EXPECT_EQ(appendRelativePath("Docs/Manual.pdf", "C:\\X\\"), "C:\\X\\Docs\\Manual.pdf");
     EXPECT_EQ(appendRelativePath("a\\b", ""), "\\a\\b");
@@ -50,8 +49,7 @@ TEST(SystemUtils, BuiltNames)
     EXPECT_EQ(getRegistryKeyPath("Varnel 2", 1), "Software\\Zentor\\Varnel 2\\1.0");
 }
 
-TEST(SystemUtils, WellKnownFoldersExistWithoutTrailingSeparator)
-{
+TEST(SystemUtils, WellKnownFoldersExistWithoutTrailingSeparator) {
     for (const std::string& folder : {getApplicationDataFolder(), getDocumentsFolder()}) {
         ASSERT_FALSE(folder.empty());
         EXPECT_NE(folder.back(), '\\') << folder;
@@ -62,8 +60,7 @@ TEST(SystemUtils, WellKnownFoldersExistWithoutTrailingSeparator)
     EXPECT_EQ(getPresetsFolderPath("Varnel"), getDocumentsFolder() + "\\Zentor\\Presets\\Varnel\\");
 }
 
-TEST(SystemUtils, TextRoundTripsThroughUtf16)
-{
+TEST(SystemUtils, TextRoundTripsThroughUtf16) {
     const char* texts[] = {
         "", "plain", "Caf\xC3\xA9", "\xE2\x82\xAC 100", "\xF0\x9F\x8E\xB8 guitar", "a\0b",
     };
@@ -79,26 +76,28 @@ TEST(SystemUtils, TextRoundTripsThroughUtf16)
     EXPECT_EQ(toWideString("\xF0\x9F\x8E\xB8").size(), 2u) << "beyond the BMP: a surrogate pair";
 }
 
-TEST(SystemUtils, InvalidTextBecomesReplacementCharacters)
-{
+TEST(SystemUtils, InvalidTextBecomesReplacementCharacters) {
     struct Case {
         std::string utf8;
         std::u16string wide;
     };
     const Case cases[] = {
-        {"a\xFF" "b", u"a\uFFFDb"},
+        {"a\xFF"
+         "b",
+         u"a\uFFFDb"},
         {"\x80", u"\uFFFD"},
-        {"x\xC3", u"x\uFFFD"},          // truncated at the end
-        {"\xE2\x82" "z", u"\uFFFDz"},   // truncated three-byte sequence: one replacement
-        {"\xC0\xAF", u"\uFFFD\uFFFD"},   // overlong
+        {"x\xC3", u"x\uFFFD"}, // truncated at the end
+        {"\xE2\x82"
+         "z",
+         u"\uFFFDz"},                  // truncated three-byte sequence: one replacement
+        {"\xC0\xAF", u"\uFFFD\uFFFD"}, // overlong
     };
     for (const Case& c : cases)
         EXPECT_EQ(toWideString(c.utf8), c.wide) << c.utf8;
     EXPECT_EQ(toUtf8String(std::u16string(1, u'\xD800') + u"x"), "\xEF\xBF\xBDx") << "lone surrogate";
 }
 
-TEST(SystemUtils, FilesAndFoldersWithNonAsciiNames)
-{
+TEST(SystemUtils, FilesAndFoldersWithNonAsciiNames) {
     test::TemporaryFolder temp("sysutils");
     std::string deep = temp / "Caf\xC3\xA9\\\xE2\x82\xAC\\Deep";
     EXPECT_FALSE(folderExists(deep));
@@ -129,8 +128,7 @@ TEST(SystemUtils, FilesAndFoldersWithNonAsciiNames)
     EXPECT_FALSE(createDirectories(file + "\\Below")) << "a file is in the way";
 }
 
-TEST(SystemUtils, SharedInstanceMemoryIsOneBlockPerName)
-{
+TEST(SystemUtils, SharedInstanceMemoryIsOneBlockPerName) {
     auto* a = static_cast<unsigned char*>(openSharedInstanceMemory("VarnelTestShared", 32));
     auto* b = static_cast<unsigned char*>(openSharedInstanceMemory("VarnelTestShared", 32));
     auto* other = static_cast<unsigned char*>(openSharedInstanceMemory("VarnelTestOther", 32));
@@ -145,24 +143,21 @@ TEST(SystemUtils, SharedInstanceMemoryIsOneBlockPerName)
     EXPECT_EQ(openSharedInstanceMemory("VarnelTestShared", 0), nullptr);
 }
 
-TEST(SystemUtils, VersionStringsOfTheOwnModule)
-{
+TEST(SystemUtils, VersionStringsOfTheOwnModule) {
     struct Case {
         VersionField field;
         const char* value;
     };
     const Case cases[] = {
-        {VersionField::CompanyName, "Zentor"},
-        {VersionField::FileDescription, "Varnel 2 stereo delay"},
-        {VersionField::FileVersion, "2.00"},
-        {VersionField::LegalCopyright, "Copyright (C) 2026 Zentor"},
-        {VersionField::ProductName, "Varnel"},
-        {VersionField::ProductVersion, "2.00"},
+        {VersionField::CompanyName, "Zentor"}, {VersionField::FileDescription, "Varnel 2 stereo delay"},
+        {VersionField::FileVersion, "2.00"},   {VersionField::LegalCopyright, "Copyright (C) 2026 Zentor"},
+        {VersionField::ProductName, "Varnel"}, {VersionField::ProductVersion, "2.00"},
         {VersionField::Comments, ""}, // not defined
     };
     for (const Case& c : cases) {
         EXPECT_EQ(getVersionInfoString(c.field), c.value) << versionFieldName(c.field);
-        EXPECT_EQ(getVersionInfoString(c.field, getLibraryModulePath()), c.value) << versionFieldName(c.field);
+        EXPECT_EQ(getVersionInfoString(c.field, getLibraryModulePath()), c.value)
+            << versionFieldName(c.field);
     }
     test::TemporaryFolder temp("version");
     std::string plain = temp / "plain.dll";
@@ -171,8 +166,7 @@ TEST(SystemUtils, VersionStringsOfTheOwnModule)
     EXPECT_EQ(getVersionInfoString(VersionField::ProductVersion, temp / "missing.dll"), "");
 }
 
-TEST(SystemUtils, ModuleHookKeepsTheMainModuleWhenNothingMatches)
-{
+TEST(SystemUtils, ModuleHookKeepsTheMainModuleWhenNothingMatches) {
     std::string own = getLibraryModulePath();
     ASSERT_FALSE(own.empty());
     EXPECT_FALSE(recordLibraryModule(own + ".missing"));

@@ -1,13 +1,12 @@
-#include "foundation/ModifierModeTable.h"
 #include "foundation/VersionInfo.h"
+#include "foundation/ModifierModeTable.h"
 
 #include <gtest/gtest.h>
 
 namespace varnel {
 namespace {
 
-TEST(VersionInfo, TheProductsOwnIdentity)
-{
+TEST(VersionInfo, TheProductsOwnIdentity) {
     VersionInfo info("Varnel");
     EXPECT_EQ(info.getProductName(), "Varnel");
     EXPECT_EQ(info.getDisplayName(), "Zentor Varnel");
@@ -27,22 +26,18 @@ TEST(VersionInfo, TheProductsOwnIdentity)
     EXPECT_FALSE(info.isFirstStart());
 }
 
-TEST(VersionInfo, VersionTextsAndSuffixes)
-{
+TEST(VersionInfo, VersionTextsAndSuffixes) {
     struct Case {
         const char* text;
         int major, minor, patch, beta;
         const char* suffix;
     };
     const Case cases[] = {
-        {"2.01", 2, 0, 1, 0, " 2"},
-        {"2.1 beta 3", 2, 1, 0, 3, " 2"},
-        {"2", 2, 0, 0, 0, " 2"},
-        {"1.50", 1, 5, 0, 0, ""},
-        {"", 1, 0, 0, 0, ""},         // no "ProductVersion"
-        {"0.9", 1, 0, 0, 0, ""},      // major below 1: defaults stay
-        {"garbage", 1, 0, 0, 0, ""},
-        {"12.34", 12, 3, 4, 0, " 12"},
+        {"2.01", 2, 0, 1, 0, " 2"},  {"2.1 beta 3", 2, 1, 0, 3, " 2"},
+        {"2", 2, 0, 0, 0, " 2"},     {"1.50", 1, 5, 0, 0, ""},
+        {"", 1, 0, 0, 0, ""},    // no "ProductVersion"
+        {"0.9", 1, 0, 0, 0, ""}, // major below 1: defaults stay
+        {"garbage", 1, 0, 0, 0, ""}, {"12.34", 12, 3, 4, 0, " 12"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -58,8 +53,7 @@ TEST(VersionInfo, VersionTextsAndSuffixes)
 }
 
 // Filled by the library's start-up, before any test runs.
-TEST(ModifierModeTable, FilledAtLoad)
-{
+TEST(ModifierModeTable, FilledAtLoad) {
     struct Case {
         std::uint32_t modifiers;
         std::int32_t mode;

@@ -11,19 +11,16 @@ namespace varnel::win32 {
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 wchar_t expected");
 
-inline std::wstring wide(std::string_view utf8)
-{
+inline std::wstring wide(std::string_view utf8) {
     std::u16string text = toWideString(utf8);
     return std::wstring(text.begin(), text.end());
 }
 
-inline std::string utf8(const wchar_t* text, std::size_t length)
-{
+inline std::string utf8(const wchar_t* text, std::size_t length) {
     return toUtf8String(std::u16string_view(reinterpret_cast<const char16_t*>(text), length));
 }
 
-inline std::string utf8(const wchar_t* text)
-{
+inline std::string utf8(const wchar_t* text) {
     return utf8(text, wcslen(text));
 }
 

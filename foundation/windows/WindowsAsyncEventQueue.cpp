@@ -26,8 +26,7 @@ LRESULT CALLBACK queueWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
 
 class WindowsAsyncEventQueue final : public AsyncEventQueue {
 public:
-    WindowsAsyncEventQueue()
-    {
+    WindowsAsyncEventQueue() {
         HMODULE module;
         {
             std::lock_guard lock(classMutex);
@@ -43,12 +42,10 @@ public:
             module = classModule;
         }
         window_ = CreateWindowExW(0, className, L"", 0, 0, 0, 0, 0, nullptr, nullptr, module, nullptr);
-        if (window_)
-            SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        if (window_) SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     }
 
-    ~WindowsAsyncEventQueue() override
-    {
+    ~WindowsAsyncEventQueue() override {
         if (window_) {
             SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
             DestroyWindow(window_);
@@ -60,22 +57,17 @@ public:
         }
     }
 
-    bool post(std::int32_t code, std::int64_t payload) noexcept override
-    {
-        if (!window_)
-            return false;
+    bool post(std::int32_t code, std::int64_t payload) noexcept override {
+        if (!window_) return false;
         std::uint32_t sequence = nextSequence_.fetch_add(1, std::memory_order_relaxed);
         WPARAM wParam = (static_cast<WPARAM>(sequence) << 32) | static_cast<std::uint32_t>(code);
-        if (!PostMessageW(window_, queueMessage, wParam, static_cast<LPARAM>(payload)))
-            return false;
+        if (!PostMessageW(window_, queueMessage, wParam, static_cast<LPARAM>(payload))) return false;
         wake();
         return true;
     }
 
-    std::size_t deliverPending() override
-    {
-        if (!window_)
-            return 0;
+    std::size_t deliverPending() override {
+        if (!window_) return 0;
         const std::uint32_t end = nextSequence_.load(std::memory_order_relaxed);
         std::size_t delivered = 0;
         bool destroyed = false;
@@ -84,14 +76,11 @@ public:
         MSG message;
         while (PeekMessageW(&message, window_, queueMessage, queueMessage, PM_NOREMOVE)) {
             auto sequence = static_cast<std::uint32_t>(static_cast<std::uint64_t>(message.wParam) >> 32);
-            if (static_cast<std::int32_t>(sequence - end) >= 0)
-                break; // posted after this call began
-            if (!PeekMessageW(&message, window_, queueMessage, queueMessage, PM_REMOVE))
-                break;
+            if (static_cast<std::int32_t>(sequence - end) >= 0) break; // posted after this call began
+            if (!PeekMessageW(&message, window_, queueMessage, queueMessage, PM_REMOVE)) break;
             DispatchMessageW(&message);
             if (destroyed) {
-                if (outer)
-                    *outer = true;
+                if (outer) *outer = true;
                 return delivered + 1;
             }
             ++delivered;
@@ -100,12 +89,10 @@ public:
         return delivered;
     }
 
-    void dispatch(WPARAM wParam, LPARAM lParam)
-    {
+    void dispatch(WPARAM wParam, LPARAM lParam) {
         auto code = static_cast<std::int32_t>(static_cast<std::uint32_t>(wParam & 0xFFFFFFFFu));
         bool* flag = destroyedFlag_; // this object may be gone after deliver
-        if (!deliver(code, static_cast<std::int64_t>(lParam)) && flag)
-            *flag = true;
+        if (!deliver(code, static_cast<std::int64_t>(lParam)) && flag) *flag = true;
     }
 
 private:
@@ -114,21 +101,18 @@ private:
     bool* destroyedFlag_ = nullptr; // set while deliverPending runs
 };
 
-LRESULT CALLBACK queueWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
+LRESULT CALLBACK queueWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == queueMessage) {
         // The user data is not set yet while the window is being created.
         auto* queue = reinterpret_cast<WindowsAsyncEventQueue*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-        if (queue)
-            queue->dispatch(wParam, lParam);
+        if (queue) queue->dispatch(wParam, lParam);
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
 } // namespace
 
-std::unique_ptr<AsyncEventQueue> AsyncEventQueue::create(std::size_t)
-{
+std::unique_ptr<AsyncEventQueue> AsyncEventQueue::create(std::size_t) {
     return std::make_unique<WindowsAsyncEventQueue>();
 }
 

@@ -1,12 +1,12 @@
 #include "foundation/IntervalTimer.h"
 
 #include <windows.h>
-#include <mmsystem.h>
+
+#include <mmsystem.h> // after windows.h
 
 namespace varnel {
 
-std::uint32_t systemMilliseconds()
-{
+std::uint32_t systemMilliseconds() {
     return timeGetTime();
 }
 

@@ -19,8 +19,7 @@ private:
 
 } // namespace
 
-std::unique_ptr<CriticalSection> CriticalSection::create()
-{
+std::unique_ptr<CriticalSection> CriticalSection::create() {
     return std::make_unique<WindowsCriticalSection>();
 }
 

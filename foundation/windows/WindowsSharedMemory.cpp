@@ -6,21 +6,18 @@ namespace varnel {
 // A page-file-backed mapping named base + "." + process id. CreateFileMappingW
 // opens the object when another module of the process made it. The handle is
 // never closed: the mapping lives as long as the process.
-void* openSharedInstanceMemory(std::string_view baseName, std::size_t size)
-{
-    if (size == 0)
-        return nullptr;
+void* openSharedInstanceMemory(std::string_view baseName, std::size_t size) {
+    if (size == 0) return nullptr;
     std::string name(baseName);
     name += '.';
     name += std::to_string(GetCurrentProcessId());
     auto size64 = static_cast<unsigned long long>(size);
-    HANDLE mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, static_cast<DWORD>(size64 >> 32),
-                                        static_cast<DWORD>(size64 & 0xFFFFFFFFu), win32::wide(name).c_str());
-    if (!mapping)
-        return nullptr;
+    HANDLE mapping =
+        CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, static_cast<DWORD>(size64 >> 32),
+                           static_cast<DWORD>(size64 & 0xFFFFFFFFu), win32::wide(name).c_str());
+    if (!mapping) return nullptr;
     void* view = MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, 0);
-    if (!view)
-        CloseHandle(mapping);
+    if (!view) CloseHandle(mapping);
     return view;
 }
 

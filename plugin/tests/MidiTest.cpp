@@ -1,9 +1,9 @@
+#include "foundation/tests/AllocationCounter.h"
 #include "plugin/ControllerMapping.h"
 #include "plugin/DefaultEventReceiver.h"
 #include "plugin/MidiDecoder.h"
 #include "plugin/PluginParameter.h"
 #include "plugin/tests/RecordingParameterOwner.h"
-#include "foundation/tests/AllocationCounter.h"
 
 #include <gtest/gtest.h>
 
@@ -18,15 +18,13 @@ namespace {
 
 using Log = std::vector<std::string>;
 
-std::string text(float value)
-{
+std::string text(float value) {
     char buffer[32];
     std::snprintf(buffer, sizeof buffer, "%.6g", double(value));
     return buffer;
 }
 
-std::string hex(uint8_t status, uint8_t data1, uint8_t data2)
-{
+std::string hex(uint8_t status, uint8_t data1, uint8_t data2) {
     char buffer[16];
     std::snprintf(buffer, sizeof buffer, "%02X %02X %02X", status, data1, data2);
     return buffer;
@@ -37,18 +35,25 @@ class LoggingChannelReceiver : public AbstractChannelEventReceiver {
 public:
     LoggingChannelReceiver(Log& log, std::string name) : log(log), name(std::move(name)) {}
 
-    void rawMessage(uint8_t status, uint8_t data1, uint8_t data2) override { add("raw " + hex(status, data1, data2)); }
-    void channelPressure(float value) override { add("channelPressure " + text(value)); }
-    void keyPressure(int32_t key, float value) override { add("keyPressure " + std::to_string(key) + " " + text(value)); }
-    void controlChange(int32_t controller, int32_t value, float normalised) override
-    {
-        add("controlChange " + std::to_string(controller) + " " + std::to_string(value) + " " + text(normalised));
+    void rawMessage(uint8_t status, uint8_t data1, uint8_t data2) override {
+        add("raw " + hex(status, data1, data2));
     }
-    void noteOff(int32_t key, float velocity) override { add("noteOff " + std::to_string(key) + " " + text(velocity)); }
-    void noteOn(int32_t key, float velocity) override { add("noteOn " + std::to_string(key) + " " + text(velocity)); }
+    void channelPressure(float value) override { add("channelPressure " + text(value)); }
+    void keyPressure(int32_t key, float value) override {
+        add("keyPressure " + std::to_string(key) + " " + text(value));
+    }
+    void controlChange(int32_t controller, int32_t value, float normalised) override {
+        add("controlChange " + std::to_string(controller) + " " + std::to_string(value) + " " +
+            text(normalised));
+    }
+    void noteOff(int32_t key, float velocity) override {
+        add("noteOff " + std::to_string(key) + " " + text(velocity));
+    }
+    void noteOn(int32_t key, float velocity) override {
+        add("noteOn " + std::to_string(key) + " " + text(velocity));
+    }
     void pitchBend(float value) override { add("pitchBend " + text(value)); }
-    void programChange(int32_t bank, int32_t program) override
-    {
+    void programChange(int32_t bank, int32_t program) override {
         add("programChange " + std::to_string(bank) + " " + std::to_string(program));
     }
 
@@ -63,14 +68,20 @@ public:
     LoggingListener(Log& log, std::string name) : log(log), name(std::move(name)) {}
 
     void channelPressure(float value) override { add("channelPressure " + text(value)); }
-    void keyPressure(int32_t key, float value) override { add("keyPressure " + std::to_string(key) + " " + text(value)); }
-    void controlChange(int32_t controller, int32_t value, float normalised) override
-    {
-        add("controlChange " + std::to_string(controller) + " " + std::to_string(value) + " " + text(normalised));
+    void keyPressure(int32_t key, float value) override {
+        add("keyPressure " + std::to_string(key) + " " + text(value));
+    }
+    void controlChange(int32_t controller, int32_t value, float normalised) override {
+        add("controlChange " + std::to_string(controller) + " " + std::to_string(value) + " " +
+            text(normalised));
     }
     void modWheel(float value) override { add("modWheel " + text(value)); }
-    void noteOff(int32_t key, float velocity) override { add("noteOff " + std::to_string(key) + " " + text(velocity)); }
-    void noteOn(int32_t key, float velocity) override { add("noteOn " + std::to_string(key) + " " + text(velocity)); }
+    void noteOff(int32_t key, float velocity) override {
+        add("noteOff " + std::to_string(key) + " " + text(velocity));
+    }
+    void noteOn(int32_t key, float velocity) override {
+        add("noteOn " + std::to_string(key) + " " + text(velocity));
+    }
     void pitchBend(float value) override { add("pitchBend " + text(value)); }
 
 private:
@@ -92,8 +103,7 @@ struct Message {
     uint8_t status, data1, data2;
 };
 
-TEST(MidiDecoder, DecodesMessagesToReceiverCalls)
-{
+TEST(MidiDecoder, DecodesMessagesToReceiverCalls) {
     struct Case {
         std::vector<Message> messages;
         Log expected;
@@ -106,7 +116,8 @@ TEST(MidiDecoder, DecodesMessagesToReceiverCalls)
         {{{0xA0, 61, 127}}, {"omni raw A0 3D 7F", "omni keyPressure 61 1", "ch0 keyPressure 61 1"}},
         // MIDI channel 3: the omni receiver first, then slot 4.
         {{{0xB3, 7, 127}}, {"omni raw B3 07 7F", "omni controlChange 7 127 1", "ch3 controlChange 7 127 1"}},
-        {{{0xD0, 64, 0}}, {"omni raw D0 40 00", "omni channelPressure 0.503937", "ch0 channelPressure 0.503937"}},
+        {{{0xD0, 64, 0}},
+         {"omni raw D0 40 00", "omni channelPressure 0.503937", "ch0 channelPressure 0.503937"}},
         {{{0xE0, 0, 0}}, {"omni raw E0 00 00", "omni pitchBend -0.5", "ch0 pitchBend -0.5"}},
         {{{0xE0, 0, 64}}, {"omni raw E0 00 40", "omni pitchBend 3.05176e-05", "ch0 pitchBend 3.05176e-05"}},
         {{{0xE0, 127, 127}}, {"omni raw E0 7F 7F", "omni pitchBend 0.5", "ch0 pitchBend 0.5"}},
@@ -115,7 +126,8 @@ TEST(MidiDecoder, DecodesMessagesToReceiverCalls)
          {"omni raw B0 00 01", "omni raw B0 20 05", "omni raw C0 07 00", "omni programChange 133 7",
           "ch0 programChange 133 7"}},
         // Banks are kept per slot: channel 1 never saw the bank select.
-        {{{0xB0, 0, 1}, {0xC1, 7, 0}}, {"omni raw B0 00 01", "omni raw C1 07 00", "omni programChange 128 7", "ch1 programChange 0 7"}},
+        {{{0xB0, 0, 1}, {0xC1, 7, 0}},
+         {"omni raw B0 00 01", "omni raw C1 07 00", "omni programChange 128 7", "ch1 programChange 0 7"}},
         // LSB first, then MSB keeps the LSB.
         {{{0xB0, 32, 9}, {0xB0, 0, 2}, {0xC0, 1, 0}},
          {"omni raw B0 20 09", "omni raw B0 00 02", "omni raw C0 01 00", "omni programChange 265 1",
@@ -127,10 +139,12 @@ TEST(MidiDecoder, DecodesMessagesToReceiverCalls)
         {{{0x95, 60, 100}}, {"omni raw 95 3C 64", "omni noteOn 60 0.787402"}},
         // System messages: only a reset is passed on.
         {{{0xFF, 0, 0}}, {"omni raw FF 00 00", "system reset"}},
-        {{{0xF8, 0, 0}, {0xF0, 1, 2}, {0xFE, 0, 0}}, {"omni raw F8 00 00", "omni raw F0 01 02", "omni raw FE 00 00"}},
+        {{{0xF8, 0, 0}, {0xF0, 1, 2}, {0xFE, 0, 0}},
+         {"omni raw F8 00 00", "omni raw F0 01 02", "omni raw FE 00 00"}},
         // Data bytes are 7 bits; the top bit is dropped.
         {{{0x90, 0xBC, 0xE4}}, {"omni raw 90 3C 64", "omni noteOn 60 0.787402", "ch0 noteOn 60 0.787402"}},
-        {{{0xB0, 0x87, 0xFF}}, {"omni raw B0 07 7F", "omni controlChange 7 127 1", "ch0 controlChange 7 127 1"}},
+        {{{0xB0, 0x87, 0xFF}},
+         {"omni raw B0 07 7F", "omni controlChange 7 127 1", "ch0 controlChange 7 127 1"}},
         {{{0xB0, 0xFB, 0x80}}, {"omni raw B0 7B 00", "omni noteOff 0 0", "ch0 noteOff 0 0"}},
         {{{0xE0, 0xFF, 0xFF}}, {"omni raw E0 7F 7F", "omni pitchBend 0.5", "ch0 pitchBend 0.5"}},
         // A data byte where the status belongs goes nowhere but the raw call.
@@ -139,7 +153,8 @@ TEST(MidiDecoder, DecodesMessagesToReceiverCalls)
 
     for (const Case& c : cases) {
         Log log;
-        LoggingChannelReceiver omni(log, "omni"), ch0(log, "ch0"), ch1(log, "ch1"), ch3(log, "ch3"), ch15(log, "ch15");
+        LoggingChannelReceiver omni(log, "omni"), ch0(log, "ch0"), ch1(log, "ch1"), ch3(log, "ch3"),
+            ch15(log, "ch15");
         LoggingSystemReceiver system(log);
         AbstractMusicEventReceiver receiver;
         receiver.setReceiver(0, &omni);
@@ -155,8 +170,7 @@ TEST(MidiDecoder, DecodesMessagesToReceiverCalls)
     }
 }
 
-TEST(EventQueue, CarriesMidiEventsAsPackedWords)
-{
+TEST(EventQueue, CarriesMidiEventsAsPackedWords) {
     const MidiEvent event = MidiEvent::make(0x93, 0x3C, 0x64, 40);
     EXPECT_EQ(event.message, 0x643C93u);
     EXPECT_EQ(event.status(), 0x93);
@@ -178,8 +192,7 @@ TEST(EventQueue, CarriesMidiEventsAsPackedWords)
     EXPECT_EQ(largest.getPool().getNodeCount(), 1024u);
 }
 
-TEST(MidiDecoder, PitchBendCentreIsJustAboveZero)
-{
+TEST(MidiDecoder, PitchBendCentreIsJustAboveZero) {
     struct Bend : AbstractChannelEventReceiver {
         float value = -1.0f;
         void pitchBend(float v) override { value = v; }
@@ -192,8 +205,7 @@ TEST(MidiDecoder, PitchBendCentreIsJustAboveZero)
     EXPECT_LT(bend.value, 1e-4f);
 }
 
-TEST(MidiDecoder, WithoutOmniReceiverChannelSlotsStillGetTheirMessages)
-{
+TEST(MidiDecoder, WithoutOmniReceiverChannelSlotsStillGetTheirMessages) {
     Log log;
     LoggingChannelReceiver ch2(log, "ch2");
     AbstractMusicEventReceiver receiver;
@@ -208,8 +220,7 @@ TEST(MidiDecoder, WithoutOmniReceiverChannelSlotsStillGetTheirMessages)
     EXPECT_EQ(log, (Log{"ch2 noteOn 1 0.015748"}));
 }
 
-TEST(ChannelEventReceiver, PassesMessagesToListenersInOrder)
-{
+TEST(ChannelEventReceiver, PassesMessagesToListenersInOrder) {
     Log log;
     LoggingListener first(log, "L1"), second(log, "L2");
     AbstractChannelEventReceiver receiver;
@@ -226,13 +237,22 @@ TEST(ChannelEventReceiver, PassesMessagesToListenersInOrder)
     receiver.programChange(3, 4);
     receiver.rawMessage(0x90, 1, 2);
     EXPECT_EQ(log, (Log{
-                       "L1 controlChange 1 64 0.5", "L1 modWheel 0.5", "L2 controlChange 1 64 0.5", "L2 modWheel 0.5",
-                       "L1 controlChange 7 127 1", "L2 controlChange 7 127 1",
-                       "L1 noteOn 60 0.25", "L2 noteOn 60 0.25",
-                       "L1 noteOff 60 0", "L2 noteOff 60 0",
-                       "L1 keyPressure 61 0.75", "L2 keyPressure 61 0.75",
-                       "L1 channelPressure 0.125", "L2 channelPressure 0.125",
-                       "L1 pitchBend -0.5", "L2 pitchBend -0.5",
+                       "L1 controlChange 1 64 0.5",
+                       "L1 modWheel 0.5",
+                       "L2 controlChange 1 64 0.5",
+                       "L2 modWheel 0.5",
+                       "L1 controlChange 7 127 1",
+                       "L2 controlChange 7 127 1",
+                       "L1 noteOn 60 0.25",
+                       "L2 noteOn 60 0.25",
+                       "L1 noteOff 60 0",
+                       "L2 noteOff 60 0",
+                       "L1 keyPressure 61 0.75",
+                       "L2 keyPressure 61 0.75",
+                       "L1 channelPressure 0.125",
+                       "L2 channelPressure 0.125",
+                       "L1 pitchBend -0.5",
+                       "L2 pitchBend -0.5",
                    }));
 
     log.clear();
@@ -245,25 +265,23 @@ TEST(ChannelEventReceiver, PassesMessagesToListenersInOrder)
 // parameters numbered 0 and 1.
 class FakeProcessor : public IMidiProcessor {
 public:
-    explicit FakeProcessor(Log& log) : log(log)
-    {
-        level.setRange(-10.0f, 10.0f);
-    }
+    explicit FakeProcessor(Log& log) : log(log) { level.setRange(-10.0f, 10.0f); }
 
-    void midiNoteOff(int32_t key, float velocity) override { log.push_back("processor noteOff " + std::to_string(key) + " " + text(velocity)); }
-    void midiNoteOn(int32_t key, float velocity) override { log.push_back("processor noteOn " + std::to_string(key) + " " + text(velocity)); }
-    void midiProgramChange(int32_t bank, int32_t program) override
-    {
+    void midiNoteOff(int32_t key, float velocity) override {
+        log.push_back("processor noteOff " + std::to_string(key) + " " + text(velocity));
+    }
+    void midiNoteOn(int32_t key, float velocity) override {
+        log.push_back("processor noteOn " + std::to_string(key) + " " + text(velocity));
+    }
+    void midiProgramChange(int32_t bank, int32_t program) override {
         log.push_back("processor programChange " + std::to_string(bank) + " " + std::to_string(program));
     }
     void setLastMidiController(int32_t controller) override { lastController = controller; }
     const ControllerMapping* getMidiControllerMapping() const override { return &mapping; }
-    void setMidiVirtualParameter(int32_t position, float normalised) override
-    {
+    void setMidiVirtualParameter(int32_t position, float normalised) override {
         log.push_back("processor virtual " + std::to_string(position) + " " + text(normalised));
     }
-    AbstractPluginParameter* getMidiTargetParameter(int32_t index) const override
-    {
+    AbstractPluginParameter* getMidiTargetParameter(int32_t index) const override {
         return index >= 0 && index < owner.getNumParameters() ? owner.getParameter(index) : nullptr;
     }
 
@@ -275,14 +293,13 @@ public:
     int32_t lastController = -2;
 };
 
-TEST(DefaultEventReceiver, ControlChangesDriveMappedParametersAndRecordTheController)
-{
+TEST(DefaultEventReceiver, ControlChangesDriveMappedParametersAndRecordTheController) {
     Log log;
     FakeProcessor processor(log);
     ASSERT_EQ(processor.level.getIndex(), 1);
-    processor.mapping.assign(7, 1);                                   // a parameter
-    processor.mapping.assign(9, ControllerMapping::virtualBase + 2);  // a virtual parameter
-    processor.mapping.assign(10, 5);                                  // beyond the parameter count
+    processor.mapping.assign(7, 1);                                  // a parameter
+    processor.mapping.assign(9, ControllerMapping::virtualBase + 2); // a virtual parameter
+    processor.mapping.assign(10, 5);                                 // beyond the parameter count
     DefaultEventReceiver receiver(processor);
     LoggingListener listener(log, "L");
     receiver.getChannelReceiver()->addListener(&listener);
@@ -339,8 +356,7 @@ TEST(DefaultEventReceiver, ControlChangesDriveMappedParametersAndRecordTheContro
     EXPECT_EQ(log, (Log{"L controlChange 200 1 0.5"}));
 }
 
-TEST(DefaultEventReceiver, ChannelPropertyMovesTheReceiverBetweenSlots)
-{
+TEST(DefaultEventReceiver, ChannelPropertyMovesTheReceiverBetweenSlots) {
     Log log;
     FakeProcessor processor(log);
     DefaultEventReceiver receiver(processor);
@@ -351,7 +367,7 @@ TEST(DefaultEventReceiver, ChannelPropertyMovesTheReceiverBetweenSlots)
     receiver.getReceiverChangedEvent().addHandler(NotifyEvent::bind([&] { ++changes; }));
     MidiDecoder decoder(receiver);
 
-    receiver.getChannel().setValue(4);  // MIDI channel 4, status nibble 3
+    receiver.getChannel().setValue(4); // MIDI channel 4, status nibble 3
     EXPECT_EQ(receiver.getSlot(), 4);
     EXPECT_EQ(receiver.getReceiver(0), nullptr);
     EXPECT_EQ(receiver.getReceiver(4), channelReceiver);
@@ -406,8 +422,7 @@ public:
     int changes = 0;
 };
 
-TEST(DefaultEventReceiver, DecodingAndDrivingParametersAllocateNothing)
-{
+TEST(DefaultEventReceiver, DecodingAndDrivingParametersAllocateNothing) {
     struct Processor : IMidiProcessor {
         void midiNoteOff(int32_t, float) override { ++notes; }
         void midiNoteOn(int32_t, float) override { ++notes; }
@@ -415,8 +430,7 @@ TEST(DefaultEventReceiver, DecodingAndDrivingParametersAllocateNothing)
         void setLastMidiController(int32_t controller) override { last = controller; }
         const ControllerMapping* getMidiControllerMapping() const override { return &mapping; }
         void setMidiVirtualParameter(int32_t, float) override { ++virtuals; }
-        AbstractPluginParameter* getMidiTargetParameter(int32_t index) const override
-        {
+        AbstractPluginParameter* getMidiTargetParameter(int32_t index) const override {
             return index >= 0 && index < owner.getNumParameters() ? owner.getParameter(index) : nullptr;
         }
         ControllerMapping mapping;
@@ -457,23 +471,20 @@ TEST(DefaultEventReceiver, DecodingAndDrivingParametersAllocateNothing)
 
 // ---- ControllerMapping ----
 
-std::string writeChunk(const ControllerMapping& mapping)
-{
+std::string writeChunk(const ControllerMapping& mapping) {
     std::ostringstream stream;
     BinaryDataWriter writer(stream);
     EXPECT_TRUE(mapping.write(writer));
     return stream.str();
 }
 
-bool readChunk(ControllerMapping& mapping, const std::string& bytes)
-{
+bool readChunk(ControllerMapping& mapping, const std::string& bytes) {
     std::istringstream stream(bytes);
     BinaryDataReader reader(stream);
     return mapping.read(reader);
 }
 
-std::array<uint32_t, 128> entries(const ControllerMapping& mapping)
-{
+std::array<uint32_t, 128> entries(const ControllerMapping& mapping) {
     std::array<uint32_t, 128> result{};
     for (int32_t c = 0; c < 128; ++c)
         result[c] = mapping.getParameter(c);
@@ -481,8 +492,7 @@ std::array<uint32_t, 128> entries(const ControllerMapping& mapping)
 }
 
 struct ChangeCounter {
-    explicit ChangeCounter(ControllerMapping& mapping)
-    {
+    explicit ChangeCounter(ControllerMapping& mapping) {
         mapping.getChangeEvent().addHandler(NotifyEvent::bind([this](void* argument) {
             ++count;
             sender = argument;
@@ -492,8 +502,7 @@ struct ChangeCounter {
     void* sender = nullptr;
 };
 
-TEST(ControllerMapping, ChunkIs520ExactBytes)
-{
+TEST(ControllerMapping, ChunkIs520ExactBytes) {
     ControllerMapping mapping;
     for (int32_t c = 0; c < 128; ++c)
         EXPECT_EQ(mapping.getParameter(c), ControllerMapping::none);
@@ -513,8 +522,7 @@ TEST(ControllerMapping, ChunkIs520ExactBytes)
     EXPECT_EQ(chunk, expected);
 }
 
-TEST(ControllerMapping, ReadRestoresTheTableWithOneChangeEvent)
-{
+TEST(ControllerMapping, ReadRestoresTheTableWithOneChangeEvent) {
     ControllerMapping source;
     source.assign(3, 12);
     source.assign(100, ControllerMapping::virtualBase);
@@ -545,8 +553,7 @@ TEST(ControllerMapping, ReadRestoresTheTableWithOneChangeEvent)
     EXPECT_EQ(changes.count, 2);
 }
 
-TEST(ControllerMapping, WrongTagOrShortChunkLeavesTheTableUnchanged)
-{
+TEST(ControllerMapping, WrongTagOrShortChunkLeavesTheTableUnchanged) {
     ControllerMapping source;
     for (int32_t c = 0; c < 128; ++c)
         source.assign(c, uint32_t(c * 3));
@@ -576,13 +583,12 @@ TEST(ControllerMapping, WrongTagOrShortChunkLeavesTheTableUnchanged)
     EXPECT_FALSE(mapping.isModified());
 }
 
-TEST(ControllerMapping, AssignKeepsOneControllerPerParameter)
-{
+TEST(ControllerMapping, AssignKeepsOneControllerPerParameter) {
     using Step = std::pair<int32_t, uint32_t>;
     struct Case {
         const char* name;
         std::vector<Step> steps;
-        std::vector<Step> expected;  // controller, parameter; every other entry none
+        std::vector<Step> expected; // controller, parameter; every other entry none
         int changeEvents;
     };
     const uint32_t none = ControllerMapping::none;
@@ -595,7 +601,10 @@ TEST(ControllerMapping, AssignKeepsOneControllerPerParameter)
         {"-1 for an unmapped parameter", {{3, 12}, {-1, 99}}, {{3, 12}}, 1},
         {"none unmaps the controller", {{3, 12}, {3, none}}, {}, 2},
         {"controllers 0 and 127", {{0, 1}, {127, 2}}, {{0, 1}, {127, 2}}, 2},
-        {"out-of-range controllers ignored", {{3, 12}, {128, 12}, {-2, 12}, {1000, 5}, {INT32_MIN, 12}}, {{3, 12}}, 1},
+        {"out-of-range controllers ignored",
+         {{3, 12}, {128, 12}, {-2, 12}, {1000, 5}, {INT32_MIN, 12}},
+         {{3, 12}},
+         1},
         {"virtual parameters", {{3, 0x100000}, {9, 0x100000}}, {{9, 0x100000}}, 2},
     };
     for (const Case& c : cases) {
@@ -613,8 +622,7 @@ TEST(ControllerMapping, AssignKeepsOneControllerPerParameter)
     }
 }
 
-TEST(ControllerMapping, AssignUnmapsEveryControllerOfAParameterFromAFile)
-{
+TEST(ControllerMapping, AssignUnmapsEveryControllerOfAParameterFromAFile) {
     // A stored table may drive one parameter from several controllers;
     // learning that parameter leaves it on one.
     std::string chunk = writeChunk(ControllerMapping());
@@ -638,8 +646,7 @@ TEST(ControllerMapping, AssignUnmapsEveryControllerOfAParameterFromAFile)
     EXPECT_EQ(mapping.getParameter(50), ControllerMapping::none);
 }
 
-TEST(ControllerMapping, ClearIsOneBatch)
-{
+TEST(ControllerMapping, ClearIsOneBatch) {
     ControllerMapping mapping;
     mapping.assign(1, 1);
     mapping.assign(2, 2);

@@ -150,6 +150,13 @@ TEST(ParameterState, StoresEachValueAsGetValueAndReadsItBackQuietly)
     EXPECT_EQ(target.ends, 1);
     EXPECT_EQ(target.lightResets, 1);
     EXPECT_EQ(target.fullResets, 0);
+
+    // The version is not checked.
+    std::string later = bytes;
+    later[4] = 7;
+    MixedBase third;
+    EXPECT_TRUE(readInto(third, later));
+    EXPECT_EQ(third.values(), target.values());
 }
 
 TEST(ParameterState, FewerValuesGiveDefaultsAndMoreAreSkipped)

@@ -408,11 +408,14 @@ TEST(Processor, BypassOnRampsToTheDrySignal)
 
 // Bypass off with a latency of 64: the graph is reset at once, the dry path
 // plays on for one piece (the wait counts whole pieces), then the mix glides
-// back to the processed signal in 50 ms.
-TEST(Processor, BypassOffWithLatencyResetsWaitsAndRampsBack)
+// back to the processed signal in 50 ms. Without latency it is the same: a
+// glide started at the reset's position would end at once (a jump).
+TEST(Processor, BypassOffResetsWaitsAndRampsBack)
 {
+    for (int32_t latency : {64, 0}) {
+    SCOPED_TRACE(latency);
     TestProcessor::Options options;
-    options.latency = 64;
+    options.latency = latency;
     Running running(options);
     TestProcessor& processor = running.processor;
     processor.gain.setValue(0.0f, 1);
@@ -435,6 +438,7 @@ TEST(Processor, BypassOffWithLatencyResetsWaitsAndRampsBack)
         ASSERT_LT(out[i], out[i - 1]) << i;
     for (int i = 128 + kRampSamples; i < block.frames; ++i)
         ASSERT_EQ(out[i], 0.0f) << i;
+    }
 }
 
 // Fully bypassed, the output is the input delayed by the latency and the
@@ -471,6 +475,35 @@ TEST(Processor, FullyBypassedOutputIsTheInputDelayedByTheLatency)
             ASSERT_EQ(output[i], i < size_t(latency) ? 0.0f : input[i - size_t(latency)]) << latency << " at " << i;
         EXPECT_EQ(processor.totalRuns(), runs) << latency;
     }
+}
+
+// The latency delays are built where the latency is set and at activation;
+// while active, a new latency waits for the next activation.
+TEST(Processor, LatencyChangesApplyAtActivation)
+{
+    Running running;
+    TestProcessor& processor = running.processor;
+    processor.bypass.setValue(1.0f, 1);
+    HostBlock warmup(kRampSamples + 128);
+    warmup.run(processor);
+    processor.setLatency(32);
+    EXPECT_EQ(processor.getLatency(), 32);
+    EXPECT_EQ(processor.getBypassProcessor()->getBuiltLatency(), 0);
+
+    processor.deactivate();
+    processor.activate(kRate);
+    processor.reset();
+    EXPECT_EQ(processor.getBypassProcessor()->getBuiltLatency(), 32);
+    HostBlock block(64);
+    for (int i = 0; i < 64; ++i)
+        block.in[0][i] = float(i + 1);
+    block.run(processor);
+    for (int i = 0; i < 64; ++i)
+        EXPECT_EQ(block.out[0][i], i < 32 ? 0.0f : float(i - 31)) << i;
+
+    processor.deactivate();
+    processor.setLatency(0);
+    EXPECT_EQ(processor.getBypassProcessor()->getBuiltLatency(), 0);
 }
 
 // A bypass switched off in the middle of a block (here by a controller) must
@@ -551,7 +584,7 @@ TEST(Processor, SideChainIsSilentUnlessSupportedEnabledAndConnected)
         const bool enabled = (bits & 2) != 0;
         const bool connected = (bits & 4) != 0;
         TestProcessor::Options options;
-        options.flags = supported ? GenericPluginInfo::kFlagSideChainInput : 0;
+        options.flags = supported ? uint32_t(GenericPluginInfo::kFlagSideChainInput) : 0u;
         Running running(options);
         TestProcessor& processor = running.processor;
         processor.producer(0).readSideChain = true;

@@ -4,14 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fcntl.h>
 #include <optional>
+#include <sys/mman.h>
 #include <thread>
+#include <unistd.h>
 
 namespace varnel {
 namespace {
 
-TEST(PosixAsyncEventQueue, HoldsItsCapacityRoundedToAPowerOfTwo)
-{
+TEST(PosixAsyncEventQueue, HoldsItsCapacityRoundedToAPowerOfTwo) {
     struct Case {
         std::size_t asked, held;
     };
@@ -26,14 +28,12 @@ TEST(PosixAsyncEventQueue, HoldsItsCapacityRoundedToAPowerOfTwo)
 
 // Our own codec replaces each maximal subpart of an ill-formed sequence.
 // (Implementations of the Windows conversion disagree on encoded surrogates.)
-TEST(PosixSystemUtils, EncodedSurrogatesAreThreeReplacements)
-{
+TEST(PosixSystemUtils, EncodedSurrogatesAreThreeReplacements) {
     EXPECT_EQ(toWideString("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD");
     EXPECT_EQ(toWideString("\xF4\x90\x80\x80"), u"\uFFFD\uFFFD\uFFFD\uFFFD") << "above U+10FFFF";
 }
 
-TEST(PosixSystemUtils, TheMainThreadStandsForTheUserInterfaceThread)
-{
+TEST(PosixSystemUtils, TheMainThreadStandsForTheUserInterfaceThread) {
     EXPECT_TRUE(isThreadWindowVisible()); // gtest runs tests on the main thread
     bool worker = true;
     std::thread([&] { worker = isThreadWindowVisible(); }).join();
@@ -43,17 +43,14 @@ TEST(PosixSystemUtils, TheMainThreadStandsForTheUserInterfaceThread)
 // Sets an environment variable for a scope.
 class ScopedEnvironment {
 public:
-    ScopedEnvironment(const char* name, const char* value) : name_(name)
-    {
-        if (const char* old = std::getenv(name))
-            old_ = old;
+    ScopedEnvironment(const char* name, const char* value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old;
         if (value)
             setenv(name, value, 1);
         else
             unsetenv(name);
     }
-    ~ScopedEnvironment()
-    {
+    ~ScopedEnvironment() {
         if (old_)
             setenv(name_, old_->c_str(), 1);
         else
@@ -65,8 +62,7 @@ private:
     std::optional<std::string> old_;
 };
 
-TEST(PosixSystemUtils, WellKnownFoldersFollowTheXdgRules)
-{
+TEST(PosixSystemUtils, WellKnownFoldersFollowTheXdgRules) {
     struct Case {
         const char* config;
         const char* documents;
@@ -90,6 +86,26 @@ TEST(PosixSystemUtils, WellKnownFoldersFollowTheXdgRules)
     ScopedEnvironment documents("XDG_DOCUMENTS_DIR", "/tmp/docs");
     EXPECT_EQ(getMakerFolderPath("Varnel 2"), "\\tmp\\cfg\\Zentor\\Varnel 2\\");
     EXPECT_EQ(getPresetsFolderPath("Varnel"), "\\tmp\\docs\\Zentor\\Presets\\Varnel\\");
+}
+
+} // namespace
+} // namespace varnel
+
+namespace varnel {
+namespace {
+
+TEST(PosixSystemUtils, SharedMemoryCarriesTheProcessIdInItsName) {
+    auto* block = static_cast<unsigned char*>(openSharedInstanceMemory("VarnelTestNamed", 32));
+    ASSERT_NE(block, nullptr);
+    block[5] = 42;
+    std::string name = "/VarnelTestNamed." + std::to_string(getpid());
+    int fd = shm_open(name.c_str(), O_RDONLY, 0);
+    ASSERT_GE(fd, 0);
+    void* view = mmap(nullptr, 32, PROT_READ, MAP_SHARED, fd, 0);
+    close(fd);
+    ASSERT_NE(view, MAP_FAILED);
+    EXPECT_EQ(static_cast<const unsigned char*>(view)[5], 42);
+    munmap(view, 32);
 }
 
 } // namespace

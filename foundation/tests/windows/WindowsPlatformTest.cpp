@@ -9,15 +9,13 @@
 namespace varnel {
 namespace {
 
-bool queueClassRegistered()
-{
+bool queueClassRegistered() {
     WNDCLASSEXW info = {};
     info.cbSize = sizeof info;
     return GetClassInfoExW(GetModuleHandleW(nullptr), L"ZT_QueueWindow", &info) != 0;
 }
 
-TEST(WindowsAsyncEventQueue, ClassStaysRegisteredUntilTheLastQueueGoes)
-{
+TEST(WindowsAsyncEventQueue, ClassStaysRegisteredUntilTheLastQueueGoes) {
     ASSERT_FALSE(queueClassRegistered());
     auto first = AsyncEventQueue::create();
     auto second = AsyncEventQueue::create();
@@ -32,8 +30,7 @@ TEST(WindowsAsyncEventQueue, ClassStaysRegisteredUntilTheLastQueueGoes)
 
 // A queue message can reach a window of the class before (or without) a
 // queue being attached to it; the window procedure must pass it on.
-TEST(WindowsAsyncEventQueue, MessageToAWindowWithoutQueueIsHarmless)
-{
+TEST(WindowsAsyncEventQueue, MessageToAWindowWithoutQueueIsHarmless) {
     auto queue = AsyncEventQueue::create(); // registers the class
     HWND bare = CreateWindowExW(0, L"ZT_QueueWindow", L"", 0, 0, 0, 0, 0, nullptr, nullptr,
                                 GetModuleHandleW(nullptr), nullptr);
@@ -46,14 +43,13 @@ TEST(WindowsAsyncEventQueue, MessageToAWindowWithoutQueueIsHarmless)
     DestroyWindow(bare);
 }
 
-TEST(WindowsSystemUtils, VisibleWindowsAreFoundPerThread)
-{
+TEST(WindowsSystemUtils, VisibleWindowsAreFoundPerThread) {
     EXPECT_FALSE(isThreadWindowVisible());
     auto queue = AsyncEventQueue::create();
     EXPECT_FALSE(isThreadWindowVisible()) << "the queue's window is hidden";
 
-    HWND shown = CreateWindowExW(0, L"STATIC", L"shown", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 100, 100, nullptr,
-                                 nullptr, GetModuleHandleW(nullptr), nullptr);
+    HWND shown = CreateWindowExW(0, L"STATIC", L"shown", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 100, 100,
+                                 nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(shown, nullptr);
     EXPECT_TRUE(isThreadWindowVisible());
     bool otherThread = true;
@@ -61,6 +57,26 @@ TEST(WindowsSystemUtils, VisibleWindowsAreFoundPerThread)
     EXPECT_FALSE(otherThread);
     DestroyWindow(shown);
     EXPECT_FALSE(isThreadWindowVisible());
+}
+
+} // namespace
+} // namespace varnel
+
+namespace varnel {
+namespace {
+
+TEST(WindowsSystemUtils, SharedMemoryCarriesTheProcessIdInItsName) {
+    auto* block = static_cast<unsigned char*>(openSharedInstanceMemory("VarnelTestNamed", 32));
+    ASSERT_NE(block, nullptr);
+    block[5] = 42;
+    std::wstring name = L"VarnelTestNamed." + std::to_wstring(GetCurrentProcessId());
+    HANDLE mapping = OpenFileMappingW(FILE_MAP_READ, FALSE, name.c_str());
+    ASSERT_NE(mapping, nullptr);
+    auto* view = static_cast<const unsigned char*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 32));
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view[5], 42);
+    UnmapViewOfFile(view);
+    CloseHandle(mapping);
 }
 
 } // namespace
