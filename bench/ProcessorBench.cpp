@@ -26,8 +26,7 @@ public:
 
 class BenchProcessor : public GenericPluginProcessor {
 public:
-    BenchProcessor()
-    {
+    BenchProcessor() {
         pluginKind = kDelay;
         for (int c = 0; c < 2; ++c)
             addChannel(new PassChannel(*this));
@@ -42,8 +41,8 @@ public:
 };
 
 struct Stereo {
-    explicit Stereo(int frames) : left(size_t(frames)), right(size_t(frames)), outLeft(size_t(frames)), outRight(size_t(frames))
-    {
+    explicit Stereo(int frames)
+        : left(size_t(frames)), right(size_t(frames)), outLeft(size_t(frames)), outRight(size_t(frames)) {
         uint32_t state = 12345u;
         for (int i = 0; i < frames; ++i) {
             state = state * 1664525u + 1013904223u;
@@ -54,14 +53,12 @@ struct Stereo {
     std::vector<float> left, right, outLeft, outRight;
 };
 
-void setFrameCounter(benchmark::State& state, int frames)
-{
+void setFrameCounter(benchmark::State& state, int frames) {
     state.counters["ns_per_frame"] = benchmark::Counter(
         double(frames), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
-void copyCase(benchmark::State& state)
-{
+void copyCase(benchmark::State& state) {
     const int frames = int(state.range(0));
     Stereo audio(frames);
     for (auto _ : state) {
@@ -74,8 +71,7 @@ void copyCase(benchmark::State& state)
     setFrameCounter(state, frames);
 }
 
-void processCase(benchmark::State& state)
-{
+void processCase(benchmark::State& state) {
     const int frames = int(state.range(0));
     const int events = int(state.range(1));
     BenchProcessor processor;
@@ -99,32 +95,29 @@ void processCase(benchmark::State& state)
 // same block size, in ns per frame and as a multiple of the copy.
 class SummaryReporter : public benchmark::ConsoleReporter {
 public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
+    void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
             auto it = run.counters.find("ns_per_frame");
-            if (it == run.counters.end())
-                continue;
+            if (it == run.counters.end()) continue;
             const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
             if (median || (run.run_type == Run::RT_Iteration && !figures.count(run.run_name.str())))
                 figures[run.run_name.str()] = it->second.value * 1.0e9;
         }
     }
-    void Finalize() override
-    {
+    void Finalize() override {
         ConsoleReporter::Finalize();
         std::printf("\n%-28s %12s %12s %8s\n", "case", "ns/frame", "copy ns/fr", "x copy");
         for (const auto& [name, ns] : figures) {
-            if (name.rfind("copy/", 0) == 0)
-                continue;
+            if (name.rfind("copy/", 0) == 0) continue;
             // name: process/<frames>/<events>
             const size_t first = name.find('/');
             const size_t second = name.find('/', first + 1);
             const std::string frames = name.substr(first + 1, second - first - 1);
             auto copy = figures.find("copy/" + frames);
             const double copyNs = copy != figures.end() ? copy->second : 0.0;
-            std::printf("%-28s %12.3f %12.3f %8.2f\n", name.c_str(), ns, copyNs, copyNs > 0.0 ? ns / copyNs : 0.0);
+            std::printf("%-28s %12.3f %12.3f %8.2f\n", name.c_str(), ns, copyNs,
+                        copyNs > 0.0 ? ns / copyNs : 0.0);
         }
     }
 
@@ -135,13 +128,14 @@ private:
 } // namespace
 } // namespace varnel
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     benchmark::RegisterBenchmark("copy", varnel::copyCase)->Arg(128)->Arg(512);
-    benchmark::RegisterBenchmark("process", varnel::processCase)->Args({128, 0})->Args({512, 0})->Args({512, 32});
+    benchmark::RegisterBenchmark("process", varnel::processCase)
+        ->Args({128, 0})
+        ->Args({512, 0})
+        ->Args({512, 32});
     benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     varnel::SummaryReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();

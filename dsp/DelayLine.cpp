@@ -19,9 +19,6 @@ constexpr double kStretchSeconds = 0.085;
 constexpr double kChangeFadeSeconds = 0.2;
 // The smoother counts as settled this close to the target.
 constexpr double kSettled = 0.001;
-// The glide recursion rings above this coefficient and diverges above
-// 2 sqrt(2) - 2 (see SignalSmoother.cpp); the sine rule reaches it at 0.08 fs.
-constexpr float kLargestCoefficient = 0.5f;
 // Input at or below this magnitude (-140 dB) counts as silence for isIdle.
 constexpr float kSilence = 1.0e-7f;
 
@@ -126,9 +123,7 @@ void DelayLine::prepare() {
 }
 
 void DelayLine::updateSmoothing() {
-    smoother_.coefficient =
-        std::min(smoothingCoefficient(smoothingFrequency.getValue(), getEnvironment().getSampleRate()),
-                 kLargestCoefficient);
+    smoother_.coefficient = smoothingCoefficient(smoothingFrequency.getValue(), getEnvironment().getSampleRate());
     smoother_.restart = true;
 }
 

@@ -10,11 +10,6 @@ namespace varnel {
 namespace {
 // The smoothed value counts as having reached a constant input this close.
 constexpr double kReached = 0.0001;
-// The recursion's poles are the roots of z^2 - (2 - 2g - g^2) z + (1 - 2g):
-// it diverges above g = 2 sqrt(2) - 2 (about 0.83) and rings (a negative
-// pole) above 0.5. At 0.5 the poles are 0.75 and 0, the fastest response
-// that never rings; the sine rule reaches it at about 0.08 fs.
-constexpr float kLargestCoefficient = 0.5f;
 } // namespace
 
 SignalSmoother::SignalSmoother(wave::Environment& environment) : wave::Filter(environment) {
@@ -23,8 +18,7 @@ SignalSmoother::SignalSmoother(wave::Environment& environment) : wave::Filter(en
 }
 
 void SignalSmoother::updateCoefficient() {
-    g_ = std::min(smoothingCoefficient(frequency.getValue(), getEnvironment().getSampleRate()),
-                  kLargestCoefficient);
+    g_ = smoothingCoefficient(frequency.getValue(), getEnvironment().getSampleRate());
 }
 
 void SignalSmoother::reset() {

@@ -1,11 +1,17 @@
 #pragma once
 
 // The coefficient of the graph's two-pole smoothers (signal smoother, delay
-// time glide): g = min(2 sin(pi x min(f / fs, 0.5)), 0.95). The ratio is
-// limited to 0.5 so that g stays at 0.95 from half the sample rate up (the
-// sine would fall again above it and reach 0 at fs, freezing the smoother);
-// a frequency at or below 0 (or NaN), or a sample rate that is not positive,
-// gives 0. The ratio is taken as 2^(log2 f - log2 fs).
+// time glide): g = min(2 sin(pi x min(f / fs, 0.5)), 0.5).
+//
+// The smoothers' recursion (low += g band; band += (x - 2 band - low) g) has
+// its poles at the roots of z^2 - (2 - 2g - g^2) z + (1 - 2g): it diverges
+// above g = 2 sqrt(2) - 2 (about 0.83) and rings (a negative pole) above 0.5.
+// At 0.5 the poles are 0.75 and 0, the fastest response that never rings;
+// the sine rule reaches it at about 0.08 fs, so every ordinary smoothing
+// frequency is unaffected. The ratio is limited too, so that g stays at its
+// limit from there up (the sine would fall again and reach 0 at fs, freezing
+// the smoother). A frequency at or below 0 (or NaN), or a sample rate that is
+// not positive, gives 0. The ratio is taken as 2^(log2 f - log2 fs).
 
 #include <cmath>
 #include <numbers>
@@ -20,7 +26,7 @@ inline float smoothingCoefficient(double frequency, double sampleRate) noexcept
     if (!(ratio < 0.5))
         ratio = 0.5;
     double g = 2.0 * std::sin(std::numbers::pi * ratio);
-    return float(g < 0.95 ? g : 0.95);
+    return float(g < 0.5 ? g : 0.5);
 }
 
 } // namespace varnel

@@ -117,7 +117,11 @@ EventForwarderList::~EventForwarderList() {
 }
 
 EventForwarderList::Forwarder* EventForwarderList::addForwarder(Forwarder* forwarder) {
-    if (forwarder != nullptr) forwarders.push_back(forwarder);
+    if (forwarder == nullptr) return forwarder;
+    forwarders.push_back(forwarder);
+    // Forwarding runs on the audio thread: size the queue now. A forwarder is
+    // queued at most once, plus once more when re-forwarded while delivering.
+    queue.reserve(2 * forwarders.size());
     return forwarder;
 }
 

@@ -19,18 +19,15 @@ namespace {
 
 using namespace varnel;
 
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
+void check(bool condition) {
+    if (!condition) std::abort();
 }
 
 enum class Mode : int32_t { off = 3, low = 7, high = 11, full = 19 };
 
 class FuzzBase : public GenericPluginBase {
 public:
-    FuzzBase() : GenericPluginBase(collection)
-    {
+    FuzzBase() : GenericPluginBase(collection) {
         gain.setRange(-60.0f, 12.0f);
         gain.setDefault(0.0f);
         time.setRange(0.001f, 5000.0f);
@@ -49,14 +46,15 @@ public:
     void endUpdate() override { --depth; }
     int32_t getSetNumber() const override { return 0; }
     std::string getName() const override { return {}; }
-    void setParameterValue(int32_t, float, int32_t flags) override { check(flags == kParameterChangeNotToHost); }
+    void setParameterValue(int32_t, float, int32_t flags) override {
+        check(flags == kParameterChangeNotToHost);
+    }
     void addParameterAlias(AbstractPluginParameter*, const std::string&) override {}
     int32_t getNameIndex(const std::string&) override { return 0; }
     void requestLightReset() override { ++lightResets; }
     void requestFullReset() override { check(false); }
 
-    std::vector<float> values() const
-    {
+    std::vector<float> values() const {
         std::vector<float> result;
         collection.getValues(result);
         return result;
@@ -75,8 +73,7 @@ public:
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzBase base;
     const std::vector<float> before = base.values();
     std::istringstream stream(std::string(reinterpret_cast<const char*>(data), size));
@@ -91,8 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     } else {
         check(base.lightResets == 1);
     }
-    if (ok)
-        check(size >= 12);
+    if (ok) check(size >= 12);
 
     for (int32_t i = 0; i < base.getNumParameters(); ++i) {
         const AbstractPluginParameter* parameter = base.getParameter(i);

@@ -21,20 +21,19 @@ constexpr std::array<int32_t, kNumChannelLayouts> kChannelLayoutChannels = {
     1, 2, 3, 4, 4, 5, 6, 6, 7, 7, 7, 8, 8, 13, 14, 15, 16, 8, 10, 9, 10, 11, 12, 13, 14, 13, 14, 15, 16,
 };
 
-constexpr bool isValidChannelLayout(int32_t layout)
-{
+constexpr bool isValidChannelLayout(int32_t layout) {
     return layout >= 0 && layout < kNumChannelLayouts;
 }
 
 // The channel count of a layout; 0 for a number outside the table.
-constexpr int32_t channelCountOfLayout(int32_t layout)
-{
+constexpr int32_t channelCountOfLayout(int32_t layout) {
     return isValidChannelLayout(layout) ? kChannelLayoutChannels[static_cast<std::size_t>(layout)] : 0;
 }
 
-constexpr ChannelPortType portTypeOfLayout(int32_t layout)
-{
-    return layout == 0 ? ChannelPortType::mono : layout == 1 ? ChannelPortType::stereo : ChannelPortType::surround;
+constexpr ChannelPortType portTypeOfLayout(int32_t layout) {
+    return layout == 0   ? ChannelPortType::mono
+           : layout == 1 ? ChannelPortType::stereo
+                         : ChannelPortType::surround;
 }
 
 } // namespace varnel

@@ -18,32 +18,28 @@ constexpr char kStateTag[] = "ZTBS";
 
 // GenericParameterResponder
 
-void GenericParameterResponder::addRegistered(AbstractPluginParameter* parameter)
-{
+void GenericParameterResponder::addRegistered(AbstractPluginParameter* parameter) {
     registered.push_back(parameter);
 }
 
-int32_t GenericParameterResponder::getNumParameters() const
-{
+int32_t GenericParameterResponder::getNumParameters() const {
     return collection.size();
 }
 
-AbstractPluginParameter* GenericParameterResponder::getParameter(int32_t index) const
-{
+AbstractPluginParameter* GenericParameterResponder::getParameter(int32_t index) const {
     return collection.get(index);
 }
 
-int32_t GenericParameterResponder::addParameter(AbstractPluginParameter* parameter)
-{
+int32_t GenericParameterResponder::addParameter(AbstractPluginParameter* parameter) {
     return collection.add(parameter);
 }
 
 // GenericPluginBase
 
-GenericPluginBase::GenericPluginBase(ParameterCollection& collection) : GenericParameterResponder(collection) {}
+GenericPluginBase::GenericPluginBase(ParameterCollection& collection)
+    : GenericParameterResponder(collection) {}
 
-bool GenericPluginBase::writeParameterState(std::ostream& stream) const
-{
+bool GenericPluginBase::writeParameterState(std::ostream& stream) const {
     BinaryDataWriter writer(stream);
     writer.writeBytes(kStateTag, 4);
     writer.writeUInt32(kStateVersion);
@@ -54,16 +50,14 @@ bool GenericPluginBase::writeParameterState(std::ostream& stream) const
     return writer.isGood();
 }
 
-bool GenericPluginBase::readParameterState(std::istream& stream)
-{
+bool GenericPluginBase::readParameterState(std::istream& stream) {
     BinaryDataReader reader(stream);
     // The tag and the version (which is not checked); a stream that fails
     // before the tag is complete gives no tag.
     char tag[4];
     const bool haveTag = reader.readBytes(tag, sizeof tag);
     reader.readUInt32();
-    if (!haveTag || std::memcmp(tag, kStateTag, sizeof tag) != 0)
-        return false;
+    if (!haveTag || std::memcmp(tag, kStateTag, sizeof tag) != 0) return false;
 
     beginUpdate();
     const int32_t parameterCount = getNumParameters();
@@ -90,81 +84,65 @@ bool GenericPluginBase::readParameterState(std::istream& stream)
     return complete && reader.isGood();
 }
 
-bool GenericPluginBase::setChannelLayout(int32_t layout)
-{
-    if (!isValidChannelLayout(layout))
-        return false;
+bool GenericPluginBase::setChannelLayout(int32_t layout) {
+    if (!isValidChannelLayout(layout)) return false;
     channelLayout.store(layout, std::memory_order_relaxed);
     return true;
 }
 
-int32_t GenericPluginBase::getNumChannels() const
-{
+int32_t GenericPluginBase::getNumChannels() const {
     return channelCountOfLayout(getChannelLayout());
 }
 
-int32_t GenericPluginBase::addMidiVirtualParameter(MidiVirtualPluginParameter* parameter)
-{
+int32_t GenericPluginBase::addMidiVirtualParameter(MidiVirtualPluginParameter* parameter) {
     midiVirtualParameters.push_back(parameter);
     return MidiVirtualPluginParameter::kIndexBase + static_cast<int32_t>(midiVirtualParameters.size()) - 1;
 }
 
-void GenericPluginBase::removeMidiVirtualParameter(MidiVirtualPluginParameter* parameter)
-{
+void GenericPluginBase::removeMidiVirtualParameter(MidiVirtualPluginParameter* parameter) {
     // Positions are identifiers that mappings keep: leave the slot empty.
     std::replace(midiVirtualParameters.begin(), midiVirtualParameters.end(), parameter,
                  static_cast<MidiVirtualPluginParameter*>(nullptr));
 }
 
-MidiVirtualPluginParameter* GenericPluginBase::getMidiVirtualParameter(int32_t position) const
-{
-    if (position < 0 || position >= getNumMidiVirtualParameters())
-        return nullptr;
+MidiVirtualPluginParameter* GenericPluginBase::getMidiVirtualParameter(int32_t position) const {
+    if (position < 0 || position >= getNumMidiVirtualParameters()) return nullptr;
     return midiVirtualParameters[static_cast<size_t>(position)];
 }
 
 // MidiVirtualPluginParameter
 
 MidiVirtualPluginParameter::MidiVirtualPluginParameter(GenericPluginBase& owner, std::string name)
-    : owner(owner), name(std::move(name)), index(owner.addMidiVirtualParameter(this))
-{
-}
+    : owner(owner), name(std::move(name)), index(owner.addMidiVirtualParameter(this)) {}
 
-MidiVirtualPluginParameter::~MidiVirtualPluginParameter()
-{
+MidiVirtualPluginParameter::~MidiVirtualPluginParameter() {
     owner.removeMidiVirtualParameter(this);
 }
 
 // MidiMultiVirtualPluginParameter
 
-void MidiMultiVirtualPluginParameter::addParameter(AbstractPluginParameter* parameter)
-{
-    if (parameter == nullptr)
-        return;
+void MidiMultiVirtualPluginParameter::addParameter(AbstractPluginParameter* parameter) {
+    if (parameter == nullptr) return;
     targets.erase(std::remove(targets.begin(), targets.end(), parameter), targets.end());
     targets.push_back(parameter);
     lastSetOffsets.resize(targets.size(), 0.0f);
     offsets.resize(targets.size(), 0.0f);
 }
 
-float MidiMultiVirtualPluginParameter::meanPosition() const
-{
+float MidiMultiVirtualPluginParameter::meanPosition() const {
     float sum = 0.0f;
     for (const AbstractPluginParameter* target : targets)
         sum += target->toLinearNormalized(target->getValue());
     return sum / static_cast<float>(targets.size());
 }
 
-void MidiMultiVirtualPluginParameter::setValue(float normalised)
-{
-    if (targets.empty())
-        return;
+void MidiMultiVirtualPluginParameter::setValue(float normalised) {
+    if (targets.empty()) return;
     const float mean = meanPosition();
     for (size_t i = 0; i < targets.size(); ++i) {
         const float d = targets[i]->toLinearNormalized(targets[i]->getValue()) - mean;
         // A target moved since the last controller value takes a new offset.
-        if (std::fabs(d - lastSetOffsets[i]) > kOffsetEpsilon)
-            offsets[i] = d;
+        if (std::fabs(d - lastSetOffsets[i]) > kOffsetEpsilon) offsets[i] = d;
     }
     for (size_t i = 0; i < targets.size(); ++i) {
         float x = normalised + offsets[i];

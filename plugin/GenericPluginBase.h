@@ -52,14 +52,14 @@ struct GenericPluginInfo {
     };
 
     enum Flag : uint32_t {
-        kFlagMonoLayout = 2,             // the mono layout is offered
-        kFlagMoreLayouts = 4,            // layouts beyond the first two are offered
-        kFlagSideChainInput = 8,         // a side-chain input is supported
-        kFlagTrackInfo = 32,             // the host's track information is taken
-        kFlagEditorMidiQueue = 64,       // the processor keeps a MIDI queue for the editor
+        kFlagMonoLayout = 2,               // the mono layout is offered
+        kFlagMoreLayouts = 4,              // layouts beyond the first two are offered
+        kFlagSideChainInput = 8,           // a side-chain input is supported
+        kFlagTrackInfo = 32,               // the host's track information is taken
+        kFlagEditorMidiQueue = 64,         // the processor keeps a MIDI queue for the editor
         kFlagPresetCatalogueCache = 0x100, // the model keeps the preset catalogue cache
-        kFlagTextPresets = 0x200,        // presets are written in the text form
-        kFlagPresetDiscoveryId = 0x1000, // the plug-in id equals the preset-discovery id
+        kFlagTextPresets = 0x200,          // presets are written in the text form
+        kFlagPresetDiscoveryId = 0x1000,   // the plug-in id equals the preset-discovery id
     };
 
     bool hasFlag(uint32_t flag) const { return (pluginFlags & flag) != 0; }
@@ -126,7 +126,9 @@ public:
     AbstractPluginParameter* getBypassParameter() const { return bypassParameter; }
 
     // Flag 8 set and the side chain enabled.
-    bool sideChainEnabled() const { return hasFlag(kFlagSideChainInput) && sideChainFlag.load(std::memory_order_relaxed); }
+    bool sideChainEnabled() const {
+        return hasFlag(kFlagSideChainInput) && sideChainFlag.load(std::memory_order_relaxed);
+    }
     bool isSideChainFlagSet() const { return sideChainFlag.load(std::memory_order_relaxed); }
     void setSideChainFlag(bool enabled) { sideChainFlag.store(enabled, std::memory_order_relaxed); }
 
@@ -139,7 +141,9 @@ public:
     int32_t getNumMidiVirtualParameters() const { return static_cast<int32_t>(midiVirtualParameters.size()); }
 
 protected:
-    void setMidiStateParameter(IndexedPluginParameter<MidiState>* parameter) { midiStateParameter = parameter; }
+    void setMidiStateParameter(IndexedPluginParameter<MidiState>* parameter) {
+        midiStateParameter = parameter;
+    }
     void setBypassParameter(AbstractPluginParameter* parameter) { bypassParameter = parameter; }
 
 private:

@@ -33,27 +33,23 @@ struct ProcessWide {
     std::atomic<uint32_t*> block{nullptr};
 };
 
-ProcessWide& processWide()
-{
+ProcessWide& processWide() {
     static ProcessWide instance;
     return instance;
 }
 
 alignas(64) uint32_t standInBlock[kProcessBlockSize / sizeof(uint32_t)];
 
-void copySamples(float* out, const float* in, int32_t count)
-{
-    if (out != in)
-        std::memmove(out, in, static_cast<size_t>(count) * sizeof(float));
+void copySamples(float* out, const float* in, int32_t count) {
+    if (out != in) std::memmove(out, in, static_cast<size_t>(count) * sizeof(float));
 }
 
 } // namespace
 
 // Channel
 
-void GenericPluginProcessor::Channel::ConnectedSideChainInput::produce(wave::BasicBlock<float>* block, int count,
-                                                                      int mode)
-{
+void GenericPluginProcessor::Channel::ConnectedSideChainInput::produce(wave::BasicBlock<float>* block,
+                                                                       int count, int mode) {
     wave::Input::produce(block, count, mode);
     if (!(processor.sideChainEnabled() && processor.isSideChainConnected()))
         setCurrentBlock(getEnvironment().getZeroBlock());
@@ -62,9 +58,7 @@ void GenericPluginProcessor::Channel::ConnectedSideChainInput::produce(wave::Bas
 GenericPluginProcessor::Channel::Channel(GenericPluginProcessor& processor)
     : input(std::make_unique<wave::Input>(processor.getEnvironment())),
       sideChainInput(std::make_unique<ConnectedSideChainInput>(processor.getEnvironment(), processor)),
-      sideChainReader(std::make_unique<wave::Input>(processor.getEnvironment()))
-{
-}
+      sideChainReader(std::make_unique<wave::Input>(processor.getEnvironment())) {}
 
 GenericPluginProcessor::Channel::~Channel() = default;
 
@@ -75,19 +69,16 @@ void GenericPluginProcessor::Channel::sampleRateChanged() {}
 // BypassProcessor
 
 GenericPluginProcessor::BypassProcessor::BypassProcessor(GenericPluginProcessor& processor)
-    : mix(processor.getEnvironment(), 0.0f), processor(processor)
-{
+    : mix(processor.getEnvironment(), 0.0f), processor(processor) {
     tailCounter = processor.tailLength() == kTailNeverSleeps ? -1 : 0;
     processedOutputs.assign(static_cast<size_t>(std::max(processor.getNumChannels(), 0)), nullptr);
     buildLatencyDelays(processor.getLatency());
 }
 
-void GenericPluginProcessor::BypassProcessor::buildLatencyDelays(int32_t latency)
-{
+void GenericPluginProcessor::BypassProcessor::buildLatencyDelays(int32_t latency) {
     delays.clear();
     builtLatency = std::max(latency, 0);
-    if (processor.isInstrument() || builtLatency < 1)
-        return;
+    if (processor.isInstrument() || builtLatency < 1) return;
     wave::Environment& environment = processor.getEnvironment();
     for (int32_t c = 0; c < processor.getNumChannels(); ++c) {
         auto delay = std::make_unique<wave::Delay>(environment, builtLatency);
@@ -96,15 +87,13 @@ void GenericPluginProcessor::BypassProcessor::buildLatencyDelays(int32_t latency
     }
 }
 
-void GenericPluginProcessor::BypassProcessor::reset()
-{
+void GenericPluginProcessor::BypassProcessor::reset() {
     resetPending = true;
     for (auto& delay : delays)
         delay->clear();
 }
 
-void GenericPluginProcessor::BypassProcessor::setTarget(bool bypassed)
-{
+void GenericPluginProcessor::BypassProcessor::setTarget(bool bypassed) {
     const bool wasBypassed = targetBypass;
     targetBypass = bypassed;
     if (bypassed) {
@@ -119,13 +108,11 @@ void GenericPluginProcessor::BypassProcessor::setTarget(bool bypassed)
         unbypassDelay = std::max(builtLatency, 1);
         unbypassPending = true;
     }
-    if (wasBypassed)
-        processor.getEnvironment().reset(wave::Environment::kResetActive);
+    if (wasBypassed) processor.getEnvironment().reset(wave::Environment::kResetActive);
 }
 
 void GenericPluginProcessor::BypassProcessor::process(float* const* outputs, int32_t channels, int32_t offset,
-                                                      int32_t count, int32_t& mode)
-{
+                                                      int32_t count, int32_t& mode) {
     wave::Environment& environment = processor.getEnvironment();
     channels = std::min(channels, static_cast<int32_t>(processedOutputs.size()));
     environment.nextBlock();
@@ -203,8 +190,7 @@ void GenericPluginProcessor::BypassProcessor::process(float* const* outputs, int
 
     for (int32_t c = 0; c < channels; ++c) {
         float* out = outputs[c];
-        if (out == nullptr)
-            continue;
+        if (out == nullptr) continue;
         out += offset;
         if (processor.isInstrument())
             std::memset(out, 0, static_cast<size_t>(count) * sizeof(float));
@@ -220,8 +206,7 @@ void GenericPluginProcessor::BypassProcessor::process(float* const* outputs, int
         if (builtLatency >= 1 && (mode & 2) != 0) {
             for (int32_t c = 0; c < channels && (mode & 2) != 0; ++c) {
                 const float* out = outputs[c];
-                if (out == nullptr)
-                    continue;
+                if (out == nullptr) continue;
                 for (int32_t i = 0; i < count; ++i) {
                     if (std::fabs(out[offset + i]) > kEpsilon) {
                         mode &= ~2;
@@ -235,8 +220,7 @@ void GenericPluginProcessor::BypassProcessor::process(float* const* outputs, int
 
     for (int32_t c = 0; c < channels; ++c) {
         float* out = outputs[c];
-        if (out == nullptr)
-            continue;
+        if (out == nullptr) continue;
         out += offset;
         const float* processed = processedOutputs[static_cast<size_t>(c)];
         for (int32_t i = 0; i < count; ++i)
@@ -246,14 +230,12 @@ void GenericPluginProcessor::BypassProcessor::process(float* const* outputs, int
 
 // GenericPluginProcessor
 
-GenericPluginProcessor::GenericPluginProcessor() : GenericPluginBase(parameterCollection)
-{
+GenericPluginProcessor::GenericPluginProcessor() : GenericPluginBase(parameterCollection) {
     for (std::atomic<uint64_t>& entry : instanceTracking)
         entry.store(kEmptyTrackingEntry);
 }
 
-GenericPluginProcessor::~GenericPluginProcessor()
-{
+GenericPluginProcessor::~GenericPluginProcessor() {
     lowerProcessorCount();
     bypassProcessor.reset();
     for (Channel* channel : channels)
@@ -261,18 +243,15 @@ GenericPluginProcessor::~GenericPluginProcessor()
     channels.clear();
 }
 
-void GenericPluginProcessor::beginUpdate()
-{
+void GenericPluginProcessor::beginUpdate() {
     suspendCount.fetch_add(1);
 }
 
-void GenericPluginProcessor::endUpdate()
-{
+void GenericPluginProcessor::endUpdate() {
     suspendCount.fetch_sub(1);
 }
 
-void GenericPluginProcessor::setParameterValue(int32_t index, float value, int32_t flags)
-{
+void GenericPluginProcessor::setParameterValue(int32_t index, float value, int32_t flags) {
     parameterQueue.push({index, value});
     if ((flags & kParameterChangeNotToHost) == 0 && adapter != nullptr)
         adapter->processorParameterChanged(index);
@@ -280,32 +259,26 @@ void GenericPluginProcessor::setParameterValue(int32_t index, float value, int32
 
 void GenericPluginProcessor::addParameterAlias(AbstractPluginParameter*, const std::string&) {}
 
-int32_t GenericPluginProcessor::getNameIndex(const std::string&)
-{
+int32_t GenericPluginProcessor::getNameIndex(const std::string&) {
     return 0;
 }
 
-void GenericPluginProcessor::requestLightReset()
-{
+void GenericPluginProcessor::requestLightReset() {
     parameterQueue.push({kLightResetIndex, 0.0f});
 }
 
-void GenericPluginProcessor::requestFullReset()
-{
+void GenericPluginProcessor::requestFullReset() {
     parameterQueue.push({kFullResetIndex, 0.0f});
 }
 
-int32_t GenericPluginProcessor::getProcessorCount()
-{
+int32_t GenericPluginProcessor::getProcessorCount() {
     ProcessWide& shared = processWide();
     ScopedLock lock(*shared.lock);
     return shared.processors;
 }
 
-void GenericPluginProcessor::initProcessing()
-{
-    if (bypassProcessor)
-        return;
+void GenericPluginProcessor::initProcessing() {
+    if (bypassProcessor) return;
     {
         ProcessWide& shared = processWide();
         ScopedLock lock(*shared.lock);
@@ -327,72 +300,61 @@ void GenericPluginProcessor::initProcessing()
     bypassProcessor = std::make_unique<BypassProcessor>(*this);
     audioSources.assign(static_cast<size_t>(std::max(audioSourceCount, 0)), nullptr);
     levelSources.assign(
-        static_cast<size_t>(std::max(getNumChannels() * levelSourcesPerChannel + levelSourceFixedCount, 0)), nullptr);
+        static_cast<size_t>(std::max(getNumChannels() * levelSourcesPerChannel + levelSourceFixedCount, 0)),
+        nullptr);
     spectrumSources.assign(static_cast<size_t>(std::max(spectrumSourceCount, 0)), nullptr);
-    if (hasFlag(kFlagEditorMidiQueue))
-        editorMidiQueue = std::make_unique<EventQueue>(32, 32);
+    if (hasFlag(kFlagEditorMidiQueue)) editorMidiQueue = std::make_unique<EventQueue>(32, 32);
 }
 
-void GenericPluginProcessor::lowerProcessorCount()
-{
+void GenericPluginProcessor::lowerProcessorCount() {
     ProcessWide& shared = processWide();
     ScopedLock lock(*shared.lock);
-    if (!countedInProcess)
-        return;
+    if (!countedInProcess) return;
     countedInProcess = false;
-    if (--shared.processors == 0)
-        lastInstanceReleased();
+    if (--shared.processors == 0) lastInstanceReleased();
 }
 
 void GenericPluginProcessor::firstInstanceInit() {}
 
 void GenericPluginProcessor::lastInstanceReleased() {}
 
-void GenericPluginProcessor::activate(float sampleRate)
-{
+void GenericPluginProcessor::activate(float sampleRate) {
     environment.setSampleRate(sampleRate);
     if (bypassProcessor && bypassProcessor->getBuiltLatency() != getLatency())
         bypassProcessor->buildLatencyDelays(getLatency());
     active = true;
 }
 
-void GenericPluginProcessor::deactivate()
-{
+void GenericPluginProcessor::deactivate() {
     active = false;
 }
 
-void GenericPluginProcessor::setLatency(int32_t samples)
-{
+void GenericPluginProcessor::setLatency(int32_t samples) {
     latency.store(std::max(samples, 0), std::memory_order_relaxed);
     if (!active && bypassProcessor && bypassProcessor->getBuiltLatency() != getLatency())
         bypassProcessor->buildLatencyDelays(getLatency());
 }
 
-GenericPluginProcessor::Channel* GenericPluginProcessor::addChannel(Channel* channel)
-{
+GenericPluginProcessor::Channel* GenericPluginProcessor::addChannel(Channel* channel) {
     channels.push_back(channel);
     return channel;
 }
 
-void GenericPluginProcessor::setTransport(float newTempo, float position, int32_t, bool nowPlaying)
-{
+void GenericPluginProcessor::setTransport(float newTempo, float position, int32_t, bool nowPlaying) {
     // A tempo of (nearly) 0 means 120; so does one that is no number. A
     // position that is no number is taken as 0.
-    if (!(std::fabs(newTempo) > kEpsilon) || !std::isfinite(newTempo))
-        newTempo = 120.0f;
-    if (!std::isfinite(position))
-        position = 0.0f;
+    if (!(std::fabs(newTempo) > kEpsilon) || !std::isfinite(newTempo)) newTempo = 120.0f;
+    if (!std::isfinite(position)) position = 0.0f;
 
     if (std::fabs(position - songPosition) <= kEpsilon && !nowPlaying) {
         // Stopped: the processor's own clock runs on and wraps every 256 beats.
-        clockPosition += static_cast<double>(samplesSinceTransport) * newTempo / 60.0 / environment.getSampleRate();
+        clockPosition +=
+            static_cast<double>(samplesSinceTransport) * newTempo / 60.0 / environment.getSampleRate();
         clockPosition = std::fmod(clockPosition, kClockWrapBeats);
-        if (!std::isfinite(clockPosition))
-            clockPosition = 0.0;
+        if (!std::isfinite(clockPosition)) clockPosition = 0.0;
     } else {
         clockPosition = position;
-        if (!playing && nowPlaying)
-            transportStarted();
+        if (!playing && nowPlaying) transportStarted();
     }
 
     if (uint32_t* block = processWide().block.load(std::memory_order_acquire)) {
@@ -417,17 +379,14 @@ void GenericPluginProcessor::setTransport(float newTempo, float position, int32_
     samplesSinceTransport = 0;
 }
 
-int32_t GenericPluginProcessor::chunkLimit()
-{
+int32_t GenericPluginProcessor::chunkLimit() {
     return std::clamp(maxChunkSize(), 1, environment.getMaxChunkSize());
 }
 
 void GenericPluginProcessor::process(const float* const* inputs, int32_t numInputs, float* const* outputs,
-                                     int32_t numOutputs, int32_t frames, int32_t* status)
-{
+                                     int32_t numOutputs, int32_t frames, int32_t* status) {
     simd::ScopedControlWord controlWord(simd::kAudioThreadCsr);
-    if (!bypassProcessor)
-        return;
+    if (!bypassProcessor) return;
     frames = std::max(frames, 0);
 
     uint32_t counter = processedSamples.load();
@@ -438,10 +397,10 @@ void GenericPluginProcessor::process(const float* const* inputs, int32_t numInpu
     } while (!processedSamples.compare_exchange_weak(counter, next));
     environment.setDisplayActive(static_cast<float>(next) < environment.getSampleRate());
 
-    samplesSinceTransport = static_cast<int32_t>(std::min<int64_t>(int64_t(samplesSinceTransport) + frames, INT_MAX));
+    samplesSinceTransport =
+        static_cast<int32_t>(std::min<int64_t>(int64_t(samplesSinceTransport) + frames, INT_MAX));
     lastMidiController = -1;
-    if (!isSuspended())
-        drainParameterQueue();
+    if (!isSuspended()) drainParameterQueue();
     if (tempoChangedFlag) {
         tempoChanged(getTempo(), static_cast<float>(clockPosition));
         tempoChangedFlag = false;
@@ -459,8 +418,7 @@ void GenericPluginProcessor::process(const float* const* inputs, int32_t numInpu
     MidiEvent event;
     int32_t pos = 0;
     while (pos < frames) {
-        if (!held)
-            held = queue.pop(event);
+        if (!held) held = queue.pop(event);
         const int32_t end = held ? std::min(event.offset, frames) : frames;
         while (pos < end) {
             const int32_t count = std::min(end - pos, maxChunk);
@@ -471,39 +429,32 @@ void GenericPluginProcessor::process(const float* const* inputs, int32_t numInpu
             midiDecoder->receiveMidi(event);
             held = false;
             midiSeen = true;
-            if (!isSuspended())
-                drainParameterQueue();
+            if (!isSuspended()) drainParameterQueue();
             maxChunk = chunkLimit();
         }
     }
-    if (status != nullptr)
-        *status = mode;
+    if (status != nullptr) *status = mode;
 
     while (queue.pop(event)) {
         midiDecoder->receiveMidi(event);
         midiSeen = true;
     }
-    if (midiSeen && adapter != nullptr)
-        adapter->midiControllerSeen(lastMidiController);
+    if (midiSeen && adapter != nullptr) adapter->midiControllerSeen(lastMidiController);
     hostInputs = nullptr;
     hostInputCount = 0;
     inputsFromHost = false;
 }
 
-void GenericPluginProcessor::reset()
-{
+void GenericPluginProcessor::reset() {
     simd::ScopedControlWord controlWord(simd::kAudioThreadCsr);
     environment.reset(wave::Environment::kResetActive);
-    if (bypassProcessor)
-        bypassProcessor->reset();
+    if (bypassProcessor) bypassProcessor->reset();
     clockPosition = 0.0;
     samplesSinceTransport = 0;
-    if (!isSuspended())
-        drainParameterQueue();
+    if (!isSuspended()) drainParameterQueue();
 }
 
-void GenericPluginProcessor::drainParameterQueue()
-{
+void GenericPluginProcessor::drainParameterQueue() {
     // Forwarded values wait for the end of the outermost drain.
     UpdatedObject::Hold hold(getEventForwarders());
     ParameterChange change;
@@ -521,15 +472,12 @@ void GenericPluginProcessor::drainParameterQueue()
     }
 }
 
-bool GenericPluginProcessor::writeProcessorState(std::ostream& stream)
-{
+bool GenericPluginProcessor::writeProcessorState(std::ostream& stream) {
     processedSamples.store(0);
     for (IAudioSourceBuffer* source : audioSources)
-        if (source != nullptr)
-            source->lock();
+        if (source != nullptr) source->lock();
     for (SpectrumSource* source : spectrumSources)
-        if (source != nullptr)
-            source->lock();
+        if (source != nullptr) source->lock();
 
     BinaryDataWriter writer(stream);
     for (IAudioSourceBuffer* source : audioSources) {
@@ -571,11 +519,9 @@ bool GenericPluginProcessor::writeProcessorState(std::ostream& stream)
     }
 
     for (SpectrumSource* source : spectrumSources)
-        if (source != nullptr)
-            source->unlock();
+        if (source != nullptr) source->unlock();
     for (IAudioSourceBuffer* source : audioSources)
-        if (source != nullptr)
-            source->unlock();
+        if (source != nullptr) source->unlock();
 
     writer.writeFloat(getTempo());
     for (const std::atomic<uint64_t>& entry : instanceTracking) {
@@ -595,8 +541,7 @@ bool GenericPluginProcessor::writeProcessorState(std::ostream& stream)
     return writer.isGood();
 }
 
-int32_t GenericPluginProcessor::tailLength()
-{
+int32_t GenericPluginProcessor::tailLength() {
     return isInstrument() ? kTailNeverSleeps : kTailEndless;
 }
 
@@ -604,32 +549,26 @@ void GenericPluginProcessor::midiNoteOff(int32_t, float) {}
 
 void GenericPluginProcessor::midiNoteOn(int32_t, float) {}
 
-void GenericPluginProcessor::midiProgramChange(int32_t bank, int32_t program)
-{
-    if (adapter != nullptr)
-        adapter->programChange(bank, program);
+void GenericPluginProcessor::midiProgramChange(int32_t bank, int32_t program) {
+    if (adapter != nullptr) adapter->programChange(bank, program);
 }
 
-void GenericPluginProcessor::setMidiVirtualParameter(int32_t position, float normalised)
-{
+void GenericPluginProcessor::setMidiVirtualParameter(int32_t position, float normalised) {
     if (MidiVirtualPluginParameter* parameter = getMidiVirtualParameter(position))
         parameter->setValue(normalised);
 }
 
-AbstractPluginParameter* GenericPluginProcessor::getMidiTargetParameter(int32_t index) const
-{
+AbstractPluginParameter* GenericPluginProcessor::getMidiTargetParameter(int32_t index) const {
     return index >= 0 && index < getNumParameters() ? getParameter(index) : nullptr;
 }
 
 void GenericPluginProcessor::tempoChanged(float, float) {}
 
-EventQueue& GenericPluginProcessor::eventQueueFor(EventQueue& queue, int32_t)
-{
+EventQueue& GenericPluginProcessor::eventQueueFor(EventQueue& queue, int32_t) {
     return queue;
 }
 
-void GenericPluginProcessor::setInputBuffers(const float* const* buffers, int32_t count, int32_t frames)
-{
+void GenericPluginProcessor::setInputBuffers(const float* const* buffers, int32_t count, int32_t frames) {
     hostInputs = buffers;
     hostInputCount = buffers != nullptr ? std::max(count, 0) : 0;
     hostFrames = std::max(frames, 0);
@@ -637,10 +576,8 @@ void GenericPluginProcessor::setInputBuffers(const float* const* buffers, int32_
     positionInputs(0);
 }
 
-void GenericPluginProcessor::positionInputs(int32_t offset)
-{
-    if (!inputsFromHost || isInstrument())
-        return;
+void GenericPluginProcessor::positionInputs(int32_t offset) {
+    if (!inputsFromHost || isInstrument()) return;
     const int32_t layoutChannels = getNumChannels();
     const int32_t count = std::min(layoutChannels, static_cast<int32_t>(channels.size()));
     const int32_t remaining = hostFrames - offset;
@@ -658,74 +595,64 @@ void GenericPluginProcessor::positionInputs(int32_t offset)
     }
 }
 
-const float* GenericPluginProcessor::inputAt(int32_t c, int32_t offset) const
-{
+const float* GenericPluginProcessor::inputAt(int32_t c, int32_t offset) const {
     if (hostInputs != nullptr && c >= 0 && c < hostInputCount && hostInputs[c] != nullptr)
         return hostInputs[c] + offset;
     return environment.getZeroBlock().data();
 }
 
-AbstractMusicEventReceiver* GenericPluginProcessor::createEventReceiver()
-{
+AbstractMusicEventReceiver* GenericPluginProcessor::createEventReceiver() {
     return new DefaultEventReceiver(*this);
 }
 
-int32_t GenericPluginProcessor::maxChunkSize()
-{
+int32_t GenericPluginProcessor::maxChunkSize() {
     return environment.getMaxChunkSize();
 }
 
 void GenericPluginProcessor::transportStarted() {}
 
-bool GenericPluginProcessor::isSilent(const float* const* buffers, int32_t channelCount, int32_t count)
-{
+bool GenericPluginProcessor::isSilent(const float* const* buffers, int32_t channelCount, int32_t count) {
     for (int32_t c = 0; c < channelCount; ++c) {
         const float* buffer = buffers[c];
-        if (buffer == nullptr)
-            continue;
+        if (buffer == nullptr) continue;
         for (int32_t i = 0; i < count; ++i) {
-            if (std::fabs(buffer[i]) > kSilenceThreshold)
-                return false;
+            if (std::fabs(buffer[i]) > kSilenceThreshold) return false;
         }
     }
     return true;
 }
 
-void GenericPluginProcessor::parameterChanged(int32_t index)
-{
+void GenericPluginProcessor::parameterChanged(int32_t index) {
     for (Channel* channel : channels)
         channel->parameterChanged(index);
-    if (IndexedPluginParameter<MidiState>* midiState = getMidiStateParameter(); midiState && midiState->getIndex() == index) {
+    if (IndexedPluginParameter<MidiState>* midiState = getMidiStateParameter();
+        midiState && midiState->getIndex() == index) {
         midiStateValue = static_cast<int32_t>(midiState->getValue());
-        if (midiStateValue == 1)
-            midiNoteOff(0, 1.0f);
+        if (midiStateValue == 1) midiNoteOff(0, 1.0f);
     }
     if (AbstractPluginParameter* bypass = getBypassParameter(); bypass && bypass->getIndex() == index)
         switchBypass(static_cast<int32_t>(bypass->getValue()) != 0);
 }
 
-void GenericPluginProcessor::switchBypass(bool bypassed)
-{
-    if (bypassed == bypassState)
-        return;
+void GenericPluginProcessor::switchBypass(bool bypassed) {
+    if (bypassed == bypassState) return;
     bypassState = bypassed;
-    if (bypassProcessor && bypassed != bypassProcessor->getTarget())
-        bypassProcessor->setTarget(bypassed);
+    if (bypassProcessor && bypassed != bypassProcessor->getTarget()) bypassProcessor->setTarget(bypassed);
 }
 
-void GenericPluginProcessor::collectChannelOutputs(const float** pointers, int32_t channelCount, int32_t count)
-{
+void GenericPluginProcessor::collectChannelOutputs(const float** pointers, int32_t channelCount,
+                                                   int32_t count) {
     const float* zero = environment.getZeroBlock().data();
     for (int32_t c = 0; c < channelCount; ++c) {
-        if (c < static_cast<int32_t>(channels.size()) && channels[static_cast<size_t>(c)]->getOutput() != nullptr)
+        if (c < static_cast<int32_t>(channels.size()) &&
+            channels[static_cast<size_t>(c)]->getOutput() != nullptr)
             pointers[c] = channels[static_cast<size_t>(c)]->getOutput()->pull(count).data();
         else
             pointers[c] = zero;
     }
 }
 
-void GenericPluginProcessor::notifySampleRateChanged()
-{
+void GenericPluginProcessor::notifySampleRateChanged() {
     for (Channel* channel : channels)
         channel->sampleRateChanged();
 }

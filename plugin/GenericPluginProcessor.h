@@ -198,8 +198,8 @@ public:
     // return bit 1 set: the output stayed silent. Outputs beyond the layout's
     // channel count are left untouched; inputs beyond numInputs read as
     // silence.
-    virtual void process(const float* const* inputs, int32_t numInputs, float* const* outputs, int32_t numOutputs,
-                         int32_t frames, int32_t* status);
+    virtual void process(const float* const* inputs, int32_t numInputs, float* const* outputs,
+                         int32_t numOutputs, int32_t frames, int32_t* status);
     // Start of processing.
     virtual void reset();
     virtual void drainParameterQueue();
@@ -255,7 +255,9 @@ public:
     void setSideChainConnected(bool connected) { sideChainConnected = connected; }
     bool isSideChainConnected() const { return sideChainConnected; }
     uint32_t getProcessedSamples() const { return processedSamples.load(); }
-    uint64_t getInstanceTrackingEntry(int32_t i) const { return instanceTracking[static_cast<size_t>(i)].load(); }
+    uint64_t getInstanceTrackingEntry(int32_t i) const {
+        return instanceTracking[static_cast<size_t>(i)].load();
+    }
 
     // The number of processors counted in this process.
     static int32_t getProcessorCount();

@@ -119,10 +119,12 @@ TEST(Smoothing, CoefficientCases)
     const Case cases[] = {
         {100.0, 48000.0, float(2.0 * std::sin(pi * 100.0 / 48000.0))},
         {5.0, 44100.0, float(2.0 * std::sin(pi * 5.0 / 44100.0))},
-        {24000.0, 48000.0, 0.95f}, // fs/2
-        {40000.0, 48000.0, 0.95f}, // the unlimited sine falls again here
-        {48000.0, 48000.0, 0.95f}, // and reaches 0 at fs
-        {96000.0, 48000.0, 0.95f},
+        {3800.0, 48000.0, float(2.0 * std::sin(pi * 3800.0 / 48000.0))}, // just below the limit
+        {4000.0, 48000.0, 0.5f}, // the stability limit
+        {24000.0, 48000.0, 0.5f}, // fs/2
+        {40000.0, 48000.0, 0.5f}, // the unlimited sine falls again here
+        {48000.0, 48000.0, 0.5f}, // and reaches 0 at fs
+        {96000.0, 48000.0, 0.5f},
         {0.0, 48000.0, 0.0f},
         {-10.0, 48000.0, 0.0f},
         {std::numeric_limits<double>::quiet_NaN(), 48000.0, 0.0f},

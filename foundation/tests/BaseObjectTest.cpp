@@ -2,6 +2,7 @@
 #include "foundation/NotifyEvent.h"
 #include "foundation/Property.h"
 #include "foundation/UpdatedObject.h"
+#include "foundation/tests/AllocationCounter.h"
 
 #include <gtest/gtest.h>
 
@@ -668,6 +669,25 @@ TEST(EventForwarderList, DeliversAtOnceOrOncePerHold) {
         EXPECT_EQ(destroyed, 0);
     }
     EXPECT_EQ(destroyed, 2);
+}
+
+TEST(EventForwarderList, ForwardingAfterSetUpAllocatesNothing) {
+    int destroyed = 0;
+    std::vector<std::string> log;
+    log.reserve(16);
+    EventForwarderList list;
+    std::vector<EventForwarderList::Forwarder*> forwarders;
+    for (const char* name : {"a", "b", "c"})
+        forwarders.push_back(list.addForwarder(new RecordingForwarder(name, &log, &destroyed)));
+
+    varnel::test::AllocationCounter counter;
+    {
+        UpdatedObject::Hold hold(list);
+        for (int round = 0; round < 3; ++round)
+            for (auto* forwarder : forwarders) list.forward(forwarder, round);
+    }
+    EXPECT_EQ(counter.allocations(), 0u);
+    EXPECT_EQ(log.size(), 3u);
 }
 
 } // namespace

@@ -30,14 +30,15 @@ public:
     void endUpdate() override { ++ends; }
     int32_t getSetNumber() const override { return 0; }
     std::string getName() const override { return {}; }
-    void setParameterValue(int32_t index, float value, int32_t flags) override { changes.push_back({index, value, flags}); }
+    void setParameterValue(int32_t index, float value, int32_t flags) override {
+        changes.push_back({index, value, flags});
+    }
     void addParameterAlias(AbstractPluginParameter*, const std::string&) override {}
     int32_t getNameIndex(const std::string&) override { return 0; }
     void requestLightReset() override { ++lightResets; }
     void requestFullReset() override { ++fullResets; }
 
-    std::vector<float> values() const
-    {
+    std::vector<float> values() const {
         std::vector<float> result;
         collection.getValues(result);
         return result;
@@ -54,15 +55,13 @@ public:
 // N float parameters (range 0..1, default 0.25).
 class FloatsBase : public RecordingPluginBase {
 public:
-    explicit FloatsBase(int count)
-    {
+    explicit FloatsBase(int count) {
         for (int i = 0; i < count; ++i) {
             parameters.push_back(std::make_unique<FloatPluginParameter>(this, "P" + std::to_string(i)));
             parameters.back()->setDefault(0.25f);
         }
     }
-    void set(const std::vector<float>& values)
-    {
+    void set(const std::vector<float>& values) {
         for (size_t i = 0; i < values.size(); ++i)
             parameters[i]->initValue(values[i]);
     }
@@ -74,8 +73,7 @@ enum class Shape : int32_t { a = 10, b = 20, c = 30 };
 
 class MixedBase : public RecordingPluginBase {
 public:
-    MixedBase()
-    {
+    MixedBase() {
         level.setRange(-2.0f, 3.0f);
         level.setDefault(0.5f);
         steps.setRange(1, 4);
@@ -89,15 +87,13 @@ public:
     IndexedPluginParameter<Shape> shape{this, "Shape"};
 };
 
-std::string stateOf(const GenericPluginBase& base)
-{
+std::string stateOf(const GenericPluginBase& base) {
     std::ostringstream stream;
     EXPECT_TRUE(base.writeParameterState(stream));
     return stream.str();
 }
 
-std::string blockOf(uint32_t count, const std::vector<float>& values)
-{
+std::string blockOf(uint32_t count, const std::vector<float>& values) {
     std::string bytes = "ZTBS";
     auto word = [&bytes](uint32_t w) {
         for (int i = 0; i < 4; ++i)
@@ -113,14 +109,12 @@ std::string blockOf(uint32_t count, const std::vector<float>& values)
     return bytes;
 }
 
-bool readInto(GenericPluginBase& base, const std::string& bytes)
-{
+bool readInto(GenericPluginBase& base, const std::string& bytes) {
     std::istringstream stream(bytes);
     return base.readParameterState(stream);
 }
 
-TEST(ParameterState, WritesTheExactBlock)
-{
+TEST(ParameterState, WritesTheExactBlock) {
     FloatsBase base(3);
     base.set({0.0f, 1.0f, 0.5f});
     const std::string bytes = stateOf(base);
@@ -129,8 +123,7 @@ TEST(ParameterState, WritesTheExactBlock)
     EXPECT_EQ(bytes, std::string(reinterpret_cast<const char*>(expected), sizeof expected));
 }
 
-TEST(ParameterState, StoresEachValueAsGetValueAndReadsItBackQuietly)
-{
+TEST(ParameterState, StoresEachValueAsGetValueAndReadsItBackQuietly) {
     MixedBase source;
     source.level.initValue(-1.5f);
     source.steps.initValue(4);
@@ -159,8 +152,7 @@ TEST(ParameterState, StoresEachValueAsGetValueAndReadsItBackQuietly)
     EXPECT_EQ(third.values(), target.values());
 }
 
-TEST(ParameterState, FewerValuesGiveDefaultsAndMoreAreSkipped)
-{
+TEST(ParameterState, FewerValuesGiveDefaultsAndMoreAreSkipped) {
     // 10 values into 12 parameters: 10 set, 10 and 11 back to their defaults.
     std::vector<float> ten(10);
     for (int i = 0; i < 10; ++i)
@@ -187,8 +179,7 @@ TEST(ParameterState, FewerValuesGiveDefaultsAndMoreAreSkipped)
     EXPECT_EQ(std::string(next, 4), "NEXT");
 }
 
-TEST(ParameterState, RefusesAnyOtherTagWithoutTouchingAnything)
-{
+TEST(ParameterState, RefusesAnyOtherTagWithoutTouchingAnything) {
     const std::string body = blockOf(1, {0.75f}).substr(4);
     const std::string tags[] = {std::string("ZTB\0", 4), "ZTBs", "ZTCM", "SBTZ", "", "ZT"};
     for (const std::string& tag : tags) {
@@ -210,8 +201,7 @@ TEST(ParameterState, RefusesAnyOtherTagWithoutTouchingAnything)
 // Cut anywhere, a block gives false, sets exactly the values it holds in
 // full, leaves the parameters it did not reach as they were (no defaults),
 // and still ends its batch with a light reset once the tag was read.
-TEST(ParameterState, StopsAtTheFirstFailedReadWhereverTheBlockEnds)
-{
+TEST(ParameterState, StopsAtTheFirstFailedReadWhereverTheBlockEnds) {
     const std::vector<float> before = {0.1f, 0.2f, 0.3f};
     const std::vector<float> stored = {0.7f, 0.8f, 0.9f};
     const std::string whole = blockOf(3, stored);
@@ -230,8 +220,7 @@ TEST(ParameterState, StopsAtTheFirstFailedReadWhereverTheBlockEnds)
     }
 }
 
-TEST(ParameterState, AHugeCountOverAShortBlockCostsOnlyTheData)
-{
+TEST(ParameterState, AHugeCountOverAShortBlockCostsOnlyTheData) {
     FloatsBase base(4);
     base.set({0.1f, 0.2f, 0.3f, 0.4f});
     EXPECT_FALSE(readInto(base, blockOf(0xFFFFFFFFu, {0.6f, 0.7f})));
@@ -241,8 +230,7 @@ TEST(ParameterState, AHugeCountOverAShortBlockCostsOnlyTheData)
     EXPECT_EQ(base.ends, 1);
 }
 
-TEST(ParameterState, HostileValuesStayInRange)
-{
+TEST(ParameterState, HostileValuesStayInRange) {
     const float inf = std::numeric_limits<float>::infinity();
     const float nan = std::numeric_limits<float>::quiet_NaN();
     struct Case {
@@ -252,7 +240,7 @@ TEST(ParameterState, HostileValuesStayInRange)
         float shape;
     };
     const Case cases[] = {
-        {nan, -2.0f, 1.0f, 0.0f},  {inf, 3.0f, 4.0f, 2.0f},    {-inf, -2.0f, 1.0f, 0.0f},
+        {nan, -2.0f, 1.0f, 0.0f},  {inf, 3.0f, 4.0f, 2.0f},     {-inf, -2.0f, 1.0f, 0.0f},
         {1e30f, 3.0f, 4.0f, 2.0f}, {-1e30f, -2.0f, 1.0f, 0.0f}, {2.5f, 2.5f, 2.0f, 2.0f},
     };
     for (const Case& c : cases) {
@@ -264,8 +252,7 @@ TEST(ParameterState, HostileValuesStayInRange)
     }
 }
 
-TEST(ParameterState, OnAProcessorQueuesTheValuesAndOneLightResetWithoutReports)
-{
+TEST(ParameterState, OnAProcessorQueuesTheValuesAndOneLightResetWithoutReports) {
     test::TestProcessor processor;
     test::TestAdapter adapter;
     processor.setAdapter(&adapter);
@@ -284,8 +271,7 @@ TEST(ParameterState, OnAProcessorQueuesTheValuesAndOneLightResetWithoutReports)
 
 // One controller moves a group and keeps the spacing the user gave it, even
 // through a clamp; moving a target by hand gives it a new offset.
-TEST(MidiMultiVirtualPluginParameter, MovesTargetsTogetherKeepingTheirSpacing)
-{
+TEST(MidiMultiVirtualPluginParameter, MovesTargetsTogetherKeepingTheirSpacing) {
     FloatsBase base(2);
     base.set({0.2f, 0.6f});
     MidiMultiVirtualPluginParameter group(base, "Group");
@@ -296,7 +282,9 @@ TEST(MidiMultiVirtualPluginParameter, MovesTargetsTogetherKeepingTheirSpacing)
     ASSERT_EQ(group.getTargets().size(), 2u);
     EXPECT_EQ(group.getTargets()[0], base.parameters[1].get());
 
-    auto values = [&] { return std::vector<float>{base.parameters[0]->getValue(), base.parameters[1]->getValue()}; };
+    auto values = [&] {
+        return std::vector<float>{base.parameters[0]->getValue(), base.parameters[1]->getValue()};
+    };
     group.setValue(0.5f);
     EXPECT_NEAR(values()[0], 0.3f, 1e-6f);
     EXPECT_NEAR(values()[1], 0.7f, 1e-6f);
@@ -320,8 +308,7 @@ TEST(MidiMultiVirtualPluginParameter, MovesTargetsTogetherKeepingTheirSpacing)
     second.setValue(0.5f); // no targets: nothing happens
 }
 
-TEST(GenericPluginInfo, FlagsAndKinds)
-{
+TEST(GenericPluginInfo, FlagsAndKinds) {
     FloatsBase base(0);
     base.pluginKind = GenericPluginInfo::kDelay;
     base.pluginFlags = GenericPluginInfo::kFlagSideChainInput | GenericPluginInfo::kFlagPresetDiscoveryId;

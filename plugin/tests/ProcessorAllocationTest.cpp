@@ -16,8 +16,7 @@ using test::TestProcessor;
 // program changes), parameter values, bypass switching with a latency,
 // quiet-input status bits, and both queues growing past their first node
 // counts.
-TEST(ProcessorAllocation, NothingAllocatesAfterActivation)
-{
+TEST(ProcessorAllocation, NothingAllocatesAfterActivation) {
     TestProcessor::Options options;
     options.latency = 64;
     options.flags = GenericPluginInfo::kFlagEditorMidiQueue | GenericPluginInfo::kFlagSideChainInput;
@@ -41,26 +40,31 @@ TEST(ProcessorAllocation, NothingAllocatesAfterActivation)
         for (int e = 0; e < 32; ++e) {
             const int32_t offset = e * 16;
             switch (e % 4) {
-            case 0: processor.getMidiQueue().push(MidiEvent::make(0x90, uint8_t(40 + e), 100, offset)); break;
-            case 1: processor.getMidiQueue().push(MidiEvent::make(0xB0, 7, uint8_t(e * 4), offset)); break;
-            case 2: processor.getMidiQueue().push(MidiEvent::make(0x80, uint8_t(40 + e), 0, offset)); break;
-            default: processor.getMidiQueue().push(MidiEvent::make(0xC0, uint8_t(e), 0, offset)); break;
+            case 0:
+                processor.getMidiQueue().push(MidiEvent::make(0x90, uint8_t(40 + e), 100, offset));
+                break;
+            case 1:
+                processor.getMidiQueue().push(MidiEvent::make(0xB0, 7, uint8_t(e * 4), offset));
+                break;
+            case 2:
+                processor.getMidiQueue().push(MidiEvent::make(0x80, uint8_t(40 + e), 0, offset));
+                break;
+            default:
+                processor.getMidiQueue().push(MidiEvent::make(0xC0, uint8_t(e), 0, offset));
+                break;
             }
         }
         if (round % 6 == 2)
             processor.getMidiQueue().push(MidiEvent::make(0xB0, 8, round % 12 == 2 ? 127 : 0, 300));
         processor.gain.setValue(0.1f * float(round % 10), round % 2);
         processor.midiState.setValue(float(round % 9 == 4), 0);
-        if (round % 10 == 5)
-            processor.requestLightReset();
-        if (round % 13 == 6)
-            processor.requestFullReset();
+        if (round % 10 == 5) processor.requestLightReset();
+        if (round % 13 == 6) processor.requestFullReset();
         processor.getEditorMidiQueue()->push(MidiEvent::make(0x90, 1, 2));
         block.fillInputs(round % 4 == 3 ? 0.0f : 0.25f);
         block.run(processor, round % 4 == 3);
         small.run(processor, round % 4 == 3);
-        if (round == 20)
-            processor.reset();
+        if (round == 20) processor.reset();
     }
 
     // Both queues grow past their first node counts, and the driver drains them.

@@ -32,8 +32,7 @@ constexpr int kRampSamples = 2400; // 50 ms at 48 kHz
 // A processor at 48 kHz that has run one quiet-free block, so later
 // parameter changes glide instead of jumping after the start reset.
 struct Running {
-    explicit Running(TestProcessor::Options options = {}) : processor(options)
-    {
+    explicit Running(TestProcessor::Options options = {}) : processor(options) {
         processor.setAdapter(&adapter);
         processor.activate(kRate);
         processor.reset();
@@ -42,13 +41,12 @@ struct Running {
     TestProcessor processor;
 };
 
-void pushMidi(GenericPluginProcessor& processor, uint8_t status, uint8_t data1, uint8_t data2, int32_t offset)
-{
+void pushMidi(GenericPluginProcessor& processor, uint8_t status, uint8_t data1, uint8_t data2,
+              int32_t offset) {
     ASSERT_TRUE(processor.getMidiQueue().push(MidiEvent::make(status, data1, data2, offset)));
 }
 
-TEST(ChannelLayouts, CountsOfAllLayouts)
-{
+TEST(ChannelLayouts, CountsOfAllLayouts) {
     const int32_t firstEight[] = {1, 2, 3, 4, 4, 5, 6, 6};
     for (int32_t layout = 0; layout < 8; ++layout)
         EXPECT_EQ(channelCountOfLayout(layout), firstEight[layout]) << layout;
@@ -67,8 +65,7 @@ TEST(ChannelLayouts, CountsOfAllLayouts)
 
 // Host blocks are cut at 128 samples and at every queued event; an event is
 // decoded before the audio at its offset, and one beyond the block after it.
-TEST(Processor, CutsHostBlocksIntoPieces)
-{
+TEST(Processor, CutsHostBlocksIntoPieces) {
     struct Case {
         int frames;
         std::vector<int32_t> eventOffsets; // note-on key = position in this list
@@ -101,8 +98,7 @@ TEST(Processor, CutsHostBlocksIntoPieces)
 // A control change mapped to the gain acts from the piece after its event;
 // the change is reported to the host, and the controller number goes to
 // the adapter once the block is done.
-TEST(Processor, AParameterSetByMidiActsFromTheNextPiece)
-{
+TEST(Processor, AParameterSetByMidiActsFromTheNextPiece) {
     Running running;
     TestProcessor& processor = running.processor;
     processor.getControllerMapping().assign(7, static_cast<uint32_t>(processor.gain.getIndex()));
@@ -123,8 +119,7 @@ TEST(Processor, AParameterSetByMidiActsFromTheNextPiece)
     EXPECT_EQ(running.adapter.controllersSeen, (std::vector<int32_t>{7, -1}));
 }
 
-TEST(Processor, MidiStateOneSendsANoteOffAndProgramChangesGoToTheAdapter)
-{
+TEST(Processor, MidiStateOneSendsANoteOffAndProgramChangesGoToTheAdapter) {
     Running running;
     TestProcessor& processor = running.processor;
     processor.log.entries.clear();
@@ -144,8 +139,7 @@ TEST(Processor, MidiStateOneSendsANoteOffAndProgramChangesGoToTheAdapter)
     EXPECT_EQ(running.adapter.programs, (std::vector<std::pair<int32_t, int32_t>>{{133, 7}}));
 }
 
-TEST(Processor, TransportTempoClockAndStart)
-{
+TEST(Processor, TransportTempoClockAndStart) {
     Running running;
     TestProcessor& processor = running.processor;
     HostBlock block(128);
@@ -195,8 +189,7 @@ TEST(Processor, TransportTempoClockAndStart)
     EXPECT_EQ(processor.getClockPosition(), 9.0);
 }
 
-TEST(Processor, InstanceTrackingTakesSequenceNumbersFromTheProcessBlock)
-{
+TEST(Processor, InstanceTrackingTakesSequenceNumbersFromTheProcessBlock) {
     Running running;
     TestProcessor& processor = running.processor;
     auto* block = static_cast<uint32_t*>(openSharedInstanceMemory("ZentorProcess2", 32));
@@ -211,7 +204,8 @@ TEST(Processor, InstanceTrackingTakesSequenceNumbersFromTheProcessBlock)
         numbers.push_back(sequence.load());
     }
     for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(processor.getInstanceTrackingEntry(i), uint64_t(numbers[size_t(i)]) << 32 | 0xFFFFFFFEu) << i;
+        EXPECT_EQ(processor.getInstanceTrackingEntry(i), uint64_t(numbers[size_t(i)]) << 32 | 0xFFFFFFFEu)
+            << i;
     EXPECT_EQ(numbers[4], numbers[3] + 1) << "every call counts, even with no entry free";
 
     processor.setTransport(120.0f, 5.0f, 0, false);
@@ -219,8 +213,7 @@ TEST(Processor, InstanceTrackingTakesSequenceNumbersFromTheProcessBlock)
         EXPECT_EQ(processor.getInstanceTrackingEntry(i), ~uint64_t(0));
 }
 
-TEST(Processor, LightAndFullResetsMoveTheirMarks)
-{
+TEST(Processor, LightAndFullResetsMoveTheirMarks) {
     Running running;
     TestProcessor& processor = running.processor;
     wave::Environment& environment = processor.getEnvironment();
@@ -252,8 +245,7 @@ TEST(Processor, LightAndFullResetsMoveTheirMarks)
 // Counts deliveries of a forwarded value.
 class CountingForwarder : public EventForwarderList::Forwarder {
 public:
-    void deliver(double value) override
-    {
+    void deliver(double value) override {
         ++deliveries;
         last = value;
     }
@@ -267,8 +259,7 @@ class ForwardingListener : public ValueAssignable<float> {
 public:
     ForwardingListener(TestProcessor& processor, CountingForwarder* forwarder)
         : processor(processor), forwarder(forwarder) {}
-    void setValue(float value) override
-    {
+    void setValue(float value) override {
         ++applied;
         deliveriesSeen = forwarder->deliveries;
         processor.getEventForwarders().forward(forwarder, value);
@@ -283,8 +274,7 @@ public:
     int deliveriesSeen = 0;
 };
 
-TEST(Processor, SuspendedChangesStayQueuedAndDeferredUpdatesRunOnce)
-{
+TEST(Processor, SuspendedChangesStayQueuedAndDeferredUpdatesRunOnce) {
     Running running;
     TestProcessor& processor = running.processor;
     HostBlock block(32);
@@ -302,7 +292,8 @@ TEST(Processor, SuspendedChangesStayQueuedAndDeferredUpdatesRunOnce)
     block.run(processor);
     EXPECT_EQ(block.out[0][0], 0.5f);
 
-    auto* forwarder = static_cast<CountingForwarder*>(processor.getEventForwarders().addForwarder(new CountingForwarder));
+    auto* forwarder =
+        static_cast<CountingForwarder*>(processor.getEventForwarders().addForwarder(new CountingForwarder));
     ForwardingListener listener(processor, forwarder);
     processor.gain.addValueListener(&listener);
     processor.gain.setValue(0.25f, 1);
@@ -316,8 +307,7 @@ TEST(Processor, SuspendedChangesStayQueuedAndDeferredUpdatesRunOnce)
 
 // A producer always finds flush-to-zero and denormals-are-zero, whatever the
 // caller's register holds, and the caller gets its register back.
-TEST(Processor, ProcessRunsWithFlushToZeroAndRestoresTheCallersRegister)
-{
+TEST(Processor, ProcessRunsWithFlushToZeroAndRestoresTheCallersRegister) {
     Running running;
     TestProcessor& processor = running.processor;
     HostBlock block(64);
@@ -339,8 +329,7 @@ TEST(Processor, ProcessRunsWithFlushToZeroAndRestoresTheCallersRegister)
 // Output = input through the graph; outputs beyond the layout are left
 // alone, inputs beyond those given read as silence, and a channel without
 // an output producer gives silence instead of failing.
-TEST(Processor, OutputsBeyondTheLayoutAndMissingBuffers)
-{
+TEST(Processor, OutputsBeyondTheLayoutAndMissingBuffers) {
     Running running;
     TestProcessor& processor = running.processor;
     HostBlock block(200, 2, 4);
@@ -377,8 +366,7 @@ TEST(Processor, OutputsBeyondTheLayoutAndMissingBuffers)
 
 // Bypass on: out = (dry - processed) * mix + processed, the mix gliding from
 // 0 to 1 in 50 ms; then no producer runs while the output is the input.
-TEST(Processor, BypassOnRampsToTheDrySignal)
-{
+TEST(Processor, BypassOnRampsToTheDrySignal) {
     Running running;
     TestProcessor& processor = running.processor;
     processor.gain.setValue(0.0f, 1);
@@ -410,41 +398,39 @@ TEST(Processor, BypassOnRampsToTheDrySignal)
 // plays on for one piece (the wait counts whole pieces), then the mix glides
 // back to the processed signal in 50 ms. Without latency it is the same: a
 // glide started at the reset's position would end at once (a jump).
-TEST(Processor, BypassOffResetsWaitsAndRampsBack)
-{
+TEST(Processor, BypassOffResetsWaitsAndRampsBack) {
     for (int32_t latency : {64, 0}) {
-    SCOPED_TRACE(latency);
-    TestProcessor::Options options;
-    options.latency = latency;
-    Running running(options);
-    TestProcessor& processor = running.processor;
-    processor.gain.setValue(0.0f, 1);
-    processor.bypass.setValue(1.0f, 1);
-    HostBlock block(kRampSamples + 512);
-    block.fillInputs(1.0f);
-    block.run(processor);
-    block.run(processor);
-    ASSERT_EQ(block.out[0].back(), 1.0f);
-    const int resets = processor.producer(0).resets;
+        SCOPED_TRACE(latency);
+        TestProcessor::Options options;
+        options.latency = latency;
+        Running running(options);
+        TestProcessor& processor = running.processor;
+        processor.gain.setValue(0.0f, 1);
+        processor.bypass.setValue(1.0f, 1);
+        HostBlock block(kRampSamples + 512);
+        block.fillInputs(1.0f);
+        block.run(processor);
+        block.run(processor);
+        ASSERT_EQ(block.out[0].back(), 1.0f);
+        const int resets = processor.producer(0).resets;
 
-    processor.bypass.setValue(0.0f, 1);
-    block.run(processor);
-    EXPECT_EQ(processor.producer(0).resets, resets + 1);
-    const std::vector<float>& out = block.out[0];
-    for (int i = 0; i <= 128; ++i)
-        ASSERT_EQ(out[i], 1.0f) << i;
-    EXPECT_NEAR(out[128 + kRampSamples / 2], 0.5f, 1e-4f);
-    for (int i = 129; i < 128 + kRampSamples; ++i)
-        ASSERT_LT(out[i], out[i - 1]) << i;
-    for (int i = 128 + kRampSamples; i < block.frames; ++i)
-        ASSERT_EQ(out[i], 0.0f) << i;
+        processor.bypass.setValue(0.0f, 1);
+        block.run(processor);
+        EXPECT_EQ(processor.producer(0).resets, resets + 1);
+        const std::vector<float>& out = block.out[0];
+        for (int i = 0; i <= 128; ++i)
+            ASSERT_EQ(out[i], 1.0f) << i;
+        EXPECT_NEAR(out[128 + kRampSamples / 2], 0.5f, 1e-4f);
+        for (int i = 129; i < 128 + kRampSamples; ++i)
+            ASSERT_LT(out[i], out[i - 1]) << i;
+        for (int i = 128 + kRampSamples; i < block.frames; ++i)
+            ASSERT_EQ(out[i], 0.0f) << i;
     }
 }
 
 // Fully bypassed, the output is the input delayed by the latency and the
 // graph does not run.
-TEST(Processor, FullyBypassedOutputIsTheInputDelayedByTheLatency)
-{
+TEST(Processor, FullyBypassedOutputIsTheInputDelayedByTheLatency) {
     for (int32_t latency : {0, 1, 64, 300}) {
         TestProcessor::Options options;
         options.latency = latency;
@@ -472,15 +458,15 @@ TEST(Processor, FullyBypassedOutputIsTheInputDelayedByTheLatency)
                 ASSERT_EQ(block.out[1][i], -block.out[0][i]);
         }
         for (size_t i = 0; i < output.size(); ++i)
-            ASSERT_EQ(output[i], i < size_t(latency) ? 0.0f : input[i - size_t(latency)]) << latency << " at " << i;
+            ASSERT_EQ(output[i], i < size_t(latency) ? 0.0f : input[i - size_t(latency)])
+                << latency << " at " << i;
         EXPECT_EQ(processor.totalRuns(), runs) << latency;
     }
 }
 
 // The latency delays are built where the latency is set and at activation;
 // while active, a new latency waits for the next activation.
-TEST(Processor, LatencyChangesApplyAtActivation)
-{
+TEST(Processor, LatencyChangesApplyAtActivation) {
     Running running;
     TestProcessor& processor = running.processor;
     processor.bypass.setValue(1.0f, 1);
@@ -509,8 +495,7 @@ TEST(Processor, LatencyChangesApplyAtActivation)
 // A bypass switched off in the middle of a block (here by a controller) must
 // not shift what the graph reads: its inputs follow the block position even
 // over pieces in which the graph was skipped.
-TEST(Processor, GraphReadsTheRightSamplesAfterSkippedPieces)
-{
+TEST(Processor, GraphReadsTheRightSamplesAfterSkippedPieces) {
     Running running;
     TestProcessor& processor = running.processor;
     processor.getControllerMapping().assign(20, static_cast<uint32_t>(processor.bypass.getIndex()));
@@ -534,8 +519,7 @@ TEST(Processor, GraphReadsTheRightSamplesAfterSkippedPieces)
 // Status bit 1 (output silent) with bit 0 (input quiet) on entry: reported
 // once the tail has run out on a silent, idle graph; never for a class whose
 // isSilent says no; a latency keeps it off until the dry path is silent too.
-TEST(Processor, StatusReportsASilentOutputOnceTheTailHasRunOut)
-{
+TEST(Processor, StatusReportsASilentOutputOnceTheTailHasRunOut) {
     struct Step {
         bool quiet;
         float input;
@@ -552,7 +536,11 @@ TEST(Processor, StatusReportsASilentOutputOnceTheTailHasRunOut)
         {"after the start", 0, false, false, {{true, 0.0f, 3}, {true, 0.0f, 3}}},
         {"loud, then quiet", 0, false, false, {{false, 0.5f, 0}, {true, 0.0f, 3}, {true, 0.0f, 3}}},
         {"quiet flag on sound", 0, false, false, {{false, 0.5f, 0}, {true, 0.5f, 1}, {true, 0.5f, 1}}},
-        {"never silent", 0, true, false, {{false, 0.5f, 0}, {true, 0.0f, 1}, {true, 0.0f, 1}, {true, 0.0f, 1}}},
+        {"never silent",
+         0,
+         true,
+         false,
+         {{false, 0.5f, 0}, {true, 0.0f, 1}, {true, 0.0f, 1}, {true, 0.0f, 1}}},
         {"latency 64", 64, false, false, {{false, 0.5f, 0}, {true, 0.0f, 1}, {true, 0.0f, 3}}},
         {"bypassed with latency", 64, false, true, {{false, 0.5f, 0}, {true, 0.0f, 1}, {true, 0.0f, 3}}},
     };
@@ -577,8 +565,7 @@ TEST(Processor, StatusReportsASilentOutputOnceTheTailHasRunOut)
 
 // The side chain reads the host's side-chain channels only with flag 8, the
 // side chain enabled and the host's side-chain channels connected.
-TEST(Processor, SideChainIsSilentUnlessSupportedEnabledAndConnected)
-{
+TEST(Processor, SideChainIsSilentUnlessSupportedEnabledAndConnected) {
     for (int bits = 0; bits < 8; ++bits) {
         const bool supported = (bits & 1) != 0;
         const bool enabled = (bits & 2) != 0;
@@ -601,21 +588,18 @@ TEST(Processor, SideChainIsSilentUnlessSupportedEnabledAndConnected)
     }
 }
 
-std::string hexOf(const std::string& bytes)
-{
+std::string hexOf(const std::string& bytes) {
     static const char digits[] = "0123456789ABCDEF";
     std::string text;
     for (unsigned char b : bytes) {
-        if (!text.empty())
-            text += ' ';
+        if (!text.empty()) text += ' ';
         text += digits[b >> 4];
         text += digits[b & 15];
     }
     return text;
 }
 
-TEST(Processor, DisplaySnapshotOfAnEmptyProcessor)
-{
+TEST(Processor, DisplaySnapshotOfAnEmptyProcessor) {
     TestProcessor::Options options;
     options.flags = GenericPluginInfo::kFlagEditorMidiQueue;
     Running running(options);
@@ -651,8 +635,7 @@ TEST(Processor, DisplaySnapshotOfAnEmptyProcessor)
 
 // Fetching the snapshot zeroes the processed-sample counter, so displays
 // compute for one second of samples afterwards.
-TEST(Processor, DisplaysRunForOneSecondAfterASnapshot)
-{
+TEST(Processor, DisplaysRunForOneSecondAfterASnapshot) {
     Running running;
     TestProcessor& processor = running.processor;
     HostBlock block(128);
@@ -674,8 +657,7 @@ TEST(Processor, DisplaysRunForOneSecondAfterASnapshot)
 
 // The first processor of the process runs the first-instance hook; when
 // the last is gone, the release hook runs, and a new first one starts over.
-TestProcessor::Options deferredInit()
-{
+TestProcessor::Options deferredInit() {
     TestProcessor::Options options;
     options.deferInit = true;
     return options;
@@ -691,9 +673,10 @@ public:
     static inline int releases = 0;
 };
 
-TEST(Processor, FirstAndLastInstanceHooks)
-{
+TEST(Processor, FirstAndLastInstanceHooks) {
     ASSERT_EQ(GenericPluginProcessor::getProcessorCount(), 0);
+    HookedProcessor::firsts = 0;
+    HookedProcessor::releases = 0;
     {
         auto first = std::make_unique<HookedProcessor>();
         auto second = std::make_unique<HookedProcessor>();

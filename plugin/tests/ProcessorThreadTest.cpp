@@ -18,10 +18,8 @@ using test::TestProcessor;
 class NoteProcessor : public TestProcessor {
 public:
     NoteProcessor(Options options, size_t capacity) : TestProcessor(options) { keys.reserve(capacity); }
-    void midiNoteOn(int32_t key, float) override
-    {
-        if (keys.size() < keys.capacity())
-            keys.push_back(key);
+    void midiNoteOn(int32_t key, float) override {
+        if (keys.size() < keys.capacity()) keys.push_back(key);
     }
     std::vector<int32_t> keys;
 };
@@ -30,8 +28,7 @@ public:
 // pushes MIDI, and another takes display snapshots: every note arrives once
 // and in order, the last parameter value wins, and the snapshot reads only
 // what may be read across threads.
-TEST(ProcessorThreads, ParametersMidiAndSnapshotsFromOtherThreads)
-{
+TEST(ProcessorThreads, ParametersMidiAndSnapshotsFromOtherThreads) {
     constexpr int kNotes = 20000;
     TestProcessor::Options options;
     options.flags = GenericPluginInfo::kFlagEditorMidiQueue;
@@ -64,8 +61,7 @@ TEST(ProcessorThreads, ParametersMidiAndSnapshotsFromOtherThreads)
     while (sending.load() || round < 2) {
         processor.setTransport(120.0f, float(round), 0, round % 3 != 0);
         block.run(processor);
-        if (!sending.load())
-            ++round;
+        if (!sending.load()) ++round;
     }
     sender.join();
     snapshotting.store(false);

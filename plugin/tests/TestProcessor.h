@@ -27,14 +27,11 @@ struct ProcessorLog {
     };
 
     ProcessorLog() { entries.reserve(1 << 16); }
-    void add(Kind kind, float a = 0.0f, float b = 0.0f)
-    {
-        if (entries.size() < entries.capacity())
-            entries.push_back({kind, a, b});
+    void add(Kind kind, float a = 0.0f, float b = 0.0f) {
+        if (entries.size() < entries.capacity()) entries.push_back({kind, a, b});
     }
     // The log as text: "piece 128", "noteOn 60", ...
-    std::vector<std::string> text() const
-    {
+    std::vector<std::string> text() const {
         static const char* const names[] = {"piece", "noteOn", "noteOff", "tempo", "transportStarted"};
         std::vector<std::string> lines;
         for (const Entry& e : entries) {
@@ -52,14 +49,12 @@ struct ProcessorLog {
 class PassProducer : public wave::Producer, public ValueAssignable<float> {
 public:
     PassProducer(GenericPluginProcessor::Channel& channel, wave::Environment& environment, ProcessorLog* log)
-        : wave::Producer(environment), channel(channel), log(log)
-    {
+        : wave::Producer(environment), channel(channel), log(log) {
         registerComponent();
     }
 
     void setValue(float value) override { gain = value; }
-    void produce(wave::BasicBlock<float>* block, int count, int) override
-    {
+    void produce(wave::BasicBlock<float>* block, int count, int) override {
         ++runs;
         lastControlWord = _mm_getcsr();
         displayActive = getEnvironment().isDisplayActive();
@@ -70,8 +65,7 @@ public:
         for (int i = 0; i < count; ++i)
             out[i] = in[i] * gain;
         block->setConstant(false);
-        if (log != nullptr)
-            log->add(ProcessorLog::piece, static_cast<float>(count));
+        if (log != nullptr) log->add(ProcessorLog::piece, static_cast<float>(count));
     }
     void reset() override { ++resets; }
 
@@ -88,8 +82,7 @@ public:
 class TestChannel : public GenericPluginProcessor::Channel {
 public:
     TestChannel(GenericPluginProcessor& processor, ProcessorLog* log)
-        : Channel(processor), producer(*this, processor.getEnvironment(), log)
-    {
+        : Channel(processor), producer(*this, processor.getEnvironment(), log) {
         setOutput(&producer);
     }
     PassProducer producer;
@@ -97,26 +90,19 @@ public:
 
 class TestAdapter : public GenericPluginProcessor::ProcessorAdapter {
 public:
-    TestAdapter()
-    {
+    TestAdapter() {
         programs.reserve(1024);
         controllersSeen.reserve(1024);
         changedParameters.reserve(1 << 16);
     }
-    void programChange(int32_t bank, int32_t program) override
-    {
-        if (programs.size() < programs.capacity())
-            programs.emplace_back(bank, program);
+    void programChange(int32_t bank, int32_t program) override {
+        if (programs.size() < programs.capacity()) programs.emplace_back(bank, program);
     }
-    void midiControllerSeen(int32_t number) override
-    {
-        if (controllersSeen.size() < controllersSeen.capacity())
-            controllersSeen.push_back(number);
+    void midiControllerSeen(int32_t number) override {
+        if (controllersSeen.size() < controllersSeen.capacity()) controllersSeen.push_back(number);
     }
-    void processorParameterChanged(int32_t index) override
-    {
-        if (changedParameters.size() < changedParameters.capacity())
-            changedParameters.push_back(index);
+    void processorParameterChanged(int32_t index) override {
+        if (changedParameters.size() < changedParameters.capacity()) changedParameters.push_back(index);
     }
 
     std::vector<std::pair<int32_t, int32_t>> programs;
@@ -136,8 +122,7 @@ public:
     };
 
     TestProcessor() : TestProcessor(Options{}) {}
-    explicit TestProcessor(Options options) : neverSilent(options.neverSilent)
-    {
+    explicit TestProcessor(Options options) : neverSilent(options.neverSilent) {
         pluginKind = options.kind;
         pluginFlags = options.flags;
         pluginId = "ZTst";
@@ -154,19 +139,21 @@ public:
         setBypassParameter(&bypass);
         setMidiStateParameter(&midiState);
         setLatency(options.latency);
-        if (!options.deferInit)
-            initProcessing();
+        if (!options.deferInit) initProcessing();
     }
 
     PassProducer& producer(int c) const { return testChannels[static_cast<size_t>(c)]->producer; }
     int totalRuns() const { return producer(0).runs + producer(1).runs; }
 
-    void midiNoteOn(int32_t key, float velocity) override { log.add(ProcessorLog::noteOn, float(key), velocity); }
-    void midiNoteOff(int32_t key, float velocity) override { log.add(ProcessorLog::noteOff, float(key), velocity); }
+    void midiNoteOn(int32_t key, float velocity) override {
+        log.add(ProcessorLog::noteOn, float(key), velocity);
+    }
+    void midiNoteOff(int32_t key, float velocity) override {
+        log.add(ProcessorLog::noteOff, float(key), velocity);
+    }
     void tempoChanged(float tempo, float position) override { log.add(ProcessorLog::tempo, tempo, position); }
     void transportStarted() override { log.add(ProcessorLog::transportStarted); }
-    bool isSilent(const float* const* buffers, int32_t channels, int32_t count) override
-    {
+    bool isSilent(const float* const* buffers, int32_t channels, int32_t count) override {
         return !neverSilent && GenericPluginProcessor::isSilent(buffers, channels, count);
     }
 
@@ -181,9 +168,9 @@ public:
 // Host buffers for one block: channels of input and output.
 struct HostBlock {
     explicit HostBlock(int frames, int inputChannels = 2, int outputChannels = 2)
-        : frames(frames), in(static_cast<size_t>(inputChannels), std::vector<float>(static_cast<size_t>(frames))),
-          out(static_cast<size_t>(outputChannels), std::vector<float>(static_cast<size_t>(frames)))
-    {
+        : frames(frames),
+          in(static_cast<size_t>(inputChannels), std::vector<float>(static_cast<size_t>(frames))),
+          out(static_cast<size_t>(outputChannels), std::vector<float>(static_cast<size_t>(frames))) {
         for (auto& channel : in)
             inputs.push_back(channel.data());
         for (auto& channel : out)
@@ -191,16 +178,14 @@ struct HostBlock {
     }
 
     // Runs the block; returns the status word (bit 0 in when quiet).
-    int32_t run(GenericPluginProcessor& processor, bool quiet = false)
-    {
+    int32_t run(GenericPluginProcessor& processor, bool quiet = false) {
         int32_t status = quiet ? 1 : 0;
         processor.process(inputs.data(), static_cast<int32_t>(inputs.size()), outputs.data(),
                           static_cast<int32_t>(outputs.size()), frames, &status);
         return status;
     }
 
-    void fillInputs(float value)
-    {
+    void fillInputs(float value) {
         for (auto& channel : in)
             std::fill(channel.begin(), channel.end(), value);
     }
