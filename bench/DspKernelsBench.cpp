@@ -27,7 +27,6 @@
 #include <string>
 #include <vector>
 
-namespace varnel {
 namespace {
 
 constexpr int kChunk = 128;
@@ -295,17 +294,16 @@ private:
 };
 
 } // namespace
-} // namespace varnel
 
 int main(int argc, char** argv) {
-    static const std::vector<varnel::Case> all = varnel::cases();
-    for (const varnel::Case& c : all)
+    static const std::vector<::Case> all = ::cases();
+    for (const ::Case& c : all)
         benchmark::RegisterBenchmark(c.name.c_str(), [&c](benchmark::State& s) {
-            varnel::runCase(s, c);
+            ::runCase(s, c);
         })->ArgsProduct({{128, 512}, {0, 1}});
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    varnel::SummaryReporter reporter;
+    ::SummaryReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;

@@ -40,7 +40,6 @@
 #include <string>
 #include <vector>
 
-namespace varnel {
 namespace {
 
 constexpr int kChunk = 128;
@@ -269,18 +268,17 @@ private:
 };
 
 } // namespace
-} // namespace varnel
 
 int main(int argc, char** argv) {
-    static const std::vector<varnel::Case> all = varnel::cases();
-    for (const varnel::Case& c : all)
-        benchmark::RegisterBenchmark(c.name.c_str(), [&c](benchmark::State& s) { varnel::runCase(s, c); })
+    static const std::vector<::Case> all = ::cases();
+    for (const ::Case& c : all)
+        benchmark::RegisterBenchmark(c.name.c_str(), [&c](benchmark::State& s) { ::runCase(s, c); })
             ->Arg(128)
             ->Arg(512);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
-    varnel::SummaryReporter reporter;
+    ::SummaryReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;

@@ -16,7 +16,6 @@
 #include <string>
 #include <vector>
 
-namespace varnel {
 namespace {
 
 class PassChannel : public GenericPluginProcessor::Channel {
@@ -126,17 +125,16 @@ private:
 };
 
 } // namespace
-} // namespace varnel
 
 int main(int argc, char** argv) {
-    benchmark::RegisterBenchmark("copy", varnel::copyCase)->Arg(128)->Arg(512);
-    benchmark::RegisterBenchmark("process", varnel::processCase)
+    benchmark::RegisterBenchmark("copy", ::copyCase)->Arg(128)->Arg(512);
+    benchmark::RegisterBenchmark("process", ::processCase)
         ->Args({128, 0})
         ->Args({512, 0})
         ->Args({512, 32});
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    varnel::SummaryReporter reporter;
+    ::SummaryReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;

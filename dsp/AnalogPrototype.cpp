@@ -4,8 +4,6 @@
 #include <cmath>
 #include <numbers>
 
-namespace varnel {
-
 namespace {
 
 using Complex = std::complex<double>;
@@ -526,4 +524,3 @@ int AnalogFilterPrototype::design(int kind, double order, double q, double gain)
     return sectionCount_;
 }
 
-} // namespace varnel

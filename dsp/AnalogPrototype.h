@@ -50,8 +50,6 @@
 #include <complex>
 #include <cstdint>
 
-namespace varnel {
-
 class AnalogFilterPrototypeBase {
 public:
     virtual ~AnalogFilterPrototypeBase() = default;
@@ -135,4 +133,3 @@ private:
     double order_ = 2.0, q_ = 0.7071067811865476, gain_ = 1.0;
 };
 
-} // namespace varnel

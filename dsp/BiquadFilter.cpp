@@ -4,8 +4,6 @@
 #include <cmath>
 #include <numbers>
 
-namespace varnel {
-
 using enum GenericFilter::Response;
 using enum GenericFilter::Slope;
 
@@ -235,4 +233,3 @@ void BiQuadFilter::processParallel(int count) noexcept
     }
 }
 
-} // namespace varnel

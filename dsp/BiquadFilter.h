@@ -32,8 +32,6 @@
 #include <cstdint>
 #include <vector>
 
-namespace varnel {
-
 class BiQuadFilter : public GenericFilter::ParallelFilterUnit {
 public:
     // Quality of the sections after the first: 0 one prototype of the whole
@@ -94,4 +92,3 @@ private:
     float s2_[kMaxStages * kLanes] = {};
 };
 
-} // namespace varnel

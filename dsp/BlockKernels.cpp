@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cstdint>
 
-namespace varnel {
-
 namespace {
 
 using simd::Scalar;
@@ -541,4 +539,3 @@ template <class L> void BlockKernels<L>::dbToGain(const float* in, float* out, i
 template struct BlockKernels<simd::Sse>;
 template struct BlockKernels<simd::Scalar>;
 
-} // namespace varnel

@@ -28,8 +28,6 @@
 
 #include "dsp/Simd.h"
 
-namespace varnel {
-
 // Trapezoidal (zero-delay-feedback) state-variable section, one segment:
 // g the integrator gain, k = 2R + g the damping term, and output weights.
 struct TptSection {
@@ -169,4 +167,3 @@ inline void dbToGainBlock(const float* in, float* out, int count) noexcept {
     Kernels::dbToGain(in, out, count);
 }
 
-} // namespace varnel

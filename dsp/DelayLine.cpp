@@ -7,8 +7,6 @@
 #include <cmath>
 #include <cstring>
 
-namespace varnel {
-
 namespace {
 // Samples of the ring at five seconds of the construction rate.
 constexpr double kInitialSeconds = 5.0;
@@ -331,4 +329,3 @@ void DelayLine::readChangeCrossfade(int delay, float* out, int count) noexcept {
     fadePosition_ += m;
 }
 
-} // namespace varnel

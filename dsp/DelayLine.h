@@ -50,8 +50,6 @@
 #include <cstdint>
 #include <vector>
 
-namespace varnel {
-
 class DelayLineBase : public wave::DelayFilterBase, public wave::AbstractDelay {
 public:
     explicit DelayLineBase(wave::Environment& environment);
@@ -194,4 +192,3 @@ private:
     wave::BasicBlock<float> tap1_;
 };
 
-} // namespace varnel

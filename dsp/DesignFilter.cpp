@@ -2,8 +2,6 @@
 
 #include <cmath>
 
-namespace varnel {
-
 DesignFilter::DesignFilter(wave::Environment& environment, const Style* style, StateVariableFilter* partner)
     : StateVariableFilter(environment, style != nullptr ? &style->clipTable() : nullptr, partner),
       manualClipLevel(this, 0.1f, 10.0f, 0.1f), manualCubic(this, 0.0f, 0.1f, 0.0f),
@@ -53,4 +51,3 @@ void DesignFilter::shapeResonance(float frequency, float peak, float& resonance,
     resonance = s.resonanceTable().value(column, row);
 }
 
-} // namespace varnel

@@ -17,8 +17,6 @@
 #include "dsp/StateVariableFilter.h"
 #include "foundation/Property.h"
 
-namespace varnel {
-
 class DesignFilter : public StateVariableFilter {
 public:
     using Style = DesignFilterStyle;
@@ -52,4 +50,3 @@ private:
     float lastPeak_ = 0.0f;
 };
 
-} // namespace varnel

@@ -5,8 +5,6 @@
 
 #include <cmath>
 
-namespace varnel {
-
 // ------------------------------------------------------- FilterSettingTable
 
 FilterSettingTable::FilterSettingTable() : size(this, 0)
@@ -195,4 +193,3 @@ bool DesignFilterStyle::read(BinaryDataReader& reader)
     return true;
 }
 
-} // namespace varnel

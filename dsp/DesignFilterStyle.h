@@ -31,8 +31,6 @@
 
 class BinaryDataReader;
 
-namespace varnel {
-
 // N x N values with linear interpolation; rows and columns as above. Storage
 // holds N + 1 rows of N + 1 values (the extra row and column are zero), and
 // the differences along the columns (0 in the last column).
@@ -121,4 +119,3 @@ private:
     float driveFactor_;
 };
 
-} // namespace varnel

@@ -5,8 +5,6 @@
 #include <cmath>
 #include <istream>
 
-namespace varnel {
-
 static_assert(std::endian::native == std::endian::little, "records are read straight into float storage");
 
 namespace {
@@ -206,4 +204,3 @@ bool AudioSourceProxy::readAudio(BinaryDataReader& reader) {
     return true;
 }
 
-} // namespace varnel

@@ -24,8 +24,6 @@
 #include <cstdint>
 #include <vector>
 
-namespace varnel {
-
 class ILockedSource : public ILock {
 public:
     virtual ~ILockedSource() = default;
@@ -165,4 +163,3 @@ private:
     int writePosition_ = 0;
 };
 
-} // namespace varnel

@@ -1,7 +1,5 @@
 #include "dsp/FilterAnalyzer.h"
 
-namespace varnel {
-
 FilterAnalyzer::FilterAnalyzer(wave::Environment& environment)
     : wave::Filter(environment), time(this, 20.0f), threshold(this, 0.005f)
 {
@@ -35,4 +33,3 @@ void FilterAnalyzer::process(const wave::BasicBlock<float>& in, wave::BasicBlock
     out->setConstant(false);
 }
 
-} // namespace varnel

@@ -12,8 +12,6 @@
 #include "dsp/wave/Producer.h"
 #include "foundation/Property.h"
 
-namespace varnel {
-
 class FilterAnalyzer : public wave::Filter, public PropertyOwner {
 public:
     explicit FilterAnalyzer(wave::Environment& environment);
@@ -32,4 +30,3 @@ private:
     float level_ = 0.0f;
 };
 
-} // namespace varnel

@@ -5,8 +5,6 @@
 #include <algorithm>
 #include <cmath>
 
-namespace varnel {
-
 namespace {
 constexpr float kEpsilon = 1.1920929e-7f;
 // Longest glide in samples (about 6 hours at 48 kHz); keeps the length an int.
@@ -171,4 +169,3 @@ bool FloatParameterBus::applyGain(const float* in, float* out, int count) noexce
     return true;
 }
 
-} // namespace varnel

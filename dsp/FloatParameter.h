@@ -26,8 +26,6 @@
 
 #include <cstdint>
 
-namespace varnel {
-
 class FloatParameter : public wave::Component, public ValueAssignable<float> {
 public:
     FloatParameter(wave::Environment& environment, float initialValue);
@@ -139,4 +137,3 @@ private:
     wave::Producer* source_;
 };
 
-} // namespace varnel

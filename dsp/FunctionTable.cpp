@@ -3,8 +3,6 @@
 #include <cmath>
 #include <numbers>
 
-namespace varnel {
-
 void FunctionTable::build(std::int32_t requestedSize, const FunctionTableFunction& function, double lo, double hi)
 {
     std::int32_t size = 2;
@@ -157,4 +155,3 @@ const FilterTables& FilterTables::shared()
     return tables;
 }
 
-} // namespace varnel

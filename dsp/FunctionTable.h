@@ -16,8 +16,6 @@
 #include <cstdint>
 #include <vector>
 
-namespace varnel {
-
 class FunctionTableFunction {
 public:
     virtual ~FunctionTableFunction() = default;
@@ -163,4 +161,3 @@ private:
     FilterTables();
 };
 
-} // namespace varnel

@@ -4,8 +4,6 @@
 
 #include <cmath>
 
-namespace varnel {
-
 namespace {
 constexpr float kEpsilon = 1.1920929e-7f;
 } // namespace
@@ -42,4 +40,3 @@ void GainAdjuster::process(const wave::BasicBlock<float>& in, wave::BasicBlock<f
     out->setConstant(in.isConstant() && g.isConstant() && den.isConstant() && num.isConstant());
 }
 
-} // namespace varnel

@@ -16,8 +16,6 @@
 #include "dsp/FloatParameter.h"
 #include "dsp/wave/Producer.h"
 
-namespace varnel {
-
 class GainAdjuster : public wave::Filter {
 public:
     explicit GainAdjuster(wave::Environment& environment, float initialGain = 1.0f);
@@ -46,4 +44,3 @@ private:
     wave::Producer* numerator_ = nullptr;
 };
 
-} // namespace varnel

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-namespace varnel {
-
 // -------------------------------------------------------------- FilterUnit
 
 GenericFilter::FilterUnit::FilterUnit(wave::Environment& environment)
@@ -297,4 +295,3 @@ void GenericFilter::processShared(int count)
     }
 }
 
-} // namespace varnel

@@ -28,8 +28,6 @@
 #include <memory>
 #include <vector>
 
-namespace varnel {
-
 class GenericFilter : public wave::Filter, public PropertyOwner {
 public:
     enum Response : std::int32_t {
@@ -195,4 +193,3 @@ private:
     ParallelFilterUnit* shared_ = nullptr;
 };
 
-} // namespace varnel

@@ -2,8 +2,6 @@
 
 #include "dsp/BlockKernels.h"
 
-namespace varnel {
-
 MidSideConverter::MidSideConverter(wave::Environment& environment, Conversion initial)
     : wave::MultiFilter(environment, 2), conversion(nullptr, initial) {}
 
@@ -26,4 +24,3 @@ void MidSideConverter::process(const wave::BasicBlock<float>** inputs,
     out1.setConstant(constant);
 }
 
-} // namespace varnel

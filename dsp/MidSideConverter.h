@@ -8,8 +8,6 @@
 #include "dsp/wave/Producer.h"
 #include "foundation/Property.h"
 
-namespace varnel {
-
 class MidSideConverter : public wave::MultiFilter {
 public:
     enum Conversion { kNone = 0, kToMidSide = 1, kToLeftRight = 2 };
@@ -22,4 +20,3 @@ public:
                  int mode) noexcept override;
 };
 
-} // namespace varnel

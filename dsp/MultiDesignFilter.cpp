@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-namespace varnel {
-
 MultiDesignFilter::ParallelUnit::ParallelUnit(wave::Environment& environment, const Style& styles,
                                               StateVariableFilter* partner)
     : wave::Component(environment), unit_(std::make_unique<DesignFilter>(environment, styles.at(0), partner)),
@@ -98,4 +96,3 @@ void MultiDesignFilter::chooseDesign() noexcept
     chosen_ = chosen;
 }
 
-} // namespace varnel

@@ -20,8 +20,6 @@
 #include <memory>
 #include <vector>
 
-namespace varnel {
-
 class MultiDesignFilter : public GenericFilter {
 public:
     // The characteristic list: owns its styles, in choice order.
@@ -101,4 +99,3 @@ private:
     int chosen_ = -1;
 };
 
-} // namespace varnel

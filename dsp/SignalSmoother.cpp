@@ -5,8 +5,6 @@
 #include <algorithm>
 #include <cmath>
 
-namespace varnel {
-
 namespace {
 // The smoothed value counts as having reached a constant input this close.
 constexpr double kReached = 0.0001;
@@ -85,4 +83,3 @@ void SignalSmoother::process(const wave::BasicBlock<float>& in, wave::BasicBlock
     out->setConstant(false);
 }
 
-} // namespace varnel

@@ -22,8 +22,6 @@
 #include "dsp/wave/Producer.h"
 #include "foundation/Property.h"
 
-namespace varnel {
-
 class SignalSmoother : public wave::Filter, public PropertyOwner {
 public:
     enum SmoothMethod : int {
@@ -54,4 +52,3 @@ private:
     bool restart_ = true;
 };
 
-} // namespace varnel

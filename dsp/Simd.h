@@ -27,7 +27,7 @@
 #include <cstdint>
 #include <cstring>
 
-namespace varnel::simd {
+namespace simd {
 
 // ---------------------------------------------------------------- SSE2 ---
 
@@ -324,4 +324,4 @@ private:
     unsigned saved_;
 };
 
-} // namespace varnel::simd
+} // namespace simd

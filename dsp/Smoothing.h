@@ -16,8 +16,6 @@
 #include <cmath>
 #include <numbers>
 
-namespace varnel {
-
 inline float smoothingCoefficient(double frequency, double sampleRate) noexcept
 {
     if (!(frequency > 0.0) || !(sampleRate > 0.0))
@@ -29,4 +27,3 @@ inline float smoothingCoefficient(double frequency, double sampleRate) noexcept
     return float(g < 0.5 ? g : 0.5);
 }
 
-} // namespace varnel

@@ -5,8 +5,6 @@
 #include <algorithm>
 #include <cmath>
 
-namespace varnel {
-
 using enum GenericFilter::Response;
 using enum GenericFilter::Slope;
 
@@ -324,4 +322,3 @@ void StateVariableFilter::processParallel(int count) noexcept
     }
 }
 
-} // namespace varnel

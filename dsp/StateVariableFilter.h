@@ -33,16 +33,14 @@
 
 #include <cstdint>
 
-namespace varnel {
-
 class StateVariableFilter : public GenericFilter::ParallelFilterUnit {
 public:
-    using FreqFunction = varnel::FreqFunction;
-    using PeakLimitFunction = varnel::PeakLimitFunction;
-    using DampLimitFunction = varnel::DampLimitFunction;
-    using DampLimit2Function = varnel::DampLimit2Function;
-    using DampFunction = varnel::DampFunction;
-    using ClipTable = varnel::ClipTable;
+    using FreqFunction = ::FreqFunction;
+    using PeakLimitFunction = ::PeakLimitFunction;
+    using DampLimitFunction = ::DampLimitFunction;
+    using DampLimit2Function = ::DampLimit2Function;
+    using DampFunction = ::DampFunction;
+    using ClipTable = ::ClipTable;
 
     enum FilterOversampling : std::int32_t { OversamplingOff = 0, OversamplingOn = 1 };
 
@@ -119,4 +117,3 @@ private:
     int stages_ = 1;
 };
 
-} // namespace varnel

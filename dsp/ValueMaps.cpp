@@ -2,8 +2,6 @@
 
 #include <cmath>
 
-namespace varnel {
-
 namespace {
 constexpr float kLn2 = 0.6931471805599453f;
 constexpr float kInvLn2 = 1.4426950408889634f;
@@ -60,4 +58,3 @@ float octavesFromSemitones(float x) {
     return x * 0.083333336f;
 }
 
-} // namespace varnel

@@ -5,8 +5,6 @@
 // called from any thread, including the audio thread. They are plain
 // functions so that parameters can hold them as function pointers.
 
-namespace varnel {
-
 // 2^x, computed as exp(x * ln 2): octaves to a frequency ratio (or Hz when x
 // is the base-2 logarithm of a frequency).
 float ratioFromOctavesExp(float x);
@@ -35,4 +33,3 @@ float levelFromPosition(float x);
 float semitonesFromOctaves(float x);
 float octavesFromSemitones(float x);
 
-} // namespace varnel

@@ -4,8 +4,6 @@
 
 #include <cmath>
 
-namespace varnel {
-
 namespace {
 constexpr float kEpsilon = 1.1920929e-7f;
 } // namespace
@@ -50,4 +48,3 @@ void VolumeFilter::process(const wave::BasicBlock<float>& in, wave::BasicBlock<f
     out->setConstant(in.isConstant() && gainConstant && (gain2 == nullptr || gain2->isConstant()));
 }
 
-} // namespace varnel

@@ -14,8 +14,6 @@
 #include "dsp/FloatParameter.h"
 #include "dsp/wave/Producer.h"
 
-namespace varnel {
-
 class VolumeFilter : public wave::Filter {
 public:
     explicit VolumeFilter(wave::Environment& environment, float initialGain = 1.0f);
@@ -40,4 +38,3 @@ private:
     wave::MuteController* mute_ = nullptr;
 };
 
-} // namespace varnel

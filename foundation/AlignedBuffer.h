@@ -11,8 +11,6 @@
 #include <type_traits>
 #include <utility>
 
-namespace varnel {
-
 template <typename T> class AlignedBuffer {
     static_assert(std::is_trivially_copyable_v<T>, "AlignedBuffer holds plain values");
 
@@ -98,4 +96,3 @@ private:
     T* data_ = nullptr;
 };
 
-} // namespace varnel

@@ -1,7 +1,5 @@
 #include "foundation/AsyncEventQueue.h"
 
-namespace varnel {
-
 AsyncEventQueue::~AsyncEventQueue() {
     if (destroyedFlag_) *destroyedFlag_ = true;
 }
@@ -43,4 +41,3 @@ bool AsyncEventQueue::deliver(std::int32_t code, std::int64_t payload) {
     return !scope.destroyed;
 }
 
-} // namespace varnel

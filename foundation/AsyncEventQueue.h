@@ -26,8 +26,6 @@
 #include <cstdint>
 #include <memory>
 
-namespace varnel {
-
 class AsyncEventQueue {
 public:
     using WakeFunction = void (*)(void* context);
@@ -70,4 +68,3 @@ private:
     bool* destroyedFlag_ = nullptr; // set while an event fires
 };
 
-} // namespace varnel

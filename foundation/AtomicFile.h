@@ -8,10 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace varnel {
-
 // path in the internal '\' form. False when nothing was replaced; the
 // temporary file is removed then.
 bool writeFileAtomically(const std::string& path, std::string_view bytes);
 
-} // namespace varnel

@@ -9,8 +9,6 @@
 
 #include <cstddef>
 
-namespace varnel {
-
 struct EmbeddedResource {
     const char* name; // upper case, without extension
     const unsigned char* data;
@@ -35,4 +33,3 @@ struct CompiledVersionStrings {
 bool registerCompiledVersionStrings(const CompiledVersionStrings& strings);
 const CompiledVersionStrings* compiledVersionStrings();
 
-} // namespace varnel

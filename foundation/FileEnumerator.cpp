@@ -2,8 +2,6 @@
 
 #include "foundation/StringUtils.h"
 
-namespace varnel {
-
 bool matchesFilePattern(std::string_view pattern, std::string_view name) {
     if (pattern == "*.*") return true;
     // Iterative glob with one backtrack point for the last '*'.
@@ -28,4 +26,3 @@ bool matchesFilePattern(std::string_view pattern, std::string_view name) {
     return p == pattern.size();
 }
 
-} // namespace varnel

@@ -13,8 +13,6 @@
 #include <string>
 #include <string_view>
 
-namespace varnel {
-
 // True when the name matches the pattern: '*' any run, '?' one byte, other
 // bytes equal in ASCII case; "*.*" matches every name.
 bool matchesFilePattern(std::string_view pattern, std::string_view name);
@@ -37,4 +35,3 @@ public:
     static std::unique_ptr<FileEnumerator> create(const std::string& pattern, std::int32_t mode);
 };
 
-} // namespace varnel

@@ -2,7 +2,6 @@
 
 #include <utility>
 
-namespace varnel {
 namespace {
 
 class ClockIntervalTimer final : public IntervalTimer {
@@ -28,4 +27,3 @@ std::unique_ptr<IntervalTimer> IntervalTimer::create(Clock clock) {
     return std::make_unique<ClockIntervalTimer>(std::move(clock));
 }
 
-} // namespace varnel

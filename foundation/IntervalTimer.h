@@ -7,8 +7,6 @@
 #include <functional>
 #include <memory>
 
-namespace varnel {
-
 // Milliseconds on the platform's monotonic millisecond clock, wrapping at 2^32.
 std::uint32_t systemMilliseconds();
 
@@ -28,4 +26,3 @@ public:
     static std::unique_ptr<IntervalTimer> create(Clock clock);
 };
 
-} // namespace varnel

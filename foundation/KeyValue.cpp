@@ -4,8 +4,6 @@
 
 #include <ostream>
 
-namespace varnel {
-
 namespace {
 
 bool isBlank(char c) {
@@ -53,7 +51,7 @@ std::string KeyValueReader::readLine() {
             return {};
         }
         lineStart_ = stream_.tellg();
-        line = varnel::readLine(stream_);
+        line = ::readLine(stream_);
         first = skipBlanks(line, 0);
         if (first < line.size() && line[first] != ';') break;
     }
@@ -168,4 +166,3 @@ void KeyValueWriter::writeInt(std::string_view key, int32_t value) {
     writeLine(key, std::to_string(value));
 }
 
-} // namespace varnel

@@ -21,8 +21,6 @@
 #include <string>
 #include <string_view>
 
-namespace varnel {
-
 class KeyValueReader {
 public:
     enum Status : int32_t {
@@ -85,4 +83,3 @@ private:
     bool written_ = false;
 };
 
-} // namespace varnel

@@ -9,8 +9,6 @@
 
 #include <memory>
 
-namespace varnel {
-
 class ILock {
 public:
     virtual void lock() = 0;
@@ -62,4 +60,3 @@ private:
     ILock& lock_;
 };
 
-} // namespace varnel

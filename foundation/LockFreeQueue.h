@@ -25,8 +25,6 @@
 #include <cstring>
 #include <type_traits>
 
-namespace varnel {
-
 template <class T> class LockFreeQueue {
     static_assert(std::is_trivially_copyable_v<T>, "records are copied as raw words");
     static_assert(sizeof(T) % 4 == 0 && sizeof(T) > 0, "records are whole 32-bit words");
@@ -110,4 +108,3 @@ private:
     std::atomic<std::uint32_t> tail{0};
 };
 
-} // namespace varnel

@@ -3,7 +3,6 @@
 #include <array>
 #include <memory>
 
-namespace varnel {
 namespace {
 
 using Table = std::array<std::int32_t, 8>; // indexed by the three modifier bits
@@ -36,4 +35,3 @@ std::int32_t gestureModeForModifiers(std::uint32_t modifiers) {
     return current && modifiers < current->size() ? (*current)[modifiers] : 0;
 }
 
-} // namespace varnel

@@ -6,8 +6,6 @@
 
 #include <cstdint>
 
-namespace varnel {
-
 enum ModifierKey : std::uint32_t {
     ModifierControl = 1,
     ModifierShift = 2,
@@ -19,4 +17,3 @@ void initModifierModeTable();
 // The gesture mode of a combination of ModifierKey bits; 0 for none.
 std::int32_t gestureModeForModifiers(std::uint32_t modifiers);
 
-} // namespace varnel

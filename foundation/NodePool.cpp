@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <new>
 
-namespace varnel {
 namespace {
 
 using Word = std::atomic<std::uint32_t>;
@@ -101,4 +100,3 @@ std::uint32_t growNodePool(NodePool& pool, std::uint32_t count) {
     return pool.grow(count);
 }
 
-} // namespace varnel

@@ -26,8 +26,6 @@
 #include <cstdint>
 #include <memory>
 
-namespace varnel {
-
 class NodePool {
 public:
     static constexpr std::uint32_t maxCapacity = 65536;
@@ -92,4 +90,3 @@ std::uint32_t popFreeNode(NodePool& pool);
 // the caller, the rest on the free list; 0 at capacity.
 std::uint32_t growNodePool(NodePool& pool, std::uint32_t count);
 
-} // namespace varnel

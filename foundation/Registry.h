@@ -19,8 +19,6 @@
 #include <string>
 #include <vector>
 
-namespace varnel {
-
 enum class RegistryRoot {
     CurrentUser,  // HKEY_CURRENT_USER
     LocalMachine, // HKEY_LOCAL_MACHINE
@@ -91,4 +89,3 @@ bool writeRegistryBinary(RegistryRoot root, const std::string& keyPath, const st
 // Removes the key with its values and every key below it.
 bool deleteRegistryKey(RegistryRoot root, const std::string& keyPath);
 
-} // namespace varnel

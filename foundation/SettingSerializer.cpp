@@ -5,8 +5,6 @@
 
 #include <mutex>
 
-namespace varnel {
-
 bool SettingSerializer::serializeBool(const std::string& name, bool value, bool defaultValue) {
     return serializeInt(name, value ? 1 : 0, defaultValue ? 1 : 0) != 0;
 }
@@ -79,4 +77,3 @@ std::string getHelpFileName() {
     return helpFileName;
 }
 
-} // namespace varnel

@@ -14,8 +14,6 @@
 #include <string>
 #include <vector>
 
-namespace varnel {
-
 class SettingSerializer {
 public:
     SettingSerializer() = default;
@@ -33,4 +31,3 @@ public:
                                         const std::string& defaultValue) = 0;
 };
 
-} // namespace varnel

@@ -8,8 +8,6 @@
 #include <vector>
 #include <zlib.h>
 
-namespace varnel {
-
 namespace {
 
 uint32_t readU32(const unsigned char* bytes) {
@@ -142,4 +140,3 @@ bool SetupBundleReader::extractFile(const std::string& path, uint32_t packedSize
     return writeFileAtomically(path, std::string_view(reinterpret_cast<const char*>(content.data()), size));
 }
 
-} // namespace varnel

@@ -30,8 +30,6 @@
 #include <string>
 #include <string_view>
 
-namespace varnel {
-
 namespace setup_bundle {
 
 constexpr char signature[8] = {'F', 'S', '/', 'I', 'S', 'B', '/', '3'};
@@ -121,4 +119,3 @@ private:
     bool overwrite_;
 };
 
-} // namespace varnel

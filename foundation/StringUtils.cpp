@@ -9,8 +9,6 @@
 #include <istream>
 #include <sstream>
 
-namespace varnel {
-
 std::string toLowerAscii(std::string_view text) {
     std::string result(text);
     for (char& c : result)
@@ -627,4 +625,3 @@ std::string formatVersionString(const VersionNumber& version) {
     return text;
 }
 
-} // namespace varnel

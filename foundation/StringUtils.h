@@ -14,8 +14,6 @@
 #include <string_view>
 #include <vector>
 
-namespace varnel {
-
 // ASCII classification on bytes; bytes >= 0x80 are never letters, digits or
 // white space.
 constexpr bool isAsciiDigit(char c) noexcept {
@@ -132,4 +130,3 @@ bool parseVersionString(std::string_view text, VersionNumber& version);
 // major "." minor patch [" beta " n] [" (press preview)"], e.g. "3.04".
 std::string formatVersionString(const VersionNumber& version);
 
-} // namespace varnel

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace varnel::platform {
+namespace platform {
 
 // Makes one folder (its parent must exist).
 bool makeFolder(const std::string& path);
@@ -14,4 +14,4 @@ bool makeFolder(const std::string& path);
 // removed), valid while the module is loaded.
 std::optional<std::string_view> findModuleResource(const std::string& name);
 
-} // namespace varnel::platform
+} // namespace platform

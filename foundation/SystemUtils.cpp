@@ -7,8 +7,6 @@
 
 #include <iterator>
 
-namespace varnel {
-
 // --- Path pieces
 
 namespace {
@@ -175,4 +173,3 @@ const char* versionFieldName(VersionField field) {
     return index < std::size(names) ? names[index] : "";
 }
 
-} // namespace varnel

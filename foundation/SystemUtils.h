@@ -19,8 +19,6 @@
 #include <string>
 #include <string_view>
 
-namespace varnel {
-
 class EResource : public std::runtime_error {
 public:
     explicit EResource(const std::string& message = "Resource not found") : std::runtime_error(message) {}
@@ -110,4 +108,3 @@ bool isThreadWindowVisible();
 // bundle or the extraction failed.
 bool installSetupDocs(const std::string& targetFolder, const std::string& bundleFolder, bool overwrite);
 
-} // namespace varnel

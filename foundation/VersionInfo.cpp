@@ -4,8 +4,6 @@
 
 #include <utility>
 
-namespace varnel {
-
 VersionInfo::VersionInfo(std::string productName)
     : VersionInfo(std::move(productName), getVersionInfoString(VersionField::ProductVersion),
                   getVersionInfoString(VersionField::LegalCopyright)) {}
@@ -28,4 +26,3 @@ std::string VersionInfo::getProductKeyPath(std::int32_t majorVersion) const {
     return getRegistryKeyPath(productName_ + suffixFor(majorVersion), baseMajorVersion);
 }
 
-} // namespace varnel

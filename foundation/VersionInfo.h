@@ -13,8 +13,6 @@
 #include <string>
 #include <string_view>
 
-namespace varnel {
-
 class VersionInfo {
 public:
     static constexpr const char* makerName = "Zentor";
@@ -64,4 +62,3 @@ private:
     bool firstStart_ = true;
 };
 
-} // namespace varnel

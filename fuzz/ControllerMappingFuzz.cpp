@@ -15,7 +15,7 @@
 
 namespace {
 
-using varnel::ControllerMapping;
+using ::ControllerMapping;
 
 std::array<uint32_t, 128> entriesOf(const ControllerMapping& mapping) {
     std::array<uint32_t, 128> result{};

@@ -20,8 +20,8 @@
 
 namespace {
 
-using DesignFilterStyle = varnel::DesignFilter::Style;
-using varnel::FilterSettingTable;
+using DesignFilterStyle = ::DesignFilter::Style;
+using ::FilterSettingTable;
 
 void check(bool condition) {
     if (!condition) std::abort();

@@ -20,7 +20,7 @@ struct Item {
 
 std::vector<Item> readAll(std::istream& in, int32_t& status, size_t limit) {
     std::vector<Item> items;
-    varnel::KeyValueReader reader(in);
+    ::KeyValueReader reader(in);
     for (size_t i = 0; i <= limit; ++i) {
         std::string key = reader.readLine();
         if (!key.empty())
@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<Item> items = readAll(in, status, size + 1);
 
     std::stringstream copy;
-    varnel::KeyValueWriter writer(copy, size % 2 ? "\r\n" : "\n");
+    ::KeyValueWriter writer(copy, size % 2 ? "\r\n" : "\n");
     for (const Item& item : items) {
         if (item.isSection)
             writer.writeSection(item.key);

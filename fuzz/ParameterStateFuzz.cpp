@@ -17,7 +17,6 @@
 
 namespace {
 
-using namespace varnel;
 
 void check(bool condition) {
     if (!condition) std::abort();

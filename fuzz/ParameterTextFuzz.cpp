@@ -22,7 +22,6 @@
 
 namespace {
 
-using namespace varnel;
 
 struct Fixture {
     std::vector<std::unique_ptr<AbstractPluginParameter>> parameters;

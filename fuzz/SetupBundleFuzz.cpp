@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::filesystem::path target = scratch / "target";
     std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
     bool overwrite = size > 0 && (data[size - 1] & 1);
-    varnel::SetupBundleReader reader(in, overwrite);
+    ::SetupBundleReader reader(in, overwrite);
     reader.readSetupBundleMember("Docs", internalForm(target));
 
     for (const auto& entry : std::filesystem::directory_iterator(scratch))

@@ -9,8 +9,6 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace varnel {
-
 enum class ChannelPortType { mono, stereo, surround };
 
 constexpr int32_t kNumChannelLayouts = 29;
@@ -36,4 +34,3 @@ constexpr ChannelPortType portTypeOfLayout(int32_t layout) {
                          : ChannelPortType::surround;
 }
 
-} // namespace varnel

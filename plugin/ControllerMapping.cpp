@@ -1,7 +1,5 @@
 #include "plugin/ControllerMapping.h"
 
-namespace varnel {
-
 ControllerMapping::ControllerMapping() {
     for (std::atomic<uint32_t>& entry : entries)
         entry.store(none, std::memory_order_relaxed);
@@ -71,4 +69,3 @@ void ControllerMapping::assign(int32_t controller, uint32_t parameter) {
     if (controller != -1) store(controller, parameter);
 }
 
-} // namespace varnel

@@ -26,8 +26,6 @@
 #include <atomic>
 #include <cstdint>
 
-namespace varnel {
-
 class ControllerMapping : public UpdatedObject {
 public:
     static constexpr int32_t numControllers = 128;
@@ -66,4 +64,3 @@ private:
     PendingNotification changeRecord;
 };
 
-} // namespace varnel

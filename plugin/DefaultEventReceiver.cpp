@@ -2,8 +2,6 @@
 
 #include "plugin/PluginParameter.h"
 
-namespace varnel {
-
 void DefaultChannelEventReceiver::controlChange(int32_t controller, int32_t value, float normalised) {
     processor.setLastMidiController(controller);
     const ControllerMapping* mapping = processor.getMidiControllerMapping();
@@ -61,4 +59,3 @@ int32_t DefaultEventReceiver::slotOfChannel(int32_t value) {
     return value >= 0 && value < numSlots ? value : omniSlot;
 }
 
-} // namespace varnel

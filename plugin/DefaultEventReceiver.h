@@ -19,8 +19,6 @@
 #include <cstdint>
 #include <memory>
 
-namespace varnel {
-
 class AbstractPluginParameter;
 
 class IMidiProcessor {
@@ -87,4 +85,3 @@ private:
     IMidiProcessor& processor;
 };
 
-} // namespace varnel

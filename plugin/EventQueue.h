@@ -13,8 +13,6 @@
 
 #include <cstdint>
 
-namespace varnel {
-
 struct MidiEvent {
     std::uint32_t message = 0;
     std::int32_t offset = 0;
@@ -44,4 +42,3 @@ public:
 
 using ParameterQueue = LockFreeQueue<ParameterChange>;
 
-} // namespace varnel

@@ -7,8 +7,6 @@
 #include <cstdint>
 #include <string>
 
-namespace varnel {
-
 class AbstractPluginParameter;
 
 class GenericParameterOwner {
@@ -40,4 +38,3 @@ public:
     virtual void requestFullReset() = 0;
 };
 
-} // namespace varnel

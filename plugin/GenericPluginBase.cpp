@@ -9,8 +9,6 @@
 #include <istream>
 #include <ostream>
 
-namespace varnel {
-
 namespace {
 constexpr float kOffsetEpsilon = 1.1920929e-7f;
 constexpr char kStateTag[] = "ZTBS";
@@ -154,4 +152,3 @@ void MidiMultiVirtualPluginParameter::setValue(float normalised) {
         lastSetOffsets[i] = targets[i]->toLinearNormalized(targets[i]->getValue()) - newMean;
 }
 
-} // namespace varnel

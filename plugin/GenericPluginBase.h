@@ -34,8 +34,6 @@
 #include <string>
 #include <vector>
 
-namespace varnel {
-
 class MidiVirtualPluginParameter;
 
 // The description of a plug-in.
@@ -201,4 +199,3 @@ private:
     std::vector<float> offsets;
 };
 
-} // namespace varnel

@@ -12,8 +12,6 @@
 #include <cstring>
 #include <ostream>
 
-namespace varnel {
-
 namespace {
 
 constexpr float kEpsilon = 1.1920929e-7f;
@@ -657,4 +655,3 @@ void GenericPluginProcessor::notifySampleRateChanged() {
         channel->sampleRateChanged();
 }
 
-} // namespace varnel

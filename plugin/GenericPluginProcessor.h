@@ -54,8 +54,6 @@
 #include <string>
 #include <vector>
 
-namespace varnel {
-
 // What the display snapshot reads of a level source of the processor.
 class DisplayLevelSource : public ILevelSource {
 public:
@@ -333,4 +331,3 @@ private:
     bool inputsFromHost = false;
 };
 
-} // namespace varnel

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-namespace varnel {
-
 void MidiListener::channelPressure(float) {}
 void MidiListener::keyPressure(int32_t, float) {}
 void MidiListener::controlChange(int32_t, int32_t, float) {}
@@ -129,4 +127,3 @@ void MidiDecoder::dispatch(int32_t slot, uint8_t status, uint8_t data1, uint8_t 
     }
 }
 
-} // namespace varnel

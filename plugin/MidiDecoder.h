@@ -22,8 +22,6 @@
 #include <cstdint>
 #include <vector>
 
-namespace varnel {
-
 // 1/127 as the decoder scales 7-bit values, and the pitch-bend step.
 constexpr float kMidiValueScale = 0.007874016f;
 constexpr float kPitchBendScale = 6.103888e-05f;
@@ -131,4 +129,3 @@ private:
     AbstractMusicEventReceiver& receiver;
 };
 
-} // namespace varnel

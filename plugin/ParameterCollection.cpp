@@ -4,8 +4,6 @@
 
 #include <algorithm>
 
-namespace varnel {
-
 ParameterCollection::~ParameterCollection() = default;
 
 int32_t ParameterCollection::add(AbstractPluginParameter* parameter) {
@@ -31,4 +29,3 @@ void ParameterCollection::getValues(std::vector<float>& values) const {
         values[k] = parameters[k]->getValue();
 }
 
-} // namespace varnel

@@ -7,8 +7,6 @@
 #include <cstdint>
 #include <vector>
 
-namespace varnel {
-
 class AbstractPluginParameter;
 
 class ParameterCollection {
@@ -35,4 +33,3 @@ protected:
     std::vector<AbstractPluginParameter*> parameters;
 };
 
-} // namespace varnel

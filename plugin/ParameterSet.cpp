@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-namespace varnel {
-
 // PluginParameterSet
 
 PluginParameterSet::PluginParameterSet(GenericParameterOwner* owner, std::string name)
@@ -230,4 +228,3 @@ void AbstractParameterSetList::addActivationRow(std::vector<ValueAssignable<bool
     activationTable.push_back(std::move(row));
 }
 
-} // namespace varnel

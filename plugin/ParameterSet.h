@@ -26,8 +26,6 @@
 #include <utility>
 #include <vector>
 
-namespace varnel {
-
 class PluginParameterSet : public GenericParameterOwner {
 public:
     // Registers the set's name with the owner (its answer is the set
@@ -217,4 +215,3 @@ private:
     std::vector<std::unique_ptr<T>> sets;
 };
 
-} // namespace varnel

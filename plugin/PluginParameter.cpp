@@ -8,8 +8,6 @@
 #include <limits>
 #include <system_error>
 
-namespace varnel {
-
 namespace {
 
 constexpr float kValueEpsilon = 1.1920929e-7f;
@@ -437,4 +435,3 @@ bool IndexedParameterRange::textToIndex(const std::string& text, int32_t& index)
     return true;
 }
 
-} // namespace varnel

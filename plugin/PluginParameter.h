@@ -31,8 +31,6 @@
 #include <utility>
 #include <vector>
 
-namespace varnel {
-
 // Flag bit 0 of setValue: the change is not reported to the host.
 constexpr int32_t kParameterChangeNotToHost = 1;
 
@@ -361,4 +359,3 @@ private:
     std::atomic<T> stored{T()};
 };
 
-} // namespace varnel

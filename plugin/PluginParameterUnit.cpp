@@ -9,8 +9,6 @@
 #include <limits>
 #include <system_error>
 
-namespace varnel {
-
 namespace {
 
 size_t skipBlanks(std::string_view text, size_t pos) {
@@ -288,4 +286,3 @@ std::string formatDecibels(float db) {
     return formatNumber(db, "%+.2f");
 }
 
-} // namespace varnel

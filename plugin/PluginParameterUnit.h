@@ -20,8 +20,6 @@
 #include <utility>
 #include <vector>
 
-namespace varnel {
-
 class FloatPluginParameter;
 class FloatPluginParameterUnit;
 
@@ -229,4 +227,3 @@ std::string formatFrequency(float hz);
 // sign and two decimals ("+6.00", "0.00").
 std::string formatDecibels(float db);
 
-} // namespace varnel

@@ -1,4 +1,4 @@
-#include "AllocationCounter.h"
+#include "foundation/tests/AllocationCounter.h"
 #include "GraphFixtures.h"
 
 #include "dsp/FloatParameter.h"
@@ -10,11 +10,10 @@
 #include <memory>
 #include <vector>
 
-namespace varnel {
 namespace {
 
-using testing::FixedDelayTap;
-using testing::Sum;
+using test::FixedDelayTap;
+using test::Sum;
 using wave::DelayFilterBase;
 using wave::Environment;
 
@@ -67,9 +66,9 @@ TEST(RealTime, ProcessingAfterPreparationAllocatesNothing) {
         hostR[i] = static_cast<float>(i % 30) * -0.01f;
     }
     const int chunks[] = {128, 128, 100, 28, 128, 41, 87, 128, 1, 127};
-    long allocations = 0;
+    std::size_t allocations = 0;
     {
-        testing::AllocationCounter counter;
+        test::AllocationCounter counter;
         for (int round = 0; round < 60; ++round) {
             left.setSource(hostL.data(), 512);
             right.setSource(hostR.data(), 512);
@@ -91,11 +90,10 @@ TEST(RealTime, ProcessingAfterPreparationAllocatesNothing) {
             if (round % 10 == 9)
                 e.reset(round % 20 == 19 ? Environment::kResetActive : Environment::kResetLight);
         }
-        allocations = counter.count();
+        allocations = counter.allocations();
     }
-    EXPECT_EQ(allocations, 0);
+    EXPECT_EQ(allocations, 0u);
     EXPECT_GT(meter.computed, 0);
 }
 
 } // namespace
-} // namespace varnel

@@ -7,7 +7,7 @@
 #include <numbers>
 #include <vector>
 
-using varnel::AnalogFilterPrototype;
+using ::AnalogFilterPrototype;
 
 namespace {
 

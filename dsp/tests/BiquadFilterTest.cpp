@@ -7,8 +7,7 @@
 #include <complex>
 #include <numbers>
 
-using namespace varnel;
-using namespace varnel::testing;
+using namespace test;
 
 namespace {
 

@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-namespace varnel {
 namespace {
 
 const float kNan = std::numeric_limits<float>::quiet_NaN();
@@ -365,4 +364,3 @@ TEST_F(Csr, SimdAndScalarKernelsGiveTheSameBits) {
 }
 
 } // namespace
-} // namespace varnel

@@ -1,4 +1,4 @@
-#include "AllocationCounter.h"
+#include "foundation/tests/AllocationCounter.h"
 #include "GraphFixtures.h"
 
 #include "dsp/DelayLine.h"
@@ -13,11 +13,10 @@
 #include <limits>
 #include <vector>
 
-namespace varnel {
 namespace {
 
-using testing::AllocationCounter;
-using testing::Sum;
+using test::AllocationCounter;
+using test::Sum;
 using wave::Environment;
 
 using Signal = std::function<float(std::int64_t)>;
@@ -50,7 +49,7 @@ void run(Environment& e, wave::Producer& output, std::int64_t samples, std::vect
     std::size_t c = 0;
     while (samples > 0) {
         int n = static_cast<int>(std::min<std::int64_t>(chunks[c++ % chunks.size()], samples));
-        const float* out = testing::runChunk(e, output, n).data();
+        const float* out = test::runChunk(e, output, n).data();
         into.insert(into.end(), out, out + n);
         samples -= n;
     }
@@ -276,7 +275,7 @@ TEST(DelayLine, StretchFadesBetweenWholeSampleTapsWithComplementaryGains) {
         EXPECT_EQ(a.getStretchFadeLength(), n);
         std::vector<float> outA, outB;
         for (std::int64_t t = 0; t < start + n + 500; t += 128) {
-            testing::runChunk(e, both, 128);
+            test::runChunk(e, both, 128);
             outA.insert(outA.end(), a.getCurrentBlock().data(), a.getCurrentBlock().data() + 128);
             outB.insert(outB.end(), b.getCurrentBlock().data(), b.getCurrentBlock().data() + 128);
         }
@@ -382,7 +381,7 @@ TEST(DelayLine, SteadyStretchEqualsAPlainIntegerRead) {
     tape.timeInput.setValue(40.0f);
     float loudest = 0.0f;
     for (int b = 0; b < 300; ++b) {
-        testing::runChunk(e, both, 128);
+        test::runChunk(e, both, 128);
         for (int i = 0; i < 128; ++i) {
             float expected = tape.getCurrentBlock().data()[i];
             ASSERT_NEAR(stretch.getCurrentBlock().data()[i], expected, 2.5e-7f) << b;
@@ -566,10 +565,9 @@ TEST(DelayLine, ProcessingAndReadStyleChangesAllocateNothing) {
         run(e, mix, 9600, out, chunks);
         e.reset(type % 2 == 0 ? Environment::kResetActive : Environment::kResetLight);
     }
-    EXPECT_EQ(counter.count(), 0);
+    EXPECT_EQ(counter.allocations(), 0u);
     for (float v : out)
         ASSERT_TRUE(std::isfinite(v));
 }
 
 } // namespace
-} // namespace varnel

@@ -9,12 +9,11 @@
 #include <limits>
 #include <vector>
 
-namespace varnel {
 namespace {
 
-using testing::FixedDelayTap;
-using testing::Sum;
-using testing::Switch;
+using test::FixedDelayTap;
+using test::Sum;
+using test::Switch;
 using wave::DelayFilterBase;
 using wave::Environment;
 
@@ -120,7 +119,7 @@ TEST(DelayBuffer, ClearsOnSkippedBlocksAndFullResetsNotLightOnes) {
         std::vector<float> ones(128, 1.0f);
         for (int block = 0; block < 2; ++block) {
             in.setSource(ones.data(), 128);
-            testing::runChunk(e, line, 128);
+            test::runChunk(e, line, 128);
         }
         if (c.resetMode >= 0) e.reset(c.resetMode);
         if (c.skip) {
@@ -129,7 +128,7 @@ TEST(DelayBuffer, ClearsOnSkippedBlocksAndFullResetsNotLightOnes) {
         }
         std::vector<float> zeros(128, 0.0f);
         in.setSource(zeros.data(), 128);
-        const float* out = testing::runChunk(e, line, 128).data();
+        const float* out = test::runChunk(e, line, 128).data();
         // Samples 200..72 before this block's end were ones.
         EXPECT_EQ(out[0], c.keeps ? 1.0f : 0.0f);
     }
@@ -183,7 +182,7 @@ TEST(DelayBuffer, ClampedReadsNeverReturnStaleContent) {
         const float* out = nullptr;
         for (int block = 0; block < 12; ++block) {
             in.setSource(signal.data() + position, 128);
-            out = testing::runChunk(e, probe, 128).data();
+            out = test::runChunk(e, probe, 128).data();
             position += 128;
         }
         // The last block's sample i is signal index 1408 + i.
@@ -217,7 +216,7 @@ std::vector<float> runWithChunks(Environment& e, wave::Input& in, wave::Producer
     for (std::size_t c = 0; position < x.size(); ++c) {
         int count = std::min<int>(chunks[c % chunks.size()], static_cast<int>(x.size() - position));
         in.setSource(x.data() + position, count);
-        const float* block = testing::runChunk(e, out, count).data();
+        const float* block = test::runChunk(e, out, count).data();
         y.insert(y.end(), block, block + count);
         position += static_cast<std::size_t>(count);
     }
@@ -292,7 +291,7 @@ TEST(FeedbackLoop, LineRecordingItselfRepeats) {
         int count = 100;
         freeze.selectB = position >= 600;
         in.setSource(x.data() + position, count);
-        const float* block = testing::runChunk(e, line, count).data();
+        const float* block = test::runChunk(e, line, count).data();
         y.insert(y.end(), block, block + count);
         position += static_cast<std::size_t>(count);
     }
@@ -333,4 +332,3 @@ TEST(FeedbackLoop, OutputDoesNotDependOnWhetherTheLineWasPulled) {
 }
 
 } // namespace
-} // namespace varnel

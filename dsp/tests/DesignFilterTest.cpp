@@ -8,8 +8,7 @@
 #include <memory>
 #include <random>
 
-using namespace varnel;
-using namespace varnel::testing;
+using namespace test;
 
 namespace {
 

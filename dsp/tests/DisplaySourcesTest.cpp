@@ -1,4 +1,4 @@
-#include "AllocationCounter.h"
+#include "foundation/tests/AllocationCounter.h"
 
 #include "dsp/DisplaySources.h"
 #include "foundation/BinaryData.h"
@@ -15,7 +15,6 @@
 #include <tuple>
 #include <vector>
 
-namespace varnel {
 namespace {
 
 // One audio record: every sample is entry * 1000 + channel * 100 + frame.
@@ -155,16 +154,16 @@ TEST_F(Audio, TruncatedAndHostileRecordsFailAndKeepTheRing) {
         SCOPED_TRACE(c.name);
         std::istringstream s(c.bytes);
         BinaryDataReader r(s);
-        long allocations = 0;
+        std::size_t allocations = 0;
         bool ok;
         {
-            testing::AllocationCounter counter;
+            test::AllocationCounter counter;
             ok = proxy.readAudio(r);
-            allocations = counter.count();
+            allocations = counter.allocations();
         }
         EXPECT_FALSE(ok);
         EXPECT_FALSE(r.isGood()) << "the stream is failed";
-        EXPECT_EQ(allocations, 0);
+        EXPECT_EQ(allocations, 0u);
         EXPECT_EQ(proxy.capacity(), capacity);
         EXPECT_EQ(proxy.channels(), 2);
         EXPECT_EQ(proxy.framesPerBlock(), 100);
@@ -284,4 +283,3 @@ TEST_F(Audio, FeedingAndReadingOnTwoThreads) {
 }
 
 } // namespace
-} // namespace varnel

@@ -1,15 +1,14 @@
 #include "dsp/BiquadFilter.h"
 #include "dsp/FilterAnalyzer.h"
 #include "dsp/MultiDesignFilter.h"
-#include "dsp/tests/AllocationCounter.h"
+#include "foundation/tests/AllocationCounter.h"
 #include "dsp/tests/FilterFixtures.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 
-using namespace varnel;
-using namespace varnel::testing;
+using namespace test;
 
 // Processing and switching characteristic, response and slope (to and from
 // the biquad) allocate nothing once the graph is built.
@@ -71,5 +70,5 @@ TEST(FilterAllocation, ProcessingAndSwitchingAllocateNothing)
     run(20);
     env.reset(wave::Environment::kResetLight);
     run(2);
-    EXPECT_EQ(counter.count(), 0);
+    EXPECT_EQ(counter.allocations(), 0u);
 }

@@ -13,7 +13,6 @@
 #include <string>
 #include <vector>
 
-using namespace varnel;
 
 namespace {
 

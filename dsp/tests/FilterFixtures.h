@@ -13,7 +13,7 @@
 #include <numbers>
 #include <vector>
 
-namespace varnel::testing {
+namespace test {
 
 // Plays samples from a function of the sample index; constant when asked.
 class FunctionSource : public wave::Source {
@@ -104,4 +104,4 @@ inline double rmsAfter(wave::Environment& e, wave::Producer& output, int settle,
 
 inline double toDb(double ratio) { return 20.0 * std::log10(ratio); }
 
-} // namespace varnel::testing
+} // namespace test

@@ -6,7 +6,6 @@
 #include <limits>
 #include <vector>
 
-namespace varnel {
 namespace {
 
 using wave::Environment;
@@ -219,4 +218,3 @@ TEST(FloatParameterSource, ForwardersRenderTheSameParameter) {
 }
 
 } // namespace
-} // namespace varnel

@@ -7,7 +7,6 @@
 #include <limits>
 #include <numbers>
 
-using namespace varnel;
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-namespace varnel::testing {
+namespace test {
 
 // Counts its computations and remembers the modes; writes its count as a
 // constant block.
@@ -91,4 +91,4 @@ inline const wave::BasicBlock<float>& runChunk(wave::Environment& e, wave::Produ
     return out;
 }
 
-} // namespace varnel::testing
+} // namespace test

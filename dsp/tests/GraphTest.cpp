@@ -9,11 +9,10 @@
 #include <string>
 #include <vector>
 
-namespace varnel {
 namespace {
 
-using testing::CountingComponent;
-using testing::CountingSource;
+using test::CountingComponent;
+using test::CountingSource;
 using wave::Environment;
 
 TEST(SignalGraph, ComputesOncePerBlockWhateverTheConsumers) {
@@ -327,4 +326,3 @@ TEST(SignalGraphDeathTest, CycleWithoutDelayIsCaught) {
 }
 
 } // namespace
-} // namespace varnel

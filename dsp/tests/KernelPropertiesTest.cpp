@@ -9,7 +9,6 @@
 #include <limits>
 #include <vector>
 
-namespace varnel {
 namespace {
 
 const double kPi = 3.14159265358979323846;
@@ -401,4 +400,3 @@ TEST_F(Kernel, PolynomialSegmentClampsItsPhaseAtOne) {
 }
 
 } // namespace
-} // namespace varnel

@@ -7,8 +7,7 @@
 
 #include <memory>
 
-using namespace varnel;
-using namespace varnel::testing;
+using namespace test;
 
 namespace {
 

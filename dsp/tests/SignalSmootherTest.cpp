@@ -1,4 +1,4 @@
-#include "AllocationCounter.h"
+#include "foundation/tests/AllocationCounter.h"
 #include "GraphFixtures.h"
 
 #include "dsp/FloatParameter.h"
@@ -12,11 +12,10 @@
 #include <limits>
 #include <vector>
 
-namespace varnel {
 namespace {
 
-using testing::AllocationCounter;
-using testing::runChunk;
+using test::AllocationCounter;
+using test::runChunk;
 using wave::Environment;
 
 // Writes values[block % size] into every sample of a block; constant or not.
@@ -252,10 +251,9 @@ TEST(SmootherAndAdjuster, FeedbackLimiterAllocatesNothing) {
     }
     e.reset(Environment::kResetActive);
     runChunk(e, limiter, 128);
-    EXPECT_EQ(counter.count(), 0);
+    EXPECT_EQ(counter.allocations(), 0u);
     // Level a is a third of level b: the ratio settles at 1/3.
     EXPECT_NEAR(last, 0.03f * 0.5f / 3.0f, 1e-6f);
 }
 
 } // namespace
-} // namespace varnel

@@ -7,8 +7,7 @@
 #include <limits>
 #include <random>
 
-using namespace varnel;
-using namespace varnel::testing;
+using namespace test;
 
 namespace {
 

@@ -5,7 +5,6 @@
 #include <cmath>
 #include <limits>
 
-namespace varnel {
 namespace {
 
 TEST(ValueMapsTest, FrequencyWithZeroPiecesMeetAndInvert) {
@@ -43,4 +42,3 @@ TEST(ValueMapsTest, GainToDbHasAFloor) {
 }
 
 } // namespace
-} // namespace varnel

@@ -8,10 +8,9 @@
 
 #include <vector>
 
-namespace varnel {
 namespace {
 
-using testing::CountingSource;
+using test::CountingSource;
 using wave::Environment;
 
 class Muting : public wave::MuteController {
@@ -135,4 +134,3 @@ TEST(MidSideConverter, ConvertsAndConvertsBack) {
 }
 
 } // namespace
-} // namespace varnel

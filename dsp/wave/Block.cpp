@@ -2,7 +2,7 @@
 
 #include "dsp/wave/Environment.h"
 
-namespace varnel::wave {
+namespace wave {
 
 BasicBlock<float>::BasicBlock(Environment& environment) : environment_(&environment) {
     allocate();
@@ -38,4 +38,4 @@ void ConstValueBlock::fill() {
     setConstant(true);
 }
 
-} // namespace varnel::wave
+} // namespace wave

@@ -13,7 +13,7 @@
 
 #include "foundation/AlignedBuffer.h"
 
-namespace varnel::wave {
+namespace wave {
 
 class Environment;
 
@@ -62,4 +62,4 @@ private:
     float value_;
 };
 
-} // namespace varnel::wave
+} // namespace wave

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstring>
 
-namespace varnel::wave {
+namespace wave {
 
 // ----------------------------------------------------------------- Delay --
 
@@ -186,4 +186,4 @@ void DelayFilterBase::produce(BasicBlock<float>* block, int count, int mode) noe
     delay_.write(in.data(), count);
 }
 
-} // namespace varnel::wave
+} // namespace wave

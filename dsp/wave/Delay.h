@@ -42,7 +42,7 @@
 
 #include <cstdint>
 
-namespace varnel::wave {
+namespace wave {
 
 class AbstractDelay {
 public:
@@ -128,4 +128,4 @@ private:
     std::uint64_t endPosition_ = 0;
 };
 
-} // namespace varnel::wave
+} // namespace wave

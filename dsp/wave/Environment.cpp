@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace varnel::wave {
+namespace wave {
 
 namespace {
 constexpr float kRateEpsilon = 1.1920929e-7f;
@@ -161,4 +161,4 @@ void Environment::unregisterComponent(Component& component) {
     if (it != components_.end()) components_.erase(it);
 }
 
-} // namespace varnel::wave
+} // namespace wave

@@ -27,7 +27,7 @@
 #include <memory>
 #include <vector>
 
-namespace varnel::wave {
+namespace wave {
 
 class Component;
 class Producer;
@@ -126,4 +126,4 @@ private:
     std::unique_ptr<ConstValueBlock> zeroBlock_;
 };
 
-} // namespace varnel::wave
+} // namespace wave

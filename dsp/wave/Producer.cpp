@@ -4,7 +4,7 @@
 #include <cassert>
 #include <cstring>
 
-namespace varnel::wave {
+namespace wave {
 
 // ------------------------------------------------------------- Component --
 
@@ -185,4 +185,4 @@ void MultiFilter::processAll(const BasicBlock<float>** outputs, int count, int m
     process(inputBlocks_.data(), outputs, count, mode);
 }
 
-} // namespace varnel::wave
+} // namespace wave

@@ -30,7 +30,7 @@
 #include <memory>
 #include <vector>
 
-namespace varnel::wave {
+namespace wave {
 
 class Component {
 public:
@@ -248,4 +248,4 @@ private:
     std::vector<const BasicBlock<float>*> inputBlocks_;
 };
 
-} // namespace varnel::wave
+} // namespace wave

@@ -8,7 +8,6 @@
 
 #include <bit>
 
-namespace varnel {
 namespace {
 
 class PosixAsyncEventQueue final : public AsyncEventQueue {
@@ -77,4 +76,3 @@ std::unique_ptr<AsyncEventQueue> AsyncEventQueue::create(std::size_t capacity) {
     return std::make_unique<PosixAsyncEventQueue>(capacity);
 }
 
-} // namespace varnel

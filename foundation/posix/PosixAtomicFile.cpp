@@ -6,8 +6,6 @@
 #include <cstdio>
 #include <unistd.h>
 
-namespace varnel {
-
 bool writeFileAtomically(const std::string& path, std::string_view bytes) {
     std::string temporary = path + ".tmp" + std::to_string(::getpid());
     bool written = false;
@@ -26,4 +24,3 @@ bool writeFileAtomically(const std::string& path, std::string_view bytes) {
     return false;
 }
 
-} // namespace varnel

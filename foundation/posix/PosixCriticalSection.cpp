@@ -2,7 +2,6 @@
 
 #include <mutex>
 
-namespace varnel {
 namespace {
 
 // Re-entrant for the owning thread, like the Windows critical section.
@@ -21,4 +20,3 @@ std::unique_ptr<CriticalSection> CriticalSection::create() {
     return std::make_unique<PosixCriticalSection>();
 }
 
-} // namespace varnel

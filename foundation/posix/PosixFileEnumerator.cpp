@@ -10,7 +10,6 @@
 #include <sys/stat.h>
 #include <vector>
 
-namespace varnel {
 namespace {
 
 class PosixFileEnumerator final : public FileEnumerator {
@@ -72,4 +71,3 @@ std::unique_ptr<FileEnumerator> FileEnumerator::create(const std::string& patter
     return std::make_unique<PosixFileEnumerator>(pattern, mode);
 }
 
-} // namespace varnel

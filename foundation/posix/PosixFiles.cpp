@@ -10,8 +10,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace varnel {
-
 namespace {
 
 std::string homeFolder() {
@@ -77,4 +75,3 @@ bool makeFolder(const std::string& path) {
 
 } // namespace platform
 
-} // namespace varnel

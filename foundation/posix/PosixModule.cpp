@@ -13,8 +13,6 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
-namespace varnel {
-
 namespace {
 
 std::mutex& moduleMutex() {
@@ -74,4 +72,3 @@ std::optional<std::string_view> findModuleResource(const std::string&) {
 
 } // namespace platform
 
-} // namespace varnel

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <string>
 
-namespace varnel::posix {
+namespace posix {
 
 inline std::string toNativePath(std::string path) {
     std::replace(path.begin(), path.end(), '\\', '/');
@@ -16,4 +16,4 @@ inline std::string fromNativePath(std::string path) {
     return path;
 }
 
-} // namespace varnel::posix
+} // namespace posix

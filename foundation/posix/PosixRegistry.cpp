@@ -32,8 +32,6 @@
 #include <sys/file.h>
 #include <unistd.h>
 
-namespace varnel {
-
 namespace {
 
 enum class ValueType { Dword, String, Binary };
@@ -345,4 +343,3 @@ bool deleteRegistryKey(RegistryRoot root, const std::string& keyPath) {
     });
 }
 
-} // namespace varnel

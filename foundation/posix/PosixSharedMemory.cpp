@@ -11,8 +11,6 @@
 #include <unistd.h>
 #include <vector>
 
-namespace varnel {
-
 namespace {
 
 class CreatedNames {
@@ -60,4 +58,3 @@ void* openSharedInstanceMemory(std::string_view baseName, std::size_t size) {
     return view == MAP_FAILED ? nullptr : view;
 }
 
-} // namespace varnel

@@ -4,8 +4,6 @@
 // Substitution of Maximal Subparts"); lone surrogates in UTF-16 likewise.
 #include "foundation/SystemUtils.h"
 
-namespace varnel {
-
 namespace {
 
 constexpr char32_t replacement = 0xFFFD;
@@ -115,4 +113,3 @@ std::string toUtf8String(std::u16string_view utf16) {
     return out;
 }
 
-} // namespace varnel

@@ -4,7 +4,6 @@
 
 #include <cstdint>
 
-namespace varnel {
 namespace {
 
 bool aligned32(const void* p) {
@@ -81,4 +80,3 @@ TEST(AlignedBuffer, CopiesAreDeepAndMovesTransfer) {
 }
 
 } // namespace
-} // namespace varnel

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <new>
 
-namespace varnel::test {
+namespace test {
 namespace {
 
 thread_local std::size_t allocationCount = 0;
@@ -57,13 +57,13 @@ std::size_t threadDeallocationCount() noexcept {
     return deallocationCount;
 }
 
-} // namespace varnel::test
+} // namespace test
 
-using varnel::test::allocate;
-using varnel::test::allocateAligned;
-using varnel::test::orThrow;
-using varnel::test::release;
-using varnel::test::releaseAligned;
+using test::allocate;
+using test::allocateAligned;
+using test::orThrow;
+using test::release;
+using test::releaseAligned;
 
 void* operator new(std::size_t size) {
     return orThrow(allocate(size));

@@ -13,7 +13,7 @@
 
 #include <cstddef>
 
-namespace varnel::test {
+namespace test {
 
 // Operator-new calls made by the calling thread since it started.
 std::size_t threadAllocationCount() noexcept;
@@ -31,4 +31,4 @@ private:
     std::size_t deallocationsAtStart_;
 };
 
-} // namespace varnel::test
+} // namespace test

@@ -8,7 +8,6 @@
 #include <thread>
 #include <vector>
 
-namespace varnel {
 namespace {
 
 // Keeps the compiler from eliding a new/delete pair.
@@ -50,4 +49,3 @@ TEST(AllocationCounter, CountsEveryFormOnTheCallingThreadOnly) {
 }
 
 } // namespace
-} // namespace varnel

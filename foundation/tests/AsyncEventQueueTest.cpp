@@ -9,7 +9,6 @@
 #include <thread>
 #include <vector>
 
-namespace varnel {
 namespace {
 
 struct Message {
@@ -235,4 +234,3 @@ TEST(AsyncEventQueue, StressManyProducersKeepTheirOrder) {
 }
 
 } // namespace
-} // namespace varnel

@@ -680,7 +680,7 @@ TEST(EventForwarderList, ForwardingAfterSetUpAllocatesNothing) {
     for (const char* name : {"a", "b", "c"})
         forwarders.push_back(list.addForwarder(new RecordingForwarder(name, &log, &destroyed)));
 
-    varnel::test::AllocationCounter counter;
+    test::AllocationCounter counter;
     {
         UpdatedObject::Hold hold(list);
         for (int round = 0; round < 3; ++round)

@@ -8,7 +8,6 @@
 #include <chrono>
 #include <set>
 
-namespace varnel {
 namespace {
 
 using Names = std::set<std::string>;
@@ -79,4 +78,3 @@ TEST_F(FileEnumeratorTest, ModificationTimeIsSecondsSince1970) {
 }
 
 } // namespace
-} // namespace varnel

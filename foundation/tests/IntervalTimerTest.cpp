@@ -5,7 +5,6 @@
 #include <chrono>
 #include <thread>
 
-namespace varnel {
 namespace {
 
 TEST(IntervalTimer, MeasuresTheUnsignedDifferenceAcrossTheClockWrap) {
@@ -42,4 +41,3 @@ TEST(IntervalTimer, RealClockAdvancesAtLeastBySleep) {
 }
 
 } // namespace
-} // namespace varnel

@@ -5,7 +5,6 @@
 #include <utility>
 #include <vector>
 
-namespace varnel {
 namespace {
 
 TEST(KeyValueReader, OneLine) {
@@ -208,4 +207,3 @@ TEST(KeyValueWriter, TrickyValuesRoundTrip) {
 }
 
 } // namespace
-} // namespace varnel

@@ -8,7 +8,6 @@
 #include <thread>
 #include <vector>
 
-namespace varnel {
 namespace {
 
 struct Record {
@@ -284,4 +283,3 @@ TEST(LockFreeQueueStress, GrowthRacesPushesAndPops) {
 }
 
 } // namespace
-} // namespace varnel

@@ -6,7 +6,6 @@
 #include <chrono>
 #include <thread>
 
-namespace varnel {
 namespace {
 
 TEST(CriticalSection, IsReentrantOnTheOwningThread) {
@@ -80,4 +79,3 @@ TEST(LockedObject, CountsStayExactUnderContention) {
 }
 
 } // namespace
-} // namespace varnel

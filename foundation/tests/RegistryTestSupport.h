@@ -14,7 +14,7 @@
 #include <list>
 #include <string>
 
-namespace varnel::test {
+namespace test {
 
 class RegistryTest : public ::testing::Test {
 protected:
@@ -59,4 +59,4 @@ private:
     std::string previousAppData_;
 };
 
-} // namespace varnel::test
+} // namespace test

@@ -4,7 +4,6 @@
 
 #include <iterator>
 
-namespace varnel {
 namespace {
 
 // foundation/tests/resources/Gentle.fil: bytes 0..255 three times, then "\0tail\xff".
@@ -60,4 +59,3 @@ TEST(Resources, MissingNamesAreReportedNotInvented) {
 }
 
 } // namespace
-} // namespace varnel

@@ -9,7 +9,6 @@
 #include <map>
 #include <thread>
 
-namespace varnel {
 namespace {
 
 // A serializer over a map of texts: only the base class's text paths.
@@ -194,4 +193,3 @@ TEST_F(RegistryTest, WritesFromTwoThreadsAllLand) {
 }
 
 } // namespace
-} // namespace varnel

@@ -13,7 +13,6 @@
 #include <sstream>
 #include <zlib.h>
 
-namespace varnel {
 namespace {
 
 using setup_bundle::Member;
@@ -361,4 +360,3 @@ TEST(SetupBundleReader, NestingIsBounded) {
 }
 
 } // namespace
-} // namespace varnel

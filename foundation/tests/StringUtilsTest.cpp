@@ -9,7 +9,6 @@
 #include <limits>
 #include <sstream>
 
-namespace varnel {
 namespace {
 
 TEST(FormatNumber, StarFormatKeepsSignificantDigits) {
@@ -330,4 +329,3 @@ TEST(VersionString, FormatAndReadBack) {
 }
 
 } // namespace
-} // namespace varnel

@@ -6,7 +6,6 @@
 #include <cstring>
 #include <iterator>
 
-namespace varnel {
 namespace {
 
 TEST(SystemUtils, PathPieces) {
@@ -177,4 +176,3 @@ TEST(SystemUtils, ModuleHookKeepsTheMainModuleWhenNothingMatches) {
 }
 
 } // namespace
-} // namespace varnel

@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <string>
 
-namespace varnel::test {
+namespace test {
 
 // A std::filesystem path for an internal path (both platforms take '/').
 inline std::filesystem::path fsPath(std::string path) {
@@ -58,4 +58,4 @@ inline bool writeWholeFile(const std::string& path, const std::string& bytes) {
     return !stream->fail();
 }
 
-} // namespace varnel::test
+} // namespace test

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-namespace varnel {
 namespace {
 
 TEST(VersionInfo, TheProductsOwnIdentity) {
@@ -74,4 +73,3 @@ TEST(ModifierModeTable, FilledAtLoad) {
 }
 
 } // namespace
-} // namespace varnel

@@ -7,7 +7,7 @@
 #include <string>
 #include <windows.h>
 
-namespace varnel::win32 {
+namespace win32 {
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 wchar_t expected");
 
@@ -27,4 +27,4 @@ inline std::string utf8(const wchar_t* text) {
 // The module recorded by recordLibraryModule, else the process's main module.
 HMODULE libraryModule();
 
-} // namespace varnel::win32
+} // namespace win32

@@ -12,7 +12,6 @@
 
 #include <mutex>
 
-namespace varnel {
 namespace {
 
 constexpr UINT queueMessage = 0x8000; // WM_APP
@@ -116,4 +115,3 @@ std::unique_ptr<AsyncEventQueue> AsyncEventQueue::create(std::size_t) {
     return std::make_unique<WindowsAsyncEventQueue>();
 }
 
-} // namespace varnel

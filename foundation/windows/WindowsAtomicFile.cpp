@@ -3,8 +3,6 @@
 #include "foundation/SystemUtils.h"
 #include "foundation/windows/Win32Support.h"
 
-namespace varnel {
-
 bool writeFileAtomically(const std::string& path, std::string_view bytes) {
     std::string temporary = path + ".tmp" + std::to_string(GetCurrentProcessId());
     bool written = false;
@@ -24,4 +22,3 @@ bool writeFileAtomically(const std::string& path, std::string_view bytes) {
     return false;
 }
 
-} // namespace varnel

@@ -4,10 +4,7 @@
 
 #include <mmsystem.h> // after windows.h
 
-namespace varnel {
-
 std::uint32_t systemMilliseconds() {
     return timeGetTime();
 }
 
-} // namespace varnel

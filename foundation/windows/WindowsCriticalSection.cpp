@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-namespace varnel {
 namespace {
 
 class WindowsCriticalSection final : public CriticalSection {
@@ -23,4 +22,3 @@ std::unique_ptr<CriticalSection> CriticalSection::create() {
     return std::make_unique<WindowsCriticalSection>();
 }
 
-} // namespace varnel

@@ -1,7 +1,6 @@
 #include "foundation/FileEnumerator.h"
 #include "foundation/windows/Win32Support.h"
 
-namespace varnel {
 namespace {
 
 class WindowsFileEnumerator final : public FileEnumerator {
@@ -57,4 +56,3 @@ std::unique_ptr<FileEnumerator> FileEnumerator::create(const std::string& patter
     return std::make_unique<WindowsFileEnumerator>(pattern, mode);
 }
 
-} // namespace varnel

@@ -5,8 +5,6 @@
 #include <filesystem>
 #include <shlobj.h>
 
-namespace varnel {
-
 namespace {
 
 std::string withoutTrailingSeparator(std::string path) {
@@ -71,4 +69,3 @@ bool makeFolder(const std::string& path) {
 
 } // namespace platform
 
-} // namespace varnel

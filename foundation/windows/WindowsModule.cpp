@@ -9,8 +9,6 @@
 #include <cstdio>
 #include <vector>
 
-namespace varnel {
-
 namespace {
 
 std::atomic<HMODULE> recordedModule{nullptr};
@@ -103,4 +101,3 @@ std::optional<std::string_view> findModuleResource(const std::string& name) {
 
 } // namespace platform
 
-} // namespace varnel

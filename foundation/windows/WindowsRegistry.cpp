@@ -6,8 +6,6 @@
 #include "foundation/SystemUtils.h"
 #include "foundation/windows/Win32Support.h"
 
-namespace varnel {
-
 namespace {
 
 using win32::wide;
@@ -134,4 +132,3 @@ bool deleteRegistryKey(RegistryRoot root, const std::string& keyPath) {
     return RegDeleteTreeW(rootKey(root), wide(keyPath).c_str()) == ERROR_SUCCESS;
 }
 
-} // namespace varnel

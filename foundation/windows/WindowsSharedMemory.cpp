@@ -1,8 +1,6 @@
 #include "foundation/SystemUtils.h"
 #include "foundation/windows/Win32Support.h"
 
-namespace varnel {
-
 // A page-file-backed mapping named base + "." + process id. CreateFileMappingW
 // opens the object when another module of the process made it. The handle is
 // never closed: the mapping lives as long as the process.
@@ -21,4 +19,3 @@ void* openSharedInstanceMemory(std::string_view baseName, std::size_t size) {
     return view;
 }
 
-} // namespace varnel

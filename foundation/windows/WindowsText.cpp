@@ -3,8 +3,6 @@
 #include <climits>
 #include <windows.h>
 
-namespace varnel {
-
 // Code page 65001 with no flags: ill-formed input becomes U+FFFD.
 std::u16string toWideString(std::string_view utf8) {
     if (utf8.empty() || utf8.size() > INT_MAX) return {};
@@ -27,4 +25,3 @@ std::string toUtf8String(std::u16string_view utf16) {
     return result;
 }
 
-} // namespace varnel

@@ -13,7 +13,6 @@
 #include <string>
 #include <vector>
 
-namespace varnel {
 namespace {
 
 using Log = std::vector<std::string>;
@@ -665,4 +664,3 @@ TEST(ControllerMapping, ClearIsOneBatch) {
 }
 
 } // namespace
-} // namespace varnel

@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-namespace varnel {
 namespace {
 
 using test::RecordingParameterOwner;
@@ -284,4 +283,3 @@ TEST(ParameterSetTest, CollectionSetsAndGetsValuesInIndexOrder) {
 }
 
 } // namespace
-} // namespace varnel

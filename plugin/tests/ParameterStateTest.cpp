@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-namespace varnel {
 namespace {
 
 // A plug-in base that records what reading a state block does to it.
@@ -331,4 +330,3 @@ TEST(GenericPluginInfo, FlagsAndKinds) {
 }
 
 } // namespace
-} // namespace varnel

@@ -10,7 +10,6 @@
 #include <thread>
 #include <vector>
 
-namespace varnel {
 namespace {
 
 using test::RecordingParameterOwner;
@@ -351,4 +350,3 @@ TEST(ParameterTest, StoredValueIsSafeAcrossThreads) {
 }
 
 } // namespace
-} // namespace varnel

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-namespace varnel {
 namespace {
 
 using test::HostBlock;
@@ -85,4 +84,3 @@ TEST(ProcessorAllocation, NothingAllocatesAfterActivation) {
 }
 
 } // namespace
-} // namespace varnel

@@ -18,7 +18,6 @@
 #include <string>
 #include <vector>
 
-namespace varnel {
 namespace {
 
 using test::HostBlock;
@@ -694,4 +693,3 @@ TEST(Processor, FirstAndLastInstanceHooks) {
 }
 
 } // namespace
-} // namespace varnel

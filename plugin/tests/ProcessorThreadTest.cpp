@@ -8,7 +8,6 @@
 #include <thread>
 #include <vector>
 
-namespace varnel {
 namespace {
 
 using test::HostBlock;
@@ -75,4 +74,3 @@ TEST(ProcessorThreads, ParametersMidiAndSnapshotsFromOtherThreads) {
 }
 
 } // namespace
-} // namespace varnel

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace varnel::test {
+namespace test {
 
 class RecordingParameterOwner : public GenericParameterOwner {
 public:
@@ -71,4 +71,4 @@ public:
     int fullResets = 0;
 };
 
-} // namespace varnel::test
+} // namespace test

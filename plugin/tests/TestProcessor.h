@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-namespace varnel::test {
+namespace test {
 
 struct ProcessorLog {
     enum Kind { piece, noteOn, noteOff, tempo, transportStarted };
@@ -197,4 +197,4 @@ struct HostBlock {
     std::vector<float*> outputs;
 };
 
-} // namespace varnel::test
+} // namespace test

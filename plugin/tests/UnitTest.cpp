@@ -10,7 +10,6 @@
 #include <optional>
 #include <string>
 
-namespace varnel {
 namespace {
 
 // Float parameters as the effect declares them, one per unit kind.
@@ -290,4 +289,3 @@ TEST(ParameterUnitTest, LabelsAndSuffixes) {
 }
 
 } // namespace
-} // namespace varnel

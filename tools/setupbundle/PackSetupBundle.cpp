@@ -14,11 +14,11 @@ int main(int argc, char** argv) {
         return 2;
     }
     namespace fs = std::filesystem;
-    std::vector<varnel::setup_bundle::Member> members;
+    std::vector<setup_bundle::Member> members;
     std::string bundle;
     std::string error;
-    if (!varnel::setup_bundle::readFolderTree(fs::path(argv[1]), members, error) ||
-        !varnel::setup_bundle::writeSetupBundle(members, bundle, error)) {
+    if (!setup_bundle::readFolderTree(fs::path(argv[1]), members, error) ||
+        !setup_bundle::writeSetupBundle(members, bundle, error)) {
         std::fprintf(stderr, "pack-setup-bundle: %s: %s\n", argv[1], error.c_str());
         return 1;
     }

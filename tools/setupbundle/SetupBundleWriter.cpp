@@ -7,7 +7,7 @@
 #include <fstream>
 #include <zlib.h>
 
-namespace varnel::setup_bundle {
+namespace setup_bundle {
 
 namespace {
 
@@ -165,4 +165,4 @@ bool writeSetupBundle(const std::vector<Member>& topLevel, std::string& bundle, 
     return true;
 }
 
-} // namespace varnel::setup_bundle
+} // namespace setup_bundle

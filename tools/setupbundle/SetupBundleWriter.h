@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-namespace varnel::setup_bundle {
+namespace setup_bundle {
 
 struct Member {
     std::string name; // UTF-8
@@ -36,4 +36,4 @@ bool readFolderTree(const std::filesystem::path& folder, std::vector<Member>& me
 // cannot be packed.
 bool writeSetupBundle(const std::vector<Member>& topLevel, std::string& bundle, std::string& error);
 
-} // namespace varnel::setup_bundle
+} // namespace setup_bundle

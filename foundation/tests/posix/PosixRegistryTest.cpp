@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-namespace varnel {
 namespace {
 
 class PosixRegistryTest : public test::RegistryTest {
@@ -80,4 +79,3 @@ TEST_F(PosixRegistryTest, HostileStoreFilesReadAsDefaults) {
 }
 
 } // namespace
-} // namespace varnel

@@ -10,7 +10,6 @@
 #include <thread>
 #include <unistd.h>
 
-namespace varnel {
 namespace {
 
 TEST(PosixAsyncEventQueue, HoldsItsCapacityRoundedToAPowerOfTwo) {
@@ -89,9 +88,7 @@ TEST(PosixSystemUtils, WellKnownFoldersFollowTheXdgRules) {
 }
 
 } // namespace
-} // namespace varnel
 
-namespace varnel {
 namespace {
 
 TEST(PosixSystemUtils, SharedMemoryCarriesTheProcessIdInItsName) {
@@ -109,4 +106,3 @@ TEST(PosixSystemUtils, SharedMemoryCarriesTheProcessIdInItsName) {
 }
 
 } // namespace
-} // namespace varnel

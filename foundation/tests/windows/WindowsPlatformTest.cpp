@@ -6,7 +6,6 @@
 #include <thread>
 #include <windows.h>
 
-namespace varnel {
 namespace {
 
 bool queueClassRegistered() {
@@ -60,9 +59,7 @@ TEST(WindowsSystemUtils, VisibleWindowsAreFoundPerThread) {
 }
 
 } // namespace
-} // namespace varnel
 
-namespace varnel {
 namespace {
 
 TEST(WindowsSystemUtils, SharedMemoryCarriesTheProcessIdInItsName) {
@@ -80,4 +77,3 @@ TEST(WindowsSystemUtils, SharedMemoryCarriesTheProcessIdInItsName) {
 }
 
 } // namespace
-} // namespace varnel

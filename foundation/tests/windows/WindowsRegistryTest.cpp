@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 #include <vector>
 
-namespace varnel {
 namespace {
 
 using test::RegistryTest;
@@ -49,4 +48,3 @@ TEST_F(RegistryTest, UnterminatedStringValue) {
 }
 
 } // namespace
-} // namespace varnel
