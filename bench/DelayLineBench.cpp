@@ -4,10 +4,7 @@
 // Each case runs one graph per channel (two delay lines, two limiters) over
 // one host block of stereo audio per iteration (128 or 512 frames), cut into
 // graph chunks of at most 128 frames, under flush-to-zero and
-// denormals-are-zero as on the audio thread. The figure is nanoseconds per
-// stereo frame (at 48 kHz a frame lasts 20833 ns). A plain copy of the same
-// audio runs in the same program; the summary at the end gives every case
-// beside it and as a multiple of it, which compares across machines.
+// denormals-are-zero as on the audio thread.
 //
 // Delay cases: a steady time (the whole-block fast path), and each read
 // style under a moving time (a 0.5 Hz sine of +-20 ms around 300 ms, with the
@@ -15,6 +12,7 @@
 // feedback level limit: two rectifying 5 Hz smoothers and a gain adjuster
 // taking the ratio of their levels.
 
+#include "bench/BenchSupport.h"
 #include "dsp/DelayLine.h"
 #include "dsp/GainAdjuster.h"
 #include "dsp/SignalSmoother.h"
@@ -26,11 +24,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
 #include <tuple>
@@ -38,22 +33,9 @@
 
 namespace {
 
-constexpr int kChunk = 128;
 constexpr float kRate = 48000.0f;
 
-// Stereo noise for one host block.
-struct Stereo {
-    explicit Stereo(int frames) : left(frames), right(frames), outLeft(frames), outRight(frames) {
-        std::uint32_t state = 12345u;
-        for (int i = 0; i < frames; ++i) {
-            state = state * 1664525u + 1013904223u;
-            float noise = static_cast<float>(state >> 8) * (1.0f / 8388608.0f) - 1.0f;
-            left[i] = 0.5f * noise;
-            right[i] = 0.25f * noise + 0.1f;
-        }
-    }
-    std::vector<float> left, right, outLeft, outRight;
-};
+using bench::Stereo;
 
 // A delay time in milliseconds read from a table of one second, sample by
 // sample (a moving time), or a constant block (a steady one).
@@ -95,22 +77,10 @@ struct Case {
 void runCase(benchmark::State& state, const Case& c) {
     simd::ScopedControlWord csr;
     int hostBlock = static_cast<int>(state.range(0));
-    Stereo audio(hostBlock);
+    Stereo audio(hostBlock, {0.5f, 0.25f, 0.1f});
     Work work = c.make();
     // Fill the lines' rings and settle the smoothers first.
-    for (int i = 0; i < 400; ++i)
-        for (int offset = 0; offset < hostBlock; offset += kChunk)
-            work(audio, offset, std::min(kChunk, hostBlock - offset));
-    for (auto _ : state) {
-        for (int offset = 0; offset < hostBlock; offset += kChunk)
-            work(audio, offset, std::min(kChunk, hostBlock - offset));
-        benchmark::DoNotOptimize(audio.outLeft.data());
-        benchmark::DoNotOptimize(audio.outRight.data());
-        benchmark::ClobberMemory();
-    }
-    state.counters["ns_per_frame"] =
-        benchmark::Counter(static_cast<double>(hostBlock),
-                           benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    bench::runChunks(state, audio, work, hostBlock, 400);
 }
 
 // One delay line per channel fed from the host audio.
@@ -187,13 +157,8 @@ Work limiterWork() {
 
 std::vector<Case> cases() {
     std::vector<Case> list;
-    list.push_back({"copy", [] {
-                        return Work([](Stereo& a, int o, int n) {
-                            std::size_t bytes = static_cast<std::size_t>(n) * sizeof(float);
-                            std::memcpy(a.outLeft.data() + o, a.left.data() + o, bytes);
-                            std::memcpy(a.outRight.data() + o, a.right.data() + o, bytes);
-                        });
-                    }});
+    list.push_back(
+        {"copy", [] { return Work([](Stereo& a, int o, int n) { bench::copyStereo(a, o, n); }); }});
     list.push_back({"delay steady", [] { return delayWork(false, DelayLine::kTape); }});
     list.push_back({"delay moving tape", [] { return delayWork(true, DelayLine::kTape); }});
     list.push_back({"delay moving stretch", [] { return delayWork(true, DelayLine::kStretch); }});
@@ -203,49 +168,10 @@ std::vector<Case> cases() {
     return list;
 }
 
-// The usual table, then every case beside the copy of the same block size.
-class SummaryReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            auto it = run.counters.find("ns_per_frame");
-            if (it != run.counters.end() && run.run_type == Run::RT_Iteration)
-                figures_[run.benchmark_name()] = it->second.value * 1.0e9;
-        }
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        std::printf("\n%-26s %6s %12s %12s %8s\n", "case (stereo, 48 kHz)", "block", "ns/frame", "copy ns/fr",
-                    "x copy");
-        for (const auto& [name, ns] : figures_) {
-            auto slash = name.find('/');
-            std::string base = name.substr(0, slash);
-            std::string block = name.substr(slash + 1);
-            if (base == "copy") continue;
-            auto copy = figures_.find("copy/" + block);
-            double copyNs = copy != figures_.end() ? copy->second : 0.0;
-            std::printf("%-26s %6s %12.3f %12.3f %8.2f\n", base.c_str(), block.c_str(), ns, copyNs,
-                        copyNs > 0.0 ? ns / copyNs : 0.0);
-        }
-    }
-
-private:
-    std::map<std::string, double> figures_;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
     static const std::vector<::Case> all = ::cases();
-    for (const ::Case& c : all)
-        benchmark::RegisterBenchmark(c.name.c_str(), [&c](benchmark::State& s) { ::runCase(s, c); })
-            ->Arg(128)
-            ->Arg(512);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    ::SummaryReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    bench::registerCases(all, ::runCase);
+    return bench::runAndSummarize(argc, argv, {{"block"}});
 }

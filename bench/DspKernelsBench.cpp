@@ -3,51 +3,38 @@
 // Every case processes one host block of stereo audio per iteration (128 or
 // 512 frames), cut into graph chunks of at most 128 frames, with normal or
 // subnormal input, under flush-to-zero and denormals-are-zero as on the
-// audio thread. The figure is nanoseconds per stereo frame (at 48 kHz a
-// frame lasts 20833 ns). A plain copy of the same stereo audio runs in the
-// same program, and the summary at the end gives each case as a multiple of
-// that copy, which compares across machines.
+// audio thread.
 
+#include "bench/BenchSupport.h"
 #include "dsp/BlockKernels.h"
 #include "dsp/FloatParameter.h"
 #include "dsp/MidSideConverter.h"
+#include "dsp/Simd.h"
 #include "dsp/VolumeFilter.h"
 #include "dsp/wave/Environment.h"
 #include "dsp/wave/Producer.h"
 
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
-#include <cstdint>
-#include <cstdio>
-#include <cstring>
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace {
 
-constexpr int kChunk = 128;
+using bench::kChunk;
 
-// Stereo audio for one host block: a decaying mixture, or subnormal noise.
-struct Stereo {
+// Stereo audio for one host block: a decaying mixture, or subnormal noise,
+// with room for three outputs a frame.
+struct Stereo : bench::Stereo {
     Stereo(int frames, bool subnormal)
-        : left(frames), right(frames), outLeft(3 * frames), outRight(3 * frames) {
-        std::uint32_t state = 12345u;
-        for (int i = 0; i < frames; ++i) {
-            state = state * 1664525u + 1013904223u;
-            float noise = static_cast<float>(state >> 8) * (1.0f / 8388608.0f) - 1.0f;
-            float scale = subnormal ? 1.0e-39f : 0.5f;
-            left[i] = noise * scale;
-            right[i] = (0.5f * noise + 0.25f) * scale;
-        }
+        : bench::Stereo(frames, {1.0f, 0.5f, 0.25f}, subnormal ? 1.0e-39f : 0.5f, 3) {
         // A threefold stream for the decimating lookup.
         for (int i = 0; i < 3 * frames; ++i)
             threefold.push_back(left[i / 3]);
     }
-    std::vector<float> left, right, outLeft, outRight, threefold;
+    std::vector<float> threefold;
 };
 
 struct Case {
@@ -57,31 +44,19 @@ struct Case {
 };
 
 void runCase(benchmark::State& state, const Case& c) {
-    simd::ScopedControlWord csr;
     int hostBlock = static_cast<int>(state.range(0));
+    // The input is made before flush-to-zero is on, so subnormal samples stay
+    // subnormal in memory, as a host would hand them over.
     Stereo audio(hostBlock, state.range(1) != 0);
+    simd::ScopedControlWord csr;
     auto work = c.make(hostBlock);
-    for (auto _ : state) {
-        for (int offset = 0; offset < hostBlock; offset += kChunk)
-            work(audio, offset, std::min(kChunk, hostBlock - offset));
-        benchmark::DoNotOptimize(audio.outLeft.data());
-        benchmark::DoNotOptimize(audio.outRight.data());
-        benchmark::ClobberMemory();
-    }
-    state.counters["ns_per_frame"] =
-        benchmark::Counter(static_cast<double>(hostBlock),
-                           benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    bench::runChunks(state, audio, work, hostBlock);
 }
 
 // Kernel cases: per chunk, both channels.
 std::vector<Case> cases() {
     std::vector<Case> list;
-    list.push_back({"copy", [](int) {
-                        return [](Stereo& a, int o, int n) {
-                            std::memcpy(a.outLeft.data() + o, a.left.data() + o, n * sizeof(float));
-                            std::memcpy(a.outRight.data() + o, a.right.data() + o, n * sizeof(float));
-                        };
-                    }});
+    list.push_back({"copy", [](int) { return [](Stereo& a, int o, int n) { bench::copyStereo(a, o, n); }; }});
 
     list.push_back({"tpt svf", [](int) {
                         struct S {
@@ -254,57 +229,14 @@ std::vector<Case> cases() {
     return list;
 }
 
-// Prints the usual table, then every case beside the copy of the same block
-// size and input, as ns per frame and as a multiple of the copy.
-class SummaryReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            auto it = run.counters.find("ns_per_frame");
-            if (it == run.counters.end()) continue;
-            // With repetitions the median stands for the case.
-            bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
-            if (median || (run.run_type == Run::RT_Iteration && !figures_.count(run.run_name.str())))
-                figures_[run.run_name.str()] = it->second.value * 1.0e9;
-        }
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        std::printf("\n%-26s %6s %-10s %12s %12s %8s\n", "case", "block", "input", "ns/frame", "copy ns/fr",
-                    "x copy");
-        for (const auto& [name, ns] : figures_) {
-            // name: case/block/subnormal
-            auto first = name.find('/');
-            auto second = name.find('/', first + 1);
-            std::string base = name.substr(0, first);
-            std::string rest = name.substr(first);
-            if (base == "copy") continue;
-            auto copy = figures_.find("copy" + rest);
-            double copyNs = copy != figures_.end() ? copy->second : 0.0;
-            std::printf("%-26s %6s %-10s %12.3f %12.3f %8.2f\n", base.c_str(),
-                        name.substr(first + 1, second - first - 1).c_str(),
-                        name.substr(second + 1) == "1" ? "subnormal" : "normal", ns, copyNs,
-                        copyNs > 0.0 ? ns / copyNs : 0.0);
-        }
-    }
-
-private:
-    std::map<std::string, double> figures_;
-};
+std::string inputText(const std::string& value) {
+    return value == "1" ? "subnormal" : "normal";
+}
 
 } // namespace
 
 int main(int argc, char** argv) {
     static const std::vector<::Case> all = ::cases();
-    for (const ::Case& c : all)
-        benchmark::RegisterBenchmark(c.name.c_str(), [&c](benchmark::State& s) {
-            ::runCase(s, c);
-        })->ArgsProduct({{128, 512}, {0, 1}});
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    ::SummaryReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    bench::registerCases(all, ::runCase, {{0, 1}}); // input: normal, subnormal
+    return bench::runAndSummarize(argc, argv, {{"block"}, {"input", ::inputText}});
 }

@@ -2,9 +2,7 @@
 //
 // Each case runs one host block of stereo audio per iteration (128 or 512
 // frames), cut into graph chunks of at most 128 frames, under flush-to-zero
-// and denormals-are-zero as on the audio thread. The figure is nanoseconds
-// per stereo frame. A plain copy of the same audio runs in the same program;
-// the summary at the end gives every case beside it and as a multiple of it.
+// and denormals-are-zero as on the audio thread.
 //
 // Design cases: the plain state-variable filter, a characteristic (Prime,
 // drive 1.8) and the biquad, for low-, high- and band-pass at every slope
@@ -19,6 +17,7 @@
 // frequency modulated per sample (+-1 octave at 3 Hz). "subnormal" feeds one
 // stereo characteristic filter with subnormal input.
 
+#include "bench/BenchSupport.h"
 #include "dsp/BiquadFilter.h"
 #include "dsp/FilterAnalyzer.h"
 #include "dsp/MultiDesignFilter.h"
@@ -29,34 +28,18 @@
 
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
 #include <cmath>
-#include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace {
 
-constexpr int kChunk = 128;
 constexpr float kRate = 48000.0f;
 
-struct Stereo {
-    Stereo(int frames, float scale) : left(frames), right(frames), outLeft(frames), outRight(frames) {
-        std::uint32_t state = 12345u;
-        for (int i = 0; i < frames; ++i) {
-            state = state * 1664525u + 1013904223u;
-            float noise = static_cast<float>(state >> 8) * (1.0f / 8388608.0f) - 1.0f;
-            left[i] = 0.5f * noise * scale;
-            right[i] = (0.25f * noise + 0.1f) * scale;
-        }
-    }
-    std::vector<float> left, right, outLeft, outRight;
-};
+using bench::Stereo;
 
 using Work = std::function<void(Stereo&, int offset, int count)>;
 
@@ -67,32 +50,21 @@ struct Case {
 };
 
 void runCase(benchmark::State& state, const Case& c) {
-    simd::ScopedControlWord csr;
     int hostBlock = static_cast<int>(state.range(0));
-    Stereo audio(hostBlock, c.inputScale);
+    // Made before flush-to-zero is on: subnormal input stays subnormal.
+    Stereo audio(hostBlock, {0.5f, 0.25f, 0.1f}, c.inputScale);
+    simd::ScopedControlWord csr;
     Work work = c.make();
-    for (int i = 0; i < 200; ++i)
-        for (int offset = 0; offset < hostBlock; offset += kChunk)
-            work(audio, offset, std::min(kChunk, hostBlock - offset));
-    for (auto _ : state) {
-        for (int offset = 0; offset < hostBlock; offset += kChunk)
-            work(audio, offset, std::min(kChunk, hostBlock - offset));
-        benchmark::DoNotOptimize(audio.outLeft.data());
-        benchmark::DoNotOptimize(audio.outRight.data());
-        benchmark::ClobberMemory();
-    }
-    state.counters["ns_per_frame"] =
-        benchmark::Counter(static_cast<double>(hostBlock),
-                           benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    bench::runChunks(state, audio, work, hostBlock, 200);
 }
 
 const MultiDesignFilter::Style& characteristicList() {
     static const auto list = [] {
         auto l = std::make_unique<MultiDesignFilter::Style>();
         const std::pair<const char*, float> files[] = {
-            {"Prime.fil", 1.8f},  {"Gentle.fil", 1.0f},    {"Raw.fil", 1.0f},    {"Tube.fil", 1.0f},
-            {"Metal.fil", 1.0f},  {"EasyGoing.fil", 1.0f}, {"Smooth.fil", 1.0f}, {"Monopoly.fil", 1.4f},
-            {"Cheap.fil", 1.0f},  {"Extreme.fil", 1.0f},
+            {"Prime.fil", 1.8f}, {"Gentle.fil", 1.0f},    {"Raw.fil", 1.0f},    {"Tube.fil", 1.0f},
+            {"Metal.fil", 1.0f}, {"EasyGoing.fil", 1.0f}, {"Smooth.fil", 1.0f}, {"Monopoly.fil", 1.4f},
+            {"Cheap.fil", 1.0f}, {"Extreme.fil", 1.0f},
         };
         for (auto [file, drive] : files)
             l->add(std::make_unique<DesignFilter::Style>(file, drive));
@@ -156,8 +128,10 @@ Work designWork(Design design, int response, int slope) {
         g->left.setSource(a.left.data() + o, n);
         g->right.setSource(a.right.data() + o, n);
         g->e.nextBlock();
-        std::memcpy(a.outLeft.data() + o, g->filterLeft.pull(n).data(), static_cast<std::size_t>(n) * sizeof(float));
-        std::memcpy(a.outRight.data() + o, g->filterRight.pull(n).data(), static_cast<std::size_t>(n) * sizeof(float));
+        std::memcpy(a.outLeft.data() + o, g->filterLeft.pull(n).data(),
+                    static_cast<std::size_t>(n) * sizeof(float));
+        std::memcpy(a.outRight.data() + o, g->filterRight.pull(n).data(),
+                    static_cast<std::size_t>(n) * sizeof(float));
         g->e.process(n, 0);
     };
 }
@@ -181,8 +155,7 @@ struct PositionGraph {
             f->slope.setValue(GenericFilter::Slope24);
             f->frequency.getParameter().setValue(std::log2(1000.0f), 0.0f);
             f->peak.getParameter().setValue(0.5f, 0.0f);
-            if (modulated)
-                f->frequency.setSource(&sweep);
+            if (modulated) f->frequency.setSource(&sweep);
             f->chooseDesign();
             filters.push_back(std::move(f));
         }
@@ -199,8 +172,10 @@ Work positionWork(bool modulated) {
         g->left.setSource(a.left.data() + o, n);
         g->right.setSource(a.right.data() + o, n);
         g->e.nextBlock();
-        std::memcpy(a.outLeft.data() + o, g->filters[0]->pull(n).data(), static_cast<std::size_t>(n) * sizeof(float));
-        std::memcpy(a.outRight.data() + o, g->filters[1]->pull(n).data(), static_cast<std::size_t>(n) * sizeof(float));
+        std::memcpy(a.outLeft.data() + o, g->filters[0]->pull(n).data(),
+                    static_cast<std::size_t>(n) * sizeof(float));
+        std::memcpy(a.outRight.data() + o, g->filters[1]->pull(n).data(),
+                    static_cast<std::size_t>(n) * sizeof(float));
         for (int i = 2; i < 4; ++i)
             benchmark::DoNotOptimize(g->filters[std::size_t(i)]->pull(n).data());
         g->e.process(n, 0);
@@ -209,77 +184,31 @@ Work positionWork(bool modulated) {
 
 std::vector<Case> cases() {
     std::vector<Case> list;
-    list.push_back({"copy", [] {
-                        return Work([](Stereo& a, int o, int n) {
-                            std::size_t bytes = static_cast<std::size_t>(n) * sizeof(float);
-                            std::memcpy(a.outLeft.data() + o, a.left.data() + o, bytes);
-                            std::memcpy(a.outRight.data() + o, a.right.data() + o, bytes);
-                        });
-                    }});
+    list.push_back(
+        {"copy", [] { return Work([](Stereo& a, int o, int n) { bench::copyStereo(a, o, n); }); }});
     const char* responses[] = {"LP", "HP", "BP"};
     const std::pair<Design, const char*> designs[] = {
         {Design::Plain, "svf"}, {Design::Characteristic, "prime"}, {Design::Biquad, "biquad"}};
     for (auto [design, designName] : designs) {
         for (int response = 0; response < 3; ++response) {
             for (int slope = design == Design::Biquad ? 0 : 1; slope <= 3; ++slope) {
-                std::string name = std::string(designName) + " " + responses[response] + " s" + std::to_string(slope);
+                std::string name =
+                    std::string(designName) + " " + responses[response] + " s" + std::to_string(slope);
                 list.push_back({name, [=] { return designWork(design, response, slope); }});
             }
         }
     }
     list.push_back({"position constant", [] { return positionWork(false); }});
     list.push_back({"position modulated", [] { return positionWork(true); }});
-    list.push_back({"subnormal prime LP s3", [] { return designWork(Design::Characteristic, 0, 3); }, 1e-39f});
+    list.push_back(
+        {"subnormal prime LP s3", [] { return designWork(Design::Characteristic, 0, 3); }, 1e-39f});
     return list;
 }
-
-class SummaryReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            auto it = run.counters.find("ns_per_frame");
-            if (it != run.counters.end() && run.run_type == Run::RT_Iteration)
-                figures_.push_back({run.benchmark_name(), it->second.value * 1.0e9});
-        }
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        std::map<std::string, double> copies;
-        for (const auto& [name, ns] : figures_)
-            if (name.rfind("copy/", 0) == 0)
-                copies[name.substr(5)] = ns;
-        std::printf("\n%-26s %6s %12s %12s %8s\n", "case (stereo, 48 kHz)", "block", "ns/frame", "copy ns/fr",
-                    "x copy");
-        for (const auto& [name, ns] : figures_) {
-            auto slash = name.rfind('/');
-            std::string base = name.substr(0, slash);
-            std::string block = name.substr(slash + 1);
-            if (base == "copy")
-                continue;
-            double copyNs = copies.count(block) ? copies[block] : 0.0;
-            std::printf("%-26s %6s %12.3f %12.3f %8.2f\n", base.c_str(), block.c_str(), ns, copyNs,
-                        copyNs > 0.0 ? ns / copyNs : 0.0);
-        }
-    }
-
-private:
-    std::vector<std::pair<std::string, double>> figures_;
-};
 
 } // namespace
 
 int main(int argc, char** argv) {
     static const std::vector<::Case> all = ::cases();
-    for (const ::Case& c : all)
-        benchmark::RegisterBenchmark(c.name.c_str(), [&c](benchmark::State& s) { ::runCase(s, c); })
-            ->Arg(128)
-            ->Arg(512);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    ::SummaryReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    bench::registerCases(all, ::runCase);
+    return bench::runAndSummarize(argc, argv, {{"block"}});
 }
