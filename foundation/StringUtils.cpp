@@ -236,13 +236,16 @@ std::string formatSeconds(double milliseconds) {
     return formatNumber(milliseconds, "*3f") + " ms";
 }
 
-bool parseDouble(std::string_view text, double& result) {
+namespace {
+// The whole text as one number of type T: an optional '+' (not followed by a
+// '-'), then what from_chars accepts, and nothing after it.
+template <class T> bool parseWholeNumber(std::string_view text, T& result) {
     size_t pos = 0;
     if (!text.empty() && text[0] == '+') {
         pos = 1;
         if (text.size() > 1 && text[1] == '-') return false;
     }
-    double value = 0;
+    T value = 0;
     const char* first = text.data() + pos;
     const char* last = text.data() + text.size();
     if (first == last) return false;
@@ -251,22 +254,11 @@ bool parseDouble(std::string_view text, double& result) {
     result = value;
     return true;
 }
+} // namespace
 
-bool parseInt(std::string_view text, int32_t& result) {
-    size_t pos = 0;
-    if (!text.empty() && text[0] == '+') {
-        pos = 1;
-        if (text.size() > 1 && text[1] == '-') return false;
-    }
-    int32_t value = 0;
-    const char* first = text.data() + pos;
-    const char* last = text.data() + text.size();
-    if (first == last) return false;
-    auto parsed = std::from_chars(first, last, value);
-    if (parsed.ec != std::errc() || parsed.ptr != last) return false;
-    result = value;
-    return true;
-}
+bool parseDouble(std::string_view text, double& result) { return parseWholeNumber(text, result); }
+
+bool parseInt(std::string_view text, int32_t& result) { return parseWholeNumber(text, result); }
 
 // ---------------------------------------------------------------------------
 // Comparisons

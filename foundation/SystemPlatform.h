@@ -13,5 +13,11 @@ bool makeFolder(const std::string& path);
 // The bytes of the module's RCDATA resource of that name (extension already
 // removed), valid while the module is loaded.
 std::optional<std::string_view> findModuleResource(const std::string& name);
+// The current process's id.
+unsigned long currentProcessId();
+// Renames a file over another, replacing it; false when that failed.
+bool replaceFile(const std::string& from, const std::string& to);
+// Deletes a file; nothing happens when it is not there.
+void removeFile(const std::string& path);
 
 } // namespace platform

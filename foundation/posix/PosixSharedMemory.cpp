@@ -2,6 +2,7 @@
 // page-file object, a POSIX object outlives the process, so the names this
 // module created are unlinked when it unloads; mappings already made stay
 // valid until the process ends.
+#include "foundation/SystemPlatform.h"
 #include "foundation/SystemUtils.h"
 
 #include <fcntl.h>
@@ -43,7 +44,7 @@ void* openSharedInstanceMemory(std::string_view baseName, std::size_t size) {
     std::string name = "/";
     name += baseName;
     name += '.';
-    name += std::to_string(getpid());
+    name += std::to_string(platform::currentProcessId());
     if (name.find('/', 1) != std::string::npos) return nullptr;
 
     CreatedNames& names = createdNames(); // constructed before any unlink is needed

@@ -1,3 +1,4 @@
+#include "foundation/SystemPlatform.h"
 #include "foundation/SystemUtils.h"
 #include "foundation/windows/Win32Support.h"
 
@@ -8,7 +9,7 @@ void* openSharedInstanceMemory(std::string_view baseName, std::size_t size) {
     if (size == 0) return nullptr;
     std::string name(baseName);
     name += '.';
-    name += std::to_string(GetCurrentProcessId());
+    name += std::to_string(platform::currentProcessId());
     auto size64 = static_cast<unsigned long long>(size);
     HANDLE mapping =
         CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, static_cast<DWORD>(size64 >> 32),

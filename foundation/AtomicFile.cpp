@@ -1,10 +1,10 @@
 #include "foundation/AtomicFile.h"
 
+#include "foundation/SystemPlatform.h"
 #include "foundation/SystemUtils.h"
-#include "foundation/windows/Win32Support.h"
 
 bool writeFileAtomically(const std::string& path, std::string_view bytes) {
-    std::string temporary = path + ".tmp" + std::to_string(GetCurrentProcessId());
+    std::string temporary = path + ".tmp" + std::to_string(platform::currentProcessId());
     bool written = false;
     {
         auto stream = openFileStream(temporary, std::ios::out | std::ios::trunc | std::ios::binary);
@@ -14,11 +14,7 @@ bool writeFileAtomically(const std::string& path, std::string_view bytes) {
             written = !stream->fail();
         }
     }
-    std::wstring from = win32::wide(temporary);
-    if (written && MoveFileExW(from.c_str(), win32::wide(path).c_str(),
-                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return true;
-    DeleteFileW(from.c_str());
+    if (written && platform::replaceFile(temporary, path)) return true;
+    platform::removeFile(temporary);
     return false;
 }
-
