@@ -64,6 +64,25 @@ public:
         --remaining_;
         return true;
     }
+    // Moves on by n samples when they all lie in one segment (index() then
+    // names it) and returns true; otherwise moves not at all.
+    bool nextRun(int n) {
+        if (remaining_ >= n) {
+            remaining_ -= n;
+            return true;
+        }
+        if (remaining_ > 0) return false;
+        int index = index_;
+        int length;
+        do {
+            ++index;
+            length = segments_[index];
+        } while (length <= 0);
+        if (length < n) return false;
+        index_ = index;
+        remaining_ = length - n;
+        return true;
+    }
     int index() const { return index_; }
 
 private:
@@ -86,7 +105,9 @@ template <class O> struct TptStep {
     using V = typename O::V;
     const float* c; // TptSection or TptSection4 records as floats
     int recordSize;
-    V g{}, k{}, den{}, wl{}, wb{}, wh{};
+    // inv = 1 / (1 + k g) once per segment: the per-sample recurrence then
+    // multiplies instead of dividing (a division's latency sits in the loop).
+    V g{}, k{}, inv{}, wl{}, wb{}, wh{};
     V s1{}, s2{};
 
     void load(int segment) {
@@ -96,10 +117,10 @@ template <class O> struct TptStep {
         wl = O::load(r + 2 * O::kStride);
         wb = O::load(r + 3 * O::kStride);
         wh = O::load(r + 4 * O::kStride);
-        den = O::splat(1.0f) + k * g;
+        inv = O::splat(1.0f) / (O::splat(1.0f) + k * g);
     }
     void operator()(V x, V* y) {
-        V high = ((x - k * s1) - s2) / den;
+        V high = ((x - k * s1) - s2) * inv;
         V band = high * g + s1;
         s1 = band + high * g;
         V low = s2 + band * g;
@@ -258,6 +279,15 @@ template <class L> typename L::F lookupFour(typename L::F x, typename L::F scale
 class SegmentValues {
 public:
     SegmentValues(const int* segments, const float* a, const float* b) : cursor_(segments), a_(a), b_(b) {}
+    // The values of the next n samples when one segment holds them all (the
+    // usual case): true, with a and b set, and no per-sample arrays needed.
+    bool nextRun(int n, float& a, float& b) {
+        if (!cursor_.nextRun(n)) return false;
+        last_ = cursor_.index();
+        a = a_[last_];
+        b = b_[last_];
+        return true;
+    }
     void next4(int n, float* a, float* b) {
         for (int k = 0; k < 4; ++k) {
             if (k < n) {
@@ -408,6 +438,9 @@ void BlockKernels<L>::lookup(const float* in, float* out, int count, const int* 
     SegmentValues values(segments, t.scales, t.gains);
     float s[4], g[4];
     mapBlock<L>(out, count, [&](int i, int n) {
+        float s1 = 0.0f, g1 = 0.0f;
+        if (values.nextRun(n, s1, g1))
+            return L::splat(g1) * lookupFour<L>(loadPartial<L>(in + i, n), L::splat(s1), t);
         values.next4(n, s, g);
         return L::load(g) * lookupFour<L>(loadPartial<L>(in + i, n), L::load(s), t);
     });
@@ -419,21 +452,25 @@ void BlockKernels<L>::lookupDecimate3(const float* in, float* out, int count, co
     SegmentValues values(segments, t.scales, t.gains);
     float s[4], g[4];
     mapBlock<L>(out, count, [&](int i, int n) {
-        values.next4(n, s, g);
+        float s1 = 0.0f, g1 = 0.0f;
+        const bool run = values.nextRun(n, s1, g1);
+        if (!run) values.next4(n, s, g);
         // The 3n sub-samples of these n outputs, three vectors in stream order.
         int m = 3 * n;
         const float* x = in + 3 * i;
         float v[12];
         for (int part = 0; part < 3; ++part) {
             int j = 4 * part;
-            auto scale = L::set(s[std::min(j / 3, 3)], s[std::min((j + 1) / 3, 3)],
-                                s[std::min((j + 2) / 3, 3)], s[std::min((j + 3) / 3, 3)]);
+            auto scale = run ? L::splat(s1)
+                             : L::set(s[std::min(j / 3, 3)], s[std::min((j + 1) / 3, 3)],
+                                      s[std::min((j + 2) / 3, 3)], s[std::min((j + 3) / 3, 3)]);
             int avail = std::clamp(m - j, 0, 4);
             L::store(v + j, lookupFour<L>(loadPartial<L>(x + j, avail), scale, t));
         }
         auto sum = (L::set(v[0], v[3], v[6], v[9]) + L::set(v[1], v[4], v[7], v[10])) +
                    L::set(v[2], v[5], v[8], v[11]);
-        return (L::load(g) * L::splat(0.33333334f)) * sum;
+        auto gain = run ? L::splat(g1) : L::load(g);
+        return (gain * L::splat(0.33333334f)) * sum;
     });
 }
 

@@ -80,7 +80,7 @@ template <class Lanes> struct BlockKernels {
     static void midSideDecode(const float* mid, const float* side, float* l, float* r, int count) noexcept;
 
     // ---- Trapezoidal state-variable filter:
-    //   high = (x - k s1 - s2) / (1 + k g); band = high g + s1; s1 = band + high g;
+    //   high = (x - k s1 - s2) * (1 / (1 + k g)); band = high g + s1; s1 = band + high g;
     //   low = s2 + band g; s2 = low + band g; y = wh high + wb band + wl low.
     static void tptSvf(const float* in, float* out, int count, const int* segments, const TptSection* c,
                        float& s1, float& s2) noexcept;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cassert>
-#include <cmath>
 #include <cstring>
 
 namespace wave {
@@ -104,11 +103,19 @@ void Delay::readFixed(int delay, float* out, int count) noexcept {
 
 void Delay::readLinear(const float* delays, float* out, int count) noexcept {
     const float* ring = ring_.data();
+    // clampDelay with its limits taken once for the block.
+    const float longest = static_cast<float>(maxDelay_);
     float newest = static_cast<float>(getDeferral());
+    if (newest > longest) newest = longest;
     std::int64_t origin = static_cast<std::int64_t>(writePosition_) + baseOffset_ - count;
     for (int i = 0; i < count; ++i) {
-        double p = static_cast<double>(origin + i) - static_cast<double>(clampDelay(delays[i], newest));
-        std::int64_t whole = static_cast<std::int64_t>(std::floor(p));
+        float d = delays[i];
+        d = !(d >= newest) ? newest : (d > longest ? longest : d);
+        double p = static_cast<double>(origin + i) - static_cast<double>(d);
+        // floor as truncation corrected downwards: p is finite and far inside
+        // the int64 range (d is clamped), so this is exact.
+        std::int64_t whole = static_cast<std::int64_t>(p);
+        whole -= static_cast<double>(whole) > p ? 1 : 0;
         float f = static_cast<float>(p - static_cast<double>(whole));
         int n = static_cast<int>(whole & mask_);
         int n1 = (n + 1) & mask_;
