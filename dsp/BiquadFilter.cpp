@@ -197,10 +197,18 @@ void BiQuadFilter::computeCoefficients(int lane, int segment, float frequency, f
 
 void BiQuadFilter::process(const float* in, float* out, int count) noexcept
 {
-    const int* seg = segments();
+    static_assert(kMaxStages <= Kernels::kMaxCascade);
+    const TptSection* c[kMaxStages];
+    float s1[kMaxStages], s2[kMaxStages];
     for (int st = 0; st < sections_; ++st) {
-        Kernels::tptSvf(st == 0 ? in : out, out, count, seg, &single_[std::size_t(st * maxBlock_)],
-                        s1_[st * kLanes], s2_[st * kLanes]);
+        c[st] = &single_[std::size_t(st * maxBlock_)];
+        s1[st] = s1_[st * kLanes];
+        s2[st] = s2_[st * kLanes];
+    }
+    Kernels::tptSvfCascade(in, out, count, segments(), c, sections_, s1, s2);
+    for (int st = 0; st < sections_; ++st) {
+        s1_[st * kLanes] = s1[st];
+        s2_[st * kLanes] = s2[st];
     }
 }
 

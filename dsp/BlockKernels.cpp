@@ -50,6 +50,7 @@ template <class L> void storePartial(float* p, typename L::F v, int n) {
 // Walks a segment list sample by sample.
 class SegmentCursor {
 public:
+    SegmentCursor() : segments_(nullptr) {}
     explicit SegmentCursor(const int* segments) : segments_(segments) {}
     // Moves on by one sample; true when that sample starts a new segment.
     bool next() {
@@ -194,6 +195,76 @@ void runOneLane(const float* in, float* out, int count, const int* segments, Ste
             out[i * outputs + k] = y[k];
     }
 }
+
+// A cascade of N one-lane sections as a software pipeline: at step t,
+// section j filters sample t - j, taking the sample that section j - 1
+// produced at step t - 1. Each section keeps its own segment cursor, so it
+// steps through exactly the operations (and coefficient loads) of running it
+// alone. Sections run last to first within a step, so carry[j - 1] is read
+// before it is overwritten; out[t - N + 1] is written only after in[t] has
+// been read, so out may equal in.
+template <int N> struct TptCascade {
+    TptStep<OneLane> step[N];
+    SegmentCursor cursor[N];
+    float carry[N > 1 ? N - 1 : 1] = {};
+
+    float advance(int j, float x) {
+        if (cursor[j].next()) step[j].load(cursor[j].index());
+        float y;
+        step[j](x, &y);
+        return y;
+    }
+    // One step with every section inside [0, count).
+    void full(const float* in, float* out, int t) {
+        for (int j = N - 1; j > 0; --j) {
+            float y = advance(j, carry[j - 1]);
+            if (j == N - 1)
+                out[t - j] = y;
+            else
+                carry[j] = y;
+        }
+        float y = advance(0, in[t]);
+        if (N == 1)
+            out[t] = y;
+        else
+            carry[0] = y;
+    }
+    // A step at the start or the end of the block: only the sections whose
+    // sample lies inside [0, count) run.
+    void partial(const float* in, float* out, int t, int count) {
+        for (int j = N - 1; j >= 0; --j) {
+            int i = t - j;
+            if (i < 0 || i >= count) continue;
+            float y = advance(j, j == 0 ? in[i] : carry[j - 1]);
+            if (j == N - 1)
+                out[i] = y;
+            else
+                carry[j] = y;
+        }
+    }
+    void run(const float* in, float* out, int count, const int* segments, const TptSection* const c[], float s1[],
+             float s2[]) {
+        for (int j = 0; j < N; ++j) {
+            step[j].c = reinterpret_cast<const float*>(c[j]);
+            step[j].recordSize = 5;
+            step[j].s1 = s1[j];
+            step[j].s2 = s2[j];
+            cursor[j] = SegmentCursor(segments);
+        }
+        const int steady = std::min(N - 1, count);
+        int t = 0;
+        for (; t < steady; ++t)
+            partial(in, out, t, count);
+        for (; t < count; ++t)
+            full(in, out, t);
+        for (; t < count + N - 1; ++t)
+            partial(in, out, t, count);
+        for (int j = 0; j < N; ++j) {
+            s1[j] = step[j].s1;
+            s2[j] = step[j].s2;
+        }
+    }
+};
 
 // Four lanes: four samples of every lane are loaded, transposed so that each
 // vector holds one sample across the lanes, stepped, and transposed back.
@@ -371,6 +442,23 @@ void BlockKernels<L>::tptSvf(const float* in, float* out, int count, const int* 
     runOneLane(in, out, count, segments, step, 1);
     s1 = step.s1;
     s2 = step.s2;
+}
+
+template <class L>
+void BlockKernels<L>::tptSvfCascade(const float* in, float* out, int count, const int* segments,
+                                    const TptSection* const c[], int sections, float s1[], float s2[]) noexcept {
+    static_assert(sizeof(TptSection) == 5 * sizeof(float));
+    switch (sections) {
+    case 1: TptCascade<1>{}.run(in, out, count, segments, c, s1, s2); break;
+    case 2: TptCascade<2>{}.run(in, out, count, segments, c, s1, s2); break;
+    case 3: TptCascade<3>{}.run(in, out, count, segments, c, s1, s2); break;
+    case 4: TptCascade<4>{}.run(in, out, count, segments, c, s1, s2); break;
+    case 5: TptCascade<5>{}.run(in, out, count, segments, c, s1, s2); break;
+    case 6: TptCascade<6>{}.run(in, out, count, segments, c, s1, s2); break;
+    case 7: TptCascade<7>{}.run(in, out, count, segments, c, s1, s2); break;
+    case 8: TptCascade<8>{}.run(in, out, count, segments, c, s1, s2); break;
+    default: break;
+    }
 }
 
 template <class L>

@@ -86,6 +86,14 @@ template <class Lanes> struct BlockKernels {
                        float& s1, float& s2) noexcept;
     static void tptSvf4(const float* const in[4], float* const out[4], int count, const int* segments,
                         const TptSection4* c, float s1[4], float s2[4]) noexcept;
+    // A cascade of sections (1 to kMaxCascade) over one channel: section j
+    // filters the output of section j - 1, with coefficient records c[j] and
+    // state s1[j], s2[j]. Bit for bit the result of tptSvf run once per
+    // section in order, but all sections advance together per sample (section
+    // j one sample behind section j - 1), so their recurrences overlap.
+    static constexpr int kMaxCascade = 8;
+    static void tptSvfCascade(const float* in, float* out, int count, const int* segments,
+                              const TptSection* const c[], int sections, float s1[], float s2[]) noexcept;
 
     // ---- Oversampled state-variable stage: three iterations per sample.
     // Linear, per input sample x (state band, low; coefficients f, q):
