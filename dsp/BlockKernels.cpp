@@ -242,8 +242,8 @@ template <int N> struct TptCascade {
                 carry[j] = y;
         }
     }
-    void run(const float* in, float* out, int count, const int* segments, const TptSection* const c[], float s1[],
-             float s2[]) {
+    void run(const float* in, float* out, int count, const int* segments, const TptSection* const c[],
+             float s1[], float s2[]) {
         for (int j = 0; j < N; ++j) {
             step[j].c = reinterpret_cast<const float*>(c[j]);
             step[j].recordSize = 5;
@@ -446,18 +446,36 @@ void BlockKernels<L>::tptSvf(const float* in, float* out, int count, const int* 
 
 template <class L>
 void BlockKernels<L>::tptSvfCascade(const float* in, float* out, int count, const int* segments,
-                                    const TptSection* const c[], int sections, float s1[], float s2[]) noexcept {
+                                    const TptSection* const c[], int sections, float s1[],
+                                    float s2[]) noexcept {
     static_assert(sizeof(TptSection) == 5 * sizeof(float));
     switch (sections) {
-    case 1: TptCascade<1>{}.run(in, out, count, segments, c, s1, s2); break;
-    case 2: TptCascade<2>{}.run(in, out, count, segments, c, s1, s2); break;
-    case 3: TptCascade<3>{}.run(in, out, count, segments, c, s1, s2); break;
-    case 4: TptCascade<4>{}.run(in, out, count, segments, c, s1, s2); break;
-    case 5: TptCascade<5>{}.run(in, out, count, segments, c, s1, s2); break;
-    case 6: TptCascade<6>{}.run(in, out, count, segments, c, s1, s2); break;
-    case 7: TptCascade<7>{}.run(in, out, count, segments, c, s1, s2); break;
-    case 8: TptCascade<8>{}.run(in, out, count, segments, c, s1, s2); break;
-    default: break;
+    case 1:
+        TptCascade<1>{}.run(in, out, count, segments, c, s1, s2);
+        break;
+    case 2:
+        TptCascade<2>{}.run(in, out, count, segments, c, s1, s2);
+        break;
+    case 3:
+        TptCascade<3>{}.run(in, out, count, segments, c, s1, s2);
+        break;
+    case 4:
+        TptCascade<4>{}.run(in, out, count, segments, c, s1, s2);
+        break;
+    case 5:
+        TptCascade<5>{}.run(in, out, count, segments, c, s1, s2);
+        break;
+    case 6:
+        TptCascade<6>{}.run(in, out, count, segments, c, s1, s2);
+        break;
+    case 7:
+        TptCascade<7>{}.run(in, out, count, segments, c, s1, s2);
+        break;
+    case 8:
+        TptCascade<8>{}.run(in, out, count, segments, c, s1, s2);
+        break;
+    default:
+        break;
     }
 }
 
@@ -663,4 +681,3 @@ template <class L> void BlockKernels<L>::dbToGain(const float* in, float* out, i
 
 template struct BlockKernels<simd::Sse>;
 template struct BlockKernels<simd::Scalar>;
-

@@ -33,8 +33,7 @@ std::vector<std::vector<int>> layouts(int count) {
         all.push_back({count - 1, 0, 1});
         all.push_back({0, count / 2, 0, 0, count - count / 2});
     }
-    if (count > 7)
-        all.push_back({3, 2, 1, count - 6});
+    if (count > 7) all.push_back({3, 2, 1, count - 6});
     return all;
 }
 
@@ -104,8 +103,8 @@ TEST(TptCascade, BitIdenticalToSectionsInSequence) {
             for (int sections = 1; sections <= Kernels::kMaxCascade; ++sections) {
                 for (bool inPlace : {false, true}) {
                     std::string what = "count " + std::to_string(count) + " segments " +
-                                       std::to_string(segments.size()) + " sections " + std::to_string(sections) +
-                                       (inPlace ? " in place" : "");
+                                       std::to_string(segments.size()) + " sections " +
+                                       std::to_string(sections) + (inPlace ? " in place" : "");
                     expectSameAsSectionsInSequence<Kernels>(input, segments, sections, inPlace, what);
                     expectSameAsSectionsInSequence<ScalarKernels>(input, segments, sections, inPlace,
                                                                   "scalar " + what);
