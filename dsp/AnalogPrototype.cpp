@@ -23,8 +23,7 @@ struct RootSet {
 // Up to 8 low-pass sets; the band transform doubles at most 4 of them.
 constexpr int maxSets = 16;
 
-RootSet single(double pole, double gain = 1.0)
-{
+RootSet single(double pole, double gain = 1.0) {
     RootSet r;
     r.poleCount = 1;
     r.poles[0] = pole;
@@ -32,8 +31,7 @@ RootSet single(double pole, double gain = 1.0)
     return r;
 }
 
-RootSet poleZero(double pole, double zero)
-{
+RootSet poleZero(double pole, double zero) {
     // (s - zero)/(s - pole), scaled to unity at s = 0.
     RootSet r = single(pole, pole / zero);
     r.zeroCount = 1;
@@ -41,8 +39,7 @@ RootSet poleZero(double pole, double zero)
     return r;
 }
 
-RootSet pair(Complex pole)
-{
+RootSet pair(Complex pole) {
     RootSet r;
     r.poleCount = 2;
     r.poles[0] = pole;
@@ -51,8 +48,7 @@ RootSet pair(Complex pole)
 }
 
 // Coefficients of the monic polynomial with the given roots (at most two).
-void multiplyOut(int count, const Complex* roots, double& c2, double& c1, double& c0)
-{
+void multiplyOut(int count, const Complex* roots, double& c2, double& c1, double& c0) {
     if (count >= 2) {
         c2 = 1.0;
         c1 = -(roots[0].real() + roots[1].real());
@@ -68,8 +64,7 @@ void multiplyOut(int count, const Complex* roots, double& c2, double& c1, double
     }
 }
 
-Complex evaluate(const RootSet& r, Complex s)
-{
+Complex evaluate(const RootSet& r, Complex s) {
     Complex v = r.gain;
     for (int i = 0; i < r.zeroCount; ++i)
         v *= s - r.zeros[i];
@@ -80,8 +75,7 @@ Complex evaluate(const RootSet& r, Complex s)
 
 // s -> 1/s: G prod(-z) / prod(-p) s^(np - nz) prod(s - 1/z) / prod(s - 1/p);
 // a zero at the origin goes to infinity.
-void invert(RootSet& r)
-{
+void invert(RootSet& r) {
     Complex gain = r.gain;
     RootSet out;
     out.poleCount = r.poleCount;
@@ -91,8 +85,7 @@ void invert(RootSet& r)
     }
     int finite = 0;
     for (int i = 0; i < r.zeroCount; ++i) {
-        if (std::abs(r.zeros[i]) <= 1e-300)
-            continue;
+        if (std::abs(r.zeros[i]) <= 1e-300) continue;
         gain *= -r.zeros[i];
         out.zeros[finite++] = 1.0 / r.zeros[i];
     }
@@ -105,8 +98,7 @@ void invert(RootSet& r)
 }
 
 // The two roots of s^2 - r B s + 1, the one nearer the origin first.
-void bandRoots(Complex r, double bandwidth, Complex& nearer, Complex& farther)
-{
+void bandRoots(Complex r, double bandwidth, Complex& nearer, Complex& farther) {
     Complex rb = r * bandwidth;
     Complex d = std::sqrt(rb * rb - 4.0);
     Complex x = (rb + d) * 0.5;
@@ -122,8 +114,7 @@ void bandRoots(Complex r, double bandwidth, Complex& nearer, Complex& farther)
 
 // s -> (s^2 + 1) / (B s). Each factor (s - r) becomes (s^2 - r B s + 1) / (B s);
 // unmatched poles leave a B s each in the numerator.
-int bandTransform(const RootSet& r, double bandwidth, RootSet* out)
-{
+int bandTransform(const RootSet& r, double bandwidth, RootSet* out) {
     if (r.poleCount == 1) {
         RootSet s;
         s.poleCount = 2;
@@ -194,10 +185,8 @@ int bandTransform(const RootSet& r, double bandwidth, RootSet* out)
     return 2;
 }
 
-double sanitise(double v, double lo, double hi, double fallback)
-{
-    if (std::isnan(v))
-        return fallback;
+double sanitise(double v, double lo, double hi, double fallback) {
+    if (std::isnan(v)) return fallback;
     return std::clamp(v, lo, hi);
 }
 
@@ -205,14 +194,12 @@ double sanitise(double v, double lo, double hi, double fallback)
 
 // ------------------------------------------------------------------ section
 
-AnalogFilterPrototype::BiquadPrototype::BiquadPrototype()
-{
+AnalogFilterPrototype::BiquadPrototype::BiquadPrototype() {
     setLowPass(sqrtHalf);
 }
 
 void AnalogFilterPrototype::BiquadPrototype::setCoefficients(double nb2, double nb1, double nb0, double na2,
-                                                             double na1, double na0)
-{
+                                                             double na1, double na0) {
     b2 = nb2;
     b1 = nb1;
     b0 = nb0;
@@ -222,22 +209,19 @@ void AnalogFilterPrototype::BiquadPrototype::setCoefficients(double nb2, double 
     termsValid_ = false;
 }
 
-void AnalogFilterPrototype::BiquadPrototype::setLowPass(double q)
-{
+void AnalogFilterPrototype::BiquadPrototype::setLowPass(double q) {
     setCoefficients(0.0, 0.0, 1.0, 1.0, 1.0 / q, 1.0);
     poleCount = 2;
     zeroCount = 0;
 }
 
-void AnalogFilterPrototype::BiquadPrototype::setScales(double frequencyScale, double secondScale)
-{
+void AnalogFilterPrototype::BiquadPrototype::setScales(double frequencyScale, double secondScale) {
     frequencyScale_ = std::min(frequencyScale, 1e6);
     secondScale_ = std::max(secondScale, 1e-6);
     termsValid_ = false;
 }
 
-void AnalogFilterPrototype::BiquadPrototype::updateTerms()
-{
+void AnalogFilterPrototype::BiquadPrototype::updateTerms() {
     double f = frequencyScale_;
     double f2 = f * f;
     if (a2 == 0.0 && b2 == 0.0) {
@@ -258,35 +242,30 @@ void AnalogFilterPrototype::BiquadPrototype::updateTerms()
     termsValid_ = true;
 }
 
-double AnalogFilterPrototype::BiquadPrototype::squaredMagnitude(double w)
-{
-    if (!termsValid_)
-        updateTerms();
+double AnalogFilterPrototype::BiquadPrototype::squaredMagnitude(double w) {
+    if (!termsValid_) updateTerms();
     double w2 = w * w;
     double num = (n4_ * w2 + n2_) * w2 + n0_;
     double den = (d4_ * w2 + d2_) * w2 + d0_;
-    if (!(den > 0.0))
-        return 0.0;
+    if (!(den > 0.0)) return 0.0;
     double v = num / den;
     return v > 0.0 ? v : 0.0;
 }
 
-void AnalogFilterPrototype::BiquadPrototype::multiplySquaredMagnitude(const float* w, float* values, int count)
-{
+void AnalogFilterPrototype::BiquadPrototype::multiplySquaredMagnitude(const float* w, float* values,
+                                                                      int count) {
     for (int i = 0; i < count; ++i)
         values[i] = float(values[i] * squaredMagnitude(w[i]));
 }
 
-std::complex<double> AnalogFilterPrototype::BiquadPrototype::response(double w) const
-{
+std::complex<double> AnalogFilterPrototype::BiquadPrototype::response(double w) const {
     Complex s(0.0, w * secondScale_);
     Complex num = (b2 * s + b1) * s + b0;
     Complex den = (a2 * s + a1) * s + a0;
     return num / den;
 }
 
-void AnalogFilterPrototype::BiquadPrototype::addPhase(const float* w, float* out, int count) const
-{
+void AnalogFilterPrototype::BiquadPrototype::addPhase(const float* w, float* out, int count) const {
     for (int i = 0; i < count; ++i) {
         double x = secondScale_ * w[i];
         double num = std::atan2(b1 * x, b0 - b2 * x * x);
@@ -295,48 +274,41 @@ void AnalogFilterPrototype::BiquadPrototype::addPhase(const float* w, float* out
     }
 }
 
-void AnalogFilterPrototype::BiquadPrototype::phase(const float* w, float* out, int count) const
-{
+void AnalogFilterPrototype::BiquadPrototype::phase(const float* w, float* out, int count) const {
     std::fill(out, out + count, 0.0f);
     addPhase(w, out, count);
 }
 
 // ---------------------------------------------------------------- prototype
 
-std::complex<double> AnalogFilterPrototype::response(double w) const
-{
+std::complex<double> AnalogFilterPrototype::response(double w) const {
     Complex v = 1.0;
     for (int i = 0; i < sectionCount_; ++i)
         v *= sections_[i].response(w);
     return v;
 }
 
-double AnalogFilterPrototype::squaredMagnitude(double w)
-{
+double AnalogFilterPrototype::squaredMagnitude(double w) {
     double v = 1.0;
     for (int i = 0; i < sectionCount_; ++i)
         v *= sections_[i].squaredMagnitude(w);
     return v;
 }
 
-void AnalogFilterPrototype::squaredMagnitudes(const float* w, float* values, int count)
-{
+void AnalogFilterPrototype::squaredMagnitudes(const float* w, float* values, int count) {
     std::fill(values, values + count, 1.0f);
     for (int i = 0; i < sectionCount_; ++i)
         sections_[i].multiplySquaredMagnitude(w, values, count);
 }
 
-double AnalogFilterPrototype::wrapPhase(double phase) noexcept
-{
+double AnalogFilterPrototype::wrapPhase(double phase) noexcept {
     constexpr double pi = std::numbers::pi;
-    if (std::fabs(std::fabs(phase) - pi) <= epsilon)
-        return phase;
+    if (std::fabs(std::fabs(phase) - pi) <= epsilon) return phase;
     double sign = phase < 0.0 ? -1.0 : 1.0;
     return std::fmod(phase + pi * sign, 2.0 * pi) - pi * sign;
 }
 
-void AnalogFilterPrototype::phase(const float* w, float* out, int count) const
-{
+void AnalogFilterPrototype::phase(const float* w, float* out, int count) const {
     std::fill(out, out + count, 0.0f);
     for (int i = 0; i < sectionCount_; ++i)
         sections_[i].addPhase(w, out, count);
@@ -344,18 +316,15 @@ void AnalogFilterPrototype::phase(const float* w, float* out, int count) const
         out[i] = float(wrapPhase(out[i]));
 }
 
-void AnalogFilterPrototype::setScales(double frequencyScale, double secondScale)
-{
+void AnalogFilterPrototype::setScales(double frequencyScale, double secondScale) {
     frequencyScale_ = std::min(frequencyScale, 1e6);
     secondScale_ = std::max(secondScale, 1e-6);
     for (BiquadPrototype& s : sections_)
         s.setScales(frequencyScale_, secondScale_);
 }
 
-int AnalogFilterPrototype::design(int kind, double order, double q, double gain) noexcept
-{
-    if (kind < 0 || kind > 12)
-        kind = 0;
+int AnalogFilterPrototype::design(int kind, double order, double q, double gain) noexcept {
+    if (kind < 0 || kind > 12) kind = 0;
     order = sanitise(order, 0.0, 16.0, 1.0);
     q = sanitise(q, 1e-3, 1e3, sqrtHalf);
     gain = sanitise(gain, 1e-6, 1e6, 1.0);
@@ -366,10 +335,8 @@ int AnalogFilterPrototype::design(int kind, double order, double q, double gain)
 
     const bool band = kind >= 7 && kind <= 10;
     double lowPassOrder = order;
-    if (kind == 7 || kind == 9 || kind == 10)
-        lowPassOrder = std::max(lowPassOrder, 2.0);
-    if (band)
-        lowPassOrder *= 0.5;
+    if (kind == 7 || kind == 9 || kind == 10) lowPassOrder = std::max(lowPassOrder, 2.0);
+    if (band) lowPassOrder *= 0.5;
 
     RootSet sets[maxSets];
     int setCount = 0;
@@ -439,8 +406,7 @@ int AnalogFilterPrototype::design(int kind, double order, double q, double gain)
                 r.zeroCount = r.poleCount;
                 for (int k = 0; k < r.poleCount; ++k) {
                     r.zeros[k] = r.poles[k] * s;
-                    if (movePoles)
-                        r.poles[k] /= s;
+                    if (movePoles) r.poles[k] /= s;
                 }
                 r.gain = 1.0;
             }
@@ -509,8 +475,7 @@ int AnalogFilterPrototype::design(int kind, double order, double q, double gain)
             BiquadPrototype& s = sections_[i];
             double den = (s.a0 - s.a2) * (s.a0 - s.a2) + s.a1 * s.a1;
             double g = den == 0.0 ? 1.0 : std::sqrt(((s.b0 - s.b2) * (s.b0 - s.b2) + s.b1 * s.b1) / den);
-            if (g > 0.0)
-                s.setCoefficients(s.b2 / g, s.b1 / g, s.b0 / g, s.a2, s.a1, s.a0);
+            if (g > 0.0) s.setCoefficients(s.b2 / g, s.b1 / g, s.b0 / g, s.a2, s.a1, s.a0);
         }
     } else if (kind == 9) {
         double factor = std::pow(1.0 / ((1.0 / q) * sqrtHalf), 1.0 / sectionCount_);
@@ -523,4 +488,3 @@ int AnalogFilterPrototype::design(int kind, double order, double q, double gain)
         sections_[i].setScales(frequencyScale_, secondScale_);
     return sectionCount_;
 }
-

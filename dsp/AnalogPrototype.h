@@ -132,4 +132,3 @@ private:
     int kind_ = 0;
     double order_ = 2.0, q_ = 0.7071067811865476, gain_ = 1.0;
 };
-

@@ -12,47 +12,44 @@ namespace {
 constexpr int kKinds[10] = {0, 3, 8, 10, 7, 1, 2, 4, 5, 11};
 constexpr float kShelfQuality[4] = {0.5f, 1.0f, 2.0f, 4.0f};
 
-bool isBellOrShelf(int response) { return response >= Bell && response <= HighShelfMoved; }
-bool isBandKind(int kind) { return kind >= 7 && kind <= 10; }
+bool isBellOrShelf(int response) {
+    return response >= Bell && response <= HighShelfMoved;
+}
+bool isBandKind(int kind) {
+    return kind >= 7 && kind <= 10;
+}
 
 } // namespace
 
 BiQuadFilter::BiQuadFilter(wave::Environment& environment)
     : ParallelFilterUnit(environment), peakMode(this, LimitedPeak),
       maxBlock_(std::max(environment.maxBlockSize(), environment.getMaxChunkSize())),
-      single_(std::size_t(kMaxStages * maxBlock_)), parallel_(std::size_t(kMaxStages * maxBlock_))
-{
-}
+      single_(std::size_t(kMaxStages * maxBlock_)), parallel_(std::size_t(kMaxStages * maxBlock_)) {}
 
 BiQuadFilter::~BiQuadFilter() = default;
 
-int BiQuadFilter::prototypeKind(int response) noexcept
-{
+int BiQuadFilter::prototypeKind(int response) noexcept {
     return kKinds[std::clamp(response, 0, 9)];
 }
 
-bool BiQuadFilter::supportsSlope(int s) const
-{
+bool BiQuadFilter::supportsSlope(int s) const {
     const int r = response.getValue();
     return s != 0 || isBellOrShelf(r) || !isBandKind(prototypeKind(r));
 }
 
-void BiQuadFilter::clearState() noexcept
-{
+void BiQuadFilter::clearState() noexcept {
     std::fill(std::begin(s1_), std::end(s1_), 0.0f);
     std::fill(std::begin(s2_), std::end(s2_), 0.0f);
 }
 
-void BiQuadFilter::resetLane(int lane) noexcept
-{
+void BiQuadFilter::resetLane(int lane) noexcept {
     for (int st = 0; st < kMaxStages; ++st) {
         s1_[st * kLanes + lane] = 0.0f;
         s2_[st * kLanes + lane] = 0.0f;
     }
 }
 
-void BiQuadFilter::prepareBlock() noexcept
-{
+void BiQuadFilter::prepareBlock() noexcept {
     const int s = slope.getValue();
     if (s <= Slope12 || isBellOrShelf(response.getValue()))
         sections_ = 1;
@@ -62,11 +59,9 @@ void BiQuadFilter::prepareBlock() noexcept
         sections_ = 4;
 }
 
-float BiQuadFilter::sectionQuality(int stage, float p) const noexcept
-{
+float BiQuadFilter::sectionQuality(int stage, float p) const noexcept {
     const int r = response.getValue();
-    if (isBellOrShelf(r))
-        return 0.70710677f * 2.0f * kShelfQuality[std::clamp(int(slope.getValue()), 0, 3)];
+    if (isBellOrShelf(r)) return 0.70710677f * 2.0f * kShelfQuality[std::clamp(int(slope.getValue()), 0, 3)];
     const int kind = prototypeKind(r);
     if (kind != 8 && kind != 10 && kind != 11) {
         if (stage > 0) {
@@ -82,10 +77,8 @@ float BiQuadFilter::sectionQuality(int stage, float p) const noexcept
 }
 
 const BiQuadFilter::CachedDesign& BiQuadFilter::design(CachedDesign& cache, int kind, double order, double q,
-                                                       double gain) noexcept
-{
-    if (cache.kind == kind && cache.order == order && cache.q == q && cache.gain == gain)
-        return cache;
+                                                       double gain) noexcept {
+    if (cache.kind == kind && cache.order == order && cache.q == q && cache.gain == gain) return cache;
     const int count = std::min(prototype_.design(kind, order, q, gain), int(kMaxStages));
     cache.kind = kind;
     cache.order = order;
@@ -99,12 +92,10 @@ const BiQuadFilter::CachedDesign& BiQuadFilter::design(CachedDesign& cache, int 
     return cache;
 }
 
-TptSection BiQuadFilter::mapSection(const AnalogSection& s, double t) noexcept
-{
+TptSection BiQuadFilter::mapSection(const AnalogSection& s, double t) noexcept {
     double w0, twoR, low, band, high;
     if (s.a2 != 0.0 || s.b2 != 0.0) {
-        if (!(s.a0 > 0.0 && s.a2 > 0.0))
-            return TptSection{0.0f, 2.0f, 0.0f, 0.0f, 1.0f};
+        if (!(s.a0 > 0.0 && s.a2 > 0.0)) return TptSection{0.0f, 2.0f, 0.0f, 0.0f, 1.0f};
         const double root = std::sqrt(s.a0 * s.a2);
         w0 = std::sqrt(s.a0 / s.a2);
         twoR = s.a1 / root;
@@ -112,8 +103,7 @@ TptSection BiQuadFilter::mapSection(const AnalogSection& s, double t) noexcept
         band = s.b1 / root;
         low = s.b0 / s.a0;
     } else {
-        if (!(s.a0 > 0.0 && s.a1 > 0.0))
-            return TptSection{0.0f, 2.0f, 0.0f, 0.0f, 1.0f};
+        if (!(s.a0 > 0.0 && s.a1 > 0.0)) return TptSection{0.0f, 2.0f, 0.0f, 0.0f, 1.0f};
         w0 = s.a0 / s.a1;
         twoR = 2.0;
         low = s.b0 / s.a0;
@@ -124,8 +114,7 @@ TptSection BiQuadFilter::mapSection(const AnalogSection& s, double t) noexcept
     return TptSection{float(g), float(twoR + g), float(low), float(band), float(high)};
 }
 
-void BiQuadFilter::store(int lane, int segment, int stage, const TptSection& c) noexcept
-{
+void BiQuadFilter::store(int lane, int segment, int stage, const TptSection& c) noexcept {
     const std::size_t at = std::size_t(stage * maxBlock_ + segment);
     if (laneCount() == 1) {
         single_[at] = c;
@@ -139,29 +128,25 @@ void BiQuadFilter::store(int lane, int segment, int stage, const TptSection& c) 
     p.high[lane] = c.high;
 }
 
-TptSection BiQuadFilter::section(int lane, int segment, int stage) const noexcept
-{
+TptSection BiQuadFilter::section(int lane, int segment, int stage) const noexcept {
     const std::size_t at = std::size_t(stage * maxBlock_ + segment);
-    if (laneCount() == 1)
-        return single_[at];
+    if (laneCount() == 1) return single_[at];
     const TptSection4& p = parallel_[at];
     return TptSection{p.g[lane], p.k[lane], p.low[lane], p.band[lane], p.high[lane]};
 }
 
-void BiQuadFilter::computeCoefficients(int lane, int segment, float frequency, float peak, float gain) noexcept
-{
+void BiQuadFilter::computeCoefficients(int lane, int segment, float frequency, float peak,
+                                       float gain) noexcept {
     const double rate = getEnvironment().getSampleRate();
     const double top = std::log2(0.49 * rate);
     double f = frequency >= 1.0f ? double(frequency) : 1.0;
-    if (f > top)
-        f = top;
+    if (f > top) f = top;
     const double w = std::min(2.0 * std::numbers::pi * std::exp2(f) / rate, 3.1315928);
     const double t = std::tan(w * 0.5);
 
     const int r = response.getValue();
     const int kind = prototypeKind(r);
-    if (std::isnan(peak))
-        peak = 0.0f;
+    if (std::isnan(peak)) peak = 0.0f;
     double sectionGain = 1.0;
     if (isBellOrShelf(r)) {
         const float p = std::clamp(peak, -1.0f, 1.0f);
@@ -175,8 +160,8 @@ void BiQuadFilter::computeCoefficients(int lane, int segment, float frequency, f
 
     TptSection mapped[kMaxStages];
     if (peakMode.getValue() == WholeOrder && (kind == 0 || kind == 3)) {
-        const CachedDesign& d =
-            design(wholeDesign_, kind, firstOrder ? 1.0 : 2.0 * sections_, sectionQuality(0, peak), sectionGain);
+        const CachedDesign& d = design(wholeDesign_, kind, firstOrder ? 1.0 : 2.0 * sections_,
+                                       sectionQuality(0, peak), sectionGain);
         for (int st = 0; st < sections_; ++st)
             mapped[st] = mapSection(d.sections[std::min(st, d.count - 1)], t);
     } else {
@@ -195,8 +180,7 @@ void BiQuadFilter::computeCoefficients(int lane, int segment, float frequency, f
         store(lane, segment, st, mapped[st]);
 }
 
-void BiQuadFilter::process(const float* in, float* out, int count) noexcept
-{
+void BiQuadFilter::process(const float* in, float* out, int count) noexcept {
     static_assert(kMaxStages <= Kernels::kMaxCascade);
     const TptSection* c[kMaxStages];
     float s1[kMaxStages], s2[kMaxStages];
@@ -212,13 +196,11 @@ void BiQuadFilter::process(const float* in, float* out, int count) noexcept
     }
 }
 
-void BiQuadFilter::processParallel(int count) noexcept
-{
+void BiQuadFilter::processParallel(int count) noexcept {
     const int* seg = segments();
     const int segmentsInBlock = segmentCount();
     for (int lane = 0; lane < kLanes; ++lane) {
-        if (isLaneActive(lane))
-            continue;
+        if (isLaneActive(lane)) continue;
         for (int st = 0; st < sections_; ++st) {
             for (int s = 0; s < segmentsInBlock; ++s) {
                 TptSection4& p = parallel_[std::size_t(st * maxBlock_ + s)];
@@ -240,4 +222,3 @@ void BiQuadFilter::processParallel(int count) noexcept
                          &s2_[st * kLanes]);
     }
 }
-

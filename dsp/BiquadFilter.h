@@ -53,7 +53,8 @@ public:
     void clearState() noexcept override;
     void process(const float* in, float* out, int count) noexcept override;
     void prepareBlock() noexcept override;
-    void computeCoefficients(int lane, int segment, float frequency, float peak, float gain) noexcept override;
+    void computeCoefficients(int lane, int segment, float frequency, float peak,
+                             float gain) noexcept override;
     void processParallel(int count) noexcept override;
     void resetLane(int lane) noexcept override;
 
@@ -91,4 +92,3 @@ private:
     float s1_[kMaxStages * kLanes] = {};
     float s2_[kMaxStages * kLanes] = {};
 };
-

@@ -174,4 +174,3 @@ inline bool renderPolynomialSegment(float* out, int count, const float c[5], flo
 inline void dbToGainBlock(const float* in, float* out, int count) noexcept {
     Kernels::dbToGain(in, out, count);
 }
-

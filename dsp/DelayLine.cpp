@@ -121,7 +121,8 @@ void DelayLine::prepare() {
 }
 
 void DelayLine::updateSmoothing() {
-    smoother_.coefficient = smoothingCoefficient(smoothingFrequency.getValue(), getEnvironment().getSampleRate());
+    smoother_.coefficient =
+        smoothingCoefficient(smoothingFrequency.getValue(), getEnvironment().getSampleRate());
     smoother_.restart = true;
 }
 
@@ -328,4 +329,3 @@ void DelayLine::readChangeCrossfade(int delay, float* out, int count) noexcept {
     }
     fadePosition_ += m;
 }
-

@@ -191,4 +191,3 @@ private:
     wave::BasicBlock<float> tap0_;
     wave::BasicBlock<float> tap1_;
 };
-

@@ -5,28 +5,23 @@
 DesignFilter::DesignFilter(wave::Environment& environment, const Style* style, StateVariableFilter* partner)
     : StateVariableFilter(environment, style != nullptr ? &style->clipTable() : nullptr, partner),
       manualClipLevel(this, 0.1f, 10.0f, 0.1f), manualCubic(this, 0.0f, 0.1f, 0.0f),
-      manualResonance(this, 0.0f, 5.0f, 0.0f), state(this, Characteristic), style_(style)
-{
-}
+      manualResonance(this, 0.0f, 5.0f, 0.0f), state(this, Characteristic), style_(style) {}
 
 DesignFilter::~DesignFilter() = default;
 
-void DesignFilter::setStyle(const Style* style) noexcept
-{
+void DesignFilter::setStyle(const Style* style) noexcept {
     style_ = style;
     setClipTable(style != nullptr ? &style->clipTable() : nullptr);
 }
 
-void DesignFilter::propertyChanged(AbstractProperty& property)
-{
+void DesignFilter::propertyChanged(AbstractProperty& property) {
     if (&property == &manualClipLevel || &property == &manualCubic || &property == &manualResonance ||
         &property == &state)
         clearState();
 }
 
 void DesignFilter::shapeResonance(float frequency, float peak, float& resonance, float& cubic,
-                                  float& clipLevel) noexcept
-{
+                                  float& clipLevel) noexcept {
     lastFrequency_ = frequency;
     lastPeak_ = peak;
     if (state.getValue() == Manual) {
@@ -50,4 +45,3 @@ void DesignFilter::shapeResonance(float frequency, float peak, float& resonance,
     cubic = s.cubicTable().value(column, row);
     resonance = s.resonanceTable().value(column, row);
 }
-

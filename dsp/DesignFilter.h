@@ -49,4 +49,3 @@ private:
     float lastFrequency_ = 0.0f;
     float lastPeak_ = 0.0f;
 };
-

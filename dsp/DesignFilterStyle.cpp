@@ -7,13 +7,11 @@
 
 // ------------------------------------------------------- FilterSettingTable
 
-FilterSettingTable::FilterSettingTable() : size(this, 0)
-{
+FilterSettingTable::FilterSettingTable() : size(this, 0) {
     size.setValue(11);
 }
 
-void FilterSettingTable::propertyChanged(AbstractProperty& property)
-{
+void FilterSettingTable::propertyChanged(AbstractProperty& property) {
     if (&property == &size) {
         std::size_t cells = std::size_t(n() + 1) * std::size_t(n() + 1);
         values_.assign(cells, 0.0f);
@@ -21,14 +19,12 @@ void FilterSettingTable::propertyChanged(AbstractProperty& property)
     }
 }
 
-void FilterSettingTable::set(std::int32_t row, std::int32_t column, float value)
-{
+void FilterSettingTable::set(std::int32_t row, std::int32_t column, float value) {
     values_[index(row, column)] = value;
     updateDifferences();
 }
 
-void FilterSettingTable::assign(const float* values)
-{
+void FilterSettingTable::assign(const float* values) {
     const std::int32_t count = n();
     for (std::int32_t r = 0; r < count; ++r)
         for (std::int32_t c = 0; c < count; ++c)
@@ -36,21 +32,18 @@ void FilterSettingTable::assign(const float* values)
     updateDifferences();
 }
 
-void FilterSettingTable::updateDifferences()
-{
+void FilterSettingTable::updateDifferences() {
     const std::int32_t count = n();
     for (std::int32_t r = 0; r <= count; ++r) {
         for (std::int32_t c = 0; c <= count; ++c) {
             float d = 0.0f;
-            if (c < count - 1)
-                d = values_[index(r, c + 1)] - values_[index(r, c)];
+            if (c < count - 1) d = values_[index(r, c + 1)] - values_[index(r, c)];
             differences_[index(r, c)] = d;
         }
     }
 }
 
-float FilterSettingTable::value(float column, float row) const noexcept
-{
+float FilterSettingTable::value(float column, float row) const noexcept {
     const std::int32_t last = n() - 1;
     auto split = [last](float x, std::int32_t& whole, float& fraction) {
         if (!(x > 0.0f)) {
@@ -77,28 +70,24 @@ float FilterSettingTable::value(float column, float row) const noexcept
 namespace {
 
 // One table of a file: N and N x N values, taken only when complete and valid.
-bool readTable(BinaryDataReader& reader, std::int32_t& n, std::vector<float>& values)
-{
+bool readTable(BinaryDataReader& reader, std::int32_t& n, std::vector<float>& values) {
     n = reader.readInt32();
     if (!reader.isGood() || n < FilterSettingTable::minimumSize || n > FilterSettingTable::maximumSize)
         return false;
     values.assign(std::size_t(n) * std::size_t(n), 0.0f);
     for (float& v : values) {
         v = reader.readFloat();
-        if (!reader.isGood() || !(std::fabs(v) <= FilterSettingTable::maximumMagnitude))
-            return false;
+        if (!reader.isGood() || !(std::fabs(v) <= FilterSettingTable::maximumMagnitude)) return false;
     }
     return true;
 }
 
 } // namespace
 
-bool FilterSettingTable::read(BinaryDataReader& reader)
-{
+bool FilterSettingTable::read(BinaryDataReader& reader) {
     std::int32_t count = 0;
     std::vector<float> values;
-    if (!readTable(reader, count, values))
-        return false;
+    if (!readTable(reader, count, values)) return false;
     size.setValue(count);
     assign(values.data());
     return true;
@@ -108,13 +97,11 @@ bool FilterSettingTable::read(BinaryDataReader& reader)
 
 DesignFilterStyle::DesignFilterStyle(std::string_view resourceName, float driveFactor)
     : a(this, defaultA), low(this, defaultLow), high(this, defaultHigh), size(this, defaultSize),
-      driveFactor_(driveFactor)
-{
+      driveFactor_(driveFactor) {
     clipTable_.build(a.getValue());
     updateIndexScale();
     resetTables();
-    if (resourceName.empty() || !resourceExists(resourceName))
-        return;
+    if (resourceName.empty() || !resourceExists(resourceName)) return;
     auto stream = loadResource(resourceName);
     BinaryDataReader reader(*stream);
     read(reader);
@@ -122,21 +109,18 @@ DesignFilterStyle::DesignFilterStyle(std::string_view resourceName, float driveF
 
 DesignFilterStyle::~DesignFilterStyle() = default;
 
-void DesignFilterStyle::updateIndexScale()
-{
+void DesignFilterStyle::updateIndexScale() {
     indexScale_ = float(size.getValue() - 1) / (high.getValue() - low.getValue());
 }
 
-void DesignFilterStyle::resetTables()
-{
+void DesignFilterStyle::resetTables() {
     const std::int32_t count = size.getValue();
     std::vector<float> clip(std::size_t(count) * std::size_t(count), 0.1f);
     std::vector<float> cubic(clip.size(), 0.0f);
     std::vector<float> resonance(clip.size());
     for (std::int32_t r = 0; r < count; ++r) {
         float v = float(r) / float(count - 1);
-        if (v > 0.999f)
-            v = 0.999f;
+        if (v > 0.999f) v = 0.999f;
         for (std::int32_t c = 0; c < count; ++c)
             resonance[std::size_t(r) * std::size_t(count) + std::size_t(c)] = v;
     }
@@ -145,8 +129,7 @@ void DesignFilterStyle::resetTables()
     resonance_.assign(resonance.data());
 }
 
-void DesignFilterStyle::propertyChanged(AbstractProperty& property)
-{
+void DesignFilterStyle::propertyChanged(AbstractProperty& property) {
     if (&property == &a) {
         clipTable_.build(a.getValue());
     } else if (&property == &low || &property == &high) {
@@ -161,10 +144,8 @@ void DesignFilterStyle::propertyChanged(AbstractProperty& property)
     }
 }
 
-bool DesignFilterStyle::read(BinaryDataReader& reader)
-{
-    if (!reader.checkSignature("ZTil"))
-        return false;
+bool DesignFilterStyle::read(BinaryDataReader& reader) {
+    if (!reader.checkSignature("ZTil")) return false;
     const float fileA = reader.readFloat();
     const float fileLow = reader.readFloat();
     const float fileHigh = reader.readFloat();
@@ -174,14 +155,11 @@ bool DesignFilterStyle::read(BinaryDataReader& reader)
     std::int32_t n[3];
     std::vector<float> tables[3];
     for (int i = 0; i < 3; ++i) {
-        if (!readTable(reader, n[i], tables[i]))
-            return false;
+        if (!readTable(reader, n[i], tables[i])) return false;
     }
-    if (n[1] != n[0] || n[2] != n[0])
-        return false;
+    if (n[1] != n[0] || n[2] != n[0]) return false;
     // The scale (N - 1) / (Fh - Fl) must be a finite number too.
-    if (!std::isfinite(float(n[0] - 1) / (fileHigh - fileLow)))
-        return false;
+    if (!std::isfinite(float(n[0] - 1) / (fileHigh - fileLow))) return false;
 
     a.setValue(fileA);
     low.setValue(fileLow);
@@ -192,4 +170,3 @@ bool DesignFilterStyle::read(BinaryDataReader& reader)
     resonance_.assign(tables[2].data());
     return true;
 }
-

@@ -22,8 +22,8 @@
 // Otherwise the style keeps what it had and read() returns false; a hostile
 // N never makes anything allocate more than the 64 x 64 limit allows.
 
-#include "foundation/Property.h"
 #include "dsp/FunctionTable.h"
+#include "foundation/Property.h"
 
 #include <cstdint>
 #include <string_view>
@@ -66,8 +66,7 @@ public:
     void propertyChanged(AbstractProperty& property) override;
 
 private:
-    std::size_t index(std::int32_t row, std::int32_t column) const noexcept
-    {
+    std::size_t index(std::int32_t row, std::int32_t column) const noexcept {
         return std::size_t(row) * std::size_t(n() + 1) + std::size_t(column);
     }
     void updateDifferences();
@@ -118,4 +117,3 @@ private:
     FilterSettingTable resonance_;
     float driveFactor_;
 };
-

@@ -203,4 +203,3 @@ bool AudioSourceProxy::readAudio(BinaryDataReader& reader) {
     }
     return true;
 }
-

@@ -162,4 +162,3 @@ private:
     std::uint64_t total_ = 0;
     int writePosition_ = 0;
 };
-

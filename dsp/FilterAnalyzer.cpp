@@ -1,24 +1,21 @@
 #include "dsp/FilterAnalyzer.h"
 
 FilterAnalyzer::FilterAnalyzer(wave::Environment& environment)
-    : wave::Filter(environment), time(this, 20.0f), threshold(this, 0.005f)
-{
+    : wave::Filter(environment), time(this, 20.0f), threshold(this, 0.005f) {
     propertyChanged(threshold);
     registerComponent();
 }
 
-void FilterAnalyzer::propertyChanged(AbstractProperty&)
-{
+void FilterAnalyzer::propertyChanged(AbstractProperty&) {
     const float t = threshold.getValue();
     reciprocal_ = t > 0.0f ? 1.0f / t : 0.0f;
 }
 
-void FilterAnalyzer::process(const wave::BasicBlock<float>& in, wave::BasicBlock<float>* out, int count, int)
-{
+void FilterAnalyzer::process(const wave::BasicBlock<float>& in, wave::BasicBlock<float>* out, int count,
+                             int) {
     float k = 1.0f;
     const float denominator = getEnvironment().getSampleRate() * time.getValue();
-    if (denominator > 1000.0f)
-        k = 1000.0f / denominator;
+    if (denominator > 1000.0f) k = 1000.0f / denominator;
     const float t = threshold.getValue();
     const bool alwaysOn = !(t > 0.0f);
     const float* x = in.data();
@@ -32,4 +29,3 @@ void FilterAnalyzer::process(const wave::BasicBlock<float>& in, wave::BasicBlock
     level_ = level;
     out->setConstant(false);
 }
-

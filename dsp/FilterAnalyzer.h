@@ -22,11 +22,11 @@ public:
     float level() const noexcept { return level_; }
 
     void reset() override { level_ = 0.0f; }
-    void process(const wave::BasicBlock<float>& in, wave::BasicBlock<float>* out, int count, int mode) override;
+    void process(const wave::BasicBlock<float>& in, wave::BasicBlock<float>* out, int count,
+                 int mode) override;
     void propertyChanged(AbstractProperty& property) override;
 
 private:
     float reciprocal_ = 0.0f;
     float level_ = 0.0f;
 };
-

@@ -168,4 +168,3 @@ bool FloatParameterBus::applyGain(const float* in, float* out, int count) noexce
     }
     return true;
 }
-

@@ -136,4 +136,3 @@ private:
     FloatParameterSource ownSource_;
     wave::Producer* source_;
 };
-

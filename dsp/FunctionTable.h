@@ -30,20 +30,16 @@ public:
     void build(std::int32_t requestedSize, const FunctionTableFunction& function, double lo, double hi);
 
     // Linear interpolation at x; clamped to the ends of the range.
-    float lookup(float x) const noexcept
-    {
+    float lookup(float x) const noexcept {
         double position = double(x) * scale_ - offset_;
         return at(position);
     }
 
     // The same at a table position (x x scale - offset) given directly.
-    float at(double position) const noexcept
-    {
-        if (!(position > 0.0))
-            return values_[0];
+    float at(double position) const noexcept {
+        if (!(position > 0.0)) return values_[0];
         double last = double(size_ - 1);
-        if (position >= last)
-            return values_[size_ - 1];
+        if (position >= last) return values_[size_ - 1];
         auto i = std::int32_t(position);
         float fraction = float(position - i);
         return values_[i] + (values_[i + 1] - values_[i]) * fraction;
@@ -160,4 +156,3 @@ struct FilterTables {
 private:
     FilterTables();
 };
-

@@ -39,4 +39,3 @@ void GainAdjuster::process(const wave::BasicBlock<float>& in, wave::BasicBlock<f
         y[i] = limitRatio(n[i], d[i]) * x[i] * gv[i];
     out->setConstant(in.isConstant() && g.isConstant() && den.isConstant() && num.isConstant());
 }
-

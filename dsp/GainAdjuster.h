@@ -43,4 +43,3 @@ private:
     wave::Producer* denominator_ = nullptr;
     wave::Producer* numerator_ = nullptr;
 };
-

@@ -7,24 +7,20 @@
 
 GenericFilter::FilterUnit::FilterUnit(wave::Environment& environment)
     : wave::Component(environment), response(this, LowPass), slope(this, Slope12),
-      segments_(std::size_t(std::max(environment.maxBlockSize(), environment.getMaxChunkSize())), 0)
-{
-}
+      segments_(std::size_t(std::max(environment.maxBlockSize(), environment.getMaxChunkSize())), 0) {}
 
 GenericFilter::FilterUnit::~FilterUnit() = default;
 
-void GenericFilter::FilterUnit::checkContinuity(int count) noexcept
-{
+void GenericFilter::FilterUnit::checkContinuity(int count) noexcept {
     const wave::Environment& e = getEnvironment();
-    if (endPosition_ == e.getResetMark() || endPosition_ != e.getSamplePosition())
-        clearState();
+    if (endPosition_ == e.getResetMark() || endPosition_ != e.getSamplePosition()) clearState();
     endPosition_ = e.getSamplePosition() + std::uint64_t(count);
 }
 
 // ------------------------------------------------------ ParallelFilterUnit
 
-GenericFilter::ParallelFilterUnit::ParallelFilterUnit(wave::Environment& environment) : FilterUnit(environment)
-{
+GenericFilter::ParallelFilterUnit::ParallelFilterUnit(wave::Environment& environment)
+    : FilterUnit(environment) {
     filters_.reserve(kLanes);
     for (auto& block : laneOutput_) {
         block = std::make_unique<wave::BasicBlock<float>>(environment);
@@ -33,14 +29,13 @@ GenericFilter::ParallelFilterUnit::ParallelFilterUnit(wave::Environment& environ
     laneInput_.fill(environment.getZeroBlock().data());
 }
 
-GenericFilter::ParallelFilterUnit::~ParallelFilterUnit()
-{
+GenericFilter::ParallelFilterUnit::~ParallelFilterUnit() {
     for (GenericFilter* filter : filters_)
         filter->shared_ = nullptr;
 }
 
-void GenericFilter::ParallelFilterUnit::setCoefficients(int segment, float frequency, float peak, float gain) noexcept
-{
+void GenericFilter::ParallelFilterUnit::setCoefficients(int segment, float frequency, float peak,
+                                                        float gain) noexcept {
     laneCount_ = 1;
     computeCoefficients(0, segment, frequency, peak, gain);
 }
@@ -48,24 +43,21 @@ void GenericFilter::ParallelFilterUnit::setCoefficients(int segment, float frequ
 // ----------------------------------------------------------- GenericFilter
 
 GenericFilter::GenericFilter(wave::Environment& environment)
-    : wave::Filter(environment), frequency(environment, 20.0f), gain(environment, 1.0f), mix(environment, 1.0f),
-      peak(environment, 0.0f), peakMultiplierEnabled(this, false), response(this, LowPass), slope(this, Slope12)
-{
+    : wave::Filter(environment), frequency(environment, 20.0f), gain(environment, 1.0f),
+      mix(environment, 1.0f), peak(environment, 0.0f), peakMultiplierEnabled(this, false),
+      response(this, LowPass), slope(this, Slope12) {
     gain.getParameter().setLimits(0.0f, 63.095734f);
     mix.getParameter().setLimits(0.0f, 1.0f);
     peak.getParameter().setLimits(-1.0f, 1.0f);
     registerComponent();
 }
 
-GenericFilter::~GenericFilter()
-{
+GenericFilter::~GenericFilter() {
     leaveSharedUnit();
 }
 
-void GenericFilter::leaveSharedUnit()
-{
-    if (shared_ == nullptr)
-        return;
+void GenericFilter::leaveSharedUnit() {
+    if (shared_ == nullptr) return;
     auto& list = shared_->filters_;
     auto it = std::find(list.begin(), list.end(), this);
     if (it != list.end()) {
@@ -77,16 +69,13 @@ void GenericFilter::leaveSharedUnit()
     shared_ = nullptr;
 }
 
-void GenericFilter::setUnit(FilterUnit* unit)
-{
+void GenericFilter::setUnit(FilterUnit* unit) {
     leaveSharedUnit();
     unit_ = unit;
 }
 
-void GenericFilter::setParallelUnit(ParallelFilterUnit* shared)
-{
-    if (shared == shared_)
-        return;
+void GenericFilter::setParallelUnit(ParallelFilterUnit* shared) {
+    if (shared == shared_) return;
     leaveSharedUnit();
     shared_ = shared;
     if (shared_ != nullptr) {
@@ -96,8 +85,7 @@ void GenericFilter::setParallelUnit(ParallelFilterUnit* shared)
     }
 }
 
-void GenericFilter::reset()
-{
+void GenericFilter::reset() {
     if (shared_ != nullptr)
         shared_->clearState();
     else if (unit_ != nullptr)
@@ -105,23 +93,18 @@ void GenericFilter::reset()
     active_ = false;
 }
 
-int GenericFilter::Controls::segmentEnd(int start, int limit) const
-{
-    if (frequencyConstant && peakConstant)
-        return limit;
+int GenericFilter::Controls::segmentEnd(int start, int limit) const {
+    if (frequencyConstant && peakConstant) return limit;
     const float f0 = frequencyAt(start);
     const float p0 = peakAt(start);
     for (int i = start + 1; i < limit; ++i) {
-        if (!frequencyConstant && std::fabs(frequency[i] - f0) > kFrequencyTolerance)
-            return i;
-        if (!peakConstant && std::fabs(peak[i] - p0) > kPeakTolerance)
-            return i;
+        if (!frequencyConstant && std::fabs(frequency[i] - f0) > kFrequencyTolerance) return i;
+        if (!peakConstant && std::fabs(peak[i] - p0) > kPeakTolerance) return i;
     }
     return limit;
 }
 
-void GenericFilter::gatherControls(int count)
-{
+void GenericFilter::gatherControls(int count) {
     Controls& c = controls_;
     const wave::BasicBlock<float>& f = frequency.pull(count);
     const wave::BasicBlock<float>& p = peak.pull(count);
@@ -142,8 +125,7 @@ void GenericFilter::gatherControls(int count)
     c.active = !(c.mixConstant && std::fabs(c.mix[0]) <= kEpsilon);
 }
 
-void GenericFilter::produce(wave::BasicBlock<float>* block, int count, int mode)
-{
+void GenericFilter::produce(wave::BasicBlock<float>* block, int count, int mode) {
     if (shared_ != nullptr) {
         processShared(count);
         return;
@@ -151,13 +133,11 @@ void GenericFilter::produce(wave::BasicBlock<float>* block, int count, int mode)
     wave::Filter::produce(block, count, mode);
 }
 
-void GenericFilter::process(const wave::BasicBlock<float>& in, wave::BasicBlock<float>* out, int count, int)
-{
+void GenericFilter::process(const wave::BasicBlock<float>& in, wave::BasicBlock<float>* out, int count, int) {
     processOwn(in, out, count);
 }
 
-void GenericFilter::processOwn(const wave::BasicBlock<float>& in, wave::BasicBlock<float>* out, int count)
-{
+void GenericFilter::processOwn(const wave::BasicBlock<float>& in, wave::BasicBlock<float>* out, int count) {
     gatherControls(count);
     active_ = controls_.active && unit_ != nullptr && out != nullptr;
     if (active_) {
@@ -188,8 +168,7 @@ void GenericFilter::processOwn(const wave::BasicBlock<float>& in, wave::BasicBlo
 }
 
 void GenericFilter::applyMix(const wave::BasicBlock<float>& in, const wave::BasicBlock<float>& filtered,
-                             wave::BasicBlock<float>* out, int count)
-{
+                             wave::BasicBlock<float>* out, int count) {
     const Controls& c = controls_;
     if (!active_) {
         setCurrentBlock(in);
@@ -214,8 +193,7 @@ void GenericFilter::applyMix(const wave::BasicBlock<float>& in, const wave::Basi
     setCurrentBlock(*out);
 }
 
-void GenericFilter::processShared(int count)
-{
+void GenericFilter::processShared(int count) {
     ParallelFilterUnit& u = *shared_;
     u.slope.setValue(slope.getValue());
     u.response.setValue(response.getValue());
@@ -238,12 +216,10 @@ void GenericFilter::processShared(int count)
         } else if (f != nullptr) {
             f->controls_.active = false;
         }
-        if (f != nullptr)
-            f->active_ = active;
+        if (f != nullptr) f->active_ = active;
         u.laneInput_[i] = inputs[i]->data();
         u.laneActive_[i] = active;
-        if (active && !u.laneWasActive_[i])
-            u.resetLane(lane);
+        if (active && !u.laneWasActive_[i]) u.resetLane(lane);
         u.laneWasActive_[i] = active;
         if (active) {
             anyActive = true;
@@ -260,8 +236,7 @@ void GenericFilter::processShared(int count)
             for (int start = 0; start < count; ++n) {
                 int end = std::min(start + kMaxSegmentLength, count);
                 for (std::size_t i = 0; i < ParallelFilterUnit::kLanes; ++i)
-                    if (u.laneActive_[i])
-                        end = u.filters_[i]->controls_.segmentEnd(start, end);
+                    if (u.laneActive_[i]) end = u.filters_[i]->controls_.segmentEnd(start, end);
                 segments[n] = end - start;
                 start = end;
             }
@@ -271,8 +246,7 @@ void GenericFilter::processShared(int count)
         u.prepareBlock();
         for (int s = 0, start = 0; s < n; start += segments[s], ++s) {
             for (int lane = 0; lane < ParallelFilterUnit::kLanes; ++lane) {
-                if (!u.laneActive_[std::size_t(lane)])
-                    continue;
+                if (!u.laneActive_[std::size_t(lane)]) continue;
                 const Controls& c = u.filters_[std::size_t(lane)]->controls_;
                 u.computeCoefficients(lane, s, c.frequencyAt(start), c.shapedPeakAt(start), c.gainAt(start));
             }
@@ -294,4 +268,3 @@ void GenericFilter::processShared(int count)
         f->markComputed();
     }
 }
-

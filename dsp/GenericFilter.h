@@ -97,7 +97,8 @@ public:
 
         // Sets the lane count to 1 and computes lane 0.
         void setCoefficients(int segment, float frequency, float peak, float gain) noexcept override;
-        virtual void computeCoefficients(int lane, int segment, float frequency, float peak, float gain) noexcept = 0;
+        virtual void computeCoefficients(int lane, int segment, float frequency, float peak,
+                                         float gain) noexcept = 0;
         // Runs all four lanes from laneInput(i) into laneOutput(i).
         virtual void processParallel(int count) noexcept = 0;
         virtual void resetLane(int lane) noexcept = 0;
@@ -154,7 +155,8 @@ public:
 
     void reset() override;
     void produce(wave::BasicBlock<float>* block, int count, int mode) override;
-    void process(const wave::BasicBlock<float>& in, wave::BasicBlock<float>* out, int count, int mode) override;
+    void process(const wave::BasicBlock<float>& in, wave::BasicBlock<float>* out, int count,
+                 int mode) override;
 
     void propertyChanged(AbstractProperty&) override {}
 
@@ -192,4 +194,3 @@ private:
     FilterUnit* unit_ = nullptr;
     ParallelFilterUnit* shared_ = nullptr;
 };
-

@@ -23,4 +23,3 @@ void MidSideConverter::process(const wave::BasicBlock<float>** inputs,
     out0.setConstant(constant);
     out1.setConstant(constant);
 }
-

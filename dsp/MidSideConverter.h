@@ -19,4 +19,3 @@ public:
     void process(const wave::BasicBlock<float>** inputs, const wave::BasicBlock<float>** outputs, int count,
                  int mode) noexcept override;
 };
-

@@ -5,66 +5,52 @@
 MultiDesignFilter::ParallelUnit::ParallelUnit(wave::Environment& environment, const Style& styles,
                                               StateVariableFilter* partner)
     : wave::Component(environment), unit_(std::make_unique<DesignFilter>(environment, styles.at(0), partner)),
-      styles_(&styles)
-{
-}
+      styles_(&styles) {}
 
 MultiDesignFilter::ParallelUnit::~ParallelUnit() = default;
 
 MultiDesignFilter::MultiDesignFilter(wave::Environment& environment)
-    : GenericFilter(environment), characteristicIndex(this, 0)
-{
-}
+    : GenericFilter(environment), characteristicIndex(this, 0) {}
 
-MultiDesignFilter::MultiDesignFilter(ParallelUnit& unit) : MultiDesignFilter(unit.getEnvironment())
-{
+MultiDesignFilter::MultiDesignFilter(ParallelUnit& unit) : MultiDesignFilter(unit.getEnvironment()) {
     setStyles(&unit.styles());
     setDesignUnit(&unit.unit(), false);
     initStyleSlots();
 }
 
-MultiDesignFilter::~MultiDesignFilter()
-{
+MultiDesignFilter::~MultiDesignFilter() {
     setUnit(nullptr);
     slots_.clear();
-    if (ownsDesignUnit_)
-        delete designUnit_;
+    if (ownsDesignUnit_) delete designUnit_;
 }
 
-void MultiDesignFilter::setDesignUnit(DesignFilter* unit, bool owned)
-{
+void MultiDesignFilter::setDesignUnit(DesignFilter* unit, bool owned) {
     if (ownsDesignUnit_ && designUnit_ != unit) {
-        if (getParallelUnit() == designUnit_)
-            setUnit(nullptr);
+        if (getParallelUnit() == designUnit_) setUnit(nullptr);
         delete designUnit_;
     }
     designUnit_ = unit;
     ownsDesignUnit_ = owned;
 }
 
-void MultiDesignFilter::initStyleSlots()
-{
+void MultiDesignFilter::initStyleSlots() {
     const int count = styles_ != nullptr ? styles_->size() : 0;
     for (int i = 0; i < count; ++i)
         slots_.push_back(Slot{nullptr, designUnit_, i});
 }
 
-void MultiDesignFilter::appendSlot(std::unique_ptr<FilterUnit> ownUnit, ParallelFilterUnit* sharedUnit, int styleIndex)
-{
+void MultiDesignFilter::appendSlot(std::unique_ptr<FilterUnit> ownUnit, ParallelFilterUnit* sharedUnit,
+                                   int styleIndex) {
     slots_.push_back(Slot{std::move(ownUnit), sharedUnit, styleIndex});
 }
 
-void MultiDesignFilter::propertyChanged(AbstractProperty& property)
-{
-    if (&property == &characteristicIndex || &property == &response || &property == &slope)
-        chooseDesign();
+void MultiDesignFilter::propertyChanged(AbstractProperty& property) {
+    if (&property == &characteristicIndex || &property == &response || &property == &slope) chooseDesign();
 }
 
-void MultiDesignFilter::chooseDesign() noexcept
-{
+void MultiDesignFilter::chooseDesign() noexcept {
     const int count = slotCount();
-    if (count == 0)
-        return;
+    if (count == 0) return;
     const Response r = response.getValue();
     const int s = slope.getValue();
     int chosen = std::clamp(characteristicIndex.getValue(), 0, count - 1);
@@ -74,8 +60,7 @@ void MultiDesignFilter::chooseDesign() noexcept
         if (!unit->supportsSlope(s)) {
             for (int i = count - 1; i >= 0; --i) {
                 FilterUnit* other = unitOf(slots_[std::size_t(i)]);
-                if (other == nullptr)
-                    continue;
+                if (other == nullptr) continue;
                 other->response.setValue(r);
                 if (other->supportsSlope(s)) {
                     chosen = i;
@@ -90,9 +75,7 @@ void MultiDesignFilter::chooseDesign() noexcept
     else
         setParallelUnit(slot.sharedUnit);
     if (slot.sharedUnit != nullptr && slot.sharedUnit == designUnit_ && styles_ != nullptr) {
-        if (const DesignFilter::Style* style = styles_->at(slot.styleIndex))
-            designUnit_->setStyle(style);
+        if (const DesignFilter::Style* style = styles_->at(slot.styleIndex)) designUnit_->setStyle(style);
     }
     chosen_ = chosen;
 }
-

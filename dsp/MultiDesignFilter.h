@@ -30,8 +30,7 @@ public:
         Style& operator=(const Style&) = delete;
         void add(std::unique_ptr<DesignFilter::Style> style) { styles_.push_back(std::move(style)); }
         int size() const noexcept { return int(styles_.size()); }
-        const DesignFilter::Style* at(int index) const noexcept
-        {
+        const DesignFilter::Style* at(int index) const noexcept {
             return index >= 0 && index < size() ? styles_[std::size_t(index)].get() : nullptr;
         }
 
@@ -43,7 +42,8 @@ public:
     // list's first style and refers to the whole list.
     class ParallelUnit : public wave::Component {
     public:
-        ParallelUnit(wave::Environment& environment, const Style& styles, StateVariableFilter* partner = nullptr);
+        ParallelUnit(wave::Environment& environment, const Style& styles,
+                     StateVariableFilter* partner = nullptr);
         ~ParallelUnit() override;
         DesignFilter& unit() noexcept { return *unit_; }
         const Style& styles() const noexcept { return *styles_; }
@@ -87,8 +87,7 @@ public:
     void propertyChanged(AbstractProperty& property) override;
 
 private:
-    FilterUnit* unitOf(const Slot& slot) const noexcept
-    {
+    FilterUnit* unitOf(const Slot& slot) const noexcept {
         return slot.ownUnit ? slot.ownUnit.get() : static_cast<FilterUnit*>(slot.sharedUnit);
     }
 
@@ -98,4 +97,3 @@ private:
     std::vector<Slot> slots_;
     int chosen_ = -1;
 };
-

@@ -82,4 +82,3 @@ void SignalSmoother::process(const wave::BasicBlock<float>& in, wave::BasicBlock
     band_ = band;
     out->setConstant(false);
 }
-

@@ -51,4 +51,3 @@ private:
     double low_ = 0.0;
     bool restart_ = true;
 };
-

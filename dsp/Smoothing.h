@@ -16,14 +16,10 @@
 #include <cmath>
 #include <numbers>
 
-inline float smoothingCoefficient(double frequency, double sampleRate) noexcept
-{
-    if (!(frequency > 0.0) || !(sampleRate > 0.0))
-        return 0.0f;
+inline float smoothingCoefficient(double frequency, double sampleRate) noexcept {
+    if (!(frequency > 0.0) || !(sampleRate > 0.0)) return 0.0f;
     double ratio = std::exp2(std::log2(frequency) - std::log2(sampleRate));
-    if (!(ratio < 0.5))
-        ratio = 0.5;
+    if (!(ratio < 0.5)) ratio = 0.5;
     double g = 2.0 * std::sin(std::numbers::pi * ratio);
     return float(g < 0.5 ? g : 0.5);
 }
-

@@ -14,7 +14,9 @@ constexpr float kEpsilon = 1.1920929e-7f;
 // Damping scale of bell and shelves by slope.
 constexpr float kShelfDamping[4] = {0.2125f, 0.425f, 0.6375f, 0.85f};
 
-bool isBellOrShelf(int response) { return response >= Bell && response <= HighShelfMoved; }
+bool isBellOrShelf(int response) {
+    return response >= Bell && response <= HighShelfMoved;
+}
 
 } // namespace
 
@@ -23,8 +25,7 @@ StateVariableFilter::StateVariableFilter(wave::Environment& environment, const C
     : ParallelFilterUnit(environment), bellRange(this, 20.0f), oversampling(this, OversamplingOff),
       shelfRange(this, 20.0f), tables_(FilterTables::shared()),
       clipTable_(clipTable != nullptr ? clipTable : &tables_.clip),
-      maxBlock_(std::max(environment.maxBlockSize(), environment.getMaxChunkSize()))
-{
+      maxBlock_(std::max(environment.maxBlockSize(), environment.getMaxChunkSize())) {
     if (partner != nullptr && partner->maxBlock_ >= maxBlock_) {
         work_ = partner->work_;
         maxBlock_ = partner->maxBlock_;
@@ -38,40 +39,34 @@ StateVariableFilter::StateVariableFilter(wave::Environment& environment, const C
 
 StateVariableFilter::~StateVariableFilter() = default;
 
-void StateVariableFilter::setClipTable(const ClipTable* table) noexcept
-{
+void StateVariableFilter::setClipTable(const ClipTable* table) noexcept {
     clipTable_ = table != nullptr ? table : &tables_.clip;
 }
 
-StateVariableFilter::Arrays StateVariableFilter::arrays() const noexcept
-{
+StateVariableFilter::Arrays StateVariableFilter::arrays() const noexcept {
     const int m = maxBlock_;
     float* w = work_;
     return Arrays{w,          w + 4 * m,  w + 20 * m, w + 24 * m, w + 28 * m,
                   w + 32 * m, w + 36 * m, w + 40 * m, w + 52 * m, w + 56 * m};
 }
 
-bool StateVariableFilter::supportsSlope(int s) const
-{
+bool StateVariableFilter::supportsSlope(int s) const {
     return s != 0 || isBellOrShelf(response.getValue());
 }
 
-void StateVariableFilter::clearState() noexcept
-{
+void StateVariableFilter::clearState() noexcept {
     band_.clear();
     low_.clear();
 }
 
-void StateVariableFilter::resetLane(int lane) noexcept
-{
+void StateVariableFilter::resetLane(int lane) noexcept {
     for (int s = 0; s < kMaxStages; ++s) {
         band_[s * kLanes + lane] = 0.0f;
         low_[s * kLanes + lane] = 0.0f;
     }
 }
 
-void StateVariableFilter::prepareBlock() noexcept
-{
+void StateVariableFilter::prepareBlock() noexcept {
     const float rate = getEnvironment().getSampleRate();
     if (rate != lastSampleRate_) {
         lastSampleRate_ = rate;
@@ -87,38 +82,32 @@ void StateVariableFilter::prepareBlock() noexcept
     drive_ = driveFactor();
 }
 
-void StateVariableFilter::shapeResonance(float, float peak, float& resonance, float& cubic, float& clipLevel) noexcept
-{
+void StateVariableFilter::shapeResonance(float, float peak, float& resonance, float& cubic,
+                                         float& clipLevel) noexcept {
     resonance = std::min(peak, 0.999f);
     cubic = 0.0f;
     clipLevel = 0.1f;
 }
 
-void StateVariableFilter::computeCoefficients(int lane, int segment, float frequency, float peak, float gain) noexcept
-{
-    if (std::isnan(frequency))
-        frequency = 0.0f;
-    if (std::isnan(peak))
-        peak = 0.0f;
-    if (std::isnan(gain))
-        gain = 0.0f;
+void StateVariableFilter::computeCoefficients(int lane, int segment, float frequency, float peak,
+                                              float gain) noexcept {
+    if (std::isnan(frequency)) frequency = 0.0f;
+    if (std::isnan(peak)) peak = 0.0f;
+    if (std::isnan(gain)) gain = 0.0f;
     const int r = response.getValue();
     const int lanes = laneCount();
     const std::size_t index = std::size_t(segment * lanes + lane);
     const float x = frequency - log2SampleRate_;
 
     // 1. Several stages of high-pass or band-pass limit the peak.
-    if (stages_ > 1 && (r == HighPass || r == BandPass))
-        peak = std::min(peak, tables_.peakLimit.lookup(x));
+    if (stages_ > 1 && (r == HighPass || r == BandPass)) peak = std::min(peak, tables_.peakLimit.lookup(x));
     // 2. Bell and shelves: a signed level; others: a resonance from 0.
     float p;
     if (isBellOrShelf(r)) {
         p = peak > -1.0f ? (peak < 1.0f ? peak : 1.0f) : -1.0f;
         peak = p;
-        if (r != Bell && peak < 0.0f)
-            peak *= -0.75f;
-        if (r == Bell && peak <= 0.1f)
-            peak = 0.1f;
+        if (r != Bell && peak < 0.0f) peak *= -0.75f;
+        if (r == Bell && peak <= 0.1f) peak = 0.1f;
     } else {
         peak = peak > 0.0f ? peak : 0.0f;
         p = peak;
@@ -134,16 +123,14 @@ void StateVariableFilter::computeCoefficients(int lane, int segment, float frequ
         k = 0.25f;
     // 5. Frequency coefficient; the cubic term keeps its 44.1 kHz strength.
     float f = tables_.freq.lookup(x);
-    if (lastSampleRate_ > 44100.0f)
-        cubic = cubic * f / tables_.freq.lookup(frequency - 15.428491f);
+    if (lastSampleRate_ > 44100.0f) cubic = cubic * f / tables_.freq.lookup(frequency - 15.428491f);
     // 6. Level of bell and shelves.
     float g = 1.0f;
     if (isBellOrShelf(r)) {
         const float range = r == Bell ? bellRange.getValue() : shelfRange.getValue();
         const float level = (p + 1.0f) * range - range;
         g = float(std::exp(double(level) * 0.1151292546497023));
-        if (r == Bell)
-            clipLevel *= 0.9f;
+        if (r == Bell) clipLevel *= 0.9f;
         if (r == LowShelfMoved || r == HighShelfMoved) {
             float move = std::sqrt(float(std::exp(double(level - range) * 0.025 * 2.302585092994046)));
             f = r == LowShelfMoved ? f / move : f * move;
@@ -181,10 +168,18 @@ void StateVariableFilter::computeCoefficients(int lane, int segment, float frequ
     const float e = q - f;
     float wl = 0.0f, wb = 0.0f, wh = 0.0f;
     switch (r) {
-    case LowPass: wl = 1.0f; break;
-    case HighPass: wh = 1.0f; break;
-    case BandPass: wb = 1.0f; break;
-    case Notch: wl = wh = 1.0f; break;
+    case LowPass:
+        wl = 1.0f;
+        break;
+    case HighPass:
+        wh = 1.0f;
+        break;
+    case BandPass:
+        wb = 1.0f;
+        break;
+    case Notch:
+        wl = wh = 1.0f;
+        break;
     case Bell:
         wl = wh = 1.0f;
         wb = g * e;
@@ -218,8 +213,7 @@ void StateVariableFilter::computeCoefficients(int lane, int segment, float frequ
     }
 }
 
-StateVariableFilter::Coefficients StateVariableFilter::coefficients(int lane, int segment) const noexcept
-{
+StateVariableFilter::Coefficients StateVariableFilter::coefficients(int lane, int segment) const noexcept {
     const Arrays a = arrays();
     const int lanes = laneCount();
     const std::size_t index = std::size_t(segment * lanes + lane);
@@ -237,8 +231,8 @@ StateVariableFilter::Coefficients StateVariableFilter::coefficients(int lane, in
     return c;
 }
 
-void StateVariableFilter::clipLane(int lane, const float* in, float* out, int count, bool threefold) noexcept
-{
+void StateVariableFilter::clipLane(int lane, const float* in, float* out, int count,
+                                   bool threefold) noexcept {
     const Arrays a = arrays();
     const FunctionTable& t = clipTable_->table();
     TableLookup lookup{t.values(),
@@ -254,8 +248,7 @@ void StateVariableFilter::clipLane(int lane, const float* in, float* out, int co
         Kernels::lookup(in, out, count, segments(), lookup);
 }
 
-void StateVariableFilter::process(const float* in, float* out, int count) noexcept
-{
+void StateVariableFilter::process(const float* in, float* out, int count) noexcept {
     const Arrays a = arrays();
     const int* seg = segments();
     const bool over = oversampling.getValue() != OversamplingOff;
@@ -275,15 +268,13 @@ void StateVariableFilter::process(const float* in, float* out, int count) noexce
     clipLane(0, over ? threefold : out, out, count, over);
 }
 
-void StateVariableFilter::processParallel(int count) noexcept
-{
+void StateVariableFilter::processParallel(int count) noexcept {
     const Arrays a = arrays();
     const int* seg = segments();
     const int segmentsInBlock = segmentCount();
     // Lanes without a filter run on silence with neutral coefficients.
     for (int lane = 0; lane < kLanes; ++lane) {
-        if (isLaneActive(lane))
-            continue;
+        if (isLaneActive(lane)) continue;
         for (int s = 0; s < segmentsInBlock; ++s) {
             const std::size_t index = std::size_t(s * kLanes + lane);
             a.f[index] = 0.0f;
@@ -312,13 +303,12 @@ void StateVariableFilter::processParallel(int count) noexcept
         OversampledSvfCoefficients cs{a.f, a.q + st * maxBlock_ * kLanes, a.low, a.band, a.high};
         const float* const* stageIn = out;
         if (over && st == stages_ - 1)
-            Kernels::svfLinear3x4(stageIn, threefold, count, seg, cs, &band_[st * kLanes], &low_[st * kLanes]);
+            Kernels::svfLinear3x4(stageIn, threefold, count, seg, cs, &band_[st * kLanes],
+                                  &low_[st * kLanes]);
         else
             Kernels::svfLinear4(stageIn, out, count, seg, cs, &band_[st * kLanes], &low_[st * kLanes]);
     }
     for (int lane = 0; lane < kLanes; ++lane) {
-        if (isLaneActive(lane))
-            clipLane(lane, over ? threefold[lane] : out[lane], out[lane], count, over);
+        if (isLaneActive(lane)) clipLane(lane, over ? threefold[lane] : out[lane], out[lane], count, over);
     }
 }
-

@@ -53,7 +53,7 @@ public:
                                  StateVariableFilter* partner = nullptr);
     ~StateVariableFilter() override;
 
-    Property<float> bellRange;  // dB, 20
+    Property<float> bellRange; // dB, 20
     Property<FilterOversampling> oversampling;
     Property<float> shelfRange; // dB, 20
 
@@ -64,7 +64,8 @@ public:
     void clearState() noexcept override;
     void process(const float* in, float* out, int count) noexcept override;
     void prepareBlock() noexcept override;
-    void computeCoefficients(int lane, int segment, float frequency, float peak, float gain) noexcept override;
+    void computeCoefficients(int lane, int segment, float frequency, float peak,
+                             float gain) noexcept override;
     void processParallel(int count) noexcept override;
     void resetLane(int lane) noexcept override;
 
@@ -116,4 +117,3 @@ private:
     float drive_ = 1.0f;
     int stages_ = 1;
 };
-

@@ -21,32 +21,26 @@ float octavesFromRatio(float x) {
 }
 
 float valueFromLog2Tail(float x) {
-    if (x > -3.0f)
-        return std::exp2(x);
-    if (x >= kTailStart)
-        return (x - kTailStart) * kTailSlope;
+    if (x > -3.0f) return std::exp2(x);
+    if (x >= kTailStart) return (x - kTailStart) * kTailSlope;
     return 0.0f;
 }
 
 float log2WithLinearTail(float x) {
-    if (x > 0.125f)
-        return std::log2(x);
-    if (x >= 0.0f)
-        return x * kTailInverseSlope + kTailStart;
+    if (x > 0.125f) return std::log2(x);
+    if (x >= 0.0f) return x * kTailInverseSlope + kTailStart;
     return kTailStart;
 }
 
 float gainToDb(float x) {
     const float magnitude = std::fabs(x);
-    if (!(magnitude > 1e-10f))
-        return -180.0f;
+    if (!(magnitude > 1e-10f)) return -180.0f;
     const float db = 20.0f * std::log10(magnitude);
     return db > -180.0f ? db : -180.0f;
 }
 
 float levelFromPosition(float x) {
-    if (x <= 0.1f)
-        return x * 0.23988324f;
+    if (x <= 0.1f) return x * 0.23988324f;
     return std::exp((x - 1.0f) * 36.0f * 0.1151292546497023f);
 }
 
@@ -57,4 +51,3 @@ float semitonesFromOctaves(float x) {
 float octavesFromSemitones(float x) {
     return x * 0.083333336f;
 }
-

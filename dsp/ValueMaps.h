@@ -32,4 +32,3 @@ float levelFromPosition(float x);
 // Octaves to semitones (x * 12) and back.
 float semitonesFromOctaves(float x);
 float octavesFromSemitones(float x);
-

@@ -47,4 +47,3 @@ void VolumeFilter::process(const wave::BasicBlock<float>& in, wave::BasicBlock<f
         Kernels::multiply(in.data(), gain.data(), out->data(), count);
     out->setConstant(in.isConstant() && gainConstant && (gain2 == nullptr || gain2->isConstant()));
 }
-

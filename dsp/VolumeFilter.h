@@ -37,4 +37,3 @@ private:
     wave::Producer* secondGain_ = nullptr;
     wave::MuteController* mute_ = nullptr;
 };
-

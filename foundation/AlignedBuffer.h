@@ -95,4 +95,3 @@ private:
     std::int32_t count_ = 0;
     T* data_ = nullptr;
 };
-

@@ -40,4 +40,3 @@ bool AsyncEventQueue::deliver(std::int32_t code, std::int64_t payload) {
     event_.notify(this);
     return !scope.destroyed;
 }
-

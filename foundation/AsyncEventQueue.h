@@ -67,4 +67,3 @@ private:
     std::atomic<void*> wakeContext_{nullptr};
     bool* destroyedFlag_ = nullptr; // set while an event fires
 };
-

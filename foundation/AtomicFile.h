@@ -11,4 +11,3 @@
 // path in the internal '\' form. False when nothing was replaced; the
 // temporary file is removed then.
 bool writeFileAtomically(const std::string& path, std::string_view bytes);
-

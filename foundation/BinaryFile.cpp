@@ -7,14 +7,19 @@ BinaryFileReader::BinaryFileReader(const std::string& path)
     setStream(file.get());
 }
 
-BinaryFileReader::~BinaryFileReader() { setStream(nullptr); }
+BinaryFileReader::~BinaryFileReader() {
+    setStream(nullptr);
+}
 
 BinaryFileWriter::BinaryFileWriter(const std::string& path)
-    : BinaryDataWriter(nullptr), file(openFileStream(path, std::ios::out | std::ios::trunc | std::ios::binary)) {
+    : BinaryDataWriter(nullptr),
+      file(openFileStream(path, std::ios::out | std::ios::trunc | std::ios::binary)) {
     setStream(file.get());
 }
 
-BinaryFileWriter::~BinaryFileWriter() { setStream(nullptr); }
+BinaryFileWriter::~BinaryFileWriter() {
+    setStream(nullptr);
+}
 
 bool BinaryFileWriter::close() {
     if (!file || !file->is_open()) return false;
@@ -27,4 +32,6 @@ BinaryResourceReader::BinaryResourceReader(std::string_view name)
     setStream(resource.get());
 }
 
-BinaryResourceReader::~BinaryResourceReader() { setStream(nullptr); }
+BinaryResourceReader::~BinaryResourceReader() {
+    setStream(nullptr);
+}

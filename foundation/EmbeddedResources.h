@@ -32,4 +32,3 @@ struct CompiledVersionStrings {
 };
 bool registerCompiledVersionStrings(const CompiledVersionStrings& strings);
 const CompiledVersionStrings* compiledVersionStrings();
-

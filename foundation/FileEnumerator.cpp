@@ -25,4 +25,3 @@ bool matchesFilePattern(std::string_view pattern, std::string_view name) {
         ++p;
     return p == pattern.size();
 }
-

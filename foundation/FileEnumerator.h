@@ -34,4 +34,3 @@ public:
     // The caller owns the result. Nothing is read before the first next().
     static std::unique_ptr<FileEnumerator> create(const std::string& pattern, std::int32_t mode);
 };
-

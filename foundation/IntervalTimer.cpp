@@ -26,4 +26,3 @@ std::unique_ptr<IntervalTimer> IntervalTimer::create(Clock clock) {
     if (!clock) clock = &systemMilliseconds;
     return std::make_unique<ClockIntervalTimer>(std::move(clock));
 }
-

@@ -25,4 +25,3 @@ public:
     // A timer on the given clock (tests drive time by hand).
     static std::unique_ptr<IntervalTimer> create(Clock clock);
 };
-

@@ -165,4 +165,3 @@ void KeyValueWriter::writeDouble(std::string_view key, double value) {
 void KeyValueWriter::writeInt(std::string_view key, int32_t value) {
     writeLine(key, std::to_string(value));
 }
-

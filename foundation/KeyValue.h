@@ -82,4 +82,3 @@ private:
     std::string lineEnding_;
     bool written_ = false;
 };
-

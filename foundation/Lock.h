@@ -59,4 +59,3 @@ public:
 private:
     ILock& lock_;
 };
-

@@ -107,4 +107,3 @@ private:
     NodePool pool;
     std::atomic<std::uint32_t> tail{0};
 };
-

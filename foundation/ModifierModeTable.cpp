@@ -34,4 +34,3 @@ std::int32_t gestureModeForModifiers(std::uint32_t modifiers) {
     const Table* current = table().get();
     return current && modifiers < current->size() ? (*current)[modifiers] : 0;
 }
-

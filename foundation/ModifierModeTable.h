@@ -16,4 +16,3 @@ enum ModifierKey : std::uint32_t {
 void initModifierModeTable();
 // The gesture mode of a combination of ModifierKey bits; 0 for none.
 std::int32_t gestureModeForModifiers(std::uint32_t modifiers);
-

@@ -99,4 +99,3 @@ std::uint32_t popFreeNode(NodePool& pool) {
 std::uint32_t growNodePool(NodePool& pool, std::uint32_t count) {
     return pool.grow(count);
 }
-

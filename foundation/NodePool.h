@@ -89,4 +89,3 @@ std::uint32_t popFreeNode(NodePool& pool);
 // The pool's grow operation: count new nodes (0 = double), one of them for
 // the caller, the rest on the free list; 0 at capacity.
 std::uint32_t growNodePool(NodePool& pool, std::uint32_t count);
-

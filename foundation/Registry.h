@@ -88,4 +88,3 @@ bool writeRegistryBinary(RegistryRoot root, const std::string& keyPath, const st
                          const std::vector<uint8_t>& bytes);
 // Removes the key with its values and every key below it.
 bool deleteRegistryKey(RegistryRoot root, const std::string& keyPath);
-

@@ -76,4 +76,3 @@ std::string getHelpFileName() {
     std::lock_guard<std::mutex> lock(helpFileMutex);
     return helpFileName;
 }
-

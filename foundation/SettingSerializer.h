@@ -30,4 +30,3 @@ public:
     virtual std::string serializeString(const std::string& name, const std::string& value,
                                         const std::string& defaultValue) = 0;
 };
-

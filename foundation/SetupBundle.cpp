@@ -139,4 +139,3 @@ bool SetupBundleReader::extractFile(const std::string& path, uint32_t packedSize
     if (!complete) return false;
     return writeFileAtomically(path, std::string_view(reinterpret_cast<const char*>(content.data()), size));
 }
-

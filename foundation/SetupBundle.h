@@ -118,4 +118,3 @@ private:
     std::streamoff end_ = -1;
     bool overwrite_;
 };
-

@@ -256,9 +256,13 @@ template <class T> bool parseWholeNumber(std::string_view text, T& result) {
 }
 } // namespace
 
-bool parseDouble(std::string_view text, double& result) { return parseWholeNumber(text, result); }
+bool parseDouble(std::string_view text, double& result) {
+    return parseWholeNumber(text, result);
+}
 
-bool parseInt(std::string_view text, int32_t& result) { return parseWholeNumber(text, result); }
+bool parseInt(std::string_view text, int32_t& result) {
+    return parseWholeNumber(text, result);
+}
 
 // ---------------------------------------------------------------------------
 // Comparisons
@@ -616,4 +620,3 @@ std::string formatVersionString(const VersionNumber& version) {
     if (version.pressPreview) text += " (press preview)";
     return text;
 }
-

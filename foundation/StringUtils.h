@@ -129,4 +129,3 @@ struct VersionNumber {
 bool parseVersionString(std::string_view text, VersionNumber& version);
 // major "." minor patch [" beta " n] [" (press preview)"], e.g. "3.04".
 std::string formatVersionString(const VersionNumber& version);
-

@@ -172,4 +172,3 @@ const char* versionFieldName(VersionField field) {
     auto index = static_cast<unsigned>(field);
     return index < std::size(names) ? names[index] : "";
 }
-

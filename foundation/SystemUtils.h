@@ -107,4 +107,3 @@ bool isThreadWindowVisible();
 // "WindowsSetupDocs" bundle below targetFolder. False when the module has no
 // bundle or the extraction failed.
 bool installSetupDocs(const std::string& targetFolder, const std::string& bundleFolder, bool overwrite);
-

@@ -25,4 +25,3 @@ std::string VersionInfo::getVersionSuffix() const {
 std::string VersionInfo::getProductKeyPath(std::int32_t majorVersion) const {
     return getRegistryKeyPath(productName_ + suffixFor(majorVersion), baseMajorVersion);
 }
-

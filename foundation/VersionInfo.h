@@ -61,4 +61,3 @@ private:
     VersionNumber version_;
     bool firstStart_ = true;
 };
-

@@ -17,7 +17,6 @@
 
 namespace {
 
-
 void check(bool condition) {
     if (!condition) std::abort();
 }

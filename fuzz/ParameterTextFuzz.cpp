@@ -22,7 +22,6 @@
 
 namespace {
 
-
 struct Fixture {
     std::vector<std::unique_ptr<AbstractPluginParameter>> parameters;
     // Parameters whose typed note names may lie outside the range.

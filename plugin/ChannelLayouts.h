@@ -33,4 +33,3 @@ constexpr ChannelPortType portTypeOfLayout(int32_t layout) {
            : layout == 1 ? ChannelPortType::stereo
                          : ChannelPortType::surround;
 }
-

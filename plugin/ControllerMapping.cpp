@@ -68,4 +68,3 @@ void ControllerMapping::assign(int32_t controller, uint32_t parameter) {
     }
     if (controller != -1) store(controller, parameter);
 }
-

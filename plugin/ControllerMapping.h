@@ -63,4 +63,3 @@ private:
     NotifyEvent changeEvent;
     PendingNotification changeRecord;
 };
-

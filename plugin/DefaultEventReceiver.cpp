@@ -58,4 +58,3 @@ void DefaultEventReceiver::propertyChanged(AbstractProperty& property) {
 int32_t DefaultEventReceiver::slotOfChannel(int32_t value) {
     return value >= 0 && value < numSlots ? value : omniSlot;
 }
-

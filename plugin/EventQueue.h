@@ -41,4 +41,3 @@ public:
 };
 
 using ParameterQueue = LockFreeQueue<ParameterChange>;
-

@@ -37,4 +37,3 @@ public:
     virtual void requestLightReset() = 0;
     virtual void requestFullReset() = 0;
 };
-

@@ -151,4 +151,3 @@ void MidiMultiVirtualPluginParameter::setValue(float normalised) {
     for (size_t i = 0; i < targets.size(); ++i)
         lastSetOffsets[i] = targets[i]->toLinearNormalized(targets[i]->getValue()) - newMean;
 }
-

@@ -198,4 +198,3 @@ private:
     std::vector<float> lastSetOffsets;
     std::vector<float> offsets;
 };
-

@@ -654,4 +654,3 @@ void GenericPluginProcessor::notifySampleRateChanged() {
     for (Channel* channel : channels)
         channel->sampleRateChanged();
 }
-

@@ -330,4 +330,3 @@ private:
     int32_t hostFrames = 0;
     bool inputsFromHost = false;
 };
-

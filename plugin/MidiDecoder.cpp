@@ -126,4 +126,3 @@ void MidiDecoder::dispatch(int32_t slot, uint8_t status, uint8_t data1, uint8_t 
         break;
     }
 }
-

@@ -128,4 +128,3 @@ private:
     std::array<int32_t, AbstractMusicEventReceiver::numSlots> banks{};
     AbstractMusicEventReceiver& receiver;
 };
-

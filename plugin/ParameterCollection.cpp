@@ -12,8 +12,7 @@ int32_t ParameterCollection::add(AbstractPluginParameter* parameter) {
 }
 
 AbstractPluginParameter* ParameterCollection::get(int32_t index) const {
-    if (index < 0 || index >= size())
-        return nullptr;
+    if (index < 0 || index >= size()) return nullptr;
     return parameters[static_cast<size_t>(index)];
 }
 
@@ -28,4 +27,3 @@ void ParameterCollection::getValues(std::vector<float>& values) const {
     for (size_t k = 0; k < parameters.size(); ++k)
         values[k] = parameters[k]->getValue();
 }
-

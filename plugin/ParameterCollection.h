@@ -32,4 +32,3 @@ public:
 protected:
     std::vector<AbstractPluginParameter*> parameters;
 };
-

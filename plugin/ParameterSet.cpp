@@ -6,35 +6,29 @@
 
 PluginParameterSet::PluginParameterSet(GenericParameterOwner* owner, std::string name)
     : name(std::move(name)), owner(owner) {
-    if (owner != nullptr)
-        setNumber = owner->getNameIndex(this->name);
+    if (owner != nullptr) setNumber = owner->getNameIndex(this->name);
 }
 
 PluginParameterSet::~PluginParameterSet() = default;
 
 void PluginParameterSet::beginUpdate() {
-    if (owner != nullptr)
-        owner->beginUpdate();
+    if (owner != nullptr) owner->beginUpdate();
 }
 
 void PluginParameterSet::addRegistered(AbstractPluginParameter* parameter) {
-    if (owner != nullptr)
-        owner->addRegistered(parameter);
+    if (owner != nullptr) owner->addRegistered(parameter);
 }
 
 void PluginParameterSet::endUpdate() {
-    if (owner != nullptr)
-        owner->endUpdate();
+    if (owner != nullptr) owner->endUpdate();
 }
 
 void PluginParameterSet::setParameterValue(int32_t index, float value, int32_t flags) {
-    if (owner != nullptr)
-        owner->setParameterValue(index, value, flags);
+    if (owner != nullptr) owner->setParameterValue(index, value, flags);
 }
 
 void PluginParameterSet::addParameterAlias(AbstractPluginParameter* parameter, const std::string& alias) {
-    if (owner != nullptr)
-        owner->addParameterAlias(parameter, alias);
+    if (owner != nullptr) owner->addParameterAlias(parameter, alias);
 }
 
 int32_t PluginParameterSet::getNameIndex(const std::string& groupName) {
@@ -42,13 +36,11 @@ int32_t PluginParameterSet::getNameIndex(const std::string& groupName) {
 }
 
 void PluginParameterSet::requestLightReset() {
-    if (owner != nullptr)
-        owner->requestLightReset();
+    if (owner != nullptr) owner->requestLightReset();
 }
 
 void PluginParameterSet::requestFullReset() {
-    if (owner != nullptr)
-        owner->requestFullReset();
+    if (owner != nullptr) owner->requestFullReset();
 }
 
 int32_t PluginParameterSet::getNumParameters() const {
@@ -56,8 +48,7 @@ int32_t PluginParameterSet::getNumParameters() const {
 }
 
 AbstractPluginParameter* PluginParameterSet::getParameter(int32_t position) const {
-    if (position < 0 || position >= getNumParameters())
-        return nullptr;
+    if (position < 0 || position >= getNumParameters()) return nullptr;
     return parameters[static_cast<size_t>(position)];
 }
 
@@ -100,8 +91,7 @@ void AbstractParameterSetArray::registerWith(GenericParameterOwner& owner) {
 
 bool AbstractParameterSetArray::hasParameters() const {
     for (int32_t s = 0; s < getNumSets(); ++s) {
-        if (getSet(s)->getNumParameters() > 0)
-            return true;
+        if (getSet(s)->getNumParameters() > 0) return true;
     }
     return false;
 }
@@ -113,8 +103,7 @@ int32_t AbstractParameterSetArray::firstParameterIndex() const {
 
 int32_t AbstractParameterSetArray::lastParameterIndex() const {
     const PluginParameterSet* last = getSet(getNumSets() - 1);
-    if (last != nullptr && last->getNumParameters() > 0)
-        return last->lastParameterIndex();
+    if (last != nullptr && last->getNumParameters() > 0) return last->lastParameterIndex();
     return firstParameterIndex();
 }
 
@@ -122,8 +111,7 @@ bool AbstractParameterSetArray::containsParameterIndex(int32_t index) const {
     if (hasParameters() && (index == -1 || (index >= firstParameterIndex() && index <= lastParameterIndex())))
         return true;
     for (const AbstractParameterSetArray* linked : linkedLists) {
-        if (linked->containsParameterIndex(index))
-            return true;
+        if (linked->containsParameterIndex(index)) return true;
     }
     return false;
 }
@@ -136,14 +124,12 @@ int32_t AbstractParameterSetArray::setIndexOfParameter(int32_t index) const {
         // toward zero and put it into set 0.
         if (offset >= 0) {
             const int64_t set = offset / first->getNumParameters();
-            if (set < getNumSets())
-                return static_cast<int32_t>(set);
+            if (set < getNumSets()) return static_cast<int32_t>(set);
         }
     }
     for (const AbstractParameterSetArray* linked : linkedLists) {
         const int32_t set = linked->setIndexOfParameter(index);
-        if (set != -1)
-            return set;
+        if (set != -1) return set;
     }
     return -1;
 }
@@ -158,8 +144,7 @@ void AbstractParameterSetArray::resetToDefaults() {
 void AbstractParameterSetArray::removeSet(int32_t) {}
 
 void AbstractParameterSetArray::addLinkedList(AbstractParameterSetArray* list) {
-    if (list != nullptr && list != this)
-        linkedLists.push_back(list);
+    if (list != nullptr && list != this) linkedLists.push_back(list);
 }
 
 // AbstractParameterSetList
@@ -176,8 +161,7 @@ void AbstractParameterSetList::NumActiveParameter::applyValue(float value) {
     for (const std::vector<ValueAssignable<bool>*>& row : list.activationTable) {
         const int32_t positions = std::min(maxCount, static_cast<int32_t>(row.size()));
         for (int32_t j = 0; j < positions; ++j) {
-            if (ValueAssignable<bool>* entry = row[static_cast<size_t>(j)])
-                entry->setValue(j < count);
+            if (ValueAssignable<bool>* entry = row[static_cast<size_t>(j)]) entry->setValue(j < count);
         }
     }
 }
@@ -199,32 +183,26 @@ int32_t AbstractParameterSetList::firstParameterIndex() const {
 
 void AbstractParameterSetList::removeSet(int32_t i) {
     const int32_t count = getNumActive();
-    if (i < 0 || i >= count || count == numActive.getMin())
-        return;
+    if (i < 0 || i >= count || count == numActive.getMin()) return;
     const int32_t newCount = count - 1;
-    if (owner != nullptr)
-        owner->beginUpdate();
+    if (owner != nullptr) owner->beginUpdate();
     numActive.setValue(static_cast<float>(newCount), 0);
 
     auto shiftDown = [i, newCount](const AbstractParameterSetArray& sets) {
         for (int32_t j = i; j < newCount; ++j) {
             PluginParameterSet* to = sets.getSet(j);
             const PluginParameterSet* from = sets.getSet(j + 1);
-            if (to != nullptr && from != nullptr)
-                to->copyValuesFrom(*from);
+            if (to != nullptr && from != nullptr) to->copyValuesFrom(*from);
         }
-        if (PluginParameterSet* freed = sets.getSet(newCount))
-            freed->resetToDefaults();
+        if (PluginParameterSet* freed = sets.getSet(newCount)) freed->resetToDefaults();
     };
     shiftDown(*this);
     for (const AbstractParameterSetArray* linked : linkedLists)
         shiftDown(*linked);
 
-    if (owner != nullptr)
-        owner->endUpdate();
+    if (owner != nullptr) owner->endUpdate();
 }
 
 void AbstractParameterSetList::addActivationRow(std::vector<ValueAssignable<bool>*> row) {
     activationTable.push_back(std::move(row));
 }
-

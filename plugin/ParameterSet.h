@@ -117,14 +117,12 @@ protected:
 };
 
 // A fixed number of sets of type T.
-template <class T>
-class ParameterSetArray : public AbstractParameterSetArray {
+template <class T> class ParameterSetArray : public AbstractParameterSetArray {
 public:
     ParameterSetArray() = default;
     // makeSet(position) -> std::unique_ptr<T>, called for 0 .. count - 1 in
     // order, so parameter indices follow set order.
-    template <class Factory>
-    ParameterSetArray(int32_t count, Factory makeSet) {
+    template <class Factory> ParameterSetArray(int32_t count, Factory makeSet) {
         for (int32_t i = 0; i < count; ++i)
             add(makeSet(i));
     }
@@ -150,7 +148,8 @@ class AbstractParameterSetList : public AbstractParameterSetArray {
 public:
     class NumActiveParameter : public IndexedPluginParameter<int> {
     public:
-        NumActiveParameter(GenericParameterOwner* owner, const std::string& listName, AbstractParameterSetList& list);
+        NumActiveParameter(GenericParameterOwner* owner, const std::string& listName,
+                           AbstractParameterSetList& list);
         // The ordinary indexed applyValue, then every entry j of every row
         // of the list's activation table is told j < count.
         void applyValue(float value) override;
@@ -193,8 +192,7 @@ private:
 };
 
 // A list that owns its sets of type T.
-template <class T>
-class ParameterSetList : public AbstractParameterSetList {
+template <class T> class ParameterSetList : public AbstractParameterSetList {
 public:
     // makeSet(position) -> std::unique_ptr<T>, called for 0 .. maxCount - 1
     // after the active-count parameter was registered.
@@ -214,4 +212,3 @@ public:
 private:
     std::vector<std::unique_ptr<T>> sets;
 };
-

@@ -23,10 +23,8 @@ size_t skipBlanks(std::string_view text, size_t pos) {
 }
 
 int32_t saturateToInt32(int64_t value) {
-    if (value < std::numeric_limits<int32_t>::min())
-        return std::numeric_limits<int32_t>::min();
-    if (value > std::numeric_limits<int32_t>::max())
-        return std::numeric_limits<int32_t>::max();
+    if (value < std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();
+    if (value > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
     return static_cast<int32_t>(value);
 }
 
@@ -37,8 +35,7 @@ int32_t saturateToInt32(int64_t value) {
 AbstractPluginParameter::AbstractPluginParameter(GenericParameterOwner* owner, int32_t kind, std::string name)
     : name(std::move(name)), owner(owner), kind(kind) {
     hostName = this->name;
-    if (owner != nullptr)
-        index = owner->addParameter(this);
+    if (owner != nullptr) index = owner->addParameter(this);
 }
 
 AbstractPluginParameter::~AbstractPluginParameter() = default;
@@ -113,7 +110,8 @@ float FloatPluginParameter::normalizedToPlain(float v) const {
 }
 
 float FloatPluginParameter::plainToNormalized(float plain) const {
-    const float internal = (applyMap(display.inverseDisplayMap, plain) - display.unitOffset) / display.unitScale;
+    const float internal =
+        (applyMap(display.inverseDisplayMap, plain) - display.unitOffset) / display.unitScale;
     return internalToNormalized(internal);
 }
 
@@ -123,8 +121,7 @@ float FloatPluginParameter::internalToNormalized(float internal) const {
 
 float FloatPluginParameter::toLinearNormalized(float v) const {
     const float span = maximum - minimum;
-    if (!(span != 0.0f))
-        return 0.0f;
+    if (!(span != 0.0f)) return 0.0f;
     return (v - minimum) / span;
 }
 
@@ -133,15 +130,13 @@ float FloatPluginParameter::fromLinearNormalized(float position) const {
 }
 
 float FloatPluginParameter::clampToRange(float v) const {
-    if (std::isnan(v) || v < minimum)
-        return minimum;
+    if (std::isnan(v) || v < minimum) return minimum;
     return v > maximum ? maximum : v;
 }
 
 void FloatPluginParameter::setValue(float newValue, int32_t flags) {
     const float clamped = clampToRange(newValue);
-    if (std::fabs(clamped - getValue()) <= kValueEpsilon)
-        return;
+    if (std::fabs(clamped - getValue()) <= kValueEpsilon) return;
     value.store(clamped, std::memory_order_relaxed);
     notifyOwner(clamped, flags);
 }
@@ -155,9 +150,9 @@ void FloatPluginParameter::applyValue(float newValue) {
 std::string FloatPluginParameter::formatValue(float v) const {
     const float plain = normalizedToPlain(v);
     std::string text;
-    if (display.unit != nullptr && display.unit->valueToText(plain, text))
-        return text;
-    text = display.formatter != nullptr ? display.formatter(plain) : formatNumber(plain, display.numberFormat);
+    if (display.unit != nullptr && display.unit->valueToText(plain, text)) return text;
+    text =
+        display.formatter != nullptr ? display.formatter(plain) : formatNumber(plain, display.numberFormat);
     if (!display.unitLabel.empty()) {
         text += display.separator.getValue();
         text += display.unitLabel;
@@ -177,8 +172,7 @@ bool FloatPluginParameter::textToValue(const std::string& typed, float& result) 
 
     double parsed = 0.0;
     const TypedNumber read = readTypedNumber(text, pos, parsed);
-    if (read == TypedNumber::refused)
-        return false;
+    if (read == TypedNumber::refused) return false;
     if (read == TypedNumber::none) {
         // A note name: the unit gives the base-2 logarithm of a frequency.
         // The value is left unclamped (setValue clamps it), but must be a
@@ -187,14 +181,12 @@ bool FloatPluginParameter::textToValue(const std::string& typed, float& result) 
         if (display.unit == nullptr || !display.unit->textToValue(text.substr(pos), log2Frequency))
             return false;
         const float v = plainToNormalized(std::exp2(log2Frequency));
-        if (!std::isfinite(v))
-            return false;
+        if (!std::isfinite(v)) return false;
         result = v;
         return true;
     }
     // The value is a float: a number beyond its range is refused.
-    if (std::fabs(parsed) > static_cast<double>(FLT_MAX))
-        return false;
+    if (std::fabs(parsed) > static_cast<double>(FLT_MAX)) return false;
     float number = static_cast<float>(parsed);
 
     pos = skipBlanks(text, pos);
@@ -218,16 +210,14 @@ bool FloatPluginParameter::textToValue(const std::string& typed, float& result) 
             display.unit->adjustBareNumber(number, normalizedToPlain(current), lower, upper);
     } else if (display.unit != nullptr) {
         const FloatPluginParameterUnit::Alternate* alternate = display.unit->findAlternate(suffix);
-        if (alternate == nullptr)
-            return false;
+        if (alternate == nullptr) return false;
         number = alternate->convert(number * alternate->factor);
     } else if (!equalsNoCase(suffix, display.unitLabel)) {
         return false;
     }
 
     // A range of negative plain values (decibels at or below 0): 12 means -12.
-    if (!(upper > 0.0f))
-        number = -std::fabs(number);
+    if (!(upper > 0.0f)) number = -std::fabs(number);
     if (std::isnan(number) || number < lower)
         number = lower;
     else if (number > upper)
@@ -274,27 +264,24 @@ void FloatPluginParameter::setDisplayMap(ValueMapFunction map, ValueMapFunction 
 }
 
 void FloatPluginParameter::addValueListener(ValueAssignable<float>* listener) {
-    if (listener != nullptr)
-        valueListeners.push_back(listener);
+    if (listener != nullptr) valueListeners.push_back(listener);
 }
 
 void FloatPluginParameter::removeValueListener(ValueAssignable<float>* listener) {
-    valueListeners.erase(std::remove(valueListeners.begin(), valueListeners.end(), listener), valueListeners.end());
+    valueListeners.erase(std::remove(valueListeners.begin(), valueListeners.end(), listener),
+                         valueListeners.end());
 }
 
 // IndexedParameterRange
 
 int32_t IndexedParameterRange::clampIndex(double value) const {
-    if (std::isnan(value) || value < minimum)
-        return minimum;
-    if (value > maximum)
-        return maximum;
+    if (std::isnan(value) || value < minimum) return minimum;
+    if (value > maximum) return maximum;
     return static_cast<int32_t>(value); // within [minimum, maximum]: fits
 }
 
 int32_t IndexedParameterRange::indexOfStored(int32_t stored) const {
-    if (indexTable.empty())
-        return stored;
+    if (indexTable.empty()) return stored;
     for (size_t position = 0; position < indexTable.size(); ++position) {
         if (indexTable[position] == stored)
             return saturateToInt32(static_cast<int64_t>(tableOffset) + static_cast<int64_t>(position));
@@ -303,8 +290,7 @@ int32_t IndexedParameterRange::indexOfStored(int32_t stored) const {
 }
 
 int32_t IndexedParameterRange::storedOfIndex(int32_t index) const {
-    if (indexTable.empty())
-        return index;
+    if (indexTable.empty()) return index;
     int64_t position = static_cast<int64_t>(index) - tableOffset;
     const int64_t last = static_cast<int64_t>(indexTable.size()) - 1;
     position = std::clamp<int64_t>(position, 0, last);
@@ -312,8 +298,7 @@ int32_t IndexedParameterRange::storedOfIndex(int32_t index) const {
 }
 
 int32_t IndexedParameterRange::indexOfInternal(double internal) const {
-    if (std::isnan(internal))
-        return minimum;
+    if (std::isnan(internal)) return minimum;
     const double limited = std::clamp(internal, static_cast<double>(std::numeric_limits<int32_t>::min()),
                                       static_cast<double>(std::numeric_limits<int32_t>::max()));
     return indexOfStored(static_cast<int32_t>(limited));
@@ -321,16 +306,14 @@ int32_t IndexedParameterRange::indexOfInternal(double internal) const {
 
 float IndexedParameterRange::toLinearNormalized(double value) const {
     const int64_t span = static_cast<int64_t>(maximum) - minimum;
-    if (span <= 0)
-        return 0.0f;
+    if (span <= 0) return 0.0f;
     return static_cast<float>(static_cast<double>(static_cast<int64_t>(clampIndex(value)) - minimum) /
                               static_cast<double>(span));
 }
 
 float IndexedParameterRange::fromLinearNormalized(double position) const {
     const int64_t span = static_cast<int64_t>(maximum) - minimum;
-    if (span <= 0)
-        return static_cast<float>(minimum);
+    if (span <= 0) return static_cast<float>(minimum);
     const double r = static_cast<double>(span);
     double steps = (0.5 / r + position) * r;
     if (std::isnan(steps) || steps < 0.0)
@@ -340,7 +323,8 @@ float IndexedParameterRange::fromLinearNormalized(double position) const {
     return static_cast<float>(minimum + static_cast<int64_t>(steps));
 }
 
-void IndexedParameterRange::limitsForKey(int32_t key, int32_t& lower, int32_t& upper, bool& passedPair) const {
+void IndexedParameterRange::limitsForKey(int32_t key, int32_t& lower, int32_t& upper,
+                                         bool& passedPair) const {
     lower = minimum;
     passedPair = false;
     for (const auto& [bound, pairKey] : ranges) {
@@ -359,8 +343,7 @@ float IndexedParameterRange::toLinearNormalizedInRange(double value, int32_t key
     int32_t upper = 0;
     bool passed = false;
     limitsForKey(key, lower, upper, passed);
-    if (std::isnan(value) || value <= lower || value > upper)
-        return 0.0f;
+    if (std::isnan(value) || value <= lower || value > upper) return 0.0f;
     return static_cast<float>((value - lower) / (static_cast<double>(upper) - lower));
 }
 
@@ -387,8 +370,7 @@ bool IndexedParameterRange::fromLinearNormalizedInRange(double position, int32_t
 
 int32_t IndexedParameterRange::rangeBoundForKey(int32_t key) const {
     for (const auto& [bound, pairKey] : ranges) {
-        if (pairKey == key)
-            return bound;
+        if (pairKey == key) return bound;
     }
     return -1;
 }
@@ -405,33 +387,26 @@ bool IndexedParameterRange::textToIndex(const std::string& text, int32_t& index)
     const std::vector<std::string>& names = *valueNames;
     auto acceptPosition = [&](size_t position) {
         const int64_t candidate = static_cast<int64_t>(minimum) + static_cast<int64_t>(position);
-        if (candidate > maximum)
-            return false;
+        if (candidate > maximum) return false;
         index = static_cast<int32_t>(candidate);
         return true;
     };
     for (size_t position = 0; position < names.size(); ++position) {
-        if (names[position] == text && acceptPosition(position))
-            return true;
+        if (names[position] == text && acceptPosition(position)) return true;
     }
     for (size_t position = 0; position < names.size(); ++position) {
-        if (compareNoCase(names[position], text) == 0 && acceptPosition(position))
-            return true;
+        if (compareNoCase(names[position], text) == 0 && acceptPosition(position)) return true;
     }
 
     // A stored value, read as "%d" reads it (blanks, a sign, digits; the
     // rest is ignored), without the C locale. Too large: refused.
     size_t pos = skipBlanks(text, 0);
-    if (pos < text.size() && text[pos] == '+' && pos + 1 < text.size() && isAsciiDigit(text[pos + 1]))
-        ++pos;
+    if (pos < text.size() && text[pos] == '+' && pos + 1 < text.size() && isAsciiDigit(text[pos + 1])) ++pos;
     int32_t stored = 0;
     const auto read = std::from_chars(text.data() + pos, text.data() + text.size(), stored);
-    if (read.ec != std::errc())
-        return false;
+    if (read.ec != std::errc()) return false;
     const int32_t candidate = indexOfStored(stored);
-    if (candidate < minimum || candidate > maximum)
-        return false;
+    if (candidate < minimum || candidate > maximum) return false;
     index = candidate;
     return true;
 }
-

@@ -97,8 +97,7 @@ public:
 
 protected:
     void notifyOwner(float value, int32_t flags) {
-        if (owner != nullptr)
-            owner->setParameterValue(index, value, flags);
+        if (owner != nullptr) owner->setParameterValue(index, value, flags);
     }
 
 private:
@@ -112,8 +111,7 @@ private:
     int32_t kind;
 };
 
-template <class T>
-class TypedPluginParameter : public AbstractPluginParameter {
+template <class T> class TypedPluginParameter : public AbstractPluginParameter {
 public:
     using ValueType = T;
     using AbstractPluginParameter::AbstractPluginParameter;
@@ -226,8 +224,7 @@ private:
     void limitsForKey(int32_t key, int32_t& lower, int32_t& upper, bool& passedPair) const;
 };
 
-template <class T>
-class IndexedPluginParameter : public TypedPluginParameter<T> {
+template <class T> class IndexedPluginParameter : public TypedPluginParameter<T> {
     static_assert(std::is_same_v<T, bool> || std::is_integral_v<T> || std::is_enum_v<T>,
                   "stepped values are bool, integers or enumerations");
 
@@ -277,8 +274,7 @@ public:
 
     void setValue(float v, int32_t flags) override {
         const int32_t index = range.clampIndex(v);
-        if (index == getCurrentIndex())
-            return;
+        if (index == getCurrentIndex()) return;
         stored.store(fromStored(range.storedOfIndex(index)), std::memory_order_relaxed);
         this->notifyOwner(static_cast<float>(index), flags);
     }
@@ -330,8 +326,7 @@ public:
     void clearRanges() { range.ranges.clear(); }
 
     void addValueListener(ValueAssignable<T>* listener) {
-        if (listener != nullptr)
-            valueListeners.push_back(listener);
+        if (listener != nullptr) valueListeners.push_back(listener);
     }
     void removeValueListener(ValueAssignable<T>* listener) {
         valueListeners.erase(std::remove(valueListeners.begin(), valueListeners.end(), listener),
@@ -358,4 +353,3 @@ protected:
 private:
     std::atomic<T> stored{T()};
 };
-

@@ -26,15 +26,12 @@ TypedNumber readTypedNumber(std::string_view text, size_t& pos, double& value) {
         negative = text[p] == '-';
         ++p;
     }
-    if (p >= text.size() || !(isAsciiDigit(text[p]) || text[p] == '.'))
-        return TypedNumber::none;
+    if (p >= text.size() || !(isAsciiDigit(text[p]) || text[p] == '.')) return TypedNumber::none;
     double parsed = 0.0;
-    const auto result = std::from_chars(text.data() + p, text.data() + text.size(), parsed,
-                                        std::chars_format::general);
-    if (result.ec == std::errc::invalid_argument)
-        return TypedNumber::none; // a lone "."
-    if (result.ec != std::errc() || !std::isfinite(parsed))
-        return TypedNumber::refused;
+    const auto result =
+        std::from_chars(text.data() + p, text.data() + text.size(), parsed, std::chars_format::general);
+    if (result.ec == std::errc::invalid_argument) return TypedNumber::none; // a lone "."
+    if (result.ec != std::errc() || !std::isfinite(parsed)) return TypedNumber::refused;
     value = negative ? -parsed : parsed;
     pos = static_cast<size_t>(result.ptr - text.data());
     return TypedNumber::read;
@@ -60,10 +57,10 @@ void FloatPluginParameterUnit::install(FloatParameterDisplay&) const {}
 
 void FloatPluginParameterUnit::adjustBareNumber(float&, float, float, float) const {}
 
-const FloatPluginParameterUnit::Alternate* FloatPluginParameterUnit::findAlternate(std::string_view suffix) const {
+const FloatPluginParameterUnit::Alternate*
+FloatPluginParameterUnit::findAlternate(std::string_view suffix) const {
     for (const Alternate& alternate : alternates) {
-        if (equalsNoCase(alternate.suffix, suffix))
-            return &alternate;
+        if (equalsNoCase(alternate.suffix, suffix)) return &alternate;
     }
     return nullptr;
 }
@@ -111,15 +108,15 @@ bool MsParameterUnit::valueToText(float plain, std::string& text) const {
     return true;
 }
 
-void MsParameterUnit::adjustBareNumber(float& number, float currentPlain, float lowerPlain, float upperPlain) const {
+void MsParameterUnit::adjustBareNumber(float& number, float currentPlain, float lowerPlain,
+                                       float upperPlain) const {
     if (number < lowerPlain) {
         number *= 1000.0f;
         return;
     }
     // From 1000 ms up the value reads "1.000 sec", so a bare number typed
     // there means seconds, as long as it fits the range as seconds.
-    if (currentPlain >= 1000.0f && number * 1000.0f <= upperPlain)
-        number *= 1000.0f;
+    if (currentPlain >= 1000.0f && number * 1000.0f <= upperPlain) number *= 1000.0f;
 }
 
 SecParameterUnit::SecParameterUnit() : FloatPluginParameterUnit("sec") {
@@ -132,15 +129,15 @@ bool SecParameterUnit::valueToText(float plain, std::string& text) const {
     return true;
 }
 
-void SecParameterUnit::adjustBareNumber(float& number, float currentPlain, float lowerPlain, float upperPlain) const {
+void SecParameterUnit::adjustBareNumber(float& number, float currentPlain, float lowerPlain,
+                                        float upperPlain) const {
     if (number > upperPlain) {
         number *= 0.001f;
         return;
     }
     // Below 1 s the value reads "250.0 ms", so a bare number typed there
     // means milliseconds, as long as it fits the range as milliseconds.
-    if (currentPlain < 1.0f && number * 0.001f >= lowerPlain)
-        number *= 0.001f;
+    if (currentPlain < 1.0f && number * 0.001f >= lowerPlain) number *= 0.001f;
 }
 
 // Levels.
@@ -209,18 +206,32 @@ const SlopeParameterUnit slope;
 
 bool parseNoteName(std::string_view text, float& log2Frequency) {
     size_t pos = skipBlanks(text, 0);
-    if (pos >= text.size())
-        return false;
+    if (pos >= text.size()) return false;
     int semitones = 0;
     switch (asciiToUpper(text[pos])) {
-    case 'C': semitones = 0; break;
-    case 'D': semitones = 2; break;
-    case 'E': semitones = 4; break;
-    case 'F': semitones = 5; break;
-    case 'G': semitones = 7; break;
-    case 'A': semitones = 9; break;
-    case 'B': semitones = 11; break;
-    default: return false;
+    case 'C':
+        semitones = 0;
+        break;
+    case 'D':
+        semitones = 2;
+        break;
+    case 'E':
+        semitones = 4;
+        break;
+    case 'F':
+        semitones = 5;
+        break;
+    case 'G':
+        semitones = 7;
+        break;
+    case 'A':
+        semitones = 9;
+        break;
+    case 'B':
+        semitones = 11;
+        break;
+    default:
+        return false;
     }
     ++pos;
     if (pos < text.size()) {
@@ -238,16 +249,14 @@ bool parseNoteName(std::string_view text, float& log2Frequency) {
     double octave = 4.0;
     double cents = 0.0;
     size_t digits = pos;
-    if (digits < text.size() && (text[digits] == '-' || text[digits] == '+'))
-        ++digits;
+    if (digits < text.size() && (text[digits] == '-' || text[digits] == '+')) ++digits;
     if (digits < text.size() && isAsciiDigit(text[digits])) {
         int32_t parsedOctave = 0;
         size_t end = digits;
         while (end < text.size() && isAsciiDigit(text[end]))
             ++end;
         const auto result = std::from_chars(text.data() + digits, text.data() + end, parsedOctave);
-        if (result.ec != std::errc())
-            return false; // too large for an int: refused, not wrapped
+        if (result.ec != std::errc()) return false; // too large for an int: refused, not wrapped
         octave = text[pos] == '-' ? -static_cast<double>(parsedOctave) : static_cast<double>(parsedOctave);
         pos = end;
 
@@ -255,16 +264,13 @@ bool parseNoteName(std::string_view text, float& log2Frequency) {
         size_t centsPos = skipBlanks(text, pos);
         double parsedCents = 0.0;
         const TypedNumber centsRead = readTypedNumber(text, centsPos, parsedCents);
-        if (centsRead == TypedNumber::refused)
-            return false;
-        if (centsRead == TypedNumber::read)
-            cents = parsedCents;
+        if (centsRead == TypedNumber::refused) return false;
+        if (centsRead == TypedNumber::read) cents = parsedCents;
     }
 
     const double semitonesFromA4 = (octave + 1.0) * 12.0 + semitones + cents * 0.01 - 69.0;
     const double result = semitonesFromA4 * static_cast<double>(0.083333336f) + static_cast<double>(8.78136f);
-    if (!std::isfinite(result) || std::fabs(result) > static_cast<double>(FLT_MAX))
-        return false;
+    if (!std::isfinite(result) || std::fabs(result) > static_cast<double>(FLT_MAX)) return false;
     log2Frequency = static_cast<float>(result);
     return true;
 }
@@ -281,8 +287,6 @@ std::string formatFrequency(float hz) {
 }
 
 std::string formatDecibels(float db) {
-    if (!(db >= -179.9f))
-        return "-INF";
+    if (!(db >= -179.9f)) return "-INF";
     return formatNumber(db, "%+.2f");
 }
-

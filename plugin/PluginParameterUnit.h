@@ -84,7 +84,8 @@ public:
     // Sets what the unit needs in a parameter's display part. Base: nothing.
     virtual void install(FloatParameterDisplay& display) const;
     // May rescale a number typed without a suffix. Base: nothing.
-    virtual void adjustBareNumber(float& number, float currentPlain, float lowerPlain, float upperPlain) const;
+    virtual void adjustBareNumber(float& number, float currentPlain, float lowerPlain,
+                                  float upperPlain) const;
 
     const std::string& getLabel() const { return alternates.front().suffix; }
     const std::vector<Alternate>& getAlternates() const { return alternates; }
@@ -133,7 +134,8 @@ public:
     bool valueToText(float plain, std::string& text) const override;
     // A bare number below the lower bound, or typed while the value is shown
     // in seconds and fitting the range as seconds, is taken as seconds.
-    void adjustBareNumber(float& number, float currentPlain, float lowerPlain, float upperPlain) const override;
+    void adjustBareNumber(float& number, float currentPlain, float lowerPlain,
+                          float upperPlain) const override;
 };
 
 // Seconds, shown in milliseconds below 1 s.
@@ -144,7 +146,8 @@ public:
     // A bare number above the upper bound, or typed while the value is shown
     // in milliseconds and fitting the range as milliseconds, is taken as
     // milliseconds.
-    void adjustBareNumber(float& number, float currentPlain, float lowerPlain, float upperPlain) const override;
+    void adjustBareNumber(float& number, float currentPlain, float lowerPlain,
+                          float upperPlain) const override;
 };
 
 // Decibels; "x" and "*" after a number read it as a gain ratio.
@@ -226,4 +229,3 @@ std::string formatFrequency(float hz);
 // A level's number text: "-INF" below -179.9 dB (and for NaN), otherwise a
 // sign and two decimals ("+6.00", "0.00").
 std::string formatDecibels(float db);
-

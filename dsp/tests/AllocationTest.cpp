@@ -1,5 +1,5 @@
-#include "foundation/tests/AllocationCounter.h"
 #include "GraphFixtures.h"
+#include "foundation/tests/AllocationCounter.h"
 
 #include "dsp/FloatParameter.h"
 #include "dsp/MidSideConverter.h"

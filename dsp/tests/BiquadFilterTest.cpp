@@ -15,8 +15,7 @@ constexpr double kRate = 48000.0;
 
 // A biquad unit with its coefficients for one constant setting.
 struct Design {
-    Design(int response, int slope, double frequencyHz, float peak, float gain = 1.0f) : unit(env)
-    {
+    Design(int response, int slope, double frequencyHz, float peak, float gain = 1.0f) : unit(env) {
         env.setSampleRate(float(kRate));
         unit.response.setValue(GenericFilter::Response(response));
         unit.slope.setValue(GenericFilter::Slope(slope));
@@ -26,8 +25,7 @@ struct Design {
     }
 
     // |H| in dB at a frequency, from the sections' digital transfer functions.
-    double gainDb(double frequencyHz) const
-    {
+    double gainDb(double frequencyHz) const {
         const std::complex<double> z = std::polar(1.0, 2.0 * std::numbers::pi * frequencyHz / kRate);
         std::complex<double> h = 1.0;
         for (int st = 0; st < unit.sectionCount(); ++st) {
@@ -47,8 +45,7 @@ struct Design {
 
 } // namespace
 
-TEST(BiquadFilter, LowAndHighPassAtCutoff)
-{
+TEST(BiquadFilter, LowAndHighPassAtCutoff) {
     const double expected[4] = {-3.0103, -3.0103, -6.0206, -12.0412};
     const int sections[4] = {1, 1, 2, 4};
     for (int response : {0, 1}) {
@@ -65,8 +62,7 @@ TEST(BiquadFilter, LowAndHighPassAtCutoff)
     }
 }
 
-TEST(BiquadFilter, BandPassAllPassBellAndShelves)
-{
+TEST(BiquadFilter, BandPassAllPassBellAndShelves) {
     // Band-pass: 0 dB at the centre at every slope.
     for (int slope : {1, 2, 3}) {
         Design d(2, slope, 2000.0, 0.4f);
@@ -104,8 +100,7 @@ TEST(BiquadFilter, BandPassAllPassBellAndShelves)
     EXPECT_NEAR(flat.gainDb(300.0), 0.0, 1e-4);
 }
 
-TEST(BiquadFilter, FrequencyClamps)
-{
+TEST(BiquadFilter, FrequencyClamps) {
     auto first = [](float log2Frequency) {
         wave::Environment env;
         env.setSampleRate(float(kRate));
@@ -118,17 +113,16 @@ TEST(BiquadFilter, FrequencyClamps)
     auto same = [](TptSection a, TptSection b) {
         return a.g == b.g && a.k == b.k && a.low == b.low && a.band == b.band && a.high == b.high;
     };
-    EXPECT_TRUE(same(first(0.0f), first(1.0f)));   // raised to 2 Hz
+    EXPECT_TRUE(same(first(0.0f), first(1.0f))); // raised to 2 Hz
     EXPECT_TRUE(same(first(-50.0f), first(1.0f)));
     EXPECT_FALSE(same(first(1.5f), first(1.0f)));
     const float top = float(std::log2(0.49 * kRate));
-    EXPECT_TRUE(same(first(24.0f), first(top)));   // lowered to 0.49 fs
+    EXPECT_TRUE(same(first(24.0f), first(top))); // lowered to 0.49 fs
     EXPECT_FALSE(same(first(top - 0.5f), first(top)));
     EXPECT_NEAR(first(top).g, std::tan(std::numbers::pi * 0.49), 1e-3);
 }
 
-TEST(BiquadFilter, LaterSectionsHaveTheirPeakLimited)
-{
+TEST(BiquadFilter, LaterSectionsHaveTheirPeakLimited) {
     Design d(0, 3, 1000.0, 1.0f);
     ASSERT_EQ(d.unit.sectionCount(), 4);
     // 2R of the first section: the quality's damping floor 0.05/sqrt(2).
@@ -147,8 +141,7 @@ TEST(BiquadFilter, LaterSectionsHaveTheirPeakLimited)
     EXPECT_NEAR(third.k - third.g, 1.4142135f - 1.3942136f * 0.2f, 1e-5);
 }
 
-TEST(BiquadFilter, SlopeSupport)
-{
+TEST(BiquadFilter, SlopeSupport) {
     wave::Environment env;
     BiQuadFilter unit(env);
     const bool slopeZero[10] = {true, true, false, false, true, true, true, true, true, true};
@@ -159,8 +152,7 @@ TEST(BiquadFilter, SlopeSupport)
     }
 }
 
-TEST(BiquadFilter, ProcessesLikeItsTransferFunction)
-{
+TEST(BiquadFilter, ProcessesLikeItsTransferFunction) {
     // A sine through the running filter matches the analytic gain.
     for (int slope : {0, 2}) {
         const double amplitude = 0.5;

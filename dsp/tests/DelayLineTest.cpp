@@ -1,5 +1,5 @@
-#include "foundation/tests/AllocationCounter.h"
 #include "GraphFixtures.h"
+#include "foundation/tests/AllocationCounter.h"
 
 #include "dsp/DelayLine.h"
 #include "dsp/ValueMaps.h"

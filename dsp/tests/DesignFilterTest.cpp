@@ -19,21 +19,20 @@ struct Characteristic {
 
 // The effect's characteristics with their drive factors.
 const Characteristic characteristics[] = {
-    {"Prime.fil", 1.8f},  {"Gentle.fil", 1.0f}, {"Raw.fil", 1.0f},      {"Tube.fil", 1.0f},  {"Metal.fil", 1.0f},
-    {"EasyGoing.fil", 1.0f}, {"Smooth.fil", 1.0f}, {"Monopoly.fil", 1.4f}, {"Cheap.fil", 1.0f}, {"Extreme.fil", 1.0f},
+    {"Prime.fil", 1.8f}, {"Gentle.fil", 1.0f},    {"Raw.fil", 1.0f},    {"Tube.fil", 1.0f},
+    {"Metal.fil", 1.0f}, {"EasyGoing.fil", 1.0f}, {"Smooth.fil", 1.0f}, {"Monopoly.fil", 1.4f},
+    {"Cheap.fil", 1.0f}, {"Extreme.fil", 1.0f},
 };
 
 // A filter element on a design unit with a characteristic.
 struct DesignRig {
     DesignRig(const char* file, float drive, std::function<float(long)> signal)
-        : style(file, drive), source(env, std::move(signal)), filter(env), unit(env, &style)
-    {
+        : style(file, drive), source(env, std::move(signal)), filter(env), unit(env, &style) {
         env.setSampleRate(48000.0f);
         filter.setInput(&source);
         filter.setUnit(&unit);
     }
-    void set(int response, int slope, float frequencyHz, float peak)
-    {
+    void set(int response, int slope, float frequencyHz, float peak) {
         filter.response.setValue(GenericFilter::Response(response));
         filter.slope.setValue(GenericFilter::Slope(slope));
         filter.frequency.getParameter().setValue(std::log2(frequencyHz), 0.0f);
@@ -46,8 +45,7 @@ struct DesignRig {
     DesignFilter unit;
 };
 
-double windowRms(wave::Environment& env, wave::Producer& p, int blocks)
-{
+double windowRms(wave::Environment& env, wave::Producer& p, int blocks) {
     double sum = 0.0;
     for (int b = 0; b < blocks; ++b) {
         const auto& out = runBlock(env, p, 128);
@@ -59,8 +57,7 @@ double windowRms(wave::Environment& env, wave::Producer& p, int blocks)
 
 } // namespace
 
-TEST(DesignFilter, DefaultStyleMatchesThePlainFilterBitForBit)
-{
+TEST(DesignFilter, DefaultStyleMatchesThePlainFilterBitForBit) {
     for (float peak : {0.0f, 0.5f}) {
         for (int response : {0, 1, 2}) {
             for (int slope : {1, 2, 3}) {
@@ -94,8 +91,7 @@ TEST(DesignFilter, DefaultStyleMatchesThePlainFilterBitForBit)
     }
 }
 
-TEST(DesignFilter, ShapeResonanceReadsTheStyle)
-{
+TEST(DesignFilter, ShapeResonanceReadsTheStyle) {
     wave::Environment env;
     DesignFilter::Style metal("Metal.fil", 1.0f);
     DesignFilter unit(env, &metal);
@@ -124,8 +120,7 @@ TEST(DesignFilter, ShapeResonanceReadsTheStyle)
     EXPECT_EQ(unit.driveFactor(), 1.0f);
 }
 
-TEST(DesignFilter, ManualModeDropsTheCubicBelowResonancePointOne)
-{
+TEST(DesignFilter, ManualModeDropsTheCubicBelowResonancePointOne) {
     wave::Environment env;
     DesignFilter::Style style;
     DesignFilter unit(env, &style);
@@ -143,8 +138,7 @@ TEST(DesignFilter, ManualModeDropsTheCubicBelowResonancePointOne)
     EXPECT_EQ(c, 0.08f);
 }
 
-TEST(DesignFilter, PropertyChangesClearStateButStyleSwapsDoNot)
-{
+TEST(DesignFilter, PropertyChangesClearStateButStyleSwapsDoNot) {
     DesignRig rig("Tube.fil", 1.0f, [](long n) { return float(n % 13) * 0.05f - 0.3f; });
     rig.set(0, 1, 3000.0f, 0.6f);
     for (int b = 0; b < 4; ++b)
@@ -159,8 +153,7 @@ TEST(DesignFilter, PropertyChangesClearStateButStyleSwapsDoNot)
     EXPECT_EQ(rig.unit.bandState(0, 0), 0.0f);
 }
 
-TEST(DesignFilter, EveryCharacteristicPassesSmallSignalsAtPeakZero)
-{
+TEST(DesignFilter, EveryCharacteristicPassesSmallSignalsAtPeakZero) {
     for (const Characteristic& ch : characteristics) {
         SCOPED_TRACE(ch.file);
         const double amplitude = 0.001;
@@ -171,8 +164,7 @@ TEST(DesignFilter, EveryCharacteristicPassesSmallSignalsAtPeakZero)
     }
 }
 
-TEST(DesignFilter, SelfOscillationRingsOnAndGentleDecays)
-{
+TEST(DesignFilter, SelfOscillationRingsOnAndGentleDecays) {
     for (const Characteristic& ch : characteristics) {
         SCOPED_TRACE(ch.file);
         std::mt19937 random(3);
@@ -194,8 +186,7 @@ TEST(DesignFilter, SelfOscillationRingsOnAndGentleDecays)
     }
 }
 
-TEST(DesignFilter, LoudInputStaysFinite)
-{
+TEST(DesignFilter, LoudInputStaysFinite) {
     for (const Characteristic& ch : characteristics) {
         for (int slope : {1, 2, 3}) {
             for (int response : {0, 1, 2}) {
@@ -205,7 +196,8 @@ TEST(DesignFilter, LoudInputStaysFinite)
                 for (int b = 0; b < 30; ++b) {
                     const auto& out = runBlock(rig.env, rig.filter, 128);
                     for (int i = 0; i < 128; ++i)
-                        ASSERT_TRUE(std::isfinite(out.data()[i])) << ch.file << " " << slope << " " << response;
+                        ASSERT_TRUE(std::isfinite(out.data()[i]))
+                            << ch.file << " " << slope << " " << response;
                 }
             }
         }

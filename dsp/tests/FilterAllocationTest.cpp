@@ -1,8 +1,8 @@
 #include "dsp/BiquadFilter.h"
 #include "dsp/FilterAnalyzer.h"
 #include "dsp/MultiDesignFilter.h"
-#include "foundation/tests/AllocationCounter.h"
 #include "dsp/tests/FilterFixtures.h"
+#include "foundation/tests/AllocationCounter.h"
 
 #include <gtest/gtest.h>
 
@@ -12,8 +12,7 @@ using namespace test;
 
 // Processing and switching characteristic, response and slope (to and from
 // the biquad) allocate nothing once the graph is built.
-TEST(FilterAllocation, ProcessingAndSwitchingAllocateNothing)
-{
+TEST(FilterAllocation, ProcessingAndSwitchingAllocateNothing) {
     wave::Environment env;
     env.setSampleRate(48000.0f);
     MultiDesignFilter::Style list;

@@ -13,7 +13,6 @@
 #include <string>
 #include <vector>
 
-
 namespace {
 
 struct Characteristic {
@@ -36,16 +35,14 @@ const Characteristic builtIn[] = {
     {"Extreme.fil", 0.1288f, 2.2666f, 16.2064f, 0.1f, 10.0f, 0.1f, 3.4382f},
 };
 
-std::uint32_t u32At(std::string_view bytes, std::size_t offset)
-{
+std::uint32_t u32At(std::string_view bytes, std::size_t offset) {
     std::uint32_t v = 0;
     for (int i = 3; i >= 0; --i)
         v = (v << 8) | static_cast<unsigned char>(bytes[offset + std::size_t(i)]);
     return v;
 }
 
-float floatAt(std::string_view bytes, std::size_t offset)
-{
+float floatAt(std::string_view bytes, std::size_t offset) {
     std::uint32_t bits = u32At(bytes, offset);
     float f;
     std::memcpy(&f, &bits, 4);
@@ -60,8 +57,7 @@ struct FileFields {
     std::vector<float> tables[3];
 };
 
-std::string makeFile(const FileFields& fields)
-{
+std::string makeFile(const FileFields& fields) {
     std::ostringstream out;
     BinaryDataWriter writer(out);
     out.write(fields.signature, 4);
@@ -77,8 +73,7 @@ std::string makeFile(const FileFields& fields)
     return out.str();
 }
 
-FileFields validFields()
-{
+FileFields validFields() {
     FileFields fields;
     for (int t = 0; t < 3; ++t)
         for (int i = 0; i < 25; ++i)
@@ -86,16 +81,14 @@ FileFields validFields()
     return fields;
 }
 
-bool readBytes(DesignFilterStyle& style, const std::string& bytes)
-{
+bool readBytes(DesignFilterStyle& style, const std::string& bytes) {
     std::istringstream in(bytes);
     BinaryDataReader reader(in);
     return style.read(reader);
 }
 
 // The style holds exactly the defaults.
-void expectDefaults(const DesignFilterStyle& style)
-{
+void expectDefaults(const DesignFilterStyle& style) {
     EXPECT_FLOAT_EQ(style.a.getValue(), 0.3f);
     EXPECT_FLOAT_EQ(style.clipTable().parameter(), 0.3f);
     EXPECT_FLOAT_EQ(style.low.getValue(), 2.2666f);
@@ -113,8 +106,7 @@ void expectDefaults(const DesignFilterStyle& style)
 
 } // namespace
 
-TEST(FilterCharacteristics, EmbeddedFilesHaveTheirLayoutAndSpans)
-{
+TEST(FilterCharacteristics, EmbeddedFilesHaveTheirLayoutAndSpans) {
     for (const Characteristic& ch : builtIn) {
         SCOPED_TRACE(ch.file);
         auto found = findResource(ch.file);
@@ -157,8 +149,7 @@ TEST(FilterCharacteristics, EmbeddedFilesHaveTheirLayoutAndSpans)
     }
 }
 
-TEST(FilterCharacteristics, ResourceNamesIgnoreCaseAndExtension)
-{
+TEST(FilterCharacteristics, ResourceNamesIgnoreCaseAndExtension) {
     auto a = findResource("Prime.fil");
     auto b = findResource("PRIME");
     auto c = findResource("prime");
@@ -168,8 +159,7 @@ TEST(FilterCharacteristics, ResourceNamesIgnoreCaseAndExtension)
     EXPECT_FALSE(resourceExists("Nothing.fil"));
 }
 
-TEST(FilterCharacteristics, StylesReadTheEmbeddedFiles)
-{
+TEST(FilterCharacteristics, StylesReadTheEmbeddedFiles) {
     for (const Characteristic& ch : builtIn) {
         SCOPED_TRACE(ch.file);
         DesignFilterStyle style(ch.file, 1.4f);
@@ -190,8 +180,7 @@ TEST(FilterCharacteristics, StylesReadTheEmbeddedFiles)
     expectDefaults(missing);
 }
 
-TEST(FilterCharacteristics, RoundTripOfAnyTableSize)
-{
+TEST(FilterCharacteristics, RoundTripOfAnyTableSize) {
     FileFields fields = validFields();
     DesignFilterStyle style;
     ASSERT_TRUE(readBytes(style, makeFile(fields)));
@@ -201,7 +190,8 @@ TEST(FilterCharacteristics, RoundTripOfAnyTableSize)
     EXPECT_EQ(style.high.getValue(), 15.0f);
     ASSERT_EQ(style.size.getValue(), 5);
     EXPECT_FLOAT_EQ(style.indexScale(), 4.0f / 12.0f);
-    const FilterSettingTable* tables[3] = {&style.clipLevelTable(), &style.cubicTable(), &style.resonanceTable()};
+    const FilterSettingTable* tables[3] = {&style.clipLevelTable(), &style.cubicTable(),
+                                           &style.resonanceTable()};
     for (int t = 0; t < 3; ++t) {
         ASSERT_EQ(tables[t]->n(), 5);
         for (int i = 0; i < 25; ++i)
@@ -209,8 +199,7 @@ TEST(FilterCharacteristics, RoundTripOfAnyTableSize)
     }
 }
 
-TEST(FilterCharacteristics, BadFilesLeaveTheStyleAsItWas)
-{
+TEST(FilterCharacteristics, BadFilesLeaveTheStyleAsItWas) {
     const std::string good = makeFile(validFields());
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
@@ -264,8 +253,7 @@ TEST(FilterCharacteristics, BadFilesLeaveTheStyleAsItWas)
     }
 }
 
-TEST(FilterCharacteristics, SettingTableValueClampsToTheEdges)
-{
+TEST(FilterCharacteristics, SettingTableValueClampsToTheEdges) {
     DesignFilterStyle style("Metal.fil", 1.0f);
     const FilterSettingTable& t = style.resonanceTable();
     // Below Fl: column 0; above Fh: column N - 1 (flat, its difference is 0).

@@ -45,7 +45,8 @@ public:
     bool supportsSlope(int) const override { return true; }
     void clearState() noexcept override { ++clears; }
     void prepareBlock() noexcept override { ++prepares; }
-    void computeCoefficients(int lane, int segment, float frequency, float peak, float gain) noexcept override {
+    void computeCoefficients(int lane, int segment, float frequency, float peak,
+                             float gain) noexcept override {
         calls.push_back({lane, segment, frequency, peak, gain});
     }
     void process(const float* in, float* out, int count) noexcept override {
@@ -87,7 +88,8 @@ inline const wave::BasicBlock<float>& runBlock(wave::Environment& e, wave::Produ
 }
 
 // Level (RMS) of output over `measure` samples after `settle` samples.
-inline double rmsAfter(wave::Environment& e, wave::Producer& output, int settle, int measure, int block = 128) {
+inline double rmsAfter(wave::Environment& e, wave::Producer& output, int settle, int measure,
+                       int block = 128) {
     double sum = 0.0;
     int seen = 0;
     for (int done = 0; done < settle + measure; done += block) {
@@ -102,6 +104,8 @@ inline double rmsAfter(wave::Environment& e, wave::Producer& output, int settle,
     return std::sqrt(sum / seen);
 }
 
-inline double toDb(double ratio) { return 20.0 * std::log10(ratio); }
+inline double toDb(double ratio) {
+    return 20.0 * std::log10(ratio);
+}
 
 } // namespace test

@@ -7,7 +7,6 @@
 #include <limits>
 #include <numbers>
 
-
 namespace {
 
 class Ramp : public FunctionTableFunction {
@@ -17,8 +16,7 @@ public:
 
 } // namespace
 
-TEST(FunctionTable, SizeIsPowerOfTwoAndRangeIsOrdered)
-{
+TEST(FunctionTable, SizeIsPowerOfTwoAndRangeIsOrdered) {
     FunctionTable t;
     t.build(5, Ramp(), 1.0, 0.0); // reversed bounds
     EXPECT_EQ(t.size(), 8);
@@ -30,8 +28,7 @@ TEST(FunctionTable, SizeIsPowerOfTwoAndRangeIsOrdered)
     EXPECT_EQ(t.size(), 2);
 }
 
-TEST(FunctionTable, LookupInterpolatesInsideAndClampsOutside)
-{
+TEST(FunctionTable, LookupInterpolatesInsideAndClampsOutside) {
     FunctionTable t;
     t.build(16, Ramp(), -2.0, 3.0);
     for (float x : {-2.0f, -1.3f, 0.0f, 0.77f, 2.99f, 3.0f})
@@ -45,8 +42,7 @@ TEST(FunctionTable, LookupInterpolatesInsideAndClampsOutside)
         EXPECT_FLOAT_EQ(t.lookup(x), -5.0f) << x;
 }
 
-TEST(FunctionTable, FilterTablesSizesRangesAndValues)
-{
+TEST(FunctionTable, FilterTablesSizesRangesAndValues) {
     const FilterTables& t = FilterTables::shared();
     EXPECT_EQ(&t, &FilterTables::shared());
     struct Case {
@@ -57,7 +53,8 @@ TEST(FunctionTable, FilterTablesSizesRangesAndValues)
     };
     const double sqrt3 = std::sqrt(3.0);
     const Case cases[] = {
-        {&t.freq, 8192, -30.0f, float(2.0 * std::sin(std::numbers::pi / 3.0 * std::exp2(-30.0))), float(sqrt3)},
+        {&t.freq, 8192, -30.0f, float(2.0 * std::sin(std::numbers::pi / 3.0 * std::exp2(-30.0))),
+         float(sqrt3)},
         {&t.peakLimit, 512, -30.0f, 1.0f, 0.001f},
         {&t.dampLimit, 256, 0.0f, 2.0f, 1.0f},
         {&t.dampLimit2, 256, 0.0f, 2.0f, 0.65f},
@@ -71,7 +68,7 @@ TEST(FunctionTable, FilterTablesSizesRangesAndValues)
         EXPECT_FLOAT_EQ(c.table->values()[c.size - 1], c.atHi);
     }
     // Curves at inner points.
-    EXPECT_NEAR(t.freq.lookup(0.5f), sqrt3, 1e-6);                                   // at and above fs
+    EXPECT_NEAR(t.freq.lookup(0.5f), sqrt3, 1e-6);                                    // at and above fs
     EXPECT_NEAR(t.freq.lookup(-4.0f), 2.0 * std::sin(std::numbers::pi / 48.0), 1e-5); // fs/16
     EXPECT_NEAR(t.peakLimit.lookup(-0.5f), 0.04, 1e-3);
     EXPECT_NEAR(t.peakLimit.lookup(0.0f), 0.04 - 0.039 * 0.5 / 0.9, 1e-3);
@@ -81,8 +78,7 @@ TEST(FunctionTable, FilterTablesSizesRangesAndValues)
     EXPECT_NEAR(t.damp.lookup(0.0625f), 1.0, 1e-3);
 }
 
-TEST(FunctionTable, ClipTableHasZeroOnAPoint)
-{
+TEST(FunctionTable, ClipTableHasZeroOnAPoint) {
     const ClipTable& clip = FilterTables::shared().clip;
     const FunctionTable& t = clip.table();
     EXPECT_FLOAT_EQ(t.indexScale(), 102.375f); // 8190 / 80
@@ -98,8 +94,7 @@ TEST(FunctionTable, ClipTableHasZeroOnAPoint)
     EXPECT_TRUE(std::isfinite(clip.clip(std::numeric_limits<float>::quiet_NaN())));
 }
 
-TEST(FunctionTable, ClipParameterSoftensThePositiveHalf)
-{
+TEST(FunctionTable, ClipParameterSoftensThePositiveHalf) {
     ClipTable clip(0.25f);
     EXPECT_FLOAT_EQ(clip.parameter(), 0.25f);
     EXPECT_NEAR(clip.clip(2.0f), std::atan(0.5) / 0.25, 1e-4);
@@ -108,8 +103,7 @@ TEST(FunctionTable, ClipParameterSoftensThePositiveHalf)
     EXPECT_FLOAT_EQ(fallback.parameter(), 1.0f);
 }
 
-TEST(Smoothing, CoefficientCases)
-{
+TEST(Smoothing, CoefficientCases) {
     const double pi = std::numbers::pi;
     struct Case {
         double f, fs;
@@ -119,8 +113,8 @@ TEST(Smoothing, CoefficientCases)
         {100.0, 48000.0, float(2.0 * std::sin(pi * 100.0 / 48000.0))},
         {5.0, 44100.0, float(2.0 * std::sin(pi * 5.0 / 44100.0))},
         {3800.0, 48000.0, float(2.0 * std::sin(pi * 3800.0 / 48000.0))}, // just below the limit
-        {4000.0, 48000.0, 0.5f}, // the stability limit
-        {24000.0, 48000.0, 0.5f}, // fs/2
+        {4000.0, 48000.0, 0.5f},                                         // the stability limit
+        {24000.0, 48000.0, 0.5f},                                        // fs/2
         {40000.0, 48000.0, 0.5f}, // the unlimited sine falls again here
         {48000.0, 48000.0, 0.5f}, // and reaches 0 at fs
         {96000.0, 48000.0, 0.5f},

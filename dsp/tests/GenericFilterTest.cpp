@@ -13,8 +13,7 @@ namespace {
 
 class GenericFilterTest : public ::testing::Test {
 protected:
-    GenericFilterTest() : input(env, [](long n) { return float(n % 7) * 0.1f; }), filter(env), unit(env)
-    {
+    GenericFilterTest() : input(env, [](long n) { return float(n % 7) * 0.1f; }), filter(env), unit(env) {
         env.setSampleRate(48000.0f);
         filter.setInput(&input);
         filter.setUnit(&unit);
@@ -28,8 +27,7 @@ protected:
 
 } // namespace
 
-TEST_F(GenericFilterTest, MixZeroHandsOnTheInputBlockAndRunsNoUnit)
-{
+TEST_F(GenericFilterTest, MixZeroHandsOnTheInputBlockAndRunsNoUnit) {
     filter.mix.getParameter().setValue(0.0f, 0.0f);
     const wave::BasicBlock<float>& out = runBlock(env, filter, 64);
     EXPECT_EQ(&out, &input.getCurrentBlock());
@@ -38,8 +36,7 @@ TEST_F(GenericFilterTest, MixZeroHandsOnTheInputBlockAndRunsNoUnit)
     EXPECT_FALSE(filter.isActiveThisBlock());
 }
 
-TEST_F(GenericFilterTest, MixOneGivesTheUnitOutputAndOtherMixesBlend)
-{
+TEST_F(GenericFilterTest, MixOneGivesTheUnitOutputAndOtherMixesBlend) {
     const wave::BasicBlock<float>& out = runBlock(env, filter, 64);
     EXPECT_EQ(unit.processes, 1);
     for (int i = 0; i < 64; ++i)
@@ -53,8 +50,7 @@ TEST_F(GenericFilterTest, MixOneGivesTheUnitOutputAndOtherMixesBlend)
     }
 }
 
-TEST_F(GenericFilterTest, ConstantControlsGiveOneSegment)
-{
+TEST_F(GenericFilterTest, ConstantControlsGiveOneSegment) {
     filter.frequency.getParameter().setValue(10.0f, 0.0f);
     filter.peak.getParameter().setValue(0.3f, 0.0f);
     runBlock(env, filter, 100);
@@ -65,8 +61,7 @@ TEST_F(GenericFilterTest, ConstantControlsGiveOneSegment)
     EXPECT_EQ(unit.calls[0].gain, 1.0f);
 }
 
-TEST_F(GenericFilterTest, ModulatedMultiplierCutsSegmentsOf32)
-{
+TEST_F(GenericFilterTest, ModulatedMultiplierCutsSegmentsOf32) {
     FunctionSource multiplier(env, [](long n) { return 0.5f + 0.001f * float(n % 3); });
     filter.setPeakMultiplier(&multiplier);
     filter.peakMultiplierEnabled.setValue(true);
@@ -84,8 +79,7 @@ TEST_F(GenericFilterTest, ModulatedMultiplierCutsSegmentsOf32)
     EXPECT_EQ(unit.lastSegments, std::vector<int>({100}));
 }
 
-TEST_F(GenericFilterTest, FrequencyAndPeakMovesCutSegments)
-{
+TEST_F(GenericFilterTest, FrequencyAndPeakMovesCutSegments) {
     // Frequency rising by 0.03 per sample: 0.1 is exceeded at the 4th sample.
     FunctionSource ramp(env, [](long n) { return 8.0f + 0.03f * float(n); });
     filter.frequency.setSource(&ramp);
@@ -103,8 +97,7 @@ TEST_F(GenericFilterTest, FrequencyAndPeakMovesCutSegments)
     EXPECT_EQ(unit.lastSegments, std::vector<int>({10, 30}));
 }
 
-TEST_F(GenericFilterTest, StateIsClearedAfterResetOrDiscontinuity)
-{
+TEST_F(GenericFilterTest, StateIsClearedAfterResetOrDiscontinuity) {
     runBlock(env, filter, 32);
     EXPECT_EQ(unit.clears, 1); // the first block follows the construction "reset"
     runBlock(env, filter, 32);
@@ -124,8 +117,7 @@ TEST_F(GenericFilterTest, StateIsClearedAfterResetOrDiscontinuity)
     EXPECT_EQ(unit.clears, 4);
 }
 
-TEST_F(GenericFilterTest, SharedUnitLanesAndZeroBlock)
-{
+TEST_F(GenericFilterTest, SharedUnitLanesAndZeroBlock) {
     RecordingUnit shared(env);
     GenericFilter b(env), c(env);
     FunctionSource inB(env, [](long) { return 1.0f; }), inC(env, [](long) { return -1.0f; });
@@ -159,8 +151,7 @@ TEST_F(GenericFilterTest, SharedUnitLanesAndZeroBlock)
     EXPECT_EQ(shared.filters(), (std::vector<GenericFilter*>{&b, &c}));
 }
 
-TEST_F(GenericFilterTest, JoiningTheSameSharedUnitAgainChangesNothing)
-{
+TEST_F(GenericFilterTest, JoiningTheSameSharedUnitAgainChangesNothing) {
     RecordingUnit shared(env);
     GenericFilter b(env), c(env);
     filter.setParallelUnit(&shared);
@@ -177,8 +168,7 @@ TEST_F(GenericFilterTest, JoiningTheSameSharedUnitAgainChangesNothing)
     EXPECT_EQ(shared.filters(), (std::vector<GenericFilter*>{&filter, &b, &c}));
 }
 
-TEST_F(GenericFilterTest, FiltersMovingToAnotherLaneStartClean)
-{
+TEST_F(GenericFilterTest, FiltersMovingToAnotherLaneStartClean) {
     RecordingUnit shared(env);
     GenericFilter b(env), c(env);
     for (GenericFilter* f : {&filter, &b, &c}) {
@@ -200,14 +190,15 @@ TEST_F(GenericFilterTest, FiltersMovingToAnotherLaneStartClean)
     EXPECT_EQ(shared.laneResets, std::vector<int>({2}));
 }
 
-TEST(GenericFilterLanes, FilterAloneEqualsOneLaneOfFourBitForBit)
-{
+TEST(GenericFilterLanes, FilterAloneEqualsOneLaneOfFourBitForBit) {
     for (int slope : {1, 2, 3}) {
         for (int response : {0, 1, 2, 4}) {
             SCOPED_TRACE(::testing::Message() << "slope " << slope << " response " << response);
             wave::Environment env;
             env.setSampleRate(44100.0f);
-            FunctionSource in(env, [](long n) { return float(std::sin(0.05 * double(n)) + 0.3 * std::sin(1.3 * double(n))); });
+            FunctionSource in(env, [](long n) {
+                return float(std::sin(0.05 * double(n)) + 0.3 * std::sin(1.3 * double(n)));
+            });
             FunctionSource other(env, [](long n) { return float((n * 37) % 11) * 0.1f - 0.5f; });
 
             StateVariableFilter alone(env), shared(env);

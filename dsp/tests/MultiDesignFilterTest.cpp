@@ -1,6 +1,6 @@
+#include "dsp/MultiDesignFilter.h"
 #include "dsp/BiquadFilter.h"
 #include "dsp/FilterAnalyzer.h"
-#include "dsp/MultiDesignFilter.h"
 #include "dsp/tests/FilterFixtures.h"
 
 #include <gtest/gtest.h>
@@ -12,14 +12,13 @@ using namespace test;
 namespace {
 
 // The effect's characteristic list, built once for the tests.
-const MultiDesignFilter::Style& characteristicList()
-{
+const MultiDesignFilter::Style& characteristicList() {
     static const auto list = [] {
         auto l = std::make_unique<MultiDesignFilter::Style>();
         const std::pair<const char*, float> files[] = {
-            {"Prime.fil", 1.8f},     {"Gentle.fil", 1.0f}, {"Raw.fil", 1.0f},      {"Tube.fil", 1.0f},
-            {"Metal.fil", 1.0f},     {"EasyGoing.fil", 1.0f}, {"Smooth.fil", 1.0f}, {"Monopoly.fil", 1.4f},
-            {"Cheap.fil", 1.0f},     {"Extreme.fil", 1.0f},
+            {"Prime.fil", 1.8f}, {"Gentle.fil", 1.0f},    {"Raw.fil", 1.0f},    {"Tube.fil", 1.0f},
+            {"Metal.fil", 1.0f}, {"EasyGoing.fil", 1.0f}, {"Smooth.fil", 1.0f}, {"Monopoly.fil", 1.4f},
+            {"Cheap.fil", 1.0f}, {"Extreme.fil", 1.0f},
         };
         for (auto [file, drive] : files)
             l->add(std::make_unique<DesignFilter::Style>(file, drive));
@@ -31,12 +30,8 @@ const MultiDesignFilter::Style& characteristicList()
 // One filter position as the effect builds it: a shared design unit, filters
 // with the ten characteristic slots and a biquad appended.
 struct Position {
-    Position() : unit(env, characteristicList())
-    {
-        env.setSampleRate(48000.0f);
-    }
-    std::unique_ptr<MultiDesignFilter> makeFilter()
-    {
+    Position() : unit(env, characteristicList()) { env.setSampleRate(48000.0f); }
+    std::unique_ptr<MultiDesignFilter> makeFilter() {
         auto filter = std::make_unique<MultiDesignFilter>(unit);
         auto biquad = std::make_unique<BiQuadFilter>(env);
         biquads.push_back(biquad.get());
@@ -51,8 +46,7 @@ struct Position {
 
 } // namespace
 
-TEST(MultiDesignFilter, SwitchingCharacteristicSwapsTheStyleOnTheSharedUnit)
-{
+TEST(MultiDesignFilter, SwitchingCharacteristicSwapsTheStyleOnTheSharedUnit) {
     Position pos;
     auto filter = pos.makeFilter();
     EXPECT_EQ(filter->slotCount(), 11);
@@ -82,8 +76,7 @@ TEST(MultiDesignFilter, SwitchingCharacteristicSwapsTheStyleOnTheSharedUnit)
     EXPECT_EQ(filter->chosenSlot(), 0);
 }
 
-TEST(MultiDesignFilter, SlopeZeroFallsBackToTheBiquad)
-{
+TEST(MultiDesignFilter, SlopeZeroFallsBackToTheBiquad) {
     Position pos;
     auto filter = pos.makeFilter();
     filter->characteristicIndex.setValue(3);
@@ -105,8 +98,7 @@ TEST(MultiDesignFilter, SlopeZeroFallsBackToTheBiquad)
     EXPECT_EQ(filter->chosenSlot(), 3);
 }
 
-TEST(MultiDesignFilter, FourFiltersOnOnePositionRunAndSwitch)
-{
+TEST(MultiDesignFilter, FourFiltersOnOnePositionRunAndSwitch) {
     Position pos;
     std::vector<std::unique_ptr<MultiDesignFilter>> filters;
     std::vector<std::unique_ptr<FunctionSource>> inputs;
@@ -126,23 +118,21 @@ TEST(MultiDesignFilter, FourFiltersOnOnePositionRunAndSwitch)
                 ASSERT_TRUE(std::isfinite(out.data()[i]));
         }
         pos.env.process(128, 0);
-        if (block == 20)
-            filters[1]->characteristicIndex.setValue(10); // leaves the shared unit
-        if (block == 30)
-            filters[1]->characteristicIndex.setValue(4); // joins again (last lane)
+        if (block == 20) filters[1]->characteristicIndex.setValue(10); // leaves the shared unit
+        if (block == 30) filters[1]->characteristicIndex.setValue(4);  // joins again (last lane)
     }
     EXPECT_EQ(pos.unit.unit().filters().back(), filters[1].get());
 }
 
-TEST(FilterAnalyzer, SettlesOnTheThreshold)
-{
+TEST(FilterAnalyzer, SettlesOnTheThreshold) {
     struct Case {
         float input, expected;
     };
     for (Case c : {Case{0.01f, 1.0f}, Case{0.0025f, 0.5f}, Case{0.0f, 0.0f}}) {
         wave::Environment env;
         env.setSampleRate(48000.0f);
-        FunctionSource in(env, [&](long) { return c.input; }, true);
+        FunctionSource in(
+            env, [&](long) { return c.input; }, true);
         FilterAnalyzer analyzer(env);
         analyzer.setInput(&in);
         EXPECT_EQ(analyzer.time.getValue(), 20.0f);
@@ -154,8 +144,7 @@ TEST(FilterAnalyzer, SettlesOnTheThreshold)
     }
 }
 
-TEST(FilterAnalyzer, ShortTimesAndZeroThreshold)
-{
+TEST(FilterAnalyzer, ShortTimesAndZeroThreshold) {
     wave::Environment env;
     env.setSampleRate(48000.0f);
     FunctionSource in(env, [](long n) { return n % 2 ? 0.004f : 0.0f; });

@@ -15,8 +15,8 @@ namespace {
 class ProbeFilter : public StateVariableFilter {
 public:
     using StateVariableFilter::StateVariableFilter;
-    void shapeResonance(float frequency, float peak, float& resonance, float& cubic, float& clip) noexcept override
-    {
+    void shapeResonance(float frequency, float peak, float& resonance, float& cubic,
+                        float& clip) noexcept override {
         handedPeak = peak;
         StateVariableFilter::shapeResonance(frequency, peak, resonance, cubic, clip);
     }
@@ -25,8 +25,8 @@ public:
 
 struct CoefficientRig {
     explicit CoefficientRig(float rate) : filter(env) { env.setSampleRate(rate); }
-    StateVariableFilter::Coefficients compute(int response, int slope, float frequency, float peak, float gain)
-    {
+    StateVariableFilter::Coefficients compute(int response, int slope, float frequency, float peak,
+                                              float gain) {
         filter.response.setValue(GenericFilter::Response(response));
         filter.slope.setValue(GenericFilter::Slope(slope));
         filter.prepareBlock();
@@ -40,14 +40,13 @@ struct CoefficientRig {
 
 // A filter element on a state-variable unit, fed by a source.
 struct Rig {
-    explicit Rig(float rate, std::function<float(long)> signal) : source(env, std::move(signal)), filter(env), unit(env)
-    {
+    explicit Rig(float rate, std::function<float(long)> signal)
+        : source(env, std::move(signal)), filter(env), unit(env) {
         env.setSampleRate(rate);
         filter.setInput(&source);
         filter.setUnit(&unit);
     }
-    void set(int response, int slope, float frequencyHz, float peak)
-    {
+    void set(int response, int slope, float frequencyHz, float peak) {
         filter.response.setValue(GenericFilter::Response(response));
         filter.slope.setValue(GenericFilter::Slope(slope));
         filter.frequency.getParameter().setValue(std::log2(frequencyHz), 0.0f);
@@ -59,8 +58,7 @@ struct Rig {
     StateVariableFilter unit;
 };
 
-double gainDb(int response, int slope, double cutoff, double frequency, float peak = 0.0f)
-{
+double gainDb(int response, int slope, double cutoff, double frequency, float peak = 0.0f) {
     const double amplitude = 0.001;
     Rig rig(48000.0f, sine(frequency, 48000.0, amplitude));
     rig.set(response, slope, float(cutoff), peak);
@@ -70,8 +68,7 @@ double gainDb(int response, int slope, double cutoff, double frequency, float pe
 
 } // namespace
 
-TEST(StateVariableFilter, CoefficientCases)
-{
+TEST(StateVariableFilter, CoefficientCases) {
     CoefficientRig rig(48000.0f);
     const float top = std::log2(48000.0f);
     const float sqrt3 = float(std::sqrt(3.0));
@@ -127,8 +124,7 @@ TEST(StateVariableFilter, CoefficientCases)
     EXPECT_GT(moved.f, plain.f);
 }
 
-TEST(StateVariableFilter, StagesAndSlopeSupport)
-{
+TEST(StateVariableFilter, StagesAndSlopeSupport) {
     CoefficientRig rig(44100.0f);
     rig.compute(0, 0, 10.0f, 0.0f, 1.0f);
     EXPECT_EQ(rig.filter.stageCount(), 1);
@@ -142,12 +138,11 @@ TEST(StateVariableFilter, StagesAndSlopeSupport)
     EXPECT_TRUE(rig.filter.supportsSlope(0));
 }
 
-TEST(StateVariableFilter, PassBandsAndSlopes)
-{
+TEST(StateVariableFilter, PassBandsAndSlopes) {
     for (int slope : {1, 2, 3}) {
         SCOPED_TRACE(slope);
-        EXPECT_NEAR(gainDb(0, slope, 1000.0, 62.5), 0.0, 0.25);   // low-pass pass band
-        EXPECT_NEAR(gainDb(1, slope, 100.0, 3200.0), 0.0, 0.25);   // high-pass pass band
+        EXPECT_NEAR(gainDb(0, slope, 1000.0, 62.5), 0.0, 0.25);  // low-pass pass band
+        EXPECT_NEAR(gainDb(1, slope, 100.0, 3200.0), 0.0, 0.25); // high-pass pass band
     }
     // Attenuation grows with the slope, two octaves into the stop band.
     double lp[4], hp[4];
@@ -176,13 +171,14 @@ TEST(StateVariableFilter, PassBandsAndSlopes)
     }
 }
 
-TEST(StateVariableFilter, StatesStayClampedUnderHostileInput)
-{
+TEST(StateVariableFilter, StatesStayClampedUnderHostileInput) {
     std::mt19937 random(7);
     std::uniform_real_distribution<float> wild(-1e6f, 1e6f);
     for (int slope : {1, 2, 3}) {
         for (int response : {0, 1, 2, 4, 9}) {
-            Rig rig(96000.0f, [&](long n) { return n % 97 == 0 ? std::numeric_limits<float>::infinity() : wild(random); });
+            Rig rig(96000.0f, [&](long n) {
+                return n % 97 == 0 ? std::numeric_limits<float>::infinity() : wild(random);
+            });
             rig.set(response, slope, 3000.0f, 1.0f);
             rig.filter.gain.getParameter().setValue(63.0f, 0.0f);
             for (int block = 0; block < 50; ++block) {
@@ -198,8 +194,7 @@ TEST(StateVariableFilter, StatesStayClampedUnderHostileInput)
     }
 }
 
-TEST(StateVariableFilter, ZeroGainGivesExactSilence)
-{
+TEST(StateVariableFilter, ZeroGainGivesExactSilence) {
     Rig rig(48000.0f, [](long n) { return n % 5 == 0 ? 0.0f : 3.0f * float(n % 3); });
     rig.set(0, 3, 2000.0f, 0.9f);
     rig.filter.gain.getParameter().setValue(0.0f, 0.0f);
@@ -210,8 +205,7 @@ TEST(StateVariableFilter, ZeroGainGivesExactSilence)
     }
 }
 
-TEST(StateVariableFilter, OversampledStageStaysFiniteAndKeepsThePassBand)
-{
+TEST(StateVariableFilter, OversampledStageStaysFiniteAndKeepsThePassBand) {
     for (int slope : {1, 2, 3}) {
         const double amplitude = 0.001;
         Rig rig(48000.0f, sine(100.0, 48000.0, amplitude));

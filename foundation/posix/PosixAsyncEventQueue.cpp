@@ -75,4 +75,3 @@ private:
 std::unique_ptr<AsyncEventQueue> AsyncEventQueue::create(std::size_t capacity) {
     return std::make_unique<PosixAsyncEventQueue>(capacity);
 }
-

@@ -19,4 +19,3 @@ private:
 std::unique_ptr<CriticalSection> CriticalSection::create() {
     return std::make_unique<PosixCriticalSection>();
 }
-

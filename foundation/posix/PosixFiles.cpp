@@ -74,4 +74,3 @@ bool makeFolder(const std::string& path) {
 }
 
 } // namespace platform
-

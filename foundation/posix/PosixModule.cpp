@@ -71,4 +71,3 @@ std::optional<std::string_view> findModuleResource(const std::string&) {
 }
 
 } // namespace platform
-

@@ -342,4 +342,3 @@ bool deleteRegistryKey(RegistryRoot root, const std::string& keyPath) {
         return store.keys.size() != before;
     });
 }
-

@@ -58,4 +58,3 @@ void* openSharedInstanceMemory(std::string_view baseName, std::size_t size) {
     close(fd);
     return view == MAP_FAILED ? nullptr : view;
 }
-

@@ -112,4 +112,3 @@ std::string toUtf8String(std::u16string_view utf16) {
     }
     return out;
 }
-

@@ -684,7 +684,8 @@ TEST(EventForwarderList, ForwardingAfterSetUpAllocatesNothing) {
     {
         UpdatedObject::Hold hold(list);
         for (int round = 0; round < 3; ++round)
-            for (auto* forwarder : forwarders) list.forward(forwarder, round);
+            for (auto* forwarder : forwarders)
+                list.forward(forwarder, round);
     }
     EXPECT_EQ(counter.allocations(), 0u);
     EXPECT_EQ(log.size(), 3u);

@@ -114,4 +114,3 @@ LRESULT CALLBACK queueWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
 std::unique_ptr<AsyncEventQueue> AsyncEventQueue::create(std::size_t) {
     return std::make_unique<WindowsAsyncEventQueue>();
 }
-

@@ -7,4 +7,3 @@
 std::uint32_t systemMilliseconds() {
     return timeGetTime();
 }
-

@@ -21,4 +21,3 @@ private:
 std::unique_ptr<CriticalSection> CriticalSection::create() {
     return std::make_unique<WindowsCriticalSection>();
 }
-

@@ -55,4 +55,3 @@ private:
 std::unique_ptr<FileEnumerator> FileEnumerator::create(const std::string& pattern, std::int32_t mode) {
     return std::make_unique<WindowsFileEnumerator>(pattern, mode);
 }
-

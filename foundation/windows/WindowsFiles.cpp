@@ -68,4 +68,3 @@ bool makeFolder(const std::string& path) {
 }
 
 } // namespace platform
-

@@ -100,4 +100,3 @@ std::optional<std::string_view> findModuleResource(const std::string& name) {
 }
 
 } // namespace platform
-

@@ -131,4 +131,3 @@ bool writeRegistryBinary(RegistryRoot root, const std::string& keyPath, const st
 bool deleteRegistryKey(RegistryRoot root, const std::string& keyPath) {
     return RegDeleteTreeW(rootKey(root), wide(keyPath).c_str()) == ERROR_SUCCESS;
 }
-

@@ -19,4 +19,3 @@ void* openSharedInstanceMemory(std::string_view baseName, std::size_t size) {
     if (!view) CloseHandle(mapping);
     return view;
 }
-

@@ -24,4 +24,3 @@ std::string toUtf8String(std::u16string_view utf16) {
     WideCharToMultiByte(CP_UTF8, 0, source, count, result.data(), length, nullptr, nullptr);
     return result;
 }
-

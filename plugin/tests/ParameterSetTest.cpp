@@ -1,5 +1,5 @@
-#include "plugin/ParameterCollection.h"
 #include "plugin/ParameterSet.h"
+#include "plugin/ParameterCollection.h"
 #include "plugin/tests/RecordingParameterOwner.h"
 
 #include <gtest/gtest.h>
@@ -104,7 +104,7 @@ TEST(ParameterSetTest, SetsForwardToTheirOwner) {
 TEST(ParameterSetTest, ContainsParameterIndex) {
     RecordingParameterOwner owner;
     ParameterSetArray<TestSet> empty;
-    ParameterSetArray<TestSet> filters(2, setMaker(&owner, "Filter", 2)); // 0..3
+    ParameterSetArray<TestSet> filters(2, setMaker(&owner, "Filter", 2));             // 0..3
     ParameterSetList<TestSet> steps(&owner, "Steps", 2, setMaker(&owner, "Step", 2)); // 4..8
     filters.addLinkedList(&steps);
 
@@ -112,7 +112,7 @@ TEST(ParameterSetTest, ContainsParameterIndex) {
         int32_t index;
         bool inFilters;
         bool inSteps;
-    } cases[] = {{-1, true, true}, {0, true, false}, {3, true, false}, {4, true, true},
+    } cases[] = {{-1, true, true}, {0, true, false},  {3, true, false},  {4, true, true},
                  {8, true, true},  {9, false, false}, {-2, false, false}};
     for (const auto& c : cases) {
         EXPECT_EQ(filters.containsParameterIndex(c.index), c.inFilters) << c.index;
@@ -134,7 +134,7 @@ TEST(ParameterSetTest, SetIndexOfParameter) {
     std::vector<std::unique_ptr<FloatPluginParameter>> padding;
     for (int k = 0; k < 40; ++k)
         padding.push_back(std::make_unique<FloatPluginParameter>(&owner, "Pad"));
-    ParameterSetArray<TestSet> sets(3, setMaker(&owner, "Set", 5)); // 40..54
+    ParameterSetArray<TestSet> sets(3, setMaker(&owner, "Set", 5));      // 40..54
     ParameterSetArray<TestSet> linked(2, setMaker(&owner, "Linked", 2)); // 55..58
     ParameterSetArray<TestSet> noParameters(2, setMaker(&owner, "Empty", 0));
     noParameters.addLinkedList(&linked);

@@ -17,8 +17,7 @@ using test::RecordingParameterOwner;
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 constexpr float kInf = std::numeric_limits<float>::infinity();
 
-template <class T>
-struct RecordingListener : ValueAssignable<T> {
+template <class T> struct RecordingListener : ValueAssignable<T> {
     void setValue(T value) override { received.push_back(value); }
     std::vector<T> received;
 };
@@ -112,8 +111,8 @@ TEST(ParameterTest, IndexedSetValueClampsInFloatingPointFirst) {
     const struct {
         float in;
         int out;
-    } cases[] = {{2.9f, 2},   {-1.0f, 0},   {3.0f, 3},    {kNaN, 0},    {1e30f, 3},  {-1e30f, 0},
-                 {kInf, 3},   {-kInf, 0},   {2147483648.0f, 3}, {-0.5f, 0}, {1.0f, 1}};
+    } cases[] = {{2.9f, 2}, {-1.0f, 0}, {3.0f, 3},          {kNaN, 0},  {1e30f, 3}, {-1e30f, 0},
+                 {kInf, 3}, {-kInf, 0}, {2147483648.0f, 3}, {-0.5f, 0}, {1.0f, 1}};
     for (const auto& c : cases) {
         p.setValue(c.in, 0);
         EXPECT_EQ(p.getValue(), static_cast<float>(c.out)) << c.in;
@@ -180,8 +179,8 @@ TEST(ParameterTest, IndexedLinearPositions) {
     const struct {
         float position;
         float value;
-    } cases[] = {{0.5f, 2.0f}, {0.0f, 0.0f}, {1.0f, 3.0f}, {0.16f, 0.0f}, {0.17f, 1.0f},
-                 {-5.0f, 0.0f}, {5.0f, 3.0f}, {kNaN, 0.0f}, {kInf, 3.0f}, {-kInf, 0.0f}};
+    } cases[] = {{0.5f, 2.0f},  {0.0f, 0.0f}, {1.0f, 3.0f}, {0.16f, 0.0f}, {0.17f, 1.0f},
+                 {-5.0f, 0.0f}, {5.0f, 3.0f}, {kNaN, 0.0f}, {kInf, 3.0f},  {-kInf, 0.0f}};
     for (const auto& c : cases)
         EXPECT_EQ(p.fromLinearNormalized(c.position), c.value) << c.position;
 
@@ -213,7 +212,8 @@ TEST(ParameterTest, KeyRanges) {
     } toPosition[] = {{2.0f, 1, 0.5f}, {6.0f, 2, 0.5f}, {4.0f, 2, 0.0f}, {3.0f, 2, 0.0f},
                       {8.0f, 2, 1.0f}, {9.0f, 3, 0.5f}, {kNaN, 1, 0.0f}};
     for (const auto& c : toPosition)
-        EXPECT_FLOAT_EQ(p.toLinearNormalizedInRange(c.value, c.key), c.position) << c.value << " key " << c.key;
+        EXPECT_FLOAT_EQ(p.toLinearNormalizedInRange(c.value, c.key), c.position)
+            << c.value << " key " << c.key;
 
     const struct {
         float position;
@@ -257,7 +257,7 @@ TEST(ParameterTest, IndexedFormatValueClampsAndFallsBackToTheNumber) {
         const IndexedPluginParameter<int>* p;
         float value;
         const char* text;
-    } cases[] = {{&named, 0.0f, "Off"}, {&named, 1.0f, "On"}, {&named, 3.0f, "3"},  {&named, 7.0f, "3"},
+    } cases[] = {{&named, 0.0f, "Off"}, {&named, 1.0f, "On"},    {&named, 3.0f, "3"},  {&named, 7.0f, "3"},
                  {&named, kNaN, "Off"}, {&named, -1e30f, "Off"}, {&table, 2.0f, "30"}, {&table, 9e9f, "40"}};
     for (const auto& c : cases)
         EXPECT_EQ(c.p->formatValue(c.value), c.text) << c.value;
@@ -290,9 +290,9 @@ TEST(ParameterTest, IndexedTextToValue) {
         const char* text;
         bool accepted;
         float value;
-    } cases[] = {{"BP", true, 2.0f},      {"bp", true, 2.0f},         {"0", true, 0.0f},
-                 {" +2 poles", true, 2.0f}, {"5", false, 1.0f},       {"-1", false, 1.0f},
-                 {"Notch", false, 1.0f},  {"99999999999", false, 1.0f}, {"", false, 1.0f}};
+    } cases[] = {{"BP", true, 2.0f},        {"bp", true, 2.0f},           {"0", true, 0.0f},
+                 {" +2 poles", true, 2.0f}, {"5", false, 1.0f},           {"-1", false, 1.0f},
+                 {"Notch", false, 1.0f},    {"99999999999", false, 1.0f}, {"", false, 1.0f}};
     for (const auto& c : cases) {
         float value = -1.0f;
         EXPECT_EQ(p.textToValue(c.text, value), c.accepted) << c.text;

@@ -44,8 +44,7 @@ public:
     void addParameterAlias(AbstractPluginParameter*, const std::string&) override {}
     int32_t getNameIndex(const std::string& name) override {
         auto found = std::find(groupNames.begin(), groupNames.end(), name);
-        if (found != groupNames.end())
-            return static_cast<int32_t>(found - groupNames.begin());
+        if (found != groupNames.end()) return static_cast<int32_t>(found - groupNames.begin());
         groupNames.push_back(name);
         return static_cast<int32_t>(groupNames.size()) - 1;
     }

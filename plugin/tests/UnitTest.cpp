@@ -14,22 +14,22 @@ namespace {
 
 // Float parameters as the effect declares them, one per unit kind.
 enum class Setup {
-    expFreq,         // 20 Hz .. 20 kHz, exponential, value 0..1
-    expFreqDirect,   // the value is log2 of the frequency
-    hz,              // 20 Hz .. 20 kHz, linear
-    negativeDb,      // -60 .. 0 dB, value 0..1
-    decibels,        // -36 .. +36 dB, the value is in dB
-    gainAsDb,        // the value is a gain 0..1, shown in dB
-    percent,         // 0 .. 200 %
-    ratio,           // 1 .. 20
-    ms,              // 1 .. 5000 ms
-    sec,             // 0.05 .. 5 s
-    secShort,        // 0.001 .. 1 s
-    semitones,       // -2 .. 2 octaves, shown in semitones
-    slope,           // 6 .. 48 dB/oct
-    dbRange,         // -24 .. 24 dB
-    plain,           // 0 .. 10, no unit
-    prefixed,        // 0 .. 10, prefix "~"
+    expFreq,       // 20 Hz .. 20 kHz, exponential, value 0..1
+    expFreqDirect, // the value is log2 of the frequency
+    hz,            // 20 Hz .. 20 kHz, linear
+    negativeDb,    // -60 .. 0 dB, value 0..1
+    decibels,      // -36 .. +36 dB, the value is in dB
+    gainAsDb,      // the value is a gain 0..1, shown in dB
+    percent,       // 0 .. 200 %
+    ratio,         // 1 .. 20
+    ms,            // 1 .. 5000 ms
+    sec,           // 0.05 .. 5 s
+    secShort,      // 0.001 .. 1 s
+    semitones,     // -2 .. 2 octaves, shown in semitones
+    slope,         // 6 .. 48 dB/oct
+    dbRange,       // -24 .. 24 dB
+    plain,         // 0 .. 10, no unit
+    prefixed,      // 0 .. 10, prefix "~"
 };
 
 std::unique_ptr<FloatPluginParameter> makeParameter(Setup setup) {

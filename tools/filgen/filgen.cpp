@@ -40,8 +40,8 @@ namespace {
 constexpr int N = 11;
 
 struct Shape {
-    double depth;  // weight lost at the far ends of the frequency axis
-    int centre;    // column where the weight is exactly 1
+    double depth; // weight lost at the far ends of the frequency axis
+    int centre;   // column where the weight is exactly 1
 };
 
 struct Characteristic {
@@ -63,64 +63,201 @@ const Characteristic characteristics[] = {
     // stays full-bodied when driven (the effect drives it by 1.8); a strong cubic
     // bend and self-oscillation in the top fifth of the peak range; even across
     // frequency with a slight emphasis in the mids.
-    {"Prime.fil", 0.3f, 2.2666f, 16.2064f, 1.5f, 8.0f, 0.1f, 3.5f, 2, 2, 14, 0.9,
-     {0.10, 6}, {0.20, 6}, {0.10, 6}, false},
+    {"Prime.fil",
+     0.3f,
+     2.2666f,
+     16.2064f,
+     1.5f,
+     8.0f,
+     0.1f,
+     3.5f,
+     2,
+     2,
+     14,
+     0.9,
+     {0.10, 6},
+     {0.20, 6},
+     {0.10, 6},
+     false},
     // Gentle: never self-oscillates (its resonance is the plain filter's own
     // curve); the clip level falls slowly, so it stays clean, with a light cubic.
-    {"Gentle.fil", 0.3171f, 2.2666f, 16.2064f, 0.1f, 10.0f, 0.0847f, 0.999f, 1, 3, 1, 0.0,
-     {0.10, 5}, {0.15, 5}, {0.0, 5}, true},
+    {"Gentle.fil",
+     0.3171f,
+     2.2666f,
+     16.2064f,
+     0.1f,
+     10.0f,
+     0.0847f,
+     0.999f,
+     1,
+     3,
+     1,
+     0.0,
+     {0.10, 5},
+     {0.15, 5},
+     {0.0, 5},
+     true},
     // Raw: symmetric clipping (a = 1), the clip level drops fast with the peak;
     // oscillation only at the very top; a little brighter in the highs.
-    {"Raw.fil", 1.0f, 2.2666f, 16.2064f, 0.1f, 10.0f, 0.0943f, 1.5f, 3, 2, 12, 0.9,
-     {0.10, 7}, {0.20, 7}, {0.10, 7}, false},
+    {"Raw.fil",
+     1.0f,
+     2.2666f,
+     16.2064f,
+     0.1f,
+     10.0f,
+     0.0943f,
+     1.5f,
+     3,
+     2,
+     12,
+     0.9,
+     {0.10, 7},
+     {0.20, 7},
+     {0.10, 7},
+     false},
     // Tube: symmetric, warm: resonance and bending strongest in the low mids,
     // weaker towards the top; the clip level falls steadily.
-    {"Tube.fil", 1.0f, 2.2666f, 16.2064f, 0.1f, 10.0f, 0.1f, 2.9553f, 2, 2, 14, 0.9,
-     {0.15, 4}, {0.30, 4}, {0.15, 4}, false},
+    {"Tube.fil",
+     1.0f,
+     2.2666f,
+     16.2064f,
+     0.1f,
+     10.0f,
+     0.1f,
+     2.9553f,
+     2,
+     2,
+     14,
+     0.9,
+     {0.15, 4},
+     {0.30, 4},
+     {0.15, 4},
+     false},
     // Metal: strongly asymmetric clip curve (a = 0.1) with a low clip level that
     // saturates early; little cubic bending; hard resonance leaning to the highs.
-    {"Metal.fil", 0.1f, 2.2666f, 16.2064f, 0.1f, 3.2445f, 0.0268f, 3.7683f, 1, 2, 14, 0.9,
-     {0.10, 8}, {0.20, 8}, {0.15, 8}, false},
+    {"Metal.fil",
+     0.1f,
+     2.2666f,
+     16.2064f,
+     0.1f,
+     3.2445f,
+     0.0268f,
+     3.7683f,
+     1,
+     2,
+     14,
+     0.9,
+     {0.10, 8},
+     {0.20, 8},
+     {0.15, 8},
+     false},
     // Easy Going: soft; the resonance keeps low until late in the peak range and
     // then rises steeply; moderate clip level and cubic.
-    {"EasyGoing.fil", 0.5432f, 2.2666f, 16.2064f, 0.1f, 7.7546f, 0.0495f, 3.6885f, 2, 3, 16, 0.8,
-     {0.10, 5}, {0.20, 5}, {0.10, 5}, false},
+    {"EasyGoing.fil",
+     0.5432f,
+     2.2666f,
+     16.2064f,
+     0.1f,
+     7.7546f,
+     0.0495f,
+     3.6885f,
+     2,
+     3,
+     16,
+     0.8,
+     {0.10, 5},
+     {0.20, 5},
+     {0.10, 5},
+     false},
     // Smooth: asymmetric soft clip (a = 0.182), full cubic bend, mild
     // resonance that just passes oscillation at the top.
-    {"Smooth.fil", 0.182f, 2.2666f, 16.2064f, 0.1f, 10.0f, 0.1f, 1.3489f, 2, 2, 12, 0.9,
-     {0.10, 5}, {0.15, 5}, {0.10, 5}, false},
+    {"Smooth.fil",
+     0.182f,
+     2.2666f,
+     16.2064f,
+     0.1f,
+     10.0f,
+     0.1f,
+     1.3489f,
+     2,
+     2,
+     12,
+     0.9,
+     {0.10, 5},
+     {0.15, 5},
+     {0.10, 5},
+     false},
     // Monopoly (offered as "Hard"): a narrower frequency axis, the strongest
     // resonance of the set, clip level falling fast so the resonance screams.
-    {"Monopoly.fil", 0.6873f, 3.0615f, 15.6029f, 0.1f, 10.0f, 0.0783f, 4.3098f, 3, 2, 16, 0.9,
-     {0.10, 6}, {0.20, 6}, {0.10, 6}, false},
+    {"Monopoly.fil",
+     0.6873f,
+     3.0615f,
+     15.6029f,
+     0.1f,
+     10.0f,
+     0.0783f,
+     4.3098f,
+     3,
+     2,
+     16,
+     0.9,
+     {0.10, 6},
+     {0.20, 6},
+     {0.10, 6},
+     false},
     // Cheap (offered as "Hollow"): nearly symmetric clip, resonance thin in the
     // lows and strongest high up, a scooped, hollow colour.
-    {"Cheap.fil", 0.9134f, 2.2666f, 16.2064f, 0.1f, 10.0f, 0.0965f, 1.8879f, 2, 2, 12, 0.9,
-     {0.15, 8}, {0.25, 8}, {0.15, 8}, false},
+    {"Cheap.fil",
+     0.9134f,
+     2.2666f,
+     16.2064f,
+     0.1f,
+     10.0f,
+     0.0965f,
+     1.8879f,
+     2,
+     2,
+     12,
+     0.9,
+     {0.15, 8},
+     {0.25, 8},
+     {0.15, 8},
+     false},
     // Extreme: very asymmetric clip (a = 0.1288), full cubic, strong resonance
     // from a little lower in the peak range, clip level falling fast.
-    {"Extreme.fil", 0.1288f, 2.2666f, 16.2064f, 0.1f, 10.0f, 0.1f, 3.4382f, 3, 1, 12, 0.9,
-     {0.10, 6}, {0.20, 6}, {0.10, 6}, false},
+    {"Extreme.fil",
+     0.1288f,
+     2.2666f,
+     16.2064f,
+     0.1f,
+     10.0f,
+     0.1f,
+     3.4382f,
+     3,
+     1,
+     12,
+     0.9,
+     {0.10, 6},
+     {0.20, 6},
+     {0.10, 6},
+     false},
 };
 
-double power(double x, int n)
-{
+double power(double x, int n) {
     double r = 1.0;
     for (int i = 0; i < n; ++i)
         r *= x;
     return r;
 }
 
-double weight(const Shape& s, int column)
-{
+double weight(const Shape& s, int column) {
     double d = (column - s.centre) / 10.0;
     return 1.0 - s.depth * d * d;
 }
 
 using Table = std::vector<float>; // N x N, row-major
 
-Table clipTable(const Characteristic& ch)
-{
+Table clipTable(const Characteristic& ch) {
     Table t(N * N);
     for (int r = 0; r < N; ++r) {
         double p = r / double(N - 1);
@@ -136,8 +273,7 @@ Table clipTable(const Characteristic& ch)
     return t;
 }
 
-Table cubicTable(const Characteristic& ch)
-{
+Table cubicTable(const Characteristic& ch) {
     Table t(N * N);
     for (int r = 0; r < N; ++r) {
         double p = r / double(N - 1);
@@ -150,8 +286,7 @@ Table cubicTable(const Characteristic& ch)
     return t;
 }
 
-Table resonanceTable(const Characteristic& ch)
-{
+Table resonanceTable(const Characteristic& ch) {
     Table t(N * N);
     for (int r = 0; r < N; ++r) {
         for (int c = 0; c < N; ++c) {
@@ -171,28 +306,24 @@ Table resonanceTable(const Characteristic& ch)
     return t;
 }
 
-void putU32(std::string& out, std::uint32_t v)
-{
+void putU32(std::string& out, std::uint32_t v) {
     for (int i = 0; i < 4; ++i)
         out.push_back(char((v >> (8 * i)) & 0xFF));
 }
 
-void putFloat(std::string& out, float f)
-{
+void putFloat(std::string& out, float f) {
     std::uint32_t bits;
     std::memcpy(&bits, &f, 4);
     putU32(out, bits);
 }
 
-void putTable(std::string& out, const Table& t)
-{
+void putTable(std::string& out, const Table& t) {
     putU32(out, std::uint32_t(N));
     for (float v : t)
         putFloat(out, v);
 }
 
-std::string fileBytes(const Characteristic& ch)
-{
+std::string fileBytes(const Characteristic& ch) {
     std::string out;
     out.append("ZTil", 4);
     putU32(out, 1);
@@ -207,8 +338,7 @@ std::string fileBytes(const Characteristic& ch)
 
 // The design rules that the tests of the library rely on; a violation is a
 // mistake in the list above, so the generator refuses to write.
-bool checkDesign(const Characteristic& ch, std::string& why)
-{
+bool checkDesign(const Characteristic& ch, std::string& why) {
     Table clip = clipTable(ch), cubic = cubicTable(ch), res = resonanceTable(ch);
     auto at = [](const Table& t, int r, int c) { return t[r * N + c]; };
     for (int c = 0; c < N; ++c) {
@@ -250,8 +380,7 @@ bool checkDesign(const Characteristic& ch, std::string& why)
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: filgen <output folder>\n");
         return 2;
