@@ -179,6 +179,15 @@ public:
     void initProcessing();
     void setAdapter(ProcessorAdapter* newAdapter) { adapter = newAdapter; }
     ProcessorAdapter* getAdapter() const { return adapter; }
+    // A value the model side hands to the processor outside its parameters
+    // (through the adapter, under its lock). Empty here.
+    virtual void setProcessorParameter(int32_t index, float value) {
+        (void)index;
+        (void)value;
+    }
+    // The processor's level sources in the order the display snapshot writes
+    // them.
+    const std::vector<DisplayLevelSource*>& getLevelSources() const { return levelSources; }
     // Sets the sample rate and builds the latency delays for the current
     // latency. deactivate lets setLatency rebuild them at once again.
     void activate(float sampleRate);

@@ -1,0 +1,69 @@
+#include "plugin/CustomSettingsBlock.h"
+
+#include "foundation/StringUtils.h"
+
+#include <cstring>
+#include <istream>
+
+namespace {
+constexpr const char* kPerTrackIndexKey = "_PerTrackIndex";
+}
+
+bool CustomSettingsBlock::read(BinaryDataReader& reader, CustomSettingsBlock& block) {
+    block = CustomSettingsBlock();
+    std::istream* stream = reader.getStream();
+    if (stream == nullptr || !reader.isGood()) return true;
+    const std::istream::pos_type start = stream->tellg();
+    char tag[4];
+    const bool haveTag = reader.readBytes(tag, sizeof tag);
+    if (!haveTag || std::memcmp(tag, kTag, 4) != 0) {
+        stream->clear();
+        stream->seekg(start);
+        return true;
+    }
+    block.present = true;
+    reader.readUInt32();
+    const int32_t count = reader.readInt32();
+    if (!reader.isGood() || count < 0) return false;
+    for (int32_t i = 0; i < count; ++i) {
+        std::string key = reader.readString();
+        std::string value = reader.readString();
+        if (!reader.isGood()) return false;
+        if (key == kPerTrackIndexKey) {
+            block.hasPerTrackIndex = true;
+            block.perTrackIndex = parsePerTrackIndex(value);
+        } else {
+            block.values.emplace(std::move(key), std::move(value));
+        }
+    }
+    return true;
+}
+
+void CustomSettingsBlock::write(BinaryDataWriter& writer, const std::map<std::string, std::string>& values,
+                                bool withPerTrackIndex, uint32_t perTrackIndex) {
+    writer.writeBytes(kTag, 4);
+    writer.writeUInt32(kVersion);
+    writer.writeInt32(static_cast<int32_t>(values.size() + (withPerTrackIndex ? 1 : 0)));
+    for (const auto& [key, value] : values) {
+        writer.writeString(key);
+        writer.writeString(value);
+    }
+    if (withPerTrackIndex) {
+        writer.writeString(kPerTrackIndexKey);
+        writer.writeString(std::to_string(static_cast<int32_t>(perTrackIndex)));
+    }
+}
+
+uint32_t CustomSettingsBlock::parsePerTrackIndex(const std::string& text) {
+    size_t pos = 0;
+    while (pos < text.size() && isAsciiSpace(text[pos]))
+        ++pos;
+    size_t end = pos;
+    if (end < text.size() && (text[end] == '+' || text[end] == '-')) ++end;
+    const size_t digits = end;
+    while (end < text.size() && isAsciiDigit(text[end]))
+        ++end;
+    int32_t value = 0;
+    if (end == digits || !parseInt(std::string_view(text).substr(pos, end - pos), value)) return 0xFFFFFFFF;
+    return static_cast<uint32_t>(value);
+}

@@ -1,0 +1,70 @@
+#pragma once
+
+// Settings that outlive a plug-in instance, kept in the registry under the
+// product's key (HKEY_CURRENT_USER): the per-instance editor settings, the
+// settings shared by all instances of the process, and the global options
+// (GenericPlugin::serializeGlobalOptions), which carry both.
+//
+// A settings object writes itself completely whenever one of its
+// properties changes, but only once start-up has read the registry (the
+// loaded flag) and, inside a hold, once when the hold ends. Every read
+// passes the current value as its default, so a missing value keeps it.
+
+#include "foundation/Property.h"
+#include "foundation/SettingSerializer.h"
+#include "foundation/UpdatedObject.h"
+#include "plugin/GenericPlugin.h"
+
+#include <cstdint>
+#include <string>
+
+class GenericPlugin::SettingsBase : public PropertyOwner, public UpdatedObject {
+public:
+    SettingsBase() = default;
+    ~SettingsBase() override = default;
+
+    void update() override;
+    virtual void serialize(SettingSerializer& serializer) { (void)serializer; }
+    void propertyChanged(AbstractProperty& property) override;
+
+    // False until start-up has read the registry; then changes are written.
+    Property<bool> loaded{nullptr, false};
+};
+
+class GenericPlugin::Settings : public GenericPlugin::SettingsBase {
+public:
+    explicit Settings(GenericPlugin* plugin) : plugin_(plugin) {}
+
+    // "ScalingAdjustments" while bit 1 of the global option word is set.
+    void serialize(SettingSerializer& serializer) override;
+
+    Property<std::string> scalingAdjustments{this, std::string()};
+
+protected:
+    GenericPlugin* plugin_;
+};
+
+enum class GraphicsAccelerationMode : int32_t { kOff = 0, kOn = 1 };
+
+class GenericPlugin::SharedSettings : public GenericPlugin::SettingsBase {
+public:
+    // Display scaling: 1 follows the system, 0 and 2..99 no scaling,
+    // 100..300 a fixed factor of value / 100.
+    static constexpr int32_t kFollowSystemScale = 1;
+    static constexpr int32_t kMaxScaling = 300;
+
+    SharedSettings() = default;
+
+    void serialize(SettingSerializer& serializer) override;
+
+    // The process-wide factor for a scaling value (0.0: follow the system).
+    static double scaleFactorFor(int32_t scaling);
+
+    Property<bool> presetBrowserTypeToSearch{this, true};
+    Property<bool> midiProgramChangesEnabled{this, false};
+    Property<GraphicsAccelerationMode> graphicsAcceleration{this, GraphicsAccelerationMode::kOn};
+    LimitedProperty<int32_t> displayScaling{this, 0, kMaxScaling, kFollowSystemScale};
+    Property<bool> componentDisplaysShown{this, true};
+    Property<bool> interactiveHelpShown{this, true};
+    Property<bool> welcomeHintShown{this, false};
+};

@@ -1,0 +1,18 @@
+#include "plugin/PresetCacheEntry.h"
+
+#include "foundation/StringUtils.h"
+#include "foundation/SystemUtils.h"
+
+#include <utility>
+
+PresetCacheEntry::PresetCacheEntry(std::string filePath) : path(std::move(filePath)), name(getFileTitle(path)) {}
+
+void PresetCacheEntry::setMenuPosition(int32_t newBank, int32_t newProgram) {
+    bank = newBank;
+    program = newProgram;
+    menuTitle = "(" + std::to_string(bank) + "/" + std::to_string(program) + ") " + name;
+}
+
+bool PresetCacheEntry::lessByName(const PresetCacheEntry& a, const PresetCacheEntry& b) {
+    return compareNoCase(a.name, b.name) < 0;
+}

@@ -1,0 +1,320 @@
+#include "plugin/GenericPlugin.h"
+
+#include "foundation/BinaryData.h"
+#include "foundation/tests/AllocationCounter.h"
+#include "plugin/GenericPluginSettings.h"
+#include "plugin/PresetLoader.h"
+#include "plugin/tests/TestPlugin.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <sstream>
+#include <thread>
+
+namespace {
+
+using test::PluginRig;
+using test::PluginTest;
+using test::RecordingListener;
+using test::TestPlugin;
+
+std::string u32(uint32_t v) {
+    std::string s(4, '\0');
+    for (int i = 0; i < 4; ++i)
+        s[static_cast<size_t>(i)] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    return s;
+}
+
+std::string str(const std::string& text) {
+    return u32(static_cast<uint32_t>(text.size())) + text;
+}
+
+std::string hostState(GenericPlugin& plugin) {
+    std::ostringstream stream(std::ios::out | std::ios::binary);
+    EXPECT_TRUE(plugin.writeHostState(stream));
+    return stream.str();
+}
+
+bool readHostState(GenericPlugin& plugin, const std::string& bytes) {
+    std::istringstream stream(bytes, std::ios::in | std::ios::binary);
+    return plugin.readHostState(stream);
+}
+
+// What a test can observe of the model's state.
+std::string observe(TestPlugin& plugin) {
+    std::string text = plugin.getCurrentPreset().getName() + "|" + plugin.getCurrentPreset().getPath() + "|" +
+                       (plugin.getCurrentPreset().isModified() ? "m" : "-") + "|" + plugin.getInstanceName() +
+                       "|" + (plugin.isAutomaticName() ? "a" : "u") + "|" +
+                       std::to_string(plugin.getStoredInstanceIndex()) + "|" +
+                       std::to_string(plugin.getPerTrackIndex()) + "|";
+    for (const auto& [key, value] : plugin.getSettingsMap())
+        text += key + "=" + value + ";";
+    return text;
+}
+
+class GenericPluginTest : public PluginTest {};
+
+TEST_F(GenericPluginTest, FreshInstanceWritesTheDocumentedHostChunk) {
+    auto plugin = makePlugin();
+    const std::string expected = "TsPl" + u32(3) + str("") + u32(0xFFFFFFFF) + u32(1) + str("") + u32(0) + "CuSV" +
+                                 u32(1) + u32(1) + str("_PerTrackIndex") + str("-1");
+    EXPECT_EQ(hostState(*plugin), expected);
+}
+
+TEST_F(GenericPluginTest, HostChunkRoundTripRestoresEverythingAndClaimsFreeIndices) {
+    auto source = makePlugin();
+    source->setInstanceName("Lead Echo");
+    source->setCustomSetting("Colour", "dark blue");
+    source->setPerTrackIndex(7);
+    source->setCurrentPresetName("Warm Tape", -1);
+    source->gain.setValue(0.75f, 0); // marks the preset modified
+    ASSERT_EQ(source->getInstanceIndex(), 0u);
+    const std::string chunk = hostState(*source);
+
+    // Another instance of the process holds index 0: the claim is refused.
+    auto target = makePlugin();
+    ASSERT_TRUE(readHostState(*target, chunk));
+    EXPECT_EQ(target->getCurrentPreset().getName(), "Warm Tape");
+    EXPECT_TRUE(target->getCurrentPreset().isModified());
+    EXPECT_EQ(target->getInstanceName(), "Lead Echo");
+    EXPECT_FALSE(target->isAutomaticName());
+    EXPECT_EQ(target->getSettingsMap().at("Colour"), "dark blue");
+    EXPECT_EQ(target->getSettingsMap().count("_PerTrackIndex"), 0u);
+    EXPECT_EQ(target->getPerTrackIndex(), 7u);
+    EXPECT_EQ(target->getStoredInstanceIndex(), GenericPlugin::kNoIndex);
+
+    // Once the holder is gone the index is free again.
+    source.reset();
+    auto third = makePlugin();
+    ASSERT_TRUE(readHostState(*third, chunk));
+    EXPECT_EQ(third->getStoredInstanceIndex(), 0u);
+    EXPECT_EQ(target->getInstanceIndex(), 1u);
+}
+
+TEST_F(GenericPluginTest, OlderChunksAndOddPerTrackValues) {
+    auto plugin = makePlugin();
+    plugin->setCustomSetting("Keep", "no");
+    plugin->setPresetModified(true);
+    // Version 1: no modified flag, no settings block.
+    ASSERT_TRUE(readHostState(*plugin, "TsPl" + u32(1) + str("Old") + u32(0xFFFFFFFF) + u32(1) + str("")));
+    EXPECT_TRUE(plugin->getSettingsMap().empty());
+    EXPECT_TRUE(plugin->getCurrentPreset().isModified());
+
+    const struct {
+        std::string text;
+        uint32_t index;
+    } cases[] = {{"abc", 0xFFFFFFFF}, {"12abc", 12}, {"-1", 0xFFFFFFFF}, {" 5", 5}, {"99999999999", 0xFFFFFFFF}};
+    for (const auto& c : cases) {
+        const std::string chunk = "TsPl" + u32(3) + str("") + u32(0xFFFFFFFF) + u32(1) + str("") + u32(0) + "CuSV" +
+                                  u32(1) + u32(1) + str("_PerTrackIndex") + str(c.text);
+        ASSERT_TRUE(readHostState(*plugin, chunk)) << c.text;
+        EXPECT_EQ(plugin->getPerTrackIndex(), c.index) << c.text;
+    }
+}
+
+TEST_F(GenericPluginTest, HostileChunksChangeNothing) {
+    auto plugin = makePlugin();
+    plugin->setCustomSetting("Keep", "yes");
+    plugin->setCurrentPresetName("Before", -1);
+    plugin->setPerTrackIndex(3);
+    const std::string before = observe(*plugin);
+    RecordingListener listener;
+    plugin->setInterface(&listener);
+
+    const std::string good = "TsPl" + u32(3) + str("After") + u32(5) + u32(0) + str("Name") + u32(1) + "CuSV" + u32(1) +
+                             u32(2) + str("A") + str("1") + str("_PerTrackIndex") + str("9");
+    // Every truncation inside the fixed fields or the block fails; a chunk
+    // that ends before a whole block tag simply has no block.
+    const size_t blockStart = good.find("CuSV");
+    for (size_t cut = 0; cut < good.size(); ++cut) {
+        if (cut >= blockStart && cut < blockStart + 4) continue;
+        EXPECT_FALSE(readHostState(*plugin, good.substr(0, cut))) << cut;
+        EXPECT_EQ(observe(*plugin), before) << cut;
+    }
+    const std::string hostile[] = {
+        "XXXX" + good.substr(4),
+        "TsPl" + u32(3) + str("x") + u32(5) + u32(0) + str("Name") + u32(1) + "CuSV" + u32(1) + u32(0x80000000),
+        "TsPl" + u32(3) + str("x") + u32(5) + u32(0) + str("Name") + u32(1) + "CuSV" + u32(1) + u32(0x7FFFFFFF),
+        "TsPl" + u32(3) + u32(0xFFFFFFF0) + "x",
+    };
+    for (const std::string& bytes : hostile) {
+        EXPECT_FALSE(readHostState(*plugin, bytes));
+        EXPECT_EQ(observe(*plugin), before);
+    }
+    EXPECT_EQ(listener.count(GenericPlugin::kCustomSettingsChanged), 0);
+    plugin->setInterface(nullptr);
+
+    ASSERT_TRUE(readHostState(*plugin, good));
+    EXPECT_EQ(plugin->getSettingsMap().size(), 1u);
+    EXPECT_EQ(plugin->getPerTrackIndex(), 9u);
+    // A claim of 0x7FFFFFFF or more is refused: the next index could not follow.
+    ASSERT_TRUE(readHostState(*plugin, "TsPl" + u32(2) + str("") + u32(0x7FFFFFFF) + u32(1) + str("") + u32(0)));
+    EXPECT_EQ(plugin->getStoredInstanceIndex(), 5u);
+}
+
+TEST_F(GenericPluginTest, EditorBatchReportsOnceAndHostChangesNotAtAll) {
+    PluginRig rig(name_);
+    TestPlugin& model = *rig.model;
+    RecordingListener listener;
+    model.setInterface(&listener);
+
+    model.gain.setValue(0.1f, 0);
+    EXPECT_EQ(rig.host.reports, (std::vector<int32_t>{0}));
+    rig.host.reports.clear();
+
+    model.beginUpdate();
+    model.gain.setValue(0.2f, 0);
+    model.pan.setValue(0.3f, 0);
+    EXPECT_TRUE(rig.host.reports.empty());
+    model.endUpdate();
+    EXPECT_EQ(rig.host.reports, (std::vector<int32_t>{GenericPlugin::kResyncAll}));
+    EXPECT_EQ(listener.calls.back(), std::make_pair(int32_t(GenericPlugin::kParameterChanged), -1));
+
+    rig.host.reports.clear();
+    listener.clear();
+    model.beginUpdate();
+    model.gain.setValue(0.4f, kParameterChangeNotToHost);
+    model.requestLightReset();
+    model.endUpdate();
+    EXPECT_TRUE(rig.host.reports.empty());
+    EXPECT_EQ(listener.count(GenericPlugin::kParameterChanged), 1);
+
+    // A light reset requested in a reported batch travels with the report.
+    model.beginUpdate();
+    model.gain.setValue(0.5f, 0);
+    model.requestLightReset();
+    model.endUpdate();
+    EXPECT_EQ(rig.host.reports, (std::vector<int32_t>{GenericPlugin::kResyncLightReset}));
+    model.setInterface(nullptr);
+}
+
+TEST_F(GenericPluginTest, BatchClosedOnAnotherThreadResyncsThroughTheQueue) {
+    PluginRig rig(name_);
+    TestPlugin& model = *rig.model;
+    std::thread editor([&] {
+        model.beginUpdate();
+        model.gain.setValue(0.9f, 0);
+        model.endUpdate();
+        model.pan.setValue(0.6f, 0);
+    });
+    editor.join();
+    EXPECT_TRUE(rig.host.reports.empty());
+    rig.host.sent.clear();
+    model.getEventQueue()->deliverPending();
+    EXPECT_EQ(rig.host.reports, (std::vector<int32_t>{GenericPlugin::kResyncAll, 1}));
+    // The resync reached the host with every value.
+    EXPECT_GE(rig.host.sent.size(), 2u);
+    EXPECT_FLOAT_EQ(rig.processor->gain.getValue(), 0.9f);
+}
+
+TEST_F(GenericPluginTest, HostAutomationOnTheAudioThreadAllocatesNothing) {
+    PluginRig rig(name_);
+    RecordingListener listener;
+    listener.calls.reserve(64);
+    rig.model->setInterface(&listener);
+    rig.model->beginUpdate();
+    rig.model->endUpdate();
+    test::AllocationCounter counter;
+    for (int i = 0; i < 16; ++i) {
+        rig.model->gain.setValue(0.01f * i, kParameterChangeNotToHost);
+        rig.model->beginUpdate();
+        rig.model->pan.setValue(0.02f * i, kParameterChangeNotToHost);
+        rig.model->endUpdate();
+    }
+    rig.host.processorParameterChanged(0);
+    rig.host.midiControllerSeen(12);
+    rig.host.programChange(0, 1);
+    EXPECT_EQ(counter.allocations(), 0u);
+    rig.model->setInterface(nullptr);
+}
+
+TEST_F(GenericPluginTest, AutomaticNamesCountUpAndUserNamesStay) {
+    auto first = makePlugin();
+    auto second = makePlugin();
+    auto third = makePlugin();
+    first->setInstanceName("");
+    second->setInstanceName("");
+    third->setInstanceName("");
+    EXPECT_EQ(first->getInstanceName(), name_);
+    EXPECT_EQ(second->getInstanceName(), name_ + " (2)");
+    EXPECT_EQ(third->getInstanceName(), name_ + " (3)");
+
+    second->setInstanceName("Mine");
+    EXPECT_EQ(second->getInstanceName(), "Mine");
+    EXPECT_FALSE(second->isAutomaticName());
+    auto fourth = makePlugin();
+    fourth->setInstanceName("");
+    EXPECT_EQ(fourth->getInstanceName(), name_ + " (2)");
+}
+
+TEST_F(GenericPluginTest, SharedObjectsLiveFromFirstToLastInstance) {
+    {
+        auto first = makePlugin();
+        auto second = makePlugin();
+        EXPECT_EQ(GenericPlugin::getInstanceCount(), 2);
+        ASSERT_NE(GenericPlugin::getControllerMapping(), nullptr);
+        GenericPlugin::getControllerMapping()->assign(5, 1);
+        EXPECT_EQ(first->getInstanceIndex(), 0u);
+        EXPECT_EQ(second->getInstanceIndex(), 1u);
+        first.reset();
+        EXPECT_NE(GenericPlugin::getControllerMapping(), nullptr);
+    }
+    EXPECT_EQ(GenericPlugin::getInstanceCount(), 0);
+    EXPECT_EQ(GenericPlugin::getControllerMapping(), nullptr);
+    EXPECT_EQ(GenericPlugin::getInstanceList(), nullptr);
+    const std::string map = readFileToString(makerFolder() + "\\" + GenericPlugin::kMidiMapFile);
+    ASSERT_EQ(map.size(), 520u);
+    EXPECT_EQ(map.substr(0, 4), "ZTCM");
+
+    auto again = makePlugin();
+    EXPECT_EQ(again->getInstanceIndex(), 0u);
+    EXPECT_EQ(GenericPlugin::getControllerMapping()->getParameter(5), 1u);
+}
+
+TEST_F(GenericPluginTest, ProgramChangeLoadsFromTheFlatList) {
+    // 140 presets: bank 1, program 5 is the 134th (P133).
+    createDirectories(presetFolder());
+    for (int i = 0; i < 140; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "P%03d.ztp", i);
+        const float value = static_cast<float>(i) / 1000.0f;
+        std::string bytes = "TsPl" + u32(1) + u32(2);
+        uint32_t word = 0;
+        std::memcpy(&word, &value, 4);
+        bytes += u32(word) + u32(0);
+        ASSERT_TRUE(test::writeWholeFile(presetFolder() + name, bytes));
+    }
+    PluginRig rig(name_);
+    GenericPlugin::getSharedSettings()->midiProgramChangesEnabled.setValue(true);
+    rig.host.programChange(1, 5);
+    rig.model->getEventQueue()->deliverPending();
+    EXPECT_EQ(rig.model->getCurrentPreset().getName(), "P133");
+    EXPECT_FLOAT_EQ(rig.model->gain.getValue(), 0.133f);
+    EXPECT_FALSE(rig.model->getCurrentPreset().isModified());
+    EXPECT_EQ(rig.host.states, (std::vector<int32_t>{0}));
+
+    rig.model->handleProgramChange(1, 100); // past the end
+    EXPECT_EQ(rig.model->getCurrentPreset().getName(), "P133");
+
+    GenericPlugin::getSharedSettings()->midiProgramChangesEnabled.setValue(false);
+    rig.host.programChange(0, 0);
+    EXPECT_EQ(rig.model->getEventQueue()->deliverPending(), 0u);
+}
+
+TEST_F(GenericPluginTest, SettingsParametersSurvivePresetLoads) {
+    auto plugin = makePlugin({0, false, true});
+    const std::string path = folder_ / "Three.ztp";
+    std::string bytes = "TsPl" + u32(1) + u32(3) + u32(0x3F000000) + u32(0x3F000000) + u32(0x3F800000);
+    ASSERT_TRUE(test::writeWholeFile(path, bytes));
+    plugin->zoom->setValue(0.125f, 0);
+    ErrorResult result;
+    plugin->loadPreset(result, PresetCacheEntry(path));
+    EXPECT_FALSE(result.hasError()) << result.getErrorMessage();
+    EXPECT_FLOAT_EQ(plugin->pan.getValue(), 0.5f);
+    EXPECT_FLOAT_EQ(plugin->zoom->getValue(), 0.125f);
+    EXPECT_EQ(plugin->getCurrentPreset().getName(), "Three");
+    EXPECT_EQ(plugin->getCurrentPreset().getPath(), path);
+}
+
+} // namespace
