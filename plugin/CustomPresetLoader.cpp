@@ -29,7 +29,8 @@ void CustomPresetLoader::addParameter(AbstractPluginParameter* parameter, const 
 
 void CustomPresetLoader::addParameterRange(int32_t first, int32_t last) {
     for (int32_t i = first; i <= last; ++i)
-        if (AbstractPluginParameter* parameter = plugin_.getParameter(i)) addParameter(parameter, std::string());
+        if (AbstractPluginParameter* parameter = plugin_.getParameter(i))
+            addParameter(parameter, std::string());
 }
 
 void CustomPresetLoader::addValue(float* variable, const std::string& name) {
@@ -116,7 +117,8 @@ bool CustomPresetLoader::versionSupported(int32_t version) {
     std::vector<uint32_t> missing;
     int32_t dropped = 0;
     if (!readPresetMap(version, positions, missing, dropped)) return false;
-    if (int64_t(positions.size()) - dropped + int64_t(missing.size()) != plugin_.getNumParameters()) return false;
+    if (int64_t(positions.size()) - dropped + int64_t(missing.size()) != plugin_.getNumParameters())
+        return false;
     clearEntries();
     for (uint32_t position : positions) {
         AbstractPluginParameter* parameter =

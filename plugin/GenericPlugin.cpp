@@ -118,7 +118,8 @@ void GenericPlugin::handleEvent(void* argument) {
     case kParameterReport: {
         // A parameter index, or a resync code posted by a batch that ended
         // on another thread.
-        const bool resync = payload == kResyncAll || payload == kResyncLightReset || payload == kResyncFullReset;
+        const bool resync =
+            payload == kResyncAll || payload == kResyncLightReset || payload == kResyncFullReset;
         if (adapter_ != nullptr && (resync || (payload >= 0 && payload < getNumParameters())))
             adapter_->parameterChanged(static_cast<int32_t>(payload));
         break;
@@ -282,8 +283,10 @@ void GenericPlugin::firstInstanceSteps() {
         RegistryWriter writer(RegistryRoot::CurrentUser, objects.versionInfo->getProductKeyPath());
         serializeGlobalOptions(writer);
     }
-    const bool empty = objects.mainManager->getEntries().empty() && objects.mainManager->getSubfolders().empty();
-    if (objects.versionInfo->isFirstStart() || empty) restoreFactoryPresets(objects.versionInfo->isBetaBuild());
+    const bool empty =
+        objects.mainManager->getEntries().empty() && objects.mainManager->getSubfolders().empty();
+    if (objects.versionInfo->isFirstStart() || empty)
+        restoreFactoryPresets(objects.versionInfo->isBetaBuild());
 }
 
 void GenericPlugin::createPresetManager() {
@@ -292,7 +295,8 @@ void GenericPlugin::createPresetManager() {
     objects.mapping = std::make_unique<ControllerMapping>();
     PresetScanBudget fallback;
     PresetScanBudget& budget = objects.startupBudget != nullptr ? *objects.startupBudget : fallback;
-    objects.mainManager = std::make_unique<PresetManager>(getDefaultPresetFolder(), getPresetExtension(), budget);
+    objects.mainManager =
+        std::make_unique<PresetManager>(getDefaultPresetFolder(), getPresetExtension(), budget);
     objects.mainManager->setName(std::string());
     PresetParameterCollection::presetFormat().version = 1;
     objects.sharedSettings.reset(createSharedSettings());
@@ -552,11 +556,13 @@ void GenericPlugin::loadPresetFromStream(ErrorResult& result, std::istream& stre
 void GenericPlugin::loadDefaultSettings() {
     if (settingsCollection_.size() == 0) return;
     ErrorResult result;
-    loadPresetFromEntry(settingsCollection_, result, PresetCacheEntry(productFile(kInterfaceDefaultsFile)), -1);
+    loadPresetFromEntry(settingsCollection_, result, PresetCacheEntry(productFile(kInterfaceDefaultsFile)),
+                        -1);
 }
 
 bool GenericPlugin::savePreset(const PresetCacheEntry& entry) {
-    if (!mainCollection_.savePreset(entry.path, PresetParameterCollection::presetFormat().version)) return false;
+    if (!mainCollection_.savePreset(entry.path, PresetParameterCollection::presetFormat().version))
+        return false;
     if (PresetManager* manager = getPresetManager(-1)) manager->refresh(manager->getPath());
     currentPreset_.setName(entry.name);
     currentPreset_.setPath(entry.path);
@@ -588,7 +594,8 @@ void GenericPlugin::setCurrentPresetName(const std::string& name, int32_t n) {
     if (equal) return;
     currentPreset_.setName(name);
     PresetManager* manager = getPresetManager(-1);
-    PresetCacheEntry* entry = manager != nullptr ? manager->findPresetByName(name, PresetManager::kWholeList) : nullptr;
+    PresetCacheEntry* entry =
+        manager != nullptr ? manager->findPresetByName(name, PresetManager::kWholeList) : nullptr;
     currentPreset_.setPath(entry != nullptr ? entry->path : std::string());
     if (n == -2 && adapter_ != nullptr) adapter_->stateChanged(0);
     notifyListener(kCurrentPresetChanged, 0);
@@ -810,7 +817,8 @@ bool GenericPlugin::isStateUnchanged(std::istream& stream) {
     const bool automatic = reader.readUInt32() != 0;
     const std::string name = reader.readString();
     const bool modified = version >= 2 && reader.readUInt32() != 0;
-    if (!reader.isGood() || std::string(tag, 4) != (pluginId + std::string(4, '\0')).substr(0, 4)) return false;
+    if (!reader.isGood() || std::string(tag, 4) != (pluginId + std::string(4, '\0')).substr(0, 4))
+        return false;
     if (presetName != currentPreset_.getName() || automatic != automaticName_) return false;
     if (!automatic && name != instanceName_) return false;
     return version < 2 || modified == currentPreset_.isModified();

@@ -77,10 +77,10 @@ class GenericPlugin : public GenericPluginBase, public IGenericPluginInstance, p
 public:
     // Codes of the listener's notify.
     enum ListenerCode : int32_t {
-        kParameterChanged = -1025,       // index, or -1 for several
-        kCurrentPresetChanged = -1026,   // 0
-        kMidiControllerSeen = -1027,     // controller number, -1 for none
-        kExtraValuesRestored = -1028,    // 0
+        kParameterChanged = -1025,     // index, or -1 for several
+        kCurrentPresetChanged = -1026, // 0
+        kMidiControllerSeen = -1027,   // controller number, -1 for none
+        kExtraValuesRestored = -1028,  // 0
         kControllerMappingChanged = -1029,
         kChannelLayoutChanged = -1030,
         kInstanceNameChanged = -1031,
@@ -289,7 +289,9 @@ public:
     virtual int32_t getNumExtraLevelRecords() const { return 0; }
     const std::vector<std::unique_ptr<LevelSourceProxy>>& getLevelProxies() const { return levelProxies_; }
     int32_t getProcessorDataWord() const { return processorDataWord_; }
-    uint64_t getProcessorDisplayValue(int32_t i) const { return processorDisplayValues_[static_cast<size_t>(i)]; }
+    uint64_t getProcessorDisplayValue(int32_t i) const {
+        return processorDisplayValues_[static_cast<size_t>(i)];
+    }
 
     // --- Hooks.
     virtual void initializedHook() {}

@@ -5,7 +5,8 @@
 
 #include <utility>
 
-PresetCacheEntry::PresetCacheEntry(std::string filePath) : path(std::move(filePath)), name(getFileTitle(path)) {}
+PresetCacheEntry::PresetCacheEntry(std::string filePath)
+    : path(std::move(filePath)), name(getFileTitle(path)) {}
 
 void PresetCacheEntry::setMenuPosition(int32_t newBank, int32_t newProgram) {
     bank = newBank;

@@ -64,10 +64,11 @@ void PresetFolder::scan(const std::string& path, PresetScanBudget& budget, int32
         entry->modificationTime = files->modificationTime();
         entries_.push_back(std::move(entry));
     }
-    std::stable_sort(entries_.begin(), entries_.end(),
-                     [](const std::unique_ptr<PresetCacheEntry>& a, const std::unique_ptr<PresetCacheEntry>& b) {
-                         return PresetCacheEntry::lessByName(*a, *b);
-                     });
+    std::stable_sort(
+        entries_.begin(), entries_.end(),
+        [](const std::unique_ptr<PresetCacheEntry>& a, const std::unique_ptr<PresetCacheEntry>& b) {
+            return PresetCacheEntry::lessByName(*a, *b);
+        });
 }
 
 void PresetFolder::collect(std::vector<PresetCacheEntry*>& out) const {

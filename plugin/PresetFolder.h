@@ -25,7 +25,8 @@ class PresetFolder {
 public:
     // Stores the pattern (the extension with its dot) and scans at once.
     PresetFolder(const std::string& path, std::string filePattern, int32_t budgetMs);
-    PresetFolder(const std::string& path, std::string filePattern, PresetScanBudget& budget, int32_t depth = 0);
+    PresetFolder(const std::string& path, std::string filePattern, PresetScanBudget& budget,
+                 int32_t depth = 0);
     PresetFolder(const PresetFolder&) = delete;
     PresetFolder& operator=(const PresetFolder&) = delete;
     virtual ~PresetFolder();

@@ -17,7 +17,8 @@
 namespace preset_errors {
 const ErrorRecord kUnknownParameter{-1, "Unknown parameter: "};
 const ErrorRecord kCorruptFile{-1, "Incorrect file permissions or corrupt preset file."};
-const ErrorRecord kUnknownSignature{-1, "Unknown preset signature (likely intended for another Zentor plug-in): "};
+const ErrorRecord kUnknownSignature{
+    -1, "Unknown preset signature (likely intended for another Zentor plug-in): "};
 const ErrorRecord kVersionNotSupported{-1, "Preset version not supported: "};
 const ErrorRecord kInvalidFormat{-1, "Invalid file format."};
 const ErrorRecord kInvalidHeader{-1, "Invalid preset header."};
@@ -104,8 +105,9 @@ ErrorResult& PresetLoader::loadPreset(ErrorResult& result, std::istream& stream,
     clearResult();
     text_ = false;
 
-    const bool accepted =
-        !expectedSignature.empty() ? signature == expectedSignature : signatureAccepted(signature, static_cast<int32_t>(version));
+    const bool accepted = !expectedSignature.empty()
+                              ? signature == expectedSignature
+                              : signatureAccepted(signature, static_cast<int32_t>(version));
     if (!accepted && version >= kTextVersion) {
         stream.clear();
         stream.seekg(start);
@@ -188,7 +190,8 @@ bool PresetLoader::readTextHeader(ErrorResult& result, KeyValueReader& reader, i
     return ok;
 }
 
-void PresetLoader::loadText(std::istream& stream, int32_t expectedVersion, const std::string& expectedSignature) {
+void PresetLoader::loadText(std::istream& stream, int32_t expectedVersion,
+                            const std::string& expectedSignature) {
     KeyValueReader reader(stream);
     ErrorResult headerResult;
     TextHeader header;

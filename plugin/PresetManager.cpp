@@ -1,6 +1,5 @@
 #include "plugin/PresetManager.h"
 
-
 PresetManager::PresetManager(const std::string& path, const std::string& filePattern)
     : PresetFolder(path, filePattern, static_cast<int32_t>(PresetScanBudget::kDefaultLimit)),
       filePatternCopy_(filePattern) {}

@@ -30,7 +30,8 @@ void putU32(std::string& bytes, size_t offset, uint32_t value) {
 uint32_t getU32(const std::string& bytes, size_t offset) {
     uint32_t value = 0;
     for (int i = 0; i < 4; ++i)
-        value |= static_cast<uint32_t>(static_cast<unsigned char>(bytes[offset + static_cast<size_t>(i)])) << (8 * i);
+        value |= static_cast<uint32_t>(static_cast<unsigned char>(bytes[offset + static_cast<size_t>(i)]))
+                 << (8 * i);
     return value;
 }
 
@@ -82,11 +83,13 @@ std::string PresetParameterCollection::commonPrefix() const {
     const std::string prefix = ownerName + " ";
     const std::string numActive = std::string(kNumActive) + prefix;
     for (const AbstractPluginParameter* parameter : parameters)
-        if (!startsWith(parameter->getName(), prefix) && !startsWith(parameter->getName(), numActive)) return {};
+        if (!startsWith(parameter->getName(), prefix) && !startsWith(parameter->getName(), numActive))
+            return {};
     return prefix;
 }
 
-std::string PresetParameterCollection::keyName(const AbstractPluginParameter& parameter, const std::string& prefix) {
+std::string PresetParameterCollection::keyName(const AbstractPluginParameter& parameter,
+                                               const std::string& prefix) {
     const std::string& name = parameter.getName();
     if (prefix.empty()) return name;
     if (startsWith(name, prefix)) return name.substr(prefix.size());
@@ -119,10 +122,12 @@ std::string PresetParameterCollection::binaryBytes(int32_t version) {
     return stream.str();
 }
 
-bool PresetParameterCollection::patchBinary(std::string& bytes, int32_t version, int32_t first, int32_t count) {
+bool PresetParameterCollection::patchBinary(std::string& bytes, int32_t version, int32_t first,
+                                            int32_t count) {
     const size_t valuesEnd = 12 + 4 * static_cast<size_t>(size());
     if (bytes.size() < valuesEnd || bytes.compare(0, 4, getSignature()) != 0 ||
-        getU32(bytes, 4) != static_cast<uint32_t>(version) || getU32(bytes, 8) != static_cast<uint32_t>(size()))
+        getU32(bytes, 4) != static_cast<uint32_t>(version) ||
+        getU32(bytes, 8) != static_cast<uint32_t>(size()))
         return false;
     const int64_t last = int64_t(first) + count;
     for (int32_t i = 0; i < size(); ++i) {

@@ -57,8 +57,8 @@ class GenericPluginTest : public PluginTest {};
 
 TEST_F(GenericPluginTest, FreshInstanceWritesTheDocumentedHostChunk) {
     auto plugin = makePlugin();
-    const std::string expected = "TsPl" + u32(3) + str("") + u32(0xFFFFFFFF) + u32(1) + str("") + u32(0) + "CuSV" +
-                                 u32(1) + u32(1) + str("_PerTrackIndex") + str("-1");
+    const std::string expected = "TsPl" + u32(3) + str("") + u32(0xFFFFFFFF) + u32(1) + str("") + u32(0) +
+                                 "CuSV" + u32(1) + u32(1) + str("_PerTrackIndex") + str("-1");
     EXPECT_EQ(hostState(*plugin), expected);
 }
 
@@ -104,10 +104,11 @@ TEST_F(GenericPluginTest, OlderChunksAndOddPerTrackValues) {
     const struct {
         std::string text;
         uint32_t index;
-    } cases[] = {{"abc", 0xFFFFFFFF}, {"12abc", 12}, {"-1", 0xFFFFFFFF}, {" 5", 5}, {"99999999999", 0xFFFFFFFF}};
+    } cases[] = {
+        {"abc", 0xFFFFFFFF}, {"12abc", 12}, {"-1", 0xFFFFFFFF}, {" 5", 5}, {"99999999999", 0xFFFFFFFF}};
     for (const auto& c : cases) {
-        const std::string chunk = "TsPl" + u32(3) + str("") + u32(0xFFFFFFFF) + u32(1) + str("") + u32(0) + "CuSV" +
-                                  u32(1) + u32(1) + str("_PerTrackIndex") + str(c.text);
+        const std::string chunk = "TsPl" + u32(3) + str("") + u32(0xFFFFFFFF) + u32(1) + str("") + u32(0) +
+                                  "CuSV" + u32(1) + u32(1) + str("_PerTrackIndex") + str(c.text);
         ASSERT_TRUE(readHostState(*plugin, chunk)) << c.text;
         EXPECT_EQ(plugin->getPerTrackIndex(), c.index) << c.text;
     }
@@ -122,8 +123,9 @@ TEST_F(GenericPluginTest, HostileChunksChangeNothing) {
     RecordingListener listener;
     plugin->setInterface(&listener);
 
-    const std::string good = "TsPl" + u32(3) + str("After") + u32(5) + u32(0) + str("Name") + u32(1) + "CuSV" + u32(1) +
-                             u32(2) + str("A") + str("1") + str("_PerTrackIndex") + str("9");
+    const std::string good = "TsPl" + u32(3) + str("After") + u32(5) + u32(0) + str("Name") + u32(1) +
+                             "CuSV" + u32(1) + u32(2) + str("A") + str("1") + str("_PerTrackIndex") +
+                             str("9");
     // Every truncation inside the fixed fields or the block fails; a chunk
     // that ends before a whole block tag simply has no block.
     const size_t blockStart = good.find("CuSV");
@@ -134,8 +136,10 @@ TEST_F(GenericPluginTest, HostileChunksChangeNothing) {
     }
     const std::string hostile[] = {
         "XXXX" + good.substr(4),
-        "TsPl" + u32(3) + str("x") + u32(5) + u32(0) + str("Name") + u32(1) + "CuSV" + u32(1) + u32(0x80000000),
-        "TsPl" + u32(3) + str("x") + u32(5) + u32(0) + str("Name") + u32(1) + "CuSV" + u32(1) + u32(0x7FFFFFFF),
+        "TsPl" + u32(3) + str("x") + u32(5) + u32(0) + str("Name") + u32(1) + "CuSV" + u32(1) +
+            u32(0x80000000),
+        "TsPl" + u32(3) + str("x") + u32(5) + u32(0) + str("Name") + u32(1) + "CuSV" + u32(1) +
+            u32(0x7FFFFFFF),
         "TsPl" + u32(3) + u32(0xFFFFFFF0) + "x",
     };
     for (const std::string& bytes : hostile) {
@@ -149,7 +153,8 @@ TEST_F(GenericPluginTest, HostileChunksChangeNothing) {
     EXPECT_EQ(plugin->getSettingsMap().size(), 1u);
     EXPECT_EQ(plugin->getPerTrackIndex(), 9u);
     // A claim of 0x7FFFFFFF or more is refused: the next index could not follow.
-    ASSERT_TRUE(readHostState(*plugin, "TsPl" + u32(2) + str("") + u32(0x7FFFFFFF) + u32(1) + str("") + u32(0)));
+    ASSERT_TRUE(
+        readHostState(*plugin, "TsPl" + u32(2) + str("") + u32(0x7FFFFFFF) + u32(1) + str("") + u32(0)));
     EXPECT_EQ(plugin->getStoredInstanceIndex(), 5u);
 }
 

@@ -96,7 +96,8 @@ public:
         bool operator==(const Value& other) const { return index == other.index && value == other.value; }
     };
 
-    TestHost(GenericPlugin* model, GenericPluginProcessor* processor) : UnifiedPluginAdapter(model, processor) {
+    TestHost(GenericPlugin* model, GenericPluginProcessor* processor)
+        : UnifiedPluginAdapter(model, processor) {
         model->setAdapter(this);
         sent.reserve(4096);
     }
