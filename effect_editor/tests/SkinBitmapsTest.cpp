@@ -20,7 +20,9 @@ using skintest::ManifestRow;
 
 constexpr int kScales[] = {1, 2};
 
-std::string resourceName(const ManifestRow& row, int scale) { return row.name + (scale == 2 ? "_2x" : ""); }
+std::string resourceName(const ManifestRow& row, int scale) {
+    return row.name + (scale == 2 ? "_2x" : "");
+}
 
 TEST(SkinBitmaps, ManifestNamesAreUniqueAndCarryTheirNote) {
     std::vector<ManifestRow> rows = skintest::manifest();
@@ -65,7 +67,8 @@ TEST(SkinBitmaps, EveryRowExistsAtBothScalesInTheReadersFormAndSize) {
             EXPECT_EQ(header.width, row.width * scale);
             EXPECT_EQ(header.height, row.height * scale);
             EXPECT_EQ(header.bitDepth, 8);
-            EXPECT_TRUE(header.colourType == 2 || header.colourType == 6) << "colour type " << header.colourType;
+            EXPECT_TRUE(header.colourType == 2 || header.colourType == 6)
+                << "colour type " << header.colourType;
             EXPECT_EQ(header.interlace, 0);
             EXPECT_EQ(header.width % row.cells, 0) << "cells of unequal width";
         }
@@ -87,7 +90,8 @@ void expectUniformCentreColumns(const Image& image, int scale) {
     for (int x = centre - 1; x <= centre + scale; ++x)
         for (int y = 0; y < image.height; ++y)
             if (image.pixel(x, y) != image.pixel(centre, y)) {
-                ADD_FAILURE() << "column " << x << " differs from the centre column " << centre << " at row " << y;
+                ADD_FAILURE() << "column " << x << " differs from the centre column " << centre << " at row "
+                              << y;
                 return;
             }
 }
@@ -97,7 +101,8 @@ void expectUniformCentreRows(const Image& image, int scale) {
     for (int y = centre - 1; y <= centre + scale; ++y)
         for (int x = 0; x < image.width; ++x)
             if (image.pixel(x, y) != image.pixel(x, centre)) {
-                ADD_FAILURE() << "row " << y << " differs from the centre row " << centre << " at column " << x;
+                ADD_FAILURE() << "row " << y << " differs from the centre row " << centre << " at column "
+                              << x;
                 return;
             }
 }
@@ -125,10 +130,13 @@ const std::map<std::string, Check>& checksByKind() {
         {"strip", [](const ManifestRow&, const Image&, int) {}},
         {"opaque",
          [](const ManifestRow&, const Image& image, int) {
-             expectAlpha(image, [](int, int) { return true; }, [](int a) { return a == 255; }, "transparent pixel");
+             expectAlpha(
+                 image, [](int, int) { return true; }, [](int a) { return a == 255; }, "transparent pixel");
          }},
-        {"x3", [](const ManifestRow&, const Image& image, int scale) { expectUniformCentreColumns(image, scale); }},
-        {"y3", [](const ManifestRow&, const Image& image, int scale) { expectUniformCentreRows(image, scale); }},
+        {"x3",
+         [](const ManifestRow&, const Image& image, int scale) { expectUniformCentreColumns(image, scale); }},
+        {"y3",
+         [](const ManifestRow&, const Image& image, int scale) { expectUniformCentreRows(image, scale); }},
         {"xy3",
          [](const ManifestRow&, const Image& image, int scale) {
              expectUniformCentreColumns(image, scale);
@@ -136,7 +144,8 @@ const std::map<std::string, Check>& checksByKind() {
          }},
         {"handle",
          [](const ManifestRow&, const Image& image, int) {
-             EXPECT_GE(image.alpha(image.width / 2, image.height / 2), 65) << "the centre does not take the click";
+             EXPECT_GE(image.alpha(image.width / 2, image.height / 2), 65)
+                 << "the centre does not take the click";
          }},
         // The indicator turns about the centre: nothing may lie outside the
         // inscribed circle (pixels wholly outside it are transparent).

@@ -18,16 +18,28 @@ using skintest::ManifestRow;
 
 // The bitmaps that carry lettering (captions, channel marks, stage letters,
 // axis letters, the wordmark). All other text is drawn by the platform.
-const std::set<std::string> kLettered = {
-    "DisplayBackground", "DisplayBackgroundMS", "InputBackground", "SectionFilter1Interface",
-    "SectionFilter2Interface", "IconSourceX", "IconSourceY", "EGDotNormal", "EGDotActive", "LogoBottom",
-    "XLFOLabels", "XLFOLabelsSync", "EGLabels", "EFLabels"};
+const std::set<std::string> kLettered = {"DisplayBackground",
+                                         "DisplayBackgroundMS",
+                                         "InputBackground",
+                                         "SectionFilter1Interface",
+                                         "SectionFilter2Interface",
+                                         "IconSourceX",
+                                         "IconSourceY",
+                                         "EGDotNormal",
+                                         "EGDotActive",
+                                         "LogoBottom",
+                                         "XLFOLabels",
+                                         "XLFOLabelsSync",
+                                         "EGLabels",
+                                         "EFLabels"};
 
 // Every href and url() target in a text.
 std::vector<std::string> references(const std::string& text) {
     std::vector<std::string> found;
-    static const std::regex pattern(R"((?:href\s*=\s*["']([^"']*)["'])|(?:url\(\s*["']?([^"')]*)["']?\s*\)))");
-    for (auto it = std::sregex_iterator(text.begin(), text.end(), pattern); it != std::sregex_iterator(); ++it)
+    static const std::regex pattern(
+        R"((?:href\s*=\s*["']([^"']*)["'])|(?:url\(\s*["']?([^"')]*)["']?\s*\)))");
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), pattern); it != std::sregex_iterator();
+         ++it)
         found.push_back((*it)[1].matched ? (*it)[1].str() : (*it)[2].str());
     return found;
 }
@@ -48,8 +60,7 @@ const std::vector<Rule>& rules() {
         {"size",
          [](const ManifestRow& row, const std::string& text) -> std::string {
              std::smatch tag;
-             if (!std::regex_search(text, tag, std::regex(R"(<svg\b[^>]*>)")))
-                 return "no <svg> element";
+             if (!std::regex_search(text, tag, std::regex(R"(<svg\b[^>]*>)"))) return "no <svg> element";
              std::string attributes = tag.str();
              std::string w = std::to_string(row.width), h = std::to_string(row.height);
              if (attributes.find(" width=\"" + w + "\"") == std::string::npos ||
@@ -96,8 +107,7 @@ const std::vector<Rule>& rules() {
 
 const Rule& rule(const std::string& name) {
     for (const Rule& r : rules())
-        if (name == r.name)
-            return r;
+        if (name == r.name) return r;
     throw std::invalid_argument("no rule " + name);
 }
 
@@ -138,8 +148,10 @@ TEST(SkinSources, StyleSheetAndDefsPinTheFontAndReferenceOnlyParts) {
 TEST(SkinSources, RulesRejectTheirFault) {
     const ManifestRow plain{"Plain", 12, 10, "image", 1, "test"};
     const ManifestRow lettered{"EGLabels", 12, 10, "image", 1, "test"};
-    const std::string sheet = "<?xml version=\"1.0\"?>\n<?xml-stylesheet type=\"text/css\" href=\"skin.css\"?>\n";
-    const std::string root = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"12\" height=\"10\" viewBox=\"0 0 12 10\">";
+    const std::string sheet =
+        "<?xml version=\"1.0\"?>\n<?xml-stylesheet type=\"text/css\" href=\"skin.css\"?>\n";
+    const std::string root =
+        "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"12\" height=\"10\" viewBox=\"0 0 12 10\">";
     const std::string good = sheet + root + "<rect class=\"plate\" width=\"12\" height=\"10\"/>" +
                              "<use href=\"parts/defs.svg#close\"/></svg>";
     for (const Rule& rule : rules())

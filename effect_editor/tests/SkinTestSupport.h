@@ -33,8 +33,7 @@ struct ManifestRow {
 inline std::vector<ManifestRow> manifest() {
     std::vector<ManifestRow> rows;
     std::optional<std::string_view> text = findResource("skin");
-    if (!text)
-        return rows;
+    if (!text) return rows;
     std::istringstream lines{std::string(*text)};
     std::string line;
     std::getline(lines, line); // header
@@ -44,8 +43,7 @@ inline std::vector<ManifestRow> manifest() {
         std::istringstream parts(line);
         while (std::getline(parts, field, '\t'))
             fields.push_back(field);
-        if (fields.size() != 6)
-            continue;
+        if (fields.size() != 6) continue;
         rows.push_back({fields[0], std::atoi(fields[1].c_str()), std::atoi(fields[2].c_str()), fields[3],
                         std::atoi(fields[4].c_str()), fields[5]});
     }
@@ -53,7 +51,8 @@ inline std::vector<ManifestRow> manifest() {
 }
 
 inline std::uint32_t bigEndian32(std::string_view bytes, std::size_t at) {
-    return (std::uint32_t(std::uint8_t(bytes[at])) << 24) | (std::uint32_t(std::uint8_t(bytes[at + 1])) << 16) |
+    return (std::uint32_t(std::uint8_t(bytes[at])) << 24) |
+           (std::uint32_t(std::uint8_t(bytes[at + 1])) << 16) |
            (std::uint32_t(std::uint8_t(bytes[at + 2])) << 8) | std::uint32_t(std::uint8_t(bytes[at + 3]));
 }
 
@@ -64,16 +63,13 @@ struct PngChunk {
 
 // The chunks after the signature, in order; none when the structure is broken.
 inline std::optional<std::vector<PngChunk>> pngChunks(std::string_view bytes) {
-    if (bytes.substr(0, 8) != std::string_view("\x89PNG\r\n\x1a\n", 8))
-        return std::nullopt;
+    if (bytes.substr(0, 8) != std::string_view("\x89PNG\r\n\x1a\n", 8)) return std::nullopt;
     std::vector<PngChunk> chunks;
     std::size_t at = 8;
     while (at < bytes.size()) {
-        if (bytes.size() - at < 12)
-            return std::nullopt;
+        if (bytes.size() - at < 12) return std::nullopt;
         std::uint32_t length = bigEndian32(bytes, at);
-        if (length > bytes.size() - at - 12)
-            return std::nullopt;
+        if (length > bytes.size() - at - 12) return std::nullopt;
         chunks.push_back({std::string(bytes.substr(at + 4, 4)), bytes.substr(at + 8, length)});
         at += 12 + length;
     }
@@ -118,8 +114,7 @@ inline std::optional<Image> decodePng(std::string_view bytes) {
         return std::nullopt;
     std::string compressed;
     for (const PngChunk& chunk : *chunks)
-        if (chunk.type == "IDAT")
-            compressed += chunk.data;
+        if (chunk.type == "IDAT") compressed += chunk.data;
 
     const std::size_t channels = header.colourType == 6 ? 4 : 3;
     const std::size_t stride = header.width * channels;
@@ -130,7 +125,8 @@ inline std::optional<Image> decodePng(std::string_view bytes) {
         rawSize != raw.size())
         return std::nullopt;
 
-    Image image{header.width, header.height, std::vector<std::uint8_t>(std::size_t(header.width) * header.height * 4)};
+    Image image{header.width, header.height,
+                std::vector<std::uint8_t>(std::size_t(header.width) * header.height * 4)};
     std::vector<std::uint8_t> previous(stride, 0), current(stride);
     for (int y = 0; y < header.height; ++y) {
         const std::uint8_t* line = &raw[y * (stride + 1)];
@@ -140,17 +136,25 @@ inline std::optional<Image> decodePng(std::string_view bytes) {
             int c = i >= channels ? previous[i - channels] : 0;
             int predictor = 0;
             switch (line[0]) {
-            case 0: break;
-            case 1: predictor = a; break;
-            case 2: predictor = b; break;
-            case 3: predictor = (a + b) / 2; break;
+            case 0:
+                break;
+            case 1:
+                predictor = a;
+                break;
+            case 2:
+                predictor = b;
+                break;
+            case 3:
+                predictor = (a + b) / 2;
+                break;
             case 4: {
                 int p = a + b - c;
                 int pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
                 predictor = (pa <= pb && pa <= pc) ? a : (pb <= pc ? b : c);
                 break;
             }
-            default: return std::nullopt;
+            default:
+                return std::nullopt;
             }
             current[i] = std::uint8_t(line[1 + i] + predictor);
         }
@@ -173,8 +177,7 @@ inline std::string skinSourceFolder() {
 
 inline std::optional<std::string> readSkinFile(const std::string& relative) {
     std::ifstream in(skinSourceFolder() + relative, std::ios::binary);
-    if (!in)
-        return std::nullopt;
+    if (!in) return std::nullopt;
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
