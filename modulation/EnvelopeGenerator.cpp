@@ -4,8 +4,8 @@
 #include "modulation/Trigger.h"
 
 #include <algorithm>
-#include <iterator>
 #include <cmath>
+#include <iterator>
 #include <limits>
 
 namespace {
@@ -27,12 +27,9 @@ struct CurveRow {
 };
 // k5..k1 of P(p) = k5 p^5 + k4 p^4 + k3 p^3 + k2 p^2 + k1 p; every row sums to 1.
 constexpr CurveRow kCurveTable[] = {
-    {-1.0f, {0.3f, 0.4f, 0.3f, 0.0f, 0.0f}},
-    {0.0f, {0.0f, 0.0f, 0.0f, 0.0f, 1.0f}},
-    {0.2f, {-3.0f, 10.0f, -12.625f, 6.625f, 0.0f}},
-    {0.5f, {0.0f, 0.0f, 0.0f, -1.0f, 2.0f}},
-    {0.6f, {-0.525f, 1.45f, -0.825f, -1.6f, 2.5f}},
-    {1.0f, {0.3f, -1.9f, 4.9f, -6.3f, 4.0f}},
+    {-1.0f, {0.3f, 0.4f, 0.3f, 0.0f, 0.0f}},        {0.0f, {0.0f, 0.0f, 0.0f, 0.0f, 1.0f}},
+    {0.2f, {-3.0f, 10.0f, -12.625f, 6.625f, 0.0f}}, {0.5f, {0.0f, 0.0f, 0.0f, -1.0f, 2.0f}},
+    {0.6f, {-0.525f, 1.45f, -0.825f, -1.6f, 2.5f}}, {1.0f, {0.3f, -1.9f, 4.9f, -6.3f, 4.0f}},
 };
 
 // A sample count of a time: truncated, then up to a multiple of 4.
@@ -317,9 +314,10 @@ void EnvelopeGenerator::renderChunk(float* out, int n, int mode) noexcept {
         if (releasePhase_ > 0.0f) {
             d = a = s = 0;
         } else {
-            std::int64_t held = latch.getValue() ? std::int64_t(n)
-                                                 : std::max<std::int64_t>(holdSamples_ - samplesSinceTrigger_, 0) &
-                                                       ~std::int64_t(3);
+            std::int64_t held =
+                latch.getValue()
+                    ? std::int64_t(n)
+                    : std::max<std::int64_t>(holdSamples_ - samplesSinceTrigger_, 0) & ~std::int64_t(3);
             auto h = static_cast<std::int32_t>(std::min<std::int64_t>(held, n));
             d = std::min(d, h);
             a = std::min(a, h - d);
@@ -342,8 +340,8 @@ void EnvelopeGenerator::renderChunk(float* out, int n, int mode) noexcept {
     }
     if (a > 0) {
         float peak = 1.0f - (sustain_ - base_) - kEpsilon;
-        renderPolynomialSegment(out + d, a, attackCoefficients_.data(), attackPhase_, attackStep_, attackStart_,
-                                peak - attackStart_);
+        renderPolynomialSegment(out + d, a, attackCoefficients_.data(), attackPhase_, attackStep_,
+                                attackStart_, peak - attackStart_);
         remainingAttack_ = roundUp4(remainingAttack_ - a);
         current_ = out[d + a - 1];
         releaseStart_ = current_;

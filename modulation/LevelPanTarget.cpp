@@ -94,7 +94,8 @@ void LevelPanTarget::VoiceController::processAll(const wave::BasicBlock<float>**
     float* b = getOutputBlock(1).data();
     const int n = (count + 3) & ~3;
     for (int i = 0; i < n; ++i)
-        owner_.gainsOf(level.data()[level.isConstant() ? 0 : i], pan.data()[pan.isConstant() ? 0 : i], a[i], b[i]);
+        owner_.gainsOf(level.data()[level.isConstant() ? 0 : i], pan.data()[pan.isConstant() ? 0 : i], a[i],
+                       b[i]);
     bool constant = level.isConstant() && pan.isConstant();
     getOutputBlock(0).setConstant(constant);
     getOutputBlock(1).setConstant(constant);

@@ -127,7 +127,7 @@ void MidiModSource::onMidiValue(std::int32_t cell, float v) noexcept {
         break;
     case Cache::kKeyCell:
         result = curve(std::trunc(v) * kKeyScale);
-        result = r == Range::kBipolar ? result - curve(48.0f * kKeyScale)
+        result = r == Range::kBipolar    ? result - curve(48.0f * kKeyScale)
                  : r == Range::kNegative ? result - 1.0f
                                          : result;
         note = true;

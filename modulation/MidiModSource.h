@@ -30,7 +30,14 @@ public:
     };
     // 0: -1..0, 1: -1..1, any other value: 0..1.
     enum class Range : std::int32_t { kNegative = 0, kBipolar = 1, kUnipolar = 2 };
-    enum class ResponseCurve : std::int32_t { kLinear = 0, kExp = 1, kLog = 2, kSqr = 3, kSqrt = 4, kSine = 5 };
+    enum class ResponseCurve : std::int32_t {
+        kLinear = 0,
+        kExp = 1,
+        kLog = 2,
+        kSqr = 3,
+        kSqrt = 4,
+        kSine = 5
+    };
 
     class Cache : public MidiListener {
     public:
@@ -50,7 +57,9 @@ public:
         void noteOn(int32_t key, float velocity) override;
         void pitchBend(float value) override;
 
-        float getCell(std::int32_t c) const { return c >= 0 && c < kNumCells ? cells_[std::size_t(c)] : 0.0f; }
+        float getCell(std::int32_t c) const {
+            return c >= 0 && c < kNumCells ? cells_[std::size_t(c)] : 0.0f;
+        }
         void setCell(std::int32_t c, float value) {
             if (c >= 0 && c < kNumCells) cells_[std::size_t(c)] = value;
         }

@@ -54,11 +54,13 @@ bool ModMatrixParamController::isInverted(std::int32_t slot) {
 }
 
 void ModMatrixParamController::setBypassed(std::int32_t slot, bool bypassed) {
-    if (ModulationSlotParameterSet* s = set(slot)) s->bypass.setValue(float(s->bypass.indexOf(bypassed ? 1 : 0)), 0);
+    if (ModulationSlotParameterSet* s = set(slot))
+        s->bypass.setValue(float(s->bypass.indexOf(bypassed ? 1 : 0)), 0);
 }
 
 void ModMatrixParamController::setInverted(std::int32_t slot, bool inverted) {
-    if (ModulationSlotParameterSet* s = set(slot)) s->invert.setValue(float(s->invert.indexOf(inverted ? 1 : 0)), 0);
+    if (ModulationSlotParameterSet* s = set(slot))
+        s->invert.setValue(float(s->invert.indexOf(inverted ? 1 : 0)), 0);
 }
 
 void ModMatrixParamController::setLevel(std::int32_t slot, float level) {
@@ -67,10 +69,12 @@ void ModMatrixParamController::setLevel(std::int32_t slot, float level) {
 
 void ModMatrixParamController::setSource(std::int32_t slot, std::int32_t source) {
     if (!isSource(source)) source = -1;
-    if (ModulationSlotParameterSet* s = set(slot)) s->source.setValue(float(s->source.indexOf(source + 1)), 0);
+    if (ModulationSlotParameterSet* s = set(slot))
+        s->source.setValue(float(s->source.indexOf(source + 1)), 0);
 }
 
 void ModMatrixParamController::setTarget(std::int32_t slot, std::int32_t target) {
     if (!isTarget(target)) target = -1;
-    if (ModulationSlotParameterSet* s = set(slot)) s->target.setValue(float(s->target.indexOf(target + 1)), 0);
+    if (ModulationSlotParameterSet* s = set(slot))
+        s->target.setValue(float(s->target.indexOf(target + 1)), 0);
 }

@@ -25,7 +25,8 @@ ModulationMatrixParameterSet::ModulationMatrixParameterSet(GenericParameterOwner
     std::int32_t slots = matrixOwner != nullptr ? matrixOwner->getLayout().numSlots : 0;
     for (std::int32_t i = 0; i < slots; ++i)
         slotSets_.push_back(std::make_unique<ModulationSlotParameterSet>(
-            parent, i, static_cast<std::int32_t>(firstSlotTarget_) + i, matrixOwner, &sourceNames_, &targetNames_));
+            parent, i, static_cast<std::int32_t>(firstSlotTarget_) + i, matrixOwner, &sourceNames_,
+            &targetNames_));
     if (matrixOwner != nullptr) matrixOwner->registerParameterSet(this);
 }
 

@@ -46,7 +46,8 @@ void ModulationSlotParameterSet::InvertParameter::applyValue(float value) {
 }
 
 ModulationSlotParameterSet::ModulationSlotParameterSet(GenericParameterOwner* owner, std::int32_t slot,
-                                                       std::int32_t levelTarget, ModulationMatrixOwner* matrixOwner,
+                                                       std::int32_t levelTarget,
+                                                       ModulationMatrixOwner* matrixOwner,
                                                        const std::vector<std::string>* sourceNames,
                                                        const std::vector<std::string>* targetNames)
     : PluginParameterSet(owner, slotName(slot)), source(this, slotName(slot) + " Source", slot, matrixOwner),

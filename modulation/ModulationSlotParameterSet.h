@@ -64,7 +64,8 @@ public:
     // sourceNames and targetNames include the "none" entry in front and
     // outlive the set.
     ModulationSlotParameterSet(GenericParameterOwner* owner, std::int32_t slot, std::int32_t levelTarget,
-                               ModulationMatrixOwner* matrixOwner, const std::vector<std::string>* sourceNames,
+                               ModulationMatrixOwner* matrixOwner,
+                               const std::vector<std::string>* sourceNames,
                                const std::vector<std::string>* targetNames);
 
     // The level's curve (the slot level map and its inverse), default 0.5,

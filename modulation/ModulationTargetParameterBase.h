@@ -17,8 +17,8 @@
 
 template <class T> class ModulationTargetParameterBase : public T {
 public:
-    ModulationTargetParameterBase(GenericParameterOwner* owner, std::string name, ModulationMatrixOwner* matrixOwner,
-                                  std::int32_t target)
+    ModulationTargetParameterBase(GenericParameterOwner* owner, std::string name,
+                                  ModulationMatrixOwner* matrixOwner, std::int32_t target)
         : T(owner, std::move(name)), matrixOwner_(matrixOwner), target_(target) {}
 
     void applyValue(float value) override {

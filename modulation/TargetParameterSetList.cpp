@@ -6,8 +6,9 @@
 #include <functional>
 #include <vector>
 
-void removeTargetParameterSet(AbstractParameterSetList& list, std::int32_t k, ModulationMatrixOwner* matrixOwner,
-                              std::int32_t firstTarget, std::int32_t targetsPerSet) {
+void removeTargetParameterSet(AbstractParameterSetList& list, std::int32_t k,
+                              ModulationMatrixOwner* matrixOwner, std::int32_t firstTarget,
+                              std::int32_t targetsPerSet) {
     if (list.getNumActive() == static_cast<std::int32_t>(list.getNumActiveParameter().getMin())) return;
     if (k < 0 || k >= list.getNumActive()) return;
     if (matrixOwner == nullptr || matrixOwner->getParameterSet() == nullptr) {

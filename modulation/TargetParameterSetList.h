@@ -13,8 +13,9 @@
 #include <string>
 
 // The removal, shared by every TargetParameterSetList<T>.
-void removeTargetParameterSet(AbstractParameterSetList& list, std::int32_t k, ModulationMatrixOwner* matrixOwner,
-                              std::int32_t firstTarget, std::int32_t targetsPerSet);
+void removeTargetParameterSet(AbstractParameterSetList& list, std::int32_t k,
+                              ModulationMatrixOwner* matrixOwner, std::int32_t firstTarget,
+                              std::int32_t targetsPerSet);
 
 template <class T> class TargetParameterSetList : public ParameterSetList<T> {
 public:
@@ -22,8 +23,8 @@ public:
     TargetParameterSetList(GenericParameterOwner* owner, const std::string& name, std::int32_t maxCount,
                            Factory makeSet, ModulationMatrixOwner* matrixOwner, std::int32_t firstTarget,
                            std::int32_t targetsPerSet)
-        : ParameterSetList<T>(owner, name, maxCount, makeSet), matrixOwner_(matrixOwner), firstTarget_(firstTarget),
-          targetsPerSet_(targetsPerSet) {}
+        : ParameterSetList<T>(owner, name, maxCount, makeSet), matrixOwner_(matrixOwner),
+          firstTarget_(firstTarget), targetsPerSet_(targetsPerSet) {}
 
     void removeSet(std::int32_t k) override {
         removeTargetParameterSet(*this, k, matrixOwner_, firstTarget_, targetsPerSet_);

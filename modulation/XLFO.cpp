@@ -72,8 +72,8 @@ void XLFO::Step::propertyChanged(AbstractProperty& property) {
 }
 
 XLFO::XLFO(wave::Environment& environment)
-    : wave::Source(environment), freq(environment, 1.0f), balance(environment, 0.5f), glide(environment, 0.0f),
-      phaseOffset(environment, 0.0f), outputGain(environment, 1.0f) {
+    : wave::Source(environment), freq(environment, 1.0f), balance(environment, 0.5f),
+      glide(environment, 0.0f), phaseOffset(environment, 0.0f), outputGain(environment, 1.0f) {
     glideSineTable();
     freq.getParameter().setLimits(0.0f, 5000.0f);
     freq.getParameter().smallChangeTime.setValue(0.1f);
@@ -162,7 +162,8 @@ float XLFO::nextRandom(float previous) {
     // Signed, so that the draw spans 0..1 around the middle state.
     double r = double(static_cast<std::int32_t>(randomState_) - 0x800000) * kRandomScale + 0.5;
     float value = randomRange.getValue() == RandomRange::kBipolar ? float(2.0 * r - 1.0) : float(r);
-    if (std::fabs(value - previous) < kRandomGap) value = previous >= 0.5f ? previous - kRandomGap : previous + kRandomGap;
+    if (std::fabs(value - previous) < kRandomGap)
+        value = previous >= 0.5f ? previous - kRandomGap : previous + kRandomGap;
     return value;
 }
 
@@ -173,8 +174,8 @@ float XLFO::stepValue(std::int32_t i) {
     if (step.random.getValue()) {
         if (numSteps_ > 1) {
             const Step& prev = *steps_[static_cast<std::size_t>((i + numSteps_ - 1) % numSteps_)];
-            float previous =
-                prev.cached ? prev.cachedValue : (prev.random.getValue() ? prev.lastRandom : prev.value.getValue());
+            float previous = prev.cached ? prev.cachedValue
+                                         : (prev.random.getValue() ? prev.lastRandom : prev.value.getValue());
             v = nextRandom(previous);
         } else {
             v = step.lastRandom;
@@ -282,7 +283,8 @@ void XLFO::produce(wave::BasicBlock<float>* block, int count, int mode) noexcept
         return std::isfinite(v) && v > 0.0 ? fraction(v) : 0.0;
     };
 
-    const bool constantBlock = (mode & kConstantAllowed) != 0 && f.isConstant() && b.isConstant() && o.isConstant();
+    const bool constantBlock =
+        (mode & kConstantAllowed) != 0 && f.isConstant() && b.isConstant() && o.isConstant();
     int rendered = constantBlock ? std::min(count, 1) : count;
     float previousOffset = lastPhaseOffset_;
     for (int i = 0; i < rendered; ++i) {
@@ -329,7 +331,8 @@ void XLFO::produce(wave::BasicBlock<float>* block, int count, int mode) noexcept
         block->setConstant(false);
         if (fadeLength_ > 0) {
             for (int i = 0; i < count && fadePosition_ < fadeLength_; ++i, ++fadePosition_)
-                out[i] = heldValue_ + (out[i] - heldValue_) * float(fadePosition_ + 1) / float(fadeLength_ + 1);
+                out[i] =
+                    heldValue_ + (out[i] - heldValue_) * float(fadePosition_ + 1) / float(fadeLength_ + 1);
             if (fadePosition_ >= fadeLength_) fadeLength_ = 0;
         }
         if (count > 0) lastOutput_ = out[0];

@@ -56,7 +56,8 @@ TEST(EnvelopeGenerator, RestLevelsOfBothRanges) {
 }
 
 TEST(EnvelopeGenerator, RetriggerStartsFromCurrentOrRest) {
-    for (auto mode : {EnvelopeGenerator::RetriggerMode::kFromCurrent, EnvelopeGenerator::RetriggerMode::kFromRest}) {
+    for (auto mode :
+         {EnvelopeGenerator::RetriggerMode::kFromCurrent, EnvelopeGenerator::RetriggerMode::kFromRest}) {
         EgFixture f;
         f.eg->retriggerMode.setValue(mode);
         f.eg->attackTime.setValue(0.01f);

@@ -10,8 +10,10 @@ TEST(LevelPanTarget, GainsFollowLevelAndPan) {
         float level, pan, first, second;
     };
     const Case cases[] = {
-        {false, 0.8f, 0.0f, 0.8f, 0.8f}, {false, 0.8f, 1.0f, 0.0f, 0.8f},
-        {false, 0.8f, -1.0f, 0.8f, 0.0f}, {true, 2.0f, 0.5f, 2.5f, 1.5f},
+        {false, 0.8f, 0.0f, 0.8f, 0.8f},
+        {false, 0.8f, 1.0f, 0.0f, 0.8f},
+        {false, 0.8f, -1.0f, 0.8f, 0.0f},
+        {true, 2.0f, 0.5f, 2.5f, 1.5f},
     };
     for (const Case& c : cases) {
         test::MatrixFixture f([](ModulationMatrixLayout& l) {

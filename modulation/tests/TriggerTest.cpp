@@ -80,7 +80,8 @@ TEST(Trigger, ZeroHoldSwitchesOffOnSecondSampleBelow) {
 
 TEST(Trigger, DecibelThreshold) {
     wave::Environment e;
-    test::FunctionSource level(e, [](long i) { return i < 4 ? 0.5011f : (i < 8 ? 0.5013f : (i < 12 ? 0.2506f : 0.25f)); });
+    test::FunctionSource level(
+        e, [](long i) { return i < 4 ? 0.5011f : (i < 8 ? 0.5013f : (i < 12 ? 0.2506f : 0.25f)); });
     Trigger t(e);
     t.holdTime.setValue(0.0f);
     t.domain.setValue(GainChangeDomain::kDecibels);

@@ -72,7 +72,8 @@ TEST(XLFO, GlideCurvesOverOneCycle) {
                 float t = (p - 0.5f) / 0.5f;
                 float shape = curve == XLFO::GlideCurve::kLinear ? t
                               : curve == XLFO::GlideCurve::kSqr  ? t * t
-                              : curve == XLFO::GlideCurve::kSqrt ? std::sqrt(t)
+                              : curve == XLFO::GlideCurve::kSqrt
+                                  ? std::sqrt(t)
                                   : float(0.5 * (std::sin((t - 0.5) * std::numbers::pi) + 1.0));
                 expected = value + amount * shape;
             }
