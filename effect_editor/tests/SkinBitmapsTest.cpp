@@ -198,6 +198,43 @@ TEST(SkinBitmaps, GeometryFollowsTheKind) {
     }
 }
 
+std::optional<Image> loadRendered(const std::string& name) {
+    std::optional<std::string_view> bytes = findResource(name);
+    if (!bytes) return std::nullopt;
+    return skintest::decodePng(*bytes);
+}
+
+// The background is shown at any layout width and cut for the scroll buttons,
+// so every column must show the same pixels.
+TEST(SkinBitmaps, BackgroundHasEveryColumnAlike) {
+    for (const char* name : {"Background", "Background_2x"}) {
+        SCOPED_TRACE(name);
+        std::optional<Image> image = loadRendered(name);
+        ASSERT_TRUE(image);
+        for (int y = 0; y < image->height; ++y)
+            for (int x = 1; x < image->width; ++x)
+                if (image->pixel(x, y) != image->pixel(0, y)) {
+                    ADD_FAILURE() << "column " << x << " differs at row " << y;
+                    return;
+                }
+    }
+}
+
+// The dialog bakes its veil at alpha 192 around an opaque plate from (16,16) to (624,305).
+TEST(SkinBitmaps, DialogVeilAndPlate) {
+    struct Probe {
+        int x, y, alpha;
+    };
+    const Probe probes[] = {{2, 2, 192}, {900, 500, 192}, {700, 100, 192}, {300, 150, 255}, {20, 300, 255}};
+    for (int scale : kScales) {
+        std::optional<Image> image = loadRendered(scale == 1 ? "DialogGeneric" : "DialogGeneric_2x");
+        ASSERT_TRUE(image);
+        for (const Probe& p : probes)
+            EXPECT_EQ(image->alpha(p.x * scale, p.y * scale), p.alpha)
+                << "at (" << p.x << ", " << p.y << ") scale " << scale;
+    }
+}
+
 // The checks above must be able to fail: each kind's check rejects a picture
 // that breaks its promise.
 TEST(SkinBitmaps, KindChecksRejectBrokenPictures) {
