@@ -121,6 +121,8 @@ bool SetupBundleReader::extractFile(const std::string& path, uint32_t packedSize
     std::streamoff at = position();
     if (at < 0 || packedSize > limit - at) return false;
     if (size > maxFileSize || size > static_cast<uint64_t>(packedSize) * maxInflateRatio) return false;
+    // Only a shortcut: another process extracting the same bundle may make the
+    // file after this look, so the write below keeps a file found then too.
     if (!overwrite_ && fileExists(path)) return true;
 
     std::vector<unsigned char> packed(packedSize);
@@ -137,5 +139,6 @@ bool SetupBundleReader::extractFile(const std::string& path, uint32_t packedSize
     bool complete = result == Z_STREAM_END && zip.avail_out == 0;
     inflateEnd(&zip);
     if (!complete) return false;
-    return writeFileAtomically(path, std::string_view(reinterpret_cast<const char*>(content.data()), size));
+    return writeFileAtomically(path, std::string_view(reinterpret_cast<const char*>(content.data()), size),
+                               overwrite_ ? ExistingFile::kReplace : ExistingFile::kKeep);
 }

@@ -17,6 +17,10 @@ std::optional<std::string_view> findModuleResource(const std::string& name);
 unsigned long currentProcessId();
 // Renames a file over another, replacing it; false when that failed.
 bool replaceFile(const std::string& from, const std::string& to);
+// Renames a file to a name that must be free, in one step: a file or folder
+// already there is never replaced.
+enum class MoveToFreeName { kMoved, kNameTaken, kFailed };
+MoveToFreeName moveFileToFreeName(const std::string& from, const std::string& to);
 // Deletes a file; nothing happens when it is not there.
 void removeFile(const std::string& path);
 

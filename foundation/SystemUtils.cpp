@@ -94,7 +94,9 @@ bool createDirectories(const std::string& path) {
     if (slash == std::string::npos) return false;
     // A parent that cannot be made shows in the result of making the folder.
     createDirectories(folder.substr(0, slash));
-    return platform::makeFolder(folder);
+    // Another thread or process may make the same folder at the same moment:
+    // the make then fails, yet the folder asked for is there.
+    return platform::makeFolder(folder) || folderExists(folder);
 }
 
 // --- Resources

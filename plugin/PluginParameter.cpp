@@ -185,8 +185,9 @@ bool FloatPluginParameter::textToValue(const std::string& typed, float& result) 
         result = v;
         return true;
     }
-    // The value is a float: a number beyond its range is refused.
-    if (std::fabs(parsed) > static_cast<double>(FLT_MAX)) return false;
+    // The value is a float: a finite number beyond its range is refused; an
+    // infinity is clamped to the end of the range below.
+    if (std::isfinite(parsed) && std::fabs(parsed) > static_cast<double>(FLT_MAX)) return false;
     float number = static_cast<float>(parsed);
 
     pos = skipBlanks(text, pos);

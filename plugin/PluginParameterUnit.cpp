@@ -17,6 +17,13 @@ size_t skipBlanks(std::string_view text, size_t pos) {
     return pos;
 }
 
+// The length of "infinity" or "inf" (any case) at the start of the text, else 0.
+size_t infinityWordLength(std::string_view text) {
+    for (std::string_view word : {std::string_view("infinity"), std::string_view("inf")})
+        if (text.size() >= word.size() && equalsNoCase(text.substr(0, word.size()), word)) return word.size();
+    return 0;
+}
+
 } // namespace
 
 TypedNumber readTypedNumber(std::string_view text, size_t& pos, double& value) {
@@ -25,6 +32,13 @@ TypedNumber readTypedNumber(std::string_view text, size_t& pos, double& value) {
     if (p < text.size() && (text[p] == '+' || text[p] == '-')) {
         negative = text[p] == '-';
         ++p;
+    }
+    // "inf" or "infinity" in any case, as the text of a level at its floor
+    // reads ("-INF dB").
+    if (const size_t length = infinityWordLength(text.substr(p)); length > 0) {
+        value = negative ? -std::numeric_limits<double>::infinity() : std::numeric_limits<double>::infinity();
+        pos = p + length;
+        return TypedNumber::read;
     }
     if (p >= text.size() || !(isAsciiDigit(text[p]) || text[p] == '.')) return TypedNumber::none;
     double parsed = 0.0;

@@ -210,8 +210,10 @@ extern const SlopeParameterUnit slope;
 } // namespace ParameterUnits
 
 // Reads a typed number at pos: an optional sign and a decimal number with
-// an optional exponent, without the C locale ("," must already be "."). On
-// success pos moves past it. A number too large for a double is refused.
+// an optional exponent, or "inf" / "infinity" in any case (an infinite
+// value), without the C locale ("," must already be "."). On success pos
+// moves past it. A number too large for a double is refused; "nan" is no
+// number.
 enum class TypedNumber { none, read, refused };
 TypedNumber readTypedNumber(std::string_view text, size_t& pos, double& value);
 

@@ -21,9 +21,11 @@
 #include "foundation/KeyValue.h"
 #include "foundation/Registry.h"
 #include "foundation/StringUtils.h"
+#include "foundation/SystemPlatform.h"
 #include "foundation/SystemUtils.h"
 #include "foundation/posix/PosixPath.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <fcntl.h>
@@ -221,12 +223,19 @@ std::string formatStore(const Store& store) {
     return out.str();
 }
 
-// An advisory lock on "<file>.lock" against writers in other processes.
+// An advisory lock on "<file>.lock" against writers in other processes. The
+// lock file is opened or made in one step and never deleted, so every writer
+// locks the same file.
 class FileLock {
 public:
     explicit FileLock(const std::string& file) {
         descriptor_ = ::open(posix::toNativePath(file + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-        if (descriptor_ >= 0) ::flock(descriptor_, LOCK_EX);
+        if (descriptor_ < 0) return;
+        int result;
+        do {
+            result = ::flock(descriptor_, LOCK_EX);
+        } while (result != 0 && errno == EINTR);
+        locked_ = result == 0;
     }
     ~FileLock() {
         if (descriptor_ >= 0) ::close(descriptor_); // releases the lock
@@ -234,15 +243,26 @@ public:
     FileLock(const FileLock&) = delete;
     FileLock& operator=(const FileLock&) = delete;
 
+    bool locked() const { return locked_; }
+
 private:
     int descriptor_ = -1;
+    bool locked_ = false;
 };
 
+// Renames the damaged file to the first free ".damaged" name; a name taken
+// meanwhile is never replaced.
 bool setAside(const std::string& file) {
     for (int n = 0; n < 1000; ++n) {
         std::string target = file + ".damaged" + (n == 0 ? std::string() : "." + std::to_string(n));
-        if (fileExists(target)) continue;
-        return std::rename(posix::toNativePath(file).c_str(), posix::toNativePath(target).c_str()) == 0;
+        switch (platform::moveFileToFreeName(file, target)) {
+        case platform::MoveToFreeName::kMoved:
+            return true;
+        case platform::MoveToFreeName::kNameTaken:
+            continue;
+        case platform::MoveToFreeName::kFailed:
+            return false;
+        }
     }
     return false;
 }
@@ -251,7 +271,10 @@ template <typename Change> bool modifyStore(RegistryRoot root, Change&& change) 
     std::lock_guard<std::mutex> guard(storeMutex());
     if (!createDirectories(storeFolder())) return false;
     std::string file = storeFile(root);
+    // Without the lock another process could write between reading and
+    // replacing, and one of the two values would be lost.
     FileLock fileLock(file);
+    if (!fileLock.locked()) return false;
     Store store = loadStore(file);
     if (!change(store)) return false;
     if (store.damaged && !setAside(file)) return false;

@@ -51,9 +51,11 @@ void* openSharedInstanceMemory(std::string_view baseName, std::size_t size) {
     int fd = shm_open(name.c_str(), O_RDWR | O_CREAT, 0600);
     if (fd < 0) return nullptr;
     names.add(name);
-    struct stat info;
-    bool sized = fstat(fd, &info) == 0 && (static_cast<std::size_t>(info.st_size) >= size ||
-                                           ftruncate(fd, static_cast<off_t>(size)) == 0);
+    // shm_open made or opened the object in one step. Another thread (or
+    // another copy of this module) may size it at the same moment, asking for
+    // less: posix_fallocate only ever grows an object, where ftruncate after a
+    // look at its size could cut off a block already handed out.
+    bool sized = posix_fallocate(fd, 0, static_cast<off_t>(size)) == 0;
     void* view = sized ? mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0) : MAP_FAILED;
     close(fd);
     return view == MAP_FAILED ? nullptr : view;

@@ -2,6 +2,7 @@
 #include "foundation/Registry.h"
 #include "foundation/StringUtils.h"
 
+#include "foundation/tests/AllAtOnce.h"
 #include "foundation/tests/RegistryTestSupport.h"
 #include "foundation/tests/TestFiles.h"
 
@@ -189,6 +190,26 @@ TEST_F(RegistryTest, WritesFromTwoThreadsAllLand) {
     for (int i = 0; i < 25; ++i) {
         EXPECT_EQ(reader.serializeInt("A" + std::to_string(i), 0, -1), i);
         EXPECT_EQ(reader.serializeInt("B" + std::to_string(i), 0, -1), i);
+    }
+}
+
+// A first start in several hosts at once: writers into one fresh settings
+// store (on the stand-in, in folders that do not exist yet) all succeed, and
+// every value is there afterwards.
+TEST_F(RegistryTest, FreshStoreWrittenByManyThreadsAtOnce) {
+    constexpr int kThreads = 8;
+    for (int round = 0; round < 5; ++round) {
+        setAppData(folder_ / ("Round" + std::to_string(round) + "\\Fresh\\Config"));
+        std::string key = key_ + "\\Round" + std::to_string(round);
+        std::vector<bool> written = test::runOnThreadsAtOnce(kThreads, [&](int i) {
+            return writeRegistryDword(RegistryRoot::CurrentUser, key, "Value" + std::to_string(i),
+                                      static_cast<uint32_t>(100 + i));
+        });
+        RegistryReader reader(RegistryRoot::CurrentUser, key);
+        for (int i = 0; i < kThreads; ++i) {
+            EXPECT_TRUE(written[static_cast<size_t>(i)]) << "round " << round << ", writer " << i;
+            EXPECT_EQ(reader.serializeInt("Value" + std::to_string(i), 0, -1), 100 + i) << "round " << round;
+        }
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "foundation/StringUtils.h"
 #include "foundation/SystemUtils.h"
+#include "foundation/tests/AllAtOnce.h"
 #include "foundation/tests/TestFiles.h"
 #include "tools/setupbundle/SetupBundleWriter.h"
 
@@ -139,6 +140,21 @@ TEST(SetupBundle, OverwriteFlagDecidesAboutExistingFiles) {
 
     EXPECT_TRUE(extract(bundle, "ApplicationData", target.path(), true));
     EXPECT_EQ(listTree(target.path()), applicationData);
+}
+
+// A first start in several hosts at once: extractions of one bundle into one
+// new folder, some overwriting, all succeed and leave the tree exactly.
+TEST(SetupBundle, ExtractionsIntoOneNewFolderAtOnce) {
+    test::TemporaryFolder target("bundle");
+    std::string bundle = loadResource("WindowsSetupDocs")->str();
+    for (int round = 0; round < 10; ++round) {
+        std::string folder = target / ("Round" + std::to_string(round) + "\\Zentor\\Presets");
+        std::vector<bool> extracted = test::runOnThreadsAtOnce(
+            8, [&](int i) { return extract(bundle, "FactoryPresets", folder, i % 4 == 0); });
+        for (size_t i = 0; i < extracted.size(); ++i)
+            EXPECT_TRUE(extracted[i]) << "round " << round << ", extraction " << i;
+        EXPECT_EQ(listTree(folder), factoryPresets) << "round " << round;
+    }
 }
 
 TEST(SetupBundle, BundleStartsWhereTheStreamStands) {

@@ -1,4 +1,5 @@
 #include "foundation/SystemUtils.h"
+#include "foundation/tests/AllAtOnce.h"
 #include "foundation/tests/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -125,6 +126,23 @@ TEST(SystemUtils, FilesAndFoldersWithNonAsciiNames) {
     }
     EXPECT_FALSE(openFileStream(temp / "missing.txt", std::ios::in)->good());
     EXPECT_FALSE(createDirectories(file + "\\Below")) << "a file is in the way";
+}
+
+// Threads making one new folder tree at once (each also a folder of its own
+// inside it): a folder another thread made a moment earlier is success.
+TEST(SystemUtils, FolderTreeMadeByManyThreadsAtOnce) {
+    test::TemporaryFolder temp("sysutils");
+    constexpr int kThreads = 8;
+    for (int round = 0; round < 20; ++round) {
+        std::string tree = temp / ("Round" + std::to_string(round) + "\\One\\Two\\Three\\Four");
+        std::vector<bool> made = test::runOnThreadsAtOnce(kThreads, [&](int i) {
+            return createDirectories(tree) && createDirectories(tree + "\\Own" + std::to_string(i));
+        });
+        for (int i = 0; i < kThreads; ++i) {
+            EXPECT_TRUE(made[static_cast<size_t>(i)]) << "round " << round << ", thread " << i;
+            EXPECT_TRUE(folderExists(tree + "\\Own" + std::to_string(i)));
+        }
+    }
 }
 
 TEST(SystemUtils, SharedInstanceMemoryIsOneBlockPerName) {

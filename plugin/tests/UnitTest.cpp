@@ -4,11 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -20,6 +22,9 @@ enum class Setup {
     negativeDb,    // -60 .. 0 dB, value 0..1
     decibels,      // -36 .. +36 dB, the value is in dB
     gainAsDb,      // the value is a gain 0..1, shown in dB
+    levelAsDb,     // a position 0..1 on the level curve, shown in dB
+    truePeakDb,    // -20 .. 0 dBTP, the value is in dB
+    expFreqZero,   // 0 Hz .. 20 kHz, exponential with a straight tail to 0 Hz
     percent,       // 0 .. 200 %
     ratio,         // 1 .. 20
     ms,            // 1 .. 5000 ms
@@ -31,6 +36,15 @@ enum class Setup {
     plain,         // 0 .. 10, no unit
     prefixed,      // 0 .. 10, prefix "~"
 };
+
+// Inverses of the level maps, as a level parameter declares them.
+float gainFromDb(float db) {
+    return std::pow(10.0f, db / 20.0f);
+}
+
+float positionFromLevel(float level) {
+    return level <= 0.023988324f ? level * 4.168695f : 1.0f + std::log10(level) / 1.8f;
+}
 
 std::unique_ptr<FloatPluginParameter> makeParameter(Setup setup) {
     auto p = std::make_unique<FloatPluginParameter>(nullptr, "Test");
@@ -57,7 +71,22 @@ std::unique_ptr<FloatPluginParameter> makeParameter(Setup setup) {
         break;
     case Setup::gainAsDb:
         p->setUnit(&ParameterUnits::dB);
-        p->setDisplayMap(gainToDb, nullptr);
+        p->setDisplayMap(gainToDb, gainFromDb);
+        break;
+    case Setup::levelAsDb:
+        p->setUnit(&ParameterUnits::dB);
+        p->setCurve(levelFromPosition, positionFromLevel);
+        p->setDisplayMap(gainToDb, gainFromDb);
+        p->setDefault(1.0f);
+        break;
+    case Setup::truePeakDb:
+        p->setRange(-20.0f, 0.0f);
+        p->setUnit(&ParameterUnits::dBTP);
+        p->setDefault(-1.0f);
+        break;
+    case Setup::expFreqZero:
+        p->setUnit(&ParameterUnits::expFreqWithZero);
+        p->setDisplayRange(-5.643856f, std::log2(20000.0f));
         break;
     case Setup::percent:
         p->setRange(0.0f, 200.0f);
@@ -180,6 +209,31 @@ const TypedCase kTypedCases[] = {
     {Setup::semitones, 0.0f, "50 cents", 0.5f},
     {Setup::semitones, 0.0f, "-7 semitones", -7.0f},
     {Setup::semitones, 0.0f, "3 octaves", 24.0f},
+    // Infinities (any case, either sign, blanks and suffixes as for numbers)
+    // reach the ends of the range; NaN is no number.
+    {Setup::gainAsDb, 0.0f, "-INF dB", -180.0f},
+    {Setup::gainAsDb, 0.0f, " -Inf dB ", -180.0f},
+    {Setup::gainAsDb, 0.0f, "-inf", -180.0f},
+    {Setup::gainAsDb, 0.0f, "+infinity", -180.0f}, // no level above 0 dB: numbers read as negative
+    {Setup::levelAsDb, 0.0f, "-INFdB", -180.0f},
+    {Setup::decibels, 0.0f, "-INFINITY dB", -36.0f},
+    {Setup::decibels, 0.0f, "Inf", 36.0f},
+    {Setup::decibels, 0.0f, "inf x", 36.0f},
+    {Setup::negativeDb, -6.0f, "inf", -60.0f},
+    {Setup::expFreq, 1000.0f, "INF Hz", 20000.0f},
+    {Setup::expFreq, 1000.0f, "-inf khz", 20.0f},
+    {Setup::ms, 250.0f, "-inf", 1.0f},
+    {Setup::ms, 250.0f, "inf sec", 5000.0f},
+    {Setup::plain, 1.0f, "-inf %", 0.0f},
+    {Setup::plain, 1.0f, "inf", 10.0f},
+    {Setup::prefixed, 1.0f, "~ -inf", 0.0f},
+    {Setup::decibels, 0.0f, "in", std::nullopt},
+    {Setup::decibels, 0.0f, "infinite", std::nullopt},
+    {Setup::decibels, 0.0f, "- inf", std::nullopt},
+    {Setup::decibels, 0.0f, "nan", std::nullopt},
+    {Setup::decibels, 0.0f, "-NaN dB", std::nullopt},
+    {Setup::plain, 1.0f, "nan", std::nullopt},
+    {Setup::expFreq, 1000.0f, "A4 inf", std::nullopt},
 };
 // clang-format on
 
@@ -211,6 +265,37 @@ TEST(ParameterUnitTest, TypedNoteNameIsNotClamped) {
     EXPECT_LT(value, p->getMin());
     p->setValue(value, 0);
     EXPECT_EQ(p->getValue(), p->getMin());
+}
+
+const Setup kEverySetup[] = {
+    Setup::expFreq,    Setup::expFreqDirect, Setup::expFreqZero, Setup::hz,
+    Setup::negativeDb, Setup::decibels,      Setup::gainAsDb,    Setup::levelAsDb,
+    Setup::truePeakDb, Setup::percent,       Setup::ratio,       Setup::ms,
+    Setup::sec,        Setup::secShort,      Setup::semitones,   Setup::slope,
+    Setup::dbRange,    Setup::plain,         Setup::prefixed,
+};
+
+// What the editor or the host shows, typed back, gives a value that shows
+// the same text: at both ends of the range, at the default and in between,
+// for every unit and display map.
+TEST(ParameterUnitTest, ShownTextTypedBackShowsTheSame) {
+    constexpr int kSteps = 40;
+    for (auto setup : kEverySetup) {
+        auto p = makeParameter(setup);
+        const float low = p->getMin();
+        const float high = p->getMax();
+        std::vector<float> values = {low, high, std::clamp(p->getDefault(), low, high)};
+        for (int i = 1; i < kSteps; ++i)
+            values.push_back(low + (high - low) * static_cast<float>(i) / kSteps);
+        for (float v : values) {
+            p->initValue(v);
+            const std::string shown = p->formatValue(v);
+            SCOPED_TRACE("setup " + std::to_string(static_cast<int>(setup)) + ", text \"" + shown + "\"");
+            float typed = std::numeric_limits<float>::quiet_NaN();
+            ASSERT_TRUE(p->textToValue(shown, typed));
+            EXPECT_EQ(p->formatValue(typed), shown);
+        }
+    }
 }
 
 struct TextCase {

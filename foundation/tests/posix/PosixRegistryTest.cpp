@@ -7,7 +7,11 @@
 #include "foundation/tests/RegistryTestSupport.h"
 #include "foundation/tests/TestFiles.h"
 
+#include <functional>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -15,6 +19,59 @@ class PosixRegistryTest : public test::RegistryTest {
 protected:
     std::string storeFile() const { return folder_.path() + "\\Zentor\\Registry\\HKEY_CURRENT_USER.txt"; }
 };
+
+// call(i) for i in [0, count), each in a forked process; the processes are
+// released together once all are running. True for each call that returned
+// true in its process.
+std::vector<bool> runInProcessesAtOnce(int count, const std::function<bool(int)>& call) {
+    int gate[2];
+    if (pipe(gate) != 0) return std::vector<bool>(static_cast<size_t>(count), false);
+    std::vector<pid_t> children;
+    for (int i = 0; i < count; ++i) {
+        pid_t child = fork();
+        if (child == 0) {
+            close(gate[1]);
+            char byte;
+            while (read(gate[0], &byte, 1) > 0) {
+            } // the end of the pipe is the start signal
+            _exit(call(i) ? 0 : 1);
+        }
+        children.push_back(child);
+    }
+    close(gate[0]);
+    close(gate[1]);
+    std::vector<bool> results;
+    for (pid_t child : children) {
+        int status = 0;
+        bool waited = child > 0 && waitpid(child, &status, 0) == child;
+        results.push_back(waited && WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    return results;
+}
+
+// Processes on a first start at once (a host scanning the plug-in in several
+// processes): each makes one new folder tree and writes one value into a
+// settings store that does not exist yet. Every call succeeds and every value
+// is there afterwards.
+TEST_F(PosixRegistryTest, ProcessesWritingAFreshStoreAtOnce) {
+    constexpr int kProcesses = 8;
+    for (int round = 0; round < 5; ++round) {
+        std::string appData = folder_ / ("Round" + std::to_string(round) + "\\Fresh\\Config");
+        setAppData(appData);
+        std::string tree = appData + "\\Zentor\\Varnel\\Presets";
+        std::vector<bool> succeeded = runInProcessesAtOnce(kProcesses, [&](int i) {
+            return createDirectories(tree) &&
+                   writeRegistryDword(RegistryRoot::CurrentUser, key_, "Value" + std::to_string(i),
+                                      static_cast<uint32_t>(100 + i));
+        });
+        RegistryReader reader(RegistryRoot::CurrentUser, key_);
+        for (int i = 0; i < kProcesses; ++i) {
+            EXPECT_TRUE(succeeded[static_cast<size_t>(i)]) << "round " << round << ", process " << i;
+            EXPECT_EQ(reader.serializeInt("Value" + std::to_string(i), 0, -1), 100 + i) << "round " << round;
+        }
+        EXPECT_TRUE(folderExists(tree));
+    }
+}
 
 TEST_F(PosixRegistryTest, StoreIsTextInTheApplicationDataFolder) {
     ASSERT_TRUE(writeRegistryDword(RegistryRoot::CurrentUser, key_, "Number", 7));

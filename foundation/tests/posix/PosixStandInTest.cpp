@@ -1,14 +1,17 @@
 #include "foundation/AsyncEventQueue.h"
 #include "foundation/SystemUtils.h"
+#include "foundation/tests/AllAtOnce.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <fcntl.h>
 #include <optional>
+#include <string>
 #include <sys/mman.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -90,6 +93,26 @@ TEST(PosixSystemUtils, WellKnownFoldersFollowTheXdgRules) {
 } // namespace
 
 namespace {
+
+// Threads opening one new block at once, asking for different sizes: the
+// object is only ever grown, so every block is usable to its last byte.
+TEST(PosixSystemUtils, SharedMemoryOpenedAtOnceWithDifferentSizes) {
+    for (int round = 0; round < 10; ++round) {
+        std::string name = "VarnelTestRace" + std::to_string(round);
+        std::vector<unsigned char*> blocks(8, nullptr);
+        test::runOnThreadsAtOnce(8, [&](int i) {
+            std::size_t size = static_cast<std::size_t>(i + 1) * 4096;
+            auto* block = static_cast<unsigned char*>(openSharedInstanceMemory(name, size));
+            if (block != nullptr) block[size - 1] = static_cast<unsigned char>(i + 1);
+            blocks[static_cast<size_t>(i)] = block;
+            return block != nullptr;
+        });
+        for (size_t i = 0; i < blocks.size(); ++i) {
+            ASSERT_NE(blocks[i], nullptr) << "round " << round << ", thread " << i;
+            EXPECT_EQ(blocks[i][(i + 1) * 4096 - 1], i + 1);
+        }
+    }
+}
 
 TEST(PosixSystemUtils, SharedMemoryCarriesTheProcessIdInItsName) {
     auto* block = static_cast<unsigned char*>(openSharedInstanceMemory("VarnelTestNamed", 32));
