@@ -76,4 +76,15 @@ TEST(WindowsSystemUtils, SharedMemoryCarriesTheProcessIdInItsName) {
     CloseHandle(mapping);
 }
 
+// A block made first keeps its size: a later, larger request gets nothing
+// rather than a block shorter than it asked for.
+TEST(WindowsSystemUtils, SharedMemoryNeverGivesAShorterBlock) {
+    auto* block = static_cast<unsigned char*>(openSharedInstanceMemory("VarnelTestSized", 2 * 65536));
+    ASSERT_NE(block, nullptr);
+    block[2 * 65536 - 1] = 7;
+    auto* smaller = static_cast<unsigned char*>(openSharedInstanceMemory("VarnelTestSized", 100));
+    ASSERT_NE(smaller, nullptr);
+    EXPECT_EQ(openSharedInstanceMemory("VarnelTestSized", 4 * 65536), nullptr);
+}
+
 } // namespace
