@@ -51,7 +51,8 @@ TEST(AtomicFile, WritersOfOneFileAtOnce) {
     test::TemporaryFolder temp("atomic");
     for (ExistingFile existing : {ExistingFile::kReplace, ExistingFile::kKeep}) {
         for (int round = 0; round < 10; ++round) {
-            std::string file = temp / ("File" + std::to_string(round) + (existing == ExistingFile::kKeep ? "k" : "r"));
+            std::string file =
+                temp / ("File" + std::to_string(round) + (existing == ExistingFile::kKeep ? "k" : "r"));
             std::vector<bool> written = test::runOnThreadsAtOnce(
                 kThreads, [&](int i) { return writeFileAtomically(file, contentOf(i), existing); });
             for (int i = 0; i < kThreads; ++i)
