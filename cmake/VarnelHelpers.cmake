@@ -86,3 +86,20 @@ function(varnel_tests name)
     ENVIRONMENT "VARNEL_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
     TIMEOUT 600)
 endfunction()
+
+# varnel_clap_module(target): makes a MODULE library target a CLAP plug-in
+# file: named <output name>.clap, exporting clap_entry only. The source defines
+#   extern "C" VARNEL_CLAP_EXPORT const clap_plugin_entry_t clap_entry = {...};
+# Natively a version script keeps every other symbol local; on Windows only
+# the dllexport-marked entry is exported (no automatic export of everything).
+function(varnel_clap_module target)
+  set_target_properties(${target} PROPERTIES PREFIX "" SUFFIX ".clap")
+  target_link_libraries(${target} PRIVATE varnel_options)
+  if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
+    target_compile_definitions(${target} PRIVATE "VARNEL_CLAP_EXPORT=__declspec(dllexport)")
+    target_link_options(${target} PRIVATE -Wl,--exclude-all-symbols)
+  else()
+    target_compile_definitions(${target} PRIVATE "VARNEL_CLAP_EXPORT=__attribute__((visibility(\"default\")))")
+    target_link_options(${target} PRIVATE -Wl,--version-script=${CMAKE_SOURCE_DIR}/cmake/clap-entry.map)
+  endif()
+endfunction()

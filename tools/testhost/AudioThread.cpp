@@ -1,0 +1,44 @@
+#include "tools/testhost/AudioThread.h"
+
+AudioThread::AudioThread() {
+    std::unique_lock lock(mutex_);
+    thread_ = std::thread([this] { loop(); });
+    id_ = thread_.get_id();
+}
+
+AudioThread::~AudioThread() {
+    {
+        std::lock_guard lock(mutex_);
+        stop_ = true;
+    }
+    wake_.notify_one();
+    thread_.join();
+}
+
+void AudioThread::run(const std::function<void()>& task) {
+    if (isCurrent()) {
+        task();
+        return;
+    }
+    std::unique_lock lock(mutex_);
+    task_ = &task;
+    wake_.notify_one();
+    done_.wait(lock, [this] { return task_ == nullptr; });
+}
+
+void AudioThread::loop() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        wake_.wait(lock, [this] { return stop_ || task_ != nullptr; });
+        if (task_) {
+            const std::function<void()>* task = task_;
+            lock.unlock();
+            (*task)();
+            lock.lock();
+            task_ = nullptr;
+            done_.notify_one();
+        } else if (stop_) {
+            return;
+        }
+    }
+}
