@@ -17,17 +17,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string error;
     bool read = readExportedSymbols(file, symbols, error);
     if (!read) {
-        if (error.empty() || !symbols.empty())
-            std::abort();
+        if (error.empty() || !symbols.empty()) std::abort();
         return 0;
     }
-    if (!std::is_sorted(symbols.begin(), symbols.end()))
-        std::abort();
+    if (!std::is_sorted(symbols.begin(), symbols.end())) std::abort();
     for (const auto& name : symbols)
-        if (name.empty() || name.size() > 4096)
-            std::abort();
+        if (name.empty() || name.size() > 4096) std::abort();
     std::vector<std::string> again;
-    if (!readExportedSymbols(file, again, error) || again != symbols)
-        std::abort();
+    if (!readExportedSymbols(file, again, error) || again != symbols) std::abort();
     return 0;
 }

@@ -11,7 +11,8 @@ bool initialise(const clap_plugin_entry_t* entry, const std::string& path, std::
     }
     if (!clap_version_is_compatible(entry->clap_version)) {
         error = "clap_entry has the incompatible version " + std::to_string(entry->clap_version.major) + "." +
-                std::to_string(entry->clap_version.minor) + "." + std::to_string(entry->clap_version.revision);
+                std::to_string(entry->clap_version.minor) + "." +
+                std::to_string(entry->clap_version.revision);
         return false;
     }
     if (!entry->init || !entry->deinit || !entry->get_factory) {
@@ -27,7 +28,8 @@ bool initialise(const clap_plugin_entry_t* entry, const std::string& path, std::
 
 } // namespace
 
-ClapModule::ClapModule(std::unique_ptr<SharedLibrary> library, const clap_plugin_entry_t* entry, std::string path)
+ClapModule::ClapModule(std::unique_ptr<SharedLibrary> library, const clap_plugin_entry_t* entry,
+                       std::string path)
     : library_(std::move(library)), entry_(entry), path_(std::move(path)) {}
 
 ClapModule::~ClapModule() {
@@ -37,18 +39,15 @@ ClapModule::~ClapModule() {
 
 std::unique_ptr<ClapModule> ClapModule::load(const std::string& path, std::string& error) {
     auto library = SharedLibrary::open(path, error);
-    if (!library)
-        return nullptr;
+    if (!library) return nullptr;
     auto* entry = static_cast<const clap_plugin_entry_t*>(library->symbol("clap_entry"));
-    if (!initialise(entry, path, error))
-        return nullptr;
+    if (!initialise(entry, path, error)) return nullptr;
     return std::unique_ptr<ClapModule>(new ClapModule(std::move(library), entry, path));
 }
 
 std::unique_ptr<ClapModule> ClapModule::fromEntry(const clap_plugin_entry_t* entry, const std::string& path,
                                                   std::string& error) {
-    if (!initialise(entry, path, error))
-        return nullptr;
+    if (!initialise(entry, path, error)) return nullptr;
     return std::unique_ptr<ClapModule>(new ClapModule(nullptr, entry, path));
 }
 
@@ -58,7 +57,6 @@ const clap_plugin_factory_t* ClapModule::pluginFactory() const {
 
 const clap_preset_discovery_factory_t* ClapModule::presetDiscoveryFactory() const {
     const void* factory = entry_->get_factory(CLAP_PRESET_DISCOVERY_FACTORY_ID);
-    if (!factory)
-        factory = entry_->get_factory(CLAP_PRESET_DISCOVERY_FACTORY_ID_COMPAT);
+    if (!factory) factory = entry_->get_factory(CLAP_PRESET_DISCOVERY_FACTORY_ID_COMPAT);
     return static_cast<const clap_preset_discovery_factory_t*>(factory);
 }

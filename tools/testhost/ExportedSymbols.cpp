@@ -15,11 +15,12 @@ class Bytes {
 public:
     explicit Bytes(const std::vector<uint8_t>& data) : data_(data) {}
 
-    bool has(uint64_t offset, uint64_t size) const { return offset <= data_.size() && size <= data_.size() - offset; }
+    bool has(uint64_t offset, uint64_t size) const {
+        return offset <= data_.size() && size <= data_.size() - offset;
+    }
 
     template <class T> bool read(uint64_t offset, T& value) const {
-        if (!has(offset, sizeof(T)))
-            return false;
+        if (!has(offset, sizeof(T))) return false;
         value = 0;
         for (size_t i = 0; i < sizeof(T); ++i) // little-endian
             value = static_cast<T>(value | static_cast<T>(static_cast<T>(data_[offset + i]) << (8 * i)));
@@ -29,13 +30,11 @@ public:
     // A zero-terminated name of 1 to kMaxName bytes that lies inside [offset, limit).
     bool name(uint64_t offset, uint64_t limit, std::string& text) const {
         limit = std::min<uint64_t>(limit, data_.size());
-        if (offset >= limit)
-            return false;
+        if (offset >= limit) return false;
         uint64_t end = std::min<uint64_t>(limit, offset + kMaxName + 1);
         const auto* begin = data_.data() + offset;
         const void* zero = std::memchr(begin, 0, end - offset);
-        if (!zero || zero == begin)
-            return false;
+        if (!zero || zero == begin) return false;
         text.assign(reinterpret_cast<const char*>(begin), static_cast<const uint8_t*>(zero) - begin);
         return true;
     }
@@ -49,8 +48,7 @@ class NameBudget {
 public:
     explicit NameBudget(size_t fileSize) : left_(std::max<size_t>(fileSize, 1 << 16)) {}
     bool take(size_t size) {
-        if (size > left_)
-            return false;
+        if (size > left_) return false;
         left_ -= size;
         return true;
     }
@@ -68,8 +66,7 @@ bool readElf(const Bytes& bytes, NameBudget& budget, std::vector<std::string>& s
     uint8_t fileClass = 0, encoding = 0;
     bytes.read<uint8_t>(4, fileClass);
     bytes.read<uint8_t>(5, encoding);
-    if (fileClass != 2 || encoding != 1)
-        return fail(error, "only 64-bit little-endian ELF files are read");
+    if (fileClass != 2 || encoding != 1) return fail(error, "only 64-bit little-endian ELF files are read");
     uint64_t sectionOffset = 0;
     uint16_t sectionSize = 0, sectionCount = 0;
     if (!bytes.read(0x28, sectionOffset) || !bytes.read(0x3A, sectionSize) || !bytes.read(0x3C, sectionCount))
@@ -93,8 +90,7 @@ bool readElf(const Bytes& bytes, NameBudget& budget, std::vector<std::string>& s
         uint64_t stringsOffset = 0, stringsSize = 0;
         bytes.read(section(link) + 0x18, stringsOffset);
         bytes.read(section(link) + 0x20, stringsSize);
-        if (!bytes.has(stringsOffset, stringsSize))
-            return fail(error, "ELF symbol names outside the file");
+        if (!bytes.has(stringsOffset, stringsSize)) return fail(error, "ELF symbol names outside the file");
         for (uint64_t entry = offset; entry + 24 <= offset + size; entry += entrySize) {
             uint32_t nameOffset = 0;
             uint8_t info = 0, other = 0;
@@ -106,13 +102,11 @@ bool readElf(const Bytes& bytes, NameBudget& budget, std::vector<std::string>& s
             uint8_t binding = info >> 4, visibility = other & 3;
             bool global = binding == 1 || binding == 2 || binding == 10; // global, weak, unique
             bool visible = visibility == 0 || visibility == 3;           // default, protected
-            if (sectionIndex == 0 || !global || !visible || nameOffset == 0)
-                continue;
+            if (sectionIndex == 0 || !global || !visible || nameOffset == 0) continue;
             std::string name;
             if (!bytes.name(stringsOffset + nameOffset, stringsOffset + stringsSize, name))
                 return fail(error, "ELF symbol name outside its table");
-            if (!budget.take(name.size() + 1))
-                return fail(error, "too many symbol names");
+            if (!budget.take(name.size() + 1)) return fail(error, "too many symbol names");
             symbols.push_back(name);
         }
         return true;
@@ -135,10 +129,10 @@ bool readPe(const Bytes& bytes, NameBudget& budget, std::vector<std::string>& sy
     uint32_t directoryCount = 0, exportRva = 0, exportSize = 0;
     if (!bytes.read(directories - 4, directoryCount) || directories + 8 > optional + optionalSize)
         return fail(error, "truncated PE data directories");
-    if (directoryCount == 0 || !bytes.read(directories, exportRva) || !bytes.read(directories + 4, exportSize))
+    if (directoryCount == 0 || !bytes.read(directories, exportRva) ||
+        !bytes.read(directories + 4, exportSize))
         return fail(error, "truncated PE data directories");
-    if (exportRva == 0)
-        return true; // exports nothing
+    if (exportRva == 0) return true; // exports nothing
     uint64_t sections = optional + optionalSize;
     if (!bytes.has(sections, uint64_t{sectionCount} * 40))
         return fail(error, "PE section table outside the file");
@@ -151,20 +145,18 @@ bool readPe(const Bytes& bytes, NameBudget& budget, std::vector<std::string>& sy
             bytes.read(header + 12, address);
             bytes.read(header + 16, rawSize);
             bytes.read(header + 20, rawOffset);
-            if (rva < address || rva - address >= rawSize)
-                continue;
+            if (rva < address || rva - address >= rawSize) continue;
             uint64_t inSection = rva - address;
-            if (size > rawSize - inSection || !bytes.has(uint64_t{rawOffset} + inSection, size))
-                return false;
+            if (size > rawSize - inSection || !bytes.has(uint64_t{rawOffset} + inSection, size)) return false;
             offset = uint64_t{rawOffset} + inSection;
             return true;
         }
         return false;
     };
     uint64_t directory = 0;
-    if (!offsetOf(exportRva, 40, directory))
-        return fail(error, "PE export directory outside the file");
-    uint32_t ordinalBase = 0, functionCount = 0, nameCount = 0, functionsRva = 0, namesRva = 0, ordinalsRva = 0;
+    if (!offsetOf(exportRva, 40, directory)) return fail(error, "PE export directory outside the file");
+    uint32_t ordinalBase = 0, functionCount = 0, nameCount = 0, functionsRva = 0, namesRva = 0,
+             ordinalsRva = 0;
     bytes.read(directory + 16, ordinalBase);
     bytes.read(directory + 20, functionCount);
     bytes.read(directory + 24, nameCount);
@@ -187,18 +179,15 @@ bool readPe(const Bytes& bytes, NameBudget& budget, std::vector<std::string>& sy
         std::string name;
         if (!offsetOf(nameRva, 1, nameOffset) || !bytes.name(nameOffset, UINT64_MAX, name))
             return fail(error, "PE export name outside the file");
-        if (!budget.take(name.size() + 1))
-            return fail(error, "too many export names");
+        if (!budget.take(name.size() + 1)) return fail(error, "too many export names");
         symbols.push_back(name);
         named.insert(ordinal);
     }
     for (uint32_t index = 0; index < functionCount; ++index) {
         uint32_t address = 0;
         bytes.read(functions + uint64_t{index} * 4, address);
-        if (address == 0 || named.count(index))
-            continue;
-        if (!budget.take(12))
-            return fail(error, "too many exports");
+        if (address == 0 || named.count(index)) continue;
+        if (!budget.take(12)) return fail(error, "too many exports");
         symbols.push_back("#" + std::to_string(uint64_t{ordinalBase} + index));
     }
     return true;
@@ -206,7 +195,8 @@ bool readPe(const Bytes& bytes, NameBudget& budget, std::vector<std::string>& sy
 
 } // namespace
 
-bool readExportedSymbols(const std::vector<uint8_t>& file, std::vector<std::string>& symbols, std::string& error) {
+bool readExportedSymbols(const std::vector<uint8_t>& file, std::vector<std::string>& symbols,
+                         std::string& error) {
     symbols.clear();
     Bytes bytes(file);
     NameBudget budget(file.size());
@@ -225,10 +215,10 @@ bool readExportedSymbols(const std::vector<uint8_t>& file, std::vector<std::stri
     return true;
 }
 
-bool readExportedSymbolsOfFile(const std::string& path, std::vector<std::string>& symbols, std::string& error) {
+bool readExportedSymbolsOfFile(const std::string& path, std::vector<std::string>& symbols,
+                               std::string& error) {
     std::ifstream in(std::filesystem::path(std::u8string(path.begin(), path.end())), std::ios::binary);
-    if (!in)
-        return fail(error, "cannot open the file");
+    if (!in) return fail(error, "cannot open the file");
     std::vector<uint8_t> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     return readExportedSymbols(file, symbols, error);
 }

@@ -13,7 +13,9 @@
 #include <vector>
 
 // Fills `symbols` (sorted) and returns true, or returns false with a reason in `error`.
-bool readExportedSymbols(const std::vector<uint8_t>& file, std::vector<std::string>& symbols, std::string& error);
+bool readExportedSymbols(const std::vector<uint8_t>& file, std::vector<std::string>& symbols,
+                         std::string& error);
 
 // The same for the file at `path` (UTF-8).
-bool readExportedSymbolsOfFile(const std::string& path, std::vector<std::string>& symbols, std::string& error);
+bool readExportedSymbolsOfFile(const std::string& path, std::vector<std::string>& symbols,
+                               std::string& error);

@@ -47,8 +47,8 @@ void HostEventList::addGesture(uint32_t time, clap_id param, bool begin) {
     add(&event, sizeof(event));
 }
 
-void HostEventList::addNote(uint32_t time, bool on, int16_t port, int16_t channel, int16_t key, double velocity,
-                            int32_t noteId) {
+void HostEventList::addNote(uint32_t time, bool on, int16_t port, int16_t channel, int16_t key,
+                            double velocity, int32_t noteId) {
     clap_event_note_t event{};
     uint16_t type = on ? CLAP_EVENT_NOTE_ON : CLAP_EVENT_NOTE_OFF;
     event.header = {sizeof(event), time, CLAP_CORE_EVENT_SPACE_ID, type, 0};
@@ -82,8 +82,7 @@ void HostEventList::clear() {
 }
 
 const clap_event_header_t* HostEventList::get(uint32_t index) const {
-    if (index >= order_.size())
-        return nullptr;
+    if (index >= order_.size()) return nullptr;
     return reinterpret_cast<const clap_event_header_t*>(slots_[order_[index]].data());
 }
 
@@ -103,8 +102,7 @@ void HostEventCollector::clear() {
 }
 
 const clap_event_header_t* HostEventCollector::get(size_t index) const {
-    if (index >= offsets_.size())
-        return nullptr;
+    if (index >= offsets_.size()) return nullptr;
     return reinterpret_cast<const clap_event_header_t*>(storage_.data() + offsets_[index]);
 }
 

@@ -14,14 +14,11 @@ HostInputStream::HostInputStream(std::vector<uint8_t> bytes, uint64_t maxRead)
 
 int64_t HostInputStream::read(void* buffer, uint64_t size) {
     ++calls_;
-    if (failAt_ && position_ >= *failAt_)
-        return -1;
+    if (failAt_ && position_ >= *failAt_) return -1;
     uint64_t count = std::min({size, maxRead_, static_cast<uint64_t>(bytes_.size()) - position_});
-    if (failAt_)
-        count = std::min(count, *failAt_ - position_);
+    if (failAt_) count = std::min(count, *failAt_ - position_);
     if (count > 0) {
-        if (!buffer)
-            return -1;
+        if (!buffer) return -1;
         std::memcpy(buffer, bytes_.data() + position_, count);
     }
     position_ += count;
@@ -37,14 +34,11 @@ HostOutputStream::HostOutputStream(uint64_t maxWrite) : maxWrite_(std::max<uint6
 
 int64_t HostOutputStream::write(const void* buffer, uint64_t size) {
     ++calls_;
-    if (failAt_ && bytes_.size() >= *failAt_)
-        return -1;
+    if (failAt_ && bytes_.size() >= *failAt_) return -1;
     uint64_t count = std::min(size, maxWrite_);
-    if (failAt_)
-        count = std::min<uint64_t>(count, *failAt_ - bytes_.size());
+    if (failAt_) count = std::min<uint64_t>(count, *failAt_ - bytes_.size());
     if (count > 0) {
-        if (!buffer)
-            return -1;
+        if (!buffer) return -1;
         const auto* bytes = static_cast<const uint8_t*>(buffer);
         bytes_.insert(bytes_.end(), bytes, bytes + count);
     }

@@ -20,22 +20,17 @@ uint32_t toBits(float value) {
 
 HostedPlugin::HostedPlugin(TestHost& host, const clap_plugin_factory_t* factory, const std::string& pluginId)
     : host_(host) {
-    if (factory)
-        plugin_ = factory->create_plugin(factory, host_.clapHost(), pluginId.c_str());
+    if (factory) plugin_ = factory->create_plugin(factory, host_.clapHost(), pluginId.c_str());
     if (plugin_) {
         host_.setMainThreadCallback([this] { plugin_->on_main_thread(plugin_); });
-        if (!plugin_->desc)
-            host_.reportViolation("create_plugin returned a plug-in without a descriptor");
+        if (!plugin_->desc) host_.reportViolation("create_plugin returned a plug-in without a descriptor");
     }
 }
 
 HostedPlugin::~HostedPlugin() {
-    if (!plugin_)
-        return;
-    if (processing_)
-        stopProcessing();
-    if (active_)
-        deactivate();
+    if (!plugin_) return;
+    if (processing_) stopProcessing();
+    if (active_) deactivate();
     host_.setMainThreadCallback(nullptr);
     plugin_->destroy(plugin_);
 }
@@ -65,8 +60,8 @@ void HostedPlugin::buildPorts() {
             buffers.emplace_back(channels, std::vector<float>(maxFrames_ + kGuardFrames, 0.0f));
         }
     }
-    auto pointers = [](std::vector<std::vector<std::vector<float>>>& ports, std::vector<std::vector<float*>>& lists,
-                       std::vector<clap_audio_buffer_t>& buffers) {
+    auto pointers = [](std::vector<std::vector<std::vector<float>>>& ports,
+                       std::vector<std::vector<float*>>& lists, std::vector<clap_audio_buffer_t>& buffers) {
         lists.assign(ports.size(), {});
         buffers.assign(ports.size(), clap_audio_buffer_t{});
         for (size_t port = 0; port < ports.size(); ++port) {
@@ -81,8 +76,7 @@ void HostedPlugin::buildPorts() {
 }
 
 bool HostedPlugin::activate(double sampleRate, uint32_t minFrames, uint32_t maxFrames) {
-    if (!host_.isMainThread())
-        host_.reportViolation("the test drove activate off the main thread");
+    if (!host_.isMainThread()) host_.reportViolation("the test drove activate off the main thread");
     maxFrames_ = maxFrames;
     buildPorts();
     host_.setActivating(true);
@@ -92,8 +86,7 @@ bool HostedPlugin::activate(double sampleRate, uint32_t minFrames, uint32_t maxF
 }
 
 void HostedPlugin::deactivate() {
-    if (processing_)
-        stopProcessing();
+    if (processing_) stopProcessing();
     plugin_->deactivate(plugin_);
     active_ = false;
 }
@@ -120,8 +113,7 @@ const float* HostedPlugin::output(uint32_t port, uint32_t channel) const {
 
 clap_process_status HostedPlugin::process(uint32_t frames, const HostEventList& events,
                                           const ProcessOptions& options) {
-    if (!processing_ && !startProcessing())
-        return CLAP_PROCESS_ERROR;
+    if (!processing_ && !startProcessing()) return CLAP_PROCESS_ERROR;
     clap_process_status status = CLAP_PROCESS_ERROR;
     host_.audioThread().run([&] { status = processHere(frames, events, options); });
     return status;
@@ -167,8 +159,7 @@ clap_process_status HostedPlugin::processHere(uint32_t frames, const HostEventLi
     process.in_events = events.clapEvents();
     process.out_events = outEvents_.clapEvents();
     clap_process_status status = plugin_->process(plugin_, &process);
-    if (status != CLAP_PROCESS_ERROR)
-        checkOutputs(frames, options);
+    if (status != CLAP_PROCESS_ERROR) checkOutputs(frames, options);
     return status;
 }
 
@@ -213,8 +204,7 @@ std::optional<clap_param_info_t> HostedPlugin::paramInfo(uint32_t index) {
     const auto* params = extension<clap_plugin_params_t>(CLAP_EXT_PARAMS);
     clap_param_info_t info;
     std::memset(&info, 0xCD, sizeof(info));
-    if (!params || !params->get_info(plugin_, index, &info))
-        return std::nullopt;
+    if (!params || !params->get_info(plugin_, index, &info)) return std::nullopt;
     if (!std::memchr(info.name, 0, sizeof(info.name)) || !std::memchr(info.module, 0, sizeof(info.module)))
         host_.reportViolation("parameter " + std::to_string(index) + " has an unterminated name or module");
     return info;
@@ -223,8 +213,7 @@ std::optional<clap_param_info_t> HostedPlugin::paramInfo(uint32_t index) {
 std::optional<double> HostedPlugin::paramValue(clap_id id) const {
     const auto* params = extension<clap_plugin_params_t>(CLAP_EXT_PARAMS);
     double value = 0;
-    if (!params || !params->get_value(plugin_, id, &value))
-        return std::nullopt;
+    if (!params || !params->get_value(plugin_, id, &value)) return std::nullopt;
     return value;
 }
 
@@ -232,8 +221,7 @@ std::optional<std::string> HostedPlugin::valueToText(clap_id id, double value, u
     const auto* params = extension<clap_plugin_params_t>(CLAP_EXT_PARAMS);
     constexpr size_t kGuardBytes = 16;
     std::vector<char> text(capacity + kGuardBytes, static_cast<char>(0xCD));
-    if (!params || !params->value_to_text(plugin_, id, value, text.data(), capacity))
-        return std::nullopt;
+    if (!params || !params->value_to_text(plugin_, id, value, text.data(), capacity)) return std::nullopt;
     for (size_t i = capacity; i < text.size(); ++i)
         if (text[i] != static_cast<char>(0xCD)) {
             host_.reportViolation("value_to_text wrote past its capacity of " + std::to_string(capacity));
@@ -250,15 +238,13 @@ std::optional<std::string> HostedPlugin::valueToText(clap_id id, double value, u
 std::optional<double> HostedPlugin::textToValue(clap_id id, const std::string& text) const {
     const auto* params = extension<clap_plugin_params_t>(CLAP_EXT_PARAMS);
     double value = 0;
-    if (!params || !params->text_to_value(plugin_, id, text.c_str(), &value))
-        return std::nullopt;
+    if (!params || !params->text_to_value(plugin_, id, text.c_str(), &value)) return std::nullopt;
     return value;
 }
 
 void HostedPlugin::flush(const HostEventList& events) {
     const auto* params = extension<clap_plugin_params_t>(CLAP_EXT_PARAMS);
-    if (!params)
-        return;
+    if (!params) return;
     auto run = [&] {
         outEvents_.clear();
         params->flush(plugin_, events.clapEvents(), outEvents_.clapEvents());
@@ -272,8 +258,7 @@ void HostedPlugin::flush(const HostEventList& events) {
 std::optional<std::vector<uint8_t>> HostedPlugin::saveState(uint64_t maxWrite) {
     const auto* state = extension<clap_plugin_state_t>(CLAP_EXT_STATE);
     HostOutputStream stream(maxWrite);
-    if (!state || !state->save(plugin_, stream.clapStream()))
-        return std::nullopt;
+    if (!state || !state->save(plugin_, stream.clapStream())) return std::nullopt;
     return stream.bytes();
 }
 
@@ -285,7 +270,6 @@ bool HostedPlugin::loadState(const std::vector<uint8_t>& bytes, uint64_t maxRead
 
 bool HostedPlugin::loadPreset(uint32_t locationKind, const char* location, const char* loadKey) {
     const auto* presetLoad = extension<clap_plugin_preset_load_t>(CLAP_EXT_PRESET_LOAD);
-    if (!presetLoad)
-        presetLoad = extension<clap_plugin_preset_load_t>(CLAP_EXT_PRESET_LOAD_COMPAT);
+    if (!presetLoad) presetLoad = extension<clap_plugin_preset_load_t>(CLAP_EXT_PRESET_LOAD_COMPAT);
     return presetLoad && presetLoad->from_location(plugin_, locationKind, location, loadKey);
 }

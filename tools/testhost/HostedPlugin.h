@@ -72,10 +72,12 @@ public:
     uint64_t outputConstantMask(uint32_t port) const { return outputBuffers_[port].constant_mask; }
 
     // One block on the audio thread (starting processing first when needed).
-    clap_process_status process(uint32_t frames, const HostEventList& events, const ProcessOptions& options = {});
+    clap_process_status process(uint32_t frames, const HostEventList& events,
+                                const ProcessOptions& options = {});
     // The same on the calling thread, which must be the host's audio thread
     // (for tests that count what the block allocates there).
-    clap_process_status processHere(uint32_t frames, const HostEventList& events, const ProcessOptions& options);
+    clap_process_status processHere(uint32_t frames, const HostEventList& events,
+                                    const ProcessOptions& options);
     const HostEventCollector& outputEvents() const { return outEvents_; }
 
     // Parameters (main thread; flush on the audio thread while active).

@@ -21,7 +21,8 @@ std::string utf8(const std::filesystem::path& path) {
 }
 
 std::string lower(std::string value) {
-    std::transform(value.begin(), value.end(), value.begin(), [](unsigned char c) { return std::tolower(c); });
+    std::transform(value.begin(), value.end(), value.begin(),
+                   [](unsigned char c) { return std::tolower(c); });
     return value;
 }
 
@@ -50,9 +51,9 @@ PresetIndexer::PresetIndexer(std::string name) : name_(std::move(name)), thread_
             self.violation("declare_filetype without a name");
             return false;
         }
-        if (!self.declare())
-            return false;
-        self.filetypes_.push_back({filetype->name, text(filetype->description), text(filetype->file_extension)});
+        if (!self.declare()) return false;
+        self.filetypes_.push_back(
+            {filetype->name, text(filetype->description), text(filetype->file_extension)});
         return true;
     };
     indexer_.declare_location = [](const clap_preset_discovery_indexer_t* indexer,
@@ -66,10 +67,9 @@ PresetIndexer::PresetIndexer(std::string name) : name_(std::move(name)), thread_
             self.violation("declare_location of a file location without a path");
         if (location->kind == CLAP_PRESET_DISCOVERY_LOCATION_PLUGIN && location->location)
             self.violation("declare_location of the plug-in location with a path");
-        if (!self.declare())
-            return false;
-        self.locations_.push_back(
-            {location->flags, location->name, location->kind, text(location->location), location->location != nullptr});
+        if (!self.declare()) return false;
+        self.locations_.push_back({location->flags, location->name, location->kind, text(location->location),
+                                   location->location != nullptr});
         return true;
     };
     indexer_.declare_soundpack = [](const clap_preset_discovery_indexer_t* indexer,
@@ -79,12 +79,12 @@ PresetIndexer::PresetIndexer(std::string name) : name_(std::move(name)), thread_
             self.violation("declare_soundpack without an id or name");
             return false;
         }
-        if (!self.declare())
-            return false;
+        if (!self.declare()) return false;
         ++self.soundpacks_;
         return true;
     };
-    indexer_.get_extension = [](const clap_preset_discovery_indexer_t* indexer, const char* id) -> const void* {
+    indexer_.get_extension = [](const clap_preset_discovery_indexer_t* indexer,
+                                const char* id) -> const void* {
         PresetIndexer& self = from(indexer);
         auto it = id ? self.extensions_.find(id) : self.extensions_.end();
         return it == self.extensions_.end() ? nullptr : it->second;
@@ -95,8 +95,7 @@ PresetIndexer::PresetIndexer(std::string name) : name_(std::move(name)), thread_
     receiver_.on_error = [](const clap_preset_discovery_metadata_receiver_t* receiver, int32_t code,
                             const char* message) {
         PresetIndexer& self = from(receiver);
-        if (!self.inGetMetadata_)
-            self.violation("on_error outside get_metadata");
+        if (!self.inGetMetadata_) self.violation("on_error outside get_metadata");
         self.errors_.push_back(self.currentLocation_ + ": " + std::to_string(code) + " " + text(message));
     };
     receiver_.begin_preset = [](const clap_preset_discovery_metadata_receiver_t* receiver, const char* name,
@@ -108,8 +107,7 @@ PresetIndexer::PresetIndexer(std::string name) : name_(std::move(name)), thread_
             self.violation("begin_preset outside get_metadata");
             return false;
         }
-        if (!name)
-            self.violation("begin_preset without a name");
+        if (!name) self.violation("begin_preset without a name");
         DiscoveredPreset preset;
         preset.location = self.currentLocation_;
         preset.name = text(name);
@@ -128,7 +126,8 @@ PresetIndexer::PresetIndexer(std::string name) : name_(std::move(name)), thread_
                 preset->pluginIds.emplace_back(id->abi, id->id);
         }
     };
-    receiver_.set_soundpack_id = [](const clap_preset_discovery_metadata_receiver_t* receiver, const char* id) {
+    receiver_.set_soundpack_id = [](const clap_preset_discovery_metadata_receiver_t* receiver,
+                                    const char* id) {
         if (DiscoveredPreset* preset = from(receiver).current("set_soundpack_id"))
             preset->soundpackId = text(id);
     };
@@ -138,7 +137,8 @@ PresetIndexer::PresetIndexer(std::string name) : name_(std::move(name)), thread_
             preset->flagsSet = true;
         }
     };
-    receiver_.add_creator = [](const clap_preset_discovery_metadata_receiver_t* receiver, const char* creator) {
+    receiver_.add_creator = [](const clap_preset_discovery_metadata_receiver_t* receiver,
+                               const char* creator) {
         if (DiscoveredPreset* preset = from(receiver).current("add_creator"))
             preset->creators.push_back(text(creator));
     };
@@ -147,14 +147,15 @@ PresetIndexer::PresetIndexer(std::string name) : name_(std::move(name)), thread_
         if (DiscoveredPreset* preset = from(receiver).current("set_description"))
             preset->description = text(description);
     };
-    receiver_.set_timestamps = [](const clap_preset_discovery_metadata_receiver_t* receiver, clap_timestamp created,
-                                  clap_timestamp modified) {
+    receiver_.set_timestamps = [](const clap_preset_discovery_metadata_receiver_t* receiver,
+                                  clap_timestamp created, clap_timestamp modified) {
         if (DiscoveredPreset* preset = from(receiver).current("set_timestamps")) {
             preset->created = created;
             preset->modified = modified;
         }
     };
-    receiver_.add_feature = [](const clap_preset_discovery_metadata_receiver_t* receiver, const char* feature) {
+    receiver_.add_feature = [](const clap_preset_discovery_metadata_receiver_t* receiver,
+                               const char* feature) {
         if (DiscoveredPreset* preset = from(receiver).current("add_feature"))
             preset->features.push_back(text(feature));
     };
@@ -166,8 +167,7 @@ PresetIndexer::PresetIndexer(std::string name) : name_(std::move(name)), thread_
 }
 
 PresetIndexer::~PresetIndexer() {
-    if (provider_)
-        provider_->destroy(provider_);
+    if (provider_) provider_->destroy(provider_);
 }
 
 void PresetIndexer::violation(const std::string& what) {
@@ -175,19 +175,15 @@ void PresetIndexer::violation(const std::string& what) {
 }
 
 bool PresetIndexer::declare() {
-    if (std::this_thread::get_id() != thread_)
-        violation("a declaration off the indexer's thread");
-    if (!inInit_)
-        violation("a declaration outside the provider's init");
-    if (declarationLimit_ >= 0 && declarations_ >= declarationLimit_)
-        return false;
+    if (std::this_thread::get_id() != thread_) violation("a declaration off the indexer's thread");
+    if (!inInit_) violation("a declaration outside the provider's init");
+    if (declarationLimit_ >= 0 && declarations_ >= declarationLimit_) return false;
     ++declarations_;
     return true;
 }
 
 DiscoveredPreset* PresetIndexer::current(const char* call) {
-    if (std::this_thread::get_id() != thread_)
-        violation(std::string(call) + " off the indexer's thread");
+    if (std::this_thread::get_id() != thread_) violation(std::string(call) + " off the indexer's thread");
     if (!inGetMetadata_ || presets_.size() == presetsAtStart_) {
         violation(std::string(call) + " before begin_preset or outside get_metadata");
         return nullptr;
@@ -196,13 +192,10 @@ DiscoveredPreset* PresetIndexer::current(const char* call) {
 }
 
 bool PresetIndexer::open(const clap_preset_discovery_factory_t* factory, const std::string& providerId) {
-    if (!factory || provider_)
-        return false;
+    if (!factory || provider_) return false;
     provider_ = factory->create(factory, &indexer_, providerId.c_str());
-    if (!provider_)
-        return false;
-    if (!provider_->desc)
-        violation("the provider has no descriptor");
+    if (!provider_) return false;
+    if (!provider_->desc) violation("the provider has no descriptor");
     inInit_ = true;
     bool initialised = provider_->init(provider_);
     inInit_ = false;
@@ -210,8 +203,7 @@ bool PresetIndexer::open(const clap_preset_discovery_factory_t* factory, const s
 }
 
 bool PresetIndexer::getMetadata(uint32_t kind, const char* location) {
-    if (!provider_)
-        return false;
+    if (!provider_) return false;
     currentLocation_ = text(location);
     presetsAtStart_ = presets_.size();
     inGetMetadata_ = true;
@@ -224,8 +216,7 @@ int PresetIndexer::crawl() {
     int failures = 0;
     std::vector<std::string> extensions;
     for (const auto& type : filetypes_)
-        if (!type.extension.empty())
-            extensions.push_back("." + lower(type.extension));
+        if (!type.extension.empty()) extensions.push_back("." + lower(type.extension));
     const std::vector<DeclaredLocation> locations = locations_;
     for (const auto& location : locations) {
         if (location.kind == CLAP_PRESET_DISCOVERY_LOCATION_PLUGIN) {
@@ -241,10 +232,10 @@ int PresetIndexer::crawl() {
         std::vector<std::string> files;
         for (std::filesystem::recursive_directory_iterator it(root, error), end; !error && it != end;
              it.increment(error)) {
-            if (!it->is_regular_file(error))
-                continue;
+            if (!it->is_regular_file(error)) continue;
             std::string extension = lower(utf8(it->path().extension()));
-            if (extensions.empty() || std::find(extensions.begin(), extensions.end(), extension) != extensions.end())
+            if (extensions.empty() ||
+                std::find(extensions.begin(), extensions.end(), extension) != extensions.end())
                 files.push_back(utf8(it->path()));
         }
         std::sort(files.begin(), files.end());

@@ -23,7 +23,7 @@
 struct DiscoveredPreset {
     std::string location; // the location that was asked for
     std::string name;
-    std::string loadKey;  // "" for a null key
+    std::string loadKey; // "" for a null key
     bool hasLoadKey = false;
     std::vector<std::pair<std::string, std::string>> pluginIds; // abi, id
     uint32_t flags = 0;

@@ -58,8 +58,7 @@ TestHost::TestHost(std::string name)
     };
     dispatcher_ = MainThreadDispatcher::create([this] {
         ++calls_.onMainThread;
-        if (mainThreadCallback_)
-            mainThreadCallback_();
+        if (mainThreadCallback_) mainThreadCallback_();
     });
 }
 
@@ -116,23 +115,21 @@ void TestHost::requireMainThread(const char* call) {
 }
 
 const void* TestHost::extension(const char* id) const {
-    if (!id)
-        return nullptr;
+    if (!id) return nullptr;
     auto extra = extraExtensions_.find(id);
-    if (extra != extraExtensions_.end())
-        return extra->second;
+    if (extra != extraExtensions_.end()) return extra->second;
 
-    static const clap_host_log_t log = {[](const clap_host_t* host, clap_log_severity severity, const char* message) {
-        if (severity == CLAP_LOG_FATAL || severity == CLAP_LOG_HOST_MISBEHAVING ||
-            severity == CLAP_LOG_PLUGIN_MISBEHAVING)
-            from(host).reportViolation(std::string("log: ") + (message ? message : "(null)"));
-    }};
+    static const clap_host_log_t log = {
+        [](const clap_host_t* host, clap_log_severity severity, const char* message) {
+            if (severity == CLAP_LOG_FATAL || severity == CLAP_LOG_HOST_MISBEHAVING ||
+                severity == CLAP_LOG_PLUGIN_MISBEHAVING)
+                from(host).reportViolation(std::string("log: ") + (message ? message : "(null)"));
+        }};
     static const clap_host_params_t params = {
         [](const clap_host_t* host, clap_param_rescan_flags flags) {
             TestHost& self = from(host);
             self.requireMainThread("params.rescan");
-            if (self.isMainThread())
-                self.calls_.paramsRescan.push_back(flags);
+            if (self.isMainThread()) self.calls_.paramsRescan.push_back(flags);
         },
         [](const clap_host_t* host, clap_id, clap_param_clear_flags) {
             from(host).requireMainThread("params.clear");
@@ -140,8 +137,7 @@ const void* TestHost::extension(const char* id) const {
         },
         [](const clap_host_t* host) {
             TestHost& self = from(host);
-            if (self.isAudioThread())
-                self.reportViolation("params.request_flush called on the audio thread");
+            if (self.isAudioThread()) self.reportViolation("params.request_flush called on the audio thread");
             ++self.calls_.requestFlush;
         },
     };
@@ -152,8 +148,7 @@ const void* TestHost::extension(const char* id) const {
     static const clap_host_latency_t latency = {[](const clap_host_t* host) {
         TestHost& self = from(host);
         self.requireMainThread("latency.changed");
-        if (!self.activating_.load())
-            self.reportViolation("latency.changed called outside activate");
+        if (!self.activating_.load()) self.reportViolation("latency.changed called outside activate");
         ++self.calls_.latencyChanged;
     }};
     static const clap_host_tail_t tail = {[](const clap_host_t* host) { ++from(host).calls_.tailChanged; }};
@@ -178,7 +173,8 @@ const void* TestHost::extension(const char* id) const {
         },
     };
     static const clap_host_preset_load_t presetLoad = {
-        [](const clap_host_t* host, uint32_t, const char* location, const char*, int32_t, const char* message) {
+        [](const clap_host_t* host, uint32_t, const char* location, const char*, int32_t,
+           const char* message) {
             TestHost& self = from(host);
             self.requireMainThread("preset_load.on_error");
             if (self.isMainThread())
@@ -188,28 +184,30 @@ const void* TestHost::extension(const char* id) const {
         [](const clap_host_t* host, uint32_t, const char* location, const char*) {
             TestHost& self = from(host);
             self.requireMainThread("preset_load.loaded");
-            if (self.isMainThread())
-                self.calls_.presetsLoaded.push_back(location ? location : "");
+            if (self.isMainThread()) self.calls_.presetsLoaded.push_back(location ? location : "");
         },
     };
     static const clap_host_track_info_t trackInfo = {[](const clap_host_t* host, clap_track_info_t* info) {
         TestHost& self = from(host);
         self.requireMainThread("track_info.get");
-        if (!info || !self.trackInfo_)
-            return false;
+        if (!info || !self.trackInfo_) return false;
         *info = *self.trackInfo_;
         return true;
     }};
 
     static const std::pair<HostExtension, const void*> tables[] = {
-        {HostExtension::kThreadCheck, &kThreadCheck}, {HostExtension::kLog, &log},
-        {HostExtension::kParams, &params},            {HostExtension::kState, &state},
-        {HostExtension::kLatency, &latency},          {HostExtension::kTail, &tail},
-        {HostExtension::kAudioPorts, &audioPorts},    {HostExtension::kNotePorts, &notePorts},
-        {HostExtension::kPresetLoad, &presetLoad},    {HostExtension::kTrackInfo, &trackInfo},
+        {HostExtension::kThreadCheck, &kThreadCheck},
+        {HostExtension::kLog, &log},
+        {HostExtension::kParams, &params},
+        {HostExtension::kState, &state},
+        {HostExtension::kLatency, &latency},
+        {HostExtension::kTail, &tail},
+        {HostExtension::kAudioPorts, &audioPorts},
+        {HostExtension::kNotePorts, &notePorts},
+        {HostExtension::kPresetLoad, &presetLoad},
+        {HostExtension::kTrackInfo, &trackInfo},
     };
     for (const auto& [extension, table] : tables)
-        if (std::strcmp(id, hostExtensionId(extension)) == 0)
-            return offers(extension) ? table : nullptr;
+        if (std::strcmp(id, hostExtensionId(extension)) == 0) return offers(extension) ? table : nullptr;
     return nullptr;
 }

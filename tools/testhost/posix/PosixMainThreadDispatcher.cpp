@@ -12,8 +12,7 @@ public:
     void post() override { pending_.store(true, std::memory_order_release); }
 
     int pump() override {
-        if (!pending_.exchange(false, std::memory_order_acq_rel))
-            return 0;
+        if (!pending_.exchange(false, std::memory_order_acq_rel)) return 0;
         callback_();
         return 1;
     }

@@ -40,8 +40,8 @@ std::string joined(const char* const* list) {
 
 void checkPlugin(const ClapModule& module, const clap_plugin_descriptor_t* descriptor) {
     std::printf("plug-in %s: \"%s\" by %s, version %s, features: %s\n", descriptor->id, descriptor->name,
-                descriptor->vendor ? descriptor->vendor : "(none)", descriptor->version ? descriptor->version : "(none)",
-                joined(descriptor->features).c_str());
+                descriptor->vendor ? descriptor->vendor : "(none)",
+                descriptor->version ? descriptor->version : "(none)", joined(descriptor->features).c_str());
     TestHost host;
     std::vector<uint8_t> state;
     {
@@ -57,14 +57,12 @@ void checkPlugin(const ClapModule& module, const clap_plugin_descriptor_t* descr
                 for (uint32_t channel = 0; channel < plugin.inputChannelCount(port); ++channel)
                     for (uint32_t frame = 0; frame < 512; ++frame)
                         plugin.input(port, channel)[frame] = block == 0 && frame == 0 ? 1.0f : 0.0f;
-            if (plugin.process(512, events) == CLAP_PROCESS_ERROR)
-                fail("process returned an error");
+            if (plugin.process(512, events) == CLAP_PROCESS_ERROR) fail("process returned an error");
             for (uint32_t port = 0; port < plugin.outputPortCount(); ++port)
                 for (uint32_t channel = 0; channel < plugin.outputChannelCount(port); ++channel)
                     for (uint32_t frame = 0; frame < 512; ++frame) {
                         float value = plugin.output(port, channel)[frame];
-                        if (!std::isfinite(value))
-                            return fail("output is not finite");
+                        if (!std::isfinite(value)) return fail("output is not finite");
                         peak = std::max(peak, std::fabs(double(value)));
                     }
         }
@@ -95,8 +93,8 @@ void checkProvider(const ClapModule& module, const clap_preset_discovery_provide
     if (!indexer.open(module.presetDiscoveryFactory(), descriptor->id))
         return fail("the provider cannot be created or initialised");
     int failed = indexer.crawl();
-    std::printf("  %zu file types, %zu locations, %zu presets, %d failed requests\n", indexer.filetypes().size(),
-                indexer.locations().size(), indexer.presets().size(), failed);
+    std::printf("  %zu file types, %zu locations, %zu presets, %d failed requests\n",
+                indexer.filetypes().size(), indexer.locations().size(), indexer.presets().size(), failed);
     for (const auto& violation : indexer.violations())
         fail(violation);
 }
@@ -115,8 +113,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     const clap_plugin_factory_t* factory = module->pluginFactory();
-    if (!factory)
-        fail("no plug-in factory");
+    if (!factory) fail("no plug-in factory");
     for (uint32_t i = 0; factory && i < factory->get_plugin_count(factory); ++i) {
         const clap_plugin_descriptor_t* descriptor = factory->get_plugin_descriptor(factory, i);
         if (!descriptor || !descriptor->id || !descriptor->name)

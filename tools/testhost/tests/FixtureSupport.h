@@ -40,8 +40,7 @@ struct FixtureInstance {
     explicit FixtureInstance(const ClapModule& module, uint32_t maxFrames = 1024,
                              const std::function<void(TestHost&)>& configure = {}) {
         host.addExtension(VARNEL_GAIN_FIXTURE_CONTROL, &control);
-        if (configure)
-            configure(host);
+        if (configure) configure(host);
         plugin = std::make_unique<HostedPlugin>(host, module.pluginFactory(), VARNEL_GAIN_FIXTURE_ID);
         EXPECT_TRUE(plugin->plugin());
         EXPECT_TRUE(plugin->init());

@@ -14,7 +14,8 @@ TEST(HostEventList, KeepsTimeOrderStableForEqualTimes) {
     list.addMidi(5, 0, 0x90, 64, 100);
     const clap_input_events_t* events = list.clapEvents();
     ASSERT_EQ(events->size(events), 4u);
-    const uint16_t types[] = {CLAP_EVENT_PARAM_VALUE, CLAP_EVENT_MIDI, CLAP_EVENT_PARAM_VALUE, CLAP_EVENT_NOTE_ON};
+    const uint16_t types[] = {CLAP_EVENT_PARAM_VALUE, CLAP_EVENT_MIDI, CLAP_EVENT_PARAM_VALUE,
+                              CLAP_EVENT_NOTE_ON};
     const uint32_t times[] = {5, 5, 20, 20};
     for (uint32_t i = 0; i < 4; ++i) {
         EXPECT_EQ(events->get(events, i)->type, types[i]) << i;

@@ -111,7 +111,8 @@ TEST_P(HostedPluginTest, StateMovesThroughShortStepsAndReloadsByteIdentical) {
 
     // Truncated and damaged states are refused; a stream error fails the load.
     for (size_t size : {size_t{0}, size_t{1}, saved.size() / 2, saved.size() - 1})
-        EXPECT_FALSE(fresh.plugin->loadState(std::vector<uint8_t>(saved.begin(), saved.begin() + size))) << size;
+        EXPECT_FALSE(fresh.plugin->loadState(std::vector<uint8_t>(saved.begin(), saved.begin() + size)))
+            << size;
     std::vector<uint8_t> damaged = saved;
     damaged[0] ^= 0xFF;
     EXPECT_FALSE(fresh.plugin->loadState(damaged));
@@ -142,7 +143,8 @@ TEST_P(HostedPluginTest, ParameterTextsAreReadWithinTheirCapacity) {
 
 TEST_P(HostedPluginTest, PresetLoadsReportToTheHostOnTheMainThread) {
     FixtureInstance instance(*module_);
-    auto folder = std::filesystem::temp_directory_path() / ("varnel-hosted-" + std::string(test::fixtureSourceName(GetParam())));
+    auto folder = std::filesystem::temp_directory_path() /
+                  ("varnel-hosted-" + std::string(test::fixtureSourceName(GetParam())));
     std::filesystem::create_directories(folder);
     auto file = folder / "Half.vgp";
     std::ofstream(file) << "name=Half\ngain=0.5\n";

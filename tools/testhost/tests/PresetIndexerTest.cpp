@@ -15,7 +15,8 @@ protected:
         module_ = test::loadFixture(test::FixtureSource::kModuleFile);
         ASSERT_TRUE(module_);
         folder_ = std::filesystem::temp_directory_path() /
-                  ("varnel-indexer-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+                  ("varnel-indexer-" +
+                   std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         std::filesystem::remove_all(folder_);
         std::filesystem::create_directories(folder_ / "More");
         write("Half.vgp", "name=Half\ngain=0.5\ncreator=Tester\n");
@@ -56,9 +57,11 @@ TEST_F(PresetIndexerTest, CrawlsTheDeclaredLocationForFilesOfTheDeclaredType) {
     EXPECT_EQ(presets[0].creators, std::vector<std::string>{"Tester"});
     EXPECT_EQ(presets[0].flags, uint32_t{CLAP_PRESET_DISCOVERY_IS_FACTORY_CONTENT});
     EXPECT_EQ(presets[1].name, "Loud");
-    EXPECT_EQ(presets[1].flags, uint32_t{CLAP_PRESET_DISCOVERY_IS_FACTORY_CONTENT | CLAP_PRESET_DISCOVERY_IS_FAVORITE});
+    EXPECT_EQ(presets[1].flags,
+              uint32_t{CLAP_PRESET_DISCOVERY_IS_FACTORY_CONTENT | CLAP_PRESET_DISCOVERY_IS_FAVORITE});
     for (const auto& preset : presets)
-        EXPECT_EQ(preset.pluginIds, (std::vector<std::pair<std::string, std::string>>{{"clap", VARNEL_GAIN_FIXTURE_ID}}));
+        EXPECT_EQ(preset.pluginIds,
+                  (std::vector<std::pair<std::string, std::string>>{{"clap", VARNEL_GAIN_FIXTURE_ID}}));
     EXPECT_TRUE(indexer_.violations().empty());
 }
 

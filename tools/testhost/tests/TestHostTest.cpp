@@ -15,8 +15,7 @@ using test::FixtureSource;
 
 bool contains(const std::vector<std::string>& list, const std::string& text) {
     for (const auto& item : list)
-        if (item.find(text) != std::string::npos)
-            return true;
+        if (item.find(text) != std::string::npos) return true;
     return false;
 }
 
@@ -56,7 +55,8 @@ TEST(TestHost, ActivationMayReportLatencyAndThreadCheckAnswersForEachThread) {
     EXPECT_TRUE(instance.host.violations().empty());
 
     const clap_host_t* host = instance.host.clapHost();
-    const auto* check = static_cast<const clap_host_thread_check_t*>(host->get_extension(host, CLAP_EXT_THREAD_CHECK));
+    const auto* check =
+        static_cast<const clap_host_thread_check_t*>(host->get_extension(host, CLAP_EXT_THREAD_CHECK));
     ASSERT_TRUE(check);
     EXPECT_TRUE(check->is_main_thread(host));
     EXPECT_FALSE(check->is_audio_thread(host));
@@ -134,8 +134,10 @@ TEST(TestHost, ExtensionsSwitchOffOneByOneDownToNone) {
         bool presetLoad = instance.host.offers(HostExtension::kPresetLoad);
         EXPECT_EQ(instance.host.calls().paramsRescan.size(), params ? 2u : 0u);
         EXPECT_EQ(instance.host.calls().presetsLoaded.size(), presetLoad ? 1u : 0u);
-        EXPECT_EQ(instance.host.calls().latencyChanged.load(), instance.host.offers(HostExtension::kLatency) ? 1 : 0);
-        EXPECT_EQ(instance.host.calls().markDirty.load(), instance.host.offers(HostExtension::kState) ? 1 : 0);
+        EXPECT_EQ(instance.host.calls().latencyChanged.load(),
+                  instance.host.offers(HostExtension::kLatency) ? 1 : 0);
+        EXPECT_EQ(instance.host.calls().markDirty.load(),
+                  instance.host.offers(HostExtension::kState) ? 1 : 0);
         EXPECT_TRUE(instance.host.violations().empty());
     }
     std::filesystem::remove_all(folder);

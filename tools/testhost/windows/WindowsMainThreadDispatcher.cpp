@@ -20,9 +20,9 @@ public:
         windowClass.hInstance = instance;
         windowClass.lpszClassName = kWindowClass;
         RegisterClassW(&windowClass); // fails harmlessly when already registered
-        window_ = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
-        if (!window_)
-            throw std::runtime_error("cannot create the dispatcher window");
+        window_ =
+            CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
+        if (!window_) throw std::runtime_error("cannot create the dispatcher window");
         SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     }
     ~WindowsMainThreadDispatcher() override { DestroyWindow(window_); }
@@ -47,7 +47,8 @@ public:
 private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         if (message == kCallbackMessage) {
-            auto* self = reinterpret_cast<WindowsMainThreadDispatcher*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+            auto* self =
+                reinterpret_cast<WindowsMainThreadDispatcher*>(GetWindowLongPtrW(window, GWLP_USERDATA));
             if (self) {
                 self->pending_.store(false, std::memory_order_release);
                 ++self->ran_;

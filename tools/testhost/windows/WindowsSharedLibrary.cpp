@@ -5,8 +5,7 @@
 namespace {
 
 std::wstring wide(const std::string& text) {
-    if (text.empty())
-        return {};
+    if (text.empty()) return {};
     int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     std::wstring result(static_cast<size_t>(length), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), length);
