@@ -9,7 +9,7 @@ ModMatrixParamController::ModMatrixParamController(const ModulationMatrixLayout&
     : ModulationMatrixController(layout), parameters_(&parameters), growingList_(growingList) {}
 
 ModulationSlotParameterSet* ModMatrixParamController::set(std::int32_t slot) const {
-    return isSlot(slot) ? parameters_->getSet(slot) : nullptr;
+    return isSlot(slot) ? parameters_->getSlotSet(slot) : nullptr;
 }
 
 void ModMatrixParamController::beginChange() {

@@ -10,7 +10,7 @@ ModulationMatrixOwner::~ModulationMatrixOwner() = default;
 ModMatrixParamController& ModulationMatrixOwner::getController() {
     if (!controller_) {
         controller_ = std::make_unique<ModMatrixParamController>(layout_, *parameterSet_, slotSetList_);
-        if (ModulationSlotParameterSet* slot0 = parameterSet_->getSet(0))
+        if (ModulationSlotParameterSet* slot0 = parameterSet_->getSlotSet(0))
             controller_->neutralLevel.setValue(slot0->level.normalizedToInternal(0.5f));
     }
     return *controller_;

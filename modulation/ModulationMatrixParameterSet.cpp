@@ -19,14 +19,23 @@ ModulationMatrixParameterSet::ModulationMatrixParameterSet(GenericParameterOwner
                                                            ModulationMatrixOwner* matrixOwner,
                                                            const std::vector<std::string>& sourceNames,
                                                            const std::vector<std::string>& targetNames)
+    : ModulationMatrixParameterSet(parent, matrixOwner, sourceNames, targetNames, SlotSets::kCreate) {}
+
+ModulationMatrixParameterSet::ModulationMatrixParameterSet(GenericParameterOwner* parent,
+                                                           ModulationMatrixOwner* matrixOwner,
+                                                           const std::vector<std::string>& sourceNames,
+                                                           const std::vector<std::string>& targetNames,
+                                                           SlotSets sets)
     : firstSlotTarget_(matrixOwner != nullptr ? matrixOwner->getLayout().firstSlotTarget : 0),
       matrixOwner_(matrixOwner), parent_(parent), sourceNames_(withNone("< Source >", sourceNames)),
       targetNames_(withNone("< Target >", targetNames)) {
     std::int32_t slots = matrixOwner != nullptr ? matrixOwner->getLayout().numSlots : 0;
-    for (std::int32_t i = 0; i < slots; ++i)
-        slotSets_.push_back(std::make_unique<ModulationSlotParameterSet>(
+    for (std::int32_t i = 0; sets == SlotSets::kCreate && i < slots; ++i) {
+        ownedSets_.push_back(std::make_unique<ModulationSlotParameterSet>(
             parent, i, static_cast<std::int32_t>(firstSlotTarget_) + i, matrixOwner, &sourceNames_,
             &targetNames_));
+        slotSets_.push_back(ownedSets_.back().get());
+    }
     if (matrixOwner != nullptr) matrixOwner->registerParameterSet(this);
 }
 

@@ -24,12 +24,14 @@ public:
                                  const std::vector<std::string>& sourceNames,
                                  const std::vector<std::string>& targetNames);
     virtual ~ModulationMatrixParameterSet();
+
+    enum class SlotSets { kCreate, kAdopt };
     ModulationMatrixParameterSet(const ModulationMatrixParameterSet&) = delete;
     ModulationMatrixParameterSet& operator=(const ModulationMatrixParameterSet&) = delete;
 
-    std::int32_t getNumSets() const { return static_cast<std::int32_t>(slotSets_.size()); }
-    ModulationSlotParameterSet* getSet(std::int32_t i) const {
-        return i >= 0 && i < getNumSets() ? slotSets_[static_cast<std::size_t>(i)].get() : nullptr;
+    std::int32_t getNumSlotSets() const { return static_cast<std::int32_t>(slotSets_.size()); }
+    ModulationSlotParameterSet* getSlotSet(std::int32_t i) const {
+        return i >= 0 && i < getNumSlotSets() ? slotSets_[static_cast<std::size_t>(i)] : nullptr;
     }
     std::uint32_t getFirstSlotTarget() const { return firstSlotTarget_; }
     ModulationMatrixOwner* getMatrixOwner() const { return matrixOwner_; }
@@ -37,11 +39,20 @@ public:
     const std::vector<std::string>& getSourceNames() const { return sourceNames_; }
     const std::vector<std::string>& getTargetNames() const { return targetNames_; }
 
+protected:
+    // For a slot list that makes (and owns) the slot sets itself: the name
+    // lists only; the list hands its sets over with adoptSlotSet.
+    ModulationMatrixParameterSet(GenericParameterOwner* parent, ModulationMatrixOwner* matrixOwner,
+                                 const std::vector<std::string>& sourceNames,
+                                 const std::vector<std::string>& targetNames, SlotSets sets);
+    void adoptSlotSet(ModulationSlotParameterSet* set) { slotSets_.push_back(set); }
+
 private:
     std::uint32_t firstSlotTarget_;
     ModulationMatrixOwner* matrixOwner_;
     GenericParameterOwner* parent_;
-    std::vector<std::unique_ptr<ModulationSlotParameterSet>> slotSets_;
+    std::vector<std::unique_ptr<ModulationSlotParameterSet>> ownedSets_;
+    std::vector<ModulationSlotParameterSet*> slotSets_;
     std::vector<std::string> sourceNames_;
     std::vector<std::string> targetNames_;
 };

@@ -12,6 +12,7 @@
 #include "modulation/Trigger.h"
 #include "modulation/XLFO.h"
 #include "modulation/XLFOFreqController.h"
+#include "modulation/tests/MatrixFixture.h"
 #include "modulation/tests/SlotOwnerFixture.h"
 
 #include <gtest/gtest.h>
@@ -122,4 +123,23 @@ TEST(ModulationAllocation, SourcesSlotsAndRoutingAllocateNothing) {
     }
     EXPECT_EQ(counter.allocations(), 0u);
     EXPECT_TRUE(std::isfinite(total));
+}
+
+// Every slot may aim at one target: its list has room for all of them, and
+// the searches of the loop check need no room of their own.
+TEST(ModulationAllocation, AllSlotsOntoOneTargetAllocateNothing) {
+    test::MatrixFixture f;
+    auto& c = f.matrix->getController();
+    test::AllocationCounter counter;
+    for (int s = 0; s < 24; ++s) {
+        c.setSource(s, s % 4);
+        c.setTarget(s, 9);
+        c.setLevel(s, 0.01f);
+    }
+    for (int s = 0; s < 24; ++s)
+        c.setTarget(s, 83 + (s + 1) % 24); // every slot on the next one's level
+    for (int s = 0; s < 24; ++s)
+        (void)c.isSlotEffective(s);
+    EXPECT_EQ(counter.allocations(), 0u);
+    EXPECT_EQ(f.matrix->getTarget(9).slots.size(), 0u);
 }

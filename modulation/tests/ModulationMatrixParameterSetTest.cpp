@@ -25,10 +25,10 @@ TEST(ModulationMatrixParameterSet, BuildNumberedNameList) {
 
 TEST(ModulationMatrixParameterSet, SlotsTakeCountAndFirstTargetFromLayout) {
     test::SlotOwnerFixture f(false);
-    EXPECT_EQ(f.parameters->getNumSets(), 24);
+    EXPECT_EQ(f.parameters->getNumSlotSets(), 24);
     EXPECT_EQ(f.parameters->getFirstSlotTarget(), 83u);
-    EXPECT_EQ(f.parameters->getSet(23)->level.getTargetIndex(), 106);
-    EXPECT_EQ(f.parameters->getSet(24), nullptr);
+    EXPECT_EQ(f.parameters->getSlotSet(23)->level.getTargetIndex(), 106);
+    EXPECT_EQ(f.parameters->getSlotSet(24), nullptr);
     EXPECT_EQ(f.parameters->getSourceNames().size(), 35u);
     EXPECT_EQ(f.matrixOwner.getParameterSet(), f.parameters.get());
 }

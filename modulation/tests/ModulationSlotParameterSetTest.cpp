@@ -6,7 +6,7 @@
 
 TEST(ModulationSlotParameterSet, NamesAndNoneEntries) {
     test::SlotOwnerFixture f(false);
-    ModulationSlotParameterSet& slot = *f.parameters->getSet(2);
+    ModulationSlotParameterSet& slot = *f.parameters->getSlotSet(2);
     EXPECT_EQ(slot.getName(), "Slot 3");
     std::vector<std::string> names;
     for (AbstractPluginParameter* p : slot.getParameters())
@@ -30,7 +30,7 @@ TEST(ModulationSlotParameterSet, LevelCurve) {
     EXPECT_FLOAT_EQ(f.controller().neutralLevel.getValue(), 0.16f);
     EXPECT_FLOAT_EQ(f.controller().getLevel(0), 0.16f);
     f.controller().setLevel(0, 0.36f);
-    EXPECT_FLOAT_EQ(f.parameters->getSet(0)->level.getValue(), 0.7f);
+    EXPECT_FLOAT_EQ(f.parameters->getSlotSet(0)->level.getValue(), 0.7f);
 }
 
 TEST(ModulationSlotParameterSet, EmptyNameListReportsAndCarriesOn) {
@@ -40,5 +40,5 @@ TEST(ModulationSlotParameterSet, EmptyNameListReportsAndCarriesOn) {
     testing::internal::CaptureStderr();
     ModulationMatrixParameterSet set(&owner, &matrixOwner, {}, test::names("T", 3));
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "release_assert failed\n");
-    EXPECT_EQ(set.getSet(0)->source.getMax(), 0.0f);
+    EXPECT_EQ(set.getSlotSet(0)->source.getMax(), 0.0f);
 }
