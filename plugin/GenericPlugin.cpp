@@ -13,6 +13,7 @@
 #include "plugin/CustomPresetLoader.h"
 #include "plugin/GenericPluginSettings.h"
 #include "plugin/GenericPluginSnapshots.h"
+#include "plugin/PresetCache.h"
 #include "plugin/PresetLoader.h"
 
 #include <chrono>
@@ -29,6 +30,7 @@ struct SharedObjects {
     std::unique_ptr<PresetManager> mainManager;
     std::vector<std::unique_ptr<PresetManager>> componentManagers;
     std::unique_ptr<GenericPlugin::SharedSettings> sharedSettings;
+    std::unique_ptr<PresetCache> cache;
     GenericPluginInstanceList* instanceList = nullptr;
     int32_t instanceCount = 0;
     // Set while the first instance starts: every scan of the start shares it.
@@ -298,6 +300,10 @@ void GenericPlugin::createPresetManager() {
     objects.mainManager =
         std::make_unique<PresetManager>(getDefaultPresetFolder(), getPresetExtension(), budget);
     objects.mainManager->setName(std::string());
+    if (hasFlag(kFlagPresetCatalogueCache)) {
+        objects.cache = std::make_unique<PresetCache>(productFile(PresetCache::kFileName));
+        objects.mainManager->setCache(objects.cache.get());
+    }
     PresetParameterCollection::presetFormat().version = 1;
     objects.sharedSettings.reset(createSharedSettings());
 }
@@ -342,6 +348,7 @@ void GenericPlugin::shutdown() {
 void GenericPlugin::releaseSharedObjects() {
     SharedObjects& objects = shared();
     saveMidiControllerMap();
+    objects.cache.reset();
     objects.mapping.reset();
     objects.mainManager.reset();
     objects.versionInfo.reset();
@@ -370,6 +377,10 @@ VersionInfo* GenericPlugin::getVersionInfo() {
 
 GenericPlugin::SharedSettings* GenericPlugin::getSharedSettings() {
     return shared().sharedSettings.get();
+}
+
+PresetCache* GenericPlugin::getPresetCache() {
+    return shared().cache.get();
 }
 
 GenericPluginInstanceList* GenericPlugin::getInstanceList() {

@@ -65,6 +65,7 @@
 #include <vector>
 
 class KeyValueWriter;
+class PresetCache;
 class PresetLoader;
 class VersionInfo;
 class LevelSourceProxy;
@@ -309,6 +310,8 @@ public:
     static VersionInfo* getVersionInfo();
     static SharedSettings* getSharedSettings();
     static GenericPluginInstanceList* getInstanceList();
+    // Only for plug-ins with the catalogue-cache flag (0x100).
+    static PresetCache* getPresetCache();
     static int32_t getInstanceCount();
     // Global option word: bit 0 default to no side chain, bit 1 scaling
     // adjustments are stored.

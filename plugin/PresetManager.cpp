@@ -1,5 +1,7 @@
 #include "plugin/PresetManager.h"
 
+#include "plugin/PresetCache.h"
+
 PresetManager::PresetManager(const std::string& path, const std::string& filePattern)
     : PresetFolder(path, filePattern, static_cast<int32_t>(PresetScanBudget::kDefaultLimit)),
       filePatternCopy_(filePattern) {}
@@ -73,6 +75,17 @@ void PresetManager::refreshAll() {
         folder->setName(name);
     }
     number();
+    update();
+}
+
+void PresetManager::update() {
+    if (cache_ == nullptr) return;
+    std::vector<PresetCacheEntry*> list;
+    collectEntries(list);
+    std::vector<std::string> folders{getPath()};
+    for (const auto& folder : extraFolders_)
+        folders.push_back(folder->getPath());
+    cache_->startRebuild(folders, list);
 }
 
 void PresetManager::addExtraFolder(std::unique_ptr<PresetFolder> folder) {

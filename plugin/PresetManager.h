@@ -6,7 +6,8 @@
 // before its own files, the own tree first, then each extra folder. The k-th
 // entry is numbered bank k / 128, program k % 128 for MIDI program changes.
 //
-// Main thread only.
+// Main thread only; a catalogue cache (when set) gets copies of the list and
+// refreshes its metadata on its own worker.
 
 #include "plugin/PresetFolder.h"
 
@@ -14,6 +15,8 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+class PresetCache;
 
 class PresetManager : public PresetFolder {
 public:
@@ -37,8 +40,13 @@ public:
     // Rescans the own tree from path and numbers the list.
     void refresh(const std::string& path);
     void refresh(const std::string& path, PresetScanBudget& budget);
-    // The own tree, then every extra folder (keeping its name).
+    // The own tree, then every extra folder (keeping its name), then update.
     void refreshAll();
+    // Hands the list to the catalogue cache for a metadata refresh (with a
+    // cache only).
+    void update();
+    PresetCache* getCache() const { return cache_; }
+    void setCache(PresetCache* cache) { cache_ = cache; }
 
     // Takes ownership.
     void addExtraFolder(std::unique_ptr<PresetFolder> folder);
@@ -51,4 +59,5 @@ private:
     std::vector<std::unique_ptr<PresetFolder>> extraFolders_;
     std::string filePatternCopy_;
     int32_t ownEntryCount_ = 0;
+    PresetCache* cache_ = nullptr;
 };

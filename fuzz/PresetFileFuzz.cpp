@@ -1,0 +1,64 @@
+// Reads arbitrary bytes as a preset (binary or text) into a plug-in model
+// that was never started. Whatever the bytes: values stay within their
+// ranges, batches stay balanced, and a preset that reports an error other
+// than an unknown parameter changes neither values nor custom settings.
+
+#include "plugin/GenericPlugin.h"
+
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+void check(bool condition) {
+    if (!condition) std::abort();
+}
+
+class FuzzPlugin : public GenericPlugin {
+public:
+    FuzzPlugin() {
+        pluginId = "TsPl";
+        pluginName = "Fuzz";
+        gain.setRange(-60.0f, 12.0f);
+        steps.setRange(-3, 9);
+        flag.setValueNames("Off,On");
+    }
+    FloatPluginParameter gain{this, "Gain"};
+    FloatPluginParameter pan{this, "Pan"};
+    IndexedPluginParameter<int> steps{this, "Steps"};
+    IndexedPluginParameter<bool> flag{this, "Flag"};
+};
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    FuzzPlugin plugin;
+    plugin.setCustomSetting("Keep", "1");
+    std::vector<float> before;
+    plugin.getMainCollection().getValues(before);
+    std::istringstream stream(std::string(reinterpret_cast<const char*>(data), size),
+                              std::ios::in | std::ios::binary);
+    ErrorResult result;
+    plugin.loadPresetFromStream(result, stream);
+    check(!plugin.isUpdating());
+    std::vector<float> after;
+    plugin.getMainCollection().getValues(after);
+    for (int32_t i = 0; i < plugin.getNumParameters(); ++i) {
+        const AbstractPluginParameter* parameter = plugin.getParameter(i);
+        check(!std::isnan(after[static_cast<size_t>(i)]));
+        check(after[static_cast<size_t>(i)] >= parameter->getMin() &&
+              after[static_cast<size_t>(i)] <= parameter->getMax());
+    }
+    const bool unknownOnly = result.getErrorMessage().rfind("Unknown parameter: ", 0) == 0;
+    if (result.hasError() && !unknownOnly) {
+        check(after == before);
+        check(plugin.getSettingsMap().count("Keep") == 1);
+    }
+    check(plugin.getSettingsMap().count(GenericPlugin::kPerTrackIndexKey) == 0);
+    return 0;
+}

@@ -1,0 +1,5 @@
+#include "plugin/TextLineEnding.h"
+
+std::string_view textFileLineEnding() {
+    return "\r\n";
+}
