@@ -1,5 +1,6 @@
 #include "tools/testhost/HostedPlugin.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -73,6 +74,7 @@ void HostedPlugin::buildPorts() {
     };
     pointers(inputs_, inputPointers_, inputBuffers_);
     pointers(outputs_, outputPointers_, outputBuffers_);
+    outputData_ = outputPointers_;
 }
 
 bool HostedPlugin::activate(double sampleRate, uint32_t minFrames, uint32_t maxFrames) {
@@ -108,7 +110,7 @@ void HostedPlugin::reset() {
 }
 
 const float* HostedPlugin::output(uint32_t port, uint32_t channel) const {
-    return outputBuffers_[port].data32[channel];
+    return outputData_[port][channel];
 }
 
 clap_process_status HostedPlugin::process(uint32_t frames, const HostEventList& events,
@@ -117,6 +119,16 @@ clap_process_status HostedPlugin::process(uint32_t frames, const HostEventList& 
     clap_process_status status = CLAP_PROCESS_ERROR;
     host_.audioThread().run([&] { status = processHere(frames, events, options); });
     return status;
+}
+
+uint32_t HostedPlugin::handed(size_t declared, int32_t limit) {
+    return static_cast<uint32_t>(limit < 0 ? declared : std::min(declared, static_cast<size_t>(limit)));
+}
+
+bool HostedPlugin::sharesInput(size_t port, size_t channel, const ProcessOptions& options) const {
+    return options.inPlace && !options.nullInputChannels &&
+           port < handed(inputs_.size(), options.inputPorts) &&
+           channel < handed(inputs_[port].size(), options.channelsPerPort);
 }
 
 clap_process_status HostedPlugin::processHere(uint32_t frames, const HostEventList& events,
@@ -128,46 +140,55 @@ clap_process_status HostedPlugin::processHere(uint32_t frames, const HostEventLi
     const float sentinel = fromBits(kOutputSentinelBits);
     const float guard = fromBits(kGuardBits);
     const float inputGuard = fromBits(kInputGuardBits);
-    for (size_t port = 0; port < outputs_.size(); ++port) {
-        for (size_t channel = 0; channel < outputs_[port].size(); ++channel) {
-            float* data = outputs_[port][channel].data();
-            bool shared = options.inPlace && port < inputs_.size() && channel < inputs_[port].size();
-            if (shared)
-                data = inputs_[port][channel].data();
-            else
-                std::fill(data, data + frames, sentinel);
-            std::fill(data + frames, data + frames + kGuardFrames, shared ? inputGuard : guard);
-            outputPointers_[port][channel] = data;
-        }
-        outputBuffers_[port].constant_mask = 0;
-    }
     for (size_t port = 0; port < inputs_.size(); ++port) {
         inputBuffers_[port].constant_mask = options.inputConstantMask;
-        for (auto& channel : inputs_[port])
-            std::fill(channel.data() + frames, channel.data() + frames + kGuardFrames, inputGuard);
+        inputBuffers_[port].channel_count = handed(inputs_[port].size(), options.channelsPerPort);
+        for (size_t channel = 0; channel < inputs_[port].size(); ++channel) {
+            float* data = inputs_[port][channel].data();
+            std::fill(data + frames, data + frames + kGuardFrames, inputGuard);
+            inputPointers_[port][channel] = options.nullInputChannels ? nullptr : data;
+        }
+    }
+    for (size_t port = 0; port < outputs_.size(); ++port) {
+        outputBuffers_[port].constant_mask = 0;
+        outputBuffers_[port].channel_count = handed(outputs_[port].size(), options.channelsPerPort);
+        for (size_t channel = 0; channel < outputs_[port].size(); ++channel) {
+            bool shared = sharesInput(port, channel, options);
+            float* data = shared ? inputs_[port][channel].data() : outputs_[port][channel].data();
+            if (!shared) std::fill(data, data + frames, sentinel);
+            std::fill(data + frames, data + frames + kGuardFrames, shared ? inputGuard : guard);
+            outputData_[port][channel] = data;
+            outputPointers_[port][channel] = options.nullOutputChannels ? nullptr : data;
+        }
     }
     outEvents_.clear();
 
+    const uint32_t inputPorts = handed(inputBuffers_.size(), options.inputPorts);
+    const uint32_t outputPorts = handed(outputBuffers_.size(), options.outputPorts);
     clap_process_t process{};
     process.steady_time = -1;
     process.frames_count = frames;
     process.transport = options.transport;
-    process.audio_inputs = inputBuffers_.empty() ? nullptr : inputBuffers_.data();
-    process.audio_outputs = outputBuffers_.empty() ? nullptr : outputBuffers_.data();
-    process.audio_inputs_count = static_cast<uint32_t>(inputBuffers_.size());
-    process.audio_outputs_count = static_cast<uint32_t>(outputBuffers_.size());
+    process.audio_inputs = inputPorts ? inputBuffers_.data() : nullptr;
+    process.audio_outputs = outputPorts ? outputBuffers_.data() : nullptr;
+    process.audio_inputs_count = inputPorts;
+    process.audio_outputs_count = outputPorts;
     process.in_events = events.clapEvents();
     process.out_events = outEvents_.clapEvents();
     clap_process_status status = plugin_->process(plugin_, &process);
-    if (status != CLAP_PROCESS_ERROR) checkOutputs(frames, options);
+    if (status != CLAP_PROCESS_ERROR) checkBuffers(frames, options);
     return status;
 }
 
-void HostedPlugin::checkOutputs(uint32_t frames, const ProcessOptions& options) {
-    for (size_t port = 0; port < outputs_.size(); ++port) {
-        for (size_t channel = 0; channel < outputs_[port].size(); ++channel) {
-            const float* data = outputPointers_[port][channel];
-            bool shared = options.inPlace && port < inputs_.size() && channel < inputs_[port].size();
+// Only what the block handed over is checked: a port or channel left out, or a
+// null channel, is the plug-in's to ignore.
+void HostedPlugin::checkBuffers(uint32_t frames, const ProcessOptions& options) {
+    const uint32_t outputPorts = handed(outputs_.size(), options.outputPorts);
+    for (size_t port = 0; port < outputPorts && !options.nullOutputChannels; ++port) {
+        for (size_t channel = 0; channel < handed(outputs_[port].size(), options.channelsPerPort);
+             ++channel) {
+            const float* data = outputData_[port][channel];
+            bool shared = sharesInput(port, channel, options);
             for (uint32_t frame = 0; frame < frames && !shared; ++frame)
                 if (toBits(data[frame]) == kOutputSentinelBits) {
                     host_.reportViolation("output port " + std::to_string(port) + " channel " +
@@ -193,6 +214,21 @@ void HostedPlugin::checkOutputs(uint32_t frames, const ProcessOptions& options) 
                                           std::to_string(channel) + " written past frames_count");
                     break;
                 }
+    // Ports and channels left out must stay untouched (sentinel and guard).
+    for (size_t port = 0; port < outputs_.size(); ++port)
+        for (size_t channel = 0; channel < outputs_[port].size(); ++channel) {
+            bool handedOver = port < outputPorts &&
+                              channel < handed(outputs_[port].size(), options.channelsPerPort) &&
+                              !options.nullOutputChannels;
+            if (handedOver || sharesInput(port, channel, options)) continue;
+            const float* data = outputData_[port][channel];
+            for (uint32_t frame = 0; frame < frames + kGuardFrames; ++frame)
+                if (toBits(data[frame]) != (frame < frames ? kOutputSentinelBits : kGuardBits)) {
+                    host_.reportViolation("output port " + std::to_string(port) + " channel " +
+                                          std::to_string(channel) + " written though not handed over");
+                    break;
+                }
+        }
 }
 
 uint32_t HostedPlugin::paramCount() const {

@@ -30,6 +30,13 @@ struct ProcessOptions {
     bool inPlace = false;
     // Bit c set: input channel c is declared constant over the block.
     uint64_t inputConstantMask = 0;
+    // Hostile layouts: hand over fewer ports, or fewer channels per port, than
+    // the plug-in declared (-1: as declared), or null channel pointers.
+    int32_t inputPorts = -1;
+    int32_t outputPorts = -1;
+    int32_t channelsPerPort = -1;
+    bool nullInputChannels = false;
+    bool nullOutputChannels = false;
 };
 
 class HostedPlugin {
@@ -68,6 +75,7 @@ public:
     uint32_t inputChannelCount(uint32_t port) const { return static_cast<uint32_t>(inputs_[port].size()); }
     uint32_t outputChannelCount(uint32_t port) const { return static_cast<uint32_t>(outputs_[port].size()); }
     float* input(uint32_t port, uint32_t channel) { return inputs_[port][channel].data(); }
+    // The samples of an output channel in the last block (the input's when in place).
     const float* output(uint32_t port, uint32_t channel) const;
     uint64_t outputConstantMask(uint32_t port) const { return outputBuffers_[port].constant_mask; }
 
@@ -98,7 +106,9 @@ public:
 
 private:
     void buildPorts();
-    void checkOutputs(uint32_t frames, const ProcessOptions& options);
+    static uint32_t handed(size_t declared, int32_t limit);
+    bool sharesInput(size_t port, size_t channel, const ProcessOptions& options) const;
+    void checkBuffers(uint32_t frames, const ProcessOptions& options);
 
     TestHost& host_;
     const clap_plugin_t* plugin_ = nullptr;
@@ -109,7 +119,8 @@ private:
     std::vector<std::vector<std::vector<float>>> inputs_;  // port, channel, frame (+ guard)
     std::vector<std::vector<std::vector<float>>> outputs_; // port, channel, frame (+ guard)
     std::vector<std::vector<float*>> inputPointers_;
-    std::vector<std::vector<float*>> outputPointers_;
+    std::vector<std::vector<float*>> outputPointers_; // as handed over (null channels)
+    std::vector<std::vector<float*>> outputData_;     // where each output's samples are
     std::vector<clap_audio_buffer_t> inputBuffers_;
     std::vector<clap_audio_buffer_t> outputBuffers_;
     HostEventCollector outEvents_;

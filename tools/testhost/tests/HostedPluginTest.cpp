@@ -9,6 +9,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 
 namespace {
 
@@ -89,6 +90,56 @@ TEST_P(HostedPluginTest, InPlaceBlocksShareTheInputBuffers) {
     EXPECT_EQ(plugin.output(0, 0), plugin.input(0, 0));
     EXPECT_EQ(plugin.output(0, 0)[31], 64.0f);
     EXPECT_TRUE(instance.host.violations().empty());
+}
+
+TEST_P(HostedPluginTest, HostileLayoutsHandOverOnlyWhatTheyName) {
+    struct Case {
+        const char* name;
+        ProcessOptions options;
+        float left, right; // expected output at frame 9, NaN: not handed over
+        uint32_t fault = 0;
+        const char* violation = nullptr;
+    };
+    auto options = [](auto change) {
+        ProcessOptions o;
+        change(o);
+        return o;
+    };
+    const float untouched = std::numeric_limits<float>::quiet_NaN();
+    const Case cases[] = {
+        {"as declared", {}, 10.0f, -10.0f},
+        {"no inputs", options([](ProcessOptions& o) { o.inputPorts = 0; }), 0.0f, 0.0f},
+        {"no outputs", options([](ProcessOptions& o) { o.outputPorts = 0; }), untouched, untouched},
+        {"one channel", options([](ProcessOptions& o) { o.channelsPerPort = 1; }), 10.0f, untouched},
+        {"null inputs", options([](ProcessOptions& o) { o.nullInputChannels = true; }), 0.0f, 0.0f},
+        {"null outputs", options([](ProcessOptions& o) { o.nullOutputChannels = true; }), untouched,
+         untouched},
+        {"channel count ignored", options([](ProcessOptions& o) { o.channelsPerPort = 1; }), 10.0f, untouched,
+         kFaultIgnoreChannelCount, "output port 0 channel 1 written though not handed over"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FixtureInstance instance(*module_);
+        instance.control.faults = c.fault;
+        fillRamp(*instance.plugin, 16);
+        HostEventList events;
+        instance.plugin->process(16, events, c.options);
+        auto violations = instance.host.violations();
+        if (c.violation) {
+            ASSERT_EQ(violations.size(), 1u);
+            EXPECT_EQ(violations[0], c.violation);
+            continue;
+        }
+        EXPECT_TRUE(violations.empty()) << (violations.empty() ? "" : violations[0]);
+        for (uint32_t channel = 0; channel < 2; ++channel) {
+            float expected = channel ? c.right : c.left;
+            float actual = instance.plugin->output(0, channel)[9];
+            if (std::isnan(expected))
+                EXPECT_TRUE(std::isnan(actual)) << channel;
+            else
+                EXPECT_EQ(actual, expected) << channel;
+        }
+    }
 }
 
 TEST_P(HostedPluginTest, StateMovesThroughShortStepsAndReloadsByteIdentical) {
