@@ -18,6 +18,7 @@
 #include "foundation/ManagedObject.h"
 
 #include <cmath>
+#include <functional>
 #include <string>
 #include <type_traits>
 #include <utility>
@@ -161,4 +162,24 @@ public:
 private:
     T minimum;
     T maximum;
+};
+
+// A property that stores nothing: its value is read and written through a
+// getter and a setter given by its owner (a size derived from a rect, say).
+// The setter decides what a change means and whom to tell.
+template <class T> class DelegatingProperty : public ValueAssignable<T> {
+public:
+    using Getter = std::function<T()>;
+    using Setter = std::function<void(T)>;
+
+    DelegatingProperty(Getter getter, Setter setter) : getter(std::move(getter)), setter(std::move(setter)) {}
+    DelegatingProperty(const DelegatingProperty&) = delete;
+    DelegatingProperty& operator=(const DelegatingProperty&) = delete;
+
+    T getValue() const { return getter(); }
+    void setValue(T value) override { setter(std::move(value)); }
+
+private:
+    Getter getter;
+    Setter setter;
 };

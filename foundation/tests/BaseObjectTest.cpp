@@ -692,3 +692,25 @@ TEST(EventForwarderList, ForwardingAfterSetUpAllocatesNothing) {
 }
 
 } // namespace
+
+TEST(DelegatingProperty, ReadsAndWritesThroughItsOwner) {
+    struct Box {
+        float left = 2.0f;
+        float right = 5.0f;
+        int writes = 0;
+        DelegatingProperty<float> width{[this] { return right - left; },
+                                        [this](float w) {
+                                            right = left + w;
+                                            ++writes;
+                                        }};
+    } box;
+    EXPECT_FLOAT_EQ(box.width.getValue(), 3.0f);
+    box.width.setValue(10.0f);
+    EXPECT_FLOAT_EQ(box.right, 12.0f);
+    EXPECT_EQ(box.writes, 1);
+    box.left = 4.0f; // the value follows what it delegates to
+    EXPECT_FLOAT_EQ(box.width.getValue(), 8.0f);
+    ValueAssignable<float>& assignable = box.width;
+    assignable.setValue(1.0f);
+    EXPECT_FLOAT_EQ(box.right, 5.0f);
+}
