@@ -1,0 +1,47 @@
+#pragma once
+
+// A user interface for tests: a root control that records its timer hooks,
+// and hooks that record help hints and the touch-hold timer.
+
+#include "gui/RootControl.h"
+#include "gui/UserInterface.h"
+
+#include <string>
+#include <vector>
+
+namespace gui::test {
+
+class TestRoot : public RootControl {
+public:
+    using RootControl::RootControl;
+    void startSingleClickTimer() override { log.push_back("click timer on"); }
+    void stopSingleClickTimer() override { log.push_back("click timer off"); }
+    void endGesture() override { log.push_back("end gesture"); }
+    std::vector<std::string> log;
+};
+
+class TestInterface : public UserInterface {
+public:
+    TestInterface() : root_(new TestRoot(*this)) {}
+    ~TestInterface() override {
+        beginDestruction();
+        root_->deleteChildren();
+        delete root_;
+    }
+
+    RootControl* rootControl() override { return root_; }
+    TestRoot& root() { return *root_; }
+
+    void setHelpHint(const std::string& text) override { hints.push_back(text); }
+    void setTouchHoldTimer(bool running) override { touchTimer.push_back(running); }
+    void removePostedMessages(Component* component) override { droppedMessages.push_back(component); }
+
+    std::vector<std::string> hints;
+    std::vector<bool> touchTimer;
+    std::vector<Component*> droppedMessages;
+
+private:
+    TestRoot* root_;
+};
+
+} // namespace gui::test
