@@ -20,9 +20,19 @@ void AudioThread::run(const std::function<void()>& task) {
         task();
         return;
     }
+    start(task);
+    wait();
+}
+
+void AudioThread::start(const std::function<void()>& task) {
     std::unique_lock lock(mutex_);
+    done_.wait(lock, [this] { return task_ == nullptr; });
     task_ = &task;
     wake_.notify_one();
+}
+
+void AudioThread::wait() {
+    std::unique_lock lock(mutex_);
     done_.wait(lock, [this] { return task_ == nullptr; });
 }
 
@@ -36,7 +46,7 @@ void AudioThread::loop() {
             (*task)();
             lock.lock();
             task_ = nullptr;
-            done_.notify_one();
+            done_.notify_all();
         } else if (stop_) {
             return;
         }

@@ -1,9 +1,11 @@
 #pragma once
 
 // The test host's audio thread: one worker that runs the host's audio-thread
-// calls (start_processing, process, flush while active, ...) one at a time
-// while the main thread waits. Handing a task over allocates nothing on the
-// worker, so tests can count the allocations a plug-in makes there.
+// calls (start_processing, process, flush while active, ...) one task at a
+// time. run() waits for the task; start() and wait() let the main thread work
+// beside a long task (a stream of blocks), as a host's main thread does.
+// Handing a task over allocates nothing on the worker, so tests can count the
+// allocations a plug-in makes there.
 
 #include <condition_variable>
 #include <functional>
@@ -19,6 +21,11 @@ public:
 
     // Runs `task` on the worker and returns when it is done.
     void run(const std::function<void()>& task);
+    // Starts `task` on the worker (after any task still running) and returns;
+    // `task` must live until wait() returns.
+    void start(const std::function<void()>& task);
+    // Returns when the worker has no task.
+    void wait();
 
     bool isCurrent() const { return std::this_thread::get_id() == id_; }
 

@@ -94,10 +94,14 @@ void HostedPlugin::deactivate() {
 }
 
 bool HostedPlugin::startProcessing() {
-    bool started = false;
-    host_.audioThread().run([&] { started = plugin_->start_processing(plugin_); });
-    processing_ = started;
-    return started;
+    host_.audioThread().run([&] { startProcessingHere(); });
+    return processing_;
+}
+
+bool HostedPlugin::startProcessingHere() {
+    if (!host_.isAudioThread()) host_.reportViolation("the test drove start_processing off the audio thread");
+    processing_ = plugin_->start_processing(plugin_);
+    return processing_;
 }
 
 void HostedPlugin::stopProcessing() {
@@ -279,16 +283,19 @@ std::optional<double> HostedPlugin::textToValue(clap_id id, const std::string& t
 }
 
 void HostedPlugin::flush(const HostEventList& events) {
+    if (active_)
+        host_.audioThread().run([&] { flushHere(events); });
+    else
+        flushHere(events);
+}
+
+void HostedPlugin::flushHere(const HostEventList& events) {
+    if (active_ ? !host_.isAudioThread() : !host_.isMainThread())
+        host_.reportViolation("the test drove flush on the wrong thread");
     const auto* params = extension<clap_plugin_params_t>(CLAP_EXT_PARAMS);
     if (!params) return;
-    auto run = [&] {
-        outEvents_.clear();
-        params->flush(plugin_, events.clapEvents(), outEvents_.clapEvents());
-    };
-    if (active_)
-        host_.audioThread().run(run);
-    else
-        run();
+    outEvents_.clear();
+    params->flush(plugin_, events.clapEvents(), outEvents_.clapEvents());
 }
 
 std::optional<std::vector<uint8_t>> HostedPlugin::saveState(uint64_t maxWrite) {

@@ -64,6 +64,8 @@ public:
     bool activate(double sampleRate, uint32_t minFrames, uint32_t maxFrames);
     void deactivate();
     bool startProcessing();
+    // On the calling thread, which must be the host's audio thread.
+    bool startProcessingHere();
     void stopProcessing();
     void reset();
     bool active() const { return active_; }
@@ -95,6 +97,8 @@ public:
     std::optional<std::string> valueToText(clap_id id, double value, uint32_t capacity = CLAP_NAME_SIZE);
     std::optional<double> textToValue(clap_id id, const std::string& text) const;
     void flush(const HostEventList& events);
+    // On the calling thread: the audio thread while active, else the main thread.
+    void flushHere(const HostEventList& events);
 
     // State and presets (main thread).
     std::optional<std::vector<uint8_t>> saveState(uint64_t maxWrite = HostOutputStream::kDefaultMaxWrite);

@@ -5,10 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <limits>
 
 namespace {
@@ -218,16 +220,47 @@ TEST_P(HostedPluginTest, TheHostsAudioPathAllocatesNothing) {
     HostedPlugin& plugin = *instance.plugin;
     HostEventList events;
     events.addParamValue(10, 0, 0.5);
-    ASSERT_TRUE(plugin.startProcessing());
     size_t allocations = 1;
     instance.host.audioThread().run([&] {
+        plugin.startProcessingHere();
         plugin.processHere(512, events, {}); // warm up
         test::AllocationCounter counter;
         for (int block = 0; block < 4; ++block)
             plugin.processHere(512, events, {});
+        plugin.flushHere(events);
         allocations = counter.allocations();
     });
     EXPECT_EQ(allocations, 0u);
+    EXPECT_TRUE(instance.host.violations().empty());
+}
+
+// The main thread saves, loads and reads while the audio thread streams
+// automated blocks; the linux-tsan configuration runs this too.
+TEST_P(HostedPluginTest, MainThreadWorksBesideAStreamOfAudioBlocks) {
+    FixtureInstance instance(*module_);
+    HostedPlugin& plugin = *instance.plugin;
+    HostEventList events;
+    events.addParamValue(7, 0, 0.5);
+    events.addParamValue(100, 0, 1.5);
+    std::atomic<bool> stop{false};
+    std::atomic<int> blocks{0};
+    const std::function<void()> stream = [&] {
+        plugin.startProcessingHere();
+        while (!stop.load()) {
+            plugin.processHere(128, events, {});
+            ++blocks;
+        }
+    };
+    instance.host.audioThread().start(stream);
+    for (int round = 0; round < 50 || blocks.load() < 50; ++round) {
+        auto state = plugin.saveState();
+        ASSERT_TRUE(state);
+        EXPECT_TRUE(plugin.loadState(*state));
+        EXPECT_TRUE(plugin.paramValue(0));
+        plugin.pumpMainThread();
+    }
+    stop = true;
+    instance.host.audioThread().wait();
     EXPECT_TRUE(instance.host.violations().empty());
 }
 
