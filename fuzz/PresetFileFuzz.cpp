@@ -1,8 +1,10 @@
 // Reads arbitrary bytes as a preset (binary or text) into a plug-in model
-// that was never started. Whatever the bytes: values stay within their
+// that was never started, and as a collection preset (the interface
+// defaults and section presets take this road). Whatever the bytes: values stay within their
 // ranges, batches stay balanced, and a preset that reports an error other
 // than an unknown parameter changes neither values nor custom settings.
 
+#include "plugin/CollectionPresetLoader.h"
 #include "plugin/GenericPlugin.h"
 
 #include <cmath>
@@ -60,5 +62,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         check(plugin.getSettingsMap().count("Keep") == 1);
     }
     check(plugin.getSettingsMap().count(GenericPlugin::kPerTrackIndexKey) == 0);
+
+    std::istringstream again(std::string(reinterpret_cast<const char*>(data), size),
+                             std::ios::in | std::ios::binary);
+    CollectionPresetLoader loader(plugin.getMainCollection());
+    ErrorResult collectionResult;
+    loader.loadPreset(collectionResult, again, -1, std::string());
+    check(!plugin.isUpdating());
+    for (int32_t i = 0; i < plugin.getNumParameters(); ++i) {
+        const AbstractPluginParameter* parameter = plugin.getParameter(i);
+        check(parameter->getValue() >= parameter->getMin() && parameter->getValue() <= parameter->getMax());
+    }
     return 0;
 }

@@ -289,6 +289,7 @@ void GenericPlugin::firstInstanceSteps() {
         objects.mainManager->getEntries().empty() && objects.mainManager->getSubfolders().empty();
     if (objects.versionInfo->isFirstStart() || empty)
         restoreFactoryPresets(objects.versionInfo->isBetaBuild());
+    objects.mainManager->update();
 }
 
 void GenericPlugin::createPresetManager() {

@@ -145,10 +145,10 @@ void UnifiedPluginAdapter::setProcessorParameter(int32_t index, float value) {
 void UnifiedPluginAdapter::programChange(int32_t bank, int32_t program) {
     GenericPlugin::SharedSettings* settings = GenericPlugin::getSharedSettings();
     if (settings == nullptr || !settings->midiProgramChangesEnabled.getValue()) return;
+    // Without the model's queue the change is dropped: loading a preset here
+    // would read files on the audio thread.
     if (AsyncEventQueue* queue = model_->getEventQueue())
         queue->post(GenericPlugin::kProgramChange, int64_t(bank) * 256 + program);
-    else
-        model_->handleProgramChange(bank, program);
 }
 
 void UnifiedPluginAdapter::midiControllerSeen(int32_t number) {

@@ -1,13 +1,17 @@
 #include "plugin/GenericPlugin.h"
 
 #include "foundation/BinaryData.h"
+#include "foundation/Registry.h"
+#include "foundation/VersionInfo.h"
 #include "foundation/tests/AllocationCounter.h"
 #include "plugin/GenericPluginSettings.h"
+#include "plugin/PresetCache.h"
 #include "plugin/PresetLoader.h"
 #include "plugin/tests/TestPlugin.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <sstream>
 #include <thread>
@@ -291,16 +295,21 @@ TEST_F(GenericPluginTest, ProgramChangeLoadsFromTheFlatList) {
         ASSERT_TRUE(test::writeWholeFile(presetFolder() + name, bytes));
     }
     PluginRig rig(name_);
+    std::vector<PresetCacheEntry*> list;
+    rig.model->getPresetManager(-1)->collectEntries(list);
+    ASSERT_GT(list.size(), 134u);
+    const std::string expected = list[133]->name;
     GenericPlugin::getSharedSettings()->midiProgramChangesEnabled.setValue(true);
     rig.host.programChange(1, 5);
     rig.model->getEventQueue()->deliverPending();
-    EXPECT_EQ(rig.model->getCurrentPreset().getName(), "P133");
-    EXPECT_FLOAT_EQ(rig.model->gain.getValue(), 0.133f);
+    EXPECT_EQ(rig.model->getCurrentPreset().getName(), expected);
+    ASSERT_EQ(expected[0], 'P');
+    EXPECT_FLOAT_EQ(rig.model->gain.getValue(), std::stoi(expected.substr(1)) / 1000.0f);
     EXPECT_FALSE(rig.model->getCurrentPreset().isModified());
     EXPECT_EQ(rig.host.states, (std::vector<int32_t>{0}));
 
     rig.model->handleProgramChange(1, 100); // past the end
-    EXPECT_EQ(rig.model->getCurrentPreset().getName(), "P133");
+    EXPECT_EQ(rig.model->getCurrentPreset().getName(), expected);
 
     GenericPlugin::getSharedSettings()->midiProgramChangesEnabled.setValue(false);
     rig.host.programChange(0, 0);
@@ -320,6 +329,162 @@ TEST_F(GenericPluginTest, SettingsParametersSurvivePresetLoads) {
     EXPECT_FLOAT_EQ(plugin->zoom->getValue(), 0.125f);
     EXPECT_EQ(plugin->getCurrentPreset().getName(), "Three");
     EXPECT_EQ(plugin->getCurrentPreset().getPath(), path);
+}
+
+TEST_F(GenericPluginTest, StateComparisonLooksAtPresetAndName) {
+    auto plugin = makePlugin();
+    plugin->setCurrentPresetName("Keep", -1);
+    auto state = [&] {
+        std::ostringstream stream(std::ios::out | std::ios::binary);
+        plugin->writeParameterState(stream);
+        plugin->writeHostState(stream);
+        return stream.str();
+    };
+    auto unchanged = [&](const std::string& bytes) {
+        std::istringstream stream(bytes, std::ios::in | std::ios::binary);
+        return plugin->isStateUnchanged(stream);
+    };
+    const std::string saved = state();
+    EXPECT_TRUE(unchanged(saved));
+    plugin->getInstanceIndex(); // the index is not compared
+    EXPECT_TRUE(unchanged(saved));
+    plugin->gain.setValue(0.1f, 0);
+    EXPECT_FALSE(unchanged(saved));
+    plugin->gain.setValue(0.5f, 0);
+    plugin->setPresetModified(false);
+    EXPECT_TRUE(unchanged(saved));
+    plugin->setCurrentPresetName("Other", -1);
+    EXPECT_FALSE(unchanged(saved));
+    EXPECT_FALSE(unchanged(saved.substr(0, 20)));
+}
+
+TEST_F(GenericPluginTest, InterfaceDefaultsSaveAndLoad) {
+    auto plugin = makePlugin({0, false, true});
+    plugin->zoom->setValue(0.75f, 0);
+    const std::string path = makerFolder() + "\\" + GenericPlugin::kInterfaceDefaultsFile;
+    ASSERT_TRUE(plugin->getSettingsCollection().savePreset(path, 1));
+    EXPECT_EQ(readFileToString(path), "TsPl" + u32(1) + u32(1) + u32(0x3F400000));
+    plugin->zoom->setValue(0.0f, 0);
+    plugin->loadDefaultSettings();
+    EXPECT_FLOAT_EQ(plugin->zoom->getValue(), 0.75f);
+
+    // Loading presets may take the defaults instead of the kept values.
+    const std::string preset = folder_ / "P.ztp";
+    ASSERT_TRUE(test::writeWholeFile(preset, "TsPl" + u32(1) + u32(3) + u32(0) + u32(0) + u32(0x3F800000)));
+    plugin->zoom->setValue(0.25f, 0);
+    plugin->setLoadDefaultSettingsFlag(true);
+    ErrorResult result;
+    plugin->loadPreset(result, PresetCacheEntry(preset));
+    EXPECT_FLOAT_EQ(plugin->zoom->getValue(), 0.75f);
+}
+
+TEST_F(GenericPluginTest, FirstStartRestoresFactoryPresets) {
+    auto plugin = makePlugin();
+    PresetManager* manager = plugin->getPresetManager(-1);
+    ASSERT_NE(manager->findPresetByName("Init", PresetManager::kOwnTree), nullptr);
+    ASSERT_NE(manager->findPresetByName("Wide", PresetManager::kOwnTree), nullptr);
+    EXPECT_EQ(manager->getSubfolders().at(0)->getName(), "Basics");
+    EXPECT_TRUE(fileExists(makerFolder() + "\\ReadMe.txt"));
+    ErrorResult result;
+    plugin->loadPreset(result, *manager->findPresetByName("Wide", PresetManager::kOwnTree));
+    EXPECT_FALSE(result.hasError()) << result.getErrorMessage();
+    EXPECT_FLOAT_EQ(plugin->pan.getValue(), 1.0f);
+}
+
+TEST_F(GenericPluginTest, CatalogueCacheBelongsToTheFirstInstanceWithItsFlag) {
+    {
+        auto plugin = makePlugin();
+        EXPECT_EQ(GenericPlugin::getPresetCache(), nullptr);
+    }
+    {
+        auto plugin = makePlugin({GenericPluginInfo::kFlagPresetCatalogueCache});
+        PresetCache* cache = GenericPlugin::getPresetCache();
+        ASSERT_NE(cache, nullptr);
+        cache->waitForWorker();
+        EXPECT_EQ(cache->getEntries().size(), 2u); // the factory presets
+    }
+    EXPECT_EQ(GenericPlugin::getPresetCache(), nullptr);
+    EXPECT_EQ(readFileToString(makerFolder() + "\\PresetCache.dat").substr(0, 4), "ztPC");
+}
+
+TEST_F(GenericPluginTest, StartUpScansShareOneDeadline) {
+    createDirectories(presetFolder());
+    for (int i = 0; i < 40; ++i) {
+        createDirectories(presetFolder() + "F" + std::to_string(100 + i));
+        ASSERT_TRUE(test::writeWholeFile(presetFolder() + "F" + std::to_string(100 + i) + "\\p.ztp", "TsPl"));
+    }
+    // The registry points at another folder: the start scans twice.
+    const std::string other = folder_ / "Other";
+    for (int i = 0; i < 40; ++i) {
+        createDirectories(other + "\\G" + std::to_string(100 + i));
+        ASSERT_TRUE(test::writeWholeFile(other + "\\G" + std::to_string(100 + i) + "\\p.ztp", "TsPl"));
+    }
+    ASSERT_TRUE(writeRegistryString(RegistryRoot::CurrentUser, keyPath(), "PresetFolder", other));
+    std::atomic<uint32_t> now{0};
+    PresetScanBudget::setClock([&] { return now.fetch_add(100); });
+    auto plugin = makePlugin();
+    PresetScanBudget::setClock(nullptr);
+    std::vector<PresetCacheEntry*> list;
+    plugin->getPresetManager(-1)->collectEntries(list);
+    // 40 folders at 100 ms per look at the clock would take 4 s each.
+    EXPECT_LT(list.size(), 40u);
+    EXPECT_EQ(plugin->getPresetManager(-1)->getPath(), other + "\\");
+}
+
+TEST_F(GenericPluginTest, Version1FolderIsAddedOnlyWhenItIsAnotherFolder) {
+    auto plugin = makePlugin();
+    // Major version 1: the version-1 key is the product's own.
+    const std::string own = GenericPlugin::getVersionInfo()->getProductKeyPath(1);
+    ASSERT_TRUE(writeRegistryString(RegistryRoot::CurrentUser, own, "PresetFolder", folder_.path()));
+    plugin->addVersion1PresetFolder();
+    EXPECT_TRUE(plugin->getPresetManager(-1)->getExtraFolders().empty());
+}
+
+TEST_F(GenericPluginTest, AutomationAgainstBatchesPresetLoadsAndEditors) {
+    PluginRig rig(name_);
+    const std::string path = folder_ / "Stress.ztp";
+    ASSERT_TRUE(test::writeWholeFile(path, "TsPl" + u32(1) + u32(2) + u32(0x3F000000) + u32(0x3E800000)));
+    std::atomic<bool> stop{false};
+    std::thread audio([&] {
+        int i = 0;
+        while (!stop) {
+            rig.model->gain.setValue((i++ % 100) / 100.0f, kParameterChangeNotToHost);
+            rig.model->getChangeCounter();
+        }
+    });
+    RecordingListener first;
+    RecordingListener second;
+    for (int round = 0; round < 50; ++round) {
+        rig.model->setInterface(round % 2 == 0 ? &first : &second);
+        rig.model->beginUpdate();
+        rig.model->pan.setValue(round / 100.0f, 0);
+        rig.model->endUpdate();
+        ErrorResult result;
+        rig.model->loadPreset(result, PresetCacheEntry(path));
+        rig.model->getEventQueue()->deliverPending();
+    }
+    stop = true;
+    audio.join();
+    rig.model->setInterface(nullptr);
+    EXPECT_EQ(rig.model->getBusyCount(), 0u);
+    EXPECT_FALSE(rig.model->isUpdating());
+}
+
+TEST_F(GenericPluginTest, InstancesMadeNamedAndDestroyedOnTwoThreads) {
+    auto anchor = makePlugin();
+    auto work = [this] {
+        for (int i = 0; i < 20; ++i) {
+            auto plugin = makePlugin();
+            plugin->setInstanceName("");
+            plugin->getInstanceIndex();
+            plugin->setInstanceName(i % 2 == 0 ? "User" : "");
+        }
+    };
+    std::thread first(work), second(work);
+    first.join();
+    second.join();
+    EXPECT_EQ(GenericPlugin::getInstanceCount(), 1);
+    EXPECT_EQ(GenericPlugin::getInstanceList()->getCount(), 1);
 }
 
 } // namespace
