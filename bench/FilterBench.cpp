@@ -87,7 +87,7 @@ private:
     long n_ = 0;
 };
 
-enum class Design { Plain, Characteristic, Biquad };
+enum class Design { kPlain, kCharacteristic, kBiquad };
 
 struct DesignGraph {
     wave::Environment e;
@@ -100,13 +100,13 @@ struct DesignGraph {
         e.setSampleRate(kRate);
         filterLeft.setInput(&left);
         filterRight.setInput(&right);
-        if (design == Design::Biquad) {
+        if (design == Design::kBiquad) {
             ownLeft = std::make_unique<BiQuadFilter>(e);
             ownRight = std::make_unique<BiQuadFilter>(e);
             filterLeft.setUnit(ownLeft.get());
             filterRight.setUnit(ownRight.get());
         } else {
-            if (design == Design::Plain)
+            if (design == Design::kPlain)
                 shared = std::make_unique<StateVariableFilter>(e);
             else
                 shared = std::make_unique<DesignFilter>(e, characteristicList().at(0));
@@ -152,7 +152,7 @@ struct PositionGraph {
             f->setInput(i % 2 == 0 ? &left : &right);
             f->setPeakMultiplier(&analyzer);
             f->peakMultiplierEnabled.setValue(true);
-            f->slope.setValue(GenericFilter::Slope24);
+            f->slope.setValue(GenericFilter::kSlope24);
             f->frequency.getParameter().setValue(std::log2(1000.0f), 0.0f);
             f->peak.getParameter().setValue(0.5f, 0.0f);
             if (modulated) f->frequency.setSource(&sweep);
@@ -188,10 +188,10 @@ std::vector<Case> cases() {
         {"copy", [] { return Work([](Stereo& a, int o, int n) { bench::copyStereo(a, o, n); }); }});
     const char* responses[] = {"LP", "HP", "BP"};
     const std::pair<Design, const char*> designs[] = {
-        {Design::Plain, "svf"}, {Design::Characteristic, "prime"}, {Design::Biquad, "biquad"}};
+        {Design::kPlain, "svf"}, {Design::kCharacteristic, "prime"}, {Design::kBiquad, "biquad"}};
     for (auto [design, designName] : designs) {
         for (int response = 0; response < 3; ++response) {
-            for (int slope = design == Design::Biquad ? 0 : 1; slope <= 3; ++slope) {
+            for (int slope = design == Design::kBiquad ? 0 : 1; slope <= 3; ++slope) {
                 std::string name =
                     std::string(designName) + " " + responses[response] + " s" + std::to_string(slope);
                 list.push_back({name, [=] { return designWork(design, response, slope); }});
@@ -201,7 +201,7 @@ std::vector<Case> cases() {
     list.push_back({"position constant", [] { return positionWork(false); }});
     list.push_back({"position modulated", [] { return positionWork(true); }});
     list.push_back(
-        {"subnormal prime LP s3", [] { return designWork(Design::Characteristic, 0, 3); }, 1e-39f});
+        {"subnormal prime LP s3", [] { return designWork(Design::kCharacteristic, 0, 3); }, 1e-39f});
     return list;
 }
 

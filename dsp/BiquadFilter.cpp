@@ -13,7 +13,7 @@ constexpr int kKinds[10] = {0, 3, 8, 10, 7, 1, 2, 4, 5, 11};
 constexpr float kShelfQuality[4] = {0.5f, 1.0f, 2.0f, 4.0f};
 
 bool isBellOrShelf(int response) {
-    return response >= Bell && response <= HighShelfMoved;
+    return response >= kBell && response <= kHighShelfMoved;
 }
 bool isBandKind(int kind) {
     return kind >= 7 && kind <= 10;
@@ -22,7 +22,7 @@ bool isBandKind(int kind) {
 } // namespace
 
 BiQuadFilter::BiQuadFilter(wave::Environment& environment)
-    : ParallelFilterUnit(environment), peakMode(this, LimitedPeak),
+    : ParallelFilterUnit(environment), peakMode(this, kLimitedPeak),
       maxBlock_(std::max(environment.maxBlockSize(), environment.getMaxChunkSize())),
       single_(std::size_t(kMaxStages * maxBlock_)), parallel_(std::size_t(kMaxStages * maxBlock_)) {}
 
@@ -51,9 +51,9 @@ void BiQuadFilter::resetLane(int lane) noexcept {
 
 void BiQuadFilter::prepareBlock() noexcept {
     const int s = slope.getValue();
-    if (s <= Slope12 || isBellOrShelf(response.getValue()))
+    if (s <= kSlope12 || isBellOrShelf(response.getValue()))
         sections_ = 1;
-    else if (s == Slope24)
+    else if (s == kSlope24)
         sections_ = 2;
     else
         sections_ = 4;
@@ -65,9 +65,9 @@ float BiQuadFilter::sectionQuality(int stage, float p) const noexcept {
     const int kind = prototypeKind(r);
     if (kind != 8 && kind != 10 && kind != 11) {
         if (stage > 0) {
-            if (peakMode.getValue() == ScaledPeak)
+            if (peakMode.getValue() == kScaledPeak)
                 p *= float(4 - stage) * 0.1f;
-            else if (peakMode.getValue() == LimitedPeak)
+            else if (peakMode.getValue() == kLimitedPeak)
                 p = std::min(p, 0.8f);
         }
         return 1.0f / (1.4142135f - 1.3942136f * p);
@@ -155,11 +155,11 @@ void BiQuadFilter::computeCoefficients(int lane, int segment, float frequency, f
     } else {
         peak = std::clamp(peak, 0.0f, 1.0f);
     }
-    const bool firstOrder = slope.getValue() == Slope6 && !isBandKind(kind);
+    const bool firstOrder = slope.getValue() == kSlope6 && !isBandKind(kind);
     const double order = firstOrder ? 1.0 : 2.0;
 
     TptSection mapped[kMaxStages];
-    if (peakMode.getValue() == WholeOrder && (kind == 0 || kind == 3)) {
+    if (peakMode.getValue() == kWholeOrder && (kind == 0 || kind == 3)) {
         const CachedDesign& d = design(wholeDesign_, kind, firstOrder ? 1.0 : 2.0 * sections_,
                                        sectionQuality(0, peak), sectionGain);
         for (int st = 0; st < sections_; ++st)

@@ -37,7 +37,7 @@ public:
     // Quality of the sections after the first: 0 one prototype of the whole
     // order (low- and high-pass), 1 peak scaled by (4 - s) x 0.1, 2 peak
     // limited to 0.8.
-    enum PeakMode : std::int32_t { WholeOrder = 0, ScaledPeak = 1, LimitedPeak = 2 };
+    enum PeakMode : std::int32_t { kWholeOrder = 0, kScaledPeak = 1, kLimitedPeak = 2 };
 
     static constexpr int kMaxStages = 4;
 

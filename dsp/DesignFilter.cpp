@@ -5,7 +5,7 @@
 DesignFilter::DesignFilter(wave::Environment& environment, const Style* style, StateVariableFilter* partner)
     : StateVariableFilter(environment, style != nullptr ? &style->clipTable() : nullptr, partner),
       manualClipLevel(this, 0.1f, 10.0f, 0.1f), manualCubic(this, 0.0f, 0.1f, 0.0f),
-      manualResonance(this, 0.0f, 5.0f, 0.0f), state(this, Characteristic), style_(style) {}
+      manualResonance(this, 0.0f, 5.0f, 0.0f), state(this, kCharacteristic), style_(style) {}
 
 DesignFilter::~DesignFilter() = default;
 
@@ -24,7 +24,7 @@ void DesignFilter::shapeResonance(float frequency, float peak, float& resonance,
                                   float& clipLevel) noexcept {
     lastFrequency_ = frequency;
     lastPeak_ = peak;
-    if (state.getValue() == Manual) {
+    if (state.getValue() == kManual) {
         clipLevel = manualClipLevel.getValue();
         resonance = manualResonance.getValue();
         cubic = resonance >= 0.1f ? manualCubic.getValue() : 0.0f;

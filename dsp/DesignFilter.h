@@ -21,7 +21,7 @@ class DesignFilter : public StateVariableFilter {
 public:
     using Style = DesignFilterStyle;
 
-    enum State : std::int32_t { Manual = 0, Characteristic = 1 };
+    enum State : std::int32_t { kManual = 0, kCharacteristic = 1 };
 
     // style: may be null (then the plain filter's shaping, clip curve a = 1).
     DesignFilter(wave::Environment& environment, const Style* style, StateVariableFilter* partner = nullptr);

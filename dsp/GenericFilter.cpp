@@ -6,7 +6,7 @@
 // -------------------------------------------------------------- FilterUnit
 
 GenericFilter::FilterUnit::FilterUnit(wave::Environment& environment)
-    : wave::Component(environment), response(this, LowPass), slope(this, Slope12),
+    : wave::Component(environment), response(this, kLowPass), slope(this, kSlope12),
       segments_(std::size_t(std::max(environment.maxBlockSize(), environment.getMaxChunkSize())), 0) {}
 
 GenericFilter::FilterUnit::~FilterUnit() = default;
@@ -45,7 +45,7 @@ void GenericFilter::ParallelFilterUnit::setCoefficients(int segment, float frequ
 GenericFilter::GenericFilter(wave::Environment& environment)
     : wave::Filter(environment), frequency(environment, 20.0f), gain(environment, 1.0f),
       mix(environment, 1.0f), peak(environment, 0.0f), peakMultiplierEnabled(this, false),
-      response(this, LowPass), slope(this, Slope12) {
+      response(this, kLowPass), slope(this, kSlope12) {
     gain.getParameter().setLimits(0.0f, 63.095734f);
     mix.getParameter().setLimits(0.0f, 1.0f);
     peak.getParameter().setLimits(-1.0f, 1.0f);

@@ -31,19 +31,19 @@
 class GenericFilter : public wave::Filter, public PropertyOwner {
 public:
     enum Response : std::int32_t {
-        LowPass = 0,
-        HighPass = 1,
-        BandPass = 2,
-        Notch = 3,
-        Bell = 4,
-        LowShelf = 5,
-        LowShelfMoved = 6, // frequency moved by the gain
-        HighShelf = 7,
-        HighShelfMoved = 8,
-        AllPass = 9,
+        kLowPass = 0,
+        kHighPass = 1,
+        kBandPass = 2,
+        kNotch = 3,
+        kBell = 4,
+        kLowShelf = 5,
+        kLowShelfMoved = 6, // frequency moved by the gain
+        kHighShelf = 7,
+        kHighShelfMoved = 8,
+        kAllPass = 9,
     };
     // 0: 6 dB/oct (biquad only; others treat it as 1); 1, 2, 3: 12, 24, 48 dB/oct.
-    enum Slope : std::int32_t { Slope6 = 0, Slope12 = 1, Slope24 = 2, Slope48 = 3 };
+    enum Slope : std::int32_t { kSlope6 = 0, kSlope12 = 1, kSlope24 = 2, kSlope48 = 3 };
 
     static constexpr int kMaxSegmentLength = 32;
     static constexpr float kFrequencyTolerance = 0.1f;

@@ -15,14 +15,14 @@ constexpr float kEpsilon = 1.1920929e-7f;
 constexpr float kShelfDamping[4] = {0.2125f, 0.425f, 0.6375f, 0.85f};
 
 bool isBellOrShelf(int response) {
-    return response >= Bell && response <= HighShelfMoved;
+    return response >= kBell && response <= kHighShelfMoved;
 }
 
 } // namespace
 
 StateVariableFilter::StateVariableFilter(wave::Environment& environment, const ClipTable* clipTable,
                                          StateVariableFilter* partner)
-    : ParallelFilterUnit(environment), bellRange(this, 20.0f), oversampling(this, OversamplingOff),
+    : ParallelFilterUnit(environment), bellRange(this, 20.0f), oversampling(this, kOversamplingOff),
       shelfRange(this, 20.0f), tables_(FilterTables::shared()),
       clipTable_(clipTable != nullptr ? clipTable : &tables_.clip),
       maxBlock_(std::max(environment.maxBlockSize(), environment.getMaxChunkSize())) {
@@ -73,9 +73,9 @@ void StateVariableFilter::prepareBlock() noexcept {
         log2SampleRate_ = std::log2(rate);
     }
     const int s = slope.getValue();
-    if (s <= Slope12 || isBellOrShelf(response.getValue()))
+    if (s <= kSlope12 || isBellOrShelf(response.getValue()))
         stages_ = 1;
-    else if (s == Slope24)
+    else if (s == kSlope24)
         stages_ = 2;
     else
         stages_ = 4;
@@ -100,14 +100,14 @@ void StateVariableFilter::computeCoefficients(int lane, int segment, float frequ
     const float x = frequency - log2SampleRate_;
 
     // 1. Several stages of high-pass or band-pass limit the peak.
-    if (stages_ > 1 && (r == HighPass || r == BandPass)) peak = std::min(peak, tables_.peakLimit.lookup(x));
+    if (stages_ > 1 && (r == kHighPass || r == kBandPass)) peak = std::min(peak, tables_.peakLimit.lookup(x));
     // 2. Bell and shelves: a signed level; others: a resonance from 0.
     float p;
     if (isBellOrShelf(r)) {
         p = peak > -1.0f ? (peak < 1.0f ? peak : 1.0f) : -1.0f;
         peak = p;
-        if (r != Bell && peak < 0.0f) peak *= -0.75f;
-        if (r == Bell && peak <= 0.1f) peak = 0.1f;
+        if (r != kBell && peak < 0.0f) peak *= -0.75f;
+        if (r == kBell && peak <= 0.1f) peak = 0.1f;
     } else {
         peak = peak > 0.0f ? peak : 0.0f;
         p = peak;
@@ -119,7 +119,7 @@ void StateVariableFilter::computeCoefficients(int lane, int segment, float frequ
     float k = 1.0f;
     if (isBellOrShelf(r))
         k = 0.5f * kShelfDamping[std::clamp(int(slope.getValue()), 0, 3)];
-    else if (r == Notch || r == AllPass)
+    else if (r == kNotch || r == kAllPass)
         k = 0.25f;
     // 5. Frequency coefficient; the cubic term keeps its 44.1 kHz strength.
     float f = tables_.freq.lookup(x);
@@ -127,13 +127,13 @@ void StateVariableFilter::computeCoefficients(int lane, int segment, float frequ
     // 6. Level of bell and shelves.
     float g = 1.0f;
     if (isBellOrShelf(r)) {
-        const float range = r == Bell ? bellRange.getValue() : shelfRange.getValue();
+        const float range = r == kBell ? bellRange.getValue() : shelfRange.getValue();
         const float level = (p + 1.0f) * range - range;
         g = float(std::exp(double(level) * 0.1151292546497023));
-        if (r == Bell) clipLevel *= 0.9f;
-        if (r == LowShelfMoved || r == HighShelfMoved) {
+        if (r == kBell) clipLevel *= 0.9f;
+        if (r == kLowShelfMoved || r == kHighShelfMoved) {
             float move = std::sqrt(float(std::exp(double(level - range) * 0.025 * 2.302585092994046)));
-            f = r == LowShelfMoved ? f / move : f * move;
+            f = r == kLowShelfMoved ? f / move : f * move;
         }
     }
     // 7.
@@ -168,30 +168,30 @@ void StateVariableFilter::computeCoefficients(int lane, int segment, float frequ
     const float e = q - f;
     float wl = 0.0f, wb = 0.0f, wh = 0.0f;
     switch (r) {
-    case LowPass:
+    case kLowPass:
         wl = 1.0f;
         break;
-    case HighPass:
+    case kHighPass:
         wh = 1.0f;
         break;
-    case BandPass:
+    case kBandPass:
         wb = 1.0f;
         break;
-    case Notch:
+    case kNotch:
         wl = wh = 1.0f;
         break;
-    case Bell:
+    case kBell:
         wl = wh = 1.0f;
         wb = g * e;
         break;
-    case LowShelf:
-    case LowShelfMoved:
+    case kLowShelf:
+    case kLowShelfMoved:
         wl = g;
         wb = e;
         wh = 1.0f;
         break;
-    case HighShelf:
-    case HighShelfMoved:
+    case kHighShelf:
+    case kHighShelfMoved:
         wl = 1.0f;
         wb = e;
         wh = g;
@@ -251,7 +251,7 @@ void StateVariableFilter::clipLane(int lane, const float* in, float* out, int co
 void StateVariableFilter::process(const float* in, float* out, int count) noexcept {
     const Arrays a = arrays();
     const int* seg = segments();
-    const bool over = oversampling.getValue() != OversamplingOff;
+    const bool over = oversampling.getValue() != kOversamplingOff;
     float* threefold = a.oversampled;
     OversampledSvfCoefficients c{a.f, a.q, a.low, a.band, a.high, a.inputGain, a.cubic};
     if (over && stages_ == 1)
@@ -285,7 +285,7 @@ void StateVariableFilter::processParallel(int count) noexcept {
                 a.q[std::size_t(st * maxBlock_ * kLanes) + index] = 2.0f;
         }
     }
-    const bool over = oversampling.getValue() != OversamplingOff;
+    const bool over = oversampling.getValue() != kOversamplingOff;
     const float* in[kLanes];
     float* out[kLanes];
     float* threefold[kLanes];

@@ -42,7 +42,7 @@ public:
     using DampFunction = ::DampFunction;
     using ClipTable = ::ClipTable;
 
-    enum FilterOversampling : std::int32_t { OversamplingOff = 0, OversamplingOn = 1 };
+    enum FilterOversampling : std::int32_t { kOversamplingOff = 0, kOversamplingOn = 1 };
 
     static constexpr int kMaxStages = 4;
     static constexpr int kWorkBlockRows = 60;

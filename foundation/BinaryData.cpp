@@ -33,23 +33,23 @@ std::streamoff bytesLeft(std::istream& stream) {
 
 } // namespace
 
-BinaryDataReader::BinaryDataReader(std::istream& stream) : stream(&stream) {}
-BinaryDataReader::BinaryDataReader(std::istream* stream) : stream(stream) {}
+BinaryDataReader::BinaryDataReader(std::istream& stream) : stream_(&stream) {}
+BinaryDataReader::BinaryDataReader(std::istream* stream) : stream_(stream) {}
 BinaryDataReader::~BinaryDataReader() = default;
 
 bool BinaryDataReader::isGood() const {
-    return stream != nullptr && !stream->fail();
+    return stream_ != nullptr && !stream_->fail();
 }
 
 void BinaryDataReader::fail() {
-    if (stream != nullptr) stream->setstate(std::ios::failbit);
+    if (stream_ != nullptr) stream_->setstate(std::ios::failbit);
 }
 
 bool BinaryDataReader::readBytes(void* buffer, std::size_t count) {
     if (count == 0) return isGood();
     if (isGood()) {
-        stream->read(static_cast<char*>(buffer), static_cast<std::streamsize>(count));
-        if (stream->gcount() == static_cast<std::streamsize>(count) && !stream->fail()) return true;
+        stream_->read(static_cast<char*>(buffer), static_cast<std::streamsize>(count));
+        if (stream_->gcount() == static_cast<std::streamsize>(count) && !stream_->fail()) return true;
         fail();
     }
     std::memset(buffer, 0, count);
@@ -84,7 +84,7 @@ std::string BinaryDataReader::readString() {
         fail();
         return {};
     }
-    const std::streamoff left = bytesLeft(*stream);
+    const std::streamoff left = bytesLeft(*stream_);
     if (left >= 0 && left < length) {
         fail();
         return {};
@@ -107,27 +107,27 @@ std::string BinaryDataReader::readString() {
 bool BinaryDataReader::checkSignature(std::string_view expected) {
     char signature[4];
     const bool haveSignature = readBytes(signature, sizeof signature);
-    version = readInt32();
+    version_ = readInt32();
     if (!haveSignature || !isGood()) return false;
     return expected.size() == sizeof signature &&
            std::memcmp(signature, expected.data(), sizeof signature) == 0;
 }
 
-BinaryDataWriter::BinaryDataWriter(std::ostream& stream) : stream(&stream) {}
-BinaryDataWriter::BinaryDataWriter(std::ostream* stream) : stream(stream) {}
+BinaryDataWriter::BinaryDataWriter(std::ostream& stream) : stream_(&stream) {}
+BinaryDataWriter::BinaryDataWriter(std::ostream* stream) : stream_(stream) {}
 BinaryDataWriter::~BinaryDataWriter() = default;
 
 bool BinaryDataWriter::isGood() const {
-    return stream != nullptr && !stream->fail();
+    return stream_ != nullptr && !stream_->fail();
 }
 
 void BinaryDataWriter::fail() {
-    if (stream != nullptr) stream->setstate(std::ios::failbit);
+    if (stream_ != nullptr) stream_->setstate(std::ios::failbit);
 }
 
 void BinaryDataWriter::writeBytes(const void* data, std::size_t count) {
-    if (stream != nullptr && count > 0)
-        stream->write(static_cast<const char*>(data), static_cast<std::streamsize>(count));
+    if (stream_ != nullptr && count > 0)
+        stream_->write(static_cast<const char*>(data), static_cast<std::streamsize>(count));
 }
 
 void BinaryDataWriter::writeUInt32(std::uint32_t value) {

@@ -35,7 +35,7 @@ public:
     BinaryDataReader& operator=(const BinaryDataReader&) = delete;
     virtual ~BinaryDataReader();
 
-    std::istream* getStream() const { return stream; }
+    std::istream* getStream() const { return stream_; }
     // True while no read has failed.
     bool isGood() const;
 
@@ -52,17 +52,17 @@ public:
     // not be read); true only when the 4 signature bytes equal expected, which
     // must itself be 4 characters long.
     bool checkSignature(std::string_view expected);
-    std::int32_t getVersion() const { return version; }
+    std::int32_t getVersion() const { return version_; }
 
 protected:
     explicit BinaryDataReader(std::istream* stream);
-    void setStream(std::istream* newStream) { stream = newStream; }
+    void setStream(std::istream* newStream) { stream_ = newStream; }
 
 private:
     void fail();
 
-    std::istream* stream;
-    std::int32_t version = 0;
+    std::istream* stream_;
+    std::int32_t version_ = 0;
 };
 
 class BinaryDataWriter {
@@ -72,7 +72,7 @@ public:
     BinaryDataWriter& operator=(const BinaryDataWriter&) = delete;
     virtual ~BinaryDataWriter();
 
-    std::ostream* getStream() const { return stream; }
+    std::ostream* getStream() const { return stream_; }
     bool isGood() const;
 
     void writeInt32(std::int32_t value);
@@ -89,10 +89,10 @@ public:
 
 protected:
     explicit BinaryDataWriter(std::ostream* stream);
-    void setStream(std::ostream* newStream) { stream = newStream; }
+    void setStream(std::ostream* newStream) { stream_ = newStream; }
 
 private:
     void fail();
 
-    std::ostream* stream;
+    std::ostream* stream_;
 };

@@ -3,8 +3,8 @@
 #include "foundation/SystemUtils.h"
 
 BinaryFileReader::BinaryFileReader(const std::string& path)
-    : BinaryDataReader(nullptr), file(openFileStream(path, std::ios::in | std::ios::binary)) {
-    setStream(file.get());
+    : BinaryDataReader(nullptr), file_(openFileStream(path, std::ios::in | std::ios::binary)) {
+    setStream(file_.get());
 }
 
 BinaryFileReader::~BinaryFileReader() {
@@ -13,8 +13,8 @@ BinaryFileReader::~BinaryFileReader() {
 
 BinaryFileWriter::BinaryFileWriter(const std::string& path)
     : BinaryDataWriter(nullptr),
-      file(openFileStream(path, std::ios::out | std::ios::trunc | std::ios::binary)) {
-    setStream(file.get());
+      file_(openFileStream(path, std::ios::out | std::ios::trunc | std::ios::binary)) {
+    setStream(file_.get());
 }
 
 BinaryFileWriter::~BinaryFileWriter() {
@@ -22,14 +22,14 @@ BinaryFileWriter::~BinaryFileWriter() {
 }
 
 bool BinaryFileWriter::close() {
-    if (!file || !file->is_open()) return false;
-    file->close();
-    return !file->fail();
+    if (!file_ || !file_->is_open()) return false;
+    file_->close();
+    return !file_->fail();
 }
 
 BinaryResourceReader::BinaryResourceReader(std::string_view name)
-    : BinaryDataReader(nullptr), resource(loadResource(name)) {
-    setStream(resource.get());
+    : BinaryDataReader(nullptr), resource_(loadResource(name)) {
+    setStream(resource_.get());
 }
 
 BinaryResourceReader::~BinaryResourceReader() {

@@ -19,7 +19,7 @@ public:
     ~BinaryFileReader() override;
 
 private:
-    std::unique_ptr<std::fstream> file;
+    std::unique_ptr<std::fstream> file_;
 };
 
 class BinaryFileWriter : public BinaryDataWriter {
@@ -32,7 +32,7 @@ public:
     bool close();
 
 private:
-    std::unique_ptr<std::fstream> file;
+    std::unique_ptr<std::fstream> file_;
 };
 
 class BinaryResourceReader : public BinaryDataReader {
@@ -43,5 +43,5 @@ public:
     ~BinaryResourceReader() override;
 
 private:
-    std::unique_ptr<std::istringstream> resource;
+    std::unique_ptr<std::istringstream> resource_;
 };

@@ -5,7 +5,7 @@ ErrorResult::ErrorResult(const ErrorRecord& record) {
 }
 
 void ErrorResult::reportError(std::int32_t newCode, const std::string& newMessage) {
-    if (code != 0) return;
-    code = newCode;
-    message = newMessage;
+    if (code_ != 0) return;
+    code_ = newCode;
+    message_ = newMessage;
 }

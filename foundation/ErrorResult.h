@@ -37,10 +37,10 @@ public:
     void reportError(std::int32_t code, const std::string& message) override;
     void reportError(const ErrorRecord& record) { reportError(record.code, record.message); }
 
-    std::int32_t getErrorCode() const override { return code; }
-    const std::string& getErrorMessage() const override { return message; }
+    std::int32_t getErrorCode() const override { return code_; }
+    const std::string& getErrorMessage() const override { return message_; }
 
 private:
-    std::int32_t code = 0;
-    std::string message;
+    std::int32_t code_ = 0;
+    std::string message_;
 };

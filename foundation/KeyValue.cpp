@@ -23,7 +23,7 @@ KeyValueReader::KeyValueReader(std::istream& stream) : stream_(stream) {
 }
 
 KeyValueReader::~KeyValueReader() {
-    if (status_ != Good || sectionName_.empty() || lineStart_ == std::istream::pos_type(-1)) return;
+    if (status_ != kGood || sectionName_.empty() || lineStart_ == std::istream::pos_type(-1)) return;
     if (stream_.fail()) return;
     stream_.clear();
     stream_.seekg(lineStart_);
@@ -37,7 +37,7 @@ std::string KeyValueReader::fail(int32_t status) {
 }
 
 std::string KeyValueReader::readLine() {
-    if (status_ != Good) return {};
+    if (status_ != kGood) return {};
     sectionName_.clear();
     value_.clear();
 
@@ -58,23 +58,23 @@ std::string KeyValueReader::readLine() {
 
     if (line[first] == '[') {
         size_t close = line.find(']', first + 1);
-        if (close == std::string::npos) return fail(MissingBracket);
+        if (close == std::string::npos) return fail(kMissingBracket);
         size_t nameStart = skipBlanks(line, first + 1);
         size_t nameEnd = close;
         while (nameEnd > nameStart && isBlank(line[nameEnd - 1]))
             --nameEnd;
-        if (nameEnd == nameStart) return fail(EmptySectionName);
-        if (skipBlanks(line, close + 1) != line.size()) return fail(TextAfterValue);
+        if (nameEnd == nameStart) return fail(kEmptySectionName);
+        if (skipBlanks(line, close + 1) != line.size()) return fail(kTextAfterValue);
         sectionName_ = line.substr(nameStart, nameEnd - nameStart);
         return {};
     }
 
     size_t equals = line.find('=', first);
-    if (equals == std::string::npos) return fail(MissingEquals);
+    if (equals == std::string::npos) return fail(kMissingEquals);
     size_t keyEnd = equals;
     while (keyEnd > first && isBlank(line[keyEnd - 1]))
         --keyEnd;
-    if (keyEnd == first) return fail(MissingKey);
+    if (keyEnd == first) return fail(kMissingKey);
     std::string key = line.substr(first, keyEnd - first);
 
     size_t pos = skipBlanks(line, equals + 1);
@@ -103,7 +103,7 @@ std::string KeyValueReader::readLine() {
         }
         value_ += c;
     }
-    if (quoted && (!closed || skipBlanks(line, pos) != line.size())) return fail(TextAfterValue);
+    if (quoted && (!closed || skipBlanks(line, pos) != line.size())) return fail(kTextAfterValue);
     return key;
 }
 

@@ -24,12 +24,12 @@
 class KeyValueReader {
 public:
     enum Status : int32_t {
-        Good = 0,
-        MissingKey = 1,       // nothing but blanks before '='
-        EmptySectionName = 2, // "[ ]"
-        MissingEquals = 3,    // a line without '='
-        MissingBracket = 4,   // a section header without ']'
-        TextAfterValue = 5,   // text after a closing quote or ']', or no closing quote
+        kGood = 0,
+        kMissingKey = 1,       // nothing but blanks before '='
+        kEmptySectionName = 2, // "[ ]"
+        kMissingEquals = 3,    // a line without '='
+        kMissingBracket = 4,   // a section header without ']'
+        kTextAfterValue = 5,   // text after a closing quote or ']', or no closing quote
     };
 
     explicit KeyValueReader(std::istream& stream);
@@ -47,7 +47,7 @@ private:
     std::string fail(int32_t status);
 
     std::istream& stream_;
-    int32_t status_ = Good;
+    int32_t status_ = kGood;
     std::istream::pos_type lineStart_ = -1;
     std::string sectionName_;
     std::string value_;

@@ -35,41 +35,41 @@ public:
     // The pool first grows to firstNodeCount nodes (at most the capacity);
     // capacity 0 means NodePool::maxCapacity. One node is the dummy, and node
     // 0 is reserved, so a queue holds at most capacity - 2 records.
-    LockFreeQueue(std::uint32_t firstNodeCount, std::uint32_t capacity) : pool(capacity, words) {
-        const std::uint32_t dummy = pool.grow(firstNodeCount) & NodePool::indexMask;
-        head.store(dummy);
-        tail.store(dummy);
+    LockFreeQueue(std::uint32_t firstNodeCount, std::uint32_t capacity) : pool_(capacity, words) {
+        const std::uint32_t dummy = pool_.grow(firstNodeCount) & NodePool::indexMask;
+        head_.store(dummy);
+        tail_.store(dummy);
     }
 
     LockFreeQueue(const LockFreeQueue&) = delete;
     LockFreeQueue& operator=(const LockFreeQueue&) = delete;
 
     bool push(const T& record) {
-        const std::uint32_t node = pool.allocate() & NodePool::indexMask;
+        const std::uint32_t node = pool_.allocate() & NodePool::indexMask;
         if (node == 0) return false;
         std::uint32_t raw[words];
         std::memcpy(raw, &record, sizeof(T));
-        std::atomic<std::uint32_t>* payload = pool.payload(node);
+        std::atomic<std::uint32_t>* payload = pool_.payload(node);
         for (std::uint32_t w = 0; w < words; ++w)
             payload[w].store(raw[w], std::memory_order_relaxed);
 
         std::uint32_t last;
         for (;;) {
-            last = tail.load();
-            std::atomic<std::uint32_t>& lastLink = pool.link(last & NodePool::indexMask);
+            last = tail_.load();
+            std::atomic<std::uint32_t>& lastLink = pool_.link(last & NodePool::indexMask);
             std::uint32_t next = lastLink.load();
             // Sequentially consistent loads: this re-read is ordered after
             // the link read, as a full fence would order it.
-            if (last != tail.load()) continue;
+            if (last != tail_.load()) continue;
             if ((next & NodePool::indexMask) != 0) {
                 // The tail lags behind; help it on.
-                tail.compare_exchange_strong(last, NodePool::nextWord(last, next));
+                tail_.compare_exchange_strong(last, NodePool::nextWord(last, next));
                 continue;
             }
             if (lastLink.compare_exchange_strong(next, NodePool::nextWord(next, node))) break;
         }
         // Failure is harmless: another thread has moved the tail on.
-        tail.compare_exchange_strong(last, NodePool::nextWord(last, node));
+        tail_.compare_exchange_strong(last, NodePool::nextWord(last, node));
         return true;
     }
 
@@ -77,33 +77,33 @@ public:
     // empty.
     bool pop(T& record) {
         for (;;) {
-            std::uint32_t first = head.load();
-            std::uint32_t last = tail.load();
-            const std::uint32_t next = pool.link(first & NodePool::indexMask).load();
-            if (first != head.load()) continue;
+            std::uint32_t first = head_.load();
+            std::uint32_t last = tail_.load();
+            const std::uint32_t next = pool_.link(first & NodePool::indexMask).load();
+            if (first != head_.load()) continue;
             const std::uint32_t nextIndex = next & NodePool::indexMask;
             if ((first & NodePool::indexMask) != (last & NodePool::indexMask)) {
                 if (nextIndex == 0) continue;
                 std::uint32_t raw[words];
-                const std::atomic<std::uint32_t>* payload = pool.payload(nextIndex);
+                const std::atomic<std::uint32_t>* payload = pool_.payload(nextIndex);
                 for (std::uint32_t w = 0; w < words; ++w)
                     raw[w] = payload[w].load(std::memory_order_relaxed);
-                if (head.compare_exchange_strong(first, NodePool::nextWord(first, nextIndex))) {
-                    pool.release(first & NodePool::indexMask);
+                if (head_.compare_exchange_strong(first, NodePool::nextWord(first, nextIndex))) {
+                    pool_.release(first & NodePool::indexMask);
                     std::memcpy(&record, raw, sizeof(T));
                     return true;
                 }
             } else {
                 if (nextIndex == 0) return false;
-                tail.compare_exchange_strong(last, NodePool::nextWord(last, nextIndex));
+                tail_.compare_exchange_strong(last, NodePool::nextWord(last, nextIndex));
             }
         }
     }
 
-    const NodePool& getPool() const { return pool; }
+    const NodePool& getPool() const { return pool_; }
 
 private:
-    std::atomic<std::uint32_t> head{0};
-    NodePool pool;
-    std::atomic<std::uint32_t> tail{0};
+    std::atomic<std::uint32_t> head_{0};
+    NodePool pool_;
+    std::atomic<std::uint32_t> tail_{0};
 };

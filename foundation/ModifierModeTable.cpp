@@ -22,11 +22,11 @@ const LoadTimeStartup startup;
 
 void initModifierModeTable() {
     auto filled = std::make_unique<Table>();
-    (*filled)[ModifierControl] = 1;             // reset
-    (*filled)[ModifierShift] = 2;               // fine
-    (*filled)[ModifierAlt] = 4;                 // link
-    (*filled)[ModifierShift | ModifierAlt] = 6; // fine link
-    (*filled)[ModifierAlt | ModifierControl] = 5;
+    (*filled)[kModifierControl] = 1;              // reset
+    (*filled)[kModifierShift] = 2;                // fine
+    (*filled)[kModifierAlt] = 4;                  // link
+    (*filled)[kModifierShift | kModifierAlt] = 6; // fine link
+    (*filled)[kModifierAlt | kModifierControl] = 5;
     table() = std::move(filled);
 }
 

@@ -7,9 +7,9 @@
 #include <cstdint>
 
 enum ModifierKey : std::uint32_t {
-    ModifierControl = 1,
-    ModifierShift = 2,
-    ModifierAlt = 4,
+    kModifierControl = 1,
+    kModifierShift = 2,
+    kModifierAlt = 4,
 };
 
 // Fills the table (again); the library's start-up calls it.

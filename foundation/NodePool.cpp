@@ -15,21 +15,21 @@ std::uint32_t limitCapacity(std::uint32_t capacity) {
 } // namespace
 
 NodePool::NodePool(std::uint32_t capacity, std::uint32_t payloadWords)
-    : capacity(limitCapacity(capacity)), stride(payloadWords + 1),
-      storage(std::allocator<Word>().allocate(std::size_t(this->capacity) * stride)),
-      growthLock(CriticalSection::create()) {
+    : capacity_(limitCapacity(capacity)), stride_(payloadWords + 1),
+      storage_(std::allocator<Word>().allocate(std::size_t(this->capacity_) * stride_)),
+      growthLock_(CriticalSection::create()) {
     // Node 0 exists from the start so that the free-list head can always be
     // read; it counts as a node once the pool first grows.
     constructNodes(0, 1);
 }
 
 NodePool::~NodePool() {
-    std::allocator<Word>().deallocate(storage, std::size_t(capacity) * stride);
+    std::allocator<Word>().deallocate(storage_, std::size_t(capacity_) * stride_);
 }
 
 void NodePool::constructNodes(std::uint32_t first, std::uint32_t end) {
-    for (std::size_t i = std::size_t(first) * stride; i < std::size_t(end) * stride; ++i)
-        new (&storage[i]) Word(0);
+    for (std::size_t i = std::size_t(first) * stride_; i < std::size_t(end) * stride_; ++i)
+        new (&storage_[i]) Word(0);
 }
 
 std::uint32_t NodePool::popFreeList() {
@@ -51,19 +51,19 @@ std::uint32_t NodePool::allocate() {
 }
 
 std::uint32_t NodePool::grow(std::uint32_t count) {
-    if (nodeCount.load() >= capacity) return 0;
-    ScopedLock hold(*growthLock);
-    const std::uint32_t oldSize = nodeCount.load();
+    if (nodeCount_.load() >= capacity_) return 0;
+    ScopedLock hold(*growthLock_);
+    const std::uint32_t oldSize = nodeCount_.load();
     if (oldSize > 0) {
         // Another thread may have grown the pool while this one waited.
         if (const std::uint32_t node = popFreeList()) return node;
     }
-    if (oldSize >= capacity) return 0;
+    if (oldSize >= capacity_) return 0;
 
     // Node 0 stays reserved, so the caller's node is never 0.
     const std::uint32_t callersNode = std::max<std::uint32_t>(oldSize, 1);
     std::uint32_t newSize = count > oldSize ? count : 2 * oldSize;
-    newSize = std::min(std::max(newSize, callersNode + 1), capacity);
+    newSize = std::min(std::max(newSize, callersNode + 1), capacity_);
     constructNodes(callersNode, newSize);
 
     // Thread the other new nodes onto the free list with one swap, in the
@@ -77,7 +77,7 @@ std::uint32_t NodePool::grow(std::uint32_t count) {
             link(lowest).store(head & indexMask);
         } while (!freeListHead().compare_exchange_weak(head, nextWord(head, newSize - 1)));
     }
-    nodeCount.store(newSize);
+    nodeCount_.store(newSize);
     return callersNode;
 }
 

@@ -39,9 +39,9 @@ public:
     NodePool(const NodePool&) = delete;
     NodePool& operator=(const NodePool&) = delete;
 
-    std::uint32_t getCapacity() const { return capacity; }
-    std::uint32_t getNodeCount() const { return nodeCount.load(); }
-    std::uint32_t getPayloadWords() const { return stride - 1; }
+    std::uint32_t getCapacity() const { return capacity_; }
+    std::uint32_t getNodeCount() const { return nodeCount_.load(); }
+    std::uint32_t getPayloadWords() const { return stride_ - 1; }
 
     // Pops a node off the free list, growing the pool when the list is empty.
     // Returns the node's index with the free-list tag in bits 16-31, or 0 when
@@ -60,9 +60,9 @@ public:
     void release(std::uint32_t index);
 
     // Node access; index must be below the node count.
-    std::atomic<std::uint32_t>& link(std::uint32_t index) { return storage[std::size_t(index) * stride]; }
+    std::atomic<std::uint32_t>& link(std::uint32_t index) { return storage_[std::size_t(index) * stride_]; }
     std::atomic<std::uint32_t>* payload(std::uint32_t index) {
-        return &storage[std::size_t(index) * stride + 1];
+        return &storage_[std::size_t(index) * stride_ + 1];
     }
 
     // The word that replaces `word` after a successful swap: its tag plus one,
@@ -72,15 +72,15 @@ public:
     }
 
 private:
-    std::atomic<std::uint32_t>& freeListHead() { return storage[0]; }
+    std::atomic<std::uint32_t>& freeListHead() { return storage_[0]; }
     std::uint32_t popFreeList();
     void constructNodes(std::uint32_t first, std::uint32_t end);
 
-    std::uint32_t capacity;
-    std::uint32_t stride;
-    std::atomic<std::uint32_t>* storage;
-    std::atomic<std::uint32_t> nodeCount{0};
-    std::unique_ptr<CriticalSection> growthLock;
+    std::uint32_t capacity_;
+    std::uint32_t stride_;
+    std::atomic<std::uint32_t>* storage_;
+    std::atomic<std::uint32_t> nodeCount_{0};
+    std::unique_ptr<CriticalSection> growthLock_;
 };
 
 // The pool's allocate operation (pop the free list, grow when it is empty).

@@ -13,44 +13,44 @@ struct NotifyEvent::Frame {
 // Pops a frame on every way out of notify, exceptions included.
 class NotifyEvent::FrameScope {
 public:
-    FrameScope(NotifyEvent& event, Frame& frame) : event(event), frame(frame) {
-        frame.outer = event.activeFrame;
-        event.activeFrame = &frame;
+    FrameScope(NotifyEvent& event, Frame& frame) : event_(event), frame_(frame) {
+        frame.outer = event.activeFrame_;
+        event.activeFrame_ = &frame;
     }
     FrameScope(const FrameScope&) = delete;
     FrameScope& operator=(const FrameScope&) = delete;
     ~FrameScope() {
-        if (frame.destroyed) {
+        if (frame_.destroyed) {
             // The event is gone: touch none of its members.
-            for (Handler* handler : frame.orphans)
+            for (Handler* handler : frame_.orphans)
                 delete handler;
             return;
         }
-        event.activeFrame = frame.outer;
-        if (event.activeFrame == nullptr) event.flushDiscarded();
+        event_.activeFrame_ = frame_.outer;
+        if (event_.activeFrame_ == nullptr) event_.flushDiscarded();
     }
 
 private:
-    NotifyEvent& event;
-    Frame& frame;
+    NotifyEvent& event_;
+    Frame& frame_;
 };
 
 NotifyEvent::~NotifyEvent() {
     std::vector<Handler*> all;
-    if (primary != nullptr) all.push_back(primary);
-    for (Handler* handler : handlers)
+    if (primary_ != nullptr) all.push_back(primary_);
+    for (Handler* handler : handlers_)
         if (handler != nullptr) all.push_back(handler);
-    all.insert(all.end(), discarded.begin(), discarded.end());
+    all.insert(all.end(), discarded_.begin(), discarded_.end());
 
-    if (activeFrame == nullptr) {
+    if (activeFrame_ == nullptr) {
         for (Handler* handler : all)
             delete handler;
         return;
     }
     // Destroyed by a handler while notifying: every running notify stops, and
     // the outermost one deletes the handlers once the running handler returned.
-    Frame* outermost = activeFrame;
-    for (Frame* frame = activeFrame; frame != nullptr; frame = frame->outer) {
+    Frame* outermost = activeFrame_;
+    for (Frame* frame = activeFrame_; frame != nullptr; frame = frame->outer) {
         frame->destroyed = true;
         outermost = frame;
     }
@@ -58,18 +58,18 @@ NotifyEvent::~NotifyEvent() {
 }
 
 void NotifyEvent::notify(void* argument) {
-    if (primary == nullptr && handlers.empty()) return;
+    if (primary_ == nullptr && handlers_.empty()) return;
     Frame frame;
     FrameScope scope(*this, frame);
-    if (primary != nullptr) {
-        primary->invoke(argument);
+    if (primary_ != nullptr) {
+        primary_->invoke(argument);
         if (frame.destroyed) return;
     }
     // Handlers added during this notify sit beyond count and are not called;
     // removed ones leave a null entry until the outermost notify ends.
-    for (std::size_t i = handlers.size(); i-- > 0;) {
-        if (i >= handlers.size()) continue;
-        Handler* handler = handlers[i];
+    for (std::size_t i = handlers_.size(); i-- > 0;) {
+        if (i >= handlers_.size()) continue;
+        Handler* handler = handlers_[i];
         if (handler == nullptr) continue;
         handler->invoke(argument);
         if (frame.destroyed) return;
@@ -77,14 +77,14 @@ void NotifyEvent::notify(void* argument) {
 }
 
 void NotifyEvent::setHandler(Handler* handler) {
-    if (handler == primary) return;
-    Handler* previous = primary;
-    primary = handler;
+    if (handler == primary_) return;
+    Handler* previous = primary_;
+    primary_ = handler;
     discard(previous);
 }
 
 void NotifyEvent::addHandler(Handler* handler) {
-    if (handler != nullptr) handlers.push_back(handler);
+    if (handler != nullptr) handlers_.push_back(handler);
 }
 
 bool NotifyEvent::removeHandler(const Handler& handler) {
@@ -94,52 +94,52 @@ bool NotifyEvent::removeHandler(const Handler& handler) {
     // Detach every match first: the handler compared against may be one of
     // them, so nothing is deleted before the last comparison.
     std::vector<Handler*> removed;
-    if (matches(primary)) {
-        removed.push_back(primary);
-        primary = nullptr;
+    if (matches(primary_)) {
+        removed.push_back(primary_);
+        primary_ = nullptr;
     }
-    for (Handler*& entry : handlers) {
+    for (Handler*& entry : handlers_) {
         if (matches(entry)) {
             removed.push_back(entry);
             entry = nullptr;
         }
     }
-    if (activeFrame == nullptr)
-        handlers.erase(std::remove(handlers.begin(), handlers.end(), nullptr), handlers.end());
+    if (activeFrame_ == nullptr)
+        handlers_.erase(std::remove(handlers_.begin(), handlers_.end(), nullptr), handlers_.end());
     for (Handler* entry : removed)
         discard(entry);
     return !removed.empty();
 }
 
 void NotifyEvent::clear() {
-    Handler* previous = primary;
-    primary = nullptr;
+    Handler* previous = primary_;
+    primary_ = nullptr;
     std::vector<Handler*> removed;
-    removed.swap(handlers);
-    if (activeFrame != nullptr)
-        handlers.assign(removed.size(), nullptr); // keep the running loops' indices valid
+    removed.swap(handlers_);
+    if (activeFrame_ != nullptr)
+        handlers_.assign(removed.size(), nullptr); // keep the running loops' indices valid
     discard(previous);
     for (Handler* entry : removed)
         discard(entry);
 }
 
 bool NotifyEvent::hasHandlers() const {
-    return primary != nullptr ||
-           std::any_of(handlers.begin(), handlers.end(), [](Handler* h) { return h != nullptr; });
+    return primary_ != nullptr ||
+           std::any_of(handlers_.begin(), handlers_.end(), [](Handler* h) { return h != nullptr; });
 }
 
 void NotifyEvent::discard(Handler* handler) {
     if (handler == nullptr) return;
-    if (activeFrame != nullptr)
-        discarded.push_back(handler);
+    if (activeFrame_ != nullptr)
+        discarded_.push_back(handler);
     else
         delete handler;
 }
 
 void NotifyEvent::flushDiscarded() {
     std::vector<Handler*> doomed;
-    doomed.swap(discarded);
+    doomed.swap(discarded_);
     for (Handler* handler : doomed)
         delete handler;
-    handlers.erase(std::remove(handlers.begin(), handlers.end(), nullptr), handlers.end());
+    handlers_.erase(std::remove(handlers_.begin(), handlers_.end(), nullptr), handlers_.end());
 }

@@ -36,49 +36,49 @@ public:
     template <class Class> class HandlerImpl : public Handler {
     public:
         using Function = void (Class::*)(void*);
-        HandlerImpl(Class* target, Function function) : target(target), function(function) {}
-        void invoke(void* argument) override { (target->*function)(argument); }
+        HandlerImpl(Class* target, Function function) : target_(target), function_(function) {}
+        void invoke(void* argument) override { (target_->*function_)(argument); }
         bool isEqual(const Handler& other) const override {
             auto* o = dynamic_cast<const HandlerImpl*>(&other);
-            return o != nullptr && o->target == target && o->function == function;
+            return o != nullptr && o->target_ == target_ && o->function_ == function_;
         }
 
     private:
-        Class* target;
-        Function function;
+        Class* target_;
+        Function function_;
     };
 
     // A member function taking no argument.
     template <class Class> class HandlerImpl0 : public Handler {
     public:
         using Function = void (Class::*)();
-        HandlerImpl0(Class* target, Function function) : target(target), function(function) {}
-        void invoke(void*) override { (target->*function)(); }
+        HandlerImpl0(Class* target, Function function) : target_(target), function_(function) {}
+        void invoke(void*) override { (target_->*function_)(); }
         bool isEqual(const Handler& other) const override {
             auto* o = dynamic_cast<const HandlerImpl0*>(&other);
-            return o != nullptr && o->target == target && o->function == function;
+            return o != nullptr && o->target_ == target_ && o->function_ == function_;
         }
 
     private:
-        Class* target;
-        Function function;
+        Class* target_;
+        Function function_;
     };
 
     // Any callable taking the argument, or taking nothing. Never equal to
     // another handler; remove it by passing the handler itself.
     template <class F> class HandlerImplFunc : public Handler {
     public:
-        explicit HandlerImplFunc(F function) : function(std::move(function)) {}
+        explicit HandlerImplFunc(F function) : function_(std::move(function)) {}
         void invoke(void* argument) override {
             if constexpr (std::is_invocable_v<F&, void*>)
-                function(argument);
+                function_(argument);
             else
-                function();
+                function_();
         }
         bool isEqual(const Handler&) const override { return false; }
 
     private:
-        F function;
+        F function_;
     };
 
     template <class Class> static Handler* bind(Class* target, void (Class::*function)(void*)) {
@@ -100,7 +100,7 @@ public:
 
     // Takes ownership; deletes the previous primary handler (null clears it).
     void setHandler(Handler* handler);
-    Handler* getHandler() const { return primary; }
+    Handler* getHandler() const { return primary_; }
 
     // Takes ownership; null is ignored.
     void addHandler(Handler* handler);
@@ -128,8 +128,8 @@ private:
     void discard(Handler* handler);
     void flushDiscarded();
 
-    Handler* primary = nullptr;
-    std::vector<Handler*> handlers;  // may hold null entries while notifying
-    std::vector<Handler*> discarded; // removed while notifying; deleted afterwards
-    Frame* activeFrame = nullptr;    // innermost running notify of this event
+    Handler* primary_ = nullptr;
+    std::vector<Handler*> handlers_;  // may hold null entries while notifying
+    std::vector<Handler*> discarded_; // removed while notifying; deleted afterwards
+    Frame* activeFrame_ = nullptr;    // innermost running notify of this event
 };

@@ -34,22 +34,22 @@ public:
 
 class AbstractProperty {
 public:
-    explicit AbstractProperty(PropertyOwner* owner = nullptr) : owner(owner) {}
+    explicit AbstractProperty(PropertyOwner* owner = nullptr) : owner_(owner) {}
     AbstractProperty(const AbstractProperty&) = delete;
     AbstractProperty& operator=(const AbstractProperty&) = delete;
 
-    PropertyOwner* getOwner() const { return owner; }
-    void setOwner(PropertyOwner* newOwner) { owner = newOwner; }
+    PropertyOwner* getOwner() const { return owner_; }
+    void setOwner(PropertyOwner* newOwner) { owner_ = newOwner; }
 
 protected:
     ~AbstractProperty() = default;
 
     void notifyOwner() {
-        if (owner != nullptr) owner->propertyChanged(*this);
+        if (owner_ != nullptr) owner_->propertyChanged(*this);
     }
 
 private:
-    PropertyOwner* owner;
+    PropertyOwner* owner_;
 };
 
 template <class T> class ValueAssignable {
@@ -66,17 +66,17 @@ template <class S> class ValueAssignableAdapter : public ManagedObject, public V
 // gives its number.
 template <class S, class T> class ValueAssignableConverter : public ValueAssignableAdapter<S> {
 public:
-    explicit ValueAssignableConverter(ValueAssignable<T>& target) : target(&target) {}
-    explicit ValueAssignableConverter(ValueAssignable<T>* target) : target(target) {}
+    explicit ValueAssignableConverter(ValueAssignable<T>& target) : target_(&target) {}
+    explicit ValueAssignableConverter(ValueAssignable<T>* target) : target_(target) {}
 
     void setValue(S value) override {
-        if (target != nullptr) target->setValue(static_cast<T>(value));
+        if (target_ != nullptr) target_->setValue(static_cast<T>(value));
     }
 
-    ValueAssignable<T>* getTarget() const { return target; }
+    ValueAssignable<T>* getTarget() const { return target_; }
 
 private:
-    ValueAssignable<T>* target;
+    ValueAssignable<T>* target_;
 };
 
 // equal(held, candidate): true when assigning candidate to a property that
@@ -105,9 +105,9 @@ public:
     using ValueType = T;
 
     explicit Property(PropertyOwner* owner = nullptr, T initial = T())
-        : AbstractProperty(owner), value(std::move(initial)) {}
+        : AbstractProperty(owner), value_(std::move(initial)) {}
 
-    const T& getValue() const { return value; }
+    const T& getValue() const { return value_; }
 
     // Stores a value that differs from the held one, then tells the owner.
     void setValue(T newValue) override { assign(newValue); }
@@ -115,17 +115,17 @@ public:
 protected:
     // Returns true when the value was stored (and the owner told).
     bool assign(T& newValue) {
-        if (PropertyEquality<T>::equal(value, newValue)) return false;
-        value = std::move(newValue);
+        if (PropertyEquality<T>::equal(value_, newValue)) return false;
+        value_ = std::move(newValue);
         notifyOwner();
         return true;
     }
 
     // Replaces the value without telling anybody.
-    void setQuietly(T newValue) { value = std::move(newValue); }
+    void setQuietly(T newValue) { value_ = std::move(newValue); }
 
 private:
-    T value;
+    T value_;
 };
 
 // A property whose assigned values are first clamped into [minimum, maximum]:
@@ -135,20 +135,20 @@ private:
 template <class T> class LimitedProperty : public Property<T> {
 public:
     LimitedProperty(PropertyOwner* owner, T minimum, T maximum, T initial)
-        : Property<T>(owner, clampInto(initial, minimum, maximum)), minimum(minimum), maximum(maximum) {}
+        : Property<T>(owner, clampInto(initial, minimum, maximum)), minimum_(minimum), maximum_(maximum) {}
 
     void setValue(T newValue) override {
-        T clamped = clampInto(newValue, minimum, maximum);
+        T clamped = clampInto(newValue, minimum_, maximum_);
         this->assign(clamped);
     }
 
-    const T& getMinimum() const { return minimum; }
-    const T& getMaximum() const { return maximum; }
-    void setMinimum(T value) { minimum = value; }
-    void setMaximum(T value) { maximum = value; }
+    const T& getMinimum() const { return minimum_; }
+    const T& getMaximum() const { return maximum_; }
+    void setMinimum(T value) { minimum_ = value; }
+    void setMaximum(T value) { maximum_ = value; }
     void setLimits(T newMinimum, T newMaximum) {
-        minimum = newMinimum;
-        maximum = newMaximum;
+        minimum_ = newMinimum;
+        maximum_ = newMaximum;
     }
 
     static T clampInto(T value, const T& minimum, const T& maximum) {
@@ -160,8 +160,8 @@ public:
     }
 
 private:
-    T minimum;
-    T maximum;
+    T minimum_;
+    T maximum_;
 };
 
 // A property that stores nothing: its value is read and written through a

@@ -20,8 +20,8 @@
 #include <vector>
 
 enum class RegistryRoot {
-    CurrentUser,  // HKEY_CURRENT_USER
-    LocalMachine, // HKEY_LOCAL_MACHINE
+    kCurrentUser,  // HKEY_CURRENT_USER
+    kLocalMachine, // HKEY_LOCAL_MACHINE
 };
 
 class RegistryReader : public SettingSerializer {

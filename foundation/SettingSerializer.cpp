@@ -67,7 +67,7 @@ std::string helpFileName;
 
 void readStartupRegistrySettings(const std::string& productKeyPath) {
     std::string name =
-        RegistryReader(RegistryRoot::LocalMachine, productKeyPath).serializeString("HelpFileName", "", "");
+        RegistryReader(RegistryRoot::kLocalMachine, productKeyPath).serializeString("HelpFileName", "", "");
     std::lock_guard<std::mutex> lock(helpFileMutex);
     helpFileName = std::move(name);
 }

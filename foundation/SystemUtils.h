@@ -86,13 +86,13 @@ void* openSharedInstanceMemory(std::string_view baseName, std::size_t size);
 
 // --- Version strings of a module's version resource.
 enum class VersionField : int {
-    CompanyName = 0,
-    FileDescription = 1,
-    FileVersion = 2,
-    LegalCopyright = 3,
-    ProductName = 4,
-    ProductVersion = 5,
-    Comments = 6,
+    kCompanyName = 0,
+    kFileDescription = 1,
+    kFileVersion = 2,
+    kLegalCopyright = 3,
+    kProductName = 4,
+    kProductVersion = 5,
+    kComments = 6,
 };
 const char* versionFieldName(VersionField field);
 // The field from the first translation of the module's string table; an empty

@@ -27,7 +27,7 @@
 
 class UpdatedObject {
 public:
-    enum UpdateState : std::int32_t { Idle = 0, ChangePending = 1, Updating = 2 };
+    enum UpdateState : std::int32_t { kIdle = 0, kChangePending = 1, kUpdating = 2 };
 
     // A deferred notification: fired by update() when flagged. It belongs to
     // whoever registered it and must be unregistered before it goes away.
@@ -46,8 +46,8 @@ public:
         ~Hold() noexcept(false);
 
     private:
-        UpdatedObject& object;
-        int exceptionsAtStart;
+        UpdatedObject& object_;
+        int exceptionsAtStart_;
     };
 
     UpdatedObject() = default;
@@ -69,9 +69,9 @@ public:
     // Flags the record and requests an update.
     void postNotification(PendingNotification& record);
 
-    UpdateState getUpdateState() const { return updateState; }
-    std::int32_t getHoldCount() const { return holdCount; }
-    bool isHeld() const { return holdCount > 0; }
+    UpdateState getUpdateState() const { return updateState_; }
+    std::int32_t getHoldCount() const { return holdCount_; }
+    bool isHeld() const { return holdCount_ > 0; }
 
 protected:
     // The base behaviour of update(): fires the flagged records.
@@ -80,10 +80,10 @@ protected:
 private:
     void runUpdate();
 
-    std::vector<PendingNotification*> pendingNotifications; // null entries while firing
-    UpdateState updateState = Idle;
-    std::int32_t holdCount = 0;
-    std::int32_t firingDepth = 0;
+    std::vector<PendingNotification*> pendingNotifications_; // null entries while firing
+    UpdateState updateState_ = kIdle;
+    std::int32_t holdCount_ = 0;
+    std::int32_t firingDepth_ = 0;
 };
 
 // Delivers values to forwarders in batches. forward(forwarder, value) queues
@@ -116,6 +116,6 @@ private:
         bool queued;
     };
 
-    std::vector<Forwarder*> forwarders;
-    std::vector<ForwardRecord> queue;
+    std::vector<Forwarder*> forwarders_;
+    std::vector<ForwardRecord> queue_;
 };

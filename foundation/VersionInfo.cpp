@@ -5,8 +5,8 @@
 #include <utility>
 
 VersionInfo::VersionInfo(std::string productName)
-    : VersionInfo(std::move(productName), getVersionInfoString(VersionField::ProductVersion),
-                  getVersionInfoString(VersionField::LegalCopyright)) {}
+    : VersionInfo(std::move(productName), getVersionInfoString(VersionField::kProductVersion),
+                  getVersionInfoString(VersionField::kLegalCopyright)) {}
 
 VersionInfo::VersionInfo(std::string productName, std::string_view versionText, std::string legalText)
     : legalText_(std::move(legalText)), displayName_(std::string(makerName) + " " + productName),

@@ -24,9 +24,9 @@ public:
                       ModulationMatrixOwner* matrixOwner)
             : IndexedPluginParameter<T>(owner, std::move(name)), slot_(slot), matrixOwner_(matrixOwner) {}
         // The index of a stored value (through the index table, if any).
-        std::int32_t indexOf(std::int32_t stored) const { return this->range.indexOfStored(stored); }
+        std::int32_t indexOf(std::int32_t stored) const { return this->range_.indexOfStored(stored); }
         std::int32_t storedOf(float value) const {
-            return this->range.storedOfIndex(this->range.clampIndex(value));
+            return this->range_.storedOfIndex(this->range_.clampIndex(value));
         }
         std::int32_t getSlot() const { return slot_; }
 

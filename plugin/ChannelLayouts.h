@@ -9,7 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 
-enum class ChannelPortType { mono, stereo, surround };
+enum class ChannelPortType { kMono, kStereo, kSurround };
 
 constexpr int32_t kNumChannelLayouts = 29;
 constexpr int32_t kDefaultChannelLayout = 1;
@@ -29,7 +29,7 @@ constexpr int32_t channelCountOfLayout(int32_t layout) {
 }
 
 constexpr ChannelPortType portTypeOfLayout(int32_t layout) {
-    return layout == 0   ? ChannelPortType::mono
-           : layout == 1 ? ChannelPortType::stereo
-                         : ChannelPortType::surround;
+    return layout == 0   ? ChannelPortType::kMono
+           : layout == 1 ? ChannelPortType::kStereo
+                         : ChannelPortType::kSurround;
 }

@@ -1,39 +1,39 @@
 #include "plugin/ControllerMapping.h"
 
 ControllerMapping::ControllerMapping() {
-    for (std::atomic<uint32_t>& entry : entries)
+    for (std::atomic<uint32_t>& entry : entries_)
         entry.store(none, std::memory_order_relaxed);
-    changeRecord.event = &changeEvent;
-    changeRecord.argument = this;
-    addPendingNotification(changeRecord);
+    changeRecord_.event = &changeEvent_;
+    changeRecord_.argument = this;
+    addPendingNotification(changeRecord_);
 }
 
 ControllerMapping::~ControllerMapping() {
-    removePendingNotification(changeRecord);
+    removePendingNotification(changeRecord_);
 }
 
 uint32_t ControllerMapping::getParameter(int32_t controller) const {
     if (controller < 0 || controller >= numControllers) return none;
-    return entries[controller].load(std::memory_order_relaxed);
+    return entries_[controller].load(std::memory_order_relaxed);
 }
 
 int32_t ControllerMapping::findController(uint32_t parameter) const {
     for (int32_t c = 0; c < numControllers; ++c) {
-        if (entries[c].load(std::memory_order_relaxed) == parameter) return c;
+        if (entries_[c].load(std::memory_order_relaxed) == parameter) return c;
     }
     return -1;
 }
 
 void ControllerMapping::store(int32_t controller, uint32_t parameter) {
-    if (entries[controller].load(std::memory_order_relaxed) == parameter) return;
-    entries[controller].store(parameter, std::memory_order_relaxed);
-    modified = true;
-    postNotification(changeRecord);
+    if (entries_[controller].load(std::memory_order_relaxed) == parameter) return;
+    entries_[controller].store(parameter, std::memory_order_relaxed);
+    modified_ = true;
+    postNotification(changeRecord_);
 }
 
 bool ControllerMapping::write(BinaryDataWriter& writer) const {
     writer.writeHeader("ZTCM", 1);
-    for (const std::atomic<uint32_t>& entry : entries)
+    for (const std::atomic<uint32_t>& entry : entries_)
         writer.writeUInt32(entry.load(std::memory_order_relaxed));
     return writer.isGood();
 }
@@ -63,7 +63,7 @@ void ControllerMapping::assign(int32_t controller, uint32_t parameter) {
     Hold hold(*this);
     if (parameter != none) {
         for (int32_t c = 0; c < numControllers; ++c) {
-            if (c != controller && entries[c].load(std::memory_order_relaxed) == parameter) store(c, none);
+            if (c != controller && entries_[c].load(std::memory_order_relaxed) == parameter) store(c, none);
         }
     }
     if (controller != -1) store(controller, parameter);

@@ -51,15 +51,15 @@ public:
     // unmaps the controller. Other controllers outside 0..127 are ignored.
     void assign(int32_t controller, uint32_t parameter);
 
-    bool isModified() const { return modified; }
-    void setModified(bool value) { modified = value; }
-    NotifyEvent& getChangeEvent() { return changeEvent; }
+    bool isModified() const { return modified_; }
+    void setModified(bool value) { modified_ = value; }
+    NotifyEvent& getChangeEvent() { return changeEvent_; }
 
 private:
     void store(int32_t controller, uint32_t parameter);
 
-    std::array<std::atomic<uint32_t>, numControllers> entries;
-    bool modified = false;
-    NotifyEvent changeEvent;
-    PendingNotification changeRecord;
+    std::array<std::atomic<uint32_t>, numControllers> entries_;
+    bool modified_ = false;
+    NotifyEvent changeEvent_;
+    PendingNotification changeRecord_;
 };

@@ -44,7 +44,7 @@ protected:
 
 class DefaultChannelEventReceiver : public AbstractChannelEventReceiver {
 public:
-    explicit DefaultChannelEventReceiver(IMidiProcessor& processor) : processor(processor) {}
+    explicit DefaultChannelEventReceiver(IMidiProcessor& processor) : processor_(processor) {}
 
     // Records the controller number; when the mapping maps the controller,
     // drives a virtual parameter (identifier at or above
@@ -57,7 +57,7 @@ public:
     void programChange(int32_t bank, int32_t program) override;
 
 private:
-    IMidiProcessor& processor;
+    IMidiProcessor& processor_;
 };
 
 class DefaultEventReceiver : public AbstractMusicEventReceiver, public PropertyOwner {
@@ -68,19 +68,19 @@ public:
     // Deletes the current channel receiver and puts this one (owned from now
     // on) into the slot of the current channel.
     virtual void setChannelReceiver(AbstractChannelEventReceiver* receiver);
-    AbstractChannelEventReceiver* getChannelReceiver() const { return channelReceiver.get(); }
+    AbstractChannelEventReceiver* getChannelReceiver() const { return channelReceiver_.get(); }
 
-    Property<int32_t>& getChannel() { return channel; }
-    int32_t getSlot() const { return slot; }
-    IMidiProcessor& getProcessor() const { return processor; }
+    Property<int32_t>& getChannel() { return channel_; }
+    int32_t getSlot() const { return slot_; }
+    IMidiProcessor& getProcessor() const { return processor_; }
 
     void propertyChanged(AbstractProperty& property) override;
 
 private:
     static int32_t slotOfChannel(int32_t channel);
 
-    Property<int32_t> channel{this, 0};
-    int32_t slot = omniSlot;
-    std::unique_ptr<AbstractChannelEventReceiver> channelReceiver;
-    IMidiProcessor& processor;
+    Property<int32_t> channel_{this, 0};
+    int32_t slot_ = omniSlot;
+    std::unique_ptr<AbstractChannelEventReceiver> channelReceiver_;
+    IMidiProcessor& processor_;
 };

@@ -282,7 +282,7 @@ void GenericPlugin::firstInstanceSteps() {
     readStartupRegistrySettings(objects.versionInfo->getProductKeyPath());
     readRegistrySettings();
     if (objects.versionInfo->isFirstStart()) {
-        RegistryWriter writer(RegistryRoot::CurrentUser, objects.versionInfo->getProductKeyPath());
+        RegistryWriter writer(RegistryRoot::kCurrentUser, objects.versionInfo->getProductKeyPath());
         serializeGlobalOptions(writer);
     }
     const bool empty =
@@ -487,16 +487,16 @@ void GenericPlugin::serializeGlobalOptions(SettingSerializer& serializer) {
 void GenericPlugin::saveGlobalOptions() {
     VersionInfo* info = getVersionInfo();
     if (info == nullptr) return;
-    RegistryWriter writer(RegistryRoot::CurrentUser, info->getProductKeyPath());
+    RegistryWriter writer(RegistryRoot::kCurrentUser, info->getProductKeyPath());
     serializeGlobalOptions(writer);
 }
 
 void GenericPlugin::readRegistrySettings() {
     VersionInfo* info = getVersionInfo();
     if (info == nullptr) return;
-    RegistryReader reader(RegistryRoot::CurrentUser, info->getProductKeyPath());
+    RegistryReader reader(RegistryRoot::kCurrentUser, info->getProductKeyPath());
     serializeGlobalOptions(reader);
-    RegistryReader maker(RegistryRoot::CurrentUser, std::string("Software\\") + VersionInfo::makerName);
+    RegistryReader maker(RegistryRoot::kCurrentUser, std::string("Software\\") + VersionInfo::makerName);
     const int32_t mode = maker.serializeInt("GraphicsAcceleration", -1, -1);
     const int32_t scaling = maker.serializeInt("RetinaEnabled", -1, -1);
     if (mode != -1) graphicsMode.store(mode);
@@ -509,7 +509,7 @@ void GenericPlugin::addVersion1PresetFolder() {
     const std::string key = objects.versionInfo->getProductKeyPath(1);
     // The product's own key would list its own folder twice.
     if (key == objects.versionInfo->getProductKeyPath()) return;
-    RegistryReader reader(RegistryRoot::CurrentUser, key);
+    RegistryReader reader(RegistryRoot::kCurrentUser, key);
     const std::string folder = reader.readString("PresetFolder");
     if (folder.empty() || withBackslash(folder) == withBackslash(objects.mainManager->getPath())) return;
     PresetScanBudget fallback;

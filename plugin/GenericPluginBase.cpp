@@ -17,19 +17,19 @@ constexpr char kStateTag[] = "ZTBS";
 // GenericParameterResponder
 
 void GenericParameterResponder::addRegistered(AbstractPluginParameter* parameter) {
-    registered.push_back(parameter);
+    registered_.push_back(parameter);
 }
 
 int32_t GenericParameterResponder::getNumParameters() const {
-    return collection.size();
+    return collection_.size();
 }
 
 AbstractPluginParameter* GenericParameterResponder::getParameter(int32_t index) const {
-    return collection.get(index);
+    return collection_.get(index);
 }
 
 int32_t GenericParameterResponder::addParameter(AbstractPluginParameter* parameter) {
-    return collection.add(parameter);
+    return collection_.add(parameter);
 }
 
 // GenericPluginBase
@@ -84,7 +84,7 @@ bool GenericPluginBase::readParameterState(std::istream& stream) {
 
 bool GenericPluginBase::setChannelLayout(int32_t layout) {
     if (!isValidChannelLayout(layout)) return false;
-    channelLayout.store(layout, std::memory_order_relaxed);
+    channelLayout_.store(layout, std::memory_order_relaxed);
     return true;
 }
 
@@ -93,61 +93,61 @@ int32_t GenericPluginBase::getNumChannels() const {
 }
 
 int32_t GenericPluginBase::addMidiVirtualParameter(MidiVirtualPluginParameter* parameter) {
-    midiVirtualParameters.push_back(parameter);
-    return MidiVirtualPluginParameter::kIndexBase + static_cast<int32_t>(midiVirtualParameters.size()) - 1;
+    midiVirtualParameters_.push_back(parameter);
+    return MidiVirtualPluginParameter::kIndexBase + static_cast<int32_t>(midiVirtualParameters_.size()) - 1;
 }
 
 void GenericPluginBase::removeMidiVirtualParameter(MidiVirtualPluginParameter* parameter) {
     // Positions are identifiers that mappings keep: leave the slot empty.
-    std::replace(midiVirtualParameters.begin(), midiVirtualParameters.end(), parameter,
+    std::replace(midiVirtualParameters_.begin(), midiVirtualParameters_.end(), parameter,
                  static_cast<MidiVirtualPluginParameter*>(nullptr));
 }
 
 MidiVirtualPluginParameter* GenericPluginBase::getMidiVirtualParameter(int32_t position) const {
     if (position < 0 || position >= getNumMidiVirtualParameters()) return nullptr;
-    return midiVirtualParameters[static_cast<size_t>(position)];
+    return midiVirtualParameters_[static_cast<size_t>(position)];
 }
 
 // MidiVirtualPluginParameter
 
 MidiVirtualPluginParameter::MidiVirtualPluginParameter(GenericPluginBase& owner, std::string name)
-    : owner(owner), name(std::move(name)), index(owner.addMidiVirtualParameter(this)) {}
+    : owner_(owner), name_(std::move(name)), index_(owner.addMidiVirtualParameter(this)) {}
 
 MidiVirtualPluginParameter::~MidiVirtualPluginParameter() {
-    owner.removeMidiVirtualParameter(this);
+    owner_.removeMidiVirtualParameter(this);
 }
 
 // MidiMultiVirtualPluginParameter
 
 void MidiMultiVirtualPluginParameter::addParameter(AbstractPluginParameter* parameter) {
     if (parameter == nullptr) return;
-    targets.erase(std::remove(targets.begin(), targets.end(), parameter), targets.end());
-    targets.push_back(parameter);
-    lastSetOffsets.resize(targets.size(), 0.0f);
-    offsets.resize(targets.size(), 0.0f);
+    targets_.erase(std::remove(targets_.begin(), targets_.end(), parameter), targets_.end());
+    targets_.push_back(parameter);
+    lastSetOffsets_.resize(targets_.size(), 0.0f);
+    offsets_.resize(targets_.size(), 0.0f);
 }
 
 float MidiMultiVirtualPluginParameter::meanPosition() const {
     float sum = 0.0f;
-    for (const AbstractPluginParameter* target : targets)
+    for (const AbstractPluginParameter* target : targets_)
         sum += target->toLinearNormalized(target->getValue());
-    return sum / static_cast<float>(targets.size());
+    return sum / static_cast<float>(targets_.size());
 }
 
 void MidiMultiVirtualPluginParameter::setValue(float normalised) {
-    if (targets.empty()) return;
+    if (targets_.empty()) return;
     const float mean = meanPosition();
-    for (size_t i = 0; i < targets.size(); ++i) {
-        const float d = targets[i]->toLinearNormalized(targets[i]->getValue()) - mean;
+    for (size_t i = 0; i < targets_.size(); ++i) {
+        const float d = targets_[i]->toLinearNormalized(targets_[i]->getValue()) - mean;
         // A target moved since the last controller value takes a new offset.
-        if (std::fabs(d - lastSetOffsets[i]) > kOffsetEpsilon) offsets[i] = d;
+        if (std::fabs(d - lastSetOffsets_[i]) > kOffsetEpsilon) offsets_[i] = d;
     }
-    for (size_t i = 0; i < targets.size(); ++i) {
-        float x = normalised + offsets[i];
+    for (size_t i = 0; i < targets_.size(); ++i) {
+        float x = normalised + offsets_[i];
         x = std::isnan(x) || x < 0.0f ? 0.0f : (x > 1.0f ? 1.0f : x);
-        targets[i]->setValue(targets[i]->fromLinearNormalized(x), 0);
+        targets_[i]->setValue(targets_[i]->fromLinearNormalized(x), 0);
     }
     const float newMean = meanPosition();
-    for (size_t i = 0; i < targets.size(); ++i)
-        lastSetOffsets[i] = targets[i]->toLinearNormalized(targets[i]->getValue()) - newMean;
+    for (size_t i = 0; i < targets_.size(); ++i)
+        lastSetOffsets_[i] = targets_[i]->toLinearNormalized(targets_[i]->getValue()) - newMean;
 }

@@ -76,21 +76,21 @@ struct GenericPluginInfo {
 class GenericParameterResponder : public GenericParameterOwner {
 public:
     // The collection belongs to the derived class and outlives this part.
-    explicit GenericParameterResponder(ParameterCollection& collection) : collection(collection) {}
+    explicit GenericParameterResponder(ParameterCollection& collection) : collection_(collection) {}
 
     void addRegistered(AbstractPluginParameter* parameter) override;
     int32_t getNumParameters() const override;
     AbstractPluginParameter* getParameter(int32_t index) const override;
     int32_t addParameter(AbstractPluginParameter* parameter) override;
 
-    const std::vector<AbstractPluginParameter*>& getRegistered() const { return registered; }
-    EventForwarderList& getEventForwarders() { return eventForwarders; }
-    ParameterCollection& getParameterCollection() const { return collection; }
+    const std::vector<AbstractPluginParameter*>& getRegistered() const { return registered_; }
+    EventForwarderList& getEventForwarders() { return eventForwarders_; }
+    ParameterCollection& getParameterCollection() const { return collection_; }
 
 private:
-    std::vector<AbstractPluginParameter*> registered;
-    EventForwarderList eventForwarders;
-    ParameterCollection& collection;
+    std::vector<AbstractPluginParameter*> registered_;
+    EventForwarderList eventForwarders_;
+    ParameterCollection& collection_;
 };
 
 class GenericPluginBase : public GenericParameterResponder, public GenericPluginInfo {
@@ -115,20 +115,20 @@ public:
     bool readParameterState(std::istream& stream);
 
     // The layout number (ChannelLayouts.h); 1 = stereo at construction.
-    int32_t getChannelLayout() const { return channelLayout.load(std::memory_order_relaxed); }
+    int32_t getChannelLayout() const { return channelLayout_.load(std::memory_order_relaxed); }
     // Ignores numbers outside the table; returns whether the layout is valid.
     bool setChannelLayout(int32_t layout);
     int32_t getNumChannels() const;
 
-    IndexedPluginParameter<MidiState>* getMidiStateParameter() const { return midiStateParameter; }
-    AbstractPluginParameter* getBypassParameter() const { return bypassParameter; }
+    IndexedPluginParameter<MidiState>* getMidiStateParameter() const { return midiStateParameter_; }
+    AbstractPluginParameter* getBypassParameter() const { return bypassParameter_; }
 
     // Flag 8 set and the side chain enabled.
     bool sideChainEnabled() const {
-        return hasFlag(kFlagSideChainInput) && sideChainFlag.load(std::memory_order_relaxed);
+        return hasFlag(kFlagSideChainInput) && sideChainFlag_.load(std::memory_order_relaxed);
     }
-    bool isSideChainFlagSet() const { return sideChainFlag.load(std::memory_order_relaxed); }
-    void setSideChainFlag(bool enabled) { sideChainFlag.store(enabled, std::memory_order_relaxed); }
+    bool isSideChainFlagSet() const { return sideChainFlag_.load(std::memory_order_relaxed); }
+    void setSideChainFlag(bool enabled) { sideChainFlag_.store(enabled, std::memory_order_relaxed); }
 
     // Called by MidiVirtualPluginParameter's constructor; returns its
     // identifier (0x100000 + position).
@@ -136,20 +136,22 @@ public:
     void removeMidiVirtualParameter(MidiVirtualPluginParameter* parameter);
     // The virtual parameter at a position of the list, null when none.
     MidiVirtualPluginParameter* getMidiVirtualParameter(int32_t position) const;
-    int32_t getNumMidiVirtualParameters() const { return static_cast<int32_t>(midiVirtualParameters.size()); }
+    int32_t getNumMidiVirtualParameters() const {
+        return static_cast<int32_t>(midiVirtualParameters_.size());
+    }
 
 protected:
     void setMidiStateParameter(IndexedPluginParameter<MidiState>* parameter) {
-        midiStateParameter = parameter;
+        midiStateParameter_ = parameter;
     }
-    void setBypassParameter(AbstractPluginParameter* parameter) { bypassParameter = parameter; }
+    void setBypassParameter(AbstractPluginParameter* parameter) { bypassParameter_ = parameter; }
 
 private:
-    std::atomic<int32_t> channelLayout{1};
-    IndexedPluginParameter<MidiState>* midiStateParameter = nullptr;
-    AbstractPluginParameter* bypassParameter = nullptr;
-    std::atomic<bool> sideChainFlag{true};
-    std::vector<MidiVirtualPluginParameter*> midiVirtualParameters;
+    std::atomic<int32_t> channelLayout_{1};
+    IndexedPluginParameter<MidiState>* midiStateParameter_ = nullptr;
+    AbstractPluginParameter* bypassParameter_ = nullptr;
+    std::atomic<bool> sideChainFlag_{true};
+    std::vector<MidiVirtualPluginParameter*> midiVirtualParameters_;
 };
 
 // A pseudo-parameter that a MIDI controller drives.
@@ -165,13 +167,13 @@ public:
     // A normalised controller value (0..1). Audio thread; no allocation.
     virtual void setValue(float normalised) = 0;
 
-    const std::string& getName() const { return name; }
-    int32_t getIndex() const { return index; }
+    const std::string& getName() const { return name_; }
+    int32_t getIndex() const { return index_; }
 
 private:
-    GenericPluginBase& owner;
-    std::string name;
-    int32_t index;
+    GenericPluginBase& owner_;
+    std::string name_;
+    int32_t index_;
 };
 
 // Moves a group of parameters together with one controller, keeping the
@@ -189,12 +191,12 @@ public:
     // with flag 0 (reported to the host).
     void setValue(float normalised) override;
 
-    const std::vector<AbstractPluginParameter*>& getTargets() const { return targets; }
+    const std::vector<AbstractPluginParameter*>& getTargets() const { return targets_; }
 
 private:
     float meanPosition() const;
 
-    std::vector<AbstractPluginParameter*> targets;
-    std::vector<float> lastSetOffsets;
-    std::vector<float> offsets;
+    std::vector<AbstractPluginParameter*> targets_;
+    std::vector<float> lastSetOffsets_;
+    std::vector<float> offsets_;
 };

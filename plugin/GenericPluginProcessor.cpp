@@ -49,14 +49,14 @@ void copySamples(float* out, const float* in, int32_t count) {
 void GenericPluginProcessor::Channel::ConnectedSideChainInput::produce(wave::BasicBlock<float>* block,
                                                                        int count, int mode) {
     wave::Input::produce(block, count, mode);
-    if (!(processor.sideChainEnabled() && processor.isSideChainConnected()))
+    if (!(processor_.sideChainEnabled() && processor_.isSideChainConnected()))
         setCurrentBlock(getEnvironment().getZeroBlock());
 }
 
 GenericPluginProcessor::Channel::Channel(GenericPluginProcessor& processor)
-    : input(std::make_unique<wave::Input>(processor.getEnvironment())),
-      sideChainInput(std::make_unique<ConnectedSideChainInput>(processor.getEnvironment(), processor)),
-      sideChainReader(std::make_unique<wave::Input>(processor.getEnvironment())) {}
+    : input_(std::make_unique<wave::Input>(processor.getEnvironment())),
+      sideChainInput_(std::make_unique<ConnectedSideChainInput>(processor.getEnvironment(), processor)),
+      sideChainReader_(std::make_unique<wave::Input>(processor.getEnvironment())) {}
 
 GenericPluginProcessor::Channel::~Channel() = default;
 
@@ -67,109 +67,109 @@ void GenericPluginProcessor::Channel::sampleRateChanged() {}
 // BypassProcessor
 
 GenericPluginProcessor::BypassProcessor::BypassProcessor(GenericPluginProcessor& processor)
-    : mix(processor.getEnvironment(), 0.0f), processor(processor) {
-    tailCounter = processor.tailLength() == kTailNeverSleeps ? -1 : 0;
-    processedOutputs.assign(static_cast<size_t>(std::max(processor.getNumChannels(), 0)), nullptr);
+    : mix_(processor.getEnvironment(), 0.0f), processor_(processor) {
+    tailCounter_ = processor.tailLength() == kTailNeverSleeps ? -1 : 0;
+    processedOutputs_.assign(static_cast<size_t>(std::max(processor.getNumChannels(), 0)), nullptr);
     buildLatencyDelays(processor.getLatency());
 }
 
 void GenericPluginProcessor::BypassProcessor::buildLatencyDelays(int32_t latency) {
-    delays.clear();
-    builtLatency = std::max(latency, 0);
-    if (processor.isInstrument() || builtLatency < 1) return;
-    wave::Environment& environment = processor.getEnvironment();
-    for (int32_t c = 0; c < processor.getNumChannels(); ++c) {
-        auto delay = std::make_unique<wave::Delay>(environment, builtLatency);
-        delay->setFixedReadDelay(builtLatency);
-        delays.push_back(std::move(delay));
+    delays_.clear();
+    builtLatency_ = std::max(latency, 0);
+    if (processor_.isInstrument() || builtLatency_ < 1) return;
+    wave::Environment& environment = processor_.getEnvironment();
+    for (int32_t c = 0; c < processor_.getNumChannels(); ++c) {
+        auto delay = std::make_unique<wave::Delay>(environment, builtLatency_);
+        delay->setFixedReadDelay(builtLatency_);
+        delays_.push_back(std::move(delay));
     }
 }
 
 void GenericPluginProcessor::BypassProcessor::reset() {
-    resetPending = true;
-    for (auto& delay : delays)
+    resetPending_ = true;
+    for (auto& delay : delays_)
         delay->clear();
 }
 
 void GenericPluginProcessor::BypassProcessor::setTarget(bool bypassed) {
-    const bool wasBypassed = targetBypass;
-    targetBypass = bypassed;
+    const bool wasBypassed = targetBypass_;
+    targetBypass_ = bypassed;
     if (bypassed) {
-        mix.setValue(1.0f, kBypassRampMs);
-        unbypassPending = false;
+        mix_.setValue(1.0f, kBypassRampMs);
+        unbypassPending_ = false;
     } else {
         // Coming back: the graph is reset below, and the ramp to the
         // processed signal starts once the dry path has caught up with the
         // latency, counted in whole pieces. Without latency it still waits
         // one piece: a glide started at the position of a reset would end
         // at once, and the effect would come back with a jump.
-        unbypassDelay = std::max(builtLatency, 1);
-        unbypassPending = true;
+        unbypassDelay_ = std::max(builtLatency_, 1);
+        unbypassPending_ = true;
     }
-    if (wasBypassed) processor.getEnvironment().reset(wave::Environment::kResetActive);
+    if (wasBypassed) processor_.getEnvironment().reset(wave::Environment::kResetActive);
 }
 
 void GenericPluginProcessor::BypassProcessor::process(float* const* outputs, int32_t channels, int32_t offset,
                                                       int32_t count, int32_t& mode) {
-    wave::Environment& environment = processor.getEnvironment();
-    channels = std::min(channels, static_cast<int32_t>(processedOutputs.size()));
+    wave::Environment& environment = processor_.getEnvironment();
+    channels = std::min(channels, static_cast<int32_t>(processedOutputs_.size()));
     environment.nextBlock();
 
-    if (resetPending) {
+    if (resetPending_) {
         // The mix jumps: the reset moved the environment's marks.
-        resetPending = false;
-        tailCounter = processor.tailLength() != kTailNeverSleeps ? 0 : -1;
-        if (unbypassPending) {
-            mix.setValue(0.0f);
-            unbypassPending = false;
+        resetPending_ = false;
+        tailCounter_ = processor_.tailLength() != kTailNeverSleeps ? 0 : -1;
+        if (unbypassPending_) {
+            mix_.setValue(0.0f);
+            unbypassPending_ = false;
         }
-    } else if (unbypassPending) {
-        if (unbypassDelay > 0) {
-            unbypassDelay -= count;
+    } else if (unbypassPending_) {
+        if (unbypassDelay_ > 0) {
+            unbypassDelay_ -= count;
         } else {
-            mix.setValue(0.0f, kBypassRampMs);
-            unbypassPending = false;
+            mix_.setValue(0.0f, kBypassRampMs);
+            unbypassPending_ = false;
         }
     }
 
-    const wave::BasicBlock<float>& mixBlock = mix.advanceBlock(count);
+    const wave::BasicBlock<float>& mixBlock = mix_.advanceBlock(count);
     const float* mixValues = mixBlock.data();
 
-    for (size_t c = 0; c < delays.size(); ++c)
-        delays[c]->write(processor.inputAt(static_cast<int32_t>(c), offset), count);
+    for (size_t c = 0; c < delays_.size(); ++c)
+        delays_[c]->write(processor_.inputAt(static_cast<int32_t>(c), offset), count);
 
     const bool fullyBypassed = mixBlock.isConstant() && std::fabs(mixValues[0] - 1.0f) <= kEpsilon;
     bool skip = fullyBypassed;
-    if (!fullyBypassed || unbypassPending) {
-        const int32_t tail = processor.tailLength();
+    if (!fullyBypassed || unbypassPending_) {
+        const int32_t tail = processor_.tailLength();
         bool tailEnded = false;
         if ((mode & 1) != 0) {
-            if (tailCounter == -1)
-                tailCounter = tail < 0 ? (builtLatency > 0 ? builtLatency : -1) : tail + builtLatency;
-            if (tailCounter == 0) {
+            if (tailCounter_ == -1)
+                tailCounter_ = tail < 0 ? (builtLatency_ > 0 ? builtLatency_ : -1) : tail + builtLatency_;
+            if (tailCounter_ == 0) {
                 skip = true;
                 tailEnded = true;
                 for (int32_t c = 0; c < channels; ++c)
-                    processedOutputs[static_cast<size_t>(c)] = processor.inputAt(c, offset);
+                    processedOutputs_[static_cast<size_t>(c)] = processor_.inputAt(c, offset);
             }
         } else {
-            tailCounter = -1;
+            tailCounter_ = -1;
         }
         if (!tailEnded) {
-            processor.positionInputs(offset);
-            processor.collectChannelOutputs(processedOutputs.data(), channels, count);
-            if (tailCounter >= 0) {
-                tailCounter = std::max(tailCounter - count, 0);
-                if (tailCounter == 0) {
+            processor_.positionInputs(offset);
+            processor_.collectChannelOutputs(processedOutputs_.data(), channels, count);
+            if (tailCounter_ >= 0) {
+                tailCounter_ = std::max(tailCounter_ - count, 0);
+                if (tailCounter_ == 0) {
                     if (tail < 0)
-                        tailCounter = -2;
+                        tailCounter_ = -2;
                     else if (!environment.isIdle())
-                        tailCounter = 1;
+                        tailCounter_ = 1;
                 }
                 mode &= ~2;
             } else if ((mode & 1) != 0 && tail == kTailEndless && environment.isIdle() &&
-                       processor.isSilent(processedOutputs.data(), channels, count)) {
-                tailCounter = 0;
+                       processor_.isSilent(processedOutputs_.data(), channels, count)) {
+                tailCounter_ = 0;
             } else {
                 mode &= ~2;
             }
@@ -181,7 +181,7 @@ void GenericPluginProcessor::BypassProcessor::process(float* const* outputs, int
     if (mixBlock.isConstant() && std::fabs(mixValues[0]) <= kEpsilon) {
         for (int32_t c = 0; c < channels; ++c) {
             if (outputs[c] != nullptr)
-                copySamples(outputs[c] + offset, processedOutputs[static_cast<size_t>(c)], count);
+                copySamples(outputs[c] + offset, processedOutputs_[static_cast<size_t>(c)], count);
         }
         return;
     }
@@ -190,18 +190,18 @@ void GenericPluginProcessor::BypassProcessor::process(float* const* outputs, int
         float* out = outputs[c];
         if (out == nullptr) continue;
         out += offset;
-        if (processor.isInstrument())
+        if (processor_.isInstrument())
             std::memset(out, 0, static_cast<size_t>(count) * sizeof(float));
-        else if (builtLatency < 1)
-            copySamples(out, processor.inputAt(c, offset), count);
-        else if (static_cast<size_t>(c) < delays.size())
-            delays[static_cast<size_t>(c)]->readFixed(builtLatency, out, count);
+        else if (builtLatency_ < 1)
+            copySamples(out, processor_.inputAt(c, offset), count);
+        else if (static_cast<size_t>(c) < delays_.size())
+            delays_[static_cast<size_t>(c)]->readFixed(builtLatency_, out, count);
         else
             std::memset(out, 0, static_cast<size_t>(count) * sizeof(float));
     }
 
     if (fullyBypassed) {
-        if (builtLatency >= 1 && (mode & 2) != 0) {
+        if (builtLatency_ >= 1 && (mode & 2) != 0) {
             for (int32_t c = 0; c < channels && (mode & 2) != 0; ++c) {
                 const float* out = outputs[c];
                 if (out == nullptr) continue;
@@ -220,7 +220,7 @@ void GenericPluginProcessor::BypassProcessor::process(float* const* outputs, int
         float* out = outputs[c];
         if (out == nullptr) continue;
         out += offset;
-        const float* processed = processedOutputs[static_cast<size_t>(c)];
+        const float* processed = processedOutputs_[static_cast<size_t>(c)];
         for (int32_t i = 0; i < count; ++i)
             out[i] = (out[i] - processed[i]) * mixValues[i] + processed[i];
     }
@@ -228,31 +228,31 @@ void GenericPluginProcessor::BypassProcessor::process(float* const* outputs, int
 
 // GenericPluginProcessor
 
-GenericPluginProcessor::GenericPluginProcessor() : GenericPluginBase(parameterCollection) {
-    for (std::atomic<uint64_t>& entry : instanceTracking)
+GenericPluginProcessor::GenericPluginProcessor() : GenericPluginBase(parameterCollection_) {
+    for (std::atomic<uint64_t>& entry : instanceTracking_)
         entry.store(kEmptyTrackingEntry);
 }
 
 GenericPluginProcessor::~GenericPluginProcessor() {
     lowerProcessorCount();
-    bypassProcessor.reset();
-    for (Channel* channel : channels)
+    bypassProcessor_.reset();
+    for (Channel* channel : channels_)
         delete channel;
-    channels.clear();
+    channels_.clear();
 }
 
 void GenericPluginProcessor::beginUpdate() {
-    suspendCount.fetch_add(1);
+    suspendCount_.fetch_add(1);
 }
 
 void GenericPluginProcessor::endUpdate() {
-    suspendCount.fetch_sub(1);
+    suspendCount_.fetch_sub(1);
 }
 
 void GenericPluginProcessor::setParameterValue(int32_t index, float value, int32_t flags) {
-    parameterQueue.push({index, value});
-    if ((flags & kParameterChangeNotToHost) == 0 && adapter != nullptr)
-        adapter->processorParameterChanged(index);
+    parameterQueue_.push({index, value});
+    if ((flags & kParameterChangeNotToHost) == 0 && adapter_ != nullptr)
+        adapter_->processorParameterChanged(index);
 }
 
 void GenericPluginProcessor::addParameterAlias(AbstractPluginParameter*, const std::string&) {}
@@ -262,11 +262,11 @@ int32_t GenericPluginProcessor::getNameIndex(const std::string&) {
 }
 
 void GenericPluginProcessor::requestLightReset() {
-    parameterQueue.push({kLightResetIndex, 0.0f});
+    parameterQueue_.push({kLightResetIndex, 0.0f});
 }
 
 void GenericPluginProcessor::requestFullReset() {
-    parameterQueue.push({kFullResetIndex, 0.0f});
+    parameterQueue_.push({kFullResetIndex, 0.0f});
 }
 
 int32_t GenericPluginProcessor::getProcessorCount() {
@@ -276,12 +276,12 @@ int32_t GenericPluginProcessor::getProcessorCount() {
 }
 
 void GenericPluginProcessor::initProcessing() {
-    if (bypassProcessor) return;
+    if (bypassProcessor_) return;
     {
         ProcessWide& shared = processWide();
         ScopedLock lock(*shared.lock);
-        if (!countedInProcess) {
-            countedInProcess = true;
+        if (!countedInProcess_) {
+            countedInProcess_ = true;
             if (shared.processors++ == 0) {
                 if (shared.block.load() == nullptr) {
                     void* memory = openSharedInstanceMemory("ZentorProcess2", kProcessBlockSize);
@@ -291,24 +291,24 @@ void GenericPluginProcessor::initProcessing() {
             }
         }
     }
-    environment.sampleRateChanged.setHandler(
+    environment_.sampleRateChanged.setHandler(
         NotifyEvent::bind(this, &GenericPluginProcessor::notifySampleRateChanged));
-    eventReceiver.reset(createEventReceiver());
-    midiDecoder = std::make_unique<MidiDecoder>(*eventReceiver);
-    bypassProcessor = std::make_unique<BypassProcessor>(*this);
-    audioSources.assign(static_cast<size_t>(std::max(audioSourceCount, 0)), nullptr);
-    levelSources.assign(
-        static_cast<size_t>(std::max(getNumChannels() * levelSourcesPerChannel + levelSourceFixedCount, 0)),
+    eventReceiver_.reset(createEventReceiver());
+    midiDecoder_ = std::make_unique<MidiDecoder>(*eventReceiver_);
+    bypassProcessor_ = std::make_unique<BypassProcessor>(*this);
+    audioSources_.assign(static_cast<size_t>(std::max(audioSourceCount_, 0)), nullptr);
+    levelSources_.assign(
+        static_cast<size_t>(std::max(getNumChannels() * levelSourcesPerChannel_ + levelSourceFixedCount_, 0)),
         nullptr);
-    spectrumSources.assign(static_cast<size_t>(std::max(spectrumSourceCount, 0)), nullptr);
-    if (hasFlag(kFlagEditorMidiQueue)) editorMidiQueue = std::make_unique<EventQueue>(32, 32);
+    spectrumSources_.assign(static_cast<size_t>(std::max(spectrumSourceCount_, 0)), nullptr);
+    if (hasFlag(kFlagEditorMidiQueue)) editorMidiQueue_ = std::make_unique<EventQueue>(32, 32);
 }
 
 void GenericPluginProcessor::lowerProcessorCount() {
     ProcessWide& shared = processWide();
     ScopedLock lock(*shared.lock);
-    if (!countedInProcess) return;
-    countedInProcess = false;
+    if (!countedInProcess_) return;
+    countedInProcess_ = false;
     if (--shared.processors == 0) lastInstanceReleased();
 }
 
@@ -317,24 +317,24 @@ void GenericPluginProcessor::firstInstanceInit() {}
 void GenericPluginProcessor::lastInstanceReleased() {}
 
 void GenericPluginProcessor::activate(float sampleRate) {
-    environment.setSampleRate(sampleRate);
-    if (bypassProcessor && bypassProcessor->getBuiltLatency() != getLatency())
-        bypassProcessor->buildLatencyDelays(getLatency());
-    active = true;
+    environment_.setSampleRate(sampleRate);
+    if (bypassProcessor_ && bypassProcessor_->getBuiltLatency() != getLatency())
+        bypassProcessor_->buildLatencyDelays(getLatency());
+    active_ = true;
 }
 
 void GenericPluginProcessor::deactivate() {
-    active = false;
+    active_ = false;
 }
 
 void GenericPluginProcessor::setLatency(int32_t samples) {
-    latency.store(std::max(samples, 0), std::memory_order_relaxed);
-    if (!active && bypassProcessor && bypassProcessor->getBuiltLatency() != getLatency())
-        bypassProcessor->buildLatencyDelays(getLatency());
+    latency_.store(std::max(samples, 0), std::memory_order_relaxed);
+    if (!active_ && bypassProcessor_ && bypassProcessor_->getBuiltLatency() != getLatency())
+        bypassProcessor_->buildLatencyDelays(getLatency());
 }
 
 GenericPluginProcessor::Channel* GenericPluginProcessor::addChannel(Channel* channel) {
-    channels.push_back(channel);
+    channels_.push_back(channel);
     return channel;
 }
 
@@ -344,72 +344,72 @@ void GenericPluginProcessor::setTransport(float newTempo, float position, int32_
     if (!(std::fabs(newTempo) > kEpsilon) || !std::isfinite(newTempo)) newTempo = 120.0f;
     if (!std::isfinite(position)) position = 0.0f;
 
-    if (std::fabs(position - songPosition) <= kEpsilon && !nowPlaying) {
+    if (std::fabs(position - songPosition_) <= kEpsilon && !nowPlaying) {
         // Stopped: the processor's own clock runs on and wraps every 256 beats.
-        clockPosition +=
-            static_cast<double>(samplesSinceTransport) * newTempo / 60.0 / environment.getSampleRate();
-        clockPosition = std::fmod(clockPosition, kClockWrapBeats);
-        if (!std::isfinite(clockPosition)) clockPosition = 0.0;
+        clockPosition_ +=
+            static_cast<double>(samplesSinceTransport_) * newTempo / 60.0 / environment_.getSampleRate();
+        clockPosition_ = std::fmod(clockPosition_, kClockWrapBeats);
+        if (!std::isfinite(clockPosition_)) clockPosition_ = 0.0;
     } else {
-        clockPosition = position;
-        if (!playing && nowPlaying) transportStarted();
+        clockPosition_ = position;
+        if (!playing_ && nowPlaying) transportStarted();
     }
 
     if (uint32_t* block = processWide().block.load(std::memory_order_acquire)) {
         const uint32_t sequence = std::atomic_ref<uint32_t>(block[0]).fetch_add(1) + 1;
         if (nowPlaying) {
-            for (std::atomic<uint64_t>& entry : instanceTracking) {
+            for (std::atomic<uint64_t>& entry : instanceTracking_) {
                 if (entry.load() == kEmptyTrackingEntry) {
                     entry.store(static_cast<uint64_t>(sequence) << 32 | 0xFFFFFFFEu);
                     break;
                 }
             }
         } else {
-            for (std::atomic<uint64_t>& entry : instanceTracking)
+            for (std::atomic<uint64_t>& entry : instanceTracking_)
                 entry.store(kEmptyTrackingEntry);
         }
     }
 
-    tempo.store(newTempo, std::memory_order_relaxed);
-    songPosition = position;
-    playing = nowPlaying;
-    tempoChangedFlag = true;
-    samplesSinceTransport = 0;
+    tempo_.store(newTempo, std::memory_order_relaxed);
+    songPosition_ = position;
+    playing_ = nowPlaying;
+    tempoChangedFlag_ = true;
+    samplesSinceTransport_ = 0;
 }
 
 int32_t GenericPluginProcessor::chunkLimit() {
-    return std::clamp(maxChunkSize(), 1, environment.getMaxChunkSize());
+    return std::clamp(maxChunkSize(), 1, environment_.getMaxChunkSize());
 }
 
 void GenericPluginProcessor::process(const float* const* inputs, int32_t numInputs, float* const* outputs,
                                      int32_t numOutputs, int32_t frames, int32_t* status) {
     simd::ScopedControlWord controlWord(simd::kAudioThreadCsr);
-    if (!bypassProcessor) return;
+    if (!bypassProcessor_) return;
     frames = std::max(frames, 0);
 
-    uint32_t counter = processedSamples.load();
+    uint32_t counter = processedSamples_.load();
     uint32_t next = 0;
     do {
         next = static_cast<uint32_t>(
             std::min<uint64_t>(uint64_t(counter) + uint64_t(frames), uint64_t(kProcessedSamplesLimit)));
-    } while (!processedSamples.compare_exchange_weak(counter, next));
-    environment.setDisplayActive(static_cast<float>(next) < environment.getSampleRate());
+    } while (!processedSamples_.compare_exchange_weak(counter, next));
+    environment_.setDisplayActive(static_cast<float>(next) < environment_.getSampleRate());
 
-    samplesSinceTransport =
-        static_cast<int32_t>(std::min<int64_t>(int64_t(samplesSinceTransport) + frames, INT_MAX));
-    lastMidiController = -1;
+    samplesSinceTransport_ =
+        static_cast<int32_t>(std::min<int64_t>(int64_t(samplesSinceTransport_) + frames, INT_MAX));
+    lastMidiController_ = -1;
     if (!isSuspended()) drainParameterQueue();
-    if (tempoChangedFlag) {
-        tempoChanged(getTempo(), static_cast<float>(clockPosition));
-        tempoChangedFlag = false;
+    if (tempoChangedFlag_) {
+        tempoChanged(getTempo(), static_cast<float>(clockPosition_));
+        tempoChangedFlag_ = false;
     }
 
     numOutputs = outputs != nullptr ? std::clamp(numOutputs, 0, getNumChannels()) : 0;
     int32_t maxChunk = chunkLimit();
-    inputsFromHost = false;
+    inputsFromHost_ = false;
     setInputBuffers(inputs, numInputs, frames);
     int32_t mode = status != nullptr && (*status & 1) != 0 ? 3 : 0;
-    EventQueue& queue = eventQueueFor(midiQueue, frames);
+    EventQueue& queue = eventQueueFor(midiQueue_, frames);
 
     bool midiSeen = false;
     bool held = false;
@@ -420,11 +420,11 @@ void GenericPluginProcessor::process(const float* const* inputs, int32_t numInpu
         const int32_t end = held ? std::min(event.offset, frames) : frames;
         while (pos < end) {
             const int32_t count = std::min(end - pos, maxChunk);
-            bypassProcessor->process(outputs, numOutputs, pos, count, mode);
+            bypassProcessor_->process(outputs, numOutputs, pos, count, mode);
             pos += count;
         }
         if (held) {
-            midiDecoder->receiveMidi(event);
+            midiDecoder_->receiveMidi(event);
             held = false;
             midiSeen = true;
             if (!isSuspended()) drainParameterQueue();
@@ -434,21 +434,21 @@ void GenericPluginProcessor::process(const float* const* inputs, int32_t numInpu
     if (status != nullptr) *status = mode;
 
     while (queue.pop(event)) {
-        midiDecoder->receiveMidi(event);
+        midiDecoder_->receiveMidi(event);
         midiSeen = true;
     }
-    if (midiSeen && adapter != nullptr) adapter->midiControllerSeen(lastMidiController);
-    hostInputs = nullptr;
-    hostInputCount = 0;
-    inputsFromHost = false;
+    if (midiSeen && adapter_ != nullptr) adapter_->midiControllerSeen(lastMidiController_);
+    hostInputs_ = nullptr;
+    hostInputCount_ = 0;
+    inputsFromHost_ = false;
 }
 
 void GenericPluginProcessor::reset() {
     simd::ScopedControlWord controlWord(simd::kAudioThreadCsr);
-    environment.reset(wave::Environment::kResetActive);
-    if (bypassProcessor) bypassProcessor->reset();
-    clockPosition = 0.0;
-    samplesSinceTransport = 0;
+    environment_.reset(wave::Environment::kResetActive);
+    if (bypassProcessor_) bypassProcessor_->reset();
+    clockPosition_ = 0.0;
+    samplesSinceTransport_ = 0;
     if (!isSuspended()) drainParameterQueue();
 }
 
@@ -456,29 +456,29 @@ void GenericPluginProcessor::drainParameterQueue() {
     // Forwarded values wait for the end of the outermost drain.
     UpdatedObject::Hold hold(getEventForwarders());
     ParameterChange change;
-    while (parameterQueue.pop(change)) {
+    while (parameterQueue_.pop(change)) {
         if (change.index >= 0) {
             if (AbstractPluginParameter* parameter = getParameter(change.index)) {
                 parameter->applyValue(change.value);
                 parameterChanged(change.index);
             }
         } else if (change.index == kLightResetIndex) {
-            environment.reset(wave::Environment::kResetLight);
+            environment_.reset(wave::Environment::kResetLight);
         } else {
-            environment.reset(wave::Environment::kResetActive);
+            environment_.reset(wave::Environment::kResetActive);
         }
     }
 }
 
 bool GenericPluginProcessor::writeProcessorState(std::ostream& stream) {
-    processedSamples.store(0);
-    for (IAudioSourceBuffer* source : audioSources)
+    processedSamples_.store(0);
+    for (IAudioSourceBuffer* source : audioSources_)
         if (source != nullptr) source->lock();
-    for (SpectrumSource* source : spectrumSources)
+    for (SpectrumSource* source : spectrumSources_)
         if (source != nullptr) source->lock();
 
     BinaryDataWriter writer(stream);
-    for (IAudioSourceBuffer* source : audioSources) {
+    for (IAudioSourceBuffer* source : audioSources_) {
         if (source == nullptr) {
             // An empty record, which a reader skips.
             for (int i = 0; i < 3; ++i)
@@ -500,12 +500,12 @@ bool GenericPluginProcessor::writeProcessorState(std::ostream& stream) {
         }
         source->markRead();
     }
-    for (DisplayLevelSource* source : levelSources) {
+    for (DisplayLevelSource* source : levelSources_) {
         for (int i = 0; i < 5; ++i)
             writer.writeFloat(source != nullptr ? source->level(i) : 0.0f);
         writer.writeInt32(source != nullptr ? source->info() : 0);
     }
-    for (SpectrumSource* source : spectrumSources) {
+    for (SpectrumSource* source : spectrumSources_) {
         const int32_t count = source != nullptr ? std::max(source->valueCount(), 0) : 0;
         const float* values = source != nullptr ? source->values() : nullptr;
         writer.writeUInt32(static_cast<uint32_t>(source != nullptr ? source->info() : 0));
@@ -516,20 +516,20 @@ bool GenericPluginProcessor::writeProcessorState(std::ostream& stream) {
         }
     }
 
-    for (SpectrumSource* source : spectrumSources)
+    for (SpectrumSource* source : spectrumSources_)
         if (source != nullptr) source->unlock();
-    for (IAudioSourceBuffer* source : audioSources)
+    for (IAudioSourceBuffer* source : audioSources_)
         if (source != nullptr) source->unlock();
 
     writer.writeFloat(getTempo());
-    for (const std::atomic<uint64_t>& entry : instanceTracking) {
+    for (const std::atomic<uint64_t>& entry : instanceTracking_) {
         const uint64_t word = entry.load();
         writer.writeUInt32(static_cast<uint32_t>(word));
         writer.writeUInt32(static_cast<uint32_t>(word >> 32));
     }
-    if (editorMidiQueue) {
+    if (editorMidiQueue_) {
         MidiEvent event;
-        while (editorMidiQueue->pop(event)) {
+        while (editorMidiQueue_->pop(event)) {
             const uint8_t bytes[4] = {1, event.status(), event.data1(), event.data2()};
             writer.writeBytes(bytes, sizeof bytes);
         }
@@ -548,7 +548,7 @@ void GenericPluginProcessor::midiNoteOff(int32_t, float) {}
 void GenericPluginProcessor::midiNoteOn(int32_t, float) {}
 
 void GenericPluginProcessor::midiProgramChange(int32_t bank, int32_t program) {
-    if (adapter != nullptr) adapter->programChange(bank, program);
+    if (adapter_ != nullptr) adapter_->programChange(bank, program);
 }
 
 void GenericPluginProcessor::setMidiVirtualParameter(int32_t position, float normalised) {
@@ -567,25 +567,25 @@ EventQueue& GenericPluginProcessor::eventQueueFor(EventQueue& queue, int32_t) {
 }
 
 void GenericPluginProcessor::setInputBuffers(const float* const* buffers, int32_t count, int32_t frames) {
-    hostInputs = buffers;
-    hostInputCount = buffers != nullptr ? std::max(count, 0) : 0;
-    hostFrames = std::max(frames, 0);
-    inputsFromHost = true;
+    hostInputs_ = buffers;
+    hostInputCount_ = buffers != nullptr ? std::max(count, 0) : 0;
+    hostFrames_ = std::max(frames, 0);
+    inputsFromHost_ = true;
     positionInputs(0);
 }
 
 void GenericPluginProcessor::positionInputs(int32_t offset) {
-    if (!inputsFromHost || isInstrument()) return;
+    if (!inputsFromHost_ || isInstrument()) return;
     const int32_t layoutChannels = getNumChannels();
-    const int32_t count = std::min(layoutChannels, static_cast<int32_t>(channels.size()));
-    const int32_t remaining = hostFrames - offset;
+    const int32_t count = std::min(layoutChannels, static_cast<int32_t>(channels_.size()));
+    const int32_t remaining = hostFrames_ - offset;
     const bool sideChain = sideChainEnabled();
     auto source = [&](int32_t i) -> const float* {
-        const float* buffer = i < hostInputCount ? hostInputs[i] : nullptr;
+        const float* buffer = i < hostInputCount_ ? hostInputs_[i] : nullptr;
         return buffer != nullptr ? buffer + offset : nullptr;
     };
     for (int32_t c = 0; c < count; ++c) {
-        Channel& channel = *channels[static_cast<size_t>(c)];
+        Channel& channel = *channels_[static_cast<size_t>(c)];
         const float* sideChainSource = source(sideChain ? layoutChannels + c : c);
         channel.getInput().setSource(source(c), remaining);
         channel.getSideChainInput().setSource(sideChainSource, remaining);
@@ -594,9 +594,9 @@ void GenericPluginProcessor::positionInputs(int32_t offset) {
 }
 
 const float* GenericPluginProcessor::inputAt(int32_t c, int32_t offset) const {
-    if (hostInputs != nullptr && c >= 0 && c < hostInputCount && hostInputs[c] != nullptr)
-        return hostInputs[c] + offset;
-    return environment.getZeroBlock().data();
+    if (hostInputs_ != nullptr && c >= 0 && c < hostInputCount_ && hostInputs_[c] != nullptr)
+        return hostInputs_[c] + offset;
+    return environment_.getZeroBlock().data();
 }
 
 AbstractMusicEventReceiver* GenericPluginProcessor::createEventReceiver() {
@@ -604,7 +604,7 @@ AbstractMusicEventReceiver* GenericPluginProcessor::createEventReceiver() {
 }
 
 int32_t GenericPluginProcessor::maxChunkSize() {
-    return environment.getMaxChunkSize();
+    return environment_.getMaxChunkSize();
 }
 
 void GenericPluginProcessor::transportStarted() {}
@@ -621,36 +621,36 @@ bool GenericPluginProcessor::isSilent(const float* const* buffers, int32_t chann
 }
 
 void GenericPluginProcessor::parameterChanged(int32_t index) {
-    for (Channel* channel : channels)
+    for (Channel* channel : channels_)
         channel->parameterChanged(index);
     if (IndexedPluginParameter<MidiState>* midiState = getMidiStateParameter();
         midiState && midiState->getIndex() == index) {
-        midiStateValue = static_cast<int32_t>(midiState->getValue());
-        if (midiStateValue == 1) midiNoteOff(0, 1.0f);
+        midiStateValue_ = static_cast<int32_t>(midiState->getValue());
+        if (midiStateValue_ == 1) midiNoteOff(0, 1.0f);
     }
     if (AbstractPluginParameter* bypass = getBypassParameter(); bypass && bypass->getIndex() == index)
         switchBypass(static_cast<int32_t>(bypass->getValue()) != 0);
 }
 
 void GenericPluginProcessor::switchBypass(bool bypassed) {
-    if (bypassed == bypassState) return;
-    bypassState = bypassed;
-    if (bypassProcessor && bypassed != bypassProcessor->getTarget()) bypassProcessor->setTarget(bypassed);
+    if (bypassed == bypassState_) return;
+    bypassState_ = bypassed;
+    if (bypassProcessor_ && bypassed != bypassProcessor_->getTarget()) bypassProcessor_->setTarget(bypassed);
 }
 
 void GenericPluginProcessor::collectChannelOutputs(const float** pointers, int32_t channelCount,
                                                    int32_t count) {
-    const float* zero = environment.getZeroBlock().data();
+    const float* zero = environment_.getZeroBlock().data();
     for (int32_t c = 0; c < channelCount; ++c) {
-        if (c < static_cast<int32_t>(channels.size()) &&
-            channels[static_cast<size_t>(c)]->getOutput() != nullptr)
-            pointers[c] = channels[static_cast<size_t>(c)]->getOutput()->pull(count).data();
+        if (c < static_cast<int32_t>(channels_.size()) &&
+            channels_[static_cast<size_t>(c)]->getOutput() != nullptr)
+            pointers[c] = channels_[static_cast<size_t>(c)]->getOutput()->pull(count).data();
         else
             pointers[c] = zero;
     }
 }
 
 void GenericPluginProcessor::notifySampleRateChanged() {
-    for (Channel* channel : channels)
+    for (Channel* channel : channels_)
         channel->sampleRateChanged();
 }

@@ -94,11 +94,11 @@ public:
         class ConnectedSideChainInput : public wave::Input {
         public:
             ConnectedSideChainInput(wave::Environment& environment, const GenericPluginProcessor& processor)
-                : wave::Input(environment), processor(processor) {}
+                : wave::Input(environment), processor_(processor) {}
             void produce(wave::BasicBlock<float>* block, int count, int mode) override;
 
         private:
-            const GenericPluginProcessor& processor;
+            const GenericPluginProcessor& processor_;
         };
 
         explicit Channel(GenericPluginProcessor& processor);
@@ -109,18 +109,18 @@ public:
         virtual void parameterChanged(int32_t index);
         virtual void sampleRateChanged();
 
-        wave::Input& getInput() const { return *input; }
-        ConnectedSideChainInput& getSideChainInput() const { return *sideChainInput; }
-        wave::Input& getSideChainReader() const { return *sideChainReader; }
+        wave::Input& getInput() const { return *input_; }
+        ConnectedSideChainInput& getSideChainInput() const { return *sideChainInput_; }
+        wave::Input& getSideChainReader() const { return *sideChainReader_; }
         // The producer of the processed output; null reads as silence.
-        wave::Producer* getOutput() const { return output; }
-        void setOutput(wave::Producer* producer) { output = producer; }
+        wave::Producer* getOutput() const { return output_; }
+        void setOutput(wave::Producer* producer) { output_ = producer; }
 
     private:
-        std::unique_ptr<wave::Input> input;
-        std::unique_ptr<ConnectedSideChainInput> sideChainInput;
-        std::unique_ptr<wave::Input> sideChainReader;
-        wave::Producer* output = nullptr;
+        std::unique_ptr<wave::Input> input_;
+        std::unique_ptr<ConnectedSideChainInput> sideChainInput_;
+        std::unique_ptr<wave::Input> sideChainReader_;
+        wave::Producer* output_ = nullptr;
     };
 
     // The block driver: latency-compensated dry path, 50 ms bypass
@@ -141,23 +141,23 @@ public:
         // One piece: count samples at offset of the host block.
         void process(float* const* outputs, int32_t channels, int32_t offset, int32_t count, int32_t& mode);
 
-        FloatParameter& getMix() { return mix; }
-        bool getTarget() const { return targetBypass; }
-        bool isUnbypassPending() const { return unbypassPending; }
-        int32_t getTailCounter() const { return tailCounter; }
-        int32_t getBuiltLatency() const { return builtLatency; }
+        FloatParameter& getMix() { return mix_; }
+        bool getTarget() const { return targetBypass_; }
+        bool isUnbypassPending() const { return unbypassPending_; }
+        int32_t getTailCounter() const { return tailCounter_; }
+        int32_t getBuiltLatency() const { return builtLatency_; }
 
     private:
-        FloatParameter mix;
-        int32_t unbypassDelay = 0;
-        bool targetBypass = false;
-        bool unbypassPending = false;
-        bool resetPending = false;
-        int32_t builtLatency = 0;
-        std::vector<std::unique_ptr<wave::Delay>> delays;
-        std::vector<const float*> processedOutputs;
-        GenericPluginProcessor& processor;
-        int32_t tailCounter = 0;
+        FloatParameter mix_;
+        int32_t unbypassDelay_ = 0;
+        bool targetBypass_ = false;
+        bool unbypassPending_ = false;
+        bool resetPending_ = false;
+        int32_t builtLatency_ = 0;
+        std::vector<std::unique_ptr<wave::Delay>> delays_;
+        std::vector<const float*> processedOutputs_;
+        GenericPluginProcessor& processor_;
+        int32_t tailCounter_ = 0;
     };
 
     GenericPluginProcessor();
@@ -177,8 +177,8 @@ public:
 
     // Main thread.
     void initProcessing();
-    void setAdapter(ProcessorAdapter* newAdapter) { adapter = newAdapter; }
-    ProcessorAdapter* getAdapter() const { return adapter; }
+    void setAdapter(ProcessorAdapter* newAdapter) { adapter_ = newAdapter; }
+    ProcessorAdapter* getAdapter() const { return adapter_; }
     // A value the model side hands to the processor outside its parameters
     // (through the adapter, under its lock). Empty here.
     virtual void setProcessorParameter(int32_t index, float value) {
@@ -187,16 +187,16 @@ public:
     }
     // The processor's level sources in the order the display snapshot writes
     // them.
-    const std::vector<DisplayLevelSource*>& getLevelSources() const { return levelSources; }
+    const std::vector<DisplayLevelSource*>& getLevelSources() const { return levelSources_; }
     // Sets the sample rate and builds the latency delays for the current
     // latency. deactivate lets setLatency rebuild them at once again.
     void activate(float sampleRate);
     void deactivate();
-    bool isActive() const { return active; }
+    bool isActive() const { return active_; }
     // Stores the latency; the delays follow at once while not active, else
     // at the next activation.
     void setLatency(int32_t samples);
-    int32_t getLatency() const { return latency.load(std::memory_order_relaxed); }
+    int32_t getLatency() const { return latency_.load(std::memory_order_relaxed); }
 
     // Audio thread. tempo in beats per minute (0 means 120), position in
     // beats; the sample offset is not used here.
@@ -223,8 +223,8 @@ public:
     void midiNoteOff(int32_t key, float velocity) override;
     void midiNoteOn(int32_t key, float velocity) override;
     void midiProgramChange(int32_t bank, int32_t program) override;
-    void setLastMidiController(int32_t controller) override { lastMidiController = controller; }
-    const ControllerMapping* getMidiControllerMapping() const override { return &controllerMapping; }
+    void setLastMidiController(int32_t controller) override { lastMidiController_ = controller; }
+    const ControllerMapping* getMidiControllerMapping() const override { return &controllerMapping_; }
     void setMidiVirtualParameter(int32_t position, float normalised) override;
     AbstractPluginParameter* getMidiTargetParameter(int32_t index) const override;
 
@@ -242,28 +242,28 @@ public:
     virtual void collectChannelOutputs(const float** pointers, int32_t channels, int32_t count);
     virtual void notifySampleRateChanged();
 
-    wave::Environment& getEnvironment() { return environment; }
-    const wave::Environment& getEnvironment() const { return environment; }
-    ControllerMapping& getControllerMapping() { return controllerMapping; }
-    EventQueue& getMidiQueue() { return midiQueue; }
+    wave::Environment& getEnvironment() { return environment_; }
+    const wave::Environment& getEnvironment() const { return environment_; }
+    ControllerMapping& getControllerMapping() { return controllerMapping_; }
+    EventQueue& getMidiQueue() { return midiQueue_; }
     // Null without flag 64.
-    EventQueue* getEditorMidiQueue() const { return editorMidiQueue.get(); }
-    ParameterQueue& getParameterQueue() { return parameterQueue; }
-    BypassProcessor* getBypassProcessor() const { return bypassProcessor.get(); }
-    AbstractMusicEventReceiver* getEventReceiver() const { return eventReceiver.get(); }
-    const std::vector<Channel*>& getChannels() const { return channels; }
+    EventQueue* getEditorMidiQueue() const { return editorMidiQueue_.get(); }
+    ParameterQueue& getParameterQueue() { return parameterQueue_; }
+    BypassProcessor* getBypassProcessor() const { return bypassProcessor_.get(); }
+    AbstractMusicEventReceiver* getEventReceiver() const { return eventReceiver_.get(); }
+    const std::vector<Channel*>& getChannels() const { return channels_; }
 
-    bool isSuspended() const { return suspendCount.load() != 0; }
-    float getTempo() const { return tempo.load(std::memory_order_relaxed); }
-    double getClockPosition() const { return clockPosition; }
-    bool isPlaying() const { return playing; }
-    int32_t getLastMidiController() const { return lastMidiController; }
-    int32_t getMidiStateValue() const { return midiStateValue; }
-    void setSideChainConnected(bool connected) { sideChainConnected = connected; }
-    bool isSideChainConnected() const { return sideChainConnected; }
-    uint32_t getProcessedSamples() const { return processedSamples.load(); }
+    bool isSuspended() const { return suspendCount_.load() != 0; }
+    float getTempo() const { return tempo_.load(std::memory_order_relaxed); }
+    double getClockPosition() const { return clockPosition_; }
+    bool isPlaying() const { return playing_; }
+    int32_t getLastMidiController() const { return lastMidiController_; }
+    int32_t getMidiStateValue() const { return midiStateValue_; }
+    void setSideChainConnected(bool connected) { sideChainConnected_ = connected; }
+    bool isSideChainConnected() const { return sideChainConnected_; }
+    uint32_t getProcessedSamples() const { return processedSamples_.load(); }
     uint64_t getInstanceTrackingEntry(int32_t i) const {
-        return instanceTracking[static_cast<size_t>(i)].load();
+        return instanceTracking_[static_cast<size_t>(i)].load();
     }
 
     // The number of processors counted in this process.
@@ -285,13 +285,13 @@ protected:
 
     // Counts the derived class sets before initProcessing sizes the display
     // lists (levels: channels of the layout * per channel + fixed).
-    int32_t audioSourceCount = 0;
-    int32_t levelSourcesPerChannel = 0;
-    int32_t levelSourceFixedCount = 0;
-    int32_t spectrumSourceCount = 0;
-    std::vector<IAudioSourceBuffer*> audioSources;
-    std::vector<DisplayLevelSource*> levelSources;
-    std::vector<SpectrumSource*> spectrumSources;
+    int32_t audioSourceCount_ = 0;
+    int32_t levelSourcesPerChannel_ = 0;
+    int32_t levelSourceFixedCount_ = 0;
+    int32_t spectrumSourceCount_ = 0;
+    std::vector<IAudioSourceBuffer*> audioSources_;
+    std::vector<DisplayLevelSource*> levelSources_;
+    std::vector<SpectrumSource*> spectrumSources_;
 
 private:
     friend class BypassProcessor;
@@ -304,38 +304,38 @@ private:
     void switchBypass(bool bypassed);
     int32_t chunkLimit();
 
-    ParameterCollection parameterCollection;
-    wave::Environment environment;
-    ControllerMapping controllerMapping;
-    ProcessorAdapter* adapter = nullptr;
-    std::vector<Channel*> channels;
-    std::unique_ptr<BypassProcessor> bypassProcessor;
-    std::unique_ptr<AbstractMusicEventReceiver> eventReceiver;
-    std::unique_ptr<MidiDecoder> midiDecoder;
-    EventQueue midiQueue{1024, 65536};
-    ParameterQueue parameterQueue{8192, 65536};
-    std::unique_ptr<EventQueue> editorMidiQueue;
+    ParameterCollection parameterCollection_;
+    wave::Environment environment_;
+    ControllerMapping controllerMapping_;
+    ProcessorAdapter* adapter_ = nullptr;
+    std::vector<Channel*> channels_;
+    std::unique_ptr<BypassProcessor> bypassProcessor_;
+    std::unique_ptr<AbstractMusicEventReceiver> eventReceiver_;
+    std::unique_ptr<MidiDecoder> midiDecoder_;
+    EventQueue midiQueue_{1024, 65536};
+    ParameterQueue parameterQueue_{8192, 65536};
+    std::unique_ptr<EventQueue> editorMidiQueue_;
 
-    float songPosition = 0.0f;
-    std::atomic<float> tempo{120.0f};
-    bool playing = false;
-    bool sideChainConnected = false;
-    bool tempoChangedFlag = false;
-    int32_t lastMidiController = -1;
-    std::atomic<int32_t> latency{0};
-    int32_t midiStateValue = 0;
-    bool bypassState = false;
-    int32_t samplesSinceTransport = 0;
-    std::atomic<int32_t> suspendCount{0};
-    std::array<std::atomic<uint64_t>, 4> instanceTracking;
-    std::atomic<uint32_t> processedSamples{kProcessedSamplesLimit};
-    double clockPosition = 0.0;
-    bool active = false;
-    bool countedInProcess = false;
+    float songPosition_ = 0.0f;
+    std::atomic<float> tempo_{120.0f};
+    bool playing_ = false;
+    bool sideChainConnected_ = false;
+    bool tempoChangedFlag_ = false;
+    int32_t lastMidiController_ = -1;
+    std::atomic<int32_t> latency_{0};
+    int32_t midiStateValue_ = 0;
+    bool bypassState_ = false;
+    int32_t samplesSinceTransport_ = 0;
+    std::atomic<int32_t> suspendCount_{0};
+    std::array<std::atomic<uint64_t>, 4> instanceTracking_;
+    std::atomic<uint32_t> processedSamples_{kProcessedSamplesLimit};
+    double clockPosition_ = 0.0;
+    bool active_ = false;
+    bool countedInProcess_ = false;
 
     // The host block of the current process call.
-    const float* const* hostInputs = nullptr;
-    int32_t hostInputCount = 0;
-    int32_t hostFrames = 0;
-    bool inputsFromHost = false;
+    const float* const* hostInputs_ = nullptr;
+    int32_t hostInputCount_ = 0;
+    int32_t hostFrames_ = 0;
+    bool inputsFromHost_ = false;
 };

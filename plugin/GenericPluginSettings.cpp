@@ -11,7 +11,7 @@ void GenericPlugin::SettingsBase::update() {
     UpdatedObject::update();
     VersionInfo* info = GenericPlugin::getVersionInfo();
     if (!loaded.getValue() || info == nullptr) return;
-    RegistryWriter writer(RegistryRoot::CurrentUser, info->getProductKeyPath());
+    RegistryWriter writer(RegistryRoot::kCurrentUser, info->getProductKeyPath());
     serialize(writer);
 }
 

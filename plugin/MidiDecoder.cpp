@@ -13,56 +13,56 @@ void MidiListener::pitchBend(float) {}
 void AbstractChannelEventReceiver::rawMessage(uint8_t, uint8_t, uint8_t) {}
 
 void AbstractChannelEventReceiver::channelPressure(float value) {
-    for (MidiListener* listener : listeners)
+    for (MidiListener* listener : listeners_)
         listener->channelPressure(value);
 }
 
 void AbstractChannelEventReceiver::keyPressure(int32_t key, float value) {
-    for (MidiListener* listener : listeners)
+    for (MidiListener* listener : listeners_)
         listener->keyPressure(key, value);
 }
 
 void AbstractChannelEventReceiver::controlChange(int32_t controller, int32_t value, float normalised) {
-    for (MidiListener* listener : listeners) {
+    for (MidiListener* listener : listeners_) {
         listener->controlChange(controller, value, normalised);
         if (controller == 1) listener->modWheel(normalised);
     }
 }
 
 void AbstractChannelEventReceiver::noteOff(int32_t key, float velocity) {
-    for (MidiListener* listener : listeners)
+    for (MidiListener* listener : listeners_)
         listener->noteOff(key, velocity);
 }
 
 void AbstractChannelEventReceiver::noteOn(int32_t key, float velocity) {
-    for (MidiListener* listener : listeners)
+    for (MidiListener* listener : listeners_)
         listener->noteOn(key, velocity);
 }
 
 void AbstractChannelEventReceiver::pitchBend(float value) {
-    for (MidiListener* listener : listeners)
+    for (MidiListener* listener : listeners_)
         listener->pitchBend(value);
 }
 
 void AbstractChannelEventReceiver::programChange(int32_t, int32_t) {}
 
 void AbstractChannelEventReceiver::addListener(MidiListener* listener) {
-    if (listener != nullptr) listeners.push_back(listener);
+    if (listener != nullptr) listeners_.push_back(listener);
 }
 
 void AbstractChannelEventReceiver::removeListener(MidiListener* listener) {
-    listeners.erase(std::remove(listeners.begin(), listeners.end(), listener), listeners.end());
+    listeners_.erase(std::remove(listeners_.begin(), listeners_.end(), listener), listeners_.end());
 }
 
 AbstractChannelEventReceiver* AbstractMusicEventReceiver::getReceiver(int32_t slot) const {
     if (slot < 0 || slot >= numSlots) return nullptr;
-    return slots[slot];
+    return slots_[slot];
 }
 
 void AbstractMusicEventReceiver::setReceiver(int32_t slot, AbstractChannelEventReceiver* receiver) {
-    if (slot < 0 || slot >= numSlots || slots[slot] == receiver) return;
-    slots[slot] = receiver;
-    receiverChanged.notify(this);
+    if (slot < 0 || slot >= numSlots || slots_[slot] == receiver) return;
+    slots_[slot] = receiver;
+    receiverChanged_.notify(this);
 }
 
 void MidiDecoder::receiveMidi(const MidiEvent& event) {
@@ -70,12 +70,12 @@ void MidiDecoder::receiveMidi(const MidiEvent& event) {
     const uint8_t data1 = event.data1() & 0x7F;
     const uint8_t data2 = event.data2() & 0x7F;
 
-    if (AbstractChannelEventReceiver* omni = receiver.getReceiver(AbstractMusicEventReceiver::omniSlot))
+    if (AbstractChannelEventReceiver* omni = receiver_.getReceiver(AbstractMusicEventReceiver::omniSlot))
         omni->rawMessage(status, data1, data2);
 
     if (status >= 0xF0) {
         if (status == 0xFF) {
-            if (SystemEventReceiver* system = receiver.getSystemReceiver()) system->systemReset();
+            if (SystemEventReceiver* system = receiver_.getSystemReceiver()) system->systemReset();
         }
         return;
     }
@@ -85,11 +85,11 @@ void MidiDecoder::receiveMidi(const MidiEvent& event) {
 }
 
 void MidiDecoder::dispatch(int32_t slot, uint8_t status, uint8_t data1, uint8_t data2) {
-    AbstractChannelEventReceiver* target = receiver.getReceiver(slot);
+    AbstractChannelEventReceiver* target = receiver_.getReceiver(slot);
     if (target == nullptr) return;
     const int32_t k = data1;
     const int32_t v = data2;
-    int32_t& bank = banks[slot];
+    int32_t& bank = banks_[slot];
     switch (status >> 4) {
     case 0x8:
         target->noteOff(k, float(v) * kMidiValueScale);

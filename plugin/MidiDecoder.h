@@ -70,10 +70,10 @@ public:
     // Not on the audio thread: these may allocate.
     void addListener(MidiListener* listener);
     void removeListener(MidiListener* listener);
-    const std::vector<MidiListener*>& getListeners() const { return listeners; }
+    const std::vector<MidiListener*>& getListeners() const { return listeners_; }
 
 private:
-    std::vector<MidiListener*> listeners;
+    std::vector<MidiListener*> listeners_;
 };
 
 // Gets the system messages that are passed on: only a system reset.
@@ -98,33 +98,33 @@ public:
     AbstractChannelEventReceiver* getReceiver(int32_t slot) const;
     void setReceiver(int32_t slot, AbstractChannelEventReceiver* receiver);
 
-    SystemEventReceiver* getSystemReceiver() const { return systemReceiver; }
-    void setSystemReceiver(SystemEventReceiver* receiver) { systemReceiver = receiver; }
+    SystemEventReceiver* getSystemReceiver() const { return systemReceiver_; }
+    void setSystemReceiver(SystemEventReceiver* receiver) { systemReceiver_ = receiver; }
 
     // Fired with this object as argument when a slot's receiver changes.
-    NotifyEvent& getReceiverChangedEvent() { return receiverChanged; }
+    NotifyEvent& getReceiverChangedEvent() { return receiverChanged_; }
 
 private:
-    std::array<AbstractChannelEventReceiver*, numSlots> slots{};
-    SystemEventReceiver* systemReceiver = nullptr;
-    NotifyEvent receiverChanged;
+    std::array<AbstractChannelEventReceiver*, numSlots> slots_{};
+    SystemEventReceiver* systemReceiver_ = nullptr;
+    NotifyEvent receiverChanged_;
 };
 
 class MidiDecoder : public MidiMessageReceiver {
 public:
     // The receiver is not owned and outlives the decoder.
-    explicit MidiDecoder(AbstractMusicEventReceiver& receiver) : receiver(receiver) {}
+    explicit MidiDecoder(AbstractMusicEventReceiver& receiver) : receiver_(receiver) {}
 
     void receiveMidi(const MidiEvent& event) override;
 
     // The bank number a program change in this slot would carry.
     int32_t getBank(int32_t slot) const {
-        return slot >= 0 && slot < AbstractMusicEventReceiver::numSlots ? banks[slot] : 0;
+        return slot >= 0 && slot < AbstractMusicEventReceiver::numSlots ? banks_[slot] : 0;
     }
 
 private:
     void dispatch(int32_t slot, uint8_t status, uint8_t data1, uint8_t data2);
 
-    std::array<int32_t, AbstractMusicEventReceiver::numSlots> banks{};
-    AbstractMusicEventReceiver& receiver;
+    std::array<int32_t, AbstractMusicEventReceiver::numSlots> banks_{};
+    AbstractMusicEventReceiver& receiver_;
 };

@@ -19,10 +19,10 @@ public:
     // Appends a parameter; returns its index.
     virtual int32_t add(AbstractPluginParameter* parameter);
 
-    int32_t size() const { return static_cast<int32_t>(parameters.size()); }
+    int32_t size() const { return static_cast<int32_t>(parameters_.size()); }
     // The parameter at an index, null outside the collection.
     AbstractPluginParameter* get(int32_t index) const;
-    const std::vector<AbstractPluginParameter*>& getParameters() const { return parameters; }
+    const std::vector<AbstractPluginParameter*>& getParameters() const { return parameters_; }
 
     // Sets the first min(count, size) parameters (flags 0).
     void setValues(const std::vector<float>& values);
@@ -30,5 +30,5 @@ public:
     void getValues(std::vector<float>& values) const;
 
 protected:
-    std::vector<AbstractPluginParameter*> parameters;
+    std::vector<AbstractPluginParameter*> parameters_;
 };

@@ -48,8 +48,8 @@ public:
     // The set's own parameters, by position in the set.
     int32_t getNumParameters() const override;
     AbstractPluginParameter* getParameter(int32_t position) const override;
-    int32_t getSetNumber() const override { return setNumber; }
-    std::string getName() const override { return name; }
+    int32_t getSetNumber() const override { return setNumber_; }
+    std::string getName() const override { return name_; }
     // Appends the parameter to the set and returns the owner's index for it
     // (-1 without an owner).
     int32_t addParameter(AbstractPluginParameter* parameter) override;
@@ -64,17 +64,17 @@ public:
     // Every parameter is set to its default (flags 0).
     void resetToDefaults();
 
-    GenericParameterOwner* getOwner() const { return owner; }
-    const std::vector<AbstractPluginParameter*>& getParameters() const { return parameters; }
+    GenericParameterOwner* getOwner() const { return owner_; }
+    const std::vector<AbstractPluginParameter*>& getParameters() const { return parameters_; }
     // Index of the first and last parameter, -1 when the set has none.
     int32_t firstParameterIndex() const;
     int32_t lastParameterIndex() const;
 
 private:
-    int32_t setNumber = 0;
-    std::string name;
-    GenericParameterOwner* owner;
-    std::vector<AbstractPluginParameter*> parameters;
+    int32_t setNumber_ = 0;
+    std::string name_;
+    GenericParameterOwner* owner_;
+    std::vector<AbstractPluginParameter*> parameters_;
 };
 
 // Interface of arrays and lists of sets, with what they share.
@@ -107,13 +107,13 @@ public:
     // there is none).
     int32_t lastParameterIndex() const;
     void addLinkedList(AbstractParameterSetArray* list);
-    const std::vector<AbstractParameterSetArray*>& getLinkedLists() const { return linkedLists; }
+    const std::vector<AbstractParameterSetArray*>& getLinkedLists() const { return linkedLists_; }
 
 protected:
     // True when the structure holds at least one parameter.
     virtual bool hasParameters() const;
 
-    std::vector<AbstractParameterSetArray*> linkedLists;
+    std::vector<AbstractParameterSetArray*> linkedLists_;
 };
 
 // A fixed number of sets of type T.
@@ -128,17 +128,17 @@ public:
     }
 
     T& add(std::unique_ptr<T> set) {
-        sets.push_back(std::move(set));
-        return *sets.back();
+        sets_.push_back(std::move(set));
+        return *sets_.back();
     }
-    int32_t getNumSets() const override { return static_cast<int32_t>(sets.size()); }
+    int32_t getNumSets() const override { return static_cast<int32_t>(sets_.size()); }
     T* getSet(int32_t i) const override {
-        return i >= 0 && i < getNumSets() ? sets[static_cast<size_t>(i)].get() : nullptr;
+        return i >= 0 && i < getNumSets() ? sets_[static_cast<size_t>(i)].get() : nullptr;
     }
-    T& operator[](int32_t i) const { return *sets[static_cast<size_t>(i)]; }
+    T& operator[](int32_t i) const { return *sets_[static_cast<size_t>(i)]; }
 
 private:
-    std::vector<std::unique_ptr<T>> sets;
+    std::vector<std::unique_ptr<T>> sets_;
 };
 
 // A list of sets of which the first "active count" are in use. The active
@@ -153,10 +153,10 @@ public:
         // The ordinary indexed applyValue, then every entry j of every row
         // of the list's activation table is told j < count.
         void applyValue(float value) override;
-        AbstractParameterSetList& getList() const { return list; }
+        AbstractParameterSetList& getList() const { return list_; }
 
     private:
-        AbstractParameterSetList& list;
+        AbstractParameterSetList& list_;
     };
 
     // The active count runs from 0 to maxCount, default 0.
@@ -172,10 +172,10 @@ public:
     // and resetting the freed set to its defaults.
     void removeSet(int32_t i) override;
 
-    int32_t getNumActive() const { return numActive.getCurrentIndex(); }
-    NumActiveParameter& getNumActiveParameter() { return numActive; }
-    const NumActiveParameter& getNumActiveParameter() const { return numActive; }
-    GenericParameterOwner* getOwner() const { return owner; }
+    int32_t getNumActive() const { return numActive_.getCurrentIndex(); }
+    NumActiveParameter& getNumActiveParameter() { return numActive_; }
+    const NumActiveParameter& getNumActiveParameter() const { return numActive_; }
+    GenericParameterOwner* getOwner() const { return owner_; }
 
     // A row of receivers, one per possible set (null entries are skipped),
     // told whether their set is active whenever the count is applied.
@@ -186,9 +186,9 @@ protected:
     bool hasParameters() const override { return true; }
 
 private:
-    NumActiveParameter numActive;
-    GenericParameterOwner* owner;
-    std::vector<std::vector<ValueAssignable<bool>*>> activationTable;
+    NumActiveParameter numActive_;
+    GenericParameterOwner* owner_;
+    std::vector<std::vector<ValueAssignable<bool>*>> activationTable_;
 };
 
 // A list that owns its sets of type T.
@@ -200,15 +200,15 @@ public:
     ParameterSetList(GenericParameterOwner* owner, const std::string& name, int32_t maxCount, Factory makeSet)
         : AbstractParameterSetList(owner, name, maxCount) {
         for (int32_t i = 0; i < maxCount; ++i)
-            sets.push_back(makeSet(i));
+            sets_.push_back(makeSet(i));
     }
 
-    int32_t getNumSets() const override { return static_cast<int32_t>(sets.size()); }
+    int32_t getNumSets() const override { return static_cast<int32_t>(sets_.size()); }
     T* getSet(int32_t i) const override {
-        return i >= 0 && i < getNumSets() ? sets[static_cast<size_t>(i)].get() : nullptr;
+        return i >= 0 && i < getNumSets() ? sets_[static_cast<size_t>(i)].get() : nullptr;
     }
-    T& operator[](int32_t i) const { return *sets[static_cast<size_t>(i)]; }
+    T& operator[](int32_t i) const { return *sets_[static_cast<size_t>(i)]; }
 
 private:
-    std::vector<std::unique_ptr<T>> sets;
+    std::vector<std::unique_ptr<T>> sets_;
 };

@@ -33,9 +33,9 @@ int32_t saturateToInt32(int64_t value) {
 // AbstractPluginParameter
 
 AbstractPluginParameter::AbstractPluginParameter(GenericParameterOwner* owner, int32_t kind, std::string name)
-    : name(std::move(name)), owner(owner), kind(kind) {
-    hostName = this->name;
-    if (owner != nullptr) index = owner->addParameter(this);
+    : name_(std::move(name)), owner_(owner), kind_(kind) {
+    hostName_ = this->name_;
+    if (owner != nullptr) index_ = owner->addParameter(this);
 }
 
 AbstractPluginParameter::~AbstractPluginParameter() = default;
@@ -98,64 +98,64 @@ void AbstractPluginParameter::applyValue(float) {}
 
 FloatPluginParameter::FloatPluginParameter(GenericParameterOwner* owner, std::string name)
     : TypedPluginParameter<float>(owner, 0, std::move(name)) {
-    display.parameter = this;
+    display_.parameter = this;
 }
 
 float FloatPluginParameter::normalizedToInternal(float v) const {
-    return applyMap(display.curve, v) * display.rangeScale + display.rangeOffset;
+    return applyMap(display_.curve, v) * display_.rangeScale + display_.rangeOffset;
 }
 
 float FloatPluginParameter::normalizedToPlain(float v) const {
-    return applyMap(display.displayMap, normalizedToInternal(v) * display.unitScale + display.unitOffset);
+    return applyMap(display_.displayMap, normalizedToInternal(v) * display_.unitScale + display_.unitOffset);
 }
 
 float FloatPluginParameter::plainToNormalized(float plain) const {
     const float internal =
-        (applyMap(display.inverseDisplayMap, plain) - display.unitOffset) / display.unitScale;
+        (applyMap(display_.inverseDisplayMap, plain) - display_.unitOffset) / display_.unitScale;
     return internalToNormalized(internal);
 }
 
 float FloatPluginParameter::internalToNormalized(float internal) const {
-    return applyMap(display.inverseCurve, (internal - display.rangeOffset) / display.rangeScale);
+    return applyMap(display_.inverseCurve, (internal - display_.rangeOffset) / display_.rangeScale);
 }
 
 float FloatPluginParameter::toLinearNormalized(float v) const {
-    const float span = maximum - minimum;
+    const float span = maximum_ - minimum_;
     if (!(span != 0.0f)) return 0.0f;
-    return (v - minimum) / span;
+    return (v - minimum_) / span;
 }
 
 float FloatPluginParameter::fromLinearNormalized(float position) const {
-    return minimum + position * (maximum - minimum);
+    return minimum_ + position * (maximum_ - minimum_);
 }
 
 float FloatPluginParameter::clampToRange(float v) const {
-    if (std::isnan(v) || v < minimum) return minimum;
-    return v > maximum ? maximum : v;
+    if (std::isnan(v) || v < minimum_) return minimum_;
+    return v > maximum_ ? maximum_ : v;
 }
 
 void FloatPluginParameter::setValue(float newValue, int32_t flags) {
     const float clamped = clampToRange(newValue);
     if (std::fabs(clamped - getValue()) <= kValueEpsilon) return;
-    value.store(clamped, std::memory_order_relaxed);
+    value_.store(clamped, std::memory_order_relaxed);
     notifyOwner(clamped, flags);
 }
 
 void FloatPluginParameter::applyValue(float newValue) {
     const float internal = normalizedToInternal(newValue);
-    for (ValueAssignable<float>* listener : valueListeners)
+    for (ValueAssignable<float>* listener : valueListeners_)
         listener->setValue(internal);
 }
 
 std::string FloatPluginParameter::formatValue(float v) const {
     const float plain = normalizedToPlain(v);
     std::string text;
-    if (display.unit != nullptr && display.unit->valueToText(plain, text)) return text;
-    text =
-        display.formatter != nullptr ? display.formatter(plain) : formatNumber(plain, display.numberFormat);
-    if (!display.unitLabel.empty()) {
-        text += display.separator.getValue();
-        text += display.unitLabel;
+    if (display_.unit != nullptr && display_.unit->valueToText(plain, text)) return text;
+    text = display_.formatter != nullptr ? display_.formatter(plain)
+                                         : formatNumber(plain, display_.numberFormat);
+    if (!display_.unitLabel.empty()) {
+        text += display_.separator.getValue();
+        text += display_.unitLabel;
     }
     return text;
 }
@@ -166,19 +166,19 @@ bool FloatPluginParameter::textToValue(const std::string& typed, float& result) 
 
     const std::string text = replaceAll(typed, ",", ".");
     size_t pos = skipBlanks(text, 0);
-    const std::string& prefix = display.prefix.getValue();
+    const std::string& prefix = display_.prefix.getValue();
     if (!prefix.empty() && text.compare(pos, prefix.size(), prefix) == 0)
         pos = skipBlanks(text, pos + prefix.size());
 
     double parsed = 0.0;
     const TypedNumber read = readTypedNumber(text, pos, parsed);
-    if (read == TypedNumber::refused) return false;
-    if (read == TypedNumber::none) {
+    if (read == TypedNumber::kRefused) return false;
+    if (read == TypedNumber::kNone) {
         // A note name: the unit gives the base-2 logarithm of a frequency.
         // The value is left unclamped (setValue clamps it), but must be a
         // number.
         float log2Frequency = 0.0f;
-        if (display.unit == nullptr || !display.unit->textToValue(text.substr(pos), log2Frequency))
+        if (display_.unit == nullptr || !display_.unit->textToValue(text.substr(pos), log2Frequency))
             return false;
         const float v = plainToNormalized(std::exp2(log2Frequency));
         if (!std::isfinite(v)) return false;
@@ -196,24 +196,24 @@ bool FloatPluginParameter::textToValue(const std::string& typed, float& result) 
         ++wordEnd;
     const std::string_view suffix = std::string_view(text).substr(pos, wordEnd - pos);
 
-    const float plainAtMin = normalizedToPlain(minimum);
-    const float plainAtMax = normalizedToPlain(maximum);
+    const float plainAtMin = normalizedToPlain(minimum_);
+    const float plainAtMax = normalizedToPlain(maximum_);
     const float lower = std::fmin(plainAtMin, plainAtMax);
     const float upper = std::fmax(plainAtMin, plainAtMax);
 
-    if (suffix == "%" && display.unitLabel != "%") {
+    if (suffix == "%" && display_.unitLabel != "%") {
         // A percentage of the range.
         result = clampToRange(fromLinearNormalized(number * 0.01f));
         return true;
     }
     if (suffix.empty()) {
-        if (display.unit != nullptr)
-            display.unit->adjustBareNumber(number, normalizedToPlain(current), lower, upper);
-    } else if (display.unit != nullptr) {
-        const FloatPluginParameterUnit::Alternate* alternate = display.unit->findAlternate(suffix);
+        if (display_.unit != nullptr)
+            display_.unit->adjustBareNumber(number, normalizedToPlain(current), lower, upper);
+    } else if (display_.unit != nullptr) {
+        const FloatPluginParameterUnit::Alternate* alternate = display_.unit->findAlternate(suffix);
         if (alternate == nullptr) return false;
         number = alternate->convert(number * alternate->factor);
-    } else if (!equalsNoCase(suffix, display.unitLabel)) {
+    } else if (!equalsNoCase(suffix, display_.unitLabel)) {
         return false;
     }
 
@@ -228,49 +228,49 @@ bool FloatPluginParameter::textToValue(const std::string& typed, float& result) 
 }
 
 void FloatPluginParameter::setRange(float newMinimum, float newMaximum) {
-    minimum = newMinimum;
-    maximum = newMaximum;
+    minimum_ = newMinimum;
+    maximum_ = newMaximum;
     initValue(getValue());
 }
 
 void FloatPluginParameter::initValue(float newValue) {
-    value.store(clampToRange(newValue), std::memory_order_relaxed);
+    value_.store(clampToRange(newValue), std::memory_order_relaxed);
 }
 
 void FloatPluginParameter::setDisplayRange(float low, float high) {
-    const float span = maximum - minimum;
+    const float span = maximum_ - minimum_;
     // An empty range has no scale; keep it and map its one value to low.
-    display.rangeScale = span != 0.0f ? (high - low) / span : 1.0f;
-    display.rangeOffset = low - minimum * display.rangeScale;
-    display.unitOffset = 0.0f;
-    display.unitScale = 1.0f;
+    display_.rangeScale = span != 0.0f ? (high - low) / span : 1.0f;
+    display_.rangeOffset = low - minimum_ * display_.rangeScale;
+    display_.unitOffset = 0.0f;
+    display_.unitScale = 1.0f;
 }
 
 void FloatPluginParameter::setUnit(const FloatPluginParameterUnit* newUnit) {
-    display.unit = newUnit;
+    display_.unit = newUnit;
     if (newUnit != nullptr) {
-        display.unitLabel = newUnit->getLabel();
-        newUnit->install(display);
+        display_.unitLabel = newUnit->getLabel();
+        newUnit->install(display_);
     }
 }
 
 void FloatPluginParameter::setCurve(ValueMapFunction curve, ValueMapFunction inverseCurve) {
-    display.curve = curve;
-    display.inverseCurve = inverseCurve;
+    display_.curve = curve;
+    display_.inverseCurve = inverseCurve;
 }
 
 void FloatPluginParameter::setDisplayMap(ValueMapFunction map, ValueMapFunction inverseMap) {
-    display.displayMap = map;
-    display.inverseDisplayMap = inverseMap;
+    display_.displayMap = map;
+    display_.inverseDisplayMap = inverseMap;
 }
 
 void FloatPluginParameter::addValueListener(ValueAssignable<float>* listener) {
-    if (listener != nullptr) valueListeners.push_back(listener);
+    if (listener != nullptr) valueListeners_.push_back(listener);
 }
 
 void FloatPluginParameter::removeValueListener(ValueAssignable<float>* listener) {
-    valueListeners.erase(std::remove(valueListeners.begin(), valueListeners.end(), listener),
-                         valueListeners.end());
+    valueListeners_.erase(std::remove(valueListeners_.begin(), valueListeners_.end(), listener),
+                          valueListeners_.end());
 }
 
 // IndexedParameterRange

@@ -78,37 +78,37 @@ public:
     // storing it.
     virtual void applyValue(float value);
 
-    int32_t getKind() const { return kind; }
-    bool isStepped() const { return kind == 1; }
-    int32_t getIndex() const { return index; }
-    GenericParameterOwner* getOwner() const { return owner; }
+    int32_t getKind() const { return kind_; }
+    bool isStepped() const { return kind_ == 1; }
+    int32_t getIndex() const { return index_; }
+    GenericParameterOwner* getOwner() const { return owner_; }
 
-    const std::string& getName() const { return name; }
+    const std::string& getName() const { return name_; }
     // The name shown to the host (the name at construction).
-    const std::string& getHostName() const { return hostName; }
-    void setHostName(std::string newName) { hostName = std::move(newName); }
-    const std::string& getHelpText() const { return helpText; }
-    void setHelpText(std::string text) { helpText = std::move(text); }
+    const std::string& getHostName() const { return hostName_; }
+    void setHostName(std::string newName) { hostName_ = std::move(newName); }
+    const std::string& getHelpText() const { return helpText_; }
+    void setHelpText(std::string text) { helpText_ = std::move(text); }
     // Further names under which presets may store the parameter.
-    const std::vector<std::string>& getAliases() const { return aliases; }
-    void addAlias(std::string alias) { aliases.push_back(std::move(alias)); }
-    bool isAutomatable() const { return automatable; }
-    void setAutomatable(bool value) { automatable = value; }
+    const std::vector<std::string>& getAliases() const { return aliases_; }
+    void addAlias(std::string alias) { aliases_.push_back(std::move(alias)); }
+    bool isAutomatable() const { return automatable_; }
+    void setAutomatable(bool value) { automatable_ = value; }
 
 protected:
     void notifyOwner(float value, int32_t flags) {
-        if (owner != nullptr) owner->setParameterValue(index, value, flags);
+        if (owner_ != nullptr) owner_->setParameterValue(index_, value, flags);
     }
 
 private:
-    std::vector<std::string> aliases;
-    bool automatable = true;
-    std::string name;
-    int32_t index = -1;
-    std::string hostName;
-    std::string helpText;
-    GenericParameterOwner* owner;
-    int32_t kind;
+    std::vector<std::string> aliases_;
+    bool automatable_ = true;
+    std::string name_;
+    int32_t index_ = -1;
+    std::string hostName_;
+    std::string helpText_;
+    GenericParameterOwner* owner_;
+    int32_t kind_;
 };
 
 template <class T> class TypedPluginParameter : public AbstractPluginParameter {
@@ -134,10 +134,10 @@ public:
     float fromLinearNormalized(float position) const override;
     bool textToValue(const std::string& text, float& value) const override;
     std::string formatValue(float value) const override;
-    float getDefault() const override { return defaultValue; }
-    float getMax() const override { return maximum; }
-    float getMin() const override { return minimum; }
-    float getValue() const override { return value.load(std::memory_order_relaxed); }
+    float getDefault() const override { return defaultValue_; }
+    float getMax() const override { return maximum_; }
+    float getMin() const override { return minimum_; }
+    float getValue() const override { return value_.load(std::memory_order_relaxed); }
     void setValue(float newValue, int32_t flags) override;
     bool isContinuous() const override { return true; }
     void applyValue(float newValue) override;
@@ -145,36 +145,36 @@ public:
 
     // Declaration. Changing the range clamps the stored value quietly.
     void setRange(float newMinimum, float newMaximum);
-    void setMin(float newMinimum) { setRange(newMinimum, maximum); }
-    void setMax(float newMaximum) { setRange(minimum, newMaximum); }
-    void setDefault(float newDefault) { defaultValue = newDefault; }
+    void setMin(float newMinimum) { setRange(newMinimum, maximum_); }
+    void setMax(float newMaximum) { setRange(minimum_, newMaximum); }
+    void setDefault(float newDefault) { defaultValue_ = newDefault; }
     // Stores a value (clamped) without telling the owner.
     void initValue(float newValue);
     // Makes min map to low and max to high before the display map.
     void setDisplayRange(float low, float high);
     void setUnit(const FloatPluginParameterUnit* newUnit);
-    void setUnitLabel(std::string label) { display.unitLabel = std::move(label); }
-    void setNumberFormat(std::string format) { display.numberFormat = std::move(format); }
-    void setPrefix(std::string text) { display.prefix.setValue(std::move(text)); }
-    void setSeparator(std::string text) { display.separator.setValue(std::move(text)); }
-    void setFormatter(ValueFormatFunction formatter) { display.formatter = formatter; }
+    void setUnitLabel(std::string label) { display_.unitLabel = std::move(label); }
+    void setNumberFormat(std::string format) { display_.numberFormat = std::move(format); }
+    void setPrefix(std::string text) { display_.prefix.setValue(std::move(text)); }
+    void setSeparator(std::string text) { display_.separator.setValue(std::move(text)); }
+    void setFormatter(ValueFormatFunction formatter) { display_.formatter = formatter; }
     void setCurve(ValueMapFunction curve, ValueMapFunction inverseCurve);
     void setDisplayMap(ValueMapFunction map, ValueMapFunction inverseMap);
     void addValueListener(ValueAssignable<float>* listener);
     void removeValueListener(ValueAssignable<float>* listener);
 
-    const FloatPluginParameterUnit* getUnit() const { return display.unit; }
-    const FloatParameterDisplay& getDisplay() const { return display; }
+    const FloatPluginParameterUnit* getUnit() const { return display_.unit; }
+    const FloatParameterDisplay& getDisplay() const { return display_; }
 
 private:
     float clampToRange(float v) const;
 
-    std::vector<ValueAssignable<float>*> valueListeners;
-    FloatParameterDisplay display;
-    float defaultValue = 0.0f;
-    float maximum = 1.0f;
-    float minimum = 0.0f;
-    std::atomic<float> value{0.0f};
+    std::vector<ValueAssignable<float>*> valueListeners_;
+    FloatParameterDisplay display_;
+    float defaultValue_ = 0.0f;
+    float maximum_ = 1.0f;
+    float minimum_ = 0.0f;
+    std::atomic<float> value_{0.0f};
 };
 
 // The range, names, index table and key ranges of an indexed parameter: the
@@ -234,19 +234,22 @@ public:
         : TypedPluginParameter<T>(owner, 1, std::move(name)) {}
 
     float internalToNormalized(float internal) const override {
-        return static_cast<float>(range.indexOfInternal(internal));
+        return static_cast<float>(range_.indexOfInternal(internal));
     }
     float normalizedToInternal(float v) const override {
-        return static_cast<float>(range.storedOfIndex(range.clampIndex(v)));
+        return static_cast<float>(range_.storedOfIndex(range_.clampIndex(v)));
     }
-    float toLinearNormalized(float v) const override { return range.toLinearNormalized(v); }
+    float toLinearNormalized(float v) const override { return range_.toLinearNormalized(v); }
     float toLinearNormalizedInRange(float v, int32_t key) const override {
-        return range.ranges.empty() ? range.toLinearNormalized(v) : range.toLinearNormalizedInRange(v, key);
+        return range_.ranges.empty() ? range_.toLinearNormalized(v)
+                                     : range_.toLinearNormalizedInRange(v, key);
     }
-    float fromLinearNormalized(float position) const override { return range.fromLinearNormalized(position); }
+    float fromLinearNormalized(float position) const override {
+        return range_.fromLinearNormalized(position);
+    }
     bool textToValue(const std::string& text, float& v) const override {
         int32_t index = 0;
-        if (!range.textToIndex(text, index)) {
+        if (!range_.textToIndex(text, index)) {
             v = getValue();
             return false;
         }
@@ -254,83 +257,83 @@ public:
         return true;
     }
     bool fromLinearNormalizedInRange(float position, int32_t key, float& v) const override {
-        if (range.ranges.empty()) {
-            v = range.fromLinearNormalized(position);
+        if (range_.ranges.empty()) {
+            v = range_.fromLinearNormalized(position);
             return true;
         }
-        return range.fromLinearNormalizedInRange(position, key, v);
+        return range_.fromLinearNormalizedInRange(position, key, v);
     }
     std::string valueToText(float v, int32_t maxLength) const override {
         return shortenParameterName(formatValue(v), maxLength > 0 ? static_cast<size_t>(maxLength) : 0);
     }
-    std::string formatValue(float v) const override { return range.formatIndex(range.clampIndex(v)); }
-    float getDefault() const override { return static_cast<float>(range.defaultIndex); }
-    int32_t rangeBoundForKey(int32_t key) const override { return range.rangeBoundForKey(key); }
-    float getMax() const override { return static_cast<float>(range.maximum); }
-    float getMin() const override { return static_cast<float>(range.minimum); }
+    std::string formatValue(float v) const override { return range_.formatIndex(range_.clampIndex(v)); }
+    float getDefault() const override { return static_cast<float>(range_.defaultIndex); }
+    int32_t rangeBoundForKey(int32_t key) const override { return range_.rangeBoundForKey(key); }
+    float getMax() const override { return static_cast<float>(range_.maximum); }
+    float getMin() const override { return static_cast<float>(range_.minimum); }
     float getValue() const override { return static_cast<float>(getCurrentIndex()); }
-    bool hasValueNames() const override { return !range.getValueNames().empty(); }
-    bool isContinuous() const override { return range.getValueNames().empty(); }
+    bool hasValueNames() const override { return !range_.getValueNames().empty(); }
+    bool isContinuous() const override { return range_.getValueNames().empty(); }
 
     void setValue(float v, int32_t flags) override {
-        const int32_t index = range.clampIndex(v);
+        const int32_t index = range_.clampIndex(v);
         if (index == getCurrentIndex()) return;
-        stored.store(fromStored(range.storedOfIndex(index)), std::memory_order_relaxed);
+        stored_.store(fromStored(range_.storedOfIndex(index)), std::memory_order_relaxed);
         this->notifyOwner(static_cast<float>(index), flags);
     }
 
     void applyValue(float v) override {
-        const T typed = fromStored(range.storedOfIndex(range.clampIndex(v)));
-        for (ValueAssignable<T>* listener : valueListeners)
+        const T typed = fromStored(range_.storedOfIndex(range_.clampIndex(v)));
+        for (ValueAssignable<T>* listener : valueListeners_)
             listener->setValue(typed);
     }
 
-    T getTypedValue() const override { return stored.load(std::memory_order_relaxed); }
-    int32_t getCurrentIndex() const { return range.indexOfStored(toStored(getTypedValue())); }
+    T getTypedValue() const override { return stored_.load(std::memory_order_relaxed); }
+    int32_t getCurrentIndex() const { return range_.indexOfStored(toStored(getTypedValue())); }
 
     // Declaration. Changing the range clamps the stored value quietly.
     void setRange(int32_t newMinimum, int32_t newMaximum) {
-        range.minimum = newMinimum;
-        range.maximum = newMaximum;
+        range_.minimum = newMinimum;
+        range_.maximum = newMaximum;
         initValue(getCurrentIndex());
     }
-    void setMin(int32_t newMinimum) { setRange(newMinimum, range.maximum); }
-    void setMax(int32_t newMaximum) { setRange(range.minimum, newMaximum); }
-    void setDefault(int32_t index) { range.defaultIndex = index; }
+    void setMin(int32_t newMinimum) { setRange(newMinimum, range_.maximum); }
+    void setMax(int32_t newMaximum) { setRange(range_.minimum, newMaximum); }
+    void setDefault(int32_t index) { range_.defaultIndex = index; }
     // Stores the value of an index (clamped) without telling the owner.
     void initValue(int32_t index) {
-        stored.store(fromStored(range.storedOfIndex(range.clampIndex(index))), std::memory_order_relaxed);
+        stored_.store(fromStored(range_.storedOfIndex(range_.clampIndex(index))), std::memory_order_relaxed);
     }
     // Names from a comma-separated list ("Off,On").
     void setValueNames(const std::string& commaSeparatedNames) {
-        splitAtCommas(commaSeparatedNames, range.ownValueNames);
-        range.valueNames = &range.ownValueNames;
+        splitAtCommas(commaSeparatedNames, range_.ownValueNames);
+        range_.valueNames = &range_.ownValueNames;
     }
     void setValueNames(std::vector<std::string> names) {
-        range.ownValueNames = std::move(names);
-        range.valueNames = &range.ownValueNames;
+        range_.ownValueNames = std::move(names);
+        range_.valueNames = &range_.ownValueNames;
     }
     // A list shared with other parameters; it must outlive this parameter.
     void setSharedValueNames(const std::vector<std::string>* names) {
-        range.valueNames = names != nullptr ? names : &range.ownValueNames;
+        range_.valueNames = names != nullptr ? names : &range_.ownValueNames;
     }
-    const std::vector<std::string>& getValueNames() const { return range.getValueNames(); }
+    const std::vector<std::string>& getValueNames() const { return range_.getValueNames(); }
     // Stored values by index: index = offset + position in the table.
     void setIndexTable(std::vector<int32_t> table, int32_t offset) {
         const int32_t index = getCurrentIndex();
-        range.indexTable = std::move(table);
-        range.tableOffset = offset;
+        range_.indexTable = std::move(table);
+        range_.tableOffset = offset;
         initValue(index);
     }
-    void addRange(int32_t bound, int32_t key) { range.ranges.emplace_back(bound, key); }
-    void clearRanges() { range.ranges.clear(); }
+    void addRange(int32_t bound, int32_t key) { range_.ranges.emplace_back(bound, key); }
+    void clearRanges() { range_.ranges.clear(); }
 
     void addValueListener(ValueAssignable<T>* listener) {
-        if (listener != nullptr) valueListeners.push_back(listener);
+        if (listener != nullptr) valueListeners_.push_back(listener);
     }
     void removeValueListener(ValueAssignable<T>* listener) {
-        valueListeners.erase(std::remove(valueListeners.begin(), valueListeners.end(), listener),
-                             valueListeners.end());
+        valueListeners_.erase(std::remove(valueListeners_.begin(), valueListeners_.end(), listener),
+                              valueListeners_.end());
     }
 
 protected:
@@ -347,9 +350,9 @@ protected:
             return static_cast<T>(storedValue);
     }
 
-    std::vector<ValueAssignable<T>*> valueListeners;
-    IndexedParameterRange range;
+    std::vector<ValueAssignable<T>*> valueListeners_;
+    IndexedParameterRange range_;
 
 private:
-    std::atomic<T> stored{T()};
+    std::atomic<T> stored_{T()};
 };

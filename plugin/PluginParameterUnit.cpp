@@ -38,17 +38,17 @@ TypedNumber readTypedNumber(std::string_view text, size_t& pos, double& value) {
     if (const size_t length = infinityWordLength(text.substr(p)); length > 0) {
         value = negative ? -std::numeric_limits<double>::infinity() : std::numeric_limits<double>::infinity();
         pos = p + length;
-        return TypedNumber::read;
+        return TypedNumber::kRead;
     }
-    if (p >= text.size() || !(isAsciiDigit(text[p]) || text[p] == '.')) return TypedNumber::none;
+    if (p >= text.size() || !(isAsciiDigit(text[p]) || text[p] == '.')) return TypedNumber::kNone;
     double parsed = 0.0;
     const auto result =
         std::from_chars(text.data() + p, text.data() + text.size(), parsed, std::chars_format::general);
-    if (result.ec == std::errc::invalid_argument) return TypedNumber::none; // a lone "."
-    if (result.ec != std::errc() || !std::isfinite(parsed)) return TypedNumber::refused;
+    if (result.ec == std::errc::invalid_argument) return TypedNumber::kNone; // a lone "."
+    if (result.ec != std::errc() || !std::isfinite(parsed)) return TypedNumber::kRefused;
     value = negative ? -parsed : parsed;
     pos = static_cast<size_t>(result.ptr - text.data());
-    return TypedNumber::read;
+    return TypedNumber::kRead;
 }
 
 float FloatPluginParameterUnit::Alternate::convert(float number) const {
@@ -73,14 +73,14 @@ void FloatPluginParameterUnit::adjustBareNumber(float&, float, float, float) con
 
 const FloatPluginParameterUnit::Alternate*
 FloatPluginParameterUnit::findAlternate(std::string_view suffix) const {
-    for (const Alternate& alternate : alternates) {
+    for (const Alternate& alternate : alternates_) {
         if (equalsNoCase(alternate.suffix, suffix)) return &alternate;
     }
     return nullptr;
 }
 
 void FloatPluginParameterUnit::addAlternate(std::string suffix, float factor, ValueMapFunction converter) {
-    alternates.push_back(Alternate{std::move(suffix), factor, converter});
+    alternates_.push_back(Alternate{std::move(suffix), factor, converter});
 }
 
 // Frequencies.
@@ -278,8 +278,8 @@ bool parseNoteName(std::string_view text, float& log2Frequency) {
         size_t centsPos = skipBlanks(text, pos);
         double parsedCents = 0.0;
         const TypedNumber centsRead = readTypedNumber(text, centsPos, parsedCents);
-        if (centsRead == TypedNumber::refused) return false;
-        if (centsRead == TypedNumber::read) cents = parsedCents;
+        if (centsRead == TypedNumber::kRefused) return false;
+        if (centsRead == TypedNumber::kRead) cents = parsedCents;
     }
 
     const double semitonesFromA4 = (octave + 1.0) * 12.0 + semitones + cents * 0.01 - 69.0;

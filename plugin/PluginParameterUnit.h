@@ -87,8 +87,8 @@ public:
     virtual void adjustBareNumber(float& number, float currentPlain, float lowerPlain,
                                   float upperPlain) const;
 
-    const std::string& getLabel() const { return alternates.front().suffix; }
-    const std::vector<Alternate>& getAlternates() const { return alternates; }
+    const std::string& getLabel() const { return alternates_.front().suffix; }
+    const std::vector<Alternate>& getAlternates() const { return alternates_; }
     // The first alternate whose suffix equals the text, case-insensitively.
     const Alternate* findAlternate(std::string_view suffix) const;
 
@@ -96,7 +96,7 @@ protected:
     void addAlternate(std::string suffix, float factor, ValueMapFunction converter = nullptr);
 
 private:
-    std::vector<Alternate> alternates;
+    std::vector<Alternate> alternates_;
 };
 
 // Frequencies in Hz; also "kHz"/"k" and note names.
@@ -214,7 +214,7 @@ extern const SlopeParameterUnit slope;
 // value), without the C locale ("," must already be "."). On success pos
 // moves past it. A number too large for a double is refused; "nan" is no
 // number.
-enum class TypedNumber { none, read, refused };
+enum class TypedNumber { kNone, kRead, kRefused };
 TypedNumber readTypedNumber(std::string_view text, size_t& pos, double& value);
 
 // Reads a note name ("A4", "c#3", "Bb", "A4+50", "C-1"): a letter A to G in

@@ -152,7 +152,7 @@ bool PresetLoader::loadBinary(std::istream& stream, const std::string&, uint32_t
 bool PresetLoader::readTextHeader(ErrorResult& result, KeyValueReader& reader, int32_t expectedVersion,
                                   const std::string& expectedSignature, TextHeader& header) {
     const std::string first = reader.readLine();
-    if (!first.empty() || reader.status() != KeyValueReader::Good ||
+    if (!first.empty() || reader.status() != KeyValueReader::kGood ||
         reader.sectionName() != effectiveHeaderName()) {
         reportError(preset_errors::kInvalidHeader.code, preset_errors::kInvalidHeader.message);
         result = result_;
@@ -179,7 +179,7 @@ bool PresetLoader::readTextHeader(ErrorResult& result, KeyValueReader& reader, i
         else if (key == "Tags")
             header.tags = value;
     }
-    if (reader.status() != KeyValueReader::Good) {
+    if (reader.status() != KeyValueReader::kGood) {
         reportError(preset_errors::kInvalidFormat.code, preset_errors::kInvalidFormat.message);
         result = result_;
         return false;
@@ -207,7 +207,7 @@ void PresetLoader::loadText(std::istream& stream, int32_t expectedVersion,
         if (section == headerName) break;
         const std::string key = reader.readLine();
         if (key.empty()) {
-            if (reader.status() != KeyValueReader::Good || reader.sectionName().empty()) break;
+            if (reader.status() != KeyValueReader::kGood || reader.sectionName().empty()) break;
             section = reader.sectionName();
             if (section == "Settings") settingsPresent = true;
             continue;
@@ -217,7 +217,7 @@ void PresetLoader::loadText(std::istream& stream, int32_t expectedVersion,
         else if (section == "Settings" && key != GenericPlugin::kPerTrackIndexKey)
             settings[key] = reader.value();
     }
-    if (reader.status() != KeyValueReader::Good) {
+    if (reader.status() != KeyValueReader::kGood) {
         reportError(preset_errors::kInvalidFormat.code, preset_errors::kInvalidFormat.message);
         return;
     }

@@ -77,12 +77,12 @@ bool PresetParameterCollection::isWholePlugin() const {
 }
 
 std::string PresetParameterCollection::commonPrefix() const {
-    if (parameters.empty() || parameters.front()->getOwner() == nullptr) return {};
-    const std::string ownerName = parameters.front()->getOwner()->getName();
+    if (parameters_.empty() || parameters_.front()->getOwner() == nullptr) return {};
+    const std::string ownerName = parameters_.front()->getOwner()->getName();
     if (ownerName.empty()) return {};
     const std::string prefix = ownerName + " ";
     const std::string numActive = std::string(kNumActive) + prefix;
-    for (const AbstractPluginParameter* parameter : parameters)
+    for (const AbstractPluginParameter* parameter : parameters_)
         if (!startsWith(parameter->getName(), prefix) && !startsWith(parameter->getName(), numActive))
             return {};
     return prefix;
@@ -116,7 +116,7 @@ std::string PresetParameterCollection::binaryBytes(int32_t version) {
     writer.writeBytes(getSignature().c_str(), 4);
     writer.writeUInt32(static_cast<uint32_t>(version));
     writer.writeUInt32(static_cast<uint32_t>(size()));
-    for (const AbstractPluginParameter* parameter : parameters)
+    for (const AbstractPluginParameter* parameter : parameters_)
         writer.writeFloat(parameter->getValue());
     if (isWholePlugin() && presetFormat().settingsBlockSwitch > 0) plugin_->writeSettingsBlock(writer, true);
     return stream.str();
@@ -132,7 +132,7 @@ bool PresetParameterCollection::patchBinary(std::string& bytes, int32_t version,
     const int64_t last = int64_t(first) + count;
     for (int32_t i = 0; i < size(); ++i) {
         if (i < first || i >= last) continue;
-        const float value = parameters[static_cast<size_t>(i)]->getValue();
+        const float value = parameters_[static_cast<size_t>(i)]->getValue();
         uint32_t word = 0;
         std::memcpy(&word, &value, 4);
         putU32(bytes, 12 + 4 * static_cast<size_t>(i), word);
@@ -174,7 +174,7 @@ bool PresetParameterCollection::saveText(std::ostream& stream, int32_t version, 
     }
     writer.writeSection("Parameters");
     const std::string prefix = commonPrefix();
-    for (const AbstractPluginParameter* parameter : parameters)
+    for (const AbstractPluginParameter* parameter : parameters_)
         writer.writeLine(keyName(*parameter, prefix), formatValue(parameter->getValue()));
     if (whole && stream.good()) plugin_->writeSettingsText(writer);
     return stream.good();
@@ -198,13 +198,13 @@ bool PresetParameterCollection::patchText(std::string& text, int32_t version, in
         if (section != "Parameters") return;
         for (int32_t i = std::max(first, 0); i < size() && i < last; ++i)
             if (written.insert(i).second)
-                writer.writeLine(keyName(*parameters[static_cast<size_t>(i)], prefix),
-                                 formatValue(parameters[static_cast<size_t>(i)]->getValue()));
+                writer.writeLine(keyName(*parameters_[static_cast<size_t>(i)], prefix),
+                                 formatValue(parameters_[static_cast<size_t>(i)]->getValue()));
     };
     for (;;) {
         const std::string key = reader.readLine();
         if (key.empty()) {
-            if (reader.status() != KeyValueReader::Good) return false;
+            if (reader.status() != KeyValueReader::kGood) return false;
             if (reader.sectionName().empty()) break;
             closeSection();
             section = reader.sectionName();
@@ -218,7 +218,7 @@ bool PresetParameterCollection::patchText(std::string& text, int32_t version, in
         } else if (section == "Parameters") {
             const int32_t index = indexOfKey(key, prefix);
             if (index >= 0 && inRange(index)) {
-                writer.writeLine(key, formatValue(parameters[static_cast<size_t>(index)]->getValue()));
+                writer.writeLine(key, formatValue(parameters_[static_cast<size_t>(index)]->getValue()));
                 written.insert(index);
             } else {
                 writer.writeString(key, reader.value());

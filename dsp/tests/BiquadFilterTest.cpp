@@ -135,7 +135,7 @@ TEST(BiquadFilter, LaterSectionsHaveTheirPeakLimited) {
         EXPECT_NEAR(c.k - c.g, 1.0f / q, 1e-5) << st;
     }
     // PeakMode 1 scales the peak by (4 - s) x 0.1 instead.
-    d.unit.peakMode.setValue(BiQuadFilter::ScaledPeak);
+    d.unit.peakMode.setValue(BiQuadFilter::kScaledPeak);
     d.unit.computeCoefficients(0, 0, std::log2(1000.0f), 1.0f, 1.0f);
     TptSection third = d.unit.section(0, 0, 2);
     EXPECT_NEAR(third.k - third.g, 1.4142135f - 1.3942136f * 0.2f, 1e-5);

@@ -75,7 +75,7 @@ std::vector<float> signal(std::uint32_t seed, int count, float amplitude = 1.0f)
 
 class Csr : public ::testing::Test {
 protected:
-    simd::ScopedControlWord csr;
+    simd::ScopedControlWord csr_;
 };
 
 constexpr int kCount = 131;

@@ -136,7 +136,7 @@ TEST(DelayLine, TimeChangeGlidesWithoutOvershoot) {
     Environment e;
     e.setSampleRate(48000.0f);
     const std::int64_t base = 100000;
-    ScriptedSource input(e, [base](std::int64_t t) { return static_cast<float>(t - base); });
+    ScriptedSource input(e, [](std::int64_t t) { return static_cast<float>(t - base); });
     DelayLine line(e);
     line.setInput(&input);
     line.interpretation.setValue(DelayLine::kSamples);

@@ -124,7 +124,7 @@ TEST(DesignFilter, ManualModeDropsTheCubicBelowResonancePointOne) {
     wave::Environment env;
     DesignFilter::Style style;
     DesignFilter unit(env, &style);
-    unit.state.setValue(DesignFilter::Manual);
+    unit.state.setValue(DesignFilter::kManual);
     unit.manualCubic.setValue(0.08f);
     unit.manualClipLevel.setValue(20.0f); // limited to 10
     float r, c, d;

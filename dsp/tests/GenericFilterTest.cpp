@@ -13,180 +13,181 @@ namespace {
 
 class GenericFilterTest : public ::testing::Test {
 protected:
-    GenericFilterTest() : input(env, [](long n) { return float(n % 7) * 0.1f; }), filter(env), unit(env) {
-        env.setSampleRate(48000.0f);
-        filter.setInput(&input);
-        filter.setUnit(&unit);
+    GenericFilterTest()
+        : input_(env_, [](long n) { return float(n % 7) * 0.1f; }), filter_(env_), unit_(env_) {
+        env_.setSampleRate(48000.0f);
+        filter_.setInput(&input_);
+        filter_.setUnit(&unit_);
     }
 
-    wave::Environment env;
-    FunctionSource input;
-    GenericFilter filter;
-    RecordingUnit unit;
+    wave::Environment env_;
+    FunctionSource input_;
+    GenericFilter filter_;
+    RecordingUnit unit_;
 };
 
 } // namespace
 
 TEST_F(GenericFilterTest, MixZeroHandsOnTheInputBlockAndRunsNoUnit) {
-    filter.mix.getParameter().setValue(0.0f, 0.0f);
-    const wave::BasicBlock<float>& out = runBlock(env, filter, 64);
-    EXPECT_EQ(&out, &input.getCurrentBlock());
-    EXPECT_EQ(unit.processes, 0);
-    EXPECT_TRUE(unit.calls.empty());
-    EXPECT_FALSE(filter.isActiveThisBlock());
+    filter_.mix.getParameter().setValue(0.0f, 0.0f);
+    const wave::BasicBlock<float>& out = runBlock(env_, filter_, 64);
+    EXPECT_EQ(&out, &input_.getCurrentBlock());
+    EXPECT_EQ(unit_.processes, 0);
+    EXPECT_TRUE(unit_.calls.empty());
+    EXPECT_FALSE(filter_.isActiveThisBlock());
 }
 
 TEST_F(GenericFilterTest, MixOneGivesTheUnitOutputAndOtherMixesBlend) {
-    const wave::BasicBlock<float>& out = runBlock(env, filter, 64);
-    EXPECT_EQ(unit.processes, 1);
+    const wave::BasicBlock<float>& out = runBlock(env_, filter_, 64);
+    EXPECT_EQ(unit_.processes, 1);
     for (int i = 0; i < 64; ++i)
-        ASSERT_EQ(out.data()[i], 2.0f * input.getCurrentBlock().data()[i]);
+        ASSERT_EQ(out.data()[i], 2.0f * input_.getCurrentBlock().data()[i]);
 
-    filter.mix.getParameter().setValue(0.25f, 0.0f);
-    const wave::BasicBlock<float>& mixed = runBlock(env, filter, 64);
+    filter_.mix.getParameter().setValue(0.25f, 0.0f);
+    const wave::BasicBlock<float>& mixed = runBlock(env_, filter_, 64);
     for (int i = 0; i < 64; ++i) {
-        float x = input.getCurrentBlock().data()[i];
+        float x = input_.getCurrentBlock().data()[i];
         ASSERT_FLOAT_EQ(mixed.data()[i], (2.0f * x - x) * 0.25f + x);
     }
 }
 
 TEST_F(GenericFilterTest, ConstantControlsGiveOneSegment) {
-    filter.frequency.getParameter().setValue(10.0f, 0.0f);
-    filter.peak.getParameter().setValue(0.3f, 0.0f);
-    runBlock(env, filter, 100);
-    ASSERT_EQ(unit.lastSegments, std::vector<int>({100}));
-    ASSERT_EQ(unit.calls.size(), 1u);
-    EXPECT_EQ(unit.calls[0].frequency, 10.0f);
-    EXPECT_FLOAT_EQ(unit.calls[0].peak, 0.3f);
-    EXPECT_EQ(unit.calls[0].gain, 1.0f);
+    filter_.frequency.getParameter().setValue(10.0f, 0.0f);
+    filter_.peak.getParameter().setValue(0.3f, 0.0f);
+    runBlock(env_, filter_, 100);
+    ASSERT_EQ(unit_.lastSegments, std::vector<int>({100}));
+    ASSERT_EQ(unit_.calls.size(), 1u);
+    EXPECT_EQ(unit_.calls[0].frequency, 10.0f);
+    EXPECT_FLOAT_EQ(unit_.calls[0].peak, 0.3f);
+    EXPECT_EQ(unit_.calls[0].gain, 1.0f);
 }
 
 TEST_F(GenericFilterTest, ModulatedMultiplierCutsSegmentsOf32) {
-    FunctionSource multiplier(env, [](long n) { return 0.5f + 0.001f * float(n % 3); });
-    filter.setPeakMultiplier(&multiplier);
-    filter.peakMultiplierEnabled.setValue(true);
-    filter.peak.getParameter().setValue(0.8f, 0.0f);
-    runBlock(env, filter, 100);
-    EXPECT_EQ(unit.lastSegments, std::vector<int>({32, 32, 32, 4}));
-    ASSERT_EQ(unit.calls.size(), 4u);
+    FunctionSource multiplier(env_, [](long n) { return 0.5f + 0.001f * float(n % 3); });
+    filter_.setPeakMultiplier(&multiplier);
+    filter_.peakMultiplierEnabled.setValue(true);
+    filter_.peak.getParameter().setValue(0.8f, 0.0f);
+    runBlock(env_, filter_, 100);
+    EXPECT_EQ(unit_.lastSegments, std::vector<int>({32, 32, 32, 4}));
+    ASSERT_EQ(unit_.calls.size(), 4u);
     // Each segment's peak is the peak times the multiplier at its first sample.
-    EXPECT_FLOAT_EQ(unit.calls[1].peak, 0.8f * (0.5f + 0.001f * float(32 % 3)));
+    EXPECT_FLOAT_EQ(unit_.calls[1].peak, 0.8f * (0.5f + 0.001f * float(32 % 3)));
 
     // Switched off, the multiplier is ignored.
-    unit.calls.clear();
-    filter.peakMultiplierEnabled.setValue(false);
-    runBlock(env, filter, 100);
-    EXPECT_EQ(unit.lastSegments, std::vector<int>({100}));
+    unit_.calls.clear();
+    filter_.peakMultiplierEnabled.setValue(false);
+    runBlock(env_, filter_, 100);
+    EXPECT_EQ(unit_.lastSegments, std::vector<int>({100}));
 }
 
 TEST_F(GenericFilterTest, FrequencyAndPeakMovesCutSegments) {
     // Frequency rising by 0.03 per sample: 0.1 is exceeded at the 4th sample.
-    FunctionSource ramp(env, [](long n) { return 8.0f + 0.03f * float(n); });
-    filter.frequency.setSource(&ramp);
-    runBlock(env, filter, 18);
-    EXPECT_EQ(unit.lastSegments, std::vector<int>({4, 4, 4, 4, 2}));
+    FunctionSource ramp(env_, [](long n) { return 8.0f + 0.03f * float(n); });
+    filter_.frequency.setSource(&ramp);
+    runBlock(env_, filter_, 18);
+    EXPECT_EQ(unit_.lastSegments, std::vector<int>({4, 4, 4, 4, 2}));
 
     // A peak step of 0.001 at sample 10; the gain is not compared.
-    FunctionSource peak(env, [](long n) { return n % 128 < 10 ? 0.5f : 0.501f; });
-    FunctionSource gain(env, [](long n) { return 1.0f + 0.1f * float(n % 2); });
-    filter.frequency.setSource(nullptr);
-    filter.peak.setSource(&peak);
-    filter.gain.setSource(&gain);
+    FunctionSource peak(env_, [](long n) { return n % 128 < 10 ? 0.5f : 0.501f; });
+    FunctionSource gain(env_, [](long n) { return 1.0f + 0.1f * float(n % 2); });
+    filter_.frequency.setSource(nullptr);
+    filter_.peak.setSource(&peak);
+    filter_.gain.setSource(&gain);
     peak.position = gain.position = 0;
-    runBlock(env, filter, 40);
-    EXPECT_EQ(unit.lastSegments, std::vector<int>({10, 30}));
+    runBlock(env_, filter_, 40);
+    EXPECT_EQ(unit_.lastSegments, std::vector<int>({10, 30}));
 }
 
 TEST_F(GenericFilterTest, StateIsClearedAfterResetOrDiscontinuity) {
-    runBlock(env, filter, 32);
-    EXPECT_EQ(unit.clears, 1); // the first block follows the construction "reset"
-    runBlock(env, filter, 32);
-    EXPECT_EQ(unit.clears, 1);
-    env.reset(wave::Environment::kResetLight);
-    runBlock(env, filter, 32);
-    EXPECT_EQ(unit.clears, 2);
+    runBlock(env_, filter_, 32);
+    EXPECT_EQ(unit_.clears, 1); // the first block follows the construction "reset"
+    runBlock(env_, filter_, 32);
+    EXPECT_EQ(unit_.clears, 1);
+    env_.reset(wave::Environment::kResetLight);
+    runBlock(env_, filter_, 32);
+    EXPECT_EQ(unit_.clears, 2);
     // A block in which the filter was not pulled: the stream did not continue.
-    env.nextBlock();
-    env.process(32, 0);
-    runBlock(env, filter, 32);
-    EXPECT_EQ(unit.clears, 3);
-    runBlock(env, filter, 32);
-    EXPECT_EQ(unit.clears, 3);
+    env_.nextBlock();
+    env_.process(32, 0);
+    runBlock(env_, filter_, 32);
+    EXPECT_EQ(unit_.clears, 3);
+    runBlock(env_, filter_, 32);
+    EXPECT_EQ(unit_.clears, 3);
     // The graph's own reset reaches the unit through the filter.
-    env.reset(wave::Environment::kResetAll);
-    EXPECT_EQ(unit.clears, 4);
+    env_.reset(wave::Environment::kResetAll);
+    EXPECT_EQ(unit_.clears, 4);
 }
 
 TEST_F(GenericFilterTest, SharedUnitLanesAndZeroBlock) {
-    RecordingUnit shared(env);
-    GenericFilter b(env), c(env);
-    FunctionSource inB(env, [](long) { return 1.0f; }), inC(env, [](long) { return -1.0f; });
+    RecordingUnit shared(env_);
+    GenericFilter b(env_), c(env_);
+    FunctionSource inB(env_, [](long) { return 1.0f; }), inC(env_, [](long) { return -1.0f; });
     b.setInput(&inB);
     c.setInput(&inC);
-    filter.setParallelUnit(&shared);
+    filter_.setParallelUnit(&shared);
     b.setParallelUnit(&shared);
     c.setParallelUnit(&shared);
     c.mix.getParameter().setValue(0.0f, 0.0f);
 
-    runBlock(env, b, 16);
+    runBlock(env_, b, 16);
     EXPECT_EQ(shared.parallelRuns, 1);
     EXPECT_TRUE(shared.activeSeen[0]);
     EXPECT_TRUE(shared.activeSeen[1]);
     EXPECT_FALSE(shared.activeSeen[2]); // mix 0
     EXPECT_FALSE(shared.activeSeen[3]);
-    EXPECT_EQ(shared.inputsSeen[3], env.getZeroBlock().data());
+    EXPECT_EQ(shared.inputsSeen[3], env_.getZeroBlock().data());
     EXPECT_EQ(shared.laneResets, std::vector<int>({0, 1}));
     // Every attached filter was computed by that one run.
-    EXPECT_TRUE(filter.isComputedThisBlock());
+    EXPECT_TRUE(filter_.isComputedThisBlock());
     EXPECT_TRUE(c.isComputedThisBlock());
     EXPECT_EQ(b.getCurrentBlock().data()[3], 2.0f);
     EXPECT_EQ(&c.getCurrentBlock(), &inC.getCurrentBlock());
-    filter.pull(16);
+    filter_.pull(16);
     c.pull(16);
     EXPECT_EQ(shared.parallelRuns, 1);
-    EXPECT_EQ(unit.processes, 0); // the own unit is ignored while shared
+    EXPECT_EQ(unit_.processes, 0); // the own unit is ignored while shared
 
     // setUnit leaves the shared unit; the others keep their order.
-    filter.setUnit(&unit);
+    filter_.setUnit(&unit_);
     EXPECT_EQ(shared.filters(), (std::vector<GenericFilter*>{&b, &c}));
 }
 
 TEST_F(GenericFilterTest, JoiningTheSameSharedUnitAgainChangesNothing) {
-    RecordingUnit shared(env);
-    GenericFilter b(env), c(env);
-    filter.setParallelUnit(&shared);
+    RecordingUnit shared(env_);
+    GenericFilter b(env_), c(env_);
+    filter_.setParallelUnit(&shared);
     b.setParallelUnit(&shared);
     c.setParallelUnit(&shared);
-    filter.setParallelUnit(&shared);
+    filter_.setParallelUnit(&shared);
     // The filter keeps lane 0 (and with it its lane state).
-    EXPECT_EQ(shared.filters(), (std::vector<GenericFilter*>{&filter, &b, &c}));
+    EXPECT_EQ(shared.filters(), (std::vector<GenericFilter*>{&filter_, &b, &c}));
     {
-        GenericFilter d(env);
+        GenericFilter d(env_);
         d.setParallelUnit(&shared);
         EXPECT_EQ(shared.filters().size(), 4u);
     }
-    EXPECT_EQ(shared.filters(), (std::vector<GenericFilter*>{&filter, &b, &c}));
+    EXPECT_EQ(shared.filters(), (std::vector<GenericFilter*>{&filter_, &b, &c}));
 }
 
 TEST_F(GenericFilterTest, FiltersMovingToAnotherLaneStartClean) {
-    RecordingUnit shared(env);
-    GenericFilter b(env), c(env);
-    for (GenericFilter* f : {&filter, &b, &c}) {
-        f->setInput(&input);
+    RecordingUnit shared(env_);
+    GenericFilter b(env_), c(env_);
+    for (GenericFilter* f : {&filter_, &b, &c}) {
+        f->setInput(&input_);
         f->setParallelUnit(&shared);
     }
-    runBlock(env, filter, 16);
-    runBlock(env, filter, 16);
+    runBlock(env_, filter_, 16);
+    runBlock(env_, filter_, 16);
     EXPECT_EQ(shared.laneResets, std::vector<int>({0, 1, 2}));
     // b leaves: c moves from lane 2 to lane 1 and must not continue on b's state.
     b.setUnit(nullptr);
     shared.laneResets.clear();
-    runBlock(env, filter, 16);
+    runBlock(env_, filter_, 16);
     EXPECT_EQ(shared.laneResets, std::vector<int>({1}));
     // b joins again on lane 2.
     b.setParallelUnit(&shared);
     shared.laneResets.clear();
-    runBlock(env, filter, 16);
+    runBlock(env_, filter_, 16);
     EXPECT_EQ(shared.laneResets, std::vector<int>({2}));
 }
 

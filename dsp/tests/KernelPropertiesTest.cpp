@@ -17,7 +17,7 @@ const float kInf = std::numeric_limits<float>::infinity();
 
 class Kernel : public ::testing::Test {
 protected:
-    simd::ScopedControlWord csr;
+    simd::ScopedControlWord csr_;
 };
 
 // |H| at a normalised angular frequency from an impulse response.

@@ -80,21 +80,21 @@ TEST(MultiDesignFilter, SlopeZeroFallsBackToTheBiquad) {
     Position pos;
     auto filter = pos.makeFilter();
     filter->characteristicIndex.setValue(3);
-    filter->slope.setValue(GenericFilter::Slope6);
+    filter->slope.setValue(GenericFilter::kSlope6);
     EXPECT_EQ(filter->getUnit(), pos.biquads[0]);
     EXPECT_EQ(filter->getParallelUnit(), nullptr);
-    filter->slope.setValue(GenericFilter::Slope12);
+    filter->slope.setValue(GenericFilter::kSlope12);
     EXPECT_EQ(filter->getParallelUnit(), &pos.unit.unit());
     EXPECT_EQ(pos.unit.unit().style(), characteristicList().at(3));
 
     // High-pass and all-pass fall back too; band-pass and notch stay.
-    filter->slope.setValue(GenericFilter::Slope6);
-    filter->response.setValue(GenericFilter::HighPass);
+    filter->slope.setValue(GenericFilter::kSlope6);
+    filter->response.setValue(GenericFilter::kHighPass);
     EXPECT_EQ(filter->chosenSlot(), 10);
-    filter->response.setValue(GenericFilter::BandPass);
+    filter->response.setValue(GenericFilter::kBandPass);
     EXPECT_EQ(filter->chosenSlot(), 3);
     EXPECT_EQ(filter->getParallelUnit(), &pos.unit.unit());
-    filter->response.setValue(GenericFilter::Bell);
+    filter->response.setValue(GenericFilter::kBell);
     EXPECT_EQ(filter->chosenSlot(), 3);
 }
 

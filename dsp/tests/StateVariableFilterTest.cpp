@@ -209,13 +209,13 @@ TEST(StateVariableFilter, OversampledStageStaysFiniteAndKeepsThePassBand) {
     for (int slope : {1, 2, 3}) {
         const double amplitude = 0.001;
         Rig rig(48000.0f, sine(100.0, 48000.0, amplitude));
-        rig.unit.oversampling.setValue(StateVariableFilter::OversamplingOn);
+        rig.unit.oversampling.setValue(StateVariableFilter::kOversamplingOn);
         rig.set(0, slope, 2000.0f, 0.5f);
         double rms = rmsAfter(rig.env, rig.filter, 4800, 9600);
         EXPECT_NEAR(toDb(rms / (amplitude / std::sqrt(2.0))), 0.0, 0.5) << slope;
 
         Rig loud(48000.0f, [](long n) { return n % 2 ? 50.0f : -50.0f; });
-        loud.unit.oversampling.setValue(StateVariableFilter::OversamplingOn);
+        loud.unit.oversampling.setValue(StateVariableFilter::kOversamplingOn);
         loud.set(2, slope, 5000.0f, 1.0f);
         for (int block = 0; block < 40; ++block) {
             const auto& out = runBlock(loud.env, loud.filter, 128);

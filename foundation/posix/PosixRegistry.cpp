@@ -36,11 +36,11 @@
 
 namespace {
 
-enum class ValueType { Dword, String, Binary };
+enum class ValueType { kDword, kString, kBinary };
 
 struct StoredValue {
     std::string name;
-    ValueType type = ValueType::String;
+    ValueType type = ValueType::kString;
     uint32_t dword = 0;
     std::string text;
     std::vector<uint8_t> bytes;
@@ -67,7 +67,7 @@ std::string storeFolder() {
 
 std::string storeFile(RegistryRoot root) {
     return storeFolder() +
-           (root == RegistryRoot::LocalMachine ? "\\HKEY_LOCAL_MACHINE.txt" : "\\HKEY_CURRENT_USER.txt");
+           (root == RegistryRoot::kLocalMachine ? "\\HKEY_LOCAL_MACHINE.txt" : "\\HKEY_CURRENT_USER.txt");
 }
 
 constexpr char hexDigits[] = "0123456789abcdef";
@@ -118,11 +118,11 @@ bool decodeName(std::string_view text, std::string& name) {
 
 std::string encodeValue(const StoredValue& value) {
     switch (value.type) {
-    case ValueType::Dword:
+    case ValueType::kDword:
         return "dword:" + std::to_string(value.dword);
-    case ValueType::String:
+    case ValueType::kString:
         return quoteValue("sz:" + value.text);
-    case ValueType::Binary: {
+    case ValueType::kBinary: {
         std::string out = "hex:";
         for (uint8_t byte : value.bytes) {
             out += hexDigits[byte >> 4];
@@ -138,18 +138,18 @@ bool decodeValue(std::string_view text, StoredValue& value) {
     if (text.substr(0, 6) == "dword:") {
         std::string_view digits = text.substr(6);
         auto parsed = std::from_chars(digits.data(), digits.data() + digits.size(), value.dword);
-        value.type = ValueType::Dword;
+        value.type = ValueType::kDword;
         return !digits.empty() && parsed.ec == std::errc() && parsed.ptr == digits.data() + digits.size();
     }
     if (text.substr(0, 3) == "sz:") {
-        value.type = ValueType::String;
+        value.type = ValueType::kString;
         value.text = std::string(text.substr(3));
         return true;
     }
     if (text.substr(0, 4) == "hex:") {
         std::string_view digits = text.substr(4);
         if (digits.size() % 2 != 0) return false;
-        value.type = ValueType::Binary;
+        value.type = ValueType::kBinary;
         value.bytes.clear();
         for (size_t i = 0; i < digits.size(); i += 2) {
             int high = hexValue(digits[i]);
@@ -183,7 +183,7 @@ Store loadStore(const std::string& file) {
     for (;;) {
         std::string name = reader.readLine();
         if (name.empty()) {
-            if (reader.status() != KeyValueReader::Good) {
+            if (reader.status() != KeyValueReader::kGood) {
                 store.damaged = true;
                 break;
             }
@@ -309,13 +309,13 @@ bool readValue(RegistryRoot root, const std::string& keyPath, const std::string&
 
 bool readRegistryDword(RegistryRoot root, const std::string& keyPath, const std::string& name,
                        uint32_t& value) {
-    return readValue(root, keyPath, name, ValueType::Dword,
+    return readValue(root, keyPath, name, ValueType::kDword,
                      [&](StoredValue& stored) { value = stored.dword; });
 }
 
 bool readRegistryString(RegistryRoot root, const std::string& keyPath, const std::string& name,
                         std::string& value) {
-    return readValue(root, keyPath, name, ValueType::String, [&](StoredValue& stored) {
+    return readValue(root, keyPath, name, ValueType::kString, [&](StoredValue& stored) {
         // As on Windows, a string value ends at its first NUL.
         value = stored.text.substr(0, stored.text.find('\0'));
     });
@@ -323,7 +323,7 @@ bool readRegistryString(RegistryRoot root, const std::string& keyPath, const std
 
 bool readRegistryBinary(RegistryRoot root, const std::string& keyPath, const std::string& name,
                         std::vector<uint8_t>& bytes) {
-    return readValue(root, keyPath, name, ValueType::Binary,
+    return readValue(root, keyPath, name, ValueType::kBinary,
                      [&](StoredValue& stored) { bytes = std::move(stored.bytes); });
 }
 
@@ -331,7 +331,7 @@ bool writeRegistryDword(RegistryRoot root, const std::string& keyPath, const std
                         uint32_t value) {
     StoredValue stored;
     stored.name = name;
-    stored.type = ValueType::Dword;
+    stored.type = ValueType::kDword;
     stored.dword = value;
     return writeValue(root, keyPath, std::move(stored));
 }
@@ -340,7 +340,7 @@ bool writeRegistryString(RegistryRoot root, const std::string& keyPath, const st
                          const std::string& value) {
     StoredValue stored;
     stored.name = name;
-    stored.type = ValueType::String;
+    stored.type = ValueType::kString;
     stored.text = value;
     return writeValue(root, keyPath, std::move(stored));
 }
@@ -349,7 +349,7 @@ bool writeRegistryBinary(RegistryRoot root, const std::string& keyPath, const st
                          const std::vector<uint8_t>& bytes) {
     StoredValue stored;
     stored.name = name;
-    stored.type = ValueType::Binary;
+    stored.type = ValueType::kBinary;
     stored.bytes = bytes;
     return writeValue(root, keyPath, std::move(stored));
 }

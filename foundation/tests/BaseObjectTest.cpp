@@ -95,15 +95,15 @@ TEST(Property, StringsCompareAllBytes) {
     EXPECT_EQ(p.getValue(), "a");
 }
 
-enum class Shade { Light, Dark };
+enum class Shade { kLight, kDark };
 
 TEST(Property, Enumerations) {
     RecordingOwner owner;
-    Property<Shade> p(&owner, Shade::Light);
-    p.setValue(Shade::Light);
-    p.setValue(Shade::Dark);
+    Property<Shade> p(&owner, Shade::kLight);
+    p.setValue(Shade::kLight);
+    p.setValue(Shade::kDark);
     EXPECT_EQ(owner.changed.size(), 1u);
-    EXPECT_EQ(p.getValue(), Shade::Dark);
+    EXPECT_EQ(p.getValue(), Shade::kDark);
 }
 
 TEST(LimitedProperty, FloatClampsBeforeComparing) {
@@ -191,7 +191,7 @@ TEST(ValueAssignableConverter, PassesConvertedValues) {
     EXPECT_EQ(selection.getValue(), 0);
     boolToInt->setValue(true);
     EXPECT_EQ(selection.getValue(), 1);
-    enumToInt->setValue(Shade::Light);
+    enumToInt->setValue(Shade::kLight);
     EXPECT_EQ(selection.getValue(), 0);
     boolToFloat->setValue(true);
     EXPECT_EQ(gain.getValue(), 1.0f);
@@ -223,8 +223,8 @@ TEST(UpdatedObject, ChangeOutsideHoldUpdatesAtOnce) {
     Updated o;
     o.a.setValue(1);
     EXPECT_EQ(o.updates, 1);
-    EXPECT_EQ(o.statesSeen, std::vector<UpdatedObject::UpdateState>{UpdatedObject::Updating});
-    EXPECT_EQ(o.getUpdateState(), UpdatedObject::Idle);
+    EXPECT_EQ(o.statesSeen, std::vector<UpdatedObject::UpdateState>{UpdatedObject::kUpdating});
+    EXPECT_EQ(o.getUpdateState(), UpdatedObject::kIdle);
     o.a.setValue(1);
     EXPECT_EQ(o.updates, 1);
 }
@@ -237,11 +237,11 @@ TEST(UpdatedObject, HoldBatchesChangesIntoOneUpdate) {
         o.b.setValue(2.0f);
         o.c.setValue("three");
         EXPECT_EQ(o.updates, 0);
-        EXPECT_EQ(o.getUpdateState(), UpdatedObject::ChangePending);
+        EXPECT_EQ(o.getUpdateState(), UpdatedObject::kChangePending);
         EXPECT_EQ(o.getHoldCount(), 1);
     }
     EXPECT_EQ(o.updates, 1);
-    EXPECT_EQ(o.getUpdateState(), UpdatedObject::Idle);
+    EXPECT_EQ(o.getUpdateState(), UpdatedObject::kIdle);
     EXPECT_EQ(o.getHoldCount(), 0);
 
     { UpdatedObject::Hold hold(o); }
@@ -275,7 +275,7 @@ TEST(UpdatedObject, RequestDuringUpdateIsDropped) {
     o.b.setValue(1.0f);
     EXPECT_EQ(o.updates, 1) << "neither nested nor run again afterwards";
     EXPECT_EQ(o.a.getValue(), 1);
-    EXPECT_EQ(o.getUpdateState(), UpdatedObject::Idle);
+    EXPECT_EQ(o.getUpdateState(), UpdatedObject::kIdle);
 }
 
 struct Oops : std::runtime_error {
@@ -292,7 +292,7 @@ TEST(UpdatedObject, ExceptionLeavingHoldScope) {
     }
     EXPECT_EQ(o.updates, 1) << "the hold ended and ran the pending update";
     EXPECT_EQ(o.getHoldCount(), 0);
-    EXPECT_EQ(o.getUpdateState(), UpdatedObject::Idle);
+    EXPECT_EQ(o.getUpdateState(), UpdatedObject::kIdle);
     o.a.setValue(2);
     EXPECT_EQ(o.updates, 2) << "the object is not left held";
 }
@@ -302,7 +302,7 @@ TEST(UpdatedObject, ExceptionFromUpdatePassesThroughAndStateRecovers) {
     o.during = [] { throw Oops("update"); };
 
     EXPECT_THROW(o.a.setValue(1), Oops);
-    EXPECT_EQ(o.getUpdateState(), UpdatedObject::Idle);
+    EXPECT_EQ(o.getUpdateState(), UpdatedObject::kIdle);
 
     EXPECT_THROW(
         {
@@ -310,7 +310,7 @@ TEST(UpdatedObject, ExceptionFromUpdatePassesThroughAndStateRecovers) {
             o.a.setValue(2);
         },
         Oops);
-    EXPECT_EQ(o.getUpdateState(), UpdatedObject::Idle);
+    EXPECT_EQ(o.getUpdateState(), UpdatedObject::kIdle);
     EXPECT_EQ(o.getHoldCount(), 0);
 
     // Already unwinding: the first exception is the one that arrives.

@@ -48,30 +48,31 @@ float floatOf(std::uint32_t bits) {
 // asked of it, to show how much a reader committed to at once.
 class UnseekableBuffer : public std::streambuf {
 public:
-    explicit UnseekableBuffer(std::string data) : data(std::move(data)) {}
+    explicit UnseekableBuffer(std::string data) : data_(std::move(data)) {}
     std::streamsize largestRequest = 0;
-    std::size_t consumed() const { return position; }
+    std::size_t consumed() const { return position_; }
 
 protected:
     int_type underflow() override {
-        if (position >= data.size()) return traits_type::eof();
-        return traits_type::to_int_type(data[position]);
+        if (position_ >= data_.size()) return traits_type::eof();
+        return traits_type::to_int_type(data_[position_]);
     }
     int_type uflow() override {
-        if (position >= data.size()) return traits_type::eof();
-        return traits_type::to_int_type(data[position++]);
+        if (position_ >= data_.size()) return traits_type::eof();
+        return traits_type::to_int_type(data_[position_++]);
     }
     std::streamsize xsgetn(char* s, std::streamsize n) override {
         largestRequest = std::max(largestRequest, n);
-        const auto count = std::min<std::streamsize>(n, static_cast<std::streamsize>(data.size() - position));
-        std::memcpy(s, data.data() + position, static_cast<std::size_t>(count));
-        position += static_cast<std::size_t>(count);
+        const auto count =
+            std::min<std::streamsize>(n, static_cast<std::streamsize>(data_.size() - position_));
+        std::memcpy(s, data_.data() + position_, static_cast<std::size_t>(count));
+        position_ += static_cast<std::size_t>(count);
         return count;
     }
 
 private:
-    std::string data;
-    std::size_t position = 0;
+    std::string data_;
+    std::size_t position_ = 0;
 };
 
 TEST(BinaryDataWriter, ExactBytesOfEveryEncoding) {
@@ -314,11 +315,11 @@ TEST(BinaryDataReader, StringLengthCapBoundary) {
 class OwningReader : public BinaryDataReader {
 public:
     explicit OwningReader(std::unique_ptr<std::istream> owned)
-        : BinaryDataReader(owned.get()), owned(std::move(owned)) {}
+        : BinaryDataReader(owned.get()), owned_(std::move(owned)) {}
     ~OwningReader() override = default;
 
 private:
-    std::unique_ptr<std::istream> owned;
+    std::unique_ptr<std::istream> owned_;
 };
 
 TEST(BinaryDataReader, DerivedReaderOwnsItsStream) {

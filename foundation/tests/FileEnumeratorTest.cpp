@@ -24,20 +24,20 @@ Names list(const std::string& pattern, std::int32_t mode) {
 class FileEnumeratorTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(createDirectories(folder / "Sub One"));
-        ASSERT_TRUE(createDirectories(folder / "Caf\xC3\xA9"));
+        ASSERT_TRUE(createDirectories(folder_ / "Sub One"));
+        ASSERT_TRUE(createDirectories(folder_ / "Caf\xC3\xA9"));
         for (const char* name : {"a.ztp", "B.ZTP", "c.txt", "noext", "M\xC3\xBCsik.ztp", "ab.ztpx"})
-            ASSERT_TRUE(test::writeWholeFile(folder / name, "x"));
-        ASSERT_TRUE(test::writeWholeFile(folder / "Sub One\\inner.ztp", "x"));
+            ASSERT_TRUE(test::writeWholeFile(folder_ / name, "x"));
+        ASSERT_TRUE(test::writeWholeFile(folder_ / "Sub One\\inner.ztp", "x"));
     }
-    test::TemporaryFolder folder{"enumerator"};
+    test::TemporaryFolder folder_{"enumerator"};
 };
 
 TEST_F(FileEnumeratorTest, ModesSplitFoldersFromFiles) {
-    EXPECT_EQ(list(folder / "*", FileEnumerator::Folders), (Names{".", "..", "Caf\xC3\xA9", "Sub One"}));
-    EXPECT_EQ(list(folder / "*", FileEnumerator::Files),
+    EXPECT_EQ(list(folder_ / "*", FileEnumerator::Folders), (Names{".", "..", "Caf\xC3\xA9", "Sub One"}));
+    EXPECT_EQ(list(folder_ / "*", FileEnumerator::Files),
               (Names{"a.ztp", "B.ZTP", "c.txt", "noext", "M\xC3\xBCsik.ztp", "ab.ztpx"}));
-    EXPECT_EQ(list(folder / "*", 7), list(folder / "*", FileEnumerator::Files))
+    EXPECT_EQ(list(folder_ / "*", 7), list(folder_ / "*", FileEnumerator::Files))
         << "any mode but 1 lists files";
 }
 
@@ -56,19 +56,19 @@ TEST_F(FileEnumeratorTest, WildcardsMatchInAnyCase) {
         {"*.wav", {}},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(list(folder / c.pattern, FileEnumerator::Files), c.files) << c.pattern;
-    EXPECT_EQ(list(folder / "S*", FileEnumerator::Folders), (Names{"Sub One"}));
+        EXPECT_EQ(list(folder_ / c.pattern, FileEnumerator::Files), c.files) << c.pattern;
+    EXPECT_EQ(list(folder_ / "S*", FileEnumerator::Folders), (Names{"Sub One"}));
 }
 
 TEST_F(FileEnumeratorTest, MissingFolderListsNothing) {
-    EXPECT_TRUE(list(folder / "Missing\\*", FileEnumerator::Files).empty());
-    EXPECT_TRUE(list(folder / "Missing\\*", FileEnumerator::Folders).empty());
-    auto untouched = FileEnumerator::create(folder / "*", FileEnumerator::Files);
+    EXPECT_TRUE(list(folder_ / "Missing\\*", FileEnumerator::Files).empty());
+    EXPECT_TRUE(list(folder_ / "Missing\\*", FileEnumerator::Folders).empty());
+    auto untouched = FileEnumerator::create(folder_ / "*", FileEnumerator::Files);
     EXPECT_EQ(untouched->name(), "") << "no entry before the first next()";
 }
 
 TEST_F(FileEnumeratorTest, ModificationTimeIsSecondsSince1970) {
-    auto enumerator = FileEnumerator::create(folder / "c.txt", FileEnumerator::Files);
+    auto enumerator = FileEnumerator::create(folder_ / "c.txt", FileEnumerator::Files);
     ASSERT_TRUE(enumerator->next());
     EXPECT_EQ(enumerator->name(), "c.txt");
     auto now =

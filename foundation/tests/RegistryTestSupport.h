@@ -30,8 +30,8 @@ protected:
                "-" + std::to_string(counter++);
     }
     void TearDown() override {
-        deleteRegistryKey(RegistryRoot::CurrentUser, key_);
-        deleteRegistryKey(RegistryRoot::LocalMachine, key_);
+        deleteRegistryKey(RegistryRoot::kCurrentUser, key_);
+        deleteRegistryKey(RegistryRoot::kLocalMachine, key_);
         if (hadAppData_)
             setEnvironment("XDG_CONFIG_HOME=" + previousAppData_);
         else

@@ -64,7 +64,7 @@ TEST(SettingSerializer, TextPathsGiveTheDefaultForAnyThingButOneNumber) {
 using test::RegistryTest;
 
 TEST_F(RegistryTest, WriterAndReaderRoundTrip) {
-    RegistryWriter writer(RegistryRoot::CurrentUser, key_);
+    RegistryWriter writer(RegistryRoot::kCurrentUser, key_);
     EXPECT_TRUE(writer.isWriting());
     EXPECT_EQ(writer.serializeInt("Int", -5, 0), -5);
     EXPECT_TRUE(writer.serializeBool("On", true, false));
@@ -85,7 +85,7 @@ TEST_F(RegistryTest, WriterAndReaderRoundTrip) {
     std::vector<uint8_t> none;
     writer.serializeBinary("NoBytes", none);
 
-    RegistryReader reader(RegistryRoot::CurrentUser, key_);
+    RegistryReader reader(RegistryRoot::kCurrentUser, key_);
     EXPECT_FALSE(reader.isWriting());
     EXPECT_EQ(reader.serializeInt("Int", 0, 1), -5);
     EXPECT_TRUE(reader.serializeBool("On", false, false));
@@ -106,26 +106,26 @@ TEST_F(RegistryTest, WriterAndReaderRoundTrip) {
 }
 
 TEST_F(RegistryTest, BoolsAreDwordsAndAnyNonZeroDwordIsTrue) {
-    RegistryWriter writer(RegistryRoot::CurrentUser, key_);
+    RegistryWriter writer(RegistryRoot::kCurrentUser, key_);
     writer.serializeBool("Flag", true, false);
     uint32_t stored = 0;
-    ASSERT_TRUE(readRegistryDword(RegistryRoot::CurrentUser, key_, "Flag", stored));
+    ASSERT_TRUE(readRegistryDword(RegistryRoot::kCurrentUser, key_, "Flag", stored));
     EXPECT_EQ(stored, 1u);
     writer.serializeBool("Flag", false, true);
-    ASSERT_TRUE(readRegistryDword(RegistryRoot::CurrentUser, key_, "Flag", stored));
+    ASSERT_TRUE(readRegistryDword(RegistryRoot::kCurrentUser, key_, "Flag", stored));
     EXPECT_EQ(stored, 0u);
-    ASSERT_TRUE(writeRegistryDword(RegistryRoot::CurrentUser, key_, "Flag", 7));
-    EXPECT_TRUE(RegistryReader(RegistryRoot::CurrentUser, key_).serializeBool("Flag", false, false));
-    ASSERT_TRUE(writeRegistryDword(RegistryRoot::CurrentUser, key_, "Big", 0xFFFFFFFFu));
-    EXPECT_EQ(RegistryReader(RegistryRoot::CurrentUser, key_).serializeInt("Big", 0, 0), -1);
+    ASSERT_TRUE(writeRegistryDword(RegistryRoot::kCurrentUser, key_, "Flag", 7));
+    EXPECT_TRUE(RegistryReader(RegistryRoot::kCurrentUser, key_).serializeBool("Flag", false, false));
+    ASSERT_TRUE(writeRegistryDword(RegistryRoot::kCurrentUser, key_, "Big", 0xFFFFFFFFu));
+    EXPECT_EQ(RegistryReader(RegistryRoot::kCurrentUser, key_).serializeInt("Big", 0, 0), -1);
 }
 
 TEST_F(RegistryTest, AnotherTypeOrNoValueReadsAsTheDefault) {
-    ASSERT_TRUE(writeRegistryString(RegistryRoot::CurrentUser, key_, "IntAsText", "12"));
-    ASSERT_TRUE(writeRegistryString(RegistryRoot::CurrentUser, key_, "Partial", "1.5x"));
-    ASSERT_TRUE(writeRegistryDword(RegistryRoot::CurrentUser, key_, "Number", 3));
-    ASSERT_TRUE(writeRegistryBinary(RegistryRoot::CurrentUser, key_, "Bytes", {1, 2}));
-    RegistryReader reader(RegistryRoot::CurrentUser, key_);
+    ASSERT_TRUE(writeRegistryString(RegistryRoot::kCurrentUser, key_, "IntAsText", "12"));
+    ASSERT_TRUE(writeRegistryString(RegistryRoot::kCurrentUser, key_, "Partial", "1.5x"));
+    ASSERT_TRUE(writeRegistryDword(RegistryRoot::kCurrentUser, key_, "Number", 3));
+    ASSERT_TRUE(writeRegistryBinary(RegistryRoot::kCurrentUser, key_, "Bytes", {1, 2}));
+    RegistryReader reader(RegistryRoot::kCurrentUser, key_);
     EXPECT_EQ(reader.serializeInt("IntAsText", 0, -1), -1);      // only a DWORD counts
     EXPECT_EQ(reader.serializeDouble("Partial", 0, -1.0), -1.0); // not a complete number
     EXPECT_EQ(reader.serializeDouble("IntAsText", 0, -1.0), 12.0);
@@ -138,25 +138,26 @@ TEST_F(RegistryTest, AnotherTypeOrNoValueReadsAsTheDefault) {
     EXPECT_TRUE(bytes.empty());
     EXPECT_EQ(reader.serializeInt("Missing", 0, 17), 17);
     EXPECT_EQ(reader.readString("Missing"), "");
-    RegistryReader noKey(RegistryRoot::CurrentUser, key_ + "\\Absent");
+    RegistryReader noKey(RegistryRoot::kCurrentUser, key_ + "\\Absent");
     EXPECT_EQ(noKey.serializeString("IntAsText", "", "def"), "def");
     EXPECT_FALSE(noKey.serializeBool("Number", false, false));
 }
 
 TEST_F(RegistryTest, KeysAndNamesMatchInAnyCase) {
-    ASSERT_TRUE(writeRegistryDword(RegistryRoot::CurrentUser, key_, "GraphicsAcceleration", 1));
-    RegistryReader reader(RegistryRoot::CurrentUser, toUpperAscii(key_));
+    ASSERT_TRUE(writeRegistryDword(RegistryRoot::kCurrentUser, key_, "GraphicsAcceleration", 1));
+    RegistryReader reader(RegistryRoot::kCurrentUser, toUpperAscii(key_));
     EXPECT_EQ(reader.serializeInt("graphicsacceleration", 0, -1), 1);
-    RegistryWriter(RegistryRoot::CurrentUser, toLowerAscii(key_)).serializeInt("GRAPHICSACCELERATION", 2, 0);
-    EXPECT_EQ(RegistryReader(RegistryRoot::CurrentUser, key_).serializeInt("GraphicsAcceleration", 0, -1), 2);
+    RegistryWriter(RegistryRoot::kCurrentUser, toLowerAscii(key_)).serializeInt("GRAPHICSACCELERATION", 2, 0);
+    EXPECT_EQ(RegistryReader(RegistryRoot::kCurrentUser, key_).serializeInt("GraphicsAcceleration", 0, -1),
+              2);
 }
 
 TEST_F(RegistryTest, HelpFileNameFromTheMachineRoot) {
-    RegistryWriter(RegistryRoot::LocalMachine, key_)
+    RegistryWriter(RegistryRoot::kLocalMachine, key_)
         .serializeString("HelpFileName", "C:\\Help\\Varnel.pdf", "");
-    EXPECT_EQ(RegistryReader(RegistryRoot::LocalMachine, key_).readString("HelpFileName"),
+    EXPECT_EQ(RegistryReader(RegistryRoot::kLocalMachine, key_).readString("HelpFileName"),
               "C:\\Help\\Varnel.pdf");
-    EXPECT_EQ(RegistryReader(RegistryRoot::CurrentUser, key_).readString("HelpFileName"), "");
+    EXPECT_EQ(RegistryReader(RegistryRoot::kCurrentUser, key_).readString("HelpFileName"), "");
     readStartupRegistrySettings(key_);
     EXPECT_EQ(getHelpFileName(), "C:\\Help\\Varnel.pdf");
     readStartupRegistrySettings(key_ + "\\Absent");
@@ -169,24 +170,24 @@ TEST_F(RegistryTest, FailedWriteIsSilentAndReturnsTheValue) {
     ASSERT_TRUE(test::writeWholeFile(folder_ / "blocker", "x"));
     setAppData(folder_ / "blocker");
     std::string badKey = key_ + "\\" + std::string(300, 'k');
-    RegistryWriter writer(RegistryRoot::CurrentUser, badKey);
+    RegistryWriter writer(RegistryRoot::kCurrentUser, badKey);
     EXPECT_EQ(writer.serializeInt("Int", 5, 0), 5);
     EXPECT_EQ(writer.serializeString("Text", "kept", ""), "kept");
     EXPECT_EQ(writer.serializeDouble("Double", 0.5, 0), 0.5);
-    EXPECT_EQ(RegistryReader(RegistryRoot::CurrentUser, badKey).serializeInt("Int", 0, -1), -1);
+    EXPECT_EQ(RegistryReader(RegistryRoot::kCurrentUser, badKey).serializeInt("Int", 0, -1), -1);
 }
 
 TEST_F(RegistryTest, WritesFromTwoThreadsAllLand) {
     auto writeMany = [this](const std::string& prefix) {
         for (int i = 0; i < 25; ++i)
-            writeRegistryDword(RegistryRoot::CurrentUser, key_, prefix + std::to_string(i),
+            writeRegistryDword(RegistryRoot::kCurrentUser, key_, prefix + std::to_string(i),
                                static_cast<uint32_t>(i));
     };
     std::thread first(writeMany, "A");
     std::thread second(writeMany, "B");
     first.join();
     second.join();
-    RegistryReader reader(RegistryRoot::CurrentUser, key_);
+    RegistryReader reader(RegistryRoot::kCurrentUser, key_);
     for (int i = 0; i < 25; ++i) {
         EXPECT_EQ(reader.serializeInt("A" + std::to_string(i), 0, -1), i);
         EXPECT_EQ(reader.serializeInt("B" + std::to_string(i), 0, -1), i);

@@ -166,10 +166,10 @@ TEST(SystemUtils, VersionStringsOfTheOwnModule) {
         const char* value;
     };
     const Case cases[] = {
-        {VersionField::CompanyName, "Zentor"}, {VersionField::FileDescription, "Varnel 2 stereo delay"},
-        {VersionField::FileVersion, "2.00"},   {VersionField::LegalCopyright, "Copyright (C) 2026 Zentor"},
-        {VersionField::ProductName, "Varnel"}, {VersionField::ProductVersion, "2.00"},
-        {VersionField::Comments, ""}, // not defined
+        {VersionField::kCompanyName, "Zentor"}, {VersionField::kFileDescription, "Varnel 2 stereo delay"},
+        {VersionField::kFileVersion, "2.00"},   {VersionField::kLegalCopyright, "Copyright (C) 2026 Zentor"},
+        {VersionField::kProductName, "Varnel"}, {VersionField::kProductVersion, "2.00"},
+        {VersionField::kComments, ""}, // not defined
     };
     for (const Case& c : cases) {
         EXPECT_EQ(getVersionInfoString(c.field), c.value) << versionFieldName(c.field);
@@ -179,8 +179,8 @@ TEST(SystemUtils, VersionStringsOfTheOwnModule) {
     test::TemporaryFolder temp("version");
     std::string plain = temp / "plain.dll";
     ASSERT_TRUE(test::writeWholeFile(plain, "no version here"));
-    EXPECT_EQ(getVersionInfoString(VersionField::ProductVersion, plain), "");
-    EXPECT_EQ(getVersionInfoString(VersionField::ProductVersion, temp / "missing.dll"), "");
+    EXPECT_EQ(getVersionInfoString(VersionField::kProductVersion, plain), "");
+    EXPECT_EQ(getVersionInfoString(VersionField::kProductVersion, temp / "missing.dll"), "");
 }
 
 TEST(SystemUtils, ModuleHookKeepsTheMainModuleWhenNothingMatches) {

@@ -59,13 +59,13 @@ TEST(ModifierModeTable, FilledAtLoad) {
     };
     const Case cases[] = {
         {0, 0},
-        {ModifierControl, 1},
-        {ModifierShift, 2},
-        {ModifierAlt, 4},
-        {ModifierShift | ModifierAlt, 6},
-        {ModifierAlt | ModifierControl, 5},
-        {ModifierControl | ModifierShift, 0},
-        {ModifierControl | ModifierShift | ModifierAlt, 0},
+        {kModifierControl, 1},
+        {kModifierShift, 2},
+        {kModifierAlt, 4},
+        {kModifierShift | kModifierAlt, 6},
+        {kModifierAlt | kModifierControl, 5},
+        {kModifierControl | kModifierShift, 0},
+        {kModifierControl | kModifierShift | kModifierAlt, 0},
         {8, 0},
     };
     for (const Case& c : cases)

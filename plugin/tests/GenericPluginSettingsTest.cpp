@@ -19,7 +19,7 @@ TEST_F(GenericPluginSettingsTest, DisplayScalingGivesTheProcessFactor) {
         int32_t kept;
     } cases[] = {{150, 1.5, 150}, {1, 0.0, 1}, {0, 1.0, 0}, {50, 1.0, 50}, {400, 3.0, 300}};
     for (const auto& c : cases) {
-        ASSERT_TRUE(writeRegistryDword(RegistryRoot::CurrentUser, keyPath(), "RetinaEnabled", c.stored));
+        ASSERT_TRUE(writeRegistryDword(RegistryRoot::kCurrentUser, keyPath(), "RetinaEnabled", c.stored));
         auto plugin = makePlugin();
         EXPECT_DOUBLE_EQ(GenericPlugin::getScaleFactor(), c.factor) << c.stored;
         EXPECT_EQ(GenericPlugin::getSharedSettings()->displayScaling.getValue(), c.kept) << c.stored;
@@ -30,18 +30,18 @@ TEST_F(GenericPluginSettingsTest, MakerWideValuesOverrideForThisStart) {
     // The maker-wide key is only read; a test may still set it.
     const std::string maker = "Software\\Zentor";
     uint32_t previous = 0;
-    const bool had = readRegistryDword(RegistryRoot::CurrentUser, maker, "RetinaEnabled", previous);
-    ASSERT_TRUE(writeRegistryDword(RegistryRoot::CurrentUser, keyPath(), "RetinaEnabled", 150));
-    ASSERT_TRUE(writeRegistryDword(RegistryRoot::CurrentUser, maker, "RetinaEnabled", 200));
+    const bool had = readRegistryDword(RegistryRoot::kCurrentUser, maker, "RetinaEnabled", previous);
+    ASSERT_TRUE(writeRegistryDword(RegistryRoot::kCurrentUser, keyPath(), "RetinaEnabled", 150));
+    ASSERT_TRUE(writeRegistryDword(RegistryRoot::kCurrentUser, maker, "RetinaEnabled", 200));
     {
         auto plugin = makePlugin();
         EXPECT_DOUBLE_EQ(GenericPlugin::getScaleFactor(), 2.0);
         EXPECT_EQ(GenericPlugin::getSharedSettings()->displayScaling.getValue(), 150);
     }
     if (had)
-        writeRegistryDword(RegistryRoot::CurrentUser, maker, "RetinaEnabled", previous);
+        writeRegistryDword(RegistryRoot::kCurrentUser, maker, "RetinaEnabled", previous);
     else
-        writeRegistryDword(RegistryRoot::CurrentUser, maker, "RetinaEnabled", 0xFFFFFFFF); // -1: no override
+        writeRegistryDword(RegistryRoot::kCurrentUser, maker, "RetinaEnabled", 0xFFFFFFFF); // -1: no override
 }
 
 TEST_F(GenericPluginSettingsTest, ChangesWriteOnlyOnceLoaded) {
@@ -50,22 +50,22 @@ TEST_F(GenericPluginSettingsTest, ChangesWriteOnlyOnceLoaded) {
     early.welcomeHintShown.setValue(false);
     early.displayScaling.setValue(222);
     uint32_t value = 0;
-    ASSERT_TRUE(readRegistryDword(RegistryRoot::CurrentUser, keyPath(), "RetinaEnabled", value));
+    ASSERT_TRUE(readRegistryDword(RegistryRoot::kCurrentUser, keyPath(), "RetinaEnabled", value));
     EXPECT_NE(value, 222u);
 
     early.loaded.setValue(true);
     early.displayScaling.setValue(250);
-    ASSERT_TRUE(readRegistryDword(RegistryRoot::CurrentUser, keyPath(), "RetinaEnabled", value));
+    ASSERT_TRUE(readRegistryDword(RegistryRoot::kCurrentUser, keyPath(), "RetinaEnabled", value));
     EXPECT_EQ(value, 250u);
 
     // One write for a whole batch.
     {
         UpdatedObject::Hold hold(early);
         early.displayScaling.setValue(260);
-        ASSERT_TRUE(readRegistryDword(RegistryRoot::CurrentUser, keyPath(), "RetinaEnabled", value));
+        ASSERT_TRUE(readRegistryDword(RegistryRoot::kCurrentUser, keyPath(), "RetinaEnabled", value));
         EXPECT_EQ(value, 250u);
     }
-    ASSERT_TRUE(readRegistryDword(RegistryRoot::CurrentUser, keyPath(), "RetinaEnabled", value));
+    ASSERT_TRUE(readRegistryDword(RegistryRoot::kCurrentUser, keyPath(), "RetinaEnabled", value));
     EXPECT_EQ(value, 260u);
 }
 
@@ -75,7 +75,7 @@ TEST_F(GenericPluginSettingsTest, FirstStartWritesOptionsAndRemembersTheVersion)
         EXPECT_TRUE(GenericPlugin::getVersionInfo()->isFirstStart());
         EXPECT_TRUE(GenericPlugin::getSharedSettings()->welcomeHintShown.getValue());
         std::string version;
-        ASSERT_TRUE(readRegistryString(RegistryRoot::CurrentUser, keyPath(), "CurrentVersion", version));
+        ASSERT_TRUE(readRegistryString(RegistryRoot::kCurrentUser, keyPath(), "CurrentVersion", version));
         EXPECT_EQ(version, GenericPlugin::getVersionInfo()->getDisplayVersion());
     }
     auto again = makePlugin();
@@ -83,7 +83,7 @@ TEST_F(GenericPluginSettingsTest, FirstStartWritesOptionsAndRemembersTheVersion)
 }
 
 TEST_F(GenericPluginSettingsTest, PresetFolderFromTheRegistryOrTheDefault) {
-    ASSERT_TRUE(writeRegistryString(RegistryRoot::CurrentUser, keyPath(), "PresetFolder", folder_ / "gone"));
+    ASSERT_TRUE(writeRegistryString(RegistryRoot::kCurrentUser, keyPath(), "PresetFolder", folder_ / "gone"));
     {
         auto plugin = makePlugin();
         EXPECT_EQ(plugin->getPresetManager(-1)->getPath(), presetFolder());
@@ -91,7 +91,7 @@ TEST_F(GenericPluginSettingsTest, PresetFolderFromTheRegistryOrTheDefault) {
     const std::string mine = folder_ / "Mine";
     createDirectories(mine);
     test::writeWholeFile(mine + "\\Only.ztp", "TsPl");
-    ASSERT_TRUE(writeRegistryString(RegistryRoot::CurrentUser, keyPath(), "PresetFolder", mine));
+    ASSERT_TRUE(writeRegistryString(RegistryRoot::kCurrentUser, keyPath(), "PresetFolder", mine));
     auto plugin = makePlugin();
     EXPECT_EQ(plugin->getPresetManager(-1)->getPath(), mine + "\\");
     ASSERT_NE(plugin->getPresetManager(-1)->findPresetByName("Only", 0), nullptr);

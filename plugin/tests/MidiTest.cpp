@@ -32,7 +32,7 @@ std::string hex(uint8_t status, uint8_t data1, uint8_t data2) {
 // Writes every call it gets into a shared log, prefixed with its name.
 class LoggingChannelReceiver : public AbstractChannelEventReceiver {
 public:
-    LoggingChannelReceiver(Log& log, std::string name) : log(log), name(std::move(name)) {}
+    LoggingChannelReceiver(Log& log, std::string name) : log_(log), name_(std::move(name)) {}
 
     void rawMessage(uint8_t status, uint8_t data1, uint8_t data2) override {
         add("raw " + hex(status, data1, data2));
@@ -57,14 +57,14 @@ public:
     }
 
 private:
-    void add(const std::string& entry) { log.push_back(name + " " + entry); }
-    Log& log;
-    std::string name;
+    void add(const std::string& entry) { log_.push_back(name_ + " " + entry); }
+    Log& log_;
+    std::string name_;
 };
 
 class LoggingListener : public MidiListener {
 public:
-    LoggingListener(Log& log, std::string name) : log(log), name(std::move(name)) {}
+    LoggingListener(Log& log, std::string name) : log_(log), name_(std::move(name)) {}
 
     void channelPressure(float value) override { add("channelPressure " + text(value)); }
     void keyPressure(int32_t key, float value) override {
@@ -84,18 +84,18 @@ public:
     void pitchBend(float value) override { add("pitchBend " + text(value)); }
 
 private:
-    void add(const std::string& entry) { log.push_back(name + " " + entry); }
-    Log& log;
-    std::string name;
+    void add(const std::string& entry) { log_.push_back(name_ + " " + entry); }
+    Log& log_;
+    std::string name_;
 };
 
 class LoggingSystemReceiver : public SystemEventReceiver {
 public:
-    explicit LoggingSystemReceiver(Log& log) : log(log) {}
-    void systemReset() override { log.push_back("system reset"); }
+    explicit LoggingSystemReceiver(Log& log) : log_(log) {}
+    void systemReset() override { log_.push_back("system reset"); }
 
 private:
-    Log& log;
+    Log& log_;
 };
 
 struct Message {

@@ -22,17 +22,17 @@ public:
             p->setRange(0.0f, 100.0f);
             p->setDefault(10.0f * static_cast<float>(k + 1));
             p->initValue(p->getDefault());
-            parameters.push_back(std::move(p));
+            parameters_.push_back(std::move(p));
         }
     }
-    FloatPluginParameter& at(int k) { return *parameters[static_cast<size_t>(k)]; }
+    FloatPluginParameter& at(int k) { return *parameters_[static_cast<size_t>(k)]; }
     void fill(float base) {
-        for (size_t k = 0; k < parameters.size(); ++k)
-            parameters[k]->initValue(base + static_cast<float>(k));
+        for (size_t k = 0; k < parameters_.size(); ++k)
+            parameters_[k]->initValue(base + static_cast<float>(k));
     }
 
 private:
-    std::vector<std::unique_ptr<FloatPluginParameter>> parameters;
+    std::vector<std::unique_ptr<FloatPluginParameter>> parameters_;
 };
 
 auto setMaker(GenericParameterOwner* owner, const std::string& prefix, int n) {
@@ -157,81 +157,81 @@ TEST(ParameterSetTest, SetIndexOfParameter) {
 
 class RemoveSetTest : public ::testing::Test {
 protected:
-    RecordingParameterOwner owner;
-    ParameterSetList<TestSet> sources{&owner, "Sources", 4, setMaker(&owner, "Source", 2)};
-    ParameterSetArray<TestSet> steps{4, setMaker(&owner, "Steps", 3)};
+    RecordingParameterOwner owner_;
+    ParameterSetList<TestSet> sources_{&owner_, "Sources", 4, setMaker(&owner_, "Source", 2)};
+    ParameterSetArray<TestSet> steps_{4, setMaker(&owner_, "Steps", 3)};
 
     void SetUp() override {
-        sources.addLinkedList(&steps);
-        sources.getNumActiveParameter().setMin(1);
-        sources.getNumActiveParameter().initValue(3);
+        sources_.addLinkedList(&steps_);
+        sources_.getNumActiveParameter().setMin(1);
+        sources_.getNumActiveParameter().initValue(3);
         for (int s = 0; s < 4; ++s) {
-            sources[s].fill(static_cast<float>(s + 1));
-            steps[s].fill(50.0f + static_cast<float>(s + 1));
+            sources_[s].fill(static_cast<float>(s + 1));
+            steps_[s].fill(50.0f + static_cast<float>(s + 1));
         }
-        owner.clearRecords();
+        owner_.clearRecords();
     }
 };
 
 TEST_F(RemoveSetTest, LaterSetsMoveDownInOneBatchAndTheFreedSetIsReset) {
-    sources.removeSet(1);
+    sources_.removeSet(1);
 
-    EXPECT_EQ(sources.getNumActive(), 2);
-    EXPECT_EQ(sources[0].at(0).getValue(), 1.0f);
-    EXPECT_EQ(sources[1].at(0).getValue(), 3.0f);
-    EXPECT_EQ(sources[1].at(1).getValue(), 4.0f);
-    EXPECT_EQ(sources[2].at(0).getValue(), 10.0f);
-    EXPECT_EQ(sources[2].at(1).getValue(), 20.0f);
-    EXPECT_EQ(sources[3].at(0).getValue(), 4.0f); // beyond the old count: untouched
+    EXPECT_EQ(sources_.getNumActive(), 2);
+    EXPECT_EQ(sources_[0].at(0).getValue(), 1.0f);
+    EXPECT_EQ(sources_[1].at(0).getValue(), 3.0f);
+    EXPECT_EQ(sources_[1].at(1).getValue(), 4.0f);
+    EXPECT_EQ(sources_[2].at(0).getValue(), 10.0f);
+    EXPECT_EQ(sources_[2].at(1).getValue(), 20.0f);
+    EXPECT_EQ(sources_[3].at(0).getValue(), 4.0f); // beyond the old count: untouched
 
     // The linked list moved with it.
-    EXPECT_EQ(steps[0].at(0).getValue(), 51.0f);
-    EXPECT_EQ(steps[1].at(0).getValue(), 53.0f);
-    EXPECT_EQ(steps[1].at(2).getValue(), 55.0f);
-    EXPECT_EQ(steps[2].at(0).getValue(), 10.0f);
-    EXPECT_EQ(steps[2].at(2).getValue(), 30.0f);
-    EXPECT_EQ(steps[3].at(0).getValue(), 54.0f);
+    EXPECT_EQ(steps_[0].at(0).getValue(), 51.0f);
+    EXPECT_EQ(steps_[1].at(0).getValue(), 53.0f);
+    EXPECT_EQ(steps_[1].at(2).getValue(), 55.0f);
+    EXPECT_EQ(steps_[2].at(0).getValue(), 10.0f);
+    EXPECT_EQ(steps_[2].at(2).getValue(), 30.0f);
+    EXPECT_EQ(steps_[3].at(0).getValue(), 54.0f);
 
     // One begin/end pair around every change, each change told with flags 0.
-    EXPECT_EQ(owner.beginCount, 1);
-    EXPECT_EQ(owner.endCount, 1);
-    ASSERT_GE(owner.log.size(), 3u);
-    EXPECT_EQ(owner.log.front(), "begin");
-    EXPECT_EQ(owner.log.back(), "end");
-    for (size_t k = 1; k + 1 < owner.log.size(); ++k)
-        EXPECT_EQ(owner.log[k], "set in batch");
-    for (const auto& change : owner.changes)
+    EXPECT_EQ(owner_.beginCount, 1);
+    EXPECT_EQ(owner_.endCount, 1);
+    ASSERT_GE(owner_.log.size(), 3u);
+    EXPECT_EQ(owner_.log.front(), "begin");
+    EXPECT_EQ(owner_.log.back(), "end");
+    for (size_t k = 1; k + 1 < owner_.log.size(); ++k)
+        EXPECT_EQ(owner_.log[k], "set in batch");
+    for (const auto& change : owner_.changes)
         EXPECT_EQ(change.flags, 0);
-    EXPECT_EQ(owner.changes.front().index, sources.getNumActiveParameter().getIndex());
+    EXPECT_EQ(owner_.changes.front().index, sources_.getNumActiveParameter().getIndex());
 }
 
 TEST_F(RemoveSetTest, RemovingTheLastActiveSetOnlyResetsIt) {
-    sources.removeSet(2);
-    EXPECT_EQ(sources.getNumActive(), 2);
-    EXPECT_EQ(sources[1].at(0).getValue(), 2.0f);
-    EXPECT_EQ(sources[2].at(0).getValue(), 10.0f);
-    EXPECT_EQ(steps[2].at(0).getValue(), 10.0f);
+    sources_.removeSet(2);
+    EXPECT_EQ(sources_.getNumActive(), 2);
+    EXPECT_EQ(sources_[1].at(0).getValue(), 2.0f);
+    EXPECT_EQ(sources_[2].at(0).getValue(), 10.0f);
+    EXPECT_EQ(steps_[2].at(0).getValue(), 10.0f);
 }
 
 TEST_F(RemoveSetTest, OutsideTheActiveRangeOrAtTheMinimumNothingHappens) {
     for (int32_t i : {-1, 3, 4, 1000}) {
-        sources.removeSet(i);
-        EXPECT_EQ(sources.getNumActive(), 3) << i;
+        sources_.removeSet(i);
+        EXPECT_EQ(sources_.getNumActive(), 3) << i;
     }
-    sources.getNumActiveParameter().initValue(1);
-    sources.removeSet(0);
-    EXPECT_EQ(sources.getNumActive(), 1);
-    EXPECT_EQ(sources[0].at(0).getValue(), 1.0f);
-    EXPECT_TRUE(owner.log.empty());
+    sources_.getNumActiveParameter().initValue(1);
+    sources_.removeSet(0);
+    EXPECT_EQ(sources_.getNumActive(), 1);
+    EXPECT_EQ(sources_[0].at(0).getValue(), 1.0f);
+    EXPECT_TRUE(owner_.log.empty());
 }
 
 TEST_F(RemoveSetTest, ResetToDefaultsReachesLinkedLists) {
-    sources.resetToDefaults();
+    sources_.resetToDefaults();
     for (int s = 0; s < 4; ++s) {
-        EXPECT_EQ(sources[s].at(1).getValue(), 20.0f);
-        EXPECT_EQ(steps[s].at(2).getValue(), 30.0f);
+        EXPECT_EQ(sources_[s].at(1).getValue(), 20.0f);
+        EXPECT_EQ(steps_[s].at(2).getValue(), 30.0f);
     }
-    EXPECT_EQ(sources.getNumActive(), 3); // the count is no set parameter
+    EXPECT_EQ(sources_.getNumActive(), 3); // the count is no set parameter
 }
 
 TEST(ParameterSetTest, CopyValuesFromNotifiesWithFlagsZero) {

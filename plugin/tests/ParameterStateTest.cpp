@@ -68,7 +68,7 @@ public:
 };
 
 // A float, an indexed and an index-table parameter, each with its own range.
-enum class Shape : int32_t { a = 10, b = 20, c = 30 };
+enum class Shape : int32_t { kA = 10, kB = 20, kC = 30 };
 
 class MixedBase : public RecordingPluginBase {
 public:
@@ -134,7 +134,7 @@ TEST(ParameterState, StoresEachValueAsGetValueAndReadsItBackQuietly) {
     MixedBase target;
     EXPECT_TRUE(readInto(target, bytes));
     EXPECT_EQ(target.values(), (std::vector<float>{-1.5f, 4.0f, 2.0f}));
-    EXPECT_EQ(target.shape.getTypedValue(), Shape::c);
+    EXPECT_EQ(target.shape.getTypedValue(), Shape::kC);
     ASSERT_EQ(target.changes.size(), 3u);
     for (const auto& change : target.changes)
         EXPECT_EQ(change.flags, kParameterChangeNotToHost) << "parameter " << change.index;
@@ -247,7 +247,7 @@ TEST(ParameterState, HostileValuesStayInRange) {
         EXPECT_TRUE(readInto(base, blockOf(3, {c.value, c.value, c.value}))) << c.value;
         EXPECT_EQ(base.values(), (std::vector<float>{c.level, c.steps, c.shape})) << c.value;
         const Shape typed = base.shape.getTypedValue();
-        EXPECT_TRUE(typed == Shape::a || typed == Shape::b || typed == Shape::c) << c.value;
+        EXPECT_TRUE(typed == Shape::kA || typed == Shape::kB || typed == Shape::kC) << c.value;
     }
 }
 

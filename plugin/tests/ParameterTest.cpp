@@ -150,7 +150,7 @@ TEST(ParameterTest, IndexTableMapsStoredValuesToIndices) {
     EXPECT_EQ(listener.received, (std::vector<int>{30, 10}));
 }
 
-enum class Routing { serial, parallel, perChannel };
+enum class Routing { kSerial, kParallel, kPerChannel };
 
 TEST(ParameterTest, TypedListenersGetStoredValues) {
     IndexedPluginParameter<bool> enabled(nullptr, "Enabled");
@@ -167,9 +167,9 @@ TEST(ParameterTest, TypedListenersGetStoredValues) {
     RecordingListener<Routing> modes;
     routing.addValueListener(&modes);
     routing.applyValue(2.0f);
-    EXPECT_EQ(modes.received, std::vector<Routing>{Routing::perChannel});
+    EXPECT_EQ(modes.received, std::vector<Routing>{Routing::kPerChannel});
     routing.setValue(1.0f, 0);
-    EXPECT_EQ(routing.getTypedValue(), Routing::parallel);
+    EXPECT_EQ(routing.getTypedValue(), Routing::kParallel);
     EXPECT_EQ(routing.formatValue(routing.getValue()), "Parallel");
 }
 

@@ -57,9 +57,9 @@ TEST(ChannelLayouts, CountsOfAllLayouts) {
     EXPECT_EQ(channelCountOfLayout(-1), 0);
     for (int32_t layout = 0; layout < kNumChannelLayouts; ++layout)
         EXPECT_LE(channelCountOfLayout(layout), kMaxLayoutChannels);
-    EXPECT_EQ(portTypeOfLayout(0), ChannelPortType::mono);
-    EXPECT_EQ(portTypeOfLayout(1), ChannelPortType::stereo);
-    EXPECT_EQ(portTypeOfLayout(2), ChannelPortType::surround);
+    EXPECT_EQ(portTypeOfLayout(0), ChannelPortType::kMono);
+    EXPECT_EQ(portTypeOfLayout(1), ChannelPortType::kStereo);
+    EXPECT_EQ(portTypeOfLayout(2), ChannelPortType::kSurround);
 }
 
 // Host blocks are cut at 128 samples and at every queued event; an event is
@@ -127,7 +127,7 @@ TEST(Processor, MidiStateOneSendsANoteOffAndProgramChangesGoToTheAdapter) {
     block.run(processor);
     EXPECT_EQ(processor.getMidiStateValue(), 1);
     ASSERT_FALSE(processor.log.entries.empty());
-    EXPECT_EQ(processor.log.entries[0].kind, ProcessorLog::noteOff);
+    EXPECT_EQ(processor.log.entries[0].kind, ProcessorLog::kNoteOff);
     EXPECT_EQ(processor.log.entries[0].a, 0.0f);
     EXPECT_EQ(processor.log.entries[0].b, 1.0f);
 
@@ -158,7 +158,7 @@ TEST(Processor, TransportTempoClockAndStart) {
         EXPECT_EQ(processor.getTempo(), c.expected);
         block.run(processor);
         // tempoChanged runs once per call with the processor's clock.
-        ASSERT_EQ(processor.log.entries.front().kind, ProcessorLog::tempo);
+        ASSERT_EQ(processor.log.entries.front().kind, ProcessorLog::kTempo);
         EXPECT_EQ(processor.log.entries.front().a, c.expected);
         EXPECT_EQ(processor.log.entries.front().b, 4.0f);
     }
@@ -183,7 +183,7 @@ TEST(Processor, TransportTempoClockAndStart) {
     processor.setTransport(120.0f, 9.0f, 0, true);
     int started = 0;
     for (const auto& e : processor.log.entries)
-        started += e.kind == ProcessorLog::transportStarted ? 1 : 0;
+        started += e.kind == ProcessorLog::kTransportStarted ? 1 : 0;
     EXPECT_EQ(started, 2);
     EXPECT_EQ(processor.getClockPosition(), 9.0);
 }

@@ -180,7 +180,7 @@ protected:
 
 private:
     void cleanUp() {
-        deleteRegistryKey(RegistryRoot::CurrentUser, "Software\\Zentor\\" + name_);
+        deleteRegistryKey(RegistryRoot::kCurrentUser, "Software\\Zentor\\" + name_);
         std::error_code ignored;
         std::filesystem::remove_all(fsPath(getMakerFolderPath(name_)), ignored);
         std::filesystem::remove_all(fsPath(getPresetsFolderPath(name_)), ignored);

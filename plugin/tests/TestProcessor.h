@@ -19,7 +19,7 @@
 namespace test {
 
 struct ProcessorLog {
-    enum Kind { piece, noteOn, noteOff, tempo, transportStarted };
+    enum Kind { kPiece, kNoteOn, kNoteOff, kTempo, kTransportStarted };
     struct Entry {
         Kind kind;
         float a;
@@ -36,7 +36,7 @@ struct ProcessorLog {
         std::vector<std::string> lines;
         for (const Entry& e : entries) {
             std::string line = names[e.kind];
-            if (e.kind == piece || e.kind == noteOn || e.kind == noteOff)
+            if (e.kind == kPiece || e.kind == kNoteOn || e.kind == kNoteOff)
                 line += " " + std::to_string(static_cast<int>(e.a));
             lines.push_back(line);
         }
@@ -65,7 +65,7 @@ public:
         for (int i = 0; i < count; ++i)
             out[i] = in[i] * gain;
         block->setConstant(false);
-        if (log != nullptr) log->add(ProcessorLog::piece, static_cast<float>(count));
+        if (log != nullptr) log->add(ProcessorLog::kPiece, static_cast<float>(count));
     }
     void reset() override { ++resets; }
 
@@ -146,13 +146,15 @@ public:
     int totalRuns() const { return producer(0).runs + producer(1).runs; }
 
     void midiNoteOn(int32_t key, float velocity) override {
-        log.add(ProcessorLog::noteOn, float(key), velocity);
+        log.add(ProcessorLog::kNoteOn, float(key), velocity);
     }
     void midiNoteOff(int32_t key, float velocity) override {
-        log.add(ProcessorLog::noteOff, float(key), velocity);
+        log.add(ProcessorLog::kNoteOff, float(key), velocity);
     }
-    void tempoChanged(float tempo, float position) override { log.add(ProcessorLog::tempo, tempo, position); }
-    void transportStarted() override { log.add(ProcessorLog::transportStarted); }
+    void tempoChanged(float tempo, float position) override {
+        log.add(ProcessorLog::kTempo, tempo, position);
+    }
+    void transportStarted() override { log.add(ProcessorLog::kTransportStarted); }
     bool isSilent(const float* const* buffers, int32_t channels, int32_t count) override {
         return !neverSilent && GenericPluginProcessor::isSilent(buffers, channels, count);
     }

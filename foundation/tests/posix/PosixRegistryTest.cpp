@@ -74,10 +74,10 @@ TEST_F(PosixRegistryTest, ProcessesWritingAFreshStoreAtOnce) {
 }
 
 TEST_F(PosixRegistryTest, StoreIsTextInTheApplicationDataFolder) {
-    ASSERT_TRUE(writeRegistryDword(RegistryRoot::CurrentUser, key_, "Number", 7));
-    ASSERT_TRUE(writeRegistryString(RegistryRoot::CurrentUser, key_, "Text", "a \"b\""));
-    ASSERT_TRUE(writeRegistryBinary(RegistryRoot::CurrentUser, key_, "Bytes", {0, 0xAB}));
-    ASSERT_TRUE(writeRegistryString(RegistryRoot::LocalMachine, key_, "=[odd]", "x"));
+    ASSERT_TRUE(writeRegistryDword(RegistryRoot::kCurrentUser, key_, "Number", 7));
+    ASSERT_TRUE(writeRegistryString(RegistryRoot::kCurrentUser, key_, "Text", "a \"b\""));
+    ASSERT_TRUE(writeRegistryBinary(RegistryRoot::kCurrentUser, key_, "Bytes", {0, 0xAB}));
+    ASSERT_TRUE(writeRegistryString(RegistryRoot::kLocalMachine, key_, "=[odd]", "x"));
     std::string text = readFileToString(storeFile());
     EXPECT_NE(text.find("[" + key_ + "]\nNumber=dword:7\nText=\"sz:a \\\"b\\\"\"\nBytes=hex:00ab\n"),
               std::string::npos)
@@ -90,16 +90,16 @@ TEST_F(PosixRegistryTest, StoreIsTextInTheApplicationDataFolder) {
 // unchanged before the next write, which keeps every value read.
 TEST_F(PosixRegistryTest, DamagedStoreFileIsReadAsFarAsValidAndKept) {
     std::string file = storeFile();
-    ASSERT_TRUE(writeRegistryDword(RegistryRoot::CurrentUser, key_, "Before", 1));
+    ASSERT_TRUE(writeRegistryDword(RegistryRoot::kCurrentUser, key_, "Before", 1));
     std::string damaged =
         readFileToString(file) + "this line has no equals sign\n[" + key_ + "]\nAfter=dword:2\n";
     ASSERT_TRUE(test::writeWholeFile(file, damaged));
 
-    RegistryReader reader(RegistryRoot::CurrentUser, key_);
+    RegistryReader reader(RegistryRoot::kCurrentUser, key_);
     EXPECT_EQ(reader.serializeInt("Before", 0, -1), 1);
     EXPECT_EQ(reader.serializeInt("After", 0, -1), -1);
 
-    ASSERT_TRUE(writeRegistryString(RegistryRoot::CurrentUser, key_, "New", "value"));
+    ASSERT_TRUE(writeRegistryString(RegistryRoot::kCurrentUser, key_, "New", "value"));
     EXPECT_EQ(readFileToString(file + ".damaged"), damaged);
     EXPECT_EQ(reader.serializeInt("Before", 0, -1), 1);
     EXPECT_EQ(reader.readString("New"), "value");
@@ -107,7 +107,7 @@ TEST_F(PosixRegistryTest, DamagedStoreFileIsReadAsFarAsValidAndKept) {
     // Damaged again: the earlier copy stays, the new one goes beside it.
     std::string second = readFileToString(file) + "=\n";
     ASSERT_TRUE(test::writeWholeFile(file, second));
-    ASSERT_TRUE(writeRegistryDword(RegistryRoot::CurrentUser, key_, "Third", 3));
+    ASSERT_TRUE(writeRegistryDword(RegistryRoot::kCurrentUser, key_, "Third", 3));
     EXPECT_EQ(readFileToString(file + ".damaged"), damaged);
     EXPECT_EQ(readFileToString(file + ".damaged.1"), second);
     EXPECT_EQ(reader.readString("New"), "value");
@@ -116,7 +116,7 @@ TEST_F(PosixRegistryTest, DamagedStoreFileIsReadAsFarAsValidAndKept) {
 
 TEST_F(PosixRegistryTest, HostileStoreFilesReadAsDefaults) {
     std::string file = storeFile();
-    ASSERT_TRUE(writeRegistryDword(RegistryRoot::CurrentUser, key_, "Seed", 1));
+    ASSERT_TRUE(writeRegistryDword(RegistryRoot::kCurrentUser, key_, "Seed", 1));
     const std::string hostile[] = {
         std::string("\0\0\xff\xfe[", 5),
         "[" + key_ + "]\nSeed=dword:99999999999\n",
@@ -129,7 +129,7 @@ TEST_F(PosixRegistryTest, HostileStoreFilesReadAsDefaults) {
     };
     for (const std::string& text : hostile) {
         ASSERT_TRUE(test::writeWholeFile(file, text));
-        RegistryReader reader(RegistryRoot::CurrentUser, key_);
+        RegistryReader reader(RegistryRoot::kCurrentUser, key_);
         EXPECT_EQ(reader.serializeInt("Seed", 0, -1), -1) << text;
         EXPECT_EQ(reader.readString("Seed"), "") << text;
     }

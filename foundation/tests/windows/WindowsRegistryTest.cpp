@@ -41,7 +41,7 @@ TEST_F(RegistryTest, UnterminatedStringValue) {
     for (size_t i = 0; i < std::size(cases); ++i) {
         std::string name = "Raw" + std::to_string(i);
         ASSERT_TRUE(setRawString(key_, name, cases[i].bytes));
-        EXPECT_EQ(RegistryReader(RegistryRoot::CurrentUser, key_).serializeString(name, "", "def"),
+        EXPECT_EQ(RegistryReader(RegistryRoot::kCurrentUser, key_).serializeString(name, "", "def"),
                   cases[i].expected)
             << name;
     }
