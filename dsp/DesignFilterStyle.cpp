@@ -1,7 +1,7 @@
 #include "dsp/DesignFilterStyle.h"
 
 #include "foundation/BinaryData.h"
-#include "foundation/SystemUtils.h"
+#include "foundation/ModuleResources.h"
 
 #include <cmath>
 

@@ -1,7 +1,7 @@
 #include "foundation/AtomicFile.h"
 
+#include "foundation/Files.h"
 #include "foundation/SystemPlatform.h"
-#include "foundation/SystemUtils.h"
 
 #include <atomic>
 

@@ -1,6 +1,7 @@
 #include "foundation/BinaryFile.h"
 
-#include "foundation/SystemUtils.h"
+#include "foundation/Files.h"
+#include "foundation/ModuleResources.h"
 
 BinaryFileReader::BinaryFileReader(const std::string& path)
     : BinaryDataReader(nullptr), file_(openFileStream(path, std::ios::in | std::ios::binary)) {

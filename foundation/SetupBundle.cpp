@@ -1,8 +1,9 @@
 #include "foundation/SetupBundle.h"
 
 #include "foundation/AtomicFile.h"
+#include "foundation/Files.h"
+#include "foundation/ModuleResources.h"
 #include "foundation/StringUtils.h"
-#include "foundation/SystemUtils.h"
 
 #include <cstring>
 #include <vector>
@@ -141,4 +142,14 @@ bool SetupBundleReader::extractFile(const std::string& path, uint32_t packedSize
     if (!complete) return false;
     return writeFileAtomically(path, std::string_view(reinterpret_cast<const char*>(content.data()), size),
                                overwrite_ ? ExistingFile::kReplace : ExistingFile::kKeep);
+}
+
+// --- Factory files
+
+bool installSetupDocs(const std::string& targetFolder, const std::string& bundleFolder, bool overwrite) {
+    std::optional<std::string_view> bytes = findResource("WindowsSetupDocs");
+    if (!bytes) return false;
+    std::istringstream stream(std::string(*bytes), std::ios::in | std::ios::binary);
+    SetupBundleReader reader(stream, overwrite);
+    return reader.readSetupBundleMember(bundleFolder, targetFolder);
 }

@@ -118,3 +118,8 @@ private:
     std::streamoff end_ = -1;
     bool overwrite_;
 };
+
+// The factory files: extracts the entries under bundleFolder of the module's
+// "WindowsSetupDocs" bundle below targetFolder. False when the module has no
+// bundle or the extraction failed.
+bool installSetupDocs(const std::string& targetFolder, const std::string& bundleFolder, bool overwrite);

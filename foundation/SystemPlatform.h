@@ -1,6 +1,7 @@
 #pragma once
-// Internal: the per-platform primitives behind SystemUtils.h, implemented in
-// windows/ and posix/. Not for use outside the foundation.
+// Internal: the per-platform primitives behind Files.h, ModuleResources.h and
+// AtomicFile.h, implemented in windows/ and posix/. Not for use outside the
+// foundation.
 
 #include <optional>
 #include <string>

@@ -1,6 +1,8 @@
 #include "foundation/VersionInfo.h"
 
-#include "foundation/SystemUtils.h"
+#include "foundation/KnownFolders.h"
+#include "foundation/ModuleResources.h"
+#include "foundation/VersionNumber.h"
 
 #include <utility>
 

@@ -7,7 +7,7 @@
 // file names, the registry key) take the version suffix: a blank and the
 // major version when it is above the base major version, else nothing.
 
-#include "foundation/StringUtils.h"
+#include "foundation/VersionNumber.h"
 
 #include <cstdint>
 #include <string>

@@ -1,7 +1,7 @@
 // Reads arbitrary bytes as a favourites file. Every path it gives lies in
 // the file's folder and no comment or empty line becomes a path.
 
-#include "foundation/SystemUtils.h"
+#include "foundation/Files.h"
 #include "plugin/PresetCache.h"
 
 #include <cstddef>

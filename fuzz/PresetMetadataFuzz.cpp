@@ -3,8 +3,8 @@
 // reads back with exactly the metadata written; a file it refuses is left
 // byte for byte as it was.
 
+#include "foundation/Files.h"
 #include "foundation/StringUtils.h"
-#include "foundation/SystemUtils.h"
 #include "plugin/PresetMetadata.h"
 
 #include <cstddef>

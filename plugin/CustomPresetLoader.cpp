@@ -1,7 +1,7 @@
 #include "plugin/CustomPresetLoader.h"
 
 #include "foundation/BinaryFile.h"
-#include "foundation/SystemUtils.h"
+#include "foundation/ModuleResources.h"
 #include "plugin/GenericPlugin.h"
 #include "plugin/PluginParameter.h"
 

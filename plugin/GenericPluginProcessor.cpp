@@ -3,7 +3,7 @@
 #include "dsp/Simd.h"
 #include "foundation/BinaryData.h"
 #include "foundation/Lock.h"
-#include "foundation/SystemUtils.h"
+#include "foundation/SharedMemory.h"
 #include "plugin/ChannelLayouts.h"
 
 #include <algorithm>

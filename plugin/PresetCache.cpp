@@ -2,8 +2,9 @@
 
 #include "foundation/AtomicFile.h"
 #include "foundation/BinaryData.h"
+#include "foundation/FilePaths.h"
+#include "foundation/Files.h"
 #include "foundation/StringUtils.h"
-#include "foundation/SystemUtils.h"
 #include "plugin/PresetMetadata.h"
 #include "plugin/TextLineEnding.h"
 

@@ -1,7 +1,7 @@
 #include "plugin/PresetCacheEntry.h"
 
+#include "foundation/FilePaths.h"
 #include "foundation/StringUtils.h"
-#include "foundation/SystemUtils.h"
 
 #include <utility>
 

@@ -1,9 +1,9 @@
 #include "plugin/PresetLoader.h"
 
 #include "foundation/BinaryData.h"
+#include "foundation/Files.h"
 #include "foundation/KeyValue.h"
 #include "foundation/StringUtils.h"
-#include "foundation/SystemUtils.h"
 #include "plugin/CollectionPresetLoader.h"
 #include "plugin/GenericPlugin.h"
 #include "plugin/PresetParameterCollection.h"

@@ -2,9 +2,9 @@
 
 #include "foundation/AtomicFile.h"
 #include "foundation/BinaryData.h"
+#include "foundation/Files.h"
 #include "foundation/KeyValue.h"
 #include "foundation/StringUtils.h"
-#include "foundation/SystemUtils.h"
 #include "plugin/GenericPlugin.h"
 #include "plugin/PluginParameter.h"
 

@@ -4,7 +4,7 @@
 // as the resource "skin"), a PNG chunk walker and a small decoder for the 8-bit
 // RGB and RGBA images the renderer writes, and the source folder.
 
-#include "foundation/SystemUtils.h"
+#include "foundation/ModuleResources.h"
 
 #include <zlib.h>
 

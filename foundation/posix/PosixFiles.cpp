@@ -1,8 +1,9 @@
 // Folders and files on POSIX. Well-known folders follow the XDG rules:
 // application data = $XDG_CONFIG_HOME (else ~/.config), documents =
 // $XDG_DOCUMENTS_DIR (else ~/Documents); both in the internal '\' form.
+#include "foundation/Files.h"
+#include "foundation/KnownFolders.h"
 #include "foundation/SystemPlatform.h"
-#include "foundation/SystemUtils.h"
 #include "foundation/posix/PosixPath.h"
 
 #include <cstdlib>

@@ -3,8 +3,9 @@
 // registered tables and its version strings the registered ones; another
 // module's file has no version strings here.
 #include "foundation/EmbeddedResources.h"
+#include "foundation/ModuleResources.h"
 #include "foundation/SystemPlatform.h"
-#include "foundation/SystemUtils.h"
+#include "foundation/ThreadWindows.h"
 #include "foundation/posix/PosixPath.h"
 
 #include <limits.h>

@@ -18,11 +18,12 @@
 // "<file>.damaged" (".damaged.1", ... when taken) so that nothing is lost.
 
 #include "foundation/AtomicFile.h"
+#include "foundation/Files.h"
 #include "foundation/KeyValue.h"
+#include "foundation/KnownFolders.h"
 #include "foundation/Registry.h"
 #include "foundation/StringUtils.h"
 #include "foundation/SystemPlatform.h"
-#include "foundation/SystemUtils.h"
 #include "foundation/posix/PosixPath.h"
 
 #include <cerrno>

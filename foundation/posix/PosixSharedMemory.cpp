@@ -2,8 +2,8 @@
 // page-file object, a POSIX object outlives the process, so the names this
 // module created are unlinked when it unloads; mappings already made stay
 // valid until the process ends.
+#include "foundation/SharedMemory.h"
 #include "foundation/SystemPlatform.h"
-#include "foundation/SystemUtils.h"
 
 #include <fcntl.h>
 #include <mutex>

@@ -2,7 +2,7 @@
 // replaced by U+FFFD, one per maximal subpart of an ill-formed sequence
 // (the practice the Unicode Standard recommends, chapter 3, "U+FFFD
 // Substitution of Maximal Subparts"); lone surrogates in UTF-16 likewise.
-#include "foundation/SystemUtils.h"
+#include "foundation/TextConversion.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "foundation/AtomicFile.h"
+#include "foundation/Files.h"
 #include "foundation/StringUtils.h"
-#include "foundation/SystemUtils.h"
 #include "foundation/tests/AllAtOnce.h"
 #include "foundation/tests/TestFiles.h"
 

@@ -1,5 +1,5 @@
 #include "foundation/BinaryFile.h"
-#include "foundation/SystemUtils.h"
+#include "foundation/ModuleResources.h"
 #include "foundation/tests/TestFiles.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 #include "foundation/FileEnumerator.h"
-#include "foundation/SystemUtils.h"
+#include "foundation/Files.h"
 #include "foundation/tests/TestFiles.h"
 
 #include <gtest/gtest.h>

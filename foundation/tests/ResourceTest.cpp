@@ -1,4 +1,4 @@
-#include "foundation/SystemUtils.h"
+#include "foundation/ModuleResources.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,8 @@
 #include "foundation/SetupBundle.h"
 
+#include "foundation/Files.h"
+#include "foundation/ModuleResources.h"
 #include "foundation/StringUtils.h"
-#include "foundation/SystemUtils.h"
 #include "foundation/tests/AllAtOnce.h"
 #include "foundation/tests/TestFiles.h"
 #include "tools/setupbundle/SetupBundleWriter.h"

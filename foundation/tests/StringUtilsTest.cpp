@@ -1,5 +1,7 @@
 #include "foundation/StringUtils.h"
 
+#include "foundation/Files.h"
+#include "foundation/VersionNumber.h"
 #include "foundation/tests/TestFiles.h"
 
 #include <clocale>

@@ -1,4 +1,9 @@
-#include "foundation/SystemUtils.h"
+#include "foundation/FilePaths.h"
+#include "foundation/Files.h"
+#include "foundation/KnownFolders.h"
+#include "foundation/ModuleResources.h"
+#include "foundation/SharedMemory.h"
+#include "foundation/TextConversion.h"
 #include "foundation/tests/AllAtOnce.h"
 #include "foundation/tests/TestFiles.h"
 

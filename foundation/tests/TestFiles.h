@@ -3,7 +3,7 @@
 // Test support: a fresh temporary folder per test, in the internal '\' form,
 // removed again at the end; and reading or writing a whole file.
 
-#include "foundation/SystemUtils.h"
+#include "foundation/Files.h"
 
 #include <algorithm>
 #include <atomic>

@@ -2,7 +2,8 @@
 // Internal helpers of the Windows services: UTF-16 strings at the Win32 call
 // and the module the library's services use.
 
-#include "foundation/SystemUtils.h"
+#include "foundation/ModuleResources.h"
+#include "foundation/TextConversion.h"
 
 #include <string>
 #include <windows.h>

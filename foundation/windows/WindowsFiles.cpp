@@ -1,5 +1,6 @@
+#include "foundation/Files.h"
+#include "foundation/KnownFolders.h"
 #include "foundation/SystemPlatform.h"
-#include "foundation/SystemUtils.h"
 #include "foundation/windows/Win32Support.h"
 
 #include <filesystem>

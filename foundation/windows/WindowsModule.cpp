@@ -1,8 +1,9 @@
 // The library's module on Windows: its handle (recorded by the plug-in entry,
 // else the main module) locates RCDATA resources, the version resource and
 // the event-queue window class.
+#include "foundation/ModuleResources.h"
 #include "foundation/SystemPlatform.h"
-#include "foundation/SystemUtils.h"
+#include "foundation/ThreadWindows.h"
 #include "foundation/windows/Win32Support.h"
 
 #include <atomic>

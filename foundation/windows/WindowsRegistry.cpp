@@ -3,7 +3,7 @@
 
 #include "foundation/Registry.h"
 
-#include "foundation/SystemUtils.h"
+#include "foundation/TextConversion.h"
 #include "foundation/windows/Win32Support.h"
 
 namespace {

@@ -1,5 +1,5 @@
+#include "foundation/SharedMemory.h"
 #include "foundation/SystemPlatform.h"
-#include "foundation/SystemUtils.h"
 #include "foundation/windows/Win32Support.h"
 
 // A page-file-backed mapping named base + "." + process id. CreateFileMappingW

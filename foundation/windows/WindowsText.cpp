@@ -1,4 +1,4 @@
-#include "foundation/SystemUtils.h"
+#include "foundation/TextConversion.h"
 
 #include <climits>
 #include <windows.h>

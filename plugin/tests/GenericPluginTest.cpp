@@ -8,6 +8,7 @@
 #include "plugin/PresetCache.h"
 #include "plugin/PresetLoader.h"
 #include "plugin/tests/TestPlugin.h"
+#include "foundation/Files.h"
 
 #include <gtest/gtest.h>
 

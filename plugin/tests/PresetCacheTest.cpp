@@ -1,7 +1,7 @@
 #include "plugin/PresetCache.h"
 
+#include "foundation/Files.h"
 #include "foundation/StringUtils.h"
-#include "foundation/SystemUtils.h"
 #include "foundation/tests/TestFiles.h"
 #include "plugin/PresetManager.h"
 #include "plugin/PresetMetadata.h"

@@ -1,6 +1,7 @@
 #include "plugin/PresetManager.h"
 
-#include "foundation/SystemUtils.h"
+#include "foundation/FilePaths.h"
+#include "foundation/Files.h"
 #include "foundation/tests/TestFiles.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "plugin/PresetMetadata.h"
 
+#include "foundation/Files.h"
 #include "foundation/StringUtils.h"
-#include "foundation/SystemUtils.h"
 #include "foundation/tests/TestFiles.h"
 
 #include <gtest/gtest.h>

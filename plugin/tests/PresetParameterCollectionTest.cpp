@@ -1,5 +1,6 @@
 #include "plugin/PresetParameterCollection.h"
 
+#include "foundation/Files.h"
 #include "plugin/tests/TestPlugin.h"
 
 #include <gtest/gtest.h>

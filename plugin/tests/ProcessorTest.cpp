@@ -2,7 +2,7 @@
 #include "plugin/GenericPluginProcessor.h"
 #include "plugin/tests/TestProcessor.h"
 
-#include "foundation/SystemUtils.h"
+#include "foundation/SharedMemory.h"
 
 #include <gtest/gtest.h>
 

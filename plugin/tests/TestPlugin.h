@@ -7,8 +7,8 @@
 // fixture that gives every test its own product name, registry key,
 // application-data and documents folders.
 
+#include "foundation/KnownFolders.h"
 #include "foundation/Registry.h"
-#include "foundation/SystemUtils.h"
 #include "foundation/tests/TestFiles.h"
 #include "plugin/GenericPlugin.h"
 #include "plugin/GenericPluginProcessor.h"

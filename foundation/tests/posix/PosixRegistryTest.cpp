@@ -2,6 +2,7 @@
 // application-data folder. A damaged file is read up to its first bad line
 // and set aside unchanged before the next write.
 
+#include "foundation/Files.h"
 #include "foundation/Registry.h"
 #include "foundation/StringUtils.h"
 #include "foundation/tests/RegistryTestSupport.h"

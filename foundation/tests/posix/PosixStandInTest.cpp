@@ -1,5 +1,8 @@
 #include "foundation/AsyncEventQueue.h"
-#include "foundation/SystemUtils.h"
+#include "foundation/KnownFolders.h"
+#include "foundation/SharedMemory.h"
+#include "foundation/TextConversion.h"
+#include "foundation/ThreadWindows.h"
 #include "foundation/tests/AllAtOnce.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,6 @@
 #include "foundation/AsyncEventQueue.h"
-#include "foundation/SystemUtils.h"
+#include "foundation/SharedMemory.h"
+#include "foundation/ThreadWindows.h"
 
 #include <gtest/gtest.h>
 
