@@ -18,7 +18,7 @@
 // stereo characteristic filter with subnormal input.
 
 #include "bench/BenchSupport.h"
-#include "dsp/BiquadFilter.h"
+#include "dsp/BiQuadFilter.h"
 #include "dsp/FilterAnalyzer.h"
 #include "dsp/MultiDesignFilter.h"
 #include "dsp/Simd.h"

@@ -1,7 +1,7 @@
 #include "modulation/ModMatrixParamController.h"
 
 #include "modulation/ModulationMatrixParameterSet.h"
-#include "plugin/ParameterSet.h"
+#include "plugin/PluginParameterSet.h"
 
 ModMatrixParamController::ModMatrixParamController(const ModulationMatrixLayout& layout,
                                                    ModulationMatrixParameterSet& parameters,

@@ -2,7 +2,7 @@
 
 #include "modulation/ModMatrixParamController.h"
 #include "modulation/ModulationMatrixOwner.h"
-#include "plugin/ParameterSet.h"
+#include "plugin/PluginParameterSet.h"
 
 #include <algorithm>
 #include <cmath>

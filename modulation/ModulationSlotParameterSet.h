@@ -6,8 +6,8 @@
 // engine's slot record, as InternalController would.
 
 #include "modulation/ModulationTargetParameterBase.h"
-#include "plugin/ParameterSet.h"
 #include "plugin/PluginParameter.h"
+#include "plugin/PluginParameterSet.h"
 
 #include <cstdint>
 #include <string>

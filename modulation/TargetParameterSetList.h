@@ -7,7 +7,7 @@
 // parameters, so every slot keeps pointing at the same parameter.
 
 #include "modulation/ModulationMatrixOwner.h"
-#include "plugin/ParameterSet.h"
+#include "plugin/PluginParameterSet.h"
 
 #include <cstdint>
 #include <string>

@@ -1,4 +1,4 @@
-#include "dsp/BiquadFilter.h"
+#include "dsp/BiQuadFilter.h"
 #include "dsp/FilterAnalyzer.h"
 #include "dsp/MultiDesignFilter.h"
 #include "dsp/tests/FilterFixtures.h"

@@ -1,5 +1,5 @@
 #include "dsp/MultiDesignFilter.h"
-#include "dsp/BiquadFilter.h"
+#include "dsp/BiQuadFilter.h"
 #include "dsp/FilterAnalyzer.h"
 #include "dsp/tests/FilterFixtures.h"
 

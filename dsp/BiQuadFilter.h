@@ -25,7 +25,7 @@
 // Threading: construction on the main thread; the per-segment design runs
 // on the audio thread and never allocates (fixed arrays of 8 sections).
 
-#include "dsp/AnalogPrototype.h"
+#include "dsp/AnalogFilterPrototype.h"
 #include "dsp/BlockKernels.h"
 #include "dsp/GenericFilter.h"
 

@@ -1,4 +1,4 @@
-#include "dsp/AnalogPrototype.h"
+#include "dsp/AnalogFilterPrototype.h"
 
 #include <algorithm>
 #include <cmath>

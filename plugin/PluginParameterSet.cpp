@@ -1,4 +1,4 @@
-#include "plugin/ParameterSet.h"
+#include "plugin/PluginParameterSet.h"
 
 #include <algorithm>
 

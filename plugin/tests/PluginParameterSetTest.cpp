@@ -1,4 +1,4 @@
-#include "plugin/ParameterSet.h"
+#include "plugin/PluginParameterSet.h"
 #include "plugin/ParameterCollection.h"
 #include "plugin/tests/RecordingParameterOwner.h"
 
@@ -46,7 +46,7 @@ struct Activation : ValueAssignable<bool> {
     std::vector<bool> received;
 };
 
-TEST(ParameterSetTest, GlobalIndicesFollowConstructionOrder) {
+TEST(PluginParameterSet, GlobalIndicesFollowConstructionOrder) {
     RecordingParameterOwner owner;
     FloatPluginParameter head(&owner, "Head");
     ParameterSetArray<TestSet> delays(2, setMaker(&owner, "Delay", 3));
@@ -84,7 +84,7 @@ TEST(ParameterSetTest, GlobalIndicesFollowConstructionOrder) {
     EXPECT_EQ(registrar.registered[6], &lfos[2].at(1));
 }
 
-TEST(ParameterSetTest, SetsForwardToTheirOwner) {
+TEST(PluginParameterSet, SetsForwardToTheirOwner) {
     RecordingParameterOwner owner;
     TestSet set(&owner, "Filter 1", 2);
     set.at(1).setValue(55.0f, kParameterChangeNotToHost);
@@ -101,7 +101,7 @@ TEST(ParameterSetTest, SetsForwardToTheirOwner) {
     EXPECT_EQ(set.getName(), "Filter 1");
 }
 
-TEST(ParameterSetTest, ContainsParameterIndex) {
+TEST(PluginParameterSet, ContainsParameterIndex) {
     RecordingParameterOwner owner;
     ParameterSetArray<TestSet> empty;
     ParameterSetArray<TestSet> filters(2, setMaker(&owner, "Filter", 2));             // 0..3
@@ -129,7 +129,7 @@ TEST(ParameterSetTest, ContainsParameterIndex) {
     EXPECT_EQ(empty.lastParameterIndex(), -1);
 }
 
-TEST(ParameterSetTest, SetIndexOfParameter) {
+TEST(PluginParameterSet, SetIndexOfParameter) {
     RecordingParameterOwner owner;
     std::vector<std::unique_ptr<FloatPluginParameter>> padding;
     for (int k = 0; k < 40; ++k)
@@ -234,7 +234,7 @@ TEST_F(RemoveSetTest, ResetToDefaultsReachesLinkedLists) {
     EXPECT_EQ(sources_.getNumActive(), 3); // the count is no set parameter
 }
 
-TEST(ParameterSetTest, CopyValuesFromNotifiesWithFlagsZero) {
+TEST(PluginParameterSet, CopyValuesFromNotifiesWithFlagsZero) {
     RecordingParameterOwner owner;
     TestSet a(&owner, "A", 3);
     TestSet b(&owner, "B", 2);
@@ -248,7 +248,7 @@ TEST(ParameterSetTest, CopyValuesFromNotifiesWithFlagsZero) {
     EXPECT_EQ(owner.changes[0].flags, 0);
 }
 
-TEST(ParameterSetTest, ActivationTableIsToldWhichSetsAreActive) {
+TEST(PluginParameterSet, ActivationTableIsToldWhichSetsAreActive) {
     RecordingParameterOwner owner;
     ParameterSetList<TestSet> list(&owner, "EGs", 4, setMaker(&owner, "EG", 1));
     Activation a0, a1, a2, a3, b0;
@@ -267,7 +267,7 @@ TEST(ParameterSetTest, ActivationTableIsToldWhichSetsAreActive) {
     EXPECT_EQ(list.getNumActive(), 0); // applying does not store
 }
 
-TEST(ParameterSetTest, CollectionSetsAndGetsValuesInIndexOrder) {
+TEST(PluginParameterSet, CollectionSetsAndGetsValuesInIndexOrder) {
     RecordingParameterOwner owner;
     TestSet set(&owner, "S", 3);
     owner.collection.setValues({1.0f, 2.0f});

@@ -1,4 +1,4 @@
-#include "dsp/BiquadFilter.h"
+#include "dsp/BiQuadFilter.h"
 #include "dsp/tests/FilterFixtures.h"
 
 #include <gtest/gtest.h>
@@ -45,7 +45,7 @@ struct Design {
 
 } // namespace
 
-TEST(BiquadFilter, LowAndHighPassAtCutoff) {
+TEST(BiQuadFilter, LowAndHighPassAtCutoff) {
     const double expected[4] = {-3.0103, -3.0103, -6.0206, -12.0412};
     const int sections[4] = {1, 1, 2, 4};
     for (int response : {0, 1}) {
@@ -62,7 +62,7 @@ TEST(BiquadFilter, LowAndHighPassAtCutoff) {
     }
 }
 
-TEST(BiquadFilter, BandPassAllPassBellAndShelves) {
+TEST(BiQuadFilter, BandPassAllPassBellAndShelves) {
     // Band-pass: 0 dB at the centre at every slope.
     for (int slope : {1, 2, 3}) {
         Design d(2, slope, 2000.0, 0.4f);
@@ -100,7 +100,7 @@ TEST(BiquadFilter, BandPassAllPassBellAndShelves) {
     EXPECT_NEAR(flat.gainDb(300.0), 0.0, 1e-4);
 }
 
-TEST(BiquadFilter, FrequencyClamps) {
+TEST(BiQuadFilter, FrequencyClamps) {
     auto first = [](float log2Frequency) {
         wave::Environment env;
         env.setSampleRate(float(kRate));
@@ -122,7 +122,7 @@ TEST(BiquadFilter, FrequencyClamps) {
     EXPECT_NEAR(first(top).g, std::tan(std::numbers::pi * 0.49), 1e-3);
 }
 
-TEST(BiquadFilter, LaterSectionsHaveTheirPeakLimited) {
+TEST(BiQuadFilter, LaterSectionsHaveTheirPeakLimited) {
     Design d(0, 3, 1000.0, 1.0f);
     ASSERT_EQ(d.unit.sectionCount(), 4);
     // 2R of the first section: the quality's damping floor 0.05/sqrt(2).
@@ -141,7 +141,7 @@ TEST(BiquadFilter, LaterSectionsHaveTheirPeakLimited) {
     EXPECT_NEAR(third.k - third.g, 1.4142135f - 1.3942136f * 0.2f, 1e-5);
 }
 
-TEST(BiquadFilter, SlopeSupport) {
+TEST(BiQuadFilter, SlopeSupport) {
     wave::Environment env;
     BiQuadFilter unit(env);
     const bool slopeZero[10] = {true, true, false, false, true, true, true, true, true, true};
@@ -152,7 +152,7 @@ TEST(BiquadFilter, SlopeSupport) {
     }
 }
 
-TEST(BiquadFilter, ProcessesLikeItsTransferFunction) {
+TEST(BiQuadFilter, ProcessesLikeItsTransferFunction) {
     // A sine through the running filter matches the analytic gain.
     for (int slope : {0, 2}) {
         const double amplitude = 0.5;

@@ -1,4 +1,4 @@
-#include "dsp/BiquadFilter.h"
+#include "dsp/BiQuadFilter.h"
 
 #include <algorithm>
 #include <cmath>

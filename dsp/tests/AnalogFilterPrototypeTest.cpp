@@ -1,4 +1,4 @@
-#include "dsp/AnalogPrototype.h"
+#include "dsp/AnalogFilterPrototype.h"
 
 #include <gtest/gtest.h>
 
@@ -19,14 +19,14 @@ double db(double squaredMagnitude) {
 
 } // namespace
 
-TEST(AnalogPrototype, SecondOrderLowPassIsButterworth) {
+TEST(AnalogFilterPrototype, SecondOrderLowPassIsButterworth) {
     AnalogFilterPrototype p;
     ASSERT_EQ(p.design(0, 2.0, std::sqrt(0.5), 1.0), 1);
     for (double w : {0.0, 0.1, 0.5, 1.0, 2.0, 10.0, 100.0})
         EXPECT_NEAR(p.squaredMagnitude(w), 1.0 / (1.0 + std::pow(w, 4)), 1e-12) << w;
 }
 
-TEST(AnalogPrototype, OrderAboveSixteenIsSixteen) {
+TEST(AnalogFilterPrototype, OrderAboveSixteenIsSixteen) {
     AnalogFilterPrototype p;
     EXPECT_EQ(p.design(0, 17.0, std::sqrt(0.5), 1.0), 8);
     for (double w : {0.5, 0.9, 1.0, 1.1, 1.5})
@@ -36,14 +36,14 @@ TEST(AnalogPrototype, OrderAboveSixteenIsSixteen) {
         EXPECT_NEAR(p.squaredMagnitude(w), 1.0 / (1.0 + std::pow(w, 6)), 1e-12) << w;
 }
 
-TEST(AnalogPrototype, HighPassMirrorsLowPass) {
+TEST(AnalogFilterPrototype, HighPassMirrorsLowPass) {
     AnalogFilterPrototype p;
     p.design(3, 4.0, std::sqrt(0.5), 1.0);
     for (double w : {0.1, 1.0, 10.0})
         EXPECT_NEAR(p.squaredMagnitude(w), std::pow(w, 8) / (1.0 + std::pow(w, 8)), 1e-12) << w;
 }
 
-TEST(AnalogPrototype, QualityShapesFirstSectionWithFloor) {
+TEST(AnalogFilterPrototype, QualityShapesFirstSectionWithFloor) {
     AnalogFilterPrototype p;
     p.design(0, 2.0, 2.0, 1.0);
     EXPECT_NEAR(std::sqrt(p.squaredMagnitude(1.0)), 2.0, 1e-6); // |H(j1)| = Q
@@ -51,7 +51,7 @@ TEST(AnalogPrototype, QualityShapesFirstSectionWithFloor) {
     EXPECT_NEAR(p.section(0).a1, 0.05f * 0.70710677f, 1e-9);
 }
 
-TEST(AnalogPrototype, ShelvesAndBellReachTheirGain) {
+TEST(AnalogFilterPrototype, ShelvesAndBellReachTheirGain) {
     const double g = 10.0; // +20 dB
     struct Case {
         int kind;
@@ -89,7 +89,7 @@ TEST(AnalogPrototype, ShelvesAndBellReachTheirGain) {
     EXPECT_NEAR(p.squaredMagnitude(0.7), 1.0, 1e-12);
 }
 
-TEST(AnalogPrototype, BandKinds) {
+TEST(AnalogFilterPrototype, BandKinds) {
     AnalogFilterPrototype p;
     // Band-pass: 0 dB at the centre, both skirts fall; an order-4 band-pass
     // has two sections, still 0 dB at the centre.
@@ -117,7 +117,7 @@ TEST(AnalogPrototype, BandKinds) {
     }
 }
 
-TEST(AnalogPrototype, AllPassIsFlat) {
+TEST(AnalogFilterPrototype, AllPassIsFlat) {
     AnalogFilterPrototype p;
     for (double order : {1.0, 2.0, 5.0}) {
         for (double q : {0.5, std::sqrt(0.5), 2.0}) {
@@ -128,7 +128,7 @@ TEST(AnalogPrototype, AllPassIsFlat) {
     }
 }
 
-TEST(AnalogPrototype, FractionalOrderLiesBetweenWholeOrders) {
+TEST(AnalogFilterPrototype, FractionalOrderLiesBetweenWholeOrders) {
     AnalogFilterPrototype p;
     auto attenuation = [&](double order) {
         p.design(0, order, std::sqrt(0.5), 1.0);
@@ -146,7 +146,7 @@ TEST(AnalogPrototype, FractionalOrderLiesBetweenWholeOrders) {
     EXPECT_NEAR(p.squaredMagnitude(1e-3), 1.0, 1e-3); // unity pass band
 }
 
-TEST(AnalogPrototype, OrderBelowOneIsAGentleTilt) {
+TEST(AnalogFilterPrototype, OrderBelowOneIsAGentleTilt) {
     AnalogFilterPrototype p;
     for (double order : {0.25, 0.5, 0.75}) {
         p.design(0, order, std::sqrt(0.5), 1.0);
@@ -160,7 +160,7 @@ TEST(AnalogPrototype, OrderBelowOneIsAGentleTilt) {
     EXPECT_NEAR(p.squaredMagnitude(1e4), 1.0, 1e-3);
 }
 
-TEST(AnalogPrototype, PinkingTilt) {
+TEST(AnalogFilterPrototype, PinkingTilt) {
     AnalogFilterPrototype p;
     EXPECT_EQ(p.design(12, 1.0, std::sqrt(0.5), 16.0), 3);
     EXPECT_NEAR(p.squaredMagnitude(1.0), 4.0, 1e-9); // level 16^(1/4) = 2
@@ -168,7 +168,7 @@ TEST(AnalogPrototype, PinkingTilt) {
     EXPECT_NEAR(slope, -3.01, 0.5);
 }
 
-TEST(AnalogPrototype, PhaseWrapping) {
+TEST(AnalogFilterPrototype, PhaseWrapping) {
     EXPECT_DOUBLE_EQ(AnalogFilterPrototype::wrapPhase(pi), pi);
     EXPECT_DOUBLE_EQ(AnalogFilterPrototype::wrapPhase(-pi), -pi);
     EXPECT_NEAR(AnalogFilterPrototype::wrapPhase(1.5 * pi), -0.5 * pi, 1e-12);
@@ -190,7 +190,7 @@ TEST(AnalogPrototype, PhaseWrapping) {
     EXPECT_NEAR(out[0], 0.5 * pi, 1e-2); // -3 pi/2 wraps to pi/2
 }
 
-TEST(AnalogPrototype, ScalesAndBlockQueriesAgree) {
+TEST(AnalogFilterPrototype, ScalesAndBlockQueriesAgree) {
     AnalogFilterPrototype p;
     p.design(8, 4.0, 1.5, 1.0);
     p.setScales(1000.0, 1.0 / 1000.0);
@@ -204,7 +204,7 @@ TEST(AnalogPrototype, ScalesAndBlockQueriesAgree) {
     EXPECT_NEAR(mag[2], 1.0, 1e-6);
 }
 
-TEST(AnalogPrototype, HostileArgumentsStayFinite) {
+TEST(AnalogFilterPrototype, HostileArgumentsStayFinite) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();
     AnalogFilterPrototype p;
