@@ -47,7 +47,7 @@ public:
             table_[i] =
                 300.0f + 20.0f * std::sin(6.2831853f * (static_cast<float>(i) / kRate * 0.5f + phase));
     }
-    void produce(wave::BasicBlock<float>* block, int count, int) override {
+    void produce(wave::BasicBlock<float>* block, int count, wave::ProduceMode) noexcept override {
         float* out = block->data();
         if (!moving_) {
             std::fill(out, out + count, 300.0f);

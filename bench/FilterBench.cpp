@@ -77,7 +77,7 @@ const MultiDesignFilter::Style& characteristicList() {
 class Sweep : public wave::Source {
 public:
     explicit Sweep(wave::Environment& e) : wave::Source(e) {}
-    void produce(wave::BasicBlock<float>* block, int count, int) override {
+    void produce(wave::BasicBlock<float>* block, int count, wave::ProduceMode) noexcept override {
         for (int i = 0; i < count; ++i, ++n_)
             block->data()[i] = 9.9657843f + std::sin(6.2831853f * 3.0f * static_cast<float>(n_) / kRate);
         block->setConstant(false);

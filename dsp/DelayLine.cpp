@@ -77,7 +77,7 @@ DelayLineBase::DelayRange DelayLineBase::readableRange(bool allpass) const {
     return {shortest, std::max<double>(maximumDelaySamples_, shortest)};
 }
 
-void DelayLineBase::produce(wave::BasicBlock<float>* block, int count, int mode) noexcept {
+void DelayLineBase::produce(wave::BasicBlock<float>* block, int count, wave::ProduceMode mode) noexcept {
     wave::DelayFilterBase::produce(block, count, mode);
     if (mode != wave::Environment::kScheduledFirst || getInput() == nullptr) return;
     // The order-0 call has just written the input's block into the ring.

@@ -75,7 +75,7 @@ public:
 
     bool isIdle() const override;
     void reset() override;
-    void produce(wave::BasicBlock<float>* block, int count, int mode) noexcept override;
+    void produce(wave::BasicBlock<float>* block, int count, wave::ProduceMode mode) noexcept override;
 
 protected:
     // The delays a read may use, in samples: from the largest chunk (one

@@ -12,7 +12,7 @@ void FilterAnalyzer::propertyChanged(AbstractProperty&) {
 }
 
 void FilterAnalyzer::process(const wave::BasicBlock<float>& in, wave::BasicBlock<float>* out, int count,
-                             int) {
+                             wave::ProduceMode) noexcept {
     float k = 1.0f;
     const float denominator = getEnvironment().getSampleRate() * time.getValue();
     if (denominator > 1000.0f) k = 1000.0f / denominator;

@@ -23,7 +23,7 @@ public:
 
     void reset() override { level_ = 0.0f; }
     void process(const wave::BasicBlock<float>& in, wave::BasicBlock<float>* out, int count,
-                 int mode) override;
+                 wave::ProduceMode mode) noexcept override;
     void propertyChanged(AbstractProperty& property) override;
 
 private:

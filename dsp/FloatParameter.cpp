@@ -143,14 +143,14 @@ const wave::BasicBlock<float>& FloatParameter::advanceBlock(int count) noexcept 
 FloatParameterSource::FloatParameterSource(wave::Environment& environment, float initialValue)
     : wave::Source(environment, kNoOwnBlock), parameter_(environment, initialValue) {}
 
-void FloatParameterSource::produce(wave::BasicBlock<float>*, int count, int) noexcept {
+void FloatParameterSource::produce(wave::BasicBlock<float>*, int count, wave::ProduceMode) noexcept {
     setCurrentBlock(parameter_.advanceBlock(count));
 }
 
 FloatParameterForwarder::FloatParameterForwarder(wave::Environment& environment, FloatParameter& parameter)
     : wave::Source(environment, kNoOwnBlock), parameter_(&parameter) {}
 
-void FloatParameterForwarder::produce(wave::BasicBlock<float>*, int count, int) noexcept {
+void FloatParameterForwarder::produce(wave::BasicBlock<float>*, int count, wave::ProduceMode) noexcept {
     setCurrentBlock(parameter_->advanceBlock(count));
 }
 

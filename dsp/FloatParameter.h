@@ -95,7 +95,7 @@ public:
     FloatParameterSource(wave::Environment& environment, float initialValue);
     void setValue(float value) override { parameter_.setValue(value); }
     FloatParameter& getParameter() { return parameter_; }
-    void produce(wave::BasicBlock<float>* block, int count, int mode) noexcept override;
+    void produce(wave::BasicBlock<float>* block, int count, wave::ProduceMode mode) noexcept override;
 
 private:
     FloatParameter parameter_;
@@ -107,7 +107,7 @@ public:
     FloatParameterForwarder(wave::Environment& environment, FloatParameter& parameter);
     float currentValue() const override { return parameter_->getTarget(); }
     FloatParameter& getParameter() { return *parameter_; }
-    void produce(wave::BasicBlock<float>* block, int count, int mode) noexcept override;
+    void produce(wave::BasicBlock<float>* block, int count, wave::ProduceMode mode) noexcept override;
 
 private:
     FloatParameter* parameter_;

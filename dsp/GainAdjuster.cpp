@@ -12,7 +12,7 @@ GainAdjuster::GainAdjuster(wave::Environment& environment, float initialGain)
     : wave::Filter(environment), gain(environment, initialGain) {}
 
 void GainAdjuster::process(const wave::BasicBlock<float>& in, wave::BasicBlock<float>* out, int count,
-                           int) noexcept {
+                           wave::ProduceMode) noexcept {
     const wave::BasicBlock<float>& g = gain.pull(count);
     const float* x = in.data();
     float* y = out->data();

@@ -37,7 +37,7 @@ public:
     }
 
     void process(const wave::BasicBlock<float>& in, wave::BasicBlock<float>* out, int count,
-                 int mode) noexcept override;
+                 wave::ProduceMode mode) noexcept override;
 
 private:
     wave::Producer* denominator_ = nullptr;

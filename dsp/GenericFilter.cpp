@@ -125,7 +125,7 @@ void GenericFilter::gatherControls(int count) {
     c.active = !(c.mixConstant && std::fabs(c.mix[0]) <= kEpsilon);
 }
 
-void GenericFilter::produce(wave::BasicBlock<float>* block, int count, int mode) {
+void GenericFilter::produce(wave::BasicBlock<float>* block, int count, wave::ProduceMode mode) noexcept {
     if (shared_ != nullptr) {
         processShared(count);
         return;
@@ -133,7 +133,8 @@ void GenericFilter::produce(wave::BasicBlock<float>* block, int count, int mode)
     wave::Filter::produce(block, count, mode);
 }
 
-void GenericFilter::process(const wave::BasicBlock<float>& in, wave::BasicBlock<float>* out, int count, int) {
+void GenericFilter::process(const wave::BasicBlock<float>& in, wave::BasicBlock<float>* out, int count,
+                            wave::ProduceMode) noexcept {
     processOwn(in, out, count);
 }
 

@@ -154,9 +154,9 @@ public:
     bool isActiveThisBlock() const { return active_; }
 
     void reset() override;
-    void produce(wave::BasicBlock<float>* block, int count, int mode) override;
+    void produce(wave::BasicBlock<float>* block, int count, wave::ProduceMode mode) noexcept override;
     void process(const wave::BasicBlock<float>& in, wave::BasicBlock<float>* out, int count,
-                 int mode) override;
+                 wave::ProduceMode mode) noexcept override;
 
     void propertyChanged(AbstractProperty&) override {}
 

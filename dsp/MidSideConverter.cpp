@@ -6,7 +6,8 @@ MidSideConverter::MidSideConverter(wave::Environment& environment, Conversion in
     : wave::MultiFilter(environment, 2), conversion(nullptr, initial) {}
 
 void MidSideConverter::process(const wave::BasicBlock<float>** inputs,
-                               const wave::BasicBlock<float>** outputs, int count, int) noexcept {
+                               const wave::BasicBlock<float>** outputs, int count,
+                               wave::ProduceMode) noexcept {
     Conversion c = conversion.getValue();
     if (c != kToMidSide && c != kToLeftRight) {
         outputs[0] = inputs[0];

@@ -17,5 +17,5 @@ public:
     Property<Conversion> conversion;
 
     void process(const wave::BasicBlock<float>** inputs, const wave::BasicBlock<float>** outputs, int count,
-                 int mode) noexcept override;
+                 wave::ProduceMode mode) noexcept override;
 };

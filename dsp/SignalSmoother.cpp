@@ -29,7 +29,7 @@ void SignalSmoother::propertyChanged(AbstractProperty& property) {
 }
 
 void SignalSmoother::process(const wave::BasicBlock<float>& in, wave::BasicBlock<float>* out, int count,
-                             int) noexcept {
+                             wave::ProduceMode) noexcept {
     const float* x = in.data();
     bool rectify = smoothMethod.getValue() == kRectify;
     double first = rectify ? std::fabs(x[0]) : x[0];

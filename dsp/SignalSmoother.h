@@ -41,7 +41,7 @@ public:
     void reset() override;
     void propertyChanged(AbstractProperty& property) override;
     void process(const wave::BasicBlock<float>& in, wave::BasicBlock<float>* out, int count,
-                 int mode) noexcept override;
+                 wave::ProduceMode mode) noexcept override;
 
 private:
     void updateCoefficient();

@@ -11,7 +11,7 @@ constexpr float kEpsilon = 1.1920929e-7f;
 VolumeFilter::VolumeFilter(wave::Environment& environment, float initialGain)
     : wave::Filter(environment), ownGain_(environment, initialGain), gain_(&ownGain_) {}
 
-void VolumeFilter::produce(wave::BasicBlock<float>* block, int count, int mode) noexcept {
+void VolumeFilter::produce(wave::BasicBlock<float>* block, int count, wave::ProduceMode mode) noexcept {
     if (mute_ != nullptr && mute_->isMuted()) {
         setCurrentBlock(getEnvironment().getZeroBlock());
         return;
@@ -20,7 +20,7 @@ void VolumeFilter::produce(wave::BasicBlock<float>* block, int count, int mode) 
 }
 
 void VolumeFilter::process(const wave::BasicBlock<float>& in, wave::BasicBlock<float>* out, int count,
-                           int) noexcept {
+                           wave::ProduceMode) noexcept {
     wave::Environment& e = getEnvironment();
     const wave::BasicBlock<float>& gain = gain_->pull(count);
     bool gainConstant = gain.isConstant();

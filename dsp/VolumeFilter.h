@@ -27,9 +27,9 @@ public:
     wave::MuteController* getMuteController() const { return mute_; }
     void setMuteController(wave::MuteController* mute) { mute_ = mute; }
 
-    void produce(wave::BasicBlock<float>* block, int count, int mode) noexcept override;
+    void produce(wave::BasicBlock<float>* block, int count, wave::ProduceMode mode) noexcept override;
     void process(const wave::BasicBlock<float>& in, wave::BasicBlock<float>* out, int count,
-                 int mode) noexcept override;
+                 wave::ProduceMode mode) noexcept override;
 
 private:
     FloatParameterSource ownGain_;

@@ -24,7 +24,7 @@ EnvelopeFollower::EnvelopeFollower(wave::Environment& environment)
 }
 
 void EnvelopeFollower::process(const wave::BasicBlock<float>& in, wave::BasicBlock<float>* out, int count,
-                               int) noexcept {
+                               wave::ProduceMode) noexcept {
     float* y = out->data();
     out->setConstant(false);
     if (count >= 1) {

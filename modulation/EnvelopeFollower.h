@@ -24,7 +24,7 @@ public:
     float getLevel() const { return level_; }
 
     void process(const wave::BasicBlock<float>& in, wave::BasicBlock<float>* out, int count,
-                 int mode) noexcept override;
+                 wave::ProduceMode mode) noexcept override;
 
 private:
     float attackCoefficient_ = 0.0f;

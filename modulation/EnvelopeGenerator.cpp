@@ -371,7 +371,7 @@ void EnvelopeGenerator::renderChunk(float* out, int n, int mode) noexcept {
     }
 }
 
-void EnvelopeGenerator::produce(wave::BasicBlock<float>* block, int count, int mode) noexcept {
+void EnvelopeGenerator::produce(wave::BasicBlock<float>* block, int count, wave::ProduceMode mode) noexcept {
     float* out = block->data();
     block->setConstant(false);
     if (state_ == State::kFinished) state_ = State::kIdle;

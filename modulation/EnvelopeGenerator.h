@@ -70,7 +70,7 @@ public:
     Trigger* getTrigger() const { return trigger_; }
 
     float currentValue() const override;
-    void produce(wave::BasicBlock<float>* block, int count, int mode) noexcept override;
+    void produce(wave::BasicBlock<float>* block, int count, wave::ProduceMode mode) noexcept override;
     void reset() override;
     bool isMuted() const override { return state_ == State::kIdle && !pendingTrigger_; }
 

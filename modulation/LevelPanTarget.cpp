@@ -74,7 +74,8 @@ LevelPanTarget::VoiceController& LevelPanTarget::getVoiceController() {
 LevelPanTarget::VoiceController::VoiceController(LevelPanTarget& owner)
     : wave::MultiProducer(owner.getEnvironment(), 2), owner_(owner) {}
 
-void LevelPanTarget::VoiceController::processAll(const wave::BasicBlock<float>** outputs, int count, int) {
+void LevelPanTarget::VoiceController::processAll(const wave::BasicBlock<float>** outputs, int count,
+                                                 wave::ProduceMode) noexcept {
     wave::Environment& e = getEnvironment();
     const wave::BasicBlock<float>& level =
         wave::Producer::pull(owner_.matrix_.targetProducer(owner_.levelTarget_), e, count);

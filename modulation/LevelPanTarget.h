@@ -22,7 +22,8 @@ public:
     class VoiceController : public wave::MultiProducer {
     public:
         explicit VoiceController(LevelPanTarget& owner);
-        void processAll(const wave::BasicBlock<float>** outputs, int count, int mode) override;
+        void processAll(const wave::BasicBlock<float>** outputs, int count,
+                        wave::ProduceMode mode) noexcept override;
 
     private:
         LevelPanTarget& owner_;

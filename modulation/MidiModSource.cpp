@@ -176,7 +176,7 @@ float MidiModSource::currentValue() const {
     return output_.getTarget() * gain.getSource()->currentValue();
 }
 
-void MidiModSource::produce(wave::BasicBlock<float>* block, int count, int) noexcept {
+void MidiModSource::produce(wave::BasicBlock<float>* block, int count, wave::ProduceMode) noexcept {
     const wave::BasicBlock<float>& value = output_.advanceBlock(count);
     if (!gain.applyGain(value.data(), block->data(), count)) {
         setCurrentBlock(value);

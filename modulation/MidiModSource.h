@@ -100,7 +100,7 @@ public:
     static float curveValue(ResponseCurve curve, float x);
 
     float currentValue() const override;
-    void produce(wave::BasicBlock<float>* block, int count, int mode) noexcept override;
+    void produce(wave::BasicBlock<float>* block, int count, wave::ProduceMode mode) noexcept override;
     void reset() override;
     void propertyChanged(AbstractProperty& property) override;
 

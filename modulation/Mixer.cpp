@@ -61,7 +61,7 @@ void Mixer::updateFastSum() {
         count == 0 || (operation.getValue() == Operation::kAdd && count <= kFastSumInputs && connected);
 }
 
-void Mixer::produce(wave::BasicBlock<float>* block, int count, int) noexcept {
+void Mixer::produce(wave::BasicBlock<float>* block, int count, wave::ProduceMode) noexcept {
     if (fastSum_)
         produceFastSum(block, count);
     else

@@ -56,7 +56,7 @@ public:
     bool isFastSum() const { return fastSum_; }
 
     void propertyChanged(AbstractProperty& property) override;
-    void produce(wave::BasicBlock<float>* block, int count, int mode) noexcept override;
+    void produce(wave::BasicBlock<float>* block, int count, wave::ProduceMode mode) noexcept override;
 
 private:
     void produceGeneral(wave::BasicBlock<float>* block, int count) noexcept;

@@ -104,7 +104,7 @@ public:
     GlobalModulationProducer(ModulationMatrix& matrix, Target& target)
         : wave::Source(matrix.getEnvironment()), matrix_(matrix), target_(target) {}
 
-    void produce(wave::BasicBlock<float>* block, int count, int) noexcept override {
+    void produce(wave::BasicBlock<float>* block, int count, wave::ProduceMode) noexcept override {
         const wave::BasicBlock<float>& base = target_.forwarder.pull(count);
         bool added = false;
         bool constant = base.isConstant();
@@ -151,7 +151,7 @@ public:
     GlobalAudioProducer(ModulationMatrix& matrix, Target& target)
         : wave::Source(matrix.getEnvironment()), matrix_(matrix), target_(target) {}
 
-    void produce(wave::BasicBlock<float>* block, int count, int) noexcept override {
+    void produce(wave::BasicBlock<float>* block, int count, wave::ProduceMode) noexcept override {
         bool first = true;
         float* out = block->data();
         for (Slot* s : target_.slots) {
@@ -185,7 +185,7 @@ public:
     TargetController(ModulationMatrix& matrix, Target& target)
         : wave::Source(matrix.getEnvironment()), matrix_(matrix), target_(target) {}
 
-    void produce(wave::BasicBlock<float>* block, int count, int) noexcept override {
+    void produce(wave::BasicBlock<float>* block, int count, wave::ProduceMode) noexcept override {
         const wave::BasicBlock<float>& global = matrix_.getGlobalProducer(target_.index).pull(count);
         if (target_.noPerTargetSlots) {
             setCurrentBlock(global);
@@ -236,7 +236,7 @@ public:
     LegacyGlobalTargetController(ModulationMatrix& matrix, Target& target)
         : wave::Source(matrix.getEnvironment()), matrix_(matrix), target_(target) {}
 
-    void produce(wave::BasicBlock<float>* block, int count, int) noexcept override {
+    void produce(wave::BasicBlock<float>* block, int count, wave::ProduceMode) noexcept override {
         const wave::BasicBlock<float>& global = matrix_.getGlobalProducer(target_.index).pull(count);
         SecondaryOwner* owner = matrix_.getSecondaryOwner();
         if (target_.noPerTargetSlots || owner == nullptr) {

@@ -37,7 +37,7 @@ void Router::applySelection(float timeMs) {
     passThrough_ = nullptr;
 }
 
-void Router::produce(wave::BasicBlock<float>* block, int count, int) noexcept {
+void Router::produce(wave::BasicBlock<float>* block, int count, wave::ProduceMode) noexcept {
     // The amounts advance every block, so that a switch after a stretch of
     // pass-through still glides instead of jumping.
     for (auto& input : inputs_)

@@ -43,7 +43,7 @@ public:
     wave::Producer* getPassThrough() const { return passThrough_; }
 
     void propertyChanged(AbstractProperty& property) override;
-    void produce(wave::BasicBlock<float>* block, int count, int mode) noexcept override;
+    void produce(wave::BasicBlock<float>* block, int count, wave::ProduceMode mode) noexcept override;
 
 private:
     void applySelection(float timeMs);

@@ -10,7 +10,7 @@ int roundUp4(int count) {
 }
 } // namespace
 
-void StaticMixer::produce(wave::BasicBlock<float>* block, int count, int) noexcept {
+void StaticMixer::produce(wave::BasicBlock<float>* block, int count, wave::ProduceMode) noexcept {
     const int n = roundUp4(count);
     float* y = block->data();
     const wave::BasicBlock<float>* referenced = nullptr;

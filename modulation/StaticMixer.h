@@ -20,7 +20,7 @@ public:
     void addPair(float gain, wave::Producer* input) { pairs_.push_back({gain, input}); }
     std::vector<Pair>& getPairs() { return pairs_; }
 
-    void produce(wave::BasicBlock<float>* block, int count, int mode) noexcept override;
+    void produce(wave::BasicBlock<float>* block, int count, wave::ProduceMode mode) noexcept override;
 
 private:
     std::vector<Pair> pairs_;

@@ -267,7 +267,7 @@ float XLFO::displayValue() {
     return std::fabs(x);
 }
 
-void XLFO::produce(wave::BasicBlock<float>* block, int count, int mode) noexcept {
+void XLFO::produce(wave::BasicBlock<float>* block, int count, wave::ProduceMode mode) noexcept {
     float* out = block->data();
     const wave::BasicBlock<float>& f = freq.pull(count);
     const wave::BasicBlock<float>& b = balance.pull(count);

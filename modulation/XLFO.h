@@ -108,7 +108,7 @@ public:
     void setBeatsPerSample(double value) { beatsPerSample_ = value; }
 
     float currentValue() const override;
-    void produce(wave::BasicBlock<float>* block, int count, int mode) noexcept override;
+    void produce(wave::BasicBlock<float>* block, int count, wave::ProduceMode mode) noexcept override;
     void reset() override;
     void propertyChanged(AbstractProperty& property) override;
 

@@ -41,7 +41,7 @@ void XLFOFreqController::setTempo(float tempo, double position) {
     tempoPending_ = true;
 }
 
-void XLFOFreqController::produce(wave::BasicBlock<float>* block, int count, int) noexcept {
+void XLFOFreqController::produce(wave::BasicBlock<float>* block, int count, wave::ProduceMode) noexcept {
     const int n = (count + 3) & ~3;
     std::int32_t mode = syncMode.getValue();
     float* out = block->data();

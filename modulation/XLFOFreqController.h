@@ -35,7 +35,7 @@ public:
     static float barsOf(std::int32_t mode);
 
     void propertyChanged(AbstractProperty& property) override;
-    void produce(wave::BasicBlock<float>* block, int count, int mode) noexcept override;
+    void produce(wave::BasicBlock<float>* block, int count, wave::ProduceMode mode) noexcept override;
 
 private:
     wave::Producer* rateInput_ = nullptr;

@@ -47,7 +47,8 @@ void copySamples(float* out, const float* in, int32_t count) {
 // Channel
 
 void GenericPluginProcessor::Channel::ConnectedSideChainInput::produce(wave::BasicBlock<float>* block,
-                                                                       int count, int mode) {
+                                                                       int count,
+                                                                       wave::ProduceMode mode) noexcept {
     wave::Input::produce(block, count, mode);
     if (!(processor_.sideChainEnabled() && processor_.isSideChainConnected()))
         setCurrentBlock(getEnvironment().getZeroBlock());

@@ -95,7 +95,7 @@ public:
         public:
             ConnectedSideChainInput(wave::Environment& environment, const GenericPluginProcessor& processor)
                 : wave::Input(environment), processor_(processor) {}
-            void produce(wave::BasicBlock<float>* block, int count, int mode) override;
+            void produce(wave::BasicBlock<float>* block, int count, wave::ProduceMode mode) noexcept override;
 
         private:
             const GenericPluginProcessor& processor_;

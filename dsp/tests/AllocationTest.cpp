@@ -21,7 +21,7 @@ using wave::Environment;
 class Meter : public wave::Source {
 public:
     explicit Meter(Environment& e) : wave::Source(e) {}
-    void produce(wave::BasicBlock<float>* block, int count, int) override {
+    void produce(wave::BasicBlock<float>* block, int count, wave::ProduceMode) noexcept override {
         ++computed;
         for (int i = 0; i < count; ++i)
             block->data()[i] = 0.0f;

@@ -27,7 +27,7 @@ class ScriptedSource : public wave::Source {
 public:
     ScriptedSource(Environment& e, Signal f, bool constantBlocks = false)
         : wave::Source(e), f(std::move(f)), constantBlocks(constantBlocks) {}
-    void produce(wave::BasicBlock<float>* block, int count, int) override {
+    void produce(wave::BasicBlock<float>* block, int count, wave::ProduceMode) noexcept override {
         auto t = static_cast<std::int64_t>(getEnvironment().getSamplePosition());
         float* out = block->data();
         for (int i = 0; i < count; ++i)

@@ -142,7 +142,7 @@ TEST(DelayBuffer, ClampedReadsNeverReturnStaleContent) {
     const int maxDelay = 300; // ring of 512
     struct Probe : DelayFilterBase {
         Probe(Environment& e, int maxDelay) : DelayFilterBase(e, maxDelay, kWriteDeferred) {}
-        void process(wave::BasicBlock<float>& out, int count) override {
+        void process(wave::BasicBlock<float>& out, int count) noexcept override {
             std::vector<float> d(static_cast<std::size_t>(count), requested);
             if (kind == 0)
                 getDelay().readFixed(static_cast<int>(requested), out.data(), count);

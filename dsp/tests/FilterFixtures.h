@@ -20,7 +20,7 @@ class FunctionSource : public wave::Source {
 public:
     explicit FunctionSource(wave::Environment& e, std::function<float(long)> f = {}, bool constant = false)
         : wave::Source(e), function(std::move(f)), constant(constant) {}
-    void produce(wave::BasicBlock<float>* block, int count, int) override {
+    void produce(wave::BasicBlock<float>* block, int count, wave::ProduceMode) noexcept override {
         for (int i = 0; i < count; ++i)
             block->data()[i] = function ? function(position + i) : 0.0f;
         position += count;

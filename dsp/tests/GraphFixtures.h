@@ -16,7 +16,7 @@ namespace test {
 class CountingSource : public wave::Source {
 public:
     explicit CountingSource(wave::Environment& e) : wave::Source(e) {}
-    void produce(wave::BasicBlock<float>* block, int count, int mode) override {
+    void produce(wave::BasicBlock<float>* block, int count, wave::ProduceMode mode) noexcept override {
         ++computed;
         modes.push_back(mode);
         for (int i = 0; i < count; ++i)
@@ -45,7 +45,7 @@ class Sum : public wave::Source {
 public:
     explicit Sum(wave::Environment& e) : wave::Source(e) {}
     void add(wave::Producer* input, float gain) { inputs.emplace_back(input, gain); }
-    void produce(wave::BasicBlock<float>* block, int count, int) override {
+    void produce(wave::BasicBlock<float>* block, int count, wave::ProduceMode) noexcept override {
         float* out = block->data();
         for (int i = 0; i < count; ++i)
             out[i] = 0.0f;
@@ -63,7 +63,7 @@ public:
 class Switch : public wave::Source {
 public:
     explicit Switch(wave::Environment& e) : wave::Source(e, kNoOwnBlock) {}
-    void produce(wave::BasicBlock<float>*, int count, int) override {
+    void produce(wave::BasicBlock<float>*, int count, wave::ProduceMode) noexcept override {
         setCurrentBlock(Producer::pull(selectB ? b : a, getEnvironment(), count));
     }
     wave::Producer* a = nullptr;
@@ -76,7 +76,7 @@ class FixedDelayTap : public wave::DelayFilterBase {
 public:
     FixedDelayTap(wave::Environment& e, int maxDelay, int writeMode, int delay)
         : wave::DelayFilterBase(e, maxDelay, writeMode), delay(delay) {}
-    void process(wave::BasicBlock<float>& out, int count) override {
+    void process(wave::BasicBlock<float>& out, int count) noexcept override {
         getDelay().readFixed(delay, out.data(), count);
         out.setConstant(false);
     }

@@ -234,7 +234,7 @@ TEST(SignalGraph, ChildEnvironmentsFollowTheirParent) {
 class TwoOutputs : public wave::MultiProducer {
 public:
     explicit TwoOutputs(Environment& e) : wave::MultiProducer(e, 2) {}
-    void processAll(const wave::BasicBlock<float>** outputs, int count, int) override {
+    void processAll(const wave::BasicBlock<float>** outputs, int count, wave::ProduceMode) noexcept override {
         ++computed;
         for (int i = 0; i < count; ++i) {
             getOutputBlock(0).data()[i] = 1.0f;
@@ -303,7 +303,7 @@ TEST(SignalGraph, InputReadsAHostBlockAcrossChunksAndNeverPastIt) {
 class Loop : public wave::Source {
 public:
     explicit Loop(Environment& e) : wave::Source(e) {}
-    void produce(wave::BasicBlock<float>* block, int count, int) override {
+    void produce(wave::BasicBlock<float>* block, int count, wave::ProduceMode) noexcept override {
         const wave::BasicBlock<float>& in = Producer::pull(other, getEnvironment(), count);
         for (int i = 0; i < count; ++i)
             block->data()[i] = in.data()[i] + 1.0f;

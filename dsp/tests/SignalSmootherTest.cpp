@@ -23,7 +23,7 @@ class StepSource : public wave::Source {
 public:
     StepSource(Environment& e, float value, bool constant = true)
         : wave::Source(e), value(value), constant(constant) {}
-    void produce(wave::BasicBlock<float>* block, int count, int) override {
+    void produce(wave::BasicBlock<float>* block, int count, wave::ProduceMode) noexcept override {
         for (int i = 0; i < count; ++i)
             block->data()[i] = value;
         block->setConstant(constant);
@@ -36,7 +36,7 @@ public:
 class RampSource : public wave::Source {
 public:
     RampSource(Environment& e, float step) : wave::Source(e), step(step) {}
-    void produce(wave::BasicBlock<float>* block, int count, int) override {
+    void produce(wave::BasicBlock<float>* block, int count, wave::ProduceMode) noexcept override {
         for (int i = 0; i < count; ++i)
             block->data()[i] = step * static_cast<float>(i + 1);
         block->setConstant(false);

@@ -23,7 +23,7 @@ public:
 class RampSource : public wave::Source {
 public:
     explicit RampSource(Environment& e, float step = 1.0f) : wave::Source(e), step(step) {}
-    void produce(wave::BasicBlock<float>* block, int count, int) override {
+    void produce(wave::BasicBlock<float>* block, int count, wave::ProduceMode) noexcept override {
         ++computed;
         for (int i = 0; i < count; ++i)
             block->data()[i] = step * static_cast<float>(i);
@@ -101,7 +101,7 @@ TEST_F(Volume, GainsMultiply) {
 class Constant : public wave::Source {
 public:
     Constant(Environment& e, float value) : wave::Source(e), value(value) {}
-    void produce(wave::BasicBlock<float>* block, int count, int) override {
+    void produce(wave::BasicBlock<float>* block, int count, wave::ProduceMode) noexcept override {
         for (int i = 0; i < count; ++i)
             block->data()[i] = value;
         block->setConstant(true);

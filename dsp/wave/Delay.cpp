@@ -175,7 +175,7 @@ void DelayFilterBase::readBlock(BasicBlock<float>& out, int count) {
     process(out, count);
 }
 
-void DelayFilterBase::produce(BasicBlock<float>* block, int count, int mode) noexcept {
+void DelayFilterBase::produce(BasicBlock<float>* block, int count, ProduceMode mode) noexcept {
     if (mode != Environment::kScheduledFirst) {
         // A deferred write only ever happens in the order-0 call.
         assert(writeMode_ != kWriteDeferred || mode == Environment::kPulled);

@@ -113,12 +113,12 @@ public:
 
     Delay& getDelay() { return delay_; }
     int getWriteMode() const { return writeMode_; }
-    void produce(BasicBlock<float>* block, int count, int mode) noexcept override;
+    void produce(BasicBlock<float>* block, int count, ProduceMode mode) noexcept override;
     void reset() override { delay_.clear(); }
 
 protected:
     // Reads this block's output from the ring (delay_ is positioned for the block).
-    virtual void process(BasicBlock<float>& out, int count) = 0;
+    virtual void process(BasicBlock<float>& out, int count) noexcept = 0;
 
 private:
     void readBlock(BasicBlock<float>& out, int count);

@@ -32,6 +32,13 @@ namespace wave {
 class Component;
 class Producer;
 
+// How a producer is asked for its block (handed to Producer::produce).
+enum ProduceMode : int {
+    kPulled = 0,        // a consumer pulled the producer
+    kScheduled = 1,     // the processing list, order 1 and above
+    kScheduledFirst = 2 // the processing list, order 0 (always computed)
+};
+
 class Environment {
 public:
     // process flags: bit 0 advances time without computing anything.
@@ -45,12 +52,8 @@ public:
         kResetActiveHere = 3, // as kResetActive, children left alone
     };
 
-    // Producer modes handed to produce().
-    enum ProduceMode {
-        kPulled = 0,        // a consumer pulled the producer
-        kScheduled = 1,     // the processing list, order 1 and above
-        kScheduledFirst = 2 // the processing list, order 0 (always computed)
-    };
+    // The producer modes, also as Environment::kPulled and so on.
+    using enum ProduceMode;
 
     Environment();
     // A child environment running inside parent at rateFactor times its rate.

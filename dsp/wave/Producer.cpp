@@ -72,7 +72,7 @@ void Producer::resetIfActive() noexcept {
     if (active_) reset();
 }
 
-void Producer::compute(int count, int mode) noexcept {
+void Producer::compute(int count, ProduceMode mode) noexcept {
     if (own_) current_ = own_.get();
     computing_ = true;
     produce(own_.get(), count, mode);
@@ -99,7 +99,7 @@ const BasicBlock<float>& Producer::pull(Producer* input, Environment& environmen
 
 // ---------------------------------------------------------------- Filter --
 
-void Filter::produce(BasicBlock<float>* block, int count, int mode) {
+void Filter::produce(BasicBlock<float>* block, int count, ProduceMode mode) noexcept {
     const BasicBlock<float>& in = pullInput(count);
     process(in, block, count, mode);
 }
@@ -111,7 +111,7 @@ void Input::setSource(const float* samples, int count) {
     remaining_ = samples != nullptr ? std::max(count, 0) : 0;
 }
 
-void Input::produce(BasicBlock<float>* block, int count, int) {
+void Input::produce(BasicBlock<float>* block, int count, ProduceMode) noexcept {
     int n = std::min(count, remaining_);
     float* out = block->data();
     if (n > 0) {
@@ -138,7 +138,7 @@ void MultiProducer::Output::reset() {
     owner_->reset();
 }
 
-void MultiProducer::Output::produce(BasicBlock<float>*, int count, int mode) {
+void MultiProducer::Output::produce(BasicBlock<float>*, int count, ProduceMode mode) noexcept {
     owner_->produceAll(count, mode);
 }
 
@@ -165,7 +165,7 @@ float MultiProducer::currentValue(int index) const {
     return b.size() > 0 ? b.data()[0] : 0.0f;
 }
 
-void MultiProducer::produceAll(int count, int mode) {
+void MultiProducer::produceAll(int count, ProduceMode mode) noexcept {
     for (int i = 0; i < outputCount_; ++i)
         scratch_[i] = blocks_[i].get();
     processAll(scratch_.data(), count, mode);
@@ -179,7 +179,7 @@ MultiFilter::MultiFilter(Environment& environment, int count)
     : MultiProducer(environment, count), inputs_(static_cast<std::size_t>(std::max(count, 0)), nullptr),
       inputBlocks_(static_cast<std::size_t>(std::max(count, 0)), nullptr) {}
 
-void MultiFilter::processAll(const BasicBlock<float>** outputs, int count, int mode) {
+void MultiFilter::processAll(const BasicBlock<float>** outputs, int count, ProduceMode mode) noexcept {
     for (std::size_t i = 0; i < inputs_.size(); ++i)
         inputBlocks_[i] = &Producer::pull(inputs_[i], getEnvironment(), count);
     process(inputBlocks_.data(), outputs, count, mode);

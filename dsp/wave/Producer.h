@@ -75,8 +75,8 @@ public:
     bool isActive() const override { return active_; }
     virtual void setActive(bool active);
     // Computes count samples into block (the own block, null without one);
-    // mode is an Environment::ProduceMode.
-    virtual void produce(BasicBlock<float>* block, int count, int mode) = 0;
+    // mode tells how it was asked (see ProduceMode).
+    virtual void produce(BasicBlock<float>* block, int count, ProduceMode mode) noexcept = 0;
 
     void setOrder(std::uint32_t order) noexcept;
     std::uint32_t getOrder() const { return order_; }
@@ -102,7 +102,7 @@ protected:
 
 private:
     friend class Environment;
-    void compute(int count, int mode) noexcept;
+    void compute(int count, ProduceMode mode) noexcept;
 
     std::unique_ptr<BasicBlock<float>> own_;
     std::uint32_t order_ = 0;
@@ -143,9 +143,10 @@ private:
 class Filter : public FilterBase {
 public:
     using FilterBase::FilterBase;
-    void produce(BasicBlock<float>* block, int count, int mode) override;
+    void produce(BasicBlock<float>* block, int count, ProduceMode mode) noexcept override;
     // Computes out from in; may instead point the current block elsewhere.
-    virtual void process(const BasicBlock<float>& in, BasicBlock<float>* out, int count, int mode) = 0;
+    virtual void process(const BasicBlock<float>& in, BasicBlock<float>* out, int count,
+                         ProduceMode mode) noexcept = 0;
 };
 
 // Fed from outside: each produce copies the next count samples of the
@@ -157,7 +158,7 @@ public:
     explicit Input(Environment& environment) : Producer(environment) {}
     void setSource(const float* samples, int count);
     int getRemaining() const { return remaining_; }
-    void produce(BasicBlock<float>* block, int count, int mode) override;
+    void produce(BasicBlock<float>* block, int count, ProduceMode mode) noexcept override;
 
 private:
     const float* source_ = nullptr;
@@ -197,7 +198,7 @@ public:
         Output(MultiProducer& owner, int index);
         float currentValue() const override;
         void reset() override;
-        void produce(BasicBlock<float>* block, int count, int mode) override;
+        void produce(BasicBlock<float>* block, int count, ProduceMode mode) noexcept override;
         int getIndex() const { return index_; }
 
     private:
@@ -215,7 +216,7 @@ public:
     // Computes every output. outputs[i] starts as output i's own block (write
     // it through getOutputBlock(i)); an implementation may point it at another
     // block instead, which then becomes that output's current block.
-    virtual void processAll(const BasicBlock<float>** outputs, int count, int mode) = 0;
+    virtual void processAll(const BasicBlock<float>** outputs, int count, ProduceMode mode) noexcept = 0;
 
 protected:
     // Makes the output blocks and producers (called by the constructor).
@@ -223,7 +224,7 @@ protected:
     BasicBlock<float>& getOutputBlock(int index) { return *blocks_[index]; }
 
 private:
-    void produceAll(int count, int mode);
+    void produceAll(int count, ProduceMode mode) noexcept;
 
     int outputCount_;
     std::vector<std::unique_ptr<BasicBlock<float>>> blocks_;
@@ -239,9 +240,9 @@ public:
     Producer* getInput(int index) const { return inputs_[index]; }
     void setInput(int index, Producer* input) { inputs_[index] = input; }
 
-    void processAll(const BasicBlock<float>** outputs, int count, int mode) override;
+    void processAll(const BasicBlock<float>** outputs, int count, ProduceMode mode) noexcept override;
     virtual void process(const BasicBlock<float>** inputs, const BasicBlock<float>** outputs, int count,
-                         int mode) = 0;
+                         ProduceMode mode) noexcept = 0;
 
 private:
     std::vector<Producer*> inputs_;

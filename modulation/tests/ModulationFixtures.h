@@ -17,7 +17,7 @@ class FunctionSource : public wave::Source {
 public:
     FunctionSource(wave::Environment& e, std::function<float(long)> f, bool constant = false)
         : wave::Source(e), function(std::move(f)), constant(constant) {}
-    void produce(wave::BasicBlock<float>* block, int count, int) override {
+    void produce(wave::BasicBlock<float>* block, int count, wave::ProduceMode) noexcept override {
         long start = static_cast<long>(getEnvironment().getSamplePosition());
         for (int i = 0; i < ((count + 3) & ~3); ++i)
             block->data()[i] = function(constant ? start : start + i);
@@ -33,7 +33,7 @@ public:
 class ConstantSource : public wave::Source {
 public:
     ConstantSource(wave::Environment& e, float value) : wave::Source(e), value(value) {}
-    void produce(wave::BasicBlock<float>* block, int count, int) override {
+    void produce(wave::BasicBlock<float>* block, int count, wave::ProduceMode) noexcept override {
         for (int i = 0; i < ((count + 3) & ~3); ++i)
             block->data()[i] = value;
         block->setConstant(true);

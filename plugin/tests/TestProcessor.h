@@ -54,7 +54,7 @@ public:
     }
 
     void setValue(float value) override { gain = value; }
-    void produce(wave::BasicBlock<float>* block, int count, int) override {
+    void produce(wave::BasicBlock<float>* block, int count, wave::ProduceMode) noexcept override {
         ++runs;
         lastControlWord = _mm_getcsr();
         displayActive = getEnvironment().isDisplayActive();
