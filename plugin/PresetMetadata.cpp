@@ -99,7 +99,7 @@ bool readTextMetadata(std::istream& stream, PresetCacheEntry& entry) {
         else if (key == "Tags")
             splitAtCommas(reader.value(), tags);
     }
-    if (reader.status() != KeyValueReader::Good) return false;
+    if (reader.status() != KeyValueReader::kGood) return false;
     entry.author = std::move(author);
     entry.description = std::move(description);
     entry.tags = std::move(tags);
@@ -144,7 +144,7 @@ bool rewriteTextMetadata(const PresetCacheEntry& entry, std::istream& stream, st
     for (;;) {
         const std::string key = reader.readLine();
         if (key.empty()) {
-            if (reader.status() != KeyValueReader::Good) return false;
+            if (reader.status() != KeyValueReader::kGood) return false;
             if (reader.sectionName().empty()) break;
             closeHeader();
             writer.writeSection(reader.sectionName());

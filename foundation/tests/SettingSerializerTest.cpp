@@ -203,10 +203,10 @@ TEST_F(RegistryTest, FreshStoreWrittenByManyThreadsAtOnce) {
         setAppData(folder_ / ("Round" + std::to_string(round) + "\\Fresh\\Config"));
         std::string key = key_ + "\\Round" + std::to_string(round);
         std::vector<bool> written = test::runOnThreadsAtOnce(kThreads, [&](int i) {
-            return writeRegistryDword(RegistryRoot::CurrentUser, key, "Value" + std::to_string(i),
+            return writeRegistryDword(RegistryRoot::kCurrentUser, key, "Value" + std::to_string(i),
                                       static_cast<uint32_t>(100 + i));
         });
-        RegistryReader reader(RegistryRoot::CurrentUser, key);
+        RegistryReader reader(RegistryRoot::kCurrentUser, key);
         for (int i = 0; i < kThreads; ++i) {
             EXPECT_TRUE(written[static_cast<size_t>(i)]) << "round " << round << ", writer " << i;
             EXPECT_EQ(reader.serializeInt("Value" + std::to_string(i), 0, -1), 100 + i) << "round " << round;

@@ -2,7 +2,7 @@
 
 #include "plugin/CollectionPresetLoader.h"
 #include "plugin/CustomPresetLoader.h"
-#include "plugin/ParameterSet.h"
+#include "plugin/PluginParameterSet.h"
 #include "plugin/tests/TestPlugin.h"
 
 #include <gtest/gtest.h>

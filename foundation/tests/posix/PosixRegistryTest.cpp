@@ -62,10 +62,10 @@ TEST_F(PosixRegistryTest, ProcessesWritingAFreshStoreAtOnce) {
         std::string tree = appData + "\\Zentor\\Varnel\\Presets";
         std::vector<bool> succeeded = runInProcessesAtOnce(kProcesses, [&](int i) {
             return createDirectories(tree) &&
-                   writeRegistryDword(RegistryRoot::CurrentUser, key_, "Value" + std::to_string(i),
+                   writeRegistryDword(RegistryRoot::kCurrentUser, key_, "Value" + std::to_string(i),
                                       static_cast<uint32_t>(100 + i));
         });
-        RegistryReader reader(RegistryRoot::CurrentUser, key_);
+        RegistryReader reader(RegistryRoot::kCurrentUser, key_);
         for (int i = 0; i < kProcesses; ++i) {
             EXPECT_TRUE(succeeded[static_cast<size_t>(i)]) << "round " << round << ", process " << i;
             EXPECT_EQ(reader.serializeInt("Value" + std::to_string(i), 0, -1), 100 + i) << "round " << round;
