@@ -1,6 +1,7 @@
 #include "plugin/GenericPlugin.h"
 
 #include "foundation/BinaryData.h"
+#include "foundation/Files.h"
 #include "foundation/Registry.h"
 #include "foundation/VersionInfo.h"
 #include "foundation/tests/AllocationCounter.h"
@@ -8,7 +9,6 @@
 #include "plugin/PresetCache.h"
 #include "plugin/PresetLoader.h"
 #include "plugin/tests/TestPlugin.h"
-#include "foundation/Files.h"
 
 #include <gtest/gtest.h>
 
@@ -420,7 +420,7 @@ TEST_F(GenericPluginTest, StartUpScansShareOneDeadline) {
         createDirectories(other + "\\G" + std::to_string(100 + i));
         ASSERT_TRUE(test::writeWholeFile(other + "\\G" + std::to_string(100 + i) + "\\p.ztp", "TsPl"));
     }
-    ASSERT_TRUE(writeRegistryString(RegistryRoot::CurrentUser, keyPath(), "PresetFolder", other));
+    ASSERT_TRUE(writeRegistryString(RegistryRoot::kCurrentUser, keyPath(), "PresetFolder", other));
     std::atomic<uint32_t> now{0};
     PresetScanBudget::setClock([&] { return now.fetch_add(100); });
     auto plugin = makePlugin();
@@ -436,7 +436,7 @@ TEST_F(GenericPluginTest, Version1FolderIsAddedOnlyWhenItIsAnotherFolder) {
     auto plugin = makePlugin();
     // Major version 1: the version-1 key is the product's own.
     const std::string own = GenericPlugin::getVersionInfo()->getProductKeyPath(1);
-    ASSERT_TRUE(writeRegistryString(RegistryRoot::CurrentUser, own, "PresetFolder", folder_.path()));
+    ASSERT_TRUE(writeRegistryString(RegistryRoot::kCurrentUser, own, "PresetFolder", folder_.path()));
     plugin->addVersion1PresetFolder();
     EXPECT_TRUE(plugin->getPresetManager(-1)->getExtraFolders().empty());
 }
