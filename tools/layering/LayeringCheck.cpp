@@ -1,0 +1,217 @@
+// Checks the include structure of the source tree (run by ctest on the
+// native build):
+//
+//  - Layers: a subsystem includes only itself and the subsystems beneath it,
+//    foundation < dsp < plugin < modulation < effect < clap, with the GUI
+//    toolkit above the foundation only and the editors above the toolkit and
+//    the model they show. tools/, bench/ and fuzz/ may include anything;
+//    a subsystem's tests/ folder may also include tools/ (test support).
+//  - Cycles: units (a header with its source file of the same name) must not
+//    include each other in a cycle. The cycles that were there when the
+//    check came are listed in KnownCycles.txt beside this file (one line of
+//    units each); a cycle passes only when all its units share one line, so
+//    a new cycle, or a known one reaching a further unit, fails.
+//
+//   layering_check <source root>
+// Prints every violation and exits 1 when there is one.
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iostream>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// What each subsystem may include besides itself.
+const std::map<std::string, std::set<std::string>>& allowedIncludes() {
+    static const std::map<std::string, std::set<std::string>> allowed = [] {
+        std::map<std::string, std::set<std::string>> m;
+        m["foundation"] = {};
+        m["dsp"] = {"foundation"};
+        m["plugin"] = {"foundation", "dsp"};
+        m["modulation"] = {"foundation", "dsp", "plugin"};
+        m["effect"] = {"foundation", "dsp", "plugin", "modulation"};
+        m["gui"] = {"foundation"};
+        m["editor"] = {"foundation", "dsp", "plugin", "gui"};
+        m["modulation_editor"] = {"foundation", "dsp", "plugin", "modulation", "gui", "editor"};
+        m["effect_editor"] = {"foundation", "dsp", "plugin", "modulation",
+                              "effect",     "gui", "editor", "modulation_editor"};
+        m["clap"] = {"foundation",        "dsp",          "plugin", "modulation", "effect", "gui", "editor",
+                     "modulation_editor", "effect_editor"};
+        return m;
+    }();
+    return allowed;
+}
+
+bool isUnrestricted(const std::string& subsystem) {
+    return subsystem == "tools" || subsystem == "bench" || subsystem == "fuzz";
+}
+
+bool isSourceFile(const fs::path& path) {
+    const std::string ext = path.extension().string();
+    return ext == ".h" || ext == ".cpp" || ext == ".c";
+}
+
+std::string firstPart(const std::string& relative) {
+    return relative.substr(0, relative.find('/'));
+}
+
+bool isTestFile(const std::string& relative) {
+    return relative.find("/tests/") != std::string::npos;
+}
+
+// A unit: the path without extension (Foo.h and Foo.cpp of one folder).
+std::string unitOf(const std::string& relative) {
+    return relative.substr(0, relative.rfind('.'));
+}
+
+// The quoted includes of a file.
+std::vector<std::string> quotedIncludes(const fs::path& file) {
+    std::vector<std::string> result;
+    std::ifstream in(file);
+    std::string line;
+    while (std::getline(in, line)) {
+        std::size_t pos = line.find_first_not_of(" \t");
+        if (pos == std::string::npos || line[pos] != '#') continue;
+        pos = line.find_first_not_of(" \t", pos + 1);
+        if (pos == std::string::npos || line.compare(pos, 7, "include") != 0) continue;
+        const std::size_t open = line.find('"', pos + 7);
+        if (open == std::string::npos) continue;
+        const std::size_t close = line.find('"', open + 1);
+        if (close == std::string::npos) continue;
+        result.push_back(line.substr(open + 1, close - open - 1));
+    }
+    return result;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::cerr << "usage: layering_check <source root>\n";
+        return 2;
+    }
+    const fs::path root = fs::weakly_canonical(argv[1]);
+    const auto& allowed = allowedIncludes();
+
+    std::vector<std::set<std::string>> knownCycles;
+    {
+        std::ifstream in(root / "tools" / "layering" / "KnownCycles.txt");
+        std::string line;
+        while (std::getline(in, line)) {
+            if (line.empty() || line[0] == '#') continue;
+            std::set<std::string> units;
+            std::size_t pos = 0;
+            while (pos < line.size()) {
+                const std::size_t end = std::min(line.find(' ', pos), line.size());
+                if (end > pos) units.insert(line.substr(pos, end - pos));
+                pos = end + 1;
+            }
+            knownCycles.push_back(std::move(units));
+        }
+    }
+    auto isKnown = [&](const std::vector<std::string>& component) {
+        return std::any_of(knownCycles.begin(), knownCycles.end(), [&](const std::set<std::string>& known) {
+            return std::all_of(component.begin(), component.end(),
+                               [&](const std::string& unit) { return known.count(unit) != 0; });
+        });
+    };
+
+    std::vector<std::string> files;
+    for (const auto& [subsystem, below] : allowed) {
+        (void)below;
+        if (!fs::is_directory(root / subsystem)) continue;
+        for (const auto& entry : fs::recursive_directory_iterator(root / subsystem))
+            if (entry.is_regular_file() && isSourceFile(entry.path()))
+                files.push_back(entry.path().lexically_relative(root).generic_string());
+    }
+    std::sort(files.begin(), files.end());
+
+    int violations = 0;
+    std::map<std::string, std::set<std::string>> unitEdges;
+    std::map<std::pair<std::string, std::string>, std::string> edgeExample;
+    for (const std::string& file : files) {
+        const std::string subsystem = firstPart(file);
+        for (const std::string& include : quotedIncludes(root / file)) {
+            std::string target;
+            if (fs::exists(root / include))
+                target = include;
+            else if (fs::exists((root / file).parent_path() / include))
+                target = ((root / file).parent_path() / include)
+                             .lexically_normal()
+                             .lexically_relative(root)
+                             .generic_string();
+            else
+                continue; // not one of ours (a system or generated header)
+            const std::string targetSubsystem = firstPart(target);
+            const bool permitted = targetSubsystem == subsystem || isUnrestricted(subsystem) ||
+                                   (isTestFile(file) && targetSubsystem == "tools") ||
+                                   allowed.at(subsystem).count(targetSubsystem) != 0;
+            if (!permitted) {
+                std::cout << file << ": includes " << target << " (" << subsystem << " is beneath "
+                          << targetSubsystem << ")\n";
+                ++violations;
+            }
+            const std::string from = unitOf(file), to = unitOf(target);
+            if (from != to && allowed.count(targetSubsystem) != 0) {
+                unitEdges[from].insert(to);
+                edgeExample.emplace(std::make_pair(from, to), file + " -> " + target);
+            }
+        }
+    }
+
+    // Cycles between units: strongly connected components (Tarjan).
+    std::map<std::string, int> index, low;
+    std::set<std::string> onStack;
+    std::vector<std::string> stack;
+    int counter = 0;
+    std::function<void(const std::string&)> visit = [&](const std::string& unit) {
+        index[unit] = low[unit] = counter++;
+        stack.push_back(unit);
+        onStack.insert(unit);
+        for (const std::string& next : unitEdges[unit]) {
+            if (!index.count(next)) {
+                visit(next);
+                low[unit] = std::min(low[unit], low[next]);
+            } else if (onStack.count(next)) {
+                low[unit] = std::min(low[unit], index[next]);
+            }
+        }
+        if (low[unit] != index[unit]) return;
+        std::vector<std::string> component;
+        std::string member;
+        do {
+            member = stack.back();
+            stack.pop_back();
+            onStack.erase(member);
+            component.push_back(member);
+        } while (member != unit);
+        if (component.size() < 2) return;
+        std::sort(component.begin(), component.end());
+        if (isKnown(component)) return;
+        ++violations;
+        std::cout << "include cycle between units:";
+        for (const std::string& u : component)
+            std::cout << ' ' << u;
+        std::cout << '\n';
+        const std::set<std::string> members(component.begin(), component.end());
+        for (const std::string& u : component)
+            for (const std::string& next : unitEdges[u])
+                if (members.count(next)) std::cout << "  " << edgeExample[{u, next}] << '\n';
+    };
+    std::vector<std::string> units;
+    for (const std::string& file : files)
+        units.push_back(unitOf(file));
+    for (const std::string& unit : units)
+        if (!index.count(unit)) visit(unit);
+
+    if (violations == 0) std::cout << files.size() << " files: layers and units in order\n";
+    return violations == 0 ? 0 : 1;
+}
