@@ -183,12 +183,10 @@ void Canvas::drawColorized(int mode, const ICurve& curve, const Rect& destRect, 
     drawColorized(mode, curve, destRect, destRect, offset, colorA, colorB, parameter);
 }
 
-void Canvas::drawText(const Text& text, const Point& point, int alpha) {
-    // Rendering caches the bitmap inside the text object.
-    Text& renderable = const_cast<Text&>(text);
-    const IBitmap* bitmap = renderable.render();
+void Canvas::drawText(Text& text, const Point& point, int alpha) {
+    const IBitmap* bitmap = text.render(); // may render and cache it first
     if (bitmap == nullptr) return;
-    drawBitmap(*bitmap, Point(point.x, point.y + renderable.verticalOffset()), alpha);
+    drawBitmap(*bitmap, Point(point.x, point.y + text.verticalOffset()), alpha);
 }
 
 namespace {

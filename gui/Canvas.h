@@ -85,7 +85,7 @@ public:
     void drawColorized(int mode, const ICurve& curve, const Rect& destRect, const Point& offset, Color colorA,
                        Color colorB, float parameter);
     // The text's rendered bitmap at (point.x, point.y + its vertical offset).
-    void drawText(const Text& text, const Point& point, int alpha);
+    void drawText(Text& text, const Point& point, int alpha);
     // Three-slice stretch: caps (half the source, at most capSize when
     // positive, rounded down to device pixels) at both ends of the axis whose
     // length differs, the source's middle tiled between them inside the clip.

@@ -121,7 +121,7 @@ void Control::boundsPropertyChanged() {
     const Point oldSize = previous.size();
     const Point newSize = next.size();
     // The old area is flushed where the control was, before it moves.
-    flushLocalRect();
+    if (visible.getValue() && opacity.getValue() >= 1) flushLocalRect();
     {
         Hold hold(*this);
         localRect_ = Rect(0.0f, 0.0f, newSize.x, newSize.y);

@@ -798,5 +798,66 @@ TEST_F(Tree, ComponentsRegisterAndUnlink) {
     EXPECT_EQ(ui.droppedMessages.size(), 3u);
 }
 
+TEST_F(Tree, HeldTouchActsAsADoubleClick) {
+    Probe* a = make("a", &root, {10, 10, 50, 50});
+    a->mouseDoubleClick({5, 5});
+    EXPECT_EQ(take(), Log({"a release", "a double", "a press"}));
+    EXPECT_EQ(a->downModifiers, kLeftButton | kDoubleClick);
+    // With bit 8: the secondary click, and no press.
+    a->touchFlags.setValue(Control::kTouchDoubleClickIsSecondary);
+    a->mouseDoubleClick({5, 5});
+    EXPECT_EQ(take(), Log({"a secondary"}));
+    delete a;
+}
+
+TEST_F(Tree, MovingAHiddenControlDirtiesNothing) {
+    Probe* a = make("a", &root, {10, 10, 20, 20});
+    a->visible.setValue(false);
+    root.clearDirtyRect();
+    a->setX(100);
+    EXPECT_TRUE(root.getDirtyRect().isEmpty());
+    delete a;
+}
+
+TEST_F(Tree, MovingAnOpaqueChildUpdatesTheCoveredArea) {
+    Probe* a = make("a", &root, {0, 0, 50, 100});
+    a->opaque.setValue(true);
+    EXPECT_EQ(root.coveredRect(), Rect(0, 0, 50, 100));
+    a->setX(20);
+    EXPECT_EQ(root.coveredRect(), Rect(20, 0, 70, 100));
+    delete a;
+}
+
+TEST_F(Tree, VisibleRectInTheTree) {
+    Probe* panel = make("panel", &root, {150, 50, 300, 150});
+    Probe* a = make("a", panel, {10, 10, 60, 60});
+    Rect r;
+    EXPECT_TRUE(a->getVisibleRectInTree(r));
+    EXPECT_EQ(r, Rect(160, 60, 200, 100)); // clipped by the panel and the root
+    a->setX(60);
+    EXPECT_FALSE(a->isVisibleInTree()); // beyond the root's right edge
+    a->setX(10);
+    panel->opacity.setValue(0);
+    EXPECT_FALSE(a->isVisibleInTree());
+    panel->opacity.setValue(1);
+    panel->visible.setValue(false);
+    EXPECT_FALSE(a->getVisibleRectInTree(r));
+    EXPECT_TRUE(r.isEmpty());
+    delete a;
+    delete panel;
+}
+
+TEST_F(Tree, DropTargetActivatesOnlyWhenResting) {
+    Probe* a = make("a", &root, {0, 0, 10, 10});
+    int activations = 0;
+    a->activateEvent.setHandler(NotifyEvent::bind([&] { ++activations; }));
+    for (int phase : {3, 0, 1, 4})
+        a->fireEvent6(phase);
+    EXPECT_EQ(activations, 0);
+    a->fireEvent6(2);
+    EXPECT_EQ(activations, 1);
+    delete a;
+}
+
 } // namespace
 } // namespace gui
