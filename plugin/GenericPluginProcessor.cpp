@@ -69,7 +69,7 @@ void GenericPluginProcessor::Channel::sampleRateChanged() {}
 
 GenericPluginProcessor::BypassProcessor::BypassProcessor(GenericPluginProcessor& processor)
     : mix_(processor.getEnvironment(), 0.0f), processor_(processor) {
-    tailCounter_ = processor.tailLength() == kTailNeverSleeps ? -1 : 0;
+    tailCounter_ = processor.tailLength() == kTailNeverSleeps ? kTailNotCounting : 0;
     processedOutputs_.assign(static_cast<size_t>(std::max(processor.getNumChannels(), 0)), nullptr);
     buildLatencyDelays(processor.getLatency());
 }
@@ -111,7 +111,7 @@ void GenericPluginProcessor::BypassProcessor::setTarget(bool bypassed) {
 }
 
 void GenericPluginProcessor::BypassProcessor::process(float* const* outputs, int32_t channels, int32_t offset,
-                                                      int32_t count, int32_t& mode) {
+                                                      int32_t count, int32_t& status) {
     wave::Environment& environment = processor_.getEnvironment();
     channels = std::min(channels, static_cast<int32_t>(processedOutputs_.size()));
     environment.nextBlock();
@@ -119,7 +119,7 @@ void GenericPluginProcessor::BypassProcessor::process(float* const* outputs, int
     if (resetPending_) {
         // The mix jumps: the reset moved the environment's marks.
         resetPending_ = false;
-        tailCounter_ = processor_.tailLength() != kTailNeverSleeps ? 0 : -1;
+        tailCounter_ = processor_.tailLength() != kTailNeverSleeps ? 0 : kTailNotCounting;
         if (unbypassPending_) {
             mix_.setValue(0.0f);
             unbypassPending_ = false;
@@ -144,9 +144,10 @@ void GenericPluginProcessor::BypassProcessor::process(float* const* outputs, int
     if (!fullyBypassed || unbypassPending_) {
         const int32_t tail = processor_.tailLength();
         bool tailEnded = false;
-        if ((mode & 1) != 0) {
-            if (tailCounter_ == -1)
-                tailCounter_ = tail < 0 ? (builtLatency_ > 0 ? builtLatency_ : -1) : tail + builtLatency_;
+        if ((status & kStatusInputQuiet) != 0) {
+            if (tailCounter_ == kTailNotCounting)
+                tailCounter_ =
+                    tail < 0 ? (builtLatency_ > 0 ? builtLatency_ : kTailNotCounting) : tail + builtLatency_;
             if (tailCounter_ == 0) {
                 skip = true;
                 tailEnded = true;
@@ -154,7 +155,7 @@ void GenericPluginProcessor::BypassProcessor::process(float* const* outputs, int
                     processedOutputs_[static_cast<size_t>(c)] = processor_.inputAt(c, offset);
             }
         } else {
-            tailCounter_ = -1;
+            tailCounter_ = kTailNotCounting;
         }
         if (!tailEnded) {
             processor_.positionInputs(offset);
@@ -163,16 +164,16 @@ void GenericPluginProcessor::BypassProcessor::process(float* const* outputs, int
                 tailCounter_ = std::max(tailCounter_ - count, 0);
                 if (tailCounter_ == 0) {
                     if (tail < 0)
-                        tailCounter_ = -2;
+                        tailCounter_ = kTailAwaitingSilence;
                     else if (!environment.isIdle())
                         tailCounter_ = 1;
                 }
-                mode &= ~2;
-            } else if ((mode & 1) != 0 && tail == kTailEndless && environment.isIdle() &&
+                status &= ~kStatusOutputSilent;
+            } else if ((status & kStatusInputQuiet) != 0 && tail == kTailEndless && environment.isIdle() &&
                        processor_.isSilent(processedOutputs_.data(), channels, count)) {
                 tailCounter_ = 0;
             } else {
-                mode &= ~2;
+                status &= ~kStatusOutputSilent;
             }
         }
     }
@@ -202,13 +203,13 @@ void GenericPluginProcessor::BypassProcessor::process(float* const* outputs, int
     }
 
     if (fullyBypassed) {
-        if (builtLatency_ >= 1 && (mode & 2) != 0) {
-            for (int32_t c = 0; c < channels && (mode & 2) != 0; ++c) {
+        if (builtLatency_ >= 1 && (status & kStatusOutputSilent) != 0) {
+            for (int32_t c = 0; c < channels && (status & kStatusOutputSilent) != 0; ++c) {
                 const float* out = outputs[c];
                 if (out == nullptr) continue;
                 for (int32_t i = 0; i < count; ++i) {
                     if (std::fabs(out[offset + i]) > kEpsilon) {
-                        mode &= ~2;
+                        status &= ~kStatusOutputSilent;
                         break;
                     }
                 }
@@ -409,7 +410,8 @@ void GenericPluginProcessor::process(const float* const* inputs, int32_t numInpu
     int32_t maxChunk = chunkLimit();
     inputsFromHost_ = false;
     setInputBuffers(inputs, numInputs, frames);
-    int32_t mode = status != nullptr && (*status & 1) != 0 ? 3 : 0;
+    int32_t pieceStatus =
+        status != nullptr && (*status & kStatusInputQuiet) != 0 ? kStatusInputQuiet | kStatusOutputSilent : 0;
     EventQueue& queue = eventQueueFor(midiQueue_, frames);
 
     bool midiSeen = false;
@@ -421,7 +423,7 @@ void GenericPluginProcessor::process(const float* const* inputs, int32_t numInpu
         const int32_t end = held ? std::min(event.offset, frames) : frames;
         while (pos < end) {
             const int32_t count = std::min(end - pos, maxChunk);
-            bypassProcessor_->process(outputs, numOutputs, pos, count, mode);
+            bypassProcessor_->process(outputs, numOutputs, pos, count, pieceStatus);
             pos += count;
         }
         if (held) {
@@ -432,7 +434,7 @@ void GenericPluginProcessor::process(const float* const* inputs, int32_t numInpu
             maxChunk = chunkLimit();
         }
     }
-    if (status != nullptr) *status = mode;
+    if (status != nullptr) *status = pieceStatus;
 
     while (queue.pop(event)) {
         midiDecoder_->receiveMidi(event);

@@ -67,6 +67,10 @@ public:
     // Tail lengths: endless, and never sleeping (instruments).
     static constexpr int32_t kTailEndless = -1;
     static constexpr int32_t kTailNeverSleeps = -2;
+    // The status bits of process(): on entry, the host's input is quiet; on
+    // return, the output stayed silent.
+    static constexpr int32_t kStatusInputQuiet = 1;
+    static constexpr int32_t kStatusOutputSilent = 2;
     // Parameter-queue indices asking for resets.
     static constexpr int32_t kLightResetIndex = -1;
     static constexpr int32_t kFullResetIndex = -2;
@@ -138,8 +142,15 @@ public:
         void reset();
         // The bypass switch: the target state changed.
         void setTarget(bool bypassed);
-        // One piece: count samples at offset of the host block.
-        void process(float* const* outputs, int32_t channels, int32_t offset, int32_t count, int32_t& mode);
+        // The tail counter's states besides a number of samples still to run.
+        static constexpr int32_t kTailNotCounting = -1; // the input is not quiet
+        static constexpr int32_t kTailAwaitingSilence =
+            -2; // an endless tail: sleep once the output is silent
+
+        // One piece: count samples at offset of the host block. status holds
+        // the process() status bits: kStatusOutputSilent is cleared when the
+        // piece is not silent.
+        void process(float* const* outputs, int32_t channels, int32_t offset, int32_t count, int32_t& status);
 
         FloatParameter& getMix() { return mix_; }
         bool getTarget() const { return targetBypass_; }
