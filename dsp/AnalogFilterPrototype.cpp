@@ -324,7 +324,7 @@ void AnalogFilterPrototype::setScales(double frequencyScale, double secondScale)
 }
 
 int AnalogFilterPrototype::design(int kind, double order, double q, double gain) noexcept {
-    if (kind < 0 || kind > 12) kind = 0;
+    if (kind < kLowPass || kind > kPinkingTilt) kind = kLowPass;
     order = sanitise(order, 0.0, 16.0, 1.0);
     q = sanitise(q, 1e-3, 1e3, sqrtHalf);
     gain = sanitise(gain, 1e-6, 1e6, 1.0);
@@ -333,14 +333,15 @@ int AnalogFilterPrototype::design(int kind, double order, double q, double gain)
     q_ = q;
     gain_ = gain;
 
-    const bool band = kind >= 7 && kind <= 10;
+    const bool band = kind >= kBell && kind <= kBandStop;
     double lowPassOrder = order;
-    if (kind == 7 || kind == 9 || kind == 10) lowPassOrder = std::max(lowPassOrder, 2.0);
+    if (kind == kBell || kind == kBandPassQGain || kind == kBandStop)
+        lowPassOrder = std::max(lowPassOrder, 2.0);
     if (band) lowPassOrder *= 0.5;
 
     RootSet sets[maxSets];
     int setCount = 0;
-    if (kind == 12) {
+    if (kind == kPinkingTilt) {
         // Pinking: poles and zeros alternate 2.5 octaves apart.
         double p = -0.01313900648833929;
         double z = -0.07432544468767008;
@@ -350,7 +351,7 @@ int AnalogFilterPrototype::design(int kind, double order, double q, double gain)
         for (int k = 0; k < setCount; ++k)
             level *= std::abs(evaluate(sets[k], Complex(0.0, 1.0)));
         sets[0].gain *= std::sqrt(std::sqrt(gain)) / level;
-    } else if ((kind == 0 || kind == 3 || kind == 8) && lowPassOrder < 1.0) {
+    } else if ((kind == kLowPass || kind == kHighPass || kind == kBandPass) && lowPassOrder < 1.0) {
         double o = lowPassOrder;
         double p = -1.0;
         double zeroFactor = std::pow(32.0, o);
@@ -391,13 +392,14 @@ int AnalogFilterPrototype::design(int kind, double order, double q, double gain)
             }
         }
 
-        bool shelf = kind == 1 || kind == 2 || kind == 4 || kind == 5 || kind == 6 || kind == 7;
+        bool shelf = kind == kLowShelf || kind == kLowShelfCentred || kind == kHighShelf ||
+                     kind == kHighShelfCentred || kind == kHighShelfCentredPoles || kind == kBell;
         if (shelf) {
             int poles = 0;
             for (int i = 0; i < setCount; ++i)
                 poles += sets[i].poleCount;
-            bool centred = kind == 2 || kind == 5 || kind == 7;
-            bool movePoles = centred || kind == 6;
+            bool centred = kind == kLowShelfCentred || kind == kHighShelfCentred || kind == kBell;
+            bool movePoles = centred || kind == kHighShelfCentredPoles;
             double s = std::fabs(gain - 1.0) <= epsilon
                            ? 1.0
                            : std::pow(gain, 1.0 / (centred ? 2.0 * poles : double(poles)));
@@ -413,7 +415,7 @@ int AnalogFilterPrototype::design(int kind, double order, double q, double gain)
         }
     }
 
-    if (kind == 11) {
+    if (kind == kAllPass) {
         for (int i = 0; i < setCount; ++i) {
             RootSet& r = sets[i];
             r.zeroCount = r.poleCount;
@@ -422,7 +424,7 @@ int AnalogFilterPrototype::design(int kind, double order, double q, double gain)
             r.gain = 1.0;
         }
     }
-    if ((kind >= 3 && kind <= 6) || kind == 10) {
+    if ((kind >= kHighPass && kind <= kHighShelfCentredPoles) || kind == kBandStop) {
         for (int i = 0; i < setCount; ++i)
             invert(sets[i]);
     }
@@ -470,14 +472,14 @@ int AnalogFilterPrototype::design(int kind, double order, double q, double gain)
             s.setCoefficients(s.b2, nb1, s.b0, s.a2, na1, s.a0);
         }
     }
-    if (kind == 8) {
+    if (kind == kBandPass) {
         for (int i = 0; i < sectionCount_; ++i) {
             BiquadPrototype& s = sections_[i];
             double den = (s.a0 - s.a2) * (s.a0 - s.a2) + s.a1 * s.a1;
             double g = den == 0.0 ? 1.0 : std::sqrt(((s.b0 - s.b2) * (s.b0 - s.b2) + s.b1 * s.b1) / den);
             if (g > 0.0) s.setCoefficients(s.b2 / g, s.b1 / g, s.b0 / g, s.a2, s.a1, s.a0);
         }
-    } else if (kind == 9) {
+    } else if (kind == kBandPassQGain) {
         double factor = std::pow(1.0 / ((1.0 / q) * sqrtHalf), 1.0 / sectionCount_);
         for (int i = 0; i < sectionCount_; ++i) {
             BiquadPrototype& s = sections_[i];

@@ -98,6 +98,23 @@ public:
         double n4_ = 0, n2_ = 0, n0_ = 0, d4_ = 0, d2_ = 0, d0_ = 0;
     };
 
+    // The kinds (see the top of this file); design() takes them as int.
+    enum Kind : int {
+        kLowPass = 0,
+        kLowShelf = 1,
+        kLowShelfCentred = 2,
+        kHighPass = 3,
+        kHighShelf = 4,
+        kHighShelfCentred = 5,
+        kHighShelfCentredPoles = 6, // the centred pole move with the full factor
+        kBell = 7,
+        kBandPass = 8,      // 0 dB at the centre
+        kBandPassQGain = 9, // Q x sqrt(2) at the centre
+        kBandStop = 10,
+        kAllPass = 11,
+        kPinkingTilt = 12, // -3 dB per octave
+    };
+
     AnalogFilterPrototype() = default;
 
     // Designs the sections; returns their count (1 to 8).

@@ -9,14 +9,24 @@ using enum GenericFilter::Slope;
 
 namespace {
 
-constexpr int kKinds[10] = {0, 3, 8, 10, 7, 1, 2, 4, 5, 11};
+// The prototype kind of each response, in response order.
+constexpr int kKinds[10] = {AnalogFilterPrototype::kLowPass,
+                            AnalogFilterPrototype::kHighPass,
+                            AnalogFilterPrototype::kBandPass,
+                            AnalogFilterPrototype::kBandStop,
+                            AnalogFilterPrototype::kBell,
+                            AnalogFilterPrototype::kLowShelf,
+                            AnalogFilterPrototype::kLowShelfCentred,
+                            AnalogFilterPrototype::kHighShelf,
+                            AnalogFilterPrototype::kHighShelfCentred,
+                            AnalogFilterPrototype::kAllPass};
 constexpr float kShelfQuality[4] = {0.5f, 1.0f, 2.0f, 4.0f};
 
 bool isBellOrShelf(int response) {
     return response >= kBell && response <= kHighShelfMoved;
 }
 bool isBandKind(int kind) {
-    return kind >= 7 && kind <= 10;
+    return kind >= AnalogFilterPrototype::kBell && kind <= AnalogFilterPrototype::kBandStop;
 }
 
 } // namespace
@@ -63,7 +73,8 @@ float BiQuadFilter::sectionQuality(int stage, float p) const noexcept {
     const int r = response.getValue();
     if (isBellOrShelf(r)) return 0.70710677f * 2.0f * kShelfQuality[std::clamp(int(slope.getValue()), 0, 3)];
     const int kind = prototypeKind(r);
-    if (kind != 8 && kind != 10 && kind != 11) {
+    if (kind != AnalogFilterPrototype::kBandPass && kind != AnalogFilterPrototype::kBandStop &&
+        kind != AnalogFilterPrototype::kAllPass) {
         if (stage > 0) {
             if (peakMode.getValue() == kScaledPeak)
                 p *= float(4 - stage) * 0.1f;
@@ -73,7 +84,7 @@ float BiQuadFilter::sectionQuality(int stage, float p) const noexcept {
         return 1.0f / (1.4142135f - 1.3942136f * p);
     }
     const float u = 2.0f - p;
-    return kind == 8 ? 2.0f / u : 2.0f / (u * u);
+    return kind == AnalogFilterPrototype::kBandPass ? 2.0f / u : 2.0f / (u * u);
 }
 
 const BiQuadFilter::CachedDesign& BiQuadFilter::design(CachedDesign& cache, int kind, double order, double q,
@@ -159,7 +170,8 @@ void BiQuadFilter::computeCoefficients(int lane, int segment, float frequency, f
     const double order = firstOrder ? 1.0 : 2.0;
 
     TptSection mapped[kMaxStages];
-    if (peakMode.getValue() == kWholeOrder && (kind == 0 || kind == 3)) {
+    if (peakMode.getValue() == kWholeOrder &&
+        (kind == AnalogFilterPrototype::kLowPass || kind == AnalogFilterPrototype::kHighPass)) {
         const CachedDesign& d = design(wholeDesign_, kind, firstOrder ? 1.0 : 2.0 * sections_,
                                        sectionQuality(0, peak), sectionGain);
         for (int st = 0; st < sections_; ++st)
