@@ -13,6 +13,18 @@ namespace {
 constexpr float kEpsilon = 1.1920929e-7f;
 // Damping scale of bell and shelves by slope.
 constexpr float kShelfDamping[4] = {0.2125f, 0.425f, 0.6375f, 0.85f};
+// log2(44100): the frequency axis position of the rate the cubic term is tuned at.
+constexpr float kLog2Of44100 = 15.428491f;
+// ln(10) / 20: a level in dB times this is the natural log of its gain.
+constexpr double kNepersPerDecibel = 0.1151292546497023;
+// ln(10): 10^x = exp(x ln 10).
+constexpr double kLn10 = 2.302585092994046;
+// 1/40: a moved shelf divides (low) or multiplies (high) its frequency by
+// sqrt(10^((L - P) / 40)), L the level and P the range in dB.
+constexpr double kShelfMoveExponent = 0.025;
+// The frequency coefficient's upper limit, which keeps a section below the
+// rate where its recursion turns unstable.
+constexpr float kMaxFrequencyCoefficient = 0.95f;
 
 bool isBellOrShelf(int response) {
     return response >= kBell && response <= kHighShelfMoved;
@@ -123,21 +135,21 @@ void StateVariableFilter::computeCoefficients(int lane, int segment, float frequ
         k = 0.25f;
     // 5. Frequency coefficient; the cubic term keeps its 44.1 kHz strength.
     float f = tables_.freq.lookup(x);
-    if (lastSampleRate_ > 44100.0f) cubic = cubic * f / tables_.freq.lookup(frequency - 15.428491f);
+    if (lastSampleRate_ > 44100.0f) cubic = cubic * f / tables_.freq.lookup(frequency - kLog2Of44100);
     // 6. Level of bell and shelves.
     float g = 1.0f;
     if (isBellOrShelf(r)) {
         const float range = r == kBell ? bellRange.getValue() : shelfRange.getValue();
         const float level = (p + 1.0f) * range - range;
-        g = float(std::exp(double(level) * 0.1151292546497023));
+        g = float(std::exp(double(level) * kNepersPerDecibel));
         if (r == kBell) clipLevel *= 0.9f;
         if (r == kLowShelfMoved || r == kHighShelfMoved) {
-            float move = std::sqrt(float(std::exp(double(level - range) * 0.025 * 2.302585092994046)));
+            float move = std::sqrt(float(std::exp(double(level - range) * kShelfMoveExponent * kLn10)));
             f = r == kLowShelfMoved ? f / move : f * move;
         }
     }
-    // 7.
-    f = std::min(f, 0.95f);
+    // 7. The frequency coefficient stays within its stable range.
+    f = std::min(f, kMaxFrequencyCoefficient);
     // 8. Input gain and the clip stage.
     const Arrays a = arrays();
     const float s = drive_;
