@@ -12,31 +12,31 @@ TEST(KeyValueReader, OneLine) {
         const char* line;
         const char* key;
         const char* value;
-        int32_t status;
+        KeyValueReader::Status status;
     };
     const Case cases[] = {
-        {"  name  =  \"a b\"   ", "name", "a b", 0},
-        {"key=", "key", "", 0},
-        {"k = plain text  \t", "k", "plain text", 0},
-        {"\tk\t=\tv", "k", "v", 0},
-        {"k=a=b", "k", "a=b", 0},
-        {"k=\"\"", "k", "", 0},
-        {"k=\"  padded  \"", "k", "  padded  ", 0},
-        {"k=a\\nb\\rc", "k", "a\nb\rc", 0},
-        {"k=\"x\\\"y\\\\z\"", "k", "x\"y\\z", 0},
-        {"k=\\q", "k", "\\q", 0},
-        {"k=trailing\\", "k", "trailing\\", 0},
-        {"k=a\"b", "k", "a\"b", 0},
-        {"two words=1", "two words", "1", 0},
-        {"=value", "", "", 1},
-        {"   = x", "", "", 1},
-        {"[  ]", "", "", 2},
-        {"novalue", "", "", 3},
-        {"[Section", "", "", 4},
-        {"[A] x", "", "", 5},
-        {"k=\"a\" x", "", "", 5},
-        {"k=\"abc", "", "", 5}, // no closing quote
-        {"k=\"abc\\\"", "", "", 5},
+        {"  name  =  \"a b\"   ", "name", "a b", KeyValueReader::kGood},
+        {"key=", "key", "", KeyValueReader::kGood},
+        {"k = plain text  \t", "k", "plain text", KeyValueReader::kGood},
+        {"\tk\t=\tv", "k", "v", KeyValueReader::kGood},
+        {"k=a=b", "k", "a=b", KeyValueReader::kGood},
+        {"k=\"\"", "k", "", KeyValueReader::kGood},
+        {"k=\"  padded  \"", "k", "  padded  ", KeyValueReader::kGood},
+        {"k=a\\nb\\rc", "k", "a\nb\rc", KeyValueReader::kGood},
+        {"k=\"x\\\"y\\\\z\"", "k", "x\"y\\z", KeyValueReader::kGood},
+        {"k=\\q", "k", "\\q", KeyValueReader::kGood},
+        {"k=trailing\\", "k", "trailing\\", KeyValueReader::kGood},
+        {"k=a\"b", "k", "a\"b", KeyValueReader::kGood},
+        {"two words=1", "two words", "1", KeyValueReader::kGood},
+        {"=value", "", "", KeyValueReader::kMissingKey},
+        {"   = x", "", "", KeyValueReader::kMissingKey},
+        {"[  ]", "", "", KeyValueReader::kEmptySectionName},
+        {"novalue", "", "", KeyValueReader::kMissingEquals},
+        {"[Section", "", "", KeyValueReader::kMissingBracket},
+        {"[A] x", "", "", KeyValueReader::kTextAfterValue},
+        {"k=\"a\" x", "", "", KeyValueReader::kTextAfterValue},
+        {"k=\"abc", "", "", KeyValueReader::kTextAfterValue}, // no closing quote
+        {"k=\"abc\\\"", "", "", KeyValueReader::kTextAfterValue},
     };
     for (const Case& c : cases) {
         for (const char* ending : {"", "\n", "\r\n", "\r"}) {
@@ -45,7 +45,7 @@ TEST(KeyValueReader, OneLine) {
             EXPECT_EQ(reader.readLine(), c.key) << c.line;
             EXPECT_EQ(reader.value(), c.value) << c.line;
             EXPECT_EQ(reader.status(), c.status) << c.line;
-            if (c.status != 0) {
+            if (c.status != KeyValueReader::kGood) {
                 EXPECT_EQ(reader.readLine(), "") << "errors are sticky: " << c.line;
                 EXPECT_EQ(reader.status(), c.status);
                 EXPECT_EQ(reader.value(), "");
@@ -63,7 +63,7 @@ TEST(KeyValueReader, SkipsCommentsAndBlankLines) {
     EXPECT_EQ(reader.readLine(), "k");
     EXPECT_EQ(reader.value(), "v");
     EXPECT_EQ(reader.readLine(), "");
-    EXPECT_EQ(reader.status(), 0);
+    EXPECT_EQ(reader.status(), KeyValueReader::kGood);
     EXPECT_EQ(reader.sectionName(), "");
 }
 
@@ -123,8 +123,8 @@ TEST(KeyValueReader, HostileInputEndsWithAStatus) {
         while (lines < 100 && (!reader.readLine().empty() || !reader.sectionName().empty()))
             ++lines;
         EXPECT_LT(lines, 100);
-        EXPECT_GE(reader.status(), 0);
-        EXPECT_LE(reader.status(), 5);
+        EXPECT_GE(reader.status(), KeyValueReader::kGood);
+        EXPECT_LE(reader.status(), KeyValueReader::kTextAfterValue);
     }
     std::string garbage;
     for (int i = 0; i < 4096; ++i)
@@ -203,7 +203,7 @@ TEST(KeyValueWriter, TrickyValuesRoundTrip) {
     EXPECT_EQ(reader.readLine(), "last");
     EXPECT_EQ(reader.value(), "x y");
     EXPECT_EQ(reader.readLine(), "");
-    EXPECT_EQ(reader.status(), 0);
+    EXPECT_EQ(reader.status(), KeyValueReader::kGood);
 }
 
 } // namespace
