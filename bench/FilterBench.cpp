@@ -20,6 +20,7 @@
 #include "bench/BenchSupport.h"
 #include "dsp/BiQuadFilter.h"
 #include "dsp/FilterAnalyzer.h"
+#include "dsp/FilterCharacteristics.h"
 #include "dsp/MultiDesignFilter.h"
 #include "dsp/Simd.h"
 #include "dsp/StateVariableFilter.h"
@@ -61,12 +62,7 @@ void runCase(benchmark::State& state, const Case& c) {
 const MultiDesignFilter::Style& characteristicList() {
     static const auto list = [] {
         auto l = std::make_unique<MultiDesignFilter::Style>();
-        const std::pair<const char*, float> files[] = {
-            {"Prime.fil", 1.8f}, {"Gentle.fil", 1.0f},    {"Raw.fil", 1.0f},    {"Tube.fil", 1.0f},
-            {"Metal.fil", 1.0f}, {"EasyGoing.fil", 1.0f}, {"Smooth.fil", 1.0f}, {"Monopoly.fil", 1.4f},
-            {"Cheap.fil", 1.0f}, {"Extreme.fil", 1.0f},
-        };
-        for (auto [file, drive] : files)
+        for (auto [file, drive] : kFilterCharacteristics)
             l->add(std::make_unique<DesignFilter::Style>(file, drive));
         return l;
     }();

@@ -115,3 +115,36 @@ function(varnel_clap_module target)
     target_link_options(${target} PRIVATE -Wl,--version-script=${CMAKE_SOURCE_DIR}/cmake/clap-entry.map)
   endif()
 endfunction()
+
+# varnel_build_machine_program(<target> NAME <file name> SOURCES <file>...
+#     [DEPENDS <file>...] [LIBS <target>...] [HOST_LIBS <-lname>...] [PATH_VAR <variable>])
+# A program that runs on the build machine during the build (a generator or a
+# packer). Natively an ordinary executable <NAME> linked with LIBS. In a cross
+# build it is compiled with the build machine's C++ compiler into <NAME>-host,
+# with the project's warnings, the repository root as include root and
+# HOST_LIBS; DEPENDS lists the headers it is rebuilt for. PATH_VAR receives the
+# program's path (a generator expression natively) for custom commands.
+function(varnel_build_machine_program target)
+  cmake_parse_arguments(ARG "" "NAME;PATH_VAR" "SOURCES;DEPENDS;LIBS;HOST_LIBS" ${ARGN})
+  if(CMAKE_CROSSCOMPILING)
+    find_program(VARNEL_HOST_CXX NAMES g++ c++ REQUIRED NO_CMAKE_FIND_ROOT_PATH)
+    set(program ${CMAKE_CURRENT_BINARY_DIR}/${ARG_NAME}-host)
+    list(TRANSFORM ARG_SOURCES PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/ OUTPUT_VARIABLE sources)
+    add_custom_command(
+      OUTPUT ${program}
+      COMMAND ${VARNEL_HOST_CXX} -std=c++20 -O2 -Wall -Wextra -Wpedantic -Werror -ffp-contract=off
+              -I${CMAKE_SOURCE_DIR} -o ${program} ${sources} ${ARG_HOST_LIBS}
+      DEPENDS ${sources} ${ARG_DEPENDS}
+      COMMENT "Building ${ARG_NAME} for the build machine"
+      VERBATIM)
+    add_custom_target(${target} ALL DEPENDS ${program})
+  else()
+    add_executable(${target} ${ARG_SOURCES})
+    target_link_libraries(${target} PRIVATE varnel_options ${ARG_LIBS})
+    set_target_properties(${target} PROPERTIES OUTPUT_NAME ${ARG_NAME})
+    set(program $<TARGET_FILE:${target}>)
+  endif()
+  if(ARG_PATH_VAR)
+    set(${ARG_PATH_VAR} ${program} PARENT_SCOPE)
+  endif()
+endfunction()

@@ -1,4 +1,5 @@
 #include "dsp/DesignFilter.h"
+#include "dsp/FilterCharacteristics.h"
 #include "dsp/tests/FilterFixtures.h"
 
 #include <gtest/gtest.h>
@@ -12,17 +13,10 @@ using namespace test;
 
 namespace {
 
-struct Characteristic {
-    const char* file;
-    float drive;
-};
+using Characteristic = FilterCharacteristic;
 
 // The effect's characteristics with their drive factors.
-const Characteristic characteristics[] = {
-    {"Prime.fil", 1.8f}, {"Gentle.fil", 1.0f},    {"Raw.fil", 1.0f},    {"Tube.fil", 1.0f},
-    {"Metal.fil", 1.0f}, {"EasyGoing.fil", 1.0f}, {"Smooth.fil", 1.0f}, {"Monopoly.fil", 1.4f},
-    {"Cheap.fil", 1.0f}, {"Extreme.fil", 1.0f},
-};
+constexpr const auto& characteristics = kFilterCharacteristics;
 
 // A filter element on a design unit with a characteristic.
 struct DesignRig {
