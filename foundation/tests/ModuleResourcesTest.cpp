@@ -1,5 +1,7 @@
 #include "foundation/ModuleResources.h"
 
+#include "foundation/tests/TestFiles.h"
+
 #include <gtest/gtest.h>
 
 #include <iterator>
@@ -56,6 +58,39 @@ TEST(Resources, MissingNamesAreReportedNotInvented) {
             EXPECT_STREQ(e.what(), "Resource not found");
         }
     }
+}
+
+TEST(ModuleResources, VersionStringsOfTheOwnModule) {
+    struct Case {
+        VersionField field;
+        const char* value;
+    };
+    const Case cases[] = {
+        {VersionField::kCompanyName, "Zentor"}, {VersionField::kFileDescription, "Varnel 2 stereo delay"},
+        {VersionField::kFileVersion, "2.00"},   {VersionField::kLegalCopyright, "Copyright (C) 2026 Zentor"},
+        {VersionField::kProductName, "Varnel"}, {VersionField::kProductVersion, "2.00"},
+        {VersionField::kComments, ""}, // not defined
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(getVersionInfoString(c.field), c.value) << versionFieldName(c.field);
+        EXPECT_EQ(getVersionInfoString(c.field, getLibraryModulePath()), c.value)
+            << versionFieldName(c.field);
+    }
+    test::TemporaryFolder temp("version");
+    std::string plain = temp / "plain.dll";
+    ASSERT_TRUE(test::writeWholeFile(plain, "no version here"));
+    EXPECT_EQ(getVersionInfoString(VersionField::kProductVersion, plain), "");
+    EXPECT_EQ(getVersionInfoString(VersionField::kProductVersion, temp / "missing.dll"), "");
+}
+
+TEST(ModuleResources, ModuleHookKeepsTheMainModuleWhenNothingMatches) {
+    std::string own = getLibraryModulePath();
+    ASSERT_FALSE(own.empty());
+    EXPECT_FALSE(recordLibraryModule(own + ".missing"));
+    EXPECT_EQ(getLibraryModulePath(), own);
+    EXPECT_TRUE(recordLibraryModule(own));
+    EXPECT_EQ(getLibraryModulePath(), own);
+    EXPECT_TRUE(resourceExists("Gentle"));
 }
 
 } // namespace
