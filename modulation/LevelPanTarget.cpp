@@ -72,15 +72,15 @@ LevelPanTarget::VoiceController& LevelPanTarget::getVoiceController() {
 }
 
 LevelPanTarget::VoiceController::VoiceController(LevelPanTarget& owner)
-    : wave::MultiProducer(owner.getEnvironment(), 2), owner_(owner) {}
+    : wave::MultiProducer(owner.getEnvironment(), 2), owner_(owner),
+      level_(owner.matrix_.targetProducer(owner.levelTarget_)),
+      pan_(owner.matrix_.targetProducer(owner.panTarget_)) {}
 
 void LevelPanTarget::VoiceController::processAll(const wave::BasicBlock<float>** outputs, int count,
                                                  wave::ProduceMode) noexcept {
     wave::Environment& e = getEnvironment();
-    const wave::BasicBlock<float>& level =
-        wave::Producer::pull(owner_.matrix_.targetProducer(owner_.levelTarget_), e, count);
-    const wave::BasicBlock<float>& pan =
-        wave::Producer::pull(owner_.matrix_.targetProducer(owner_.panTarget_), e, count);
+    const wave::BasicBlock<float>& level = wave::Producer::pull(level_, e, count);
+    const wave::BasicBlock<float>& pan = wave::Producer::pull(pan_, e, count);
     if (pan.isConstant() && std::fabs(pan.data()[0]) <= kEpsilon) {
         outputs[0] = &level;
         outputs[1] = &level;

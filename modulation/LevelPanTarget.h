@@ -27,6 +27,9 @@ public:
 
     private:
         LevelPanTarget& owner_;
+        // Asked for while the graph is built (a target controller may be made then).
+        wave::Producer* level_;
+        wave::Producer* pan_;
     };
 
     LevelPanTarget(ModulationMatrix& matrix, std::int32_t levelTarget, std::int32_t panTarget,

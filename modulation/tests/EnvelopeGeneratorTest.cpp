@@ -163,3 +163,21 @@ TEST(EnvelopeGenerator, UpdateIntervalNeverBelowFour) {
     auto out = f.run(256);
     EXPECT_TRUE(std::isfinite(out.back()));
 }
+
+// A new delay time moves a running delay by the change of its length; once
+// the delay is over it is not inserted again.
+TEST(EnvelopeGenerator, DelayChangeMovesOnlyARunningDelay) {
+    EgFixture f;
+    test::ConstantSource delay(f.e, 0.01f); // 480 samples
+    f.eg->delayTime.setSource(&delay);
+    f.eg->noteOn();
+    auto first = f.run(128);
+    EXPECT_EQ(first.back(), 0.0f);
+    delay.value = 0.005f; // 240 samples: 112 left after the first 128
+    auto second = f.run(256);
+    EXPECT_EQ(second[111], 0.0f);
+    EXPECT_EQ(second[112], 1.0f);
+    delay.value = 0.02f; // the delay is over: the envelope keeps sustaining
+    auto third = f.run(256);
+    EXPECT_EQ(third, std::vector<float>(256, 1.0f));
+}

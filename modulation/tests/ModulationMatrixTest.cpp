@@ -176,3 +176,29 @@ TEST(ModulationMatrix, IndicesOutsideTheirCountsAreIgnored) {
     f.matrix->setSourceProducer(34, &f.source0, 0);
     f.matrix->setSourceProducer(0, &f.source0, 1);
 }
+
+// A slot whose level is modulated by a slot summing per target sums per
+// target too: the target controller adds it to the shared block.
+TEST(ModulationMatrix, PerTargetSlotsSumInTheTargetController) {
+    MatrixFixture f;
+    f.matrix->setControllerMode(ModulationMatrix::ControllerMode::kPerTarget);
+    wave::Producer* controller = f.matrix->targetProducer(5);
+    f.connect(0, 0, 5, 0.5f);  // registered source
+    f.connect(1, 2, 83, 0.5f); // unregistered source into slot 0's level
+    EXPECT_EQ(f.matrix->getSlot(1).state, State::kPerTarget);
+    EXPECT_EQ(f.matrix->getSlot(0).state, State::kPerTarget);
+    EXPECT_FALSE(f.matrix->getTarget(5).noPerTargetSlots);
+    EXPECT_EQ(test::runBlock(f.e, *controller, 8), std::vector<float>(8, 0.25f));
+    // Between blocks the controller's value is computed from the current values.
+    f.e.nextBlock();
+    EXPECT_EQ(controller->currentValue(), 0.5f * 0.5f);
+    f.e.process(8, 0);
+    EXPECT_EQ(f.block(5).size(), 8u);
+    f.e.nextBlock();
+    float shared = f.matrix->getGlobalProducer(5).pull(8).data()[0];
+    f.e.process(8, 0);
+    EXPECT_EQ(shared, 0.0f); // no shared slot: the base alone
+    f.matrix->getController().setSource(1, -1);
+    EXPECT_EQ(f.matrix->getSlot(0).state, State::kShared);
+    EXPECT_TRUE(f.matrix->getTarget(5).noPerTargetSlots);
+}

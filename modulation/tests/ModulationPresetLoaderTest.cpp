@@ -84,3 +84,15 @@ TEST(ModulationPresetLoader, CompactMovesUsedSlotsForwardAndSorts) {
     EXPECT_EQ(f.controller().getSource(2), -1);
     EXPECT_EQ(f.controller().getSource(3), -1);
 }
+
+// The walk runs from the list's size down to its active count only, where
+// removing does nothing: sets below the active count stay.
+TEST(ModulationPresetLoader, RemoveUnusedSourceSetsKeepsActiveSets) {
+    LoaderFixture f;
+    ParameterSetList<PluginParameterSet> sources(&f.owner, "Sources", 4, [&f](int i) {
+        return std::make_unique<PluginParameterSet>(&f.owner, "Source " + std::to_string(i));
+    });
+    sources.getNumActiveParameter().setValue(2.0f, 0);
+    f.loader.removeUnusedSourceSets(sources, 0);
+    EXPECT_EQ(sources.getNumActive(), 2);
+}

@@ -181,3 +181,32 @@ TEST(XLFO, BadInput) {
         EXPECT_TRUE(std::isfinite(out[127]));
     }
 }
+
+// With 3 steps and Balance 0.5 the middle step spans [1/3, 2/3] and reaches
+// the middle of its shape exactly at phase 0.5; a new balance keeps the
+// position within the current half.
+TEST(XLFO, StraddlingStepAndBalanceChange) {
+    XlfoFixture f;
+    f.steps({-1.0f, 1.0f, -1.0f}, 1.0f); // glide over the whole step
+    f.frequency(48000.0f / 96.0f);       // 32 samples a step
+    auto out = test::runBlock(f.e, *f.lfo, 96);
+    // Middle step: from 1 toward -1 over the whole step, halfway at phase 0.5.
+    EXPECT_NEAR(out[48], 0.0f, 1e-5f);
+    test::runBlock(f.e, *f.lfo, 24); // phase 0.25: half way through the first half
+    f.lfo->layoutSteps(0.25f);
+    EXPECT_NEAR(f.lfo->getPhase(), 0.125, 1e-9);
+    EXPECT_FALSE(f.lfo->isSecondHalf());
+}
+
+// The restart crossfade moves from the held value to the output over its length.
+TEST(XLFO, RestartFade) {
+    XlfoFixture f;
+    f.steps({0.5f});
+    f.frequency(1.0f);
+    f.lfo->beginRestartFade(-0.5f, 3);
+    auto out = test::runBlock(f.e, *f.lfo, 6);
+    EXPECT_FLOAT_EQ(out[0], -0.25f);
+    EXPECT_FLOAT_EQ(out[1], 0.0f);
+    EXPECT_FLOAT_EQ(out[2], 0.25f);
+    EXPECT_FLOAT_EQ(out[3], 0.5f);
+}
