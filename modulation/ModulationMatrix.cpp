@@ -6,8 +6,6 @@
 #include <cmath>
 
 namespace {
-constexpr float kEpsilon = 1.1920929e-7f;
-
 std::size_t sizeOf(std::int32_t n) {
     return static_cast<std::size_t>(n > 0 ? n : 0);
 }

@@ -283,6 +283,8 @@ void XLFO::produce(wave::BasicBlock<float>* block, int count, wave::ProduceMode 
         return std::isfinite(v) && v > 0.0 ? fraction(v) : 0.0;
     };
 
+    const bool freqConstant = f.isConstant();
+    const double constantIncrement = increment(0);
     const bool constantBlock =
         (mode & kConstantAllowed) != 0 && f.isConstant() && b.isConstant() && o.isConstant();
     int rendered = constantBlock ? std::min(count, 1) : count;
@@ -311,12 +313,16 @@ void XLFO::produce(wave::BasicBlock<float>* block, int count, wave::ProduceMode 
         }
         out[i] = glideCurveValue(value, amount, glideAmount, step.glideCurve.getValue(),
                                  positionInStep(step, phase_));
-        double advance = constantBlock ? fraction(increment(0) * double(count)) : increment(i);
+        double advance = constantBlock  ? fraction(increment(0) * double(count))
+                         : freqConstant ? constantIncrement
+                                        : increment(i);
+        // Both phases and the advance lie in [0, 1): one wrap at most.
         double next = phase_ + advance;
-        setPhase(fraction(next), fraction(phaseNoOffset_ + advance));
+        double nextNoOffset = phaseNoOffset_ + advance;
+        setPhase(next >= 1.0 ? next - 1.0 : next, nextNoOffset >= 1.0 ? nextNoOffset - 1.0 : nextNoOffset);
         ++samplesSinceHalf_;
         noteHalf(phase_ >= balanceInUse_);
-        if (findStep(phase_) != currentStep_) {
+        if (!(phase_ >= step.start && phase_ < step.end)) {
             leaveStep(currentStep_);
             currentStep_ = findStep(phase_);
         }
