@@ -1,6 +1,5 @@
 #include "modulation/XLFO.h"
 
-#include "modulation/XLFOFreqController.h"
 #include "modulation/tests/ModulationFixtures.h"
 
 #include <gtest/gtest.h>
@@ -127,27 +126,6 @@ TEST(XLFO, RandomSteps) {
     auto out = test::runSamples(f.e, *f.lfo, 4 * 400);
     for (size_t i = 4; i < out.size(); i += 4)
         EXPECT_GE(std::fabs(out[i] - out[i - 4]), 0.2f - 1e-6f) << i;
-}
-
-TEST(XLFO, TempoSync) {
-    XlfoFixture f;
-    XLFOFreqController sync(f.e, *f.lfo);
-    f.lfo->freq.setSource(&sync);
-    sync.syncMode.setValue(5);
-    f.lfo->reset();
-    sync.setTempo(120.0f, 2.0); // two beats into a one-bar cycle
-    auto rate = test::runBlock(f.e, sync, 8);
-    EXPECT_FLOAT_EQ(rate[0], 0.5f);
-    EXPECT_DOUBLE_EQ(f.lfo->getPhaseNoOffset(), 0.5);
-    EXPECT_TRUE(f.lfo->isSecondHalf());
-    sync.syncMode.setValue(40);
-    EXPECT_EQ(sync.syncMode.getValue(), 11);
-    sync.syncMode.setValue(-3);
-    EXPECT_EQ(sync.syncMode.getValue(), 0);
-    test::ConstantSource octaves(f.e, -4.0f);
-    sync.setRateInput(&octaves);
-    sync.rateMode.setValue(XLFOFreqController::RateMode::kOctavesWithTail);
-    EXPECT_NEAR(test::runBlock(f.e, sync, 4)[0], (-4.0f + 5.643856f) * 0.04727943f, 1e-6f);
 }
 
 // The indicator turns on only when a half lasted more than 1/16 s.
