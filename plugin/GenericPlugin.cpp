@@ -19,6 +19,7 @@
 #include "plugin/PresetCache.h"
 #include "plugin/PresetLoader.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <sstream>
@@ -839,7 +840,28 @@ bool GenericPlugin::isStateUnchanged(std::istream& stream) {
     return version < 2 || modified == currentPreset_.isModified();
 }
 
+// --- Interface size
+
+void GenericPlugin::constrainInterfaceSize(int32_t& width, int32_t& height) const {
+    width = std::max(width, 0);
+    height = std::max(height, 0);
+}
+
+void GenericPlugin::setInterfaceSize(int32_t width, int32_t height) {
+    constrainInterfaceSize(width, height);
+}
+
 // --- Display data
+
+LevelSourceProxy* GenericPlugin::getLevelRecord(int32_t i) const {
+    if (i < 0 || static_cast<size_t>(i) >= levelProxies_.size()) return nullptr;
+    return levelProxies_[static_cast<size_t>(i)].get();
+}
+
+LevelSourceProxy* GenericPlugin::getChannelRecord(int32_t channel, int32_t k) const {
+    if (channel < 0 || channel >= channelCountOfLayout(getChannelLayout())) return nullptr;
+    return getLevelRecord(getNumExtraLevelRecords() + getNumLevelRecordsPerChannel() * channel + k);
+}
 
 bool GenericPlugin::readProcessorState(std::istream& stream) {
     ScopedLock hold(*displayLock_);

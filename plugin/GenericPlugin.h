@@ -204,6 +204,18 @@ public:
     uint32_t getBusyCount() const { return busy_.load(); }
     bool isUpdating() const { return updateNesting_.load() != 0; }
 
+    // --- Interface size: the editor is not resizable here; a product gives
+    // its size.
+    virtual bool isInterfaceResizable() const { return false; }
+    virtual int32_t getInterfaceHeight() const { return 0; }
+    virtual int32_t getInterfaceWidth() const { return 0; }
+    int32_t getMaximumInterfaceHeight() const { return getInterfaceHeight(); }
+    int32_t getMaximumInterfaceWidth() const { return getInterfaceWidth(); }
+    // Raises a negative width or height to 0.
+    void constrainInterfaceSize(int32_t& width, int32_t& height) const;
+    // Constrains the size; a fixed-size editor changes nothing.
+    void setInterfaceSize(int32_t width, int32_t height);
+
     // --- Presets.
     void loadPreset(ErrorResult& result, const PresetCacheEntry& entry);
     void loadPresetFromStream(ErrorResult& result, std::istream& stream);
@@ -289,6 +301,10 @@ public:
     virtual int32_t getNumLevelRecordsPerChannel() const { return 0; }
     virtual int32_t getNumExtraLevelRecords() const { return 0; }
     const std::vector<std::unique_ptr<LevelSourceProxy>>& getLevelProxies() const { return levelProxies_; }
+    // Level record i, null outside the records.
+    LevelSourceProxy* getLevelRecord(int32_t i) const;
+    // Record k of a channel; null for a channel the current layout lacks.
+    LevelSourceProxy* getChannelRecord(int32_t channel, int32_t k) const;
     int32_t getProcessorDataWord() const { return processorDataWord_; }
     uint64_t getProcessorDisplayValue(int32_t i) const {
         return processorDisplayValues_[static_cast<size_t>(i)];

@@ -31,6 +31,8 @@ struct TestPluginOptions {
     uint32_t flags = 0;
     bool midiState = false;
     bool settingsParameter = false;
+    // Level records per channel on both sides (display exchange).
+    int32_t levelsPerChannel = 0;
 };
 
 class TestPlugin : public GenericPlugin {
@@ -52,14 +54,33 @@ public:
             zoom = std::make_unique<FloatPluginParameter>(this, "Zoom");
             addSettingsParameter(zoom.get());
         }
+        levelsPerChannel_ = options.levelsPerChannel;
         initHistoryAndSources();
     }
     ~TestPlugin() override { shutdown(); }
+
+    int32_t getNumLevelRecordsPerChannel() const override { return levelsPerChannel_; }
 
     FloatPluginParameter gain{this, "Gain"};
     FloatPluginParameter pan{this, "Pan"};
     std::unique_ptr<IndexedPluginParameter<MidiState>> midiState;
     std::unique_ptr<FloatPluginParameter> zoom;
+
+private:
+    int32_t levelsPerChannel_ = 0;
+};
+
+// A level source with fixed levels that counts the requests it receives.
+class FixedLevelSource : public DisplayLevelSource {
+public:
+    explicit FixedLevelSource(float base) : base(base) {}
+    float level(int index) const override { return base + static_cast<float>(index); }
+    void requestBit0() override { ++bit0; }
+    void requestBit1() override { ++bit1; }
+    int32_t info() const override { return static_cast<int32_t>(base); }
+    float base;
+    int bit0 = 0;
+    int bit1 = 0;
 };
 
 class TestPluginProcessor : public GenericPluginProcessor {
@@ -78,8 +99,15 @@ public:
             setMidiStateParameter(midiState.get());
         }
         if (options.settingsParameter) zoom = std::make_unique<FloatPluginParameter>(this, "Zoom");
+        levelSourcesPerChannel = options.levelsPerChannel;
         initProcessing();
+        for (size_t i = 0; i < levelSources.size(); ++i) {
+            levels.push_back(std::make_unique<FixedLevelSource>(10.0f * static_cast<float>(i + 1)));
+            levelSources[i] = levels.back().get();
+        }
     }
+
+    std::vector<std::unique_ptr<FixedLevelSource>> levels;
 
     FloatPluginParameter gain{this, "Gain"};
     FloatPluginParameter pan{this, "Pan"};

@@ -128,4 +128,25 @@ TEST_F(UnifiedPluginAdapterTest, ControllerMappingChangesReachTheProcessorCopy) 
     rig.model->setInterface(nullptr);
 }
 
+TEST_F(UnifiedPluginAdapterTest, DisplayExchangeCarriesLevelsAndRequests) {
+    TestPluginOptions options;
+    options.levelsPerChannel = 2;
+    PluginRig rig(name_, options);
+    ASSERT_EQ(rig.processor->levels.size(), 4u); // stereo
+    rig.model->getLevelRecord(1)->requestBit0();
+    rig.model->getLevelRecord(3)->requestBit1();
+    rig.host.exchangeDisplayData();
+    EXPECT_EQ(rig.processor->levels[1]->bit0, 1);
+    EXPECT_EQ(rig.processor->levels[3]->bit1, 1);
+    EXPECT_EQ(rig.processor->levels[0]->bit0 + rig.processor->levels[0]->bit1, 0);
+    ASSERT_NE(rig.model->getChannelRecord(1, 1), nullptr);
+    EXPECT_FLOAT_EQ(rig.model->getChannelRecord(1, 1)->level(2), 42.0f);
+    EXPECT_EQ(rig.model->getChannelRecord(1, 1)->info(), 40);
+    EXPECT_EQ(rig.model->getChannelRecord(2, 0), nullptr);
+    EXPECT_EQ(rig.model->getProcessorDisplayValue(0), rig.processor->getInstanceTrackingEntry(0));
+    // Requests are taken once.
+    rig.host.exchangeDisplayData();
+    EXPECT_EQ(rig.processor->levels[1]->bit0, 1);
+}
+
 } // namespace
