@@ -99,11 +99,11 @@ public:
             setMidiStateParameter(midiState.get());
         }
         if (options.settingsParameter) zoom = std::make_unique<FloatPluginParameter>(this, "Zoom");
-        levelSourcesPerChannel = options.levelsPerChannel;
+        levelSourcesPerChannel_ = options.levelsPerChannel;
         initProcessing();
-        for (size_t i = 0; i < levelSources.size(); ++i) {
+        for (size_t i = 0; i < levelSources_.size(); ++i) {
             levels.push_back(std::make_unique<FixedLevelSource>(10.0f * static_cast<float>(i + 1)));
-            levelSources[i] = levels.back().get();
+            levelSources_[i] = levels.back().get();
         }
     }
 
