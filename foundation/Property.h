@@ -172,14 +172,15 @@ public:
     using Getter = std::function<T()>;
     using Setter = std::function<void(T)>;
 
-    DelegatingProperty(Getter getter, Setter setter) : getter(std::move(getter)), setter(std::move(setter)) {}
+    DelegatingProperty(Getter getter, Setter setter)
+        : getter_(std::move(getter)), setter_(std::move(setter)) {}
     DelegatingProperty(const DelegatingProperty&) = delete;
     DelegatingProperty& operator=(const DelegatingProperty&) = delete;
 
-    T getValue() const { return getter(); }
-    void setValue(T value) override { setter(std::move(value)); }
+    T getValue() const { return getter_(); }
+    void setValue(T value) override { setter_(std::move(value)); }
 
 private:
-    Getter getter;
-    Setter setter;
+    Getter getter_;
+    Setter setter_;
 };
