@@ -220,7 +220,8 @@ const PngDecoder::Header& PngDecoder::readHeader() {
         std::int64_t data = position + 8;
         if (chunk.type == kIDAT) {
             inImageData = true;
-            imageDataBytes += std::min<std::int64_t>(chunk.length, std::max<std::int64_t>(0, streamEnd_ - data));
+            imageDataBytes +=
+                std::min<std::int64_t>(chunk.length, std::max<std::int64_t>(0, streamEnd_ - data));
         } else if (inImageData) {
             break;
         } else if (chunk.type == kIEND) {
@@ -258,7 +259,8 @@ void PngDecoder::refillInput() {
     }
     // A chunk cut short by the end of the stream still gives what it holds.
     std::int64_t available = std::max<std::int64_t>(0, streamEnd_ - chunkData_);
-    std::size_t count = std::size_t(std::min<std::int64_t>({bytesLeft_, std::int64_t(input_.size()), available}));
+    std::size_t count =
+        std::size_t(std::min<std::int64_t>({bytesLeft_, std::int64_t(input_.size()), available}));
     if (count == 0 || !readAt(chunkData_, input_.data(), count)) invalidImage();
     chunkData_ += std::int64_t(count);
     bytesLeft_ -= std::uint32_t(count);

@@ -33,7 +33,8 @@ Decoded decodeBytes(const std::string& bytes) {
     try {
         PngDecoder decoder(stream);
         result.header = decoder.readHeader();
-        result.pixels.assign(std::size_t(result.header.width) * std::size_t(result.header.height), kTransparent);
+        result.pixels.assign(std::size_t(result.header.width) * std::size_t(result.header.height),
+                             kTransparent);
         result.transparent = decoder.decode(result.pixels.data());
         result.ok = true;
     } catch (const EBitmap& error) {
@@ -62,7 +63,8 @@ std::string chunk(const char* type, const std::string& data) {
     return out;
 }
 
-std::string ihdr(std::uint32_t width, std::uint32_t height, std::uint8_t colourType = 6, std::uint8_t depth = 8) {
+std::string ihdr(std::uint32_t width, std::uint32_t height, std::uint8_t colourType = 6,
+                 std::uint8_t depth = 8) {
     std::string data;
     appendBigEndian(data, width);
     appendBigEndian(data, height);
@@ -159,8 +161,8 @@ TEST(PngDecoder, GammaOfTheImageAndTheFactor) {
     // A gAMA of the wrong length, or of 0, is ignored: the image decodes as without one.
     Decoded plain = decodeBytes(pngOf(4, 256, 2, rows));
     ASSERT_TRUE(plain.ok);
-    for (const std::string& bad : {std::string("\0\0\0\0", 4), std::string("\0\0\xb1", 3),
-                                   std::string("\0\0\xb1\x8f\0", 5)}) {
+    for (const std::string& bad :
+         {std::string("\0\0\0\0", 4), std::string("\0\0\xb1", 3), std::string("\0\0\xb1\x8f\0", 5)}) {
         Decoded ignored = decodeBytes(pngOf(4, 256, 2, rows, chunk("gAMA", bad)));
         ASSERT_TRUE(ignored.ok) << ignored.error;
         EXPECT_EQ(ignored.pixels, plain.pixels);
@@ -176,7 +178,8 @@ TEST(PngDecoder, FilterBytesAboveFourLeaveTheirRowAlone) {
     std::vector<std::uint8_t> table = testing::expectedGammaTable(0, 1.0f);
     EXPECT_EQ(decoded.pixels[0], pixel(table[0x30], table[0x20], table[0x10], 0));
     auto premultiply = [](std::uint32_t c) { return std::uint8_t((c * 0x80 + 127) / 255); };
-    EXPECT_EQ(decoded.pixels[1], pixel(premultiply(table[3]), premultiply(table[2]), premultiply(table[1]), 0x7F));
+    EXPECT_EQ(decoded.pixels[1],
+              pixel(premultiply(table[3]), premultiply(table[2]), premultiply(table[1]), 0x7F));
     EXPECT_TRUE(decoded.transparent);
 }
 
@@ -213,7 +216,8 @@ TEST(PngDecoder, HostileHeadersAndChunksAreRefused) {
         {"IHDR length 14", ihdr14 + data, "Invalid PNG image"},
         {"IHDR cut short", kSignature + ihdr(4, 4).substr(0, 15), "Invalid PNG image"},
         {"chunk length above 2^31 - 1", kSignature + lengthTooLarge + data, "Invalid PNG image"},
-        {"later chunk length above 2^31 - 1", kSignature + ihdr(4, 4) + hugeLength + data, "Invalid PNG image"},
+        {"later chunk length above 2^31 - 1", kSignature + ihdr(4, 4) + hugeLength + data,
+         "Invalid PNG image"},
         {"width 0", kSignature + ihdr(0, 4) + data, "Unsupported PNG format"},
         {"height 0", kSignature + ihdr(4, 0) + data, "Unsupported PNG format"},
         {"width 16385", kSignature + ihdr(16385, 1) + data, "Unsupported PNG format"},
@@ -228,7 +232,8 @@ TEST(PngDecoder, HostileHeadersAndChunksAreRefused) {
         {"2^26 pixels from 60 bytes", kSignature + ihdr(16384, 4096) + chunk("IDAT", deflated("abc")),
          "Invalid PNG image"},
         {"more rows than the data holds", kSignature + ihdr(4, 400) + data, "Invalid PNG image"},
-        {"image data ends a row early", kSignature + ihdr(4, 5) + data + chunk("IEND", ""), "Invalid PNG image"},
+        {"image data ends a row early", kSignature + ihdr(4, 5) + data + chunk("IEND", ""),
+         "Invalid PNG image"},
         {"garbage image data", kSignature + ihdr(4, 4) + chunk("IDAT", std::string(40, '\x55')),
          "Invalid PNG image"},
         {"tEXt between image data",
@@ -251,7 +256,8 @@ TEST(PngDecoder, HostileHeadersAndChunksAreRefused) {
 
 TEST(PngDecoder, EveryTruncationFailsCleanlyAndKeepsTheRowsBeforeIt) {
     std::vector<PngFixture> fixtures = testing::loadPngFixtures();
-    for (const char* name : {"Rgba8PaethW7L9Split", "Rgb8AdaptiveW33L9", "Rgba8SubW33L0Split", "Rgba8UpW3L0"}) {
+    for (const char* name :
+         {"Rgba8PaethW7L9Split", "Rgb8AdaptiveW33L9", "Rgba8SubW33L0Split", "Rgba8UpW3L0"}) {
         const PngFixture* found = nullptr;
         for (const PngFixture& fixture : fixtures)
             if (fixture.name.rfind(name, 0) == 0) found = &fixture;
@@ -263,8 +269,9 @@ TEST(PngDecoder, EveryTruncationFailsCleanlyAndKeepsTheRowsBeforeIt) {
         // Where the image data ends: everything after it may go, and the
         // checksum at its end is not read.
         std::size_t lastData = fixture.png.rfind("IDAT") - 4;
-        std::size_t end = lastData + 12 + ((std::uint8_t(fixture.png[lastData + 2]) << 8) |
-                                           std::uint8_t(fixture.png[lastData + 3]));
+        std::size_t end =
+            lastData + 12 +
+            ((std::uint8_t(fixture.png[lastData + 2]) << 8) | std::uint8_t(fixture.png[lastData + 3]));
         for (std::size_t length = 0; length < end; ++length) {
             SCOPED_TRACE(length);
             Decoded cut = decodeBytes(fixture.png.substr(0, length));

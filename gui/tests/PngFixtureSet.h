@@ -88,7 +88,8 @@ inline std::vector<std::uint32_t> expectedPixels(const PngFixture& fixture, floa
         const std::uint8_t* p = &fixture.rgba[i * 4];
         std::uint32_t a = p[3];
         auto premultiply = [a](std::uint32_t c) { return (c * a + 127) / 255; };
-        std::uint32_t r = premultiply(table[p[0]]), g = premultiply(table[p[1]]), b = premultiply(table[p[2]]);
+        std::uint32_t r = premultiply(table[p[0]]), g = premultiply(table[p[1]]),
+                      b = premultiply(table[p[2]]);
         pixels[i] = b | g << 8 | r << 16 | (255 - a) << 24;
     }
     return pixels;

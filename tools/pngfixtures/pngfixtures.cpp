@@ -172,10 +172,10 @@ void appendChunk(Bytes& out, const char* type, const std::uint8_t* data, std::si
 }
 
 struct Rewrite {
-    std::size_t idatPiece = 0;     // 0: one chunk for all image data
-    bool textBefore = false;       // a tEXt chunk before the image data
-    bool textBetween = false;      // a tEXt chunk between two image-data chunks
-    bool ancillaryAfter = false;   // tIME and tEXt after the image data
+    std::size_t idatPiece = 0;   // 0: one chunk for all image data
+    bool textBefore = false;     // a tEXt chunk before the image data
+    bool textBetween = false;    // a tEXt chunk between two image-data chunks
+    bool ancillaryAfter = false; // tIME and tEXt after the image data
 };
 
 // Rewrites the chunk sequence: image data joined and split again, extra chunks.
@@ -187,7 +187,8 @@ Bytes rewrite(const Bytes& png, const Rewrite& how) {
     const std::uint8_t text[] = "Comment\0written by pngfixtures";
     const std::uint8_t time[] = {0x07, 0xE6, 1, 2, 3, 4, 5};
     while (position + 12 <= png.size()) {
-        std::uint32_t length = (std::uint32_t(png[position]) << 24) | (std::uint32_t(png[position + 1]) << 16) |
+        std::uint32_t length = (std::uint32_t(png[position]) << 24) |
+                               (std::uint32_t(png[position + 1]) << 16) |
                                (std::uint32_t(png[position + 2]) << 8) | png[position + 3];
         std::string type(reinterpret_cast<const char*>(&png[position + 4]), 4);
         const std::uint8_t* data = &png[position + 8];
@@ -302,11 +303,12 @@ std::vector<Fixture> allFixtures() {
                 how.textBefore = index % 5 == 2;
                 how.ancillaryAfter = index % 5 == 3;
                 std::uint32_t height = 2 + (index % 6);
-                std::string name = std::string(colourType == PNG_COLOR_TYPE_RGB ? "Rgb8" : "Rgba8") + filter.name +
-                                   "W" + std::to_string(width) + "L" + std::to_string(options.compression) +
-                                   (how.idatPiece ? "Split" : "") + (options.gamma ? "G" + std::to_string(options.gamma) : "");
-                fixtures.push_back(
-                    decoding(name, options, width, height, pixelsFor(width, height, channelsOf(colourType), index), how));
+                std::string name = std::string(colourType == PNG_COLOR_TYPE_RGB ? "Rgb8" : "Rgba8") +
+                                   filter.name + "W" + std::to_string(width) + "L" +
+                                   std::to_string(options.compression) + (how.idatPiece ? "Split" : "") +
+                                   (options.gamma ? "G" + std::to_string(options.gamma) : "");
+                fixtures.push_back(decoding(name, options, width, height,
+                                            pixelsFor(width, height, channelsOf(colourType), index), how));
                 ++index;
             }
 
@@ -350,13 +352,14 @@ std::vector<Fixture> allFixtures() {
     fixtures.push_back(refused("Palette2", with(PNG_COLOR_TYPE_PALETTE, 2), 5, 4, unsupported));
     fixtures.push_back(refused("Rgb16", with(PNG_COLOR_TYPE_RGB, 16), 5, 4, unsupported));
     fixtures.push_back(refused("Rgba16", with(PNG_COLOR_TYPE_RGBA, 16), 5, 4, unsupported));
-    fixtures.push_back(refused("Rgb8Interlaced", with(PNG_COLOR_TYPE_RGB, 8, PNG_INTERLACE_ADAM7), 9, 9, unsupported));
+    fixtures.push_back(
+        refused("Rgb8Interlaced", with(PNG_COLOR_TYPE_RGB, 8, PNG_INTERLACE_ADAM7), 9, 9, unsupported));
     fixtures.push_back(
         refused("Rgba8Interlaced", with(PNG_COLOR_TYPE_RGBA, 8, PNG_INTERLACE_ADAM7), 9, 9, unsupported));
     Rewrite between;
     between.textBetween = true;
-    fixtures.push_back(refused("TextBetweenImageData", with(PNG_COLOR_TYPE_RGBA, 8), 16, 16,
-                               "Invalid PNG image", between));
+    fixtures.push_back(
+        refused("TextBetweenImageData", with(PNG_COLOR_TYPE_RGBA, 8), 16, 16, "Invalid PNG image", between));
     return fixtures;
 }
 
@@ -390,7 +393,8 @@ int main(int argc, char** argv) {
             if (fixture.decodes) {
                 putLittle(out, fixture.width);
                 putLittle(out, fixture.height);
-                out.write(reinterpret_cast<const char*>(fixture.rgba.data()), std::streamsize(fixture.rgba.size()));
+                out.write(reinterpret_cast<const char*>(fixture.rgba.data()),
+                          std::streamsize(fixture.rgba.size()));
             } else {
                 putBlock(out, fixture.message.data(), fixture.message.size());
             }
@@ -400,7 +404,8 @@ int main(int argc, char** argv) {
             for (const Fixture& fixture : fixtures) {
                 if (fixture.png.size() > 600) continue;
                 std::ofstream seed(std::string(argv[2]) + "/" + fixture.name + ".png", std::ios::binary);
-                seed.write(reinterpret_cast<const char*>(fixture.png.data()), std::streamsize(fixture.png.size()));
+                seed.write(reinterpret_cast<const char*>(fixture.png.data()),
+                           std::streamsize(fixture.png.size()));
             }
         }
     } catch (const std::exception& error) {
