@@ -55,7 +55,8 @@ bool referenceDecode(const std::uint8_t* data, std::size_t size, std::uint32_t w
         png_set_user_limits(png, 16384, 16384);
         png_read_info(png, info);
         if (png_get_image_width(png, info) == width && png_get_image_height(png, info) == height) {
-            if (png_get_color_type(png, info) == PNG_COLOR_TYPE_RGB) png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
+            if (png_get_color_type(png, info) == PNG_COLOR_TYPE_RGB)
+                png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
             png_read_update_info(png, info);
             rgba.assign(std::size_t(width) * height * 4, 0);
             rows.resize(height);
@@ -94,7 +95,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     std::vector<std::uint8_t> rgba;
-    if (!referenceDecode(data, size, std::uint32_t(header.width), std::uint32_t(header.height), rgba)) return 0;
+    if (!referenceDecode(data, size, std::uint32_t(header.width), std::uint32_t(header.height), rgba))
+        return 0;
     std::uint8_t table[256];
     for (int i = 0; i < 256; ++i)
         table[i] = std::uint8_t(std::trunc(std::pow(i / 255.0, double(header.exponent)) * 255.0));
