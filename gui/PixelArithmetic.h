@@ -59,13 +59,15 @@ constexpr std::uint32_t sourceOver(std::uint32_t destination, std::uint32_t sour
     std::uint32_t ts = byteAt(source, 3);
     std::uint32_t out = 0;
     for (int i = 0; i < 3; ++i)
-        out |= std::min<std::uint32_t>(255, byteAt(source, i) + multiply255(byteAt(destination, i), ts)) << (8 * i);
+        out |= std::min<std::uint32_t>(255, byteAt(source, i) + multiply255(byteAt(destination, i), ts))
+               << (8 * i);
     return out | multiply255(byteAt(destination, 3), ts) << 24;
 }
 
 constexpr std::uint32_t withOpacity(std::uint32_t source, std::uint32_t opacity) {
     return make(multiply255(byteAt(source, 0), opacity), multiply255(byteAt(source, 1), opacity),
-                multiply255(byteAt(source, 2), opacity), multiply255(byteAt(source, 3), opacity) + 255 - opacity);
+                multiply255(byteAt(source, 2), opacity),
+                multiply255(byteAt(source, 3), opacity) + 255 - opacity);
 }
 
 constexpr std::uint32_t crossFade(std::uint32_t p, std::uint32_t q, std::uint32_t weight) {

@@ -53,8 +53,8 @@ struct Sse {
     static Wide splat(std::uint16_t value) { return {_mm_set1_epi16(std::int16_t(value))}; }
     // The same four lane values for both pixels: b, g, r, t.
     static Wide perChannel(std::uint16_t b, std::uint16_t g, std::uint16_t r, std::uint16_t t) {
-        return {_mm_setr_epi16(std::int16_t(b), std::int16_t(g), std::int16_t(r), std::int16_t(t), std::int16_t(b),
-                               std::int16_t(g), std::int16_t(r), std::int16_t(t))};
+        return {_mm_setr_epi16(std::int16_t(b), std::int16_t(g), std::int16_t(r), std::int16_t(t),
+                               std::int16_t(b), std::int16_t(g), std::int16_t(r), std::int16_t(t))};
     }
     static Wide add(Wide a, Wide b) { return {_mm_add_epi16(a.v, b.v)}; }
     static Wide sub(Wide a, Wide b) { return {_mm_sub_epi16(a.v, b.v)}; }
@@ -63,7 +63,8 @@ struct Sse {
     static Wide shiftRight8(Wide a) { return {_mm_srli_epi16(a.v, 8)}; }
     // Lane 3 of each pixel (T) copied into all four of its lanes.
     static Wide broadcastT(Wide a) {
-        return {_mm_shufflehi_epi16(_mm_shufflelo_epi16(a.v, _MM_SHUFFLE(3, 3, 3, 3)), _MM_SHUFFLE(3, 3, 3, 3))};
+        return {
+            _mm_shufflehi_epi16(_mm_shufflelo_epi16(a.v, _MM_SHUFFLE(3, 3, 3, 3)), _MM_SHUFFLE(3, 3, 3, 3))};
     }
 };
 

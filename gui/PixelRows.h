@@ -57,7 +57,8 @@ template <class L> struct PixelRows {
     }
 
     // destination := (source with opacity) over destination.
-    static void blendWithOpacity(std::uint32_t* destination, const std::uint32_t* source, int count, int opacity) {
+    static void blendWithOpacity(std::uint32_t* destination, const std::uint32_t* source, int count,
+                                 int opacity) {
         const std::uint32_t o = std::uint32_t(opacity);
         Wide opacityLanes = L::splat(std::uint16_t(o));
         Wide plus = L::perChannel(0, 0, 0, std::uint16_t(255 - o));
@@ -75,8 +76,8 @@ template <class L> struct PixelRows {
     }
 
     // destination := (source with the mask pixel's alpha, then opacity) over destination.
-    static void blendMasked(std::uint32_t* destination, const std::uint32_t* source, const std::uint32_t* mask,
-                            int count, int opacity) {
+    static void blendMasked(std::uint32_t* destination, const std::uint32_t* source,
+                            const std::uint32_t* mask, int count, int opacity) {
         const std::uint32_t o = std::uint32_t(opacity);
         auto one = [o](std::uint32_t d, std::uint32_t s, std::uint32_t m) {
             std::uint32_t masked = pixel::withOpacity(s, 255 - pixel::byteAt(m, 3));
@@ -123,8 +124,8 @@ template <class L> struct PixelRows {
     }
 
     // destination := cross-fade of a and b with the weight (0..255).
-    static void crossFade(std::uint32_t* destination, const std::uint32_t* a, const std::uint32_t* b, int count,
-                          int weight) {
+    static void crossFade(std::uint32_t* destination, const std::uint32_t* a, const std::uint32_t* b,
+                          int count, int weight) {
         const std::uint32_t w = std::uint32_t(weight) + (std::uint32_t(weight) >> 7);
         Wide wb = L::splat(std::uint16_t(w)), wa = L::splat(std::uint16_t(256 - w));
         auto mix = [&](Wide p, Wide q) { return L::shiftRight8(L::add(L::mul(p, wa), L::mul(q, wb))); };
@@ -140,7 +141,8 @@ template <class L> struct PixelRows {
     }
 
     // destination := source with opacity (a copy, not a blend).
-    static void copyWithOpacity(std::uint32_t* destination, const std::uint32_t* source, int count, int opacity) {
+    static void copyWithOpacity(std::uint32_t* destination, const std::uint32_t* source, int count,
+                                int opacity) {
         const std::uint32_t o = std::uint32_t(opacity);
         Wide opacityLanes = L::splat(std::uint16_t(o));
         Wide plus = L::perChannel(0, 0, 0, std::uint16_t(255 - o));

@@ -41,24 +41,26 @@ std::vector<std::uint32_t> noisePixels(std::size_t count, std::uint32_t seed) {
 // both equal the formula pixel by pixel, and nothing outside the run changes.
 TEST(PixelRows, LanesEqualTheScalarTwinAndTheFormulaForEveryAlignmentAndTail) {
     using Formula = std::function<std::uint32_t(std::uint32_t d, std::uint32_t s, std::uint32_t m)>;
-    using Kernel = std::function<void(bool lanes, std::uint32_t* d, const std::uint32_t* s, const std::uint32_t* m,
-                                      int count)>;
+    using Kernel = std::function<void(bool lanes, std::uint32_t* d, const std::uint32_t* s,
+                                      const std::uint32_t* m, int count)>;
     struct Case {
         const char* name;
         Kernel kernel;
         Formula formula;
     };
     std::vector<Case> cases;
-    cases.push_back({"blend",
-                     [](bool lanes, std::uint32_t* d, const std::uint32_t* s, const std::uint32_t*, int n) {
-                         lanes ? SseRows::blend(d, s, n) : ScalarRows::blend(d, s, n);
-                     },
-                     [](std::uint32_t d, std::uint32_t s, std::uint32_t) { return pixel::sourceOver(d, s); }});
+    cases.push_back(
+        {"blend",
+         [](bool lanes, std::uint32_t* d, const std::uint32_t* s, const std::uint32_t*, int n) {
+             lanes ? SseRows::blend(d, s, n) : ScalarRows::blend(d, s, n);
+         },
+         [](std::uint32_t d, std::uint32_t s, std::uint32_t) { return pixel::sourceOver(d, s); }});
     for (int opacity : {0, 1, 128, 254, 255}) {
         cases.push_back(
             {"blend with opacity",
              [opacity](bool lanes, std::uint32_t* d, const std::uint32_t* s, const std::uint32_t*, int n) {
-                 lanes ? SseRows::blendWithOpacity(d, s, n, opacity) : ScalarRows::blendWithOpacity(d, s, n, opacity);
+                 lanes ? SseRows::blendWithOpacity(d, s, n, opacity)
+                       : ScalarRows::blendWithOpacity(d, s, n, opacity);
              },
              [opacity](std::uint32_t d, std::uint32_t s, std::uint32_t) {
                  return pixel::sourceOver(d, pixel::withOpacity(s, std::uint32_t(opacity)));
@@ -66,7 +68,8 @@ TEST(PixelRows, LanesEqualTheScalarTwinAndTheFormulaForEveryAlignmentAndTail) {
         cases.push_back(
             {"blend masked",
              [opacity](bool lanes, std::uint32_t* d, const std::uint32_t* s, const std::uint32_t* m, int n) {
-                 lanes ? SseRows::blendMasked(d, s, m, n, opacity) : ScalarRows::blendMasked(d, s, m, n, opacity);
+                 lanes ? SseRows::blendMasked(d, s, m, n, opacity)
+                       : ScalarRows::blendMasked(d, s, m, n, opacity);
              },
              [opacity](std::uint32_t d, std::uint32_t s, std::uint32_t m) {
                  std::uint32_t masked = pixel::withOpacity(s, 255 - pixel::byteAt(m, 3));
@@ -75,7 +78,8 @@ TEST(PixelRows, LanesEqualTheScalarTwinAndTheFormulaForEveryAlignmentAndTail) {
         cases.push_back(
             {"copy with opacity",
              [opacity](bool lanes, std::uint32_t* d, const std::uint32_t* s, const std::uint32_t*, int n) {
-                 lanes ? SseRows::copyWithOpacity(d, s, n, opacity) : ScalarRows::copyWithOpacity(d, s, n, opacity);
+                 lanes ? SseRows::copyWithOpacity(d, s, n, opacity)
+                       : ScalarRows::copyWithOpacity(d, s, n, opacity);
              },
              [opacity](std::uint32_t, std::uint32_t s, std::uint32_t) {
                  return pixel::withOpacity(s, std::uint32_t(opacity));
@@ -96,7 +100,9 @@ TEST(PixelRows, LanesEqualTheScalarTwinAndTheFormulaForEveryAlignmentAndTail) {
              [colour](bool lanes, std::uint32_t* d, const std::uint32_t*, const std::uint32_t*, int n) {
                  lanes ? SseRows::fill(d, colour, n) : ScalarRows::fill(d, colour, n);
              },
-             [colour](std::uint32_t d, std::uint32_t, std::uint32_t) { return pixel::sourceOver(d, colour); }});
+             [colour](std::uint32_t d, std::uint32_t, std::uint32_t) {
+                 return pixel::sourceOver(d, colour);
+             }});
 
     constexpr int kGuard = 8;
     std::uint32_t seed = 1;
@@ -106,8 +112,9 @@ TEST(PixelRows, LanesEqualTheScalarTwinAndTheFormulaForEveryAlignmentAndTail) {
                 for (int groups : {0, 1, 3})
                     for (int tail = 0; tail < 4; ++tail) {
                         int count = 4 * groups + tail + destinationOffset; // heads of 0..3 pixels too
-                        SCOPED_TRACE(::testing::Message() << c.name << " destination +" << destinationOffset
-                                                          << " source +" << sourceOffset << " count " << count);
+                        SCOPED_TRACE(::testing::Message()
+                                     << c.name << " destination +" << destinationOffset << " source +"
+                                     << sourceOffset << " count " << count);
                         alignas(16) std::uint32_t original[64 + 2 * kGuard];
                         std::vector<std::uint32_t> noise = noisePixels(std::size(original), seed++);
                         std::copy(noise.begin(), noise.end(), original);
@@ -118,7 +125,8 @@ TEST(PixelRows, LanesEqualTheScalarTwinAndTheFormulaForEveryAlignmentAndTail) {
                         std::copy(std::begin(original), std::end(original), withLanes);
                         std::copy(std::begin(original), std::end(original), withScalar);
                         std::uint32_t* start = kGuard + destinationOffset + withLanes;
-                        c.kernel(true, start, source.data() + sourceOffset, mask.data() + sourceOffset, count);
+                        c.kernel(true, start, source.data() + sourceOffset, mask.data() + sourceOffset,
+                                 count);
                         c.kernel(false, kGuard + destinationOffset + withScalar, source.data() + sourceOffset,
                                  mask.data() + sourceOffset, count);
                         for (std::size_t i = 0; i < std::size(original); ++i) {
@@ -126,7 +134,8 @@ TEST(PixelRows, LanesEqualTheScalarTwinAndTheFormulaForEveryAlignmentAndTail) {
                             std::ptrdiff_t k = std::ptrdiff_t(i) - kGuard - destinationOffset;
                             std::uint32_t expected =
                                 k >= 0 && k < count
-                                    ? c.formula(original[i], source[std::size_t(k) + std::size_t(sourceOffset)],
+                                    ? c.formula(original[i],
+                                                source[std::size_t(k) + std::size_t(sourceOffset)],
                                                 mask[std::size_t(k) + std::size_t(sourceOffset)])
                                     : original[i];
                             ASSERT_EQ(withLanes[i], expected) << "pixel " << i;

@@ -1,7 +1,7 @@
 // pngfixtures: writes the PNG test fixtures of the GUI tests into one file,
 // each image beside what the reference decoder (libpng) makes of it.
 //
-//   pngfixtures <output file> [<seed corpus folder>]
+//   pngfixtures <output file> [--seeds <folder>] [--images <folder>]
 //
 // The output is read by gui/tests/PngFixtureSet.h. Little-endian throughout:
 //   "VPNGFIX1", count (u32), then per fixture:
@@ -9,8 +9,9 @@
 //   kind (u32: 0 decodes, 1 refused), then for kind 0 width, height (u32) and
 //   the reference's RGBA bytes (4 x width x height, not premultiplied, no
 //   gamma), for kind 1 the expected message (u32 length + bytes).
-// With a folder, a few small fixtures are also written there as seed inputs
-// for the reader's fuzz target.
+// --seeds writes the small fixtures as seed inputs for the reader's fuzz
+// target; --images writes the images the bitmap tests load as resources
+// (plain and "_2x" variants, and a file that is no image).
 //
 // Built for the build machine and run at build time; libpng is used here and
 // in no product code.
@@ -363,6 +364,39 @@ std::vector<Fixture> allFixtures() {
     return fixtures;
 }
 
+void writeFile(const std::string& path, const Bytes& bytes) {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    if (!file) throw std::runtime_error("cannot write " + path);
+}
+
+Bytes uniformImage(std::uint32_t width, std::uint32_t height, std::uint8_t r, std::uint8_t g,
+                   std::uint8_t b) {
+    Options options;
+    Bytes samples;
+    for (std::uint32_t i = 0; i < width * height; ++i)
+        samples.insert(samples.end(), {r, g, b});
+    return encode(options, width, height, samples, std::size_t(width) * 3);
+}
+
+Bytes noiseImage(std::uint32_t width, std::uint32_t height, std::uint32_t seed) {
+    Options options;
+    options.colourType = PNG_COLOR_TYPE_RGBA;
+    return encode(options, width, height, pixelsFor(width, height, 4, seed), std::size_t(width) * 4);
+}
+
+// The images the bitmap tests load by name.
+void writeModelImages(const std::string& folder) {
+    writeFile(folder + "/ModelBoth.png", uniformImage(10, 6, 255, 0, 0));
+    writeFile(folder + "/ModelBoth_2x.png", uniformImage(20, 12, 0, 255, 0));
+    writeFile(folder + "/ModelPlain.png", noiseImage(5, 5, 7));
+    writeFile(folder + "/ModelOdd_2x.png", noiseImage(101, 51, 8));
+    writeFile(folder + "/ModelNoise.png", noiseImage(12, 10, 9));
+    writeFile(folder + "/ModelNoise_2x.png", noiseImage(24, 20, 10));
+    std::string text = "This is no image.\n";
+    writeFile(folder + "/ModelText.txt", Bytes(text.begin(), text.end()));
+}
+
 void putLittle(std::ofstream& out, std::uint32_t value) {
     char bytes[4] = {char(value), char(value >> 8), char(value >> 16), char(value >> 24)};
     out.write(bytes, 4);
@@ -376,8 +410,17 @@ void putBlock(std::ofstream& out, const void* data, std::size_t size) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2 || argc > 3) {
-        std::fprintf(stderr, "usage: pngfixtures <output file> [<seed corpus folder>]\n");
+    std::string seeds, images;
+    for (int i = 2; i + 1 < argc; i += 2) {
+        if (std::string(argv[i]) == "--seeds")
+            seeds = argv[i + 1];
+        else if (std::string(argv[i]) == "--images")
+            images = argv[i + 1];
+        else
+            argc = 0;
+    }
+    if (argc < 2 || argc % 2 != 0) {
+        std::fprintf(stderr, "usage: pngfixtures <output file> [--seeds <folder>] [--images <folder>]\n");
         return 2;
     }
     try {
@@ -400,14 +443,10 @@ int main(int argc, char** argv) {
             }
         }
         if (!out) throw std::runtime_error(std::string("cannot write ") + argv[1]);
-        if (argc == 3) {
-            for (const Fixture& fixture : fixtures) {
-                if (fixture.png.size() > 600) continue;
-                std::ofstream seed(std::string(argv[2]) + "/" + fixture.name + ".png", std::ios::binary);
-                seed.write(reinterpret_cast<const char*>(fixture.png.data()),
-                           std::streamsize(fixture.png.size()));
-            }
-        }
+        if (!seeds.empty())
+            for (const Fixture& fixture : fixtures)
+                if (fixture.png.size() <= 600) writeFile(seeds + "/" + fixture.name + ".png", fixture.png);
+        if (!images.empty()) writeModelImages(images);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "pngfixtures: %s\n", error.what());
         return 1;
