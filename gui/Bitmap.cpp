@@ -47,7 +47,8 @@ void setBitmapGammaFactor(float factor) {
 Bitmap::Bitmap(DeviceBacking& backing)
     : height([this] { return logicalHeight_; }, [this](float h) { setSize(logicalWidth_, h); }),
       size([this] { return Point(logicalWidth_, logicalHeight_); }, [this](Point p) { setSize(p.x, p.y); }),
-      transparent(this, false), width([this] { return logicalWidth_; }, [this](float w) { setSize(w, logicalHeight_); }),
+      transparent(this, false),
+      width([this] { return logicalWidth_; }, [this](float w) { setSize(w, logicalHeight_); }),
       backing_(&backing), canvas_(std::make_unique<Canvas>(this)) {
     registerPngFilerFactory();
     backing_->addBackingScaleListener(this);
@@ -69,13 +70,13 @@ void Bitmap::releaseBuffers() {
 std::uint32_t* Bitmap::allocatePixels(int pw, int ph) {
     std::size_t count = std::size_t(pw) * std::size_t(ph);
     auto* buffer = static_cast<std::uint32_t*>(
-        ::operator new(std::max<std::size_t>(count, 1) * 4, std::align_val_t{kPixelAlignment}));
+        ::operator new (std::max<std::size_t>(count, 1) * 4, std::align_val_t{kPixelAlignment}));
     std::fill(buffer, buffer + count, kTransparentPixel);
     return buffer;
 }
 
 void Bitmap::freePixels(std::uint32_t* buffer) {
-    ::operator delete(buffer, std::align_val_t{kPixelAlignment});
+    ::operator delete (buffer, std::align_val_t{kPixelAlignment});
 }
 
 float Bitmap::getScale() const {
@@ -167,7 +168,8 @@ void Bitmap::copyFrom(const Bitmap& other) {
     Hold hold(*this);
     setSizeLike(other);
     if (pixels_ != nullptr && other.pixels_ != nullptr)
-        std::copy(other.pixels_, other.pixels_ + std::size_t(pixelWidth_) * std::size_t(pixelHeight_), pixels_);
+        std::copy(other.pixels_, other.pixels_ + std::size_t(pixelWidth_) * std::size_t(pixelHeight_),
+                  pixels_);
     transparent.setValue(other.transparent.getValue());
     requestUpdate();
 }
@@ -186,7 +188,8 @@ Canvas& Bitmap::getCanvas() {
 }
 
 Color Bitmap::pixelAt(int x, int y) const {
-    if (pixels_ == nullptr || x < 0 || y < 0 || x >= pixelWidth_ || y >= pixelHeight_) return Color(0, 0, 0, 0);
+    if (pixels_ == nullptr || x < 0 || y < 0 || x >= pixelWidth_ || y >= pixelHeight_)
+        return Color(0, 0, 0, 0);
     return pixel::unpremultiply(pixels_[std::size_t(y) * std::size_t(pixelWidth_) + std::size_t(x)]);
 }
 

@@ -113,15 +113,16 @@ public:
     void setTexture(ITexture* texture) const override;
 
     // ICanvas: coordinates are logical units of this bitmap.
-    void drawBitmap(const IBitmap& bitmap, const Rect& destRect, const Point& sourcePoint, int alpha) override;
+    void drawBitmap(const IBitmap& bitmap, const Rect& destRect, const Point& sourcePoint,
+                    int alpha) override;
     void drawBitmapMasked(const IBitmap& bitmap, const Rect& destRect, const Point& sourcePoint,
                           const IBitmap& mask, const Point& maskPoint, int alpha) override;
     void drawCurve(const CurveStyle& style, const Rect& clipRect, const Rect& destRect, const Point& offset,
                    Orientation orientation, int alpha) override;
     void drawColorized(int mode, const ICurve& curve, const Rect& clipRect, const Rect& destRect,
                        const Point& offset, Color colorA, Color colorB, float parameter) override;
-    void fillGradient(const IGradient& gradient, const Rect& rect, Direction direction, float start, float end,
-                      int alpha) override;
+    void fillGradient(const IGradient& gradient, const Rect& rect, Direction direction, float start,
+                      float end, int alpha) override;
     void drawLine(const Rect& bounds, const Point& from, const Point& to, Color color, float width) override;
     void fillRect(const Rect& rect, Color color) override;
     DeviceBacking* getDeviceBacking() override { return backing_; }
@@ -168,8 +169,8 @@ private:
     // this := size of (pw, ph) with the given logical size; false when empty.
     bool prepareCopy(int pw, int ph);
     std::uint32_t* row(int y) { return pixels_ + std::size_t(y) * std::size_t(pixelWidth_); }
-    void fillRun(std::uint32_t* pixel, int step, int count, std::uint32_t c0, std::uint32_t c1, int p0, int p1,
-                 int first);
+    void fillRun(std::uint32_t* pixel, int step, int count, std::uint32_t c0, std::uint32_t c1, int p0,
+                 int p1, int first);
 
     DeviceBacking* backing_;
     float logicalWidth_ = 0.0f;

@@ -29,7 +29,8 @@ const TextCurves& textCurves() {
         for (int k = 0; k < 16; ++k) {
             double exponent = std::pow(0.45, k / 15.0);
             for (int v = 0; v < 256; ++v)
-                made[std::size_t(k)][std::size_t(v)] = std::uint8_t(std::lround(std::pow(v / 255.0, exponent) * 255.0));
+                made[std::size_t(k)][std::size_t(v)] =
+                    std::uint8_t(std::lround(std::pow(v / 255.0, exponent) * 255.0));
         }
         return made;
     }();
@@ -48,13 +49,14 @@ int roundHalfAway(double v) {
     return int(v < 0.0 ? -std::floor(-v + 0.5) : std::floor(v + 0.5));
 }
 
-Color fromHsl(float hue, int s, int l, std::uint8_t alpha) {
-    double q = l > 127.5 ? l + s - double(l) * s / 255.0 : (s + 255.0) * l / 255.0;
+Color fromHsl(double hue, double s, double l, std::uint8_t alpha) {
+    if (!std::isfinite(hue) || !std::isfinite(s) || !std::isfinite(l)) return Color(0, 0, 0, alpha);
+    double q = l > 127.5 ? l + s - l * s / 255.0 : (s + 255.0) * l / 255.0;
     int qi = roundHalfAway(q);
     if (qi <= 0) return Color(0, 0, 0, alpha);
     int p = roundHalfAway(2.0 * l - qi);
     double h = hue / 60.0;
-    int sector = int(h);
+    int sector = std::clamp(int(h), 0, 5);
     int f = int((h - sector) * (qi - p));
     auto byte = [](int v) { return std::uint8_t(std::clamp(v, 0, 255)); };
     switch (sector) {
@@ -86,15 +88,16 @@ Color unpremultipliedExact(std::uint32_t p) {
 
 Color recolour(Color c, Color colorA, int mode, Color colorB) {
     if (mode == 2)
-        return Color(std::uint8_t(pixel::multiply255(c.r, colorA.r)), std::uint8_t(pixel::multiply255(c.g, colorA.g)),
-                     std::uint8_t(pixel::multiply255(c.b, colorA.b)), std::uint8_t(pixel::multiply255(c.a, colorA.a)));
+        return Color(
+            std::uint8_t(pixel::multiply255(c.r, colorA.r)), std::uint8_t(pixel::multiply255(c.g, colorA.g)),
+            std::uint8_t(pixel::multiply255(c.b, colorA.b)), std::uint8_t(pixel::multiply255(c.a, colorA.a)));
     HslColor hsl = toHsl(c);
     HslColor a = toHsl(colorA);
     float s = hsl.s, l = hsl.l;
     if (mode == 3) {
         HslColor b = toHsl(colorB);
         auto remap = [](float v, float av, float bv) {
-            if (v > bv || bv <= 0.0f) return bv >= 255.0f ? av : (v - bv) * (255.0f - av) / (255.0f - bv) + av;
+            if (v > bv || bv <= 0.0f) return (v - bv) * (255.0f - av) / (255.0f - bv) + av;
             return v * av / bv;
         };
         s = remap(s, a.s, b.s);
@@ -102,8 +105,7 @@ Color recolour(Color c, Color colorA, int mode, Color colorB) {
     } else {
         s = std::min(s, a.s);
     }
-    auto toByte = [](float v) { return std::clamp(int(v), 0, 255); };
-    return fromHsl(a.h, toByte(s), toByte(l), c.a);
+    return fromHsl(a.h, std::clamp(s, 0.0f, 255.0f), std::clamp(l, 0.0f, 255.0f), c.a);
 }
 
 } // namespace
@@ -153,8 +155,9 @@ void Bitmap::colorizeGlyphCoverage(Color color) {
             pixels_[i] = full;
             continue;
         }
-        pixels_[i] = pixel::make(pixel::multiply255(pixel::byteAt(full, 0), c), pixel::multiply255(pixel::byteAt(full, 1), c),
-                                 pixel::multiply255(pixel::byteAt(full, 2), c), 255 - pixel::multiply255(color.a, c));
+        pixels_[i] = pixel::make(
+            pixel::multiply255(pixel::byteAt(full, 0), c), pixel::multiply255(pixel::byteAt(full, 1), c),
+            pixel::multiply255(pixel::byteAt(full, 2), c), 255 - pixel::multiply255(color.a, c));
     }
     transparent.setValue(true);
     pixelsChanged(getPixelRect());
@@ -168,7 +171,8 @@ void Bitmap::copyRecolored(const Bitmap& source, Color colorA, int mode, Color c
     if (pixels_ != nullptr)
         for (int y = 0; y < pixelHeight_; ++y)
             for (int x = 0; x < pixelWidth_; ++x)
-                row(y)[x] = pixel::premultiply(recolour(unpremultipliedExact(sampleOf(source, x, y)), colorA, mode, colorB));
+                row(y)[x] = pixel::premultiply(
+                    recolour(unpremultipliedExact(sampleOf(source, x, y)), colorA, mode, colorB));
     requestUpdate();
 }
 
@@ -192,7 +196,8 @@ void Bitmap::copyRectWithOpacity(const Bitmap& source, const Rect& rect, int opa
     if (!toPixelRect(rect, getScale(), area)) return;
     Hold hold(*this);
     std::int64_t w = std::int64_t(area.right) - area.left, h = std::int64_t(area.bottom) - area.top;
-    if (!prepareCopy(int(std::clamp<std::int64_t>(w, 0, kMaxSide + 1)), int(std::clamp<std::int64_t>(h, 0, kMaxSide + 1))))
+    if (!prepareCopy(int(std::clamp<std::int64_t>(w, 0, kMaxSide + 1)),
+                     int(std::clamp<std::int64_t>(h, 0, kMaxSide + 1))))
         return;
     setLogicalSize(rect.width(), rect.height());
     for (int y = 0; y < pixelHeight_; ++y) {
@@ -201,12 +206,13 @@ void Bitmap::copyRectWithOpacity(const Bitmap& source, const Rect& rect, int opa
         int x = 0;
         // The part of the row inside the source goes through the row kernel.
         std::int64_t first = std::clamp<std::int64_t>(-std::int64_t(area.left), 0, pixelWidth_);
-        std::int64_t last = std::clamp<std::int64_t>(std::int64_t(source.pixelWidth_) - area.left, first, pixelWidth_);
+        std::int64_t last =
+            std::clamp<std::int64_t>(std::int64_t(source.pixelWidth_) - area.left, first, pixelWidth_);
         if (sy >= 0 && sy < source.pixelHeight_ && source.pixels_ != nullptr && last > first) {
             for (; x < first; ++x)
                 out[x] = pixel::withOpacity(pixel::kTransparent, std::uint32_t(opacity));
-            const std::uint32_t* from =
-                source.pixels_ + std::size_t(sy) * std::size_t(source.pixelWidth_) + std::size_t(area.left + first);
+            const std::uint32_t* from = source.pixels_ + std::size_t(sy) * std::size_t(source.pixelWidth_) +
+                                        std::size_t(area.left + first);
             FastPixelRows::copyWithOpacity(out + first, from, int(last - first), opacity);
             x = int(last);
         }
@@ -225,7 +231,8 @@ void Bitmap::copyScaled(const Bitmap& source, const Rect& sourceRect, const Rect
     std::int64_t sw = std::int64_t(from.right) - from.left, sh = std::int64_t(from.bottom) - from.top;
     std::int64_t dw = std::int64_t(to.right) - to.left, dh = std::int64_t(to.bottom) - to.top;
     Hold hold(*this);
-    if (!prepareCopy(int(std::clamp<std::int64_t>(dw, 0, kMaxSide + 1)), int(std::clamp<std::int64_t>(dh, 0, kMaxSide + 1))))
+    if (!prepareCopy(int(std::clamp<std::int64_t>(dw, 0, kMaxSide + 1)),
+                     int(std::clamp<std::int64_t>(dh, 0, kMaxSide + 1))))
         return;
     setLogicalSize(destRect.width(), destRect.height());
     transparent.setValue(true);
@@ -254,7 +261,8 @@ void Bitmap::drawRotated(const Bitmap& source, float angle) {
     if (!std::isfinite(angle)) return;
     const double scale = getScale();
     const double c = std::cos(double(angle)), s = std::sin(double(angle));
-    const double destCentreX = logicalWidth_ * 0.5 * scale - 0.5, destCentreY = logicalHeight_ * 0.5 * scale - 0.5;
+    const double destCentreX = logicalWidth_ * 0.5 * scale - 0.5,
+                 destCentreY = logicalHeight_ * 0.5 * scale - 0.5;
     const double sourceCentreX = source.logicalWidth_ * 0.5 * scale - 0.5;
     const double sourceCentreY = source.logicalHeight_ * 0.5 * scale - 0.5;
     constexpr double kFixedOne = 1024.0; // 10 fractional bits
@@ -275,8 +283,9 @@ void Bitmap::drawRotated(const Bitmap& source, float angle) {
                 for (int b = 0; b < 4; ++b)
                     sums[b] += pixel::byteAt(samples[k], b) * weight;
             }
-            out[x] = pixel::make(std::min<std::uint32_t>(255, sums[0] >> 8), std::min<std::uint32_t>(255, sums[1] >> 8),
-                                 std::min<std::uint32_t>(255, sums[2] >> 8), std::min<std::uint32_t>(255, sums[3] >> 8));
+            out[x] = pixel::make(
+                std::min<std::uint32_t>(255, sums[0] >> 8), std::min<std::uint32_t>(255, sums[1] >> 8),
+                std::min<std::uint32_t>(255, sums[2] >> 8), std::min<std::uint32_t>(255, sums[3] >> 8));
         }
     }
     pixelsChanged(getPixelRect());

@@ -71,12 +71,13 @@ void Bitmap::drawBitmap(const IBitmap& bitmap, const Rect& destRect, const Point
         !toPixel(sourcePoint.x, scale, sx) || !toPixel(sourcePoint.y, scale, sy))
         return;
     SourceSpan span;
-    if (!clipWithSource(destination, getPixelRect(), sx, sy, sourceRect.right, sourceRect.bottom, span)) return;
+    if (!clipWithSource(destination, getPixelRect(), sx, sy, sourceRect.right, sourceRect.bottom, span))
+        return;
     const int count = span.destination.width();
     for (int y = span.destination.top; y < span.destination.bottom; ++y) {
-        const std::uint32_t* from = source + std::size_t(span.sourceY + y - span.destination.top) *
-                                                 std::size_t(sourceRect.right) +
-                                    std::size_t(span.sourceX);
+        const std::uint32_t* from =
+            source + std::size_t(span.sourceY + y - span.destination.top) * std::size_t(sourceRect.right) +
+            std::size_t(span.sourceX);
         std::uint32_t* to = row(y) + span.destination.left;
         if (alpha == 255)
             FastPixelRows::blend(to, from, count);
@@ -96,24 +97,28 @@ void Bitmap::drawBitmapMasked(const IBitmap& bitmap, const Rect& destRect, const
     float scale = getScale();
     if (pixels_ == nullptr || source == nullptr || maskPixels == nullptr || alpha == 0 ||
         !toPixelRect(destRect, scale, destination) || !toPixel(sourcePoint.x, scale, sx) ||
-        !toPixel(sourcePoint.y, scale, sy) || !toPixel(maskPoint.x, scale, mx) || !toPixel(maskPoint.y, scale, my))
+        !toPixel(sourcePoint.y, scale, sy) || !toPixel(maskPoint.x, scale, mx) ||
+        !toPixel(maskPoint.y, scale, my))
         return;
     SourceSpan span, maskSpan;
-    if (!clipWithSource(destination, getPixelRect(), sx, sy, sourceRect.right, sourceRect.bottom, span)) return;
+    if (!clipWithSource(destination, getPixelRect(), sx, sy, sourceRect.right, sourceRect.bottom, span))
+        return;
     // The mask limits the span as the source does.
     int maskX = int(std::clamp<std::int64_t>(std::int64_t(mx) + span.destination.left - destination.left,
                                              -kPixelSaturation, kPixelSaturation));
     int maskY = int(std::clamp<std::int64_t>(std::int64_t(my) + span.destination.top - destination.top,
                                              -kPixelSaturation, kPixelSaturation));
-    if (!clipWithSource(span.destination, span.destination, maskX, maskY, maskRect.right, maskRect.bottom, maskSpan))
+    if (!clipWithSource(span.destination, span.destination, maskX, maskY, maskRect.right, maskRect.bottom,
+                        maskSpan))
         return;
     const PixelRect& d = maskSpan.destination;
     const int count = d.width();
     for (int y = d.top; y < d.bottom; ++y) {
-        const std::uint32_t* from = source +
-                                    std::size_t(span.sourceY + y - span.destination.top) * std::size_t(sourceRect.right) +
-                                    std::size_t(span.sourceX + d.left - span.destination.left);
-        const std::uint32_t* by = maskPixels + std::size_t(maskSpan.sourceY + y - d.top) * std::size_t(maskRect.right) +
+        const std::uint32_t* from =
+            source + std::size_t(span.sourceY + y - span.destination.top) * std::size_t(sourceRect.right) +
+            std::size_t(span.sourceX + d.left - span.destination.left);
+        const std::uint32_t* by = maskPixels +
+                                  std::size_t(maskSpan.sourceY + y - d.top) * std::size_t(maskRect.right) +
                                   std::size_t(maskSpan.sourceX);
         FastPixelRows::blendMasked(row(y) + d.left, from, by, count, alpha);
     }
@@ -149,8 +154,8 @@ void Bitmap::setPixel(const Point& point, Color color) {
     pixelsChanged({x, y, x + 1, y + 1});
 }
 
-void Bitmap::fillGradient(const IGradient& gradient, const Rect& rect, Direction direction, float start, float end,
-                          int alpha) {
+void Bitmap::fillGradient(const IGradient& gradient, const Rect& rect, Direction direction, float start,
+                          float end, int alpha) {
     alpha = clampByte(alpha);
     PixelRect area;
     const float scale = getScale();

@@ -71,7 +71,8 @@ bool usable(const Block& source, const Target& target) {
 std::int64_t largestByteDifference(std::uint32_t p, std::uint32_t q) {
     std::int64_t largest = 0;
     for (int shift = 0; shift < 32; shift += 8)
-        largest = std::max<std::int64_t>(largest, std::abs(int((p >> shift) & 0xFF) - int((q >> shift) & 0xFF)));
+        largest =
+            std::max<std::int64_t>(largest, std::abs(int((p >> shift) & 0xFF) - int((q >> shift) & 0xFF)));
     return largest;
 }
 
@@ -114,7 +115,8 @@ void halve(const Block& source, const Target& target) {
                     for (int c = 0; c < 4; ++c)
                         sums[c] += l.c[c];
                 }
-            target.pixels[std::size_t(y) * std::size_t(target.width) + std::size_t(x)] = fromLinearSums(sums, 4);
+            target.pixels[std::size_t(y) * std::size_t(target.width) + std::size_t(x)] =
+                fromLinearSums(sums, 4);
         }
 }
 
@@ -136,7 +138,8 @@ void threeHalves(const Block& source, const Target& target) {
                     for (int c = 0; c < 4; ++c)
                         sums[c] += std::uint64_t(l.c[c]) * weight;
                 }
-            target.pixels[std::size_t(y) * std::size_t(target.width) + std::size_t(x)] = fromLinearSums(sums, 4);
+            target.pixels[std::size_t(y) * std::size_t(target.width) + std::size_t(x)] =
+                fromLinearSums(sums, 4);
         }
     }
 }
@@ -147,7 +150,8 @@ void nearest(const Block& source, const Target& target) {
         int sy = int(std::int64_t(y) * source.height / target.height);
         for (int x = 0; x < target.width; ++x) {
             int sx = int(std::int64_t(x) * source.width / target.width);
-            target.pixels[std::size_t(y) * std::size_t(target.width) + std::size_t(x)] = sampleAt(source, sx, sy);
+            target.pixels[std::size_t(y) * std::size_t(target.width) + std::size_t(x)] =
+                sampleAt(source, sx, sy);
         }
     }
 }
@@ -251,7 +255,8 @@ void edgeAware(const Block& source, const Target& target, Ratio ratio) {
                                               std::uint32_t((r.d - pr) * pc),
                                               std::uint32_t((r.d - pr) * (r.d - pc))};
             const std::uint32_t samples[4] = {sampleAt(source, sx, row), sampleAt(source, sx + 1, row),
-                                              sampleAt(source, sx, row + 1), sampleAt(source, sx + 1, row + 1)};
+                                              sampleAt(source, sx, row + 1),
+                                              sampleAt(source, sx + 1, row + 1)};
             std::uint64_t sums[4] = {};
             for (int k = 0; k < 4; ++k) {
                 if (weights[k] == 0) continue;

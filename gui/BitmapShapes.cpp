@@ -18,7 +18,8 @@ namespace {
 // A colour with every byte and its alpha scaled by w / 255 (unchanged at 255).
 std::uint32_t scaledBy(std::uint32_t colour, std::uint32_t w) {
     if (w >= 255) return colour;
-    return pixel::make(pixel::multiply255(pixel::byteAt(colour, 0), w), pixel::multiply255(pixel::byteAt(colour, 1), w),
+    return pixel::make(pixel::multiply255(pixel::byteAt(colour, 0), w),
+                       pixel::multiply255(pixel::byteAt(colour, 1), w),
                        pixel::multiply255(pixel::byteAt(colour, 2), w),
                        255 - pixel::multiply255(255 - pixel::byteAt(colour, 3), w));
 }
@@ -37,10 +38,11 @@ double rampCoverage(double start, double end, double slope, std::int64_t p) {
 
 } // namespace
 
-void Bitmap::fillRun(std::uint32_t* pixel, int step, int count, std::uint32_t c0, std::uint32_t c1, int p0, int p1,
-                     int first) {
+void Bitmap::fillRun(std::uint32_t* pixel, int step, int count, std::uint32_t c0, std::uint32_t c1, int p0,
+                     int p1, int first) {
     if (count <= 0) return;
-    if (pixel::byteAt(c0, 3) == 255 && pixel::byteAt(c1, 3) == 255 && (c0 & 0xFFFFFFu) == 0 && (c1 & 0xFFFFFFu) == 0)
+    if (pixel::byteAt(c0, 3) == 255 && pixel::byteAt(c1, 3) == 255 && (c0 & 0xFFFFFFu) == 0 &&
+        (c1 & 0xFFFFFFu) == 0)
         return;
     if (c0 == c1) {
         for (int i = 0; i < count; ++i, pixel += step)
@@ -53,8 +55,9 @@ void Bitmap::fillRun(std::uint32_t* pixel, int step, int count, std::uint32_t c0
         std::int64_t weight = std::clamp<std::int64_t>((acc >> 16) + (acc >> 23), 0, 256);
         std::uint32_t mixed = 0;
         for (int b = 0; b < 4; ++b)
-            mixed |= std::uint32_t((pixel::byteAt(c0, b) * (256 - weight) + pixel::byteAt(c1, b) * weight) >> 8)
-                     << (8 * b);
+            mixed |=
+                std::uint32_t((pixel::byteAt(c0, b) * (256 - weight) + pixel::byteAt(c1, b) * weight) >> 8)
+                << (8 * b);
         *pixel = pixel::sourceOver(*pixel, mixed);
     }
 }
@@ -68,7 +71,8 @@ void Bitmap::drawLine(const Rect& bounds, const Point& from, const Point& to, Co
     double x0 = double(from.x) * scale, y0 = double(from.y) * scale;
     double x1 = double(to.x) * scale, y1 = double(to.y) * scale;
     double w = double(width);
-    if (!std::isfinite(x0) || !std::isfinite(y0) || !std::isfinite(x1) || !std::isfinite(y1) || !std::isfinite(w))
+    if (!std::isfinite(x0) || !std::isfinite(y0) || !std::isfinite(x1) || !std::isfinite(y1) ||
+        !std::isfinite(w))
         return;
     const bool yMajor = std::fabs(y1 - y0) > std::fabs(x1 - x0);
     double major0 = yMajor ? y0 : x0, minor0 = yMajor ? x0 : y0;
@@ -88,7 +92,8 @@ void Bitmap::drawLine(const Rect& bounds, const Point& from, const Point& to, Co
     const int majorLow = yMajor ? limits.top : limits.left, majorHigh = yMajor ? limits.bottom : limits.right;
     const int minorLow = yMajor ? limits.left : limits.top, minorHigh = yMajor ? limits.right : limits.bottom;
     const double firstMajor = std::floor(major0), lastMajor = std::floor(major1);
-    const std::int64_t mStart = std::max<std::int64_t>(std::int64_t(std::max(firstMajor, -kPixelSaturation)), majorLow);
+    const std::int64_t mStart =
+        std::max<std::int64_t>(std::int64_t(std::max(firstMajor, -kPixelSaturation)), majorLow);
     const std::int64_t mEnd =
         std::min<std::int64_t>(std::int64_t(std::min(lastMajor, kPixelSaturation)) + 1, majorHigh);
     const std::uint32_t colour = pixel::premultiply(color);
@@ -135,23 +140,26 @@ void Bitmap::drawColorized(int mode, const ICurve& curve, const Rect& clipRect, 
         if (from >= to) return;
         fillRun(row(from) + x, pixelWidth_, to - from, c0, c1, p0, p1, from);
     };
+    bool drawn = false;
     for (int x = clip.left; x < clip.right; ++x) {
         float value = curve.valueAt(float(double(x - x0) / scale));
         if (!(value > 0.0f)) continue; // NaN and values at or below 0 draw nothing
         const float v = std::min(value, 1.0f);
         const std::uint32_t w = std::uint32_t(v * 255.0f);
         if (w == 0) continue;
+        drawn = true;
         const std::uint32_t scaledA = scaledBy(a, w);
         if (mode == 1) {
             int e = 0;
-            if (!saturatedInt(std::trunc(((1.0 - parameter) * v + parameter) * (double(mid) - top)), e)) continue;
+            if (!saturatedInt(std::trunc(((1.0 - parameter) * v + parameter) * (double(mid) - top)), e))
+                continue;
             run(x, mid - e, mid, b, scaledA, mid - e, mid);
             run(x, mid, mid + e, scaledA, b, mid, mid + e);
         } else {
             run(x, top, bottom, scaledA, scaledBy(b, w), top, bottom);
         }
     }
-    pixelsChanged(clip);
+    if (drawn) pixelsChanged(clip);
 }
 
 } // namespace gui

@@ -16,7 +16,8 @@ void PNGFiler::read(std::istream& stream) {
     if (pixels == nullptr || bitmap_.pixelWidth() != header.width || bitmap_.pixelHeight() != header.height)
         throw EBitmap("Unsupported PNG format");
     // An unchanged size keeps the old buffer: start it transparent like a new one.
-    std::fill(pixels, pixels + std::size_t(header.width) * std::size_t(header.height), Bitmap::kTransparentPixel);
+    std::fill(pixels, pixels + std::size_t(header.width) * std::size_t(header.height),
+              Bitmap::kTransparentPixel);
     try {
         bitmap_.transparent.setValue(decoder.decode(pixels));
     } catch (...) {

@@ -42,7 +42,8 @@ TEST(BitmapResampler, EdgeAwareStaysInsideItsSourceForEverySide) {
             int width = fitted(side, r), height = fitted(side + 3, r);
             Ratio ratio;
             if (width < 1 || height < 1 || !chooseRatio(side, side + 3, width, height, ratio)) continue;
-            for (const std::vector<std::uint32_t>& image : {noise(side, side + 3, std::uint32_t(side)), stripes(side, side + 3)}) {
+            for (const std::vector<std::uint32_t>& image :
+                 {noise(side, side + 3, std::uint32_t(side)), stripes(side, side + 3)}) {
                 std::vector<std::uint32_t> out(std::size_t(width) * std::size_t(height), 0x12345678u);
                 edgeAware({image.data(), side, side + 3}, {out.data(), width, height}, ratio);
                 for (std::uint32_t p : out)
@@ -63,7 +64,8 @@ TEST(BitmapResampler, FiveByFiveAtThreeQuartersPicksFiveToEight) {
 }
 
 TEST(BitmapResampler, UniformColoursSurviveEveryResampler) {
-    for (std::uint32_t colour : {0x00000000u, 0x00FFFFFFu, 0x00336699u, 0x7F402010u, 0xFF000000u, 0x00010203u}) {
+    for (std::uint32_t colour :
+         {0x00000000u, 0x00FFFFFFu, 0x00336699u, 0x7F402010u, 0xFF000000u, 0x00010203u}) {
         SCOPED_TRACE(colour);
         std::vector<std::uint32_t> image(24 * 16, colour);
         Block source{image.data(), 24, 16};
