@@ -45,6 +45,7 @@
 #include <istream>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 namespace gui {
 
@@ -187,6 +188,7 @@ private:
     mutable std::array<PixelRect, 3> changedRects_{};
     mutable int changedCount_ = 0;
     mutable BitmapChangeState changeState_ = BitmapChangeState::kEverything;
+    std::vector<std::uint32_t> curveColumn_; // one column of a curve, reused
 };
 
 // The PNG reader's gamma factor (1.0 at start; the editor sets 1.1).
