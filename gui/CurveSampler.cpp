@@ -40,8 +40,8 @@ void CurveSampler::append(float value) {
     ++count_;
 }
 
-void CurveSampler::start(float scale, const ICurve& curve, float lineWidth, float softWidth, int column, float y0,
-                         float bottom) {
+void CurveSampler::start(float scale, const ICurve& curve, float lineWidth, float softWidth, int column,
+                         float y0, float bottom) {
     curve_ = &curve;
     scale_ = scale > 0.0f ? scale : 1.0f;
     h_ = std::isfinite(lineWidth) ? std::max(0.0f, scale_ * lineWidth) : 0.0f;

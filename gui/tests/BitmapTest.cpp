@@ -617,3 +617,59 @@ TEST(BitmapDrawing, RotationByNothingOrAHalfTurnMovesWholePixels) {
 
 } // namespace
 } // namespace gui
+
+#include "gui/CurveStyle.h"
+#include "gui/tests/GoldenImage.h"
+
+namespace gui {
+namespace {
+
+class WaveCurve : public ICurve {
+public:
+    WaveCurve(float base, float amplitude, float period)
+        : base_(base), amplitude_(amplitude), period_(period) {}
+    float valueAt(float x) const override { return base_ + amplitude_ * std::sin(x / period_); }
+
+private:
+    float base_, amplitude_, period_;
+};
+
+TEST(BitmapDrawing, GoldenCurveTwoLayers) {
+    DeviceBacking backing;
+    Bitmap bitmap(backing);
+    bitmap.setSize(64.0f, 40.0f);
+    bitmap.fillRect({0, 0, 64, 40}, Color(20, 20, 30));
+    WaveCurve upper(12.0f, 6.0f, 5.0f), lower(27.0f, 9.0f, 3.0f);
+    Gradient lineGradient(Color(255, 255, 255), Color(255, 200, 0));
+    CurveStyle style;
+    style.colorAbove = Color(10, 30, 90);
+    style.layerCount = 2;
+    style.layers[0] = {&upper, Color(60, 110, 200), Color(255, 255, 255), nullptr, Color(0, 120, 120), 2.0f,
+                       1.0f};
+    style.layers[1] = {&lower, Color(0, 90, 90), Color(0, 0, 0), &lineGradient, Color(120, 40, 40), 1.0f,
+                       3.0f};
+    style.colorBelow = Color(60, 10, 10);
+    bitmap.drawCurve(style, {2, 0, 62, 40}, {0, 0, 64, 40}, {0, 0}, Orientation::kHorizontal, 255);
+    testing::expectGolden(bitmap, "CurveTwoLayers");
+}
+
+TEST(BitmapDrawing, GoldenRotatedAtThreeAngles) {
+    DeviceBacking backing;
+    Bitmap indicator(backing), rotated(backing), picture(backing);
+    indicator.setSize(17.0f, 17.0f);
+    indicator.fillRect({7, 1, 10, 9}, Color(255, 255, 255));
+    indicator.fillRect({6, 1, 11, 3}, Color(250, 80, 30));
+    indicator.fillRect({8, 9, 9, 16}, Color(80, 160, 255, 160));
+    picture.setSize(51.0f, 17.0f);
+    picture.fillRect({0, 0, 51, 17}, Color(30, 30, 40));
+    float angles[] = {0.5f, 2.0f, -2.6f};
+    for (int i = 0; i < 3; ++i) {
+        rotated.setSize(17.0f, 17.0f);
+        rotated.drawRotated(indicator, angles[i]);
+        picture.drawBitmap(rotated, {17.0f * i, 0, 17.0f * (i + 1), 17}, {0, 0}, 255);
+    }
+    testing::expectGolden(picture, "RotatedThreeAngles");
+}
+
+} // namespace
+} // namespace gui

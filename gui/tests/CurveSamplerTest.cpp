@@ -23,7 +23,7 @@ TEST(CurveSampler, WindowFollowsTheWidths) {
         float scale, line, soft;
         int window;
     } cases[] = {
-        {1.0f, 0.0f, 0.0f, 3}, {1.0f, 2.0f, 0.0f, 5}, {2.0f, 2.0f, 1.0f, 9},
+        {1.0f, 0.0f, 0.0f, 3},     {1.0f, 2.0f, 0.0f, 5},      {2.0f, 2.0f, 1.0f, 9},
         {1.0f, 60.0f, 42.0f, 105}, {1.0f, 1000.0f, 0.0f, 105}, {1.0f, NAN, INFINITY, 3},
     };
     for (const auto& c : cases) {

@@ -18,3 +18,9 @@ add_custom_command(
 add_custom_target(gui_png_fixtures DEPENDS ${png_fixture_file} ${png_images})
 add_dependencies(gui_tests gui_png_fixtures)
 varnel_add_resources(gui_tests FILES ${png_fixture_file} ${png_images})
+
+# Golden pictures (see gui/tests/GoldenImage.h for how they are made).
+file(GLOB golden_images CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/data/Golden*.png)
+if(golden_images)
+  varnel_add_resources(gui_tests FILES ${golden_images})
+endif()
