@@ -72,7 +72,8 @@ template <class Rows> void FillRows(benchmark::State& state) {
 }
 
 template <class Rows> void CrossFadeRows(benchmark::State& state) {
-    std::vector<std::uint32_t> a = premultipliedNoise(kPixels, 1), b = premultipliedNoise(kPixels, 2), to(kPixels);
+    std::vector<std::uint32_t> a = premultipliedNoise(kPixels, 1), b = premultipliedNoise(kPixels, 2),
+                               to(kPixels);
     for (auto _ : state) {
         for (int y = 0; y < kSide; ++y)
             Rows::crossFade(to.data() + y * kSide, a.data() + y * kSide, b.data() + y * kSide, kSide, 100);
@@ -154,7 +155,11 @@ void Resample(benchmark::State& state) {
         }
         benchmark::ClobberMemory();
     }
-    state.SetLabel(kind == 0 ? "halving" : kind == 1 ? "1.5" : kind == 2 ? "5:8" : kind == 3 ? "5:4" : "nearest");
+    state.SetLabel(kind == 0   ? "halving"
+                   : kind == 1 ? "1.5"
+                   : kind == 2 ? "5:8"
+                   : kind == 3 ? "5:4"
+                               : "nearest");
     setItems(state, std::int64_t(side) * side);
 }
 

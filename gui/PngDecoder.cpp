@@ -2,6 +2,7 @@
 
 #include "gui/EBitmap.h"
 
+#include <emmintrin.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -74,48 +75,112 @@ void gammaTableFor(float exponent, std::array<std::uint8_t, 256>& out) {
     out = state.table;
 }
 
+// Premultiplied (t = c x a + 128, (t + (t >> 8)) >> 8; exact at a = 255), stored b, g, r, 255 - a.
 inline std::uint32_t premultipliedPixel(std::uint32_t r, std::uint32_t g, std::uint32_t b, std::uint32_t a) {
-    if (a != 255) {
-        std::uint32_t t = r * a + 128;
-        r = (t + (t >> 8)) >> 8;
-        t = g * a + 128;
-        g = (t + (t >> 8)) >> 8;
-        t = b * a + 128;
-        b = (t + (t >> 8)) >> 8;
-    }
+    std::uint32_t t = r * a + 128;
+    r = (t + (t >> 8)) >> 8;
+    t = g * a + 128;
+    g = (t + (t >> 8)) >> 8;
+    t = b * a + 128;
+    b = (t + (t >> 8)) >> 8;
     return b | (g << 8) | (r << 16) | ((255 - a) << 24);
 }
 
+// Bytewise sum and bytewise floor average of four bytes at once.
+inline std::uint32_t addBytes(std::uint32_t x, std::uint32_t y) {
+    return ((x & 0x7F7F7F7Fu) + (y & 0x7F7F7F7Fu)) ^ ((x ^ y) & 0x80808080u);
+}
+inline std::uint32_t averageBytes(std::uint32_t x, std::uint32_t y) {
+    return (x & y) + (((x ^ y) & 0xFEFEFEFEu) >> 1);
+}
+inline std::uint32_t load32(const std::uint8_t* p) {
+    std::uint32_t v;
+    std::memcpy(&v, p, 4);
+    return v;
+}
+inline void store32(std::uint8_t* p, std::uint32_t v) {
+    std::memcpy(p, &v, 4);
+}
+
+// The PNG predictor: of a (left), b (up) and c (up-left), the one closest to
+// a + b - c, preferring a, then b.
+inline int paeth(int a, int b, int c) {
+    int pa = std::abs(b - c), pb = std::abs(a - c), pc = std::abs(a + b - 2 * c);
+    return (pa <= pb && pa <= pc) ? a : (pb <= pc ? b : c);
+}
+
 // Reverses the row's filter in place; prev is the unfiltered row above (all
-// zeros for the first row). Both start with the filter byte.
-void unfilterRow(std::uint8_t* row, const std::uint8_t* prev, std::size_t bytes, std::size_t bpp) {
+// zeros for the first row). Both start with the filter byte. Bpp is 3 or 4.
+template <std::size_t Bpp> void unfilterRow(std::uint8_t* row, const std::uint8_t* prev, std::size_t bytes) {
     std::uint8_t* x = row + 1;
     const std::uint8_t* b = prev + 1;
+    if constexpr (Bpp == 4) {
+        // Four bytes (one pixel) at a time where the filter works bytewise.
+        if (row[0] == 1) {
+            std::uint32_t left = load32(x);
+            for (std::size_t i = 4; i < bytes; i += 4)
+                store32(x + i, left = addBytes(load32(x + i), left));
+            return;
+        }
+        if (row[0] == 4) {
+            // One pixel at a time in 16-bit lanes: the predictor picks per channel.
+            const __m128i zero = _mm_setzero_si128();
+            __m128i a = zero, c = zero;
+            for (std::size_t i = 0; i < bytes; i += 4) {
+                __m128i up = _mm_unpacklo_epi8(_mm_cvtsi32_si128(int(load32(b + i))), zero);
+                __m128i p = _mm_sub_epi16(up, c); // (a + b - c) - a
+                __m128i q = _mm_sub_epi16(a, c);  // (a + b - c) - b
+                __m128i pa = _mm_max_epi16(p, _mm_sub_epi16(zero, p));
+                __m128i pb = _mm_max_epi16(q, _mm_sub_epi16(zero, q));
+                __m128i r = _mm_add_epi16(p, q); // (a + b - c) - c
+                __m128i pc = _mm_max_epi16(r, _mm_sub_epi16(zero, r));
+                // a when pa <= pb and pa <= pc; else b when pb <= pc; else c.
+                __m128i takeA = _mm_andnot_si128(
+                    _mm_or_si128(_mm_cmpgt_epi16(pa, pb), _mm_cmpgt_epi16(pa, pc)), _mm_set1_epi16(-1));
+                __m128i takeB = _mm_andnot_si128(_mm_cmpgt_epi16(pb, pc), _mm_set1_epi16(-1));
+                __m128i predictor =
+                    _mm_or_si128(_mm_and_si128(takeA, a),
+                                 _mm_andnot_si128(takeA, _mm_or_si128(_mm_and_si128(takeB, up),
+                                                                      _mm_andnot_si128(takeB, c))));
+                __m128i filtered = _mm_unpacklo_epi8(_mm_cvtsi32_si128(int(load32(x + i))), zero);
+                a = _mm_and_si128(_mm_add_epi16(filtered, predictor), _mm_set1_epi16(0xFF));
+                store32(x + i, std::uint32_t(_mm_cvtsi128_si32(_mm_packus_epi16(a, a))));
+                c = up;
+            }
+            return;
+        }
+        if (row[0] == 3) {
+            std::uint32_t left = 0;
+            for (std::size_t i = 0; i < bytes; i += 4) {
+                // floor((a + b) / 2) bytewise, then added to the filtered bytes.
+                left = addBytes(load32(x + i), averageBytes(left, load32(b + i)));
+                store32(x + i, left);
+            }
+            return;
+        }
+    }
     switch (row[0]) {
     case 1:
-        for (std::size_t i = bpp; i < bytes; ++i)
-            x[i] = std::uint8_t(x[i] + x[i - bpp]);
+        for (std::size_t i = Bpp; i < bytes; ++i)
+            x[i] = std::uint8_t(x[i] + x[i - Bpp]);
         break;
     case 2:
         for (std::size_t i = 0; i < bytes; ++i)
             x[i] = std::uint8_t(x[i] + b[i]);
         break;
     case 3:
-        for (std::size_t i = 0; i < bpp && i < bytes; ++i)
+        for (std::size_t i = 0; i < Bpp; ++i)
             x[i] = std::uint8_t(x[i] + (b[i] >> 1));
-        for (std::size_t i = bpp; i < bytes; ++i)
-            x[i] = std::uint8_t(x[i] + ((unsigned(x[i - bpp]) + unsigned(b[i])) >> 1));
+        for (std::size_t i = Bpp; i < bytes; i += Bpp)
+            for (std::size_t k = 0; k < Bpp; ++k)
+                x[i + k] = std::uint8_t(x[i + k] + ((unsigned(x[i + k - Bpp]) + unsigned(b[i + k])) >> 1));
         break;
     case 4:
-        for (std::size_t i = 0; i < bpp && i < bytes; ++i)
+        for (std::size_t i = 0; i < Bpp; ++i)
             x[i] = std::uint8_t(x[i] + b[i]); // a = c = 0: the predictor is b
-        for (std::size_t i = bpp; i < bytes; ++i) {
-            int a = x[i - bpp], up = b[i], c = b[i - bpp];
-            int p = a + up - c;
-            int pa = std::abs(p - a), pb = std::abs(p - up), pc = std::abs(p - c);
-            int predictor = (pa <= pb && pa <= pc) ? a : (pb <= pc ? up : c);
-            x[i] = std::uint8_t(x[i] + predictor);
-        }
+        for (std::size_t i = Bpp; i < bytes; i += Bpp)
+            for (std::size_t k = 0; k < Bpp; ++k)
+                x[i + k] = std::uint8_t(x[i + k] + paeth(x[i + k - Bpp], b[i + k], b[i + k - Bpp]));
         break;
     default: // 0, and unknown filters leave the row alone
         break;
@@ -305,7 +370,10 @@ bool PngDecoder::decode(std::uint32_t* pixels) {
 
     for (std::int32_t y = 0; y < header_.height; ++y) {
         inflateRow(current, y == header_.height - 1);
-        unfilterRow(current, previous, rowBytes, bpp);
+        if (bpp == 4)
+            unfilterRow<4>(current, previous, rowBytes);
+        else
+            unfilterRow<3>(current, previous, rowBytes);
         const std::uint8_t* in = current + 1;
         std::uint32_t* out = pixels + std::size_t(y) * width;
         if (bpp == 4) {
