@@ -7,6 +7,7 @@
 #include "gui/Control.h"
 #include "gui/DeviceBacking.h"
 #include "gui/RootControl.h"
+#include "gui/Timer.h"
 #include "gui/UserInterface.h"
 
 #include <benchmark/benchmark.h>
@@ -55,6 +56,8 @@ public:
         delete root_;
     }
     gui::RootControl* rootControl() override { return root_; }
+    // Nothing here animates: a timer that never fires.
+    gui::Timer* createTimer() override { return new gui::Timer(); }
     gui::RootControl& root() { return *root_; }
 
 private:

@@ -20,6 +20,7 @@ namespace gui {
 
 class Component;
 class RootControl;
+class Timer;
 
 class UserInterface {
 public:
@@ -29,6 +30,9 @@ public:
     virtual ~UserInterface();
 
     virtual RootControl* rootControl() = 0;
+    // A new timer ticking on the GUI thread, disabled; the caller may delete
+    // it. Timers still alive when the user interface goes are deleted with it.
+    virtual Timer* createTimer() = 0;
 
     // Shows the text as the help hint after the hint delay; an empty text
     // withdraws the hint.

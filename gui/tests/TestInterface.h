@@ -4,7 +4,11 @@
 // and hooks that record help hints and the touch-hold timer.
 
 #include "gui/RootControl.h"
+#include "gui/Timer.h"
 #include "gui/UserInterface.h"
+
+#include <algorithm>
+#include <memory>
 
 #include <string>
 #include <vector>
@@ -25,11 +29,28 @@ public:
     TestInterface() : root_(new TestRoot(*this)) {}
     ~TestInterface() override {
         beginDestruction();
+        for (TestTimer* timer : std::vector<TestTimer*>(timers)) {
+            timer->owner_ = nullptr;
+            delete timer;
+        }
         root_->deleteChildren();
         delete root_;
     }
 
     RootControl* rootControl() override { return root_; }
+
+    // Timers that tests fire by hand (Timer::tick); those still alive go with the interface.
+    class TestTimer : public Timer {
+    public:
+        explicit TestTimer(TestInterface& owner) : owner_(&owner) { owner.timers.push_back(this); }
+        ~TestTimer() override {
+            if (owner_ != nullptr)
+                owner_->timers.erase(std::find(owner_->timers.begin(), owner_->timers.end(), this));
+        }
+        TestInterface* owner_;
+    };
+    Timer* createTimer() override { return new TestTimer(*this); }
+    std::vector<TestTimer*> timers;
     TestRoot& root() { return *root_; }
 
     void setHelpHint(const std::string& text) override { hints.push_back(text); }
