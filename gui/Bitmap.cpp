@@ -4,7 +4,6 @@
 #include "gui/BitmapFiler.h"
 #include "gui/BitmapResampler.h"
 #include "gui/EBitmap.h"
-#include "gui/PNGFiler.h"
 #include "gui/PixelArithmetic.h"
 #include "gui/PixelCoordinates.h"
 
@@ -40,17 +39,12 @@ int pixelsFor(float logical, float scale) {
 
 } // namespace
 
-void setBitmapGammaFactor(float factor) {
-    PNGFiler::setGammaFactor(factor);
-}
-
 Bitmap::Bitmap(DeviceBacking& backing)
     : height([this] { return logicalHeight_; }, [this](float h) { setSize(logicalWidth_, h); }),
       size([this] { return Point(logicalWidth_, logicalHeight_); }, [this](Point p) { setSize(p.x, p.y); }),
       transparent(this, false),
       width([this] { return logicalWidth_; }, [this](float w) { setSize(w, logicalHeight_); }),
       backing_(&backing), canvas_(std::make_unique<Canvas>(this)) {
-    registerPngFilerFactory();
     backing_->addBackingScaleListener(this);
 }
 

@@ -10,7 +10,8 @@
 // unless the backing's scale is 1.0; the image keeps its own pixels (the
 // loaded source) and is refitted to the backing whenever its scale changes.
 // Formats are read by the registered filer factories (gui/BitmapFiler.h);
-// the PNG one is registered by the first bitmap made.
+// every user interface registers the PNG one (registerPngFilerFactory) as
+// it is made.
 //
 // Change tracking: every change that is not a drawing operation (load,
 // resize, clear, copy) ends in update(), which marks everything changed
@@ -190,8 +191,5 @@ private:
     mutable BitmapChangeState changeState_ = BitmapChangeState::kEverything;
     std::vector<std::uint32_t> curveColumn_; // one column of a curve, reused
 };
-
-// The PNG reader's gamma factor (1.0 at start; the editor sets 1.1).
-void setBitmapGammaFactor(float factor);
 
 } // namespace gui

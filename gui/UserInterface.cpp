@@ -1,10 +1,15 @@
 #include "gui/UserInterface.h"
 
+#include "gui/PNGFiler.h"
+
 #include <algorithm>
 
 namespace gui {
 
-UserInterface::UserInterface() = default;
+UserInterface::UserInterface() {
+    // The image formats its bitmaps read.
+    registerPngFilerFactory();
+}
 
 UserInterface::~UserInterface() = default;
 

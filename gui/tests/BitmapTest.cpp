@@ -4,6 +4,7 @@
 #include "gui/BitmapResampler.h"
 #include "gui/EBitmap.h"
 #include "gui/Gradient.h"
+#include "gui/PNGFiler.h"
 #include "gui/PixelArithmetic.h"
 
 #include <gtest/gtest.h>
@@ -18,6 +19,9 @@
 
 namespace gui {
 namespace {
+
+// Bitmaps here are made without a user interface, which would register the format.
+[[maybe_unused]] const bool pngRegistered = (registerPngFilerFactory(), true);
 
 constexpr std::uint32_t kTransparent = 0xFF000000u;
 
