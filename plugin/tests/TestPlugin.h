@@ -9,6 +9,7 @@
 
 #include "foundation/KnownFolders.h"
 #include "foundation/Registry.h"
+#include "foundation/SystemPlatform.h"
 #include "foundation/tests/TestFiles.h"
 #include "plugin/GenericPlugin.h"
 #include "plugin/GenericPluginProcessor.h"
@@ -188,7 +189,10 @@ class PluginTest : public ::testing::Test {
 protected:
     void SetUp() override {
         static std::atomic<int> counter{0};
-        name_ = "VarnelTestPlugin" + std::to_string(counter++);
+        // Test programs can run at once and share one registry and folder tree
+        // (one Wine prefix): the process id keeps their plug-ins apart.
+        name_ = "VarnelTestPlugin" + std::to_string(platform::currentProcessId()) + "_" +
+                std::to_string(counter++);
         setEnvironment("XDG_CONFIG_HOME=" + fsPath(folder_ / "config").generic_string());
         setEnvironment("XDG_DOCUMENTS_DIR=" + fsPath(folder_ / "documents").generic_string());
         cleanUp();
