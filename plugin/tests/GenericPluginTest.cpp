@@ -1,4 +1,5 @@
 #include "plugin/GenericPlugin.h"
+#include "plugin/tests/FileBytes.h"
 
 #include "foundation/BinaryData.h"
 #include "foundation/Files.h"
@@ -24,16 +25,8 @@ using test::PluginTest;
 using test::RecordingListener;
 using test::TestPlugin;
 
-std::string u32(uint32_t v) {
-    std::string s(4, '\0');
-    for (int i = 0; i < 4; ++i)
-        s[static_cast<size_t>(i)] = static_cast<char>((v >> (8 * i)) & 0xFF);
-    return s;
-}
-
-std::string str(const std::string& text) {
-    return u32(static_cast<uint32_t>(text.size())) + text;
-}
+using test::str;
+using test::u32;
 
 std::string hostState(GenericPlugin& plugin) {
     std::ostringstream stream(std::ios::out | std::ios::binary);

@@ -1,4 +1,5 @@
 #include "plugin/PresetLoader.h"
+#include "plugin/tests/FileBytes.h"
 
 #include "plugin/CollectionPresetLoader.h"
 #include "plugin/CustomPresetLoader.h"
@@ -15,21 +16,13 @@ namespace {
 using test::PluginTest;
 using test::RecordingListener;
 
-std::string u32(uint32_t v) {
-    std::string s(4, '\0');
-    for (int i = 0; i < 4; ++i)
-        s[static_cast<size_t>(i)] = static_cast<char>((v >> (8 * i)) & 0xFF);
-    return s;
-}
+using test::str;
+using test::u32;
 
 std::string f32(float value) {
     uint32_t word = 0;
     std::memcpy(&word, &value, 4);
     return u32(word);
-}
-
-std::string str(const std::string& text) {
-    return u32(static_cast<uint32_t>(text.size())) + text;
 }
 
 class PresetLoaderTest : public PluginTest {

@@ -1,4 +1,5 @@
 #include "plugin/PresetMetadata.h"
+#include "plugin/tests/FileBytes.h"
 
 #include "foundation/Files.h"
 #include "foundation/StringUtils.h"
@@ -10,16 +11,8 @@ namespace {
 
 using test::TemporaryFolder;
 
-std::string u32(uint32_t v) {
-    std::string s(4, '\0');
-    for (int i = 0; i < 4; ++i)
-        s[static_cast<size_t>(i)] = static_cast<char>((v >> (8 * i)) & 0xFF);
-    return s;
-}
-
-std::string str(const std::string& text) {
-    return u32(static_cast<uint32_t>(text.size())) + text;
-}
+using test::str;
+using test::u32;
 
 const std::string kValues = "TsPl" + u32(1) + u32(2) + u32(0x3F000000) + u32(0x3E800000);
 

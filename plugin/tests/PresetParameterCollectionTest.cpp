@@ -1,4 +1,5 @@
 #include "plugin/PresetParameterCollection.h"
+#include "plugin/tests/FileBytes.h"
 
 #include "foundation/Files.h"
 #include "plugin/tests/TestPlugin.h"
@@ -11,16 +12,8 @@ namespace {
 
 using test::PluginTest;
 
-std::string u32(uint32_t v) {
-    std::string s(4, '\0');
-    for (int i = 0; i < 4; ++i)
-        s[static_cast<size_t>(i)] = static_cast<char>((v >> (8 * i)) & 0xFF);
-    return s;
-}
-
-std::string str(const std::string& text) {
-    return u32(static_cast<uint32_t>(text.size())) + text;
-}
+using test::str;
+using test::u32;
 
 class PresetParameterCollectionTest : public PluginTest {
 protected:
