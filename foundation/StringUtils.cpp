@@ -262,6 +262,20 @@ bool parseInt(std::string_view text, int32_t& result) {
     return parseWholeNumber(text, result);
 }
 
+int32_t parseLeadingInt(std::string_view text, int32_t fallback) {
+    size_t pos = 0;
+    while (pos < text.size() && isAsciiSpace(text[pos]))
+        ++pos;
+    size_t end = pos;
+    if (end < text.size() && (text[end] == '+' || text[end] == '-')) ++end;
+    const size_t digits = end;
+    while (end < text.size() && isAsciiDigit(text[end]))
+        ++end;
+    int32_t value = 0;
+    if (end == digits || !parseInt(text.substr(pos, end - pos), value)) return fallback;
+    return value;
+}
+
 // ---------------------------------------------------------------------------
 // Comparisons
 

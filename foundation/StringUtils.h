@@ -64,6 +64,10 @@ std::string formatSeconds(double milliseconds);
 // (including blanks) or is out of range.
 bool parseDouble(std::string_view text, double& result);
 bool parseInt(std::string_view text, int32_t& result);
+// The leading number of a text as "%d" reads it: blanks, an optional sign and
+// digits, the rest ignored. fallback when there are no digits or the number
+// does not fit.
+int32_t parseLeadingInt(std::string_view text, int32_t fallback);
 
 // Case-insensitive byte comparison: -1, 0 or 1; a prefix sorts first.
 int compareNoCase(std::string_view a, std::string_view b);

@@ -55,15 +55,5 @@ void CustomSettingsBlock::write(BinaryDataWriter& writer, const std::map<std::st
 }
 
 uint32_t CustomSettingsBlock::parsePerTrackIndex(const std::string& text) {
-    size_t pos = 0;
-    while (pos < text.size() && isAsciiSpace(text[pos]))
-        ++pos;
-    size_t end = pos;
-    if (end < text.size() && (text[end] == '+' || text[end] == '-')) ++end;
-    const size_t digits = end;
-    while (end < text.size() && isAsciiDigit(text[end]))
-        ++end;
-    int32_t value = 0;
-    if (end == digits || !parseInt(std::string_view(text).substr(pos, end - pos), value)) return 0xFFFFFFFF;
-    return static_cast<uint32_t>(value);
+    return static_cast<uint32_t>(parseLeadingInt(text, -1));
 }

@@ -37,23 +37,6 @@ float parseTextValue(const std::string& text) {
     return static_cast<float>(value);
 }
 
-// "%d" of a text: leading blanks, an optional sign and digits; fallback
-// when there are none or the number does not fit.
-int32_t parseLeadingInt(const std::string& text, int32_t fallback) {
-    size_t pos = 0;
-    while (pos < text.size() && isAsciiSpace(text[pos]))
-        ++pos;
-    size_t end = pos;
-    if (end < text.size() && (text[end] == '+' || text[end] == '-')) ++end;
-    const size_t digits = end;
-    while (end < text.size() && isAsciiDigit(text[end]))
-        ++end;
-    if (end == digits) return fallback;
-    int32_t value = 0;
-    if (!parseInt(std::string_view(text).substr(pos, end - pos), value)) return fallback;
-    return value;
-}
-
 } // namespace
 
 PresetLoader::PresetLoader(GenericParameterOwner* owner, GenericPlugin* plugin, std::string expectedSignature)

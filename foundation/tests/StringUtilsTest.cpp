@@ -119,6 +119,20 @@ TEST(ParseNumber, WholeTextMustBeOneNumber) {
     }
 }
 
+TEST(ParseNumber, LeadingNumberReadsLikePercentD) {
+    struct Case {
+        const char* text;
+        int32_t expected;
+    };
+    const Case cases[] = {
+        {"12", 12},          {"  -7 dB", -7}, {"+3x", 3}, {"2147483647", 2147483647},
+        {"2147483648", -99}, {"", -99},       {"-", -99}, {"x12", -99},
+        {" + 1", -99},       {"007", 7},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(parseLeadingInt(c.text, -99), c.expected) << '"' << c.text << '"';
+}
+
 TEST(Compare, NoCaseFoldsAsciiOnly) {
     struct Case {
         const char* a;
