@@ -13,6 +13,7 @@
 // taking the ratio of their levels.
 
 #include "bench/BenchSupport.h"
+#include "bench/StereoCase.h"
 #include "dsp/DelayLine.h"
 #include "dsp/GainAdjuster.h"
 #include "dsp/SignalSmoother.h"
@@ -67,20 +68,12 @@ private:
     std::size_t position_ = 0;
 };
 
-using Work = std::function<void(Stereo&, int offset, int count)>;
-
-struct Case {
-    std::string name;
-    std::function<Work()> make;
-};
+using Work = bench::StereoWork;
+using Case = bench::StereoCase;
 
 void runCase(benchmark::State& state, const Case& c) {
-    simd::ScopedControlWord csr;
-    int hostBlock = static_cast<int>(state.range(0));
-    Stereo audio(hostBlock, {0.5f, 0.25f, 0.1f});
-    Work work = c.make();
     // Fill the lines' rings and settle the smoothers first.
-    bench::runChunks(state, audio, work, hostBlock, 400);
+    bench::runStereoCase(state, c, 400);
 }
 
 // One delay line per channel fed from the host audio.

@@ -7,6 +7,7 @@
 // worst case, beside a plain copy of the same audio.
 
 #include "bench/BenchSupport.h"
+#include "bench/StereoCase.h"
 #include "dsp/Simd.h"
 #include "dsp/wave/Environment.h"
 #include "dsp/wave/Producer.h"
@@ -31,19 +32,11 @@ namespace {
 
 constexpr float kRate = 48000.0f;
 using bench::Stereo;
-using Work = std::function<void(Stereo&, int offset, int count)>;
-
-struct Case {
-    std::string name;
-    std::function<Work()> make;
-};
+using Work = bench::StereoWork;
+using Case = bench::StereoCase;
 
 void runCase(benchmark::State& state, const Case& c) {
-    simd::ScopedControlWord csr;
-    int hostBlock = static_cast<int>(state.range(0));
-    Stereo audio(hostBlock, {0.5f, 0.25f, 0.1f});
-    Work work = c.make();
-    bench::runChunks(state, audio, work, hostBlock, 50);
+    bench::runStereoCase(state, c, 50);
 }
 
 void store(float* out, const wave::BasicBlock<float>& block, int n) {
