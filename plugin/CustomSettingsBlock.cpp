@@ -22,21 +22,14 @@ bool CustomSettingsBlock::read(BinaryDataReader& reader, CustomSettingsBlock& bl
         return true;
     }
     block.present = true;
-    reader.readUInt32();
-    const int32_t count = reader.readInt32();
-    if (!reader.isGood() || count < 0) return false;
-    for (int32_t i = 0; i < count; ++i) {
-        std::string key = reader.readString();
-        std::string value = reader.readString();
-        if (!reader.isGood()) return false;
+    return readPairs(reader, [&block](std::string&& key, std::string&& value) {
         if (key == kPerTrackIndexKey) {
             block.hasPerTrackIndex = true;
             block.perTrackIndex = parsePerTrackIndex(value);
         } else {
             block.values.emplace(std::move(key), std::move(value));
         }
-    }
-    return true;
+    });
 }
 
 void CustomSettingsBlock::write(BinaryDataWriter& writer, const std::map<std::string, std::string>& values,

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <utility>
 
 struct CustomSettingsBlock {
     static constexpr const char* kTag = "CuSV";
@@ -27,6 +28,21 @@ struct CustomSettingsBlock {
 
     // False for a negative count or a block that ends early.
     static bool read(BinaryDataReader& reader, CustomSettingsBlock& block);
+    // What follows the tag: the version, the count and the pairs, each handed
+    // to take(key, value) in file order. False for a negative count or a
+    // block that ends early.
+    template <typename Take> static bool readPairs(BinaryDataReader& reader, Take&& take) {
+        reader.readUInt32();
+        const int32_t count = reader.readInt32();
+        if (!reader.isGood() || count < 0) return false;
+        for (int32_t i = 0; i < count; ++i) {
+            std::string key = reader.readString();
+            std::string value = reader.readString();
+            if (!reader.isGood()) return false;
+            take(std::move(key), std::move(value));
+        }
+        return true;
+    }
     // perTrackIndex is written only when withPerTrackIndex is set.
     static void write(BinaryDataWriter& writer, const std::map<std::string, std::string>& values,
                       bool withPerTrackIndex, uint32_t perTrackIndex);

@@ -54,16 +54,9 @@ bool readBlockPairs(const std::string& bytes, size_t offset, std::map<std::strin
     char tag[4];
     if (!reader.readBytes(tag, 4) || std::memcmp(tag, CustomSettingsBlock::kTag, 4) != 0) return true;
     present = true;
-    reader.readUInt32();
-    const int32_t count = reader.readInt32();
-    if (!reader.isGood() || count < 0) return false;
-    for (int32_t i = 0; i < count; ++i) {
-        std::string key = reader.readString();
-        std::string value = reader.readString();
-        if (!reader.isGood()) return false;
+    return CustomSettingsBlock::readPairs(reader, [&pairs](std::string&& key, std::string&& value) {
         pairs.emplace(std::move(key), std::move(value));
-    }
-    return true;
+    });
 }
 
 } // namespace
