@@ -30,8 +30,8 @@ std::set<std::string> filesBelow(const fs::path& folder) {
     std::set<std::string> names;
     std::error_code code;
     if (!fs::is_directory(folder, code)) return names;
-    for (auto it = fs::recursive_directory_iterator(folder, code); !code && it != fs::recursive_directory_iterator();
-         it.increment(code)) {
+    for (auto it = fs::recursive_directory_iterator(folder, code);
+         !code && it != fs::recursive_directory_iterator(); it.increment(code)) {
         if (it->is_regular_file(code)) names.insert(relativeName(it->path(), folder));
     }
     return names;
@@ -39,8 +39,8 @@ std::set<std::string> filesBelow(const fs::path& folder) {
 
 } // namespace
 
-bool FactoryPresetTree::build(const fs::path& sourceFolder, const CollectionFor& collectionFor, int32_t version,
-                              std::string& error) {
+bool FactoryPresetTree::build(const fs::path& sourceFolder, const CollectionFor& collectionFor,
+                              int32_t version, std::string& error) {
     files_.clear();
     std::error_code code;
     if (!fs::is_directory(sourceFolder, code)) {
@@ -50,7 +50,8 @@ bool FactoryPresetTree::build(const fs::path& sourceFolder, const CollectionFor&
     const std::string suffix = kSourceSuffix;
     for (const std::string& name : filesBelow(sourceFolder)) {
         const fs::path source = sourceFolder / fs::path(name);
-        if (name.size() <= suffix.size() || name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) {
+        if (name.size() <= suffix.size() ||
+            name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) {
             error = source.string() + ": not a preset source (its name must end in " + suffix + ")";
             return false;
         }

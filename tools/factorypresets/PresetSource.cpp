@@ -112,8 +112,8 @@ bool applyPresetSource(PresetParameterCollection& collection, const std::string&
     for (const auto& [index, value] : values) {
         AbstractPluginParameter* parameter = collection.get(index);
         if (!kept(value, parameter->getValue())) {
-            error = lineError(lineOf[index], parameter->getName() + ": the value " + parameter->formatValue(value) +
-                                                 " did not stay (now " +
+            error = lineError(lineOf[index], parameter->getName() + ": the value " +
+                                                 parameter->formatValue(value) + " did not stay (now " +
                                                  parameter->formatValue(parameter->getValue()) + ")");
             return false;
         }

@@ -81,10 +81,12 @@ TEST(PresetSourceTest, BadLinesFailWithTheirLineAndChangeNothing) {
         {"\n\nDelay 1 Time 375 ms\n", "line 3: expected \"parameter name = value\""},
         {"Delay 1 Time = fast\n", "line 1: Delay 1 Time: cannot read the value \"fast\""},
         {"Delay 1 Time =\n", "line 1: Delay 1 Time: cannot read the value \"\""},
-        {"Filter 1 Characteristic = Valve\n", "line 1: Filter 1 Characteristic: cannot read the value \"Valve\""},
+        {"Filter 1 Characteristic = Valve\n",
+         "line 1: Filter 1 Characteristic: cannot read the value \"Valve\""},
         {"Delay 1 Time = 6000 ms\n", "line 1: Delay 1 Time: \"6000 ms\" is outside the range"},
         {"Num Active XLFO 1 Steps = 17\n", "line 1: Num Active XLFO 1 Steps: cannot read the value \"17\""},
-        {"Delay 1 Time = 400 ms\n# again\nDelay 1 Time = 375 ms\n", "line 3: Delay 1 Time is already set on line 1"},
+        {"Delay 1 Time = 400 ms\n# again\nDelay 1 Time = 375 ms\n",
+         "line 3: Delay 1 Time is already set on line 1"},
         {"= 375 ms\n", "line 1: Unknown parameter: "},
     };
     for (const auto& c : cases) {
