@@ -1,0 +1,128 @@
+#include "clap/ClapPresetDiscoveryProvider.h"
+
+#include "clap/HostPath.h"
+#include "foundation/Files.h"
+#include "foundation/KnownFolders.h"
+#include "foundation/Registry.h"
+#include "foundation/VersionInfo.h"
+#include "plugin/PresetCache.h"
+#include "plugin/PresetCacheEntry.h"
+#include "plugin/PresetMetadata.h"
+
+#include <utility>
+#include <vector>
+
+namespace {
+
+std::string withBackslash(std::string path) {
+    if (!path.empty() && path.back() != '\\') path += '\\';
+    return path;
+}
+
+} // namespace
+
+const clap_preset_discovery_provider_t*
+ClapPresetDiscoveryProvider::create(const clap_preset_discovery_provider_descriptor_t* descriptor,
+                                    const clap_preset_discovery_indexer_t* indexer, const std::string& pluginId,
+                                    const GenericPluginInfo& info) {
+    if (descriptor == nullptr || indexer == nullptr) return nullptr;
+    auto* provider = new ClapPresetDiscoveryProvider(descriptor, indexer, pluginId, info);
+    return provider->clapProvider();
+}
+
+ClapPresetDiscoveryProvider::ClapPresetDiscoveryProvider(
+    const clap_preset_discovery_provider_descriptor_t* descriptor, const clap_preset_discovery_indexer_t* indexer,
+    std::string pluginId, GenericPluginInfo info)
+    : indexer_(indexer), pluginId_(std::move(pluginId)), info_(std::move(info)) {
+    provider_.desc = descriptor;
+    provider_.provider_data = this;
+    provider_.init = [](const clap_preset_discovery_provider_t* provider) {
+        try {
+            ClapPresetDiscoveryProvider* self = from(provider);
+            return self != nullptr && self->init();
+        } catch (...) {
+            return false;
+        }
+    };
+    provider_.destroy = [](const clap_preset_discovery_provider_t* provider) {
+        delete from(provider);
+    };
+    provider_.get_metadata = [](const clap_preset_discovery_provider_t* provider, uint32_t locationKind,
+                                const char* location,
+                                const clap_preset_discovery_metadata_receiver_t* receiver) {
+        try {
+            const ClapPresetDiscoveryProvider* self = from(provider);
+            return self != nullptr && self->getMetadata(locationKind, location, receiver);
+        } catch (...) {
+            return false;
+        }
+    };
+    provider_.get_extension = [](const clap_preset_discovery_provider_t*, const char*) -> const void* {
+        return nullptr;
+    };
+}
+
+ClapPresetDiscoveryProvider* ClapPresetDiscoveryProvider::from(const clap_preset_discovery_provider_t* provider) {
+    return provider != nullptr ? static_cast<ClapPresetDiscoveryProvider*>(provider->provider_data) : nullptr;
+}
+
+// The folder the plug-in's settings name ("PresetFolder" under the product's
+// key, the one the model writes), else the default preset folder, as the
+// model falls back when the stored folder is missing or gone.
+std::string ClapPresetDiscoveryProvider::readPresetFolder() const {
+    const VersionInfo version(info_.pluginName);
+    RegistryReader reader(RegistryRoot::kCurrentUser, version.getProductKeyPath());
+    const std::string stored = reader.readString("PresetFolder");
+    if (!stored.empty() && folderExists(fromHostPath(stored))) return fromHostPath(stored);
+    return withBackslash(getPresetsFolderPath(version.getPluginName()));
+}
+
+bool ClapPresetDiscoveryProvider::init() {
+    presetFolder_ = readPresetFolder();
+
+    const std::string name = info_.pluginName + kLocationSuffix;
+    const std::string location = toHostPath(presetFolder_);
+    clap_preset_discovery_location_t declared{};
+    declared.flags = kLocationFlags;
+    declared.name = name.c_str();
+    declared.kind = CLAP_PRESET_DISCOVERY_LOCATION_FILE;
+    declared.location = location.c_str();
+    if (!indexer_->declare_location || !indexer_->declare_location(indexer_, &declared)) return false;
+
+    clap_preset_discovery_filetype_t filetype{};
+    filetype.name = kFiletypeName;
+    filetype.description = kFiletypeDescription;
+    filetype.file_extension = kFiletypeExtension;
+    if (!indexer_->declare_filetype || !indexer_->declare_filetype(indexer_, &filetype)) return false;
+
+    // The favourites file lists paths relative to the folder; read them as
+    // full paths so they compare with the locations the host asks for.
+    std::vector<std::string> favorites;
+    readFavoritesFile(withBackslash(presetFolder_) + kFavoritesFile, favorites);
+    favorites_.clear();
+    favorites_.insert(favorites.begin(), favorites.end());
+    return true;
+}
+
+bool ClapPresetDiscoveryProvider::getMetadata(uint32_t locationKind, const char* location,
+                                              const clap_preset_discovery_metadata_receiver_t* receiver) const {
+    if (locationKind != CLAP_PRESET_DISCOVERY_LOCATION_FILE || location == nullptr || receiver == nullptr)
+        return false;
+    const std::string path = fromHostPath(location);
+    if (!fileExists(path)) return false;
+
+    PresetCacheEntry entry(path);
+    readPresetMetadata(path, entry);
+
+    if (!receiver->begin_preset || !receiver->begin_preset(receiver, entry.name.c_str(), location)) return false;
+    if (!entry.author.empty() && receiver->add_creator) receiver->add_creator(receiver, entry.author.c_str());
+    if (!entry.description.empty() && receiver->set_description)
+        receiver->set_description(receiver, entry.description.c_str());
+    if (favorites_.count(path) != 0 && receiver->set_flags) receiver->set_flags(receiver, kFavoriteFlags);
+    const clap_universal_plugin_id_t id{"clap", pluginId_.c_str()};
+    if (receiver->add_plugin_id) receiver->add_plugin_id(receiver, &id);
+    if (receiver->add_feature)
+        for (const std::string& keyword : entry.tags)
+            receiver->add_feature(receiver, keyword.c_str());
+    return true;
+}

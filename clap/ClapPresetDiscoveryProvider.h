@@ -1,0 +1,68 @@
+#pragma once
+
+// The preset-discovery provider that the discovery factory makes for a
+// host's indexer. It tells the indexer where the product's preset files live
+// (the preset folder of the product's registry settings, else the default
+// preset folder under the user's documents) and which file type they have,
+// and answers metadata requests for single preset files from the file's own
+// metadata (display name, author, description, tags), flagging the presets
+// listed in the folder's favourites file.
+//
+// Threads: the host calls the provider from one thread of its choice; the
+// provider keeps no state shared with plug-in instances. Every C callback
+// catches exceptions and reports failure.
+
+#include "clap/ClapAbi.h"
+#include "plugin/GenericPluginBase.h"
+
+#include <cstdint>
+#include <set>
+#include <string>
+
+class ClapPresetDiscoveryProvider {
+public:
+    static constexpr const char* kFiletypeName = "Zentor Preset";
+    static constexpr const char* kFiletypeDescription = "Preset for a Zentor plugin";
+    static constexpr const char* kFiletypeExtension = "ztp";
+    static constexpr const char* kLocationSuffix = " Preset Folder";
+    static constexpr const char* kFavoritesFile = "Favorites.txt";
+    // Factory and user content: the folder holds both.
+    static constexpr uint32_t kLocationFlags =
+        CLAP_PRESET_DISCOVERY_IS_FACTORY_CONTENT | CLAP_PRESET_DISCOVERY_IS_USER_CONTENT;
+    static constexpr uint32_t kFavoriteFlags = kLocationFlags | CLAP_PRESET_DISCOVERY_IS_FAVORITE;
+
+    // A new provider whose C record the host owns: its destroy deletes the
+    // provider. descriptor outlives it (the entry's); pluginId is the plug-in
+    // descriptor's id; info is the product's plug-in info record.
+    static const clap_preset_discovery_provider_t*
+    create(const clap_preset_discovery_provider_descriptor_t* descriptor,
+           const clap_preset_discovery_indexer_t* indexer, const std::string& pluginId,
+           const GenericPluginInfo& info);
+
+    // Reads the preset folder and the favourites and declares the location
+    // and the file type; false when the indexer refuses either.
+    bool init();
+    // Metadata of one preset file; false for another location kind, a path
+    // that is no existing file, or when the receiver refuses the preset.
+    bool getMetadata(uint32_t locationKind, const char* location,
+                     const clap_preset_discovery_metadata_receiver_t* receiver) const;
+
+    const clap_preset_discovery_provider_t* clapProvider() const { return &provider_; }
+    // The preset folder in the internal form (known after init).
+    const std::string& presetFolder() const { return presetFolder_; }
+
+private:
+    ClapPresetDiscoveryProvider(const clap_preset_discovery_provider_descriptor_t* descriptor,
+                                const clap_preset_discovery_indexer_t* indexer, std::string pluginId,
+                                GenericPluginInfo info);
+    static ClapPresetDiscoveryProvider* from(const clap_preset_discovery_provider_t* provider);
+    std::string readPresetFolder() const;
+
+    clap_preset_discovery_provider_t provider_;
+    const clap_preset_discovery_indexer_t* indexer_;
+    std::string pluginId_;
+    GenericPluginInfo info_;
+    std::string presetFolder_;
+    // Full paths in the internal form.
+    std::set<std::string> favorites_;
+};

@@ -1,0 +1,5 @@
+#include "clap/HostPath.h"
+
+std::string toHostPath(std::string internalPath) {
+    return internalPath;
+}
