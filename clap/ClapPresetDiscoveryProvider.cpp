@@ -23,16 +23,16 @@ std::string withBackslash(std::string path) {
 
 const clap_preset_discovery_provider_t*
 ClapPresetDiscoveryProvider::create(const clap_preset_discovery_provider_descriptor_t* descriptor,
-                                    const clap_preset_discovery_indexer_t* indexer, const std::string& pluginId,
-                                    const GenericPluginInfo& info) {
+                                    const clap_preset_discovery_indexer_t* indexer,
+                                    const std::string& pluginId, const GenericPluginInfo& info) {
     if (descriptor == nullptr || indexer == nullptr) return nullptr;
     auto* provider = new ClapPresetDiscoveryProvider(descriptor, indexer, pluginId, info);
     return provider->clapProvider();
 }
 
 ClapPresetDiscoveryProvider::ClapPresetDiscoveryProvider(
-    const clap_preset_discovery_provider_descriptor_t* descriptor, const clap_preset_discovery_indexer_t* indexer,
-    std::string pluginId, GenericPluginInfo info)
+    const clap_preset_discovery_provider_descriptor_t* descriptor,
+    const clap_preset_discovery_indexer_t* indexer, std::string pluginId, GenericPluginInfo info)
     : indexer_(indexer), pluginId_(std::move(pluginId)), info_(std::move(info)) {
     provider_.desc = descriptor;
     provider_.provider_data = this;
@@ -44,9 +44,7 @@ ClapPresetDiscoveryProvider::ClapPresetDiscoveryProvider(
             return false;
         }
     };
-    provider_.destroy = [](const clap_preset_discovery_provider_t* provider) {
-        delete from(provider);
-    };
+    provider_.destroy = [](const clap_preset_discovery_provider_t* provider) { delete from(provider); };
     provider_.get_metadata = [](const clap_preset_discovery_provider_t* provider, uint32_t locationKind,
                                 const char* location,
                                 const clap_preset_discovery_metadata_receiver_t* receiver) {
@@ -62,7 +60,8 @@ ClapPresetDiscoveryProvider::ClapPresetDiscoveryProvider(
     };
 }
 
-ClapPresetDiscoveryProvider* ClapPresetDiscoveryProvider::from(const clap_preset_discovery_provider_t* provider) {
+ClapPresetDiscoveryProvider*
+ClapPresetDiscoveryProvider::from(const clap_preset_discovery_provider_t* provider) {
     return provider != nullptr ? static_cast<ClapPresetDiscoveryProvider*>(provider->provider_data) : nullptr;
 }
 
@@ -104,8 +103,9 @@ bool ClapPresetDiscoveryProvider::init() {
     return true;
 }
 
-bool ClapPresetDiscoveryProvider::getMetadata(uint32_t locationKind, const char* location,
-                                              const clap_preset_discovery_metadata_receiver_t* receiver) const {
+bool ClapPresetDiscoveryProvider::getMetadata(
+    uint32_t locationKind, const char* location,
+    const clap_preset_discovery_metadata_receiver_t* receiver) const {
     if (locationKind != CLAP_PRESET_DISCOVERY_LOCATION_FILE || location == nullptr || receiver == nullptr)
         return false;
     const std::string path = fromHostPath(location);
@@ -114,7 +114,8 @@ bool ClapPresetDiscoveryProvider::getMetadata(uint32_t locationKind, const char*
     PresetCacheEntry entry(path);
     readPresetMetadata(path, entry);
 
-    if (!receiver->begin_preset || !receiver->begin_preset(receiver, entry.name.c_str(), location)) return false;
+    if (!receiver->begin_preset || !receiver->begin_preset(receiver, entry.name.c_str(), location))
+        return false;
     if (!entry.author.empty() && receiver->add_creator) receiver->add_creator(receiver, entry.author.c_str());
     if (!entry.description.empty() && receiver->set_description)
         receiver->set_description(receiver, entry.description.c_str());

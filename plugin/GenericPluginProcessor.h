@@ -229,6 +229,11 @@ public:
     virtual bool writeProcessorState(std::ostream& stream);
     int32_t getTailLength() { return tailLength(); }
     virtual int32_t tailLength();
+    // The level source that meters the gain reduction, for hosts that show
+    // it (-1: none). An index below the per-channel count names that meter
+    // on every channel of the layout.
+    virtual int32_t getGainReductionMeterIndex() const { return -1; }
+    int32_t getLevelSourcesPerChannel() const { return levelSourcesPerChannel_; }
 
     // IMidiProcessor (the note hooks are empty here).
     void midiNoteOff(int32_t key, float velocity) override;

@@ -32,7 +32,8 @@ struct ProviderFactory {
         factory.get_descriptor = [](const clap_preset_discovery_factory_t*, uint32_t index) {
             return index == 0 ? &descriptor : nullptr;
         };
-        factory.create = [](const clap_preset_discovery_factory_t*, const clap_preset_discovery_indexer_t* indexer,
+        factory.create = [](const clap_preset_discovery_factory_t*,
+                            const clap_preset_discovery_indexer_t* indexer,
                             const char* id) -> const clap_preset_discovery_provider_t* {
             if (id == nullptr || std::string(id) != descriptor.id) return nullptr;
             return ClapPresetDiscoveryProvider::create(&descriptor, indexer, kPluginId, info);
@@ -145,7 +146,8 @@ TEST_F(PresetDiscoveryProvider, ReportsPresetsWithMetadataAndFavourites) {
     writePreset(presets_ + "\\Beta.ztp", "");
     writePreset(presets_ + "\\Sub\\Gamma.ztp", "");
     ASSERT_TRUE(test::writeWholeFile(presets_ + "\\notes.txt", "not a preset"));
-    ASSERT_TRUE(test::writeWholeFile(presets_ + "\\Favorites.txt", "# favourites\nSub/Gamma.ztp\n#Beta.ztp\n"));
+    ASSERT_TRUE(
+        test::writeWholeFile(presets_ + "\\Favorites.txt", "# favourites\nSub/Gamma.ztp\n#Beta.ztp\n"));
 
     for (const std::string& stored : {presets_, presets_ + "\\"}) {
         storeFolder(stored);
@@ -187,7 +189,8 @@ TEST_F(PresetDiscoveryProvider, AsksForOtherThanAnExistingFileFail) {
     ASSERT_TRUE(indexer.open(&factory_.factory, kPluginId));
     const std::string alpha = toHostPath(presets_ + "\\Alpha.ztp");
     EXPECT_FALSE(indexer.getMetadata(CLAP_PRESET_DISCOVERY_LOCATION_FILE, toHostPath(presets_).c_str()));
-    EXPECT_FALSE(indexer.getMetadata(CLAP_PRESET_DISCOVERY_LOCATION_FILE, toHostPath(presets_ + "\\Sub").c_str()));
+    EXPECT_FALSE(
+        indexer.getMetadata(CLAP_PRESET_DISCOVERY_LOCATION_FILE, toHostPath(presets_ + "\\Sub").c_str()));
     EXPECT_FALSE(indexer.getMetadata(CLAP_PRESET_DISCOVERY_LOCATION_FILE, (alpha + "x").c_str()));
     EXPECT_FALSE(indexer.getMetadata(CLAP_PRESET_DISCOVERY_LOCATION_FILE, nullptr));
     EXPECT_FALSE(indexer.getMetadata(CLAP_PRESET_DISCOVERY_LOCATION_PLUGIN, alpha.c_str()));
