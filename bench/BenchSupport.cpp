@@ -26,6 +26,9 @@ void setFrameCounter(benchmark::State& state, int frames) {
 
 namespace {
 
+// One stereo frame at 48 kHz lasts this long: real time in ns per frame.
+constexpr double kFrameNs = 1.0e9 / 48000.0;
+
 std::vector<std::string> splitArgs(const std::string& args) {
     std::vector<std::string> fields;
     std::size_t start = 0;
@@ -68,7 +71,7 @@ public:
         std::printf("\n%-*s", static_cast<int>(width), "case (stereo, 48 kHz)");
         for (const ArgColumn& column : columns_)
             std::printf(" %10s", column.title.c_str());
-        std::printf(" %12s %12s %8s\n", "ns/frame", "copy ns/fr", "x copy");
+        std::printf(" %12s %12s %8s %12s\n", "ns/frame", "copy ns/fr", "x copy", "x real time");
         for (const Figure& f : figures_) {
             if (f.name == "copy") continue;
             std::vector<std::string> fields = splitArgs(f.args);
@@ -78,7 +81,8 @@ public:
                 bool named = i < columns_.size() && columns_[i].text;
                 std::printf(" %10s", named ? columns_[i].text(fields[i]).c_str() : fields[i].c_str());
             }
-            std::printf(" %12.3f %12.3f %8.2f\n", f.ns, copyNs, copyNs > 0.0 ? f.ns / copyNs : 0.0);
+            std::printf(" %12.3f %12.3f %8.2f %12.1f\n", f.ns, copyNs, copyNs > 0.0 ? f.ns / copyNs : 0.0,
+                        f.ns > 0.0 ? kFrameNs / f.ns : 0.0);
         }
     }
 

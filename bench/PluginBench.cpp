@@ -1,0 +1,132 @@
+// The whole plug-in as a host runs it: the plug-in file loaded by the test
+// host, one instance activated at 48 kHz, stereo noise through its main
+// input, host blocks of 128 and 512 frames processed on the host's audio
+// thread (with the host's own per-block work: output sentinels and guard
+// checks). Cases: the start-up preset ("Default Setting"), and the same with
+// every modulation source active (each source list at its largest count,
+// every modulation slot in use). Beside them a plain copy of the same
+// audio on the calling thread; the plug-in's times are wall-clock, since it
+// runs on the host's audio thread.
+//
+// The plug-in file is the product's Linux .clap; VARNEL_BENCH_MODULE names
+// another one.
+
+#include "bench/BenchSupport.h"
+#include "tools/testhost/ClapModule.h"
+#include "tools/testhost/HostedPlugin.h"
+#include "tools/testhost/TestHost.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+
+namespace {
+
+using bench::Stereo;
+
+constexpr bench::Mixture kMixture{0.5f, 0.25f, 0.1f};
+constexpr int kWarmupBlocks = 64;
+
+std::string modulePath() {
+    const char* path = std::getenv("VARNEL_BENCH_MODULE");
+    return path && *path ? path : VARNEL_BENCH_PLUGIN_MODULE;
+}
+
+const ClapModule* module() {
+    static std::unique_ptr<ClapModule> loaded = [] {
+        std::string error;
+        auto result = ClapModule::load(modulePath(), error);
+        if (!result) std::fprintf(stderr, "cannot load %s: %s\n", modulePath().c_str(), error.c_str());
+        return result;
+    }();
+    return loaded.get();
+}
+
+bool startsWith(const char* text, const char* prefix) {
+    return std::strncmp(text, prefix, std::strlen(prefix)) == 0;
+}
+
+bool endsWith(const std::string& text, const std::string& suffix) {
+    return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+// Every list of sets at its largest count ("Num Active ..." parameters),
+// and each modulation slot given a source and a target of its own.
+void activateEveryModulationSource(HostedPlugin& plugin, HostEventList& events) {
+    uint32_t slot = 0;
+    for (uint32_t index = 0; index < plugin.paramCount(); ++index) {
+        const auto info = plugin.paramInfo(index);
+        if (!info) continue;
+        const std::string name = info->name;
+        if (startsWith(info->name, "Num Active ")) {
+            events.addParamValue(0, info->id, info->max_value);
+        } else if (endsWith(name, " Source") || endsWith(name, " Target")) {
+            const double span = info->max_value - info->min_value;
+            const double step = 1.0 + (endsWith(name, " Source") ? slot : slot++ * 7);
+            events.addParamValue(0, info->id, info->min_value + (span > 0 ? std::fmod(step, span + 1) : 0));
+        }
+    }
+}
+
+void copyCase(benchmark::State& state) {
+    const int frames = static_cast<int>(state.range(0));
+    Stereo audio(frames, kMixture);
+    for (auto _ : state) {
+        bench::copyStereo(audio, 0, frames);
+        bench::keepOutput(audio);
+    }
+    bench::setFrameCounter(state, frames);
+}
+
+void pluginCase(benchmark::State& state, bool everySource) {
+    const auto frames = static_cast<uint32_t>(state.range(0));
+    const ClapModule* loaded = module();
+    const clap_plugin_factory_t* factory = loaded ? loaded->pluginFactory() : nullptr;
+    if (!factory || factory->get_plugin_count(factory) == 0) {
+        state.SkipWithError("no plug-in module");
+        return;
+    }
+    TestHost host;
+    HostedPlugin plugin(host, factory, factory->get_plugin_descriptor(factory, 0)->id);
+    if (!plugin.plugin() || !plugin.init() || !plugin.activate(48000.0, 1, frames) ||
+        plugin.inputPortCount() == 0 || plugin.inputChannelCount(0) < 2) {
+        state.SkipWithError("the plug-in does not start");
+        return;
+    }
+    HostEventList first;
+    if (everySource) activateEveryModulationSource(plugin, first);
+    Stereo audio(static_cast<int>(frames), kMixture);
+    std::memcpy(plugin.input(0, 0), audio.left.data(), frames * sizeof(float));
+    std::memcpy(plugin.input(0, 1), audio.right.data(), frames * sizeof(float));
+    if (!plugin.startProcessing()) {
+        state.SkipWithError("start_processing failed");
+        return;
+    }
+    HostEventList none;
+    const ProcessOptions options;
+    host.audioThread().run([&] {
+        plugin.processHere(frames, first, options);
+        for (int i = 0; i < kWarmupBlocks; ++i)
+            plugin.processHere(frames, none, options);
+        for (auto _ : state)
+            benchmark::DoNotOptimize(plugin.processHere(frames, none, options));
+    });
+    bench::setFrameCounter(state, static_cast<int>(frames));
+    if (!host.violations().empty()) state.SkipWithError(host.violations().front().c_str());
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    bench::registerBlocks("copy", copyCase);
+    bench::registerBlocks("plugin Default Setting", [](benchmark::State& s) { pluginCase(s, false); })
+        ->UseRealTime();
+    bench::registerBlocks("plugin every modulation source", [](benchmark::State& s) { pluginCase(s, true); })
+        ->UseRealTime();
+    return bench::runAndSummarize(argc, argv, {{"block"}});
+}
