@@ -52,7 +52,8 @@ bool startsWith(const char* text, const char* prefix) {
 }
 
 bool endsWith(const std::string& text, const std::string& suffix) {
-    return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+    return text.size() >= suffix.size() &&
+           text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
 // Every list of sets at its largest count ("Num Active ..." parameters),
@@ -124,9 +125,11 @@ void pluginCase(benchmark::State& state, bool everySource) {
 
 int main(int argc, char** argv) {
     bench::registerBlocks("copy", copyCase);
-    bench::registerBlocks("plugin Default Setting", [](benchmark::State& s) { pluginCase(s, false); })
-        ->UseRealTime();
-    bench::registerBlocks("plugin every modulation source", [](benchmark::State& s) { pluginCase(s, true); })
-        ->UseRealTime();
+    bench::registerBlocks("plugin Default Setting", [](benchmark::State& s) {
+        pluginCase(s, false);
+    })->UseRealTime();
+    bench::registerBlocks("plugin every modulation source", [](benchmark::State& s) {
+        pluginCase(s, true);
+    })->UseRealTime();
     return bench::runAndSummarize(argc, argv, {{"block"}});
 }

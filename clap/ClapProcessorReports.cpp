@@ -20,7 +20,8 @@ bool ClapProcessorReports::offersGainMetering(const GenericPluginProcessor& proc
 double ClapProcessorReports::gainAdjustment(const GenericPluginProcessor& processor) {
     const int32_t index = processor.getGainReductionMeterIndex();
     const auto& sources = processor.getLevelSources();
-    if (index < 0 || static_cast<size_t>(index) >= sources.size() || sources[static_cast<size_t>(index)] == nullptr)
+    if (index < 0 || static_cast<size_t>(index) >= sources.size() ||
+        sources[static_cast<size_t>(index)] == nullptr)
         return 0.0;
     float value = sources[static_cast<size_t>(index)]->level(0);
     const int32_t stride = processor.getLevelSourcesPerChannel();

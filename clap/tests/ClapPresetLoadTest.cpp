@@ -31,7 +31,8 @@ TEST_F(ClapPresetLoadTest, AFileLoadsAndTheHostHearsOfIt) {
     auto plugin = makePlugin();
     const std::string location = toHostPath(writeGainPreset("Loud.ztp", 0.875f));
     EXPECT_TRUE(loadPresetFromLocation(*plugin, host_.clapHost(), hostPresetLoad(),
-                                       CLAP_PRESET_DISCOVERY_LOCATION_FILE, location.c_str(), location.c_str()));
+                                       CLAP_PRESET_DISCOVERY_LOCATION_FILE, location.c_str(),
+                                       location.c_str()));
     EXPECT_FLOAT_EQ(plugin->gain.getValue(), 0.875f);
     EXPECT_EQ(plugin->getCurrentPreset().getName(), "Loud");
     EXPECT_EQ(host_.calls().presetsLoaded, std::vector<std::string>{location});
@@ -40,8 +41,8 @@ TEST_F(ClapPresetLoadTest, AFileLoadsAndTheHostHearsOfIt) {
 
     // Without the host's extension the preset still loads.
     const std::string quiet = toHostPath(writeGainPreset("Quiet.ztp", 0.125f));
-    EXPECT_TRUE(loadPresetFromLocation(*plugin, host_.clapHost(), nullptr, CLAP_PRESET_DISCOVERY_LOCATION_FILE,
-                                       quiet.c_str(), nullptr));
+    EXPECT_TRUE(loadPresetFromLocation(*plugin, host_.clapHost(), nullptr,
+                                       CLAP_PRESET_DISCOVERY_LOCATION_FILE, quiet.c_str(), nullptr));
     EXPECT_FLOAT_EQ(plugin->gain.getValue(), 0.125f);
     EXPECT_EQ(host_.calls().presetsLoaded.size(), 1u);
 }

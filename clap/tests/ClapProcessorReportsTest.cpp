@@ -25,7 +25,8 @@ TEST(ClapProcessorReports, TailIsTheOneRecordedAtTheLastPortRebuild) {
     EXPECT_EQ(reports.tail(), 0x7FFFFFFFu);
     reports.recordTail(processor);
     EXPECT_EQ(reports.tail(), 4800u);
-    for (int32_t negative : {GenericPluginProcessor::kTailEndless, GenericPluginProcessor::kTailNeverSleeps}) {
+    for (int32_t negative :
+         {GenericPluginProcessor::kTailEndless, GenericPluginProcessor::kTailNeverSleeps}) {
         processor.tail = negative;
         reports.recordTail(processor);
         EXPECT_EQ(reports.tail(), 0x7FFFFFFFu) << negative;

@@ -16,8 +16,10 @@ DemoRender renderDemo(HostedPlugin& plugin, const DemoSignal& signal, uint32_t b
         for (uint32_t port = 0; port < plugin.inputPortCount(); ++port)
             for (uint32_t channel = 0; channel < plugin.inputChannelCount(port); ++channel) {
                 float* input = plugin.input(port, channel);
-                const std::vector<float>* source =
-                    port != 0 ? nullptr : channel == 0 ? &signal.left : channel == 1 ? &signal.right : nullptr;
+                const std::vector<float>* source = port != 0      ? nullptr
+                                                   : channel == 0 ? &signal.left
+                                                   : channel == 1 ? &signal.right
+                                                                  : nullptr;
                 for (uint32_t n = 0; n < frames; ++n)
                     input[n] = source ? (*source)[start + n] : 0.0f;
             }

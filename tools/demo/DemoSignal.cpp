@@ -48,8 +48,8 @@ std::vector<float> makeClick(uint32_t seed, float amplitude) {
 
 DemoSignal makeDemoSignal() {
     DemoSignal signal;
-    const uint32_t patternStart = DemoSignal::kLoneClickStart + DemoSignal::kClickLength +
-                                  DemoSignal::kSilenceAfterClick;
+    const uint32_t patternStart =
+        DemoSignal::kLoneClickStart + DemoSignal::kClickLength + DemoSignal::kSilenceAfterClick;
     const uint32_t toneStart = patternStart + DemoSignal::kPatternClicks * DemoSignal::kPatternSpacing;
     const uint32_t frames = toneStart + DemoSignal::kToneLength + DemoSignal::kRingOut;
     signal.left.assign(frames, 0.0f);

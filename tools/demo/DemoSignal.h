@@ -12,14 +12,14 @@
 struct DemoSignal {
     static constexpr double kSampleRate = 48000.0;
     static constexpr uint32_t kSeed = 20261210;
-    static constexpr uint32_t kLoneClickStart = 12000;    // 0.25 s
-    static constexpr uint32_t kClickLength = 480;         // 10 ms
+    static constexpr uint32_t kLoneClickStart = 12000;     // 0.25 s
+    static constexpr uint32_t kClickLength = 480;          // 10 ms
     static constexpr uint32_t kSilenceAfterClick = 144000; // 3 s
     static constexpr uint32_t kPatternClicks = 8;
     static constexpr uint32_t kPatternSpacing = 12000; // 250 ms
     static constexpr double kToneFrequency = 440.0;
-    static constexpr uint32_t kToneLength = 48000;     // 1 s
-    static constexpr uint32_t kRingOut = 144000;       // 3 s
+    static constexpr uint32_t kToneLength = 48000; // 1 s
+    static constexpr uint32_t kRingOut = 144000;   // 3 s
 
     std::vector<float> left, right;
 

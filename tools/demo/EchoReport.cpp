@@ -8,7 +8,8 @@
 namespace {
 
 // Energy of the click-long window starting at each frame, from prefix sums.
-std::vector<double> windowEnergies(const std::vector<float>& output, size_t begin, size_t end, size_t length) {
+std::vector<double> windowEnergies(const std::vector<float>& output, size_t begin, size_t end,
+                                   size_t length) {
     std::vector<double> prefix(end + length - begin + 1, 0.0);
     for (size_t i = begin; i < end + length; ++i) {
         const double x = i < output.size() ? output[i] : 0.0;
@@ -106,7 +107,8 @@ bool readEchoTable(const std::string& text, std::vector<std::vector<Echo>>& chan
         unsigned channel = 0;
         Echo echo;
         char rest = 0;
-        if (std::sscanf(line.c_str(), "%u %lf %lf %c", &channel, &echo.milliseconds, &echo.decibels, &rest) != 3 ||
+        if (std::sscanf(line.c_str(), "%u %lf %lf %c", &channel, &echo.milliseconds, &echo.decibels, &rest) !=
+                3 ||
             channel > 63)
             return false;
         if (channels.size() <= channel) channels.resize(channel + 1);

@@ -50,7 +50,8 @@ std::string floatWavBytes(const std::vector<std::vector<float>>& channels, doubl
     return out;
 }
 
-bool writeFloatWav(const std::string& path, const std::vector<std::vector<float>>& channels, double sampleRate) {
+bool writeFloatWav(const std::string& path, const std::vector<std::vector<float>>& channels,
+                   double sampleRate) {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     const std::string bytes = floatWavBytes(channels, sampleRate);
     file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));

@@ -8,6 +8,7 @@
 #include <vector>
 
 // False when the file cannot be written. The channels have equal lengths.
-bool writeFloatWav(const std::string& path, const std::vector<std::vector<float>>& channels, double sampleRate);
+bool writeFloatWav(const std::string& path, const std::vector<std::vector<float>>& channels,
+                   double sampleRate);
 // The file's bytes.
 std::string floatWavBytes(const std::vector<std::vector<float>>& channels, double sampleRate);

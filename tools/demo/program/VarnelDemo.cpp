@@ -93,8 +93,9 @@ int render(int argc, char** argv) {
         return 1;
     }
     const clap_plugin_factory_t* factory = module->pluginFactory();
-    const clap_plugin_descriptor_t* descriptor =
-        factory && factory->get_plugin_count(factory) > 0 ? factory->get_plugin_descriptor(factory, 0) : nullptr;
+    const clap_plugin_descriptor_t* descriptor = factory && factory->get_plugin_count(factory) > 0
+                                                     ? factory->get_plugin_descriptor(factory, 0)
+                                                     : nullptr;
     if (!descriptor || !descriptor->id) {
         std::printf("%s has no plug-in\n", modulePath.c_str());
         return 1;
@@ -230,7 +231,8 @@ int main(int argc, char** argv) {
     else if (command == "compare")
         result = compare(argc, argv);
     if (result == 2)
-        std::fprintf(stderr, "usage: varnel-demo render MODULE.clap OUTDIR TAG [--preset NAME]... [--presets N]\n"
-                             "       varnel-demo compare A.echoes B.echoes\n");
+        std::fprintf(stderr,
+                     "usage: varnel-demo render MODULE.clap OUTDIR TAG [--preset NAME]... [--presets N]\n"
+                     "       varnel-demo compare A.echoes B.echoes\n");
     return result;
 }

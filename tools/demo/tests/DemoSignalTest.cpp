@@ -13,8 +13,8 @@ TEST(DemoSignal, IsTheSameEveryTimeAndLaidOutAsPromised) {
     EXPECT_EQ(a.left, b.left);
     EXPECT_EQ(a.right, b.right);
     ASSERT_EQ(a.left.size(), a.right.size());
-    EXPECT_GT(a.frames(), DemoSignal::kLoneClickStart + DemoSignal::kClickLength + DemoSignal::kSilenceAfterClick +
-                               DemoSignal::kToneLength);
+    EXPECT_GT(a.frames(), DemoSignal::kLoneClickStart + DemoSignal::kClickLength +
+                              DemoSignal::kSilenceAfterClick + DemoSignal::kToneLength);
 
     // Silence before the lone click, the click alike on both sides, then 3 s
     // of silence.
