@@ -89,10 +89,13 @@ std::string formatEchoes(const std::vector<Echo>& echoes) {
 
 std::string writeEchoTable(const std::vector<std::vector<Echo>>& channels) {
     std::string text;
-    char line[96];
     for (size_t channel = 0; channel < channels.size(); ++channel)
         for (const Echo& echo : channels[channel]) {
-            std::snprintf(line, sizeof line, "%zu %.4f %.4f\n", channel, echo.milliseconds, echo.decibels);
+            const char* format = "%zu %.4f %.4f\n";
+            const int length = std::snprintf(nullptr, 0, format, channel, echo.milliseconds, echo.decibels);
+            std::string line(static_cast<size_t>(length) + 1, '\0');
+            std::snprintf(line.data(), line.size(), format, channel, echo.milliseconds, echo.decibels);
+            line.pop_back();
             text += line;
         }
     return text;
