@@ -21,7 +21,7 @@ struct EchoSearch {
     double sampleRate = 48000.0;
     double floorDecibels = -60.0;
     // Echoes closer than this to a louder one belong to it.
-    double separationMilliseconds = 30.0;
+    double separationMilliseconds = 12.0;
 };
 
 // In time order.

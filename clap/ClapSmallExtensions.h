@@ -1,0 +1,107 @@
+#pragma once
+
+// The C tables of an instance's smaller extensions: clap.latency, clap.tail,
+// clap.track-info/1 (and its draft id), clap.project-location/2,
+// clap.preset-load/2 (and its draft id) and clap.gain-adjustment-metering/0,
+// offered only when the processor names a gain-reduction meter.
+//
+// The instance class (Adapter) gives them what they need:
+//   static Adapter* from(const clap_plugin_t*);      null for a bad plug-in
+//   GenericPlugin& getModel() const;
+//   GenericPluginProcessor& getProcessor() const;
+//   const clap_host_t* getClapHost() const;
+//   const clap_host_preset_load_t* getHostPresetLoad() const;  null when absent
+//   const clap_host_track_info_t* getHostTrackInfo() const;    null when absent
+//   ClapTrackContext& getTrackContext();
+//   ClapProcessorReports& getProcessorReports();
+// Every callback catches exceptions and answers as for a failure.
+
+#include "clap/ClapAbi.h"
+#include "clap/ClapPresetLoad.h"
+#include "clap/ClapProcessorReports.h"
+#include "clap/ClapTrackContext.h"
+#include "plugin/GenericPlugin.h"
+#include "plugin/GenericPluginProcessor.h"
+
+#include <cstring>
+
+template <class Adapter> struct ClapSmallExtensions {
+    // The table answered for `id`, or null.
+    static const void* find(const Adapter& adapter, const char* id) {
+        if (id == nullptr) return nullptr;
+        if (std::strcmp(id, CLAP_EXT_LATENCY) == 0) return &latency;
+        if (std::strcmp(id, CLAP_EXT_TAIL) == 0) return &tail;
+        if (std::strcmp(id, CLAP_EXT_TRACK_INFO) == 0 || std::strcmp(id, CLAP_EXT_TRACK_INFO_COMPAT) == 0)
+            return &trackInfo;
+        if (std::strcmp(id, CLAP_EXT_PROJECT_LOCATION) == 0) return &projectLocation;
+        if (std::strcmp(id, CLAP_EXT_PRESET_LOAD) == 0 || std::strcmp(id, CLAP_EXT_PRESET_LOAD_COMPAT) == 0)
+            return &presetLoad;
+        if (std::strcmp(id, CLAP_EXT_GAIN_ADJUSTMENT_METERING) == 0)
+            return ClapProcessorReports::offersGainMetering(adapter.getProcessor()) ? &gainMetering : nullptr;
+        return nullptr;
+    }
+
+    static constexpr clap_plugin_latency_t latency{[](const clap_plugin_t* plugin) -> uint32_t {
+        try {
+            const Adapter* adapter = Adapter::from(plugin);
+            return adapter ? ClapProcessorReports::latency(adapter->getProcessor()) : 0;
+        } catch (...) {
+            return 0;
+        }
+    }};
+
+    static constexpr clap_plugin_tail_t tail{[](const clap_plugin_t* plugin) -> uint32_t {
+        try {
+            Adapter* adapter = Adapter::from(plugin);
+            return adapter ? adapter->getProcessorReports().tail() : ClapProcessorReports::kEndlessTail;
+        } catch (...) {
+            return ClapProcessorReports::kEndlessTail;
+        }
+    }};
+
+    static constexpr clap_plugin_track_info_t trackInfo{[](const clap_plugin_t* plugin) {
+        try {
+            Adapter* adapter = Adapter::from(plugin);
+            if (adapter == nullptr) return;
+            GenericPlugin& model = adapter->getModel();
+            ClapTrackContext& context = adapter->getTrackContext();
+            if (context.trackInfoChanged(adapter->getClapHost(), adapter->getHostTrackInfo(),
+                                         model.pluginFlags))
+                model.setTrackContext(context.pluginContext());
+        } catch (...) {
+        }
+    }};
+
+    static constexpr clap_plugin_project_location_t projectLocation{
+        [](const clap_plugin_t* plugin, const clap_project_location_element_t* elements, uint32_t count) {
+            try {
+                Adapter* adapter = Adapter::from(plugin);
+                if (adapter == nullptr) return;
+                ClapTrackContext& context = adapter->getTrackContext();
+                if (context.setProjectLocation(elements, count))
+                    adapter->getModel().setTrackContext(context.pluginContext());
+            } catch (...) {
+            }
+        }};
+
+    static constexpr clap_plugin_preset_load_t presetLoad{
+        [](const clap_plugin_t* plugin, uint32_t kind, const char* location, const char* loadKey) {
+            try {
+                Adapter* adapter = Adapter::from(plugin);
+                return adapter != nullptr &&
+                       loadPresetFromLocation(adapter->getModel(), adapter->getClapHost(),
+                                              adapter->getHostPresetLoad(), kind, location, loadKey);
+            } catch (...) {
+                return false;
+            }
+        }};
+
+    static constexpr clap_plugin_gain_adjustment_metering_t gainMetering{[](const clap_plugin_t* plugin) {
+        try {
+            const Adapter* adapter = Adapter::from(plugin);
+            return adapter ? ClapProcessorReports::gainAdjustment(adapter->getProcessor()) : 0.0;
+        } catch (...) {
+            return 0.0;
+        }
+    }};
+};
