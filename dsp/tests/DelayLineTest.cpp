@@ -112,6 +112,30 @@ TEST(DelayLine, ConstantTimeDelaysByTheWholeSampleCountInEveryReadType) {
     }
 }
 
+// The shortest delay follows the environment's largest chunk: lowered to
+// 64, a 5 ms line at 22.05 kHz echoes after exactly 110 samples, where 128
+// samples would be the shortest otherwise.
+TEST(DelayLine, ShorterChunksAllowShorterDelays) {
+    for (int chunk : {128, 64}) {
+        Environment e;
+        e.setSampleRate(22050.0f);
+        e.setMaxChunkSize(chunk);
+        ScriptedSource input(e, impulseAt(1000));
+        DelayLine line(e);
+        line.setInput(&input);
+        line.timeInput.setValue(5.0f);
+        std::vector<float> out = run(e, line, 1400, {chunk});
+        std::int64_t expected = chunk == 64 ? 1110 : 1128;
+        for (std::int64_t t = 0; t < 1400; ++t)
+            ASSERT_EQ(out[static_cast<std::size_t>(t)], t == expected ? 1.0f : 0.0f) << chunk << " " << t;
+    }
+    Environment e;
+    e.setMaxChunkSize(1000);
+    EXPECT_EQ(e.getMaxChunkSize(), 128);
+    e.setMaxChunkSize(0);
+    EXPECT_EQ(e.getMaxChunkSize(), 1);
+}
+
 TEST(DelayLine, RampComesOutExactAtEveryFractionalDelayUnderAMovingTime) {
     // Tape without smoothing: each sample reads its own fractional delay.
     // With the input a ramp, out[t] = t - d(t) exactly, whatever the chunks.

@@ -51,6 +51,33 @@ TEST(DelayBuffer, HistoryThatDoesNotExistReadsAsSilence) {
         EXPECT_EQ(v, 0.0f);
 }
 
+// With a write limit the ring records finite samples clamped into
+// [-limit, limit] and non-finite ones as 0, across the wrap of the ring;
+// without one it records every sample as it is.
+TEST(DelayBuffer, WriteLimitClampsAndZeroesNonFiniteSamples) {
+    const float inf = std::numeric_limits<float>::infinity();
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const std::vector<float> in = {1.5f, -300.0f, 256.0f, 1e30f, inf, -inf, nan, -256.5f};
+    const std::vector<float> limited = {1.5f, -256.0f, 256.0f, 256.0f, 0.0f, 0.0f, 0.0f, -256.0f};
+    Environment e;
+    wave::Delay d(e, 0); // a ring of 128: the third block wraps
+    d.setWriteLimit(256.0f);
+    std::vector<float> block(60, 0.0f), out(8, -1.0f);
+    for (int round = 0; round < 3; ++round) {
+        std::copy(in.begin(), in.end(), block.end() - 8);
+        d.write(block.data(), 60);
+        d.readFixed(0, out.data(), 8);
+        for (std::size_t i = 0; i < 8; ++i)
+            EXPECT_EQ(out[i], limited[i]) << round << " " << i;
+    }
+    d.setWriteLimit(0.0f);
+    d.write(in.data(), 8);
+    d.readFixed(0, out.data(), 8);
+    EXPECT_EQ(out[3], 1e30f);
+    EXPECT_EQ(out[4], inf);
+    EXPECT_TRUE(std::isnan(out[6]));
+}
+
 TEST(DelayBuffer, RampReadsBackExactlyAtFractionalDelays) {
     Environment e;
     wave::Delay d(e, 500);

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cassert>
+#include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace wave {
 
@@ -66,12 +68,28 @@ void Delay::setFixedReadDelay(int delay) {
     fixedReadPosition_ = baseOffset_ - fixedReadDelay_ - 1;
 }
 
+void Delay::copyLimited(float* to, const float* in, int count) const noexcept {
+    const float limit = writeLimit_;
+    for (int i = 0; i < count; ++i) {
+        float x = in[i];
+        // Finite samples are clamped; NaN and infinities fail the test and give 0.
+        float clamped = x < -limit ? -limit : (x > limit ? limit : x);
+        to[i] = std::fabs(x) <= std::numeric_limits<float>::max() ? clamped : 0.0f;
+    }
+}
+
 void Delay::write(const float* in, int count) noexcept {
     assert(count <= size_);
     float* ring = ring_.data();
     int first = std::min(count, size_ - writePosition_);
-    std::memcpy(ring + writePosition_, in, static_cast<std::size_t>(first) * sizeof(float));
-    if (count > first) std::memcpy(ring, in + first, static_cast<std::size_t>(count - first) * sizeof(float));
+    if (writeLimit_ > 0.0f) {
+        copyLimited(ring + writePosition_, in, first);
+        if (count > first) copyLimited(ring, in + first, count - first);
+    } else {
+        std::memcpy(ring + writePosition_, in, static_cast<std::size_t>(first) * sizeof(float));
+        if (count > first)
+            std::memcpy(ring, in + first, static_cast<std::size_t>(count - first) * sizeof(float));
+    }
     writePosition_ = (writePosition_ + count) & mask_;
     if (filled_ < size_) {
         filled_ = std::min(filled_ + count, size_);

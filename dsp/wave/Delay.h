@@ -61,6 +61,8 @@ public:
     Delay(Environment& environment, int maxDelay);
     ~Delay() override;
 
+    // Records count samples. With a write limit, each sample is first
+    // clamped into [-limit, limit] and a non-finite one recorded as 0.
     void write(const float* in, int count) noexcept;
     void readFixed(int delay, float* out, int count) noexcept override;
     void readLinear(const float* delays, float* out, int count) noexcept override;
@@ -78,6 +80,12 @@ public:
     void setDeferral(int count);
     int getDeferral() const { return baseOffset_ - size_; }
 
+    // A limit above 0 bounds what the ring records (see write); 0 records
+    // samples as they are. A feedback loop with a gain above 1 then levels
+    // off at the limit instead of overflowing, and a NaN never enters the ring.
+    void setWriteLimit(float limit) noexcept { writeLimit_ = limit > 0.0f ? limit : 0.0f; }
+    float getWriteLimit() const { return writeLimit_; }
+
     int getFixedReadDelay() const { return fixedReadDelay_; }
     void setFixedReadDelay(int delay);
     int getFixedReadPosition() const { return fixedReadPosition_; }
@@ -89,9 +97,12 @@ public:
 
 private:
     void allocate();
+    // Copies count samples into the ring at position, limited (see write).
+    void copyLimited(float* to, const float* in, int count) const noexcept;
     float clampDelay(float delay, float newest) const;
 
     AlignedBuffer<float> ring_;
+    float writeLimit_ = 0.0f;
     int fixedReadDelay_ = 0;
     int mask_ = 0;
     int maxDelay_;

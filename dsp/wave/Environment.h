@@ -71,8 +71,14 @@ public:
     // Fired with the environment as argument after a real sample-rate change.
     NotifyEvent sampleRateChanged;
 
-    // The largest count a chunk may have (128).
+    // The largest count a chunk may have (128 unless lowered). A graph with
+    // a feedback loop through a delay lowers it when its shortest delay is
+    // shorter than 128 samples (a loop closes one chunk later). Never above
+    // the allocation block size; no allocation.
     int getMaxChunkSize() const { return maxChunkSize_; }
+    void setMaxChunkSize(int count) noexcept {
+        maxChunkSize_ = count < 1 ? 1 : (count > allocationBlockSize_ ? allocationBlockSize_ : count);
+    }
     float getSampleRate() const { return sampleRate_; }
     void setSampleRate(float rate);
 
