@@ -15,7 +15,8 @@ public:
     DelayPanController(wave::Environment& environment, wave::Producer* pan);
 
     wave::Producer* getPanInput() const { return pan_; }
-    void processAll(const wave::BasicBlock<float>** outputs, int count, wave::ProduceMode mode) noexcept override;
+    void processAll(const wave::BasicBlock<float>** outputs, int count,
+                    wave::ProduceMode mode) noexcept override;
 
 private:
     wave::Producer* pan_;

@@ -10,7 +10,7 @@ TEST(DelayPanController, PanGivesTheTwoChannelGains) {
     test::ConstantSource pan(e, 0.0f);
     DelayPanController c(e, &pan);
     const float cases[][3] = {
-        {0.0f, 1.0f, 1.0f}, {0.5f, 0.5f, 1.0f},  {1.0f, 0.0f, 1.0f},
+        {0.0f, 1.0f, 1.0f},  {0.5f, 0.5f, 1.0f},    {1.0f, 0.0f, 1.0f},
         {-1.0f, 1.0f, 0.0f}, {-0.25f, 1.0f, 0.75f},
     };
     for (const auto& k : cases) {

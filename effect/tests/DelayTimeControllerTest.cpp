@@ -38,10 +38,10 @@ TEST_F(TimeFixture, SyncedTimesFollowTempoAndOffsetWithinTheClamps) {
         float expected;
     };
     const Case cases[] = {
-        {DelaySync::kTwoNotes, 120.0f, 1.0f, 1000.0f},    {DelaySync::kNote, 120.0f, 1.0f, 500.0f},
-        {DelaySync::kHalfNote, 120.0f, 1.0f, 250.0f},     {DelaySync::kQuarterNote, 120.0f, 1.0f, 125.0f},
-        {DelaySync::kNote, 120.0f, 1.5f, 750.0f},         {DelaySync::kNote, 40.0f, 1.0f, 1500.0f},
-        {DelaySync::kNote, 10.0f, 1.0f, 5000.0f},         {DelaySync::kQuarterNote, 300.0f, 0.01f, 5.0f},
+        {DelaySync::kTwoNotes, 120.0f, 1.0f, 1000.0f}, {DelaySync::kNote, 120.0f, 1.0f, 500.0f},
+        {DelaySync::kHalfNote, 120.0f, 1.0f, 250.0f},  {DelaySync::kQuarterNote, 120.0f, 1.0f, 125.0f},
+        {DelaySync::kNote, 120.0f, 1.5f, 750.0f},      {DelaySync::kNote, 40.0f, 1.0f, 1500.0f},
+        {DelaySync::kNote, 10.0f, 1.0f, 5000.0f},      {DelaySync::kQuarterNote, 300.0f, 0.01f, 5.0f},
         {DelaySync::kTwoNotes, 20.0f, 2.0f, 5000.0f},
     };
     for (const Case& k : cases) {
