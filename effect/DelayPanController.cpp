@@ -3,8 +3,7 @@
 #include <algorithm>
 
 DelayPanController::DelayPanController(wave::Environment& environment, wave::Producer* pan)
-    : wave::MultiProducer(environment, 2), pan_(pan) {
-}
+    : wave::MultiProducer(environment, 2), pan_(pan) {}
 
 void DelayPanController::processAll(const wave::BasicBlock<float>**, int count, wave::ProduceMode) noexcept {
     const wave::BasicBlock<float>& in = wave::Producer::pull(pan_, getEnvironment(), count);
