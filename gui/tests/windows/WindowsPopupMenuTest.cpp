@@ -1,0 +1,90 @@
+#include "gui/windows/WindowsPopupMenu.h"
+
+#include "gui/tests/windows/WindowsTestSupport.h"
+
+namespace gui {
+namespace {
+
+// Presses keys in the open menu: posted to the thread's menu window.
+std::function<bool()> pressKeys(std::vector<WPARAM> keys, std::function<void()> before = {}) {
+    return [keys, before] {
+        HWND menu = test::findThreadWindow(L"#32768");
+        if (menu == nullptr) return false;
+        if (before) before();
+        for (WPARAM key : keys) PostMessageW(menu, WM_KEYDOWN, key, 0);
+        return true;
+    };
+}
+
+class WinPopupMenu : public ::testing::Test {
+protected:
+    WinPopupMenu() : menu(new WindowsPopupMenu(owner.handle(), backing)) {
+        for (const char* text : {"First", "Second"}) {
+            auto* item = new MenuItem(text);
+            item->selectedEvent.addHandler(NotifyEvent::bind([this, text] { chosen.push_back(text); }));
+            menu->addItem(item);
+        }
+        menu->openEvent.addHandler(NotifyEvent::bind([this] { ++opened; }));
+    }
+    ~WinPopupMenu() override { delete menu; }
+
+    test::TestWindow owner;
+    test::TestWindow bystander;
+    DeviceBacking backing;
+    WindowsPopupMenu* menu;
+    std::vector<std::string> chosen;
+    int opened = 0;
+};
+
+TEST_F(WinPopupMenu, KeysChooseAnItemAfterTheMenuCloses) {
+    bool bystanderDisabled = false;
+    {
+        test::ModalCloser closer(pressKeys({VK_DOWN, VK_DOWN, VK_RETURN},
+                                           [&] { bystanderDisabled = !IsWindowEnabled(bystander.handle()); }));
+        menu->show(Point(5, 5));
+        EXPECT_TRUE(closer.finished());
+    }
+    EXPECT_EQ(opened, 1);
+    EXPECT_EQ(chosen, std::vector<std::string>{"Second"});
+    EXPECT_TRUE(bystanderDisabled);
+    EXPECT_TRUE(IsWindowEnabled(bystander.handle()));
+}
+
+TEST_F(WinPopupMenu, EndingTheMenuChoosesNothing) {
+    test::ModalCloser closer([] {
+        if (test::findThreadWindow(L"#32768") == nullptr) return false;
+        EndMenu();
+        return true;
+    });
+    menu->show(Point(0, 0));
+    EXPECT_TRUE(chosen.empty());
+}
+
+TEST_F(WinPopupMenu, ChangedItemsOrADeletedMenuRunNothing) {
+    {
+        test::ModalCloser closer(pressKeys({VK_DOWN, VK_RETURN}, [&] { menu->clear(); }));
+        menu->show(Point(0, 0));
+    }
+    EXPECT_TRUE(chosen.empty());
+
+    menu->addItem(new MenuItem("Third"));
+    bool selected = false;
+    menu->itemAt(0)->selectedEvent.addHandler(NotifyEvent::bind([&] { selected = true; }));
+    {
+        test::ModalCloser closer(pressKeys({VK_DOWN, VK_RETURN}, [&] {
+            delete menu;
+            menu = nullptr;
+        }));
+        WindowsPopupMenu* shown = menu;
+        shown->show(Point(0, 0));
+    }
+    EXPECT_FALSE(selected);
+}
+
+TEST_F(WinPopupMenu, OtherThreadsGetNoMenu) {
+    std::thread([this] { menu->show(Point(0, 0)); }).join();
+    EXPECT_EQ(opened, 0);
+}
+
+} // namespace
+} // namespace gui

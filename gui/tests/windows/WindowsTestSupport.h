@@ -1,0 +1,171 @@
+#pragma once
+
+// Helpers of the Windows GUI tests: names unique to the process (test
+// programs may run side by side in one Wine prefix), a plain top-level test
+// window, and the closer that ends modal calls from a thread timer (modal
+// loops dispatch it) with a watchdog that fails the program rather than let
+// it hang.
+
+#include "foundation/windows/Win32Support.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+#include <windows.h>
+
+namespace gui::test {
+
+// base + the process id + a counter.
+inline std::wstring uniqueName(const std::wstring& base) {
+    static std::atomic<int> counter{0};
+    return base + L"_" + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(++counter);
+}
+
+// A visible top-level window of the current thread with a class of its own.
+class TestWindow {
+public:
+    explicit TestWindow(const wchar_t* title = L"test") : className_(uniqueName(L"VarnelTestHost")) {
+        WNDCLASSEXW windowClass{};
+        windowClass.cbSize = sizeof(windowClass);
+        windowClass.lpfnWndProc = DefWindowProcW;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = className_.c_str();
+        RegisterClassExW(&windowClass);
+        window_ = CreateWindowExW(0, className_.c_str(), title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 400, 300,
+                                  nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    }
+    ~TestWindow() {
+        if (IsWindow(window_)) DestroyWindow(window_);
+        UnregisterClassW(className_.c_str(), GetModuleHandleW(nullptr));
+    }
+    TestWindow(const TestWindow&) = delete;
+    TestWindow& operator=(const TestWindow&) = delete;
+    HWND handle() const { return window_; }
+
+private:
+    std::wstring className_;
+    HWND window_ = nullptr;
+};
+
+// Dispatches the messages waiting for the current thread.
+inline void pumpMessages() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+// The first visible window of the current thread with the class name.
+inline HWND findThreadWindow(const wchar_t* className) {
+    struct Search {
+        const wchar_t* name;
+        HWND found;
+    } search{className, nullptr};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM data) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(data);
+            wchar_t name[64] = {};
+            GetClassNameW(window, name, 64);
+            if (std::wstring(name) == s->name && IsWindowVisible(window)) {
+                s->found = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+inline std::wstring windowText(HWND window) {
+    wchar_t text[256] = {};
+    GetWindowTextW(window, text, 256);
+    return text;
+}
+
+// Calls step every period on the current thread (through a thread timer,
+// which modal loops dispatch) until it returns true. A watchdog ends the
+// program with a failure when the closer is still running after the limit.
+class ModalCloser {
+public:
+    explicit ModalCloser(std::function<bool()> step, UINT periodMs = 30,
+                         std::chrono::seconds limit = std::chrono::seconds(20))
+        : step_(std::move(step)) {
+        current() = this;
+        timer_ = SetTimer(nullptr, 0, periodMs, onTimer);
+        watchdog_ = std::thread([this, limit] {
+            std::unique_lock<std::mutex> lock(mutex_);
+            if (!finished_.wait_for(lock, limit, [this] { return done_; })) {
+                std::fprintf(stderr, "A modal call did not end within the watchdog's limit\n");
+                std::fflush(stderr);
+                std::_Exit(3);
+            }
+        });
+    }
+    ~ModalCloser() {
+        stop();
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            done_ = true;
+        }
+        finished_.notify_all();
+        watchdog_.join();
+        current() = nullptr;
+    }
+    ModalCloser(const ModalCloser&) = delete;
+    ModalCloser& operator=(const ModalCloser&) = delete;
+
+    bool finished() const { return timer_ == 0; }
+
+private:
+    static ModalCloser*& current() {
+        static thread_local ModalCloser* closer = nullptr;
+        return closer;
+    }
+    static void CALLBACK onTimer(HWND, UINT, UINT_PTR, DWORD) {
+        ModalCloser* closer = current();
+        if (closer == nullptr || closer->timer_ == 0 || closer->running_) return;
+        closer->running_ = true;
+        const bool done = closer->step_();
+        closer->running_ = false;
+        if (done) closer->stop();
+    }
+    void stop() {
+        if (timer_ != 0) KillTimer(nullptr, timer_);
+        timer_ = 0;
+    }
+
+    std::function<bool()> step_;
+    UINT_PTR timer_ = 0;
+    bool running_ = false;
+    std::thread watchdog_;
+    std::mutex mutex_;
+    std::condition_variable finished_;
+    bool done_ = false;
+};
+
+// A closer that answers the first dialog box (#32770) of the thread: its
+// title goes to *title, then the command is posted to it.
+inline std::function<bool()> answerDialog(int command, std::wstring* title = nullptr,
+                                          std::function<void(HWND)> before = {}) {
+    return [=] {
+        HWND dialog = findThreadWindow(L"#32770");
+        if (dialog == nullptr) return false;
+        if (title != nullptr) *title = windowText(dialog);
+        if (before) before(dialog);
+        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED), 0);
+        return true;
+    };
+}
+
+} // namespace gui::test

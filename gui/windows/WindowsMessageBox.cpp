@@ -1,0 +1,23 @@
+#include "gui/windows/WindowsMessageBox.h"
+
+#include "foundation/windows/Win32Support.h"
+#include "gui/windows/ModalFrame.h"
+
+namespace gui {
+
+const wchar_t* messageBoxTitle(int buttons) {
+    const int both = kMessageBoxOk | kMessageBoxCancel;
+    return (buttons & both) == both ? L"Confirmation" : L"Information";
+}
+
+UINT messageBoxStyle(int buttons) {
+    return (buttons & kMessageBoxCancel) != 0 ? MB_OKCANCEL : MB_OK;
+}
+
+int showMessageBox(HWND owner, const std::string& text, int buttons) {
+    const std::wstring wide = win32::wide(text);
+    ModalFrame frame(owner);
+    return MessageBoxW(owner, wide.c_str(), messageBoxTitle(buttons), messageBoxStyle(buttons));
+}
+
+} // namespace gui
