@@ -47,9 +47,9 @@ bool isVersion62OrLater() {
     condition = VerSetConditionMask(condition, VER_MINORVERSION, VER_GREATER_EQUAL);
     condition = VerSetConditionMask(condition, VER_SERVICEPACKMAJOR, VER_GREATER_EQUAL);
     condition = VerSetConditionMask(condition, VER_SERVICEPACKMINOR, VER_GREATER_EQUAL);
-    return VerifyVersionInfoW(&info,
-                              VER_MAJORVERSION | VER_MINORVERSION | VER_SERVICEPACKMAJOR | VER_SERVICEPACKMINOR,
-                              condition) != 0;
+    return VerifyVersionInfoW(
+               &info, VER_MAJORVERSION | VER_MINORVERSION | VER_SERVICEPACKMAJOR | VER_SERVICEPACKMINOR,
+               condition) != 0;
 }
 
 template <typename Function> void loadFunction(HMODULE module, const char* name, Function& function) {
@@ -72,7 +72,8 @@ const DpiFunctions& loadDpiFunctions() {
         systemTable.monitorFromWindow = systemMonitorFromWindow;
         systemTable.screenLogPixelsY = systemScreenLogPixelsY;
         systemTable.getDpiForMonitor = nullptr;
-        if (isVersion62OrLater()) loadFunction(LoadLibraryW(L"Shcore.dll"), "GetDpiForMonitor", systemTable.getDpiForMonitor);
+        if (isVersion62OrLater())
+            loadFunction(LoadLibraryW(L"Shcore.dll"), "GetDpiForMonitor", systemTable.getDpiForMonitor);
         HMODULE user = GetModuleHandleW(L"user32.dll");
         loadFunction(user, "AreDpiAwarenessContextsEqual", systemTable.areDpiAwarenessContextsEqual);
         loadFunction(user, "GetThreadDpiAwarenessContext", systemTable.getThreadDpiAwarenessContext);
@@ -83,7 +84,8 @@ const DpiFunctions& loadDpiFunctions() {
 }
 
 const DpiFunctions& dpiFunctions() {
-    if (const DpiFunctions* replacement = replacementTable.load(std::memory_order_acquire)) return *replacement;
+    if (const DpiFunctions* replacement = replacementTable.load(std::memory_order_acquire))
+        return *replacement;
     return loadDpiFunctions();
 }
 
@@ -97,7 +99,8 @@ float backingScaleForMonitor(HMONITOR monitor) {
     if (functions.getDpiForMonitor != nullptr) {
         UINT x = 0;
         UINT y = 0;
-        if (SUCCEEDED(functions.getDpiForMonitor(monitor, kEffectiveDpi, &x, &y))) dpi = float(std::max(x, y));
+        if (SUCCEEDED(functions.getDpiForMonitor(monitor, kEffectiveDpi, &x, &y)))
+            dpi = float(std::max(x, y));
     } else if (functions.screenLogPixelsY != nullptr) {
         dpi = float(functions.screenLogPixelsY());
     }
@@ -110,7 +113,8 @@ float smallestMonitorScale() {
     if (functions.enumerateMonitors == nullptr || !functions.enumerateMonitors(monitors) || monitors.empty())
         return 1.0f;
     float smallest = kLargestScale;
-    for (HMONITOR monitor : monitors) smallest = std::min(smallest, backingScaleForMonitor(monitor));
+    for (HMONITOR monitor : monitors)
+        smallest = std::min(smallest, backingScaleForMonitor(monitor));
     return smallest;
 }
 

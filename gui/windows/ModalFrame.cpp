@@ -21,7 +21,8 @@ BOOL CALLBACK collectWindow(HWND window, LPARAM data) {
 ModalFrame::ModalFrame(HWND owner) : owner_(owner) {
     Collection collection{owner_, &disabled_};
     EnumThreadWindows(GetCurrentThreadId(), collectWindow, reinterpret_cast<LPARAM>(&collection));
-    for (HWND window : disabled_) EnableWindow(window, FALSE);
+    for (HWND window : disabled_)
+        EnableWindow(window, FALSE);
 }
 
 ModalFrame::~ModalFrame() {

@@ -14,7 +14,8 @@ std::string readClipboardText(HWND owner) {
         if (auto* text = static_cast<const wchar_t*>(GlobalLock(handle))) {
             const std::size_t units = GlobalSize(handle) / sizeof(wchar_t);
             std::size_t length = 0;
-            while (length < units && text[length] != L'\0') ++length;
+            while (length < units && text[length] != L'\0')
+                ++length;
             result = win32::utf8(text, length);
             GlobalUnlock(handle);
         }

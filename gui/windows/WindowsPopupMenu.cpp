@@ -18,7 +18,8 @@ int toPixels(float logical, float scale) {
 } // namespace
 
 WindowsPopupMenu::WindowsPopupMenu(HWND owner, DeviceBacking& backing)
-    : owner_(owner), backing_(backing), guiThread_(GetCurrentThreadId()), alive_(std::make_shared<bool>(true)) {}
+    : owner_(owner), backing_(backing), guiThread_(GetCurrentThreadId()),
+      alive_(std::make_shared<bool>(true)) {}
 
 WindowsPopupMenu::~WindowsPopupMenu() {
     *alive_ = false;

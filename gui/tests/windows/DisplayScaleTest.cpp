@@ -13,7 +13,8 @@ int fakeLogPixels = 96;
 
 bool fakeEnumerate(std::vector<HMONITOR>& monitors) {
     if (fakeEnumerationFails) return false;
-    for (std::size_t i = 0; i < fakeDpis.size(); ++i) monitors.push_back(reinterpret_cast<HMONITOR>(i + 1));
+    for (std::size_t i = 0; i < fakeDpis.size(); ++i)
+        monitors.push_back(reinterpret_cast<HMONITOR>(i + 1));
     return true;
 }
 
@@ -47,8 +48,8 @@ protected:
 };
 
 TEST_F(WinDisplayScale, MonitorDpiQuantizes) {
-    const std::pair<UINT, float> cases[] = {{96, 1.0f}, {120, 1.25f}, {144, 1.5f}, {168, 1.75f},
-                                            {192, 2.0f}, {240, 2.5f}, {288, 3.0f}, {400, 3.0f}};
+    const std::pair<UINT, float> cases[] = {{96, 1.0f},  {120, 1.25f}, {144, 1.5f}, {168, 1.75f},
+                                            {192, 2.0f}, {240, 2.5f},  {288, 3.0f}, {400, 3.0f}};
     for (const auto& [dpi, scale] : cases) {
         fakeDpis = {dpi};
         EXPECT_FLOAT_EQ(backingScaleForMonitor(monitor(0)), scale) << dpi;

@@ -13,7 +13,8 @@ TEST(WinBitmap, NewSectionsStartTransparentAndFollowResizes) {
     EXPECT_EQ(bitmap.dib(), nullptr);
     bitmap.resize(7, 5);
     ASSERT_NE(bitmap.dib(), nullptr);
-    for (int i = 0; i < 35; ++i) ASSERT_EQ(bitmap.getPixels()[i], Bitmap::kTransparentPixel);
+    for (int i = 0; i < 35; ++i)
+        ASSERT_EQ(bitmap.getPixels()[i], Bitmap::kTransparentPixel);
 
     DIBSECTION section{};
     ASSERT_EQ(GetObjectW(bitmap.dib(), sizeof(section), &section), int(sizeof(section)));
@@ -48,7 +49,8 @@ TEST(WinBitmap, CopyToADeviceContextKeepsEveryPixel) {
 
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 6; ++x)
-            EXPECT_EQ(target.getPixels()[(y + 3) * 10 + x + 2] & 0xFFFFFF, source.getPixels()[y * 6 + x] & 0xFFFFFF)
+            EXPECT_EQ(target.getPixels()[(y + 3) * 10 + x + 2] & 0xFFFFFF,
+                      source.getPixels()[y * 6 + x] & 0xFFFFFF)
                 << x << "," << y;
     EXPECT_EQ(target.getPixels()[0], Bitmap::kTransparentPixel);
 }

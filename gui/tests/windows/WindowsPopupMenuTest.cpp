@@ -11,7 +11,8 @@ std::function<bool()> pressKeys(std::vector<WPARAM> keys, std::function<void()> 
         HWND menu = test::findThreadWindow(L"#32768");
         if (menu == nullptr) return false;
         if (before) before();
-        for (WPARAM key : keys) PostMessageW(menu, WM_KEYDOWN, key, 0);
+        for (WPARAM key : keys)
+            PostMessageW(menu, WM_KEYDOWN, key, 0);
         return true;
     };
 }
@@ -39,8 +40,9 @@ protected:
 TEST_F(WinPopupMenu, KeysChooseAnItemAfterTheMenuCloses) {
     bool bystanderDisabled = false;
     {
-        test::ModalCloser closer(pressKeys({VK_DOWN, VK_DOWN, VK_RETURN},
-                                           [&] { bystanderDisabled = !IsWindowEnabled(bystander.handle()); }));
+        test::ModalCloser closer(pressKeys({VK_DOWN, VK_DOWN, VK_RETURN}, [&] {
+            bystanderDisabled = !IsWindowEnabled(bystander.handle());
+        }));
         menu->show(Point(5, 5));
         EXPECT_TRUE(closer.finished());
     }

@@ -40,8 +40,8 @@ public:
         windowClass.hInstance = GetModuleHandleW(nullptr);
         windowClass.lpszClassName = className_.c_str();
         RegisterClassExW(&windowClass);
-        window_ = CreateWindowExW(0, className_.c_str(), title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 400, 300,
-                                  nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        window_ = CreateWindowExW(0, className_.c_str(), title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 400,
+                                  300, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     }
     ~TestWindow() {
         if (IsWindow(window_)) DestroyWindow(window_);
