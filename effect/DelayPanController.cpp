@@ -13,16 +13,25 @@ void DelayPanController::processAll(const wave::BasicBlock<float>**, int count, 
     float* a = first.data();
     float* b = second.data();
     const bool constant = in.isConstant();
-    const int n = constant ? 1 : count;
-    for (int i = 0; i < n; ++i) {
+    if (constant) {
+        // A steady pan leaves both blocks as they are.
+        if (filled_ && p[0] == lastPan_) return;
+        const float gain0 = 1.0f - std::max(p[0], 0.0f);
+        const float gain1 = 1.0f + std::min(p[0], 0.0f);
+        // The whole block, so that any later count reads whole values.
+        std::fill(a, a + first.size(), gain0);
+        std::fill(b, b + second.size(), gain1);
+        first.setConstant(true);
+        second.setConstant(true);
+        filled_ = true;
+        lastPan_ = p[0];
+        return;
+    }
+    filled_ = false;
+    for (int i = 0; i < count; ++i) {
         a[i] = 1.0f - std::max(p[i], 0.0f);
         b[i] = 1.0f + std::min(p[i], 0.0f);
     }
-    if (constant) {
-        const int rounded = (count + 3) & ~3;
-        std::fill(a + 1, a + rounded, a[0]);
-        std::fill(b + 1, b + rounded, b[0]);
-    }
-    first.setConstant(constant);
-    second.setConstant(constant);
+    first.setConstant(false);
+    second.setConstant(false);
 }

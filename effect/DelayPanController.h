@@ -20,4 +20,7 @@ public:
 
 private:
     wave::Producer* pan_;
+    // Both blocks hold the gains of lastPan_ over their whole length.
+    bool filled_ = false;
+    float lastPan_ = 0.0f;
 };

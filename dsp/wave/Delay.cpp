@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cassert>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 
@@ -69,12 +70,20 @@ void Delay::setFixedReadDelay(int delay) {
 }
 
 void Delay::copyLimited(float* to, const float* in, int count) const noexcept {
+    // Branch-free so that it vectorises: the clamp, then a mask that is 0
+    // for NaN and infinities (their exponent field is all ones, and adding
+    // one exponent step carries into the sign bit only then).
     const float limit = writeLimit_;
     for (int i = 0; i < count; ++i) {
         float x = in[i];
-        // Finite samples are clamped; NaN and infinities fail the test and give 0.
-        float clamped = x < -limit ? -limit : (x > limit ? limit : x);
-        to[i] = std::fabs(x) <= std::numeric_limits<float>::max() ? clamped : 0.0f;
+        float clamped = std::min(std::max(x, -limit), limit);
+        std::uint32_t bits;
+        std::memcpy(&bits, &x, sizeof bits);
+        std::uint32_t keep = (((bits & 0x7f800000u) + 0x00800000u) >> 31) - 1u;
+        std::uint32_t out;
+        std::memcpy(&out, &clamped, sizeof out);
+        out &= keep;
+        std::memcpy(to + i, &out, sizeof out);
     }
 }
 

@@ -1,0 +1,90 @@
+#include "effect/FilterCombo.h"
+
+#include "dsp/BiQuadFilter.h"
+
+#include <algorithm>
+
+namespace {
+// Filter responses by the "Response" index ("LP,HP,BP").
+constexpr GenericFilter::Response kResponses[] = {GenericFilter::kLowPass, GenericFilter::kHighPass,
+                                                  GenericFilter::kBandPass};
+} // namespace
+
+FilterCombo::FilterCombo(const Controls& controls, int channel) : channel_(channel) {
+    wave::Environment& e = controls.units[0]->getEnvironment();
+    parallelSum_ = std::make_unique<StaticMixer>(e);
+    for (int k = 0; k < kFilters; ++k) {
+        auto filter = std::make_unique<MultiDesignFilter>(*controls.units[static_cast<std::size_t>(k)]);
+        // The last slot, after the characteristics: "Clean", a plain biquad.
+        filter->appendSlot(std::make_unique<BiQuadFilter>(e), nullptr, -1);
+        filter->setPeakMultiplier(controls.analyzer);
+        filter->frequency.setSource(controls.frequency[static_cast<std::size_t>(k)]);
+        if (wave::Producer* peak = controls.peak[static_cast<std::size_t>(k)]) filter->peak.setSource(peak);
+        // Disabled until the parameters say otherwise: the input passes.
+        filter->mix.getParameter().setValue(0.0f, 0.0f);
+        filter->chooseDesign();
+        parallelSum_->addPair(0.5f, filter.get());
+        filters_[static_cast<std::size_t>(k)] = std::move(filter);
+    }
+    routingChanged();
+}
+
+FilterCombo::~FilterCombo() = default;
+
+void FilterCombo::setInput(wave::Producer* input) {
+    input_ = input;
+    routingChanged();
+}
+
+wave::Producer* FilterCombo::getOutput() {
+    switch (routing.getValue()) {
+    case FilterRouting::kParallel:
+        return parallelSum_.get();
+    case FilterRouting::kPerChannel:
+        return filters_[channel_ == 0 ? 0 : 1].get();
+    default:
+        return filters_[1].get();
+    }
+}
+
+void FilterCombo::setEnabled(int k, bool enabled) {
+    getFilter(k).mix.setValue(enabled ? 1.0f : 0.0f);
+}
+
+void FilterCombo::setCharacteristic(int k, int index) {
+    getFilter(k).characteristicIndex.setValue(index);
+}
+
+void FilterCombo::setResponse(int k, int index) {
+    getFilter(k).response.setValue(kResponses[std::clamp(index, 0, 2)]);
+}
+
+void FilterCombo::setSlope(int k, int index) {
+    getFilter(k).slope.setValue(static_cast<GenericFilter::Slope>(std::clamp(index, 0, 2) + 1));
+}
+
+void FilterCombo::setAutoMute(bool on) {
+    for (auto& filter : filters_)
+        filter->peakMultiplierEnabled.setValue(on);
+}
+
+void FilterCombo::propertyChanged(AbstractProperty&) {
+    routingChanged();
+}
+
+void FilterCombo::routingChanged() {
+    switch (routing.getValue()) {
+    case FilterRouting::kParallel:
+        filters_[0]->setInput(input_);
+        filters_[1]->setInput(input_);
+        break;
+    case FilterRouting::kPerChannel:
+        // Only this channel's filter reads the input; the other is left as it was.
+        filters_[channel_ == 0 ? 0 : 1]->setInput(input_);
+        break;
+    default:
+        filters_[0]->setInput(input_);
+        filters_[1]->setInput(filters_[0].get());
+        break;
+    }
+}

@@ -1,0 +1,80 @@
+#pragma once
+
+// FilterCombo: the effect's two filters ("Filter 1" and "Filter 2") as one
+// unit of a channel, in series, in parallel (0.5 each) or one per channel.
+// Each channel has two: one filters the delay line's output before it is
+// fed back, the other the panned delay signal on its way to the output.
+//
+// Filter k runs on the processor's filter-position unit k, so the four
+// filters of a position (two channels, two combinations) are computed
+// together. The filters' controls come from the modulation matrix (the
+// frequency as this channel's output of the frequency/pan pair); the
+// switches (enabled, characteristic, response, slope, self-oscillation
+// muting, routing) are set by the processor's parameter bindings.
+//
+// The combination only wires its filters' inputs; which producer is its
+// output (getOutput) is chosen by the channel after a routing change.
+//
+// Threading: construction on the main thread; the setters run on the audio
+// thread (a parameter change) and never allocate: routing only rewires,
+// the filters keep their state.
+
+#include "dsp/MultiDesignFilter.h"
+#include "dsp/wave/Producer.h"
+#include "foundation/Property.h"
+#include "modulation/StaticMixer.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+// The "Filter Routing" values ("Serial,Parallel,Per Channel").
+enum class FilterRouting : std::int32_t { kSerial = 0, kParallel = 1, kPerChannel = 2 };
+
+class FilterCombo : public PropertyOwner {
+public:
+    static constexpr int kFilters = 2;
+
+    // What a combination is built on: per filter position, the shared unit,
+    // the frequency producer (log2 Hz) and the peak producer (null keeps the
+    // filter's own constant); the self-oscillation analyser for all.
+    struct Controls {
+        std::array<MultiDesignFilter::ParallelUnit*, kFilters> units{};
+        std::array<wave::Producer*, kFilters> frequency{};
+        std::array<wave::Producer*, kFilters> peak{};
+        wave::Producer* analyzer = nullptr;
+    };
+
+    FilterCombo(const Controls& controls, int channel);
+    ~FilterCombo() override;
+
+    Property<FilterRouting> routing{this, FilterRouting::kSerial};
+
+    // The producer feeding both filters (per routing); rewires at once.
+    void setInput(wave::Producer* input);
+    wave::Producer* getInput() const { return input_; }
+    // Filter 2 (Serial), the 0.5 + 0.5 sum (Parallel) or the filter of
+    // this channel's number (Per Channel).
+    wave::Producer* getOutput();
+
+    MultiDesignFilter& getFilter(int k) { return *filters_[static_cast<std::size_t>(k)]; }
+    int getChannel() const { return channel_; }
+
+    // Parameter bindings, per filter position k.
+    void setEnabled(int k, bool enabled);
+    void setCharacteristic(int k, int index);
+    void setResponse(int k, int index);
+    // Slope index i ("12", "24", "48") drives GenericFilter::Slope i + 1.
+    void setSlope(int k, int index);
+    void setAutoMute(bool on);
+
+    void propertyChanged(AbstractProperty& property) override;
+
+private:
+    void routingChanged();
+
+    int channel_;
+    std::array<std::unique_ptr<MultiDesignFilter>, kFilters> filters_;
+    wave::Producer* input_ = nullptr;
+    std::unique_ptr<StaticMixer> parallelSum_;
+};
