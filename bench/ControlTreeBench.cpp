@@ -56,6 +56,8 @@ public:
         delete root_;
     }
     gui::RootControl* rootControl() override { return root_; }
+    void* nativeWindow() override { return nullptr; }
+    bool isActive() override { return true; }
     // Nothing here animates: a timer that never fires.
     gui::Timer* createTimer() override { return new gui::Timer(); }
     gui::RootControl& root() { return *root_; }

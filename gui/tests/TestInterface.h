@@ -38,6 +38,8 @@ public:
     }
 
     RootControl* rootControl() override { return root_; }
+    void* nativeWindow() override { return nullptr; }
+    bool isActive() override { return true; }
 
     // Timers that tests fire by hand (Timer::tick); those still alive go with the interface.
     class TestTimer : public Timer {

@@ -1,0 +1,10 @@
+#include "gui/DisplayOptions.h"
+
+namespace gui {
+
+DisplayOptions& displayOptions() {
+    static DisplayOptions options;
+    return options;
+}
+
+} // namespace gui
