@@ -9,6 +9,7 @@
 // Threading: GUI thread only.
 
 #include "foundation/Property.h"
+#include "gui/MessageTarget.h"
 
 #include <vector>
 
@@ -16,7 +17,7 @@ namespace gui {
 
 class UserInterface;
 
-class Component : public PropertyOwner {
+class Component : public PropertyOwner, public MessageTarget {
 public:
     explicit Component(UserInterface& userInterface);
     Component(const Component&) = delete;
@@ -25,7 +26,7 @@ public:
     void propertyChanged(AbstractProperty& property) override;
     ~Component() override;
     // A message posted to this component through the user interface.
-    virtual void handleMessage(int code);
+    void handleMessage(int code) override;
     // A linked component is being destroyed.
     virtual void componentDeleted(Component* component);
 

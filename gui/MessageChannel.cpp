@@ -1,7 +1,5 @@
 #include "gui/MessageChannel.h"
 
-#include "gui/Component.h"
-
 namespace gui {
 
 void MessageChannel::Listener::filesDropped(float, float, const std::string&) {}
@@ -17,14 +15,15 @@ MessageChannel::MessageChannel(UserInterface& userInterface)
 MessageChannel::~MessageChannel() = default;
 
 bool MessageChannel::push(int list, std::uint32_t code, std::uint32_t argument) {
-    if (list < 0 || list >= kListCount || !queues_[list]->push(Signal{Signal::kNotification, code, argument})) {
+    if (list < 0 || list >= kListCount ||
+        !queues_[list]->push(Signal{Signal::kNotification, code, argument})) {
         dropped_.fetch_add(1, std::memory_order_relaxed);
         return false;
     }
     return true;
 }
 
-bool MessageChannel::postMessage(Component* target, int code, int list) {
+bool MessageChannel::postMessage(MessageTarget* target, int code, int list) {
     if (list < 0 || list >= kListCount || !isAlive()) return false;
     {
         ScopedLock lock(*listLock_);
@@ -36,10 +35,10 @@ bool MessageChannel::postMessage(Component* target, int code, int list) {
     return true;
 }
 
-void MessageChannel::removePostedMessages(const Component* component) {
+void MessageChannel::removePostedMessages(const MessageTarget* target) {
     ScopedLock lock(*listLock_);
     for (auto& records : lists_)
-        records.remove_if([component](const Record& r) { return r.target == component; });
+        records.remove_if([target](const Record& r) { return r.target == target; });
 }
 
 std::size_t MessageChannel::postedCount(int list) const {
@@ -65,7 +64,8 @@ void MessageChannel::drain(int list) {
             continue;
         }
         Record record;
-        while (isAlive() && popRecord(list, record)) record.target->handleMessage(record.code);
+        while (isAlive() && popRecord(list, record))
+            record.target->handleMessage(record.code);
     }
 }
 
@@ -111,7 +111,8 @@ void MessageChannel::notifyHelpHint(const std::string& text) {
 void MessageChannel::userInterfaceDestroyed() {
     alive_.store(false, std::memory_order_release);
     ScopedLock lock(*listLock_);
-    for (auto& records : lists_) records.clear();
+    for (auto& records : lists_)
+        records.clear();
 }
 
 } // namespace gui

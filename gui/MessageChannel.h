@@ -35,6 +35,7 @@
 
 #include "foundation/Lock.h"
 #include "foundation/LockFreeQueue.h"
+#include "gui/MessageTarget.h"
 
 #include <atomic>
 #include <cstdint>
@@ -45,7 +46,7 @@
 
 namespace gui {
 
-class Component;
+class MessageTarget;
 class UserInterface;
 
 class MessageChannel {
@@ -88,9 +89,9 @@ public:
     // Appends {target, code} to the list and signals it. False when the list
     // holds its maximum ("list too long"), the index is out of range or the
     // user interface is gone.
-    bool postMessage(Component* target, int code, int list);
+    bool postMessage(MessageTarget* target, int code, int list);
     // Drops every record posted to the component (it is being destroyed).
-    void removePostedMessages(const Component* component);
+    void removePostedMessages(const MessageTarget* target);
     // Records waiting in a list.
     std::size_t postedCount(int list) const;
 
@@ -118,7 +119,7 @@ public:
 
 private:
     struct Record {
-        Component* target;
+        MessageTarget* target;
         int code;
     };
     template <class Call> void forEachListener(Call call);

@@ -2,7 +2,6 @@
 
 #include "gui/Bitmap.h"
 #include "gui/Canvas.h"
-#include "gui/PlatformDelegate.h"
 #include "gui/Timer.h"
 #include "gui/UserInterface.h"
 

@@ -34,7 +34,8 @@ TextEditor::TextEditor(UserInterface& userInterface, Text* text)
 
 TextEditor::~TextEditor() {
     deleteBlockingControl();
-    for (Control* control : waitingBlockingControls_) delete control;
+    for (Control* control : waitingBlockingControls_)
+        delete control;
 }
 
 void TextEditor::propertyChanged(AbstractProperty& property) {
@@ -56,7 +57,8 @@ void TextEditor::handleMessage(int code) {
         close();
         break;
     case kMessageDeleteBlocking:
-        for (Control* control : waitingBlockingControls_) delete control;
+        for (Control* control : waitingBlockingControls_)
+            delete control;
         waitingBlockingControls_.clear();
         break;
     case kMessageUpdateRect:

@@ -53,7 +53,7 @@ public:
     ~TextEditor() override;
 
     Property<Alignment> alignment;
-    Property<Rect> rectangle; // root coordinates; owner: the editor
+    Property<Rect> rectangle;        // root coordinates; owner: the editor
     Property<bool> opaqueBackground; // owner: the editor
     Property<bool> accepted;
     Property<bool> keyReporting;

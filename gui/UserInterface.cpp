@@ -1,10 +1,7 @@
 #include "gui/UserInterface.h"
 
 #include "gui/Bitmap.h"
-#include "gui/InterfaceTimer.h"
 #include "gui/PNGFiler.h"
-#include "gui/PlatformDelegate.h"
-#include "gui/RootControl.h"
 #include "gui/Timer.h"
 
 #include <algorithm>
@@ -21,17 +18,6 @@ UserInterface::UserInterface(IntervalTimer::Clock clock)
     // The image formats its bitmaps read.
     registerPngFilerFactory();
     deviceBacking_.addBackingScaleListener(this);
-}
-
-UserInterface::~UserInterface() {
-    beginDestruction();
-    deviceBacking_.removeBackingScaleListener(this);
-    // Timers the platform made and nobody deleted go with the user interface;
-    // each leaves the table itself.
-    while (!timers_.empty())
-        delete timers_.begin()->second;
-    delete helpHintTimer_;
-    delete touchHoldTimer_;
 }
 
 void UserInterface::beginDestruction() {
@@ -96,20 +82,12 @@ void UserInterface::setTouchHoldTimer(bool running) {
     }
 }
 
-void UserInterface::touchHoldTick() {
-    touchHoldTimer_->enabled.setValue(false);
-    if (RootControl* root = rootControl()) {
-        Control* target = root->getEventTarget();
-        target->mouseDoubleClick(target->pressPoint());
-    }
-}
-
-bool UserInterface::postMessage(Component* target, int code, int list) {
+bool UserInterface::postMessage(MessageTarget* target, int code, int list) {
     return channel_->postMessage(target, code, list);
 }
 
-void UserInterface::removePostedMessages(Component* component) {
-    channel_->removePostedMessages(component);
+void UserInterface::removePostedMessages(MessageTarget* target) {
+    channel_->removePostedMessages(target);
 }
 
 bool UserInterface::pushNotification(int list, std::uint32_t code, std::uint32_t argument) {
@@ -176,18 +154,6 @@ InterfaceTimer* UserInterface::timerById(int id) const {
     return it == timers_.end() ? nullptr : it->second;
 }
 
-void UserInterface::fireTimer(int id) {
-    if (InterfaceTimer* timer = timerById(id)) timer->tick();
-}
-
-void UserInterface::restartTimers() {
-    std::vector<InterfaceTimer*> all;
-    for (auto& entry : timers_)
-        all.push_back(entry.second);
-    for (InterfaceTimer* timer : all)
-        if (timerById(timer->id()) == timer) timer->update();
-}
-
 void UserInterface::filesDropped(float x, float y, const std::string& path) {
     const std::shared_ptr<MessageChannel> channel = channel_;
     channel->notifyFilesDropped(x, y, path);
@@ -196,39 +162,6 @@ void UserInterface::filesDropped(float x, float y, const std::string& path) {
 Bitmap& UserInterface::backgroundBitmap() {
     if (!backgroundBitmap_) backgroundBitmap_ = std::make_unique<Bitmap>(deviceBacking_);
     return *backgroundBitmap_;
-}
-
-void UserInterface::loadBackgroundBitmap(std::string_view name) {
-    Bitmap& background = backgroundBitmap();
-    background.load(name);
-    RootControl* root = rootControl();
-    if (root == nullptr) return;
-    const Rect rootRect = root->bounds.getValue();
-    const Rect rect = background.getRect();
-    if (std::fabs(rect.width() - rootRect.width()) > 0.001f ||
-        std::fabs(rect.height() - rootRect.height()) > 0.001f) {
-        Bitmap loaded(deviceBacking_);
-        loaded.copyFrom(background);
-        background.setSize(rootRect.width(), rootRect.height());
-        background.copyScaled(loaded, rect, Rect(0.0f, 0.0f, rootRect.width(), rootRect.height()));
-    }
-}
-
-void UserInterface::backingScaleChanged() {
-    const float scale = deviceBacking_.getScale();
-    RootControl* root = rootControl();
-    if (root != nullptr) root->scaleChanged();
-    if (std::fabs(scale - appliedScale_) <= kScaleEpsilon) return;
-    const float old = appliedScale_;
-    appliedScale_ = scale;
-    scaleChangedEvent.notify(this);
-    if (root == nullptr) return;
-    if (root->fullScreen.getValue()) {
-        const Rect r = root->bounds.getValue();
-        root->setSize(r.width() * old / scale, r.height() * old / scale);
-    } else {
-        root->boundsChanged();
-    }
 }
 
 void UserInterface::setPlatformDelegate(std::unique_ptr<PlatformDelegate> delegate) {

@@ -57,11 +57,14 @@ public:
 
     void setHelpHint(const std::string& text) override { hints.push_back(text); }
     void setTouchHoldTimer(bool running) override { touchTimer.push_back(running); }
-    void removePostedMessages(Component* component) override { droppedMessages.push_back(component); }
+    void removePostedMessages(MessageTarget* target) override {
+        droppedMessages.push_back(target);
+        UserInterface::removePostedMessages(target);
+    }
 
     std::vector<std::string> hints;
     std::vector<bool> touchTimer;
-    std::vector<Component*> droppedMessages;
+    std::vector<MessageTarget*> droppedMessages;
 
 private:
     TestRoot* root_;
