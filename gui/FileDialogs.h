@@ -33,6 +33,7 @@ public:
     Property<bool> chosen;
     NotifyEvent finishedEvent; // after every run
 
+    void propertyChanged(AbstractProperty&) override {}
     // The save form when save is true, else the open form.
     virtual void run(bool save) = 0;
 
@@ -52,6 +53,7 @@ public:
     Property<std::string> startFolder;
     Property<bool> chosen;
 
+    void propertyChanged(AbstractProperty&) override {}
     virtual void run() = 0;
 
 protected:

@@ -30,6 +30,11 @@ RootControl::RootControl(UserInterface& userInterface)
 
 RootControl::~RootControl() {
     endLiveness();
+    // Destroyed inside a message: the lock that message took goes with it.
+    if (lockDepth_ > 0) {
+        lockDepth_ = 0;
+        unlock();
+    }
     delete gestureTimer_;
     delete singleClickTimer_;
 }
@@ -96,6 +101,8 @@ void RootControl::startSingleClickTimer() {
     if (singleClickTimer_ == nullptr) {
         singleClickTimer_ = userInterface().createTimer();
         singleClickTimer_->tickEvent.setHandler(NotifyEvent::bind(this, &RootControl::singleClickTick));
+        singleClickTimer_->destroyEvent.addHandler(
+            NotifyEvent::bind([this] { singleClickTimer_ = nullptr; }));
     }
     int interval = 500;
     if (userInterface().hasPlatformDelegate())
@@ -199,6 +206,7 @@ bool RootControl::handleMouseWheel(const Point& point, int modifiers, const Poin
         gestureTimer_ = userInterface().createTimer();
         gestureTimer_->interval.setValue(kGestureTimeout);
         gestureTimer_->tickEvent.setHandler(NotifyEvent::bind(this, &RootControl::endGesture));
+        gestureTimer_->destroyEvent.addHandler(NotifyEvent::bind([this] { gestureTimer_ = nullptr; }));
     }
     const LivenessToken token = liveness_;
     if (timerRunning(gestureTimer_)) {

@@ -151,6 +151,56 @@ bool TextEditor::reportKey(int key) {
     return keyHandled.getValue();
 }
 
+int TextEditor::reportedKeyCode(EditorKey key) {
+    switch (key) {
+    case EditorKey::kLeft:
+        return kKeyLeft;
+    case EditorKey::kRight:
+        return kKeyRight;
+    case EditorKey::kUp:
+        return kKeyUp;
+    case EditorKey::kDown:
+        return kKeyDown;
+    case EditorKey::kEscape:
+        return kKeyEscape;
+    default:
+        return 0;
+    }
+}
+
+int TextEditor::endingReason(EditorKey key, bool shift, bool multiLine) {
+    switch (key) {
+    case EditorKey::kEnter:
+        return multiLine ? -1 : kCommit;
+    case EditorKey::kEscape:
+        return kCancel;
+    case EditorKey::kTab:
+        return shift ? kBackTab : kTab;
+    default:
+        return -1;
+    }
+}
+
+bool TextEditor::isMultiLine() const {
+    return text_->lineStyle.getValue() == Text::LineStyle::kWordWrap;
+}
+
+TextEditor::KeyResult TextEditor::keyDown(EditorKey key, bool shift) {
+    if (keyReporting.getValue()) {
+        if (const int code = reportedKeyCode(key); code != 0 && reportKey(code)) return KeyResult::kConsumed;
+    }
+    if (key == EditorKey::kSelectAll) {
+        selectAll();
+        return KeyResult::kConsumed;
+    }
+    const int reason = endingReason(key, shift, isMultiLine());
+    if (reason < 0) return KeyResult::kPassOn;
+    const bool wasOpen = open_;
+    endEditing(reason);
+    // Closed, or about to close (posted): the native editor must not go on.
+    return !open_ || !wasOpen || closePosted_ ? KeyResult::kEnded : KeyResult::kConsumed;
+}
+
 void TextEditor::nativeTextEdited() {
     readText();
     editedEvent.notify(this);

@@ -45,6 +45,10 @@ public:
     enum Reason { kCommit = 0, kCancel = 1, kTab = 2, kBackTab = 3 };
     // Key codes of reported keys.
     enum Key { kKeyUp = 2, kKeyDown = 3, kKeyLeft = 4, kKeyRight = 5, kKeyEscape = 9 };
+    // Keys the native editor hands over (the platform maps its own codes).
+    enum class EditorKey { kOther = 0, kEnter, kEscape, kTab, kLeft, kRight, kUp, kDown, kSelectAll };
+    // What the native editor does with a key after the shared handling.
+    enum class KeyResult { kPassOn = 0, kConsumed = 1, kEnded = 2 };
     // Posted-message codes.
     enum Message { kMessageClose = 0, kMessageDeleteBlocking = 1, kMessageUpdateRect = 2 };
 
@@ -87,6 +91,17 @@ public:
     // The platform reports a key (key reporting on): keyHandled is cleared,
     // the key event fires; returns whether a listener handled it.
     bool reportKey(int key);
+    // A key pressed in the native editor, shared by every platform: with key
+    // reporting, arrows and Escape are reported (a handled one is consumed);
+    // Enter (single line) commits, Escape cancels, Tab and Shift+Tab end
+    // editing, select-all selects the whole text. kEnded: editing ended (the
+    // native editor may be gone; the platform touches nothing of it).
+    KeyResult keyDown(EditorKey key, bool shift);
+    // The reported key code of a key, or 0.
+    static int reportedKeyCode(EditorKey key);
+    // The reason a key ends editing with, or -1.
+    static int endingReason(EditorKey key, bool shift, bool multiLine);
+    bool isMultiLine() const;
     // The native text changed: read it back and fire the edited event.
     void nativeTextEdited();
     Control* blockingControl() const { return blockingControl_; }

@@ -46,6 +46,8 @@ void UserInterface::setHelpHint(const std::string& text) {
         helpHintTimer_ = createTimer();
         helpHintTimer_->interval.setValue(kHelpHintInterval);
         helpHintTimer_->tickEvent.setHandler(NotifyEvent::bind(this, &UserInterface::helpHintTick));
+        // A platform that deletes its timers itself must not leave it dangling here.
+        helpHintTimer_->destroyEvent.addHandler(NotifyEvent::bind([this] { helpHintTimer_ = nullptr; }));
     }
     const bool wasShowing = !helpHintText_.empty();
     helpHintText_ = text;
@@ -74,6 +76,8 @@ void UserInterface::setTouchHoldTimer(bool running) {
             touchHoldTimer_ = createTimer();
             touchHoldTimer_->interval.setValue(kTouchHoldInterval);
             touchHoldTimer_->tickEvent.setHandler(NotifyEvent::bind(this, &UserInterface::touchHoldTick));
+            touchHoldTimer_->destroyEvent.addHandler(
+                NotifyEvent::bind([this] { touchHoldTimer_ = nullptr; }));
         }
         touchHoldTimer_->enabled.setValue(false);
         touchHoldTimer_->enabled.setValue(true);

@@ -17,10 +17,10 @@ UserInterface::~UserInterface() {
     deviceBacking_.removeBackingScaleListener(this);
     // Timers the platform made and nobody deleted go with the user interface;
     // each leaves the table itself.
-    while (!timers_.empty())
-        delete timers_.begin()->second;
     delete helpHintTimer_;
     delete touchHoldTimer_;
+    while (!timers_.empty())
+        delete timers_.begin()->second;
 }
 
 void UserInterface::touchHoldTick() {

@@ -1,0 +1,52 @@
+#include "gui/headless/PosixFileDialogs.h"
+
+#include "gui/ModalScope.h"
+#include "gui/UserInterface.h"
+#include "gui/headless/ModalResponder.h"
+
+namespace gui::headless {
+
+PosixOpenSaveDialog::PosixOpenSaveDialog(UserInterface& userInterface)
+    : userInterface_(userInterface), alive_(std::make_shared<bool>(true)) {}
+
+PosixOpenSaveDialog::~PosixOpenSaveDialog() {
+    *alive_ = false;
+}
+
+void PosixOpenSaveDialog::run(bool save) {
+    if (!userInterface_.isGuiThread()) return;
+    ModalRequest request;
+    request.kind = save ? ModalRequest::Kind::kSaveDialog : ModalRequest::Kind::kOpenDialog;
+    request.filters = filters.getValue();
+    request.defaultExtension = defaultExtension.getValue();
+    request.startFolder = startFolder.getValue();
+    request.proposedName = path.getValue();
+    const std::shared_ptr<bool> alive = alive_;
+    ModalScope modal(userInterface_, alive);
+    const ModalAnswer answer = ModalResponder::answer(request);
+    modal.finish();
+    if (!*alive) return;
+    finish(modal.survived() && answer.chosen, answer.path);
+}
+
+PosixSelectFolderDialog::PosixSelectFolderDialog(UserInterface& userInterface)
+    : userInterface_(userInterface), alive_(std::make_shared<bool>(true)) {}
+
+PosixSelectFolderDialog::~PosixSelectFolderDialog() {
+    *alive_ = false;
+}
+
+void PosixSelectFolderDialog::run() {
+    if (!userInterface_.isGuiThread()) return;
+    ModalRequest request;
+    request.kind = ModalRequest::Kind::kFolderDialog;
+    request.startFolder = startFolder.getValue();
+    const std::shared_ptr<bool> alive = alive_;
+    ModalScope modal(userInterface_, alive);
+    const ModalAnswer answer = ModalResponder::answer(request);
+    modal.finish();
+    if (!*alive) return;
+    finish(modal.survived() && answer.chosen, answer.path);
+}
+
+} // namespace gui::headless
