@@ -6,7 +6,8 @@
 namespace gui {
 
 ModalScope::ModalScope(UserInterface& userInterface, std::shared_ptr<const bool> owner)
-    : root_(userInterface.rootControl()), channel_(userInterface.channelReference()), owner_(std::move(owner)) {
+    : root_(userInterface.rootControl()), channel_(userInterface.channelReference()),
+      owner_(std::move(owner)) {
     if (root_ != nullptr) {
         rootToken_ = root_->liveness();
         depth_ = root_->releaseLock();

@@ -18,23 +18,23 @@ namespace gui::headless {
 struct ModalRequest {
     enum class Kind { kMessageBox, kMenu, kOpenDialog, kSaveDialog, kFolderDialog };
     Kind kind = Kind::kMessageBox;
-    std::string title;                   // message boxes
-    std::string text;                    // message boxes
-    int buttons = 0;                     // message boxes: 1 OK, 2 Cancel
-    std::vector<std::string> items;      // menus: the shown items' texts, flat
-    std::string filters;                 // open and save dialogs
-    std::string defaultExtension;        // open and save dialogs
-    std::string startFolder;             // dialogs
-    std::string proposedName;            // open and save dialogs
+    std::string title;              // message boxes
+    std::string text;               // message boxes
+    int buttons = 0;                // message boxes: 1 OK, 2 Cancel
+    std::vector<std::string> items; // menus: the shown items' texts, flat
+    std::string filters;            // open and save dialogs
+    std::string defaultExtension;   // open and save dialogs
+    std::string startFolder;        // dialogs
+    std::string proposedName;       // open and save dialogs
 };
 
 struct ModalAnswer {
     static constexpr int kOk = 1;
     static constexpr int kCancel = 2;
-    int button = kCancel;  // message boxes
-    int item = -1;         // menus: index into the request's items, -1 none
-    bool chosen = false;   // dialogs
-    std::string path;      // dialogs: the chosen path
+    int button = kCancel; // message boxes
+    int item = -1;        // menus: index into the request's items, -1 none
+    bool chosen = false;  // dialogs
+    std::string path;     // dialogs: the chosen path
 };
 
 class ModalResponder {

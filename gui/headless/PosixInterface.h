@@ -50,7 +50,8 @@ public:
     void mouseDown(int button, const Point& point, int modifiers = 0);
     void mouseMove(const Point& point, int modifiers = 0);
     void mouseUp(int button, const Point& point, int modifiers = 0);
-    bool mouseWheel(const Point& point, int modifiers, const Point& speed, const Point& distance, float factor);
+    bool mouseWheel(const Point& point, int modifiers, const Point& speed, const Point& distance,
+                    float factor);
 
 private:
     PosixInterface(float width, float height, std::shared_ptr<std::atomic<std::uint32_t>> time);

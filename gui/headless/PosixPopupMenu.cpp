@@ -42,7 +42,8 @@ void PosixPopupMenu::show(const Point&) {
     const std::vector<MenuItem*> items = flatten(*this);
     ModalRequest request;
     request.kind = ModalRequest::Kind::kMenu;
-    for (const MenuItem* item : items) request.items.push_back(item->text.getValue());
+    for (const MenuItem* item : items)
+        request.items.push_back(item->text.getValue());
     ModalAnswer answer;
     {
         ModalScope modal(ui, alive);

@@ -59,7 +59,9 @@ void PosixText::layout() {
         width_ = height_ = 0.0f;
         return;
     }
-    const auto fits = [&](const std::string& line) { return static_cast<float>(length(line)) * advance <= limit; };
+    const auto fits = [&](const std::string& line) {
+        return static_cast<float>(length(line)) * advance <= limit;
+    };
     if (limit > 0.0f && lineStyle.getValue() == LineStyle::kWordWrap) {
         std::string line;
         std::size_t start = 0;
@@ -89,7 +91,8 @@ void PosixText::layout() {
         lines_.push_back(all);
     }
     std::size_t widest = 0;
-    for (const std::string& line : lines_) widest = std::max(widest, length(line));
+    for (const std::string& line : lines_)
+        widest = std::max(widest, length(line));
     width_ = static_cast<float>(widest) * advance;
     height_ = static_cast<float>(lines_.size()) * kLineHeight * fontSize.getValue();
 }

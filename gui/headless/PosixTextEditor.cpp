@@ -4,7 +4,8 @@
 
 namespace gui::headless {
 
-PosixTextEditor::PosixTextEditor(UserInterface& userInterface, Text* text) : TextEditor(userInterface, text) {}
+PosixTextEditor::PosixTextEditor(UserInterface& userInterface, Text* text)
+    : TextEditor(userInterface, text) {}
 
 PosixTextEditor::~PosixTextEditor() {
     // The native editor goes first, as on every platform.
