@@ -140,10 +140,13 @@ public:
         return static_cast<int32_t>(midiVirtualParameters_.size());
     }
 
-protected:
+    // The parameter that says whether MIDI is received (the product's
+    // parameter declarations record theirs here).
     void setMidiStateParameter(IndexedPluginParameter<MidiState>* parameter) {
         midiStateParameter_ = parameter;
     }
+
+protected:
     void setBypassParameter(AbstractPluginParameter* parameter) { bypassParameter_ = parameter; }
 
 private:

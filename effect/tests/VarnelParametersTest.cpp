@@ -1,0 +1,185 @@
+#include "effect/VarnelParameters.h"
+
+#include "effect/tests/VarnelOwnerFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+
+namespace {
+
+using test::VarnelTestOwner;
+
+std::string nameAt(VarnelTestOwner& owner, int32_t index) {
+    AbstractPluginParameter* p = owner.getParameter(index);
+    return p != nullptr ? p->getName() : std::string("<none>");
+}
+
+TEST(VarnelParameters, DeclaresEveryParameterInItsStoredOrder) {
+    VarnelTestOwner owner;
+    EXPECT_EQ(owner.getNumParameters(), 705);
+    struct Landmark {
+        int32_t index;
+        const char* name;
+    };
+    const Landmark landmarks[] = {
+        {0, "Delay 1 Time"},
+        {6, "Delay 1 Pan"},
+        {7, "Delay 2 Time"},
+        {13, "Delay 2 Pan"},
+        {14, "Feedback Link"},
+        {15, "Delay Link"},
+        {16, "Delay Buffer Read Style"},
+        {17, "Delay Freeze"},
+        {18, "Filter 1 Freq"},
+        {24, "Filter 1 Enabled"},
+        {31, "Filter 2 Enabled"},
+        {32, "Filter Routing"},
+        {33, "Input Level"},
+        {34, "Dry Level"},
+        {35, "Dry Pan"},
+        {36, "Wet Level"},
+        {37, "Wet Pan"},
+        {38, "Channel Mode"},
+        {39, "Num Active XY Controllers"},
+        {40, "XY Controller 1 Hor"},
+        {47, "XY Controller 4 Ver"},
+        {48, "Num Active XLFOs"},
+        {49, "XLFO 1 Frequency"},
+        {56, "XLFO 1 Snap"},
+        {57, "Num Active XLFO 1 Steps"},
+        {58, "XLFO 1 Step 1 Value"},
+        {61, "XLFO 1 Step 1 Random"},
+        {121, "XLFO 1 Step 16 Random"},
+        {122, "XLFO 2 Frequency"},
+        {486, "XLFO 6 Step 16 Random"},
+        {487, "Num Active EGs"},
+        {488, "EG 1 Hold"},
+        {490, "EG 1 Threshold"},
+        {495, "EG 1 Release"},
+        {535, "EG 6 Release"},
+        {536, "Num Active EFs"},
+        {537, "EF 1Input"},
+        {548, "EF 4 Release"},
+        {549, "Num Active MIDI Sources"},
+        {550, "MIDI Source 1 Input"},
+        {551, "MIDI Source 1 Controller Number"},
+        {579, "MIDI Source 10 Response Curve"},
+        {580, "Receive Midi"},
+        {581, "Num Active Slots"},
+        {582, "Slot 1 Source"},
+        {701, "Slot 24 Target"},
+        {702, "Auto Mute Self-Osc"},
+        {703, "Audition Signal"},
+        {704, "Dry Enabled"},
+    };
+    for (const Landmark& l : landmarks)
+        EXPECT_EQ(nameAt(owner, l.index), l.name) << "index " << l.index;
+    for (int32_t i = 0; i < owner.getNumParameters(); ++i)
+        EXPECT_EQ(owner.getParameter(i)->getIndex(), i);
+}
+
+TEST(VarnelParameters, MembersSitAtTheirIndices) {
+    VarnelTestOwner owner;
+    VarnelParameters& p = owner.p();
+    EXPECT_EQ(p.delay[1].crossFeedback.getIndex(), 11);
+    EXPECT_EQ(p.feedbackLink.getIndex(), VarnelParameters::kFeedbackLinkIndex);
+    EXPECT_EQ(p.delayFreeze.getIndex(), VarnelParameters::kDelayFreezeIndex);
+    EXPECT_EQ(p.filter[0].freq.getIndex(), VarnelParameters::kFirstFilterIndex);
+    EXPECT_EQ(p.filterRouting.getIndex(), VarnelParameters::kFilterRoutingIndex);
+    EXPECT_EQ(p.inputLevel.getIndex(), VarnelParameters::kInputLevelIndex);
+    EXPECT_EQ(p.channelMode.getIndex(), VarnelParameters::kChannelModeIndex);
+    EXPECT_EQ(p.xyControllers.getNumActiveParameter().getIndex(), VarnelParameters::kNumActiveXYIndex);
+    EXPECT_EQ(p.xlfos.getNumActiveParameter().getIndex(), VarnelParameters::kNumActiveXLFOsIndex);
+    EXPECT_EQ(p.egs.getNumActiveParameter().getIndex(), VarnelParameters::kNumActiveEGsIndex);
+    EXPECT_EQ(p.efs.getNumActiveParameter().getIndex(), VarnelParameters::kNumActiveEFsIndex);
+    EXPECT_EQ(p.midiSources.getNumActiveParameter().getIndex(), VarnelParameters::kNumActiveMidiSourcesIndex);
+    EXPECT_EQ(p.receiveMidi.getIndex(), VarnelParameters::kReceiveMidiIndex);
+    EXPECT_EQ(p.slots.getNumActiveParameter().getIndex(), VarnelParameters::kNumActiveSlotsIndex);
+    EXPECT_EQ(p.autoMuteSelfOsc.getIndex(), VarnelParameters::kAutoMuteSelfOscIndex);
+    EXPECT_EQ(p.auditionSignal.getIndex(), VarnelParameters::kAuditionSignalIndex);
+    EXPECT_EQ(p.dryEnabled.getIndex(), VarnelParameters::kDryEnabledIndex);
+    for (int32_t k = 0; k < p.xlfos.getNumSets(); ++k)
+        EXPECT_EQ(p.xlfos[k].getNumParameters(), VarnelParameters::kParametersPerXLFO);
+    EXPECT_EQ(p.egs[0].getNumParameters(), 8);
+    EXPECT_EQ(p.efs[0].getNumParameters(), 3);
+    EXPECT_EQ(p.midiSources[0].getNumParameters(), 3);
+    EXPECT_EQ(p.delay.getNumSets(), 2);
+    EXPECT_EQ(p.filter.getNumSets(), 2);
+    EXPECT_EQ(p.slots.getNumSets(), 24);
+    EXPECT_EQ(p.midiSources[9].getShortName(), "MS 10");
+}
+
+TEST(VarnelParameters, StateBlockHoldsEveryValue) {
+    VarnelTestOwner owner;
+    std::ostringstream out;
+    ASSERT_TRUE(owner.writeParameterState(out));
+    const std::string bytes = out.str();
+    EXPECT_EQ(bytes.size(), 2832u);
+    EXPECT_EQ(bytes.substr(0, 4), "ZTBS");
+
+    // A second owner reads it back to the same values.
+    owner.p().delay[0].feedback.setValue(0.7f, 0);
+    owner.p().dryEnabled.setValue(0.0f, 0);
+    owner.p().xlfos[2].steps.getNumActiveParameter().setValue(9.0f, 0);
+    std::ostringstream changed;
+    ASSERT_TRUE(owner.writeParameterState(changed));
+    VarnelTestOwner other;
+    std::istringstream in(changed.str());
+    ASSERT_TRUE(other.readParameterState(in));
+    for (int32_t i = 0; i < owner.getNumParameters(); ++i)
+        EXPECT_EQ(other.getParameter(i)->getValue(), owner.getParameter(i)->getValue()) << nameAt(owner, i);
+}
+
+TEST(VarnelParameters, DescribesThePlugInAndRecordsMidiStateAndFilterLinks) {
+    VarnelTestOwner owner;
+    EXPECT_EQ(owner.pluginKind, 3u);
+    EXPECT_EQ(owner.pluginFlags, 0x1008u);
+    EXPECT_EQ(owner.pluginId, "ZVms");
+    EXPECT_EQ(owner.pluginName, "Varnel");
+    EXPECT_TRUE(owner.hasFlag(GenericPluginInfo::kFlagSideChainInput));
+
+    VarnelParameters& p = owner.p();
+    EXPECT_EQ(owner.getMidiStateParameter(), &p.receiveMidi);
+
+    ASSERT_EQ(owner.getNumMidiVirtualParameters(), 2);
+    EXPECT_EQ(owner.getMidiVirtualParameter(0), &p.filterLinkFreq);
+    EXPECT_EQ(owner.getMidiVirtualParameter(1), &p.filterLinkPeak);
+    EXPECT_EQ(p.filterLinkFreq.getName(), "Filter Link Freq");
+    EXPECT_EQ(p.filterLinkFreq.getIndex(), MidiVirtualPluginParameter::kIndexBase);
+    ASSERT_EQ(p.filterLinkFreq.getTargets().size(), 2u);
+    EXPECT_EQ(p.filterLinkFreq.getTargets()[0], &p.filter[0].freq);
+    EXPECT_EQ(p.filterLinkFreq.getTargets()[1], &p.filter[1].freq);
+    ASSERT_EQ(p.filterLinkPeak.getTargets().size(), 2u);
+    EXPECT_EQ(p.filterLinkPeak.getTargets()[1], &p.filter[1].peak);
+
+    // A controller moves both peaks together.
+    p.filterLinkPeak.setValue(0.5f);
+    EXPECT_FLOAT_EQ(p.filter[0].peak.getValue(), 0.5f);
+    EXPECT_FLOAT_EQ(p.filter[1].peak.getValue(), 0.5f);
+}
+
+TEST(VarnelParameters, AFreshOwnerHasDryEnabledOnAndEveryOtherSwitchAtIndexZero) {
+    VarnelTestOwner owner;
+    VarnelParameters& p = owner.p();
+    EXPECT_EQ(p.dryEnabled.getValue(), 1.0f);
+    EXPECT_EQ(p.dryEnabled.getDefault(), 1.0f);
+    EXPECT_TRUE(p.dryEnabled.getTypedValue());
+    for (AbstractPluginParameter* s : std::initializer_list<AbstractPluginParameter*>{
+             &p.feedbackLink, &p.delayLink, &p.delayBufferReadStyle, &p.delayFreeze, &p.filterRouting,
+             &p.channelMode, &p.receiveMidi, &p.autoMuteSelfOsc, &p.auditionSignal}) {
+        EXPECT_EQ(s->getValue(), 0.0f) << s->getName();
+        EXPECT_EQ(s->getDefault(), 0.0f) << s->getName();
+    }
+    EXPECT_EQ(p.receiveMidi.getTypedValue(), GenericPluginBase::kMidiReceived);
+    EXPECT_EQ(p.delayBufferReadStyle.getTypedValue(), DelayLine::kTape);
+    for (int32_t d = 0; d < 2; ++d) {
+        EXPECT_EQ(p.delay[d].sync.getTypedValue(), DelaySync::kFree);
+        EXPECT_EQ(p.delay[d].feedbackInvert.getTypedValue(), FeedbackInvert::kNormal);
+        EXPECT_EQ(p.filter[d].enabled.getTypedValue(), false);
+        EXPECT_EQ(p.filter[d].characteristic.getTypedValue(), FilterCharacteristic::kZentorPrime);
+    }
+}
+
+} // namespace
