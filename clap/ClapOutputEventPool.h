@@ -1,0 +1,71 @@
+#pragma once
+
+// The events an instance hands to the host where CLAP allows output events
+// (the end of process, the params flush): parameter gestures and values
+// raised on any thread by the editor, the model or MIDI learn.
+//
+// A multi-producer queue of 56-byte event records over a NodePool, whose
+// storage never moves, so a consumer never reads a node that growth
+// relocated. The pool starts with 1024 nodes and doubles on demand up to
+// 65536; beyond that, pushes are dropped silently.
+//
+// Threads: push on any thread; drain on one consumer at a time (the audio
+// thread in process, the main thread in flush; CLAP never runs both at once
+// for one instance). A push made on the thread that is draining (inside
+// process or flush) never grows the pool: with no free node it drops the
+// event, so the audio thread never takes the growth lock.
+
+#include "clap/ClapAbi.h"
+#include "foundation/NodePool.h"
+
+#include <atomic>
+#include <cstdint>
+#include <thread>
+
+class ClapOutputEventPool {
+public:
+    static constexpr uint32_t kFirstNodes = 1024;
+    static constexpr uint32_t kPayloadBytes = 56;
+    static constexpr uint32_t kPayloadWords = kPayloadBytes / 4;
+
+    ClapOutputEventPool();
+    ClapOutputEventPool(const ClapOutputEventPool&) = delete;
+    ClapOutputEventPool& operator=(const ClapOutputEventPool&) = delete;
+
+    // Queues a parameter-value event (value widened to double) or a gesture
+    // begin or end for parameter id; false when the event was dropped.
+    bool pushValue(clap_id id, double value);
+    bool pushGesture(clap_id id, bool begin);
+    // Any core event of at most kPayloadBytes.
+    bool push(const clap_event_header_t& event);
+
+    // Hands every queued event, oldest first, to out (its try_push result is
+    // not looked at; a null out only empties the queue). Returns the count.
+    uint32_t drain(const clap_output_events_t* out);
+
+    // While set, pushes from this thread never grow the pool.
+    class DrainScope {
+    public:
+        explicit DrainScope(ClapOutputEventPool& pool) : pool_(pool) {
+            pool_.drainingThread_.store(std::this_thread::get_id());
+        }
+        ~DrainScope() { pool_.drainingThread_.store(std::thread::id()); }
+        DrainScope(const DrainScope&) = delete;
+        DrainScope& operator=(const DrainScope&) = delete;
+
+    private:
+        ClapOutputEventPool& pool_;
+    };
+
+    uint32_t nodeCount() const { return pool_.getNodeCount(); }
+
+private:
+    // A node off the free list (0 when none), growing the pool when allowed.
+    uint32_t takeNode(bool mayGrow);
+    bool pop(uint32_t* words);
+
+    std::atomic<uint32_t> head_{0};
+    NodePool pool_;
+    std::atomic<uint32_t> tail_{0};
+    std::atomic<std::thread::id> drainingThread_{};
+};

@@ -1,0 +1,52 @@
+#include "clap/tests/ClapTestProduct.h"
+
+#include "foundation/ModuleResources.h"
+
+namespace test {
+
+namespace {
+
+ClapTestProcessor* lastProcessor = nullptr;
+
+} // namespace
+
+ClapTestProductSetup& clapTestProduct() {
+    static ClapTestProductSetup setup;
+    return setup;
+}
+
+ClapTestProcessor* lastTestProcessor() {
+    return lastProcessor;
+}
+
+const std::string& clapTestModulePath() {
+    // Before any init records a module, this is the program's own file.
+    static const std::string path = getLibraryModulePath();
+    return path;
+}
+
+} // namespace test
+
+const ClapProduct& clapProduct() {
+    static const ClapProduct product{
+        [](GenericPluginInfo& info) {
+            info.pluginKind = test::clapTestProduct().kind;
+            info.pluginFlags = test::clapTestProduct().flags;
+            info.pluginId = "TsPl";
+            info.pluginName = test::clapTestProduct().name;
+        },
+        []() -> GenericPlugin* {
+            test::TestPluginOptions options;
+            options.flags = test::clapTestProduct().flags;
+            options.midiState = true;
+            auto* model = new test::TestPlugin(test::clapTestProduct().name, options);
+            model->pluginKind = test::clapTestProduct().kind;
+            return model;
+        },
+        [](int32_t) -> GenericPluginProcessor* {
+            test::lastProcessor =
+                new test::ClapTestProcessor(test::clapTestProduct().flags, test::clapTestProduct().name);
+            return test::lastProcessor;
+        }};
+    return product;
+}
