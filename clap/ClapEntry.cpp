@@ -42,14 +42,22 @@ std::atomic<ThreadAttachHook> threadAttachHook{nullptr};
 
 const char* featureOfKind(uint32_t kind) {
     switch (kind) {
-    case GenericPluginInfo::kFilter: return CLAP_PLUGIN_FEATURE_FILTER;
-    case GenericPluginInfo::kDelay: return CLAP_PLUGIN_FEATURE_DELAY;
-    case GenericPluginInfo::kCompressor: return CLAP_PLUGIN_FEATURE_COMPRESSOR;
-    case GenericPluginInfo::kEqualizer: return CLAP_PLUGIN_FEATURE_EQUALIZER;
-    case GenericPluginInfo::kDistortion: return CLAP_PLUGIN_FEATURE_DISTORTION;
-    case GenericPluginInfo::kAnalyzer: return CLAP_PLUGIN_FEATURE_ANALYZER;
-    case GenericPluginInfo::kReverb: return CLAP_PLUGIN_FEATURE_REVERB;
-    default: return nullptr;
+    case GenericPluginInfo::kFilter:
+        return CLAP_PLUGIN_FEATURE_FILTER;
+    case GenericPluginInfo::kDelay:
+        return CLAP_PLUGIN_FEATURE_DELAY;
+    case GenericPluginInfo::kCompressor:
+        return CLAP_PLUGIN_FEATURE_COMPRESSOR;
+    case GenericPluginInfo::kEqualizer:
+        return CLAP_PLUGIN_FEATURE_EQUALIZER;
+    case GenericPluginInfo::kDistortion:
+        return CLAP_PLUGIN_FEATURE_DISTORTION;
+    case GenericPluginInfo::kAnalyzer:
+        return CLAP_PLUGIN_FEATURE_ANALYZER;
+    case GenericPluginInfo::kReverb:
+        return CLAP_PLUGIN_FEATURE_REVERB;
+    default:
+        return nullptr;
     }
 }
 
@@ -108,7 +116,8 @@ const clap_plugin_descriptor_t* pluginDescriptor(const clap_plugin_factory_t*, u
     return index == 0 ? clapPluginDescriptor() : nullptr;
 }
 
-const clap_plugin_t* createPlugin(const clap_plugin_factory_t*, const clap_host_t* host, const char* pluginId) {
+const clap_plugin_t* createPlugin(const clap_plugin_factory_t*, const clap_host_t* host,
+                                  const char* pluginId) {
     try {
         const DescriptorBlock* block = descriptorBlock.load();
         if (block == nullptr || host == nullptr || pluginId == nullptr) return nullptr;

@@ -93,9 +93,9 @@ bool ClapOutputEventPool::pushValue(clap_id id, double value) {
 
 bool ClapOutputEventPool::pushGesture(clap_id id, bool begin) {
     clap_event_param_gesture_t event{};
-    event.header = {sizeof event, 0, CLAP_CORE_EVENT_SPACE_ID,
-                    static_cast<uint16_t>(begin ? CLAP_EVENT_PARAM_GESTURE_BEGIN : CLAP_EVENT_PARAM_GESTURE_END),
-                    0};
+    event.header = {
+        sizeof event, 0, CLAP_CORE_EVENT_SPACE_ID,
+        static_cast<uint16_t>(begin ? CLAP_EVENT_PARAM_GESTURE_BEGIN : CLAP_EVENT_PARAM_GESTURE_END), 0};
     event.param_id = id;
     return push(event.header);
 }

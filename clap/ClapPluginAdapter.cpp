@@ -136,9 +136,11 @@ const clap_plugin_audio_ports_config_info_t portsConfigInfoTable{
     [](const clap_plugin_t* plugin) {
         return guarded(plugin, CLAP_INVALID_ID, [&](ClapPluginAdapter& a) { return a.currentConfig(); });
     },
-    [](const clap_plugin_t* plugin, clap_id configId, uint32_t index, bool isInput, clap_audio_port_info_t* info) {
-        return guarded(plugin, false,
-                       [&](ClapPluginAdapter& a) { return a.configPortInfo(configId, index, isInput, info); });
+    [](const clap_plugin_t* plugin, clap_id configId, uint32_t index, bool isInput,
+       clap_audio_port_info_t* info) {
+        return guarded(plugin, false, [&](ClapPluginAdapter& a) {
+            return a.configPortInfo(configId, index, isInput, info);
+        });
     }};
 
 const clap_plugin_params_t paramsTable{
@@ -156,7 +158,8 @@ const clap_plugin_params_t paramsTable{
                        [&](ClapPluginAdapter& a) { return a.paramValueToText(id, value, text, capacity); });
     },
     [](const clap_plugin_t* plugin, clap_id id, const char* text, double* value) {
-        return guarded(plugin, false, [&](ClapPluginAdapter& a) { return a.paramTextToValue(id, text, value); });
+        return guarded(plugin, false,
+                       [&](ClapPluginAdapter& a) { return a.paramTextToValue(id, text, value); });
     },
     [](const clap_plugin_t* plugin, const clap_input_events_t* in, const clap_output_events_t* out) {
         guarded(plugin, 0, [&](ClapPluginAdapter& a) {
@@ -179,23 +182,45 @@ ClapPluginAdapter* instanceOf(const clap_plugin_t* plugin) {
 
 const char* portTypeName(int32_t layout) {
     switch (portTypeOfLayout(layout)) {
-    case ChannelPortType::kMono: return CLAP_PORT_MONO;
-    case ChannelPortType::kStereo: return CLAP_PORT_STEREO;
-    default: return CLAP_PORT_SURROUND;
+    case ChannelPortType::kMono:
+        return CLAP_PORT_MONO;
+    case ChannelPortType::kStereo:
+        return CLAP_PORT_STEREO;
+    default:
+        return CLAP_PORT_SURROUND;
     }
 }
 
 const char* const kLayoutNames[kNumChannelLayouts] = {
-    "Mono",           "Stereo",           "LCR",
-    "Quadraphonic",   "LCRS",             "5.0",
-    "5.1",            "6.0",              "6.1",
-    "7.0 SDSS",       "7.0 DTS",          "7.1 SDSS",
-    "7.1 DTS",        "9.0.4 ITU",        "9.1.4 ITU",
-    "9.0.6 ITU",      "9.1.6 ITU",        "5.1.2 Dolby Atmos",
-    "5.1.4 Dolby Atmos", "7.0.2 Dolby Atmos", "7.1.2 Dolby Atmos",
-    "7.0.4 Dolby Atmos", "7.1.4 Dolby Atmos", "7.0.6 Dolby Atmos",
-    "7.1.6 Dolby Atmos", "9.0.4 Dolby Atmos", "9.1.4 Dolby Atmos",
-    "9.0.6 Dolby Atmos", "9.1.6 Dolby Atmos",
+    "Mono",
+    "Stereo",
+    "LCR",
+    "Quadraphonic",
+    "LCRS",
+    "5.0",
+    "5.1",
+    "6.0",
+    "6.1",
+    "7.0 SDSS",
+    "7.0 DTS",
+    "7.1 SDSS",
+    "7.1 DTS",
+    "9.0.4 ITU",
+    "9.1.4 ITU",
+    "9.0.6 ITU",
+    "9.1.6 ITU",
+    "5.1.2 Dolby Atmos",
+    "5.1.4 Dolby Atmos",
+    "7.0.2 Dolby Atmos",
+    "7.1.2 Dolby Atmos",
+    "7.0.4 Dolby Atmos",
+    "7.1.4 Dolby Atmos",
+    "7.0.6 Dolby Atmos",
+    "7.1.6 Dolby Atmos",
+    "9.0.4 Dolby Atmos",
+    "9.1.4 Dolby Atmos",
+    "9.0.6 Dolby Atmos",
+    "9.1.6 Dolby Atmos",
 };
 
 clap_audio_port_info_t makePort(clap_id id, const char* name, uint32_t flags, int32_t layout) {
@@ -565,7 +590,8 @@ void ClapPluginAdapter::queueMidi(uint8_t status, uint8_t data1, uint8_t data2, 
     if (EventQueue* editor = processor.getEditorMidiQueue()) editor->push(event);
 }
 
-uint32_t ClapPluginAdapter::processInputEvents(const clap_input_events_t* in, uint32_t blockEnd, bool untilEnd) {
+uint32_t ClapPluginAdapter::processInputEvents(const clap_input_events_t* in, uint32_t blockEnd,
+                                               bool untilEnd) {
     if (in == nullptr || in->size == nullptr || in->get == nullptr) return blockEnd;
     const uint32_t count = in->size(in);
     for (; eventIndex_ < count; ++eventIndex_) {
@@ -584,8 +610,8 @@ uint32_t ClapPluginAdapter::processInputEvents(const clap_input_events_t* in, ui
                 if (note->key < 0 || note->key > 127) break;
                 const bool on = header->type == CLAP_EVENT_NOTE_ON;
                 const auto status = static_cast<uint8_t>((on ? 0x90 : 0x80) | (note->channel & 15));
-                queueMidi(status, static_cast<uint8_t>(note->key), velocityByte(note->velocity, on ? 1.0 : 0.0),
-                          offset);
+                queueMidi(status, static_cast<uint8_t>(note->key),
+                          velocityByte(note->velocity, on ? 1.0 : 0.0), offset);
             }
             break;
         case CLAP_EVENT_PARAM_VALUE:
@@ -597,7 +623,8 @@ uint32_t ClapPluginAdapter::processInputEvents(const clap_input_events_t* in, ui
                 applyHostValue(value->param_id, value->value);
             }
             break;
-        default: break;
+        default:
+            break;
         }
     }
     return blockEnd;
@@ -625,9 +652,10 @@ clap_process_status ClapPluginAdapter::process(const clap_process_t* process) {
     uint32_t arrived = 0;
     bool inputsSilent = true;
     for (uint32_t port = 0; port < inputPorts_.size(); ++port) {
-        const clap_audio_buffer_t* buffer = process->audio_inputs != nullptr && port < process->audio_inputs_count
-                                                ? &process->audio_inputs[port]
-                                                : nullptr;
+        const clap_audio_buffer_t* buffer =
+            process->audio_inputs != nullptr && port < process->audio_inputs_count
+                ? &process->audio_inputs[port]
+                : nullptr;
         for (uint32_t c = 0; c < inputPorts_[port].channel_count && gathered < kMaxInputChannels; ++c) {
             const float* data = buffer != nullptr && buffer->data32 != nullptr && c < buffer->channel_count
                                     ? buffer->data32[c]
@@ -647,8 +675,9 @@ clap_process_status ClapPluginAdapter::process(const clap_process_t* process) {
     // Outputs: the first output port, at most its own channel count; the
     // rest write into scratch.
     float* outputs[kMaxOutputChannels] = {};
-    clap_audio_buffer_t* mainOut =
-        process->audio_outputs != nullptr && process->audio_outputs_count > 0 ? &process->audio_outputs[0] : nullptr;
+    clap_audio_buffer_t* mainOut = process->audio_outputs != nullptr && process->audio_outputs_count > 0
+                                       ? &process->audio_outputs[0]
+                                       : nullptr;
     for (uint32_t c = 0; c < outputChannels_; ++c) {
         float* data = mainOut != nullptr && mainOut->data32 != nullptr && c < mainOut->channel_count
                           ? mainOut->data32[c]
@@ -684,12 +713,14 @@ clap_process_status ClapPluginAdapter::process(const clap_process_t* process) {
         for (uint32_t c = 0; c < gathered; ++c)
             chunkInputs[c] = inputs[c] == zeroBuffer_.data() ? inputs[c] : inputs[c] + chunkStart_;
         for (uint32_t c = 0; c < outputChannels_; ++c) {
-            const bool intoScratch = outputs[c] >= scratch_.data() && outputs[c] < scratch_.data() + scratch_.size();
+            const bool intoScratch =
+                outputs[c] >= scratch_.data() && outputs[c] < scratch_.data() + scratch_.size();
             chunkOutputs[c] = intoScratch ? outputs[c] : outputs[c] + chunkStart_;
         }
         int32_t status = inputsSilent ? GenericPluginProcessor::kStatusInputQuiet : 0;
         processor.process(chunkInputs, static_cast<int32_t>(gathered), chunkOutputs,
-                          static_cast<int32_t>(outputChannels_), static_cast<int32_t>(end - chunkStart_), &status);
+                          static_cast<int32_t>(outputChannels_), static_cast<int32_t>(end - chunkStart_),
+                          &status);
         outputSilent = outputSilent && (status & GenericPluginProcessor::kStatusOutputSilent) != 0;
         chunkStart_ = end;
     }

@@ -29,7 +29,8 @@ TEST_F(ClapEntryTest, FactoriesAnswerTheirIdsOnly) {
     ASSERT_NE(plugins, nullptr);
     ASSERT_NE(discovery, nullptr);
     EXPECT_EQ(entry.get_factory(CLAP_PRESET_DISCOVERY_FACTORY_ID_COMPAT), discovery);
-    for (const char* other : {"clap.plugin-factory ", "clap.plugin-factor", "", "clap.preset-discovery-factory/1"})
+    for (const char* other :
+         {"clap.plugin-factory ", "clap.plugin-factor", "", "clap.preset-discovery-factory/1"})
         EXPECT_EQ(entry.get_factory(other), nullptr) << other;
     EXPECT_EQ(entry.get_factory(nullptr), nullptr);
 
@@ -44,8 +45,8 @@ TEST_F(ClapEntryTest, FactoriesAnswerTheirIdsOnly) {
 }
 
 TEST_F(ClapEntryTest, DescriptorsCarryTheProductsNamesAndTheSharedId) {
-    const clap_plugin_descriptor_t* plugin = module_->pluginFactory()->get_plugin_descriptor(
-        module_->pluginFactory(), 0);
+    const clap_plugin_descriptor_t* plugin =
+        module_->pluginFactory()->get_plugin_descriptor(module_->pluginFactory(), 0);
     ASSERT_NE(plugin, nullptr);
     EXPECT_EQ(plugin->clap_version.major, 1u);
     EXPECT_STREQ(plugin->id, pluginId().c_str());
@@ -81,9 +82,10 @@ TEST(ClapEntryFeatures, KindsGiveTheirFeatureAndThePlainIdWithoutTheSharedFlag) 
         uint32_t kind;
         std::vector<std::string> features;
     };
-    const Case cases[] = {
-        {GenericPluginInfo::kInstrument, {"instrument"}}, {GenericPluginInfo::kFilter, {"audio-effect", "filter"}},
-        {GenericPluginInfo::kReverb, {"audio-effect", "reverb"}}, {42, {"audio-effect"}}};
+    const Case cases[] = {{GenericPluginInfo::kInstrument, {"instrument"}},
+                          {GenericPluginInfo::kFilter, {"audio-effect", "filter"}},
+                          {GenericPluginInfo::kReverb, {"audio-effect", "reverb"}},
+                          {42, {"audio-effect"}}};
     for (const Case& c : cases) {
         test::clapTestProduct().kind = c.kind;
         test::clapTestProduct().flags = 0;
@@ -108,7 +110,8 @@ TEST_F(ClapEntryTest, InitAndDeinitAreCountedAndHarmlessOutOfTurn) {
     EXPECT_EQ(clapPluginDescriptor(), nullptr);
     EXPECT_EQ(clapProviderDescriptor(), nullptr);
     clapEntryDeinit(); // unmatched: nothing happens
-    const auto* factory = static_cast<const clap_plugin_factory_t*>(clapEntryGetFactory(CLAP_PLUGIN_FACTORY_ID));
+    const auto* factory =
+        static_cast<const clap_plugin_factory_t*>(clapEntryGetFactory(CLAP_PLUGIN_FACTORY_ID));
     EXPECT_EQ(factory->get_plugin_descriptor(factory, 0), nullptr);
     ::TestHost host;
     EXPECT_EQ(factory->create_plugin(factory, host.clapHost(), pluginId().c_str()), nullptr);
@@ -139,7 +142,8 @@ TEST_F(ClapEntryTest, DiscoveryFactoryCreatesItsProviderByExactId) {
     EXPECT_EQ(discovery->create(discovery, &indexer, (pluginId() + "!").c_str()), nullptr);
     EXPECT_EQ(discovery->create(discovery, &indexer, nullptr), nullptr);
     EXPECT_EQ(discovery->create(discovery, nullptr, pluginId().c_str()), nullptr);
-    const clap_preset_discovery_provider_t* provider = discovery->create(discovery, &indexer, pluginId().c_str());
+    const clap_preset_discovery_provider_t* provider =
+        discovery->create(discovery, &indexer, pluginId().c_str());
     ASSERT_NE(provider, nullptr);
     EXPECT_EQ(provider->desc, discovery->get_descriptor(discovery, 0));
     provider->destroy(provider);

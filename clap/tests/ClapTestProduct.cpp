@@ -43,9 +43,9 @@ const ClapProduct& clapProduct() {
             model->pluginKind = test::clapTestProduct().kind;
             return model;
         },
-        [](int32_t) -> GenericPluginProcessor* {
-            test::lastProcessor =
-                new test::ClapTestProcessor(test::clapTestProduct().flags, test::clapTestProduct().name);
+        [](int32_t layout) -> GenericPluginProcessor* {
+            test::lastProcessor = new test::ClapTestProcessor(test::clapTestProduct().flags,
+                                                              test::clapTestProduct().name, layout);
             return test::lastProcessor;
         }};
     return product;

@@ -3,9 +3,9 @@
 // The product the clap tests' module carries: a small model and processor
 // with the same parameters in the same order ("Gain" and "Pan" on 0..1, the
 // stepped "Receive Midi"), two channels whose output is the input times the
-// gain, and a log of the notes that reach the processor. The entry is
-// linked into the test program; each test names its own product (its own
-// registry key and folders) through ClapProductTest.
+// gain (further channels of a wider layout are silent), and a log of the notes that reach the processor. The
+// entry is linked into the test program; each test names its own product (its own registry key and folders)
+// through ClapProductTest.
 
 #include "clap/ClapEntry.h"
 #include "clap/ClapProduct.h"
@@ -22,7 +22,8 @@ namespace test {
 
 class ClapTestProcessor : public GenericPluginProcessor {
 public:
-    ClapTestProcessor(uint32_t flags, const std::string& name) {
+    ClapTestProcessor(uint32_t flags, const std::string& name, int32_t layout) {
+        setChannelLayout(layout);
         pluginKind = kDelay;
         pluginFlags = flags;
         pluginId = "TsPl";
@@ -42,7 +43,9 @@ public:
         initProcessing();
     }
 
-    void midiNoteOn(int32_t key, float velocity) override { log.add(ProcessorLog::kNoteOn, float(key), velocity); }
+    void midiNoteOn(int32_t key, float velocity) override {
+        log.add(ProcessorLog::kNoteOn, float(key), velocity);
+    }
     void midiNoteOff(int32_t key, float velocity) override {
         log.add(ProcessorLog::kNoteOff, float(key), velocity);
     }
