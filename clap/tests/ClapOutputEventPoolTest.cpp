@@ -13,19 +13,19 @@ struct Collected {
     std::vector<uint16_t> types;
     std::vector<clap_id> ids;
     std::vector<double> values;
-    clap_output_events_t events{this, [](const clap_output_events_t* list, const clap_event_header_t* event) {
-                                    auto* self = static_cast<Collected*>(list->ctx);
-                                    self->types.push_back(event->type);
-                                    if (event->type == CLAP_EVENT_PARAM_VALUE) {
-                                        const auto* value = reinterpret_cast<const clap_event_param_value_t*>(event);
-                                        self->ids.push_back(value->param_id);
-                                        self->values.push_back(value->value);
-                                    } else {
-                                        self->ids.push_back(
-                                            reinterpret_cast<const clap_event_param_gesture_t*>(event)->param_id);
-                                    }
-                                    return true;
-                                }};
+    clap_output_events_t events{
+        this, [](const clap_output_events_t* list, const clap_event_header_t* event) {
+            auto* self = static_cast<Collected*>(list->ctx);
+            self->types.push_back(event->type);
+            if (event->type == CLAP_EVENT_PARAM_VALUE) {
+                const auto* value = reinterpret_cast<const clap_event_param_value_t*>(event);
+                self->ids.push_back(value->param_id);
+                self->values.push_back(value->value);
+            } else {
+                self->ids.push_back(reinterpret_cast<const clap_event_param_gesture_t*>(event)->param_id);
+            }
+            return true;
+        }};
 };
 
 TEST(ClapOutputEventPool, EventsArriveInOrderAndAnEmptyPoolGivesNothing) {

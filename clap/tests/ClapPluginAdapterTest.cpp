@@ -127,7 +127,8 @@ TEST_F(ClapInstanceTest, TheOneConfigurationIsTheStereoLayoutUnderItsOwnId) {
 
 TEST_F(ClapInstanceTest, ConfigurationInfoIsServedWithItsOwnSignatureUnderBothIds) {
     HostedPlugin& plugin = start(false);
-    const auto* info = plugin.extension<clap_plugin_audio_ports_config_info_t>(CLAP_EXT_AUDIO_PORTS_CONFIG_INFO);
+    const auto* info =
+        plugin.extension<clap_plugin_audio_ports_config_info_t>(CLAP_EXT_AUDIO_PORTS_CONFIG_INFO);
     ASSERT_NE(info, nullptr);
     EXPECT_EQ(plugin.plugin()->get_extension(plugin.plugin(), CLAP_EXT_AUDIO_PORTS_CONFIG_INFO_COMPAT), info);
     EXPECT_NE(plugin.plugin()->get_extension(plugin.plugin(), CLAP_EXT_AUDIO_PORTS_CONFIG),
@@ -197,7 +198,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(ClapInstanceTest, ExtensionsOfferedAndNot) {
     HostedPlugin& plugin = start(false);
     const clap_plugin_t* p = plugin.plugin();
-    for (const char* id : {CLAP_EXT_PARAMS, CLAP_EXT_STATE, CLAP_EXT_LATENCY, CLAP_EXT_TAIL, CLAP_EXT_NOTE_PORTS})
+    for (const char* id :
+         {CLAP_EXT_PARAMS, CLAP_EXT_STATE, CLAP_EXT_LATENCY, CLAP_EXT_TAIL, CLAP_EXT_NOTE_PORTS})
         EXPECT_NE(p->get_extension(p, id), nullptr) << id;
     for (const char* id : {CLAP_EXT_GUI, "clap.params ", "clap.param", "", CLAP_EXT_GAIN_ADJUSTMENT_METERING})
         EXPECT_EQ(p->get_extension(p, id), nullptr) << id;
@@ -354,15 +356,15 @@ TEST_F(ClapInstanceTest, FlushAppliesEveryValueWhateverItsTime) {
 TEST_F(ClapInstanceTest, NotesAndMidiBecomeCheckedMidiBytes) {
     HostedPlugin& plugin = start();
     HostEventList events;
-    events.addNote(0, true, 0, 0, 60, 0.0);           // velocity 0 arrives as 1
-    events.addNote(1, true, 0, 0, 61, 0.5);           // 63
-    events.addNote(2, false, 0, 0, 60, 1.0);          // 127
+    events.addNote(0, true, 0, 0, 60, 0.0);          // velocity 0 arrives as 1
+    events.addNote(1, true, 0, 0, 61, 0.5);          // 63
+    events.addNote(2, false, 0, 0, 60, 1.0);         // 127
     events.addNote(3, true, 0, 0, 62, std::nan("")); // NaN as 0: 1
-    events.addNote(4, true, 0, 0, 63, 7.0);           // clamped: 127
-    events.addNote(5, false, 0, 0, 64, -1.0);         // 0
-    events.addNote(6, true, 0, 0, -1, 0.5);           // wildcard key: skipped
-    events.addNote(7, true, 0, 0, 128, 0.5);          // skipped
-    events.addMidi(8, 0, 0x90, 0xC1, 0xFF);           // bytes masked: key 65, velocity 127
+    events.addNote(4, true, 0, 0, 63, 7.0);          // clamped: 127
+    events.addNote(5, false, 0, 0, 64, -1.0);        // 0
+    events.addNote(6, true, 0, 0, -1, 0.5);          // wildcard key: skipped
+    events.addNote(7, true, 0, 0, 128, 0.5);         // skipped
+    events.addMidi(8, 0, 0x90, 0xC1, 0xFF);          // bytes masked: key 65, velocity 127
     clap_event_note_t shortNote{};
     shortNote.header = {sizeof(clap_event_header_t) + 8, 9, 0, CLAP_EVENT_NOTE_ON, 0};
     shortNote.key = 70;
@@ -378,7 +380,8 @@ TEST_F(ClapInstanceTest, NotesAndMidiBecomeCheckedMidiBytes) {
     };
     std::vector<Seen> seen;
     for (const auto& entry : log.entries)
-        seen.push_back({entry.kind, static_cast<int>(entry.a), static_cast<int>(std::lround(entry.b * 127.0f))});
+        seen.push_back(
+            {entry.kind, static_cast<int>(entry.a), static_cast<int>(std::lround(entry.b * 127.0f))});
     const std::vector<Seen> expected = {
         {test::ProcessorLog::kNoteOn, 60, 1},    {test::ProcessorLog::kNoteOn, 61, 63},
         {test::ProcessorLog::kNoteOff, 60, 127}, {test::ProcessorLog::kNoteOn, 62, 1},
@@ -404,11 +407,10 @@ TEST_F(ClapInstanceTest, HostileBufferLayoutsAreServedSafely) {
         bool nullOutputs;
         bool inPlace;
     };
-    const Layout layouts[] = {{0, -1, -1, false, false, false}, {-1, 0, -1, false, false, false},
-                              {0, 0, -1, false, false, false},  {-1, -1, 1, false, false, false},
-                              {-1, -1, 0, false, false, false}, {-1, -1, -1, true, false, false},
-                              {-1, -1, -1, false, true, false}, {-1, -1, -1, false, false, true},
-                              {1, -1, -1, false, false, false}};
+    const Layout layouts[] = {
+        {0, -1, -1, false, false, false}, {-1, 0, -1, false, false, false}, {0, 0, -1, false, false, false},
+        {-1, -1, 1, false, false, false}, {-1, -1, 0, false, false, false}, {-1, -1, -1, true, false, false},
+        {-1, -1, -1, false, true, false}, {-1, -1, -1, false, false, true}, {1, -1, -1, false, false, false}};
     for (const Layout& layout : layouts) {
         fillInputs(0.25f, kFrames);
         ProcessOptions options;

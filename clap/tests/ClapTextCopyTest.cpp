@@ -18,9 +18,11 @@ TEST(ClapTextCopy, CutsWithinTheArrayOnACharacterBoundary) {
         {"Gain", 5, "Gain"},
         {"Gain", 4, "Gai"},
         {"Gain", 1, ""},
-        {"d\xC3\xA9j\xC3\xA0", 3, "d"},            // é would be cut in two
-        {"d\xC3\xA9j\xC3\xA0", 4, "d\xC3\xA9"},    // é fits
-        {"\xE2\x82\xAC" "5", 3, ""},               // the euro sign needs three bytes
+        {"d\xC3\xA9j\xC3\xA0", 3, "d"},         // é would be cut in two
+        {"d\xC3\xA9j\xC3\xA0", 4, "d\xC3\xA9"}, // é fits
+        {"\xE2\x82\xAC"
+         "5",
+         3, ""}, // the euro sign needs three bytes
         {"\xF0\x9F\x8E\xB5!", 5, "\xF0\x9F\x8E\xB5"},
     };
     for (const Case& c : cases) {

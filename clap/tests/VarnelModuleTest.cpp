@@ -1,0 +1,246 @@
+// End to end: the built plug-in file loaded as a host loads it (dlopen on
+// the native build, LoadLibraryW under Wine), a few blocks per case.
+
+#include "clap/ClapAbi.h"
+#include "plugin/tests/TestPlugin.h"
+#include "tools/testhost/ClapModule.h"
+#include "tools/testhost/ExportedSymbols.h"
+#include "tools/testhost/HostedPlugin.h"
+#include "tools/testhost/TestHost.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <map>
+#include <random>
+
+#ifndef VARNEL_PLUGIN_MODULE
+#define VARNEL_PLUGIN_MODULE ""
+#endif
+
+namespace {
+
+constexpr const char* kVarnelId = "com.Zentor.preset-discovery.Varnel.1";
+
+class VarnelModuleTest : public test::PluginTest {
+protected:
+    void SetUp() override {
+        if (std::strlen(VARNEL_PLUGIN_MODULE) == 0) GTEST_SKIP() << "this build has no product plug-in";
+        PluginTest::SetUp();
+        std::string error;
+        module_ = ClapModule::load(VARNEL_PLUGIN_MODULE, error);
+        ASSERT_TRUE(module_) << error;
+    }
+    void TearDown() override {
+        plugin_.reset();
+        if (host_) EXPECT_EQ(host_->violations(), std::vector<std::string>{});
+        host_.reset();
+        module_.reset();
+        if (std::strlen(VARNEL_PLUGIN_MODULE) != 0) PluginTest::TearDown();
+    }
+    HostedPlugin& start(double rate = 48000.0, uint32_t maxFrames = 512, bool activate = true) {
+        if (!host_) host_ = std::make_unique<::TestHost>();
+        plugin_ = std::make_unique<HostedPlugin>(*host_, module_->pluginFactory(), kVarnelId);
+        EXPECT_NE(plugin_->plugin(), nullptr);
+        EXPECT_TRUE(plugin_->init());
+        if (activate) {
+            EXPECT_TRUE(plugin_->activate(rate, 1, maxFrames));
+        }
+        return *plugin_;
+    }
+    // Parameter ids by name.
+    std::map<std::string, clap_id> parameterIds() {
+        std::map<std::string, clap_id> ids;
+        for (uint32_t i = 0; i < plugin_->paramCount(); ++i)
+            ids[plugin_->paramInfo(i)->name] = plugin_->paramInfo(i)->id;
+        return ids;
+    }
+
+    std::unique_ptr<ClapModule> module_;
+    std::unique_ptr<::TestHost> host_;
+    std::unique_ptr<HostedPlugin> plugin_;
+};
+
+TEST_F(VarnelModuleTest, ExportsTheEntryOnlyAndDescribesTheProduct) {
+    std::vector<std::string> symbols;
+    std::string error;
+    ASSERT_TRUE(readExportedSymbolsOfFile(VARNEL_PLUGIN_MODULE, symbols, error)) << error;
+    EXPECT_EQ(symbols, std::vector<std::string>{"clap_entry"});
+
+    const clap_plugin_factory_t* factory = module_->pluginFactory();
+    ASSERT_NE(factory, nullptr);
+    ASSERT_EQ(factory->get_plugin_count(factory), 1u);
+    const clap_plugin_descriptor_t* d = factory->get_plugin_descriptor(factory, 0);
+    ASSERT_NE(d, nullptr);
+    EXPECT_STREQ(d->id, kVarnelId);
+    EXPECT_STREQ(d->name, "Varnel");
+    EXPECT_STREQ(d->vendor, "Zentor");
+    EXPECT_EQ(d->description, nullptr);
+    ASSERT_NE(d->features[0], nullptr);
+    EXPECT_STREQ(d->features[0], "audio-effect");
+    ASSERT_NE(d->features[1], nullptr);
+    EXPECT_STREQ(d->features[1], "delay");
+    EXPECT_EQ(d->features[2], nullptr);
+    const clap_preset_discovery_factory_t* discovery = module_->presetDiscoveryFactory();
+    ASSERT_NE(discovery, nullptr);
+    const clap_preset_discovery_provider_descriptor_t* provider = discovery->get_descriptor(discovery, 0);
+    ASSERT_NE(provider, nullptr);
+    EXPECT_STREQ(provider->id, kVarnelId);
+    EXPECT_STREQ(provider->name, "Varnel Preset Indexer");
+    EXPECT_STREQ(provider->vendor, "Zentor");
+
+    HostedPlugin& plugin = start(48000.0, 512, false);
+    EXPECT_EQ(plugin.plugin()->desc, d);
+    EXPECT_EQ(plugin.plugin()->get_extension(plugin.plugin(), CLAP_EXT_GUI), nullptr);
+    EXPECT_EQ(plugin.plugin()->get_extension(plugin.plugin(), CLAP_EXT_GAIN_ADJUSTMENT_METERING), nullptr);
+    const auto* ports = plugin.extension<clap_plugin_audio_ports_t>(CLAP_EXT_AUDIO_PORTS);
+    ASSERT_NE(ports, nullptr);
+    EXPECT_EQ(ports->count(plugin.plugin(), true), 2u);
+    EXPECT_EQ(ports->count(plugin.plugin(), false), 1u);
+    const auto* configs = plugin.extension<clap_plugin_audio_ports_config_t>(CLAP_EXT_AUDIO_PORTS_CONFIG);
+    ASSERT_NE(configs, nullptr);
+    EXPECT_EQ(configs->count(plugin.plugin()), 1u);
+    EXPECT_TRUE(configs->select(plugin.plugin(), 1));
+}
+
+TEST_F(VarnelModuleTest, ParametersAreSound) {
+    HostedPlugin& plugin = start(48000.0, 512, false);
+    const uint32_t count = plugin.paramCount();
+    ASSERT_GT(count, 50u);
+    std::vector<bool> seen(count, false);
+    for (uint32_t i = 0; i < count; ++i) {
+        const std::optional<clap_param_info_t> info = plugin.paramInfo(i);
+        ASSERT_TRUE(info) << i;
+        ASSERT_LT(info->id, count);
+        EXPECT_FALSE(seen[info->id]) << "duplicate id " << info->id;
+        seen[info->id] = true;
+        EXPECT_LE(info->min_value, info->default_value) << info->name;
+        EXPECT_LE(info->default_value, info->max_value) << info->name;
+        if ((info->flags & CLAP_PARAM_IS_STEPPED) != 0) {
+            EXPECT_EQ(info->min_value, std::round(info->min_value)) << info->name;
+            EXPECT_EQ(info->max_value, std::round(info->max_value)) << info->name;
+        }
+        // Text to value to text is stable over a spread of values.
+        for (int step = 0; step <= 4; ++step) {
+            const double value = info->min_value + (info->max_value - info->min_value) * step / 4.0;
+            const std::optional<std::string> text = plugin.valueToText(info->id, value);
+            ASSERT_TRUE(text) << info->name;
+            const std::optional<double> parsed = plugin.textToValue(info->id, *text);
+            ASSERT_TRUE(parsed) << info->name << ": " << *text;
+            EXPECT_EQ(plugin.valueToText(info->id, *parsed), text) << info->name;
+        }
+    }
+    EXPECT_FALSE(plugin.paramInfo(count));
+    EXPECT_FALSE(plugin.paramValue(count));
+}
+
+TEST_F(VarnelModuleTest, StateBeginsWithTheParameterBlockAndReloadsByteForByte) {
+    start(48000.0, 512, false);
+    const std::optional<std::vector<uint8_t>> first = plugin_->saveState();
+    ASSERT_TRUE(first);
+    const uint32_t count = plugin_->paramCount();
+    ASSERT_GT(first->size(), 12u + 4 * count + 8);
+    EXPECT_EQ(std::string(first->begin(), first->begin() + 4), "ZTBS");
+    uint32_t words[3];
+    std::memcpy(words, first->data() + 4, 8);
+    EXPECT_EQ(words[0], 1u);
+    EXPECT_EQ(words[1], count);
+    const size_t chunk = 12 + 4 * size_t(count);
+    EXPECT_EQ(std::string(first->begin() + long(chunk), first->begin() + long(chunk) + 4), "ZVms");
+    std::memcpy(words, first->data() + chunk + 4, 4);
+    EXPECT_EQ(words[0], 3u);
+
+    plugin_.reset();
+    start(48000.0, 512, false);
+    ASSERT_TRUE(plugin_->loadState(*first));
+    EXPECT_EQ(plugin_->saveState(), first);
+    EXPECT_FALSE(plugin_->loadState({}));
+    EXPECT_FALSE(plugin_->loadState(std::vector<uint8_t>(first->begin(), first->begin() + 20)));
+    std::mt19937 random(3);
+    std::vector<uint8_t> noise(1 << 20);
+    for (uint8_t& b : noise)
+        b = static_cast<uint8_t>(random());
+    EXPECT_FALSE(plugin_->loadState(noise, 1 << 16));
+}
+
+// The frame of the loudest sample of a channel from `from` on.
+uint32_t loudestFrame(const std::vector<float>& samples, uint32_t from) {
+    uint32_t best = from;
+    for (uint32_t i = from; i < samples.size(); ++i)
+        if (std::fabs(samples[i]) > std::fabs(samples[best])) best = i;
+    return best;
+}
+
+TEST_F(VarnelModuleTest, AClicksEchoLiesAtTheDelayTimeAtEveryRate) {
+    for (double rate : {8000.0, 12345.678, 48000.0, 768000.0}) {
+        const uint32_t block = rate > 100000.0 ? 4096 : 512;
+        HostedPlugin& plugin = start(rate, block);
+        std::map<std::string, clap_id> ids = parameterIds();
+        HostEventList settings;
+        for (const char* line : {"Delay 1", "Delay 2"}) {
+            const std::optional<double> time = plugin.textToValue(ids.at(std::string(line) + " Time"), "300");
+            ASSERT_TRUE(time) << line;
+            settings.addParamValue(0, ids.at(std::string(line) + " Time"), *time);
+            settings.addParamValue(0, ids.at(std::string(line) + " Feedback"), 0.0);
+        }
+        const auto frames = static_cast<uint32_t>(std::ceil(rate * 0.34));
+        std::vector<float> left;
+        std::vector<float> right;
+        HostEventList none;
+        for (uint32_t done = 0; done < frames; done += block) {
+            for (uint32_t c = 0; c < 2; ++c)
+                std::fill(plugin.input(0, c), plugin.input(0, c) + block, 0.0f);
+            if (done == 0) {
+                plugin.input(0, 0)[0] = 1.0f;
+                plugin.input(0, 1)[0] = 1.0f;
+            }
+            plugin.process(block, done == 0 ? settings : none);
+            left.insert(left.end(), plugin.output(0, 0), plugin.output(0, 0) + block);
+            right.insert(right.end(), plugin.output(0, 1), plugin.output(0, 1) + block);
+            for (uint32_t i = 0; i < block; ++i)
+                ASSERT_TRUE(std::isfinite(plugin.output(0, 0)[i]) && std::isfinite(plugin.output(0, 1)[i]));
+        }
+        const auto from = static_cast<uint32_t>(rate * 0.01);
+        for (const std::vector<float>* channel : {&left, &right}) {
+            const double ms = 1000.0 * loudestFrame(*channel, from) / rate;
+            EXPECT_NEAR(ms, 300.0, 1.0) << "at " << rate << " Hz";
+        }
+        plugin_.reset();
+    }
+}
+
+TEST_F(VarnelModuleTest, BlocksOfAnySizeGiveTheSameOutput) {
+    constexpr uint32_t kTotal = 16384;
+    std::mt19937 random(11);
+    std::uniform_real_distribution<float> noise(-0.5f, 0.5f);
+    std::vector<float> input(kTotal);
+    for (float& x : input)
+        x = noise(random);
+    std::vector<std::vector<float>> results;
+    std::mt19937 sizes(5);
+    for (int mode : {0, 1, 2}) {
+        HostedPlugin& plugin = start(48000.0, kTotal);
+        std::vector<float> out;
+        HostEventList none;
+        uint32_t done = 0;
+        while (done < kTotal) {
+            uint32_t n = mode == 0 ? kTotal : mode == 1 ? 1 + sizes() % 700 : 64;
+            if (done < 3 && mode == 1) n = 1;
+            n = std::min(n, kTotal - done);
+            for (uint32_t c = 0; c < 2; ++c)
+                std::copy(input.begin() + done, input.begin() + done + n, plugin.input(0, c));
+            plugin.process(n, none);
+            out.insert(out.end(), plugin.output(0, 0), plugin.output(0, 0) + n);
+            done += n;
+        }
+        results.push_back(out);
+        plugin_.reset();
+    }
+    for (uint32_t i = 0; i < kTotal; ++i) {
+        ASSERT_NEAR(results[1][i], results[0][i], 1e-6f) << i;
+        ASSERT_NEAR(results[2][i], results[0][i], 1e-6f) << i;
+    }
+}
+
+} // namespace
