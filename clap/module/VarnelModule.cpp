@@ -17,4 +17,4 @@ const ClapProduct& clapProduct() {
 }
 
 extern "C" VARNEL_CLAP_EXPORT const clap_plugin_entry_t clap_entry = {CLAP_VERSION_INIT, clapEntryInit,
-                                                                       clapEntryDeinit, clapEntryGetFactory};
+                                                                      clapEntryDeinit, clapEntryGetFactory};

@@ -34,7 +34,9 @@ protected:
     }
     void TearDown() override {
         plugin_.reset();
-        if (host_) EXPECT_EQ(host_->violations(), std::vector<std::string>{});
+        if (host_) {
+            EXPECT_EQ(host_->violations(), std::vector<std::string>{});
+        }
         host_.reset();
         module_.reset();
         if (std::strlen(VARNEL_PLUGIN_MODULE) != 0) PluginTest::TearDown();
