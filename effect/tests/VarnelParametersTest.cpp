@@ -4,12 +4,17 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstring>
+#include <limits>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
 using test::VarnelTestOwner;
+using TargetParameter = VarnelParameters::TargetParameter;
 
 std::string nameAt(VarnelTestOwner& owner, int32_t index) {
     AbstractPluginParameter* p = owner.getParameter(index);
@@ -179,6 +184,145 @@ TEST(VarnelParameters, AFreshOwnerHasDryEnabledOnAndEveryOtherSwitchAtIndexZero)
         EXPECT_EQ(p.delay[d].feedbackInvert.getTypedValue(), FeedbackInvert::kNormal);
         EXPECT_EQ(p.filter[d].enabled.getTypedValue(), false);
         EXPECT_EQ(p.filter[d].characteristic.getTypedValue(), FilterCharacteristic::kZentorPrime);
+    }
+}
+
+TEST(VarnelParameters, InputDryAndWetLevels) {
+    VarnelTestOwner owner;
+    VarnelParameters& p = owner.p();
+    // Input Level: decibels, the engine gets the gain.
+    EXPECT_EQ(p.inputLevel.getMin(), -36.0f);
+    EXPECT_EQ(p.inputLevel.getMax(), 36.0f);
+    EXPECT_EQ(p.inputLevel.getValue(), 0.0f);
+    EXPECT_NEAR(p.inputLevel.normalizedToInternal(36.0f), 63.0957336f, 1e-4f);
+    EXPECT_NEAR(p.inputLevel.normalizedToInternal(-36.0f), 0.0158489f, 1e-7f);
+    EXPECT_FLOAT_EQ(p.inputLevel.normalizedToInternal(0.0f), 1.0f);
+    EXPECT_EQ(p.inputLevel.formatValue(36.0f), "+36.00 dB");
+    EXPECT_EQ(p.inputLevel.getTargetIndex(), 78);
+
+    // Dry and Wet Level: the level curve, shown in decibels.
+    for (TargetParameter* level : {&p.dryLevel, &p.wetLevel}) {
+        EXPECT_EQ(level->getValue(), 1.0f);
+        EXPECT_EQ(level->getDefault(), 1.0f);
+        EXPECT_FLOAT_EQ(level->normalizedToInternal(1.0f), 1.0f);
+        EXPECT_NEAR(level->normalizedToInternal(0.05f), 0.05f * 0.23988324f, 1e-8f);
+        EXPECT_EQ(level->formatValue(1.0f), "0.00 dB");
+        EXPECT_EQ(level->formatValue(0.1f), "-32.40 dB");
+        float value = 0.0f;
+        ASSERT_TRUE(level->textToValue("-32.4 dB", value));
+        EXPECT_NEAR(value, 0.1f, 1e-5f);
+    }
+    for (TargetParameter* pan : {&p.dryPan, &p.wetPan}) {
+        EXPECT_EQ(pan->getMin(), -1.0f);
+        EXPECT_EQ(pan->getMax(), 1.0f);
+        EXPECT_EQ(pan->getValue(), 0.0f);
+    }
+    EXPECT_EQ(p.dryLevel.getTargetIndex(), 79);
+    EXPECT_EQ(p.wetPan.getTargetIndex(), 82);
+    EXPECT_EQ(p.dryLevel.getHelpText(), p.dryPan.getHelpText());
+    EXPECT_NE(p.dryLevel.getHelpText().find("\n\nThe dry signal is only passed through"), std::string::npos);
+}
+
+TEST(VarnelParameters, SwitchValueNames) {
+    VarnelTestOwner owner;
+    VarnelParameters& p = owner.p();
+    struct Case {
+        const AbstractPluginParameter* parameter;
+        std::vector<std::string> names;
+    };
+    auto namesOf = [](const AbstractPluginParameter* a) {
+        std::vector<std::string> out;
+        for (float v = a->getMin(); v <= a->getMax(); v += 1.0f)
+            out.push_back(a->formatValue(v));
+        return out;
+    };
+    const Case cases[] = {
+        {&p.feedbackLink, {"Separate", "Linked"}},
+        {&p.delayLink, {"Separate", "Linked"}},
+        {&p.delayBufferReadStyle, {"Tape", "Stretch"}},
+        {&p.delayFreeze, {"Off", "On"}},
+        {&p.filterRouting, {"Serial", "Parallel", "Per Channel"}},
+        {&p.channelMode, {"Left/Right", "Mid/Side"}},
+        {&p.receiveMidi, {"Enabled", "Disabled"}},
+        {&p.autoMuteSelfOsc, {"Off", "On"}},
+        {&p.auditionSignal, {"Output", "Input", "Side Chain"}},
+        {&p.dryEnabled, {"Disabled", "Enabled"}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(namesOf(c.parameter), c.names) << c.parameter->getName();
+        EXPECT_FALSE(c.parameter->getHelpText().empty()) << c.parameter->getName();
+    }
+    // "Receive Midi" keeps the framework's values: index 0 lets MIDI through.
+    p.receiveMidi.setValue(1.0f, 0);
+    EXPECT_EQ(p.receiveMidi.getTypedValue(), GenericPluginBase::kMidiBlocked);
+    EXPECT_EQ(p.receiveMidi.formatValue(p.receiveMidi.getValue()), "Disabled");
+    EXPECT_EQ(p.delayBufferReadStyle.formatValue(static_cast<float>(DelayLine::kStretch)), "Stretch");
+}
+
+TEST(VarnelParameters, SlotsAreTheOwnersGrowingListWithLevelsFromZeroToOne) {
+    VarnelTestOwner owner;
+    VarnelParameters& p = owner.p();
+    EXPECT_EQ(owner.getSlotSetList(), &p.slots);
+    EXPECT_EQ(owner.getParameterSet(), &p.slots);
+    ModulationSlotParameterSet& slot = *p.slots.getSet(23);
+    EXPECT_EQ(slot.level.getName(), "Slot 24 Level");
+    EXPECT_EQ(slot.level.getTargetIndex(), 106);
+    EXPECT_EQ(slot.level.getMin(), 0.0f);
+    EXPECT_EQ(slot.level.getMax(), 1.0f);
+    EXPECT_EQ(slot.level.getValue(), 0.5f);
+    // 34 sources and 107 targets, each with the "none" entry in front.
+    EXPECT_EQ(slot.source.getMax(), 34.0f);
+    EXPECT_EQ(slot.target.getMax(), 107.0f);
+    EXPECT_EQ(slot.source.formatValue(25.0f), "MIDI 1");
+    EXPECT_EQ(slot.target.formatValue(1.0f), "Delay 1 Time");
+    EXPECT_EQ(slot.target.formatValue(107.0f), "Slot 24 Level");
+
+    EXPECT_EQ(owner.getController().findFreeSlot(), 0);
+    EXPECT_EQ(owner.getController().findFreeSlot(), 1);
+    EXPECT_EQ(p.slots.getNumActive(), 2);
+}
+
+TEST(VarnelParameters, TwoOwnersDeclareTheSameParameters) {
+    VarnelTestOwner model;
+    VarnelTestOwner processor(true);
+    ASSERT_EQ(model.getNumParameters(), processor.getNumParameters());
+    for (int32_t i = 0; i < model.getNumParameters(); ++i) {
+        const AbstractPluginParameter* a = model.getParameter(i);
+        const AbstractPluginParameter* b = processor.getParameter(i);
+        EXPECT_EQ(a->getName(), b->getName());
+        EXPECT_EQ(a->getDefault(), b->getDefault()) << a->getName();
+        EXPECT_EQ(a->getValue(), a->getDefault()) << a->getName();
+        EXPECT_EQ(a->getHostName(), a->getName());
+    }
+}
+
+TEST(VarnelParameters, HostileStateBlocksLeaveEveryValueInRange) {
+    VarnelTestOwner owner;
+    std::ostringstream out;
+    ASSERT_TRUE(owner.writeParameterState(out));
+    std::string bytes = out.str();
+    const float hostile[] = {std::numeric_limits<float>::quiet_NaN(),
+                             std::numeric_limits<float>::infinity(),
+                             -std::numeric_limits<float>::infinity(),
+                             1e30f,
+                             -1e30f,
+                             -3.0f,
+                             200.5f};
+    for (size_t i = 12; i + 4 <= bytes.size(); i += 4) {
+        const float v = hostile[(i / 4) % std::size(hostile)];
+        std::memcpy(&bytes[i], &v, 4);
+    }
+    for (size_t length : {bytes.size(), bytes.size() - 2, size_t{1000}, size_t{13}}) {
+        VarnelTestOwner other;
+        std::istringstream in(bytes.substr(0, length));
+        other.readParameterState(in);
+        for (int32_t i = 0; i < other.getNumParameters(); ++i) {
+            const AbstractPluginParameter* a = other.getParameter(i);
+            const float v = a->getValue();
+            EXPECT_TRUE(std::isfinite(v)) << a->getName();
+            EXPECT_GE(v, a->getMin()) << a->getName();
+            EXPECT_LE(v, a->getMax()) << a->getName();
+        }
     }
 }
 
