@@ -1,0 +1,485 @@
+#include "effect/VarnelProcessor.h"
+
+#include "foundation/tests/AllocationCounter.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A processor without a host: parameters set by name through the queue (as
+// the adapter does), audio rendered in host blocks of 512.
+struct Varnel {
+    explicit Varnel(float rate) : p(std::make_unique<VarnelProcessor>()) {
+        p->activate(rate);
+        p->reset();
+    }
+
+    AbstractPluginParameter& parameter(const std::string& name) {
+        for (std::int32_t i = 0; i < p->getNumParameters(); ++i)
+            if (p->getParameter(i)->getName() == name) return *p->getParameter(i);
+        ADD_FAILURE() << "no parameter " << name;
+        return *p->getParameter(0);
+    }
+    // A value in display units ("375" ms, "0.35", "-1").
+    void setPlain(const std::string& name, float plain) {
+        AbstractPluginParameter& q = parameter(name);
+        q.setValue(q.plainToNormalized(plain), 0);
+    }
+    void setIndex(const std::string& name, int index) {
+        parameter(name).setValue(static_cast<float>(index), 0);
+    }
+
+    // The Default Setting: delay 1 375 ms to the left, delay 2 500 ms to
+    // the right, feedback 0.35 on both, filters off.
+    void defaultSetting() {
+        setPlain("Delay 1 Time", 375.0f);
+        setPlain("Delay 1 Pan", -1.0f);
+        setPlain("Delay 2 Time", 500.0f);
+        setPlain("Delay 2 Pan", 1.0f);
+        setPlain("Delay 1 Feedback", 0.35f);
+        setPlain("Delay 2 Feedback", 0.35f);
+    }
+
+    // Renders the input (left, right) and returns the output.
+    std::vector<float> left, right;
+    void render(const std::vector<float>& inLeft, const std::vector<float>& inRight) {
+        const std::size_t n = inLeft.size();
+        left.assign(n, 0.0f);
+        right.assign(n, 0.0f);
+        for (std::size_t at = 0; at < n; at += 512) {
+            auto frames = static_cast<std::int32_t>(std::min<std::size_t>(512, n - at));
+            const float* in[2] = {inLeft.data() + at, inRight.data() + at};
+            float* out[2] = {left.data() + at, right.data() + at};
+            p->process(in, 2, out, 2, frames, nullptr);
+        }
+    }
+    void renderImpulse(std::size_t samples, float l = 1.0f, float r = 0.0f) {
+        std::vector<float> a(samples, 0.0f), b(samples, 0.0f);
+        a[0] = l;
+        b[0] = r;
+        render(a, b);
+    }
+
+    std::unique_ptr<VarnelProcessor> p;
+};
+
+std::size_t samplesOf(float ms, float rate) {
+    return static_cast<std::size_t>(ms * rate * 0.001f);
+}
+
+// Every sample of out is 0 except the listed (position, level) pairs.
+void expectOnly(const std::vector<float>& out, const std::vector<std::pair<std::size_t, float>>& peaks,
+                const char* side) {
+    std::vector<float> expected(out.size(), 0.0f);
+    for (auto [at, level] : peaks)
+        if (at < out.size()) expected[at] = level;
+    for (std::size_t i = 0; i < out.size(); ++i)
+        ASSERT_NEAR(out[i], expected[i], 1e-6f * std::max(1.0f, std::fabs(expected[i])))
+            << side << " at " << i;
+}
+
+} // namespace
+
+TEST(VarnelProcessor, DefaultSettingEchoesTheLeftImpulseEvery375Ms) {
+    for (float rate : {44100.0f, 48000.0f}) {
+        SCOPED_TRACE(rate);
+        Varnel v(rate);
+        v.defaultSetting();
+        std::size_t d = samplesOf(375.0f, rate);
+        v.renderImpulse(4 * d + 100);
+        std::vector<std::pair<std::size_t, float>> peaks = {{0, 1.0f}};
+        float level = 1.0f;
+        for (int k = 1; k <= 4; ++k, level *= 0.35f)
+            peaks.push_back({k * d, level});
+        expectOnly(v.left, peaks, "left");
+        expectOnly(v.right, {}, "right");
+    }
+}
+
+// Feedback g repeats the echo at g^(k-1); inverted, at (-g)^(k-1).
+TEST(VarnelProcessor, FeedbackAndInvertShapeTheRepeats) {
+    struct Case {
+        float feedback;
+        int invert;
+    };
+    for (Case c : {Case{0.5f, 0}, Case{0.5f, 1}, Case{0.9f, 1}}) {
+        SCOPED_TRACE(::testing::Message() << c.feedback << " invert " << c.invert);
+        Varnel v(48000.0f);
+        v.defaultSetting();
+        v.setPlain("Delay 1 Feedback", c.feedback);
+        v.setIndex("Delay 1 Feedback Invert", c.invert);
+        std::size_t d = samplesOf(375.0f, 48000.0f);
+        v.renderImpulse(4 * d + 100);
+        std::vector<std::pair<std::size_t, float>> peaks = {{0, 1.0f}};
+        float g = c.invert != 0 ? -c.feedback : c.feedback;
+        float level = 1.0f;
+        for (int k = 1; k <= 4; ++k, level *= g)
+            peaks.push_back({k * d, level});
+        expectOnly(v.left, peaks, "left");
+        expectOnly(v.right, {}, "right");
+    }
+}
+
+// Cross feedback c: line 2 records c times line 1's feedback signal, heard
+// on the right at D1 + D2.
+TEST(VarnelProcessor, CrossFeedbackCarriesTheEchoToTheOtherSide) {
+    for (float c : {0.5f, 1.5f}) {
+        SCOPED_TRACE(c);
+        Varnel v(44100.0f);
+        v.defaultSetting();
+        v.setPlain("Delay 1 Feedback", 0.0f);
+        v.setPlain("Delay 2 Feedback", 0.0f);
+        v.setPlain("Delay 2 Cross Feedback", c);
+        std::size_t d1 = samplesOf(375.0f, 44100.0f);
+        std::size_t d2 = samplesOf(500.0f, 44100.0f);
+        v.renderImpulse(d1 + 2 * d2 + 100);
+        expectOnly(v.left, {{0, 1.0f}, {d1, 1.0f}}, "left");
+        expectOnly(v.right, {{d1 + d2, c}}, "right");
+    }
+}
+
+// "Delay Link" runs line 2 on line 1's time; unlinked, line 2 has its own
+// time again. "Feedback Link" gives line 2 line 1's feedback.
+TEST(VarnelProcessor, LinkingAndUnlinking) {
+    const float rate = 48000.0f;
+    const std::size_t d1 = samplesOf(375.0f, rate);
+    const std::size_t d2 = samplesOf(500.0f, rate);
+    Varnel v(rate);
+    v.defaultSetting();
+    v.setPlain("Delay 1 Feedback", 0.5f);
+    v.setPlain("Delay 2 Feedback", 0.0f);
+    v.setIndex("Delay Link", 1);
+    v.setIndex("Feedback Link", 1);
+    v.renderImpulse(2 * d1 + 100, 0.0f, 1.0f);
+    expectOnly(v.right, {{0, 1.0f}, {d1, 1.0f}, {2 * d1, 0.5f}}, "linked");
+    v.setIndex("Delay Link", 0);
+    v.setIndex("Feedback Link", 0);
+    v.renderImpulse(2 * static_cast<std::size_t>(rate)); // the time glides back to 500 ms
+    v.renderImpulse(2 * d2 + 100, 0.0f, 1.0f);
+    expectOnly(v.right, {{0, 1.0f}, {d2, 1.0f}}, "unlinked");
+}
+
+// Freeze: what is in the line repeats at unity, new input is not recorded,
+// and a time change is still heard.
+TEST(VarnelProcessor, FreezeRepeatsTheBufferAtUnity) {
+    const float rate = 48000.0f;
+    const std::size_t d = samplesOf(375.0f, rate);
+    auto frozen = [&](bool changeTime) {
+        Varnel v(rate);
+        v.defaultSetting();
+        v.renderImpulse(d / 2);
+        std::vector<float> all = v.left;
+        v.setIndex("Delay Freeze", 1);
+        // After the switch has faded: an impulse heard dry, never recorded.
+        v.renderImpulse(d / 4, 0.0f);
+        all.insert(all.end(), v.left.begin(), v.left.end());
+        v.renderImpulse(d / 4);
+        all.insert(all.end(), v.left.begin(), v.left.end());
+        if (changeTime) v.setPlain("Delay 1 Time", 250.0f);
+        std::vector<float> silence(3 * d, 0.0f);
+        v.render(silence, silence);
+        all.insert(all.end(), v.left.begin(), v.left.end());
+        return all;
+    };
+    std::vector<float> out = frozen(false);
+    std::vector<std::pair<std::size_t, float>> peaks = {{0, 1.0f}, {d / 2 + d / 4, 1.0f}};
+    for (int k = 1; k <= 3; ++k)
+        peaks.push_back({k * d, 1.0f});
+    expectOnly(out, peaks, "frozen");
+    std::vector<float> moved = frozen(true);
+    EXPECT_NE(moved, out);
+}
+
+// Mid/Side: identical inputs give identical outputs; with both lines alike
+// and hard pans (no channel mixes into the other) the result is the
+// left/right one.
+TEST(VarnelProcessor, MidSideCodesAndDecodes) {
+    const float rate = 44100.0f;
+    std::vector<float> a(20000), b(20000);
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        a[i] = std::sin(0.01f * static_cast<float>(i)) * (i < 3000 ? 1.0f : 0.0f);
+        b[i] = std::cos(0.023f * static_cast<float>(i)) * (i < 3000 ? 0.5f : 0.0f);
+    }
+    auto run = [&](int mode, const std::vector<float>& l, const std::vector<float>& r) {
+        Varnel v(rate);
+        v.defaultSetting();
+        v.setPlain("Delay 2 Time", 375.0f);
+        v.setIndex("Channel Mode", mode);
+        v.render(l, r);
+        return std::make_pair(v.left, v.right);
+    };
+    auto same = run(1, a, a);
+    EXPECT_EQ(same.first, same.second);
+    auto ms = run(1, a, b);
+    auto lr = run(0, a, b);
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        ASSERT_NEAR(ms.first[i], lr.first[i], 1e-5f) << i;
+        ASSERT_NEAR(ms.second[i], lr.second[i], 1e-5f) << i;
+    }
+}
+
+// Audition "Input" and "Side Chain" hand on the host's buffers bit for bit.
+TEST(VarnelProcessor, AuditionIsBitExact) {
+    std::vector<std::vector<float>> in(4, std::vector<float>(3000));
+    for (std::size_t c = 0; c < 4; ++c)
+        for (std::size_t i = 0; i < 3000; ++i)
+            in[c][i] = std::sin(0.37f * static_cast<float>(i * (c + 1)) + 0.1f);
+    for (int audition : {1, 2}) {
+        Varnel v(48000.0f);
+        v.defaultSetting();
+        v.p->setSideChainConnected(true);
+        v.setIndex("Audition Signal", audition);
+        std::vector<float> l(3000), r(3000);
+        for (std::size_t at = 0; at < 3000; at += 500) {
+            const float* inputs[4] = {in[0].data() + at, in[1].data() + at, in[2].data() + at,
+                                      in[3].data() + at};
+            float* outputs[2] = {l.data() + at, r.data() + at};
+            v.p->process(inputs, 4, outputs, 2, 500, nullptr);
+        }
+        std::size_t from = audition == 1 ? 0 : 2;
+        EXPECT_EQ(l, in[from]) << audition;
+        EXPECT_EQ(r, in[from + 1]) << audition;
+    }
+}
+
+// Dry Level 0.5 on the level curve is 0.125893; "Dry Enabled" off removes
+// the dry path; +36 dB Input Level reaches the echoes only.
+TEST(VarnelProcessor, DryLevelDryEnabledAndInputLevel) {
+    const std::size_t d = samplesOf(375.0f, 48000.0f);
+    struct Case {
+        const char* name;
+        float dry;
+        float echo;
+    };
+    for (Case c : {Case{"Dry Level", 0.125893f, 1.0f}, Case{"Dry Enabled", 0.0f, 1.0f},
+                   Case{"Input Level", 1.0f, 63.095734f}}) {
+        SCOPED_TRACE(c.name);
+        Varnel v(48000.0f);
+        v.defaultSetting();
+        v.setPlain("Delay 1 Feedback", 0.0f);
+        if (c.name == std::string("Dry Level")) v.parameter("Dry Level").setValue(0.5f, 0);
+        if (c.name == std::string("Dry Enabled")) v.setIndex("Dry Enabled", 0);
+        if (c.name == std::string("Input Level")) v.setPlain("Input Level", 36.0f);
+        v.renderImpulse(d + 100);
+        expectOnly(v.left, {{0, c.dry}, {d, c.echo}}, "left");
+    }
+}
+
+// Synced to the tempo: "Note" at 120 beats per minute is 500 ms, at 10
+// beats per minute 6000 ms clamped to 5000 ms.
+TEST(VarnelProcessor, SyncedDelayFollowsTheTempo) {
+    const float rate = 44100.0f;
+    for (auto [tempo, ms] : {std::pair{120.0f, 500.0f}, std::pair{10.0f, 5000.0f}}) {
+        SCOPED_TRACE(tempo);
+        Varnel v(rate);
+        v.defaultSetting();
+        v.setPlain("Delay 1 Feedback", 0.0f);
+        v.setIndex("Delay 1 Sync", 2);
+        v.p->setTransport(tempo, 0.0f, 0, true);
+        std::size_t d = samplesOf(ms, rate);
+        v.renderImpulse(d + 100);
+        expectOnly(v.left, {{0, 1.0f}, {d, 1.0f}}, "left");
+    }
+}
+
+// Delay Pan 0.5: the line reaches channel 0 at 0.5 and channel 1 at 1.0.
+TEST(VarnelProcessor, DelayPanGivesTheChannelGains) {
+    const std::size_t d = samplesOf(375.0f, 48000.0f);
+    Varnel v(48000.0f);
+    v.defaultSetting();
+    v.setPlain("Delay 1 Feedback", 0.0f);
+    v.setPlain("Delay 1 Pan", 0.5f);
+    v.renderImpulse(d + 100);
+    expectOnly(v.left, {{0, 1.0f}, {d, 0.5f}}, "left");
+    expectOnly(v.right, {{d, 1.0f}}, "right");
+}
+
+// Below 25.6 kHz the pieces shrink so that a 5 ms delay is exact.
+TEST(VarnelProcessor, ShortDelaysAreExactAtLowRates) {
+    const float rate = 16000.0f;
+    Varnel v(rate);
+    EXPECT_EQ(v.p->maxChunkSize(), 80);
+    v.defaultSetting();
+    v.setPlain("Delay 1 Time", 5.0f);
+    v.renderImpulse(300);
+    expectOnly(v.left, {{0, 1.0f}, {80, 1.0f}, {160, 0.35f}, {240, 0.35f * 0.35f}}, "left");
+}
+
+namespace {
+bool finiteAndBounded(const std::vector<float>& out, float bound) {
+    for (float x : out)
+        if (!std::isfinite(x) || std::fabs(x) > bound) return false;
+    return true;
+}
+
+std::vector<float> noise(std::size_t n, unsigned seed, float level) {
+    std::vector<float> out(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        out[i] = level * (static_cast<float>(seed >> 8) / 8388608.0f - 1.0f);
+    }
+    return out;
+}
+} // namespace
+
+// Every parameter at its minimum and at its maximum, and the runaway
+// loops (feedback 1 plus cross feedback 2 on both lines, loud input,
+// non-finite host input) stay finite: a line records at most +-256.
+TEST(VarnelProcessor, OutputStaysFiniteAtTheExtremes) {
+    const std::size_t n = 24000;
+    std::vector<float> a = noise(n, 1, 1.0f), b = noise(n, 2, 1.0f);
+    a[100] = std::numeric_limits<float>::quiet_NaN();
+    b[200] = std::numeric_limits<float>::infinity();
+    for (int extreme = 0; extreme < 2; ++extreme) {
+        Varnel v(48000.0f);
+        v.defaultSetting();
+        for (std::int32_t i = 0; i < v.p->getNumParameters(); ++i) {
+            AbstractPluginParameter* q = v.p->getParameter(i);
+            if (q->getName() != "Audition Signal") q->setValue(extreme == 0 ? q->getMin() : q->getMax(), 0);
+        }
+        v.render(a, b);
+        EXPECT_TRUE(finiteAndBounded(v.left, 1e7f)) << extreme;
+        EXPECT_TRUE(finiteAndBounded(v.right, 1e7f)) << extreme;
+    }
+    struct Runaway {
+        int characteristic; // -1: filters off
+        int response;
+    };
+    for (Runaway r : {Runaway{-1, 0}, Runaway{10, 1}, Runaway{10, 0}}) {
+        Varnel v(48000.0f);
+        v.defaultSetting();
+        for (const char* line : {"Delay 1", "Delay 2"}) {
+            v.setPlain(std::string(line) + " Time", 5.0f);
+            v.setPlain(std::string(line) + " Feedback", 1.0f);
+            v.setPlain(std::string(line) + " Cross Feedback", 2.0f);
+        }
+        v.setPlain("Input Level", 36.0f);
+        for (const char* filter : {"Filter 1", "Filter 2"}) {
+            v.setIndex(std::string(filter) + " Enabled", r.characteristic >= 0 ? 1 : 0);
+            v.setIndex(std::string(filter) + " Characteristic", std::max(r.characteristic, 0));
+            v.setIndex(std::string(filter) + " Response", r.response);
+        }
+        v.render(a, b);
+        EXPECT_TRUE(finiteAndBounded(v.left, 1e7f)) << r.characteristic;
+        EXPECT_TRUE(finiteAndBounded(v.right, 1e7f)) << r.characteristic;
+    }
+}
+
+// Every characteristic, each response and slope, at peak 1 with feedback.
+TEST(VarnelProcessor, EveryCharacteristicAtPeakOneStaysFinite) {
+    const std::size_t n = 9600;
+    std::vector<float> a = noise(n, 3, 1.0f), b = noise(n, 4, 1.0f);
+    for (int characteristic = 0; characteristic <= 10; ++characteristic) {
+        Varnel v(48000.0f);
+        v.defaultSetting();
+        v.setPlain("Delay 1 Time", 20.0f);
+        v.setPlain("Delay 2 Time", 30.0f);
+        v.setPlain("Delay 1 Feedback", 1.0f);
+        v.setPlain("Input Level", 36.0f);
+        for (int k = 1; k <= 2; ++k) {
+            std::string f = "Filter " + std::to_string(k);
+            v.setIndex(f + " Enabled", 1);
+            v.setIndex(f + " Characteristic", characteristic);
+            v.setIndex(f + " Response", characteristic % 3);
+            v.setIndex(f + " Slope", characteristic % 3);
+            v.parameter(f + " Peak").setValue(v.parameter(f + " Peak").getMax(), 0);
+        }
+        v.render(a, b);
+        EXPECT_TRUE(finiteAndBounded(v.left, 1e7f)) << characteristic;
+        EXPECT_TRUE(finiteAndBounded(v.right, 1e7f)) << characteristic;
+    }
+}
+
+// "All Notes Off" (a note-off on key 0) releases every held note at once:
+// the MIDI-triggered envelopes do not stay stuck with two notes held.
+TEST(VarnelProcessor, NoteOffOnKeyZeroReleasesEveryNote) {
+    Varnel v(48000.0f);
+    v.setIndex("EG 1 Triggering", 2);
+    std::vector<float> silence(512, 0.0f);
+    v.render(silence, silence);
+    v.p->midiNoteOn(60, 1.0f);
+    v.p->midiNoteOn(64, 1.0f);
+    v.render(silence, silence);
+    EXPECT_EQ(v.p->getHeldNotes(), 2);
+    EXPECT_NE(v.p->getEG(0).getState(), EnvelopeGenerator::State::kIdle);
+    v.p->midiNoteOff(0, 1.0f);
+    EXPECT_EQ(v.p->getHeldNotes(), 0);
+    EXPECT_FALSE(v.p->getEG(0).isGateOn());
+    // A note-on on key 0 resets too; an ordinary note-off counts down.
+    v.p->midiNoteOn(60, 1.0f);
+    v.p->midiNoteOn(61, 1.0f);
+    v.p->midiNoteOff(61, 1.0f);
+    EXPECT_EQ(v.p->getHeldNotes(), 1);
+    v.p->midiNoteOn(0, 1.0f);
+    EXPECT_EQ(v.p->getHeldNotes(), 0);
+}
+
+// After activation nothing allocates: parameters of every kind changed
+// through the queue, all 24 slots pointed at one target from every kind of
+// source, notes and tempo changes.
+TEST(VarnelProcessor, ProcessingAllocatesNothing) {
+    Varnel v(48000.0f);
+    v.defaultSetting();
+    std::vector<float> a = noise(512, 5, 0.5f), b = noise(512, 6, 0.5f);
+    v.render(a, b);
+    std::vector<float> l(512), r(512);
+    const float* in[2] = {a.data(), b.data()};
+    float* out[2] = {l.data(), r.data()};
+    const float fractions[] = {0.0f, 0.37f, 1.0f, 0.61f};
+    std::vector<AbstractPluginParameter*> sources, targets;
+    for (int slot = 1; slot <= 24; ++slot) {
+        sources.push_back(&v.parameter("Slot " + std::to_string(slot) + " Source"));
+        targets.push_back(&v.parameter("Slot " + std::to_string(slot) + " Target"));
+    }
+    AbstractPluginParameter* audition = &v.parameter("Audition Signal");
+    test::AllocationCounter counter;
+    for (int round = 0; round < 12; ++round) {
+        float f = fractions[round % 4];
+        for (std::int32_t i = 0; i < v.p->getNumParameters(); ++i) {
+            AbstractPluginParameter* q = v.p->getParameter(i);
+            if (q != audition) q->setValue(q->getMin() + (q->getMax() - q->getMin()) * f, 0);
+        }
+        // Every kind of source in turn, all into "Filter 1 Freq".
+        for (std::size_t slot = 0; slot < 24; ++slot) {
+            sources[slot]->setValue(static_cast<float>(1 + (slot * 7 + static_cast<std::size_t>(round)) % 34),
+                                    0);
+            targets[slot]->setValue(1.0f + 10.0f, 0);
+        }
+        v.p->setTransport(90.0f + 10.0f * static_cast<float>(round), static_cast<float>(round), 0, true);
+        v.p->getMidiQueue().push(MidiEvent::make(0x90, static_cast<std::uint8_t>(40 + round), 100, 64));
+        v.p->getMidiQueue().push(MidiEvent::make(0x80, static_cast<std::uint8_t>(40 + round), 0, 300));
+        v.p->getMidiQueue().push(MidiEvent::make(0xB0, 1, static_cast<std::uint8_t>(round * 9), 200));
+        v.p->process(in, 2, out, 2, 512, nullptr);
+    }
+    EXPECT_EQ(counter.allocations(), 0u);
+    EXPECT_TRUE(finiteAndBounded(l, 1e7f));
+}
+
+// The sources follow their sets: an XY axis reads 0..1 for the editor, an
+// XLFO's "Snap" changes its source type, an EG's "Triggering" picks its
+// input and its trigger.
+TEST(VarnelProcessor, SourcesFollowTheirSets) {
+    Varnel v(48000.0f);
+    v.setPlain("XY Controller 1 Hor", -1.0f);
+    v.setPlain("XY Controller 1 Ver", 1.0f);
+    v.setIndex("XLFO 2 Snap", 1);
+    v.setIndex("EG 3 Triggering", 1);
+    std::vector<float> silence(256, 0.0f);
+    v.render(silence, silence);
+    EXPECT_EQ(v.p->getSourceValue(0), 0.0f);
+    EXPECT_EQ(v.p->getSourceValue(1), 1.0f);
+    EXPECT_EQ(v.p->getLayout().sources[9].type, 5);
+    EXPECT_EQ(v.p->getLayout().sources[8].type, 1);
+    EXPECT_EQ(v.p->getEGInputRouter(2).selectedInput.getValue(), 1);
+    EXPECT_TRUE(v.p->getEGTrigger(2).enabled.getValue());
+    v.setIndex("EG 3 Triggering", 2);
+    v.render(silence, silence);
+    EXPECT_EQ(v.p->getEGInputRouter(2).selectedInput.getValue(), 0);
+    EXPECT_FALSE(v.p->getEGTrigger(2).enabled.getValue());
+}
