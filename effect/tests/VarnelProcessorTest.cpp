@@ -401,14 +401,19 @@ TEST(VarnelProcessor, EveryCharacteristicAtPeakOneStaysFinite) {
 TEST(VarnelProcessor, NoteOffOnKeyZeroReleasesEveryNote) {
     Varnel v(48000.0f);
     v.setIndex("EG 1 Triggering", 2);
+    // EG 1 (source 14) modulates "Delay 1 Pan" (target 4), so it runs.
+    v.setIndex("Slot 1 Source", 14 + 1);
+    v.setIndex("Slot 1 Target", 4 + 1);
     std::vector<float> silence(512, 0.0f);
     v.render(silence, silence);
-    v.p->midiNoteOn(60, 1.0f);
-    v.p->midiNoteOn(64, 1.0f);
+    v.p->getMidiQueue().push(MidiEvent::make(0x90, 60, 100, 0));
+    v.p->getMidiQueue().push(MidiEvent::make(0x90, 64, 100, 10));
     v.render(silence, silence);
     EXPECT_EQ(v.p->getHeldNotes(), 2);
     EXPECT_NE(v.p->getEG(0).getState(), EnvelopeGenerator::State::kIdle);
-    v.p->midiNoteOff(0, 1.0f);
+    // "All Notes Off" (controller 123) through the MIDI queue.
+    v.p->getMidiQueue().push(MidiEvent::make(0xB0, 123, 0, 0));
+    v.render(silence, silence);
     EXPECT_EQ(v.p->getHeldNotes(), 0);
     EXPECT_FALSE(v.p->getEG(0).isGateOn());
     // A note-on on key 0 resets too; an ordinary note-off counts down.
