@@ -21,15 +21,13 @@
 
 #include "dsp/MultiDesignFilter.h"
 #include "dsp/wave/Producer.h"
+#include "effect/VarnelParameterTypes.h"
 #include "foundation/Property.h"
 #include "modulation/StaticMixer.h"
 
 #include <array>
 #include <cstdint>
 #include <memory>
-
-// The "Filter Routing" values ("Serial,Parallel,Per Channel").
-enum class FilterRouting : std::int32_t { kSerial = 0, kParallel = 1, kPerChannel = 2 };
 
 class FilterCombo : public PropertyOwner {
 public:

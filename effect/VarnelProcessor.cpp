@@ -1,6 +1,6 @@
 #include "effect/VarnelProcessor.h"
 
-#include "dsp/FilterCharacteristics.h"
+#include "effect/FilterCharacteristicList.h"
 #include "plugin/DefaultEventReceiver.h"
 
 #include <algorithm>
@@ -181,7 +181,7 @@ void VarnelProcessor::VarnelChannel::connectFilterOutputs() {
 
 // ---------------------------------------------------------- VarnelProcessor --
 
-VarnelProcessor::VarnelProcessor() : VarnelParameters(this, *this, getLayout()) {
+VarnelProcessor::VarnelProcessor() : VarnelParameters(*this, *this, *this) {
     initProcessing();
     setupParameterInfo();
     wave::Environment& e = getEnvironment();
@@ -260,10 +260,7 @@ void VarnelProcessor::lastInstanceReleased() {
 }
 
 void VarnelProcessor::loadFilterCharacteristics() {
-    auto list = std::make_unique<MultiDesignFilter::Style>();
-    for (const FilterCharacteristic& c : kFilterCharacteristics)
-        list->add(std::make_unique<DesignFilter::Style>(c.file, c.drive));
-    characteristicList() = std::move(list);
+    characteristicList() = makeFilterCharacteristicList();
 }
 
 const MultiDesignFilter::Style* VarnelProcessor::getFilterCharacteristics() {

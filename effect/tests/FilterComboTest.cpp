@@ -1,6 +1,6 @@
 #include "effect/FilterCombo.h"
 
-#include "dsp/FilterCharacteristics.h"
+#include "effect/FilterCharacteristicList.h"
 #include "modulation/tests/ModulationFixtures.h"
 
 #include <gtest/gtest.h>
@@ -12,12 +12,7 @@
 namespace {
 
 const MultiDesignFilter::Style& characteristics() {
-    static const auto list = [] {
-        auto l = std::make_unique<MultiDesignFilter::Style>();
-        for (auto [file, drive] : kFilterCharacteristics)
-            l->add(std::make_unique<DesignFilter::Style>(file, drive));
-        return l;
-    }();
+    static const auto list = makeFilterCharacteristicList();
     return *list;
 }
 
