@@ -51,7 +51,8 @@ std::string slug(const std::string& name) {
 std::string joinPath(const std::string& folder, const std::string& name) {
     if (folder.empty()) return name;
     const char last = folder.back();
-    return last == '/' || last == '\\' ? folder + name : folder + "/" + name;
+    if (last == '/' || last == '\\') return folder + name;
+    return folder + (folder.find('\\') != std::string::npos ? "\\" : "/") + name;
 }
 
 bool readText(const std::string& path, std::string& text) {
