@@ -1,11 +1,15 @@
 #include "clap/ClapPresetLoad.h"
 
 #include "clap/HostPath.h"
+#include "clap/tests/ClapTestProduct.h"
 #include "plugin/tests/FileBytes.h"
 #include "plugin/tests/TestPlugin.h"
 #include "tools/testhost/TestHost.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -69,6 +73,57 @@ TEST_F(ClapPresetLoadTest, OtherKindsAndBadFilesFail) {
     EXPECT_EQ(host_.calls().presetErrors[0].rfind(missing + ": ", 0), 0u) << host_.calls().presetErrors[0];
     EXPECT_GT(host_.calls().presetErrors[0].size(), missing.size() + 2);
     EXPECT_TRUE(host_.calls().presetsLoaded.empty());
+}
+
+// Through an instance of the test product (output = input x gain): the
+// preset reaches the sound, and the host hears of it on its main thread;
+// without any host extension the sound still follows.
+class ClapInstancePresetLoadTest : public test::ClapProductTest {};
+
+TEST_F(ClapInstancePresetLoadTest, FromLocationReachesTheSoundAndTellsTheHost) {
+    const std::string path = folder_ / "Quiet.ztp";
+    ASSERT_TRUE(test::writeWholeFile(path, "TsPl" + test::u32(1) + test::u32(2) + test::u32(0x3E000000) +
+                                               test::u32(0x3E800000))); // gain 0.125
+    const std::string location = toHostPath(path);
+    for (bool offered : {true, false}) {
+        SCOPED_TRACE(offered);
+        ::TestHost host;
+        host.offerAll(offered);
+        auto plugin = makeInstance(host);
+        ASSERT_TRUE(plugin->init());
+        ASSERT_TRUE(plugin->activate(48000.0, 1, 64));
+        HostEventList none;
+        std::fill(plugin->input(0, 0), plugin->input(0, 0) + 64, 1.0f);
+        plugin->process(64, none);
+        EXPECT_NEAR(plugin->output(0, 0)[32], 0.5f, 1e-6f);
+
+        EXPECT_FALSE(plugin->loadPreset(CLAP_PRESET_DISCOVERY_LOCATION_PLUGIN, location.c_str(), nullptr));
+        EXPECT_TRUE(
+            plugin->loadPreset(CLAP_PRESET_DISCOVERY_LOCATION_FILE, location.c_str(), location.c_str()));
+        plugin->pumpMainThread();
+        std::fill(plugin->input(0, 0), plugin->input(0, 0) + 64, 1.0f);
+        plugin->process(64, none);
+        EXPECT_NEAR(plugin->output(0, 0)[63], 0.125f, 1e-6f);
+
+        const ::TestHost::CallLog& calls = host.calls();
+        if (offered) {
+            // The load's own report, and possibly the model's of its new
+            // current preset: both name the file.
+            EXPECT_NE(std::find(calls.presetsLoaded.begin(), calls.presetsLoaded.end(), location),
+                      calls.presetsLoaded.end());
+            for (const std::string& loaded : calls.presetsLoaded)
+                EXPECT_EQ(fromHostPath(loaded), fromHostPath(location));
+            EXPECT_NE(
+                std::find(calls.paramsRescan.begin(), calls.paramsRescan.end(), CLAP_PARAM_RESCAN_VALUES),
+                calls.paramsRescan.end());
+            EXPECT_GE(calls.markDirty.load(), 1);
+        } else {
+            EXPECT_TRUE(calls.presetsLoaded.empty());
+            EXPECT_EQ(calls.markDirty.load(), 0);
+        }
+        EXPECT_TRUE(calls.presetErrors.empty());
+        EXPECT_EQ(host.violations(), std::vector<std::string>{});
+    }
 }
 
 } // namespace
