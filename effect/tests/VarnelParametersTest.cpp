@@ -1,6 +1,8 @@
 #include "effect/VarnelParameters.h"
 
+#include "dsp/wave/Environment.h"
 #include "effect/tests/VarnelOwnerFixture.h"
+#include "modulation/ModulationMatrix.h"
 
 #include <gtest/gtest.h>
 
@@ -324,6 +326,42 @@ TEST(VarnelParameters, HostileStateBlocksLeaveEveryValueInRange) {
             EXPECT_LE(v, a->getMax()) << a->getName();
         }
     }
+}
+
+// On the processor side a changed target parameter reaches the matrix as
+// the engine value: milliseconds, gains, hertz, seconds, octaves.
+TEST(VarnelParameters, TargetsReachTheMatrixInEngineUnits) {
+    VarnelTestOwner owner(true);
+    wave::Environment environment;
+    ModulationMatrix matrix(environment, owner.getLayout());
+    owner.setModulationMatrix(&matrix);
+    VarnelParameters& p = owner.p();
+    struct Case {
+        TargetParameter* parameter;
+        float value; // the parameter's value
+        float amount;
+    };
+    const Case cases[] = {
+        {&p.delay[0].time, p.delay[0].time.internalToNormalized(375.0f), 375.0f},
+        {&p.delay[1].feedback, 1.0f, 1.0f},
+        {&p.delay[1].crossFeedback, 1.0f, 2.0f},
+        {&p.filter[0].freq, 10.0f, 10.0f},
+        {&p.filter[1].pan, -2.0f, -2.0f},
+        {&p.xlfos[5].frequency, 0.8f, 0.02f + 0.1f * 499.98f},
+        {&p.egs[2].sustain, -20.0f, 0.1f},
+        {&p.efs[3].release, 1.0f, 5.0f},
+        {&p.inputLevel, 36.0f, 63.0957336f},
+        {&p.dryLevel, 0.1f, 0.023988324f},
+        {p.slots.getSet(4) != nullptr ? &p.slots.getSet(4)->level : nullptr, 0.7f, 0.36f},
+    };
+    for (const Case& c : cases) {
+        ASSERT_NE(c.parameter, nullptr);
+        c.parameter->setValue(c.value, 0);
+        EXPECT_NEAR(matrix.getTarget(c.parameter->getTargetIndex()).amount, c.amount,
+                    1e-4f * std::fabs(c.amount))
+            << c.parameter->getName();
+    }
+    owner.setModulationMatrix(nullptr);
 }
 
 } // namespace
