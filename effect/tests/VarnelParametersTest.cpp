@@ -2,6 +2,7 @@
 
 #include "dsp/wave/Environment.h"
 #include "effect/tests/VarnelOwnerFixture.h"
+#include "foundation/tests/AllocationCounter.h"
 #include "modulation/ModulationMatrix.h"
 
 #include <gtest/gtest.h>
@@ -361,6 +362,29 @@ TEST(VarnelParameters, TargetsReachTheMatrixInEngineUnits) {
                     1e-4f * std::fabs(c.amount))
             << c.parameter->getName();
     }
+    owner.setModulationMatrix(nullptr);
+}
+
+// The processor's queue drain applies values on the audio thread: applying
+// every parameter at its extremes allocates nothing.
+TEST(VarnelParameters, ApplyingValuesAllocatesNothing) {
+    VarnelTestOwner owner(true);
+    wave::Environment environment;
+    ModulationMatrix matrix(environment, owner.getLayout());
+    owner.setModulationMatrix(&matrix);
+    VarnelParameters& p = owner.p();
+    test::AllocationCounter counter;
+    for (int round = 0; round < 2; ++round)
+        for (int32_t i = 0; i < owner.getNumParameters(); ++i) {
+            AbstractPluginParameter* a = owner.getParameter(i);
+            a->applyValue(round == 0 ? a->getMax() : a->getMin());
+        }
+    // All 24 slots from XLFO 1 onto "Delay 1 Time".
+    for (int32_t s = 0; s < p.slots.getNumSets(); ++s) {
+        p.slots.getSet(s)->source.applyValue(1.0f + static_cast<float>(VarnelModulation::kFirstXLFOSource));
+        p.slots.getSet(s)->target.applyValue(1.0f);
+    }
+    EXPECT_EQ(counter.allocations(), 0u);
     owner.setModulationMatrix(nullptr);
 }
 
