@@ -1,0 +1,128 @@
+// The factory content the effect carries in its setup bundle: every full
+// preset keeps a noise burst finite, below +12 dBFS, and lets it die away.
+
+#include "effect/VarnelProcessor.h"
+#include "foundation/SetupBundle.h"
+#include "foundation/tests/TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using test::fsPath;
+
+std::string readBytes(const fs::path& path) {
+    std::ifstream stream(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
+}
+
+// Every file below a folder, by '/'-separated relative path.
+std::map<std::string, std::string> filesBelow(const fs::path& folder) {
+    std::map<std::string, std::string> files;
+    std::error_code code;
+    for (auto it = fs::recursive_directory_iterator(folder, code);
+         !code && it != fs::recursive_directory_iterator(); it.increment(code))
+        if (it->is_regular_file())
+            files[it->path().lexically_relative(folder).generic_string()] = readBytes(it->path());
+    return files;
+}
+
+bool endsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// The presets of the bundle this test program carries, as the plug-in
+// carries it.
+std::map<std::string, std::string> bundledPresets() {
+    test::TemporaryFolder folder("factorycontent");
+    EXPECT_TRUE(installSetupDocs(folder.path(), "FactoryPresets", true));
+    return filesBelow(fsPath(folder.path()));
+}
+
+// Renders a half-second noise burst at -6 dBFS and five and a half seconds
+// of silence through a fresh processor given the preset's values (as the
+// adapter hands them over). Per block: the stereo energy; peak: the largest
+// magnitude, infinite when a sample was not finite.
+std::vector<double> renderBurst(const std::string& preset, float& peak) {
+    constexpr float kRate = 48000.0f;
+    constexpr size_t kBlock = 512;
+    const size_t burst = static_cast<size_t>(kRate / 2);
+    const size_t total = static_cast<size_t>(kRate * 6);
+    auto processor = std::make_unique<VarnelProcessor>();
+    processor->activate(kRate);
+    processor->reset();
+    processor->tempoChanged(120.0f, 0.0f);
+    uint32_t count = 0;
+    std::memcpy(&count, preset.data() + 8, 4);
+    EXPECT_EQ(count, static_cast<uint32_t>(processor->getNumParameters()));
+    for (uint32_t i = 0; i < count && 12 + 4 * size_t(i) + 4 <= preset.size(); ++i) {
+        float value = 0.0f;
+        std::memcpy(&value, preset.data() + 12 + 4 * size_t(i), 4);
+        processor->getParameter(static_cast<int32_t>(i))->setValue(value, 0);
+    }
+    std::mt19937 random(7);
+    std::uniform_real_distribution<float> noise(-0.5f, 0.5f);
+    std::vector<float> left(kBlock), right(kBlock), outLeft(kBlock), outRight(kBlock);
+    std::vector<double> energy;
+    peak = 0.0f;
+    for (size_t at = 0; at < total; at += kBlock) {
+        for (size_t i = 0; i < kBlock; ++i) {
+            left[i] = at + i < burst ? noise(random) : 0.0f;
+            right[i] = at + i < burst ? noise(random) : 0.0f;
+        }
+        const float* in[2] = {left.data(), right.data()};
+        float* out[2] = {outLeft.data(), outRight.data()};
+        processor->process(in, 2, out, 2, static_cast<int32_t>(kBlock), nullptr);
+        double sum = 0.0;
+        for (size_t i = 0; i < kBlock; ++i) {
+            if (!std::isfinite(outLeft[i]) || !std::isfinite(outRight[i])) {
+                peak = INFINITY;
+                return energy;
+            }
+            peak = std::max({peak, std::fabs(outLeft[i]), std::fabs(outRight[i])});
+            sum += double(outLeft[i]) * outLeft[i] + double(outRight[i]) * outRight[i];
+        }
+        energy.push_back(sum);
+    }
+    return energy;
+}
+
+TEST(FactoryContent, EveryFullPresetKeepsANoiseBurstFiniteAndLetsItDie) {
+    const float kPlus12dB = 3.98107f;
+    int rendered = 0;
+    for (const auto& [name, bytes] : bundledPresets()) {
+        if (!endsWith(name, ".ztp")) continue;
+        ++rendered;
+        SCOPED_TRACE(name);
+        float peak = 0.0f;
+        const std::vector<double> energy = renderBurst(bytes, peak);
+        ASSERT_TRUE(std::isfinite(peak));
+        EXPECT_LT(peak, kPlus12dB);
+        // The last half second holds far less than the half second after
+        // the burst.
+        const size_t half = energy.size() / 12;
+        double early = 0.0;
+        double late = 0.0;
+        for (size_t i = 0; i < half; ++i) {
+            early += energy[half + i];
+            late += energy[energy.size() - half + i];
+        }
+        EXPECT_LT(late, early * 0.01) << "early " << early << ", late " << late;
+    }
+    EXPECT_GE(rendered, 13); // "Default Setting" and at least 12 factory presets
+}
+
+} // namespace
