@@ -101,4 +101,22 @@ TEST(XLFOParameterSet, ChoicesAndSteps) {
         EXPECT_FALSE(p->getHelpText().empty()) << p->getName();
 }
 
+// Removing an XLFO moves the later XLFOs down with their steps and step
+// counts; the freed last set starts afresh with two steps.
+TEST(XLFOParameterSet, StepsMoveWithTheirXLFOOnRemoval) {
+    VarnelTestOwner owner;
+    XLFOParameterSetList& list = owner.p().xlfos;
+    list.getNumActiveParameter().setValue(3.0f, 0);
+    list[2].steps.getNumActiveParameter().setValue(9.0f, 0);
+    list[2].steps[5].value.setValue(0.7f, 0);
+    list[2].steps[8].random.setValue(1.0f, 0);
+    list.removeSet(1);
+    EXPECT_EQ(list.getNumActive(), 2);
+    EXPECT_EQ(list[1].steps.getNumActive(), 9);
+    EXPECT_FLOAT_EQ(list[1].steps[5].value.getValue(), 0.7f);
+    EXPECT_TRUE(list[1].steps[8].random.getTypedValue());
+    EXPECT_EQ(list[2].steps.getNumActive(), 2);
+    EXPECT_EQ(list[2].steps[5].value.getValue(), 0.0f);
+}
+
 } // namespace
