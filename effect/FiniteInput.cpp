@@ -1,30 +1,29 @@
 #include "effect/FiniteInput.h"
 
-#include <cstdint>
-#include <cstring>
+#include "dsp/Simd.h"
+
+#include <cmath>
+#include <limits>
 
 namespace {
-// The exponent field of a float: all ones for NaN and the infinities.
-// Adding one exponent step carries into the sign bit only then.
-constexpr std::uint32_t kExponent = 0x7f800000u;
-constexpr std::uint32_t kExponentStep = 0x00800000u;
-constexpr std::uint32_t kCarry = 0x80000000u;
-
-std::uint32_t bitsOf(float x) {
-    std::uint32_t b;
-    std::memcpy(&b, &x, sizeof b);
-    return b;
+bool isFinite(float x) {
+    return std::fabs(x) <= std::numeric_limits<float>::max();
 }
 } // namespace
 
 void FiniteInput::process(const wave::BasicBlock<float>& in, wave::BasicBlock<float>* out, int count,
                           wave::ProduceMode) noexcept {
     const float* x = in.data();
-    const int n = in.isConstant() ? 1 : count;
-    std::uint32_t bad = 0;
-    for (int i = 0; i < n; ++i)
-        bad |= (bitsOf(x[i]) & kExponent) + kExponentStep;
-    if ((bad & kCarry) == 0) {
+    // Blocks hold whole groups of four: test four at a time (a NaN or an
+    // infinity compares false against the largest float). A stale sample
+    // past the count only sends the block the slow way, which is exact too.
+    using V = simd::Native;
+    const int n = (in.isConstant() ? 4 : count + 3) & ~3;
+    const V::F largest = V::splat(std::numeric_limits<float>::max());
+    V::M finite = V::splat(0.0f) <= largest;
+    for (int i = 0; i < n; i += 4)
+        finite = finite & (simd::abs(V::load(x + i)) <= largest);
+    if (simd::bits(finite) == 0xF) {
         setCurrentBlock(in);
         return;
     }
@@ -32,7 +31,7 @@ void FiniteInput::process(const wave::BasicBlock<float>& in, wave::BasicBlock<fl
     const int rounded = (count + 3) & ~3;
     for (int i = 0; i < rounded; ++i) {
         float v = x[in.isConstant() ? 0 : i];
-        y[i] = (bitsOf(v) & kExponent) == kExponent ? 0.0f : v;
+        y[i] = isFinite(v) ? v : 0.0f;
     }
     out->setConstant(in.isConstant());
     setCurrentBlock(*out);

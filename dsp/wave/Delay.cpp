@@ -1,5 +1,7 @@
 #include "dsp/wave/Delay.h"
 
+#include "dsp/Simd.h"
+
 #include <algorithm>
 #include <cassert>
 #include <cmath>
@@ -70,20 +72,24 @@ void Delay::setFixedReadDelay(int delay) {
 }
 
 void Delay::copyLimited(float* to, const float* in, int count) const noexcept {
-    // Branch-free so that it vectorises: the clamp, then a mask that is 0
-    // for NaN and infinities (their exponent field is all ones, and adding
-    // one exponent step carries into the sign bit only then).
+    // The clamp, then 0 where the sample is NaN or infinite (its magnitude
+    // compares false against the largest float); four at a time.
+    using V = simd::Native;
     const float limit = writeLimit_;
-    for (int i = 0; i < count; ++i) {
+    const V::F high = V::splat(limit);
+    const V::F low = V::splat(-limit);
+    const V::F largest = V::splat(std::numeric_limits<float>::max());
+    const V::F zero = V::splat(0.0f);
+    int i = 0;
+    for (; i + 4 <= count; i += 4) {
+        V::F x = V::load(in + i);
+        V::F clamped = simd::min(simd::max(x, low), high);
+        V::store(to + i, simd::select(simd::abs(x) <= largest, clamped, zero));
+    }
+    for (; i < count; ++i) {
         float x = in[i];
-        float clamped = std::min(std::max(x, -limit), limit);
-        std::uint32_t bits;
-        std::memcpy(&bits, &x, sizeof bits);
-        std::uint32_t keep = (((bits & 0x7f800000u) + 0x00800000u) >> 31) - 1u;
-        std::uint32_t out;
-        std::memcpy(&out, &clamped, sizeof out);
-        out &= keep;
-        std::memcpy(to + i, &out, sizeof out);
+        float clamped = x < -limit ? -limit : (x > limit ? limit : x);
+        to[i] = std::fabs(x) <= std::numeric_limits<float>::max() ? clamped : 0.0f;
     }
 }
 
