@@ -10,9 +10,20 @@ constexpr GenericFilter::Response kResponses[] = {GenericFilter::kLowPass, Gener
                                                   GenericFilter::kBandPass};
 } // namespace
 
-FilterCombo::FilterCombo(const Controls& controls, int channel) : channel_(channel) {
+FilterCombo::Output::Output(FilterCombo& owner)
+    : wave::Producer(owner.parallelSum_->getEnvironment(), kNoOwnBlock), owner_(owner) {}
+
+void FilterCombo::Output::produce(wave::BasicBlock<float>*, int count, wave::ProduceMode) noexcept {
+    if (owner_.filtersOff(count))
+        setCurrentBlock(wave::Producer::pull(owner_.input_, getEnvironment(), count));
+    else
+        setCurrentBlock(owner_.getRoutedOutput()->pull(count));
+}
+
+FilterCombo::FilterCombo(const Controls& controls, int channel)
+    : channel_(channel), parallelSum_(std::make_unique<StaticMixer>(controls.units[0]->getEnvironment())),
+      output_(*this) {
     wave::Environment& e = controls.units[0]->getEnvironment();
-    parallelSum_ = std::make_unique<StaticMixer>(e);
     for (int k = 0; k < kFilters; ++k) {
         auto filter = std::make_unique<MultiDesignFilter>(*controls.units[static_cast<std::size_t>(k)]);
         // The last slot, after the characteristics: "Clean", a plain biquad.
@@ -36,7 +47,17 @@ void FilterCombo::setInput(wave::Producer* input) {
     routingChanged();
 }
 
-wave::Producer* FilterCombo::getOutput() {
+bool FilterCombo::filtersOff(int count) noexcept {
+    for (auto& filter : filters_) {
+        // The mix is rendered here too, so a filter switched on glides in.
+        const wave::BasicBlock<float>& mix = filter->mix.pull(count);
+        if (!mix.isConstant() || mix.data()[0] != 0.0f || filter->mix.getParameter().getTarget() != 0.0f)
+            return false;
+    }
+    return true;
+}
+
+wave::Producer* FilterCombo::getRoutedOutput() {
     switch (routing.getValue()) {
     case FilterRouting::kParallel:
         return parallelSum_.get();

@@ -12,8 +12,11 @@
 // switches (enabled, characteristic, response, slope, self-oscillation
 // muting, routing) are set by the processor's parameter bindings.
 //
-// The combination only wires its filters' inputs; which producer is its
-// output (getOutput) is chosen by the channel after a routing change.
+// Its output (getOutput) is one producer whatever the routing: filter 2
+// (Serial), the 0.5 + 0.5 sum (Parallel) or this channel's filter (Per
+// Channel). While both filters are off (their mix settled at 0) it hands on
+// the input block itself and the filters are not run at all; a filter that
+// comes back starts from a cleared state, as after any gap.
 //
 // Threading: construction on the main thread; the setters run on the audio
 // thread (a parameter change) and never allocate: routing only rewires,
@@ -51,9 +54,11 @@ public:
     // The producer feeding both filters (per routing); rewires at once.
     void setInput(wave::Producer* input);
     wave::Producer* getInput() const { return input_; }
+    // The combination's output producer (the same one for every routing).
+    wave::Producer* getOutput() { return &output_; }
     // Filter 2 (Serial), the 0.5 + 0.5 sum (Parallel) or the filter of
     // this channel's number (Per Channel).
-    wave::Producer* getOutput();
+    wave::Producer* getRoutedOutput();
 
     MultiDesignFilter& getFilter(int k) { return *filters_[static_cast<std::size_t>(k)]; }
     int getChannel() const { return channel_; }
@@ -69,10 +74,22 @@ public:
     void propertyChanged(AbstractProperty& property) override;
 
 private:
+    // Hands on the routed output, or the input while both filters are off.
+    class Output : public wave::Producer {
+    public:
+        explicit Output(FilterCombo& owner);
+        void produce(wave::BasicBlock<float>* block, int count, wave::ProduceMode mode) noexcept override;
+
+    private:
+        FilterCombo& owner_;
+    };
+
     void routingChanged();
+    bool filtersOff(int count) noexcept;
 
     int channel_;
     std::array<std::unique_ptr<MultiDesignFilter>, kFilters> filters_;
     wave::Producer* input_ = nullptr;
     std::unique_ptr<StaticMixer> parallelSum_;
+    Output output_;
 };

@@ -93,8 +93,8 @@ TEST_F(ComboFixture, PerChannelGivesEachChannelItsFilter) {
         configure(*c, 0, false, 10, 0); // filter 1 passes its input
         configure(*c, 1, true, 10, 1);  // filter 2 high-passes
     }
-    EXPECT_EQ(left->getOutput(), &left->getFilter(0));
-    EXPECT_EQ(right->getOutput(), &right->getFilter(1));
+    EXPECT_EQ(left->getRoutedOutput(), &left->getFilter(0));
+    EXPECT_EQ(right->getRoutedOutput(), &right->getFilter(1));
     std::vector<float> l, r, x;
     for (int block = 0; block < 10; ++block) {
         e.nextBlock();
@@ -110,7 +110,7 @@ TEST_F(ComboFixture, PerChannelGivesEachChannelItsFilter) {
     EXPECT_NE(r, x);
     // Serial again: filter 1 into filter 2, the output is filter 2.
     left->routing.setValue(FilterRouting::kSerial);
-    EXPECT_EQ(left->getOutput(), &left->getFilter(1));
+    EXPECT_EQ(left->getRoutedOutput(), &left->getFilter(1));
     EXPECT_EQ(left->getFilter(1).getInput(), &left->getFilter(0));
     EXPECT_EQ(left->getFilter(0).getInput(), &input);
 }
@@ -128,4 +128,26 @@ TEST_F(ComboFixture, SlopeAndCharacteristicIndices) {
     EXPECT_EQ(c->getFilter(0).getParallelUnit(), nullptr);
     c->setCharacteristic(0, 2);
     EXPECT_EQ(c->getFilter(0).chosenSlot(), 2);
+}
+
+// With both filters off the input block passes and no filter runs; a filter
+// switched on glides in from there.
+TEST_F(ComboFixture, BothFiltersOffPassTheInputWithoutRunningThem) {
+    auto c = make(0, FilterRouting::kSerial);
+    configure(*c, 0, false, 3, 0);
+    configure(*c, 1, false, 3, 0);
+    for (int block = 0; block < 3; ++block) {
+        e.nextBlock();
+        const wave::BasicBlock<float>& out = c->getOutput()->pull(128);
+        EXPECT_EQ(&out, &input.getCurrentBlock());
+        EXPECT_FALSE(c->getFilter(0).isComputedThisBlock());
+        EXPECT_FALSE(c->getFilter(1).isComputedThisBlock());
+        e.process(128, 0);
+    }
+    c->setEnabled(0, true);
+    e.nextBlock();
+    c->getOutput()->pull(128);
+    EXPECT_TRUE(c->getFilter(1).isComputedThisBlock());
+    EXPECT_FALSE(c->getFilter(0).mix.getParameter().getBlock().isConstant());
+    e.process(128, 0);
 }
