@@ -52,8 +52,8 @@ struct Varnel {
         const std::size_t n = inLeft.size();
         left.assign(n, 0.0f);
         right.assign(n, 0.0f);
-        for (std::size_t at = 0; at < n; at += 512) {
-            auto frames = static_cast<std::int32_t>(std::min<std::size_t>(512, n - at));
+        for (std::size_t at = 0; at < n; at += hostBlock) {
+            auto frames = static_cast<std::int32_t>(std::min(hostBlock, n - at));
             const float* in[2] = {inLeft.data() + at, inRight.data() + at};
             float* out[2] = {left.data() + at, right.data() + at};
             p->process(in, 2, out, 2, frames, nullptr);
@@ -67,6 +67,7 @@ struct Varnel {
     }
 
     std::unique_ptr<VarnelProcessor> p;
+    std::size_t hostBlock = 512;
 };
 
 std::size_t samplesOf(float ms, float rate) {
@@ -87,9 +88,11 @@ void expectOnly(const std::vector<float>& out, const std::vector<std::pair<std::
 } // namespace
 
 TEST(VarnelProcessor, DefaultSettingEchoesTheLeftImpulseEvery375Ms) {
-    for (float rate : {44100.0f, 48000.0f}) {
-        SCOPED_TRACE(rate);
+    for (auto [rate, block] : {std::pair{44100.0f, std::size_t{512}}, std::pair{48000.0f, std::size_t{512}},
+                               std::pair{48000.0f, std::size_t{37}}}) {
+        SCOPED_TRACE(::testing::Message() << rate << " Hz, host blocks of " << block);
         Varnel v(rate);
+        v.hostBlock = block;
         v.defaultSetting();
         std::size_t d = samplesOf(375.0f, rate);
         v.renderImpulse(4 * d + 100);
