@@ -52,6 +52,14 @@ std::map<std::string, std::string> bundledPresets() {
     return filesBelow(fsPath(folder.path()));
 }
 
+// Value i of a binary preset (NaN beyond its end).
+float valueAt(const std::string& preset, int32_t i) {
+    const size_t at = 12 + 4 * static_cast<size_t>(i);
+    float value = NAN;
+    if (at + 4 <= preset.size()) std::memcpy(&value, preset.data() + at, 4);
+    return value;
+}
+
 // Renders a half-second noise burst at -6 dBFS and five and a half seconds
 // of silence through a fresh processor given the preset's values (as the
 // adapter hands them over). Per block: the stereo energy; peak: the largest
@@ -107,6 +115,10 @@ TEST(FactoryContent, EveryFullPresetKeepsANoiseBurstFiniteAndLetsItDie) {
         if (!endsWith(name, ".ztp")) continue;
         ++rendered;
         SCOPED_TRACE(name);
+        // Loads keep "Delay Freeze" and "Dry Enabled": no preset may need
+        // other values than their defaults (off, and on).
+        EXPECT_EQ(valueAt(bytes, VarnelParameters::kDelayFreezeIndex), 0.0f);
+        EXPECT_EQ(valueAt(bytes, VarnelParameters::kDryEnabledIndex), 1.0f);
         float peak = 0.0f;
         const std::vector<double> energy = renderBurst(bytes, peak);
         ASSERT_TRUE(std::isfinite(peak));
