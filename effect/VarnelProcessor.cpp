@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <stdexcept>
 #include <unordered_map>
 
 namespace {
@@ -368,6 +369,8 @@ void VarnelProcessor::bind(const std::string& name, Bind kind, int set, int item
             return;
         }
     }
+    // A renamed parameter would silently lose its binding: refuse to build.
+    throw std::logic_error("VarnelProcessor: no parameter named \"" + name + "\" to bind");
 }
 
 void VarnelProcessor::buildBindings() {
