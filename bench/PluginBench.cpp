@@ -57,19 +57,26 @@ bool endsWith(const std::string& text, const std::string& suffix) {
 }
 
 // Every list of sets at its largest count ("Num Active ..." parameters),
-// and each modulation slot given a source and a target of its own.
+// and each modulation slot ("Slot N ...") given a source and a target of its
+// own (0 is "none" for both) and a level.
 void activateEveryModulationSource(HostedPlugin& plugin, HostEventList& events) {
     uint32_t slot = 0;
     for (uint32_t index = 0; index < plugin.paramCount(); ++index) {
         const auto info = plugin.paramInfo(index);
         if (!info) continue;
         const std::string name = info->name;
+        const double span = info->max_value - info->min_value;
         if (startsWith(info->name, "Num Active ")) {
             events.addParamValue(0, info->id, info->max_value);
-        } else if (endsWith(name, " Source") || endsWith(name, " Target")) {
-            const double span = info->max_value - info->min_value;
-            const double step = 1.0 + (endsWith(name, " Source") ? slot : slot++ * 7);
-            events.addParamValue(0, info->id, info->min_value + (span > 0 ? std::fmod(step, span + 1) : 0));
+        } else if (startsWith(info->name, "Slot ") && span >= 1.0) {
+            if (endsWith(name, " Source")) {
+                events.addParamValue(0, info->id, info->min_value + 1.0 + std::fmod(slot, span));
+            } else if (endsWith(name, " Target")) {
+                events.addParamValue(0, info->id, info->min_value + 1.0 + std::fmod(slot * 7.0, span));
+                ++slot;
+            }
+        } else if (startsWith(info->name, "Slot ") && endsWith(name, " Level")) {
+            events.addParamValue(0, info->id, info->min_value + 0.75 * span);
         }
     }
 }
