@@ -4,6 +4,7 @@
 // natively and on Varnel.clap under Wine.
 
 #include "clap/ClapAbi.h"
+#include "clap/HostPath.h"
 #include "foundation/tests/TestFiles.h"
 #include "tools/demo/DemoSignal.h"
 #include "tools/demo/EchoReport.h"
@@ -94,7 +95,7 @@ protected:
     static std::vector<Echo> leftEchoes(HostedPlugin& plugin) {
         if (plugin.processing()) plugin.stopProcessing();
         const std::vector<float> click = makeClick(DemoSignal::kSeed, 0.8f);
-        const uint32_t total = 48000;
+        const uint32_t total = 94 * kBlock; // just over one second
         std::vector<float> left(total, 0.0f);
         HostEventList events;
         for (uint32_t start = 0; start < total; start += kBlock) {
@@ -125,8 +126,6 @@ private:
 TEST_F(PluginExtensionsEndToEnd, DiscoveryFindsEveryFactoryPresetInTheDeclaredFolder) {
     PresetIndexer indexer;
     ASSERT_TRUE(openIndexer(indexer));
-    EXPECT_STREQ(indexer.provider()->desc->name, "Varnel Preset Indexer");
-    EXPECT_STREQ(indexer.provider()->desc->vendor, "Zentor");
     ASSERT_EQ(indexer.locations().size(), 1u);
     const DeclaredLocation location = indexer.locations()[0];
     EXPECT_EQ(location.flags, 3u);
@@ -221,7 +220,12 @@ TEST_F(PluginExtensionsEndToEnd, PresetLoadFromADiscoveredLocationMovesTheEcho) 
 
         const TestHost::CallLog& calls = host.calls();
         if (offered) {
-            EXPECT_EQ(calls.presetsLoaded, std::vector<std::string>{slapback->location});
+            // The load's own report, and possibly the model's of its new
+            // current preset: both name the file.
+            EXPECT_NE(std::find(calls.presetsLoaded.begin(), calls.presetsLoaded.end(), slapback->location),
+                      calls.presetsLoaded.end());
+            for (const std::string& loaded : calls.presetsLoaded)
+                EXPECT_EQ(fromHostPath(loaded), fromHostPath(slapback->location));
             EXPECT_NE(
                 std::find(calls.paramsRescan.begin(), calls.paramsRescan.end(), CLAP_PARAM_RESCAN_VALUES),
                 calls.paramsRescan.end());
