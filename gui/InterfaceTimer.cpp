@@ -11,7 +11,10 @@ InterfaceTimer::InterfaceTimer(UserInterface& userInterface)
 InterfaceTimer::~InterfaceTimer() {
     UserInterface& ui = userInterface();
     ui.removeFrameTimer(this);
-    if (RootControl* root = ui.rootControl(); root != nullptr && !ui.isBeingDestroyed()) root->stopTimer(id_);
+    // During destruction the window and its timers are gone (or going).
+    if (!ui.isBeingDestroyed()) {
+        if (RootControl* root = ui.rootControl()) root->stopTimer(id_);
+    }
     ui.unregisterTimer(id_);
 }
 
