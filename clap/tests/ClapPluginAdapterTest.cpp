@@ -560,6 +560,24 @@ TEST_F(ClapInstanceTest, PresetChangesReportLoadedOnlyWithAPath) {
     (void)plugin;
 }
 
+TEST_F(ClapInstanceTest, ARestartAskedForWhileInactiveIsReportedByTheNextActivate) {
+    HostedPlugin& plugin = start(false);
+    GenericPlugin::Adapter& toHost = *adapter().getModel().getAdapter();
+    toHost.requestRestart();
+    EXPECT_EQ(host_.calls().requestRestart.load(), 0);
+    ASSERT_TRUE(plugin.activate(48000.0, 1, 128));
+    EXPECT_EQ(host_.calls().latencyChanged.load(), 1);
+    toHost.requestRestart(); // while active: the host is asked
+    EXPECT_EQ(host_.calls().requestRestart.load(), 1);
+    plugin.deactivate();
+    ASSERT_TRUE(plugin.activate(48000.0, 1, 128));
+    EXPECT_EQ(host_.calls().latencyChanged.load(), 2);
+    plugin.deactivate();
+    ASSERT_TRUE(plugin.activate(44100.0, 1, 128)); // nothing pending
+    EXPECT_EQ(host_.calls().latencyChanged.load(), 2);
+    EXPECT_FALSE(plugin.plugin()->activate(plugin.plugin(), 48000.0, 1, 128)); // already active
+}
+
 // --- State
 
 std::vector<uint8_t> savedState(HostedPlugin& plugin) {

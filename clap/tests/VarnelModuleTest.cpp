@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <map>
@@ -242,6 +243,86 @@ TEST_F(VarnelModuleTest, BlocksOfAnySizeGiveTheSameOutput) {
     for (uint32_t i = 0; i < kTotal; ++i) {
         ASSERT_NEAR(results[1][i], results[0][i], 1e-6f) << i;
         ASSERT_NEAR(results[2][i], results[0][i], 1e-6f) << i;
+    }
+}
+
+TEST_F(VarnelModuleTest, RandomAutomationAndDenormalInputGiveFiniteNormalOutput) {
+    HostedPlugin& plugin = start(44100.0, 256);
+    const uint32_t count = plugin.paramCount();
+    std::mt19937 random(21);
+    for (int block = 0; block < 12; ++block) {
+        HostEventList events;
+        std::vector<uint32_t> times;
+        for (int k = 0; k < 6; ++k)
+            times.push_back(static_cast<uint32_t>(random() % 256));
+        std::sort(times.begin(), times.end());
+        for (uint32_t t : times) {
+            const clap_param_info_t info = *plugin.paramInfo(static_cast<uint32_t>(random() % count));
+            const double position = std::uniform_real_distribution<double>(0.0, 1.0)(random);
+            double value = info.min_value + position * (info.max_value - info.min_value);
+            if ((info.flags & CLAP_PARAM_IS_STEPPED) != 0) value = std::round(value);
+            events.addParamValue(t, info.id, value);
+        }
+        const float input = block < 6 ? 0.25f * std::sin(float(block)) : 1e-41f; // then denormals
+        for (uint32_t port = 0; port < plugin.inputPortCount(); ++port)
+            for (uint32_t c = 0; c < plugin.inputChannelCount(port); ++c)
+                std::fill(plugin.input(port, c), plugin.input(port, c) + 256, input);
+        plugin.process(256, events);
+        for (uint32_t c = 0; c < 2; ++c)
+            for (uint32_t i = 0; i < 256; ++i) {
+                const float x = plugin.output(0, c)[i];
+                ASSERT_TRUE(std::isfinite(x)) << block << " " << i;
+                if (block >= 9) ASSERT_NE(std::fpclassify(x), FP_SUBNORMAL) << block << " " << i;
+            }
+    }
+}
+
+// The echo of a click, in ms, on one channel.
+double echoMs(HostedPlugin& plugin, double rate, const clap_event_transport_t* transport, uint32_t channel) {
+    constexpr uint32_t kBlock = 512;
+    const auto frames = static_cast<uint32_t>(rate * 0.8);
+    std::vector<float> out;
+    HostEventList none;
+    ProcessOptions options;
+    options.transport = transport;
+    for (uint32_t done = 0; done < frames; done += kBlock) {
+        for (uint32_t c = 0; c < 2; ++c)
+            std::fill(plugin.input(0, c), plugin.input(0, c) + kBlock, 0.0f);
+        if (done == 0) plugin.input(0, channel)[0] = 1.0f;
+        plugin.process(kBlock, none, options);
+        out.insert(out.end(), plugin.output(0, channel), plugin.output(0, channel) + kBlock);
+    }
+    return 1000.0 * loudestFrame(out, static_cast<uint32_t>(rate * 0.01)) / rate;
+}
+
+TEST_F(VarnelModuleTest, SyncedEchoesFollowTheHostTempoAnd120WithoutOne) {
+    const double rate = 48000.0;
+    clap_event_transport_t noTempo{};
+    noTempo.header = {sizeof noTempo, 0, 0, CLAP_EVENT_TRANSPORT, 0};
+    clap_event_transport_t at90 = noTempo;
+    at90.flags = CLAP_TRANSPORT_HAS_TEMPO;
+    at90.tempo = 90.0;
+    clap_event_transport_t broken = at90;
+    broken.tempo = std::nan("");
+    struct Case {
+        const clap_event_transport_t* transport;
+        double ms;
+    };
+    for (const Case& c :
+         {Case{nullptr, 500.0}, Case{&noTempo, 500.0}, Case{&broken, 500.0}, Case{&at90, 666.7}}) {
+        HostedPlugin& plugin = start(rate, 512);
+        std::map<std::string, clap_id> ids = parameterIds();
+        HostEventList settings;
+        for (const char* line : {"Delay 1", "Delay 2"}) {
+            const std::optional<double> note =
+                plugin.textToValue(ids.at(std::string(line) + " Sync"), "Note");
+            ASSERT_TRUE(note) << line;
+            settings.addParamValue(0, ids.at(std::string(line) + " Sync"), *note);
+            settings.addParamValue(0, ids.at(std::string(line) + " Feedback"), 0.0);
+        }
+        plugin.flush(settings);
+        EXPECT_NEAR(echoMs(plugin, rate, c.transport, 0), c.ms, 1.0);
+        plugin_.reset();
     }
 }
 
