@@ -272,7 +272,9 @@ TEST_F(VarnelModuleTest, RandomAutomationAndDenormalInputGiveFiniteNormalOutput)
             for (uint32_t i = 0; i < 256; ++i) {
                 const float x = plugin.output(0, c)[i];
                 ASSERT_TRUE(std::isfinite(x)) << block << " " << i;
-                if (block >= 9) ASSERT_NE(std::fpclassify(x), FP_SUBNORMAL) << block << " " << i;
+                if (block >= 9) {
+                    ASSERT_NE(std::fpclassify(x), FP_SUBNORMAL) << block << " " << i;
+                }
             }
     }
 }
