@@ -581,6 +581,8 @@ void ClapPluginAdapter::flush(const clap_input_events_t* in, const clap_output_e
 // --- Audio
 
 void ClapPluginAdapter::queueMidi(uint8_t status, uint8_t data1, uint8_t data2, int32_t offset) {
+    if (queuedMidi_ >= kMaxQueuedMidi) return;
+    ++queuedMidi_;
     const MidiEvent event = MidiEvent::make(status, data1 & 0x7F, data2 & 0x7F, std::max(offset, 0));
     GenericPluginProcessor& processor = getProcessor();
     bool blocked = false;
@@ -722,6 +724,7 @@ clap_process_status ClapPluginAdapter::process(const clap_process_t* process) {
                           static_cast<int32_t>(outputChannels_), static_cast<int32_t>(end - chunkStart_),
                           &status);
         outputSilent = outputSilent && (status & GenericPluginProcessor::kStatusOutputSilent) != 0;
+        queuedMidi_ = 0;
         chunkStart_ = end;
     }
     // Values timed at or after the block's end take effect from the next block.

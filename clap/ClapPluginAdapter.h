@@ -52,6 +52,10 @@ public:
     // The largest state a host may hand to load.
     static constexpr uint64_t kMaxStateBytes = 16u << 20;
     static constexpr uint32_t kStateReadBytes = 2048;
+    // MIDI events queued for the processor between two of its runs: well
+    // below the queue's first pool (1024 nodes), so the audio thread never
+    // makes it grow; further events are dropped.
+    static constexpr uint32_t kMaxQueuedMidi = 512;
 
     ClapPluginAdapter(const clap_host_t* host, const clap_plugin_descriptor_t* descriptor,
                       const GenericPluginInfo& info);
@@ -155,4 +159,7 @@ private:
     // The event walk across the chunks of one block.
     uint32_t chunkStart_ = 0;
     uint32_t eventIndex_ = 0;
+    // Events queued since the processor last ran (audio thread, or the main
+    // thread's flush while inactive).
+    uint32_t queuedMidi_ = 0;
 };

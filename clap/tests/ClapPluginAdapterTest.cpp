@@ -395,6 +395,21 @@ TEST_F(ClapInstanceTest, NotesAndMidiBecomeCheckedMidiBytes) {
     }
 }
 
+TEST_F(ClapInstanceTest, AFloodOfNotesNeverGrowsTheMidiQueueOnTheAudioThread) {
+    HostedPlugin& plugin = start();
+    const uint32_t nodes = test::lastTestProcessor()->getMidiQueue().getPool().getNodeCount();
+    HostEventList events;
+    for (uint32_t i = 0; i < 3000; ++i)
+        events.addNote(i % 64, true, 0, 0, 60, 0.5);
+    plugin.process(64, events);
+    EXPECT_EQ(test::lastTestProcessor()->getMidiQueue().getPool().getNodeCount(), nodes);
+    EXPECT_EQ(test::lastTestProcessor()->log.entries.size(), ClapPluginAdapter::kMaxQueuedMidi);
+    HostEventList one;
+    one.addNote(0, true, 0, 0, 61, 0.5); // the next block takes notes again
+    plugin.process(64, one);
+    EXPECT_EQ(test::lastTestProcessor()->log.entries.size(), ClapPluginAdapter::kMaxQueuedMidi + 1);
+}
+
 TEST_F(ClapInstanceTest, HostileBufferLayoutsAreServedSafely) {
     constexpr uint32_t kFrames = 128;
     HostedPlugin& plugin = start();
