@@ -59,9 +59,16 @@ int64_t writeAll(const clap_ostream_t* stream, const void* buffer, uint64_t size
     return static_cast<int64_t>(size);
 }
 
-const clap_host_t host{CLAP_VERSION_INIT, nullptr, "fuzz", "", "", "",
+const clap_host_t host{CLAP_VERSION_INIT,
+                       nullptr,
+                       "fuzz",
+                       "",
+                       "",
+                       "",
                        [](const clap_host_t*, const char*) -> const void* { return nullptr; },
-                       [](const clap_host_t*) {}, [](const clap_host_t*) {}, nullptr};
+                       [](const clap_host_t*) {},
+                       [](const clap_host_t*) {},
+                       nullptr};
 
 ClapPluginAdapter& instance() {
     static std::unique_ptr<ClapPluginAdapter> adapter = [] {
