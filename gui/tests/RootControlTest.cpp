@@ -324,5 +324,30 @@ TEST(RootControl, ScopeLeavesADeadRootAlone) {
     EXPECT_FALSE(token->alive);
 }
 
+class FullScreenRoot : public headless::PosixRootControl {
+public:
+    FullScreenRoot(UserInterface& ui, std::vector<std::string>& log) : PosixRootControl(ui), log_(log) {}
+    void enterFullScreen() override { record("enter"); }
+    void leaveFullScreen() override { record("leave"); }
+
+private:
+    void record(const std::string& what) {
+        log_.push_back(what + (isPaused() ? " paused" : "") +
+                       (userInterface().deviceBacking().useSecondTable.getValue() ? " second" : ""));
+    }
+    std::vector<std::string>& log_;
+};
+
+TEST(RootControl, FullScreenSwitchPausesAndUsesTheSecondScaleTable) {
+    PosixInterface ui;
+    std::vector<std::string> log;
+    FullScreenRoot root(ui, log);
+    root.fullScreenSwitchedEvent.addHandler(NotifyEvent::bind([&] { log.push_back("switched"); }));
+    root.fullScreen.setValue(true);
+    EXPECT_FALSE(root.isPaused());
+    root.fullScreen.setValue(false);
+    EXPECT_EQ(log, (std::vector<std::string>{"switched", "enter paused second", "switched", "leave paused"}));
+}
+
 } // namespace
 } // namespace gui
