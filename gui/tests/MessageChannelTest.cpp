@@ -1,6 +1,7 @@
 #include "gui/MessageChannel.h"
 
 #include "foundation/Lock.h"
+#include "foundation/tests/AllocationCounter.h"
 #include "gui/Component.h"
 #include "gui/RootControl.h"
 #include "gui/headless/PosixInterface.h"
@@ -154,6 +155,15 @@ TEST(MessageChannel, ListenerThatDestroysTheUserInterfaceStopsTheLoop) {
     channel->push(0, 2, 2);
     channel->drain(0);
     EXPECT_EQ(log, (std::vector<std::string>{"second:1,1"}));
+}
+
+TEST(MessageChannel, PushesAllocateNothingEvenWhenFull) {
+    PosixInterface ui;
+    MessageChannel& channel = ui.messageChannel();
+    ::test::AllocationCounter counter;
+    for (std::uint32_t i = 0; i < MessageChannel::kQueueNodes + 10; ++i)
+        channel.push(1, i, i);
+    EXPECT_EQ(counter.allocations(), 0u);
 }
 
 TEST(MessageChannel, FullQueueDropsAndCounts) {

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -235,13 +236,25 @@ TEST(UserInterface, RecreatedWindowRestartsRunningTimers) {
     EXPECT_TRUE(ui.root().isTimerRunning(id));
 }
 
+TEST(UserInterface, BackgroundIsRedrawnAtTheRootsSize) {
+    PosixInterface ui(120, 80);
+    ui.loadBackgroundBitmap("ModelPlain");
+    EXPECT_EQ(ui.backgroundBitmap().getRect(), Rect(0, 0, 120, 80));
+    ui.paint(); // the root draws it over its whole area
+    EXPECT_EQ(ui.backBuffer().pixelAt(60, 40), ui.backgroundBitmap().pixelAt(60, 40));
+}
+
 TEST(UserInterface, TickFiresAfterBothListsAndNotAfterDestruction) {
     auto ui = std::make_unique<PosixInterface>();
     std::vector<std::string> log;
     class Poster : public Control {
     public:
         Poster(UserInterface& ui, std::vector<std::string>& log) : Control(ui), log_(log) {}
-        void handleMessage(int code) override { log_.push_back("message " + std::to_string(code)); }
+        void handleMessage(int code) override {
+            log_.push_back("message " + std::to_string(code));
+            if (auto action = onMessage) action();
+        }
+        std::function<void()> onMessage;
 
     private:
         std::vector<std::string>& log_;
@@ -253,7 +266,13 @@ TEST(UserInterface, TickFiresAfterBothListsAndNotAfterDestruction) {
     ui->postMessage(poster, 0, 0);
     ui->advance(10);
     EXPECT_EQ(log, (std::vector<std::string>{"message 0", "message 1", "tick"}));
-    ui.reset();
+    // A message of list 0 that closes the editor: list 1 and the tick event are skipped.
+    log.clear();
+    poster->onMessage = [&] { ui.reset(); };
+    ui->postMessage(poster, 2, 0);
+    ui->postMessage(poster, 3, 1);
+    EXPECT_FALSE(ui->advance(10));
+    EXPECT_EQ(log, (std::vector<std::string>{"message 2"}));
 }
 
 } // namespace
