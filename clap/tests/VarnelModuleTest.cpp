@@ -6,11 +6,13 @@
 #include "tools/testhost/ClapModule.h"
 #include "tools/testhost/ExportedSymbols.h"
 #include "tools/testhost/HostedPlugin.h"
+#include "tools/testhost/PresetIndexer.h"
 #include "tools/testhost/TestHost.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <map>
@@ -326,6 +328,44 @@ TEST_F(VarnelModuleTest, SyncedEchoesFollowTheHostTempoAnd120WithoutOne) {
         EXPECT_NEAR(echoMs(plugin, rate, c.transport, 0), c.ms, 1.0);
         plugin_.reset();
     }
+}
+
+TEST_F(VarnelModuleTest, MainThreadStateAndPresetWorkBesideAudioThreadAutomation) {
+    HostedPlugin& plugin = start(48000.0, 256);
+    PresetIndexer indexer;
+    const clap_preset_discovery_factory_t* discovery = module_->presetDiscoveryFactory();
+    ASSERT_TRUE(indexer.open(discovery, kVarnelId));
+    indexer.crawl();
+    std::vector<std::string> presets;
+    for (const DiscoveredPreset& preset : indexer.presets())
+        if (presets.size() < 3) presets.push_back(preset.location);
+    ASSERT_FALSE(presets.empty());
+    const std::optional<std::vector<uint8_t>> state = plugin.saveState();
+    ASSERT_TRUE(state);
+    std::map<std::string, clap_id> ids = parameterIds();
+    HostEventList events;
+    for (uint32_t t = 0; t < 256; t += 32) {
+        events.addParamValue(t, ids.at("Delay 1 Feedback"), (t % 64) / 128.0);
+        events.addParamValue(t + 1, ids.at("Wet Level"), 0.5);
+    }
+    std::atomic<bool> stop{false};
+    std::function<void()> blocks = [&] {
+        plugin.startProcessingHere();
+        while (!stop.load())
+            plugin.processHere(256, events, {});
+    };
+    host_->audioThread().start(blocks);
+    for (int round = 0; round < 4; ++round) {
+        EXPECT_TRUE(plugin.loadState(*state, 4096));
+        EXPECT_TRUE(plugin.saveState(4096));
+        EXPECT_TRUE(plugin.paramValue(ids.at("Delay 1 Time")));
+        EXPECT_TRUE(plugin.loadPreset(CLAP_PRESET_DISCOVERY_LOCATION_FILE,
+                                      presets[size_t(round) % presets.size()].c_str()));
+        host_->pumpMainThread();
+    }
+    stop.store(true);
+    host_->audioThread().wait();
+    plugin.stopProcessing();
 }
 
 } // namespace
