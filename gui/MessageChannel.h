@@ -133,7 +133,6 @@ private:
     std::list<Record> lists_[kListCount];
     std::vector<Listener*> listeners_; // null entries while notifying
     int notifyDepth_ = 0;
-    std::atomic<int> draining_[kListCount] = {};
     std::shared_ptr<void> ownedObject_;
 };
 

@@ -25,7 +25,10 @@ void UserInterface::beginDestruction() {
     channel_->userInterfaceDestroyed();
 }
 
-void UserInterface::propertyChanged(AbstractProperty&) {}
+void UserInterface::propertyChanged(AbstractProperty& property) {
+    // Frame-driven timers move between the window and the render loop.
+    if (&property == &accelerated) restartTimers();
+}
 
 std::string UserInterface::modifierName(int mask) const {
     switch (mask) {

@@ -103,6 +103,7 @@ public:
     UserInterface& operator=(const UserInterface&) = delete;
     ~UserInterface() override;
 
+    // A change of accelerated restarts the timers (platforms call this base).
     void propertyChanged(AbstractProperty& property) override;
     // A new timer ticking on the GUI thread, disabled; the caller may delete
     // it. Timers still alive when the user interface goes are deleted with it.

@@ -224,10 +224,13 @@ TEST(MessageChannel, ProducersGuiThreadAndRenderThreadTogether) {
         void handleMessage(int code) override { last.push_back(code); }
         std::vector<int> last;
     };
-    // One receiver per producer, each posted to list 1 (the GUI thread's).
-    std::vector<std::unique_ptr<PostCounter>> receivers;
-    for (int p = 0; p < kProducers; ++p)
+    // Per producer one receiver posted to list 1 (the GUI thread's) and one
+    // to list 0 (drained by both threads, under the root's lock).
+    std::vector<std::unique_ptr<PostCounter>> receivers, sharedReceivers;
+    for (int p = 0; p < kProducers; ++p) {
         receivers.push_back(std::make_unique<PostCounter>(ui));
+        sharedReceivers.push_back(std::make_unique<PostCounter>(ui));
+    }
 
     std::mutex gateMutex;
     std::condition_variable gate;
@@ -243,7 +246,10 @@ TEST(MessageChannel, ProducersGuiThreadAndRenderThreadTogether) {
             for (int i = 1; i <= kPushes; ++i) {
                 while (!ui.pushNotification(0, std::uint32_t(p), std::uint32_t(i)))
                     std::this_thread::yield();
-                if (i % (kPushes / kPosts) == 0) ui.postMessage(receivers[std::size_t(p)].get(), i, 1);
+                if (i % (kPushes / kPosts) == 0) {
+                    ui.postMessage(receivers[std::size_t(p)].get(), i, 1);
+                    ui.postMessage(sharedReceivers[std::size_t(p)].get(), i, 0);
+                }
             }
             producersDone.fetch_add(1);
         });
@@ -276,11 +282,12 @@ TEST(MessageChannel, ProducersGuiThreadAndRenderThreadTogether) {
     EXPECT_TRUE(seen.ordered);
     EXPECT_EQ(seen.notifications, std::uint32_t(kProducers * kPushes));
     EXPECT_EQ(ui.messageChannel().takeDroppedCount(), 0u);
-    for (const auto& receiver : receivers) {
-        ASSERT_EQ(receiver->last.size(), std::size_t(kPosts));
-        for (std::size_t i = 1; i < receiver->last.size(); ++i)
-            EXPECT_LT(receiver->last[i - 1], receiver->last[i]);
-    }
+    for (const auto* group : {&receivers, &sharedReceivers})
+        for (const auto& receiver : *group) {
+            ASSERT_EQ(receiver->last.size(), std::size_t(kPosts));
+            for (std::size_t i = 1; i < receiver->last.size(); ++i)
+                EXPECT_LT(receiver->last[i - 1], receiver->last[i]);
+        }
 }
 
 } // namespace
