@@ -126,6 +126,22 @@ TEST(UserInterface, TouchHeldForItsIntervalDoubleClicksTheEventTarget) {
     EXPECT_EQ(probe->clicks.size(), 1u);
 }
 
+TEST(UserInterface, TouchMovedBeyondFourUnitsMakesNoDoubleClick) {
+    for (const auto& [distance, clicks] : {std::pair{4.0f, 1u}, std::pair{4.01f, 0u}}) {
+        PosixInterface ui;
+        auto* probe = new DoubleClickProbe(ui);
+        probe->setBoundsXYWH(10, 10, 50, 50);
+        probe->parent.setValue(&ui.root());
+        ui.mouseDown(0, Point(20, 30)); // the probe holds the capture
+        TouchRecord touch;
+        probe->touchEvent(touch, Point(10, 10));
+        touch.phase = TouchRecord::Phase::kMove;
+        probe->touchEvent(touch, Point(10 + distance, 10));
+        ui.advance(800);
+        EXPECT_EQ(probe->clicks.size(), clicks) << distance;
+    }
+}
+
 TEST(UserInterface, ScaleEventsOnlyForARealChange) {
     PosixInterface ui;
     int events = 0;
