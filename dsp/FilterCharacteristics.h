@@ -6,12 +6,12 @@
 
 #include <array>
 
-struct FilterCharacteristic {
+struct FilterCharacteristicFile {
     const char* file;
     float drive;
 };
 
-inline constexpr std::array<FilterCharacteristic, 10> kFilterCharacteristics = {{
+inline constexpr std::array<FilterCharacteristicFile, 10> kFilterCharacteristics = {{
     {"Prime.fil", 1.8f},
     {"Gentle.fil", 1.0f},
     {"Raw.fil", 1.0f},

@@ -13,7 +13,7 @@ using namespace test;
 
 namespace {
 
-using Characteristic = FilterCharacteristic;
+using Characteristic = FilterCharacteristicFile;
 
 // The effect's characteristics with their drive factors.
 constexpr const auto& characteristics = kFilterCharacteristics;

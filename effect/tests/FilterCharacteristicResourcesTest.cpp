@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 TEST(FilterCharacteristicResources, EveryCharacteristicTheEffectLoadsIsAResource) {
-    for (const FilterCharacteristic& characteristic : kFilterCharacteristics) {
+    for (const FilterCharacteristicFile& characteristic : kFilterCharacteristics) {
         EXPECT_TRUE(resourceExists(characteristic.file)) << characteristic.file;
         EXPECT_NO_THROW(loadResource(characteristic.file)) << characteristic.file;
     }
