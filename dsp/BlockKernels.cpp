@@ -346,6 +346,57 @@ template <class L> typename L::F lookupFour(typename L::F x, typename L::F scale
     return a + (b - a) * fraction;
 }
 
+// A saturating stage, N - 1 linear stages and the clip, per sample (see svfChain4).
+template <class L, int N> struct SvfChainStep {
+    using V = typename L::F;
+    using Lanes = FourLanes<L>;
+    SvfStep<Lanes, true, false> first;
+    SvfStep<Lanes, false, false> rest[N > 1 ? N - 1 : 1];
+    const ClipLookup4* clip;
+    V scale{}, gain{};
+    typename L::M active{};
+
+    void load(int segment) {
+        first.load(segment);
+        for (int j = 0; j + 1 < N; ++j)
+            rest[j].load(segment);
+        const ClipLookup4& c = *clip;
+        scale =
+            L::set(c.scales[0][segment], c.scales[1][segment], c.scales[2][segment], c.scales[3][segment]);
+        gain = L::set(c.gains[0][segment], c.gains[1][segment], c.gains[2][segment], c.gains[3][segment]);
+    }
+    void operator()(V x, V* y) {
+        V v;
+        first(x, &v);
+        for (int j = 0; j + 1 < N; ++j)
+            rest[j](v, &v);
+        y[0] = select(active, gain * lookupFour<L>(v, scale, clip->table), v);
+    }
+};
+
+template <class L, int N>
+void svfChain(const float* const in[4], float* const out[4], int count, const int* segments,
+              const OversampledSvfCoefficients stages[], float band[], float low[], const ClipLookup4& clip) {
+    SvfChainStep<L, N> step{{&stages[0]}, {}, &clip};
+    step.first.band = L::load(band);
+    step.first.low = L::load(low);
+    for (int j = 0; j + 1 < N; ++j) {
+        step.rest[j].c = &stages[j + 1];
+        step.rest[j].band = L::load(band + 4 * (j + 1));
+        step.rest[j].low = L::load(low + 4 * (j + 1));
+    }
+    const float flags[4] = {clip.active[0] ? 1.0f : 0.0f, clip.active[1] ? 1.0f : 0.0f,
+                            clip.active[2] ? 1.0f : 0.0f, clip.active[3] ? 1.0f : 0.0f};
+    step.active = L::load(flags) > L::splat(0.0f);
+    runFourLanes<L>(in, out, count, segments, step, 1);
+    L::store(band, step.first.band);
+    L::store(low, step.first.low);
+    for (int j = 0; j + 1 < N; ++j) {
+        L::store(band + 4 * (j + 1), step.rest[j].band);
+        L::store(low + 4 * (j + 1), step.rest[j].low);
+    }
+}
+
 // Per-sample segment values for four consecutive samples.
 class SegmentValues {
 public:
@@ -534,6 +585,28 @@ void BlockKernels<L>::svfSaturating3x4(const float* const in[4], float* const ou
                                        const int* segments, const OversampledSvfCoefficients& c,
                                        float band[4], float low[4]) noexcept {
     svfFour<L, true, true>(in, out, count, segments, c, band, low);
+}
+
+template <class L>
+void BlockKernels<L>::svfChain4(const float* const in[4], float* const out[4], int count, const int* segments,
+                                const OversampledSvfCoefficients stages[], int stageCount, float band[],
+                                float low[], const ClipLookup4& clip) noexcept {
+    switch (stageCount) {
+    case 1:
+        svfChain<L, 1>(in, out, count, segments, stages, band, low, clip);
+        break;
+    case 2:
+        svfChain<L, 2>(in, out, count, segments, stages, band, low, clip);
+        break;
+    case 3:
+        svfChain<L, 3>(in, out, count, segments, stages, band, low, clip);
+        break;
+    case 4:
+        svfChain<L, 4>(in, out, count, segments, stages, band, low, clip);
+        break;
+    default:
+        break;
+    }
 }
 
 // -------------------------------------------------------------- tables ---

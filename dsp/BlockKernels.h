@@ -65,6 +65,16 @@ struct TableLookup {
     const float* gains;  // per segment
 };
 
+// The output clip of four lanes: one table (as TableLookup, whose scales
+// and gains are not used) with each lane's own per-segment scales and gains;
+// a lane that is not active passes unclipped.
+struct ClipLookup4 {
+    TableLookup table;
+    const float* scales[4];
+    const float* gains[4];
+    bool active[4];
+};
+
 template <class Lanes> struct BlockKernels {
     // ---- Block arithmetic.
     static void copy(const float* in, float* out, int count) noexcept;
@@ -129,6 +139,17 @@ template <class Lanes> struct BlockKernels {
     static void svfSaturating3x4(const float* const in[4], float* const out[4], int count,
                                  const int* segments, const OversampledSvfCoefficients& c, float band[4],
                                  float low[4]) noexcept;
+
+    // A whole four-lane filter in one pass: a saturating stage (stages[0]),
+    // then stageCount - 1 linear stages (stages[1...], each filtering the one
+    // before, with only f, q and the weights read), then the clip. band and
+    // low hold stage s of lane l at [s * 4 + l]; stageCount is 1 to 4. Bit
+    // for bit svfSaturating4, svfLinear4 per further stage and lookup per
+    // active lane, run one after the other; in one pass the stages'
+    // recurrences overlap instead of each waiting for its own.
+    static void svfChain4(const float* const in[4], float* const out[4], int count, const int* segments,
+                          const OversampledSvfCoefficients stages[], int stageCount, float band[],
+                          float low[], const ClipLookup4& clip) noexcept;
 
     // ---- Function tables (see TableLookup):
     //   y = gain * (T[i] + (T[i + 1] - T[i]) * f)

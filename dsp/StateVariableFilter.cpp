@@ -307,7 +307,28 @@ void StateVariableFilter::processParallel(int count) noexcept {
         threefold[lane] = a.oversampled + lane * 3 * maxBlock_;
     }
     OversampledSvfCoefficients c{a.f, a.q, a.low, a.band, a.high, a.inputGain, a.cubic};
-    if (over && stages_ == 1)
+    if (!over) {
+        // Every stage and the clip in one pass over the block.
+        OversampledSvfCoefficients stages[kMaxStages];
+        stages[0] = c;
+        for (int st = 1; st < stages_; ++st)
+            stages[st] =
+                OversampledSvfCoefficients{a.f, a.q + st * maxBlock_ * kLanes, a.low, a.band, a.high};
+        const FunctionTable& t = clipTable_->table();
+        ClipLookup4 clip{{t.values(), t.size() - 1, 0 - t.indexOffsetWhole(), t.indexScale(),
+                          t.indexOffsetFraction(), nullptr, nullptr},
+                         {},
+                         {},
+                         {}};
+        for (int lane = 0; lane < kLanes; ++lane) {
+            clip.scales[lane] = a.clipScale + lane * maxBlock_;
+            clip.gains[lane] = a.clipLevel + lane * maxBlock_;
+            clip.active[lane] = isLaneActive(lane);
+        }
+        Kernels::svfChain4(in, out, count, seg, stages, stages_, &band_[0], &low_[0], clip);
+        return;
+    }
+    if (stages_ == 1)
         Kernels::svfSaturating3x4(in, threefold, count, seg, c, &band_[0], &low_[0]);
     else
         Kernels::svfSaturating4(in, out, count, seg, c, &band_[0], &low_[0]);

@@ -366,4 +366,81 @@ TEST_F(Csr, SimdAndScalarKernelsGiveTheSameBits) {
     }
 }
 
+// The one-pass filter against its parts run in turn (the saturating stage,
+// each linear stage, then the clip of the active lanes), for every stage
+// count, with an inactive lane left unclipped, on both kernel sets.
+template <class K> void expectChainMatchesParts() {
+    const std::vector<float> lanes[4] = {signal(11, kCount), signal(12, kCount), signal(13, kCount),
+                                         signal(14, kCount, 3.0f)};
+    const SvfSet sets[4] = {svfCoefficients(50, 4 * kSegmentCount), svfCoefficients(51, 4 * kSegmentCount),
+                            svfCoefficients(52, 4 * kSegmentCount), svfCoefficients(53, 4 * kSegmentCount)};
+    const std::vector<float> t = table();
+    std::vector<float> scales[4], gains[4];
+    for (int lane = 0; lane < 4; ++lane) {
+        Lcg r(60u + static_cast<std::uint32_t>(lane));
+        for (int s = 0; s < kSegmentCount; ++s) {
+            scales[lane].push_back(r.uniform(0.01f, 2.0f));
+            gains[lane].push_back(r.uniform(0.1f, 3.0f));
+        }
+    }
+    for (int stageCount = 1; stageCount <= 4; ++stageCount) {
+        SCOPED_TRACE(stageCount);
+        OversampledSvfCoefficients stages[4];
+        for (int st = 0; st < 4; ++st)
+            stages[st] = sets[st].c();
+        float bandInit[16], lowInit[16];
+        Lcg r(70u + static_cast<std::uint32_t>(stageCount));
+        for (int i = 0; i < 16; ++i) {
+            bandInit[i] = r.uniform(-1.0f, 1.0f);
+            lowInit[i] = r.uniform(-3.0f, 3.0f);
+        }
+        const bool active[4] = {true, false, true, true};
+        const float* in[4];
+        std::vector<float> expected[4], actual[4];
+        float* e[4];
+        float* a[4];
+        for (int lane = 0; lane < 4; ++lane) {
+            in[lane] = lanes[lane].data();
+            expected[lane].assign(kCount, 0.0f);
+            actual[lane].assign(kCount, 0.0f);
+            e[lane] = expected[lane].data();
+            a[lane] = actual[lane].data();
+        }
+        float bandE[16], lowE[16], bandA[16], lowA[16];
+        std::memcpy(bandE, bandInit, sizeof bandE);
+        std::memcpy(lowE, lowInit, sizeof lowE);
+        std::memcpy(bandA, bandInit, sizeof bandA);
+        std::memcpy(lowA, lowInit, sizeof lowA);
+
+        K::svfSaturating4(in, e, kCount, kSegments, stages[0], bandE, lowE);
+        for (int st = 1; st < stageCount; ++st)
+            K::svfLinear4(e, e, kCount, kSegments, stages[st], bandE + 4 * st, lowE + 4 * st);
+        for (int lane = 0; lane < 4; ++lane)
+            if (active[lane])
+                K::lookup(e[lane], e[lane], kCount, kSegments, lookupOf(t, scales[lane], gains[lane]));
+
+        ClipLookup4 clip{lookupOf(t, scales[0], gains[0]), {}, {}, {}};
+        for (int lane = 0; lane < 4; ++lane) {
+            clip.scales[lane] = scales[lane].data();
+            clip.gains[lane] = gains[lane].data();
+            clip.active[lane] = active[lane];
+        }
+        K::svfChain4(in, a, kCount, kSegments, stages, stageCount, bandA, lowA, clip);
+
+        for (int lane = 0; lane < 4; ++lane)
+            for (int i = 0; i < kCount; ++i)
+                ASSERT_TRUE(sameBits(expected[lane][std::size_t(i)], actual[lane][std::size_t(i)]))
+                    << "lane " << lane << " at " << i;
+        for (int i = 0; i < 4 * stageCount; ++i) {
+            EXPECT_TRUE(sameBits(bandE[i], bandA[i])) << "band state " << i;
+            EXPECT_TRUE(sameBits(lowE[i], lowA[i])) << "low state " << i;
+        }
+    }
+}
+
+TEST_F(Csr, SvfChainGivesTheBitsOfItsStagesAndClipRunInTurn) {
+    expectChainMatchesParts<Kernels>();
+    expectChainMatchesParts<ScalarKernels>();
+}
+
 } // namespace
