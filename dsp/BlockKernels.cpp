@@ -322,7 +322,9 @@ void svfFour(const float* const in[4], float* const out[4], int count, const int
 }
 
 // ---- Table lookup of four values.
-template <class L> typename L::F lookupFour(typename L::F x, typename L::F scale, const TableLookup& t) {
+template <class L>
+[[gnu::always_inline]] inline typename L::F lookupFour(typename L::F x, typename L::F scale,
+                                                       const TableLookup& t) {
     using F = typename L::F;
     using I = typename L::I;
     F v = (x * L::splat(t.m)) * scale - L::splat(t.offset);
@@ -346,54 +348,120 @@ template <class L> typename L::F lookupFour(typename L::F x, typename L::F scale
     return a + (b - a) * fraction;
 }
 
-// A saturating stage, N - 1 linear stages and the clip, per sample (see svfChain4).
-template <class L, int N> struct SvfChainStep {
-    using V = typename L::F;
+// A saturating stage, N - 1 linear stages and the clip (see svfChain4) as a
+// software pipeline. The block goes through in chunks, transposed so that a
+// vector holds one sample across the lanes. Within a chunk, at step t stage j
+// filters sample t - j, taking what stage j - 1 produced at step t - 1, so
+// the stages' recurrences sit side by side instead of one after another;
+// each stage keeps its own segment cursor and so does exactly what it does
+// when run alone. The clip, which feeds nothing back, follows per chunk.
+template <class L, int N> struct SvfChain {
+    using F = typename L::F;
     using Lanes = FourLanes<L>;
+    static constexpr int kChunk = 64;
+
     SvfStep<Lanes, true, false> first;
     SvfStep<Lanes, false, false> rest[N > 1 ? N - 1 : 1];
-    const ClipLookup4* clip;
-    V scale{}, gain{};
-    typename L::M active{};
+    SegmentCursor cursor[N];
+    F carry[N > 1 ? N - 1 : 1];
+    F x[kChunk];
+    F y[kChunk];
+    F scale{}, gain{}; // the clip's, of the current segment
 
-    void load(int segment) {
-        first.load(segment);
-        for (int j = 0; j + 1 < N; ++j)
-            rest[j].load(segment);
-        const ClipLookup4& c = *clip;
-        scale =
-            L::set(c.scales[0][segment], c.scales[1][segment], c.scales[2][segment], c.scales[3][segment]);
-        gain = L::set(c.gains[0][segment], c.gains[1][segment], c.gains[2][segment], c.gains[3][segment]);
+    // Stage j on sample i of the chunk.
+    void advance(int j, int i) {
+        if (cursor[j].next()) {
+            if (j == 0)
+                first.load(cursor[0].index());
+            else
+                rest[j - 1].load(cursor[j].index());
+        }
+        F v;
+        if (j == 0)
+            first(x[i], &v);
+        else
+            rest[j - 1](carry[j - 1], &v);
+        if (j == N - 1)
+            y[i] = v;
+        else
+            carry[j] = v;
     }
-    void operator()(V x, V* y) {
-        V v;
-        first(x, &v);
-        for (int j = 0; j + 1 < N; ++j)
-            rest[j](v, &v);
-        y[0] = select(active, gain * lookupFour<L>(v, scale, clip->table), v);
+    void pipeline(int n) {
+        const int steady = n < N - 1 ? n : N - 1;
+        int t = 0;
+        for (; t < steady; ++t)
+            for (int j = t; j >= 0; --j)
+                advance(j, t - j);
+        for (; t < n; ++t)
+            for (int j = N - 1; j >= 0; --j)
+                advance(j, t - j);
+        for (; t < n + N - 1; ++t)
+            for (int j = t < N - 1 ? t : N - 1; j > t - n; --j)
+                advance(j, t - j);
+    }
+    void clip(int n, SegmentCursor& cursor, const ClipLookup4& c, typename L::M active) {
+        for (int i = 0; i < n; ++i) {
+            if (cursor.next()) {
+                const int s = cursor.index();
+                scale = L::set(c.scales[0][s], c.scales[1][s], c.scales[2][s], c.scales[3][s]);
+                gain = L::set(c.gains[0][s], c.gains[1][s], c.gains[2][s], c.gains[3][s]);
+            }
+            y[i] = select(active, gain * lookupFour<L>(y[i], scale, c.table), y[i]);
+        }
+    }
+    void run(const float* const in[4], float* const out[4], int count, const int* segments,
+             const ClipLookup4& c) {
+        for (int j = 0; j < N; ++j)
+            cursor[j] = SegmentCursor(segments);
+        SegmentCursor clipCursor(segments);
+        const float flags[4] = {c.active[0] ? 1.0f : 0.0f, c.active[1] ? 1.0f : 0.0f,
+                                c.active[2] ? 1.0f : 0.0f, c.active[3] ? 1.0f : 0.0f};
+        const typename L::M active = L::load(flags) > L::splat(0.0f);
+        for (int base = 0; base < count; base += kChunk) {
+            const int n = count - base < kChunk ? count - base : kChunk;
+            for (int i = 0; i < n; i += 4) {
+                const int m = n - i < 4 ? n - i : 4;
+                x[i] = loadPartial<L>(in[0] + base + i, m);
+                x[i + 1] = loadPartial<L>(in[1] + base + i, m);
+                x[i + 2] = loadPartial<L>(in[2] + base + i, m);
+                x[i + 3] = loadPartial<L>(in[3] + base + i, m);
+                L::transpose(x[i], x[i + 1], x[i + 2], x[i + 3]);
+            }
+            pipeline(n);
+            clip(n, clipCursor, c, active);
+            for (int i = 0; i < n; i += 4) {
+                const int m = n - i < 4 ? n - i : 4;
+                for (int k = m; k < 4; ++k)
+                    y[i + k] = L::splat(0.0f);
+                F a = y[i], b = y[i + 1], d = y[i + 2], e = y[i + 3];
+                L::transpose(a, b, d, e);
+                storePartial<L>(out[0] + base + i, a, m);
+                storePartial<L>(out[1] + base + i, b, m);
+                storePartial<L>(out[2] + base + i, d, m);
+                storePartial<L>(out[3] + base + i, e, m);
+            }
+        }
     }
 };
 
 template <class L, int N>
 void svfChain(const float* const in[4], float* const out[4], int count, const int* segments,
               const OversampledSvfCoefficients stages[], float band[], float low[], const ClipLookup4& clip) {
-    SvfChainStep<L, N> step{{&stages[0]}, {}, &clip};
-    step.first.band = L::load(band);
-    step.first.low = L::load(low);
+    SvfChain<L, N> chain;
+    chain.first.c = &stages[0];
+    chain.first.band = L::load(band);
+    chain.first.low = L::load(low);
     for (int j = 0; j + 1 < N; ++j) {
-        step.rest[j].c = &stages[j + 1];
-        step.rest[j].band = L::load(band + 4 * (j + 1));
-        step.rest[j].low = L::load(low + 4 * (j + 1));
+        chain.rest[j].c = &stages[j + 1];
+        chain.rest[j].band = L::load(band + 4 * (j + 1));
+        chain.rest[j].low = L::load(low + 4 * (j + 1));
     }
-    const float flags[4] = {clip.active[0] ? 1.0f : 0.0f, clip.active[1] ? 1.0f : 0.0f,
-                            clip.active[2] ? 1.0f : 0.0f, clip.active[3] ? 1.0f : 0.0f};
-    step.active = L::load(flags) > L::splat(0.0f);
-    runFourLanes<L>(in, out, count, segments, step, 1);
-    L::store(band, step.first.band);
-    L::store(low, step.first.low);
+    chain.run(in, out, count, segments, clip);
+    L::store(band, chain.first.band);
+    L::store(low, chain.first.low);
     for (int j = 0; j + 1 < N; ++j) {
-        L::store(band + 4 * (j + 1), step.rest[j].band);
-        L::store(low + 4 * (j + 1), step.rest[j].low);
+        L::store(band + 4 * (j + 1), chain.rest[j].band);
+        L::store(low + 4 * (j + 1), chain.rest[j].low);
     }
 }
 
