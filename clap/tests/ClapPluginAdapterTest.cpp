@@ -444,6 +444,21 @@ TEST_F(ClapInstanceTest, HostileBufferLayoutsAreServedSafely) {
     EXPECT_EQ(*plugin.paramValue(kGain), 0.7f);
 }
 
+TEST_F(ClapInstanceTest, TheOutputsConstantMaskTellsASilentBlock) {
+    HostedPlugin& plugin = start();
+    HostEventList none;
+    ProcessOptions quiet;
+    quiet.inputConstantMask = 0x3;
+    for (int block = 0; block < 3; ++block) {
+        fillInputs(0.0f, 128);
+        plugin.process(128, none, quiet);
+    }
+    EXPECT_EQ(plugin.outputConstantMask(0), 0xFFFFFFFFu);
+    fillInputs(0.5f, 128);
+    plugin.process(128, none);
+    EXPECT_EQ(plugin.outputConstantMask(0), 0u);
+}
+
 TEST_F(ClapInstanceTest, InPlaceGivesTheSameOutputAsSeparateBuffers) {
     constexpr uint32_t kFrames = 200;
     std::vector<std::vector<float>> results;
