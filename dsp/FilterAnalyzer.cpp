@@ -22,10 +22,15 @@ void FilterAnalyzer::process(const wave::BasicBlock<float>& in, wave::BasicBlock
     float* o = out->data();
     float level = level_;
     const bool constantInput = in.isConstant();
+    bool open = true;
     for (int i = 0; i < count; ++i) {
         level = level + ((constantInput ? x[0] : x[i]) - level) * k;
-        o[i] = alwaysOn || level >= t ? 1.0f : level * reciprocal_;
+        const bool above = alwaysOn || level >= t;
+        open = open && above;
+        o[i] = above ? 1.0f : level * reciprocal_;
     }
     level_ = level;
-    out->setConstant(false);
+    // Fully open (all 1) is the usual case: a constant block lets the
+    // filters keep one coefficient set for the block.
+    out->setConstant(open);
 }

@@ -4,7 +4,8 @@
 // A one-pole follower (k = 1000 / (sample rate x time), at most 1, so short
 // times follow the input instead of overshooting) smooths the input; the
 // output is 1 at or above the threshold and level / threshold below it. A
-// threshold at or below 0 gives 1.
+// threshold at or below 0 gives 1. A block that is 1 throughout is marked
+// constant.
 //
 // Threading: properties on the audio thread (or before processing starts);
 // process on the audio thread, no allocation.

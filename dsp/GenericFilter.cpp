@@ -116,9 +116,13 @@ void GenericFilter::gatherControls(int count) {
     c.peakConstant = p.isConstant();
     c.gainConstant = g.isConstant();
     c.multiplier = nullptr;
-    if (peakMultiplierEnabled.getValue() && peakMultiplier_ != nullptr)
-        c.multiplier = peakMultiplier_->pull(count).data();
-    c.allConstant = c.frequencyConstant && c.peakConstant && c.gainConstant && c.multiplier == nullptr;
+    bool multiplierConstant = true;
+    if (peakMultiplierEnabled.getValue() && peakMultiplier_ != nullptr) {
+        const wave::BasicBlock<float>& m = peakMultiplier_->pull(count);
+        c.multiplier = m.data();
+        multiplierConstant = m.isConstant();
+    }
+    c.allConstant = c.frequencyConstant && c.peakConstant && c.gainConstant && multiplierConstant;
     const wave::BasicBlock<float>& m = mix.pull(count);
     c.mix = m.data();
     c.mixConstant = m.isConstant();
@@ -152,7 +156,7 @@ void GenericFilter::processOwn(const wave::BasicBlock<float>& in, wave::BasicBlo
         int n = 0;
         if (c.allConstant) {
             segments[n++] = count;
-            u.setCoefficients(0, c.frequency[0], c.peak[0], c.gain[0]);
+            u.setCoefficients(0, c.frequency[0], c.shapedPeakAt(0), c.gain[0]);
         } else {
             for (int start = 0; start < count; ++n) {
                 int end = c.segmentEnd(start, std::min(start + kMaxSegmentLength, count));

@@ -168,7 +168,7 @@ private:
         const float* multiplier; // null: none
         const float* mix;
         bool frequencyConstant, peakConstant, gainConstant, mixConstant;
-        bool allConstant; // frequency, peak and gain constant, no multiplier
+        bool allConstant; // frequency, peak, gain and the multiplier (if any) constant
         bool active;
 
         float frequencyAt(int i) const { return frequencyConstant ? frequency[0] : frequency[i]; }

@@ -60,6 +60,17 @@ TEST_F(GenericFilterTest, ConstantControlsGiveOneSegment) {
     EXPECT_EQ(unit_.calls[0].frequency, 10.0f);
     EXPECT_FLOAT_EQ(unit_.calls[0].peak, 0.3f);
     EXPECT_EQ(unit_.calls[0].gain, 1.0f);
+
+    // A constant multiplier keeps the one segment, its peak scaled.
+    FunctionSource multiplier(
+        env_, [](long) { return 0.5f; }, true);
+    filter_.setPeakMultiplier(&multiplier);
+    filter_.peakMultiplierEnabled.setValue(true);
+    unit_.calls.clear();
+    runBlock(env_, filter_, 100);
+    ASSERT_EQ(unit_.lastSegments, std::vector<int>({100}));
+    ASSERT_EQ(unit_.calls.size(), 1u);
+    EXPECT_FLOAT_EQ(unit_.calls[0].peak, 0.3f * 0.5f);
 }
 
 TEST_F(GenericFilterTest, ModulatedMultiplierCutsSegmentsOf32) {

@@ -137,6 +137,8 @@ TEST(FilterAnalyzer, SettlesOnTheThreshold) {
         for (int b = 0; b < 100; ++b) // 267 ms: over 13 time constants
             out = &runBlock(env, analyzer, 128);
         EXPECT_NEAR(out->data()[127], c.expected, 1e-4) << c.input;
+        // Fully open blocks are constant, so the filters keep one segment.
+        EXPECT_EQ(out->isConstant(), c.expected == 1.0f) << c.input;
     }
 }
 
