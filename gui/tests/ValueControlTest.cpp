@@ -2,6 +2,7 @@
 
 #include "gui/Animator.h"
 #include "gui/Bitmap.h"
+#include "gui/DragAndDrop.h"
 #include "gui/Modifiers.h"
 #include "gui/PixelArithmetic.h"
 #include "gui/Timer.h"
@@ -277,6 +278,7 @@ TEST(ValueControl, EveryGestureEndsOnceForDriverAndFollowers) {
         TestKnob* b = rig.knob(2, 100);
         TestKnob* c = rig.knob(3, 200);
         Control other(rig.ui);
+        DragObject dragObject; // outlives the stage, which the drain deletes
         a->linkWith(b);
         a->linkWith(c);
         rig.root.handleMouseDown(0, {10, 40}, kLeftButton | kAlt);
@@ -295,8 +297,7 @@ TEST(ValueControl, EveryGestureEndsOnceForDriverAndFollowers) {
         } else if (row == "cancel mode") {
             a->cancelMouse();
         } else if (row == "drag started") {
-            rig.root.setMouseCapture(&other);
-            rig.root.setMouseCapture(nullptr);
+            (new DragStage(rig.ui))->startDrag(a, &dragObject);
         } else if (row == "hidden") {
             a->visible.setValue(false);
         } else if (row == "disabled") {
@@ -312,6 +313,7 @@ TEST(ValueControl, EveryGestureEndsOnceForDriverAndFollowers) {
         rig.now += 100;
         rig.root.handleMouseMove({10, 10}, kLeftButton | kAlt);
         rig.root.handleMouseUp(0, {10, 10}, 0);
+        rig.ui.drainList(1);
         const auto seen = rig.phases();
         for (const auto& [id, list] : seen) {
             SCOPED_TRACE("control " + id);
