@@ -70,7 +70,8 @@ public:
             std::fabs(point.y - press_.y) <= kDragThreshold)
             return;
         stage = new Stage(userInterface(), *log_, accept_);
-        stage->finishedEvent.addHandler(NotifyEvent::bind([this] { *log_ += "finished "; }));
+        std::string* log = log_; // the source may die before the drag ends
+        stage->finishedEvent.addHandler(NotifyEvent::bind([log] { *log += "finished "; }));
         stage->startDrag(this, object_);
     }
     Stage* stage = nullptr;

@@ -125,6 +125,7 @@ TEST(Overlay, DrawsTargetsInOrderOverTheDimming) {
     o.addTarget(b, 0, 0); // before the ghosts
     o.addTarget(c, 0, 1);
     delete c;
+    o.show(); // a child of the root from now on, which deletes it
     Canvas canvas;
     o.draw(canvas);
     EXPECT_EQ(painted, (std::vector<std::string>{"a", "b", "g1"}));
