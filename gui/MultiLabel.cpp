@@ -225,16 +225,18 @@ void MultiLabel::draw(Canvas& canvas) {
 // ---- pointer -----------------------------------------------------------------------------
 
 void MultiLabel::mouseEnter() {
-    AnimatedControl::mouseEnter();
-    enterEvent.notify(this);
-    if (hovered_) return;
+    AliveGuard alive(this);
+    AnimatedControl::mouseEnter(); // the enter event
+    if (!alive.alive() || hovered_) return;
     hovered_ = true;
     animateIntProperty(animator(), &level_, 255, this, 0, true);
     if (animator() == nullptr) invalidateRect(localRect());
 }
 
 void MultiLabel::mouseLeave() {
-    AnimatedControl::mouseLeave();
+    AliveGuard alive(this);
+    AnimatedControl::mouseLeave(); // the leave event
+    if (!alive.alive()) return;
     hovered_ = false;
     animateIntProperty(animator(), &level_, int(restOpacity.getValue()), this, 0, true);
     if (animator() == nullptr) invalidateRect(localRect());

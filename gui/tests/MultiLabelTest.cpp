@@ -1,14 +1,17 @@
 #include "gui/MultiLabel.h"
 
+#include "gui/Animator.h"
 #include "gui/Modifiers.h"
 #include "gui/RootControl.h"
 #include "gui/Text.h"
+#include "gui/Timer.h"
 #include "gui/headless/PosixPlatformDelegate.h"
 #include "gui/headless/PosixTextEditor.h"
 #include "gui/tests/TestInterface.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -80,6 +83,26 @@ TEST(MultiLabel, LineCountAndPreferredSizes) {
     EXPECT_FLOAT_EQ(label.height.getValue(), tall + 2.0f + 6.0f);
     EXPECT_EQ(label.lineRect(0).topLeft(), Point(7.0f, 3.0f));
     EXPECT_FLOAT_EQ(label.lineRect(1).top, 3.0f + label.text(0)->height() + 2.0f);
+}
+
+TEST(MultiLabel, TextFadesInWhileThePointerIsOver) {
+    Rig rig(1, {"text"});
+    std::uint32_t now = 1000;
+    Animator animator(rig.ui, [&] { return now; });
+    animator.timer()->tick();
+    rig.label->restOpacity.setValue(100.0f);
+    EXPECT_EQ(rig.label->hoverLevel(), 100);
+    int enters = 0;
+    rig.label->enterEvent.addHandler(NotifyEvent::bind([&] { ++enters; }));
+    rig.ui.root().handleMouseMove({135, 42}, 0);
+    EXPECT_EQ(enters, 1);
+    now += 1000;
+    animator.timer()->tick();
+    EXPECT_EQ(rig.label->hoverLevel(), 255);
+    rig.ui.root().handleMouseMove({5, 190}, 0);
+    now += 1000;
+    animator.timer()->tick();
+    EXPECT_EQ(rig.label->hoverLevel(), 100);
 }
 
 TEST(MultiLabel, DoubleClickEditsInRootCoordinatesAndAnUnchangedLineChangesNothing) {
