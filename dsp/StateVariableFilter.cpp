@@ -307,8 +307,9 @@ void StateVariableFilter::processParallel(int count) noexcept {
         threefold[lane] = a.oversampled + lane * 3 * maxBlock_;
     }
     OversampledSvfCoefficients c{a.f, a.q, a.low, a.band, a.high, a.inputGain, a.cubic};
-    if (!over) {
-        // Every stage and the clip in one pass over the block.
+    if (!over && stages_ > 1) {
+        // Every stage and the clip in one pass over the block (a single
+        // stage has no other recurrence to overlap with and runs faster alone).
         OversampledSvfCoefficients stages[kMaxStages];
         stages[0] = c;
         for (int st = 1; st < stages_; ++st)
@@ -328,7 +329,7 @@ void StateVariableFilter::processParallel(int count) noexcept {
         Kernels::svfChain4(in, out, count, seg, stages, stages_, &band_[0], &low_[0], clip);
         return;
     }
-    if (stages_ == 1)
+    if (over && stages_ == 1)
         Kernels::svfSaturating3x4(in, threefold, count, seg, c, &band_[0], &low_[0]);
     else
         Kernels::svfSaturating4(in, out, count, seg, c, &band_[0], &low_[0]);
