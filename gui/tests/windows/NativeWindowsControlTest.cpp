@@ -1,0 +1,138 @@
+#include "gui/windows/NativeWindowsControl.h"
+
+#include "gui/Canvas.h"
+#include "gui/tests/windows/WindowsTestSupport.h"
+#include "gui/windows/WindowsInterface.h"
+#include "gui/windows/WindowsTimer.h"
+
+namespace gui {
+namespace {
+
+// Paints two colours: left half red, right half blue.
+class Painter : public Control {
+public:
+    Painter(UserInterface& ui, Control& parentControl, const Rect& rect) : Control(ui) {
+        setBounds(rect);
+        parent.setValue(&parentControl);
+    }
+    void paintContents(Canvas& canvas) override {
+        const Rect r = localRect();
+        const float middle = (r.left + r.right) / 2;
+        canvas.fillRect(Rect(r.left, r.top, middle, r.bottom), Color(220, 30, 10));
+        canvas.fillRect(Rect(middle, r.top, r.right, r.bottom), Color(10, 40, 230));
+        ++paints;
+    }
+    int paints = 0;
+};
+
+// The pixels of a device context's area, read into a DIB.
+std::vector<std::uint32_t> readPixels(int width, int height, const std::function<void(HDC)>& draw) {
+    BITMAPINFO info{};
+    info.bmiHeader = topDownDibHeader(width, height);
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, dib);
+    draw(dc);
+    GdiFlush();
+    const auto* pixels = static_cast<const std::uint32_t*>(bits);
+    std::vector<std::uint32_t> result(pixels, pixels + std::size_t(width) * std::size_t(height));
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(dib);
+    for (std::uint32_t& p : result)
+        p &= 0xFFFFFF;
+    return result;
+}
+
+std::vector<std::uint32_t> colours(const WindowsBitmap& bitmap) {
+    const std::uint32_t* p = bitmap.getPixels();
+    std::vector<std::uint32_t> result(p, p + std::size_t(bitmap.pixelWidth()) *
+                                                 std::size_t(bitmap.pixelHeight()));
+    for (std::uint32_t& c : result)
+        c &= 0xFFFFFF;
+    return result;
+}
+
+class WinGdiRoot : public ::testing::Test {
+protected:
+    WinGdiRoot() {
+        ui = std::make_unique<WindowsInterface>(host.handle(), RECT{0, 0, 80, 40}, "", 0.0f,
+                                                [this] { return clock; });
+        painter = new Painter(*ui, root(), Rect(10, 5, 70, 35));
+    }
+    NativeWindowsControl& root() { return static_cast<NativeWindowsControl&>(ui->windowsRoot()); }
+
+    test::TestWindow host;
+    std::uint32_t clock = 5000;
+    std::unique_ptr<WindowsInterface> ui;
+    Painter* painter = nullptr;
+};
+
+TEST_F(WinGdiRoot, WindowPixelsAndPrintClientEqualTheBackBuffer) {
+    UpdateWindow(host.handle());
+    UpdateWindow(ui->nativeWindow());
+    test::pumpMessages();
+    ASSERT_GT(painter->paints, 0);
+    const WindowsBitmap& buffer = root().backBuffer();
+    ASSERT_EQ(buffer.pixelWidth(), 80);
+    ASSERT_EQ(buffer.pixelHeight(), 40);
+    const std::vector<std::uint32_t> expected = colours(buffer);
+    EXPECT_EQ(expected[20 * 80 + 20], 0xDC1E0Au);
+    EXPECT_EQ(expected[20 * 80 + 60], 0x0A28E6u);
+
+    const auto printed = readPixels(80, 40, [&](HDC dc) {
+        SendMessageW(ui->nativeWindow(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    });
+    EXPECT_EQ(printed, expected);
+    const auto shown = readPixels(80, 40, [&](HDC dc) {
+        HDC window = GetDC(ui->nativeWindow());
+        BitBlt(dc, 0, 0, 80, 40, window, 0, 0, SRCCOPY);
+        ReleaseDC(ui->nativeWindow(), window);
+    });
+    EXPECT_EQ(shown, expected);
+}
+
+TEST_F(WinGdiRoot, TheBackBufferFollowsBoundsAndScale) {
+    SetWindowPos(ui->nativeWindow(), nullptr, 0, 0, 100, 60, SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
+    EXPECT_EQ(root().backBuffer().pixelWidth(), 100);
+    EXPECT_EQ(root().backBuffer().pixelHeight(), 60);
+    EXPECT_EQ(root().getDirtyRect(), Rect(0, 0, 100, 60));
+    ui->deviceBacking().setSystemScale(2.0f);
+    root().updateBoundsFromWindow();
+    EXPECT_EQ(root().bounds.getValue(), Rect(0, 0, 50, 30));
+    EXPECT_EQ(root().backBuffer().pixelWidth(), 100);
+    EXPECT_EQ(root().backBuffer().pixelHeight(), 60);
+}
+
+TEST_F(WinGdiRoot, PaintingThatStarvesTimersFiresTheFrameTimer) {
+    Timer* frame = ui->createTimer();
+    int ticks = 0;
+    frame->tickEvent.addHandler(NotifyEvent::bind([&] { ++ticks; }));
+    frame->interval.setValue(20);
+    frame->frameDriven.setValue(true);
+    frame->enabled.setValue(true);
+    ASSERT_EQ(root().frameTimer(), frame);
+    auto paintNow = [&] {
+        InvalidateRect(ui->nativeWindow(), nullptr, FALSE);
+        UpdateWindow(ui->nativeWindow());
+    };
+    SendMessageW(ui->nativeWindow(), WM_TIMER, static_cast<WindowsTimer*>(frame)->id(), 0);
+    EXPECT_EQ(ticks, 1);
+    clock += 40;
+    paintNow();
+    EXPECT_EQ(ticks, 1); // two intervals are not more than two
+    clock += 1;
+    paintNow();
+    EXPECT_EQ(ticks, 2);
+    paintNow(); // the stamp is now one interval back
+    EXPECT_EQ(ticks, 2);
+    clock += 21;
+    paintNow();
+    EXPECT_EQ(ticks, 3);
+    frame->enabled.setValue(false);
+    EXPECT_EQ(root().frameTimer(), nullptr);
+}
+
+} // namespace
+} // namespace gui
