@@ -2,7 +2,6 @@
 
 #include "gui/DeviceBacking.h"
 #include "gui/PNGFiler.h"
-#include "gui/windows/DisplayOptions.h"
 #include "gui/windows/DisplayScale.h"
 #include "gui/windows/NativeWindowsControl.h"
 #include "gui/windows/WindowsTimer.h"
@@ -29,8 +28,8 @@ WindowsInterface::AcceleratedRootFactory currentFactory() {
 
 } // namespace
 
-DisplayOptions& displayOptions() {
-    static DisplayOptions options;
+WindowsDisplayOptions& windowsDisplayOptions() {
+    static WindowsDisplayOptions options;
     return options;
 }
 
@@ -44,7 +43,7 @@ WindowsInterface::WindowsInterface(HWND parent, const RECT& rectangle, const std
     registerPngFilerFactory();
     PNGFiler::setGammaFactor(kPngGamma);
     loadDpiFunctions();
-    const DisplayOptions options = displayOptions();
+    const WindowsDisplayOptions options = windowsDisplayOptions();
     if (options.acceleration != 0) {
         if (AcceleratedRootFactory factory = currentFactory()) {
             root_ = factory(*this, parent, rectangle);

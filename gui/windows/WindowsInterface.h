@@ -21,6 +21,15 @@ namespace gui {
 class WindowsControl;
 class WindowsTimer;
 
+// How editors are displayed, set by whoever opens them: the graphics
+// acceleration setting (0 off) and the global scale override (0 none).
+struct WindowsDisplayOptions {
+    int acceleration = 0;
+    float globalScaleOverride = 0.0f;
+};
+
+WindowsDisplayOptions& windowsDisplayOptions();
+
 class WindowsInterface : public UserInterface {
 public:
     // Makes the accelerated root, or null when it cannot.

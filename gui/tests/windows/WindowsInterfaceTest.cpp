@@ -1,7 +1,6 @@
 #include "gui/windows/WindowsInterface.h"
 
 #include "gui/tests/windows/WindowsTestSupport.h"
-#include "gui/windows/DisplayOptions.h"
 #include "gui/windows/DisplayScale.h"
 #include "gui/windows/NativeWindowsControl.h"
 
@@ -29,7 +28,7 @@ class WinInterface : public ::testing::Test {
 protected:
     ~WinInterface() override {
         setDpiFunctions(nullptr);
-        displayOptions() = DisplayOptions();
+        windowsDisplayOptions() = WindowsDisplayOptions();
         WindowsInterface::setAcceleratedRootFactory({});
     }
     std::unique_ptr<WindowsInterface> make(float scale, const std::string& settings = "") {
@@ -62,7 +61,7 @@ TEST_F(WinInterface, TheScaleComesFromTheHostTheOverrideOrTheSmallestMonitor) {
     EXPECT_EQ(fixed->windowsRoot().bounds.getValue(), Rect(0, 0, 150, 75));
     fixed.reset();
 
-    displayOptions().globalScaleOverride = 1.25f;
+    windowsDisplayOptions().globalScaleOverride = 1.25f;
     auto overridden = make(2.0f);
     EXPECT_FLOAT_EQ(overridden->deviceBacking().getScale(), 1.25f);
 }
@@ -84,7 +83,7 @@ TEST_F(WinInterface, TheAcceleratedRootComesFromTheHookOrTheGdiRootStands) {
     EXPECT_NE(dynamic_cast<NativeWindowsControl*>(off->rootControl()), nullptr);
     off.reset();
 
-    displayOptions().acceleration = 1;
+    windowsDisplayOptions().acceleration = 1;
     auto failed = make(0.0f);
     EXPECT_EQ(asked, 1);
     EXPECT_FALSE(failed->isAccelerated());
