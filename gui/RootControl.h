@@ -74,6 +74,8 @@ public:
     LivenessToken liveness() const { return liveness_; }
     bool isPaused() const { return paused_; }
     bool isLeftButtonHeld() const { return leftButtonHeld_; }
+    // The platform clears it when the system cancels the press (mouse mode cancelled).
+    void clearLeftButtonHeld() { leftButtonHeld_ = false; }
 
     Control* getCaptureHolder() const { return captureHolder_; }
     // The capture holder, else the root itself.

@@ -18,7 +18,11 @@ BOOL CALLBACK collectWindow(HWND window, LPARAM data) {
 
 } // namespace
 
-ModalFrame::ModalFrame(HWND owner) : owner_(owner) {
+ModalFrame::ModalFrame(HWND owner, RootControl* root) : owner_(owner), root_(root) {
+    if (root_ != nullptr) {
+        token_ = root_->liveness();
+        depth_ = root_->releaseLock();
+    }
     Collection collection{owner_, &disabled_};
     EnumThreadWindows(GetCurrentThreadId(), collectWindow, reinterpret_cast<LPARAM>(&collection));
     for (HWND window : disabled_)
@@ -28,6 +32,7 @@ ModalFrame::ModalFrame(HWND owner) : owner_(owner) {
 ModalFrame::~ModalFrame() {
     for (HWND window : disabled_)
         if (IsWindow(window)) EnableWindow(window, TRUE);
+    if (root_ != nullptr && rootAlive()) root_->reacquireLock(depth_);
 }
 
 } // namespace gui

@@ -1,8 +1,9 @@
 #include "gui/windows/NativeWindowsControl.h"
 
+#include "gui/InterfaceTimer.h"
 #include "gui/UserInterface.h"
-#include "gui/windows/WindowsTimer.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace gui {
@@ -15,11 +16,9 @@ LONG toPixels(float logical, float scale) {
 
 } // namespace
 
-NativeWindowsControl::NativeWindowsControl(UserInterface& userInterface, HWND parent, const RECT& rectangle,
-                                           IntervalTimer::Clock clock)
-    : WindowsControl(userInterface, parent, rectangle, std::move(clock)),
-      backBuffer_(userInterface.deviceBacking()) {
-    lastTimerStamp_ = now();
+NativeWindowsControl::NativeWindowsControl(UserInterface& userInterface, HWND parent, const RECT& rectangle)
+    : WindowsControl(userInterface, parent, rectangle), backBuffer_(userInterface.deviceBacking()) {
+    lastTimerStamp_ = userInterface.now();
     fitBackBuffer();
 }
 
@@ -40,14 +39,16 @@ void NativeWindowsControl::addDirtyRect(const Rect& rect) {
     InvalidateRect(window(), &pixels, FALSE);
 }
 
-void NativeWindowsControl::startTimer(WindowsTimer& timer) {
-    WindowsControl::startTimer(timer);
-    if (timer.frameDriven.getValue()) frameTimer_ = &timer;
+void NativeWindowsControl::startTimer(int id, int interval) {
+    WindowsControl::startTimer(id, interval);
+    if (InterfaceTimer* timer = userInterface().timerById(id);
+        timer != nullptr && timer->frameDriven.getValue())
+        frameTimer_ = id;
 }
 
-void NativeWindowsControl::stopTimer(WindowsTimer& timer) {
-    WindowsControl::stopTimer(timer);
-    if (frameTimer_ == &timer) frameTimer_ = nullptr;
+void NativeWindowsControl::stopTimer(int id) {
+    WindowsControl::stopTimer(id);
+    if (frameTimer_ == id) frameTimer_ = 0;
 }
 
 void NativeWindowsControl::boundsChanged() {
@@ -63,14 +64,14 @@ void NativeWindowsControl::scaleChanged() {
 LRESULT NativeWindowsControl::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_PAINT: {
-        const std::shared_ptr<bool> alive = liveness();
-        if (frameTimer_ != nullptr) {
-            const std::uint32_t interval = std::uint32_t(std::max(1, frameTimer_->interval.getValue()));
-            const std::uint32_t time = now();
+        const LivenessToken token = liveness();
+        if (InterfaceTimer* timer = frameTimer_ != 0 ? userInterface().timerById(frameTimer_) : nullptr) {
+            const std::uint32_t interval = std::uint32_t(std::max(1, timer->interval.getValue()));
+            const std::uint32_t time = userInterface().now();
             if (time - lastTimerStamp_ > 2 * interval) {
                 lastTimerStamp_ = time - interval;
-                frameTimer_->tick();
-                if (!*alive) return 0;
+                timer->tick();
+                if (!token->alive) return 0;
             }
         }
         paint(backBuffer_);
@@ -86,7 +87,7 @@ LRESULT NativeWindowsControl::windowProc(HWND window, UINT message, WPARAM wPara
         backBuffer_.copyTo(reinterpret_cast<HDC>(wParam), 0, 0);
         return 1;
     case WM_TIMER:
-        lastTimerStamp_ = now();
+        lastTimerStamp_ = userInterface().now();
         break;
     default:
         break;

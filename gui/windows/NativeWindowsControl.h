@@ -14,25 +14,25 @@ namespace gui {
 
 class NativeWindowsControl : public WindowsControl {
 public:
-    NativeWindowsControl(UserInterface& userInterface, HWND parent, const RECT& rectangle,
-                         IntervalTimer::Clock clock = {});
+    NativeWindowsControl(UserInterface& userInterface, HWND parent, const RECT& rectangle);
     ~NativeWindowsControl() override;
 
     void addDirtyRect(const Rect& rect) override;
-    void startTimer(WindowsTimer& timer) override;
-    void stopTimer(WindowsTimer& timer) override;
+    void startTimer(int id, int interval) override;
+    void stopTimer(int id) override;
     LRESULT windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
     void boundsChanged() override;
     void scaleChanged() override;
 
     WindowsBitmap& backBuffer() { return backBuffer_; }
-    WindowsTimer* frameTimer() const { return frameTimer_; }
+    // The id of the frame-driven timer, 0 when none runs.
+    int frameTimer() const { return frameTimer_; }
 
 private:
     void fitBackBuffer();
 
     WindowsBitmap backBuffer_;
-    WindowsTimer* frameTimer_ = nullptr;
+    int frameTimer_ = 0;
     std::uint32_t lastTimerStamp_ = 0;
 };
 

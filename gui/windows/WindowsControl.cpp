@@ -1,17 +1,15 @@
 #include "gui/windows/WindowsControl.h"
 
 #include "foundation/windows/Win32Support.h"
-#include "gui/Bitmap.h"
-#include "gui/Canvas.h"
+#include "gui/DisplayOptions.h"
 #include "gui/Modifiers.h"
+#include "gui/RootLockScope.h"
 #include "gui/UserInterface.h"
 #include "gui/windows/DisplayScale.h"
 #include "gui/windows/UIWindow.h"
 #include "gui/windows/WindowsInput.h"
-#include "gui/windows/WindowsTimer.h"
 
 #include <cmath>
-#include <mmsystem.h>
 #include <shellapi.h>
 #include <vector>
 
@@ -23,8 +21,6 @@ constexpr UINT kGetMouseWheelRouting = 0x201C;  // SPI_GETMOUSEWHEELROUTING
 constexpr UINT kWheelRoutingToPointer = 2;      // the window under the pointer gets the wheel
 constexpr WORD kEditUpdateNotification = 0x400; // EN_UPDATE
 constexpr float kBoundsTolerance = 0.001f;
-constexpr float kSpeedLimit = 1.0f;
-constexpr float kNoDistance = 1.1920929e-7f;
 
 bool differs(const Rect& a, const Rect& b) {
     return std::fabs(a.left - b.left) > kBoundsTolerance || std::fabs(a.top - b.top) > kBoundsTolerance ||
@@ -36,26 +32,17 @@ bool sameRect(const RECT& a, const RECT& b) {
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 
-std::uint32_t systemClock() {
-    return timeGetTime();
-}
-
 } // namespace
 
-WindowsControl::WindowsControl(UserInterface& userInterface, HWND parent, const RECT& rectangle,
-                               IntervalTimer::Clock clock)
-    : RootControl(userInterface), clock_(clock ? std::move(clock) : IntervalTimer::Clock(systemClock)),
-      alive_(std::make_shared<bool>(true)), host_(parent), childRectangle_(rectangle) {
-    lastVerticalWheel_ = lastHorizontalWheel_ = now();
+WindowsControl::WindowsControl(UserInterface& userInterface, HWND parent, const RECT& rectangle)
+    : RootControl(userInterface), host_(parent), childRectangle_(rectangle) {
+    lastVerticalWheel_ = lastHorizontalWheel_ = userInterface.now();
     window_ = createUIWindow(parent, &rectangle);
     attachWindow();
 }
 
 WindowsControl::~WindowsControl() {
-    *alive_ = false;
-    for (auto& [id, timer] : timers_)
-        timer->detachRoot();
-    timers_.clear();
+    endLiveness();
     detachWindow();
 }
 
@@ -73,18 +60,16 @@ void WindowsControl::attachWindow() {
     if (routing != kWheelRoutingToPointer) PostMessageW(window_, kTakeFocusMessage, 0, 0);
     wheelScrollLines_ = systemWheelScrollLines();
     AddClipboardFormatListener(window_);
-    SetTimer(window_, kTickTimerId, kTickInterval, nullptr);
-    for (auto& [id, timer] : timers_)
-        if (timer->started_) SetTimer(window_, id, UINT(timer->interval.getValue()), nullptr);
+    SetTimer(window_, UserInterface::kTickTimerId, UserInterface::kTickInterval, nullptr);
     updateBoundsFromWindow();
 }
 
 void WindowsControl::detachWindow() {
     if (window_ == nullptr) return;
     SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-    KillTimer(window_, kTickTimerId);
-    for (auto& [id, timer] : timers_)
-        KillTimer(window_, id);
+    KillTimer(window_, UserInterface::kTickTimerId);
+    for (int id : runningTimers_)
+        KillTimer(window_, UINT_PTR(id));
     RemoveClipboardFormatListener(window_);
     destroyUIWindow(window_);
     window_ = nullptr;
@@ -103,27 +88,14 @@ void WindowsControl::applyBounds(const Rect& rect) {
     if (differs(rect, bounds.getValue())) setBounds(rect);
 }
 
-void WindowsControl::startTimer(WindowsTimer& timer) {
-    timers_[timer.id_] = &timer;
-    timer.started_ = SetTimer(window_, timer.id_, UINT(timer.interval.getValue()), nullptr) != 0;
+void WindowsControl::startTimer(int id, int interval) {
+    if (window_ != nullptr && SetTimer(window_, UINT_PTR(id), UINT(interval), nullptr) != 0)
+        runningTimers_.insert(id);
 }
 
-void WindowsControl::stopTimer(WindowsTimer& timer) {
-    if (window_ != nullptr) KillTimer(window_, timer.id_);
-    timer.started_ = false;
-}
-
-UINT_PTR WindowsControl::allocateTimerId() {
-    for (;;) {
-        const UINT_PTR id = nextTimerId_++;
-        if (nextTimerId_ > 0xFFFFFFFFu) nextTimerId_ = 2;
-        if (id > kTickTimerId && timers_.find(id) == timers_.end()) return id;
-    }
-}
-
-void WindowsControl::forgetTimer(WindowsTimer& timer) {
-    auto it = timers_.find(timer.id_);
-    if (it != timers_.end() && it->second == &timer) timers_.erase(it);
+void WindowsControl::stopTimer(int id) {
+    if (window_ != nullptr) KillTimer(window_, UINT_PTR(id));
+    runningTimers_.erase(id);
 }
 
 void WindowsControl::setMouseCapture(Control* control) {
@@ -143,6 +115,7 @@ void WindowsControl::enterFullScreen() {
     fullScreen_ = true;
     window_ = createUIWindow(host_, nullptr);
     attachWindow();
+    userInterface().restartTimers();
 }
 
 void WindowsControl::leaveFullScreen() {
@@ -151,13 +124,15 @@ void WindowsControl::leaveFullScreen() {
     fullScreen_ = false;
     window_ = createUIWindow(host_, &childRectangle_);
     attachWindow();
+    userInterface().restartTimers();
 }
 
 LRESULT CALLBACK WindowsControl::staticWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* control = reinterpret_cast<WindowsControl*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (control == nullptr) return DefWindowProcW(window, message, wParam, lParam);
-    // Held across the message: whatever the handlers destroy, the flag stays readable.
-    const std::shared_ptr<bool> alive = control->alive_;
+    // One scope per message: the lock at depth 1 and a liveness token, so a
+    // handler may destroy the control and the scope touches nothing of it.
+    RootLockScope scope(*control);
     return control->windowProc(window, message, wParam, lParam);
 }
 
@@ -187,8 +162,10 @@ LRESULT WindowsControl::windowProc(HWND window, UINT message, WPARAM wParam, LPA
         break;
     case WM_CLOSE:
         if (fullScreen_) {
-            leaveFullScreen();
-            if (fullScreenHandler_) fullScreenHandler_();
+            const LivenessToken token = liveness();
+            const std::function<void()> handler = fullScreenHandler_;
+            fullScreen.setValue(false);
+            if (token->alive && handler) handler();
             return 0;
         }
         break;
@@ -217,20 +194,19 @@ LRESULT WindowsControl::windowProc(HWND window, UINT message, WPARAM wParam, LPA
     case WM_KEYUP:
         return handleKey(message, wParam, lParam);
     case WM_CHAR: {
-        const std::weak_ptr<bool> alive = alive_;
+        const LivenessToken token = liveness();
         const int character = int(wParam);
         if (Control* focused = getFocusedChild(); focused != nullptr && focused->dispatchKey(1, character))
             return 0;
-        if (!*alive_) return 0;
+        if (!token->alive) return 0;
         if (keyPressed(1, character, 0)) return 0;
         break;
     }
     case WM_TIMER:
-        if (wParam == kTickTimerId) {
+        if (wParam == UINT_PTR(UserInterface::kTickTimerId))
             tick();
-        } else if (auto it = timers_.find(wParam); it != timers_.end()) {
-            it->second->tick();
-        }
+        else
+            userInterface().fireTimer(int(wParam));
         return 0;
     case WM_CTLCOLOREDIT:
         if (LRESULT brush = SendMessageW(reinterpret_cast<HWND>(lParam), kEditColorMessage, wParam, 0))
@@ -266,7 +242,7 @@ LRESULT WindowsControl::windowProc(HWND window, UINT message, WPARAM wParam, LPA
         handleDrop(wParam);
         return 0;
     case WM_CLIPBOARDUPDATE:
-        clipboardEvent.notify(this);
+        userInterface().clipboardChangedEvent.notify(&userInterface());
         return 0;
     case kTakeFocusMessage:
         SetFocus(window);
@@ -279,22 +255,22 @@ LRESULT WindowsControl::windowProc(HWND window, UINT message, WPARAM wParam, LPA
 
 LRESULT WindowsControl::handleKey(UINT message, WPARAM wParam, LPARAM lParam) {
     HWND window = window_;
+    const LivenessToken token = liveness();
     if (message == WM_KEYDOWN) {
         if (const int code = toolkitKeyCode(wParam)) {
             if (Control* focused = getFocusedChild(); focused != nullptr && focused->dispatchKey(code, 0))
                 return 0;
-            if (!*alive_) return 0;
+            if (!token->alive) return 0;
             if (keyPressed(code, 0, 0)) return 0;
-            if (!*alive_) return 0;
+            if (!token->alive) return 0;
         }
     }
-    if (!leftButtonHeld_) {
-        const std::shared_ptr<bool> alive = alive_;
+    if (!isLeftButtonHeld()) {
         setMouseCapture(nullptr);
-        if (!*alive) return 0;
+        if (!token->alive) return 0;
     }
     if (fullScreen_ && message == WM_KEYDOWN && wParam == VK_ESCAPE) {
-        leaveFullScreen();
+        fullScreen.setValue(false);
         return 0;
     }
     HWND forwardFrom = fullScreen_ ? host_ : window;
@@ -303,10 +279,10 @@ LRESULT WindowsControl::handleKey(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void WindowsControl::handleCancelMode() {
-    if (!leftButtonHeld_) return;
+    if (!isLeftButtonHeld()) return;
     const Point outside(-1.0f, -1.0f);
     Control* holder = getCaptureHolder();
-    leftButtonHeld_ = false;
+    clearLeftButtonHeld();
     if (holder == nullptr) {
         if (Control* child = findChildAt(outside)) child->dispatchMouseUp(0, child->fromRoot(outside), 0);
     } else if (!userInterface().isBeingDestroyed()) {
@@ -318,7 +294,8 @@ void WindowsControl::handleCancelMode() {
 }
 
 LRESULT WindowsControl::handleWheel(bool horizontal, WPARAM wParam, LPARAM lParam) {
-    const DWORD interval = wheelInterval(now(), horizontal ? lastHorizontalWheel_ : lastVerticalWheel_);
+    const DWORD interval =
+        wheelInterval(userInterface().now(), horizontal ? lastHorizontalWheel_ : lastVerticalWheel_);
     const WheelInput input = wheelInput(horizontal, wParam, readModifierKeys(0), wheelScrollLines_, interval);
     const float s = scale();
     Point point(float(short(LOWORD(lParam))) / s, float(short(HIWORD(lParam))) / s);
@@ -337,32 +314,34 @@ void WindowsControl::handleDrop(WPARAM dropParam) {
         POINT at{};
         DragQueryPoint(drop, &at);
         const float s = scale();
-        DroppedFile file{Point(float(at.x) / s, float(at.y) / s), win32::utf8(name.data(), length)};
+        const std::string path = win32::utf8(name.data(), length);
         DragFinish(drop);
-        filesDroppedEvent.notify(&file);
+        userInterface().filesDropped(float(at.x) / s, float(at.y) / s, path);
         return;
     }
     DragFinish(drop);
 }
 
 void WindowsControl::tick() {
-    const std::shared_ptr<bool> alive = alive_;
+    const LivenessToken token = liveness();
     const int tracked = trackModifierKeys(modifiers_);
     if (tracked != modifiers_) {
         modifiers_ = tracked;
         handleMouseMove(pointer_, modifiers_);
-        if (!*alive) return;
+        if (!token->alive) return;
     }
     checkMonitor();
+    if (!token->alive) return;
     if (getHoverChild() != nullptr && getCaptureHolder() == nullptr) {
         POINT cursor{};
         RECT r{};
         if (GetCursorPos(&cursor) && GetWindowRect(window_, &r) && !PtInRect(&r, cursor)) {
             setHoverChild(nullptr);
-            if (!*alive) return;
+            if (!token->alive) return;
         }
     }
-    tickEvent.notify(this);
+    // May destroy the user interface: nothing follows.
+    userInterface().tick();
 }
 
 void WindowsControl::checkMonitor() {
@@ -377,93 +356,11 @@ void WindowsControl::checkMonitor() {
         functions.monitorFromWindow != nullptr ? functions.monitorFromWindow(window_) : nullptr;
     if (monitor == monitor_) return;
     monitor_ = monitor;
-    const std::shared_ptr<bool> alive = alive_;
+    const LivenessToken token = liveness();
     monitorChangedEvent.notify(this);
-    if (!*alive) return;
-    if (fixedScale_ == 0.0f && globalScaleOverride_ == 0.0f)
+    if (!token->alive) return;
+    if (fixedScale_ == 0.0f && displayOptions().globalScaleOverride == 0.0f)
         userInterface().deviceBacking().setSystemScale(backingScaleForMonitor(monitor));
-}
-
-void WindowsControl::handleMouseDown(int button, const Point& point, int modifiers) {
-    const std::shared_ptr<bool> alive = alive_;
-    if (Control* pending = getPendingClick()) {
-        clearPendingClick();
-        if ((modifiers & kDoubleClick) == 0) pending->fireEvent8();
-        if (!*alive) return;
-    }
-    if (button == 0 && (modifiers & kKeyModifierMask) == kRightPressEmulation) {
-        button = 1;
-        modifiers &= ~kRightPressEmulation;
-        rightEmulation_ = true;
-    } else {
-        rightEmulation_ = false;
-        if (button == 0) leftButtonHeld_ = true;
-    }
-    lastPress_ = point;
-    Control* target = getEventTarget();
-    target->dispatchMouseMove(target->fromRoot(point), modifiers | kPressMove);
-    if (!*alive) return;
-    target = getEventTarget();
-    target->dispatchMouseDown(button, target->fromRoot(point), modifiers);
-}
-
-void WindowsControl::handleMouseMove(const Point& point, int modifiers) {
-    const std::shared_ptr<bool> alive = alive_;
-    if (Control* pending = getPendingClick()) {
-        const float threshold = float(GetSystemMetrics(SM_CXDRAG));
-        if (std::fabs(point.x - lastPress_.x) > threshold || std::fabs(point.y - lastPress_.y) > threshold) {
-            clearPendingClick();
-            pending->fireEvent8();
-            if (!*alive) return;
-        }
-    }
-    Control* target = getEventTarget();
-    target->dispatchMouseMove(target->fromRoot(point), modifiers);
-    if (!*alive) return;
-    if (target != this && getEventTarget() == this) dispatchMouseMove(point, modifiers);
-}
-
-void WindowsControl::handleMouseUp(int button, const Point& point, int modifiers) {
-    const std::shared_ptr<bool> alive = alive_;
-    if (rightEmulation_) {
-        button = 1;
-        modifiers &= ~kRightPressEmulation;
-        rightEmulation_ = false;
-    }
-    endGesture();
-    leftButtonHeld_ = false;
-    Control* target = getEventTarget();
-    target->dispatchMouseMove(target->fromRoot(point), modifiers | kPressMove);
-    if (!*alive) return;
-    target = getEventTarget();
-    target->dispatchMouseUp(button, target->fromRoot(point), modifiers);
-}
-
-bool WindowsControl::handleMouseWheel(const Point& point, int modifiers, const Point& speed,
-                                      const Point& distance, float factor) {
-    if (std::fabs(distance.x) <= kNoDistance && std::fabs(distance.y) <= kNoDistance) return false;
-    const std::shared_ptr<bool> alive = alive_;
-    const Point clamped(std::clamp(speed.x, -kSpeedLimit, kSpeedLimit),
-                        std::clamp(speed.y, -kSpeedLimit, kSpeedLimit));
-    Control* target = getEventTarget();
-    target->dispatchGesture(0, 0, target->fromRoot(point), modifiers, Point(), Point(), 0.0f);
-    if (!*alive) return false;
-    target = getEventTarget();
-    const bool taken =
-        target->dispatchGesture(0, 1, target->fromRoot(point), modifiers, clamped, distance, factor);
-    if (!*alive) return taken;
-    target = getEventTarget();
-    target->dispatchGesture(0, 2, Point(), 0, Point(), Point(), 0.0f);
-    return taken;
-}
-
-void WindowsControl::paint(Bitmap& bitmap) {
-    const Rect dirty = getDirtyRect();
-    if (!(dirty.right > dirty.left && dirty.bottom > dirty.top)) return;
-    Canvas& canvas = bitmap.getCanvas();
-    canvas.clip.setValue(dirty);
-    render(canvas);
-    clearDirtyRect();
 }
 
 } // namespace gui

@@ -7,91 +7,54 @@
 // window, runs the toolkit's window timers and the 10 ms tick, and follows
 // the window to other monitors.
 //
-// Liveness: every message holds a reference on the control's liveness flag,
-// and code that runs after a handler (which may destroy the control, or the
-// whole editor) checks it before touching the control again.
+// Every message runs inside one root-lock scope, which also holds a
+// liveness token: a handler may destroy the control (or the whole editor),
+// and nothing of it is touched afterwards.
 //
 // Threading: GUI thread only.
 
-#include "foundation/IntervalTimer.h"
-#include "foundation/NotifyEvent.h"
 #include "gui/RootControl.h"
 
 #include <functional>
-#include <map>
-#include <memory>
-#include <string>
+#include <set>
 #include <windows.h>
 
 namespace gui {
 
-class Bitmap;
-class WindowsTimer;
-
 class WindowsControl : public RootControl {
 public:
-    // The timer id of the 10 ms tick; toolkit timers use the ids above it.
-    static constexpr UINT_PTR kTickTimerId = 1;
-    static constexpr UINT kTickInterval = 10;
     // Messages between the editor's window and its text editor's window.
     static constexpr UINT kTakeFocusMessage = WM_APP;
     static constexpr UINT kEditChangedMessage = WM_APP + 2;
     static constexpr UINT kEditColorMessage = WM_APP + 3;
 
-    // A file dropped on the window: the first of the drop, at its point.
-    struct DroppedFile {
-        Point point;
-        std::string path;
-    };
-
     // Makes the window as a child of parent at the rectangle (pixels) and attaches it.
-    WindowsControl(UserInterface& userInterface, HWND parent, const RECT& rectangle,
-                   IntervalTimer::Clock clock = {});
+    WindowsControl(UserInterface& userInterface, HWND parent, const RECT& rectangle);
     ~WindowsControl() override;
 
     HWND window() const { return window_; }
-    bool isFullScreen() const { return fullScreen_; }
-    const std::shared_ptr<bool>& liveness() const { return alive_; }
     float scale() const;
 
-    // A fixed scale (0 follows the monitor).
+    // A scale the host fixed (0 follows the monitor).
     void setFixedScale(float scale) { fixedScale_ = scale; }
-    void setGlobalScaleOverride(float scale) { globalScaleOverride_ = scale; }
     // Called when the full-screen window is closed.
     void setFullScreenHandler(std::function<void()> handler) { fullScreenHandler_ = std::move(handler); }
 
-    virtual void startTimer(WindowsTimer& timer);
-    virtual void stopTimer(WindowsTimer& timer);
-    // A new id for a toolkit timer: 2 and up, skipping 0 and 1 and ids in use.
-    UINT_PTR allocateTimerId();
-    void forgetTimer(WindowsTimer& timer);
-
+    void startTimer(int id, int interval) override;
+    void stopTimer(int id) override;
     void setMouseCapture(Control* control) override;
+    void enterFullScreen() override;
+    void leaveFullScreen() override;
+
     // Bounds from the window's rectangle in its parent, in logical units.
     void updateBoundsFromWindow();
-    virtual void enterFullScreen();
-    virtual void leaveFullScreen();
+    // When the window moved to another monitor (outside a move or size
+    // loop): the monitor-changed event, and the monitor's scale unless one is fixed.
+    void checkMonitor();
 
     virtual LRESULT windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-    // The pointer entry points of the root.
-    void handleMouseDown(int button, const Point& point, int modifiers);
-    void handleMouseMove(const Point& point, int modifiers);
-    void handleMouseUp(int button, const Point& point, int modifiers);
-    bool handleMouseWheel(const Point& point, int modifiers, const Point& speed, const Point& distance,
-                          float factor);
-    // Renders the dirty part of the tree into the bitmap.
-    void paint(Bitmap& bitmap);
-    bool isLeftButtonHeld() const { return leftButtonHeld_; }
-
-    NotifyEvent tickEvent;      // after each 10 ms tick
-    NotifyEvent clipboardEvent; // the clipboard changed
-    NotifyEvent monitorChangedEvent;
-    NotifyEvent filesDroppedEvent; // argument: DroppedFile*
-
 protected:
-    std::uint32_t now() const { return clock_(); }
-    // The window procedure of every UI window.
     static LRESULT CALLBACK staticWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 private:
@@ -101,14 +64,11 @@ private:
     int mouseModifiers(WPARAM wParam) const;
     Point pointFromLParam(LPARAM lParam) const;
     void tick();
-    void checkMonitor();
     LRESULT handleWheel(bool horizontal, WPARAM wParam, LPARAM lParam);
     LRESULT handleKey(UINT message, WPARAM wParam, LPARAM lParam);
     void handleCancelMode();
     void handleDrop(WPARAM drop);
 
-    IntervalTimer::Clock clock_;
-    std::shared_ptr<bool> alive_;
     HWND window_ = nullptr;
     HWND host_ = nullptr;
     RECT childRectangle_{};
@@ -119,15 +79,10 @@ private:
     DWORD lastVerticalWheel_ = 0;
     DWORD lastHorizontalWheel_ = 0;
     int wheelScrollLines_ = 3;
-    std::map<UINT_PTR, WindowsTimer*> timers_;
-    UINT_PTR nextTimerId_ = 2;
     RECT lastWindowRect_{};
     HMONITOR monitor_ = nullptr;
     float fixedScale_ = 0.0f;
-    float globalScaleOverride_ = 0.0f;
-    bool leftButtonHeld_ = false;
-    bool rightEmulation_ = false;
-    Point lastPress_;
+    std::set<int> runningTimers_;
 };
 
 } // namespace gui

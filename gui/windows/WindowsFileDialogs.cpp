@@ -1,6 +1,7 @@
 #include "gui/windows/WindowsFileDialogs.h"
 
 #include "foundation/windows/Win32Support.h"
+#include "gui/UserInterface.h"
 #include "gui/windows/ModalFrame.h"
 
 #include <commdlg.h>
@@ -56,15 +57,17 @@ std::optional<std::string> runOpenSaveDialog(const OpenSaveRequest& request) {
 
     BOOL chosen = FALSE;
     {
-        ModalFrame frame(request.owner);
+        ModalFrame frame(request.owner, request.root);
         chosen = request.save ? GetSaveFileNameW(&info) : GetOpenFileNameW(&info);
+        if (!frame.rootAlive()) return std::nullopt;
     }
     if (!chosen) return std::nullopt; // cancelled, or FNERR_BUFFERTOOSMALL
     name.back() = L'\0';
     return win32::utf8(name.data());
 }
 
-std::optional<std::string> runSelectFolderDialog(HWND owner, const std::string& startFolder) {
+std::optional<std::string> runSelectFolderDialog(HWND owner, const std::string& startFolder,
+                                                 RootControl* root) {
     const HRESULT ole = OleInitialize(nullptr);
     const bool oleInitialised = SUCCEEDED(ole);
     const std::wstring folder = win32::wide(startFolder);
@@ -76,12 +79,16 @@ std::optional<std::string> runSelectFolderDialog(HWND owner, const std::string& 
     info.lParam = folder.empty() ? 0 : reinterpret_cast<LPARAM>(folder.c_str());
 
     PIDLIST_ABSOLUTE chosen = nullptr;
+    bool rootAlive = true;
     {
-        ModalFrame frame(owner);
+        ModalFrame frame(owner, root);
         chosen = SHBrowseForFolderW(&info);
+        rootAlive = frame.rootAlive();
     }
     std::optional<std::string> result;
-    if (chosen != nullptr) {
+    if (chosen != nullptr && !rootAlive) {
+        CoTaskMemFree(chosen);
+    } else if (chosen != nullptr) {
         std::vector<wchar_t> path(kFileNameBufferUnits, L'\0');
         if (SHGetPathFromIDListEx(chosen, path.data(), DWORD(path.size()), GPFIDL_DEFAULT))
             result = win32::utf8(path.data());
@@ -90,6 +97,44 @@ std::optional<std::string> runSelectFolderDialog(HWND owner, const std::string& 
     // Only a successful initialise is ours to undo: the host's COM stays as it was.
     if (oleInitialised) OleUninitialize();
     return result;
+}
+
+WindowsOpenSaveDialog::WindowsOpenSaveDialog(UserInterface& userInterface)
+    : userInterface_(userInterface), alive_(std::make_shared<bool>(true)) {}
+
+WindowsOpenSaveDialog::~WindowsOpenSaveDialog() {
+    *alive_ = false;
+}
+
+void WindowsOpenSaveDialog::run(bool save) {
+    OpenSaveRequest request;
+    request.owner = static_cast<HWND>(userInterface_.nativeWindow());
+    request.root = userInterface_.rootControl();
+    request.save = save;
+    request.filters = filters.getValue();
+    request.defaultExtension = defaultExtension.getValue();
+    request.startFolder = startFolder.getValue();
+    request.proposedName = path.getValue();
+    const std::shared_ptr<bool> alive = alive_;
+    const std::optional<std::string> chosen = runOpenSaveDialog(request);
+    if (!*alive) return;
+    finish(chosen.has_value(), chosen.value_or(std::string()));
+}
+
+WindowsSelectFolderDialog::WindowsSelectFolderDialog(UserInterface& userInterface)
+    : userInterface_(userInterface), alive_(std::make_shared<bool>(true)) {}
+
+WindowsSelectFolderDialog::~WindowsSelectFolderDialog() {
+    *alive_ = false;
+}
+
+void WindowsSelectFolderDialog::run() {
+    const std::shared_ptr<bool> alive = alive_;
+    const std::optional<std::string> chosen =
+        runSelectFolderDialog(static_cast<HWND>(userInterface_.nativeWindow()), startFolder.getValue(),
+                              userInterface_.rootControl());
+    if (!*alive) return;
+    finish(chosen.has_value(), chosen.value_or(std::string()));
 }
 
 } // namespace gui

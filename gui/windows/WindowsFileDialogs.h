@@ -12,6 +12,9 @@
 //
 // Threading: the thread that owns the owner window.
 
+#include "gui/FileDialogs.h"
+
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,8 +22,12 @@
 
 namespace gui {
 
+class RootControl;
+class UserInterface;
+
 struct OpenSaveRequest {
     HWND owner = nullptr;
+    RootControl* root = nullptr; // its lock is given up while the dialog runs
     bool save = false;
     std::string filters;
     std::string defaultExtension;
@@ -31,8 +38,36 @@ struct OpenSaveRequest {
 // The characters of the name buffer, terminator included.
 inline constexpr std::size_t kFileNameBufferUnits = 32768;
 
+// Nothing also when the root (when given) died while the dialog was open.
 std::optional<std::string> runOpenSaveDialog(const OpenSaveRequest& request);
-std::optional<std::string> runSelectFolderDialog(HWND owner, const std::string& startFolder);
+std::optional<std::string> runSelectFolderDialog(HWND owner, const std::string& startFolder,
+                                                 RootControl* root = nullptr);
+
+// The toolkit's dialogs on the editor's window. A dialog deleted while it
+// runs touches nothing afterwards; one whose editor died is not chosen.
+class WindowsOpenSaveDialog : public OpenSaveDialog {
+public:
+    explicit WindowsOpenSaveDialog(UserInterface& userInterface);
+    ~WindowsOpenSaveDialog() override;
+    void run(bool save) override;
+    void propertyChanged(AbstractProperty&) override {}
+
+private:
+    UserInterface& userInterface_;
+    std::shared_ptr<bool> alive_;
+};
+
+class WindowsSelectFolderDialog : public SelectFolderDialog {
+public:
+    explicit WindowsSelectFolderDialog(UserInterface& userInterface);
+    ~WindowsSelectFolderDialog() override;
+    void run() override;
+    void propertyChanged(AbstractProperty&) override {}
+
+private:
+    UserInterface& userInterface_;
+    std::shared_ptr<bool> alive_;
+};
 
 // The filter list in the system's form: each "|" a NUL, two NULs at the end.
 std::wstring nativeFilterList(std::string_view filters);

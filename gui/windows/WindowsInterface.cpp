@@ -1,12 +1,13 @@
 #include "gui/windows/WindowsInterface.h"
 
 #include "gui/DeviceBacking.h"
+#include "gui/DisplayOptions.h"
 #include "gui/PNGFiler.h"
 #include "gui/windows/DisplayScale.h"
 #include "gui/windows/NativeWindowsControl.h"
+#include "gui/windows/WindowsPlatformDelegate.h"
 #include "gui/windows/WindowsTimer.h"
 
-#include <algorithm>
 #include <cmath>
 #include <mutex>
 #include <shellapi.h>
@@ -28,29 +29,25 @@ WindowsInterface::AcceleratedRootFactory currentFactory() {
 
 } // namespace
 
-WindowsDisplayOptions& windowsDisplayOptions() {
-    static WindowsDisplayOptions options;
-    return options;
-}
-
 void WindowsInterface::setAcceleratedRootFactory(AcceleratedRootFactory factory) {
     std::lock_guard<std::mutex> lock(factoryMutex);
     acceleratedFactory = std::move(factory);
 }
 
 WindowsInterface::WindowsInterface(HWND parent, const RECT& rectangle, const std::string& scaleSettings,
-                                   float scale, IntervalTimer::Clock clock) {
-    registerPngFilerFactory();
+                                   float scale, IntervalTimer::Clock clock)
+    : UserInterface(std::move(clock)) {
     PNGFiler::setGammaFactor(kPngGamma);
     loadDpiFunctions();
-    const WindowsDisplayOptions options = windowsDisplayOptions();
-    if (options.acceleration != 0) {
-        if (AcceleratedRootFactory factory = currentFactory()) {
-            root_ = factory(*this, parent, rectangle);
-            accelerated_ = root_ != nullptr;
-        }
+    setPlatformDelegate(std::make_unique<WindowsPlatformDelegate>(*this));
+    const DisplayOptions options = displayOptions();
+    if (options.accelerationMode != 0) {
+        if (AcceleratedRootFactory factory = currentFactory()) root_ = factory(*this, parent, rectangle);
     }
-    if (root_ == nullptr) root_ = new NativeWindowsControl(*this, parent, rectangle, std::move(clock));
+    if (root_ != nullptr)
+        accelerated.setValue(true);
+    else
+        root_ = new NativeWindowsControl(*this, parent, rectangle);
 
     deviceBacking().parseScaleSettings(scaleSettings);
     const float override = options.globalScaleOverride;
@@ -58,7 +55,6 @@ WindowsInterface::WindowsInterface(HWND parent, const RECT& rectangle, const std
         root_->setFixedScale(scale);
         deviceBacking().setSystemScale(scale);
     } else {
-        root_->setGlobalScaleOverride(override);
         deviceBacking().setSystemScale(override != 0.0f ? override : smallestMonitorScale());
     }
     root_->updateBoundsFromWindow();
@@ -66,36 +62,37 @@ WindowsInterface::WindowsInterface(HWND parent, const RECT& rectangle, const std
 
 WindowsInterface::~WindowsInterface() {
     beginDestruction();
-    for (WindowsTimer* timer : std::vector<WindowsTimer*>(timers_))
-        delete timer;
-    timers_.clear();
     root_->deleteChildren();
-    delete root_;
+    WindowsControl* root = root_;
+    root_ = nullptr;
+    delete root; // with the timers it made; the base deletes the others
+}
+
+void WindowsInterface::propertyChanged(AbstractProperty& property) {
+    if (&property == &acceptDroppedFiles && root_ != nullptr && root_->window() != nullptr)
+        DragAcceptFiles(root_->window(), acceptDroppedFiles.getValue() ? TRUE : FALSE);
+    UserInterface::propertyChanged(property);
+}
+
+Timer* WindowsInterface::createTimer() {
+    return new WindowsTimer(*this);
+}
+
+void* WindowsInterface::nativeWindow() {
+    return root_ != nullptr ? root_->window() : nullptr;
+}
+
+HWND WindowsInterface::window() const {
+    return root_ != nullptr ? root_->window() : nullptr;
 }
 
 RootControl* WindowsInterface::rootControl() {
     return root_;
 }
 
-Timer* WindowsInterface::createTimer() {
-    auto* timer = new WindowsTimer(*root_);
-    timers_.push_back(timer);
-    timer->destroyEvent.addHandler(NotifyEvent::bind(
-        [this, timer] { timers_.erase(std::remove(timers_.begin(), timers_.end(), timer), timers_.end()); }));
-    return timer;
-}
-
-HWND WindowsInterface::nativeWindow() const {
-    return root_->window();
-}
-
-bool WindowsInterface::isActive() const {
-    HWND window = root_->window();
-    return window != nullptr && GetAncestor(window, GA_ROOT) == GetActiveWindow();
-}
-
-void WindowsInterface::setAcceptDroppedFiles(bool accept) {
-    if (root_->window() != nullptr) DragAcceptFiles(root_->window(), accept ? TRUE : FALSE);
+bool WindowsInterface::isActive() {
+    HWND w = window();
+    return w != nullptr && GetAncestor(w, GA_ROOT) == GetActiveWindow();
 }
 
 } // namespace gui

@@ -13,22 +13,11 @@
 
 #include <functional>
 #include <string>
-#include <vector>
 #include <windows.h>
 
 namespace gui {
 
 class WindowsControl;
-class WindowsTimer;
-
-// How editors are displayed, set by whoever opens them: the graphics
-// acceleration setting (0 off) and the global scale override (0 none).
-struct WindowsDisplayOptions {
-    int acceleration = 0;
-    float globalScaleOverride = 0.0f;
-};
-
-WindowsDisplayOptions& windowsDisplayOptions();
 
 class WindowsInterface : public UserInterface {
 public:
@@ -37,24 +26,23 @@ public:
         std::function<WindowsControl*(WindowsInterface& userInterface, HWND parent, const RECT& rectangle)>;
     static void setAcceleratedRootFactory(AcceleratedRootFactory factory);
 
+    // rectangle in pixels of the parent; scale 0 lets the monitors decide.
     WindowsInterface(HWND parent, const RECT& rectangle, const std::string& scaleSettings, float scale,
                      IntervalTimer::Clock clock = {});
     ~WindowsInterface() override;
 
-    RootControl* rootControl() override;
+    void propertyChanged(AbstractProperty& property) override;
     Timer* createTimer() override;
+    void* nativeWindow() override;
+    RootControl* rootControl() override;
+    // The top-level window of the editor's window is the active one.
+    bool isActive() override;
 
     WindowsControl& windowsRoot() { return *root_; }
-    HWND nativeWindow() const;
-    // The top-level window of the editor's window is the active one.
-    bool isActive() const;
-    bool isAccelerated() const { return accelerated_; }
-    void setAcceptDroppedFiles(bool accept);
+    HWND window() const;
 
 private:
     WindowsControl* root_ = nullptr;
-    bool accelerated_ = false;
-    std::vector<WindowsTimer*> timers_;
 };
 
 } // namespace gui

@@ -14,10 +14,11 @@ UINT messageBoxStyle(int buttons) {
     return (buttons & kMessageBoxCancel) != 0 ? MB_OKCANCEL : MB_OK;
 }
 
-int showMessageBox(HWND owner, const std::string& text, int buttons) {
+int showMessageBox(HWND owner, const std::string& text, int buttons, RootControl* root) {
     const std::wstring wide = win32::wide(text);
-    ModalFrame frame(owner);
-    return MessageBoxW(owner, wide.c_str(), messageBoxTitle(buttons), messageBoxStyle(buttons));
+    ModalFrame frame(owner, root);
+    const int answer = MessageBoxW(owner, wide.c_str(), messageBoxTitle(buttons), messageBoxStyle(buttons));
+    return frame.rootAlive() ? answer : 0;
 }
 
 } // namespace gui

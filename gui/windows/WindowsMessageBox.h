@@ -12,12 +12,15 @@
 
 namespace gui {
 
+class RootControl;
+
 inline constexpr int kMessageBoxOk = 1;
 inline constexpr int kMessageBoxCancel = 2;
 
 const wchar_t* messageBoxTitle(int buttons);
 UINT messageBoxStyle(int buttons);
-// IDOK, IDCANCEL, or 0 when the box could not be shown.
-int showMessageBox(HWND owner, const std::string& text, int buttons);
+// IDOK, IDCANCEL, or 0 when the box could not be shown or the root (when
+// given) died while it was open.
+int showMessageBox(HWND owner, const std::string& text, int buttons, RootControl* root = nullptr);
 
 } // namespace gui

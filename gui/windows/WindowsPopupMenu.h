@@ -4,11 +4,10 @@
 // fires the open event, builds the native menu, tracks it inside a modal
 // frame and, when an item was chosen and neither the menu nor its items were
 // deleted meanwhile (the modal loop keeps dispatching messages), runs the
-// item's selection.
+// item's selection. When the editor was destroyed meanwhile nothing runs.
 //
 // Threading: GUI thread only; show() returns at once on any other thread.
 
-#include "gui/DeviceBacking.h"
 #include "gui/PopupMenu.h"
 
 #include <memory>
@@ -16,16 +15,17 @@
 
 namespace gui {
 
+class UserInterface;
+
 class WindowsPopupMenu : public PopupMenu {
 public:
-    WindowsPopupMenu(HWND owner, DeviceBacking& backing);
+    explicit WindowsPopupMenu(UserInterface& userInterface);
     ~WindowsPopupMenu() override;
 
     void show(const Point& point) override;
 
 private:
-    HWND owner_;
-    DeviceBacking& backing_;
+    UserInterface& userInterface_;
     DWORD guiThread_;
     std::shared_ptr<bool> alive_;
 };

@@ -1,45 +1,22 @@
 #pragma once
 
-// A toolkit timer as a timer of the editor's window: any change of enabled,
-// interval or frame-driven stops it and, when it is enabled with an interval
-// of at least 1 ms, starts it again on the root control's window with its own
-// id (taken from the root on the first start). Its tick runs the bound
-// handler, then the listeners. Destroying it stops it and leaves the root's
-// id table.
+// The toolkit timer on Windows: a timer of the editor's window under its own
+// id (the root control starts and stops it), or a frame timer of an
+// accelerated editor. Made disabled, with an interval of 1000 ms.
 //
-// Threading: GUI thread only.
+// Threading: GUI thread (property changes from other threads are posted).
 
-#include "gui/Timer.h"
-
-#include <windows.h>
+#include "gui/InterfaceTimer.h"
 
 namespace gui {
 
-class WindowsControl;
-
-class WindowsTimer : public Timer {
+class WindowsTimer : public InterfaceTimer {
 public:
-    explicit WindowsTimer(WindowsControl& root);
-    ~WindowsTimer() override;
+    static constexpr int kDefaultInterval = 1000;
 
-    void propertyChanged(AbstractProperty& property) override;
-    // Stops and, when enabled with an interval, starts again.
-    void update();
-
-    UINT_PTR id() const { return id_; }
-    bool isStarted() const { return started_; }
-    // The root goes: the timer stays, stopped and without a window.
-    void detachRoot() {
-        root_ = nullptr;
-        started_ = false;
+    explicit WindowsTimer(UserInterface& userInterface) : InterfaceTimer(userInterface) {
+        interval.setValue(kDefaultInterval);
     }
-
-private:
-    friend class WindowsControl;
-
-    WindowsControl* root_;
-    UINT_PTR id_ = 0;
-    bool started_ = false;
 };
 
 } // namespace gui

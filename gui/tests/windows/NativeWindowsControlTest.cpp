@@ -1,9 +1,9 @@
 #include "gui/windows/NativeWindowsControl.h"
 
 #include "gui/Canvas.h"
+#include "gui/InterfaceTimer.h"
 #include "gui/tests/windows/WindowsTestSupport.h"
 #include "gui/windows/WindowsInterface.h"
-#include "gui/windows/WindowsTimer.h"
 
 namespace gui {
 namespace {
@@ -71,7 +71,7 @@ protected:
 
 TEST_F(WinGdiRoot, WindowPixelsAndPrintClientEqualTheBackBuffer) {
     UpdateWindow(host.handle());
-    UpdateWindow(ui->nativeWindow());
+    UpdateWindow(ui->window());
     test::pumpMessages();
     ASSERT_GT(painter->paints, 0);
     const WindowsBitmap& buffer = root().backBuffer();
@@ -82,19 +82,19 @@ TEST_F(WinGdiRoot, WindowPixelsAndPrintClientEqualTheBackBuffer) {
     EXPECT_EQ(expected[20 * 80 + 60], 0x0A28E6u);
 
     const auto printed = readPixels(80, 40, [&](HDC dc) {
-        SendMessageW(ui->nativeWindow(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+        SendMessageW(ui->window(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
     });
     EXPECT_EQ(printed, expected);
     const auto shown = readPixels(80, 40, [&](HDC dc) {
-        HDC window = GetDC(ui->nativeWindow());
+        HDC window = GetDC(ui->window());
         BitBlt(dc, 0, 0, 80, 40, window, 0, 0, SRCCOPY);
-        ReleaseDC(ui->nativeWindow(), window);
+        ReleaseDC(ui->window(), window);
     });
     EXPECT_EQ(shown, expected);
 }
 
 TEST_F(WinGdiRoot, TheBackBufferFollowsBoundsAndScale) {
-    SetWindowPos(ui->nativeWindow(), nullptr, 0, 0, 100, 60, SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
+    SetWindowPos(ui->window(), nullptr, 0, 0, 100, 60, SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
     EXPECT_EQ(root().backBuffer().pixelWidth(), 100);
     EXPECT_EQ(root().backBuffer().pixelHeight(), 60);
     EXPECT_EQ(root().getDirtyRect(), Rect(0, 0, 100, 60));
@@ -112,12 +112,13 @@ TEST_F(WinGdiRoot, PaintingThatStarvesTimersFiresTheFrameTimer) {
     frame->interval.setValue(20);
     frame->frameDriven.setValue(true);
     frame->enabled.setValue(true);
-    ASSERT_EQ(root().frameTimer(), frame);
+    const int id = static_cast<InterfaceTimer*>(frame)->id();
+    ASSERT_EQ(root().frameTimer(), id);
     auto paintNow = [&] {
-        InvalidateRect(ui->nativeWindow(), nullptr, FALSE);
-        UpdateWindow(ui->nativeWindow());
+        InvalidateRect(ui->window(), nullptr, FALSE);
+        UpdateWindow(ui->window());
     };
-    SendMessageW(ui->nativeWindow(), WM_TIMER, static_cast<WindowsTimer*>(frame)->id(), 0);
+    SendMessageW(ui->window(), WM_TIMER, WPARAM(id), 0);
     EXPECT_EQ(ticks, 1);
     clock += 40;
     paintNow();
@@ -131,7 +132,7 @@ TEST_F(WinGdiRoot, PaintingThatStarvesTimersFiresTheFrameTimer) {
     paintNow();
     EXPECT_EQ(ticks, 3);
     frame->enabled.setValue(false);
-    EXPECT_EQ(root().frameTimer(), nullptr);
+    EXPECT_EQ(root().frameTimer(), 0);
 }
 
 } // namespace

@@ -1,11 +1,12 @@
 #include "gui/windows/WindowsControl.h"
 
 #include "gui/Canvas.h"
+#include "gui/InterfaceTimer.h"
+#include "gui/MessageChannel.h"
 #include "gui/Modifiers.h"
 #include "gui/tests/windows/WindowsTestSupport.h"
 #include "gui/windows/UIWindow.h"
 #include "gui/windows/WindowsInterface.h"
-#include "gui/windows/WindowsTimer.h"
 
 #include <cstring>
 #include <shlobj.h>
@@ -80,7 +81,7 @@ protected:
         SetKeyboardState(none);
     }
     WindowsControl& root() { return ui->windowsRoot(); }
-    HWND window() { return ui->nativeWindow(); }
+    HWND window() { return ui->window(); }
     LRESULT send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
         return SendMessageW(window(), message, wParam, lParam);
     }
@@ -101,7 +102,7 @@ TEST_F(WinControl, TheWindowIsAChildOfTheHostAtTheRectangle) {
     EXPECT_EQ(DWORD(GetWindowLongW(window(), GWL_STYLE)) & 0xFFFF0000u, 0x56000000u);
     EXPECT_EQ(GetParent(window()), host.handle());
     EXPECT_EQ(root().bounds.getValue(), Rect(10, 20, 210, 120));
-    EXPECT_FALSE(ui->isAccelerated());
+    EXPECT_FALSE(ui->accelerated.getValue());
     // Wheel routing cannot be read under the test system: the window took the focus.
     EXPECT_EQ(GetFocus(), window());
     ui.reset();
@@ -217,29 +218,29 @@ TEST_F(WinControl, EditNotificationsAndColourRequestsReachTheEditWindow) {
 
 TEST_F(WinControl, TheTickTracksModifiersAndHoverAndFiresItsEvent) {
     int ticks = 0;
-    root().tickEvent.addHandler(NotifyEvent::bind([&] { ++ticks; }));
+    ui->tickEvent.addHandler(NotifyEvent::bind([&] { ++ticks; }));
     send(WM_MOUSEMOVE, 0, clientPoint(30, 20));
     ASSERT_EQ(root().getHoverChild(), probe);
     POINT inside{30, 20};
     ClientToScreen(window(), &inside);
     SetCursorPos(inside.x, inside.y);
     log.clear();
-    send(WM_TIMER, WindowsControl::kTickTimerId);
+    send(WM_TIMER, UserInterface::kTickTimerId);
     EXPECT_EQ(ticks, 1);
     EXPECT_TRUE(log.empty());
 
     keys[VK_CONTROL] = 0x80;
     SetKeyboardState(keys);
-    send(WM_TIMER, WindowsControl::kTickTimerId);
+    send(WM_TIMER, UserInterface::kTickTimerId);
     EXPECT_EQ(lastLog(), "move 0 10,10 4");
     log.clear();
-    send(WM_TIMER, WindowsControl::kTickTimerId);
+    send(WM_TIMER, UserInterface::kTickTimerId);
     EXPECT_TRUE(log.empty());
 
     RECT r{};
     GetWindowRect(window(), &r);
     SetCursorPos(r.right + 50, r.bottom + 50);
-    send(WM_TIMER, WindowsControl::kTickTimerId);
+    send(WM_TIMER, UserInterface::kTickTimerId);
     EXPECT_EQ(lastLog(), "leave");
     EXPECT_EQ(ticks, 4);
 }
@@ -254,20 +255,23 @@ TEST_F(WinControl, ADropOfTwoFilesGivesTheFirst) {
     std::memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), names.data(),
                 names.size() * sizeof(wchar_t));
     GlobalUnlock(block);
-    std::vector<std::string> dropped;
-    root().filesDroppedEvent.addHandler(NotifyEvent::bind([&](void* argument) {
-        auto* file = static_cast<WindowsControl::DroppedFile*>(argument);
-        std::ostringstream text;
-        text << file->path << " " << file->point.x << "," << file->point.y;
-        dropped.push_back(text.str());
-    }));
+    struct DropListener : MessageChannel::Listener {
+        void filesDropped(float x, float y, const std::string& path) override {
+            std::ostringstream text;
+            text << path << " " << x << "," << y;
+            dropped.push_back(text.str());
+        }
+        std::vector<std::string> dropped;
+    } listener;
+    ui->messageChannel().addListener(&listener);
     send(WM_DROPFILES, reinterpret_cast<WPARAM>(block));
-    EXPECT_EQ(dropped, std::vector<std::string>{"C:\\first.ztp 40,30"});
+    ui->messageChannel().removeListener(&listener);
+    EXPECT_EQ(listener.dropped, std::vector<std::string>{"C:\\first.ztp 40,30"});
 }
 
 TEST_F(WinControl, ClipboardChangesFireTheEvent) {
     int changes = 0;
-    root().clipboardEvent.addHandler(NotifyEvent::bind([&] { ++changes; }));
+    ui->clipboardChangedEvent.addHandler(NotifyEvent::bind([&] { ++changes; }));
     EXPECT_EQ(send(WM_CLIPBOARDUPDATE), 0);
     EXPECT_EQ(changes, 1);
 }
@@ -282,26 +286,22 @@ TEST_F(WinControl, TimersTickByIdAndUnknownIdsAreIgnored) {
     first->interval.setValue(5);
     first->enabled.setValue(true);
     second->enabled.setValue(true);
-    auto* firstTimer = static_cast<WindowsTimer*>(first);
-    auto* secondTimer = static_cast<WindowsTimer*>(second);
-    EXPECT_EQ(firstTimer->id(), 2u);
-    EXPECT_EQ(secondTimer->id(), 3u);
-    EXPECT_TRUE(firstTimer->isStarted());
-    send(WM_TIMER, 3);
+    const int secondId = static_cast<InterfaceTimer*>(second)->id();
+    EXPECT_GE(static_cast<InterfaceTimer*>(first)->id(), UserInterface::kFirstTimerId);
+    EXPECT_NE(static_cast<InterfaceTimer*>(first)->id(), secondId);
+    send(WM_TIMER, WPARAM(secondId));
     send(WM_TIMER, 99);
     EXPECT_EQ(secondTicks, 1);
     EXPECT_EQ(firstTicks, 0);
     delete second;
-    send(WM_TIMER, 3);
+    send(WM_TIMER, WPARAM(secondId));
     EXPECT_EQ(secondTicks, 1);
-    first->enabled.setValue(false);
-    EXPECT_FALSE(firstTimer->isStarted());
 
     // A running timer ticks through real WM_TIMER messages, also after a switch to full screen and back.
     first->enabled.setValue(true);
     for (int pass = 0; pass < 3; ++pass) {
-        if (pass == 1) root().enterFullScreen();
-        if (pass == 2) root().leaveFullScreen();
+        if (pass == 1) root().fullScreen.setValue(true);
+        if (pass == 2) root().fullScreen.setValue(false);
         const int before = firstTicks;
         const DWORD start = GetTickCount();
         while (firstTicks == before && GetTickCount() - start < 2000) {
@@ -314,8 +314,8 @@ TEST_F(WinControl, TimersTickByIdAndUnknownIdsAreIgnored) {
 
 TEST_F(WinControl, FullScreenAndBack) {
     HWND child = window();
-    root().enterFullScreen();
-    ASSERT_TRUE(root().isFullScreen());
+    root().fullScreen.setValue(true);
+    ASSERT_TRUE(root().fullScreen.getValue());
     HWND popup = window();
     EXPECT_NE(popup, child);
     EXPECT_FALSE(IsWindow(child));
@@ -329,16 +329,16 @@ TEST_F(WinControl, FullScreenAndBack) {
 
     // Escape leaves full screen.
     send(WM_KEYDOWN, VK_ESCAPE); // no control takes it
-    EXPECT_FALSE(root().isFullScreen());
+    EXPECT_FALSE(root().fullScreen.getValue());
     EXPECT_EQ(GetParent(window()), host.handle());
     EXPECT_EQ(root().bounds.getValue(), Rect(10, 20, 210, 120));
 
     // Closing the full-screen window leaves it too and calls the handler.
     int handled = 0;
     root().setFullScreenHandler([&] { ++handled; });
-    root().enterFullScreen();
+    root().fullScreen.setValue(true);
     send(WM_CLOSE);
-    EXPECT_FALSE(root().isFullScreen());
+    EXPECT_FALSE(root().fullScreen.getValue());
     EXPECT_EQ(handled, 1);
 }
 
@@ -348,13 +348,13 @@ TEST_F(WinControl, MovingAndSizingTheWindowMovesTheBounds) {
 }
 
 TEST_F(WinControl, AHandlerMayDestroyTheEditorDuringAMessage) {
-    root().tickEvent.addHandler(NotifyEvent::bind([&] { ui.reset(); }));
+    ui->tickEvent.addHandler(NotifyEvent::bind([&] { ui.reset(); }));
     HWND before = window();
-    SendMessageW(before, WM_TIMER, WindowsControl::kTickTimerId, 0);
+    SendMessageW(before, WM_TIMER, UserInterface::kTickTimerId, 0);
     EXPECT_EQ(ui, nullptr);
     EXPECT_FALSE(IsWindow(before));
     // Messages to the gone window find no control.
-    EXPECT_EQ(SendMessageW(before, WM_TIMER, WindowsControl::kTickTimerId, 0), 0);
+    EXPECT_EQ(SendMessageW(before, WM_TIMER, UserInterface::kTickTimerId, 0), 0);
 }
 
 } // namespace

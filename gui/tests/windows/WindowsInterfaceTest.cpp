@@ -1,5 +1,6 @@
 #include "gui/windows/WindowsInterface.h"
 
+#include "gui/DisplayOptions.h"
 #include "gui/tests/windows/WindowsTestSupport.h"
 #include "gui/windows/DisplayScale.h"
 #include "gui/windows/NativeWindowsControl.h"
@@ -28,7 +29,7 @@ class WinInterface : public ::testing::Test {
 protected:
     ~WinInterface() override {
         setDpiFunctions(nullptr);
-        windowsDisplayOptions() = WindowsDisplayOptions();
+        displayOptions() = DisplayOptions();
         WindowsInterface::setAcceleratedRootFactory({});
     }
     std::unique_ptr<WindowsInterface> make(float scale, const std::string& settings = "") {
@@ -61,7 +62,7 @@ TEST_F(WinInterface, TheScaleComesFromTheHostTheOverrideOrTheSmallestMonitor) {
     EXPECT_EQ(fixed->windowsRoot().bounds.getValue(), Rect(0, 0, 150, 75));
     fixed.reset();
 
-    windowsDisplayOptions().globalScaleOverride = 1.25f;
+    displayOptions().globalScaleOverride = 1.25f;
     auto overridden = make(2.0f);
     EXPECT_FLOAT_EQ(overridden->deviceBacking().getScale(), 1.25f);
 }
@@ -79,14 +80,14 @@ TEST_F(WinInterface, TheAcceleratedRootComesFromTheHookOrTheGdiRootStands) {
     });
     auto off = make(0.0f);
     EXPECT_EQ(asked, 0);
-    EXPECT_FALSE(off->isAccelerated());
+    EXPECT_FALSE(off->accelerated.getValue());
     EXPECT_NE(dynamic_cast<NativeWindowsControl*>(off->rootControl()), nullptr);
     off.reset();
 
-    windowsDisplayOptions().acceleration = 1;
+    displayOptions().accelerationMode = 1;
     auto failed = make(0.0f);
     EXPECT_EQ(asked, 1);
-    EXPECT_FALSE(failed->isAccelerated());
+    EXPECT_FALSE(failed->accelerated.getValue());
     failed.reset();
 
     WindowsInterface::setAcceleratedRootFactory(
@@ -94,7 +95,7 @@ TEST_F(WinInterface, TheAcceleratedRootComesFromTheHookOrTheGdiRootStands) {
             return new WindowsControl(ui, parent, r);
         });
     auto accelerated = make(0.0f);
-    EXPECT_TRUE(accelerated->isAccelerated());
+    EXPECT_TRUE(accelerated->accelerated.getValue());
     EXPECT_EQ(dynamic_cast<NativeWindowsControl*>(accelerated->rootControl()), nullptr);
 }
 
@@ -102,10 +103,10 @@ TEST_F(WinInterface, ActivityAndDroppedFiles) {
     auto ui = make(0.0f);
     SetActiveWindow(host.handle());
     EXPECT_EQ(ui->isActive(), GetActiveWindow() == host.handle());
-    ui->setAcceptDroppedFiles(true);
-    EXPECT_TRUE(GetWindowLongW(ui->nativeWindow(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
-    ui->setAcceptDroppedFiles(false);
-    EXPECT_FALSE(GetWindowLongW(ui->nativeWindow(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+    ui->acceptDroppedFiles.setValue(true);
+    EXPECT_TRUE(GetWindowLongW(ui->window(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+    ui->acceptDroppedFiles.setValue(false);
+    EXPECT_FALSE(GetWindowLongW(ui->window(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
 }
 
 } // namespace

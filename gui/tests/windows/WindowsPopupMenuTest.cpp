@@ -1,6 +1,8 @@
 #include "gui/windows/WindowsPopupMenu.h"
 
+#include "gui/RootLockScope.h"
 #include "gui/tests/windows/WindowsTestSupport.h"
+#include "gui/windows/WindowsInterface.h"
 
 namespace gui {
 namespace {
@@ -19,7 +21,9 @@ std::function<bool()> pressKeys(std::vector<WPARAM> keys, std::function<void()> 
 
 class WinPopupMenu : public ::testing::Test {
 protected:
-    WinPopupMenu() : menu(new WindowsPopupMenu(owner.handle(), backing)) {
+    WinPopupMenu()
+        : ui(std::make_unique<WindowsInterface>(host.handle(), RECT{0, 0, 200, 100}, "", 0.0f)),
+          menu(static_cast<WindowsPopupMenu*>(ui->platformDelegate().createPopupMenu())) {
         for (const char* text : {"First", "Second"}) {
             auto* item = new MenuItem(text);
             item->selectedEvent.addHandler(NotifyEvent::bind([this, text] { chosen.push_back(text); }));
@@ -29,9 +33,9 @@ protected:
     }
     ~WinPopupMenu() override { delete menu; }
 
-    test::TestWindow owner;
+    test::TestWindow host;
     test::TestWindow bystander;
-    DeviceBacking backing;
+    std::unique_ptr<WindowsInterface> ui;
     WindowsPopupMenu* menu;
     std::vector<std::string> chosen;
     int opened = 0;
@@ -81,6 +85,30 @@ TEST_F(WinPopupMenu, ChangedItemsOrADeletedMenuRunNothing) {
         shown->show(Point(0, 0));
     }
     EXPECT_FALSE(selected);
+}
+
+TEST_F(WinPopupMenu, TheRootLockIsGivenUpWhileTheMenuIsOpen) {
+    RootControl& root = *ui->rootControl();
+    int depthInside = -1;
+    {
+        RootLockScope scope(root);
+        test::ModalCloser closer(pressKeys({VK_DOWN, VK_RETURN}, [&] { depthInside = root.lockDepth(); }));
+        menu->show(Point(0, 0));
+        EXPECT_EQ(root.lockDepth(), 1);
+    }
+    EXPECT_EQ(depthInside, 0);
+    EXPECT_EQ(root.lockDepth(), 0);
+    EXPECT_EQ(chosen, std::vector<std::string>{"First"});
+}
+
+TEST_F(WinPopupMenu, AnEditorDestroyedWhileTheMenuIsOpenRunsNothing) {
+    {
+        RootLockScope scope(*ui->rootControl());
+        test::ModalCloser closer(pressKeys({VK_DOWN, VK_RETURN}, [&] { ui.reset(); }));
+        menu->show(Point(0, 0));
+    }
+    EXPECT_TRUE(chosen.empty());
+    EXPECT_TRUE(IsWindowEnabled(bystander.handle()));
 }
 
 TEST_F(WinPopupMenu, OtherThreadsGetNoMenu) {
