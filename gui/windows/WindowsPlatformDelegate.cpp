@@ -69,7 +69,8 @@ int WindowsPlatformDelegate::doubleClickTime() {
     return int(GetDoubleClickTime());
 }
 
-void WindowsPlatformDelegate::messageBox(const std::string& text, int buttons, std::function<void()> okAction) {
+void WindowsPlatformDelegate::messageBox(const std::string& text, int buttons,
+                                         std::function<void()> okAction) {
     if (!userInterface_.isGuiThread()) return;
     RootControl* root = userInterface_.rootControl();
     const int answer = showMessageBox(static_cast<HWND>(userInterface_.nativeWindow()), text, buttons, root);

@@ -20,12 +20,18 @@ LONG toPixels(float logical, float scale) {
 
 int reportedKey(WPARAM key) {
     switch (key) {
-    case VK_LEFT: return TextEditor::kKeyLeft;
-    case VK_RIGHT: return TextEditor::kKeyRight;
-    case VK_UP: return TextEditor::kKeyUp;
-    case VK_DOWN: return TextEditor::kKeyDown;
-    case VK_ESCAPE: return TextEditor::kKeyEscape;
-    default: return 0;
+    case VK_LEFT:
+        return TextEditor::kKeyLeft;
+    case VK_RIGHT:
+        return TextEditor::kKeyRight;
+    case VK_UP:
+        return TextEditor::kKeyUp;
+    case VK_DOWN:
+        return TextEditor::kKeyDown;
+    case VK_ESCAPE:
+        return TextEditor::kKeyEscape;
+    default:
+        return 0;
     }
 }
 
@@ -62,10 +68,11 @@ void WindowsTextEditor::openNative() {
     HWND parent = static_cast<HWND>(userInterface().nativeWindow());
     if (parent == nullptr || edit_ != nullptr) return;
     const RECT r = pixelRect();
-    edit_ = CreateWindowExW(0, L"EDIT", L"", editStyle(), r.left, r.top, r.right - r.left, r.bottom - r.top, parent,
-                            nullptr, win32::libraryModule(), nullptr);
+    edit_ = CreateWindowExW(0, L"EDIT", L"", editStyle(), r.left, r.top, r.right - r.left, r.bottom - r.top,
+                            parent, nullptr, win32::libraryModule(), nullptr);
     if (edit_ == nullptr) return;
-    const LOGFONTW description = WindowsText::fontDescription(text(), userInterface().deviceBacking().getScale());
+    const LOGFONTW description =
+        WindowsText::fontDescription(text(), userInterface().deviceBacking().getScale());
     font_ = CreateFontIndirectW(&description);
     if (font_ != nullptr) SendMessageW(edit_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     const std::wstring wide = win32::wide(text().text.getValue());
@@ -83,7 +90,8 @@ void WindowsTextEditor::closeNative() {
         HWND edit = edit_;
         edit_ = nullptr;
         SetWindowLongPtrW(edit, GWLP_USERDATA, 0);
-        if (original_ != nullptr) SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original_));
+        if (original_ != nullptr)
+            SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original_));
         DestroyWindow(edit);
     }
     original_ = nullptr;
@@ -105,14 +113,16 @@ void WindowsTextEditor::selectAll() {
 void WindowsTextEditor::updateRect() {
     if (edit_ == nullptr) return;
     const RECT r = pixelRect();
-    SetWindowPos(edit_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(edit_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void WindowsTextEditor::readText() {
     if (edit_ == nullptr) return;
     const LRESULT length = SendMessageW(edit_, WM_GETTEXTLENGTH, 0, 0);
     std::vector<wchar_t> buffer(std::size_t(std::max<LRESULT>(length, 0)) + 1, L'\0');
-    const LRESULT copied = SendMessageW(edit_, WM_GETTEXT, WPARAM(buffer.size()), reinterpret_cast<LPARAM>(buffer.data()));
+    const LRESULT copied =
+        SendMessageW(edit_, WM_GETTEXT, WPARAM(buffer.size()), reinterpret_cast<LPARAM>(buffer.data()));
     text().text.setValue(win32::utf8(buffer.data(), std::size_t(std::max<LRESULT>(copied, 0))));
 }
 
