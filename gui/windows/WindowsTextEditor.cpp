@@ -18,25 +18,28 @@ LONG toPixels(float logical, float scale) {
     return LONG(std::floor(logical * scale + 0.7f));
 }
 
-int reportedKey(WPARAM key) {
+TextEditor::EditorKey editorKey(WPARAM key) {
     switch (key) {
-    case VK_LEFT:
-        return TextEditor::kKeyLeft;
-    case VK_RIGHT:
-        return TextEditor::kKeyRight;
-    case VK_UP:
-        return TextEditor::kKeyUp;
-    case VK_DOWN:
-        return TextEditor::kKeyDown;
+    case VK_RETURN:
+        return TextEditor::EditorKey::kEnter;
     case VK_ESCAPE:
-        return TextEditor::kKeyEscape;
+        return TextEditor::EditorKey::kEscape;
+    case VK_TAB:
+        return TextEditor::EditorKey::kTab;
+    case VK_LEFT:
+        return TextEditor::EditorKey::kLeft;
+    case VK_RIGHT:
+        return TextEditor::EditorKey::kRight;
+    case VK_UP:
+        return TextEditor::EditorKey::kUp;
+    case VK_DOWN:
+        return TextEditor::EditorKey::kDown;
+    case 'A':
+        return (GetKeyState(VK_CONTROL) & 0x8000) != 0 ? TextEditor::EditorKey::kSelectAll
+                                                       : TextEditor::EditorKey::kOther;
     default:
-        return 0;
+        return TextEditor::EditorKey::kOther;
     }
-}
-
-bool keyDown(int key) {
-    return (GetKeyState(key) & 0x8000) != 0;
 }
 
 } // namespace
@@ -47,10 +50,6 @@ WindowsTextEditor::WindowsTextEditor(UserInterface& userInterface, Text* text)
 WindowsTextEditor::~WindowsTextEditor() {
     *alive_ = false;
     if (edit_ != nullptr) closeNative();
-}
-
-bool WindowsTextEditor::isMultiLine() {
-    return text().lineStyle.getValue() == Text::LineStyle::kWordWrap;
 }
 
 DWORD WindowsTextEditor::editStyle() {
@@ -139,24 +138,12 @@ LRESULT WindowsTextEditor::handle(HWND window, UINT message, WPARAM wParam, LPAR
     const std::shared_ptr<bool> alive = alive_;
     const WNDPROC original = original_;
     if (message == WM_KEYDOWN) {
-        if (keyReporting.getValue()) {
-            if (const int key = reportedKey(wParam)) {
-                reportKey(key);
-                if (!*alive || edit_ != window) return 0;
-            }
-        }
-        int reason = -1;
-        if (wParam == VK_RETURN && !isMultiLine()) reason = kCommit;
-        if (wParam == VK_ESCAPE) reason = kCancel;
-        if (wParam == VK_TAB) reason = keyDown(VK_SHIFT) ? kBackTab : kTab;
-        if (reason >= 0) {
-            // The window may be gone afterwards: its own procedure is skipped.
-            endEditing(reason);
-            return 0;
-        }
-        if (wParam == 'A' && keyDown(VK_CONTROL)) {
-            selectAll();
-            return 0;
+        const EditorKey key = editorKey(wParam);
+        if (key != EditorKey::kOther) {
+            const bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
+            // After a key that ended editing the window may be gone: its own procedure is skipped.
+            if (keyDown(key, shift) != KeyResult::kPassOn) return 0;
+            if (!*alive || edit_ != window) return 0;
         }
     }
     if (message == WM_CHAR && (wParam == L'\t' || (wParam == L'\r' && !isMultiLine()))) return 0;

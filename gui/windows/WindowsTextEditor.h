@@ -41,7 +41,6 @@ protected:
 private:
     static LRESULT CALLBACK editProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    bool isMultiLine();
     RECT pixelRect();
 
     HWND edit_ = nullptr;

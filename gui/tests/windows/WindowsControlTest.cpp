@@ -5,6 +5,7 @@
 #include "gui/MessageChannel.h"
 #include "gui/Modifiers.h"
 #include "gui/tests/windows/WindowsTestSupport.h"
+#include "gui/windows/DisplayScale.h"
 #include "gui/windows/UIWindow.h"
 #include "gui/windows/WindowsInterface.h"
 
@@ -345,6 +346,43 @@ TEST_F(WinControl, FullScreenAndBack) {
 TEST_F(WinControl, MovingAndSizingTheWindowMovesTheBounds) {
     SetWindowPos(window(), nullptr, 30, 40, 150, 90, SWP_NOZORDER | SWP_NOACTIVATE);
     EXPECT_EQ(root().bounds.getValue(), Rect(30, 40, 180, 130));
+}
+
+// Two fake monitors side by side at 96 and 192 DPI; a window left of x = 500 is on the first.
+HMONITOR fakeMonitorOf(HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    return reinterpret_cast<HMONITOR>(std::size_t(r.left < 500 ? 1 : 2));
+}
+
+HRESULT WINAPI fakeMonitorDpi(HMONITOR monitor, int, UINT* x, UINT* y) {
+    *x = *y = reinterpret_cast<std::size_t>(monitor) == 1 ? 96 : 192;
+    return S_OK;
+}
+
+TEST_F(WinControl, AWindowMovedToAnotherMonitorTakesItsScaleUnlessOneIsFixed) {
+    DpiFunctions table{};
+    table.monitorFromWindow = fakeMonitorOf;
+    table.getDpiForMonitor = fakeMonitorDpi;
+    setDpiFunctions(&table);
+    int changes = 0;
+    root().monitorChangedEvent.addHandler(NotifyEvent::bind([&] { ++changes; }));
+    root().checkMonitor();
+    const int first = changes;
+    EXPECT_FLOAT_EQ(ui->deviceBacking().getScale(), 1.0f);
+    SetWindowPos(host.handle(), nullptr, 600, 10, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    send(WM_TIMER, UserInterface::kTickTimerId);
+    EXPECT_EQ(changes, first + 1);
+    EXPECT_FLOAT_EQ(ui->deviceBacking().getScale(), 2.0f);
+    send(WM_TIMER, UserInterface::kTickTimerId); // same place: nothing changes
+    EXPECT_EQ(changes, first + 1);
+
+    root().setFixedScale(2.0f);
+    SetWindowPos(host.handle(), nullptr, 10, 10, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    send(WM_TIMER, UserInterface::kTickTimerId);
+    EXPECT_EQ(changes, first + 2);
+    EXPECT_FLOAT_EQ(ui->deviceBacking().getScale(), 2.0f);
+    setDpiFunctions(nullptr);
 }
 
 TEST_F(WinControl, AHandlerMayDestroyTheEditorDuringAMessage) {

@@ -24,6 +24,18 @@
 
 namespace gui::test {
 
+// A crash ends the program at once with a failure, instead of waiting for a
+// debugger that no one attends.
+inline LONG WINAPI exitOnCrash(EXCEPTION_POINTERS* info) {
+    std::fprintf(stderr, "Unhandled exception 0x%08lx\n",
+                 info != nullptr && info->ExceptionRecord != nullptr ? info->ExceptionRecord->ExceptionCode
+                                                                     : 0ul);
+    std::fflush(stderr);
+    TerminateProcess(GetCurrentProcess(), 3);
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+inline const LPTOP_LEVEL_EXCEPTION_FILTER previousCrashFilter = SetUnhandledExceptionFilter(exitOnCrash);
+
 // base + the process id + a counter.
 inline std::wstring uniqueName(const std::wstring& base) {
     static std::atomic<int> counter{0};
