@@ -95,7 +95,7 @@ TEST_F(WinDelegate, FileDialogsFinishWithTheChoiceOrNotChosen) {
     if (!start.empty() && start.back() == L'\\') start.pop_back();
     folder->startFolder.setValue(win32::utf8(start.c_str()));
     {
-        test::ModalCloser closer(test::answerDialog(IDOK));
+        test::ModalCloser closer(test::confirmFolder(start.substr(start.rfind(L'\\') + 1)));
         folder->run();
     }
     EXPECT_TRUE(folder->chosen.getValue());

@@ -16,11 +16,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 #include <windows.h>
+
+#include <commctrl.h>
 
 namespace gui::test {
 
@@ -176,6 +179,32 @@ inline std::function<bool()> answerDialog(int command, std::wstring* title = nul
         if (title != nullptr) *title = windowText(dialog);
         if (before) before(dialog);
         PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED), 0);
+        return true;
+    };
+}
+
+// A closer for the folder browser: it answers OK once the browser's tree has
+// selected the item named leaf (the start folder is selected after the box
+// shows), or after about three seconds whatever is selected.
+inline std::function<bool()> confirmFolder(const std::wstring& leaf) {
+    auto ticks = std::make_shared<int>(0);
+    return [leaf, ticks] {
+        HWND dialog = findThreadWindow(L"#32770");
+        if (dialog == nullptr) return false;
+        bool selected = false;
+        if (HWND tree = FindWindowExW(dialog, nullptr, L"SysTreeView32", nullptr)) {
+            const LRESULT item = SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0);
+            wchar_t text[MAX_PATH] = {};
+            TVITEMW info{};
+            info.mask = TVIF_TEXT;
+            info.hItem = reinterpret_cast<HTREEITEM>(item);
+            info.pszText = text;
+            info.cchTextMax = MAX_PATH;
+            if (item != 0 && SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&info)))
+                selected = leaf == text;
+        }
+        if (!selected && ++*ticks < 100) return false;
+        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
         return true;
     };
 }
