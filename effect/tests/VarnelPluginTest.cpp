@@ -1,0 +1,196 @@
+#include "effect/VarnelPlugin.h"
+
+#include "effect/VarnelPluginSettings.h"
+#include "effect/tests/VarnelFixture.h"
+#include "foundation/Files.h"
+#include "plugin/PresetLoader.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+class VarnelPluginTest : public test::VarnelTest {
+protected:
+    std::string presetPath(const std::string& name) const { return presetFolder() + name + ".ztp"; }
+    // A preset file in the main folder; returns its entry.
+    PresetCacheEntry writePreset(const std::string& name, const std::string& bytes) {
+        createDirectories(presetFolder());
+        EXPECT_TRUE(test::writeWholeFile(presetPath(name), bytes));
+        PresetCacheEntry entry(presetPath(name));
+        entry.name = name;
+        return entry;
+    }
+};
+
+// The delay controls are shown as L/R or M/S; their names stay.
+TEST_F(VarnelPluginTest, ChannelModeRenamesTheDelayControls) {
+    auto plugin = makeVarnel();
+    AbstractPluginParameter* time1 = plugin->findParameter("Delay 1 Time");
+    AbstractPluginParameter* pan2 = plugin->findParameter("Delay 2 Cross Feedback");
+    AbstractPluginParameter* filter = plugin->findParameter("Filter 1 Freq");
+    ASSERT_NE(time1, nullptr);
+    ASSERT_NE(pan2, nullptr);
+    EXPECT_EQ(time1->getHostName(), "Delay L Time");
+    EXPECT_EQ(pan2->getHostName(), "Delay R Cross Feedback");
+
+    set(*plugin, "Channel Mode", 1.0f);
+    EXPECT_EQ(time1->getHostName(), "Delay M Time");
+    EXPECT_EQ(pan2->getHostName(), "Delay S Cross Feedback");
+    EXPECT_EQ(time1->getName(), "Delay 1 Time");
+    EXPECT_EQ(filter->getHostName(), "Filter 1 Freq");
+    EXPECT_EQ(plugin->findParameter("Delay Link")->getHostName(), "Delay Link");
+
+    // Another change in the same mode renames nothing.
+    time1->setHostName("kept");
+    set(*plugin, "Wet Pan", 0.5f);
+    EXPECT_EQ(time1->getHostName(), "kept");
+
+    set(*plugin, "Channel Mode", 0.0f);
+    EXPECT_EQ(time1->getHostName(), "Delay L Time");
+    EXPECT_EQ(pan2->getHostName(), "Delay R Cross Feedback");
+}
+
+// Six section kinds, each a folder under "Component Presets" and a set of
+// collections of the section's parameters.
+TEST_F(VarnelPluginTest, SectionPresetKinds) {
+    auto plugin = makeVarnel();
+    ASSERT_EQ(plugin->getNumComponentPresetManagers(), 6);
+    const struct {
+        const char* folder;
+        const char* extension;
+        int collections;
+        int size;
+        const char* first;
+        const char* last;
+    } kinds[] = {
+        {"Delays", ".delays", 1, 17, "Delay 1 Time", "Delay Buffer Read Style"},
+        {"Filters", ".filters", 1, 15, "Filter 1 Freq", "Filter Routing"},
+        {"XLFO", ".xlfo", 6, 73, "XLFO 1 Frequency", "XLFO 1 Step 16 Random"},
+        {"EG", ".eg", 6, 8, "EG 1 Hold", "EG 1 Release"},
+        {"EF", ".ef", 4, 3, "EF 1Input", "EF 1 Release"},
+        {"MIDI", ".midi", 10, 3, "MIDI Source 1 Input", "MIDI Source 1 Response Curve"},
+    };
+    for (int kind = 0; kind < 6; ++kind) {
+        const auto& k = kinds[kind];
+        PresetManager* manager = plugin->getPresetManager(kind);
+        ASSERT_NE(manager, nullptr);
+        EXPECT_EQ(manager->getPath(), presetFolder() + "Component Presets\\" + k.folder) << k.folder;
+        EXPECT_EQ(VarnelPlugin::kComponentFolders[kind].extension, std::string(k.extension));
+        EXPECT_EQ(plugin->getParameterCollection(kind, k.collections - 1)->size(), k.size) << k.folder;
+        EXPECT_EQ(plugin->getParameterCollection(kind, k.collections), nullptr) << k.folder;
+        const PresetParameterCollection* first = plugin->getParameterCollection(kind, 0);
+        EXPECT_EQ(first->size(), k.size) << k.folder;
+        EXPECT_EQ(first->get(0)->getName(), k.first);
+        EXPECT_EQ(first->get(k.size - 1)->getName(), k.last);
+    }
+    EXPECT_EQ(plugin->getParameterCollection(VarnelPlugin::kXLFO, 5)->get(0)->getName(), "XLFO 6 Frequency");
+    EXPECT_EQ(plugin->getParameterCollection(VarnelPlugin::kMIDI, 9)->get(0)->getName(), "MIDI Source 10 Input");
+}
+
+// A section preset saved from one XLFO loads into another.
+TEST_F(VarnelPluginTest, SectionPresetMovesBetweenSets) {
+    auto plugin = makeVarnel();
+    set(*plugin, "XLFO 1 Balance", 0.25f);
+    set(*plugin, "Num Active XLFO 1 Steps", 5.0f);
+    set(*plugin, "XLFO 1 Step 3 Value", -0.5f);
+    test::TemporaryFolder folder("varnel-section");
+    const std::string path = folder / "Slow.xlfo";
+    ASSERT_TRUE(plugin->getParameterCollection(VarnelPlugin::kXLFO, 0)->savePreset(path, 5));
+    ErrorResult result;
+    loadPresetFromEntry(*plugin->getParameterCollection(VarnelPlugin::kXLFO, 3), result, PresetCacheEntry(path), -1);
+    ASSERT_FALSE(result.hasError()) << result.getErrorMessage();
+    EXPECT_FLOAT_EQ(value(*plugin, "XLFO 4 Balance"), 0.25f);
+    EXPECT_EQ(value(*plugin, "Num Active XLFO 4 Steps"), 5.0f);
+    EXPECT_FLOAT_EQ(value(*plugin, "XLFO 4 Step 3 Value"), -0.5f);
+}
+
+// Without a "Default Setting" in the main folder the declared defaults
+// stand; with one, it is loaded at construction, "Dry Enabled" included.
+TEST_F(VarnelPluginTest, StartsOnTheDefaultPresetOrTheDefaults) {
+    std::string bytes;
+    {
+        // The first start may extract factory presets: remove the default one.
+        auto plugin = makeVarnel();
+        for (int32_t i = 0; i < plugin->getNumParameters(); ++i) {
+            AbstractPluginParameter* p = plugin->getParameter(i);
+            p->setValue(p->getDefault(), 0);
+        }
+        set(*plugin, "Wet Pan", -0.5f);
+        set(*plugin, "Dry Enabled", 0.0f);
+        set(*plugin, "Delay Freeze", 1.0f);
+        bytes = plugin->getMainCollection().binaryBytes(VarnelPlugin::kPresetVersion);
+        std::error_code ignored;
+        std::filesystem::remove(fsPath(presetPath("Default Setting")), ignored);
+        writePreset("Other", bytes);
+    }
+    {
+        auto plugin = makeVarnel();
+        for (int32_t i = 0; i < plugin->getNumParameters(); ++i) {
+            const AbstractPluginParameter* p = plugin->getParameter(i);
+            EXPECT_EQ(p->getValue(), p->getDefault()) << p->getName();
+        }
+        EXPECT_EQ(plugin->getCurrentPreset().getName(), "");
+    }
+    writePreset("Default Setting", bytes);
+    {
+        auto plugin = makeVarnel();
+        EXPECT_EQ(plugin->getCurrentPreset().getName(), "Default Setting");
+        EXPECT_FLOAT_EQ(value(*plugin, "Wet Pan"), -0.5f);
+        EXPECT_EQ(value(*plugin, "Dry Enabled"), 0.0f);
+        // Freeze never comes from a preset.
+        EXPECT_EQ(value(*plugin, "Delay Freeze"), 0.0f);
+        EXPECT_FALSE(plugin->isLoadingDefaultPreset());
+    }
+}
+
+// "Delay Freeze" and "Dry Enabled" stay as the user set them, whatever the
+// preset's version holds; the rest of the preset loads.
+TEST_F(VarnelPluginTest, FreezeAndDryEnabledSurviveLoads) {
+    auto plugin = makeVarnel();
+    set(*plugin, "Dry Enabled", 1.0f);
+    set(*plugin, "Delay Freeze", 0.0f);
+    set(*plugin, "Wet Pan", 0.75f);
+    set(*plugin, "Dry Enabled", 0.0f);
+    set(*plugin, "Delay Freeze", 1.0f);
+    const std::string current = plugin->getMainCollection().binaryBytes(VarnelPlugin::kPresetVersion);
+    set(*plugin, "Dry Enabled", 1.0f);
+    set(*plugin, "Delay Freeze", 0.0f);
+    const std::string files[] = {
+        current,
+        test::legacyPreset(*plugin, 4, {{"Wet Pan", 0.75f}, {"Dry Enabled", 0.0f}, {"Delay Freeze", 1.0f}}),
+        test::legacyPreset(*plugin, 3, {{"Wet Pan", 0.75f}, {"Dry Enabled", 0.0f}}),
+        test::legacyPreset(*plugin, 2, {{"Wet Pan", 0.75f}, {"Dry Enabled", 0.0f}}),
+        test::legacyPreset(*plugin, 1, {{"Wet Pan", 0.75f}}),
+    };
+    for (const std::string& file : files) {
+        for (const float before : {0.0f, 1.0f}) {
+            set(*plugin, "Wet Pan", 0.0f);
+            set(*plugin, "Dry Enabled", before);
+            set(*plugin, "Delay Freeze", before);
+            const PresetCacheEntry entry = writePreset("Loaded", file);
+            ErrorResult result;
+            plugin->loadPreset(result, entry);
+            ASSERT_FALSE(result.hasError()) << result.getErrorMessage();
+            EXPECT_FLOAT_EQ(value(*plugin, "Wet Pan"), 0.75f);
+            EXPECT_EQ(value(*plugin, "Dry Enabled"), before);
+            EXPECT_EQ(value(*plugin, "Delay Freeze"), before);
+            EXPECT_EQ(plugin->getCurrentPreset().getName(), "Loaded");
+        }
+    }
+}
+
+// A version 5 file is the ordinary loader's; its errors are its own.
+TEST_F(VarnelPluginTest, CurrentVersionErrorsStayTheOrdinaryLoaders) {
+    auto plugin = makeVarnel();
+    const std::string bytes = plugin->getMainCollection().binaryBytes(VarnelPlugin::kPresetVersion);
+    const ErrorResult result = load(*plugin, bytes.substr(0, 40));
+    EXPECT_EQ(result.getErrorMessage(), "Invalid file format.");
+    const PresetCacheEntry missing(presetPath("Missing"));
+    ErrorResult missingResult;
+    plugin->loadPreset(missingResult, missing);
+    EXPECT_TRUE(missingResult.hasError());
+}
+
+} // namespace
