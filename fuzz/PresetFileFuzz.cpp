@@ -3,7 +3,11 @@
 // defaults and section presets take this road). Whatever the bytes: values stay within their
 // ranges, batches stay balanced, and a preset that reports an error other
 // than an unknown parameter changes neither values nor custom settings.
+// Then the same bytes go to the effect's model, whose second attempt reads
+// the layouts of its older releases and converts them: the same promises,
+// and the conversion ends.
 
+#include "effect/VarnelPlugin.h"
 #include "plugin/CollectionPresetLoader.h"
 #include "plugin/GenericPlugin.h"
 
@@ -11,9 +15,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 namespace {
 
@@ -35,6 +43,43 @@ public:
     IndexedPluginParameter<int> steps{this, "Steps"};
     IndexedPluginParameter<bool> flag{this, "Flag"};
 };
+
+// One effect model for the whole run (its start-up scans folders and reads
+// settings), with its settings and presets in a folder of its own.
+VarnelPlugin& effect() {
+    static std::unique_ptr<VarnelPlugin> plugin = [] {
+        static std::string config, documents;
+        const std::filesystem::path root =
+            std::filesystem::temp_directory_path() / ("varnel-fuzz-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(root);
+        config = "XDG_CONFIG_HOME=" + (root / "config").string();
+        documents = "XDG_DOCUMENTS_DIR=" + (root / "documents").string();
+        putenv(config.data());
+        putenv(documents.data());
+        return std::make_unique<VarnelPlugin>("VarnelFuzz");
+    }();
+    return *plugin;
+}
+
+void loadIntoEffect(const uint8_t* data, size_t size) {
+    VarnelPlugin& plugin = effect();
+    std::vector<float> before;
+    plugin.getMainCollection().getValues(before);
+    std::istringstream stream(std::string(reinterpret_cast<const char*>(data), size),
+                              std::ios::in | std::ios::binary);
+    ErrorResult result;
+    plugin.loadPresetStream(result, stream);
+    check(!plugin.isUpdating());
+    std::vector<float> after;
+    plugin.getMainCollection().getValues(after);
+    for (int32_t i = 0; i < plugin.getNumParameters(); ++i) {
+        const AbstractPluginParameter* parameter = plugin.getParameter(i);
+        const float value = after[static_cast<size_t>(i)];
+        check(!std::isnan(value) && value >= parameter->getMin() && value <= parameter->getMax());
+    }
+    const bool unknownOnly = result.getErrorMessage().rfind("Unknown parameter: ", 0) == 0;
+    if (result.hasError() && !unknownOnly) check(after == before);
+}
 
 } // namespace
 
@@ -73,5 +118,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const AbstractPluginParameter* parameter = plugin.getParameter(i);
         check(parameter->getValue() >= parameter->getMin() && parameter->getValue() <= parameter->getMax());
     }
+
+    loadIntoEffect(data, size);
     return 0;
 }
