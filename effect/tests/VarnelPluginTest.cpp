@@ -76,7 +76,7 @@ TEST_F(VarnelPluginTest, SectionPresetKinds) {
         const auto& k = kinds[kind];
         PresetManager* manager = plugin->getPresetManager(kind);
         ASSERT_NE(manager, nullptr);
-        EXPECT_EQ(manager->getPath(), presetFolder() + "Component Presets\\" + k.folder) << k.folder;
+        EXPECT_EQ(manager->getPath(), presetFolder() + "Component Presets\\" + k.folder + "\\") << k.folder;
         EXPECT_EQ(VarnelPlugin::kComponentFolders[kind].extension, std::string(k.extension));
         EXPECT_EQ(plugin->getParameterCollection(kind, k.collections - 1)->size(), k.size) << k.folder;
         EXPECT_EQ(plugin->getParameterCollection(kind, k.collections), nullptr) << k.folder;
@@ -122,7 +122,7 @@ TEST_F(VarnelPluginTest, StartsOnTheDefaultPresetOrTheDefaults) {
         set(*plugin, "Delay Freeze", 1.0f);
         bytes = plugin->getMainCollection().binaryBytes(VarnelPlugin::kPresetVersion);
         std::error_code ignored;
-        std::filesystem::remove(fsPath(presetPath("Default Setting")), ignored);
+        std::filesystem::remove(test::fsPath(presetPath("Default Setting")), ignored);
         writePreset("Other", bytes);
     }
     {
