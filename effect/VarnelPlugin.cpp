@@ -60,7 +60,7 @@ int32_t VarnelPlugin::getInterfaceHeight() const {
 
 int32_t VarnelPlugin::getInterfaceWidth() const {
     return getVarnelSettings().interfaceLayout.getValue() == InterfaceLayout::kWide ? kWideWidth
-                                                                                   : kStandardWidth;
+                                                                                    : kStandardWidth;
 }
 
 void VarnelPlugin::createPresetManager() {
@@ -111,7 +111,8 @@ void VarnelPlugin::fillComponentCollections() {
         for (int32_t i = 0; i < kComponentFolders[source.kind].collections; ++i) {
             const std::string prefix = source.base + std::to_string(i + 1) + source.separator;
             addWhere(getParameterCollection(source.kind, i), [&prefix](const std::string& name) {
-                return startsWith(name, prefix) || startsWith(name, PresetParameterCollection::kNumActive + prefix);
+                return startsWith(name, prefix) ||
+                       startsWith(name, PresetParameterCollection::kNumActive + prefix);
             });
         }
     }
@@ -119,8 +120,9 @@ void VarnelPlugin::fillComponentCollections() {
 
 void VarnelPlugin::loadStartupPreset() {
     PresetManager* manager = getPresetManager(-1);
-    PresetCacheEntry* found =
-        manager != nullptr ? manager->findPresetByName(getDefaultPresetName(), PresetManager::kOwnTree) : nullptr;
+    PresetCacheEntry* found = manager != nullptr
+                                  ? manager->findPresetByName(getDefaultPresetName(), PresetManager::kOwnTree)
+                                  : nullptr;
     if (found == nullptr) {
         loadDefaultSettings();
         return;
@@ -162,6 +164,8 @@ void VarnelPlugin::loadPresetStream(ErrorResult& result, std::istream& stream) {
         else if (legacy.isHeaderAccepted())
             result = second;
     }
+    // Only the default preset at construction may set "Dry Enabled": the
+    // model has no other mode in which a preset would.
     if (dry != nullptr && !loadingDefaultPreset_) dry->setValue(dryBefore, 0);
     if (freeze != nullptr) freeze->setValue(freezeBefore, 0);
 }

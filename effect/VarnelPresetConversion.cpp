@@ -108,7 +108,8 @@ template <size_t N> int32_t renumbered(const std::array<int32_t, N>& table, int3
 
 void VarnelPresetLoader::convertOlderVersion(int32_t version) {
     if (version < kFirstVersion || version >= kCurrentVersion) return;
-    for (float* holding : {&oldFeedback_, &oldFeedbackBalance_, &oldCrossFeedback_, &oldCrossFeedbackBalance_})
+    for (float* holding :
+         {&oldFeedback_, &oldFeedbackBalance_, &oldCrossFeedback_, &oldCrossFeedbackBalance_})
         *holding = finiteOrZero(*holding);
     for (auto& record : oldXLFO_)
         for (float& field : record)
@@ -124,17 +125,17 @@ void VarnelPresetLoader::convertOlderVersion(int32_t version) {
     set("Num Active EGs", version == 1 ? 0.0f : 1.0f);
     if (version == 2 && truncated(value("EG 1 Triggering")) == 1) set("EG 1 Triggering", 2.0f);
     set("Num Active MIDI Sources", version == 1 ? 2.0f : 5.0f);
-    const std::vector<MidiInput> inputs = version == 1
-                                              ? std::vector<MidiInput>{kPitchBend, kModWheel}
-                                              : std::vector<MidiInput>{kPitchBend, kModWheel, kVelocity,
-                                                                       kAftertouch, kKBTrack};
+    const std::vector<MidiInput> inputs =
+        version == 1 ? std::vector<MidiInput>{kPitchBend, kModWheel}
+                     : std::vector<MidiInput>{kPitchBend, kModWheel, kVelocity, kAftertouch, kKBTrack};
     for (size_t m = 0; m < inputs.size(); ++m)
         set(setName("MIDI Source ", static_cast<int32_t>(m) + 1) + " Input", static_cast<float>(inputs[m]));
     renumberSlots(version);
     compactSlots(legacySlots_);
-    for (const auto& [countName, first] : {std::pair<const char*, int32_t>{"Num Active XLFOs", kFirstXLFOSource},
-                                           {"Num Active EGs", kFirstEGSource},
-                                           {"Num Active MIDI Sources", kFirstMidiSource}})
+    for (const auto& [countName, first] :
+         {std::pair<const char*, int32_t>{"Num Active XLFOs", kFirstXLFOSource},
+          {"Num Active EGs", kFirstEGSource},
+          {"Num Active MIDI Sources", kFirstMidiSource}})
         if (AbstractParameterSetList* sets = list(countName)) removeUnusedSourceSets(*sets, first);
     if (version == 1) duplicateFeedbackSlots();
     correctMidiRanges();
@@ -173,7 +174,8 @@ void VarnelPresetLoader::rescaleChangedAmounts() {
         c.findSlotsByTarget(target, found);
         for (int32_t s : found) {
             const int32_t source = c.getSource(s);
-            if (c.isSource(source) && layout.sources[static_cast<size_t>(source)].type == kEnvelopeFollowerType)
+            if (c.isSource(source) &&
+                layout.sources[static_cast<size_t>(source)].type == kEnvelopeFollowerType)
                 rescaleSlotAmount(s, 1.0f, 2.0f);
         }
     }
@@ -280,7 +282,8 @@ void VarnelPresetLoader::correctMidiRanges() {
     for (const MidiCorrections& corrections : midiCorrections()) {
         int32_t position = -1;
         for (int32_t m = 0; m < active && position < 0; ++m)
-            if (truncated(value(setName("MIDI Source ", m + 1) + " Input")) == corrections.input) position = m;
+            if (truncated(value(setName("MIDI Source ", m + 1) + " Input")) == corrections.input)
+                position = m;
         if (position < 0) continue;
         for (const MidiCorrection& row : corrections.rows)
             rescaleSlotsForTarget(row.group, kFirstMidiSource + position, row.a, row.b);

@@ -73,7 +73,8 @@ void VarnelPresetLoader::declareLegacyLayout(int32_t version) {
         for (int32_t i = 0; i < count; ++i) {
             AbstractPluginParameter* p = plugin_.getParameter(i);
             // Version 3 had no freeze.
-            if (p != nullptr && !(version == 3 && p->getName() == "Delay Freeze")) addParameter(p, std::string());
+            if (p != nullptr && !(version == 3 && p->getName() == "Delay Freeze"))
+                addParameter(p, std::string());
         }
         return;
     }
@@ -85,7 +86,8 @@ void VarnelPresetLoader::declareLegacyLayout(int32_t version) {
             declareSet(numbered("Delay ", d), {" Time", " Offset", " Sync"});
         for (const char* name : {"Delay Link", "Delay Buffer Read Style", "Filter Routing"})
             declare(name);
-        for (float* holding : {&oldFeedback_, &oldFeedbackBalance_, &oldCrossFeedback_, &oldCrossFeedbackBalance_})
+        for (float* holding :
+             {&oldFeedback_, &oldFeedbackBalance_, &oldCrossFeedback_, &oldCrossFeedbackBalance_})
             declareHolding(*holding);
         for (const char* name : kLevelParameters)
             declare(name);
@@ -93,7 +95,8 @@ void VarnelPresetLoader::declareLegacyLayout(int32_t version) {
             declareSet(numbered("Filter ", f), kFilterSuffixes);
     } else {
         for (int32_t d = 1; d <= 2; ++d)
-            declareSet(numbered("Delay ", d), {" Time", " Offset", " Sync", " Feedback", " Cross Feedback", " Pan"});
+            declareSet(numbered("Delay ", d),
+                       {" Time", " Offset", " Sync", " Feedback", " Cross Feedback", " Pan"});
         for (const char* name : {"Feedback Link", "Delay Link", "Delay Buffer Read Style"})
             declare(name);
         for (int32_t f = 1; f <= 2; ++f)

@@ -27,7 +27,8 @@ inline std::string f32(float v) {
 }
 
 // A binary preset: signature, version, count, the values (no settings block).
-inline std::string presetBytes(const std::string& signature, uint32_t version, const std::vector<float>& values) {
+inline std::string presetBytes(const std::string& signature, uint32_t version,
+                               const std::vector<float>& values) {
     std::string bytes = signature + u32(version) + u32(static_cast<uint32_t>(values.size()));
     for (float v : values)
         bytes += f32(v);
@@ -44,7 +45,8 @@ inline std::vector<std::string> legacyEntries(int version) {
     };
     const std::initializer_list<const char*> filter = {" Freq",     " Pan",   " Peak",   " Characteristic",
                                                        " Response", " Slope", " Enabled"};
-    const std::initializer_list<const char*> slot = {" Source", " Level", " Bypassed", " Inverted", " Target"};
+    const std::initializer_list<const char*> slot = {" Source", " Level", " Bypassed", " Inverted",
+                                                     " Target"};
     const std::initializer_list<const char*> levels = {"Input Level", "Dry Level", "Dry Pan", "Wet Level",
                                                        "Wet Pan"};
     if (version == 1) {
@@ -63,7 +65,8 @@ inline std::vector<std::string> legacyEntries(int version) {
             set("Slot " + std::to_string(s), slot);
     } else {
         for (int d = 1; d <= 2; ++d)
-            set("Delay " + std::to_string(d), {" Time", " Offset", " Sync", " Feedback", " Cross Feedback", " Pan"});
+            set("Delay " + std::to_string(d),
+                {" Time", " Offset", " Sync", " Feedback", " Cross Feedback", " Pan"});
         set("", {"Feedback Link", "Delay Link", "Delay Buffer Read Style"});
         set("Filter 1", filter);
         set("Filter 2", filter);
@@ -94,8 +97,10 @@ inline std::vector<std::string> currentEntries(const VarnelPlugin& plugin, int v
 
 // A legacy binary preset: each entry takes its value from `values`, else
 // its parameter's default (0 for a value without a parameter).
-inline std::string legacyPreset(const VarnelPlugin& plugin, int version, const std::map<std::string, float>& values) {
-    const std::vector<std::string> entries = version <= 2 ? legacyEntries(version) : currentEntries(plugin, version);
+inline std::string legacyPreset(const VarnelPlugin& plugin, int version,
+                                const std::map<std::string, float>& values) {
+    const std::vector<std::string> entries =
+        version <= 2 ? legacyEntries(version) : currentEntries(plugin, version);
     std::vector<float> out;
     for (const std::string& name : entries) {
         auto it = values.find(name);

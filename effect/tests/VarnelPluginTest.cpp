@@ -86,7 +86,8 @@ TEST_F(VarnelPluginTest, SectionPresetKinds) {
         EXPECT_EQ(first->get(k.size - 1)->getName(), k.last);
     }
     EXPECT_EQ(plugin->getParameterCollection(VarnelPlugin::kXLFO, 5)->get(0)->getName(), "XLFO 6 Frequency");
-    EXPECT_EQ(plugin->getParameterCollection(VarnelPlugin::kMIDI, 9)->get(0)->getName(), "MIDI Source 10 Input");
+    EXPECT_EQ(plugin->getParameterCollection(VarnelPlugin::kMIDI, 9)->get(0)->getName(),
+              "MIDI Source 10 Input");
 }
 
 // A section preset saved from one XLFO loads into another.
@@ -99,7 +100,8 @@ TEST_F(VarnelPluginTest, SectionPresetMovesBetweenSets) {
     const std::string path = folder / "Slow.xlfo";
     ASSERT_TRUE(plugin->getParameterCollection(VarnelPlugin::kXLFO, 0)->savePreset(path, 5));
     ErrorResult result;
-    loadPresetFromEntry(*plugin->getParameterCollection(VarnelPlugin::kXLFO, 3), result, PresetCacheEntry(path), -1);
+    loadPresetFromEntry(*plugin->getParameterCollection(VarnelPlugin::kXLFO, 3), result,
+                        PresetCacheEntry(path), -1);
     ASSERT_FALSE(result.hasError()) << result.getErrorMessage();
     EXPECT_FLOAT_EQ(value(*plugin, "XLFO 4 Balance"), 0.25f);
     EXPECT_EQ(value(*plugin, "Num Active XLFO 4 Steps"), 5.0f);

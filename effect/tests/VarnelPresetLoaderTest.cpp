@@ -150,7 +150,8 @@ TEST_F(VarnelPresetLoaderTest, Version2IsConverted) {
     EXPECT_EQ(v("Num Active EGs"), 1.0f);
     EXPECT_EQ(v("EG 1 Triggering"), 2.0f);
     EXPECT_EQ(v("Num Active MIDI Sources"), 5.0f);
-    for (const auto& [m, input] : {std::pair<int, float>{1, 1.0f}, {2, 0.0f}, {3, 2.0f}, {4, 3.0f}, {5, 4.0f}})
+    for (const auto& [m, input] :
+         {std::pair<int, float>{1, 1.0f}, {2, 0.0f}, {3, 2.0f}, {4, 3.0f}, {5, 4.0f}})
         EXPECT_EQ(v("MIDI Source " + std::to_string(m) + " Input"), input) << m;
 
     EXPECT_EQ(connections(), (Connections{{14, 36}, {25, 11}}));
@@ -208,7 +209,8 @@ TEST_F(VarnelPresetLoaderTest, ShortLayoutsKeepDefaults) {
 
 // Text presets of the older versions match by name.
 TEST_F(VarnelPresetLoaderTest, Version4Text) {
-    const std::string text = "[Preset]\nSignature=ZVms\nVersion=4\n\n[Parameters]\nWet Pan=0.5\nSlot 1 Source=3\n";
+    const std::string text =
+        "[Preset]\nSignature=ZVms\nVersion=4\n\n[Parameters]\nWet Pan=0.5\nSlot 1 Source=3\n";
     const ErrorResult result = load(*plugin, text);
     ASSERT_FALSE(result.hasError()) << result.getErrorMessage();
     EXPECT_FLOAT_EQ(v("Wet Pan"), 0.5f);
@@ -232,9 +234,11 @@ TEST_F(VarnelPresetLoaderTest, BrokenFilesChangeNothing) {
         {"ZDel" + test::u32(1) + test::u32(0xFFFFFFFF), "Invalid file format."},
         {"ZDel", "Incorrect file permissions or corrupt preset file."},
         {std::string(), "Incorrect file permissions or corrupt preset file."},
-        {"ABCD" + test::u32(1) + test::u32(0), "Unknown preset signature (likely intended for another Zentor plug-in): ABCD"},
+        {"ABCD" + test::u32(1) + test::u32(0),
+         "Unknown preset signature (likely intended for another Zentor plug-in): ABCD"},
         // The signature of another version.
-        {"ZDel" + test::u32(2) + test::u32(0), "Unknown preset signature (likely intended for another Zentor plug-in): ZDel"},
+        {"ZDel" + test::u32(2) + test::u32(0),
+         "Unknown preset signature (likely intended for another Zentor plug-in): ZDel"},
         {"ZVms" + test::u32(9) + test::u32(0), "Preset version not supported: 9"},
         {"ZVms" + test::u32(0) + test::u32(0), "Preset version not supported: 0"},
         {"[Preset]\nSignature=ZVar\nVersion=2\n\n[Parameters\n", "Invalid file format."},
