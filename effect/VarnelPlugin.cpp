@@ -29,9 +29,8 @@ const VarnelPlugin::ComponentFolder VarnelPlugin::kComponentFolders[kNumComponen
     {"EG", ".eg", 6},         {"EF", ".ef", 4},           {"MIDI", ".midi", 10},
 };
 
-VarnelPlugin::VarnelPlugin(const std::string& productName) : VarnelParameters(this, this, this) {
+VarnelPlugin::VarnelPlugin(const std::string& productName) : VarnelParameters(*this, *this, *this) {
     if (!productName.empty()) pluginName = productName;
-    channelMode_ = findParameter("Channel Mode");
     initHistoryAndSources();
     for (int32_t kind = 0; kind < kNumComponentKinds; ++kind)
         createParameterCollections(kind, kComponentFolders[kind].collections);
@@ -140,10 +139,8 @@ void VarnelPlugin::loadPresetFile(ErrorResult& result, const PresetCacheEntry& e
 }
 
 void VarnelPlugin::loadPresetStream(ErrorResult& result, std::istream& stream) {
-    AbstractPluginParameter* freeze = findParameter("Delay Freeze");
-    AbstractPluginParameter* dry = findParameter("Dry Enabled");
-    const float freezeBefore = freeze != nullptr ? freeze->getValue() : 0.0f;
-    const float dryBefore = dry != nullptr ? dry->getValue() : 0.0f;
+    const float freezeBefore = delayFreeze.getValue();
+    const float dryBefore = dryEnabled.getValue();
     const std::istream::pos_type start = stream.tellg();
     {
         std::unique_ptr<PresetLoader> loader(createPresetLoader());
@@ -166,15 +163,14 @@ void VarnelPlugin::loadPresetStream(ErrorResult& result, std::istream& stream) {
     }
     // Only the default preset at construction may set "Dry Enabled": the
     // model has no other mode in which a preset would.
-    if (dry != nullptr && !loadingDefaultPreset_) dry->setValue(dryBefore, 0);
-    if (freeze != nullptr) freeze->setValue(freezeBefore, 0);
+    if (!loadingDefaultPreset_) dryEnabled.setValue(dryBefore, 0);
+    delayFreeze.setValue(freezeBefore, 0);
 }
 
 void VarnelPlugin::parameterChangedHook(int32_t) {
     // Runs for every change, host automation included: only a read and a
     // compare unless the mode changed.
-    if (channelMode_ == nullptr) return;
-    const int32_t item = static_cast<int32_t>(channelMode_->getValue());
+    const int32_t item = static_cast<int32_t>(channelMode.getValue());
     if (item == lastChannelMode_) return;
     lastChannelMode_ = item;
     applyChannelModeNames(item);

@@ -95,7 +95,6 @@ private:
     void loadStartupPreset();
     void applyChannelModeNames(int32_t mode);
 
-    const AbstractPluginParameter* channelMode_ = nullptr;
     int32_t lastChannelMode_ = -1;
     bool loadingDefaultPreset_ = false;
 };

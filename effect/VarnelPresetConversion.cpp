@@ -3,6 +3,7 @@
 // LFOs and MIDI sources of versions 1 and 2, the old numbering of sources
 // and targets, and the modulation amounts whose scale changed.
 
+#include "effect/VarnelModulation.h"
 #include "effect/VarnelPlugin.h"
 #include "effect/VarnelPresetLoader.h"
 #include "modulation/ModMatrixParamController.h"
@@ -16,22 +17,14 @@
 
 namespace {
 
-// Source types of the layout.
-constexpr int32_t kEnvelopeFollowerType = 3;
-// The first source of each kind.
-constexpr int32_t kFirstXLFOSource = 8;
-constexpr int32_t kFirstEGSource = 14;
-constexpr int32_t kFirstMidiSource = 24;
-// Targets: the feedback of each delay, the frequency of each filter, the
-// slot levels of the old layouts' tails.
-constexpr int32_t kDelay1Feedback = 2;
-constexpr int32_t kDelay2Feedback = 7;
-constexpr int32_t kDelay1CrossFeedback = 3;
-constexpr int32_t kTargetsPerDelay = 5;
-constexpr int32_t kFilter1Freq = 10;
-constexpr int32_t kFilter2Freq = 13;
-constexpr int32_t kFirstSlotLevel = 83;
-constexpr int32_t kNumXLFOs = 6;
+using M = VarnelModulation;
+
+// Targets the conversion moves or rescales.
+constexpr int32_t kDelay1Feedback = M::kFirstDelayTarget + M::kDelayFeedback;           // 2
+constexpr int32_t kDelay2Feedback = kDelay1Feedback + M::kDelayTargetsPerSet;           // 7
+constexpr int32_t kDelay1CrossFeedback = M::kFirstDelayTarget + M::kDelayCrossFeedback; // 3
+constexpr int32_t kFilter1Freq = M::kFirstFilterTarget + M::kFilterFreq;                // 10
+constexpr int32_t kFilter2Freq = kFilter1Freq + M::kFilterTargetsPerSet;                // 13
 
 // Old source numbers (version 1: 2 LFOs, 2 MIDI; version 2: 2 LFOs, an EG,
 // 5 MIDI) to today's.
@@ -133,9 +126,9 @@ void VarnelPresetLoader::convertOlderVersion(int32_t version) {
     renumberSlots(version);
     compactSlots(legacySlots_);
     for (const auto& [countName, first] :
-         {std::pair<const char*, int32_t>{"Num Active XLFOs", kFirstXLFOSource},
-          {"Num Active EGs", kFirstEGSource},
-          {"Num Active MIDI Sources", kFirstMidiSource}})
+         {std::pair<const char*, int32_t>{"Num Active XLFOs", M::kFirstXLFOSource},
+          {"Num Active EGs", M::kFirstEGSource},
+          {"Num Active MIDI Sources", M::kFirstMidiSource}})
         if (AbstractParameterSetList* sets = list(countName)) removeUnusedSourceSets(*sets, first);
     if (version == 1) duplicateFeedbackSlots();
     correctMidiRanges();
@@ -174,18 +167,17 @@ void VarnelPresetLoader::rescaleChangedAmounts() {
         c.findSlotsByTarget(target, found);
         for (int32_t s : found) {
             const int32_t source = c.getSource(s);
-            if (c.isSource(source) &&
-                layout.sources[static_cast<size_t>(source)].type == kEnvelopeFollowerType)
+            if (c.isSource(source) && layout.sources[static_cast<size_t>(source)].type == M::kSourceTypeEF)
                 rescaleSlotAmount(s, 1.0f, 2.0f);
         }
     }
     // Snapping XLFOs on a filter frequency.
-    for (int32_t k = 1; k <= kNumXLFOs; ++k) {
+    for (int32_t k = 1; k <= M::kNumXLFOs; ++k) {
         if (truncated(value(setName("XLFO ", k) + " Snap")) == 0) continue;
         for (int32_t target : {kFilter1Freq, kFilter2Freq}) {
             c.findSlotsByTarget(target, found);
             for (int32_t s : found)
-                if (c.getSource(s) == kFirstXLFOSource + k - 1) rescaleSlotAmount(s, 4.2f, 1.0f);
+                if (c.getSource(s) == M::kFirstXLFOSource + k - 1) rescaleSlotAmount(s, 4.2f, 1.0f);
         }
     }
 }
@@ -194,7 +186,7 @@ void VarnelPresetLoader::convertOldXLFO(int32_t record) {
     if (record < 0 || record >= static_cast<int32_t>(oldXLFO_.size())) return;
     const auto& f = oldXLFO_[static_cast<size_t>(record)];
     const int32_t n = activeCount("Num Active XLFOs");
-    if (n >= kNumXLFOs) return;
+    if (n >= M::kNumXLFOs) return;
     set("Num Active XLFOs", static_cast<float>(n + 1));
     const std::string xlfo = setName("XLFO ", n + 1);
     const std::string step1 = xlfo + " Step 1";
@@ -256,7 +248,7 @@ void VarnelPresetLoader::renumberSlots(int32_t version) {
         if (target < oldSlotTargets)
             now = version == 1 ? renumbered(kVersion1Targets, target) : renumbered(kVersion2Targets, target);
         else if (target - oldSlotTargets < legacySlots_)
-            now = kFirstSlotLevel + (target - oldSlotTargets);
+            now = M::kFirstSlotLevelTarget + (target - oldSlotTargets);
         c.setTarget(s, now);
     }
     c.endChange();
@@ -271,7 +263,7 @@ void VarnelPresetLoader::duplicateFeedbackSlots() {
         const int32_t target = c.getTarget(s);
         if (target != kDelay1Feedback && target != kDelay1CrossFeedback) continue;
         const int32_t copy = duplicateSlotScaled(s, 1.0f);
-        if (copy != -1) c.setTarget(copy, target + kTargetsPerDelay);
+        if (copy != -1) c.setTarget(copy, target + M::kDelayTargetsPerSet);
     }
     const int32_t count = activeCount("Num Active Slots");
     if (count > n) ModMatrixParamController::sortSlots(c, count, nullptr);
@@ -286,6 +278,6 @@ void VarnelPresetLoader::correctMidiRanges() {
                 position = m;
         if (position < 0) continue;
         for (const MidiCorrection& row : corrections.rows)
-            rescaleSlotsForTarget(row.group, kFirstMidiSource + position, row.a, row.b);
+            rescaleSlotsForTarget(row.group, M::kFirstMidiSource + position, row.a, row.b);
     }
 }

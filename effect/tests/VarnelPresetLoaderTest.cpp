@@ -162,11 +162,11 @@ TEST_F(VarnelPresetLoaderTest, Version2IsConverted) {
 // Version 3 lacks "Delay Freeze" and had the version 2 time range; version
 // 4 keeps times and numbering and rescales two kinds of amount.
 TEST_F(VarnelPresetLoaderTest, Versions3And4) {
-    std::string bytes = legacyPreset(*plugin, 3, {{"Delay 1 Time", 0.5f}, {"Filter 1 Freq", 0.25f}});
+    std::string bytes = legacyPreset(*plugin, 3, {{"Delay 1 Time", 0.5f}, {"Filter 1 Freq", 10.0f}});
     ErrorResult result = load(*plugin, bytes);
     ASSERT_FALSE(result.hasError()) << result.getErrorMessage();
     EXPECT_NEAR(v("Delay 1 Time"), timeValue(mapByTable7(0.5f) * 4990.0f + 10.0f), 1e-6f);
-    EXPECT_FLOAT_EQ(v("Filter 1 Freq"), 0.25f);
+    EXPECT_FLOAT_EQ(v("Filter 1 Freq"), 10.0f);
 
     bytes = legacyPreset(*plugin, 4,
                          {{"Delay 1 Time", 0.5f},
