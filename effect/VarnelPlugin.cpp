@@ -1,6 +1,5 @@
 #include "effect/VarnelPlugin.h"
 
-#include "effect/VarnelPluginSettings.h"
 #include "effect/VarnelPresetLoader.h"
 #include "foundation/Files.h"
 #include "plugin/CustomPresetLoader.h"
@@ -43,23 +42,6 @@ VarnelPlugin::VarnelPlugin(const std::string& productName) : VarnelParameters(*t
 
 VarnelPlugin::~VarnelPlugin() {
     shutdown();
-}
-
-GenericPlugin::Settings* VarnelPlugin::createSettings() {
-    return new VarnelSettings(this);
-}
-
-VarnelPlugin::VarnelSettings& VarnelPlugin::getVarnelSettings() const {
-    return static_cast<VarnelSettings&>(*getSettings());
-}
-
-int32_t VarnelPlugin::getInterfaceHeight() const {
-    return getVarnelSettings().showModulation.getValue() ? kModulationHeight : kHeight;
-}
-
-int32_t VarnelPlugin::getInterfaceWidth() const {
-    return getVarnelSettings().interfaceLayout.getValue() == InterfaceLayout::kWide ? kWideWidth
-                                                                                    : kStandardWidth;
 }
 
 void VarnelPlugin::createPresetManager() {
@@ -151,7 +133,7 @@ void VarnelPlugin::loadPresetStream(ErrorResult& result, std::istream& stream) {
     if (result.hasError() && start != std::istream::pos_type(-1)) {
         stream.clear();
         stream.seekg(start);
-        VarnelPresetLoader legacy(*this);
+        VarnelPresetLoader legacy(*this, *this);
         ErrorResult second;
         legacy.loadPreset(second, stream, -1, std::string());
         // A file the older layouts accepted is theirs: its own error tells

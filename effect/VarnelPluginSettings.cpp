@@ -14,3 +14,22 @@ void VarnelPlugin::VarnelSettings::serialize(SettingSerializer& serializer) {
     const bool modulation = showModulation.getValue();
     showModulation.setValue(serializer.serializeBool("ShowModulation", modulation, modulation));
 }
+
+// The model's operations that read its settings.
+
+GenericPlugin::Settings* VarnelPlugin::createSettings() {
+    return new VarnelSettings(this);
+}
+
+VarnelPlugin::VarnelSettings& VarnelPlugin::getVarnelSettings() const {
+    return static_cast<VarnelSettings&>(*getSettings());
+}
+
+int32_t VarnelPlugin::getInterfaceHeight() const {
+    return getVarnelSettings().showModulation.getValue() ? kModulationHeight : kHeight;
+}
+
+int32_t VarnelPlugin::getInterfaceWidth() const {
+    return getVarnelSettings().interfaceLayout.getValue() == InterfaceLayout::kWide ? kWideWidth
+                                                                                    : kStandardWidth;
+}

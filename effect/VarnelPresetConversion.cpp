@@ -4,9 +4,9 @@
 // and targets, and the modulation amounts whose scale changed.
 
 #include "effect/VarnelModulation.h"
-#include "effect/VarnelPlugin.h"
 #include "effect/VarnelPresetLoader.h"
 #include "modulation/ModMatrixParamController.h"
+#include "modulation/ModulationMatrixOwner.h"
 #include "modulation/ModulationValueMaps.h"
 #include "plugin/PluginParameterSet.h"
 
@@ -159,7 +159,7 @@ void VarnelPresetLoader::convertFeedbackAndTime(int32_t version) {
 }
 
 void VarnelPresetLoader::rescaleChangedAmounts() {
-    ModMatrixParamController& c = plugin_.getController();
+    ModMatrixParamController& c = matrixOwner_.getController();
     const ModulationMatrixLayout& layout = c.getLayout();
     std::vector<int32_t> found;
     // Envelope followers on feedback: the feedback range doubled.
@@ -233,7 +233,7 @@ void VarnelPresetLoader::convertOldXLFO(int32_t record) {
 }
 
 void VarnelPresetLoader::renumberSlots(int32_t version) {
-    ModMatrixParamController& c = plugin_.getController();
+    ModMatrixParamController& c = matrixOwner_.getController();
     const int32_t oldSlotTargets = version == 1 ? static_cast<int32_t>(kVersion1Targets.size())
                                                 : static_cast<int32_t>(kVersion2Targets.size());
     c.beginChange();
@@ -257,7 +257,7 @@ void VarnelPresetLoader::renumberSlots(int32_t version) {
 void VarnelPresetLoader::duplicateFeedbackSlots() {
     // Version 1 had one feedback control for both lines: its slots now
     // drive delay 1, and a copy of each drives delay 2.
-    ModMatrixParamController& c = plugin_.getController();
+    ModMatrixParamController& c = matrixOwner_.getController();
     const int32_t n = activeCount("Num Active Slots");
     for (int32_t s = 0; s < n; ++s) {
         const int32_t target = c.getTarget(s);

@@ -1,6 +1,7 @@
 #include "effect/VarnelPresetLoader.h"
 
-#include "effect/VarnelPlugin.h"
+#include "modulation/ModulationMatrixOwner.h"
+#include "plugin/GenericPlugin.h"
 #include "plugin/PluginParameterSet.h"
 
 #include <cmath>
@@ -27,8 +28,9 @@ std::string numbered(const char* base, int32_t number) {
 
 } // namespace
 
-VarnelPresetLoader::VarnelPresetLoader(VarnelPlugin& plugin)
-    : CustomPresetLoader(plugin), ModulationPresetLoader(plugin), plugin_(plugin) {}
+VarnelPresetLoader::VarnelPresetLoader(GenericPlugin& plugin, ModulationMatrixOwner& matrixOwner)
+    : CustomPresetLoader(plugin), ModulationPresetLoader(matrixOwner), plugin_(plugin),
+      matrixOwner_(matrixOwner) {}
 
 VarnelPresetLoader::~VarnelPresetLoader() = default;
 
@@ -46,7 +48,8 @@ bool VarnelPresetLoader::versionSupported(int32_t version) {
 }
 
 AbstractPluginParameter* VarnelPresetLoader::parameter(const std::string& name) const {
-    return plugin_.findParameter(name);
+    const int32_t index = plugin_.getMainCollection().indexOfName(name);
+    return index >= 0 ? plugin_.getParameter(index) : nullptr;
 }
 
 void VarnelPresetLoader::declare(const std::string& name) {

@@ -35,7 +35,8 @@
 
 class AbstractParameterSetList;
 class AbstractPluginParameter;
-class VarnelPlugin;
+class GenericPlugin;
+class ModulationMatrixOwner;
 
 class VarnelPresetLoader : public CustomPresetLoader, public ModulationPresetLoader {
 public:
@@ -44,7 +45,8 @@ public:
     // Fields of one fixed LFO of versions 1 and 2.
     static constexpr int32_t kLegacyXLFOFields = 7;
 
-    explicit VarnelPresetLoader(VarnelPlugin& plugin);
+    // The effect's model, and its modulation-matrix part.
+    VarnelPresetLoader(GenericPlugin& plugin, ModulationMatrixOwner& matrixOwner);
     ~VarnelPresetLoader() override;
 
     // "ZDel", "ZVar", else "ZVms".
@@ -83,7 +85,8 @@ private:
     void duplicateFeedbackSlots();
     void correctMidiRanges();
 
-    VarnelPlugin& plugin_;
+    GenericPlugin& plugin_;
+    ModulationMatrixOwner& matrixOwner_;
     int32_t version_ = -1;
     int32_t declaredVersion_ = -1;
     bool headerAccepted_ = false;
