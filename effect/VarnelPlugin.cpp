@@ -1,6 +1,7 @@
 #include "effect/VarnelPlugin.h"
 
 #include "effect/VarnelPresetLoader.h"
+#include "effect/VarnelProcessor.h"
 #include "foundation/Files.h"
 #include "plugin/CustomPresetLoader.h"
 #include "plugin/PresetLoader.h"
@@ -147,6 +148,10 @@ void VarnelPlugin::loadPresetStream(ErrorResult& result, std::istream& stream) {
     // model has no other mode in which a preset would.
     if (!loadingDefaultPreset_) dryEnabled.setValue(dryBefore, 0);
     delayFreeze.setValue(freezeBefore, 0);
+}
+
+UnifiedPluginAdapter::ProcessorFactory VarnelPlugin::processorFactory() {
+    return [](int32_t) -> GenericPluginProcessor* { return new VarnelProcessor(); };
 }
 
 void VarnelPlugin::parameterChangedHook(int32_t) {

@@ -22,6 +22,7 @@
 
 #include "effect/VarnelParameters.h"
 #include "modulation/ModulationMatrixPlugin.h"
+#include "plugin/UnifiedPluginAdapter.h"
 
 #include <cstdint>
 #include <iosfwd>
@@ -85,6 +86,11 @@ public:
     AbstractPluginParameter* findParameter(const std::string& name) const;
     // True while the constructor loads the default preset.
     bool isLoadingDefaultPreset() const { return loadingDefaultPreset_; }
+
+    // Builds the effect's processor (UnifiedPluginAdapter::setProcessorFactory).
+    // The processor's graph is the stereo layout's whatever the layout asked
+    // for: it takes no layout at construction.
+    static UnifiedPluginAdapter::ProcessorFactory processorFactory();
 
 protected:
     Settings* createSettings() override;

@@ -1,13 +1,18 @@
 #include "effect/VarnelPlugin.h"
 
 #include "effect/VarnelPluginSettings.h"
+#include "effect/VarnelProcessor.h"
 #include "effect/tests/VarnelFixture.h"
 #include "foundation/Files.h"
 #include "plugin/PresetLoader.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
+#include <sstream>
+#include <vector>
 
 namespace {
 
@@ -193,6 +198,65 @@ TEST_F(VarnelPluginTest, CurrentVersionErrorsStayTheOrdinaryLoaders) {
     ErrorResult missingResult;
     plugin->loadPreset(missingResult, missing);
     EXPECT_TRUE(missingResult.hasError());
+}
+
+// The model and its processor behind the framework's adapter: the model's
+// values reach the audio, and the display exchange reads back exactly what
+// the processor wrote.
+TEST_F(VarnelPluginTest, RunsWithItsProcessorThroughTheAdapter) {
+    auto* model = new VarnelPlugin(name_);
+    const UnifiedPluginAdapter::ProcessorFactory factory = VarnelPlugin::processorFactory();
+    test::TestHost host(model, factory(model->getChannelLayout()));
+    host.setProcessorFactory(factory);
+    host.initialize();
+    auto& processor = static_cast<VarnelProcessor&>(host.getProcessor());
+    constexpr float kRate = 48000.0f;
+    processor.activate(kRate);
+    processor.reset();
+
+    auto setPlain = [model](const std::string& name, float plain) {
+        AbstractPluginParameter* p = model->findParameter(name);
+        ASSERT_NE(p, nullptr) << name;
+        p->setValue(p->plainToNormalized(plain), 0);
+    };
+    setPlain("Delay 1 Time", 100.0f);
+    setPlain("Delay 1 Pan", -1.0f);
+    setPlain("Delay 1 Feedback", 0.0f);
+    setPlain("Delay 2 Feedback", 0.0f);
+    set(*model, "Dry Enabled", 0.0f);
+    EXPECT_EQ(processor.dryEnabled.getValue(), 0.0f); // through the adapter
+
+    // A second of silence lets every change settle, then one impulse.
+    std::vector<float> silence(static_cast<size_t>(kRate), 0.0f), left, right;
+    auto render = [&processor](std::vector<float> in, std::vector<float>& outLeft,
+                               std::vector<float>& outRight) {
+        outLeft.assign(in.size(), 0.0f);
+        outRight.assign(in.size(), 0.0f);
+        const std::vector<float> zero(in.size(), 0.0f);
+        for (size_t at = 0; at < in.size(); at += 512) {
+            const auto frames = static_cast<int32_t>(std::min<size_t>(512, in.size() - at));
+            const float* inputs[2] = {in.data() + at, zero.data() + at};
+            float* outputs[2] = {outLeft.data() + at, outRight.data() + at};
+            processor.process(inputs, 2, outputs, 2, frames, nullptr);
+        }
+    };
+    render(silence, left, right);
+    std::vector<float> impulse(static_cast<size_t>(kRate / 4), 0.0f);
+    impulse[0] = 1.0f;
+    render(impulse, left, right);
+    const auto peak = std::max_element(left.begin(), left.end(),
+                                       [](float a, float b) { return std::fabs(a) < std::fabs(b); });
+    EXPECT_NEAR(static_cast<double>(peak - left.begin()), 0.1 * kRate, 1.0);
+    EXPECT_NEAR(*peak, 1.0f, 1e-3f);
+    EXPECT_LT(std::fabs(left[0]), 1e-6f); // no dry path
+    for (float sample : right)
+        ASSERT_LT(std::fabs(sample), 1e-6f);
+
+    std::stringstream exchange(std::ios::in | std::ios::out | std::ios::binary);
+    ASSERT_TRUE(processor.writeProcessorState(exchange));
+    EXPECT_TRUE(model->readProcessorState(exchange));
+    EXPECT_EQ(exchange.peek(), std::char_traits<char>::eof());
+    host.exchangeDisplayData();
 }
 
 } // namespace
