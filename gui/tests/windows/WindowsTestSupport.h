@@ -185,10 +185,12 @@ inline std::function<bool()> answerDialog(int command, std::wstring* title = nul
 
 // A closer for the folder browser: it answers OK once the browser's tree has
 // selected the item named leaf (the start folder is selected after the box
-// shows), or after about three seconds whatever is selected.
-inline std::function<bool()> confirmFolder(const std::wstring& leaf) {
+// shows), or after about three seconds whatever is selected. Under a heavily
+// loaded test machine the system's browser sometimes never selects it, so
+// *sawStart tells the test whether it did.
+inline std::function<bool()> confirmFolder(const std::wstring& leaf, bool* sawStart = nullptr) {
     auto ticks = std::make_shared<int>(0);
-    return [leaf, ticks] {
+    return [leaf, ticks, sawStart] {
         HWND dialog = findThreadWindow(L"#32770");
         if (dialog == nullptr) return false;
         bool selected = false;
@@ -204,6 +206,7 @@ inline std::function<bool()> confirmFolder(const std::wstring& leaf) {
                 selected = leaf == text;
         }
         if (!selected && ++*ticks < 100) return false;
+        if (sawStart != nullptr) *sawStart = selected;
         PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
         return true;
     };
