@@ -59,7 +59,7 @@ std::string numbered(const char* prefix, int n, const char* suffix) {
 // ------------------------------------------------------------ VarnelChannel --
 
 VarnelProcessor::VarnelChannel::VarnelChannel(VarnelProcessor& processor, int channel)
-    : GenericPluginProcessor::Channel(processor), processor_(processor), channel_(channel) {
+    : GenericPluginProcessor::Channel(processor), channel_(channel) {
     wave::Environment& e = processor.getEnvironment();
     const int other = (channel + 1) & 1;
     const int configuration = std::clamp(processor.getChannelLayout(), 0, 4);

@@ -214,7 +214,6 @@ private:
     FilterRouting filterRouting_ = FilterRouting::kSerial;
 
     std::vector<Binding> bindings_;
-    bool released_ = false;
 };
 
 class VarnelProcessor::VarnelChannel : public GenericPluginProcessor::Channel {
@@ -244,7 +243,6 @@ private:
     // (the processor base deletes the emptied channel later).
     void releaseGraph();
 
-    VarnelProcessor& processor_;
     int channel_;
     std::uint32_t positionCode_ = 0;
     std::unique_ptr<FiniteInput> mainInput_;
