@@ -1,9 +1,13 @@
-// The factory content the effect carries in its setup bundle: every full
-// preset keeps a noise burst finite, below +12 dBFS, and lets it die away.
+// The factory content the effect carries in its setup bundle: a fresh
+// instance extracts it and starts on "Default Setting"; every factory and
+// section preset loads and saves back to the same bytes; every full preset
+// keeps a noise burst finite, below +12 dBFS, and lets it die away.
 
 #include "effect/VarnelProcessor.h"
+#include "effect/tests/VarnelFixture.h"
 #include "foundation/SetupBundle.h"
 #include "foundation/tests/TestFiles.h"
+#include "plugin/PresetLoader.h"
 
 #include <gtest/gtest.h>
 
@@ -135,6 +139,88 @@ TEST(FactoryContent, EveryFullPresetKeepsANoiseBurstFiniteAndLetsItDie) {
         EXPECT_LT(late, early * 0.01) << "early " << early << ", late " << late;
     }
     EXPECT_GE(rendered, 13); // "Default Setting" and at least 12 factory presets
+}
+
+class FactoryContentModelTest : public test::VarnelTest {
+protected:
+    // The presets the first instance extracted, by relative path.
+    std::map<std::string, std::string> extractedPresets() { return filesBelow(fsPath(presetFolder())); }
+};
+
+TEST_F(FactoryContentModelTest, AFreshInstanceExtractsTheBundleAndStartsOnTheDefaultSetting) {
+    auto plugin = makeVarnel();
+    const std::map<std::string, std::string> presets = extractedPresets();
+    EXPECT_EQ(presets, bundledPresets());
+    ASSERT_EQ(presets.count("Default Setting.ztp"), 1u);
+    for (const auto& folder : VarnelPlugin::kComponentFolders)
+        EXPECT_EQ(
+            presets.count(std::string("Component Presets/") + folder.name + "/Default" + folder.extension),
+            1u)
+            << folder.name;
+    const std::map<std::string, std::string> documents =
+        filesBelow(fsPath(GenericPlugin::getProductFolder()));
+    ASSERT_EQ(documents.count("Varnel Help.html"), 1u);
+
+    EXPECT_EQ(plugin->getCurrentPreset().getName(), "Default Setting");
+    EXPECT_EQ(plugin->getMainCollection().binaryBytes(VarnelPlugin::kPresetVersion),
+              presets.at("Default Setting.ztp"));
+    // The "Default" delay and filter presets are the Default Setting's
+    // sections.
+    EXPECT_EQ(
+        plugin->getParameterCollection(VarnelPlugin::kDelays, 0)->binaryBytes(VarnelPlugin::kPresetVersion),
+        presets.at("Component Presets/Delays/Default.delays"));
+    EXPECT_EQ(
+        plugin->getParameterCollection(VarnelPlugin::kFilters, 0)->binaryBytes(VarnelPlugin::kPresetVersion),
+        presets.at("Component Presets/Filters/Default.filters"));
+    // Declared defaults but for the two lines' times, pans and feedback.
+    const std::map<std::string, std::string> changed = {
+        {"Delay 1 Time", "375 ms"}, {"Delay 1 Pan", "-1"}, {"Delay 1 Feedback", "0.35"},
+        {"Delay 2 Time", "500 ms"}, {"Delay 2 Pan", "1"},  {"Delay 2 Feedback", "0.35"},
+    };
+    for (int32_t i = 0; i < plugin->getNumParameters(); ++i) {
+        const AbstractPluginParameter& p = *plugin->getParameter(i);
+        auto it = changed.find(p.getName());
+        if (it == changed.end()) {
+            EXPECT_EQ(p.getValue(), p.getDefault()) << p.getName();
+            continue;
+        }
+        float expected = 0.0f;
+        ASSERT_TRUE(p.textToValue(it->second, expected)) << p.getName();
+        EXPECT_FLOAT_EQ(p.getValue(), expected) << p.getName();
+        EXPECT_NE(p.getValue(), p.getDefault()) << p.getName();
+    }
+}
+
+TEST_F(FactoryContentModelTest, EveryFactoryAndSectionPresetLoadsAndSavesBackToTheSameBytes) {
+    auto plugin = makeVarnel();
+    int factoryPresets = 0;
+    for (const auto& [name, bytes] : extractedPresets()) {
+        SCOPED_TRACE(name);
+        if (endsWith(name, ".ztp")) {
+            if (name.find('/') != std::string::npos) ++factoryPresets;
+            const ErrorResult result = load(*plugin, bytes);
+            EXPECT_EQ(result.getErrorCode(), 0) << result.getErrorMessage();
+            EXPECT_EQ(plugin->getMainCollection().binaryBytes(VarnelPlugin::kPresetVersion), bytes);
+            continue;
+        }
+        int32_t kind = -1;
+        for (int32_t k = 0; k < VarnelPlugin::kNumComponentKinds; ++k)
+            if (endsWith(name, VarnelPlugin::kComponentFolders[k].extension)) kind = k;
+        ASSERT_GE(kind, 0) << "a file of no preset kind";
+        // A section preset loads into every set of its kind.
+        std::string path = presetFolder() + name;
+        std::replace(path.begin(), path.end(), '/', '\\');
+        const PresetCacheEntry entry(path);
+        for (int32_t i = 0; i < VarnelPlugin::kComponentFolders[kind].collections; ++i) {
+            PresetParameterCollection& collection = *plugin->getParameterCollection(kind, i);
+            ErrorResult result;
+            loadPresetFromEntry(collection, result, entry, -1);
+            EXPECT_EQ(result.getErrorCode(), 0) << i << ": " << result.getErrorMessage();
+            EXPECT_EQ(collection.binaryBytes(VarnelPlugin::kPresetVersion), bytes) << i;
+        }
+    }
+    EXPECT_GE(factoryPresets, 12);
+    EXPECT_LE(factoryPresets, 20);
 }
 
 } // namespace
