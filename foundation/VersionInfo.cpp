@@ -17,7 +17,10 @@ VersionInfo::VersionInfo(std::string productName, std::string_view versionText, 
 }
 
 std::string VersionInfo::suffixFor(std::int32_t majorVersion) {
-    return majorVersion > baseMajorVersion ? " " + std::to_string(majorVersion) : std::string();
+    if (majorVersion <= baseMajorVersion) return std::string();
+    std::string suffix(1, ' ');
+    suffix += std::to_string(majorVersion);
+    return suffix;
 }
 
 std::string VersionInfo::getVersionSuffix() const {
