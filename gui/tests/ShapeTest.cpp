@@ -53,5 +53,20 @@ TEST(Shape, GradientCacheFollowsSizeScaleAndType) {
     EXPECT_GT(target.pixelAt(10, 5).a, 0);
 }
 
+TEST(Shape, GradientCacheFollowsTheScale) {
+    test::TestInterface ui;
+    auto* shape = new Shape(ui, Color(0, 0, 0, 0));
+    shape->parent.setValue(&ui.root());
+    shape->setBoundsXYWH(0, 0, 10, 10);
+    shape->lineWidth.setValue(2.0f);
+    shape->gradient.setValue(Gradient(Color(255, 0, 0, 255), Color(0, 0, 255, 255)));
+    ASSERT_NE(shape->gradientCache(), nullptr);
+    EXPECT_EQ(shape->gradientCache()->pixelWidth(), 6);
+    ui.deviceBacking().setSystemScale(2.0f);
+    ASSERT_NE(shape->gradientCache(), nullptr);
+    EXPECT_EQ(shape->gradientCache()->pixelWidth(), 12);
+    EXPECT_EQ(shape->gradientCache()->pixelAt(5, 11).a, 255) << "filled again at the new scale";
+}
+
 } // namespace
 } // namespace gui
