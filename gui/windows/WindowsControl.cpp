@@ -101,7 +101,11 @@ void WindowsControl::stopTimer(int id) {
 void WindowsControl::setMouseCapture(Control* control) {
     const bool held = getCaptureHolder() != nullptr;
     if (control != nullptr && !held) SetCapture(window_);
-    if (control == nullptr && held && GetCapture() == window_) ReleaseCapture();
+    if (control == nullptr && held && GetCapture() == window_) {
+        releasingCapture_ = true;
+        ReleaseCapture();
+        releasingCapture_ = false;
+    }
     RootControl::setMouseCapture(control);
 }
 
@@ -173,6 +177,9 @@ LRESULT WindowsControl::windowProc(HWND window, UINT message, WPARAM wParam, LPA
         return 1;
     case WM_CANCELMODE:
         handleCancelMode();
+        break;
+    case WM_CAPTURECHANGED:
+        handleCaptureChanged(reinterpret_cast<HWND>(lParam));
         break;
     case WM_SETCURSOR:
         SetCursor(reinterpret_cast<HCURSOR>(GetClassLongPtrW(window, GCLP_HCURSOR)));
@@ -291,6 +298,13 @@ void WindowsControl::handleCancelMode() {
         setMouseCapture(nullptr);
         if (guard.alive()) holder->mouseUp(0, outside, 0);
     }
+}
+
+void WindowsControl::handleCaptureChanged(HWND gaining) {
+    // Another window took the capture from a control: the control hears of
+    // it. The change that the root's own release causes is not news.
+    if (releasingCapture_ || gaining == window_ || getCaptureHolder() == nullptr) return;
+    setMouseCapture(nullptr);
 }
 
 LRESULT WindowsControl::handleWheel(bool horizontal, WPARAM wParam, LPARAM lParam) {

@@ -67,12 +67,14 @@ private:
     LRESULT handleWheel(bool horizontal, WPARAM wParam, LPARAM lParam);
     LRESULT handleKey(UINT message, WPARAM wParam, LPARAM lParam);
     void handleCancelMode();
+    void handleCaptureChanged(HWND gaining);
     void handleDrop(WPARAM drop);
 
     HWND window_ = nullptr;
     HWND host_ = nullptr;
     RECT childRectangle_{};
     bool fullScreen_ = false;
+    bool releasingCapture_ = false; // the root gives up the capture itself
     std::function<void()> fullScreenHandler_;
     Point pointer_;
     int modifiers_ = 0;
