@@ -3,6 +3,7 @@
 #include "clap/ClapProduct.h"
 #include "clap/ClapSmallExtensions.h"
 #include "clap/ClapTextCopy.h"
+#include "clap/HostPath.h"
 #include "clap/HostText.h"
 #include "dsp/Simd.h"
 #include "foundation/Lock.h"
@@ -51,8 +52,12 @@ public:
         if (code == 0) {
             const std::string& path = getModel().getCurrentPreset().getPath();
             const clap_host_preset_load_t* presetLoad = owner_.hostPresetLoad_;
-            if (presetLoad != nullptr && presetLoad->loaded != nullptr && !path.empty())
-                presetLoad->loaded(owner_.host_, CLAP_PRESET_DISCOVERY_LOCATION_FILE, path.c_str(), nullptr);
+            if (presetLoad != nullptr && presetLoad->loaded != nullptr && !path.empty()) {
+                // The model keeps '\' paths; the host gets its own form back.
+                const std::string hostPath = toHostPath(path);
+                presetLoad->loaded(owner_.host_, CLAP_PRESET_DISCOVERY_LOCATION_FILE, hostPath.c_str(),
+                                   nullptr);
+            }
             requestFlush();
         }
         if (owner_.hostState_ != nullptr && owner_.hostState_->mark_dirty != nullptr)

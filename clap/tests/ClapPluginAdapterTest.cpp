@@ -1,4 +1,5 @@
 #include "clap/ClapPluginAdapter.h"
+#include "clap/HostPath.h"
 
 #include "clap/tests/ClapTestProduct.h"
 #include "foundation/tests/AllocationCounter.h"
@@ -583,7 +584,7 @@ TEST_F(ClapInstanceTest, PresetChangesReportLoadedOnlyWithAPath) {
     model.getCurrentPreset().setPath(folder_.path() + "/A preset.ztp");
     model.getAdapter()->stateChanged(0);
     ASSERT_EQ(host_.calls().presetsLoaded.size(), 1u);
-    EXPECT_EQ(host_.calls().presetsLoaded[0], folder_.path() + "/A preset.ztp");
+    EXPECT_EQ(host_.calls().presetsLoaded[0], toHostPath(folder_.path() + "/A preset.ztp"));
     EXPECT_EQ(host_.calls().markDirty.load(), 2);
     model.getAdapter()->parameterChanged(GenericPlugin::kResyncAll);
     EXPECT_EQ(host_.calls().paramsRescan, std::vector<uint32_t>{CLAP_PARAM_RESCAN_VALUES});
