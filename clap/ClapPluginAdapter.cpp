@@ -64,6 +64,13 @@ public:
             owner_.hostState_->mark_dirty(owner_.host_);
     }
 
+    // A parameter's host name changed (the model's thread, which is the
+    // host's main thread).
+    void parameterInfoChanged() override {
+        if (owner_.hostParams_ != nullptr && owner_.hostParams_->rescan != nullptr)
+            owner_.hostParams_->rescan(owner_.host_, CLAP_PARAM_RESCAN_INFO);
+    }
+
     // Sets both parameter objects (no report back) and queues the value for
     // the host; the caller asks for the flush.
     void sendParameterValue(int32_t index, float value) override {

@@ -155,12 +155,16 @@ UnifiedPluginAdapter::ProcessorFactory VarnelPlugin::processorFactory() {
 }
 
 void VarnelPlugin::parameterChangedHook(int32_t) {
-    // Runs for every change, host automation included: only a read and a
-    // compare unless the mode changed.
+    // Runs for every change, host automation on the audio thread included:
+    // a read and a compare, and a post without allocation when the mode
+    // changed. The names themselves change on the model's thread.
     const int32_t item = static_cast<int32_t>(channelMode.getValue());
-    if (item == lastChannelMode_) return;
-    lastChannelMode_ = item;
-    applyChannelModeNames(item);
+    if (lastChannelMode_.exchange(item) == item) return;
+    requestParameterInfoRefresh();
+}
+
+void VarnelPlugin::refreshParameterInfo() {
+    applyChannelModeNames(static_cast<int32_t>(channelMode.getValue()));
 }
 
 void VarnelPlugin::applyChannelModeNames(int32_t mode) {

@@ -24,6 +24,7 @@
 #include "modulation/ModulationMatrixPlugin.h"
 #include "plugin/UnifiedPluginAdapter.h"
 
+#include <atomic>
 #include <cstdint>
 #include <iosfwd>
 #include <string>
@@ -79,7 +80,8 @@ public:
     void loadPresetFile(ErrorResult& result, const PresetCacheEntry& entry) override;
     // The same two attempts on a stream that can seek back to its start.
     void loadPresetStream(ErrorResult& result, std::istream& stream);
-    // Renames the delay controls for the host when "Channel Mode" changes.
+    // When "Channel Mode" changes, asks for the delay controls to be renamed
+    // for the host on the model's thread (it may run on the audio thread).
     void parameterChangedHook(int32_t index) override;
 
     // A parameter by its declared name (or alias), null when none.
@@ -95,12 +97,13 @@ public:
 protected:
     Settings* createSettings() override;
     void createPresetManager() override;
+    void refreshParameterInfo() override;
 
 private:
     void fillComponentCollections();
     void loadStartupPreset();
     void applyChannelModeNames(int32_t mode);
 
-    int32_t lastChannelMode_ = -1;
+    std::atomic<int32_t> lastChannelMode_{-1};
     bool loadingDefaultPreset_ = false;
 };

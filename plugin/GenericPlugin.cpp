@@ -130,6 +130,10 @@ void GenericPlugin::handleEvent(void* argument) {
             adapter_->parameterChanged(static_cast<int32_t>(payload));
         break;
     }
+    case kParameterInfo:
+        refreshParameterInfo();
+        if (adapter_ != nullptr) adapter_->parameterInfoChanged();
+        break;
     default:
         break;
     }
@@ -175,6 +179,16 @@ void GenericPlugin::notifyHostOfParameter(int32_t index) {
         adapter_->parameterChanged(index);
     else
         queue->post(kParameterReport, index);
+}
+
+void GenericPlugin::requestParameterInfoRefresh() {
+    AsyncEventQueue* queue = eventQueue_.load();
+    if (queue != nullptr && std::this_thread::get_id() != creatingThread_.load()) {
+        queue->post(kParameterInfo, 0);
+        return;
+    }
+    refreshParameterInfo();
+    if (adapter_ != nullptr) adapter_->parameterInfoChanged();
 }
 
 void GenericPlugin::requestLightReset() {

@@ -90,7 +90,12 @@ public:
     };
 
     // Codes of the event queue (handled on the creating thread).
-    enum EventCode : int32_t { kRequestRestart = 0, kProgramChange = 1, kParameterReport = 2 };
+    enum EventCode : int32_t {
+        kRequestRestart = 0,
+        kProgramChange = 1,
+        kParameterReport = 2,
+        kParameterInfo = 3
+    };
 
     // Host codes of parameterChanged below 0.
     enum HostCode : int32_t { kResyncAll = -1, kResyncLightReset = -2, kResyncFullReset = -3 };
@@ -134,6 +139,8 @@ public:
         virtual void beginGesture(int32_t index) = 0;
         virtual ~Adapter() = default;
         virtual void sendParameterValue(int32_t index, float value) = 0;
+        // The parameters' host names changed (on the model's thread).
+        virtual void parameterInfoChanged() {}
     };
 
     class SettingsBase;
@@ -187,6 +194,10 @@ public:
     void sendValueToHost(int32_t index, float value);
     void beginGesture(int32_t index);
     void endGesture(int32_t index);
+    // Runs refreshParameterInfo() and tells the adapter, on the model's
+    // thread: at once when called there, else through the event queue, so
+    // any thread (the audio thread too) may ask without allocating.
+    void requestParameterInfoRefresh();
     AsyncEventQueue* getEventQueue() const { return eventQueue_.load(); }
     // The host binding's request to pump the queue on its main thread.
     void setEventQueueWake(AsyncEventQueue::WakeFunction function, void* context);
@@ -349,6 +360,8 @@ protected:
     // component presets calls createComponentPresetFolder after this.
     virtual void createPresetManager();
     virtual void releaseSharedObjects();
+    // Brings the parameters' host names up to date (model's thread).
+    virtual void refreshParameterInfo() {}
 
 private:
     friend class SnapshotList;

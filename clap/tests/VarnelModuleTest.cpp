@@ -335,6 +335,22 @@ TEST_F(VarnelModuleTest, SyncedEchoesFollowTheHostTempoAnd120WithoutOne) {
     }
 }
 
+// Automating "Channel Mode" renames the delay controls L/R to M/S; the host
+// hears of it through a rescan of the parameter info on its main thread.
+TEST_F(VarnelModuleTest, ChannelModeAutomationRenamesTheDelayControlsForTheHost) {
+    HostedPlugin& plugin = start();
+    std::map<std::string, clap_id> ids = parameterIds();
+    HostEventList events;
+    events.addParamValue(0, ids.at("Channel Mode"), 1.0);
+    EXPECT_EQ(plugin.process(64, events), CLAP_PROCESS_CONTINUE);
+    host_->pumpMainThread();
+    const std::vector<uint32_t>& rescans = host_->calls().paramsRescan;
+    EXPECT_NE(std::find(rescans.begin(), rescans.end(), static_cast<uint32_t>(CLAP_PARAM_RESCAN_INFO)),
+              rescans.end());
+    EXPECT_EQ(std::string(plugin.paramInfo(ids.at("Delay L Time"))->name), "Delay M Time");
+    EXPECT_EQ(std::string(plugin.paramInfo(ids.at("Delay R Pan"))->name), "Delay S Pan");
+}
+
 TEST_F(VarnelModuleTest, MainThreadStateAndPresetWorkBesideAudioThreadAutomation) {
     HostedPlugin& plugin = start(48000.0, 256);
     PresetIndexer indexer;

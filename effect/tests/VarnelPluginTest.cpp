@@ -12,6 +12,7 @@
 #include <cmath>
 #include <filesystem>
 #include <sstream>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -55,6 +56,20 @@ TEST_F(VarnelPluginTest, ChannelModeRenamesTheDelayControls) {
     set(*plugin, "Channel Mode", 0.0f);
     EXPECT_EQ(time1->getHostName(), "Delay L Time");
     EXPECT_EQ(pan2->getHostName(), "Delay R Cross Feedback");
+}
+
+// A change from another thread (host automation on the audio thread) only
+// posts: the names change when the model's thread delivers its events.
+TEST_F(VarnelPluginTest, ChannelModeFromAnotherThreadRenamesOnTheModelsThread) {
+    auto plugin = makeVarnel();
+    AbstractPluginParameter* time1 = plugin->findParameter("Delay 1 Time");
+    ASSERT_NE(time1, nullptr);
+    ASSERT_NE(plugin->getEventQueue(), nullptr);
+    std::thread audio([&] { set(*plugin, "Channel Mode", 1.0f); });
+    audio.join();
+    EXPECT_EQ(time1->getHostName(), "Delay L Time");
+    plugin->getEventQueue()->deliverPending();
+    EXPECT_EQ(time1->getHostName(), "Delay M Time");
 }
 
 // Six section kinds, each a folder under "Component Presets" and a set of
