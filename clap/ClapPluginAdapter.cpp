@@ -379,7 +379,7 @@ bool ClapPluginAdapter::activate(double sampleRate, uint32_t minFrames, uint32_t
     if (activated_ || !std::isfinite(sampleRate) || sampleRate <= 0.0 || maxFrames == 0) return false;
     GenericPlugin& model = getModel();
     const float rate = static_cast<float>(sampleRate);
-    if (std::fabs(rate - model.getSampleRate()) > 1.1920929e-7f) model.setSampleRate(rate);
+    model.changeSampleRate(rate);
     getProcessor().activate(rate);
 
     maxFrames_ = maxFrames;

@@ -21,6 +21,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstring>
 #include <sstream>
 
@@ -189,6 +190,23 @@ void GenericPlugin::requestParameterInfoRefresh() {
     }
     refreshParameterInfo();
     if (adapter_ != nullptr) adapter_->parameterInfoChanged();
+}
+
+bool GenericPlugin::changeSampleRate(float rate) {
+    if (!(std::fabs(rate - sampleRate_) > 1.1920929e-7f)) return false;
+    sampleRate_ = rate;
+    // A quarter second of frames, rounded up to whole blocks.
+    const auto quarter = static_cast<int64_t>(std::trunc(static_cast<double>(rate) * -0.25));
+    for (HistoryBuffer& history : historyBuffers_) {
+        const int64_t b = history.blockSize;
+        const int64_t blocks =
+            b > 0 && history.channels > 0 ? std::max<int64_t>((b - quarter - 1) / b, 0) : 0;
+        history.blocks = static_cast<int32_t>(blocks);
+        history.samples.assign(static_cast<size_t>(blocks * b * std::max(history.channels, 0)), 0.0f);
+        history.positions = {0, 0};
+    }
+    sampleRateChanged();
+    return true;
 }
 
 void GenericPlugin::requestLightReset() {

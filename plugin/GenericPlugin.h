@@ -203,7 +203,23 @@ public:
     void setEventQueueWake(AsyncEventQueue::WakeFunction function, void* context);
     void handleProgramChange(int32_t bank, int32_t program);
     float getSampleRate() const { return sampleRate_; }
-    void setSampleRate(float rate) { sampleRate_ = rate; }
+
+    // A history the model keeps per sample rate, in whole blocks of
+    // blockSize frames of `channels` interleaved samples, read and written
+    // at its two positions. The framework adds none; a product may.
+    struct HistoryBuffer {
+        int32_t blockSize = 0;
+        int32_t channels = 0;
+        int32_t blocks = 0;
+        std::vector<float> samples;
+        std::array<int32_t, 2> positions{0, 0};
+    };
+    std::vector<HistoryBuffer>& getHistoryBuffers() { return historyBuffers_; }
+    // A new rate (host activation, main thread). A change of at most
+    // 1.1920929e-7 is none and returns false. Otherwise stores the rate,
+    // re-sizes every history buffer to a quarter second rounded up to whole
+    // blocks, both positions 0, then calls sampleRateChanged().
+    bool changeSampleRate(float rate);
 
     // --- Editor.
     void setInterface(Listener* listener);
@@ -362,6 +378,8 @@ protected:
     virtual void releaseSharedObjects();
     // Brings the parameters' host names up to date (model's thread).
     virtual void refreshParameterInfo() {}
+    // After changeSampleRate() stored a new rate and re-sized the histories.
+    virtual void sampleRateChanged() {}
 
 private:
     friend class SnapshotList;
@@ -409,6 +427,7 @@ private:
     uint32_t idleStamp_ = 0;
     std::atomic<int32_t> pendingHostCode_{kResyncAll};
     float sampleRate_ = 44100.0f;
+    std::vector<HistoryBuffer> historyBuffers_;
     std::unique_ptr<Settings> settings_;
     TrackContext trackContext_;
     std::atomic<std::thread::id> creatingThread_;

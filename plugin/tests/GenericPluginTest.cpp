@@ -482,3 +482,57 @@ TEST_F(GenericPluginTest, InstancesMadeNamedAndDestroyedOnTwoThreads) {
 }
 
 } // namespace
+
+namespace {
+
+class RatePlugin : public GenericPlugin {
+public:
+    int changes = 0;
+
+protected:
+    void sampleRateChanged() override { ++changes; }
+};
+
+} // namespace
+
+// A new rate re-sizes every history to a quarter second in whole blocks; the
+// same rate touches nothing.
+TEST(GenericPluginHistory, ANewRateResizesEveryHistoryToAQuarterSecondOfBlocks) {
+    RatePlugin plugin;
+    GenericPlugin::HistoryBuffer stereo;
+    stereo.blockSize = 128;
+    stereo.channels = 2;
+    GenericPlugin::HistoryBuffer mono;
+    mono.blockSize = 100;
+    mono.channels = 1;
+    plugin.getHistoryBuffers() = {stereo, mono, GenericPlugin::HistoryBuffer{}};
+
+    struct Case {
+        float rate;
+        int32_t stereoBlocks; // ceil(trunc(rate / 4) / 128)
+        int32_t monoBlocks;   // ceil(trunc(rate / 4) / 100)
+    };
+    int expectedChanges = 0;
+    for (const Case& c : {Case{48000.0f, 94, 120}, Case{44100.0f, 87, 111}, Case{8000.0f, 16, 20},
+                          Case{12345.678f, 25, 31}}) {
+        plugin.getHistoryBuffers()[0].positions = {5, 7};
+        EXPECT_TRUE(plugin.changeSampleRate(c.rate)) << c.rate;
+        ++expectedChanges;
+        const auto& histories = plugin.getHistoryBuffers();
+        EXPECT_EQ(histories[0].blocks, c.stereoBlocks) << c.rate;
+        EXPECT_EQ(histories[0].samples.size(), size_t(c.stereoBlocks) * 128 * 2) << c.rate;
+        EXPECT_EQ(histories[0].positions, (std::array<int32_t, 2>{0, 0}));
+        EXPECT_EQ(histories[1].blocks, c.monoBlocks) << c.rate;
+        EXPECT_EQ(histories[1].samples.size(), size_t(c.monoBlocks) * 100) << c.rate;
+        EXPECT_EQ(histories[2].blocks, 0);
+        EXPECT_TRUE(histories[2].samples.empty());
+        EXPECT_EQ(plugin.getSampleRate(), c.rate);
+        EXPECT_EQ(plugin.changes, expectedChanges);
+    }
+
+    // The same rate again changes nothing.
+    plugin.getHistoryBuffers()[0].positions = {5, 7};
+    EXPECT_FALSE(plugin.changeSampleRate(12345.678f));
+    EXPECT_EQ(plugin.getHistoryBuffers()[0].positions, (std::array<int32_t, 2>{5, 7}));
+    EXPECT_EQ(plugin.changes, 4);
+}
