@@ -385,6 +385,17 @@ void RolloverManager::setRollover(bool on) {
     animation_ = animation;
 }
 
+void RolloverManager::finish() {
+    if (animation_ != nullptr) {
+        if (Animator* animator = Animator::of(control_->userInterface())) animator->stopAnimations(&level_);
+        animation_ = nullptr;
+    }
+    const int target = state_ ? 255 : 0;
+    if (level_ == target) return;
+    level_ = target;
+    control_->invalidateRect(control_->localRect());
+}
+
 const Bitmap* RolloverManager::blend(const Bitmap& normal, const Bitmap& highlight, int& opacity,
                                      Rect* rect) {
     opacity = normalOpacity_ + (255 - normalOpacity_) * level_ / 255;

@@ -160,6 +160,8 @@ public:
     RolloverManager& operator=(const RolloverManager&) = delete;
 
     void setRollover(bool on);
+    // Ends a running fade at once: the level jumps to its target.
+    void finish();
     // The bitmap to draw for the level; opacity and (when asked) the source
     // rect of the blend bitmap come out.
     const Bitmap* blend(const Bitmap& normal, const Bitmap& highlight, int& opacity, Rect* rect);

@@ -11,6 +11,7 @@
 #include <memory>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace gui::test {
@@ -26,7 +27,9 @@ public:
 
 class TestInterface : public UserInterface {
 public:
-    TestInterface() : root_(new TestRoot(*this)) {}
+    // An empty clock means the platform's millisecond clock.
+    explicit TestInterface(IntervalTimer::Clock clock = {})
+        : UserInterface(std::move(clock)), root_(new TestRoot(*this)) {}
     ~TestInterface() override {
         beginDestruction();
         for (TestTimer* timer : std::vector<TestTimer*>(timers)) {
