@@ -1,0 +1,215 @@
+#include "gui/Knob.h"
+
+#include "gui/Bitmap.h"
+#include "gui/Canvas.h"
+#include "gui/Modifiers.h"
+#include "gui/tests/TestInterface.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace gui {
+namespace {
+
+struct Recorder : ValueControlListener {
+    int valueControlQuery(ValueControl*, int) override { return 0; }
+    void beginValueControlGroup() override {}
+    void valueControlChanged(ValueControl*, int phase, int delta) override {
+        log.push_back(phase == 1 ? "c" + std::to_string(delta) : (phase == 0 ? "b" : "e"));
+    }
+    void endValueControlGroup() override {}
+    std::vector<std::string> log;
+};
+
+std::string joined(const std::vector<std::string>& log) {
+    std::string out;
+    for (const std::string& e : log)
+        out += (out.empty() ? "" : " ") + e;
+    return out;
+}
+
+void fill(Bitmap& bitmap, float w, float h, Color color) {
+    bitmap.setSize(w, h);
+    bitmap.clear();
+    bitmap.getCanvas().fillRect(Rect::fromXYWH(0, 0, w, h), color);
+}
+
+struct Rig {
+    std::uint32_t now = 1000;
+    test::TestInterface ui{[this] { return now; }};
+    RootControl& root = ui.root();
+    Recorder recorder;
+    Knob::Style style{ui};
+
+    Rig() { root.setBoundsXYWH(0, 0, 200, 200); }
+    // A 40 x 40 knob at the origin, range 0..max.
+    Knob* knob(int max, bool withBitmaps) {
+        if (withBitmaps) {
+            fill(style.bitmap(0), 40, 40, Color(10, 10, 10, 255));
+            fill(style.bitmap(2), 40, 40, Color(0, 0, 0, 0));
+            style.bitmap(2).getCanvas().fillRect(Rect::fromXYWH(19, 2, 2, 8), Color(255, 255, 255, 255));
+        } else {
+            style.bitmap(2).setSize(40, 40);
+            style.bitmap(2).clear();
+        }
+        style.radius.setValue(18);
+        auto* k = new Knob(ui, &style);
+        k->maximum.setValue(max);
+        k->setListener(&recorder);
+        k->parent.setValue(&root);
+        return k;
+    }
+};
+
+TEST(Knob, AnglesOfValuesAndValuesOfAngles) {
+    Rig rig;
+    Knob* k = rig.knob(100, true);
+    const struct {
+        int value;
+        float degrees;
+    } cases[] = {{0, 210}, {50, 0}, {100, 150}, {25, 285}};
+    for (const auto& c : cases)
+        EXPECT_NEAR(k->angleForValue(c.value) * 360.0f, c.degrees, 1e-3f) << c.value;
+    for (int v = 0; v <= 100; ++v)
+        EXPECT_EQ(k->valueForAngle(k->angleForValue(v)), v);
+    EXPECT_EQ(k->valueForAngle(0.49f), 100); // the gap holds at the ends
+    EXPECT_EQ(k->valueForAngle(0.51f), 0);
+}
+
+TEST(Knob, AngleRangeAndOffsetAreHeld) {
+    Rig rig;
+    Knob* k = rig.knob(100, true);
+    const struct {
+        float range, offset, heldRange, heldOffset;
+    } cases[] = {{0.5f, 0, 1, 0}, {400, 0, 360, 0}, {300, 400, 300, 359}, {300, -500, 300, -359}};
+    for (const auto& c : cases) {
+        k->angleRange.setValue(c.range);
+        k->angleOffset.setValue(c.offset);
+        EXPECT_FLOAT_EQ(k->angleRange.getValue(), c.heldRange);
+        EXPECT_FLOAT_EQ(k->angleOffset.getValue(), c.heldOffset);
+    }
+}
+
+TEST(Knob, LinearDragUpIncreases) {
+    Rig rig;
+    Knob* k = rig.knob(4096, true); // 10 pixels in 5 ms
+    rig.root.handleMouseMove({20, 30}, 0);
+    rig.root.handleMouseDown(0, {20, 30}, kLeftButton);
+    EXPECT_EQ(k->dragMode(), Knob::DragMode::kLinear);
+    rig.now += 5;
+    rig.root.handleMouseMove({20, 20}, kLeftButton);
+    EXPECT_EQ(k->value.getValue(), 204);
+    rig.root.handleMouseUp(0, {20, 20}, 0);
+    EXPECT_EQ(k->dragMode(), Knob::DragMode::kNone);
+    EXPECT_EQ(rig.recorder.log.front(), "b");
+    EXPECT_EQ(rig.recorder.log.back(), "e");
+}
+
+TEST(Knob, CtrlPressResetsWithoutADrag) {
+    Rig rig;
+    Knob* k = rig.knob(100, true);
+    k->defaultValue.setValue(40);
+    k->value.setValue(70);
+    rig.root.handleMouseMove({20, 30}, 0);
+    rig.root.handleMouseDown(0, {20, 30}, kLeftButton | kCtrl);
+    EXPECT_EQ(k->value.getValue(), 40);
+    EXPECT_EQ(k->dragMode(), Knob::DragMode::kNone);
+    rig.root.handleMouseMove({20, 10}, kLeftButton);
+    EXPECT_EQ(k->value.getValue(), 40);
+    rig.root.handleMouseUp(0, {20, 10}, 0);
+    EXPECT_EQ(rig.recorder.log.front(), "b");
+    EXPECT_EQ(rig.recorder.log.back(), "e");
+}
+
+TEST(Knob, RotaryDragFromTheHandleFollowsThePointer) {
+    Rig rig;
+    Knob* k = rig.knob(100, false);
+    k->value.setValue(50); // the handle points up
+    rig.root.handleMouseMove({20, 5}, 0);
+    EXPECT_EQ(k->hoverState(), Knob::HoverState::kHandle);
+    rig.root.handleMouseDown(0, {20, 5}, kLeftButton);
+    EXPECT_EQ(k->dragMode(), Knob::DragMode::kRotary);
+    rig.root.handleMouseMove({35, 20}, kLeftButton); // a quarter turn: 90 of 300 degrees
+    EXPECT_EQ(k->value.getValue(), 80);
+    rig.root.handleMouseMove({33, 32}, kLeftButton);
+    EXPECT_EQ(k->value.getValue(), 94);
+    rig.root.handleMouseMove({24, 36}, kLeftButton); // past the end of the arc: held at max
+    EXPECT_EQ(k->value.getValue(), 100);
+    rig.root.handleMouseMove({5, 30}, kLeftButton); // a jump of more than half the range is refused
+    EXPECT_EQ(k->value.getValue(), 100);
+    rig.root.handleMouseMove({20, 20}, kLeftButton); // through the dead zone
+    rig.root.handleMouseMove({35, 19}, kLeftButton); // then a fifth of the range: refused
+    EXPECT_EQ(k->value.getValue(), 100);
+    rig.root.handleMouseMove({33, 32}, kLeftButton); // under a tenth: taken
+    EXPECT_EQ(k->value.getValue(), 94);
+    rig.root.handleMouseUp(0, {33, 32}, 0);
+    EXPECT_EQ(k->dragMode(), Knob::DragMode::kNone);
+}
+
+TEST(Knob, AKnobWithoutBitmapsJumpsToAClickOnItsArc) {
+    Rig rig;
+    Knob* k = rig.knob(100, false);
+    rig.root.handleMouseMove({35, 20}, 0); // off the handle, on the arc
+    rig.root.handleMouseDown(0, {35, 20}, kLeftButton);
+    EXPECT_EQ(k->dragMode(), Knob::DragMode::kNone);
+    rig.root.handleMouseUp(0, {35, 20}, 0);
+    EXPECT_EQ(k->value.getValue(), 80);
+    EXPECT_EQ(joined(rig.recorder.log), "b c80 e");
+    EXPECT_EQ(k->hitAlpha({20, 20}), 0);    // inside the inner radius
+    EXPECT_EQ(k->hitAlpha({20, 38.5f}), 0); // the gap at the bottom
+}
+
+TEST(Knob, RendersTheIndicatorOnlyWhenStale) {
+    Rig rig;
+    Knob* k = rig.knob(100, true);
+    Bitmap out(rig.ui.deviceBacking());
+    out.setSize(40, 40);
+    const struct {
+        int value;
+        int renders;
+    } cases[] = {{0, 1}, {0, 1}, {50, 2}, {50, 2}, {51, 3}};
+    for (const auto& c : cases) {
+        k->value.setValue(c.value);
+        k->draw(out.getCanvas());
+        EXPECT_EQ(k->renderCount(), c.renders) << c.value;
+    }
+    // Value 50 points up: the indicator's top is white.
+    k->value.setValue(50);
+    out.clear();
+    k->draw(out.getCanvas());
+    EXPECT_EQ(out.pixelAt(20, 4), Color(255, 255, 255, 255));
+    EXPECT_EQ(out.pixelAt(20, 36), Color(10, 10, 10, 255));
+    // Hovering over the knob wants holder 3; empty, it falls back to holder 2.
+    rig.root.handleMouseMove({20, 30}, 0);
+    k->draw(out.getCanvas());
+    EXPECT_EQ(k->renderCount(), 5);
+    EXPECT_EQ(out.pixelAt(20, 4), Color(255, 255, 255, 255));
+}
+
+TEST(Knob, ADeletedStyleIsForgotten) {
+    Rig rig;
+    auto style = std::make_unique<Knob::Style>(rig.ui);
+    fill(style->bitmap(2), 30, 30, Color(1, 2, 3, 255));
+    auto* k = new Knob(rig.ui, style.get());
+    k->parent.setValue(&rig.root);
+    EXPECT_EQ(k->localRect(), Rect::fromXYWH(0, 0, 30, 30));
+    style.reset();
+    EXPECT_EQ(k->style(), nullptr);
+    Bitmap out(rig.ui.deviceBacking());
+    out.setSize(30, 30);
+    out.clear();
+    k->draw(out.getCanvas());
+    EXPECT_EQ(out.pixelAt(15, 15).a, 0);
+    rig.root.handleMouseMove({15, 15}, 0);
+    rig.root.handleMouseDown(0, {15, 15}, kLeftButton);
+    rig.root.handleMouseUp(0, {15, 15}, 0);
+    delete k;
+}
+
+} // namespace
+} // namespace gui
