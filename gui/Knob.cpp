@@ -1,6 +1,7 @@
 #include "gui/Knob.h"
 
 #include "gui/Canvas.h"
+#include "gui/DeviceBacking.h"
 #include "gui/Modifiers.h"
 #include "gui/UserInterface.h"
 
@@ -39,7 +40,9 @@ void Knob::Style::setBitmaps(const std::string& background, const std::string& i
                              const std::string& indicatorOnHandle, const std::string& indicatorDragging) {
     const std::string* names[kBitmapCount] = {&background,    &backgroundHighlighted, &indicator,
                                               &indicatorOver, &indicatorOnHandle,     &indicatorDragging};
+    loadedDouble_ = bitmap(0).getBacking().getScale() != 1.0f;
     for (int i = 0; i < kBitmapCount; ++i) {
+        names_[static_cast<std::size_t>(i)] = *names[i];
         if (names[i]->empty())
             bitmap(i).resize(0, 0);
         else
@@ -50,6 +53,14 @@ void Knob::Style::setBitmaps(const std::string& background, const std::string& i
 
 void Knob::Style::applyRadiusRule() {
     if (radius.getValue() == 0.0f) radius.setValue(bitmap(0).getRect().width() * 0.5f - 2.0f);
+}
+
+void Knob::Style::reloadForScale() {
+    const bool wantDouble = bitmap(0).getBacking().getScale() != 1.0f;
+    if (wantDouble == loadedDouble_) return;
+    loadedDouble_ = wantDouble;
+    for (int i = 0; i < kBitmapCount; ++i)
+        if (!names_[static_cast<std::size_t>(i)].empty()) bitmap(i).load(names_[static_cast<std::size_t>(i)]);
 }
 
 // ---- knob ------------------------------------------------------------------------
@@ -363,6 +374,7 @@ bool Knob::mouseWheel(int phase, const Point&, int modifiers, const Point& first
 }
 
 void Knob::scaleChanged() {
+    if (style_ != nullptr) style_->reloadForScale();
     drawnAngle_ = -10.0f;
     RolloverValueControl::scaleChanged();
 }

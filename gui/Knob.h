@@ -57,9 +57,15 @@ public:
                         const std::string& indicatorOnHandle, const std::string& indicatorDragging);
         // The radius rule alone, for bitmaps filled by hand.
         void applyRadiusRule();
+        // After a change of backing scale: loads the named bitmaps again when
+        // the plain or "_2x" choice changed (a bitmap only refits the pixels
+        // it loaded). Many knobs share a style: only the first call loads.
+        void reloadForScale();
 
     private:
         std::array<std::unique_ptr<Bitmap>, kBitmapCount> bitmaps_;
+        std::array<std::string, kBitmapCount> names_;
+        bool loadedDouble_ = false;
     };
 
     Knob(UserInterface& userInterface, Style* style);

@@ -191,6 +191,61 @@ TEST(Knob, RendersTheIndicatorOnlyWhenStale) {
     EXPECT_EQ(out.pixelAt(20, 4), Color(255, 255, 255, 255));
 }
 
+TEST(Knob, ShiftOnTheHandleOfABitmapKnobDragsLinearly) {
+    Rig rig;
+    Knob* k = rig.knob(100, true);
+    k->value.setValue(50);
+    rig.root.handleMouseMove({20, 5}, 0);
+    EXPECT_EQ(k->hoverState(), Knob::HoverState::kHandle);
+    EXPECT_FALSE(k->rotaryAllowed(kShift));
+    EXPECT_TRUE(k->rotaryAllowed(kCtrl));
+    rig.root.handleMouseMove({20, 5}, kShift);
+    EXPECT_EQ(k->hoverState(), Knob::HoverState::kOver);
+    rig.root.handleMouseDown(0, {20, 5}, kLeftButton | kShift);
+    EXPECT_EQ(k->dragMode(), Knob::DragMode::kLinear);
+    rig.root.handleMouseUp(0, {20, 5}, 0);
+}
+
+TEST(Knob, TheWheelStepsBothWays) {
+    Rig rig;
+    Knob* k = rig.knob(10, true);
+    k->value.setValue(5);
+    rig.root.handleMouseMove({20, 20}, 0);
+    rig.root.handleMouseWheel({20, 20}, 0, {0, 1}, {0, 120}, 1);
+    rig.root.endGesture();
+    EXPECT_EQ(k->value.getValue(), 6);
+    rig.now += 1000;
+    rig.root.handleMouseWheel({20, 20}, 0, {0, -1}, {0, -120}, 1);
+    rig.root.endGesture();
+    EXPECT_EQ(k->value.getValue(), 5);
+}
+
+TEST(Knob, AScaleChangeLoadsTheDoubleImageOncePerStyle) {
+    Rig rig;
+    rig.style.setBitmaps("ModelBoth", "ModelBoth", "", "", "", "");
+    EXPECT_FLOAT_EQ(rig.style.bitmap(2).getSourceScale(), 1.0f);
+    EXPECT_FLOAT_EQ(rig.style.radius.getValue(), rig.style.bitmap(0).getRect().width() * 0.5f - 2.0f);
+    auto* a = new Knob(rig.ui, &rig.style);
+    auto* b = new Knob(rig.ui, &rig.style);
+    a->parent.setValue(&rig.root);
+    b->parent.setValue(&rig.root);
+    Bitmap out(rig.ui.deviceBacking());
+    out.setSize(a->localRect().width(), a->localRect().height());
+    a->draw(out.getCanvas());
+    const int renders = a->renderCount();
+    int loads = 0;
+    rig.style.bitmap(2).changeEvent.addHandler(NotifyEvent::bind([&loads] { ++loads; }));
+    rig.ui.deviceBacking().setSystemScale(2.0f); // tells both knobs
+    EXPECT_EQ(loads, 2);                         // the refit, then one load for the style
+    a->scaleChanged();
+    b->scaleChanged();
+    EXPECT_EQ(loads, 2);
+    EXPECT_FLOAT_EQ(rig.style.bitmap(2).getSourceScale(), 2.0f);
+    EXPECT_EQ(rig.style.bitmap(3).pixelWidth(), 0);
+    a->draw(out.getCanvas());
+    EXPECT_EQ(a->renderCount(), renders + 1);
+}
+
 TEST(Knob, ADeletedStyleIsForgotten) {
     Rig rig;
     auto style = std::make_unique<Knob::Style>(rig.ui);
