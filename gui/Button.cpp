@@ -3,6 +3,7 @@
 #include "gui/Animator.h"
 #include "gui/Canvas.h"
 #include "gui/Modifiers.h"
+#include "gui/PopupMenu.h"
 #include "gui/Text.h"
 #include "gui/UserInterface.h"
 
@@ -400,7 +401,17 @@ void Button::mouseDown(int button, const Point& point, int modifiers) {
         turnedOnAtPress_ = true;
         intervalTimer_->restart();
         on.setValue(true);
+        return;
     }
+    if (popupMenu_ == nullptr || !alive.alive()) return;
+    // The menu opens under the paint rect (in root coordinates); the menu's
+    // own loop took the release, so the button releases itself.
+    Rect paint;
+    getPaintBounds(paint);
+    popupMenu_->show(toRoot(Point(paint.left, paint.bottom)));
+    if (!alive.alive()) return;
+    mouseUp(0, point, 0);
+    if (alive.alive() && !pressed_) setDrawingState(DrawingState::kNormal);
 }
 
 void Button::mouseMove(const Point& point, int modifiers) {

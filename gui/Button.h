@@ -24,6 +24,7 @@
 
 namespace gui {
 
+class PopupMenu;
 class Text;
 
 class Button : public RolloverValueControl {
@@ -129,6 +130,10 @@ public:
     const std::vector<std::unique_ptr<Text>>& textLines() const { return textLines_; }
     Text* textLine(int index) { return textLines_[static_cast<std::size_t>(index)].get(); }
 
+    // A menu that a press opens under the button (not owned; null detaches).
+    void setPopupMenu(PopupMenu* menu) { popupMenu_ = menu; }
+    PopupMenu* popupMenu() const { return popupMenu_; }
+
     Style* style() const { return style_; }
     DrawingState drawingState() const { return drawingState_; }
     bool pressed() const { return pressed_; }
@@ -152,6 +157,7 @@ private:
     int blendOpacity(int opacity) const;
 
     Style* style_ = nullptr;
+    PopupMenu* popupMenu_ = nullptr;
     std::unique_ptr<Style> ownedStyle_;
     std::unique_ptr<Style> emptyStyle_;
     std::array<std::unique_ptr<Bitmap>, 2> icons_;

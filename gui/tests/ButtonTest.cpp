@@ -3,6 +3,7 @@
 #include "gui/Bitmap.h"
 #include "gui/Canvas.h"
 #include "gui/Modifiers.h"
+#include "gui/PopupMenu.h"
 #include "gui/Text.h"
 #include "gui/headless/PosixPlatformDelegate.h"
 #include "gui/tests/TestInterface.h"
@@ -282,6 +283,31 @@ TEST(Button, HitByRectAndByBitmapAlpha) {
         b->hitByRect.setValue(false);
         EXPECT_EQ(b->hitAlpha(c.p), c.byAlpha) << c.p.x << "," << c.p.y;
     }
+}
+
+TEST(Button, APressOpensTheAttachedMenuUnderTheButton) {
+    struct RecordingMenu : PopupMenu {
+        void show(const Point& point) override { shown.push_back(point); }
+        std::vector<Point> shown;
+    } menu;
+    Rig rig;
+    auto* panel = new Control(rig.ui);
+    panel->setBoundsXYWH(30, 20, 100, 60);
+    panel->parent.setValue(&rig.root);
+    Button* b = rig.button(nullptr, 5, 6, 40, 20);
+    b->parent.setValue(panel);
+    b->margin.setValue(2);
+    b->setPopupMenu(&menu);
+    rig.root.handleMouseDown(0, {50, 35}, kLeftButton);
+    ASSERT_EQ(menu.shown.size(), 1u);
+    EXPECT_EQ(menu.shown[0], Point(37, 44)); // 30 + 5 + 2, 20 + 6 + 20 - 2
+    EXPECT_FALSE(b->pressed());
+    EXPECT_NE(b->drawingState(), Button::DrawingState::kPressed);
+    EXPECT_EQ(rig.recorder.phases, (std::vector<int>{0, 2}));
+    rig.root.handleMouseUp(0, {50, 35}, 0);
+    EXPECT_EQ(rig.recorder.phases, (std::vector<int>{0, 2}));
+    delete b;
+    delete panel;
 }
 
 TEST(Button, ADropRestingOnTheButtonClicksOnce) {
