@@ -111,14 +111,17 @@ Button::~Button() {
     style_ = nullptr;
 }
 
+// The empty style is made on the GUI thread (never inside draw): when the
+// style goes or none is given.
 Button::Style& Button::activeStyle() {
-    if (style_ != nullptr) return *style_;
-    if (emptyStyle_ == nullptr) emptyStyle_ = std::make_unique<Style>(userInterface());
-    return *emptyStyle_;
+    return style_ != nullptr ? *style_ : *emptyStyle_;
 }
 
 void Button::componentDeleted(Component* component) {
-    if (component == style_) style_ = nullptr;
+    if (component == style_) {
+        style_ = nullptr;
+        if (emptyStyle_ == nullptr) emptyStyle_ = std::make_unique<Style>(userInterface());
+    }
     RolloverValueControl::componentDeleted(component);
 }
 
@@ -126,7 +129,10 @@ void Button::setStyle(Style* style) {
     if (style == style_) return;
     if (style_ != nullptr && style_ != ownedStyle_.get()) Component::unlink(style_);
     style_ = style;
-    if (style_ != nullptr && style_ != ownedStyle_.get()) link(style_);
+    if (style_ != nullptr && style_ != ownedStyle_.get())
+        link(style_);
+    else if (style_ == nullptr && emptyStyle_ == nullptr)
+        emptyStyle_ = std::make_unique<Style>(userInterface());
     refresh();
 }
 

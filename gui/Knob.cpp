@@ -72,7 +72,10 @@ Knob::Knob(UserInterface& userInterface, Style* style)
       fineFactor(this, 0.1f), adjust(this, Rect()), tracker_(userInterface.clock()),
       cache_(std::make_unique<Bitmap>(userInterface.deviceBacking())) {
     style_ = style;
-    if (style_ != nullptr) link(style_);
+    if (style_ != nullptr)
+        link(style_);
+    else
+        emptyStyle_ = std::make_unique<Style>(userInterface);
     tracker_.acceleration.setValue(acceleration.getValue());
     tracker_.fineFactor.setValue(fineFactor.getValue());
     sizeToIndicator();
@@ -85,15 +88,16 @@ Knob::~Knob() {
     style_ = nullptr;
 }
 
+// The empty style is made on the GUI thread (never inside draw): when the
+// style goes or none is given.
 Knob::Style& Knob::activeStyle() {
-    if (style_ != nullptr) return *style_;
-    if (emptyStyle_ == nullptr) emptyStyle_ = std::make_unique<Style>(userInterface());
-    return *emptyStyle_;
+    return style_ != nullptr ? *style_ : *emptyStyle_;
 }
 
 void Knob::componentDeleted(Component* component) {
     if (component == style_) {
         style_ = nullptr;
+        if (emptyStyle_ == nullptr) emptyStyle_ = std::make_unique<Style>(userInterface());
         drawnAngle_ = -10.0f;
     }
     RolloverValueControl::componentDeleted(component);
@@ -103,7 +107,10 @@ void Knob::setStyle(Style* style) {
     if (style == style_) return;
     if (style_ != nullptr) Component::unlink(style_);
     style_ = style;
-    if (style_ != nullptr) link(style_);
+    if (style_ != nullptr)
+        link(style_);
+    else if (emptyStyle_ == nullptr)
+        emptyStyle_ = std::make_unique<Style>(userInterface());
     drawnAngle_ = -10.0f;
     sizeToIndicator();
     invalidateRect(localRect());
