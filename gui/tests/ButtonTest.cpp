@@ -37,10 +37,12 @@ struct DelegateInterface : test::TestInterface {
 // the highlight switches at once.
 struct Rig {
     std::uint32_t now = 1000;
-    DelegateInterface ui{[this] { return now; }};
-    RootControl& root = ui.root();
+    // Outlives the user interface: a button that dies inside a gesture still
+    // tells its listener the gesture ended.
     Recorder recorder;
     int clicks = 0;
+    DelegateInterface ui{[this] { return now; }};
+    RootControl& root = ui.root();
 
     Rig() { root.setBoundsXYWH(0, 0, 200, 100); }
     Button* button(Button::Style* style, float x = 10, float y = 10, float w = 40, float h = 20) {

@@ -41,9 +41,11 @@ void fill(Bitmap& bitmap, float w, float h, Color color) {
 
 struct Rig {
     std::uint32_t now = 1000;
+    // Outlives the user interface: a knob that dies inside a gesture still
+    // tells its listener the gesture ended.
+    Recorder recorder;
     test::TestInterface ui{[this] { return now; }};
     RootControl& root = ui.root();
-    Recorder recorder;
     Knob::Style style{ui};
 
     Rig() { root.setBoundsXYWH(0, 0, 200, 200); }
