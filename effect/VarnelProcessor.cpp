@@ -51,9 +51,6 @@ std::unique_ptr<MultiDesignFilter::Style>& characteristicList() {
     return list;
 }
 
-std::string numbered(const char* prefix, int n, const char* suffix) {
-    return prefix + std::to_string(n) + suffix;
-}
 } // namespace
 
 // ------------------------------------------------------------ VarnelChannel --
@@ -361,72 +358,69 @@ float VarnelProcessor::getSourceValue(std::int32_t source) {
 
 // ----------------------------------------------------------------- bindings --
 
-void VarnelProcessor::bind(const std::string& name, Bind kind, int set, int item) {
-    for (std::int32_t i = 0; i < getNumParameters(); ++i) {
-        if (getParameter(i)->getName() == name) {
-            bindings_[static_cast<std::size_t>(i)] = {kind, static_cast<std::uint8_t>(set),
-                                                      static_cast<std::uint8_t>(item)};
-            return;
-        }
-    }
-    // A renamed parameter would silently lose its binding: refuse to build.
-    throw std::logic_error("VarnelProcessor: no parameter named \"" + name + "\" to bind");
+void VarnelProcessor::bind(const AbstractPluginParameter& parameter, Bind kind, int set, int item) {
+    const std::int32_t index = parameter.getIndex();
+    if (index < 0 || index >= static_cast<std::int32_t>(bindings_.size()))
+        throw std::logic_error("VarnelProcessor: \"" + parameter.getName() + "\" is not registered");
+    bindings_[static_cast<std::size_t>(index)] = {kind, static_cast<std::uint8_t>(set),
+                                                  static_cast<std::uint8_t>(item)};
 }
 
 void VarnelProcessor::buildBindings() {
     bindings_.assign(static_cast<std::size_t>(std::max(getNumParameters(), 0)), Binding{});
-    bind("Feedback Link", Bind::kFeedbackLink);
-    bind("Delay Link", Bind::kDelayLink);
-    bind("Delay Buffer Read Style", Bind::kReadStyle);
-    bind("Delay Freeze", Bind::kFreeze);
-    bind("Filter Routing", Bind::kFilterRouting);
-    bind("Channel Mode", Bind::kChannelMode);
-    bind("Auto Mute Self-Osc", Bind::kAutoMute);
-    bind("Audition Signal", Bind::kAudition);
-    bind("Dry Enabled", Bind::kDryEnabled);
+    bind(feedbackLink, Bind::kFeedbackLink);
+    bind(delayLink, Bind::kDelayLink);
+    bind(delayBufferReadStyle, Bind::kReadStyle);
+    bind(delayFreeze, Bind::kFreeze);
+    bind(filterRouting, Bind::kFilterRouting);
+    bind(channelMode, Bind::kChannelMode);
+    bind(autoMuteSelfOsc, Bind::kAutoMute);
+    bind(auditionSignal, Bind::kAudition);
+    bind(dryEnabled, Bind::kDryEnabled);
     for (int d = 0; d < 2; ++d) {
-        bind(numbered("Delay ", d + 1, " Sync"), Bind::kDelaySync, d);
-        bind(numbered("Delay ", d + 1, " Feedback Invert"), Bind::kFeedbackInvert, d);
+        bind(delay[d].sync, Bind::kDelaySync, d);
+        bind(delay[d].feedbackInvert, Bind::kFeedbackInvert, d);
     }
     for (int k = 0; k < 2; ++k) {
-        bind(numbered("Filter ", k + 1, " Characteristic"), Bind::kFilterCharacteristic, k);
-        bind(numbered("Filter ", k + 1, " Response"), Bind::kFilterResponse, k);
-        bind(numbered("Filter ", k + 1, " Slope"), Bind::kFilterSlope, k);
-        bind(numbered("Filter ", k + 1, " Enabled"), Bind::kFilterEnabled, k);
+        bind(filter[k].characteristic, Bind::kFilterCharacteristic, k);
+        bind(filter[k].response, Bind::kFilterResponse, k);
+        bind(filter[k].slope, Bind::kFilterSlope, k);
+        bind(filter[k].enabled, Bind::kFilterEnabled, k);
     }
     for (int x = 0; x < kXYAxes / 2; ++x) {
-        bind(numbered("XY Controller ", x + 1, " Hor"), Bind::kXYAxis, 2 * x);
-        bind(numbered("XY Controller ", x + 1, " Ver"), Bind::kXYAxis, 2 * x + 1);
+        bind(xyControllers[x].hor, Bind::kXYAxis, 2 * x);
+        bind(xyControllers[x].ver, Bind::kXYAxis, 2 * x + 1);
     }
     for (int i = 0; i < kXLFOs; ++i) {
-        bind(numbered("XLFO ", i + 1, " Frequency Offset"), Bind::kXLFOFrequencyOffset, i);
-        bind(numbered("XLFO ", i + 1, " Balance"), Bind::kXLFOBalance, i);
-        bind(numbered("XLFO ", i + 1, " Sync Mode"), Bind::kXLFOSyncMode, i);
-        bind(numbered("XLFO ", i + 1, " MIDI Trigger"), Bind::kXLFOMidiTrigger, i);
-        bind(numbered("XLFO ", i + 1, " Snap"), Bind::kXLFOSnap, i);
-        bind(numbered("Num Active XLFO ", i + 1, " Steps"), Bind::kXLFONumSteps, i);
+        XLFOParameterSet& set = xlfos[i];
+        bind(set.frequencyOffset, Bind::kXLFOFrequencyOffset, i);
+        bind(set.balance, Bind::kXLFOBalance, i);
+        bind(set.syncMode, Bind::kXLFOSyncMode, i);
+        bind(set.midiTrigger, Bind::kXLFOMidiTrigger, i);
+        bind(set.snap, Bind::kXLFOSnap, i);
+        bind(set.steps.getNumActiveParameter(), Bind::kXLFONumSteps, i);
         for (int step = 0; step < XLFO::kMaxSteps; ++step) {
-            std::string prefix = numbered("XLFO ", i + 1, " Step ") + std::to_string(step + 1);
-            bind(prefix + " Value", Bind::kXLFOStepValue, i, step);
-            bind(prefix + " Glide", Bind::kXLFOStepGlide, i, step);
-            bind(prefix + " Glide function", Bind::kXLFOStepCurve, i, step);
-            bind(prefix + " Random", Bind::kXLFOStepRandom, i, step);
+            bind(set.steps[step].value, Bind::kXLFOStepValue, i, step);
+            bind(set.steps[step].glide, Bind::kXLFOStepGlide, i, step);
+            bind(set.steps[step].glideFunction, Bind::kXLFOStepCurve, i, step);
+            bind(set.steps[step].random, Bind::kXLFOStepRandom, i, step);
         }
     }
     for (int i = 0; i < kEGs; ++i) {
-        bind(numbered("EG ", i + 1, " Threshold"), Bind::kEGThreshold, i);
-        bind(numbered("EG ", i + 1, " Triggering"), Bind::kEGTriggering, i);
+        bind(egs[i].threshold, Bind::kEGThreshold, i);
+        bind(egs[i].triggering, Bind::kEGTriggering, i);
     }
     for (int j = 0; j < kEFs; ++j)
-        bind(numbered("EF ", j + 1, "Input"), Bind::kEFInput, j);
-    const char* lists[] = {"Num Active XY Controllers", "Num Active XLFOs", "Num Active EGs",
-                           "Num Active EFs", "Num Active MIDI Sources"};
+        bind(efs[j].input, Bind::kEFInput, j);
+    const AbstractPluginParameter* counts[] = {
+        &xyControllers.getNumActiveParameter(), &xlfos.getNumActiveParameter(), &egs.getNumActiveParameter(),
+        &efs.getNumActiveParameter(), &midiSources.getNumActiveParameter()};
     for (int list = 0; list < 5; ++list)
-        bind(lists[list], Bind::kNumActive, list);
+        bind(*counts[list], Bind::kNumActive, list);
     for (int m = 0; m < kMidiSources; ++m) {
-        bind(numbered("MIDI Source ", m + 1, " Input"), Bind::kMidiInput, m);
-        bind(numbered("MIDI Source ", m + 1, " Controller Number"), Bind::kMidiController, m);
-        bind(numbered("MIDI Source ", m + 1, " Response Curve"), Bind::kMidiCurve, m);
+        bind(midiSources[m].input, Bind::kMidiInput, m);
+        bind(midiSources[m].controllerNumber, Bind::kMidiController, m);
+        bind(midiSources[m].responseCurve, Bind::kMidiCurve, m);
     }
 }
 

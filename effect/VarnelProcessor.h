@@ -174,7 +174,8 @@ private:
     };
 
     wave::Producer* target(std::int32_t t) { return matrix_->targetProducer(t); }
-    void bind(const std::string& name, Bind kind, int set = 0, int item = 0);
+    // Runs `kind` from parameterChanged whenever that parameter changes.
+    void bind(const AbstractPluginParameter& parameter, Bind kind, int set = 0, int item = 0);
     void buildBindings();
     void buildSources();
     void applyBinding(const Binding& b, float value);
