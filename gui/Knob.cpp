@@ -280,6 +280,8 @@ void Knob::mouseDown(int button, const Point& point, int modifiers) {
     } else if (hasPixels(activeStyle().bitmap(0))) {
         dragMode_ = DragMode::kLinear;
         lastLinear_ = orientation.getValue() == Orientation::kHorizontal ? point.x : point.y;
+        // A new drag starts from whole steps: no remainder of the last one.
+        tracker_.reset();
         tracker_.setClickPoint(point);
         invalidateRect(localRect());
     }

@@ -7,8 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -124,8 +126,7 @@ TEST(Knob, CtrlPressResetsWithoutADrag) {
     rig.root.handleMouseMove({20, 10}, kLeftButton);
     EXPECT_EQ(k->value.getValue(), 40);
     rig.root.handleMouseUp(0, {20, 10}, 0);
-    EXPECT_EQ(rig.recorder.log.front(), "b");
-    EXPECT_EQ(rig.recorder.log.back(), "e");
+    EXPECT_EQ(joined(rig.recorder.log), "b c0 e"); // a reset reports no steps
 }
 
 TEST(Knob, RotaryDragFromTheHandleFollowsThePointer) {
@@ -213,17 +214,121 @@ TEST(Knob, TheWheelStepsBothWays) {
     Knob* k = rig.knob(10, true);
     k->value.setValue(5);
     rig.root.handleMouseMove({20, 20}, 0);
+    // The root's own gesture end (the test root only records its timer's).
     rig.root.handleMouseWheel({20, 20}, 0, {0, 1}, {0, 120}, 1);
-    rig.root.endGesture();
+    EXPECT_TRUE(k->inGesture());
+    rig.root.RootControl::endGesture();
+    EXPECT_FALSE(k->inGesture());
     EXPECT_EQ(k->value.getValue(), 6);
     rig.now += 1000;
     rig.root.handleMouseWheel({20, 20}, 0, {0, -1}, {0, -120}, 1);
-    rig.root.endGesture();
+    rig.root.RootControl::endGesture();
     EXPECT_EQ(k->value.getValue(), 5);
+    EXPECT_EQ(joined(rig.recorder.log), "b c1 e b c-1 e");
+    // While dragging the wheel is taken and does nothing.
+    rig.root.handleMouseDown(0, {20, 20}, kLeftButton);
+    EXPECT_TRUE(k->mouseWheel(1, {20, 20}, 0, {0, 1}, {0, 120}));
+    EXPECT_EQ(k->value.getValue(), 5);
+    rig.root.handleMouseUp(0, {20, 20}, 0);
+}
+
+TEST(Knob, PaintContentsDrawsWithoutTheBlend) {
+    Rig rig;
+    Knob* k = rig.knob(100, true);
+    fill(rig.style.bitmap(1), 40, 40, Color(0, 200, 0, 255));
+    k->normalOpacity.setValue(100);
+    k->value.setValue(50);
+    Bitmap out(rig.ui.deviceBacking());
+    out.setSize(40, 40);
+    const Color normal(10, 10, 10, 255), highlighted(0, 200, 0, 255), dim(10, 10, 10, 100);
+    const struct {
+        bool hovered;
+        int mode; // -1: draw
+        Color background;
+    } cases[] = {{false, -1, dim},        {false, 0, normal}, {false, 2, highlighted},
+                 {true, -1, highlighted}, {true, 0, normal},  {true, 2, highlighted}};
+    for (const auto& c : cases) {
+        rig.root.handleMouseMove(c.hovered ? Point(20, 30) : Point(150, 150), 0);
+        out.clear();
+        if (c.mode < 0)
+            k->draw(out.getCanvas());
+        else
+            k->paintContents(out.getCanvas(), c.mode);
+        EXPECT_EQ(out.pixelAt(20, 36), c.background) << c.hovered << " " << c.mode;
+        EXPECT_EQ(out.pixelAt(20, 4), Color(255, 255, 255, 255)) << c.hovered << " " << c.mode;
+    }
+    out.clear();
+    k->paintContents(out.getCanvas()); // the Control's entry: mode 0
+    EXPECT_EQ(out.pixelAt(20, 36), normal);
+}
+
+TEST(Knob, AnEmptyIndicatorHolderFallsBackToTheNextLowerOne) {
+    const Color colours[6] = {
+        {}, {}, Color(255, 0, 0, 255), Color(0, 255, 0, 255), Color(0, 0, 255, 255), Color(255, 255, 0, 255)};
+    // Holders wanted outside, over the knob, on the handle and dragging from it.
+    const struct {
+        std::vector<int> filled;
+        int shown[4];
+    } cases[] = {
+        {{3, 4, 5}, {2, 3, 4, 5}}, {{3, 4}, {2, 3, 4, 4}}, {{3}, {2, 3, 3, 3}},
+        {{}, {2, 2, 2, 2}},        {{4}, {2, 2, 4, 4}},    {{5}, {2, 2, 2, 5}},
+    };
+    for (const auto& c : cases) {
+        Rig rig;
+        Knob* k = rig.knob(100, true);
+        k->value.setValue(50); // the handle points up
+        for (int holder = 2; holder < Knob::Style::kBitmapCount; ++holder) {
+            const bool filled =
+                holder == 2 || std::find(c.filled.begin(), c.filled.end(), holder) != c.filled.end();
+            if (filled)
+                fill(rig.style.bitmap(holder), 40, 40, colours[holder]);
+            else
+                rig.style.bitmap(holder).resize(0, 0);
+        }
+        Bitmap out(rig.ui.deviceBacking());
+        out.setSize(40, 40);
+        const std::function<void()> moves[4] = {[] {},
+                                                [&] {
+                                                    rig.root.handleMouseMove({20, 30}, 0);
+                                                },
+                                                [&] {
+                                                    rig.root.handleMouseMove({20, 5}, 0);
+                                                },
+                                                [&] {
+                                                    rig.root.handleMouseDown(0, {20, 5}, kLeftButton);
+                                                }};
+        for (int state = 0; state < 4; ++state) {
+            moves[state]();
+            k->draw(out.getCanvas());
+            k->draw(out.getCanvas()); // nothing stale: no second render
+            EXPECT_EQ(k->renderCount(), state + 1);
+            EXPECT_EQ(out.pixelAt(20, 20), colours[c.shown[state]]) << c.filled.size() << " state " << state;
+        }
+        EXPECT_EQ(k->dragMode(), Knob::DragMode::kRotary);
+        rig.root.handleMouseUp(0, {20, 5}, 0);
+    }
+}
+
+TEST(Knob, ALinearPressStartsFromWholeSteps) {
+    Rig rig;
+    Knob* k = rig.knob(100, true);
+    k->acceleration.setValue(false);
+    rig.root.handleMouseMove({20, 30}, 0);
+    rig.root.handleMouseDown(0, {20, 30}, kLeftButton);
+    rig.now += 100;
+    rig.root.handleMouseMove({20, 23}, kLeftButton);
+    const float remainder = k->tracker().dragRemainder();
+    rig.root.handleMouseUp(0, {20, 23}, 0);
+    ASSERT_NE(remainder, 0.0f);
+    rig.root.handleMouseDown(0, {20, 23}, kLeftButton);
+    EXPECT_EQ(k->tracker().dragRemainder(), 0.0f);
+    rig.root.handleMouseUp(0, {20, 23}, 0);
 }
 
 TEST(Knob, AScaleChangeLoadsTheDoubleImageOncePerStyle) {
     Rig rig;
+    // "ModelBoth" is red at 10 x 6 pixels and green at 20 x 12 as "_2x".
+    const Color red(255, 0, 0, 255);
     rig.style.setBitmaps("ModelBoth", "ModelBoth", "", "", "", "");
     EXPECT_FLOAT_EQ(rig.style.bitmap(2).getSourceScale(), 1.0f);
     EXPECT_FLOAT_EQ(rig.style.radius.getValue(), rig.style.bitmap(0).getRect().width() * 0.5f - 2.0f);
@@ -231,9 +336,12 @@ TEST(Knob, AScaleChangeLoadsTheDoubleImageOncePerStyle) {
     auto* b = new Knob(rig.ui, &rig.style);
     a->parent.setValue(&rig.root);
     b->parent.setValue(&rig.root);
+    a->maximum.setValue(100);
+    a->value.setValue(50); // upright: the rotation is exact
     Bitmap out(rig.ui.deviceBacking());
     out.setSize(a->localRect().width(), a->localRect().height());
     a->draw(out.getCanvas());
+    EXPECT_EQ(out.pixelAt(5, 3), red);
     const int renders = a->renderCount();
     int loads = 0;
     rig.style.bitmap(2).changeEvent.addHandler(NotifyEvent::bind([&loads] { ++loads; }));
@@ -246,6 +354,11 @@ TEST(Knob, AScaleChangeLoadsTheDoubleImageOncePerStyle) {
     EXPECT_EQ(rig.style.bitmap(3).pixelWidth(), 0);
     a->draw(out.getCanvas());
     EXPECT_EQ(a->renderCount(), renders + 1);
+    // Every pixel comes from the double image.
+    ASSERT_EQ(out.pixelWidth(), 20);
+    for (int y = 0; y < 12; ++y)
+        for (int x = 0; x < 20; ++x)
+            ASSERT_EQ(out.pixelAt(x, y), Color(0, 255, 0, 255)) << x << "," << y;
 }
 
 TEST(Knob, ADeletedStyleIsForgotten) {
