@@ -1,5 +1,6 @@
 #include "gui/Button.h"
 
+#include "foundation/ModuleResources.h"
 #include "gui/Animator.h"
 #include "gui/Canvas.h"
 #include "gui/Modifiers.h"
@@ -18,6 +19,19 @@ constexpr std::uint32_t kMomentaryMs = 500;
 
 bool hasPixels(const Bitmap& bitmap) {
     return bitmap.pixelWidth() >= 1 && bitmap.pixelHeight() >= 1;
+}
+
+// A load prefers the "_2x" image at any backing scale but 1.0.
+bool wantsDoubleImages(const Bitmap& bitmap) {
+    return std::fabs(bitmap.getBacking().getScale() - 1.0f) > 1.1920929e-7f;
+}
+
+// The resource in its plain or its "_2x" form ("_2x" goes before the last dot).
+bool imageExists(const std::string& name) {
+    const std::size_t dot = name.rfind('.');
+    const std::string doubled =
+        dot == std::string::npos ? name + "_2x" : name.substr(0, dot) + "_2x" + name.substr(dot);
+    return resourceExists(name) || resourceExists(doubled);
 }
 
 // The source coordinate of a destination coordinate under the three-part
@@ -59,6 +73,39 @@ void Button::Style::updateSizeFromBitmaps() {
     height.setValue(r.height());
 }
 
+void Button::Style::loadBitmaps(const std::string& prefix) {
+    static constexpr const char* kSuffixes[kStateBitmapCount] = {"Normal.png", "Active.png", "Down.png",
+                                                                 nullptr, "On.png"};
+    std::array<std::string, kStateBitmapCount> names;
+    bool anyState = false;
+    for (int i = 0; i < kStateBitmapCount; ++i) {
+        const auto at = static_cast<std::size_t>(i);
+        if (kSuffixes[i] == nullptr || !imageExists(prefix + kSuffixes[i])) continue;
+        names[at] = prefix + kSuffixes[i];
+        anyState = anyState || i < 3;
+    }
+    if (!anyState) throw EResource("Resource not found");
+    loadedDouble_ = wantsDoubleImages(stateBitmap(0));
+    for (int i = 0; i < kStateBitmapCount; ++i) {
+        const auto at = static_cast<std::size_t>(i);
+        if (kSuffixes[i] == nullptr) continue;
+        names_[at] = names[at];
+        if (names_[at].empty())
+            stateBitmap(i).resize(0, 0);
+        else
+            stateBitmap(i).load(names_[at]);
+    }
+}
+
+void Button::Style::reloadForScale() {
+    const bool wantDouble = wantsDoubleImages(stateBitmap(0));
+    if (wantDouble == loadedDouble_) return;
+    loadedDouble_ = wantDouble;
+    for (int i = 0; i < kStateBitmapCount; ++i)
+        if (!names_[static_cast<std::size_t>(i)].empty())
+            stateBitmap(i).load(names_[static_cast<std::size_t>(i)]);
+}
+
 // ---- button ----------------------------------------------------------------------
 
 Button::Button(UserInterface& userInterface, Style* style)
@@ -71,8 +118,10 @@ Button::Button(UserInterface& userInterface, Style* style)
       spacing(this, 0.0f), textOffsetY(this, 0.0f), turnOnAtPress(this, false), margin(this, 0.0f),
       insets(this, Rect()) {
     DeviceBacking& backing = userInterface.deviceBacking();
-    for (auto& bitmap : icons_)
+    for (auto& bitmap : icons_) {
         bitmap = std::make_unique<Bitmap>(backing);
+        bitmap->changeEvent.addHandler(NotifyEvent::bind([this] { updateLineWidths(); }));
+    }
     labelImage_ = std::make_unique<Bitmap>(backing);
     onLabelImage_ = std::make_unique<Bitmap>(backing);
     rebuildTextLines();
@@ -104,6 +153,7 @@ Button::Button(UserInterface& userInterface, Style* style)
     intervalTimer_ = IntervalTimer::create(userInterface.clock());
     touchFlags.setValue(1);
     doubleClickEnabled.setValue(false);
+    updateLineWidths();
 }
 
 Button::~Button() {
@@ -121,6 +171,7 @@ void Button::componentDeleted(Component* component) {
     if (component == style_) {
         style_ = nullptr;
         if (emptyStyle_ == nullptr) emptyStyle_ = std::make_unique<Style>(userInterface());
+        updateLineWidths();
     }
     RolloverValueControl::componentDeleted(component);
 }
@@ -133,7 +184,27 @@ void Button::setStyle(Style* style) {
         link(style_);
     else if (style_ == nullptr && emptyStyle_ == nullptr)
         emptyStyle_ = std::make_unique<Style>(userInterface());
+    updateLineWidths();
     refresh();
+}
+
+void Button::scaleChanged() {
+    if (style_ != nullptr) style_->reloadForScale();
+    RolloverValueControl::scaleChanged();
+}
+
+void Button::boundsChanged() {
+    updateLineWidths();
+    RolloverValueControl::boundsChanged();
+}
+
+void Button::updateLineWidths() {
+    const Bitmap* iconBitmap = overlayStyle.getValue() == OverlayStyle::kPlaced ? shownIcon() : nullptr;
+    const float iconWidth = iconBitmap != nullptr ? iconBitmap->getRect().width() : 0.0f;
+    // Nothing left for the text: one unbounded line rather than a negative width.
+    const float width = std::max(0.0f, localRect().width() - 2.0f * textPadding.getValue() - iconWidth);
+    for (const std::unique_ptr<Text>& line : textLines_)
+        line->wrapWidth.setValue(width);
 }
 
 void Button::refresh() {
@@ -156,14 +227,15 @@ void Button::propertyChanged(AbstractProperty& property) {
     RolloverValueControl::propertyChanged(property);
     if (&property == &lineCount) {
         rebuildTextLines();
+        updateLineWidths();
         refresh();
-    } else if (&property == &on) {
+    } else if (&property == &on || &property == &overlayStyle || &property == &textPadding) {
+        updateLineWidths();
         refresh();
     } else if (&property == &backgroundStyle || &property == &capSize || &property == &iconAlignment ||
                &property == &iconMargin || &property == &iconOpacity || &property == &iconOnOpacity ||
-               &property == &overlayStyle || &property == &textAlignment || &property == &textPadding ||
-               &property == &textOpacity || &property == &textOffsetX || &property == &textOnOpacity ||
-               &property == &spacing || &property == &textOffsetY) {
+               &property == &textAlignment || &property == &textOpacity || &property == &textOffsetX ||
+               &property == &textOnOpacity || &property == &spacing || &property == &textOffsetY) {
         refresh();
     }
 }
@@ -314,14 +386,18 @@ void Button::paintContents(Canvas& canvas, int mode) {
             labelHeight += textLines_[i]->height() + (i > 0 ? spacing.getValue() : 0.0f);
         }
     }
+    // The label is aligned in the width the placed icon leaves beside it,
+    // then moved past the icon: right-aligned text ends at the padding
+    // whether or not there is an icon.
     const float padding = textPadding.getValue();
+    const float lead = iconWidth > 0.0f ? iconWidth + spacing.getValue() : 0.0f;
+    const float area = w - lead;
     float x = padding + textOffsetX.getValue();
     if (textAlignment.getValue() == Alignment::kCentre)
-        x = w * 0.5f + textOffsetX.getValue() - labelWidth * 0.5f;
+        x = area * 0.5f + textOffsetX.getValue() - labelWidth * 0.5f;
     else if (textAlignment.getValue() == Alignment::kRight)
-        x = w - (padding + labelWidth) + textOffsetX.getValue();
-    x = std::max(x, textLines_.empty() ? 0.0f : padding);
-    if (iconWidth > 0.0f) x += iconWidth + spacing.getValue();
+        x = area - (padding + labelWidth) + textOffsetX.getValue();
+    x = std::max(x, textLines_.empty() ? 0.0f : padding) + lead;
     const float y = h * 0.5f + textOffsetY.getValue() - labelHeight * 0.5f + shift;
 
     if (image != nullptr) {

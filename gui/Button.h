@@ -11,6 +11,10 @@
 // it when the style dies; it then draws as with an empty style and keeps
 // the settings it copied. A button made without a style owns a default one.
 //
+// Backing scale: a style loaded by prefix remembers its resource names and,
+// when the backing scale changes between plain and double images, loads them
+// again (once per style, whichever of its buttons hears of it first).
+//
 // Threading: GUI thread only; draw runs under the root lock.
 
 #include "foundation/IntervalTimer.h"
@@ -20,6 +24,7 @@
 
 #include <array>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace gui {
@@ -66,9 +71,21 @@ public:
         // Width and height from the normal bitmap, or from the highlighted
         // one when the normal one has no pixels.
         void updateSizeFromBitmaps();
+        // Loads prefix + "Normal.png", "Active.png" and "Down.png" into
+        // holders 0 to 2 and prefix + "On.png" into holder 4; a resource
+        // that exists in neither its plain nor its "_2x" form leaves its
+        // holder empty. Holder 3 is left as it is. Throws EResource when
+        // none of the three state images exists (a wrong prefix).
+        void loadBitmaps(const std::string& prefix);
+        // After a change of backing scale: loads the named bitmaps again when
+        // the plain or "_2x" choice changed (a bitmap only refits the pixels
+        // it loaded). Many buttons share a style: only the first call loads.
+        void reloadForScale();
 
     private:
         std::array<std::unique_ptr<Bitmap>, kStateBitmapCount> stateBitmaps_;
+        std::array<std::string, kStateBitmapCount> names_;
+        bool loadedDouble_ = false;
     };
 
     // Without a style the button makes (and owns) a default one.
@@ -111,6 +128,8 @@ public:
     void mouseMove(const Point& point, int modifiers) override;
     void mouseUp(int button, const Point& point, int modifiers) override;
     void draw(Canvas& canvas) override;
+    void scaleChanged() override;
+    void boundsChanged() override;
 
     // Replaces the style and redraws; copies nothing.
     virtual void setStyle(Style* style);
@@ -153,6 +172,10 @@ protected:
 
 private:
     void rebuildTextLines();
+    // Every text line's width: the width less the padding on both sides and
+    // the placed icon. Set on the GUI thread whenever one of those changes,
+    // never while drawing.
+    void updateLineWidths();
     const Bitmap* shownIcon();
     int blendOpacity(int opacity) const;
 

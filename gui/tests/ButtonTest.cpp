@@ -1,11 +1,14 @@
 #include "gui/Button.h"
 
+#include "foundation/ModuleResources.h"
+#include "gui/Animator.h"
 #include "gui/Bitmap.h"
 #include "gui/Canvas.h"
 #include "gui/Modifiers.h"
 #include "gui/PopupMenu.h"
 #include "gui/Text.h"
 #include "gui/headless/PosixPlatformDelegate.h"
+#include "gui/tests/ResourceImages.h"
 #include "gui/tests/TestInterface.h"
 
 #include <gtest/gtest.h>
@@ -59,6 +62,27 @@ void fill(Bitmap& bitmap, float w, float h, Color color) {
     bitmap.setSize(w, h);
     bitmap.clear();
     bitmap.getCanvas().fillRect(Rect::fromXYWH(0, 0, w, h), color);
+}
+
+// Style images by prefix: "BtnA" has every state in both sizes but its
+// pressed look, and its on icon only as a double image; "BtnB" has no on
+// icon; "BtnC" only a highlighted look.
+const Color kRed(255, 0, 0, 255), kDarkRed(128, 0, 0, 255), kGreen(0, 255, 0, 255),
+    kDarkGreen(0, 128, 0, 255), kBlue(0, 0, 255, 255), kWhite(255, 255, 255, 255), kGrey(90, 90, 90, 255);
+void registerStyleImages() {
+    static const bool registered = testing::registerSolidImages({
+        {"BtnANormal.png", 8, 4, kRed},
+        {"BtnANormal_2x.png", 16, 8, kDarkRed},
+        {"BtnAActive.png", 8, 4, kGreen},
+        {"BtnAActive_2x.png", 16, 8, kDarkGreen},
+        {"BtnADown.png", 8, 4, kBlue},
+        {"BtnAOn_2x.png", 16, 8, kWhite},
+        {"BtnBNormal.png", 6, 6, kGrey},
+        {"BtnBActive.png", 6, 6, kGreen},
+        {"BtnBDown.png", 6, 6, kBlue},
+        {"BtnCActive.png", 6, 6, kGreen},
+    });
+    ASSERT_TRUE(registered);
 }
 
 // The button drawn alone on a transparent bitmap of its size.
@@ -120,6 +144,145 @@ TEST(Button, StyleSizeComesFromTheNormalOrHighlightedBitmap) {
     style.updateSizeFromBitmaps();
     EXPECT_FLOAT_EQ(style.width.getValue(), 20.0f);
     EXPECT_FLOAT_EQ(style.height.getValue(), 8.0f);
+}
+
+TEST(Button, StyleLoadsItsBitmapsByPrefix) {
+    registerStyleImages();
+    Rig rig;
+    Button::Style style(rig.ui);
+    fill(style.stateBitmap(3), 2, 2, kGrey); // the off icon is the creator's own
+    const Color none(0, 0, 0, 0);
+    const struct {
+        const char* prefix;
+        Color holders[4]; // 0, 1, 2 and 4; none: empty
+    } cases[] = {
+        {"BtnA", {kRed, kGreen, kBlue, kWhite}}, // the on icon from its double image
+        {"BtnB", {kGrey, kGreen, kBlue, none}},  // no "On.png": holder 4 emptied
+        {"btnc", {none, kGreen, none, none}},    // names in any case
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.prefix);
+        fill(style.stateBitmap(4), 2, 2, kGrey);
+        style.loadBitmaps(c.prefix);
+        const int holders[] = {0, 1, 2, 4};
+        for (int i = 0; i < 4; ++i) {
+            const Bitmap& b = style.stateBitmap(holders[i]);
+            if (c.holders[i] == none)
+                EXPECT_EQ(b.pixelWidth(), 0) << holders[i];
+            else
+                EXPECT_EQ(b.pixelAt(0, 0), c.holders[i]) << holders[i];
+        }
+        EXPECT_EQ(style.stateBitmap(3).pixelAt(0, 0), kGrey);
+    }
+    style.updateSizeFromBitmaps(); // from the highlighted look of "BtnC"
+    EXPECT_FLOAT_EQ(style.width.getValue(), 6.0f);
+    // A wrong prefix is an error and changes nothing.
+    EXPECT_THROW(style.loadBitmaps("BtnMissing"), EResource);
+    EXPECT_EQ(style.stateBitmap(1).pixelAt(0, 0), kGreen);
+}
+
+TEST(Button, AScaleChangeLoadsTheDoubleImagesOncePerStyle) {
+    registerStyleImages();
+    Rig rig;
+    Button::Style style(rig.ui);
+    style.loadBitmaps("BtnA");
+    style.updateSizeFromBitmaps();
+    Button* a = rig.button(&style, 0, 0, 8, 4);
+    Button* b = rig.button(&style, 20, 0, 8, 4);
+    EXPECT_EQ(render(rig.ui, *a)->pixelAt(3, 2), kRed);
+    int loads = 0;
+    style.stateBitmap(0).changeEvent.addHandler(NotifyEvent::bind([&loads] { ++loads; }));
+    rig.ui.deviceBacking().setSystemScale(2.0f); // tells both buttons
+    EXPECT_EQ(loads, 2);                         // the refit, then one load for the style
+    a->scaleChanged();
+    b->scaleChanged();
+    EXPECT_EQ(loads, 2);
+    EXPECT_FLOAT_EQ(style.stateBitmap(0).getSourceScale(), 2.0f);
+    EXPECT_FLOAT_EQ(style.stateBitmap(2).getSourceScale(), 1.0f); // no double image: the plain one refitted
+    EXPECT_EQ(style.stateBitmap(2).pixelWidth(), 16);
+    auto out = render(rig.ui, *a);
+    EXPECT_EQ(out->pixelWidth(), 16);
+    EXPECT_EQ(out->pixelAt(15, 7), kDarkRed);
+    rig.ui.deviceBacking().setSystemScale(1.0f);
+    EXPECT_EQ(loads, 4);
+    EXPECT_EQ(render(rig.ui, *b)->pixelAt(3, 2), kRed);
+}
+
+TEST(Button, NormalOpacityBlendsWithTheHighlightLevel) {
+    struct AnimatedRig : Rig {
+        std::unique_ptr<Animator> animator = std::make_unique<Animator>(ui, [this] { return now; });
+        void tickAt(std::uint32_t time) {
+            now = time;
+            animator->timer()->tick();
+        }
+    } rig;
+    Button::Style style(rig.ui);
+    style.backgroundOpacity.setValue(100);
+    fill(style.stateBitmap(0), 10, 10, kWhite);
+    fill(style.stateBitmap(1), 10, 10, kWhite);
+    Button* b = rig.button(&style, 10, 10, 10, 10);
+    const struct {
+        std::uint32_t time;
+        bool highlighted; // from this time on
+        int level, alpha;
+    } steps[] = {{1000, true, 0, 100}, {1100, false, 255, 255}, {1249, false, 128, 177}};
+    for (const auto& step : steps) {
+        rig.tickAt(step.time);
+        ASSERT_EQ(b->rolloverManager().level(), step.level);
+        EXPECT_EQ(render(rig.ui, *b)->pixelAt(5, 5), Color(255, 255, 255, std::uint8_t(step.alpha)))
+            << step.level;
+        b->highlighted.setValue(step.highlighted);
+    }
+}
+
+TEST(Button, LabelPositionsPerAlignmentWithAnIconAndTwoLines) {
+    class Probe : public Button {
+    public:
+        using Button::Button;
+        void drawLabel(Canvas& canvas, const Point& position) override {
+            at = position;
+            Button::drawLabel(canvas, position);
+        }
+        Point at{-1, -1};
+    };
+    // Lines of 8-point text: 4.8 units a character, 10 units a line.
+    const struct {
+        Alignment alignment;
+        bool icon;
+        float x;
+    } cases[] = {
+        {Alignment::kLeft, false, 6}, {Alignment::kCentre, false, 40.4f}, {Alignment::kRight, false, 74.8f},
+        {Alignment::kLeft, true, 20}, {Alignment::kCentre, true, 47.4f},  {Alignment::kRight, true, 74.8f},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << static_cast<int>(c.alignment) << (c.icon ? " with icon" : ""));
+        Rig rig;
+        auto* b = new Probe(rig.ui, nullptr);
+        b->setBoundsXYWH(0, 0, 100, 30);
+        b->parent.setValue(&rig.root);
+        b->spacing.setValue(4);
+        b->iconMargin.setValue(2);
+        b->lineCount.setValue(2);
+        b->textLine(0)->text.setValue("ab");
+        b->textLine(1)->text.setValue("abcd");
+        b->textAlignment.setValue(c.alignment);
+        if (c.icon) fill(b->icon(0), 10, 10, kGrey);
+        auto out = render(rig.ui, *b);
+        EXPECT_NEAR(b->at.x, c.x, 1e-4f);
+        EXPECT_FLOAT_EQ(b->at.y, 3.0f); // 15 - (10 + 4 + 10) / 2
+        for (int i = 0; i < 2; ++i)     // 100 - 2 x 6, less the icon
+            EXPECT_FLOAT_EQ(b->textLine(i)->wrapWidth.getValue(), c.icon ? 78.0f : 88.0f);
+        // The second line's first character, below the gap.
+        const int x = static_cast<int>(c.x) + 2;
+        EXPECT_GT(out->pixelAt(x, 22).a, 0);
+        EXPECT_EQ(out->pixelAt(x, 15).a, 0);
+        if (!c.icon) continue;
+        // The widths follow the size and the icon.
+        b->setSize(120, 30);
+        EXPECT_FLOAT_EQ(b->textLine(1)->wrapWidth.getValue(), 98.0f);
+        b->icon(0).resize(0, 0);
+        EXPECT_FLOAT_EQ(b->textLine(1)->wrapWidth.getValue(), 108.0f);
+    }
 }
 
 TEST(Button, LineCountIsHeldInRangeAndGrowsTheTextLines) {
