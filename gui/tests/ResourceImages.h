@@ -40,7 +40,8 @@ inline bool registerSolidImages(const std::vector<SolidImage>& images) {
         const std::string& png = store.bytes.emplace_back(encodeOpaquePng(bitmap));
         entries.push_back({name.c_str(), reinterpret_cast<const unsigned char*>(png.data()), png.size()});
     }
-    EmbeddedResourceTable& table = store.tables.emplace_back(EmbeddedResourceTable{entries.data(), entries.size(), nullptr});
+    EmbeddedResourceTable& table =
+        store.tables.emplace_back(EmbeddedResourceTable{entries.data(), entries.size(), nullptr});
     return registerResourceTable(table);
 }
 
