@@ -232,6 +232,59 @@ TEST(Knob, TheWheelStepsBothWays) {
     rig.root.handleMouseUp(0, {20, 20}, 0);
 }
 
+TEST(Knob, AnArcTurnedPastTheTopWheelsTheOtherWay) {
+    // Under 100 steps an arc turned past the top reverses the wheel.
+    const struct {
+        int max;
+        float offset, range;
+        int direction;
+    } cases[] = {{10, 0, 300, 1}, {10, 200, 100, -1}, {10, 50, 100, 1}, {100, 200, 100, 1}};
+    for (const auto& c : cases) {
+        Rig rig;
+        Knob* k = rig.knob(c.max, true);
+        k->angleOffset.setValue(c.offset);
+        k->angleRange.setValue(c.range);
+        k->value.setValue(5);
+        rig.root.handleMouseMove({20, 20}, 0);
+        rig.root.handleMouseWheel({20, 20}, 0, {0, 1}, {0, 120}, 1);
+        rig.root.RootControl::endGesture();
+        const int moved = k->value.getValue() - 5;
+        EXPECT_EQ(moved > 0 ? 1 : -1, c.direction) << c.max << " " << c.offset;
+        EXPECT_NE(moved, 0);
+    }
+}
+
+TEST(Knob, PaintRectHitTestsAndTheDefaultWhenDisabled) {
+    Rig rig;
+    Knob* k = rig.knob(100, true);
+    rig.style.margin.setValue(2);
+    rig.style.insets.setValue(Rect(1, 2, 3, 4));
+    k->adjust.setValue(Rect(1, 1, 1, 1));
+    Rect paint;
+    k->getPaintBounds(paint);
+    EXPECT_EQ(paint, Rect(4, 5, 36, 35));
+    Bitmap& background = rig.style.bitmap(0); // a transparent 2 x 2 corner
+    for (int i : {0, 1, 40, 41})
+        background.getPixels()[i] = Bitmap::kTransparentPixel;
+    const struct {
+        Point p;
+        int byAlpha, byCircle;
+    } hits[] = {{{1, 1}, 0, 0}, {{5, 5}, 255, 0}, {{20, 20}, 255, 255}, {{20, 1}, 255, 255}};
+    for (const auto& h : hits) {
+        k->roundHit.setValue(false);
+        EXPECT_EQ(k->hitAlpha(h.p), h.byAlpha) << h.p.x << "," << h.p.y;
+        k->roundHit.setValue(true);
+        EXPECT_EQ(k->hitAlpha(h.p), h.byCircle) << h.p.x << "," << h.p.y;
+    }
+    k->value.setValue(100);
+    k->enabled.setValue(false);
+    EXPECT_NEAR(k->currentAngle() * 360.0f, 150.0f, 1e-3f);
+    k->showDefaultWhenDisabled.setValue(true);
+    EXPECT_NEAR(k->currentAngle() * 360.0f, 210.0f, 1e-3f);
+    k->enabled.setValue(true);
+    EXPECT_NEAR(k->currentAngle() * 360.0f, 150.0f, 1e-3f);
+}
+
 TEST(Knob, PaintContentsDrawsWithoutTheBlend) {
     Rig rig;
     Knob* k = rig.knob(100, true);
