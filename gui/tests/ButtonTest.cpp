@@ -285,6 +285,31 @@ TEST(Button, LabelPositionsPerAlignmentWithAnIconAndTwoLines) {
     }
 }
 
+TEST(Button, ImageLabelsAndTheirOpacities) {
+    const struct {
+        bool on, onImage;
+        int textOnOpacity;
+        Color shown;
+    } cases[] = {
+        {false, true, -1, Color(255, 0, 0, 60)}, {false, true, 200, Color(255, 0, 0, 60)},
+        {true, false, -1, Color(255, 0, 0, 60)}, {true, false, 200, Color(255, 0, 0, 200)},
+        {true, true, -1, Color(0, 0, 255, 255)}, {true, true, 200, Color(0, 0, 255, 200)},
+    };
+    for (const auto& c : cases) {
+        Rig rig;
+        Button* b = rig.button(nullptr, 0, 0, 40, 20);
+        b->textOpacity.setValue(60);
+        b->textOnOpacity.setValue(c.textOnOpacity);
+        fill(b->labelImage(), 10, 6, kRed);
+        if (c.onImage) fill(b->onLabelImage(), 10, 6, kBlue);
+        b->on.setValue(c.on);
+        // Centred: (40 - 10) / 2, (20 - 6) / 2.
+        auto out = render(rig.ui, *b);
+        EXPECT_EQ(out->pixelAt(15, 7), c.shown) << c.on << c.onImage << " " << c.textOnOpacity;
+        EXPECT_EQ(out->pixelAt(14, 7).a, 0);
+    }
+}
+
 TEST(Button, LineCountIsHeldInRangeAndGrowsTheTextLines) {
     Rig rig;
     Button* b = rig.button(nullptr);
