@@ -107,7 +107,8 @@ std::unique_ptr<PosixGLContext> PosixGLContext::create(int width, int height, Po
 
 PosixGLContext::~PosixGLContext() {
     if (context_ != EGL_NO_CONTEXT) {
-        if (eglGetCurrentContext() == context_) eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+        if (eglGetCurrentContext() == context_)
+            eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
         eglDestroyContext(display_, context_);
     }
     if (surface_ != EGL_NO_SURFACE) eglDestroySurface(display_, surface_);

@@ -28,8 +28,8 @@ const wchar_t* offscreenClassName() {
 }
 
 HWND makeHiddenWindow(int width, int height) {
-    return CreateWindowExW(WS_EX_TOOLWINDOW, offscreenClassName(), L"", WS_POPUP, 0, 0, width, height, nullptr,
-                           nullptr, GetModuleHandleW(nullptr), nullptr);
+    return CreateWindowExW(WS_EX_TOOLWINDOW, offscreenClassName(), L"", WS_POPUP, 0, 0, width, height,
+                           nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
 }
 
 bool choosePixelFormat(HDC dc, std::string& error) {
@@ -74,8 +74,8 @@ std::unique_ptr<GLContext> GLContext::createOffscreen(int width, int height, GLC
     if (width < 1 || height < 1)
         reason = "empty surface";
     else
-        context =
-            WindowsGLContext::create(nullptr, width, height, static_cast<WindowsGLContext*>(shareWith), reason);
+        context = WindowsGLContext::create(nullptr, width, height, static_cast<WindowsGLContext*>(shareWith),
+                                           reason);
     if (context == nullptr && error != nullptr) *error = reason;
     return context;
 }

@@ -43,7 +43,8 @@ TEST(GLContextTest, AnOffscreenContextDrawsAndReadsBack) {
 TEST(GLContextTest, EntryPointsAreFoundByName) {
     auto context = makeCurrentContext(8, 8);
     ASSERT_NE(context, nullptr);
-    for (const char* name : {"glActiveTexture", "glClientActiveTexture", "glMultiTexCoord2f", "glBindTexture"})
+    for (const char* name :
+         {"glActiveTexture", "glClientActiveTexture", "glMultiTexCoord2f", "glBindTexture"})
         EXPECT_NE(context->getProcAddress(name), nullptr) << name;
     context->setSwapInterval(0); // answered either way; must not fail the context
     EXPECT_TRUE(context->makeCurrent());

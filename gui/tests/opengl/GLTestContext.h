@@ -46,7 +46,8 @@ inline FrameRgb readFrame(int width, int height) {
         for (int x = 0; x < width; ++x)
             for (int c = 0; c < 3; ++c)
                 frame.bytes[(std::size_t(y) * std::size_t(width) + std::size_t(x)) * 3 + std::size_t(c)] =
-                    rgba[(std::size_t(height - 1 - y) * std::size_t(width) + std::size_t(x)) * 4 + std::size_t(c)];
+                    rgba[(std::size_t(height - 1 - y) * std::size_t(width) + std::size_t(x)) * 4 +
+                         std::size_t(c)];
     return frame;
 }
 
