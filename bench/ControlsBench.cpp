@@ -9,10 +9,16 @@
 // panelRepaint: a 640 x 480 headless root holding 40 knobs and 40 buttons
 // painted whole into its back buffer; argument 1 turns every knob first (all
 // caches stale), argument 0 repaints them unchanged.
+//
+// flexibleBarLayout: a row bar of 64 flexible children (weights 1 to 4, some
+// held to a maximum) laid out again after its length changes, at scales 1
+// and 2 (the shares snap to device pixels).
 
 #include "gui/Bitmap.h"
 #include "gui/Button.h"
 #include "gui/Canvas.h"
+#include "gui/ControlBar.h"
+#include "gui/FlexibleInfo.h"
 #include "gui/Knob.h"
 #include "gui/Text.h"
 #include "gui/headless/PosixInterface.h"
@@ -137,9 +143,50 @@ void panelRepaint(benchmark::State& state) {
     state.counters["knobs turned"] = turn ? 1.0 : 0.0;
 }
 
+class FlexibleChild : public gui::Control, public gui::FlexibleInfo {
+public:
+    FlexibleChild(gui::UserInterface& ui, const Record& record) : gui::Control(ui), record_(record) {}
+    Record flexibleRecord() const override { return record_; }
+
+private:
+    Record record_;
+};
+
+void flexibleBarLayout(benchmark::State& state) {
+    constexpr int kChildren = 64;
+    gui::headless::PosixInterface ui(1400, 100);
+    ui.setMonitorScale(static_cast<float>(state.range(0)));
+    auto* bar = new gui::ControlBar(ui);
+    bar->spacing.setValue(2.0f);
+    bar->setBoundsXYWH(0, 0, 1200, 24);
+    bar->parent.setValue(&ui.root());
+    {
+        UpdatedObject::Hold hold(*bar);
+        for (int i = 0; i < kChildren; ++i) {
+            gui::FlexibleInfo::Record record;
+            record.baseLength = 4.0f;
+            record.weight = static_cast<float>(1 + i % 4);
+            record.maximumLength = i % 8 == 0 ? 12.0f : 0.0f;
+            auto* child = new FlexibleChild(ui, record);
+            child->setBoundsXYWH(0, 0, 4, 20);
+            child->parent.setValue(bar);
+        }
+    }
+    const float lengths[] = {1200.0f, 1331.0f};
+    int next = 0;
+    for (auto _ : state) {
+        next ^= 1;
+        bar->setSize(lengths[next], 24.0f);
+    }
+    benchmark::DoNotOptimize(bar->children().back()->bounds.getValue());
+    state.counters["children"] = kChildren;
+    reportScale(state);
+}
+
 BENCHMARK(knobNewAngle)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
 BENCHMARK(drawBitmapAlone)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
 BENCHMARK(panelRepaint)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(flexibleBarLayout)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
