@@ -17,6 +17,9 @@ struct DisplayOptions {
     std::uint32_t accelerationMode = 0;
     // A backing scale that replaces the monitors' one; 0 = none.
     float globalScaleOverride = 0.0f;
+    // The framework's global option word, as the plug-in keeps it; bit 16
+    // lets the accelerated renderer run on a driver vendor it refuses.
+    std::uint32_t globalOptions = 0;
 };
 
 DisplayOptions& displayOptions();
