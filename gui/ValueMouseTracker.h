@@ -42,6 +42,10 @@ public:
     float dragRemainder() const { return dragRemainder_; }
     float wheelRemainder() const { return wheelRemainder_; }
     float speed() const { return speed_; }
+    // The press still held for the double-click filter, and its forgetting.
+    bool hasClickPoint() const { return lastClick_.x != -1.0f; }
+    const Point& clickPoint() const { return lastClick_; }
+    void forgetClickPoint() { lastClick_.x = -1.0f; }
 
 private:
     IntervalTimer::Clock clock_;
