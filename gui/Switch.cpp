@@ -91,7 +91,8 @@ Bitmap& Switch::Style::makeFill() {
 }
 
 Bitmap& Switch::Style::makeFillHighlighted() {
-    if (fillHighlighted_ == nullptr) fillHighlighted_ = std::make_unique<Bitmap>(userInterface().deviceBacking());
+    if (fillHighlighted_ == nullptr)
+        fillHighlighted_ = std::make_unique<Bitmap>(userInterface().deviceBacking());
     return *fillHighlighted_;
 }
 
@@ -108,9 +109,10 @@ void Switch::Style::reloadForScale() {
 // ---- switch ----------------------------------------------------------------------
 
 Switch::Switch(UserInterface& userInterface, Style* style)
-    : RolloverValueControl(userInterface), autoSize(this, true), startMargin(this, 0.0f), endMargin(this, 0.0f),
-      direction(this, kDefaultDirection), tileTrack(this, false), trackRollover_(*this, 255),
-      fillBlend_(std::make_unique<Bitmap>(userInterface.deviceBacking())), tracker_(userInterface.clock()) {
+    : RolloverValueControl(userInterface), autoSize(this, true), startMargin(this, 0.0f),
+      endMargin(this, 0.0f), direction(this, kDefaultDirection), tileTrack(this, false),
+      trackRollover_(*this, 255), fillBlend_(std::make_unique<Bitmap>(userInterface.deviceBacking())),
+      tracker_(userInterface.clock()) {
     style_ = style;
     if (style_ != nullptr)
         link(style_);
@@ -121,8 +123,8 @@ Switch::Switch(UserInterface& userInterface, Style* style)
     tracker_.acceleration.setValue(false);
     touchFlags.setValue(1);
     Style& s = activeStyle();
-    const Bitmap& sizer = !hasPixels(s.track()) && s.trackHighlighted() != nullptr ? *s.trackHighlighted()
-                                                                                    : s.track();
+    const Bitmap& sizer =
+        !hasPixels(s.track()) && s.trackHighlighted() != nullptr ? *s.trackHighlighted() : s.track();
     const Rect r = sizer.getRect();
     const Rect b = bounds.getValue();
     setBoundsXYWH(b.left, b.top, r.width(), r.height());

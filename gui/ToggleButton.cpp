@@ -71,8 +71,8 @@ void ToggleButton::updateMembers() {
 void ToggleButton::changeTo(int target) {
     AliveGuard alive(this);
     resetStep_ = true;
-    performGesture(1, int(std::clamp<long long>(
-                          static_cast<long long>(target) - gesturePosition(), -2147483647LL, 2147483647LL)));
+    performGesture(1, int(std::clamp<long long>(static_cast<long long>(target) - gesturePosition(),
+                                                -2147483647LL, 2147483647LL)));
     if (alive.alive()) resetStep_ = false;
 }
 

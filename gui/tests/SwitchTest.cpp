@@ -56,7 +56,9 @@ struct Rig {
     std::unique_ptr<Animator> animator;
 
     Rig() { root.setBoundsXYWH(0, 0, 300, 300); }
-    void animate() { animator = std::make_unique<Animator>(ui, [this] { return now; }); }
+    void animate() {
+        animator = std::make_unique<Animator>(ui, [this] { return now; });
+    }
     void tickAt(std::uint32_t time) {
         now = time;
         animator->timer()->tick();

@@ -102,7 +102,9 @@ struct Group {
         lead->addGroupMember(second);
         lead->addGroupMember(third);
     }
-    std::vector<bool> lit() const { return {lead->on.getValue(), second->on.getValue(), third->on.getValue()}; }
+    std::vector<bool> lit() const {
+        return {lead->on.getValue(), second->on.getValue(), third->on.getValue()};
+    }
 };
 
 TEST(ToggleButton, AGroupLightsOneMemberAndTakesItsIndex) {
