@@ -269,13 +269,13 @@ TEST(Switch, TheWheelStepsAlongTheAxis) {
     s->value.setValue(2);
     rig.root.handleMouseMove({5, 40}, 0);
     rig.root.handleMouseWheel({5, 40}, 0, {0, 1}, {0, 120}, 1);
-    rig.root.endGesture();
+    rig.root.RootControl::endGesture(); // the rig's root only logs it
     EXPECT_EQ(s->value.getValue(), 1);
     rig.root.handleMouseWheel({5, 40}, 0, {0, -1}, {0, -120}, 1);
-    rig.root.endGesture();
+    rig.root.RootControl::endGesture(); // the rig's root only logs it
     EXPECT_EQ(s->value.getValue(), 2);
     rig.root.handleMouseWheel({5, 40}, 0, {1, 0}, {120, 0}, 1); // across the axis
-    rig.root.endGesture();
+    rig.root.RootControl::endGesture();                         // the rig's root only logs it
     EXPECT_EQ(s->value.getValue(), 2);
 }
 
@@ -375,6 +375,27 @@ TEST(Switch, WithoutTravelTheHandleStaysAndNothingMoves) {
         }
         EXPECT_EQ(s->handlePosition(), Point(2, 0)) << c.name;
     }
+}
+
+TEST(Switch, NamedBitmapsLoadAndTakeTheDoubleImageOncePerStyle) {
+    Rig rig;
+    rig.style.setBitmaps("", "", "ModelBoth", "ModelBoth");
+    EXPECT_EQ(rig.style.track().pixelWidth(), 0);
+    EXPECT_EQ(rig.style.trackHighlighted(), nullptr); // made only for a name
+    EXPECT_FLOAT_EQ(rig.style.handle().getSourceScale(), 1.0f);
+    rig.style.setBitmaps("ModelBoth", "ModelBoth", "ModelBoth", "ModelBoth");
+    ASSERT_NE(rig.style.trackHighlighted(), nullptr);
+    Switch* a = rig.add(1);
+    Switch* b = rig.add(1);
+    int loads = 0;
+    rig.style.handle().changeEvent.addHandler(NotifyEvent::bind([&loads] { ++loads; }));
+    rig.ui.deviceBacking().setSystemScale(2.0f); // tells both switches
+    EXPECT_EQ(loads, 2);                         // the refit, then one load for the style
+    a->scaleChanged();
+    b->scaleChanged();
+    EXPECT_EQ(loads, 2);
+    EXPECT_FLOAT_EQ(rig.style.handle().getSourceScale(), 2.0f);
+    EXPECT_FLOAT_EQ(rig.style.trackHighlighted()->getSourceScale(), 2.0f);
 }
 
 TEST(Switch, ADeletedStyleIsForgotten) {
