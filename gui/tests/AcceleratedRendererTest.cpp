@@ -183,6 +183,26 @@ TEST(AcceleratedRendererTest, AVerticalCurveRunsItsColumnsAlongY) {
     EXPECT_EQ(f.renderer.calls.front().scissor.bottom, 95);
 }
 
+TEST(AcceleratedRendererTest, AVerticalCurveInATallViewportFitsTheBuffers) {
+    // Columns along y: a viewport taller than wide needs room for its height.
+    DeviceBacking backing;
+    RecordingRenderer renderer(backing, {0, 0, 40, 300});
+    EXPECT_GE(renderer.maxVertices(), AcceleratedRenderer::kTwoLayerColumn * 301);
+    const FunctionCurve wiggle([](float y) { return 12.0f + 3.0f * std::sin(y * 0.9f); });
+    const FunctionCurve other([](float y) { return 28.0f + 3.0f * std::cos(y * 0.8f); });
+    CurveStyle style = oneLayer(wiggle);
+    style.layerCount = 2;
+    style.layers[1] = style.layers[0];
+    style.layers[1].curve = &other;
+    renderer.drawCurve(style, {0, 0, 40, 300}, {0, 0, 40, 300}, {0, 0}, Orientation::kVertical, 255);
+    const auto calls = renderer.drawCalls();
+    ASSERT_FALSE(calls.empty());
+    EXPECT_GT(calls.front().count, 2 * 250); // nearly every row is a column of its own
+    for (const auto& call : calls)
+        for (std::size_t i = 1; i < call.vertices.size(); i += 2)
+            EXPECT_LE(call.vertices[i], 300.5f);
+}
+
 TEST(AcceleratedRendererTest, LinesShorterThanAHundredthDrawNothing) {
     Fixture f;
     f.renderer.drawLine({0, 0, 200, 100}, {10, 10}, {10.005f, 10.004f}, Color(255, 0, 0), 1.0f);

@@ -60,9 +60,11 @@ bool choosePixelFormat(HDC dc, std::string& error) {
 
 std::unique_ptr<GLContext> GLContext::createForWindow(void* nativeWindow, GLContext* shareWith,
                                                       std::string* error) {
-    std::string reason;
-    auto context = WindowsGLContext::create(static_cast<HWND>(nativeWindow), 0, 0,
-                                            static_cast<WindowsGLContext*>(shareWith), reason);
+    std::string reason = "not a window";
+    std::unique_ptr<WindowsGLContext> context;
+    if (nativeWindow != nullptr)
+        context = WindowsGLContext::create(static_cast<HWND>(nativeWindow), 0, 0,
+                                           static_cast<WindowsGLContext*>(shareWith), reason);
     if (context == nullptr && error != nullptr) *error = reason;
     return context;
 }

@@ -23,7 +23,8 @@ namespace gui {
 
 class WindowsGLContext : public GLContext {
 public:
-    // Null on failure, with the reason in error.
+    // For the window, or (window null) offscreen with its own hidden window
+    // of width x height. Null on failure, with the reason in error.
     static std::unique_ptr<WindowsGLContext> create(HWND window, int width, int height,
                                                     WindowsGLContext* shareWith, std::string& error);
     ~WindowsGLContext() override;
