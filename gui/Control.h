@@ -223,6 +223,8 @@ public:
 protected:
     // The root control, or null while the user interface is being destroyed.
     RootControl* root() const;
+    // Forgets the press that the next release would turn into a click.
+    void clearPendingClick() { clickState_ = ClickState::kNone; }
 
 private:
     friend class ParentProperty;
