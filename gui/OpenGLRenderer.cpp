@@ -208,6 +208,8 @@ void OpenGLRenderer::setColour(const float* color) {
     if (color == nullptr) {
         if (!colourArray_) glEnableClientState(GL_COLOR_ARRAY);
         colourArray_ = true;
+        // A draw from the colour array leaves the current colour undefined:
+        // the next constant colour is set again even when it is the same.
         constantColour_ = false;
         return;
     }
@@ -234,8 +236,6 @@ void OpenGLRenderer::drawElements(int first, int count, const float* color) {
     texturingOff();
     setColour(color);
     glDrawElements(GL_TRIANGLE_STRIP, count, GL_UNSIGNED_INT, indices_.data() + first);
-    // The current colour is undefined after a draw from the colour array.
-    if (color == nullptr) constantColour_ = false;
 }
 
 void OpenGLRenderer::drawArrays(int count, const float* color) {
@@ -243,7 +243,6 @@ void OpenGLRenderer::drawArrays(int count, const float* color) {
     texturingOff();
     setColour(color);
     glDrawArrays(GL_TRIANGLE_STRIP, 0, count);
-    if (color == nullptr) constantColour_ = false;
 }
 
 void OpenGLRenderer::bindTexture(const IBitmap& bitmap) {

@@ -121,6 +121,28 @@ TEST(OpenGLRendererTest, AScissorEqualToTheViewportTurnsScissoringOff) {
     context->release();
 }
 
+TEST(OpenGLRendererTest, TheConstantColourIsSetAgainAfterADrawFromTheColourArray) {
+    auto context = makeCurrentContext(16, 8);
+    ASSERT_NE(context, nullptr);
+    DeviceBacking backing;
+    OpenGLRenderer renderer(backing, *context);
+    ASSERT_TRUE(renderer.initialize());
+    renderer.setViewport({0, 0, 16, 8});
+    Canvas canvas(&renderer);
+    canvas.clip.setValue(Rect(0, 0, 16, 8));
+    canvas.fillRect({0, 0, 4, 8}, Color(255, 0, 0));
+    Gradient gradient(Color(0, 255, 0), Color(0, 128, 0));
+    canvas.fillGradient(gradient, {4, 0, 8, 8}, Direction::kRight, 0.0f, 1.0f, 255);
+    // The current colour is undefined after a draw from the colour array: a
+    // driver may leave any colour there.
+    glColor4f(0.0f, 0.0f, 1.0f, 1.0f);
+    canvas.fillRect({8, 0, 16, 8}, Color(255, 0, 0));
+    const auto frame = readFrame(16, 8);
+    EXPECT_EQ(frame.at(12, 4)[0], 255);
+    EXPECT_EQ(frame.at(12, 4)[2], 0);
+    context->release();
+}
+
 TEST(OpenGLRendererTest, ATwoLayerCurveReachesTheRightEdgeOfAVeryWideViewport) {
     // 7000 device pixels: ten vertices per column take indices past 65535.
     constexpr int kWidth = 7000, kHeight = 24;
