@@ -10,7 +10,10 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <memory>
+#include <mutex>
 #include <thread>
 
 namespace gui {
@@ -170,6 +173,44 @@ TEST(OpenGLTextureTest, TheListQueuesOnlyNamesOfItsCurrentGeneration) {
     list.release(6, old);
     EXPECT_EQ(list.queuedCount(), 0);
     EXPECT_EQ(list.liveCount(), 0);
+}
+
+TEST(OpenGLTextureTest, TexturesDyingOnAnotherThreadAreEachQueuedOnce) {
+    // The drawing thread makes textures and takes the queue; another thread
+    // destroys them, as bitmaps die outside the root lock.
+    auto list = std::make_shared<OpenGLTextureList>();
+    constexpr unsigned kCount = 4000;
+    std::mutex handOver;
+    std::vector<std::unique_ptr<OpenGLTexture>> doomed;
+    std::atomic<bool> done{false};
+    std::thread killer([&] {
+        for (;;) {
+            std::vector<std::unique_ptr<OpenGLTexture>> batch;
+            {
+                std::lock_guard<std::mutex> hold(handOver);
+                batch.swap(doomed);
+            }
+            if (batch.empty() && done.load()) return;
+            batch.clear();
+            std::this_thread::yield();
+        }
+    });
+    std::vector<unsigned> taken;
+    for (unsigned name = 1; name <= kCount; ++name) {
+        list->add(name);
+        auto texture = std::make_unique<OpenGLTexture>(list, name, list->generation());
+        std::lock_guard<std::mutex> hold(handOver);
+        doomed.push_back(std::move(texture));
+        if (name % 64 == 0) list->takeQueued(taken);
+    }
+    done = true;
+    killer.join();
+    list->takeQueued(taken);
+    std::sort(taken.begin(), taken.end());
+    ASSERT_EQ(taken.size(), std::size_t(kCount));
+    for (unsigned i = 0; i < kCount; ++i)
+        EXPECT_EQ(taken[i], i + 1);
+    EXPECT_EQ(list->liveCount(), 0);
 }
 
 } // namespace
