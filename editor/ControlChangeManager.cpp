@@ -77,8 +77,8 @@ void ControlChangeManager::valueControlChanged(gui::ValueControl* control, int p
     setParameterFromControl(control, parameter, phase, delta);
 }
 
-void ControlChangeManager::setParameterFromControl(gui::ValueControl* control, AbstractPluginParameter* parameter,
-                                                   int phase, int delta) {
+void ControlChangeManager::setParameterFromControl(gui::ValueControl* control,
+                                                   AbstractPluginParameter* parameter, int phase, int delta) {
     float plain = 0.0f;
     if (phase == 1) {
         const int low = control->minimum.getValue();
@@ -129,7 +129,8 @@ void ControlChangeManager::setLinkedParameterValue(int phase, int32_t head, floa
             } else {
                 follower.startValue += static_cast<float>(delta);
                 const double range = double(k->maximum.getValue()) - double(k->minimum.getValue());
-                float t = static_cast<float>((std::trunc(double(follower.startValue)) - k->minimum.getValue()) / range);
+                float t = static_cast<float>(
+                    (std::trunc(double(follower.startValue)) - k->minimum.getValue()) / range);
                 if (k->valueToPosition != nullptr) t = k->valueToPosition(t);
                 t = std::clamp(t, 0.0f, 1.0f);
                 v = parameter->fromLinearNormalized(t);
@@ -367,7 +368,8 @@ void ControlChangeManager::componentDied(gui::Component* component) {
 
 // --- Values into controls
 
-void ControlChangeManager::setControlFromParameter(gui::ValueControl* control, AbstractPluginParameter* parameter) {
+void ControlChangeManager::setControlFromParameter(gui::ValueControl* control,
+                                                   AbstractPluginParameter* parameter) {
     if (control == nullptr || parameter == nullptr) return;
     int low = 0;
     int high = kContinuousSteps;

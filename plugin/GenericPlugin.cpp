@@ -262,8 +262,16 @@ void GenericPlugin::setInterface(Listener* listener) {
         }
     }
     listener_.store(listener);
-    while (busy_.load() != 0)
-        std::this_thread::sleep_for(kBusyWait);
+    while (busy_.load() != 0) {
+        if (sleep_)
+            sleep_(static_cast<uint32_t>(kBusyWait.count()));
+        else
+            std::this_thread::sleep_for(kBusyWait);
+    }
+}
+
+void GenericPlugin::setSleepFunction(SleepFunction function) {
+    sleep_ = std::move(function);
 }
 
 void GenericPlugin::idle(const Listener* caller) {

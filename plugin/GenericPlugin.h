@@ -57,6 +57,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <iosfwd>
 #include <map>
 #include <memory>
@@ -222,6 +223,25 @@ public:
     bool changeSampleRate(float rate);
 
     // --- Editor.
+    // Raises the busy counter for its life, as a call into the listener
+    // does: setInterface's wait covers it. Lock-free; any thread.
+    class BusyScope {
+    public:
+        explicit BusyScope(GenericPlugin& plugin) noexcept : plugin_(plugin) { plugin_.busy_.fetch_add(1); }
+        ~BusyScope() { plugin_.busy_.fetch_sub(1); }
+        BusyScope(const BusyScope&) = delete;
+        BusyScope& operator=(const BusyScope&) = delete;
+
+    private:
+        GenericPlugin& plugin_;
+    };
+    // The pause between setInterface's checks of the busy counter, in
+    // milliseconds (a real sleep unless replaced; tests replace it).
+    using SleepFunction = std::function<void(uint32_t milliseconds)>;
+    void setSleepFunction(SleepFunction function);
+    // The lock of the display exchange, which is also the attached editor's
+    // lock: the editor takes it, never while it waits in setInterface.
+    CriticalSection& getInterfaceLock() const { return *displayLock_; }
     void setInterface(Listener* listener);
     Listener* getInterface() const { return listener_.load(); }
     void notifyListener(int32_t code, int32_t value);
@@ -425,6 +445,7 @@ private:
     std::unique_ptr<CriticalSection> displayLock_;
     std::vector<std::unique_ptr<LevelSourceProxy>> levelProxies_;
     uint32_t idleStamp_ = 0;
+    SleepFunction sleep_;
     std::atomic<int32_t> pendingHostCode_{kResyncAll};
     float sampleRate_ = 44100.0f;
     std::vector<HistoryBuffer> historyBuffers_;

@@ -3,6 +3,8 @@
 #include "foundation/Registry.h"
 #include "foundation/VersionInfo.h"
 
+#include <algorithm>
+
 void GenericPlugin::SettingsBase::propertyChanged(AbstractProperty&) {
     requestUpdate();
 }
@@ -19,6 +21,12 @@ void GenericPlugin::Settings::serialize(SettingSerializer& serializer) {
     if ((GenericPlugin::getGlobalOptions() & 2) == 0) return;
     const std::string current = scalingAdjustments.getValue();
     scalingAdjustments.setValue(serializer.serializeString("ScalingAdjustments", current, current));
+}
+
+void GenericPlugin::Settings::setInterfaceSizes(std::vector<InterfaceSize> sizes) {
+    interfaceSizes_ = std::move(sizes);
+    layoutIndex.setLimits(0, std::max<int32_t>(static_cast<int32_t>(interfaceSizes_.size()) - 1, 0));
+    layoutIndex.setValue(layoutIndex.getValue());
 }
 
 double GenericPlugin::SharedSettings::scaleFactorFor(int32_t scaling) {

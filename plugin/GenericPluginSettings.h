@@ -17,6 +17,8 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 class GenericPlugin::SettingsBase : public PropertyOwner, public UpdatedObject {
 public:
@@ -40,8 +42,23 @@ public:
 
     Property<std::string> scalingAdjustments{this, std::string()};
 
+    // The editor's sizes (not stored in the registry): the table of listed
+    // sizes (width, height), empty unless the product lists some; the
+    // layout index, limited to the table's entries (0..0 when empty); and
+    // the stored interface size that the editor's size check writes.
+    using InterfaceSize = std::pair<int32_t, int32_t>;
+    // Sets the table and limits the layout index to its entries.
+    void setInterfaceSizes(std::vector<InterfaceSize> sizes);
+    const std::vector<InterfaceSize>& getInterfaceSizes() const { return interfaceSizes_; }
+    LimitedProperty<int32_t> layoutIndex{this, 0, 0, 0};
+    LimitedProperty<int32_t> interfaceWidth{this, 0, INT32_MAX, 0};
+    LimitedProperty<int32_t> interfaceHeight{this, 0, INT32_MAX, 0};
+
 protected:
     GenericPlugin* plugin_;
+
+private:
+    std::vector<InterfaceSize> interfaceSizes_;
 };
 
 enum class GraphicsAccelerationMode : int32_t { kOff = 0, kOn = 1 };

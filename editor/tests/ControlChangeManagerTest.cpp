@@ -71,8 +71,10 @@ TEST_F(ControlChangeManagerTest, LinkingSetsRangeDefaultIdAndValue) {
         AbstractPluginParameter* parameter;
         int minimum, maximum, defaultValue, value;
     } cases[] = {
-        {&model->unit, 0, 36000, 18000, 18000},      {&model->level, 0, 36000, 24000, 24000},
-        {&model->frequency, 0, 36000, 1766, 1766},      {&model->steps, 2, 5, 3, 3},
+        {&model->unit, 0, 36000, 18000, 18000},
+        {&model->level, 0, 36000, 24000, 24000},
+        {&model->frequency, 0, 36000, 1766, 1766},
+        {&model->steps, 2, 5, 3, 3},
         {&model->note, 0, 127, 60, 60},
     };
     for (const auto& c : cases) {
@@ -191,8 +193,8 @@ TEST_F(ControlChangeManagerTest, FollowersMoveInTheirModes) {
     // Chain: unit -> level -> bipolar -> frequency (each new follower goes first).
     drag(head, {3600});
     EXPECT_FLOAT_EQ(model->unit.getValue(), 0.6f);
-    EXPECT_NEAR(model->bipolar.getValue(), 0.2f, 1e-6f);  // 3600 steps of 36000 on [-1, 1]
-    EXPECT_NEAR(model->level.getValue(), -36.0f, 1e-4f);  // -30 * 0.6 / 0.5
+    EXPECT_NEAR(model->bipolar.getValue(), 0.2f, 1e-6f); // 3600 steps of 36000 on [-1, 1]
+    EXPECT_NEAR(model->level.getValue(), -36.0f, 1e-4f); // -30 * 0.6 / 0.5
     EXPECT_FLOAT_EQ(model->frequency.getValue(), 20.0f); // mode 0 takes the carried 0.2, held at 20
     for (int i : {EditorModel::kUnit, EditorModel::kBipolar, EditorModel::kLevel, EditorModel::kFrequency})
         EXPECT_EQ(adapter->kindsOf(i).front(), 'b') << i;
@@ -239,7 +241,8 @@ TEST_F(ControlChangeManagerTest, RefusedChainsChangeNothing) {
     const struct {
         AbstractPluginParameter* a;
         gui::ValueControl* b;
-    } refused[] = {{&model->level, unbound}, {&model->unit, head}, {&model->bipolar, other}, {&model->unit, other}};
+    } refused[] = {
+        {&model->level, unbound}, {&model->unit, head}, {&model->bipolar, other}, {&model->unit, other}};
     for (const auto& c : refused) {
         EXPECT_FALSE(manager->chainParameter(c.a, c.b, 0)) << c.a->getName();
         EXPECT_EQ(manager->link(EditorModel::kUnit).next, EditorModel::kBipolar);
@@ -293,19 +296,29 @@ TEST_F(ControlChangeManagerTest, AControlMovedOffAFollowerLeavesNoRecordBehind) 
 // host gestures of the parameter and its followers at once.
 TEST_F(ControlChangeManagerTest, LosingTheControlInMidGestureEndsTheHostGestures) {
     enum class Loss { kUnlink, kRelink, kRemoved, kUnlinkAll, kDestroyed, kLostCapture };
-    for (Loss loss :
-         {Loss::kUnlink, Loss::kRelink, Loss::kRemoved, Loss::kUnlinkAll, Loss::kDestroyed, Loss::kLostCapture}) {
+    for (Loss loss : {Loss::kUnlink, Loss::kRelink, Loss::kRemoved, Loss::kUnlinkAll, Loss::kDestroyed,
+                      Loss::kLostCapture}) {
         adapter->log.clear();
         gui::ValueControl* head = linked(model->unit);
         ASSERT_TRUE(manager->chainParameter(&model->bipolar, head, ControlChangeManager::kLinkSteps));
         head->performGesture(0, 0);
         head->performGesture(1, 100);
         switch (loss) {
-        case Loss::kUnlink: manager->unlinkControl(&model->unit, head); break;
-        case Loss::kRelink: manager->linkControl(&model->note, head); break;
-        case Loss::kRemoved: manager->controlRemoved(head); break;
-        case Loss::kUnlinkAll: manager->unlinkEveryControl(); break;
-        case Loss::kDestroyed: delete head; break;
+        case Loss::kUnlink:
+            manager->unlinkControl(&model->unit, head);
+            break;
+        case Loss::kRelink:
+            manager->linkControl(&model->note, head);
+            break;
+        case Loss::kRemoved:
+            manager->controlRemoved(head);
+            break;
+        case Loss::kUnlinkAll:
+            manager->unlinkEveryControl();
+            break;
+        case Loss::kDestroyed:
+            delete head;
+            break;
         case Loss::kLostCapture:
             ui->root().setMouseCapture(head);
             ui->root().setMouseCapture(nullptr);

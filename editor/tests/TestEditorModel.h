@@ -75,7 +75,8 @@ public:
 
     void parameterValueToHost(int32_t index, float value) override {
         log.push_back({Kind::kValue, index, value});
-        if (AbstractPluginParameter* p = model_.getParameter(index)) p->setValue(value, kParameterChangeNotToHost);
+        if (AbstractPluginParameter* p = model_.getParameter(index))
+            p->setValue(value, kParameterChangeNotToHost);
     }
     void beginGesture(int32_t index) override { log.push_back({Kind::kBegin, index, 0.0f}); }
     void endGesture(int32_t index) override { log.push_back({Kind::kEnd, index, 0.0f}); }
@@ -98,7 +99,8 @@ public:
             bool& isOpen = open[e.index];
             if (e.kind == Kind::kBegin && isOpen) faults << "second begin " << e.index << "; ";
             if (e.kind != Kind::kBegin && !isOpen)
-                faults << (e.kind == Kind::kValue ? "value" : "end") << " outside a gesture " << e.index << "; ";
+                faults << (e.kind == Kind::kValue ? "value" : "end") << " outside a gesture " << e.index
+                       << "; ";
             isOpen = e.kind != Kind::kEnd;
             if (e.kind == Kind::kValue) isOpen = true;
         }

@@ -1,0 +1,244 @@
+#include "editor/GenericPluginInterface.h"
+
+#include "editor/tests/EditorRig.h"
+#include "foundation/tests/AllocationCounter.h"
+#include "gui/MessageChannel.h"
+#include "plugin/GenericPluginSettings.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <memory>
+#include <thread>
+
+namespace {
+
+using test::EditorModel;
+
+// Counts the refreshes the drains cause.
+class CountingInterface : public GenericPluginInterface {
+public:
+    using GenericPluginInterface::GenericPluginInterface;
+    void refreshAll() override {
+        ++fullRefreshes;
+        GenericPluginInterface::refreshAll();
+    }
+    void updatePresetDisplay() override { ++presetDisplayUpdates; }
+    int fullRefreshes = 0;
+    int presetDisplayUpdates = 0;
+};
+
+class InterfaceTest : public test::EditorTest {
+protected:
+    void SetUp() override {
+        EditorTest::SetUp();
+        editor = std::make_unique<CountingInterface>(*ui, *model);
+    }
+    void closeEditor() override { editor.reset(); }
+    gui::ValueControl* linked(AbstractPluginParameter& parameter) {
+        gui::ValueControl* c = control();
+        editor->linkControl(&parameter, c);
+        return c;
+    }
+
+    std::unique_ptr<CountingInterface> editor;
+};
+
+TEST_F(InterfaceTest, AttachingMakesTheEditorTheModelsListener) {
+    EXPECT_EQ(model->getInterface(), editor.get());
+    EXPECT_EQ(editor->getRootControlInterface(), &ui->root());
+    EXPECT_EQ(&editor->interfaceLock(), &model->getInterfaceLock());
+    editor.reset();
+    EXPECT_EQ(model->getInterface(), nullptr);
+}
+
+TEST_F(InterfaceTest, AutomationFromAnotherThreadShowsAfterOneTickNotBefore) {
+    gui::ValueControl* k = linked(model->level);
+    std::thread audio([this] { model->level.setValue(0.0f, kParameterChangeNotToHost); });
+    audio.join();
+    EXPECT_EQ(k->value.getValue(), 24000);
+    ui->advance(9);
+    EXPECT_EQ(k->value.getValue(), 24000);
+    ui->advance(1);
+    EXPECT_EQ(k->value.getValue(), 30000);
+    EXPECT_TRUE(adapter->log.empty());
+}
+
+TEST_F(InterfaceTest, ModelCodesGoToTheirLists) {
+    struct Commands : CountingInterface {
+        using CountingInterface::CountingInterface;
+        void handleCommand(int32_t code, int32_t argument) override { seen.emplace_back(code, argument); }
+        std::vector<std::pair<int32_t, int32_t>> seen;
+    };
+    editor.reset();
+    auto commandsEditor = std::make_unique<Commands>(*ui, *model);
+    gui::ValueControl* k = control();
+    commandsEditor->linkControl(&model->unit, k);
+    model->unit.setValue(0.75f, kParameterChangeNotToHost);
+    model->setCurrentPresetName("Other", -1);
+    ui->advance(10);
+    EXPECT_EQ(k->value.getValue(), 27000);
+    ASSERT_FALSE(commandsEditor->seen.empty());
+    EXPECT_EQ(commandsEditor->seen.back(), std::make_pair(int32_t{-1026}, int32_t{0}));
+}
+
+TEST_F(InterfaceTest, PluginChangedAllocatesNothing) {
+    test::AllocationCounter counter;
+    for (int i = 0; i < 100; ++i)
+        editor->pluginChanged(-1025, i % 7);
+    editor->pluginChanged(-1026, 0);
+    EXPECT_EQ(counter.allocations(), 0u);
+}
+
+TEST_F(InterfaceTest, AFloodedQueueEndsInOneFullRefresh) {
+    gui::ValueControl* k = linked(model->unit);
+    model->setPresetModified(true);
+    ui->advance(10);
+    editor->fullRefreshes = editor->presetDisplayUpdates = 0;
+    model->unit.setValue(0.125f, kParameterChangeNotToHost); // lost in the flood that follows
+    for (std::uint32_t i = 0; i < gui::MessageChannel::kQueueNodes + 100; ++i)
+        editor->pluginChanged(-1025, EditorModel::kNote);
+    ui->advance(10);
+    EXPECT_EQ(editor->fullRefreshes, 1);
+    EXPECT_EQ(editor->presetDisplayUpdates, 1);
+    EXPECT_EQ(k->value.getValue(), 4500);
+    ui->advance(10);
+    EXPECT_EQ(editor->fullRefreshes, 1);
+}
+
+TEST_F(InterfaceTest, ABusyScopeKeepsTheCloseWaitingUntilItIsReleased) {
+    auto busy = std::make_unique<GenericPlugin::BusyScope>(*model);
+    int sleeps = 0;
+    model->setSleepFunction([&](uint32_t milliseconds) {
+        EXPECT_EQ(milliseconds, 50u);
+        if (++sleeps == 3) busy.reset();
+    });
+    editor.reset();
+    EXPECT_EQ(sleeps, 3);
+    EXPECT_EQ(model->getInterface(), nullptr);
+    model->setSleepFunction({});
+}
+
+TEST_F(InterfaceTest, ClosingInMidDragEndsEveryGestureThroughTheLiveManager) {
+    gui::ValueControl* head = linked(model->unit);
+    ASSERT_TRUE(editor->chainParameter(&model->bipolar, head, ControlChangeManager::kLinkSteps));
+    ui->mouseDown(0, {20, 20}, 8);
+    head->performGesture(0, 0);
+    head->performGesture(1, 500);
+    editor.reset();
+    EXPECT_EQ(adapter->gestureFaults(), "");
+    EXPECT_TRUE(ui->root().children().empty());
+    ui->mouseUp(0, {20, 20}, 0);
+    ui->advance(100);
+}
+
+TEST_F(InterfaceTest, ARootThatFitsKeepsItsSize) {
+    model->getSettings()->setInterfaceSizes({{640, 321}, {926, 514}});
+    model->getSettings()->layoutIndex.setValue(1);
+    ui->advance(1000);
+    EXPECT_FLOAT_EQ(ui->root().width.getValue(), 926.0f);
+    EXPECT_EQ(model->getSettings()->layoutIndex.getValue(), 1);
+}
+
+TEST_F(InterfaceTest, ATooLargeEditorShrinksToTheLargestListedSizeThatFitsOncePerStart) {
+    GenericPlugin::Settings& settings = *model->getSettings();
+    settings.setInterfaceSizes({{640, 321}, {926, 514}, {1200, 700}});
+    settings.layoutIndex.setValue(2);
+    ui->root().setSize(1200, 700);
+    ui->advance(999);
+    EXPECT_FLOAT_EQ(ui->root().width.getValue(), 1200.0f);
+    ui->advance(1);
+    EXPECT_EQ(settings.layoutIndex.getValue(), 1);
+    EXPECT_FLOAT_EQ(ui->root().width.getValue(), 926.0f);
+    EXPECT_FLOAT_EQ(ui->root().height.getValue(), 514.0f);
+    EXPECT_EQ(settings.interfaceWidth.getValue(), 1024);
+    ui->root().setSize(1200, 700);
+    ui->advance(5000);
+    EXPECT_FLOAT_EQ(ui->root().width.getValue(), 1200.0f); // no new start, no new check
+    editor->sizeChecker().start();
+    ui->advance(1000);
+    EXPECT_FLOAT_EQ(ui->root().width.getValue(), 926.0f);
+}
+
+TEST_F(InterfaceTest, AnEmptySizeTableChangesNothing) {
+    ui->root().setSize(1200, 700);
+    ui->advance(1000);
+    EXPECT_FLOAT_EQ(ui->root().width.getValue(), 1200.0f);
+    EXPECT_EQ(model->getSettings()->layoutIndex.getValue(), 0);
+    EXPECT_EQ(model->getSettings()->interfaceWidth.getValue(), 0);
+}
+
+TEST_F(InterfaceTest, TheScalingEntriesOfASmallRoot) {
+    ui->root().setSize(400, 300);
+    const auto entries = editor->scalingEntries(0, 4);
+    ASSERT_EQ(entries.size(), 8u);
+    const char* texts[] = {"100% (Monitor Default)", "125%", "150%", "175%", "200%", "225%", "250%", "300%"};
+    for (size_t i = 0; i < entries.size(); ++i) {
+        EXPECT_EQ(entries[i].text, texts[i]);
+        EXPECT_EQ(entries[i].ticked, i == 4);
+        EXPECT_EQ(entries[i].enabled, i <= 4) << i; // the work area is 1024 x 603
+    }
+}
+
+// An audio thread automates 64 parameters while the GUI thread drags,
+// drains, and opens and closes the editor; the controls end exact.
+class InterfaceStressTest : public test::EditorTest {
+protected:
+    int32_t extraParameters() const override { return 64; }
+};
+
+TEST_F(InterfaceStressTest, AutomationWhileOpeningAndClosingTheEditor) {
+    std::atomic<bool> done{false};
+    std::thread watchdog([&] {
+        for (int i = 0; i < 1200 && !done.load(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        if (!done.load()) {
+            ADD_FAILURE() << "the stress test hangs";
+            std::abort();
+        }
+    });
+    std::atomic<bool> stop{false};
+    std::thread audio([&] {
+        uint32_t n = 0;
+        while (!stop.load()) {
+            for (auto& p : model->extras)
+                p->setValue(static_cast<float>((n * 7 + static_cast<uint32_t>(p->getIndex())) % 1000) / 1000.0f,
+                            kParameterChangeNotToHost);
+            ++n;
+        }
+    });
+    for (int round = 0; round < 100; ++round) {
+        auto editor = std::make_unique<GenericPluginInterface>(*ui, *model);
+        std::vector<gui::ValueControl*> controls;
+        for (auto& p : model->extras) {
+            controls.push_back(control());
+            editor->linkControl(p.get(), controls.back());
+        }
+        gui::ValueControl* dragged = control();
+        editor->linkControl(&model->unit, dragged);
+        dragged->performGesture(0, 0);
+        dragged->performGesture(1, round % 2 == 0 ? 100 : -100);
+        ui->advance(10);
+        if (round % 3 != 0) dragged->performGesture(2, 0);
+        if (round == 99) {
+            stop.store(true);
+            audio.join();
+            ui->advance(10);
+            for (size_t i = 0; i < controls.size(); ++i) {
+                gui::ValueControl expected(*ui);
+                expected.maximum.setValue(36000);
+                const FloatPluginParameter& p = *model->extras[i];
+                expected.setNormalizedValue(p.toLinearNormalized(p.getValue()));
+                EXPECT_EQ(controls[i]->value.getValue(), expected.value.getValue()) << i;
+            }
+        }
+        editor.reset();
+    }
+    EXPECT_EQ(adapter->gestureFaults(), "");
+    done.store(true);
+    watchdog.join();
+}
+
+} // namespace
