@@ -1,0 +1,88 @@
+// The editor on the real Windows layer: a hidden GDI user interface, host
+// automation from a second thread reaching a control through the window's
+// own 10 ms drain, and a close in the middle of a drag.
+
+#include "editor/GenericPluginInterface.h"
+
+#include "editor/tests/TestEditorModel.h"
+#include "gui/tests/windows/WindowsTestSupport.h"
+#include "gui/windows/WindowsInterface.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <thread>
+
+namespace {
+
+using test::EditorModel;
+
+// A hidden top-level window with a class of its own (the editor's parent).
+class HiddenHost {
+public:
+    HiddenHost() : className_(gui::test::uniqueName(L"VarnelEditorHost")) {
+        WNDCLASSEXW windowClass{};
+        windowClass.cbSize = sizeof(windowClass);
+        windowClass.lpfnWndProc = DefWindowProcW;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = className_.c_str();
+        RegisterClassExW(&windowClass);
+        window_ = CreateWindowExW(0, className_.c_str(), L"editor host", WS_OVERLAPPEDWINDOW, 10, 10, 400, 300,
+                                  nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    }
+    ~HiddenHost() {
+        if (IsWindow(window_)) DestroyWindow(window_);
+        UnregisterClassW(className_.c_str(), GetModuleHandleW(nullptr));
+    }
+    HiddenHost(const HiddenHost&) = delete;
+    HiddenHost& operator=(const HiddenHost&) = delete;
+    HWND handle() const { return window_; }
+
+private:
+    std::wstring className_;
+    HWND window_ = nullptr;
+};
+
+class WindowsEditorTest : public test::PluginTest {};
+
+TEST_F(WindowsEditorTest, AutomationReachesTheControlAndACloseInMidDragEndsTheGesture) {
+    auto model = std::make_unique<EditorModel>(name_);
+    test::RecordingAdapter adapter(*model);
+    HiddenHost host;
+    ASSERT_NE(host.handle(), nullptr);
+    auto ui = std::make_unique<gui::WindowsInterface>(host.handle(), RECT{0, 0, 300, 200}, "", 1.0f);
+    auto editor = std::make_unique<GenericPluginInterface>(*ui, *model);
+    auto* knob = new gui::ValueControl(*ui);
+    knob->setBoundsXYWH(10, 10, 40, 40);
+    knob->parent.setValue(ui->rootControl());
+    editor->linkControl(&model->level, knob);
+    ASSERT_EQ(knob->value.getValue(), 24000);
+
+    std::thread automation([&] { model->level.setValue(0.0f, kParameterChangeNotToHost); });
+    automation.join();
+    EXPECT_EQ(knob->value.getValue(), 24000); // nothing before the drain
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (knob->value.getValue() != 30000 && std::chrono::steady_clock::now() < deadline) {
+        gui::test::pumpMessages();
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    EXPECT_EQ(knob->value.getValue(), 30000);
+
+    HWND window = ui->window();
+    SendMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(30, 30));
+    SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(30, 30));
+    ASSERT_TRUE(knob->inGesture());
+    knob->performGesture(1, 250);
+    gui::test::pumpMessages();
+    editor.reset();
+    EXPECT_EQ(adapter.gestureFaults(), "");
+    EXPECT_EQ(adapter.kindsOf(EditorModel::kLevel), "bve");
+    EXPECT_EQ(model->getInterface(), nullptr);
+    SendMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(30, 30));
+    gui::test::pumpMessages();
+    ui.reset();
+    EXPECT_EQ(adapter.gestureFaults(), "");
+}
+
+} // namespace
