@@ -62,14 +62,16 @@ void GenericPluginInterface::SizeChecker::check() {
     const auto& sizes = settings->getInterfaceSizes();
     // A product that lists no sizes keeps its size.
     if (sizes.empty()) return;
-    int32_t entry = std::clamp<int32_t>(settings->layoutIndex.getValue(), 0, static_cast<int32_t>(sizes.size()) - 1);
-    while (entry > 0 && !(sizes[static_cast<size_t>(entry)].first <= w && sizes[static_cast<size_t>(entry)].second <= h))
+    int32_t entry =
+        std::clamp<int32_t>(settings->layoutIndex.getValue(), 0, static_cast<int32_t>(sizes.size()) - 1);
+    while (entry > 0 &&
+           !(sizes[static_cast<size_t>(entry)].first <= w && sizes[static_cast<size_t>(entry)].second <= h))
         --entry;
     settings->layoutIndex.setValue(entry);
     const int32_t width = settings->interfaceWidth.getValue() > 0 ? settings->interfaceWidth.getValue()
-                                                                   : rounded(root->width.getValue());
+                                                                  : rounded(root->width.getValue());
     const int32_t height = settings->interfaceHeight.getValue() > 0 ? settings->interfaceHeight.getValue()
-                                                                     : rounded(root->height.getValue());
+                                                                    : rounded(root->height.getValue());
     settings->interfaceWidth.setValue(std::min(width, rounded(w)));
     settings->interfaceHeight.setValue(std::min(height, rounded(h)));
     owner_.applyInterfaceSize();
@@ -86,7 +88,8 @@ GenericPluginInterface::GenericPluginInterface(gui::UserInterface& userInterface
     gui::PNGFiler::setGammaFactor(1.1f);
     sizeChecker_ = std::make_unique<SizeChecker>(*this);
     if (gui::RootControl* root = userInterface.rootControl())
-        root->monitorChangedEvent.addHandler(NotifyEvent::bind(this, &GenericPluginInterface::monitorChanged));
+        root->monitorChangedEvent.addHandler(
+            NotifyEvent::bind(this, &GenericPluginInterface::monitorChanged));
     sizeChecker_->start();
 }
 
@@ -101,7 +104,8 @@ void GenericPluginInterface::notify(int32_t code, int32_t value) noexcept {
 void GenericPluginInterface::pluginChanged(int32_t code, int32_t argument) noexcept {
     const ListenerCall call;
     const int list = code == kParameterChangedCode ? 0 : 1;
-    userInterface().pushNotification(list, static_cast<std::uint32_t>(code), static_cast<std::uint32_t>(argument));
+    userInterface().pushNotification(list, static_cast<std::uint32_t>(code),
+                                     static_cast<std::uint32_t>(argument));
 }
 
 void GenericPluginInterface::idle(uint32_t) noexcept {
@@ -135,8 +139,8 @@ void GenericPluginInterface::applyInterfaceSize() {
     root->setSize(static_cast<float>(size.first), static_cast<float>(size.second));
 }
 
-std::vector<GenericPluginInterface::ScalingEntry> GenericPluginInterface::scalingEntries(int32_t monitorDefaultIndex,
-                                                                                        int32_t currentIndex) {
+std::vector<GenericPluginInterface::ScalingEntry>
+GenericPluginInterface::scalingEntries(int32_t monitorDefaultIndex, int32_t currentIndex) {
     std::vector<ScalingEntry> entries;
     gui::UserInterface& ui = userInterface();
     gui::RootControl* root = ui.rootControl();
@@ -149,9 +153,10 @@ std::vector<GenericPluginInterface::ScalingEntry> GenericPluginInterface::scalin
         height = static_cast<float>(settings->getInterfaceSizes().front().second);
     }
     const gui::Rect work = ui.platformDelegate().monitorRect();
-    const float largest = width > 0.0f && height > 0.0f
-                              ? std::min(work.width() / width, work.height() / height) * ui.deviceBacking().getScale()
-                              : 0.0f;
+    const float largest =
+        width > 0.0f && height > 0.0f
+            ? std::min(work.width() / width, work.height() / height) * ui.deviceBacking().getScale()
+            : 0.0f;
     int32_t index = 0;
     for (float factor : kScaleFactors) {
         ScalingEntry entry;

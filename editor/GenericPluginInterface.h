@@ -66,7 +66,8 @@ public:
     };
     static constexpr float kScaleFactors[] = {1.0f, 1.25f, 1.5f, 1.75f, 2.0f, 2.25f, 2.5f, 3.0f};
 
-    GenericPluginInterface(gui::UserInterface& userInterface, GenericPlugin& plugin, uint32_t featureFlags = 0);
+    GenericPluginInterface(gui::UserInterface& userInterface, GenericPlugin& plugin,
+                           uint32_t featureFlags = 0);
     ~GenericPluginInterface() override;
 
     // --- GenericPlugin::Listener (any thread)

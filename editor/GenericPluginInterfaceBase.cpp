@@ -24,7 +24,8 @@ constexpr const char* kNoPresetText = "The clipboard holds no preset.";
 
 } // namespace
 
-GenericPluginInterfaceBase::GenericPluginInterfaceBase(gui::UserInterface& userInterface, GenericPlugin& plugin)
+GenericPluginInterfaceBase::GenericPluginInterfaceBase(gui::UserInterface& userInterface,
+                                                       GenericPlugin& plugin)
     : ControlChangeManager(plugin), userInterface_(userInterface) {
     userInterface_.messageChannel().addListener(this);
     userInterface_.tickEvent.addHandler(NotifyEvent::bind(this, &GenericPluginInterfaceBase::tick));
@@ -49,7 +50,8 @@ void GenericPluginInterfaceBase::adoptAnimator(std::unique_ptr<gui::Animator> an
 // --- Gestures and undo
 
 void GenericPluginInterfaceBase::setParameterFromControl(gui::ValueControl* control,
-                                                         AbstractPluginParameter* parameter, int phase, int delta) {
+                                                         AbstractPluginParameter* parameter, int phase,
+                                                         int delta) {
     ControlChangeManager::setParameterFromControl(control, parameter, phase, delta);
     if (phase == 1)
         plugin().setPresetModified(true);
@@ -152,10 +154,12 @@ void GenericPluginInterfaceBase::listenToControl(gui::ValueControl* control) {
 gui::Rect GenericPluginInterfaceBase::unionBounds(const gui::Control* first, const gui::Control* second) {
     if (first == nullptr) return {};
     const gui::Point origin = first->toRoot(gui::Point(0.0f, 0.0f));
-    gui::Rect rect = gui::Rect::fromXYWH(origin.x, origin.y, first->width.getValue(), first->height.getValue());
+    gui::Rect rect =
+        gui::Rect::fromXYWH(origin.x, origin.y, first->width.getValue(), first->height.getValue());
     if (second != nullptr && !rect.isEmpty()) {
         const gui::Point at = second->toRoot(gui::Point(0.0f, 0.0f));
-        const gui::Rect other = gui::Rect::fromXYWH(at.x, at.y, second->width.getValue(), second->height.getValue());
+        const gui::Rect other =
+            gui::Rect::fromXYWH(at.x, at.y, second->width.getValue(), second->height.getValue());
         if (!other.isEmpty()) gui::unite(rect, other);
     }
     return rect;

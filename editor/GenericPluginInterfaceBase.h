@@ -94,7 +94,8 @@ public:
     bool pastePresetFromClipboard(std::string* error = nullptr);
     // The message, a line break and the details (when any) in an
     // information box; okAction runs when the user answers OK.
-    void showError(const std::string& message, const std::string& details, std::function<void()> okAction = {});
+    void showError(const std::string& message, const std::string& details,
+                   std::function<void()> okAction = {});
     // Where the preset dialogs start: the current preset's folder, else the
     // main preset folder.
     std::string presetDialogFolder() const;

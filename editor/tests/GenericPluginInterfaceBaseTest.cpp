@@ -1,6 +1,10 @@
 #include "editor/GenericPluginInterfaceBase.h"
 
 #include "editor/tests/EditorRig.h"
+#include "gui/Bitmap.h"
+#include "gui/Canvas.h"
+#include "gui/Knob.h"
+#include "gui/Modifiers.h"
 #include "gui/headless/ModalResponder.h"
 #include "gui/headless/PosixClipboard.h"
 #include "plugin/GenericPluginSnapshots.h"
@@ -54,6 +58,28 @@ TEST_F(InterfaceBaseTest, AGestureWithAChangeStoresOneUndoStepAndOneWithoutNone)
     EXPECT_TRUE(model->getCurrentPreset().isModified());
 }
 
+TEST_F(InterfaceBaseTest, ACtrlResetStoresOneUndoStep) {
+    gui::Knob::Style style(*ui);
+    for (int i : {0, 2}) {
+        style.bitmap(i).setSize(40, 40);
+        style.bitmap(i).clear();
+        style.bitmap(i).getCanvas().fillRect(gui::Rect::fromXYWH(0, 0, 40, 40), gui::Color(10, 10, 10, 255));
+    }
+    style.radius.setValue(18);
+    auto* knob = new gui::Knob(*ui, &style);
+    knob->parent.setValue(&ui->root());
+    editor->linkControl(&model->level, knob);
+    drag(knob, {6000});
+    EXPECT_EQ(undoCount(), 1);
+    ui->mouseMove({20, 30});
+    ui->mouseDown(0, {20, 30}, gui::kLeftButton | gui::kCtrl);
+    ui->mouseUp(0, {20, 30}, 0);
+    EXPECT_FLOAT_EQ(model->level.getValue(), -12.0f);
+    EXPECT_EQ(undoCount(), 2);
+    EXPECT_EQ(adapter->gestureFaults(), "");
+    delete knob;
+}
+
 TEST_F(InterfaceBaseTest, UndoCountsStopBelowTheRecordCount) {
     gui::ValueControl* k = linked(model->note);
     for (int i = 0; i < 120; ++i)
@@ -89,9 +115,10 @@ TEST_F(InterfaceBaseTest, PresetErrorsReachTheUser) {
     ASSERT_EQ(requests.size(), 2u);
     EXPECT_EQ(requests[0].text.rfind("The preset file could not be opened.\n", 0), 0u) << requests[0].text;
     EXPECT_GT(requests[0].text.size(), std::string("The preset file could not be opened.\n").size());
-    EXPECT_EQ(requests[1].text, "An error occurred while saving the preset. Please check that the preset file is "
-                                "writable: " +
-                                    path("NoFolder\\Saved.ztp"));
+    EXPECT_EQ(requests[1].text,
+              "An error occurred while saving the preset. Please check that the preset file is "
+              "writable: " +
+                  path("NoFolder\\Saved.ztp"));
     EXPECT_EQ(requests[1].title, "Information");
 }
 
@@ -126,7 +153,8 @@ TEST_F(InterfaceBaseTest, PastingTextThatIsNoPresetFailsWithItsError) {
 TEST_F(InterfaceBaseTest, DialogsStartInTheMainPresetFolderWithoutACurrentPath) {
     EXPECT_EQ(editor->presetDialogFolder(), model->getPresetManager(-1)->getPath());
     ASSERT_TRUE(editor->savePresetFile(path("Here.ztp")));
-    EXPECT_EQ(editor->presetDialogFolder(), path("Here.ztp").substr(0, path("Here.ztp").find_last_of('\\') + 1));
+    EXPECT_EQ(editor->presetDialogFolder(),
+              path("Here.ztp").substr(0, path("Here.ztp").find_last_of('\\') + 1));
 }
 
 TEST_F(InterfaceBaseTest, TheValueDisplayHearsValuesRefreshesAndTheControlsEvents) {

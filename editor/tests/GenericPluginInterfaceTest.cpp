@@ -204,7 +204,8 @@ TEST_F(InterfaceStressTest, AutomationWhileOpeningAndClosingTheEditor) {
         uint32_t n = 0;
         while (!stop.load()) {
             for (auto& p : model->extras)
-                p->setValue(static_cast<float>((n * 7 + static_cast<uint32_t>(p->getIndex())) % 1000) / 1000.0f,
+                p->setValue(static_cast<float>((n * 7 + static_cast<uint32_t>(p->getIndex())) % 1000) /
+                                1000.0f,
                             kParameterChangeNotToHost);
             ++n;
         }

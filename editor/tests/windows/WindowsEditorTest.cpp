@@ -28,8 +28,8 @@ public:
         windowClass.hInstance = GetModuleHandleW(nullptr);
         windowClass.lpszClassName = className_.c_str();
         RegisterClassExW(&windowClass);
-        window_ = CreateWindowExW(0, className_.c_str(), L"editor host", WS_OVERLAPPEDWINDOW, 10, 10, 400, 300,
-                                  nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        window_ = CreateWindowExW(0, className_.c_str(), L"editor host", WS_OVERLAPPEDWINDOW, 10, 10, 400,
+                                  300, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     }
     ~HiddenHost() {
         if (IsWindow(window_)) DestroyWindow(window_);
