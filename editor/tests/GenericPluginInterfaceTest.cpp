@@ -208,6 +208,9 @@ TEST_F(InterfaceStressTest, AutomationWhileOpeningAndClosingTheEditor) {
                                 1000.0f,
                             kParameterChangeNotToHost);
             ++n;
+            // One block of automation per millisecond, as a host's audio
+            // thread delivers it.
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
     });
     for (int round = 0; round < 100; ++round) {
