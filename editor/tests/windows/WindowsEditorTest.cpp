@@ -5,6 +5,7 @@
 #include "editor/GenericPluginInterface.h"
 
 #include "editor/tests/TestEditorModel.h"
+#include "gui/RootControl.h"
 #include "gui/tests/windows/WindowsTestSupport.h"
 #include "gui/windows/WindowsInterface.h"
 
