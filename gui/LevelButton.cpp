@@ -104,7 +104,9 @@ void LevelButton::renderImages() {
         look.image->setSize(local.width(), local.height());
         look.image->clear();
         Canvas& canvas = look.image->getCanvas();
-        drawStateBitmap(canvas, s.stateBitmap(look.holder), 255);
+        const Bitmap& background = s.stateBitmap(look.holder);
+        if (hasPixels(background))
+            canvas.drawBitmapInRect(background, background.getRect(), local, 255, capSize.getValue());
         drawLevel(canvas, *look.level, look.alpha);
     }
     ++renderCount_;

@@ -85,6 +85,9 @@ TEST(LevelButton, TheBarEndsAtTheValuesShareOfTheWidth) {
     EXPECT_EQ(out->pixelAt(5, 3), kWhite);
     EXPECT_EQ(out->pixelAt(5, 6), kWhite);
     EXPECT_EQ(out->pixelAt(5, 7), kRed);
+    rig.button->iconOpacity.setValue(128); // the normal look's bar at the icon opacity
+    rig.button->value.setValue(100);       // a full bar: no caps to overlap
+    EXPECT_EQ(rig.render()->pixelAt(5, 5), Color(255, 128, 128, 255));
 }
 
 TEST(LevelButton, PlainLevelShowsTheBitmapsLeftPartAndShowLevelHidesIt) {
