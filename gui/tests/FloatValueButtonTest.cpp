@@ -96,6 +96,22 @@ TEST(FloatValueButton, QuantisedStepsMoveBetweenWholeGridPoints) {
     }
 }
 
+TEST(FloatValueButton, TheWheelStepsBetweenGridPoints) {
+    Rig rig;
+    rig.button->maximum.setValue(4096);
+    rig.button->stepCount.setValue(4);
+    rig.button->value.setValue(1000);
+    const struct {
+        float speed;
+        int value;
+    } notches[] = {{1, 1024}, {1, 2048}, {-0.2f, 1024}, {-1, 0}};
+    for (const auto& n : notches) {
+        rig.root.handleMouseWheel({120, 120}, 0, {0, n.speed}, {0, n.speed * 120}, 1);
+        rig.root.RootControl::endGesture(); // the rig's root only logs it
+        EXPECT_EQ(rig.button->value.getValue(), n.value) << n.speed;
+    }
+}
+
 TEST(FloatValueButton, ASidewaysMoveBeforeAnyChangeRaisesTheDragOut) {
     struct Case {
         bool dragOut;
