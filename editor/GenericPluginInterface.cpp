@@ -121,6 +121,11 @@ void GenericPluginInterface::idle() {
     if (attached_) plugin().idle(this);
 }
 
+void GenericPluginInterface::linkControl(AbstractPluginParameter* parameter, gui::ValueControl* control,
+                                         uint32_t) {
+    linkControl(parameter, control);
+}
+
 ILock& GenericPluginInterface::interfaceLock() const {
     return plugin().getInterfaceLock();
 }

@@ -79,6 +79,14 @@ public:
 
     void idle() override;
 
+    // Links a control that is also a modulation target (its number, or
+    // kNoModulationTarget); here the target is not used (the modulation
+    // editor takes it).
+    static constexpr uint32_t kNoModulationTarget = ~0u;
+    using ControlChangeManager::linkControl;
+    virtual void linkControl(AbstractPluginParameter* parameter, gui::ValueControl* control,
+                             uint32_t modulationTarget);
+
     // The interface's lock: the model's display-exchange lock.
     ILock& interfaceLock() const;
 

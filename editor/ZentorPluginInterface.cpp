@@ -1,0 +1,126 @@
+#include "editor/ZentorPluginInterface.h"
+
+#include "foundation/FilePaths.h"
+#include "foundation/ModuleResources.h"
+#include "gui/Animator.h"
+#include "gui/Bitmap.h"
+#include "gui/BitmapResourceList.h"
+#include "gui/MultiLabel.h"
+#include "gui/Text.h"
+#include "gui/UserInterface.h"
+
+namespace {
+
+// The resource in its plain or its double-resolution form.
+bool imageExists(const std::string& name) {
+    return !name.empty() && (resourceExists(name) || resourceExists(addDoubleScaleSuffix(name)));
+}
+
+template <class T> void setIfDifferent(Property<T>& property, const T& value) {
+    if (!(property.getValue() == value)) property.setValue(value);
+}
+
+// Holders 0 to 2 (and 4 when asked) from prefix + "Normal.png", "Active.png",
+// "Down.png" ("On.png"); nothing when none of the three exists.
+void loadStateBitmaps(gui::Button::Style& style, const std::string& prefix, bool withOn) {
+    if (!imageExists(prefix + "Normal.png") && !imageExists(prefix + "Active.png") &&
+        !imageExists(prefix + "Down.png"))
+        return;
+    style.loadBitmaps(prefix);
+    if (!withOn) style.stateBitmap(4).resize(0, 0);
+    style.updateSizeFromBitmaps();
+}
+
+} // namespace
+
+ZentorPluginInterface::ZentorPluginInterface(gui::UserInterface& userInterface, GenericPlugin& plugin,
+                                             uint32_t featureFlags)
+    : GenericPluginInterface(userInterface, plugin, featureFlags),
+      backgroundName_(imageExists(kBackgroundName) ? kBackgroundName : "") {
+    buildSkin();
+}
+
+ZentorPluginInterface::~ZentorPluginInterface() {
+    prepareForClosing();
+}
+
+void ZentorPluginInterface::buildSkin() {
+    gui::UserInterface& ui = userInterface();
+    auto animator = std::make_unique<gui::Animator>(ui, ui.clock());
+    animator->tickEvent.addHandler(NotifyEvent::bind(this, &ZentorPluginInterface::animationHook));
+    animator->rate.setValue(kAnimatorRate);
+    animator->running.setValue(true);
+    adoptAnimator(std::move(animator));
+
+    dialogStyle_ = std::make_unique<gui::Button::Style>(ui);
+    loadStateBitmaps(*dialogStyle_, "ButtonDialog", false);
+    setIfDifferent(dialogStyle_->textColor, gui::Color(0, 0, 0, 255));
+
+    removeStyle_ = std::make_unique<gui::Button::Style>(ui);
+    if (imageExists("IconRemove.png")) removeStyle_->stateBitmap(3).load("IconRemove.png");
+    setIfDifferent(removeStyle_->width, 12.0f);
+    setIfDifferent(removeStyle_->height, 12.0f);
+    setIfDifferent(removeStyle_->iconOpacity, 128);
+
+    barStyle_ = std::make_unique<gui::Button::Style>(ui);
+    if (imageExists("ButtonBarNormal.png")) {
+        loadStateBitmaps(*barStyle_, "ButtonBar", true);
+        setIfDifferent(barStyle_->textColor, gui::Color(200, 200, 200, 255));
+    }
+
+    lightOn_ = ui.bitmapResources().create();
+    lightOff_ = ui.bitmapResources().create();
+    if (imageExists("LightOn.png")) lightOn_->load("LightOn.png");
+    if (imageExists("LightOff.png")) lightOff_->load("LightOff.png");
+}
+
+gui::Button::Style* ZentorPluginInterface::buttonStyle(const std::string& name) const {
+    if (name == "Dialog") return dialogStyle_.get();
+    if (name == "Remove") return removeStyle_.get();
+    if (name == "Bar") return barStyle_.get();
+    return nullptr;
+}
+
+void ZentorPluginInterface::layoutHelpHint() {
+    layoutHook();
+}
+
+void ZentorPluginInterface::paintBackground() {
+    if (backgroundName_.empty() || backgroundName_ == drawnBackground_) return;
+    drawnBackground_ = backgroundName_;
+    userInterface().loadBackgroundBitmap(backgroundName_);
+}
+
+void ZentorPluginInterface::applyValueDisplayLook(gui::MultiLabel& display) {
+    setIfDifferent(display.backgroundInset, 10.0f);
+    setIfDifferent(display.paintInset, 7.0f);
+    setIfDifferent(display.leftMargin, 3.0f);
+    setIfDifferent(display.rightMargin, 3.0f);
+    if (valueDisplayBackground_ == nullptr) {
+        valueDisplayBackground_ = userInterface().bitmapResources().create();
+        if (imageExists(kValueDisplayBackground)) valueDisplayBackground_->load(kValueDisplayBackground);
+    }
+    display.setBackgroundBitmap(valueDisplayBackground_);
+    for (int line = 0; line < display.lineCount.getValue(); ++line)
+        if (gui::Text* text = display.text(line)) setIfDifferent(text->color, gui::Color(0, 0, 0, 210));
+    setIfDifferent(display.frameColor, gui::Color(0, 0, 0, 116));
+    setIfDifferent(display.alignment, gui::Alignment::kCentre);
+    setIfDifferent(display.minimumWidth, 48.0f);
+    setIfDifferent(display.hitThreshold, 255);
+    setIfDifferent(display.visible, false);
+}
+
+void ZentorPluginInterface::removeHandlers() {
+    GenericPluginInterface::removeHandlers();
+    if (gui::Animator* a = animator()) a->tickEvent.removeHandler(this, &ZentorPluginInterface::animationHook);
+    dialogStyle_.reset();
+    removeStyle_.reset();
+    barStyle_.reset();
+    gui::UserInterface& ui = userInterface();
+    if (!ui.isBeingDestroyed()) {
+        if (lightOn_ != nullptr) ui.bitmapResources().remove(lightOn_);
+        if (lightOff_ != nullptr) ui.bitmapResources().remove(lightOff_);
+        if (valueDisplayBackground_ != nullptr) ui.bitmapResources().remove(valueDisplayBackground_);
+    }
+    lightOn_ = lightOff_ = valueDisplayBackground_ = nullptr;
+}

@@ -1,0 +1,79 @@
+#pragma once
+
+// ZentorPluginInterface: the maker's common editor layer. It gives every
+// editor of the maker the same look: the background bitmap, the shared
+// animator (15 ticks per second), the "Dialog", "Remove" and "Bar" button
+// styles, the light bitmaps and the value display's look. The About dialog,
+// the MIDI-learn overlay, the help hint and the external preset selector are
+// slots that the editor's dialogs, MIDI learn and menus fill in.
+//
+// Artwork: a style or bitmap whose resources are missing keeps the default
+// look (empty bitmaps) instead of failing the editor.
+//
+// Threading: GUI thread.
+
+#include "editor/GenericPluginInterface.h"
+#include "gui/Button.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace gui {
+class Bitmap;
+class Control;
+class MultiLabel;
+} // namespace gui
+
+class ZentorPluginInterface : public GenericPluginInterface {
+public:
+    static constexpr int kAnimatorRate = 15;
+    static constexpr const char* kBackgroundName = "Background.png";
+    static constexpr const char* kValueDisplayBackground = "ParameterValueDisplayBackground.png";
+
+    ZentorPluginInterface(gui::UserInterface& userInterface, GenericPlugin& plugin, uint32_t featureFlags = 0);
+    ~ZentorPluginInterface() override;
+
+    // --- Slots
+    virtual void showAboutDialog() {}
+    // The MIDI-learn overlay (made by MIDI learn), or null.
+    virtual gui::Control* createMidiLearnOverlay() { return nullptr; }
+    virtual int32_t getSkinValue() { return skinValue_; }
+    // Places the help hint, then the layout hook.
+    virtual void layoutHelpHint();
+    // Draws the named background once per name into the user interface's
+    // background bitmap, at the root's size.
+    virtual void paintBackground();
+    // Centres an external preset selector on the preset-name button.
+    virtual void layoutStandardBar() {}
+    // The value display's look; its background bitmap lives with this
+    // interface and must not outlive it (the display goes first at closing).
+    virtual void applyValueDisplayLook(gui::MultiLabel& display);
+    // The animator's tick; empty here.
+    virtual void animationHook() {}
+    // After the help hint was placed; empty here.
+    virtual void layoutHook() {}
+
+    // "Dialog", "Remove" or "Bar"; null for another name.
+    gui::Button::Style* buttonStyle(const std::string& name) const;
+    gui::Bitmap& lightBitmap(bool on) const { return on ? *lightOn_ : *lightOff_; }
+    const std::string& backgroundName() const { return backgroundName_; }
+
+protected:
+    void removeHandlers() override;
+
+    int32_t skinValue_ = 0;
+
+private:
+    void buildSkin();
+
+    std::string backgroundName_;
+    std::string drawnBackground_;
+    std::unique_ptr<gui::Button::Style> dialogStyle_;
+    std::unique_ptr<gui::Button::Style> removeStyle_;
+    std::unique_ptr<gui::Button::Style> barStyle_;
+    // In the user interface's bitmap list.
+    gui::Bitmap* lightOn_ = nullptr;
+    gui::Bitmap* lightOff_ = nullptr;
+    gui::Bitmap* valueDisplayBackground_ = nullptr;
+};

@@ -1,0 +1,84 @@
+#include "editor/ZentorPluginInterface.h"
+
+#include "editor/tests/EditorRig.h"
+#include "gui/Animator.h"
+#include "gui/Bitmap.h"
+#include "gui/MultiLabel.h"
+#include "gui/Text.h"
+#include "gui/Timer.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+class ZentorTest : public test::EditorTest {
+protected:
+    void SetUp() override {
+        EditorTest::SetUp();
+        editor = std::make_unique<ZentorPluginInterface>(*ui, *model);
+    }
+    void closeEditor() override { editor.reset(); }
+    std::unique_ptr<ZentorPluginInterface> editor;
+};
+
+TEST_F(ZentorTest, TheAnimatorTicksFifteenTimesASecond) {
+    gui::Animator* animator = editor->animator();
+    ASSERT_NE(animator, nullptr);
+    EXPECT_EQ(gui::Animator::of(*ui), animator);
+    EXPECT_EQ(animator->rate.getValue(), 15);
+    EXPECT_TRUE(animator->running.getValue());
+    EXPECT_EQ(animator->timer()->interval.getValue(), 66);
+    EXPECT_EQ(editor->getSkinValue(), 0);
+}
+
+// The test program embeds none of the maker's artwork: every style keeps the
+// default look, and the editor still opens.
+TEST_F(ZentorTest, StylesWithoutArtworkKeepTheDefaultLook) {
+    gui::Button::Style* bar = editor->buttonStyle("Bar");
+    ASSERT_NE(bar, nullptr);
+    EXPECT_FLOAT_EQ(bar->width.getValue(), 0.0f);
+    EXPECT_FLOAT_EQ(bar->height.getValue(), 0.0f);
+    EXPECT_EQ(bar->textColor.getValue(), gui::Color(0, 0, 0, 255));
+    EXPECT_EQ(bar->stateBitmap(0).pixelWidth(), 0);
+    gui::Button::Style* remove = editor->buttonStyle("Remove");
+    EXPECT_FLOAT_EQ(remove->width.getValue(), 12.0f);
+    EXPECT_FLOAT_EQ(remove->height.getValue(), 12.0f);
+    EXPECT_EQ(remove->iconOpacity.getValue(), 128);
+    EXPECT_EQ(editor->buttonStyle("Dialog")->textColor.getValue(), gui::Color(0, 0, 0, 255));
+    EXPECT_EQ(editor->buttonStyle("Other"), nullptr);
+    EXPECT_EQ(editor->backgroundName(), "");
+    EXPECT_EQ(editor->lightBitmap(true).pixelWidth(), 0);
+}
+
+TEST_F(ZentorTest, TheValueDisplayLook) {
+    auto* display = new gui::MultiLabel(*ui, 2);
+    display->parent.setValue(&ui->root());
+    editor->applyValueDisplayLook(*display);
+    EXPECT_FLOAT_EQ(display->backgroundInset.getValue(), 10.0f);
+    EXPECT_FLOAT_EQ(display->paintInset.getValue(), 7.0f);
+    EXPECT_FLOAT_EQ(display->leftMargin.getValue(), 3.0f);
+    EXPECT_FLOAT_EQ(display->rightMargin.getValue(), 3.0f);
+    EXPECT_EQ(display->frameColor.getValue(), gui::Color(0, 0, 0, 116));
+    EXPECT_EQ(display->alignment.getValue(), gui::Alignment::kCentre);
+    EXPECT_FLOAT_EQ(display->minimumWidth.getValue(), 48.0f);
+    EXPECT_EQ(display->hitThreshold.getValue(), 255);
+    EXPECT_FALSE(display->visible.getValue());
+    for (int line = 0; line < 2; ++line)
+        EXPECT_EQ(display->text(line)->color.getValue(), gui::Color(0, 0, 0, 210)) << line;
+}
+
+TEST_F(ZentorTest, ClosingDeletesTheTreeBeforeTheAnimatorAndTheStyles) {
+    auto* knob = new gui::ValueControl(*ui);
+    knob->parent.setValue(&ui->root());
+    editor->linkControl(&model->unit, knob);
+    knob->performGesture(0, 0);
+    knob->performGesture(1, 10);
+    editor.reset();
+    EXPECT_TRUE(ui->root().children().empty());
+    EXPECT_EQ(gui::Animator::of(*ui), nullptr);
+    EXPECT_EQ(adapter->gestureFaults(), "");
+}
+
+} // namespace
