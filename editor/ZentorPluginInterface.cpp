@@ -112,7 +112,8 @@ void ZentorPluginInterface::applyValueDisplayLook(gui::MultiLabel& display) {
 
 void ZentorPluginInterface::removeHandlers() {
     GenericPluginInterface::removeHandlers();
-    if (gui::Animator* a = animator()) a->tickEvent.removeHandler(this, &ZentorPluginInterface::animationHook);
+    if (gui::Animator* a = animator())
+        a->tickEvent.removeHandler(this, &ZentorPluginInterface::animationHook);
     dialogStyle_.reset();
     removeStyle_.reset();
     barStyle_.reset();

@@ -31,7 +31,8 @@ public:
     static constexpr const char* kBackgroundName = "Background.png";
     static constexpr const char* kValueDisplayBackground = "ParameterValueDisplayBackground.png";
 
-    ZentorPluginInterface(gui::UserInterface& userInterface, GenericPlugin& plugin, uint32_t featureFlags = 0);
+    ZentorPluginInterface(gui::UserInterface& userInterface, GenericPlugin& plugin,
+                          uint32_t featureFlags = 0);
     ~ZentorPluginInterface() override;
 
     // --- Slots
