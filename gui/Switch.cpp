@@ -272,7 +272,9 @@ int Switch::positionIndexAt(const Point& point) {
     if (!localRect().contains(point)) return lo - 1;
     if (travel_ <= 0.0f) return lo;
     const double n = double(maximum.getValue()) - double(lo);
-    const double c = double(vertical_ ? point.y : point.x) - handleLength() * 0.5;
+    // Measured from the first position, so a click on a handle's centre picks
+    // that handle's own position whatever the start margin.
+    const double c = double(vertical_ ? point.y : point.x) - handleLength() * 0.5 - startMargin.getValue();
     const double pos = std::clamp(c, 0.0, double(travel_));
     const double index = std::trunc((travel_ / (2.0 * n) + pos) * n / travel_ + lo);
     return int(std::clamp(index, double(lo), double(maximum.getValue())));

@@ -149,6 +149,19 @@ TEST(Switch, HandlePositionsWithMargins) {
     }
 }
 
+TEST(Switch, AClickOnAHandlesCentrePicksItsPositionWhateverTheStartMargin) {
+    for (bool vertical : {false, true}) {
+        Rig rig;
+        rig.stepStyle(vertical);
+        Switch* s = rig.add(4);
+        s->startMargin.setValue(12); // more than half the 20-pixel spacing
+        for (int k = 0; k <= 4; ++k) {
+            s->value.setValue(k);
+            EXPECT_EQ(s->positionIndexAt(s->handlePosition() + Point(5, 5)), k) << vertical;
+        }
+    }
+}
+
 TEST(Switch, TheHandleDrawsOverTheTrackAtItsPosition) {
     Rig rig;
     rig.stepStyle(false);
