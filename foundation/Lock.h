@@ -2,7 +2,8 @@
 // Cross-thread locks. ILock is the minimal lock interface; CriticalSection is
 // the platform lock behind it (re-entrant for the owning thread on both
 // builds), created by CriticalSection::create(). LockedObject gives a class its
-// own lock; ScopedLock holds any ILock for a scope.
+// own lock; ScopedLock holds any ILock for a scope. tryEnter takes the lock
+// only when that does not block (always for the thread that holds it).
 //
 // These locks are for the control threads (model, editor, worker threads).
 // Audio-thread code never takes them.
@@ -29,6 +30,8 @@ public:
     void unlock() override { leave(); }
 
     virtual void enter() = 0;
+    // Enters when that does not block; true when entered (leave it once then).
+    virtual bool tryEnter() = 0;
     virtual void leave() = 0;
 
     // The platform's critical section; the caller owns it.
@@ -44,6 +47,8 @@ public:
 
     void lock() override { section_->enter(); }
     void unlock() override { section_->leave(); }
+    // Locks when that does not block; true when locked (unlock it once then).
+    virtual bool tryEnter() { return section_->tryEnter(); }
 
 private:
     std::unique_ptr<CriticalSection> section_;

@@ -49,6 +49,26 @@ Point RootControl::convertToControl(const Control& control, const Point& point) 
 
 // ---- the lock ----------------------------------------------------------------
 
+void RootControl::lock() {
+    LockedObject::lock();
+    noteLocked();
+}
+
+bool RootControl::tryEnter() {
+    if (!LockedObject::tryEnter()) return false;
+    noteLocked();
+    return true;
+}
+
+void RootControl::noteLocked() {
+    if (holdCount_++ == 0) owner_.store(std::this_thread::get_id(), std::memory_order_relaxed);
+}
+
+void RootControl::unlock() {
+    if (--holdCount_ == 0) owner_.store(std::thread::id(), std::memory_order_relaxed);
+    LockedObject::unlock();
+}
+
 int RootControl::releaseLock() {
     const int depth = lockDepth_;
     if (depth >= 1) {

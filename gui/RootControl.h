@@ -12,7 +12,10 @@
 // lock depth goes from 0 to 1. Code that must block (modal calls, stopping
 // the render thread) gives it up with releaseLock and takes it back with
 // reacquireLock at the saved depth; releaseLock always frees it, so a modal
-// call never shuts out the render thread.
+// call never shuts out the render thread. The lock also records the thread
+// that holds it and how often: a caller that took it outside any scope (the
+// depth stays 0) still holds it after releaseLock, and must not wait for the
+// render thread then. The render thread takes it with tryEnter.
 //
 // Liveness: a shared record, set while the root lives; the window procedures
 // and modal frames hold a token of it across a message, and skip every
@@ -26,6 +29,7 @@
 
 #include <atomic>
 #include <memory>
+#include <thread>
 
 namespace gui {
 
@@ -68,6 +72,17 @@ public:
     virtual void unlockSaved();
     virtual void enterFullScreen();
     virtual void leaveFullScreen();
+
+    // The lock, recording its holder (see the class comment).
+    void lock() override;
+    void unlock() override;
+    bool tryEnter() override;
+    // Whether the calling thread holds the lock (at any count).
+    bool heldByCurrentThread() const {
+        return owner_.load(std::memory_order_relaxed) == std::this_thread::get_id();
+    }
+    // How often the calling thread holds it (0 when another thread or none does).
+    int holdCount() const { return heldByCurrentThread() ? holdCount_ : 0; }
 
     int lockDepth() const { return lockDepth_; }
     void setLockDepth(int depth) { lockDepth_ = depth; }
@@ -125,12 +140,16 @@ protected:
     void endLiveness();
 
 private:
+    void noteLocked();
     void singleClickTick();
     void firePendingClick();
     bool dispatchWheelChange(const Point& point, int modifiers, const Point& speed, const Point& distance,
                              float factor);
 
     std::shared_ptr<Liveness> liveness_;
+    // Written by the holder only, while it holds the lock.
+    std::atomic<std::thread::id> owner_{};
+    int holdCount_ = 0;
     bool paused_ = false;
     bool rightEmulation_ = false;
     bool leftButtonHeld_ = false;

@@ -8,6 +8,7 @@ namespace {
 class PosixCriticalSection final : public CriticalSection {
 public:
     void enter() override { mutex_.lock(); }
+    bool tryEnter() override { return mutex_.try_lock(); }
     void leave() override { mutex_.unlock(); }
 
 private:

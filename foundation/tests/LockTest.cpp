@@ -47,6 +47,36 @@ TEST(CriticalSection, ExcludesOtherThreadsUntilFullyLeft) {
     }
 }
 
+// tryEnter never blocks: it fails while another thread holds the lock (at
+// any depth), succeeds for the holder and once the lock is fully left.
+TEST(CriticalSection, TryEnterTakesOnlyAFreeOrOwnLock) {
+    for (int kind = 0; kind < 2; ++kind) {
+        auto section = CriticalSection::create();
+        LockedObject object;
+        auto tryEnter = [&] { return kind == 0 ? section->tryEnter() : object.tryEnter(); };
+        auto leave = [&] { kind == 0 ? section->leave() : object.unlock(); };
+
+        ASSERT_TRUE(tryEnter());
+        ASSERT_TRUE(tryEnter()) << "the holder enters again";
+        auto attempt = [&] {
+            bool entered = false;
+            std::thread other([&] {
+                entered = tryEnter();
+                if (entered) leave();
+            });
+            other.join();
+            return entered;
+        };
+        EXPECT_FALSE(attempt());
+        leave();
+        EXPECT_FALSE(attempt()) << "still held once";
+        leave();
+        EXPECT_TRUE(attempt());
+        EXPECT_TRUE(tryEnter()) << "left by the other thread";
+        leave();
+    }
+}
+
 TEST(ScopedLock, ReleasesWhenAnExceptionPasses) {
     LockedObject object;
     try {

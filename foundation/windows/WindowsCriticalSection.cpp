@@ -10,6 +10,7 @@ public:
     ~WindowsCriticalSection() override { DeleteCriticalSection(&section_); }
 
     void enter() override { EnterCriticalSection(&section_); }
+    bool tryEnter() override { return TryEnterCriticalSection(&section_) != FALSE; }
     void leave() override { LeaveCriticalSection(&section_); }
 
 private:

@@ -285,6 +285,16 @@ bool lockableFromAnotherThread(RootControl& root) {
     return locked;
 }
 
+// Another thread's tryEnter, which gives the lock back at once.
+bool lockableWithoutBlocking(RootControl& root) {
+    bool locked = false;
+    std::thread([&] {
+        locked = root.tryEnter();
+        if (locked) root.unlock();
+    }).join();
+    return locked;
+}
+
 TEST(RootControl, ReleasedLockLetsOthersInAndComesBackAtItsDepth) {
     PosixInterface ui;
     RootControl& root = ui.root();
@@ -311,6 +321,43 @@ TEST(RootControl, ReleasedLockLetsOthersInAndComesBackAtItsDepth) {
     EXPECT_EQ(root.releaseLock(), 0); // nothing held: nothing freed
     root.reacquireLock(0);
     EXPECT_EQ(root.lockDepth(), 0);
+}
+
+// The lock knows its holder: a caller that took it outside any scope still
+// holds it after releaseLock (which frees nothing at depth 0), and a scope
+// inside such a hold leaves it held once releaseLock has run.
+TEST(RootControl, LockRecordsItsHolderAndCount) {
+    test::TestInterface ui;
+    RootControl& root = ui.root();
+    auto heldElsewhere = [&] {
+        bool held = true;
+        std::thread([&] { held = root.heldByCurrentThread(); }).join();
+        return held;
+    };
+    EXPECT_FALSE(root.heldByCurrentThread());
+    root.lock(); // outside any scope: depth 0
+    EXPECT_EQ(root.holdCount(), 1);
+    EXPECT_FALSE(heldElsewhere());
+    EXPECT_EQ(root.releaseLock(), 0);
+    EXPECT_TRUE(root.heldByCurrentThread());
+    {
+        RootLockScope scope(root);
+        EXPECT_EQ(root.holdCount(), 2);
+        const int saved = root.releaseLock();
+        EXPECT_EQ(saved, 1);
+        EXPECT_EQ(root.holdCount(), 1) << "the outer hold stays";
+        EXPECT_FALSE(lockableWithoutBlocking(root));
+        root.reacquireLock(saved);
+    }
+    root.unlock();
+    EXPECT_FALSE(root.heldByCurrentThread());
+    EXPECT_EQ(root.holdCount(), 0);
+    EXPECT_TRUE(lockableWithoutBlocking(root));
+
+    ASSERT_TRUE(root.tryEnter());
+    EXPECT_EQ(root.holdCount(), 1);
+    root.unlock();
+    EXPECT_EQ(root.holdCount(), 0);
 }
 
 TEST(RootControl, ScopeLeavesADeadRootAlone) {
