@@ -362,8 +362,8 @@ TEST_F(RenderLoopTest, PassWithNothingToDrawStillDrainsTicksAndSignals) {
     client.visible = false;
     {
         RenderLoop loop(ui.root(), platform, client, 1);
-        ASSERT_TRUE(loop.start());
         ui.postMessage(&target, 7, 0);
+        ASSERT_TRUE(loop.start());
         log.waitForCount(Kind::kTick, 3);
         loop.stop(StopRequest::kKeep);
     }
