@@ -144,7 +144,8 @@ bool RenderLoop::alignToVblank(double& lastVblank, double& deadline, double& spa
                               : timing.refreshPeriod;
     // A blank that lies ahead (the next one) is moved back by whole periods.
     double vblank = timing.vblankTime;
-    if (const double now = platform_.now(); vblank > now) vblank -= std::ceil((vblank - now) / period) * period;
+    if (const double now = platform_.now(); vblank > now)
+        vblank -= std::ceil((vblank - now) / period) * period;
     for (int tries = 0; tries < kMarginTries; ++tries) {
         const double since = platform_.now() - vblank;
         if (since > pacing_.margin) {

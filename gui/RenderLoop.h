@@ -44,9 +44,9 @@ public:
     enum class StopRequest : int { kRun = 0, kKeep = 1, kDelete = 2 };
 
     static constexpr int kLostContextPasses = 3;
-    static constexpr int kLockRetry = 1;      // ms between tries of the root's lock
-    static constexpr int kVblankTries = 50;   // 1 ms waits for the vertical blank to move
-    static constexpr int kMarginTries = 50;   // 1 ms waits for the margin after it
+    static constexpr int kLockRetry = 1;            // ms between tries of the root's lock
+    static constexpr int kVblankTries = 50;         // 1 ms waits for the vertical blank to move
+    static constexpr int kMarginTries = 50;         // 1 ms waits for the margin after it
     static constexpr double kPeriodTolerance = 0.1; // ms the compositor's period may differ
     static constexpr double kSpareThreshold = 0.5;  // ms past the margin kept as spare time
     static constexpr double kDeadlinePeriods = 1.25;

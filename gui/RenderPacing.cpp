@@ -56,7 +56,8 @@ int frameWait(const RenderPacing& pacing, double drawingTime, double swapTime, d
     const double left = pacing.framePeriod - drawingTime - swapTime - spareTime;
     if (std::isnan(left)) return pacing.shortestWait;
     // Clamped before the conversion, so no time of any size overflows it.
-    const double clamped = std::clamp(std::trunc(left), double(pacing.shortestWait), double(RenderPacing::kLongestWait));
+    const double clamped =
+        std::clamp(std::trunc(left), double(pacing.shortestWait), double(RenderPacing::kLongestWait));
     return int(clamped);
 }
 

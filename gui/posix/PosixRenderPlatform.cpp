@@ -66,7 +66,9 @@ public:
         using Milliseconds = std::chrono::duration<double, std::milli>;
         return Milliseconds(std::chrono::steady_clock::now().time_since_epoch()).count();
     }
-    void sleep(int milliseconds) override { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
+    void sleep(int milliseconds) override {
+        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+    }
 };
 
 } // namespace

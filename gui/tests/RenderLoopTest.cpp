@@ -194,7 +194,8 @@ class FakeClient : public RenderLoop::Client {
 public:
     static constexpr double kDrawCost = 3.0; // ms of the fake clock per frame
 
-    FakeClient(PosixInterface& ui, FakePlatform& platform, Log& log) : ui_(ui), platform_(platform), log_(log) {}
+    FakeClient(PosixInterface& ui, FakePlatform& platform, Log& log)
+        : ui_(ui), platform_(platform), log_(log) {}
 
     bool makeCurrent() override {
         if (failCurrent) {
@@ -303,14 +304,21 @@ struct PacingCase {
 
 TEST_F(RenderLoopTest, DrawsOnEveryPassThePacingAllowsAndWaitsWithinBounds) {
     const PacingCase cases[] = {
-        {1, true, 60, 1, 0, 5, 0},  {2, true, 60, 1, 1, 5, 0},  {3, true, 60, 1, 2, 5, 0},
-        {1, true, 144, 1, 1, 1, 0}, {2, true, 144, 1, 4, 1, 0},
+        {1, true, 60, 1, 0, 5, 0},
+        {2, true, 60, 1, 1, 5, 0},
+        {3, true, 60, 1, 2, 5, 0},
+        {1, true, 144, 1, 1, 1, 0},
+        {2, true, 144, 1, 4, 1, 0},
         // No compositor, or one whose rate is not sane: the loop's own timer.
-        {1, false, 0, 0, 0, 5, 13}, {2, true, 0, 1, 0, 5, 30}, {1, true, 60, 0, 0, 5, 13},
-        {1, true, 1000, 1, 0, 5, 13}, {3, true, 1, 1, 0, 5, 47},
+        {1, false, 0, 0, 0, 5, 13},
+        {2, true, 0, 1, 0, 5, 30},
+        {1, true, 60, 0, 0, 5, 13},
+        {1, true, 1000, 1, 0, 5, 13},
+        {3, true, 1, 1, 0, 5, 47},
     };
     for (const PacingCase& c : cases) {
-        SCOPED_TRACE(::testing::Message() << "mode " << c.mode << " rate " << c.numerator << "/" << c.denominator);
+        SCOPED_TRACE(::testing::Message()
+                     << "mode " << c.mode << " rate " << c.numerator << "/" << c.denominator);
         if (c.compositor) platform.setCompositor(c.numerator, c.denominator);
         const bool aligned = c.ownTimerWait == 0;
         std::vector<Entry> before = log.entries();

@@ -22,13 +22,13 @@ TEST(RenderPacing, FollowsASaneCompositor) {
         int shortestWait;
     };
     const Case cases[] = {
-        {1, 60, 1, 0, 6.0, 5},  {2, 60, 1, 1, 6.0, 5},  {3, 60, 1, 2, 6.0, 5},
-        {1, 144, 1, 1, 0.0, 1}, {2, 144, 1, 4, 0.0, 1},
-        {0x12, 60, 1, 1, 6.0, 5}, // only the low four bits choose the period
+        {1, 60, 1, 0, 6.0, 5},       {2, 60, 1, 1, 6.0, 5},    {3, 60, 1, 2, 6.0, 5}, {1, 144, 1, 1, 0.0, 1},
+        {2, 144, 1, 4, 0.0, 1},      {0x12, 60, 1, 1, 6.0, 5}, // only the low four bits choose the period
         {1, 60000, 1001, 0, 6.0, 5},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::Message() << "mode " << c.mode << " rate " << c.numerator << "/" << c.denominator);
+        SCOPED_TRACE(::testing::Message()
+                     << "mode " << c.mode << " rate " << c.numerator << "/" << c.denominator);
         const RenderPlatform::CompositorTiming timing = rate(c.numerator, c.denominator);
         const RenderPacing pacing = choosePacing(c.mode, &timing);
         EXPECT_TRUE(pacing.compositor);
@@ -48,13 +48,14 @@ TEST(RenderPacing, InsaneRatesMeanNoCompositor) {
         double period;
     };
     const Case cases[] = {
-        {1, 0, 1, RenderPacing::kPeriod60},      {1, 60, 0, RenderPacing::kPeriod60},
-        {1, 0, 0, RenderPacing::kPeriod60},      {1, 1000, 1, RenderPacing::kPeriod60},
-        {2, 1, 1, RenderPacing::kPeriod30},      {3, 9, 1, RenderPacing::kPeriod20},
+        {1, 0, 1, RenderPacing::kPeriod60},          {1, 60, 0, RenderPacing::kPeriod60},
+        {1, 0, 0, RenderPacing::kPeriod60},          {1, 1000, 1, RenderPacing::kPeriod60},
+        {2, 1, 1, RenderPacing::kPeriod30},          {3, 9, 1, RenderPacing::kPeriod20},
         {1, 0xFFFFFFFF, 1, RenderPacing::kPeriod60}, {1, 1, 0xFFFFFFFF, RenderPacing::kPeriod60},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::Message() << "mode " << c.mode << " rate " << c.numerator << "/" << c.denominator);
+        SCOPED_TRACE(::testing::Message()
+                     << "mode " << c.mode << " rate " << c.numerator << "/" << c.denominator);
         const RenderPlatform::CompositorTiming timing = rate(c.numerator, c.denominator);
         EXPECT_EQ(refreshPeriodOf(timing), 0.0);
         const RenderPacing pacing = choosePacing(c.mode, &timing);
@@ -85,8 +86,8 @@ TEST(RenderPacing, FrameWaitIsClampedToTheShortestAndLongestWait) {
         int wait;
     };
     const Case cases[] = {
-        {&slow, 3.0, 1.0, 0.0, 12}, {&slow, 3.0, 1.0, 4.5, 8},  {&slow, 20.0, 0.0, 0.0, 5},
-        {&fast, 6.5, 0.0, 0.0, 1},  {&fast, 2.0, 0.5, 0.0, 4},  {&ownTimer20, 0.0, 0.0, 0.0, 50},
+        {&slow, 3.0, 1.0, 0.0, 12},     {&slow, 3.0, 1.0, 4.5, 8}, {&slow, 20.0, 0.0, 0.0, 5},
+        {&fast, 6.5, 0.0, 0.0, 1},      {&fast, 2.0, 0.5, 0.0, 4}, {&ownTimer20, 0.0, 0.0, 0.0, 50},
         {&slow, -500.0, 0.0, 0.0, 100}, {&slow, nan, 0.0, 0.0, 5}, {&slow, huge, 0.0, 0.0, 5},
         {&slow, -huge, 0.0, 0.0, 100},
     };

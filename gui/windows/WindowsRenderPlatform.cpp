@@ -31,8 +31,8 @@ double counterToMilliseconds(ULONGLONG count) {
 GetTimingInfo timingFunction() {
     static const GetTimingInfo function = [] {
         HMODULE module = LoadLibraryW(L"dwmapi.dll");
-        return module != nullptr ? reinterpret_cast<GetTimingInfo>(
-                                       reinterpret_cast<void*>(GetProcAddress(module, "DwmGetCompositionTimingInfo")))
+        return module != nullptr ? reinterpret_cast<GetTimingInfo>(reinterpret_cast<void*>(
+                                       GetProcAddress(module, "DwmGetCompositionTimingInfo")))
                                  : nullptr;
     }();
     return function;
