@@ -1,7 +1,14 @@
 #include "editor/GenericPluginInterface.h"
 
+#include "editor/HelpHint.h"
+#include "editor/PresetBar.h"
+#include "editor/StandardButtons.h"
+#include "gui/Button.h"
+#include "gui/DeviceBacking.h"
 #include "gui/PNGFiler.h"
+#include "gui/PixelArithmetic.h"
 #include "gui/RootControl.h"
+#include "gui/Text.h"
 #include "gui/Timer.h"
 #include "gui/UserInterface.h"
 #include "plugin/GenericPluginSettings.h"
@@ -19,6 +26,10 @@ struct ListenerCall {
     ListenerCall() noexcept { ++listenerDepth; }
     ~ListenerCall() { --listenerDepth; }
 };
+
+constexpr const char* kCannotResize =
+    "Your host cannot dynamically resize the plug-in interface. To apply the new interface size, simply "
+    "close the plug-in interface and then re-open it.";
 
 // Half away from zero.
 int32_t rounded(float v) {
@@ -87,9 +98,29 @@ GenericPluginInterface::GenericPluginInterface(gui::UserInterface& userInterface
     // Bitmaps decoded from now on, in the whole process.
     gui::PNGFiler::setGammaFactor(1.1f);
     sizeChecker_ = std::make_unique<SizeChecker>(*this);
-    if (gui::RootControl* root = userInterface.rootControl())
+    if (gui::RootControl* root = userInterface.rootControl()) {
         root->monitorChangedEvent.addHandler(
             NotifyEvent::bind(this, &GenericPluginInterface::monitorChanged));
+        root->boundsEvent.addHandler(NotifyEvent::bind(this, &GenericPluginInterface::rootBoundsChanged));
+    }
+    userInterface.scaleChangedEvent.addHandler(
+        NotifyEvent::bind(this, &GenericPluginInterface::scaleChanged));
+    HelpHint::Context hintContext;
+    hintContext.productName = plugin.getProductDisplayName();
+    hintContext.allowed = [this] { return !isMidiLearnActive(); };
+    hintContext.interactiveHelp = [] {
+        GenericPlugin::SharedSettings* shared = GenericPlugin::getSharedSettings();
+        return shared == nullptr || shared->interactiveHelpShown.getValue();
+    };
+    helpHint_ = std::make_unique<HelpHint>(userInterface, std::move(hintContext));
+    standardButtons_ = std::make_unique<StandardButtons>(*this);
+    presetBar_ = std::make_unique<PresetBar>(*this);
+    // The scale chosen for this monitor class in an earlier editor.
+    if (GenericPlugin::Settings* settings = plugin.getSettings();
+        settings != nullptr && !settings->scalingAdjustments.getValue().empty()) {
+        userInterface.deviceBacking().parseScaleSettings(settings->scalingAdjustments.getValue());
+        userInterface.deviceBacking().updateScale();
+    }
     sizeChecker_->start();
 }
 
@@ -135,13 +166,100 @@ void GenericPluginInterface::monitorChanged() {
 }
 
 void GenericPluginInterface::applyInterfaceSize() {
+    if (!userInterface().isGuiThread()) {
+        pluginChanged(kApplyInterfaceSize, 0);
+        return;
+    }
     GenericPlugin::Settings* settings = plugin().getSettings();
     gui::RootControl* root = userInterface().rootControl();
-    if (settings == nullptr || root == nullptr || settings->getInterfaceSizes().empty()) return;
+    if (root == nullptr) return;
+    int32_t width = plugin().getInterfaceWidth();
+    int32_t height = plugin().getInterfaceHeight();
+    if (settings != nullptr && !settings->getInterfaceSizes().empty()) {
+        const auto& sizes = settings->getInterfaceSizes();
+        const auto& size = sizes[static_cast<size_t>(std::clamp<int32_t>(
+            settings->layoutIndex.getValue(), 0, static_cast<int32_t>(sizes.size()) - 1))];
+        width = size.first;
+        height = size.second;
+    }
+    if (width <= 0 || height <= 0) return;
+    if (width == rounded(root->width.getValue()) && height == rounded(root->height.getValue())) return;
+    if (interfaceListener_ != nullptr && interfaceListener_->requestResize(width, height))
+        setRootSize(static_cast<float>(width), static_cast<float>(height));
+    else
+        showHelpHintText(kCannotResize, HelpHint::kAlways | HelpHint::kSticky);
+}
+
+void GenericPluginInterface::setRootSize(float width, float height) {
+    gui::RootControl* root = userInterface().rootControl();
+    if (root == nullptr) return;
+    settingRootSize_ = true;
+    root->setSize(width, height);
+    settingRootSize_ = false;
+}
+
+void GenericPluginInterface::rootBoundsChanged() {
+    gui::RootControl* root = userInterface().rootControl();
+    // Only a size change the editor did not make: the editor snaps back to
+    // the size it holds and asks the host nothing (a rounding host cannot
+    // make it ping-pong).
+    if (root == nullptr || settingRootSize_ || freeSize_) return;
+    GenericPlugin::Settings* settings = plugin().getSettings();
+    if (settings == nullptr || settings->getInterfaceSizes().empty()) return;
     const auto& sizes = settings->getInterfaceSizes();
     const auto& size = sizes[static_cast<size_t>(
         std::clamp<int32_t>(settings->layoutIndex.getValue(), 0, static_cast<int32_t>(sizes.size()) - 1))];
-    root->setSize(static_cast<float>(size.first), static_cast<float>(size.second));
+    if (size.first != rounded(root->width.getValue()) || size.second != rounded(root->height.getValue()))
+        setRootSize(static_cast<float>(size.first), static_cast<float>(size.second));
+}
+
+void GenericPluginInterface::scaleChanged() {
+    gui::RootControl* root = userInterface().rootControl();
+    if (root == nullptr || interfaceListener_ == nullptr || freeSize_) return;
+    if (!interfaceListener_->requestResize(rounded(root->width.getValue()), rounded(root->height.getValue())))
+        showHelpHintText(kCannotResize, HelpHint::kAlways | HelpHint::kSticky);
+}
+
+void GenericPluginInterface::setPanelShown(int32_t panel, bool on) {
+    if (panel < 0 || panel >= kPanelCount) return;
+    if (!userInterface().isGuiThread()) {
+        pluginChanged(kSetPanelShown, panel * 2 + (on ? 1 : 0));
+        return;
+    }
+    const uint32_t bit = 1u << panel;
+    const uint32_t mask = on ? panelMask_ | bit : panelMask_ & ~bit;
+    if (mask == panelMask_) return;
+    panelMask_ = mask;
+    if (!freeSize_) applyInterfaceSize();
+    panelsChanged();
+}
+
+int32_t GenericPluginInterface::monitorDefaultScaleIndex(float workWidth, float backingScale, int32_t start) {
+    constexpr int32_t kLast = static_cast<int32_t>(std::size(kScaleFactors)) - 1;
+    // The widest layout the scaling steps are measured against.
+    constexpr float kReferenceWidth = 1500.0f;
+    int32_t index = std::clamp<int32_t>(start, 0, kLast);
+    if (backingScale <= 0.0f) return index;
+    while (index < kLast && kScaleFactors[index + 1] * kReferenceWidth / backingScale <= workWidth)
+        ++index;
+    return index;
+}
+
+void GenericPluginInterface::updateMonitorDefaultScale() {
+    gui::DeviceBacking& backing = userInterface().deviceBacking();
+    const int32_t held = backing.firstTableEntry(backing.getSystemClass());
+    const int32_t start = held >= 0 ? held : backing.getSystemClass();
+    const gui::Rect work = userInterface().platformDelegate().monitorRect();
+    backing.setDefaultIndex(monitorDefaultScaleIndex(work.width(), backing.getScale(), start));
+}
+
+void GenericPluginInterface::chooseScaling(int32_t index) {
+    if (index < 0 || index >= static_cast<int32_t>(std::size(kScaleFactors))) return;
+    gui::DeviceBacking& backing = userInterface().deviceBacking();
+    backing.setTableEntry(backing.useSecondTable.getValue(), backing.getSystemClass(), index);
+    backing.updateScale();
+    if (GenericPlugin::Settings* settings = plugin().getSettings())
+        settings->scalingAdjustments.setValue(backing.formatScaleSettings());
 }
 
 std::vector<GenericPluginInterface::ScalingEntry>
@@ -191,7 +309,111 @@ void GenericPluginInterface::stopTimersAndEdits() {
 }
 
 void GenericPluginInterface::removeHandlers() {
-    if (gui::RootControl* root = userInterface().isBeingDestroyed() ? nullptr : userInterface().rootControl())
+    if (gui::RootControl* root =
+            userInterface().isBeingDestroyed() ? nullptr : userInterface().rootControl()) {
         root->monitorChangedEvent.removeHandler(this, &GenericPluginInterface::monitorChanged);
+        root->boundsEvent.removeHandler(this, &GenericPluginInterface::rootBoundsChanged);
+    }
+    if (!userInterface().isBeingDestroyed())
+        userInterface().scaleChangedEvent.removeHandler(this, &GenericPluginInterface::scaleChanged);
+    presetBar_.reset();
+    standardButtons_.reset();
+    helpHint_.reset();
     sizeChecker_.reset();
+}
+
+// --- Commands
+
+void GenericPluginInterface::handleCommand(int32_t code, int32_t argument) {
+    switch (code) {
+    case kSetPanelShown:
+        setPanelShown(argument / 2, (argument & 1) != 0);
+        break;
+    case kApplyInterfaceSize:
+        applyInterfaceSize();
+        break;
+    case kRefreshLearnOverlay:
+        refreshLearnOverlay();
+        break;
+    case kStartupDone:
+        startupDone();
+        if (GenericPlugin::SharedSettings* shared = GenericPlugin::getSharedSettings();
+            shared != nullptr && shared->welcomeHintShown.getValue())
+            helpHint_->showWelcome();
+        break;
+    case kOpenHelpDocument:
+        openHelpDocument();
+        break;
+    case kOpenWebAddress:
+        openWebAddress();
+        break;
+    case GenericPlugin::kCurrentPresetChanged:
+        updatePresetDisplay();
+        break;
+    case GenericPlugin::kMidiControllerSeen:
+        midiLearnReceived(argument);
+        break;
+    case GenericPlugin::kControllerMappingChanged:
+        midiControllerMapChanged();
+        break;
+    case GenericPlugin::kChannelLayoutChanged:
+        parametersChanged();
+        break;
+    case GenericPlugin::kCustomSettingsChanged:
+        customSettingsEvent.notify(this);
+        break;
+    case -1024:
+    case GenericPlugin::kExtraValuesRestored:
+    case GenericPlugin::kInstanceNameChanged:
+    case GenericPlugin::kTrackInfoChanged:
+        productCommand(code, argument);
+        break;
+    default:
+        break;
+    }
+}
+
+void GenericPluginInterface::storeUndoStep(int32_t index) {
+    GenericPluginInterfaceBase::storeUndoStep(index);
+    if (standardButtons_) standardButtons_->updateHistoryButtons();
+}
+
+void GenericPluginInterface::setPresetDisplayColor(const gui::Color& color) {
+    presetDisplayColor_ = color;
+    updatePresetDisplay();
+}
+
+void GenericPluginInterface::updatePresetDisplay() {
+    if (!standardButtons_) return;
+    gui::Button* display = standardButtons_->button(StandardButtonKind::kPresetName);
+    if (display != nullptr) {
+        const CurrentPresetRecord& preset = plugin().getCurrentPreset();
+        gui::Color color = presetDisplayColor_;
+        // Dimmed while the preset is modified.
+        constexpr uint32_t kModifiedAlpha = 160;
+        if (preset.isModified())
+            color.a = static_cast<uint8_t>(gui::pixel::multiply255(color.a, kModifiedAlpha));
+        if (!presetDisplayShown_ || color != shownPresetColor_ || preset.getName() != shownPresetName_) {
+            if (gui::Text* line = display->lineCount.getValue() > 0 ? display->textLine(0) : nullptr) {
+                line->text.setValue(preset.getName());
+                line->color.setValue(color);
+            }
+            shownPresetName_ = preset.getName();
+            shownPresetColor_ = color;
+            presetDisplayShown_ = true;
+        }
+    }
+    standardButtons_->updateHistoryButtons();
+}
+
+void GenericPluginInterface::showCompareSlot(gui::Button& button, int32_t slot) {
+    button.on.setValue(slot == 1);
+}
+
+void GenericPluginInterface::showHelpHintText(const std::string& text, int32_t flags) {
+    helpHint_->show(text, flags);
+}
+
+void GenericPluginInterface::helpHint(const std::string& text) {
+    if (helpHint_ && !helpHint_->isSticky()) showHelpHintText(text, 0);
 }

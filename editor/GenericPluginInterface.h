@@ -20,6 +20,7 @@
 // Threading: GUI thread, except the listener calls above.
 
 #include "editor/GenericPluginInterfaceBase.h"
+#include "gui/Color.h"
 #include "gui/Component.h"
 #include "plugin/GenericPlugin.h"
 
@@ -28,9 +29,14 @@
 #include <string>
 #include <vector>
 
+class HelpHint;
 class ILock;
+class PresetBar;
+class StandardButtons;
 
 namespace gui {
+class Button;
+class PopupMenu;
 class RootControl;
 class Timer;
 } // namespace gui
@@ -66,6 +72,29 @@ public:
     };
     static constexpr float kScaleFactors[] = {1.0f, 1.25f, 1.5f, 1.75f, 2.0f, 2.25f, 2.5f, 3.0f};
 
+    // The editor host: asked for size changes and told of the Options
+    // button's request (code 1).
+    class InterfaceListener {
+    public:
+        virtual ~InterfaceListener() = default;
+        // True when the host took the new size (logical units).
+        virtual bool requestResize(int32_t width, int32_t height) = 0;
+        virtual void interfaceRequest(int32_t code) { (void)code; }
+    };
+
+    // The editor's own message codes (the model's are the listener codes).
+    enum Command : int32_t {
+        kSetPanelShown = -6,
+        kApplyInterfaceSize = -5,
+        kRefreshLearnOverlay = -4,
+        kStartupDone = -3,
+        kOpenHelpDocument = -2,
+        kOpenWebAddress = -1,
+        kStoreUndoStep = -128,
+    };
+    // Panels of the panel mask (its bits).
+    static constexpr int32_t kPanelCount = 16;
+
     GenericPluginInterface(gui::UserInterface& userInterface, GenericPlugin& plugin,
                            uint32_t featureFlags = 0);
     ~GenericPluginInterface() override;
@@ -96,12 +125,64 @@ public:
     // Brings the editor to the size the settings hold (the listed entry of
     // the layout index); the window's side belongs to the size commands.
     virtual void applyInterfaceSize();
+    // Shows or hides a panel (its bit of the panel mask); off the GUI thread
+    // it posts itself. A panel outside 0..15 does nothing.
+    virtual void setPanelShown(int32_t panel, bool on);
+    uint32_t panelMask() const { return panelMask_; }
+    // Free size: the root follows the window (only the free-size button
+    // sets it).
+    bool isFreeSize() const { return freeSize_; }
+    void setFreeSize(bool on) { freeSize_ = on; }
+    // The scale index of a "Scaling" choice: stored for the monitor's class,
+    // applied, and written into "ScalingAdjustments".
+    void chooseScaling(int32_t index);
+    // The monitor-default scale index from the monitor's work area.
+    void updateMonitorDefaultScale();
+    // From start (clamped into 0..7), steps up while the next factor x 1500
+    // / backing scale fits in the work width (logical units).
+    static int32_t monitorDefaultScaleIndex(float workWidth, float backingScale, int32_t start);
+    void setInterfaceListener(InterfaceListener* listener) { interfaceListener_ = listener; }
+    InterfaceListener* interfaceListener() const { return interfaceListener_; }
     // The "Scaling" entries for the current root and work area; the default
     // scale index is the monitor's, the current one the applied scale's.
     std::vector<ScalingEntry> scalingEntries(int32_t monitorDefaultIndex, int32_t currentIndex);
     SizeChecker& sizeChecker() const { return *sizeChecker_; }
 
     uint32_t featureFlags() const { return featureFlags_; }
+
+    // --- Commands (GUI thread): the editor's codes and the model's.
+    void handleCommand(int32_t code, int32_t argument) override;
+    void storeUndoStep(int32_t index) override;
+    void updatePresetDisplay() override;
+    StandardButtons& standardButtons() const { return *standardButtons_; }
+    HelpHint& hint() const { return *helpHint_; }
+    PresetBar& presetBar() const { return *presetBar_; }
+    // The help hint (flags: HelpHint's), with "$plugin" as the product.
+    void showHelpHintText(const std::string& text, int32_t flags);
+    void helpHint(const std::string& text) override;
+
+    // --- Slots of the menus, MIDI learn and dialogs; empty here.
+    virtual gui::PopupMenu* presetMenu() { return nullptr; }
+    virtual gui::PopupMenu* helpMenu() { return nullptr; }
+    virtual gui::PopupMenu* midiMenu() { return nullptr; }
+    virtual void setMidiLearnActive(bool on) { (void)on; }
+    virtual void midiLearnReceived(int32_t controller) { (void)controller; }
+    virtual void midiControllerMapChanged() {}
+    virtual void refreshLearnOverlay() {}
+    virtual void startupDone() {}
+    virtual void openHelpDocument() {}
+    virtual void openWebAddress() {}
+    // The product's hooks for the model's codes -1024, -1028, -1031, -1033
+    // and for a changed panel mask.
+    virtual void productCommand(int32_t code, int32_t argument) { (void)code, (void)argument; }
+    virtual void panelsChanged() {}
+    // The A/B switch shows the active slot (a compare button's state).
+    virtual void showCompareSlot(gui::Button& button, int32_t slot);
+    // The preset name display's text colour; its alpha is scaled while the
+    // preset is modified.
+    void setPresetDisplayColor(const gui::Color& color);
+    // Fired (sender: this) by the model's code -1032.
+    NotifyEvent customSettingsEvent;
 
 protected:
     void detachFromModel() override;
@@ -110,8 +191,22 @@ protected:
 
 private:
     void monitorChanged();
+    void scaleChanged();
+    void rootBoundsChanged();
+    void setRootSize(float width, float height);
 
     uint32_t featureFlags_;
+    InterfaceListener* interfaceListener_ = nullptr;
+    std::unique_ptr<HelpHint> helpHint_;
+    std::unique_ptr<StandardButtons> standardButtons_;
+    std::unique_ptr<PresetBar> presetBar_;
+    uint32_t panelMask_ = 0;
+    bool freeSize_ = false;
+    bool settingRootSize_ = false;
+    gui::Color presetDisplayColor_{0, 0, 0, 255};
+    std::string shownPresetName_;
+    gui::Color shownPresetColor_{0, 0, 0, 0};
+    bool presetDisplayShown_ = false;
     std::unique_ptr<SizeChecker> sizeChecker_;
     bool attached_ = false;
 };

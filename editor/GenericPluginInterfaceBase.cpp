@@ -21,6 +21,7 @@ constexpr const char* kOpenFailed = "The preset file could not be opened.";
 constexpr const char* kSaveFailed =
     "An error occurred while saving the preset. Please check that the preset file is writable: ";
 constexpr const char* kNoPresetText = "The clipboard holds no preset.";
+constexpr const char* kPresetTooLarge = "The text is too large for a preset.";
 
 } // namespace
 
@@ -169,8 +170,12 @@ gui::Rect GenericPluginInterfaceBase::unionBounds(const gui::Control* first, con
 
 bool GenericPluginInterfaceBase::loadPresetFile(const std::string& path) {
     ErrorResult result;
+    std::vector<float> before;
+    plugin().getMainCollection().getValues(before);
     plugin().loadPreset(result, PresetCacheEntry(path));
     if (result.hasError()) {
+        // A load may apply part of a preset and still report an error.
+        storeUndoStepAfterFailedLoad(before);
         showError(kOpenFailed, result.getErrorMessage());
         return false;
     }
@@ -183,6 +188,17 @@ bool GenericPluginInterfaceBase::savePresetFile(const std::string& path) {
     if (plugin().savePreset(PresetCacheEntry(path))) return true;
     showError(kSaveFailed + path, std::string());
     return false;
+}
+
+void GenericPluginInterfaceBase::storeUndoStepAfterFailedLoad(const std::vector<float>& before) {
+    std::vector<float> after;
+    plugin().getMainCollection().getValues(after);
+    bool changed = after.size() != before.size();
+    for (size_t i = 0; !changed && i < after.size(); ++i)
+        changed = std::fabs(after[i] - before[i]) > kValueTolerance;
+    // Posted like a good load's step, so that it follows the load's
+    // notifications.
+    if (changed) userInterface_.pushNotification(1, static_cast<std::uint32_t>(kPresetLoadedCode), 0);
 }
 
 void GenericPluginInterfaceBase::copyPresetToClipboard() {
@@ -198,10 +214,17 @@ bool GenericPluginInterfaceBase::pastePresetFromClipboard(std::string* error) {
         if (error != nullptr) *error = kNoPresetText;
         return false;
     }
+    if (text.size() > PresetParameterCollection::kMaxFileSize) {
+        if (error != nullptr) *error = kPresetTooLarge;
+        return false;
+    }
     std::istringstream stream(text, std::ios::in | std::ios::binary);
     ErrorResult result;
+    std::vector<float> before;
+    plugin().getMainCollection().getValues(before);
     plugin().loadPresetFromStream(result, stream);
     if (result.hasError()) {
+        storeUndoStepAfterFailedLoad(before);
         if (error != nullptr) *error = result.getErrorMessage();
         return false;
     }

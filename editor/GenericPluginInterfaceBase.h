@@ -33,6 +33,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class ComponentPresetHandler;
 
@@ -126,6 +127,9 @@ protected:
 private:
     void tick();
     bool undoStepDiffers() const;
+    // After a load that reported an error: one undo step when it changed
+    // the values anyway.
+    void storeUndoStepAfterFailedLoad(const std::vector<float>& before);
 
     gui::UserInterface& userInterface_;
     std::unique_ptr<ValueDisplay> valueDisplay_;

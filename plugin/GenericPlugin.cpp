@@ -628,18 +628,19 @@ bool GenericPlugin::savePreset(const PresetCacheEntry& entry) {
     return true;
 }
 
-void GenericPlugin::restoreFactoryPresets(bool overwrite) {
+bool GenericPlugin::restoreFactoryPresets(bool overwrite) {
     SharedObjects& objects = shared();
-    if (!objects.mainManager) return;
+    if (!objects.mainManager) return false;
     const std::string productFolder = getProductFolder();
     createDirectories(productFolder);
-    installSetupDocs(productFolder, "ApplicationData", overwrite);
+    bool ok = installSetupDocs(productFolder, "ApplicationData", overwrite);
     const std::string presets = withBackslash(objects.mainManager->getPath());
     createDirectories(presets);
-    installSetupDocs(presets, "FactoryPresets", overwrite);
+    ok = installSetupDocs(presets, "FactoryPresets", overwrite) && ok;
     runScan(*objects.mainManager, presets);
     for (auto& manager : objects.componentManagers)
         runScan(*manager, manager->getPath());
+    return ok;
 }
 
 void GenericPlugin::setCurrentPresetName(const std::string& name, int32_t n) {

@@ -268,7 +268,8 @@ public:
     void loadPresetFromStream(ErrorResult& result, std::istream& stream);
     void loadDefaultSettings();
     virtual bool savePreset(const PresetCacheEntry& entry);
-    void restoreFactoryPresets(bool overwrite);
+    // False when not every file could be written (all are tried).
+    bool restoreFactoryPresets(bool overwrite);
     // n < 0 compares the whole name, else its first n characters; -2 also
     // tells the host.
     void setCurrentPresetName(const std::string& name, int32_t n);

@@ -1,5 +1,6 @@
 #include "editor/GenericPluginInterface.h"
 
+#include "editor/HelpHint.h"
 #include "editor/tests/EditorRig.h"
 #include "foundation/tests/AllocationCounter.h"
 #include "gui/MessageChannel.h"
@@ -144,6 +145,10 @@ TEST_F(InterfaceTest, ARootThatFitsKeepsItsSize) {
 
 TEST_F(InterfaceTest, ATooLargeEditorShrinksToTheLargestListedSizeThatFitsOncePerStart) {
     GenericPlugin::Settings& settings = *model->getSettings();
+    struct : GenericPluginInterface::InterfaceListener {
+        bool requestResize(int32_t, int32_t) override { return true; }
+    } host;
+    editor->setInterfaceListener(&host);
     settings.setInterfaceSizes({{640, 321}, {926, 514}, {1200, 700}});
     settings.layoutIndex.setValue(2);
     ui->root().setSize(1200, 700);
@@ -154,6 +159,8 @@ TEST_F(InterfaceTest, ATooLargeEditorShrinksToTheLargestListedSizeThatFitsOncePe
     EXPECT_FLOAT_EQ(ui->root().width.getValue(), 926.0f);
     EXPECT_FLOAT_EQ(ui->root().height.getValue(), 514.0f);
     EXPECT_EQ(settings.interfaceWidth.getValue(), 1024);
+    // The window follows the user (free size), the check shrinks it again.
+    editor->setFreeSize(true);
     ui->root().setSize(1200, 700);
     ui->advance(5000);
     EXPECT_FLOAT_EQ(ui->root().width.getValue(), 1200.0f); // no new start, no new check
@@ -243,6 +250,140 @@ TEST_F(InterfaceStressTest, AutomationWhileOpeningAndClosingTheEditor) {
     EXPECT_EQ(adapter->gestureFaults(), "");
     done.store(true);
     watchdog.join();
+}
+
+} // namespace
+
+namespace {
+
+struct ScriptedHost : GenericPluginInterface::InterfaceListener {
+    bool requestResize(int32_t width, int32_t height) override {
+        asked.emplace_back(width, height);
+        return agrees;
+    }
+    bool agrees = true;
+    std::vector<std::pair<int32_t, int32_t>> asked;
+};
+
+class CommandTest : public test::EditorTest {
+protected:
+    void SetUp() override {
+        EditorTest::SetUp();
+        model->getSettings()->setInterfaceSizes({{926, 514}, {1000, 600}});
+        editor = std::make_unique<GenericPluginInterface>(*ui, *model);
+    }
+    void closeEditor() override { editor.reset(); }
+    std::unique_ptr<GenericPluginInterface> editor;
+    ScriptedHost host;
+};
+
+TEST_F(CommandTest, ASizeChangeAsksTheHostAndARefusalKeepsTheRootWithOneHint) {
+    struct Case {
+        bool attached;
+        bool agrees;
+        float width;
+        int hints;
+    } cases[] = {{true, true, 1000.0f, 0}, {true, false, 926.0f, 1}, {false, false, 926.0f, 1}};
+    for (const Case& c : cases) {
+        editor.reset();
+        ui->root().setSize(926.0f, 514.0f);
+        model->getSettings()->layoutIndex.setValue(0);
+        editor = std::make_unique<GenericPluginInterface>(*ui, *model);
+        host.asked.clear();
+        host.agrees = c.agrees;
+        editor->setInterfaceListener(c.attached ? &host : nullptr);
+        model->getSettings()->layoutIndex.setValue(1);
+        editor->applyInterfaceSize();
+        EXPECT_EQ(ui->root().width.getValue(), c.width);
+        EXPECT_EQ(host.asked.size(), c.attached ? 1u : 0u);
+        EXPECT_EQ(editor->hint().shownCount(), c.hints);
+        if (c.hints > 0) {
+            EXPECT_TRUE(editor->hint().isSticky());
+            EXPECT_EQ(editor->hint().text().rfind("Your host cannot dynamically resize", 0), 0u);
+        }
+    }
+}
+
+TEST_F(CommandTest, ASizeChangeTheEditorDidNotMakeSnapsBackWithoutAskingTheHost) {
+    editor->setInterfaceListener(&host);
+    ui->root().setSize(950.0f, 530.0f);
+    EXPECT_EQ(ui->root().width.getValue(), 926.0f);
+    EXPECT_EQ(ui->root().height.getValue(), 514.0f);
+    EXPECT_TRUE(host.asked.empty());
+    editor->setFreeSize(true);
+    ui->root().setSize(950.0f, 530.0f);
+    EXPECT_EQ(ui->root().width.getValue(), 950.0f);
+}
+
+TEST_F(CommandTest, SizeAndPanelCommandsFromAnotherThreadRunOnTheTick) {
+    editor->setInterfaceListener(&host);
+    model->getSettings()->layoutIndex.setValue(1);
+    std::thread other([this] {
+        editor->applyInterfaceSize();
+        editor->setPanelShown(3, true);
+        editor->setPanelShown(16, true);
+    });
+    other.join();
+    EXPECT_TRUE(host.asked.empty());
+    EXPECT_EQ(editor->panelMask(), 0u);
+    ui->advance(10);
+    EXPECT_EQ(host.asked.size(), 1u);
+    EXPECT_EQ(ui->root().width.getValue(), 1000.0f);
+    EXPECT_EQ(editor->panelMask(), 8u);
+    editor->pluginChanged(GenericPluginInterface::kSetPanelShown, 6);
+    editor->pluginChanged(GenericPluginInterface::kSetPanelShown, 40);
+    editor->pluginChanged(GenericPluginInterface::kSetPanelShown, -2);
+    editor->pluginChanged(-77, 0);
+    ui->advance(10);
+    EXPECT_EQ(editor->panelMask(), 0u);
+}
+
+TEST_F(CommandTest, MonitorDefaultScale) {
+    struct Case {
+        float monitorWidth;
+        float scale;
+        int32_t start;
+        int32_t index;
+    } cases[] = {{1024, 1.0f, 0, 0}, {1920, 1.0f, 0, 1},   {3840, 1.5f, 2, 6},
+                 {1024, 1.0f, 7, 7}, {100000, 1.0f, 0, 7}, {1024, 1.0f, 12, 7}};
+    for (const Case& c : cases)
+        EXPECT_EQ(
+            GenericPluginInterface::monitorDefaultScaleIndex(c.monitorWidth / c.scale, c.scale, c.start),
+            c.index)
+            << c.monitorWidth << " at " << c.scale;
+    editor->updateMonitorDefaultScale();
+    EXPECT_EQ(ui->deviceBacking().getDefaultIndex(), 0);
+}
+
+TEST_F(CommandTest, AScalingChoiceIsStoredForTheMonitorAndReadByTheNextEditor) {
+    editor->setInterfaceListener(&host);
+    editor->chooseScaling(2);
+    EXPECT_FLOAT_EQ(ui->deviceBacking().getScale(), 1.5f);
+    EXPECT_EQ(model->getSettings()->scalingAdjustments.getValue(), "100:150");
+    // The host is asked for the scaled size.
+    EXPECT_FALSE(host.asked.empty());
+    editor->chooseScaling(8);
+    EXPECT_EQ(model->getSettings()->scalingAdjustments.getValue(), "100:150");
+    editor.reset();
+    ui.reset();
+    ui = std::make_unique<gui::headless::PosixInterface>(926.0f, 514.0f, 1000);
+    editor = std::make_unique<GenericPluginInterface>(*ui, *model);
+    EXPECT_FLOAT_EQ(ui->deviceBacking().getScale(), 1.5f);
+}
+
+TEST_F(CommandTest, TheWelcomeHintShowsOnceAfterStartUp) {
+    GenericPlugin::getSharedSettings()->welcomeHintShown.setValue(true);
+    editor->pluginChanged(GenericPluginInterface::kStartupDone, 0);
+    ui->advance(10);
+    EXPECT_TRUE(editor->hint().isSticky());
+    EXPECT_EQ(editor->hint().text().find("$plugin"), std::string::npos);
+    EXPECT_EQ(editor->hint().text().rfind("Welcome to Zentor " + model->getProductDisplayName() + "!", 0),
+              0u);
+    EXPECT_FALSE(GenericPlugin::getSharedSettings()->welcomeHintShown.getValue());
+    editor->hint().clear();
+    editor->pluginChanged(GenericPluginInterface::kStartupDone, 0);
+    ui->advance(10);
+    EXPECT_EQ(editor->hint().shownCount(), 1);
 }
 
 } // namespace

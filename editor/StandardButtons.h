@@ -1,0 +1,69 @@
+#pragma once
+
+// The editor's standard buttons, one slot per kind: undo, redo, the A/B
+// switch and copy, preset stepping and the preset name, Help, MIDI learn,
+// the MIDI menu, Options, the interface size and free size. Registering a
+// button installs the click that its kind stands for; after every click the
+// undo, redo and A/B buttons show the model's history again.
+//
+// A button dies with the tree: its slot is then empty (each registered
+// button is linked to this object).
+//
+// Threading: GUI thread only.
+
+#include "gui/Component.h"
+
+#include <array>
+#include <cstdint>
+
+class GenericPluginInterface;
+
+namespace gui {
+class Button;
+}
+
+enum class StandardButtonKind : int32_t {
+    kUndo = 0,
+    kRedo = 1,
+    kCompareSwitch = 2,
+    kCompareCopy = 3,
+    kPreviousPreset = 4,
+    kPresetName = 5,
+    kNextPreset = 6,
+    kHelp = 7,
+    // 8 is not used.
+    kMidiLearn = 9,
+    kMidi = 10,
+    kOptions = 11,
+    kInterfaceSize = 12,
+    kFreeSize = 13,
+};
+
+class StandardButtons : public gui::Component {
+public:
+    static constexpr int32_t kCount = 14;
+    // The Options button's request to the editor host.
+    static constexpr int32_t kOptionsRequest = 1;
+
+    explicit StandardButtons(GenericPluginInterface& owner);
+    ~StandardButtons() override;
+
+    // Stores the button (null empties the slot) and installs its click; a
+    // kind outside 0..13 does nothing.
+    void setStandardButton(int32_t kind, gui::Button* button);
+    gui::Button* button(StandardButtonKind kind) const { return slots_[static_cast<size_t>(kind)]; }
+    // What a click on the kind's button does, then the history buttons.
+    void click(int32_t kind);
+    // Undo and redo enabled by their counts, A/B copy by the changed flag,
+    // the A/B switch showing the active slot.
+    void updateHistoryButtons();
+
+    void componentDeleted(gui::Component* component) override;
+
+private:
+    void loadAdjacentPreset(int32_t direction);
+    void chooseInterfaceSize(gui::Button* button);
+
+    GenericPluginInterface& owner_;
+    std::array<gui::Button*, kCount> slots_{};
+};
