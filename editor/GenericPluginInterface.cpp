@@ -113,8 +113,26 @@ GenericPluginInterface::GenericPluginInterface(gui::UserInterface& userInterface
         return shared == nullptr || shared->interactiveHelpShown.getValue();
     };
     helpHint_ = std::make_unique<HelpHint>(userInterface, std::move(hintContext));
-    standardButtons_ = std::make_unique<StandardButtons>(*this);
-    presetBar_ = std::make_unique<PresetBar>(*this);
+    StandardButtons::Hooks buttonHooks;
+    buttonHooks.presetNameRegistered = [this] { presetBar_->createPresetBar(); };
+    buttonHooks.helpMenu = [this] { return helpMenu(); };
+    buttonHooks.midiMenu = [this] { return midiMenu(); };
+    buttonHooks.setMidiLearnActive = [this](bool on) { setMidiLearnActive(on); };
+    buttonHooks.interfaceRequest = [this](int32_t code) {
+        if (interfaceListener_ != nullptr) interfaceListener_->interfaceRequest(code);
+    };
+    buttonHooks.setFreeSize = [this](bool on) { setFreeSize(on); };
+    buttonHooks.applyInterfaceSize = [this] { applyInterfaceSize(); };
+    buttonHooks.showCompareSlot = [this](gui::Button& button, int32_t slot) {
+        showCompareSlot(button, slot);
+    };
+    standardButtons_ = std::make_unique<StandardButtons>(*this, std::move(buttonHooks));
+    PresetBar::Hooks barHooks;
+    barHooks.display = [this] {
+        return standardButtons_ ? standardButtons_->button(StandardButtonKind::kPresetName) : nullptr;
+    };
+    barHooks.presetMenu = [this] { return presetMenu(); };
+    presetBar_ = std::make_unique<PresetBar>(*this, std::move(barHooks));
     // The scale chosen for this monitor class in an earlier editor.
     if (GenericPlugin::Settings* settings = plugin.getSettings();
         settings != nullptr && !settings->scalingAdjustments.getValue().empty()) {

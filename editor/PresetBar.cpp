@@ -1,12 +1,12 @@
 #include "editor/PresetBar.h"
 
-#include "editor/GenericPluginInterface.h"
-#include "editor/StandardButtons.h"
+#include "editor/GenericPluginInterfaceBase.h"
 #include "foundation/KeyValue.h"
 #include "gui/Button.h"
 #include "gui/FileDialogs.h"
 #include "gui/PopupMenu.h"
 #include "gui/UserInterface.h"
+#include "plugin/GenericPlugin.h"
 #include "plugin/PresetCache.h"
 #include "plugin/PresetLoader.h"
 #include "plugin/PresetManager.h"
@@ -28,14 +28,15 @@ std::string withSeparator(const std::string& folder) {
 
 } // namespace
 
-PresetBar::PresetBar(GenericPluginInterface& owner) : owner_(owner) {}
+PresetBar::PresetBar(GenericPluginInterfaceBase& owner, Hooks hooks)
+    : owner_(owner), hooks_(std::move(hooks)) {}
 
 PresetBar::~PresetBar() = default;
 
 void PresetBar::createPresetBar() {
-    gui::Button* display = owner_.standardButtons().button(StandardButtonKind::kPresetName);
+    gui::Button* display = hooks_.display ? hooks_.display() : nullptr;
     if (display == nullptr) return;
-    display->setPopupMenu(owner_.presetMenu());
+    display->setPopupMenu(hooks_.presetMenu ? hooks_.presetMenu() : nullptr);
     if (!menu_) {
         menu_.reset(owner_.userInterface().platformDelegate().createPopupMenu());
         menu_->openEvent.addHandler(NotifyEvent::bind(this, &PresetBar::prepareMenu));
@@ -61,7 +62,7 @@ void PresetBar::createPresetBar() {
 }
 
 void PresetBar::showDisplayMenu() {
-    gui::Button* display = owner_.standardButtons().button(StandardButtonKind::kPresetName);
+    gui::Button* display = hooks_.display ? hooks_.display() : nullptr;
     if (display == nullptr || !menu_) return;
     menu_->show(display->toRoot(gui::Point(0.0f, 0.0f)));
 }

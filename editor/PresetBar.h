@@ -12,10 +12,11 @@
 // Threading: GUI thread only.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
-class GenericPluginInterface;
+class GenericPluginInterfaceBase;
 class HotspotButton;
 
 namespace gui {
@@ -38,7 +39,14 @@ public:
         "An error occurred while saving the preset. Please check that the preset file is writable: ";
     static constexpr const char* kOpenFilters = "Zentor Presets (*.ztp)|*.ztp|All Files (*.*)|*.*";
 
-    explicit PresetBar(GenericPluginInterface& owner);
+    struct Hooks {
+        // The preset name display, or null.
+        std::function<gui::Button*()> display;
+        // The preset menu that a click on the display opens, or null.
+        std::function<gui::PopupMenu*()> presetMenu;
+    };
+
+    PresetBar(GenericPluginInterfaceBase& owner, Hooks hooks);
     ~PresetBar();
     PresetBar(const PresetBar&) = delete;
     PresetBar& operator=(const PresetBar&) = delete;
@@ -73,7 +81,8 @@ private:
     void showDisplayMenu();
     void rescanMainFolder();
 
-    GenericPluginInterface& owner_;
+    GenericPluginInterfaceBase& owner_;
+    Hooks hooks_;
     std::unique_ptr<gui::PopupMenu> menu_;
     // Shared with a running dialog, which may outlive this object.
     std::shared_ptr<gui::OpenSaveDialog> dialog_;

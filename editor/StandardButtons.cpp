@@ -1,7 +1,6 @@
 #include "editor/StandardButtons.h"
 
-#include "editor/GenericPluginInterface.h"
-#include "editor/PresetBar.h"
+#include "editor/GenericPluginInterfaceBase.h"
 #include "gui/Button.h"
 #include "gui/SelectButton.h"
 #include "gui/Text.h"
@@ -10,8 +9,8 @@
 
 #include <algorithm>
 
-StandardButtons::StandardButtons(GenericPluginInterface& owner)
-    : gui::Component(owner.userInterface()), owner_(owner) {}
+StandardButtons::StandardButtons(GenericPluginInterfaceBase& owner, Hooks hooks)
+    : gui::Component(owner.userInterface()), owner_(owner), hooks_(std::move(hooks)) {}
 
 StandardButtons::~StandardButtons() {
     for (gui::Button*& slot : slots_)
@@ -50,15 +49,15 @@ void StandardButtons::setStandardButton(int32_t kind, gui::Button* button) {
     button->clickEvent.setHandler(NotifyEvent::bind([this, kind] { click(kind); }));
     switch (static_cast<StandardButtonKind>(kind)) {
     case StandardButtonKind::kPresetName:
-        owner_.presetBar().createPresetBar();
+        if (hooks_.presetNameRegistered) hooks_.presetNameRegistered();
         owner_.updatePresetDisplay();
         break;
     case StandardButtonKind::kHelp:
         setText(*button, "Help");
-        button->setPopupMenu(owner_.helpMenu());
+        button->setPopupMenu(hooks_.helpMenu ? hooks_.helpMenu() : nullptr);
         break;
     case StandardButtonKind::kMidi:
-        button->setPopupMenu(owner_.midiMenu());
+        button->setPopupMenu(hooks_.midiMenu ? hooks_.midiMenu() : nullptr);
         break;
     case StandardButtonKind::kOptions:
         setText(*button, "Options");
@@ -94,18 +93,17 @@ void StandardButtons::click(int32_t kind) {
         loadAdjacentPreset(PresetManager::kNext);
         break;
     case StandardButtonKind::kMidiLearn:
-        owner_.setMidiLearnActive(!owner_.isMidiLearnActive());
+        if (hooks_.setMidiLearnActive) hooks_.setMidiLearnActive(!owner_.isMidiLearnActive());
         break;
     case StandardButtonKind::kOptions:
-        if (GenericPluginInterface::InterfaceListener* host = owner_.interfaceListener())
-            host->interfaceRequest(kOptionsRequest);
+        if (hooks_.interfaceRequest) hooks_.interfaceRequest(kOptionsRequest);
         break;
     case StandardButtonKind::kInterfaceSize:
         chooseInterfaceSize(slots_[static_cast<size_t>(kind)]);
         break;
     case StandardButtonKind::kFreeSize:
-        if (gui::Button* button = slots_[static_cast<size_t>(kind)])
-            owner_.setFreeSize(button->on.getValue());
+        if (gui::Button* button = slots_[static_cast<size_t>(kind)]; button != nullptr && hooks_.setFreeSize)
+            hooks_.setFreeSize(button->on.getValue());
         break;
     default:
         // The preset name, Help and MIDI buttons open their menus.
@@ -124,13 +122,13 @@ void StandardButtons::loadAdjacentPreset(int32_t direction) {
 }
 
 void StandardButtons::chooseInterfaceSize(gui::Button* button) {
-    owner_.setFreeSize(false);
+    if (hooks_.setFreeSize) hooks_.setFreeSize(false);
     GenericPlugin::Settings* settings = owner_.plugin().getSettings();
     auto* select = dynamic_cast<gui::SelectButton*>(button);
     // A product that lists no sizes stores nothing.
     if (settings == nullptr || select == nullptr || settings->getInterfaceSizes().empty()) return;
     settings->layoutIndex.setValue(select->value.getValue());
-    owner_.applyInterfaceSize();
+    if (hooks_.applyInterfaceSize) hooks_.applyInterfaceSize();
 }
 
 void StandardButtons::updateHistoryButtons() {
@@ -143,6 +141,7 @@ void StandardButtons::updateHistoryButtons() {
     enable(StandardButtonKind::kUndo, history != nullptr && history->getUndoCount() >= 1);
     enable(StandardButtonKind::kRedo, history != nullptr && history->getRedoCount() >= 1);
     enable(StandardButtonKind::kCompareCopy, compare != nullptr && compare->isChanged());
-    if (gui::Button* b = button(StandardButtonKind::kCompareSwitch); b != nullptr && compare != nullptr)
-        owner_.showCompareSlot(*b, compare->getActive());
+    if (gui::Button* b = button(StandardButtonKind::kCompareSwitch);
+        b != nullptr && compare != nullptr && hooks_.showCompareSlot)
+        hooks_.showCompareSlot(*b, compare->getActive());
 }

@@ -15,12 +15,14 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 
-class GenericPluginInterface;
+class GenericPluginInterfaceBase;
 
 namespace gui {
 class Button;
-}
+class PopupMenu;
+} // namespace gui
 
 enum class StandardButtonKind : int32_t {
     kUndo = 0,
@@ -45,7 +47,21 @@ public:
     // The Options button's request to the editor host.
     static constexpr int32_t kOptionsRequest = 1;
 
-    explicit StandardButtons(GenericPluginInterface& owner);
+    // What the buttons reach of the editor beyond its base.
+    struct Hooks {
+        // The preset name display was registered (the preset bar is built).
+        std::function<void()> presetNameRegistered;
+        std::function<gui::PopupMenu*()> helpMenu;
+        std::function<gui::PopupMenu*()> midiMenu;
+        std::function<void(bool)> setMidiLearnActive;
+        // To the editor host, when there is one.
+        std::function<void(int32_t)> interfaceRequest;
+        std::function<void(bool)> setFreeSize;
+        std::function<void()> applyInterfaceSize;
+        std::function<void(gui::Button&, int32_t)> showCompareSlot;
+    };
+
+    StandardButtons(GenericPluginInterfaceBase& owner, Hooks hooks);
     ~StandardButtons() override;
 
     // Stores the button (null empties the slot) and installs its click; a
@@ -64,6 +80,7 @@ private:
     void loadAdjacentPreset(int32_t direction);
     void chooseInterfaceSize(gui::Button* button);
 
-    GenericPluginInterface& owner_;
+    GenericPluginInterfaceBase& owner_;
+    Hooks hooks_;
     std::array<gui::Button*, kCount> slots_{};
 };
