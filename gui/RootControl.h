@@ -115,6 +115,12 @@ public:
     Control* getPendingClick() const { return pendingClick_; }
     void clearPendingClick();
 
+    // The scroll area whose glide runs (one slot, not owned): the area sets
+    // it from its posted message and clears it when its last glide ends or
+    // it is destroyed.
+    void setScrollingArea(Control* area) { scrollingArea_ = area; }
+    Control* scrollingArea() const { return scrollingArea_; }
+
     // Timers of the platform's window (toolkit timers are started here by
     // id); the base keeps nothing.
     virtual void startTimer(int id, int interval);
@@ -163,6 +169,7 @@ private:
     Control* pendingClick_ = nullptr;
     Timer* singleClickTimer_ = nullptr;
     Rect windowDirtyRect_;
+    Control* scrollingArea_ = nullptr;
 };
 
 } // namespace gui
