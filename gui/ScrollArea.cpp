@@ -514,7 +514,8 @@ double ScrollArea::nowSeconds() const {
 }
 
 void ScrollArea::recordVelocity(const Point& point) {
-    if (std::fabs(point.x - lastPoint_.x) <= kNoDelta && std::fabs(point.y - lastPoint_.y) <= kNoDelta) return;
+    if (std::fabs(point.x - lastPoint_.x) <= kNoDelta && std::fabs(point.y - lastPoint_.y) <= kNoDelta)
+        return;
     const double now = nowSeconds();
     const auto seconds = static_cast<float>(std::max(now - lastTime_, kShortestInterval));
     // The position moves against the pointer.
@@ -530,8 +531,8 @@ void ScrollArea::startGlides() {
         const float v = along(velocity_, axis);
         if (std::fabs(v) < kGlideSpeed) continue;
         LimitedProperty<float>& p = position(axis);
-        const float target =
-            LimitedProperty<float>::clampInto(p.getValue() + v * kGlideSeconds, p.getMinimum(), p.getMaximum());
+        const float target = LimitedProperty<float>::clampInto(p.getValue() + v * kGlideSeconds,
+                                                               p.getMinimum(), p.getMaximum());
         if (a == nullptr) {
             p.setValue(target);
             continue;
@@ -590,7 +591,8 @@ void ScrollArea::dragTo(const Point& point) {
     const float v = view(axis);
     const float moved = along(point, axis) - along(pressPoint_, axis);
     const float thumb = thumbLength(o, track);
-    position(axis).setValue(moved * (length(axis) - v) / std::max(v - thumb, 1.0f) + along(pressScroll_, axis));
+    position(axis).setValue(moved * (length(axis) - v) / std::max(v - thumb, 1.0f) +
+                            along(pressScroll_, axis));
 }
 
 // ---- events ----------------------------------------------------------------------
@@ -609,14 +611,16 @@ void ScrollArea::propertyChanged(AbstractProperty& property) {
         return;
     }
     if (&property == &unbounded || &property == &padWhenScrolling || &property == &autoContentSize ||
-        &property == &paddingX || &property == &marginX || &property == &tailX || &property == &contentWidth ||
-        &property == &insets || &property == &paddingY || &property == &marginY || &property == &contentHeight)
+        &property == &paddingX || &property == &marginX || &property == &tailX ||
+        &property == &contentWidth || &property == &insets || &property == &paddingY ||
+        &property == &marginY || &property == &contentHeight)
         updateLayout();
 }
 
 void ScrollArea::componentDeleted(Component* component) {
     for (int axis = 0; axis < 2; ++axis) {
-        if (bars_[static_cast<std::size_t>(axis)] == component) bars_[static_cast<std::size_t>(axis)] = nullptr;
+        if (bars_[static_cast<std::size_t>(axis)] == component)
+            bars_[static_cast<std::size_t>(axis)] = nullptr;
         if (gutters_[static_cast<std::size_t>(axis)] == component)
             gutters_[static_cast<std::size_t>(axis)] = nullptr;
     }

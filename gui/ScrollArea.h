@@ -223,14 +223,14 @@ private:
     std::array<bool, 2> fits_{true, true};
     State state_ = State::kIdle;
     ScrollBar* pressedBar_ = nullptr;
-    bool armed_ = false;       // pressed on the area itself, not yet dragging
-    bool registered_ = false;  // in the root's scrolling-area slot
+    bool armed_ = false;      // pressed on the area itself, not yet dragging
+    bool registered_ = false; // in the root's scrolling-area slot
     bool inLayout_ = false;
-    double pressTime_ = 0.0;   // seconds
+    double pressTime_ = 0.0; // seconds
     Point pressPoint_;
     Point pressScroll_;
-    Point velocity_;           // units per second
-    Point extent_;             // of the content's children
+    Point velocity_; // units per second
+    Point extent_;   // of the content's children
     Point lastPoint_;
     double lastTime_ = 0.0;
 };

@@ -366,12 +366,12 @@ TEST(ScrollArea, ScrollToShowBringsARectIntoView) {
         bool withRect;
         float expected;
     } cases[] = {
-        {0, 250, 30, true, 185},   // ends after the view: its end shows
-        {300, 20, 30, true, 25},   // starts before it: its start shows
-        {25, 20, 30, true, 25},    // visible: stays
-        {0, 100, 150, true, 105},  // longer than the view: its start
-        {0, 150, 20, false, 115},  // no rect: centred
-        {0, 380, 20, false, 310},  // centred, held inside the content
+        {0, 250, 30, true, 185},  // ends after the view: its end shows
+        {300, 20, 30, true, 25},  // starts before it: its start shows
+        {25, 20, 30, true, 25},   // visible: stays
+        {0, 100, 150, true, 105}, // longer than the view: its start
+        {0, 150, 20, false, 115}, // no rect: centred
+        {0, 380, 20, false, 310}, // centred, held inside the content
     };
     for (const auto& c : cases) {
         item->setBoundsXYWH(c.left, 0, c.width, 20);
