@@ -1,6 +1,7 @@
 #include "gui/ScrollArea.h"
 
 #include "gui/Animation.h"
+#include "gui/FlexibleInfo.h"
 #include "gui/Modifiers.h"
 #include "gui/RootControl.h"
 #include "gui/Timer.h"
@@ -297,6 +298,9 @@ Point ScrollArea::contentExtent() const {
     for (const Control* child : content_->children()) {
         if (!child->visible.getValue() || dynamic_cast<const ScrollBar*>(child) != nullptr ||
             dynamic_cast<const ScrollBarGutter*>(child) != nullptr)
+            continue;
+        if (const auto* flexible = dynamic_cast<const FlexibleInfo*>(child);
+            flexible != nullptr && flexible->flexibleRecord().excluded)
             continue;
         const Rect b = child->bounds.getValue();
         extent.x = std::max(extent.x, b.right);

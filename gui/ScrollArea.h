@@ -15,7 +15,8 @@
 //
 // The content control is the area's child and holds what is scrolled; the
 // area makes an empty one at construction. With autoContentSize its extent
-// is the union of its visible children's frames, measured from its origin;
+// is the union of its visible children's frames (less those that a
+// FlexibleInfo excludes), measured from its origin;
 // the area sizes the content control to that extent. The default content
 // hands a press on its own background that moves more than 4 units to the
 // area, and relays its children's changes as layout updates; a content set

@@ -1,11 +1,14 @@
 #include "gui/ScrollArea.h"
 
 #include "gui/Animator.h"
+#include "gui/ControlBar.h"
+#include "gui/FlexibleInfo.h"
 #include "gui/Timer.h"
 #include "gui/headless/PosixInterface.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 
@@ -420,6 +423,56 @@ TEST(ScrollArea, TouchScrollsGlidesAndTapsClick) {
     // Without an animator the glide lands at once.
     EXPECT_FLOAT_EQ(a.scrollX.getValue(), 135.0f);
     EXPECT_EQ(a.state(), ScrollArea::State::kIdle);
+}
+
+TEST(ScrollArea, TheContentWidthFollowsEachStepOfABarInsertion) {
+    Rig rig(true);
+    ScrollArea& a = *rig.area;
+    a.setSize(60, 50);
+    auto* bar = new ControlBar(rig.ui);
+    bar->fitToContent.setValue(true);
+    bar->parent.setValue(a.content());
+    auto* first = new Control(rig.ui);
+    first->setBoundsXYWH(0, 0, 40, 20);
+    bar->insertControl(0, first, &a);
+    rig.ui.advance(300);
+    rig.tick();
+    ASSERT_FLOAT_EQ(a.contentWidth.getValue(), 40.0f);
+
+    auto* grown = new Control(rig.ui);
+    grown->setBoundsXYWH(0, 0, 40, 20);
+    grown->opacity.setValue(200);
+    bar->insertControl(1, grown, &a);
+    // Both flags: the length grows in the first half, eased.
+    const float lengths[] = {0.0f, 31.194580f, 40.0f, 40.0f, 40.0f};
+    for (int i = 0; i < 5; ++i) {
+        if (i > 0) {
+            rig.ui.advance(75);
+            rig.tick();
+        }
+        EXPECT_NEAR(a.contentWidth.getValue(), 40.0f + lengths[i], 1e-4f) << i;
+        EXPECT_NEAR(a.scrollX.getMaximum(), std::max(lengths[i] - 20.0f, 0.0f), 1e-4f) << i;
+    }
+}
+
+// A child that a FlexibleInfo excludes takes no room in the content.
+struct Excluded : Control, FlexibleInfo {
+    using Control::Control;
+    Record flexibleRecord() const override {
+        Record r;
+        r.excluded = true;
+        return r;
+    }
+};
+
+TEST(ScrollArea, ExcludedFlexibleChildrenTakeNoRoom) {
+    Rig rig;
+    rig.block(0, 0, 120, 20);
+    auto* backdrop = new Excluded(rig.ui);
+    backdrop->setBoundsXYWH(0, 0, 500, 500);
+    backdrop->parent.setValue(rig.area->content());
+    EXPECT_FLOAT_EQ(rig.area->contentWidth.getValue(), 120.0f);
+    EXPECT_FLOAT_EQ(rig.area->contentHeight.getValue(), 20.0f);
 }
 
 TEST(ScrollArea, ContentIsReplacedAndDeletedWithTheArea) {
