@@ -46,6 +46,9 @@ public:
     void mouseDown(int button, const Point& point, int modifiers) override {
         pressed_ = button == 0;
         press_ = point;
+        // Catching the content stops it.
+        if (auto* area = dynamic_cast<ScrollArea*>(getParent()); area != nullptr && pressed_)
+            area->stopScrolling();
         Control::mouseDown(button, point, modifiers);
     }
     void mouseMove(const Point& point, int modifiers) override {

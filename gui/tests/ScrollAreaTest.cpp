@@ -210,9 +210,9 @@ TEST(ScrollArea, AQuickReleaseGlidesWithTheRootHoldingTheArea) {
     rig.ui.advance(10);
     ASSERT_EQ(rig.root.scrollingArea(), &a);
     rig.ui.mouseDown(0, Point(50, 20));
-    rig.ui.mouseMove(Point(45, 20)); // the area's press
     EXPECT_FALSE(a.isGliding());
     EXPECT_EQ(rig.root.scrollingArea(), nullptr);
+    rig.ui.mouseMove(Point(45, 20));
     rig.ui.advance(10);
     rig.ui.mouseMove(Point(41, 20));
     rig.tick();
