@@ -160,7 +160,8 @@ int ParameterButton::changeValue(int phase, int channel, int delta, int flags) {
         return 0;
     }
     std::int64_t base = c.dragValue;
-    if (limitToRange.getValue() && (flags & kFromValue)) base = std::clamp<std::int64_t>(base, c.minimum, c.maximum);
+    if (limitToRange.getValue() && (flags & kFromValue))
+        base = std::clamp<std::int64_t>(base, c.minimum, c.maximum);
     std::int64_t target = (flags & kUnlimitedGroupFirst) ? c.dragStart : base + delta;
     target = std::clamp<std::int64_t>(target, c.minimum, c.maximum);
     const std::int64_t moved = limitToRange.getValue() ? target - base : delta;
@@ -296,7 +297,8 @@ void ParameterButton::mouseMove(const gui::Point& point, int modifiers) {
         beginChannels();
         return;
     }
-    const bool constrain = ((gui::modifierMode(modifiers) & gui::kModeFine) != 0) != invertAxisLock.getValue();
+    const bool constrain =
+        ((gui::modifierMode(modifiers) & gui::kModeFine) != 0) != invertAxisLock.getValue();
     if (constrain) {
         largestDx_ = std::max(largestDx_, std::fabs(point.x - pressPoint_.x));
         largestDy_ = std::max(largestDy_, std::fabs(point.y - pressPoint_.y));
@@ -381,7 +383,8 @@ void ParameterButton::propertyChanged(AbstractProperty& property) {
                       (&property == &enabled && !enabled.getValue()) || &property == &parent;
     if (!gone || (dragState_ == DragState::kIdle && wheelChannel_ < 0)) return;
     AliveGuard alive(this);
-    if (gui::RootControl* r = root(); r != nullptr && r->getCaptureHolder() == this) r->setMouseCapture(nullptr);
+    if (gui::RootControl* r = root(); r != nullptr && r->getCaptureHolder() == this)
+        r->setMouseCapture(nullptr);
     if (!alive.alive()) return;
     const bool dragged = dragState_ == DragState::kDragging || wheelChannel_ >= 0;
     dragState_ = DragState::kIdle;

@@ -70,7 +70,8 @@ void ParameterValueDisplay::Listener::displayChanged(ParameterValueDisplay& disp
 
 // ---- display --------------------------------------------------------------------------------
 
-ParameterValueDisplay::ParameterValueDisplay(gui::UserInterface& userInterface, GenericPluginInterfaceBase& owner)
+ParameterValueDisplay::ParameterValueDisplay(gui::UserInterface& userInterface,
+                                             GenericPluginInterfaceBase& owner)
     : gui::MultiLabel(userInterface, kLines), owner_(&owner) {
     hideTimer_ = userInterface.createTimer();
     if (hideTimer_ != nullptr) {
@@ -131,7 +132,8 @@ void ParameterValueDisplay::releaseValueSource() {
     if (valueSource_ == nullptr) return;
     if (valueSource_->valueDisplay_ == this) valueSource_->valueDisplay_ = nullptr;
     if (valueSourceComponent_ != nullptr && valueSourceComponent_ != hoverControl_ &&
-        std::find(linkedControls_.begin(), linkedControls_.end(), valueSourceComponent_) == linkedControls_.end())
+        std::find(linkedControls_.begin(), linkedControls_.end(), valueSourceComponent_) ==
+            linkedControls_.end())
         unlink(valueSourceComponent_);
     valueSourceComponent_ = nullptr;
     valueSource_ = nullptr;
@@ -145,7 +147,8 @@ void ParameterValueDisplay::addEntry(Listener* listener, AbstractPluginParameter
     setValueSource(source);
     const bool present = std::any_of(entries_.begin(), entries_.end(),
                                      [parameter](const Entry& e) { return e.parameter == parameter; });
-    if (!present) entries_.push_back(Entry{parameter, parameter != nullptr ? parameter->getValue() : 0.0f, false});
+    if (!present)
+        entries_.push_back(Entry{parameter, parameter != nullptr ? parameter->getValue() : 0.0f, false});
     hasEntries_ = true;
     listener_ = listener;
     lineCount.setValue(int(entries_.size()) + 1);

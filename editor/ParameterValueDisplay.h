@@ -48,7 +48,8 @@ public:
         // Sets the entry of line - 1 through a whole gesture.
         virtual void valueEntered(ParameterValueDisplay& display, int line, float value);
         virtual bool canEditLine(ParameterValueDisplay& display, int line);
-        virtual bool parseValue(ParameterValueDisplay& display, int line, const std::string& text, float& value);
+        virtual bool parseValue(ParameterValueDisplay& display, int line, const std::string& text,
+                                float& value);
         virtual void displayChanged(ParameterValueDisplay& display);
     };
 
