@@ -131,8 +131,8 @@ gui::Light* ControlBuilder::createLight(gui::Light::Style* style) {
 }
 
 void ControlBuilder::createHotspotButtons(gui::Knob& knob, AbstractPluginParameter& parameter,
-                                          gui::Button::Style* style, float radius, int count, const float* values,
-                                          std::vector<HotspotButton*>* out) {
+                                          gui::Button::Style* style, float radius, int count,
+                                          const float* values, std::vector<HotspotButton*>* out) {
     if (out != nullptr) out->assign(std::size_t(std::max(count, 0)), nullptr);
     const gui::Rect& k = knob.bounds.getValue();
     const float centreX = k.width() / 2.0f + (k.left - origin_.x);

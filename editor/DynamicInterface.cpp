@@ -13,7 +13,8 @@ constexpr int kGuiList = 1;
 
 // The event of a control that tells of a user's change.
 NotifyEvent& notifyEventOf(gui::Control& control) {
-    if (auto* valueControl = dynamic_cast<gui::ValueControl*>(&control)) return valueControl->valueChangedEvent;
+    if (auto* valueControl = dynamic_cast<gui::ValueControl*>(&control))
+        return valueControl->valueChangedEvent;
     return control.clickEvent;
 }
 
@@ -44,9 +45,10 @@ void DynamicInterface::componentDeleted(gui::Component* component) {
     }
     // The dying control is only compared: the manager drops its own record
     // through its link, so the control is never called here.
-    auto found = std::find_if(controlLinks_.begin(), controlLinks_.end(), [component](const ControlLink& pair) {
-        return static_cast<gui::Component*>(pair.first) == component;
-    });
+    auto found =
+        std::find_if(controlLinks_.begin(), controlLinks_.end(), [component](const ControlLink& pair) {
+            return static_cast<gui::Component*>(pair.first) == component;
+        });
     if (found != controlLinks_.end()) controlLinks_.erase(found);
 }
 
@@ -68,9 +70,10 @@ void DynamicInterface::unlinkAllControls() {
 
 void DynamicInterface::unlinkIfUnused(gui::Component* component) {
     if (component == notifyControl_) return;
-    const bool recorded = std::any_of(controlLinks_.begin(), controlLinks_.end(), [component](const ControlLink& p) {
-        return static_cast<gui::Component*>(p.first) == component;
-    });
+    const bool recorded =
+        std::any_of(controlLinks_.begin(), controlLinks_.end(), [component](const ControlLink& p) {
+            return static_cast<gui::Component*>(p.first) == component;
+        });
     if (!recorded) gui::Component::unlink(component);
 }
 

@@ -5,7 +5,8 @@
 HotspotButton::HotspotButton(gui::UserInterface& userInterface, gui::Knob* knob,
                              GenericPluginInterfaceBase& interface, float normalizedValue,
                              gui::Button::Style* style)
-    : gui::Button(userInterface, style), knob_(knob), interface_(&interface), normalizedValue_(normalizedValue) {
+    : gui::Button(userInterface, style), knob_(knob), interface_(&interface),
+      normalizedValue_(normalizedValue) {
     if (knob_ != nullptr) link(knob_);
 }
 

@@ -19,6 +19,9 @@
 namespace {
 
 constexpr int kPlacementGap = 4;
+// Hit only while fully opaque: alpha x opacity must exceed threshold x 255,
+// so 254 is the highest threshold that a solid display still passes.
+constexpr int kHitThreshold = 254;
 constexpr int kDoubleClickBit = 64;
 
 // The parameter index of line - 1's entry, or -1.
@@ -271,7 +274,7 @@ int ParameterValueDisplay::editCount(const gui::Control* control) const {
 }
 
 void ParameterValueDisplay::refreshTexts() {
-    hitThreshold.setValue(255);
+    hitThreshold.setValue(kHitThreshold);
     for (std::size_t k = 0; k < entries_.size(); ++k) {
         const Entry& entry = entries_[k];
         gui::Text* line = text(int(k) + 1);
