@@ -31,7 +31,9 @@ public:
 class PanelSource : public ParameterValueDisplay::ValueSource {
 public:
     explicit PanelSource(gui::UserInterface& ui) : component(new gui::Control(ui)) {}
-    gui::Control* controlForParameter(int32_t index) override { return index == boundIndex ? bound : nullptr; }
+    gui::Control* controlForParameter(int32_t index) override {
+        return index == boundIndex ? bound : nullptr;
+    }
     gui::Component& sourceComponent() override { return *component; }
     gui::Control* component;
     gui::Control* bound = nullptr;

@@ -13,7 +13,8 @@ public:
     InsetLabel(gui::UserInterface& ui, float inset) : gui::Control(ui), inset_(inset) {}
     void getPaintBounds(gui::Rect& rect) override {
         const gui::Rect local = localRect();
-        rect = gui::Rect(local.left + inset_, local.top + inset_, local.right - inset_, local.bottom - inset_);
+        rect =
+            gui::Rect(local.left + inset_, local.top + inset_, local.right - inset_, local.bottom - inset_);
     }
 
 private:
@@ -30,13 +31,25 @@ TEST(PlaceBeside, BelowAboveAndClampedIntoTheRoot) {
     } cases[] = {
         {"below, centred", {150, 100, 250, 120}, PlacementSide::kBelow, 100, 40, 150, 124},
         {"no room below: above", {150, 250, 250, 270}, PlacementSide::kBelow, 100, 40, 150, 206},
-        {"no room either way: above, then clamped", {150, 120, 250, 140}, PlacementSide::kBelow, 100, 200, 150, 0},
+        {"no room either way: above, then clamped",
+         {150, 120, 250, 140},
+         PlacementSide::kBelow,
+         100,
+         200,
+         150,
+         0},
         {"near the left edge: shifted right", {0, 100, 40, 120}, PlacementSide::kBelow, 100, 40, 0, 124},
         {"near the right edge: shifted left", {370, 100, 400, 120}, PlacementSide::kBelow, 100, 40, 300, 124},
         {"right of the target", {100, 100, 150, 120}, PlacementSide::kRight, 100, 40, 154, 90},
         {"no room on the right: left", {320, 100, 390, 120}, PlacementSide::kRight, 100, 40, 216, 90},
         {"above when there is room", {150, 100, 250, 120}, PlacementSide::kAbove, 100, 40, 150, 56},
-        {"larger than the root: the upper bound wins", {0, 0, 10, 10}, PlacementSide::kBelow, 500, 40, -100, 14},
+        {"larger than the root: the upper bound wins",
+         {0, 0, 10, 10},
+         PlacementSide::kBelow,
+         500,
+         40,
+         -100,
+         14},
     };
     for (const auto& c : cases) {
         gui::headless::PosixInterface ui(400.0f, 300.0f);
