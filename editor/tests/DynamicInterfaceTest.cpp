@@ -1,0 +1,128 @@
+#include "editor/DynamicInterface.h"
+
+#include "editor/GenericPluginInterface.h"
+#include "editor/tests/TestEditorModel.h"
+#include "gui/ValueControl.h"
+#include "gui/headless/PosixInterface.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+using test::EditorModel;
+using test::RecordingAdapter;
+
+class TestPanel : public DynamicInterface {
+public:
+    using DynamicInterface::DynamicInterface;
+    void rebuildInterface() override { ++rebuilds; }
+    int rebuilds = 0;
+};
+
+class DynamicInterfaceTest : public test::PluginTest {
+protected:
+    void SetUp() override {
+        PluginTest::SetUp();
+        model = std::make_unique<EditorModel>(name_);
+        adapter = std::make_unique<RecordingAdapter>(*model);
+        ui = std::make_unique<gui::headless::PosixInterface>(400.0f, 300.0f, 1000);
+        editor = std::make_unique<GenericPluginInterfaceBase>(*ui, *model);
+        panel = new TestPanel(*ui, *editor);
+        panel->setBoundsXYWH(0, 0, 300, 200);
+        panel->parent.setValue(&ui->root());
+    }
+    void TearDown() override {
+        ui->root().deleteChildren();
+        editor.reset();
+        ui.reset();
+        adapter.reset();
+        model.reset();
+        PluginTest::TearDown();
+    }
+    gui::ValueControl* linked(AbstractPluginParameter& parameter) {
+        auto* c = new gui::ValueControl(*ui);
+        c->parent.setValue(panel);
+        panel->linkControl(&parameter, c);
+        return c;
+    }
+
+    std::unique_ptr<EditorModel> model;
+    std::unique_ptr<RecordingAdapter> adapter;
+    std::unique_ptr<gui::headless::PosixInterface> ui;
+    std::unique_ptr<GenericPluginInterfaceBase> editor;
+    TestPanel* panel = nullptr;
+};
+
+TEST_F(DynamicInterfaceTest, DeletingALinkedControlRemovesExactlyItsLink) {
+    gui::ValueControl* unit = linked(model->unit);
+    gui::ValueControl* bipolar = linked(model->bipolar);
+    gui::ValueControl* level = linked(model->level);
+    ASSERT_EQ(panel->controlLinks().size(), 3u);
+    EXPECT_EQ(editor->link(EditorModel::kBipolar).control, bipolar);
+    delete bipolar;
+    ASSERT_EQ(panel->controlLinks().size(), 2u);
+    EXPECT_EQ(panel->controlLinks()[0].first, unit);
+    EXPECT_EQ(panel->controlLinks()[1].first, level);
+    EXPECT_EQ(editor->link(EditorModel::kBipolar).control, nullptr);
+    EXPECT_EQ(editor->link(EditorModel::kUnit).control, unit);
+}
+
+TEST_F(DynamicInterfaceTest, UnlinkAllControlsUnbindsEveryPairInOrder) {
+    gui::ValueControl* unit = linked(model->unit);
+    gui::ValueControl* level = linked(model->level);
+    panel->unlinkAllControls();
+    EXPECT_TRUE(panel->controlLinks().empty());
+    EXPECT_EQ(editor->link(EditorModel::kUnit).control, nullptr);
+    EXPECT_EQ(editor->link(EditorModel::kLevel).control, nullptr);
+    EXPECT_EQ(unit->controlId.getValue(), -1);
+    EXPECT_EQ(level->controlId.getValue(), -1);
+    delete unit; // no longer recorded anywhere
+    EXPECT_TRUE(panel->controlLinks().empty());
+}
+
+TEST_F(DynamicInterfaceTest, APanelDeletedWithoutUnlinkingLeavesNoRecord) {
+    gui::ValueControl* unit = linked(model->unit);
+    linked(model->steps);
+    // Mid-gesture, too: the host hears the end.
+    unit->performGesture(0, 0);
+    unit->performGesture(1, 100);
+    delete panel;
+    panel = nullptr;
+    for (int32_t i = 0; i < editor->linkCount(); ++i)
+        EXPECT_EQ(editor->link(i).control, nullptr) << i;
+    EXPECT_EQ(adapter->gestureFaults(), "");
+    editor->refreshControls(-1); // touches nothing freed
+}
+
+TEST_F(DynamicInterfaceTest, TheNotifyControlRebuildsThePanelAfterwardsOnTheGuiThread) {
+    auto* selector = new gui::ValueControl(*ui);
+    selector->parent.setValue(&ui->root());
+    panel->setNotifyControl(selector);
+    selector->performGesture(0, 0);
+    selector->performGesture(1, 5);
+    selector->performGesture(2, 0);
+    EXPECT_EQ(panel->rebuilds, 0);
+    ui->advance(10);
+    EXPECT_EQ(panel->rebuilds, 1);
+    // A rebuild posted to a panel that goes is dropped with it.
+    selector->performGesture(0, 0);
+    selector->performGesture(1, 5);
+    selector->performGesture(2, 0);
+    delete panel;
+    panel = nullptr;
+    ui->advance(10);
+    // The selector no longer posts to the deleted panel.
+    selector->performGesture(0, 0);
+    selector->performGesture(1, -5);
+    selector->performGesture(2, 0);
+    ui->advance(10);
+
+    panel = new TestPanel(*ui, *editor);
+    panel->setNotifyControl(selector);
+    delete selector;
+    EXPECT_EQ(panel->notifyControl(), nullptr);
+}
+
+} // namespace
