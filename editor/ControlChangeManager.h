@@ -146,9 +146,10 @@ public:
     int32_t gestureHold() const { return gestureHold_; }
     // The parameter a control is bound to in the table, -1 when none.
     int32_t indexOfControl(const gui::ValueControl* control) const;
+    // One gesture phase on a parameter and its chain (a typed value runs all three).
+    void setLinkedParameterValue(int phase, int32_t head, float plain, int delta);
 
 protected:
-    void setLinkedParameterValue(int phase, int32_t head, float plain, int delta);
     // The model's parameter of an index inside the table, else null.
     AbstractPluginParameter* parameterAt(int32_t index) const;
     // Forgets the link watcher (the user interface is going away).
