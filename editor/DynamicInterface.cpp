@@ -1,6 +1,6 @@
 #include "editor/DynamicInterface.h"
 
-#include "editor/GenericPluginInterface.h"
+#include "editor/GenericPluginInterfaceBase.h"
 #include "gui/UserInterface.h"
 #include "gui/ValueControl.h"
 

@@ -1,6 +1,6 @@
 #include "editor/ParameterButton.h"
 
-#include "editor/GenericPluginInterface.h"
+#include "editor/GenericPluginInterfaceBase.h"
 #include "gui/Modifiers.h"
 #include "gui/RootControl.h"
 #include "gui/UserInterface.h"

@@ -1,7 +1,7 @@
 #include "editor/ParameterValueDisplay.h"
 
 #include "editor/ControlChangeManager.h"
-#include "editor/GenericPluginInterface.h"
+#include "editor/GenericPluginInterfaceBase.h"
 #include "editor/PlaceBeside.h"
 #include "gui/Animation.h"
 #include "gui/Modifiers.h"
@@ -30,16 +30,6 @@ int entryIndex(ParameterValueDisplay& display, int line) {
     return entry != nullptr && entry->parameter != nullptr ? entry->parameter->getIndex() : -1;
 }
 
-// The first control's rectangle in root coordinates, united with the
-// second's when both have a positive size.
-gui::Rect unionBounds(gui::Control& first, gui::Control* second) {
-    const gui::Rect local = first.localRect();
-    gui::Rect rect = local.offset(first.toRoot(gui::Point()));
-    if (second != nullptr && !rect.isEmpty() && !second->localRect().isEmpty())
-        gui::unite(rect, second->localRect().offset(second->toRoot(gui::Point())));
-    return rect;
-}
-
 } // namespace
 
 // ---- listener defaults ------------------------------------------------------------------
@@ -47,7 +37,7 @@ gui::Rect unionBounds(gui::Control& first, gui::Control* second) {
 void ParameterValueDisplay::Listener::valueEntered(ParameterValueDisplay& display, int line, float value) {
     const int index = entryIndex(display, line);
     if (index < 0) return;
-    GenericPluginInterfaceBase& manager = display.owner();
+    ControlChangeManager& manager = display.owner();
     manager.setLinkedParameterValue(0, index, 0.0f, 0);
     manager.setLinkedParameterValue(1, index, value, 0);
     manager.setLinkedParameterValue(2, index, 0.0f, 0);
@@ -172,7 +162,7 @@ void ParameterValueDisplay::showFor(Listener* listener, gui::Control* control, V
 }
 
 void ParameterValueDisplay::showFor(gui::ValueControl* control) {
-    showFor(owner_, control, nullptr);
+    showFor(&defaultListener_, control, nullptr);
     updateFade(false);
 }
 
@@ -295,7 +285,7 @@ void ParameterValueDisplay::place() {
         control = manager.link(index).control;
     gui::RootControl* root = userInterface().rootControl();
     if (control == nullptr || root == nullptr) return;
-    const gui::Rect target = unionBounds(*control, hoverControl_);
+    const gui::Rect target = owner_->unionBounds(control, hoverControl_);
     placeBeside(*this, target, PlacementSide::kBelow, kPlacementGap, root->localRect());
 }
 

@@ -88,7 +88,7 @@ public:
     // --- ControlChangeManager::ValueDisplay
     void parameterValueSent(int32_t index, float plain) override;
     void parameterRefreshed(int32_t index) override;
-    // showFor with the owner as listener and no source, then updateFade.
+    // showFor with the editor's listener and no source, then updateFade.
     void showFor(gui::ValueControl* control) override;
     void startHideTimer() override;
     // The hide timer's tick and the editor's hideValueDisplay: forgets the
@@ -111,6 +111,8 @@ public:
     void place();
 
     GenericPluginInterfaceBase& owner() const { return *owner_; }
+    // The listener of the showings that the editor asks for.
+    Listener& editorListener() { return defaultListener_; }
     const std::vector<Entry>& entries() const { return entries_; }
     Entry* entryForLine(int line);
     ValueSource* valueSource() const { return valueSource_; }
@@ -139,6 +141,8 @@ private:
     Entry* entryFor(int index);
 
     GenericPluginInterfaceBase* owner_;
+    // The editor's own listener (the defaults) for displays it asks for.
+    Listener defaultListener_;
     std::vector<Entry> entries_;
     ValueSource* valueSource_ = nullptr;
     gui::Component* valueSourceComponent_ = nullptr;

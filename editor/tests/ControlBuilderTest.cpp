@@ -1,7 +1,7 @@
 #include "editor/ControlBuilder.h"
 
 #include "editor/ABButton.h"
-#include "editor/GenericPluginInterface.h"
+#include "editor/GenericPluginInterfaceBase.h"
 #include "editor/HotspotButton.h"
 #include "editor/tests/TestEditorModel.h"
 #include "gui/Text.h"

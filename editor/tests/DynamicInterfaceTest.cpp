@@ -1,6 +1,6 @@
 #include "editor/DynamicInterface.h"
 
-#include "editor/GenericPluginInterface.h"
+#include "editor/GenericPluginInterfaceBase.h"
 #include "editor/tests/TestEditorModel.h"
 #include "gui/ValueControl.h"
 #include "gui/headless/PosixInterface.h"
@@ -120,6 +120,7 @@ TEST_F(DynamicInterfaceTest, TheNotifyControlRebuildsThePanelAfterwardsOnTheGuiT
     ui->advance(10);
 
     panel = new TestPanel(*ui, *editor);
+    panel->parent.setValue(&ui->root());
     panel->setNotifyControl(selector);
     delete selector;
     EXPECT_EQ(panel->notifyControl(), nullptr);

@@ -1,6 +1,6 @@
 #include "editor/ParameterButton.h"
 
-#include "editor/GenericPluginInterface.h"
+#include "editor/GenericPluginInterfaceBase.h"
 #include "editor/tests/TestEditorModel.h"
 #include "gui/Modifiers.h"
 #include "gui/RootControl.h"
@@ -22,7 +22,7 @@ using test::RecordingAdapter;
 class CountingEditor : public GenericPluginInterfaceBase {
 public:
     using GenericPluginInterfaceBase::GenericPluginInterfaceBase;
-    void storeUndoStep(int) override { ++undoSteps; }
+    void storeUndoStep(int32_t) override { ++undoSteps; }
     bool isMidiLearnActive() override { return midiLearn; }
     int undoSteps = 0;
     bool midiLearn = false;

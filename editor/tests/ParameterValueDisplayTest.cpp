@@ -1,6 +1,6 @@
 #include "editor/ParameterValueDisplay.h"
 
-#include "editor/GenericPluginInterface.h"
+#include "editor/GenericPluginInterfaceBase.h"
 #include "editor/tests/TestEditorModel.h"
 #include "gui/Animator.h"
 #include "gui/Modifiers.h"
@@ -23,7 +23,7 @@ using test::RecordingAdapter;
 class CountingEditor : public GenericPluginInterfaceBase {
 public:
     using GenericPluginInterfaceBase::GenericPluginInterfaceBase;
-    void storeUndoStep(int) override { ++undoSteps; }
+    void storeUndoStep(int32_t) override { ++undoSteps; }
     int undoSteps = 0;
 };
 
@@ -50,7 +50,6 @@ protected:
     }
     void TearDown() override {
         editor.reset();
-        animator.reset();
         ui.reset();
         adapter.reset();
         model.reset();
@@ -59,13 +58,16 @@ protected:
 
     // The editor with (or without) the skin's animator at 15 ticks a second.
     void open(bool withAnimator = true) {
+        editor = std::make_unique<CountingEditor>(*ui, *model);
         if (withAnimator) {
-            animator = std::make_unique<gui::Animator>(*ui, ui->clock());
+            auto made = std::make_unique<gui::Animator>(*ui, ui->clock());
+            animator = made.get();
             animator->rate.setValue(15);
             animator->running.setValue(true);
             animator->tickEvent.addHandler(NotifyEvent::bind([this] { ++ticks; }));
+            editor->adoptAnimator(std::move(made));
         }
-        editor = std::make_unique<CountingEditor>(*ui, *model);
+        editor->adoptValueDisplay(std::make_unique<ParameterValueDisplay>(*ui, *editor));
         unit = control(&model->unit, 100);
         bipolar = control(&model->bipolar, 200);
     }
@@ -96,7 +98,7 @@ protected:
     std::unique_ptr<EditorModel> model;
     std::unique_ptr<RecordingAdapter> adapter;
     std::unique_ptr<gui::headless::PosixInterface> ui;
-    std::unique_ptr<gui::Animator> animator;
+    gui::Animator* animator = nullptr;
     std::unique_ptr<CountingEditor> editor;
     gui::ValueControl* unit = nullptr;
     gui::ValueControl* bipolar = nullptr;
@@ -256,7 +258,7 @@ TEST_F(ValueDisplayTest, ForgetsAValueSourceAndAHoverControlThatDie) {
     panelControl->parent.setValue(&ui->root());
     source.bound = panelControl;
     source.boundIndex = EditorModel::kLevel;
-    display().addEntry(editor.get(), &model->level, &source);
+    display().addEntry(&display().editorListener(), &model->level, &source);
     EXPECT_EQ(source.valueDisplay(), &display());
     display().updateFade(false);
     // Placed by the panel's table: below its control.
@@ -283,7 +285,7 @@ TEST_F(ValueDisplayTest, ForgetsAValueSourceAndAHoverControlThatDie) {
 TEST_F(ValueDisplayTest, ReleasingASourceClearsItsBackPointer) {
     open();
     PanelSource source(*ui);
-    display().addEntry(editor.get(), &model->level, &source);
+    display().addEntry(&display().editorListener(), &model->level, &source);
     display().hide();
     EXPECT_EQ(source.valueDisplay(), nullptr);
     EXPECT_EQ(display().valueSource(), nullptr);

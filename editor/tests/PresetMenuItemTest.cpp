@@ -1,6 +1,6 @@
 #include "editor/PresetMenuItem.h"
 
-#include "editor/GenericPluginInterface.h"
+#include "editor/GenericPluginInterfaceBase.h"
 #include "editor/tests/TestEditorModel.h"
 #include "foundation/tests/TestFiles.h"
 #include "gui/headless/PosixInterface.h"
