@@ -4,6 +4,7 @@
 #include "editor/GenericPluginInterfaceBase.h"
 #include "editor/HotspotButton.h"
 #include "gui/Bitmap.h"
+#include "gui/ControlBar.h"
 #include "gui/Timer.h"
 #include "gui/UserInterface.h"
 #include "plugin/PluginParameter.h"
@@ -16,8 +17,9 @@ namespace {
 constexpr int kDisabledOpacity = 90;
 
 // Whether the control is a control bar that stacks its children along y.
-bool isVerticalBar(const gui::Control*) {
-    return false;
+bool isVerticalBar(const gui::Control* control) {
+    const auto* bar = dynamic_cast<const gui::ControlBar*>(control);
+    return bar != nullptr && !bar->isHorizontal();
 }
 
 // A light with the timer whose tick switches it off.

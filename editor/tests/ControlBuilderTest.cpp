@@ -4,6 +4,7 @@
 #include "editor/GenericPluginInterfaceBase.h"
 #include "editor/HotspotButton.h"
 #include "editor/tests/TestEditorModel.h"
+#include "gui/ControlBar.h"
 #include "gui/Text.h"
 #include "gui/headless/PosixInterface.h"
 
@@ -83,6 +84,20 @@ TEST_F(ControlBuilderTest, AStyleSourceTakesTheNextControlAndItsExtent) {
     gui::Button* next = builder->createButton(300, 300, &style);
     EXPECT_EQ(next->getParent(), panel);
     EXPECT_EQ(next->bounds.getValue().topLeft(), gui::Point(300, 300));
+
+    // Inside a vertical control bar it takes the source's height and gives it its width.
+    auto* bar = new gui::ControlBar(*ui);
+    bar->orientation.setValue(gui::Orientation::kVertical);
+    bar->setBoundsXYWH(0, 0, 200, 400);
+    bar->parent.setValue(panel);
+    builder->setParent(bar);
+    gui::Control* row = builder->createControl(0, 0, 150, 60);
+    builder->setStyleSource(row);
+    gui::Button* inBar = builder->createButton(0, 0, &style);
+    EXPECT_EQ(inBar->getParent(), row);
+    EXPECT_EQ(inBar->anchors.getValue(), 11);
+    EXPECT_FLOAT_EQ(inBar->height.getValue(), 60.0f);
+    EXPECT_FLOAT_EQ(row->width.getValue(), 40.0f);
 }
 
 TEST_F(ControlBuilderTest, ButtonsHaveTheHitThresholdAndTheABButtonItsText) {
