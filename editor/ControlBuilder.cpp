@@ -109,6 +109,18 @@ gui::Button* ControlBuilder::createButton(int x, int y, gui::Button::Style* styl
     return button;
 }
 
+gui::ToggleButton* ControlBuilder::createToggleButton(int x, int y, gui::Button::Style* style) {
+    auto* button = new gui::ToggleButton(userInterface(), style);
+    placeControl(button, x, y, kHitThreshold);
+    return button;
+}
+
+gui::LevelButton* ControlBuilder::createLevelButton(int x, int y, gui::Button::Style* style) {
+    auto* button = new gui::LevelButton(userInterface(), style);
+    applyStyle(button, x, y);
+    return button;
+}
+
 ABButton* ControlBuilder::createABButton(int x, int y, gui::Button::Style* style) {
     auto* button = new ABButton(userInterface(), style);
     placeControl(button, x, y, kHitThreshold);

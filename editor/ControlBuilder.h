@@ -21,7 +21,9 @@
 
 #include "gui/Button.h"
 #include "gui/Knob.h"
+#include "gui/LevelButton.h"
 #include "gui/Light.h"
+#include "gui/ToggleButton.h"
 
 #include <cstdint>
 #include <vector>
@@ -51,7 +53,9 @@ public:
 
     gui::Control* createControl(int x, int y, float width, float height);
     gui::Button* createButton(int x, int y, gui::Button::Style* style);
+    gui::ToggleButton* createToggleButton(int x, int y, gui::Button::Style* style);
     gui::Knob* createKnob(int x, int y, gui::Knob::Style* style);
+    gui::LevelButton* createLevelButton(int x, int y, gui::Button::Style* style);
     // Placed at (kLightX, kLightY) with the size of the style's off bitmap.
     gui::Light* createLight(gui::Light::Style* style);
     ABButton* createABButton(int x, int y, gui::Button::Style* style);

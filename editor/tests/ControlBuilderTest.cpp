@@ -103,6 +103,12 @@ TEST_F(ControlBuilderTest, AStyleSourceTakesTheNextControlAndItsExtent) {
 TEST_F(ControlBuilderTest, ButtonsHaveTheHitThresholdAndTheABButtonItsText) {
     gui::Button* button = builder->createButton(10, 10, nullptr);
     EXPECT_EQ(button->hitThreshold.getValue(), ControlBuilder::kHitThreshold);
+    gui::ToggleButton* toggle = builder->createToggleButton(30, 40, nullptr);
+    EXPECT_EQ(toggle->hitThreshold.getValue(), ControlBuilder::kHitThreshold);
+    EXPECT_EQ(toggle->bounds.getValue().topLeft(), gui::Point(30, 40));
+    gui::LevelButton* level = builder->createLevelButton(50, 60, nullptr);
+    EXPECT_EQ(level->getParent(), panel);
+    EXPECT_EQ(level->bounds.getValue().topLeft(), gui::Point(50, 60));
     ABButton* ab = builder->createABButton(20, 20, nullptr);
     EXPECT_EQ(ab->textLine(0)->text.getValue(), "A/B");
     EXPECT_FALSE(ab->state.getValue());
