@@ -115,6 +115,12 @@ gui::ToggleButton* ControlBuilder::createToggleButton(int x, int y, gui::Button:
     return button;
 }
 
+gui::SelectButton* ControlBuilder::createSelectButton(int x, int y, gui::Button::Style* style) {
+    auto* button = new gui::SelectButton(userInterface(), style);
+    placeControl(button, x, y, kHitThreshold);
+    return button;
+}
+
 gui::LevelButton* ControlBuilder::createLevelButton(int x, int y, gui::Button::Style* style) {
     auto* button = new gui::LevelButton(userInterface(), style);
     applyStyle(button, x, y);
@@ -165,6 +171,14 @@ void ControlBuilder::createHotspotButtons(gui::Knob& knob, AbstractPluginParamet
         placeControl(button, int(std::trunc(x)), int(std::trunc(y)), kHitThreshold);
         if (out != nullptr) (*out)[std::size_t(i)] = button;
     }
+}
+
+void addParameterValueItems(gui::SelectButtonBase& select, const AbstractPluginParameter& parameter) {
+    select.clearChoices();
+    const int first = int(std::trunc(parameter.getMin()));
+    const int last = int(std::trunc(parameter.getMax()));
+    for (int k = first; k <= last; ++k)
+        select.addChoice(parameter.valueToText(float(k), 0));
 }
 
 void setControlEnabled(gui::Control& control, bool enabled) {

@@ -23,6 +23,7 @@
 #include "gui/Knob.h"
 #include "gui/LevelButton.h"
 #include "gui/Light.h"
+#include "gui/SelectButton.h"
 #include "gui/ToggleButton.h"
 
 #include <cstdint>
@@ -54,6 +55,7 @@ public:
     gui::Control* createControl(int x, int y, float width, float height);
     gui::Button* createButton(int x, int y, gui::Button::Style* style);
     gui::ToggleButton* createToggleButton(int x, int y, gui::Button::Style* style);
+    gui::SelectButton* createSelectButton(int x, int y, gui::Button::Style* style);
     gui::Knob* createKnob(int x, int y, gui::Knob::Style* style);
     gui::LevelButton* createLevelButton(int x, int y, gui::Button::Style* style);
     // Placed at (kLightX, kLightY) with the size of the style's off bitmap.
@@ -83,6 +85,10 @@ private:
     GenericPluginInterfaceBase* interface_;
     gui::Control* defaultParent_;
 };
+
+// Replaces the select control's choices by the value texts of the
+// parameter's integer values, from its minimum to its maximum.
+void addParameterValueItems(gui::SelectButtonBase& select, const AbstractPluginParameter& parameter);
 
 // Enabled: opacity 255; disabled: 90 (each set only when it differs).
 void setControlEnabled(gui::Control& control, bool enabled);

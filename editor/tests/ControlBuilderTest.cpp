@@ -124,6 +124,18 @@ TEST_F(ControlBuilderTest, ButtonsHaveTheHitThresholdAndTheABButtonItsText) {
     EXPECT_EQ(button->opacity.getValue(), 255);
 }
 
+TEST_F(ControlBuilderTest, ASelectorGetsOneChoicePerValueOfItsParameter) {
+    gui::SelectButton* select = builder->createSelectButton(10, 10, nullptr);
+    EXPECT_EQ(select->hitThreshold.getValue(), ControlBuilder::kHitThreshold);
+    select->addChoice("stale");
+    addParameterValueItems(*select, model->steps);
+    ASSERT_EQ(select->choices().size(), 4u);
+    for (int k = 2; k <= 5; ++k)
+        EXPECT_EQ(select->choices()[std::size_t(k - 2)], model->steps.valueToText(float(k), 0)) << k;
+    addParameterValueItems(*select, model->note);
+    EXPECT_EQ(select->choices().size(), 128u);
+}
+
 TEST_F(ControlBuilderTest, HotspotsLieOnTheRingAtTheAnglesTheKnobShows) {
     gui::Knob* knob = builder->createKnob(100, 120, nullptr);
     knob->setSize(40, 40);
