@@ -80,6 +80,7 @@ void ParameterButton::getParameterRange(int channel, int& minimum, int& maximum)
 
 void ParameterButton::refreshParameterRange(int channel) {
     Channel& c = *channels_[std::size_t(channel)];
+    const int span = c.maximum - c.minimum;
     getParameterRange(channel, c.minimum, c.maximum);
     c.tracker.resolution.setValue(std::max(c.maximum - c.minimum, 1));
     c.tracker.stepped.setValue(c.parameter != nullptr && c.parameter->isStepped());
@@ -87,6 +88,7 @@ void ParameterButton::refreshParameterRange(int channel) {
         c.tracker.reset();
         c.dragStart = c.dragValue = captureValue(channel);
     }
+    if (c.maximum - c.minimum != span) rangeChangedEvent.notify(this);
 }
 
 int ParameterButton::positionOf(int record, float value) const {

@@ -16,6 +16,7 @@
 //
 // Threading: GUI thread only.
 
+#include "foundation/NotifyEvent.h"
 #include "foundation/Property.h"
 #include "gui/Button.h"
 #include "gui/ValueMouseTracker.h"
@@ -41,6 +42,8 @@ public:
     Property<bool> invertAxisLock;
     Property<bool> dragThreshold;
     Property<bool> limitToRange;
+    // A channel's span (maximum - minimum) changed (sender: the button).
+    NotifyEvent rangeChangedEvent;
 
     // The channel's parameter (null clears it); its range is read at once.
     void setParameter(int channel, AbstractPluginParameter* parameter);

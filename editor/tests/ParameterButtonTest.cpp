@@ -176,11 +176,15 @@ TEST_F(ParameterButtonTest, ContinuousPositionsComeBackExactly) {
         EXPECT_EQ(lost, 0) << p->getName();
     }
     // Stepped channels move in their own values.
+    int rangeChanges = 0;
+    button->rangeChangedEvent.addHandler(NotifyEvent::bind([&rangeChanges] { ++rangeChanges; }));
     button->setParameter(0, &model->steps);
+    EXPECT_EQ(rangeChanges, 1);
     EXPECT_EQ(button->rangeMinimum(0), 2);
     EXPECT_EQ(button->rangeMaximum(0), 5);
     model->steps.setValue(4.0f, 0);
     EXPECT_EQ(button->captureValue(0), 4);
+    button->rangeChangedEvent.clear();
 }
 
 TEST_F(ParameterButtonTest, TheWheelStepsOneChannelInOneGestureWithOneUndoStep) {
