@@ -202,14 +202,8 @@ ScrollArea::~ScrollArea() {
             glide = nullptr;
         }
     if (RootControl* r = root(); r != nullptr && r->scrollingArea() == this) r->setScrollingArea(nullptr);
-    for (int axis = 0; axis < 2; ++axis) {
-        delete bars_[static_cast<std::size_t>(axis)];
-        delete gutters_[static_cast<std::size_t>(axis)];
-    }
-    if (Control* content = content_) {
-        content->deleteChildren();
-        delete content;
-    }
+    // The content, the bars, the gutters and whatever else was put in.
+    deleteChildren();
 }
 
 void ScrollArea::setContent(Control* content) {

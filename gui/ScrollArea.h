@@ -20,7 +20,8 @@
 // the area sizes the content control to that extent. The default content
 // hands a press on its own background that moves more than 4 units to the
 // area, and relays its children's changes as layout updates; a content set
-// with setContent relays nothing by itself (call updateLayout).
+// with setContent relays nothing by itself (call updateLayout). The area
+// owns its children: it deletes them all when it goes.
 //
 // Dragging: beginDrag is the one way a press reaches the area from a
 // control inside it (state 2 for the content, 1 for a thumb). The velocity

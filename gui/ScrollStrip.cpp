@@ -31,14 +31,11 @@ ScrollStrip::ScrollStrip(UserInterface& userInterface, Button::Style* backwardSt
 }
 
 ScrollStrip::~ScrollStrip() {
-    delete forward_;
-    delete backward_;
-    if (ScrollArea* area = area_) {
-        area_ = nullptr;
-        area->scrollEvent.removeHandler(this, &ScrollStrip::updateButtonVisibility);
-        area->layoutEvent.removeHandler(this, &ScrollStrip::updateButtonVisibility);
-        delete area;
+    if (area_ != nullptr) {
+        area_->scrollEvent.removeHandler(this, &ScrollStrip::updateButtonVisibility);
+        area_->layoutEvent.removeHandler(this, &ScrollStrip::updateButtonVisibility);
     }
+    deleteChildren();
 }
 
 void ScrollStrip::layoutParts() {

@@ -5,7 +5,8 @@
 // left, forward on the right, each as wide as itself and as high as the
 // strip). A button shows only while there is something to scroll to on its
 // side; with hideButtonsWhenFitting both hide while the content fits (the
-// area then also leaves out its padding). The strip owns its three parts.
+// area then also leaves out its padding). The strip owns its parts and
+// deletes all its children when it goes.
 //
 // Threading: GUI thread only.
 

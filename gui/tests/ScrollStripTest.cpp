@@ -56,6 +56,23 @@ TEST(ScrollStrip, TheAreaFillsTheStripAndTheButtonsSitAtItsEnds) {
     EXPECT_EQ(s.children().front(), s.scrollArea());
 }
 
+TEST(ScrollStrip, TheStripAndItsAreaDeleteWhatWasPutInThem) {
+    Rig rig(1000);
+    const std::size_t before = rig.ui.components().size();
+    auto* inStrip = new Control(rig.ui);
+    inStrip->parent.setValue(rig.strip);
+    auto* inArea = new Control(rig.ui);
+    inArea->parent.setValue(rig.strip->scrollArea());
+    auto* bar = new ScrollArea::ScrollBar(rig.ui, nullptr, Orientation::kHorizontal);
+    bar->parent.setValue(rig.strip->scrollArea());
+    EXPECT_EQ(rig.strip->scrollArea()->scrollBar(Orientation::kHorizontal), bar);
+    ASSERT_GT(rig.ui.components().size(), before);
+    delete rig.strip;
+    rig.strip = nullptr;
+    // The strip, its area, content, block and buttons, and the three above.
+    EXPECT_EQ(rig.ui.components().size(), before - 6);
+}
+
 TEST(ScrollStrip, ButtonsShowWhileThereIsSomethingToScrollToOnTheirSide) {
     Rig rig(1000);
     ScrollStrip& s = *rig.strip;
