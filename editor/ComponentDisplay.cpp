@@ -1,0 +1,100 @@
+#include "editor/ComponentDisplay.h"
+
+#include "editor/DynamicInterface.h"
+#include "editor/SectionContainer.h"
+#include "gui/BarAnimation.h"
+#include "gui/ControlBar.h"
+#include "gui/ScrollArea.h"
+#include "gui/UserInterface.h"
+
+#include <algorithm>
+
+ComponentDisplay::ComponentDisplay(gui::UserInterface& userInterface, GenericPluginInterfaceBase& interface,
+                                   gui::Button::Style* backwardStyle, gui::Button::Style* forwardStyle)
+    : gui::ScrollStrip(userInterface, backwardStyle, forwardStyle), singleUnfold(this, true),
+      interface_(&interface), bar_(new gui::ControlBar(userInterface)),
+      sectionBitmap_(std::make_unique<gui::Bitmap>(userInterface.deviceBacking())) {
+    // The bar follows its content, so the area sees every change of its length.
+    bar_->fitToContent.setValue(true);
+    scrollArea()->setContent(bar_);
+}
+
+ComponentDisplay::~ComponentDisplay() {
+    for (const Record& record : components_)
+        if (record.control != nullptr) unlink(record.control);
+}
+
+float ComponentDisplay::lengthOf(const gui::Control& container) const {
+    const gui::Control* panel = container.children().empty() ? nullptr : container.children().front();
+    if (panel == nullptr) return 0.0f;
+    return bar_->isHorizontal() ? panel->width.getValue() : panel->height.getValue();
+}
+
+int ComponentDisplay::addSectionContainer(float offset, DynamicInterface* panel) {
+    auto* container = new SectionContainer(userInterface(), *this, offset);
+    // Folded: the container has no length along the bar yet.
+    const float across = bar_->isHorizontal() ? bar_->height.getValue() : bar_->width.getValue();
+    if (bar_->isHorizontal())
+        container->setSize(0.0f, panel != nullptr ? panel->height.getValue() : across);
+    else
+        container->setSize(panel != nullptr ? panel->width.getValue() : across, 0.0f);
+    if (panel != nullptr) panel->parent.setValue(container);
+    const int index = int(components_.size());
+    components_.push_back(Record{container, index, false});
+    link(container);
+    bar_->insertControl(int(bar_->children().size()), container, scrollArea());
+    return index;
+}
+
+void ComponentDisplay::showAllParts(gui::Control&) {}
+
+void ComponentDisplay::fold(Record& record) {
+    record.unfolded = false;
+    bar_->resizeControl(record.control);
+}
+
+void ComponentDisplay::toggleComponent(int index) {
+    if (index < 0 || index >= int(components_.size())) return;
+    Record& record = components_[std::size_t(index)];
+    gui::Control* container = record.control;
+    if (container == nullptr) return;
+    record.unfolded = !record.unfolded;
+    if (!record.unfolded) {
+        fold(record);
+        return;
+    }
+    if (!container->children().empty()) showAllParts(*container->children().front());
+    const float length = lengthOf(*container);
+    if (bar_->animator() != nullptr) {
+        bar_->animateControl(*container, gui::BarAnimation::Kind::kExpand, length, nullptr, scrollArea());
+    } else if (bar_->isHorizontal()) {
+        container->setSize(length, container->height.getValue());
+    } else {
+        container->setSize(container->width.getValue(), length);
+    }
+    if (!singleUnfold.getValue()) return;
+    for (std::size_t i = 0; i < components_.size(); ++i) {
+        Record& other = components_[i];
+        if (int(i) != index && other.unfolded && other.control != nullptr) fold(other);
+    }
+}
+
+void ComponentDisplay::componentDeleted(gui::Component* component) {
+    gui::ScrollStrip::componentDeleted(component);
+    for (Record& record : components_)
+        if (static_cast<gui::Component*>(record.control) == component) record.control = nullptr;
+    buttons_.erase(
+        std::remove_if(buttons_.begin(), buttons_.end(),
+                       [component](gui::Control* c) { return static_cast<gui::Component*>(c) == component; }),
+        buttons_.end());
+}
+
+void ComponentDisplay::boundsChanged() {
+    gui::ScrollStrip::boundsChanged();
+    // The bar spans the strip across its axis.
+    const gui::Rect& b = bounds.getValue();
+    if (bar_->isHorizontal())
+        bar_->height.setValue(b.height());
+    else
+        bar_->width.setValue(b.width());
+}
