@@ -127,4 +127,30 @@ TEST_F(ComponentDisplayTest, ToggleChecksItsIndexAndItsRecord) {
     orphan->rebuildInterface();
 }
 
+TEST_F(ComponentDisplayTest, AStandaloneSectionIsBlackAndContainersDrawTheSectionBitmapAtTheirOffset) {
+    open(false);
+    display->setBoundsXYWH(0, 150, 600, 120);
+    display->sectionBitmap().setSize(8, 8);
+    display->sectionBitmap().fillRect(gui::Rect(0, 0, 8, 8), gui::Color(255, 0, 0, 255));
+    auto* container = new SectionContainer(*ui, *display, 20.0f);
+    container->setBoundsXYWH(300, 0, 60, 40);
+    container->parent.setValue(&ui->root());
+    auto* alone = new Section(*ui, *editor, nullptr, -1);
+    alone->setBoundsXYWH(10, 10, 20, 20);
+    alone->parent.setValue(&ui->root());
+    ui->paint();
+    const gui::Color grey(192, 192, 192, 255);
+    EXPECT_EQ(ui->backBuffer().pixelAt(15, 15), gui::Color(0, 0, 0, 255));
+    EXPECT_EQ(ui->backBuffer().pixelAt(35, 15), grey);
+    EXPECT_EQ(ui->backBuffer().pixelAt(323, 3), gui::Color(255, 0, 0, 255));
+    EXPECT_EQ(ui->backBuffer().pixelAt(318, 3), grey);
+    EXPECT_EQ(ui->backBuffer().pixelAt(329, 3), grey);
+    // A container whose display died draws nothing of it.
+    delete display;
+    display = nullptr;
+    EXPECT_EQ(container->display(), nullptr);
+    container->invalidateRect(container->localRect());
+    ui->paint();
+}
+
 } // namespace
