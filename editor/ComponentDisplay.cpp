@@ -31,7 +31,7 @@ float ComponentDisplay::lengthOf(const gui::Control& container) const {
 }
 
 int ComponentDisplay::addSectionContainer(float offset, DynamicInterface* panel) {
-    auto* container = new SectionContainer(userInterface(), *this, offset);
+    auto* container = new SectionContainer(userInterface(), *this, *sectionBitmap_, offset);
     // Folded: the container has no length along the bar yet.
     const float across = bar_->isHorizontal() ? bar_->height.getValue() : bar_->width.getValue();
     if (bar_->isHorizontal())

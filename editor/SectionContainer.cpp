@@ -1,10 +1,11 @@
 #include "editor/SectionContainer.h"
 
-#include "editor/ComponentDisplay.h"
+#include "gui/Bitmap.h"
 #include "gui/Canvas.h"
 
-SectionContainer::SectionContainer(gui::UserInterface& userInterface, ComponentDisplay& display, float offset)
-    : gui::Control(userInterface), display_(&display), offset_(offset) {
+SectionContainer::SectionContainer(gui::UserInterface& userInterface, gui::Control& display,
+                                   gui::Bitmap& sectionBitmap, float offset)
+    : gui::Control(userInterface), display_(&display), sectionBitmap_(&sectionBitmap), offset_(offset) {
     link(&display);
 }
 
@@ -14,13 +15,14 @@ SectionContainer::~SectionContainer() {
 
 void SectionContainer::componentDeleted(gui::Component* component) {
     gui::Control::componentDeleted(component);
-    if (component == display_) display_ = nullptr;
+    if (component == display_) {
+        display_ = nullptr;
+        sectionBitmap_ = nullptr; // went with the display
+    }
 }
 
 void SectionContainer::draw(gui::Canvas& canvas) {
     gui::Control::draw(canvas);
-    if (display_ == nullptr) return;
-    gui::Bitmap& bitmap = display_->sectionBitmap();
-    if (bitmap.getRect().isEmpty()) return;
-    canvas.drawBitmap(bitmap, gui::Point(offset_, 0.0f), 255);
+    if (sectionBitmap_ == nullptr || sectionBitmap_->getRect().isEmpty()) return;
+    canvas.drawBitmap(*sectionBitmap_, gui::Point(offset_, 0.0f), 255);
 }

@@ -9,20 +9,26 @@
 
 #include "gui/Control.h"
 
-class ComponentDisplay;
+namespace gui {
+class Bitmap;
+}
 
 class SectionContainer : public gui::Control {
 public:
-    SectionContainer(gui::UserInterface& userInterface, ComponentDisplay& display, float offset);
+    // display: the component display (as a control); sectionBitmap: its
+    // section bitmap, drawn while the display lives.
+    SectionContainer(gui::UserInterface& userInterface, gui::Control& display, gui::Bitmap& sectionBitmap,
+                     float offset);
     ~SectionContainer() override;
 
     void componentDeleted(gui::Component* component) override;
     void draw(gui::Canvas& canvas) override;
 
-    ComponentDisplay* display() const { return display_; }
+    gui::Control* display() const { return display_; }
     float offset() const { return offset_; }
 
 private:
-    ComponentDisplay* display_;
+    gui::Control* display_;
+    gui::Bitmap* sectionBitmap_;
     float offset_;
 };

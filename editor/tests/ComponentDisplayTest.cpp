@@ -132,7 +132,7 @@ TEST_F(ComponentDisplayTest, AStandaloneSectionIsBlackAndContainersDrawTheSectio
     display->setBoundsXYWH(0, 150, 600, 120);
     display->sectionBitmap().setSize(8, 8);
     display->sectionBitmap().fillRect(gui::Rect(0, 0, 8, 8), gui::Color(255, 0, 0, 255));
-    auto* container = new SectionContainer(*ui, *display, 20.0f);
+    auto* container = new SectionContainer(*ui, *display, display->sectionBitmap(), 20.0f);
     container->setBoundsXYWH(300, 0, 60, 40);
     container->parent.setValue(&ui->root());
     auto* alone = new Section(*ui, *editor, nullptr, -1);
