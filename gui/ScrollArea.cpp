@@ -41,7 +41,10 @@ ScrollArea* areaAbove(const Control* control) {
 // area and relays its children's changes as layout updates.
 class AreaContent : public Control {
 public:
-    explicit AreaContent(UserInterface& userInterface) : Control(userInterface) {}
+    // Touch drags on the content go on to the area.
+    explicit AreaContent(UserInterface& userInterface) : Control(userInterface) {
+        touchFlags.setValue(kHandTouchToAncestor);
+    }
 
     void mouseDown(int button, const Point& point, int modifiers) override {
         pressed_ = button == 0;
@@ -525,12 +528,14 @@ void ScrollArea::recordVelocity(const Point& point) {
     lastTime_ = now;
 }
 
-void ScrollArea::startGlides() {
+bool ScrollArea::startGlides() {
     Animator* a = animator();
     bool started = false;
+    bool glided = false;
     for (int axis = 0; axis < 2; ++axis) {
         const float v = along(velocity_, axis);
         if (std::fabs(v) < kGlideSpeed) continue;
+        glided = true;
         LimitedProperty<float>& p = position(axis);
         const float target = LimitedProperty<float>::clampInto(p.getValue() + v * kGlideSeconds,
                                                                p.getMinimum(), p.getMaximum());
@@ -542,6 +547,7 @@ void ScrollArea::startGlides() {
         started = true;
     }
     if (started) userInterface().postMessage(this, kGlideMessage, 1);
+    return glided;
 }
 
 void ScrollArea::glideEnded(Glide* glide) {
@@ -748,8 +754,8 @@ void ScrollArea::touchEvent(const TouchRecord& record, const Point& point) {
     case TouchRecord::Phase::kUp:
         if (state_ != State::kTouch) break;
         state_ = State::kIdle;
-        startGlides();
-        if (!isGliding()) fireEvent5();
+        // A flick glides (at once without an animator); a tap clicks.
+        if (!startGlides()) fireEvent5();
         break;
     case TouchRecord::Phase::kCancel:
         if (state_ == State::kTouch) state_ = State::kIdle;

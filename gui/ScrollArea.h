@@ -212,7 +212,8 @@ private:
     void adopt(Control* child);
     // Moves a position by a wheel or touch delta (the tail rule horizontally).
     void scrollBy(int axis, float delta);
-    void startGlides();
+    // True when an axis was fast enough to glide.
+    bool startGlides();
     void glideEnded(Glide* glide);
     void dragTo(const Point& point);
     void recordVelocity(const Point& point);

@@ -423,6 +423,24 @@ TEST(ScrollArea, TouchScrollsGlidesAndTapsClick) {
     // Without an animator the glide lands at once.
     EXPECT_FLOAT_EQ(a.scrollX.getValue(), 135.0f);
     EXPECT_EQ(a.state(), ScrollArea::State::kIdle);
+    EXPECT_EQ(clicks, 1);
+
+    // Through the tree: a touch drag on the content goes on to the area.
+    a.scrollX.setValue(0);
+    r.phase = TouchRecord::Phase::kDown;
+    rig.root.dispatchTouch(r, Point(50, 20));
+    r.phase = TouchRecord::Phase::kMove;
+    rig.root.dispatchTouch(r, Point(44, 20));
+    EXPECT_EQ(a.state(), ScrollArea::State::kTouch);
+    EXPECT_FLOAT_EQ(a.scrollX.getValue(), 6.0f);
+    rig.ui.advance(100);
+    rig.root.dispatchTouch(r, Point(40, 20));
+    EXPECT_FLOAT_EQ(a.scrollX.getValue(), 10.0f);
+    r.phase = TouchRecord::Phase::kUp;
+    rig.root.dispatchTouch(r, Point(40, 20));
+    EXPECT_EQ(a.state(), ScrollArea::State::kIdle);
+    EXPECT_FLOAT_EQ(a.scrollX.getValue(), 10.0f); // 40 units per second: no glide
+    EXPECT_EQ(clicks, 2);
 }
 
 TEST(ScrollArea, TheContentWidthFollowsEachStepOfABarInsertion) {

@@ -181,28 +181,30 @@ TEST(ScrollButton, DeletedButtonsUnregisterEvenInsideATick) {
     Rig rig;
     ScrollArea& a = *rig.area;
     a.scrollX.setValue(400);
+    // Registered backward first, so it steps first; its scroll deletes the
+    // forward button before that one's step.
+    rig.backward->setTargetSpeed(-200);
     rig.forward->setTargetSpeed(200);
-    rig.backward->setTargetSpeed(-200);
     ASSERT_EQ(rig.animator->runningCount(), 2);
-    // The backward button steps first (it was registered first); its
-    // scroll deletes the forward button before that one's step.
     ScrollButton* doomed = rig.forward;
-    rig.backward->setTargetSpeed(0);
-    rig.backward->setTargetSpeed(-200);
     a.scrollEvent.setHandler(NotifyEvent::bind([&] {
-        if (doomed != nullptr) {
-            delete doomed;
-            doomed = nullptr;
-            rig.forward = nullptr;
-        }
+        if (doomed == nullptr) return;
+        if (doomed == rig.forward) rig.forward = nullptr;
+        if (doomed == rig.backward) rig.backward = nullptr;
+        delete doomed;
+        doomed = nullptr;
     }));
     rig.tick();
     EXPECT_EQ(rig.forward, nullptr);
     EXPECT_EQ(rig.animator->runningCount(), 1);
-    a.scrollEvent.setHandler(nullptr);
-    delete rig.backward;
-    rig.backward = nullptr;
+    EXPECT_FLOAT_EQ(a.scrollX.getValue(), 399.0f); // -100 units/s for 16 ms: the backward step alone
+    // Now the stepping button itself goes with its scroll, the last act of
+    // its step.
+    doomed = rig.backward;
+    rig.tick();
+    EXPECT_EQ(rig.backward, nullptr);
     EXPECT_EQ(rig.animator->runningCount(), 0);
+    a.scrollEvent.setHandler(nullptr);
     rig.tick();
 
     // A button that forgets a deleted area keeps running harmlessly.
