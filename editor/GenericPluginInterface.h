@@ -43,6 +43,9 @@ class Timer;
 
 class GenericPluginInterface : public GenericPluginInterfaceBase, public GenericPlugin::Listener {
 public:
+    // An item of the MIDI menu (editor/MidiMenuItem.h).
+    class MidiMenuItem;
+
     // Checks, one second after each start, that the root fits in the work
     // area and shrinks the editor to the largest listed size that fits.
     class SizeChecker : public gui::Component {
