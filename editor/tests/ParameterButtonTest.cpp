@@ -43,7 +43,7 @@ public:
         button->setParameter(1, &model->frequency);
     }
     void TearDown() override {
-        ui->root().deleteChildren();
+        if (editor) ui->root().deleteChildren();
         editor.reset();
         ui.reset();
         adapter.reset();
@@ -231,6 +231,16 @@ TEST_F(ParameterButtonTest, TheLinkModifierSwitchesToTheSecondPairMidDrag) {
     EXPECT_EQ(adapter->kindsOf(EditorModel::kBipolar).front(), 'b');
     EXPECT_EQ(adapter->gestureFaults(), "");
     EXPECT_EQ(editor->undoSteps, 1);
+}
+
+TEST_F(ParameterButtonTest, ClosingTheEditorInMidDragEndsBothChannelsThroughTheLiveManager) {
+    pressAndDrag(20, -20);
+    ASSERT_TRUE(button->gestureOpen(0));
+    button = nullptr; // the closing editor deletes the tree
+    editor.reset();
+    EXPECT_EQ(adapter->gestureFaults(), "");
+    EXPECT_EQ(adapter->kindsOf(EditorModel::kUnit).back(), 'e');
+    EXPECT_EQ(adapter->kindsOf(EditorModel::kFrequency).back(), 'e');
 }
 
 TEST_F(ParameterButtonTest, EveryInterruptionEndsBothChannelsOnce) {

@@ -240,6 +240,17 @@ TEST_F(ValueDisplayTest, EditingHoldsTheDisplayUntilTheEditEnds) {
     EXPECT_FALSE(display().hasEntries());
 }
 
+TEST_F(ValueDisplayTest, ClosingTheEditorWhileALineIsEditedAndTheDisplayFades) {
+    open();
+    enter(unit);
+    display().startEditing(1);
+    ASSERT_EQ(display().editLine(), 1);
+    static_cast<gui::headless::PosixTextEditor*>(display().editor())->type("0.75");
+    editor.reset(); // deletes the display and the tree under the root lock
+    ui->advance(500);
+    EXPECT_EQ(adapter->gestureFaults(), "");
+}
+
 TEST_F(ValueDisplayTest, WithoutAnAnimatorItHidesAtOnce) {
     open(false);
     enter(unit);
