@@ -1,5 +1,6 @@
 #include "editor/ZentorPluginInterface.h"
 
+#include "editor/ParameterValueDisplay.h"
 #include "foundation/FilePaths.h"
 #include "foundation/ModuleResources.h"
 #include "gui/Animator.h"
@@ -38,6 +39,10 @@ ZentorPluginInterface::ZentorPluginInterface(gui::UserInterface& userInterface, 
     : GenericPluginInterface(userInterface, plugin, featureFlags),
       backgroundName_(imageExists(kBackgroundName) ? kBackgroundName : "") {
     buildSkin();
+    // The value display, in the skin's look.
+    auto display = std::make_unique<ParameterValueDisplay>(userInterface, *this);
+    applyValueDisplayLook(*display);
+    adoptValueDisplay(std::move(display));
 }
 
 ZentorPluginInterface::~ZentorPluginInterface() {
