@@ -1,6 +1,7 @@
 #include "editor/ParameterValueDisplay.h"
 
 #include "editor/GenericPluginInterfaceBase.h"
+#include "editor/ZentorPluginInterface.h"
 #include "editor/tests/TestEditorModel.h"
 #include "gui/Animator.h"
 #include "gui/Modifiers.h"
@@ -249,6 +250,22 @@ TEST_F(ValueDisplayTest, ClosingTheEditorWhileALineIsEditedAndTheDisplayFades) {
     editor.reset(); // deletes the display and the tree under the root lock
     ui->advance(500);
     EXPECT_EQ(adapter->gestureFaults(), "");
+}
+
+TEST_F(ValueDisplayTest, TheMakersEditorShowsItInTheSkinsLook) {
+    ZentorPluginInterface zentor(*ui, *model);
+    auto* display = dynamic_cast<ParameterValueDisplay*>(&zentor.valueDisplay()->displayControl());
+    ASSERT_NE(display, nullptr);
+    EXPECT_FLOAT_EQ(display->backgroundInset.getValue(), 10.0f);
+    EXPECT_FALSE(display->visible.getValue());
+    auto* c = new gui::ValueControl(*ui);
+    c->setBoundsXYWH(100, 100, 40, 40);
+    c->parent.setValue(&ui->root());
+    zentor.linkControl(&model->level, c);
+    zentor.listenToControl(c);
+    ui->mouseMove(gui::Point(120, 120));
+    EXPECT_TRUE(display->shown());
+    EXPECT_EQ(display->text(0)->text.getValue(), "Level");
 }
 
 TEST_F(ValueDisplayTest, WithoutAnAnimatorItHidesAtOnce) {
