@@ -342,6 +342,22 @@ void GenericPluginInterface::removeHandlers() {
 
 // --- Commands
 
+void GenericPluginInterface::completeSetup() {
+    if (gui::Control* overlay = overlayControl())
+        if (gui::Control* parent = overlay->parent.getValue())
+            parent->setChildIndex(overlay, static_cast<int>(parent->children().size()));
+    refreshAll();
+    parametersChanged();
+    built_ = true;
+    setupInterface();
+    helpHint_->clear();
+    if (GenericPlugin::SharedSettings* shared = GenericPlugin::getSharedSettings();
+        shared != nullptr && shared->welcomeHintShown.getValue())
+        helpHint_->showWelcome();
+    if (GenericPlugin::getPresetCache() != nullptr)
+        if (PresetManager* manager = plugin().getPresetManager(-1)) manager->update();
+}
+
 void GenericPluginInterface::handleCommand(int32_t code, int32_t argument) {
     switch (code) {
     case kSetPanelShown:

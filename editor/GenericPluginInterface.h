@@ -36,6 +36,7 @@ class StandardButtons;
 
 namespace gui {
 class Button;
+class Control;
 class PopupMenu;
 class RootControl;
 class Timer;
@@ -164,7 +165,19 @@ public:
     void showHelpHintText(const std::string& text, int32_t flags);
     void helpHint(const std::string& text) override;
 
+    // The second construction step, once the product has built its
+    // controls: the overlay on top, every control refreshed, the product's
+    // setup, the help hint cleared, the welcome hint, the preset cache's
+    // background refresh.
+    virtual void completeSetup();
+    bool isBuilt() const { return built_; }
+
     // --- Slots of the menus, MIDI learn and dialogs; empty here.
+    // The overlay control that stays above the other controls, or null.
+    virtual gui::Control* overlayControl() { return nullptr; }
+    // The product's part of completeSetup: background, Help menu, its own
+    // hooks and the preset selector's placement.
+    virtual void setupInterface() {}
     virtual gui::PopupMenu* presetMenu() { return nullptr; }
     virtual gui::PopupMenu* helpMenu() { return nullptr; }
     virtual gui::PopupMenu* midiMenu() { return nullptr; }
@@ -206,6 +219,7 @@ private:
     uint32_t panelMask_ = 0;
     bool freeSize_ = false;
     bool settingRootSize_ = false;
+    bool built_ = false;
     gui::Color presetDisplayColor_{0, 0, 0, 255};
     std::string shownPresetName_;
     gui::Color shownPresetColor_{0, 0, 0, 0};

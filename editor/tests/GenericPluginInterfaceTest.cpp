@@ -1,9 +1,12 @@
 #include "editor/GenericPluginInterface.h"
 
 #include "editor/HelpHint.h"
+#include "editor/StandardButtons.h"
 #include "editor/tests/EditorRig.h"
 #include "foundation/tests/AllocationCounter.h"
+#include "gui/Button.h"
 #include "gui/MessageChannel.h"
+#include "gui/Text.h"
 #include "plugin/GenericPluginSettings.h"
 
 #include <gtest/gtest.h>
@@ -384,6 +387,76 @@ TEST_F(CommandTest, TheWelcomeHintShowsOnceAfterStartUp) {
     editor->pluginChanged(GenericPluginInterface::kStartupDone, 0);
     ui->advance(10);
     EXPECT_EQ(editor->hint().shownCount(), 1);
+}
+
+} // namespace
+
+namespace {
+
+class SetupInterface : public GenericPluginInterface {
+public:
+    using GenericPluginInterface::GenericPluginInterface;
+    void refreshAll() override {
+        steps.push_back("refresh");
+        GenericPluginInterface::refreshAll();
+    }
+    gui::Control* overlayControl() override { return overlay; }
+    void setupInterface() override {
+        steps.push_back(std::string("setup") + (isBuilt() ? " built" : ""));
+        // A hint left over from the product's setup is cleared afterwards.
+        showHelpHintText("left over", HelpHint::kAlways);
+    }
+    std::vector<std::string> steps;
+    gui::Control* overlay = nullptr;
+};
+
+class SetupTest : public test::EditorTest {
+protected:
+    void closeEditor() override { editor.reset(); }
+    std::unique_ptr<SetupInterface> editor;
+};
+
+TEST_F(SetupTest, CompleteSetupRunsItsStepsInOrder) {
+    editor = std::make_unique<SetupInterface>(*ui, *model);
+    editor->overlay = new gui::Control(*ui);
+    editor->overlay->parent.setValue(&ui->root());
+    (new gui::Control(*ui))->parent.setValue(&ui->root());
+    editor->parametersChangedEvent.addHandler(
+        NotifyEvent::bind([this] { editor->steps.push_back("parameters"); }));
+    GenericPlugin::getSharedSettings()->welcomeHintShown.setValue(false);
+    editor->completeSetup();
+    EXPECT_EQ(editor->steps, (std::vector<std::string>{"refresh", "parameters", "setup built"}));
+    EXPECT_EQ(ui->root().children().back(), editor->overlay);
+    EXPECT_FALSE(editor->hint().isShown());
+    EXPECT_EQ(editor->hint().text(), "");
+
+    GenericPlugin::getSharedSettings()->welcomeHintShown.setValue(true);
+    editor->completeSetup();
+    EXPECT_TRUE(editor->hint().isSticky());
+    EXPECT_FALSE(GenericPlugin::getSharedSettings()->welcomeHintShown.getValue());
+}
+
+TEST_F(SetupTest, ThePresetDisplayShowsTheNameAndDimsWhileModified) {
+    editor = std::make_unique<SetupInterface>(*ui, *model);
+    auto* display = new gui::Button(*ui, nullptr);
+    display->parent.setValue(&ui->root());
+    editor->setPresetDisplayColor(gui::Color(10, 20, 30, 200));
+    model->setCurrentPresetName("Tape Echo", -1);
+    model->setPresetModified(false);
+    editor->standardButtons().setStandardButton(static_cast<int32_t>(StandardButtonKind::kPresetName),
+                                                display);
+    gui::Text* line = display->textLine(0);
+    EXPECT_EQ(line->text.getValue(), "Tape Echo");
+    EXPECT_EQ(line->color.getValue(), gui::Color(10, 20, 30, 200));
+    model->setPresetModified(true);
+    editor->pluginChanged(GenericPlugin::kCurrentPresetChanged, 0);
+    ui->advance(10);
+    // (200 x 160 + 128) / 255, rounded.
+    EXPECT_EQ(line->color.getValue(), gui::Color(10, 20, 30, 125));
+    // Nothing is written when nothing changed.
+    line->text.setValue("Touched");
+    editor->updatePresetDisplay();
+    EXPECT_EQ(line->text.getValue(), "Touched");
 }
 
 } // namespace
