@@ -46,7 +46,7 @@ protected:
     void SetUp() override {
         PluginTest::SetUp();
         gui::headless::ModalResponder::reset();
-        model = std::make_unique<EditorModel>(name_, extraParameters());
+        model = std::make_unique<EditorModel>(name_, extraParameters(), modelFlags());
         adapter = std::make_unique<RecordingAdapter>(*model);
         ui = std::make_unique<gui::headless::PosixInterface>(926.0f, 514.0f, 1000);
     }
@@ -59,6 +59,7 @@ protected:
         PluginTest::TearDown();
     }
     virtual int32_t extraParameters() const { return 0; }
+    virtual uint32_t modelFlags() const { return 0; }
     virtual void closeEditor() {}
 
     // A control in the root's tree (the editor's closing deletes it).

@@ -3,6 +3,7 @@
 #include "editor/GenericPluginInterface.h"
 #include "editor/StandardButtons.h"
 #include "editor/tests/EditorRig.h"
+#include "foundation/Registry.h"
 #include "foundation/tests/TestFiles.h"
 #include "gui/Button.h"
 #include "gui/FileDialogs.h"
@@ -10,9 +11,11 @@
 #include "gui/headless/ModalResponder.h"
 #include "gui/headless/PosixClipboard.h"
 #include "plugin/GenericPluginSnapshots.h"
+#include "plugin/PresetCache.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -22,6 +25,7 @@ namespace {
 using gui::headless::ModalAnswer;
 using gui::headless::ModalRequest;
 using gui::headless::ModalResponder;
+using test::EditorModel;
 
 class PresetBarTest : public test::EditorTest {
 protected:
@@ -277,6 +281,86 @@ TEST_F(PresetBarTest, AnEditorClosedInsideABoxOrDialogRunsNothingAfterwards) {
         EXPECT_EQ(ModalResponder::requests().size(), requests + 1) << i;
         EXPECT_EQ(fileText(path("Echo.ztp")), saved) << i;
     }
+}
+
+} // namespace
+
+namespace {
+
+class CachedPresetBarTest : public PresetBarTest {
+protected:
+    uint32_t modelFlags() const override { return GenericPluginBase::kFlagPresetCatalogueCache; }
+};
+
+TEST_F(CachedPresetBarTest, FavoriteFollowsTheCacheAndNeedsAPresetFile) {
+    ASSERT_NE(GenericPlugin::getPresetCache(), nullptr);
+    EXPECT_EQ(menuTexts(),
+              (std::vector<std::string>{"Favorite", "-", "Copy", "Paste", "-", "Save", "Save As..."}));
+    bar().prepareMenu();
+    EXPECT_FALSE(item("Favorite")->enabled.getValue());
+    EXPECT_FALSE(bar().menu()->itemAt(1)->enabled.getValue());
+
+    model->setCurrentPresetName("Fav", -1);
+    ASSERT_TRUE(editor->savePresetFile(path("Fav.ztp")));
+    bar().prepareMenu();
+    EXPECT_TRUE(item("Favorite")->enabled.getValue());
+    EXPECT_FALSE(item("Favorite")->isChecked.getValue());
+    item("Favorite")->fireSelected();
+    EXPECT_TRUE(GenericPlugin::getPresetCache()->isFavorite(PresetCacheEntry(path("Fav.ztp"))));
+    bar().prepareMenu();
+    EXPECT_TRUE(item("Favorite")->isChecked.getValue());
+    item("Favorite")->fireSelected();
+    EXPECT_FALSE(GenericPlugin::getPresetCache()->isFavorite(PresetCacheEntry(path("Fav.ztp"))));
+}
+
+TEST_F(PresetBarTest, ChangingThePresetFolderRescansAndStoresIt) {
+    const std::string folder = path("Other Presets");
+    std::filesystem::create_directories(test::fsPath(folder));
+    ModalAnswer chosen;
+    chosen.chosen = true;
+    chosen.path = folder;
+    ModalResponder::push(chosen);
+    bar().changePresetFolder();
+    ASSERT_EQ(ModalResponder::requests().size(), 1u);
+    EXPECT_EQ(ModalResponder::requests()[0].kind, ModalRequest::Kind::kFolderDialog);
+    EXPECT_EQ(model->getPresetManager(-1)->getPath(), folder + "\\");
+    RegistryReader reader(RegistryRoot::kCurrentUser, keyPath());
+    EXPECT_EQ(reader.readString("PresetFolder"), folder + "\\");
+}
+
+TEST_F(PresetBarTest, CopyInOneInstancePasteInAnother) {
+    model->unit.setValue(0.65f, 0);
+    model->setCurrentPresetName("Shared", -1);
+    item("Copy")->fireSelected();
+    auto otherModel = std::make_unique<EditorModel>(name_);
+    gui::headless::PosixInterface otherUi;
+    {
+        GenericPluginInterface other(otherUi, *otherModel);
+        auto* display = new gui::Button(otherUi, nullptr);
+        display->parent.setValue(&otherUi.root());
+        other.standardButtons().setStandardButton(static_cast<int32_t>(StandardButtonKind::kPresetName),
+                                                  display);
+        other.presetBar().prepareMenu();
+        other.presetBar().paste();
+        EXPECT_FLOAT_EQ(otherModel->unit.getValue(), 0.65f);
+        EXPECT_EQ(otherModel->getCurrentPreset().getName(), "Shared");
+    }
+    EXPECT_FLOAT_EQ(model->unit.getValue(), 0.65f);
+}
+
+TEST_F(PresetBarTest, AnEditorClosedInsideThePresetBarMenuRunsNothingAfterwards) {
+    ModalResponder::push([this](const ModalRequest& request) {
+        editor.reset();
+        ModalAnswer answer;
+        // "Save As..." was picked before the editor went.
+        for (size_t i = 0; i < request.items.size(); ++i)
+            if (request.items[i] == "Save As...") answer.item = static_cast<int>(i);
+        return answer;
+    });
+    display->secondaryClickEvent.notify(display);
+    EXPECT_EQ(editor, nullptr);
+    ASSERT_EQ(ModalResponder::requests().size(), 1u);
+    EXPECT_EQ(ModalResponder::requests()[0].kind, ModalRequest::Kind::kMenu);
 }
 
 } // namespace

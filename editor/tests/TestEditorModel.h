@@ -23,7 +23,9 @@ public:
     // Indices of the parameters.
     enum Index : int32_t { kUnit = 0, kBipolar, kFrequency, kLevel, kSteps, kNote, kZoom, kFirstExtra };
 
-    explicit EditorModel(const std::string& name, int32_t extra = 0) {
+    // flags: the plug-in flags (0x100 keeps the preset catalogue cache).
+    explicit EditorModel(const std::string& name, int32_t extra = 0, uint32_t flags = 0) {
+        pluginFlags = flags;
         pluginKind = kDelay;
         pluginId = "TsEd";
         pluginName = name;

@@ -37,8 +37,8 @@ public:
         windowClass.hInstance = GetModuleHandleW(nullptr);
         windowClass.lpszClassName = className_.c_str();
         RegisterClassExW(&windowClass);
-        window_ = CreateWindowExW(0, className_.c_str(), L"preset host", WS_OVERLAPPEDWINDOW, 10, 10, 400, 300,
-                                  nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        window_ = CreateWindowExW(0, className_.c_str(), L"preset host", WS_OVERLAPPEDWINDOW, 10, 10, 400,
+                                  300, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     }
     ~HiddenParent() {
         if (IsWindow(window_)) DestroyWindow(window_);
@@ -118,7 +118,8 @@ TEST_F(PresetBarWindowsTest, TheOverwriteQuestionCancelThenOk) {
 }
 
 TEST_F(PresetBarWindowsTest, CopyAndPasteThroughTheRealClipboard) {
-    const std::string name = "\xC3\x89" "cho & Delay \xC3\xA9";
+    const std::string name = "\xC3\x89"
+                             "cho & Delay \xC3\xA9";
     model->unit.setValue(0.8f, 0);
     model->setCurrentPresetName(name, -1);
     item("Copy")->fireSelected();
