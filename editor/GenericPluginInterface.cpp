@@ -1,5 +1,6 @@
 #include "editor/GenericPluginInterface.h"
 
+#include "editor/ComponentPresetHandler.h"
 #include "editor/HelpHint.h"
 #include "editor/PresetBar.h"
 #include "editor/StandardButtons.h"
@@ -133,6 +134,12 @@ GenericPluginInterface::GenericPluginInterface(gui::UserInterface& userInterface
     };
     barHooks.presetMenu = [this] { return presetMenu(); };
     presetBar_ = std::make_unique<PresetBar>(*this, std::move(barHooks));
+    for (int32_t kind = 0; kind < plugin.getNumComponentPresetManagers(); ++kind) {
+        auto& handlers = componentPresetHandlers_.emplace_back();
+        for (int32_t index = 0; plugin.getParameterCollection(kind, index) != nullptr; ++index)
+            handlers.push_back(std::make_unique<ComponentPresetHandler>(
+                *this, kind, index, [this]() -> gui::OpenSaveDialog& { return presetBar_->fileDialog(); }));
+    }
     // The scale chosen for this monitor class in an earlier editor.
     if (GenericPlugin::Settings* settings = plugin.getSettings();
         settings != nullptr && !settings->scalingAdjustments.getValue().empty()) {
@@ -334,6 +341,7 @@ void GenericPluginInterface::removeHandlers() {
     }
     if (!userInterface().isBeingDestroyed())
         userInterface().scaleChangedEvent.removeHandler(this, &GenericPluginInterface::scaleChanged);
+    componentPresetHandlers_.clear();
     presetBar_.reset();
     standardButtons_.reset();
     helpHint_.reset();
@@ -405,6 +413,13 @@ void GenericPluginInterface::handleCommand(int32_t code, int32_t argument) {
     default:
         break;
     }
+}
+
+ComponentPresetHandler* GenericPluginInterface::getComponentPresetHandler(int32_t kind, int32_t index) {
+    if (kind < 0 || static_cast<size_t>(kind) >= componentPresetHandlers_.size()) return nullptr;
+    auto& handlers = componentPresetHandlers_[static_cast<size_t>(kind)];
+    if (index < 0 || static_cast<size_t>(index) >= handlers.size()) return nullptr;
+    return handlers[static_cast<size_t>(index)].get();
 }
 
 void GenericPluginInterface::storeUndoStep(int32_t index) {

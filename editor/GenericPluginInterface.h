@@ -29,6 +29,7 @@
 #include <string>
 #include <vector>
 
+class ComponentPresetHandler;
 class HelpHint;
 class ILock;
 class PresetBar;
@@ -161,6 +162,9 @@ public:
     StandardButtons& standardButtons() const { return *standardButtons_; }
     HelpHint& hint() const { return *helpHint_; }
     PresetBar& presetBar() const { return *presetBar_; }
+    // One per component kind of the model and index of that kind; null
+    // outside them.
+    ComponentPresetHandler* getComponentPresetHandler(int32_t kind, int32_t index) override;
     // The help hint (flags: HelpHint's), with "$plugin" as the product.
     void showHelpHintText(const std::string& text, int32_t flags);
     void helpHint(const std::string& text) override;
@@ -216,6 +220,7 @@ private:
     std::unique_ptr<HelpHint> helpHint_;
     std::unique_ptr<StandardButtons> standardButtons_;
     std::unique_ptr<PresetBar> presetBar_;
+    std::vector<std::vector<std::unique_ptr<ComponentPresetHandler>>> componentPresetHandlers_;
     uint32_t panelMask_ = 0;
     bool freeSize_ = false;
     bool settingRootSize_ = false;

@@ -81,15 +81,20 @@ void PresetBar::prepareMenu() {
     menu_->itemAt(first + kPaste)->enabled.setValue(clipboardHoldsPreset());
 }
 
-bool PresetBar::clipboardHoldsPreset() const {
+bool PresetBar::clipboardHoldsPreset(std::string* error) const {
     const std::string text = owner_.userInterface().platformDelegate().clipboardText();
-    if (text.empty() || text.size() > PresetParameterCollection::kMaxFileSize) return false;
+    if (text.empty() || text.size() > PresetParameterCollection::kMaxFileSize) {
+        if (error != nullptr) *error = text.empty() ? kNoText : kTooLarge;
+        return false;
+    }
     std::istringstream stream(text, std::ios::in | std::ios::binary);
     KeyValueReader reader(stream);
     std::unique_ptr<PresetLoader> loader(owner_.plugin().createPresetLoader());
     ErrorResult result;
     PresetLoader::TextHeader header;
-    return loader->readTextHeader(result, reader, -1, std::string(), header);
+    if (loader->readTextHeader(result, reader, -1, std::string(), header)) return true;
+    if (error != nullptr) *error = result.getErrorMessage();
+    return false;
 }
 
 void PresetBar::toggleFavorite() {
@@ -109,7 +114,9 @@ void PresetBar::copy() {
 
 void PresetBar::paste() {
     std::string error;
-    if (!owner_.pastePresetFromClipboard(&error)) owner_.showError(kPasteFailed, error);
+    // Only what the menu would have enabled is loaded.
+    if (!clipboardHoldsPreset(&error) || !owner_.pastePresetFromClipboard(&error))
+        owner_.showError(kPasteFailed, error);
 }
 
 void PresetBar::savePreset() {

@@ -28,6 +28,8 @@ class PopupMenu;
 class PresetBar {
 public:
     static constexpr const char* kPasteFailed = "Could not paste from the clipboard.";
+    static constexpr const char* kNoText = "The clipboard holds no text.";
+    static constexpr const char* kTooLarge = "The text on the clipboard is too large for a preset.";
     static constexpr const char* kOverwriteQuestion = "Are you sure you want to overwrite ";
     static constexpr const char* kRestoreQuestion =
         "Are you sure you want to restore the factory presets?\n\nIf you have overwritten any factory "
@@ -58,8 +60,9 @@ public:
     // Before the preset-bar menu opens: Favorite and its state, Paste.
     void prepareMenu();
     // Whether the clipboard holds text (within the preset size cap) that
-    // starts with a preset header the model accepts; changes nothing.
-    bool clipboardHoldsPreset() const;
+    // starts with a preset text header the model accepts; changes nothing.
+    // Otherwise the reason goes to error (when given).
+    bool clipboardHoldsPreset(std::string* error = nullptr) const;
 
     void toggleFavorite();
     void copy();

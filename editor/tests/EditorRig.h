@@ -46,7 +46,7 @@ protected:
     void SetUp() override {
         PluginTest::SetUp();
         gui::headless::ModalResponder::reset();
-        model = std::make_unique<EditorModel>(name_, extraParameters(), modelFlags());
+        model = std::make_unique<EditorModel>(name_, extraParameters(), modelFlags(), componentPresets());
         adapter = std::make_unique<RecordingAdapter>(*model);
         ui = std::make_unique<gui::headless::PosixInterface>(926.0f, 514.0f, 1000);
     }
@@ -60,6 +60,7 @@ protected:
     }
     virtual int32_t extraParameters() const { return 0; }
     virtual uint32_t modelFlags() const { return 0; }
+    virtual bool componentPresets() const { return false; }
     virtual void closeEditor() {}
 
     // A control in the root's tree (the editor's closing deletes it).

@@ -23,8 +23,12 @@ public:
     // Indices of the parameters.
     enum Index : int32_t { kUnit = 0, kBipolar, kFrequency, kLevel, kSteps, kNote, kZoom, kFirstExtra };
 
-    // flags: the plug-in flags (0x100 keeps the preset catalogue cache).
-    explicit EditorModel(const std::string& name, int32_t extra = 0, uint32_t flags = 0) {
+    // flags: the plug-in flags (0x100 keeps the preset catalogue cache);
+    // components: one component kind ("Section", ".ztsec") with two indices,
+    // the first holding Unit and Level, the second Bipolar.
+    explicit EditorModel(const std::string& name, int32_t extra = 0, uint32_t flags = 0,
+                         bool components = false)
+        : components_(components) {
         pluginFlags = flags;
         pluginKind = kDelay;
         pluginId = "TsEd";
@@ -48,9 +52,16 @@ public:
         for (int32_t i = 0; i < extra; ++i) {
             extras.push_back(std::make_unique<FloatPluginParameter>(this, "Extra " + std::to_string(i)));
         }
+        if (components_) {
+            createParameterCollections(0, 2);
+            getParameterCollection(0, 0)->add(&unit);
+            getParameterCollection(0, 0)->add(&level);
+            getParameterCollection(0, 1)->add(&bipolar);
+        }
         initHistoryAndSources();
     }
     ~EditorModel() override { shutdown(); }
+    static constexpr const char* kComponentExtension = ".ztsec";
 
     FloatPluginParameter unit{this, "Unit"};
     FloatPluginParameter bipolar{this, "Bipolar"};
@@ -60,6 +71,15 @@ public:
     IndexedPluginParameter<int32_t> note{this, "Note"};
     FloatPluginParameter zoom{this, "Zoom"};
     std::vector<std::unique_ptr<FloatPluginParameter>> extras;
+
+protected:
+    void createPresetManager() override {
+        GenericPlugin::createPresetManager();
+        if (components_) createComponentPresetFolder("Section", kComponentExtension);
+    }
+
+private:
+    bool components_;
 };
 
 // What reached the host, in order.

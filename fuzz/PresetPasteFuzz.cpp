@@ -1,0 +1,89 @@
+// Arbitrary bytes on the clipboard, pasted into an open editor the way the
+// preset bar does it. The check that enables Paste changes nothing; when it
+// refuses, Paste changes nothing either (the host-state chunk stays
+// byte-identical); when it accepts, every value stays finite and within its
+// range. The model is started once, in a temporary folder.
+
+#include "editor/GenericPluginInterface.h"
+#include "editor/PresetBar.h"
+#include "gui/headless/ModalResponder.h"
+#include "gui/headless/PosixClipboard.h"
+#include "gui/headless/PosixInterface.h"
+#include "plugin/GenericPlugin.h"
+#include "plugin/PluginParameter.h"
+
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <sstream>
+#include <string>
+
+namespace {
+
+void check(bool condition) {
+    if (!condition) std::abort();
+}
+
+class FuzzPlugin : public GenericPlugin {
+public:
+    FuzzPlugin() {
+        pluginId = "TsPf";
+        pluginName = "PasteFuzz";
+        level.setRange(-60.0f, 12.0f);
+        steps.setRange(2, 5);
+        initHistoryAndSources();
+    }
+    ~FuzzPlugin() override { shutdown(); }
+    FloatPluginParameter unit{this, "Unit"};
+    FloatPluginParameter level{this, "Level"};
+    IndexedPluginParameter<int32_t> steps{this, "Steps"};
+};
+
+struct Editor {
+    gui::headless::PosixInterface ui;
+    FuzzPlugin model;
+    GenericPluginInterface editor{ui, model};
+};
+
+std::string hostState(GenericPlugin& model) {
+    std::ostringstream stream(std::ios::out | std::ios::binary);
+    model.writeHostState(stream);
+    return stream.str();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    char folder[] = "/tmp/varnel-paste-fuzz-XXXXXX";
+    if (mkdtemp(folder) == nullptr) std::abort();
+    setenv("XDG_CONFIG_HOME", folder, 1);
+    setenv("XDG_DOCUMENTS_DIR", folder, 1);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static Editor* editor = new Editor;
+    GenericPlugin& model = editor->model;
+    PresetBar& bar = editor->editor.presetBar();
+    gui::headless::ModalResponder::reset();
+    gui::headless::PosixClipboard::setText(std::string(reinterpret_cast<const char*>(data), size));
+    const std::string before = hostState(model);
+    const bool holds = bar.clipboardHoldsPreset();
+    check(hostState(model) == before);
+    bar.paste();
+    if (!holds) {
+        check(hostState(model) == before);
+        return 0;
+    }
+    for (int32_t i = 0; i < model.getNumParameters(); ++i) {
+        AbstractPluginParameter* parameter = model.getParameter(i);
+        const float value = parameter->getValue();
+        check(std::isfinite(value));
+        check(value >= parameter->getMin() && value <= parameter->getMax());
+    }
+    std::istringstream restore(before, std::ios::in | std::ios::binary);
+    check(model.readHostState(restore));
+    return 0;
+}
