@@ -22,7 +22,8 @@ std::string withSeparator(const std::string& folder) {
 
 // Each subfolder a submenu, each preset an item that reports its path,
 // "(No Presets)" for a folder with neither.
-void listPresets(gui::Menu& menu, const PresetFolder& folder, const std::function<void(std::string)>& chosen) {
+void listPresets(gui::Menu& menu, const PresetFolder& folder,
+                 const std::function<void(std::string)>& chosen) {
     for (const auto& subfolder : folder.getSubfolders()) {
         auto* item = new gui::MenuItem(subfolder->getName());
         listPresets(*item, *subfolder, chosen);

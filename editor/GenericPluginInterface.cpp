@@ -1,5 +1,6 @@
 #include "editor/GenericPluginInterface.h"
 
+#include "editor/ABButton.h"
 #include "editor/ComponentPresetHandler.h"
 #include "editor/HelpHint.h"
 #include "editor/PresetBar.h"
@@ -456,11 +457,18 @@ void GenericPluginInterface::updatePresetDisplay() {
 }
 
 void GenericPluginInterface::showCompareSlot(gui::Button& button, int32_t slot) {
-    button.on.setValue(slot == 1);
+    if (auto* compare = dynamic_cast<ABButton*>(&button))
+        compare->state.setValue(slot == 1);
+    else
+        button.on.setValue(slot == 1);
 }
 
 void GenericPluginInterface::showHelpHintText(const std::string& text, int32_t flags) {
     helpHint_->show(text, flags);
+}
+
+void GenericPluginInterface::hotspotClicked(HotspotButton& button) {
+    if (presetBar_) presetBar_->hotspotClicked(button);
 }
 
 void GenericPluginInterface::helpHint(const std::string& text) {

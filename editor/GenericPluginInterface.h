@@ -168,6 +168,7 @@ public:
     // The help hint (flags: HelpHint's), with "$plugin" as the product.
     void showHelpHintText(const std::string& text, int32_t flags);
     void helpHint(const std::string& text) override;
+    void hotspotClicked(HotspotButton& button) override;
 
     // The second construction step, once the product has built its
     // controls: the overlay on top, every control refreshed, the product's

@@ -36,6 +36,7 @@
 #include <vector>
 
 class ComponentPresetHandler;
+class HotspotButton;
 
 namespace gui {
 class Animator;
@@ -82,6 +83,8 @@ public:
     virtual void handleCommand(int32_t code, int32_t argument);
     // The shown preset's name or state may have changed; empty here.
     virtual void updatePresetDisplay() {}
+    // A hot spot around a knob was clicked; empty here.
+    virtual void hotspotClicked(HotspotButton& button) { (void)button; }
 
     // --- The value display's triggers: enter and gesture begin show it for
     // the control; leave, and an end outside the control, start its hide.

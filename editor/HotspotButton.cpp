@@ -1,5 +1,6 @@
 #include "editor/HotspotButton.h"
 
+#include "editor/GenericPluginInterfaceBase.h"
 #include "gui/Knob.h"
 
 HotspotButton::HotspotButton(gui::UserInterface& userInterface, gui::Knob* knob,
@@ -8,6 +9,7 @@ HotspotButton::HotspotButton(gui::UserInterface& userInterface, gui::Knob* knob,
     : gui::Button(userInterface, style), knob_(knob), interface_(&interface),
       normalizedValue_(normalizedValue) {
     if (knob_ != nullptr) link(knob_);
+    clickEvent.setHandler(NotifyEvent::bind([this] { interface_->hotspotClicked(*this); }));
 }
 
 void HotspotButton::componentDeleted(gui::Component* component) {

@@ -1,9 +1,11 @@
 #include "editor/PresetBar.h"
 
 #include "editor/GenericPluginInterfaceBase.h"
+#include "editor/HotspotButton.h"
 #include "foundation/KeyValue.h"
 #include "gui/Button.h"
 #include "gui/FileDialogs.h"
+#include "gui/Knob.h"
 #include "gui/PopupMenu.h"
 #include "gui/UserInterface.h"
 #include "plugin/GenericPlugin.h"
@@ -214,4 +216,18 @@ void PresetBar::changePresetFolder() {
     manager->refresh(withSeparator(dialog->path.getValue()));
     owner_.plugin().saveGlobalOptions();
     if (manager->getCache() != nullptr) manager->update();
+}
+
+void PresetBar::hotspotClicked(HotspotButton& hotspot) {
+    gui::Knob* knob = hotspot.knob();
+    const int32_t index = knob != nullptr ? owner_.indexOfControl(knob) : -1;
+    AbstractPluginParameter* parameter = index >= 0 ? owner_.plugin().getParameter(index) : nullptr;
+    if (parameter == nullptr) return;
+    // One gesture (the host sees begin, value, end) and one undo step.
+    const float plain = parameter->fromLinearNormalized(hotspot.normalizedValue());
+    owner_.setLinkedParameterValue(0, index, 0.0f, 0);
+    owner_.setLinkedParameterValue(1, index, plain, 0);
+    owner_.setLinkedParameterValue(2, index, 0.0f, 0);
+    owner_.plugin().setPresetModified(true);
+    owner_.storeUndoStep(-1);
 }

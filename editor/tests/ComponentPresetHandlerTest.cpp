@@ -29,7 +29,9 @@ protected:
     }
     void closeEditor() override { editor.reset(); }
 
-    ComponentPresetHandler& handler(int32_t index = 0) { return *editor->getComponentPresetHandler(0, index); }
+    ComponentPresetHandler& handler(int32_t index = 0) {
+        return *editor->getComponentPresetHandler(0, index);
+    }
     std::string folder() { return handler().folder()->getPath(); }
     std::string file(const std::string& name) {
         const std::string f = folder();
@@ -124,7 +126,8 @@ TEST_F(ComponentPresetTest, AnUnknownKeyIsReportedAndTheLoadStillStoresItsUndoSt
     {
         std::ofstream out(test::fsPath(file("Odd")), std::ios::binary);
         const std::string signature = model->getParameterCollection(0, 0)->getSignature();
-        out << "[Preset]\nSignature=" << signature << "\nVersion=1\n\n[Parameters]\nUnit=0.7\nNo Such Knob=1\n";
+        out << "[Preset]\nSignature=" << signature
+            << "\nVersion=1\n\n[Parameters]\nUnit=0.7\nNo Such Knob=1\n";
     }
     const int32_t undo = undoCount();
     handler().presetChosen(file("Odd"));
@@ -145,7 +148,8 @@ TEST_F(ComponentPresetTest, ASaveFailureNamesThePathAndAClosedEditorRunsNothing)
     ModalResponder::push(chosen);
     handler().saveAs();
     ASSERT_EQ(ModalResponder::requests().size(), 2u);
-    EXPECT_EQ(ModalResponder::requests()[1].text, std::string(ComponentPresetHandler::kSaveFailed) + chosen.path);
+    EXPECT_EQ(ModalResponder::requests()[1].text,
+              std::string(ComponentPresetHandler::kSaveFailed) + chosen.path);
 
     chosen.path = file("After Close");
     ModalResponder::push([this, chosen](const ModalRequest&) {

@@ -1,13 +1,16 @@
 #include "editor/PresetBar.h"
 
 #include "editor/GenericPluginInterface.h"
+#include "editor/HotspotButton.h"
 #include "editor/StandardButtons.h"
 #include "editor/tests/EditorRig.h"
 #include "foundation/Registry.h"
 #include "foundation/tests/TestFiles.h"
 #include "gui/Button.h"
 #include "gui/FileDialogs.h"
+#include "gui/Knob.h"
 #include "gui/PopupMenu.h"
+#include "gui/Text.h"
 #include "gui/headless/ModalResponder.h"
 #include "gui/headless/PosixClipboard.h"
 #include "plugin/GenericPluginSnapshots.h"
@@ -361,6 +364,107 @@ TEST_F(PresetBarTest, AnEditorClosedInsideThePresetBarMenuRunsNothingAfterwards)
     EXPECT_EQ(editor, nullptr);
     ASSERT_EQ(ModalResponder::requests().size(), 1u);
     EXPECT_EQ(ModalResponder::requests()[0].kind, ModalRequest::Kind::kMenu);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(PresetBarTest, AHotspotSetsItsKnobsParameterInOneGestureAndOneUndoStep) {
+    auto* knob = new gui::Knob(*ui, nullptr);
+    knob->parent.setValue(&ui->root());
+    editor->linkControl(&model->steps, knob);
+    // Steps runs 2..5: two thirds of the way is 4.
+    auto* hotspot = new HotspotButton(*ui, knob, *editor, 2.0f / 3.0f, nullptr);
+    hotspot->parent.setValue(&ui->root());
+    const int32_t undo = undoCount();
+    adapter->log.clear();
+    hotspot->clickEvent.notify(hotspot);
+    EXPECT_EQ(model->steps.getValue(), 4);
+    ui->advance(10);
+    EXPECT_EQ(knob->value.getValue(), 4);
+    EXPECT_EQ(adapter->kindsOf(EditorModel::kSteps), "bve");
+    EXPECT_EQ(adapter->gestureFaults(), "");
+    EXPECT_EQ(undoCount(), undo + 1);
+    EXPECT_TRUE(model->getCurrentPreset().isModified());
+
+    // Unbound, then dead: nothing.
+    editor->linkControl(&model->steps, nullptr);
+    adapter->log.clear();
+    hotspot->clickEvent.notify(hotspot);
+    delete knob;
+    EXPECT_EQ(hotspot->knob(), nullptr);
+    hotspot->clickEvent.notify(hotspot);
+    EXPECT_TRUE(adapter->log.empty());
+    EXPECT_EQ(undoCount(), undo + 1);
+}
+
+TEST_F(PresetBarTest, CompareWithPresets) {
+    auto add = [this](StandardButtonKind kind) {
+        auto* b = new gui::Button(*ui, nullptr);
+        b->parent.setValue(&ui->root());
+        editor->standardButtons().setStandardButton(static_cast<int32_t>(kind), b);
+        return b;
+    };
+    gui::Button* ab = add(StandardButtonKind::kCompareSwitch);
+    gui::Button* copy = add(StandardButtonKind::kCompareCopy);
+    gui::Button* undo = add(StandardButtonKind::kUndo);
+    gui::Button* redo = add(StandardButtonKind::kRedo);
+    auto click = [](gui::Button* b) { b->clickEvent.notify(b); };
+    auto alpha = [this] { return display->textLine(0)->color.getValue().a; };
+
+    model->unit.setValue(0.9f, 0);
+    model->setCurrentPresetName("Bright", -1);
+    ASSERT_TRUE(editor->savePresetFile(path("Bright.ztp")));
+    model->unit.setValue(0.2f, 0);
+    model->setCurrentPresetName("Dark", -1);
+    ASSERT_TRUE(editor->loadPresetFile(path("Bright.ztp")));
+    ui->advance(20);
+    EXPECT_EQ(undoCount(), 1);
+    EXPECT_EQ(display->textLine(0)->text.getValue(), "Bright");
+    EXPECT_EQ(alpha(), 255);
+    EXPECT_TRUE(copy->enabled.getValue());
+
+    // B still holds the state of the first attach.
+    click(ab);
+    ui->advance(20);
+    EXPECT_EQ(model->getCompareStates()->getActive(), 1);
+    EXPECT_FLOAT_EQ(model->unit.getValue(), 0.5f);
+    EXPECT_EQ(undoCount(), 2);
+    EXPECT_TRUE(ab->on.getValue());
+    EXPECT_NE(display->textLine(0)->text.getValue(), "Bright");
+
+    click(undo);
+    ui->advance(20);
+    EXPECT_FLOAT_EQ(model->unit.getValue(), 0.9f);
+    EXPECT_EQ(undoCount(), 1);
+    EXPECT_EQ(model->getUndoHistory()->getRedoCount(), 1);
+    EXPECT_EQ(display->textLine(0)->text.getValue(), "Bright");
+    click(redo);
+    ui->advance(20);
+    EXPECT_FLOAT_EQ(model->unit.getValue(), 0.5f);
+    EXPECT_TRUE(redo->enabled.getValue() == false);
+
+    click(ab);
+    ui->advance(20);
+    EXPECT_EQ(model->getCompareStates()->getActive(), 0);
+    EXPECT_FLOAT_EQ(model->unit.getValue(), 0.9f);
+    EXPECT_EQ(display->textLine(0)->text.getValue(), "Bright");
+
+    // A change dims the name; A/B copy then makes both slots alike.
+    gui::ValueControl* c = control();
+    editor->linkControl(&model->unit, c);
+    test::EditorTest::drag(c, {-3600});
+    ui->advance(20);
+    EXPECT_TRUE(model->getCurrentPreset().isModified());
+    EXPECT_EQ(alpha(), 160);
+    EXPECT_TRUE(copy->enabled.getValue());
+    click(copy);
+    EXPECT_FALSE(copy->enabled.getValue());
+    const float kept = model->unit.getValue();
+    click(ab);
+    ui->advance(20);
+    EXPECT_FLOAT_EQ(model->unit.getValue(), kept);
 }
 
 } // namespace
