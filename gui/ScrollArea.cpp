@@ -103,11 +103,33 @@ public:
 ScrollArea::ScrollBar::ScrollBar(UserInterface& userInterface, Button::Style* style, Orientation axis)
     : Button(userInterface, style), minimumLength(this, kDefaultThumbMinimum), axis_(axis) {}
 
+void ScrollArea::ScrollBar::setDragged(bool dragged) {
+    dragged_ = dragged;
+    setDrawingState(dragged ? DrawingState::kPressed : DrawingState::kNormal);
+}
+
+// The pointer leaves the thumb as the area takes it over; the pressed look
+// stays while the drag runs.
+void ScrollArea::ScrollBar::mouseEnter() {
+    AliveGuard alive(this);
+    Button::mouseEnter();
+    if (alive.alive() && dragged_) setDrawingState(DrawingState::kPressed);
+}
+
+void ScrollArea::ScrollBar::mouseLeave() {
+    AliveGuard alive(this);
+    Button::mouseLeave();
+    if (alive.alive() && dragged_) setDrawingState(DrawingState::kPressed);
+}
+
 void ScrollArea::ScrollBar::mouseDown(int button, const Point& point, int modifiers) {
     AliveGuard alive(this);
     Button::mouseDown(button, point, modifiers);
     if (!alive.alive() || button != 0) return;
-    if (ScrollArea* area = areaAbove(this)) area->beginDrag(this, point, modifiers, true);
+    ScrollArea* area = areaAbove(this);
+    if (area == nullptr) return;
+    area->beginDrag(this, point, modifiers, true);
+    if (alive.alive() && area->pressedBar_ == this) setDragged(true);
 }
 
 ScrollArea::ScrollBarGutter::ScrollBarGutter(UserInterface& userInterface, Orientation axis)
@@ -678,7 +700,10 @@ void ScrollArea::mouseUp(int button, const Point& point, int modifiers) {
     AnimatedControl::mouseUp(button, point, modifiers);
     if (!alive.alive() || button != 0) return;
     if (state_ == State::kContentDrag || state_ == State::kThumbDrag) state_ = State::kIdle;
-    pressedBar_ = nullptr;
+    if (ScrollBar* bar = pressedBar_) {
+        pressedBar_ = nullptr;
+        bar->setDragged(false);
+    }
 }
 
 bool ScrollArea::mouseWheel(int phase, const Point&, int, const Point&, const Point& secondDelta) {

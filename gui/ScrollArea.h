@@ -74,10 +74,16 @@ public:
         Property<float> minimumLength; // the thumb is never shorter (unless the track is)
 
         Orientation axis() const { return axis_; }
+        // Shows the pressed look while its area drags it.
+        void setDragged(bool dragged);
+        bool isDragged() const { return dragged_; }
         void mouseDown(int button, const Point& point, int modifiers) override;
+        void mouseEnter() override;
+        void mouseLeave() override;
 
     private:
         Orientation axis_;
+        bool dragged_ = false;
     };
 
     // The track of one axis under its thumb. A press beside the thumb pages

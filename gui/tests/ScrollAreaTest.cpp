@@ -254,10 +254,13 @@ TEST(ScrollArea, ThumbGeometryThumbDragsAndGutterPaging) {
     a.scrollX.setValue(0);
     rig.ui.mouseDown(0, Point(10, 45));
     EXPECT_EQ(a.state(), ScrollArea::State::kThumbDrag);
+    EXPECT_EQ(rig.root.getCaptureHolder(), &a);
     rig.ui.mouseMove(Point(40, 45));
     EXPECT_FLOAT_EQ(a.scrollX.getValue(), 120.0f);
+    EXPECT_EQ(thumb->drawingState(), Button::DrawingState::kPressed);
     rig.ui.mouseUp(0, Point(40, 45));
     EXPECT_EQ(a.state(), ScrollArea::State::kIdle);
+    EXPECT_EQ(thumb->drawingState(), Button::DrawingState::kNormal);
 
     // Gutter presses: the ends snap within 20 units; beyond the thumb's
     // middle the thumb's length comes off.
