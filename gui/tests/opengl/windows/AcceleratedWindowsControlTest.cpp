@@ -204,6 +204,12 @@ TEST_F(AcceleratedRoot, FirstPaintIsSoftwareThenTheThreadDrawsTheSameTree) {
     expectColour(frame, 20, 20, 200, 30, 60);  // the fill
     expectColour(frame, 80, 40, 20, 180, 90);  // the bitmap
     expectColour(frame, 5, 70, 192, 192, 192); // the root's own grey
+    // Everywhere, the frame matches the first (software) paint.
+    for (int y = 0; y < kHeight; y += 3)
+        for (int x = 0; x < kWidth; x += 3) {
+            const Color soft = root->backBuffer().pixelAt(x, y);
+            expectColour(frame, x, y, soft.r, soft.g, soft.b);
+        }
 
     // A resize by the window returns once a frame of the new size is done;
     // one under the lock outside any message (depth 0) does not wait.
