@@ -141,6 +141,7 @@ GenericPluginInterface::GenericPluginInterface(gui::UserInterface& userInterface
             handlers.push_back(std::make_unique<ComponentPresetHandler>(
                 *this, kind, index, [this]() -> gui::OpenSaveDialog& { return presetBar_->fileDialog(); }));
     }
+    updateMonitorDefaultScale();
     // The scale chosen for this monitor class in an earlier editor.
     if (GenericPlugin::Settings* settings = plugin.getSettings();
         settings != nullptr && !settings->scalingAdjustments.getValue().empty()) {
@@ -188,6 +189,7 @@ ILock& GenericPluginInterface::interfaceLock() const {
 }
 
 void GenericPluginInterface::monitorChanged() {
+    updateMonitorDefaultScale();
     if (sizeChecker_) sizeChecker_->start();
 }
 
@@ -376,7 +378,8 @@ void GenericPluginInterface::handleCommand(int32_t code, int32_t argument) {
         applyInterfaceSize();
         break;
     case kRefreshLearnOverlay:
-        refreshLearnOverlay();
+        learnRefreshPending_ = false;
+        if (hasLearnOverlay()) refreshLearnOverlay();
         break;
     case kStartupDone:
         startupDone();
@@ -421,6 +424,12 @@ ComponentPresetHandler* GenericPluginInterface::getComponentPresetHandler(int32_
     auto& handlers = componentPresetHandlers_[static_cast<size_t>(kind)];
     if (index < 0 || static_cast<size_t>(index) >= handlers.size()) return nullptr;
     return handlers[static_cast<size_t>(index)].get();
+}
+
+void GenericPluginInterface::linksChanged() {
+    if (learnRefreshPending_ || !hasLearnOverlay()) return;
+    learnRefreshPending_ = true;
+    pluginChanged(kRefreshLearnOverlay, 0);
 }
 
 void GenericPluginInterface::storeUndoStep(int32_t index) {

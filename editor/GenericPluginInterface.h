@@ -190,6 +190,10 @@ public:
     virtual void midiLearnReceived(int32_t controller) { (void)controller; }
     virtual void midiControllerMapChanged() {}
     virtual void refreshLearnOverlay() {}
+    // Whether the MIDI-learn overlay exists (its ghosts follow the links).
+    virtual bool hasLearnOverlay() { return false; }
+    // Posts one overlay refresh until the next drain, only with an overlay.
+    void linksChanged() override;
     virtual void startupDone() {}
     virtual void openHelpDocument() {}
     virtual void openWebAddress() {}
@@ -226,6 +230,7 @@ private:
     bool freeSize_ = false;
     bool settingRootSize_ = false;
     bool built_ = false;
+    bool learnRefreshPending_ = false;
     gui::Color presetDisplayColor_{0, 0, 0, 255};
     std::string shownPresetName_;
     gui::Color shownPresetColor_{0, 0, 0, 0};

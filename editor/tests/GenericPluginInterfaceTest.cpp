@@ -460,3 +460,44 @@ TEST_F(SetupTest, ThePresetDisplayShowsTheNameAndDimsWhileModified) {
 }
 
 } // namespace
+
+namespace {
+
+class OverlayInterface : public GenericPluginInterface {
+public:
+    using GenericPluginInterface::GenericPluginInterface;
+    bool hasLearnOverlay() override { return overlay; }
+    void refreshLearnOverlay() override { ++refreshes; }
+    bool overlay = false;
+    int refreshes = 0;
+};
+
+class OverlayTest : public test::EditorTest {
+protected:
+    void closeEditor() override { editor.reset(); }
+    std::unique_ptr<OverlayInterface> editor;
+};
+
+TEST_F(OverlayTest, LinkChangesRefreshTheLearnOverlayOncePerDrainAndOnlyWithOne) {
+    editor = std::make_unique<OverlayInterface>(*ui, *model);
+    gui::ValueControl* a = control();
+    editor->linkControl(&model->unit, a);
+    ui->advance(10);
+    EXPECT_EQ(editor->refreshes, 0);
+    editor->overlay = true;
+    editor->linkControl(&model->unit, nullptr);
+    editor->linkControl(&model->level, a);
+    ui->advance(10);
+    EXPECT_EQ(editor->refreshes, 1);
+    // A refresh that arrives after the overlay went only clears its flag.
+    editor->linkControl(&model->level, nullptr);
+    editor->overlay = false;
+    ui->advance(10);
+    EXPECT_EQ(editor->refreshes, 1);
+    editor->overlay = true;
+    editor->linkControl(&model->level, a);
+    ui->advance(10);
+    EXPECT_EQ(editor->refreshes, 2);
+}
+
+} // namespace

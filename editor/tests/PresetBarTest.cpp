@@ -468,3 +468,19 @@ TEST_F(PresetBarTest, CompareWithPresets) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(PresetBarTest, SaveAsDefaultReportsAFailureWithThePath) {
+    const std::string folder = model->getPresetManager(-1)->getPath();
+    const std::string file = (folder.back() == '\\' ? folder : folder + "\\") +
+                             model->getDefaultPresetName() + model->getPresetExtension();
+    // A folder where the file should go: the write fails.
+    std::filesystem::create_directories(test::fsPath(file));
+    bar().saveAsDefault();
+    ASSERT_EQ(ModalResponder::requests().size(), 1u);
+    EXPECT_EQ(ModalResponder::requests()[0].text, PresetBar::kSaveFailed + file);
+    EXPECT_EQ(ModalResponder::requests()[0].title, "Information");
+}
+
+} // namespace
