@@ -3,6 +3,7 @@
 #include "editor/HelpHint.h"
 #include "editor/StandardButtons.h"
 #include "editor/tests/EditorRig.h"
+#include "foundation/Registry.h"
 #include "foundation/tests/AllocationCounter.h"
 #include "gui/Button.h"
 #include "gui/MessageChannel.h"
@@ -363,6 +364,8 @@ TEST_F(CommandTest, AScalingChoiceIsStoredForTheMonitorAndReadByTheNextEditor) {
     editor->chooseScaling(2);
     EXPECT_FLOAT_EQ(ui->deviceBacking().getScale(), 1.5f);
     EXPECT_EQ(model->getSettings()->scalingAdjustments.getValue(), "100:150");
+    RegistryReader reader(RegistryRoot::kCurrentUser, keyPath());
+    EXPECT_EQ(reader.readString("ScalingAdjustments"), "100:150");
     // The host is asked for the scaled size.
     EXPECT_FALSE(host.asked.empty());
     editor->chooseScaling(8);
