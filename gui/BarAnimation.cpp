@@ -1,5 +1,7 @@
 #include "gui/BarAnimation.h"
 
+#include "gui/ScrollArea.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -39,6 +41,7 @@ BarAnimation::BarAnimation(Animator& animator, Control& bar, Control& child, Kin
     duration.setValue(kDuration);
     link_->link(&child);
     link_->link(&bar);
+    if (scrollArea_ != nullptr) link_->link(scrollArea_);
     if (kind != Kind::kInsert) return;
     // The length and opacity were taken above: the child grows and fades in
     // to what it had.
@@ -59,13 +62,16 @@ void BarAnimation::componentDeleted(Component* component) {
     // so nothing is deleted from inside the child's destructor.
     if (component == child_) child_ = nullptr;
     if (component == bar_) bar_ = nullptr;
+    if (component == scrollArea_) scrollArea_ = nullptr;
 }
 
 void BarAnimation::detach() {
     if (child_ != nullptr) link_->unlink(child_);
     if (bar_ != nullptr) link_->unlink(bar_);
+    if (scrollArea_ != nullptr) link_->unlink(scrollArea_);
     child_ = nullptr;
     bar_ = nullptr;
+    scrollArea_ = nullptr;
 }
 
 void BarAnimation::step() {
@@ -111,6 +117,7 @@ void BarAnimation::apply(float progress) {
         if (flags_ & kAnimateOpacity) child_->opacity.setValue(int(std::trunc(opacity - opacity * t1)));
         if (child_ != nullptr && (flags_ & kAnimateLength)) setChildLength(targetLength_ * lengthEase(t2));
     }
+    if (scrollArea_ != nullptr) scrollArea_->updateLayout();
 }
 
 } // namespace gui

@@ -18,6 +18,8 @@
 // animation ends at its next step, deletes nothing and calls its completion
 // handler with nothing. When the animation ends its handler gets the child,
 // or nothing when the child is gone (always nothing after a removal).
+// The scroll area given at the start, if any, is laid out again after each
+// step while it lives.
 //
 // Threading: GUI thread only.
 

@@ -447,32 +447,38 @@ TEST(ScrollArea, TouchScrollsGlidesAndTapsClick) {
 }
 
 TEST(ScrollArea, TheContentWidthFollowsEachStepOfABarInsertion) {
-    Rig rig(true);
-    ScrollArea& a = *rig.area;
-    a.setSize(60, 50);
-    auto* bar = new ControlBar(rig.ui);
-    bar->fitToContent.setValue(true);
-    bar->parent.setValue(a.content());
-    auto* first = new Control(rig.ui);
-    first->setBoundsXYWH(0, 0, 40, 20);
-    bar->insertControl(0, first, &a);
-    rig.ui.advance(300);
-    rig.tick();
-    ASSERT_FLOAT_EQ(a.contentWidth.getValue(), 40.0f);
+    for (bool barIsContent : {false, true}) {
+        SCOPED_TRACE(barIsContent ? "the bar is the content" : "the bar is in the content");
+        Rig rig(true);
+        ScrollArea& a = *rig.area;
+        a.setSize(60, 50);
+        auto* bar = new ControlBar(rig.ui);
+        bar->fitToContent.setValue(true);
+        if (barIsContent)
+            a.setContent(bar); // relays nothing: the animation refreshes the area
+        else
+            bar->parent.setValue(a.content());
+        auto* first = new Control(rig.ui);
+        first->setBoundsXYWH(0, 0, 40, 20);
+        bar->insertControl(0, first, &a);
+        rig.ui.advance(300);
+        rig.tick();
+        ASSERT_FLOAT_EQ(a.contentWidth.getValue(), 40.0f);
 
-    auto* grown = new Control(rig.ui);
-    grown->setBoundsXYWH(0, 0, 40, 20);
-    grown->opacity.setValue(200);
-    bar->insertControl(1, grown, &a);
-    // Both flags: the length grows in the first half, eased.
-    const float lengths[] = {0.0f, 31.194580f, 40.0f, 40.0f, 40.0f};
-    for (int i = 0; i < 5; ++i) {
-        if (i > 0) {
-            rig.ui.advance(75);
-            rig.tick();
+        auto* grown = new Control(rig.ui);
+        grown->setBoundsXYWH(0, 0, 40, 20);
+        grown->opacity.setValue(200);
+        bar->insertControl(1, grown, &a);
+        // Both flags: the length grows in the first half, eased.
+        const float lengths[] = {0.0f, 31.194580f, 40.0f, 40.0f, 40.0f};
+        for (int i = 0; i < 5; ++i) {
+            if (i > 0) {
+                rig.ui.advance(75);
+                rig.tick();
+            }
+            EXPECT_NEAR(a.contentWidth.getValue(), 40.0f + lengths[i], 1e-4f) << i;
+            EXPECT_NEAR(a.scrollX.getMaximum(), std::max(lengths[i] - 20.0f, 0.0f), 1e-4f) << i;
         }
-        EXPECT_NEAR(a.contentWidth.getValue(), 40.0f + lengths[i], 1e-4f) << i;
-        EXPECT_NEAR(a.scrollX.getMaximum(), std::max(lengths[i] - 20.0f, 0.0f), 1e-4f) << i;
     }
 }
 

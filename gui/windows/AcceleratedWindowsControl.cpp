@@ -107,6 +107,10 @@ void AcceleratedWindowsControl::fitBackBuffer() {
     backBuffer_.setSize(r.right - r.left, r.bottom - r.top);
 }
 
+void AcceleratedWindowsControl::stopDrawing() {
+    stopRenderThread(RenderLoop::StopRequest::kDelete);
+}
+
 void AcceleratedWindowsControl::stopRenderThread(RenderLoop::StopRequest request) {
     if (loop_ != nullptr) loop_->stop(request);
 }

@@ -93,6 +93,7 @@ public:
     void enterFullScreen() override;
     void leaveFullScreen() override;
     void unlockSaved() override;
+    void stopDrawing() override;
 
 private:
     // RenderLoop::Client (render thread).

@@ -54,6 +54,10 @@ public:
 
     virtual LRESULT windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+    // Stops any drawing that runs beside the GUI thread. The interface calls
+    // it before it deletes the tree, so nothing draws a half-deleted tree.
+    virtual void stopDrawing() {}
+
 protected:
     static LRESULT CALLBACK staticWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -62,6 +62,7 @@ WindowsInterface::WindowsInterface(HWND parent, const RECT& rectangle, const std
 
 WindowsInterface::~WindowsInterface() {
     beginDestruction();
+    root_->stopDrawing(); // even when the closing stop was never made
     root_->deleteChildren();
     WindowsControl* root = root_;
     root_ = nullptr;

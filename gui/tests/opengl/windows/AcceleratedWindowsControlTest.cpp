@@ -224,6 +224,22 @@ TEST_F(AcceleratedRoot, FirstPaintIsSoftwareThenTheThreadDrawsTheSameTree) {
     expectColour(tap.next(*root), 20, 20, 200, 30, 60);
 }
 
+TEST_F(AcceleratedRoot, ClosingWithoutTheClosingStopStopsTheThreadBeforeTheTreeGoes) {
+    ASSERT_NE(root, nullptr) << "no accelerated root on this display";
+    FrameTap tap;
+    {
+        RootLockScope scope(*root);
+        tap.attach(*root);
+        for (int i = 0; i < 40; ++i)
+            new Picture(*ui, Rect(2 * i, i, 2 * i + 30, i + 30), Color(20, 180, 90, 255));
+    }
+    UpdateWindow(root->window());
+    ASSERT_TRUE(root->isRenderThreadRunning());
+    tap.next(*root);
+    root = nullptr; // no unlockSaved: the interface stops the thread itself
+    ui.reset();
+}
+
 TEST_F(AcceleratedRoot, StopKeepsOrDeletesTexturesAndBitmapsSurviveFullScreen) {
     ASSERT_NE(root, nullptr) << "no accelerated root on this display";
     FrameTap tap;
