@@ -164,6 +164,8 @@ protected:
     void drawStateBackground(Canvas& canvas, int mode);
     void paintContents(Canvas& canvas, int mode);
     void setDrawingState(DrawingState state);
+    // An opacity raised towards 255 by the highlight level.
+    int blendOpacity(int opacity) const;
     float pressedShift() const;
     // Visible, enabled, inside the bounds and through the hit rule.
     bool pointerOnButton(const Point& point);
@@ -177,7 +179,6 @@ private:
     // never while drawing.
     void updateLineWidths();
     const Bitmap* shownIcon();
-    int blendOpacity(int opacity) const;
 
     Style* style_ = nullptr;
     PopupMenu* popupMenu_ = nullptr;
