@@ -71,11 +71,7 @@ Knob::Knob(UserInterface& userInterface, Style* style)
       angleRange(this, 300.0f), angleOffset(this, 0.0f), showDefaultWhenDisabled(this, false),
       fineFactor(this, 0.1f), adjust(this, Rect()), tracker_(userInterface.clock()),
       cache_(std::make_unique<Bitmap>(userInterface.deviceBacking())) {
-    style_ = style;
-    if (style_ != nullptr)
-        link(style_);
-    else
-        emptyStyle_ = std::make_unique<Style>(userInterface);
+    style_.set(style);
     tracker_.acceleration.setValue(acceleration.getValue());
     tracker_.fineFactor.setValue(fineFactor.getValue());
     sizeToIndicator();
@@ -83,34 +79,23 @@ Knob::Knob(UserInterface& userInterface, Style* style)
     touchFlags.setValue(1);
 }
 
-Knob::~Knob() {
-    if (style_ != nullptr) Component::unlink(style_);
-    style_ = nullptr;
-}
+Knob::~Knob() = default;
 
 // The empty style is made on the GUI thread (never inside draw): when the
 // style goes or none is given.
 Knob::Style& Knob::activeStyle() {
-    return style_ != nullptr ? *style_ : *emptyStyle_;
+    return style_.active();
 }
 
 void Knob::componentDeleted(Component* component) {
-    if (component == style_) {
-        style_ = nullptr;
-        if (emptyStyle_ == nullptr) emptyStyle_ = std::make_unique<Style>(userInterface());
+    if (style_.forget(component)) {
         drawnAngle_ = -10.0f;
     }
     RolloverValueControl::componentDeleted(component);
 }
 
 void Knob::setStyle(Style* style) {
-    if (style == style_) return;
-    if (style_ != nullptr) Component::unlink(style_);
-    style_ = style;
-    if (style_ != nullptr)
-        link(style_);
-    else if (emptyStyle_ == nullptr)
-        emptyStyle_ = std::make_unique<Style>(userInterface());
+    if (!style_.set(style)) return;
     drawnAngle_ = -10.0f;
     sizeToIndicator();
     invalidateRect(localRect());
@@ -383,7 +368,7 @@ bool Knob::mouseWheel(int phase, const Point&, int modifiers, const Point& first
 }
 
 void Knob::scaleChanged() {
-    if (style_ != nullptr) style_->reloadForScale();
+    if (Style* style = style_.get()) style->reloadForScale();
     drawnAngle_ = -10.0f;
     RolloverValueControl::scaleChanged();
 }

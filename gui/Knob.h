@@ -17,6 +17,7 @@
 
 #include "gui/Bitmap.h"
 #include "gui/Enumerations.h"
+#include "gui/SharedStyleLink.h"
 #include "gui/ValueControl.h"
 #include "gui/ValueMouseTracker.h"
 
@@ -106,7 +107,7 @@ public:
     int valueForAngle(float angle) const;
     float pointerAngle(const Point& point) const;
 
-    Style* style() const { return style_; }
+    Style* style() const { return style_.get(); }
     float currentAngle() const { return angle_; }
     DragMode dragMode() const { return dragMode_; }
     HoverState hoverState() const { return hover_; }
@@ -124,8 +125,7 @@ private:
     void renderIndicator();
     const Bitmap& indicatorForState();
 
-    Style* style_ = nullptr;
-    std::unique_ptr<Style> emptyStyle_;
+    SharedStyleLink<Style> style_{*this};
     ValueMouseTracker tracker_;
     std::unique_ptr<Bitmap> cache_;
     float angle_ = 0.0f;

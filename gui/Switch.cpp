@@ -113,11 +113,7 @@ Switch::Switch(UserInterface& userInterface, Style* style)
       endMargin(this, 0.0f), direction(this, kDefaultDirection), tileTrack(this, false),
       trackRollover_(*this, 255), fillBlend_(std::make_unique<Bitmap>(userInterface.deviceBacking())),
       tracker_(userInterface.clock()) {
-    style_ = style;
-    if (style_ != nullptr)
-        link(style_);
-    else
-        emptyStyle_ = std::make_unique<Style>(userInterface);
+    style_.set(style);
     maximum.setValue(1);
     tracker_.resolution.setValue(maximum.getValue() - minimum.getValue());
     tracker_.acceleration.setValue(false);
@@ -134,20 +130,16 @@ Switch::Switch(UserInterface& userInterface, Style* style)
 
 Switch::~Switch() {
     if (Animator* a = animator()) a->stopAnimations(&handlePosition_);
-    if (style_ != nullptr) Component::unlink(style_);
-    style_ = nullptr;
 }
 
 // The empty style is made on the GUI thread (never inside draw): when the
 // style goes or none is given.
 Switch::Style& Switch::activeStyle() {
-    return style_ != nullptr ? *style_ : *emptyStyle_;
+    return style_.active();
 }
 
 void Switch::componentDeleted(Component* component) {
-    if (component == style_) {
-        style_ = nullptr;
-        if (emptyStyle_ == nullptr) emptyStyle_ = std::make_unique<Style>(userInterface());
+    if (style_.forget(component)) {
         updateTravel();
         updateHandle();
     }
@@ -155,13 +147,7 @@ void Switch::componentDeleted(Component* component) {
 }
 
 void Switch::setStyle(Style* style) {
-    if (style == style_) return;
-    if (style_ != nullptr) Component::unlink(style_);
-    style_ = style;
-    if (style_ != nullptr)
-        link(style_);
-    else if (emptyStyle_ == nullptr)
-        emptyStyle_ = std::make_unique<Style>(userInterface());
+    if (!style_.set(style)) return;
     updateTravel();
     updateHandle();
     redraw();
@@ -263,7 +249,7 @@ void Switch::valueControlPropertyChanged(AbstractProperty& property) {
 }
 
 void Switch::scaleChanged() {
-    if (style_ != nullptr) style_->reloadForScale();
+    if (Style* style = style_.get()) style->reloadForScale();
     RolloverValueControl::scaleChanged();
 }
 

@@ -23,6 +23,7 @@
 #include "foundation/NotifyEvent.h"
 #include "gui/Bitmap.h"
 #include "gui/Enumerations.h"
+#include "gui/SharedStyleLink.h"
 #include "gui/ValueControl.h"
 #include "gui/ValueMouseTracker.h"
 
@@ -119,7 +120,7 @@ public:
     // Where the handle's point would be for the current value.
     Point handleTarget() const;
 
-    Style* style() const { return style_; }
+    Style* style() const { return style_.get(); }
     const Point& handlePosition() const { return handlePosition_; }
     float travel() const { return travel_; }
     bool vertical() const { return vertical_; }
@@ -144,8 +145,7 @@ private:
     // The fill pair blended by the track highlight level.
     const Bitmap* blendFill(const Bitmap& normal, const Bitmap& lit, int& opacity);
 
-    Style* style_ = nullptr;
-    std::unique_ptr<Style> emptyStyle_;
+    SharedStyleLink<Style> style_{*this};
     Point handlePosition_;
     Point glideTarget_;
     RolloverManager trackRollover_;
