@@ -71,7 +71,9 @@ void ModulationMatrixPluginInterface::targetControlDied(gui::Component* control)
         gui::Control* dying = entry.control;
         const uint32_t target = entry.targetIndex;
         entry.control = nullptr;
+        controlDying_ = true;
         notifyTargetListeners(parameterAt(static_cast<int32_t>(i)), dying, target, TargetListener::kUnbound);
+        controlDying_ = false;
     }
     targetPairs_.erase(std::remove_if(targetPairs_.begin(), targetPairs_.end(),
                                       [control](const std::pair<gui::Control*, uint32_t>& p) {
@@ -96,8 +98,8 @@ void ModulationMatrixPluginInterface::unlinkControl(AbstractPluginParameter* par
     ZentorPluginInterface::unlinkControl(parameter, control);
 }
 
-void ModulationMatrixPluginInterface::linkControl(AbstractPluginParameter* parameter, gui::ValueControl* control,
-                                                  uint32_t targetIndex) {
+void ModulationMatrixPluginInterface::linkControl(AbstractPluginParameter* parameter,
+                                                  gui::ValueControl* control, uint32_t targetIndex) {
     const int32_t index = parameter != nullptr ? parameter->getIndex() : -1;
     if (index < 0 || static_cast<size_t>(index) >= targetTable_.size()) {
         ControlChangeManager::linkControl(parameter, control);

@@ -45,8 +45,8 @@ public:
     public:
         enum Change : int32_t { kBound = 0, kMoved = 1, kReplaced = 2, kUnbound = 3 };
         virtual ~TargetListener() = default;
-        virtual void targetChanged(AbstractPluginParameter* parameter, gui::Control* control, uint32_t targetIndex,
-                                   int32_t change) = 0;
+        virtual void targetChanged(AbstractPluginParameter* parameter, gui::Control* control,
+                                   uint32_t targetIndex, int32_t change) = 0;
     };
 
     static constexpr uint32_t kNoTarget = ~0u;
@@ -84,12 +84,17 @@ public:
     // the target pairs; ~0 when none.
     uint32_t getTargetIndex(const gui::Control* control) const;
     void addTargetPair(gui::Control* control, uint32_t targetIndex);
-    void notifyTargetListeners(AbstractPluginParameter* parameter, gui::Control* control, uint32_t targetIndex,
-                               int32_t change);
+    void notifyTargetListeners(AbstractPluginParameter* parameter, gui::Control* control,
+                               uint32_t targetIndex, int32_t change);
     void addTargetListener(TargetListener* listener);
+    // True while listeners hear change 3 of a control that is being
+    // destroyed: they may compare the pointer but not touch the control.
+    bool isTargetControlDying() const { return controlDying_; }
     void removeTargetListener(TargetListener* listener);
 
     gui::DragManager& dragManager() const;
+    // False once the editor released its drag manager (while it closes).
+    bool hasDragManager() const { return dragManager_ != nullptr; }
     const TargetEntry& targetEntry(int32_t parameterIndex) const;
     // The control that stands for a target index, or null.
     gui::Control* targetControl(uint32_t targetIndex) const;
@@ -128,4 +133,5 @@ private:
     std::vector<RangeEntry> sourceRanges_;
     std::vector<RangeEntry> targetRanges_;
     std::vector<TargetListener*> targetListeners_;
+    bool controlDying_ = false;
 };

@@ -16,8 +16,8 @@ class RecordingTargetListener : public ModulationMatrixPluginInterface::TargetLi
 public:
     void targetChanged(AbstractPluginParameter* parameter, gui::Control* control, uint32_t targetIndex,
                        int32_t change) override {
-        log.push_back(std::to_string(change) + ":" + std::to_string(parameter ? parameter->getIndex() : -1) + ":" +
-                      std::to_string(static_cast<int32_t>(targetIndex)));
+        log.push_back(std::to_string(change) + ":" + std::to_string(parameter ? parameter->getIndex() : -1) +
+                      ":" + std::to_string(static_cast<int32_t>(targetIndex)));
         controls.push_back(control);
     }
     std::vector<std::string> log;
@@ -104,7 +104,7 @@ TEST_F(ModulationMatrixPluginInterfaceTest, BindMoveReplaceAndUnbind) {
 
     const std::string f = std::to_string(freq), p = std::to_string(pan);
     EXPECT_EQ(listener.log, (std::vector<std::string>{"0:" + f + ":10", "1:" + f + ":11", "2:" + p + ":11",
-                                                       "0:" + p + ":11", "3:" + p + ":11"}));
+                                                      "0:" + p + ":11", "3:" + p + ":11"}));
     EXPECT_EQ(listener.controls[2], a);
     EXPECT_EQ(listener.controls[3], b);
     EXPECT_EQ(adapter->gestureFaults(), "");

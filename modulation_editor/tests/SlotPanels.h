@@ -1,0 +1,25 @@
+#pragma once
+
+// Small slot panels for the tests: a target selector, a level knob and the
+// bypass and invert toggles as plain value controls.
+
+#include "gui/ValueControl.h"
+#include "modulation_editor/SlotInterface.h"
+
+namespace test {
+
+class TestSlotPanel : public SlotInterface {
+public:
+    TestSlotPanel(gui::UserInterface& userInterface, ModulationMatrixPluginInterface& interface)
+        : SlotInterface(userInterface, interface) {
+        for (int32_t role : {kTarget, kLevel, kBypass, kInvert}) {
+            auto* control = new gui::ValueControl(userInterface);
+            control->setBoundsXYWH(static_cast<float>(role) * 20.0f, 0.0f, 20.0f, 20.0f);
+            setSlotControl(role, control);
+        }
+        auto* warning = new gui::Control(userInterface);
+        setWarningControl(warning);
+    }
+};
+
+} // namespace test
