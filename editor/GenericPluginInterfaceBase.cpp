@@ -133,7 +133,13 @@ void GenericPluginInterfaceBase::hideValueDisplay() {
     if (ValueDisplay* display = valueDisplay()) display->hide();
 }
 
-void GenericPluginInterfaceBase::showParameterContextMenu(gui::ValueControl*) {}
+void GenericPluginInterfaceBase::showParameterContextMenu(gui::ValueControl* control) {
+    const int32_t index = control != nullptr ? control->controlId.getValue() : -1;
+    if (parameterAt(index) == nullptr) return;
+    openParameterContextMenu(index, control);
+}
+
+void GenericPluginInterfaceBase::openParameterContextMenu(int32_t, gui::ValueControl*) {}
 
 void GenericPluginInterfaceBase::listenToControl(gui::ValueControl* control) {
     if (control == nullptr) return;

@@ -72,7 +72,11 @@ public:
     virtual void idle();
     virtual void showValueDisplayFor(gui::ValueControl* control);
     virtual void hideValueDisplay();
+    // The context menu of the parameter bound to the control (its own
+    // controlId); an unbound control gets none.
     virtual void showParameterContextMenu(gui::ValueControl* control);
+    // The menu itself (made by the editor's menus); empty here.
+    virtual void openParameterContextMenu(int32_t index, gui::ValueControl* control);
     // The first control's rectangle in root coordinates, united with the
     // second's when both have a positive size.
     virtual gui::Rect unionBounds(const gui::Control* first, const gui::Control* second);

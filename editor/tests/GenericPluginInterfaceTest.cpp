@@ -193,6 +193,24 @@ TEST_F(InterfaceTest, TheScalingEntriesOfASmallRoot) {
     }
 }
 
+TEST_F(InterfaceTest, TheContextMenuTakesTheControlsOwnParameter) {
+    struct Menus : CountingInterface {
+        using CountingInterface::CountingInterface;
+        void openParameterContextMenu(int32_t index, gui::ValueControl*) override { opened.push_back(index); }
+        std::vector<int32_t> opened;
+    };
+    editor.reset();
+    auto menus = std::make_unique<Menus>(*ui, *model);
+    gui::ValueControl* bound = control();
+    gui::ValueControl* unbound = control();
+    menus->linkControl(&model->note, bound);
+    menus->showParameterContextMenu(bound);
+    menus->showParameterContextMenu(unbound);
+    menus->linkControl(&model->steps, bound);
+    menus->showParameterContextMenu(bound);
+    EXPECT_EQ(menus->opened, (std::vector<int32_t>{EditorModel::kNote, EditorModel::kSteps}));
+}
+
 // An audio thread automates 64 parameters while the GUI thread drags,
 // drains, and opens and closes the editor; the controls end exact.
 class InterfaceStressTest : public test::EditorTest {
