@@ -136,7 +136,8 @@ void FloatValueLabel::mouseDown(int button, const gui::Point& point, int modifie
     if (isTapMode()) {
         // One gesture to the time since the previous press.
         const float measured = clampToRange(static_cast<float>(tapHandler_.tap()));
-        if (parameter_ == nullptr || std::fabs(measured - getValue()) <= ControlChangeManager::kValueTolerance)
+        if (parameter_ == nullptr ||
+            std::fabs(measured - getValue()) <= ControlChangeManager::kValueTolerance)
             return;
         setValue(0, measured);
         setValue(1, measured);
@@ -231,7 +232,8 @@ void FloatValueLabel::textChanged() {
     if (!alive.alive() || editor() == nullptr || parameter_ == nullptr) return;
     std::string_view typed = trimmed(editor()->text().text.getValue());
     const std::string_view suffix = trimmed(unit.getValue());
-    if (!suffix.empty() && typed.size() > suffix.size() && typed.substr(typed.size() - suffix.size()) == suffix)
+    if (!suffix.empty() && typed.size() > suffix.size() &&
+        typed.substr(typed.size() - suffix.size()) == suffix)
         typed = trimmed(typed.substr(0, typed.size() - suffix.size()));
     double parsed = 0.0;
     if (!parseDouble(typed, parsed) || !std::isfinite(parsed)) return;

@@ -85,9 +85,9 @@ TEST_F(FloatValueLabelTest, Texts) {
         bool plus;
         const char* text;
     } cases[] = {
-        {1.234f, 2, "", false, "1.23"},  {3.0f, 0, " dB", false, "3 dB"}, {0.0f, 2, "", true, "+0.00"},
-        {-0.5f, 1, "", true, "-0.5"},    {12.0f, 1, " dB", true, "+12.0 dB"},
-        {-0.001f, 2, "", false, "0.00"}, // no "-0.00"
+        {1.234f, 2, "", false, "1.23"},      {3.0f, 0, " dB", false, "3 dB"},
+        {0.0f, 2, "", true, "+0.00"},        {-0.5f, 1, "", true, "-0.5"},
+        {12.0f, 1, " dB", true, "+12.0 dB"}, {-0.001f, 2, "", false, "0.00"}, // no "-0.00"
     };
     for (const Case& c : cases) {
         label->precision.setValue(c.precision);
@@ -113,12 +113,12 @@ TEST_F(FloatValueLabelTest, DraggingStepsEveryThirdRowAndOnlyTheReleaseEnds) {
         int modifiers;
         float moved;
     } cases[] = {
-        {{103}, 0, 0.0f},                                      // two rows: nothing
-        {{102}, 0, 1.0f},                                      // three rows: one step
-        {{96}, 0, 4.0f},                                       // nine rows: 9 / 2 steps
-        {{102}, gui::kShift, 0.1f},                            // fine
-        {{104, 103, 102, 101, 100, 99, 98, 97, 96}, 0, 3.0f},  // a row per move
-        {{114}, 0, -4.0f},                                     // downwards
+        {{103}, 0, 0.0f},                                     // two rows: nothing
+        {{102}, 0, 1.0f},                                     // three rows: one step
+        {{96}, 0, 4.0f},                                      // nine rows: 9 / 2 steps
+        {{102}, gui::kShift, 0.1f},                           // fine
+        {{104, 103, 102, 101, 100, 99, 98, 97, 96}, 0, 3.0f}, // a row per move
+        {{114}, 0, -4.0f},                                    // downwards
     };
     for (const auto& c : cases) {
         model->inputLevel.setValue(0.0f, 0);
@@ -184,8 +184,8 @@ TEST_F(FloatValueLabelTest, TypedTextIsOneGestureAndOneUndoStep) {
     struct Case {
         const char* typed;
         float value; // NaN: unchanged
-    } cases[] = {{"12.5", 12.5f}, {"-3 dB", -3.0f}, {"+1e3", 36.0f}, {"abc", NAN}, {"nan", NAN},
-                 {"1,5", NAN},    {"", NAN}};
+    } cases[] = {{"12.5", 12.5f}, {"-3 dB", -3.0f}, {"+1e3", 36.0f}, {"abc", NAN},
+                 {"nan", NAN},    {"1,5", NAN},     {"", NAN}};
     for (const Case& c : cases) {
         model->inputLevel.setValue(0.0f, 0);
         adapter->log.clear();
