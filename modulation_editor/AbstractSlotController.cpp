@@ -135,6 +135,10 @@ void AbstractSlotController::addListener(Listener* listener) {
         listeners_.push_back(listener);
 }
 
+void AbstractSlotController::removeListener(Listener* listener) {
+    listeners_.erase(std::remove(listeners_.begin(), listeners_.end(), listener), listeners_.end());
+}
+
 uint32_t AbstractSlotController::slotOfParameter(int32_t parameterIndex) const {
     const int32_t first = interface_.slotGroupFirstParameter();
     if (first < 0 || parameterIndex <= first) return ModulationMatrixPluginInterface::kNoIndex;
@@ -152,9 +156,11 @@ void AbstractSlotController::refreshSlots(int32_t parameterIndex) {
         changed = slotOfParameter(parameterIndex);
     }
     rebuildList(count, changed);
+    // A listener may remove itself (or another) while it is told.
     const std::vector<Listener*> listeners = listeners_;
     for (Listener* listener : listeners)
-        listener->slotsRefreshed(count);
+        if (std::find(listeners_.begin(), listeners_.end(), listener) != listeners_.end())
+            listener->slotsRefreshed(count);
 }
 
 bool AbstractSlotController::matchesFilter(int32_t slot) const {

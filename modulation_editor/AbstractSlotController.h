@@ -60,6 +60,7 @@ public:
     // one undo step.
     virtual void sortSlots() = 0;
     virtual void addListener(Listener* listener);
+    void removeListener(Listener* listener);
     virtual void listChanged(bool filterChanged) { (void)filterChanged; }
     // Builds the list for the slots in use; changedSlot: the slot whose
     // parameter changed, ~0 for none.

@@ -17,13 +17,13 @@ constexpr float kPointTolerance = 0.001f;
 
 } // namespace
 
-XYControllerButton::XYControllerButton(gui::UserInterface& userInterface, GenericPluginInterfaceBase& interface,
-                                       gui::Button::Style* style)
+XYControllerButton::XYControllerButton(gui::UserInterface& userInterface,
+                                       GenericPluginInterfaceBase& interface, gui::Button::Style* style)
     : ParameterButton(userInterface, interface, style), padInsets(this, gui::Rect()),
-      dimensionality(this, Dimensionality::kTwoAxes), pointOpacity(this, 255), polarity(this, Polarity::kBipolar),
-      guideColor(this, gui::Color(255, 255, 255, 60)), shadowColor(this, gui::Color(0, 0, 0, 255)),
-      highlightColor(this, gui::Color(255, 255, 255, 255)), valueTextColor(this, gui::Color(255, 255, 255, 255)),
-      centreColor(this, gui::Color(128, 128, 128, 255)),
+      dimensionality(this, Dimensionality::kTwoAxes), pointOpacity(this, 255),
+      polarity(this, Polarity::kBipolar), guideColor(this, gui::Color(255, 255, 255, 60)),
+      shadowColor(this, gui::Color(0, 0, 0, 255)), highlightColor(this, gui::Color(255, 255, 255, 255)),
+      valueTextColor(this, gui::Color(255, 255, 255, 255)), centreColor(this, gui::Color(128, 128, 128, 255)),
       background_(std::make_unique<gui::Bitmap>(userInterface.deviceBacking())),
       pointIcon_(std::make_unique<gui::Bitmap>(userInterface.deviceBacking())) {
     if (userInterface.hasPlatformDelegate()) {
@@ -45,7 +45,8 @@ void XYControllerButton::setBackgroundSource(gui::Bitmap* source) {
 void XYControllerButton::updatePad() {
     const gui::Rect local = localRect();
     const gui::Rect in = padInsets.getValue();
-    pad_ = gui::Rect(local.left + in.left, local.top + in.top, local.right - in.right, local.bottom - in.bottom);
+    pad_ =
+        gui::Rect(local.left + in.left, local.top + in.top, local.right - in.right, local.bottom - in.bottom);
     updatePoint();
 }
 
@@ -176,10 +177,12 @@ void XYControllerButton::renderBackground() {
     const float pixel = 1.0f / std::max(background_->getScale(), 1.0e-3f);
     const float y = polarity.getValue() == Polarity::kBipolar ? std::floor((pad_.top + pad_.bottom) * 0.5f)
                                                               : pad_.bottom - pixel;
-    drawGuide(gui::Rect(pad_.left, y, pad_.right, y + pixel), gui::Direction::kRight, highlightColor.getValue());
+    drawGuide(gui::Rect(pad_.left, y, pad_.right, y + pixel), gui::Direction::kRight,
+              highlightColor.getValue());
     if (!twoAxes()) {
         const float x = std::floor((pad_.left + pad_.right) * 0.5f);
-        drawGuide(gui::Rect(x, pad_.top, x + pixel, pad_.bottom), gui::Direction::kDown, centreColor.getValue());
+        drawGuide(gui::Rect(x, pad_.top, x + pixel, pad_.bottom), gui::Direction::kDown,
+                  centreColor.getValue());
     }
     refresh();
 }
