@@ -36,7 +36,8 @@ private:
 ModulationIndicator::ModulationIndicator(ModulationIndicatorManager& manager, uint32_t first, uint32_t count)
     : gui::Button(manager.userInterface(), &manager.style()), alignment(this, manager.alignment.getValue()),
       follow(this, true), placingIndex(this, 0), layout(this, manager.layout.getValue()),
-      offset(this, manager.offset.getValue()), manager_(&manager), explicitFirst_(first), explicitCount_(count) {
+      offset(this, manager.offset.getValue()), manager_(&manager), explicitFirst_(first),
+      explicitCount_(count) {
     helpText.setValue(kHelpText);
     hitByRect.setValue(false);
     hitThreshold.setValue(kHitThreshold);
@@ -330,7 +331,8 @@ void ModulationIndicator::paintContents(gui::Canvas& canvas) {
     for (int32_t kind = 0; kind < ModulationIndicatorManager::kMaxKinds; ++kind) {
         if (!(kinds_ & (1u << kind))) continue;
         const gui::Bitmap& face = manager_->segmentBitmap(kind, segment);
-        const gui::Bitmap& overlay = manager_->segmentBitmap(kind, ModulationIndicatorManager::kSegmentOverlay);
+        const gui::Bitmap& overlay =
+            manager_->segmentBitmap(kind, ModulationIndicatorManager::kSegmentOverlay);
         const gui::Point at(kSegmentOverlap * face.getRect().width() * static_cast<float>(rank), 0.0f);
         if (face.pixelWidth() > 0) canvas.drawBitmap(face, at, alpha);
         if (overlay.pixelWidth() > 0) canvas.drawBitmap(overlay, at, alpha);

@@ -71,8 +71,8 @@ protected:
 // A slot without a source counts nowhere (under ASan a write before the
 // table shows); one without a target still counts for its source.
 TEST_F(ModulationIndicatorManagerTest, CountsAndKindSets) {
-    connect(0, -1, 0);       // no source
-    connect(1, kEG1, -1);    // no target
+    connect(0, -1, 0);    // no source
+    connect(1, kEG1, -1); // no target
     connect(2, kXLFO1, 0);
     connect(3, kLastMidi, 0);
     connect(4, kXLFO1, 5);
@@ -201,8 +201,8 @@ TEST_F(ModulationIndicatorManagerTest, ARingAndItsKnobShareOneIndicator) {
 // indicator along.
 TEST_F(ModulationIndicatorManagerTest, AfterARemovalItShowsTheNewTarget) {
     gui::ValueControl* k = knobIn(10, 10, 40);
-    connect(0, kEG1, 22);  // XLFO 3 Frequency
-    connect(1, kEF1, 19);  // XLFO 2 Frequency
+    connect(0, kEG1, 22); // XLFO 3 Frequency
+    connect(1, kEF1, 19); // XLFO 2 Frequency
     useSlots(2);
     editor->linkControl(&model->xlfos[2].frequency, k, 22);
     ModulationIndicator* before = manager->indicatorOf(22);
@@ -238,7 +238,8 @@ TEST_F(ModulationIndicatorManagerTest, Collecting) {
     manager->beginCollecting();
     ModulationIndicator* indicator = manager->createIndicator(display, 35, 1);
     EGParameterSet& eg = model->egs[0];
-    AbstractPluginParameter* parameters[] = {&eg.delay, &eg.attack, &eg.decay, &eg.sustain, &eg.hold, &eg.release};
+    AbstractPluginParameter* parameters[] = {&eg.delay,   &eg.attack, &eg.decay,
+                                             &eg.sustain, &eg.hold,   &eg.release};
     const uint32_t targets[] = {35, 36, 37, 38, 34, 39};
     for (int i = 0; i < 6; ++i)
         editor->linkControl(parameters[i], knobIn(10.0f * i, 100, 10), targets[i]);
@@ -286,9 +287,7 @@ TEST_F(ModulationIndicatorManagerTest, TintPixels) {
     ModulationIndicator* indicator = manager->indicatorOf(0);
     ui->paint();
     const gui::Point origin = indicator->toRoot({0, 0});
-    const auto px = [&](float x) {
-        return ui->backBuffer().pixelAt(int(origin.x + x), int(origin.y + 2));
-    };
+    const auto px = [&](float x) { return ui->backBuffer().pixelAt(int(origin.x + x), int(origin.y + 2)); };
     EXPECT_EQ(px(1), tint(normal, xlfo)); // the XLFO segment
     EXPECT_EQ(px(5), tint(normal, ef));   // the envelope follower's over it
     EXPECT_EQ(px(11), tint(normal, ef));
