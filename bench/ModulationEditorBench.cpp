@@ -88,7 +88,8 @@ void slotParameterRefresh(benchmark::State& state) {
         panel->parent.setValue(&ui.root());
         for (int32_t k = 0; k < indicators; ++k) {
             auto* knob = new gui::ValueControl(ui);
-            knob->setBoundsXYWH(static_cast<float>(k % 10) * 60.0f, static_cast<float>(k / 10) * 60.0f, 40, 40);
+            knob->setBoundsXYWH(static_cast<float>(k % 10) * 60.0f, static_cast<float>(k / 10) * 60.0f, 40,
+                                40);
             knob->parent.setValue(panel);
             editor.linkControl(model.getParameter(k), knob, static_cast<uint32_t>(k));
         }

@@ -4,7 +4,6 @@
 #include "gui/Canvas.h"
 #include "gui/UserInterface.h"
 #include "modulation_editor/AbstractSlotController.h"
-#include "modulation_editor/ModulationIndicatorManager.h"
 
 #include <algorithm>
 #include <bit>
@@ -33,10 +32,11 @@ private:
     gui::Color color_;
 };
 
-ModulationIndicator::ModulationIndicator(ModulationIndicatorManager& manager, uint32_t first, uint32_t count)
-    : gui::Button(manager.userInterface(), &manager.style()), alignment(this, manager.alignment.getValue()),
-      follow(this, true), placingIndex(this, 0), layout(this, manager.layout.getValue()),
-      offset(this, manager.offset.getValue()), manager_(&manager), explicitFirst_(first),
+ModulationIndicator::ModulationIndicator(gui::UserInterface& userInterface, Host& host, uint32_t first,
+                                         uint32_t count, gui::Alignment alignment, gui::Layout layout,
+                                         gui::Point offset)
+    : gui::Button(userInterface, &host.indicatorStyle()), alignment(this, alignment), follow(this, true),
+      placingIndex(this, 0), layout(this, layout), offset(this, offset), host_(&host), explicitFirst_(first),
       explicitCount_(count) {
     helpText.setValue(kHelpText);
     hitByRect.setValue(false);
@@ -47,8 +47,8 @@ ModulationIndicator::ModulationIndicator(ModulationIndicatorManager& manager, ui
 
 ModulationIndicator::~ModulationIndicator() {
     removeMarks();
-    if (manager_ != nullptr) manager_->indicatorDying(this);
-    manager_ = nullptr;
+    if (host_ != nullptr) host_->indicatorDying(*this);
+    host_ = nullptr;
 }
 
 gui::Control* ModulationIndicator::watchedControl(size_t index) const {
@@ -107,7 +107,7 @@ void ModulationIndicator::addControl(gui::Control* control, uint32_t target, boo
     // Its changes and its death reach this indicator.
     control->addWatcher(this);
     recomputeRange();
-    if (manager_ != nullptr) manager_->rebuildTargetTable();
+    if (host_ != nullptr) host_->indicatorChanged(*this);
     place();
     updateState();
     if (visible.getValue()) addMarks();
@@ -124,10 +124,10 @@ bool ModulationIndicator::dropControl(gui::Control* control) {
         delete mark;
     }
     recomputeRange();
-    if (manager_ != nullptr) manager_->rebuildTargetTable();
+    if (host_ != nullptr) host_->indicatorChanged(*this);
     if (watches_.empty()) {
         visible.setValue(false);
-        if (manager_ != nullptr && manager_->mostRecent_ == this) manager_->mostRecent_ = nullptr;
+        if (host_ != nullptr) host_->indicatorEmptied(*this);
         if (!deletePosted_) deletePosted_ = userInterface().postMessage(this, kDeleteSelf, 1);
         return true;
     }
@@ -141,16 +141,16 @@ void ModulationIndicator::moveControl(gui::Control* control, uint32_t target) {
     if (index < 0) return;
     watches_[static_cast<size_t>(index)].target = target;
     recomputeRange();
-    if (manager_ != nullptr) manager_->rebuildTargetTable();
+    if (host_ != nullptr) host_->indicatorChanged(*this);
     updateState();
 }
 
 // ---- state, size and place ---------------------------------------------------------------
 
 void ModulationIndicator::updateState() {
-    if (manager_ == nullptr) return;
-    const auto kinds = static_cast<uint16_t>(manager_->kindsOf(first_, count_) & 0xFFFFu);
-    const AbstractSlotController& slots = manager_->slotController();
+    if (host_ == nullptr) return;
+    const auto kinds = static_cast<uint16_t>(host_->kindsOf(first_, count_) & 0xFFFFu);
+    const AbstractSlotController& slots = host_->slotController();
     State next = kNotModulated;
     if (kinds != 0) {
         const bool selected = count_ > 0 && slots.targetFilterCount() == static_cast<int32_t>(count_) &&
@@ -161,10 +161,11 @@ void ModulationIndicator::updateState() {
         state_ = next;
         kinds_ = kinds;
         sized_ = true;
-        const gui::Bitmap& normal = manager_->styleBitmap(ModulationIndicatorManager::kSegmentNormal);
+        const gui::Bitmap& normal = host_->styleBitmap(kSegmentNormal);
         const gui::Rect r = normal.getRect();
-        const float segmentWidth = r.width() > 0.0f ? r.width() : manager_->style().width.getValue();
-        const float segmentHeight = r.height() > 0.0f ? r.height() : manager_->style().height.getValue();
+        const float segmentWidth = r.width() > 0.0f ? r.width() : host_->indicatorStyle().width.getValue();
+        const float segmentHeight =
+            r.height() > 0.0f ? r.height() : host_->indicatorStyle().height.getValue();
         const int n = std::max(1, std::popcount(static_cast<unsigned>(kinds_)));
         setSize((1.0f + kSegmentOverlap * static_cast<float>(n - 1)) * segmentWidth, segmentHeight);
         place();
@@ -215,10 +216,10 @@ void ModulationIndicator::fitMark(Watch& watch) {
 }
 
 void ModulationIndicator::addMarks() {
-    if (manager_ == nullptr) return;
+    if (host_ == nullptr) return;
     for (Watch& w : watches_) {
         if (w.mark != nullptr) continue;
-        w.mark = new Mark(userInterface(), manager_->markColor.getValue());
+        w.mark = new Mark(userInterface(), host_->indicatorMarkColor());
         gui::Component::link(w.mark);
         w.mark->parent.setValue(w.control);
         fitMark(w);
@@ -301,13 +302,9 @@ void ModulationIndicator::childChanged(gui::Control* child, ChildChange code) {
 void ModulationIndicator::fireEvent5() {
     AliveGuard alive(this);
     gui::Button::fireEvent5();
-    if (!alive.alive() || manager_ == nullptr) return;
-    ModulationIndicatorManager& manager = *manager_;
-    if (!manager.sectionShown.getValue()) {
-        manager.showSectionEvent.notify(&manager);
-        return;
-    }
-    AbstractSlotController& slots = manager.slotController();
+    if (!alive.alive() || host_ == nullptr) return;
+    if (host_->askForHiddenSection()) return;
+    AbstractSlotController& slots = host_->slotController();
     if (state_ == kSelected) {
         slots.clearFilter();
         return;
@@ -319,20 +316,18 @@ void ModulationIndicator::fireEvent5() {
 }
 
 void ModulationIndicator::paintContents(gui::Canvas& canvas) {
-    if (manager_ == nullptr || kinds_ == 0) {
+    if (host_ == nullptr || kinds_ == 0) {
         gui::Button::paintContents(canvas, state_ == kSelected ? 2 : 0);
         return;
     }
     const bool active = state_ == kSelected || drawingState() == DrawingState::kPressed;
     const int alpha = active ? 255 : blendOpacity(normalOpacity.getValue());
-    const auto segment =
-        active ? ModulationIndicatorManager::kSegmentActive : ModulationIndicatorManager::kSegmentNormal;
+    const auto segment = active ? kSegmentActive : kSegmentNormal;
     int rank = 0;
-    for (int32_t kind = 0; kind < ModulationIndicatorManager::kMaxKinds; ++kind) {
+    for (int32_t kind = 0; kind < kMaxKinds; ++kind) {
         if (!(kinds_ & (1u << kind))) continue;
-        const gui::Bitmap& face = manager_->segmentBitmap(kind, segment);
-        const gui::Bitmap& overlay =
-            manager_->segmentBitmap(kind, ModulationIndicatorManager::kSegmentOverlay);
+        const gui::Bitmap& face = host_->segmentBitmap(kind, segment);
+        const gui::Bitmap& overlay = host_->segmentBitmap(kind, kSegmentOverlay);
         const gui::Point at(kSegmentOverlap * face.getRect().width() * static_cast<float>(rank), 0.0f);
         if (face.pixelWidth() > 0) canvas.drawBitmap(face, at, alpha);
         if (overlay.pixelWidth() > 0) canvas.drawBitmap(overlay, at, alpha);

@@ -12,8 +12,8 @@
 // visibility and opacity. While shown, each watched control carries a mark
 // (a disabled child drawn along its bottom edge).
 //
-// Lifetime: made and owned by its manager; deleted by the manager, by the
-// tree (it leaves the manager), or by the message it posts to itself when
+// Lifetime: made and owned by its host (the indicator manager); deleted by
+// the host, by the tree (it leaves the host), or by the message it posts to itself when
 // its last control left, so that it may go from inside its own handlers.
 // A watched control that dies is dropped without being touched.
 //
@@ -27,11 +27,15 @@
 #include <cstdint>
 #include <vector>
 
-class ModulationIndicatorManager;
+class AbstractSlotController;
 
 class ModulationIndicator : public gui::Button {
 public:
     enum State : int32_t { kNotModulated = 0, kModulated = 1, kSelected = 2 };
+    // The bitmaps of a kind's segment.
+    enum Segment : int32_t { kSegmentNormal = 0, kSegmentActive = 1, kSegmentOverlay = 2, kNumSegments = 3 };
+    // Kinds an indicator can show (its kind set is 16 bits wide).
+    static constexpr int32_t kMaxKinds = 16;
     static constexpr uint32_t kNoTarget = ~0u;
     static constexpr int kHitThreshold = 32;
     static constexpr const char* kHelpText =
@@ -39,9 +43,32 @@ public:
         "being modulated. Click the button to highlight the sources and slots responsible for this "
         "modulation.";
 
-    // first and count: an explicit range (count 0: none). The manager
-    // adds the first control.
-    ModulationIndicator(ModulationIndicatorManager& manager, uint32_t first, uint32_t count);
+    // What an indicator needs of its owner (the indicator manager).
+    class Host {
+    public:
+        virtual ~Host() = default;
+        virtual gui::Button::Style& indicatorStyle() = 0;
+        // A kind's segment bitmap (tinted or the style's own).
+        virtual gui::Bitmap& segmentBitmap(int32_t kind, Segment segment) = 0;
+        virtual gui::Bitmap& styleBitmap(Segment segment) = 0;
+        // The kinds aimed at a range of targets.
+        virtual uint32_t kindsOf(uint32_t first, uint32_t count) const = 0;
+        virtual AbstractSlotController& slotController() const = 0;
+        virtual gui::Color indicatorMarkColor() const = 0;
+        // True when the modulation section was hidden (the owner asks for
+        // it instead of a filter).
+        virtual bool askForHiddenSection() = 0;
+        // The indicator's range or its controls changed.
+        virtual void indicatorChanged(ModulationIndicator& indicator) = 0;
+        // Its last control left.
+        virtual void indicatorEmptied(ModulationIndicator& indicator) = 0;
+        virtual void indicatorDying(ModulationIndicator& indicator) = 0;
+    };
+
+    // first and count: an explicit range (count 0: none). The host adds
+    // the first control.
+    ModulationIndicator(gui::UserInterface& userInterface, Host& host, uint32_t first, uint32_t count,
+                        gui::Alignment alignment, gui::Layout layout, gui::Point offset);
     ~ModulationIndicator() override;
 
     Property<gui::Alignment> alignment;
@@ -98,7 +125,7 @@ private:
     void fitMark(Watch& watch);
     int findWatch(const gui::Control* control) const;
 
-    ModulationIndicatorManager* manager_;
+    Host* host_;
     std::vector<Watch> watches_;
     uint32_t explicitFirst_ = 0;
     uint32_t explicitCount_ = 0;

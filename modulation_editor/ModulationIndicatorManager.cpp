@@ -6,7 +6,6 @@
 #include "gui/UserInterface.h"
 #include "modulation/ModulationMatrixController.h"
 #include "modulation/ModulationMatrixPlugin.h"
-#include "modulation_editor/ModulationIndicator.h"
 
 #include <algorithm>
 #include <cmath>
@@ -68,15 +67,17 @@ ModulationIndicatorManager::~ModulationIndicatorManager() {
 ModulationIndicator* ModulationIndicatorManager::createIndicator(gui::Control* control, uint32_t first,
                                                                  uint32_t count) {
     if (control == nullptr) return nullptr;
-    auto* indicator = new ModulationIndicator(*this, first, count);
-    adopt(indicator);
+    ModulationIndicator* indicator = makeIndicator(first, count);
     indicator->addControl(control, ModulationIndicator::kNoTarget, false);
     return indicator;
 }
 
-void ModulationIndicatorManager::adopt(ModulationIndicator* indicator) {
+ModulationIndicator* ModulationIndicatorManager::makeIndicator(uint32_t first, uint32_t count) {
+    auto* indicator = new ModulationIndicator(userInterface(), *this, first, count, alignment.getValue(),
+                                              layout.getValue(), offset.getValue());
     indicators_.push_back(indicator);
     mostRecent_ = indicator;
+    return indicator;
 }
 
 bool ModulationIndicatorManager::extendIndicator(gui::Control* control, uint32_t target) {
@@ -106,10 +107,24 @@ bool ModulationIndicatorManager::extendIndicator(gui::Control* control, uint32_t
     return true;
 }
 
-void ModulationIndicatorManager::indicatorDying(ModulationIndicator* indicator) {
-    indicators_.erase(std::remove(indicators_.begin(), indicators_.end(), indicator), indicators_.end());
-    if (mostRecent_ == indicator) mostRecent_ = nullptr;
+void ModulationIndicatorManager::indicatorDying(ModulationIndicator& indicator) {
+    indicators_.erase(std::remove(indicators_.begin(), indicators_.end(), &indicator), indicators_.end());
+    if (mostRecent_ == &indicator) mostRecent_ = nullptr;
     if (!destroying_) rebuildTargetTable();
+}
+
+void ModulationIndicatorManager::indicatorChanged(ModulationIndicator&) {
+    rebuildTargetTable();
+}
+
+void ModulationIndicatorManager::indicatorEmptied(ModulationIndicator& indicator) {
+    if (mostRecent_ == &indicator) mostRecent_ = nullptr;
+}
+
+bool ModulationIndicatorManager::askForHiddenSection() {
+    if (sectionShown.getValue()) return false;
+    showSectionEvent.notify(this);
+    return true;
 }
 
 void ModulationIndicatorManager::rebuildTargetTable() {
@@ -143,9 +158,7 @@ void ModulationIndicatorManager::targetChanged(AbstractPluginParameter*, gui::Co
         if (watching != nullptr) {
             watching->moveControl(control, targetIndex);
         } else if (!extendIndicator(control, targetIndex)) {
-            auto* indicator = new ModulationIndicator(*this, 0, 0);
-            adopt(indicator);
-            indicator->addControl(control, targetIndex, false);
+            makeIndicator(0, 0)->addControl(control, targetIndex, false);
         }
         break;
     case kReplaced:
@@ -209,9 +222,9 @@ uint32_t ModulationIndicatorManager::kindsOf(uint32_t first, uint32_t count) con
 
 gui::Bitmap& ModulationIndicatorManager::styleBitmap(Segment segment) {
     switch (segment) {
-    case kSegmentActive:
+    case ModulationIndicator::kSegmentActive:
         return style_->stateBitmap(1);
-    case kSegmentOverlay:
+    case ModulationIndicator::kSegmentOverlay:
         return style_->stateBitmap(3);
     default:
         return style_->stateBitmap(0);
@@ -235,7 +248,7 @@ void ModulationIndicatorManager::setColorTable(std::vector<gui::Color> colors) {
 void ModulationIndicatorManager::scaleChanged() {
     tints_.resize(colors_.size());
     for (size_t kind = 0; kind < colors_.size(); ++kind) {
-        for (int32_t segment = 0; segment < kNumSegments; ++segment) {
+        for (int32_t segment = 0; segment < ModulationIndicator::kNumSegments; ++segment) {
             std::unique_ptr<gui::Bitmap>& tinted = tints_[kind][static_cast<size_t>(segment)];
             if (!tinted) tinted = std::make_unique<gui::Bitmap>(userInterface().deviceBacking());
             // Mode 2 multiplies every channel by the kind's colour.

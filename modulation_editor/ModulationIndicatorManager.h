@@ -39,6 +39,7 @@
 #include "gui/DeviceBacking.h"
 #include "gui/Enumerations.h"
 #include "modulation_editor/AbstractSlotController.h"
+#include "modulation_editor/ModulationIndicator.h"
 #include "modulation_editor/ModulationMatrixPluginInterface.h"
 
 #include <array>
@@ -47,20 +48,17 @@
 #include <string>
 #include <vector>
 
-class ModulationIndicator;
-
 class ModulationIndicatorManager : public gui::Component,
                                    public AbstractSlotController::Listener,
                                    public ModulationMatrixPluginInterface::TargetListener,
-                                   public gui::DeviceBacking::BackingScaleListener {
+                                   public gui::DeviceBacking::BackingScaleListener,
+                                   private ModulationIndicator::Host {
 public:
     // The style's bitmaps: prefix + "Normal.png", "Active.png" and
     // "Overlay.png" (a missing one stays empty).
     static constexpr const char* kDefaultStylePrefix = "ModulationIndicator";
-    // Kinds an indicator can show (its kind set is 16 bits wide).
-    static constexpr int32_t kMaxKinds = 16;
-    // The segment bitmaps of a kind.
-    enum Segment : int32_t { kSegmentNormal = 0, kSegmentActive = 1, kSegmentOverlay = 2, kNumSegments = 3 };
+    static constexpr int32_t kMaxKinds = ModulationIndicator::kMaxKinds;
+    using Segment = ModulationIndicator::Segment;
 
     ModulationIndicatorManager(ModulationMatrixPluginInterface& interface, AbstractSlotController& slots,
                                const std::string& stylePrefix = kDefaultStylePrefix);
@@ -111,7 +109,7 @@ public:
     // The kinds aimed at a target (0 outside the table).
     uint32_t targetKinds(int32_t target) const;
     // The union over a range of targets, held to the table.
-    uint32_t kindsOf(uint32_t first, uint32_t count) const;
+    uint32_t kindsOf(uint32_t first, uint32_t count) const override;
     // The indicator whose range holds the target (the latest made), or null.
     ModulationIndicator* indicatorOf(uint32_t target) const;
     const std::vector<ModulationIndicator*>& indicators() const { return indicators_; }
@@ -121,20 +119,24 @@ public:
 
     gui::Button::Style& style() { return *style_; }
     // A kind's segment bitmap: its tinted copy, else the style's own.
-    gui::Bitmap& segmentBitmap(int32_t kind, Segment segment);
+    gui::Bitmap& segmentBitmap(int32_t kind, Segment segment) override;
     // The style's bitmap of a segment.
-    gui::Bitmap& styleBitmap(Segment segment);
-    AbstractSlotController& slotController() const { return slots_; }
+    gui::Bitmap& styleBitmap(Segment segment) override;
+    AbstractSlotController& slotController() const override { return slots_; }
     ModulationMatrixPluginInterface& interface() const { return interface_; }
 
 private:
-    friend class ModulationIndicator;
     enum Message : int { kRebuildTints = 1 };
 
-    void adopt(ModulationIndicator* indicator);
-    // An indicator's destructor.
-    void indicatorDying(ModulationIndicator* indicator);
-    // An indicator's range changed.
+    // --- ModulationIndicator::Host
+    gui::Button::Style& indicatorStyle() override { return *style_; }
+    gui::Color indicatorMarkColor() const override { return markColor.getValue(); }
+    bool askForHiddenSection() override;
+    void indicatorChanged(ModulationIndicator& indicator) override;
+    void indicatorEmptied(ModulationIndicator& indicator) override;
+    void indicatorDying(ModulationIndicator& indicator) override;
+
+    ModulationIndicator* makeIndicator(uint32_t first, uint32_t count);
     void rebuildTargetTable();
     int32_t kindOfSource(int32_t source) const;
 
@@ -147,7 +149,7 @@ private:
     std::vector<int32_t> sourceCounts_;
     std::vector<uint32_t> targetKinds_;
     std::vector<gui::Color> colors_;
-    std::vector<std::array<std::unique_ptr<gui::Bitmap>, kNumSegments>> tints_;
+    std::vector<std::array<std::unique_ptr<gui::Bitmap>, ModulationIndicator::kNumSegments>> tints_;
     bool collecting_ = false;
     bool destroying_ = false;
 };

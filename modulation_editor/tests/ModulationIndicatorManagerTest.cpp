@@ -274,15 +274,15 @@ TEST_F(ModulationIndicatorManagerTest, TintPixels) {
                           std::uint8_t(gui::pixel::multiply255(a.b, b.b)), 255);
     };
     // The style's pixels as loaded.
-    const gui::Color normal = manager->styleBitmap(ModulationIndicatorManager::kSegmentNormal).pixelAt(3, 3);
-    const gui::Color active = manager->styleBitmap(ModulationIndicatorManager::kSegmentActive).pixelAt(3, 3);
-    const gui::Bitmap& tinted = manager->segmentBitmap(1, ModulationIndicatorManager::kSegmentNormal);
+    const gui::Color normal = manager->styleBitmap(ModulationIndicator::kSegmentNormal).pixelAt(3, 3);
+    const gui::Color active = manager->styleBitmap(ModulationIndicator::kSegmentActive).pixelAt(3, 3);
+    const gui::Bitmap& tinted = manager->segmentBitmap(1, ModulationIndicator::kSegmentNormal);
     EXPECT_EQ(tinted.pixelAt(3, 3), tint(normal, xlfo));
     EXPECT_EQ(tint(gui::Color(200, 200, 200, 255), xlfo), gui::Color(200, 100, 0, 255));
-    EXPECT_EQ(manager->segmentBitmap(1, ModulationIndicatorManager::kSegmentActive).pixelAt(0, 0),
+    EXPECT_EQ(manager->segmentBitmap(1, ModulationIndicator::kSegmentActive).pixelAt(0, 0),
               tint(active, xlfo));
     // A kind outside the table uses the style's own bitmap.
-    EXPECT_EQ(manager->segmentBitmap(4, ModulationIndicatorManager::kSegmentNormal).pixelAt(0, 0), normal);
+    EXPECT_EQ(manager->segmentBitmap(4, ModulationIndicator::kSegmentNormal).pixelAt(0, 0), normal);
 
     ModulationIndicator* indicator = manager->indicatorOf(0);
     ui->paint();
@@ -294,8 +294,8 @@ TEST_F(ModulationIndicatorManagerTest, TintPixels) {
     // A new scale rebuilds the tints once the style has its new pixels.
     ui->setMonitorScale(2.0f);
     ui->drainList(1);
-    EXPECT_EQ(manager->segmentBitmap(1, ModulationIndicatorManager::kSegmentNormal).pixelWidth(), 16);
-    EXPECT_EQ(manager->segmentBitmap(1, ModulationIndicatorManager::kSegmentNormal).pixelAt(9, 9),
+    EXPECT_EQ(manager->segmentBitmap(1, ModulationIndicator::kSegmentNormal).pixelWidth(), 16);
+    EXPECT_EQ(manager->segmentBitmap(1, ModulationIndicator::kSegmentNormal).pixelAt(9, 9),
               tint(normal, xlfo));
 }
 
