@@ -105,7 +105,8 @@ void ComponentButton::ToggleListener::valueControlChanged(gui::ValueControl* con
 
 void ComponentButton::setEnableParameter(AbstractPluginParameter* parameter) {
     if (enableToggle_ == nullptr && parameter != nullptr) {
-        auto* toggle = new gui::ToggleButton(userInterface(), style_ != nullptr ? style_->toggleStyle() : nullptr);
+        auto* toggle =
+            new gui::ToggleButton(userInterface(), style_ != nullptr ? style_->toggleStyle() : nullptr);
         toggle->visible.setValue(false);
         toggle->minimum.setValue(0);
         toggle->maximum.setValue(1);
@@ -115,7 +116,8 @@ void ComponentButton::setEnableParameter(AbstractPluginParameter* parameter) {
             toggle->setBoundsXYWH(at.x, at.y, toggle->width.getValue(), toggle->height.getValue());
         }
         toggle->parent.setValue(this);
-        toggle->value.setValue(static_cast<int>(std::lround(parameter->toLinearNormalized(parameter->getValue()))));
+        toggle->value.setValue(
+            static_cast<int>(std::lround(parameter->toLinearNormalized(parameter->getValue()))));
         toggle->setListener(&toggleListener_);
         enableToggle_ = toggle;
         link(toggle);
@@ -278,8 +280,8 @@ void ComponentButton::mouseUp(int button, const gui::Point& point, int modifiers
     if (alive.alive()) updateValueLabels();
 }
 
-bool ComponentButton::mouseWheel(int phase, const gui::Point& point, int modifiers, const gui::Point& firstDelta,
-                                 const gui::Point& secondDelta) {
+bool ComponentButton::mouseWheel(int phase, const gui::Point& point, int modifiers,
+                                 const gui::Point& firstDelta, const gui::Point& secondDelta) {
     AliveGuard alive(this);
     if (pointerInside() || getHoverChild() != nullptr) updateValueLabels();
     if (!alive.alive()) return true;

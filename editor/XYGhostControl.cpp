@@ -3,8 +3,8 @@
 #include "gui/Control.h"
 #include "gui/UserInterface.h"
 
-XYGhostControl::XYGhostControl(gui::Control& target, gui::Orientation orientation, std::uint32_t parameterIndex,
-                               Fraction fraction)
+XYGhostControl::XYGhostControl(gui::Control& target, gui::Orientation orientation,
+                               std::uint32_t parameterIndex, Fraction fraction)
     : BitmapParameterGhostControl(target.userInterface().deviceBacking(), parameterIndex), target_(target),
       orientation_(orientation), fraction_(std::move(fraction)) {}
 

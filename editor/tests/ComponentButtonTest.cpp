@@ -203,11 +203,13 @@ TEST_F(ComponentButtonTest, TheFaceRendersOncePerChange) {
         {"the enable parameter (overlay only)", [&] { button->parameterChanged(EditorModel::kLevel); }, 4},
         {"dimmed (overlay only)", [&] { button->dimmed.setValue(true); }, 4},
         {"the size", [&] { button->setSize(70, 40); }, 5},
-        {"the highlighted face while highlighted", [&] {
+        {"the highlighted face while highlighted",
+         [&] {
              button->highlightFace.setValue(true);
              button->rolloverManager().setRollover(true);
              button->rolloverManager().finish();
-         }, 6},
+         },
+         6},
     };
     for (const auto& c : cases) {
         c.change();
@@ -244,7 +246,8 @@ TEST_F(ComponentButtonTest, AnOffComponentIsOverlaidAndItsToggleFollowsAutomatio
     const auto calls = draw();
     bool masked = false;
     for (const auto& call : calls) {
-        if (call.op == gui::test::Op::kBitmapMasked && call.object == asDrawn(button->faceBitmap())) masked = true;
+        if (call.op == gui::test::Op::kBitmapMasked && call.object == asDrawn(button->faceBitmap()))
+            masked = true;
         if (call.object == asDrawn(style->overlayBitmap())) {
             EXPECT_FLOAT_EQ(call.rect.left, 0.0f);
             EXPECT_FLOAT_EQ(call.rect.top, 0.0f);
@@ -329,7 +332,7 @@ TEST_F(ComponentButtonTest, EveryOrderOfDeath) {
         else
             b->setBoundsXYWH(100, 100, 60, 40);
         b->parent.setValue(c.first == Kind::kDisplayHoldingTheButton ? static_cast<gui::Control*>(display)
-                                                                        : &ui->root());
+                                                                     : &ui->root());
         b->setParameter(0, &model->unit);
         b->setEnableParameter(&model->level);
         b->setDisplay(display, 0);

@@ -3,6 +3,7 @@
 #include "editor/HelpHint.h"
 #include "editor/StandardButtons.h"
 #include "editor/tests/EditorRig.h"
+#include "foundation/Files.h"
 #include "foundation/Registry.h"
 #include "foundation/tests/AllocationCounter.h"
 #include "gui/Button.h"
@@ -15,6 +16,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <thread>
 
@@ -105,12 +107,40 @@ TEST_F(InterfaceTest, AFloodedQueueEndsInOneFullRefresh) {
     model->unit.setValue(0.125f, kParameterChangeNotToHost); // lost in the flood that follows
     for (std::uint32_t i = 0; i < gui::MessageChannel::kQueueNodes + 100; ++i)
         editor->pluginChanged(-1025, EditorModel::kNote);
+    editor->presetDisplayUpdates = 0;
     ui->advance(10);
     EXPECT_EQ(editor->fullRefreshes, 1);
-    EXPECT_EQ(editor->presetDisplayUpdates, 1);
+    // Each delivered refresh ends in the preset display, and so does the
+    // full one (the display writes only what changed).
+    EXPECT_GT(editor->presetDisplayUpdates, 1);
     EXPECT_EQ(k->value.getValue(), 4500);
     ui->advance(10);
     EXPECT_EQ(editor->fullRefreshes, 1);
+}
+
+TEST_F(InterfaceTest, AParameterRefreshMovesOnlyItsControlThenThePresetDisplay) {
+    gui::ValueControl* unit = linked(model->unit);
+    gui::ValueControl* level = linked(model->level);
+    const int levelBefore = level->value.getValue();
+    ui->advance(10);
+    editor->presetDisplayUpdates = 0;
+    model->unit.setValue(0.25f, kParameterChangeNotToHost);
+    model->level.setValue(0.0f, kParameterChangeNotToHost);
+    ui->advance(10); // the model's own notifications
+    level->value.setValue(levelBefore);
+    unit->value.setValue(0);
+    editor->presetDisplayUpdates = 0;
+    editor->pluginChanged(-1025, EditorModel::kUnit);
+    ui->advance(10);
+    EXPECT_EQ(unit->value.getValue(), 9000);
+    EXPECT_EQ(level->value.getValue(), levelBefore);
+    EXPECT_EQ(editor->presetDisplayUpdates, 1);
+    // -1 refreshes every control, with one preset display update.
+    editor->presetDisplayUpdates = 0;
+    editor->pluginChanged(-1025, -1);
+    ui->advance(10);
+    EXPECT_EQ(level->value.getValue(), 30000);
+    EXPECT_EQ(editor->presetDisplayUpdates, 1);
 }
 
 TEST_F(InterfaceTest, ABusyScopeKeepsTheCloseWaitingUntilItIsReleased) {
@@ -358,6 +388,53 @@ TEST_F(CommandTest, SizeAndPanelCommandsFromAnotherThreadRunOnTheTick) {
     editor->pluginChanged(-77, 0);
     ui->advance(10);
     EXPECT_EQ(editor->panelMask(), 0u);
+}
+
+TEST_F(CommandTest, ThePanelMaskIsStoredAsInterfacePanels) {
+    RegistryReader reader(RegistryRoot::kCurrentUser, keyPath());
+    editor->setPanelShown(3, true);
+    editor->setPanelShown(0, true);
+    EXPECT_EQ(model->getSettings()->interfacePanels.getValue(), 9);
+    EXPECT_EQ(reader.serializeInt("InterfacePanels", -1, -1), 9);
+    editor->setPanelShown(3, false);
+    EXPECT_EQ(reader.serializeInt("InterfacePanels", -1, -1), 1);
+
+    // What a later start reads back from the registry.
+    RegistryWriter writer(RegistryRoot::kCurrentUser, keyPath());
+    const struct {
+        const char* what;
+        std::function<void()> store;
+        int32_t read;
+    } cases[] = {
+        {"a mask", [&] { writer.serializeInt("InterfacePanels", 0x0102, 0); }, 0x0102},
+        {"above 16 bits", [&] { writer.serializeInt("InterfacePanels", 0x12345, 0); }, 0xFFFF},
+        {"above 0x7FFFFFFF", [&] { writer.serializeInt("InterfacePanels", INT32_MIN, 0); }, 0},
+        {"another type keeps the value", [&] { writer.serializeString("InterfacePanels", "7", ""); }, 0},
+    };
+    for (const auto& c : cases) {
+        c.store();
+        model->getSettings()->serialize(reader);
+        EXPECT_EQ(model->getSettings()->interfacePanels.getValue(), c.read) << c.what;
+        EXPECT_EQ(editor->panelMask(), static_cast<uint32_t>(c.read)) << c.what;
+    }
+}
+
+TEST_F(CommandTest, AChangedInterfaceDefaultWritesTheDefaultsFile) {
+    const std::string file = GenericPlugin::getProductFolder() + GenericPlugin::kInterfaceDefaultsFile;
+    auto* zoom = new gui::ValueControl(*ui);
+    zoom->parent.setValue(&ui->root());
+    editor->linkControl(&model->zoom, zoom);
+    auto* unit = new gui::ValueControl(*ui);
+    unit->parent.setValue(&ui->root());
+    editor->linkControl(&model->unit, unit);
+    unit->performGesture(0, 0);
+    unit->performGesture(1, 100);
+    unit->performGesture(2, 0);
+    EXPECT_FALSE(fileExists(file));
+    zoom->performGesture(0, 0);
+    zoom->performGesture(1, 100);
+    zoom->performGesture(2, 0);
+    EXPECT_TRUE(fileExists(file));
 }
 
 TEST_F(CommandTest, MonitorDefaultScale) {

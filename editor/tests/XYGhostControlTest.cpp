@@ -42,7 +42,8 @@ public:
 
 TEST_F(XYGhostTest, TheHandleSitsAtTheFractionAlongEachAxisUpwardsIncreasing) {
     float fraction = 0.0f;
-    std::unique_ptr<XYGhostControl> x(handle(*pad, gui::Orientation::kHorizontal, 7, [&] { return fraction; }));
+    std::unique_ptr<XYGhostControl> x(
+        handle(*pad, gui::Orientation::kHorizontal, 7, [&] { return fraction; }));
     std::unique_ptr<XYGhostControl> y(handle(*pad, gui::Orientation::kVertical, 8, [&] { return fraction; }));
     const struct {
         float fraction;
