@@ -225,6 +225,7 @@ void GenericPluginInterface::setRootSize(float width, float height) {
     settingRootSize_ = true;
     root->setSize(width, height);
     settingRootSize_ = false;
+    if (standardButtons_) standardButtons_->refreshSizeMenu();
 }
 
 void GenericPluginInterface::rootBoundsChanged() {
@@ -238,8 +239,11 @@ void GenericPluginInterface::rootBoundsChanged() {
     const auto& sizes = settings->getInterfaceSizes();
     const auto& size = sizes[static_cast<size_t>(
         std::clamp<int32_t>(settings->layoutIndex.getValue(), 0, static_cast<int32_t>(sizes.size()) - 1))];
-    if (size.first != rounded(root->width.getValue()) || size.second != rounded(root->height.getValue()))
+    if (size.first != rounded(root->width.getValue()) || size.second != rounded(root->height.getValue())) {
         setRootSize(static_cast<float>(size.first), static_cast<float>(size.second));
+        return;
+    }
+    if (standardButtons_) standardButtons_->refreshSizeMenu();
 }
 
 void GenericPluginInterface::scaleChanged() {
