@@ -81,11 +81,12 @@ public:
         PluginTest::TearDown();
     }
     // The button's draw, recorded.
-    std::vector<gui::test::Call> draw() {
+    std::vector<gui::test::Call> draw(ComponentButton* which = nullptr) {
+        ComponentButton& b = which != nullptr ? *which : *button;
         gui::test::RecordingCanvas target;
         gui::Canvas canvas(&target);
-        canvas.clip.setValue(button->localRect());
-        button->draw(canvas);
+        canvas.clip.setValue(b.localRect());
+        b.draw(canvas);
         return target.calls;
     }
     bool overlayDrawn() {
@@ -347,7 +348,7 @@ TEST_F(ComponentButtonTest, EveryOrderOfDeath) {
             EXPECT_EQ(b->componentStyle(), nullptr);
             ui->mouseMove(gui::Point(at.x + 1, at.y));
             ui->mouseMove(gui::Point(5, 5));
-            draw();
+            draw(b);
             break;
         case Kind::kTree:
             ui->root().deleteChildren();
@@ -361,6 +362,7 @@ TEST_F(ComponentButtonTest, EveryOrderOfDeath) {
             EXPECT_FALSE(style->valueLabel(0)->visible.getValue());
             break;
         case Kind::kDisplay:
+            display->deleteChildren();
             delete display;
             EXPECT_EQ(b->display(), nullptr);
             EXPECT_EQ(b->componentIndex(), -1);
@@ -375,6 +377,8 @@ TEST_F(ComponentButtonTest, EveryOrderOfDeath) {
             ui->mouseMove(gui::Point(at.x + 1, at.y));
             break;
         case Kind::kDisplayHoldingTheButton:
+            // As the tree deletes: the children first, the button among them.
+            display->deleteChildren();
             delete display;
             break;
         }

@@ -122,7 +122,9 @@ TEST_F(XYGhostTest, OnlyAGhostOfALiveControlVisibleInTheTreeIsActive) {
     EXPECT_EQ(overlay->findTargetAt(onBoth), offsetGhost);
     EXPECT_EQ(drawnGhosts(), 1);
 
-    // The whole panel dies, then the overlay: nothing dangles.
+    // The whole panel dies (children first, as the tree deletes), then the
+    // overlay: nothing dangles.
+    panel->deleteChildren();
     delete panel;
     panel = nullptr;
     EXPECT_EQ(overlay->findTargetAt(onBoth), gui::Overlay::kNoTarget);
