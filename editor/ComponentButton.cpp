@@ -217,7 +217,9 @@ void ComponentButton::boundsChanged() {
 }
 
 void ComponentButton::propertyChanged(AbstractProperty& property) {
-    if (&property == &dimmed) {
+    // The face stays valid; the next paint decides whether the highlighted
+    // form must be rendered.
+    if (&property == &dimmed || &property == &highlightFace) {
         refresh();
         return;
     }
