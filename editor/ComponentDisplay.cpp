@@ -22,6 +22,27 @@ ComponentDisplay::ComponentDisplay(gui::UserInterface& userInterface, GenericPlu
 ComponentDisplay::~ComponentDisplay() {
     for (const Record& record : components_)
         if (record.control != nullptr) unlink(record.control);
+    // The buttons forget the display now: its children, buttons among them,
+    // die after its records.
+    const std::vector<gui::Control*> buttons = std::move(buttons_);
+    buttons_.clear();
+    for (gui::Control* button : buttons) {
+        unlink(button);
+        button->componentDeleted(this);
+    }
+}
+
+void ComponentDisplay::addButton(gui::Control* button) {
+    if (button == nullptr || std::find(buttons_.begin(), buttons_.end(), button) != buttons_.end()) return;
+    buttons_.push_back(button);
+    link(button);
+}
+
+void ComponentDisplay::removeButton(gui::Control* button) {
+    const auto at = std::find(buttons_.begin(), buttons_.end(), button);
+    if (at == buttons_.end()) return;
+    buttons_.erase(at);
+    unlink(button);
 }
 
 float ComponentDisplay::lengthOf(const gui::Control& container) const {

@@ -54,8 +54,11 @@ public:
 
     gui::ControlBar& bar() const { return *bar_; }
     const std::vector<Record>& components() const { return components_; }
-    // The display's component buttons (not owned).
-    std::vector<gui::Control*>& buttons() { return buttons_; }
+    // The display's component buttons (not owned): each is linked, forgotten
+    // when it dies, and told when the display dies first.
+    const std::vector<gui::Control*>& buttons() const { return buttons_; }
+    void addButton(gui::Control* button);
+    void removeButton(gui::Control* button);
     // Drawn by every section container at its offset (empty by default).
     gui::Bitmap& sectionBitmap() { return *sectionBitmap_; }
     GenericPluginInterfaceBase& interface() const { return *interface_; }

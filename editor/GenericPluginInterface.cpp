@@ -14,6 +14,7 @@
 #include "gui/Timer.h"
 #include "gui/UserInterface.h"
 #include "plugin/GenericPluginSettings.h"
+#include "plugin/PresetParameterCollection.h"
 
 #include <algorithm>
 #include <cassert>
@@ -224,6 +225,7 @@ void GenericPluginInterface::setRootSize(float width, float height) {
     settingRootSize_ = true;
     root->setSize(width, height);
     settingRootSize_ = false;
+    if (standardButtons_) standardButtons_->refreshSizeMenu();
 }
 
 void GenericPluginInterface::rootBoundsChanged() {
@@ -237,8 +239,11 @@ void GenericPluginInterface::rootBoundsChanged() {
     const auto& sizes = settings->getInterfaceSizes();
     const auto& size = sizes[static_cast<size_t>(
         std::clamp<int32_t>(settings->layoutIndex.getValue(), 0, static_cast<int32_t>(sizes.size()) - 1))];
-    if (size.first != rounded(root->width.getValue()) || size.second != rounded(root->height.getValue()))
+    if (size.first != rounded(root->width.getValue()) || size.second != rounded(root->height.getValue())) {
         setRootSize(static_cast<float>(size.first), static_cast<float>(size.second));
+        return;
+    }
+    if (standardButtons_) standardButtons_->refreshSizeMenu();
 }
 
 void GenericPluginInterface::scaleChanged() {
@@ -255,9 +260,12 @@ void GenericPluginInterface::setPanelShown(int32_t panel, bool on) {
         return;
     }
     const uint32_t bit = 1u << panel;
-    const uint32_t mask = on ? panelMask_ | bit : panelMask_ & ~bit;
-    if (mask == panelMask_) return;
+    const uint32_t current = panelMask();
+    const uint32_t mask = on ? current | bit : current & ~bit;
+    if (mask == current) return;
     panelMask_ = mask;
+    if (GenericPlugin::Settings* settings = plugin().getSettings())
+        settings->interfacePanels.setValue(static_cast<int32_t>(mask));
     if (!freeSize_) applyInterfaceSize();
     panelsChanged();
 }
@@ -432,9 +440,40 @@ void GenericPluginInterface::linksChanged() {
     pluginChanged(kRefreshLearnOverlay, 0);
 }
 
+uint32_t GenericPluginInterface::panelMask() const {
+    const GenericPlugin::Settings* settings = plugin().getSettings();
+    return settings != nullptr ? static_cast<uint32_t>(settings->interfacePanels.getValue()) : panelMask_;
+}
+
 void GenericPluginInterface::storeUndoStep(int32_t index) {
     GenericPluginInterfaceBase::storeUndoStep(index);
     if (standardButtons_) standardButtons_->updateHistoryButtons();
+    if (index == -1) return;
+    // An interface-default parameter: its defaults file follows (the
+    // parameters have no groups, so the whole set is written).
+    PresetParameterCollection& defaults = plugin().getSettingsCollection();
+    for (const AbstractPluginParameter* p : defaults.getParameters())
+        if (p != nullptr && p->getIndex() == index) {
+            defaults.savePreset(GenericPlugin::getProductFolder() + GenericPlugin::kInterfaceDefaultsFile,
+                                PresetParameterCollection::presetFormat().version);
+            break;
+        }
+}
+
+void GenericPluginInterface::refreshControls(int32_t index) {
+    GenericPluginInterfaceBase::refreshControls(index);
+    updatePresetDisplay();
+}
+
+void GenericPluginInterface::refreshAll() {
+    if (featureFlags_ & kRefreshLinkedRange) {
+        GenericPluginInterfaceBase::refreshControls(-1);
+    } else {
+        for (int32_t index = 0; index < plugin().getNumParameters(); ++index)
+            GenericPluginInterfaceBase::refreshControls(index);
+    }
+    // Once for all the parameters.
+    updatePresetDisplay();
 }
 
 void GenericPluginInterface::setPresetDisplayColor(const gui::Color& color) {

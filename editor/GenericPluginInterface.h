@@ -99,6 +99,8 @@ public:
     };
     // Panels of the panel mask (its bits).
     static constexpr int32_t kPanelCount = 16;
+    // Feature bit: a full refresh refreshes the linked range at once.
+    static constexpr uint32_t kRefreshLinkedRange = 2;
 
     GenericPluginInterface(gui::UserInterface& userInterface, GenericPlugin& plugin,
                            uint32_t featureFlags = 0);
@@ -133,7 +135,8 @@ public:
     // Shows or hides a panel (its bit of the panel mask); off the GUI thread
     // it posts itself. A panel outside 0..15 does nothing.
     virtual void setPanelShown(int32_t panel, bool on);
-    uint32_t panelMask() const { return panelMask_; }
+    // The settings' "InterfacePanels" (the editor's own mask without settings).
+    uint32_t panelMask() const;
     // Free size: the root follows the window (only the free-size button
     // sets it).
     bool isFreeSize() const { return freeSize_; }
@@ -159,6 +162,9 @@ public:
     void handleCommand(int32_t code, int32_t argument) override;
     void storeUndoStep(int32_t index) override;
     void updatePresetDisplay() override;
+    // The controls, then the preset display.
+    void refreshControls(int32_t index) override;
+    void refreshAll() override;
     StandardButtons& standardButtons() const { return *standardButtons_; }
     HelpHint& hint() const { return *helpHint_; }
     PresetBar& presetBar() const { return *presetBar_; }

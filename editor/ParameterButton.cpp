@@ -287,7 +287,13 @@ void ParameterButton::mouseDown(int button, const gui::Point& point, int modifie
 void ParameterButton::mouseMove(const gui::Point& point, int modifiers) {
     AliveGuard alive(this);
     gui::Button::mouseMove(point, modifiers);
-    if (!alive.alive() || dragState_ == DragState::kIdle) return;
+    if (!alive.alive()) return;
+    // Hovering with the link modifier chooses the pair too (the wheel and
+    // the value labels follow it).
+    if (dragState_ == DragState::kIdle) {
+        setSecondPair(modifiers);
+        return;
+    }
     updateLinkFromModifiers(modifiers);
     setSecondPair(modifiers);
     if (dragState_ == DragState::kPressed) {

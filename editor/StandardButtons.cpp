@@ -2,8 +2,10 @@
 
 #include "editor/GenericPluginInterfaceBase.h"
 #include "gui/Button.h"
+#include "gui/PopupMenu.h"
 #include "gui/SelectButton.h"
 #include "gui/Text.h"
+#include "gui/UserInterface.h"
 #include "plugin/GenericPluginSettings.h"
 #include "plugin/GenericPluginSnapshots.h"
 
@@ -15,9 +17,33 @@ StandardButtons::StandardButtons(GenericPluginInterfaceBase& owner, Hooks hooks)
 StandardButtons::~StandardButtons() {
     for (gui::Button*& slot : slots_)
         if (slot != nullptr) {
+            removeMenuHandler(*slot);
             unlink(slot);
             slot = nullptr;
         }
+}
+
+void StandardButtons::removeMenuHandler(gui::Button& button) {
+    if (auto* select = dynamic_cast<gui::SelectButton*>(&button))
+        if (auto* popup = dynamic_cast<gui::PopupMenu*>(&select->menu()))
+            popup->openEvent.removeHandler(this, &StandardButtons::refreshSizeMenu);
+}
+
+void StandardButtons::refreshSizeMenu() {
+    auto* select = dynamic_cast<gui::SelectButton*>(button(StandardButtonKind::kInterfaceSize));
+    GenericPlugin::Settings* settings = owner_.plugin().getSettings();
+    if (select == nullptr || settings == nullptr) return;
+    const auto& sizes = settings->getInterfaceSizes();
+    // A product that lists no sizes has nothing to choose.
+    if (sizes.empty()) return;
+    const gui::Rect work = owner_.userInterface().platformDelegate().monitorRect();
+    const auto& items = select->menuItems();
+    for (size_t i = 1; i < sizes.size() && i < items.size(); ++i) {
+        const bool fits = static_cast<float>(sizes[i].first) < work.width() &&
+                          static_cast<float>(sizes[i].second) < work.height();
+        items[i]->enabled.setValue(fits);
+    }
+    select->value.setValue(settings->layoutIndex.getValue());
 }
 
 void StandardButtons::componentDeleted(gui::Component* component) {
@@ -41,6 +67,7 @@ void StandardButtons::setStandardButton(int32_t kind, gui::Button* button) {
     gui::Button*& slot = slots_[static_cast<size_t>(kind)];
     if (slot != nullptr && slot != button) {
         slot->clickEvent.clear();
+        removeMenuHandler(*slot);
         unlink(slot);
     }
     slot = button;
@@ -61,6 +88,12 @@ void StandardButtons::setStandardButton(int32_t kind, gui::Button* button) {
         break;
     case StandardButtonKind::kOptions:
         setText(*button, "Options");
+        break;
+    case StandardButtonKind::kInterfaceSize:
+        if (auto* select = dynamic_cast<gui::SelectButton*>(button))
+            if (auto* popup = dynamic_cast<gui::PopupMenu*>(&select->menu()))
+                popup->openEvent.addHandler(NotifyEvent::bind(this, &StandardButtons::refreshSizeMenu));
+        refreshSizeMenu();
         break;
     default:
         updateHistoryButtons();

@@ -73,11 +73,17 @@ public:
     // Undo and redo enabled by their counts, A/B copy by the changed flag,
     // the A/B switch showing the active slot.
     void updateHistoryButtons();
+    // The interface-size button's menu: each listed size from the second on
+    // is enabled only when it is strictly smaller than the work area in
+    // both directions; the selection shows the current size. Run when the
+    // button is registered, after each resize and whenever the menu opens.
+    void refreshSizeMenu();
 
     void componentDeleted(gui::Component* component) override;
 
 private:
     void loadAdjacentPreset(int32_t direction);
+    void removeMenuHandler(gui::Button& button);
     void chooseInterfaceSize(gui::Button* button);
 
     GenericPluginInterfaceBase& owner_;

@@ -18,9 +18,14 @@ void GenericPlugin::SettingsBase::update() {
 }
 
 void GenericPlugin::Settings::serialize(SettingSerializer& serializer) {
-    if ((GenericPlugin::getGlobalOptions() & 2) == 0) return;
-    const std::string current = scalingAdjustments.getValue();
-    scalingAdjustments.setValue(serializer.serializeString("ScalingAdjustments", current, current));
+    Hold hold(*this);
+    if ((GenericPlugin::getGlobalOptions() & 2) != 0) {
+        const std::string current = scalingAdjustments.getValue();
+        scalingAdjustments.setValue(serializer.serializeString("ScalingAdjustments", current, current));
+    }
+    const int32_t panels = interfacePanels.getValue();
+    const int32_t read = serializer.serializeInt("InterfacePanels", panels, panels);
+    interfacePanels.setValue(read < 0 ? 0 : read);
 }
 
 void GenericPlugin::Settings::setInterfaceSizes(std::vector<InterfaceSize> sizes) {

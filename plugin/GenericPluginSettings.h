@@ -37,10 +37,14 @@ class GenericPlugin::Settings : public GenericPlugin::SettingsBase {
 public:
     explicit Settings(GenericPlugin* plugin) : plugin_(plugin) {}
 
-    // "ScalingAdjustments" while bit 1 of the global option word is set.
+    // "ScalingAdjustments" while bit 1 of the global option word is set,
+    // then "InterfacePanels" (a DWORD above 0x7FFFFFFF reads as 0).
     void serialize(SettingSerializer& serializer) override;
 
     Property<std::string> scalingAdjustments{this, std::string()};
+    // "InterfacePanels": the editor's shown panels, one bit each.
+    static constexpr int32_t kPanelMaskLimit = 0xFFFF;
+    LimitedProperty<int32_t> interfacePanels{this, 0, kPanelMaskLimit, 0};
 
     // The editor's sizes (not stored in the registry): the table of listed
     // sizes (width, height), empty unless the product lists some; the

@@ -3,18 +3,22 @@
 #include "editor/HelpHint.h"
 #include "editor/StandardButtons.h"
 #include "editor/tests/EditorRig.h"
+#include "foundation/Files.h"
 #include "foundation/Registry.h"
 #include "foundation/tests/AllocationCounter.h"
 #include "gui/Button.h"
 #include "gui/MessageChannel.h"
 #include "gui/Text.h"
 #include "plugin/GenericPluginSettings.h"
+#include "plugin/GenericPluginSnapshots.h"
+#include "plugin/PresetManager.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <thread>
 
@@ -105,12 +109,40 @@ TEST_F(InterfaceTest, AFloodedQueueEndsInOneFullRefresh) {
     model->unit.setValue(0.125f, kParameterChangeNotToHost); // lost in the flood that follows
     for (std::uint32_t i = 0; i < gui::MessageChannel::kQueueNodes + 100; ++i)
         editor->pluginChanged(-1025, EditorModel::kNote);
+    editor->presetDisplayUpdates = 0;
     ui->advance(10);
     EXPECT_EQ(editor->fullRefreshes, 1);
-    EXPECT_EQ(editor->presetDisplayUpdates, 1);
+    // Each delivered refresh ends in the preset display, and so does the
+    // full one (the display writes only what changed).
+    EXPECT_GT(editor->presetDisplayUpdates, 1);
     EXPECT_EQ(k->value.getValue(), 4500);
     ui->advance(10);
     EXPECT_EQ(editor->fullRefreshes, 1);
+}
+
+TEST_F(InterfaceTest, AParameterRefreshMovesOnlyItsControlThenThePresetDisplay) {
+    gui::ValueControl* unit = linked(model->unit);
+    gui::ValueControl* level = linked(model->level);
+    const int levelBefore = level->value.getValue();
+    ui->advance(10);
+    editor->presetDisplayUpdates = 0;
+    model->unit.setValue(0.25f, kParameterChangeNotToHost);
+    model->level.setValue(0.0f, kParameterChangeNotToHost);
+    ui->advance(10); // the model's own notifications
+    level->value.setValue(levelBefore);
+    unit->value.setValue(0);
+    editor->presetDisplayUpdates = 0;
+    editor->pluginChanged(-1025, EditorModel::kUnit);
+    ui->advance(10);
+    EXPECT_EQ(unit->value.getValue(), 9000);
+    EXPECT_EQ(level->value.getValue(), levelBefore);
+    EXPECT_EQ(editor->presetDisplayUpdates, 1);
+    // -1 refreshes every control, with one preset display update.
+    editor->presetDisplayUpdates = 0;
+    editor->pluginChanged(-1025, -1);
+    ui->advance(10);
+    EXPECT_EQ(level->value.getValue(), 30000);
+    EXPECT_EQ(editor->presetDisplayUpdates, 1);
 }
 
 TEST_F(InterfaceTest, ABusyScopeKeepsTheCloseWaitingUntilItIsReleased) {
@@ -358,6 +390,150 @@ TEST_F(CommandTest, SizeAndPanelCommandsFromAnotherThreadRunOnTheTick) {
     editor->pluginChanged(-77, 0);
     ui->advance(10);
     EXPECT_EQ(editor->panelMask(), 0u);
+}
+
+// Each code reaches its handler once on the next drain; unknown codes reach
+// none.
+TEST_F(CommandTest, EveryCodeRunsItsCommand) {
+    struct Recording : GenericPluginInterface {
+        using GenericPluginInterface::GenericPluginInterface;
+        void productCommand(int32_t code, int32_t argument) override {
+            log.push_back("product " + std::to_string(code) + " " + std::to_string(argument));
+        }
+        void startupDone() override { log.push_back("startup"); }
+        void openHelpDocument() override { log.push_back("help"); }
+        void openWebAddress() override { log.push_back("web"); }
+        void midiLearnReceived(int32_t controller) override {
+            log.push_back("learned " + std::to_string(controller));
+        }
+        void midiControllerMapChanged() override { log.push_back("map"); }
+        void updatePresetDisplay() override { log.push_back("preset display"); }
+        bool hasLearnOverlay() override { return true; }
+        void refreshLearnOverlay() override { log.push_back("overlay"); }
+        std::vector<std::string> log;
+    };
+    editor.reset();
+    auto recording = std::make_unique<Recording>(*ui, *model);
+    recording->parametersChangedEvent.addHandler(
+        NotifyEvent::bind([&] { recording->log.push_back("parameters"); }));
+    recording->customSettingsEvent.addHandler(NotifyEvent::bind([&] { recording->log.push_back("custom"); }));
+    GenericPlugin::getSharedSettings()->welcomeHintShown.setValue(false);
+    const struct {
+        int32_t code;
+        int32_t argument;
+        std::vector<std::string> log;
+        int undoSteps;
+    } cases[] = {
+        {-4, 0, {"overlay"}, 0},
+        {-3, 0, {"startup"}, 0},
+        {-2, 0, {"help"}, 0},
+        {-1, 0, {"web"}, 0},
+        {-128, 0, {}, 1},
+        {-1024, 7, {"product -1024 7"}, 0},
+        {-1026, 0, {"preset display"}, 0},
+        {-1027, 12, {"learned 12"}, 0},
+        {-1028, 0, {"product -1028 0"}, 0},
+        {-1029, 0, {"map"}, 0},
+        {-1030, 0, {"parameters"}, 0},
+        {-1031, 0, {"product -1031 0"}, 0},
+        {-1032, 0, {"custom"}, 0},
+        {-1033, 3, {"product -1033 3"}, 0},
+        {-7, 0, {}, 0},
+        {-127, 0, {}, 0},
+        {-1034, 0, {}, 0},
+        {-1023, 0, {}, 0},
+        {5, 0, {}, 0},
+    };
+    for (const auto& c : cases) {
+        recording->log.clear();
+        const int32_t undo = model->getUndoHistory()->getUndoCount();
+        recording->pluginChanged(c.code, c.argument);
+        EXPECT_TRUE(recording->log.empty()) << c.code; // not before the drain
+        ui->advance(10);
+        // -128's step refreshes the history buttons, nothing else.
+        EXPECT_EQ(recording->log, c.log) << c.code;
+        EXPECT_EQ(model->getUndoHistory()->getUndoCount() - undo, c.undoSteps) << c.code;
+    }
+    recording.reset();
+}
+
+TEST_F(CommandTest, ThePresetStepButtonsLoadTheNeighboursInTheMainFolder) {
+    PresetManager* presets = model->getPresetManager(-1);
+    ASSERT_NE(presets, nullptr);
+    const std::string folder = presets->getPath();
+    for (const char* name : {"A", "B", "C"}) {
+        model->unit.setValue(name[0] == 'A' ? 0.1f : name[0] == 'B' ? 0.2f : 0.3f, 0);
+        ASSERT_TRUE(editor->savePresetFile(folder + name + ".ztp"));
+    }
+    presets->refresh(folder);
+    auto* previous = new gui::Button(*ui, nullptr);
+    auto* next = new gui::Button(*ui, nullptr);
+    previous->parent.setValue(&ui->root());
+    next->parent.setValue(&ui->root());
+    editor->standardButtons().setStandardButton(static_cast<int32_t>(StandardButtonKind::kPreviousPreset),
+                                                previous);
+    editor->standardButtons().setStandardButton(static_cast<int32_t>(StandardButtonKind::kNextPreset), next);
+    ASSERT_TRUE(editor->loadPresetFile(folder + "B.ztp"));
+    ui->advance(10);
+    const int32_t undo = model->getUndoHistory()->getUndoCount();
+    const struct {
+        gui::Button* button;
+        float unit;
+    } steps[] = {{next, 0.3f}, {next, 0.1f}, {previous, 0.3f}, {previous, 0.2f}};
+    for (const auto& step : steps) {
+        step.button->clickEvent.notify(step.button);
+        ui->advance(10);
+        EXPECT_FLOAT_EQ(model->unit.getValue(), step.unit);
+    }
+    // One undo step per load.
+    EXPECT_EQ(model->getUndoHistory()->getUndoCount(), std::min<int32_t>(undo + 4, 99));
+}
+
+TEST_F(CommandTest, ThePanelMaskIsStoredAsInterfacePanels) {
+    RegistryReader reader(RegistryRoot::kCurrentUser, keyPath());
+    editor->setPanelShown(3, true);
+    editor->setPanelShown(0, true);
+    EXPECT_EQ(model->getSettings()->interfacePanels.getValue(), 9);
+    EXPECT_EQ(reader.serializeInt("InterfacePanels", -1, -1), 9);
+    editor->setPanelShown(3, false);
+    EXPECT_EQ(reader.serializeInt("InterfacePanels", -1, -1), 1);
+
+    // What a later start reads back from the registry.
+    RegistryWriter writer(RegistryRoot::kCurrentUser, keyPath());
+    const struct {
+        const char* what;
+        std::function<void()> store;
+        int32_t read;
+    } cases[] = {
+        {"a mask", [&] { writer.serializeInt("InterfacePanels", 0x0102, 0); }, 0x0102},
+        {"above 16 bits", [&] { writer.serializeInt("InterfacePanels", 0x12345, 0); }, 0xFFFF},
+        {"above 0x7FFFFFFF", [&] { writer.serializeInt("InterfacePanels", INT32_MIN, 0); }, 0},
+        {"another type keeps the value", [&] { writer.serializeString("InterfacePanels", "7", ""); }, 0},
+    };
+    for (const auto& c : cases) {
+        c.store();
+        model->getSettings()->serialize(reader);
+        EXPECT_EQ(model->getSettings()->interfacePanels.getValue(), c.read) << c.what;
+        EXPECT_EQ(editor->panelMask(), static_cast<uint32_t>(c.read)) << c.what;
+    }
+}
+
+TEST_F(CommandTest, AChangedInterfaceDefaultWritesTheDefaultsFile) {
+    const std::string file = GenericPlugin::getProductFolder() + GenericPlugin::kInterfaceDefaultsFile;
+    auto* zoom = new gui::ValueControl(*ui);
+    zoom->parent.setValue(&ui->root());
+    editor->linkControl(&model->zoom, zoom);
+    auto* unit = new gui::ValueControl(*ui);
+    unit->parent.setValue(&ui->root());
+    editor->linkControl(&model->unit, unit);
+    unit->performGesture(0, 0);
+    unit->performGesture(1, 100);
+    unit->performGesture(2, 0);
+    EXPECT_FALSE(fileExists(file));
+    zoom->performGesture(0, 0);
+    zoom->performGesture(1, 100);
+    zoom->performGesture(2, 0);
+    EXPECT_TRUE(fileExists(file));
 }
 
 TEST_F(CommandTest, MonitorDefaultScale) {

@@ -15,6 +15,7 @@
 #include "gui/headless/PosixClipboard.h"
 #include "plugin/GenericPluginSnapshots.h"
 #include "plugin/PresetCache.h"
+#include "plugin/PresetParameterCollection.h"
 
 #include <gtest/gtest.h>
 
@@ -105,6 +106,10 @@ TEST_F(PresetBarTest, HostileClipboardTextChangesNothing) {
         {"lone surrogate", "\xED\xA0\x80[Preset]", false},
         {"another signature",
          replaced("Signature=" + model->getMainCollection().getSignature(), "Signature=XXXX"), false},
+        {"a refused version",
+         replaced("Version=" + std::to_string(PresetParameterCollection::presetFormat().version),
+                  "Version=99999"),
+         false},
         {"header alone", "[Preset]", false},
         {"open quote", openQuote, true},
         {"17 MiB", huge, false},
@@ -236,6 +241,8 @@ TEST_F(PresetBarTest, SaveAsDefaultWritesTheDefaultPresetFile) {
                              model->getDefaultPresetName() + model->getPresetExtension();
     EXPECT_TRUE(ModalResponder::requests().empty()) << ModalResponder::requests()[0].text;
     EXPECT_EQ(model->getCurrentPreset().getPath(), file);
+    EXPECT_EQ(file.substr(file.size() - std::string("\\Default Setting.ztp").size()),
+              "\\Default Setting.ztp");
 }
 
 TEST_F(PresetBarTest, RestoringFactoryPresetsAsksAndReportsOneFailure) {

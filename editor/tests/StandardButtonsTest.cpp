@@ -3,7 +3,11 @@
 #include "editor/GenericPluginInterface.h"
 #include "editor/tests/EditorRig.h"
 #include "gui/Button.h"
+#include "gui/PopupMenu.h"
+#include "gui/SelectButton.h"
 #include "gui/Text.h"
+#include "gui/headless/PosixPlatformDelegate.h"
+#include "plugin/GenericPluginSettings.h"
 #include "plugin/GenericPluginSnapshots.h"
 
 #include <gtest/gtest.h>
@@ -140,6 +144,52 @@ TEST_F(StandardButtonsTest, FreeSizeFollowsItsButtonAndTheSizeChoiceLeavesIt) {
     gui::Button* size = add(StandardButtonKind::kInterfaceSize);
     click(size);
     EXPECT_FALSE(editor->isFreeSize());
+}
+
+// The headless work area is 1024 by 603 at scale 1.
+TEST_F(StandardButtonsTest, TheSizeMenuEnablesOnlySizesStrictlySmallerThanTheWorkArea) {
+    GenericPlugin::Settings& settings = *model->getSettings();
+    settings.setInterfaceSizes({{640, 400}, {1000, 600}, {1024, 500}, {900, 603}, {1200, 700}});
+    settings.layoutIndex.setValue(1);
+    auto* size = new gui::SelectButton(*ui, nullptr);
+    size->parent.setValue(&ui->root());
+    for (const char* name : {"Small", "Large", "Wide", "Tall", "Huge"})
+        size->addChoice(name);
+    editor->standardButtons().setStandardButton(static_cast<int32_t>(StandardButtonKind::kInterfaceSize),
+                                                size);
+    const bool enabled[] = {true, true, false, false, false};
+    for (size_t i = 0; i < std::size(enabled); ++i)
+        EXPECT_EQ(size->menuItems()[i]->enabled.getValue(), enabled[i]) << i;
+    EXPECT_EQ(size->value.getValue(), 1);
+
+    // The menu refreshes its state as it opens.
+    size->menuItems()[1]->enabled.setValue(false);
+    settings.layoutIndex.setValue(0);
+    auto* popup = dynamic_cast<gui::PopupMenu*>(&size->menu());
+    ASSERT_NE(popup, nullptr);
+    popup->openEvent.notify(popup);
+    EXPECT_TRUE(size->menuItems()[1]->enabled.getValue());
+    EXPECT_EQ(size->value.getValue(), 0);
+
+    // Choosing an entry stores it and resizes through the host.
+    size->value.setValue(1);
+    click(size);
+    EXPECT_EQ(settings.layoutIndex.getValue(), 1);
+    EXPECT_FLOAT_EQ(ui->root().width.getValue(), 1000.0f);
+}
+
+// This product lists no sizes: the size button stores and enables nothing.
+TEST_F(StandardButtonsTest, AnEmptySizeTableStoresNothing) {
+    auto* size = new gui::SelectButton(*ui, nullptr);
+    size->parent.setValue(&ui->root());
+    size->addChoice("Only");
+    editor->standardButtons().setStandardButton(static_cast<int32_t>(StandardButtonKind::kInterfaceSize),
+                                                size);
+    size->value.setValue(0);
+    click(size);
+    EXPECT_EQ(model->getSettings()->layoutIndex.getValue(), 0);
+    EXPECT_TRUE(size->menuItems()[0]->enabled.getValue());
+    EXPECT_FLOAT_EQ(ui->root().width.getValue(), 926.0f);
 }
 
 } // namespace
