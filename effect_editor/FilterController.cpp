@@ -34,7 +34,8 @@ bool hasPixels(const gui::Bitmap& bitmap) {
 int alphaAt(const gui::Bitmap& bitmap, const gui::Point& p) {
     if (!hasPixels(bitmap) || !bitmap.getRect().contains(p)) return 0;
     const float scale = bitmap.getScale();
-    return bitmap.pixelAt(static_cast<int>(std::floor(p.x * scale)), static_cast<int>(std::floor(p.y * scale)))
+    return bitmap
+        .pixelAt(static_cast<int>(std::floor(p.x * scale)), static_cast<int>(std::floor(p.y * scale)))
         .a;
 }
 
@@ -250,8 +251,8 @@ void FilterController::Curve::updateHandleRect() {
     const gui::Point c = handleCentre();
     const float x = backing.snap(c.x), y = backing.snap(c.y);
     const gui::Rect size = owner_.handleBitmap(0).getRect();
-    handleRect_ = gui::Rect::fromXYWH(x - size.width() / 2.0f, y - size.height() / 2.0f, size.width(),
-                                      size.height());
+    handleRect_ =
+        gui::Rect::fromXYWH(x - size.width() / 2.0f, y - size.height() / 2.0f, size.width(), size.height());
 }
 
 // ---- FilterController --------------------------------------------------------------------------
@@ -260,7 +261,8 @@ FilterController::FilterController(GenericPluginInterfaceBase& interface)
     : FrequencyDisplay(interface.userInterface()), highlightedFillColor(this, gui::Color(128, 128, 128, 196)),
       normalFillColor(this, gui::Color(128, 128, 128, 128)), curveOpacity(this, 255),
       grabbedFillColor(this, gui::Color(128, 128, 128, 196)), horizontalLine(this, false),
-      curveColor(this, gui::Color(255, 255, 255, 255)), firstChannelColor(this, gui::Color(255, 255, 255, 65)),
+      curveColor(this, gui::Color(255, 255, 255, 255)),
+      firstChannelColor(this, gui::Color(255, 255, 255, 65)),
       secondChannelColor(this, gui::Color(255, 0, 0, 65)), curveCount(this, 1), levelFactor(this, 0.5f),
       interface_(interface), linkRollover_(*this, 255) {
     for (auto& handle : handles_)
@@ -351,9 +353,9 @@ void FilterController::updateLink() {
     linkPoint_ = {sum.x / float(count), sum.y / float(count)};
     const gui::DeviceBacking& backing = userInterface().deviceBacking();
     const gui::Rect size = handles_[2]->getRect();
-    linkRect_ = gui::Rect::fromXYWH(backing.snap(linkPoint_.x - size.width() / 2.0f),
-                                    backing.snap(linkPoint_.y - size.height() / 2.0f), size.width(),
-                                    size.height());
+    linkRect_ =
+        gui::Rect::fromXYWH(backing.snap(linkPoint_.x - size.width() / 2.0f),
+                            backing.snap(linkPoint_.y - size.height() / 2.0f), size.width(), size.height());
 }
 
 void FilterController::updateHighlights() {
@@ -676,8 +678,8 @@ void FilterController::drawGrid(gui::Canvas& canvas) {
     canvas.fillRect(gui::Rect(0.0f, y, width.getValue() + 1.0f, y + pixel), lineColor());
 }
 
-void FilterController::drawCurve(gui::Canvas& canvas, Curve& c, int channel, gui::Color line, gui::Color below,
-                                 gui::Color above) {
+void FilterController::drawCurve(gui::Canvas& canvas, Curve& c, int channel, gui::Color line,
+                                 gui::Color below, gui::Color above) {
     if (!c.laidOut()) return;
     if (c.shapeLevel() != 0) c.buildSegments();
     const float offset = c.channelOffset(channel);
@@ -748,8 +750,8 @@ void FilterController::draw(gui::Canvas& canvas) {
         for (int i = 0; i < n; ++i) {
             if (!(linkedBits_ & bit(i)) || !curve(i).laidOut()) continue;
             const gui::Rect& r = curve(i).handleRect();
-            canvas.drawLine(from, gui::Point((r.left + r.right) / 2.0f, (r.top + r.bottom) / 2.0f), localRect(),
-                            curveColor.getValue(), 1.0f);
+            canvas.drawLine(from, gui::Point((r.left + r.right) / 2.0f, (r.top + r.bottom) / 2.0f),
+                            localRect(), curveColor.getValue(), 1.0f);
         }
     }
     for (int i = n - 1; i >= 0; --i)

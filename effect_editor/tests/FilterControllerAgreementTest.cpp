@@ -28,7 +28,7 @@ constexpr float kRate = 48000.0f;
 constexpr double kAmplitude = 0.031622776601683794; // -30 dBFS
 constexpr int kClean = 10;
 // The highest frequency measured: well below Nyquist.
-constexpr double kTopOctave = 14.3; // about 20.2 kHz
+constexpr double kTopOctave = 14.3;   // about 20.2 kHz
 constexpr double kBottomOctave = 3.9; // about 15 Hz
 
 struct Point {
@@ -101,8 +101,8 @@ public:
     std::vector<Point> sweep(int channel, double from, double to) {
         std::vector<Point> points;
         const double lo = std::max(from, kBottomOctave), hi = std::min(to, kTopOctave);
-        for (int k = static_cast<int>(std::ceil(lo * 12.0 - 1e-9)); k <= static_cast<int>(std::floor(hi * 12.0 + 1e-9));
-             ++k) {
+        for (int k = static_cast<int>(std::ceil(lo * 12.0 - 1e-9));
+             k <= static_cast<int>(std::floor(hi * 12.0 + 1e-9)); ++k) {
             const double octave = k / 12.0;
             points.push_back({octave, gainAt(channel, std::exp2(octave))});
         }
@@ -190,8 +190,7 @@ protected:
     // The octave that the display's axis gives at a channel's handle.
     double handleOctave(int channel = 0) {
         FilterController::Curve& c = curve();
-        const float x = display->leftMargin.getValue() +
-                        ui->deviceBacking().snap(c.channelOffset(channel));
+        const float x = display->leftMargin.getValue() + ui->deviceBacking().snap(c.channelOffset(channel));
         return std::log2(double(display->xToFrequency(x)));
     }
     // The curve's y at a frequency (curve coordinates, the flat level at h).
@@ -225,9 +224,9 @@ TEST_F(FilterAgreementTest, CornersSlopesAndPassBandsAgree) {
             for (double hz : {250.0, 1000.0, 4000.0}) {
                 int lastSteep = 1 << 30;
                 for (int slope = 0; slope < 3; ++slope) {
-                    SCOPED_TRACE(::testing::Message() << "characteristic " << characteristic << ", "
-                                                      << (response == 0 ? "LP" : "HP") << " " << hz
-                                                      << " Hz, slope " << slope);
+                    SCOPED_TRACE(::testing::Message()
+                                 << "characteristic " << characteristic << ", "
+                                 << (response == 0 ? "LP" : "HP") << " " << hz << " Hz, slope " << slope);
                     configure(characteristic, response, slope, hz, 0.0f);
                     const double handle = handleOctave();
                     const Asymptote a = stopBand(0, response, handle);
@@ -254,13 +253,14 @@ TEST_F(FilterAgreementTest, BandPassPeaksAtTheHandle) {
     for (int characteristic : {kClean}) {
         for (double hz : {250.0, 1000.0, 4000.0}) {
             for (int slope = 0; slope < 3; ++slope) {
-                SCOPED_TRACE(::testing::Message() << "characteristic " << characteristic << ", " << hz
-                                                  << " Hz, slope " << slope);
+                SCOPED_TRACE(::testing::Message()
+                             << "characteristic " << characteristic << ", " << hz << " Hz, slope " << slope);
                 configure(characteristic, 2, slope, hz, 0.0f);
                 const double handle = handleOctave();
                 const std::vector<Point> points = filters.sweep(0, handle - 2.0, handle + 2.0);
-                const Point top = *std::max_element(points.begin(), points.end(),
-                                                    [](const Point& a, const Point& b) { return a.gain < b.gain; });
+                const Point top =
+                    *std::max_element(points.begin(), points.end(),
+                                      [](const Point& a, const Point& b) { return a.gain < b.gain; });
                 EXPECT_NEAR(top.octave, handle, 1.0 / 6.0);
             }
         }
@@ -325,15 +325,18 @@ TEST_F(FilterAgreementTest, OtherCharacteristicsOffsets) {
                     offset = stopBand(0, response, handle).corner - handle;
                 } else {
                     const std::vector<Point> points = filters.sweep(0, handle - 2.0, handle + 2.0);
-                    offset = std::max_element(points.begin(), points.end(), [](const Point& a, const Point& b) {
-                                 return a.gain < b.gain;
-                             })->octave -
+                    offset = std::max_element(points.begin(), points.end(),
+                                              [](const Point& a, const Point& b) { return a.gain < b.gain; })
+                                 ->octave -
                              handle;
                 }
-                std::printf(" %s%d %+.3f", response == 0 ? "LP" : response == 1 ? "HP" : "BP", 12 << slope,
-                            offset);
-                EXPECT_LT(std::fabs(offset), 1.0) << names[characteristic] << " response " << response
-                                                  << " slope " << slope;
+                std::printf(" %s%d %+.3f",
+                            response == 0   ? "LP"
+                            : response == 1 ? "HP"
+                                            : "BP",
+                            12 << slope, offset);
+                EXPECT_LT(std::fabs(offset), 1.0)
+                    << names[characteristic] << " response " << response << " slope " << slope;
             }
         }
         std::printf("\n");

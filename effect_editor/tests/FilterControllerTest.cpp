@@ -40,7 +40,9 @@ protected:
         p.setValue(value, kParameterChangeNotToHost);
         display->refresh();
     }
-    static gui::Point centreOf(const gui::Rect& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+    static gui::Point centreOf(const gui::Rect& r) {
+        return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    }
     gui::Point handle(int curve) { return centreOf(display->curve(curve).handleRect()); }
 
     FilterController* display = nullptr;
@@ -101,10 +103,9 @@ TEST_F(FilterControllerTest, WithoutHandlesNothingSnaps) {
     FilterController plain(*editor);
     plain.setBoundsXYWH(0, 0, 85, 72);
     plain.leftMargin.setValue(8.0f);
-    FilterController::Curve& c = plain.addCurve(filter(0).freq.getIndex(), filter(0).peak.getIndex(),
-                                                filter(0).response.getIndex(), FilterController::kNone,
-                                                FilterController::kNone, FilterController::kNone,
-                                                filter(0).pan.getIndex());
+    FilterController::Curve& c = plain.addCurve(
+        filter(0).freq.getIndex(), filter(0).peak.getIndex(), filter(0).response.getIndex(),
+        FilterController::kNone, FilterController::kNone, FilterController::kNone, filter(0).pan.getIndex());
     automate(filter(0).peak, 0.37f);
     c.refresh();
     c.frequency.setValue(0.3131f);
@@ -343,9 +344,10 @@ TEST_F(FilterControllerTest, PanShiftsTheFirstChannelUp) {
     button.firstChannelColor.setValue(gui::Color(0, 255, 0, 255));
     button.secondChannelColor.setValue(gui::Color(255, 0, 0, 255));
     button.normalFillColor.setValue(gui::Color(0, 0, 0, 0));
-    FilterController::Curve& c = button.addCurve(
-        filter(0).freq.getIndex(), filter(0).peak.getIndex(), filter(0).response.getIndex(),
-        filter(0).slope.getIndex(), FilterController::kNone, FilterController::kNone, filter(0).pan.getIndex());
+    FilterController::Curve& c =
+        button.addCurve(filter(0).freq.getIndex(), filter(0).peak.getIndex(), filter(0).response.getIndex(),
+                        filter(0).slope.getIndex(), FilterController::kNone, FilterController::kNone,
+                        filter(0).pan.getIndex());
     automate(filter(0).freq, filter(0).freq.fromLinearNormalized(0.5f));
     automate(filter(0).pan, 1.0f);
     c.refresh();
@@ -365,7 +367,8 @@ TEST_F(FilterControllerTest, PanShiftsTheFirstChannelUp) {
         return -1;
     };
     const int row = 10 + 121 + 40;
-    const int red = columnOf(row, 255, 0, 0), blue = columnOf(row, 0, 0, 255), green = columnOf(row, 0, 255, 0);
+    const int red = columnOf(row, 255, 0, 0), blue = columnOf(row, 0, 0, 255),
+              green = columnOf(row, 0, 255, 0);
     ASSERT_GE(red, 0);
     EXPECT_NEAR(blue - red, ppo, 3.0f);
     EXPECT_NEAR(green - blue, ppo, 3.0f);
@@ -398,7 +401,8 @@ TEST_F(FilterControllerTest, DisabledCurveDrawsAtHalfAlpha) {
 
 // Too small to lay out: no curve, no handle, input and drawing harmless.
 TEST_F(FilterControllerTest, DegenerateSizesLayOutNothing) {
-    for (gui::Point size : {gui::Point{20, 263}, gui::Point{286, 20}, gui::Point{24, 100}, gui::Point{0, 0}}) {
+    for (gui::Point size :
+         {gui::Point{20, 263}, gui::Point{286, 20}, gui::Point{24, 100}, gui::Point{0, 0}}) {
         SCOPED_TRACE(::testing::Message() << size.x << " x " << size.y);
         display->setSize(size);
         for (int i = 0; i < 2; ++i)

@@ -56,7 +56,8 @@ TEST(FrequencyDisplay, AxisAndLimits) {
     display.leftMargin.setValue(10.0f);
     display.rightMargin.setValue(4.0f);
     EXPECT_FLOAT_EQ(display.frequencyToX(std::exp2(FrequencyDisplay::kDefaultMinimum)), 10.0f);
-    EXPECT_NEAR(display.frequencyToX(std::exp2(FrequencyDisplay::kDefaultMaximum)), 10.0f + 286.0f - 25.0f, 1e-3f);
+    EXPECT_NEAR(display.frequencyToX(std::exp2(FrequencyDisplay::kDefaultMaximum)), 10.0f + 286.0f - 25.0f,
+                1e-3f);
     EXPECT_NEAR(display.xToFrequency(display.frequencyToX(1000.0f)), 1000.0f, 0.05f);
     display.minimum.setValue(-3.0f);
     display.maximum.setValue(20.0f);
