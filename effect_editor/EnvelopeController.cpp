@@ -141,7 +141,7 @@ float EnvelopeController::sliderWidth(int slot, float atStageWidth) const {
     switch (slot) {
     case kAttack:
         return modeParameter_ != nullptr && modeParameter_->getValue() == 1.0f ? atStageWidth * 0.5f
-                                                                                : atStageWidth * 0.75f;
+                                                                               : atStageWidth * 0.75f;
     case kSustain:
         return levelSliderWidth.getValue();
     case kRelease:
@@ -166,7 +166,8 @@ float EnvelopeController::availableWidth(float displayWidth) const {
 
 float EnvelopeController::preferredWidth() const {
     // availableWidth(W) - usedWidth = 24, solved for W.
-    return usedWidth(stageWidth.getValue()) + kMinimumFree + (width.getValue() - availableWidth(width.getValue()));
+    return usedWidth(stageWidth.getValue()) + kMinimumFree +
+           (width.getValue() - availableWidth(width.getValue()));
 }
 
 float EnvelopeController::fittedStageWidth() const {
@@ -191,7 +192,8 @@ void EnvelopeController::fit() {
         dragging = dragging || (s != nullptr && s->dragging());
     gui::Animator* animator = panel_.animator();
     if (dragging && animator != nullptr) {
-        auto* glide = new gui::ValueAnimation<float, Property<float>>(*animator, stageWidth, target, this, true);
+        auto* glide =
+            new gui::ValueAnimation<float, Property<float>>(*animator, stageWidth, target, this, true);
         glide->duration.setValue(kStageWidthGlideMs);
         return;
     }
@@ -257,7 +259,8 @@ float EnvelopeController::placeTimeSlider(int slot, float start, bool curved) {
     // The handle's centre marks the stage's end: at the minimum it lies on
     // the start (a curved stage keeps its gap).
     const float x = start - halfHandle_ + (curved ? stageGap.getValue() : 0.0f);
-    s->setBoundsXYWH(x, area().bottom - handleLength_, sliderWidth(slot, stageWidth.getValue()), handleLength_);
+    s->setBoundsXYWH(x, area().bottom - handleLength_, sliderWidth(slot, stageWidth.getValue()),
+                     handleLength_);
     return x + s->handleCentre().x;
 }
 
@@ -336,8 +339,9 @@ float EnvelopeController::mirrorAt(float x) const {
 }
 
 void EnvelopeController::propertyChanged(AbstractProperty& property) {
-    if (&property == &stageGap || &property == &stageWidth || &property == &fitStages || &property == &inset ||
-        &property == &originX || &property == &levelSliderWidth || &property == &rightMargin) {
+    if (&property == &stageGap || &property == &stageWidth || &property == &fitStages ||
+        &property == &inset || &property == &originX || &property == &levelSliderWidth ||
+        &property == &rightMargin) {
         layout();
         return;
     }
@@ -389,8 +393,8 @@ void EnvelopeController::drawFill(gui::Canvas& canvas) {
         float lo = shapeAt(mid), hi = bipolar ? mirrorAt(mid) : a.bottom;
         if (lo > hi) std::swap(lo, hi);
         if (!(hi - lo > 0.0f)) continue;
-        canvas.fillGradient(gradient, gui::Rect(x, lo, x + step, hi), gui::Direction::kDown, (lo - a.top) / span,
-                            (hi - a.top) / span, 255);
+        canvas.fillGradient(gradient, gui::Rect(x, lo, x + step, hi), gui::Direction::kDown,
+                            (lo - a.top) / span, (hi - a.top) / span, 255);
     }
 }
 
@@ -410,10 +414,12 @@ void EnvelopeController::drawLabels(gui::Canvas& canvas) {
     labels_[1]->text.setValue(bipolar ? "-" : "0");
     const float x = a.right - 2.0f;
     canvas.drawText(*labels_[0], gui::Point(x - labels_[0]->width(), a.top + 1.0f), 255);
-    canvas.drawText(*labels_[1], gui::Point(x - labels_[1]->width(), a.bottom - 1.0f - labels_[1]->height()), 255);
+    canvas.drawText(*labels_[1], gui::Point(x - labels_[1]->width(), a.bottom - 1.0f - labels_[1]->height()),
+                    255);
     if (bipolar) {
         const float m = mirrorLine();
-        canvas.drawText(*labels_[2], gui::Point(x - labels_[2]->width(), m - labels_[2]->height() / 2.0f), 255);
+        canvas.drawText(*labels_[2], gui::Point(x - labels_[2]->width(), m - labels_[2]->height() / 2.0f),
+                        255);
     }
 }
 
@@ -433,6 +439,7 @@ void EnvelopeController::draw(gui::Canvas& canvas) {
         const float x = std::min({marker_, shapeEnd_, width.getValue() - kMarkerRightLimit});
         const gui::Color c = lineColor.getValue();
         const gui::Gradient line(c.withAlpha(0), c);
-        canvas.fillGradient(line, gui::Rect(x, a.top, x + 1.0f, a.bottom), gui::Direction::kDown, 0.0f, 1.0f, 255);
+        canvas.fillGradient(line, gui::Rect(x, a.top, x + 1.0f, a.bottom), gui::Direction::kDown, 0.0f, 1.0f,
+                            255);
     }
 }

@@ -72,7 +72,8 @@ public:
         virtual void styleSlider(gui::Switch& slider) = 0;
         // Links the slider to the parameter (flags: the panel's, e.g. a
         // modulation target) and records the pair.
-        virtual void linkSlider(AbstractPluginParameter* parameter, gui::Switch* slider, std::uint32_t flags) = 0;
+        virtual void linkSlider(AbstractPluginParameter* parameter, gui::Switch* slider,
+                                std::uint32_t flags) = 0;
         virtual void unlinkSlider(AbstractPluginParameter* parameter, gui::Switch* slider) = 0;
     };
 

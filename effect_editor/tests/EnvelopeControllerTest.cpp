@@ -222,8 +222,8 @@ TEST_F(EnvelopeControllerTest, HitsMirrorAndUnlinking) {
 
     delete display;
     display = nullptr;
-    std::vector<int> expected = {eg().delay.getIndex(), eg().attack.getIndex(), eg().decay.getIndex(),
-                                 eg().sustain.getIndex(), eg().hold.getIndex(), eg().release.getIndex()};
+    std::vector<int> expected = {eg().delay.getIndex(),   eg().attack.getIndex(), eg().decay.getIndex(),
+                                 eg().sustain.getIndex(), eg().hold.getIndex(),   eg().release.getIndex()};
     EXPECT_EQ(panel->unlinked, expected);
     // The editor no longer holds them: a refresh touches nothing freed.
     automate(eg().attack, eg().attack.fromLinearNormalized(0.9f));
