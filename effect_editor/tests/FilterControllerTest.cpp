@@ -418,3 +418,24 @@ TEST_F(FilterControllerTest, DegenerateSizesLayOutNothing) {
     display->setSize(286.0f, 263.0f);
     EXPECT_TRUE(display->curve(0).laidOut());
 }
+
+// A scale change lays the curves out again: handles and the handle level
+// snap to the new device pixels, and the handles keep their logical size.
+TEST_F(FilterControllerTest, ScaleChangeSnapsHandlesAgain) {
+    automate(filter(0).freq, filter(0).freq.fromLinearNormalized(0.3f));
+    automate(filter(0).peak, 0.37f);
+    const gui::Point centre = display->curve(0).handleCentre();
+    for (float scale : {1.0f, 2.0f, 1.5f}) {
+        SCOPED_TRACE(scale);
+        ui->setMonitorScale(scale);
+        const float s = ui->deviceBacking().getScale();
+        ASSERT_EQ(s, scale);
+        EXPECT_FLOAT_EQ(handle(0).x, gui::DeviceBacking::snapAt(centre.x, s));
+        EXPECT_FLOAT_EQ(handle(0).y, gui::DeviceBacking::snapAt(centre.y, s));
+        EXPECT_FLOAT_EQ(display->curve(0).handleRect().width(), 16.0f);
+        gui::Bitmap target(ui->deviceBacking());
+        target.setSize(286, 263);
+        display->render(target.getCanvas());
+        EXPECT_FLOAT_EQ(display->curve(0).point(2).y, gui::DeviceBacking::snapAt((1.0f - 0.37f) * 121.0f, s));
+    }
+}
