@@ -313,6 +313,22 @@ TEST_F(FilterControllerTest, LostCaptureAndCloseEndTheGesturesOnce) {
     EXPECT_EQ(editor->undoSteps, 1);
 }
 
+// The editor closing mid-drag (capture released, then the tree deleted):
+// one end per begin, no undo step, nothing left for the display to touch.
+TEST_F(FilterControllerTest, EditorClosingMidDragEndsEachGestureOnce) {
+    automate(filter(0).freq, filter(0).freq.fromLinearNormalized(0.3f));
+    const gui::Point at = handle(0);
+    ui->mouseDown(0, at);
+    ui->mouseMove({at.x + 10, at.y - 10});
+    editor->prepareForClosing();
+    display = nullptr; // deleted with the root's children
+    EXPECT_EQ(adapter->kindsOf(filter(0).freq.getIndex()), "bve");
+    EXPECT_EQ(adapter->kindsOf(filter(0).peak.getIndex()), "bve");
+    EXPECT_EQ(adapter->gestureFaults(), "");
+    EXPECT_EQ(editor->undoSteps, 0);
+    ui->mouseUp(0, {at.x + 10, at.y - 10});
+}
+
 // Alt joins the other linked curve mid-drag and letting go of Alt ends it.
 TEST_F(FilterControllerTest, ModifiersChangeTheSelectionMidDrag) {
     automate(filter(0).freq, filter(0).freq.fromLinearNormalized(0.3f));
