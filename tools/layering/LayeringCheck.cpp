@@ -7,6 +7,10 @@
 //    the model they show. tools/, bench/ and fuzz/ may include anything;
 //    a subsystem's tests/ folder may also include tools/ (test support), and
 //    the modulation editor's tests the effect (their model).
+//  - Libraries: the DEPS of each subsystem's varnel_library(...) in its
+//    CMakeLists.txt name only subsystems it may include (the editors: gui <
+//    editor < modulation_editor < effect_editor < clap, with editor above
+//    plugin, modulation_editor above modulation, effect_editor above effect).
 //  - Cycles: units (a header with its source file of the same name) must not
 //    include each other in a cycle. The cycles that were there when the
 //    check came are listed in KnownCycles.txt beside this file (one line of
@@ -21,6 +25,7 @@
 #include <fstream>
 #include <functional>
 #include <iostream>
+#include <iterator>
 #include <map>
 #include <set>
 #include <string>
@@ -60,6 +65,41 @@ bool isTestOnlyAllowed(const std::string& subsystem, const std::string& target) 
 
 bool isUnrestricted(const std::string& subsystem) {
     return subsystem == "tools" || subsystem == "bench" || subsystem == "fuzz";
+}
+
+// The DEPS of the varnel_library(...) call in a CMakeLists.txt, if any.
+std::vector<std::string> libraryDeps(const fs::path& cmakeLists, std::string& name) {
+    std::ifstream in(cmakeLists);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<std::string> deps;
+    const std::size_t call = text.find("varnel_library(");
+    if (call == std::string::npos) return deps;
+    const std::size_t end = text.find(')', call);
+    std::vector<std::string> words;
+    std::string word;
+    for (std::size_t i = call + 15; i < end && i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == ' ' || c == '\n' || c == '\t') {
+            if (!word.empty()) words.push_back(word);
+            word.clear();
+        } else {
+            word += c;
+        }
+    }
+    if (!word.empty()) words.push_back(word);
+    if (words.empty()) return deps;
+    name = words[0];
+    bool inDeps = false;
+    for (std::size_t i = 1; i < words.size(); ++i) {
+        if (words[i] == "DEPS") {
+            inDeps = true;
+        } else if (words[i] == "SUBDIRS" || words[i] == "PUBLIC_LIBS") {
+            inDeps = false;
+        } else if (inDeps) {
+            deps.push_back(words[i]);
+        }
+    }
+    return deps;
 }
 
 bool isSourceFile(const fs::path& path) {
@@ -172,6 +212,17 @@ int main(int argc, char** argv) {
                 unitEdges[from].insert(to);
                 edgeExample.emplace(std::make_pair(from, to), file + " -> " + target);
             }
+        }
+    }
+
+    // Library dependencies.
+    for (const auto& [subsystem, below] : allowed) {
+        std::string name;
+        for (const std::string& dep : libraryDeps(root / subsystem / "CMakeLists.txt", name)) {
+            if (name != subsystem || dep == subsystem || below.count(dep) != 0) continue;
+            std::cout << subsystem << "/CMakeLists.txt: links " << dep << " (" << subsystem << " is beneath "
+                      << dep << ")\n";
+            ++violations;
         }
     }
 
