@@ -130,7 +130,7 @@ void XLFOController::applyGeometry(const Geometry& g) {
         const float w = static_cast<float>(g.sliderWidths[k]);
         if (StepSlider* slider = sliders_[k]) {
             slider->setX(x);
-            slider->setSize(w, height.getValue());
+            slider->setSize(w, slider->height.getValue());
         }
         x += w;
     }
@@ -206,7 +206,7 @@ void XLFOController::linkParameters(const StepLayout& layout, uint32_t phaseOffs
     }
     readSnap();
     // The panel showed a step of the previous instance.
-    if (stepPanel_ != nullptr) stepPanel_->update();
+    if (stepPanel_ != nullptr) stepPanel_->update(lastSelected_);
 }
 
 AbstractPluginParameter* XLFOController::stepParameter(int32_t step, int32_t role) const {
@@ -244,7 +244,7 @@ void XLFOController::readSnap() {
 
 XLFOController::StepSlider* XLFOController::slider(int32_t step) const {
     return step >= 0 && step < static_cast<int32_t>(sliders_.size()) ? sliders_[static_cast<size_t>(step)]
-                                                                      : nullptr;
+                                                                     : nullptr;
 }
 
 bool XLFOController::isStepSelected(int32_t step) const {
@@ -322,7 +322,7 @@ void XLFOController::selectionChanged() {
         if (isStepSelected(k)) last = k;
     lastSelected_ = last;
     readSnap();
-    if (stepPanel_ != nullptr) stepPanel_->update();
+    if (stepPanel_ != nullptr) stepPanel_->update(lastSelected_);
     for (StepSlider* slider : sliders_)
         if (slider != nullptr) slider->invalidateRect(slider->localRect());
 }
@@ -370,7 +370,8 @@ void XLFOController::addStep() {
     if (list == nullptr) return;
     const int32_t count = list->getNumActive();
     AbstractParameterSetList::NumActiveParameter& countParameter = list->getNumActiveParameter();
-    const int32_t most = std::min({kMaxSteps, list->getNumSets(), static_cast<int32_t>(countParameter.getMax())});
+    const int32_t most =
+        std::min({kMaxSteps, list->getNumSets(), static_cast<int32_t>(countParameter.getMax())});
     if (count >= most) {
         interface_.refreshControls(-1);
         return;
@@ -439,7 +440,8 @@ void XLFOController::hideStepPanel() {
 void XLFOController::draw(gui::Canvas& canvas) {
     const int32_t w = stepWidth(shownSteps_);
     const float h = height.getValue();
-    if (stepBackground_ != nullptr && stepBackground_->pixelWidth() > 0 && stepBackground_->pixelHeight() > 0) {
+    if (stepBackground_ != nullptr && stepBackground_->pixelWidth() > 0 &&
+        stepBackground_->pixelHeight() > 0) {
         for (int32_t i = 0; i < shownSteps_; ++i) {
             const gui::Rect column(static_cast<float>(i * w), 0.0f, static_cast<float>((i + 1) * w), h);
             canvas.drawBitmapInRect(*stepBackground_, stepBackground_->getRect(), column, 255);

@@ -73,7 +73,8 @@ public:
     static constexpr int32_t kSnapPositions = 1500;
     static constexpr int kResizeDuration = 300; // ms
     static constexpr const char* kStepHelp =
-        "The Step slider sets the value of a specified step. It ranges from -1 at the bottom to 1 at the top. "
+        "The Step slider sets the value of a specified step. It ranges from -1 at the bottom to 1 at the "
+        "top. "
         "\n\nClick the slider to select the step so you can adjust it with the step interface. Ctrl-click to "
         "select multiple steps; Shift-click to select a range of steps. Click outside the slider to deselect "
         "all steps.\n\nTip: Resetting a step value to 0 (middle position) is easy: select the step and "

@@ -7,8 +7,7 @@
 
 XLFOController::ResizeAnimation::ResizeAnimation(gui::Animator& animator, XLFOController& controller)
     : gui::ControlAnimation(animator, controller, &controller), controller_(controller),
-      startWidth_(static_cast<int32_t>(controller.width.getValue())),
-      target_(controller.targetGeometry()) {
+      startWidth_(static_cast<int32_t>(controller.width.getValue())), target_(controller.targetGeometry()) {
     duration.setValue(kResizeDuration);
     motion.setValue(gui::AnimationMotion::kSmooth);
     if (StepInterface* panel = controller.stepPanel_) {
@@ -25,8 +24,8 @@ XLFOController::ResizeAnimation::ResizeAnimation(gui::Animator& animator, XLFOCo
 
 void XLFOController::ResizeAnimation::apply(float progress) {
     auto eased = [progress](int32_t start, int32_t target) {
-        return static_cast<int32_t>(std::trunc(static_cast<float>(start) +
-                                               static_cast<float>(target - start) * progress));
+        return static_cast<int32_t>(
+            std::trunc(static_cast<float>(start) + static_cast<float>(target - start) * progress));
     };
     Geometry g;
     g.width = eased(startWidth_, target_.width);
@@ -34,6 +33,7 @@ void XLFOController::ResizeAnimation::apply(float progress) {
     g.panelWidth = eased(startPanelWidth_, target_.panelWidth);
     g.sliderWidths.resize(target_.sliderWidths.size());
     for (size_t k = 0; k < g.sliderWidths.size(); ++k)
-        g.sliderWidths[k] = eased(k < startSliderWidths_.size() ? startSliderWidths_[k] : 0, target_.sliderWidths[k]);
+        g.sliderWidths[k] =
+            eased(k < startSliderWidths_.size() ? startSliderWidths_[k] : 0, target_.sliderWidths[k]);
     controller_.applyGeometry(g);
 }

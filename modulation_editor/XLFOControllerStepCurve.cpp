@@ -1,7 +1,7 @@
 #include "modulation_editor/XLFOControllerStepCurve.h"
 
-void XLFOController::StepCurve::set(float base, float next, float glide, XLFO::GlideCurve function, float width,
-                                    float height) {
+void XLFOController::StepCurve::set(float base, float next, float glide, XLFO::GlideCurve function,
+                                    float width, float height) {
     base_ = base;
     amount_ = next - base;
     glide_ = glide;

@@ -122,9 +122,8 @@ void XLFOController::StepInterface::unlinkControls() {
     }
 }
 
-void XLFOController::StepInterface::update() {
+void XLFOController::StepInterface::update(int32_t step) {
     if (controller_ == nullptr) return;
-    const int32_t step = controller_->lastSelected();
     bool same = step == shownStep_;
     for (size_t i = 0; same && i < controls_.size(); ++i)
         same = controls_[i] == nullptr ||

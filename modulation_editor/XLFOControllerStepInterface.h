@@ -6,7 +6,7 @@
 // product's, as children) and the Hide, Remove Step and Add Step buttons,
 // whose clicks run the controller's actions.
 //
-// update links the glide, glide function and random controls to the
+// update(step) links the glide, glide function and random controls to the
 // parameters of the last selected step (through the editor); for the step
 // already shown it does nothing, so a refresh in the middle of a drag of one
 // of them keeps the control's link and its one host gesture. The value
@@ -64,10 +64,12 @@ public:
     void setButton(int32_t kind, gui::Control* button);
     gui::Control* button(int32_t kind) const;
 
-    // Relinks the step controls to the last selected step (unlinks them
-    // when none is selected); nothing for the step already shown. Shows the
-    // step's value in the value control unless it is held.
-    virtual void update();
+    // Relinks the step controls to the step (the last selected; -1 unlinks
+    // them); nothing for the step already shown. Shows the step's value in
+    // the value control unless it is held. (It takes the step so that it
+    // never stands for the control's own update of its hold.)
+    using gui::Control::update;
+    virtual void update(int32_t step);
 
     // The step the controls are linked to, -1 when none.
     int32_t shownStep() const { return shownStep_; }

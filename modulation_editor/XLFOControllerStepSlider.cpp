@@ -86,7 +86,8 @@ int XLFOController::StepSlider::stepGesture(int phase, int channel, int delta, i
 
 void XLFOController::StepSlider::updateLinkFromModifiers(int modifiers) {
     // A selected step drags its group without the link modifier.
-    gui::Switch::updateLinkFromModifiers(following_ && selected.getValue() ? modifiers | gui::kAlt : modifiers);
+    gui::Switch::updateLinkFromModifiers(following_ && selected.getValue() ? modifiers | gui::kAlt
+                                                                           : modifiers);
 }
 
 gui::Rect XLFOController::StepSlider::valueArea() {
@@ -116,7 +117,8 @@ int XLFOController::StepSlider::positionAtHeight(float y) {
     const int high = maximum.getValue();
     const float t = travel();
     if (t <= 0.0f) return value.getValue();
-    const double fromTop = std::clamp(double(y) - handleLength() * 0.5 - startMargin.getValue(), 0.0, double(t));
+    const double fromTop =
+        std::clamp(double(y) - handleLength() * 0.5 - startMargin.getValue(), 0.0, double(t));
     const double v = double(low) + (double(t) - fromTop) * (double(high) - low) / t;
     return static_cast<int>(std::clamp(std::round(v), double(low), double(high)));
 }
@@ -195,7 +197,8 @@ XLFOController::StepCurve& XLFOController::StepSlider::curve() {
     if (const AbstractPluginParameter* p = controller_.stepParameter(index_, kGlide))
         glide = std::clamp(p->getValue(), 0.0f, 1.0f);
     if (const AbstractPluginParameter* p = controller_.stepParameter(index_, kGlideFunction))
-        function = static_cast<XLFO::GlideCurve>(std::clamp(static_cast<int>(std::lround(p->getValue())), 0, 3));
+        function =
+            static_cast<XLFO::GlideCurve>(std::clamp(static_cast<int>(std::lround(p->getValue())), 0, 3));
     const gui::Rect local = localRect();
     curve_.set(base, next, glide, function, local.width(), local.height());
     return curve_;
@@ -217,12 +220,15 @@ void XLFOController::StepSlider::draw(gui::Canvas& canvas) {
         if (stepStyle != nullptr && selected.getValue() && hasPixels(stepStyle->selectedHandle()))
             normal = &stepStyle->selectedHandle();
         int opacity = 255;
-        const gui::Bitmap* shown = rolloverManager().blend(*normal, style->handleHighlighted(), opacity, nullptr);
+        const gui::Bitmap* shown =
+            rolloverManager().blend(*normal, style->handleHighlighted(), opacity, nullptr);
         if (shown != nullptr && hasPixels(*shown))
             canvas.drawBitmapInRect(*shown, shown->getRect(), valueArea(), opacity);
     }
     const float labelWidth = label_->width();
     const float labelHeight = label_->height();
-    canvas.drawText(*label_, gui::Point(std::trunc((local.width() - labelWidth) * 0.5f), local.height() - labelHeight - 2.0f),
-                    255);
+    canvas.drawText(
+        *label_,
+        gui::Point(std::trunc((local.width() - labelWidth) * 0.5f), local.height() - labelHeight - 2.0f),
+        255);
 }

@@ -36,8 +36,8 @@ public:
         expandedWidth.setValue(120.0f);
         setBoundsXYWH(0.0f, 0.0f, 0.0f, 108.0f);
     }
-    void update() override {
-        StepInterface::update();
+    void update(int32_t step) override {
+        StepInterface::update(step);
         ++updates;
     }
     void click(int32_t kind) { button(kind)->clickEvent.notify(button(kind)); }
@@ -121,7 +121,8 @@ TEST_F(XLFOControllerTest, StepWidthsFollowTheStepCount) {
         EXPECT_EQ(controller->stepWidth(c.steps), c.width) << c.steps;
         controller->layoutForNumSteps(c.steps);
         EXPECT_FLOAT_EQ(controller->width.getValue(), static_cast<float>(c.steps * c.width)) << c.steps;
-        EXPECT_FLOAT_EQ(controller->slider(c.steps - 1)->x.getValue(), static_cast<float>((c.steps - 1) * c.width));
+        EXPECT_FLOAT_EQ(controller->slider(c.steps - 1)->x.getValue(),
+                        static_cast<float>((c.steps - 1) * c.width));
         if (c.steps < XLFOController::kMaxSteps) {
             EXPECT_FLOAT_EQ(controller->slider(c.steps)->width.getValue(), 0.0f);
         }
@@ -148,8 +149,8 @@ TEST_F(XLFOControllerTest, TheResizeEasesAndTruncates) {
     ASSERT_NE(controller->resizeAnimation(), nullptr);
     EXPECT_FLOAT_EQ(controller->width.getValue(), 90.0f);
     ui->advance(75);
-    animator->tick(); // t = 0.25: e = 0.15625
-    EXPECT_FLOAT_EQ(controller->width.getValue(), 99.0f);             // 90 + 58 e = 99.06
+    animator->tick();                                                // t = 0.25: e = 0.15625
+    EXPECT_FLOAT_EQ(controller->width.getValue(), 99.0f);            // 90 + 58 e = 99.06
     EXPECT_FLOAT_EQ(controller->slider(0)->width.getValue(), 43.0f); // 45 - 8 e = 43.75
     EXPECT_FLOAT_EQ(controller->slider(2)->width.getValue(), 5.0f);  // 37 e = 5.78
     EXPECT_FLOAT_EQ(controller->slider(2)->x.getValue(), 86.0f);
@@ -377,6 +378,14 @@ TEST_F(XLFOControllerTest, SnapPutsValuesOnTheEnginesGrid) {
     // The press's dead zone takes 4 units; 10 of 360 positions reach the
     // second grid step (3600 is nearer 3000 than 4500).
     EXPECT_NEAR(valueOf(0), 2.0f / 12.0f, 1e-5f);
+    // A drag from off the bar (accelerated on a plain slider) adds its small
+    // steps up on the grid too.
+    const gui::Point off = at(1, 2.0f);
+    ui->mouseDown(0, off);
+    for (int i = 1; i <= 14; ++i)
+        ui->mouseMove(gui::Point(off.x, off.y + static_cast<float>(i)));
+    ui->mouseUp(0, gui::Point(off.x, off.y + 14.0f));
+    EXPECT_NEAR(valueOf(1), -2.0f / 12.0f, 1e-5f);
 
     controller->selectOnly(4);
     gui::ValueControl* knob = panel->stepControl(XLFOController::kValue);
@@ -401,7 +410,7 @@ TEST_F(XLFOControllerTest, ALinearGlideCurvesIntoTheNextStep) {
     const float w = s->width.getValue();
     const XLFOController::StepCurve& curve = s->curve();
     struct Case {
-        float x;    // share of the step
+        float x; // share of the step
         float value;
     } cases[] = {{0.0f, 0.0f}, {0.5f, 0.0f}, {0.75f, 0.5f}, {1.0f, 1.0f}};
     for (const Case& c : cases)
