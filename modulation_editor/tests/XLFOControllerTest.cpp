@@ -1,6 +1,7 @@
 #include "modulation_editor/XLFOController.h"
 
 #include "gui/Animator.h"
+#include "gui/Bitmap.h"
 #include "gui/Modifiers.h"
 #include "modulation_editor/XLFOControllerPhaseOffsetSlider.h"
 #include "modulation_editor/XLFOControllerResizeAnimation.h"
@@ -420,6 +421,50 @@ TEST_F(XLFOControllerTest, ALinearGlideCurvesIntoTheNextStep) {
     setValue(4, -1.0f);
     editor->refreshControls(-1);
     EXPECT_NEAR(controller->slider(4)->curve().valueAt(w), 0.5f * kHeight, 0.02f);
+}
+
+// The step background fills each shown column; a step's bar is the handle
+// bitmap (the selected one while selected), centred for a random step.
+TEST_F(XLFOControllerTest, StepsDrawTheirColumnsAndBars) {
+    const gui::Color red(255, 0, 0), green(0, 255, 0), blue(0, 0, 255);
+    gui::Bitmap background(ui->deviceBacking());
+    background.setSize(34.0f, 4.0f); // a column, stretched along its height
+    background.fillRect(background.getRect(), red);
+    controller->setStepBackground(&background);
+    style->handle().fillRect(style->handle().getRect(), green);
+    style->selectedHandle().setSize(10.0f, 8.0f);
+    style->selectedHandle().fillRect(style->selectedHandle().getRect(), blue);
+    controller->selectOnly(1);
+    controller->layoutForNumSteps(5);
+    controller->hideStepPanel();
+    controller->layoutForNumSteps(5);
+
+    gui::Bitmap columns(ui->deviceBacking());
+    columns.setSize(controller->width.getValue(), kHeight);
+    columns.clear();
+    controller->draw(columns.getCanvas());
+    EXPECT_EQ(columns.getPixel(gui::Point(0.5f, 0.5f)), red);
+    EXPECT_EQ(columns.getPixel(gui::Point(5.0f * 34.0f - 1.0f, kHeight - 2.0f)), red);
+    EXPECT_EQ(columns.getPixel(gui::Point(40.0f, 50.0f)), red);
+    controller->setStepSelected(1, true);
+    auto bar = [this](int32_t step) {
+        XLFOController::StepSlider* s = controller->slider(step);
+        gui::Bitmap out(ui->deviceBacking());
+        out.setSize(s->width.getValue(), s->height.getValue());
+        out.clear();
+        s->draw(out.getCanvas());
+        const gui::Rect area = s->valueArea();
+        return out.getPixel(gui::Point(area.left + 17.0f, area.top + 4.0f));
+    };
+    EXPECT_EQ(bar(1), blue);
+    EXPECT_EQ(bar(2), green);
+    xlfo(0).steps[3].random.setValue(1.0f, 0);
+    setValue(3, 0.8f);
+    editor->refreshControls(-1);
+    EXPECT_FLOAT_EQ(controller->slider(3)->valueArea().top, 50.0f);
+    EXPECT_EQ(bar(3), green);
+    EXPECT_LT(controller->slider(2)->valueArea().top, 50.0f + 1.0f);
+    EXPECT_GT(controller->slider(2)->valueArea().top, 49.0f);
 }
 
 TEST_F(XLFOControllerTest, ThePhaseOffsetWrapsAround) {
