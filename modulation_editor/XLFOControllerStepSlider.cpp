@@ -78,10 +78,28 @@ int XLFOController::StepSlider::snapPosition(int64_t position) const {
 }
 
 int XLFOController::StepSlider::stepGesture(int phase, int channel, int delta, int flags) {
+    if (phase == 0) wheelPosition_ = value.getValue();
     if (phase != 1 || !snapped_) return gui::Switch::stepGesture(phase, channel, delta, flags);
     const int64_t base = (flags & kFromValue) ? value.getValue() : gesturePosition();
+    if (wheeling_) {
+        // The wheel's steps count from where the last one left off, so that
+        // small ones add up; its query lets the whole step through.
+        const int64_t raw = wheelPosition_ + delta;
+        if (flags & kQueryOnly) return std::abs(delta);
+        wheelPosition_ = raw;
+        return gui::Switch::stepGesture(phase, channel, static_cast<int>(snapPosition(raw) - base), flags);
+    }
     const int64_t target = snapPosition(base + delta);
     return gui::Switch::stepGesture(phase, channel, static_cast<int>(target - base), flags);
+}
+
+bool XLFOController::StepSlider::mouseWheel(int phase, const gui::Point& point, int modifiers,
+                                            const gui::Point& firstDelta, const gui::Point& secondDelta) {
+    wheeling_ = true;
+    AliveGuard alive(this);
+    const bool used = gui::Switch::mouseWheel(phase, point, modifiers, firstDelta, secondDelta);
+    if (alive.alive()) wheeling_ = false;
+    return used;
 }
 
 void XLFOController::StepSlider::updateLinkFromModifiers(int modifiers) {

@@ -13,7 +13,8 @@
 // link modifier.
 //
 // Snap: while snapped, the value moves on multiples of kSnapPositions
-// (the engine's grid), also when it follows another selected step.
+// (the engine's grid), also when it follows another selected step; the
+// wheel's small steps add up before they round.
 //
 // Threading: GUI thread only; draw runs under the root lock.
 
@@ -62,6 +63,8 @@ public:
     void valueControlPropertyChanged(AbstractProperty& property) override;
     int stepGesture(int phase, int channel, int delta, int flags) override;
     void updateLinkFromModifiers(int modifiers) override;
+    bool mouseWheel(int phase, const gui::Point& point, int modifiers, const gui::Point& firstDelta,
+                    const gui::Point& secondDelta) override;
     // The value area.
     bool handleHit(const gui::Point& point) override;
     void updateRolloverAt(const gui::Point& point) override;
@@ -88,6 +91,9 @@ private:
     bool moved_ = false;
     bool pressedInValueArea_ = false;
     bool following_ = false;
+    bool wheeling_ = false;
+    // The wheel gesture's position before rounding to the grid.
+    int64_t wheelPosition_ = 0;
     int32_t index_;
     XLFOController& controller_;
     StepCurve curve_;

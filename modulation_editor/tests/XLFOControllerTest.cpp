@@ -387,6 +387,13 @@ TEST_F(XLFOControllerTest, SnapPutsValuesOnTheEnginesGrid) {
         ui->mouseMove(gui::Point(off.x, off.y + static_cast<float>(i)));
     ui->mouseUp(0, gui::Point(off.x, off.y + 14.0f));
     EXPECT_NEAR(valueOf(1), -2.0f / 12.0f, 1e-5f);
+    // Three small wheel steps of 360 positions reach the next grid point.
+    XLFOController::StepSlider* s = controller->slider(3);
+    s->mouseWheel(0, gui::Point(5.0f, 50.0f), 0, gui::Point(0.0f, 0.0f), gui::Point(0.0f, 0.0f));
+    for (int i = 0; i < 3; ++i)
+        s->mouseWheel(1, gui::Point(5.0f, 50.0f), 0, gui::Point(0.0f, 0.01f), gui::Point(0.0f, 1.0f));
+    s->mouseWheel(2, gui::Point(5.0f, 50.0f), 0, gui::Point(0.0f, 0.0f), gui::Point(0.0f, 0.0f));
+    EXPECT_NEAR(valueOf(3), 1.0f / 12.0f, 1e-5f);
 
     controller->selectOnly(4);
     gui::ValueControl* knob = panel->stepControl(XLFOController::kValue);
