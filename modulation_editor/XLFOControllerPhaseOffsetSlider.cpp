@@ -1,4 +1,4 @@
-#include "modulation_editor/XLFOControllerPhaseOffsetSlider.h"
+#include "modulation_editor/XLFOController.h"
 
 #include "gui/Canvas.h"
 

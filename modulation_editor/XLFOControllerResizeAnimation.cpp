@@ -1,7 +1,4 @@
-#include "modulation_editor/XLFOControllerResizeAnimation.h"
-
-#include "modulation_editor/XLFOControllerStepInterface.h"
-#include "modulation_editor/XLFOControllerStepSlider.h"
+#include "modulation_editor/XLFOController.h"
 
 #include <cmath>
 

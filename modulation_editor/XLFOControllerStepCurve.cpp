@@ -1,4 +1,4 @@
-#include "modulation_editor/XLFOControllerStepCurve.h"
+#include "modulation_editor/XLFOController.h"
 
 void XLFOController::StepCurve::set(float base, float next, float glide, XLFO::GlideCurve function,
                                     float width, float height) {

@@ -1,4 +1,4 @@
-#include "modulation_editor/XLFOControllerStepInterface.h"
+#include "modulation_editor/XLFOController.h"
 
 #include "gui/ValueControl.h"
 #include "modulation_editor/ModulationMatrixPluginInterface.h"

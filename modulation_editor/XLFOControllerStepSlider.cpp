@@ -1,4 +1,4 @@
-#include "modulation_editor/XLFOControllerStepSlider.h"
+#include "modulation_editor/XLFOController.h"
 
 #include "gui/Bitmap.h"
 #include "gui/Canvas.h"

@@ -3,10 +3,6 @@
 #include "gui/Animator.h"
 #include "gui/Bitmap.h"
 #include "gui/Modifiers.h"
-#include "modulation_editor/XLFOControllerPhaseOffsetSlider.h"
-#include "modulation_editor/XLFOControllerResizeAnimation.h"
-#include "modulation_editor/XLFOControllerStepInterface.h"
-#include "modulation_editor/XLFOControllerStepSlider.h"
 #include "modulation_editor/tests/ModulationEditorRig.h"
 #include "plugin/GenericPluginSnapshots.h"
 
