@@ -26,8 +26,8 @@ ModulationComponentDisplay::~ModulationComponentDisplay() {
     }
 }
 
-int ModulationComponentDisplay::addSectionContainer(float offset, DynamicInterface* panel, int32_t firstTarget,
-                                                    int32_t targetCount) {
+int ModulationComponentDisplay::addSectionContainer(float offset, DynamicInterface* panel,
+                                                    int32_t firstTarget, int32_t targetCount) {
     const int index = ComponentDisplay::addSectionContainer(offset, panel);
     if (index >= static_cast<int>(targetRanges_.size())) targetRanges_.resize(static_cast<size_t>(index) + 1);
     targetRanges_[static_cast<size_t>(index)] = {std::max(0, firstTarget), std::max(0, targetCount)};
@@ -41,7 +41,8 @@ ModulationComponentDisplay::TargetRange ModulationComponentDisplay::targetRange(
 
 bool ModulationComponentDisplay::isOpen(int index) const {
     const std::vector<Record>& records = components();
-    return index >= 0 && index < static_cast<int>(records.size()) && records[static_cast<size_t>(index)].unfolded;
+    return index >= 0 && index < static_cast<int>(records.size()) &&
+           records[static_cast<size_t>(index)].unfolded;
 }
 
 void ModulationComponentDisplay::componentToggled() {

@@ -37,8 +37,11 @@ protected:
         display->parent.setValue(&ui->root());
     }
     void TearDown() override {
-        editor.reset(); // closing deletes the tree
+        // As the editor host closes: the tree goes first, then the editor with
+        // its slot controller.
+        editor->prepareForClosing();
         slots.reset();
+        editor.reset();
         ModulationEditorTest::TearDown();
     }
     int addPanel(int32_t first, int32_t count) {
