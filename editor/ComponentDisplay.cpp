@@ -82,6 +82,7 @@ void ComponentDisplay::toggleComponent(int index) {
     record.unfolded = !record.unfolded;
     if (!record.unfolded) {
         fold(record);
+        componentToggledEvent.notify(this);
         return;
     }
     if (!container->children().empty()) showAllParts(*container->children().front());
@@ -93,11 +94,13 @@ void ComponentDisplay::toggleComponent(int index) {
     } else {
         container->setSize(container->width.getValue(), length);
     }
-    if (!singleUnfold.getValue()) return;
-    for (std::size_t i = 0; i < components_.size(); ++i) {
-        Record& other = components_[i];
-        if (int(i) != index && other.unfolded && other.control != nullptr) fold(other);
+    if (singleUnfold.getValue()) {
+        for (std::size_t i = 0; i < components_.size(); ++i) {
+            Record& other = components_[i];
+            if (int(i) != index && other.unfolded && other.control != nullptr) fold(other);
+        }
     }
+    componentToggledEvent.notify(this);
 }
 
 void ComponentDisplay::componentDeleted(gui::Component* component) {

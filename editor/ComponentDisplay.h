@@ -14,6 +14,7 @@
 //
 // Threading: GUI thread only.
 
+#include "foundation/NotifyEvent.h"
 #include "foundation/Property.h"
 #include "gui/Bitmap.h"
 #include "gui/ScrollStrip.h"
@@ -43,6 +44,9 @@ public:
     ~ComponentDisplay() override;
 
     Property<bool> singleUnfold;
+    // Fired (sender: this) after toggleComponent folded or unfolded a
+    // component (and folded the others with singleUnfold).
+    NotifyEvent componentToggledEvent;
 
     // Appends a folded record for the panel (in a new container at the
     // horizontal offset, the bar's last child) and returns its index.
