@@ -68,6 +68,15 @@ void AbstractSlotController::selectTarget(gui::Control* control) {
     setTargetFilter(interface_.unionBounds(control, nullptr), t, 1);
 }
 
+void AbstractSlotController::removeSlot(int32_t slot) {
+    AbstractParameterSetList* list = interface_.slotList();
+    if (list == nullptr || slot < 0 || slot >= interface_.slotsInUse()) return;
+    list->removeSet(slot);
+    refreshSlots(-1);
+    interface_.refreshControls(-1);
+    interface_.storeUndoStep(-1);
+}
+
 void AbstractSlotController::clearFilter() {
     if (!hasFilter()) return;
     sourceFirst_ = -1;

@@ -117,6 +117,7 @@ void SourceSlotController::layoutPanels() {
         SlotInterface* panel = factory_();
         if (panel == nullptr) break;
         panel->parent.setValue(content_);
+        panel->removeEvent.setHandler(NotifyEvent::bind([this, panel] { removeSlot(panel->slot()); }));
         panels_.push_back(panel);
     }
     const int32_t rows = slotsPerColumn();
