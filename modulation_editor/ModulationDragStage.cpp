@@ -71,8 +71,8 @@ bool ModulationDragStage::drop() {
     }
     if (targets.size() == 1 && !hoverOnly &&
         slots_.activateMode.getValue() == AbstractSlotController::ActivateMode::kShowTarget)
-        slots_.setTargetFilter(interface_.unionBounds(control, nullptr), static_cast<std::int32_t>(targets[0]),
-                               1);
+        slots_.setTargetFilter(interface_.unionBounds(control, nullptr),
+                               static_cast<std::int32_t>(targets[0]), 1);
     else
         slots_.setSourceFilter(static_cast<std::int32_t>(source), 1);
     // The filter refreshes only when it changed; the new slots show either way.
@@ -105,9 +105,10 @@ void ModulationDragStage::dragFinished() {
 
 void ModulationDragStage::componentDeleted(gui::Component* component) {
     // Every item is a target of the stage, linked by it.
-    hoverOnly_.erase(std::remove_if(hoverOnly_.begin(), hoverOnly_.end(),
-                                    [component](gui::Control* c) { return static_cast<gui::Component*>(c) == component; }),
-                     hoverOnly_.end());
+    hoverOnly_.erase(
+        std::remove_if(hoverOnly_.begin(), hoverOnly_.end(),
+                       [component](gui::Control* c) { return static_cast<gui::Component*>(c) == component; }),
+        hoverOnly_.end());
     gui::DragStage::componentDeleted(component);
 }
 

@@ -18,9 +18,8 @@ std::uint32_t allocateSlots(AbstractSlotController& slots, std::int32_t source,
     int32_t slot = used;
     for (std::uint32_t target : targets) {
         controller.setSource(slot, source);
-        controller.setTarget(slot, target == ModulationMatrixPluginInterface::kNoTarget
-                                       ? -1
-                                       : static_cast<int32_t>(target));
+        controller.setTarget(
+            slot, target == ModulationMatrixPluginInterface::kNoTarget ? -1 : static_cast<int32_t>(target));
         controller.setLevel(slot, controller.neutralLevel.getValue());
         controller.setBypassed(slot, false);
         controller.setInverted(slot, false);

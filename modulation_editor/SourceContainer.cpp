@@ -18,7 +18,8 @@ SourceContainer::SourceContainer(SourceController& controller, SourceInterface* 
     link(panel_);
     const int32_t outputs = panel_->outputCount();
     for (int32_t output = 0; output < outputs; ++output) {
-        gui::Control* button = controller.listener().createButton(controller, SourceController::kAddSlotButton);
+        gui::Control* button =
+            controller.listener().createButton(controller, SourceController::kAddSlotButton);
         addSlotButtons_.push_back(button);
         if (button == nullptr) continue;
         button->parent.setValue(this);
@@ -50,7 +51,8 @@ void SourceContainer::layoutSlots() {
     centres_.clear();
     slotCounts_.clear();
     if (panel_ == nullptr) return;
-    last_ = getParent() != nullptr && !getParent()->children().empty() && getParent()->children().back() == this;
+    last_ =
+        getParent() != nullptr && !getParent()->children().empty() && getParent()->children().back() == this;
     const int32_t outputs = panel_->outputCount();
     for (SourceDragButton* button : panel_->dragButtons()) {
         const gui::Rect b = button != nullptr ? button->bounds.getValue() : gui::Rect();
@@ -70,8 +72,10 @@ void SourceContainer::layoutSlots() {
     const float column = controller_.slotPanelWidth.getValue() + controller_.slotSpacing.getValue();
     const float top = panel_->height.getValue() + controller_.slotAreaOffset.getValue();
     const float room = height.getValue() - top - controller_.slotSpacing.getValue();
-    const float perColumn = column > 0.0f && outputs > 0 ? std::trunc(room / (static_cast<float>(outputs) * column)) : 1.0f;
-    slotsPerColumn_ = std::isfinite(perColumn) ? std::max(1, static_cast<int32_t>(std::clamp(perColumn, 1.0f, 1.0e6f))) : 1;
+    const float perColumn =
+        column > 0.0f && outputs > 0 ? std::trunc(room / (static_cast<float>(outputs) * column)) : 1.0f;
+    slotsPerColumn_ =
+        std::isfinite(perColumn) ? std::max(1, static_cast<int32_t>(std::clamp(perColumn, 1.0f, 1.0e6f))) : 1;
     // The state: dimmed while the slot list is filtered.
     state_ = controller_.slotController().hasFilter() ? kDimmed : kNormal;
     // Each Add Slot button follows its output's slots.

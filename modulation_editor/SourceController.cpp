@@ -8,6 +8,7 @@
 #include "gui/PopupMenu.h"
 #include "gui/ScrollArea.h"
 #include "gui/UserInterface.h"
+#include "modulation/ModulationSlotParameterSetList.h"
 #include "modulation_editor/AbstractSlotController.h"
 #include "modulation_editor/ModulationMatrixPluginInterface.h"
 #include "modulation_editor/ModulationScrollStrip.h"
@@ -38,12 +39,13 @@ SourceController::SourceController(ModulationMatrixPluginInterface& interface, L
                                    gui::Button::Style* forwardStyle)
     : gui::Control(interface.userInterface()), margin(this, 0.0f), addLabelLimit(this, 0),
       dragHint(this, "Drag and drop a source to a target knob to create modulation connections"),
-      addHint(this, "Click the Add Source button to create new modulation sources"), showModulation(this, true),
-      layoutA(this, 0.0f), layoutB(this, 0.0f), lineColor(this, gui::Color(0, 0, 0, 255)),
-      singleSelection(this, true), slotPanelWidth(this, 0.0f), columnSpacing(this, 0.0f), panelSize(this, 0.0f),
-      slotAreaOffset(this, 0.0f), slotSpacing(this, 0.0f), separatorColor(this, gui::Color(0, 0, 0, 0)),
-      separatorWidth(this, 0.0f), rightMargin(this, 0.0f), interface_(interface), listener_(listener),
-      slots_(slots), perSourceSlots_(dynamic_cast<SourceSlotController*>(&slots) != nullptr) {
+      addHint(this, "Click the Add Source button to create new modulation sources"),
+      showModulation(this, true), layoutA(this, 0.0f), layoutB(this, 0.0f),
+      lineColor(this, gui::Color(0, 0, 0, 255)), singleSelection(this, true), slotPanelWidth(this, 0.0f),
+      columnSpacing(this, 0.0f), panelSize(this, 0.0f), slotAreaOffset(this, 0.0f), slotSpacing(this, 0.0f),
+      separatorColor(this, gui::Color(0, 0, 0, 0)), separatorWidth(this, 0.0f), rightMargin(this, 0.0f),
+      interface_(interface), listener_(listener), slots_(slots),
+      perSourceSlots_(dynamic_cast<SourceSlotController*>(&slots) != nullptr) {
     gui::UserInterface& ui = interface.userInterface();
     strip_ = new ModulationScrollStrip(ui, interface, backwardStyle, forwardStyle);
     strip_->parent.setValue(this);
@@ -73,7 +75,8 @@ SourceController::SourceController(ModulationMatrixPluginInterface& interface, L
         addSourceButton_ = listener.createButton(*this, kAddSourceButton);
         if (addSourceButton_ != nullptr) {
             addSourceButton_->helpText.setValue(kAddSourceHelp);
-            if (auto* button = dynamic_cast<gui::Button*>(addSourceButton_)) button->setPopupMenu(menu_.get());
+            if (auto* button = dynamic_cast<gui::Button*>(addSourceButton_))
+                button->setPopupMenu(menu_.get());
             link(addSourceButton_);
             selectionBar_->setAddSourceButton(addSourceButton_);
         }
@@ -288,6 +291,13 @@ void SourceController::removalFinished() {
         finishUserAction(false);
         return;
     }
+    // Its slots go with it (and those aimed at its parameters), then the
+    // later instances move down with their slots.
+    if (auto* slotList = dynamic_cast<ModulationSlotParameterSetList*>(interface_.slotList())) {
+        const auto [first, count] = getSourceParameterRange(id);
+        for (int32_t o = count - 1; o >= 0; --o)
+            slotList->removeSlotsForSource(static_cast<int32_t>(first) + o);
+    }
     type.list->removeSet(id.instance);
     // The old filter's range would name the next source now.
     slots_.clearFilter();
@@ -297,7 +307,8 @@ void SourceController::removalFinished() {
 }
 
 void SourceController::addSlot(uint32_t source) {
-    const uint32_t position = allocateSlots(slots_, static_cast<int32_t>(source), {ModulationMatrixPluginInterface::kNoTarget});
+    const uint32_t position =
+        allocateSlots(slots_, static_cast<int32_t>(source), {ModulationMatrixPluginInterface::kNoTarget});
     if (position == ModulationMatrixPluginInterface::kNoIndex) {
         userInterface().postMessage(this, kNoFreeSlotsMessage, 1);
         return;
@@ -344,7 +355,8 @@ int SourceController::hitAlpha(const gui::Point& point) {
     if (count == 0) return 0;
     const float left = containerAt(0)->toRoot(gui::Point(0.0f, 0.0f)).x - toRoot(gui::Point(0.0f, 0.0f)).x;
     SourceContainer* last = containerAt(count - 1);
-    const float right = last->toRoot(gui::Point(last->width.getValue(), 0.0f)).x - toRoot(gui::Point(0.0f, 0.0f)).x;
+    const float right =
+        last->toRoot(gui::Point(last->width.getValue(), 0.0f)).x - toRoot(gui::Point(0.0f, 0.0f)).x;
     return point.x >= left && point.x < right ? 255 : 0;
 }
 

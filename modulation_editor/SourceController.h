@@ -52,7 +52,12 @@ class PopupMenu;
 
 class SourceController : public gui::Control {
 public:
-    enum ButtonKind : int32_t { kAddSourceButton = 0, kAddModulationLabel = 1, kAddSlotButton = 2, kCompanion = 3 };
+    enum ButtonKind : int32_t {
+        kAddSourceButton = 0,
+        kAddModulationLabel = 1,
+        kAddSlotButton = 2,
+        kCompanion = 3
+    };
     static constexpr const char* kAddSourceHelp =
         "The Add Source button creates a new modulation source. It pops up a menu where you can select the "
         "type of modulation source to add. \n\nTo use the new modulation source, simply drag the source drag "
@@ -94,8 +99,9 @@ public:
         int32_t outputs = 1;
     };
 
-    SourceController(ModulationMatrixPluginInterface& interface, Listener& listener, AbstractSlotController& slots,
-                     gui::Button::Style* backwardStyle = nullptr, gui::Button::Style* forwardStyle = nullptr);
+    SourceController(ModulationMatrixPluginInterface& interface, Listener& listener,
+                     AbstractSlotController& slots, gui::Button::Style* backwardStyle = nullptr,
+                     gui::Button::Style* forwardStyle = nullptr);
     ~SourceController() override;
 
     Property<float> margin;

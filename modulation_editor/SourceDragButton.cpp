@@ -92,7 +92,8 @@ void SourceDragButton::mouseDown(int button, const gui::Point& point, int modifi
 void SourceDragButton::mouseMove(const gui::Point& point, int modifiers) {
     (void)modifiers;
     if (!dragPressed_) return;
-    if (std::fabs(point.x - pressPoint_.x) > kDragDistance || std::fabs(point.y - pressPoint_.y) > kDragDistance)
+    if (std::fabs(point.x - pressPoint_.x) > kDragDistance ||
+        std::fabs(point.y - pressPoint_.y) > kDragDistance)
         startDrag();
 }
 
@@ -118,13 +119,13 @@ void SourceDragButton::draw(gui::Canvas& canvas) {
     if (bitmap.getRect().width() > 0.0f) {
         const gui::Rect r = localRect();
         const gui::Rect b = bitmap.getRect();
-        canvas.drawBitmap(bitmap, gui::Point((r.width() - b.width()) * 0.5f, (r.height() - b.height()) * 0.5f),
-                          level_);
+        canvas.drawBitmap(
+            bitmap, gui::Point((r.width() - b.width()) * 0.5f, (r.height() - b.height()) * 0.5f), level_);
     }
     if (axisLabel_ != nullptr && axisLabel_->getRect().width() > 0.0f) {
         const gui::Rect r = localRect();
         const gui::Rect b = axisLabel_->getRect();
-        canvas.drawBitmap(*axisLabel_, gui::Point((r.width() - b.width()) * 0.5f, (r.height() - b.height()) * 0.5f),
-                          255);
+        canvas.drawBitmap(*axisLabel_,
+                          gui::Point((r.width() - b.width()) * 0.5f, (r.height() - b.height()) * 0.5f), 255);
     }
 }

@@ -23,8 +23,8 @@ constexpr float kTolerance = 1.1920929e-7f;
 
 } // namespace
 
-SourceInterface::SourceInterface(SourceController& controller, SourceId id, gui::Button::Style* dragButtonStyle,
-                                 gui::Button::Style* removeButtonStyle)
+SourceInterface::SourceInterface(SourceController& controller, SourceId id,
+                                 gui::Button::Style* dragButtonStyle, gui::Button::Style* removeButtonStyle)
     : DynamicInterface(controller.userInterface(), controller.interface()), selected(this, false),
       panelSize(this, static_cast<int>(controller.panelSize.getValue())), controller_(controller), id_(id) {
     if (gui::Bitmap* background = controller.panelBackground()) {
@@ -36,7 +36,8 @@ SourceInterface::SourceInterface(SourceController& controller, SourceId id, gui:
         header_->parent.setValue(this);
         link(header_);
         selectionImage_ = new gui::Image(userInterface());
-        if (gui::Bitmap* background = controller.panelBackground()) selectionImage_->bitmap().copyFrom(*background);
+        if (gui::Bitmap* background = controller.panelBackground())
+            selectionImage_->bitmap().copyFrom(*background);
         selectionImage_->parent.setValue(this);
         link(selectionImage_);
         selectionImage_->setBoundsXYWH(
@@ -44,7 +45,8 @@ SourceInterface::SourceInterface(SourceController& controller, SourceId id, gui:
             selectionImage_->bitmap().getRect().height());
         selectionImage_->opacity.setValue(0);
         selectionImage_->boundsEvent.addHandler(NotifyEvent::bind([this] {
-            if (selected.getValue() && selectionImage_ != nullptr) width.setValue(selectionImage_->width.getValue());
+            if (selected.getValue() && selectionImage_ != nullptr)
+                width.setValue(selectionImage_->width.getValue());
         }));
     }
     removeButton_ = new gui::Button(userInterface(), removeButtonStyle);
@@ -94,6 +96,13 @@ void SourceInterface::setSourceInstance(int32_t instance) {
         outputCount_ = count;
     }
     unlinkAllControls();
+}
+
+void SourceInterface::linkSourceControl(AbstractPluginParameter* parameter, gui::ValueControl* control,
+                                        uint32_t target) {
+    if (parameter == nullptr || control == nullptr) return;
+    controller_.interface().linkControl(parameter, control, target);
+    recordLink(parameter, control);
 }
 
 void SourceInterface::setSourceName(const std::string& name) {
@@ -158,7 +167,8 @@ void SourceInterface::mouseDown(int button, const gui::Point& point, int modifie
 
 void SourceInterface::mouseMove(const gui::Point& point, int modifiers) {
     if (!pressed_ || controller_.perSourceSlots()) return;
-    if (!(std::fabs(point.x - pressPoint_.x) > kDragDistance) && !(std::fabs(point.y - pressPoint_.y) > kDragDistance))
+    if (!(std::fabs(point.x - pressPoint_.x) > kDragDistance) &&
+        !(std::fabs(point.y - pressPoint_.y) > kDragDistance))
         return;
     pressed_ = false;
     if (gui::ScrollArea* area = controller_.strip().scrollArea()) area->beginDrag(this, point, modifiers);

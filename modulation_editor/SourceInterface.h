@@ -60,6 +60,10 @@ public:
 
     void rebuildInterface() override {}
 
+    // Links a control of the panel through the editor, as the modulation
+    // target given (~0: none), and records the pair.
+    void linkSourceControl(AbstractPluginParameter* parameter, gui::ValueControl* control, uint32_t target);
+
     void setSourceName(const std::string& name);
     const std::string& sourceName() const { return name_; }
     SourceId sourceId() const { return id_; }

@@ -31,13 +31,15 @@ SourceSelectionBar::SourceButton::SourceButton(SourceSelectionBar& bar, gui::But
         a->tickEvent.addHandler(NotifyEvent::bind(this, &SourceButton::updateLevel));
     clickEvent.setHandler(NotifyEvent::bind([this] { bar_.sourceButtonClicked(*this); }));
     // Resting on it while a source is dragged shows its source.
-    if (bar.controller().interface().hasDragManager()) bar.controller().interface().dragManager().add(this, 1, 0);
+    if (bar.controller().interface().hasDragManager())
+        bar.controller().interface().dragManager().add(this, 1, 0);
 }
 
 SourceSelectionBar::SourceButton::~SourceButton() {
     if (gui::Animator* a = bar_.controller().interface().animator())
         a->tickEvent.removeHandler(this, &SourceButton::updateLevel);
-    if (bar_.controller().interface().hasDragManager()) bar_.controller().interface().dragManager().remove(this);
+    if (bar_.controller().interface().hasDragManager())
+        bar_.controller().interface().dragManager().remove(this);
 }
 
 void SourceSelectionBar::SourceButton::updateLevel() {
@@ -84,8 +86,8 @@ void SourceSelectionBar::SourceSelector::mouseMove(const gui::Point& point, int 
     gui::Button::mouseMove(point, modifiers);
     if (!pressed_) return;
     const gui::Point at = toRoot(point);
-    if (!dragging_ && (std::fabs(at.x - pressPoint_.x) > kDragDistance ||
-                       std::fabs(at.y - pressPoint_.y) > kDragDistance))
+    if (!dragging_ &&
+        (std::fabs(at.x - pressPoint_.x) > kDragDistance || std::fabs(at.y - pressPoint_.y) > kDragDistance))
         dragging_ = true;
     if (dragging_) bar_.dragSelector(startScroll_, at.x - pressPoint_.x);
 }
@@ -129,9 +131,10 @@ void SourceSelectionBar::componentDeleted(gui::Component* component) {
     if (component == addButton_) addButton_ = nullptr;
     if (component == label_) label_ = nullptr;
     if (component == selector_) selector_ = nullptr;
-    buttons_.erase(std::remove_if(buttons_.begin(), buttons_.end(),
-                                  [component](SourceButton* b) { return static_cast<gui::Component*>(b) == component; }),
-                   buttons_.end());
+    buttons_.erase(
+        std::remove_if(buttons_.begin(), buttons_.end(),
+                       [component](SourceButton* b) { return static_cast<gui::Component*>(b) == component; }),
+        buttons_.end());
 }
 
 void SourceSelectionBar::setAddSourceButton(gui::Control* button) {
@@ -185,7 +188,8 @@ void SourceSelectionBar::layOut() {
         }
     }
     if (addButton_ != nullptr) addButton_->setX(w - buttonWidth);
-    if (label_ != nullptr && showLabel) label_->setBoundsXYWH(w - buttonWidth - labelWidth, 0.0f, labelWidth, h);
+    if (label_ != nullptr && showLabel)
+        label_->setBoundsXYWH(w - buttonWidth - labelWidth, 0.0f, labelWidth, h);
 
     gui::ScrollArea* area = controller_.strip().scrollArea();
     const float W = barWidth();
@@ -225,7 +229,8 @@ void SourceSelectionBar::layOut() {
         const bool wide = bw > kTextButtonWidth;
         b->textPadding.setValue(wide ? 4.0f : 2.0f);
         if (gui::Text* text = b->textLine(0))
-            text->text.setValue(wide && container->panel() != nullptr ? container->panel()->sourceName() : "");
+            text->text.setValue(wide && container->panel() != nullptr ? container->panel()->sourceName()
+                                                                      : "");
         b->opacity.setValue(container->state() == SourceContainer::kDimmed ? 128 : 255);
     }
     selector_->visible.setValue(mapped);
@@ -239,8 +244,8 @@ void SourceSelectionBar::layOut() {
 
 void SourceSelectionBar::dragSelector(float startScroll, float dx) {
     if (!(map_ > 0.0f)) return;
-    controller_.strip().scrollArea()->scrollTo(gui::Orientation::kHorizontal, startScroll + dx * barWidth() / map_,
-                                               false);
+    controller_.strip().scrollArea()->scrollTo(gui::Orientation::kHorizontal,
+                                               startScroll + dx * barWidth() / map_, false);
 }
 
 void SourceSelectionBar::sourceButtonClicked(SourceButton& button) {
