@@ -20,9 +20,15 @@ TEST_F(SourceControllerTest, EveryTypeOwnsAFixedBlockOfSourceIndices) {
         SourceId id;
         std::pair<uint32_t, int32_t> range;
     } cases[] = {
-        {{0, 3}, {6, 2}}, {{1, 0}, {8, 1}}, {{4, 9}, {33, 1}}, {{2, 5}, {19, 1}},
+        {{0, 3}, {6, 2}},
+        {{1, 0}, {8, 1}},
+        {{4, 9}, {33, 1}},
+        {{2, 5}, {19, 1}},
         // Ids outside the tables give empty ranges.
-        {{5, 0}, {0, 0}}, {{-1, 0}, {0, 0}}, {{1, 6}, {0, 0}}, {{1, -1}, {0, 0}},
+        {{5, 0}, {0, 0}},
+        {{-1, 0}, {0, 0}},
+        {{1, 6}, {0, 0}},
+        {{1, -1}, {0, 0}},
     };
     for (const Case& c : cases)
         EXPECT_EQ(sources->getSourceParameterRange(c.id), c.range) << c.id.type << "," << c.id.instance;
@@ -41,8 +47,9 @@ TEST_F(SourceControllerTest, TheMenuListsTheTypesThenSortSlots) {
     std::vector<std::string> items;
     for (int i = 0; i < menu.itemCount(); ++i)
         items.push_back(menu.itemAt(i)->text.getValue());
-    EXPECT_EQ(items, (std::vector<std::string>{"New XY Controller", "New XLFO", "New Envelope Generator",
-                                                "New Envelope Follower", "New MIDI Source", "-", "Sort Slots"}));
+    EXPECT_EQ(items,
+              (std::vector<std::string>{"New XY Controller", "New XLFO", "New Envelope Generator",
+                                        "New Envelope Follower", "New MIDI Source", "-", "Sort Slots"}));
     ASSERT_NE(sources->addSourceButton(), nullptr);
     EXPECT_EQ(sources->addSourceButton()->helpText.getValue(), SourceController::kAddSourceHelp);
 }

@@ -52,7 +52,8 @@ class TestSourceListener : public SourceController::Listener {
 public:
     explicit TestSourceListener(VarnelPlugin& model) : model_(model) {}
     gui::Control* createButton(SourceController& controller, int32_t kind) override {
-        if (kind != SourceController::kAddSourceButton && kind != SourceController::kAddSlotButton) return nullptr;
+        if (kind != SourceController::kAddSourceButton && kind != SourceController::kAddSlotButton)
+            return nullptr;
         auto* button = new gui::Button(controller.userInterface(), nullptr);
         button->setSize(20.0f, 16.0f);
         return button;
@@ -108,8 +109,9 @@ protected:
     }
     SourceInterface* panel(int32_t position) {
         std::vector<SourceInterface*> all = sources->panels();
-        return position >= 0 && static_cast<size_t>(position) < all.size() ? all[static_cast<size_t>(position)]
-                                                                           : nullptr;
+        return position >= 0 && static_cast<size_t>(position) < all.size()
+                   ? all[static_cast<size_t>(position)]
+                   : nullptr;
     }
     static gui::Point centreOf(gui::Control& control) {
         return control.toRoot(gui::Point(control.width.getValue() * 0.5f, control.height.getValue() * 0.5f));
