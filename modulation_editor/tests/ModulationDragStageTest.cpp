@@ -1,8 +1,8 @@
 #include "modulation_editor/ModulationDragStage.h"
 
 #include "editor/ComponentDisplay.h"
-#include "modulation/ModulationMatrixController.h"
 #include "gui/ScrollButton.h"
+#include "modulation/ModulationMatrixController.h"
 #include "modulation_editor/ModulationDragObject.h"
 #include "modulation_editor/ModulationHoverItem.h"
 #include "modulation_editor/SlotAllocation.h"
