@@ -4,26 +4,25 @@
 #include "modulation/ModulationMatrixController.h"
 #include "modulation_editor/AbstractSlotController.h"
 #include "modulation_editor/ModulationMatrixPluginInterface.h"
-#include "modulation_editor/SourceController.h"
 #include "modulation_editor/SourceDragButton.h"
+#include "modulation_editor/SourceHost.h"
 #include "modulation_editor/SourceInterface.h"
 
 #include <algorithm>
 #include <cmath>
 
-SourceContainer::SourceContainer(SourceController& controller, SourceInterface* panel)
-    : gui::Control(controller.userInterface()), controller_(controller), panel_(panel) {
+SourceContainer::SourceContainer(SourceHost& controller, SourceInterface* panel)
+    : gui::Control(controller.interface().userInterface()), controller_(controller), panel_(panel) {
     if (panel_ == nullptr) return;
     panel_->parent.setValue(this);
     link(panel_);
     const int32_t outputs = panel_->outputCount();
     for (int32_t output = 0; output < outputs; ++output) {
-        gui::Control* button =
-            controller.listener().createButton(controller, SourceController::kAddSlotButton);
+        gui::Control* button = controller.createButton(SourceHost::kAddSlotButton);
         addSlotButtons_.push_back(button);
         if (button == nullptr) continue;
         button->parent.setValue(this);
-        button->helpText.setValue(SourceController::kAddSlotHelp);
+        button->helpText.setValue(SourceHost::kAddSlotHelp);
         link(button);
         button->clickEvent.setHandler(NotifyEvent::bind([this, output] {
             if (panel_ != nullptr)

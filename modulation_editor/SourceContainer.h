@@ -14,14 +14,14 @@
 #include <cstdint>
 #include <vector>
 
-class SourceController;
+class SourceHost;
 class SourceInterface;
 
 class SourceContainer : public gui::Control {
 public:
     enum State : int32_t { kNormal = 0, kHighlighted = 1, kDimmed = 2 };
 
-    SourceContainer(SourceController& controller, SourceInterface* panel);
+    SourceContainer(SourceHost& controller, SourceInterface* panel);
     ~SourceContainer() override;
 
     SourceInterface* panel() const { return panel_; }
@@ -46,7 +46,7 @@ public:
     void componentDeleted(gui::Component* component) override;
 
 private:
-    SourceController& controller_;
+    SourceHost& controller_;
     SourceInterface* panel_;
     std::vector<gui::Control*> addSlotButtons_;
     std::vector<float> centres_;

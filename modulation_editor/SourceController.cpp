@@ -37,15 +37,8 @@ int32_t activeCount(const SourceController::SourceType& type) {
 SourceController::SourceController(ModulationMatrixPluginInterface& interface, Listener& listener,
                                    AbstractSlotController& slots, gui::Button::Style* backwardStyle,
                                    gui::Button::Style* forwardStyle)
-    : gui::Control(interface.userInterface()), margin(this, 0.0f), addLabelLimit(this, 0),
-      dragHint(this, "Drag and drop a source to a target knob to create modulation connections"),
-      addHint(this, "Click the Add Source button to create new modulation sources"),
-      showModulation(this, true), layoutA(this, 0.0f), layoutB(this, 0.0f),
-      lineColor(this, gui::Color(0, 0, 0, 255)), singleSelection(this, true), slotPanelWidth(this, 0.0f),
-      columnSpacing(this, 0.0f), panelSize(this, 0.0f), slotAreaOffset(this, 0.0f), slotSpacing(this, 0.0f),
-      separatorColor(this, gui::Color(0, 0, 0, 0)), separatorWidth(this, 0.0f), rightMargin(this, 0.0f),
-      interface_(interface), listener_(listener), slots_(slots),
-      perSourceSlots_(dynamic_cast<SourceSlotController*>(&slots) != nullptr) {
+    : gui::Control(interface.userInterface()), SourceHost(this), interface_(interface), listener_(listener),
+      slots_(slots), perSourceSlots_(dynamic_cast<SourceSlotController*>(&slots) != nullptr) {
     gui::UserInterface& ui = interface.userInterface();
     strip_ = new ModulationScrollStrip(ui, interface, backwardStyle, forwardStyle);
     strip_->parent.setValue(this);
@@ -323,6 +316,20 @@ void SourceController::handleMessage(int code) {
 
 void SourceController::sortSlots() {
     slots_.sortSlots();
+}
+
+float SourceController::sourceBarWidth() const {
+    return bar_ != nullptr ? bar_->width.getValue() : 0.0f;
+}
+
+std::pair<uint32_t, int32_t> SourceController::panelRange(const gui::Control& panel) const {
+    if (const auto* source = dynamic_cast<const SourceInterface*>(&panel))
+        return {source->firstSourceIndex(), source->outputCount()};
+    return {0, 0};
+}
+
+void SourceController::showPanelSlots(gui::Control& panel) {
+    if (auto* source = dynamic_cast<SourceInterface*>(&panel)) source->showSourceSlots();
 }
 
 void SourceController::deselectAll(SourceInterface* except) {

@@ -28,6 +28,7 @@
 #include "gui/Button.h"
 #include "gui/Color.h"
 #include "gui/ControlBar.h"
+#include "modulation_editor/SourceHost.h"
 #include "modulation_editor/SourceId.h"
 
 #include <cstdint>
@@ -50,7 +51,7 @@ class Bitmap;
 class PopupMenu;
 } // namespace gui
 
-class SourceController : public gui::Control {
+class SourceController : public gui::Control, public SourceHost {
 public:
     enum ButtonKind : int32_t {
         kAddSourceButton = 0,
@@ -62,10 +63,6 @@ public:
         "The Add Source button creates a new modulation source. It pops up a menu where you can select the "
         "type of modulation source to add. \n\nTo use the new modulation source, simply drag the source drag "
         "button in the left-top corner of the source interface to any modulation target.";
-    static constexpr const char* kAddSlotHelp =
-        "The Add Slot button creates a new and empty modulation slot. However, the easiest way to create and "
-        "fill modulation slots, is to drag the Source Drag button in a modulation source interface to a "
-        "modulation target in the interface!";
     // The menu item that sorts the slots carries this tag.
     static constexpr int32_t kSortSlotsTag = -2;
 
@@ -104,23 +101,6 @@ public:
                      gui::Button::Style* forwardStyle = nullptr);
     ~SourceController() override;
 
-    Property<float> margin;
-    Property<int> addLabelLimit;
-    Property<std::string> dragHint;
-    Property<std::string> addHint;
-    Property<bool> showModulation;
-    Property<float> layoutA;
-    Property<float> layoutB;
-    Property<gui::Color> lineColor;
-    Property<bool> singleSelection;
-    Property<float> slotPanelWidth;
-    Property<float> columnSpacing;
-    Property<float> panelSize;
-    Property<float> slotAreaOffset;
-    Property<float> slotSpacing;
-    Property<gui::Color> separatorColor;
-    Property<float> separatorWidth;
-    Property<float> rightMargin;
     NotifyEvent sourcesChangedEvent;
 
     // Appends a type (its menu item "New " + name, tagged with the type) and
@@ -132,18 +112,18 @@ public:
     void setBarBitmaps(const std::string& backgroundName);
     // (first modulation-source index, output count); empty for an id outside
     // the table.
-    std::pair<uint32_t, int32_t> getSourceParameterRange(SourceId id) const;
+    std::pair<uint32_t, int32_t> getSourceParameterRange(SourceId id) const override;
     void rebuildSourceContainers();
-    void updateSourceBar();
+    void updateSourceBar() override;
     void showAllSlots();
     // The menu's handler: adds a source of the type.
     void addSource(int32_t type);
     // The panel's removal (SourceInterface::removeSource).
-    void removeSource(SourceInterface& panel);
+    void removeSource(SourceInterface& panel) override;
     // An Add Slot button: an empty slot of the output.
-    void addSlot(uint32_t source);
+    void addSlot(uint32_t source) override;
     void sortSlots();
-    void deselectAll(SourceInterface* except = nullptr);
+    void deselectAll(SourceInterface* except = nullptr) override;
 
     // --- State.
     bool isPending() const { return !pendingRemoval_.isNone() || !justAdded_.isNone(); }
@@ -152,20 +132,27 @@ public:
     const std::vector<SourceType>& sourceTypes() const { return types_; }
     int32_t typeOfOutput(uint32_t source) const;
     // The panels on the bar, in bar order.
-    std::vector<SourceInterface*> panels() const;
-    SourceContainer* containerAt(int32_t position) const;
-    int32_t containerCount() const;
+    std::vector<SourceInterface*> panels() const override;
+    SourceContainer* containerAt(int32_t position) const override;
+    int32_t containerCount() const override;
 
-    ModulationMatrixPluginInterface& interface() const { return interface_; }
+    ModulationMatrixPluginInterface& interface() const override { return interface_; }
     Listener& listener() const { return listener_; }
-    AbstractSlotController& slotController() const { return slots_; }
-    bool perSourceSlots() const { return perSourceSlots_; }
-    ModulationScrollStrip& strip() const { return *strip_; }
+    AbstractSlotController& slotController() const override { return slots_; }
+    bool perSourceSlots() const override { return perSourceSlots_; }
+    ModulationScrollStrip& strip() const override { return *strip_; }
     SourceBar& sourceBar() const { return *bar_; }
     SourceSelectionBar* selectionBar() const { return selectionBar_; }
     gui::PopupMenu& addSourceMenu() const { return *menu_; }
     gui::Control* addSourceButton() const { return addSourceButton_; }
-    gui::Bitmap* panelBackground() const { return background_; }
+    gui::Bitmap* panelBackground() const override { return background_; }
+    gui::Control* createButton(int32_t kind) override { return listener_.createButton(*this, kind); }
+    gui::Control* createSourceHeader(SourceInterface& panel) override {
+        return listener_.createSourceHeader(panel);
+    }
+    float sourceBarWidth() const override;
+    std::pair<uint32_t, int32_t> panelRange(const gui::Control& panel) const override;
+    void showPanelSlots(gui::Control& panel) override;
     uint32_t firstSourceIndex = 0;
 
     void propertyChanged(AbstractProperty& property) override;

@@ -9,14 +9,14 @@
 #include "modulation_editor/ModulationDragObject.h"
 #include "modulation_editor/ModulationDragStage.h"
 #include "modulation_editor/ModulationMatrixPluginInterface.h"
-#include "modulation_editor/SourceController.h"
-#include "modulation_editor/SourceInterface.h"
+#include "modulation_editor/SourceHost.h"
 
 #include <algorithm>
 #include <cmath>
 
-SourceDragButton::SourceDragButton(SourceInterface& panel, std::int32_t axisOffset, gui::Button::Style* style)
-    : gui::Button(panel.userInterface(), style), panel_(panel), axisOffset_(axisOffset) {
+SourceDragButton::SourceDragButton(SourceHost& host, gui::Control& panel, std::int32_t axisOffset,
+                                   gui::Button::Style* style)
+    : gui::Button(panel.userInterface(), style), host_(host), panel_(panel), axisOffset_(axisOffset) {
     helpText.setValue(kHelp);
     if (gui::Animator* a = gui::Animator::of(userInterface())) {
         gui::AnimatedObject* self = this;
@@ -30,7 +30,7 @@ SourceDragButton::~SourceDragButton() {
 }
 
 std::uint32_t SourceDragButton::sourceIndex() const {
-    return panel_.firstSourceIndex() + static_cast<std::uint32_t>(axisOffset_);
+    return host_.panelRange(panel_).first + static_cast<std::uint32_t>(axisOffset_);
 }
 
 void SourceDragButton::setMirror(gui::ValueControl* mirror) {
@@ -45,7 +45,7 @@ void SourceDragButton::componentDeleted(gui::Component* component) {
 }
 
 void SourceDragButton::updateLevel() {
-    ModulationMatrixPluginInterface& interface = panel_.controller().interface();
+    ModulationMatrixPluginInterface& interface = host_.interface();
     const float value = interface.modulationPlugin().getSourceValue(static_cast<std::int32_t>(sourceIndex()));
     const float scaled = std::isfinite(value) ? std::clamp(value * 255.0f, 0.0f, 255.0f) : 0.0f;
     const int level = static_cast<int>(scaled);
@@ -57,7 +57,7 @@ void SourceDragButton::updateLevel() {
 
 void SourceDragButton::startDrag() {
     dragPressed_ = false;
-    ModulationMatrixPluginInterface& interface = panel_.controller().interface();
+    ModulationMatrixPluginInterface& interface = host_.interface();
     if (!interface.hasDragManager()) return;
     const std::uint32_t source = sourceIndex();
     gui::DragStage* stage = interface.dragManager().createDragStage(source);
@@ -105,13 +105,13 @@ void SourceDragButton::mouseUp(int button, const gui::Point& point, int modifier
 }
 
 void SourceDragButton::released() {
-    AbstractSlotController& slots = panel_.controller().slotController();
-    if (slots.sourceFilterFirst() == static_cast<std::int32_t>(panel_.firstSourceIndex()) &&
-        slots.sourceFilterCount() == panel_.outputCount()) {
+    AbstractSlotController& slots = host_.slotController();
+    const auto [first, count] = host_.panelRange(panel_);
+    if (slots.sourceFilterFirst() == static_cast<std::int32_t>(first) && slots.sourceFilterCount() == count) {
         slots.clearFilter();
         return;
     }
-    panel_.showSourceSlots();
+    host_.showPanelSlots(panel_);
 }
 
 void SourceDragButton::draw(gui::Canvas& canvas) {

@@ -20,7 +20,7 @@
 #include <memory>
 
 class ModulationDragObject;
-class SourceInterface;
+class SourceHost;
 
 namespace gui {
 class Bitmap;
@@ -35,7 +35,9 @@ public:
         "While dragging, you can hover above source buttons and component buttons to make different sources "
         "and components visible. For XY controllers, there are two source drag buttons, labeled X and Y.";
 
-    SourceDragButton(SourceInterface& panel, std::int32_t axisOffset, gui::Button::Style* style);
+    // panel: the source panel it is a child of (its range comes from the host).
+    SourceDragButton(SourceHost& host, gui::Control& panel, std::int32_t axisOffset,
+                     gui::Button::Style* style);
     ~SourceDragButton() override;
 
     // The source this button drags: the panel's first source plus the axis.
@@ -61,7 +63,8 @@ public:
 private:
     void released();
 
-    SourceInterface& panel_;
+    SourceHost& host_;
+    gui::Control& panel_;
     std::int32_t axisOffset_;
     bool clickMode_ = true;
     bool dragPressed_ = false;

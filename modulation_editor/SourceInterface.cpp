@@ -10,9 +10,8 @@
 #include "modulation_editor/AbstractSlotController.h"
 #include "modulation_editor/ModulationMatrixPluginInterface.h"
 #include "modulation_editor/ModulationScrollStrip.h"
-#include "modulation_editor/SourceController.h"
 #include "modulation_editor/SourceDragButton.h"
-#include "modulation_editor/SourceSelectionBar.h"
+#include "modulation_editor/SourceHost.h"
 
 #include <cmath>
 
@@ -23,15 +22,15 @@ constexpr float kTolerance = 1.1920929e-7f;
 
 } // namespace
 
-SourceInterface::SourceInterface(SourceController& controller, SourceId id,
-                                 gui::Button::Style* dragButtonStyle, gui::Button::Style* removeButtonStyle)
-    : DynamicInterface(controller.userInterface(), controller.interface()), selected(this, false),
+SourceInterface::SourceInterface(SourceHost& controller, SourceId id, gui::Button::Style* dragButtonStyle,
+                                 gui::Button::Style* removeButtonStyle)
+    : DynamicInterface(controller.interface().userInterface(), controller.interface()), selected(this, false),
       panelSize(this, static_cast<int>(controller.panelSize.getValue())), controller_(controller), id_(id) {
     if (gui::Bitmap* background = controller.panelBackground()) {
         const gui::Rect r = background->getRect();
         setSize(r.width(), r.height());
     }
-    header_ = controller.listener().createSourceHeader(*this);
+    header_ = controller.createSourceHeader(*this);
     if (header_ != nullptr) {
         header_->parent.setValue(this);
         link(header_);
@@ -58,7 +57,7 @@ SourceInterface::SourceInterface(SourceController& controller, SourceId id,
     firstSource_ = first;
     outputCount_ = count;
     for (int32_t output = 0; output < outputCount_; ++output) {
-        auto* button = new SourceDragButton(*this, output, dragButtonStyle);
+        auto* button = new SourceDragButton(controller_, *this, output, dragButtonStyle);
         button->parent.setValue(this);
         link(button);
         dragButtons_.push_back(button);
@@ -108,7 +107,7 @@ void SourceInterface::linkSourceControl(AbstractPluginParameter* parameter, gui:
 void SourceInterface::setSourceName(const std::string& name) {
     if (name == name_) return;
     name_ = name;
-    if (SourceSelectionBar* bar = controller_.selectionBar()) bar->updateMap();
+    controller_.updateSourceBar();
 }
 
 void SourceInterface::propertyChanged(AbstractProperty& property) {

@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-class SourceController;
+class SourceHost;
 class SourceDragButton;
 
 namespace gui {
@@ -37,7 +37,7 @@ public:
         "The Remove Source button removes the modulation source from the interface.\n\nNote: This will also "
         "remove all slots that use this modulation source, since these are no longer valid.";
 
-    SourceInterface(SourceController& controller, SourceId id, gui::Button::Style* dragButtonStyle,
+    SourceInterface(SourceHost& controller, SourceId id, gui::Button::Style* dragButtonStyle,
                     gui::Button::Style* removeButtonStyle);
     ~SourceInterface() override;
 
@@ -73,7 +73,7 @@ public:
     gui::Button* removeButton() const { return removeButton_; }
     gui::Control* header() const { return header_; }
     gui::Image* selectionImage() const { return selectionImage_; }
-    SourceController& controller() const { return controller_; }
+    SourceHost& controller() const { return controller_; }
 
     void propertyChanged(AbstractProperty& property) override;
     void mouseDown(int button, const gui::Point& point, int modifiers) override;
@@ -87,7 +87,7 @@ private:
     void selectionChanged();
     void scrollIntoView();
 
-    SourceController& controller_;
+    SourceHost& controller_;
     gui::Control* header_ = nullptr;
     float headerLevel_ = 0.0f;
     std::vector<SourceDragButton*> dragButtons_;

@@ -10,7 +10,7 @@
 #include "modulation_editor/ModulationMatrixPluginInterface.h"
 #include "modulation_editor/ModulationScrollStrip.h"
 #include "modulation_editor/SourceContainer.h"
-#include "modulation_editor/SourceController.h"
+#include "modulation_editor/SourceHost.h"
 #include "modulation_editor/SourceInterface.h"
 
 #include <algorithm>
@@ -112,9 +112,9 @@ void SourceSelectionBar::SourceSelector::mouseUp(int button, const gui::Point& p
 
 // ---- bar ----------------------------------------------------------------------------------
 
-SourceSelectionBar::SourceSelectionBar(SourceController& controller, gui::Button::Style* selectorStyle,
+SourceSelectionBar::SourceSelectionBar(SourceHost& controller, gui::Button::Style* selectorStyle,
                                        gui::Button::Style* sourceButtonStyle)
-    : gui::Control(controller.userInterface()), spacing(this, 0), overhang(this, 0),
+    : gui::Control(controller.interface().userInterface()), spacing(this, 0), overhang(this, 0),
       alignment(this, gui::Alignment::kCentre), color(this, gui::Color(0, 0, 0, 0)), controller_(controller),
       selectorStyle_(selectorStyle), buttonStyle_(sourceButtonStyle) {
     label_ = new gui::Label(userInterface(), 1);
@@ -147,7 +147,7 @@ void SourceSelectionBar::setAddSourceButton(gui::Control* button) {
 }
 
 float SourceSelectionBar::barWidth() const {
-    return std::max(controller_.sourceBar().width.getValue(), 1.0f);
+    return std::max(controller_.sourceBarWidth(), 1.0f);
 }
 
 void SourceSelectionBar::propertyChanged(AbstractProperty& property) {
@@ -197,7 +197,7 @@ void SourceSelectionBar::layOut() {
     const float stripMargin = area->marginX.getValue();
     const float visible = area->width.getValue();
     const bool mapped = map_ > 0.0f;
-    const bool fits = containers == 0 || controller_.sourceBar().width.getValue() <= visible;
+    const bool fits = containers == 0 || controller_.sourceBarWidth() <= visible;
     const gui::Alignment align = alignment.getValue();
     if (fits || align == gui::Alignment::kCentre)
         origin_ = (available_ - map_) * 0.5f;

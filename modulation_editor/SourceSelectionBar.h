@@ -29,7 +29,7 @@
 #include <cstdint>
 #include <vector>
 
-class SourceController;
+class SourceHost;
 class SourceContainer;
 
 namespace gui {
@@ -79,7 +79,7 @@ public:
         float startScroll_ = 0.0f;
     };
 
-    SourceSelectionBar(SourceController& controller, gui::Button::Style* selectorStyle,
+    SourceSelectionBar(SourceHost& controller, gui::Button::Style* selectorStyle,
                        gui::Button::Style* sourceButtonStyle);
     ~SourceSelectionBar() override;
 
@@ -104,7 +104,7 @@ public:
     const std::vector<SourceButton*>& sourceButtons() const { return buttons_; }
     SourceSelector* selector() const { return selector_; }
     gui::MultiLabel* addLabel() const { return label_; }
-    SourceController& controller() const { return controller_; }
+    SourceHost& controller() const { return controller_; }
 
     void propertyChanged(AbstractProperty& property) override;
     void boundsChanged() override;
@@ -115,7 +115,7 @@ private:
     // The source bar's width (at least 1).
     float barWidth() const;
 
-    SourceController& controller_;
+    SourceHost& controller_;
     gui::Button::Style* selectorStyle_;
     gui::Button::Style* buttonStyle_;
     gui::Control* addButton_ = nullptr;
