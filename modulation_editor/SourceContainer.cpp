@@ -57,37 +57,57 @@ void SourceContainer::layoutSlots() {
         const gui::Rect b = button != nullptr ? button->bounds.getValue() : gui::Rect();
         centres_.push_back(std::trunc((b.right - b.left) * 0.5f + b.left));
     }
-    // Each output's slots among the slots in use.
+    // Each output's listed slots.
     ModulationMatrixPluginInterface& interface = controller_.interface();
+    AbstractSlotController& slots = controller_.slotController();
     ModulationMatrixController& matrix = interface.matrixController();
     const int32_t inUse = interface.slotsInUse();
     for (int32_t output = 0; output < outputs; ++output) {
         const auto source = static_cast<int32_t>(panel_->firstSourceIndex()) + output;
         int32_t count = 0;
         for (int32_t s = 0; s < inUse; ++s)
-            if (matrix.getSource(s) == source) ++count;
+            if (slots.slotState(s) == AbstractSlotController::kListed && matrix.getSource(s) == source)
+                ++count;
         slotCounts_.push_back(count);
     }
-    const float column = controller_.slotPanelWidth.getValue() + controller_.slotSpacing.getValue();
-    const float top = panel_->height.getValue() + controller_.slotAreaOffset.getValue();
-    const float room = height.getValue() - top - controller_.slotSpacing.getValue();
+    const float pitch = controller_.slotPanelWidth.getValue() + controller_.slotSpacing.getValue();
+    const float room = height.getValue() - slotAreaTop() - controller_.slotSpacing.getValue();
     const float perColumn =
-        column > 0.0f && outputs > 0 ? std::trunc(room / (static_cast<float>(outputs) * column)) : 1.0f;
+        pitch > 0.0f && outputs > 0 ? std::trunc(room / (static_cast<float>(outputs) * pitch)) : 1.0f;
     slotsPerColumn_ =
-        std::isfinite(perColumn) ? std::max(1, static_cast<int32_t>(std::clamp(perColumn, 1.0f, 1.0e6f))) : 1;
+        std::isfinite(perColumn) ? static_cast<int32_t>(std::clamp(perColumn, 1.0f, 1.0e6f)) : 1;
     // The state: dimmed while the slot list is filtered.
-    state_ = controller_.slotController().hasFilter() ? kDimmed : kNormal;
-    // Each Add Slot button follows its output's slots.
+    state_ = slots.hasFilter() ? kDimmed : kNormal;
+    int32_t columns = 1;
     for (int32_t output = 0; output < outputs; ++output) {
-        gui::Control* button = addSlotButtons_[static_cast<size_t>(output)];
-        if (button == nullptr) continue;
         const int32_t count = slotCounts_[static_cast<size_t>(output)];
-        const float rowHeight = std::max(1.0f, controller_.slotPanelWidth.getValue());
-        const auto row = static_cast<float>(count % slotsPerColumn_);
-        const auto col = static_cast<float>(count / slotsPerColumn_);
-        button->setX(static_cast<float>(output) * column + col * column);
-        button->setY(top + row * rowHeight);
+        columns = std::max(columns, count / slotsPerColumn_ + 1);
+        if (gui::Control* button = addSlotButtons_[static_cast<size_t>(output)]) {
+            const gui::Point at = slotPosition(output, count);
+            button->setX(at.x);
+            button->setY(at.y);
+        }
     }
+    const float needed = controller_.margin.getValue() +
+                         static_cast<float>(columns) * (slotWidth + controller_.columnSpacing.getValue());
+    if (std::fabs(needed - minWidth) > 0.001f) {
+        minWidth = needed;
+        setSize(preferredWidth(last_), height.getValue());
+    }
+}
+
+float SourceContainer::slotAreaTop() const {
+    return (panel_ != nullptr ? panel_->height.getValue() : 0.0f) + controller_.slotAreaOffset.getValue();
+}
+
+gui::Point SourceContainer::slotPosition(int32_t output, int32_t index) const {
+    const float pitch = controller_.slotPanelWidth.getValue() + controller_.slotSpacing.getValue();
+    const int32_t rows = std::max(1, slotsPerColumn_);
+    const int32_t column = std::max(0, index) / rows;
+    const int32_t row = output * rows + std::max(0, index) % rows;
+    return gui::Point(controller_.margin.getValue() +
+                          static_cast<float>(column) * (slotWidth + controller_.columnSpacing.getValue()),
+                      slotAreaTop() + static_cast<float>(row) * pitch);
 }
 
 void SourceContainer::boundsChanged() {

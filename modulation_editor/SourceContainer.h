@@ -29,12 +29,20 @@ public:
     // panel is always visible), else the panel's width or the minimum width
     // when larger, plus 1 when it is not the last container.
     float preferredWidth(bool last) const;
-    // Recomputes the drag-button centres, the outputs' slot counts and the
-    // state (dimmed while the slot list is filtered), and places the Add
-    // Slot buttons.
+    // Recomputes the drag-button centres, the outputs' listed slot counts,
+    // the slots per column and the state (dimmed while the slot list is
+    // filtered), places the Add Slot buttons after each output's slots and
+    // widens the container to its columns.
     void layoutSlots();
+    // Where listed slot index of an output stands: outputs one above the
+    // other from the slot area's top (the panel's height plus the slot area
+    // offset), each with slotsPerColumn rows of (slot panel width + slot
+    // spacing), a new column every slotsPerColumn slots.
+    gui::Point slotPosition(int32_t output, int32_t index) const;
 
     float minWidth = 0.0f;
+    // The width of one slot panel (the slot list's), for the columns.
+    float slotWidth = 0.0f;
     int32_t state() const { return state_; }
     int32_t slotsPerColumn() const { return slotsPerColumn_; }
     const std::vector<float>& buttonCentres() const { return centres_; }
@@ -46,6 +54,8 @@ public:
     void componentDeleted(gui::Component* component) override;
 
 private:
+    float slotAreaTop() const;
+
     SourceHost& controller_;
     SourceInterface* panel_;
     std::vector<gui::Control*> addSlotButtons_;

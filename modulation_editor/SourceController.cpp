@@ -62,6 +62,8 @@ SourceController::SourceController(ModulationMatrixPluginInterface& interface, L
     menu_->addItem(sort);
 
     if (perSourceSlots_) {
+        // The slot panels stand under their sources.
+        static_cast<SourceSlotController&>(slots).setSourceHost(this);
         selectionBar_ = new SourceSelectionBar(*this, nullptr, nullptr);
         selectionBar_->parent.setValue(this);
         link(selectionBar_);
@@ -81,6 +83,7 @@ SourceController::~SourceController() {
     // The strip goes first, while the controller is whole: a removal that
     // runs finds the controller closing and keeps its source.
     closing_ = true;
+    if (perSourceSlots_) static_cast<SourceSlotController&>(slots_).setSourceHost(nullptr);
     if (strip_ != nullptr) delete strip_;
     if (selectionBar_ != nullptr) delete selectionBar_;
 }

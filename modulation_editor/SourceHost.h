@@ -45,11 +45,13 @@ public:
     explicit SourceHost(PropertyOwner* owner)
         : margin(owner, 0.0f), addLabelLimit(owner, 0),
           dragHint(owner, "Drag and drop a source to a target knob to create modulation connections"),
-          addHint(owner, "Click the Add Source button to create new modulation sources"), showModulation(owner, true),
-          layoutA(owner, 0.0f), layoutB(owner, 0.0f), lineColor(owner, gui::Color(0, 0, 0, 255)),
-          singleSelection(owner, true), slotPanelWidth(owner, 0.0f), columnSpacing(owner, 0.0f),
-          panelSize(owner, 0.0f), slotAreaOffset(owner, 0.0f), slotSpacing(owner, 0.0f),
-          separatorColor(owner, gui::Color(0, 0, 0, 0)), separatorWidth(owner, 0.0f), rightMargin(owner, 0.0f) {}
+          addHint(owner, "Click the Add Source button to create new modulation sources"),
+          showModulation(owner, true), layoutA(owner, 0.0f), layoutB(owner, 0.0f),
+          lineColor(owner, gui::Color(0, 0, 0, 255)), singleSelection(owner, true),
+          slotPanelWidth(owner, 0.0f), columnSpacing(owner, 0.0f), panelSize(owner, 0.0f),
+          slotAreaOffset(owner, 0.0f), slotSpacing(owner, 0.0f),
+          separatorColor(owner, gui::Color(0, 0, 0, 0)), separatorWidth(owner, 0.0f),
+          rightMargin(owner, 0.0f) {}
     virtual ~SourceHost() = default;
     SourceHost(const SourceHost&) = delete;
     SourceHost& operator=(const SourceHost&) = delete;
