@@ -31,7 +31,10 @@ SourceContainer::SourceContainer(SourceHost& controller, SourceInterface* panel)
     }
 }
 
-SourceContainer::~SourceContainer() = default;
+// The panel and the buttons go with the container.
+SourceContainer::~SourceContainer() {
+    deleteChildren();
+}
 
 void SourceContainer::componentDeleted(gui::Component* component) {
     gui::Control::componentDeleted(component);

@@ -86,6 +86,7 @@ SourceController::~SourceController() {
     if (perSourceSlots_) static_cast<SourceSlotController&>(slots_).setSourceHost(nullptr);
     if (strip_ != nullptr) delete strip_;
     if (selectionBar_ != nullptr) delete selectionBar_;
+    deleteChildren();
 }
 
 void SourceController::componentDeleted(gui::Component* component) {

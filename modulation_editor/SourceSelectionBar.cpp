@@ -124,7 +124,10 @@ SourceSelectionBar::SourceSelectionBar(SourceHost& controller, gui::Button::Styl
     link(label_);
 }
 
-SourceSelectionBar::~SourceSelectionBar() = default;
+// The buttons, the selector and the label go with the bar.
+SourceSelectionBar::~SourceSelectionBar() {
+    deleteChildren();
+}
 
 void SourceSelectionBar::componentDeleted(gui::Component* component) {
     gui::Control::componentDeleted(component);

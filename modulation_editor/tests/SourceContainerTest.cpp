@@ -18,7 +18,8 @@ protected:
     }
     SlotInterface* panelOf(int32_t slot) {
         for (int32_t k = 0; k < slots->listedCount(); ++k)
-            if (auto* p = static_cast<SlotInterface*>(slots->panelAt(k)); p != nullptr && p->slot() == slot) return p;
+            if (auto* p = static_cast<SlotInterface*>(slots->panelAt(k)); p != nullptr && p->slot() == slot)
+                return p;
         return nullptr;
     }
 };

@@ -97,8 +97,11 @@ protected:
         editor->linkControl(&model->delay[0].time, time, 0);
     }
     void TearDown() override {
-        editor.reset(); // closing deletes the tree; the controllers go after
+        // Closing deletes the tree (the source controller with it); the slot
+        // controller goes before the editor it listens to.
+        editor->prepareForClosing();
         slots.reset();
+        editor.reset();
         listener.reset();
         ModulationEditorTest::TearDown();
     }

@@ -101,8 +101,9 @@ TEST_F(SourceDragWindowsTest, ASourceDraggedOntoAKnobMakesASlot) {
     EXPECT_FALSE(adapter.reports.empty());
     EXPECT_EQ(adapter.gestureFaults(), "");
     EXPECT_EQ(slots->listedSlots(), (std::vector<int32_t>{0}));
-    editor.reset();
+    editor->prepareForClosing();
     slots.reset();
+    editor.reset();
     ui.reset();
 }
 
