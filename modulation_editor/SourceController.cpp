@@ -7,6 +7,7 @@
 #include "gui/Overlay.h"
 #include "gui/PopupMenu.h"
 #include "gui/ScrollArea.h"
+#include "gui/Text.h"
 #include "gui/UserInterface.h"
 #include "modulation/ModulationSlotParameterSetList.h"
 #include "modulation_editor/AbstractSlotController.h"
@@ -76,7 +77,103 @@ SourceController::SourceController(ModulationMatrixPluginInterface& interface, L
             selectionBar_->setAddSourceButton(addSourceButton_);
         }
     }
+    if (!perSourceSlots_) {
+        buttonContainer_ = new ButtonContainer(*this);
+        buttonContainer_->parent.setValue(bar_);
+        link(buttonContainer_);
+    }
+    // A click on the bar's empty space deselects every panel.
+    bar_->clickEvent.addHandler(NotifyEvent::bind([this] {
+        if (strip_ != nullptr && strip_->scrollArea()->state() == gui::ScrollArea::State::kIdle)
+            deselectAll(nullptr);
+    }));
     layoutParts();
+}
+
+// ---- button container -------------------------------------------------------------------
+
+namespace {
+
+// Sets a button's text and its width from it (an empty text keeps the width).
+void setButtonText(gui::Control* control, const std::string& text) {
+    auto* button = dynamic_cast<gui::Button*>(control);
+    if (button == nullptr || button->textLines().empty()) return;
+    gui::Text* line = button->textLine(0);
+    line->text.setValue(text);
+    if (!text.empty())
+        button->width.setValue(line->width() + 2.0f * button->textPadding.getValue() +
+                               button->textOffsetX.getValue());
+}
+
+} // namespace
+
+SourceController::ButtonContainer::ButtonContainer(SourceController& controller)
+    : gui::Control(controller.userInterface()), controller_(controller) {
+    add_ = controller.listener().createButton(controller, kAddSourceButton);
+    if (add_ != nullptr) {
+        add_->parent.setValue(this);
+        add_->helpText.setValue(kAddSourceHelp);
+        if (auto* button = dynamic_cast<gui::Button*>(add_)) button->setPopupMenu(controller.menu_.get());
+        link(add_);
+    }
+    toggle_ = controller.listener().createButton(controller, kAddModulationLabel);
+    if (toggle_ != nullptr) {
+        toggle_->parent.setValue(this);
+        toggle_->helpText.setValue("Unused");
+        link(toggle_);
+        toggle_->clickEvent.addHandler(NotifyEvent::bind([this] {
+            if (auto* button = dynamic_cast<gui::Button*>(toggle_))
+                controller_.showModulation.setValue(button->on.getValue());
+        }));
+    }
+}
+
+SourceController::ButtonContainer::~ButtonContainer() {
+    deleteChildren();
+}
+
+void SourceController::ButtonContainer::componentDeleted(gui::Component* component) {
+    gui::Control::componentDeleted(component);
+    if (component == add_) add_ = nullptr;
+    if (component == toggle_) toggle_ = nullptr;
+}
+
+void SourceController::ButtonContainer::updateButtons() {
+    bool anyVisible = false, alwaysVisible = false, otherVisible = false;
+    // The panels on the bar (hidden modulation only narrows them).
+    for (SourceInterface* panel : controller_.panels()) {
+        if (!panel->visible.getValue()) continue;
+        const bool always = panel->isAlwaysVisible();
+        anyVisible = true;
+        (always ? alwaysVisible : otherVisible) = true;
+    }
+    const bool toggleShown = otherVisible;
+    const bool addShown = !toggleShown || controller_.showModulation.getValue();
+    if (toggle_ != nullptr) {
+        toggle_->visible.setValue(toggleShown);
+        if (auto* button = dynamic_cast<gui::Button*>(toggle_))
+            button->on.setValue(controller_.showModulation.getValue());
+        setButtonText(toggle_, !addShown && !alwaysVisible ? "Show Modulation" : "");
+    }
+    float right = kInset;
+    if (add_ != nullptr) {
+        add_->visible.setValue(addShown);
+        setButtonText(add_, anyVisible ? "" : "Add Modulation");
+        if (addShown) {
+            add_->setX(kInset);
+            add_->setY((height.getValue() - add_->height.getValue()) * 0.5f);
+            right = kInset + add_->width.getValue();
+        }
+    }
+    if (toggle_ != nullptr && toggleShown) {
+        const float x = add_ != nullptr && addShown ? add_->width.getValue() + kInset + kGap : kInset;
+        toggle_->setX(x);
+        toggle_->setY((height.getValue() - toggle_->height.getValue()) * 0.5f);
+        right = x + toggle_->width.getValue();
+    }
+    const float margin =
+        controller_.strip_ != nullptr ? controller_.strip_->scrollArea()->marginX.getValue() : 0.0f;
+    setSize(right + margin + kTrail, height.getValue());
 }
 
 SourceController::~SourceController() {
@@ -98,6 +195,7 @@ void SourceController::componentDeleted(gui::Component* component) {
     if (component == bar_) bar_ = nullptr;
     if (component == selectionBar_) selectionBar_ = nullptr;
     if (component == addSourceButton_) addSourceButton_ = nullptr;
+    if (component == buttonContainer_) buttonContainer_ = nullptr;
 }
 
 void SourceController::registerSourceType(AbstractParameterSetList& list, const std::string& name,
@@ -150,7 +248,10 @@ int32_t SourceController::typeOfOutput(uint32_t source) const {
 }
 
 int32_t SourceController::containerCount() const {
-    return bar_ != nullptr ? static_cast<int32_t>(bar_->children().size()) : 0;
+    // The button container, when there is one, is the bar's last child.
+    if (bar_ == nullptr) return 0;
+    const auto children = static_cast<int32_t>(bar_->children().size());
+    return buttonContainer_ != nullptr && children > 0 ? children - 1 : children;
 }
 
 SourceContainer* SourceController::containerAt(int32_t position) const {
@@ -229,6 +330,10 @@ void SourceController::rebuildSourceContainers() {
 
 void SourceController::updateSourceBar() {
     if (selectionBar_ != nullptr) selectionBar_->updateMap();
+    if (buttonContainer_ != nullptr) {
+        buttonContainer_->height.setValue(strip_ != nullptr ? strip_->scrollArea()->height.getValue() : 0.0f);
+        buttonContainer_->updateButtons();
+    }
 }
 
 void SourceController::showAllSlots() {
@@ -356,6 +461,7 @@ void SourceController::showModulationChanged() {
         gui::fadeControl(interface_.animator(), *container, v, gui::Overlay::kFadeDuration);
         container->width.setValue(container->preferredWidth(k + 1 == count));
     }
+    updateSourceBar();
     AliveGuard alive(this);
     sourcesChangedEvent.notify(this);
 }

@@ -53,12 +53,6 @@ class PopupMenu;
 
 class SourceController : public gui::Control, public SourceHost {
 public:
-    enum ButtonKind : int32_t {
-        kAddSourceButton = 0,
-        kAddModulationLabel = 1,
-        kAddSlotButton = 2,
-        kCompanion = 3
-    };
     static constexpr const char* kAddSourceHelp =
         "The Add Source button creates a new modulation source. It pops up a menu where you can select the "
         "type of modulation source to add. \n\nTo use the new modulation source, simply drag the source drag "
@@ -86,6 +80,28 @@ public:
     class SourceBar : public gui::ControlBar {
     public:
         explicit SourceBar(gui::UserInterface& userInterface) : gui::ControlBar(userInterface) {}
+    };
+
+    // Without per-source slots: the last child of the source bar, with the
+    // Add Source button (kind 0) and the show-modulation toggle (kind 1) in
+    // a row, their texts and visibility following the visible panels.
+    class ButtonContainer : public gui::Control {
+    public:
+        static constexpr float kInset = 10.0f;
+        static constexpr float kGap = 4.0f;
+        static constexpr float kTrail = 20.0f;
+
+        explicit ButtonContainer(SourceController& controller);
+        ~ButtonContainer() override;
+        gui::Control* addSourceButton() const { return add_; }
+        gui::Control* toggle() const { return toggle_; }
+        void updateButtons();
+        void componentDeleted(gui::Component* component) override;
+
+    private:
+        SourceController& controller_;
+        gui::Control* add_ = nullptr;
+        gui::Control* toggle_ = nullptr;
     };
 
     struct SourceType {
@@ -145,6 +161,7 @@ public:
     SourceSelectionBar* selectionBar() const { return selectionBar_; }
     gui::PopupMenu& addSourceMenu() const { return *menu_; }
     gui::Control* addSourceButton() const { return addSourceButton_; }
+    ButtonContainer* buttonContainer() const { return buttonContainer_; }
     gui::Bitmap* panelBackground() const override { return background_; }
     gui::Control* createButton(int32_t kind) override { return listener_.createButton(*this, kind); }
     gui::Control* createSourceHeader(SourceInterface& panel) override {
@@ -179,6 +196,7 @@ private:
     std::unique_ptr<gui::PopupMenu> menu_;
     SourceSelectionBar* selectionBar_ = nullptr;
     gui::Control* addSourceButton_ = nullptr;
+    ButtonContainer* buttonContainer_ = nullptr;
     ModulationScrollStrip* strip_ = nullptr;
     gui::Bitmap* background_ = nullptr; // the user interface's
     SourceBar* bar_ = nullptr;

@@ -2,6 +2,7 @@
 
 #include "gui/Menu.h"
 #include "gui/PopupMenu.h"
+#include "gui/Text.h"
 #include "modulation/ModulationMatrixController.h"
 #include "modulation_editor/tests/SourceRig.h"
 
@@ -14,6 +15,30 @@
 namespace {
 
 class SourceControllerTest : public test::SourceTest {};
+
+// A slot controller that lists nothing (no per-source slots).
+class PlainSlotController : public AbstractSlotController {
+public:
+    using AbstractSlotController::AbstractSlotController;
+    gui::Control* panelAt(int32_t) override { return nullptr; }
+    int32_t listedCount() const override { return 0; }
+    void sortSlots() override {}
+    void rebuildList(int32_t, uint32_t) override {}
+};
+
+// Supplies the show-modulation toggle as well.
+class ToggleListener : public test::TestSourceListener {
+public:
+    using TestSourceListener::TestSourceListener;
+    gui::Control* createButton(SourceController& controller, int32_t kind) override {
+        if (kind != SourceHost::kAddModulationLabel)
+            return TestSourceListener::createButton(controller, kind);
+        auto* toggle = new gui::Button(controller.userInterface(), nullptr);
+        toggle->toggles.setValue(true);
+        toggle->setSize(20.0f, 16.0f);
+        return toggle;
+    }
+};
 
 TEST_F(SourceControllerTest, EveryTypeOwnsAFixedBlockOfSourceIndices) {
     struct Case {
@@ -175,6 +200,44 @@ TEST_F(SourceControllerTest, ClosingDuringARemovalKeepsTheSource) {
     ui->advance(100);
     editor->prepareForClosing();
     EXPECT_EQ(model->xlfos.getNumActive(), 2);
+}
+
+// Without per-source slots the button container at the bar's end follows
+// the visible panels: "Add Modulation" with none, the toggle once a panel
+// shows, "Show Modulation" while modulation is hidden.
+TEST_F(SourceControllerTest, TheButtonContainerFollowsTheVisiblePanels) {
+    PlainSlotController plainSlots(*editor);
+    ToggleListener toggles(*model);
+    auto* plain = new SourceController(*editor, toggles, plainSlots);
+    plain->setBoundsXYWH(0, 320, 926, 190);
+    plain->parent.setValue(&ui->root());
+    plain->registerSourceType(model->xlfos, "XLFO", 2, 1);
+    plain->rebuildSourceContainers();
+    SourceController::ButtonContainer* buttons = plain->buttonContainer();
+    ASSERT_NE(buttons, nullptr);
+    auto* add = static_cast<gui::Button*>(buttons->addSourceButton());
+    auto* toggle = static_cast<gui::Button*>(buttons->toggle());
+    EXPECT_EQ(plain->containerCount(), 0);
+    EXPECT_EQ(add->textLine(0)->text.getValue(), "Add Modulation");
+    EXPECT_TRUE(add->visible.getValue());
+    EXPECT_FALSE(toggle->visible.getValue());
+    EXPECT_FLOAT_EQ(add->x.getValue(), 10.0f);
+
+    setActive(model->xlfos, 1, false);
+    plain->rebuildSourceContainers();
+    ASSERT_EQ(plain->containerCount(), 1);
+    EXPECT_EQ(plain->sourceBar().children().back(), buttons);
+    EXPECT_EQ(add->textLine(0)->text.getValue(), "");
+    EXPECT_TRUE(toggle->visible.getValue());
+    EXPECT_TRUE(toggle->on.getValue());
+    EXPECT_FLOAT_EQ(toggle->x.getValue(), add->width.getValue() + 14.0f);
+
+    plain->showModulation.setValue(false);
+    EXPECT_FALSE(add->visible.getValue());
+    EXPECT_EQ(toggle->textLine(0)->text.getValue(), "Show Modulation");
+    EXPECT_FLOAT_EQ(toggle->x.getValue(), 10.0f);
+    EXPECT_FLOAT_EQ(plain->containerAt(0)->preferredWidth(true), 0.0f);
+    delete plain;
 }
 
 } // namespace
