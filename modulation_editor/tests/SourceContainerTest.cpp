@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 namespace {
@@ -98,6 +99,32 @@ TEST_F(SourceContainerTest, PanelsThatDieWithTheirContainerAreForgotten) {
     slots->refreshSlots(-1);
     ASSERT_NE(panelOf(1), nullptr);
     EXPECT_EQ(panelOf(1)->getParent(), sources->containerAt(1));
+}
+
+// Each step of a level drag comes back as a refresh; the panel stays in
+// its container with its link, so the host sees one gesture and one undo step.
+TEST_F(SourceContainerTest, ARefreshDuringALevelDragKeepsTheGesture) {
+    setActive(model->xlfos, 1);
+    setSlotsInUse(2);
+    connect(0, 8, 0);
+    connect(1, 8, 1);
+    sources->rebuildSourceContainers();
+    SlotInterface* panel = panelOf(1);
+    ASSERT_NE(panel, nullptr);
+    gui::ValueControl* level = panel->slotControl(SlotInterface::kLevel);
+    const int32_t index = model->slots.getSet(1)->level.getIndex();
+    const int32_t before = undoCount();
+    level->performGesture(0, 0);
+    for (int step = 0; step < 20; ++step) {
+        level->performGesture(1, 100);
+        slots->refreshSlots(index);
+        editor->refreshControls(index);
+    }
+    level->performGesture(2, 0);
+    EXPECT_EQ(panelOf(1), panel);
+    EXPECT_EQ(adapter->kindsOf(index), "b" + std::string(20, 'v') + "e");
+    EXPECT_EQ(adapter->gestureFaults(), "");
+    EXPECT_EQ(undoCount() - before, 1);
 }
 
 } // namespace
