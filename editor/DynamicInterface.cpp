@@ -59,6 +59,12 @@ void DynamicInterface::linkControl(AbstractPluginParameter* parameter, gui::Valu
     link(control);
 }
 
+void DynamicInterface::recordLink(AbstractPluginParameter* parameter, gui::ValueControl* control) {
+    if (parameter == nullptr || control == nullptr) return;
+    controlLinks_.emplace_back(control, parameter);
+    link(control);
+}
+
 void DynamicInterface::unlinkAllControls() {
     std::vector<ControlLink> pairs;
     pairs.swap(controlLinks_);

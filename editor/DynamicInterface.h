@@ -48,6 +48,8 @@ public:
 
     // Links the control to the parameter through the editor and records the pair.
     void linkControl(AbstractPluginParameter* parameter, gui::ValueControl* control);
+    // Records a pair the caller linked itself (a modulation target, say).
+    void recordLink(AbstractPluginParameter* parameter, gui::ValueControl* control);
     // Unlinks every recorded pair through the editor, in order, and forgets them.
     void unlinkAllControls();
     // Null clears it.

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 AbstractSlotController::AbstractSlotController(ModulationMatrixPluginInterface& interface)
     : interface_(interface) {
@@ -66,6 +67,26 @@ void AbstractSlotController::selectTarget(gui::Control* control) {
         return;
     }
     setTargetFilter(interface_.unionBounds(control, nullptr), t, 1);
+}
+
+void AbstractSlotController::removeSlot(int32_t slot) {
+    AbstractParameterSetList* list = interface_.slotList();
+    if (list == nullptr || slot < 0 || slot >= interface_.slotsInUse()) return;
+    // The slot and every slot that modulates a removed one go, highest
+    // first, so each removal retargets the later levels.
+    ModulationMatrixController& controller = interface_.matrixController();
+    std::vector<int32_t> removed;
+    controller.beginChange();
+    controller.clearSlot(slot, &removed);
+    removed.push_back(slot);
+    std::sort(removed.begin(), removed.end(), std::greater<>());
+    removed.erase(std::unique(removed.begin(), removed.end()), removed.end());
+    for (int32_t s : removed)
+        list->removeSet(s);
+    controller.endChange();
+    refreshSlots(-1);
+    interface_.refreshControls(-1);
+    interface_.storeUndoStep(-1);
 }
 
 void AbstractSlotController::clearFilter() {

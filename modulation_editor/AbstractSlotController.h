@@ -72,6 +72,10 @@ public:
     // The slot a parameter belongs to, ~0 outside the slots in use.
     uint32_t slotOfParameter(int32_t parameterIndex) const;
     bool matchesFilter(int32_t slot) const;
+    // Removes a slot in use as the slot list removes a set (the slots that
+    // modulate its level go too and later levels are retargeted), refreshes
+    // the list and the controls and stores one undo step.
+    void removeSlot(int32_t slot);
     // Removes both filters and refreshes (nothing when neither is on).
     void clearFilter();
     // The press on a target control.

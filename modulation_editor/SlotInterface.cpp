@@ -26,6 +26,7 @@ void SlotInterface::setRemoveButton(gui::Control* button) {
     if (button == nullptr) return;
     if (button->getParent() != this) button->parent.setValue(this);
     button->helpText.setValue(kRemoveHelp);
+    button->clickEvent.setHandler(NotifyEvent::bind([this] { removeEvent.notify(this); }));
 }
 
 void SlotInterface::setWarningControl(gui::Control* warning) {

@@ -9,6 +9,7 @@
 //
 // Threading: GUI thread only.
 
+#include "foundation/NotifyEvent.h"
 #include "gui/Control.h"
 
 #include <array>
@@ -48,6 +49,9 @@ public:
 
     SlotInterface(gui::UserInterface& userInterface, ModulationMatrixPluginInterface& interface);
     ~SlotInterface() override;
+
+    // Fired (sender: the panel) when its remove button is clicked.
+    NotifyEvent removeEvent;
 
     // The control of a role (a child of this panel; the panel's tree owns it).
     void setSlotControl(int32_t role, gui::ValueControl* control);

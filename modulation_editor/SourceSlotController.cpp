@@ -5,6 +5,9 @@
 #include "modulation/ModulationMatrixController.h"
 #include "modulation_editor/ModulationScrollStrip.h"
 #include "modulation_editor/SlotInterface.h"
+#include "modulation_editor/SourceContainer.h"
+#include "modulation_editor/SourceHost.h"
+#include "modulation_editor/SourceInterface.h"
 
 #include <algorithm>
 #include <array>
@@ -18,6 +21,12 @@ public:
     void componentDeleted(gui::Component* component) override {
         Component::componentDeleted(component);
         if (component == static_cast<gui::Component*>(owner_.strip_)) owner_.stripDeleted();
+        auto& panels = owner_.panels_;
+        panels.erase(std::remove_if(panels.begin(), panels.end(),
+                                    [component](SlotInterface* p) {
+                                        return static_cast<gui::Component*>(p) == component;
+                                    }),
+                     panels.end());
     }
 
 private:
@@ -44,9 +53,9 @@ void SourceSlotController::setStrip(ModulationScrollStrip* strip) {
 }
 
 void SourceSlotController::stripDeleted() {
+    // Its panels leave the list as they die.
     strip_ = nullptr;
     content_ = nullptr;
-    panels_.clear();
 }
 
 gui::Control* SourceSlotController::panelAt(int32_t position) {
@@ -110,14 +119,71 @@ int32_t SourceSlotController::slotsPerColumn() const {
     return std::max(1, std::isfinite(rows) ? static_cast<int32_t>(std::min(rows, 1.0e6f)) : 1);
 }
 
+SlotInterface* SourceSlotController::makePanel(gui::Control* parent) {
+    SlotInterface* panel = factory_ ? factory_() : nullptr;
+    if (panel == nullptr) return nullptr;
+    panel->parent.setValue(parent);
+    panel->removeEvent.setHandler(NotifyEvent::bind([this, panel] { removeSlot(panel->slot()); }));
+    watch_->link(panel);
+    panels_.push_back(panel);
+    return panel;
+}
+
+void SourceSlotController::layoutInContainers() {
+    ModulationMatrixController& controller = interface().matrixController();
+    const int32_t containers = host_->containerCount();
+    for (int32_t c = 0; c < containers; ++c)
+        if (SourceContainer* container = host_->containerAt(c)) {
+            container->slotWidth = panelWidth.getValue();
+            container->layoutSlots();
+        }
+    std::vector<std::vector<int32_t>> next(static_cast<size_t>(std::max(0, containers)));
+    size_t used = 0;
+    for (int32_t slot : listed_) {
+        const int32_t source = controller.getSource(slot);
+        SourceContainer* home = nullptr;
+        int32_t output = 0;
+        for (int32_t c = 0; c < containers && home == nullptr; ++c) {
+            SourceContainer* container = host_->containerAt(c);
+            if (container == nullptr || container->panel() == nullptr) continue;
+            const auto [first, count] = host_->panelRange(*container->panel());
+            if (source >= static_cast<int32_t>(first) && source < static_cast<int32_t>(first) + count) {
+                home = container;
+                output = source - static_cast<int32_t>(first);
+                auto& counters = next[static_cast<size_t>(c)];
+                if (counters.size() < static_cast<size_t>(count))
+                    counters.resize(static_cast<size_t>(count), 0);
+            }
+        }
+        if (home == nullptr) continue;
+        SlotInterface* panel = used < panels_.size() ? panels_[used] : makePanel(home);
+        if (panel == nullptr) break;
+        ++used;
+        int32_t index = 0;
+        for (int32_t c = 0; c < containers; ++c)
+            if (host_->containerAt(c) == home)
+                index = next[static_cast<size_t>(c)][static_cast<size_t>(output)]++;
+        if (panel->getParent() != home) panel->parent.setValue(home);
+        const gui::Point at = home->slotPosition(output, index);
+        panel->setBoundsXYWH(at.x, at.y, panelWidth.getValue(), panelHeight.getValue());
+        panel->assignSlot(slot);
+        panel->updateLoopWarning();
+        panel->visible.setValue(true);
+    }
+    for (size_t k = used; k < panels_.size(); ++k) {
+        panels_[k]->assignSlot(-1);
+        panels_[k]->visible.setValue(false);
+    }
+}
+
 void SourceSlotController::layoutPanels() {
+    if (host_ != nullptr) {
+        layoutInContainers();
+        return;
+    }
     if (content_ == nullptr) return;
     const size_t listed = listed_.size();
-    while (panels_.size() < listed && factory_) {
-        SlotInterface* panel = factory_();
-        if (panel == nullptr) break;
-        panel->parent.setValue(content_);
-        panels_.push_back(panel);
+    while (panels_.size() < listed && makePanel(content_) != nullptr) {
     }
     const int32_t rows = slotsPerColumn();
     const float width = panelWidth.getValue();

@@ -7,8 +7,11 @@
 // k; a panel is reassigned only when its slot changed, so a refresh during
 // a drag of a slot's control keeps that control's gesture.
 //
-// Panels are made by the product's factory and owned by the strip's
-// content; they are laid out in columns of slotsPerColumn() rows.
+// Panels are made by the product's factory and owned by the tree: by the
+// strip's content, laid out in columns of slotsPerColumn() rows, or, with a
+// source host, by the source container of each slot's source, under the
+// source's drag button. The controller watches every panel and forgets one
+// that dies with its container.
 //
 // Threading: GUI thread only.
 
@@ -20,6 +23,7 @@
 
 class ModulationScrollStrip;
 class SlotInterface;
+class SourceHost;
 
 class SourceSlotController : public AbstractSlotController {
 public:
@@ -38,6 +42,10 @@ public:
     void setStrip(ModulationScrollStrip* strip);
     ModulationScrollStrip* strip() const { return strip_; }
     void setPanelFactory(PanelFactory factory) { factory_ = std::move(factory); }
+    // With a source host the panels stand under their sources' drag buttons
+    // in the source containers (a slot whose source has no panel is hidden);
+    // without one, in the strip. Not owned; null returns to the strip.
+    void setSourceHost(SourceHost* host) { host_ = host; }
 
     const std::vector<int32_t>& listedSlots() const { return listed_; }
     // Rows per column: the strip's height over the panel height, at least 1.
@@ -49,6 +57,8 @@ public:
 private:
     void buildListing(int32_t count);
     void layoutPanels();
+    void layoutInContainers();
+    SlotInterface* makePanel(gui::Control* parent);
     class StripWatch;
     void stripDeleted();
 
@@ -58,5 +68,6 @@ private:
     ModulationScrollStrip* strip_ = nullptr;
     gui::Control* content_ = nullptr;
     PanelFactory factory_;
+    SourceHost* host_ = nullptr;
     std::unique_ptr<StripWatch> watch_;
 };

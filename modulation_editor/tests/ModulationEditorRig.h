@@ -13,6 +13,8 @@
 
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace test {
 
@@ -22,7 +24,12 @@ public:
     gui::DragStage* createDragStage(uint32_t sourceIndex) override {
         return makeStage ? makeStage(sourceIndex) : nullptr;
     }
+    void loadDefaultComponentPresetFor(uint32_t kind, int32_t index) override {
+        presetLoads.emplace_back(static_cast<int32_t>(kind), index);
+        ModulationMatrixPluginInterface::loadDefaultComponentPresetFor(kind, index);
+    }
     std::function<gui::DragStage*(uint32_t)> makeStage;
+    std::vector<std::pair<int32_t, int32_t>> presetLoads;
 };
 
 class ModulationEditorTest : public PluginTest {

@@ -180,26 +180,54 @@ TEST_F(SourceSlotControllerTest, ARefreshDuringADragKeepsTheGesture) {
     EXPECT_EQ(model->getUndoHistory()->getUndoCount() - undoBefore, 1);
 }
 
+// (source 3, target 5), (none), (source 1, target 9), (source 3, target 2)
+// sort to source 1, source 3 target 2, source 3 target 5, then the empty slot.
 TEST_F(SourceSlotControllerTest, SortIsOneUndoStep) {
-    setSlotsInUse(3);
-    connect(0, 15, 5);
+    setSlotsInUse(4);
+    connect(0, 3, 5);
     connect(1, -1, -1);
-    connect(2, 8, 0);
+    connect(2, 1, 9);
+    connect(3, 3, 2);
     editor->storeUndoStep(-1);
     slots->refreshSlots(-1);
     auto* history = model->getUndoHistory();
     const int32_t before = history->getUndoCount();
     slots->sortSlots();
     ModulationMatrixController& c = editor->matrixController();
-    EXPECT_EQ(c.getSource(0), 8);
-    EXPECT_EQ(c.getSource(1), 15);
-    EXPECT_EQ(c.getSource(2), -1);
+    const std::vector<std::pair<int32_t, int32_t>> sorted{{1, 9}, {3, 2}, {3, 5}, {-1, -1}};
+    for (int32_t s = 0; s < 4; ++s)
+        EXPECT_EQ(std::make_pair(c.getSource(s), c.getTarget(s)), sorted[static_cast<size_t>(s)]) << s;
     EXPECT_EQ(history->getUndoCount() - before, 1);
     slots->sortSlots(); // already sorted: no step
     EXPECT_EQ(history->getUndoCount() - before, 1);
     ASSERT_TRUE(history->undo());
-    EXPECT_EQ(c.getSource(0), 15);
-    EXPECT_EQ(c.getSource(2), 8);
+    EXPECT_EQ(c.getSource(0), 3);
+    EXPECT_EQ(c.getTarget(0), 5);
+    EXPECT_EQ(c.getSource(2), 1);
+    EXPECT_EQ(adapter->gestureFaults(), "");
+}
+
+// Remove Slot removes the slot set: the slots that modulate its level go
+// too, and a slot aimed at a later slot's level follows that slot down.
+TEST_F(SourceSlotControllerTest, RemoveSlotRetargets) {
+    const int32_t firstLevel = static_cast<int32_t>(editor->firstSlotTarget());
+    setSlotsInUse(4);
+    connect(0, 8, 0);
+    connect(1, 9, firstLevel + 0); // modulates slot 0's level
+    connect(2, 14, 5);
+    connect(3, 15, firstLevel + 2); // modulates slot 2's level
+    slots->refreshSlots(-1);
+    const int32_t before = model->getUndoHistory()->getUndoCount();
+    auto* panel = static_cast<SlotInterface*>(slots->panelAt(0));
+    panel->removeButton()->clickEvent.notify(panel->removeButton());
+    ModulationMatrixController& c = editor->matrixController();
+    EXPECT_EQ(editor->slotsInUse(), 2);
+    EXPECT_EQ(c.getSource(0), 14);
+    EXPECT_EQ(c.getSource(1), 15);
+    EXPECT_EQ(c.getTarget(1), firstLevel + 0);
+    EXPECT_EQ(slots->listedSlots(), (std::vector<int32_t>{0, 1}));
+    EXPECT_EQ(model->getUndoHistory()->getUndoCount() - before, 1);
+    EXPECT_EQ(adapter->gestureFaults(), "");
 }
 
 TEST_F(SourceSlotControllerTest, TheLoopWarningShowsForAnUnusableSlot) {

@@ -1,0 +1,67 @@
+#pragma once
+
+// SourceContainer: the place of one source panel on the source bar. It
+// owns the panel (its child), and per output an Add Slot button (from the
+// controller's listener; clicking it adds an empty slot of that output),
+// the centre x of the output's drag button and the output's slot count,
+// and it draws the lines from each drag button down to its slots and the
+// separator at its right edge (every container but the last).
+//
+// Threading: GUI thread only.
+
+#include "gui/Control.h"
+
+#include <cstdint>
+#include <vector>
+
+class SourceHost;
+class SourceInterface;
+
+class SourceContainer : public gui::Control {
+public:
+    enum State : int32_t { kNormal = 0, kHighlighted = 1, kDimmed = 2 };
+
+    SourceContainer(SourceHost& controller, SourceInterface* panel);
+    ~SourceContainer() override;
+
+    SourceInterface* panel() const { return panel_; }
+    // The container's width: 0 while modulation is hidden (unless the
+    // panel is always visible), else the panel's width or the minimum width
+    // when larger, plus 1 when it is not the last container.
+    float preferredWidth(bool last) const;
+    // Recomputes the drag-button centres, the outputs' listed slot counts,
+    // the slots per column and the state (dimmed while the slot list is
+    // filtered), places the Add Slot buttons after each output's slots and
+    // widens the container to its columns.
+    void layoutSlots();
+    // Where listed slot index of an output stands: outputs one above the
+    // other from the slot area's top (the panel's height plus the slot area
+    // offset), each with slotsPerColumn rows of (slot panel width + slot
+    // spacing), a new column every slotsPerColumn slots.
+    gui::Point slotPosition(int32_t output, int32_t index) const;
+
+    float minWidth = 0.0f;
+    // The width of one slot panel (the slot list's), for the columns.
+    float slotWidth = 0.0f;
+    int32_t state() const { return state_; }
+    int32_t slotsPerColumn() const { return slotsPerColumn_; }
+    const std::vector<float>& buttonCentres() const { return centres_; }
+    const std::vector<int32_t>& slotCounts() const { return slotCounts_; }
+    const std::vector<gui::Control*>& addSlotButtons() const { return addSlotButtons_; }
+
+    void draw(gui::Canvas& canvas) override;
+    void boundsChanged() override;
+    void componentDeleted(gui::Component* component) override;
+
+private:
+    float slotAreaTop() const;
+
+    SourceHost& controller_;
+    SourceInterface* panel_;
+    std::vector<gui::Control*> addSlotButtons_;
+    std::vector<float> centres_;
+    std::vector<int32_t> slotCounts_;
+    int32_t state_ = kNormal;
+    int32_t slotsPerColumn_ = 1;
+    bool last_ = false;
+};

@@ -1,0 +1,129 @@
+#pragma once
+
+// SourceSelectionBar: the map of all sources above the source strip. Each
+// container of the source bar has a source button placed at the
+// container's x scaled by m / W (m the map width, W the source bar's
+// width) from the map's origin; the selector shows the visible part of the
+// strip. Dragging the selector (a move of more than 4 units) scrolls the
+// strip by dx x W / m; a release without a drag clicks the source button
+// under the pointer: the strip centres that source and the slot list shows
+// its slots. While a source is dragged, resting on a source button scrolls
+// to its source.
+//
+// Geometry: available width a = width - (spacing + Add Source button
+// width), less the "Add Source" label's width while the sources are at most
+// the controller's add-label limit; m = min(a - 4, W / 2), and with m <= 0
+// there is no map. The origin is (a - m) / 2 when the sources fit the strip
+// or are none, and also for the centred alignment (the other formula moves
+// the map off a wide bar); right: a - (strip margin + m); left: the strip
+// margin.
+//
+// Threading: GUI thread only; draw reads only the buttons' levels.
+
+#include "foundation/Property.h"
+#include "gui/Button.h"
+#include "gui/Color.h"
+#include "gui/Enumerations.h"
+#include "modulation_editor/ModulationHoverItem.h"
+
+#include <cstdint>
+#include <vector>
+
+class SourceHost;
+class SourceContainer;
+
+namespace gui {
+class MultiLabel;
+}
+
+class SourceSelectionBar : public gui::Control {
+public:
+    static constexpr float kDragDistance = 4.0f;
+    static constexpr const char* kLabelHelp =
+        "The source bar displays a map of modulation sources. Each source is represented by a source button. "
+        "The bar at the top of a source button shows the current output level of the related modulation "
+        "source. Click a source button to scroll its source interface into view, centered under the "
+        "button.\n\nThe white source selector shows which sources are currently visible. Simply drag it "
+        "around to scroll the source interfaces below.";
+
+    // A source's button on the map: its level is the largest current output
+    // of the source (0 to 255).
+    class SourceButton : public gui::Button, public ModulationHoverItem {
+    public:
+        SourceButton(SourceSelectionBar& bar, gui::Button::Style* style);
+        ~SourceButton() override;
+        SourceContainer* container = nullptr;
+        int level() const { return level_; }
+        void updateLevel();
+        void fireEvent6(int phase) override;
+        void draw(gui::Canvas& canvas) override;
+
+    private:
+        SourceSelectionBar& bar_;
+        int level_ = 0;
+    };
+
+    // The draggable marker of the visible part.
+    class SourceSelector : public gui::Button {
+    public:
+        SourceSelector(SourceSelectionBar& bar, gui::Button::Style* style);
+        void mouseDown(int button, const gui::Point& point, int modifiers) override;
+        void mouseMove(const gui::Point& point, int modifiers) override;
+        void mouseUp(int button, const gui::Point& point, int modifiers) override;
+
+    private:
+        SourceSelectionBar& bar_;
+        bool pressed_ = false;
+        bool dragging_ = false;
+        gui::Point pressPoint_;
+        float startScroll_ = 0.0f;
+    };
+
+    SourceSelectionBar(SourceHost& controller, gui::Button::Style* selectorStyle,
+                       gui::Button::Style* sourceButtonStyle);
+    ~SourceSelectionBar() override;
+
+    Property<int> spacing;
+    Property<int> overhang;
+    Property<gui::Alignment> alignment;
+    Property<gui::Color> color;
+
+    // Takes the Add Source button (a child, null for none).
+    void setAddSourceButton(gui::Control* button);
+    // Lays the map out again from the source bar and the strip.
+    void updateMap();
+    // Moves the strip so that the source's container is centred under the
+    // button, then shows the source's slots.
+    void sourceButtonClicked(SourceButton& button);
+    // The selector's drag: the scroll position for a move of dx from start.
+    void dragSelector(float startScroll, float dx);
+
+    float mapOrigin() const { return origin_; }
+    float mapWidth() const { return map_; }
+    float availableWidth() const { return available_; }
+    const std::vector<SourceButton*>& sourceButtons() const { return buttons_; }
+    SourceSelector* selector() const { return selector_; }
+    gui::MultiLabel* addLabel() const { return label_; }
+    SourceHost& controller() const { return controller_; }
+
+    void propertyChanged(AbstractProperty& property) override;
+    void boundsChanged() override;
+    void componentDeleted(gui::Component* component) override;
+
+private:
+    void layOut();
+    // The source bar's width (at least 1).
+    float barWidth() const;
+
+    SourceHost& controller_;
+    gui::Button::Style* selectorStyle_;
+    gui::Button::Style* buttonStyle_;
+    gui::Control* addButton_ = nullptr;
+    gui::MultiLabel* label_ = nullptr;
+    std::vector<SourceButton*> buttons_;
+    SourceSelector* selector_ = nullptr;
+    float available_ = 0.0f;
+    float map_ = 0.0f;
+    float origin_ = 0.0f;
+    bool layingOut_ = false;
+};

@@ -1,0 +1,243 @@
+#include "modulation_editor/SourceController.h"
+
+#include "gui/Menu.h"
+#include "gui/PopupMenu.h"
+#include "gui/Text.h"
+#include "modulation/ModulationMatrixController.h"
+#include "modulation_editor/tests/SourceRig.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+class SourceControllerTest : public test::SourceTest {};
+
+// A slot controller that lists nothing (no per-source slots).
+class PlainSlotController : public AbstractSlotController {
+public:
+    using AbstractSlotController::AbstractSlotController;
+    gui::Control* panelAt(int32_t) override { return nullptr; }
+    int32_t listedCount() const override { return 0; }
+    void sortSlots() override {}
+    void rebuildList(int32_t, uint32_t) override {}
+};
+
+// Supplies the show-modulation toggle as well.
+class ToggleListener : public test::TestSourceListener {
+public:
+    using TestSourceListener::TestSourceListener;
+    gui::Control* createButton(SourceController& controller, int32_t kind) override {
+        if (kind != SourceHost::kAddModulationLabel)
+            return TestSourceListener::createButton(controller, kind);
+        auto* toggle = new gui::Button(controller.userInterface(), nullptr);
+        toggle->toggles.setValue(true);
+        toggle->setSize(20.0f, 16.0f);
+        return toggle;
+    }
+};
+
+TEST_F(SourceControllerTest, EveryTypeOwnsAFixedBlockOfSourceIndices) {
+    struct Case {
+        SourceId id;
+        std::pair<uint32_t, int32_t> range;
+    } cases[] = {
+        {{0, 3}, {6, 2}},
+        {{1, 0}, {8, 1}},
+        {{4, 9}, {33, 1}},
+        {{2, 5}, {19, 1}},
+        // Ids outside the tables give empty ranges.
+        {{5, 0}, {0, 0}},
+        {{-1, 0}, {0, 0}},
+        {{1, 6}, {0, 0}},
+        {{1, -1}, {0, 0}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(sources->getSourceParameterRange(c.id), c.range) << c.id.type << "," << c.id.instance;
+    EXPECT_EQ(sources->typeOfOutput(7), 0);
+    EXPECT_EQ(sources->typeOfOutput(8), 1);
+    EXPECT_EQ(sources->typeOfOutput(34), -1);
+    // A source is offered only while its instance is active.
+    EXPECT_FALSE(editor->canAddToSourceRange(8));
+    setActive(model->xlfos, 1);
+    EXPECT_TRUE(editor->canAddToSourceRange(8));
+    EXPECT_FALSE(editor->canAddToSourceRange(9));
+}
+
+TEST_F(SourceControllerTest, TheMenuListsTheTypesThenSortSlots) {
+    gui::PopupMenu& menu = sources->addSourceMenu();
+    std::vector<std::string> items;
+    for (int i = 0; i < menu.itemCount(); ++i)
+        items.push_back(menu.itemAt(i)->text.getValue());
+    EXPECT_EQ(items,
+              (std::vector<std::string>{"New XY Controller", "New XLFO", "New Envelope Generator",
+                                        "New Envelope Follower", "New MIDI Source", "-", "Sort Slots"}));
+    ASSERT_NE(sources->addSourceButton(), nullptr);
+    EXPECT_EQ(sources->addSourceButton()->helpText.getValue(), SourceController::kAddSourceHelp);
+}
+
+// A new source is selected, loads its type's default preset and is one undo
+// step; the menu item adds it.
+TEST_F(SourceControllerTest, AddingASourceSelectsItAndLoadsItsDefaultPreset) {
+    setActive(model->xlfos, 1);
+    const int32_t before = undoCount();
+    sources->addSourceMenu().itemAt(1)->fireSelected();
+    EXPECT_EQ(model->xlfos.getNumActive(), 2);
+    ASSERT_EQ(sources->panels().size(), 2u);
+    SourceInterface* added = panel(1);
+    EXPECT_EQ(added->sourceId(), (SourceId{1, 1}));
+    EXPECT_EQ(added->sourceName(), "S1.2");
+    EXPECT_TRUE(added->selected.getValue());
+    EXPECT_FALSE(panel(0)->selected.getValue());
+    EXPECT_EQ(editor->presetLoads, (std::vector<std::pair<int32_t, int32_t>>{{2, 1}}));
+    EXPECT_EQ(undoCount() - before, 1);
+    EXPECT_FALSE(sources->isPending());
+    EXPECT_EQ(adapter->gestureFaults(), "");
+    // A list at its maximum takes no more.
+    setActive(model->efs, 4);
+    sources->addSource(3);
+    EXPECT_EQ(model->efs.getNumActive(), 4);
+}
+
+// Removing XLFO 2 of 3 keeps the third panel, now instance 1, with its
+// knob on target 19 and the slots that used it retargeted.
+TEST_F(SourceControllerTest, RemovingASourceKeepsTheLaterPanels) {
+    setActive(model->xlfos, 3);
+    setSlotsInUse(2);
+    ModulationMatrixController& c = editor->matrixController();
+    c.setSource(0, 8);
+    c.setTarget(0, VarnelModulation::xlfoTarget(2, 0)); // XLFO 1 -> XLFO 3 Freq (22)
+    c.setSource(1, 9);                                  // XLFO 2 -> Delay 1 Time
+    c.setTarget(1, 0);
+    SourceInterface* third = panel(2);
+    slots->setSourceFilter(9, 1);
+    const int32_t before = undoCount();
+    panel(1)->removeSource();
+    EXPECT_TRUE(sources->isPending());
+    ui->advance(400); // the bar's removal animation
+    EXPECT_FALSE(sources->isPending());
+    EXPECT_EQ(model->xlfos.getNumActive(), 2);
+    ASSERT_EQ(sources->panels().size(), 2u);
+    EXPECT_EQ(panel(1), third);
+    EXPECT_EQ(third->sourceId(), (SourceId{1, 1}));
+    auto* frequency = static_cast<test::TestSourcePanel*>(third)->frequency;
+    EXPECT_EQ(editor->getTargetIndex(frequency), 19u);
+    EXPECT_EQ(frequency->controlId.getValue(), model->xlfos[1].frequency.getIndex());
+    // XLFO 2's slot went; XLFO 1's slot follows its target to XLFO 2's Freq.
+    EXPECT_EQ(editor->slotsInUse(), 1);
+    EXPECT_EQ(c.getTarget(0), 19);
+    // The old filter would name the next source now.
+    EXPECT_FALSE(slots->hasFilter());
+    EXPECT_EQ(undoCount() - before, 1);
+    EXPECT_EQ(adapter->gestureFaults(), "");
+}
+
+TEST_F(SourceControllerTest, APendingChangeBlocksTheNext) {
+    setActive(model->xlfos, 2);
+    setActive(model->egs, 1);
+    panel(0)->removeSource();
+    ASSERT_TRUE(sources->isPending());
+    panel(1)->removeSource();
+    sources->addSource(2);
+    ui->advance(400);
+    EXPECT_EQ(model->xlfos.getNumActive(), 1);
+    EXPECT_EQ(model->egs.getNumActive(), 1);
+    EXPECT_EQ(sources->panels().size(), 2u);
+}
+
+// The cache lags the model after a preset load until the queued refresh.
+TEST_F(SourceControllerTest, CountsComeFromTheModelNotTheCache) {
+    // An add after the model grew adds at the model's count.
+    setActive(model->xlfos, 1);
+    setActive(model->xlfos, 3, false);
+    sources->addSource(1);
+    EXPECT_EQ(model->xlfos.getNumActive(), 4);
+    EXPECT_EQ(sources->panels().size(), 4u);
+    EXPECT_EQ(panel(3)->sourceId(), (SourceId{1, 3}));
+
+    // A removal whose animation spans a change removes nothing and rebuilds.
+    const int32_t before = undoCount();
+    panel(1)->removeSource();
+    setActive(model->xlfos, 2, false);
+    ui->advance(400);
+    EXPECT_FALSE(sources->isPending());
+    EXPECT_EQ(model->xlfos.getNumActive(), 2);
+    ASSERT_EQ(sources->panels().size(), 2u);
+    EXPECT_EQ(panel(0)->sourceId(), (SourceId{1, 0}));
+    EXPECT_EQ(panel(1)->sourceId(), (SourceId{1, 1}));
+    EXPECT_EQ(undoCount(), before);
+}
+
+// An Add Slot button adds an empty slot of its output, under the drop's
+// rule: past the count in use, or a box when the matrix is full.
+TEST_F(SourceControllerTest, AddSlotFollowsTheCountInUse) {
+    setActive(model->xyControllers, 1);
+    setSlotsInUse(2);
+    SourceContainer* container = sources->containerAt(0);
+    ASSERT_EQ(container->addSlotButtons().size(), 2u);
+    const int32_t before = undoCount();
+    container->addSlotButtons()[1]->clickEvent.notify(container->addSlotButtons()[1]);
+    EXPECT_EQ(editor->slotsInUse(), 3);
+    EXPECT_EQ(editor->matrixController().getSource(2), 1);
+    EXPECT_EQ(editor->matrixController().getTarget(2), -1);
+    EXPECT_EQ(undoCount() - before, 1);
+    setSlotsInUse(24);
+    container->addSlotButtons()[0]->clickEvent.notify(container->addSlotButtons()[0]);
+    EXPECT_EQ(editor->slotsInUse(), 24);
+    ui->advance(10);
+    ASSERT_EQ(gui::headless::ModalResponder::requests().size(), 1u);
+    EXPECT_EQ(gui::headless::ModalResponder::requests()[0].text,
+              "No free slots are available. Clear one or more slots and try again.");
+}
+
+// Closing the editor during a removal keeps the source (run under ASan).
+TEST_F(SourceControllerTest, ClosingDuringARemovalKeepsTheSource) {
+    setActive(model->xlfos, 2);
+    panel(0)->removeSource();
+    ui->advance(100);
+    editor->prepareForClosing();
+    EXPECT_EQ(model->xlfos.getNumActive(), 2);
+}
+
+// Without per-source slots the button container at the bar's end follows
+// the visible panels: "Add Modulation" with none, the toggle once a panel
+// shows, "Show Modulation" while modulation is hidden.
+TEST_F(SourceControllerTest, TheButtonContainerFollowsTheVisiblePanels) {
+    PlainSlotController plainSlots(*editor);
+    ToggleListener toggles(*model);
+    auto* plain = new SourceController(*editor, toggles, plainSlots);
+    plain->setBoundsXYWH(0, 320, 926, 190);
+    plain->parent.setValue(&ui->root());
+    plain->registerSourceType(model->xlfos, "XLFO", 2, 1);
+    plain->rebuildSourceContainers();
+    SourceController::ButtonContainer* buttons = plain->buttonContainer();
+    ASSERT_NE(buttons, nullptr);
+    auto* add = static_cast<gui::Button*>(buttons->addSourceButton());
+    auto* toggle = static_cast<gui::Button*>(buttons->toggle());
+    EXPECT_EQ(plain->containerCount(), 0);
+    EXPECT_EQ(add->textLine(0)->text.getValue(), "Add Modulation");
+    EXPECT_TRUE(add->visible.getValue());
+    EXPECT_FALSE(toggle->visible.getValue());
+    EXPECT_FLOAT_EQ(add->x.getValue(), 10.0f);
+
+    setActive(model->xlfos, 1, false);
+    plain->rebuildSourceContainers();
+    ASSERT_EQ(plain->containerCount(), 1);
+    EXPECT_EQ(plain->sourceBar().children().back(), buttons);
+    EXPECT_EQ(add->textLine(0)->text.getValue(), "");
+    EXPECT_TRUE(toggle->visible.getValue());
+    EXPECT_TRUE(toggle->on.getValue());
+    EXPECT_FLOAT_EQ(toggle->x.getValue(), add->width.getValue() + 14.0f);
+
+    plain->showModulation.setValue(false);
+    EXPECT_FALSE(add->visible.getValue());
+    EXPECT_EQ(toggle->textLine(0)->text.getValue(), "Show Modulation");
+    EXPECT_FLOAT_EQ(toggle->x.getValue(), 10.0f);
+    EXPECT_FLOAT_EQ(plain->containerAt(0)->preferredWidth(true), 0.0f);
+    delete plain;
+}
+
+} // namespace
