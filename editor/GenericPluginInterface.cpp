@@ -188,6 +188,27 @@ ILock& GenericPluginInterface::interfaceLock() const {
     return plugin().getInterfaceLock();
 }
 
+void GenericPluginInterface::parametersAt(const gui::Point& point, std::vector<int32_t>& indices) {
+    gui::Control* control = userInterface().isBeingDestroyed() ? nullptr : userInterface().rootControl();
+    if (control == nullptr) return;
+    gui::Point local = point;
+    while (gui::Control* child = control->findChildAt(local)) {
+        local = local - child->bounds.getValue().topLeft();
+        control = child;
+    }
+    if (auto* info = dynamic_cast<PositionToParameterInfo*>(control))
+        info->parametersAt(local, indices);
+    else if (auto* valueControl = dynamic_cast<gui::ValueControl*>(control);
+             valueControl != nullptr && valueControl->controlId.getValue() >= 0)
+        indices.push_back(valueControl->controlId.getValue());
+}
+
+uint32_t GenericPluginInterface::parameterAt(const gui::Point& point) {
+    std::vector<int32_t> indices;
+    parametersAt(point, indices);
+    return indices.empty() ? kNoParameter : static_cast<uint32_t>(indices.front());
+}
+
 void GenericPluginInterface::monitorChanged() {
     updateMonitorDefaultScale();
     if (sizeChecker_) sizeChecker_->start();

@@ -20,6 +20,7 @@
 // Threading: GUI thread, except the listener calls above.
 
 #include "editor/GenericPluginInterfaceBase.h"
+#include "editor/PositionToParameterInfo.h"
 #include "gui/Color.h"
 #include "gui/Component.h"
 #include "plugin/GenericPlugin.h"
@@ -123,6 +124,16 @@ public:
 
     // The interface's lock: the model's display-exchange lock.
     ILock& interfaceLock() const;
+
+    // --- Parameters under a point (root coordinates)
+    using PositionToParameterInfo = ::PositionToParameterInfo;
+    static constexpr uint32_t kNoParameter = ~0u;
+    // Appends the parameters of the deepest control under the point: those
+    // a PositionToParameterInfo control names, else a value control's
+    // controlId.
+    virtual void parametersAt(const gui::Point& point, std::vector<int32_t>& indices);
+    // The first of them, or kNoParameter.
+    virtual uint32_t parameterAt(const gui::Point& point);
 
     // --- Size
     // The user drags the editor's size (the size check then waits).

@@ -1,6 +1,7 @@
 #include "editor/GenericPluginInterface.h"
 
 #include "editor/HelpHint.h"
+#include "editor/ParameterButton.h"
 #include "editor/StandardButtons.h"
 #include "editor/tests/EditorRig.h"
 #include "foundation/Registry.h"
@@ -209,6 +210,27 @@ TEST_F(InterfaceTest, TheContextMenuTakesTheControlsOwnParameter) {
     menus->linkControl(&model->steps, bound);
     menus->showParameterContextMenu(bound);
     EXPECT_EQ(menus->opened, (std::vector<int32_t>{EditorModel::kNote, EditorModel::kSteps}));
+}
+
+TEST_F(InterfaceTest, TheParametersUnderAPointAreThoseOfTheDeepestControl) {
+    linked(model->note); // at (0, 0), 40 x 40
+    gui::ValueControl* unbound = control();
+    unbound->setBoundsXYWH(50, 0, 40, 40);
+    auto* panel = new gui::Control(*ui);
+    panel->setBoundsXYWH(100, 100, 100, 100);
+    panel->parent.setValue(&ui->root());
+    auto* pad = new ParameterButton(*ui, *editor, nullptr);
+    pad->setBoundsXYWH(10, 10, 60, 60);
+    pad->parent.setValue(panel);
+    pad->setParameter(0, &model->unit);
+    pad->setParameter(1, &model->frequency);
+    EXPECT_EQ(editor->parameterAt({20, 20}), uint32_t{EditorModel::kNote});
+    EXPECT_EQ(editor->parameterAt({70, 20}), GenericPluginInterface::kNoParameter);
+    EXPECT_EQ(editor->parameterAt({300, 250}), GenericPluginInterface::kNoParameter);
+    EXPECT_EQ(editor->parameterAt({105, 105}), GenericPluginInterface::kNoParameter);
+    std::vector<int32_t> indices;
+    editor->parametersAt({140, 150}, indices);
+    EXPECT_EQ(indices, (std::vector<int32_t>{EditorModel::kUnit, EditorModel::kFrequency}));
 }
 
 // An audio thread automates 64 parameters while the GUI thread drags,
