@@ -90,6 +90,27 @@ void GenericPluginInterface::SizeChecker::check() {
     owner_.applyInterfaceSize();
 }
 
+// --- The reference control, watched while it lives.
+
+class GenericPluginInterface::ReferenceWatch : public gui::Component {
+public:
+    ReferenceWatch(gui::UserInterface& userInterface, gui::Control& control)
+        : gui::Component(userInterface), control_(&control) {
+        link(control_);
+    }
+    ~ReferenceWatch() override {
+        if (control_ != nullptr) unlink(control_);
+    }
+    void componentDeleted(gui::Component* component) override {
+        gui::Component::componentDeleted(component);
+        if (component == control_) control_ = nullptr;
+    }
+    gui::Control* control() const { return control_; }
+
+private:
+    gui::Control* control_;
+};
+
 // --- GenericPluginInterface
 
 GenericPluginInterface::GenericPluginInterface(gui::UserInterface& userInterface, GenericPlugin& plugin,
@@ -201,6 +222,21 @@ void GenericPluginInterface::parametersAt(const gui::Point& point, std::vector<i
     else if (auto* valueControl = dynamic_cast<gui::ValueControl*>(control);
              valueControl != nullptr && valueControl->controlId.getValue() >= 0)
         indices.push_back(valueControl->controlId.getValue());
+}
+
+void GenericPluginInterface::setReferenceControl(gui::Control* control) {
+    reference_.reset();
+    if (control != nullptr) reference_ = std::make_unique<ReferenceWatch>(userInterface(), *control);
+}
+
+void GenericPluginInterface::setReferenceProvider(std::function<gui::Control*()> provider) {
+    referenceProvider_ = std::move(provider);
+}
+
+gui::Rect GenericPluginInterface::getReferenceRectangle() {
+    gui::Control* control = referenceProvider_ ? referenceProvider_() : nullptr;
+    if (control == nullptr && reference_) control = reference_->control();
+    return control != nullptr ? unionBounds(control, nullptr) : gui::Rect();
 }
 
 uint32_t GenericPluginInterface::parameterAt(const gui::Point& point) {
@@ -370,6 +406,8 @@ void GenericPluginInterface::removeHandlers() {
     standardButtons_.reset();
     helpHint_.reset();
     sizeChecker_.reset();
+    reference_.reset();
+    referenceProvider_ = {};
 }
 
 // --- Commands

@@ -26,6 +26,7 @@
 #include "plugin/GenericPlugin.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -134,6 +135,14 @@ public:
     virtual void parametersAt(const gui::Point& point, std::vector<int32_t>& indices);
     // The first of them, or kNoParameter.
     virtual uint32_t parameterAt(const gui::Point& point);
+
+    // --- The reference control, by which floating parts (the help hint) are
+    // placed: asked of the provider when one is set, else the stored control
+    // (forgotten when it dies).
+    void setReferenceControl(gui::Control* control);
+    void setReferenceProvider(std::function<gui::Control*()> provider);
+    // Its rectangle in root coordinates; empty without one.
+    gui::Rect getReferenceRectangle() override;
 
     // --- Size
     // The user drags the editor's size (the size check then waits).
@@ -247,5 +256,8 @@ private:
     gui::Color shownPresetColor_{0, 0, 0, 0};
     bool presetDisplayShown_ = false;
     std::unique_ptr<SizeChecker> sizeChecker_;
+    class ReferenceWatch;
+    std::unique_ptr<ReferenceWatch> reference_;
+    std::function<gui::Control*()> referenceProvider_;
     bool attached_ = false;
 };

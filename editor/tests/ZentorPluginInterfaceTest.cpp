@@ -1,8 +1,12 @@
 #include "editor/ZentorPluginInterface.h"
 
+#include "editor/HelpHint.h"
+#include "editor/StandardButtons.h"
 #include "editor/tests/EditorRig.h"
 #include "gui/Animator.h"
 #include "gui/Bitmap.h"
+#include "gui/Button.h"
+#include "gui/ImageLabel.h"
 #include "gui/MultiLabel.h"
 #include "gui/Text.h"
 #include "gui/Timer.h"
@@ -67,6 +71,42 @@ TEST_F(ZentorTest, TheValueDisplayLook) {
     EXPECT_FALSE(display->visible.getValue());
     for (int line = 0; line < 2; ++line)
         EXPECT_EQ(display->text(line)->color.getValue(), gui::Color(0, 0, 0, 210)) << line;
+}
+
+TEST_F(ZentorTest, TheHelpHintsLabelSitsByTheHelpButtonElseByTheReferenceControl) {
+    gui::ImageLabel* label = editor->createHelpHint();
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(editor->hint().label(), label);
+    EXPECT_EQ(label->getParent(), &ui->root());
+    EXPECT_EQ(label->margins.getValue(), gui::Rect(15.0f, 10.0f, 35.0f, 15.0f));
+    EXPECT_FALSE(label->visible.getValue());
+    editor->showHelpHintText("Turn $plugin up", HelpHint::kAlways);
+    EXPECT_TRUE(label->visible.getValue());
+    label->setBoundsXYWH(0, 40, 200, 30);
+
+    // Without a Help button or a reference control: the left edge.
+    editor->layoutHelpHint();
+    EXPECT_FLOAT_EQ(label->bounds.getValue().left, 0.0f);
+    auto* bar = new gui::Control(*ui);
+    bar->setBoundsXYWH(100, 400, 300, 40);
+    bar->parent.setValue(&ui->root());
+    auto* reference = new gui::Control(*ui);
+    reference->setBoundsXYWH(20.4f, 5, 50, 20);
+    reference->parent.setValue(bar);
+    editor->setReferenceControl(reference);
+    EXPECT_EQ(editor->getReferenceRectangle(), gui::Rect(120.4f, 405.0f, 170.4f, 425.0f));
+    editor->layoutHelpHint();
+    EXPECT_FLOAT_EQ(label->bounds.getValue().left, 120.0f);
+    EXPECT_FLOAT_EQ(label->bounds.getValue().top, 40.0f);
+    delete reference; // forgotten
+    EXPECT_TRUE(editor->getReferenceRectangle().isEmpty());
+
+    auto* help = new gui::Button(*ui, nullptr);
+    help->setBoundsXYWH(200, 0, 30, 20);
+    help->parent.setValue(bar);
+    editor->standardButtons().setStandardButton(static_cast<int32_t>(StandardButtonKind::kHelp), help);
+    editor->layoutHelpHint();
+    EXPECT_FLOAT_EQ(label->bounds.getValue().left, 305.0f); // centre 315 minus 10
 }
 
 TEST_F(ZentorTest, ClosingDeletesTheTreeBeforeTheAnimatorAndTheStyles) {
