@@ -37,23 +37,38 @@ TEST_F(ZentorTest, TheAnimatorTicksFifteenTimesASecond) {
     EXPECT_EQ(editor->getSkinValue(), 0);
 }
 
-// The test program embeds none of the maker's artwork: every style keeps the
-// default look, and the editor still opens.
-TEST_F(ZentorTest, StylesWithoutArtworkKeepTheDefaultLook) {
+// The test program embeds small stand-ins for the Dialog style, the Remove
+// icon and the lights, but no Bar style or background: a style whose
+// artwork is missing keeps the default look, and the editor still opens.
+TEST_F(ZentorTest, StylesTakeTheArtworkThereIsAndKeepTheDefaultLookWithout) {
     gui::Button::Style* bar = editor->buttonStyle("Bar");
     ASSERT_NE(bar, nullptr);
     EXPECT_FLOAT_EQ(bar->width.getValue(), 0.0f);
     EXPECT_FLOAT_EQ(bar->height.getValue(), 0.0f);
     EXPECT_EQ(bar->textColor.getValue(), gui::Color(0, 0, 0, 255));
-    EXPECT_EQ(bar->stateBitmap(0).pixelWidth(), 0);
+    for (int holder = 0; holder < 5; ++holder)
+        EXPECT_EQ(bar->stateBitmap(holder).pixelWidth(), 0) << holder;
+    // 12 x 12 whatever the icon's size (20 x 16).
     gui::Button::Style* remove = editor->buttonStyle("Remove");
     EXPECT_FLOAT_EQ(remove->width.getValue(), 12.0f);
     EXPECT_FLOAT_EQ(remove->height.getValue(), 12.0f);
     EXPECT_EQ(remove->iconOpacity.getValue(), 128);
-    EXPECT_EQ(editor->buttonStyle("Dialog")->textColor.getValue(), gui::Color(0, 0, 0, 255));
+    EXPECT_EQ(remove->stateBitmap(3).pixelWidth(), 20);
+    for (int holder : {0, 1, 2, 4})
+        EXPECT_EQ(remove->stateBitmap(holder).pixelWidth(), 0) << holder;
+    // Sized by its bitmaps (30 x 14); no icons.
+    gui::Button::Style* dialog = editor->buttonStyle("Dialog");
+    EXPECT_FLOAT_EQ(dialog->width.getValue(), 30.0f);
+    EXPECT_FLOAT_EQ(dialog->height.getValue(), 14.0f);
+    EXPECT_EQ(dialog->textColor.getValue(), gui::Color(0, 0, 0, 255));
+    for (int holder = 0; holder < 3; ++holder)
+        EXPECT_EQ(dialog->stateBitmap(holder).pixelWidth(), 30) << holder;
+    EXPECT_EQ(dialog->stateBitmap(3).pixelWidth(), 0);
+    EXPECT_EQ(dialog->stateBitmap(4).pixelWidth(), 0);
     EXPECT_EQ(editor->buttonStyle("Other"), nullptr);
     EXPECT_EQ(editor->backgroundName(), "");
-    EXPECT_EQ(editor->lightBitmap(true).pixelWidth(), 0);
+    EXPECT_EQ(editor->lightBitmap(true).pixelWidth(), 6);
+    EXPECT_EQ(editor->lightBitmap(false).pixelHeight(), 5);
 }
 
 TEST_F(ZentorTest, TheValueDisplayLook) {
