@@ -138,6 +138,13 @@ TEST_F(InterfaceTest, ClosingInMidDragEndsEveryGestureThroughTheLiveManager) {
     EXPECT_TRUE(ui->root().children().empty());
     ui->mouseUp(0, {20, 20}, 0);
     ui->advance(100);
+    // Nothing of the closed editor is left installed (ASan).
+    ui->root().setSize(500, 400);
+    ui->root().monitorChangedEvent.notify(&ui->root());
+    ui->scaleChangedEvent.notify(ui.get());
+    ui->pushNotification(0, static_cast<std::uint32_t>(-1025), EditorModel::kUnit);
+    ui->pushNotification(1, static_cast<std::uint32_t>(-1026), 0);
+    ui->advance(2000);
 }
 
 TEST_F(InterfaceTest, ARootThatFitsKeepsItsSize) {
