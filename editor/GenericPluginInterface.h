@@ -230,6 +230,8 @@ public:
     NotifyEvent customSettingsEvent;
 
 protected:
+    // The model's parameter of an index (beside parameterAt of a point).
+    using ControlChangeManager::parameterAt;
     void detachFromModel() override;
     void stopTimersAndEdits() override;
     void removeHandlers() override;

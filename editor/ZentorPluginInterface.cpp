@@ -46,9 +46,9 @@ ZentorPluginInterface::ZentorPluginInterface(gui::UserInterface& userInterface, 
       backgroundName_(imageExists(kBackgroundName) ? kBackgroundName : "") {
     buildSkin();
     // The value display, in the skin's look.
-    auto display = std::make_unique<ParameterValueDisplay>(userInterface, *this);
-    applyValueDisplayLook(*display);
-    adoptValueDisplay(std::move(display));
+    if (ControlChangeManager::ValueDisplay* display = valueDisplay())
+        if (auto* label = dynamic_cast<gui::MultiLabel*>(&display->displayControl()))
+            applyValueDisplayLook(*label);
 }
 
 ZentorPluginInterface::~ZentorPluginInterface() {
