@@ -3,6 +3,7 @@
 #include "editor/ABButton.h"
 #include "editor/ComponentPresetHandler.h"
 #include "editor/HelpHint.h"
+#include "editor/ParameterValueDisplay.h"
 #include "editor/PresetBar.h"
 #include "editor/StandardButtons.h"
 #include "gui/Button.h"
@@ -116,6 +117,8 @@ private:
 GenericPluginInterface::GenericPluginInterface(gui::UserInterface& userInterface, GenericPlugin& plugin,
                                                uint32_t featureFlags)
     : GenericPluginInterfaceBase(userInterface, plugin), featureFlags_(featureFlags) {
+    // The value display, hidden (a layer above may give it its look).
+    adoptValueDisplay(std::make_unique<ParameterValueDisplay>(userInterface, *this));
     plugin.setInterface(this);
     attached_ = true;
     // Bitmaps decoded from now on, in the whole process.

@@ -1,6 +1,5 @@
 #include "editor/GenericPluginInterfaceBase.h"
 
-#include "editor/ParameterValueDisplay.h"
 #include "foundation/ErrorResult.h"
 #include "gui/Animator.h"
 #include "gui/Control.h"
@@ -31,8 +30,6 @@ GenericPluginInterfaceBase::GenericPluginInterfaceBase(gui::UserInterface& userI
     : ControlChangeManager(plugin), userInterface_(userInterface) {
     userInterface_.messageChannel().addListener(this);
     userInterface_.tickEvent.addHandler(NotifyEvent::bind(this, &GenericPluginInterfaceBase::tick));
-    // The value display, hidden (a layer above may give it its look).
-    adoptValueDisplay(std::make_unique<ParameterValueDisplay>(userInterface_, *this));
     // The first attach: "Initial state" in the undo history, both A/B slots.
     plugin.initSnapshotsForEditor();
 }

@@ -1,6 +1,5 @@
 #include "editor/GenericPluginInterfaceBase.h"
 
-#include "editor/ParameterValueDisplay.h"
 #include "editor/tests/EditorRig.h"
 #include "gui/Bitmap.h"
 #include "gui/Canvas.h"
@@ -43,18 +42,6 @@ TEST_F(InterfaceBaseTest, TheFirstAttachStoresTheInitialState) {
     EXPECT_EQ(history->getList().get(0).name, "Initial state");
     EXPECT_EQ(history->getUndoCount(), 0);
     EXPECT_TRUE(model->getCompareStates()->isInitialized());
-}
-
-TEST_F(InterfaceBaseTest, TheEditorMakesOneHiddenValueDisplayThatShowsForAListenedControl) {
-    auto* display = dynamic_cast<ParameterValueDisplay*>(&editor->valueDisplay()->displayControl());
-    ASSERT_NE(display, nullptr);
-    EXPECT_FALSE(display->visible.getValue());
-    gui::ValueControl* k = linked(model->steps);
-    editor->listenToControl(k);
-    ui->mouseMove({20, 20});
-    EXPECT_TRUE(display->shown());
-    EXPECT_EQ(display->entries().size(), 1u);
-    EXPECT_EQ(display->entries()[0].parameter, &model->steps);
 }
 
 TEST_F(InterfaceBaseTest, AGestureWithAChangeStoresOneUndoStepAndOneWithoutNone) {

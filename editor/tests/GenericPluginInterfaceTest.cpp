@@ -2,6 +2,7 @@
 
 #include "editor/HelpHint.h"
 #include "editor/ParameterButton.h"
+#include "editor/ParameterValueDisplay.h"
 #include "editor/StandardButtons.h"
 #include "editor/tests/EditorRig.h"
 #include "foundation/Registry.h"
@@ -58,6 +59,18 @@ TEST_F(InterfaceTest, AttachingMakesTheEditorTheModelsListener) {
     EXPECT_EQ(&editor->interfaceLock(), &model->getInterfaceLock());
     editor.reset();
     EXPECT_EQ(model->getInterface(), nullptr);
+}
+
+TEST_F(InterfaceTest, TheEditorMakesOneHiddenValueDisplayThatShowsForAListenedControl) {
+    auto* display = dynamic_cast<ParameterValueDisplay*>(&editor->valueDisplay()->displayControl());
+    ASSERT_NE(display, nullptr);
+    EXPECT_FALSE(display->visible.getValue());
+    gui::ValueControl* k = linked(model->steps);
+    editor->listenToControl(k);
+    ui->mouseMove({20, 20});
+    EXPECT_TRUE(display->shown());
+    EXPECT_EQ(display->entries().size(), 1u);
+    EXPECT_EQ(display->entries()[0].parameter, &model->steps);
 }
 
 TEST_F(InterfaceTest, AutomationFromAnotherThreadShowsAfterOneTickNotBefore) {
