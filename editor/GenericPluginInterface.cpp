@@ -3,6 +3,7 @@
 #include "editor/ABButton.h"
 #include "editor/ComponentPresetHandler.h"
 #include "editor/HelpHint.h"
+#include "editor/ParameterValueDisplay.h"
 #include "editor/PresetBar.h"
 #include "editor/StandardButtons.h"
 #include "gui/Button.h"
@@ -91,11 +92,34 @@ void GenericPluginInterface::SizeChecker::check() {
     owner_.applyInterfaceSize();
 }
 
+// --- The reference control, watched while it lives.
+
+class GenericPluginInterface::ReferenceWatch : public gui::Component {
+public:
+    ReferenceWatch(gui::UserInterface& userInterface, gui::Control& control)
+        : gui::Component(userInterface), control_(&control) {
+        link(control_);
+    }
+    ~ReferenceWatch() override {
+        if (control_ != nullptr) unlink(control_);
+    }
+    void componentDeleted(gui::Component* component) override {
+        gui::Component::componentDeleted(component);
+        if (component == control_) control_ = nullptr;
+    }
+    gui::Control* control() const { return control_; }
+
+private:
+    gui::Control* control_;
+};
+
 // --- GenericPluginInterface
 
 GenericPluginInterface::GenericPluginInterface(gui::UserInterface& userInterface, GenericPlugin& plugin,
                                                uint32_t featureFlags)
     : GenericPluginInterfaceBase(userInterface, plugin), featureFlags_(featureFlags) {
+    // The value display, hidden (a layer above may give it its look).
+    adoptValueDisplay(std::make_unique<ParameterValueDisplay>(userInterface, *this));
     plugin.setInterface(this);
     attached_ = true;
     // Bitmaps decoded from now on, in the whole process.
@@ -187,6 +211,42 @@ void GenericPluginInterface::linkControl(AbstractPluginParameter* parameter, gui
 
 ILock& GenericPluginInterface::interfaceLock() const {
     return plugin().getInterfaceLock();
+}
+
+void GenericPluginInterface::parametersAt(const gui::Point& point, std::vector<int32_t>& indices) {
+    gui::Control* control = userInterface().isBeingDestroyed() ? nullptr : userInterface().rootControl();
+    if (control == nullptr) return;
+    gui::Point local = point;
+    while (gui::Control* child = control->findChildAt(local)) {
+        local = local - child->bounds.getValue().topLeft();
+        control = child;
+    }
+    if (auto* info = dynamic_cast<PositionToParameterInfo*>(control))
+        info->parametersAt(local, indices);
+    else if (auto* valueControl = dynamic_cast<gui::ValueControl*>(control);
+             valueControl != nullptr && valueControl->controlId.getValue() >= 0)
+        indices.push_back(valueControl->controlId.getValue());
+}
+
+void GenericPluginInterface::setReferenceControl(gui::Control* control) {
+    reference_.reset();
+    if (control != nullptr) reference_ = std::make_unique<ReferenceWatch>(userInterface(), *control);
+}
+
+void GenericPluginInterface::setReferenceProvider(std::function<gui::Control*()> provider) {
+    referenceProvider_ = std::move(provider);
+}
+
+gui::Rect GenericPluginInterface::getReferenceRectangle() {
+    gui::Control* control = referenceProvider_ ? referenceProvider_() : nullptr;
+    if (control == nullptr && reference_) control = reference_->control();
+    return control != nullptr ? unionBounds(control, nullptr) : gui::Rect();
+}
+
+uint32_t GenericPluginInterface::parameterAt(const gui::Point& point) {
+    std::vector<int32_t> indices;
+    parametersAt(point, indices);
+    return indices.empty() ? kNoParameter : static_cast<uint32_t>(indices.front());
 }
 
 void GenericPluginInterface::monitorChanged() {
@@ -357,6 +417,8 @@ void GenericPluginInterface::removeHandlers() {
     standardButtons_.reset();
     helpHint_.reset();
     sizeChecker_.reset();
+    reference_.reset();
+    referenceProvider_ = {};
 }
 
 // --- Commands

@@ -20,11 +20,13 @@
 // Threading: GUI thread, except the listener calls above.
 
 #include "editor/GenericPluginInterfaceBase.h"
+#include "editor/PositionToParameterInfo.h"
 #include "gui/Color.h"
 #include "gui/Component.h"
 #include "plugin/GenericPlugin.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -126,6 +128,24 @@ public:
     // The interface's lock: the model's display-exchange lock.
     ILock& interfaceLock() const;
 
+    // --- Parameters under a point (root coordinates)
+    using PositionToParameterInfo = ::PositionToParameterInfo;
+    static constexpr uint32_t kNoParameter = ~0u;
+    // Appends the parameters of the deepest control under the point: those
+    // a PositionToParameterInfo control names, else a value control's
+    // controlId.
+    virtual void parametersAt(const gui::Point& point, std::vector<int32_t>& indices);
+    // The first of them, or kNoParameter.
+    virtual uint32_t parameterAt(const gui::Point& point);
+
+    // --- The reference control, by which floating parts (the help hint) are
+    // placed: asked of the provider when one is set, else the stored control
+    // (forgotten when it dies).
+    void setReferenceControl(gui::Control* control);
+    void setReferenceProvider(std::function<gui::Control*()> provider);
+    // Its rectangle in root coordinates; empty without one.
+    gui::Rect getReferenceRectangle() override;
+
     // --- Size
     // The user drags the editor's size (the size check then waits).
     virtual bool isUserResizing() { return false; }
@@ -216,6 +236,8 @@ public:
     NotifyEvent customSettingsEvent;
 
 protected:
+    // The model's parameter of an index (beside parameterAt of a point).
+    using ControlChangeManager::parameterAt;
     void detachFromModel() override;
     void stopTimersAndEdits() override;
     void removeHandlers() override;
@@ -242,5 +264,8 @@ private:
     gui::Color shownPresetColor_{0, 0, 0, 0};
     bool presetDisplayShown_ = false;
     std::unique_ptr<SizeChecker> sizeChecker_;
+    class ReferenceWatch;
+    std::unique_ptr<ReferenceWatch> reference_;
+    std::function<gui::Control*()> referenceProvider_;
     bool attached_ = false;
 };

@@ -114,7 +114,8 @@ public:
 
     // --- Owned parts.
     // Takes ownership of the display (deleted under the root lock when the
-    // editor closes) and tells the manager of it.
+    // editor closes) in place of any held before, and tells the manager of
+    // it. The attached editor makes one at construction.
     void adoptValueDisplay(std::unique_ptr<ValueDisplay> display);
     void adoptAnimator(std::unique_ptr<gui::Animator> animator);
     gui::Animator* animator() const { return animator_.get(); }

@@ -133,7 +133,7 @@ void ParameterButton::parameterChanged(int index) {
     }
 }
 
-void ParameterButton::parametersAt(const gui::Point& point, std::vector<int>& indices) {
+void ParameterButton::parametersAt(const gui::Point& point, std::vector<int32_t>& indices) {
     gui::Rect paint;
     getPaintBounds(paint);
     if (!paint.contains(point)) return;

@@ -16,6 +16,7 @@
 //
 // Threading: GUI thread only.
 
+#include "editor/PositionToParameterInfo.h"
 #include "foundation/NotifyEvent.h"
 #include "foundation/Property.h"
 #include "gui/Button.h"
@@ -28,7 +29,7 @@
 class AbstractPluginParameter;
 class GenericPluginInterfaceBase;
 
-class ParameterButton : public gui::Button {
+class ParameterButton : public gui::Button, public PositionToParameterInfo {
 public:
     static constexpr int kChannels = 4;
     static constexpr int kContinuousSpan = 65536;
@@ -69,7 +70,7 @@ public:
     virtual void performMouseAction(int button, int modifiers);
     virtual void resetToDefault();
     // The indices of every channel's parameter, for a point inside the paint bounds.
-    void parametersAt(const gui::Point& point, std::vector<int>& indices);
+    void parametersAt(const gui::Point& point, std::vector<int32_t>& indices) override;
 
     void refreshParameterRange(int channel);
     // The value a channel shows: the drag's while dragging, else the parameter's.

@@ -221,8 +221,8 @@ void ParameterValueDisplay::hide() {
 void ParameterValueDisplay::startEditing(int line) {
     if (editLine() >= 0 || listener_ == nullptr || !listener_->canEditLine(*this, line)) return;
     updateFade(true);
-    for (int& count : editCounts_)
-        ++count;
+    for (std::size_t i = 0; i < editCounts_.size(); ++i)
+        if (++editCounts_[i] == 1) holdHighlight(i, true);
     if (Entry* entry = entryForLine(line)) entry->edited = true;
     beginTextEdit(line);
     if (hideTimer_ != nullptr) hideTimer_->enabled.setValue(false);
@@ -254,7 +254,23 @@ void ParameterValueDisplay::addLinkedControl(gui::Control* control) {
         return;
     linkedControls_.push_back(control);
     editCounts_.push_back(0);
+    heldHighlights_.push_back(false);
     link(control);
+}
+
+void ParameterValueDisplay::holdHighlight(std::size_t i, bool on) {
+    auto* rollover = dynamic_cast<gui::RolloverValueControl*>(linkedControls_[i]);
+    if (rollover == nullptr) return;
+    if (on) {
+        // A highlight the control already holds stays its own.
+        if (rollover->highlighted.getValue()) return;
+        heldHighlights_[i] = true;
+        rollover->highlighted.setValue(true);
+    } else if (heldHighlights_[i]) {
+        // Released: the highlight fades out unless the pointer is on the control.
+        heldHighlights_[i] = false;
+        rollover->highlighted.setValue(false);
+    }
 }
 
 int ParameterValueDisplay::editCount(const gui::Control* control) const {
@@ -302,6 +318,7 @@ void ParameterValueDisplay::componentDeleted(gui::Component* component) {
         if (linkedControls_[i] != component) continue;
         linkedControls_.erase(linkedControls_.begin() + std::ptrdiff_t(i));
         editCounts_.erase(editCounts_.begin() + std::ptrdiff_t(i));
+        heldHighlights_.erase(heldHighlights_.begin() + std::ptrdiff_t(i));
     }
 }
 
@@ -351,8 +368,10 @@ void ParameterValueDisplay::editEnded() {
     if (!alive.alive()) return;
     for (Entry& entry : entries_)
         entry.edited = false;
-    for (int& count : editCounts_)
-        count = std::max(count - 1, 0);
+    for (std::size_t i = 0; i < editCounts_.size(); ++i) {
+        editCounts_[i] = std::max(editCounts_[i] - 1, 0);
+        if (editCounts_[i] == 0) holdHighlight(i, false);
+    }
     refreshTexts();
     if (hideWhenIdle_) {
         hideWhenIdle_ = false;

@@ -103,7 +103,8 @@ public:
 
     // The multi-parameter control under the pointer (null for none).
     void setHoverControl(gui::Control* control);
-    // A control that stays highlighted while a line is edited.
+    // A control that stays highlighted while a line is edited (a rollover
+    // control holds its highlight from the first open edit to the last).
     void addLinkedControl(gui::Control* control);
     // Line texts from the entries' values.
     void refreshTexts();
@@ -154,4 +155,7 @@ private:
     gui::Control* hoverControl_ = nullptr;
     std::vector<gui::Control*> linkedControls_;
     std::vector<int> editCounts_; // beside linkedControls_
+    // Beside linkedControls_: the display holds the control's highlight.
+    std::vector<bool> heldHighlights_;
+    void holdHighlight(std::size_t i, bool on);
 };

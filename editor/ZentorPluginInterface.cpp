@@ -1,14 +1,20 @@
 #include "editor/ZentorPluginInterface.h"
 
+#include "editor/HelpHint.h"
 #include "editor/ParameterValueDisplay.h"
+#include "editor/StandardButtons.h"
 #include "foundation/FilePaths.h"
 #include "foundation/ModuleResources.h"
 #include "gui/Animator.h"
 #include "gui/Bitmap.h"
 #include "gui/BitmapResourceList.h"
+#include "gui/ImageLabel.h"
 #include "gui/MultiLabel.h"
+#include "gui/RootControl.h"
 #include "gui/Text.h"
 #include "gui/UserInterface.h"
+
+#include <cmath>
 
 namespace {
 
@@ -40,9 +46,9 @@ ZentorPluginInterface::ZentorPluginInterface(gui::UserInterface& userInterface, 
       backgroundName_(imageExists(kBackgroundName) ? kBackgroundName : "") {
     buildSkin();
     // The value display, in the skin's look.
-    auto display = std::make_unique<ParameterValueDisplay>(userInterface, *this);
-    applyValueDisplayLook(*display);
-    adoptValueDisplay(std::move(display));
+    if (ControlChangeManager::ValueDisplay* display = valueDisplay())
+        if (auto* label = dynamic_cast<gui::MultiLabel*>(&display->displayControl()))
+            applyValueDisplayLook(*label);
 }
 
 ZentorPluginInterface::~ZentorPluginInterface() {
@@ -87,7 +93,36 @@ gui::Button::Style* ZentorPluginInterface::buttonStyle(const std::string& name) 
 }
 
 void ZentorPluginInterface::layoutHelpHint() {
+    positionHelpHint();
     layoutHook();
+}
+
+gui::ImageLabel* ZentorPluginInterface::createHelpHint() {
+    gui::RootControl* root = userInterface().rootControl();
+    if (root == nullptr) return nullptr;
+    auto* label = new gui::ImageLabel(userInterface());
+    if (imageExists(kHelpHintBackground)) label->background().load(kHelpHintBackground);
+    label->margins.setValue(gui::Rect(15.0f, 10.0f, 35.0f, 15.0f));
+    label->visible.setValue(false);
+    label->parent.setValue(root);
+    hint().setLabel(label);
+    return label;
+}
+
+void ZentorPluginInterface::positionHelpHint() {
+    gui::ImageLabel* label = hint().label();
+    if (label == nullptr) return;
+    float left = 0.0f;
+    if (gui::Button* help = standardButtons().button(StandardButtonKind::kHelp)) {
+        const gui::Rect r = unionBounds(help, nullptr);
+        left = (r.left + r.right) * 0.5f - kHelpHintOffset;
+    } else {
+        left = std::round(getReferenceRectangle().left);
+    }
+    // In the label's parent (the root, unless the product moved it).
+    if (gui::Control* parent = label->getParent()) left -= parent->toRoot(gui::Point()).x;
+    const gui::Rect& b = label->bounds.getValue();
+    label->setBoundsXYWH(left, b.top, b.width(), b.height());
 }
 
 void ZentorPluginInterface::paintBackground() {

@@ -3,9 +3,9 @@
 // ZentorPluginInterface: the maker's common editor layer. It gives every
 // editor of the maker the same look: the background bitmap, the shared
 // animator (15 ticks per second), the "Dialog", "Remove" and "Bar" button
-// styles, the light bitmaps and the value display's look. The About dialog,
-// the MIDI-learn overlay, the help hint and the external preset selector are
-// slots that the editor's dialogs, MIDI learn and menus fill in.
+// styles, the light bitmaps, the value display's look and the help hint's
+// label. The About dialog, the MIDI-learn overlay and the external preset
+// selector are slots that the editor's dialogs, MIDI learn and menus fill in.
 //
 // Artwork: a style or bitmap whose resources are missing keeps the default
 // look (empty bitmaps) instead of failing the editor.
@@ -22,6 +22,7 @@
 namespace gui {
 class Bitmap;
 class Control;
+class ImageLabel;
 class MultiLabel;
 } // namespace gui
 
@@ -30,6 +31,9 @@ public:
     static constexpr int kAnimatorRate = 15;
     static constexpr const char* kBackgroundName = "Background.png";
     static constexpr const char* kValueDisplayBackground = "ParameterValueDisplayBackground.png";
+    static constexpr const char* kHelpHintBackground = "HelpHintBackground.png";
+    // Left of the help hint's label: this far left of the Help button's centre.
+    static constexpr float kHelpHintOffset = 10.0f;
 
     ZentorPluginInterface(gui::UserInterface& userInterface, GenericPlugin& plugin,
                           uint32_t featureFlags = 0);
@@ -42,6 +46,12 @@ public:
     virtual int32_t getSkinValue() { return skinValue_; }
     // Places the help hint, then the layout hook.
     virtual void layoutHelpHint();
+    // The help hint's label on the root (its background, margins 15, 10, 35
+    // and 15, hidden), given to the help hint, which shows it.
+    virtual gui::ImageLabel* createHelpHint();
+    // The label's left: the Help button's centre in root coordinates minus
+    // 10, else the reference rectangle's rounded left.
+    void positionHelpHint();
     // Draws the named background once per name into the user interface's
     // background bitmap, at the root's size.
     virtual void paintBackground();

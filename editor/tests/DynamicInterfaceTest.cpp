@@ -72,7 +72,14 @@ TEST_F(DynamicInterfaceTest, DeletingALinkedControlRemovesExactlyItsLink) {
 TEST_F(DynamicInterfaceTest, UnlinkAllControlsUnbindsEveryPairInOrder) {
     gui::ValueControl* unit = linked(model->unit);
     gui::ValueControl* level = linked(model->level);
+    // Mid-gesture: the host hears the end at once, and the control's own end
+    // sends nothing more.
+    level->performGesture(0, 0);
+    level->performGesture(1, 100);
     panel->unlinkAllControls();
+    EXPECT_EQ(adapter->gestureFaults(), "");
+    level->performGesture(2, 0);
+    EXPECT_EQ(adapter->kindsOf(EditorModel::kLevel), "bve");
     EXPECT_TRUE(panel->controlLinks().empty());
     EXPECT_EQ(editor->link(EditorModel::kUnit).control, nullptr);
     EXPECT_EQ(editor->link(EditorModel::kLevel).control, nullptr);

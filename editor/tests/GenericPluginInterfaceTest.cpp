@@ -1,6 +1,8 @@
 #include "editor/GenericPluginInterface.h"
 
 #include "editor/HelpHint.h"
+#include "editor/ParameterButton.h"
+#include "editor/ParameterValueDisplay.h"
 #include "editor/StandardButtons.h"
 #include "editor/tests/EditorRig.h"
 #include "foundation/Files.h"
@@ -61,6 +63,18 @@ TEST_F(InterfaceTest, AttachingMakesTheEditorTheModelsListener) {
     EXPECT_EQ(&editor->interfaceLock(), &model->getInterfaceLock());
     editor.reset();
     EXPECT_EQ(model->getInterface(), nullptr);
+}
+
+TEST_F(InterfaceTest, TheEditorMakesOneHiddenValueDisplayThatShowsForAListenedControl) {
+    auto* display = dynamic_cast<ParameterValueDisplay*>(&editor->valueDisplay()->displayControl());
+    ASSERT_NE(display, nullptr);
+    EXPECT_FALSE(display->visible.getValue());
+    gui::ValueControl* k = linked(model->steps);
+    editor->listenToControl(k);
+    ui->mouseMove({20, 20});
+    EXPECT_TRUE(display->shown());
+    EXPECT_EQ(display->entries().size(), 1u);
+    EXPECT_EQ(display->entries()[0].parameter, &model->steps);
 }
 
 TEST_F(InterfaceTest, AutomationFromAnotherThreadShowsAfterOneTickNotBefore) {
@@ -169,6 +183,13 @@ TEST_F(InterfaceTest, ClosingInMidDragEndsEveryGestureThroughTheLiveManager) {
     EXPECT_TRUE(ui->root().children().empty());
     ui->mouseUp(0, {20, 20}, 0);
     ui->advance(100);
+    // Nothing of the closed editor is left installed (ASan).
+    ui->root().setSize(500, 400);
+    ui->root().monitorChangedEvent.notify(&ui->root());
+    ui->scaleChangedEvent.notify(ui.get());
+    ui->pushNotification(0, static_cast<std::uint32_t>(-1025), EditorModel::kUnit);
+    ui->pushNotification(1, static_cast<std::uint32_t>(-1026), 0);
+    ui->advance(2000);
 }
 
 TEST_F(InterfaceTest, ARootThatFitsKeepsItsSize) {
@@ -241,6 +262,27 @@ TEST_F(InterfaceTest, TheContextMenuTakesTheControlsOwnParameter) {
     menus->linkControl(&model->steps, bound);
     menus->showParameterContextMenu(bound);
     EXPECT_EQ(menus->opened, (std::vector<int32_t>{EditorModel::kNote, EditorModel::kSteps}));
+}
+
+TEST_F(InterfaceTest, TheParametersUnderAPointAreThoseOfTheDeepestControl) {
+    linked(model->note); // at (0, 0), 40 x 40
+    gui::ValueControl* unbound = control();
+    unbound->setBoundsXYWH(50, 0, 40, 40);
+    auto* panel = new gui::Control(*ui);
+    panel->setBoundsXYWH(100, 100, 100, 100);
+    panel->parent.setValue(&ui->root());
+    auto* pad = new ParameterButton(*ui, *editor, nullptr);
+    pad->setBoundsXYWH(10, 10, 60, 60);
+    pad->parent.setValue(panel);
+    pad->setParameter(0, &model->unit);
+    pad->setParameter(1, &model->frequency);
+    EXPECT_EQ(editor->parameterAt({20, 20}), uint32_t{EditorModel::kNote});
+    EXPECT_EQ(editor->parameterAt({70, 20}), GenericPluginInterface::kNoParameter);
+    EXPECT_EQ(editor->parameterAt({300, 250}), GenericPluginInterface::kNoParameter);
+    EXPECT_EQ(editor->parameterAt({105, 105}), GenericPluginInterface::kNoParameter);
+    std::vector<int32_t> indices;
+    editor->parametersAt({140, 150}, indices);
+    EXPECT_EQ(indices, (std::vector<int32_t>{EditorModel::kUnit, EditorModel::kFrequency}));
 }
 
 // An audio thread automates 64 parameters while the GUI thread drags,

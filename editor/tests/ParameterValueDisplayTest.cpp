@@ -4,6 +4,7 @@
 #include "editor/ZentorPluginInterface.h"
 #include "editor/tests/TestEditorModel.h"
 #include "gui/Animator.h"
+#include "gui/Button.h"
 #include "gui/Modifiers.h"
 #include "gui/Text.h"
 #include "gui/Timer.h"
@@ -239,6 +240,26 @@ TEST_F(ValueDisplayTest, EditingHoldsTheDisplayUntilTheEditEnds) {
     ui->advance(20);
     EXPECT_FALSE(display().shown());
     EXPECT_FALSE(display().hasEntries());
+}
+
+TEST_F(ValueDisplayTest, LinkedControlsHoldTheirHighlightWhileALineIsEdited) {
+    open();
+    auto* face = new gui::Button(*ui, nullptr);
+    face->parent.setValue(&ui->root());
+    auto* locked = new gui::Button(*ui, nullptr);
+    locked->parent.setValue(&ui->root());
+    locked->highlighted.setValue(true);
+    display().addLinkedControl(face);
+    display().addLinkedControl(locked);
+    enter(unit);
+    display().startEditing(1);
+    EXPECT_EQ(display().editCount(face), 1);
+    EXPECT_TRUE(face->highlighted.getValue());
+    static_cast<gui::headless::PosixTextEditor*>(display().editor())
+        ->pressKey(gui::TextEditor::EditorKey::kEscape);
+    EXPECT_EQ(display().editCount(face), 0);
+    EXPECT_FALSE(face->highlighted.getValue());
+    EXPECT_TRUE(locked->highlighted.getValue()); // its own lock stays
 }
 
 TEST_F(ValueDisplayTest, ClosingTheEditorWhileALineIsEditedAndTheDisplayFades) {

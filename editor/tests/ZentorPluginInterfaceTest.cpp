@@ -1,8 +1,12 @@
 #include "editor/ZentorPluginInterface.h"
 
+#include "editor/HelpHint.h"
+#include "editor/StandardButtons.h"
 #include "editor/tests/EditorRig.h"
 #include "gui/Animator.h"
 #include "gui/Bitmap.h"
+#include "gui/Button.h"
+#include "gui/ImageLabel.h"
 #include "gui/MultiLabel.h"
 #include "gui/Text.h"
 #include "gui/Timer.h"
@@ -33,23 +37,38 @@ TEST_F(ZentorTest, TheAnimatorTicksFifteenTimesASecond) {
     EXPECT_EQ(editor->getSkinValue(), 0);
 }
 
-// The test program embeds none of the maker's artwork: every style keeps the
-// default look, and the editor still opens.
-TEST_F(ZentorTest, StylesWithoutArtworkKeepTheDefaultLook) {
+// The test program embeds small stand-ins for the Dialog style, the Remove
+// icon and the lights, but no Bar style or background: a style whose
+// artwork is missing keeps the default look, and the editor still opens.
+TEST_F(ZentorTest, StylesTakeTheArtworkThereIsAndKeepTheDefaultLookWithout) {
     gui::Button::Style* bar = editor->buttonStyle("Bar");
     ASSERT_NE(bar, nullptr);
     EXPECT_FLOAT_EQ(bar->width.getValue(), 0.0f);
     EXPECT_FLOAT_EQ(bar->height.getValue(), 0.0f);
     EXPECT_EQ(bar->textColor.getValue(), gui::Color(0, 0, 0, 255));
-    EXPECT_EQ(bar->stateBitmap(0).pixelWidth(), 0);
+    for (int holder = 0; holder < 5; ++holder)
+        EXPECT_EQ(bar->stateBitmap(holder).pixelWidth(), 0) << holder;
+    // 12 x 12 whatever the icon's size (20 x 16).
     gui::Button::Style* remove = editor->buttonStyle("Remove");
     EXPECT_FLOAT_EQ(remove->width.getValue(), 12.0f);
     EXPECT_FLOAT_EQ(remove->height.getValue(), 12.0f);
     EXPECT_EQ(remove->iconOpacity.getValue(), 128);
-    EXPECT_EQ(editor->buttonStyle("Dialog")->textColor.getValue(), gui::Color(0, 0, 0, 255));
+    EXPECT_EQ(remove->stateBitmap(3).pixelWidth(), 20);
+    for (int holder : {0, 1, 2, 4})
+        EXPECT_EQ(remove->stateBitmap(holder).pixelWidth(), 0) << holder;
+    // Sized by its bitmaps (30 x 14); no icons.
+    gui::Button::Style* dialog = editor->buttonStyle("Dialog");
+    EXPECT_FLOAT_EQ(dialog->width.getValue(), 30.0f);
+    EXPECT_FLOAT_EQ(dialog->height.getValue(), 14.0f);
+    EXPECT_EQ(dialog->textColor.getValue(), gui::Color(0, 0, 0, 255));
+    for (int holder = 0; holder < 3; ++holder)
+        EXPECT_EQ(dialog->stateBitmap(holder).pixelWidth(), 30) << holder;
+    EXPECT_EQ(dialog->stateBitmap(3).pixelWidth(), 0);
+    EXPECT_EQ(dialog->stateBitmap(4).pixelWidth(), 0);
     EXPECT_EQ(editor->buttonStyle("Other"), nullptr);
     EXPECT_EQ(editor->backgroundName(), "");
-    EXPECT_EQ(editor->lightBitmap(true).pixelWidth(), 0);
+    EXPECT_EQ(editor->lightBitmap(true).pixelWidth(), 6);
+    EXPECT_EQ(editor->lightBitmap(false).pixelHeight(), 5);
 }
 
 TEST_F(ZentorTest, TheValueDisplayLook) {
@@ -67,6 +86,42 @@ TEST_F(ZentorTest, TheValueDisplayLook) {
     EXPECT_FALSE(display->visible.getValue());
     for (int line = 0; line < 2; ++line)
         EXPECT_EQ(display->text(line)->color.getValue(), gui::Color(0, 0, 0, 210)) << line;
+}
+
+TEST_F(ZentorTest, TheHelpHintsLabelSitsByTheHelpButtonElseByTheReferenceControl) {
+    gui::ImageLabel* label = editor->createHelpHint();
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(editor->hint().label(), label);
+    EXPECT_EQ(label->getParent(), &ui->root());
+    EXPECT_EQ(label->margins.getValue(), gui::Rect(15.0f, 10.0f, 35.0f, 15.0f));
+    EXPECT_FALSE(label->visible.getValue());
+    editor->showHelpHintText("Turn $plugin up", HelpHint::kAlways);
+    EXPECT_TRUE(label->visible.getValue());
+    label->setBoundsXYWH(0, 40, 200, 30);
+
+    // Without a Help button or a reference control: the left edge.
+    editor->layoutHelpHint();
+    EXPECT_FLOAT_EQ(label->bounds.getValue().left, 0.0f);
+    auto* bar = new gui::Control(*ui);
+    bar->setBoundsXYWH(100, 400, 300, 40);
+    bar->parent.setValue(&ui->root());
+    auto* reference = new gui::Control(*ui);
+    reference->setBoundsXYWH(20.4f, 5, 50, 20);
+    reference->parent.setValue(bar);
+    editor->setReferenceControl(reference);
+    EXPECT_EQ(editor->getReferenceRectangle(), gui::Rect(120.4f, 405.0f, 170.4f, 425.0f));
+    editor->layoutHelpHint();
+    EXPECT_FLOAT_EQ(label->bounds.getValue().left, 120.0f);
+    EXPECT_FLOAT_EQ(label->bounds.getValue().top, 40.0f);
+    delete reference; // forgotten
+    EXPECT_TRUE(editor->getReferenceRectangle().isEmpty());
+
+    auto* help = new gui::Button(*ui, nullptr);
+    help->setBoundsXYWH(200, 0, 30, 20);
+    help->parent.setValue(bar);
+    editor->standardButtons().setStandardButton(static_cast<int32_t>(StandardButtonKind::kHelp), help);
+    editor->layoutHelpHint();
+    EXPECT_FLOAT_EQ(label->bounds.getValue().left, 305.0f); // centre 315 minus 10
 }
 
 TEST_F(ZentorTest, ClosingDeletesTheTreeBeforeTheAnimatorAndTheStyles) {
