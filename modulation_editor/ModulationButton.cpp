@@ -5,8 +5,7 @@
 
 ModulationButton::ModulationButton(gui::UserInterface& userInterface, Style* style)
     : gui::ToggleButton(userInterface, style), timer_(userInterface.createTimer()) {
-    if (timer_ != nullptr)
-        timer_->destroyEvent.addHandler(NotifyEvent::bind([this] { timer_ = nullptr; }));
+    if (timer_ != nullptr) timer_->destroyEvent.addHandler(NotifyEvent::bind([this] { timer_ = nullptr; }));
 }
 
 ModulationButton::~ModulationButton() {

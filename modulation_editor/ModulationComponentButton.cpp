@@ -20,7 +20,8 @@ constexpr int kActionMask = 135;
 ModulationComponentButton::ModulationComponentButton(gui::UserInterface& userInterface,
                                                      ModulationMatrixPluginInterface& interface,
                                                      ComponentStyle* style, gui::Button::Style* buttonStyle,
-                                                     ModulationComponentDisplay* display, int32_t sectionIndex)
+                                                     ModulationComponentDisplay* display,
+                                                     int32_t sectionIndex)
     : ComponentButton(userInterface, interface, style, buttonStyle), modulationInterface_(interface) {
     if (display != nullptr) setDisplay(display, sectionIndex);
     // Component buttons stay before the scroll buttons (group 1).

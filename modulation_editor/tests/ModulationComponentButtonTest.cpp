@@ -3,14 +3,17 @@
 #include "editor/DynamicInterface.h"
 #include "gui/Modifiers.h"
 #include "gui/ScrollButton.h"
+#include "modulation/ModulationMatrixController.h"
 #include "modulation_editor/AbstractSlotController.h"
 #include "modulation_editor/ModulationComponentDisplay.h"
 #include "modulation_editor/tests/ModulationEditorRig.h"
+#include "modulation_editor/tests/SourceRig.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace {
@@ -32,9 +35,8 @@ public:
     int rebuilds = 0;
 };
 
-// The display's section 0 holds targets 10-12, section 1 targets 20-21 and section 2 none; the buttons stand for
-// sections 0 and 1. A drag offers every entry of the drag manager, as the
-// modulation drag stage does.
+// The display's section 0 holds targets 10-12, section 1 targets 20-21 and section 2 none; the buttons stand
+// for sections 0 and 1. A drag offers every entry of the drag manager, as the modulation drag stage does.
 class ModulationComponentButtonTest : public test::ModulationEditorTest {
 protected:
     void SetUp() override {
@@ -65,9 +67,10 @@ protected:
         display->addSectionContainer(0.0f, panel, first, count);
         return panel;
     }
-    ModulationComponentButton* makeButton(int32_t section, int slot, ModulationComponentDisplay* on = nullptr) {
-        auto* b = new ModulationComponentButton(*ui, *editor, style.get(), nullptr, on != nullptr ? on : display,
-                                                section);
+    ModulationComponentButton* makeButton(int32_t section, int slot,
+                                          ModulationComponentDisplay* on = nullptr) {
+        auto* b = new ModulationComponentButton(*ui, *editor, style.get(), nullptr,
+                                                on != nullptr ? on : display, section);
         b->setBoundsXYWH(100.0f + 100.0f * static_cast<float>(slot), 20, 60, 40);
         b->parent.setValue(&ui->root());
         return b;
@@ -117,11 +120,12 @@ TEST_F(ModulationComponentButtonTest, ButtonsAreHoverOnlyEntriesBeforeTheScrollB
     std::vector<const gui::Control*> hoverOnly;
     for (const gui::DragManager::Entry& e : entries)
         if (e.hoverOnly == 1) hoverOnly.push_back(e.control);
-    const std::vector<const gui::Control*> expected = {buttons[0], buttons[1], late, display->backwardButton(),
-                                                       display->forwardButton()};
+    const std::vector<const gui::Control*> expected = {buttons[0], buttons[1], late,
+                                                       display->backwardButton(), display->forwardButton()};
     EXPECT_EQ(hoverOnly, expected);
     for (const gui::DragManager::Entry& e : entries)
-        EXPECT_EQ(e.group, e.control == display->backwardButton() || e.control == display->forwardButton() ? 1u : 0u);
+        EXPECT_EQ(e.group,
+                  e.control == display->backwardButton() || e.control == display->forwardButton() ? 1u : 0u);
     delete late;
     for (const gui::DragManager::Entry& e : editor->dragManager().entries())
         EXPECT_NE(e.control, late);
@@ -130,8 +134,8 @@ TEST_F(ModulationComponentButtonTest, ButtonsAreHoverOnlyEntriesBeforeTheScrollB
 TEST_F(ModulationComponentButtonTest, HoverFlipsAComponentAndTheEndOfTheDragRestoresIt) {
     struct Case {
         const char* name;
-        std::vector<int> openBefore;   // sections toggled before the drag
-        std::vector<int> rests;        // buttons rested on, in order
+        std::vector<int> openBefore;    // sections toggled before the drag
+        std::vector<int> rests;         // buttons rested on, in order
         std::vector<bool> whileDragged; // sections 0-2 after the rests
     } cases[] = {
         {"folded section unfolds", {}, {0}, {true, false, false}},
@@ -275,6 +279,82 @@ TEST_F(ModulationComponentButtonTest, ButtonAndDisplayDieInEitherOrder) {
     buttons[0] = nullptr;
     endDrag();
     EXPECT_TRUE(display->isOpen(0)); // nobody restores it
+}
+
+// With the real drag stage and a source's drag button: the XLFO dragged
+// onto the button of the section that holds targets 10-12.
+class ComponentButtonDropTest : public test::SourceTest {
+protected:
+    void SetUp() override {
+        SourceTest::SetUp();
+        setActive(model->xyControllers, 1);
+        setActive(model->xlfos, 1);
+        display = new ModulationComponentDisplay(*ui, *editor, slots.get());
+        display->setBoundsXYWH(500, 40, 300, 100);
+        display->parent.setValue(&ui->root());
+        for (int32_t count : {3, 0}) {
+            auto* panel = new Panel(*ui, *editor);
+            panel->setSize(80.0f, 100.0f);
+            display->addSectionContainer(0.0f, panel, 10, count);
+        }
+        style = std::make_unique<ComponentButton::ComponentStyle>(*ui, nullptr);
+        for (int32_t section : {0, 1}) {
+            auto* b = new ModulationComponentButton(*ui, *editor, style.get(), nullptr, display, section);
+            b->setBoundsXYWH(600.0f + 50.0f * static_cast<float>(section), 150, 40, 20);
+            b->parent.setValue(&ui->root());
+            buttons[section] = b;
+        }
+    }
+    void TearDown() override {
+        style.reset(); // the buttons forget it
+        SourceTest::TearDown();
+    }
+    // Drags the XLFO's source onto the button, rests there and drops.
+    void dropOn(gui::Control& target) {
+        SourceDragButton& drag = *panel(1)->dragButtons()[0];
+        const gui::Point from = centreOf(drag);
+        ui->mouseDown(0, from, gui::kLeftButton);
+        ui->mouseMove(gui::Point(from.x + 10.0f, from.y), gui::kLeftButton);
+        ui->mouseMove(centreOf(target), gui::kLeftButton);
+        ui->advance(400);
+        unfoldedWhileDragged = display->isOpen(0);
+        ui->mouseUp(0, centreOf(target), 0);
+    }
+
+    ModulationComponentDisplay* display = nullptr;
+    std::unique_ptr<ComponentButton::ComponentStyle> style;
+    ModulationComponentButton* buttons[2] = {};
+    bool unfoldedWhileDragged = false;
+};
+
+TEST_F(ComponentButtonDropTest, ADropConnectsTheSourceToEveryTargetOfTheComponent) {
+    setSlotsInUse(1);
+    const int32_t before = undoCount();
+    dropOn(*buttons[0]);
+    EXPECT_TRUE(unfoldedWhileDragged);
+    EXPECT_FALSE(display->isOpen(0)); // the end of the drag folds it again
+    ModulationMatrixController& c = editor->matrixController();
+    ASSERT_EQ(editor->slotsInUse(), 4);
+    for (int32_t k = 0; k < 3; ++k) {
+        EXPECT_EQ(c.getSource(1 + k), 8);
+        EXPECT_EQ(c.getTarget(1 + k), 10 + k);
+    }
+    EXPECT_EQ(undoCount() - before, 1);
+    EXPECT_EQ(slots->sourceFilterFirst(), 8);
+    EXPECT_EQ(adapter->gestureFaults(), "");
+    ui->advance(1000);
+    EXPECT_TRUE(gui::headless::ModalResponder::requests().empty());
+}
+
+TEST_F(ComponentButtonDropTest, ADropOnAComponentWithoutTargetsOnlyHovers) {
+    const int32_t before = undoCount();
+    dropOn(*buttons[1]);
+    EXPECT_EQ(editor->slotsInUse(), 0);
+    EXPECT_EQ(undoCount(), before);
+    ui->advance(20);
+    ASSERT_EQ(gui::headless::ModalResponder::requests().size(), 1u);
+    EXPECT_EQ(gui::headless::ModalResponder::requests()[0].text,
+              std::string(ModulationDragStage::kHoverOnlyText));
 }
 
 } // namespace

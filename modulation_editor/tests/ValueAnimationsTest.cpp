@@ -42,8 +42,9 @@ protected:
 };
 
 TEST_F(ValueAnimationsTest, APropertyMovesToItsTargetRedrawingAtEveryStep) {
-    ASSERT_NE(animateProperty(animator.get(), control->level, 10.0f, *control, 100, gui::AnimationMotion::kLinear),
-              nullptr);
+    ASSERT_NE(
+        animateProperty(animator.get(), control->level, 10.0f, *control, 100, gui::AnimationMotion::kLinear),
+        nullptr);
     ui->paint();
     control->redraws = 0;
     ui->advance(50);
