@@ -42,9 +42,11 @@ public:
     void mouseUp(int button, const Point& point, int modifiers) override;
     int stepGesture(int phase, int channel, int delta, int flags) override;
 
-private:
+protected:
     // `on` from the value (alone) or every member's state (a group).
     void syncFromValue();
+
+private:
     void updateMembers();
     // A click turned `on`: the value follows.
     void clicked();
