@@ -14,7 +14,8 @@ EFSourceInterface::EFSourceInterface(SourceHost& controller, SourceId id, Varnel
     width.setValue(kWidth);
     builder().setParent(this);
     input_ = makeIconToggle(*this, 43, 27, skin.iconToggle, "IconInputOn.png", "IconInputOff.png");
-    sideChain_ = makeIconToggle(*this, 62, 27, skin.iconToggle, "IconSideChainOn.png", "IconSideChainOff.png");
+    sideChain_ =
+        makeIconToggle(*this, 62, 27, skin.iconToggle, "IconSideChainOn.png", "IconSideChainOff.png");
     if (skin.sideChainUsable && skin.sideChainUsable()) {
         input_->addGroupMember(sideChain_);
     } else {

@@ -81,7 +81,8 @@ void EGSourceInterface::styleSlider(gui::Switch& slider) {
     (void)slider;
 }
 
-void EGSourceInterface::linkSlider(AbstractPluginParameter* parameter, gui::Switch* slider, std::uint32_t flags) {
+void EGSourceInterface::linkSlider(AbstractPluginParameter* parameter, gui::Switch* slider,
+                                   std::uint32_t flags) {
     linkSourceControl(parameter, slider, flags);
 }
 
@@ -135,11 +136,13 @@ void EGSourceInterface::refreshFromParameters() {
     float left = kDisplayLeftRow;
     if (midi) {
         const float ys[3] = {36.0f, 55.0f, 74.0f};
-        for (int k = 0; k < 3; ++k) moveTo(triggers_[k], 9.0f, ys[k]);
+        for (int k = 0; k < 3; ++k)
+            moveTo(triggers_[k], 9.0f, ys[k]);
         left = kDisplayLeftColumn;
     } else {
         const float xs[3] = {12.0f, 31.0f, 50.0f};
-        for (int k = 0; k < 3; ++k) moveTo(triggers_[k], xs[k], 27.0f);
+        for (int k = 0; k < 3; ++k)
+            moveTo(triggers_[k], xs[k], 27.0f);
     }
     if (threshold_ != nullptr) threshold_->visible.setValue(!midi);
     if (labels_ != nullptr) labels_->visible.setValue(!midi);

@@ -45,8 +45,8 @@ std::int32_t VarnelSourceInterface::presetKind(std::int32_t type) {
     return type >= 0 && type < kNumTypes ? kTypes[type].presetKind : -1;
 }
 
-VarnelSourceInterface::VarnelSourceInterface(SourceHost& controller, SourceId id, VarnelParameters& parameters,
-                                             const VarnelSourceSkin& skin)
+VarnelSourceInterface::VarnelSourceInterface(SourceHost& controller, SourceId id,
+                                             VarnelParameters& parameters, const VarnelSourceSkin& skin)
     : SourceInterface(controller, id, skin.dragButton, skin.removeButton), parameters_(parameters),
       skin_(skin) {
     title_ = new gui::MultiLabel(userInterface(), 1);
@@ -58,8 +58,7 @@ VarnelSourceInterface::VarnelSourceInterface(SourceHost& controller, SourceId id
         text->text.setValue(std::string());
     }
     title_->setBoundsXYWH(kTitleX, kTitleY, title_->width.getValue(), kTitleHeight);
-    if (!dragButtons().empty() && dragButtons()[0] != nullptr)
-        moveTo(dragButtons()[0], 6.0f, 7.0f);
+    if (!dragButtons().empty() && dragButtons()[0] != nullptr) moveTo(dragButtons()[0], 6.0f, 7.0f);
 }
 
 VarnelSourceInterface::~VarnelSourceInterface() = default;
@@ -107,7 +106,8 @@ void VarnelSourceInterface::boundsChanged() {
     SourceInterface::boundsChanged();
     gui::Button* remove = removeButton();
     if (remove != nullptr) {
-        const float removeX = static_cast<float>(getPanelWidth()) - remove->width.getValue() - kRemoveRightGap;
+        const float removeX =
+            static_cast<float>(getPanelWidth()) - remove->width.getValue() - kRemoveRightGap;
         moveTo(remove, removeX, kPresetY);
         if (presetButton_ != nullptr) {
             if (remove->visible.getValue())

@@ -36,7 +36,8 @@ public:
     static constexpr const char* kPresetHelp =
         "The Preset button for a modulation source shows a section preset menu for sources of the same type. "
         "For example, this allows you to quickly access various XLFO wave forms.\n\nIf you create a new "
-        "modulation source of this type, the special Default section preset will be loaded. You can overwrite "
+        "modulation source of this type, the special Default section preset will be loaded. You can "
+        "overwrite "
         "it to customize the default settings as you prefer.";
 
     // The short name ("XY", "XLFO", "EG", "EF", "MIDI") and the preset kind

@@ -15,4 +15,5 @@ class VarnelParameters;
 class VarnelSourceInterface;
 
 VarnelSourceInterface* createVarnelSourceInterface(SourceHost& controller, SourceId id,
-                                                   VarnelParameters& parameters, const VarnelSourceSkin& skin);
+                                                   VarnelParameters& parameters,
+                                                   const VarnelSourceSkin& skin);

@@ -40,7 +40,8 @@ XLFOSourceInterface::XLFOSourceInterface(SourceHost& controller, SourceId id, Va
     frequency_ = builder().createKnob(20, 42, skin.smallKnob);
     frequencyOffset_ = builder().createKnob(20, 42, skin.smallKnob);
     glide_ = builder().createKnob(86, 50, skin.smallKnob);
-    for (gui::Knob* k : {balance_, frequency_, frequencyOffset_, glide_}) adopt(k);
+    for (gui::Knob* k : {balance_, frequency_, frequencyOffset_, glide_})
+        adopt(k);
     // Five hotspots over the offset's plain range, its ends and quarters.
     if (parameters.xlfos.getNumSets() > 0) {
         AbstractPluginParameter& offset = parameters.xlfos[0].frequencyOffset;
@@ -118,7 +119,8 @@ void XLFOSourceInterface::setSourceInstance(std::int32_t instance) {
     if (steps_ != nullptr) {
         XLFOController::StepLayout layout;
         layout.steps = &xlfo.steps;
-        for (int32_t role = 0; role < XLFOController::kNumRoles; ++role) layout.offsets[role] = role;
+        for (int32_t role = 0; role < XLFOController::kNumRoles; ++role)
+            layout.offsets[role] = role;
         layout.parametersPerStep = XLFOController::kNumRoles;
         layout.stepCountIndex = xlfo.steps.firstParameterIndex();
         layout.snapIndex = xlfo.snap.getIndex();

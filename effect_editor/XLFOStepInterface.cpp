@@ -52,7 +52,8 @@ XLFOStepInterface::XLFOStepInterface(gui::UserInterface& userInterface, ControlB
     setStepControl(XLFOController::kGlide, glide);
     setStepControl(XLFOController::kGlideFunction, function);
     setStepControl(XLFOController::kRandom, random);
-    for (int32_t kind = 0; kind < kNumButtons; ++kind) setButton(kind, builder.createButton(0, 0, skin.stepButton));
+    for (int32_t kind = 0; kind < kNumButtons; ++kind)
+        setButton(kind, builder.createButton(0, 0, skin.stepButton));
     builder.setParent(previous);
 }
 

@@ -27,7 +27,8 @@ public:
         "relative differences between the steps are preserved.\n\nTip: To reset the value, Ctrl-click the "
         "knob.";
 
-    XLFOStepInterface(gui::UserInterface& userInterface, ControlBuilder& builder, const VarnelSourceSkin& skin);
+    XLFOStepInterface(gui::UserInterface& userInterface, ControlBuilder& builder,
+                      const VarnelSourceSkin& skin);
     ~XLFOStepInterface() override;
 
     using XLFOController::StepInterface::update;

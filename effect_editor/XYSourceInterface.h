@@ -14,8 +14,10 @@ class XYSourceInterface : public VarnelSourceInterface {
 public:
     static constexpr float kWidth = 141.0f;
     static constexpr const char* kPadHelp =
-        "The XY controller gives you a way to easily control multiple parameters with just one mouse movement. "
-        "You can hook up the X and Y axis to almost all parameters, simply by dragging the X and Y source drag "
+        "The XY controller gives you a way to easily control multiple parameters with just one mouse "
+        "movement. "
+        "You can hook up the X and Y axis to almost all parameters, simply by dragging the X and Y source "
+        "drag "
         "buttons to any modulation target. \n\nThe 'target' icon in the XY controller visualizes the current "
         "value. However, you can click and drag anywhere, not just on the icon.\n\nCtrl-click the XY "
         "controller to reset the current value. Hold down Shift while dragging for fine-tuning.\n\nTip: You "

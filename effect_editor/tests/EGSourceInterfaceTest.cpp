@@ -105,7 +105,8 @@ TEST_F(EGSourceInterfaceTest, SlidersAreTargetsAndAttackShiftsLaterStages) {
     EXPECT_EQ(display->slider(EnvelopeController::kAttack)->controlId.getValue(),
               model->egs[1].attack.getIndex());
     std::vector<float> before;
-    for (int stage = 2; stage < EnvelopeController::kStages; ++stage) before.push_back(display->stageStart(stage));
+    for (int stage = 2; stage < EnvelopeController::kStages; ++stage)
+        before.push_back(display->stageStart(stage));
     const float endBefore = display->shapeEnd();
     const float widthBefore = eg->width.getValue();
     EnvelopeController::EGSlider* attack = display->slider(EnvelopeController::kAttack);

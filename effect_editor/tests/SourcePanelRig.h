@@ -60,9 +60,9 @@ protected:
         presetStyle->width.setValue(30.0f);
         presetStyle->height.setValue(14.0f);
         knobStyle = std::make_unique<gui::Knob::Style>(*ui);
-        knobStyle->setBitmaps("KnobNormalBackNormal.png", "KnobNormalOverlayNormal.png", "KnobNormalBackActive.png",
-                              "KnobNormalOverlayActive.png", "KnobNormalOverlayActive.png",
-                              "KnobNormalOverlayDown.png");
+        knobStyle->setBitmaps("KnobNormalBackNormal.png", "KnobNormalOverlayNormal.png",
+                              "KnobNormalBackActive.png", "KnobNormalOverlayActive.png",
+                              "KnobNormalOverlayActive.png", "KnobNormalOverlayDown.png");
         egSlider = std::make_unique<gui::Switch::Style>(*ui);
         egSlider->setBitmaps("", "", "EGHorSliderNormal.png", "EGHorSliderActive.png");
         egSlider->handleOnly.setValue(true);

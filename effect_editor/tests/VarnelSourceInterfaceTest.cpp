@@ -1,9 +1,9 @@
 #include "effect_editor/VarnelSourceInterface.h"
 
+#include "editor/HotspotButton.h"
 #include "effect_editor/EFSourceInterface.h"
 #include "effect_editor/XLFOSourceInterface.h"
 #include "effect_editor/tests/SourcePanelRig.h"
-#include "editor/HotspotButton.h"
 #include "gui/Image.h"
 #include "gui/Knob.h"
 #include "gui/MultiLabel.h"
@@ -38,7 +38,8 @@ TEST_F(VarnelSourceInterfaceTest, TitlesNamesAndPresetButtonsFollowTheType) {
                           {&model->egs, 2, "EG 3", 3},
                           {&model->efs, 3, "EF 3", 4},
                           {&model->midiSources, 4, "MIDI 3", 5}};
-    for (const Case& c : cases) setActive(*c.list, 3);
+    for (const Case& c : cases)
+        setActive(*c.list, 3);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.title);
         VarnelSourceInterface* third = nullptr;
@@ -95,7 +96,8 @@ TEST_F(VarnelSourceInterfaceTest, PanelsClaimWhatTheyLinked) {
     EXPECT_TRUE(xlfo->frequencyOffsetKnob()->visible.getValue());
     EXPECT_TRUE(xlfo->syncLabels()->visible.getValue());
     EXPECT_FALSE(xlfo->labels()->visible.getValue());
-    for (HotspotButton* h : xlfo->hotspots()) EXPECT_TRUE(h->visible.getValue());
+    for (HotspotButton* h : xlfo->hotspots())
+        EXPECT_TRUE(h->visible.getValue());
     // The step count is claimed: the step editor follows it.
     EXPECT_TRUE(automate(model->xlfos[0].steps.getNumActiveParameter(), 5.0f));
     EXPECT_EQ(xlfo->stepEditor()->numSteps(), 5);
