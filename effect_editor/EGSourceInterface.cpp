@@ -24,6 +24,8 @@ constexpr float kDisplayHeight = 83.0f;
 constexpr float kDisplayLeftRow = 73.0f;
 constexpr float kDisplayLeftColumn = 29.0f;
 constexpr uint32_t kTargetsPerEG = 6;
+constexpr float kIndicatorOffsetX = -16.0f;
+constexpr float kIndicatorOffsetY = -5.0f;
 
 } // namespace
 
@@ -105,6 +107,19 @@ void EGSourceInterface::setSourceInstance(std::int32_t instance) {
         return static_cast<uint32_t>(VarnelModulation::egTarget(instance, item));
     };
     if (display_ != nullptr) {
+        // One indicator on the display over this EG's six targets; the
+        // sliders join it while the manager collects. The previous
+        // instance's indicator goes (its sliders left it on unlinking).
+        ModulationIndicatorManager* indicators = skin().indicators;
+        if (indicators != nullptr) {
+            delete indicator_;
+            indicator_ = indicators->createIndicator(display_, target(0), kTargetsPerEG);
+            if (indicator_ != nullptr) {
+                link(indicator_);
+                indicator_->offset.setValue(gui::Point(kIndicatorOffsetX, kIndicatorOffsetY));
+            }
+            indicators->beginCollecting();
+        }
         // Hold is the set's first target: Hold, Delay, Attack, Decay, Sustain, Release.
         display_->setSlider(EnvelopeController::kDelay, &eg.delay, target(1));
         display_->setSlider(EnvelopeController::kAttack, &eg.attack, target(2));
@@ -112,12 +127,7 @@ void EGSourceInterface::setSourceInstance(std::int32_t instance) {
         display_->setSlider(EnvelopeController::kSustain, &eg.sustain, target(4));
         display_->setSlider(EnvelopeController::kHold, &eg.hold, target(0));
         display_->setSlider(EnvelopeController::kRelease, &eg.release, target(5));
-        if (ModulationIndicatorManager* indicators = skin().indicators) {
-            if (indicator_ == nullptr) {
-                indicator_ = indicators->createIndicator(display_, target(0), kTargetsPerEG);
-                if (indicator_ != nullptr) link(indicator_);
-            }
-        }
+        if (indicators != nullptr) indicators->endCollecting();
     }
     refreshFromParameters();
 }

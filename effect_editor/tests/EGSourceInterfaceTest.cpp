@@ -4,6 +4,8 @@
 #include "gui/Image.h"
 #include "gui/Knob.h"
 #include "gui/ToggleButton.h"
+#include "modulation_editor/ModulationIndicator.h"
+#include "modulation_editor/ModulationIndicatorManager.h"
 
 #include <gtest/gtest.h>
 
@@ -144,4 +146,29 @@ TEST_F(EGSourceInterfaceTest, TriggeringButtonsAreOneGroup) {
     sideChain = true;
     setActive(model->egs, 2);
     EXPECT_TRUE(panelsOf<EGSourceInterface>().back()->triggerButton(1)->enabled.getValue());
+}
+
+// One indicator on the display covers the EG's six targets, its sliders
+// joined to it; it moves with the instance when an earlier EG goes.
+TEST_F(EGSourceInterfaceTest, OneIndicatorCoversTheDisplay) {
+    ModulationIndicatorManager indicators(*editor, *slots);
+    skin.indicators = &indicators;
+    EGSourceInterface* second = makeEG(2);
+    ModulationIndicator* indicator = second->indicator();
+    ASSERT_NE(indicator, nullptr);
+    EXPECT_EQ(indicator->firstTarget(), 40u);
+    EXPECT_EQ(indicator->targetCount(), 6u);
+    EXPECT_EQ(indicator->watchedCount(), 7u); // the display and its six sliders
+    EXPECT_EQ(indicator->offset.getValue(), gui::Point(-16.0f, -5.0f));
+    EXPECT_EQ(indicators.indicatorOf(42), indicator);
+    panelsOf<EGSourceInterface>().front()->removeSource();
+    ui->advance(400);
+    ASSERT_EQ(panelsOf<EGSourceInterface>().size(), 1u);
+    EXPECT_EQ(panelsOf<EGSourceInterface>().front(), second);
+    ASSERT_NE(second->indicator(), nullptr);
+    EXPECT_EQ(second->indicator()->firstTarget(), 34u);
+    EXPECT_EQ(second->indicator()->watchedCount(), 7u);
+    EXPECT_EQ(indicators.indicatorOf(36), second->indicator());
+    EXPECT_EQ(indicators.indicatorOf(42), nullptr);
+    EXPECT_EQ(adapter->gestureFaults(), "");
 }

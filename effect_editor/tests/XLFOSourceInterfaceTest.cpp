@@ -25,10 +25,11 @@ TEST_F(XLFOSourceInterfaceTest, BindsFollowsTheStepEditorAndTitlesTheSelection) 
         AbstractPluginParameter* parameter;
         uint32_t target;
     };
-    for (Bound b : {Bound{xlfo->balanceKnob(), &set.balance, ~0u}, Bound{xlfo->frequencyKnob(), &set.frequency, 19},
-                    Bound{xlfo->frequencyOffsetKnob(), &set.frequencyOffset, ~0u},
-                    Bound{xlfo->glideKnob(), &set.glide, 20}, Bound{xlfo->midiTriggerButton(), &set.midiTrigger, ~0u},
-                    Bound{xlfo->syncModeButton(), &set.syncMode, ~0u}, Bound{xlfo->snapButton(), &set.snap, ~0u}}) {
+    for (Bound b :
+         {Bound{xlfo->balanceKnob(), &set.balance, ~0u}, Bound{xlfo->frequencyKnob(), &set.frequency, 19},
+          Bound{xlfo->frequencyOffsetKnob(), &set.frequencyOffset, ~0u},
+          Bound{xlfo->glideKnob(), &set.glide, 20}, Bound{xlfo->midiTriggerButton(), &set.midiTrigger, ~0u},
+          Bound{xlfo->syncModeButton(), &set.syncMode, ~0u}, Bound{xlfo->snapButton(), &set.snap, ~0u}}) {
         SCOPED_TRACE(b.parameter->getIndex());
         EXPECT_EQ(b.control->controlId.getValue(), b.parameter->getIndex());
         EXPECT_EQ(editor->getTargetIndex(b.control), b.target);
@@ -58,7 +59,8 @@ TEST_F(XLFOSourceInterfaceTest, BindsFollowsTheStepEditorAndTitlesTheSelection) 
     steps->setStepSelected(2, true);
     steps->selectionChanged();
     EXPECT_EQ(panel->title()->text(0)->text.getValue(), "Step 3");
-    EXPECT_EQ(panel->stepControl(XLFOController::kGlide)->controlId.getValue(), set.steps[2].glide.getIndex());
+    EXPECT_EQ(panel->stepControl(XLFOController::kGlide)->controlId.getValue(),
+              set.steps[2].glide.getIndex());
     steps->setStepSelected(4, true);
     steps->selectionChanged();
     EXPECT_EQ(panel->title()->text(0)->text.getValue(), "(Multiple)");
