@@ -88,6 +88,12 @@ EnvelopeController::EnvelopeController(Panel& panel, gui::Switch::Style* sliderS
     measureHandle();
 }
 
+void EnvelopeController::componentDeleted(gui::Component* component) {
+    gui::Control::componentDeleted(component);
+    for (EGSlider*& s : sliders_)
+        if (static_cast<gui::Component*>(s) == component) s = nullptr;
+}
+
 EnvelopeController::~EnvelopeController() {
     for (int slot = 0; slot < kSlots; ++slot) {
         EGSlider* s = sliders_[std::size_t(slot)];
@@ -107,6 +113,9 @@ void EnvelopeController::setSlider(int slot, AbstractPluginParameter* parameter,
         setChildInsertionIndex(0);
         s->parent.setValue(this);
         setChildInsertionIndex(-1);
+        // The tree may delete the sliders first (a parent's deleteChildren
+        // reaches them before this display): the link forgets them.
+        link(s);
         s->autoSize.setValue(false);
         panel_.styleSlider(*s);
     }

@@ -154,6 +154,7 @@ public:
     // gui::Control
     void propertyChanged(AbstractProperty& property) override;
     int hitAlpha(const gui::Point& point) override;
+    void componentDeleted(gui::Component* component) override;
     void draw(gui::Canvas& canvas) override;
     void boundsChanged() override;
 

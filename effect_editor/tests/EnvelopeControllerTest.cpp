@@ -249,3 +249,17 @@ TEST_F(EnvelopeControllerTest, DraggingAStageSlider) {
     EXPECT_EQ(adapter->kindsOf(eg().attack.getIndex()).back(), 'e');
     EXPECT_EQ(adapter->gestureFaults(), "");
 }
+
+// A parent deleting its children reaches the sliders before the display:
+// the display forgets them and unlinks nothing twice.
+TEST_F(EnvelopeControllerTest, DeletedWithItsParentAfterItsSliders) {
+    attachAll();
+    auto* holder = new gui::Control(*ui);
+    holder->parent.setValue(&ui->root());
+    display->parent.setValue(holder);
+    holder->deleteChildren();
+    display = nullptr;
+    delete holder;
+    EXPECT_TRUE(panel->unlinked.empty());
+    EXPECT_EQ(adapter->gestureFaults(), "");
+}

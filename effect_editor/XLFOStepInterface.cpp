@@ -1,0 +1,85 @@
+#include "effect_editor/XLFOStepInterface.h"
+
+#include "editor/ControlBuilder.h"
+#include "gui/Bitmap.h"
+#include "gui/Image.h"
+#include "gui/Knob.h"
+#include "gui/MultiLabel.h"
+#include "gui/SelectButton.h"
+#include "gui/Text.h"
+#include "gui/ToggleButton.h"
+
+#include <cstdio>
+
+namespace {
+
+constexpr float kChoiceWidth = 58.0f;
+constexpr float kGlideFunctionTextOffset = -6.0f;
+
+} // namespace
+
+XLFOStepInterface::XLFOStepInterface(gui::UserInterface& userInterface, ControlBuilder& builder,
+                                     const VarnelSourceSkin& skin)
+    : XLFOController::StepInterface(userInterface) {
+    background_ = new gui::Image(userInterface);
+    background_->bitmap().load("StepInterfaceBackground.png");
+    background_->parent.setValue(this);
+    link(background_);
+    const gui::Rect r = background_->bitmap().getRect();
+    background_->setBoundsXYWH(0.0f, 0.0f, r.width(), r.height());
+    setSize(r.width(), r.height());
+    expandedWidth.setValue(r.width());
+
+    title_ = new gui::MultiLabel(userInterface, 1);
+    title_->parent.setValue(this);
+    link(title_);
+    title_->setBoundsXYWH(20.0f, 0.0f, 100.0f, 16.0f);
+
+    gui::Control* previous = builder.parent();
+    builder.setParent(this);
+    gui::Knob* value = builder.createKnob(9, 41, skin.smallKnob);
+    value->helpText.setValue(kValueHelp);
+    gui::Knob* glide = builder.createKnob(73, 41, skin.smallKnob);
+    gui::ToggleButton* random = builder.createToggleButton(3, 19, skin.checkToggle);
+    random->setSize(kChoiceWidth, random->height.getValue());
+    random->icon(1).load("IconCheckDark.png");
+    random->lineCount.setValue(1);
+    if (!random->textLines().empty()) random->textLine(0)->text.setValue("Random");
+    gui::SelectButton* function = builder.createSelectButton(68, 19, skin.selectButton);
+    function->setSize(kChoiceWidth, function->height.getValue());
+    function->textOffsetX.setValue(kGlideFunctionTextOffset);
+    setStepControl(XLFOController::kValue, value);
+    setStepControl(XLFOController::kGlide, glide);
+    setStepControl(XLFOController::kGlideFunction, function);
+    setStepControl(XLFOController::kRandom, random);
+    for (int32_t kind = 0; kind < kNumButtons; ++kind)
+        setButton(kind, builder.createButton(0, 0, skin.stepButton));
+    builder.setParent(previous);
+}
+
+XLFOStepInterface::~XLFOStepInterface() = default;
+
+void XLFOStepInterface::componentDeleted(gui::Component* component) {
+    XLFOController::StepInterface::componentDeleted(component);
+    if (component == background_) background_ = nullptr;
+    if (component == title_) title_ = nullptr;
+}
+
+void XLFOStepInterface::update(std::int32_t step) {
+    XLFOController::StepInterface::update(step);
+    if (title_ == nullptr || title_->text(0) == nullptr) return;
+    XLFOController* c = controller();
+    int32_t selected = 0;
+    if (c != nullptr)
+        for (int32_t k = 0; k < c->numSteps(); ++k)
+            if (c->isStepSelected(k)) ++selected;
+    std::string text;
+    if (selected > 1) {
+        text = "(Multiple)";
+    } else if (step >= 0) {
+        char buffer[24];
+        std::snprintf(buffer, sizeof(buffer), "Step %d", step + 1);
+        text = buffer;
+    }
+    title_->text(0)->text.setValue(text);
+}
