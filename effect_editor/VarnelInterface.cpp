@@ -47,8 +47,9 @@ constexpr float kResizeFromRight = 20.0f;
 // ratio: 1/2, 2/3 (triplet), 3/4 (dotted eighth of a quarter), 1, 4/3, 3/2
 // (dotted), 2.
 const float kOffsetHotspots[VarnelInterface::kHotspotCount] = {
-    -1.0f, float(std::log2(2.0 / 3.0)), float(std::log2(0.75)), 0.0f, float(std::log2(4.0 / 3.0)),
-    float(std::log2(1.5)), 1.0f};
+    -1.0f, float(std::log2(2.0 / 3.0)), float(std::log2(0.75)),
+    0.0f,  float(std::log2(4.0 / 3.0)), float(std::log2(1.5)),
+    1.0f};
 constexpr float kHotspotRadius = 38.0f;
 
 // Text of a plain "label" button: the auto-mute toggle's while off.
@@ -68,7 +69,8 @@ constexpr const char* kCompareHelp =
 constexpr const char* kCopyHelp =
     "The Copy button works together with the A/B button. It saves the current plug-in settings to both the "
     "A and B states. This enables you to switch back to the saved state later using the A/B button.";
-constexpr const char* kPreviousHelp = "The Previous Preset button selects the previous preset in the presets menu.";
+constexpr const char* kPreviousHelp =
+    "The Previous Preset button selects the previous preset in the presets menu.";
 constexpr const char* kPresetsHelp =
     "The Presets button opens the presets menu, where you can open and save presets. For more information, "
     "see Presets in the help file.";
@@ -203,7 +205,8 @@ VarnelInterface::~VarnelInterface() {
 }
 
 void VarnelInterface::removeHandlers() {
-    if (gui::RootControl* root = userInterface().rootControl(); root != nullptr && !userInterface().isBeingDestroyed())
+    if (gui::RootControl* root = userInterface().rootControl();
+        root != nullptr && !userInterface().isBeingDestroyed())
         root->boundsEvent.removeHandler(this, &VarnelInterface::rootBoundsChanged);
     ModulationMatrixPluginInterface::removeHandlers();
     if (skin_) skin_->release();
@@ -374,7 +377,8 @@ void VarnelInterface::buildDelaySection() {
 
     // The filter section's place: its routing backgrounds and selector.
     for (int32_t r = 0; r < 3; ++r)
-        keep(routingBackgrounds_[size_t(r)], createImage(skin_->loadBitmap(kRoutingNames[r]), 325, 94, -1, -1, 255));
+        keep(routingBackgrounds_[size_t(r)],
+             createImage(skin_->loadBitmap(kRoutingNames[r]), 325, 94, -1, -1, 255));
     buildFilterSection();
     auto* routing = builder_->createSelectButton(398, 40, skin_->buttonStyle(3));
     setFloat(routing->width, 80.0f);
@@ -409,11 +413,12 @@ void VarnelInterface::buildDelaySection() {
     builder_->setParent(nullptr);
     // The modulation button.
     auto* modulation = builder_->createToggleButton(0, 279, nullptr);
-    static const char* const kModulationBitmaps[5] = {"ButtonModulationNormal.png", "ButtonModulationActive.png",
-                                                     "ButtonModulationDown.png", "ButtonModulationOff.png",
-                                                     "ButtonModulationOn.png"};
+    static const char* const kModulationBitmaps[5] = {
+        "ButtonModulationNormal.png", "ButtonModulationActive.png", "ButtonModulationDown.png",
+        "ButtonModulationOff.png", "ButtonModulationOn.png"};
     for (int i = 0; i < 5; ++i)
-        if (gui::Button::Style* s = modulation->style()) s->stateBitmap(i == 3 ? 3 : i).load(kModulationBitmaps[i]);
+        if (gui::Button::Style* s = modulation->style())
+            s->stateBitmap(i == 3 ? 3 : i).load(kModulationBitmaps[i]);
     if (gui::Button::Style* s = modulation->style()) {
         s->updateSizeFromBitmaps();
         modulation->setBoundsXYWH(modulation->x.getValue(), 279, s->width.getValue(), s->height.getValue());
@@ -568,8 +573,7 @@ void VarnelInterface::buildBottomBar() {
     // "Side Chain" only with a side-chain input.
     constexpr size_t kSideChainItem = 2;
     if (audition->menuItems().size() > kSideChainItem)
-        setIfDifferent(audition->menuItems()[kSideChainItem]->enabled,
-                       plugin_.sideChainEnabled());
+        setIfDifferent(audition->menuItems()[kSideChainItem]->enabled, plugin_.sideChainEnabled());
     keep(b.audition, audition);
 
     gui::SelectButton* resize = builder_->createSelectButton(0, kY, bar);
@@ -599,7 +603,8 @@ void VarnelInterface::positionBottomBar() {
     }
     const int32_t l = layout();
     placeX(b.channelModeLabel, kChannelLabelX[l]);
-    if (b.channelModeLabel != nullptr) setFloat(b.channelModeLabel->width, kChannelModeX[l] - kChannelLabelX[l]);
+    if (b.channelModeLabel != nullptr)
+        setFloat(b.channelModeLabel->width, kChannelModeX[l] - kChannelLabelX[l]);
     placeX(b.channelMode, kChannelModeX[l]);
     placeX(b.autoMute, kAutoMuteX[l]);
     placeX(b.audition, kAuditionX[l]);
@@ -620,7 +625,8 @@ void VarnelInterface::interfaceResized() {
     if (delaySection_ != nullptr) setFloat(delaySection_->width, w);
     positionTopBar();
     positionBottomBar();
-    if (modulationButton_ != nullptr) setFloat(modulationButton_->x, (w - modulationButton_->width.getValue()) / 2.0f);
+    if (modulationButton_ != nullptr)
+        setFloat(modulationButton_->x, (w - modulationButton_->width.getValue()) / 2.0f);
     centrePresetButton();
     layoutHelpHint();
 }
@@ -724,7 +730,8 @@ void VarnelInterface::refreshProductControls(int32_t index) {
     if (is(plugin_.dryEnabled)) setShown(dryDimmer_, plugin_.dryEnabled.getValue() == 0);
     for (int32_t d = 0; d < kDelayCount; ++d) {
         DelayParameterSet& set = plugin_.delay[size_t(d)];
-        if (is(set.time) && delays_[size_t(d)].timeDisplay != nullptr) delays_[size_t(d)].timeDisplay->refresh();
+        if (is(set.time) && delays_[size_t(d)].timeDisplay != nullptr)
+            delays_[size_t(d)].timeDisplay->refresh();
         if (is(set.sync)) showSyncControls(d, int32_t(set.sync.getValue()));
     }
     if (is(plugin_.channelMode))
@@ -736,6 +743,7 @@ void VarnelInterface::refreshProductControls(int32_t index) {
         setTextColor(*bottomBar_.autoMute, gui::Color(255, 255, 255, alpha));
     }
     if (is(plugin_.auditionSignal) && bottomBar_.audition != nullptr)
-        setTextColor(*bottomBar_.audition,
-                     plugin_.auditionSignal.getValue() == 0 ? gui::Color(255, 255, 255, 255) : kAuditionColor);
+        setTextColor(*bottomBar_.audition, plugin_.auditionSignal.getValue() == 0
+                                               ? gui::Color(255, 255, 255, 255)
+                                               : kAuditionColor);
 }

@@ -52,6 +52,9 @@ class Image;
 
 class VarnelInterface : public ModulationMatrixPluginInterface {
 public:
+    // The panel of one modulation slot (effect_editor/VarnelSlotInterface.h).
+    class VarnelSlotInterface;
+
     // Bit 0 MIDI menu's "Enable MIDI", bit 1 one full refresh, bit 2 "Show
     // Component Displays".
     static constexpr uint32_t kFeatureFlags = 7;

@@ -11,19 +11,31 @@
 namespace {
 
 constexpr const char* kImageNames[VarnelSkin::kImageCount] = {
-    "DragDot",         "TapDisplay",      "SlotBackground",          "SlotActiveOverlay",
-    "XYMask",          "XYDot",           "EGDisplay",               "SliderBack",
-    "XLFOPhaseOffset", "XLFOPhaseOffsetActive", "DisplayBackground", "SectionFilters",
-    "SectionFiltersShadow", "SectionFilter1Interface", "SectionFilter2Interface", "DisplayBackgroundMS",
+    "DragDot",
+    "TapDisplay",
+    "SlotBackground",
+    "SlotActiveOverlay",
+    "XYMask",
+    "XYDot",
+    "EGDisplay",
+    "SliderBack",
+    "XLFOPhaseOffset",
+    "XLFOPhaseOffsetActive",
+    "DisplayBackground",
+    "SectionFilters",
+    "SectionFiltersShadow",
+    "SectionFilter1Interface",
+    "SectionFilter2Interface",
+    "DisplayBackgroundMS",
 };
 
 // The state-bitmap prefix of each button style after "Button"; empty loads
 // nothing.
 constexpr const char* kButtonNames[VarnelSkin::kButtonStyleCount] = {
-    "Generic", "Generic",     "Generic", "Generic",   "Generic",     "Generic",    "Generic",
-    "Generic", "Bar",         "Add",     "Generic",   "AddStep",     "Hide",       "Hotspot",
-    "XY",      "Save",        "ScrollLeft", "ScrollRight", "SourceDrag", "Component", "ComponentEnabled",
-    "SlotLevel", "",          "",        "SlotInner", "SlotInner",   "Dry",
+    "Generic",   "Generic", "Generic",    "Generic",     "Generic",    "Generic",   "Generic",
+    "Generic",   "Bar",     "Add",        "Generic",     "AddStep",    "Hide",      "Hotspot",
+    "XY",        "Save",    "ScrollLeft", "ScrollRight", "SourceDrag", "Component", "ComponentEnabled",
+    "SlotLevel", "",        "",           "SlotInner",   "SlotInner",  "Dry",
 };
 
 // The icon (holder 3) of the styles that carry one.
@@ -32,11 +44,20 @@ struct StyleIcon {
     const char* name;
 };
 constexpr StyleIcon kStyleIcons[] = {
-    {1, "IconMenuDark.png"},  {3, "IconMenuDark.png"},        {4, "IconSave.png"},
-    {6, "IconLockOff.png"},   {9, "IconAdd.png"},             {11, "IconAdd.png"},
-    {12, "IconHide.png"},     {15, "IconSourceSave.png"},     {18, "IconSourceDrag.png"},
-    {20, "IconEnabledOff.png"}, {22, "IconCloseSmallDark.png"}, {23, "IconPositiveDark.png"},
-    {24, "IconSlotDrop.png"}, {25, "IconSlotBypassedOff.png"},
+    {1, "IconMenuDark.png"},
+    {3, "IconMenuDark.png"},
+    {4, "IconSave.png"},
+    {6, "IconLockOff.png"},
+    {9, "IconAdd.png"},
+    {11, "IconAdd.png"},
+    {12, "IconHide.png"},
+    {15, "IconSourceSave.png"},
+    {18, "IconSourceDrag.png"},
+    {20, "IconEnabledOff.png"},
+    {22, "IconCloseSmallDark.png"},
+    {23, "IconPositiveDark.png"},
+    {24, "IconSlotDrop.png"},
+    {25, "IconSlotBypassedOff.png"},
 };
 
 // Background and indicator prefixes of the knob styles, by role.

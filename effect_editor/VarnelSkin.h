@@ -46,7 +46,13 @@ public:
     static constexpr int32_t kButtonStyleCount = 27;
     static constexpr int32_t kKnobStyleCount = 5;
     // Knob styles by role.
-    enum KnobRole : int32_t { kNormalKnob = 0, kOuterRing = 1, kInnerKnob = 2, kLargeKnob = 3, kSyncKnob = 4 };
+    enum KnobRole : int32_t {
+        kNormalKnob = 0,
+        kOuterRing = 1,
+        kInnerKnob = 2,
+        kLargeKnob = 3,
+        kSyncKnob = 4
+    };
 
     explicit VarnelSkin(gui::UserInterface& userInterface);
     ~VarnelSkin();

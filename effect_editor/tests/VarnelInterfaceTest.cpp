@@ -3,16 +3,16 @@
 // bindings and targets, the dependent controls, and the settings that a new
 // instance reads back from the registry.
 
+#include "effect_editor/VarnelInterface.h"
+#include "editor/HotspotButton.h"
 #include "editor/tests/TestEditorModel.h"
 #include "effect/VarnelPlugin.h"
 #include "effect/VarnelPluginSettings.h"
-#include "effect_editor/VarnelInterface.h"
 #include "gui/Image.h"
 #include "gui/RootControl.h"
 #include "gui/Text.h"
 #include "gui/headless/ModalResponder.h"
 #include "gui/headless/PosixInterface.h"
-#include "editor/HotspotButton.h"
 #include "modulation_editor/FloatValueLabel.h"
 
 #include <gtest/gtest.h>
@@ -56,7 +56,7 @@ protected:
     // The editor at the model's size, as the editor host opens it.
     void open() {
         ui = std::make_unique<gui::headless::PosixInterface>(float(model->getInterfaceWidth()),
-                                                            float(model->getInterfaceHeight()), 1000);
+                                                             float(model->getInterfaceHeight()), 1000);
         editor = std::make_unique<VarnelInterface>(*ui, *model, &host);
     }
     void close() {
@@ -105,8 +105,10 @@ TEST_F(VarnelInterfaceTest, TopBarButtonsNeverOverlapEndAtTheLayoutsEdgeAndBotto
         float height;
         float lastRight;
     };
-    const Case cases[] = {{0, false, 640, 321, 637}, {0, true, 640, 514, 637},
-                          {1, false, 926, 321, 918}, {1, true, 926, 514, 918}};
+    const Case cases[] = {{0, false, 640, 321, 637},
+                          {0, true, 640, 514, 637},
+                          {1, false, 926, 321, 918},
+                          {1, true, 926, 514, 918}};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "layout " << c.layout << " modulation " << c.modulation);
         setSettings(c.layout, c.modulation);
@@ -128,12 +130,11 @@ TEST_F(VarnelInterfaceTest, TopBarButtonsNeverOverlapEndAtTheLayoutsEdgeAndBotto
 
         const VarnelInterface::BottomBar& b = editor->bottomBar();
         EXPECT_FLOAT_EQ(inRoot(*b.bar).bottom, c.height);
-        for (gui::Control* control : {static_cast<gui::Control*>(b.light), static_cast<gui::Control*>(b.midiLearn),
-                                      static_cast<gui::Control*>(b.midiMenu),
-                                      static_cast<gui::Control*>(b.channelModeLabel),
-                                      static_cast<gui::Control*>(b.channelMode),
-                                      static_cast<gui::Control*>(b.autoMute), static_cast<gui::Control*>(b.audition),
-                                      static_cast<gui::Control*>(b.resize)}) {
+        for (gui::Control* control :
+             {static_cast<gui::Control*>(b.light), static_cast<gui::Control*>(b.midiLearn),
+              static_cast<gui::Control*>(b.midiMenu), static_cast<gui::Control*>(b.channelModeLabel),
+              static_cast<gui::Control*>(b.channelMode), static_cast<gui::Control*>(b.autoMute),
+              static_cast<gui::Control*>(b.audition), static_cast<gui::Control*>(b.resize)}) {
             ASSERT_NE(control, nullptr);
             const gui::Rect r = inRoot(*control);
             EXPECT_GE(r.left, 0.0f);
@@ -181,11 +182,21 @@ TEST_F(VarnelInterfaceTest, TheTableBindsTheDelaySectionsParametersToTheirTarget
         uint32_t target;
     };
     const Expect expected[] = {
-        {&model->inputLevel, 78},          {&model->delay[0].time, 0},        {&model->delay[0].offset, 1},
-        {&model->delay[0].feedback, 2},    {&model->delay[0].crossFeedback, 3}, {&model->delay[0].pan, 4},
-        {&model->delay[1].time, 5},        {&model->delay[1].offset, 6},      {&model->delay[1].feedback, 7},
-        {&model->delay[1].crossFeedback, 8}, {&model->delay[1].pan, 9},       {&model->dryPan, 80},
-        {&model->dryLevel, 79},            {&model->wetPan, 82},              {&model->wetLevel, 81},
+        {&model->inputLevel, 78},
+        {&model->delay[0].time, 0},
+        {&model->delay[0].offset, 1},
+        {&model->delay[0].feedback, 2},
+        {&model->delay[0].crossFeedback, 3},
+        {&model->delay[0].pan, 4},
+        {&model->delay[1].time, 5},
+        {&model->delay[1].offset, 6},
+        {&model->delay[1].feedback, 7},
+        {&model->delay[1].crossFeedback, 8},
+        {&model->delay[1].pan, 9},
+        {&model->dryPan, 80},
+        {&model->dryLevel, 79},
+        {&model->wetPan, 82},
+        {&model->wetLevel, 81},
     };
     for (const Expect& e : expected) {
         gui::Control* control = editor->targetControl(e.target);
