@@ -8,8 +8,11 @@
 #include "effect/VarnelPlugin.h"
 #include "effect/VarnelPluginSettings.h"
 #include "effect_editor/VarnelSkin.h"
+#include "foundation/FilePaths.h"
+#include "foundation/ModuleResources.h"
 #include "gui/Bitmap.h"
 #include "gui/Image.h"
+#include "gui/ImageLabel.h"
 #include "gui/Light.h"
 #include "gui/PixelArithmetic.h"
 #include "gui/RootControl.h"
@@ -193,6 +196,7 @@ VarnelInterface::VarnelInterface(gui::UserInterface& userInterface, VarnelPlugin
     fillTargetRanges();
     builder_->setParent(nullptr);
     builder_->setBaseOrigin(0, 0);
+    createHelpHintLabel();
     root->boundsEvent.addHandler(NotifyEvent::bind(this, &VarnelInterface::rootBoundsChanged));
     completeSetup();
     layoutHelpHint();
@@ -211,6 +215,25 @@ void VarnelInterface::removeHandlers() {
     ModulationMatrixPluginInterface::removeHandlers();
     if (skin_) skin_->release();
     lightStyle_.reset();
+}
+
+void VarnelInterface::createHelpHintLabel() {
+    auto* label = new gui::ImageLabel(userInterface());
+    if (resourceExists("HelpHintBackground.png") ||
+        resourceExists(addDoubleScaleSuffix("HelpHintBackground.png")))
+        label->background().load("HelpHintBackground.png");
+    const gui::BasicRect<float> margins(15.0f, 10.0f, 35.0f, 15.0f);
+    const gui::BasicRect<float> current = label->margins.getValue();
+    if (std::fabs(current.left - margins.left) > 0.001f || std::fabs(current.top - margins.top) > 0.001f ||
+        std::fabs(current.right - margins.right) > 0.001f ||
+        std::fabs(current.bottom - margins.bottom) > 0.001f)
+        label->margins.setValue(margins);
+    const gui::Rect r = label->background().getRect();
+    label->setBoundsXYWH(0, 0, r.width(), r.height());
+    label->visible.setValue(false);
+    label->parent.setValue(userInterface().rootControl());
+    keep(helpLabel_, label);
+    hint().setLabel(label);
 }
 
 void VarnelInterface::watch(gui::Component* control, std::function<void()> forget) {

@@ -48,6 +48,7 @@ class VarnelSkin;
 
 namespace gui {
 class Image;
+class ImageLabel;
 } // namespace gui
 
 class VarnelInterface : public ModulationMatrixPluginInterface {
@@ -154,6 +155,7 @@ public:
     gui::Image* delayDimmer() const { return delayDimmer_; }
     gui::Image* freezeDimmer() const { return freezeDimmer_; }
     gui::Image* dryDimmer() const { return dryDimmer_; }
+    gui::ImageLabel* helpLabel() const { return helpLabel_; }
     gui::Image* stripBackground(int32_t mode) const { return stripBackgrounds_[size_t(mode)]; }
     gui::Control* filterButton(int32_t index) const { return filterButtons_[size_t(index)]; }
     // The value controls of the delay section with their parameters and
@@ -185,6 +187,8 @@ private:
     void createTimeDisplay(int32_t delay, int y);
     void buildBottomBar();
     void fillTargetRanges();
+    // The help hint's label on its skin background.
+    void createHelpHintLabel();
     void rootBoundsChanged();
     // Links the control to the parameter as the target and keeps the pair.
     void bind(gui::ValueControl* control, AbstractPluginParameter& parameter, uint32_t target);
@@ -219,6 +223,7 @@ private:
     gui::Image* freezeDimmer_ = nullptr;
     gui::Image* dryDimmer_ = nullptr;
     gui::Image* logo_ = nullptr;
+    gui::ImageLabel* helpLabel_ = nullptr;
     std::array<gui::Image*, 3> routingBackgrounds_{};
     std::unique_ptr<gui::Light::Style> lightStyle_;
     std::array<gui::Control*, 2> filterButtons_{};

@@ -90,7 +90,8 @@ void VarnelInterface::VarnelSlotInterface::updateLoopWarning() {
 void VarnelInterface::VarnelSlotInterface::assignSlot(int32_t slot) {
     SlotInterface::assignSlot(slot);
     constexpr gui::Point kDropOffset(-5.0f, -5.0f);
-    if (std::fabs(dropOffset_.x - kDropOffset.x) > 0.001f || std::fabs(dropOffset_.y - kDropOffset.y) > 0.001f)
+    if (std::fabs(dropOffset_.x - kDropOffset.x) > 0.001f ||
+        std::fabs(dropOffset_.y - kDropOffset.y) > 0.001f)
         dropOffset_ = kDropOffset;
 }
 

@@ -4,11 +4,13 @@
 // instance reads back from the registry.
 
 #include "effect_editor/VarnelInterface.h"
+#include "editor/HelpHint.h"
 #include "editor/HotspotButton.h"
 #include "editor/tests/TestEditorModel.h"
 #include "effect/VarnelPlugin.h"
 #include "effect/VarnelPluginSettings.h"
 #include "gui/Image.h"
+#include "gui/ImageLabel.h"
 #include "gui/RootControl.h"
 #include "gui/Text.h"
 #include "gui/headless/ModalResponder.h"
@@ -302,6 +304,36 @@ TEST_F(VarnelInterfaceTest, TheModulationButtonAndTheResizeSelectorResizeAndReac
         editor->modulationButtonChanged();
     }
     EXPECT_FLOAT_EQ(ui->root().height.getValue(), 514);
+}
+
+TEST_F(VarnelInterfaceTest, ConstructionSetsTheFeaturesTheSourceTargetRangesAndTheHelpHint) {
+    open();
+    EXPECT_EQ(editor->featureFlags(), 7u);
+    struct Range {
+        uint32_t target;
+        int32_t position;
+        const AbstractParameterSetList* group;
+    };
+    const Range ranges[] = {{15, 0, nullptr},     {16, 0, &model->xlfos}, {33, 5, &model->xlfos},
+                            {34, 0, &model->egs}, {69, 5, &model->egs},   {70, 0, &model->efs},
+                            {77, 3, &model->efs}, {78, 0, nullptr}};
+    for (const Range& r : ranges) {
+        EXPECT_EQ(editor->targetRange(r.target).group, r.group) << r.target;
+        EXPECT_EQ(editor->targetRange(r.target).position, r.position) << r.target;
+    }
+    // A source's own parameter is a target only while the source is in use.
+    EXPECT_FALSE(editor->canAddToTargetRange(16));
+    model->xlfos.getNumActiveParameter().setValue(1.0f, 0);
+    EXPECT_TRUE(editor->canAddToTargetRange(16));
+    EXPECT_FALSE(editor->canAddToTargetRange(19));
+
+    ASSERT_NE(editor->helpLabel(), nullptr);
+    EXPECT_EQ(editor->hint().label(), editor->helpLabel());
+    const gui::BasicRect<float> margins = editor->helpLabel()->margins.getValue();
+    EXPECT_FLOAT_EQ(margins.left, 15.0f);
+    EXPECT_FLOAT_EQ(margins.top, 10.0f);
+    EXPECT_FLOAT_EQ(margins.right, 35.0f);
+    EXPECT_FLOAT_EQ(margins.bottom, 15.0f);
 }
 
 TEST_F(VarnelInterfaceTest, ClosingDeletesTheTreeBeforeTheSkinInAnyState) {

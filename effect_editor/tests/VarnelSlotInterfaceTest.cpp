@@ -2,9 +2,9 @@
 // controls to the assigned slot, the target entries the interface allows,
 // the highlight states and the warning frame centred in the panel.
 
+#include "effect_editor/VarnelSlotInterface.h"
 #include "editor/tests/TestEditorModel.h"
 #include "effect/VarnelPlugin.h"
-#include "effect_editor/VarnelSlotInterface.h"
 #include "gui/Image.h"
 #include "gui/SelectButton.h"
 #include "gui/ToggleButton.h"
