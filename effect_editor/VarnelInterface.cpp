@@ -8,6 +8,7 @@
 #include "effect/VarnelPlugin.h"
 #include "effect/VarnelPluginSettings.h"
 #include "effect_editor/VarnelSkin.h"
+#include "effect_editor/VarnelSlotInterface.h"
 #include "foundation/FilePaths.h"
 #include "foundation/ModuleResources.h"
 #include "gui/Bitmap.h"
@@ -243,6 +244,18 @@ void VarnelInterface::watch(gui::Component* control, std::function<void()> forge
 gui::DragStage* VarnelInterface::createDragStage(uint32_t) {
     // The source drag's stage comes with the source bar.
     return nullptr;
+}
+
+gui::Button* VarnelInterface::createButton(int32_t kind) {
+    constexpr int32_t kAddSource = 0;
+    constexpr int32_t kAddSlot = 2;
+    if (kind == kAddSource) return new gui::Button(userInterface(), skin_->buttonStyle(9));
+    if (kind == kAddSlot) return new gui::Button(userInterface(), skin_->buttonStyle(10));
+    return nullptr;
+}
+
+SlotInterface* VarnelInterface::createSlotInterface() {
+    return new VarnelSlotInterface(*this);
 }
 
 ComponentDisplay* VarnelInterface::createComponentDisplay() {

@@ -41,6 +41,7 @@
 #include <vector>
 
 class ComponentDisplay;
+class SlotInterface;
 class FloatValueLabel;
 class HotspotButton;
 class VarnelPlugin;
@@ -133,6 +134,13 @@ public:
     void layoutSelectorChanged();
     // The first open section of the display, or ~0 (stored as -1).
     void storeExpandedSection(uint32_t section);
+
+    // --- The source controller's requests (its listener's operations).
+    // Kind 0 the Add Source button (style 9), 2 the Add Slot button (style
+    // 10); null for the others. The caller owns the button.
+    gui::Button* createButton(int32_t kind);
+    // A new panel for one slot; the caller owns it.
+    SlotInterface* createSlotInterface();
 
     // --- Plug-in slots for the pieces built elsewhere.
     // The filter section's two buttons, which the routing places.

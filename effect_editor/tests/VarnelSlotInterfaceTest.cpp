@@ -5,6 +5,7 @@
 #include "effect_editor/VarnelSlotInterface.h"
 #include "editor/tests/TestEditorModel.h"
 #include "effect/VarnelPlugin.h"
+#include "effect_editor/VarnelSkin.h"
 #include "gui/Image.h"
 #include "gui/SelectButton.h"
 #include "gui/ToggleButton.h"
@@ -88,6 +89,18 @@ TEST_F(VarnelSlotInterfaceTest, TargetEntriesFollowTheRangesAndHighlightStatesSe
     panel->setHighlightState(VarnelInterface::VarnelSlotInterface::kDimmed);
     EXPECT_FALSE(panel->background()->visible.getValue());
     EXPECT_EQ(panel->opacity.getValue(), 128);
+}
+
+TEST_F(VarnelSlotInterfaceTest, TheSourceControllersRequestsGiveTheAddButtonsAndSlotPanelsOnly) {
+    for (int32_t kind : {0, 2}) {
+        std::unique_ptr<gui::Button> button(editor->createButton(kind));
+        ASSERT_NE(button, nullptr) << kind;
+        EXPECT_EQ(button->style(), editor->skin().buttonStyle(kind == 0 ? 9 : 10));
+    }
+    for (int32_t kind : {1, 3, 4, -1})
+        EXPECT_EQ(editor->createButton(kind), nullptr) << kind;
+    std::unique_ptr<SlotInterface> slot(editor->createSlotInterface());
+    EXPECT_NE(dynamic_cast<VarnelInterface::VarnelSlotInterface*>(slot.get()), nullptr);
 }
 
 } // namespace
