@@ -20,6 +20,8 @@
 #include "gui/Text.h"
 #include "gui/UserInterface.h"
 #include "modulation_editor/FloatValueLabel.h"
+#include "modulation_editor/ModulationDragStage.h"
+#include "modulation_editor/SourceSlotController.h"
 
 #include <cmath>
 #include <string>
@@ -201,6 +203,7 @@ VarnelInterface::VarnelInterface(gui::UserInterface& userInterface, VarnelPlugin
     root->boundsEvent.addHandler(NotifyEvent::bind(this, &VarnelInterface::rootBoundsChanged));
     completeSetup();
     layoutHelpHint();
+    if (sourceController_ != nullptr) sourceController_->showAllSlots();
     built_ = true;
     interfaceResized();
 }
@@ -242,8 +245,39 @@ void VarnelInterface::watch(gui::Component* control, std::function<void()> forge
 }
 
 gui::DragStage* VarnelInterface::createDragStage(uint32_t) {
-    // The source drag's stage comes with the source bar.
+    return slotController_ ? new ModulationDragStage(*this, *slotController_) : nullptr;
+}
+
+void VarnelInterface::buildSources() {
+    gui::RootControl* root = userInterface().rootControl();
+    slotController_ = std::make_unique<SourceSlotController>(*this);
+    slotController_->setPanelFactory([this] { return createSlotInterface(); });
+    auto* sources =
+        new SourceController(*this, *this, *slotController_, skin_->buttonStyle(16), skin_->buttonStyle(17));
+    constexpr float kSourcesTop = 302.0f;
+    constexpr float kSourcesBottom = 493.0f;
+    sources->setBoundsXYWH(0, kSourcesTop, float(roundedInt(root->width.getValue())),
+                           kSourcesBottom - kSourcesTop);
+    sources->parent.setValue(root);
+    sources->setBarBitmaps("SourceBackground.png");
+    sources->registerSourceType(plugin_.xyControllers, "XY Controller", -1, 2);
+    sources->registerSourceType(plugin_.xlfos, "XLFO", VarnelPlugin::kXLFO, 1);
+    sources->registerSourceType(plugin_.egs, "Envelope Generator", VarnelPlugin::kEG, 1);
+    sources->registerSourceType(plugin_.efs, "Envelope Follower", VarnelPlugin::kEF, 1);
+    sources->registerSourceType(plugin_.midiSources, "MIDI Source", VarnelPlugin::kMIDI, 1);
+    keep(sourceController_, sources);
+}
+
+gui::Control* VarnelInterface::createButton(SourceController&, int32_t kind) {
+    return createButton(kind);
+}
+
+SourceInterface* VarnelInterface::createSourceInterface(SourceController&, SourceId) {
     return nullptr;
+}
+
+SlotInterface* VarnelInterface::createSlotInterface(SourceController&) {
+    return createSlotInterface();
 }
 
 gui::Button* VarnelInterface::createButton(int32_t kind) {
@@ -658,6 +692,7 @@ void VarnelInterface::interfaceResized() {
     if (root == nullptr) return;
     const float w = float(roundedInt(root->width.getValue()));
     if (componentDisplay_ != nullptr) setFloat(componentDisplay_->width, w);
+    if (sourceController_ != nullptr) setFloat(sourceController_->width, w);
     if (delaySection_ != nullptr) setFloat(delaySection_->width, w);
     positionTopBar();
     positionBottomBar();
@@ -734,6 +769,16 @@ void VarnelInterface::refreshAll() {
 
 void VarnelInterface::updatePresetDisplay() {
     ModulationMatrixPluginInterface::updatePresetDisplay();
+    // After a preset change no slot filter stays in force.
+    if (sourceController_ != nullptr) sourceController_->showAllSlots();
+}
+
+void VarnelInterface::refreshSourcesAndSlots(int32_t index) {
+    if (sourceController_ == nullptr) return;
+    if (index < 0) {
+        sourceController_->rebuildSourceContainers();
+        sourceController_->updateSourceBar();
+    }
 }
 
 void VarnelInterface::showRouting(int32_t routing) {

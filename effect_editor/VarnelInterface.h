@@ -18,11 +18,9 @@
 // Pieces that plug in from elsewhere (each has an empty slot here):
 //   - the component display: createComponentDisplay (the modulation
 //     component display replaces the framework's);
-//   - the sources and slots: buildSources, and the source and slot panels'
-//     part of refreshControls (refreshSourcesAndSlots);
+//   - the product's source panels: createSourceInterface;
 //   - the filter section's panel and its two filter buttons:
 //     buildFilterSection, and setFilterButtons for the routing layout;
-//   - the drag stage of a source drag: createDragStage.
 //
 // Lifetime: the tree owns every control; the pointers kept here are linked
 // (gui::Component::link) and forgotten when a control dies. The skin's
@@ -33,6 +31,7 @@
 #include "editor/ControlBuilder.h"
 #include "gui/Light.h"
 #include "modulation_editor/ModulationMatrixPluginInterface.h"
+#include "modulation_editor/SourceController.h"
 
 #include <array>
 #include <cstdint>
@@ -42,6 +41,7 @@
 
 class ComponentDisplay;
 class SlotInterface;
+class SourceSlotController;
 class FloatValueLabel;
 class HotspotButton;
 class VarnelPlugin;
@@ -52,7 +52,7 @@ class Image;
 class ImageLabel;
 } // namespace gui
 
-class VarnelInterface : public ModulationMatrixPluginInterface {
+class VarnelInterface : public ModulationMatrixPluginInterface, public SourceController::Listener {
 public:
     // The panel of one modulation slot (effect_editor/VarnelSlotInterface.h).
     class VarnelSlotInterface;
@@ -141,6 +141,13 @@ public:
     gui::Button* createButton(int32_t kind);
     // A new panel for one slot; the caller owns it.
     SlotInterface* createSlotInterface();
+    // --- SourceController::Listener
+    gui::Control* createButton(SourceController& controller, int32_t kind) override;
+    // The product's source panels come with their own piece: none yet.
+    SourceInterface* createSourceInterface(SourceController& controller, SourceId id) override;
+    SlotInterface* createSlotInterface(SourceController& controller) override;
+    SourceController* sourceController() const { return sourceController_; }
+    SourceSlotController* slotController() const { return slotController_.get(); }
 
     // --- Plug-in slots for the pieces built elsewhere.
     // The filter section's two buttons, which the routing places.
@@ -178,12 +185,14 @@ public:
 protected:
     // The display the sections live in; the framework's here.
     virtual ComponentDisplay* createComponentDisplay();
-    // The sources builder: the source and slot controllers (empty here).
-    virtual void buildSources() {}
+    // The sources builder: the slot controller and the source controller
+    // with the product's source types.
+    virtual void buildSources();
     // The filter section's panel in the display (empty here).
     virtual void buildFilterSection() {}
-    // The slot and source panels' part of a refresh (empty here).
-    virtual void refreshSourcesAndSlots(int32_t index) { (void)index; }
+    // The source and slot panels' part of a refresh: a full refresh
+    // rebuilds the source containers and the source bar.
+    virtual void refreshSourcesAndSlots(int32_t index);
 
     void removeHandlers() override;
 
@@ -217,6 +226,9 @@ private:
     VarnelPlugin& plugin_;
     std::unique_ptr<Watch> watch_;
     std::unique_ptr<VarnelSkin> skin_;
+    // Outlives the tree (the source controller and the panels use it).
+    std::unique_ptr<SourceSlotController> slotController_;
+    SourceController* sourceController_ = nullptr;
     std::unique_ptr<ControlBuilder> builder_;
     std::array<gui::Button*, kTopBarCount> topBar_{};
     BottomBar bottomBar_;

@@ -66,7 +66,10 @@ VarnelInterface::VarnelSlotInterface::VarnelSlotInterface(VarnelInterface& inter
     updateLoopWarning();
 }
 
-VarnelInterface::VarnelSlotInterface::~VarnelSlotInterface() = default;
+// The sub-controls die with the panel, whoever deletes it.
+VarnelInterface::VarnelSlotInterface::~VarnelSlotInterface() {
+    deleteChildren();
+}
 
 void VarnelInterface::VarnelSlotInterface::setHighlightState(int32_t state) {
     if (state == highlightState_) return;

@@ -327,6 +327,19 @@ TEST_F(VarnelInterfaceTest, ConstructionSetsTheFeaturesTheSourceTargetRangesAndT
     EXPECT_TRUE(editor->canAddToTargetRange(16));
     EXPECT_FALSE(editor->canAddToTargetRange(19));
 
+    // The sources below the display, the product's five types in kind order.
+    ASSERT_NE(editor->sourceController(), nullptr);
+    const gui::Rect sources = editor->sourceController()->bounds.getValue();
+    EXPECT_FLOAT_EQ(sources.top, 302.0f);
+    EXPECT_FLOAT_EQ(sources.bottom, 493.0f);
+    EXPECT_FLOAT_EQ(sources.width(), 640.0f);
+    const auto& types = editor->sourceController()->sourceTypes();
+    ASSERT_EQ(types.size(), 5u);
+    const int32_t presetKinds[5] = {-1, 2, 3, 4, 5};
+    for (size_t k = 0; k < types.size(); ++k)
+        EXPECT_EQ(types[k].presetKind, presetKinds[k]) << k;
+    EXPECT_EQ(types[0].outputs, 2);
+
     ASSERT_NE(editor->helpLabel(), nullptr);
     EXPECT_EQ(editor->hint().label(), editor->helpLabel());
     const gui::BasicRect<float> margins = editor->helpLabel()->margins.getValue();
