@@ -20,6 +20,7 @@
 #include "gui/Text.h"
 #include "gui/UserInterface.h"
 #include "modulation_editor/FloatValueLabel.h"
+#include "modulation_editor/ModulationComponentDisplay.h"
 #include "modulation_editor/ModulationDragStage.h"
 #include "modulation_editor/SourceSlotController.h"
 
@@ -293,7 +294,8 @@ SlotInterface* VarnelInterface::createSlotInterface() {
 }
 
 ComponentDisplay* VarnelInterface::createComponentDisplay() {
-    return new ComponentDisplay(userInterface(), *this, skin_->buttonStyle(16), skin_->buttonStyle(17));
+    return new ModulationComponentDisplay(userInterface(), *this, slotController_.get(),
+                                          skin_->buttonStyle(16), skin_->buttonStyle(17));
 }
 
 int32_t VarnelInterface::layout() const {

@@ -16,15 +16,16 @@
 // visible when a host refuses a resize.
 //
 // Pieces that plug in from elsewhere (each has an empty slot here):
-//   - the component display: createComponentDisplay (the modulation
-//     component display replaces the framework's);
+//   - the component display's sections: the delay section's controls stand
+//     on a panel over the display's strip until they move into a section;
 //   - the product's source panels: createSourceInterface;
 //   - the filter section's panel and its two filter buttons:
-//     buildFilterSection, and setFilterButtons for the routing layout;
+//     buildFilterSection, and setFilterButtons for the routing layout.
 //
 // Lifetime: the tree owns every control; the pointers kept here are linked
 // (gui::Component::link) and forgotten when a control dies. The skin's
-// styles and bitmaps go after the tree, at closing.
+// styles and bitmaps go after the tree, at closing, and the slot controller
+// after the tree and before the bases.
 //
 // Threading: GUI thread only.
 
@@ -183,7 +184,7 @@ public:
     const std::vector<BoundControl>& boundControls() const { return bound_; }
 
 protected:
-    // The display the sections live in; the framework's here.
+    // The display the sections live in: the modulation component display.
     virtual ComponentDisplay* createComponentDisplay();
     // The sources builder: the slot controller and the source controller
     // with the product's source types.
