@@ -8,7 +8,6 @@
 #include "effect/VarnelPlugin.h"
 #include "effect/VarnelPluginSettings.h"
 #include "effect_editor/VarnelSkin.h"
-#include "effect_editor/VarnelSlotInterface.h"
 #include "foundation/FilePaths.h"
 #include "foundation/ModuleResources.h"
 #include "gui/Bitmap.h"
@@ -277,20 +276,12 @@ SourceInterface* VarnelInterface::createSourceInterface(SourceController&, Sourc
     return nullptr;
 }
 
-SlotInterface* VarnelInterface::createSlotInterface(SourceController&) {
-    return createSlotInterface();
-}
-
 gui::Button* VarnelInterface::createButton(int32_t kind) {
     constexpr int32_t kAddSource = 0;
     constexpr int32_t kAddSlot = 2;
     if (kind == kAddSource) return new gui::Button(userInterface(), skin_->buttonStyle(9));
     if (kind == kAddSlot) return new gui::Button(userInterface(), skin_->buttonStyle(10));
     return nullptr;
-}
-
-SlotInterface* VarnelInterface::createSlotInterface() {
-    return new VarnelSlotInterface(*this);
 }
 
 ComponentDisplay* VarnelInterface::createComponentDisplay() {

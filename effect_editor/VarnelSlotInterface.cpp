@@ -103,3 +103,13 @@ void VarnelInterface::VarnelSlotInterface::layoutWarning() {
     warningFrame_->setBoundsXYWH((width.getValue() - frame.width()) / 2.0f,
                                  (height.getValue() - frame.height()) / 2.0f, frame.width(), frame.height());
 }
+
+// The interface's operations that make the panel.
+
+SlotInterface* VarnelInterface::createSlotInterface() {
+    return new VarnelSlotInterface(*this);
+}
+
+SlotInterface* VarnelInterface::createSlotInterface(SourceController&) {
+    return createSlotInterface();
+}
