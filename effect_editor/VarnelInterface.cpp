@@ -767,8 +767,18 @@ void VarnelInterface::updatePresetDisplay() {
 }
 
 void VarnelInterface::refreshSourcesAndSlots(int32_t index) {
+    if (slotController_) slotController_->refreshSlots(index);
     if (sourceController_ == nullptr) return;
-    if (index < 0) {
+    // A full refresh, or a changed number of sources of a type.
+    bool rebuild = index < 0;
+    for (const AbstractParameterSetList* list :
+         {static_cast<const AbstractParameterSetList*>(&plugin_.xyControllers),
+          static_cast<const AbstractParameterSetList*>(&plugin_.xlfos),
+          static_cast<const AbstractParameterSetList*>(&plugin_.egs),
+          static_cast<const AbstractParameterSetList*>(&plugin_.efs),
+          static_cast<const AbstractParameterSetList*>(&plugin_.midiSources)})
+        rebuild = rebuild || list->getNumActiveParameter().getIndex() == index;
+    if (rebuild) {
         sourceController_->rebuildSourceContainers();
         sourceController_->updateSourceBar();
     }

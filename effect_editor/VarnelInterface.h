@@ -191,7 +191,8 @@ protected:
     virtual void buildSources();
     // The filter section's panel in the display (empty here).
     virtual void buildFilterSection() {}
-    // The source and slot panels' part of a refresh: a full refresh
+    // The source and slot panels' part of a refresh: the slot list follows
+    // its parameters; a full refresh or a changed number of sources
     // rebuilds the source containers and the source bar.
     virtual void refreshSourcesAndSlots(int32_t index);
 

@@ -16,6 +16,7 @@
 #include "gui/headless/ModalResponder.h"
 #include "gui/headless/PosixInterface.h"
 #include "modulation_editor/FloatValueLabel.h"
+#include "modulation_editor/SourceSlotController.h"
 
 #include <gtest/gtest.h>
 
@@ -304,6 +305,16 @@ TEST_F(VarnelInterfaceTest, TheModulationButtonAndTheResizeSelectorResizeAndReac
         editor->modulationButtonChanged();
     }
     EXPECT_FLOAT_EQ(ui->root().height.getValue(), 514);
+}
+
+TEST_F(VarnelInterfaceTest, TheSlotListFollowsItsCountFromAutomation) {
+    open();
+    ASSERT_NE(editor->slotController(), nullptr);
+    EXPECT_EQ(editor->slotController()->listedCount(), 0);
+    automate(model->slots.getNumActiveParameter(), 2.0f);
+    EXPECT_EQ(editor->slotController()->listedCount(), 2);
+    automate(model->slots.getNumActiveParameter(), 1.0f);
+    EXPECT_EQ(editor->slotController()->listedCount(), 1);
 }
 
 TEST_F(VarnelInterfaceTest, ConstructionSetsTheFeaturesTheSourceTargetRangesAndTheHelpHint) {
