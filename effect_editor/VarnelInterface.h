@@ -1,0 +1,254 @@
+#pragma once
+
+// VarnelInterface: the product's editor, the top of the class chain
+// GenericPluginInterfaceBase, GenericPluginInterface, ZentorPluginInterface,
+// ModulationMatrixPluginInterface. Its constructor builds every control once,
+// in this order: the skin, the top bar, the sources and slots, the delay
+// section (with the place of the filter section), the logo, the bottom bar;
+// then the target ranges of the sources' own parameters and the framework's
+// completeSetup.
+//
+// Size: the model answers it from the settings "ShowModulation" (height 321
+// or 514) and "InterfaceLayout" (width 640 or 926). The modulation button
+// and the resize selector write them and ask the framework for the size; a
+// change of the root's size lays out the bars again (interfaceResized). The
+// bottom bar sits at the root's rounded height less its own, so it stays
+// visible when a host refuses a resize.
+//
+// Pieces that plug in from elsewhere (each has an empty slot here):
+//   - the component display's sections: the delay section's controls stand
+//     on a panel over the display's strip until they move into a section;
+//   - the product's source panels: createSourceInterface;
+//   - the filter section's panel and its two filter buttons:
+//     buildFilterSection, and setFilterButtons for the routing layout.
+//
+// Lifetime: the tree owns every control; the pointers kept here are linked
+// (gui::Component::link) and forgotten when a control dies. The skin's
+// styles and bitmaps go after the tree, at closing, and the slot controller
+// after the tree and before the bases.
+//
+// Threading: GUI thread only.
+
+#include "editor/ControlBuilder.h"
+#include "gui/Light.h"
+#include "modulation_editor/ModulationMatrixPluginInterface.h"
+#include "modulation_editor/SourceController.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class ComponentDisplay;
+class SlotInterface;
+class SourceSlotController;
+class FloatValueLabel;
+class HotspotButton;
+class VarnelPlugin;
+class VarnelSkin;
+
+namespace gui {
+class Image;
+class ImageLabel;
+} // namespace gui
+
+class VarnelInterface : public ModulationMatrixPluginInterface, public SourceController::Listener {
+public:
+    // The panel of one modulation slot (effect_editor/VarnelSlotInterface.h).
+    class VarnelSlotInterface;
+
+    // Bit 0 MIDI menu's "Enable MIDI", bit 1 one full refresh, bit 2 "Show
+    // Component Displays".
+    static constexpr uint32_t kFeatureFlags = 7;
+    static constexpr int32_t kTopBarCount = 8;
+    static constexpr int32_t kTopBarY = 9;
+    static constexpr float kBottomBarHeight = 24.0f;
+    static constexpr int32_t kDelayCount = 2;
+    static constexpr int32_t kHotspotCount = 7;
+    static constexpr float kDisplayY = 34.0f;
+    static constexpr float kDisplayHeight = 263.0f;
+    // The audition selector's colour for the signals other than "Output".
+    static constexpr gui::Color kAuditionColor{255, 193, 61, 255};
+
+    // The top-bar buttons in their order.
+    enum TopBarButton : int32_t {
+        kUndo = 0,
+        kRedo,
+        kCompare,
+        kCopy,
+        kPreviousPreset,
+        kPresets,
+        kNextPreset,
+        kHelp,
+    };
+
+    // The controls of one delay that the sync setting shows or hides.
+    struct DelayControls {
+        gui::Knob* time = nullptr;
+        gui::Knob* offset = nullptr;
+        gui::Knob* sync = nullptr;
+        FloatValueLabel* timeDisplay = nullptr;
+        gui::Knob* feedback = nullptr;
+        gui::Knob* crossFeedback = nullptr;
+        gui::Knob* pan = nullptr;
+        std::array<HotspotButton*, kHotspotCount> hotspots{};
+    };
+
+    struct BottomBar {
+        gui::Control* bar = nullptr;
+        gui::Image* background = nullptr;
+        gui::Light* light = nullptr;
+        gui::Button* midiLearn = nullptr;
+        gui::Button* midiMenu = nullptr;
+        gui::Button* channelModeLabel = nullptr;
+        gui::SelectButton* channelMode = nullptr;
+        gui::ToggleButton* autoMute = nullptr;
+        gui::SelectButton* audition = nullptr;
+        gui::SelectButton* resize = nullptr;
+    };
+
+    VarnelInterface(gui::UserInterface& userInterface, VarnelPlugin& plugin,
+                    InterfaceListener* listener = nullptr);
+    ~VarnelInterface() override;
+
+    // --- Overrides
+    void refreshControls(int32_t index) override;
+    // The framework's full refresh, then the dependent controls and panels.
+    void refreshAll() override;
+    void updatePresetDisplay() override;
+    gui::DragStage* createDragStage(uint32_t sourceIndex) override;
+
+    // --- Layout
+    // After every change of size or layout.
+    void interfaceResized();
+    void positionTopBar();
+    void positionBottomBar();
+    // The Presets button centred between Previous and Next.
+    void centrePresetButton();
+    // Sync 0 (free): the time knob and an enabled time display; otherwise
+    // the offset knob and its hotspots with the time display disabled.
+    void showSyncControls(int32_t delay, int32_t sync);
+
+    // --- Handlers
+    void modulationButtonChanged();
+    void layoutSelectorChanged();
+    // The first open section of the display, or ~0 (stored as -1).
+    void storeExpandedSection(uint32_t section);
+
+    // --- The source controller's requests (its listener's operations).
+    // Kind 0 the Add Source button (style 9), 2 the Add Slot button (style
+    // 10); null for the others. The caller owns the button.
+    gui::Button* createButton(int32_t kind);
+    // A new panel for one slot; the caller owns it.
+    SlotInterface* createSlotInterface();
+    // --- SourceController::Listener
+    gui::Control* createButton(SourceController& controller, int32_t kind) override;
+    // The product's source panels come with their own piece: none yet.
+    SourceInterface* createSourceInterface(SourceController& controller, SourceId id) override;
+    SlotInterface* createSlotInterface(SourceController& controller) override;
+    SourceController* sourceController() const { return sourceController_; }
+    SourceSlotController* slotController() const { return slotController_.get(); }
+
+    // --- Plug-in slots for the pieces built elsewhere.
+    // The filter section's two buttons, which the routing places.
+    void setFilterButtons(gui::Control* first, gui::Control* second);
+
+    // --- What the tests and the other pieces reach.
+    VarnelPlugin& varnelPlugin() const { return plugin_; }
+    VarnelSkin& skin() const { return *skin_; }
+    ControlBuilder& builder() { return *builder_; }
+    int32_t layout() const;
+    gui::Button* topBarButton(int32_t index) const;
+    const BottomBar& bottomBar() const { return bottomBar_; }
+    const DelayControls& delayControls(int32_t delay) const { return delays_[size_t(delay)]; }
+    gui::ToggleButton* modulationButton() const { return modulationButton_; }
+    ComponentDisplay* componentDisplay() const { return componentDisplay_; }
+    gui::Control* delaySection() const { return delaySection_; }
+    gui::Image* routingBackground(int32_t routing) const { return routingBackgrounds_[size_t(routing)]; }
+    // By channel mode: 0 L/R, 1 M/S.
+    gui::Image* displayCover(int32_t mode) const { return displayCovers_[size_t(mode)]; }
+    gui::Image* delayDimmer() const { return delayDimmer_; }
+    gui::Image* freezeDimmer() const { return freezeDimmer_; }
+    gui::Image* dryDimmer() const { return dryDimmer_; }
+    gui::ImageLabel* helpLabel() const { return helpLabel_; }
+    gui::Image* stripBackground(int32_t mode) const { return stripBackgrounds_[size_t(mode)]; }
+    gui::Control* filterButton(int32_t index) const { return filterButtons_[size_t(index)]; }
+    // The value controls of the delay section with their parameters and
+    // targets, in build order.
+    struct BoundControl {
+        gui::ValueControl* control = nullptr;
+        AbstractPluginParameter* parameter = nullptr;
+        uint32_t target = kNoTarget;
+    };
+    const std::vector<BoundControl>& boundControls() const { return bound_; }
+
+protected:
+    // The display the sections live in: the modulation component display.
+    virtual ComponentDisplay* createComponentDisplay();
+    // The sources builder: the slot controller and the source controller
+    // with the product's source types.
+    virtual void buildSources();
+    // The filter section's panel in the display (empty here).
+    virtual void buildFilterSection() {}
+    // The source and slot panels' part of a refresh: the slot list follows
+    // its parameters; a full refresh or a changed number of sources
+    // rebuilds the source containers and the source bar.
+    virtual void refreshSourcesAndSlots(int32_t index);
+
+    void removeHandlers() override;
+
+private:
+    void buildTopBar();
+    void buildDelaySection();
+    void buildDelay(int32_t delay);
+    void buildSyncKnob(int32_t delay, int x, int y);
+    void createTimeDisplay(int32_t delay, int y);
+    void buildBottomBar();
+    void fillTargetRanges();
+    // The help hint's label on its skin background.
+    void createHelpHintLabel();
+    void rootBoundsChanged();
+    // Links the control to the parameter as the target and keeps the pair.
+    void bind(gui::ValueControl* control, AbstractPluginParameter& parameter, uint32_t target);
+    gui::Image* createImage(gui::Bitmap* bitmap, float x, float y, float width, float height, int opacity);
+    // The dependent controls of the parameter (or of all for -1).
+    void refreshProductControls(int32_t index);
+    void showRouting(int32_t routing);
+    // Keeps the control in the slot until it dies.
+    template <class T> T* keep(T*& slot, T* control) {
+        slot = control;
+        if (control != nullptr) watch(control, [&slot] { slot = nullptr; });
+        return control;
+    }
+    void watch(gui::Component* control, std::function<void()> forget);
+
+    class Watch;
+
+    VarnelPlugin& plugin_;
+    std::unique_ptr<Watch> watch_;
+    std::unique_ptr<VarnelSkin> skin_;
+    // Outlives the tree (the source controller and the panels use it).
+    std::unique_ptr<SourceSlotController> slotController_;
+    SourceController* sourceController_ = nullptr;
+    std::unique_ptr<ControlBuilder> builder_;
+    std::array<gui::Button*, kTopBarCount> topBar_{};
+    BottomBar bottomBar_;
+    std::array<DelayControls, kDelayCount> delays_{};
+    gui::ToggleButton* modulationButton_ = nullptr;
+    ComponentDisplay* componentDisplay_ = nullptr;
+    gui::Control* delaySection_ = nullptr;
+    std::array<gui::Image*, 2> stripBackgrounds_{};
+    gui::Image* inputBackground_ = nullptr;
+    std::array<gui::Image*, 2> displayCovers_{};
+    gui::Image* delayDimmer_ = nullptr;
+    gui::Image* freezeDimmer_ = nullptr;
+    gui::Image* dryDimmer_ = nullptr;
+    gui::Image* logo_ = nullptr;
+    gui::ImageLabel* helpLabel_ = nullptr;
+    std::array<gui::Image*, 3> routingBackgrounds_{};
+    std::unique_ptr<gui::Light::Style> lightStyle_;
+    std::array<gui::Control*, 2> filterButtons_{};
+    std::vector<BoundControl> bound_;
+    bool built_ = false;
+};

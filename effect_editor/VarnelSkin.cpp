@@ -1,0 +1,145 @@
+#include "effect_editor/VarnelSkin.h"
+
+#include "foundation/FilePaths.h"
+#include "foundation/ModuleResources.h"
+#include "gui/Bitmap.h"
+#include "gui/BitmapResourceList.h"
+#include "gui/UserInterface.h"
+
+#include <string>
+
+namespace {
+
+constexpr const char* kImageNames[VarnelSkin::kImageCount] = {
+    "DragDot",
+    "TapDisplay",
+    "SlotBackground",
+    "SlotActiveOverlay",
+    "XYMask",
+    "XYDot",
+    "EGDisplay",
+    "SliderBack",
+    "XLFOPhaseOffset",
+    "XLFOPhaseOffsetActive",
+    "DisplayBackground",
+    "SectionFilters",
+    "SectionFiltersShadow",
+    "SectionFilter1Interface",
+    "SectionFilter2Interface",
+    "DisplayBackgroundMS",
+};
+
+// The state-bitmap prefix of each button style after "Button"; empty loads
+// nothing.
+constexpr const char* kButtonNames[VarnelSkin::kButtonStyleCount] = {
+    "Generic",   "Generic", "Generic",    "Generic",     "Generic",    "Generic",   "Generic",
+    "Generic",   "Bar",     "Add",        "Generic",     "AddStep",    "Hide",      "Hotspot",
+    "XY",        "Save",    "ScrollLeft", "ScrollRight", "SourceDrag", "Component", "ComponentEnabled",
+    "SlotLevel", "",        "",           "SlotInner",   "SlotInner",  "Dry",
+};
+
+// The icon (holder 3) of the styles that carry one.
+struct StyleIcon {
+    int32_t style;
+    const char* name;
+};
+constexpr StyleIcon kStyleIcons[] = {
+    {1, "IconMenuDark.png"},
+    {3, "IconMenuDark.png"},
+    {4, "IconSave.png"},
+    {6, "IconLockOff.png"},
+    {9, "IconAdd.png"},
+    {11, "IconAdd.png"},
+    {12, "IconHide.png"},
+    {15, "IconSourceSave.png"},
+    {18, "IconSourceDrag.png"},
+    {20, "IconEnabledOff.png"},
+    {22, "IconCloseSmallDark.png"},
+    {23, "IconPositiveDark.png"},
+    {24, "IconSlotDrop.png"},
+    {25, "IconSlotBypassedOff.png"},
+};
+
+// Background and indicator prefixes of the knob styles, by role.
+constexpr const char* kKnobBackgrounds[VarnelSkin::kKnobStyleCount] = {"KnobNormal", "KnobOuter", "KnobInner",
+                                                                       "KnobOuter", "KnobSync"};
+constexpr const char* kKnobIndicators[VarnelSkin::kKnobStyleCount] = {"KnobNormal", "KnobOuter", "KnobNormal",
+                                                                      "KnobLarge", "KnobSync"};
+
+bool imageExists(const std::string& name) {
+    return !name.empty() && (resourceExists(name) || resourceExists(addDoubleScaleSuffix(name)));
+}
+
+// The name when the skin has it, else empty (the bitmap stays empty).
+std::string existing(const std::string& name) {
+    return imageExists(name) ? name : std::string();
+}
+
+} // namespace
+
+VarnelSkin::VarnelSkin(gui::UserInterface& userInterface) : userInterface_(userInterface) {
+    for (int32_t i = 0; i < kImageCount; ++i) {
+        images_[size_t(i)] = userInterface.bitmapResources().create();
+        const std::string name = std::string(kImageNames[i]) + ".png";
+        if (imageExists(name)) images_[size_t(i)]->load(name);
+    }
+    for (int32_t i = 0; i < kButtonStyleCount; ++i) {
+        auto style = std::make_unique<gui::Button::Style>(userInterface);
+        const std::string prefix = std::string("Button") + kButtonNames[i];
+        if (kButtonNames[i][0] != '\0' && imageExists(prefix + "Normal.png")) {
+            style->loadBitmaps(prefix);
+            style->updateSizeFromBitmaps();
+        }
+        buttonStyles_[size_t(i)] = std::move(style);
+    }
+    for (const StyleIcon& icon : kStyleIcons)
+        if (imageExists(icon.name)) buttonStyles_[size_t(icon.style)]->stateBitmap(3).load(icon.name);
+    for (int32_t i = 0; i < kKnobStyleCount; ++i) {
+        auto style = std::make_unique<gui::Knob::Style>(userInterface);
+        const std::string back = kKnobBackgrounds[i];
+        const std::string indicator = kKnobIndicators[i];
+        style->setBitmaps(existing(back + "BackNormal.png"), existing(indicator + "OverlayNormal.png"),
+                          existing(back + "BackActive.png"), existing(indicator + "OverlayActive.png"),
+                          i == kSyncKnob ? std::string() : existing(indicator + "OverlayRotate.png"),
+                          existing(indicator + "OverlayDown.png"));
+        knobStyles_[size_t(i)] = std::move(style);
+    }
+}
+
+VarnelSkin::~VarnelSkin() {
+    release();
+}
+
+gui::Bitmap* VarnelSkin::image(int32_t index) const {
+    return index >= 0 && index < kImageCount ? images_[size_t(index)] : nullptr;
+}
+
+gui::Button::Style* VarnelSkin::buttonStyle(int32_t index) const {
+    return index >= 0 && index < kButtonStyleCount ? buttonStyles_[size_t(index)].get() : nullptr;
+}
+
+gui::Knob::Style* VarnelSkin::knobStyle(int32_t index) const {
+    return index >= 0 && index < kKnobStyleCount ? knobStyles_[size_t(index)].get() : nullptr;
+}
+
+gui::Bitmap* VarnelSkin::loadBitmap(const char* name) {
+    gui::Bitmap* bitmap = userInterface_.bitmapResources().create();
+    if (imageExists(name)) bitmap->load(name);
+    extra_.push_back(bitmap);
+    return bitmap;
+}
+
+void VarnelSkin::release() {
+    for (auto& style : buttonStyles_)
+        style.reset();
+    for (auto& style : knobStyles_)
+        style.reset();
+    const bool live = !userInterface_.isBeingDestroyed();
+    for (gui::Bitmap*& bitmap : images_) {
+        if (bitmap != nullptr && live) userInterface_.bitmapResources().remove(bitmap);
+        bitmap = nullptr;
+    }
+    for (gui::Bitmap* bitmap : extra_)
+        if (live) userInterface_.bitmapResources().remove(bitmap);
+    extra_.clear();
+}

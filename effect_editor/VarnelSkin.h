@@ -1,0 +1,78 @@
+#pragma once
+
+// The product editor's skin: the sixteen shared skin bitmaps (numbered as
+// the panels name them), the 27 button styles and the five knob styles.
+// The editor owns the styles; the user interface's bitmap list owns the
+// bitmaps, which release() gives back while the interface still lives.
+// Artwork that is missing leaves its bitmap or style empty.
+//
+// Threading: GUI thread only.
+
+#include "gui/Button.h"
+#include "gui/Knob.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace gui {
+class Bitmap;
+class UserInterface;
+} // namespace gui
+
+class VarnelSkin {
+public:
+    // The shared skin bitmaps by number.
+    enum Image : int32_t {
+        kDragDot = 0,
+        kTapDisplay,
+        kSlotBackground,
+        kSlotActiveOverlay,
+        kXYMask,
+        kXYDot,
+        kEGDisplay,
+        kSliderBack,
+        kXLFOPhaseOffset,
+        kXLFOPhaseOffsetActive,
+        kDisplayBackground,
+        kSectionFilters,
+        kSectionFiltersShadow,
+        kSectionFilter1Interface,
+        kSectionFilter2Interface,
+        kDisplayBackgroundMS,
+        kImageCount,
+    };
+    static constexpr int32_t kButtonStyleCount = 27;
+    static constexpr int32_t kKnobStyleCount = 5;
+    // Knob styles by role.
+    enum KnobRole : int32_t {
+        kNormalKnob = 0,
+        kOuterRing = 1,
+        kInnerKnob = 2,
+        kLargeKnob = 3,
+        kSyncKnob = 4
+    };
+
+    explicit VarnelSkin(gui::UserInterface& userInterface);
+    ~VarnelSkin();
+    VarnelSkin(const VarnelSkin&) = delete;
+    VarnelSkin& operator=(const VarnelSkin&) = delete;
+
+    // Null outside the numbers.
+    gui::Bitmap* image(int32_t index) const;
+    gui::Button::Style* buttonStyle(int32_t index) const;
+    gui::Knob::Style* knobStyle(int32_t index) const;
+    // A further bitmap of the skin by resource name, kept with the others.
+    gui::Bitmap* loadBitmap(const char* name);
+
+    // Gives the bitmaps back to the user interface and drops the styles.
+    void release();
+
+private:
+    gui::UserInterface& userInterface_;
+    std::array<gui::Bitmap*, kImageCount> images_{};
+    std::array<std::unique_ptr<gui::Button::Style>, kButtonStyleCount> buttonStyles_;
+    std::array<std::unique_ptr<gui::Knob::Style>, kKnobStyleCount> knobStyles_;
+    std::vector<gui::Bitmap*> extra_;
+};

@@ -1,0 +1,373 @@
+// The product's main interface on the headless platform with the effect's
+// model: the bars' layouts at both widths and heights, the delay section's
+// bindings and targets, the dependent controls, and the settings that a new
+// instance reads back from the registry.
+
+#include "effect_editor/VarnelInterface.h"
+#include "editor/HelpHint.h"
+#include "editor/HotspotButton.h"
+#include "editor/tests/TestEditorModel.h"
+#include "effect/VarnelPlugin.h"
+#include "effect/VarnelPluginSettings.h"
+#include "gui/Image.h"
+#include "gui/ImageLabel.h"
+#include "gui/RootControl.h"
+#include "gui/Text.h"
+#include "gui/headless/ModalResponder.h"
+#include "gui/headless/PosixInterface.h"
+#include "modulation_editor/FloatValueLabel.h"
+#include "modulation_editor/SourceSlotController.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+namespace {
+
+using test::RecordingAdapter;
+
+// A host that takes every size and sizes the root as the editor host does.
+class AcceptingHost : public GenericPluginInterface::InterfaceListener {
+public:
+    bool requestResize(int32_t width, int32_t height) override {
+        ++requests;
+        lastWidth = width;
+        lastHeight = height;
+        return true;
+    }
+    int requests = 0;
+    int32_t lastWidth = 0;
+    int32_t lastHeight = 0;
+};
+
+class VarnelInterfaceTest : public test::PluginTest {
+protected:
+    void SetUp() override {
+        PluginTest::SetUp();
+        gui::headless::ModalResponder::reset();
+        model = std::make_unique<VarnelPlugin>(name_);
+        adapter = std::make_unique<RecordingAdapter>(*model);
+    }
+    void TearDown() override {
+        close();
+        adapter.reset();
+        model.reset();
+        gui::headless::ModalResponder::reset();
+        PluginTest::TearDown();
+    }
+    // The editor at the model's size, as the editor host opens it.
+    void open() {
+        ui = std::make_unique<gui::headless::PosixInterface>(float(model->getInterfaceWidth()),
+                                                             float(model->getInterfaceHeight()), 1000);
+        editor = std::make_unique<VarnelInterface>(*ui, *model, &host);
+    }
+    void close() {
+        editor.reset();
+        ui.reset();
+    }
+    void setSettings(int32_t layout, bool modulation) {
+        VarnelPlugin::VarnelSettings& s = model->getVarnelSettings();
+        s.interfaceLayout.setValue(layout == 1 ? VarnelPlugin::InterfaceLayout::kWide
+                                               : VarnelPlugin::InterfaceLayout::kStandard);
+        s.showModulation.setValue(modulation);
+    }
+    // The control's rectangle in root coordinates.
+    static gui::Rect inRoot(const gui::Control& control) {
+        gui::Rect r = control.bounds.getValue();
+        for (const gui::Control* p = control.getParent(); p != nullptr && p->getParent() != nullptr;
+             p = p->getParent()) {
+            const gui::Rect& b = p->bounds.getValue();
+            r = gui::Rect(r.left + b.left, r.top + b.top, r.right + b.left, r.bottom + b.top);
+        }
+        return r;
+    }
+    static void gesture(gui::ValueControl& control, int delta) {
+        control.performGesture(0, 0);
+        control.performGesture(1, delta);
+        control.performGesture(2, 0);
+    }
+    // Sets a parameter as automation does, then drains the editor's queues.
+    void automate(AbstractPluginParameter& parameter, float value) {
+        parameter.setValue(value, kParameterChangeNotToHost);
+        editor->refreshControls(parameter.getIndex());
+    }
+
+    std::unique_ptr<VarnelPlugin> model;
+    std::unique_ptr<RecordingAdapter> adapter;
+    std::unique_ptr<gui::headless::PosixInterface> ui;
+    AcceptingHost host;
+    std::unique_ptr<VarnelInterface> editor;
+};
+
+TEST_F(VarnelInterfaceTest, TopBarButtonsNeverOverlapEndAtTheLayoutsEdgeAndBottomBarStaysInside) {
+    struct Case {
+        int32_t layout;
+        bool modulation;
+        float width;
+        float height;
+        float lastRight;
+    };
+    const Case cases[] = {{0, false, 640, 321, 637},
+                          {0, true, 640, 514, 637},
+                          {1, false, 926, 321, 918},
+                          {1, true, 926, 514, 918}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "layout " << c.layout << " modulation " << c.modulation);
+        setSettings(c.layout, c.modulation);
+        open();
+        ASSERT_FLOAT_EQ(ui->root().width.getValue(), c.width);
+        ASSERT_FLOAT_EQ(ui->root().height.getValue(), c.height);
+        for (int32_t k = 0; k + 1 < VarnelInterface::kTopBarCount; ++k) {
+            const gui::Rect a = inRoot(*editor->topBarButton(k));
+            const gui::Rect b = inRoot(*editor->topBarButton(k + 1));
+            EXPECT_LE(a.right, b.left) << "button " << k;
+        }
+        EXPECT_FLOAT_EQ(inRoot(*editor->topBarButton(VarnelInterface::kHelp)).right, c.lastRight);
+        // The Presets button lies between its step buttons, centred.
+        const gui::Rect previous = inRoot(*editor->topBarButton(VarnelInterface::kPreviousPreset));
+        const gui::Rect presets = inRoot(*editor->topBarButton(VarnelInterface::kPresets));
+        const gui::Rect next = inRoot(*editor->topBarButton(VarnelInterface::kNextPreset));
+        EXPECT_FLOAT_EQ(presets.left - previous.right, next.left - presets.right);
+        EXPECT_FLOAT_EQ(presets.left, previous.right);
+
+        const VarnelInterface::BottomBar& b = editor->bottomBar();
+        EXPECT_FLOAT_EQ(inRoot(*b.bar).bottom, c.height);
+        for (gui::Control* control :
+             {static_cast<gui::Control*>(b.light), static_cast<gui::Control*>(b.midiLearn),
+              static_cast<gui::Control*>(b.midiMenu), static_cast<gui::Control*>(b.channelModeLabel),
+              static_cast<gui::Control*>(b.channelMode), static_cast<gui::Control*>(b.autoMute),
+              static_cast<gui::Control*>(b.audition), static_cast<gui::Control*>(b.resize)}) {
+            ASSERT_NE(control, nullptr);
+            const gui::Rect r = inRoot(*control);
+            EXPECT_GE(r.left, 0.0f);
+            EXPECT_GE(r.top, 0.0f);
+            EXPECT_LE(r.right, c.width);
+            EXPECT_LE(r.bottom, c.height);
+        }
+        EXPECT_FLOAT_EQ(inRoot(*b.resize).left, c.width - 20);
+        EXPECT_EQ(b.background->visible.getValue(), !c.modulation);
+        EXPECT_EQ(b.resize->value.getValue(), c.layout);
+        close();
+    }
+}
+
+TEST_F(VarnelInterfaceTest, GesturingEachBoundControlMovesItsParameterAndIsItsTarget) {
+    open();
+    ASSERT_FALSE(editor->boundControls().empty());
+    int targets = 0;
+    for (const VarnelInterface::BoundControl& b : editor->boundControls()) {
+        SCOPED_TRACE(b.parameter->getName());
+        adapter->log.clear();
+        const float before = b.parameter->getValue();
+        const int range = b.control->maximum.getValue() - b.control->minimum.getValue();
+        const bool atTop = b.control->value.getValue() >= b.control->maximum.getValue();
+        const int step = std::max(1, range / 10);
+        gesture(*b.control, atTop ? -step : step);
+        EXPECT_NE(b.parameter->getValue(), before);
+        const std::string kinds = adapter->kindsOf(b.parameter->getIndex());
+        ASSERT_FALSE(kinds.empty());
+        EXPECT_EQ(kinds.front(), 'b');
+        EXPECT_EQ(kinds.back(), 'e');
+        EXPECT_EQ(editor->getTargetIndex(b.control), b.target);
+        if (b.target != VarnelInterface::kNoTarget) ++targets;
+    }
+    // Input, two delays' time, offset, feedback, cross feedback and pan, dry
+    // and wet level and pan.
+    EXPECT_EQ(targets, 15);
+    EXPECT_EQ(adapter->gestureFaults(), "");
+}
+
+TEST_F(VarnelInterfaceTest, TheTableBindsTheDelaySectionsParametersToTheirTargets) {
+    open();
+    struct Expect {
+        AbstractPluginParameter* parameter;
+        uint32_t target;
+    };
+    const Expect expected[] = {
+        {&model->inputLevel, 78},
+        {&model->delay[0].time, 0},
+        {&model->delay[0].offset, 1},
+        {&model->delay[0].feedback, 2},
+        {&model->delay[0].crossFeedback, 3},
+        {&model->delay[0].pan, 4},
+        {&model->delay[1].time, 5},
+        {&model->delay[1].offset, 6},
+        {&model->delay[1].feedback, 7},
+        {&model->delay[1].crossFeedback, 8},
+        {&model->delay[1].pan, 9},
+        {&model->dryPan, 80},
+        {&model->dryLevel, 79},
+        {&model->wetPan, 82},
+        {&model->wetLevel, 81},
+    };
+    for (const Expect& e : expected) {
+        gui::Control* control = editor->targetControl(e.target);
+        ASSERT_NE(control, nullptr) << e.target;
+        auto* value = dynamic_cast<gui::ValueControl*>(control);
+        ASSERT_NE(value, nullptr);
+        EXPECT_EQ(value->controlId.getValue(), e.parameter->getIndex()) << e.parameter->getName();
+    }
+}
+
+TEST_F(VarnelInterfaceTest, SyncShowsTheOffsetKnobAndItsHotspotsAndDisablesTheTimeDisplay) {
+    open();
+    const VarnelInterface::DelayControls& d = editor->delayControls(0);
+    ASSERT_NE(d.time, nullptr);
+    EXPECT_TRUE(d.time->visible.getValue());
+    EXPECT_FALSE(d.offset->visible.getValue());
+    for (HotspotButton* h : d.hotspots)
+        EXPECT_FALSE(static_cast<gui::Control*>(h)->visible.getValue());
+    EXPECT_TRUE(d.timeDisplay->enabled.getValue());
+
+    automate(model->delay[0].sync, 1.0f);
+    EXPECT_FALSE(d.time->visible.getValue());
+    EXPECT_TRUE(d.offset->visible.getValue());
+    EXPECT_FALSE(d.timeDisplay->enabled.getValue());
+    // The knob in the time knob's place now moves the offset.
+    adapter->log.clear();
+    gesture(*d.offset, 3600);
+    EXPECT_FALSE(adapter->kindsOf(model->delay[0].offset.getIndex()).empty());
+    EXPECT_TRUE(adapter->kindsOf(model->delay[0].time.getIndex()).empty());
+    // The second delay keeps its own.
+    EXPECT_TRUE(editor->delayControls(1).time->visible.getValue());
+}
+
+TEST_F(VarnelInterfaceTest, DependentControlsFollowTheModelAfterAFullRefresh) {
+    open();
+    for (int32_t routing = 0; routing < 3; ++routing) {
+        model->filterRouting.setValue(float(routing), kParameterChangeNotToHost);
+        editor->refreshControls(-1);
+        for (int32_t r = 0; r < 3; ++r)
+            EXPECT_EQ(editor->routingBackground(r)->visible.getValue(), r == routing) << routing;
+    }
+    automate(model->feedbackLink, 1.0f);
+    EXPECT_TRUE(editor->displayCover(0)->visible.getValue());
+    EXPECT_FALSE(editor->displayCover(1)->visible.getValue());
+    automate(model->delayFreeze, 1.0f);
+    EXPECT_FALSE(editor->displayCover(0)->visible.getValue());
+    EXPECT_TRUE(editor->freezeDimmer()->visible.getValue());
+    automate(model->channelMode, 1.0f);
+    EXPECT_FALSE(editor->stripBackground(0)->visible.getValue());
+    EXPECT_TRUE(editor->stripBackground(1)->visible.getValue());
+    automate(model->delayLink, 1.0f);
+    EXPECT_TRUE(editor->delayDimmer()->visible.getValue());
+    automate(model->dryEnabled, 0.0f);
+    EXPECT_TRUE(editor->dryDimmer()->visible.getValue());
+
+    automate(model->autoMuteSelfOsc, 0.0f);
+    EXPECT_EQ(editor->bottomBar().autoMute->textLine(0)->color.getValue().a, 160);
+    automate(model->autoMuteSelfOsc, 1.0f);
+    EXPECT_EQ(editor->bottomBar().autoMute->textLine(0)->color.getValue().a, 255);
+    automate(model->auditionSignal, 1.0f);
+    EXPECT_EQ(editor->bottomBar().audition->textLine(0)->color.getValue(), VarnelInterface::kAuditionColor);
+    EXPECT_TRUE(editor->bottomBar().audition->menuItems()[2]->enabled.getValue());
+    // An instance without a side-chain input.
+    close();
+    model->setSideChainFlag(false);
+    open();
+    EXPECT_FALSE(editor->bottomBar().audition->menuItems()[2]->enabled.getValue());
+}
+
+TEST_F(VarnelInterfaceTest, TheModulationButtonAndTheResizeSelectorResizeAndReachANewInstance) {
+    open();
+    gui::ToggleButton* modulation = editor->modulationButton();
+    ASSERT_NE(modulation, nullptr);
+    EXPECT_FLOAT_EQ(modulation->x.getValue(), (640 - modulation->width.getValue()) / 2);
+    modulation->value.setValue(1);
+    editor->modulationButtonChanged();
+    EXPECT_EQ(host.lastHeight, 514);
+    EXPECT_FLOAT_EQ(ui->root().height.getValue(), 514);
+    EXPECT_FLOAT_EQ(inRoot(*editor->bottomBar().bar).bottom, 514);
+    EXPECT_FALSE(editor->bottomBar().background->visible.getValue());
+
+    editor->bottomBar().resize->value.setValue(1);
+    editor->layoutSelectorChanged();
+    EXPECT_EQ(host.lastWidth, 926);
+    EXPECT_FLOAT_EQ(inRoot(*editor->topBarButton(VarnelInterface::kHelp)).right, 918);
+    editor->storeExpandedSection(~0u);
+    close();
+
+    // A new instance opens with the same layout.
+    adapter.reset();
+    model = std::make_unique<VarnelPlugin>(name_);
+    adapter = std::make_unique<RecordingAdapter>(*model);
+    EXPECT_EQ(model->getInterfaceWidth(), 926);
+    EXPECT_EQ(model->getInterfaceHeight(), 514);
+    EXPECT_EQ(model->getVarnelSettings().expandedSection.getValue(), -1);
+    open();
+    EXPECT_EQ(editor->modulationButton()->value.getValue(), 1);
+    EXPECT_EQ(editor->bottomBar().resize->value.getValue(), 1);
+
+    // Toggling twice comes back to the same height.
+    for (int i = 0; i < 2; ++i) {
+        editor->modulationButton()->value.setValue(1 - editor->modulationButton()->value.getValue());
+        editor->modulationButtonChanged();
+    }
+    EXPECT_FLOAT_EQ(ui->root().height.getValue(), 514);
+}
+
+TEST_F(VarnelInterfaceTest, TheSlotListFollowsItsCountFromAutomation) {
+    open();
+    ASSERT_NE(editor->slotController(), nullptr);
+    EXPECT_EQ(editor->slotController()->listedCount(), 0);
+    automate(model->slots.getNumActiveParameter(), 2.0f);
+    EXPECT_EQ(editor->slotController()->listedCount(), 2);
+    automate(model->slots.getNumActiveParameter(), 1.0f);
+    EXPECT_EQ(editor->slotController()->listedCount(), 1);
+}
+
+TEST_F(VarnelInterfaceTest, ConstructionSetsTheFeaturesTheSourceTargetRangesAndTheHelpHint) {
+    open();
+    EXPECT_EQ(editor->featureFlags(), 7u);
+    struct Range {
+        uint32_t target;
+        int32_t position;
+        const AbstractParameterSetList* group;
+    };
+    const Range ranges[] = {{15, 0, nullptr},     {16, 0, &model->xlfos}, {33, 5, &model->xlfos},
+                            {34, 0, &model->egs}, {69, 5, &model->egs},   {70, 0, &model->efs},
+                            {77, 3, &model->efs}, {78, 0, nullptr}};
+    for (const Range& r : ranges) {
+        EXPECT_EQ(editor->targetRange(r.target).group, r.group) << r.target;
+        EXPECT_EQ(editor->targetRange(r.target).position, r.position) << r.target;
+    }
+    // A source's own parameter is a target only while the source is in use.
+    EXPECT_FALSE(editor->canAddToTargetRange(16));
+    model->xlfos.getNumActiveParameter().setValue(1.0f, 0);
+    EXPECT_TRUE(editor->canAddToTargetRange(16));
+    EXPECT_FALSE(editor->canAddToTargetRange(19));
+
+    // The sources below the display, the product's five types in kind order.
+    ASSERT_NE(editor->sourceController(), nullptr);
+    const gui::Rect sources = editor->sourceController()->bounds.getValue();
+    EXPECT_FLOAT_EQ(sources.top, 302.0f);
+    EXPECT_FLOAT_EQ(sources.bottom, 493.0f);
+    EXPECT_FLOAT_EQ(sources.width(), 640.0f);
+    const auto& types = editor->sourceController()->sourceTypes();
+    ASSERT_EQ(types.size(), 5u);
+    const int32_t presetKinds[5] = {-1, 2, 3, 4, 5};
+    for (size_t k = 0; k < types.size(); ++k)
+        EXPECT_EQ(types[k].presetKind, presetKinds[k]) << k;
+    EXPECT_EQ(types[0].outputs, 2);
+
+    ASSERT_NE(editor->helpLabel(), nullptr);
+    EXPECT_EQ(editor->hint().label(), editor->helpLabel());
+    const gui::BasicRect<float> margins = editor->helpLabel()->margins.getValue();
+    EXPECT_FLOAT_EQ(margins.left, 15.0f);
+    EXPECT_FLOAT_EQ(margins.top, 10.0f);
+    EXPECT_FLOAT_EQ(margins.right, 35.0f);
+    EXPECT_FLOAT_EQ(margins.bottom, 15.0f);
+}
+
+TEST_F(VarnelInterfaceTest, ClosingDeletesTheTreeBeforeTheSkinInAnyState) {
+    open();
+    // A gesture left open when the editor closes ends once.
+    gesture(*editor->delayControls(0).time, 0);
+    editor->delayControls(1).time->performGesture(0, 0);
+    editor->delayControls(1).time->performGesture(1, 100);
+    close();
+    EXPECT_EQ(adapter->gestureFaults(), "");
+}
+
+} // namespace
