@@ -1,5 +1,6 @@
 #include "editor/ZentorPluginInterface.h"
 
+#include "editor/MidiLearnController.h"
 #include "editor/ParameterValueDisplay.h"
 #include "foundation/FilePaths.h"
 #include "foundation/ModuleResources.h"
@@ -85,6 +86,12 @@ gui::Button::Style* ZentorPluginInterface::buttonStyle(const std::string& name) 
     if (name == "Bar") return barStyle_.get();
     return nullptr;
 }
+
+MidiLearnController* ZentorPluginInterface::createMidiLearnOverlay() {
+    return new MidiLearnController(userInterface(), *this, kLearnLabelBackground, kLearnControllerLabel);
+}
+
+void ZentorPluginInterface::showAboutDialog() {}
 
 void ZentorPluginInterface::layoutHelpHint() {
     layoutHook();

@@ -36,9 +36,12 @@ public:
     ~ZentorPluginInterface() override;
 
     // --- Slots
-    virtual void showAboutDialog() {}
-    // The MIDI-learn overlay (made by MIDI learn), or null.
-    virtual gui::Control* createMidiLearnOverlay() { return nullptr; }
+    static constexpr const char* kLearnLabelBackground = "MidiLearnLabelBackground.png";
+    static constexpr const char* kLearnControllerLabel = "MidiLearnLabel.png";
+    // The About dialog over the editor (deleted once, after its dismissal).
+    void showAboutDialog() override;
+    // The MIDI-learn overlay on the maker's label bitmaps.
+    MidiLearnController* createMidiLearnOverlay() override;
     virtual int32_t getSkinValue() { return skinValue_; }
     // Places the help hint, then the layout hook.
     virtual void layoutHelpHint();
