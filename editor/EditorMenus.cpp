@@ -75,9 +75,8 @@ void EditorMenus::buildHelpMenu() {
     gui::PopupMenu& menu = *helpMenu_;
     menu.clear();
     GenericPlugin::SharedSettings* shared = GenericPlugin::getSharedSettings();
-    add(menu, "Help Topics", [this](gui::MenuItem&) {
-        owner_.pluginChanged(GenericPluginInterface::kOpenHelpDocument, 0);
-    });
+    add(menu, "Help Topics",
+        [this](gui::MenuItem&) { owner_.pluginChanged(GenericPluginInterface::kOpenHelpDocument, 0); });
     gui::MenuItem* help = add(menu, "Show Interactive Help Hints",
                               [this](gui::MenuItem& item) { toggleInteractiveHelp(item); });
     help->isChecked.setValue(shared != nullptr && shared->interactiveHelpShown.getValue());
@@ -211,7 +210,8 @@ void EditorMenus::fillPresetMenu() {
     if (root != nullptr)
         for (const auto& entry : root->getEntries()) {
             auto* item = new PresetMenuItem(*entry, owner_, -1);
-            item->isChecked.setValue(startsWithFolder(current, entry->path) && current.size() == entry->path.size());
+            item->isChecked.setValue(startsWithFolder(current, entry->path) &&
+                                     current.size() == entry->path.size());
             // The item's own copy of the path.
             item->selectedEvent.addHandler(NotifyEvent::bind([load, item] { load(item->entry().path); }));
             menu.addItem(item);
@@ -258,7 +258,8 @@ void EditorMenus::addOptionsItems(gui::Menu& menu) {
     menu.addSeparator();
     add(menu, "Open Other Preset...", [this](gui::MenuItem&) { owner_.presetBar().openOtherPreset(); });
     add(menu, "Change Preset Folder...", [this](gui::MenuItem&) { owner_.choosePresetFolder(); });
-    add(menu, "Restore Factory Presets", [this](gui::MenuItem&) { owner_.presetBar().restoreFactoryPresets(); });
+    add(menu, "Restore Factory Presets",
+        [this](gui::MenuItem&) { owner_.presetBar().restoreFactoryPresets(); });
     add(menu, "Refresh", [this](gui::MenuItem&) { refreshPresets(); });
 }
 

@@ -18,7 +18,8 @@
 namespace {
 
 void loadIfPresent(gui::Bitmap& bitmap, const std::string& name) {
-    if (!name.empty() && (resourceExists(name) || resourceExists(addDoubleScaleSuffix(name)))) bitmap.load(name);
+    if (!name.empty() && (resourceExists(name) || resourceExists(addDoubleScaleSuffix(name))))
+        bitmap.load(name);
 }
 
 gui::Button* textButton(gui::UserInterface& ui, gui::Control& parent, const char* text) {
@@ -89,6 +90,7 @@ MidiLearnController::MidiLearnController(gui::UserInterface& userInterface, Gene
     if (userInterface.hasPlatformDelegate()) labelText_.reset(userInterface.platformDelegate().createText());
     buildParameterGhosts();
     setLearnTexts(0);
+    showInstruction(idleText.getValue());
 }
 
 MidiLearnController::~MidiLearnController() = default;
@@ -114,9 +116,18 @@ void MidiLearnController::buildParameterGhosts() {
         ghosts_.push_back(std::move(ghost));
 }
 
+void MidiLearnController::disarm() {
+    if (LearnGhost* old = learnGhost(armedGhost_)) old->armed = false;
+    armedGhost_ = -1;
+    armedController_ = -1;
+    interface_.midiLearn().arm(kNone);
+    showInstruction(idleText.getValue());
+    invalidateRect(localRect());
+}
+
 void MidiLearnController::refreshGhosts() {
     if (isHiding()) return;
-    const uint32_t armed = armedGhost_ >= 0 ? identifierOf(armedGhost_) : kNone;
+    const uint32_t armed = armedGhost_ >= 0 ? interface_.midiLearn().armedIdentifier() : kNone;
     for (auto& ghost : ghosts_)
         ghost->armed = false;
     buildParameterGhosts();
@@ -130,11 +141,7 @@ void MidiLearnController::refreshGhosts() {
                 ghosts_[static_cast<size_t>(i)]->armed = true;
                 break;
             }
-        if (armedGhost_ < 0) {
-            interface_.midiLearn().arm(kNone);
-            armedController_ = -1;
-            showInstruction(idleText.getValue());
-        }
+        if (armedGhost_ < 0) disarm();
     }
     refreshLabels();
 }
@@ -226,16 +233,20 @@ void MidiLearnController::layoutInstruction() {
     const float left = std::max(kLabelMargin, (rootWidth - w) * 0.5f);
     label_->setBoundsXYWH(left, kLabelMargin, w, h);
     const float buttonY = kLabelMargin + (h - 20.0f) * 0.5f;
-    if (closeButton_ != nullptr) closeButton_->setBoundsXYWH(left + w - kButtonWidth, buttonY, kButtonWidth, 20.0f);
+    if (closeButton_ != nullptr)
+        closeButton_->setBoundsXYWH(left + w - kButtonWidth, buttonY, kButtonWidth, 20.0f);
     if (clearButton_ != nullptr)
-        clearButton_->setBoundsXYWH(left + w - 2.0f * kButtonWidth - kButtonGap, buttonY, kButtonWidth, 20.0f);
+        clearButton_->setBoundsXYWH(left + w - 2.0f * kButtonWidth - kButtonGap, buttonY, kButtonWidth,
+                                    20.0f);
 }
 
 void MidiLearnController::propertyChanged(AbstractProperty& property) {
     gui::Overlay::propertyChanged(property);
     if (&property == &idleText || &property == &armedTextPrefix) {
-        if (armedGhost_ < 0) showInstruction(idleText.getValue());
-        else layoutInstruction();
+        if (armedGhost_ < 0)
+            showInstruction(idleText.getValue());
+        else
+            layoutInstruction();
     }
 }
 
@@ -249,8 +260,15 @@ void MidiLearnController::componentDeleted(gui::Component* component) {
     if (component == label_) label_ = nullptr;
     if (component == closeButton_) closeButton_ = nullptr;
     if (component == clearButton_) clearButton_ = nullptr;
-    for (size_t i = 0; i < static_cast<size_t>(parameterGhostCount_) && i < ghosts_.size(); ++i)
-        static_cast<ParameterGhost&>(*ghosts_[i]).forget(component);
+    bool armedDied = false;
+    for (size_t i = 0; i < static_cast<size_t>(parameterGhostCount_) && i < ghosts_.size(); ++i) {
+        auto& ghost = static_cast<ParameterGhost&>(*ghosts_[i]);
+        const bool had = ghost.control() != nullptr;
+        ghost.forget(component);
+        if (had && ghost.control() == nullptr && static_cast<int>(i) == armedGhost_) armedDied = true;
+    }
+    // The armed control died: nothing stays armed for it.
+    if (armedDied && !userInterface().isBeingDestroyed()) disarm();
 }
 
 gui::Rect MidiLearnController::controllerLabelRect(LearnGhost& ghost, const std::string& text) {

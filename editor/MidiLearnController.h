@@ -38,7 +38,8 @@ class Text;
 class MidiLearnController : public gui::Overlay {
 public:
     static constexpr const char* kIdleText = "Click a control to activate it for MIDI Learn mode";
-    static constexpr const char* kArmedPrefix = "Move a slider/knob on your MIDI controller to associate it to: ";
+    static constexpr const char* kArmedPrefix =
+        "Move a slider/knob on your MIDI controller to associate it to: ";
     static constexpr const char* kArmedPrefixShort = "Move a MIDI control to associate it to: ";
     static constexpr const char* kNoController = "-";
     static constexpr uint32_t kMidiSourceBase = 0x10000;
@@ -133,6 +134,7 @@ public:
 
 private:
     void buildParameterGhosts();
+    void disarm();
     void showInstruction(const std::string& text);
     void layoutInstruction();
     // The ghost's identifier when it is armable.
