@@ -104,9 +104,11 @@ TEST_F(LearnOverlayTest, ClearUnmapsTheArmedControlInOneChangeAndNothingWithoutO
 TEST_F(LearnOverlayTest, TheShortTextsAndAProductsGhostsWithTheirNames) {
     overlay()->setLearnTexts(1);
     overlay()->addLearnGhost(new FixedGhost(ControllerMapping::virtualBase, gui::Rect(600, 10, 640, 50)));
-    overlay()->addLearnGhost(new FixedGhost(MidiLearnController::kMidiSourceBase, gui::Rect(700, 10, 740, 50)));
+    overlay()->addLearnGhost(
+        new FixedGhost(MidiLearnController::kMidiSourceBase, gui::Rect(700, 10, 740, 50)));
     overlay()->mouseDown(1, gui::Point(610, 20), 8);
-    EXPECT_EQ(overlay()->instructionText(), std::string(MidiLearnController::kArmedPrefixShort) + "Link Both");
+    EXPECT_EQ(overlay()->instructionText(),
+              std::string(MidiLearnController::kArmedPrefixShort) + "Link Both");
     controllerSeen(20);
     EXPECT_EQ(mapping->getParameter(20), ControllerMapping::virtualBase);
     // A MIDI source is named but nothing arms it.
