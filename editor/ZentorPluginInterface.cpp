@@ -1,5 +1,6 @@
 #include "editor/ZentorPluginInterface.h"
 
+#include "editor/AboutDialog.h"
 #include "editor/MidiLearnController.h"
 #include "editor/ParameterValueDisplay.h"
 #include "foundation/FilePaths.h"
@@ -8,6 +9,7 @@
 #include "gui/Bitmap.h"
 #include "gui/BitmapResourceList.h"
 #include "gui/MultiLabel.h"
+#include "gui/RootControl.h"
 #include "gui/Text.h"
 #include "gui/UserInterface.h"
 
@@ -74,6 +76,8 @@ void ZentorPluginInterface::buildSkin() {
         setIfDifferent(barStyle_->textColor, gui::Color(200, 200, 200, 255));
     }
 
+    genericDialogStyle_ = std::make_unique<GenericDialog::Style>(ui, dialogStyle_.get());
+
     lightOn_ = ui.bitmapResources().create();
     lightOff_ = ui.bitmapResources().create();
     if (imageExists("LightOn.png")) lightOn_->load("LightOn.png");
@@ -91,7 +95,13 @@ MidiLearnController* ZentorPluginInterface::createMidiLearnOverlay() {
     return new MidiLearnController(userInterface(), *this, kLearnLabelBackground, kLearnControllerLabel);
 }
 
-void ZentorPluginInterface::showAboutDialog() {}
+void ZentorPluginInterface::showAboutDialog() {
+    gui::RootControl* root = userInterface().rootControl();
+    if (root == nullptr || !genericDialogStyle_) return;
+    // The tree owns it; it deletes itself once dismissed.
+    auto* dialog = new AboutDialog(*this, *genericDialogStyle_);
+    dialog->parent.setValue(root);
+}
 
 void ZentorPluginInterface::layoutHelpHint() {
     layoutHook();
@@ -126,6 +136,7 @@ void ZentorPluginInterface::removeHandlers() {
     GenericPluginInterface::removeHandlers();
     if (gui::Animator* a = animator())
         a->tickEvent.removeHandler(this, &ZentorPluginInterface::animationHook);
+    genericDialogStyle_.reset();
     dialogStyle_.reset();
     removeStyle_.reset();
     barStyle_.reset();

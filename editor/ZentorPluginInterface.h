@@ -12,6 +12,7 @@
 //
 // Threading: GUI thread.
 
+#include "editor/GenericDialog.h"
 #include "editor/GenericPluginInterface.h"
 #include "gui/Button.h"
 
@@ -60,6 +61,7 @@ public:
 
     // "Dialog", "Remove" or "Bar"; null for another name.
     gui::Button::Style* buttonStyle(const std::string& name) const;
+    GenericDialog::Style& genericDialogStyle() const { return *genericDialogStyle_; }
     gui::Bitmap& lightBitmap(bool on) const { return on ? *lightOn_ : *lightOff_; }
     const std::string& backgroundName() const { return backgroundName_; }
 
@@ -76,6 +78,7 @@ private:
     std::unique_ptr<gui::Button::Style> dialogStyle_;
     std::unique_ptr<gui::Button::Style> removeStyle_;
     std::unique_ptr<gui::Button::Style> barStyle_;
+    std::unique_ptr<GenericDialog::Style> genericDialogStyle_;
     // In the user interface's bitmap list.
     gui::Bitmap* lightOn_ = nullptr;
     gui::Bitmap* lightOff_ = nullptr;

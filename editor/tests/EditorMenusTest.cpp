@@ -127,10 +127,13 @@ protected:
 };
 
 TEST_F(MenusTest, TheHelpMenuAcrossTheFeatureBits) {
-    const std::vector<std::string> full = {"Help Topics",    "Show Interactive Help Hints [x]",
+    const std::vector<std::string> full = {"Help Topics",
+                                           "Show Interactive Help Hints [x]",
                                            "Show Component Displays [x]",
-                                           "-",              "Zentor Web Site",
-                                           "Zentor Support", "-",
+                                           "-",
+                                           "Zentor Web Site",
+                                           "Zentor Support",
+                                           "-",
                                            "About"};
     std::vector<std::string> without = full;
     without.erase(without.begin() + 2);
@@ -172,7 +175,8 @@ TEST_F(MenusTest, HelpChoicesWriteTheRegistryAndOpenTheirDocuments) {
     choose(*editor->helpMenu(), "Help Topics");
     ui->advance(10);
     EXPECT_TRUE(PosixPlatformDelegate::openedDocuments().empty());
-    RegistryWriter(RegistryRoot::kLocalMachine, keyPath()).serializeString("HelpFileName", "C:\\Help\\V.pdf", "");
+    RegistryWriter(RegistryRoot::kLocalMachine, keyPath())
+        .serializeString("HelpFileName", "C:\\Help\\V.pdf", "");
     readStartupRegistrySettings(keyPath());
     choose(*editor->helpMenu(), "Help Topics");
     ui->advance(10);
@@ -266,11 +270,12 @@ TEST_F(MenusTest, ThePresetMenuWithFoldersTheCurrentOneAndTheOptions) {
     EXPECT_EQ(model->getCurrentPreset().getName(), "Kick");
     menus().fillPresetMenu();
     menus().fillPresetMenu();
-    EXPECT_EQ(lines(menus().presetMenu()),
-              (std::vector<std::string>{"Alpha", "-", "Drums [x]", "  Kick [x]", "Pads", "  Soft", "-",
-                                        "Save As...", "-", "Options", "  Enable MIDI Program Changes", "  -",
-                                        "  Save As Default", "  -", "  Open Other Preset...",
-                                        "  Change Preset Folder...", "  Restore Factory Presets", "  Refresh"}));
+    EXPECT_EQ(
+        lines(menus().presetMenu()),
+        (std::vector<std::string>{"Alpha", "-", "Drums [x]", "  Kick [x]", "Pads", "  Soft", "-",
+                                  "Save As...", "-", "Options", "  Enable MIDI Program Changes", "  -",
+                                  "  Save As Default", "  -", "  Open Other Preset...",
+                                  "  Change Preset Folder...", "  Restore Factory Presets", "  Refresh"}));
     choose(*editor->presetMenu(), "Enable MIDI Program Changes");
     EXPECT_TRUE(registryBool("EnableMIDIProgramChanges"));
     ModalResponder::push(pick("Alpha"));
@@ -309,7 +314,8 @@ TEST_F(MenusTest, ChangePresetFolderStoresItAndRescans) {
 
 // The responder closes the editor inside each menu: nothing follows (ASan).
 TEST_F(MenusTest, AnEditorClosedInsideAMenuRunsNothing) {
-    for (const char* text : {"Show Interactive Help Hints", "About", "Clear All", "Enable MIDI", "Save As..."}) {
+    for (const char* text :
+         {"Show Interactive Help Hints", "About", "Clear All", "Enable MIDI", "Save As..."}) {
         ModalResponder::reset();
         open(EditorMenus::kFeatureEnableMidi);
         GenericPlugin::getControllerMapping()->assign(5, 0);
