@@ -34,10 +34,12 @@ AboutDialog::AboutDialog(ZentorPluginInterface& interface, Style& style, const V
 AboutDialog::~AboutDialog() = default;
 
 std::string AboutDialog::formatDate(const VersionInfo::Date& date) {
-    static constexpr const char* months[] = {"January", "February", "March",     "April",   "May",      "June",
-                                             "July",    "August",   "September", "October", "November", "December"};
+    static constexpr const char* months[] = {"January",   "February", "March",    "April",
+                                             "May",       "June",     "July",     "August",
+                                             "September", "October",  "November", "December"};
     const int32_t month = std::clamp<int32_t>(date.month, 0, 11);
-    return std::string(months[month]) + " " + std::to_string(date.day) + ", " + std::to_string(date.year + 1900);
+    return std::string(months[month]) + " " + std::to_string(date.day) + ", " +
+           std::to_string(date.year + 1900);
 }
 
 void AboutDialog::build(const VersionInfo& version) {

@@ -23,7 +23,8 @@ GenericDialog::GenericDialog(ZentorPluginInterface& interface, Style& style)
         const gui::Rect now = bounds.getValue();
         constexpr float kTolerance = 0.001f;
         if (std::fabs(now.left - wanted.left) > kTolerance || std::fabs(now.top - wanted.top) > kTolerance ||
-            std::fabs(now.right - wanted.right) > kTolerance || std::fabs(now.bottom - wanted.bottom) > kTolerance)
+            std::fabs(now.right - wanted.right) > kTolerance ||
+            std::fabs(now.bottom - wanted.bottom) > kTolerance)
             setBounds(wanted);
     }
     anchors.setValue(kLeftFixed | kTopFixed | kRightFollows | kBottomFollows);
