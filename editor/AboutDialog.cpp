@@ -1,6 +1,6 @@
 #include "editor/AboutDialog.h"
 
-#include "editor/ZentorPluginInterface.h"
+#include "editor/GenericPluginInterface.h"
 #include "gui/MultiLabel.h"
 #include "gui/Text.h"
 #include "gui/UserInterface.h"
@@ -22,10 +22,10 @@ const VersionInfo& processVersion() {
 
 } // namespace
 
-AboutDialog::AboutDialog(ZentorPluginInterface& interface, Style& style)
+AboutDialog::AboutDialog(GenericPluginInterface& interface, Style& style)
     : AboutDialog(interface, style, processVersion()) {}
 
-AboutDialog::AboutDialog(ZentorPluginInterface& interface, Style& style, const VersionInfo& version)
+AboutDialog::AboutDialog(GenericPluginInterface& interface, Style& style, const VersionInfo& version)
     : GenericDialog(interface, style) {
     build(version);
     dismissEvent.setHandler(NotifyEvent::bind(this, &AboutDialog::dismiss));

@@ -23,8 +23,8 @@ public:
     static constexpr int kBitsOpacity = 160;
 
     // From the process's version information.
-    AboutDialog(ZentorPluginInterface& interface, Style& style);
-    AboutDialog(ZentorPluginInterface& interface, Style& style, const VersionInfo& version);
+    AboutDialog(GenericPluginInterface& interface, Style& style);
+    AboutDialog(GenericPluginInterface& interface, Style& style, const VersionInfo& version);
     ~AboutDialog() override;
 
     // "March 5, 2026"; the month clamped into 0..11.

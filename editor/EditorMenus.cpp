@@ -2,10 +2,11 @@
 
 #include "editor/GenericPluginInterface.h"
 #include "editor/HelpHint.h"
-#include "editor/MidiLearnMode.h"
 #include "editor/MidiMenuItem.h"
 #include "editor/PresetBar.h"
 #include "editor/PresetMenuItem.h"
+#include "foundation/ModuleResources.h"
+#include "foundation/Registry.h"
 #include "gui/PopupMenu.h"
 #include "gui/UserInterface.h"
 #include "plugin/ControllerMapping.h"
@@ -152,12 +153,12 @@ void EditorMenus::fillClearMenu(gui::Menu& menu) {
     std::vector<std::pair<uint32_t, int32_t>> mapped;
     for (int32_t c = 0; c < ControllerMapping::numControllers; ++c) {
         const uint32_t id = mapping->getParameter(c);
-        if (id != ControllerMapping::none && owner_.midiLearn().isMappable(id)) mapped.emplace_back(id, c);
+        if (id != ControllerMapping::none && owner_.isLearnIdentifierMappable(id)) mapped.emplace_back(id, c);
     }
     std::sort(mapped.begin(), mapped.end());
     for (const auto& [id, controller] : mapped)
         menu.addItem(
-            new GenericPluginInterface::MidiMenuItem(controller, owner_.midiLearn().identifierName(id), id));
+            new GenericPluginInterface::MidiMenuItem(controller, owner_.learnIdentifierName(id), id));
 }
 
 void EditorMenus::toggleMidiReceived() {
@@ -273,4 +274,66 @@ void EditorMenus::refreshPresets() {
         manager->refreshAll();
         if (manager->getCache() != nullptr) manager->update();
     }
+}
+
+// --- The interface's menu operations
+
+void GenericPluginInterface::EditorMenusDeleter::operator()(EditorMenus* menus) const {
+    delete menus;
+}
+
+void GenericPluginInterface::createMenus() {
+    menus_.reset(new EditorMenus(*this));
+}
+
+gui::PopupMenu* GenericPluginInterface::presetMenu() {
+    return menus_ ? &menus_->presetMenu() : nullptr;
+}
+
+gui::PopupMenu* GenericPluginInterface::helpMenu() {
+    return menus_ ? &menus_->helpMenu() : nullptr;
+}
+
+gui::PopupMenu* GenericPluginInterface::midiMenu() {
+    return menus_ ? &menus_->midiMenu() : nullptr;
+}
+
+void GenericPluginInterface::buildHelpMenu() {
+    if (menus_) menus_->buildHelpMenu();
+}
+
+void GenericPluginInterface::buildMidiMenu() {
+    if (menus_) menus_->buildMidiMenu();
+}
+
+void GenericPluginInterface::fillPresetMenu() {
+    if (menus_) menus_->fillPresetMenu();
+}
+
+void GenericPluginInterface::addOptionsItems(gui::Menu& menu) {
+    if (menus_) menus_->addOptionsItems(menu);
+}
+
+bool GenericPluginInterface::hasFactoryControllerMap() {
+    return resourceExists(GenericPlugin::kMidiMapFile);
+}
+
+void GenericPluginInterface::choosePresetFolder() {
+    if (presetBar_) presetBar_->changePresetFolder();
+}
+
+std::string GenericPluginInterface::openWebPage(int32_t kind) {
+    return kind == kSupportPage ? kSupportAddress : kWebSiteAddress;
+}
+
+void GenericPluginInterface::openHelpDocument() {
+    // Nothing without a help file.
+    const std::string path = getHelpFileName();
+    if (!path.empty()) userInterface().platformDelegate().openDocument(path);
+}
+
+void GenericPluginInterface::openWebAddress() {
+    const std::string address = std::move(pendingWebAddress_);
+    pendingWebAddress_.clear();
+    if (!address.empty()) userInterface().platformDelegate().openDocument(address);
 }

@@ -1,6 +1,6 @@
 #include "editor/GenericDialog.h"
 
-#include "editor/ZentorPluginInterface.h"
+#include "editor/GenericPluginInterface.h"
 #include "foundation/FilePaths.h"
 #include "foundation/ModuleResources.h"
 #include "gui/Animator.h"
@@ -15,7 +15,7 @@
 GenericDialog::Style::Style(gui::UserInterface& userInterface, gui::Button::Style* buttonStyle)
     : gui::Component(userInterface), buttonStyle(buttonStyle) {}
 
-GenericDialog::GenericDialog(ZentorPluginInterface& interface, Style& style)
+GenericDialog::GenericDialog(GenericPluginInterface& interface, Style& style)
     : gui::Dialog(interface.userInterface()), interface_(interface), style_(style) {
     gui::UserInterface& ui = interface.userInterface();
     if (gui::RootControl* root = ui.rootControl()) {

@@ -17,7 +17,7 @@
 
 #include <string>
 
-class ZentorPluginInterface;
+class GenericPluginInterface;
 
 namespace gui {
 class Image;
@@ -44,7 +44,7 @@ public:
         gui::Button::Style* buttonStyle;
     };
 
-    GenericDialog(ZentorPluginInterface& interface, Style& style);
+    GenericDialog(GenericPluginInterface& interface, Style& style);
     ~GenericDialog() override;
 
     // Fired (sender: this) by a click on the dialog or Escape.
@@ -55,14 +55,14 @@ public:
     gui::MultiLabel* addLabel(float x, float y, const std::string& text);
 
     gui::Image* background() const { return background_; }
-    ZentorPluginInterface& interface() const { return interface_; }
+    GenericPluginInterface& interface() const { return interface_; }
     const Style& style() const { return style_; }
 
     void mouseDown(int button, const gui::Point& point, int modifiers) override;
     bool keyPressed(int key, int character, int flags) override;
 
 private:
-    ZentorPluginInterface& interface_;
+    GenericPluginInterface& interface_;
     Style& style_;
     gui::Image* background_ = nullptr;
 };

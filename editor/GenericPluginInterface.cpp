@@ -2,14 +2,9 @@
 
 #include "editor/ABButton.h"
 #include "editor/ComponentPresetHandler.h"
-#include "editor/EditorMenus.h"
 #include "editor/HelpHint.h"
-#include "editor/MidiLearnController.h"
-#include "editor/MidiLearnMode.h"
 #include "editor/PresetBar.h"
 #include "editor/StandardButtons.h"
-#include "foundation/ModuleResources.h"
-#include "foundation/Registry.h"
 #include "gui/Button.h"
 #include "gui/DeviceBacking.h"
 #include "gui/PNGFiler.h"
@@ -133,8 +128,8 @@ GenericPluginInterface::GenericPluginInterface(gui::UserInterface& userInterface
     buttonHooks.showCompareSlot = [this](gui::Button& button, int32_t slot) {
         showCompareSlot(button, slot);
     };
-    menus_ = std::make_unique<EditorMenus>(*this);
-    midiLearn_ = std::make_unique<MidiLearnMode>(*this);
+    createMenus();
+    createMidiLearn();
     standardButtons_ = std::make_unique<StandardButtons>(*this, std::move(buttonHooks));
     PresetBar::Hooks barHooks;
     barHooks.display = [this] {
@@ -352,8 +347,7 @@ void GenericPluginInterface::removeHandlers() {
     if (!userInterface().isBeingDestroyed())
         userInterface().scaleChangedEvent.removeHandler(this, &GenericPluginInterface::scaleChanged);
     componentPresetHandlers_.clear();
-    if (midiLearn_) midiLearn_->close();
-    midiLearn_.reset();
+    closeMidiLearn();
     menus_.reset();
     presetBar_.reset();
     standardButtons_.reset();
@@ -435,93 +429,6 @@ ComponentPresetHandler* GenericPluginInterface::getComponentPresetHandler(int32_
     auto& handlers = componentPresetHandlers_[static_cast<size_t>(kind)];
     if (index < 0 || static_cast<size_t>(index) >= handlers.size()) return nullptr;
     return handlers[static_cast<size_t>(index)].get();
-}
-
-// --- Menus
-
-gui::PopupMenu* GenericPluginInterface::presetMenu() {
-    return menus_ ? &menus_->presetMenu() : nullptr;
-}
-
-gui::PopupMenu* GenericPluginInterface::helpMenu() {
-    return menus_ ? &menus_->helpMenu() : nullptr;
-}
-
-gui::PopupMenu* GenericPluginInterface::midiMenu() {
-    return menus_ ? &menus_->midiMenu() : nullptr;
-}
-
-void GenericPluginInterface::buildHelpMenu() {
-    if (menus_) menus_->buildHelpMenu();
-}
-
-void GenericPluginInterface::buildMidiMenu() {
-    if (menus_) menus_->buildMidiMenu();
-}
-
-void GenericPluginInterface::fillPresetMenu() {
-    if (menus_) menus_->fillPresetMenu();
-}
-
-void GenericPluginInterface::addOptionsItems(gui::Menu& menu) {
-    if (menus_) menus_->addOptionsItems(menu);
-}
-
-bool GenericPluginInterface::hasFactoryControllerMap() {
-    return resourceExists(GenericPlugin::kMidiMapFile);
-}
-
-void GenericPluginInterface::choosePresetFolder() {
-    if (presetBar_) presetBar_->changePresetFolder();
-}
-
-std::string GenericPluginInterface::openWebPage(int32_t kind) {
-    return kind == kSupportPage ? kSupportAddress : kWebSiteAddress;
-}
-
-void GenericPluginInterface::openHelpDocument() {
-    // Nothing without a help file.
-    const std::string path = getHelpFileName();
-    if (!path.empty()) userInterface().platformDelegate().openDocument(path);
-}
-
-void GenericPluginInterface::openWebAddress() {
-    const std::string address = std::move(pendingWebAddress_);
-    pendingWebAddress_.clear();
-    if (!address.empty()) userInterface().platformDelegate().openDocument(address);
-}
-
-// --- MIDI learn
-
-bool GenericPluginInterface::isMidiLearnActive() {
-    return midiLearn_ && midiLearn_->isActive();
-}
-
-void GenericPluginInterface::setMidiLearnActive(bool on) {
-    if (midiLearn_) midiLearn_->setActive(on);
-}
-
-void GenericPluginInterface::midiLearnReceived(int32_t controller) {
-    if (!midiLearn_) return;
-    midiLearn_->controllerSeen(controller);
-    midiLearnAssigned();
-}
-
-void GenericPluginInterface::midiLearnAssigned() {}
-
-void GenericPluginInterface::midiControllerMapChanged() {
-    // Silent: the user did not ask for this write.
-    plugin().saveMidiControllerMap();
-    if (midiLearn_) midiLearn_->mapChanged();
-    controllerMapEvent.notify(this);
-}
-
-void GenericPluginInterface::refreshLearnOverlay() {
-    if (midiLearn_) midiLearn_->refresh();
-}
-
-bool GenericPluginInterface::hasLearnOverlay() {
-    return midiLearn_ && midiLearn_->hasOverlay();
 }
 
 void GenericPluginInterface::linksChanged() {

@@ -223,6 +223,11 @@ public:
     bool isMidiLearnActive() override;
     virtual void setMidiLearnActive(bool on);
     MidiLearnMode& midiLearn() const { return *midiLearn_; }
+    // The mode's armed identifier and its rules (MidiLearnMode's).
+    void armLearnIdentifier(uint32_t identifier);
+    uint32_t armedLearnIdentifier() const;
+    bool isLearnIdentifierMappable(uint32_t identifier) const;
+    std::string learnIdentifierName(uint32_t identifier) const;
     // The overlay of the mode (null: the mode has none).
     virtual MidiLearnController* createMidiLearnOverlay() { return nullptr; }
     // The product's own ghosts on a new overlay.
@@ -276,8 +281,18 @@ private:
     std::unique_ptr<HelpHint> helpHint_;
     std::unique_ptr<StandardButtons> standardButtons_;
     std::unique_ptr<PresetBar> presetBar_;
-    std::unique_ptr<EditorMenus> menus_;
-    std::unique_ptr<MidiLearnMode> midiLearn_;
+    // Made, closed and deleted by their own units (no include cycle).
+    struct EditorMenusDeleter {
+        void operator()(EditorMenus* menus) const;
+    };
+    struct MidiLearnModeDeleter {
+        void operator()(MidiLearnMode* mode) const;
+    };
+    void createMenus();
+    void createMidiLearn();
+    void closeMidiLearn();
+    std::unique_ptr<EditorMenus, EditorMenusDeleter> menus_;
+    std::unique_ptr<MidiLearnMode, MidiLearnModeDeleter> midiLearn_;
     std::string pendingWebAddress_;
     std::vector<std::vector<std::unique_ptr<ComponentPresetHandler>>> componentPresetHandlers_;
     uint32_t panelMask_ = 0;

@@ -1,7 +1,6 @@
 #include "editor/MidiLearnController.h"
 
 #include "editor/GenericPluginInterface.h"
-#include "editor/MidiLearnMode.h"
 #include "foundation/FilePaths.h"
 #include "foundation/ModuleResources.h"
 #include "gui/Bitmap.h"
@@ -120,14 +119,14 @@ void MidiLearnController::disarm() {
     if (LearnGhost* old = learnGhost(armedGhost_)) old->armed = false;
     armedGhost_ = -1;
     armedController_ = -1;
-    interface_.midiLearn().arm(kNone);
+    interface_.armLearnIdentifier(kNone);
     showInstruction(idleText.getValue());
     invalidateRect(localRect());
 }
 
 void MidiLearnController::refreshGhosts() {
     if (isHiding()) return;
-    const uint32_t armed = armedGhost_ >= 0 ? interface_.midiLearn().armedIdentifier() : kNone;
+    const uint32_t armed = armedGhost_ >= 0 ? interface_.armedLearnIdentifier() : kNone;
     for (auto& ghost : ghosts_)
         ghost->armed = false;
     buildParameterGhosts();
@@ -168,7 +167,7 @@ uint32_t MidiLearnController::identifierOf(int ghost) {
     LearnGhost* g = learnGhost(ghost);
     if (g == nullptr || !g->isShown()) return kNone;
     const uint32_t id = g->learnIdentifier();
-    return interface_.midiLearn().isMappable(id) ? id : kNone;
+    return interface_.isLearnIdentifierMappable(id) ? id : kNone;
 }
 
 void MidiLearnController::armGhost(int index) {
@@ -182,11 +181,11 @@ void MidiLearnController::armGhost(int index) {
     if (id != kNone) {
         ghosts_[static_cast<size_t>(index)]->armed = true;
         armedController_ = mapping != nullptr ? mapping->findController(id) : -1;
-        interface_.midiLearn().arm(id);
-        showInstruction(armedTextPrefix.getValue() + interface_.midiLearn().identifierName(id));
+        interface_.armLearnIdentifier(id);
+        showInstruction(armedTextPrefix.getValue() + interface_.learnIdentifierName(id));
     } else {
         armedController_ = -1;
-        interface_.midiLearn().arm(kNone);
+        interface_.armLearnIdentifier(kNone);
         showInstruction(idleText.getValue());
     }
     invalidateRect(localRect());

@@ -116,3 +116,65 @@ void MidiLearnMode::componentDeleted(gui::Component* component) {
         armed_ = kNone;
     }
 }
+
+// --- The interface's MIDI-learn operations
+
+void GenericPluginInterface::MidiLearnModeDeleter::operator()(MidiLearnMode* mode) const {
+    delete mode;
+}
+
+void GenericPluginInterface::createMidiLearn() {
+    midiLearn_.reset(new MidiLearnMode(*this));
+}
+
+void GenericPluginInterface::closeMidiLearn() {
+    if (midiLearn_) midiLearn_->close();
+    midiLearn_.reset();
+}
+
+void GenericPluginInterface::armLearnIdentifier(uint32_t identifier) {
+    if (midiLearn_) midiLearn_->arm(identifier);
+}
+
+uint32_t GenericPluginInterface::armedLearnIdentifier() const {
+    return midiLearn_ ? midiLearn_->armedIdentifier() : MidiLearnMode::kNone;
+}
+
+bool GenericPluginInterface::isLearnIdentifierMappable(uint32_t identifier) const {
+    return midiLearn_ && midiLearn_->isMappable(identifier);
+}
+
+std::string GenericPluginInterface::learnIdentifierName(uint32_t identifier) const {
+    return midiLearn_ ? midiLearn_->identifierName(identifier) : std::string();
+}
+
+bool GenericPluginInterface::isMidiLearnActive() {
+    return midiLearn_ && midiLearn_->isActive();
+}
+
+void GenericPluginInterface::setMidiLearnActive(bool on) {
+    if (midiLearn_) midiLearn_->setActive(on);
+}
+
+void GenericPluginInterface::midiLearnReceived(int32_t controller) {
+    if (!midiLearn_) return;
+    midiLearn_->controllerSeen(controller);
+    midiLearnAssigned();
+}
+
+void GenericPluginInterface::midiLearnAssigned() {}
+
+void GenericPluginInterface::midiControllerMapChanged() {
+    // Silent: the user did not ask for this write.
+    plugin().saveMidiControllerMap();
+    if (midiLearn_) midiLearn_->mapChanged();
+    controllerMapEvent.notify(this);
+}
+
+void GenericPluginInterface::refreshLearnOverlay() {
+    if (midiLearn_) midiLearn_->refresh();
+}
+
+bool GenericPluginInterface::hasLearnOverlay() {
+    return midiLearn_ && midiLearn_->hasOverlay();
+}
