@@ -36,7 +36,10 @@ GenericDialog::GenericDialog(GenericPluginInterface& interface, Style& style)
     background_->parent.setValue(this);
 }
 
-GenericDialog::~GenericDialog() = default;
+GenericDialog::~GenericDialog() {
+    // A control only detaches its children: the labels and buttons are ours.
+    deleteChildren();
+}
 
 gui::Button* GenericDialog::addButton(float x, float y, const std::string& text) {
     auto* button = new gui::Button(userInterface(), style_.buttonStyle);

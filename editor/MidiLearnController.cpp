@@ -92,7 +92,10 @@ MidiLearnController::MidiLearnController(gui::UserInterface& userInterface, Gene
     showInstruction(idleText.getValue());
 }
 
-MidiLearnController::~MidiLearnController() = default;
+MidiLearnController::~MidiLearnController() {
+    // A control only detaches its children: the label and buttons are ours.
+    deleteChildren();
+}
 
 void MidiLearnController::setLearnTexts(int variant) {
     idleText.setValue(kIdleText);

@@ -181,7 +181,9 @@ TEST_F(LearnPluginTest, ControllersWhileTheGuiLearnsAndCloses) {
     std::thread audio([this, &stop] {
         uint8_t n = 0;
         while (!stop.load()) {
-            controller(static_cast<uint8_t>(n % 128), n);
+            // Mostly one controller (each new mapping writes the map file),
+            // now and then another.
+            controller(static_cast<uint8_t>(n % 64 == 0 ? 22 : 21), static_cast<uint8_t>(n % 128));
             n = static_cast<uint8_t>(n + 1);
             // One block per millisecond, as a host's audio thread runs.
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
