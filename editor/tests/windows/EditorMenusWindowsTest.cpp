@@ -10,6 +10,7 @@
 #include "foundation/Registry.h"
 #include "gui/Button.h"
 #include "gui/PopupMenu.h"
+#include "gui/RootControl.h"
 #include "gui/tests/windows/WindowsTestSupport.h"
 #include "gui/windows/WindowsInterface.h"
 #include "gui/windows/WindowsPlatformDelegate.h"
