@@ -120,7 +120,7 @@ endfunction()
 
 function(varnel_add_version_info target)
   include(${VARNEL_VERSION_DEFINITION})
-  set(fields CompanyName FileDescription FileVersion LegalCopyright ProductName ProductVersion Comments)
+  set(fields CompanyName FileDescription FileVersion LegalCopyright ProductName ProductVersion Comments BuildDate)
   set(base "${CMAKE_CURRENT_BINARY_DIR}/${target}_version")
 
   if(CMAKE_SYSTEM_NAME STREQUAL "Windows")

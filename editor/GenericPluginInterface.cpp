@@ -153,6 +153,8 @@ GenericPluginInterface::GenericPluginInterface(gui::UserInterface& userInterface
     buttonHooks.showCompareSlot = [this](gui::Button& button, int32_t slot) {
         showCompareSlot(button, slot);
     };
+    createMenus();
+    createMidiLearn();
     standardButtons_ = std::make_unique<StandardButtons>(*this, std::move(buttonHooks));
     PresetBar::Hooks barHooks;
     barHooks.display = [this] {
@@ -413,6 +415,8 @@ void GenericPluginInterface::removeHandlers() {
     if (!userInterface().isBeingDestroyed())
         userInterface().scaleChangedEvent.removeHandler(this, &GenericPluginInterface::scaleChanged);
     componentPresetHandlers_.clear();
+    closeMidiLearn();
+    menus_.reset();
     presetBar_.reset();
     standardButtons_.reset();
     helpHint_.reset();
@@ -430,6 +434,7 @@ void GenericPluginInterface::completeSetup() {
     refreshAll();
     parametersChanged();
     built_ = true;
+    buildHelpMenu();
     setupInterface();
     helpHint_->clear();
     if (GenericPlugin::SharedSettings* shared = GenericPlugin::getSharedSettings();

@@ -32,14 +32,18 @@
 #include <vector>
 
 class ComponentPresetHandler;
+class EditorMenus;
 class HelpHint;
 class ILock;
+class MidiLearnController;
+class MidiLearnMode;
 class PresetBar;
 class StandardButtons;
 
 namespace gui {
 class Button;
 class Control;
+class Menu;
 class PopupMenu;
 class RootControl;
 class Timer;
@@ -203,26 +207,78 @@ public:
     virtual void completeSetup();
     bool isBuilt() const { return built_; }
 
-    // --- Slots of the menus, MIDI learn and dialogs; empty here.
+    // --- Menus, MIDI learn and dialogs.
     // The overlay control that stays above the other controls, or null.
     virtual gui::Control* overlayControl() { return nullptr; }
     // The product's part of completeSetup: background, Help menu, its own
     // hooks and the preset selector's placement.
     virtual void setupInterface() {}
-    virtual gui::PopupMenu* presetMenu() { return nullptr; }
-    virtual gui::PopupMenu* helpMenu() { return nullptr; }
-    virtual gui::PopupMenu* midiMenu() { return nullptr; }
-    virtual void setMidiLearnActive(bool on) { (void)on; }
-    virtual void midiLearnReceived(int32_t controller) { (void)controller; }
-    virtual void midiControllerMapChanged() {}
-    virtual void refreshLearnOverlay() {}
+    virtual gui::PopupMenu* presetMenu();
+    virtual gui::PopupMenu* helpMenu();
+    virtual gui::PopupMenu* midiMenu();
+    // Each fills its menu anew (editor/EditorMenus.h).
+    virtual void buildHelpMenu();
+    virtual void buildMidiMenu();
+    virtual void fillPresetMenu();
+    virtual void addOptionsItems(gui::Menu& menu);
+    void rebuildHelpMenu() { buildHelpMenu(); }
+    EditorMenus& menus() const { return *menus_; }
+    // Fired (sender: this) after the MIDI menu's fixed items; handlers may
+    // append theirs.
+    NotifyEvent midiMenuEvent;
+    // Fired (sender: this) after the model's controller map changed.
+    NotifyEvent controllerMapEvent;
+    // A preset browser of the product's own leaves the preset menu only the
+    // option items.
+    virtual bool hasPresetBrowser() { return false; }
+    // The factory controller map is offered (a module resource holds it).
+    virtual bool hasFactoryControllerMap();
+    // The folder dialog: OK sets the main preset folder, saves the global
+    // options and rescans.
+    virtual void choosePresetFolder();
+    virtual void showAboutDialog() {}
+    // The web pages of the Help menu: kind 0 the maker's site, 1 support.
+    enum WebPage : int32_t { kWebSitePage = 0, kSupportPage = 1 };
+    static constexpr const char* kWebSiteAddress = "https://zentor.example/";
+    static constexpr const char* kSupportAddress = "https://zentor.example/support/";
+    virtual std::string openWebPage(int32_t kind);
+    void setPendingWebAddress(std::string address) { pendingWebAddress_ = std::move(address); }
+    const std::string& pendingWebAddress() const { return pendingWebAddress_; }
+
+    // MIDI learn (editor/MidiLearnMode.h).
+    bool isMidiLearnActive() override;
+    virtual void setMidiLearnActive(bool on);
+    MidiLearnMode& midiLearn() const { return *midiLearn_; }
+    // The mode's armed identifier and its rules (MidiLearnMode's).
+    void armLearnIdentifier(uint32_t identifier);
+    uint32_t armedLearnIdentifier() const;
+    bool isLearnIdentifierMappable(uint32_t identifier) const;
+    std::string learnIdentifierName(uint32_t identifier) const;
+    // The overlay of the mode (null: the mode has none).
+    virtual MidiLearnController* createMidiLearnOverlay() { return nullptr; }
+    // The product's own ghosts on a new overlay.
+    virtual void addMidiLearnGhosts(MidiLearnController& overlay) { (void)overlay; }
+    // The name of the k-th MIDI source of the product, or empty.
+    virtual std::string midiSourceName(int32_t k) {
+        (void)k;
+        return {};
+    }
+    virtual void midiLearnReceived(int32_t controller);
+    // After -1027: the overlay shows the new assignment.
+    virtual void midiLearnAssigned();
+    // -1029: the map is written (silently), the overlay told, the
+    // controller-map event fired.
+    virtual void midiControllerMapChanged();
+    virtual void refreshLearnOverlay();
     // Whether the MIDI-learn overlay exists (its ghosts follow the links).
-    virtual bool hasLearnOverlay() { return false; }
+    virtual bool hasLearnOverlay();
     // Posts one overlay refresh until the next drain, only with an overlay.
     void linksChanged() override;
     virtual void startupDone() {}
-    virtual void openHelpDocument() {}
-    virtual void openWebAddress() {}
+    // -2: the help document, when there is one, with the system's program.
+    virtual void openHelpDocument();
+    // -1: the pending web address, with the system's program.
+    virtual void openWebAddress();
     // The product's hooks for the model's codes -1024, -1028, -1031, -1033
     // and for a changed panel mask.
     virtual void productCommand(int32_t code, int32_t argument) { (void)code, (void)argument; }
@@ -253,6 +309,19 @@ private:
     std::unique_ptr<HelpHint> helpHint_;
     std::unique_ptr<StandardButtons> standardButtons_;
     std::unique_ptr<PresetBar> presetBar_;
+    // Made, closed and deleted by their own units (no include cycle).
+    struct EditorMenusDeleter {
+        void operator()(EditorMenus* menus) const;
+    };
+    struct MidiLearnModeDeleter {
+        void operator()(MidiLearnMode* mode) const;
+    };
+    void createMenus();
+    void createMidiLearn();
+    void closeMidiLearn();
+    std::unique_ptr<EditorMenus, EditorMenusDeleter> menus_;
+    std::unique_ptr<MidiLearnMode, MidiLearnModeDeleter> midiLearn_;
+    std::string pendingWebAddress_;
     std::vector<std::vector<std::unique_ptr<ComponentPresetHandler>>> componentPresetHandlers_;
     uint32_t panelMask_ = 0;
     bool freeSize_ = false;

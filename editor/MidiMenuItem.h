@@ -2,7 +2,10 @@
 
 // An item of the editor's MIDI menu that stands for one MIDI controller
 // number: its text is the number, ": " and the given text, and choosing it
-// removes that controller's mapping from the shared controller map.
+// removes that controller's mapping from the shared controller map. Given
+// the identifier it was listed for, it removes the mapping only while the
+// controller still maps that identifier (another instance may have remapped
+// it while the menu was open).
 //
 // Threading: GUI thread only.
 
@@ -14,13 +17,17 @@
 
 class GenericPluginInterface::MidiMenuItem : public gui::MenuItem {
 public:
-    MidiMenuItem(int32_t controller, const std::string& text);
+    static constexpr uint32_t kAnyIdentifier = 0xFFFFFFFFu;
+
+    MidiMenuItem(int32_t controller, const std::string& text, uint32_t identifier = kAnyIdentifier);
 
     // Unmaps the controller, then fires the selected event.
     void fireSelected() override;
 
     int32_t controller() const { return controller_; }
+    uint32_t identifier() const { return identifier_; }
 
 private:
     int32_t controller_;
+    uint32_t identifier_;
 };

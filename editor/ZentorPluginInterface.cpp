@@ -1,6 +1,8 @@
 #include "editor/ZentorPluginInterface.h"
 
+#include "editor/AboutDialog.h"
 #include "editor/HelpHint.h"
+#include "editor/MidiLearnController.h"
 #include "editor/ParameterValueDisplay.h"
 #include "editor/StandardButtons.h"
 #include "foundation/FilePaths.h"
@@ -79,6 +81,8 @@ void ZentorPluginInterface::buildSkin() {
         setIfDifferent(barStyle_->textColor, gui::Color(200, 200, 200, 255));
     }
 
+    genericDialogStyle_ = std::make_unique<GenericDialog::Style>(ui, dialogStyle_.get());
+
     lightOn_ = ui.bitmapResources().create();
     lightOff_ = ui.bitmapResources().create();
     if (imageExists("LightOn.png")) lightOn_->load("LightOn.png");
@@ -90,6 +94,18 @@ gui::Button::Style* ZentorPluginInterface::buttonStyle(const std::string& name) 
     if (name == "Remove") return removeStyle_.get();
     if (name == "Bar") return barStyle_.get();
     return nullptr;
+}
+
+MidiLearnController* ZentorPluginInterface::createMidiLearnOverlay() {
+    return new MidiLearnController(userInterface(), *this, kLearnLabelBackground, kLearnControllerLabel);
+}
+
+void ZentorPluginInterface::showAboutDialog() {
+    gui::RootControl* root = userInterface().rootControl();
+    if (root == nullptr || !genericDialogStyle_) return;
+    // The tree owns it; it deletes itself once dismissed.
+    auto* dialog = new AboutDialog(*this, *genericDialogStyle_);
+    dialog->parent.setValue(root);
 }
 
 void ZentorPluginInterface::layoutHelpHint() {
@@ -154,6 +170,7 @@ void ZentorPluginInterface::removeHandlers() {
     GenericPluginInterface::removeHandlers();
     if (gui::Animator* a = animator())
         a->tickEvent.removeHandler(this, &ZentorPluginInterface::animationHook);
+    genericDialogStyle_.reset();
     dialogStyle_.reset();
     removeStyle_.reset();
     barStyle_.reset();

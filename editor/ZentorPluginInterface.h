@@ -12,6 +12,7 @@
 //
 // Threading: GUI thread.
 
+#include "editor/GenericDialog.h"
 #include "editor/GenericPluginInterface.h"
 #include "gui/Button.h"
 
@@ -40,9 +41,12 @@ public:
     ~ZentorPluginInterface() override;
 
     // --- Slots
-    virtual void showAboutDialog() {}
-    // The MIDI-learn overlay (made by MIDI learn), or null.
-    virtual gui::Control* createMidiLearnOverlay() { return nullptr; }
+    static constexpr const char* kLearnLabelBackground = "MidiLearnLabelBackground.png";
+    static constexpr const char* kLearnControllerLabel = "MidiLearnLabel.png";
+    // The About dialog over the editor (deleted once, after its dismissal).
+    void showAboutDialog() override;
+    // The MIDI-learn overlay on the maker's label bitmaps.
+    MidiLearnController* createMidiLearnOverlay() override;
     virtual int32_t getSkinValue() { return skinValue_; }
     // Places the help hint, then the layout hook.
     virtual void layoutHelpHint();
@@ -67,6 +71,7 @@ public:
 
     // "Dialog", "Remove" or "Bar"; null for another name.
     gui::Button::Style* buttonStyle(const std::string& name) const;
+    GenericDialog::Style& genericDialogStyle() const { return *genericDialogStyle_; }
     gui::Bitmap& lightBitmap(bool on) const { return on ? *lightOn_ : *lightOff_; }
     const std::string& backgroundName() const { return backgroundName_; }
 
@@ -83,6 +88,7 @@ private:
     std::unique_ptr<gui::Button::Style> dialogStyle_;
     std::unique_ptr<gui::Button::Style> removeStyle_;
     std::unique_ptr<gui::Button::Style> barStyle_;
+    std::unique_ptr<GenericDialog::Style> genericDialogStyle_;
     // In the user interface's bitmap list.
     gui::Bitmap* lightOn_ = nullptr;
     gui::Bitmap* lightOff_ = nullptr;

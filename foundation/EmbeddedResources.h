@@ -28,7 +28,7 @@ const EmbeddedResourceTable* firstResourceTable();
 
 // The version strings of the binary, by VersionField index (null: absent).
 struct CompiledVersionStrings {
-    const char* fields[7];
+    const char* fields[8];
 };
 bool registerCompiledVersionStrings(const CompiledVersionStrings& strings);
 const CompiledVersionStrings* compiledVersionStrings();

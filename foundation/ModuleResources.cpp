@@ -65,7 +65,7 @@ std::unique_ptr<std::istringstream> loadResource(std::string_view name) {
 const char* versionFieldName(VersionField field) {
     static constexpr const char* names[] = {
         "CompanyName", "FileDescription", "FileVersion", "LegalCopyright",
-        "ProductName", "ProductVersion",  "Comments",
+        "ProductName", "ProductVersion",  "Comments",    "BuildDate",
     };
     auto index = static_cast<unsigned>(field);
     return index < std::size(names) ? names[index] : "";

@@ -42,6 +42,8 @@ enum class VersionField : int {
     kProductName = 4,
     kProductVersion = 5,
     kComments = 6,
+    // "YYYY-MM-DD" (UTC) of the built source.
+    kBuildDate = 7,
 };
 const char* versionFieldName(VersionField field);
 // The field from the first translation of the module's string table; an empty

@@ -18,17 +18,33 @@ public:
     static constexpr const char* makerName = "Zentor";
     static constexpr std::int32_t baseMajorVersion = 1;
 
-    // Reads "ProductVersion" and "LegalCopyright" of the library's module.
+    // A calendar date: the year less 1900, the month 0..11, the day.
+    struct Date {
+        std::int32_t year = 0;
+        std::int32_t month = 0;
+        std::int32_t day = 0;
+    };
+
+    // Reads "ProductVersion", "LegalCopyright", "Comments" and "BuildDate"
+    // of the library's module.
     explicit VersionInfo(std::string productName);
     // The same from given texts (a version text that does not parse keeps
-    // the defaults: major 1, minor 0).
-    VersionInfo(std::string productName, std::string_view versionText, std::string legalText);
+    // the defaults: major 1, minor 0; a build date that is not a valid
+    // "YYYY-MM-DD" leaves none).
+    VersionInfo(std::string productName, std::string_view versionText, std::string legalText,
+                std::string comments = {}, std::string_view buildDate = {});
     virtual ~VersionInfo() = default;
 
     const std::string& getProductName() const { return productName_; }
     // maker + " " + product name, e.g. "Zentor Varnel".
     const std::string& getDisplayName() const { return displayName_; }
     const std::string& getLegalText() const { return legalText_; }
+    const std::string& getComments() const { return comments_; }
+    bool hasBuildDate() const { return hasBuildDate_; }
+    const Date& getBuildDate() const { return buildDate_; }
+    // "YYYY-MM-DD" with a real day of a year 1900..9999 (the Gregorian
+    // calendar).
+    static bool parseDate(std::string_view text, Date& date);
     const VersionNumber& getVersion() const { return version_; }
     std::int32_t getMajorVersion() const { return version_.majorVersion; }
     bool isBetaBuild() const { return version_.betaNumber > 0; }
@@ -56,6 +72,9 @@ private:
     static std::string suffixFor(std::int32_t majorVersion);
 
     std::string legalText_;
+    std::string comments_;
+    Date buildDate_;
+    bool hasBuildDate_ = false;
     std::string displayName_;
     std::string productName_;
     VersionNumber version_;

@@ -84,6 +84,9 @@ public:
         // Buttons: kButtonOk, kButtonCancel or both. The ok action runs when the
         // user answers OK and the user interface still lives.
         virtual void messageBox(const std::string& text, int buttons, std::function<void()> okAction) = 0;
+        // Opens a document or web address (UTF-8) with the program the system
+        // associates with it; returns at once.
+        virtual void openDocument(const std::string& text) = 0;
     };
 
     // Pointer-drag state: reset by every press, armed when a pop-up menu

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace {
 
 TEST(VersionInfo, TheProductsOwnIdentity) {
@@ -23,6 +25,25 @@ TEST(VersionInfo, TheProductsOwnIdentity) {
     EXPECT_TRUE(info.isFirstStart());
     info.setFirstStart(false);
     EXPECT_FALSE(info.isFirstStart());
+}
+
+// The version definition's build date and no comments reach the module's
+// fields on both builds.
+TEST(VersionInfo, TheBuildDateAndCommentsOfTheModule) {
+    const std::string configured = VARNEL_TEST_BUILD_DATE;
+    const VersionInfo info("Varnel");
+    EXPECT_EQ(info.getComments(), "");
+    ASSERT_FALSE(configured.empty()) << "the build has no date (no SOURCE_DATE_EPOCH and no commit)";
+    ASSERT_TRUE(info.hasBuildDate());
+    VersionInfo::Date date;
+    ASSERT_TRUE(VersionInfo::parseDate(configured, date));
+    EXPECT_EQ(info.getBuildDate().year, date.year);
+    EXPECT_EQ(info.getBuildDate().month, date.month);
+    EXPECT_EQ(info.getBuildDate().day, date.day);
+    const VersionInfo fixed("Varnel", "2.00", "", "", "2026-03-05");
+    EXPECT_EQ(fixed.getBuildDate().year, 126);
+    EXPECT_EQ(fixed.getBuildDate().month, 2);
+    EXPECT_EQ(fixed.getBuildDate().day, 5);
 }
 
 TEST(VersionInfo, VersionTextsAndSuffixes) {

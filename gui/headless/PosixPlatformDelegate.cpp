@@ -73,4 +73,25 @@ void PosixPlatformDelegate::messageBox(const std::string& text, int buttons, std
     if (answer.button == ModalAnswer::kOk && okAction) okAction();
 }
 
+namespace {
+
+std::vector<std::string>& documents() {
+    static std::vector<std::string> list;
+    return list;
+}
+
+} // namespace
+
+void PosixPlatformDelegate::openDocument(const std::string& text) {
+    documents().push_back(text);
+}
+
+const std::vector<std::string>& PosixPlatformDelegate::openedDocuments() {
+    return documents();
+}
+
+void PosixPlatformDelegate::clearOpenedDocuments() {
+    documents().clear();
+}
+
 } // namespace gui::headless

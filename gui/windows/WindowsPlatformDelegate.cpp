@@ -1,5 +1,6 @@
 #include "gui/windows/WindowsPlatformDelegate.h"
 
+#include "foundation/windows/Win32Support.h"
 #include "gui/RootControl.h"
 #include "gui/windows/WindowsBitmap.h"
 #include "gui/windows/WindowsClipboard.h"
@@ -10,6 +11,7 @@
 #include "gui/windows/WindowsTextEditor.h"
 
 #include <cmath>
+#include <shellapi.h>
 #include <windows.h>
 
 namespace gui {
@@ -76,6 +78,26 @@ void WindowsPlatformDelegate::messageBox(const std::string& text, int buttons,
     const int answer = showMessageBox(static_cast<HWND>(userInterface_.nativeWindow()), text, buttons, root);
     // A dead root (answer 0) runs nothing: the user interface is gone.
     if (answer == IDOK && okAction) okAction();
+}
+
+namespace {
+
+void systemShell(void* window, const wchar_t* verb, const wchar_t* file) {
+    ShellExecuteW(static_cast<HWND>(window), verb, file, nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+WindowsPlatformDelegate::ShellFunction shellFunction = &systemShell;
+
+} // namespace
+
+void WindowsPlatformDelegate::setShellFunction(ShellFunction function) {
+    shellFunction = function != nullptr ? function : &systemShell;
+}
+
+void WindowsPlatformDelegate::openDocument(const std::string& text) {
+    if (text.empty()) return;
+    const std::wstring wide = win32::wide(text);
+    shellFunction(userInterface_.nativeWindow(), L"open", wide.c_str());
 }
 
 } // namespace gui

@@ -33,6 +33,14 @@ public:
     int dragThreshold() override;
     int doubleClickTime() override;
     void messageBox(const std::string& text, int buttons, std::function<void()> okAction) override;
+    // The shell's "open" of the text (ShellExecuteW, through the shell
+    // function below).
+    void openDocument(const std::string& text) override;
+
+    // What openDocument calls: (window, verb, file), UTF-16. Tests replace
+    // it so that nothing is launched; null restores the system's.
+    using ShellFunction = void (*)(void* window, const wchar_t* verb, const wchar_t* file);
+    static void setShellFunction(ShellFunction function);
 
 private:
     UserInterface& userInterface_;
