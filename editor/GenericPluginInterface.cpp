@@ -120,7 +120,7 @@ GenericPluginInterface::GenericPluginInterface(gui::UserInterface& userInterface
     : GenericPluginInterfaceBase(userInterface, plugin), featureFlags_(featureFlags) {
     // The value display, hidden (a layer above may give it its look).
     adoptValueDisplay(std::make_unique<ParameterValueDisplay>(userInterface, *this));
-    plugin.setInterface(this);
+    plugin.setInterface(&modelLink_);
     attached_ = true;
     // Bitmaps decoded from now on, in the whole process.
     gui::PNGFiler::setGammaFactor(1.1f);
@@ -203,7 +203,7 @@ gui::RootControl* GenericPluginInterface::getRootControlInterface() noexcept {
 }
 
 void GenericPluginInterface::idle() {
-    if (attached_) plugin().idle(this);
+    if (attached_) plugin().idle(&modelLink_);
 }
 
 void GenericPluginInterface::linkControl(AbstractPluginParameter* parameter, gui::ValueControl* control,

@@ -17,6 +17,13 @@
 // lock (the model's display-exchange lock), and must not itself be inside
 // a listener call (checked in debug builds).
 //
+// The model holds a small member object as its listener, not the editor
+// itself: the audio thread may call it while the constructors of the layers
+// above are still running, and a call through the editor's own vtable would
+// then read a vtable pointer that those constructors are writing. The member
+// forwards to non-virtual operations, so nothing it reaches changes during
+// construction.
+//
 // Threading: GUI thread, except the listener calls above.
 
 #include "editor/GenericPluginInterfaceBase.h"
@@ -49,7 +56,7 @@ class RootControl;
 class Timer;
 } // namespace gui
 
-class GenericPluginInterface : public GenericPluginInterfaceBase, public GenericPlugin::Listener {
+class GenericPluginInterface : public GenericPluginInterfaceBase {
 public:
     // An item of the MIDI menu (editor/MidiMenuItem.h).
     class MidiMenuItem;
@@ -112,12 +119,14 @@ public:
                            uint32_t featureFlags = 0);
     ~GenericPluginInterface() override;
 
-    // --- GenericPlugin::Listener (any thread)
-    void notify(int32_t code, int32_t value) noexcept override;
-    void idle(uint32_t elapsedMs) noexcept override;
+    // --- What the model's listener forwards (any thread)
+    void notify(int32_t code, int32_t value) noexcept;
+    void idle(uint32_t elapsedMs) noexcept;
     void pluginChanged(int32_t code, int32_t argument) noexcept;
     // The root control of the user interface (read only), or null.
     gui::RootControl* getRootControlInterface() noexcept;
+    // The listener the model holds while the editor is attached.
+    GenericPlugin::Listener& modelListener() noexcept { return modelLink_; }
 
     void idle() override;
 
@@ -337,4 +346,15 @@ private:
     std::unique_ptr<ReferenceWatch> reference_;
     std::function<gui::Control*()> referenceProvider_;
     bool attached_ = false;
+
+    class ModelLink final : public GenericPlugin::Listener {
+    public:
+        explicit ModelLink(GenericPluginInterface& owner) : owner_(owner) {}
+        void notify(int32_t code, int32_t value) override { owner_.notify(code, value); }
+        void idle(uint32_t elapsedMs) override { owner_.idle(elapsedMs); }
+
+    private:
+        GenericPluginInterface& owner_;
+    };
+    ModelLink modelLink_{*this};
 };

@@ -58,7 +58,7 @@ protected:
 };
 
 TEST_F(InterfaceTest, AttachingMakesTheEditorTheModelsListener) {
-    EXPECT_EQ(model->getInterface(), editor.get());
+    EXPECT_EQ(model->getInterface(), &editor->modelListener());
     EXPECT_EQ(editor->getRootControlInterface(), &ui->root());
     EXPECT_EQ(&editor->interfaceLock(), &model->getInterfaceLock());
     editor.reset();
@@ -286,10 +286,20 @@ TEST_F(InterfaceTest, TheParametersUnderAPointAreThoseOfTheDeepestControl) {
 }
 
 // An audio thread automates 64 parameters while the GUI thread drags,
-// drains, and opens and closes the editor; the controls end exact.
+// drains, and opens and closes the editor; the controls end exact. The
+// editor is a layer above the framework's, as every product's is: its
+// constructor and destructor rewrite the object's vtable pointers while the
+// model may already (or still) call its listener (TSan sees a race there if
+// the model's calls go through the editor's own vtable).
 class InterfaceStressTest : public test::EditorTest {
 protected:
     int32_t extraParameters() const override { return 64; }
+
+    class LayeredEditor : public GenericPluginInterface {
+    public:
+        using GenericPluginInterface::GenericPluginInterface;
+        void idle() override { GenericPluginInterface::idle(); }
+    };
 };
 
 TEST_F(InterfaceStressTest, AutomationWhileOpeningAndClosingTheEditor) {
@@ -317,7 +327,7 @@ TEST_F(InterfaceStressTest, AutomationWhileOpeningAndClosingTheEditor) {
         }
     });
     for (int round = 0; round < 100; ++round) {
-        auto editor = std::make_unique<GenericPluginInterface>(*ui, *model);
+        auto editor = std::make_unique<LayeredEditor>(*ui, *model);
         std::vector<gui::ValueControl*> controls;
         for (auto& p : model->extras) {
             controls.push_back(control());

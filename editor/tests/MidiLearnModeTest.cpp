@@ -175,9 +175,7 @@ TEST_F(LearnPluginTest, AControllerFromTheAudioThreadIsLearnedThenMovesEverythin
 }
 
 // The audio thread reports controllers while the GUI arms, clears, toggles
-// learn and closes the editor (run under TSan). The editor opens before the
-// audio starts: an editor constructed through a longer class chain is the
-// model's listener before its construction ends.
+// learn and closes the editor (run under TSan).
 TEST_F(LearnPluginTest, ControllersWhileTheGuiLearnsAndCloses) {
     std::atomic<bool> stop{false};
     std::thread audio([this, &stop] {
