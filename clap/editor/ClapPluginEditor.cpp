@@ -222,8 +222,8 @@ bool ClapPluginEditor::setParent(const clap_window_t* window) {
 
     const auto [w, h] = modelSize();
     const float scale = effectiveScale();
-    if (!window_->open(window->win32, static_cast<int>(pixelsOf(w, scale)), static_cast<int>(pixelsOf(h, scale)),
-                       scaleSettings(), scale_))
+    if (!window_->open(window->win32, static_cast<int>(pixelsOf(w, scale)),
+                       static_cast<int>(pixelsOf(h, scale)), scaleSettings(), scale_))
         return false;
     gui::UserInterface& ui = *window_->userInterface();
     GenericPluginInterface* made = nullptr;
@@ -267,8 +267,8 @@ bool ClapPluginEditor::requestResize(int32_t width, int32_t height) {
     if (width <= 0 || height <= 0) return false;
     const float scale = effectiveScale();
     ++hostCalls_;
-    const bool taken = hostGui_->request_resize(adapter_.getClapHost(), pixelsOf(width, scale),
-                                                pixelsOf(height, scale));
+    const bool taken =
+        hostGui_->request_resize(adapter_.getClapHost(), pixelsOf(width, scale), pixelsOf(height, scale));
     --hostCalls_;
     return taken && !destroyed_;
 }
@@ -321,7 +321,8 @@ const clap_plugin_gui_t& ClapPluginEditor::guiExtension() {
                 if (product == nullptr || product->createInterface == nullptr) return false;
                 std::unique_ptr<ClapEditorWindow> window = ClapEditorWindow::create();
                 if (!window) return false;
-                auto editor = std::make_unique<ClapPluginEditor>(*adapter, *product, std::move(window), floating);
+                auto editor =
+                    std::make_unique<ClapPluginEditor>(*adapter, *product, std::move(window), floating);
                 if (!editor->onMainThread("create")) return false;
                 adapter->setEditor(std::move(editor));
                 return true;
@@ -331,7 +332,8 @@ const clap_plugin_gui_t& ClapPluginEditor::guiExtension() {
         },
         [](const clap_plugin_t* plugin) {
             try {
-                if (ClapPluginEditor* editor = of(plugin); editor != nullptr && editor->onMainThread("destroy"))
+                if (ClapPluginEditor* editor = of(plugin);
+                    editor != nullptr && editor->onMainThread("destroy"))
                     destroy(*ClapPluginAdapter::from(plugin));
             } catch (...) {
             }

@@ -71,20 +71,21 @@ const clap_plugin_gui_t& gui() {
     return ClapPluginEditor::guiExtension();
 }
 
-const clap_host_gui_t hostGui{
-    [](const clap_host_t*) {},
-    [](const clap_host_t*, uint32_t width, uint32_t height) {
-        HostWindowing& w = *windowing;
-        w.resizes.emplace_back(width, height);
-        if (w.destroysInResize) gui().destroy(w.plugin);
-        if (w.agrees && w.setsSizeAtOnce) gui().set_size(w.plugin, width, height);
-        return w.agrees;
-    },
-    [](const clap_host_t*) { return false; }, [](const clap_host_t*) { return false; },
-    [](const clap_host_t*, bool) {}};
+const clap_host_gui_t hostGui{[](const clap_host_t*) {},
+                              [](const clap_host_t*, uint32_t width, uint32_t height) {
+                                  HostWindowing& w = *windowing;
+                                  w.resizes.emplace_back(width, height);
+                                  if (w.destroysInResize) gui().destroy(w.plugin);
+                                  if (w.agrees && w.setsSizeAtOnce) gui().set_size(w.plugin, width, height);
+                                  return w.agrees;
+                              },
+                              [](const clap_host_t*) { return false; },
+                              [](const clap_host_t*) { return false; }, [](const clap_host_t*, bool) {}};
 
 const clap_host_context_menu_t hostMenu{
-    [](const clap_host_t*, const clap_context_menu_target_t*, const clap_context_menu_builder_t*) { return false; },
+    [](const clap_host_t*, const clap_context_menu_target_t*, const clap_context_menu_builder_t*) {
+        return false;
+    },
     [](const clap_host_t*, const clap_context_menu_target_t*, clap_id) { return false; },
     [](const clap_host_t*) { return windowing->canPopup; },
     [](const clap_host_t*, const clap_context_menu_target_t* target, int32_t screen, int32_t x, int32_t y) {
@@ -160,7 +161,7 @@ TEST_F(EditorHostTest, OnlyAnEmbeddedWin32EditorIsSupportedAndMadeOnce) {
         const char* api;
         bool floating;
         bool supported;
-    } cases[] = {{"win32", false, true}, {"win32", true, false}, {"x11", false, false},
+    } cases[] = {{"win32", false, true},  {"win32", true, false},   {"x11", false, false},
                  {"cocoa", false, false}, {"win32 ", false, false}, {nullptr, false, false}};
     for (const Case& c : cases) {
         EXPECT_EQ(gui().is_api_supported(p, c.api, c.floating), c.supported) << (c.api ? c.api : "null");
@@ -221,8 +222,8 @@ TEST_F(EditorHostTest, SetParentRefusesWhatIsNoWin32WindowAndLeavesNothingWhenTh
     state->closeHostWindow(closed);
     ASSERT_TRUE(gui().create(p, "win32", false));
     EXPECT_FALSE(gui().set_parent(p, nullptr));
-    for (const clap_window_t& w :
-         {window(nullptr), window(parent, "x11"), window(parent, nullptr), window(closed), window(parent, "WIN32")})
+    for (const clap_window_t& w : {window(nullptr), window(parent, "x11"), window(parent, nullptr),
+                                   window(closed), window(parent, "WIN32")})
         EXPECT_FALSE(gui().set_parent(p, &w));
     EXPECT_EQ(state->opened, 0);
 
@@ -278,15 +279,11 @@ TEST_F(EditorHostTest, TheScaleBeforeTheWindowComesFromTheOverrideTheHostOrTheSm
         bool scaleTaken;
         float expected;
     } cases[] = {
-        {{1.0f, 2.0f}, 0.0, 1, "", false, 1.0f},
-        {{1.5f}, 0.0, 1, "", false, 1.5f}, // a monitor at 144 DPI
-        {{}, 0.0, 1, "", false, 1.0f},     // the monitors cannot be listed
-        {{1.0f}, 1.3, 1, "", false, 1.25f},
-        {{1.0f}, 1.5, 1, "", true, 1.5f},
-        {{1.0f}, 1.5, 1, "150:200", true, 2.0f},
-        {{1.0f}, 0.0, 1, "100:125", false, 1.25f},
-        {{1.0f}, 1.5, 200, "", false, 2.0f},
-        {{1.0f}, 2.0, 200, "", false, 2.0f},
+        {{1.0f, 2.0f}, 0.0, 1, "", false, 1.0f}, {{1.5f}, 0.0, 1, "", false, 1.5f}, // a monitor at 144 DPI
+        {{}, 0.0, 1, "", false, 1.0f}, // the monitors cannot be listed
+        {{1.0f}, 1.3, 1, "", false, 1.25f},      {{1.0f}, 1.5, 1, "", true, 1.5f},
+        {{1.0f}, 1.5, 1, "150:200", true, 2.0f}, {{1.0f}, 0.0, 1, "100:125", false, 1.25f},
+        {{1.0f}, 1.5, 200, "", false, 2.0f},     {{1.0f}, 2.0, 200, "", false, 2.0f},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.hostScale << " " << c.retina << " " << c.adjustments);

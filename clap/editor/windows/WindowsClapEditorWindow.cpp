@@ -31,7 +31,8 @@ public:
             setThreadAttachHook(&gui::acceleratedThreadAttach);
         });
         const RECT rectangle{0, 0, width, height};
-        ui_ = std::make_unique<gui::WindowsInterface>(static_cast<HWND>(parent), rectangle, scaleSettings, scale);
+        ui_ = std::make_unique<gui::WindowsInterface>(static_cast<HWND>(parent), rectangle, scaleSettings,
+                                                      scale);
         if (ui_->window() == nullptr) {
             ui_.reset();
             return false;
