@@ -472,6 +472,23 @@ TEST_F(EditorHostTest, DestroyInMidDragEndsEachBegunGestureOnce) {
     EXPECT_TRUE(plugin->host().violations().empty());
 }
 
+#ifndef NDEBUG
+TEST_F(EditorHostTest, AGuiCallOffTheMainThreadIsRefusedAndReportedInDebugBuilds) {
+    ASSERT_TRUE(open());
+    bool answered = true;
+    std::thread other([&] {
+        uint32_t width = 0, height = 0;
+        answered = gui().get_size(p, &width, &height) || gui().set_scale(p, 2.0);
+    });
+    other.join();
+    EXPECT_FALSE(answered);
+    const std::vector<std::string> violations = plugin->host().violations();
+    ASSERT_FALSE(violations.empty());
+    EXPECT_NE(violations[0].find("get_size called off the main thread"), std::string::npos) << violations[0];
+    plugin->host().clearViolations();
+}
+#endif
+
 // The host's audio thread automates Gain and Pan while the main thread
 // opens, sizes, scales and closes the editor.
 TEST_F(EditorHostTest, AutomationWhileTheEditorOpensSizesScalesAndCloses) {

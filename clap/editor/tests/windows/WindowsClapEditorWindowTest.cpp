@@ -29,8 +29,8 @@ const ClapEditorProduct& product() {
 }
 
 HWND hiddenWindow() {
-    return CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 3000, 2000, nullptr,
-                           nullptr, GetModuleHandleW(nullptr), nullptr);
+    return CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 3000, 2000,
+                           nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
 }
 
 class WindowsEditorHostTest : public test::ClapProductTest {
@@ -64,7 +64,9 @@ protected:
         w.win32 = handle;
         return w;
     }
-    HWND child() const { return static_cast<HWND>(ClapPluginEditor::of(p)->window().userInterface()->nativeWindow()); }
+    HWND child() const {
+        return static_cast<HWND>(ClapPluginEditor::of(p)->window().userInterface()->nativeWindow());
+    }
 
     HWND parent = nullptr;
     std::unique_ptr<TestHost> host;
