@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <cmath>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -20,18 +21,12 @@ namespace {
 
 using test::ClapProductTest;
 
-// The product's editor in these tests: one knob on Gain (parameter 0).
-class TestEditor : public GenericPluginInterface {
-public:
-    TestEditor(gui::UserInterface& ui, GenericPlugin& model) : GenericPluginInterface(ui, model) {
-        knob = new gui::ValueControl(ui);
-        knob->setBoundsXYWH(10, 10, 40, 40);
-        knob->parent.setValue(ui.rootControl());
-        linkControl(model.getParameter(0), knob);
-    }
-    gui::ValueControl* knob;
-};
-
+// The product's editor in these tests: the framework's editor itself with
+// one knob on Gain (parameter 0). No class derives from it: the framework
+// attaches an editor to the model in its own constructor, so a derived
+// constructor would still run while the audio thread may call the model's
+// listener.
+gui::ValueControl* lastKnob = nullptr;
 enum class Factory { kWorks, kNull, kThrows };
 Factory factoryKind = Factory::kWorks;
 
@@ -39,7 +34,11 @@ GenericPluginInterface* makeTestEditor(gui::UserInterface& ui, GenericPlugin& mo
                                        GenericPluginInterface::InterfaceListener& listener) {
     if (factoryKind == Factory::kNull) return nullptr;
     if (factoryKind == Factory::kThrows) throw std::runtime_error("no skin");
-    auto* editor = new TestEditor(ui, model);
+    auto* editor = new GenericPluginInterface(ui, model);
+    lastKnob = new gui::ValueControl(ui);
+    lastKnob->setBoundsXYWH(10, 10, 40, 40);
+    lastKnob->parent.setValue(ui.rootControl());
+    editor->linkControl(model.getParameter(0), lastKnob);
     editor->setInterfaceListener(&listener);
     editor->completeSetup();
     return editor;
@@ -137,7 +136,7 @@ protected:
         return gui().create(p, CLAP_WINDOW_API_WIN32, false) && gui().set_parent(p, &w);
     }
     ClapPluginEditor* editor() const { return ClapPluginEditor::of(p); }
-    TestEditor* productEditor() const { return static_cast<TestEditor*>(editor()->productInterface()); }
+    GenericPluginInterface* productEditor() const { return editor()->productInterface(); }
     gui::RootControl& root() const { return *state->userInterface->rootControl(); }
     std::pair<uint32_t, uint32_t> size() const {
         uint32_t w = 0, h = 0;
@@ -441,9 +440,9 @@ TEST_F(EditorHostTest, TheContextMenuPopsUpAtTheDevicePointOnlyWhenTheHostCan) {
     const clap_window_t w = window(parent);
     ASSERT_TRUE(gui().set_parent(p, &w));
     state->userInterface->mouseMove({30.5f, 20.25f});
-    productEditor()->showParameterContextMenu(productEditor()->knob);
+    productEditor()->showParameterContextMenu(lastKnob);
     hostSide.canPopup = false;
-    productEditor()->showParameterContextMenu(productEditor()->knob);
+    productEditor()->showParameterContextMenu(lastKnob);
     ASSERT_EQ(hostSide.popups.size(), 1u);
     const HostWindowing::Popup& popup = hostSide.popups[0];
     EXPECT_EQ(popup.kind, uint32_t(CLAP_CONTEXT_MENU_TARGET_KIND_PARAM));
@@ -456,7 +455,7 @@ TEST_F(EditorHostTest, TheContextMenuPopsUpAtTheDevicePointOnlyWhenTheHostCan) {
 TEST_F(EditorHostTest, DestroyInMidDragEndsEachBegunGestureOnce) {
     ASSERT_TRUE(plugin->activate(48000.0, 1, 256));
     ASSERT_TRUE(open());
-    gui::ValueControl* knob = productEditor()->knob;
+    gui::ValueControl* knob = lastKnob;
     knob->performGesture(0, 0);
     knob->performGesture(1, 900);
     gui().destroy(p);
@@ -494,7 +493,8 @@ TEST_F(EditorHostTest, AGuiCallOffTheMainThreadIsRefusedAndReportedInDebugBuilds
 TEST_F(EditorHostTest, AutomationWhileTheEditorOpensSizesScalesAndCloses) {
     ASSERT_TRUE(plugin->activate(48000.0, 1, 64));
     std::atomic<bool> stop{false};
-    plugin->host().audioThread().start([&] {
+    // The audio thread keeps a reference to its task.
+    const std::function<void()> automation = [&] {
         plugin->startProcessingHere();
         uint32_t n = 0;
         while (!stop.load()) {
@@ -505,7 +505,8 @@ TEST_F(EditorHostTest, AutomationWhileTheEditorOpensSizesScalesAndCloses) {
             ++n;
             std::this_thread::sleep_for(std::chrono::microseconds(200));
         }
-    });
+    };
+    plugin->host().audioThread().start(automation);
     const float scales[] = {1.0f, 1.5f, 2.0f, 1.25f};
     for (int round = 0; round < 50; ++round) {
         ASSERT_TRUE(gui().create(p, "win32", false));
