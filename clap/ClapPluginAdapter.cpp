@@ -322,8 +322,15 @@ ClapPluginAdapter::ClapPluginAdapter(const clap_host_t* host, const clap_plugin_
 }
 
 ClapPluginAdapter::~ClapPluginAdapter() {
+    setEditor(nullptr);
     if (binding_) binding_->getModel().setEventQueueWake(nullptr, nullptr);
     binding_.reset();
+}
+
+void ClapPluginAdapter::setEditor(std::unique_ptr<Editor> editor) {
+    std::unique_ptr<Editor> old = std::move(editor_);
+    editor_ = std::move(editor);
+    old.reset();
 }
 
 GenericPlugin& ClapPluginAdapter::getModel() const {
@@ -425,8 +432,10 @@ const void* ClapPluginAdapter::getExtension(const char* id) const {
         std::strcmp(id, CLAP_EXT_AUDIO_PORTS_CONFIG_INFO_COMPAT) == 0)
         return &portsConfigInfoTable;
     if (std::strcmp(id, CLAP_EXT_PARAMS) == 0) return &paramsTable;
-    // No editor is offered yet.
-    if (std::strcmp(id, CLAP_EXT_GUI) == 0) return nullptr;
+    if (std::strcmp(id, CLAP_EXT_GUI) == 0) {
+        const ClapEditorEntry* editor = clapProduct().editor;
+        return editor != nullptr ? editor->guiExtension : nullptr;
+    }
     if (std::strcmp(id, CLAP_EXT_STATE) == 0) return &stateTable;
     return ClapSmallExtensions<ClapPluginAdapter>::find(*this, id);
 }

@@ -63,6 +63,13 @@ public:
     ClapPluginAdapter(const ClapPluginAdapter&) = delete;
     ClapPluginAdapter& operator=(const ClapPluginAdapter&) = delete;
 
+    // The editor that the gui extension made (clap/editor/): at most one,
+    // owned, and deleted before the model.
+    class Editor {
+    public:
+        virtual ~Editor() = default;
+    };
+
     const clap_plugin_t* clapPlugin() const { return &plugin_; }
     // The instance of an initialised plug-in record, else null.
     static ClapPluginAdapter* from(const clap_plugin_t* plugin);
@@ -77,6 +84,9 @@ public:
     ClapProcessorReports& getProcessorReports() { return processorReports_; }
     ClapOutputEventPool& getOutputEvents() { return outputEvents_; }
     bool isActivated() const { return activated_; }
+    Editor* getEditor() const { return editor_.get(); }
+    // Replaces the editor; the old one is deleted once the new one is in place.
+    void setEditor(std::unique_ptr<Editor> editor);
 
     // The host's calls.
     bool init();
@@ -128,6 +138,7 @@ private:
     const clap_host_t* host_;
     GenericPluginInfo info_;
     std::unique_ptr<Binding> binding_;
+    std::unique_ptr<Editor> editor_;
     bool initialised_ = false;
 
     const clap_host_params_t* hostParams_ = nullptr;

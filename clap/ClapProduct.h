@@ -8,10 +8,19 @@
 // Each binary that links the entry defines clapProduct() once: the module's
 // source for the shipped plug-in, a test source for a test plug-in.
 
+#include "clap/ClapAbi.h"
 #include "plugin/GenericPlugin.h"
 #include "plugin/GenericPluginProcessor.h"
 
 #include <cstdint>
+
+// The product's editor as an instance sees it: the gui extension that serves
+// it, null on a platform that opens no editor window. The editor host
+// (clap/editor/ClapEditorProduct.h) adds the factory of the product's
+// interface.
+struct ClapEditorEntry {
+    const clap_plugin_gui_t* guiExtension = nullptr;
+};
 
 struct ClapProduct {
     // Fills kind, flags, id and name.
@@ -20,6 +29,9 @@ struct ClapProduct {
     GenericPlugin* (*createModel)();
     // A new processor for a channel layout (the caller owns it); it may throw.
     GenericPluginProcessor* (*createProcessor)(int32_t layout);
+    // The product's editor; null when it has none, and then clap.gui is not
+    // offered.
+    const ClapEditorEntry* editor = nullptr;
 };
 
 const ClapProduct& clapProduct();

@@ -315,6 +315,12 @@ void GenericPluginInterface::scaleChanged() {
         showHelpHintText(kCannotResize, HelpHint::kAlways | HelpHint::kSticky);
 }
 
+void GenericPluginInterface::openParameterContextMenu(int32_t index, gui::ValueControl* control) {
+    if (interfaceListener_ == nullptr || control == nullptr) return;
+    // The host may close the editor inside: nothing follows.
+    interfaceListener_->popupContextMenu(index, control->toRoot(control->lastPoint()));
+}
+
 void GenericPluginInterface::setPanelShown(int32_t panel, bool on) {
     if (panel < 0 || panel >= kPanelCount) return;
     if (!userInterface().isGuiThread()) {

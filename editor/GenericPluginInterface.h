@@ -28,6 +28,7 @@
 
 #include "editor/GenericPluginInterfaceBase.h"
 #include "editor/PositionToParameterInfo.h"
+#include "gui/BasicPoint.h"
 #include "gui/Color.h"
 #include "gui/Component.h"
 #include "plugin/GenericPlugin.h"
@@ -90,14 +91,17 @@ public:
     };
     static constexpr float kScaleFactors[] = {1.0f, 1.25f, 1.5f, 1.75f, 2.0f, 2.25f, 2.5f, 3.0f};
 
-    // The editor host: asked for size changes and told of the Options
-    // button's request (code 1).
+    // The editor host: asked for size changes and the host's context menu
+    // of a parameter, and told of the Options button's request (code 1). A
+    // host may close the editor inside either request.
     class InterfaceListener {
     public:
         virtual ~InterfaceListener() = default;
         // True when the host took the new size (logical units).
         virtual bool requestResize(int32_t width, int32_t height) = 0;
         virtual void interfaceRequest(int32_t code) { (void)code; }
+        // The host's menu of the parameter at the point (root coordinates).
+        virtual void popupContextMenu(int32_t index, const gui::Point& point) { (void)index, (void)point; }
     };
 
     // The editor's own message codes (the model's are the listener codes).
@@ -283,6 +287,8 @@ public:
     virtual bool hasLearnOverlay();
     // Posts one overlay refresh until the next drain, only with an overlay.
     void linksChanged() override;
+    // The host's context menu (the listener's) at the control's last point.
+    void openParameterContextMenu(int32_t index, gui::ValueControl* control) override;
     virtual void startupDone() {}
     // -2: the help document, when there is one, with the system's program.
     virtual void openHelpDocument();

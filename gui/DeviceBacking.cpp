@@ -51,6 +51,14 @@ float quantizeScale(float s) {
     return kScaleTable[static_cast<std::size_t>(scaleClass(s))];
 }
 
+int toDevicePixels(float logical, float scale) {
+    return static_cast<int>(std::floor(double(logical) * double(scale) + 0.5));
+}
+
+float toLogicalUnits(int pixels, float scale) {
+    return scale > 0.0f ? static_cast<float>(std::round(double(pixels) / double(scale))) : float(pixels);
+}
+
 DeviceBacking::DeviceBacking() : useSecondTable(this, false) {
     firstTable_.fill(-1);
     secondTable_.fill(-1);

@@ -40,6 +40,13 @@ inline constexpr float kScaleEpsilon = 1.1920929e-7f;
 int scaleClass(float scale);
 float quantizeScale(float scale);
 
+// The one rule between a window's size in device pixels and the root's in
+// logical units: pixels = floor(logical x scale + 0.5), logical =
+// round(pixels / scale). At every scale of at least 1 a whole logical size
+// comes back exactly.
+int toDevicePixels(float logical, float scale);
+float toLogicalUnits(int pixels, float scale);
+
 class DeviceBacking : public PropertyOwner, public IDeviceBacking {
 public:
     class BackingScaleListener {

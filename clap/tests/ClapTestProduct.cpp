@@ -28,25 +28,27 @@ const std::string& clapTestModulePath() {
 } // namespace test
 
 const ClapProduct& clapProduct() {
-    static const ClapProduct product{
-        [](GenericPluginInfo& info) {
-            info.pluginKind = test::clapTestProduct().kind;
-            info.pluginFlags = test::clapTestProduct().flags;
-            info.pluginId = "TsPl";
-            info.pluginName = test::clapTestProduct().name;
-        },
-        []() -> GenericPlugin* {
-            test::TestPluginOptions options;
-            options.flags = test::clapTestProduct().flags;
-            options.midiState = true;
-            auto* model = new test::TestPlugin(test::clapTestProduct().name, options);
-            model->pluginKind = test::clapTestProduct().kind;
-            return model;
-        },
-        [](int32_t layout) -> GenericPluginProcessor* {
-            test::lastProcessor = new test::ClapTestProcessor(test::clapTestProduct().flags,
-                                                              test::clapTestProduct().name, layout);
-            return test::lastProcessor;
-        }};
+    static ClapProduct product{[](GenericPluginInfo& info) {
+                                   info.pluginKind = test::clapTestProduct().kind;
+                                   info.pluginFlags = test::clapTestProduct().flags;
+                                   info.pluginId = "TsPl";
+                                   info.pluginName = test::clapTestProduct().name;
+                               },
+                               []() -> GenericPlugin* {
+                                   test::TestPluginOptions options;
+                                   options.flags = test::clapTestProduct().flags;
+                                   options.midiState = true;
+                                   auto* model =
+                                       new test::ClapTestModel(test::clapTestProduct().name, options);
+                                   model->pluginKind = test::clapTestProduct().kind;
+                                   return model;
+                               },
+                               [](int32_t layout) -> GenericPluginProcessor* {
+                                   test::lastProcessor = new test::ClapTestProcessor(
+                                       test::clapTestProduct().flags, test::clapTestProduct().name, layout);
+                                   return test::lastProcessor;
+                               }};
+    // Written only when a test changed it (on the main thread).
+    if (product.editor != test::clapTestProduct().editor) product.editor = test::clapTestProduct().editor;
     return product;
 }

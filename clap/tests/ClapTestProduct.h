@@ -62,8 +62,20 @@ struct ClapTestProductSetup {
     std::string name = "VarnelClapTest";
     uint32_t flags = GenericPluginInfo::kFlagSideChainInput | GenericPluginInfo::kFlagPresetDiscoveryId;
     uint32_t kind = GenericPluginInfo::kDelay;
+    // The model's editor size (logical units), and the product's editor
+    // (none unless a test names one).
+    int32_t interfaceWidth = 0;
+    int32_t interfaceHeight = 0;
+    const ClapEditorEntry* editor = nullptr;
 };
 ClapTestProductSetup& clapTestProduct();
+// The product's model: the test plug-in with the setup's editor size.
+class ClapTestModel : public TestPlugin {
+public:
+    using TestPlugin::TestPlugin;
+    int32_t getInterfaceWidth() const override { return clapTestProduct().interfaceWidth; }
+    int32_t getInterfaceHeight() const override { return clapTestProduct().interfaceHeight; }
+};
 // The path the entry is initialised with: this program's file.
 const std::string& clapTestModulePath();
 // The last processor the product made.

@@ -1,5 +1,6 @@
 #include "gui/windows/AcceleratedWindowsControl.h"
 
+#include "gui/DeviceBacking.h"
 #include "gui/DisplayOptions.h"
 #include "gui/GLContext.h"
 #include "gui/OpenGLRenderer.h"
@@ -188,8 +189,10 @@ void AcceleratedWindowsControl::boundsChanged() {
         if (GetWindowPlacement(window(), &placement)) {
             const float s = scale();
             const Rect r = bounds.getValue();
-            placement.rcNormalPosition.right = placement.rcNormalPosition.left + toPixels(r.width(), s);
-            placement.rcNormalPosition.bottom = placement.rcNormalPosition.top + toPixels(r.height(), s);
+            // The window's size takes the one rule of sizes (DeviceBacking.h).
+            placement.rcNormalPosition.right = placement.rcNormalPosition.left + toDevicePixels(r.width(), s);
+            placement.rcNormalPosition.bottom =
+                placement.rcNormalPosition.top + toDevicePixels(r.height(), s);
             SetWindowPlacement(window(), &placement);
             if (!token->alive) return;
         }

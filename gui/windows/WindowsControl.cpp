@@ -1,6 +1,7 @@
 #include "gui/windows/WindowsControl.h"
 
 #include "foundation/windows/Win32Support.h"
+#include "gui/DeviceBacking.h"
 #include "gui/DisplayOptions.h"
 #include "gui/Modifiers.h"
 #include "gui/RootLockScope.h"
@@ -80,8 +81,16 @@ void WindowsControl::updateBoundsFromWindow() {
     if (!GetWindowRect(window_, &r)) return;
     MapWindowPoints(HWND_DESKTOP, GetParent(window_), reinterpret_cast<POINT*>(&r), 2);
     if (fullScreen_) r.bottom -= 1;
+    applyPixelBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
+}
+
+void WindowsControl::applyPixelBounds(int x, int y, int width, int height) {
+    // The size by the one rule, so that a window at the root's device size
+    // gives back the root's logical size exactly.
     const float s = scale();
-    applyBounds(Rect(float(r.left) / s, float(r.top) / s, float(r.right) / s, float(r.bottom) / s));
+    const float left = float(x) / s;
+    const float top = float(y) / s;
+    applyBounds(Rect(left, top, left + toLogicalUnits(width, s), top + toLogicalUnits(height, s)));
 }
 
 void WindowsControl::applyBounds(const Rect& rect) {
@@ -186,12 +195,8 @@ LRESULT WindowsControl::windowProc(HWND window, UINT message, WPARAM wParam, LPA
         return 1;
     case WM_WINDOWPOSCHANGED: {
         const auto* position = reinterpret_cast<const WINDOWPOS*>(lParam);
-        if (position != nullptr && (position->flags & SWP_NOSIZE) == 0) {
-            const float s = scale();
-            const float x = float(position->x) / s;
-            const float y = float(position->y) / s;
-            applyBounds(Rect(x, y, x + float(position->cx) / s, y + float(position->cy) / s));
-        }
+        if (position != nullptr && (position->flags & SWP_NOSIZE) == 0)
+            applyPixelBounds(position->x, position->y, position->cx, position->cy);
         break;
     }
     case WM_NCPAINT:

@@ -65,6 +65,7 @@ private:
     void attachWindow();
     void detachWindow();
     void applyBounds(const Rect& rect);
+    void applyPixelBounds(int x, int y, int width, int height);
     int mouseModifiers(WPARAM wParam) const;
     Point pointFromLParam(LPARAM lParam) const;
     void tick();
