@@ -62,7 +62,7 @@ SourceController::SourceController(ModulationMatrixPluginInterface& interface, L
     bar_->fitToContent.setValue(true);
     strip_->scrollArea()->setContent(bar_);
     link(bar_);
-    strip_->scrollArea()->scrollEvent.addHandler(NotifyEvent::bind([this] { updateSourceBar(); }));
+    strip_->scrollArea()->scrollEvent.addHandler(NotifyEvent::bind(this, &SourceController::scrolled));
     bar_->layoutEvent.addHandler(NotifyEvent::bind([this] {
         if (selectionBar_ != nullptr) selectionBar_->updateMap();
     }));
@@ -398,6 +398,12 @@ void SourceController::updateSourceBar() {
         buttonContainer_->height.setValue(strip_ != nullptr ? strip_->scrollArea()->height.getValue() : 0.0f);
         buttonContainer_->updateButtons();
     }
+}
+
+void SourceController::scrolled() {
+    updateSourceBar();
+    if (scrollListener_ != nullptr && strip_ != nullptr)
+        scrollListener_->sourcesScrolled(*this, strip_->scrollArea()->scrollX.getValue());
 }
 
 void SourceController::showAllSlots() {

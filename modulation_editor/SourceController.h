@@ -77,6 +77,15 @@ public:
         }
     };
 
+    // Told after every scroll of the source strip (after the selection bar
+    // follows). Not owned: it outlives the controller or is set back to
+    // null first.
+    class ScrollListener {
+    public:
+        virtual ~ScrollListener() = default;
+        virtual void sourcesScrolled(SourceController& controller, float position) = 0;
+    };
+
     // The bar of source containers inside the strip's scroll area.
     class SourceBar : public gui::ControlBar {
     public:
@@ -151,6 +160,8 @@ public:
     // (first modulation-source index, output count); empty for an id outside
     // the table.
     std::pair<uint32_t, int32_t> getSourceParameterRange(SourceId id) const override;
+    void setScrollListener(ScrollListener* listener) { scrollListener_ = listener; }
+    ScrollListener* scrollListener() const { return scrollListener_; }
     void rebuildSourceContainers();
     void updateSourceBar() override;
     void showAllSlots();
@@ -202,6 +213,7 @@ public:
 
 private:
     void removalFinished();
+    void scrolled();
     void layoutParts();
     void showModulationChanged();
     // The panel's position on the bar from the cached counts.
@@ -227,5 +239,6 @@ private:
     SourceBar* bar_ = nullptr;
     std::vector<SourceType> types_;
     std::vector<int32_t> outputOwners_;
+    ScrollListener* scrollListener_ = nullptr;
     bool closing_ = false;
 };

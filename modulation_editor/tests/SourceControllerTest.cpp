@@ -6,6 +6,7 @@
 #include "gui/Text.h"
 #include "gui/tests/ResourceImages.h"
 #include "modulation/ModulationMatrixController.h"
+#include "modulation_editor/SourceSelectionBar.h"
 #include "modulation_editor/tests/SourceRig.h"
 
 #include <gtest/gtest.h>
@@ -320,6 +321,35 @@ TEST_F(SourceControllerTest, BarBitmapsMakeTheScrollBarButton) {
                   area->children().begin(), area->children().end(),
                   [](gui::Control* c) { return dynamic_cast<gui::ScrollArea::ScrollBar*>(c) != nullptr; }),
               1);
+}
+
+// The scroll listener hears every scroll of the strip, with its position,
+// once the selection bar has followed; set back to null it hears nothing.
+TEST_F(SourceControllerTest, TheScrollListenerIsToldAfterEveryScroll) {
+    struct Recorder : SourceController::ScrollListener {
+        std::vector<float> positions;
+        float selector = -1.0f;
+        void sourcesScrolled(SourceController& c, float position) override {
+            positions.push_back(position);
+            selector = c.selectionBar()->selector()->x.getValue();
+        }
+    } recorder;
+    setActive(model->xlfos, 6);
+    setActive(model->egs, 6);
+    gui::ScrollArea* area = sources->strip().scrollArea();
+    area->updateLayout();
+    ASSERT_GT(area->scrollX.getMaximum(), 60.0f);
+    sources->setScrollListener(&recorder);
+    area->scrollX.setValue(40.0f);
+    area->scrollX.setValue(60.0f);
+    EXPECT_EQ(recorder.positions, (std::vector<float>{40.0f, 60.0f}));
+    // The selection bar had followed the scroll to 60.
+    SourceSelectionBar* bar = sources->selectionBar();
+    EXPECT_FLOAT_EQ(recorder.selector,
+                    bar->mapOrigin() + 60.0f * bar->mapWidth() / sources->sourceBar().width.getValue());
+    sources->setScrollListener(nullptr);
+    area->scrollX.setValue(10.0f);
+    EXPECT_EQ(recorder.positions.size(), 2u);
 }
 
 } // namespace
