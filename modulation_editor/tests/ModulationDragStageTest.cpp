@@ -236,4 +236,50 @@ TEST_F(ModulationDragStageTest, AClickTogglesTheSourcesSlots) {
     EXPECT_FALSE(slots->hasFilter());
 }
 
+// The drag button's face follows the pointer, centred on it and kept
+// inside the stage; it shows only while the drag runs.
+TEST_F(ModulationDragStageTest, TheDraggedImageFollowsThePointerInsideTheStage) {
+    SourceDragButton& b = dragButton(1);
+    ASSERT_NE(b.style(), nullptr);
+    gui::Bitmap& face = b.style()->stateBitmap(0);
+    face.resize(20, 10);
+    face.fillRect(face.getRect(), gui::Color(0, 200, 0, 255));
+    pressAndMove(b, 10.0f);
+    ModulationDragStage* s = stage();
+    ASSERT_NE(s, nullptr);
+    ASSERT_EQ(s->dragImage().getRect(), gui::Rect(0, 0, 20, 10));
+    const float w = s->width.getValue(), h = s->height.getValue();
+    struct Case {
+        gui::Point pointer;
+        gui::Rect expected;
+    } cases[] = {
+        {{200, 150}, gui::Rect::fromXYWH(190, 145, 20, 10)},
+        {{3, 2}, gui::Rect::fromXYWH(0, 0, 20, 10)},
+        {{w - 1, 150}, gui::Rect::fromXYWH(w - 20, 145, 20, 10)},
+        {{200, h - 2}, gui::Rect::fromXYWH(190, h - 10, 20, 10)},
+        {{10, 5}, gui::Rect::fromXYWH(0, 0, 20, 10)},
+        {{10.5f, 5}, gui::Rect::fromXYWH(0.5f, 0, 20, 10)},
+    };
+    for (const Case& c : cases) {
+        ui->mouseMove(s->toRoot(c.pointer), 8);
+        EXPECT_EQ(s->dragImageRect(), c.expected) << c.pointer.x << "," << c.pointer.y;
+    }
+    ui->mouseMove(s->toRoot({200, 150}), 8);
+    ui->advance(2 * gui::Overlay::kFadeDuration); // the stage has faded in
+    ASSERT_EQ(s->opacity.getValue(), 255);
+    ui->paint();
+    const auto px = [&](float x, float y) {
+        const gui::Point at = s->toRoot({x, y});
+        return ui->backBuffer().pixelAt(int(at.x), int(at.y));
+    };
+    EXPECT_EQ(px(190.5f, 145.5f), face.pixelAt(0, 0));
+    EXPECT_EQ(px(209.5f, 154.5f), face.pixelAt(0, 0));
+    EXPECT_NE(px(210.5f, 150.5f), face.pixelAt(0, 0));
+    // Released over nothing: the image goes with the drag (and the stage).
+    const gui::Point inside = s->toRoot({195.5f, 150.5f});
+    ui->mouseUp(0, s->toRoot({200, 150}), 0);
+    ui->paint();
+    EXPECT_NE(ui->backBuffer().pixelAt(int(inside.x), int(inside.y)), face.pixelAt(0, 0));
+}
+
 } // namespace
