@@ -16,7 +16,8 @@ ModulationDragStage::ModulationDragStage(ModulationMatrixPluginInterface& interf
                                          AbstractSlotController& slots)
     : gui::DragStage(interface.userInterface()), highlightColor(this, gui::Color(255, 255, 255, 96)),
       dropProgress(this, kDropStart), interface_(interface), slots_(slots),
-      lastDrop_(ModulationMatrixPluginInterface::kNoIndex) {}
+      lastDrop_(ModulationMatrixPluginInterface::kNoIndex),
+      dragImage_(std::make_unique<gui::Bitmap>(interface.userInterface().deviceBacking())) {}
 
 ModulationDragStage::~ModulationDragStage() = default;
 
@@ -33,6 +34,30 @@ void ModulationDragStage::startDrag(gui::Control* source, gui::DragObject* dragO
         }
     }
     gui::DragStage::startDrag(source, dragObject);
+    // The image starts over the control it leaves.
+    if (source != nullptr && isRunning())
+        placeImage(fromRoot(
+            source->toRoot(gui::Point(source->width.getValue() * 0.5f, source->height.getValue() * 0.5f))));
+}
+
+void ModulationDragStage::mouseMove(const gui::Point& point, int modifiers) {
+    AliveGuard alive(this);
+    gui::DragStage::mouseMove(point, modifiers);
+    if (alive.alive() && isRunning()) placeImage(point);
+}
+
+void ModulationDragStage::placeImage(const gui::Point& centre) {
+    const gui::Rect size = dragImage_->getRect();
+    if (size.width() <= 0.0f || size.height() <= 0.0f) return;
+    const float w = size.width(), h = size.height();
+    // Inside the stage; an image larger than the stage keeps its top left.
+    const float x = std::max(0.0f, std::min(centre.x - w * 0.5f, width.getValue() - w));
+    const float y = std::max(0.0f, std::min(centre.y - h * 0.5f, height.getValue() - h));
+    const gui::Rect next = gui::Rect::fromXYWH(x, y, w, h);
+    if (next == imageRect_) return;
+    invalidateRect(imageRect_);
+    imageRect_ = next;
+    invalidateRect(imageRect_);
 }
 
 bool ModulationDragStage::isHoverOnly(const gui::Control* control) const {
@@ -84,6 +109,8 @@ bool ModulationDragStage::drop() {
 }
 
 void ModulationDragStage::dragFinished() {
+    // The image goes with the drag.
+    invalidateRect(imageRect_);
     if (!dropped_) {
         gui::DragStage::dragFinished();
         return;
@@ -123,9 +150,12 @@ void ModulationDragStage::handleMessage(int code) {
 
 void ModulationDragStage::draw(gui::Canvas& canvas) {
     gui::DragStage::draw(canvas);
-    gui::Control* control = targetControl(currentTarget());
-    if (control == nullptr || !isRunning()) return;
-    const gui::Point at = fromRoot(control->toRoot(gui::Point(0.0f, 0.0f)));
-    canvas.fillRect(gui::Rect::fromXYWH(at.x, at.y, control->width.getValue(), control->height.getValue()),
-                    highlightColor.getValue());
+    if (!isRunning()) return;
+    if (gui::Control* control = targetControl(currentTarget())) {
+        const gui::Point at = fromRoot(control->toRoot(gui::Point(0.0f, 0.0f)));
+        canvas.fillRect(
+            gui::Rect::fromXYWH(at.x, at.y, control->width.getValue(), control->height.getValue()),
+            highlightColor.getValue());
+    }
+    if (imageRect_.width() > 0.0f) canvas.drawBitmap(*dragImage_, imageRect_, gui::Point(0.0f, 0.0f), 255);
 }

@@ -15,10 +15,16 @@
 // its 500 ms animation (dropProgress from 1.0 to 3.0) without taking input,
 // then fades out and deletes itself; otherwise it goes at once.
 //
+// While the drag runs the stage shows the dragged image (its own copy, set
+// by whoever starts the drag; none while empty) centred on the pointer:
+// the pointer position +/- half the image size, moved back inside the
+// stage where it would reach past an edge.
+//
 // Threading: GUI thread only; draw under the root lock reads only the
 // stage's own properties.
 
 #include "foundation/Property.h"
+#include "gui/Bitmap.h"
 #include "gui/Color.h"
 #include "gui/DragAndDrop.h"
 
@@ -60,6 +66,13 @@ public:
     void componentDeleted(gui::Component* component) override;
     void draw(gui::Canvas& canvas) override;
 
+    // The image that follows the pointer; copy pixels into it before the
+    // drag starts.
+    gui::Bitmap& dragImage() { return *dragImage_; }
+    // Where the image is drawn, in stage coordinates.
+    const gui::Rect& dragImageRect() const { return imageRect_; }
+    void mouseMove(const gui::Point& point, int modifiers) override;
+
     // The stage keeps the drag's object until it goes.
     void adoptDragObject(std::unique_ptr<gui::DragObject> object) { object_ = std::move(object); }
 
@@ -70,10 +83,13 @@ public:
 private:
     bool drop();
     bool isHoverOnly(const gui::Control* control) const;
+    void placeImage(const gui::Point& centre);
 
     ModulationMatrixPluginInterface& interface_;
     AbstractSlotController& slots_;
     std::vector<gui::Control*> hoverOnly_;
     std::uint32_t lastDrop_;
     bool dropped_ = false;
+    std::unique_ptr<gui::Bitmap> dragImage_;
+    gui::Rect imageRect_;
 };

@@ -97,6 +97,8 @@ void SourceContainer::layoutSlots() {
         minWidth = needed;
         setSize(preferredWidth(last_), height.getValue());
     }
+    // The lines follow the new layout.
+    invalidateRect(localRect());
 }
 
 float SourceContainer::slotAreaTop() const {
@@ -125,6 +127,10 @@ void SourceContainer::draw(gui::Canvas& canvas) {
         if (slotCounts_.size() <= output || slotCounts_[output] == 0) continue;
         const float x = centres_[output];
         canvas.fillRect(gui::Rect(x, top, x + 1.0f, height.getValue()), line);
+        // Joined to the output's first column when that lies to the left,
+        // along the top of the output's first slot.
+        const gui::Point first = slotPosition(static_cast<int32_t>(output), 0);
+        if (first.x < x) canvas.fillRect(gui::Rect(first.x, first.y - 1.0f, x + 1.0f, first.y), line);
     }
     if (!last_ && controller_.separatorWidth.getValue() > 0.0f) {
         const float w = width.getValue();

@@ -4,8 +4,11 @@
 // owns the panel (its child), and per output an Add Slot button (from the
 // controller's listener; clicking it adds an empty slot of that output),
 // the centre x of the output's drag button and the output's slot count,
-// and it draws the lines from each drag button down to its slots and the
-// separator at its right edge (every container but the last).
+// and it draws the lines from each drag button down to its slots (an
+// output with listed slots: a vertical line 1 unit wide below the panel,
+// and, when the output's first column lies to its left, a horizontal line
+// 1 unit high from that column to it, just above the output's first slot)
+// and the separator at its right edge (every container but the last).
 //
 // Threading: GUI thread only.
 

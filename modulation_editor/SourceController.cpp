@@ -3,6 +3,7 @@
 #include "gui/Animation.h"
 #include "gui/Bitmap.h"
 #include "gui/BitmapResourceList.h"
+#include "gui/Canvas.h"
 #include "gui/Menu.h"
 #include "gui/Overlay.h"
 #include "gui/PopupMenu.h"
@@ -29,6 +30,17 @@ namespace {
 constexpr int kNoFreeSlotsMessage = 1;
 constexpr float kSelectionBarHeight = 20.0f;
 
+// A bitmap of the user interface's resources; null for an empty name or one
+// that does not load.
+gui::Bitmap* loadBitmap(gui::UserInterface& ui, const std::string& name) {
+    if (name.empty()) return nullptr;
+    try {
+        return ui.bitmapResources().load(name);
+    } catch (const std::exception&) {
+        return nullptr;
+    }
+}
+
 int32_t activeCount(const SourceController::SourceType& type) {
     return type.list != nullptr ? std::clamp(type.list->getNumActive(), 0, type.list->getNumSets()) : 0;
 }
@@ -50,7 +62,7 @@ SourceController::SourceController(ModulationMatrixPluginInterface& interface, L
     bar_->fitToContent.setValue(true);
     strip_->scrollArea()->setContent(bar_);
     link(bar_);
-    strip_->scrollArea()->scrollEvent.addHandler(NotifyEvent::bind([this] { updateSourceBar(); }));
+    strip_->scrollArea()->scrollEvent.addHandler(NotifyEvent::bind(this, &SourceController::scrolled));
     bar_->layoutEvent.addHandler(NotifyEvent::bind([this] {
         if (selectionBar_ != nullptr) selectionBar_->updateMap();
     }));
@@ -132,6 +144,35 @@ SourceController::ButtonContainer::~ButtonContainer() {
     deleteChildren();
 }
 
+void SourceController::ButtonContainer::setShadowBitmap(const std::string& name) {
+    shadow_ = loadBitmap(userInterface(), name);
+    invalidateRect(localRect());
+}
+
+gui::Rect SourceController::ButtonContainer::shadowRect() const {
+    gui::Rect row;
+    bool any = false;
+    for (gui::Control* button : {add_, toggle_}) {
+        if (button == nullptr || !button->visible.getValue()) continue;
+        const gui::Rect b = button->bounds.getValue();
+        row = any ? gui::Rect(std::min(row.left, b.left), std::min(row.top, b.top),
+                              std::max(row.right, b.right), std::max(row.bottom, b.bottom))
+                  : b;
+        any = true;
+    }
+    if (!any || shadow_ == nullptr) return gui::Rect();
+    const float h = shadow_->getRect().height();
+    const float top = (row.top + row.bottom - h) * 0.5f;
+    return gui::Rect(row.left - kShadowOutset, top, row.right + kShadowOutset, top + h);
+}
+
+void SourceController::ButtonContainer::draw(gui::Canvas& canvas) {
+    gui::Control::draw(canvas);
+    const gui::Rect r = shadowRect();
+    if (shadow_ == nullptr || r.width() <= 0.0f || shadow_->getRect().width() <= 0.0f) return;
+    canvas.drawBitmapInRect(*shadow_, shadow_->getRect(), r, 255);
+}
+
 void SourceController::ButtonContainer::componentDeleted(gui::Component* component) {
     gui::Control::componentDeleted(component);
     if (component == add_) add_ = nullptr;
@@ -196,6 +237,7 @@ void SourceController::componentDeleted(gui::Component* component) {
     if (component == selectionBar_) selectionBar_ = nullptr;
     if (component == addSourceButton_) addSourceButton_ = nullptr;
     if (component == buttonContainer_) buttonContainer_ = nullptr;
+    if (component == scrollBar_) scrollBar_ = nullptr;
 }
 
 void SourceController::registerSourceType(AbstractParameterSetList& list, const std::string& name,
@@ -219,14 +261,36 @@ void SourceController::registerSourceType(AbstractParameterSetList& list, const 
     menu_->insertItem(type, item);
 }
 
-void SourceController::setBarBitmaps(const std::string& backgroundName) {
-    background_ = nullptr;
-    if (backgroundName.empty()) return;
-    try {
-        background_ = userInterface().bitmapResources().load(backgroundName);
-    } catch (const std::exception&) {
-        // A missing bitmap leaves the panels without a background.
+void SourceController::setBarBitmaps(
+    const std::string& backgroundName,
+    const std::array<std::string, gui::Button::Style::kStateBitmapCount>& scrollBarNames) {
+    background_ = loadBitmap(userInterface(), backgroundName);
+    if (strip_ == nullptr || std::all_of(scrollBarNames.begin(), scrollBarNames.end(),
+                                         [](const std::string& n) { return n.empty(); }))
+        return;
+    auto style = std::make_unique<gui::Button::Style>(userInterface());
+    for (int k = 0; k < gui::Button::Style::kStateBitmapCount; ++k) {
+        const std::string& name = scrollBarNames[static_cast<size_t>(k)];
+        if (name.empty()) continue;
+        try {
+            style->stateBitmap(k).load(name);
+        } catch (const std::exception&) {
+            // A missing state bitmap leaves that state out.
+        }
     }
+    style->updateSizeFromBitmaps();
+    gui::ScrollArea* area = strip_->scrollArea();
+    // The area adopts the first bar of an axis: the old one goes first.
+    if (gui::ScrollArea::ScrollBar* old = area->scrollBar(gui::Orientation::kHorizontal)) delete old;
+    auto* bar = new gui::ScrollArea::ScrollBar(userInterface(), style.get(), gui::Orientation::kHorizontal);
+    bar->setSize(style->width.getValue(), style->height.getValue());
+    const gui::Rect pressed = style->stateBitmap(2).getRect();
+    if (pressed.width() <= 0.0f || pressed.height() <= 0.0f) bar->opacity.setValue(128);
+    // The area keeps its thumbs above the content.
+    bar->parent.setValue(area);
+    scrollBarStyle_ = std::move(style);
+    scrollBar_ = bar;
+    link(bar);
 }
 
 std::pair<uint32_t, int32_t> SourceController::getSourceParameterRange(SourceId id) const {
@@ -334,6 +398,12 @@ void SourceController::updateSourceBar() {
         buttonContainer_->height.setValue(strip_ != nullptr ? strip_->scrollArea()->height.getValue() : 0.0f);
         buttonContainer_->updateButtons();
     }
+}
+
+void SourceController::scrolled() {
+    updateSourceBar();
+    if (scrollListener_ != nullptr && strip_ != nullptr)
+        scrollListener_->sourcesScrolled(*this, strip_->scrollArea()->scrollX.getValue());
 }
 
 void SourceController::showAllSlots() {

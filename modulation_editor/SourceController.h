@@ -31,6 +31,7 @@
 #include "modulation_editor/SourceHost.h"
 #include "modulation_editor/SourceId.h"
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -76,6 +77,15 @@ public:
         }
     };
 
+    // Told after every scroll of the source strip (after the selection bar
+    // follows). Not owned: it outlives the controller or is set back to
+    // null first.
+    class ScrollListener {
+    public:
+        virtual ~ScrollListener() = default;
+        virtual void sourcesScrolled(SourceController& controller, float position) = 0;
+    };
+
     // The bar of source containers inside the strip's scroll area.
     class SourceBar : public gui::ControlBar {
     public:
@@ -84,24 +94,37 @@ public:
 
     // Without per-source slots: the last child of the source bar, with the
     // Add Source button (kind 0) and the show-modulation toggle (kind 1) in
-    // a row, their texts and visibility following the visible panels.
+    // a row, their texts and visibility following the visible panels. Its
+    // shadow bitmap, when set, lies under the row of visible buttons: as
+    // high as the bitmap, centred on the row, and stretched (its ends kept)
+    // from kShadowOutset left of the row to kShadowOutset right of it, so
+    // 2 x kShadowOutset wider than the row; clipped to the container.
     class ButtonContainer : public gui::Control {
     public:
         static constexpr float kInset = 10.0f;
         static constexpr float kGap = 4.0f;
         static constexpr float kTrail = 20.0f;
+        static constexpr float kShadowOutset = 20.0f;
 
         explicit ButtonContainer(SourceController& controller);
         ~ButtonContainer() override;
         gui::Control* addSourceButton() const { return add_; }
         gui::Control* toggle() const { return toggle_; }
         void updateButtons();
+        // Loads the shadow (an empty name or a missing bitmap: none).
+        void setShadowBitmap(const std::string& name);
+        gui::Bitmap* shadowBitmap() const { return shadow_; }
+        // Where the shadow is drawn: empty without a shadow or a visible
+        // button.
+        gui::Rect shadowRect() const;
+        void draw(gui::Canvas& canvas) override;
         void componentDeleted(gui::Component* component) override;
 
     private:
         SourceController& controller_;
         gui::Control* add_ = nullptr;
         gui::Control* toggle_ = nullptr;
+        gui::Bitmap* shadow_ = nullptr; // the user interface's
     };
 
     struct SourceType {
@@ -124,11 +147,21 @@ public:
     // offered only while its instance is active.
     void registerSourceType(AbstractParameterSetList& list, const std::string& name, int32_t presetKind,
                             int32_t outputsPerInstance);
-    // Loads the panels' background (null name: none).
-    void setBarBitmaps(const std::string& backgroundName);
+    // Loads the panels' background (an empty name: none). Given the scroll
+    // bar's state bitmaps (normal, highlighted, pressed, disabled, on; an
+    // empty name leaves that state out), it makes the strip's scroll-bar
+    // button from them, sized from its bitmaps, and shows it at half
+    // opacity (128) when there is no pressed bitmap. Without names the
+    // strip keeps the scroll bar it has.
+    void
+    setBarBitmaps(const std::string& backgroundName,
+                  const std::array<std::string, gui::Button::Style::kStateBitmapCount>& scrollBarNames = {});
+    gui::Button* scrollBarButton() const { return scrollBar_; }
     // (first modulation-source index, output count); empty for an id outside
     // the table.
     std::pair<uint32_t, int32_t> getSourceParameterRange(SourceId id) const override;
+    void setScrollListener(ScrollListener* listener) { scrollListener_ = listener; }
+    ScrollListener* scrollListener() const { return scrollListener_; }
     void rebuildSourceContainers();
     void updateSourceBar() override;
     void showAllSlots();
@@ -180,6 +213,7 @@ public:
 
 private:
     void removalFinished();
+    void scrolled();
     void layoutParts();
     void showModulationChanged();
     // The panel's position on the bar from the cached counts.
@@ -199,8 +233,12 @@ private:
     ButtonContainer* buttonContainer_ = nullptr;
     ModulationScrollStrip* strip_ = nullptr;
     gui::Bitmap* background_ = nullptr; // the user interface's
+    // The scroll-bar button's style outlives the strip (deleted first).
+    std::unique_ptr<gui::Button::Style> scrollBarStyle_;
+    gui::Button* scrollBar_ = nullptr;
     SourceBar* bar_ = nullptr;
     std::vector<SourceType> types_;
     std::vector<int32_t> outputOwners_;
+    ScrollListener* scrollListener_ = nullptr;
     bool closing_ = false;
 };

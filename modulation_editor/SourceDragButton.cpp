@@ -66,9 +66,11 @@ void SourceDragButton::startDrag() {
     // stage owns it; another stage's object stays with the button).
     auto object = std::make_unique<ModulationDragObject>(stage, source);
     ModulationDragObject* dragged = object.get();
-    if (auto* modulationStage = dynamic_cast<ModulationDragStage*>(stage))
+    if (auto* modulationStage = dynamic_cast<ModulationDragStage*>(stage)) {
         modulationStage->adoptDragObject(std::move(object));
-    else
+        // The button's face follows the pointer.
+        modulationStage->dragImage().copyFrom(activeStyle().stateBitmap(0));
+    } else
         lastObject_ = std::move(object);
     stage->startDrag(this, dragged);
 }

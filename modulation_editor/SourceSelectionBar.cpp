@@ -1,10 +1,14 @@
 #include "modulation_editor/SourceSelectionBar.h"
 
 #include "gui/Animator.h"
+#include "gui/BitmapResourceList.h"
 #include "gui/Canvas.h"
+#include "gui/Image.h"
 #include "gui/MultiLabel.h"
 #include "gui/ScrollArea.h"
+#include "gui/Shape.h"
 #include "gui/Text.h"
+#include "gui/UserInterface.h"
 #include "modulation/ModulationMatrixPlugin.h"
 #include "modulation_editor/AbstractSlotController.h"
 #include "modulation_editor/ModulationMatrixPluginInterface.h"
@@ -15,6 +19,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
 
 namespace {
 
@@ -117,6 +122,12 @@ SourceSelectionBar::SourceSelectionBar(SourceHost& controller, gui::Button::Styl
     : gui::Control(controller.interface().userInterface()), spacing(this, 0), overhang(this, 0),
       alignment(this, gui::Alignment::kCentre), color(this, gui::Color(0, 0, 0, 0)), controller_(controller),
       selectorStyle_(selectorStyle), buttonStyle_(sourceButtonStyle) {
+    for (gui::Shape*& edge : edges_) {
+        edge = new gui::Shape(userInterface(), color.getValue());
+        edge->visible.setValue(false);
+        edge->parent.setValue(this);
+        link(edge);
+    }
     label_ = new gui::Label(userInterface(), 1);
     label_->parent.setValue(this);
     label_->helpText.setValue(kLabelHelp);
@@ -134,6 +145,9 @@ void SourceSelectionBar::componentDeleted(gui::Component* component) {
     if (component == addButton_) addButton_ = nullptr;
     if (component == label_) label_ = nullptr;
     if (component == selector_) selector_ = nullptr;
+    if (component == icon_) icon_ = nullptr;
+    for (gui::Shape*& edge : edges_)
+        if (static_cast<gui::Component*>(edge) == component) edge = nullptr;
     buttons_.erase(
         std::remove_if(buttons_.begin(), buttons_.end(),
                        [component](SourceButton* b) { return static_cast<gui::Component*>(b) == component; }),
@@ -149,6 +163,25 @@ void SourceSelectionBar::setAddSourceButton(gui::Control* button) {
     updateMap();
 }
 
+void SourceSelectionBar::setIcon(const std::string& name) {
+    gui::Bitmap* bitmap = nullptr;
+    if (!name.empty()) {
+        try {
+            bitmap = userInterface().bitmapResources().load(name);
+        } catch (const std::exception&) {
+            // A missing icon leaves the bar without one.
+        }
+    }
+    delete icon_;
+    if (bitmap == nullptr) return;
+    icon_ = new gui::Image(userInterface(), bitmap);
+    icon_->parent.setValue(this);
+    // Beneath the map.
+    setChildIndex(icon_, 0);
+    link(icon_);
+    updateMap();
+}
+
 float SourceSelectionBar::barWidth() const {
     return std::max(controller_.sourceBarWidth(), 1.0f);
 }
@@ -156,6 +189,9 @@ float SourceSelectionBar::barWidth() const {
 void SourceSelectionBar::propertyChanged(AbstractProperty& property) {
     gui::Control::propertyChanged(property);
     if (&property == &spacing || &property == &overhang || &property == &alignment) updateMap();
+    if (&property == &color)
+        for (gui::Shape* edge : edges_)
+            if (edge != nullptr) edge->fillColor.setValue(color.getValue());
 }
 
 void SourceSelectionBar::boundsChanged() {
@@ -236,10 +272,21 @@ void SourceSelectionBar::layOut() {
                                                                       : "");
         b->opacity.setValue(container->state() == SourceContainer::kDimmed ? 128 : 255);
     }
+    const float over = static_cast<float>(overhang.getValue());
+    for (int side = 0; side < 2; ++side) {
+        gui::Shape* edge = edges_[side];
+        if (edge == nullptr) continue;
+        edge->visible.setValue(mapped && over > 0.0f);
+        if (mapped && over > 0.0f)
+            edge->setBoundsXYWH(side == 0 ? origin_ - over : origin_ + map_, 0.0f, over, h);
+    }
+    if (icon_ != nullptr) {
+        const gui::Rect r = icon_->bitmap().getRect();
+        icon_->setBoundsXYWH(0.0f, std::round((h - r.height()) * 0.5f), r.width(), r.height());
+    }
     selector_->visible.setValue(mapped);
     if (mapped) {
         const float selectorWidth = std::min((visible - 2.0f * stripMargin) * scale, map_);
-        const float over = static_cast<float>(overhang.getValue());
         selector_->setBoundsXYWH(origin_ + area->scrollX.getValue() * scale - over, 0.0f,
                                  std::max(0.0f, selectorWidth) + 2.0f * over, h);
     }

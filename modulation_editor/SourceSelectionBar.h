@@ -18,6 +18,12 @@
 // the map off a wide bar); right: a - (strip margin + m); left: the strip
 // margin.
 //
+// Two edge shapes in the bar's colour close the map at its ends, each the
+// overhang wide (left of the origin and right of origin + m), so that the
+// selector's overreach lies on them; they show while there is a map and an
+// overhang. The optional icon stands at the bar's left end, centred
+// vertically, beneath the map.
+//
 // Threading: GUI thread only; draw reads only the buttons' levels.
 
 #include "foundation/Property.h"
@@ -27,14 +33,17 @@
 #include "modulation_editor/ModulationHoverItem.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 class SourceHost;
 class SourceContainer;
 
 namespace gui {
+class Image;
 class MultiLabel;
-}
+class Shape;
+} // namespace gui
 
 class SourceSelectionBar : public gui::Control {
 public:
@@ -90,6 +99,12 @@ public:
 
     // Takes the Add Source button (a child, null for none).
     void setAddSourceButton(gui::Control* button);
+    // Shows the named bitmap as the icon (an empty name or a missing
+    // bitmap: none).
+    void setIcon(const std::string& name);
+    gui::Image* icon() const { return icon_; }
+    // 0 the left edge, 1 the right.
+    gui::Shape* edgeShape(int side) const { return edges_[side != 0 ? 1 : 0]; }
     // Lays the map out again from the source bar and the strip.
     void updateMap();
     // Moves the strip so that the source's container is centred under the
@@ -120,6 +135,8 @@ private:
     gui::Button::Style* buttonStyle_;
     gui::Control* addButton_ = nullptr;
     gui::MultiLabel* label_ = nullptr;
+    gui::Shape* edges_[2] = {nullptr, nullptr};
+    gui::Image* icon_ = nullptr;
     std::vector<SourceButton*> buttons_;
     SourceSelector* selector_ = nullptr;
     float available_ = 0.0f;

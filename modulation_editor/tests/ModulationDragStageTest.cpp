@@ -1,8 +1,9 @@
 #include "modulation_editor/ModulationDragStage.h"
 
-#include "editor/ComponentDisplay.h"
 #include "gui/ScrollButton.h"
 #include "modulation/ModulationMatrixController.h"
+#include "modulation_editor/ModulationComponentButton.h"
+#include "modulation_editor/ModulationComponentDisplay.h"
 #include "modulation_editor/ModulationDragObject.h"
 #include "modulation_editor/ModulationHoverItem.h"
 #include "modulation_editor/SlotAllocation.h"
@@ -11,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -23,47 +25,30 @@ public:
     void rebuildInterface() override {}
 };
 
-// A component button as the drag stage sees it: hover-only, offering its
-// component's targets; resting on it flips the component, the end of the
-// drag flips it back.
-class TestComponentButton : public gui::Button, public ModulationHoverItem {
-public:
-    TestComponentButton(gui::UserInterface& ui, ComponentDisplay& display, int index)
-        : gui::Button(ui, nullptr), display_(display), index_(index) {}
-    void offeredTargets(std::vector<uint32_t>& targets) override {
-        for (uint32_t t = 10; t <= 12; ++t)
-            targets.push_back(t);
-    }
-    void fireEvent6(int phase) override {
-        gui::Button::fireEvent6(phase);
-        const bool open = display_.components()[static_cast<size_t>(index_)].unfolded;
-        if (phase == 3) remembered_ = open;
-        if (phase == 2) display_.toggleComponent(index_);
-        if (phase == 4 && open != remembered_) display_.toggleComponent(index_);
-    }
-
-private:
-    ComponentDisplay& display_;
-    int index_;
-    bool remembered_ = false;
-};
-
 class ModulationDragStageTest : public test::SourceTest {
 protected:
     void SetUp() override {
         SourceTest::SetUp();
         setActive(model->xyControllers, 1);
         setActive(model->xlfos, 1);
-        display = new ComponentDisplay(*ui, *editor);
+        display = new ModulationComponentDisplay(*ui, *editor, slots.get());
         display->setBoundsXYWH(500, 40, 300, 100);
         display->parent.setValue(&ui->root());
         auto* component = new TestComponent(*ui, *editor);
         component->setSize(80, 100);
-        display->addSectionContainer(0.0f, component);
-        button = new TestComponentButton(*ui, *display, 0);
+        display->addSectionContainer(0.0f, component, 10, 3);
+        style = std::make_unique<ComponentButton::ComponentStyle>(*ui, nullptr);
+        button = new ModulationComponentButton(*ui, *editor, style.get(), nullptr, display, 0);
         button->setBoundsXYWH(600, 150, 40, 20);
         button->parent.setValue(&ui->root());
         editor->dragManager().add(button, 1, 0);
+    }
+    void TearDown() override {
+        // The tree goes before the style its component button uses, and the
+        // style before the user interface.
+        editor->prepareForClosing();
+        style.reset();
+        SourceTest::TearDown();
     }
     SourceDragButton& dragButton(int32_t panelPosition, size_t k = 0) {
         return *panel(panelPosition)->dragButtons()[k];
@@ -91,8 +76,9 @@ protected:
         return texts;
     }
 
-    ComponentDisplay* display = nullptr;
-    TestComponentButton* button = nullptr;
+    ModulationComponentDisplay* display = nullptr;
+    std::unique_ptr<ComponentButton::ComponentStyle> style;
+    ModulationComponentButton* button = nullptr;
 };
 
 TEST_F(ModulationDragStageTest, AMoveOfMoreThanFourUnitsStartsTheDrag) {
@@ -234,6 +220,52 @@ TEST_F(ModulationDragStageTest, AClickTogglesTheSourcesSlots) {
     ui->mouseDown(0, p, 8);
     ui->mouseUp(0, p, 0);
     EXPECT_FALSE(slots->hasFilter());
+}
+
+// The drag button's face follows the pointer, centred on it and kept
+// inside the stage; it shows only while the drag runs.
+TEST_F(ModulationDragStageTest, TheDraggedImageFollowsThePointerInsideTheStage) {
+    SourceDragButton& b = dragButton(1);
+    ASSERT_NE(b.style(), nullptr);
+    gui::Bitmap& face = b.style()->stateBitmap(0);
+    face.resize(20, 10);
+    face.fillRect(face.getRect(), gui::Color(0, 200, 0, 255));
+    pressAndMove(b, 10.0f);
+    ModulationDragStage* s = stage();
+    ASSERT_NE(s, nullptr);
+    ASSERT_EQ(s->dragImage().getRect(), gui::Rect(0, 0, 20, 10));
+    const float w = s->width.getValue(), h = s->height.getValue();
+    struct Case {
+        gui::Point pointer;
+        gui::Rect expected;
+    } cases[] = {
+        {{200, 150}, gui::Rect::fromXYWH(190, 145, 20, 10)},
+        {{3, 2}, gui::Rect::fromXYWH(0, 0, 20, 10)},
+        {{w - 1, 150}, gui::Rect::fromXYWH(w - 20, 145, 20, 10)},
+        {{200, h - 2}, gui::Rect::fromXYWH(190, h - 10, 20, 10)},
+        {{10, 5}, gui::Rect::fromXYWH(0, 0, 20, 10)},
+        {{10.5f, 5}, gui::Rect::fromXYWH(0.5f, 0, 20, 10)},
+    };
+    for (const Case& c : cases) {
+        ui->mouseMove(s->toRoot(c.pointer), 8);
+        EXPECT_EQ(s->dragImageRect(), c.expected) << c.pointer.x << "," << c.pointer.y;
+    }
+    ui->mouseMove(s->toRoot({200, 150}), 8);
+    ui->advance(2 * gui::Overlay::kFadeDuration); // the stage has faded in
+    ASSERT_EQ(s->opacity.getValue(), 255);
+    ui->paint();
+    const auto px = [&](float x, float y) {
+        const gui::Point at = s->toRoot({x, y});
+        return ui->backBuffer().pixelAt(int(at.x), int(at.y));
+    };
+    EXPECT_EQ(px(190.5f, 145.5f), face.pixelAt(0, 0));
+    EXPECT_EQ(px(209.5f, 154.5f), face.pixelAt(0, 0));
+    EXPECT_NE(px(210.5f, 150.5f), face.pixelAt(0, 0));
+    // Released over nothing: the image goes with the drag (and the stage).
+    const gui::Point inside = s->toRoot({195.5f, 150.5f});
+    ui->mouseUp(0, s->toRoot({200, 150}), 0);
+    ui->paint();
+    EXPECT_NE(ui->backBuffer().pixelAt(int(inside.x), int(inside.y)), face.pixelAt(0, 0));
 }
 
 } // namespace

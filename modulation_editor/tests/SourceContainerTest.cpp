@@ -127,4 +127,43 @@ TEST_F(SourceContainerTest, ARefreshDuringALevelDragKeepsTheGesture) {
     EXPECT_EQ(undoCount() - before, 1);
 }
 
+// An output with slots draws a line from its drag button down, joined
+// along the top of its first slot to the first column when that lies to the
+// left; a column to the right gets no joining line.
+TEST_F(SourceContainerTest, LinesJoinTheDragButtonToItsFirstColumn) {
+    const gui::Color red(255, 0, 0, 255);
+    sources->lineColor.setValue(red);
+    sources->slotPanelWidth.setValue(20.0f);
+    sources->slotSpacing.setValue(4.0f);
+    sources->slotAreaOffset.setValue(6.0f);
+    slots->panelWidth.setValue(50.0f);
+    setActive(model->xlfos, 1);
+    setSlotsInUse(1);
+    connect(0, 8, 0);
+    sources->rebuildSourceContainers();
+    SourceContainer* xlfo = sources->containerAt(0);
+    ASSERT_EQ(xlfo->buttonCentres(), (std::vector<float>{15.0f}));
+    const gui::Point first = xlfo->slotPosition(0, 0);
+    ASSERT_FLOAT_EQ(first.x, 0.0f);
+    ASSERT_FLOAT_EQ(first.y, 106.0f);
+    const auto px = [&](float x, float y) {
+        ui->paint();
+        const gui::Point at = xlfo->toRoot(gui::Point(x, y));
+        return ui->backBuffer().pixelAt(int(at.x), int(at.y));
+    };
+    EXPECT_EQ(px(15.5f, 102.5f), red); // the vertical line
+    EXPECT_NE(px(14.5f, 102.5f), red);
+    EXPECT_EQ(px(0.5f, 105.5f), red); // the joining line, from the column
+    EXPECT_EQ(px(10.5f, 105.5f), red);
+    EXPECT_NE(px(16.5f, 105.5f), red); // ... up to the vertical line
+    EXPECT_NE(px(10.5f, 104.5f), red);
+
+    // The first column to the right of the drag button: no joining line.
+    sources->margin.setValue(20.0f);
+    sources->rebuildSourceContainers();
+    ASSERT_FLOAT_EQ(xlfo->slotPosition(0, 0).x, 20.0f);
+    EXPECT_NE(px(10.5f, 105.5f), red);
+    EXPECT_EQ(px(15.5f, 102.5f), red);
+}
+
 } // namespace

@@ -1,13 +1,17 @@
 #include "modulation_editor/SourceController.h"
 
+#include "gui/Bitmap.h"
 #include "gui/Menu.h"
 #include "gui/PopupMenu.h"
 #include "gui/Text.h"
+#include "gui/tests/ResourceImages.h"
 #include "modulation/ModulationMatrixController.h"
+#include "modulation_editor/SourceSelectionBar.h"
 #include "modulation_editor/tests/SourceRig.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -238,6 +242,114 @@ TEST_F(SourceControllerTest, TheButtonContainerFollowsTheVisiblePanels) {
     EXPECT_FLOAT_EQ(toggle->x.getValue(), 10.0f);
     EXPECT_FLOAT_EQ(plain->containerAt(0)->preferredWidth(true), 0.0f);
     delete plain;
+}
+
+// The shadow bitmap lies under the row of visible buttons, centred on it
+// and stretched to 20 units past both ends, and follows the row as the
+// buttons change.
+TEST_F(SourceControllerTest, TheButtonContainerDrawsItsShadowAroundItsButtons) {
+    static const bool registered =
+        gui::testing::registerSolidImages({{"TestButtonShadow.png", 8, 30, gui::Color(10, 20, 30, 255)}});
+    ASSERT_TRUE(registered);
+    PlainSlotController plainSlots(*editor);
+    ToggleListener toggles(*model);
+    auto* plain = new SourceController(*editor, toggles, plainSlots);
+    plain->setBoundsXYWH(0, 320, 926, 190);
+    plain->parent.setValue(&ui->root());
+    plain->registerSourceType(model->xlfos, "XLFO", 2, 1);
+    plain->rebuildSourceContainers();
+    SourceController::ButtonContainer* buttons = plain->buttonContainer();
+    buttons->setShadowBitmap("TestButtonShadow");
+    ASSERT_NE(buttons->shadowBitmap(), nullptr);
+    // The pixels as loaded.
+    const gui::Color shade = buttons->shadowBitmap()->pixelAt(3, 3);
+    gui::Control* add = buttons->addSourceButton();
+    const gui::Rect row = add->bounds.getValue();
+    const float midY = row.top + row.height() * 0.5f;
+    EXPECT_EQ(buttons->shadowRect(), gui::Rect(row.left - 20, midY - 15, row.right + 20, midY + 15));
+
+    ui->paint();
+    const auto px = [&](float x, float y) {
+        const gui::Point at = buttons->toRoot(gui::Point(x, y));
+        return ui->backBuffer().pixelAt(int(at.x), int(at.y));
+    };
+    EXPECT_EQ(px(row.right + 10.5f, midY), shade);
+    EXPECT_EQ(px(row.right + 10.5f, midY - 14.5f), shade);
+    EXPECT_NE(px(row.right + 10.5f, midY - 15.5f), shade);
+    EXPECT_EQ(px(row.right + 19.5f, midY), shade);
+    EXPECT_NE(px(row.right + 20.5f, midY), shade);
+
+    // Once the toggle shows, the shadow reaches past it as well.
+    setActive(model->xlfos, 1, false);
+    plain->rebuildSourceContainers();
+    gui::Control* toggle = buttons->toggle();
+    ASSERT_TRUE(toggle->visible.getValue());
+    EXPECT_FLOAT_EQ(buttons->shadowRect().right, toggle->bounds.getValue().right + 20.0f);
+    buttons->setShadowBitmap("");
+    EXPECT_EQ(buttons->shadowBitmap(), nullptr);
+    delete plain;
+}
+
+// The scroll bar's state bitmaps make the strip's scroll-bar button, as
+// thick as its bitmaps and at half opacity without a pressed bitmap; a
+// second set replaces the first.
+TEST_F(SourceControllerTest, BarBitmapsMakeTheScrollBarButton) {
+    static const bool registered = gui::testing::registerSolidImages({
+        {"TestThumbNormal.png", 12, 6, gui::Color(200, 0, 0, 255)},
+        {"TestThumbActive.png", 12, 6, gui::Color(0, 200, 0, 255)},
+        {"TestThumbDown.png", 12, 6, gui::Color(0, 0, 200, 255)},
+    });
+    ASSERT_TRUE(registered);
+    gui::ScrollArea* area = sources->strip().scrollArea();
+    sources->setBarBitmaps("");
+    EXPECT_EQ(sources->scrollBarButton(), nullptr);
+
+    sources->setBarBitmaps("", {"TestThumbNormal", "TestThumbActive", "", "", ""});
+    gui::Button* thumb = sources->scrollBarButton();
+    ASSERT_NE(thumb, nullptr);
+    EXPECT_EQ(area->scrollBar(gui::Orientation::kHorizontal), thumb);
+    EXPECT_EQ(thumb->getParent(), area);
+    EXPECT_EQ(thumb->opacity.getValue(), 128);
+    area->updateLayout();
+    EXPECT_FLOAT_EQ(thumb->height.getValue(), 6.0f);
+
+    sources->setBarBitmaps("", {"TestThumbNormal", "TestThumbActive", "TestThumbDown", "", ""});
+    ASSERT_NE(sources->scrollBarButton(), nullptr);
+    EXPECT_EQ(area->scrollBar(gui::Orientation::kHorizontal), sources->scrollBarButton());
+    EXPECT_EQ(sources->scrollBarButton()->opacity.getValue(), 255);
+    EXPECT_EQ(std::count_if(
+                  area->children().begin(), area->children().end(),
+                  [](gui::Control* c) { return dynamic_cast<gui::ScrollArea::ScrollBar*>(c) != nullptr; }),
+              1);
+}
+
+// The scroll listener hears every scroll of the strip, with its position,
+// once the selection bar has followed; set back to null it hears nothing.
+TEST_F(SourceControllerTest, TheScrollListenerIsToldAfterEveryScroll) {
+    struct Recorder : SourceController::ScrollListener {
+        std::vector<float> positions;
+        float selector = -1.0f;
+        void sourcesScrolled(SourceController& c, float position) override {
+            positions.push_back(position);
+            selector = c.selectionBar()->selector()->x.getValue();
+        }
+    } recorder;
+    setActive(model->xlfos, 6);
+    setActive(model->egs, 6);
+    gui::ScrollArea* area = sources->strip().scrollArea();
+    area->updateLayout();
+    ASSERT_GT(area->scrollX.getMaximum(), 60.0f);
+    sources->setScrollListener(&recorder);
+    area->scrollX.setValue(40.0f);
+    area->scrollX.setValue(60.0f);
+    EXPECT_EQ(recorder.positions, (std::vector<float>{40.0f, 60.0f}));
+    // The selection bar had followed the scroll to 60.
+    SourceSelectionBar* bar = sources->selectionBar();
+    EXPECT_FLOAT_EQ(recorder.selector,
+                    bar->mapOrigin() + 60.0f * bar->mapWidth() / sources->sourceBar().width.getValue());
+    sources->setScrollListener(nullptr);
+    area->scrollX.setValue(10.0f);
+    EXPECT_EQ(recorder.positions.size(), 2u);
 }
 
 } // namespace

@@ -1,6 +1,9 @@
 #include "modulation_editor/SourceSelectionBar.h"
 
+#include "gui/Image.h"
 #include "gui/ScrollArea.h"
+#include "gui/Shape.h"
+#include "gui/tests/ResourceImages.h"
 #include "modulation_editor/SourceContainer.h"
 #include "modulation_editor/tests/SourceRig.h"
 
@@ -63,6 +66,45 @@ TEST_F(SourceSelectionBarTest, TheSelectorDragsOrClicks) {
     const float expected = start + 10.0f * sources->sourceBar().width.getValue() / bar().mapWidth();
     EXPECT_NEAR(area->scrollX.getValue(), std::min(expected, area->scrollX.getMaximum()), 0.01f);
     ui->mouseUp(0, gui::Point(q.x + 10.0f, q.y), 0);
+}
+
+// The edge shapes, in the bar's colour, close the map at both ends, each the
+// overhang wide; they go with the map or the overhang. The icon stands at
+// the bar's left end, centred vertically.
+TEST_F(SourceSelectionBarTest, EdgeShapesFrameTheMapAndTheIconStandsAtTheLeft) {
+    static const bool registered =
+        gui::testing::registerSolidImages({{"TestSourceBarIcon.png", 8, 6, gui::Color(1, 2, 3, 255)}});
+    ASSERT_TRUE(registered);
+    setActive(model->xlfos, 3);
+    bar().color.setValue(gui::Color(40, 50, 60, 255));
+    bar().overhang.setValue(5);
+    const float o = bar().mapOrigin(), m = bar().mapWidth(), h = bar().height.getValue();
+    ASSERT_GT(m, 0.0f);
+    for (int side = 0; side < 2; ++side) {
+        gui::Shape* edge = bar().edgeShape(side);
+        ASSERT_NE(edge, nullptr);
+        EXPECT_TRUE(edge->visible.getValue());
+        EXPECT_EQ(edge->fillColor.getValue(), gui::Color(40, 50, 60, 255));
+        EXPECT_EQ(edge->bounds.getValue(), gui::Rect::fromXYWH(side == 0 ? o - 5.0f : o + m, 0.0f, 5.0f, h));
+    }
+    // The selector reaches onto them.
+    EXPECT_FLOAT_EQ(bar().selector()->x.getValue(), o - 5.0f);
+    bar().overhang.setValue(0);
+    EXPECT_FALSE(bar().edgeShape(0)->visible.getValue());
+    EXPECT_FALSE(bar().edgeShape(1)->visible.getValue());
+    bar().overhang.setValue(5);
+    bar().setSize(3.0f, h); // no room for a map
+    EXPECT_FALSE(bar().edgeShape(1)->visible.getValue());
+
+    EXPECT_EQ(bar().icon(), nullptr);
+    bar().setSize(926.0f, h);
+    bar().setIcon("TestSourceBarIcon");
+    ASSERT_NE(bar().icon(), nullptr);
+    EXPECT_EQ(bar().children().front(), bar().icon());
+    EXPECT_EQ(bar().icon()->bounds.getValue(),
+              gui::Rect::fromXYWH(0.0f, std::round((h - 6.0f) * 0.5f), 8.0f, 6.0f));
+    bar().setIcon("NoSuchSourceBarIcon");
+    EXPECT_EQ(bar().icon(), nullptr);
 }
 
 } // namespace
