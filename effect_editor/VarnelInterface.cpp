@@ -338,6 +338,12 @@ void VarnelInterface::buildSourceSkin() {
 
 void VarnelInterface::buildIndicators() {
     indicators_ = std::make_unique<ModulationIndicatorManager>(*this, *slotController_);
+    // The product's style shows its active look while pressed too.
+    constexpr const char* kIndicatorActive = "ModulationIndicatorActive.png";
+    if (resourceExists(kIndicatorActive) || resourceExists(addDoubleScaleSuffix(kIndicatorActive))) {
+        indicators_->style().stateBitmap(2).load(kIndicatorActive);
+        indicators_->style().updateSizeFromBitmaps();
+    }
     indicators_->offset.setValue(gui::Point(1.0f, 0.0f));
     sourceSkin_->indicators = indicators_.get();
 }

@@ -477,6 +477,10 @@ TEST_F(VarnelInterfaceTest, IndicatorsFollowTheModulationButtonAndAClickOnOneSho
     open();
     ModulationIndicatorManager* indicators = editor->indicators();
     ASSERT_NE(indicators, nullptr);
+    // Pressed, an indicator keeps its active look.
+    EXPECT_GT(indicators->style().stateBitmap(2).pixelWidth(), 0);
+    EXPECT_EQ(indicators->style().stateBitmap(2).pixelWidth(),
+              indicators->style().stateBitmap(1).pixelWidth());
     EXPECT_FALSE(indicators->sectionShown.getValue());
     indicators->showSectionEvent.notify(indicators);
     EXPECT_EQ(editor->modulationButton()->value.getValue(), 1);
