@@ -2,12 +2,16 @@
 
 #include "editor/ABButton.h"
 #include "editor/ComponentDisplay.h"
+#include "editor/ComponentPresetHandler.h"
 #include "editor/HelpHint.h"
 #include "editor/HotspotButton.h"
 #include "editor/StandardButtons.h"
 #include "effect/VarnelPlugin.h"
 #include "effect/VarnelPluginSettings.h"
 #include "effect_editor/VarnelSkin.h"
+#include "effect_editor/VarnelSourceInterface.h"
+#include "effect_editor/VarnelSourcePanels.h"
+#include "effect_editor/VarnelSourceSkin.h"
 #include "foundation/FilePaths.h"
 #include "foundation/ModuleResources.h"
 #include "gui/Bitmap.h"
@@ -21,7 +25,9 @@
 #include "modulation_editor/FloatValueLabel.h"
 #include "modulation_editor/ModulationComponentDisplay.h"
 #include "modulation_editor/ModulationDragStage.h"
+#include "modulation_editor/ModulationIndicatorManager.h"
 #include "modulation_editor/SourceSlotController.h"
+#include "modulation_editor/XLFOController.h"
 
 #include <cmath>
 #include <string>
@@ -196,6 +202,11 @@ VarnelInterface::VarnelInterface(gui::UserInterface& userInterface, VarnelPlugin
     // The logo.
     keep(logo_, createImage(skin_->loadBitmap("LogoBottom.png"), 0, kDisplayY, -1, -1, 255));
     buildBottomBar();
+    if (indicators_) {
+        indicators_->sectionShown.setValue(plugin_.getVarnelSettings().showModulation.getValue());
+        indicators_->showSectionEvent.addHandler(
+            NotifyEvent::bind(this, &VarnelInterface::showModulationSection));
+    }
     fillTargetRanges();
     builder_->setParent(nullptr);
     builder_->setBaseOrigin(0, 0);
@@ -216,9 +227,17 @@ void VarnelInterface::removeHandlers() {
     if (gui::RootControl* root = userInterface().rootControl();
         root != nullptr && !userInterface().isBeingDestroyed())
         root->boundsEvent.removeHandler(this, &VarnelInterface::rootBoundsChanged);
+    // The tree (panels and indicators' controls) is gone: the manager leaves
+    // the slot controller and the interface before they go.
+    if (indicators_)
+        indicators_->showSectionEvent.removeHandler(this, &VarnelInterface::showModulationSection);
+    indicators_.reset();
     ModulationMatrixPluginInterface::removeHandlers();
     if (skin_) skin_->release();
     lightStyle_.reset();
+    egSliderStyle_.reset();
+    egLevelSliderStyle_.reset();
+    stepSliderStyle_.reset();
 }
 
 void VarnelInterface::createHelpHintLabel() {
@@ -252,6 +271,8 @@ void VarnelInterface::buildSources() {
     gui::RootControl* root = userInterface().rootControl();
     slotController_ = std::make_unique<SourceSlotController>(*this);
     slotController_->setPanelFactory([this] { return createSlotInterface(); });
+    buildSourceSkin();
+    buildIndicators();
     auto* sources =
         new SourceController(*this, *this, *slotController_, skin_->buttonStyle(16), skin_->buttonStyle(17));
     constexpr float kSourcesTop = 302.0f;
@@ -272,8 +293,65 @@ gui::Control* VarnelInterface::createButton(SourceController&, int32_t kind) {
     return createButton(kind);
 }
 
-SourceInterface* VarnelInterface::createSourceInterface(SourceController&, SourceId) {
-    return nullptr;
+SourceInterface* VarnelInterface::createSourceInterface(SourceController& controller, SourceId id) {
+    return createVarnelSourceInterface(controller, id, plugin_, *sourceSkin_);
+}
+
+void VarnelInterface::buildSourceSkin() {
+    gui::UserInterface& ui = userInterface();
+    egSliderStyle_ = std::make_unique<gui::Switch::Style>(ui);
+    egSliderStyle_->setBitmaps("", "", "EGHorSliderNormal.png", "EGHorSliderActive.png");
+    egSliderStyle_->handleOnly.setValue(true);
+    egLevelSliderStyle_ = std::make_unique<gui::Switch::Style>(ui);
+    egLevelSliderStyle_->setBitmaps("", "", "EGVerSliderNormal.png", "EGVerSliderActive.png");
+    egLevelSliderStyle_->handleOnly.setValue(true);
+    auto step = std::make_unique<XLFOController::StepSlider::Style>(ui);
+    step->setBitmaps("", "", "SliderNormal.png", "SliderActive.png");
+    step->selectedHandle().load("SliderSelectedNormal.png");
+    step->randomHandle().load("SliderRandomIndicator.png");
+    stepSliderStyle_ = std::move(step);
+
+    auto skin = std::make_unique<VarnelSourceSkin>();
+    skin->dragButton = skin_->buttonStyle(18);
+    skin->removeButton = skin_->buttonStyle(22);
+    skin->presetButton = skin_->buttonStyle(15);
+    skin->iconToggle = skin_->buttonStyle(5);
+    skin->selectButton = skin_->buttonStyle(1);
+    skin->valueButton = skin_->buttonStyle(0);
+    skin->hotspotButton = skin_->buttonStyle(13);
+    skin->xyButton = skin_->buttonStyle(14);
+    skin->checkToggle = skin_->buttonStyle(5);
+    skin->stepButton = skin_->buttonStyle(11);
+    skin->knob = skin_->knobStyle(VarnelSkin::kNormalKnob);
+    skin->smallKnob = skin_->knobStyle(VarnelSkin::kNormalKnob);
+    skin->egSlider = egSliderStyle_.get();
+    skin->egLevelSlider = egLevelSliderStyle_.get();
+    skin->stepSlider = stepSliderStyle_.get();
+    skin->egDisplayBackground = skin_->image(VarnelSkin::kEGDisplay);
+    skin->presetMenu = [this](int32_t kind, int32_t instance) -> gui::PopupMenu* {
+        ComponentPresetHandler* handler = getComponentPresetHandler(kind, instance);
+        return handler != nullptr ? &handler->menu() : nullptr;
+    };
+    skin->sideChainUsable = [this] { return plugin_.sideChainEnabled(); };
+    sourceSkin_ = std::move(skin);
+}
+
+void VarnelInterface::buildIndicators() {
+    indicators_ = std::make_unique<ModulationIndicatorManager>(*this, *slotController_);
+    // The product's style shows its active look while pressed too.
+    constexpr const char* kIndicatorActive = "ModulationIndicatorActive.png";
+    if (resourceExists(kIndicatorActive) || resourceExists(addDoubleScaleSuffix(kIndicatorActive))) {
+        indicators_->style().stateBitmap(2).load(kIndicatorActive);
+        indicators_->style().updateSizeFromBitmaps();
+    }
+    indicators_->offset.setValue(gui::Point(1.0f, 0.0f));
+    sourceSkin_->indicators = indicators_.get();
+}
+
+void VarnelInterface::showModulationSection() {
+    if (modulationButton_ == nullptr || modulationButton_->value.getValue() != 0) return;
+    modulationButton_->value.setValue(1);
+    modulationButtonChanged();
 }
 
 gui::Button* VarnelInterface::createButton(int32_t kind) {
@@ -697,7 +775,9 @@ void VarnelInterface::interfaceResized() {
 
 void VarnelInterface::modulationButtonChanged() {
     if (modulationButton_ == nullptr) return;
-    plugin_.getVarnelSettings().showModulation.setValue(modulationButton_->value.getValue() != 0);
+    const bool shown = modulationButton_->value.getValue() != 0;
+    plugin_.getVarnelSettings().showModulation.setValue(shown);
+    if (indicators_) indicators_->sectionShown.setValue(shown);
     applyInterfaceSize();
     positionBottomBar();
 }
@@ -767,10 +847,21 @@ void VarnelInterface::updatePresetDisplay() {
 }
 
 void VarnelInterface::refreshSourcesAndSlots(int32_t index) {
-    if (slotController_) slotController_->refreshSlots(index);
+    // A slot panel claims its slot's five parameters.
+    bool claimed = false;
+    if (slotController_) {
+        slotController_->refreshSlots(index);
+        claimed = index >= 0 && slotController_->slotOfParameter(index) != kNoIndex;
+    }
     if (sourceController_ == nullptr) return;
-    // A full refresh, or a changed number of sources of a type.
-    bool rebuild = index < 0;
+    // A source panel claims the parameters it linked (and refreshes).
+    for (SourceInterface* panel : sourceController_->panels())
+        if (auto* source = dynamic_cast<VarnelSourceInterface*>(panel);
+            source != nullptr && source->visible.getValue())
+            claimed = source->parameterChanged(index) || claimed;
+    // A full refresh, an unclaimed parameter or a changed number of sources
+    // of a type.
+    bool rebuild = index < 0 || !claimed;
     for (const AbstractParameterSetList* list :
          {static_cast<const AbstractParameterSetList*>(&plugin_.xyControllers),
           static_cast<const AbstractParameterSetList*>(&plugin_.xlfos),
@@ -778,10 +869,17 @@ void VarnelInterface::refreshSourcesAndSlots(int32_t index) {
           static_cast<const AbstractParameterSetList*>(&plugin_.efs),
           static_cast<const AbstractParameterSetList*>(&plugin_.midiSources)})
         rebuild = rebuild || list->getNumActiveParameter().getIndex() == index;
-    if (rebuild) {
-        sourceController_->rebuildSourceContainers();
-        sourceController_->updateSourceBar();
-    }
+    if (rebuild) rebuildSources();
+}
+
+void VarnelInterface::rebuildSources() {
+    // A new source's default preset refreshes every control from inside the
+    // source controller's rebuild; the rebuild under way covers it.
+    if (rebuildingSources_ || !sourceController_->justAdded().isNone()) return;
+    rebuildingSources_ = true;
+    sourceController_->rebuildSourceContainers();
+    rebuildingSources_ = false;
+    sourceController_->updateSourceBar();
 }
 
 void VarnelInterface::showRouting(int32_t routing) {

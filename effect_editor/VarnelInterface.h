@@ -18,9 +18,18 @@
 // Pieces that plug in from elsewhere (each has an empty slot here):
 //   - the component display's sections: the delay section's controls stand
 //     on a panel over the display's strip until they move into a section;
-//   - the product's source panels: createSourceInterface;
 //   - the filter section's panel and its two filter buttons:
 //     buildFilterSection, and setFilterButtons for the routing layout.
+//
+// Source panels: createSourceInterface makes the product's panel of a
+// source's type on one VarnelSourceSkin filled from this skin, which lives
+// as long as the source controller. A refresh tells the slot panels and
+// every shown source panel of the parameter; a full refresh, or one that no
+// panel claims, rebuilds the source containers (rebuildSources).
+//
+// Indicators: the ModulationIndicatorManager is made with the slot
+// controller, before the first panel, and follows the modulation button;
+// it goes at closing, after the tree and before the slot controller.
 //
 // Lifetime: the tree owns every control; the pointers kept here are linked
 // (gui::Component::link) and forgotten when a control dies. The skin's
@@ -31,6 +40,7 @@
 
 #include "editor/ControlBuilder.h"
 #include "gui/Light.h"
+#include "gui/Switch.h"
 #include "modulation_editor/ModulationMatrixPluginInterface.h"
 #include "modulation_editor/SourceController.h"
 
@@ -41,6 +51,8 @@
 #include <vector>
 
 class ComponentDisplay;
+class ModulationIndicatorManager;
+struct VarnelSourceSkin;
 class SlotInterface;
 class SourceSlotController;
 class FloatValueLabel;
@@ -144,11 +156,13 @@ public:
     SlotInterface* createSlotInterface();
     // --- SourceController::Listener
     gui::Control* createButton(SourceController& controller, int32_t kind) override;
-    // The product's source panels come with their own piece: none yet.
+    // The panel of the source's type (0 XY to 4 MIDI); null for another.
     SourceInterface* createSourceInterface(SourceController& controller, SourceId id) override;
     SlotInterface* createSlotInterface(SourceController& controller) override;
     SourceController* sourceController() const { return sourceController_; }
     SourceSlotController* slotController() const { return slotController_.get(); }
+    ModulationIndicatorManager* indicators() const { return indicators_.get(); }
+    const VarnelSourceSkin& sourceSkin() const { return *sourceSkin_; }
 
     // --- Plug-in slots for the pieces built elsewhere.
     // The filter section's two buttons, which the routing places.
@@ -192,9 +206,11 @@ protected:
     // The filter section's panel in the display (empty here).
     virtual void buildFilterSection() {}
     // The source and slot panels' part of a refresh: the slot list follows
-    // its parameters; a full refresh or a changed number of sources
+    // its parameters and every shown source panel is told of it; a full
+    // refresh, a changed number of sources or a parameter no panel claims
     // rebuilds the source containers and the source bar.
     virtual void refreshSourcesAndSlots(int32_t index);
+    virtual void rebuildSources();
 
     void removeHandlers() override;
 
@@ -206,6 +222,11 @@ private:
     void createTimeDisplay(int32_t delay, int y);
     void buildBottomBar();
     void fillTargetRanges();
+    // The source panels' skin on this skin, and the indicators.
+    void buildSourceSkin();
+    void buildIndicators();
+    // An indicator clicked while the modulation section is hidden.
+    void showModulationSection();
     // The help hint's label on its skin background.
     void createHelpHintLabel();
     void rootBoundsChanged();
@@ -231,6 +252,12 @@ private:
     // Outlives the tree (the source controller and the panels use it).
     std::unique_ptr<SourceSlotController> slotController_;
     SourceController* sourceController_ = nullptr;
+    // The panels' styles that the skin does not hold, and their skin.
+    std::unique_ptr<gui::Switch::Style> egSliderStyle_, egLevelSliderStyle_;
+    std::unique_ptr<gui::Switch::Style> stepSliderStyle_;
+    std::unique_ptr<VarnelSourceSkin> sourceSkin_;
+    // Goes before the slot controller (removeHandlers).
+    std::unique_ptr<ModulationIndicatorManager> indicators_;
     std::unique_ptr<ControlBuilder> builder_;
     std::array<gui::Button*, kTopBarCount> topBar_{};
     BottomBar bottomBar_;
@@ -251,4 +278,5 @@ private:
     std::array<gui::Control*, 2> filterButtons_{};
     std::vector<BoundControl> bound_;
     bool built_ = false;
+    bool rebuildingSources_ = false;
 };

@@ -1,7 +1,8 @@
 // The product's main interface on the headless platform with the effect's
 // model: the bars' layouts at both widths and heights, the delay section's
-// bindings and targets, the dependent controls, and the settings that a new
-// instance reads back from the registry.
+// bindings and targets, the dependent controls, the settings that a new
+// instance reads back from the registry, and the product's source panels
+// with their refreshes and indicators.
 
 #include "effect_editor/VarnelInterface.h"
 #include "editor/HelpHint.h"
@@ -9,6 +10,11 @@
 #include "editor/tests/TestEditorModel.h"
 #include "effect/VarnelPlugin.h"
 #include "effect/VarnelPluginSettings.h"
+#include "effect_editor/EFSourceInterface.h"
+#include "effect_editor/EGSourceInterface.h"
+#include "effect_editor/MidiSourceInterface.h"
+#include "effect_editor/XLFOSourceInterface.h"
+#include "effect_editor/XYSourceInterface.h"
 #include "gui/Image.h"
 #include "gui/ImageLabel.h"
 #include "gui/RootControl.h"
@@ -16,6 +22,7 @@
 #include "gui/headless/ModalResponder.h"
 #include "gui/headless/PosixInterface.h"
 #include "modulation_editor/FloatValueLabel.h"
+#include "modulation_editor/ModulationIndicatorManager.h"
 #include "modulation_editor/SourceSlotController.h"
 
 #include <gtest/gtest.h>
@@ -41,6 +48,17 @@ public:
     int32_t lastHeight = 0;
 };
 
+// Counts the rebuilds of the source containers.
+class RebuildCounting : public VarnelInterface {
+public:
+    using VarnelInterface::VarnelInterface;
+    void rebuildSources() override {
+        ++rebuilds;
+        VarnelInterface::rebuildSources();
+    }
+    int rebuilds = 0;
+};
+
 class VarnelInterfaceTest : public test::PluginTest {
 protected:
     void SetUp() override {
@@ -61,6 +79,23 @@ protected:
         ui = std::make_unique<gui::headless::PosixInterface>(float(model->getInterfaceWidth()),
                                                              float(model->getInterfaceHeight()), 1000);
         editor = std::make_unique<VarnelInterface>(*ui, *model, &host);
+    }
+    RebuildCounting& openCounting() {
+        ui = std::make_unique<gui::headless::PosixInterface>(float(model->getInterfaceWidth()),
+                                                             float(model->getInterfaceHeight()), 1000);
+        auto counting = std::make_unique<RebuildCounting>(*ui, *model, &host);
+        RebuildCounting& result = *counting;
+        editor = std::move(counting);
+        return result;
+    }
+    // One source of each kind, added as the Add Source menu adds them.
+    std::vector<VarnelSourceInterface*> addOneOfEachKind() {
+        for (int32_t type = 0; type < 5; ++type)
+            editor->sourceController()->addSource(type);
+        std::vector<VarnelSourceInterface*> panels;
+        for (SourceInterface* panel : editor->sourceController()->panels())
+            panels.push_back(dynamic_cast<VarnelSourceInterface*>(panel));
+        return panels;
     }
     void close() {
         editor.reset();
@@ -366,6 +401,103 @@ TEST_F(VarnelInterfaceTest, ClosingDeletesTheTreeBeforeTheSkinInAnyState) {
     gesture(*editor->delayControls(0).time, 0);
     editor->delayControls(1).time->performGesture(0, 0);
     editor->delayControls(1).time->performGesture(1, 100);
+    close();
+    EXPECT_EQ(adapter->gestureFaults(), "");
+}
+
+TEST_F(VarnelInterfaceTest, EachSourceKindShowsTheProductsPanel) {
+    open();
+    const std::vector<VarnelSourceInterface*> panels = addOneOfEachKind();
+    ASSERT_EQ(panels.size(), 5u);
+    EXPECT_NE(dynamic_cast<XYSourceInterface*>(panels[0]), nullptr);
+    EXPECT_NE(dynamic_cast<XLFOSourceInterface*>(panels[1]), nullptr);
+    EXPECT_NE(dynamic_cast<EGSourceInterface*>(panels[2]), nullptr);
+    EXPECT_NE(dynamic_cast<EFSourceInterface*>(panels[3]), nullptr);
+    EXPECT_NE(dynamic_cast<MidiSourceInterface*>(panels[4]), nullptr);
+    for (size_t k = 0; k < panels.size(); ++k) {
+        EXPECT_EQ(panels[k]->sourceId().type, int32_t(k));
+        EXPECT_EQ(panels[k]->sourceId().instance, 0);
+    }
+    // No panel for a kind the product lacks.
+    EXPECT_EQ(editor->createSourceInterface(*editor->sourceController(), SourceId{5, 0}), nullptr);
+    // The panels' skin: the section-preset menus of the product's kinds and
+    // the indicators of the interface.
+    EXPECT_EQ(editor->sourceSkin().indicators, editor->indicators());
+    ASSERT_TRUE(editor->sourceSkin().presetMenu);
+    EXPECT_NE(editor->sourceSkin().presetMenu(VarnelPlugin::kXLFO, 0), nullptr);
+    EXPECT_EQ(editor->sourceSkin().presetMenu(VarnelPlugin::kXLFO, 99), nullptr);
+    ASSERT_TRUE(editor->sourceSkin().sideChainUsable);
+    EXPECT_EQ(editor->sourceSkin().sideChainUsable(), model->sideChainEnabled());
+}
+
+TEST_F(VarnelInterfaceTest, AClaimedParameterRefreshesItsPanelAndAnUnclaimedOneRebuilds) {
+    RebuildCounting& counting = openCounting();
+    const std::vector<VarnelSourceInterface*> panels = addOneOfEachKind();
+    ASSERT_EQ(panels.size(), 5u);
+    auto* ef = dynamic_cast<EFSourceInterface*>(panels[3]);
+    ASSERT_NE(ef, nullptr);
+    AbstractPluginParameter& attack = model->efs[0].attack;
+    ASSERT_TRUE(ef->claims(attack.getIndex()));
+
+    struct Case {
+        const char* what;
+        AbstractPluginParameter* parameter; // null: all
+        bool rebuilds;
+    };
+    const Case cases[] = {
+        {"a source panel's parameter", &attack, false},
+        {"an XLFO step", &model->xlfos[0].steps[2].value, false},
+        {"a parameter no panel claims", &model->delay[0].time, true},
+        {"every parameter", nullptr, true},
+    };
+    for (const Case& c : cases) {
+        const int before = counting.rebuilds;
+        if (c.parameter != nullptr)
+            automate(*c.parameter, c.parameter->getValue() < 0.5f ? 0.75f : 0.25f);
+        else
+            editor->refreshControls(-1);
+        EXPECT_EQ(counting.rebuilds - before, c.rebuilds ? 1 : 0) << c.what;
+        // The panels stay (the counts did not change).
+        EXPECT_EQ(editor->sourceController()->panels().size(), 5u) << c.what;
+        EXPECT_EQ(editor->sourceController()->panels()[3], ef) << c.what;
+    }
+
+    // A slot panel claims its slot's parameters.
+    automate(model->slots.getNumActiveParameter(), 1.0f);
+    const int before = counting.rebuilds;
+    const int32_t level = editor->slotGroupFirstParameter() + 1 + 2;
+    ASSERT_EQ(editor->slotController()->slotOfParameter(level), 0u);
+    model->getParameter(level)->setValue(0.25f, kParameterChangeNotToHost);
+    editor->refreshControls(level);
+    EXPECT_EQ(counting.rebuilds, before);
+}
+
+TEST_F(VarnelInterfaceTest, IndicatorsFollowTheModulationButtonAndAClickOnOneShowsTheSection) {
+    setSettings(0, false);
+    open();
+    ModulationIndicatorManager* indicators = editor->indicators();
+    ASSERT_NE(indicators, nullptr);
+    // Pressed, an indicator keeps its active look.
+    EXPECT_GT(indicators->style().stateBitmap(2).pixelWidth(), 0);
+    EXPECT_EQ(indicators->style().stateBitmap(2).pixelWidth(),
+              indicators->style().stateBitmap(1).pixelWidth());
+    EXPECT_FALSE(indicators->sectionShown.getValue());
+    indicators->showSectionEvent.notify(indicators);
+    EXPECT_EQ(editor->modulationButton()->value.getValue(), 1);
+    EXPECT_TRUE(model->getVarnelSettings().showModulation.getValue());
+    EXPECT_TRUE(indicators->sectionShown.getValue());
+    editor->modulationButton()->value.setValue(0);
+    editor->modulationButtonChanged();
+    EXPECT_FALSE(indicators->sectionShown.getValue());
+}
+
+TEST_F(VarnelInterfaceTest, ClosingWithSourcePanelsAndIndicatorsIsClean) {
+    open();
+    automate(model->slots.getNumActiveParameter(), 2.0f);
+    const std::vector<VarnelSourceInterface*> panels = addOneOfEachKind();
+    ASSERT_EQ(panels.size(), 5u);
+    // A gesture left open when the editor closes ends once.
+    editor->delayControls(0).time->performGesture(0, 0);
     close();
     EXPECT_EQ(adapter->gestureFaults(), "");
 }
