@@ -23,10 +23,12 @@ constexpr uint32_t kTargetsPerFilter = 3;
 std::string FilterButton::helpTextFor(const std::string& modifier) {
     return "Using the filter buttons, you can directly change the frequency, peak, panning and response of a "
            "filter. Just click on the button and drag in horizontal or vertical direction. The button also "
-           "visualizes the settings of the filter.\n\nTips:\n\nHold down the Shift key while dragging to lock "
+           "visualizes the settings of the filter.\n\nTips:\n\nHold down the Shift key while dragging to "
+           "lock "
            "change to one direction. This way you only alter one parameter at once.\n\nHold down the " +
            modifier +
-           " key to change the filter panning and response parameters.\n\nClick on the filter button once and "
+           " key to change the filter panning and response parameters.\n\nClick on the filter button once "
+           "and "
            "the interface will expand and show all underlying filter parameters.\n\nCtrl-click the button to "
            "reset all filter parameters to their default values.\n\nYou can enable or disable the filter by "
            "clicking the Enable switch in the left-top corner of the button.";

@@ -26,12 +26,15 @@ bool isOn(const AbstractPluginParameter& p) {
 
 } // namespace
 
-const char* const FilterInterface::kHelpText =
-    "With the interactive filter display, you can control the cut-off and peak of both filters. Just grab one "
-    "of the dots and drag it around.\n\nTips:\n\nHold down the Ctrl and Alt keys and drag the button for filter "
-    "1 or 2 to adjust both filters simultaneously, but in the opposite direction.\n\nShift-click the button for "
-    "filter 1 or 2 to toggle the filter slope.\n\nCtrl-click the button for filter 1 or 2 to toggle between the "
-    "different filter responses.";
+const char* const FilterInterface::kHelpText = "With the interactive filter display, you can control the "
+                                               "cut-off and peak of both filters. Just grab one "
+                                               "of the dots and drag it around.\n\nTips:\n\nHold down the "
+                                               "Ctrl and Alt keys and drag the button for filter "
+                                               "1 or 2 to adjust both filters simultaneously, but in the "
+                                               "opposite direction.\n\nShift-click the button for "
+                                               "filter 1 or 2 to toggle the filter slope.\n\nCtrl-click the "
+                                               "button for filter 1 or 2 to toggle between the "
+                                               "different filter responses.";
 
 template <class T> T* FilterInterface::keep(T*& slot, T* control) {
     slot = control;
@@ -39,7 +42,8 @@ template <class T> T* FilterInterface::keep(T*& slot, T* control) {
     return control;
 }
 
-FilterInterface::FilterInterface(VarnelInterface& interface, ComponentDisplay* display, int32_t componentIndex)
+FilterInterface::FilterInterface(VarnelInterface& interface, ComponentDisplay* display,
+                                 int32_t componentIndex)
     : VarnelSectionInterface(interface, display, componentIndex) {
     VarnelSkin& skin = interface.skin();
     VarnelPlugin& plugin = interface.varnelPlugin();

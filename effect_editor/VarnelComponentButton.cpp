@@ -1,8 +1,8 @@
 #include "effect_editor/VarnelComponentButton.h"
 
 VarnelComponentButton::VarnelComponentButton(gui::UserInterface& userInterface,
-                                             ModulationMatrixPluginInterface& interface, ComponentStyle* style,
-                                             gui::Button::Style* buttonStyle,
+                                             ModulationMatrixPluginInterface& interface,
+                                             ComponentStyle* style, gui::Button::Style* buttonStyle,
                                              ModulationComponentDisplay* display, int32_t sectionIndex)
     : ModulationComponentButton(userInterface, interface, style, buttonStyle, display, sectionIndex) {}
 
