@@ -3,13 +3,17 @@
 #include "editor/ComponentDisplay.h"
 #include "editor/ControlBuilder.h"
 #include "effect/VarnelPlugin.h"
+#include "effect_editor/FilterButton.h"
 #include "effect_editor/FilterController.h"
 #include "effect_editor/VarnelInterface.h"
 #include "effect_editor/VarnelSkin.h"
 #include "gui/Image.h"
 #include "gui/Knob.h"
+#include "gui/RootControl.h"
 #include "gui/SelectButton.h"
 #include "gui/ToggleButton.h"
+#include "gui/UserInterface.h"
+#include "modulation_editor/ModulationComponentDisplay.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -190,4 +194,32 @@ void FilterInterface::showEnabledImages() {
         if (c.enabledImage != nullptr) c.enabledImage->visible.setValue(on);
         if (c.disabledImage != nullptr) c.disabledImage->visible.setValue(!on);
     }
+}
+
+// --- The editor's filter hook: the section and the buttons live beside the
+// section, so the editor's unit does not include them.
+
+void VarnelInterface::buildFilterSection() {
+    auto* display = dynamic_cast<ModulationComponentDisplay*>(componentDisplay_);
+    auto* section = new FilterInterface(*this, display);
+    if (display != nullptr)
+        section->setComponentIndex(display->addSectionContainer(FilterInterface::kDisplayX, section,
+                                                                FilterInterface::kFirstTarget,
+                                                                FilterInterface::kTargetCount));
+    else
+        section->parent.setValue(userInterface().rootControl());
+    keep(filterInterface_, section);
+    std::array<FilterButton*, 2> buttons{};
+    for (int32_t f = 0; f < 2; ++f) {
+        buttons[size_t(f)] = new FilterButton(*this, f, section->buttonFaceStyle(),
+                                              skin_->buttonStyle(FilterButton::kButtonStyle));
+        builder_->placeControl(buttons[size_t(f)], 341 + 89 * f, 128, ControlBuilder::kHitThreshold);
+    }
+    setFilterButtons(buttons[0], buttons[1]);
+}
+
+void VarnelInterface::refreshFilterSection(int32_t index) {
+    if (filterInterface_ != nullptr) filterInterface_->parametersChanged(index);
+    for (gui::Control* button : filterButtons_)
+        if (auto* filterButton = dynamic_cast<FilterButton*>(button)) filterButton->parameterChanged(index);
 }

@@ -7,8 +7,6 @@
 #include "editor/StandardButtons.h"
 #include "effect/VarnelPlugin.h"
 #include "effect/VarnelPluginSettings.h"
-#include "effect_editor/FilterButton.h"
-#include "effect_editor/FilterInterface.h"
 #include "effect_editor/VarnelSkin.h"
 #include "foundation/FilePaths.h"
 #include "foundation/ModuleResources.h"
@@ -716,31 +714,6 @@ void VarnelInterface::layoutSelectorChanged() {
 void VarnelInterface::storeExpandedSection(uint32_t section) {
     // ~0 (none) is stored as -1.
     plugin_.getVarnelSettings().expandedSection.setValue(section == ~0u ? -1 : int32_t(section));
-}
-
-void VarnelInterface::buildFilterSection() {
-    auto* display = dynamic_cast<ModulationComponentDisplay*>(componentDisplay_);
-    auto* section = new FilterInterface(*this, display);
-    if (display != nullptr)
-        section->setComponentIndex(display->addSectionContainer(FilterInterface::kDisplayX, section,
-                                                                FilterInterface::kFirstTarget,
-                                                                FilterInterface::kTargetCount));
-    else
-        section->parent.setValue(userInterface().rootControl());
-    keep(filterInterface_, section);
-    std::array<FilterButton*, 2> buttons{};
-    for (int32_t f = 0; f < 2; ++f) {
-        buttons[size_t(f)] = new FilterButton(*this, f, section->buttonFaceStyle(),
-                                              skin_->buttonStyle(FilterButton::kButtonStyle));
-        builder_->placeControl(buttons[size_t(f)], 341 + 89 * f, 128, ControlBuilder::kHitThreshold);
-    }
-    setFilterButtons(buttons[0], buttons[1]);
-}
-
-void VarnelInterface::refreshFilterSection(int32_t index) {
-    if (filterInterface_ != nullptr) filterInterface_->parametersChanged(index);
-    for (gui::Control* button : filterButtons_)
-        if (auto* filterButton = dynamic_cast<FilterButton*>(button)) filterButton->parameterChanged(index);
 }
 
 void VarnelInterface::setFilterButtons(gui::Control* first, gui::Control* second) {

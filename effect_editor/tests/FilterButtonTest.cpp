@@ -131,7 +131,8 @@ TEST_F(FilterButtonTest, WhileDraggingTheCurveShowsTheDragNotTheAutomation) {
 
 TEST_F(FilterButtonTest, TheHelpTextNamesAltForTheSecondPair) {
     const std::string help = button(0).helpText.getValue();
-    EXPECT_NE(help.find("Hold down the Alt key to change the filter panning and response"), std::string::npos);
+    EXPECT_NE(help.find("Hold down the Alt key to change the filter panning and response"),
+              std::string::npos);
     EXPECT_EQ(help.find("Hold down the Ctrl key to change"), std::string::npos);
 }
 

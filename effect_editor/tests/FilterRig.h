@@ -41,7 +41,8 @@ protected:
     // The control's centre in root coordinates.
     static gui::Point centreInRoot(const gui::Control& control) {
         gui::Point at(control.width.getValue() / 2, control.height.getValue() / 2);
-        for (const gui::Control* c = &control; c != nullptr && c->getParent() != nullptr; c = c->getParent()) {
+        for (const gui::Control* c = &control; c != nullptr && c->getParent() != nullptr;
+             c = c->getParent()) {
             at.x += c->bounds.getValue().left;
             at.y += c->bounds.getValue().top;
         }
