@@ -6,6 +6,7 @@
 #include "effect_editor/FilterButton.h"
 
 #include "effect_editor/FilterController.h"
+#include "effect_editor/FilterInterface.h"
 #include "effect_editor/tests/FilterRig.h"
 #include "gui/Modifiers.h"
 #include "gui/ToggleButton.h"
@@ -127,6 +128,22 @@ TEST_F(FilterButtonTest, WhileDraggingTheCurveShowsTheDragNotTheAutomation) {
     ui->mouseUp(0, gui::Point(at.x + 20, at.y));
     automate(set.freq, 4.0f);
     EXPECT_FLOAT_EQ(curve.frequency.getValue(), set.freq.toLinearNormalized(4.0f));
+}
+
+// Closing mid-drag ends each begun gesture once; a section that dies
+// before the buttons leaves them working without its face style (ASan).
+TEST_F(FilterButtonTest, ClosingMidDragAndTheSectionDyingFirstLeaveNothingBehind) {
+    FilterButton& b = button(0);
+    const gui::Point at = centreInRoot(b);
+    ui->mouseMove(at);
+    delete editor->filterInterface();
+    EXPECT_EQ(editor->filterInterface(), nullptr);
+    EXPECT_EQ(b.componentStyle(), nullptr);
+    ui->mouseDown(0, at, gui::kAlt);
+    ui->mouseMove(gui::Point(at.x + 20, at.y - 20), gui::kLeftButton | gui::kAlt);
+    editor.reset();
+    EXPECT_EQ(adapter->gestureFaults(), "");
+    EXPECT_FALSE(adapter->kindsOf(model->filter[0].pan.getIndex()).empty());
 }
 
 TEST_F(FilterButtonTest, TheHelpTextNamesAltForTheSecondPair) {
