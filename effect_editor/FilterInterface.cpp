@@ -94,10 +94,15 @@ FilterInterface::FilterInterface(VarnelInterface& interface, ComponentDisplay* d
     faceStyle_ = std::make_unique<ComponentButton::ComponentStyle>(userInterface(),
                                                                    skin.buttonStyle(kButtonToggleStyle));
     faceStyle_->toggleOffset.setValue(gui::Point(2, 2));
+    if (display != nullptr)
+        display->componentToggledEvent.addHandler(
+            NotifyEvent::bind(this, &FilterInterface::componentToggled));
     showEnabledImages();
 }
 
 FilterInterface::~FilterInterface() {
+    if (display() != nullptr)
+        display()->componentToggledEvent.removeHandler(this, &FilterInterface::componentToggled);
     for (gui::Component* c : std::initializer_list<gui::Component*>{controller_, shadow_, hideButton_})
         if (c != nullptr) gui::Component::unlink(c);
     for (const FilterControls& f : filters_)
@@ -173,6 +178,13 @@ void FilterInterface::componentDeleted(gui::Component* component) {
         forget(f.enable);
     }
     VarnelSectionInterface::componentDeleted(component);
+}
+
+void FilterInterface::componentToggled() {
+    if (display() == nullptr || componentIndex() < 0) return;
+    const auto& components = display()->components();
+    if (size_t(componentIndex()) < components.size() && components[size_t(componentIndex())].unfolded)
+        sectionShown();
 }
 
 void FilterInterface::sectionShown() {

@@ -85,6 +85,8 @@ public:
 
 private:
     void buildFilter(int32_t filter);
+    // The display folded or unfolded a component: an unfolded section is shown.
+    void componentToggled();
     void showEnabledImages();
     template <class T> T* keep(T*& slot, T* control);
 

@@ -3,6 +3,7 @@
 
 #include "effect_editor/FilterInterface.h"
 
+#include "editor/ComponentDisplay.h"
 #include "effect_editor/FilterController.h"
 #include "effect_editor/tests/FilterRig.h"
 #include "gui/Image.h"
@@ -99,6 +100,21 @@ TEST_F(FilterInterfaceTest, CurvesAndImagesFollowTheFilterSetsAtOnce) {
     EXPECT_FLOAT_EQ(display->curve(1).frequency.getValue(), second.freq.toLinearNormalized(10.0f));
     automate(second.response, 2.0f);
     EXPECT_EQ(display->curve(1).response.getValue(), GenericFilter::Response(2));
+}
+
+TEST_F(FilterInterfaceTest, UnfoldingTheSectionShowsItsFiltersAsTheyAre) {
+    FilterInterface* section = editor->filterInterface();
+    FilterParameterSet& first = model->filter[0];
+    // A change the section was not told of.
+    first.enabled.setValue(1.0f, kParameterChangeNotToHost);
+    first.freq.setValue(6.0f, kParameterChangeNotToHost);
+    EXPECT_TRUE(section->filterControls(0).disabledImage->visible.getValue());
+    editor->componentDisplay()->toggleComponent(section->componentIndex());
+    ASSERT_TRUE(editor->componentDisplay()->components()[size_t(section->componentIndex())].unfolded);
+    EXPECT_TRUE(section->filterControls(0).enabledImage->visible.getValue());
+    EXPECT_FALSE(section->filterControls(0).disabledImage->visible.getValue());
+    EXPECT_FLOAT_EQ(section->controller()->curve(0).frequency.getValue(),
+                    first.freq.toLinearNormalized(6.0f));
 }
 
 } // namespace
