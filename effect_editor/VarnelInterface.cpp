@@ -900,6 +900,7 @@ void VarnelInterface::refreshProductControls(int32_t index) {
     const bool all = index < 0;
     auto is = [&](const AbstractPluginParameter& p) { return all || p.getIndex() == index; };
     if (is(plugin_.filterRouting)) showRouting(int32_t(plugin_.filterRouting.getValue()));
+    refreshFilterSection(index);
     const int32_t mode = plugin_.channelMode.getValue() == 0 ? 0 : 1;
     if (is(plugin_.feedbackLink) || is(plugin_.delayFreeze) || is(plugin_.channelMode)) {
         const bool frozen = plugin_.delayFreeze.getValue() != 0;

@@ -55,6 +55,7 @@ class ModulationIndicatorManager;
 struct VarnelSourceSkin;
 class SlotInterface;
 class SourceSlotController;
+class FilterInterface;
 class FloatValueLabel;
 class HotspotButton;
 class VarnelPlugin;
@@ -188,6 +189,7 @@ public:
     gui::ImageLabel* helpLabel() const { return helpLabel_; }
     gui::Image* stripBackground(int32_t mode) const { return stripBackgrounds_[size_t(mode)]; }
     gui::Control* filterButton(int32_t index) const { return filterButtons_[size_t(index)]; }
+    FilterInterface* filterInterface() const { return filterInterface_; }
     // The value controls of the delay section with their parameters and
     // targets, in build order.
     struct BoundControl {
@@ -203,8 +205,9 @@ protected:
     // The sources builder: the slot controller and the source controller
     // with the product's source types.
     virtual void buildSources();
-    // The filter section's panel in the display (empty here).
-    virtual void buildFilterSection() {}
+    // The filter section's panel in the display and the two filter buttons
+    // on the delay section.
+    virtual void buildFilterSection();
     // The source and slot panels' part of a refresh: the slot list follows
     // its parameters and every shown source panel is told of it; a full
     // refresh, a changed number of sources or a parameter no panel claims
@@ -235,6 +238,8 @@ private:
     gui::Image* createImage(gui::Bitmap* bitmap, float x, float y, float width, float height, int opacity);
     // The dependent controls of the parameter (or of all for -1).
     void refreshProductControls(int32_t index);
+    // The filter section and buttons follow their sets' parameters.
+    void refreshFilterSection(int32_t index);
     void showRouting(int32_t routing);
     // Keeps the control in the slot until it dies.
     template <class T> T* keep(T*& slot, T* control) {
@@ -276,6 +281,7 @@ private:
     std::array<gui::Image*, 3> routingBackgrounds_{};
     std::unique_ptr<gui::Light::Style> lightStyle_;
     std::array<gui::Control*, 2> filterButtons_{};
+    FilterInterface* filterInterface_ = nullptr;
     std::vector<BoundControl> bound_;
     bool built_ = false;
     bool rebuildingSources_ = false;

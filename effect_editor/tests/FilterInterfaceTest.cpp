@@ -1,0 +1,120 @@
+// The filter section on the product's editor: its controls' bindings and
+// targets, the display's curves and images following the filter sets.
+
+#include "effect_editor/FilterInterface.h"
+
+#include "editor/ComponentDisplay.h"
+#include "effect_editor/FilterController.h"
+#include "effect_editor/tests/FilterRig.h"
+#include "gui/Image.h"
+#include "gui/Knob.h"
+#include "gui/SelectButton.h"
+#include "gui/ToggleButton.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+namespace {
+
+using FilterInterfaceTest = test::FilterRig;
+
+TEST_F(FilterInterfaceTest, GesturingTheSectionsControlsMovesTheirParametersAndTargets) {
+    FilterInterface* section = editor->filterInterface();
+    ASSERT_NE(section, nullptr);
+    for (int32_t f = 0; f < 2; ++f) {
+        const FilterInterface::FilterControls& c = section->filterControls(f);
+        FilterParameterSet& set = model->filter[size_t(f)];
+        const uint32_t t = 10 + 3 * uint32_t(f);
+        const struct {
+            gui::ValueControl* control;
+            AbstractPluginParameter* parameter;
+            uint32_t target;
+        } cases[] = {
+            {c.characteristic, &set.characteristic, VarnelInterface::kNoTarget},
+            {c.response, &set.response, VarnelInterface::kNoTarget},
+            {c.slope, &set.slope, VarnelInterface::kNoTarget},
+            {c.pan, &set.pan, t + 1},
+            {c.freq, &set.freq, t},
+            {c.peak, &set.peak, t + 2},
+            {c.enable, &set.enabled, VarnelInterface::kNoTarget},
+        };
+        for (const auto& k : cases) {
+            SCOPED_TRACE(k.parameter->getName());
+            ASSERT_NE(k.control, nullptr);
+            adapter->log.clear();
+            const float before = k.parameter->getValue();
+            const int range = k.control->maximum.getValue() - k.control->minimum.getValue();
+            const bool atTop = k.control->value.getValue() >= k.control->maximum.getValue();
+            const int step = std::max(1, range / 10);
+            gesture(*k.control, atTop ? -step : step);
+            EXPECT_NE(k.parameter->getValue(), before);
+            const std::string kinds = adapter->kindsOf(k.parameter->getIndex());
+            ASSERT_FALSE(kinds.empty());
+            EXPECT_EQ(kinds.front(), 'b');
+            EXPECT_EQ(kinds.back(), 'e');
+            EXPECT_EQ(editor->getTargetIndex(k.control), k.target);
+        }
+    }
+    EXPECT_EQ(adapter->gestureFaults(), "");
+}
+
+TEST_F(FilterInterfaceTest, TheDisplayHasBothCurvesUnderAShadowThatTakesNoPress) {
+    FilterInterface* section = editor->filterInterface();
+    FilterController* display = section->controller();
+    ASSERT_NE(display, nullptr);
+    EXPECT_EQ(display->curves(), 2);
+    EXPECT_FLOAT_EQ(display->leftMargin.getValue(), 10.0f);
+    EXPECT_EQ(display->curve(1).indices().frequency, model->filter[1].freq.getIndex());
+    EXPECT_EQ(display->curve(0).indices().enabled, model->filter[0].enabled.getIndex());
+    EXPECT_EQ(display->curve(0).indices().pan, FilterController::kNone);
+    ASSERT_NE(section->shadow(), nullptr);
+    EXPECT_EQ(section->shadow()->hitThreshold.getValue(), 255);
+    // Interface coordinates: the display's place in the section is (0, 0).
+    EXPECT_FLOAT_EQ(display->bounds.getValue().left, 0.0f);
+    EXPECT_FLOAT_EQ(section->filterControls(1).freq->bounds.getValue().left, 429 + 138 - 50 - 361);
+    EXPECT_NE(display->helpText.getValue().find("Ctrl and Alt"), std::string::npos);
+}
+
+TEST_F(FilterInterfaceTest, CurvesAndImagesFollowTheFilterSetsAtOnce) {
+    FilterInterface* section = editor->filterInterface();
+    FilterController* display = section->controller();
+    FilterParameterSet& second = model->filter[1];
+    const auto& c = section->filterControls(1);
+    // "Disabled" by default.
+    EXPECT_FALSE(c.enabledImage->visible.getValue());
+    EXPECT_TRUE(c.disabledImage->visible.getValue());
+    automate(second.enabled, 1.0f);
+    EXPECT_TRUE(c.enabledImage->visible.getValue());
+    EXPECT_FALSE(c.disabledImage->visible.getValue());
+    EXPECT_TRUE(display->curve(1).enabled.getValue());
+    automate(second.enabled, 0.0f);
+    EXPECT_FALSE(c.enabledImage->visible.getValue());
+    EXPECT_TRUE(c.disabledImage->visible.getValue());
+    EXPECT_FALSE(display->curve(1).enabled.getValue());
+    // The first filter's images stay.
+    EXPECT_TRUE(section->filterControls(0).disabledImage->visible.getValue());
+
+    automate(second.freq, 10.0f);
+    EXPECT_FLOAT_EQ(display->curve(1).frequency.getValue(), second.freq.toLinearNormalized(10.0f));
+    automate(second.response, 2.0f);
+    EXPECT_EQ(display->curve(1).response.getValue(), GenericFilter::Response(2));
+}
+
+TEST_F(FilterInterfaceTest, UnfoldingTheSectionShowsItsFiltersAsTheyAre) {
+    FilterInterface* section = editor->filterInterface();
+    FilterParameterSet& first = model->filter[0];
+    // A change the section was not told of.
+    first.enabled.setValue(1.0f, kParameterChangeNotToHost);
+    first.freq.setValue(6.0f, kParameterChangeNotToHost);
+    EXPECT_TRUE(section->filterControls(0).disabledImage->visible.getValue());
+    editor->componentDisplay()->toggleComponent(section->componentIndex());
+    ASSERT_TRUE(editor->componentDisplay()->components()[size_t(section->componentIndex())].unfolded);
+    EXPECT_TRUE(section->filterControls(0).enabledImage->visible.getValue());
+    EXPECT_FALSE(section->filterControls(0).disabledImage->visible.getValue());
+    EXPECT_FLOAT_EQ(section->controller()->curve(0).frequency.getValue(),
+                    first.freq.toLinearNormalized(6.0f));
+}
+
+} // namespace
