@@ -224,7 +224,7 @@ void VarnelInterface::buildFilterSection() {
     std::array<FilterButton*, 2> buttons{};
     for (int32_t f = 0; f < 2; ++f) {
         buttons[size_t(f)] = new FilterButton(*this, f, section->buttonFaceStyle(),
-                                              skin_->buttonStyle(FilterButton::kButtonStyle));
+                                              skin_->buttonStyle(FilterButton::kButtonStyle), indicators());
         builder_->placeControl(buttons[size_t(f)], 341 + 89 * f, 128, ControlBuilder::kHitThreshold);
     }
     setFilterButtons(buttons[0], buttons[1]);
