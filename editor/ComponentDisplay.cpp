@@ -2,6 +2,7 @@
 
 #include "editor/DynamicInterface.h"
 #include "editor/SectionContainer.h"
+#include "gui/Animator.h"
 #include "gui/BarAnimation.h"
 #include "gui/ControlBar.h"
 #include "gui/ScrollArea.h"
@@ -51,6 +52,16 @@ float ComponentDisplay::lengthOf(const gui::Control& container) const {
     return bar_->isHorizontal() ? panel->width.getValue() : panel->height.getValue();
 }
 
+void ComponentDisplay::addFixedPanel(gui::Control* panel) {
+    if (panel == nullptr) return;
+    const gui::Rect size = panel->bounds.getValue();
+    const int opacity = panel->opacity.getValue();
+    bar_->insertControl(0, panel, scrollArea());
+    if (gui::Animator* animator = bar_->animator()) animator->stopAnimations(panel);
+    panel->setSize(size.width(), size.height());
+    panel->opacity.setValue(opacity);
+}
+
 int ComponentDisplay::addSectionContainer(float offset, DynamicInterface* panel) {
     auto* container = new SectionContainer(userInterface(), *this, *sectionBitmap_, offset);
     // Folded: the container has no length along the bar yet.
@@ -74,7 +85,7 @@ void ComponentDisplay::fold(Record& record) {
     bar_->resizeControl(record.control);
 }
 
-void ComponentDisplay::toggleComponent(int index) {
+void ComponentDisplay::toggleComponent(int index, bool animate) {
     if (index < 0 || index >= int(components_.size())) return;
     Record& record = components_[std::size_t(index)];
     gui::Control* container = record.control;
@@ -87,11 +98,13 @@ void ComponentDisplay::toggleComponent(int index) {
     }
     if (!container->children().empty()) showAllParts(*container->children().front());
     const float length = lengthOf(*container);
-    if (bar_->animator() != nullptr) {
+    if (animate && bar_->animator() != nullptr) {
         bar_->animateControl(*container, gui::BarAnimation::Kind::kExpand, length, nullptr, scrollArea());
     } else if (bar_->isHorizontal()) {
+        finishInsertion(*container);
         container->setSize(length, container->height.getValue());
     } else {
+        finishInsertion(*container);
         container->setSize(container->width.getValue(), length);
     }
     if (singleUnfold.getValue()) {
@@ -101,6 +114,15 @@ void ComponentDisplay::toggleComponent(int index) {
         }
     }
     componentToggledEvent.notify(this);
+}
+
+void ComponentDisplay::finishInsertion(gui::Control& container) {
+    // The insertion's fade-in would otherwise go on over the new length and
+    // shrink it back to what the container had when it came (nothing).
+    if (gui::Animator* animator = bar_->animator()) {
+        animator->stopAnimations(&container);
+        container.opacity.setValue(255);
+    }
 }
 
 void ComponentDisplay::componentDeleted(gui::Component* component) {

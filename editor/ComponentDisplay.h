@@ -48,11 +48,17 @@ public:
     // component (and folded the others with singleUnfold).
     NotifyEvent componentToggledEvent;
 
+    // Puts a panel that always shows at the start of the bar, before the
+    // components (it has no record and never folds); it keeps its size and
+    // opacity, without the bar's insertion animation.
+    void addFixedPanel(gui::Control* panel);
     // Appends a folded record for the panel (in a new container at the
     // horizontal offset, the bar's last child) and returns its index.
     int addSectionContainer(float offset, DynamicInterface* panel);
-    // Unfolds a folded component and folds an unfolded one.
-    void toggleComponent(int index);
+    // Unfolds a folded component and folds an unfolded one; an unfolding
+    // slides open through the bar's animator unless `animate` is false
+    // (a section that starts open).
+    void toggleComponent(int index, bool animate = true);
     // Hook: an unfolded component shows all its parts.
     virtual void showAllParts(gui::Control& panel);
 
@@ -71,6 +77,8 @@ public:
     void boundsChanged() override;
 
 private:
+    // Ends the container's running bar animation (its insertion) at once.
+    void finishInsertion(gui::Control& container);
     // The panel's length along the bar.
     float lengthOf(const gui::Control& container) const;
     void fold(Record& record);

@@ -61,6 +61,11 @@ FilterInterface::FilterInterface(VarnelInterface& interface, ComponentDisplay* d
     // Interface coordinates below.
     b.setBaseOrigin(-kDisplayX, -kDisplayY);
 
+    // The section's plate under everything.
+    auto* plate = new gui::Image(userInterface(), skin.image(VarnelSkin::kSectionFilters));
+    plate->setSize(width.getValue(), height.getValue());
+    b.placeControl(plate, int(kDisplayX), int(kDisplayY), kShadowHitThreshold);
+
     auto* controller = new FilterController(interface);
     controller->setBoundsXYWH(0, 0, kDisplayWidth, kDisplayHeight);
     controller->leftMargin.setValue(kLeftMargin);

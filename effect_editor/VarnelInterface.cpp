@@ -199,6 +199,9 @@ VarnelInterface::VarnelInterface(gui::UserInterface& userInterface, VarnelPlugin
     buildTopBar();
     buildSources();
     buildDelaySection();
+    if (componentDisplay_ != nullptr)
+        componentDisplay_->componentToggledEvent.addHandler(
+            NotifyEvent::bind(this, &VarnelInterface::componentToggled));
     // The logo.
     keep(logo_, createImage(skin_->loadBitmap("LogoBottom.png"), 0, kDisplayY, -1, -1, 255));
     buildBottomBar();
@@ -217,6 +220,7 @@ VarnelInterface::VarnelInterface(gui::UserInterface& userInterface, VarnelPlugin
     if (sourceController_ != nullptr) sourceController_->showAllSlots();
     built_ = true;
     interfaceResized();
+    restoreExpandedSection();
 }
 
 VarnelInterface::~VarnelInterface() {
@@ -232,6 +236,8 @@ void VarnelInterface::removeHandlers() {
     if (indicators_)
         indicators_->showSectionEvent.removeHandler(this, &VarnelInterface::showModulationSection);
     indicators_.reset();
+    if (componentDisplay_ != nullptr)
+        componentDisplay_->componentToggledEvent.removeHandler(this, &VarnelInterface::componentToggled);
     ModulationMatrixPluginInterface::removeHandlers();
     if (skin_) skin_->release();
     lightStyle_.reset();
@@ -468,10 +474,16 @@ void VarnelInterface::buildDelaySection() {
         keep(componentDisplay_, display);
     }
     // The delay section's controls stand in the strip's coordinates, which
-    // are the interface's: the panel lies where the display shows its strip.
+    // are the interface's: the panel is the display's first part, always
+    // shown, and the sections unfold after it.
     auto* panel = new gui::Control(userInterface());
-    panel->setBoundsXYWH(0, kDisplayY, w, kDisplayHeight);
-    panel->parent.setValue(root);
+    if (display != nullptr) {
+        panel->setBoundsXYWH(0, 0, kStripWidth, kDisplayHeight);
+        display->addFixedPanel(panel);
+    } else {
+        panel->setBoundsXYWH(0, kDisplayY, kStripWidth, kDisplayHeight);
+        panel->parent.setValue(root);
+    }
     keep(delaySection_, panel);
     builder_->setParent(panel);
     // The strip's background, one per channel mode (L/R, M/S).
@@ -764,7 +776,6 @@ void VarnelInterface::interfaceResized() {
     const float w = float(roundedInt(root->width.getValue()));
     if (componentDisplay_ != nullptr) setFloat(componentDisplay_->width, w);
     if (sourceController_ != nullptr) setFloat(sourceController_->width, w);
-    if (delaySection_ != nullptr) setFloat(delaySection_->width, w);
     positionTopBar();
     positionBottomBar();
     if (modulationButton_ != nullptr)
@@ -789,6 +800,25 @@ void VarnelInterface::layoutSelectorChanged() {
                                                               : VarnelPlugin::InterfaceLayout::kStandard);
     applyInterfaceSize();
     interfaceResized();
+}
+
+void VarnelInterface::componentToggled() {
+    if (componentDisplay_ == nullptr) return;
+    const std::vector<ComponentDisplay::Record>& records = componentDisplay_->components();
+    for (size_t i = 0; i < records.size(); ++i)
+        if (records[i].unfolded) {
+            storeExpandedSection(uint32_t(int32_t(i) + kFirstFoldingSection));
+            return;
+        }
+    storeExpandedSection(~0u);
+}
+
+void VarnelInterface::restoreExpandedSection() {
+    if (componentDisplay_ == nullptr || layout() != 1) return;
+    const int32_t index = plugin_.getVarnelSettings().expandedSection.getValue() - kFirstFoldingSection;
+    const std::vector<ComponentDisplay::Record>& records = componentDisplay_->components();
+    if (index < 0 || index >= int32_t(records.size()) || records[size_t(index)].unfolded) return;
+    componentDisplay_->toggleComponent(index, false);
 }
 
 void VarnelInterface::storeExpandedSection(uint32_t section) {
@@ -885,14 +915,16 @@ void VarnelInterface::rebuildSources() {
 void VarnelInterface::showRouting(int32_t routing) {
     for (int32_t r = 0; r < 3; ++r)
         setShown(routingBackgrounds_[size_t(r)], r == routing);
-    // Side by side in series, else one above the other (the section's
-    // coordinates).
+    // Side by side in series, else one above the other, in the coordinates
+    // of the filter section's place: the first button stands at (16, 94)
+    // there and at its build position (341, 128) in the strip.
     const bool serial = routing == 0;
     const float positions[2][2][2] = {{{68, 27}, {68, 159}}, {{16, 94}, {105, 94}}};
+    constexpr float kPlaceX = 341 - 16, kPlaceY = 128 - 94;
     for (int32_t i = 0; i < 2; ++i)
         if (gui::Control* button = filterButtons_[size_t(i)]) {
-            setFloat(button->x, positions[serial][i][0]);
-            setFloat(button->y, positions[serial][i][1]);
+            setFloat(button->x, kPlaceX + positions[serial][i][0]);
+            setFloat(button->y, kPlaceY + positions[serial][i][1]);
         }
 }
 

@@ -81,6 +81,8 @@ public:
     static constexpr int32_t kHotspotCount = 7;
     static constexpr float kDisplayY = 34.0f;
     static constexpr float kDisplayHeight = 263.0f;
+    // The delay strip: the standard layout's width.
+    static constexpr float kStripWidth = 640.0f;
     // The audition selector's colour for the signals other than "Output".
     static constexpr gui::Color kAuditionColor{255, 193, 61, 255};
 
@@ -146,8 +148,12 @@ public:
     // --- Handlers
     void modulationButtonChanged();
     void layoutSelectorChanged();
-    // The first open section of the display, or ~0 (stored as -1).
+    // The first open section of the display, or ~0 (stored as -1). The
+    // display's sections count from the delay strip (section 0, always
+    // shown); its folding components follow from kFirstFoldingSection (the
+    // filter section is section 1).
     void storeExpandedSection(uint32_t section);
+    static constexpr int32_t kFirstFoldingSection = 1;
 
     // --- The source controller's requests (its listener's operations).
     // Kind 0 the Add Source button (style 9), 2 the Add Slot button (style
@@ -233,6 +239,10 @@ private:
     // The help hint's label on its skin background.
     void createHelpHintLabel();
     void rootBoundsChanged();
+    // The display folded or unfolded a component: its first open section is stored.
+    void componentToggled();
+    // In the wide layout the stored section starts open.
+    void restoreExpandedSection();
     // Links the control to the parameter as the target and keeps the pair.
     void bind(gui::ValueControl* control, AbstractPluginParameter& parameter, uint32_t target);
     gui::Image* createImage(gui::Bitmap* bitmap, float x, float y, float width, float height, int opacity);

@@ -5,6 +5,7 @@
 // with their refreshes and indicators.
 
 #include "effect_editor/VarnelInterface.h"
+#include "editor/ComponentDisplay.h"
 #include "editor/HelpHint.h"
 #include "editor/HotspotButton.h"
 #include "editor/tests/TestEditorModel.h"
@@ -12,6 +13,7 @@
 #include "effect/VarnelPluginSettings.h"
 #include "effect_editor/EFSourceInterface.h"
 #include "effect_editor/EGSourceInterface.h"
+#include "effect_editor/FilterInterface.h"
 #include "effect_editor/MidiSourceInterface.h"
 #include "effect_editor/XLFOSourceInterface.h"
 #include "effect_editor/XYSourceInterface.h"
@@ -270,11 +272,20 @@ TEST_F(VarnelInterfaceTest, SyncShowsTheOffsetKnobAndItsHotspotsAndDisablesTheTi
 
 TEST_F(VarnelInterfaceTest, DependentControlsFollowTheModelAfterAFullRefresh) {
     open();
+    // Side by side in series, one above the other otherwise, always on the
+    // routing picture shown.
+    const float buttons[3][2][2] = {
+        {{341, 128}, {430, 128}}, {{393, 61}, {393, 193}}, {{393, 61}, {393, 193}}};
     for (int32_t routing = 0; routing < 3; ++routing) {
         model->filterRouting.setValue(float(routing), kParameterChangeNotToHost);
         editor->refreshControls(-1);
         for (int32_t r = 0; r < 3; ++r)
             EXPECT_EQ(editor->routingBackground(r)->visible.getValue(), r == routing) << routing;
+        for (int32_t f = 0; f < 2; ++f) {
+            const gui::Control& button = *editor->filterButton(f);
+            EXPECT_EQ(button.x.getValue(), buttons[routing][f][0]) << routing << " " << f;
+            EXPECT_EQ(button.y.getValue(), buttons[routing][f][1]) << routing << " " << f;
+        }
     }
     automate(model->feedbackLink, 1.0f);
     EXPECT_TRUE(editor->displayCover(0)->visible.getValue());
@@ -340,6 +351,33 @@ TEST_F(VarnelInterfaceTest, TheModulationButtonAndTheResizeSelectorResizeAndReac
         editor->modulationButtonChanged();
     }
     EXPECT_FLOAT_EQ(ui->root().height.getValue(), 514);
+}
+
+// The filter section (the display's section 1 after the delay strip): its
+// unfolding and folding are stored, and in the wide layout a stored 1 opens
+// it at once, as wide as its panel.
+TEST_F(VarnelInterfaceTest, TheOpenSectionIsStoredAndStartsOpenInTheWideLayout) {
+    const struct {
+        int32_t layout;
+        int32_t stored;
+        bool open;
+    } cases[] = {{1, 1, true}, {0, 1, false}, {1, -1, false}, {1, 7, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "layout " << c.layout << ", stored " << c.stored);
+        setSettings(c.layout, false);
+        model->getVarnelSettings().expandedSection.setValue(c.stored);
+        open();
+        ComponentDisplay& display = *editor->componentDisplay();
+        const int32_t index = editor->filterInterface()->componentIndex();
+        const ComponentDisplay::Record& record = display.components()[size_t(index)];
+        EXPECT_EQ(record.unfolded, c.open);
+        EXPECT_FLOAT_EQ(record.control->width.getValue(),
+                        c.open ? editor->filterInterface()->width.getValue() : 0);
+        EXPECT_EQ(model->getVarnelSettings().expandedSection.getValue(), c.stored);
+        display.toggleComponent(index);
+        EXPECT_EQ(model->getVarnelSettings().expandedSection.getValue(), c.open ? -1 : 1);
+        close();
+    }
 }
 
 TEST_F(VarnelInterfaceTest, TheSlotListFollowsItsCountFromAutomation) {

@@ -46,6 +46,17 @@ TEST(Resources, BytesAreExactForEveryFile) {
     EXPECT_EQ(stream->get(), std::char_traits<char>::eof());
 }
 
+// "Knob_2x" and "KnobSync" sort one way when "_" is compared as upper case
+// and the other way as lower case; both must be found whichever order the
+// resource compiler wrote and the loader expects.
+TEST(Resources, NamesWithAnUnderscoreAndTheirLetterNeighboursAreAllFound) {
+    std::optional<std::string_view> knob = findResource("Knob_2x.png");
+    std::optional<std::string_view> sync = findResource("KnobSync.png");
+    ASSERT_TRUE(knob);
+    ASSERT_TRUE(sync);
+    EXPECT_EQ(*sync, "sync");
+}
+
 TEST(Resources, MissingNamesAreReportedNotInvented) {
     for (const char* name : {"Missing", "Gentl", "Gentlee", "", ".fil", "Knob"}) {
         SCOPED_TRACE(name);

@@ -8,6 +8,11 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cwctype>
+#include <map>
+#include <mutex>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -87,17 +92,76 @@ bool isThreadWindowVisible() {
     return visible;
 }
 
+namespace {
+
+std::wstring upperCase(std::wstring text) {
+    for (wchar_t& c : text)
+        c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
+    return text;
+}
+
+// The named RCDATA entries of a module by their upper-case names, read once
+// from the image's resource directory. FindResourceW searches that directory
+// by halving, and resource compilers and loaders disagree on where a name
+// with "_" sorts beside letters ("XLFOLABELS_2X" and "XLFOLABELSSYNC"), so
+// a search can miss an entry that is there; the walk finds every one.
+using ResourceNames = std::unordered_map<std::wstring, std::string_view>;
+
+ResourceNames readResourceNames(HMODULE module) {
+    ResourceNames names;
+    const auto* base = reinterpret_cast<const unsigned char*>(module);
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    if (base == nullptr || dos->e_magic != IMAGE_DOS_SIGNATURE) return names;
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    if (nt->Signature != IMAGE_NT_SIGNATURE ||
+        nt->OptionalHeader.NumberOfRvaAndSizes <= IMAGE_DIRECTORY_ENTRY_RESOURCE)
+        return names;
+    const IMAGE_DATA_DIRECTORY& where = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_RESOURCE];
+    if (where.VirtualAddress == 0) return names;
+    const unsigned char* root = base + where.VirtualAddress;
+    auto entries = [](const unsigned char* directory) {
+        const auto* header = reinterpret_cast<const IMAGE_RESOURCE_DIRECTORY*>(directory);
+        const auto* first = reinterpret_cast<const IMAGE_RESOURCE_DIRECTORY_ENTRY*>(header + 1);
+        return std::pair(first, first + header->NumberOfNamedEntries + header->NumberOfIdEntries);
+    };
+    auto [type, typeEnd] = entries(root);
+    for (; type != typeEnd; ++type) {
+        if (type->NameIsString || type->Id != 10 || !type->DataIsDirectory) continue; // RT_RCDATA
+        auto [named, namedEnd] = entries(root + type->OffsetToDirectory);
+        for (; named != namedEnd; ++named) {
+            if (!named->NameIsString || !named->DataIsDirectory) continue;
+            const auto* label =
+                reinterpret_cast<const IMAGE_RESOURCE_DIR_STRING_U*>(root + named->NameOffset);
+            auto [language, languageEnd] = entries(root + named->OffsetToDirectory);
+            if (language == languageEnd || language->DataIsDirectory) continue;
+            const auto* data =
+                reinterpret_cast<const IMAGE_RESOURCE_DATA_ENTRY*>(root + language->OffsetToData);
+            names.emplace(
+                upperCase(std::wstring(label->NameString, label->Length)),
+                std::string_view(reinterpret_cast<const char*>(base + data->OffsetToData), data->Size));
+        }
+    }
+    return names;
+}
+
+const ResourceNames& resourceNames(HMODULE module) {
+    static std::mutex mutex;
+    static std::map<HMODULE, ResourceNames> modules;
+    std::lock_guard<std::mutex> lock(mutex);
+    auto found = modules.find(module);
+    if (found == modules.end()) found = modules.emplace(module, readResourceNames(module)).first;
+    return found->second;
+}
+
+} // namespace
+
 namespace platform {
 
 std::optional<std::string_view> findModuleResource(const std::string& name) {
-    HMODULE module = win32::libraryModule();
-    HRSRC resource = FindResourceW(module, win32::wide(name).c_str(), MAKEINTRESOURCEW(10)); // RT_RCDATA
-    if (!resource) return std::nullopt;
-    DWORD size = SizeofResource(module, resource);
-    HGLOBAL handle = LoadResource(module, resource);
-    const void* data = handle ? LockResource(handle) : nullptr;
-    if (!data && size > 0) return std::nullopt;
-    return std::string_view(static_cast<const char*>(data), size);
+    const ResourceNames& names = resourceNames(win32::libraryModule());
+    auto entry = names.find(upperCase(win32::wide(name)));
+    if (entry == names.end()) return std::nullopt;
+    return entry->second;
 }
 
 } // namespace platform

@@ -36,6 +36,8 @@ const char* hostExtensionId(HostExtension extension) {
         return CLAP_EXT_PRESET_LOAD;
     case HostExtension::kTrackInfo:
         return CLAP_EXT_TRACK_INFO;
+    case HostExtension::kGui:
+        return CLAP_EXT_GUI;
     }
     return "";
 }
@@ -194,6 +196,32 @@ const void* TestHost::extension(const char* id) const {
         *info = *self.trackInfo_;
         return true;
     }};
+    static const clap_host_gui_t gui = {
+        [](const clap_host_t* host) { from(host).requireMainThread("gui.resize_hints_changed"); },
+        [](const clap_host_t* host, uint32_t width, uint32_t height) {
+            TestHost& self = from(host);
+            self.requireMainThread("gui.request_resize");
+            if (!self.isMainThread()) return false;
+            self.calls_.resizeRequests.emplace_back(width, height);
+            // The handler may call back into the plug-in: a copy keeps it
+            // alive should it replace itself.
+            const std::function<bool(uint32_t, uint32_t)> handler = self.resizeHandler_;
+            return handler ? handler(width, height) : false;
+        },
+        [](const clap_host_t* host) {
+            from(host).requireMainThread("gui.request_show");
+            return false;
+        },
+        [](const clap_host_t* host) {
+            from(host).requireMainThread("gui.request_hide");
+            return false;
+        },
+        [](const clap_host_t* host, bool) {
+            TestHost& self = from(host);
+            self.requireMainThread("gui.closed");
+            if (self.isMainThread()) ++self.calls_.guiClosed;
+        },
+    };
 
     static const std::pair<HostExtension, const void*> tables[] = {
         {HostExtension::kThreadCheck, &kThreadCheck},
@@ -206,6 +234,7 @@ const void* TestHost::extension(const char* id) const {
         {HostExtension::kNotePorts, &notePorts},
         {HostExtension::kPresetLoad, &presetLoad},
         {HostExtension::kTrackInfo, &trackInfo},
+        {HostExtension::kGui, &gui},
     };
     for (const auto& [extension, table] : tables)
         if (std::strcmp(id, hostExtensionId(extension)) == 0) return offers(extension) ? table : nullptr;

@@ -11,6 +11,7 @@
 //     main thread;
 //   - params request_flush: on the audio thread;
 //   - latency changed: off the main thread or outside the plug-in's activate;
+//   - gui calls (resize requests, show, hide, closed): off the main thread;
 //   - a log message of severity fatal or "misbehaving".
 // The main thread is the one that made the host; the audio thread is the
 // host's AudioThread. request_callback may come from any thread; the plug-in's
@@ -42,8 +43,9 @@ enum class HostExtension : uint32_t {
     kNotePorts,
     kPresetLoad,
     kTrackInfo,
+    kGui,
 };
-constexpr uint32_t kHostExtensionCount = 10;
+constexpr uint32_t kHostExtensionCount = 11;
 const char* hostExtensionId(HostExtension extension);
 
 class TestHost {
@@ -62,8 +64,10 @@ public:
         std::atomic<int> paramsClear{0};
         // Main-thread callbacks only:
         std::vector<uint32_t> paramsRescan;
-        std::vector<std::string> presetsLoaded; // location, or "" for a null location
-        std::vector<std::string> presetErrors;  // "location: message"
+        std::vector<std::string> presetsLoaded;                    // location, or "" for a null location
+        std::vector<std::string> presetErrors;                     // "location: message"
+        std::vector<std::pair<uint32_t, uint32_t>> resizeRequests; // clap.gui request_resize
+        int guiClosed = 0;
     };
 
     explicit TestHost(std::string name = "Varnel Test Host");
@@ -90,6 +94,12 @@ public:
     // Set by the instance driver around the plug-in's activate.
     void setActivating(bool activating) { activating_.store(activating); }
 
+    // How the host answers an editor's resize request (the window's device
+    // pixels); without a handler it refuses.
+    void setResizeHandler(std::function<bool(uint32_t width, uint32_t height)> handler) {
+        resizeHandler_ = std::move(handler);
+    }
+
     // The plug-in's on_main_thread, run by pumpMainThread after a request_callback.
     void setMainThreadCallback(std::function<void()> callback);
     int pumpMainThread();
@@ -110,6 +120,7 @@ private:
     AudioThread audioThread_;
     std::unique_ptr<MainThreadDispatcher> dispatcher_;
     std::function<void()> mainThreadCallback_;
+    std::function<bool(uint32_t, uint32_t)> resizeHandler_;
     std::atomic<uint32_t> offered_;
     std::map<std::string, const void*> extraExtensions_;
     std::atomic<bool> activating_{false};

@@ -1,0 +1,5 @@
+#include "clap/module/VarnelEditorEntry.h"
+
+const ClapEditorEntry* varnelEditorEntry() {
+    return nullptr;
+}

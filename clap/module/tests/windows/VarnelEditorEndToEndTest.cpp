@@ -1,0 +1,225 @@
+// The product's editor end to end: the Windows plug-in file in the test host,
+// on real windows under Wine's X11 driver (a virtual display), compared with
+// reference pictures in effect_editor/tests/data/ and driven with window
+// messages.
+//
+// Remaking the references after a deliberate change of the editor's look:
+//   scripts/editor-screenshots --update
+// and look at every picture before committing it.
+
+#include "clap/module/tests/windows/EditorSession.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+using e2e::EditorSession;
+using e2e::Picture;
+using e2e::Profile;
+
+// The version the plug-in shows: a profile that ran it before is past the
+// welcome.
+constexpr const char* kVersion = "2.00";
+
+// Pictures with the software root.
+Profile pictureProfile() {
+    Profile profile;
+    profile.shared = {{"GraphicsAcceleration", 0}};
+    return profile;
+}
+
+// The wide layout with the modulation section and the filter section open.
+Profile fullProfile() {
+    Profile profile = pictureProfile();
+    profile.product = {{"ShowModulation", 1}, {"InterfaceLayout", 1}, {"ExpandedSection", 1}};
+    profile.currentVersion = kVersion;
+    return profile;
+}
+
+std::string referencePath(const std::string& name) {
+    const char* source = std::getenv("VARNEL_SOURCE_DIR");
+    return std::string(source != nullptr ? source : ".") + "/effect_editor/tests/data/" + name + ".png";
+}
+
+// Compares with the reference, or rewrites it when VARNEL_UPDATE_SCREENSHOTS is set.
+void expectReference(const Picture& picture, const std::string& name) {
+    ASSERT_GT(picture.width, 0);
+    if (std::getenv("VARNEL_UPDATE_SCREENSHOTS") != nullptr) {
+        ASSERT_TRUE(e2e::writePng(picture, referencePath(name))) << referencePath(name);
+        return;
+    }
+    const Picture reference = e2e::readPng(referencePath(name));
+    ASSERT_GT(reference.width, 0) << "no reference " << referencePath(name);
+    std::string why;
+    EXPECT_TRUE(e2e::matches(picture, reference, why)) << name << ": " << why;
+}
+
+std::string scaleName(double scale) {
+    return std::to_string(int(scale * 100.0 + 0.5));
+}
+
+// One source of each kind: the counts of the XY controllers, XLFOs, envelope
+// generators, envelope followers and MIDI sources ("Num Active ...").
+void addOneSourceOfEachKind(EditorSession& session) {
+    std::vector<std::pair<clap_id, double>> counts;
+    for (uint32_t index : {39u, 48u, 487u, 536u, 549u}) {
+        std::optional<clap_param_info_t> info = session.plugin().paramInfo(index);
+        ASSERT_TRUE(info);
+        counts.emplace_back(info->id, 1.0);
+    }
+    session.automate(counts);
+}
+
+TEST(VarnelEditorEndToEnd, AFreshProfileOpensTheSmallEditor) {
+    e2e::resetProfile(pictureProfile());
+    EditorSession session;
+    ASSERT_TRUE(session.open(1.0));
+    uint32_t width = 0, height = 0;
+    ASSERT_TRUE(session.gui()->get_size(session.plugin().plugin(), &width, &height));
+    EXPECT_EQ(width, 640u);
+    EXPECT_EQ(height, 321u);
+    expectReference(session.settledPicture(), "EditorFresh100");
+}
+
+class FullEditor : public ::testing::TestWithParam<double> {};
+
+TEST_P(FullEditor, MatchesItsReference) {
+    const double scale = GetParam();
+    e2e::resetProfile(fullProfile());
+    EditorSession session;
+    addOneSourceOfEachKind(session);
+    // Filter 1 on, a resonant low pass at about 1 kHz (log2 of the frequency).
+    session.automate({{session.param("Filter 1 Enabled"), 1.0},
+                      {session.param("Filter 1 Freq"), 10.0},
+                      {session.param("Filter 1 Peak"), 0.5}});
+    ASSERT_TRUE(session.open(scale));
+    uint32_t width = 0, height = 0;
+    ASSERT_TRUE(session.gui()->get_size(session.plugin().plugin(), &width, &height));
+    EXPECT_EQ(width, uint32_t(926 * scale + 0.5));
+    EXPECT_EQ(height, uint32_t(514 * scale + 0.5));
+    expectReference(session.settledPicture(), "EditorFull" + scaleName(scale));
+}
+
+INSTANTIATE_TEST_SUITE_P(Scales, FullEditor, ::testing::Values(1.0, 1.5, 2.0),
+                         [](const ::testing::TestParamInfo<double>& info) {
+                             return "At" + scaleName(info.param);
+                         });
+
+// What the host received from the editor through one flush: the parameter's
+// gestures and values in order ('b' begin, 'e' end, 'v' a value).
+struct HostRecord {
+    std::string kinds;
+    std::vector<double> values;
+};
+
+HostRecord flushToHost(EditorSession& session, clap_id id) {
+    session.plugin().flush(HostEventList{});
+    HostRecord record;
+    const HostEventCollector& events = session.plugin().outputEvents();
+    for (size_t i = 0; i < events.size(); ++i) {
+        const clap_event_header_t* header = events.get(i);
+        if (header->space_id != CLAP_CORE_EVENT_SPACE_ID) continue;
+        if (header->type == CLAP_EVENT_PARAM_VALUE) {
+            const auto* value = reinterpret_cast<const clap_event_param_value_t*>(header);
+            if (value->param_id != id) continue;
+            record.kinds += 'v';
+            record.values.push_back(value->value);
+        } else if (header->type == CLAP_EVENT_PARAM_GESTURE_BEGIN ||
+                   header->type == CLAP_EVENT_PARAM_GESTURE_END) {
+            const auto* gesture = reinterpret_cast<const clap_event_param_gesture_t*>(header);
+            if (gesture->param_id != id) continue;
+            record.kinds += header->type == CLAP_EVENT_PARAM_GESTURE_BEGIN ? 'b' : 'e';
+        }
+    }
+    return record;
+}
+
+struct SequenceCase {
+    double scale;
+    bool accelerated;
+};
+
+class EditorSequence : public ::testing::TestWithParam<SequenceCase> {};
+
+// Automation moves the knob as an editor opened at that value shows it; a
+// drag on the knob gives the host a gesture with rising values and a flush
+// request; a Ctrl-click resets the parameter. The knob is found in pictures
+// of the software root, then driven with either root.
+TEST_P(EditorSequence, AutomationAndMouseOnDelayOneFeedback) {
+    const SequenceCase c = GetParam();
+    Profile profile = pictureProfile();
+    profile.currentVersion = kVersion;
+    e2e::resetProfile(profile);
+    RECT knob{};
+    {
+        EditorSession session;
+        const clap_id feedback = session.param("Delay L Feedback");
+        const std::optional<clap_param_info_t> info = session.plugin().paramInfo(feedback);
+        ASSERT_TRUE(info);
+        session.automate({{feedback, info->min_value}});
+        ASSERT_TRUE(session.open(c.scale));
+        const Picture low = session.settledPicture();
+        session.automate({{feedback, info->max_value}});
+        const Picture high = session.settledPicture();
+        session.automate({{feedback, info->min_value}});
+        knob = e2e::followingArea(low, high, session.settledPicture(), 8);
+        ASSERT_GT(knob.right - knob.left, 10) << "automation does not move the knob";
+        EXPECT_LT(knob.right - knob.left, 80 * c.scale) << "automation changes more than the knob";
+
+        session.automate({{feedback, info->max_value}});
+        session.close();
+        ASSERT_TRUE(session.open(c.scale));
+        std::string why;
+        EXPECT_TRUE(e2e::matches(high.crop(knob), session.settledPicture().crop(knob), why)) << why;
+    }
+
+    if (c.accelerated) {
+        profile.shared["GraphicsAcceleration"] = 1;
+        e2e::resetProfile(profile);
+    }
+    EditorSession session;
+    const clap_id feedback = session.param("Delay L Feedback");
+    const std::optional<clap_param_info_t> info = session.plugin().paramInfo(feedback);
+    ASSERT_TRUE(info);
+    ASSERT_TRUE(session.open(c.scale));
+    session.pump(300);
+
+    // A drag upwards from the middle value.
+    session.automate({{feedback, (info->min_value + info->max_value) / 2}});
+    flushToHost(session, feedback);
+    const int before = session.host().calls().requestFlush.load();
+    const int x = (knob.left + knob.right) / 2, y = (knob.top + knob.bottom) / 2;
+    session.drag(x, y, 0, -int(40 * c.scale), 8);
+    EXPECT_GT(session.host().calls().requestFlush.load(), before);
+    const HostRecord drag = flushToHost(session, feedback);
+    ASSERT_GE(drag.kinds.size(), 3u) << drag.kinds;
+    EXPECT_EQ(drag.kinds.front(), 'b') << drag.kinds;
+    EXPECT_EQ(drag.kinds.back(), 'e') << drag.kinds;
+    EXPECT_EQ(drag.kinds.find_first_not_of('v', 1), drag.kinds.size() - 1) << drag.kinds;
+    for (size_t i = 1; i < drag.values.size(); ++i)
+        EXPECT_GE(drag.values[i], drag.values[i - 1]);
+    ASSERT_FALSE(drag.values.empty());
+    EXPECT_GT(drag.values.back(), (info->min_value + info->max_value) / 2);
+
+    // Ctrl-click: back to the default.
+    session.mouse(WM_LBUTTONDOWN, x, y, MK_CONTROL | MK_LBUTTON);
+    session.mouse(WM_LBUTTONUP, x, y, MK_CONTROL);
+    session.pump(50);
+    const HostRecord reset = flushToHost(session, feedback);
+    ASSERT_FALSE(reset.values.empty()) << reset.kinds;
+    EXPECT_DOUBLE_EQ(reset.values.back(), info->default_value);
+    EXPECT_DOUBLE_EQ(session.plugin().paramValue(feedback).value_or(-1), info->default_value);
+}
+
+INSTANTIATE_TEST_SUITE_P(Scales, EditorSequence,
+                         ::testing::Values(SequenceCase{1.0, false}, SequenceCase{1.5, false},
+                                           SequenceCase{2.0, false}, SequenceCase{1.0, true}),
+                         [](const ::testing::TestParamInfo<SequenceCase>& info) {
+                             return "At" + scaleName(info.param.scale) +
+                                    (info.param.accelerated ? "Accelerated" : "");
+                         });
+
+} // namespace
