@@ -434,6 +434,7 @@ TEST_F(EditorHostTest, AHostThatDestroysTheEditorInsideRequestResizeGetsNoFurthe
     EXPECT_FALSE(ui->advance(20));
     EXPECT_EQ(state->closed, 1);
     EXPECT_EQ(state->stopsDeleting, 1);
+    EXPECT_EQ(state->stopsUnderLock, 0) << "the drawing stops outside the drain's lock";
     EXPECT_TRUE(gui().create(p, "win32", false));
 }
 
@@ -579,6 +580,7 @@ TEST_F(EditorHostTest, AutomationAndGestureOutputWhileTheEditorOpensSizesScalesA
     EXPECT_EQ(state->opened, kRounds);
     EXPECT_EQ(state->closed, kRounds);
     EXPECT_EQ(state->stopsDeleting, kRounds);
+    EXPECT_EQ(state->stopsUnderLock, 0);
     EXPECT_EQ(begins.load(), kRounds);
     EXPECT_EQ(ends.load(), kRounds);
     EXPECT_EQ(foreign.load(), 0);

@@ -195,6 +195,21 @@ bool matches(const std::uint8_t* pixel, gui::Color colour) {
            std::abs(pixel[2] - colour.b) <= 2;
 }
 
+// The host's clap.gui: a resize request destroys the editor when asked to,
+// as a host may do inside the call.
+const clap_plugin_t* destroyInResize = nullptr;
+const clap_host_gui_t hostGui{[](const clap_host_t*) {},
+                              [](const clap_host_t*, uint32_t, uint32_t) {
+                                  if (destroyInResize != nullptr) {
+                                      const auto* gui = static_cast<const clap_plugin_gui_t*>(
+                                          destroyInResize->get_extension(destroyInResize, CLAP_EXT_GUI));
+                                      gui->destroy(destroyInResize);
+                                  }
+                                  return true;
+                              },
+                              [](const clap_host_t*) { return false; },
+                              [](const clap_host_t*) { return false; }, [](const clap_host_t*, bool) {}};
+
 class AcceleratedEditorHostTest : public test::ClapProductTest {
 protected:
     void SetUp() override {
@@ -203,6 +218,7 @@ protected:
         test::clapTestProduct().interfaceWidth = kWidth;
         test::clapTestProduct().interfaceHeight = kHeight;
         host = std::make_unique<TestHost>();
+        host->addExtension(CLAP_EXT_GUI, &hostGui);
         plugin = makeInstance(*host);
         ASSERT_TRUE(plugin->init());
         p = plugin->plugin();
@@ -211,6 +227,7 @@ protected:
         ASSERT_NE(gui, nullptr);
     }
     void TearDown() override {
+        destroyInResize = nullptr;
         plugin.reset();
         host.reset();
         ClapProductTest::TearDown();
@@ -350,6 +367,46 @@ TEST_F(AcceleratedEditorHostTest, ScalingAndSizingWhileFramesDrawThenClosingLeav
         }
     }
     EXPECT_EQ(timers, 0) << "a timer outlived its editor";
+}
+
+// A host that destroys the editor inside its resize request: the editor
+// goes from the next drain of its messages, inside a window message and
+// while the render thread draws; the thread is joined and the window goes.
+TEST_F(AcceleratedEditorHostTest, AnEditorDestroyedInsideTheHostsResizeGoesWithItsRenderThread) {
+    HWND hostWindow = makeHostWindow();
+    clap_window_t w{};
+    w.api = CLAP_WINDOW_API_WIN32;
+    w.win32 = hostWindow;
+    const int threads = processThreads();
+    ASSERT_TRUE(gui->create(p, CLAP_WINDOW_API_WIN32, false));
+    ASSERT_TRUE(gui->set_parent(p, &w));
+    ClapPluginEditor* editor = ClapPluginEditor::of(p);
+    auto* root = dynamic_cast<gui::AcceleratedWindowsControl*>(&userInterface().windowsRoot());
+    ASSERT_NE(root, nullptr) << "no accelerated root on this display";
+    FrameTap tap;
+    {
+        gui::RootLockScope scope(*root);
+        tap.attach(*root);
+    }
+    EXPECT_TRUE(gui->show(p));
+    UpdateWindow(root->window());
+    pumpUntil([&] { return tap.count() > 0; });
+    ASSERT_TRUE(root->isRenderThreadRunning());
+
+    destroyInResize = p;
+    test::clapTestProduct().interfaceWidth = kWidth + 40; // the layout changed
+    editor->productInterface()->applyInterfaceSize();
+    EXPECT_EQ(ClapPluginEditor::of(p), nullptr) << "closed to the host at once";
+    pumpUntil([] { return gui::uiWindowCount() == 0; });
+    EXPECT_EQ(childWindows(hostWindow), 0);
+    EXPECT_TRUE(pumpUntil([&] { return processThreads() <= threads; }, std::chrono::seconds(5)))
+        << "the render thread outlived its editor";
+    // A new editor opens in the same window.
+    destroyInResize = nullptr;
+    ASSERT_TRUE(gui->create(p, CLAP_WINDOW_API_WIN32, false));
+    EXPECT_TRUE(gui->set_parent(p, &w));
+    gui->destroy(p);
+    DestroyWindow(hostWindow);
 }
 
 } // namespace
