@@ -238,7 +238,8 @@ protected:
     }
 
     // The window a host gives the editor: a child of its frame window (one
-    // for the whole test).
+    // for the whole test; on a display without a window manager, destroying
+    // a top-level window costs seconds, a child nothing).
     HWND makeHostWindow() {
         HWND window = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 600,
                                       400, frame.handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
