@@ -75,7 +75,11 @@ void ClapPluginEditor::closeInterface() {
     gui::RootControl* root = ui != nullptr ? ui->rootControl() : nullptr;
     if (root != nullptr) root->boundsEvent.removeHandler(this, &ClapPluginEditor::rootBoundsChanged);
     interface_->prepareForClosing();
+    // Deleted from a drain, a message's scope holds the lock: the drawing
+    // stops without it, and the rest goes under it again.
+    const int depth = root != nullptr ? root->releaseLock() : 0;
     window_->stopDrawing(false);
+    if (root != nullptr) root->reacquireLock(depth);
     interface_.reset();
 }
 

@@ -97,6 +97,16 @@ void WindowsControl::applyBounds(const Rect& rect) {
     if (differs(rect, bounds.getValue())) setBounds(rect);
 }
 
+bool WindowsControl::setParentWindow(HWND parent) {
+    if (parent == nullptr || !IsWindow(parent)) return false;
+    if (!fullScreen_ && window_ != nullptr) {
+        SetLastError(0);
+        if (SetParent(window_, parent) == nullptr && GetLastError() != 0) return false;
+    }
+    host_ = parent;
+    return true;
+}
+
 void WindowsControl::startTimer(int id, int interval) {
     if (window_ != nullptr && SetTimer(window_, UINT_PTR(id), UINT(interval), nullptr) != 0)
         runningTimers_.insert(id);

@@ -35,6 +35,12 @@ public:
     HWND window() const { return window_; }
     float scale() const;
 
+    // Moves the editor to another host window: the child window now, or
+    // (while full screen) the child window that leaving full screen makes.
+    // Full screen and back then lands in the new parent. False when the
+    // system refuses the move.
+    bool setParentWindow(HWND parent);
+    HWND parentWindow() const { return host_; }
     // A scale the host fixed (0 follows the monitor).
     void setFixedScale(float scale) { fixedScale_ = scale; }
     // Called when the full-screen window is closed.

@@ -101,6 +101,7 @@ void HeadlessClapEditorWindow::fixScale(float scale) {
 }
 
 void HeadlessClapEditorWindow::stopDrawing(bool keepResources) {
+    if (ui_ && ui_->root().heldByCurrentThread()) ++state_->stopsUnderLock;
     if (keepResources)
         ++state_->stopsKeeping;
     else

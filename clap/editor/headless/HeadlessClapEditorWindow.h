@@ -36,6 +36,9 @@ public:
         int reparented = 0;
         int stopsKeeping = 0;
         int stopsDeleting = 0;
+        // Stops asked for while the caller held the root's lock (the render
+        // thread could not finish a pass then).
+        int stopsUnderLock = 0;
         gui::headless::PosixInterface* userInterface = nullptr;
 
         // A host window handle, live until closed.

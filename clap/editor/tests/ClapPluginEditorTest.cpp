@@ -10,11 +10,14 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -431,6 +434,7 @@ TEST_F(EditorHostTest, AHostThatDestroysTheEditorInsideRequestResizeGetsNoFurthe
     EXPECT_FALSE(ui->advance(20));
     EXPECT_EQ(state->closed, 1);
     EXPECT_EQ(state->stopsDeleting, 1);
+    EXPECT_EQ(state->stopsUnderLock, 0) << "the drawing stops outside the drain's lock";
     EXPECT_TRUE(gui().create(p, "win32", false));
 }
 
@@ -488,42 +492,104 @@ TEST_F(EditorHostTest, AGuiCallOffTheMainThreadIsRefusedAndReportedInDebugBuilds
 }
 #endif
 
-// The host's audio thread automates Gain and Pan while the main thread
-// opens, sizes, scales and closes the editor.
-TEST_F(EditorHostTest, AutomationWhileTheEditorOpensSizesScalesAndCloses) {
+// The host's audio thread processes blocks that automate Pan and passes on
+// the plug-in's output (the editor's gestures on Gain) while the main thread
+// opens, sizes, scales and closes the editor. Each round waits, through the
+// audio thread's counters, until its gesture came out of a block, so every
+// round overlaps processing; TSan and ASan check the rest.
+TEST_F(EditorHostTest, AutomationAndGestureOutputWhileTheEditorOpensSizesScalesAndCloses) {
+    constexpr int kRounds = 50;
+    constexpr clap_id kPan = 1;
     ASSERT_TRUE(plugin->activate(48000.0, 1, 64));
     std::atomic<bool> stop{false};
+    std::atomic<uint32_t> blocks{0};
+    std::atomic<int> begins{0}, ends{0}, foreign{0};
+    std::atomic<uint32_t> lastPan{0};
     // The audio thread keeps a reference to its task.
     const std::function<void()> automation = [&] {
         plugin->startProcessingHere();
+        HostEventList events;
         uint32_t n = 0;
         while (!stop.load()) {
-            HostEventList events;
-            events.addParamValue(0, 0, double(n % 100) / 100.0);
-            events.addParamValue(8, 1, double((n * 7) % 100) / 100.0);
+            events.clear();
+            events.addParamValue(0, kPan, double(n % 100) / 100.0);
+            events.addParamValue(32, kPan, double((n * 7) % 100) / 100.0);
             plugin->processHere(64, events, {});
+            lastPan.store((n * 7) % 100);
+            for (size_t i = 0; i < plugin->outputEvents().size(); ++i) {
+                const clap_event_header_t* e = plugin->outputEvents().get(i);
+                if (e->type != CLAP_EVENT_PARAM_GESTURE_BEGIN && e->type != CLAP_EVENT_PARAM_GESTURE_END)
+                    continue;
+                if (reinterpret_cast<const clap_event_param_gesture_t*>(e)->param_id != 0)
+                    foreign.fetch_add(1);
+                (e->type == CLAP_EVENT_PARAM_GESTURE_BEGIN ? begins : ends).fetch_add(1);
+            }
+            blocks.fetch_add(1);
             ++n;
-            std::this_thread::sleep_for(std::chrono::microseconds(200));
+            std::this_thread::yield();
         }
     };
     plugin->host().audioThread().start(automation);
-    const float scales[] = {1.0f, 1.5f, 2.0f, 1.25f};
-    for (int round = 0; round < 50; ++round) {
+    // Ends the blocks also when an assertion leaves the rounds early.
+    struct Join {
+        Join(std::atomic<bool>& stop, AudioThread& thread) : stop_(stop), thread_(thread) {}
+        ~Join() {
+            stop_.store(true);
+            thread_.wait();
+        }
+        std::atomic<bool>& stop_;
+        AudioThread& thread_;
+    };
+    std::optional<Join> join;
+    join.emplace(stop, plugin->host().audioThread());
+    const double scales[] = {1.0, 1.5, 2.0};
+    for (int round = 0; round < kRounds; ++round) {
+        SCOPED_TRACE(round);
         ASSERT_TRUE(gui().create(p, "win32", false));
-        gui().set_scale(p, scales[round % 4]);
         const clap_window_t w = window(parent);
         ASSERT_TRUE(gui().set_parent(p, &w));
-        uint32_t width = 0, height = 0;
-        gui().get_size(p, &width, &height);
-        EXPECT_TRUE(gui().set_size(p, width, height));
-        gui().set_scale(p, scales[(round + 1) % 4]);
+        EXPECT_TRUE(gui().show(p));
+        for (int k = 0; k < 3; ++k) {
+            const double scale = scales[(round + k) % 3];
+            EXPECT_TRUE(gui().set_scale(p, scale));
+            uint32_t width = 0, height = 0;
+            ASSERT_TRUE(gui().get_size(p, &width, &height));
+            EXPECT_EQ(std::make_pair(width, height),
+                      std::make_pair(pixels(640, float(scale)), pixels(321, float(scale))));
+            EXPECT_TRUE(gui().set_size(p, width, height));
+            uint32_t aw = width + 11, ah = height - 7;
+            EXPECT_TRUE(gui().adjust_size(p, &aw, &ah));
+            EXPECT_EQ(std::make_pair(aw, ah), std::make_pair(width, height));
+            EXPECT_EQ(std::make_pair(uint32_t(state->width), uint32_t(state->height)),
+                      std::make_pair(width, height));
+        }
+        // A drag on the Gain knob: its begin and end leave through the blocks.
+        lastKnob->performGesture(0, 0);
+        lastKnob->performGesture(1, round % 2 == 0 ? 300 : -300);
+        lastKnob->performGesture(2, 0);
         state->userInterface->advance(20);
+        // Bounded only against a fault that loses the gesture.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (ends.load() < round + 1 && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::yield();
+        ASSERT_EQ(ends.load(), round + 1) << "the gesture's end never left a block";
         gui().destroy(p);
+        ASSERT_EQ(editor(), nullptr);
     }
-    stop.store(true);
-    plugin->host().audioThread().wait();
-    EXPECT_EQ(state->opened, 50);
-    EXPECT_EQ(state->closed, 50);
+    join.reset();
+    EXPECT_EQ(state->opened, kRounds);
+    EXPECT_EQ(state->closed, kRounds);
+    EXPECT_EQ(state->stopsDeleting, kRounds);
+    EXPECT_EQ(state->stopsUnderLock, 0);
+    EXPECT_EQ(begins.load(), kRounds);
+    EXPECT_EQ(ends.load(), kRounds);
+    EXPECT_EQ(foreign.load(), 0);
+    EXPECT_GT(blocks.load(), uint32_t(kRounds));
+    // The last automated value holds once the blocks stop.
+    const std::optional<double> pan = plugin->paramValue(kPan);
+    ASSERT_TRUE(pan.has_value());
+    EXPECT_NEAR(*pan, double(lastPan.load()) / 100.0, 1e-6);
+    EXPECT_TRUE(plugin->host().violations().empty());
 }
 
 } // namespace

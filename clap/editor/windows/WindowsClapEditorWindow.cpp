@@ -1,6 +1,7 @@
 // The editor's child window on Windows: a gui::WindowsInterface made as a
 // child of the host's window (its root accelerated when the setting and the
-// driver allow), moved with SetParent, shown with ShowWindow and sized with
+// driver allow), moved to another parent by its root (which keeps the parent
+// for its full-screen switches), shown with ShowWindow and sized with
 // SetWindowPos. The first window installs the accelerated root's factory and
 // the module's thread-attach hook.
 
@@ -43,10 +44,8 @@ public:
     gui::UserInterface* userInterface() override { return ui_.get(); }
 
     bool setParent(void* parent) override {
-        HWND window = ui_ ? ui_->window() : nullptr;
-        if (window == nullptr) return false;
-        SetLastError(0);
-        return SetParent(window, static_cast<HWND>(parent)) != nullptr || GetLastError() == 0;
+        // The root moves its window and keeps the parent for its full-screen switches.
+        return ui_ && ui_->windowsRoot().setParentWindow(static_cast<HWND>(parent));
     }
 
     void setVisible(bool visible) override {

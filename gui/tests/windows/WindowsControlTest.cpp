@@ -378,6 +378,40 @@ TEST_F(WinControl, FullScreenAndBack) {
     EXPECT_EQ(handled, 1);
 }
 
+// A host may move the editor to another window; full screen and back, and
+// a switch made while full screen, land in the newest parent.
+TEST_F(WinControl, ANewParentTakesTheWindowAndFullScreenReturnsToIt) {
+    test::TestWindow other(L"other");
+    HWND dead = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+    DestroyWindow(dead);
+    EXPECT_FALSE(root().setParentWindow(dead));
+    EXPECT_FALSE(root().setParentWindow(nullptr));
+    EXPECT_EQ(GetParent(window()), host.handle());
+
+    ASSERT_TRUE(root().setParentWindow(other.handle()));
+    EXPECT_EQ(GetParent(window()), other.handle());
+    EXPECT_EQ(root().parentWindow(), other.handle());
+    EXPECT_EQ(root().bounds.getValue(), Rect(10, 20, 210, 120));
+
+    root().fullScreen.setValue(true);
+    EXPECT_EQ(GetWindow(window(), GW_OWNER), other.handle()) << "the popup belongs to the new host";
+    root().fullScreen.setValue(false);
+    EXPECT_EQ(GetParent(window()), other.handle());
+    EXPECT_EQ(root().bounds.getValue(), Rect(10, 20, 210, 120));
+
+    // Moved while full screen: the popup stays, the child returns to the host.
+    root().fullScreen.setValue(true);
+    HWND popup = window();
+    ASSERT_TRUE(root().setParentWindow(host.handle()));
+    EXPECT_EQ(window(), popup);
+    root().fullScreen.setValue(false);
+    EXPECT_EQ(GetParent(window()), host.handle());
+    EXPECT_EQ(root().bounds.getValue(), Rect(10, 20, 210, 120));
+    ui.reset();
+    EXPECT_EQ(uiWindowCount(), 0);
+}
+
 TEST_F(WinControl, MovingAndSizingTheWindowMovesTheBounds) {
     SetWindowPos(window(), nullptr, 30, 40, 150, 90, SWP_NOZORDER | SWP_NOACTIVATE);
     EXPECT_EQ(root().bounds.getValue(), Rect(30, 40, 180, 130));

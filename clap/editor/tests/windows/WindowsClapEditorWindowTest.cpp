@@ -132,6 +132,16 @@ TEST_F(WindowsEditorHostTest, SetParentRefusesADeadWindowAndASecondOneReparents)
     const clap_window_t second = window(other);
     EXPECT_TRUE(gui->set_parent(p, &second));
     EXPECT_EQ(GetParent(child()), other);
+    // Full screen and back lands in the new parent.
+    gui::RootControl& root = *ClapPluginEditor::of(p)->window().userInterface()->rootControl();
+    root.fullScreen.setValue(true);
+    EXPECT_EQ(GetWindow(child(), GW_OWNER), other);
+    root.fullScreen.setValue(false);
+    EXPECT_EQ(GetParent(child()), other);
+    RECT client{};
+    ASSERT_TRUE(GetClientRect(child(), &client));
+    EXPECT_EQ(client.right, 640);
+    EXPECT_EQ(client.bottom, 321);
     EXPECT_TRUE(gui->hide(p));
     EXPECT_EQ(GetWindowLongPtrW(child(), GWL_STYLE) & WS_VISIBLE, 0);
     EXPECT_TRUE(gui->show(p));
