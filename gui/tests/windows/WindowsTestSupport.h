@@ -45,18 +45,25 @@ inline std::wstring uniqueName(const std::wstring& base) {
     return base + L"_" + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(++counter);
 }
 
-// A visible top-level window of the current thread with a class of its own.
+// A top-level window of the current thread with a class of its own: shown
+// for the tests that read what the system draws or activates, hidden as the
+// parent of an editor, as a host keeps it until it shows the editor.
 class TestWindow {
 public:
-    explicit TestWindow(const wchar_t* title = L"test") : className_(uniqueName(L"VarnelTestHost")) {
+    enum class Visibility { kShown, kHidden };
+
+    explicit TestWindow(const wchar_t* title = L"test", Visibility visibility = Visibility::kShown,
+                        int width = 400, int height = 300)
+        : className_(uniqueName(L"VarnelTestHost")) {
         WNDCLASSEXW windowClass{};
         windowClass.cbSize = sizeof(windowClass);
         windowClass.lpfnWndProc = DefWindowProcW;
         windowClass.hInstance = GetModuleHandleW(nullptr);
         windowClass.lpszClassName = className_.c_str();
         RegisterClassExW(&windowClass);
-        window_ = CreateWindowExW(0, className_.c_str(), title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 400,
-                                  300, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        const DWORD style = WS_OVERLAPPEDWINDOW | (visibility == Visibility::kShown ? WS_VISIBLE : 0);
+        window_ = CreateWindowExW(0, className_.c_str(), title, style, 10, 10, width, height, nullptr,
+                                  nullptr, GetModuleHandleW(nullptr), nullptr);
     }
     ~TestWindow() {
         if (IsWindow(window_)) DestroyWindow(window_);
