@@ -20,9 +20,9 @@
 #include <vector>
 
 // The render loop on real threads, with a clock and a compositor the test
-// drives. Waits of the loop move the clock on at once (and block for a
-// moment of real time); nothing asserts real time: a watchdog ends a test
-// that hangs.
+// drives; its events and thread are the platform's own. Waits of the loop
+// move the clock on at once (and block for a moment of real time); nothing
+// asserts real time: a watchdog ends a test that hangs.
 
 namespace gui {
 namespace {
@@ -100,53 +100,34 @@ class FakePlatform : public RenderPlatform {
 public:
     explicit FakePlatform(Log& log) : log_(log) {}
 
+    // The platform's own event, whose timed waits log themselves and move
+    // the clock on.
     class FakeEvent : public Event {
     public:
-        explicit FakeEvent(FakePlatform& platform) : platform_(platform) {}
-        void set() override {
-            std::lock_guard<std::mutex> lock(mutex_);
-            set_ = true;
-            changed_.notify_all();
-        }
-        void reset() override {
-            std::lock_guard<std::mutex> lock(mutex_);
-            set_ = false;
-        }
+        FakeEvent(FakePlatform& platform, std::unique_ptr<Event> native)
+            : platform_(platform), native_(std::move(native)) {}
+        void set() override { native_->set(); }
+        void reset() override { native_->reset(); }
         bool wait(int milliseconds) override {
-            std::unique_lock<std::mutex> lock(mutex_);
-            if (milliseconds < 0) {
-                changed_.wait(lock, [this] { return set_; });
-                return true;
-            }
+            if (milliseconds < 0) return native_->wait(kForever);
             platform_.log_.add(Kind::kWait, milliseconds);
-            if (set_) return true;
+            if (native_->wait(0)) return true;
             platform_.advance(milliseconds);
-            changed_.wait_for(lock, std::chrono::microseconds(200), [this] { return set_; });
-            return set_;
+            return native_->wait(kMomentMs);
         }
 
     private:
+        static constexpr int kMomentMs = 1; // the real time a timed wait blocks at most
         FakePlatform& platform_;
-        std::mutex mutex_;
-        std::condition_variable changed_;
-        bool set_ = false;
+        std::unique_ptr<Event> native_;
     };
 
-    class FakeThread : public Thread {
-    public:
-        explicit FakeThread(std::function<void()> body) : thread_(std::move(body)) {}
-        ~FakeThread() override { join(); }
-        void join() override {
-            if (thread_.joinable()) thread_.join();
-        }
-
-    private:
-        std::thread thread_;
-    };
-
-    std::unique_ptr<Event> createEvent() override { return std::make_unique<FakeEvent>(*this); }
+    std::unique_ptr<Event> createEvent() override {
+        std::unique_ptr<Event> event = native_->createEvent();
+        return event != nullptr ? std::make_unique<FakeEvent>(*this, std::move(event)) : nullptr;
+    }
     std::unique_ptr<Thread> startThread(std::function<void()> body) override {
-        return std::make_unique<FakeThread>(std::move(body));
+        return native_->startThread(std::move(body));
     }
     bool compositorTiming(CompositorTiming& timing) override {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -181,6 +162,7 @@ public:
     }
 
 private:
+    const std::unique_ptr<RenderPlatform> native_ = RenderPlatform::create();
     Log& log_;
     std::mutex mutex_;
     double time_ = 1000.0;
