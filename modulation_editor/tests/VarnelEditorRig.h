@@ -2,7 +2,8 @@
 
 // The editor tests' common rig: the effect's model with the editor core's
 // recording adapter, a headless user interface on an injected clock, and an
-// editor of the test's type opened on them. A rig whose editor reads the
+// editor of the test's type opened on them (the model's part alone for a
+// test that opens its editor itself). A rig whose editor reads the
 // model's editor settings when it opens sets them in openingSize(), which
 // also gives the window's size. Scripted modal answers are cleared around
 // every test.
@@ -18,13 +19,31 @@
 
 namespace test {
 
-template <class Editor> class VarnelEditorRig : public PluginTest {
+// The effect's model with the recording adapter, for a test that opens its
+// editor itself.
+class VarnelModelRig : public PluginTest {
 protected:
     void SetUp() override {
         PluginTest::SetUp();
         gui::headless::ModalResponder::reset();
         model = std::make_unique<VarnelPlugin>(name_);
         adapter = std::make_unique<RecordingAdapter>(*model);
+    }
+    void TearDown() override {
+        adapter.reset();
+        model.reset();
+        gui::headless::ModalResponder::reset();
+        PluginTest::TearDown();
+    }
+
+    std::unique_ptr<VarnelPlugin> model;
+    std::unique_ptr<RecordingAdapter> adapter;
+};
+
+template <class Editor> class VarnelEditorRig : public VarnelModelRig {
+protected:
+    void SetUp() override {
+        VarnelModelRig::SetUp();
         const auto [width, height] = openingSize();
         ui = std::make_unique<gui::headless::PosixInterface>(width, height, 1000);
         editor = std::make_unique<Editor>(*ui, *model);
@@ -32,10 +51,7 @@ protected:
     void TearDown() override {
         editor.reset();
         ui.reset();
-        adapter.reset();
-        model.reset();
-        gui::headless::ModalResponder::reset();
-        PluginTest::TearDown();
+        VarnelModelRig::TearDown();
     }
     // The window's width and height; called once the model is made.
     virtual std::pair<float, float> openingSize() { return {926.0f, 514.0f}; }
@@ -49,8 +65,6 @@ protected:
         return control.toRoot(gui::Point(control.width.getValue() * 0.5f, control.height.getValue() * 0.5f));
     }
 
-    std::unique_ptr<VarnelPlugin> model;
-    std::unique_ptr<RecordingAdapter> adapter;
     std::unique_ptr<gui::headless::PosixInterface> ui;
     std::unique_ptr<Editor> editor;
 };
