@@ -5,6 +5,7 @@
 #include "gui/RootLockScope.h"
 #include "gui/Timer.h"
 #include "gui/headless/PosixInterface.h"
+#include "gui/tests/Watchdog.h"
 
 #include <gtest/gtest.h>
 
@@ -12,8 +13,6 @@
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
-#include <cstdio>
-#include <cstdlib>
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -29,32 +28,6 @@ namespace {
 
 using headless::PosixInterface;
 using StopRequest = RenderLoop::StopRequest;
-
-class Watchdog {
-public:
-    explicit Watchdog(int seconds = 60)
-        : thread_([this, seconds] {
-              std::unique_lock<std::mutex> lock(mutex_);
-              if (!done_changed_.wait_for(lock, std::chrono::seconds(seconds), [this] { return done_; })) {
-                  std::fprintf(stderr, "watchdog: the test hung\n");
-                  std::abort();
-              }
-          }) {}
-    ~Watchdog() {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            done_ = true;
-        }
-        done_changed_.notify_all();
-        thread_.join();
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable done_changed_;
-    bool done_ = false;
-    std::thread thread_;
-};
 
 enum class Kind { kCurrent, kNotCurrent, kTick, kDraw, kSleep, kWait, kSwap, kEnd, kLost };
 
@@ -267,7 +240,7 @@ protected:
     }
     ~RenderLoopTest() override { ui.removeFrameTimer(&frameTimer); }
 
-    Watchdog watchdog;
+    test::Watchdog watchdog{std::chrono::seconds(60)};
     Log log;
     PosixInterface ui{200.0f, 100.0f};
     FakePlatform platform;
