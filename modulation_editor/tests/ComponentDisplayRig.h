@@ -13,6 +13,7 @@
 
 namespace test {
 
+// A section panel with nothing on it.
 class EmptyPanel : public DynamicInterface {
 public:
     using DynamicInterface::DynamicInterface;
