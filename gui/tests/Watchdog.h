@@ -15,13 +15,14 @@ namespace gui::test {
 
 class Watchdog {
 public:
-    explicit Watchdog(std::chrono::seconds limit)
-        : thread_([this, limit] {
+    // what: the failure it reports.
+    explicit Watchdog(std::chrono::seconds limit, const char* what = "the test hung")
+        : thread_([this, limit, what] {
               std::unique_lock<std::mutex> lock(mutex_);
               if (!done_changed_.wait_for(lock, limit, [this] { return done_; })) {
-                  std::fprintf(stderr, "watchdog: the test hung\n");
+                  std::fprintf(stderr, "watchdog: %s\n", what);
                   std::fflush(stderr);
-                  std::_Exit(4);
+                  std::_Exit(3);
               }
           }) {}
     ~Watchdog() {

@@ -7,19 +7,16 @@
 // it hang.
 
 #include "foundation/windows/Win32Support.h"
+#include "gui/tests/Watchdog.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
-#include <cstdlib>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 #include <windows.h>
 
@@ -122,26 +119,12 @@ class ModalCloser {
 public:
     explicit ModalCloser(std::function<bool()> step, UINT periodMs = 30,
                          std::chrono::seconds limit = std::chrono::seconds(20))
-        : step_(std::move(step)) {
+        : step_(std::move(step)), watchdog_(limit, "a modal call did not end within the limit") {
         current() = this;
         timer_ = SetTimer(nullptr, 0, periodMs, onTimer);
-        watchdog_ = std::thread([this, limit] {
-            std::unique_lock<std::mutex> lock(mutex_);
-            if (!finished_.wait_for(lock, limit, [this] { return done_; })) {
-                std::fprintf(stderr, "A modal call did not end within the watchdog's limit\n");
-                std::fflush(stderr);
-                std::_Exit(3);
-            }
-        });
     }
     ~ModalCloser() {
         stop();
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            done_ = true;
-        }
-        finished_.notify_all();
-        watchdog_.join();
         current() = nullptr;
     }
     ModalCloser(const ModalCloser&) = delete;
@@ -170,10 +153,7 @@ private:
     std::function<bool()> step_;
     UINT_PTR timer_ = 0;
     bool running_ = false;
-    std::thread watchdog_;
-    std::mutex mutex_;
-    std::condition_variable finished_;
-    bool done_ = false;
+    Watchdog watchdog_;
 };
 
 // A closer that answers the first dialog box (#32770) of the thread: its
