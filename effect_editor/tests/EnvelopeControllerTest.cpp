@@ -71,11 +71,6 @@ protected:
         display->setSlider(EnvelopeController::kHold, &eg().hold, 34);
         display->setSlider(EnvelopeController::kRelease, &eg().release, 39);
     }
-    // Sets a parameter as the host would; the linked slider follows.
-    void automate(AbstractPluginParameter& p, float value) {
-        p.setValue(value, kParameterChangeNotToHost);
-        editor->refreshControls(p.getIndex());
-    }
 
     std::unique_ptr<TestPanel> panel;
     std::unique_ptr<gui::Switch::Style> sliderStyle, levelStyle;

@@ -1,20 +1,15 @@
 #pragma once
 
-// The source panel tests' rig: the effect's model and the editor core's
-// recording adapter (the modulation editor's rig), a slot controller, a
-// source controller whose listener makes the product's panels on a skin
-// filled here (the skin's envelope slider handles are 16 units), and a
-// record of the section-preset menus the panels asked for.
+// The source panel tests' rig on the modulation editor's source controller
+// rig: its listener makes the product's panels on a skin filled here (the
+// skin's envelope slider handles are 16 units), and a record of the
+// section-preset menus the panels asked for.
 
 #include "effect_editor/VarnelSourceInterface.h"
 #include "effect_editor/VarnelSourcePanels.h"
 #include "gui/PopupMenu.h"
-#include "modulation_editor/ModulationScrollStrip.h"
-#include "modulation_editor/SourceController.h"
-#include "modulation_editor/SourceSlotController.h"
 #include "modulation_editor/XLFOController.h"
-#include "modulation_editor/tests/ModulationEditorRig.h"
-#include "modulation_editor/tests/SlotPanels.h"
+#include "modulation_editor/tests/SourceControllerRig.h"
 
 #include <memory>
 #include <utility>
@@ -27,16 +22,9 @@ public:
     void show(const gui::Point& point) override { (void)point; }
 };
 
-class PanelListener : public SourceController::Listener {
+class PanelListener : public AddButtonListener {
 public:
     PanelListener(VarnelPlugin& model, VarnelSourceSkin& skin) : model_(model), skin_(skin) {}
-    gui::Control* createButton(SourceController& controller, int32_t kind) override {
-        if (kind != SourceController::kAddSourceButton && kind != SourceController::kAddSlotButton)
-            return nullptr;
-        auto* button = new gui::Button(controller.userInterface(), nullptr);
-        button->setSize(20.0f, 16.0f);
-        return button;
-    }
     SourceInterface* createSourceInterface(SourceController& controller, SourceId id) override {
         return createVarnelSourceInterface(controller, id, model_, skin_);
     }
@@ -46,10 +34,10 @@ private:
     VarnelSourceSkin& skin_;
 };
 
-class SourcePanelTest : public ModulationEditorTest {
+class SourcePanelTest : public SourceControllerRig {
 protected:
     void SetUp() override {
-        ModulationEditorTest::SetUp();
+        SourceControllerRig::SetUp();
         buttonStyle = std::make_unique<gui::Button::Style>(*ui);
         buttonStyle->width.setValue(18.0f);
         buttonStyle->height.setValue(18.0f);
@@ -90,30 +78,12 @@ protected:
         };
         skin.sideChainUsable = [this] { return sideChain; };
 
-        slots = std::make_unique<SourceSlotController>(*editor);
-        slotStrip = new ModulationScrollStrip(*ui, *editor);
-        slotStrip->setBoundsXYWH(0, 200, 926, 100);
-        slotStrip->parent.setValue(&ui->root());
-        slots->panelHeight.setValue(25.0f);
-        slots->setStrip(slotStrip);
-        slots->setPanelFactory([this] { return new TestSlotPanel(*ui, *editor); });
-        listener = std::make_unique<PanelListener>(*model, skin);
-        sources = new SourceController(*editor, *listener, *slots);
-        sources->setBoundsXYWH(0, 302, 926, 191);
-        sources->parent.setValue(&ui->root());
+        openSources(std::make_unique<PanelListener>(*model, skin), 302, 191);
         sources->setBarBitmaps("SourceBackground.png");
-        sources->registerSourceType(model->xyControllers, "XY Controller", -1, 2);
-        sources->registerSourceType(model->xlfos, "XLFO", 2, 1);
-        sources->registerSourceType(model->egs, "Envelope Generator", 3, 1);
-        sources->registerSourceType(model->efs, "Envelope Follower", 4, 1);
-        sources->registerSourceType(model->midiSources, "MIDI Source", 5, 1);
     }
     void TearDown() override {
         // Closing deletes the tree (the panels with it) before the styles.
-        editor->prepareForClosing();
-        slots.reset();
-        editor.reset();
-        listener.reset();
+        closeEditor();
         stepSlider.reset();
         egLevel.reset();
         egSlider.reset();
@@ -121,12 +91,7 @@ protected:
         presetStyle.reset();
         removeStyle.reset();
         buttonStyle.reset();
-        ModulationEditorTest::TearDown();
-    }
-    // Sets a source list's count as a host or preset would, then rebuilds.
-    void setActive(AbstractParameterSetList& list, int32_t count) {
-        list.getNumActiveParameter().setValue(static_cast<float>(count), 0);
-        sources->rebuildSourceContainers();
+        SourceControllerRig::TearDown();
     }
     // The panels of a source type, in instance order.
     template <class Panel> std::vector<Panel*> panelsOf() {
@@ -138,16 +103,12 @@ protected:
     // Sets a parameter as the host would and tells the editor and the panels,
     // as the main interface does.
     bool automate(AbstractPluginParameter& p, float value) {
-        p.setValue(value, kParameterChangeNotToHost);
-        editor->refreshControls(p.getIndex());
+        SourceControllerRig::automate(p, value);
         bool claimed = false;
         for (SourceInterface* panel : sources->panels())
             if (auto* v = dynamic_cast<VarnelSourceInterface*>(panel))
                 claimed = v->parameterChanged(p.getIndex()) || claimed;
         return claimed;
-    }
-    static gui::Point centreOf(gui::Control& control) {
-        return control.toRoot(gui::Point(control.width.getValue() * 0.5f, control.height.getValue() * 0.5f));
     }
     // A drag of a value control from its centre by (dx, dy).
     void drag(gui::Control& control, float dx, float dy) {
@@ -166,10 +127,6 @@ protected:
     QuietMenu presetMenu;
     std::vector<std::pair<int32_t, int32_t>> presetMenus;
     bool sideChain = false;
-    std::unique_ptr<SourceSlotController> slots;
-    ModulationScrollStrip* slotStrip = nullptr;
-    std::unique_ptr<PanelListener> listener;
-    SourceController* sources = nullptr;
 };
 
 } // namespace test

@@ -21,11 +21,11 @@
 #include "gui/ImageLabel.h"
 #include "gui/RootControl.h"
 #include "gui/Text.h"
-#include "gui/headless/ModalResponder.h"
 #include "gui/headless/PosixInterface.h"
 #include "modulation_editor/FloatValueLabel.h"
 #include "modulation_editor/ModulationIndicatorManager.h"
 #include "modulation_editor/SourceSlotController.h"
+#include "modulation_editor/tests/VarnelEditorRig.h"
 
 #include <gtest/gtest.h>
 
@@ -61,20 +61,11 @@ public:
     int rebuilds = 0;
 };
 
-class VarnelInterfaceTest : public test::PluginTest {
+class VarnelInterfaceTest : public test::VarnelModelRig {
 protected:
-    void SetUp() override {
-        PluginTest::SetUp();
-        gui::headless::ModalResponder::reset();
-        model = std::make_unique<VarnelPlugin>(name_);
-        adapter = std::make_unique<RecordingAdapter>(*model);
-    }
     void TearDown() override {
         close();
-        adapter.reset();
-        model.reset();
-        gui::headless::ModalResponder::reset();
-        PluginTest::TearDown();
+        VarnelModelRig::TearDown();
     }
     // The editor at the model's size, as the editor host opens it.
     void open() {
@@ -130,8 +121,6 @@ protected:
         editor->refreshControls(parameter.getIndex());
     }
 
-    std::unique_ptr<VarnelPlugin> model;
-    std::unique_ptr<RecordingAdapter> adapter;
     std::unique_ptr<gui::headless::PosixInterface> ui;
     AcceptingHost host;
     std::unique_ptr<VarnelInterface> editor;

@@ -3,46 +3,27 @@
 // the highlight states and the warning frame centred in the panel.
 
 #include "effect_editor/VarnelSlotInterface.h"
-#include "editor/tests/TestEditorModel.h"
-#include "effect/VarnelPlugin.h"
 #include "effect_editor/VarnelSkin.h"
 #include "gui/Image.h"
 #include "gui/SelectButton.h"
 #include "gui/ToggleButton.h"
-#include "gui/headless/ModalResponder.h"
-#include "gui/headless/PosixInterface.h"
+#include "modulation_editor/tests/VarnelEditorRig.h"
 
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <utility>
 
 namespace {
 
-class VarnelSlotInterfaceTest : public test::PluginTest {
+class VarnelSlotInterfaceTest : public test::VarnelEditorRig<VarnelInterface> {
 protected:
     void SetUp() override {
-        PluginTest::SetUp();
-        gui::headless::ModalResponder::reset();
-        model = std::make_unique<VarnelPlugin>(name_);
-        adapter = std::make_unique<test::RecordingAdapter>(*model);
-        ui = std::make_unique<gui::headless::PosixInterface>(640.0f, 321.0f, 1000);
-        editor = std::make_unique<VarnelInterface>(*ui, *model);
+        VarnelEditorRig::SetUp();
         panel = new VarnelInterface::VarnelSlotInterface(*editor);
         panel->parent.setValue(&ui->root());
     }
-    void TearDown() override {
-        editor.reset();
-        ui.reset();
-        adapter.reset();
-        model.reset();
-        gui::headless::ModalResponder::reset();
-        PluginTest::TearDown();
-    }
+    std::pair<float, float> openingSize() override { return {640.0f, 321.0f}; }
 
-    std::unique_ptr<VarnelPlugin> model;
-    std::unique_ptr<test::RecordingAdapter> adapter;
-    std::unique_ptr<gui::headless::PosixInterface> ui;
-    std::unique_ptr<VarnelInterface> editor;
     VarnelInterface::VarnelSlotInterface* panel = nullptr;
 };
 

@@ -5,6 +5,7 @@
 #include "gui/RootLockScope.h"
 #include "gui/Timer.h"
 #include "gui/headless/PosixInterface.h"
+#include "gui/tests/Watchdog.h"
 
 #include <gtest/gtest.h>
 
@@ -12,49 +13,21 @@
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
-#include <cstdio>
-#include <cstdlib>
 #include <functional>
 #include <mutex>
 #include <thread>
 #include <vector>
 
 // The render loop on real threads, with a clock and a compositor the test
-// drives. Waits of the loop move the clock on at once (and block for a
-// moment of real time); nothing asserts real time: a watchdog ends a test
-// that hangs.
+// drives; its events and thread are the platform's own. Waits of the loop
+// move the clock on at once (and block for a moment of real time); nothing
+// asserts real time: a watchdog ends a test that hangs.
 
 namespace gui {
 namespace {
 
 using headless::PosixInterface;
 using StopRequest = RenderLoop::StopRequest;
-
-class Watchdog {
-public:
-    explicit Watchdog(int seconds = 60)
-        : thread_([this, seconds] {
-              std::unique_lock<std::mutex> lock(mutex_);
-              if (!done_changed_.wait_for(lock, std::chrono::seconds(seconds), [this] { return done_; })) {
-                  std::fprintf(stderr, "watchdog: the test hung\n");
-                  std::abort();
-              }
-          }) {}
-    ~Watchdog() {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            done_ = true;
-        }
-        done_changed_.notify_all();
-        thread_.join();
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable done_changed_;
-    bool done_ = false;
-    std::thread thread_;
-};
 
 enum class Kind { kCurrent, kNotCurrent, kTick, kDraw, kSleep, kWait, kSwap, kEnd, kLost };
 
@@ -100,53 +73,34 @@ class FakePlatform : public RenderPlatform {
 public:
     explicit FakePlatform(Log& log) : log_(log) {}
 
+    // The platform's own event, whose timed waits log themselves and move
+    // the clock on.
     class FakeEvent : public Event {
     public:
-        explicit FakeEvent(FakePlatform& platform) : platform_(platform) {}
-        void set() override {
-            std::lock_guard<std::mutex> lock(mutex_);
-            set_ = true;
-            changed_.notify_all();
-        }
-        void reset() override {
-            std::lock_guard<std::mutex> lock(mutex_);
-            set_ = false;
-        }
+        FakeEvent(FakePlatform& platform, std::unique_ptr<Event> native)
+            : platform_(platform), native_(std::move(native)) {}
+        void set() override { native_->set(); }
+        void reset() override { native_->reset(); }
         bool wait(int milliseconds) override {
-            std::unique_lock<std::mutex> lock(mutex_);
-            if (milliseconds < 0) {
-                changed_.wait(lock, [this] { return set_; });
-                return true;
-            }
+            if (milliseconds < 0) return native_->wait(kForever);
             platform_.log_.add(Kind::kWait, milliseconds);
-            if (set_) return true;
+            if (native_->wait(0)) return true;
             platform_.advance(milliseconds);
-            changed_.wait_for(lock, std::chrono::microseconds(200), [this] { return set_; });
-            return set_;
+            return native_->wait(kMomentMs);
         }
 
     private:
+        static constexpr int kMomentMs = 1; // the real time a timed wait blocks at most
         FakePlatform& platform_;
-        std::mutex mutex_;
-        std::condition_variable changed_;
-        bool set_ = false;
+        std::unique_ptr<Event> native_;
     };
 
-    class FakeThread : public Thread {
-    public:
-        explicit FakeThread(std::function<void()> body) : thread_(std::move(body)) {}
-        ~FakeThread() override { join(); }
-        void join() override {
-            if (thread_.joinable()) thread_.join();
-        }
-
-    private:
-        std::thread thread_;
-    };
-
-    std::unique_ptr<Event> createEvent() override { return std::make_unique<FakeEvent>(*this); }
+    std::unique_ptr<Event> createEvent() override {
+        std::unique_ptr<Event> event = native_->createEvent();
+        return event != nullptr ? std::make_unique<FakeEvent>(*this, std::move(event)) : nullptr;
+    }
     std::unique_ptr<Thread> startThread(std::function<void()> body) override {
-        return std::make_unique<FakeThread>(std::move(body));
+        return native_->startThread(std::move(body));
     }
     bool compositorTiming(CompositorTiming& timing) override {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -181,6 +135,7 @@ public:
     }
 
 private:
+    const std::unique_ptr<RenderPlatform> native_ = RenderPlatform::create();
     Log& log_;
     std::mutex mutex_;
     double time_ = 1000.0;
@@ -285,7 +240,7 @@ protected:
     }
     ~RenderLoopTest() override { ui.removeFrameTimer(&frameTimer); }
 
-    Watchdog watchdog;
+    test::Watchdog watchdog{std::chrono::seconds(60)};
     Log log;
     PosixInterface ui{200.0f, 100.0f};
     FakePlatform platform;

@@ -1,12 +1,9 @@
 #include "modulation_editor/ModulationComponentButton.h"
 
-#include "editor/DynamicInterface.h"
 #include "gui/Modifiers.h"
 #include "gui/ScrollButton.h"
 #include "modulation/ModulationMatrixController.h"
-#include "modulation_editor/AbstractSlotController.h"
-#include "modulation_editor/ModulationComponentDisplay.h"
-#include "modulation_editor/tests/ModulationEditorRig.h"
+#include "modulation_editor/tests/ComponentDisplayRig.h"
 #include "modulation_editor/tests/SourceRig.h"
 
 #include <gtest/gtest.h>
@@ -18,33 +15,14 @@
 
 namespace {
 
-class Panel : public DynamicInterface {
-public:
-    using DynamicInterface::DynamicInterface;
-    void rebuildInterface() override {}
-};
-
-// Counts the list's rebuilds.
-class CountingSlotController : public AbstractSlotController {
-public:
-    using AbstractSlotController::AbstractSlotController;
-    gui::Control* panelAt(int32_t) override { return nullptr; }
-    int32_t listedCount() const override { return 0; }
-    void sortSlots() override {}
-    void rebuildList(int32_t, uint32_t) override { ++rebuilds; }
-    int rebuilds = 0;
-};
+using test::EmptyPanel;
 
 // The display's section 0 holds targets 10-12, section 1 targets 20-21 and section 2 none; the buttons stand
 // for sections 0 and 1. A drag offers every entry of the drag manager, as the modulation drag stage does.
-class ModulationComponentButtonTest : public test::ModulationEditorTest {
+class ModulationComponentButtonTest : public test::ComponentDisplayRig {
 protected:
     void SetUp() override {
-        ModulationEditorTest::SetUp();
-        slots = std::make_unique<CountingSlotController>(*editor);
-        display = new ModulationComponentDisplay(*ui, *editor, slots.get());
-        display->setBoundsXYWH(0, 200, 600, 120);
-        display->parent.setValue(&ui->root());
+        ComponentDisplayRig::SetUp();
         addPanel(10, 3);
         addPanel(20, 2);
         addPanel(0, 0);
@@ -53,19 +31,9 @@ protected:
         buttons[1] = makeButton(1, 1);
     }
     void TearDown() override {
-        // As the editor host closes: the tree, then the slot controller and
-        // the editor, then the style.
-        editor->prepareForClosing();
-        slots.reset();
-        editor.reset();
+        closeEditor();
         style.reset();
-        ModulationEditorTest::TearDown();
-    }
-    Panel* addPanel(int32_t first, int32_t count) {
-        auto* panel = new Panel(*ui, *editor);
-        panel->setSize(120.0f, 120.0f);
-        display->addSectionContainer(0.0f, panel, first, count);
-        return panel;
+        ComponentDisplayRig::TearDown();
     }
     ModulationComponentButton* makeButton(int32_t section, int slot,
                                           ModulationComponentDisplay* on = nullptr) {
@@ -74,9 +42,6 @@ protected:
         b->setBoundsXYWH(100.0f + 100.0f * static_cast<float>(slot), 20, 60, 40);
         b->parent.setValue(&ui->root());
         return b;
-    }
-    static gui::Point centre(const gui::Control& c) {
-        return c.toRoot(gui::Point(c.width.getValue() * 0.5f, c.height.getValue() * 0.5f));
     }
 
     // Starts a drag on a stage that offers every drag-manager entry.
@@ -90,7 +55,7 @@ protected:
     }
     void moveTo(const gui::Point& at) { ui->mouseMove(at, gui::kLeftButton); }
     void rest(const gui::Control& c) {
-        moveTo(centre(c));
+        moveTo(centreOf(c));
         ui->advance(400);
     }
     void endDrag() {
@@ -105,10 +70,8 @@ protected:
         return states;
     }
 
-    std::unique_ptr<CountingSlotController> slots;
     std::unique_ptr<ComponentButton::ComponentStyle> style;
     std::unique_ptr<gui::DragObject> object;
-    ModulationComponentDisplay* display = nullptr;
     ModulationComponentButton* buttons[2] = {};
     gui::DragStage* stage = nullptr;
 };
@@ -164,7 +127,7 @@ TEST_F(ModulationComponentButtonTest, HoverFlipsAComponentAndTheEndOfTheDragRest
 
 TEST_F(ModulationComponentButtonTest, AHoverShorterThanTheIntervalFlipsNothing) {
     startDrag();
-    moveTo(centre(*buttons[0]));
+    moveTo(centreOf(*buttons[0]));
     ui->advance(399);
     EXPECT_FALSE(display->isOpen(0));
     moveTo({5, 5}); // leaving stops the hover
@@ -196,8 +159,7 @@ TEST_F(ModulationComponentButtonTest, ADropOffersTheTargetsOfItsComponent) {
     EXPECT_TRUE(targets.empty());
     // Slot levels are targets only while their slot is in use.
     const auto firstLevel = static_cast<int32_t>(editor->firstSlotTarget());
-    auto* panel = addPanel(firstLevel, 3);
-    (void)panel;
+    addPanel(firstLevel, 3);
     auto* levels = makeButton(3, 5);
     setSlotsInUse(2);
     levels->offeredTargets(targets);
@@ -206,8 +168,8 @@ TEST_F(ModulationComponentButtonTest, ADropOffersTheTargetsOfItsComponent) {
 }
 
 TEST_F(ModulationComponentButtonTest, AClickThatOpensTheComponentFiltersTheSlotsToItsTargets) {
-    ui->mouseDown(0, centre(*buttons[0]), gui::kLeftButton);
-    ui->mouseUp(0, centre(*buttons[0]));
+    ui->mouseDown(0, centreOf(*buttons[0]), gui::kLeftButton);
+    ui->mouseUp(0, centreOf(*buttons[0]));
     ASSERT_TRUE(display->isOpen(0));
     EXPECT_EQ(slots->targetFilterFirst(), 10);
     EXPECT_EQ(slots->targetFilterCount(), 3);
@@ -221,8 +183,8 @@ TEST_F(ModulationComponentButtonTest, AClickThatOpensTheComponentFiltersTheSlots
     // Closing it refreshes the list (the display's fold and the click's own)
     // and keeps the filter.
     int before = slots->rebuilds;
-    ui->mouseDown(0, centre(*buttons[0]), gui::kLeftButton);
-    ui->mouseUp(0, centre(*buttons[0]));
+    ui->mouseDown(0, centreOf(*buttons[0]), gui::kLeftButton);
+    ui->mouseUp(0, centreOf(*buttons[0]));
     EXPECT_FALSE(display->isOpen(0));
     EXPECT_EQ(slots->rebuilds - before, 2);
     EXPECT_EQ(slots->targetFilterFirst(), 10);
@@ -230,8 +192,8 @@ TEST_F(ModulationComponentButtonTest, AClickThatOpensTheComponentFiltersTheSlots
     // Closing another component while this filter is on refreshes once, by its fold.
     display->toggleComponent(1);
     before = slots->rebuilds;
-    ui->mouseDown(0, centre(*buttons[1]), gui::kLeftButton);
-    ui->mouseUp(0, centre(*buttons[1]));
+    ui->mouseDown(0, centreOf(*buttons[1]), gui::kLeftButton);
+    ui->mouseUp(0, centreOf(*buttons[1]));
     EXPECT_EQ(slots->rebuilds - before, 1);
     EXPECT_EQ(slots->targetFilterFirst(), 10);
 }
@@ -239,15 +201,15 @@ TEST_F(ModulationComponentButtonTest, AClickThatOpensTheComponentFiltersTheSlots
 TEST_F(ModulationComponentButtonTest, AClickOnAComponentWithoutTargetsLeavesTheFilter) {
     slots->setSourceFilter(3, 1);
     auto* empty = makeButton(2, 3);
-    ui->mouseDown(0, centre(*empty), gui::kLeftButton);
-    ui->mouseUp(0, centre(*empty));
+    ui->mouseDown(0, centreOf(*empty), gui::kLeftButton);
+    ui->mouseUp(0, centreOf(*empty));
     EXPECT_TRUE(display->isOpen(2));
     EXPECT_EQ(slots->sourceFilterFirst(), 3);
     EXPECT_EQ(slots->sourceFilterCount(), 1);
     EXPECT_EQ(slots->targetFilterCount(), 0);
     // A reset click (Ctrl) neither folds nor filters.
-    ui->mouseDown(0, centre(*buttons[0]), gui::kLeftButton | gui::kCtrl);
-    ui->mouseUp(0, centre(*buttons[0]), gui::kCtrl);
+    ui->mouseDown(0, centreOf(*buttons[0]), gui::kLeftButton | gui::kCtrl);
+    ui->mouseUp(0, centreOf(*buttons[0]), gui::kCtrl);
     EXPECT_FALSE(display->isOpen(0));
     EXPECT_EQ(slots->targetFilterCount(), 0);
 }
@@ -256,7 +218,7 @@ TEST_F(ModulationComponentButtonTest, ButtonAndDisplayDieInEitherOrder) {
     // The display first: the buttons lose their section and take no part.
     auto* other = new ModulationComponentDisplay(*ui, *editor, slots.get());
     other->parent.setValue(&ui->root());
-    auto* panel = new Panel(*ui, *editor);
+    auto* panel = new EmptyPanel(*ui, *editor);
     panel->setSize(50.0f, 50.0f);
     other->addSectionContainer(0.0f, panel, 10, 3);
     auto* orphan = makeButton(0, 3, other);
@@ -293,7 +255,7 @@ protected:
         display->setBoundsXYWH(500, 40, 300, 100);
         display->parent.setValue(&ui->root());
         for (int32_t count : {3, 0}) {
-            auto* panel = new Panel(*ui, *editor);
+            auto* panel = new EmptyPanel(*ui, *editor);
             panel->setSize(80.0f, 100.0f);
             display->addSectionContainer(0.0f, panel, 10, count);
         }

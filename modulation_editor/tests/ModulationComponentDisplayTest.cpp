@@ -1,63 +1,19 @@
 #include "modulation_editor/ModulationComponentDisplay.h"
 
-#include "editor/DynamicInterface.h"
-#include "modulation_editor/AbstractSlotController.h"
-#include "modulation_editor/tests/ModulationEditorRig.h"
+#include "modulation_editor/tests/ComponentDisplayRig.h"
 
 #include <gtest/gtest.h>
 
-#include <memory>
-
 namespace {
 
-class Panel : public DynamicInterface {
-public:
-    using DynamicInterface::DynamicInterface;
-    void rebuildInterface() override {}
-};
-
-// Counts the list's rebuilds.
-class CountingSlotController : public AbstractSlotController {
-public:
-    using AbstractSlotController::AbstractSlotController;
-    gui::Control* panelAt(int32_t) override { return nullptr; }
-    int32_t listedCount() const override { return 0; }
-    void sortSlots() override {}
-    void rebuildList(int32_t, uint32_t) override { ++rebuilds; }
-    int rebuilds = 0;
-};
-
-class ModulationComponentDisplayTest : public test::ModulationEditorTest {
+class ModulationComponentDisplayTest : public test::ComponentDisplayRig {
 protected:
-    void SetUp() override {
-        ModulationEditorTest::SetUp();
-        slots = std::make_unique<CountingSlotController>(*editor);
-        display = new ModulationComponentDisplay(*ui, *editor, slots.get());
-        display->setBoundsXYWH(0, 0, 600, 120);
-        display->parent.setValue(&ui->root());
-    }
-    void TearDown() override {
-        // As the editor host closes: the tree goes first, then the editor with
-        // its slot controller.
-        editor->prepareForClosing();
-        slots.reset();
-        editor.reset();
-        ModulationEditorTest::TearDown();
-    }
-    int addPanel(int32_t first, int32_t count) {
-        auto* panel = new Panel(*ui, *editor);
-        panel->setSize(100.0f, 120.0f);
-        return display->addSectionContainer(0.0f, panel, first, count);
-    }
     size_t hoverEntries() {
         size_t n = 0;
         for (const auto& e : editor->dragManager().entries())
             if (e.hoverOnly == 1 && e.group == 1) ++n;
         return n;
     }
-
-    std::unique_ptr<CountingSlotController> slots;
-    ModulationComponentDisplay* display = nullptr;
 };
 
 TEST_F(ModulationComponentDisplayTest, ComponentsKeepTheirTargetsAndEveryFoldRefreshesTheSlots) {

@@ -7,6 +7,7 @@
 #include "gui/tests/ResourceImages.h"
 #include "modulation/ModulationMatrixController.h"
 #include "modulation_editor/SourceSelectionBar.h"
+#include "modulation_editor/tests/ListlessSlotController.h"
 #include "modulation_editor/tests/SourceRig.h"
 
 #include <gtest/gtest.h>
@@ -19,16 +20,6 @@
 namespace {
 
 class SourceControllerTest : public test::SourceTest {};
-
-// A slot controller that lists nothing (no per-source slots).
-class PlainSlotController : public AbstractSlotController {
-public:
-    using AbstractSlotController::AbstractSlotController;
-    gui::Control* panelAt(int32_t) override { return nullptr; }
-    int32_t listedCount() const override { return 0; }
-    void sortSlots() override {}
-    void rebuildList(int32_t, uint32_t) override {}
-};
 
 // Supplies the show-modulation toggle as well.
 class ToggleListener : public test::TestSourceListener {
@@ -210,7 +201,7 @@ TEST_F(SourceControllerTest, ClosingDuringARemovalKeepsTheSource) {
 // the visible panels: "Add Modulation" with none, the toggle once a panel
 // shows, "Show Modulation" while modulation is hidden.
 TEST_F(SourceControllerTest, TheButtonContainerFollowsTheVisiblePanels) {
-    PlainSlotController plainSlots(*editor);
+    test::ListlessSlotController plainSlots(*editor);
     ToggleListener toggles(*model);
     auto* plain = new SourceController(*editor, toggles, plainSlots);
     plain->setBoundsXYWH(0, 320, 926, 190);
@@ -251,7 +242,7 @@ TEST_F(SourceControllerTest, TheButtonContainerDrawsItsShadowAroundItsButtons) {
     static const bool registered =
         gui::testing::registerSolidImages({{"TestButtonShadow.png", 8, 30, gui::Color(10, 20, 30, 255)}});
     ASSERT_TRUE(registered);
-    PlainSlotController plainSlots(*editor);
+    test::ListlessSlotController plainSlots(*editor);
     ToggleListener toggles(*model);
     auto* plain = new SourceController(*editor, toggles, plainSlots);
     plain->setBoundsXYWH(0, 320, 926, 190);

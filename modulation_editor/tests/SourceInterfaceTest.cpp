@@ -2,6 +2,7 @@
 
 #include "gui/ScrollArea.h"
 #include "modulation_editor/SourceSelectionBar.h"
+#include "modulation_editor/tests/ListlessSlotController.h"
 #include "modulation_editor/tests/SourceRig.h"
 
 #include <gtest/gtest.h>
@@ -9,16 +10,6 @@
 #include <memory>
 
 namespace {
-
-// A slot controller that lists nothing (no per-source slots).
-class PlainSlotController : public AbstractSlotController {
-public:
-    using AbstractSlotController::AbstractSlotController;
-    gui::Control* panelAt(int32_t) override { return nullptr; }
-    int32_t listedCount() const override { return 0; }
-    void sortSlots() override {}
-    void rebuildList(int32_t, uint32_t) override {}
-};
 
 class SourceInterfaceTest : public test::SourceTest {};
 
@@ -62,7 +53,7 @@ TEST_F(SourceInterfaceTest, RemovingWhileAnotherChangeIsPendingDoesNothing) {
 // Without per-source slots a drag on the background scrolls the strip
 // once it moved more than 4 units.
 TEST_F(SourceInterfaceTest, TheBackgroundDragsOnlyPastFourUnits) {
-    auto plainSlots = std::make_unique<PlainSlotController>(*editor);
+    auto plainSlots = std::make_unique<test::ListlessSlotController>(*editor);
     auto* plain = new SourceController(*editor, *listener, *plainSlots);
     plain->setBoundsXYWH(0, 320, 926, 190);
     plain->parent.setValue(&ui->root());

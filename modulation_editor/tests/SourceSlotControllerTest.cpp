@@ -31,12 +31,7 @@ protected:
     void SetUp() override {
         ModulationEditorTest::SetUp();
         slots = std::make_unique<RecordingSlotController>(*editor);
-        strip = new ModulationScrollStrip(*ui, *editor);
-        strip->setBoundsXYWH(0, 300, 900, 100);
-        strip->parent.setValue(&ui->root());
-        slots->panelHeight.setValue(25.0f);
-        slots->setStrip(strip);
-        slots->setPanelFactory([this] { return new test::TestSlotPanel(*ui, *editor); });
+        strip = test::listSlotsOnStrip(*slots, *ui, *editor, gui::Rect::fromXYWH(0, 300, 900, 100));
     }
     void TearDown() override {
         slots.reset();

@@ -28,31 +28,6 @@ using test::EditorModel;
 // The static text of a message box.
 constexpr int kBoxTextId = 0xFFFF;
 
-class HiddenParent {
-public:
-    HiddenParent() : className_(gui::test::uniqueName(L"VarnelPresetHost")) {
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof(windowClass);
-        windowClass.lpfnWndProc = DefWindowProcW;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = className_.c_str();
-        RegisterClassExW(&windowClass);
-        window_ = CreateWindowExW(0, className_.c_str(), L"preset host", WS_OVERLAPPEDWINDOW, 10, 10, 400,
-                                  300, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-    }
-    ~HiddenParent() {
-        if (IsWindow(window_)) DestroyWindow(window_);
-        UnregisterClassW(className_.c_str(), GetModuleHandleW(nullptr));
-    }
-    HiddenParent(const HiddenParent&) = delete;
-    HiddenParent& operator=(const HiddenParent&) = delete;
-    HWND handle() const { return window_; }
-
-private:
-    std::wstring className_;
-    HWND window_ = nullptr;
-};
-
 class PresetBarWindowsTest : public test::PluginTest {
 protected:
     void SetUp() override {
@@ -85,7 +60,7 @@ protected:
         return nullptr;
     }
 
-    HiddenParent parent;
+    const gui::test::TestWindow parent{L"preset host", gui::test::TestWindow::Visibility::kHidden};
     std::unique_ptr<EditorModel> model;
     std::unique_ptr<test::RecordingAdapter> adapter;
     std::unique_ptr<gui::WindowsInterface> ui;

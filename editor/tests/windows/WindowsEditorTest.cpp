@@ -19,38 +19,12 @@ namespace {
 
 using test::EditorModel;
 
-// A hidden top-level window with a class of its own (the editor's parent).
-class HiddenHost {
-public:
-    HiddenHost() : className_(gui::test::uniqueName(L"VarnelEditorHost")) {
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof(windowClass);
-        windowClass.lpfnWndProc = DefWindowProcW;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = className_.c_str();
-        RegisterClassExW(&windowClass);
-        window_ = CreateWindowExW(0, className_.c_str(), L"editor host", WS_OVERLAPPEDWINDOW, 10, 10, 400,
-                                  300, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-    }
-    ~HiddenHost() {
-        if (IsWindow(window_)) DestroyWindow(window_);
-        UnregisterClassW(className_.c_str(), GetModuleHandleW(nullptr));
-    }
-    HiddenHost(const HiddenHost&) = delete;
-    HiddenHost& operator=(const HiddenHost&) = delete;
-    HWND handle() const { return window_; }
-
-private:
-    std::wstring className_;
-    HWND window_ = nullptr;
-};
-
 class WindowsEditorTest : public test::PluginTest {};
 
 TEST_F(WindowsEditorTest, AutomationReachesTheControlAndACloseInMidDragEndsTheGesture) {
     auto model = std::make_unique<EditorModel>(name_);
     test::RecordingAdapter adapter(*model);
-    HiddenHost host;
+    const gui::test::TestWindow host(L"editor host", gui::test::TestWindow::Visibility::kHidden);
     ASSERT_NE(host.handle(), nullptr);
     auto ui = std::make_unique<gui::WindowsInterface>(host.handle(), RECT{0, 0, 300, 200}, "", 1.0f);
     auto editor = std::make_unique<GenericPluginInterface>(*ui, *model);

@@ -7,19 +7,16 @@
 // it hang.
 
 #include "foundation/windows/Win32Support.h"
+#include "gui/tests/Watchdog.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
-#include <cstdlib>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 #include <windows.h>
 
@@ -45,18 +42,25 @@ inline std::wstring uniqueName(const std::wstring& base) {
     return base + L"_" + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(++counter);
 }
 
-// A visible top-level window of the current thread with a class of its own.
+// A top-level window of the current thread with a class of its own: shown
+// for the tests that read what the system draws or activates, hidden as the
+// parent of an editor, as a host keeps it until it shows the editor.
 class TestWindow {
 public:
-    explicit TestWindow(const wchar_t* title = L"test") : className_(uniqueName(L"VarnelTestHost")) {
+    enum class Visibility { kShown, kHidden };
+
+    explicit TestWindow(const wchar_t* title = L"test", Visibility visibility = Visibility::kShown,
+                        int width = 400, int height = 300)
+        : className_(uniqueName(L"VarnelTestHost")) {
         WNDCLASSEXW windowClass{};
         windowClass.cbSize = sizeof(windowClass);
         windowClass.lpfnWndProc = DefWindowProcW;
         windowClass.hInstance = GetModuleHandleW(nullptr);
         windowClass.lpszClassName = className_.c_str();
         RegisterClassExW(&windowClass);
-        window_ = CreateWindowExW(0, className_.c_str(), title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 400,
-                                  300, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        const DWORD style = WS_OVERLAPPEDWINDOW | (visibility == Visibility::kShown ? WS_VISIBLE : 0);
+        window_ = CreateWindowExW(0, className_.c_str(), title, style, 10, 10, width, height, nullptr,
+                                  nullptr, GetModuleHandleW(nullptr), nullptr);
     }
     ~TestWindow() {
         if (IsWindow(window_)) DestroyWindow(window_);
@@ -115,26 +119,12 @@ class ModalCloser {
 public:
     explicit ModalCloser(std::function<bool()> step, UINT periodMs = 30,
                          std::chrono::seconds limit = std::chrono::seconds(20))
-        : step_(std::move(step)) {
+        : step_(std::move(step)), watchdog_(limit, "a modal call did not end within the limit") {
         current() = this;
         timer_ = SetTimer(nullptr, 0, periodMs, onTimer);
-        watchdog_ = std::thread([this, limit] {
-            std::unique_lock<std::mutex> lock(mutex_);
-            if (!finished_.wait_for(lock, limit, [this] { return done_; })) {
-                std::fprintf(stderr, "A modal call did not end within the watchdog's limit\n");
-                std::fflush(stderr);
-                std::_Exit(3);
-            }
-        });
     }
     ~ModalCloser() {
         stop();
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            done_ = true;
-        }
-        finished_.notify_all();
-        watchdog_.join();
         current() = nullptr;
     }
     ModalCloser(const ModalCloser&) = delete;
@@ -163,10 +153,7 @@ private:
     std::function<bool()> step_;
     UINT_PTR timer_ = 0;
     bool running_ = false;
-    std::thread watchdog_;
-    std::mutex mutex_;
-    std::condition_variable finished_;
-    bool done_ = false;
+    Watchdog watchdog_;
 };
 
 // A closer that answers the first dialog box (#32770) of the thread: its

@@ -25,31 +25,6 @@ public:
     std::vector<int32_t> reports;
 };
 
-class HiddenHost {
-public:
-    HiddenHost() : className_(gui::test::uniqueName(L"VarnelModulationHost")) {
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof(windowClass);
-        windowClass.lpfnWndProc = DefWindowProcW;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = className_.c_str();
-        RegisterClassExW(&windowClass);
-        window_ = CreateWindowExW(0, className_.c_str(), L"modulation host", WS_OVERLAPPEDWINDOW, 10, 10, 700,
-                                  500, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-    }
-    ~HiddenHost() {
-        if (IsWindow(window_)) DestroyWindow(window_);
-        UnregisterClassW(className_.c_str(), GetModuleHandleW(nullptr));
-    }
-    HiddenHost(const HiddenHost&) = delete;
-    HiddenHost& operator=(const HiddenHost&) = delete;
-    HWND handle() const { return window_; }
-
-private:
-    std::wstring className_;
-    HWND window_ = nullptr;
-};
-
 LPARAM at(const gui::Point& p) {
     return MAKELPARAM(static_cast<int>(p.x), static_cast<int>(p.y));
 }
@@ -59,7 +34,8 @@ class SourceDragWindowsTest : public test::PluginTest {};
 TEST_F(SourceDragWindowsTest, ASourceDraggedOntoAKnobMakesASlot) {
     auto model = std::make_unique<VarnelPlugin>(name_);
     LoggingAdapter adapter(*model);
-    HiddenHost host;
+    const gui::test::TestWindow host(L"modulation host", gui::test::TestWindow::Visibility::kHidden, 700,
+                                     500);
     ASSERT_NE(host.handle(), nullptr);
     auto ui = std::make_unique<gui::WindowsInterface>(host.handle(), RECT{0, 0, 640, 480}, "", 1.0f);
     auto editor = std::make_unique<test::TestModulationInterface>(*ui, *model);

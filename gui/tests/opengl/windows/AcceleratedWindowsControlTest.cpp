@@ -8,6 +8,7 @@
 #include "gui/OpenGLRenderer.h"
 #include "gui/OpenGLTexture.h"
 #include "gui/RootLockScope.h"
+#include "gui/tests/Watchdog.h"
 #include "gui/tests/opengl/GLTestContext.h"
 #include "gui/tests/windows/WindowsTestSupport.h"
 #include "gui/windows/WindowsInterface.h"
@@ -17,7 +18,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -63,33 +63,6 @@ public:
 
 private:
     Bitmap bitmap_;
-};
-
-class Watchdog {
-public:
-    Watchdog()
-        : thread_([this] {
-              std::unique_lock<std::mutex> lock(mutex_);
-              if (!done_changed_.wait_for(lock, std::chrono::seconds(90), [this] { return done_; })) {
-                  std::fprintf(stderr, "watchdog: the test hung\n");
-                  std::fflush(stderr);
-                  std::_Exit(4);
-              }
-          }) {}
-    ~Watchdog() {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            done_ = true;
-        }
-        done_changed_.notify_all();
-        thread_.join();
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable done_changed_;
-    bool done_ = false;
-    std::thread thread_;
 };
 
 // Pumps the GUI thread's messages until the condition holds.
@@ -177,7 +150,7 @@ protected:
         UpdateWindow(root->window()); // the new window's first paint starts a thread
     }
 
-    Watchdog watchdog;
+    test::Watchdog watchdog{std::chrono::seconds(90)};
     test::TestWindow host;
     std::unique_ptr<WindowsInterface> ui;
     AcceleratedWindowsControl* root = nullptr;
