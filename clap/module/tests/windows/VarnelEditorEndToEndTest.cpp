@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
@@ -115,8 +116,8 @@ struct HostRecord {
     std::vector<double> values;
 };
 
-HostRecord flushToHost(EditorSession& session, clap_id id) {
-    session.plugin().flush(HostEventList{});
+// The parameter's part of what the plug-in gave the host in the last flush.
+HostRecord recordOf(EditorSession& session, clap_id id) {
     HostRecord record;
     const HostEventCollector& events = session.plugin().outputEvents();
     for (size_t i = 0; i < events.size(); ++i) {
@@ -135,6 +136,11 @@ HostRecord flushToHost(EditorSession& session, clap_id id) {
         }
     }
     return record;
+}
+
+HostRecord flushToHost(EditorSession& session, clap_id id) {
+    session.plugin().flush(HostEventList{});
+    return recordOf(session, id);
 }
 
 struct SequenceCase {
@@ -212,6 +218,46 @@ TEST_P(EditorSequence, AutomationAndMouseOnDelayOneFeedback) {
     ASSERT_FALSE(reset.values.empty()) << reset.kinds;
     EXPECT_DOUBLE_EQ(reset.values.back(), info->default_value);
     EXPECT_DOUBLE_EQ(session.plugin().paramValue(feedback).value_or(-1), info->default_value);
+}
+
+// A drag on filter 1's handle in the response display (the wide layout with
+// the filter section open) moves Freq and Peak, each as one gesture. The
+// handle of a low pass at Freq 10 and Peak 0.5 stands at (797, 103); the
+// mouse over it lights it, which shows the place is right.
+TEST_P(EditorSequence, ADragOnFilterOnesHandleGivesFreqAndPeakGestures) {
+    const SequenceCase c = GetParam();
+    Profile profile = fullProfile();
+    profile.shared["GraphicsAcceleration"] = c.accelerated ? 1 : 0;
+    e2e::resetProfile(profile);
+    EditorSession session;
+    const clap_id freq = session.param("Filter 1 Freq");
+    const clap_id peak = session.param("Filter 1 Peak");
+    session.automate({{session.param("Filter 1 Enabled"), 1.0}, {freq, 10.0}, {peak, 0.5}});
+    ASSERT_TRUE(session.open(c.scale));
+    const int x = int(797 * c.scale), y = int(103 * c.scale);
+    if (!c.accelerated) {
+        const Picture resting = session.settledPicture();
+        session.mouse(WM_MOUSEMOVE, x, y);
+        const Picture lit = session.settledPicture();
+        const RECT changed = e2e::followingArea(resting, lit, resting, 8);
+        EXPECT_TRUE(changed.left <= x && x < changed.right && changed.top <= y && y < changed.bottom)
+            << "the handle does not light under the mouse";
+    }
+    flushToHost(session, freq);
+    session.drag(x, y, int(30 * c.scale), -int(20 * c.scale), 6);
+    session.plugin().flush(HostEventList{});
+    for (const clap_id id : {freq, peak}) {
+        SCOPED_TRACE(id);
+        const HostRecord record = recordOf(session, id);
+        const std::string& kinds = record.kinds;
+        const std::vector<double>& values = record.values;
+        ASSERT_GE(kinds.size(), 3u) << kinds;
+        EXPECT_EQ(kinds.front(), 'b') << kinds;
+        EXPECT_EQ(kinds.back(), 'e') << kinds;
+        EXPECT_EQ(std::count(kinds.begin(), kinds.end(), 'b'), 1) << kinds;
+        ASSERT_FALSE(values.empty());
+        EXPECT_GT(values.back(), id == freq ? 10.0 : 0.5);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Scales, EditorSequence,
