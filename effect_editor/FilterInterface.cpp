@@ -232,6 +232,8 @@ void VarnelInterface::buildFilterSection() {
                                               skin_->buttonStyle(FilterButton::kButtonStyle), indicators());
         builder_->placeControl(buttons[size_t(f)], 341 + 89 * f, 128, ControlBuilder::kHitThreshold);
     }
+    // The link modifier drags both buttons (each moves its own channels).
+    linkPair(buttons[0], buttons[1], gui::ValueLinkGroup::Mode::kSame);
     setFilterButtons(buttons[0], buttons[1]);
 }
 

@@ -18,14 +18,19 @@
 #include "gui/Image.h"
 #include "gui/ImageLabel.h"
 #include "gui/Light.h"
+#include "gui/MultiLabel.h"
 #include "gui/PixelArithmetic.h"
 #include "gui/RootControl.h"
+#include "gui/ScrollArea.h"
+#include "gui/ScrollStrip.h"
 #include "gui/Text.h"
 #include "gui/UserInterface.h"
 #include "modulation_editor/FloatValueLabel.h"
 #include "modulation_editor/ModulationComponentDisplay.h"
 #include "modulation_editor/ModulationDragStage.h"
 #include "modulation_editor/ModulationIndicatorManager.h"
+#include "modulation_editor/ModulationScrollStrip.h"
+#include "modulation_editor/SourceSelectionBar.h"
 #include "modulation_editor/SourceSlotController.h"
 #include "modulation_editor/XLFOController.h"
 
@@ -149,6 +154,11 @@ void setTextColor(gui::Button& button, const gui::Color& color) {
 
 void loadIcon(gui::Button& button, int index, const char* name) {
     button.icon(index).load(name);
+}
+
+// Loads the bitmap when the skin has it at either scale.
+void loadIfPresent(gui::Bitmap& bitmap, const char* name) {
+    if (resourceExists(name) || resourceExists(addDoubleScaleSuffix(name))) bitmap.load(name);
 }
 
 void setShown(gui::Control* control, bool shown) {
@@ -286,13 +296,60 @@ void VarnelInterface::buildSources() {
     sources->setBoundsXYWH(0, kSourcesTop, float(roundedInt(root->width.getValue())),
                            kSourcesBottom - kSourcesTop);
     sources->parent.setValue(root);
+    sources->sourceBar().spacing.setValue(2.0f);
     sources->setBarBitmaps("SourceBackground.png");
+    buildSelectionBar(*sources);
+    // The strip's scroll buttons draw their part of the editor's background.
+    scrollButtonBackground_ = std::make_unique<gui::Bitmap>(userInterface().deviceBacking());
+    loadIfPresent(*scrollButtonBackground_, "Background.png");
+    sources->strip().setScrollButtonBackground(scrollButtonBackground_.get(), gui::Rect(0, 331, 640, 493));
+    gui::ScrollArea* area = sources->strip().scrollArea();
+    area->paddingX.setValue(26.0f);
+    area->marginX.setValue(0.0f);
+    slotController_->setWarningBitmap(skin_->loadBitmap("SlotWarning.png"));
+    // The layout of the panels, their slots and the lines between them.
+    sources->lineColor.setValue(gui::Color(101, 101, 101, 255));
+    sources->layoutA.setValue(6.0f);
+    sources->layoutB.setValue(4.0f);
+    // The slot pitch is the slot frame's height.
+    gui::Bitmap* slotFrame = skin_->image(VarnelSkin::kSlotBackground);
+    sources->slotPanelWidth.setValue(slotFrame != nullptr ? slotFrame->height.getValue() : 0.0f);
+    sources->columnSpacing.setValue(-9.0f);
+    sources->panelSize.setValue(0.0f);
+    sources->slotAreaOffset.setValue(-2.0f);
+    sources->slotSpacing.setValue(-8.0f);
+    sources->separatorColor.setValue(gui::Color(0, 0, 0, 16));
+    sources->separatorWidth.setValue(6.0f);
+    sources->strip().text().color.setValue(gui::Color(255, 255, 255, 128));
     sources->registerSourceType(plugin_.xyControllers, "XY Controller", -1, 2);
     sources->registerSourceType(plugin_.xlfos, "XLFO", VarnelPlugin::kXLFO, 1);
     sources->registerSourceType(plugin_.egs, "Envelope Generator", VarnelPlugin::kEG, 1);
     sources->registerSourceType(plugin_.efs, "Envelope Follower", VarnelPlugin::kEF, 1);
     sources->registerSourceType(plugin_.midiSources, "MIDI Source", VarnelPlugin::kMIDI, 1);
     keep(sourceController_, sources);
+}
+
+void VarnelInterface::buildSelectionBar(SourceController& sources) {
+    SourceSelectionBar* bar = sources.selectionBar();
+    if (bar == nullptr) return;
+    gui::Button::Style& selector = bar->selectorStyle();
+    loadIfPresent(selector.stateBitmap(0), "SourceSelectorNormal.png");
+    loadIfPresent(selector.stateBitmap(1), "SourceSelectorActive.png");
+    bar->spacing.setValue(8);
+    // The selector reaches this far past the map on each side.
+    bar->overhang.setValue(5);
+    // Normal, active and down faces, the overlay and the level bar.
+    gui::Button::Style& button = bar->sourceButtonStyle();
+    static const char* const kSourceButtonBitmaps[gui::Button::Style::kStateBitmapCount] = {
+        "SourceButtonNormal.png", "SourceButtonActive.png", "SourceButtonActive.png",
+        "SourceButtonOverlay.png", "SourceButtonLevel.png"};
+    for (int i = 0; i < gui::Button::Style::kStateBitmapCount; ++i)
+        loadIfPresent(button.stateBitmap(i), kSourceButtonBitmaps[i]);
+    button.updateSizeFromBitmaps();
+    button.textColor.setValue(gui::Color(0, 0, 0, 255));
+    button.textOffsetY.setValue(1.0f);
+    if (gui::MultiLabel* label = bar->addLabel())
+        if (gui::Text* text = label->text(0)) text->color.setValue(gui::Color(255, 255, 255, 255));
 }
 
 gui::Control* VarnelInterface::createButton(SourceController&, int32_t kind) {
@@ -388,6 +445,13 @@ void VarnelInterface::bind(gui::ValueControl* control, AbstractPluginParameter& 
     watch(control, [this, control] {
         std::erase_if(bound_, [control](const BoundControl& b) { return b.control == control; });
     });
+}
+
+void VarnelInterface::linkPair(gui::ValueControl* first, gui::ValueControl* second,
+                               gui::ValueLinkGroup::Mode mode) {
+    if (first == nullptr || second == nullptr) return;
+    first->linkWith(second);
+    if (gui::ValueLinkGroup* group = first->linkGroup()) group->mode = mode;
 }
 
 gui::Image* VarnelInterface::createImage(gui::Bitmap* bitmap, float x, float y, float width, float height,
@@ -495,10 +559,12 @@ void VarnelInterface::buildDelaySection() {
     bind(input, plugin_.inputLevel, 78);
     for (int32_t d = 0; d < kDelayCount; ++d)
         buildDelay(d);
-    // Pairs that move together.
+    // Pairs that move together under the link modifier: the delays' times,
+    // offsets and feedbacks alike, their pans mirrored.
     for (auto member : {&DelayControls::time, &DelayControls::offset, &DelayControls::feedback,
-                        &DelayControls::crossFeedback, &DelayControls::pan})
-        (delays_[0].*member)->linkWith(delays_[1].*member);
+                        &DelayControls::crossFeedback})
+        linkPair(delays_[0].*member, delays_[1].*member, gui::ValueLinkGroup::Mode::kSame);
+    linkPair(delays_[0].pan, delays_[1].pan, gui::ValueLinkGroup::Mode::kMirrored);
 
     auto* feedbackLink = builder_->createToggleButton(97, 158, skin_->buttonStyle(6));
     loadIcon(*feedbackLink, 1, "IconLockOn.png");
@@ -514,8 +580,7 @@ void VarnelInterface::buildDelaySection() {
     loadIcon(*freeze, 0, "IconFreezeOff.png");
     loadIcon(*freeze, 1, "IconFreezeOn.png");
     bind(freeze, plugin_.delayFreeze, kNoTarget);
-    auto* delayPresets = builder_->createButton(306, 40, skin_->buttonStyle(4));
-    delayPresets->helpText.setValue(kSectionPresetsHelp);
+    keep(sectionPresetButtons_[0], createSectionPresetButton(306, VarnelPlugin::kDelays));
 
     // The cover over the second delay's feedback knobs draws the strip's
     // own part there.
@@ -537,8 +602,7 @@ void VarnelInterface::buildDelaySection() {
     setFloat(routing->width, 80.0f);
     addParameterValueItems(*routing, plugin_.filterRouting);
     bind(routing, plugin_.filterRouting, kNoTarget);
-    auto* filterPresets = builder_->createButton(480, 40, skin_->buttonStyle(4));
-    filterPresets->helpText.setValue(kSectionPresetsHelp);
+    keep(sectionPresetButtons_[1], createSectionPresetButton(480, VarnelPlugin::kFilters));
 
     // Dry and wet.
     gui::Knob* dryPan = builder_->createKnob(567, 68, skin_->knobStyle(VarnelSkin::kOuterRing));
@@ -549,7 +613,7 @@ void VarnelInterface::buildDelaySection() {
     bind(wetPan, plugin_.wetPan, 82);
     gui::Knob* wetLevel = builder_->createKnob(575, 209, skin_->knobStyle(VarnelSkin::kInnerKnob));
     bind(wetLevel, plugin_.wetLevel, 81);
-    dryLevel->linkWith(wetLevel);
+    linkPair(dryLevel, wetLevel, gui::ValueLinkGroup::Mode::kSame);
     for (gui::Knob* k : {dryPan, dryLevel, wetPan, wetLevel})
         listenToControl(k);
     auto* dryButton = builder_->createButton(576, 40, skin_->buttonStyle(26));
@@ -581,6 +645,15 @@ void VarnelInterface::buildDelaySection() {
     modulation->helpText.setValue(kModulationHelp);
     modulation->clickEvent.addHandler(NotifyEvent::bind(this, &VarnelInterface::modulationButtonChanged));
     keep(modulationButton_, modulation);
+}
+
+gui::Button* VarnelInterface::createSectionPresetButton(int x, int32_t kind) {
+    gui::Button* button = builder_->createButton(x, 40, skin_->buttonStyle(4));
+    button->helpText.setValue(kSectionPresetsHelp);
+    // The menu lists the section's presets each time it opens.
+    if (ComponentPresetHandler* handler = getComponentPresetHandler(kind, 0))
+        button->setPopupMenu(&handler->menu());
+    return button;
 }
 
 void VarnelInterface::buildDelay(int32_t d) {
@@ -903,13 +976,7 @@ void VarnelInterface::refreshSourcesAndSlots(int32_t index) {
 }
 
 void VarnelInterface::rebuildSources() {
-    // A new source's default preset refreshes every control from inside the
-    // source controller's rebuild; the rebuild under way covers it.
-    if (rebuildingSources_ || !sourceController_->justAdded().isNone()) return;
-    rebuildingSources_ = true;
     sourceController_->rebuildSourceContainers();
-    rebuildingSources_ = false;
-    sourceController_->updateSourceBar();
 }
 
 void VarnelInterface::showRouting(int32_t routing) {

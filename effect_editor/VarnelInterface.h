@@ -41,6 +41,7 @@
 #include "editor/ControlBuilder.h"
 #include "gui/Light.h"
 #include "gui/Switch.h"
+#include "gui/ValueControl.h"
 #include "modulation_editor/ModulationMatrixPluginInterface.h"
 #include "modulation_editor/SourceController.h"
 
@@ -62,6 +63,7 @@ class VarnelPlugin;
 class VarnelSkin;
 
 namespace gui {
+class Bitmap;
 class Image;
 class ImageLabel;
 } // namespace gui
@@ -132,6 +134,9 @@ public:
     // The framework's full refresh, then the dependent controls and panels.
     void refreshAll() override;
     void updatePresetDisplay() override;
+    // The maker's overlay with the product's handles and usable controls
+    // (effect_editor/VarnelLearnOverlay.cpp).
+    MidiLearnController* createMidiLearnOverlay() override;
     gui::DragStage* createDragStage(uint32_t sourceIndex) override;
 
     // --- Layout
@@ -195,6 +200,8 @@ public:
     gui::ImageLabel* helpLabel() const { return helpLabel_; }
     gui::Image* stripBackground(int32_t mode) const { return stripBackgrounds_[size_t(mode)]; }
     gui::Control* filterButton(int32_t index) const { return filterButtons_[size_t(index)]; }
+    // 0 the delay section's, 1 the filter section's.
+    gui::Button* sectionPresetButton(int32_t section) const { return sectionPresetButtons_[size_t(section)]; }
     FilterInterface* filterInterface() const { return filterInterface_; }
     // The value controls of the delay section with their parameters and
     // targets, in build order.
@@ -211,6 +218,8 @@ protected:
     // The sources builder: the slot controller and the source controller
     // with the product's source types.
     virtual void buildSources();
+    // The selection bar's bitmaps, spacing, reach and text colours.
+    void buildSelectionBar(SourceController& sources);
     // The filter section's panel in the display and the two filter buttons
     // on the delay section.
     virtual void buildFilterSection();
@@ -227,6 +236,8 @@ private:
     void buildTopBar();
     void buildDelaySection();
     void buildDelay(int32_t delay);
+    // A section's presets button at (x, 40), opening the kind's menu.
+    gui::Button* createSectionPresetButton(int x, int32_t kind);
     void buildSyncKnob(int32_t delay, int x, int y);
     void createTimeDisplay(int32_t delay, int y);
     void buildBottomBar();
@@ -245,6 +256,8 @@ private:
     void restoreExpandedSection();
     // Links the control to the parameter as the target and keeps the pair.
     void bind(gui::ValueControl* control, AbstractPluginParameter& parameter, uint32_t target);
+    // The two controls move together under the link modifier, in the mode.
+    void linkPair(gui::ValueControl* first, gui::ValueControl* second, gui::ValueLinkGroup::Mode mode);
     gui::Image* createImage(gui::Bitmap* bitmap, float x, float y, float width, float height, int opacity);
     // The dependent controls of the parameter (or of all for -1).
     void refreshProductControls(int32_t index);
@@ -264,6 +277,8 @@ private:
     VarnelPlugin& plugin_;
     std::unique_ptr<Watch> watch_;
     std::unique_ptr<VarnelSkin> skin_;
+    // The source strip's scroll buttons draw from it; it outlives the tree.
+    std::unique_ptr<gui::Bitmap> scrollButtonBackground_;
     // Outlives the tree (the source controller and the panels use it).
     std::unique_ptr<SourceSlotController> slotController_;
     SourceController* sourceController_ = nullptr;
@@ -291,8 +306,8 @@ private:
     std::array<gui::Image*, 3> routingBackgrounds_{};
     std::unique_ptr<gui::Light::Style> lightStyle_;
     std::array<gui::Control*, 2> filterButtons_{};
+    std::array<gui::Button*, 2> sectionPresetButtons_{};
     FilterInterface* filterInterface_ = nullptr;
     std::vector<BoundControl> bound_;
     bool built_ = false;
-    bool rebuildingSources_ = false;
 };

@@ -5,12 +5,14 @@
 #include "foundation/StringUtils.h"
 #include "foundation/SystemPlatform.h"
 
+#include <atomic>
 #include <iterator>
 
 namespace {
 
 constinit EmbeddedResourceTable* resourceTables = nullptr;
 constinit const CompiledVersionStrings* versionStrings = nullptr;
+constinit std::atomic<ResourceLookupObserver> lookupObserver{nullptr};
 
 } // namespace
 
@@ -38,7 +40,12 @@ const CompiledVersionStrings* compiledVersionStrings() {
     return versionStrings;
 }
 
+void setResourceLookupObserver(ResourceLookupObserver observer) {
+    lookupObserver.store(observer);
+}
+
 std::optional<std::string_view> findResource(std::string_view name) {
+    if (ResourceLookupObserver observer = lookupObserver.load()) observer(name);
     std::string key = toUpperAscii(removeFileExtension(name));
     for (const EmbeddedResourceTable* table = resourceTables; table; table = table->next) {
         for (std::size_t i = 0; i < table->count; ++i) {

@@ -32,6 +32,11 @@ std::optional<std::string_view> findResource(std::string_view name);
 // A new stream holding a copy of the resource's bytes; throws EResource
 // "Resource not found" when there is none.
 std::unique_ptr<std::istringstream> loadResource(std::string_view name);
+// Tells the observer every name a lookup above is asked for, found or not,
+// on the thread that asks (a test's view of what the code needs). Null
+// removes it. The observer must not look resources up itself.
+using ResourceLookupObserver = void (*)(std::string_view name);
+void setResourceLookupObserver(ResourceLookupObserver observer);
 
 // --- Version strings of a module's version resource.
 enum class VersionField : int {

@@ -341,9 +341,20 @@ int32_t SourceController::barPosition(SourceId id) const {
 }
 
 void SourceController::rebuildSourceContainers() {
-    if (bar_ == nullptr) return;
+    // A new source's default preset refreshes every control from inside the
+    // loop below; the rebuild under way covers what that refresh asks for.
+    if (bar_ == nullptr || rebuilding_) return;
+    rebuilding_ = true;
+    rebuildContainers();
+    rebuilding_ = false;
+    slots_.refreshSlots(-1);
+    updateSourceBar();
+}
+
+void SourceController::rebuildContainers() {
     UpdatedObject::Hold hold(*bar_);
     int32_t position = 0;
+    int32_t insertedAt = -1;
     for (size_t t = 0; t < types_.size(); ++t) {
         SourceType& type = types_[t];
         const int32_t active = activeCount(type);
@@ -365,14 +376,14 @@ void SourceController::rebuildSourceContainers() {
                 }
                 panel->setSourceInstance(i);
                 auto* container = new SourceContainer(*this, panel);
+                if (added && bar_->children().empty()) strip_->scrollArea()->scrollX.setValue(0.0f);
+                container->parent.setValue(bar_);
+                bar_->setChildIndex(container, position);
                 if (added) {
-                    if (bar_->children().empty()) strip_->scrollArea()->scrollX.setValue(0.0f);
-                    bar_->insertControl(position, container, strip_->scrollArea());
-                } else {
-                    container->parent.setValue(bar_);
-                    bar_->setChildIndex(container, position);
+                    // It grows in once it has its width (below).
+                    insertedAt = position;
+                    panel->selected.setValue(true);
                 }
-                if (added) panel->selected.setValue(true);
             }
             if (panel != nullptr) panel->refreshFromParameters();
             ++position;
@@ -388,11 +399,14 @@ void SourceController::rebuildSourceContainers() {
                                strip_->scrollArea()->height.getValue());
             container->layoutSlots();
         }
-    slots_.refreshSlots(-1);
-    updateSourceBar();
+    // The insertion grows the new container to the width it has now.
+    if (SourceContainer* inserted = containerAt(insertedAt))
+        bar_->insertControl(insertedAt, inserted, strip_->scrollArea());
 }
 
 void SourceController::updateSourceBar() {
+    // The rebuild under way updates the bar once its containers stand.
+    if (rebuilding_) return;
     if (selectionBar_ != nullptr) selectionBar_->updateMap();
     if (buttonContainer_ != nullptr) {
         buttonContainer_->height.setValue(strip_ != nullptr ? strip_->scrollArea()->height.getValue() : 0.0f);

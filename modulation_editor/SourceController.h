@@ -162,8 +162,12 @@ public:
     std::pair<uint32_t, int32_t> getSourceParameterRange(SourceId id) const override;
     void setScrollListener(ScrollListener* listener) { scrollListener_ = listener; }
     ScrollListener* scrollListener() const { return scrollListener_; }
+    // Makes the panels follow the source lists' counts. A call from inside
+    // a rebuild (a listener's refresh after a new source's preset) does
+    // nothing; so does updateSourceBar then.
     void rebuildSourceContainers();
     void updateSourceBar() override;
+    bool isRebuilding() const { return rebuilding_; }
     void showAllSlots();
     // The menu's handler: adds a source of the type.
     void addSource(int32_t type);
@@ -212,6 +216,7 @@ public:
     void componentDeleted(gui::Component* component) override;
 
 private:
+    void rebuildContainers();
     void removalFinished();
     void scrolled();
     void layoutParts();
@@ -241,4 +246,5 @@ private:
     std::vector<int32_t> outputOwners_;
     ScrollListener* scrollListener_ = nullptr;
     bool closing_ = false;
+    bool rebuilding_ = false;
 };

@@ -122,6 +122,15 @@ SourceSelectionBar::SourceSelectionBar(SourceHost& controller, gui::Button::Styl
     : gui::Control(controller.interface().userInterface()), spacing(this, 0), overhang(this, 0),
       alignment(this, gui::Alignment::kCentre), color(this, gui::Color(0, 0, 0, 0)), controller_(controller),
       selectorStyle_(selectorStyle), buttonStyle_(sourceButtonStyle) {
+    // Without a style the bar keeps its own, which the product fills.
+    if (selectorStyle_ == nullptr) {
+        ownedSelectorStyle_ = std::make_unique<gui::Button::Style>(userInterface());
+        selectorStyle_ = ownedSelectorStyle_.get();
+    }
+    if (buttonStyle_ == nullptr) {
+        ownedButtonStyle_ = std::make_unique<gui::Button::Style>(userInterface());
+        buttonStyle_ = ownedButtonStyle_.get();
+    }
     for (gui::Shape*& edge : edges_) {
         edge = new gui::Shape(userInterface(), color.getValue());
         edge->visible.setValue(false);

@@ -33,6 +33,7 @@
 #include "modulation_editor/ModulationHoverItem.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -88,6 +89,9 @@ public:
         float startScroll_ = 0.0f;
     };
 
+    // A null style makes the bar keep one of its own (empty until the
+    // product fills it). A source button copies its style's settings when
+    // it is made, so a style's settings are set before the first source.
     SourceSelectionBar(SourceHost& controller, gui::Button::Style* selectorStyle,
                        gui::Button::Style* sourceButtonStyle);
     ~SourceSelectionBar() override;
@@ -120,6 +124,8 @@ public:
     SourceSelector* selector() const { return selector_; }
     gui::MultiLabel* addLabel() const { return label_; }
     SourceHost& controller() const { return controller_; }
+    gui::Button::Style& selectorStyle() const { return *selectorStyle_; }
+    gui::Button::Style& sourceButtonStyle() const { return *buttonStyle_; }
 
     void propertyChanged(AbstractProperty& property) override;
     void boundsChanged() override;
@@ -133,6 +139,9 @@ private:
     SourceHost& controller_;
     gui::Button::Style* selectorStyle_;
     gui::Button::Style* buttonStyle_;
+    // Outlive the buttons (the destructor deletes the children first).
+    std::unique_ptr<gui::Button::Style> ownedSelectorStyle_;
+    std::unique_ptr<gui::Button::Style> ownedButtonStyle_;
     gui::Control* addButton_ = nullptr;
     gui::MultiLabel* label_ = nullptr;
     gui::Shape* edges_[2] = {nullptr, nullptr};

@@ -15,20 +15,27 @@
 #include "effect_editor/EGSourceInterface.h"
 #include "effect_editor/FilterInterface.h"
 #include "effect_editor/MidiSourceInterface.h"
+#include "effect_editor/VarnelSkin.h"
 #include "effect_editor/XLFOSourceInterface.h"
 #include "effect_editor/XYSourceInterface.h"
+#include "gui/Bitmap.h"
 #include "gui/Image.h"
 #include "gui/ImageLabel.h"
+#include "gui/Modifiers.h"
 #include "gui/RootControl.h"
+#include "gui/ScrollArea.h"
 #include "gui/Text.h"
 #include "gui/headless/PosixInterface.h"
 #include "modulation_editor/FloatValueLabel.h"
 #include "modulation_editor/ModulationIndicatorManager.h"
+#include "modulation_editor/ModulationScrollStrip.h"
+#include "modulation_editor/SourceSelectionBar.h"
 #include "modulation_editor/SourceSlotController.h"
 #include "modulation_editor/tests/VarnelEditorRig.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -527,6 +534,162 @@ TEST_F(VarnelInterfaceTest, ClosingWithSourcePanelsAndIndicatorsIsClean) {
     editor->delayControls(0).time->performGesture(0, 0);
     close();
     EXPECT_EQ(adapter->gestureFaults(), "");
+}
+
+// The pairs of the delay section follow their driver only under the link
+// modifier (Alt): the delays' times and the dry and wet levels alike, the
+// delays' pans mirrored.
+TEST_F(VarnelInterfaceTest, LinkedPairsMoveTogetherUnderAltAsTheirModeSays) {
+    open();
+    auto controlOf = [this](AbstractPluginParameter& parameter) -> gui::ValueControl* {
+        for (const VarnelInterface::BoundControl& b : editor->boundControls())
+            if (b.parameter == &parameter) return b.control;
+        return nullptr;
+    };
+    struct Case {
+        const char* what;
+        AbstractPluginParameter* driver;
+        AbstractPluginParameter* follower;
+        int direction; // of the follower's move for a move up of the driver
+    };
+    const Case cases[] = {
+        {"delay times", &model->delay[0].time, &model->delay[1].time, 1},
+        {"delay pans", &model->delay[0].pan, &model->delay[1].pan, -1},
+        {"dry and wet levels", &model->dryLevel, &model->wetLevel, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        gui::ValueControl* driver = controlOf(*c.driver);
+        ASSERT_NE(driver, nullptr);
+        ASSERT_NE(controlOf(*c.follower), nullptr);
+        for (AbstractPluginParameter* p : {c.driver, c.follower})
+            automate(*p, p->fromLinearNormalized(0.5f));
+        const int step = std::max(1, (driver->maximum.getValue() - driver->minimum.getValue()) / 10);
+        for (int modifiers : {0, int(gui::kAlt)}) {
+            const float start = c.follower->toLinearNormalized(c.follower->getValue());
+            driver->updateLinkFromModifiers(modifiers);
+            driver->applyGesture(0, 0, 0, 0);
+            driver->applyGesture(1, 0, step, 0);
+            driver->applyGesture(2, 0, 0, 0);
+            const float moved = c.follower->toLinearNormalized(c.follower->getValue()) - start;
+            if (modifiers == 0)
+                EXPECT_FLOAT_EQ(moved, 0.0f) << "moved without the modifier";
+            else
+                EXPECT_GT(moved * float(c.direction), 0.01f) << "moved by " << moved;
+        }
+        driver->updateLinkFromModifiers(0);
+    }
+    EXPECT_EQ(adapter->gestureFaults(), "");
+}
+
+// The two section presets buttons open their section's preset menu: a
+// preset saved from it holds that section, and choosing it restores the
+// section alone.
+TEST_F(VarnelInterfaceTest, TheSectionPresetsButtonsSaveAndLoadTheirSectionsPresets) {
+    using gui::headless::ModalAnswer;
+    using gui::headless::ModalRequest;
+    using gui::headless::ModalResponder;
+    open();
+    struct Case {
+        int32_t section;
+        const char* extension;
+        AbstractPluginParameter* inside;  // a parameter of the section
+        AbstractPluginParameter* outside; // one of the other section
+        float x;
+    };
+    const Case cases[] = {
+        {0, "delays", &model->delay[0].feedback, &model->filter[0].freq, 306},
+        {1, "filters", &model->filter[0].freq, &model->delay[0].feedback, 480},
+    };
+    // Picks the menu item with the text.
+    auto pick = [](const std::string& text) {
+        ModalResponder::push([text](const ModalRequest& request) {
+            ModalAnswer answer;
+            const auto at = std::find(request.items.begin(), request.items.end(), text);
+            if (at != request.items.end()) answer.item = int(at - request.items.begin());
+            return answer;
+        });
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.extension);
+        ModalResponder::reset();
+        gui::Button* button = editor->sectionPresetButton(c.section);
+        ASSERT_NE(button, nullptr);
+        EXPECT_FLOAT_EQ(inRoot(*button).left, c.x);
+        EXPECT_NE(button->helpText.getValue().find("section preset menu"), std::string::npos);
+        const gui::Point at(inRoot(*button).left + 2.0f, inRoot(*button).top + 2.0f);
+
+        automate(*c.inside, c.inside->fromLinearNormalized(0.8f));
+        const float saved = c.inside->getValue();
+        std::string path;
+        pick("Save As...");
+        ModalResponder::push([&path](const ModalRequest& request) {
+            ModalAnswer answer;
+            answer.chosen = true;
+            const std::string& folder = request.startFolder;
+            path = folder + (!folder.empty() && folder.back() == '\\' ? "" : "\\") + "Kept." +
+                   request.defaultExtension;
+            answer.path = path;
+            return answer;
+        });
+        ui->mouseDown(0, at);
+        ui->mouseUp(0, at);
+        ASSERT_EQ(ModalResponder::requests().size(), 2u);
+        EXPECT_EQ(ModalResponder::requests()[1].kind, ModalRequest::Kind::kSaveDialog);
+        EXPECT_EQ(ModalResponder::requests()[1].defaultExtension, c.extension);
+
+        automate(*c.inside, c.inside->fromLinearNormalized(0.2f));
+        automate(*c.outside, c.outside->fromLinearNormalized(0.3f));
+        const float other = c.outside->getValue();
+        pick("Kept");
+        ui->mouseDown(0, at);
+        ui->mouseUp(0, at);
+        ASSERT_EQ(ModalResponder::requests().size(), 3u);
+        const std::vector<std::string>& items = ModalResponder::requests()[2].items;
+        EXPECT_NE(std::find(items.begin(), items.end(), "Kept"), items.end());
+        EXPECT_FLOAT_EQ(c.inside->getValue(), saved);
+        EXPECT_FLOAT_EQ(c.outside->getValue(), other);
+    }
+}
+
+// The sources builder's look: the selection bar's styles and spacing, the
+// strip's scroll area, and the layout of the panels and their slots.
+TEST_F(VarnelInterfaceTest, TheSourcesBuilderGivesTheBarTheStripAndTheSlotsTheirLook) {
+    setSettings(0, true);
+    open();
+    editor->sourceController()->addSource(1);
+    SourceController& sources = *editor->sourceController();
+    SourceSelectionBar* bar = sources.selectionBar();
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(bar->spacing.getValue(), 8);
+    EXPECT_EQ(bar->overhang.getValue(), 5);
+    EXPECT_GT(bar->selectorStyle().stateBitmap(0).pixelWidth(), 0);
+    EXPECT_GT(bar->selectorStyle().stateBitmap(1).pixelWidth(), 0);
+    ASSERT_EQ(bar->sourceButtons().size(), 1u);
+    // The source button has the style's faces, its level bar and dark text.
+    SourceSelectionBar::SourceButton* button = bar->sourceButtons()[0];
+    EXPECT_EQ(button->style(), &bar->sourceButtonStyle());
+    for (int i = 0; i < gui::Button::Style::kStateBitmapCount; ++i)
+        EXPECT_GT(bar->sourceButtonStyle().stateBitmap(i).pixelWidth(), 0) << i;
+    EXPECT_GT(bar->sourceButtonStyle().width.getValue(), 0.0f);
+    ASSERT_NE(button->textLine(0), nullptr);
+    EXPECT_EQ(button->textLine(0)->color.getValue(), gui::Color(0, 0, 0, 255));
+    EXPECT_FLOAT_EQ(button->textOffsetY.getValue(), 1.0f);
+    EXPECT_EQ(bar->addLabel()->text(0)->color.getValue(), gui::Color(255, 255, 255, 255));
+
+    gui::ScrollArea* area = sources.strip().scrollArea();
+    EXPECT_FLOAT_EQ(area->paddingX.getValue(), 26.0f);
+    EXPECT_FLOAT_EQ(area->marginX.getValue(), 0.0f);
+    EXPECT_FLOAT_EQ(sources.sourceBar().spacing.getValue(), 2.0f);
+    EXPECT_EQ(sources.strip().text().color.getValue(), gui::Color(255, 255, 255, 128));
+    ASSERT_NE(editor->slotController()->warningBitmap(), nullptr);
+    EXPECT_GT(editor->slotController()->warningBitmap()->pixelWidth(), 0);
+    // The slot pitch is the slot frame's height.
+    EXPECT_FLOAT_EQ(sources.slotPanelWidth.getValue(),
+                    editor->skin().image(VarnelSkin::kSlotBackground)->height.getValue());
+    EXPECT_FLOAT_EQ(sources.slotSpacing.getValue(), -8.0f);
+    EXPECT_EQ(sources.lineColor.getValue(), gui::Color(101, 101, 101, 255));
+    EXPECT_EQ(sources.separatorColor.getValue(), gui::Color(0, 0, 0, 16));
 }
 
 } // namespace

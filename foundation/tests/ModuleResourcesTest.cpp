@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <iterator>
+#include <string>
+#include <string_view>
+#include <vector>
 
 namespace {
 
@@ -69,6 +72,22 @@ TEST(Resources, MissingNamesAreReportedNotInvented) {
             EXPECT_STREQ(e.what(), "Resource not found");
         }
     }
+}
+
+std::vector<std::string> observedNames;
+void observeName(std::string_view name) {
+    observedNames.emplace_back(name);
+}
+
+TEST(Resources, TheLookupObserverHearsEveryNameAskedForUntilRemoved) {
+    observedNames.clear();
+    setResourceLookupObserver(&observeName);
+    EXPECT_TRUE(resourceExists("Gentle.fil"));
+    EXPECT_FALSE(findResource("Missing.png"));
+    EXPECT_THROW(loadResource("Absent"), EResource);
+    setResourceLookupObserver(nullptr);
+    EXPECT_TRUE(resourceExists("Gentle"));
+    EXPECT_EQ(observedNames, (std::vector<std::string>{"Gentle.fil", "Missing.png", "Absent"}));
 }
 
 TEST(ModuleResources, VersionStringsOfTheOwnModule) {

@@ -97,6 +97,23 @@ TEST_F(SourceControllerTest, AddingASourceSelectsItAndLoadsItsDefaultPreset) {
     EXPECT_EQ(model->efs.getNumActive(), 4);
 }
 
+// The added source's container grows in to the width its panel needs, and
+// the others keep theirs.
+TEST_F(SourceControllerTest, AnAddedSourceGrowsInToItsPanelsWidth) {
+    setActive(model->xlfos, 1);
+    sources->addSource(1);
+    sources->addSource(0);
+    ui->advance(1000);
+    ASSERT_EQ(sources->containerCount(), 3);
+    for (int32_t k = 0; k < 3; ++k) {
+        SCOPED_TRACE(k);
+        SourceContainer* container = sources->containerAt(k);
+        EXPECT_GE(container->width.getValue(), 150.0f);
+        EXPECT_FLOAT_EQ(container->width.getValue(), container->preferredWidth(k == 2));
+        EXPECT_EQ(container->opacity.getValue(), 255);
+    }
+}
+
 // Removing XLFO 2 of 3 keeps the third panel, now instance 1, with its
 // knob on target 19 and the slots that used it retargeted.
 TEST_F(SourceControllerTest, RemovingASourceKeepsTheLaterPanels) {
@@ -341,6 +358,79 @@ TEST_F(SourceControllerTest, TheScrollListenerIsToldAfterEveryScroll) {
     sources->setScrollListener(nullptr);
     area->scrollX.setValue(10.0f);
     EXPECT_EQ(recorder.positions.size(), 2u);
+}
+
+// A product whose refresh rebuilds the sources, as an editor does when a
+// source list's count changes: adding a source loads its preset and
+// refreshes every control from inside the rebuild. The re-entries are
+// bounded here so that a missing guard shows as duplicate panels.
+class RebuildingInterface : public test::TestModulationInterface {
+public:
+    using TestModulationInterface::TestModulationInterface;
+    void refreshControls(int32_t index) override {
+        TestModulationInterface::refreshControls(index);
+        if (sources == nullptr || depth >= 3) return;
+        ++depth;
+        ++refreshes;
+        sources->rebuildSourceContainers();
+        --depth;
+    }
+    SourceController* sources = nullptr;
+    int depth = 0;
+    int refreshes = 0;
+};
+
+class SourceControllerReentryTest : public test::ModulationEditorTest {
+protected:
+    void SetUp() override {
+        ModulationEditorTest::SetUp();
+        editor.reset();
+        auto rebuilding = std::make_unique<RebuildingInterface>(*ui, *model);
+        interface = rebuilding.get();
+        editor = std::move(rebuilding);
+        slots = std::make_unique<SourceSlotController>(*editor);
+        listener = std::make_unique<test::TestSourceListener>(*model);
+        sources = new SourceController(*editor, *listener, *slots);
+        sources->setBoundsXYWH(0, 320, 926, 190);
+        sources->parent.setValue(&ui->root());
+        sources->registerSourceType(model->xyControllers, "XY Controller", -1, 2);
+        sources->registerSourceType(model->xlfos, "XLFO", 2, 1);
+        sources->registerSourceType(model->egs, "Envelope Generator", 3, 1);
+        interface->sources = sources;
+    }
+    void TearDown() override {
+        interface->sources = nullptr;
+        editor->prepareForClosing();
+        slots.reset();
+        editor.reset();
+        listener.reset();
+        ModulationEditorTest::TearDown();
+    }
+
+    RebuildingInterface* interface = nullptr;
+    std::unique_ptr<SourceSlotController> slots;
+    std::unique_ptr<test::TestSourceListener> listener;
+    SourceController* sources = nullptr;
+};
+
+TEST_F(SourceControllerReentryTest, ARefreshThatRebuildsDuringAnAddMakesOnePanelPerSource) {
+    sources->addSource(1);
+    sources->addSource(2);
+    sources->addSource(1);
+    // The preset loads asked for refreshes that reached the controller.
+    EXPECT_EQ(editor->presetLoads, (std::vector<std::pair<int32_t, int32_t>>{{2, 0}, {3, 0}, {2, 1}}));
+    EXPECT_GT(interface->refreshes, 0);
+    const std::vector<SourceInterface*> panels = sources->panels();
+    ASSERT_EQ(panels.size(), 3u);
+    EXPECT_EQ(panels[0]->sourceId(), (SourceId{1, 0}));
+    EXPECT_EQ(panels[1]->sourceId(), (SourceId{1, 1}));
+    EXPECT_EQ(panels[2]->sourceId(), (SourceId{2, 0}));
+    EXPECT_EQ(sources->containerCount(), 3);
+    EXPECT_FALSE(sources->isRebuilding());
+    // The selection bar maps every container once the rebuild is over.
+    ASSERT_NE(sources->selectionBar(), nullptr);
+    EXPECT_EQ(sources->selectionBar()->sourceButtons().size(), 3u);
+    EXPECT_EQ(adapter->gestureFaults(), "");
 }
 
 } // namespace
