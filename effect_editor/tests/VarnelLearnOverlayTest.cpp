@@ -62,10 +62,17 @@ protected:
         return result;
     }
     // A click just inside the handle's top edge (the two handles of a point
-    // overlap below it), then a controller through the model's report.
+    // overlap below it) where none of the overlay's own buttons lies, then a
+    // controller through the model's report.
     void clickThenMove(XYGhostControl& handle, int32_t controller) {
         const gui::Rect r = handle.getRect();
-        const gui::Point at((r.left + r.right) * 0.5f, r.top + 1.0f);
+        MidiLearnController& overlay = *editor->midiLearn().overlay();
+        gui::Point at((r.left + r.right) * 0.5f, r.top + 1.0f);
+        for (float x = r.left + 1.0f; x < r.right - 1.0f; x += 1.0f)
+            if (overlay.findChildAt(overlay.fromRoot(gui::Point(x, r.top + 1.0f))) == nullptr) {
+                at = gui::Point(x, r.top + 1.0f);
+                break;
+            }
         ui->mouseDown(0, at);
         ui->mouseUp(0, at);
         editor->pluginChanged(GenericPlugin::kMidiControllerSeen, controller);
