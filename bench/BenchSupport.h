@@ -14,12 +14,29 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace bench {
+
+// Settings and presets of a benchmark's models go to a folder of their own
+// below the temporary folder (the native stand-ins' places); once per program.
+inline void useTemporaryFolders(const char* name) {
+    static const bool done = [name] {
+        const std::filesystem::path root = std::filesystem::temp_directory_path() / name;
+        std::filesystem::create_directories(root);
+        static std::string config = "XDG_CONFIG_HOME=" + (root / "config").string();
+        static std::string documents = "XDG_DOCUMENTS_DIR=" + (root / "documents").string();
+        putenv(config.data());
+        putenv(documents.data());
+        return true;
+    }();
+    (void)done;
+}
 
 // Host blocks every program measures, in frames.
 inline const std::vector<std::int64_t> kHostBlocks = {128, 512};

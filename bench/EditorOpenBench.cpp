@@ -8,6 +8,7 @@
 //   clearBackBuffer: clearing the back buffer of the same size, the
 //     yardstick the two compare with.
 
+#include "bench/BenchSupport.h"
 #include "effect/VarnelPlugin.h"
 #include "effect/VarnelPluginSettings.h"
 #include "effect_editor/VarnelInterface.h"
@@ -19,7 +20,6 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -29,24 +29,10 @@ constexpr float kWidth = 926.0f;
 constexpr float kHeight = 514.0f;
 constexpr int32_t kSourceKinds = 5;
 
-// Settings and presets of the bench's model go to a folder of their own.
-void useTemporaryFolders() {
-    static const bool done = [] {
-        const std::filesystem::path root = std::filesystem::temp_directory_path() / "varnel-editor-bench";
-        std::filesystem::create_directories(root);
-        static std::string config = "XDG_CONFIG_HOME=" + (root / "config").string();
-        static std::string documents = "XDG_DOCUMENTS_DIR=" + (root / "documents").string();
-        putenv(config.data());
-        putenv(documents.data());
-        return true;
-    }();
-    (void)done;
-}
-
 // The model in the wide layout with the modulation area, with one source of
 // each kind added as the Add Source menu adds them.
 std::unique_ptr<VarnelPlugin> makeModel() {
-    useTemporaryFolders();
+    bench::useTemporaryFolders("varnel-editor-bench");
     auto model = std::make_unique<VarnelPlugin>("VarnelEditorBench");
     VarnelPlugin::VarnelSettings& settings = model->getVarnelSettings();
     settings.interfaceLayout.setValue(VarnelPlugin::InterfaceLayout::kWide);

@@ -7,6 +7,7 @@
 // 40 knobs bound as targets with their indicators; one refresh of slot 5's
 // level. Argument 0 is the same refresh without indicators, the yardstick.
 
+#include "bench/BenchSupport.h"
 #include "effect/VarnelPlugin.h"
 #include "gui/ValueControl.h"
 #include "gui/headless/PosixInterface.h"
@@ -21,7 +22,6 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -48,22 +48,8 @@ public:
     }
 };
 
-// Settings and presets of the bench's model go to a folder of their own.
-void useTemporaryFolders() {
-    static const bool done = [] {
-        const std::filesystem::path root = std::filesystem::temp_directory_path() / "varnel-modulation-bench";
-        std::filesystem::create_directories(root);
-        static std::string config = "XDG_CONFIG_HOME=" + (root / "config").string();
-        static std::string documents = "XDG_DOCUMENTS_DIR=" + (root / "documents").string();
-        putenv(config.data());
-        putenv(documents.data());
-        return true;
-    }();
-    (void)done;
-}
-
 void slotParameterRefresh(benchmark::State& state) {
-    useTemporaryFolders();
+    bench::useTemporaryFolders("varnel-modulation-bench");
     const auto indicators = static_cast<int32_t>(state.range(0));
     VarnelPlugin model("VarnelModulationBench");
     gui::headless::PosixInterface ui(926.0f, 514.0f, 1000);

@@ -10,6 +10,7 @@
 #include "gui/Canvas.h"
 #include "gui/RootControl.h"
 #include "gui/RootLockScope.h"
+#include "gui/tests/Watchdog.h"
 #include "gui/tests/opengl/GLTestContext.h"
 #include "gui/tests/windows/WindowsTestSupport.h"
 #include "gui/windows/AcceleratedWindowsControl.h"
@@ -20,7 +21,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -70,33 +70,6 @@ const ClapEditorProduct& product() {
     static const ClapEditorProduct editor(&makeEditor);
     return editor;
 }
-
-class Watchdog {
-public:
-    Watchdog()
-        : thread_([this] {
-              std::unique_lock<std::mutex> lock(mutex_);
-              if (!doneChanged_.wait_for(lock, std::chrono::seconds(60), [this] { return done_; })) {
-                  std::fprintf(stderr, "watchdog: the test hung\n");
-                  std::fflush(stderr);
-                  std::_Exit(4);
-              }
-          }) {}
-    ~Watchdog() {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            done_ = true;
-        }
-        doneChanged_.notify_all();
-        thread_.join();
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable doneChanged_;
-    bool done_ = false;
-    std::thread thread_;
-};
 
 // Pumps the GUI thread's messages until the condition holds (the watchdog
 // ends a wait that never does), or until the limit when one is given.
@@ -333,7 +306,7 @@ protected:
             if (window != nullptr && IsWindow(window)) DestroyWindow(window);
     }
 
-    Watchdog watchdog;
+    gui::test::Watchdog watchdog(std::chrono::seconds(60));
     gui::test::TestWindow frame{L"host"};
     std::unique_ptr<TestHost> host;
     std::unique_ptr<HostedPlugin> plugin;
