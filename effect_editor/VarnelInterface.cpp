@@ -57,7 +57,9 @@ constexpr float kAuditionX[2] = {532, 727};
 // Controls at y 3 of the bar (489 of a 514 high interface), the light at 7.
 constexpr int kBarControlY = 3;
 constexpr int kBarLightY = 7;
-constexpr float kBarControlHeight = 18.0f;
+// As high as the bar buttons' faces ("ButtonBar...png"), so that a face
+// stretches along the button's width only.
+constexpr float kBarControlHeight = 20.0f;
 constexpr float kResizeFromRight = 20.0f;
 
 // The note ratios of the offset hotspots, as the offset's log2 of a time

@@ -306,7 +306,7 @@ protected:
             if (window != nullptr && IsWindow(window)) DestroyWindow(window);
     }
 
-    gui::test::Watchdog watchdog(std::chrono::seconds(60));
+    gui::test::Watchdog watchdog{std::chrono::seconds(60)};
     gui::test::TestWindow frame{L"host"};
     std::unique_ptr<TestHost> host;
     std::unique_ptr<HostedPlugin> plugin;
