@@ -98,13 +98,12 @@ void ComponentDisplay::toggleComponent(int index, bool animate) {
     }
     if (!container->children().empty()) showAllParts(*container->children().front());
     const float length = lengthOf(*container);
+    finishInsertion(*container);
     if (animate && bar_->animator() != nullptr) {
         bar_->animateControl(*container, gui::BarAnimation::Kind::kExpand, length, nullptr, scrollArea());
     } else if (bar_->isHorizontal()) {
-        finishInsertion(*container);
         container->setSize(length, container->height.getValue());
     } else {
-        finishInsertion(*container);
         container->setSize(container->width.getValue(), length);
     }
     if (singleUnfold.getValue()) {
@@ -117,8 +116,10 @@ void ComponentDisplay::toggleComponent(int index, bool animate) {
 }
 
 void ComponentDisplay::finishInsertion(gui::Control& container) {
-    // The insertion's fade-in would otherwise go on over the new length and
-    // shrink it back to what the container had when it came (nothing).
+    // The insertion's fade-in would otherwise go on over an immediate
+    // unfolding and shrink it back to what the container had when it came
+    // (nothing), and an expansion would replace it halfway, leaving the
+    // container faded.
     if (gui::Animator* animator = bar_->animator()) {
         animator->stopAnimations(&container);
         container.opacity.setValue(255);

@@ -104,6 +104,28 @@ TEST_F(ComponentDisplayTest, UnfoldingOneFoldsTheOthersThroughTheBarsAnimation) 
     EXPECT_TRUE(display->components()[2].unfolded);
 }
 
+// Unfolding while the bar still grows the containers in, animated or at
+// once, ends with the container fully shown at its panel's length; a fixed
+// panel stands first, as it is, at once.
+TEST_F(ComponentDisplayTest, UnfoldingDuringTheInsertionEndsFullyShown) {
+    open(true);
+    auto* fixed = new gui::Control(*ui);
+    fixed->setBoundsXYWH(0, 0, 200, 120);
+    display->addFixedPanel(fixed);
+    EXPECT_EQ(display->bar().children().front(), fixed);
+    display->singleUnfold.setValue(false);
+    display->toggleComponent(0);
+    display->toggleComponent(1, false);
+    EXPECT_FLOAT_EQ(length(1), 110.0f);
+    ui->advance(400);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_FLOAT_EQ(length(i), 100.0f + 10.0f * float(i)) << i;
+        EXPECT_EQ(display->components()[std::size_t(i)].control->opacity.getValue(), 255) << i;
+    }
+    EXPECT_FLOAT_EQ(fixed->width.getValue(), 200.0f);
+    EXPECT_EQ(fixed->opacity.getValue(), 255);
+}
+
 TEST_F(ComponentDisplayTest, ToggleChecksItsIndexAndItsRecord) {
     open(false);
     display->toggleComponent(-1);
