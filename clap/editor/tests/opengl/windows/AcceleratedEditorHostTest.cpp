@@ -206,6 +206,33 @@ protected:
         ClapProductTest::TearDown();
     }
 
+    static clap_window_t window(HWND handle) {
+        clap_window_t w{};
+        w.api = CLAP_WINDOW_API_WIN32;
+        w.win32 = handle;
+        return w;
+    }
+    // Embeds a new editor in the host window, taps the accelerated root's
+    // frames and shows it; null (with the failure said) when a step fails.
+    gui::AcceleratedWindowsControl* openOn(HWND hostWindow, FrameTap& tap) {
+        const clap_window_t w = window(hostWindow);
+        if (!gui->create(p, CLAP_WINDOW_API_WIN32, false) || !gui->set_parent(p, &w)) {
+            ADD_FAILURE() << "create or set_parent refused";
+            return nullptr;
+        }
+        auto* root = dynamic_cast<gui::AcceleratedWindowsControl*>(&userInterface().windowsRoot());
+        if (root == nullptr) {
+            ADD_FAILURE() << "no accelerated root on this display";
+            return nullptr;
+        }
+        {
+            gui::RootLockScope scope(*root);
+            tap.attach(*root);
+        }
+        EXPECT_TRUE(gui->show(p));
+        UpdateWindow(root->window());
+        return root;
+    }
     gui::WindowsInterface& userInterface() const {
         return *dynamic_cast<gui::WindowsInterface*>(ClapPluginEditor::of(p)->window().userInterface());
     }
@@ -226,20 +253,9 @@ protected:
         SCOPED_TRACE(testing::Message()
                      << "round " << round << (hostClosesFirst ? ", host window first" : ""));
         HWND hostWindow = makeHostWindow();
-        clap_window_t w{};
-        w.api = CLAP_WINDOW_API_WIN32;
-        w.win32 = hostWindow;
-        ASSERT_TRUE(gui->create(p, CLAP_WINDOW_API_WIN32, false));
-        ASSERT_TRUE(gui->set_parent(p, &w));
-        auto* root = dynamic_cast<gui::AcceleratedWindowsControl*>(&userInterface().windowsRoot());
-        ASSERT_NE(root, nullptr) << "no accelerated root on this display";
         FrameTap tap;
-        {
-            gui::RootLockScope scope(*root);
-            tap.attach(*root);
-        }
-        EXPECT_TRUE(gui->show(p));
-        UpdateWindow(root->window());
+        gui::AcceleratedWindowsControl* root = openOn(hostWindow, tap);
+        ASSERT_NE(root, nullptr);
         ASSERT_TRUE(root->isRenderThreadRunning()) << "the first paint starts the render thread";
         pumpUntil([&] { return tap.count() > 0; });
 
@@ -266,9 +282,7 @@ protected:
         if (round % 4 == 3) {
             // Moved to another host window; full screen and back lands there.
             secondHost = makeHostWindow();
-            clap_window_t second{};
-            second.api = CLAP_WINDOW_API_WIN32;
-            second.win32 = secondHost;
+            const clap_window_t second = window(secondHost);
             EXPECT_TRUE(gui->set_parent(p, &second));
             EXPECT_EQ(GetParent(root->window()), secondHost);
             for (bool on : {true, false}) {
@@ -348,22 +362,11 @@ TEST_F(AcceleratedEditorHostTest, ScalingAndSizingWhileFramesDrawThenClosingLeav
 // while the render thread draws; the thread is joined and the window goes.
 TEST_F(AcceleratedEditorHostTest, AnEditorDestroyedInsideTheHostsResizeGoesWithItsRenderThread) {
     HWND hostWindow = makeHostWindow();
-    clap_window_t w{};
-    w.api = CLAP_WINDOW_API_WIN32;
-    w.win32 = hostWindow;
     const int threads = processThreads();
-    ASSERT_TRUE(gui->create(p, CLAP_WINDOW_API_WIN32, false));
-    ASSERT_TRUE(gui->set_parent(p, &w));
-    ClapPluginEditor* editor = ClapPluginEditor::of(p);
-    auto* root = dynamic_cast<gui::AcceleratedWindowsControl*>(&userInterface().windowsRoot());
-    ASSERT_NE(root, nullptr) << "no accelerated root on this display";
     FrameTap tap;
-    {
-        gui::RootLockScope scope(*root);
-        tap.attach(*root);
-    }
-    EXPECT_TRUE(gui->show(p));
-    UpdateWindow(root->window());
+    gui::AcceleratedWindowsControl* root = openOn(hostWindow, tap);
+    ASSERT_NE(root, nullptr);
+    ClapPluginEditor* editor = ClapPluginEditor::of(p);
     pumpUntil([&] { return tap.count() > 0; });
     ASSERT_TRUE(root->isRenderThreadRunning());
 
@@ -378,6 +381,7 @@ TEST_F(AcceleratedEditorHostTest, AnEditorDestroyedInsideTheHostsResizeGoesWithI
     // A new editor opens in the same window.
     destroyInResize = nullptr;
     ASSERT_TRUE(gui->create(p, CLAP_WINDOW_API_WIN32, false));
+    const clap_window_t w = window(hostWindow);
     EXPECT_TRUE(gui->set_parent(p, &w));
     gui->destroy(p);
     DestroyWindow(hostWindow);
