@@ -200,6 +200,8 @@ void EditorSession::automate(const std::vector<std::pair<clap_id, double>>& valu
 }
 
 bool EditorSession::open(double scale) {
+    // The pointer waits in the screen's far corner, away from every editor.
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
     const clap_plugin_t* p = plugin_->plugin();
     gui_ = static_cast<const clap_plugin_gui_t*>(p->get_extension(p, CLAP_EXT_GUI));
     if (gui_ == nullptr || !gui_->is_api_supported(p, CLAP_WINDOW_API_WIN32, false) ||
@@ -289,6 +291,11 @@ Picture EditorSession::settledPicture() {
 }
 
 void EditorSession::mouse(UINT message, int x, int y, WPARAM keys) {
+    // The system's pointer goes there too: a window that finds the pointer
+    // elsewhere takes the mouse as gone.
+    POINT screen{x, y};
+    ClientToScreen(child_, &screen);
+    SetCursorPos(screen.x, screen.y);
     SendMessageW(child_, message, keys, MAKELPARAM(x, y));
 }
 

@@ -223,7 +223,7 @@ TEST_P(EditorSequence, AutomationAndMouseOnDelayOneFeedback) {
 // A drag on filter 1's handle in the response display (the wide layout with
 // the filter section open) moves Freq and Peak, each as one gesture. The
 // handle of a low pass at Freq 10 and Peak 0.5 stands at (797, 103) (see
-// the reference pictures).
+// the reference pictures), and the pointer over it lights it.
 TEST_P(EditorSequence, ADragOnFilterOnesHandleGivesFreqAndPeakGestures) {
     const SequenceCase c = GetParam();
     Profile profile = fullProfile();
@@ -235,6 +235,15 @@ TEST_P(EditorSequence, ADragOnFilterOnesHandleGivesFreqAndPeakGestures) {
     session.automate({{session.param("Filter 1 Enabled"), 1.0}, {freq, 10.0}, {peak, 0.5}});
     ASSERT_TRUE(session.open(c.scale));
     const int x = int(797 * c.scale), y = int(103 * c.scale);
+    if (!c.accelerated) {
+        // The pointer over the handle lights it: the place is right.
+        const Picture resting = session.settledPicture();
+        session.mouse(WM_MOUSEMOVE, x - int(20 * c.scale), y);
+        session.mouse(WM_MOUSEMOVE, x, y);
+        const RECT changed = e2e::followingArea(resting, session.settledPicture(), resting, 4);
+        EXPECT_TRUE(changed.left <= x && x < changed.right && changed.top <= y && y < changed.bottom)
+            << "the handle does not light under the pointer";
+    }
     flushToHost(session, freq);
     session.drag(x, y, int(30 * c.scale), -int(20 * c.scale), 6);
     session.plugin().flush(HostEventList{});
