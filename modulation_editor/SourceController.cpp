@@ -344,9 +344,15 @@ void SourceController::rebuildSourceContainers() {
     // A new source's default preset refreshes every control from inside the
     // loop below; the rebuild under way covers what that refresh asks for.
     if (bar_ == nullptr || rebuilding_) return;
-    rebuilding_ = true;
-    rebuildContainers();
-    rebuilding_ = false;
+    {
+        // Cleared however the rebuild ends.
+        struct Rebuilding {
+            bool& flag;
+            explicit Rebuilding(bool& f) : flag(f) { flag = true; }
+            ~Rebuilding() { flag = false; }
+        } rebuilding(rebuilding_);
+        rebuildContainers();
+    }
     slots_.refreshSlots(-1);
     updateSourceBar();
 }
