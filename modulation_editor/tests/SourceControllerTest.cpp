@@ -19,8 +19,6 @@
 
 namespace {
 
-class SourceControllerTest : public test::SourceTest {};
-
 // Supplies the show-modulation toggle as well.
 class ToggleListener : public test::TestSourceListener {
 public:
@@ -34,6 +32,27 @@ public:
         return toggle;
     }
 };
+
+// A source controller without per-source slots on the root, its listener
+// supplying the toggle, with the XLFOs registered and its containers built.
+struct PlainController {
+    PlainController(ModulationMatrixPluginInterface& editor, VarnelPlugin& model, gui::Control& root)
+        : slots(editor), toggles(model), controller(new SourceController(editor, toggles, slots)) {
+        controller->setBoundsXYWH(0, 320, 926, 190);
+        controller->parent.setValue(&root);
+        controller->registerSourceType(model.xlfos, "XLFO", 2, 1);
+        controller->rebuildSourceContainers();
+    }
+    ~PlainController() { delete controller; }
+    PlainController(const PlainController&) = delete;
+    PlainController& operator=(const PlainController&) = delete;
+
+    test::ListlessSlotController slots;
+    ToggleListener toggles;
+    SourceController* controller;
+};
+
+class SourceControllerTest : public test::SourceTest {};
 
 TEST_F(SourceControllerTest, EveryTypeOwnsAFixedBlockOfSourceIndices) {
     struct Case {
@@ -218,13 +237,8 @@ TEST_F(SourceControllerTest, ClosingDuringARemovalKeepsTheSource) {
 // the visible panels: "Add Modulation" with none, the toggle once a panel
 // shows, "Show Modulation" while modulation is hidden.
 TEST_F(SourceControllerTest, TheButtonContainerFollowsTheVisiblePanels) {
-    test::ListlessSlotController plainSlots(*editor);
-    ToggleListener toggles(*model);
-    auto* plain = new SourceController(*editor, toggles, plainSlots);
-    plain->setBoundsXYWH(0, 320, 926, 190);
-    plain->parent.setValue(&ui->root());
-    plain->registerSourceType(model->xlfos, "XLFO", 2, 1);
-    plain->rebuildSourceContainers();
+    PlainController made(*editor, *model, ui->root());
+    SourceController* plain = made.controller;
     SourceController::ButtonContainer* buttons = plain->buttonContainer();
     ASSERT_NE(buttons, nullptr);
     auto* add = static_cast<gui::Button*>(buttons->addSourceButton());
@@ -249,7 +263,6 @@ TEST_F(SourceControllerTest, TheButtonContainerFollowsTheVisiblePanels) {
     EXPECT_EQ(toggle->textLine(0)->text.getValue(), "Show Modulation");
     EXPECT_FLOAT_EQ(toggle->x.getValue(), 10.0f);
     EXPECT_FLOAT_EQ(plain->containerAt(0)->preferredWidth(true), 0.0f);
-    delete plain;
 }
 
 // The shadow bitmap lies under the row of visible buttons, centred on it
@@ -259,13 +272,8 @@ TEST_F(SourceControllerTest, TheButtonContainerDrawsItsShadowAroundItsButtons) {
     static const bool registered =
         gui::testing::registerSolidImages({{"TestButtonShadow.png", 8, 30, gui::Color(10, 20, 30, 255)}});
     ASSERT_TRUE(registered);
-    test::ListlessSlotController plainSlots(*editor);
-    ToggleListener toggles(*model);
-    auto* plain = new SourceController(*editor, toggles, plainSlots);
-    plain->setBoundsXYWH(0, 320, 926, 190);
-    plain->parent.setValue(&ui->root());
-    plain->registerSourceType(model->xlfos, "XLFO", 2, 1);
-    plain->rebuildSourceContainers();
+    PlainController made(*editor, *model, ui->root());
+    SourceController* plain = made.controller;
     SourceController::ButtonContainer* buttons = plain->buttonContainer();
     buttons->setShadowBitmap("TestButtonShadow");
     ASSERT_NE(buttons->shadowBitmap(), nullptr);
@@ -295,7 +303,6 @@ TEST_F(SourceControllerTest, TheButtonContainerDrawsItsShadowAroundItsButtons) {
     EXPECT_FLOAT_EQ(buttons->shadowRect().right, toggle->bounds.getValue().right + 20.0f);
     buttons->setShadowBitmap("");
     EXPECT_EQ(buttons->shadowBitmap(), nullptr);
-    delete plain;
 }
 
 // The scroll bar's state bitmaps make the strip's scroll-bar button, as

@@ -1,4 +1,5 @@
 #include "clap/editor/ClapPluginEditor.h"
+#include "clap/editor/tests/HostScales.h"
 
 #include "clap/editor/headless/HeadlessClapEditorWindow.h"
 #include "clap/tests/ClapTestProduct.h"
@@ -336,18 +337,10 @@ TEST_F(EditorHostTest, AnEditorWithoutHostScaleFollowsItsMonitor) {
 // Every layout size at every quantised scale and at two overrides: the
 // host's size comes back as the model's exactly, and only that size is taken.
 TEST_F(EditorHostTest, SizesRoundTripAtEveryScaleAndOnlyTheModelsSizeIsTaken) {
-    struct Scale {
-        float value;
-        int32_t retina; // an override, else the host's scale
-    };
-    std::vector<Scale> scales;
-    for (float s : gui::kScaleTable)
-        scales.push_back({s, 1});
-    scales.push_back({1.1f, 110});
-    scales.push_back({1.37f, 137});
+    const std::vector<test::HostScale> scales = test::hostScales();
     for (int32_t width : {640, 926})
         for (int32_t height : {321, 514})
-            for (const Scale& s : scales) {
+            for (const test::HostScale& s : scales) {
                 SCOPED_TRACE(testing::Message() << width << "x" << height << " at " << s.value);
                 test::clapTestProduct().interfaceWidth = width;
                 test::clapTestProduct().interfaceHeight = height;

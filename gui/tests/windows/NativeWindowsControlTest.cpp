@@ -25,26 +25,6 @@ public:
     int paints = 0;
 };
 
-// The pixels of a device context's area, read into a DIB.
-std::vector<std::uint32_t> readPixels(int width, int height, const std::function<void(HDC)>& draw) {
-    BITMAPINFO info{};
-    info.bmiHeader = topDownDibHeader(width, height);
-    void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, dib);
-    draw(dc);
-    GdiFlush();
-    const auto* pixels = static_cast<const std::uint32_t*>(bits);
-    std::vector<std::uint32_t> result(pixels, pixels + std::size_t(width) * std::size_t(height));
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    DeleteObject(dib);
-    for (std::uint32_t& p : result)
-        p &= 0xFFFFFF;
-    return result;
-}
-
 std::vector<std::uint32_t> colours(const WindowsBitmap& bitmap) {
     const std::uint32_t* p = bitmap.getPixels();
     std::vector<std::uint32_t> result(p, p + std::size_t(bitmap.pixelWidth()) *
@@ -81,11 +61,11 @@ TEST_F(WinGdiRoot, WindowPixelsAndPrintClientEqualTheBackBuffer) {
     EXPECT_EQ(expected[20 * 80 + 20], 0xDC1E0Au);
     EXPECT_EQ(expected[20 * 80 + 60], 0x0A28E6u);
 
-    const auto printed = readPixels(80, 40, [&](HDC dc) {
+    const auto printed = test::readPixels(80, 40, [&](HDC dc) {
         SendMessageW(ui->window(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
     });
     EXPECT_EQ(printed, expected);
-    const auto shown = readPixels(80, 40, [&](HDC dc) {
+    const auto shown = test::readPixels(80, 40, [&](HDC dc) {
         HDC window = GetDC(ui->window());
         BitBlt(dc, 0, 0, 80, 40, window, 0, 0, SRCCOPY);
         ReleaseDC(ui->window(), window);

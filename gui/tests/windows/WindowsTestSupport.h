@@ -8,11 +8,13 @@
 
 #include "foundation/windows/Win32Support.h"
 #include "gui/tests/Watchdog.h"
+#include "gui/windows/WindowsBitmap.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -74,6 +76,27 @@ private:
     std::wstring className_;
     HWND window_ = nullptr;
 };
+
+// The pixels (0x00RRGGBB, rows top-down) that `draw` puts into a device
+// context of the size, read through a DIB.
+inline std::vector<std::uint32_t> readPixels(int width, int height, const std::function<void(HDC)>& draw) {
+    BITMAPINFO info{};
+    info.bmiHeader = topDownDibHeader(width, height);
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, dib);
+    draw(dc);
+    GdiFlush();
+    const auto* pixels = static_cast<const std::uint32_t*>(bits);
+    std::vector<std::uint32_t> result(pixels, pixels + std::size_t(width) * std::size_t(height));
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(dib);
+    for (std::uint32_t& p : result)
+        p &= 0xFFFFFF;
+    return result;
+}
 
 // Dispatches the messages waiting for the current thread.
 inline void pumpMessages() {

@@ -2,6 +2,7 @@
 // in a hidden parent, with the GDI root.
 
 #include "clap/editor/ClapPluginEditor.h"
+#include "clap/editor/tests/HostScales.h"
 #include "clap/tests/ClapTestProduct.h"
 #include "gui/DeviceBacking.h"
 #include "gui/RootControl.h"
@@ -76,18 +77,10 @@ protected:
 };
 
 TEST_F(WindowsEditorHostTest, TheClientRectIsTheHostsSizeAndTheRootTheModelsAtEveryScale) {
-    struct Scale {
-        float value;
-        int32_t retina;
-    };
-    std::vector<Scale> scales;
-    for (float s : gui::kScaleTable)
-        scales.push_back({s, 1});
-    scales.push_back({1.1f, 110});
-    scales.push_back({1.37f, 137});
+    const std::vector<test::HostScale> scales = test::hostScales();
     for (int32_t width : {640, 926})
         for (int32_t height : {321, 514})
-            for (const Scale& s : scales) {
+            for (const test::HostScale& s : scales) {
                 SCOPED_TRACE(testing::Message() << width << "x" << height << " at " << s.value);
                 test::clapTestProduct().interfaceWidth = width;
                 test::clapTestProduct().interfaceHeight = height;

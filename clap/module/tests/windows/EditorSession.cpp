@@ -252,28 +252,11 @@ Picture EditorSession::picture() {
     GetClientRect(child_, &client);
     result.width = client.right;
     result.height = client.bottom;
-    HDC source = GetDC(child_);
-    HDC memory = CreateCompatibleDC(source);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = result.width;
-    info.bmiHeader.biHeight = -result.height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ previous = SelectObject(memory, dib);
-    BitBlt(memory, 0, 0, result.width, result.height, source, 0, 0, SRCCOPY);
-    GdiFlush();
-    const auto* pixels = static_cast<const uint32_t*>(bits);
-    result.pixels.assign(pixels, pixels + size_t(result.width) * size_t(result.height));
-    for (uint32_t& pixel : result.pixels)
-        pixel &= 0xFFFFFFu;
-    SelectObject(memory, previous);
-    DeleteObject(dib);
-    DeleteDC(memory);
-    ReleaseDC(child_, source);
+    result.pixels = gui::test::readPixels(result.width, result.height, [this, &result](HDC dc) {
+        HDC window = GetDC(child_);
+        BitBlt(dc, 0, 0, result.width, result.height, window, 0, 0, SRCCOPY);
+        ReleaseDC(child_, window);
+    });
     return result;
 }
 
