@@ -6,6 +6,7 @@
 #include "tools/testhost/ClapModule.h"
 #include "tools/testhost/ExportedSymbols.h"
 #include "tools/testhost/HostedPlugin.h"
+#include "tools/testhost/ImportedModules.h"
 #include "tools/testhost/PresetIndexer.h"
 #include "tools/testhost/TestHost.h"
 
@@ -114,6 +115,19 @@ TEST_F(VarnelModuleTest, ExportsTheEntryOnlyAndDescribesTheProduct) {
     ASSERT_NE(configs, nullptr);
     EXPECT_EQ(configs->count(plugin.plugin()), 1u);
     EXPECT_TRUE(configs->select(plugin.plugin(), 1));
+}
+
+// A Windows host loads the file only when every DLL it imports is there: the
+// system's own, never one that only Wine (or a developer's machine) has.
+TEST_F(VarnelModuleTest, TheWindowsFileImportsOnlyDllsEveryWindowsHas) {
+    std::vector<std::string> modules;
+    std::string error;
+    if (!readImportedModulesOfFile(VARNEL_PLUGIN_MODULE, modules, error) && error == "not a PE file")
+        GTEST_SKIP() << "the Linux plug-in is an ELF file";
+    ASSERT_EQ(error, "");
+    EXPECT_NE(std::find(modules.begin(), modules.end(), "kernel32.dll"), modules.end());
+    for (const std::string& module : modules)
+        EXPECT_TRUE(isWindowsSystemModule(module)) << VARNEL_PLUGIN_MODULE << " imports " << module;
 }
 
 TEST_F(VarnelModuleTest, ParametersAreSound) {
