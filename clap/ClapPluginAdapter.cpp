@@ -790,7 +790,13 @@ bool ClapPluginAdapter::loadState(const clap_istream_t* stream) {
     GenericPlugin& model = getModel();
     // A failed load keeps what it read.
     const bool ok = model.readParameterState(bytes) && model.readHostState(bytes);
-    ScopedLock hold(binding_->getLock());
-    binding_->syncParameters(GenericPlugin::kResyncAll);
+    {
+        ScopedLock hold(binding_->getLock());
+        binding_->syncParameters(GenericPlugin::kResyncAll);
+    }
+    // The load set every value without reporting each one: the host reads
+    // them all again, so its sliders, lanes and undo agree with the plug-in.
+    if (hostParams_ != nullptr && hostParams_->rescan != nullptr)
+        hostParams_->rescan(host_, CLAP_PARAM_RESCAN_VALUES);
     return ok;
 }

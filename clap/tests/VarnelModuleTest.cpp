@@ -190,6 +190,45 @@ TEST_F(VarnelModuleTest, StateBeginsWithTheParameterBlockAndReloadsByteForByte) 
     EXPECT_FALSE(plugin_->loadState(noise, 1 << 16));
 }
 
+// A host keeps its own copy of every value (sliders, automation lanes, undo):
+// after a state or preset load the plug-in tells it to read them all again.
+TEST_F(VarnelModuleTest, AfterAStateOrPresetLoadTheHostReadsTheValuesAgain) {
+    HostedPlugin& plugin = start(48000.0, 512, false);
+    const std::optional<std::vector<uint8_t>> saved = plugin.saveState();
+    ASSERT_TRUE(saved);
+    std::map<std::string, clap_id> ids = parameterIds();
+    std::map<clap_id, double> before;
+    for (const auto& [name, id] : ids)
+        before[id] = *plugin.paramValue(id);
+    HostEventList moves;
+    for (const char* name : {"Delay L Time", "Delay L Feedback", "Wet Level", "Dry Level"})
+        moves.addParamValue(0, ids.at(name), before.at(ids.at(name)) < 0.5 ? 0.9 : 0.1);
+    plugin.flush(moves);
+    ASSERT_NE(plugin.paramValue(ids.at("Wet Level")), before.at(ids.at("Wet Level")));
+
+    auto valueRescans = [&] {
+        const std::vector<uint32_t>& rescans = host_->calls().paramsRescan;
+        return std::count_if(rescans.begin(), rescans.end(),
+                             [](uint32_t flags) { return (flags & CLAP_PARAM_RESCAN_VALUES) != 0; });
+    };
+    const auto rescansBefore = valueRescans();
+    ASSERT_TRUE(plugin.loadState(*saved));
+    host_->pumpMainThread();
+    EXPECT_GT(valueRescans(), rescansBefore) << "a state load";
+    for (const auto& [id, value] : before)
+        EXPECT_EQ(plugin.paramValue(id), value) << id;
+
+    PresetIndexer indexer;
+    ASSERT_TRUE(indexer.open(module_->presetDiscoveryFactory(), kVarnelId));
+    indexer.crawl();
+    ASSERT_FALSE(indexer.presets().empty());
+    const auto rescansBeforePreset = valueRescans();
+    ASSERT_TRUE(
+        plugin.loadPreset(CLAP_PRESET_DISCOVERY_LOCATION_FILE, indexer.presets().back().location.c_str()));
+    host_->pumpMainThread();
+    EXPECT_GT(valueRescans(), rescansBeforePreset) << "a preset load";
+}
+
 // The frame of the loudest sample of a channel from `from` on.
 uint32_t loudestFrame(const std::vector<float>& samples, uint32_t from) {
     uint32_t best = from;
