@@ -1,14 +1,17 @@
 #include "clap/ClapPresetDiscoveryProvider.h"
 
 #include "clap/HostPath.h"
+#include "foundation/FileEnumerator.h"
 #include "foundation/Files.h"
 #include "foundation/KnownFolders.h"
 #include "foundation/Registry.h"
+#include "foundation/SetupBundle.h"
 #include "foundation/VersionInfo.h"
 #include "plugin/PresetCache.h"
 #include "plugin/PresetCacheEntry.h"
 #include "plugin/PresetMetadata.h"
 
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -76,8 +79,37 @@ std::string ClapPresetDiscoveryProvider::readPresetFolder() const {
     return withBackslash(getPresetsFolderPath(version.getPluginName()));
 }
 
+// As the model's first instance does: a new version (the stored
+// "CurrentVersion" differs from the running one), a missing folder or one
+// without presets gets the factory presets. Existing files are kept; the files
+// are written atomically, so a model or another provider extracting at the
+// same moment sees each file whole or not at all.
+bool ClapPresetDiscoveryProvider::ensurePresetFolder() const {
+    const VersionInfo version(info_.pluginName);
+    RegistryReader reader(RegistryRoot::kCurrentUser, version.getProductKeyPath());
+    const bool firstStart = reader.readString("CurrentVersion") != version.getDisplayVersion();
+    const std::string folder = withBackslash(presetFolder_);
+    bool empty = true;
+    if (folderExists(folder)) {
+        // Presets lie in the folder or in subfolders of it.
+        std::unique_ptr<FileEnumerator> files =
+            FileEnumerator::create(folder + "*." + kFiletypeExtension, FileEnumerator::Files);
+        std::unique_ptr<FileEnumerator> folders =
+            FileEnumerator::create(folder + "*", FileEnumerator::Folders);
+        empty = !files->next();
+        while (empty && folders->next())
+            empty = folders->name() == "." || folders->name() == "..";
+    }
+    if (firstStart || empty) {
+        createDirectories(folder);
+        installSetupDocs(folder, "FactoryPresets", false);
+    }
+    return folderExists(folder);
+}
+
 bool ClapPresetDiscoveryProvider::init() {
     presetFolder_ = readPresetFolder();
+    if (!ensurePresetFolder()) return true; // nothing to declare rather than a missing folder
 
     const std::string name = info_.pluginName + kLocationSuffix;
     const std::string location = toHostPath(presetFolder_);

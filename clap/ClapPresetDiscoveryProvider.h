@@ -6,7 +6,10 @@
 // preset folder under the user's documents) and which file type they have,
 // and answers metadata requests for single preset files from the file's own
 // metadata (display name, author, description, tags), flagging the presets
-// listed in the folder's favourites file.
+// listed in the folder's favourites file. A host indexes presets before it
+// makes any instance, so init first does the model's first-start extraction of
+// the factory presets (never replacing a file, and safe beside an instance or
+// another process doing the same at that moment).
 //
 // Threads: the host calls the provider from one thread of its choice; the
 // provider keeps no state shared with plug-in instances. Every C callback
@@ -39,8 +42,10 @@ public:
            const clap_preset_discovery_indexer_t* indexer, const std::string& pluginId,
            const GenericPluginInfo& info);
 
-    // Reads the preset folder and the favourites and declares the location
-    // and the file type; false when the indexer refuses either.
+    // Reads the preset folder (making it with the factory presets on a first
+    // start, or when it is missing or holds no preset) and the favourites, and
+    // declares the location and the file type; declares nothing when the
+    // folder cannot be made. False when the indexer refuses a declaration.
     bool init();
     // Metadata of one preset file; false for another location kind, a path
     // that is no existing file, or when the receiver refuses the preset.
@@ -57,6 +62,8 @@ private:
                                 GenericPluginInfo info);
     static ClapPresetDiscoveryProvider* from(const clap_preset_discovery_provider_t* provider);
     std::string readPresetFolder() const;
+    // The first-start extraction; true when the folder exists afterwards.
+    bool ensurePresetFolder() const;
 
     clap_preset_discovery_provider_t provider_;
     const clap_preset_discovery_indexer_t* indexer_;

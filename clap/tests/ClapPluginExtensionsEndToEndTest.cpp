@@ -47,6 +47,7 @@ protected:
         const clap_plugin_factory_t* factory = module_->pluginFactory();
         ASSERT_TRUE(factory);
         pluginId_ = factory->get_plugin_descriptor(factory, 0)->id;
+        if (!instanceFirst_) return;
         // A first instance sets up the preset folder with the factory presets.
         TestHost host;
         HostedPlugin first(host, factory, pluginId_);
@@ -112,6 +113,7 @@ protected:
     }
 
     test::TemporaryFolder folder_{"clap-extensions"};
+    bool instanceFirst_ = true;
     std::unique_ptr<ClapModule> module_;
     std::string pluginId_;
 
@@ -154,6 +156,40 @@ TEST_F(PluginExtensionsEndToEnd, DiscoveryFindsEveryFactoryPresetInTheDeclaredFo
     while (!folder.empty() && (folder.back() == '/' || folder.back() == '\\'))
         folder.pop_back();
     EXPECT_FALSE(indexer.getMetadata(CLAP_PRESET_DISCOVERY_LOCATION_FILE, folder.c_str()));
+}
+
+// A host indexes presets when it scans plug-ins, before it makes any
+// instance: the provider sets up the folder itself.
+class PresetDiscoveryBeforeAnyInstance : public PluginExtensionsEndToEnd {
+protected:
+    void SetUp() override {
+        instanceFirst_ = false;
+        PluginExtensionsEndToEnd::SetUp();
+    }
+};
+
+TEST_F(PresetDiscoveryBeforeAnyInstance, FindsEveryFactoryPresetAndEachLoads) {
+    PresetIndexer indexer;
+    ASSERT_TRUE(openIndexer(indexer));
+    ASSERT_EQ(indexer.locations().size(), 1u);
+    // The stand-ins' home is new (Windows keeps the prefix's own documents).
+    const std::filesystem::path folder(indexer.locations()[0].location);
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+    EXPECT_EQ(indexer.crawl(), 0);
+    const std::set<std::string> names = factoryPresetNames();
+    ASSERT_FALSE(names.empty());
+    std::set<std::string> found;
+    for (const DiscoveredPreset& preset : indexer.presets())
+        found.insert(preset.name);
+    EXPECT_EQ(found, names);
+    EXPECT_TRUE(indexer.violations().empty());
+
+    TestHost host;
+    std::unique_ptr<HostedPlugin> plugin = makeInstance(host);
+    for (const DiscoveredPreset& preset : indexer.presets())
+        EXPECT_TRUE(plugin->loadPreset(CLAP_PRESET_DISCOVERY_LOCATION_FILE, preset.location.c_str()))
+            << preset.name;
+    EXPECT_TRUE(host.violations().empty());
 }
 
 TEST_F(PluginExtensionsEndToEnd, FavouritesOfTheFolderAreFlagged) {
