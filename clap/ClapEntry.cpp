@@ -4,6 +4,7 @@
 #include "clap/ClapPresetDiscoveryProvider.h"
 #include "clap/ClapProduct.h"
 #include "foundation/ModuleResources.h"
+#include "foundation/StringUtils.h"
 #include "foundation/VersionInfo.h"
 
 #include <atomic>
@@ -73,10 +74,8 @@ std::unique_ptr<DescriptorBlock> buildDescriptorBlock() {
     block->pluginName = version.getPluginName();
     block->version = version.getDisplayVersion();
     block->pluginId = "com." + block->vendor + "." + product + "." + base;
-    std::string lower = block->pluginName;
-    for (char& c : lower)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    block->manualUrl = std::string(kClapWebSite) + "/help/" + lower;
+    block->manualUrl =
+        std::string(kClapWebSite) + "/help/" + percentEncodeUrlPath(toLowerAscii(block->pluginName));
     block->providerName = block->pluginName + " Preset Indexer";
     block->providerId = "com." + block->vendor + ".preset-discovery." + product + "." + base;
     if (block->info.hasFlag(GenericPluginInfo::kFlagPresetDiscoveryId)) block->pluginId = block->providerId;

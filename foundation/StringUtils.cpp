@@ -202,6 +202,25 @@ std::string formatDouble(std::string_view format, double value, int starPrecisio
     return out;
 }
 
+std::string percentEncodeUrlPath(std::string_view text) {
+    static constexpr std::string_view kAllowed = "-._~!$&'()*+,;=:@/";
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        const bool alphanumeric =
+            (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') || (byte >= '0' && byte <= '9');
+        if (alphanumeric || kAllowed.find(c) != std::string_view::npos) {
+            out += c;
+        } else {
+            out += '%';
+            out += kHex[byte >> 4];
+            out += kHex[byte & 15];
+        }
+    }
+    return out;
+}
+
 std::string formatNumber(double value, std::string_view format) {
     if (std::isnan(value)) return "-INF";
     if (std::isinf(value)) return value > 0 ? "INF" : "-INF";
@@ -229,8 +248,15 @@ std::string formatNumber(double value, std::string_view format) {
     return text;
 }
 
+bool formatsAsSeconds(double milliseconds) {
+    if (milliseconds >= 1000.0) return true;
+    // Just below, four digits may round up to "1000".
+    double shown = 0;
+    return milliseconds > 999.0 && parseDouble(formatNumber(milliseconds, "*3f"), shown) && shown >= 1000.0;
+}
+
 std::string formatSeconds(double milliseconds) {
-    if (milliseconds >= 1000.0) return formatNumber(milliseconds * 0.001, "*3f") + " sec";
+    if (formatsAsSeconds(milliseconds)) return formatNumber(milliseconds * 0.001, "*3f") + " sec";
     return formatNumber(milliseconds, "*3f") + " ms";
 }
 

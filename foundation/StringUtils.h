@@ -40,6 +40,10 @@ constexpr char asciiToUpper(char c) noexcept {
 }
 std::string toLowerAscii(std::string_view text);
 std::string toUpperAscii(std::string_view text);
+// The text as a segment of a URL path: every byte that a path may not hold
+// as it is (anything but letters, digits, "-._~!$&'()*+,;=:@" and '/') as
+// %XX in upper-case hex, e.g. "varnel 2" as "varnel%202".
+std::string percentEncodeUrlPath(std::string_view text);
 
 // Formats one double. "INF" for +infinity, "-INF" for -infinity and NaN. A
 // format starting with '*' ("*" ["+"] N rest, e.g. "*3f") prints N decimals
@@ -55,8 +59,12 @@ std::string formatNumber(double value, std::string_view format);
 // precision takes starPrecision. Any other conversion is copied as text.
 std::string formatDouble(std::string_view printfFormat, double value, int starPrecision = 6);
 
-// "250.0 ms" below 1000 ms, "1.500 sec" from 1000 ms up.
+// "250.0 ms" below 1000 ms, "1.500 sec" from 1000 ms up. The unit follows the
+// value as printed to four digits: 999.97 ms reads "1.000 sec", never
+// "1000 ms", so the text typed back gives the same text.
 std::string formatSeconds(double milliseconds);
+// Whether formatSeconds shows `milliseconds` in seconds.
+bool formatsAsSeconds(double milliseconds);
 
 // Locale-independent parsing of a whole text: an optional sign and a
 // decimal number (for doubles also an exponent, "inf" or "nan"). False, with

@@ -128,9 +128,9 @@ void MsParameterUnit::adjustBareNumber(float& number, float currentPlain, float 
         number *= 1000.0f;
         return;
     }
-    // From 1000 ms up the value reads "1.000 sec", so a bare number typed
-    // there means seconds, as long as it fits the range as seconds.
-    if (currentPlain >= 1000.0f && number * 1000.0f <= upperPlain) number *= 1000.0f;
+    // Where the value reads "1.000 sec", a bare number typed there means
+    // seconds, as long as it fits the range as seconds.
+    if (formatsAsSeconds(currentPlain) && number * 1000.0f <= upperPlain) number *= 1000.0f;
 }
 
 SecParameterUnit::SecParameterUnit() : FloatPluginParameterUnit("sec") {
@@ -149,9 +149,10 @@ void SecParameterUnit::adjustBareNumber(float& number, float currentPlain, float
         number *= 0.001f;
         return;
     }
-    // Below 1 s the value reads "250.0 ms", so a bare number typed there
-    // means milliseconds, as long as it fits the range as milliseconds.
-    if (currentPlain < 1.0f && number * 0.001f >= lowerPlain) number *= 0.001f;
+    // Where the value reads "250.0 ms", a bare number typed there means
+    // milliseconds, as long as it fits the range as milliseconds.
+    if (!formatsAsSeconds(static_cast<double>(currentPlain) * 1000.0) && number * 0.001f >= lowerPlain)
+        number *= 0.001f;
 }
 
 // Levels.

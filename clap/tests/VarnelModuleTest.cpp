@@ -86,6 +86,9 @@ TEST_F(VarnelModuleTest, ExportsTheEntryOnlyAndDescribesTheProduct) {
     const int major = std::atoi(d->version);
     const std::string name = major > 1 ? "Varnel " + std::to_string(major) : "Varnel";
     EXPECT_EQ(d->name, name);
+    // A URL holds no blank: "Varnel 2" is "varnel%202" in the manual's address.
+    EXPECT_EQ(std::string(d->manual_url),
+              "https://zentor.example/help/varnel" + (major > 1 ? "%20" + std::to_string(major) : ""));
     EXPECT_STREQ(d->vendor, "Zentor");
     EXPECT_EQ(d->description, nullptr);
     ASSERT_NE(d->features[0], nullptr);

@@ -81,8 +81,22 @@ TEST(FormatNumber, NumbersIgnoreTheProcessLocale) {
 TEST(FormatNumber, Seconds) {
     EXPECT_EQ(formatSeconds(250), "250.0 ms");
     EXPECT_EQ(formatSeconds(12.5), "12.50 ms");
+    EXPECT_EQ(formatSeconds(999.94), "999.9 ms");
+    EXPECT_EQ(formatSeconds(999.96), "1.000 sec"); // never "1000 ms"
     EXPECT_EQ(formatSeconds(1500), "1.500 sec");
     EXPECT_EQ(formatSeconds(60000), "60.00 sec");
+}
+
+TEST(StringUtils, PercentEncodesWhatAUrlPathMayNotHold) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"varnel 2", "varnel%202"},
+        {"a/b-c_d.e~f", "a/b-c_d.e~f"},
+        {"x?y#z%", "x%3Fy%23z%25"},
+        {"\xc3\xa9\t\"<>", "%C3%A9%09%22%3C%3E"},
+        {"", ""},
+    };
+    for (const auto& [text, encoded] : cases)
+        EXPECT_EQ(percentEncodeUrlPath(text), encoded) << text;
 }
 
 TEST(ParseNumber, WholeTextMustBeOneNumber) {

@@ -287,6 +287,13 @@ TEST(ParameterUnitTest, ShownTextTypedBackShowsTheSame) {
         std::vector<float> values = {low, high, std::clamp(p->getDefault(), low, high)};
         for (int i = 1; i < kSteps; ++i)
             values.push_back(low + (high - low) * static_cast<float>(i) / kSteps);
+        // Both sides of every change of digits and of the ms/sec switch.
+        if (setup == Setup::kMs || setup == Setup::kSec || setup == Setup::kSecShort) {
+            const float scale = setup == Setup::kMs ? 1.0f : 0.001f;
+            for (float ms : {9.9949f, 9.9951f, 9.9999f, 99.949f, 99.951f, 99.999f, 999.49f, 999.5f, 999.94f,
+                             999.96f, 999.99f, 1000.0f, 1000.4f, 1000.6f, 4999.6f})
+                values.push_back(std::clamp(ms * scale, low, high));
+        }
         for (float v : values) {
             p->initValue(v);
             const std::string shown = p->formatValue(v);
@@ -317,10 +324,12 @@ const TextCase kTextCases[] = {
     {Setup::kRatio, 4.0f, "4.00:1"},
     {Setup::kMs, 250.0f, "250.0 ms"},
     {Setup::kMs, 999.9f, "999.9 ms"},
+    {Setup::kMs, 999.96f, "1.000 sec"},
     {Setup::kMs, 1000.0f, "1.000 sec"},
     {Setup::kMs, 1500.0f, "1.500 sec"},
     {Setup::kSec, 0.25f, "250.0 ms"},
     {Setup::kSec, 2.0f, "2.000 sec"},
+    {Setup::kSec, 0.99996f, "1.000 sec"},
     {Setup::kExpFreqDirect, std::log2(50.0f), "50.000 Hz"},
     {Setup::kExpFreqDirect, std::log2(440.0f), "440.00 Hz"},
     {Setup::kExpFreqDirect, std::log2(1500.0f), "1500.0 Hz"},
