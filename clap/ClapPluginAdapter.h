@@ -8,7 +8,12 @@
 // the host's init and bound by a UnifiedPluginAdapter (the Binding below),
 // through which the framework reaches the host: parameter values and
 // gestures go into the output-event pool, preset changes become params
-// rescans, preset-load reports and mark_dirty.
+// rescans, preset-load reports and mark_dirty. A state load sets every
+// value without a report each, so it ends with a rescan of the values.
+//
+// A parameter's value after init may differ from its declared default: the
+// model loads the "Default Setting" preset as it is built, so the delay times,
+// feedback and pans start where that preset puts them, as they always have.
 //
 // Threads, as CLAP assigns them:
 //  - main thread: init, activate, deactivate, every extension call except

@@ -156,7 +156,8 @@ int render(int argc, char** argv) {
             std::ofstream table(base + ".echoes", std::ios::binary | std::ios::trunc);
             table << writeEchoTable(echoes);
             std::printf("%s with \"%s\": %s.wav\n", tag.c_str(), preset.name.c_str(), base.c_str());
-            std::printf("  echoes after the lone click (ms after it, dB relative to it):\n");
+            std::printf("  echoes after the lone click, within the 3 s of silence after it (ms after it, dB "
+                        "relative to it);\n  a list ends where that window ends, before the next clicks:\n");
             std::printf("    left : %s\n", formatEchoes(echoes[0]).c_str());
             std::printf("    right: %s\n", formatEchoes(echoes[1]).c_str());
         }
