@@ -1,0 +1,49 @@
+#pragma once
+
+// The product editor as painted on the headless platform: the pixels under
+// a control after a paint of what is dirty, and their lightness, so that a
+// test can tell two looks of one control apart or check what lies on it.
+
+#include "gui/Bitmap.h"
+#include "gui/Color.h"
+#include "gui/Control.h"
+#include "gui/headless/PosixInterface.h"
+
+#include <cmath>
+#include <vector>
+
+namespace test {
+
+// Device pixels of a logical coordinate, as the back buffer places them.
+inline int devicePixel(float logical, float scale) {
+    return static_cast<int>(std::floor(logical * scale + 0.7f));
+}
+
+// Paints, then the pixels under the rectangle (root coordinates, row by row).
+inline std::vector<gui::Color> paintedPixels(gui::headless::PosixInterface& ui, const gui::Rect& rect) {
+    ui.paint();
+    const gui::Bitmap& buffer = ui.backBuffer();
+    const float scale = buffer.getScale();
+    std::vector<gui::Color> pixels;
+    for (int y = devicePixel(rect.top, scale); y < devicePixel(rect.bottom, scale); ++y)
+        for (int x = devicePixel(rect.left, scale); x < devicePixel(rect.right, scale); ++x)
+            pixels.push_back(buffer.pixelAt(x, y));
+    return pixels;
+}
+
+// The rectangle of a control in root coordinates.
+inline gui::Rect rootRect(const gui::Control& control) {
+    const gui::Point at = control.toRoot(gui::Point(0.0f, 0.0f));
+    return gui::Rect::fromXYWH(at.x, at.y, control.width.getValue(), control.height.getValue());
+}
+
+inline std::vector<gui::Color> paintedPixels(gui::headless::PosixInterface& ui, const gui::Control& control) {
+    return paintedPixels(ui, rootRect(control));
+}
+
+// Perceived lightness, 0 (black) to 255 (white).
+inline int lightness(const gui::Color& color) {
+    return (color.r * 299 + color.g * 587 + color.b * 114) / 1000;
+}
+
+} // namespace test
