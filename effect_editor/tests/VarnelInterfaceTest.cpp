@@ -741,9 +741,10 @@ TEST_F(VarnelInterfaceTest, EverySourcePanelsRemoveButtonIsSizedAndRemovesItsSou
     EXPECT_TRUE(editor->sourceController()->panels().empty());
 }
 
-// The delay section's toggles and the dry button that works its toggle look
-// different on and off, and so do the filter section's enable switches and
-// the filter buttons' (shown while the pointer is over the button).
+// The delay section's toggles and the dry button that works its toggle show
+// an icon on their faces, on and off, and look different on and off; so do
+// the filter section's enable switches and the filter buttons' (shown while
+// the pointer is over the button).
 TEST_F(VarnelInterfaceTest, TheSectionsTogglesLookDifferentOnAndOff) {
     setSettings(1, false);
     model->getVarnelSettings().expandedSection.setValue(1);
@@ -779,12 +780,16 @@ TEST_F(VarnelInterfaceTest, TheSectionsTogglesLookDifferentOnAndOff) {
         ASSERT_NE(c.control, nullptr);
         if (c.hover != nullptr) ui->mouseMove(c.hover->toRoot(gui::Point(40, 60)));
         ASSERT_TRUE(c.control->isVisibleInTree());
+        auto* button = dynamic_cast<gui::Button*>(c.control);
+        ASSERT_NE(button, nullptr);
         automate(*c.parameter, 0.0f);
         ui->advance(1000);
-        const std::vector<gui::Color> off = test::paintedPixels(*ui, *c.control);
+        EXPECT_TRUE(test::showsAnIcon(*ui, *button)) << "a blank face while off";
+        const std::vector<gui::Color> off = test::paintedPixels(*ui, test::middleOf(*button));
         automate(*c.parameter, 1.0f);
         ui->advance(1000);
-        EXPECT_NE(test::paintedPixels(*ui, *c.control), off) << "on looks like off";
+        EXPECT_TRUE(test::showsAnIcon(*ui, *button)) << "a blank face while on";
+        EXPECT_NE(test::paintedPixels(*ui, test::middleOf(*button)), off) << "on looks like off";
         ui->mouseMove(gui::Point(1, 1));
     }
 }
