@@ -792,6 +792,15 @@ TEST_F(VarnelInterfaceTest, TheSectionsTogglesLookDifferentOnAndOff) {
         EXPECT_NE(test::paintedPixels(*ui, test::middleOf(*button)), off) << "on looks like off";
         ui->mouseMove(gui::Point(1, 1));
     }
+    // A click on the dry button works the toggle, and both show it.
+    auto* dryToggle = dynamic_cast<gui::Button*>(boundTo(model->dryEnabled));
+    ASSERT_NE(dryToggle, nullptr);
+    for (float expected : {0.0f, 1.0f}) {
+        click(*editor->dryButton());
+        EXPECT_EQ(model->dryEnabled.getValue(), expected);
+        EXPECT_EQ(dryToggle->on.getValue(), expected != 0.0f);
+        EXPECT_EQ(editor->dryButton()->on.getValue(), expected != 0.0f);
+    }
 }
 
 // The XY pad is drawn from the skin's XY face: its light title band carries
