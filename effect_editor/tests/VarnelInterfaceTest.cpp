@@ -133,6 +133,12 @@ protected:
         parameter.setValue(value, kParameterChangeNotToHost);
         editor->refreshControls(parameter.getIndex());
     }
+    // The control the editor bound to the parameter, or null.
+    gui::ValueControl* boundTo(const AbstractPluginParameter& parameter) const {
+        for (const VarnelInterface::BoundControl& b : editor->boundControls())
+            if (b.parameter == &parameter) return b.control;
+        return nullptr;
+    }
     // A click at the control's centre, the pointer parked away afterwards,
     // and time for what it animates.
     void click(const gui::Control& control) {
@@ -558,11 +564,6 @@ TEST_F(VarnelInterfaceTest, ClosingWithSourcePanelsAndIndicatorsIsClean) {
 // delays' pans mirrored.
 TEST_F(VarnelInterfaceTest, LinkedPairsMoveTogetherUnderAltAsTheirModeSays) {
     open();
-    auto controlOf = [this](AbstractPluginParameter& parameter) -> gui::ValueControl* {
-        for (const VarnelInterface::BoundControl& b : editor->boundControls())
-            if (b.parameter == &parameter) return b.control;
-        return nullptr;
-    };
     struct Case {
         const char* what;
         AbstractPluginParameter* driver;
@@ -576,9 +577,9 @@ TEST_F(VarnelInterfaceTest, LinkedPairsMoveTogetherUnderAltAsTheirModeSays) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        gui::ValueControl* driver = controlOf(*c.driver);
+        gui::ValueControl* driver = boundTo(*c.driver);
         ASSERT_NE(driver, nullptr);
-        ASSERT_NE(controlOf(*c.follower), nullptr);
+        ASSERT_NE(boundTo(*c.follower), nullptr);
         for (AbstractPluginParameter* p : {c.driver, c.follower})
             automate(*p, p->fromLinearNormalized(0.5f));
         const int step = std::max(1, (driver->maximum.getValue() - driver->minimum.getValue()) / 10);
@@ -751,11 +752,6 @@ TEST_F(VarnelInterfaceTest, TheSectionsTogglesLookDifferentOnAndOff) {
     open();
     auto* filterButton = dynamic_cast<ComponentButton*>(editor->filterButton(0));
     ASSERT_NE(filterButton, nullptr);
-    auto boundTo = [this](AbstractPluginParameter& parameter) -> gui::Control* {
-        for (const VarnelInterface::BoundControl& b : editor->boundControls())
-            if (b.parameter == &parameter) return b.control;
-        return nullptr;
-    };
     struct Case {
         const char* what;
         gui::Control* control;
