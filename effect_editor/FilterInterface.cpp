@@ -7,7 +7,6 @@
 #include "effect_editor/FilterController.h"
 #include "effect_editor/VarnelInterface.h"
 #include "effect_editor/VarnelSkin.h"
-#include "gui/Bitmap.h"
 #include "gui/Image.h"
 #include "gui/Knob.h"
 #include "gui/RootControl.h"

@@ -72,7 +72,8 @@ VarnelInterface::VarnelSlotInterface::VarnelSlotInterface(VarnelInterface& inter
     bypass_ = placed(new gui::ToggleButton(ui, skin.buttonStyle(25)), *this, kBypassX, 1);
     setSlotControl(kBypass, bypass_);
     // Lit over the bypass toggle while the slot closes a loop; never takes a press.
-    bypassLit_ = new gui::Image(ui, skin.loadBitmap(kBypassLitName));
+    bypassLit_ = new gui::Image(ui);
+    VarnelSkin::loadIfPresent(bypassLit_->bitmap(), kBypassLitName);
     bypassLit_->setBounds(bypass_->bounds.getValue());
     bypassLit_->hitThreshold.setValue(255);
     bypassLit_->parent.setValue(this);
