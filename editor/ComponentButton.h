@@ -112,6 +112,9 @@ public:
     void performMouseAction(int button, int modifiers) override;
     void resetToDefault() override;
 
+    // What the face shows changed: it is rendered again at the next paint.
+    void invalidateFace();
+
     ComponentStyle* componentStyle() const { return style_; }
     ComponentDisplay* display() const { return display_; }
     gui::ToggleButton* enableToggle() const { return enableToggle_; }
@@ -137,7 +140,6 @@ private:
 
     bool wantsHighlightedFace(int state);
     bool enableOff() const;
-    void invalidateFace();
     void hideValueLabels();
 
     ComponentStyle* style_;

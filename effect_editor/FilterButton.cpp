@@ -44,9 +44,11 @@ FilterButton::FilterButton(VarnelInterface& interface, int32_t filter, Component
                                     kTargetsPerFilter);
     helpText.setValue(helpTextFor(secondPairModifierText(userInterface())));
 
-    // The small display first, so the enable switch lies over it.
+    // The small display is drawn into the face (through the style's mask,
+    // under the veil of a filter that is off), never by itself.
     auto* display = new FilterController(interface);
     display->setBoundsXYWH(0, 0, width.getValue(), height.getValue());
+    display->visible.setValue(false);
     display->leftMargin.setValue(kLeftMargin);
     display->normalFillColor.setValue(gui::Color(0, 0, 0, 0));
     display->highlightedFillColor.setValue(gui::Color(0, 0, 0, 0));
@@ -103,5 +105,9 @@ void FilterButton::updateFilterDisplay() {
     curve.slope.setValue(static_cast<GenericFilter::Slope>(slope));
     curve.pan.setValue(set_.pan.getValue());
     display_->curveColor.setValue(kCurveColor);
-    display_->invalidateRect(display_->localRect());
+    invalidateFace();
+}
+
+void FilterButton::renderFace(gui::Canvas& canvas, int) {
+    if (display_ != nullptr) display_->draw(canvas);
 }

@@ -6,8 +6,10 @@
 // Response. A Ctrl-click resets the filter, a click unfolds the filter
 // section, and the enable switch in its corner turns the filter on and off.
 //
-// The small response display inside it is a FilterController child without
-// handle bitmaps: it never takes a press, so every press reaches the button.
+// The small response display inside it is a hidden FilterController child
+// without handle bitmaps: it never takes a press, so every press reaches
+// the button, and it is drawn as the button's face, so the face's mask
+// keeps it inside the button and a filter that is off is veiled over it.
 // Its curve shows the drag's values while a drag runs (stepped values as
 // the parameter's own, never a fraction of the continuous span), else the
 // parameters'.
@@ -44,6 +46,8 @@ public:
 
     void parameterChanged(int index) override;
     void updateFilterDisplay() override;
+    // The small display's curve.
+    void renderFace(gui::Canvas& canvas, int state) override;
     void boundsChanged() override;
     void componentDeleted(gui::Component* component) override;
 

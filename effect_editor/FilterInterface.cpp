@@ -99,6 +99,9 @@ FilterInterface::FilterInterface(VarnelInterface& interface, ComponentDisplay* d
     faceStyle_ = std::make_unique<ComponentButton::ComponentStyle>(userInterface(),
                                                                    skin.buttonStyle(kButtonToggleStyle));
     faceStyle_->toggleOffset.setValue(gui::Point(2, 2));
+    // The buttons' small curve stays inside the face; a filter that is off is veiled.
+    VarnelSkin::loadIfPresent(faceStyle_->maskBitmap(), "ButtonComponentPreviewOverlayMask.png");
+    VarnelSkin::loadIfPresent(faceStyle_->overlayBitmap(), "ButtonComponentOffOverlay.png");
     if (display != nullptr)
         display->componentToggledEvent.addHandler(
             NotifyEvent::bind(this, &FilterInterface::componentToggled));

@@ -158,11 +158,6 @@ void loadIcon(gui::Button& button, int index, const char* name) {
     button.icon(index).load(name);
 }
 
-// Loads the bitmap when the skin has it at either scale.
-void loadIfPresent(gui::Bitmap& bitmap, const char* name) {
-    if (resourceExists(name) || resourceExists(addDoubleScaleSuffix(name))) bitmap.load(name);
-}
-
 void setShown(gui::Control* control, bool shown) {
     if (control != nullptr) setIfDifferent(control->visible, shown);
 }
@@ -303,7 +298,7 @@ void VarnelInterface::buildSources() {
     buildSelectionBar(*sources);
     // The strip's scroll buttons draw their part of the editor's background.
     scrollButtonBackground_ = std::make_unique<gui::Bitmap>(userInterface().deviceBacking());
-    loadIfPresent(*scrollButtonBackground_, "Background.png");
+    VarnelSkin::loadIfPresent(*scrollButtonBackground_, "Background.png");
     sources->strip().setScrollButtonBackground(scrollButtonBackground_.get(), gui::Rect(0, 331, 640, 493));
     gui::ScrollArea* area = sources->strip().scrollArea();
     area->paddingX.setValue(26.0f);
@@ -335,8 +330,8 @@ void VarnelInterface::buildSelectionBar(SourceController& sources) {
     SourceSelectionBar* bar = sources.selectionBar();
     if (bar == nullptr) return;
     gui::Button::Style& selector = bar->selectorStyle();
-    loadIfPresent(selector.stateBitmap(0), "SourceSelectorNormal.png");
-    loadIfPresent(selector.stateBitmap(1), "SourceSelectorActive.png");
+    VarnelSkin::loadIfPresent(selector.stateBitmap(0), "SourceSelectorNormal.png");
+    VarnelSkin::loadIfPresent(selector.stateBitmap(1), "SourceSelectorActive.png");
     bar->spacing.setValue(8);
     // The selector reaches this far past the map on each side.
     bar->overhang.setValue(5);
@@ -346,7 +341,7 @@ void VarnelInterface::buildSelectionBar(SourceController& sources) {
         "SourceButtonNormal.png", "SourceButtonActive.png", "SourceButtonActive.png",
         "SourceButtonOverlay.png", "SourceButtonLevel.png"};
     for (int i = 0; i < gui::Button::Style::kStateBitmapCount; ++i)
-        loadIfPresent(button.stateBitmap(i), kSourceButtonBitmaps[i]);
+        VarnelSkin::loadIfPresent(button.stateBitmap(i), kSourceButtonBitmaps[i]);
     button.updateSizeFromBitmaps();
     button.textColor.setValue(gui::Color(0, 0, 0, 255));
     button.textOffsetY.setValue(1.0f);
@@ -385,14 +380,20 @@ void VarnelInterface::buildSourceSkin() {
     skin->valueButton = skin_->buttonStyle(0);
     skin->hotspotButton = skin_->buttonStyle(13);
     skin->xyButton = skin_->buttonStyle(14);
-    skin->checkToggle = skin_->buttonStyle(5);
+    // The step panel's Random toggle shows only its own check mark: a style
+    // without icons.
+    skin->checkToggle = skin_->buttonStyle(0);
     skin->stepButton = skin_->buttonStyle(11);
     skin->knob = skin_->knobStyle(VarnelSkin::kNormalKnob);
     skin->smallKnob = skin_->knobStyle(VarnelSkin::kNormalKnob);
+    skin->outerRing = skin_->knobStyle(VarnelSkin::kOuterRing);
+    skin->innerKnob = skin_->knobStyle(VarnelSkin::kInnerKnob);
     skin->egSlider = egSliderStyle_.get();
     skin->egLevelSlider = egLevelSliderStyle_.get();
     skin->stepSlider = stepSliderStyle_.get();
     skin->egDisplayBackground = skin_->image(VarnelSkin::kEGDisplay);
+    skin->xyBackground = skin_->image(VarnelSkin::kXYMask);
+    skin->xyPointIcon = "XYDot.png";
     skin->presetMenu = [this](int32_t kind, int32_t instance) -> gui::PopupMenu* {
         ComponentPresetHandler* handler = getComponentPresetHandler(kind, instance);
         return handler != nullptr ? &handler->menu() : nullptr;
@@ -627,6 +628,7 @@ void VarnelInterface::buildDelaySection() {
         dryToggle->applyGesture(2, 0, 0, 0);
     }));
     dryToggle->link(dryButton);
+    keep(dryButton_, dryButton);
     keep(dryDimmer_, createImage(skin_->loadBitmap("Dimmer.png"), 562, 66, 74, 86, kDimmerOpacity));
 
     builder_->setParent(nullptr);
@@ -1011,7 +1013,12 @@ void VarnelInterface::refreshProductControls(int32_t index) {
         setShown(freezeDimmer_, frozen);
     }
     if (is(plugin_.delayLink)) setShown(delayDimmer_, plugin_.delayLink.getValue() == 1);
-    if (is(plugin_.dryEnabled)) setShown(dryDimmer_, plugin_.dryEnabled.getValue() == 0);
+    if (is(plugin_.dryEnabled)) {
+        const bool dry = plugin_.dryEnabled.getValue() != 0;
+        setShown(dryDimmer_, !dry);
+        // The button that works the toggle lights with it.
+        if (dryButton_ != nullptr) setIfDifferent(dryButton_->on, dry);
+    }
     for (int32_t d = 0; d < kDelayCount; ++d) {
         DelayParameterSet& set = plugin_.delay[size_t(d)];
         if (is(set.time) && delays_[size_t(d)].timeDisplay != nullptr)

@@ -197,6 +197,8 @@ public:
     gui::Image* delayDimmer() const { return delayDimmer_; }
     gui::Image* freezeDimmer() const { return freezeDimmer_; }
     gui::Image* dryDimmer() const { return dryDimmer_; }
+    // The button beside the dry enable toggle that works it.
+    gui::Button* dryButton() const { return dryButton_; }
     gui::ImageLabel* helpLabel() const { return helpLabel_; }
     gui::Image* stripBackground(int32_t mode) const { return stripBackgrounds_[size_t(mode)]; }
     gui::Control* filterButton(int32_t index) const { return filterButtons_[size_t(index)]; }
@@ -301,6 +303,7 @@ private:
     gui::Image* delayDimmer_ = nullptr;
     gui::Image* freezeDimmer_ = nullptr;
     gui::Image* dryDimmer_ = nullptr;
+    gui::Button* dryButton_ = nullptr;
     gui::Image* logo_ = nullptr;
     gui::ImageLabel* helpLabel_ = nullptr;
     std::array<gui::Image*, 3> routingBackgrounds_{};

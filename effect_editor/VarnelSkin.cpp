@@ -30,34 +30,48 @@ constexpr const char* kImageNames[VarnelSkin::kImageCount] = {
 };
 
 // The state-bitmap prefix of each button style after "Button"; empty loads
-// nothing.
+// nothing. The slot's face serves the slot's four small buttons (22 to 25)
+// and the source panels' Remove Source button (22).
 constexpr const char* kButtonNames[VarnelSkin::kButtonStyleCount] = {
-    "Generic",   "Generic", "Generic",    "Generic",     "Generic",    "Generic",   "Generic",
-    "Generic",   "Bar",     "Add",        "Generic",     "AddStep",    "Hide",      "Hotspot",
-    "XY",        "Save",    "ScrollLeft", "ScrollRight", "SourceDrag", "Component", "ComponentEnabled",
-    "SlotLevel", "",        "",           "SlotInner",   "SlotInner",  "Dry",
+    "Generic",   "Generic",   "Generic",    "Generic",     "Generic",    "Generic",   "Generic",
+    "Generic",   "Bar",       "Add",        "Generic",     "AddStep",    "Hide",      "Hotspot",
+    "XY",        "Save",      "ScrollLeft", "ScrollRight", "SourceDrag", "Component", "ComponentEnabled",
+    "SlotLevel", "SlotInner", "SlotInner",  "SlotInner",   "SlotInner",  "Dry",
 };
 
-// The icon (holder 3) of the styles that carry one.
+// The icons of the styles that carry one: holder 3 while off and, for a
+// toggle's style, holder 4 while on. Light faces take the dark glyphs.
 struct StyleIcon {
     int32_t style;
-    const char* name;
+    const char* off;
+    const char* on;
 };
 constexpr StyleIcon kStyleIcons[] = {
-    {1, "IconMenuDark.png"},
-    {3, "IconMenuDark.png"},
-    {4, "IconSave.png"},
-    {6, "IconLockOff.png"},
-    {9, "IconAdd.png"},
-    {11, "IconAdd.png"},
-    {12, "IconHide.png"},
-    {15, "IconSourceSave.png"},
-    {18, "IconSourceDrag.png"},
-    {20, "IconEnabledOff.png"},
-    {22, "IconCloseSmallDark.png"},
-    {23, "IconPositiveDark.png"},
-    {24, "IconSlotDrop.png"},
-    {25, "IconSlotBypassedOff.png"},
+    {1, "IconMenuDark.png", nullptr},
+    {3, "IconMenuDark.png", nullptr},
+    {4, "IconSave.png", nullptr},
+    // Feedback invert.
+    {5, "IconPositiveDark.png", "IconNegativeDark.png"},
+    {6, "IconLockOff.png", nullptr},
+    // The filter section's enable switches.
+    {7, "IconEnabledOffDark.png", "IconEnabledOn.png"},
+    {9, "IconAdd.png", nullptr},
+    // Add Slot.
+    {10, "IconAddDark.png", nullptr},
+    {11, "IconAdd.png", nullptr},
+    {12, "IconHide.png", nullptr},
+    {15, "IconSourceSave.png", nullptr},
+    {18, "IconSourceDrag.png", nullptr},
+    // The filter buttons' enable switches.
+    {20, "IconEnabledOff.png", "IconEnabledOn.png"},
+    // Remove Source and Remove Slot.
+    {22, "IconCloseSmallDark.png", nullptr},
+    // The slot's invert toggle.
+    {23, "IconPositiveDark.png", "IconNegativeDark.png"},
+    {24, "IconSlotDrop.png", nullptr},
+    {25, "IconSlotBypassedOff.png", "IconSlotBypassedOn.png"},
+    // Dry enable.
+    {26, "IconEnabledOff.png", "IconEnabledOn.png"},
 };
 
 // Background and indicator prefixes of the knob styles, by role.
@@ -92,8 +106,11 @@ VarnelSkin::VarnelSkin(gui::UserInterface& userInterface) : userInterface_(userI
         }
         buttonStyles_[size_t(i)] = std::move(style);
     }
-    for (const StyleIcon& icon : kStyleIcons)
-        if (imageExists(icon.name)) buttonStyles_[size_t(icon.style)]->stateBitmap(3).load(icon.name);
+    for (const StyleIcon& icon : kStyleIcons) {
+        gui::Button::Style& style = *buttonStyles_[size_t(icon.style)];
+        if (imageExists(icon.off)) style.stateBitmap(3).load(icon.off);
+        if (icon.on != nullptr && imageExists(icon.on)) style.stateBitmap(4).load(icon.on);
+    }
     for (int32_t i = 0; i < kKnobStyleCount; ++i) {
         auto style = std::make_unique<gui::Knob::Style>(userInterface);
         const std::string back = kKnobBackgrounds[i];
@@ -124,9 +141,13 @@ gui::Knob::Style* VarnelSkin::knobStyle(int32_t index) const {
 
 gui::Bitmap* VarnelSkin::loadBitmap(const char* name) {
     gui::Bitmap* bitmap = userInterface_.bitmapResources().create();
-    if (imageExists(name)) bitmap->load(name);
+    loadIfPresent(*bitmap, name);
     extra_.push_back(bitmap);
     return bitmap;
+}
+
+void VarnelSkin::loadIfPresent(gui::Bitmap& bitmap, const std::string& name) {
+    if (imageExists(name)) bitmap.load(name);
 }
 
 void VarnelSkin::release() {

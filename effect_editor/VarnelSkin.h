@@ -14,6 +14,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace gui {
@@ -65,6 +66,9 @@ public:
     gui::Knob::Style* knobStyle(int32_t index) const;
     // A further bitmap of the skin by resource name, kept with the others.
     gui::Bitmap* loadBitmap(const char* name);
+    // Loads the resource into the bitmap when the skin has it at either
+    // scale; without it the bitmap stays as it is.
+    static void loadIfPresent(gui::Bitmap& bitmap, const std::string& name);
 
     // Gives the bitmaps back to the user interface and drops the styles.
     void release();

@@ -17,6 +17,11 @@ constexpr int kWarningOpacity = 128;
 constexpr float kWarningWidth = 110.0f;
 constexpr float kWarningHeight = 19.0f;
 constexpr float kWarningCorner = 6.0f;
+// The invert toggle ends where the bypass toggle begins.
+constexpr float kInvertX = 1.0f;
+constexpr float kBypassX = 14.0f;
+constexpr float kInvertWidth = kBypassX - kInvertX;
+constexpr const char* kBypassLitName = "SlotBypassLit.png";
 
 template <class B> B* placed(B* control, gui::Control& panel, float x, float y) {
     control->setBoundsXYWH(x + VarnelInterface::VarnelSlotInterface::kInset,
@@ -41,9 +46,13 @@ VarnelInterface::VarnelSlotInterface::VarnelSlotInterface(VarnelInterface& inter
     setBoundsXYWH(0, 0, r.width(), r.height());
     hitThreshold.setValue(kPanelHitThreshold);
 
-    auto* invert = placed(new gui::ToggleButton(ui, skin.buttonStyle(23)), *this, 1, 1);
+    auto* invert = placed(new gui::ToggleButton(ui, skin.buttonStyle(23)), *this, kInvertX, 1);
+    invert->setSize(kInvertWidth, invert->height.getValue());
     setSlotControl(kInvert, invert);
     auto* level = placed(new gui::LevelButton(ui, skin.buttonStyle(21)), *this, 0, 0);
+    // The level button is the row's face, just above the background image
+    // (the first child): the invert toggle lies over it.
+    setChildIndex(level, 1);
     setSlotControl(kLevel, level);
     target_ = placed(new gui::SelectButton(ui, skin.buttonStyle(24)), *this, 81, 1);
     if (ModulationSlotParameterSet* first = interface.slotSet(0))
@@ -60,8 +69,14 @@ VarnelInterface::VarnelSlotInterface::VarnelSlotInterface(VarnelInterface& inter
     warningFrame_->helpText.setValue(kWarningHelp);
     warningFrame_->parent.setValue(this);
     setWarningControl(warningFrame_);
-    bypass_ = placed(new gui::ToggleButton(ui, skin.buttonStyle(25)), *this, 14, 1);
+    bypass_ = placed(new gui::ToggleButton(ui, skin.buttonStyle(25)), *this, kBypassX, 1);
     setSlotControl(kBypass, bypass_);
+    // Lit over the bypass toggle while the slot closes a loop; never takes a press.
+    bypassLit_ = new gui::Image(ui);
+    VarnelSkin::loadIfPresent(bypassLit_->bitmap(), kBypassLitName);
+    bypassLit_->setBounds(bypass_->bounds.getValue());
+    bypassLit_->hitThreshold.setValue(255);
+    bypassLit_->parent.setValue(this);
     layoutWarning();
     updateLoopWarning();
 }
@@ -79,6 +94,7 @@ void VarnelInterface::VarnelSlotInterface::setHighlightState(int32_t state) {
 
 void VarnelInterface::VarnelSlotInterface::updateLoopWarning() {
     SlotInterface::updateLoopWarning();
+    bypassLit_->visible.setValue(isLoopWarningShown());
     background_->visible.setValue(highlightState_ == kHighlighted);
     const int shownOpacity = highlightState_ == kDimmed ? kDimmedOpacity : 255;
     if (opacity.getValue() != shownOpacity) opacity.setValue(shownOpacity);

@@ -43,6 +43,8 @@ public:
     gui::Image* background() const { return background_; }
     gui::Image* warningFrame() const { return warningFrame_; }
     gui::ToggleButton* bypassButton() const { return bypass_; }
+    // Shown over the bypass toggle while the warning frame is.
+    gui::Image* bypassLit() const { return bypassLit_; }
     gui::SelectButton* targetButton() const { return target_; }
     // The drop target's offset that assigning a slot sets.
     gui::Point dropTargetOffset() const { return dropOffset_; }
@@ -52,6 +54,7 @@ private:
     gui::Image* background_ = nullptr;
     gui::Image* warningFrame_ = nullptr;
     gui::ToggleButton* bypass_ = nullptr;
+    gui::Image* bypassLit_ = nullptr;
     gui::SelectButton* target_ = nullptr;
     gui::Point dropOffset_;
     int32_t highlightState_ = kPlain;

@@ -40,12 +40,18 @@ struct VarnelSourceSkin {
     gui::Button::Style* stepButton = nullptr;
     gui::Knob::Style* knob = nullptr;
     gui::Knob::Style* smallKnob = nullptr;
+    // A concentric pair: the outer ring around the inner knob.
+    gui::Knob::Style* outerRing = nullptr;
+    gui::Knob::Style* innerKnob = nullptr;
     // The envelope display's sliders (handle only) and the XLFO's step sliders.
     gui::Switch::Style* egSlider = nullptr;
     gui::Switch::Style* egLevelSlider = nullptr;
     gui::Switch::Style* stepSlider = nullptr;
     // Drawn under the envelope display, stretched (the skin's image 6).
     gui::Bitmap* egDisplayBackground = nullptr;
+    // The XY pad's background (the skin's image 4) and its point icon's name.
+    gui::Bitmap* xyBackground = nullptr;
+    const char* xyPointIcon = nullptr;
     // The envelope display's colours (the skin's palette).
     gui::Color egLineColor{255, 255, 255, 255};
     gui::Color egFillColor{255, 255, 255, 96};

@@ -36,9 +36,10 @@ XLFOSourceInterface::XLFOSourceInterface(SourceHost& controller, SourceId id, Va
     labels_ = makeImage(*this, 14.0f, 47.0f, "XLFOLabels.png");
     syncLabels_ = makeImage(*this, 14.0f, 47.0f, "XLFOLabelsSync.png");
     makeImage(*this, 59.0f, 35.0f, "XLFOButtonConnector.png");
-    balance_ = builder().createKnob(12, 34, skin.knob);
-    frequency_ = builder().createKnob(20, 42, skin.smallKnob);
-    frequencyOffset_ = builder().createKnob(20, 42, skin.smallKnob);
+    // Balance is the ring around the rate knob (frequency or its offset).
+    balance_ = builder().createKnob(12, 34, skin.outerRing);
+    frequency_ = builder().createKnob(20, 42, skin.innerKnob);
+    frequencyOffset_ = builder().createKnob(20, 42, skin.innerKnob);
     glide_ = builder().createKnob(86, 50, skin.smallKnob);
     for (gui::Knob* k : {balance_, frequency_, frequencyOffset_, glide_})
         adopt(k);

@@ -26,6 +26,9 @@ XYSourceInterface::XYSourceInterface(SourceHost& controller, SourceId id, Varnel
     setChildIndex(pad_, 0);
     pad_->padInsets.setValue(gui::Rect(8.0f, 9.0f, 8.0f, 7.0f));
     pad_->helpText.setValue(kPadHelp);
+    // The pad's face (its title band and screen) and the target at the point.
+    pad_->setBackgroundSource(skin.xyBackground);
+    if (skin.xyPointIcon != nullptr) pad_->pointIcon().load(skin.xyPointIcon);
     const std::vector<SourceDragButton*>& drags = dragButtons();
     if (!drags.empty() && drags[0] != nullptr) drags[0]->icon(0).load("IconSourceX.png");
     if (drags.size() > 1 && drags[1] != nullptr) {

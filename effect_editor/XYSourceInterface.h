@@ -1,8 +1,9 @@
 #pragma once
 
 // XYSourceInterface: the XY controller's panel: the pad (an XY controller
-// button behind the other controls) bound to "Hor" and "Ver", two drag
-// buttons (X and Y) and no Preset button.
+// button behind the other controls, drawn from the skin's XY face with the
+// target icon at its point) bound to "Hor" and "Ver", two drag buttons (X
+// and Y) and no Preset button.
 //
 // Threading: GUI thread only.
 

@@ -1,13 +1,16 @@
 // The delay section's filter buttons on the product's editor: presses reach
 // the button through its small display, drags move the filter with
-// balanced gestures, the second pair is Alt, and the small curve shows the
-// drag's values.
+// balanced gestures, the second pair is Alt, the small curve shows the
+// drag's values and stays inside the face, and a filter that is off is
+// veiled.
 
 #include "effect_editor/FilterButton.h"
 
 #include "effect_editor/FilterController.h"
 #include "effect_editor/FilterInterface.h"
 #include "effect_editor/tests/FilterRig.h"
+#include "effect_editor/tests/PaintedPixels.h"
+#include "gui/Bitmap.h"
 #include "gui/Modifiers.h"
 #include "gui/ToggleButton.h"
 
@@ -151,6 +154,50 @@ TEST_F(FilterButtonTest, TheHelpTextNamesAltForTheSecondPair) {
     EXPECT_NE(help.find("Hold down the Alt key to change the filter panning and response"),
               std::string::npos);
     EXPECT_EQ(help.find("Hold down the Ctrl key to change"), std::string::npos);
+}
+
+// A filter whose Enabled is 0 is drawn under the skin's veil: darker than
+// the same filter on. Its small curve is drawn through the face's mask:
+// wherever the skin's mask leaves the button (its rim and its shadow) the
+// pixels stay the same however the curve runs, while inside they follow it.
+TEST_F(FilterButtonTest, AFilterThatIsOffIsVeiledAndItsCurveStaysInsideTheFace) {
+    FilterButton& b = button(0);
+    FilterParameterSet& set = model->filter[0];
+    auto mean = [](const std::vector<gui::Color>& pixels) {
+        long sum = 0;
+        for (const gui::Color& c : pixels)
+            sum += test::lightness(c);
+        return pixels.empty() ? 0 : int(sum / long(pixels.size()));
+    };
+    automate(set.enabled, 1.0f);
+    const std::vector<gui::Color> on = test::paintedPixels(*ui, b);
+    automate(set.enabled, 0.0f);
+    const std::vector<gui::Color> off = test::paintedPixels(*ui, b);
+    ASSERT_EQ(on.size(), off.size());
+    EXPECT_LT(mean(off) + 40, mean(on)) << "an off filter looks on";
+    automate(set.enabled, 1.0f);
+
+    gui::Bitmap mask(ui->deviceBacking());
+    mask.load("ButtonComponentPreviewOverlayMask.png");
+    const int w = int(b.width.getValue());
+    ASSERT_EQ(mask.pixelWidth(), w);
+    // A high pass low down, then a low pass high up: the curves cross the
+    // button's edges at different heights.
+    automate(set.response, 1.0f);
+    automate(set.freq, set.freq.getMin());
+    const std::vector<gui::Color> low = test::paintedPixels(*ui, b);
+    automate(set.response, 0.0f);
+    automate(set.freq, set.freq.getMax());
+    automate(set.peak, set.peak.getMax());
+    const std::vector<gui::Color> high = test::paintedPixels(*ui, b);
+    ASSERT_EQ(low.size(), high.size());
+    int outsideChanged = 0, insideChanged = 0;
+    for (size_t i = 0; i < low.size(); ++i) {
+        const bool inside = mask.pixelAt(int(i) % w, int(i) / w).a > 0;
+        if (low[i] != high[i]) ++(inside ? insideChanged : outsideChanged);
+    }
+    EXPECT_GT(insideChanged, 20);
+    EXPECT_EQ(outsideChanged, 0) << "the curve runs over the button's edge";
 }
 
 } // namespace

@@ -69,6 +69,8 @@ protected:
         skin.stepButton = buttonStyle.get();
         skin.knob = knobStyle.get();
         skin.smallKnob = knobStyle.get();
+        skin.outerRing = knobStyle.get();
+        skin.innerKnob = knobStyle.get();
         skin.egSlider = egSlider.get();
         skin.egLevelSlider = egLevel.get();
         skin.stepSlider = stepSlider.get();

@@ -5,6 +5,7 @@
 // with their refreshes and indicators.
 
 #include "effect_editor/VarnelInterface.h"
+#include "editor/ComponentButton.h"
 #include "editor/ComponentDisplay.h"
 #include "editor/HelpHint.h"
 #include "editor/HotspotButton.h"
@@ -18,19 +19,24 @@
 #include "effect_editor/VarnelSkin.h"
 #include "effect_editor/XLFOSourceInterface.h"
 #include "effect_editor/XYSourceInterface.h"
+#include "effect_editor/tests/PaintedPixels.h"
 #include "gui/Bitmap.h"
 #include "gui/Image.h"
 #include "gui/ImageLabel.h"
+#include "gui/Knob.h"
 #include "gui/Modifiers.h"
+#include "gui/MultiLabel.h"
 #include "gui/RootControl.h"
 #include "gui/ScrollArea.h"
 #include "gui/Text.h"
+#include "gui/ToggleButton.h"
 #include "gui/headless/PosixInterface.h"
 #include "modulation_editor/FloatValueLabel.h"
 #include "modulation_editor/ModulationIndicatorManager.h"
 #include "modulation_editor/ModulationScrollStrip.h"
 #include "modulation_editor/SourceSelectionBar.h"
 #include "modulation_editor/SourceSlotController.h"
+#include "modulation_editor/XYControllerButton.h"
 #include "modulation_editor/tests/VarnelEditorRig.h"
 
 #include <gtest/gtest.h>
@@ -126,6 +132,23 @@ protected:
     void automate(AbstractPluginParameter& parameter, float value) {
         parameter.setValue(value, kParameterChangeNotToHost);
         editor->refreshControls(parameter.getIndex());
+    }
+    // The control the editor bound to the parameter, or null.
+    gui::ValueControl* boundTo(const AbstractPluginParameter& parameter) const {
+        for (const VarnelInterface::BoundControl& b : editor->boundControls())
+            if (b.parameter == &parameter) return b.control;
+        return nullptr;
+    }
+    // A click at the control's centre, the pointer parked away afterwards,
+    // and time for what it animates.
+    void click(const gui::Control& control) {
+        const gui::Point at =
+            control.toRoot(gui::Point(control.width.getValue() * 0.5f, control.height.getValue() * 0.5f));
+        ui->mouseMove(at);
+        ui->mouseDown(0, at);
+        ui->mouseUp(0, at);
+        ui->mouseMove(gui::Point(1, 1));
+        ui->advance(1000);
     }
 
     std::unique_ptr<gui::headless::PosixInterface> ui;
@@ -541,11 +564,6 @@ TEST_F(VarnelInterfaceTest, ClosingWithSourcePanelsAndIndicatorsIsClean) {
 // delays' pans mirrored.
 TEST_F(VarnelInterfaceTest, LinkedPairsMoveTogetherUnderAltAsTheirModeSays) {
     open();
-    auto controlOf = [this](AbstractPluginParameter& parameter) -> gui::ValueControl* {
-        for (const VarnelInterface::BoundControl& b : editor->boundControls())
-            if (b.parameter == &parameter) return b.control;
-        return nullptr;
-    };
     struct Case {
         const char* what;
         AbstractPluginParameter* driver;
@@ -559,9 +577,9 @@ TEST_F(VarnelInterfaceTest, LinkedPairsMoveTogetherUnderAltAsTheirModeSays) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        gui::ValueControl* driver = controlOf(*c.driver);
+        gui::ValueControl* driver = boundTo(*c.driver);
         ASSERT_NE(driver, nullptr);
-        ASSERT_NE(controlOf(*c.follower), nullptr);
+        ASSERT_NE(boundTo(*c.follower), nullptr);
         for (AbstractPluginParameter* p : {c.driver, c.follower})
             automate(*p, p->fromLinearNormalized(0.5f));
         const int step = std::max(1, (driver->maximum.getValue() - driver->minimum.getValue()) / 10);
@@ -690,6 +708,160 @@ TEST_F(VarnelInterfaceTest, TheSourcesBuilderGivesTheBarTheStripAndTheSlotsTheir
     EXPECT_FLOAT_EQ(sources.slotSpacing.getValue(), -8.0f);
     EXPECT_EQ(sources.lineColor.getValue(), gui::Color(101, 101, 101, 255));
     EXPECT_EQ(sources.separatorColor.getValue(), gui::Color(0, 0, 0, 16));
+}
+
+// Every source panel's Remove Source button has the skin's face, icon and
+// size in the panel's title row, and a click removes its source (the first
+// panel each time, which the strip always shows).
+TEST_F(VarnelInterfaceTest, EverySourcePanelsRemoveButtonIsSizedAndRemovesItsSource) {
+    setSettings(1, true);
+    open();
+    addOneOfEachKind();
+    ui->advance(1000);
+    const AbstractParameterSetList* lists[5] = {&model->xyControllers, &model->xlfos, &model->egs,
+                                                &model->efs, &model->midiSources};
+    for (int32_t type = 0; type < 5; ++type) {
+        SCOPED_TRACE(type);
+        ASSERT_FALSE(editor->sourceController()->panels().empty());
+        SourceInterface* panel = editor->sourceController()->panels().front();
+        ASSERT_EQ(panel->sourceId().type, type);
+        gui::Button* remove = panel->removeButton();
+        ASSERT_NE(remove, nullptr);
+        const gui::Rect r = remove->bounds.getValue();
+        EXPECT_GE(r.width(), 12.0f);
+        EXPECT_GE(r.height(), 12.0f);
+        EXPECT_LE(r.right, panel->width.getValue());
+        ASSERT_NE(remove->style(), nullptr);
+        EXPECT_GT(remove->style()->stateBitmap(0).pixelWidth(), 0) << "no face";
+        EXPECT_GT(remove->style()->stateBitmap(3).pixelWidth(), 0) << "no icon";
+        EXPECT_TRUE(remove->isVisibleInTree());
+        EXPECT_EQ(lists[type]->getNumActive(), 1);
+        click(*remove);
+        EXPECT_EQ(lists[type]->getNumActive(), 0);
+    }
+    EXPECT_TRUE(editor->sourceController()->panels().empty());
+}
+
+// The delay section's toggles and the dry button that works its toggle show
+// an icon on their faces, on and off, and look different on and off; so do
+// the filter section's enable switches and the filter buttons' (shown while
+// the pointer is over the button).
+TEST_F(VarnelInterfaceTest, TheSectionsTogglesLookDifferentOnAndOff) {
+    setSettings(1, false);
+    model->getVarnelSettings().expandedSection.setValue(1);
+    open();
+    auto* filterButton = dynamic_cast<ComponentButton*>(editor->filterButton(0));
+    ASSERT_NE(filterButton, nullptr);
+    struct Case {
+        const char* what;
+        gui::Control* control;
+        AbstractPluginParameter* parameter;
+        gui::Control* hover; // where the pointer rests, or null
+    };
+    const Case cases[] = {
+        {"delay 1 feedback invert", boundTo(model->delay[0].feedbackInvert), &model->delay[0].feedbackInvert,
+         nullptr},
+        {"delay 2 feedback invert", boundTo(model->delay[1].feedbackInvert), &model->delay[1].feedbackInvert,
+         nullptr},
+        {"dry enable toggle", boundTo(model->dryEnabled), &model->dryEnabled, nullptr},
+        {"dry enable button", editor->dryButton(), &model->dryEnabled, nullptr},
+        {"filter 1 enable", editor->filterInterface()->filterControls(0).enable, &model->filter[0].enabled,
+         nullptr},
+        {"filter 2 enable", editor->filterInterface()->filterControls(1).enable, &model->filter[1].enabled,
+         nullptr},
+        {"filter button 1 enable", filterButton->enableToggle(), &model->filter[0].enabled, filterButton},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_NE(c.control, nullptr);
+        if (c.hover != nullptr) ui->mouseMove(c.hover->toRoot(gui::Point(40, 60)));
+        ASSERT_TRUE(c.control->isVisibleInTree());
+        auto* button = dynamic_cast<gui::Button*>(c.control);
+        ASSERT_NE(button, nullptr);
+        automate(*c.parameter, 0.0f);
+        ui->advance(1000);
+        EXPECT_TRUE(test::showsAnIcon(*ui, *button)) << "a blank face while off";
+        const std::vector<gui::Color> off = test::paintedPixels(*ui, test::middleOf(*button));
+        automate(*c.parameter, 1.0f);
+        ui->advance(1000);
+        EXPECT_TRUE(test::showsAnIcon(*ui, *button)) << "a blank face while on";
+        EXPECT_NE(test::paintedPixels(*ui, test::middleOf(*button)), off) << "on looks like off";
+        ui->mouseMove(gui::Point(1, 1));
+    }
+    // A click on the dry button works the toggle, and both show it.
+    auto* dryToggle = dynamic_cast<gui::Button*>(boundTo(model->dryEnabled));
+    ASSERT_NE(dryToggle, nullptr);
+    for (float expected : {0.0f, 1.0f}) {
+        click(*editor->dryButton());
+        EXPECT_EQ(model->dryEnabled.getValue(), expected);
+        EXPECT_EQ(dryToggle->on.getValue(), expected != 0.0f);
+        EXPECT_EQ(editor->dryButton()->on.getValue(), expected != 0.0f);
+    }
+}
+
+// The XY pad is drawn from the skin's XY face: its light title band carries
+// the panel's title readably, its screen the target icon where the point
+// stands, which moves with the controller's values.
+TEST_F(VarnelInterfaceTest, TheXYPadShowsItsFaceAReadableTitleAndTheTargetAtItsPoint) {
+    setSettings(0, true);
+    open();
+    editor->sourceController()->addSource(0);
+    ui->advance(1000);
+    auto* xy = dynamic_cast<XYSourceInterface*>(editor->sourceController()->panels().at(0));
+    ASSERT_NE(xy, nullptr);
+    XYControllerButton& pad = *xy->pad();
+    EXPECT_EQ(pad.backgroundSource(), editor->skin().image(VarnelSkin::kXYMask));
+    EXPECT_GT(pad.background().pixelWidth(), 0);
+    EXPECT_GT(pad.pointIcon().pixelWidth(), 0);
+
+    // The title's text stands out from what lies under it.
+    const std::vector<gui::Color> title = test::paintedPixels(*ui, *xy->title());
+    ASSERT_FALSE(title.empty());
+    int darkest = 255, lightest = 0;
+    for (const gui::Color& c : title) {
+        darkest = std::min(darkest, test::lightness(c));
+        lightest = std::max(lightest, test::lightness(c));
+    }
+    EXPECT_GT(lightest - darkest, 60) << "a title that cannot be read";
+
+    // The target icon: the pixels around the point change when it moves away.
+    XYParameterSet& set = model->xyControllers[0];
+    const float icon = pad.pointIcon().getRect().width();
+    auto around = [&](const gui::Point& point) {
+        const gui::Point at = pad.toRoot(point);
+        return test::paintedPixels(*ui,
+                                   gui::Rect::fromXYWH(at.x - icon * 0.5f, at.y - icon * 0.5f, icon, icon));
+    };
+    automate(set.hor, set.hor.fromLinearNormalized(0.25f));
+    automate(set.ver, set.ver.fromLinearNormalized(0.25f));
+    const gui::Point first = pad.point();
+    const std::vector<gui::Color> with = around(first);
+    automate(set.hor, set.hor.fromLinearNormalized(0.75f));
+    automate(set.ver, set.ver.fromLinearNormalized(0.75f));
+    EXPECT_GT(pad.point().x - first.x, icon);
+    EXPECT_NE(around(first), with) << "nothing marks the point";
+}
+
+// The XLFO's Balance knob is the outer ring around its rate knob (Frequency,
+// or Frequency Offset when synced): one centre, the ring the larger, as the
+// dry and wet pairs are.
+TEST_F(VarnelInterfaceTest, TheXLFOsBalanceIsTheRingAroundItsRateKnob) {
+    setSettings(0, true);
+    open();
+    editor->sourceController()->addSource(1);
+    auto* xlfo = dynamic_cast<XLFOSourceInterface*>(editor->sourceController()->panels().at(0));
+    ASSERT_NE(xlfo, nullptr);
+    gui::Knob* balance = xlfo->balanceKnob();
+    EXPECT_EQ(balance->style(), editor->skin().knobStyle(VarnelSkin::kOuterRing));
+    auto centre = [](const gui::Control& c) {
+        return c.toRoot(gui::Point(c.width.getValue() * 0.5f, c.height.getValue() * 0.5f));
+    };
+    for (gui::Knob* rate : {xlfo->frequencyKnob(), xlfo->frequencyOffsetKnob()}) {
+        EXPECT_EQ(rate->style(), editor->skin().knobStyle(VarnelSkin::kInnerKnob));
+        EXPECT_FLOAT_EQ(centre(*rate).x, centre(*balance).x);
+        EXPECT_FLOAT_EQ(centre(*rate).y, centre(*balance).y);
+        EXPECT_GT(balance->width.getValue(), rate->width.getValue());
+    }
 }
 
 } // namespace
