@@ -5,7 +5,6 @@
 #include "editor/ComponentPresetHandler.h"
 #include "editor/HelpHint.h"
 #include "editor/HotspotButton.h"
-#include "editor/IndicatorLight.h"
 #include "editor/StandardButtons.h"
 #include "effect/VarnelPlugin.h"
 #include "effect/VarnelPluginSettings.h"
