@@ -11,7 +11,7 @@
 // map (a delay time in milliseconds, not its 0..1 position). The range, the
 // drag steps, the edit value and a tap's milliseconds are all plain values;
 // only the parameter itself is set with its own value. With parameterText
-// set the label shows the parameter's own text form ("375 ms", "1.25 sec")
+// set the label shows the parameter's own text form ("375.0 ms", "1.250 sec")
 // and reads typed text as the parameter reads it.
 //
 // Gestures: a press begins one host gesture and only the release ends it

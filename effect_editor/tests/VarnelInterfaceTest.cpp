@@ -310,7 +310,8 @@ TEST_F(VarnelInterfaceTest, TheTimeDisplaysShowDragTapAndTypeTheDelayTimeInMilli
         EXPECT_NEAR(ms(), 500.0f, 0.05f);
         EXPECT_EQ(shown(), "500.0 ms");
 
-        // Typed as the parameter reads a time.
+        // Typed as the parameter reads a time. (On a label with a tap face a
+        // double click is a tap, so its editor is opened here directly.)
         display.beginTextEdit(0);
         auto* typing = static_cast<gui::headless::PosixTextEditor*>(display.editor());
         ASSERT_NE(typing, nullptr);
