@@ -3,9 +3,9 @@
 #include "editor/ABButton.h"
 #include "editor/GenericPluginInterfaceBase.h"
 #include "editor/HotspotButton.h"
+#include "editor/IndicatorLight.h"
 #include "gui/Bitmap.h"
 #include "gui/ControlBar.h"
-#include "gui/Timer.h"
 #include "gui/UserInterface.h"
 #include "plugin/PluginParameter.h"
 
@@ -21,26 +21,6 @@ bool isVerticalBar(const gui::Control* control) {
     const auto* bar = dynamic_cast<const gui::ControlBar*>(control);
     return bar != nullptr && !bar->isHorizontal();
 }
-
-// A light with the timer whose tick switches it off.
-class TimedLight : public gui::Light {
-public:
-    TimedLight(gui::UserInterface& userInterface, gui::Light::Style* style)
-        : gui::Light(userInterface, style), timer_(userInterface.createTimer()) {
-        if (timer_ == nullptr) return;
-        timer_->tickEvent.addHandler(NotifyEvent::bind([this] { switchOff(); }));
-        timer_->destroyEvent.addHandler(NotifyEvent::bind([this] { timer_ = nullptr; }));
-    }
-    ~TimedLight() override {
-        if (timer_ == nullptr) return;
-        timer_->destroyEvent.clear();
-        timer_->tickEvent.clear();
-        delete timer_;
-    }
-
-private:
-    gui::Timer* timer_;
-};
 
 } // namespace
 
@@ -140,8 +120,8 @@ gui::Knob* ControlBuilder::createKnob(int x, int y, gui::Knob::Style* style) {
     return knob;
 }
 
-gui::Light* ControlBuilder::createLight(gui::Light::Style* style) {
-    auto* light = new TimedLight(userInterface(), style);
+IndicatorLight* ControlBuilder::createLight(gui::Light::Style* style) {
+    auto* light = new IndicatorLight(userInterface(), style);
     if (style != nullptr) {
         const gui::Rect r = style->offBitmap().getRect();
         light->setBoundsXYWH(0.0f, 0.0f, r.width(), r.height());

@@ -33,6 +33,7 @@ class ABButton;
 class AbstractPluginParameter;
 class GenericPluginInterfaceBase;
 class HotspotButton;
+class IndicatorLight;
 
 class ControlBuilder {
 public:
@@ -58,8 +59,9 @@ public:
     gui::SelectButton* createSelectButton(int x, int y, gui::Button::Style* style);
     gui::Knob* createKnob(int x, int y, gui::Knob::Style* style);
     gui::LevelButton* createLevelButton(int x, int y, gui::Button::Style* style);
-    // Placed at (kLightX, kLightY) with the size of the style's off bitmap.
-    gui::Light* createLight(gui::Light::Style* style);
+    // Placed at (kLightX, kLightY) with the size of the style's off bitmap;
+    // its timer switches it off.
+    IndicatorLight* createLight(gui::Light::Style* style);
     ABButton* createABButton(int x, int y, gui::Button::Style* style);
     // One button per value on a ring of the radius around the knob, at the
     // angle the knob shows that value at.

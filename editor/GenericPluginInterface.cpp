@@ -6,6 +6,7 @@
 #include "editor/ParameterValueDisplay.h"
 #include "editor/PresetBar.h"
 #include "editor/StandardButtons.h"
+#include "editor/WatchedControl.h"
 #include "gui/Button.h"
 #include "gui/DeviceBacking.h"
 #include "gui/PNGFiler.h"
@@ -429,6 +430,7 @@ void GenericPluginInterface::removeHandlers() {
     sizeChecker_.reset();
     reference_.reset();
     referenceProvider_ = {};
+    midiIndicator_.reset();
 }
 
 // --- Commands

@@ -42,11 +42,13 @@
 class ComponentPresetHandler;
 class EditorMenus;
 class HelpHint;
+class IndicatorLight;
 class ILock;
 class MidiLearnController;
 class MidiLearnMode;
 class PresetBar;
 class StandardButtons;
+class WatchedControl;
 
 namespace gui {
 class Button;
@@ -277,8 +279,13 @@ public:
         return {};
     }
     virtual void midiLearnReceived(int32_t controller);
-    // After -1027: the overlay shows the new assignment.
+    // After -1027: the overlay shows the new assignment and the MIDI
+    // indicator lights for kMidiIndicatorMs.
     virtual void midiLearnAssigned();
+    // The light that shows MIDI arriving (null: none; forgotten when it dies).
+    static constexpr int kMidiIndicatorMs = 250;
+    void setMidiIndicator(IndicatorLight* light);
+    IndicatorLight* midiIndicator() const;
     // -1029: the map is written (silently), the overlay told, the
     // controller-map event fired.
     virtual void midiControllerMapChanged();
@@ -350,6 +357,7 @@ private:
     std::unique_ptr<SizeChecker> sizeChecker_;
     class ReferenceWatch;
     std::unique_ptr<ReferenceWatch> reference_;
+    std::unique_ptr<WatchedControl> midiIndicator_;
     std::function<gui::Control*()> referenceProvider_;
     bool attached_ = false;
 

@@ -2,8 +2,10 @@
 
 #include "editor/GenericPluginInterface.h"
 #include "editor/HelpHint.h"
+#include "editor/IndicatorLight.h"
 #include "editor/MidiLearnController.h"
 #include "editor/StandardButtons.h"
+#include "editor/WatchedControl.h"
 #include "gui/Button.h"
 #include "plugin/ControllerMapping.h"
 #include "plugin/GenericPlugin.h"
@@ -162,7 +164,18 @@ void GenericPluginInterface::midiLearnReceived(int32_t controller) {
     midiLearnAssigned();
 }
 
-void GenericPluginInterface::midiLearnAssigned() {}
+void GenericPluginInterface::midiLearnAssigned() {
+    if (IndicatorLight* light = midiIndicator()) light->light(kMidiIndicatorMs);
+}
+
+void GenericPluginInterface::setMidiIndicator(IndicatorLight* light) {
+    midiIndicator_.reset();
+    if (light != nullptr) midiIndicator_ = std::make_unique<WatchedControl>(*light);
+}
+
+IndicatorLight* GenericPluginInterface::midiIndicator() const {
+    return midiIndicator_ ? static_cast<IndicatorLight*>(midiIndicator_->control()) : nullptr;
+}
 
 void GenericPluginInterface::midiControllerMapChanged() {
     // Silent: the user did not ask for this write.

@@ -32,6 +32,11 @@ MidiSourceInterface::MidiSourceInterface(SourceHost& controller, SourceId id, Va
         b->setSize(kControlWidth, b->height.getValue());
         b->textOffsetX.setValue(kTextOffsetX);
     }
+    // Every MIDI source names its inputs and curves alike.
+    if (parameters.midiSources.getNumSets() > 0) {
+        addParameterValueItems(*input_, parameters.midiSources[0].input);
+        addParameterValueItems(*curve_, parameters.midiSources[0].responseCurve);
+    }
     makePresetButton();
 }
 

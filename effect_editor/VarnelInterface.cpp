@@ -710,6 +710,11 @@ void VarnelInterface::buildSyncKnob(int32_t d, int x, int y) {
 
 void VarnelInterface::createTimeDisplay(int32_t d, int y) {
     auto* label = new FloatValueLabel(userInterface(), *this);
+    // The field keeps the tap face's size, so that the whole face takes the
+    // taps; the text stands in its middle.
+    label->autoSize.setValue(false);
+    setIfDifferent(label->alignment, gui::Alignment::kCentre);
+    setIfDifferent(label->layout, gui::Layout::kMiddle);
     label->setBoundsXYWH(0, 0, 54, 16);
     if (gui::Text* text = label->text(0)) {
         setFloat(text->fontSize, 8.0f);
@@ -717,6 +722,7 @@ void VarnelInterface::createTimeDisplay(int32_t d, int y) {
     }
     label->helpText.setValue(kTimeDisplayHelp);
     label->setTapFace(skin_->image(VarnelSkin::kTapDisplay));
+    label->parameterText.setValue(true);
     builder_->placeControl(label, 169, y, ControlBuilder::kHitThreshold);
     label->setParameter(&plugin_.delay[size_t(d)].time);
     keep(delays_[size_t(d)].timeDisplay, label);
@@ -749,8 +755,9 @@ void VarnelInterface::buildBottomBar() {
     lightStyle_ = std::make_unique<gui::Light::Style>(userInterface());
     lightStyle_->offBitmap().load("LightOff.png");
     lightStyle_->onBitmap().load("LightOn.png");
-    gui::Light* light = builder_->createLight(lightStyle_.get());
+    IndicatorLight* light = builder_->createLight(lightStyle_.get());
     setFloat(light->y, float(kBarLightY));
+    setMidiIndicator(light);
     keep(b.light, light);
 
     gui::Button::Style* bar = skin_->buttonStyle(8);

@@ -39,7 +39,7 @@
 // Threading: GUI thread only.
 
 #include "editor/ControlBuilder.h"
-#include "gui/Light.h"
+#include "editor/IndicatorLight.h"
 #include "gui/Switch.h"
 #include "gui/ValueControl.h"
 #include "modulation_editor/ModulationMatrixPluginInterface.h"
@@ -115,7 +115,7 @@ public:
     struct BottomBar {
         gui::Control* bar = nullptr;
         gui::Image* background = nullptr;
-        gui::Light* light = nullptr;
+        IndicatorLight* light = nullptr;
         gui::Button* midiLearn = nullptr;
         gui::Button* midiMenu = nullptr;
         gui::Button* channelModeLabel = nullptr;

@@ -66,7 +66,11 @@ XLFOSourceInterface::XLFOSourceInterface(SourceHost& controller, SourceId id, Va
 
     if (auto* style = dynamic_cast<XLFOController::StepSlider::Style*>(skin.stepSlider))
         style->curveDot().load("CurveDot.png");
-    stepPanel_ = new XLFOStepInterface(gui::Control::userInterface(), builder(), skin);
+    const AbstractPluginParameter* glideFunction =
+        parameters.xlfos.getNumSets() > 0 && parameters.xlfos[0].steps.getNumSets() > 0
+            ? &parameters.xlfos[0].steps[0].glideFunction
+            : nullptr;
+    stepPanel_ = new XLFOStepInterface(gui::Control::userInterface(), builder(), skin, glideFunction);
     steps_ = new XLFOController(controller.interface(), skin.stepSlider, stepPanel_, std::string());
     adopt(steps_);
     steps_->setBoundsXYWH(kStepEditorX, kStepEditorY, steps_->width.getValue(), kStepEditorHeight);

@@ -19,7 +19,8 @@ constexpr float kGlideFunctionTextOffset = -6.0f;
 } // namespace
 
 XLFOStepInterface::XLFOStepInterface(gui::UserInterface& userInterface, ControlBuilder& builder,
-                                     const VarnelSourceSkin& skin)
+                                     const VarnelSourceSkin& skin,
+                                     const AbstractPluginParameter* glideFunction)
     : XLFOController::StepInterface(userInterface) {
     background_ = new gui::Image(userInterface);
     background_->bitmap().load("StepInterfaceBackground.png");
@@ -48,6 +49,7 @@ XLFOStepInterface::XLFOStepInterface(gui::UserInterface& userInterface, ControlB
     gui::SelectButton* function = builder.createSelectButton(68, 19, skin.selectButton);
     function->setSize(kChoiceWidth, function->height.getValue());
     function->textOffsetX.setValue(kGlideFunctionTextOffset);
+    if (glideFunction != nullptr) addParameterValueItems(*function, *glideFunction);
     setStepControl(XLFOController::kValue, value);
     setStepControl(XLFOController::kGlide, glide);
     setStepControl(XLFOController::kGlideFunction, function);

@@ -17,6 +17,7 @@ class Image;
 class MultiLabel;
 } // namespace gui
 
+class AbstractPluginParameter;
 class ControlBuilder;
 
 class XLFOStepInterface : public XLFOController::StepInterface {
@@ -27,8 +28,10 @@ public:
         "relative differences between the steps are preserved.\n\nTip: To reset the value, Ctrl-click the "
         "knob.";
 
+    // glideFunction names the glide function's choices (every step's alike;
+    // null: none).
     XLFOStepInterface(gui::UserInterface& userInterface, ControlBuilder& builder,
-                      const VarnelSourceSkin& skin);
+                      const VarnelSourceSkin& skin, const AbstractPluginParameter* glideFunction);
     ~XLFOStepInterface() override;
 
     using XLFOController::StepInterface::update;

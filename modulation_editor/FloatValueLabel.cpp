@@ -32,7 +32,7 @@ std::string_view trimmed(std::string_view text) {
 FloatValueLabel::FloatValueLabel(gui::UserInterface& userInterface, GenericPluginInterfaceBase& interface)
     : gui::MultiLabel(userInterface, 1), precision(this, 2), unit(this, std::string()), showPlus(this, false),
       fineStep(this, 0.1f), coarseStep(this, 1.0f), minimum(this, 0.0f), maximum(this, 1.0f),
-      interface_(interface), tapHandler_(*this) {
+      parameterText(this, false), interface_(interface), tapHandler_(*this) {
     tapHandler_.stateChangedEvent.addHandler(NotifyEvent::bind(this, &FloatValueLabel::tapStateChanged));
     refresh();
 }
@@ -51,8 +51,10 @@ void FloatValueLabel::setParameter(AbstractPluginParameter* parameter) {
     endGesture();
     parameter_ = parameter;
     if (parameter_ != nullptr) {
-        minimum.setValue(parameter_->getMin());
-        maximum.setValue(parameter_->getMax());
+        const float low = parameter_->normalizedToPlain(parameter_->getMin());
+        const float high = parameter_->normalizedToPlain(parameter_->getMax());
+        minimum.setValue(std::min(low, high));
+        maximum.setValue(std::max(low, high));
     }
     refresh();
 }
@@ -64,12 +66,13 @@ void FloatValueLabel::setTapFace(gui::Bitmap* face) {
 }
 
 float FloatValueLabel::getValue() {
-    return parameter_ != nullptr ? parameter_->getValue() : 0.0f;
+    return parameter_ != nullptr ? parameter_->normalizedToPlain(parameter_->getValue()) : 0.0f;
 }
 
 void FloatValueLabel::setValue(int phase, float value) {
     if (parameter_ == nullptr) return;
-    interface_.setLinkedParameterValue(phase, parameter_->getIndex(), value, 0);
+    interface_.setLinkedParameterValue(phase, parameter_->getIndex(), parameter_->plainToNormalized(value),
+                                       0);
 }
 
 float FloatValueLabel::clampToRange(float value) const {
@@ -80,6 +83,8 @@ float FloatValueLabel::clampToRange(float value) const {
 }
 
 std::string FloatValueLabel::formatValue(float value) const {
+    if (parameterText.getValue() && parameter_ != nullptr)
+        return parameter_->valueToText(parameter_->plainToNormalized(value), 0);
     const int decimals = std::clamp(precision.getValue(), 0, kMaxPrecision);
     std::string text = formatNumber(value, "%." + std::to_string(decimals) + "f");
     if (showPlus.getValue() && value >= 0.0f) text.insert(text.begin(), '+');
@@ -112,7 +117,8 @@ void FloatValueLabel::propertyChanged(AbstractProperty& property) {
         if (!alive.alive()) return;
         endGesture();
     }
-    if (&property == &precision || &property == &unit || &property == &showPlus || &property == &enabled)
+    if (&property == &precision || &property == &unit || &property == &showPlus || &property == &enabled ||
+        &property == &parameterText)
         refresh();
 }
 
@@ -230,14 +236,9 @@ void FloatValueLabel::textChanged() {
     AliveGuard alive(this);
     gui::MultiLabel::textChanged();
     if (!alive.alive() || editor() == nullptr || parameter_ == nullptr) return;
-    std::string_view typed = trimmed(editor()->text().text.getValue());
-    const std::string_view suffix = trimmed(unit.getValue());
-    if (!suffix.empty() && typed.size() > suffix.size() &&
-        typed.substr(typed.size() - suffix.size()) == suffix)
-        typed = trimmed(typed.substr(0, typed.size() - suffix.size()));
-    double parsed = 0.0;
-    if (!parseDouble(typed, parsed) || !std::isfinite(parsed)) return;
-    const float value = clampToRange(static_cast<float>(parsed));
+    float typed = 0.0f;
+    if (!readTyped(editor()->text().text.getValue(), typed)) return;
+    const float value = clampToRange(typed);
     if (std::fabs(value - getValue()) <= ControlChangeManager::kValueTolerance) return;
     setValue(0, value);
     setValue(1, value);
@@ -245,6 +246,24 @@ void FloatValueLabel::textChanged() {
     if (!alive.alive()) return;
     interface_.storeUndoStep(-1);
     refresh();
+}
+
+bool FloatValueLabel::readTyped(std::string_view text, float& value) const {
+    std::string_view typed = trimmed(text);
+    if (parameterText.getValue()) {
+        float normalized = 0.0f;
+        if (typed.empty() || !parameter_->textToValue(std::string(typed), normalized)) return false;
+        value = parameter_->normalizedToPlain(normalized);
+        return std::isfinite(value);
+    }
+    const std::string_view suffix = trimmed(unit.getValue());
+    if (!suffix.empty() && typed.size() > suffix.size() &&
+        typed.substr(typed.size() - suffix.size()) == suffix)
+        typed = trimmed(typed.substr(0, typed.size() - suffix.size()));
+    double parsed = 0.0;
+    if (!parseDouble(typed, parsed) || !std::isfinite(parsed)) return false;
+    value = static_cast<float>(parsed);
+    return true;
 }
 
 void FloatValueLabel::editEnded() {

@@ -7,6 +7,13 @@
 // quick click toggles (TapTimeHandler): in tap mode a press sets the value
 // to the milliseconds since the previous press.
 //
+// Values are the parameter's plain values: its own units through its value
+// map (a delay time in milliseconds, not its 0..1 position). The range, the
+// drag steps, the edit value and a tap's milliseconds are all plain values;
+// only the parameter itself is set with its own value. With parameterText
+// set the label shows the parameter's own text form ("375.0 ms", "1.250 sec")
+// and reads typed text as the parameter reads it.
+//
 // Gestures: a press begins one host gesture and only the release ends it
 // (or, when no release comes, losing the capture, hiding, disabling,
 // detaching or destroying the label), so every begin gets one end; a drag
@@ -24,6 +31,7 @@
 #include "modulation_editor/TapTimeHandler.h"
 
 #include <string>
+#include <string_view>
 
 class AbstractPluginParameter;
 class GenericPluginInterfaceBase;
@@ -47,8 +55,10 @@ public:
     Property<float> coarseStep;
     Property<float> minimum;
     Property<float> maximum;
+    Property<bool> parameterText;
 
-    // The parameter shown and set (null: none); the label takes its range.
+    // The parameter shown and set (null: none); the label takes its plain
+    // range.
     void setParameter(AbstractPluginParameter* parameter);
     AbstractPluginParameter* parameter() const { return parameter_; }
     // The face drawn in tap mode (null: the label has no tap mode).
@@ -59,8 +69,9 @@ public:
     bool isDragging() const { return dragging_; }
     float editValue() const { return editValue_; }
 
-    // A value as the label writes it: the decimals, the unit and, with show
-    // plus, "+" before values of 0 and above.
+    // A plain value as the label writes it: the parameter's text with
+    // parameterText, else the decimals, the unit and, with show plus, "+"
+    // before values of 0 and above.
     std::string formatValue(float value) const;
     // The text the label shows now ("-" disabled, "TAP" in tap mode).
     std::string shownText();
@@ -68,9 +79,10 @@ public:
     // parameter changed).
     void refresh();
 
-    // The value shown: the parameter's.
+    // The plain value shown: the parameter's.
     virtual float getValue();
-    // One gesture phase on the parameter (0 begin, 1 value, 2 end).
+    // One gesture phase on the parameter (0 begin, 1 value, 2 end) with a
+    // plain value.
     virtual void setValue(int phase, float value);
 
     void propertyChanged(AbstractProperty& property) override;
@@ -86,6 +98,8 @@ public:
 private:
     static int rowOf(const gui::Point& point);
     float clampToRange(float value) const;
+    // The typed text as a plain value; false when it is no value.
+    bool readTyped(std::string_view typed, float& value) const;
     // Ends the press's gesture (once), with an undo step when it changed
     // something.
     void endGesture();

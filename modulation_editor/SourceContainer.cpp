@@ -16,6 +16,8 @@ SourceContainer::SourceContainer(SourceHost& controller, SourceInterface* panel)
     if (panel_ == nullptr) return;
     panel_->parent.setValue(this);
     link(panel_);
+    panelWidth_ = panel_->width.getValue();
+    panel_->boundsEvent.addHandler(NotifyEvent::bind(this, &SourceContainer::panelBoundsChanged));
     const int32_t outputs = panel_->outputCount();
     for (int32_t output = 0; output < outputs; ++output) {
         gui::Control* button = controller.createButton(SourceHost::kAddSlotButton);
@@ -33,6 +35,7 @@ SourceContainer::SourceContainer(SourceHost& controller, SourceInterface* panel)
 
 // The panel and the buttons go with the container.
 SourceContainer::~SourceContainer() {
+    if (panel_ != nullptr) panel_->boundsEvent.removeHandler(this, &SourceContainer::panelBoundsChanged);
     deleteChildren();
 }
 
@@ -113,6 +116,12 @@ gui::Point SourceContainer::slotPosition(int32_t output, int32_t index) const {
     return gui::Point(controller_.margin.getValue() +
                           static_cast<float>(column) * (slotWidth + controller_.columnSpacing.getValue()),
                       slotAreaTop() + static_cast<float>(row) * pitch);
+}
+
+void SourceContainer::panelBoundsChanged() {
+    if (panel_ == nullptr || std::fabs(panel_->width.getValue() - panelWidth_) <= 0.001f) return;
+    panelWidth_ = panel_->width.getValue();
+    setSize(preferredWidth(last_), height.getValue());
 }
 
 void SourceContainer::boundsChanged() {

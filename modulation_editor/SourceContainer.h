@@ -8,7 +8,9 @@
 // output with listed slots: a vertical line 1 unit wide below the panel,
 // and, when the output's first column lies to its left, a horizontal line
 // 1 unit high from that column to it, just above the output's first slot)
-// and the separator at its right edge (every container but the last).
+// and the separator at its right edge (every container but the last). A
+// panel that changes its width (an XLFO panel whose step panel opens) takes
+// its container, and so the bar's layout, with it.
 //
 // Threading: GUI thread only.
 
@@ -58,6 +60,7 @@ public:
 
 private:
     float slotAreaTop() const;
+    void panelBoundsChanged();
 
     SourceHost& controller_;
     SourceInterface* panel_;
@@ -67,4 +70,5 @@ private:
     int32_t state_ = kNormal;
     int32_t slotsPerColumn_ = 1;
     bool last_ = false;
+    float panelWidth_ = 0.0f;
 };

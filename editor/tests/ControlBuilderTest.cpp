@@ -3,6 +3,7 @@
 #include "editor/ABButton.h"
 #include "editor/GenericPluginInterfaceBase.h"
 #include "editor/HotspotButton.h"
+#include "editor/IndicatorLight.h"
 #include "editor/tests/TestEditorModel.h"
 #include "gui/ControlBar.h"
 #include "gui/Text.h"
@@ -112,7 +113,7 @@ TEST_F(ControlBuilderTest, ButtonsHaveTheHitThresholdAndTheABButtonItsText) {
     ABButton* ab = builder->createABButton(20, 20, nullptr);
     EXPECT_EQ(ab->textLine(0)->text.getValue(), "A/B");
     EXPECT_FALSE(ab->state.getValue());
-    gui::Light* light = builder->createLight(nullptr);
+    IndicatorLight* light = builder->createLight(nullptr);
     EXPECT_EQ(light->bounds.getValue().topLeft(),
               gui::Point(ControlBuilder::kLightX, ControlBuilder::kLightY));
 

@@ -18,25 +18,30 @@
 #include "effect_editor/MidiSourceInterface.h"
 #include "effect_editor/VarnelSkin.h"
 #include "effect_editor/XLFOSourceInterface.h"
+#include "effect_editor/XLFOStepInterface.h"
 #include "effect_editor/XYSourceInterface.h"
 #include "effect_editor/tests/PaintedPixels.h"
 #include "gui/Bitmap.h"
 #include "gui/Image.h"
 #include "gui/ImageLabel.h"
 #include "gui/Knob.h"
+#include "gui/Light.h"
 #include "gui/Modifiers.h"
 #include "gui/MultiLabel.h"
 #include "gui/RootControl.h"
 #include "gui/ScrollArea.h"
+#include "gui/SelectButton.h"
 #include "gui/Text.h"
 #include "gui/ToggleButton.h"
 #include "gui/headless/PosixInterface.h"
+#include "gui/headless/PosixTextEditor.h"
 #include "modulation_editor/FloatValueLabel.h"
 #include "modulation_editor/ModulationIndicatorManager.h"
 #include "modulation_editor/ModulationScrollStrip.h"
 #include "modulation_editor/SourceSelectionBar.h"
 #include "modulation_editor/SourceSlotController.h"
 #include "modulation_editor/XYControllerButton.h"
+#include "modulation_editor/XLFOController.h"
 #include "modulation_editor/tests/VarnelEditorRig.h"
 
 #include <gtest/gtest.h>
@@ -44,6 +49,7 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -289,6 +295,106 @@ TEST_F(VarnelInterfaceTest, SyncShowsTheOffsetKnobAndItsHotspotsAndDisablesTheTi
     EXPECT_TRUE(editor->delayControls(1).time->visible.getValue());
 }
 
+// Each time display shows its delay's time in the parameter's own text, and
+// a drag, a tap and typed text set it in milliseconds.
+TEST_F(VarnelInterfaceTest, TheTimeDisplaysShowDragTapAndTypeTheDelayTimeInMilliseconds) {
+    open();
+    for (int32_t d = 0; d < VarnelInterface::kDelayCount; ++d) {
+        SCOPED_TRACE(d);
+        FloatValueLabel& display = *editor->delayControls(d).timeDisplay;
+        FloatPluginParameter& time = model->delay[size_t(d)].time;
+        auto ms = [&time] { return time.normalizedToPlain(time.getValue()); };
+        auto shown = [&display] { return display.text(0)->text.getValue(); };
+        EXPECT_EQ(shown(), "350.0 ms"); // the default
+        automate(time, time.plainToNormalized(1250.0f));
+        EXPECT_EQ(shown(), "1.250 sec");
+        automate(time, time.plainToNormalized(375.0f));
+        EXPECT_EQ(shown(), "375.0 ms");
+
+        // Nine rows up: four steps of 1 ms (held past a quick click).
+        const gui::Rect r = inRoot(display);
+        const gui::Point at((r.left + r.right) * 0.5f, (r.top + r.bottom) * 0.5f);
+        ui->mouseDown(0, at, gui::kLeftButton);
+        ui->mouseMove({at.x, at.y - 9.0f}, gui::kLeftButton);
+        ui->advance(300);
+        ui->mouseUp(0, {at.x, at.y - 9.0f});
+        EXPECT_NEAR(ms(), 379.0f, 0.01f);
+        EXPECT_EQ(shown(), "379.0 ms");
+
+        // A quick click shows the tap face; a press 500 ms after the first
+        // sets 500 ms.
+        ui->mouseDown(0, at, gui::kLeftButton);
+        ui->advance(50);
+        ui->mouseUp(0, at);
+        EXPECT_EQ(shown(), "TAP");
+        ui->advance(450);
+        ui->mouseDown(0, at, gui::kLeftButton);
+        ui->mouseUp(0, at);
+        EXPECT_NEAR(ms(), 500.0f, 0.05f);
+        EXPECT_EQ(shown(), "500.0 ms");
+
+        // Typed as the parameter reads a time. (On a label with a tap face a
+        // double click is a tap, so its editor is opened here directly.)
+        display.beginTextEdit(0);
+        auto* typing = static_cast<gui::headless::PosixTextEditor*>(display.editor());
+        ASSERT_NE(typing, nullptr);
+        EXPECT_EQ(typing->nativeText(), "500.0 ms");
+        typing->type("1.5 sec");
+        typing->pressKey(gui::TextEditor::EditorKey::kEnter);
+        ui->drainList(1);
+        EXPECT_NEAR(ms(), 1500.0f, 0.1f);
+        EXPECT_EQ(shown(), "1.500 sec");
+    }
+    EXPECT_EQ(adapter->gestureFaults(), "");
+}
+
+// MIDI arriving lights the bottom bar's MIDI light until 250 ms after the
+// last block that brought any, whether or not a control is armed for MIDI
+// learn; an armed control takes the controller.
+TEST_F(VarnelInterfaceTest, MidiArrivingLightsTheMidiLightFor250Ms) {
+    open();
+    gui::Light* light = editor->bottomBar().light;
+    ASSERT_NE(light, nullptr);
+    const gui::Rect r = inRoot(*light);
+    auto pixels = [this, &r] {
+        ui->paint();
+        std::vector<gui::Color> out;
+        for (int y = int(r.top); y < int(r.bottom); ++y)
+            for (int x = int(r.left); x < int(r.right); ++x)
+                out.push_back(ui->backBuffer().pixelAt(x, y));
+        return out;
+    };
+    auto arrives = [this](int32_t controller) {
+        model->notifyListener(GenericPlugin::kMidiControllerSeen, controller);
+        ui->drainList(1);
+    };
+    const std::vector<gui::Color> off = pixels();
+    EXPECT_FALSE(light->on.getValue());
+    ControllerMapping& mapping = *GenericPlugin::getControllerMapping();
+    const uint32_t mapped7 = mapping.getParameter(7);
+
+    arrives(7); // nothing armed
+    EXPECT_TRUE(light->on.getValue());
+    EXPECT_NE(pixels(), off);
+    ui->advance(200);
+    arrives(-1); // a block with MIDI but no controller
+    ui->advance(249);
+    EXPECT_TRUE(light->on.getValue());
+    ui->advance(1);
+    EXPECT_FALSE(light->on.getValue());
+    EXPECT_EQ(pixels(), off);
+    EXPECT_EQ(mapping.getParameter(7), mapped7);
+
+    editor->setMidiLearnActive(true);
+    const auto feedback = uint32_t(model->delay[0].feedback.getIndex());
+    editor->armLearnIdentifier(feedback);
+    arrives(21);
+    EXPECT_TRUE(light->on.getValue());
+    EXPECT_EQ(mapping.getParameter(21), feedback);
+    ui->advance(250);
+    EXPECT_FALSE(light->on.getValue());
+}
+
 TEST_F(VarnelInterfaceTest, DependentControlsFollowTheModelAfterAFullRefresh) {
     open();
     // Side by side in series, one above the other otherwise, always on the
@@ -485,6 +591,59 @@ TEST_F(VarnelInterfaceTest, EachSourceKindShowsTheProductsPanel) {
     EXPECT_EQ(editor->sourceSkin().presetMenu(VarnelPlugin::kXLFO, 99), nullptr);
     ASSERT_TRUE(editor->sourceSkin().sideChainUsable);
     EXPECT_EQ(editor->sourceSkin().sideChainUsable(), model->sideChainEnabled());
+}
+
+// The MIDI source panel's Input and Response Curve and the XLFO step
+// panel's Glide function list their parameters' value texts; a click lists
+// them in the menu, and picking one sets the parameter.
+TEST_F(VarnelInterfaceTest, TheSourcePanelsSelectorsListTheirParametersValues) {
+    using gui::headless::ModalAnswer;
+    using gui::headless::ModalRequest;
+    using gui::headless::ModalResponder;
+    setSettings(1, true);
+    open();
+    auto check = [this](const char* what, gui::SelectButton* button, AbstractPluginParameter& parameter) {
+        SCOPED_TRACE(what);
+        ASSERT_NE(button, nullptr);
+        std::vector<std::string> texts;
+        for (int k = int(parameter.getMin()); k <= int(parameter.getMax()); ++k)
+            texts.push_back(parameter.valueToText(float(k), 0));
+        ASSERT_GE(texts.size(), 2u);
+        EXPECT_EQ(button->choices(), texts);
+        EXPECT_EQ(button->textLine(0)->text.getValue(), texts.front());
+
+        ModalResponder::reset();
+        ModalAnswer last;
+        last.item = int(texts.size()) - 1;
+        ModalResponder::push(last);
+        const gui::Rect r = inRoot(*button);
+        const gui::Point at((r.left + r.right) * 0.5f, (r.top + r.bottom) * 0.5f);
+        ui->mouseDown(0, at, gui::kLeftButton);
+        ui->mouseUp(0, at);
+        ASSERT_EQ(ModalResponder::requests().size(), 1u);
+        EXPECT_EQ(ModalResponder::requests()[0].kind, ModalRequest::Kind::kMenu);
+        EXPECT_EQ(ModalResponder::requests()[0].items, texts);
+        EXPECT_EQ(parameter.getValue(), parameter.getMax());
+        EXPECT_EQ(button->textLine(0)->text.getValue(), texts.back());
+    };
+
+    editor->sourceController()->addSource(1);
+    auto* xlfo = dynamic_cast<XLFOSourceInterface*>(editor->sourceController()->panels().at(0));
+    ASSERT_NE(xlfo, nullptr);
+    xlfo->stepEditor()->selectOnly(1);
+    xlfo->stepEditor()->selectionChanged();
+    ui->advance(1000); // the step panel opens, its container with it
+    check("glide function",
+          dynamic_cast<gui::SelectButton*>(xlfo->stepPanel()->stepControl(XLFOController::kGlideFunction)),
+          model->xlfos[0].steps[1].glideFunction);
+
+    editor->sourceController()->addSource(4);
+    ui->advance(400); // the new panel grows in
+    auto* midi = dynamic_cast<MidiSourceInterface*>(editor->sourceController()->panels().at(1));
+    ASSERT_NE(midi, nullptr);
+    check("input", midi->inputButton(), model->midiSources[0].input);
+    check("response curve", midi->curveButton(), model->midiSources[0].responseCurve);
+    EXPECT_EQ(adapter->gestureFaults(), "");
 }
 
 TEST_F(VarnelInterfaceTest, AClaimedParameterRefreshesItsPanelAndAnUnclaimedOneRebuilds) {

@@ -12,24 +12,12 @@
 #include <cmath>
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace {
 
 using gui::headless::PosixTextEditor;
 using EditorKey = gui::TextEditor::EditorKey;
-
-// A label that shows and sets a delay time in milliseconds, as a time
-// display does.
-class MillisecondsLabel : public FloatValueLabel {
-public:
-    using FloatValueLabel::FloatValueLabel;
-    float getValue() override {
-        return parameter() != nullptr ? parameter()->normalizedToPlain(parameter()->getValue()) : 0.0f;
-    }
-    void setValue(int phase, float value) override {
-        FloatValueLabel::setValue(phase, parameter()->plainToNormalized(value));
-    }
-};
 
 class FloatValueLabelTest : public test::ModulationEditorTest {
 protected:
@@ -56,14 +44,13 @@ protected:
             ui->mouseMove({120, row}, gui::kLeftButton | modifiers);
         ui->mouseUp(0, {120, rows.size() > 0 ? *(rows.end() - 1) : y});
     }
-    MillisecondsLabel* timeLabel() {
-        auto* l = new MillisecondsLabel(*ui, *editor);
+    // A delay time's label, as a time display has it.
+    FloatValueLabel* timeLabel() {
+        auto* l = new FloatValueLabel(*ui, *editor);
         l->autoSize.setValue(false);
         l->setBoundsXYWH(200, 100, 60, 16);
         l->parent.setValue(&ui->root());
         l->setParameter(&model->delay[0].time);
-        l->minimum.setValue(5.0f);
-        l->maximum.setValue(5000.0f);
         l->setTapFace(face.get());
         return l;
     }
@@ -207,10 +194,72 @@ TEST_F(FloatValueLabelTest, TypedTextIsOneGestureAndOneUndoStep) {
     }
 }
 
+// A label works in its parameter's plain values (a delay time's
+// milliseconds, not its 0..1 position): its range, its text, its drag steps
+// and typed values; with parameterText it writes and reads the parameter's
+// own text form.
+TEST_F(FloatValueLabelTest, ValuesAreTheParametersPlainValues) {
+    FloatValueLabel* time = timeLabel();
+    FloatPluginParameter& p = model->delay[0].time;
+    EXPECT_NEAR(time->minimum.getValue(), 5.0f, 1e-3f);
+    EXPECT_NEAR(time->maximum.getValue(), 5000.0f, 0.01f);
+    struct Case {
+        float ms;
+        bool parameterText;
+        const char* text;
+    } cases[] = {{375.0f, true, "375.0 ms"},
+                 {1250.0f, true, "1.250 sec"},
+                 {5.0f, true, "5.000 ms"},
+                 {375.0f, false, "375.00"}};
+    for (const Case& c : cases) {
+        time->parameterText.setValue(c.parameterText);
+        p.setValue(p.plainToNormalized(c.ms), 0);
+        time->refresh();
+        EXPECT_NEAR(time->getValue(), c.ms, 0.01f) << c.text;
+        EXPECT_EQ(time->text(0)->text.getValue(), c.text);
+    }
+
+    // Nine rows up: four coarse steps of 1 ms; with Shift four of 0.1 ms.
+    // (Held longer than a quick click, so no drag starts tap mode.)
+    time->parameterText.setValue(true);
+    for (const auto& [modifiers, ms] : {std::pair{0, 379.0f}, std::pair{int(gui::kShift), 375.4f}}) {
+        p.setValue(p.plainToNormalized(375.0f), 0);
+        ui->mouseDown(0, {220, 105}, gui::kLeftButton);
+        ui->mouseMove({220, 96}, gui::kLeftButton | modifiers);
+        ui->advance(300);
+        ui->mouseUp(0, {220, 96});
+        EXPECT_FALSE(time->isTapMode());
+        EXPECT_NEAR(p.normalizedToPlain(p.getValue()), ms, 0.01f) << modifiers;
+    }
+
+    // Typed (a label without a tap face types on a double click) as the
+    // parameter reads it.
+    time->setTapFace(nullptr);
+    struct Typed {
+        const char* typed;
+        float ms; // NaN: unchanged
+    } typedCases[] = {
+        {"1.5 sec", 1500.0f}, {"250 ms", 250.0f}, {"75", 75.0f}, {"9 sec", 5000.0f}, {"abc", NAN}};
+    for (const Typed& c : typedCases) {
+        p.setValue(p.plainToNormalized(350.0f), 0);
+        time->refresh();
+        ui->mouseDown(0, {220, 105}, gui::kLeftButton | gui::kDoubleClick);
+        ui->mouseUp(0, {220, 105});
+        auto* typing = static_cast<PosixTextEditor*>(time->editor());
+        ASSERT_NE(typing, nullptr);
+        EXPECT_EQ(typing->nativeText(), "350.0 ms");
+        typing->type(c.typed);
+        typing->pressKey(EditorKey::kEnter);
+        ui->drainList(1);
+        EXPECT_NEAR(p.normalizedToPlain(p.getValue()), std::isnan(c.ms) ? 350.0f : c.ms, 0.05f) << c.typed;
+    }
+    EXPECT_EQ(adapter->gestureFaults(), "");
+}
+
 // A quick click (250 ms, not 251) starts tap mode; the next press sets the
 // time since the previous one, and its release ends tap mode.
 TEST_F(FloatValueLabelTest, TapTiming) {
-    MillisecondsLabel* tap = timeLabel();
+    FloatValueLabel* tap = timeLabel();
     const int32_t time = model->delay[0].time.getIndex();
     click(210, 251);
     EXPECT_FALSE(tap->isTapMode());
@@ -236,6 +285,14 @@ TEST_F(FloatValueLabelTest, TapTiming) {
     ui->advance(1);
     EXPECT_FALSE(tap->isTapMode());
     EXPECT_NE(tap->text(0)->text.getValue(), "TAP");
+
+    // A tap longer than the range sets the longest time.
+    click(210, 200);
+    ASSERT_TRUE(tap->isTapMode());
+    ui->advance(4900);
+    ui->mouseDown(0, {210, 105}, gui::kLeftButton);
+    ui->mouseUp(0, {210, 105});
+    EXPECT_NEAR(tap->getValue(), 5000.0f, 0.05f);
     EXPECT_EQ(adapter->gestureFaults(), "");
 }
 

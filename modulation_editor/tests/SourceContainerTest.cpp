@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -77,6 +78,22 @@ TEST_F(SourceContainerTest, SlotPanelsStandUnderTheirOutputs) {
     EXPECT_EQ(xy->state(), SourceContainer::kDimmed);
     EXPECT_EQ(xy->slotCounts(), (std::vector<int32_t>{0, 0}));
     EXPECT_EQ(panelOf(3)->getParent(), xlfo);
+}
+
+// A panel that changes its width (an XLFO panel whose step panel opens)
+// takes its container with it, and the containers after it make room.
+TEST_F(SourceContainerTest, AContainerFollowsItsPanelsWidth) {
+    setActive(model->xlfos, 2);
+    sources->rebuildSourceContainers();
+    ui->advance(400);
+    SourceContainer* first = sources->containerAt(0);
+    SourceContainer* second = sources->containerAt(1);
+    const float start = panel(0)->width.getValue();
+    for (float w : {start + 130.0f, start}) {
+        panel(0)->width.setValue(w);
+        EXPECT_FLOAT_EQ(first->width.getValue(), std::max(w, first->minWidth) + 1.0f) << w;
+        EXPECT_GE(second->x.getValue(), first->bounds.getValue().right) << w;
+    }
 }
 
 // Panels die with their container when a source goes; the slot controller
