@@ -264,6 +264,9 @@ void SourceSelectionBar::layOut() {
         auto* b = new SourceButton(*this, buttonStyle_);
         b->parent.setValue(this);
         buttons_.push_back(b);
+        // The selector stays above the buttons: it takes the presses (and
+        // hands a click to the button beneath).
+        setChildIndex(selector_, static_cast<int>(children().size()));
     }
     const float scale = mapped ? map_ / W : 0.0f;
     for (int32_t k = 0; k < containers; ++k) {
