@@ -92,6 +92,7 @@ VarnelSkin::VarnelSkin(gui::UserInterface& userInterface) : userInterface_(userI
         }
         buttonStyles_[size_t(i)] = std::move(style);
     }
+    buttonStyles_[kBarStyle]->textColor.setValue(kBarTextColor);
     for (const StyleIcon& icon : kStyleIcons)
         if (imageExists(icon.name)) buttonStyles_[size_t(icon.style)]->stateBitmap(3).load(icon.name);
     for (int32_t i = 0; i < kKnobStyleCount; ++i) {

@@ -42,6 +42,9 @@ constexpr int kOpaque = 128;
 // What lies behind a caption: the median of a band this many device pixels
 // wide around it.
 constexpr int kGroundBand = 3;
+// Text pixels at least this opaque are ink: a cut that takes only fainter
+// ones (the edge of a glyph's smoothing, empty leading) cuts nothing.
+constexpr int kInk = 64;
 // A later control at least this opaque over a caption covers it.
 constexpr int kVeil = 16;
 
@@ -100,6 +103,25 @@ bool splitNumber(const std::string& text, double& number, std::string& rest) {
     rest = std::string(end);
     rest.erase(0, rest.find_first_not_of(' '));
     return true;
+}
+
+// Whether a rendered text has ink outside the kept part (logical units of
+// the bitmap): what a cut takes away.
+bool inkOutside(const gui::IBitmap& bitmap, const gui::Rect& kept) {
+    const gui::PixelRect pixels = bitmap.getPixelRect();
+    const gui::Rect logical = bitmap.getRect();
+    const std::uint32_t* data = bitmap.getPixels();
+    if (data == nullptr || pixels.isEmpty() || !(logical.width() > 0.0f)) return false;
+    const float s = float(pixels.width()) / logical.width();
+    const int left = int(std::floor(kept.left * s)), top = int(std::floor(kept.top * s));
+    const int right = int(std::ceil(kept.right * s)), bottom = int(std::ceil(kept.bottom * s));
+    for (int y = 0; y < pixels.height(); ++y)
+        for (int x = 0; x < pixels.width(); ++x) {
+            if (x >= left && x < right && y >= top && y < bottom) continue;
+            const std::uint32_t p = data[std::size_t(y) * std::size_t(pixels.width()) + std::size_t(x)];
+            if (255 - int(p >> 24) > kInk) return true;
+        }
+    return false;
 }
 
 bool isInteractive(gui::Control& control) {
@@ -176,13 +198,17 @@ std::vector<Finding> IntegrityCheck::run() {
         if (!hasShownChildren(i)) checkFace(i);
         checkLabel(shown);
         checkChoices(shown);
-        checkToggle(shown);
-        checkComponent(shown);
         checkValueText(shown);
     }
     checkCaptions();
     checkOverlaps();
     checkLettering();
+    // Last: these change a state for a moment, and the editor may lay
+    // parts out again meanwhile.
+    for (const ShownControl& shown : all) {
+        checkToggle(shown);
+        checkComponent(shown);
+    }
     return findings_;
 }
 
@@ -338,11 +364,12 @@ void IntegrityCheck::checkCaptions() {
     }
     struct Drawn {
         gui::Rect area;
+        gui::Point from; // where in the bitmap the drawn part starts
         int alpha;
     };
     std::map<const void*, Drawn> drawnAt;
     for (const gui::test::Call& call : recording.calls)
-        if (call.op == gui::test::Op::kBitmap) drawnAt[call.object] = {call.rect, call.alpha};
+        if (call.op == gui::test::Op::kBitmap) drawnAt[call.object] = {call.rect, call.point, call.alpha};
     const ControlPicture window = ControlPicture::of(root);
     const float slack = 1.0f / scale + 0.01f;
 
@@ -360,7 +387,9 @@ void IntegrityCheck::checkCaptions() {
             free->lineStyle.setValue(gui::Text::LineStyle::kSingleLine);
             const float natural = free->width();
             const float area = caption.measured->wrapWidth.getValue();
-            if (area > 0.0f && natural > area + slack) {
+            const gui::IBitmap* unbounded = free->render();
+            if (area > 0.0f && natural > area + slack && unbounded != nullptr &&
+                inkOutside(*unbounded, gui::Rect(0.0f, 0.0f, area, unbounded->getRect().height()))) {
                 add(Rule::kCaptionWhole, shown,
                     quoted + format(" is %.1f wide in a text area of %.1f", natural, area));
                 continue;
@@ -378,7 +407,9 @@ void IntegrityCheck::checkCaptions() {
             drawnAny = true;
             const gui::Rect full = bitmap->getRect();
             const gui::Rect& area = it->second.area;
-            if (whole && (area.width() < full.width() - slack || area.height() < full.height() - slack)) {
+            const gui::Rect kept = area.offset(it->second.from - area.topLeft());
+            if (whole && (area.width() < full.width() - slack || area.height() < full.height() - slack) &&
+                inkOutside(*bitmap, kept)) {
                 add(Rule::kCaptionWhole, shown,
                     quoted + format(" is cut to %.1f x %.1f of %.1f x %.1f", area.width(), area.height(),
                                     full.width(), full.height()));
@@ -405,7 +436,7 @@ void IntegrityCheck::checkCaptions() {
                 add(Rule::kCaptionReadable, shown, quoted + " lies under " + cover->name);
             continue;
         }
-        const gui::Color background = window.medianAround(brightest->area, kGroundBand, shown.seen);
+        const gui::Color background = window.medianAround(brightest->area, kGroundBand, root.localRect());
         if (background.a == 0) continue;
         const gui::Color color = brightestText->color.getValue();
         const double alpha = (color.a / 255.0) * (brightest->alpha / 255.0);

@@ -11,8 +11,9 @@
 //                   bitmap covers itself;
 //   label           a button shows a caption, an icon or a label image,
 //                   unless the product says its face is its label;
-//   caption whole   every caption is drawn at its measured width, nothing
-//                   of it cut by its text area, its control or an ancestor;
+//   caption whole   no ink of a caption is cut, by its text area (its
+//                   measured width on one line) or by the clip of its
+//                   control or an ancestor;
 //   caption readable  its colour stands out from what lies around it in the
 //                   window's picture (contrast ratio of relative luminances)
 //                   and no other control draws over it; a caption dimmed on
