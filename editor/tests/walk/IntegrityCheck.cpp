@@ -389,14 +389,11 @@ void IntegrityCheck::checkCaptions() {
             const float area = caption.measured->wrapWidth.getValue();
             const gui::IBitmap* unbounded = free->render();
             if (area > 0.0f && natural > area + slack && unbounded != nullptr &&
-                inkOutside(*unbounded, gui::Rect(0.0f, 0.0f, area, unbounded->getRect().height()))) {
+                inkOutside(*unbounded, gui::Rect(0.0f, 0.0f, area, unbounded->getRect().height())))
                 add(Rule::kCaptionWhole, shown,
                     quoted + format(" is %.1f wide in a text area of %.1f", natural, area));
-                continue;
-            }
         }
         bool drawnAny = false;
-        bool cut = false;
         const Drawn* brightest = nullptr;
         const gui::Text* brightestText = nullptr;
         for (gui::Text* piece : caption.drawn) {
@@ -413,8 +410,6 @@ void IntegrityCheck::checkCaptions() {
                 add(Rule::kCaptionWhole, shown,
                     quoted + format(" is cut to %.1f x %.1f of %.1f x %.1f", area.width(), area.height(),
                                     full.width(), full.height()));
-                cut = true;
-                break;
             }
             if (brightest == nullptr || it->second.alpha * piece->color.getValue().a >
                                             brightest->alpha * brightestText->color.getValue().a) {
@@ -422,7 +417,6 @@ void IntegrityCheck::checkCaptions() {
                 brightestText = piece;
             }
         }
-        if (cut) continue;
         if (!drawnAny) {
             if (caption.mustDraw && whole) add(Rule::kCaptionWhole, shown, quoted + " is not drawn");
             continue;
