@@ -269,18 +269,27 @@ void IntegrityCheck::checkFace(std::size_t index) {
     if (!hasPixels(*face)) return;
     const float fw = face->width.getValue(), fh = face->height.getValue();
     const float w = shown.bounds.width(), h = shown.bounds.height();
+    // How far in from its right edge (along its middle row) and from its
+    // bottom edge (along its middle column) the face's drawing ends.
+    const int pw = face->pixelWidth(), ph = face->pixelHeight();
+    int right = pw - 1, bottom = ph - 1;
+    while (right >= 0 && face->pixelAt(right, ph / 2).a <= kVeil)
+        --right;
+    while (bottom >= 0 && face->pixelAt(pw / 2, bottom).a <= kVeil)
+        --bottom;
     const float s = face->getScale();
     const float ps = picture.scale;
     struct Probe {
-        float faceX, faceY, x, y;
+        bool drawn;
+        float x, y;
     };
-    const Probe probes[] = {{fw - 2.0f, fh * 0.5f, w - 2.0f, h * 0.5f},
-                            {fw * 0.5f, fh - 3.0f, w * 0.5f, h - 3.0f}};
+    const Probe probes[] = {{right >= 0, w - (float(pw - right) - 0.5f) / s, h * 0.5f},
+                            {bottom >= 0, w * 0.5f, h - (float(ph - bottom) - 0.5f) / s}};
     for (const Probe& p : probes) {
-        if (face->pixelAt(int(p.faceX * s), int(p.faceY * s)).a < kOpaque) continue;
+        if (!p.drawn) continue;
         const int x = std::clamp(int(p.x * ps), 0, picture.width - 1);
         const int y = std::clamp(int(p.y * ps), 0, picture.height - 1);
-        if (picture.alphaAt(x, y) < kOpaque) {
+        if (picture.alphaAt(x, y) <= kVeil) {
             add(Rule::kFaceFills, shown,
                 format("its %g x %g face leaves the %g x %g button bare", fw, fh, w, h));
             return;
