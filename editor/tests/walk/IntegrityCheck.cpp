@@ -24,7 +24,6 @@
 #include <cstdlib>
 #include <map>
 #include <memory>
-#include <sstream>
 
 namespace walk {
 
