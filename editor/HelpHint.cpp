@@ -1,8 +1,18 @@
 #include "editor/HelpHint.h"
 
+#include "gui/Image.h"
 #include "gui/ImageLabel.h"
 #include "gui/Text.h"
 #include "plugin/GenericPluginSettings.h"
+
+#include <algorithm>
+
+namespace {
+
+// Above any hit alpha: the arrow leaves clicks to the label.
+constexpr int kNeverHit = 255;
+
+} // namespace
 
 HelpHint::HelpHint(gui::UserInterface& userInterface, Context context)
     : gui::Component(userInterface), context_(std::move(context)) {}
@@ -21,9 +31,29 @@ void HelpHint::setLabel(gui::ImageLabel* label) {
     if (label_ != nullptr) link(label_);
 }
 
+void HelpHint::setArrow(gui::Image* arrow) {
+    if (arrow_ == arrow) return;
+    if (arrow_ != nullptr) unlink(arrow_);
+    arrow_ = arrow;
+    if (arrow_ == nullptr) return;
+    link(arrow_);
+    arrow_->hitThreshold.setValue(kNeverHit);
+}
+
+void HelpHint::pointAt(float x) {
+    if (arrow_ == nullptr) return;
+    arrow_->visible.setValue(x >= 0.0f);
+    if (x < 0.0f) return;
+    const float w = arrow_->width.getValue();
+    const float room = label_ != nullptr ? label_->width.getValue() : w;
+    arrow_->setX(std::clamp(x - w * 0.5f, 0.0f, std::max(0.0f, room - w)));
+    arrow_->setY(0.0f);
+}
+
 void HelpHint::componentDeleted(gui::Component* component) {
     gui::Component::componentDeleted(component);
     if (component == label_) label_ = nullptr;
+    if (component == arrow_) arrow_ = nullptr;
 }
 
 std::string HelpHint::replaceProductName(std::string text, const std::string& name) {

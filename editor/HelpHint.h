@@ -7,7 +7,8 @@
 // click on it clears it.
 //
 // The label is the product's (it may die first: the hint then forgets it
-// and keeps its state).
+// and keeps its state). An optional arrow, a child image of the label on
+// its top edge, points up at what the hint belongs to.
 //
 // Threading: GUI thread only.
 
@@ -18,8 +19,9 @@
 #include <string>
 
 namespace gui {
+class Image;
 class ImageLabel;
-}
+} // namespace gui
 
 class HelpHint : public gui::Component {
 public:
@@ -44,6 +46,12 @@ public:
 
     void setLabel(gui::ImageLabel* label);
     gui::ImageLabel* label() const { return label_; }
+    // The arrow, a child of the label (null: none); it takes no clicks.
+    void setArrow(gui::Image* arrow);
+    gui::Image* arrow() const { return arrow_; }
+    // The arrow's tip at x of the label, kept on the label; a negative x
+    // hides the arrow.
+    void pointAt(float x);
 
     // Replaces "$plugin", then shows or hides the hint.
     void show(const std::string& text, int32_t flags);
@@ -67,6 +75,7 @@ private:
 
     Context context_;
     gui::ImageLabel* label_ = nullptr;
+    gui::Image* arrow_ = nullptr;
     std::string text_;
     bool sticky_ = false;
     bool shown_ = false;

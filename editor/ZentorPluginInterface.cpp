@@ -10,12 +10,14 @@
 #include "gui/Animator.h"
 #include "gui/Bitmap.h"
 #include "gui/BitmapResourceList.h"
+#include "gui/Image.h"
 #include "gui/ImageLabel.h"
 #include "gui/MultiLabel.h"
 #include "gui/RootControl.h"
 #include "gui/Text.h"
 #include "gui/UserInterface.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -122,23 +124,48 @@ gui::ImageLabel* ZentorPluginInterface::createHelpHint() {
     label->visible.setValue(false);
     label->parent.setValue(root);
     hint().setLabel(label);
+    attachHelpHintArrow(*label);
     return label;
+}
+
+void ZentorPluginInterface::attachHelpHintArrow(gui::ImageLabel& label) {
+    if (!imageExists(kHelpHintArrow)) return;
+    auto* arrow = new gui::Image(userInterface());
+    arrow->bitmap().load(kHelpHintArrow);
+    const gui::Rect r = arrow->bitmap().getRect();
+    arrow->setBoundsXYWH(0.0f, 0.0f, r.width(), r.height());
+    arrow->visible.setValue(false);
+    arrow->parent.setValue(&label);
+    hint().setArrow(arrow);
 }
 
 void ZentorPluginInterface::positionHelpHint() {
     gui::ImageLabel* label = hint().label();
     if (label == nullptr) return;
+    const gui::Rect& b = label->bounds.getValue();
+    gui::Control* parent = label->getParent();
+    const gui::Point origin = parent != nullptr ? parent->toRoot(gui::Point()) : gui::Point();
+    // In root coordinates.
     float left = 0.0f;
+    float top = b.top + origin.y;
+    float anchor = -1.0f;
     if (gui::Button* help = standardButtons().button(StandardButtonKind::kHelp)) {
         const gui::Rect r = unionBounds(help, nullptr);
-        left = (r.left + r.right) * 0.5f - kHelpHintOffset;
+        anchor = (r.left + r.right) * 0.5f;
+        left = anchor - kHelpHintOffset;
+        // Off the button it points at.
+        top = r.bottom + kHelpHintGap;
     } else {
         left = std::round(getReferenceRectangle().left);
     }
-    // In the label's parent (the root, unless the product moved it).
-    if (gui::Control* parent = label->getParent()) left -= parent->toRoot(gui::Point()).x;
-    const gui::Rect& b = label->bounds.getValue();
-    label->setBoundsXYWH(left, b.top, b.width(), b.height());
+    // Inside the root (a Help button at the right edge would push the
+    // hint past it); the arrow still points at the button.
+    if (gui::RootControl* root = userInterface().rootControl()) {
+        left = std::clamp(left, 0.0f, std::max(0.0f, root->width.getValue() - b.width()));
+        top = std::clamp(top, 0.0f, std::max(0.0f, root->height.getValue() - b.height()));
+    }
+    label->setBoundsXYWH(left - origin.x, top - origin.y, b.width(), b.height());
+    hint().pointAt(anchor < 0.0f ? -1.0f : anchor - left);
 }
 
 void ZentorPluginInterface::paintBackground() {

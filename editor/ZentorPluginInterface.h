@@ -33,8 +33,11 @@ public:
     static constexpr const char* kBackgroundName = "Background.png";
     static constexpr const char* kValueDisplayBackground = "ParameterValueDisplayBackground.png";
     static constexpr const char* kHelpHintBackground = "HelpHintBackground.png";
+    static constexpr const char* kHelpHintArrow = "HelpHintArrow.png";
     // Left of the help hint's label: this far left of the Help button's centre.
     static constexpr float kHelpHintOffset = 10.0f;
+    // Below the Help button: this far under its bottom edge.
+    static constexpr float kHelpHintGap = 1.0f;
 
     ZentorPluginInterface(gui::UserInterface& userInterface, GenericPlugin& plugin,
                           uint32_t featureFlags = 0);
@@ -54,8 +57,12 @@ public:
     // and 15, hidden), given to the help hint, which shows it.
     virtual gui::ImageLabel* createHelpHint();
     // The label's left: the Help button's centre in root coordinates minus
-    // 10, else the reference rectangle's rounded left.
+    // 10, else the reference rectangle's rounded left; kept inside the root,
+    // and below the Help button, with the arrow at its centre.
     void positionHelpHint();
+    // Gives the label the arrow that points at the Help button (when the
+    // skin has one).
+    void attachHelpHintArrow(gui::ImageLabel& label);
     // Draws the named background once per name into the user interface's
     // background bitmap, at the root's size.
     virtual void paintBackground();

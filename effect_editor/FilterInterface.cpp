@@ -151,6 +151,8 @@ void FilterInterface::buildFilter(int32_t f) {
     c.characteristic = select(x - 38, 190, 108, set.characteristic);
     c.response = select(x, 210, 34, set.response);
     c.slope = select(x + 36, 210, 34, set.slope);
+    for (gui::SelectButton* narrow : {c.response, c.slope})
+        narrow->textPadding.setValue(VarnelSkin::kTightTextPadding);
 
     c.pan = b.createKnob(x - 58, 216, skin.knobStyle(VarnelSkin::kOuterRing));
     bind(c.pan, set.pan, t + 1);

@@ -61,6 +61,10 @@ constexpr int kBarLightY = 7;
 // stretches along the button's width only.
 constexpr float kBarControlHeight = 20.0f;
 constexpr float kResizeFromRight = 20.0f;
+// The channel-mode label: a gap to the selector its caption ends at, and
+// its colour on the light band of the background.
+constexpr float kLabelPadding = 3.0f;
+constexpr gui::Color kLabelOnBandColor{0, 0, 0, 255};
 
 // The note ratios of the offset hotspots, as the offset's log2 of a time
 // ratio: 1/2, 2/3 (triplet), 3/4 (dotted eighth of a quarter), 1, 4/3, 3/2
@@ -270,6 +274,7 @@ void VarnelInterface::createHelpHintLabel() {
     label->parent.setValue(userInterface().rootControl());
     keep(helpLabel_, label);
     hint().setLabel(label);
+    attachHelpHintArrow(*label);
 }
 
 void VarnelInterface::watch(gui::Component* control, std::function<void()> forget) {
@@ -343,6 +348,8 @@ void VarnelInterface::buildSelectionBar(SourceController& sources) {
     for (int i = 0; i < gui::Button::Style::kStateBitmapCount; ++i)
         VarnelSkin::loadIfPresent(button.stateBitmap(i), kSourceButtonBitmaps[i]);
     button.updateSizeFromBitmaps();
+    // The overlay is a gloss over the whole face, stretched as the face is.
+    button.overlayStyle.setValue(gui::Button::OverlayStyle::kBackground);
     button.textColor.setValue(gui::Color(0, 0, 0, 255));
     button.textOffsetY.setValue(1.0f);
     if (gui::MultiLabel* label = bar->addLabel())
@@ -493,6 +500,7 @@ void VarnelInterface::buildTopBar() {
         gui::Button* button = k == kCompare ? builder_->createABButton(0, kTopBarY, style)
                                             : builder_->createButton(0, kTopBarY, style);
         setFloat(button->height, kTopBarHeight);
+        setFloat(button->textPadding, VarnelSkin::kTightTextPadding);
         if (e.icon != nullptr) loadIcon(*button, 0, e.icon);
         if (e.text != nullptr) setText(*button, e.text);
         button->helpText.setValue(e.help);
@@ -710,9 +718,10 @@ void VarnelInterface::buildSyncKnob(int32_t d, int x, int y) {
 
 void VarnelInterface::createTimeDisplay(int32_t d, int y) {
     auto* label = new FloatValueLabel(userInterface(), *this);
-    // The field keeps the tap face's size, so that the whole face takes the
-    // taps; the text stands in its middle.
-    label->autoSize.setValue(false);
+    // The size of the window the section's art draws for it (the tap
+    // face's), so that the whole face takes the taps; the text stands in its
+    // middle.
+    setIfDifferent(label->autoSize, false);
     setIfDifferent(label->alignment, gui::Alignment::kCentre);
     setIfDifferent(label->layout, gui::Layout::kMiddle);
     label->setBoundsXYWH(0, 0, 54, 16);
@@ -768,6 +777,8 @@ void VarnelInterface::buildBottomBar() {
     };
     gui::Button* learn = sized(builder_->createButton(24, kY, bar), 72);
     setText(*learn, "MIDI Learn");
+    // Room for the caption beside the bar's on mark while learning.
+    setFloat(learn->textPadding, VarnelSkin::kTightTextPadding);
     learn->helpText.setValue(kMidiLearnHelp);
     standardButtons().setStandardButton(int32_t(StandardButtonKind::kMidiLearn), learn);
     keep(b.midiLearn, learn);
@@ -782,10 +793,12 @@ void VarnelInterface::buildBottomBar() {
     addParameterValueItems(*channel, plugin_.channelMode);
     bind(channel, plugin_.channelMode, kNoTarget);
     keep(b.channelMode, channel);
-    // A label that ends at the selector.
+    // A label that ends at the selector (its colour follows the bar's
+    // ground, positionBottomBar).
     gui::Button* label = builder_->createButton(183, kY, nullptr);
     sized(label, 264 - 183);
     setText(*label, "Channel Mode:");
+    setFloat(label->textPadding, kLabelPadding);
     setIfDifferent(label->textAlignment, gui::Alignment::kRight);
     setIfDifferent(label->enabled, false);
     setIfDifferent(label->opacity, 255);
@@ -834,10 +847,15 @@ void VarnelInterface::positionBottomBar() {
     const float w = float(roundedInt(root->width.getValue()));
     const float h = float(roundedInt(root->height.getValue()));
     b.bar->setBoundsXYWH(0, h - kBottomBarHeight, w, kBottomBarHeight);
+    const bool plain = !plugin_.getVarnelSettings().showModulation.getValue();
     if (b.background != nullptr) {
         setFloat(b.background->width, w);
-        setShown(b.background, !plugin_.getVarnelSettings().showModulation.getValue());
+        setShown(b.background, plain);
     }
+    // The label's caption on the plain bar's dark ground, or on the
+    // background's light band below the modulation section.
+    if (b.channelModeLabel != nullptr)
+        setTextColor(*b.channelModeLabel, plain ? VarnelSkin::kBarTextColor : kLabelOnBandColor);
     const int32_t l = layout();
     placeX(b.channelModeLabel, kChannelLabelX[l]);
     if (b.channelModeLabel != nullptr)

@@ -106,6 +106,7 @@ VarnelSkin::VarnelSkin(gui::UserInterface& userInterface) : userInterface_(userI
         }
         buttonStyles_[size_t(i)] = std::move(style);
     }
+    buttonStyles_[kBarStyle]->textColor.setValue(kBarTextColor);
     for (const StyleIcon& icon : kStyleIcons) {
         gui::Button::Style& style = *buttonStyles_[size_t(icon.style)];
         if (imageExists(icon.off)) style.stateBitmap(3).load(icon.off);

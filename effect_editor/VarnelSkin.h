@@ -45,6 +45,14 @@ public:
         kImageCount,
     };
     static constexpr int32_t kButtonStyleCount = 27;
+    // The bar buttons' style (the bottom bar's buttons and selectors) and
+    // its caption colour on their dark faces.
+    static constexpr int32_t kBarStyle = 8;
+    static constexpr gui::Color kBarTextColor{200, 200, 200, 255};
+    // The text padding of the buttons whose caption all but fills them (the
+    // top bar's text buttons, the filters' 34 wide selectors): the toolkit's
+    // 6 on each side would cut their captions.
+    static constexpr float kTightTextPadding = 2.0f;
     static constexpr int32_t kKnobStyleCount = 5;
     // Knob styles by role.
     enum KnobRole : int32_t {

@@ -99,6 +99,9 @@ void VarnelSourceInterface::setSourceInstance(std::int32_t instance) {
     if (title_ != nullptr && title_->text(0) != nullptr) title_->text(0)->text.setValue(name);
     if (presetButton_ != nullptr && skin_.presetMenu)
         presetButton_->setPopupMenu(skin_.presetMenu(presetKind(sourceId().type), instance));
+    // A panel whose name grows (a MIDI source's names its input) is still
+    // its title where the name finds no room.
+    setShortSourceName(name);
     setSourceName(name);
 }
 

@@ -215,10 +215,16 @@ void MultiLabel::draw(Canvas& canvas) {
         if (i == editLine_) continue;
         Line& line = lines_[std::size_t(i)];
         const Rect r = lineRect(i);
-        if (line.useOverride && line.overrideText)
-            canvas.drawText(*line.overrideText, r.topLeft(), overrideOpacity.getValue());
-        else if (line.text)
-            canvas.drawText(*line.text, r.topLeft(), std::clamp(level_, 0, 255));
+        Text* shown = line.useOverride && line.overrideText ? line.overrideText.get() : line.text.get();
+        if (shown == nullptr) continue;
+        // Aligned in the line's rect (a label wider than its text).
+        Point at = r.topLeft();
+        if (alignment.getValue() == Alignment::kCentre)
+            at.x += (r.width() - shown->width()) * 0.5f;
+        else if (alignment.getValue() == Alignment::kRight)
+            at.x = r.right - shown->width();
+        canvas.drawText(*shown, at,
+                        shown == line.text.get() ? std::clamp(level_, 0, 255) : overrideOpacity.getValue());
     }
 }
 

@@ -226,6 +226,13 @@ void FloatValueLabel::draw(gui::Canvas& canvas) {
     gui::MultiLabel::draw(canvas);
 }
 
+gui::Rect FloatValueLabel::lineRect(int index) {
+    const gui::Rect r = gui::MultiLabel::lineRect(index);
+    const float spare = height.getValue() - (r.bottom - r.top);
+    if (index != 0 || lineCount.getValue() != 1 || spare <= 2.0f * r.top) return r;
+    return r.offset(0.0f, spare * 0.5f - r.top);
+}
+
 // The editor starts from the value as it is now.
 void FloatValueLabel::editBegan() {
     refresh();

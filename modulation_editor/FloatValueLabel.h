@@ -91,6 +91,9 @@ public:
     void mouseUp(int button, const gui::Point& point, int modifiers) override;
     void captureLost() override;
     void draw(gui::Canvas& canvas) override;
+    // The one line stands in the middle of a label taller than it (a field
+    // sized to its window rather than to its text).
+    gui::Rect lineRect(int index) override;
     void editBegan() override;
     void textChanged() override;
     void editEnded() override;

@@ -353,6 +353,9 @@ void SourceController::rebuildSourceContainers() {
         } rebuilding(rebuilding_);
         rebuildContainers();
     }
+    // The strip's range follows the containers the bar has laid out (the
+    // bar does not tell the strip).
+    if (strip_ != nullptr) strip_->scrollArea()->updateLayout();
     slots_.refreshSlots(-1);
     updateSourceBar();
 }

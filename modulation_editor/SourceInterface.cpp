@@ -110,6 +110,12 @@ void SourceInterface::setSourceName(const std::string& name) {
     controller_.updateSourceBar();
 }
 
+void SourceInterface::setShortSourceName(const std::string& name) {
+    if (name == shortName_) return;
+    shortName_ = name;
+    controller_.updateSourceBar();
+}
+
 void SourceInterface::propertyChanged(AbstractProperty& property) {
     DynamicInterface::propertyChanged(property);
     if (&property == &selected) selectionChanged();

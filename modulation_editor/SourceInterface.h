@@ -66,6 +66,10 @@ public:
 
     void setSourceName(const std::string& name);
     const std::string& sourceName() const { return name_; }
+    // The name where the whole one finds no room (the source button of a
+    // narrow panel): empty for the name itself.
+    void setShortSourceName(const std::string& name);
+    const std::string& shortSourceName() const { return shortName_.empty() ? name_ : shortName_; }
     SourceId sourceId() const { return id_; }
     std::uint32_t firstSourceIndex() const { return firstSource_; }
     std::int32_t outputCount() const { return outputCount_; }
@@ -98,5 +102,6 @@ private:
     gui::Point pressPoint_;
     std::int32_t outputCount_ = 0;
     std::string name_;
+    std::string shortName_;
     SourceId id_;
 };

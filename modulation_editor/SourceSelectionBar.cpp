@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <memory>
 
 namespace {
 
@@ -264,8 +265,15 @@ void SourceSelectionBar::layOut() {
         auto* b = new SourceButton(*this, buttonStyle_);
         b->parent.setValue(this);
         buttons_.push_back(b);
+        // The selector stays above the buttons: it takes the presses (and
+        // hands a click to the button beneath).
+        setChildIndex(selector_, static_cast<int>(children().size()));
     }
     const float scale = mapped ? map_ / W : 0.0f;
+    // As high as the buttons' face (centred in the bar), so that the face
+    // stretches along the button's width.
+    const float faceHeight = buttonStyle_->height.getValue();
+    const float bh = faceHeight > 0.0f ? std::min(faceHeight, h) : h;
     for (int32_t k = 0; k < containers; ++k) {
         SourceButton* b = buttons_[static_cast<size_t>(k)];
         SourceContainer* container = controller_.containerAt(k);
@@ -273,12 +281,12 @@ void SourceSelectionBar::layOut() {
         b->visible.setValue(mapped && container != nullptr);
         if (!mapped || container == nullptr) continue;
         const float bw = container->width.getValue() * scale;
-        b->setBoundsXYWH(origin_ + std::round(container->x.getValue() * scale), 0.0f, bw, h);
+        b->setBoundsXYWH(origin_ + std::round(container->x.getValue() * scale), std::round((h - bh) * 0.5f),
+                         bw, bh);
         const bool wide = bw > kTextButtonWidth;
         b->textPadding.setValue(wide ? 4.0f : 2.0f);
         if (gui::Text* text = b->textLine(0))
-            text->text.setValue(wide && container->panel() != nullptr ? container->panel()->sourceName()
-                                                                      : "");
+            text->text.setValue(wide ? fittingName(*text, container->panel()) : "");
         b->opacity.setValue(container->state() == SourceContainer::kDimmed ? 128 : 255);
     }
     const float over = static_cast<float>(overhang.getValue());
@@ -299,6 +307,20 @@ void SourceSelectionBar::layOut() {
         selector_->setBoundsXYWH(origin_ + area->scrollX.getValue() * scale - over, 0.0f,
                                  std::max(0.0f, selectorWidth) + 2.0f * over, h);
     }
+}
+
+std::string SourceSelectionBar::fittingName(const gui::Text& line, const SourceInterface* panel) {
+    // The button gives its line the room it has for text.
+    const float room = line.wrapWidth.getValue();
+    if (panel == nullptr || room <= 0.0f || !userInterface().hasPlatformDelegate()) return {};
+    std::unique_ptr<gui::Text> probe(userInterface().platformDelegate().createText());
+    if (!probe) return {};
+    for (const std::string* name : {&panel->sourceName(), &panel->shortSourceName()}) {
+        probe->assignStyleAndText(line, *name);
+        probe->wrapWidth.setValue(0.0f);
+        if (probe->width() <= room) return *name;
+    }
+    return {};
 }
 
 void SourceSelectionBar::dragSelector(float startScroll, float dx) {

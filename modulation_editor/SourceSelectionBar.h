@@ -18,6 +18,11 @@
 // the map off a wide bar); right: a - (strip margin + m); left: the strip
 // margin.
 //
+// Source buttons are as high as their style's face, centred in the bar; a
+// button wider than 24 units is named with its panel's name where that fits
+// the room its text padding (and a placed icon) leaves, else with the
+// panel's short name where that fits, else not at all.
+//
 // Two edge shapes in the bar's colour close the map at its ends, each the
 // overhang wide (left of the origin and right of origin + m), so that the
 // selector's overreach lies on them; they show while there is a map and an
@@ -39,11 +44,13 @@
 
 class SourceHost;
 class SourceContainer;
+class SourceInterface;
 
 namespace gui {
 class Image;
 class MultiLabel;
 class Shape;
+class Text;
 } // namespace gui
 
 class SourceSelectionBar : public gui::Control {
@@ -133,6 +140,9 @@ public:
 
 private:
     void layOut();
+    // The panel's name when it fits the line's room in the line's font,
+    // else its short name when that does, else nothing.
+    std::string fittingName(const gui::Text& line, const SourceInterface* panel);
     // The source bar's width (at least 1).
     float barWidth() const;
 

@@ -6,10 +6,12 @@
 #include "gui/Animator.h"
 #include "gui/Bitmap.h"
 #include "gui/Button.h"
+#include "gui/Image.h"
 #include "gui/ImageLabel.h"
 #include "gui/MultiLabel.h"
 #include "gui/Text.h"
 #include "gui/Timer.h"
+#include "gui/tests/ResourceImages.h"
 
 #include <gtest/gtest.h>
 
@@ -122,6 +124,35 @@ TEST_F(ZentorTest, TheHelpHintsLabelSitsByTheHelpButtonElseByTheReferenceControl
     editor->standardButtons().setStandardButton(static_cast<int32_t>(StandardButtonKind::kHelp), help);
     editor->layoutHelpHint();
     EXPECT_FLOAT_EQ(label->bounds.getValue().left, 305.0f); // centre 315 minus 10
+    EXPECT_FLOAT_EQ(label->bounds.getValue().top, 421.0f);  // below the button
+}
+
+// A Help button at the window's right edge keeps the hint inside the window,
+// below the button; its arrow still points up at the button's centre.
+TEST_F(ZentorTest, TheHelpHintStaysInsideTheWindowWithItsArrowAtHelp) {
+    static const bool registered =
+        gui::testing::registerSolidImages({{"HelpHintArrow.png", 14, 8, gui::Color(240, 170, 60, 255)}});
+    ASSERT_TRUE(registered);
+    gui::ImageLabel* label = editor->createHelpHint();
+    ASSERT_NE(label, nullptr);
+    gui::Image* arrow = editor->hint().arrow();
+    ASSERT_NE(arrow, nullptr);
+    EXPECT_EQ(arrow->getParent(), label);
+    label->setBoundsXYWH(0, 0, 320, 64);
+    auto* help = new gui::Button(*ui, nullptr);
+    help->setBoundsXYWH(886, 9, 40, 18);
+    help->parent.setValue(&ui->root());
+    editor->standardButtons().setStandardButton(static_cast<int32_t>(StandardButtonKind::kHelp), help);
+    editor->layoutHelpHint();
+    const gui::Rect r = label->bounds.getValue();
+    EXPECT_FLOAT_EQ(r.right, 926.0f);
+    EXPECT_FLOAT_EQ(r.top, 28.0f);
+    EXPECT_TRUE(arrow->visible.getValue());
+    const gui::Point tip = arrow->toRoot(gui::Point(arrow->width.getValue() * 0.5f, 0.0f));
+    EXPECT_FLOAT_EQ(tip.x, 906.0f);
+    EXPECT_FLOAT_EQ(tip.y, r.top);
+    // The arrow takes no clicks: they are the label's (a sticky hint goes).
+    EXPECT_EQ(label->findChildAt(label->fromRoot(tip + gui::Point(0.0f, 4.0f))), nullptr);
 }
 
 TEST_F(ZentorTest, ClosingDeletesTheTreeBeforeTheAnimatorAndTheStyles) {

@@ -1,12 +1,14 @@
 #include "gui/MultiLabel.h"
 
 #include "gui/Animator.h"
+#include "gui/Canvas.h"
 #include "gui/Modifiers.h"
 #include "gui/RootControl.h"
 #include "gui/Text.h"
 #include "gui/Timer.h"
 #include "gui/headless/PosixPlatformDelegate.h"
 #include "gui/headless/PosixTextEditor.h"
+#include "gui/tests/RecordingCanvas.h"
 #include "gui/tests/TestInterface.h"
 
 #include <gtest/gtest.h>
@@ -83,6 +85,40 @@ TEST(MultiLabel, LineCountAndPreferredSizes) {
     EXPECT_FLOAT_EQ(label.height.getValue(), tall + 2.0f + 6.0f);
     EXPECT_EQ(label.lineRect(0).topLeft(), Point(7.0f, 3.0f));
     EXPECT_FLOAT_EQ(label.lineRect(1).top, 3.0f + label.text(0)->height() + 2.0f);
+}
+
+// A label wider than its text draws each line at the alignment's place in
+// the line's rect.
+TEST(MultiLabel, LinesAreDrawnAtTheirAlignmentInTheLineRect) {
+    DelegateInterface ui;
+    MultiLabel label(ui, 1);
+    label.text(0)->text.setValue("abc");
+    label.autoSize.setValue(false);
+    label.leftMargin.setValue(2.0f);
+    label.rightMargin.setValue(4.0f);
+    label.setBoundsXYWH(0, 0, 60, 20);
+    const float w = label.text(0)->width();
+    ASSERT_GT(w, 0.0f);
+    const IBitmap* rendered = label.text(0)->render();
+    struct Case {
+        Alignment alignment;
+        float x;
+    };
+    for (const Case& c : {Case{Alignment::kLeft, 2.0f}, Case{Alignment::kCentre, 2.0f + (54.0f - w) * 0.5f},
+                          Case{Alignment::kRight, 56.0f - w}}) {
+        label.alignment.setValue(c.alignment);
+        test::RecordingCanvas recording;
+        Canvas canvas(&recording);
+        canvas.clip.setValue(Rect(0, 0, 60, 20));
+        label.draw(canvas);
+        bool drawn = false;
+        for (const test::Call& call : recording.calls)
+            if (call.object == rendered) {
+                drawn = true;
+                EXPECT_FLOAT_EQ(call.rect.left, c.x) << int(c.alignment);
+            }
+        EXPECT_TRUE(drawn) << int(c.alignment);
+    }
 }
 
 TEST(MultiLabel, TextFadesInWhileThePointerIsOver) {

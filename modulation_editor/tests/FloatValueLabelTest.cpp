@@ -92,6 +92,19 @@ TEST_F(FloatValueLabelTest, Texts) {
     EXPECT_EQ(label->text(0)->text.getValue(), "-");
 }
 
+// A label taller than its one line (a field sized to its window) keeps the
+// line in its middle; one sized to its text draws it at the top.
+TEST_F(FloatValueLabelTest, TheLineStandsInTheMiddleOfATallerLabel) {
+    label->refresh();
+    const float line = label->text(0)->height();
+    ASSERT_GT(line, 0.0f);
+    ASSERT_LT(line, 16.0f);
+    EXPECT_FLOAT_EQ(label->lineRect(0).top, (16.0f - line) * 0.5f);
+    EXPECT_FLOAT_EQ(label->lineRect(0).bottom - label->lineRect(0).top, line);
+    label->autoSize.setValue(true);
+    EXPECT_FLOAT_EQ(label->lineRect(0).top, 0.0f);
+}
+
 // Each step needs more than two rows (d / 2 steps); Shift steps finely. A
 // drag that reports each row still moves.
 TEST_F(FloatValueLabelTest, DraggingStepsEveryThirdRowAndOnlyTheReleaseEnds) {

@@ -338,6 +338,20 @@ TEST_F(SourceControllerTest, BarBitmapsMakeTheScrollBarButton) {
               1);
 }
 
+// Sources that come without the insertion animation (a preset, automation)
+// widen the strip's scroll range as they come and narrow it as they go, so
+// that every panel can be scrolled into view.
+TEST_F(SourceControllerTest, TheStripsRangeFollowsTheSourcesARebuildMakes) {
+    gui::ScrollArea* area = sources->strip().scrollArea();
+    setActive(model->xlfos, 6);
+    setActive(model->egs, 6);
+    const float wide = area->scrollX.getMaximum();
+    EXPECT_GT(wide, 0.0f);
+    EXPECT_NEAR(wide, area->contentWidth.getValue() - area->width.getValue(), 1.0f);
+    setActive(model->egs, 0);
+    EXPECT_LT(area->scrollX.getMaximum(), wide);
+}
+
 // The scroll listener hears every scroll of the strip, with its position,
 // once the selection bar has followed; set back to null it hears nothing.
 TEST_F(SourceControllerTest, TheScrollListenerIsToldAfterEveryScroll) {
@@ -352,7 +366,6 @@ TEST_F(SourceControllerTest, TheScrollListenerIsToldAfterEveryScroll) {
     setActive(model->xlfos, 6);
     setActive(model->egs, 6);
     gui::ScrollArea* area = sources->strip().scrollArea();
-    area->updateLayout();
     ASSERT_GT(area->scrollX.getMaximum(), 60.0f);
     sources->setScrollListener(&recorder);
     area->scrollX.setValue(40.0f);

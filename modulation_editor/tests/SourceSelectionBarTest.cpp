@@ -3,11 +3,15 @@
 #include "gui/Image.h"
 #include "gui/ScrollArea.h"
 #include "gui/Shape.h"
+#include "gui/Text.h"
 #include "gui/tests/ResourceImages.h"
 #include "modulation_editor/SourceContainer.h"
 #include "modulation_editor/tests/SourceRig.h"
 
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
 
 namespace {
 
@@ -66,6 +70,33 @@ TEST_F(SourceSelectionBarTest, TheSelectorDragsOrClicks) {
     const float expected = start + 10.0f * sources->sourceBar().width.getValue() / bar().mapWidth();
     EXPECT_NEAR(area->scrollX.getValue(), std::min(expected, area->scrollX.getMaximum()), 0.01f);
     ui->mouseUp(0, gui::Point(q.x + 10.0f, q.y), 0);
+}
+
+// Source buttons are as high as their style's face, centred in the bar, so
+// that the face stretches along their width alone; each is named with its
+// panel's name where that fits its text area, else with the short name
+// where that does, else not at all.
+TEST_F(SourceSelectionBarTest, SourceButtonsTakeTheirFacesHeightAndANameThatFits) {
+    bar().sourceButtonStyle().height.setValue(14.0f);
+    setActive(model->xlfos, 2);
+    const float h = bar().height.getValue();
+    ASSERT_GT(h, 14.0f);
+    ASSERT_EQ(bar().sourceButtons().size(), 2u);
+    SourceSelectionBar::SourceButton* first = bar().sourceButtons()[0];
+    EXPECT_FLOAT_EQ(first->height.getValue(), 14.0f);
+    EXPECT_FLOAT_EQ(first->y.getValue(), std::round((h - 14.0f) * 0.5f));
+    const std::string tooLong(60, 'W');
+    SourceInterface* panel = sources->panels()[0];
+    const gui::Text& shown = *first->textLine(0);
+    EXPECT_EQ(shown.text.getValue(), "S1.1");
+    panel->setShortSourceName("S1");
+    panel->setSourceName(tooLong);
+    EXPECT_EQ(shown.text.getValue(), "S1");
+    panel->setShortSourceName(tooLong);
+    EXPECT_EQ(shown.text.getValue(), "");
+    panel->setShortSourceName("");
+    panel->setSourceName("S1.1");
+    EXPECT_EQ(shown.text.getValue(), "S1.1");
 }
 
 // The edge shapes, in the bar's colour, close the map at both ends, each the

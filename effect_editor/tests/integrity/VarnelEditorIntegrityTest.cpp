@@ -1,0 +1,402 @@
+// The product's editor as a user meets it: the real VarnelInterface with its
+// own skin, styles and texts, opened on the effect's model in the window of
+// the platform (GDI text under Wine, the headless platform's metric
+// natively) at scales 1.0 and 2.0, in each state a user reaches first:
+//   fresh      the 640 x 321 editor of a new user, with the welcome hint;
+//   full       926 x 514 with the modulation section, one source of each
+//              kind, slots, and the filter section open;
+//   learn      the full editor with the MIDI learn overlay open.
+// Its whole control tree is walked and every shown control checked
+// (editor/tests/walk/IntegrityCheck.h), with this product's own
+// expectations of each state beside them. Faults that other work mends
+// stand in one table below; each entry must still occur, so that the table
+// reads as what is left to do and is emptied as they are mended.
+
+#include "editor/ComponentButton.h"
+#include "editor/HelpHint.h"
+#include "editor/HotspotButton.h"
+#include "editor/MidiLearnMode.h"
+#include "editor/StandardButtons.h"
+#include "editor/tests/TestEditorModel.h"
+#include "editor/tests/walk/ControlPicture.h"
+#include "editor/tests/walk/ControlWalk.h"
+#include "editor/tests/walk/IntegrityCheck.h"
+#include "editor/tests/walk/KnownFaults.h"
+#include "effect/VarnelPlugin.h"
+#include "effect/VarnelPluginSettings.h"
+#include "effect_editor/VarnelInterface.h"
+#include "effect_editor/VarnelSkin.h"
+#include "effect_editor/XLFOSourceInterface.h"
+#include "effect_editor/tests/integrity/EditorWindow.h"
+#include "effect_editor/tests/integrity/SkinLettering.h"
+#include "gui/Image.h"
+#include "gui/ImageLabel.h"
+#include "gui/LevelButton.h"
+#include "gui/Light.h"
+#include "gui/RootControl.h"
+#include "gui/RootLockScope.h"
+#include "gui/ScrollArea.h"
+#include "gui/Shape.h"
+#include "gui/Text.h"
+#include "gui/UserInterface.h"
+#include "modulation_editor/FloatValueLabel.h"
+#include "modulation_editor/ModulationScrollStrip.h"
+#include "modulation_editor/SourceContainer.h"
+#include "modulation_editor/SourceController.h"
+#include "modulation_editor/SourceId.h"
+#include "modulation_editor/SourceSelectionBar.h"
+#include "modulation_editor/XLFOController.h"
+#include "modulation_editor/XYControllerButton.h"
+#include "modulation_editor/tests/VarnelEditorRig.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using walk::Finding;
+using walk::KnownFault;
+using walk::Rule;
+
+enum class State { kFresh, kFull, kLearn };
+
+const char* stateName(State state) {
+    switch (state) {
+    case State::kFresh:
+        return "fresh 640 x 321";
+    case State::kFull:
+        return "full 926 x 514";
+    case State::kLearn:
+        return "MIDI learn";
+    }
+    return "?";
+}
+
+bool named(const Finding& finding, const char* text) {
+    return finding.control.find(text) != std::string::npos;
+}
+
+template <class T> bool is(const Finding& finding) {
+    return dynamic_cast<T*>(finding.pointer) != nullptr;
+}
+
+// Faults of the editor that are mended on other branches (and faults this
+// check found that no issue names yet): each entry lets exactly its
+// controls fail its rule, and fails the test once the fault is gone, so
+// that it is removed. skin() gives the skin of the editor open at the time.
+std::vector<KnownFault> knownFaults(std::function<VarnelSkin&()> skin) {
+    auto styled = [skin](std::initializer_list<int32_t> styles) {
+        std::vector<int32_t> list(styles);
+        return [skin, list](const Finding& finding) {
+            auto* button = dynamic_cast<gui::Button*>(finding.pointer);
+            if (button == nullptr) return false;
+            for (int32_t s : list)
+                if (button->style() == skin().buttonStyle(s)) return true;
+            return false;
+        };
+    };
+    return {
+        // Fault 1: the source panels' Remove Source, the slots' Remove and
+        // Invert.
+        {1, "button styles 22 and 23 have no size", Rule::kSize, styled({22, 23})},
+        // Fault 2: the MIDI source's Input and Response Curve, the XLFO
+        // step panel's Glide function.
+        {2, "the MIDI source's and the XLFO step's selectors are empty", Rule::kChoices,
+         [](const Finding& f) {
+             return named(f, "MIDI Source 1 Input") || named(f, "MIDI Source 1 Response Curve") ||
+                    named(f, "Glide function");
+         }},
+        // Fault 3: the XY pad.
+        {3, "the XY pad draws no background and no point", Rule::kExpectation,
+         [](const Finding& f) { return is<XYControllerButton>(f); }},
+        {3, "the XY panel's title is near-invisible", Rule::kCaptionReadable,
+         [](const Finding& f) { return named(f, "'XY 1'"); }},
+        // Fault 4: the delay time displays.
+        {4, "the delay time displays show 0..1, not milliseconds", Rule::kValueText,
+         [](const Finding& f) { return is<FloatValueLabel>(f); }},
+        // Fault 5: feedback invert (5), filter enable (7 and 20), dry
+        // enable (26), slot bypass (25) and invert (23); Add Slot (10).
+        {5, "toggles of styles 5, 7, 20, 23, 25 and 26 look alike on and off", Rule::kToggleStates,
+         styled({5, 7, 20, 23, 25, 26})},
+        {5, "styles 5, 7, 10 and 26 have no icon (Add Slot is a blank square)", Rule::kLabel,
+         styled({5, 7, 10, 26})},
+        // Fault 6: the filter buttons.
+        {6, "a disabled filter looks enabled", Rule::kComponentStates,
+         [](const Finding& f) { return is<ComponentButton>(f); }},
+        // Fault 7: the bottom bar's MIDI light.
+        {7, "the MIDI light never lights", Rule::kExpectation,
+         [](const Finding& f) { return is<gui::Light>(f); }},
+        // Fault 8: the XLFO panel's Balance and Rate knobs.
+        {8, "the XLFO's Balance and Rate knobs overlap off their centre", Rule::kOverlap,
+         [](const Finding& f) { return named(f, "XLFO 1 Balance") || named(f, "XLFO 1 Frequency"); }},
+        // Found by this check, in no issue yet (0): the XLFO step editor's
+        // phase offset slider is never placed; its step panel is taller
+        // than the editor that holds it; selecting a step widens the XLFO
+        // panel but not its container, so that the next panel covers the
+        // step panel; the envelope's Delay dot at time 0 stands half outside
+        // the envelope display.
+        {0, "the XLFO's phase offset slider has no size", Rule::kSize,
+         [](const Finding& f) { return named(f, "PhaseOffsetSlider"); }},
+        {0, "the XLFO step panel's bottom is cut by the step editor", Rule::kInsideParent,
+         [](const Finding& f) { return named(f, "XLFOStepInterface"); }},
+        {0, "a selected XLFO step widens the panel past its container", Rule::kInsideParent,
+         [](const Finding& f) { return is<XLFOSourceInterface>(f); }},
+        {0, "the envelope's Delay dot at time 0 is half outside the display", Rule::kInsideParent,
+         [](const Finding& f) { return named(f, "EG 1 Delay"); }},
+    };
+}
+
+class VarnelEditorIntegrity : public test::VarnelModelRig, public ::testing::WithParamInterface<float> {
+protected:
+    void TearDown() override {
+        close();
+        VarnelModelRig::TearDown();
+    }
+
+    void open(State state) {
+        VarnelPlugin::VarnelSettings& settings = model->getVarnelSettings();
+        const bool full = state != State::kFresh;
+        settings.interfaceLayout.setValue(full ? VarnelPlugin::InterfaceLayout::kWide
+                                               : VarnelPlugin::InterfaceLayout::kStandard);
+        settings.showModulation.setValue(full);
+        settings.expandedSection.setValue(full ? 1 : -1);
+        if (GenericPlugin::SharedSettings* shared = GenericPlugin::getSharedSettings())
+            shared->welcomeHintShown.setValue(state == State::kFresh);
+        if (full) {
+            // One source of each kind and filter 1 on, a resonant low pass.
+            for (AbstractParameterSetList* list :
+                 {static_cast<AbstractParameterSetList*>(&model->xyControllers),
+                  static_cast<AbstractParameterSetList*>(&model->xlfos),
+                  static_cast<AbstractParameterSetList*>(&model->egs),
+                  static_cast<AbstractParameterSetList*>(&model->efs),
+                  static_cast<AbstractParameterSetList*>(&model->midiSources)})
+                list->getNumActiveParameter().setValue(1.0f, kParameterChangeNotToHost);
+            model->filter[0].enabled.setValue(1.0f, kParameterChangeNotToHost);
+            model->filter[0].freq.setValue(10.0f, kParameterChangeNotToHost);
+            model->filter[0].peak.setValue(0.5f, kParameterChangeNotToHost);
+        }
+        window = EditorWindow::open(float(model->getInterfaceWidth()), float(model->getInterfaceHeight()),
+                                    GetParam());
+        editor = std::make_unique<VarnelInterface>(window->userInterface(), *model, nullptr);
+        if (full) {
+            addSlots();
+            // The XLFO's first step selected: its step panel shows.
+            for (SourceInterface* panel : editor->sourceController()->panels())
+                if (auto* xlfo = dynamic_cast<XLFOSourceInterface*>(panel);
+                    xlfo != nullptr && xlfo->stepEditor())
+                    xlfo->stepEditor()->selectOnly(0);
+        }
+        if (state == State::kLearn) editor->midiLearn().setActive(true);
+        window->advance(2000);
+    }
+
+    // Two slots of the XLFO: one on Delay 1 Time, one without a target.
+    void addSlots() {
+        const auto [xlfo, outputs] = editor->sourceController()->getSourceParameterRange(SourceId(1, 0));
+        model->slots.getNumActiveParameter().setValue(2.0f, kParameterChangeNotToHost);
+        model->slots.getSet(0)->source.setValue(float(xlfo + 1), kParameterChangeNotToHost);
+        model->slots.getSet(0)->target.setValue(1.0f, kParameterChangeNotToHost);
+        model->slots.getSet(1)->source.setValue(float(xlfo + 1), kParameterChangeNotToHost);
+        editor->refreshControls(-1);
+    }
+
+    void close() {
+        editor.reset();
+        window.reset();
+    }
+
+    gui::RootControl& root() { return *window->userInterface().rootControl(); }
+
+    // Sets a parameter as automation does and tells the editor.
+    void automate(AbstractPluginParameter& parameter, float value) {
+        parameter.setValue(value, kParameterChangeNotToHost);
+        editor->refreshControls(parameter.getIndex());
+    }
+
+    // Scrolls the source strip to the panel, as a click on its source
+    // button does, and lets it settle.
+    void showSource(int32_t position) {
+        SourceController& sources = *editor->sourceController();
+        if (SourceContainer* container = sources.containerAt(position))
+            sources.strip().scrollArea()->scrollToShow(container, nullptr, false);
+        window->advance(1000);
+    }
+
+    // A finding seen in several views of a state counts once.
+    static void addOnce(std::vector<Finding>& findings, const Finding& f) {
+        for (const Finding& seen : findings)
+            if (seen.rule == f.rule && seen.pointer == f.pointer) return;
+        findings.push_back(f);
+    }
+
+    walk::IntegrityCheck::Hooks hooks() {
+        walk::IntegrityCheck::Hooks h;
+        // Faces that are their own label: the hotspots around a knob, the
+        // filter buttons' curves, the XY pad, the strips' arrow buttons, the
+        // selection bar's selector and source buttons (named only where
+        // they are wide enough) and a slot's level bar.
+        h.faceIsLabel = [](const walk::ShownControl& shown) {
+            gui::Control* c = shown.control;
+            return dynamic_cast<HotspotButton*>(c) != nullptr ||
+                   dynamic_cast<ComponentButton*>(c) != nullptr ||
+                   dynamic_cast<XYControllerButton*>(c) != nullptr || shown.kind == "ScrollButton" ||
+                   dynamic_cast<SourceSelectionBar::SourceSelector*>(c) != nullptr ||
+                   dynamic_cast<SourceSelectionBar::SourceButton*>(c) != nullptr ||
+                   dynamic_cast<gui::LevelButton*>(c) != nullptr;
+        };
+        // The selection bar's edges take the bar's colour, which this
+        // product leaves clear.
+        h.drawsNothing = [](const walk::ShownControl& shown) {
+            auto* shape = dynamic_cast<gui::Shape*>(shown.control);
+            return shape != nullptr && shape->fillColor.getValue().a == 0;
+        };
+        h.valueDisplay = [](gui::Control& control) -> AbstractPluginParameter* {
+            auto* label = dynamic_cast<FloatValueLabel*>(&control);
+            return label != nullptr ? label->parameter() : nullptr;
+        };
+        h.setParameter = [this](AbstractPluginParameter& parameter, float value) {
+            automate(parameter, value);
+        };
+        h.lettering = [this](gui::Image& image) { return lettering->of(image); };
+        return h;
+    }
+
+    // The bound parameter's name, else the skin's style of a button.
+    walk::ControlWalk::Describe describer() {
+        return [this](gui::Control& control) -> std::string {
+            auto* value = dynamic_cast<gui::ValueControl*>(&control);
+            if (value == nullptr) return {};
+            const int32_t index = editor->indexOfControl(value);
+            if (AbstractPluginParameter* parameter = index >= 0 ? model->getParameter(index) : nullptr)
+                return parameter->getName();
+            if (auto* button = dynamic_cast<gui::Button*>(&control))
+                for (int32_t s = 0; s < VarnelSkin::kButtonStyleCount; ++s)
+                    if (button->style() != nullptr && button->style() == editor->skin().buttonStyle(s))
+                        return "style " + std::to_string(s);
+            return {};
+        };
+    }
+
+    // What the product promises of the state, beyond the rules.
+    std::vector<Finding> expectations(State state, int32_t view, const walk::ControlWalk& tree) {
+        std::vector<Finding> findings;
+        auto fail = [&](gui::Control* control, const std::string& detail) {
+            const walk::ShownControl* shown = tree.find(control);
+            findings.push_back({Rule::kExpectation,
+                                shown != nullptr ? shown->name : walk::ControlWalk::kindOf(*control), control,
+                                detail});
+        };
+        if (state == State::kFresh) {
+            gui::ImageLabel* hint = editor->helpLabel();
+            gui::Button* help = editor->standardButtons().button(StandardButtonKind::kHelp);
+            const walk::ShownControl* shownHint = tree.find(hint);
+            const walk::ShownControl* shownHelp = tree.find(help);
+            if (shownHint == nullptr || shownHelp == nullptr) {
+                fail(hint, "the welcome hint or the Help button does not show");
+                return findings;
+            }
+            if (!gui::intersection(shownHint->bounds, shownHelp->bounds).isEmpty())
+                fail(hint, "the welcome hint covers the Help button");
+            // Its arrow points at the Help button.
+            const walk::ShownControl* arrow = tree.find(editor->hint().arrow());
+            const float tip = arrow != nullptr ? (arrow->bounds.left + arrow->bounds.right) * 0.5f : -1.0f;
+            if (tip < shownHelp->bounds.left || tip > shownHelp->bounds.right)
+                fail(hint, "the welcome hint's arrow does not point at the Help button");
+        }
+        if (state == State::kFull) {
+            // The XY pad shows where its point stands.
+            for (const walk::ShownControl& shown : tree.controls()) {
+                auto* pad = dynamic_cast<XYControllerButton*>(shown.control);
+                if (pad == nullptr) continue;
+                AbstractPluginParameter& x = model->xyControllers[0].hor;
+                const float was = x.getValue();
+                automate(x, x.getMin());
+                const walk::ControlPicture left = walk::ControlPicture::of(*pad);
+                automate(x, x.getMax());
+                const walk::ControlPicture right = walk::ControlPicture::of(*pad);
+                automate(x, was);
+                if (left.differingPixels(right, 8) < 4) fail(pad, "looks the same wherever its point stands");
+            }
+        }
+        if (state == State::kLearn && view == 0) {
+            // A controller arrives: the bottom bar's MIDI light lights.
+            editor->pluginChanged(GenericPlugin::kMidiControllerSeen, 7);
+            window->advance(20);
+            if (gui::Light* light = editor->bottomBar().light; light != nullptr && !light->on.getValue())
+                fail(light, "stays dark when a controller arrives");
+        }
+        return findings;
+    }
+
+    // With VARNEL_INTEGRITY_PICTURES set to a folder, the window of each
+    // state goes there as a PNG file (to look at what the check saw).
+    void savePicture(State state, int32_t view) {
+        const char* folder = std::getenv("VARNEL_INTEGRITY_PICTURES");
+        if (folder == nullptr) return;
+        const char* names[] = {"fresh", "full", "learn"};
+        std::ofstream file(std::string(folder) + "/" + names[int(state)] +
+                               (GetParam() == 1.0f ? "100" : "200") + "-" + std::to_string(view) + ".png",
+                           std::ios::binary);
+        file << walk::ControlPicture::of(root()).png();
+    }
+
+    std::unique_ptr<EditorWindow> window;
+    std::unique_ptr<VarnelInterface> editor;
+    std::unique_ptr<SkinLettering> lettering;
+};
+
+TEST_P(VarnelEditorIntegrity, EveryShownControlIsWholeLabelledAndStatefulInEachState) {
+    SCOPED_TRACE(EditorWindow::textEngine() + " text");
+    walk::KnownFaults known(knownFaults([this]() -> VarnelSkin& { return editor->skin(); }));
+    for (State state : {State::kFresh, State::kFull, State::kLearn}) {
+        SCOPED_TRACE(stateName(state));
+        open(state);
+        lettering = std::make_unique<SkinLettering>(window->userInterface());
+        ASSERT_GT(lettering->artCount(), 0u) << "no lettered art in "
+                                             << "resources/skin";
+        std::vector<Finding> findings;
+        // Each source panel in view in turn (the strip shows a few at a
+        // time), the XLFO's first step selected so that its step panel shows.
+        const int32_t views = state == State::kFresh ? 1 : editor->sourceController()->containerCount();
+        for (int32_t view = 0; view < views; ++view) {
+            if (state != State::kFresh) showSource(view);
+            gui::RootLockScope lock(root());
+            savePicture(state, view);
+            const walk::ControlWalk tree(root(), describer());
+            ASSERT_GT(tree.controls().size(), 20u);
+            for (Finding& f : walk::IntegrityCheck(tree, hooks()).run())
+                addOnce(findings, f);
+            for (Finding& f : expectations(state, view, tree))
+                addOnce(findings, f);
+            if (state == State::kFresh) continue;
+            // The strip brings the panel into view.
+            SourceContainer* container = editor->sourceController()->containerAt(view);
+            const walk::ShownControl* shown = tree.find(container);
+            if (shown == nullptr || shown->seen.width() < container->width.getValue() - 1.0f)
+                addOnce(findings, {Rule::kExpectation,
+                                   walk::ControlWalk::kindOf(*container->panel()) + " " +
+                                       container->panel()->sourceName(),
+                                   container, "the source strip cannot bring it into view"});
+        }
+        for (const Finding& f : known.unexpected(findings))
+            ADD_FAILURE() << stateName(state) << ": " << walk::describe(f);
+        lettering.reset();
+        close();
+    }
+    for (const KnownFault* entry : known.unmatched())
+        ADD_FAILURE() << "known fault " << entry->fault << " (" << entry->what << ", "
+                      << walk::ruleName(entry->rule) << ") no longer occurs: remove it from the table";
+}
+
+INSTANTIATE_TEST_SUITE_P(Scales, VarnelEditorIntegrity, ::testing::Values(1.0f, 2.0f),
+                         [](const ::testing::TestParamInfo<float>& info) {
+                             return info.param == 1.0f ? std::string("At100") : std::string("At200");
+                         });
+
+} // namespace
