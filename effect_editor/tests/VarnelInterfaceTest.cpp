@@ -40,8 +40,8 @@
 #include "modulation_editor/ModulationScrollStrip.h"
 #include "modulation_editor/SourceSelectionBar.h"
 #include "modulation_editor/SourceSlotController.h"
-#include "modulation_editor/XYControllerButton.h"
 #include "modulation_editor/XLFOController.h"
+#include "modulation_editor/XYControllerButton.h"
 #include "modulation_editor/tests/VarnelEditorRig.h"
 
 #include <gtest/gtest.h>
