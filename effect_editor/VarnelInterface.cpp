@@ -723,7 +723,6 @@ void VarnelInterface::createTimeDisplay(int32_t d, int y) {
     // middle.
     setIfDifferent(label->autoSize, false);
     setIfDifferent(label->alignment, gui::Alignment::kCentre);
-    setIfDifferent(label->layout, gui::Layout::kMiddle);
     label->setBoundsXYWH(0, 0, 54, 16);
     if (gui::Text* text = label->text(0)) {
         setFloat(text->fontSize, 8.0f);

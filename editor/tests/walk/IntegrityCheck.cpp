@@ -438,7 +438,12 @@ void IntegrityCheck::checkCaptions() {
                 add(Rule::kCaptionReadable, shown, quoted + " lies under " + cover->name);
             continue;
         }
-        const gui::Color background = window.medianAround(brightest->area, kGroundBand, root.localRect());
+        // The ground is what lies right around the text inside its own
+        // control (a display's window, a button's face) where there is any,
+        // else what lies around it in the window.
+        gui::Color background = window.medianAround(brightest->area, kGroundBand, shown.seen);
+        if (background.a == 0)
+            background = window.medianAround(brightest->area, kGroundBand, root.localRect());
         if (background.a == 0) continue;
         const gui::Color color = brightestText->color.getValue();
         const double alpha = (color.a / 255.0) * (brightest->alpha / 255.0);
