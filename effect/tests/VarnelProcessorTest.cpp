@@ -571,8 +571,15 @@ struct OutputCase {
     Settings settings;
     Settings later; // applied halfway through
     std::size_t hostBlock;
-    std::uint64_t expected;
+    // Per platform: the two C libraries round some coefficient functions
+    // differently, so each build has its own (fixed) output.
+    std::uint64_t expected[2];
 };
+
+// 0 for the native (POSIX) build, 1 for the Windows build.
+int platformColumn() {
+    return std::string(VARNEL_TEST_PLATFORM) == "windows" ? 1 : 0;
+}
 } // namespace
 
 // The filter paths give exactly the output they always gave: short lines
@@ -589,97 +596,109 @@ TEST(VarnelProcessor, FilterPathsKeepTheirOutputBitForBit) {
          lines + filterPair("Zentor Prime", "24", "Zentor Prime", "24"),
          {},
          512,
-         0xc064a63f6944df9bull},
+         {0xc064a63f6944df9bull, 0x43d2b7d64b63654cull}},
         {"Prime 12 serial",
          lines + filterPair("Zentor Prime", "12", "Zentor Prime", "12"),
          {},
          512,
-         0xcc7a9f60a1803e92ull},
+         {0xcc7a9f60a1803e92ull, 0x8799d95bc9a758e6ull}},
         {"Prime 48 serial",
          lines + filterPair("Zentor Prime", "48", "Zentor Prime", "48"),
          {},
          512,
-         0x64b12bce1e86d5b9ull},
-        {"Clean 12 serial", lines + filterPair("Clean", "12", "Clean", "12"), {}, 512, 0xd73bc24b2a0ac720ull},
-        {"Clean 24 serial", lines + filterPair("Clean", "24", "Clean", "24"), {}, 512, 0xb235658130168375ull},
-        {"Clean 48 serial", lines + filterPair("Clean", "48", "Clean", "48"), {}, 512, 0xff0d7351930d99dcull},
+         {0x64b12bce1e86d5b9ull, 0x6635affa0de3f1ebull}},
+        {"Clean 12 serial",
+         lines + filterPair("Clean", "12", "Clean", "12"),
+         {},
+         512,
+         {0xd73bc24b2a0ac720ull, 0x6a95194101382d73ull}},
+        {"Clean 24 serial",
+         lines + filterPair("Clean", "24", "Clean", "24"),
+         {},
+         512,
+         {0xb235658130168375ull, 0xf95bdf6b7f43f113ull}},
+        {"Clean 48 serial",
+         lines + filterPair("Clean", "48", "Clean", "48"),
+         {},
+         512,
+         {0xff0d7351930d99dcull, 0xdb16f5c713a594b5ull}},
         {"Tube 48 into Gentle 12",
          lines + filterPair("Tube", "48", "Gentle", "12"),
          {},
          512,
-         0x6682caee983212c6ull},
+         {0x6682caee983212c6ull, 0x3e24053c340bea6full}},
         {"Raw 12 into Hard 48",
          lines + filterPair("Raw", "12", "Hard", "48"),
          {},
          100,
-         0x7b575813a847b713ull},
+         {0x7b575813a847b713ull, 0xf04f557b94456fafull}},
         {"Prime into Clean",
          lines + filterPair("Zentor Prime", "24", "Clean", "24"),
          {},
          512,
-         0x5d4982f6feb2e198ull},
+         {0x5d4982f6feb2e198ull, 0x3934f1cbc4d65ddeull}},
         {"Clean into Extreme",
          lines + filterPair("Clean", "48", "Extreme", "24"),
          {},
          512,
-         0xeab3c818ef1370d0ull},
+         {0xeab3c818ef1370d0ull, 0xca5d5afbfcc874eeull}},
         {"Prime 24 parallel",
          lines + filterPair("Zentor Prime", "24", "Zentor Prime", "24", "Parallel"),
          {},
          512,
-         0x1db48020682ea9c9ull},
+         {0x1db48020682ea9c9ull, 0xc9004544306cf0d2ull}},
         {"Clean 24 parallel",
          lines + filterPair("Clean", "24", "Clean", "24", "Parallel"),
          {},
          512,
-         0x1da2db809c36eb3full},
+         {0x1da2db809c36eb3full, 0x38a53ed7f5718e4bull}},
         {"Metal 48 and Smooth 24 parallel",
          lines + filterPair("Metal", "48", "Smooth", "24", "Parallel"),
          {},
          333,
-         0x96e5e2fd4e644003ull},
+         {0x96e5e2fd4e644003ull, 0xb3dbdcc671ddaddbull}},
         {"Prime per channel, then serial",
          lines + filterPair("Zentor Prime", "24", "Zentor Prime", "48", "Per Channel"),
          {{"Filter Routing", "Serial"}},
          512,
-         0x392c4d61f4ef485full},
+         {0x392c4d61f4ef485full, 0x2f1c582ce6b7f0e1ull}},
         {"Clean per channel, then serial",
          lines + filterPair("Clean", "24", "Clean", "48", "Per Channel"),
          {{"Filter Routing", "Serial"}},
          512,
-         0x110ed989ad10bab1ull},
+         {0x110ed989ad10bab1ull, 0xa9426ad33f1f9463ull}},
         {"Prime, filter 2 switched on midway",
          lines + filterPair("Zentor Prime", "24", "Zentor Prime", "24") +
              Settings{{"Filter 2 Enabled", "Disabled"}},
          {{"Filter 2 Enabled", "Enabled"}},
          512,
-         0x32ac686bbff6573ull},
+         {0x32ac686bbff6573ull, 0xdfcacadcde4786aaull}},
         {"Clean, filter 1 switched off midway",
          lines + filterPair("Clean", "24", "Clean", "24"),
          {{"Filter 1 Enabled", "Disabled"}},
          512,
-         0x250e68a02fa8462aull},
+         {0x250e68a02fa8462aull, 0xee999185c6ab8b12ull}},
         {"Prime 48 modulated",
          lines + filterPair("Zentor Prime", "48", "Zentor Prime", "48") + modulated(),
          {},
          512,
-         0x94b60bf31bf55e0dull},
+         {0x94b60bf31bf55e0dull, 0x3f7604e77ae2a24full}},
         {"Clean 24 modulated",
          lines + filterPair("Clean", "24", "Clean", "24") + modulated(),
          {},
          256,
-         0x4b472e69862eec51ull},
+         {0x4b472e69862eec51ull, 0xe32bd8acb78d78e1ull}},
         {"Tube 24 and Clean 12 modulated, parallel",
          lines + filterPair("Tube", "24", "Clean", "12", "Parallel") + modulated(),
          {},
          512,
-         0xa73af5c6c188d175ull},
+         {0xa73af5c6c188d175ull, 0x234752dc644ad24dull}},
         {"Prime 24 mid/side",
          lines + filterPair("Zentor Prime", "24", "Zentor Prime", "24") +
              Settings{{"Channel Mode", "Mid/Side"}},
          {},
          512,
-         0x86ec4e9720b5e3cfull},
+         {0x86ec4e9720b5e3cfull, 0x9c7d3bdcc0c2c852ull}},
     };
     const std::size_t n = 19200;
     std::vector<float> a = noise(n, 7, 0.8f), b = noise(n, 8, 0.8f);
@@ -699,7 +718,7 @@ TEST(VarnelProcessor, FilterPathsKeepTheirOutputBitForBit) {
         left.insert(left.end(), v.left.begin(), v.left.end());
         right.insert(right.end(), v.right.begin(), v.right.end());
         ASSERT_TRUE(finiteAndBounded(left, 1e7f));
-        EXPECT_EQ(outputChecksum(left, right), c.expected)
+        EXPECT_EQ(outputChecksum(left, right), c.expected[platformColumn()])
             << std::hex << "0x" << outputChecksum(left, right) << "ull";
     }
 }
