@@ -34,7 +34,11 @@ bool isBandKind(int kind) {
 BiQuadFilter::BiQuadFilter(wave::Environment& environment)
     : ParallelFilterUnit(environment), peakMode(this, kLimitedPeak),
       maxBlock_(std::max(environment.maxBlockSize(), environment.getMaxChunkSize())),
-      single_(std::size_t(kMaxStages * maxBlock_)), parallel_(std::size_t(kMaxStages * maxBlock_)) {}
+      single_(std::size_t(kMaxStages * maxBlock_)), parallel_(std::size_t(kMaxStages * maxBlock_)) {
+    // Shared by several filters, each lane still computes what its filter
+    // computes on a biquad of its own.
+    setLaneSegments(LaneSegments::kOwn);
+}
 
 BiQuadFilter::~BiQuadFilter() = default;
 
@@ -224,13 +228,12 @@ void BiQuadFilter::processParallel(int count) noexcept {
     }
     const float* in[kLanes];
     float* out[kLanes];
+    const TptSection4* sections[kMaxStages];
     for (int lane = 0; lane < kLanes; ++lane) {
         in[lane] = laneInput(lane);
         out[lane] = laneOutput(lane).data();
     }
-    for (int st = 0; st < sections_; ++st) {
-        const float* const* stageIn = st == 0 ? static_cast<const float* const*>(in) : out;
-        Kernels::tptSvf4(stageIn, out, count, seg, &parallel_[std::size_t(st * maxBlock_)], &s1_[st * kLanes],
-                         &s2_[st * kLanes]);
-    }
+    for (int st = 0; st < sections_; ++st)
+        sections[st] = &parallel_[std::size_t(st * maxBlock_)];
+    Kernels::tptSvfCascade4(TptCascadeLanes{in, out, seg, sections, sections_, s1_, s2_}, count);
 }

@@ -17,6 +17,11 @@
 // the numerator times (s' + 1): low = b0/a0, high = b1/a1, band = low + high,
 // w0 = a0/a1 (exact: the second pole cancels).
 //
+// Shared by up to four filters (a ParallelFilterUnit), it runs their lanes
+// in one pass of all sections, and each lane keeps its own segments
+// (LaneSegments::kOwn): a filter sounds bit for bit the same on a shared
+// biquad as on a biquad of its own.
+//
 // The filter's gain input is applied as a plain linear gain (the first
 // section's output weights are scaled by it); the biquad has no saturation.
 // The peak is limited to [0, 1] for the pass responses' quality rule, which

@@ -1,5 +1,7 @@
 #include "dsp/BlockKernels.h"
 
+#include "dsp/ChainKernels.h"
+
 #include <algorithm>
 #include <cstdint>
 
@@ -46,51 +48,6 @@ template <class L> void storePartial(float* p, typename L::F v, int n) {
     for (int i = 0; i < n; ++i)
         p[i] = t[i];
 }
-
-// Walks a segment list sample by sample.
-class SegmentCursor {
-public:
-    SegmentCursor() : segments_(nullptr) {}
-    explicit SegmentCursor(const int* segments) : segments_(segments) {}
-    // Moves on by one sample; true when that sample starts a new segment.
-    bool next() {
-        if (remaining_ > 0) {
-            --remaining_;
-            return false;
-        }
-        do {
-            ++index_;
-            remaining_ = segments_[index_];
-        } while (remaining_ <= 0);
-        --remaining_;
-        return true;
-    }
-    // Moves on by n samples when they all lie in one segment (index() then
-    // names it) and returns true; otherwise moves not at all.
-    bool nextRun(int n) {
-        if (remaining_ >= n) {
-            remaining_ -= n;
-            return true;
-        }
-        if (remaining_ > 0) return false;
-        int index = index_;
-        int length;
-        do {
-            ++index;
-            length = segments_[index];
-        } while (length <= 0);
-        if (length < n) return false;
-        index_ = index;
-        remaining_ = length - n;
-        return true;
-    }
-    int index() const { return index_; }
-
-private:
-    const int* segments_;
-    int index_ = -1;
-    int remaining_ = 0;
-};
 
 // out[i] = op(in vectors at i), four samples per step, the tail zero padded.
 template <class L, class Op> void mapBlock(float* out, int count, Op op) {
@@ -348,123 +305,6 @@ template <class L>
     return a + (b - a) * fraction;
 }
 
-// A saturating stage, N - 1 linear stages and the clip (see svfChain4) as a
-// software pipeline. The block goes through in chunks, transposed so that a
-// vector holds one sample across the lanes. Within a chunk, at step t stage j
-// filters sample t - j, taking what stage j - 1 produced at step t - 1, so
-// the stages' recurrences sit side by side instead of one after another;
-// each stage keeps its own segment cursor and so does exactly what it does
-// when run alone. The clip, which feeds nothing back, follows per chunk.
-template <class L, int N> struct SvfChain {
-    using F = typename L::F;
-    using Lanes = FourLanes<L>;
-    static constexpr int kChunk = 64;
-
-    SvfStep<Lanes, true, false> first;
-    SvfStep<Lanes, false, false> rest[N > 1 ? N - 1 : 1];
-    SegmentCursor cursor[N];
-    F carry[N > 1 ? N - 1 : 1];
-    F x[kChunk];
-    F y[kChunk];
-    F scale{}, gain{}; // the clip's, of the current segment
-
-    // Stage j on sample i of the chunk.
-    void advance(int j, int i) {
-        if (cursor[j].next()) {
-            if (j == 0)
-                first.load(cursor[0].index());
-            else
-                rest[j - 1].load(cursor[j].index());
-        }
-        F v;
-        if (j == 0)
-            first(x[i], &v);
-        else
-            rest[j - 1](carry[j - 1], &v);
-        if (j == N - 1)
-            y[i] = v;
-        else
-            carry[j] = v;
-    }
-    void pipeline(int n) {
-        const int steady = n < N - 1 ? n : N - 1;
-        int t = 0;
-        for (; t < steady; ++t)
-            for (int j = t; j >= 0; --j)
-                advance(j, t - j);
-        for (; t < n; ++t)
-            for (int j = N - 1; j >= 0; --j)
-                advance(j, t - j);
-        for (; t < n + N - 1; ++t)
-            for (int j = t < N - 1 ? t : N - 1; j > t - n; --j)
-                advance(j, t - j);
-    }
-    void clip(int n, SegmentCursor& cursor, const ClipLookup4& c, typename L::M active) {
-        for (int i = 0; i < n; ++i) {
-            if (cursor.next()) {
-                const int s = cursor.index();
-                scale = L::set(c.scales[0][s], c.scales[1][s], c.scales[2][s], c.scales[3][s]);
-                gain = L::set(c.gains[0][s], c.gains[1][s], c.gains[2][s], c.gains[3][s]);
-            }
-            y[i] = select(active, gain * lookupFour<L>(y[i], scale, c.table), y[i]);
-        }
-    }
-    void run(const float* const in[4], float* const out[4], int count, const int* segments,
-             const ClipLookup4& c) {
-        for (int j = 0; j < N; ++j)
-            cursor[j] = SegmentCursor(segments);
-        SegmentCursor clipCursor(segments);
-        const float flags[4] = {c.active[0] ? 1.0f : 0.0f, c.active[1] ? 1.0f : 0.0f,
-                                c.active[2] ? 1.0f : 0.0f, c.active[3] ? 1.0f : 0.0f};
-        const typename L::M active = L::load(flags) > L::splat(0.0f);
-        for (int base = 0; base < count; base += kChunk) {
-            const int n = count - base < kChunk ? count - base : kChunk;
-            for (int i = 0; i < n; i += 4) {
-                const int m = n - i < 4 ? n - i : 4;
-                x[i] = loadPartial<L>(in[0] + base + i, m);
-                x[i + 1] = loadPartial<L>(in[1] + base + i, m);
-                x[i + 2] = loadPartial<L>(in[2] + base + i, m);
-                x[i + 3] = loadPartial<L>(in[3] + base + i, m);
-                L::transpose(x[i], x[i + 1], x[i + 2], x[i + 3]);
-            }
-            pipeline(n);
-            clip(n, clipCursor, c, active);
-            for (int i = 0; i < n; i += 4) {
-                const int m = n - i < 4 ? n - i : 4;
-                for (int k = m; k < 4; ++k)
-                    y[i + k] = L::splat(0.0f);
-                F a = y[i], b = y[i + 1], d = y[i + 2], e = y[i + 3];
-                L::transpose(a, b, d, e);
-                storePartial<L>(out[0] + base + i, a, m);
-                storePartial<L>(out[1] + base + i, b, m);
-                storePartial<L>(out[2] + base + i, d, m);
-                storePartial<L>(out[3] + base + i, e, m);
-            }
-        }
-    }
-};
-
-template <class L, int N>
-void svfChain(const float* const in[4], float* const out[4], int count, const int* segments,
-              const OversampledSvfCoefficients stages[], float band[], float low[], const ClipLookup4& clip) {
-    SvfChain<L, N> chain;
-    chain.first.c = &stages[0];
-    chain.first.band = L::load(band);
-    chain.first.low = L::load(low);
-    for (int j = 0; j + 1 < N; ++j) {
-        chain.rest[j].c = &stages[j + 1];
-        chain.rest[j].band = L::load(band + 4 * (j + 1));
-        chain.rest[j].low = L::load(low + 4 * (j + 1));
-    }
-    chain.run(in, out, count, segments, clip);
-    L::store(band, chain.first.band);
-    L::store(low, chain.first.low);
-    for (int j = 0; j + 1 < N; ++j) {
-        L::store(band + 4 * (j + 1), chain.rest[j].band);
-        L::store(low + 4 * (j + 1), chain.rest[j].low);
-    }
-}
-
 // Per-sample segment values for four consecutive samples.
 class SegmentValues {
 public:
@@ -659,22 +499,14 @@ template <class L>
 void BlockKernels<L>::svfChain4(const float* const in[4], float* const out[4], int count, const int* segments,
                                 const OversampledSvfCoefficients stages[], int stageCount, float band[],
                                 float low[], const ClipLookup4& clip) noexcept {
-    switch (stageCount) {
-    case 1:
-        svfChain<L, 1>(in, out, count, segments, stages, band, low, clip);
-        break;
-    case 2:
-        svfChain<L, 2>(in, out, count, segments, stages, band, low, clip);
-        break;
-    case 3:
-        svfChain<L, 3>(in, out, count, segments, stages, band, low, clip);
-        break;
-    case 4:
-        svfChain<L, 4>(in, out, count, segments, stages, band, low, clip);
-        break;
-    default:
-        break;
-    }
+    const SvfChainLanes lanes{in, out, segments, stages, stageCount, band, low, &clip};
+    const SvfChainLanes* groups[1] = {&lanes};
+    runChain<SvfChain, L>(groups, stageCount, count);
+}
+
+template <class L> void BlockKernels<L>::tptSvfCascade4(const TptCascadeLanes& lanes, int count) noexcept {
+    const TptCascadeLanes* groups[1] = {&lanes};
+    runChain<TptChain, L>(groups, lanes.sectionCount, count);
 }
 
 // -------------------------------------------------------------- tables ---

@@ -75,6 +75,32 @@ struct ClipLookup4 {
     bool active[4];
 };
 
+// One four-lane state-variable filter as a chain kernel takes it (see
+// svfChain4): stage s of lane l in band and low at [s * 4 + l].
+struct SvfChainLanes {
+    const float* const* in; // four lanes
+    float* const* out;
+    const int* segments;
+    const OversampledSvfCoefficients* stages; // stages[0] saturating, the others linear
+    int stageCount;                           // 1 to 4
+    float* band;
+    float* low;
+    const ClipLookup4* clip;
+};
+
+// One four-lane cascade of trapezoidal sections (see tptSvfCascade4):
+// sections[j] holds section j's records by segment; its state of lane l is
+// s1 and s2 at [j * 4 + l].
+struct TptCascadeLanes {
+    const float* const* in; // four lanes
+    float* const* out;
+    const int* segments;
+    const TptSection4* const* sections;
+    int sectionCount; // 1 to 4
+    float* s1;
+    float* s2;
+};
+
 template <class Lanes> struct BlockKernels {
     // ---- Block arithmetic.
     static void copy(const float* in, float* out, int count) noexcept;
@@ -96,6 +122,10 @@ template <class Lanes> struct BlockKernels {
                        float& s1, float& s2) noexcept;
     static void tptSvf4(const float* const in[4], float* const out[4], int count, const int* segments,
                         const TptSection4* c, float s1[4], float s2[4]) noexcept;
+    // A cascade of 1 to 4 four-lane sections in one pass (see
+    // TptCascadeLanes): bit for bit tptSvf4 run once per section in order,
+    // with the sections' recurrences overlapping.
+    static void tptSvfCascade4(const TptCascadeLanes& lanes, int count) noexcept;
     // A cascade of sections (1 to kMaxCascade) over one channel: section j
     // filters the output of section j - 1, with coefficient records c[j] and
     // state s1[j], s2[j]. Bit for bit the result of tptSvf run once per
@@ -146,7 +176,8 @@ template <class Lanes> struct BlockKernels {
     // low hold stage s of lane l at [s * 4 + l]; stageCount is 1 to 4. Bit
     // for bit svfSaturating4, svfLinear4 per further stage and lookup per
     // active lane, run one after the other; in one pass the stages'
-    // recurrences overlap instead of each waiting for its own.
+    // recurrences overlap instead of each waiting for its own, and the clip
+    // fills the time they wait.
     static void svfChain4(const float* const in[4], float* const out[4], int count, const int* segments,
                           const OversampledSvfCoefficients stages[], int stageCount, float band[],
                           float low[], const ClipLookup4& clip) noexcept;

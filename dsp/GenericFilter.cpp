@@ -131,7 +131,15 @@ void GenericFilter::gatherControls(int count) {
 
 void GenericFilter::produce(wave::BasicBlock<float>* block, int count, wave::ProduceMode mode) noexcept {
     if (shared_ != nullptr) {
-        processShared(count);
+        const std::uint32_t now = getEnvironment().getBlockCounter();
+        if (!(shared_->ran_ && shared_->ranBlock_ == now))
+            processShared(count);
+        else if (mixed_ != nullptr && mixedBlock_ == now)
+            setCurrentBlock(*mixed_); // computed by another filter's pull
+        else
+            setCurrentBlock(pullInput(count)); // joined after this block's run
+        pulled_ = true;
+        pulledBlock_ = now;
         return;
     }
     wave::Filter::produce(block, count, mode);
@@ -202,13 +210,21 @@ void GenericFilter::processShared(int count) {
     ParallelFilterUnit& u = *shared_;
     u.slope.setValue(slope.getValue());
     u.response.setValue(response.getValue());
-    u.setLaneCount(ParallelFilterUnit::kLanes);
+    LaneInputs inputs{};
+    if (gatherLanes(u, count, inputs)) {
+        prepareLanes(u, count);
+        u.processParallel(count);
+    }
+    finishLanes(u, inputs, count);
+}
 
-    const wave::BasicBlock<float>& zero = getEnvironment().getZeroBlock();
+bool GenericFilter::gatherLanes(ParallelFilterUnit& u, int count, LaneInputs& inputs) {
+    u.setLaneCount(ParallelFilterUnit::kLanes);
+    const wave::BasicBlock<float>& zero = u.getEnvironment().getZeroBlock();
     const std::size_t attached = u.filters_.size();
-    const wave::BasicBlock<float>* inputs[ParallelFilterUnit::kLanes];
+    const std::uint32_t previous = u.getEnvironment().getBlockCounter() - 1u;
+    const bool ownLanes = u.laneSegments_ == ParallelFilterUnit::LaneSegments::kOwn;
     bool anyActive = false;
-    bool allConstant = true;
     for (int lane = 0; lane < ParallelFilterUnit::kLanes; ++lane) {
         const auto i = std::size_t(lane);
         GenericFilter* f = i < attached ? u.filters_[i] : nullptr;
@@ -224,24 +240,35 @@ void GenericFilter::processShared(int count) {
         if (f != nullptr) f->active_ = active;
         u.laneInput_[i] = inputs[i]->data();
         u.laneActive_[i] = active;
-        if (active && !u.laneWasActive_[i]) u.resetLane(lane);
+        bool continued = u.laneWasActive_[i];
+        // With own lanes, a filter nobody pulled in the previous block had a gap.
+        if (ownLanes && f != nullptr && !(f->pulled_ && f->pulledBlock_ == previous)) continued = false;
+        if (active && !continued) u.resetLane(lane);
         u.laneWasActive_[i] = active;
-        if (active) {
-            anyActive = true;
-            allConstant = allConstant && f->controls_.allConstant;
-        }
+        anyActive = anyActive || active;
     }
+    return anyActive;
+}
 
-    if (anyActive) {
-        int* segments = u.segments();
-        int n = 0;
+void GenericFilter::prepareLanes(ParallelFilterUnit& u, int count) {
+    constexpr int kLanes = ParallelFilterUnit::kLanes;
+    const Controls* controls[kLanes] = {};
+    bool allConstant = true;
+    for (int lane = 0; lane < kLanes; ++lane) {
+        if (!u.laneActive_[std::size_t(lane)]) continue;
+        controls[lane] = &u.filters_[std::size_t(lane)]->controls_;
+        allConstant = allConstant && controls[lane]->allConstant;
+    }
+    int* segments = u.segments();
+    int n = 0;
+    if (allConstant || u.laneSegments_ == ParallelFilterUnit::LaneSegments::kCommon) {
         if (allConstant) {
             segments[n++] = count;
         } else {
             for (int start = 0; start < count; ++n) {
                 int end = std::min(start + kMaxSegmentLength, count);
-                for (std::size_t i = 0; i < ParallelFilterUnit::kLanes; ++i)
-                    if (u.laneActive_[i]) end = u.filters_[i]->controls_.segmentEnd(start, end);
+                for (const Controls* c : controls)
+                    if (c != nullptr) end = c->segmentEnd(start, end);
                 segments[n] = end - start;
                 start = end;
             }
@@ -250,15 +277,50 @@ void GenericFilter::processShared(int count) {
         u.checkContinuity(count);
         u.prepareBlock();
         for (int s = 0, start = 0; s < n; start += segments[s], ++s) {
-            for (int lane = 0; lane < ParallelFilterUnit::kLanes; ++lane) {
-                if (!u.laneActive_[std::size_t(lane)]) continue;
-                const Controls& c = u.filters_[std::size_t(lane)]->controls_;
-                u.computeCoefficients(lane, s, c.frequencyAt(start), c.shapedPeakAt(start), c.gainAt(start));
+            for (int lane = 0; lane < kLanes; ++lane) {
+                if (const Controls* c = controls[lane])
+                    u.computeCoefficients(lane, s, c->frequencyAt(start), c->shapedPeakAt(start),
+                                          c->gainAt(start));
             }
         }
-        u.processParallel(count);
+        return;
     }
+    // Each lane's own segments, as processOwn cuts them: its coefficients
+    // come from the start of its own segment (ownStart) until its next cut.
+    u.checkContinuity(count);
+    u.prepareBlock();
+    auto ownEnd = [count](const Controls& c, int start) {
+        return c.allConstant ? count : c.segmentEnd(start, std::min(start + kMaxSegmentLength, count));
+    };
+    int ownStart[kLanes] = {};
+    int ownStop[kLanes] = {};
+    for (int lane = 0; lane < kLanes; ++lane)
+        if (const Controls* c = controls[lane]) ownStop[lane] = ownEnd(*c, 0);
+    for (int start = 0; start < count; ++n) {
+        int end = count;
+        for (int lane = 0; lane < kLanes; ++lane)
+            if (controls[lane] != nullptr) end = std::min(end, ownStop[lane]);
+        segments[n] = end - start;
+        for (int lane = 0; lane < kLanes; ++lane) {
+            const Controls* c = controls[lane];
+            if (c == nullptr) continue;
+            const int at = ownStart[lane];
+            u.computeCoefficients(lane, n, c->frequencyAt(at), c->shapedPeakAt(at), c->gainAt(at));
+            if (ownStop[lane] == end && end < count) {
+                ownStart[lane] = end;
+                ownStop[lane] = ownEnd(*c, end);
+            }
+        }
+        start = end;
+    }
+    u.setSegmentCount(n);
+}
 
+void GenericFilter::finishLanes(ParallelFilterUnit& u, const LaneInputs& inputs, int count) {
+    const std::size_t attached = u.filters_.size();
+    u.ran_ = true;
+    u.ranBlock_ = u.getEnvironment().getBlockCounter();
+    const bool markAll = u.laneSegments_ == ParallelFilterUnit::LaneSegments::kCommon;
     for (std::size_t i = 0; i < attached; ++i) {
         GenericFilter* f = u.filters_[i];
         if (i >= ParallelFilterUnit::kLanes) {
@@ -270,6 +332,8 @@ void GenericFilter::processShared(int count) {
             lane.setConstant(false);
             f->applyMix(*inputs[i], lane, f->getOwnBlock(), count);
         }
-        f->markComputed();
+        f->mixed_ = &f->getCurrentBlock();
+        f->mixedBlock_ = u.ranBlock_;
+        if (markAll) f->markComputed();
     }
 }

@@ -92,6 +92,22 @@ public:
     public:
         static constexpr int kLanes = 4;
 
+        // How the lanes' coefficients follow the block's segments.
+        enum class LaneSegments {
+            // One cut list for all lanes (a cut wherever any active lane
+            // cuts, measured from the common segment's start); each lane's
+            // coefficients from every segment's first sample.
+            kCommon,
+            // Each lane keeps the cuts it has alone (the unit's list is the
+            // union of them) and its coefficients from the first sample of
+            // its own segment, and a lane whose filter nobody pulled in the
+            // previous block starts clean (its own unit would not have run):
+            // a lane gives bit for bit what its filter gives on a unit of its
+            // own. The other filters are not marked computed by the first
+            // one's run; each takes its block when it is pulled.
+            kOwn,
+        };
+
         explicit ParallelFilterUnit(wave::Environment& environment);
         ~ParallelFilterUnit() override;
 
@@ -105,6 +121,8 @@ public:
 
         int laneCount() const noexcept { return laneCount_; }
         void setLaneCount(int lanes) noexcept { laneCount_ = lanes; }
+        LaneSegments laneSegments() const noexcept { return laneSegments_; }
+        void setLaneSegments(LaneSegments rule) noexcept { laneSegments_ = rule; }
         bool isLaneActive(int lane) const noexcept { return laneActive_[std::size_t(lane)]; }
         const float* laneInput(int lane) const noexcept { return laneInput_[std::size_t(lane)]; }
         wave::BasicBlock<float>& laneOutput(int lane) noexcept { return *laneOutput_[std::size_t(lane)]; }
@@ -115,6 +133,9 @@ public:
 
         std::vector<GenericFilter*> filters_;
         int laneCount_ = 1;
+        LaneSegments laneSegments_ = LaneSegments::kCommon;
+        bool ran_ = false;           // ranBlock_ is valid
+        std::uint32_t ranBlock_ = 0; // the environment block the lanes were last computed for
         std::array<bool, kLanes> laneActive_{};
         std::array<bool, kLanes> laneWasActive_{};
         std::array<const float*, kLanes> laneInput_{};
@@ -179,16 +200,34 @@ private:
         int segmentEnd(int start, int limit) const;
     };
 
+    // The inputs of a shared unit's lanes for one block.
+    using LaneInputs = std::array<const wave::BasicBlock<float>*, ParallelFilterUnit::kLanes>;
+
     void gatherControls(int count);
     void leaveSharedUnit();
     void processOwn(const wave::BasicBlock<float>& in, wave::BasicBlock<float>* out, int count);
     void processShared(int count);
+    // The steps of a shared unit's block: pull the attached filters' inputs
+    // and controls and set the lanes' activity (true when any lane runs);
+    // cut the segments, check continuity, prepare and compute every active
+    // lane's coefficients; after the unit ran, mix each filter and mark it
+    // computed.
+    static bool gatherLanes(ParallelFilterUnit& u, int count, LaneInputs& inputs);
+    static void prepareLanes(ParallelFilterUnit& u, int count);
+    static void finishLanes(ParallelFilterUnit& u, const LaneInputs& inputs, int count);
     // The mix step: sets the current block from in and the unit's output.
     void applyMix(const wave::BasicBlock<float>& in, const wave::BasicBlock<float>& filtered,
                   wave::BasicBlock<float>* out, int count);
 
     Controls controls_{};
     bool active_ = false;
+    // On a shared unit: the block the last run gave this filter (for
+    // environment block mixedBlock_), and the environment block in which it
+    // was last pulled (pulled_: ever).
+    const wave::BasicBlock<float>* mixed_ = nullptr;
+    std::uint32_t mixedBlock_ = 0;
+    bool pulled_ = false;
+    std::uint32_t pulledBlock_ = 0;
     wave::Producer* peakMultiplier_ = nullptr;
     wave::MuteController* muteController_ = nullptr;
     FilterUnit* unit_ = nullptr;

@@ -5,7 +5,7 @@
 MultiDesignFilter::ParallelUnit::ParallelUnit(wave::Environment& environment, const Style& styles,
                                               StateVariableFilter* partner)
     : wave::Component(environment), unit_(std::make_unique<DesignFilter>(environment, styles.at(0), partner)),
-      styles_(&styles) {}
+      biquad_(std::make_unique<BiQuadFilter>(environment)), styles_(&styles) {}
 
 MultiDesignFilter::ParallelUnit::~ParallelUnit() = default;
 

@@ -1,4 +1,5 @@
 #include "dsp/GenericFilter.h"
+#include "dsp/BiQuadFilter.h"
 #include "dsp/StateVariableFilter.h"
 #include "dsp/tests/FilterFixtures.h"
 
@@ -237,6 +238,76 @@ TEST(GenericFilterLanes, FilterAloneEqualsOneLaneOfFourBitForBit) {
                 const auto& y = lane0.pull(128);
                 ASSERT_EQ(std::memcmp(x.data(), y.data(), 128 * sizeof(float)), 0) << block;
                 env.process(128, 0);
+            }
+        }
+    }
+}
+
+// A unit whose lanes follow their own segments (the biquad) gives each of
+// four filters exactly what the filter gives on a unit of its own: with
+// every lane's frequency and peak moving at its own pace (so the lanes cut
+// their segments in different places), a peak multiplier, a filter nobody
+// pulls for a while (it restarts clean, as its own unit would after the
+// gap) and a filter switched off and on again.
+TEST(GenericFilterLanes, OwnSegmentLanesEqualFiltersOnUnitsOfTheirOwn) {
+    for (int slope : {0, 1, 2, 3}) {
+        for (int response : {0, 1, 2}) {
+            if (slope == 0 && response == 2) continue; // no first-order band-pass
+            SCOPED_TRACE(::testing::Message() << "slope " << slope << " response " << response);
+            wave::Environment env;
+            env.setSampleRate(48000.0f);
+            FunctionSource in(env, [](long n) {
+                return float(std::sin(0.05 * double(n)) + 0.3 * std::sin(1.3 * double(n)));
+            });
+            std::vector<std::unique_ptr<FunctionSource>> controls;
+            auto sweep = [&](double rate, double depth, double centre) {
+                controls.push_back(std::make_unique<FunctionSource>(
+                    env, [=](long n) { return float(centre + depth * std::sin(rate * double(n))); }));
+                return controls.back().get();
+            };
+            BiQuadFilter shared(env);
+            std::vector<std::unique_ptr<BiQuadFilter>> own;
+            std::vector<std::unique_ptr<GenericFilter>> a, b; // alone, on the shared unit
+            FunctionSource* multiplier = sweep(0.002, 0.5, 0.5);
+            for (int lane = 0; lane < 4; ++lane) {
+                FunctionSource* frequency = sweep(0.0011 * (lane + 1), 1.5, 10.0 + lane);
+                FunctionSource* peak = sweep(0.0007 * (lane + 2), 0.4, 0.5);
+                own.push_back(std::make_unique<BiQuadFilter>(env));
+                for (auto* list : {&a, &b}) {
+                    auto f = std::make_unique<GenericFilter>(env);
+                    f->slope.setValue(GenericFilter::Slope(slope));
+                    f->response.setValue(GenericFilter::Response(response));
+                    f->setInput(&in);
+                    f->frequency.setSource(frequency);
+                    if (lane != 1) f->peak.setSource(peak);
+                    f->gain.getParameter().setValue(0.5f + 0.25f * float(lane), 0.0f);
+                    if (lane == 2) {
+                        f->setPeakMultiplier(multiplier);
+                        f->peakMultiplierEnabled.setValue(true);
+                    }
+                    if (list == &a)
+                        f->setUnit(own.back().get());
+                    else
+                        f->setParallelUnit(&shared);
+                    list->push_back(std::move(f));
+                }
+            }
+            for (int block = 0; block < 24; ++block) {
+                env.nextBlock();
+                for (int lane = 0; lane < 4; ++lane) {
+                    if (lane == 3 && block >= 6 && block < 9) continue; // nobody pulls it
+                    const auto& x = a[std::size_t(lane)]->pull(100);
+                    const auto& y = b[std::size_t(lane)]->pull(100);
+                    ASSERT_EQ(std::memcmp(x.data(), y.data(), 100 * sizeof(float)), 0)
+                        << "lane " << lane << " block " << block;
+                }
+                env.process(100, 0);
+                if (block == 12)
+                    for (auto* list : {&a, &b})
+                        (*list)[1]->mix.getParameter().setValue(0.0f, 0.0f);
+                if (block == 15)
+                    for (auto* list : {&a, &b})
+                        (*list)[1]->mix.getParameter().setValue(1.0f, 0.0f);
             }
         }
     }
