@@ -364,6 +364,19 @@ void BlockKernels<L>::multiply(const float* a, const float* b, const float* c, f
 }
 
 template <class L>
+void BlockKernels<L>::limitedRatio(const float* numerator, const float* denominator, const float* in,
+                                   const float* gain, float* out, int count) noexcept {
+    mapBlock<L>(out, count, [&](int i, int n) {
+        auto d = loadPartial<L>(denominator + i, n);
+        auto ratio = loadPartial<L>(numerator + i, n) / d;
+        ratio = select(ratio >= L::splat(0.1f), ratio, L::splat(0.1f));
+        ratio = min(ratio, L::splat(1.0f));
+        ratio = select(d > L::splat(0.0f), ratio, L::splat(1.0f));
+        return (ratio * loadPartial<L>(in + i, n)) * loadPartial<L>(gain + i, n);
+    });
+}
+
+template <class L>
 void BlockKernels<L>::midSideEncode(const float* l, const float* r, float* mid, float* side,
                                     int count) noexcept {
     auto half = L::splat(0.5f);

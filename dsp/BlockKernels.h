@@ -110,6 +110,12 @@ template <class Lanes> struct BlockKernels {
     static void multiply(const float* a, const float* b, float* out, int count) noexcept;
     // out = a * b * c, evaluated as (a * b) * c
     static void multiply(const float* a, const float* b, const float* c, float* out, int count) noexcept;
+    // out = r * in * gain, evaluated as (r * in) * gain, with r the level
+    // ratio numerator / denominator limited to [0.1, 1] (1 when the
+    // denominator is not above 0, 0.1 when the ratio is NaN): the feedback
+    // limit of GainAdjuster::limitRatio.
+    static void limitedRatio(const float* numerator, const float* denominator, const float* in,
+                             const float* gain, float* out, int count) noexcept;
     // Left/right to mid/side: mid = (r - l) * 0.5 + l, side = (r - l) * 0.5.
     static void midSideEncode(const float* l, const float* r, float* mid, float* side, int count) noexcept;
     // Mid/side to left/right: l = mid - side, r = mid + side.

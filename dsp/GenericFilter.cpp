@@ -32,6 +32,8 @@ GenericFilter::ParallelFilterUnit::ParallelFilterUnit(wave::Environment& environ
 GenericFilter::ParallelFilterUnit::~ParallelFilterUnit() {
     for (GenericFilter* filter : filters_)
         filter->shared_ = nullptr;
+    pairWith(nullptr);
+    if (first_ != nullptr) first_->pairWith(nullptr);
 }
 
 void GenericFilter::ParallelFilterUnit::setCoefficients(int segment, float frequency, float peak,
@@ -39,6 +41,20 @@ void GenericFilter::ParallelFilterUnit::setCoefficients(int segment, float frequ
     laneCount_ = 1;
     computeCoefficients(0, segment, frequency, peak, gain);
 }
+
+void GenericFilter::ParallelFilterUnit::pairWith(ParallelFilterUnit* second) noexcept {
+    if (second_ != nullptr) second_->first_ = nullptr;
+    second_ = second;
+    if (second_ != nullptr) second_->first_ = this;
+}
+
+bool GenericFilter::ParallelFilterUnit::canRunWith(const ParallelFilterUnit&) const noexcept {
+    return false;
+}
+
+void GenericFilter::ParallelFilterUnit::processRange(int, int) noexcept {}
+
+void GenericFilter::ParallelFilterUnit::processTogether(ParallelFilterUnit&, int, int, int) noexcept {}
 
 // ----------------------------------------------------------- GenericFilter
 
@@ -191,19 +207,21 @@ void GenericFilter::applyMix(const wave::BasicBlock<float>& in, const wave::Basi
         setCurrentBlock(filtered);
         return;
     }
-    const float* x = in.data();
-    const float* y = filtered.data();
-    float* o = out->data();
-    if (c.mixConstant) {
-        const float m = c.mix[0];
-        for (int i = 0; i < count; ++i)
-            o[i] = (y[i] - x[i]) * m + x[i];
-    } else {
-        for (int i = 0; i < count; ++i)
-            o[i] = (y[i] - x[i]) * c.mix[i] + x[i];
-    }
+    mixRange(in.data(), filtered.data(), out->data(), 0, count);
     out->setConstant(false);
     setCurrentBlock(*out);
+}
+
+void GenericFilter::mixRange(const float* x, const float* y, float* o, int start, int end) const {
+    const Controls& c = controls_;
+    if (c.mixConstant) {
+        const float m = c.mix[0];
+        for (int i = start; i < end; ++i)
+            o[i] = (y[i] - x[i]) * m + x[i];
+    } else {
+        for (int i = start; i < end; ++i)
+            o[i] = (y[i] - x[i]) * c.mix[i] + x[i];
+    }
 }
 
 void GenericFilter::processShared(int count) {
@@ -218,7 +236,7 @@ void GenericFilter::processShared(int count) {
     finishLanes(u, inputs, count);
 }
 
-bool GenericFilter::gatherLanes(ParallelFilterUnit& u, int count, LaneInputs& inputs) {
+bool GenericFilter::gatherLanes(ParallelFilterUnit& u, int count, LaneInputs& inputs, const int* feeders) {
     u.setLaneCount(ParallelFilterUnit::kLanes);
     const wave::BasicBlock<float>& zero = u.getEnvironment().getZeroBlock();
     const std::size_t attached = u.filters_.size();
@@ -231,7 +249,7 @@ bool GenericFilter::gatherLanes(ParallelFilterUnit& u, int count, LaneInputs& in
         bool active = false;
         inputs[i] = &zero;
         if (f != nullptr && !(f->muteController_ != nullptr && f->muteController_->isMuted())) {
-            inputs[i] = &f->pullInput(count);
+            if (feeders == nullptr || feeders[i] < 0) inputs[i] = &f->pullInput(count);
             f->gatherControls(count);
             active = f->controls_.active;
         } else if (f != nullptr) {
@@ -336,4 +354,94 @@ void GenericFilter::finishLanes(ParallelFilterUnit& u, const LaneInputs& inputs,
         f->mixedBlock_ = u.ranBlock_;
         if (markAll) f->markComputed();
     }
+}
+
+void GenericFilter::computeTogether(GenericFilter& next, int count) noexcept {
+    ParallelFilterUnit* a = shared_;
+    ParallelFilterUnit* b = next.shared_;
+    if (a == nullptr || b == nullptr || a->second_ != b) return;
+    const std::uint32_t now = getEnvironment().getBlockCounter();
+    if (a->ranIn(now) || b->ranIn(now) || !a->canRunWith(*b)) return;
+    // Which lanes of b read a filter of a; a's lanes must not read b.
+    int feeders[ParallelFilterUnit::kLanes] = {-1, -1, -1, -1};
+    for (std::size_t i = 0; i < b->filters_.size(); ++i) {
+        const wave::Producer* input = b->filters_[i]->getInput();
+        for (std::size_t j = 0; j < a->filters_.size(); ++j) {
+            if (input != a->filters_[j]) continue;
+            if (i >= ParallelFilterUnit::kLanes || j >= ParallelFilterUnit::kLanes) return;
+            feeders[i] = int(j);
+        }
+    }
+    for (const GenericFilter* f : a->filters_)
+        for (const GenericFilter* g : b->filters_)
+            if (f->getInput() == g) return;
+    a->slope.setValue(slope.getValue());
+    a->response.setValue(response.getValue());
+    b->slope.setValue(next.slope.getValue());
+    b->response.setValue(next.response.getValue());
+    processPair(*a, *b, feeders, count);
+}
+
+void GenericFilter::processPair(ParallelFilterUnit& a, ParallelFilterUnit& b, const int* feeders, int count) {
+    constexpr int kLanes = ParallelFilterUnit::kLanes;
+    LaneInputs inputsA{}, inputsB{};
+    const bool runA = gatherLanes(a, count, inputsA);
+    const bool runB = gatherLanes(b, count, inputsB, feeders);
+    // A lane of b fed by a filter of a reads that filter's output: its input
+    // while it does not run, its lane output at mix 1, else its mix, which
+    // is written range by range as the pass goes.
+    bool lagged = false;
+    bool mixing[kLanes] = {};
+    for (int i = 0; i < kLanes; ++i) {
+        const int j = feeders[i];
+        if (j < 0) continue;
+        const GenericFilter& g = *a.filters_[std::size_t(j)];
+        const Controls& c = g.controls_;
+        const float* input = inputsA[std::size_t(j)]->data();
+        if (g.active_) {
+            lagged = lagged || b.laneActive_[std::size_t(i)];
+            if (c.mixConstant && std::fabs(c.mix[0] - 1.0f) <= kEpsilon) {
+                input = a.laneOutput(j).data();
+            } else {
+                input = g.getOwnBlock()->data();
+                mixing[j] = true;
+            }
+        }
+        b.laneInput_[std::size_t(i)] = input;
+    }
+    if (runA) prepareLanes(a, count);
+    if (runB) prepareLanes(b, count);
+    auto mixFed = [&](int start, int end) {
+        for (int j = 0; j < kLanes; ++j) {
+            if (!mixing[j]) continue;
+            const GenericFilter& g = *a.filters_[std::size_t(j)];
+            g.mixRange(inputsA[std::size_t(j)]->data(), a.laneOutput(j).data(), g.getOwnBlock()->data(),
+                       start, end);
+        }
+    };
+    if (runA && runB && !lagged) {
+        a.processTogether(b, 0, 0, count);
+    } else if (runA && runB) {
+        // b trails a by kPairLag samples, so each range of b reads a's
+        // output of the range before.
+        const int head = std::min(kPairLag, count);
+        a.processRange(0, head);
+        int doneB = 0;
+        for (int start = kPairLag; start < count; start += kPairLag) {
+            const int n = std::min(kPairLag, count - start);
+            mixFed(start - kPairLag, start);
+            a.processTogether(b, start, doneB, n);
+            doneB += n;
+        }
+        mixFed(std::max(count - kPairLag, 0), count);
+        b.processRange(doneB, count - doneB);
+    } else if (runA) {
+        a.processParallel(count);
+    } else if (runB) {
+        b.processParallel(count);
+    }
+    finishLanes(a, inputsA, count);
+    for (int i = 0; i < kLanes; ++i)
+        if (feeders[i] >= 0) inputsB[std::size_t(i)] = a.filters_[std::size_t(feeders[i])]->mixed_;
+    finishLanes(b, inputsB, count);
 }

@@ -113,6 +113,23 @@ public:
 
         // Sets the lane count to 1 and computes lane 0.
         void setCoefficients(int segment, float frequency, float peak, float gain) noexcept override;
+
+        // Two units that may be computed in one pass (the effect's two
+        // filter positions; see GenericFilter::computeTogether): second
+        // comes after this unit, and its lanes may read this unit's filters.
+        void pairWith(ParallelFilterUnit* second) noexcept;
+        ParallelFilterUnit* pairedSecond() const noexcept { return second_; }
+        // Whether this unit and other can run in one pass now (neither is
+        // asked when the answer is false). None can, unless a unit says so.
+        virtual bool canRunWith(const ParallelFilterUnit& other) const noexcept;
+        // For a block whose segments and coefficients are computed: runs
+        // the lanes on samples [start, start + count) only; and this unit's
+        // lanes on [start, start + count) together with other's on
+        // [otherStart, otherStart + count) in one pass. The ranges of a
+        // block follow one another from 0.
+        virtual void processRange(int start, int count) noexcept;
+        virtual void processTogether(ParallelFilterUnit& other, int start, int otherStart,
+                                     int count) noexcept;
         virtual void computeCoefficients(int lane, int segment, float frequency, float peak,
                                          float gain) noexcept = 0;
         // Runs all four lanes from laneInput(i) into laneOutput(i).
@@ -136,6 +153,10 @@ public:
         LaneSegments laneSegments_ = LaneSegments::kCommon;
         bool ran_ = false;           // ranBlock_ is valid
         std::uint32_t ranBlock_ = 0; // the environment block the lanes were last computed for
+        ParallelFilterUnit* second_ = nullptr;
+        ParallelFilterUnit* first_ = nullptr;
+
+        bool ranIn(std::uint32_t block) const noexcept { return ran_ && ranBlock_ == block; }
         std::array<bool, kLanes> laneActive_{};
         std::array<bool, kLanes> laneWasActive_{};
         std::array<const float*, kLanes> laneInput_{};
@@ -173,6 +194,17 @@ public:
 
     // Whether a unit ran for the current block.
     bool isActiveThisBlock() const { return active_; }
+
+    // The caller will pull this filter and next in this block: when their
+    // shared units are a pair (this one's unit first) and neither has run
+    // yet, both are computed now in one pass. A lane of the second unit
+    // whose filter reads a filter of the first takes that filter's output
+    // from the pass, kPairLag samples behind it. Otherwise nothing happens
+    // (each unit runs when its filter is pulled). The filters' controls must
+    // not read either unit's filters.
+    void computeTogether(GenericFilter& next, int count) noexcept;
+    // How far the second unit of a pair trails the first when it reads it.
+    static constexpr int kPairLag = 32;
 
     void reset() override;
     void produce(wave::BasicBlock<float>* block, int count, wave::ProduceMode mode) noexcept override;
@@ -212,9 +244,16 @@ private:
     // cut the segments, check continuity, prepare and compute every active
     // lane's coefficients; after the unit ran, mix each filter and mark it
     // computed.
-    static bool gatherLanes(ParallelFilterUnit& u, int count, LaneInputs& inputs);
+    // feeders[i] >= 0: lane i's filter reads lane feeders[i] of the unit
+    // that runs before (its input is set by the caller, not pulled).
+    static bool gatherLanes(ParallelFilterUnit& u, int count, LaneInputs& inputs,
+                            const int* feeders = nullptr);
     static void prepareLanes(ParallelFilterUnit& u, int count);
     static void finishLanes(ParallelFilterUnit& u, const LaneInputs& inputs, int count);
+    // Both units of a pair for one block; feeders as for gatherLanes.
+    static void processPair(ParallelFilterUnit& a, ParallelFilterUnit& b, const int* feeders, int count);
+    // The mix step's arithmetic on samples [start, end) into o.
+    void mixRange(const float* x, const float* y, float* o, int start, int end) const;
     // The mix step: sets the current block from in and the unit's output.
     void applyMix(const wave::BasicBlock<float>& in, const wave::BasicBlock<float>& filtered,
                   wave::BasicBlock<float>* out, int count);

@@ -9,6 +9,11 @@ MultiDesignFilter::ParallelUnit::ParallelUnit(wave::Environment& environment, co
 
 MultiDesignFilter::ParallelUnit::~ParallelUnit() = default;
 
+void MultiDesignFilter::ParallelUnit::pairWith(ParallelUnit& next) noexcept {
+    unit_->pairWith(next.unit_.get());
+    biquad_->pairWith(next.biquad_.get());
+}
+
 MultiDesignFilter::MultiDesignFilter(wave::Environment& environment)
     : GenericFilter(environment), characteristicIndex(this, 0) {}
 

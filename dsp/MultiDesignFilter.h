@@ -50,6 +50,9 @@ public:
         ~ParallelUnit() override;
         DesignFilter& unit() noexcept { return *unit_; }
         BiQuadFilter& biquadUnit() noexcept { return *biquad_; }
+        // Pairs each unit with the same kind of unit of the position after
+        // this one (GenericFilter::computeTogether).
+        void pairWith(ParallelUnit& next) noexcept;
         const Style& styles() const noexcept { return *styles_; }
 
     private:

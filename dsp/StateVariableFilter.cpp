@@ -1,6 +1,7 @@
 #include "dsp/StateVariableFilter.h"
 
 #include "dsp/BlockKernels.h"
+#include "dsp/PairKernels.h"
 
 #include <algorithm>
 #include <cmath>
@@ -47,6 +48,7 @@ StateVariableFilter::StateVariableFilter(wave::Environment& environment, const C
     }
     band_.resize(kMaxStages * kLanes);
     low_.resize(kMaxStages * kLanes);
+    rangeSegments_.resize(std::size_t(maxBlock_) + 1);
 }
 
 StateVariableFilter::~StateVariableFilter() = default;
@@ -280,11 +282,9 @@ void StateVariableFilter::process(const float* in, float* out, int count) noexce
     clipLane(0, over ? threefold : out, out, count, over);
 }
 
-void StateVariableFilter::processParallel(int count) noexcept {
+void StateVariableFilter::neutralizeInactiveLanes() noexcept {
     const Arrays a = arrays();
-    const int* seg = segments();
     const int segmentsInBlock = segmentCount();
-    // Lanes without a filter run on silence with neutral coefficients.
     for (int lane = 0; lane < kLanes; ++lane) {
         if (isLaneActive(lane)) continue;
         for (int s = 0; s < segmentsInBlock; ++s) {
@@ -297,6 +297,12 @@ void StateVariableFilter::processParallel(int count) noexcept {
                 a.q[std::size_t(st * maxBlock_ * kLanes) + index] = 2.0f;
         }
     }
+}
+
+void StateVariableFilter::processParallel(int count) noexcept {
+    const Arrays a = arrays();
+    const int* seg = segments();
+    neutralizeInactiveLanes();
     const bool over = oversampling.getValue() != kOversamplingOff;
     const float* in[kLanes];
     float* out[kLanes];
@@ -345,4 +351,71 @@ void StateVariableFilter::processParallel(int count) noexcept {
     for (int lane = 0; lane < kLanes; ++lane) {
         if (isLaneActive(lane)) clipLane(lane, over ? threefold[lane] : out[lane], out[lane], count, over);
     }
+}
+
+bool StateVariableFilter::canRunWith(const ParallelFilterUnit& other) const noexcept {
+    const auto* partner = dynamic_cast<const StateVariableFilter*>(&other);
+    return partner != nullptr && partner != this && partner->work_ != work_ &&
+           oversampling.getValue() == kOversamplingOff &&
+           partner->oversampling.getValue() == kOversamplingOff;
+}
+
+void StateVariableFilter::describeRange(RangeLanes& r, int start, int count) noexcept {
+    const Arrays a = arrays();
+    // The segment holding sample start, and the range's own segment list
+    // (the block's, from there on, its first one shortened).
+    const int* seg = segments();
+    int first = 0;
+    int begin = 0;
+    while (begin + seg[first] <= start)
+        begin += seg[first++];
+    const int* local = seg + first;
+    if (begin != start) {
+        int* copy = rangeSegments_.data();
+        copy[0] = begin + seg[first] - start;
+        for (int k = 1, covered = copy[0]; covered < count; ++k) {
+            copy[k] = seg[first + k];
+            covered += copy[k];
+        }
+        local = copy;
+    }
+    const int at = first * kLanes;
+    const std::size_t stride = std::size_t(maxBlock_ * kLanes);
+    r.stages[0] = OversampledSvfCoefficients{a.f + at,    a.q + at,         a.low + at,  a.band + at,
+                                             a.high + at, a.inputGain + at, a.cubic + at};
+    for (int st = 1; st < stages_; ++st)
+        r.stages[st] = OversampledSvfCoefficients{a.f + at, a.q + std::size_t(st) * stride + std::size_t(at),
+                                                  a.low + at, a.band + at, a.high + at};
+    const FunctionTable& t = clipTable_->table();
+    r.clip = ClipLookup4{{t.values(), t.size() - 1, 0 - t.indexOffsetWhole(), t.indexScale(),
+                          t.indexOffsetFraction(), nullptr, nullptr},
+                         {},
+                         {},
+                         {}};
+    for (int lane = 0; lane < kLanes; ++lane) {
+        r.in[lane] = laneInput(lane) + start;
+        r.out[lane] = laneOutput(lane).data() + start;
+        r.clip.scales[lane] = a.clipScale + lane * maxBlock_ + first;
+        r.clip.gains[lane] = a.clipLevel + lane * maxBlock_ + first;
+        r.clip.active[lane] = isLaneActive(lane);
+    }
+    r.lanes = SvfChainLanes{r.in, r.out, local, r.stages, stages_, &band_[0], &low_[0], &r.clip};
+}
+
+void StateVariableFilter::processRange(int start, int count) noexcept {
+    if (start == 0) neutralizeInactiveLanes();
+    RangeLanes r;
+    describeRange(r, start, count);
+    Kernels::svfChain4(r.in, r.out, count, r.lanes.segments, r.stages, stages_, &band_[0], &low_[0], r.clip);
+}
+
+void StateVariableFilter::processTogether(ParallelFilterUnit& other, int start, int otherStart,
+                                          int count) noexcept {
+    auto& partner = static_cast<StateVariableFilter&>(other);
+    if (start == 0) neutralizeInactiveLanes();
+    if (otherStart == 0) partner.neutralizeInactiveLanes();
+    RangeLanes mine, theirs;
+    describeRange(mine, start, count);
+    partner.describeRange(theirs, otherStart, count);
+    PairKernels::active().svfChains(mine.lanes, theirs.lanes, count);
 }

@@ -26,12 +26,14 @@
 // Threading: construction on the main thread (it may build the process-wide
 // tables); everything else on the audio thread, without allocation.
 
+#include "dsp/BlockKernels.h"
 #include "dsp/FunctionTable.h"
 #include "dsp/GenericFilter.h"
 #include "foundation/AlignedBuffer.h"
 #include "foundation/Property.h"
 
 #include <cstdint>
+#include <vector>
 
 class StateVariableFilter : public GenericFilter::ParallelFilterUnit {
 public:
@@ -68,6 +70,11 @@ public:
                              float gain) noexcept override;
     void processParallel(int count) noexcept override;
     void resetLane(int lane) noexcept override;
+    // Two state-variable filters without oversampling, each with a work
+    // block of its own, run in one pass (PairKernels).
+    bool canRunWith(const ParallelFilterUnit& other) const noexcept override;
+    void processRange(int start, int count) noexcept override;
+    void processTogether(ParallelFilterUnit& other, int start, int otherStart, int count) noexcept override;
 
     // Resonance, cubic coefficient and clip level for a frequency (log2 Hz)
     // and a peak: here min(peak, 0.999), 0 and 0.1.
@@ -102,8 +109,21 @@ private:
         float* clipScale;   // [lane x M + segment]
         float* clipLevel;
     };
+    // The lanes on samples [start, start + count) as a chain kernel takes
+    // them; the arrays live in this record, so it stays where it is made.
+    struct RangeLanes {
+        const float* in[kLanes];
+        float* out[kLanes];
+        OversampledSvfCoefficients stages[kMaxStages];
+        ClipLookup4 clip;
+        SvfChainLanes lanes;
+    };
+
     Arrays arrays() const noexcept;
     void clipLane(int lane, const float* in, float* out, int count, bool threefold) noexcept;
+    // Lanes without a filter run on silence with neutral coefficients.
+    void neutralizeInactiveLanes() noexcept;
+    void describeRange(RangeLanes& r, int start, int count) noexcept;
 
     const FilterTables& tables_;
     const ClipTable* clipTable_;
@@ -112,6 +132,7 @@ private:
     int maxBlock_;
     AlignedBuffer<float> band_;
     AlignedBuffer<float> low_;
+    std::vector<int> rangeSegments_; // a range's segment list
     float log2SampleRate_ = 0.0f;
     float lastSampleRate_ = 0.0f;
     float drive_ = 1.0f;

@@ -12,10 +12,15 @@ FilterCombo::Output::Output(FilterCombo& owner)
     : wave::Producer(owner.parallelSum_->getEnvironment(), kNoOwnBlock), owner_(owner) {}
 
 void FilterCombo::Output::produce(wave::BasicBlock<float>*, int count, wave::ProduceMode) noexcept {
-    if (owner_.filtersOff(count))
+    if (owner_.filtersOff(count)) {
         setCurrentBlock(wave::Producer::pull(owner_.input_, getEnvironment(), count));
-    else
-        setCurrentBlock(owner_.getRoutedOutput()->pull(count));
+        return;
+    }
+    // Serial and parallel routings pull both filters: their positions can
+    // run in one pass.
+    if (owner_.routing.getValue() != FilterRouting::kPerChannel)
+        owner_.filters_[0]->computeTogether(*owner_.filters_[1], count);
+    setCurrentBlock(owner_.getRoutedOutput()->pull(count));
 }
 
 FilterCombo::FilterCombo(const Controls& controls, int channel)

@@ -1,0 +1,25 @@
+#include "dsp/PairKernels.h"
+
+#include "dsp/ChainKernels.h"
+
+namespace {
+
+void svfChainsSse2(const SvfChainLanes& a, const SvfChainLanes& b, int count) noexcept {
+    const SvfChainLanes* groups[2] = {&a, &b};
+    runChain<SvfChain, simd::SsePair>(groups, a.stageCount > b.stageCount ? a.stageCount : b.stageCount,
+                                      count);
+}
+
+void tptCascadesSse2(const TptCascadeLanes& a, const TptCascadeLanes& b, int count) noexcept {
+    const TptCascadeLanes* groups[2] = {&a, &b};
+    runChain<TptChain, simd::SsePair>(
+        groups, a.sectionCount > b.sectionCount ? a.sectionCount : b.sectionCount, count);
+}
+
+} // namespace
+
+constinit const PairKernels kSse2PairKernels{svfChainsSse2, tptCascadesSse2};
+
+const PairKernels& PairKernels::of(simd::Path path) noexcept {
+    return path == simd::Path::kAvx2 && simd::isSupported(path) ? kAvx2PairKernels : kSse2PairKernels;
+}
