@@ -1,5 +1,6 @@
 #include "dsp/GenericFilter.h"
 #include "dsp/BiQuadFilter.h"
+#include "dsp/SimdPath.h"
 #include "dsp/StateVariableFilter.h"
 #include "dsp/tests/FilterFixtures.h"
 
@@ -311,4 +312,96 @@ TEST(GenericFilterLanes, OwnSegmentLanesEqualFiltersOnUnitsOfTheirOwn) {
             }
         }
     }
+}
+
+namespace {
+// One graph of two filter positions on state-variable units: position a's
+// filters read the inputs; position b's read a's filters (in series, in
+// another lane order) or the inputs (side by side).
+struct PositionPair {
+    explicit PositionPair(bool serial) {
+        env.setSampleRate(44100.0f);
+        for (int i = 0; i < 4; ++i) {
+            a.push_back(std::make_unique<GenericFilter>(env));
+            b.push_back(std::make_unique<GenericFilter>(env));
+        }
+        const int order[4] = {2, 0, 3, 1}; // b[i] reads a[order[i]]
+        for (int i = 0; i < 4; ++i) {
+            GenericFilter& fa = *a[std::size_t(i)];
+            GenericFilter& fb = *b[std::size_t(i)];
+            fa.setInput(i % 2 == 0 ? &left : &right);
+            fb.setInput(serial ? static_cast<wave::Producer*>(a[std::size_t(order[i])].get()) : &right);
+            fa.slope.setValue(GenericFilter::kSlope24);
+            fb.slope.setValue(GenericFilter::kSlope48);
+            fb.response.setValue(GenericFilter::kHighPass);
+            fa.frequency.setSource(i == 0 ? static_cast<wave::Producer*>(&sweep) : nullptr);
+            fa.frequency.getParameter().setValue(9.0f + float(i), 0.0f);
+            fb.frequency.getParameter().setValue(8.0f + 0.5f * float(i), 0.0f);
+            fa.peak.getParameter().setValue(0.2f * float(i), 0.0f);
+            fb.peak.getParameter().setValue(0.9f, 0.0f);
+            fa.gain.getParameter().setValue(2.0f, 0.0f);
+            fa.setParallelUnit(&unitA);
+            fb.setParallelUnit(&unitB);
+        }
+        a[2]->mix.getParameter().setValue(0.0f, 0.0f); // passes its input
+    }
+    // Glides that start now: a filter of a fading out, one of b fading in.
+    void glide() {
+        a[1]->mix.getParameter().setValue(0.25f, 20.0f);
+        b[3]->mix.getParameter().setValue(0.0f, 0.0f);
+        b[3]->mix.getParameter().setValue(1.0f, 15.0f);
+    }
+    std::vector<float> run(int count, bool together) {
+        env.nextBlock();
+        if (together) a[0]->computeTogether(*b[0], count);
+        std::vector<float> out;
+        for (auto* list : {&b, &a})
+            for (auto& f : *list) {
+                const float* y = f->pull(count).data();
+                out.insert(out.end(), y, y + count);
+            }
+        env.process(count, 0);
+        return out;
+    }
+
+    wave::Environment env;
+    FunctionSource left{
+        env, [](long n) { return float(std::sin(0.03 * double(n)) + 0.5 * std::sin(0.9 * double(n))); }};
+    FunctionSource right{env, [](long n) { return float((n * 29) % 13) * 0.15f - 0.9f; }};
+    FunctionSource sweep{env, [](long n) { return float(10.0 + 1.5 * std::sin(0.002 * double(n))); }};
+    StateVariableFilter unitA{env}, unitB{env};
+    std::vector<std::unique_ptr<GenericFilter>> a, b;
+};
+} // namespace
+
+// Two units computed together in one pass give every filter exactly what it
+// gives when each unit runs on its own pull: in series (the second position
+// trails the first and reads its mixed output, through a mix gliding out and
+// a filter that passes its input) and side by side; with different stage
+// counts, blocks shorter than, equal to and longer than the lag; on each
+// path.
+TEST(GenericFilterLanes, PairedUnitsEqualUnitsRunOnTheirOwn) {
+    const simd::Path chosen = simd::activePath();
+    std::vector<simd::Path> paths{simd::Path::kSse2};
+    if (simd::isSupported(simd::Path::kAvx2)) paths.push_back(simd::Path::kAvx2);
+    for (simd::Path path : paths) {
+        simd::forcePath(path);
+        for (bool serial : {true, false}) {
+            SCOPED_TRACE(::testing::Message()
+                         << simd::pathName(path) << (serial ? " serial" : " side by side"));
+            PositionPair paired(serial), alone(serial);
+            paired.unitA.pairWith(&paired.unitB);
+            const int counts[] = {20, 32, 100, 128, 7, 64, 33};
+            for (int block = 0; block < 28; ++block) {
+                if (block == 9) {
+                    paired.glide();
+                    alone.glide();
+                }
+                const int count = counts[block % 7];
+                const std::vector<float> x = paired.run(count, true), y = alone.run(count, false);
+                ASSERT_EQ(std::memcmp(x.data(), y.data(), x.size() * sizeof(float)), 0) << "block " << block;
+            }
+        }
+    }
+    simd::forcePath(chosen);
 }

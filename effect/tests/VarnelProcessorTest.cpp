@@ -1,5 +1,7 @@
 #include "effect/VarnelProcessor.h"
 
+#include "dsp/SimdPath.h"
+
 #include "foundation/tests/AllocationCounter.h"
 
 #include <gtest/gtest.h>
@@ -586,7 +588,8 @@ int platformColumn() {
 // with feedback through both filters, every routing, slope and kind of
 // unit, modulated controls, a filter switched on midway, routing switched
 // midway, odd host blocks; noise with a silent stretch (the self-oscillation
-// muting reacts to it).
+// muting reacts to it); on the SSE2 kernels and, where the processor has
+// them, the AVX2 ones.
 TEST(VarnelProcessor, FilterPathsKeepTheirOutputBitForBit) {
     const Settings lines = {{"Delay 1 Time", "20 ms"},         {"Delay 2 Time", "31 ms"},
                             {"Delay 1 Feedback", "0.6"},       {"Delay 2 Feedback", "0.5"},
@@ -706,19 +709,26 @@ TEST(VarnelProcessor, FilterPathsKeepTheirOutputBitForBit) {
         a[i] = b[i] = 0.0f;
     const std::vector<float> firstA(a.begin(), a.begin() + n / 2), firstB(b.begin(), b.begin() + n / 2);
     const std::vector<float> secondA(a.begin() + n / 2, a.end()), secondB(b.begin() + n / 2, b.end());
-    for (const OutputCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        Varnel v(48000.0f);
-        v.hostBlock = c.hostBlock;
-        apply(v, c.settings);
-        v.render(firstA, firstB);
-        std::vector<float> left = v.left, right = v.right;
-        apply(v, c.later);
-        v.render(secondA, secondB);
-        left.insert(left.end(), v.left.begin(), v.left.end());
-        right.insert(right.end(), v.right.begin(), v.right.end());
-        ASSERT_TRUE(finiteAndBounded(left, 1e7f));
-        EXPECT_EQ(outputChecksum(left, right), c.expected[platformColumn()])
-            << std::hex << "0x" << outputChecksum(left, right) << "ull";
+    const simd::Path chosen = simd::activePath();
+    std::vector<simd::Path> paths{simd::Path::kSse2};
+    if (simd::isSupported(simd::Path::kAvx2)) paths.push_back(simd::Path::kAvx2);
+    for (simd::Path path : paths) {
+        simd::forcePath(path);
+        for (const OutputCase& c : cases) {
+            SCOPED_TRACE(::testing::Message() << c.name << " on " << simd::pathName(path));
+            Varnel v(48000.0f);
+            v.hostBlock = c.hostBlock;
+            apply(v, c.settings);
+            v.render(firstA, firstB);
+            std::vector<float> left = v.left, right = v.right;
+            apply(v, c.later);
+            v.render(secondA, secondB);
+            left.insert(left.end(), v.left.begin(), v.left.end());
+            right.insert(right.end(), v.right.begin(), v.right.end());
+            ASSERT_TRUE(finiteAndBounded(left, 1e7f));
+            EXPECT_EQ(outputChecksum(left, right), c.expected[platformColumn()])
+                << std::hex << "0x" << outputChecksum(left, right) << "ull";
+        }
     }
+    simd::forcePath(chosen);
 }
