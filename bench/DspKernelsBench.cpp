@@ -57,6 +57,7 @@ void runCase(benchmark::State& state, const Case& c) {
 
 // Two filter positions' chain coefficients (one segment) and states.
 struct ChainState {
+    bool series = false; // the second position reads the first's outputs
     int segments[1] = {};
     std::vector<float> idle = std::vector<float>(kChunk), idleOut[2];
     float f[4], q[2][4], wl[4], wb[4], wh[4], gain[4], drive[4];
@@ -107,6 +108,10 @@ struct ChainState {
     void lanes(int k, Stereo& a, int o) {
         in[k][0] = a.left.data() + o;
         in[k][1] = a.right.data() + o;
+        if (k == 1 && series) {
+            in[k][0] = out[0][0];
+            in[k][1] = out[0][1];
+        }
         in[k][2] = in[k][3] = idle.data();
         out[k][0] = (k == 0 ? a.outLeft.data() : a.outLeft.data() + a.left.size()) + o;
         out[k][1] = (k == 0 ? a.outRight.data() : a.outRight.data() + a.right.size()) + o;
@@ -232,15 +237,20 @@ std::vector<Case> cases() {
     // Filter chains as the filter positions run them: a saturating stage, a
     // linear one and the clip (24 dB/oct); a cascade of two biquad sections.
     // Stereo in lanes 0 and 1 of a position, lanes 2 and 3 idle; one
-    // position alone, or two positions in one eight-lane pass per path.
-    for (int positions : {1, 2}) {
+    // position alone, or two positions in one eight-lane pass per path, side
+    // by side or in series (the second trailing the first and reading it).
+    for (int positions : {1, 2, 3}) {
         for (simd::Path path : {simd::Path::kSse2, simd::Path::kAvx2}) {
             if (positions == 1 && path == simd::Path::kAvx2) continue;
-            const std::string which =
-                positions == 1 ? std::string(" x4") : std::string(" pair ") + simd::pathName(path);
-            list.push_back({"svf chain" + which, [positions, path](int) {
+            // 3: two positions in series, the second trailing.
+            const int trail = positions == 3 ? PairKernels::kTrail : 0;
+            const std::string which = positions == 1   ? std::string(" x4")
+                                      : positions == 2 ? std::string(" pair ") + simd::pathName(path)
+                                                       : std::string(" series ") + simd::pathName(path);
+            list.push_back({"svf chain" + which, [positions, path, trail](int) {
                                 auto st = std::make_shared<ChainState>();
-                                return [st, positions, path](Stereo& a, int o, int n) {
+                                st->series = positions == 3;
+                                return [st, positions, path, trail](Stereo& a, int o, int n) {
                                     st->segments[0] = n;
                                     SvfChainLanes lanes[2];
                                     for (int k = 0; k < 2; ++k)
@@ -250,12 +260,13 @@ std::vector<Case> cases() {
                                                            lanes[0].stages, 2, lanes[0].band, lanes[0].low,
                                                            *lanes[0].clip);
                                     else
-                                        PairKernels::of(path).svfChains(lanes[0], lanes[1], n);
+                                        PairKernels::of(path).svfChains(lanes[0], lanes[1], n, trail);
                                 };
                             }});
-            list.push_back({"tpt cascade" + which, [positions, path](int) {
+            list.push_back({"tpt cascade" + which, [positions, path, trail](int) {
                                 auto st = std::make_shared<ChainState>();
-                                return [st, positions, path](Stereo& a, int o, int n) {
+                                st->series = positions == 3;
+                                return [st, positions, path, trail](Stereo& a, int o, int n) {
                                     st->segments[0] = n;
                                     TptCascadeLanes lanes[2];
                                     for (int k = 0; k < 2; ++k)
@@ -263,7 +274,7 @@ std::vector<Case> cases() {
                                     if (positions == 1)
                                         Kernels::tptSvfCascade4(lanes[0], n);
                                     else
-                                        PairKernels::of(path).tptCascades(lanes[0], lanes[1], n);
+                                        PairKernels::of(path).tptCascades(lanes[0], lanes[1], n, trail);
                                 };
                             }});
         }

@@ -75,6 +75,16 @@ struct ClipLookup4 {
     bool active[4];
 };
 
+// A second output of a chain lane, the output mixed with a dry signal as a
+// filter's mix step does it: dest[i] = (out[i] - dry[i]) * m + dry[i], m =
+// amounts[i] or, without amounts, amount. dest null: none.
+struct ChainMix {
+    float* dest;
+    const float* dry;
+    const float* amounts;
+    float amount;
+};
+
 // One four-lane state-variable filter as a chain kernel takes it (see
 // svfChain4): stage s of lane l in band and low at [s * 4 + l].
 struct SvfChainLanes {
@@ -86,6 +96,7 @@ struct SvfChainLanes {
     float* band;
     float* low;
     const ClipLookup4* clip;
+    const ChainMix* mixes = nullptr; // four, written as the pass goes (PairKernels)
 };
 
 // One four-lane cascade of trapezoidal sections (see tptSvfCascade4):
@@ -99,6 +110,7 @@ struct TptCascadeLanes {
     int sectionCount; // 1 to 4
     float* s1;
     float* s2;
+    const ChainMix* mixes = nullptr; // four, written as the pass goes (PairKernels)
 };
 
 template <class Lanes> struct BlockKernels {

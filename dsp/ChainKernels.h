@@ -34,7 +34,7 @@ public:
     SegmentCursor() : segments_(nullptr) {}
     explicit SegmentCursor(const int* segments) : segments_(segments) {}
     // Moves on by one sample; true when that sample starts a new segment.
-    bool next() {
+    [[gnu::always_inline]] bool next() {
         if (remaining_ > 0) {
             --remaining_;
             return false;
@@ -83,9 +83,11 @@ template <int G> struct GroupCursors {
         for (int g = 0; g < G; ++g)
             cursor[g] = SegmentCursor(segments[g]);
     }
-    bool next() {
+    // Every group moves on by a sample, or only group `only` (0 or more).
+    [[gnu::always_inline]] bool next(int only = -1) {
         bool moved = false;
         for (int g = 0; g < G; ++g) {
+            if (only >= 0 && g != only) continue;
             if (cursor[g].next()) {
                 segment[g] = cursor[g].index();
                 moved = true;
@@ -111,8 +113,21 @@ template <class L, bool Saturating> struct SvfStage {
             p[g] = c[g]->*array + cursors.segment[g] * 4;
         return L::loadGroups(p);
     }
-    void next() {
-        if (!cursors.next()) return;
+    struct State {
+        F band, low;
+    };
+    State state() const { return {band, low}; }
+    // Keeps the new state in the lanes of mask, the saved one elsewhere.
+    void keep(typename L::M mask, const State& saved) {
+        band = select(mask, band, saved.band);
+        low = select(mask, low, saved.low);
+    }
+    // Moves on by a sample (see GroupCursors::next), reloading the
+    // coefficients when a segment starts.
+    [[gnu::always_inline]] void next(int only = -1) {
+        if (cursors.next(only)) reload();
+    }
+    [[gnu::noinline]] void reload() {
         f = group(&OversampledSvfCoefficients::f);
         q = group(&OversampledSvfCoefficients::q);
         wl = group(&OversampledSvfCoefficients::low);
@@ -123,8 +138,8 @@ template <class L, bool Saturating> struct SvfStage {
             drive = group(&OversampledSvfCoefficients::drive);
         }
     }
-    static F cube(F b) { return (b * b) * b; }
-    F operator()(F x) {
+    [[gnu::always_inline]] static F cube(F b) { return (b * b) * b; }
+    [[gnu::always_inline]] F operator()(F x) {
         const F tiny = L::splat(1e-24f);
         F u = x;
         if constexpr (Saturating) u = x * gain;
@@ -170,8 +185,18 @@ template <class L> struct TptStage {
             p[i] = (c[i][cursors.segment[i]].*array);
         return L::loadGroups(p);
     }
-    void next() {
-        if (!cursors.next()) return;
+    struct State {
+        F s1, s2;
+    };
+    State state() const { return {s1, s2}; }
+    void keep(typename L::M mask, const State& saved) {
+        s1 = select(mask, s1, saved.s1);
+        s2 = select(mask, s2, saved.s2);
+    }
+    [[gnu::always_inline]] void next(int only = -1) {
+        if (cursors.next(only)) reload();
+    }
+    [[gnu::noinline]] void reload() {
         g = group(&TptSection4::g);
         k = group(&TptSection4::k);
         wl = group(&TptSection4::low);
@@ -179,7 +204,7 @@ template <class L> struct TptStage {
         wh = group(&TptSection4::high);
         inv = L::splat(1.0f) / (L::splat(1.0f) + k * g);
     }
-    F operator()(F x) {
+    [[gnu::always_inline]] F operator()(F x) {
         F high = ((x - k * s1) - s2) * inv;
         F band = high * g + s1;
         s1 = band + high * g;
@@ -203,6 +228,8 @@ template <class L> struct ClipStage {
     F m{}, offset{}, maxIndex{};
     I indexOffset{}, maxIndexInt{};
     M active{};
+    const float* table[G] = {}; // per group, and one entry on
+    const float* following[G] = {};
 
     void setUp(const ClipLookup4* const clips[G]) {
         float ms[G], offsets[G], maxima[G];
@@ -211,6 +238,8 @@ template <class L> struct ClipStage {
         for (int g = 0; g < G; ++g) {
             c[g] = clips[g];
             const TableLookup& t = c[g]->table;
+            table[g] = t.table;
+            following[g] = t.table + 1;
             ms[g] = t.m;
             offsets[g] = t.offset;
             maxima[g] = static_cast<float>(t.maxIndex);
@@ -228,8 +257,10 @@ template <class L> struct ClipStage {
         indexOffset = L::setGroupsInt(indexOffsets);
         active = L::load(flags) > L::splat(0.0f);
     }
-    void next() {
-        if (!cursors.next()) return;
+    [[gnu::always_inline]] void next(int only = -1) {
+        if (cursors.next(only)) reload();
+    }
+    [[gnu::noinline]] void reload() {
         float s[kLanes], k[kLanes];
         for (int g = 0; g < G; ++g) {
             for (int lane = 0; lane < 4; ++lane) {
@@ -241,7 +272,7 @@ template <class L> struct ClipStage {
         gain = L::load(k);
     }
     // The table lookup of BlockKernels::lookup, with each group's table.
-    F lookup(F x) const {
+    [[gnu::always_inline]] F lookup(F x) const {
         F v = (x * m) * scale - offset;
         v = min(max(v, L::splat(-1073741824.0f)), L::splat(1073741824.0f));
         I whole = truncToInt(v);
@@ -253,122 +284,211 @@ template <class L> struct ClipStage {
         M above = indexF > maxIndex;
         index = select(below, L::splatInt(0), select(above, maxIndexInt, index));
         fraction = select(below | above, L::splat(0.0f), fraction);
-        std::int32_t idx[kLanes];
-        L::storeInt(idx, index);
-        float a[kLanes], b[kLanes];
-        for (int lane = 0; lane < kLanes; ++lane) {
-            const float* table = c[lane / 4]->table.table;
-            a[lane] = table[idx[lane]];
-            b[lane] = table[idx[lane] + 1];
-        }
-        F fa = L::load(a);
-        F fb = L::load(b);
+        F fa = L::gather(table, index);
+        F fb = L::gather(following, index);
         return fa + (fb - fa) * fraction;
     }
-    F operator()(F y) const { return select(active, gain * lookup(y), y); }
+    [[gnu::always_inline]] F operator()(F y) const { return select(active, gain * lookup(y), y); }
 };
 
-// Loads four samples of lane `lane` of every group (fewer than four: zeros
-// after them) and stores them back.
-template <class L> typename L::F loadRow(const float* const* const in[], int lane, int at, int n) {
+// Four samples of lane `lane` from each group g, starting at at[g]; samples
+// outside [0, count) read as 0.
+template <class L>
+typename L::F loadRow(const float* const* const in[], int lane, const int at[], int count) {
     constexpr int G = L::kGroups;
     const float* p[G];
     float t[G][4];
     for (int g = 0; g < G; ++g) {
-        p[g] = in[g][lane] + at;
-        if (n < 4) {
+        const int s = at[g];
+        p[g] = in[g][lane] + s;
+        if (s < 0 || s + 4 > count) {
             for (int i = 0; i < 4; ++i)
-                t[g][i] = i < n ? p[g][i] : 0.0f;
+                t[g][i] = s + i >= 0 && s + i < count ? in[g][lane][s + i] : 0.0f;
             p[g] = t[g];
         }
     }
     return L::loadGroups(p);
 }
 
-template <class L> void storeRow(float* const* const out[], int lane, int at, int n, typename L::F v) {
+// The first n of four samples of lane `lane` to each group g at at[g],
+// those inside [0, count) only.
+template <class L>
+void storeRow(float* const* const out[], int lane, const int at[], int n, int count, typename L::F v) {
     for (int g = 0; g < L::kGroups; ++g) {
-        float* p = out[g][lane] + at;
-        if (n >= 4) {
+        const int s = at[g];
+        float* p = out[g][lane] + s;
+        if (n == 4 && s >= 0 && s + 4 <= count) {
             L::storeGroup(p, v, g);
             continue;
         }
         float t[4];
         L::storeGroup(t, v, g);
         for (int i = 0; i < n; ++i)
-            p[i] = t[i];
+            if (s + i >= 0 && s + i < count) p[i] = t[i];
     }
 }
 
-// The chunked, pipelined run of N stages and an optional finishing step.
-// Chain provides stage(j, v) (advancing stage j's cursors first),
-// finish(v) and kFinishing; in and out hold four lane pointers per group.
+// The pipelined run of N stages and an optional finishing step over a
+// block. Chain provides stage(j, v, only) and finish(v, only) (only: -1 for
+// every group, else the one group whose sample is inside the block; the
+// other keeps its state), and kFinishing.
+//
+// The pipeline runs on without stopping from the first sample to the last:
+// inputs are loaded (and transposed) four samples ahead of stage 0, outputs
+// stored four at a time behind the last step, through small rings. Group 1
+// may trail group 0 by `trail` samples (a multiple of 4, at least kDepth +
+// 3): its samples then enter that many steps later, so it may read what
+// group 0 stored (its outputs, and the mixes of ChainMix) in the same pass.
 template <class L, int N, class Chain> struct Pipeline {
     using F = typename L::F;
+    using M = typename L::M;
     static constexpr int G = L::kGroups;
-    static constexpr int kChunk = 64;
     static constexpr int kDepth = Chain::kFinishing ? N + 1 : N; // steps from input to output
+    static constexpr int kRing = 16;                             // > kDepth + 7
+    static constexpr int kMask = kRing - 1;
 
     explicit Pipeline(Chain& owner) : chain(owner) {}
 
     Chain& chain;
-    F x[kChunk];
-    F y[kChunk];
+    F x[kRing];
+    F y[kRing];
     F carry[N];
+    int count = 0;
+    int offset[G] = {}; // the step at which group g's sample 0 enters
+    const float* const* in[G] = {};
+    float* const* out[G] = {};
+    const ChainMix* mixes = nullptr; // group 0's, or none
 
-    // Stage j (N: the finishing step) on chunk sample i.
-    [[gnu::always_inline]] void at(int j, int i) {
+    // Stage j (N: the finishing step) on the sample in ring slot i.
+    [[gnu::always_inline]] void at(int j, int i, int only) {
         if (j == N) {
-            y[i] = chain.finish(carry[N - 1]);
+            y[i] = chain.finish(carry[N - 1], only);
             return;
         }
-        F v = chain.stage(j, j == 0 ? x[i] : carry[j - 1]);
+        F v = chain.stage(j, j == 0 ? x[i] : carry[j - 1], only);
         if (!Chain::kFinishing && j == N - 1)
             y[i] = v;
         else
             carry[j] = v;
     }
-    // One step; stages run last to first, so each reads its predecessor's
-    // previous output before that is replaced.
-    [[gnu::always_inline]] void step(int t, int n) {
-#pragma GCC unroll 8
-        for (int j = kDepth - 1; j >= 0; --j) {
-            const int i = t - j;
-            if (i >= 0 && i < n) at(j, i);
-        }
-    }
+    // Steps with every stage on a sample every group has; stages run last
+    // to first, so each reads its predecessor's previous output before
+    // that is replaced.
     [[gnu::always_inline]] void fullStep(int t) {
 #pragma GCC unroll 8
         for (int j = kDepth - 1; j >= 0; --j)
-            at(j, t - j);
+            at(j, (t - j) & kMask, -1);
     }
-    void run(const float* const* const in[G], float* const* const out[G], int count) {
-        for (int base = 0; base < count; base += kChunk) {
-            const int n = count - base < kChunk ? count - base : kChunk;
-            for (int i = 0; i < n; i += 4) {
-                const int m = n - i < 4 ? n - i : 4;
-                for (int lane = 0; lane < 4; ++lane)
-                    x[i + lane] = loadRow<L>(in, lane, base + i, m);
-                L::transpose(x[i], x[i + 1], x[i + 2], x[i + 3]);
+    // Steps at the ends, where a stage's sample may lie outside the block
+    // for one group (it then keeps its state) or for both (nothing runs).
+    [[gnu::always_inline]] void edgeStep(int t) {
+#pragma GCC unroll 8
+        for (int j = kDepth - 1; j >= 0; --j) {
+            const int v = t - j;
+            int inside = 0;
+            int group = -1;
+            for (int g = 0; g < G; ++g) {
+                if (v - offset[g] >= 0 && v - offset[g] < count) {
+                    ++inside;
+                    group = g;
+                }
             }
-            const int lead = n < kDepth - 1 ? n : kDepth - 1;
-            int t = 0;
-            for (; t < lead; ++t)
-                step(t, n);
-            for (; t < n; ++t)
-                fullStep(t);
-            for (; t < n + kDepth - 1; ++t)
-                step(t, n);
-            for (int i = 0; i < n; i += 4) {
-                const int m = n - i < 4 ? n - i : 4;
-                for (int k = m; k < 4; ++k)
-                    y[i + k] = L::splat(0.0f);
-                F a = y[i], b = y[i + 1], c = y[i + 2], d = y[i + 3];
-                L::transpose(a, b, c, d);
-                storeRow<L>(out, 0, base + i, m, a);
-                storeRow<L>(out, 1, base + i, m, b);
-                storeRow<L>(out, 2, base + i, m, c);
-                storeRow<L>(out, 3, base + i, m, d);
+            if (inside == G)
+                at(j, v & kMask, -1);
+            else if (inside == 1)
+                at(j, v & kMask, group);
+        }
+    }
+    // Inputs of the four steps from t (a multiple of 4).
+    [[gnu::always_inline]] void load(int t) {
+        int at[G];
+        bool inside = true;
+        for (int g = 0; g < G; ++g) {
+            at[g] = t - offset[g];
+            inside = inside && at[g] >= 0 && at[g] + 4 <= count;
+        }
+        const int slot = t & kMask;
+        for (int lane = 0; lane < 4; ++lane) {
+            if (inside) {
+                const float* p[G];
+                for (int g = 0; g < G; ++g)
+                    p[g] = in[g][lane] + at[g];
+                x[slot + lane] = L::loadGroups(p);
+            } else {
+                x[slot + lane] = loadRow<L>(in, lane, at, count);
             }
+        }
+        L::transpose(x[slot], x[slot + 1], x[slot + 2], x[slot + 3]);
+    }
+    // Outputs of the n steps from u (a multiple of 4), and group 0's mixes.
+    [[gnu::always_inline]] void store(int u, int n) {
+        int at[G];
+        for (int g = 0; g < G; ++g)
+            at[g] = u - offset[g];
+        const int slot = u & kMask;
+        F rows[4] = {y[slot], y[slot + 1], y[slot + 2], y[slot + 3]};
+        L::transpose(rows[0], rows[1], rows[2], rows[3]);
+        bool inside = n == 4;
+        for (int g = 0; g < G; ++g)
+            inside = inside && at[g] >= 0 && at[g] + 4 <= count;
+        for (int lane = 0; lane < 4; ++lane) {
+            if (inside) {
+                for (int g = 0; g < G; ++g)
+                    L::storeGroup(out[g][lane] + at[g], rows[lane], g);
+            } else {
+                storeRow<L>(out, lane, at, n, count, rows[lane]);
+            }
+        }
+        if (mixes == nullptr) return;
+        const int first = at[0] < 0 ? 0 : at[0];
+        const int end = at[0] + n < count ? at[0] + n : count;
+        for (int lane = 0; lane < 4; ++lane) {
+            const ChainMix& m = mixes[lane];
+            if (m.dest == nullptr) continue;
+            const float* wet = out[0][lane];
+            for (int i = first; i < end; ++i) {
+                const float amount = m.amounts != nullptr ? m.amounts[i] : m.amount;
+                m.dest[i] = (wet[i] - m.dry[i]) * amount + m.dry[i];
+            }
+        }
+    }
+    [[gnu::always_inline]] void edges(int t, int total) {
+        if ((t & 3) == 0 && t < total) load(t);
+    }
+    [[gnu::always_inline]] void stores(int t, int total) {
+        const int u = t - (kDepth - 1);
+        if (u >= 0 && ((u & 3) == 3 || u == total - 1)) store(u & ~3, (u & 3) + 1);
+    }
+    void run(const float* const* const inputs[G], float* const* const outputs[G], int samples, int trail,
+             const ChainMix* groupMixes) {
+        count = samples;
+        for (int g = 0; g < G; ++g) {
+            in[g] = inputs[g];
+            out[g] = outputs[g];
+            offset[g] = g == 0 ? 0 : trail;
+        }
+        mixes = groupMixes;
+        const int total = count + offset[G - 1];
+        // Every stage of every group inside the block from steadyStart on,
+        // up to (not including) steadyEnd.
+        const int steadyStart = offset[G - 1] + kDepth - 1;
+        const int steadyEnd = count;
+        const int last = total + kDepth - 1;
+        int t = 0;
+        for (; t < steadyStart && t < last; ++t) {
+            edges(t, total);
+            edgeStep(t);
+            stores(t, total);
+        }
+        for (; t < steadyEnd; ++t) {
+            edges(t, total);
+            fullStep(t);
+            stores(t, total);
+        }
+        for (; t < last; ++t) {
+            edges(t, total);
+            edgeStep(t);
+            stores(t, total);
         }
     }
 };
@@ -380,6 +500,14 @@ template <class L> typename L::M stagePresent(const int counts[], int j) {
     for (int g = 0; g < L::kGroups; ++g)
         for (int lane = 0; lane < 4; ++lane)
             flags[4 * g + lane] = j < counts[g] ? 1.0f : 0.0f;
+    return L::load(flags) > L::splat(0.0f);
+}
+
+// The lanes of group g.
+template <class L> typename L::M groupMask(int g) {
+    float flags[4 * L::kGroups];
+    for (int lane = 0; lane < 4 * L::kGroups; ++lane)
+        flags[lane] = lane / 4 == g ? 1.0f : 0.0f;
     return L::load(flags) > L::splat(0.0f);
 }
 
@@ -396,24 +524,31 @@ template <class L, int N> struct SvfChain {
     ClipStage<L> clip;
     M present[N];
 
-    [[gnu::always_inline]] F stage(int j, F v) {
+    M groupLanes[G];
+
+    template <class Stage> [[gnu::always_inline]] F step(Stage& s, int j, F v, int only) {
         F out;
-        if (j == 0) {
-            first.next();
-            out = first(v);
+        if (only < 0) {
+            s.next();
+            out = s(v);
         } else {
-            rest[j - 1].next();
-            out = rest[j - 1](v);
+            const typename Stage::State saved = s.state();
+            s.next(only);
+            out = s(v);
+            s.keep(groupLanes[only], saved);
         }
         if constexpr (G > 1) out = select(present[j], out, v);
         return out;
     }
-    [[gnu::always_inline]] F finish(F v) {
-        clip.next();
+    [[gnu::always_inline]] F stage(int j, F v, int only) {
+        return j == 0 ? step(first, 0, v, only) : step(rest[j - 1], j, v, only);
+    }
+    [[gnu::always_inline]] F finish(F v, int only) {
+        clip.next(only);
         return clip(v);
     }
 
-    void run(const SvfChainLanes* const lanes[G], int count) {
+    void run(const SvfChainLanes* const lanes[G], int count, int trail) {
         const int* segments[G];
         const ClipLookup4* clips[G];
         const float* const* in[G];
@@ -453,9 +588,11 @@ template <class L, int N> struct SvfChain {
         }
         clip.setUp(clips);
         clip.cursors.start(segments);
+        for (int g = 0; g < G; ++g)
+            groupLanes[g] = groupMask<L>(g);
 
         Pipeline<L, N, SvfChain> pipeline(*this);
-        pipeline.run(in, out, count);
+        pipeline.run(in, out, count, trail, lanes[0]->mixes);
 
         for (int g = 0; g < G; ++g) {
             L::storeGroup(lanes[g]->band, first.band, g);
@@ -479,15 +616,26 @@ template <class L, int N> struct TptChain {
     TptStage<L> sections[N];
     M present[N];
 
-    [[gnu::always_inline]] F stage(int j, F v) {
-        sections[j].next();
-        F out = sections[j](v);
+    M groupLanes[G];
+
+    [[gnu::always_inline]] F stage(int j, F v, int only) {
+        TptStage<L>& s = sections[j];
+        F out;
+        if (only < 0) {
+            s.next();
+            out = s(v);
+        } else {
+            const typename TptStage<L>::State saved = s.state();
+            s.next(only);
+            out = s(v);
+            s.keep(groupLanes[only], saved);
+        }
         if constexpr (G > 1) out = select(present[j], out, v);
         return out;
     }
-    [[gnu::always_inline]] F finish(F v) { return v; }
+    [[gnu::always_inline]] F finish(F v, int) { return v; }
 
-    void run(const TptCascadeLanes* const lanes[G], int count) {
+    void run(const TptCascadeLanes* const lanes[G], int count, int trail) {
         const int* segments[G];
         const float* const* in[G];
         float* const* out[G];
@@ -513,8 +661,11 @@ template <class L, int N> struct TptChain {
             present[j] = stagePresent<L>(counts, j);
         }
 
+        for (int g = 0; g < G; ++g)
+            groupLanes[g] = groupMask<L>(g);
+
         Pipeline<L, N, TptChain> pipeline(*this);
-        pipeline.run(in, out, count);
+        pipeline.run(in, out, count, trail, lanes[0]->mixes);
 
         for (int g = 0; g < G; ++g) {
             for (int j = 0; j < counts[g] && j < N; ++j) {
@@ -526,21 +677,21 @@ template <class L, int N> struct TptChain {
 };
 
 // Runs the chain with the stage count as a constant (1 to 4; the largest of
-// the groups').
+// the groups'), group 1 trailing group 0 by trail samples.
 template <template <class, int> class Chain, class L, class Lanes>
-void runChain(const Lanes* const lanes[L::kGroups], int stages, int count) {
+void runChain(const Lanes* const lanes[L::kGroups], int stages, int count, int trail = 0) {
     switch (stages) {
     case 1:
-        Chain<L, 1>{}.run(lanes, count);
+        Chain<L, 1>{}.run(lanes, count, trail);
         break;
     case 2:
-        Chain<L, 2>{}.run(lanes, count);
+        Chain<L, 2>{}.run(lanes, count, trail);
         break;
     case 3:
-        Chain<L, 3>{}.run(lanes, count);
+        Chain<L, 3>{}.run(lanes, count, trail);
         break;
     case 4:
-        Chain<L, 4>{}.run(lanes, count);
+        Chain<L, 4>{}.run(lanes, count, trail);
         break;
     default:
         break;

@@ -1,5 +1,7 @@
 #include "dsp/GenericFilter.h"
 
+#include "dsp/PairKernels.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -52,9 +54,8 @@ bool GenericFilter::ParallelFilterUnit::canRunWith(const ParallelFilterUnit&) co
     return false;
 }
 
-void GenericFilter::ParallelFilterUnit::processRange(int, int) noexcept {}
-
-void GenericFilter::ParallelFilterUnit::processTogether(ParallelFilterUnit&, int, int, int) noexcept {}
+void GenericFilter::ParallelFilterUnit::processTogether(ParallelFilterUnit&, int, int,
+                                                        const ChainMix[]) noexcept {}
 
 // ----------------------------------------------------------- GenericFilter
 
@@ -389,57 +390,35 @@ void GenericFilter::processPair(ParallelFilterUnit& a, ParallelFilterUnit& b, co
     const bool runB = gatherLanes(b, count, inputsB, feeders);
     // A lane of b fed by a filter of a reads that filter's output: its input
     // while it does not run, its lane output at mix 1, else its mix, which
-    // is written range by range as the pass goes.
-    bool lagged = false;
-    bool mixing[kLanes] = {};
+    // the pass writes into the filter's own block as it goes.
+    bool trailing = false;
+    ChainMix mixes[kLanes] = {};
     for (int i = 0; i < kLanes; ++i) {
         const int j = feeders[i];
         if (j < 0) continue;
-        const GenericFilter& g = *a.filters_[std::size_t(j)];
+        GenericFilter& g = *a.filters_[std::size_t(j)];
         const Controls& c = g.controls_;
         const float* input = inputsA[std::size_t(j)]->data();
         if (g.active_) {
-            lagged = lagged || b.laneActive_[std::size_t(i)];
+            trailing = trailing || b.laneActive_[std::size_t(i)];
             if (c.mixConstant && std::fabs(c.mix[0] - 1.0f) <= kEpsilon) {
                 input = a.laneOutput(j).data();
             } else {
                 input = g.getOwnBlock()->data();
-                mixing[j] = true;
+                mixes[j] = ChainMix{g.getOwnBlock()->data(), inputsA[std::size_t(j)]->data(),
+                                    c.mixConstant ? nullptr : c.mix, c.mix[0]};
             }
         }
         b.laneInput_[std::size_t(i)] = input;
     }
     if (runA) prepareLanes(a, count);
     if (runB) prepareLanes(b, count);
-    auto mixFed = [&](int start, int end) {
-        for (int j = 0; j < kLanes; ++j) {
-            if (!mixing[j]) continue;
-            const GenericFilter& g = *a.filters_[std::size_t(j)];
-            g.mixRange(inputsA[std::size_t(j)]->data(), a.laneOutput(j).data(), g.getOwnBlock()->data(),
-                       start, end);
-        }
-    };
-    if (runA && runB && !lagged) {
-        a.processTogether(b, 0, 0, count);
-    } else if (runA && runB) {
-        // b trails a by kPairLag samples, so each range of b reads a's
-        // output of the range before.
-        const int head = std::min(kPairLag, count);
-        a.processRange(0, head);
-        int doneB = 0;
-        for (int start = kPairLag; start < count; start += kPairLag) {
-            const int n = std::min(kPairLag, count - start);
-            mixFed(start - kPairLag, start);
-            a.processTogether(b, start, doneB, n);
-            doneB += n;
-        }
-        mixFed(std::max(count - kPairLag, 0), count);
-        b.processRange(doneB, count - doneB);
-    } else if (runA) {
+    if (runA && runB)
+        a.processTogether(b, count, trailing ? PairKernels::kTrail : 0, mixes);
+    else if (runA)
         a.processParallel(count);
-    } else if (runB) {
+    else if (runB)
         b.processParallel(count);
-    }
     finishLanes(a, inputsA, count);
     for (int i = 0; i < kLanes; ++i)
         if (feeders[i] >= 0) inputsB[std::size_t(i)] = a.filters_[std::size_t(feeders[i])]->mixed_;

@@ -19,6 +19,7 @@
 // between blocks on the audio thread (no allocation: a unit reserves room for
 // four filters); process on the audio thread, no allocation, no locks.
 
+#include "dsp/BlockKernels.h"
 #include "dsp/FloatParameter.h"
 #include "dsp/wave/Producer.h"
 #include "foundation/Property.h"
@@ -123,13 +124,12 @@ public:
         // asked when the answer is false). None can, unless a unit says so.
         virtual bool canRunWith(const ParallelFilterUnit& other) const noexcept;
         // For a block whose segments and coefficients are computed: runs
-        // the lanes on samples [start, start + count) only; and this unit's
-        // lanes on [start, start + count) together with other's on
-        // [otherStart, otherStart + count) in one pass. The ranges of a
-        // block follow one another from 0.
-        virtual void processRange(int start, int count) noexcept;
-        virtual void processTogether(ParallelFilterUnit& other, int start, int otherStart,
-                                     int count) noexcept;
+        // this unit's lanes and other's in one pass. other's lanes trail by
+        // trail samples (0, or PairKernels::kTrail when one of them reads this
+        // unit: its lane outputs, or the mixes that mixes[lane] describes,
+        // written as the pass goes).
+        virtual void processTogether(ParallelFilterUnit& other, int count, int trail,
+                                     const ChainMix mixes[kLanes]) noexcept;
         virtual void computeCoefficients(int lane, int segment, float frequency, float peak,
                                          float gain) noexcept = 0;
         // Runs all four lanes from laneInput(i) into laneOutput(i).
@@ -199,12 +199,10 @@ public:
     // shared units are a pair (this one's unit first) and neither has run
     // yet, both are computed now in one pass. A lane of the second unit
     // whose filter reads a filter of the first takes that filter's output
-    // from the pass, kPairLag samples behind it. Otherwise nothing happens
+    // from the pass, a few samples behind it. Otherwise nothing happens
     // (each unit runs when its filter is pulled). The filters' controls must
     // not read either unit's filters.
     void computeTogether(GenericFilter& next, int count) noexcept;
-    // How far the second unit of a pair trails the first when it reads it.
-    static constexpr int kPairLag = 32;
 
     void reset() override;
     void produce(wave::BasicBlock<float>* block, int count, wave::ProduceMode mode) noexcept override;

@@ -4,16 +4,16 @@
 
 namespace {
 
-void svfChainsSse2(const SvfChainLanes& a, const SvfChainLanes& b, int count) noexcept {
+void svfChainsSse2(const SvfChainLanes& a, const SvfChainLanes& b, int count, int trail) noexcept {
     const SvfChainLanes* groups[2] = {&a, &b};
     runChain<SvfChain, simd::SsePair>(groups, a.stageCount > b.stageCount ? a.stageCount : b.stageCount,
-                                      count);
+                                      count, trail);
 }
 
-void tptCascadesSse2(const TptCascadeLanes& a, const TptCascadeLanes& b, int count) noexcept {
+void tptCascadesSse2(const TptCascadeLanes& a, const TptCascadeLanes& b, int count, int trail) noexcept {
     const TptCascadeLanes* groups[2] = {&a, &b};
     runChain<TptChain, simd::SsePair>(
-        groups, a.sectionCount > b.sectionCount ? a.sectionCount : b.sectionCount, count);
+        groups, a.sectionCount > b.sectionCount ? a.sectionCount : b.sectionCount, count, trail);
 }
 
 } // namespace

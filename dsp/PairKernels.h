@@ -7,6 +7,12 @@
 // inputs, outputs, segments, coefficients and states, and gets exactly the
 // bits that kernel gives it alone; the two may have different stage counts.
 //
+// The second filter may trail the first by trail samples (0, or a multiple
+// of 4 from kTrail up): it may then read, as its input, what the first
+// writes in the same pass, its outputs and the mixes its lanes describe
+// (SvfChainLanes::mixes), which are written as the pass goes. So two
+// filters in series run in one pass.
+//
 // Two sets, one per path (dsp/SimdPath.h): SSE2 as two SSE vectors
 // (PairKernels.cpp, always there) and AVX2 (PairKernelsAvx2.cpp, compiled
 // with -mavx2 and without FMA, run only where the processor has it). The
@@ -19,8 +25,11 @@
 #include "dsp/SimdPath.h"
 
 struct PairKernels {
-    void (*svfChains)(const SvfChainLanes& a, const SvfChainLanes& b, int count) noexcept;
-    void (*tptCascades)(const TptCascadeLanes& a, const TptCascadeLanes& b, int count) noexcept;
+    // The shortest trail behind which the second filter reads the first.
+    static constexpr int kTrail = 8;
+
+    void (*svfChains)(const SvfChainLanes& a, const SvfChainLanes& b, int count, int trail) noexcept;
+    void (*tptCascades)(const TptCascadeLanes& a, const TptCascadeLanes& b, int count, int trail) noexcept;
 
     // The kernels of a path (the SSE2 ones for a path this machine lacks).
     static const PairKernels& of(simd::Path path) noexcept;

@@ -10,15 +10,16 @@
 
 namespace {
 
-void svfChainsAvx2(const SvfChainLanes& a, const SvfChainLanes& b, int count) noexcept {
+void svfChainsAvx2(const SvfChainLanes& a, const SvfChainLanes& b, int count, int trail) noexcept {
     const SvfChainLanes* groups[2] = {&a, &b};
-    runChain<SvfChain, simd::Avx2>(groups, a.stageCount > b.stageCount ? a.stageCount : b.stageCount, count);
+    runChain<SvfChain, simd::Avx2>(groups, a.stageCount > b.stageCount ? a.stageCount : b.stageCount, count,
+                                   trail);
 }
 
-void tptCascadesAvx2(const TptCascadeLanes& a, const TptCascadeLanes& b, int count) noexcept {
+void tptCascadesAvx2(const TptCascadeLanes& a, const TptCascadeLanes& b, int count, int trail) noexcept {
     const TptCascadeLanes* groups[2] = {&a, &b};
     runChain<TptChain, simd::Avx2>(groups, a.sectionCount > b.sectionCount ? a.sectionCount : b.sectionCount,
-                                   count);
+                                   count, trail);
 }
 
 } // namespace

@@ -148,6 +148,13 @@ struct Sse {
     static I setGroupsInt(const std::int32_t v[kGroups]) { return splatInt(v[0]); }
     // The four lanes of group g to p.
     static void storeGroup(float* p, F a, int) { store(p, a); }
+    // Lane l of group g reads tables[g][index lane l].
+    static F gather(const float* const tables[kGroups], I index) {
+        alignas(16) std::int32_t i[4];
+        storeInt(i, index);
+        const float* t = tables[0];
+        return set(t[i[0]], t[i[1]], t[i[2]], t[i[3]]);
+    }
 };
 
 // ------------------------------------------------------------ SSE2 pair ---
@@ -245,6 +252,9 @@ struct SsePair {
         return {Sse::splatInt(v[0]), Sse::splatInt(v[1])};
     }
     static void storeGroup(float* p, F a, int group) { Sse::store(p, group == 0 ? a.lo : a.hi); }
+    static F gather(const float* const tables[kGroups], I index) {
+        return {Sse::gather(&tables[0], index.lo), Sse::gather(&tables[1], index.hi)};
+    }
     // Each group transposed on its own (as Sse::transpose).
     static void transpose(F& a, F& b, F& c, F& d) {
         Sse::transpose(a.lo, b.lo, c.lo, d.lo);
@@ -416,6 +426,10 @@ struct Scalar {
     static F setGroups(const float v[kGroups]) { return splat(v[0]); }
     static I setGroupsInt(const std::int32_t v[kGroups]) { return splatInt(v[0]); }
     static void storeGroup(float* p, F a, int) { store(p, a); }
+    static F gather(const float* const tables[kGroups], I index) {
+        const float* t = tables[0];
+        return {{t[index.v[0]], t[index.v[1]], t[index.v[2]], t[index.v[3]]}};
+    }
     static void transpose(F& a, F& b, F& c, F& d) {
         const F r[4] = {a, b, c, d};
         F t[4];

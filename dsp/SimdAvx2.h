@@ -110,6 +110,12 @@ struct Avx2 {
         return {
             _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_set1_epi32(v[0])), _mm_set1_epi32(v[1]), 1)};
     }
+    // Lane l of group g reads tables[g][index lane l] (a gather per group).
+    static F gather(const float* const tables[kGroups], I index) {
+        __m128 lo = _mm_i32gather_ps(tables[0], _mm256_castsi256_si128(index.v), 4);
+        __m128 hi = _mm_i32gather_ps(tables[1], _mm256_extracti128_si256(index.v, 1), 4);
+        return {_mm256_insertf128_ps(_mm256_castps128_ps256(lo), hi, 1)};
+    }
     static void storeGroup(float* p, F a, int group) {
         _mm_storeu_ps(p, group == 0 ? _mm256_castps256_ps128(a.v) : _mm256_extractf128_ps(a.v, 1));
     }

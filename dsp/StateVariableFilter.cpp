@@ -48,7 +48,6 @@ StateVariableFilter::StateVariableFilter(wave::Environment& environment, const C
     }
     band_.resize(kMaxStages * kLanes);
     low_.resize(kMaxStages * kLanes);
-    rangeSegments_.resize(std::size_t(maxBlock_) + 1);
 }
 
 StateVariableFilter::~StateVariableFilter() = default;
@@ -316,23 +315,9 @@ void StateVariableFilter::processParallel(int count) noexcept {
     if (!over && stages_ > 1) {
         // Every stage and the clip in one pass over the block (a single
         // stage has no other recurrence to overlap with and runs faster alone).
-        OversampledSvfCoefficients stages[kMaxStages];
-        stages[0] = c;
-        for (int st = 1; st < stages_; ++st)
-            stages[st] =
-                OversampledSvfCoefficients{a.f, a.q + st * maxBlock_ * kLanes, a.low, a.band, a.high};
-        const FunctionTable& t = clipTable_->table();
-        ClipLookup4 clip{{t.values(), t.size() - 1, 0 - t.indexOffsetWhole(), t.indexScale(),
-                          t.indexOffsetFraction(), nullptr, nullptr},
-                         {},
-                         {},
-                         {}};
-        for (int lane = 0; lane < kLanes; ++lane) {
-            clip.scales[lane] = a.clipScale + lane * maxBlock_;
-            clip.gains[lane] = a.clipLevel + lane * maxBlock_;
-            clip.active[lane] = isLaneActive(lane);
-        }
-        Kernels::svfChain4(in, out, count, seg, stages, stages_, &band_[0], &low_[0], clip);
+        ChainLanes r;
+        describe(r);
+        Kernels::svfChain4(r.in, r.out, count, seg, r.stages, stages_, &band_[0], &low_[0], r.clip);
         return;
     }
     if (over && stages_ == 1)
@@ -360,32 +345,12 @@ bool StateVariableFilter::canRunWith(const ParallelFilterUnit& other) const noex
            partner->oversampling.getValue() == kOversamplingOff;
 }
 
-void StateVariableFilter::describeRange(RangeLanes& r, int start, int count) noexcept {
+void StateVariableFilter::describe(ChainLanes& r) noexcept {
     const Arrays a = arrays();
-    // The segment holding sample start, and the range's own segment list
-    // (the block's, from there on, its first one shortened).
-    const int* seg = segments();
-    int first = 0;
-    int begin = 0;
-    while (begin + seg[first] <= start)
-        begin += seg[first++];
-    const int* local = seg + first;
-    if (begin != start) {
-        int* copy = rangeSegments_.data();
-        copy[0] = begin + seg[first] - start;
-        for (int k = 1, covered = copy[0]; covered < count; ++k) {
-            copy[k] = seg[first + k];
-            covered += copy[k];
-        }
-        local = copy;
-    }
-    const int at = first * kLanes;
     const std::size_t stride = std::size_t(maxBlock_ * kLanes);
-    r.stages[0] = OversampledSvfCoefficients{a.f + at,    a.q + at,         a.low + at,  a.band + at,
-                                             a.high + at, a.inputGain + at, a.cubic + at};
+    r.stages[0] = OversampledSvfCoefficients{a.f, a.q, a.low, a.band, a.high, a.inputGain, a.cubic};
     for (int st = 1; st < stages_; ++st)
-        r.stages[st] = OversampledSvfCoefficients{a.f + at, a.q + std::size_t(st) * stride + std::size_t(at),
-                                                  a.low + at, a.band + at, a.high + at};
+        r.stages[st] = OversampledSvfCoefficients{a.f, a.q + std::size_t(st) * stride, a.low, a.band, a.high};
     const FunctionTable& t = clipTable_->table();
     r.clip = ClipLookup4{{t.values(), t.size() - 1, 0 - t.indexOffsetWhole(), t.indexScale(),
                           t.indexOffsetFraction(), nullptr, nullptr},
@@ -393,29 +358,23 @@ void StateVariableFilter::describeRange(RangeLanes& r, int start, int count) noe
                          {},
                          {}};
     for (int lane = 0; lane < kLanes; ++lane) {
-        r.in[lane] = laneInput(lane) + start;
-        r.out[lane] = laneOutput(lane).data() + start;
-        r.clip.scales[lane] = a.clipScale + lane * maxBlock_ + first;
-        r.clip.gains[lane] = a.clipLevel + lane * maxBlock_ + first;
+        r.in[lane] = laneInput(lane);
+        r.out[lane] = laneOutput(lane).data();
+        r.clip.scales[lane] = a.clipScale + lane * maxBlock_;
+        r.clip.gains[lane] = a.clipLevel + lane * maxBlock_;
         r.clip.active[lane] = isLaneActive(lane);
     }
-    r.lanes = SvfChainLanes{r.in, r.out, local, r.stages, stages_, &band_[0], &low_[0], &r.clip};
+    r.lanes = SvfChainLanes{r.in, r.out, segments(), r.stages, stages_, &band_[0], &low_[0], &r.clip};
 }
 
-void StateVariableFilter::processRange(int start, int count) noexcept {
-    if (start == 0) neutralizeInactiveLanes();
-    RangeLanes r;
-    describeRange(r, start, count);
-    Kernels::svfChain4(r.in, r.out, count, r.lanes.segments, r.stages, stages_, &band_[0], &low_[0], r.clip);
-}
-
-void StateVariableFilter::processTogether(ParallelFilterUnit& other, int start, int otherStart,
-                                          int count) noexcept {
+void StateVariableFilter::processTogether(ParallelFilterUnit& other, int count, int trail,
+                                          const ChainMix mixes[kLanes]) noexcept {
     auto& partner = static_cast<StateVariableFilter&>(other);
-    if (start == 0) neutralizeInactiveLanes();
-    if (otherStart == 0) partner.neutralizeInactiveLanes();
-    RangeLanes mine, theirs;
-    describeRange(mine, start, count);
-    partner.describeRange(theirs, otherStart, count);
-    PairKernels::active().svfChains(mine.lanes, theirs.lanes, count);
+    neutralizeInactiveLanes();
+    partner.neutralizeInactiveLanes();
+    ChainLanes mine, theirs;
+    describe(mine);
+    partner.describe(theirs);
+    mine.lanes.mixes = mixes;
+    PairKernels::active().svfChains(mine.lanes, theirs.lanes, count, trail);
 }

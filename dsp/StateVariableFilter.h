@@ -33,7 +33,6 @@
 #include "foundation/Property.h"
 
 #include <cstdint>
-#include <vector>
 
 class StateVariableFilter : public GenericFilter::ParallelFilterUnit {
 public:
@@ -73,8 +72,8 @@ public:
     // Two state-variable filters without oversampling, each with a work
     // block of its own, run in one pass (PairKernels).
     bool canRunWith(const ParallelFilterUnit& other) const noexcept override;
-    void processRange(int start, int count) noexcept override;
-    void processTogether(ParallelFilterUnit& other, int start, int otherStart, int count) noexcept override;
+    void processTogether(ParallelFilterUnit& other, int count, int trail,
+                         const ChainMix mixes[kLanes]) noexcept override;
 
     // Resonance, cubic coefficient and clip level for a frequency (log2 Hz)
     // and a peak: here min(peak, 0.999), 0 and 0.1.
@@ -109,9 +108,9 @@ private:
         float* clipScale;   // [lane x M + segment]
         float* clipLevel;
     };
-    // The lanes on samples [start, start + count) as a chain kernel takes
-    // them; the arrays live in this record, so it stays where it is made.
-    struct RangeLanes {
+    // The lanes as a chain kernel takes them; the arrays live in this
+    // record, so it stays where it is made.
+    struct ChainLanes {
         const float* in[kLanes];
         float* out[kLanes];
         OversampledSvfCoefficients stages[kMaxStages];
@@ -123,7 +122,7 @@ private:
     void clipLane(int lane, const float* in, float* out, int count, bool threefold) noexcept;
     // Lanes without a filter run on silence with neutral coefficients.
     void neutralizeInactiveLanes() noexcept;
-    void describeRange(RangeLanes& r, int start, int count) noexcept;
+    void describe(ChainLanes& r) noexcept;
 
     const FilterTables& tables_;
     const ClipTable* clipTable_;
@@ -132,7 +131,6 @@ private:
     int maxBlock_;
     AlignedBuffer<float> band_;
     AlignedBuffer<float> low_;
-    std::vector<int> rangeSegments_; // a range's segment list
     float log2SampleRate_ = 0.0f;
     float lastSampleRate_ = 0.0f;
     float drive_ = 1.0f;

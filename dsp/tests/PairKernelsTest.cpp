@@ -150,8 +150,9 @@ struct Filter {
 // kernel run on it alone: every pair of stage counts (a filter with fewer
 // stages than the other passes through the ones it lacks, and keeps its
 // unused states untouched), lengths shorter than the pipeline and longer
-// than a chunk, segment lists that differ between the two, under the audio
-// thread's control word and under the default one (subnormals computed).
+// than its rings, segment lists that differ between the two, side by side
+// and with the second trailing, under the audio thread's control word and
+// under the default one (subnormals computed).
 TEST(PairKernels, EachFilterGetsTheBitsOfTheFourLaneKernel) {
     for (unsigned csr : {simd::kAudioThreadCsr, 0x1F80u}) {
         simd::ScopedControlWord word(csr);
@@ -160,9 +161,11 @@ TEST(PairKernels, EachFilterGetsTheBitsOfTheFourLaneKernel) {
             for (int count : {1, 3, 4, 5, 63, 64, 65, 131, 257}) {
                 for (int stagesA = 1; stagesA <= 4; ++stagesA) {
                     for (int stagesB = 1; stagesB <= 4; ++stagesB) {
+                        const int trail = (count + stagesA + stagesB) % 2 == 0 ? 0 : PairKernels::kTrail;
                         SCOPED_TRACE(::testing::Message()
                                      << simd::pathName(path) << " csr 0x" << std::hex << csr << std::dec
-                                     << " count " << count << " stages " << stagesA << " and " << stagesB);
+                                     << " count " << count << " stages " << stagesA << " and " << stagesB
+                                     << " trail " << trail);
                         const auto seed = std::uint32_t(count * 16 + stagesA * 4 + stagesB);
                         Filter aloneA(count, stagesA, 1, seed), aloneB(count, stagesB, 2, seed + 1000);
                         Filter pairA(count, stagesA, 1, seed), pairB(count, stagesB, 2, seed + 1000);
@@ -171,17 +174,75 @@ TEST(PairKernels, EachFilterGetsTheBitsOfTheFourLaneKernel) {
                             Kernels::svfChain4(l.in, l.out, count, l.segments, l.stages, l.stageCount, l.band,
                                                l.low, *l.clip);
                         }
-                        kernels.svfChains(pairA.svf(), pairB.svf(), count);
+                        kernels.svfChains(pairA.svf(), pairB.svf(), count, trail);
                         ASSERT_TRUE(sameBits(aloneA.result(), pairA.result())) << "state-variable, first";
                         ASSERT_TRUE(sameBits(aloneB.result(), pairB.result())) << "state-variable, second";
 
                         for (Filter* f : {&aloneA, &aloneB})
                             Kernels::tptSvfCascade4(f->tpt(), count);
-                        kernels.tptCascades(pairA.tpt(), pairB.tpt(), count);
+                        kernels.tptCascades(pairA.tpt(), pairB.tpt(), count, trail);
                         ASSERT_TRUE(sameBits(aloneA.result(), pairA.result())) << "cascade, first";
                         ASSERT_TRUE(sameBits(aloneB.result(), pairB.result())) << "cascade, second";
                     }
                 }
+            }
+        }
+    }
+}
+
+// In series: the second filter trails the first and reads, in the same
+// pass, the first's outputs and mixes of them with a dry signal (a constant
+// amount, and an amount per sample), as the two run one after the other
+// with the mix computed in between.
+TEST(PairKernels, TheSecondFilterReadsTheFirstInTheSamePass) {
+    simd::ScopedControlWord word;
+    for (simd::Path path : paths()) {
+        for (int count : {1, 6, 9, 64, 131}) {
+            for (int stages : {1, 2, 4}) {
+                SCOPED_TRACE(::testing::Message()
+                             << simd::pathName(path) << " count " << count << " stages " << stages);
+                std::vector<float> amounts(static_cast<std::size_t>(count));
+                for (int i = 0; i < count; ++i)
+                    amounts[std::size_t(i)] = float(i) / float(count);
+                // Reference: the first alone, the mixes, then the second alone.
+                Filter firstAlone(count, stages, 1, 7u), secondAlone(count, 5 - stages, 2, 8u);
+                const SvfChainLanes a = firstAlone.svf();
+                Kernels::svfChain4(a.in, a.out, count, a.segments, a.stages, a.stageCount, a.band, a.low,
+                                   *a.clip);
+                std::vector<float> mixedConstant(static_cast<std::size_t>(count)),
+                    mixedVarying(mixedConstant);
+                for (int i = 0; i < count; ++i) {
+                    const float* wet0 = firstAlone.out[0];
+                    const float* wet3 = firstAlone.out[3];
+                    const float* dry0 = firstAlone.in[0];
+                    const float* dry3 = firstAlone.in[3];
+                    mixedConstant[std::size_t(i)] = (wet0[i] - dry0[i]) * 0.3f + dry0[i];
+                    mixedVarying[std::size_t(i)] = (wet3[i] - dry3[i]) * amounts[std::size_t(i)] + dry3[i];
+                }
+                secondAlone.in[0] = firstAlone.out[2];
+                secondAlone.in[1] = mixedConstant.data();
+                secondAlone.in[2] = mixedVarying.data();
+                const SvfChainLanes b = secondAlone.svf();
+                Kernels::svfChain4(b.in, b.out, count, b.segments, b.stages, b.stageCount, b.band, b.low,
+                                   *b.clip);
+
+                Filter first(count, stages, 1, 7u), second(count, 5 - stages, 2, 8u);
+                std::vector<float> destConstant(static_cast<std::size_t>(count)), destVarying(destConstant);
+                const ChainMix mixes[4] = {{destConstant.data(), first.in[0], nullptr, 0.3f},
+                                           {},
+                                           {},
+                                           {destVarying.data(), first.in[3], amounts.data(), 0.0f}};
+                second.in[0] = first.out[2];
+                second.in[1] = destConstant.data();
+                second.in[2] = destVarying.data();
+                SvfChainLanes lanesA = first.svf();
+                lanesA.mixes = mixes;
+                PairKernels::of(path).svfChains(lanesA, second.svf(), count, PairKernels::kTrail);
+
+                ASSERT_TRUE(sameBits(firstAlone.result(), first.result())) << "first";
+                ASSERT_TRUE(sameBits(secondAlone.result(), second.result())) << "second";
+                ASSERT_TRUE(sameBits(mixedConstant, destConstant)) << "constant mix";
+                ASSERT_TRUE(sameBits(mixedVarying, destVarying)) << "varying mix";
             }
         }
     }

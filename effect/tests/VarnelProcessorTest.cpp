@@ -1,7 +1,6 @@
 #include "effect/VarnelProcessor.h"
 
 #include "dsp/SimdPath.h"
-
 #include "foundation/tests/AllocationCounter.h"
 
 #include <gtest/gtest.h>
