@@ -228,8 +228,7 @@ template <class L> struct ClipStage {
     F m{}, offset{}, maxIndex{};
     I indexOffset{}, maxIndexInt{};
     M active{};
-    const float* table[G] = {}; // per group, and one entry on
-    const float* following[G] = {};
+    const float* table[G] = {}; // per group
 
     void setUp(const ClipLookup4* const clips[G]) {
         float ms[G], offsets[G], maxima[G];
@@ -239,7 +238,6 @@ template <class L> struct ClipStage {
             c[g] = clips[g];
             const TableLookup& t = c[g]->table;
             table[g] = t.table;
-            following[g] = t.table + 1;
             ms[g] = t.m;
             offsets[g] = t.offset;
             maxima[g] = static_cast<float>(t.maxIndex);
@@ -284,8 +282,8 @@ template <class L> struct ClipStage {
         M above = indexF > maxIndex;
         index = select(below, L::splatInt(0), select(above, maxIndexInt, index));
         fraction = select(below | above, L::splat(0.0f), fraction);
-        F fa = L::gather(table, index);
-        F fb = L::gather(following, index);
+        F fa, fb;
+        L::gatherPairs(table, index, fa, fb);
         return fa + (fb - fa) * fraction;
     }
     [[gnu::always_inline]] F operator()(F y) const { return select(active, gain * lookup(y), y); }

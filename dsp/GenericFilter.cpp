@@ -1,8 +1,10 @@
 #include "dsp/GenericFilter.h"
 
 #include "dsp/PairKernels.h"
+#include "dsp/Simd.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
 // -------------------------------------------------------------- FilterUnit
@@ -114,7 +116,19 @@ int GenericFilter::Controls::segmentEnd(int start, int limit) const {
     if (frequencyConstant && peakConstant) return limit;
     const float f0 = frequencyAt(start);
     const float p0 = peakAt(start);
-    for (int i = start + 1; i < limit; ++i) {
+    // Four samples at a time: the first sample whose frequency or peak has
+    // moved too far, as the one-by-one test below finds it.
+    using L = simd::Native;
+    const L::F fv = L::splat(f0), pv = L::splat(p0);
+    const L::F ft = L::splat(kFrequencyTolerance), pt = L::splat(kPeakTolerance);
+    int i = start + 1;
+    for (; i + 4 <= limit; i += 4) {
+        int moved = 0;
+        if (!frequencyConstant) moved |= simd::bits(abs(L::load(frequency + i) - fv) > ft);
+        if (!peakConstant) moved |= simd::bits(abs(L::load(peak + i) - pv) > pt);
+        if (moved != 0) return i + std::countr_zero(unsigned(moved));
+    }
+    for (; i < limit; ++i) {
         if (!frequencyConstant && std::fabs(frequency[i] - f0) > kFrequencyTolerance) return i;
         if (!peakConstant && std::fabs(peak[i] - p0) > kPeakTolerance) return i;
     }
@@ -420,7 +434,18 @@ void GenericFilter::processPair(ParallelFilterUnit& a, ParallelFilterUnit& b, co
     else if (runB)
         b.processParallel(count);
     finishLanes(a, inputsA, count);
-    for (int i = 0; i < kLanes; ++i)
-        if (feeders[i] >= 0) inputsB[std::size_t(i)] = a.filters_[std::size_t(feeders[i])]->mixed_;
+    const std::uint32_t now = a.getEnvironment().getBlockCounter();
+    for (int i = 0; i < kLanes; ++i) {
+        const int j = feeders[i];
+        if (j < 0) continue;
+        GenericFilter& g = *a.filters_[std::size_t(j)];
+        inputsB[std::size_t(i)] = g.mixed_;
+        // Its reader would have pulled it (see gatherLanes).
+        const GenericFilter& reader = *b.filters_[std::size_t(i)];
+        if (!(reader.muteController_ != nullptr && reader.muteController_->isMuted())) {
+            g.pulled_ = true;
+            g.pulledBlock_ = now;
+        }
+    }
     finishLanes(b, inputsB, count);
 }

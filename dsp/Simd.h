@@ -148,12 +148,19 @@ struct Sse {
     static I setGroupsInt(const std::int32_t v[kGroups]) { return splatInt(v[0]); }
     // The four lanes of group g to p.
     static void storeGroup(float* p, F a, int) { store(p, a); }
-    // Lane l of group g reads tables[g][index lane l].
-    static F gather(const float* const tables[kGroups], I index) {
+    // Lane l of group g reads a = tables[g][i] and b = tables[g][i + 1], i
+    // its index (each pair with one 64-bit load).
+    static void gatherPairs(const float* const tables[kGroups], I index, F& a, F& b) {
         alignas(16) std::int32_t i[4];
         storeInt(i, index);
         const float* t = tables[0];
-        return set(t[i[0]], t[i[1]], t[i[2]], t[i[3]]);
+        __m128 p[4];
+        for (int k = 0; k < 4; ++k)
+            p[k] = _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(t + i[k])));
+        const __m128 low = _mm_unpacklo_ps(p[0], p[1]);  // a0 a1 b0 b1
+        const __m128 high = _mm_unpacklo_ps(p[2], p[3]); // a2 a3 b2 b3
+        a.v = _mm_movelh_ps(low, high);
+        b.v = _mm_movehl_ps(high, low);
     }
 };
 
@@ -252,8 +259,9 @@ struct SsePair {
         return {Sse::splatInt(v[0]), Sse::splatInt(v[1])};
     }
     static void storeGroup(float* p, F a, int group) { Sse::store(p, group == 0 ? a.lo : a.hi); }
-    static F gather(const float* const tables[kGroups], I index) {
-        return {Sse::gather(&tables[0], index.lo), Sse::gather(&tables[1], index.hi)};
+    static void gatherPairs(const float* const tables[kGroups], I index, F& a, F& b) {
+        Sse::gatherPairs(&tables[0], index.lo, a.lo, b.lo);
+        Sse::gatherPairs(&tables[1], index.hi, a.hi, b.hi);
     }
     // Each group transposed on its own (as Sse::transpose).
     static void transpose(F& a, F& b, F& c, F& d) {
@@ -426,9 +434,12 @@ struct Scalar {
     static F setGroups(const float v[kGroups]) { return splat(v[0]); }
     static I setGroupsInt(const std::int32_t v[kGroups]) { return splatInt(v[0]); }
     static void storeGroup(float* p, F a, int) { store(p, a); }
-    static F gather(const float* const tables[kGroups], I index) {
+    static void gatherPairs(const float* const tables[kGroups], I index, F& a, F& b) {
         const float* t = tables[0];
-        return {{t[index.v[0]], t[index.v[1]], t[index.v[2]], t[index.v[3]]}};
+        for (int k = 0; k < 4; ++k) {
+            a.v[k] = t[index.v[k]];
+            b.v[k] = t[index.v[k] + 1];
+        }
     }
     static void transpose(F& a, F& b, F& c, F& d) {
         const F r[4] = {a, b, c, d};

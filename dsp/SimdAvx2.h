@@ -110,11 +110,14 @@ struct Avx2 {
         return {
             _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_set1_epi32(v[0])), _mm_set1_epi32(v[1]), 1)};
     }
-    // Lane l of group g reads tables[g][index lane l] (a gather per group).
-    static F gather(const float* const tables[kGroups], I index) {
-        __m128 lo = _mm_i32gather_ps(tables[0], _mm256_castsi256_si128(index.v), 4);
-        __m128 hi = _mm_i32gather_ps(tables[1], _mm256_extracti128_si256(index.v, 1), 4);
-        return {_mm256_insertf128_ps(_mm256_castps128_ps256(lo), hi, 1)};
+    // Lane l of group g reads a = tables[g][i] and b = tables[g][i + 1], i
+    // its index (a gather per group and table entry).
+    static void gatherPairs(const float* const tables[kGroups], I index, F& a, F& b) {
+        const __m128i lo = _mm256_castsi256_si128(index.v), hi = _mm256_extracti128_si256(index.v, 1);
+        a.v = _mm256_insertf128_ps(_mm256_castps128_ps256(_mm_i32gather_ps(tables[0], lo, 4)),
+                                   _mm_i32gather_ps(tables[1], hi, 4), 1);
+        b.v = _mm256_insertf128_ps(_mm256_castps128_ps256(_mm_i32gather_ps(tables[0] + 1, lo, 4)),
+                                   _mm_i32gather_ps(tables[1] + 1, hi, 4), 1);
     }
     static void storeGroup(float* p, F a, int group) {
         _mm_storeu_ps(p, group == 0 ? _mm256_castps256_ps128(a.v) : _mm256_extractf128_ps(a.v, 1));
