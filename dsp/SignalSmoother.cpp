@@ -81,7 +81,10 @@ template <int N> void SignalSmoother::runTogether(Run runs[], int count) noexcep
         y[k] = runs[k].y;
         rectify[k] = runs[k].rectify;
     }
+    // Unrolled over the smoothers, so that each one's state stays in
+    // registers (its recursion is the loop's critical path).
     for (int i = 0; i < count; ++i) {
+#pragma GCC unroll 4
         for (int k = 0; k < N; ++k) {
             const double v = static_cast<double>(x[k][i]);
             double next = low[k] + g[k] * band[k];
