@@ -163,7 +163,7 @@ void GenericFilter::gatherControls(int count) {
 void GenericFilter::produce(wave::BasicBlock<float>* block, int count, wave::ProduceMode mode) noexcept {
     if (shared_ != nullptr) {
         const std::uint32_t now = getEnvironment().getBlockCounter();
-        if (!(shared_->ran_ && shared_->ranBlock_ == now))
+        if (!shared_->ranIn(now))
             processShared(count);
         else if (mixed_ != nullptr && mixedBlock_ == now)
             setCurrentBlock(*mixed_); // computed by another filter's pull
@@ -222,21 +222,20 @@ void GenericFilter::applyMix(const wave::BasicBlock<float>& in, const wave::Basi
         setCurrentBlock(filtered);
         return;
     }
-    mixRange(in.data(), filtered.data(), out->data(), 0, count);
-    out->setConstant(false);
-    setCurrentBlock(*out);
-}
-
-void GenericFilter::mixRange(const float* x, const float* y, float* o, int start, int end) const {
-    const Controls& c = controls_;
+    // (The pair kernels compute the same mix as they go: ChainMix.)
+    const float* x = in.data();
+    const float* y = filtered.data();
+    float* o = out->data();
     if (c.mixConstant) {
         const float m = c.mix[0];
-        for (int i = start; i < end; ++i)
+        for (int i = 0; i < count; ++i)
             o[i] = (y[i] - x[i]) * m + x[i];
     } else {
-        for (int i = start; i < end; ++i)
+        for (int i = 0; i < count; ++i)
             o[i] = (y[i] - x[i]) * c.mix[i] + x[i];
     }
+    out->setConstant(false);
+    setCurrentBlock(*out);
 }
 
 void GenericFilter::processShared(int count) {

@@ -8,6 +8,13 @@
 // filters that are then computed together, one SIMD lane each
 // (setParallelUnit). Units are owned by whoever created them.
 //
+// Two shared units may be paired (the effect's filter positions): when the
+// caller is about to pull a filter of each (computeTogether), both run in
+// one pass of the eight-lane kernels (dsp/PairKernels.h), the second
+// trailing the first by a few samples where its filters read the first's.
+// Every filter's output is bit for bit what the units give run one after
+// the other.
+//
 // Per block the controls are cut into segments over which they count as
 // constant (at most 32 samples; a new segment when the frequency moves by
 // more than 0.1 or the peak by more than 0.0002 from the segment's first
@@ -119,7 +126,6 @@ public:
         // filter positions; see GenericFilter::computeTogether): second
         // comes after this unit, and its lanes may read this unit's filters.
         void pairWith(ParallelFilterUnit* second) noexcept;
-        ParallelFilterUnit* pairedSecond() const noexcept { return second_; }
         // Whether this unit and other can run in one pass now (neither is
         // asked when the answer is false). None can, unless a unit says so.
         virtual bool canRunWith(const ParallelFilterUnit& other) const noexcept;
@@ -250,8 +256,6 @@ private:
     static void finishLanes(ParallelFilterUnit& u, const LaneInputs& inputs, int count);
     // Both units of a pair for one block; feeders as for gatherLanes.
     static void processPair(ParallelFilterUnit& a, ParallelFilterUnit& b, const int* feeders, int count);
-    // The mix step's arithmetic on samples [start, end) into o.
-    void mixRange(const float* x, const float* y, float* o, int start, int end) const;
     // The mix step: sets the current block from in and the unit's output.
     void applyMix(const wave::BasicBlock<float>& in, const wave::BasicBlock<float>& filtered,
                   wave::BasicBlock<float>* out, int count);

@@ -21,7 +21,8 @@
 // the output is exactly 0 (instead of 0 x infinity).
 //
 // Two filters may share one work block (partner at construction): the
-// coefficients live there only during one process call.
+// coefficients live there only during one process call. Such filters never
+// run as a pair (canRunWith), which needs both units' coefficients at once.
 //
 // Threading: construction on the main thread (it may build the process-wide
 // tables); everything else on the audio thread, without allocation.
