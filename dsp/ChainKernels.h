@@ -22,7 +22,7 @@
 // lanes compute and are discarded; their states are neither read from nor
 // written to its arrays).
 
-#include "dsp/BlockKernels.h"
+#include "dsp/KernelArguments.h"
 
 #include <cstdint>
 

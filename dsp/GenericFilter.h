@@ -26,8 +26,8 @@
 // between blocks on the audio thread (no allocation: a unit reserves room for
 // four filters); process on the audio thread, no allocation, no locks.
 
-#include "dsp/BlockKernels.h"
 #include "dsp/FloatParameter.h"
+#include "dsp/KernelArguments.h"
 #include "dsp/wave/Producer.h"
 #include "foundation/Property.h"
 

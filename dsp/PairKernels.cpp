@@ -1,6 +1,7 @@
 #include "dsp/PairKernels.h"
 
 #include "dsp/ChainKernels.h"
+#include "dsp/Simd.h"
 
 namespace {
 

@@ -21,7 +21,7 @@
 //
 // Threading: any thread; no allocation.
 
-#include "dsp/BlockKernels.h"
+#include "dsp/KernelArguments.h"
 #include "dsp/SimdPath.h"
 
 struct PairKernels {

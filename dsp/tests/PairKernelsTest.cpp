@@ -1,5 +1,7 @@
 #include "dsp/PairKernels.h"
 
+#include "dsp/BlockKernels.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
