@@ -10,26 +10,6 @@ namespace {
 using simd::Scalar;
 using simd::Sse;
 
-// One value per call: a plain float (one channel) or four lanes. Both run
-// the same operations, so one channel and a lane of four agree bit for bit.
-struct OneLane {
-    using V = float;
-    static constexpr int kStride = 1;
-    static float splat(float x) { return x; }
-    static float load(const float* p) { return *p; }
-    static float vmin(float a, float b) { return a < b ? a : b; }
-    static float vmax(float a, float b) { return a > b ? a : b; }
-};
-
-template <class L> struct FourLanes {
-    using V = typename L::F;
-    static constexpr int kStride = 4;
-    static V splat(float x) { return L::splat(x); }
-    static V load(const float* p) { return L::load(p); }
-    static V vmin(V a, V b) { return min(a, b); }
-    static V vmax(V a, V b) { return max(a, b); }
-};
-
 template <class L> typename L::F loadPartial(const float* p, int n) {
     if (n >= 4) return L::load(p);
     float t[4] = {0.0f, 0.0f, 0.0f, 0.0f};
@@ -56,90 +36,6 @@ template <class L, class Op> void mapBlock(float* out, int count, Op op) {
         L::store(out + i, op(i, 4));
     if (i < count) storePartial<L>(out + i, op(i, count - i), count - i);
 }
-
-// ---- State-variable steps.
-
-template <class O> struct TptStep {
-    using V = typename O::V;
-    const float* c; // TptSection or TptSection4 records as floats
-    int recordSize;
-    // inv = 1 / (1 + k g) once per segment: the per-sample recurrence then
-    // multiplies instead of dividing (a division's latency sits in the loop).
-    V g{}, k{}, inv{}, wl{}, wb{}, wh{};
-    V s1{}, s2{};
-
-    void load(int segment) {
-        const float* r = c + segment * recordSize;
-        g = O::load(r);
-        k = O::load(r + O::kStride);
-        wl = O::load(r + 2 * O::kStride);
-        wb = O::load(r + 3 * O::kStride);
-        wh = O::load(r + 4 * O::kStride);
-        inv = O::splat(1.0f) / (O::splat(1.0f) + k * g);
-    }
-    void operator()(V x, V* y) {
-        V high = ((x - k * s1) - s2) * inv;
-        V band = high * g + s1;
-        s1 = band + high * g;
-        V low = s2 + band * g;
-        s2 = low + band * g;
-        y[0] = (wh * high + wb * band) + wl * low;
-    }
-};
-
-template <class O, bool Saturating, bool Three> struct SvfStep {
-    using V = typename O::V;
-    static constexpr int kOutputs = Three ? 3 : 1;
-    const OversampledSvfCoefficients* c;
-    V f{}, q{}, wl{}, wb{}, wh{}, gain{}, drive{};
-    V band{}, low{};
-
-    void load(int segment) {
-        int i = segment * O::kStride;
-        f = O::load(c->f + i);
-        q = O::load(c->q + i);
-        wl = O::load(c->low + i);
-        wb = O::load(c->band + i);
-        wh = O::load(c->high + i);
-        if constexpr (Saturating) {
-            gain = O::load(c->gain + i);
-            drive = O::load(c->drive + i);
-        }
-    }
-    static V cube(V b) { return (b * b) * b; }
-    V output(V b, V h, V l) const { return (wb * b + wh * h) + wl * l; }
-
-    void operator()(V x, V* y) {
-        const V tiny = O::splat(1e-24f);
-        V u = x;
-        if constexpr (Saturating) u = x * gain;
-        low = low + (band - tiny) * f;
-        V h1 = (u - q * band) - low;
-        V b1;
-        if constexpr (Saturating)
-            b1 = (h1 * f - drive * cube(band)) + band;
-        else
-            b1 = h1 * f + band;
-        low = low + f * b1;
-        if constexpr (Three) y[0] = output(b1, h1, low);
-        V h2 = (u - q * b1) - low;
-        V b2;
-        if constexpr (Saturating)
-            b2 = (h2 * f - drive * cube(b1)) + b1;
-        else
-            b2 = h2 * f + b1;
-        low = low + f * b2;
-        if constexpr (Three) y[1] = output(b2, h2, low);
-        V h3 = (u - q * b2) - low;
-        if constexpr (Saturating)
-            band = ((b2 + h3 * f) - drive * cube(b2)) + tiny;
-        else
-            band = (b2 + h3 * f) + tiny;
-        band = O::vmin(O::vmax(band, O::splat(-1.0f)), O::splat(1.0f));
-        low = O::vmin(O::vmax(low, O::splat(-10.0f)), O::splat(10.0f));
-        y[kOutputs - 1] = output(band, h3, low);
-    }
-};
 
 template <class Step>
 void runOneLane(const float* in, float* out, int count, const int* segments, Step& step, int outputs) {

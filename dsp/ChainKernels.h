@@ -1,8 +1,9 @@
 #pragma once
 
-// The pipelined filter chains, written once over a lane set of one or two
-// groups of four lanes (dsp/Simd.h) and included by the kernel source of
-// each instruction set: BlockKernels.cpp (SSE2 and the scalar reference, one
+// The steps of the state-variable filters and the pipelined filter chains,
+// written once over a lane set (dsp/Simd.h; the chains over one or two
+// groups of four lanes) and included by the kernel source of each
+// instruction set: BlockKernels.cpp (SSE2 and the scalar reference, one
 // group), PairKernels.cpp (the SSE2 pair) and PairKernelsAvx2.cpp (AVX2).
 //
 // Everything here lies in an unnamed namespace: each source gets a copy of
@@ -73,6 +74,133 @@ private:
     int remaining_ = 0;
 };
 
+// One value per call: a plain float (one channel) or four lanes. Both run
+// the same operations, so one channel and a lane of four agree bit for bit.
+struct OneLane {
+    using V = float;
+    static constexpr int kStride = 1;
+    static float splat(float x) { return x; }
+    static float load(const float* p) { return *p; }
+    static float vmin(float a, float b) { return a < b ? a : b; }
+    static float vmax(float a, float b) { return a > b ? a : b; }
+};
+
+template <class L> struct FourLanes {
+    using V = typename L::F;
+    static constexpr int kStride = 4;
+    static V splat(float x) { return L::splat(x); }
+    static V load(const float* p) { return L::load(p); }
+    static V vmin(V a, V b) { return min(a, b); }
+    static V vmax(V a, V b) { return max(a, b); }
+};
+
+// ---- The steps of the state-variable filters: one sample of a section or
+// stage, with its coefficients and state, for one lane or a lane set.
+
+template <class O> struct TptStep {
+    using V = typename O::V;
+    const float* c; // TptSection or TptSection4 records as floats
+    int recordSize;
+    // inv = 1 / (1 + k g) once per segment: the per-sample recurrence then
+    // multiplies instead of dividing (a division's latency sits in the loop).
+    V g{}, k{}, inv{}, wl{}, wb{}, wh{};
+    V s1{}, s2{};
+
+    void load(int segment) {
+        const float* r = c + segment * recordSize;
+        set(O::load(r), O::load(r + O::kStride), O::load(r + 2 * O::kStride), O::load(r + 3 * O::kStride),
+            O::load(r + 4 * O::kStride));
+    }
+    struct State {
+        V s1, s2;
+    };
+    State state() const { return {s1, s2}; }
+    template <class M> void keep(M mask, const State& saved) {
+        s1 = select(mask, s1, saved.s1);
+        s2 = select(mask, s2, saved.s2);
+    }
+    void set(V gain, V damping, V low, V band, V high) {
+        g = gain;
+        k = damping;
+        wl = low;
+        wb = band;
+        wh = high;
+        inv = O::splat(1.0f) / (O::splat(1.0f) + k * g);
+    }
+    [[gnu::always_inline]] void operator()(V x, V* y) {
+        V high = ((x - k * s1) - s2) * inv;
+        V band = high * g + s1;
+        s1 = band + high * g;
+        V low = s2 + band * g;
+        s2 = low + band * g;
+        y[0] = (wh * high + wb * band) + wl * low;
+    }
+};
+
+template <class O, bool Saturating, bool Three> struct SvfStep {
+    using V = typename O::V;
+    static constexpr int kOutputs = Three ? 3 : 1;
+    static constexpr bool kSaturating = Saturating;
+    const OversampledSvfCoefficients* c;
+    V f{}, q{}, wl{}, wb{}, wh{}, gain{}, drive{};
+    V band{}, low{};
+
+    void load(int segment) {
+        int i = segment * O::kStride;
+        f = O::load(c->f + i);
+        q = O::load(c->q + i);
+        wl = O::load(c->low + i);
+        wb = O::load(c->band + i);
+        wh = O::load(c->high + i);
+        if constexpr (Saturating) {
+            gain = O::load(c->gain + i);
+            drive = O::load(c->drive + i);
+        }
+    }
+    struct State {
+        V band, low;
+    };
+    State state() const { return {band, low}; }
+    // Keeps the new state in the lanes of mask, the saved one elsewhere.
+    template <class M> void keep(M mask, const State& saved) {
+        band = select(mask, band, saved.band);
+        low = select(mask, low, saved.low);
+    }
+    [[gnu::always_inline]] static V cube(V b) { return (b * b) * b; }
+    [[gnu::always_inline]] V output(V b, V h, V l) const { return (wb * b + wh * h) + wl * l; }
+
+    [[gnu::always_inline]] void operator()(V x, V* y) {
+        const V tiny = O::splat(1e-24f);
+        V u = x;
+        if constexpr (Saturating) u = x * gain;
+        low = low + (band - tiny) * f;
+        V h1 = (u - q * band) - low;
+        V b1;
+        if constexpr (Saturating)
+            b1 = (h1 * f - drive * cube(band)) + band;
+        else
+            b1 = h1 * f + band;
+        low = low + f * b1;
+        if constexpr (Three) y[0] = output(b1, h1, low);
+        V h2 = (u - q * b1) - low;
+        V b2;
+        if constexpr (Saturating)
+            b2 = (h2 * f - drive * cube(b1)) + b1;
+        else
+            b2 = h2 * f + b1;
+        low = low + f * b2;
+        if constexpr (Three) y[1] = output(b2, h2, low);
+        V h3 = (u - q * b2) - low;
+        if constexpr (Saturating)
+            band = ((b2 + h3 * f) - drive * cube(b2)) + tiny;
+        else
+            band = (b2 + h3 * f) + tiny;
+        band = O::vmin(O::vmax(band, O::splat(-1.0f)), O::splat(1.0f));
+        low = O::vmin(O::vmax(low, O::splat(-10.0f)), O::splat(10.0f));
+        y[kOutputs - 1] = output(band, h3, low);
+    }
+};
+
 // The segment cursors of one stage, one per group: tells when any group
 // starts a segment (the stage then reloads its coefficients).
 template <int G> struct GroupCursors {
@@ -97,122 +225,84 @@ template <int G> struct GroupCursors {
     }
 };
 
-// A state-variable stage (see BlockKernels::svfSaturating4 and svfLinear4),
-// its coefficients loaded per group from [segment * 4 + lane].
-template <class L, bool Saturating> struct SvfStage {
+// A step's coefficients for the current segments, per group: from the
+// arrays of a stage ([segment * 4 + lane]) or from a section's records.
+template <class L, class Step>
+void loadCoefficients(Step& step, const OversampledSvfCoefficients* const c[], const int segment[]) {
+    auto group = [&](const float* const OversampledSvfCoefficients::*array) {
+        const float* p[L::kGroups];
+        for (int g = 0; g < L::kGroups; ++g)
+            p[g] = c[g]->*array + segment[g] * 4;
+        return L::loadGroups(p);
+    };
+    step.f = group(&OversampledSvfCoefficients::f);
+    step.q = group(&OversampledSvfCoefficients::q);
+    step.wl = group(&OversampledSvfCoefficients::low);
+    step.wb = group(&OversampledSvfCoefficients::band);
+    step.wh = group(&OversampledSvfCoefficients::high);
+    if constexpr (Step::kSaturating) {
+        step.gain = group(&OversampledSvfCoefficients::gain);
+        step.drive = group(&OversampledSvfCoefficients::drive);
+    }
+}
+
+template <class L, class Step>
+void loadCoefficients(Step& step, const TptSection4* const c[], const int segment[]) {
+    auto group = [&](const float(TptSection4::*array)[4]) {
+        const float* p[L::kGroups];
+        for (int g = 0; g < L::kGroups; ++g)
+            p[g] = c[g][segment[g]].*array;
+        return L::loadGroups(p);
+    };
+    step.set(group(&TptSection4::g), group(&TptSection4::k), group(&TptSection4::low),
+             group(&TptSection4::band), group(&TptSection4::high));
+}
+
+// A stage of a chain: a filter step (SvfStep or TptStep over the lane set)
+// whose coefficients are loaded per group, from its Record of each group,
+// when a segment starts.
+template <class L, class Step, class Record> struct ChainStage {
     using F = typename L::F;
     static constexpr int G = L::kGroups;
-    const OversampledSvfCoefficients* c[G] = {};
+    const Record* c[G] = {};
     GroupCursors<G> cursors;
-    F f{}, q{}, wl{}, wb{}, wh{}, gain{}, drive{};
-    F band{}, low{};
+    Step step{};
 
-    F group(const float* const OversampledSvfCoefficients::*array) const {
-        const float* p[G];
-        for (int g = 0; g < G; ++g)
-            p[g] = c[g]->*array + cursors.segment[g] * 4;
-        return L::loadGroups(p);
-    }
-    struct State {
-        F band, low;
-    };
-    State state() const { return {band, low}; }
-    // Keeps the new state in the lanes of mask, the saved one elsewhere.
-    void keep(typename L::M mask, const State& saved) {
-        band = select(mask, band, saved.band);
-        low = select(mask, low, saved.low);
-    }
     // Moves on by a sample (see GroupCursors::next), reloading the
     // coefficients when a segment starts.
     [[gnu::always_inline]] void next(int only = -1) {
         if (cursors.next(only)) reload();
     }
-    [[gnu::noinline]] void reload() {
-        f = group(&OversampledSvfCoefficients::f);
-        q = group(&OversampledSvfCoefficients::q);
-        wl = group(&OversampledSvfCoefficients::low);
-        wb = group(&OversampledSvfCoefficients::band);
-        wh = group(&OversampledSvfCoefficients::high);
-        if constexpr (Saturating) {
-            gain = group(&OversampledSvfCoefficients::gain);
-            drive = group(&OversampledSvfCoefficients::drive);
+    [[gnu::noinline]] void reload() { loadCoefficients<L>(step, c, cursors.segment); }
+    [[gnu::always_inline]] F operator()(F x) {
+        F y;
+        step(x, &y);
+        return y;
+    }
+    // One sample through the stage for every group (only < 0) or for group
+    // `only` alone (the other keeps its state); a group's lanes outside
+    // present (a group without this stage) pass v on.
+    [[gnu::always_inline]] F run(F v, int only, const typename L::M groupLanes[], typename L::M present) {
+        F out;
+        if (only < 0) {
+            next();
+            out = (*this)(v);
+        } else {
+            const auto saved = step.state();
+            next(only);
+            out = (*this)(v);
+            step.keep(groupLanes[only], saved);
         }
-    }
-    [[gnu::always_inline]] static F cube(F b) { return (b * b) * b; }
-    [[gnu::always_inline]] F operator()(F x) {
-        const F tiny = L::splat(1e-24f);
-        F u = x;
-        if constexpr (Saturating) u = x * gain;
-        low = low + (band - tiny) * f;
-        F h1 = (u - q * band) - low;
-        F b1;
-        if constexpr (Saturating)
-            b1 = (h1 * f - drive * cube(band)) + band;
-        else
-            b1 = h1 * f + band;
-        low = low + f * b1;
-        F h2 = (u - q * b1) - low;
-        F b2;
-        if constexpr (Saturating)
-            b2 = (h2 * f - drive * cube(b1)) + b1;
-        else
-            b2 = h2 * f + b1;
-        low = low + f * b2;
-        F h3 = (u - q * b2) - low;
-        if constexpr (Saturating)
-            band = ((b2 + h3 * f) - drive * cube(b2)) + tiny;
-        else
-            band = (b2 + h3 * f) + tiny;
-        band = min(max(band, L::splat(-1.0f)), L::splat(1.0f));
-        low = min(max(low, L::splat(-10.0f)), L::splat(10.0f));
-        return (wb * band + wh * h3) + wl * low;
+        if constexpr (G > 1) out = select(present, out, v);
+        return out;
     }
 };
 
-// A trapezoidal section (see BlockKernels::tptSvf4), its coefficients loaded
-// per group from the group's TptSection4 record of the segment.
-template <class L> struct TptStage {
-    using F = typename L::F;
-    static constexpr int G = L::kGroups;
-    const TptSection4* c[G] = {};
-    GroupCursors<G> cursors;
-    F g{}, k{}, inv{}, wl{}, wb{}, wh{};
-    F s1{}, s2{};
-
-    F group(const float (TptSection4::*array)[4]) const {
-        const float* p[G];
-        for (int i = 0; i < G; ++i)
-            p[i] = (c[i][cursors.segment[i]].*array);
-        return L::loadGroups(p);
-    }
-    struct State {
-        F s1, s2;
-    };
-    State state() const { return {s1, s2}; }
-    void keep(typename L::M mask, const State& saved) {
-        s1 = select(mask, s1, saved.s1);
-        s2 = select(mask, s2, saved.s2);
-    }
-    [[gnu::always_inline]] void next(int only = -1) {
-        if (cursors.next(only)) reload();
-    }
-    [[gnu::noinline]] void reload() {
-        g = group(&TptSection4::g);
-        k = group(&TptSection4::k);
-        wl = group(&TptSection4::low);
-        wb = group(&TptSection4::band);
-        wh = group(&TptSection4::high);
-        inv = L::splat(1.0f) / (L::splat(1.0f) + k * g);
-    }
-    [[gnu::always_inline]] F operator()(F x) {
-        F high = ((x - k * s1) - s2) * inv;
-        F band = high * g + s1;
-        s1 = band + high * g;
-        F low = s2 + band * g;
-        s2 = low + band * g;
-        return (wh * high + wb * band) + wl * low;
-    }
-};
+// A state-variable stage (the step of svfSaturating4 or svfLinear4) and a
+// trapezoidal section (the step of tptSvf4) of a chain.
+template <class L, bool Saturating>
+using SvfStage = ChainStage<L, SvfStep<FourLanes<L>, Saturating, false>, OversampledSvfCoefficients>;
+template <class L> using TptStage = ChainStage<L, TptStep<FourLanes<L>>, TptSection4>;
 
 // The output clip of a state-variable chain (see ClipLookup4): per group one
 // table, per lane the segment's scale and gain; lanes not active pass.
@@ -524,22 +614,9 @@ template <class L, int N> struct SvfChain {
 
     M groupLanes[G];
 
-    template <class Stage> [[gnu::always_inline]] F step(Stage& s, int j, F v, int only) {
-        F out;
-        if (only < 0) {
-            s.next();
-            out = s(v);
-        } else {
-            const typename Stage::State saved = s.state();
-            s.next(only);
-            out = s(v);
-            s.keep(groupLanes[only], saved);
-        }
-        if constexpr (G > 1) out = select(present[j], out, v);
-        return out;
-    }
     [[gnu::always_inline]] F stage(int j, F v, int only) {
-        return j == 0 ? step(first, 0, v, only) : step(rest[j - 1], j, v, only);
+        return j == 0 ? first.run(v, only, groupLanes, present[0])
+                      : rest[j - 1].run(v, only, groupLanes, present[j]);
     }
     [[gnu::always_inline]] F finish(F v, int only) {
         clip.next(only);
@@ -570,8 +647,8 @@ template <class L, int N> struct SvfChain {
             low[g] = lanes[g]->low;
         }
         first.cursors.start(segments);
-        first.band = L::loadGroups(band);
-        first.low = L::loadGroups(low);
+        first.step.band = L::loadGroups(band);
+        first.step.low = L::loadGroups(low);
         present[0] = L::splat(0.0f) <= L::splat(1.0f);
         for (int j = 1; j < N; ++j) {
             for (int g = 0; g < G; ++g) {
@@ -580,8 +657,8 @@ template <class L, int N> struct SvfChain {
                 low[g] = lanes[g]->low + 4 * (j < counts[g] ? j : 0);
             }
             rest[j - 1].cursors.start(segments);
-            rest[j - 1].band = L::loadGroups(band);
-            rest[j - 1].low = L::loadGroups(low);
+            rest[j - 1].step.band = L::loadGroups(band);
+            rest[j - 1].step.low = L::loadGroups(low);
             present[j] = stagePresent<L>(counts, j);
         }
         clip.setUp(clips);
@@ -593,11 +670,11 @@ template <class L, int N> struct SvfChain {
         pipeline.run(in, out, count, trail, lanes[0]->mixes);
 
         for (int g = 0; g < G; ++g) {
-            L::storeGroup(lanes[g]->band, first.band, g);
-            L::storeGroup(lanes[g]->low, first.low, g);
+            L::storeGroup(lanes[g]->band, first.step.band, g);
+            L::storeGroup(lanes[g]->low, first.step.low, g);
             for (int j = 1; j < counts[g] && j < N; ++j) {
-                L::storeGroup(lanes[g]->band + 4 * j, rest[j - 1].band, g);
-                L::storeGroup(lanes[g]->low + 4 * j, rest[j - 1].low, g);
+                L::storeGroup(lanes[g]->band + 4 * j, rest[j - 1].step.band, g);
+                L::storeGroup(lanes[g]->low + 4 * j, rest[j - 1].step.low, g);
             }
         }
     }
@@ -617,19 +694,7 @@ template <class L, int N> struct TptChain {
     M groupLanes[G];
 
     [[gnu::always_inline]] F stage(int j, F v, int only) {
-        TptStage<L>& s = sections[j];
-        F out;
-        if (only < 0) {
-            s.next();
-            out = s(v);
-        } else {
-            const typename TptStage<L>::State saved = s.state();
-            s.next(only);
-            out = s(v);
-            s.keep(groupLanes[only], saved);
-        }
-        if constexpr (G > 1) out = select(present[j], out, v);
-        return out;
+        return sections[j].run(v, only, groupLanes, present[j]);
     }
     [[gnu::always_inline]] F finish(F v, int) { return v; }
 
@@ -654,8 +719,8 @@ template <class L, int N> struct TptChain {
                 s2[g] = lanes[g]->s2 + 4 * own;
             }
             sections[j].cursors.start(segments);
-            sections[j].s1 = L::loadGroups(s1);
-            sections[j].s2 = L::loadGroups(s2);
+            sections[j].step.s1 = L::loadGroups(s1);
+            sections[j].step.s2 = L::loadGroups(s2);
             present[j] = stagePresent<L>(counts, j);
         }
 
@@ -667,8 +732,8 @@ template <class L, int N> struct TptChain {
 
         for (int g = 0; g < G; ++g) {
             for (int j = 0; j < counts[g] && j < N; ++j) {
-                L::storeGroup(lanes[g]->s1 + 4 * j, sections[j].s1, g);
-                L::storeGroup(lanes[g]->s2 + 4 * j, sections[j].s2, g);
+                L::storeGroup(lanes[g]->s1 + 4 * j, sections[j].step.s1, g);
+                L::storeGroup(lanes[g]->s2 + 4 * j, sections[j].step.s2, g);
             }
         }
     }

@@ -1,5 +1,7 @@
 #include "dsp/BlockKernels.h"
 
+#include "dsp/tests/KernelFixtures.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -16,22 +18,7 @@ namespace {
 const float kNan = std::numeric_limits<float>::quiet_NaN();
 const float kInf = std::numeric_limits<float>::infinity();
 
-// Deterministic numbers without any library distribution (same on every platform).
-class Lcg {
-public:
-    explicit Lcg(std::uint32_t seed) : state_(seed) {}
-    std::uint32_t next() {
-        state_ = state_ * 1664525u + 1013904223u;
-        return state_;
-    }
-    // Uniform in [lo, hi).
-    float uniform(float lo, float hi) {
-        return lo + (hi - lo) * static_cast<float>(next() >> 8) * (1.0f / 16777216.0f);
-    }
-
-private:
-    std::uint32_t state_;
-};
+using test::Lcg;
 
 std::uint32_t bitsOf(float v) {
     std::uint32_t u;

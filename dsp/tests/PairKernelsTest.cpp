@@ -2,6 +2,8 @@
 
 #include "dsp/BlockKernels.h"
 
+#include "dsp/tests/KernelFixtures.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -13,17 +15,7 @@
 
 namespace {
 
-class Lcg {
-public:
-    explicit Lcg(std::uint32_t seed) : state_(seed) {}
-    float uniform(float lo, float hi) {
-        state_ = state_ * 1664525u + 1013904223u;
-        return lo + (hi - lo) * static_cast<float>(state_ >> 8) * (1.0f / 16777216.0f);
-    }
-
-private:
-    std::uint32_t state_;
-};
+using test::Lcg;
 
 bool sameBits(const std::vector<float>& a, const std::vector<float>& b) {
     return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0;

@@ -1,5 +1,7 @@
 #include "dsp/BlockKernels.h"
 
+#include "dsp/tests/KernelFixtures.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -10,17 +12,7 @@
 
 namespace {
 
-class Lcg {
-public:
-    explicit Lcg(std::uint32_t seed) : state_(seed) {}
-    float uniform(float lo, float hi) {
-        state_ = state_ * 1664525u + 1013904223u;
-        return lo + (hi - lo) * static_cast<float>(state_ >> 8) * (1.0f / 16777216.0f);
-    }
-
-private:
-    std::uint32_t state_;
-};
+using test::Lcg;
 
 // Segment layouts for a block of count samples (zero-length segments included,
 // which take a coefficient record of their own but no sample).
