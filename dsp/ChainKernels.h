@@ -271,9 +271,10 @@ template <class L, class Step, class Record> struct ChainStage {
     // Moves on by a sample (see GroupCursors::next), reloading the
     // coefficients when a segment starts.
     [[gnu::always_inline]] void next(int only = -1) {
-        if (cursors.next(only)) reload();
+        if (cursors.next(only)) [[unlikely]]
+            reload();
     }
-    [[gnu::noinline]] void reload() { loadCoefficients<L>(step, c, cursors.segment); }
+    void reload() { loadCoefficients<L>(step, c, cursors.segment); }
     [[gnu::always_inline]] F operator()(F x) {
         F y;
         step(x, &y);
@@ -346,9 +347,10 @@ template <class L> struct ClipStage {
         active = L::load(flags) > L::splat(0.0f);
     }
     [[gnu::always_inline]] void next(int only = -1) {
-        if (cursors.next(only)) reload();
+        if (cursors.next(only)) [[unlikely]]
+            reload();
     }
-    [[gnu::noinline]] void reload() {
+    void reload() {
         float s[kLanes], k[kLanes];
         for (int g = 0; g < G; ++g) {
             for (int lane = 0; lane < 4; ++lane) {

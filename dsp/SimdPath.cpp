@@ -31,6 +31,10 @@ std::atomic<Path>& active() noexcept {
     return path;
 }
 
+// The choice is made when the library loads, so that no audio thread ever
+// waits on it.
+[[maybe_unused]] const Path kChosenAtLoad = active().load(std::memory_order_relaxed);
+
 } // namespace
 
 bool isSupported(Path path) noexcept {

@@ -1,8 +1,8 @@
 #pragma once
 
 // The instruction set of the eight-lane kernels (dsp/PairKernels.h), chosen
-// once, at the first use, from what the processor and the operating system
-// offer: AVX2 where CPUID reports it and the system saves the AVX state
+// once, when the library loads, from what the processor and the operating
+// system offer: AVX2 where CPUID reports it and the system saves the AVX state
 // (XGETBV), else SSE2, which every x86-64 processor has. Both give the same
 // bits. Tests and benchmarks may force a path; nothing else changes it.
 //
