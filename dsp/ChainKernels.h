@@ -11,17 +11,17 @@
 // take an AVX2-compiled copy for the SSE2 path. For the same reason nothing
 // here instantiates a standard-library template.
 //
-// A chain takes the block in chunks, transposed so that one vector holds one
-// sample across the lanes. Within a chunk, at step t stage j filters sample
-// t - j from what stage j - 1 produced at step t - 1, so the stages'
-// recurrences run side by side instead of one after another; the finishing
-// step (the state-variable filter's clip) follows one step behind the last
-// stage. Every stage and the finishing step keep a segment cursor per group,
-// so each group computes exactly what its filter computes alone: the same
-// operations on the same coefficients, bit for bit. A group with fewer
-// stages than the chain passes its signal through the stages it lacks (their
-// lanes compute and are discarded; their states are neither read from nor
-// written to its arrays).
+// A chain runs through the block as one software pipeline, its samples
+// transposed four at a time so that one vector holds one sample across the
+// lanes (see Pipeline). At step t stage j filters sample t - j from what
+// stage j - 1 produced at step t - 1, so the stages' recurrences run side by
+// side instead of one after another; the finishing step (the state-variable
+// filter's clip) follows one step behind the last stage. Every stage and the
+// finishing step keep a segment cursor per group, so each group computes
+// exactly what its filter computes alone: the same operations on the same
+// coefficients, bit for bit. A group with fewer stages than the chain passes
+// its signal through the stages it lacks (their lanes compute on borrowed
+// coefficients and states, and the results are discarded, never stored).
 
 #include "dsp/KernelArguments.h"
 
@@ -390,12 +390,13 @@ typename L::F loadRow(const float* const* const in[], int lane, const int at[], 
     float t[G][4];
     for (int g = 0; g < G; ++g) {
         const int s = at[g];
-        p[g] = in[g][lane] + s;
-        if (s < 0 || s + 4 > count) {
-            for (int i = 0; i < 4; ++i)
-                t[g][i] = s + i >= 0 && s + i < count ? in[g][lane][s + i] : 0.0f;
-            p[g] = t[g];
+        if (s >= 0 && s + 4 <= count) {
+            p[g] = in[g][lane] + s;
+            continue;
         }
+        for (int i = 0; i < 4; ++i)
+            t[g][i] = s + i >= 0 && s + i < count ? in[g][lane][s + i] : 0.0f;
+        p[g] = t[g];
     }
     return L::loadGroups(p);
 }
@@ -406,15 +407,14 @@ template <class L>
 void storeRow(float* const* const out[], int lane, const int at[], int n, int count, typename L::F v) {
     for (int g = 0; g < L::kGroups; ++g) {
         const int s = at[g];
-        float* p = out[g][lane] + s;
         if (n == 4 && s >= 0 && s + 4 <= count) {
-            L::storeGroup(p, v, g);
+            L::storeGroup(out[g][lane] + s, v, g);
             continue;
         }
         float t[4];
         L::storeGroup(t, v, g);
         for (int i = 0; i < n; ++i)
-            if (s + i >= 0 && s + i < count) p[i] = t[i];
+            if (s + i >= 0 && s + i < count) out[g][lane][s + i] = t[i];
     }
 }
 
@@ -434,7 +434,9 @@ template <class L, int N, class Chain> struct Pipeline {
     using M = typename L::M;
     static constexpr int G = L::kGroups;
     static constexpr int kDepth = Chain::kFinishing ? N + 1 : N; // steps from input to output
-    static constexpr int kRing = 16;                             // > kDepth + 7
+    // The rings hold the four samples loaded ahead of stage 0 and the four
+    // waiting to be stored behind the last step.
+    static constexpr int kRing = 16;
     static constexpr int kMask = kRing - 1;
 
     explicit Pipeline(Chain& owner) : chain(owner) {}

@@ -155,8 +155,11 @@ struct Sse {
         storeInt(i, index);
         const float* t = tables[0];
         __m128 p[4];
-        for (int k = 0; k < 4; ++k)
-            p[k] = _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(t + i[k])));
+        for (int k = 0; k < 4; ++k) {
+            double pair; // two floats, one 64-bit load (no alignment asked)
+            std::memcpy(&pair, t + i[k], sizeof pair);
+            p[k] = _mm_castpd_ps(_mm_set_sd(pair));
+        }
         const __m128 low = _mm_unpacklo_ps(p[0], p[1]);  // a0 a1 b0 b1
         const __m128 high = _mm_unpacklo_ps(p[2], p[3]); // a2 a3 b2 b3
         a.v = _mm_movelh_ps(low, high);
