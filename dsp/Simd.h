@@ -12,7 +12,8 @@
 //                  is compiled only into the AVX2 kernel source).
 //
 // Kernels are templates over a lane set (Lanes::F, Lanes::I, Lanes::M); the
-// product runs them with simd::Sse, and the tests run both and compare bits.
+// product runs them with simd::Sse (the eight-lane ones with simd::SsePair or
+// AVX2), and the tests run the lane sets against each other and compare bits.
 // A lane set holds kGroups groups of four lanes (group g is lanes 4g to
 // 4g + 3): an eight-lane kernel runs two four-lane filters side by side, one
 // per group, each with its own coefficients.
