@@ -9,6 +9,7 @@
 #include "dsp/BlockKernels.h"
 #include "dsp/FloatParameter.h"
 #include "dsp/MidSideConverter.h"
+#include "dsp/PairKernels.h"
 #include "dsp/Simd.h"
 #include "dsp/VolumeFilter.h"
 #include "dsp/wave/Environment.h"
@@ -16,6 +17,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <functional>
 #include <memory>
 #include <string>
@@ -52,6 +54,78 @@ void runCase(benchmark::State& state, const Case& c) {
     auto work = c.make(hostBlock);
     bench::runChunks(state, audio, work, hostBlock);
 }
+
+// Two filter positions' chain coefficients (one segment) and states.
+struct ChainState {
+    bool series = false; // the second position reads the first's outputs
+    int segments[1] = {};
+    std::vector<float> idle = std::vector<float>(kChunk), idleOut[2];
+    float f[4], q[2][4], wl[4], wb[4], wh[4], gain[4], drive[4];
+    std::vector<float> table = std::vector<float>(8193);
+    float scale[4], level[4];
+    OversampledSvfCoefficients stages[2][2];
+    ClipLookup4 clip;
+    float band[2][16] = {}, low[2][16] = {};
+    TptSection4 sections[2];
+    const TptSection4* sectionList[2] = {&sections[0], &sections[1]};
+    float s1[2][16] = {}, s2[2][16] = {};
+    const float* in[2][4];
+    float* out[2][4];
+
+    ChainState() {
+        for (int l = 0; l < 4; ++l) {
+            f[l] = 0.25f;
+            q[0][l] = 1.2f;
+            q[1][l] = 1.6f;
+            wl[l] = 1.0f;
+            wb[l] = wh[l] = 0.0f;
+            gain[l] = 1.8f;
+            drive[l] = 0.05f;
+            scale[l] = 1.0f / (1.5f * 1.8f);
+            level[l] = 1.5f;
+            for (TptSection4& c : sections) {
+                c.g[l] = 0.13f;
+                c.k[l] = 1.55f;
+                c.low[l] = 1.0f;
+                c.band[l] = c.high[l] = 0.0f;
+            }
+        }
+        for (int i = 0; i < 8193; ++i)
+            table[std::size_t(i)] = static_cast<float>(std::atan((static_cast<double>(i) - 4096.0) / 100.0));
+        for (auto& stage : stages) {
+            stage[0] = {f, q[0], wl, wb, wh, gain, drive};
+            stage[1] = {f, q[1], wl, wb, wh};
+        }
+        clip.table = {table.data(), 8191, -4095, 102.375f, 0.0f, nullptr, nullptr};
+        for (int l = 0; l < 4; ++l) {
+            clip.scales[l] = scale;
+            clip.gains[l] = level;
+            clip.active[l] = l < 2;
+        }
+        for (auto& o : idleOut)
+            o.assign(kChunk, 0.0f);
+    }
+    void lanes(int k, Stereo& a, int o) {
+        in[k][0] = a.left.data() + o;
+        in[k][1] = a.right.data() + o;
+        if (k == 1 && series) {
+            in[k][0] = out[0][0];
+            in[k][1] = out[0][1];
+        }
+        in[k][2] = in[k][3] = idle.data();
+        out[k][0] = (k == 0 ? a.outLeft.data() : a.outLeft.data() + a.left.size()) + o;
+        out[k][1] = (k == 0 ? a.outRight.data() : a.outRight.data() + a.right.size()) + o;
+        out[k][2] = out[k][3] = idleOut[std::size_t(k)].data();
+    }
+    SvfChainLanes svf(int k, Stereo& a, int o) {
+        lanes(k, a, o);
+        return {in[k], out[k], segments, stages[k], 2, band[k], low[k], &clip};
+    }
+    TptCascadeLanes tpt(int k, Stereo& a, int o) {
+        lanes(k, a, o);
+        return {in[k], out[k], segments, sectionList, 2, s1[k], s2[k]};
+    }
+};
 
 // Kernel cases: per chunk, both channels.
 std::vector<Case> cases() {
@@ -159,6 +233,52 @@ std::vector<Case> cases() {
                                                      seg.get(), lookup);
                         };
                     }});
+
+    // Filter chains as the filter positions run them: a saturating stage, a
+    // linear one and the clip (24 dB/oct); a cascade of two biquad sections.
+    // Stereo in lanes 0 and 1 of a position, lanes 2 and 3 idle; one
+    // position alone, or two positions in one eight-lane pass per path, side
+    // by side or in series (the second trailing the first and reading it).
+    for (int positions : {1, 2, 3}) {
+        for (simd::Path path : {simd::Path::kSse2, simd::Path::kAvx2}) {
+            if (positions == 1 && path == simd::Path::kAvx2) continue;
+            // 3: two positions in series, the second trailing.
+            const int trail = positions == 3 ? PairKernels::kTrail : 0;
+            const std::string which = positions == 1   ? std::string(" x4")
+                                      : positions == 2 ? std::string(" pair ") + simd::pathName(path)
+                                                       : std::string(" series ") + simd::pathName(path);
+            list.push_back({"svf chain" + which, [positions, path, trail](int) {
+                                auto st = std::make_shared<ChainState>();
+                                st->series = positions == 3;
+                                return [st, positions, path, trail](Stereo& a, int o, int n) {
+                                    st->segments[0] = n;
+                                    SvfChainLanes lanes[2];
+                                    for (int k = 0; k < 2; ++k)
+                                        lanes[k] = st->svf(k, a, o);
+                                    if (positions == 1)
+                                        Kernels::svfChain4(lanes[0].in, lanes[0].out, n, st->segments,
+                                                           lanes[0].stages, 2, lanes[0].band, lanes[0].low,
+                                                           *lanes[0].clip);
+                                    else
+                                        PairKernels::of(path).svfChains(lanes[0], lanes[1], n, trail);
+                                };
+                            }});
+            list.push_back({"tpt cascade" + which, [positions, path, trail](int) {
+                                auto st = std::make_shared<ChainState>();
+                                st->series = positions == 3;
+                                return [st, positions, path, trail](Stereo& a, int o, int n) {
+                                    st->segments[0] = n;
+                                    TptCascadeLanes lanes[2];
+                                    for (int k = 0; k < 2; ++k)
+                                        lanes[k] = st->tpt(k, a, o);
+                                    if (positions == 1)
+                                        Kernels::tptSvfCascade4(lanes[0], n);
+                                    else
+                                        PairKernels::of(path).tptCascades(lanes[0], lanes[1], n, trail);
+                                };
+                            }});
+        }
+    }
 
     // Graph cases: the environment runs one chunk per call.
     struct VolumeGraph {

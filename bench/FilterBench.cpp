@@ -144,7 +144,7 @@ struct PositionGraph {
         analyzer.setInput(&left);
         for (int i = 0; i < 4; ++i) {
             auto f = std::make_unique<MultiDesignFilter>(unit);
-            f->appendSlot(std::make_unique<BiQuadFilter>(e), nullptr, -1);
+            f->appendSlot(nullptr, &unit.biquadUnit(), -1);
             f->setInput(i % 2 == 0 ? &left : &right);
             f->setPeakMultiplier(&analyzer);
             f->peakMultiplierEnabled.setValue(true);

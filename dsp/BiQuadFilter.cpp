@@ -1,5 +1,7 @@
 #include "dsp/BiQuadFilter.h"
 
+#include "dsp/PairKernels.h"
+
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -34,7 +36,11 @@ bool isBandKind(int kind) {
 BiQuadFilter::BiQuadFilter(wave::Environment& environment)
     : ParallelFilterUnit(environment), peakMode(this, kLimitedPeak),
       maxBlock_(std::max(environment.maxBlockSize(), environment.getMaxChunkSize())),
-      single_(std::size_t(kMaxStages * maxBlock_)), parallel_(std::size_t(kMaxStages * maxBlock_)) {}
+      single_(std::size_t(kMaxStages * maxBlock_)), parallel_(std::size_t(kMaxStages * maxBlock_)) {
+    // Shared by several filters, each lane still computes what its filter
+    // computes on a biquad of its own.
+    setLaneSegments(LaneSegments::kOwn);
+}
 
 BiQuadFilter::~BiQuadFilter() = default;
 
@@ -208,8 +214,7 @@ void BiQuadFilter::process(const float* in, float* out, int count) noexcept {
     }
 }
 
-void BiQuadFilter::processParallel(int count) noexcept {
-    const int* seg = segments();
+void BiQuadFilter::neutralizeInactiveLanes() noexcept {
     const int segmentsInBlock = segmentCount();
     for (int lane = 0; lane < kLanes; ++lane) {
         if (isLaneActive(lane)) continue;
@@ -222,15 +227,38 @@ void BiQuadFilter::processParallel(int count) noexcept {
             }
         }
     }
-    const float* in[kLanes];
-    float* out[kLanes];
+}
+
+void BiQuadFilter::describe(CascadeLanes& r) noexcept {
     for (int lane = 0; lane < kLanes; ++lane) {
-        in[lane] = laneInput(lane);
-        out[lane] = laneOutput(lane).data();
+        r.in[lane] = laneInput(lane);
+        r.out[lane] = laneOutput(lane).data();
     }
-    for (int st = 0; st < sections_; ++st) {
-        const float* const* stageIn = st == 0 ? static_cast<const float* const*>(in) : out;
-        Kernels::tptSvf4(stageIn, out, count, seg, &parallel_[std::size_t(st * maxBlock_)], &s1_[st * kLanes],
-                         &s2_[st * kLanes]);
-    }
+    for (int st = 0; st < sections_; ++st)
+        r.sections[st] = &parallel_[std::size_t(st * maxBlock_)];
+    r.lanes = TptCascadeLanes{r.in, r.out, segments(), r.sections, sections_, s1_, s2_};
+}
+
+void BiQuadFilter::processParallel(int count) noexcept {
+    neutralizeInactiveLanes();
+    CascadeLanes r;
+    describe(r);
+    Kernels::tptSvfCascade4(r.lanes, count);
+}
+
+bool BiQuadFilter::canRunWith(const ParallelFilterUnit& other) const noexcept {
+    const auto* partner = dynamic_cast<const BiQuadFilter*>(&other);
+    return partner != nullptr && partner != this;
+}
+
+void BiQuadFilter::processTogether(ParallelFilterUnit& other, int count, int trail,
+                                   const ChainMix mixes[kLanes]) noexcept {
+    auto& partner = static_cast<BiQuadFilter&>(other);
+    neutralizeInactiveLanes();
+    partner.neutralizeInactiveLanes();
+    CascadeLanes mine, theirs;
+    describe(mine);
+    partner.describe(theirs);
+    mine.lanes.mixes = mixes;
+    PairKernels::active().tptCascades(mine.lanes, theirs.lanes, count, trail);
 }

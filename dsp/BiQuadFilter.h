@@ -17,6 +17,11 @@
 // the numerator times (s' + 1): low = b0/a0, high = b1/a1, band = low + high,
 // w0 = a0/a1 (exact: the second pole cancels).
 //
+// Shared by up to four filters (a ParallelFilterUnit), it runs their lanes
+// in one pass of all sections, and each lane keeps its own segments
+// (LaneSegments::kOwn): a filter sounds bit for bit the same on a shared
+// biquad as on a biquad of its own.
+//
 // The filter's gain input is applied as a plain linear gain (the first
 // section's output weights are scaled by it); the biquad has no saturation.
 // The peak is limited to [0, 1] for the pass responses' quality rule, which
@@ -56,6 +61,10 @@ public:
     void computeCoefficients(int lane, int segment, float frequency, float peak,
                              float gain) noexcept override;
     void processParallel(int count) noexcept override;
+    // Two biquads run in one pass (PairKernels).
+    bool canRunWith(const ParallelFilterUnit& other) const noexcept override;
+    void processTogether(ParallelFilterUnit& other, int count, int trail,
+                         const ChainMix mixes[kLanes]) noexcept override;
     void resetLane(int lane) noexcept override;
 
     int sectionCount() const noexcept { return sections_; }
@@ -77,7 +86,19 @@ private:
         AnalogSection sections[kMaxStages];
     };
 
+    // The lanes as a cascade kernel takes them; the arrays live in this
+    // record, so it stays where it is made.
+    struct CascadeLanes {
+        const float* in[kLanes];
+        float* out[kLanes];
+        const TptSection4* sections[kMaxStages];
+        TptCascadeLanes lanes;
+    };
+
     static TptSection mapSection(const AnalogSection& s, double t) noexcept;
+    // Lanes without a filter run on silence with neutral sections.
+    void neutralizeInactiveLanes() noexcept;
+    void describe(CascadeLanes& r) noexcept;
     void store(int lane, int segment, int stage, const TptSection& c) noexcept;
     float sectionQuality(int stage, float peak) const noexcept;
     const CachedDesign& design(CachedDesign& cache, int kind, double order, double q, double gain) noexcept;

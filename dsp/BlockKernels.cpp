@@ -1,5 +1,7 @@
 #include "dsp/BlockKernels.h"
 
+#include "dsp/ChainKernels.h"
+
 #include <algorithm>
 #include <cstdint>
 
@@ -7,26 +9,6 @@ namespace {
 
 using simd::Scalar;
 using simd::Sse;
-
-// One value per call: a plain float (one channel) or four lanes. Both run
-// the same operations, so one channel and a lane of four agree bit for bit.
-struct OneLane {
-    using V = float;
-    static constexpr int kStride = 1;
-    static float splat(float x) { return x; }
-    static float load(const float* p) { return *p; }
-    static float vmin(float a, float b) { return a < b ? a : b; }
-    static float vmax(float a, float b) { return a > b ? a : b; }
-};
-
-template <class L> struct FourLanes {
-    using V = typename L::F;
-    static constexpr int kStride = 4;
-    static V splat(float x) { return L::splat(x); }
-    static V load(const float* p) { return L::load(p); }
-    static V vmin(V a, V b) { return min(a, b); }
-    static V vmax(V a, V b) { return max(a, b); }
-};
 
 template <class L> typename L::F loadPartial(const float* p, int n) {
     if (n >= 4) return L::load(p);
@@ -47,51 +29,6 @@ template <class L> void storePartial(float* p, typename L::F v, int n) {
         p[i] = t[i];
 }
 
-// Walks a segment list sample by sample.
-class SegmentCursor {
-public:
-    SegmentCursor() : segments_(nullptr) {}
-    explicit SegmentCursor(const int* segments) : segments_(segments) {}
-    // Moves on by one sample; true when that sample starts a new segment.
-    bool next() {
-        if (remaining_ > 0) {
-            --remaining_;
-            return false;
-        }
-        do {
-            ++index_;
-            remaining_ = segments_[index_];
-        } while (remaining_ <= 0);
-        --remaining_;
-        return true;
-    }
-    // Moves on by n samples when they all lie in one segment (index() then
-    // names it) and returns true; otherwise moves not at all.
-    bool nextRun(int n) {
-        if (remaining_ >= n) {
-            remaining_ -= n;
-            return true;
-        }
-        if (remaining_ > 0) return false;
-        int index = index_;
-        int length;
-        do {
-            ++index;
-            length = segments_[index];
-        } while (length <= 0);
-        if (length < n) return false;
-        index_ = index;
-        remaining_ = length - n;
-        return true;
-    }
-    int index() const { return index_; }
-
-private:
-    const int* segments_;
-    int index_ = -1;
-    int remaining_ = 0;
-};
-
 // out[i] = op(in vectors at i), four samples per step, the tail zero padded.
 template <class L, class Op> void mapBlock(float* out, int count, Op op) {
     int i = 0;
@@ -99,90 +36,6 @@ template <class L, class Op> void mapBlock(float* out, int count, Op op) {
         L::store(out + i, op(i, 4));
     if (i < count) storePartial<L>(out + i, op(i, count - i), count - i);
 }
-
-// ---- State-variable steps.
-
-template <class O> struct TptStep {
-    using V = typename O::V;
-    const float* c; // TptSection or TptSection4 records as floats
-    int recordSize;
-    // inv = 1 / (1 + k g) once per segment: the per-sample recurrence then
-    // multiplies instead of dividing (a division's latency sits in the loop).
-    V g{}, k{}, inv{}, wl{}, wb{}, wh{};
-    V s1{}, s2{};
-
-    void load(int segment) {
-        const float* r = c + segment * recordSize;
-        g = O::load(r);
-        k = O::load(r + O::kStride);
-        wl = O::load(r + 2 * O::kStride);
-        wb = O::load(r + 3 * O::kStride);
-        wh = O::load(r + 4 * O::kStride);
-        inv = O::splat(1.0f) / (O::splat(1.0f) + k * g);
-    }
-    void operator()(V x, V* y) {
-        V high = ((x - k * s1) - s2) * inv;
-        V band = high * g + s1;
-        s1 = band + high * g;
-        V low = s2 + band * g;
-        s2 = low + band * g;
-        y[0] = (wh * high + wb * band) + wl * low;
-    }
-};
-
-template <class O, bool Saturating, bool Three> struct SvfStep {
-    using V = typename O::V;
-    static constexpr int kOutputs = Three ? 3 : 1;
-    const OversampledSvfCoefficients* c;
-    V f{}, q{}, wl{}, wb{}, wh{}, gain{}, drive{};
-    V band{}, low{};
-
-    void load(int segment) {
-        int i = segment * O::kStride;
-        f = O::load(c->f + i);
-        q = O::load(c->q + i);
-        wl = O::load(c->low + i);
-        wb = O::load(c->band + i);
-        wh = O::load(c->high + i);
-        if constexpr (Saturating) {
-            gain = O::load(c->gain + i);
-            drive = O::load(c->drive + i);
-        }
-    }
-    static V cube(V b) { return (b * b) * b; }
-    V output(V b, V h, V l) const { return (wb * b + wh * h) + wl * l; }
-
-    void operator()(V x, V* y) {
-        const V tiny = O::splat(1e-24f);
-        V u = x;
-        if constexpr (Saturating) u = x * gain;
-        low = low + (band - tiny) * f;
-        V h1 = (u - q * band) - low;
-        V b1;
-        if constexpr (Saturating)
-            b1 = (h1 * f - drive * cube(band)) + band;
-        else
-            b1 = h1 * f + band;
-        low = low + f * b1;
-        if constexpr (Three) y[0] = output(b1, h1, low);
-        V h2 = (u - q * b1) - low;
-        V b2;
-        if constexpr (Saturating)
-            b2 = (h2 * f - drive * cube(b1)) + b1;
-        else
-            b2 = h2 * f + b1;
-        low = low + f * b2;
-        if constexpr (Three) y[1] = output(b2, h2, low);
-        V h3 = (u - q * b2) - low;
-        if constexpr (Saturating)
-            band = ((b2 + h3 * f) - drive * cube(b2)) + tiny;
-        else
-            band = (b2 + h3 * f) + tiny;
-        band = O::vmin(O::vmax(band, O::splat(-1.0f)), O::splat(1.0f));
-        low = O::vmin(O::vmax(low, O::splat(-10.0f)), O::splat(10.0f));
-        y[kOutputs - 1] = output(band, h3, low);
-    }
-};
 
 template <class Step>
 void runOneLane(const float* in, float* out, int count, const int* segments, Step& step, int outputs) {
@@ -348,123 +201,6 @@ template <class L>
     return a + (b - a) * fraction;
 }
 
-// A saturating stage, N - 1 linear stages and the clip (see svfChain4) as a
-// software pipeline. The block goes through in chunks, transposed so that a
-// vector holds one sample across the lanes. Within a chunk, at step t stage j
-// filters sample t - j, taking what stage j - 1 produced at step t - 1, so
-// the stages' recurrences sit side by side instead of one after another;
-// each stage keeps its own segment cursor and so does exactly what it does
-// when run alone. The clip, which feeds nothing back, follows per chunk.
-template <class L, int N> struct SvfChain {
-    using F = typename L::F;
-    using Lanes = FourLanes<L>;
-    static constexpr int kChunk = 64;
-
-    SvfStep<Lanes, true, false> first;
-    SvfStep<Lanes, false, false> rest[N > 1 ? N - 1 : 1];
-    SegmentCursor cursor[N];
-    F carry[N > 1 ? N - 1 : 1];
-    F x[kChunk];
-    F y[kChunk];
-    F scale{}, gain{}; // the clip's, of the current segment
-
-    // Stage j on sample i of the chunk.
-    void advance(int j, int i) {
-        if (cursor[j].next()) {
-            if (j == 0)
-                first.load(cursor[0].index());
-            else
-                rest[j - 1].load(cursor[j].index());
-        }
-        F v;
-        if (j == 0)
-            first(x[i], &v);
-        else
-            rest[j - 1](carry[j - 1], &v);
-        if (j == N - 1)
-            y[i] = v;
-        else
-            carry[j] = v;
-    }
-    void pipeline(int n) {
-        const int steady = n < N - 1 ? n : N - 1;
-        int t = 0;
-        for (; t < steady; ++t)
-            for (int j = t; j >= 0; --j)
-                advance(j, t - j);
-        for (; t < n; ++t)
-            for (int j = N - 1; j >= 0; --j)
-                advance(j, t - j);
-        for (; t < n + N - 1; ++t)
-            for (int j = t < N - 1 ? t : N - 1; j > t - n; --j)
-                advance(j, t - j);
-    }
-    void clip(int n, SegmentCursor& cursor, const ClipLookup4& c, typename L::M active) {
-        for (int i = 0; i < n; ++i) {
-            if (cursor.next()) {
-                const int s = cursor.index();
-                scale = L::set(c.scales[0][s], c.scales[1][s], c.scales[2][s], c.scales[3][s]);
-                gain = L::set(c.gains[0][s], c.gains[1][s], c.gains[2][s], c.gains[3][s]);
-            }
-            y[i] = select(active, gain * lookupFour<L>(y[i], scale, c.table), y[i]);
-        }
-    }
-    void run(const float* const in[4], float* const out[4], int count, const int* segments,
-             const ClipLookup4& c) {
-        for (int j = 0; j < N; ++j)
-            cursor[j] = SegmentCursor(segments);
-        SegmentCursor clipCursor(segments);
-        const float flags[4] = {c.active[0] ? 1.0f : 0.0f, c.active[1] ? 1.0f : 0.0f,
-                                c.active[2] ? 1.0f : 0.0f, c.active[3] ? 1.0f : 0.0f};
-        const typename L::M active = L::load(flags) > L::splat(0.0f);
-        for (int base = 0; base < count; base += kChunk) {
-            const int n = count - base < kChunk ? count - base : kChunk;
-            for (int i = 0; i < n; i += 4) {
-                const int m = n - i < 4 ? n - i : 4;
-                x[i] = loadPartial<L>(in[0] + base + i, m);
-                x[i + 1] = loadPartial<L>(in[1] + base + i, m);
-                x[i + 2] = loadPartial<L>(in[2] + base + i, m);
-                x[i + 3] = loadPartial<L>(in[3] + base + i, m);
-                L::transpose(x[i], x[i + 1], x[i + 2], x[i + 3]);
-            }
-            pipeline(n);
-            clip(n, clipCursor, c, active);
-            for (int i = 0; i < n; i += 4) {
-                const int m = n - i < 4 ? n - i : 4;
-                for (int k = m; k < 4; ++k)
-                    y[i + k] = L::splat(0.0f);
-                F a = y[i], b = y[i + 1], d = y[i + 2], e = y[i + 3];
-                L::transpose(a, b, d, e);
-                storePartial<L>(out[0] + base + i, a, m);
-                storePartial<L>(out[1] + base + i, b, m);
-                storePartial<L>(out[2] + base + i, d, m);
-                storePartial<L>(out[3] + base + i, e, m);
-            }
-        }
-    }
-};
-
-template <class L, int N>
-void svfChain(const float* const in[4], float* const out[4], int count, const int* segments,
-              const OversampledSvfCoefficients stages[], float band[], float low[], const ClipLookup4& clip) {
-    SvfChain<L, N> chain;
-    chain.first.c = &stages[0];
-    chain.first.band = L::load(band);
-    chain.first.low = L::load(low);
-    for (int j = 0; j + 1 < N; ++j) {
-        chain.rest[j].c = &stages[j + 1];
-        chain.rest[j].band = L::load(band + 4 * (j + 1));
-        chain.rest[j].low = L::load(low + 4 * (j + 1));
-    }
-    chain.run(in, out, count, segments, clip);
-    L::store(band, chain.first.band);
-    L::store(low, chain.first.low);
-    for (int j = 0; j + 1 < N; ++j) {
-        L::store(band + 4 * (j + 1), chain.rest[j].band);
-        L::store(low + 4 * (j + 1), chain.rest[j].low);
-    }
-}
-
 // Per-sample segment values for four consecutive samples.
 class SegmentValues {
 public:
@@ -520,6 +256,19 @@ void BlockKernels<L>::multiply(const float* a, const float* b, const float* c, f
                                int count) noexcept {
     mapBlock<L>(out, count, [&](int i, int n) {
         return (loadPartial<L>(a + i, n) * loadPartial<L>(b + i, n)) * loadPartial<L>(c + i, n);
+    });
+}
+
+template <class L>
+void BlockKernels<L>::limitedRatio(const float* numerator, const float* denominator, const float* in,
+                                   const float* gain, float* out, int count) noexcept {
+    mapBlock<L>(out, count, [&](int i, int n) {
+        auto d = loadPartial<L>(denominator + i, n);
+        auto ratio = loadPartial<L>(numerator + i, n) / d;
+        ratio = select(ratio >= L::splat(0.1f), ratio, L::splat(0.1f));
+        ratio = min(ratio, L::splat(1.0f));
+        ratio = select(d > L::splat(0.0f), ratio, L::splat(1.0f));
+        return (ratio * loadPartial<L>(in + i, n)) * loadPartial<L>(gain + i, n);
     });
 }
 
@@ -659,22 +408,14 @@ template <class L>
 void BlockKernels<L>::svfChain4(const float* const in[4], float* const out[4], int count, const int* segments,
                                 const OversampledSvfCoefficients stages[], int stageCount, float band[],
                                 float low[], const ClipLookup4& clip) noexcept {
-    switch (stageCount) {
-    case 1:
-        svfChain<L, 1>(in, out, count, segments, stages, band, low, clip);
-        break;
-    case 2:
-        svfChain<L, 2>(in, out, count, segments, stages, band, low, clip);
-        break;
-    case 3:
-        svfChain<L, 3>(in, out, count, segments, stages, band, low, clip);
-        break;
-    case 4:
-        svfChain<L, 4>(in, out, count, segments, stages, band, low, clip);
-        break;
-    default:
-        break;
-    }
+    const SvfChainLanes lanes{in, out, segments, stages, stageCount, band, low, &clip};
+    const SvfChainLanes* groups[1] = {&lanes};
+    runChain<SvfChain, L>(groups, stageCount, count);
+}
+
+template <class L> void BlockKernels<L>::tptSvfCascade4(const TptCascadeLanes& lanes, int count) noexcept {
+    const TptCascadeLanes* groups[1] = {&lanes};
+    runChain<TptChain, L>(groups, lanes.sectionCount, count);
 }
 
 // -------------------------------------------------------------- tables ---

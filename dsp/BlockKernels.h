@@ -26,54 +26,8 @@
 //    bit for bit the result of the one-channel kernel on that lane alone.
 //  - out may equal in (in place) for every kernel that maps one sample to one.
 
+#include "dsp/KernelArguments.h"
 #include "dsp/Simd.h"
-
-// Trapezoidal (zero-delay-feedback) state-variable section, one segment:
-// g the integrator gain, k = 2R + g the damping term, and output weights.
-struct TptSection {
-    float g, k, low, band, high;
-};
-struct TptSection4 {
-    float g[4], k[4], low[4], band[4], high[4];
-};
-
-// Oversampled state-variable stage coefficients: arrays indexed by segment
-// (one channel) or [segment * 4 + lane]. gain and drive (the cubic term) are
-// read by the saturating kernels only.
-struct OversampledSvfCoefficients {
-    const float* f;
-    const float* q;
-    const float* low;
-    const float* band;
-    const float* high;
-    const float* gain = nullptr;
-    const float* drive = nullptr;
-};
-
-// A function table lookup. table must hold maxIndex + 2 readable entries
-// (the last a guard copy). t = input * m * scale[segment] - offset; the
-// entry index is floor(t) + indexOffset; indices below 0 read entry 0 and
-// indices above maxIndex read entry maxIndex, both without interpolation;
-// NaN reads entry 0. indexOffset is limited to +-2^29.
-struct TableLookup {
-    const float* table;
-    int maxIndex;
-    int indexOffset;
-    float m;
-    float offset;
-    const float* scales; // per segment
-    const float* gains;  // per segment
-};
-
-// The output clip of four lanes: one table (as TableLookup, whose scales
-// and gains are not used) with each lane's own per-segment scales and gains;
-// a lane that is not active passes unclipped.
-struct ClipLookup4 {
-    TableLookup table;
-    const float* scales[4];
-    const float* gains[4];
-    bool active[4];
-};
 
 template <class Lanes> struct BlockKernels {
     // ---- Block arithmetic.
@@ -84,6 +38,12 @@ template <class Lanes> struct BlockKernels {
     static void multiply(const float* a, const float* b, float* out, int count) noexcept;
     // out = a * b * c, evaluated as (a * b) * c
     static void multiply(const float* a, const float* b, const float* c, float* out, int count) noexcept;
+    // out = r * in * gain, evaluated as (r * in) * gain, with r the level
+    // ratio numerator / denominator limited to [0.1, 1] (1 when the
+    // denominator is not above 0, 0.1 when the ratio is NaN): the feedback
+    // limit of GainAdjuster::limitRatio.
+    static void limitedRatio(const float* numerator, const float* denominator, const float* in,
+                             const float* gain, float* out, int count) noexcept;
     // Left/right to mid/side: mid = (r - l) * 0.5 + l, side = (r - l) * 0.5.
     static void midSideEncode(const float* l, const float* r, float* mid, float* side, int count) noexcept;
     // Mid/side to left/right: l = mid - side, r = mid + side.
@@ -96,6 +56,10 @@ template <class Lanes> struct BlockKernels {
                        float& s1, float& s2) noexcept;
     static void tptSvf4(const float* const in[4], float* const out[4], int count, const int* segments,
                         const TptSection4* c, float s1[4], float s2[4]) noexcept;
+    // A cascade of 1 to 4 four-lane sections in one pass (see
+    // TptCascadeLanes): bit for bit tptSvf4 run once per section in order,
+    // with the sections' recurrences overlapping.
+    static void tptSvfCascade4(const TptCascadeLanes& lanes, int count) noexcept;
     // A cascade of sections (1 to kMaxCascade) over one channel: section j
     // filters the output of section j - 1, with coefficient records c[j] and
     // state s1[j], s2[j]. Bit for bit the result of tptSvf run once per
@@ -146,7 +110,8 @@ template <class Lanes> struct BlockKernels {
     // low hold stage s of lane l at [s * 4 + l]; stageCount is 1 to 4. Bit
     // for bit svfSaturating4, svfLinear4 per further stage and lookup per
     // active lane, run one after the other; in one pass the stages'
-    // recurrences overlap instead of each waiting for its own.
+    // recurrences overlap instead of each waiting for its own, and the clip
+    // fills the time they wait.
     static void svfChain4(const float* const in[4], float* const out[4], int count, const int* segments,
                           const OversampledSvfCoefficients stages[], int stageCount, float band[],
                           float low[], const ClipLookup4& clip) noexcept;

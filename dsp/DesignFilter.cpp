@@ -40,8 +40,19 @@ void DesignFilter::shapeResonance(float frequency, float peak, float& resonance,
     column = column > 0.0f ? (column < last ? column : last) : 0.0f;
     float row = last * peak;
     row = row > 0.0f ? (row < last ? row : last) : 0.0f;
-    const float level = s.clipLevelTable().value(column, row);
+    const FilterSettingTable& levels = s.clipLevelTable();
+    const FilterSettingTable& cubics = s.cubicTable();
+    const FilterSettingTable& resonances = s.resonanceTable();
+    float level;
+    if (levels.n() == cubics.n() && levels.n() == resonances.n()) {
+        const FilterSettingTable::Position at = FilterSettingTable::position(column, row, levels.n());
+        level = levels.value(at);
+        cubic = cubics.value(at);
+        resonance = resonances.value(at);
+    } else {
+        level = levels.value(column, row);
+        cubic = cubics.value(column, row);
+        resonance = resonances.value(column, row);
+    }
     clipLevel = level > 0.1f ? level : 0.1f;
-    cubic = s.cubicTable().value(column, row);
-    resonance = s.resonanceTable().value(column, row);
 }

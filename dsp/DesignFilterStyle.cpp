@@ -43,8 +43,8 @@ void FilterSettingTable::updateDifferences() {
     }
 }
 
-float FilterSettingTable::value(float column, float row) const noexcept {
-    const std::int32_t last = n() - 1;
+FilterSettingTable::Position FilterSettingTable::position(float column, float row, std::int32_t n) noexcept {
+    const std::int32_t last = n - 1;
     auto split = [last](float x, std::int32_t& whole, float& fraction) {
         if (!(x > 0.0f)) {
             whole = 0;
@@ -53,18 +53,27 @@ float FilterSettingTable::value(float column, float row) const noexcept {
             whole = last;
             fraction = 0.0f;
         } else {
-            float f = std::floor(x);
-            whole = std::int32_t(f);
-            fraction = x - f;
+            // 0 < x < last: truncation is the floor.
+            whole = std::int32_t(x);
+            fraction = x - float(whole);
         }
     };
-    std::int32_t c, r;
-    float fc, fr;
-    split(column, c, fc);
-    split(row, r, fr);
+    Position at{};
+    split(column, at.column, at.columnFraction);
+    split(row, at.row, at.rowFraction);
+    return at;
+}
+
+float FilterSettingTable::value(const Position& at) const noexcept {
+    const std::int32_t c = at.column, r = at.row;
+    const float fc = at.columnFraction;
     float lo = values_[index(r, c)] + fc * differences_[index(r, c)];
     float hi = values_[index(r + 1, c)] + fc * differences_[index(r + 1, c)];
-    return lo + (hi - lo) * fr;
+    return lo + (hi - lo) * at.rowFraction;
+}
+
+float FilterSettingTable::value(float column, float row) const noexcept {
+    return value(position(column, row, n()));
 }
 
 namespace {

@@ -57,6 +57,15 @@ public:
     // Each coordinate is clamped to [0, N - 1]; at or beyond an end the
     // fraction is 0, so the edge row or column is read exactly (NaN reads 0).
     float value(float column, float row) const noexcept;
+    // The same in two steps, for reading several tables of one size at one
+    // place: where (column, row) falls in a table of size n, and the value
+    // there.
+    struct Position {
+        std::int32_t column, row;
+        float columnFraction, rowFraction;
+    };
+    static Position position(float column, float row, std::int32_t n) noexcept;
+    float value(const Position& at) const noexcept;
 
     // Reads int32 N and N x N floats; takes them only when N is within
     // [minimumSize, maximumSize] and every value is present and within

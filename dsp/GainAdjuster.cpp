@@ -32,10 +32,6 @@ void GainAdjuster::process(const wave::BasicBlock<float>& in, wave::BasicBlock<f
     }
     const wave::BasicBlock<float>& den = denominator_->pull(count);
     const wave::BasicBlock<float>& num = numerator_->pull(count);
-    const float* d = den.data();
-    const float* n = num.data();
-    const float* gv = g.data();
-    for (int i = 0; i < count; ++i)
-        y[i] = limitRatio(n[i], d[i]) * x[i] * gv[i];
+    Kernels::limitedRatio(num.data(), den.data(), x, g.data(), y, count);
     out->setConstant(in.isConstant() && g.isConstant() && den.isConstant() && num.isConstant());
 }

@@ -5,9 +5,14 @@
 MultiDesignFilter::ParallelUnit::ParallelUnit(wave::Environment& environment, const Style& styles,
                                               StateVariableFilter* partner)
     : wave::Component(environment), unit_(std::make_unique<DesignFilter>(environment, styles.at(0), partner)),
-      styles_(&styles) {}
+      biquad_(std::make_unique<BiQuadFilter>(environment)), styles_(&styles) {}
 
 MultiDesignFilter::ParallelUnit::~ParallelUnit() = default;
+
+void MultiDesignFilter::ParallelUnit::pairWith(ParallelUnit& next) noexcept {
+    unit_->pairWith(next.unit_.get());
+    biquad_->pairWith(next.biquad_.get());
+}
 
 MultiDesignFilter::MultiDesignFilter(wave::Environment& environment)
     : GenericFilter(environment), characteristicIndex(this, 0) {}

@@ -14,6 +14,7 @@
 // parameter changes there. Styles are shared, read-only, and owned by the
 // characteristic list (MultiDesignFilter::Style), which outlives the filters.
 
+#include "dsp/BiQuadFilter.h"
 #include "dsp/DesignFilter.h"
 #include "dsp/GenericFilter.h"
 
@@ -38,18 +39,25 @@ public:
         std::vector<std::unique_ptr<DesignFilter::Style>> styles_;
     };
 
-    // A filter position's shared unit: owns a DesignFilter made from the
-    // list's first style and refers to the whole list.
+    // A filter position's shared units: owns a DesignFilter made from the
+    // list's first style (for the characteristics) and a BiQuadFilter (for
+    // the plain biquad the owner may offer as well), and refers to the whole
+    // list.
     class ParallelUnit : public wave::Component {
     public:
         ParallelUnit(wave::Environment& environment, const Style& styles,
                      StateVariableFilter* partner = nullptr);
         ~ParallelUnit() override;
         DesignFilter& unit() noexcept { return *unit_; }
+        BiQuadFilter& biquadUnit() noexcept { return *biquad_; }
+        // Pairs each unit with the same kind of unit of the position after
+        // this one (GenericFilter::computeTogether).
+        void pairWith(ParallelUnit& next) noexcept;
         const Style& styles() const noexcept { return *styles_; }
 
     private:
         std::unique_ptr<DesignFilter> unit_;
+        std::unique_ptr<BiQuadFilter> biquad_;
         const Style* styles_;
     };
 

@@ -16,6 +16,10 @@
 //
 // Defaults: 5 Hz, plain smoothing, start from 0.
 //
+// processTogether computes up to four smoothers in one loop: their
+// recursions (each a dependency chain of its own) run side by side, and
+// each smoother gets exactly what it gets when pulled alone.
+//
 // Threading: process, reset and the property changes run on the audio
 // thread and never allocate.
 
@@ -43,8 +47,29 @@ public:
     void process(const wave::BasicBlock<float>& in, wave::BasicBlock<float>* out, int count,
                  wave::ProduceMode mode) noexcept override;
 
+    static constexpr int kMaxTogether = 4;
+    // Computes those of the smoothers (at most kMaxTogether) that have not
+    // been computed this block, pulling their inputs, in one loop; each is
+    // then computed for the block as if it had been pulled.
+    static void processTogether(SignalSmoother* const smoothers[], int n, int count) noexcept;
+
 private:
+    // One smoother's recursion over a block (see process): state in and out.
+    struct Run {
+        const float* x;
+        float* y;
+        bool rectify;
+        double g, a, low, band;
+    };
+
     void updateCoefficient();
+    // Steps 1 to 3 of process: restart, and the input passed on when the
+    // smoothed value has reached it. False when that settled the block;
+    // else run describes the recursion still to compute.
+    bool begin(const wave::BasicBlock<float>& in, wave::BasicBlock<float>* out, int count, Run& run) noexcept;
+    // Stores the state of a computed run.
+    void finish(const Run& run, wave::BasicBlock<float>* out) noexcept;
+    template <int N> static void runTogether(Run runs[], int count) noexcept;
 
     double band_ = 0.0;
     float g_ = 0.0f;

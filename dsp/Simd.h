@@ -1,13 +1,22 @@
 #pragma once
 
-// Four float lanes behind one small interface, in two implementations that
-// give the same bits for the same inputs:
+// Float lanes behind one small interface, in implementations that give the
+// same bits for the same inputs:
 //
-//   simd::Sse     SSE2 intrinsics (both builds are x86-64, so always there);
-//   simd::Scalar  plain floats doing the same operations in the same order.
+//   simd::Sse      four lanes, SSE2 intrinsics (both builds are x86-64, so
+//                  always there);
+//   simd::Scalar   four lanes, plain floats doing the same operations in the
+//                  same order;
+//   simd::SsePair  eight lanes as two SSE2 vectors: the fallback of the
+//                  eight-lane kernels (whose AVX2 lane set, dsp/SimdAvx2.h,
+//                  is compiled only into the AVX2 kernel source).
 //
 // Kernels are templates over a lane set (Lanes::F, Lanes::I, Lanes::M); the
-// product runs them with simd::Sse, and the tests run both and compare bits.
+// product runs them with simd::Sse (the eight-lane ones with simd::SsePair or
+// AVX2), and the tests run the lane sets against each other and compare bits.
+// A lane set holds kGroups groups of four lanes (group g is lanes 4g to
+// 4g + 3): an eight-lane kernel runs two four-lane filters side by side, one
+// per group, each with its own coefficients.
 // Rules that keep the two identical:
 //
 //  - min(a, b) is (a < b ? a : b) and max(a, b) is (a > b ? a : b): exactly
@@ -131,6 +140,138 @@ struct Sse {
     }
     // Rows become columns: afterwards a holds the first element of each input.
     static void transpose(F& a, F& b, F& c, F& d) { _MM_TRANSPOSE4_PS(a.v, b.v, c.v, d.v); }
+
+    static constexpr int kGroups = 1;
+    // Group g from the four floats at p[g].
+    static F loadGroups(const float* const p[kGroups]) { return load(p[0]); }
+    // Every lane of group g set to v[g].
+    static F setGroups(const float v[kGroups]) { return splat(v[0]); }
+    static I setGroupsInt(const std::int32_t v[kGroups]) { return splatInt(v[0]); }
+    // The four lanes of group g to p.
+    static void storeGroup(float* p, F a, int) { store(p, a); }
+    // Lane l of group g reads a = tables[g][i] and b = tables[g][i + 1], i
+    // its index (each pair with one 64-bit load).
+    static void gatherPairs(const float* const tables[kGroups], I index, F& a, F& b) {
+        alignas(16) std::int32_t i[4];
+        storeInt(i, index);
+        const float* t = tables[0];
+        __m128 p[4];
+        for (int k = 0; k < 4; ++k) {
+            double pair; // two floats, one 64-bit load (no alignment asked)
+            std::memcpy(&pair, t + i[k], sizeof pair);
+            p[k] = _mm_castpd_ps(_mm_set_sd(pair));
+        }
+        const __m128 low = _mm_unpacklo_ps(p[0], p[1]);  // a0 a1 b0 b1
+        const __m128 high = _mm_unpacklo_ps(p[2], p[3]); // a2 a3 b2 b3
+        a.v = _mm_movelh_ps(low, high);
+        b.v = _mm_movehl_ps(high, low);
+    }
+};
+
+// ------------------------------------------------------------ SSE2 pair ---
+
+struct SsePairF {
+    SseF4 lo, hi;
+};
+struct SsePairI {
+    SseI4 lo, hi;
+};
+struct SsePairM {
+    SseM4 lo, hi;
+};
+
+inline SsePairF operator+(SsePairF a, SsePairF b) {
+    return {a.lo + b.lo, a.hi + b.hi};
+}
+inline SsePairF operator-(SsePairF a, SsePairF b) {
+    return {a.lo - b.lo, a.hi - b.hi};
+}
+inline SsePairF operator*(SsePairF a, SsePairF b) {
+    return {a.lo * b.lo, a.hi * b.hi};
+}
+inline SsePairF operator/(SsePairF a, SsePairF b) {
+    return {a.lo / b.lo, a.hi / b.hi};
+}
+inline SsePairF min(SsePairF a, SsePairF b) {
+    return {min(a.lo, b.lo), min(a.hi, b.hi)};
+}
+inline SsePairF max(SsePairF a, SsePairF b) {
+    return {max(a.lo, b.lo), max(a.hi, b.hi)};
+}
+inline SsePairF abs(SsePairF a) {
+    return {abs(a.lo), abs(a.hi)};
+}
+inline SsePairM operator<(SsePairF a, SsePairF b) {
+    return {a.lo < b.lo, a.hi < b.hi};
+}
+inline SsePairM operator<=(SsePairF a, SsePairF b) {
+    return {a.lo <= b.lo, a.hi <= b.hi};
+}
+inline SsePairM operator>(SsePairF a, SsePairF b) {
+    return {a.lo > b.lo, a.hi > b.hi};
+}
+inline SsePairM operator>=(SsePairF a, SsePairF b) {
+    return {a.lo >= b.lo, a.hi >= b.hi};
+}
+inline SsePairM operator&(SsePairM a, SsePairM b) {
+    return {a.lo & b.lo, a.hi & b.hi};
+}
+inline SsePairM operator|(SsePairM a, SsePairM b) {
+    return {a.lo | b.lo, a.hi | b.hi};
+}
+inline SsePairF select(SsePairM m, SsePairF a, SsePairF b) {
+    return {select(m.lo, a.lo, b.lo), select(m.hi, a.hi, b.hi)};
+}
+inline SsePairI select(SsePairM m, SsePairI a, SsePairI b) {
+    return {select(m.lo, a.lo, b.lo), select(m.hi, a.hi, b.hi)};
+}
+inline SsePairI operator+(SsePairI a, SsePairI b) {
+    return {a.lo + b.lo, a.hi + b.hi};
+}
+inline SsePairI operator-(SsePairI a, SsePairI b) {
+    return {a.lo - b.lo, a.hi - b.hi};
+}
+inline SsePairI truncToInt(SsePairF a) {
+    return {truncToInt(a.lo), truncToInt(a.hi)};
+}
+inline SsePairF toFloat(SsePairI a) {
+    return {toFloat(a.lo), toFloat(a.hi)};
+}
+inline SsePairI asInt(SsePairM m) {
+    return {asInt(m.lo), asInt(m.hi)};
+}
+
+struct SsePair {
+    using F = SsePairF;
+    using I = SsePairI;
+    using M = SsePairM;
+    static constexpr int kGroups = 2;
+    static F splat(float x) { return {Sse::splat(x), Sse::splat(x)}; }
+    static F load(const float* p) { return {Sse::load(p), Sse::load(p + 4)}; }
+    static void store(float* p, F a) {
+        Sse::store(p, a.lo);
+        Sse::store(p + 4, a.hi);
+    }
+    static I splatInt(std::int32_t x) { return {Sse::splatInt(x), Sse::splatInt(x)}; }
+    static void storeInt(std::int32_t* p, I a) {
+        Sse::storeInt(p, a.lo);
+        Sse::storeInt(p + 4, a.hi);
+    }
+    static F loadGroups(const float* const p[kGroups]) { return {Sse::load(p[0]), Sse::load(p[1])}; }
+    static F setGroups(const float v[kGroups]) { return {Sse::splat(v[0]), Sse::splat(v[1])}; }
+    static I setGroupsInt(const std::int32_t v[kGroups]) {
+        return {Sse::splatInt(v[0]), Sse::splatInt(v[1])};
+    }
+    static void storeGroup(float* p, F a, int group) { Sse::store(p, group == 0 ? a.lo : a.hi); }
+    static void gatherPairs(const float* const tables[kGroups], I index, F& a, F& b) {
+        Sse::gatherPairs(&tables[0], index.lo, a.lo, b.lo);
+        Sse::gatherPairs(&tables[1], index.hi, a.hi, b.hi);
+    }
+    // Each group transposed on its own (as Sse::transpose).
+    static void transpose(F& a, F& b, F& c, F& d) {
+        Sse::transpose(a.lo, b.lo, c.lo, d.lo);
+        Sse::transpose(a.hi, b.hi, c.hi, d.hi);
+    }
 };
 
 // -------------------------------------------------------------- Scalar ---
@@ -292,6 +433,18 @@ struct Scalar {
             p[i] = a.v[i];
     }
     static float lane(F a, int i) { return a.v[i]; }
+    static constexpr int kGroups = 1;
+    static F loadGroups(const float* const p[kGroups]) { return load(p[0]); }
+    static F setGroups(const float v[kGroups]) { return splat(v[0]); }
+    static I setGroupsInt(const std::int32_t v[kGroups]) { return splatInt(v[0]); }
+    static void storeGroup(float* p, F a, int) { store(p, a); }
+    static void gatherPairs(const float* const tables[kGroups], I index, F& a, F& b) {
+        const float* t = tables[0];
+        for (int k = 0; k < 4; ++k) {
+            a.v[k] = t[index.v[k]];
+            b.v[k] = t[index.v[k] + 1];
+        }
+    }
     static void transpose(F& a, F& b, F& c, F& d) {
         const F r[4] = {a, b, c, d};
         F t[4];

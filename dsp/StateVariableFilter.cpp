@@ -1,6 +1,7 @@
 #include "dsp/StateVariableFilter.h"
 
 #include "dsp/BlockKernels.h"
+#include "dsp/PairKernels.h"
 
 #include <algorithm>
 #include <cmath>
@@ -280,11 +281,9 @@ void StateVariableFilter::process(const float* in, float* out, int count) noexce
     clipLane(0, over ? threefold : out, out, count, over);
 }
 
-void StateVariableFilter::processParallel(int count) noexcept {
+void StateVariableFilter::neutralizeInactiveLanes() noexcept {
     const Arrays a = arrays();
-    const int* seg = segments();
     const int segmentsInBlock = segmentCount();
-    // Lanes without a filter run on silence with neutral coefficients.
     for (int lane = 0; lane < kLanes; ++lane) {
         if (isLaneActive(lane)) continue;
         for (int s = 0; s < segmentsInBlock; ++s) {
@@ -297,6 +296,12 @@ void StateVariableFilter::processParallel(int count) noexcept {
                 a.q[std::size_t(st * maxBlock_ * kLanes) + index] = 2.0f;
         }
     }
+}
+
+void StateVariableFilter::processParallel(int count) noexcept {
+    const Arrays a = arrays();
+    const int* seg = segments();
+    neutralizeInactiveLanes();
     const bool over = oversampling.getValue() != kOversamplingOff;
     const float* in[kLanes];
     float* out[kLanes];
@@ -310,23 +315,9 @@ void StateVariableFilter::processParallel(int count) noexcept {
     if (!over && stages_ > 1) {
         // Every stage and the clip in one pass over the block (a single
         // stage has no other recurrence to overlap with and runs faster alone).
-        OversampledSvfCoefficients stages[kMaxStages];
-        stages[0] = c;
-        for (int st = 1; st < stages_; ++st)
-            stages[st] =
-                OversampledSvfCoefficients{a.f, a.q + st * maxBlock_ * kLanes, a.low, a.band, a.high};
-        const FunctionTable& t = clipTable_->table();
-        ClipLookup4 clip{{t.values(), t.size() - 1, 0 - t.indexOffsetWhole(), t.indexScale(),
-                          t.indexOffsetFraction(), nullptr, nullptr},
-                         {},
-                         {},
-                         {}};
-        for (int lane = 0; lane < kLanes; ++lane) {
-            clip.scales[lane] = a.clipScale + lane * maxBlock_;
-            clip.gains[lane] = a.clipLevel + lane * maxBlock_;
-            clip.active[lane] = isLaneActive(lane);
-        }
-        Kernels::svfChain4(in, out, count, seg, stages, stages_, &band_[0], &low_[0], clip);
+        ChainLanes r;
+        describe(r);
+        Kernels::svfChain4(r.in, r.out, count, seg, r.stages, stages_, &band_[0], &low_[0], r.clip);
         return;
     }
     if (over && stages_ == 1)
@@ -345,4 +336,45 @@ void StateVariableFilter::processParallel(int count) noexcept {
     for (int lane = 0; lane < kLanes; ++lane) {
         if (isLaneActive(lane)) clipLane(lane, over ? threefold[lane] : out[lane], out[lane], count, over);
     }
+}
+
+bool StateVariableFilter::canRunWith(const ParallelFilterUnit& other) const noexcept {
+    const auto* partner = dynamic_cast<const StateVariableFilter*>(&other);
+    return partner != nullptr && partner != this && partner->work_ != work_ &&
+           oversampling.getValue() == kOversamplingOff &&
+           partner->oversampling.getValue() == kOversamplingOff;
+}
+
+void StateVariableFilter::describe(ChainLanes& r) noexcept {
+    const Arrays a = arrays();
+    const std::size_t stride = std::size_t(maxBlock_ * kLanes);
+    r.stages[0] = OversampledSvfCoefficients{a.f, a.q, a.low, a.band, a.high, a.inputGain, a.cubic};
+    for (int st = 1; st < stages_; ++st)
+        r.stages[st] = OversampledSvfCoefficients{a.f, a.q + std::size_t(st) * stride, a.low, a.band, a.high};
+    const FunctionTable& t = clipTable_->table();
+    r.clip = ClipLookup4{{t.values(), t.size() - 1, 0 - t.indexOffsetWhole(), t.indexScale(),
+                          t.indexOffsetFraction(), nullptr, nullptr},
+                         {},
+                         {},
+                         {}};
+    for (int lane = 0; lane < kLanes; ++lane) {
+        r.in[lane] = laneInput(lane);
+        r.out[lane] = laneOutput(lane).data();
+        r.clip.scales[lane] = a.clipScale + lane * maxBlock_;
+        r.clip.gains[lane] = a.clipLevel + lane * maxBlock_;
+        r.clip.active[lane] = isLaneActive(lane);
+    }
+    r.lanes = SvfChainLanes{r.in, r.out, segments(), r.stages, stages_, &band_[0], &low_[0], &r.clip};
+}
+
+void StateVariableFilter::processTogether(ParallelFilterUnit& other, int count, int trail,
+                                          const ChainMix mixes[kLanes]) noexcept {
+    auto& partner = static_cast<StateVariableFilter&>(other);
+    neutralizeInactiveLanes();
+    partner.neutralizeInactiveLanes();
+    ChainLanes mine, theirs;
+    describe(mine);
+    partner.describe(theirs);
+    mine.lanes.mixes = mixes;
+    PairKernels::active().svfChains(mine.lanes, theirs.lanes, count, trail);
 }

@@ -21,11 +21,13 @@
 // the output is exactly 0 (instead of 0 x infinity).
 //
 // Two filters may share one work block (partner at construction): the
-// coefficients live there only during one process call.
+// coefficients live there only during one process call. Such filters never
+// run as a pair (canRunWith), which needs both units' coefficients at once.
 //
 // Threading: construction on the main thread (it may build the process-wide
 // tables); everything else on the audio thread, without allocation.
 
+#include "dsp/BlockKernels.h"
 #include "dsp/FunctionTable.h"
 #include "dsp/GenericFilter.h"
 #include "foundation/AlignedBuffer.h"
@@ -68,6 +70,11 @@ public:
                              float gain) noexcept override;
     void processParallel(int count) noexcept override;
     void resetLane(int lane) noexcept override;
+    // Two state-variable filters without oversampling, each with a work
+    // block of its own, run in one pass (PairKernels).
+    bool canRunWith(const ParallelFilterUnit& other) const noexcept override;
+    void processTogether(ParallelFilterUnit& other, int count, int trail,
+                         const ChainMix mixes[kLanes]) noexcept override;
 
     // Resonance, cubic coefficient and clip level for a frequency (log2 Hz)
     // and a peak: here min(peak, 0.999), 0 and 0.1.
@@ -102,8 +109,21 @@ private:
         float* clipScale;   // [lane x M + segment]
         float* clipLevel;
     };
+    // The lanes as a chain kernel takes them; the arrays live in this
+    // record, so it stays where it is made.
+    struct ChainLanes {
+        const float* in[kLanes];
+        float* out[kLanes];
+        OversampledSvfCoefficients stages[kMaxStages];
+        ClipLookup4 clip;
+        SvfChainLanes lanes;
+    };
+
     Arrays arrays() const noexcept;
     void clipLane(int lane, const float* in, float* out, int count, bool threefold) noexcept;
+    // Lanes without a filter run on silence with neutral coefficients.
+    void neutralizeInactiveLanes() noexcept;
+    void describe(ChainLanes& r) noexcept;
 
     const FilterTables& tables_;
     const ClipTable* clipTable_;

@@ -6,10 +6,20 @@ namespace {
 constexpr float kEpsilon = 1.1920929e-7f;
 } // namespace
 
+void FeedbackLimiter::setLevels(SignalSmoother* delayLevel, SignalSmoother* filteredLevel) {
+    setNumeratorLevel(delayLevel);
+    setDenominatorLevel(filteredLevel);
+    levels_[0] = filteredLevel;
+    levels_[1] = delayLevel;
+}
+
 void FeedbackLimiter::process(const wave::BasicBlock<float>& in, wave::BasicBlock<float>* out, int count,
                               wave::ProduceMode mode) noexcept {
     if (unfiltered_ == nullptr || &in != &unfiltered_->getCurrentBlock() ||
         !unfiltered_->isComputedThisBlock()) {
+        if (levels_[0] != nullptr && levels_[1] != nullptr && levels_[0] == getDenominatorLevel() &&
+            levels_[1] == getNumeratorLevel())
+            SignalSmoother::processTogether(levels_, 2, count);
         GainAdjuster::process(in, out, count, mode);
         return;
     }

@@ -10,20 +10,27 @@
 // their mix settled at 0) the two levels are the same signal and the ratio
 // is exactly 1: the level smoothers are then not run at all, which keeps
 // the plain delay cheap. They resume from their last state when a filter
-// comes in.
+// comes in. When they run, both run in one loop (SignalSmoother::
+// processTogether).
 //
 // Threading: process on the audio thread, no allocation.
 
 #include "dsp/GainAdjuster.h"
+#include "dsp/SignalSmoother.h"
 
 class FeedbackLimiter : public GainAdjuster {
 public:
     FeedbackLimiter(wave::Environment& environment, wave::Producer* unfiltered)
         : GainAdjuster(environment, 1.0f), unfiltered_(unfiltered) {}
 
+    // The level of the delay output (numerator) and of the filtered signal
+    // (denominator), as the gain adjuster's levels.
+    void setLevels(SignalSmoother* delayLevel, SignalSmoother* filteredLevel);
+
     void process(const wave::BasicBlock<float>& in, wave::BasicBlock<float>* out, int count,
                  wave::ProduceMode mode) noexcept override;
 
 private:
     wave::Producer* unfiltered_;
+    SignalSmoother* levels_[2] = {};
 };

@@ -1,7 +1,5 @@
 #include "effect/FilterCombo.h"
 
-#include "dsp/BiQuadFilter.h"
-
 #include <algorithm>
 
 namespace {
@@ -14,20 +12,26 @@ FilterCombo::Output::Output(FilterCombo& owner)
     : wave::Producer(owner.parallelSum_->getEnvironment(), kNoOwnBlock), owner_(owner) {}
 
 void FilterCombo::Output::produce(wave::BasicBlock<float>*, int count, wave::ProduceMode) noexcept {
-    if (owner_.filtersOff(count))
+    if (owner_.filtersOff(count)) {
         setCurrentBlock(wave::Producer::pull(owner_.input_, getEnvironment(), count));
-    else
-        setCurrentBlock(owner_.getRoutedOutput()->pull(count));
+        return;
+    }
+    // Serial and parallel routings pull both filters: their positions can
+    // run in one pass.
+    if (owner_.routing.getValue() != FilterRouting::kPerChannel)
+        owner_.filters_[0]->computeTogether(*owner_.filters_[1], count);
+    setCurrentBlock(owner_.getRoutedOutput()->pull(count));
 }
 
 FilterCombo::FilterCombo(const Controls& controls, int channel)
     : channel_(channel), parallelSum_(std::make_unique<StaticMixer>(controls.units[0]->getEnvironment())),
       output_(*this) {
-    wave::Environment& e = controls.units[0]->getEnvironment();
     for (int k = 0; k < kFilters; ++k) {
-        auto filter = std::make_unique<MultiDesignFilter>(*controls.units[static_cast<std::size_t>(k)]);
-        // The last slot, after the characteristics: "Clean", a plain biquad.
-        filter->appendSlot(std::make_unique<BiQuadFilter>(e), nullptr, -1);
+        MultiDesignFilter::ParallelUnit& unit = *controls.units[static_cast<std::size_t>(k)];
+        auto filter = std::make_unique<MultiDesignFilter>(unit);
+        // The last slot, after the characteristics: "Clean", the position's
+        // shared biquad.
+        filter->appendSlot(nullptr, &unit.biquadUnit(), -1);
         filter->setPeakMultiplier(controls.analyzer);
         filter->frequency.setSource(controls.frequency[static_cast<std::size_t>(k)]);
         if (wave::Producer* peak = controls.peak[static_cast<std::size_t>(k)]) filter->peak.setSource(peak);

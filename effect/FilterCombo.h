@@ -7,7 +7,10 @@
 //
 // Filter k runs on the processor's filter-position unit k, so the four
 // filters of a position (two channels, two combinations) are computed
-// together. The filters' controls come from the modulation matrix (the
+// together: on the position's design unit for a characteristic, on its
+// biquad for "Clean". In serial and parallel routing, where the output pulls
+// both filters, both positions run in one pass
+// (GenericFilter::computeTogether). The filters' controls come from the modulation matrix (the
 // frequency as this channel's output of the frequency/pan pair); the
 // switches (enabled, characteristic, response, slope, self-oscillation
 // muting, routing) are set by the processor's parameter bindings.

@@ -128,8 +128,7 @@ VarnelProcessor::VarnelChannel::VarnelChannel(VarnelProcessor& processor, int ch
     feedbackFilters_->setInput(delayLine_.get());
     outputFilters_->setInput(panMix_.get());
     delayLevel_->setInput(delayLine_.get());
-    feedbackGain_->setNumeratorLevel(delayLevel_.get());
-    feedbackGain_->setDenominatorLevel(filteredLevel_.get());
+    feedbackGain_->setLevels(delayLevel_.get(), filteredLevel_.get());
     freezeSwitch_->setInputProducer(1, delayLine_.get());
 
     connectFilterOutputs();
@@ -214,6 +213,7 @@ VarnelProcessor::VarnelProcessor() : VarnelParameters(*this, *this, *this) {
     for (int k = 0; k < 2; ++k)
         filterUnits_[static_cast<std::size_t>(k)] =
             std::make_unique<MultiDesignFilter::ParallelUnit>(e, *characteristicList());
+    filterUnits_[0]->pairWith(*filterUnits_[1]);
 
     for (int c = 0; c < 2; ++c) {
         auto* channel = new VarnelChannel(*this, c);

@@ -1,5 +1,7 @@
 #include "dsp/BlockKernels.h"
 
+#include "dsp/tests/KernelFixtures.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -16,22 +18,7 @@ namespace {
 const float kNan = std::numeric_limits<float>::quiet_NaN();
 const float kInf = std::numeric_limits<float>::infinity();
 
-// Deterministic numbers without any library distribution (same on every platform).
-class Lcg {
-public:
-    explicit Lcg(std::uint32_t seed) : state_(seed) {}
-    std::uint32_t next() {
-        state_ = state_ * 1664525u + 1013904223u;
-        return state_;
-    }
-    // Uniform in [lo, hi).
-    float uniform(float lo, float hi) {
-        return lo + (hi - lo) * static_cast<float>(next() >> 8) * (1.0f / 16777216.0f);
-    }
-
-private:
-    std::uint32_t state_;
-};
+using test::Lcg;
 
 std::uint32_t bitsOf(float v) {
     std::uint32_t u;
@@ -175,6 +162,7 @@ std::uint64_t expectedChecksum(const std::string& name) {
         {"copy", 0xc06b0f927f6ddc10ull},
         {"scale", 0x77dec18259cab27cull},
         {"multiply", 0x68612a3defad9734ull},
+        {"limited ratio", 0xcb6a709a1ce08a6full},
         {"mid/side", 0xe22a2bdff0864d41ull},
         // The state-variable sections multiply by a reciprocal of 1 + k g taken
         // once per segment instead of dividing by it each sample; these two
@@ -219,6 +207,18 @@ std::vector<KernelCase> kernelCases() {
                          decltype(k)::multiply(a.data(), b.data(), out.data(), kCount);
                          decltype(k)::multiply(a.data(), b.data(), c.data(), out3.data(), kCount);
                          out.insert(out.end(), out3.begin(), out3.end());
+                         return out;
+                     })});
+    cases.push_back({"limited ratio", both([=](auto k) {
+                         // Levels from -0.5 to 1.5 with the specials of signal(): ratios
+                         // below 0.1, above 1, of a zero or negative denominator, NaN.
+                         std::vector<float> num = signal(7, kCount), den = signal(8, kCount), out(kCount);
+                         for (float& v : num)
+                             v = v * 0.8f + 0.3f;
+                         den[5] = 0.0f;
+                         den[6] = -0.0f;
+                         decltype(k)::limitedRatio(num.data(), den.data(), a.data(), b.data(), out.data(),
+                                                   kCount);
                          return out;
                      })});
     cases.push_back({"mid/side", both([=](auto k) {

@@ -1,4 +1,6 @@
 #include "dsp/GenericFilter.h"
+#include "dsp/BiQuadFilter.h"
+#include "dsp/SimdPath.h"
 #include "dsp/StateVariableFilter.h"
 #include "dsp/tests/FilterFixtures.h"
 
@@ -240,4 +242,178 @@ TEST(GenericFilterLanes, FilterAloneEqualsOneLaneOfFourBitForBit) {
             }
         }
     }
+}
+
+// A unit whose lanes follow their own segments (the biquad) gives each of
+// four filters exactly what the filter gives on a unit of its own: with
+// every lane's frequency and peak moving at its own pace (so the lanes cut
+// their segments in different places), a peak multiplier, a filter nobody
+// pulls for a while (it restarts clean, as its own unit would after the
+// gap) and a filter switched off and on again.
+TEST(GenericFilterLanes, OwnSegmentLanesEqualFiltersOnUnitsOfTheirOwn) {
+    for (int slope : {0, 1, 2, 3}) {
+        for (int response : {0, 1, 2}) {
+            if (slope == 0 && response == 2) continue; // no first-order band-pass
+            SCOPED_TRACE(::testing::Message() << "slope " << slope << " response " << response);
+            wave::Environment env;
+            env.setSampleRate(48000.0f);
+            FunctionSource in(env, [](long n) {
+                return float(std::sin(0.05 * double(n)) + 0.3 * std::sin(1.3 * double(n)));
+            });
+            std::vector<std::unique_ptr<FunctionSource>> controls;
+            auto sweep = [&](double rate, double depth, double centre) {
+                controls.push_back(std::make_unique<FunctionSource>(
+                    env, [=](long n) { return float(centre + depth * std::sin(rate * double(n))); }));
+                return controls.back().get();
+            };
+            BiQuadFilter shared(env);
+            std::vector<std::unique_ptr<BiQuadFilter>> own;
+            std::vector<std::unique_ptr<GenericFilter>> a, b; // alone, on the shared unit
+            FunctionSource* multiplier = sweep(0.002, 0.5, 0.5);
+            for (int lane = 0; lane < 4; ++lane) {
+                FunctionSource* frequency = sweep(0.0011 * (lane + 1), 1.5, 10.0 + lane);
+                FunctionSource* peak = sweep(0.0007 * (lane + 2), 0.4, 0.5);
+                own.push_back(std::make_unique<BiQuadFilter>(env));
+                for (auto* list : {&a, &b}) {
+                    auto f = std::make_unique<GenericFilter>(env);
+                    f->slope.setValue(GenericFilter::Slope(slope));
+                    f->response.setValue(GenericFilter::Response(response));
+                    f->setInput(&in);
+                    f->frequency.setSource(frequency);
+                    if (lane != 1) f->peak.setSource(peak);
+                    f->gain.getParameter().setValue(0.5f + 0.25f * float(lane), 0.0f);
+                    if (lane == 2) {
+                        f->setPeakMultiplier(multiplier);
+                        f->peakMultiplierEnabled.setValue(true);
+                    }
+                    if (list == &a)
+                        f->setUnit(own.back().get());
+                    else
+                        f->setParallelUnit(&shared);
+                    list->push_back(std::move(f));
+                }
+            }
+            for (int block = 0; block < 24; ++block) {
+                env.nextBlock();
+                for (int lane = 0; lane < 4; ++lane) {
+                    if (lane == 3 && block >= 6 && block < 9) continue; // nobody pulls it
+                    const auto& x = a[std::size_t(lane)]->pull(100);
+                    const auto& y = b[std::size_t(lane)]->pull(100);
+                    ASSERT_EQ(std::memcmp(x.data(), y.data(), 100 * sizeof(float)), 0)
+                        << "lane " << lane << " block " << block;
+                }
+                env.process(100, 0);
+                if (block == 12)
+                    for (auto* list : {&a, &b})
+                        (*list)[1]->mix.getParameter().setValue(0.0f, 0.0f);
+                if (block == 15)
+                    for (auto* list : {&a, &b})
+                        (*list)[1]->mix.getParameter().setValue(1.0f, 0.0f);
+            }
+        }
+    }
+}
+
+namespace {
+// One graph of two filter positions on state-variable units: position a's
+// filters read the inputs; position b's read a's filters (in series, in
+// another lane order) or the inputs (side by side).
+template <class Unit> struct PositionPair {
+    explicit PositionPair(bool serial) {
+        env.setSampleRate(44100.0f);
+        for (int i = 0; i < 4; ++i) {
+            a.push_back(std::make_unique<GenericFilter>(env));
+            b.push_back(std::make_unique<GenericFilter>(env));
+        }
+        const int order[4] = {2, 0, 3, 1}; // b[i] reads a[order[i]]
+        for (int i = 0; i < 4; ++i) {
+            GenericFilter& fa = *a[std::size_t(i)];
+            GenericFilter& fb = *b[std::size_t(i)];
+            fa.setInput(i % 2 == 0 ? &left : &right);
+            fb.setInput(serial ? static_cast<wave::Producer*>(a[std::size_t(order[i])].get()) : &right);
+            fa.slope.setValue(GenericFilter::kSlope24);
+            fb.slope.setValue(GenericFilter::kSlope48);
+            fb.response.setValue(GenericFilter::kHighPass);
+            fa.frequency.setSource(i == 0 ? static_cast<wave::Producer*>(&sweep) : nullptr);
+            fa.frequency.getParameter().setValue(9.0f + float(i), 0.0f);
+            fb.frequency.getParameter().setValue(8.0f + 0.5f * float(i), 0.0f);
+            fa.peak.getParameter().setValue(0.2f * float(i), 0.0f);
+            fb.peak.getParameter().setValue(0.9f, 0.0f);
+            fa.gain.getParameter().setValue(2.0f, 0.0f);
+            fa.setParallelUnit(&unitA);
+            fb.setParallelUnit(&unitB);
+        }
+        a[2]->mix.getParameter().setValue(0.0f, 0.0f); // passes its input
+    }
+    // Glides that start now: a filter of a fading out, one of b fading in.
+    void glide() {
+        a[1]->mix.getParameter().setValue(0.25f, 20.0f);
+        b[3]->mix.getParameter().setValue(0.0f, 0.0f);
+        b[3]->mix.getParameter().setValue(1.0f, 15.0f);
+    }
+    // Pulls b's filters (all but `skipped`) and a's first: the others of a
+    // are computed for b's.
+    std::vector<float> run(int count, bool together, int skipped) {
+        env.nextBlock();
+        if (together) a[0]->computeTogether(*b[0], count);
+        std::vector<float> out;
+        for (int i = 0; i < 4; ++i) {
+            if (i == skipped) continue;
+            const float* y = b[std::size_t(i)]->pull(count).data();
+            out.insert(out.end(), y, y + count);
+        }
+        const float* y = a[0]->pull(count).data();
+        out.insert(out.end(), y, y + count);
+        env.process(count, 0);
+        return out;
+    }
+
+    wave::Environment env;
+    FunctionSource left{
+        env, [](long n) { return float(std::sin(0.03 * double(n)) + 0.5 * std::sin(0.9 * double(n))); }};
+    FunctionSource right{env, [](long n) { return float((n * 29) % 13) * 0.15f - 0.9f; }};
+    FunctionSource sweep{env, [](long n) { return float(10.0 + 1.5 * std::sin(0.002 * double(n))); }};
+    Unit unitA{env}, unitB{env};
+    std::vector<std::unique_ptr<GenericFilter>> a, b;
+};
+
+template <class Unit> void expectPairedEqualsOnTheirOwn() {
+    const simd::Path chosen = simd::activePath();
+    std::vector<simd::Path> paths{simd::Path::kSse2};
+    if (simd::isSupported(simd::Path::kAvx2)) paths.push_back(simd::Path::kAvx2);
+    for (simd::Path path : paths) {
+        simd::forcePath(path);
+        for (bool serial : {true, false}) {
+            SCOPED_TRACE(::testing::Message()
+                         << simd::pathName(path) << (serial ? " serial" : " side by side"));
+            PositionPair<Unit> paired(serial), alone(serial);
+            paired.unitA.pairWith(&paired.unitB);
+            const int counts[] = {20, 32, 100, 128, 7, 64, 33};
+            for (int block = 0; block < 28; ++block) {
+                if (block == 9) {
+                    paired.glide();
+                    alone.glide();
+                }
+                const int count = counts[block % 7];
+                const int skipped = block >= 12 && block < 15 ? 2 : -1;
+                const std::vector<float> x = paired.run(count, true, skipped);
+                const std::vector<float> y = alone.run(count, false, skipped);
+                ASSERT_EQ(std::memcmp(x.data(), y.data(), x.size() * sizeof(float)), 0) << "block " << block;
+            }
+        }
+    }
+    simd::forcePath(chosen);
+}
+} // namespace
+
+// Two units computed together in one pass give every filter exactly what it
+// gives when each unit runs on its own pull: in series (the second position
+// trails the first and reads its mixed output, through a mix gliding out and
+// a filter that passes its input) and side by side; with different stage
+// counts, odd block lengths, a filter nobody pulls for a while; state-
+// variable units and biquads (whose lanes keep their own segments and
+// restart after a gap); on each path.
+TEST(GenericFilterLanes, PairedUnitsEqualUnitsRunOnTheirOwn) {
+    expectPairedEqualsOnTheirOwn<StateVariableFilter>();
+    expectPairedEqualsOnTheirOwn<BiQuadFilter>();
 }

@@ -9,7 +9,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -153,6 +155,77 @@ TEST_F(Smoother, NonFiniteInputDoesNotStickInTheState) {
         ASSERT_TRUE(std::isfinite(v));
 }
 
+// Plays a block pattern: noise, a constant block, a block with a NaN.
+class PatternSource : public wave::Source {
+public:
+    PatternSource(Environment& e, unsigned seed) : wave::Source(e), seed_(seed) {}
+    void produce(wave::BasicBlock<float>* block, int count, wave::ProduceMode) noexcept override {
+        const int kind = blocks_++ % 7;
+        for (int i = 0; i < count; ++i) {
+            seed_ = seed_ * 1664525u + 1013904223u;
+            float noise = static_cast<float>(seed_ >> 8) / 8388608.0f - 1.0f;
+            block->data()[i] = kind == 3 || kind == 4 ? -0.25f : noise;
+        }
+        if (kind == 6) block->data()[count / 2] = std::numeric_limits<float>::quiet_NaN();
+        block->setConstant(kind == 3 || kind == 4);
+    }
+
+private:
+    unsigned seed_;
+    int blocks_ = 0;
+};
+
+// Smoothers computed together in one loop give, bit for bit, what each
+// gives alone: rectifying or not, at several frequencies, restarting from
+// the input, settling on a constant block, after a NaN, and left alone when
+// already computed in the block.
+TEST(SmootherTogether, EachGetsWhatItGetsAlone) {
+    struct Setting {
+        SignalSmoother::SmoothMethod method;
+        float frequency;
+        bool startFromInput;
+    };
+    const Setting settings[SignalSmoother::kMaxTogether] = {{SignalSmoother::kRectify, 5.0f, false},
+                                                            {SignalSmoother::kSmooth, 40.0f, true},
+                                                            {SignalSmoother::kRectify, 3000.0f, true},
+                                                            {SignalSmoother::kSmooth, 2.0f, false}};
+    for (int n = 1; n <= SignalSmoother::kMaxTogether; ++n) {
+        SCOPED_TRACE(n);
+        Environment e;
+        e.setSampleRate(48000.0f);
+        std::vector<std::unique_ptr<PatternSource>> inputs;
+        std::vector<std::unique_ptr<SignalSmoother>> alone, together;
+        for (int k = 0; k < n; ++k) {
+            inputs.push_back(std::make_unique<PatternSource>(e, 11u + unsigned(k)));
+            for (auto* list : {&alone, &together}) {
+                auto s = std::make_unique<SignalSmoother>(e);
+                s->smoothMethod.setValue(settings[k].method);
+                s->frequency.setValue(settings[k].frequency);
+                s->startFromInput.setValue(settings[k].startFromInput);
+                s->setInput(inputs.back().get());
+                s->reset();
+                list->push_back(std::move(s));
+            }
+        }
+        std::vector<SignalSmoother*> group;
+        for (auto& s : together)
+            group.push_back(s.get());
+        for (int block = 0; block < 30; ++block) {
+            e.nextBlock();
+            if (block % 5 == 2) together[0]->pull(96); // already computed: left alone
+            SignalSmoother::processTogether(group.data(), n, 96);
+            for (int k = 0; k < n; ++k) {
+                const wave::BasicBlock<float>& x = alone[std::size_t(k)]->pull(96);
+                const wave::BasicBlock<float>& y = together[std::size_t(k)]->pull(96);
+                ASSERT_EQ(std::memcmp(x.data(), y.data(), 96 * sizeof(float)), 0) << k << " block " << block;
+                ASSERT_EQ(x.isConstant(), y.isConstant()) << k << " block " << block;
+                ASSERT_EQ(alone[std::size_t(k)]->getLow(), together[std::size_t(k)]->getLow()) << k;
+            }
+            e.process(96, 0);
+        }
+    }
+}
+
 // ------------------------------------------------------------------------
 
 struct Adjuster : ::testing::Test {
@@ -222,6 +295,52 @@ TEST_F(Adjuster, LevelRatioIsLimitedToATenthAndOne) {
         const wave::BasicBlock<float>& y = runChunk(env, a, 64);
         for (int i = 0; i < 64; ++i)
             ASSERT_EQ(y.data()[i], c.ratio * -0.8f * -0.5f) << i;
+    }
+}
+
+// Sample by sample, the ratio, input and gain as limitRatio(n, d) * x * g,
+// bit for bit, over levels that cross every limit (and NaN, infinities,
+// zeros of both signs).
+TEST_F(Adjuster, LevelRatioMatchesTheScalarRuleBitForBit) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    std::vector<float> num(128), den(128), x(128), g(128);
+    unsigned seed = 5;
+    auto next = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return static_cast<float>(seed >> 8) / 8388608.0f - 1.0f;
+    };
+    const float specials[] = {nan, inf, -inf, 0.0f, -0.0f, 1e-39f, 3e38f};
+    for (std::size_t i = 0; i < num.size(); ++i) {
+        num[i] = next() * 1.2f + 0.4f;
+        den[i] = next() * 1.2f + 0.4f;
+        x[i] = next();
+        g[i] = next();
+        if (i % 11 == 3) num[i] = specials[i % 7];
+        if (i % 13 == 5) den[i] = specials[(i / 13) % 7];
+    }
+    class Play : public wave::Source {
+    public:
+        Play(Environment& e, const std::vector<float>& v) : wave::Source(e), v_(v) {}
+        void produce(wave::BasicBlock<float>* block, int count, wave::ProduceMode) noexcept override {
+            std::memcpy(block->data(), v_.data(), std::size_t(count) * sizeof(float));
+            block->setConstant(false);
+        }
+
+    private:
+        const std::vector<float>& v_;
+    };
+    Play numerator(e, num), denominator(e, den), in(e, x), gain(e, g);
+    adjuster.setInput(&in);
+    adjuster.setNumeratorLevel(&numerator);
+    adjuster.setDenominatorLevel(&denominator);
+    adjuster.gain.setSource(&gain);
+    const wave::BasicBlock<float>& y = runChunk(e, adjuster, 128);
+    for (std::size_t i = 0; i < num.size(); ++i) {
+        const float expected = GainAdjuster::limitRatio(num[i], den[i]) * x[i] * g[i];
+        ASSERT_TRUE(std::memcmp(&expected, &y.data()[i], sizeof(float)) == 0 ||
+                    (std::isnan(expected) && std::isnan(y.data()[i])))
+            << i << ": " << num[i] << " / " << den[i];
     }
 }
 

@@ -1,5 +1,7 @@
 #include "dsp/BlockKernels.h"
 
+#include "dsp/tests/KernelFixtures.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -10,17 +12,7 @@
 
 namespace {
 
-class Lcg {
-public:
-    explicit Lcg(std::uint32_t seed) : state_(seed) {}
-    float uniform(float lo, float hi) {
-        state_ = state_ * 1664525u + 1013904223u;
-        return lo + (hi - lo) * static_cast<float>(state_ >> 8) * (1.0f / 16777216.0f);
-    }
-
-private:
-    std::uint32_t state_;
-};
+using test::Lcg;
 
 // Segment layouts for a block of count samples (zero-length segments included,
 // which take a coefficient record of their own but no sample).
@@ -84,9 +76,70 @@ void expectSameAsSectionsInSequence(const std::vector<float>& input, const std::
     }
 }
 
+// Four lanes: the one-pass cascade against tptSvf4 run once per section.
+template <class K>
+void expectFourLanesSameAsSectionsInSequence(const std::vector<float>& input,
+                                             const std::vector<int>& segments, int sections,
+                                             const std::string& what) {
+    const int count = int(input.size());
+    const int records = int(segments.size());
+    Lcg rng(std::uint32_t(count * 77 + sections * 5 + records));
+    std::vector<std::vector<TptSection4>> coefficients(static_cast<std::size_t>(sections));
+    std::vector<const TptSection4*> c(static_cast<std::size_t>(sections));
+    for (int j = 0; j < sections; ++j) {
+        for (int s = 0; s < records; ++s) {
+            TptSection4 r{};
+            for (int lane = 0; lane < 4; ++lane) {
+                r.g[lane] = rng.uniform(0.01f, 3.0f);
+                r.k[lane] = 2.0f * rng.uniform(0.05f, 2.0f) + r.g[lane];
+                r.low[lane] = rng.uniform(-1.0f, 1.0f);
+                r.band[lane] = rng.uniform(-1.0f, 1.0f);
+                r.high[lane] = rng.uniform(-1.0f, 1.0f);
+            }
+            coefficients[std::size_t(j)].push_back(r);
+        }
+        c[std::size_t(j)] = coefficients[std::size_t(j)].data();
+    }
+    std::vector<float> s1(std::size_t(4 * sections)), s2(std::size_t(4 * sections));
+    for (std::size_t i = 0; i < s1.size(); ++i) {
+        s1[i] = rng.uniform(-0.5f, 0.5f);
+        s2[i] = rng.uniform(-0.5f, 0.5f);
+    }
+    std::vector<float> r1 = s1, r2 = s2;
+    // Lane l plays the input scaled by l + 1.
+    std::vector<float> lanes[4], expected[4], actual[4];
+    for (int lane = 0; lane < 4; ++lane) {
+        for (float x : input)
+            lanes[lane].push_back(x * float(lane + 1));
+    }
+    for (int block = 0; block < 2; ++block) {
+        const float* in[4];
+        float* e[4];
+        float* a[4];
+        for (int lane = 0; lane < 4; ++lane) {
+            expected[lane] = lanes[lane];
+            actual[lane].assign(input.size(), 12345.0f);
+            in[lane] = lanes[lane].data();
+            e[lane] = expected[lane].data();
+            a[lane] = actual[lane].data();
+        }
+        for (int j = 0; j < sections; ++j)
+            K::tptSvf4(e, e, count, segments.data(), c[std::size_t(j)], &r1[std::size_t(4 * j)],
+                       &r2[std::size_t(4 * j)]);
+        K::tptSvfCascade4(TptCascadeLanes{in, a, segments.data(), c.data(), sections, s1.data(), s2.data()},
+                          count);
+        for (int lane = 0; lane < 4; ++lane)
+            ASSERT_EQ(0, std::memcmp(e[lane], a[lane], std::size_t(count) * sizeof(float)))
+                << what << " lane " << lane << " block " << block;
+        ASSERT_EQ(0, std::memcmp(r1.data(), s1.data(), s1.size() * sizeof(float))) << what;
+        ASSERT_EQ(0, std::memcmp(r2.data(), s2.data(), s2.size() * sizeof(float))) << what;
+    }
+}
+
 // The cascade must give the bits of the sections run one after another, for
 // every section count, block length (shorter than the pipeline included),
-// segment layout, in place or not, and carry the same states out.
+// segment layout, in place or not, and carry the same states out; and so
+// must the four-lane cascade.
 TEST(TptCascade, BitIdenticalToSectionsInSequence) {
     simd::ScopedControlWord csr;
     for (int count : {1, 2, 3, 7, 8, 9, 31, 128, 257}) {
@@ -109,6 +162,13 @@ TEST(TptCascade, BitIdenticalToSectionsInSequence) {
                     expectSameAsSectionsInSequence<ScalarKernels>(input, segments, sections, inPlace,
                                                                   "scalar " + what);
                 }
+            }
+            for (int sections = 1; sections <= 4; ++sections) {
+                std::string what = "four lanes, count " + std::to_string(count) + " segments " +
+                                   std::to_string(segments.size()) + " sections " + std::to_string(sections);
+                expectFourLanesSameAsSectionsInSequence<Kernels>(input, segments, sections, what);
+                expectFourLanesSameAsSectionsInSequence<ScalarKernels>(input, segments, sections,
+                                                                       "scalar " + what);
             }
         }
     }

@@ -116,7 +116,7 @@ TEST_F(ComboFixture, PerChannelGivesEachChannelItsFilter) {
 }
 
 // "Slope" index i drives GenericFilter::Slope i + 1; "Clean" is the biquad
-// slot after the ten characteristics.
+// slot after the ten characteristics, on the position's shared biquad.
 TEST_F(ComboFixture, SlopeAndCharacteristicIndices) {
     auto c = make(0, FilterRouting::kSerial);
     for (int i = 0; i < 3; ++i) {
@@ -125,7 +125,7 @@ TEST_F(ComboFixture, SlopeAndCharacteristicIndices) {
     }
     c->setCharacteristic(0, 10);
     EXPECT_EQ(c->getFilter(0).chosenSlot(), 10);
-    EXPECT_EQ(c->getFilter(0).getParallelUnit(), nullptr);
+    EXPECT_EQ(c->getFilter(0).getParallelUnit(), &units[0]->biquadUnit());
     c->setCharacteristic(0, 2);
     EXPECT_EQ(c->getFilter(0).chosenSlot(), 2);
 }
