@@ -241,7 +241,8 @@ TEST(VarnelEditorGallery, WritesEveryStateAtOneAndTwoWithAContactSheet) {
             ASSERT_TRUE(e2e::openIn(session, s.state, scale));
             Shot shot{s.name, scale, s.take ? s.take(session, scale) : session.settledPicture()};
             ASSERT_GT(shot.picture.width, 0);
-            const std::string path = std::string(folder) + "/" + s.name + "-" + e2e::scaleName(scale) + ".png";
+            const std::string path =
+                std::string(folder) + "/" + s.name + "-" + e2e::scaleName(scale) + ".png";
             EXPECT_TRUE(e2e::writePng(shot.picture, path)) << path;
             shots.push_back(std::move(shot));
         }
