@@ -50,20 +50,6 @@ void leaveEditor(EditorSession& session) {
     session.pump(100);
 }
 
-const char* stateName(EditorState state) {
-    switch (state) {
-    case EditorState::kFresh:
-        return "fresh";
-    case EditorState::kPlain:
-        return "plain";
-    case EditorState::kFull:
-        return "full";
-    case EditorState::kLearn:
-        return "learn";
-    }
-    return "?";
-}
-
 Profile pictureProfile() {
     Profile profile;
     profile.shared = {{"GraphicsAcceleration", 0}};
@@ -89,7 +75,6 @@ void resetProfileFor(EditorState state) {
 }
 
 bool openIn(EditorSession& session, EditorState state, double scale) {
-    if (scale <= 0.0) scale = 1.0;
     if (state == EditorState::kFull || state == EditorState::kLearn) addFullParameters(session);
     if (::testing::Test::HasFatalFailure()) return false;
     if (!session.open(scale)) {
@@ -97,6 +82,7 @@ bool openIn(EditorSession& session, EditorState state, double scale) {
         return false;
     }
     if (state == EditorState::kLearn) {
+        // Drawn and settled before the click, as a user sees it.
         session.settledPicture();
         uint32_t width = 0, height = 0;
         if (!session.gui()->get_size(session.plugin().plugin(), &width, &height)) return false;

@@ -20,9 +20,6 @@ namespace e2e {
 
 enum class EditorState { kFresh, kPlain, kFull, kLearn };
 
-// "fresh", "plain", "full", "learn": the state's name in file names.
-const char* stateName(EditorState state);
-
 // The version the plug-in shows: a profile that ran it before is past the
 // welcome.
 constexpr const char* kShownVersion = "2.00";
@@ -35,8 +32,8 @@ Profile fullProfile();
 // Writes the state's profile; call it before the session starts.
 void resetProfileFor(EditorState state);
 
-// Sets the state's parameters, opens the editor at the scale (1.0 when 0 is
-// given) and clicks what the state needs. False, with a failure, when a step
+// Sets the state's parameters, opens the editor at the scale and clicks what
+// the state needs. False, with a failure, when a step
 // is refused.
 bool openIn(EditorSession& session, EditorState state, double scale);
 

@@ -2,17 +2,19 @@
 // editor (the Windows plug-in file in the test host, on real windows under
 // Wine's X11 driver), at scales 1.0 and 2.0, written as PNG files for a
 // person to look at, with one contact sheet of them all:
-//   fresh   the 640 x 321 editor of a new user, with the welcome hint;
-//   full    926 x 514 with the modulation section, one source of each kind,
-//           slots and the filter section open;
-//   learn   the full editor with the MIDI learn overlay open;
-//   menu    the full editor with filter 1's Response select menu open (a
-//           native menu: the screen's pixels of the editor and the menu);
-//   about   the 640 x 321 editor with the About dialog, opened from the
-//           Help menu.
+//   fresh      the 640 x 321 editor of a new user, with the welcome hint;
+//   full       926 x 514 with the modulation section, one source of each
+//              kind, slots and the filter section open;
+//   learn      the full editor with the MIDI learn overlay open;
+//   menu       the full editor with filter 1's Response select menu open
+//              (a native menu: the screen's pixels of the editor and the
+//              menu);
+//   midi-menu  the full editor scrolled to MIDI 1, its Input menu open;
+//   about      the 640 x 321 editor with the About dialog, opened from the
+//              Help menu.
 // It runs only when VARNEL_GALLERY names a folder (scripts/editor-screenshots
 // sets build/windows/gallery). Nothing here is compared: the About dialog
-// shows the build's date and the menu is drawn by the system; the compared
+// shows the build's date and the menus are drawn by the system; the compared
 // references are the end-to-end test's.
 
 #include "clap/module/tests/windows/EditorSession.h"
@@ -33,13 +35,16 @@ using e2e::EditorSession;
 using e2e::EditorState;
 using e2e::Picture;
 
-// The middle of filter 1's Response select button in the full editor, and of
-// the Help button in the 640 x 321 one, at scale 1 (see the reference
-// pictures).
+// Middles of buttons at scale 1 (see the pictures): filter 1's Response
+// select button and the selection bar's MIDI 1 in the full editor, MIDI 1's
+// Input select button once the strip shows its panel, and Help in the
+// 640 x 321 editor.
 constexpr POINT kFilterOneResponse{727, 218};
+constexpr POINT kMidiOneSource{717, 311};
+constexpr POINT kMidiOneInput{838, 365};
 constexpr POINT kSmallEditorHelp{614, 17};
 
-// The pointer's and the menu's ticks (30 ms) before a menu is taken as drawn.
+// The timer's ticks (30 ms) after a menu shows before it is taken as drawn.
 constexpr int kMenuDrawnTicks = 10;
 
 // The contact sheet: every picture at half its size at scale 1, in a cell
@@ -100,21 +105,37 @@ bool clickToMenu(EditorSession& session, int x, int y, const std::function<void(
     return opened;
 }
 
-// The full editor with filter 1's Response menu open: the screen's pixels of
-// the editor and the menu together.
-Picture withResponseMenu(EditorSession& session, double scale) {
+// The select menu under the point (at scale 1) open over the editor: the
+// screen's pixels of the editor and the menu together.
+Picture withMenuAt(EditorSession& session, double scale, POINT at, const char* what) {
     Picture shot;
-    const bool opened = clickToMenu(session, e2e::devicePixels(kFilterOneResponse.x, scale),
-                                    e2e::devicePixels(kFilterOneResponse.y, scale), [&](HWND menu) {
-                                        const RECT editor = screenRectOf(session.child());
-                                        RECT area{};
-                                        GetWindowRect(menu, &area);
-                                        UnionRect(&area, &area, &editor);
-                                        shot = screenPicture(area);
-                                        PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
-                                    });
-    EXPECT_TRUE(opened) << "a click on filter 1's Response opens no menu";
+    const bool opened =
+        clickToMenu(session, e2e::devicePixels(at.x, scale), e2e::devicePixels(at.y, scale), [&](HWND menu) {
+            const RECT editor = screenRectOf(session.child());
+            RECT area{};
+            GetWindowRect(menu, &area);
+            UnionRect(&area, &area, &editor);
+            shot = screenPicture(area);
+            PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+        });
+    EXPECT_TRUE(opened) << "a click on " << what << " opens no menu";
     return shot;
+}
+
+Picture withResponseMenu(EditorSession& session, double scale) {
+    return withMenuAt(session, scale, kFilterOneResponse, "filter 1's Response");
+}
+
+// The full editor with MIDI 1's Input menu open: a click on MIDI 1 in the
+// selection bar scrolls the source strip to its panel first.
+Picture withMidiInputMenu(EditorSession& session, double scale) {
+    const int x = e2e::devicePixels(kMidiOneSource.x, scale), y = e2e::devicePixels(kMidiOneSource.y, scale);
+    session.mouse(WM_MOUSEMOVE, x, y);
+    session.mouse(WM_LBUTTONDOWN, x, y, MK_LBUTTON);
+    session.mouse(WM_LBUTTONUP, x, y);
+    e2e::leaveEditor(session);
+    session.settledPicture();
+    return withMenuAt(session, scale, kMidiOneInput, "MIDI 1's Input");
 }
 
 // The small editor with the About dialog, chosen as a user does: Help, then
@@ -229,6 +250,7 @@ TEST(VarnelEditorGallery, WritesEveryStateAtOneAndTwoWithAContactSheet) {
         {"full", EditorState::kFull, {}},
         {"learn", EditorState::kLearn, {}},
         {"menu", EditorState::kFull, withResponseMenu},
+        {"midi-menu", EditorState::kFull, withMidiInputMenu},
         {"about", EditorState::kPlain, withAboutDialog},
     };
     const std::vector<double> scales = {1.0, 2.0};
