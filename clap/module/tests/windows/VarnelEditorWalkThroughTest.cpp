@@ -50,9 +50,6 @@
 #include "modulation_editor/XLFOController.h"
 #include "plugin/GenericPluginSnapshots.h"
 
-#include "gui/ScrollArea.h"
-#include "modulation_editor/ModulationScrollStrip.h"
-#include <cstdio>
 #include <gtest/gtest.h>
 
 #include <algorithm>
