@@ -105,6 +105,13 @@ Picture readPng(const std::string& path) {
     Picture picture;
     std::ifstream in(path, std::ios::binary);
     if (!in) return picture;
+    // A reference is read as written: the process-wide gamma factor, which
+    // an editor opened in this program sets, stays out of it.
+    struct PlainGamma {
+        const float factor = gui::PngDecoder::getGammaFactor();
+        PlainGamma() { gui::PngDecoder::setGammaFactor(1.0f); }
+        ~PlainGamma() { gui::PngDecoder::setGammaFactor(factor); }
+    } plain;
     gui::PngDecoder decoder(in);
     const gui::PngDecoder::Header& header = decoder.readHeader();
     picture.width = header.width;

@@ -46,7 +46,8 @@ RECT followingArea(const Picture& a, const Picture& b, const Picture& again, int
 // most 0.1 % of the pixels lie off by up to 32. The text says why not.
 bool matches(const Picture& picture, const Picture& reference, std::string& why);
 
-// Reads a reference written by writePng; an empty picture when it is missing.
+// Reads a reference written by writePng (without the decoder's gamma
+// factor); an empty picture when it is missing.
 Picture readPng(const std::string& path);
 bool writePng(const Picture& picture, const std::string& path);
 
