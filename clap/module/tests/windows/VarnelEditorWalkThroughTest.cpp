@@ -415,6 +415,7 @@ TEST_F(VarnelEditorWalkThrough, AUsersClicksFromAddingSourcesToLearningAControll
             expectOneUndoStep(was, undo);
         }
     }
+
     {
         SCOPED_TRACE("2: EG 1 dragged onto Delay 1 Time");
         SourceInterface* eg = panelOf(m.egs);
