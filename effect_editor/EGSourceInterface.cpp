@@ -57,6 +57,10 @@ EGSourceInterface::EGSourceInterface(SourceHost& controller, SourceId id, Varnel
     display_->fillColor2.setValue(skin.egFillColor2);
     display_->labelColor.setValue(skin.egLabelColor);
     display_->setDotBitmaps("EGDotNormal", "EGDotActive");
+    // The stages start half a handle in, so that the Delay handle at time 0
+    // stands whole inside the display (its centre marks the stage's end).
+    if (skin.egSlider != nullptr)
+        display_->originX.setValue(skin.egSlider->handle().getRect().width() / 2.0f);
     makePresetButton();
 }
 

@@ -18,7 +18,8 @@ namespace {
 
 constexpr float kStepEditorX = 160.0f;
 constexpr float kStepEditorY = 24.0f;
-constexpr float kStepEditorHeight = 83.0f;
+// As high as the step panel, whose knobs reach down to 89.
+constexpr float kStepEditorHeight = 89.0f;
 constexpr float kSyncModeWidth = 47.0f;
 constexpr float kHotspotGap = 6.0f; // beyond the knob's radius
 
