@@ -217,7 +217,9 @@ TEST_F(ClapInstanceTest, CallsBeforeInitAndBadArgumentsAreRefused) {
     for (double rate : {0.0, -48000.0, std::nan(""), double(INFINITY)})
         EXPECT_FALSE(p->activate(p, rate, 1, 64)) << rate;
     EXPECT_FALSE(p->activate(p, 48000.0, 1, 0));
-    EXPECT_EQ(p->process(p, nullptr), CLAP_PROCESS_ERROR);
+    clap_process_status status = CLAP_PROCESS_CONTINUE;
+    host_.audioThread().run([&] { status = p->process(p, nullptr); });
+    EXPECT_EQ(status, CLAP_PROCESS_ERROR);
     const auto* params = plugin_->extension<clap_plugin_params_t>(CLAP_EXT_PARAMS);
     EXPECT_FALSE(params->get_info(p, 0, nullptr));
     EXPECT_FALSE(params->get_value(p, 0, nullptr));
