@@ -40,7 +40,8 @@ constexpr const char* kButtonNames[VarnelSkin::kButtonStyleCount] = {
 };
 
 // The icons of the styles that carry one: holder 3 while off and, for a
-// toggle's style, holder 4 while on. Light faces take the dark glyphs.
+// toggle's style, holder 4 while on. Light faces take the dark glyphs. A
+// level button draws holder 3 as its bar, as long as its level.
 struct StyleIcon {
     int32_t style;
     const char* off;
@@ -64,6 +65,8 @@ constexpr StyleIcon kStyleIcons[] = {
     {18, "IconSourceDrag.png", nullptr},
     // The filter buttons' enable switches.
     {20, "IconEnabledOff.png", "IconEnabledOn.png"},
+    // The slot's level bar.
+    {21, "ButtonSlotLevelBar.png", nullptr},
     // Remove Source and Remove Slot.
     {22, "IconCloseSmallDark.png", nullptr},
     // The slot's invert toggle.

@@ -115,17 +115,23 @@ BarAnimation* ControlBar::animateControl(Control& child, BarAnimation::Kind kind
                             handler.release(), scrollArea);
 }
 
-void ControlBar::insertControl(int index, Control* control, ScrollArea* scrollArea) {
+void ControlBar::insertControl(int index, Control* control, ScrollArea* scrollArea,
+                               NotifyEvent::Handler* grownHandler) {
+    std::unique_ptr<NotifyEvent::Handler> handler(grownHandler);
     if (control == nullptr) return;
-    animateControl(*control, BarAnimation::Kind::kInsert, 0.0f, nullptr, scrollArea);
+    // The growth's end calls the handler; without a growth it is called below.
+    const bool grows = animator() != nullptr && !isBeingRemoved(control);
+    animateControl(*control, BarAnimation::Kind::kInsert, 0.0f, grows ? handler.release() : nullptr,
+                   scrollArea);
     if (control->getParent() == this) {
         setChildIndex(control, index);
         requestLayout();
-        return;
+    } else {
+        setChildInsertionIndex(index);
+        control->parent.setValue(this);
+        setChildInsertionIndex(-1);
     }
-    setChildInsertionIndex(index);
-    control->parent.setValue(this);
-    setChildInsertionIndex(-1);
+    if (handler != nullptr) handler->invoke(control);
 }
 
 void ControlBar::removeControlAt(int index, NotifyEvent::Handler* completionHandler) {

@@ -63,8 +63,11 @@ public:
 
     // Makes the bar the control's parent at the child index; with an
     // animator the control grows in (and fades in) from nothing. The scroll
-    // area, if any, is the one that holds the bar.
-    void insertControl(int index, Control* control, ScrollArea* scrollArea = nullptr);
+    // area, if any, is the one that holds the bar. Takes the handler (may be
+    // null): it is called with the control once it has grown in (at once
+    // without an animation), or with nothing when the control died first.
+    void insertControl(int index, Control* control, ScrollArea* scrollArea = nullptr,
+                       NotifyEvent::Handler* grownHandler = nullptr);
     // Takes the handler (may be null). With an animator the child fades and
     // shrinks out and is then deleted; without one it is deleted at once.
     // Either way the handler is then called with nothing (null). An index

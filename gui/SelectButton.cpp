@@ -49,10 +49,17 @@ SelectButton::~SelectButton() {
 
 void SelectButton::selectChoice(int index) {
     AliveGuard alive(this);
+    // A native menu takes the capture, which ends the press's gesture: the
+    // choice is then a whole gesture of its own, so that an end follows it.
+    const bool own = !inGesture();
+    if (own) performGesture(0, 0);
+    if (!alive.alive()) return;
     resetStep_ = true;
     performGesture(1, minimum.getValue() + index - gesturePosition());
     if (!alive.alive()) return;
     resetStep_ = false;
+    if (own) performGesture(2, 0);
+    if (!alive.alive()) return;
     fireEvent5();
 }
 

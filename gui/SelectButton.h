@@ -8,9 +8,9 @@
 //
 // The menu holds one item per choice (optionally grouped into submenus);
 // choosing item i changes the value to minimum + i in one reset step and
-// clicks the button once. A disabled item's choice is shown as the next
-// enabled choice after it (or else the nearest before it), and the wheel
-// skips disabled items.
+// clicks the button once. The step lies inside a gesture: the press's, or,
+// when that has ended (a native menu takes the capture), one of its own. A disabled item's choice is shown as
+// the next enabled choice after it (or else the nearest before it), and the wheel skips disabled items.
 //
 // The shown text goes to the first text line of the label target, another
 // button, when one is set (the link clears itself when that button dies),

@@ -89,7 +89,7 @@ void SourceContainer::layoutSlots() {
         const int32_t count = slotCounts_[static_cast<size_t>(output)];
         columns = std::max(columns, count / slotsPerColumn_ + 1);
         if (gui::Control* button = addSlotButtons_[static_cast<size_t>(output)]) {
-            const gui::Point at = slotPosition(output, count);
+            const gui::Point at = addSlotPosition(output);
             button->setX(at.x);
             button->setY(at.y);
         }
@@ -116,6 +116,13 @@ gui::Point SourceContainer::slotPosition(int32_t output, int32_t index) const {
     return gui::Point(controller_.margin.getValue() +
                           static_cast<float>(column) * (slotWidth + controller_.columnSpacing.getValue()),
                       slotAreaTop() + static_cast<float>(row) * pitch);
+}
+
+gui::Point SourceContainer::addSlotPosition(int32_t output) const {
+    const int32_t count = slotCounts_.at(static_cast<size_t>(output));
+    gui::Point at = slotPosition(output, count);
+    if (count >= std::max(1, slotsPerColumn_)) at.x += std::max(0.0f, -controller_.columnSpacing.getValue());
+    return at;
 }
 
 void SourceContainer::panelBoundsChanged() {

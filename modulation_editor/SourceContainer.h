@@ -44,6 +44,12 @@ public:
     // offset), each with slotsPerColumn rows of (slot panel width + slot
     // spacing), a new column every slotsPerColumn slots.
     gui::Point slotPosition(int32_t output, int32_t index) const;
+    // Where an output's Add Slot button stands: after its last slot, in that
+    // slot's place. Columns of slot panels may overlap (a negative column
+    // spacing lays their shadows over each other); a button that starts a
+    // new column steps right by that overlap, so that the column before it
+    // never covers it.
+    gui::Point addSlotPosition(int32_t output) const;
 
     float minWidth = 0.0f;
     // The width of one slot panel (the slot list's), for the columns.

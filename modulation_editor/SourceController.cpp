@@ -408,9 +408,17 @@ void SourceController::rebuildContainers() {
                                strip_->scrollArea()->height.getValue());
             container->layoutSlots();
         }
-    // The insertion grows the new container to the width it has now.
+    // The insertion grows the new container to the width it has now. Once
+    // it has grown, its selected panel scrolls into view: when it was
+    // selected the bar had not laid it out, and the strip's range fell
+    // short of it.
     if (SourceContainer* inserted = containerAt(insertedAt))
-        bar_->insertControl(insertedAt, inserted, strip_->scrollArea());
+        bar_->insertControl(insertedAt, inserted, strip_->scrollArea(), NotifyEvent::bind([](void* grown) {
+                                auto* container =
+                                    dynamic_cast<SourceContainer*>(static_cast<gui::Control*>(grown));
+                                SourceInterface* panel = container != nullptr ? container->panel() : nullptr;
+                                if (panel != nullptr && panel->selected.getValue()) panel->scrollIntoView();
+                            }));
 }
 
 void SourceController::updateSourceBar() {

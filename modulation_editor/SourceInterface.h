@@ -50,6 +50,9 @@ public:
     virtual void removeSource();
     // Filters the slot list to this source's outputs.
     virtual void showSourceSlots();
+    // Scrolls the source strip so that the panel shows (as its selection
+    // does), animated with an animator.
+    void scrollIntoView();
     virtual bool isAlwaysVisible() { return false; }
     // After the source's parameters changed: the header refreshes.
     virtual void refreshFromParameters();
@@ -89,7 +92,6 @@ public:
 
 private:
     void selectionChanged();
-    void scrollIntoView();
 
     SourceHost& controller_;
     gui::Control* header_ = nullptr;

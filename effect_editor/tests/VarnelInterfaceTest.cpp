@@ -884,6 +884,9 @@ TEST_F(VarnelInterfaceTest, EverySourcePanelsRemoveButtonIsSizedAndRemovesItsSou
         ASSERT_FALSE(editor->sourceController()->panels().empty());
         SourceInterface* panel = editor->sourceController()->panels().front();
         ASSERT_EQ(panel->sourceId().type, type);
+        // The strip shows the source added last: this panel comes into view first.
+        panel->scrollIntoView();
+        ui->advance(1500);
         gui::Button* remove = panel->removeButton();
         ASSERT_NE(remove, nullptr);
         const gui::Rect r = remove->bounds.getValue();

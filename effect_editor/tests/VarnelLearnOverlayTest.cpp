@@ -11,8 +11,10 @@
 #include "effect_editor/FilterInterface.h"
 #include "effect_editor/XYSourceInterface.h"
 #include "effect_editor/tests/FilterRig.h"
+#include "gui/ImageLabel.h"
 #include "gui/ScrollButton.h"
 #include "gui/ScrollStrip.h"
+#include "gui/Text.h"
 #include "modulation_editor/ModulationScrollStrip.h"
 #include "modulation_editor/SourceContainer.h"
 #include "modulation_editor/SourceSelectionBar.h"
@@ -168,6 +170,38 @@ TEST_F(VarnelLearnOverlayTest, WithTheModulationSectionHiddenThePadsOfferNothing
     // Leaving the mode drops the handles' learn ghosts with the others.
     editor->setMidiLearnActive(false);
     EXPECT_EQ(overlay->learnGhostCount(), 0);
+}
+
+// The note's Clear and Close captions stand on plain paper: no mark of the
+// note's art lies under its buttons (the note's width maps onto its art's).
+TEST_F(VarnelLearnOverlayTest, TheNotesButtonsStandOnPlainPaper) {
+    MidiLearnController* overlay = learn();
+    ASSERT_NE(overlay, nullptr);
+    gui::ImageLabel* note = overlay->instructionLabel();
+    ASSERT_NE(note, nullptr);
+    const gui::Bitmap& art = note->background();
+    ASSERT_GT(art.pixelWidth(), 0);
+    const gui::Rect n = note->bounds.getValue();
+    // The note's pixels in the button's box, clear of the note's rim and
+    // shadow (its outer 5).
+    constexpr float kFrame = 6.0f;
+    const float perX = float(art.pixelWidth()) / n.width();
+    const float perY = float(art.pixelHeight()) / n.height();
+    for (gui::Button* button : {overlay->clearButton(), overlay->closeButton()}) {
+        ASSERT_NE(button, nullptr);
+        SCOPED_TRACE(button->textLine(0)->text.getValue());
+        const gui::Rect box =
+            intersection(button->bounds.getValue(),
+                         gui::Rect(n.left + kFrame, n.top + kFrame, n.right - kFrame, n.bottom - kFrame));
+        ASSERT_FALSE(box.isEmpty());
+        const gui::Rect r = box.offset(-n.left, -n.top);
+        const gui::Color paper = art.pixelAt(int(r.left * perX), int(r.top * perY));
+        int marks = 0;
+        for (int y = int(r.top * perY); y < int(r.bottom * perY); ++y)
+            for (int x = int(r.left * perX); x < int(r.right * perX); ++x)
+                if (!(art.pixelAt(x, y) == paper)) ++marks;
+        EXPECT_EQ(marks, 0) << "the note's art has marks under the button";
+    }
 }
 
 } // namespace

@@ -173,6 +173,26 @@ TEST_F(SlotInTheListTest, TheInvertAndRemoveButtonsAreSizedAndTheirClicksInvertO
     EXPECT_EQ(adapter->gestureFaults(), "");
 }
 
+// The slot's level shows as a bar along the row, as long as the level: at
+// the full level it reaches past the bypass toggle up to the target
+// selector, and at 0 it is gone.
+TEST_F(SlotInTheListTest, TheLevelShowsAsABarAlongTheRow) {
+    ModulationSlotParameterSet& slot = *editor->slotSet(0);
+    const gui::Rect row = test::rootRect(*panel->slotControl(SlotInterface::kLevel));
+    const gui::Rect bypass = test::rootRect(*panel->bypassButton());
+    const gui::Rect target = test::rootRect(*panel->targetButton());
+    // Between the bypass toggle and the target selector, clear of the row's rim.
+    const gui::Rect open(bypass.right + 2.0f, row.top + 4.0f, target.left - 2.0f, row.bottom - 4.0f);
+    ASSERT_FALSE(open.isEmpty());
+    const gui::Rect end(open.right - 4.0f, open.top, open.right, open.bottom);
+    auto look = [&](float level, const gui::Rect& area) {
+        automate(slot.level, level);
+        return test::paintedPixels(*ui, area);
+    };
+    EXPECT_TRUE(look(1.0f, open) != look(0.0f, open)) << "the level shows no bar";
+    EXPECT_TRUE(look(1.0f, end) != look(0.0f, end)) << "the full level's bar stops short of the selector";
+}
+
 // The bypass and invert toggles show an icon on their faces, on and off,
 // and look different on and off; the Add Slot button shows its plus; and
 // while the slot closes a loop (an XLFO modulating its own rate) the bypass

@@ -259,6 +259,26 @@ TEST(BarAnimation, AnimationsStillRunningWhenTheAnimatorGoesEndCleanly) {
     EXPECT_EQ(rig.handed, std::vector<void*>{nullptr});
 }
 
+// An insertion's handler hears of the child once it has grown in, and of
+// nothing when the child died before.
+TEST(BarAnimation, AnInsertionsHandlerRunsWhenTheChildHasGrownIn) {
+    Rig rig;
+    Control* child = rig.child();
+    rig.bar->insertControl(0, child, nullptr, rig.handler());
+    rig.tickAt(225);
+    EXPECT_EQ(rig.handlers, 0);
+    rig.tickAt(300);
+    EXPECT_EQ(rig.handed, std::vector<void*>{child});
+    EXPECT_FLOAT_EQ(child->width.getValue(), 40);
+
+    Control* doomed = rig.child();
+    rig.bar->insertControl(1, doomed, nullptr, rig.handler());
+    rig.tickAt(375);
+    delete doomed;
+    rig.tickAt(450);
+    EXPECT_EQ(rig.handed, (std::vector<void*>{child, nullptr}));
+}
+
 TEST(BarAnimation, ACompletionHandlerMayAnimateItsChildAgain) {
     Rig rig;
     Control* child = rig.add();

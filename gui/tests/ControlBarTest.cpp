@@ -422,7 +422,7 @@ TEST(ControlBar, TouchDragsGoToAnAncestor) {
     EXPECT_EQ(rig.bar->touchFlags.getValue(), Control::kHandTouchToAncestor);
 }
 
-TEST(ControlBar, RemovingAndCollapsingWithoutAnAnimatorHappenAtOnce) {
+TEST(ControlBar, InsertingRemovingAndCollapsingWithoutAnAnimatorHappenAtOnce) {
     Rig rig;
     ControlBar& bar = *rig.bar;
     bar.setBoundsXYWH(0, 0, 100, 20);
@@ -447,6 +447,13 @@ TEST(ControlBar, RemovingAndCollapsingWithoutAnAnimatorHappenAtOnce) {
     EXPECT_FLOAT_EQ(b->height.getValue(), 10);
     EXPECT_FLOAT_EQ(c->x.getValue(), 0);
     EXPECT_EQ(b->getParent(), &bar);
+
+    // An insertion has grown in at once: its handler hears of the control.
+    auto* inserted = new Control(rig.ui);
+    bar.insertControl(0, inserted, nullptr,
+                      NotifyEvent::bind([&handed](void* child) { handed.push_back(child); }));
+    EXPECT_EQ(inserted->getParent(), &bar);
+    EXPECT_EQ(handed, (std::vector<void*>{nullptr, inserted}));
 }
 
 } // namespace

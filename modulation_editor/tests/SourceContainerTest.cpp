@@ -80,6 +80,43 @@ TEST_F(SourceContainerTest, SlotPanelsStandUnderTheirOutputs) {
     EXPECT_EQ(panelOf(3)->getParent(), xlfo);
 }
 
+// Columns whose panels overlap (a negative column spacing, as the product
+// sets to lay the slots' shadows over each other) never cover the Add Slot
+// button: one that starts a new column stands clear of the column before it,
+// one inside a column stands where the next slot will.
+TEST_F(SourceContainerTest, TheColumnBeforeNeverCoversTheAddSlotButton) {
+    sources->slotPanelWidth.setValue(20.0f);
+    sources->slotSpacing.setValue(4.0f);
+    sources->columnSpacing.setValue(-9.0f);
+    slots->panelWidth.setValue(50.0f);
+    setActive(model->xlfos, 1);
+    sources->rebuildSourceContainers();
+    SourceContainer* xlfo = sources->containerAt(0);
+    const int32_t rows = xlfo->slotsPerColumn();
+    ASSERT_GE(rows, 1);
+    for (int32_t count : {rows - 1, rows, 2 * rows}) {
+        if (count < 0) continue;
+        setSlotsInUse(count);
+        for (int32_t s = 0; s < count; ++s)
+            connect(s, 8, s);
+        slots->refreshSlots(-1);
+        SCOPED_TRACE(count);
+        ASSERT_EQ(xlfo->slotCounts(), std::vector<int32_t>{count});
+        const gui::Rect button = xlfo->addSlotButtons()[0]->bounds.getValue();
+        const gui::Point next = xlfo->slotPosition(0, count);
+        EXPECT_FLOAT_EQ(button.top, next.y);
+        for (int32_t k = 0; k < slots->listedCount(); ++k) {
+            const gui::Rect slot = slots->panelAt(k)->bounds.getValue();
+            if (slot.top == button.top) {
+                EXPECT_GE(button.left, slot.right) << k;
+            }
+        }
+        if (count % rows != 0 || count == 0) {
+            EXPECT_FLOAT_EQ(button.left, next.x);
+        }
+    }
+}
+
 // A panel that changes its width (an XLFO panel whose step panel opens)
 // takes its container with it, and the containers after it make room.
 TEST_F(SourceContainerTest, AContainerFollowsItsPanelsWidth) {

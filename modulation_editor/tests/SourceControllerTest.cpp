@@ -133,6 +133,32 @@ TEST_F(SourceControllerTest, AnAddedSourceGrowsInToItsPanelsWidth) {
     }
 }
 
+// A source added past the strip's right edge comes into view once its
+// container has grown in (its selection alone found it not laid out yet,
+// the strip's range short of it), and one added in view leaves the strip.
+TEST_F(SourceControllerTest, AnAddedSourcePastTheStripsEdgeComesIntoView) {
+    gui::ScrollArea* area = sources->strip().scrollArea();
+    auto visible = [&](SourceInterface* added) {
+        const float x = added->toRoot(gui::Point(0.0f, 0.0f)).x - area->toRoot(gui::Point(0.0f, 0.0f)).x;
+        return x >= 0.0f && x + added->width.getValue() <= area->width.getValue();
+    };
+    setActive(model->xlfos, 2);
+    sources->addSource(2);
+    ui->advance(2000);
+    ASSERT_EQ(sources->panels().size(), 3u);
+    EXPECT_TRUE(visible(panel(2)));
+    EXPECT_EQ(area->scrollX.getValue(), 0.0f);
+
+    setActive(model->xlfos, 6);
+    sources->addSource(3);
+    ui->advance(2000);
+    ASSERT_EQ(sources->panels().size(), 8u);
+    SourceInterface* follower = panel(7);
+    EXPECT_EQ(follower->sourceId(), (SourceId{3, 0}));
+    EXPECT_GT(area->scrollX.getValue(), 0.0f);
+    EXPECT_TRUE(visible(follower)) << "scrolled to " << area->scrollX.getValue();
+}
+
 // Removing XLFO 2 of 3 keeps the third panel, now instance 1, with its
 // knob on target 19 and the slots that used it retargeted.
 TEST_F(SourceControllerTest, RemovingASourceKeepsTheLaterPanels) {

@@ -1,6 +1,7 @@
 #include "gui/windows/WindowsPopupMenu.h"
 
 #include "gui/RootLockScope.h"
+#include "gui/SelectButton.h"
 #include "gui/tests/windows/WindowsTestSupport.h"
 #include "gui/windows/WindowsInterface.h"
 
@@ -109,6 +110,38 @@ TEST_F(WinPopupMenu, AnEditorDestroyedWhileTheMenuIsOpenRunsNothing) {
     }
     EXPECT_TRUE(chosen.empty());
     EXPECT_TRUE(IsWindowEnabled(bystander.handle()));
+}
+
+// The gesture phases a value control reports, in order.
+struct GesturePhases : ValueControlListener {
+    int valueControlQuery(ValueControl*, int) override { return 0; }
+    void beginValueControlGroup() override {}
+    void valueControlChanged(ValueControl*, int phase, int) override { phases += char('0' + phase); }
+    void endValueControlGroup() override {}
+    std::string phases;
+};
+
+// The native menu takes the capture from the press, which ends the press's
+// gesture; the choice is then a whole gesture of its own, so that its end
+// (where the editor stores an undo step) follows the value.
+TEST_F(WinPopupMenu, ASelectButtonsChoiceIsAWholeGesture) {
+    GesturePhases listener;
+    auto* button = new SelectButton(*ui, nullptr);
+    button->setBoundsXYWH(10, 10, 80, 20);
+    button->maximum.setValue(2);
+    for (const char* choice : {"A", "B", "C"})
+        button->addChoice(choice);
+    button->parent.setValue(ui->rootControl());
+    button->setListener(&listener);
+    {
+        test::ModalCloser closer(pressKeys({VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}));
+        SendMessageW(ui->window(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
+        EXPECT_TRUE(closer.finished());
+    }
+    SendMessageW(ui->window(), WM_LBUTTONUP, 0, MAKELPARAM(20, 20));
+    EXPECT_EQ(button->value.getValue(), 2);
+    EXPECT_EQ(listener.phases, "02012");
+    delete button;
 }
 
 TEST_F(WinPopupMenu, OtherThreadsGetNoMenu) {

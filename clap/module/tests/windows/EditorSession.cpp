@@ -105,6 +105,13 @@ Picture readPng(const std::string& path) {
     Picture picture;
     std::ifstream in(path, std::ios::binary);
     if (!in) return picture;
+    // A reference is read as written: the process-wide gamma factor, which
+    // an editor opened in this program sets, stays out of it.
+    struct PlainGamma {
+        const float factor = gui::PngDecoder::getGammaFactor();
+        PlainGamma() { gui::PngDecoder::setGammaFactor(1.0f); }
+        ~PlainGamma() { gui::PngDecoder::setGammaFactor(factor); }
+    } plain;
     gui::PngDecoder decoder(in);
     const gui::PngDecoder::Header& header = decoder.readHeader();
     picture.width = header.width;
@@ -159,8 +166,11 @@ ClapModule& EditorSession::module() {
     return *loaded;
 }
 
-EditorSession::EditorSession() {
-    const clap_plugin_factory_t* factory = module().pluginFactory();
+EditorSession::EditorSession() : EditorSession(module(), gui::test::TestWindow::Visibility::kShown) {}
+
+EditorSession::EditorSession(ClapModule& module, gui::test::TestWindow::Visibility visibility)
+    : window_(L"Varnel host", visibility) {
+    const clap_plugin_factory_t* factory = module.pluginFactory();
     plugin_ = std::make_unique<HostedPlugin>(host_, factory, factory->get_plugin_descriptor(factory, 0)->id);
     EXPECT_TRUE(plugin_->plugin() && plugin_->init());
     // The host follows the editor's resize requests.
@@ -291,6 +301,28 @@ void EditorSession::drag(int x, int y, int dx, int dy, int steps, WPARAM keys) {
     }
     mouse(WM_LBUTTONUP, x + dx, y + dy, keys);
     pump(20);
+}
+
+void EditorSession::click(int x, int y, WPARAM keys) {
+    mouse(WM_MOUSEMOVE, x, y, keys);
+    mouse(WM_LBUTTONDOWN, x, y, keys | MK_LBUTTON);
+    mouse(WM_LBUTTONUP, x, y, keys);
+}
+
+void EditorSession::doubleClick(int x, int y) {
+    mouse(WM_MOUSEMOVE, x, y);
+    mouse(WM_LBUTTONDOWN, x, y, MK_LBUTTON);
+    mouse(WM_LBUTTONUP, x, y);
+    mouse(WM_LBUTTONDBLCLK, x, y, MK_LBUTTON);
+    mouse(WM_LBUTTONUP, x, y);
+}
+
+void EditorSession::typeAndEnter(const std::string& text) {
+    HWND focus = GetFocus();
+    for (char c : text)
+        SendMessageW(focus, WM_CHAR, WPARAM(static_cast<unsigned char>(c)), 1);
+    SendMessageW(focus, WM_KEYDOWN, VK_RETURN, 1);
+    if (IsWindow(focus)) SendMessageW(focus, WM_KEYUP, VK_RETURN, LPARAM(0xC0000001u));
 }
 
 } // namespace e2e

@@ -46,7 +46,8 @@ RECT followingArea(const Picture& a, const Picture& b, const Picture& again, int
 // most 0.1 % of the pixels lie off by up to 32. The text says why not.
 bool matches(const Picture& picture, const Picture& reference, std::string& why);
 
-// Reads a reference written by writePng; an empty picture when it is missing.
+// Reads a reference written by writePng (without the decoder's gamma
+// factor); an empty picture when it is missing.
 Picture readPng(const std::string& path);
 bool writePng(const Picture& picture, const std::string& path);
 
@@ -67,7 +68,11 @@ public:
     // Loads the plug-in file once per process.
     static ClapModule& module();
 
+    // An instance of the plug-in file, in a shown host window.
     EditorSession();
+    // An instance of the module's plug-in; with kHidden its host window
+    // stays hidden (an editor that is driven but never looked at).
+    EditorSession(ClapModule& module, gui::test::TestWindow::Visibility visibility);
     ~EditorSession();
     EditorSession(const EditorSession&) = delete;
     EditorSession& operator=(const EditorSession&) = delete;
@@ -99,12 +104,19 @@ public:
     // Mouse messages at device pixels of the editor's window.
     void mouse(UINT message, int x, int y, WPARAM keys = 0);
     void drag(int x, int y, int dx, int dy, int steps, WPARAM keys = 0);
+    // A press and release there (the pointer moved there first), and the
+    // system's double click: press, release, double-click press, release.
+    void click(int x, int y, WPARAM keys = 0);
+    void doubleClick(int x, int y);
+    // Characters typed into the window that has the keyboard focus, then
+    // Enter (key down and up).
+    void typeAndEnter(const std::string& text);
 
 private:
     TestHost host_;
     std::unique_ptr<HostedPlugin> plugin_;
     const clap_plugin_gui_t* gui_ = nullptr;
-    gui::test::TestWindow window_{L"Varnel host"};
+    gui::test::TestWindow window_;
     HWND child_ = nullptr;
 };
 

@@ -8,6 +8,7 @@
 // and look at every picture before committing it.
 
 #include "clap/module/tests/windows/EditorSession.h"
+#include "clap/module/tests/windows/EditorStates.h"
 
 #include <gtest/gtest.h>
 
@@ -18,27 +19,10 @@
 namespace {
 
 using e2e::EditorSession;
+using e2e::EditorState;
 using e2e::Picture;
 using e2e::Profile;
-
-// The version the plug-in shows: a profile that ran it before is past the
-// welcome.
-constexpr const char* kVersion = "2.00";
-
-// Pictures with the software root.
-Profile pictureProfile() {
-    Profile profile;
-    profile.shared = {{"GraphicsAcceleration", 0}};
-    return profile;
-}
-
-// The wide layout with the modulation section and the filter section open.
-Profile fullProfile() {
-    Profile profile = pictureProfile();
-    profile.product = {{"ShowModulation", 1}, {"InterfaceLayout", 1}, {"ExpandedSection", 1}};
-    profile.currentVersion = kVersion;
-    return profile;
-}
+using e2e::scaleName;
 
 std::string referencePath(const std::string& name) {
     const char* source = std::getenv("VARNEL_SOURCE_DIR");
@@ -58,30 +42,18 @@ void expectReference(const Picture& picture, const std::string& name) {
     EXPECT_TRUE(e2e::matches(picture, reference, why)) << name << ": " << why;
 }
 
-std::string scaleName(double scale) {
-    return std::to_string(int(scale * 100.0 + 0.5));
-}
-
-// One source of each kind: the counts of the XY controllers, XLFOs, envelope
-// generators, envelope followers and MIDI sources ("Num Active ...").
-void addOneSourceOfEachKind(EditorSession& session) {
-    std::vector<std::pair<clap_id, double>> counts;
-    for (uint32_t index : {39u, 48u, 487u, 536u, 549u}) {
-        std::optional<clap_param_info_t> info = session.plugin().paramInfo(index);
-        ASSERT_TRUE(info);
-        counts.emplace_back(info->id, 1.0);
-    }
-    session.automate(counts);
+void expectSize(EditorSession& session, uint32_t width, uint32_t height) {
+    uint32_t w = 0, h = 0;
+    ASSERT_TRUE(session.gui()->get_size(session.plugin().plugin(), &w, &h));
+    EXPECT_EQ(w, width);
+    EXPECT_EQ(h, height);
 }
 
 TEST(VarnelEditorEndToEnd, AFreshProfileOpensTheSmallEditor) {
-    e2e::resetProfile(pictureProfile());
+    e2e::resetProfileFor(EditorState::kFresh);
     EditorSession session;
-    ASSERT_TRUE(session.open(1.0));
-    uint32_t width = 0, height = 0;
-    ASSERT_TRUE(session.gui()->get_size(session.plugin().plugin(), &width, &height));
-    EXPECT_EQ(width, 640u);
-    EXPECT_EQ(height, 321u);
+    ASSERT_TRUE(e2e::openIn(session, EditorState::kFresh, 1.0));
+    expectSize(session, 640, 321);
     expectReference(session.settledPicture(), "EditorFresh100");
 }
 
@@ -89,18 +61,10 @@ class FullEditor : public ::testing::TestWithParam<double> {};
 
 TEST_P(FullEditor, MatchesItsReference) {
     const double scale = GetParam();
-    e2e::resetProfile(fullProfile());
+    e2e::resetProfileFor(EditorState::kFull);
     EditorSession session;
-    addOneSourceOfEachKind(session);
-    // Filter 1 on, a resonant low pass at about 1 kHz (log2 of the frequency).
-    session.automate({{session.param("Filter 1 Enabled"), 1.0},
-                      {session.param("Filter 1 Freq"), 10.0},
-                      {session.param("Filter 1 Peak"), 0.5}});
-    ASSERT_TRUE(session.open(scale));
-    uint32_t width = 0, height = 0;
-    ASSERT_TRUE(session.gui()->get_size(session.plugin().plugin(), &width, &height));
-    EXPECT_EQ(width, uint32_t(926 * scale + 0.5));
-    EXPECT_EQ(height, uint32_t(514 * scale + 0.5));
+    ASSERT_TRUE(e2e::openIn(session, EditorState::kFull, scale));
+    expectSize(session, uint32_t(e2e::devicePixels(926, scale)), uint32_t(e2e::devicePixels(514, scale)));
     expectReference(session.settledPicture(), "EditorFull" + scaleName(scale));
 }
 
@@ -108,6 +72,14 @@ INSTANTIATE_TEST_SUITE_P(Scales, FullEditor, ::testing::Values(1.0, 1.5, 2.0),
                          [](const ::testing::TestParamInfo<double>& info) {
                              return "At" + scaleName(info.param);
                          });
+
+// A click on MIDI Learn lays the learn overlay over the full editor.
+TEST(VarnelEditorEndToEnd, TheLearnOverlayMatchesItsReference) {
+    e2e::resetProfileFor(EditorState::kLearn);
+    EditorSession session;
+    ASSERT_TRUE(e2e::openIn(session, EditorState::kLearn, 1.0));
+    expectReference(session.settledPicture(), "EditorLearn100");
+}
 
 // What the host received from the editor through one flush: the parameter's
 // gestures and values in order ('b' begin, 'e' end, 'v' a value).
@@ -156,8 +128,7 @@ class EditorSequence : public ::testing::TestWithParam<SequenceCase> {};
 // of the software root, then driven with either root.
 TEST_P(EditorSequence, AutomationAndMouseOnDelayOneFeedback) {
     const SequenceCase c = GetParam();
-    Profile profile = pictureProfile();
-    profile.currentVersion = kVersion;
+    Profile profile = e2e::pictureProfile();
     e2e::resetProfile(profile);
     RECT knob{};
     {
@@ -226,7 +197,7 @@ TEST_P(EditorSequence, AutomationAndMouseOnDelayOneFeedback) {
 // the reference pictures), and the pointer over it lights it.
 TEST_P(EditorSequence, ADragOnFilterOnesHandleGivesFreqAndPeakGestures) {
     const SequenceCase c = GetParam();
-    Profile profile = fullProfile();
+    Profile profile = e2e::fullProfile();
     profile.shared["GraphicsAcceleration"] = c.accelerated ? 1 : 0;
     e2e::resetProfile(profile);
     EditorSession session;
