@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstring>
 #include <sstream>
+#include <utility>
 
 // --- The framework's way to the host
 
@@ -99,30 +100,30 @@ private:
 
 namespace {
 
-template <class F, class R> R guarded(const clap_plugin_t* plugin, R failure, F&& body) {
-    try {
-        ClapPluginAdapter* adapter = ClapPluginAdapter::from(plugin);
-        return adapter != nullptr ? body(*adapter) : failure;
-    } catch (...) {
-        return failure;
-    }
+// Every entry point of an instance: the thread it expects and its name in
+// a report, the answer for a failure, and the call.
+template <class F, class R>
+R guarded(const clap_plugin_t* plugin, ClapThread expected, const char* call, R failure, F&& body) {
+    return guardedCall<ClapPluginAdapter>(plugin, expected, call, failure, std::forward<F>(body));
 }
 
 const clap_plugin_audio_ports_t audioPortsTable{
     [](const clap_plugin_t* plugin, bool isInput) {
-        return guarded(plugin, 0u, [&](ClapPluginAdapter& a) { return a.audioPortCount(isInput); });
+        return guarded(plugin, ClapThread::kMain, "clap.audio-ports count", 0u,
+                       [&](ClapPluginAdapter& a) { return a.audioPortCount(isInput); });
     },
     [](const clap_plugin_t* plugin, uint32_t index, bool isInput, clap_audio_port_info_t* info) {
-        return guarded(plugin, false,
+        return guarded(plugin, ClapThread::kMain, "clap.audio-ports get", false,
                        [&](ClapPluginAdapter& a) { return a.audioPortInfo(index, isInput, info); });
     }};
 
 const clap_plugin_note_ports_t notePortsTable{
     [](const clap_plugin_t* plugin, bool isInput) -> uint32_t {
-        return guarded(plugin, 0u, [&](ClapPluginAdapter&) { return isInput ? 1u : 0u; });
+        return guarded(plugin, ClapThread::kMain, "clap.note-ports count", 0u,
+                       [&](ClapPluginAdapter&) { return isInput ? 1u : 0u; });
     },
     [](const clap_plugin_t* plugin, uint32_t index, bool isInput, clap_note_port_info_t* info) {
-        return guarded(plugin, false, [&](ClapPluginAdapter&) {
+        return guarded(plugin, ClapThread::kMain, "clap.note-ports get", false, [&](ClapPluginAdapter&) {
             if (info == nullptr || !isInput || index != 0) return false;
             *info = {};
             info->id = 0;
@@ -135,46 +136,53 @@ const clap_plugin_note_ports_t notePortsTable{
 
 const clap_plugin_audio_ports_config_t portsConfigTable{
     [](const clap_plugin_t* plugin) {
-        return guarded(plugin, 0u, [&](ClapPluginAdapter& a) { return a.configCount(); });
+        return guarded(plugin, ClapThread::kMain, "clap.audio-ports-config count", 0u,
+                       [&](ClapPluginAdapter& a) { return a.configCount(); });
     },
     [](const clap_plugin_t* plugin, uint32_t index, clap_audio_ports_config_t* config) {
-        return guarded(plugin, false, [&](ClapPluginAdapter& a) { return a.configInfo(index, config); });
+        return guarded(plugin, ClapThread::kMain, "clap.audio-ports-config get", false,
+                       [&](ClapPluginAdapter& a) { return a.configInfo(index, config); });
     },
     [](const clap_plugin_t* plugin, clap_id id) {
-        return guarded(plugin, false, [&](ClapPluginAdapter& a) { return a.selectConfig(id); });
+        return guarded(plugin, ClapThread::kMain, "clap.audio-ports-config select", false,
+                       [&](ClapPluginAdapter& a) { return a.selectConfig(id); });
     }};
 
 const clap_plugin_audio_ports_config_info_t portsConfigInfoTable{
     [](const clap_plugin_t* plugin) {
-        return guarded(plugin, CLAP_INVALID_ID, [&](ClapPluginAdapter& a) { return a.currentConfig(); });
+        return guarded(plugin, ClapThread::kMain, "clap.audio-ports-config-info current_config",
+                       CLAP_INVALID_ID, [&](ClapPluginAdapter& a) { return a.currentConfig(); });
     },
     [](const clap_plugin_t* plugin, clap_id configId, uint32_t index, bool isInput,
        clap_audio_port_info_t* info) {
-        return guarded(plugin, false, [&](ClapPluginAdapter& a) {
-            return a.configPortInfo(configId, index, isInput, info);
-        });
+        return guarded(
+            plugin, ClapThread::kMain, "clap.audio-ports-config-info get", false,
+            [&](ClapPluginAdapter& a) { return a.configPortInfo(configId, index, isInput, info); });
     }};
 
 const clap_plugin_params_t paramsTable{
     [](const clap_plugin_t* plugin) {
-        return guarded(plugin, 0u, [&](ClapPluginAdapter& a) { return a.paramCount(); });
+        return guarded(plugin, ClapThread::kMain, "clap.params count", 0u,
+                       [&](ClapPluginAdapter& a) { return a.paramCount(); });
     },
     [](const clap_plugin_t* plugin, uint32_t index, clap_param_info_t* info) {
-        return guarded(plugin, false, [&](ClapPluginAdapter& a) { return a.paramInfo(index, info); });
+        return guarded(plugin, ClapThread::kMain, "clap.params get_info", false,
+                       [&](ClapPluginAdapter& a) { return a.paramInfo(index, info); });
     },
     [](const clap_plugin_t* plugin, clap_id id, double* value) {
-        return guarded(plugin, false, [&](ClapPluginAdapter& a) { return a.paramValue(id, value); });
+        return guarded(plugin, ClapThread::kMain, "clap.params get_value", false,
+                       [&](ClapPluginAdapter& a) { return a.paramValue(id, value); });
     },
     [](const clap_plugin_t* plugin, clap_id id, double value, char* text, uint32_t capacity) {
-        return guarded(plugin, false,
+        return guarded(plugin, ClapThread::kMain, "clap.params value_to_text", false,
                        [&](ClapPluginAdapter& a) { return a.paramValueToText(id, value, text, capacity); });
     },
     [](const clap_plugin_t* plugin, clap_id id, const char* text, double* value) {
-        return guarded(plugin, false,
+        return guarded(plugin, ClapThread::kMain, "clap.params text_to_value", false,
                        [&](ClapPluginAdapter& a) { return a.paramTextToValue(id, text, value); });
     },
     [](const clap_plugin_t* plugin, const clap_input_events_t* in, const clap_output_events_t* out) {
-        guarded(plugin, 0, [&](ClapPluginAdapter& a) {
+        guarded(plugin, ClapThread::kAudioWhileActive, "clap.params flush", 0, [&](ClapPluginAdapter& a) {
             a.flush(in, out);
             return 0;
         });
@@ -182,10 +190,12 @@ const clap_plugin_params_t paramsTable{
 
 const clap_plugin_state_t stateTable{
     [](const clap_plugin_t* plugin, const clap_ostream_t* stream) {
-        return guarded(plugin, false, [&](ClapPluginAdapter& a) { return a.saveState(stream); });
+        return guarded(plugin, ClapThread::kMain, "clap.state save", false,
+                       [&](ClapPluginAdapter& a) { return a.saveState(stream); });
     },
     [](const clap_plugin_t* plugin, const clap_istream_t* stream) {
-        return guarded(plugin, false, [&](ClapPluginAdapter& a) { return a.loadState(stream); });
+        return guarded(plugin, ClapThread::kMain, "clap.state load", false,
+                       [&](ClapPluginAdapter& a) { return a.loadState(stream); });
     }};
 
 ClapPluginAdapter* instanceOf(const clap_plugin_t* plugin) {
@@ -275,45 +285,49 @@ ClapPluginAdapter::ClapPluginAdapter(const clap_host_t* host, const clap_plugin_
     };
     plugin_.destroy = [](const clap_plugin_t* plugin) {
         try {
+            // Reported off the main thread, yet carried out.
+            if (const ClapPluginAdapter* adapter = ClapPluginAdapter::from(plugin))
+                adapter->calledOn(ClapThread::kMain, "destroy");
             delete instanceOf(plugin);
         } catch (...) {
         }
     };
     plugin_.activate = [](const clap_plugin_t* plugin, double rate, uint32_t minFrames, uint32_t maxFrames) {
-        return guarded(plugin, false,
+        return guarded(plugin, ClapThread::kMain, "activate", false,
                        [&](ClapPluginAdapter& a) { return a.activate(rate, minFrames, maxFrames); });
     };
     plugin_.deactivate = [](const clap_plugin_t* plugin) {
-        guarded(plugin, 0, [](ClapPluginAdapter& a) {
+        guarded(plugin, ClapThread::kMain, "deactivate", 0, [](ClapPluginAdapter& a) {
             a.deactivate();
             return 0;
         });
     };
     plugin_.start_processing = [](const clap_plugin_t* plugin) {
-        return guarded(plugin, false, [](ClapPluginAdapter& a) { return a.startProcessing(); });
+        return guarded(plugin, ClapThread::kAudio, "start_processing", false,
+                       [](ClapPluginAdapter& a) { return a.startProcessing(); });
     };
     plugin_.stop_processing = [](const clap_plugin_t* plugin) {
-        guarded(plugin, 0, [](ClapPluginAdapter& a) {
+        guarded(plugin, ClapThread::kAudio, "stop_processing", 0, [](ClapPluginAdapter& a) {
             a.stopProcessing();
             return 0;
         });
     };
     plugin_.reset = [](const clap_plugin_t* plugin) {
-        guarded(plugin, 0, [](ClapPluginAdapter& a) {
+        guarded(plugin, ClapThread::kAudio, "reset", 0, [](ClapPluginAdapter& a) {
             a.reset();
             return 0;
         });
     };
     plugin_.process = [](const clap_plugin_t* plugin, const clap_process_t* process) {
-        return guarded(plugin, clap_process_status(CLAP_PROCESS_ERROR),
+        return guarded(plugin, ClapThread::kAudio, "process", clap_process_status(CLAP_PROCESS_ERROR),
                        [&](ClapPluginAdapter& a) { return a.process(process); });
     };
     plugin_.get_extension = [](const clap_plugin_t* plugin, const char* id) {
-        return guarded(plugin, static_cast<const void*>(nullptr),
+        return guarded(plugin, ClapThread::kAny, "get_extension", static_cast<const void*>(nullptr),
                        [&](ClapPluginAdapter& a) { return a.getExtension(id); });
     };
     plugin_.on_main_thread = [](const clap_plugin_t* plugin) {
-        guarded(plugin, 0, [](ClapPluginAdapter& a) {
+        guarded(plugin, ClapThread::kMain, "on_main_thread", 0, [](ClapPluginAdapter& a) {
             // The model's event queue asked for a turn (request_callback).
             if (AsyncEventQueue* queue = a.getModel().getEventQueue()) queue->deliverPending();
             return 0;
@@ -348,6 +362,8 @@ ClapPluginAdapter* ClapPluginAdapter::from(const clap_plugin_t* plugin) {
 
 bool ClapPluginAdapter::init() {
     if (initialised_) return true;
+    threadCheck_ = ClapThreadCheck(host_);
+    if (!calledOn(ClapThread::kMain, "init")) return false;
     const ClapProduct& product = clapProduct();
     std::unique_ptr<GenericPlugin> model(product.createModel());
     std::unique_ptr<GenericPluginProcessor> processor(product.createProcessor(model->getChannelLayout()));
@@ -360,7 +376,6 @@ bool ClapPluginAdapter::init() {
     auto ask = [this](const char* id) {
         return host_->get_extension != nullptr ? host_->get_extension(host_, id) : nullptr;
     };
-    hostThreadCheck_ = static_cast<const clap_host_thread_check_t*>(ask(CLAP_EXT_THREAD_CHECK));
     hostContextMenu_ = static_cast<const clap_host_context_menu_t*>(ask(CLAP_EXT_CONTEXT_MENU));
     hostParams_ = static_cast<const clap_host_params_t*>(ask(CLAP_EXT_PARAMS));
     hostState_ = static_cast<const clap_host_state_t*>(ask(CLAP_EXT_STATE));

@@ -16,16 +16,23 @@
 // feedback and pans start where that preset puts them, as they always have.
 //
 // Threads, as CLAP assigns them:
-//  - main thread: init, activate, deactivate, every extension call except
-//    those below, state, the params flush while not active;
-//  - audio thread: start_processing, stop_processing, reset, process and,
-//    while active, the params flush. These take no lock and allocate
+//  - main thread: init, destroy, activate, deactivate, on_main_thread,
+//    every extension call except those below, state, the params flush
+//    while not active;
+//  - audio thread: start_processing, stop_processing, reset, process, the
+//    gain-adjustment meter and, while active, the params flush (the tail
+//    also here, or on the main thread). These take no lock and allocate
 //    nothing: pointer lists live on the stack, the zero and scratch buffers
 //    are sized in activate, values go straight to both parameter objects,
 //    MIDI to the processor's lock-free queue and a push into the output
 //    pool there never grows it. Both restore the caller's floating-point
 //    control word.
-//  - any thread: gestures and values from the model (lock-free pushes).
+//  - any thread: get_extension, and gestures and values from the model
+//    (lock-free pushes).
+// Every entry point names the thread it expects (ClapThreadCheck.h); debug
+// builds check it through the host's thread check and report a call from
+// elsewhere as the host's misbehaviour, refusing it (destroy alone is
+// carried out after its report: refusing it would only leak the instance).
 //
 // Host input is checked: null pointers, ids at or beyond the parameter
 // count, events whose header is shorter than their record, keys outside
@@ -38,6 +45,7 @@
 #include "clap/ClapAbi.h"
 #include "clap/ClapOutputEventPool.h"
 #include "clap/ClapProcessorReports.h"
+#include "clap/ClapThreadCheck.h"
 #include "clap/ClapTrackContext.h"
 #include "plugin/GenericPlugin.h"
 #include "plugin/GenericPluginProcessor.h"
@@ -89,6 +97,11 @@ public:
     ClapProcessorReports& getProcessorReports() { return processorReports_; }
     ClapOutputEventPool& getOutputEvents() { return outputEvents_; }
     bool isActivated() const { return activated_; }
+    // Whether an entry point was called on the thread it expects (see
+    // ClapThreadCheck; always true in release builds and before init).
+    bool calledOn(ClapThread expected, const char* call) const {
+        return threadCheck_.allows(expected, activated_, call);
+    }
     Editor* getEditor() const { return editor_.get(); }
     // Replaces the editor; the old one is deleted once the new one is in place.
     void setEditor(std::unique_ptr<Editor> editor);
@@ -146,8 +159,8 @@ private:
     std::unique_ptr<Editor> editor_;
     bool initialised_ = false;
 
+    ClapThreadCheck threadCheck_;
     const clap_host_params_t* hostParams_ = nullptr;
-    const clap_host_thread_check_t* hostThreadCheck_ = nullptr;
     const clap_host_state_t* hostState_ = nullptr;
     const clap_host_latency_t* hostLatency_ = nullptr;
     const clap_host_track_info_t* hostTrackInfo_ = nullptr;

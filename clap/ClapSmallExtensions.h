@@ -14,11 +14,14 @@
 //   const clap_host_track_info_t* getHostTrackInfo() const;    null when absent
 //   ClapTrackContext& getTrackContext();
 //   ClapProcessorReports& getProcessorReports();
-// Every callback catches exceptions and answers as for a failure.
+//   bool calledOn(ClapThread expected, const char* call) const;
+// Every callback names the thread it expects (guardedCall, ClapThreadCheck.h)
+// and answers as for a failure when refused or when it throws.
 
 #include "clap/ClapAbi.h"
 #include "clap/ClapPresetLoad.h"
 #include "clap/ClapProcessorReports.h"
+#include "clap/ClapThreadCheck.h"
 #include "clap/ClapTrackContext.h"
 #include "plugin/GenericPlugin.h"
 #include "plugin/GenericPluginProcessor.h"
@@ -41,67 +44,50 @@ template <class Adapter> struct ClapSmallExtensions {
         return nullptr;
     }
 
-    static constexpr clap_plugin_latency_t latency{[](const clap_plugin_t* plugin) -> uint32_t {
-        try {
-            const Adapter* adapter = Adapter::from(plugin);
-            return adapter ? ClapProcessorReports::latency(adapter->getProcessor()) : 0;
-        } catch (...) {
-            return 0;
-        }
+    static constexpr clap_plugin_latency_t latency{[](const clap_plugin_t* plugin) {
+        return guardedCall<Adapter>(plugin, ClapThread::kMain, "clap.latency get", 0u, [](Adapter& a) {
+            return ClapProcessorReports::latency(a.getProcessor());
+        });
     }};
 
-    static constexpr clap_plugin_tail_t tail{[](const clap_plugin_t* plugin) -> uint32_t {
-        try {
-            Adapter* adapter = Adapter::from(plugin);
-            return adapter ? adapter->getProcessorReports().tail() : ClapProcessorReports::kEndlessTail;
-        } catch (...) {
-            return ClapProcessorReports::kEndlessTail;
-        }
+    static constexpr clap_plugin_tail_t tail{[](const clap_plugin_t* plugin) {
+        return guardedCall<Adapter>(plugin, ClapThread::kMainOrAudio, "clap.tail get",
+                                    ClapProcessorReports::kEndlessTail,
+                                    [](Adapter& a) { return a.getProcessorReports().tail(); });
     }};
 
     static constexpr clap_plugin_track_info_t trackInfo{[](const clap_plugin_t* plugin) {
-        try {
-            Adapter* adapter = Adapter::from(plugin);
-            if (adapter == nullptr) return;
-            GenericPlugin& model = adapter->getModel();
-            ClapTrackContext& context = adapter->getTrackContext();
-            if (context.trackInfoChanged(adapter->getClapHost(), adapter->getHostTrackInfo(),
-                                         model.pluginFlags))
+        guardedCall<Adapter>(plugin, ClapThread::kMain, "clap.track-info changed", 0, [](Adapter& a) {
+            GenericPlugin& model = a.getModel();
+            ClapTrackContext& context = a.getTrackContext();
+            if (context.trackInfoChanged(a.getClapHost(), a.getHostTrackInfo(), model.pluginFlags))
                 model.setTrackContext(context.pluginContext());
-        } catch (...) {
-        }
+            return 0;
+        });
     }};
 
     static constexpr clap_plugin_project_location_t projectLocation{
         [](const clap_plugin_t* plugin, const clap_project_location_element_t* elements, uint32_t count) {
-            try {
-                Adapter* adapter = Adapter::from(plugin);
-                if (adapter == nullptr) return;
-                ClapTrackContext& context = adapter->getTrackContext();
+            guardedCall<Adapter>(plugin, ClapThread::kMain, "clap.project-location set", 0, [&](Adapter& a) {
+                ClapTrackContext& context = a.getTrackContext();
                 if (context.setProjectLocation(elements, count))
-                    adapter->getModel().setTrackContext(context.pluginContext());
-            } catch (...) {
-            }
+                    a.getModel().setTrackContext(context.pluginContext());
+                return 0;
+            });
         }};
 
     static constexpr clap_plugin_preset_load_t presetLoad{
         [](const clap_plugin_t* plugin, uint32_t kind, const char* location, const char* loadKey) {
-            try {
-                Adapter* adapter = Adapter::from(plugin);
-                return adapter != nullptr &&
-                       loadPresetFromLocation(adapter->getModel(), adapter->getClapHost(),
-                                              adapter->getHostPresetLoad(), kind, location, loadKey);
-            } catch (...) {
-                return false;
-            }
+            return guardedCall<Adapter>(
+                plugin, ClapThread::kMain, "clap.preset-load from_location", false, [&](Adapter& a) {
+                    return loadPresetFromLocation(a.getModel(), a.getClapHost(), a.getHostPresetLoad(), kind,
+                                                  location, loadKey);
+                });
         }};
 
     static constexpr clap_plugin_gain_adjustment_metering_t gainMetering{[](const clap_plugin_t* plugin) {
-        try {
-            const Adapter* adapter = Adapter::from(plugin);
-            return adapter ? ClapProcessorReports::gainAdjustment(adapter->getProcessor()) : 0.0;
-        } catch (...) {
-            return 0.0;
-        }
+        return guardedCall<Adapter>(
+            plugin, ClapThread::kAudio, "clap.gain-adjustment-metering get", 0.0,
+            [](Adapter& a) { return ClapProcessorReports::gainAdjustment(a.getProcessor()); });
     }};
 };

@@ -31,13 +31,12 @@ uint32_t pixelsOf(int32_t logical, float scale) {
     return pixels > 0 ? static_cast<uint32_t>(pixels) : 0u;
 }
 
-template <class R, class F> R guarded(const clap_plugin_t* plugin, R failure, F&& body) {
-    try {
+// A gui call on the instance's editor: on the main thread, as every gui call.
+template <class R, class F> R guarded(const clap_plugin_t* plugin, const char* call, R failure, F&& body) {
+    return guardedCall<ClapPluginAdapter>(plugin, ClapThread::kMain, call, failure, [&](ClapPluginAdapter&) {
         ClapPluginEditor* editor = ClapPluginEditor::of(plugin);
         return editor != nullptr ? body(*editor) : failure;
-    } catch (...) {
-        return failure;
-    }
+    });
 }
 
 } // namespace
@@ -55,8 +54,6 @@ ClapPluginEditor::ClapPluginEditor(ClapPluginAdapter& adapter, const ClapEditorP
     };
     hostGui_ = static_cast<const clap_host_gui_t*>(ask(CLAP_EXT_GUI));
     hostMenu_ = static_cast<const clap_host_context_menu_t*>(ask(CLAP_EXT_CONTEXT_MENU));
-    hostThreadCheck_ = static_cast<const clap_host_thread_check_t*>(ask(CLAP_EXT_THREAD_CHECK));
-    hostLog_ = static_cast<const clap_host_log_t*>(ask(CLAP_EXT_LOG));
     // The user's display choices, before the first user interface is made.
     gui::DisplayOptions& options = gui::displayOptions();
     options.accelerationMode = static_cast<uint32_t>(GenericPlugin::getGraphicsAccelerationMode());
@@ -116,22 +113,6 @@ void ClapPluginEditor::handleMessage(int code) {
     if (code == kDeleteMessage && destroyed_) adapter_.setEditor(nullptr);
 }
 
-bool ClapPluginEditor::onMainThread(const char* call) const {
-#ifndef NDEBUG
-    const clap_host_t* host = adapter_.getClapHost();
-    if (hostThreadCheck_ != nullptr && hostThreadCheck_->is_main_thread != nullptr &&
-        !hostThreadCheck_->is_main_thread(host)) {
-        if (hostLog_ != nullptr && hostLog_->log != nullptr)
-            hostLog_->log(host, CLAP_LOG_HOST_MISBEHAVING,
-                          (std::string("clap.gui ") + call + " called off the main thread").c_str());
-        return false;
-    }
-#else
-    (void)call;
-#endif
-    return true;
-}
-
 // --- Sizes and scale
 
 std::pair<int32_t, int32_t> ClapPluginEditor::modelSize() const {
@@ -158,7 +139,7 @@ float ClapPluginEditor::effectiveScale() {
 }
 
 bool ClapPluginEditor::setScale(double scale) {
-    if (!onMainThread("set_scale") || !std::isfinite(scale) || scale <= 0.0 || hasOverride()) return false;
+    if (!std::isfinite(scale) || scale <= 0.0 || hasOverride()) return false;
     scale_ = gui::quantizeScale(static_cast<float>(scale));
     if (interface_) {
         gui::RootControl* root = window_->userInterface()->rootControl();
@@ -169,7 +150,7 @@ bool ClapPluginEditor::setScale(double scale) {
 }
 
 bool ClapPluginEditor::getSize(uint32_t* width, uint32_t* height) {
-    if (!onMainThread("get_size") || width == nullptr || height == nullptr) return false;
+    if (width == nullptr || height == nullptr) return false;
     const float scale = effectiveScale();
     const auto [w, h] = modelSize();
     *width = pixelsOf(w, scale);
@@ -178,7 +159,7 @@ bool ClapPluginEditor::getSize(uint32_t* width, uint32_t* height) {
 }
 
 bool ClapPluginEditor::canResize() const {
-    return onMainThread("can_resize") && adapter_.getModel().isInterfaceResizable();
+    return adapter_.getModel().isInterfaceResizable();
 }
 
 bool ClapPluginEditor::adjustSize(uint32_t* width, uint32_t* height) {
@@ -187,7 +168,6 @@ bool ClapPluginEditor::adjustSize(uint32_t* width, uint32_t* height) {
 }
 
 bool ClapPluginEditor::setSize(uint32_t width, uint32_t height) {
-    if (!onMainThread("set_size")) return false;
     const float scale = effectiveScale();
     const auto [w, h] = modelSize();
     if (scale <= 0.0f || !sideMatches(width, w, scale) || !sideMatches(height, h, scale)) return false;
@@ -218,9 +198,8 @@ void ClapPluginEditor::fitWindowToRoot() {
 // --- The window
 
 bool ClapPluginEditor::setParent(const clap_window_t* window) {
-    if (!onMainThread("set_parent") || window == nullptr || window->api == nullptr ||
-        std::strcmp(window->api, CLAP_WINDOW_API_WIN32) != 0 || window->win32 == nullptr ||
-        !window_->isWindow(window->win32))
+    if (window == nullptr || window->api == nullptr || std::strcmp(window->api, CLAP_WINDOW_API_WIN32) != 0 ||
+        window->win32 == nullptr || !window_->isWindow(window->win32))
         return false;
     if (interface_) return window_->setParent(window->win32);
 
@@ -251,13 +230,13 @@ bool ClapPluginEditor::setParent(const clap_window_t* window) {
 }
 
 bool ClapPluginEditor::show() {
-    if (!onMainThread("show") || !interface_) return false;
+    if (!interface_) return false;
     window_->setVisible(true);
     return true;
 }
 
 bool ClapPluginEditor::hide() {
-    if (!onMainThread("hide") || !interface_) return false;
+    if (!interface_) return false;
     // A hidden editor paints nothing; the next paint starts drawing again.
     window_->stopDrawing(true);
     window_->setVisible(false);
@@ -299,75 +278,70 @@ void ClapPluginEditor::popupContextMenu(int32_t index, const gui::Point& point) 
 const clap_plugin_gui_t& ClapPluginEditor::guiExtension() {
     static const clap_plugin_gui_t table{
         [](const clap_plugin_t* plugin, const char* api, bool floating) {
-            try {
-                return ClapPluginAdapter::from(plugin) != nullptr && isApiSupported(api, floating);
-            } catch (...) {
-                return false;
-            }
+            return guardedCall<ClapPluginAdapter>(
+                plugin, ClapThread::kMain, "clap.gui is_api_supported", false,
+                [&](ClapPluginAdapter&) { return isApiSupported(api, floating); });
         },
         [](const clap_plugin_t* plugin, const char** api, bool* floating) {
-            try {
-                if (ClapPluginAdapter::from(plugin) == nullptr || api == nullptr || floating == nullptr)
-                    return false;
-                *api = CLAP_WINDOW_API_WIN32;
-                *floating = false;
-                return true;
-            } catch (...) {
-                return false;
-            }
+            return guardedCall<ClapPluginAdapter>(plugin, ClapThread::kMain, "clap.gui get_preferred_api",
+                                                  false, [&](ClapPluginAdapter&) {
+                                                      if (api == nullptr || floating == nullptr) return false;
+                                                      *api = CLAP_WINDOW_API_WIN32;
+                                                      *floating = false;
+                                                      return true;
+                                                  });
         },
         [](const clap_plugin_t* plugin, const char* api, bool floating) {
-            try {
-                ClapPluginAdapter* adapter = ClapPluginAdapter::from(plugin);
-                if (adapter == nullptr || !isApiSupported(api, floating) || adapter->getEditor() != nullptr)
-                    return false;
-                const auto* product = static_cast<const ClapEditorProduct*>(clapProduct().editor);
-                if (product == nullptr || product->createInterface == nullptr) return false;
-                std::unique_ptr<ClapEditorWindow> window = ClapEditorWindow::create();
-                if (!window) return false;
-                auto editor =
-                    std::make_unique<ClapPluginEditor>(*adapter, *product, std::move(window), floating);
-                if (!editor->onMainThread("create")) return false;
-                adapter->setEditor(std::move(editor));
-                return true;
-            } catch (...) {
-                return false;
-            }
+            return guardedCall<ClapPluginAdapter>(
+                plugin, ClapThread::kMain, "clap.gui create", false, [&](ClapPluginAdapter& adapter) {
+                    if (!isApiSupported(api, floating) || adapter.getEditor() != nullptr) return false;
+                    const auto* product = static_cast<const ClapEditorProduct*>(clapProduct().editor);
+                    if (product == nullptr || product->createInterface == nullptr) return false;
+                    std::unique_ptr<ClapEditorWindow> window = ClapEditorWindow::create();
+                    if (!window) return false;
+                    adapter.setEditor(
+                        std::make_unique<ClapPluginEditor>(adapter, *product, std::move(window), floating));
+                    return true;
+                });
         },
         [](const clap_plugin_t* plugin) {
-            try {
-                if (ClapPluginEditor* editor = of(plugin);
-                    editor != nullptr && editor->onMainThread("destroy"))
-                    destroy(*ClapPluginAdapter::from(plugin));
-            } catch (...) {
-            }
+            guarded(plugin, "clap.gui destroy", 0, [&](ClapPluginEditor& e) {
+                destroy(e.adapter_);
+                return 0;
+            });
         },
         [](const clap_plugin_t* plugin, double scale) {
-            return guarded(plugin, false, [&](ClapPluginEditor& e) { return e.setScale(scale); });
+            return guarded(plugin, "clap.gui set_scale", false,
+                           [&](ClapPluginEditor& e) { return e.setScale(scale); });
         },
         [](const clap_plugin_t* plugin, uint32_t* width, uint32_t* height) {
-            return guarded(plugin, false, [&](ClapPluginEditor& e) { return e.getSize(width, height); });
+            return guarded(plugin, "clap.gui get_size", false,
+                           [&](ClapPluginEditor& e) { return e.getSize(width, height); });
         },
         [](const clap_plugin_t* plugin) {
-            return guarded(plugin, false, [&](ClapPluginEditor& e) { return e.canResize(); });
+            return guarded(plugin, "clap.gui can_resize", false,
+                           [&](ClapPluginEditor& e) { return e.canResize(); });
         },
         [](const clap_plugin_t*, clap_gui_resize_hints_t*) { return false; },
         [](const clap_plugin_t* plugin, uint32_t* width, uint32_t* height) {
-            return guarded(plugin, false, [&](ClapPluginEditor& e) { return e.adjustSize(width, height); });
+            return guarded(plugin, "clap.gui adjust_size", false,
+                           [&](ClapPluginEditor& e) { return e.adjustSize(width, height); });
         },
         [](const clap_plugin_t* plugin, uint32_t width, uint32_t height) {
-            return guarded(plugin, false, [&](ClapPluginEditor& e) { return e.setSize(width, height); });
+            return guarded(plugin, "clap.gui set_size", false,
+                           [&](ClapPluginEditor& e) { return e.setSize(width, height); });
         },
         [](const clap_plugin_t* plugin, const clap_window_t* window) {
-            return guarded(plugin, false, [&](ClapPluginEditor& e) { return e.setParent(window); });
+            return guarded(plugin, "clap.gui set_parent", false,
+                           [&](ClapPluginEditor& e) { return e.setParent(window); });
         },
         [](const clap_plugin_t*, const clap_window_t*) { return false; },
         [](const clap_plugin_t*, const char*) {},
         [](const clap_plugin_t* plugin) {
-            return guarded(plugin, false, [&](ClapPluginEditor& e) { return e.show(); });
+            return guarded(plugin, "clap.gui show", false, [&](ClapPluginEditor& e) { return e.show(); });
         },
         [](const clap_plugin_t* plugin) {
-            return guarded(plugin, false, [&](ClapPluginEditor& e) { return e.hide(); });
+            return guarded(plugin, "clap.gui hide", false, [&](ClapPluginEditor& e) { return e.hide(); });
         }};
     return table;
 }

@@ -24,8 +24,9 @@
 // drain, once the call has unwound.
 //
 // Threading: every gui call on the host's main thread, which is the GUI
-// thread; debug builds check it through the host's thread check and report a
-// call from elsewhere as the host's misbehaviour, refusing it.
+// thread; debug builds check it through the instance's thread check
+// (clap/ClapThreadCheck.h) and report a call from elsewhere as the host's
+// misbehaviour, refusing it.
 
 #include "clap/ClapAbi.h"
 #include "clap/ClapPluginAdapter.h"
@@ -89,7 +90,6 @@ private:
     void rootBoundsChanged();
     void fitWindowToRoot();
     void closeInterface();
-    bool onMainThread(const char* call) const;
 
     ClapPluginAdapter& adapter_;
     const ClapEditorProduct& product_;
@@ -99,8 +99,6 @@ private:
     std::unique_ptr<GenericPluginInterface> interface_;
     const clap_host_gui_t* hostGui_ = nullptr;
     const clap_host_context_menu_t* hostMenu_ = nullptr;
-    const clap_host_thread_check_t* hostThreadCheck_ = nullptr;
-    const clap_host_log_t* hostLog_ = nullptr;
     // Calls into the host in progress; a destroy inside one waits for it.
     int hostCalls_ = 0;
     bool destroyed_ = false;

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <random>
 #include <thread>
 
@@ -216,7 +217,9 @@ TEST_F(ClapInstanceTest, CallsBeforeInitAndBadArgumentsAreRefused) {
     for (double rate : {0.0, -48000.0, std::nan(""), double(INFINITY)})
         EXPECT_FALSE(p->activate(p, rate, 1, 64)) << rate;
     EXPECT_FALSE(p->activate(p, 48000.0, 1, 0));
-    EXPECT_EQ(p->process(p, nullptr), CLAP_PROCESS_ERROR);
+    clap_process_status status = CLAP_PROCESS_CONTINUE;
+    host_.audioThread().run([&] { status = p->process(p, nullptr); });
+    EXPECT_EQ(status, CLAP_PROCESS_ERROR);
     const auto* params = plugin_->extension<clap_plugin_params_t>(CLAP_EXT_PARAMS);
     EXPECT_FALSE(params->get_info(p, 0, nullptr));
     EXPECT_FALSE(params->get_value(p, 0, nullptr));
@@ -729,5 +732,51 @@ TEST_F(ClapInstanceTest, MainThreadStateWorkBesideAudioThreadAutomation) {
     host_.audioThread().wait();
     plugin.stopProcessing();
 }
+
+#ifndef NDEBUG
+// Debug builds hold the host to the thread contract: a call on the wrong
+// thread is refused, with one report of the host's misbehaviour each.
+TEST_F(ClapInstanceTest, ACallOnTheWrongThreadIsRefusedWithOneReportInDebugBuilds) {
+    HostedPlugin& plugin = start();
+    const clap_plugin_t* p = plugin.plugin();
+    const auto* params = plugin.extension<clap_plugin_params_t>(CLAP_EXT_PARAMS);
+    const auto* tail = plugin.extension<clap_plugin_tail_t>(CLAP_EXT_TAIL);
+    ASSERT_NE(params, nullptr);
+    ASSERT_NE(tail, nullptr);
+    const clap_process_t block{};
+    struct Case {
+        const char* report;
+        std::function<bool()> refused; // makes the call; false when it was answered
+    } cases[] = {
+        {"process called off the audio thread", [&] { return p->process(p, &block) == CLAP_PROCESS_ERROR; }},
+        {"clap.params flush called off the audio thread",
+         [&] {
+             params->flush(p, nullptr, nullptr);
+             return true; // nothing to answer
+         }},
+        {"clap.params count called off the main thread",
+         [&] {
+             uint32_t count = 1;
+             host_.audioThread().run([&] { count = params->count(p); });
+             return count == 0;
+         }},
+        {"start_processing called off the audio thread", [&] { return !p->start_processing(p); }},
+        {"clap.tail get called off the main and audio threads",
+         [&] {
+             std::thread([&] { tail->get(p); }).join();
+             return true; // the product's tail is endless, as a refusal's
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.report);
+        host_.clearViolations();
+        EXPECT_TRUE(c.refused());
+        EXPECT_EQ(host_.violations(), std::vector<std::string>{std::string("log: ") + c.report});
+    }
+    host_.clearViolations();
+    // The instance goes on as before.
+    EXPECT_EQ(plugin.process(64, {}), CLAP_PROCESS_CONTINUE);
+}
+#endif
 
 } // namespace

@@ -25,7 +25,7 @@ private:
 class FakeInstance {
 public:
     FakeInstance(const std::string& name, int32_t meter, ::TestHost& host)
-        : model_(name), processor_(meter), host_(host) {
+        : model_(name), processor_(meter), host_(host), threadCheck_(host.clapHost()) {
         plugin_.plugin_data = this;
     }
     static FakeInstance* from(const clap_plugin_t* plugin) {
@@ -45,6 +45,9 @@ public:
     }
     ClapTrackContext& getTrackContext() { return track_; }
     ClapProcessorReports& getProcessorReports() { return reports_; }
+    bool calledOn(ClapThread expected, const char* call) const {
+        return threadCheck_.allows(expected, false, call);
+    }
     const clap_plugin_t* plugin() const { return &plugin_; }
     const void* extension(const char* id) const { return ClapSmallExtensions<FakeInstance>::find(*this, id); }
 
@@ -52,6 +55,7 @@ private:
     mutable test::TestPlugin model_;
     mutable MeteringProcessor processor_;
     ::TestHost& host_;
+    ClapThreadCheck threadCheck_;
     ClapTrackContext track_;
     ClapProcessorReports reports_;
     clap_plugin_t plugin_{};
@@ -92,7 +96,9 @@ TEST_F(ClapSmallExtensionsTest, TablesAnswerUnderTheirIdsAndDraftIds) {
 
     FakeInstance metered(name_, 0, host_);
     EXPECT_EQ(metered.extension("clap.gain-adjustment-metering/0"), &Extensions::gainMetering);
-    EXPECT_EQ(Extensions::gainMetering.get(metered.plugin()), 10.0);
+    double gain = 0.0;
+    host_.audioThread().run([&] { gain = Extensions::gainMetering.get(metered.plugin()); });
+    EXPECT_EQ(gain, 10.0);
 }
 
 // The product's flags (0x1008) take no track info: the host's get may be

@@ -1,4 +1,4 @@
-#include "GraphFixtures.h"
+#include "dsp/tests/GraphFixtures.h"
 #include "foundation/tests/AllocationCounter.h"
 
 #include "dsp/FloatParameter.h"

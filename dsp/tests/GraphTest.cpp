@@ -1,4 +1,4 @@
-#include "GraphFixtures.h"
+#include "dsp/tests/GraphFixtures.h"
 
 #include "dsp/wave/Environment.h"
 #include "dsp/wave/Producer.h"

@@ -1,6 +1,6 @@
 #include "dsp/MidSideConverter.h"
 
-#include "GraphFixtures.h"
+#include "dsp/tests/GraphFixtures.h"
 
 #include <gtest/gtest.h>
 

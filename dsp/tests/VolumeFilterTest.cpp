@@ -1,7 +1,7 @@
 #include "dsp/VolumeFilter.h"
 
-#include "GraphFixtures.h"
 #include "dsp/FloatParameter.h"
+#include "dsp/tests/GraphFixtures.h"
 
 #include <gtest/gtest.h>
 

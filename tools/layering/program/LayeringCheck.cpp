@@ -16,7 +16,7 @@
 //    plugin, modulation_editor above modulation, effect_editor above effect).
 //  - Cycles: units (a header with its source file of the same name) must not
 //    include each other in a cycle. The cycles that were there when the
-//    check came are listed in KnownCycles.txt beside this file (one line of
+//    check came are listed in tools/layering/KnownCycles.txt (one line of
 //    units each); a cycle passes only when all its units share one line, so
 //    a new cycle, or a known one reaching a further unit, fails.
 //
