@@ -13,6 +13,7 @@
 #include "foundation/SetupBundle.h"
 #include "foundation/VersionInfo.h"
 #include "plugin/ChannelLayouts.h"
+#include "plugin/CollectionPresetLoader.h"
 #include "plugin/CustomPresetLoader.h"
 #include "plugin/GenericPluginSettings.h"
 #include "plugin/GenericPluginSnapshots.h"
@@ -829,6 +830,10 @@ void GenericPlugin::applySettingsBlock(const CustomSettingsBlock& block) {
     settingsMap_ = block.values;
     if (block.hasPerTrackIndex) perTrackIndex_ = block.perTrackIndex;
     notifyListener(kCustomSettingsChanged, 0);
+}
+
+void GenericPlugin::reportMetadataChange() {
+    if (adapter_ != nullptr) adapter_->stateChanged(1);
 }
 
 void GenericPlugin::clearSettings() {

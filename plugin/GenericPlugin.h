@@ -5,7 +5,8 @@
 // (the processor owns a second set), the current-preset record, settings,
 // undo and A/B snapshots, instance naming and the host-state chunk. It
 // reaches the host through an Adapter and an open editor through one
-// Listener.
+// Listener; preset loaders and collections reach it through
+// GenericPresetOwner.
 //
 // Parameter changes: a parameter that stored a new value calls
 // setParameterValue; the model counts the change, marks the preset
@@ -49,6 +50,7 @@
 #include "plugin/EventQueue.h"
 #include "plugin/GenericPluginBase.h"
 #include "plugin/GenericPluginInstanceList.h"
+#include "plugin/GenericPresetOwner.h"
 #include "plugin/MidiDecoder.h"
 #include "plugin/PresetCacheEntry.h"
 #include "plugin/PresetManager.h"
@@ -75,7 +77,10 @@ class CriticalSection;
 // A new VersionInfo for the plug-in's name.
 std::unique_ptr<VersionInfo> createVersionInfo(const GenericPluginInfo& plugin);
 
-class GenericPlugin : public GenericPluginBase, public IGenericPluginInstance, public MidiMessageReceiver {
+class GenericPlugin : public GenericPluginBase,
+                      public GenericPresetOwner,
+                      public IGenericPluginInstance,
+                      public MidiMessageReceiver {
 public:
     // Codes of the listener's notify.
     enum ListenerCode : int32_t {
@@ -103,7 +108,7 @@ public:
 
     static constexpr uint32_t kNoIndex = 0xFFFFFFFF;
     static constexpr uint32_t kHostStateVersion = 3;
-    static constexpr const char* kPerTrackIndexKey = "_PerTrackIndex";
+    static constexpr const char* kPerTrackIndexKey = CustomSettingsBlock::kPerTrackIndexKey;
     // The preset files, the shared map and the interface defaults.
     static constexpr const char* kMidiMapFile = "MidiControllerMap.ztm";
     static constexpr const char* kInterfaceDefaultsFile = "InterfaceDefaults.ztd";
@@ -272,13 +277,17 @@ public:
     bool restoreFactoryPresets(bool overwrite);
     // n < 0 compares the whole name, else its first n characters; -2 also
     // tells the host.
-    void setCurrentPresetName(const std::string& name, int32_t n);
-    const CurrentPresetRecord& getCurrentPreset() const { return currentPreset_; }
+    void setCurrentPresetName(const std::string& name, int32_t n) override;
+    const CurrentPresetRecord& getCurrentPreset() const override { return currentPreset_; }
     CurrentPresetRecord& getCurrentPreset() { return currentPreset_; }
-    void setPresetModified(bool modified);
+    void setPresetModified(bool modified) override;
     virtual PresetLoader* createPresetLoader();
     virtual void loadPresetFile(ErrorResult& result, const PresetCacheEntry& entry);
     virtual std::string getPresetExtension() const { return ".ztp"; }
+    // The first four characters of the plug-in id.
+    std::string getPresetSignature() const override { return pluginId.substr(0, 4); }
+    bool writesTextPresets() const override { return hasFlag(kFlagTextPresets); }
+    GenericParameterOwner& getParameterOwner() override { return *this; }
     virtual std::string getDefaultPresetName() const;
     PresetParameterCollection& getMainCollection() { return mainCollection_; }
     PresetParameterCollection& getSettingsCollection() { return settingsCollection_; }
@@ -299,20 +308,22 @@ public:
     // --- Host state and custom settings.
     bool writeHostState(std::ostream& stream);
     bool readHostState(std::istream& stream);
-    void writeSettingsBlock(BinaryDataWriter& writer, bool forPreset) const;
+    void writeSettingsBlock(BinaryDataWriter& writer, bool forPreset) const override;
     // Reads an optional block (no "CuSV" tag: the map is emptied). False,
     // nothing changed, for a negative count or a truncated block.
     bool readSettingsBlock(BinaryDataReader& reader);
     // A block read completely: its map (empty when absent) and per-track
     // index replace the current ones; the listener hears -1032.
-    void applySettingsBlock(const CustomSettingsBlock& block);
-    void clearSettings();
+    void applySettingsBlock(const CustomSettingsBlock& block) override;
+    void clearSettings() override;
     // The "Settings" section of a text preset (nothing without entries).
-    void writeSettingsText(KeyValueWriter& writer) const;
-    const std::map<std::string, std::string>& getSettingsMap() const { return settingsMap_; }
+    void writeSettingsText(KeyValueWriter& writer) const override;
+    const std::map<std::string, std::string>& getSettingsMap() const override { return settingsMap_; }
     // Stores one custom setting (not "_PerTrackIndex") and tells the listener.
-    void setCustomSetting(const std::string& key, const std::string& value);
-    void replaceSettings(std::map<std::string, std::string> map);
+    void setCustomSetting(const std::string& key, const std::string& value) override;
+    void replaceSettings(std::map<std::string, std::string> map) override;
+    // Tells the adapter that the preset's metadata changed (stateChanged 1).
+    void reportMetadataChange() override;
     bool isStateUnchanged(std::istream& stream);
 
     // --- Instances.
