@@ -6,7 +6,8 @@
 // undo and A/B snapshots, instance naming and the host-state chunk. It
 // reaches the host through an Adapter and an open editor through one
 // Listener; preset loaders and collections reach it through
-// GenericPresetOwner.
+// GenericPresetOwner, the undo history and A/B compare through
+// GenericSnapshotOwner.
 //
 // Parameter changes: a parameter that stored a new value calls
 // setParameterValue; the model counts the change, marks the preset
@@ -29,7 +30,8 @@
 // Per-process objects (version information, controller mapping, preset
 // managers, shared settings, instance list) are made by the first instance
 // in initHistoryAndSources and released by the last in shutdown, under the
-// process-wide start-up lock.
+// process-wide start-up lock; the settings learn the version information
+// and the global option word from there (GenericPluginSettings.h).
 //
 // Host-state chunk, little-endian, strings as u32 length and bytes: the
 // first four characters of the plug-in id, u32 version 3, the preset name,
@@ -50,6 +52,7 @@
 #include "plugin/EventQueue.h"
 #include "plugin/GenericPluginBase.h"
 #include "plugin/GenericPluginInstanceList.h"
+#include "plugin/GenericPluginSnapshots.h"
 #include "plugin/GenericPresetOwner.h"
 #include "plugin/MidiDecoder.h"
 #include "plugin/PresetCacheEntry.h"
@@ -67,6 +70,9 @@
 #include <thread>
 #include <vector>
 
+class GenericPluginSettings;
+class GenericPluginSettingsBase;
+class GenericPluginSharedSettings;
 class KeyValueWriter;
 class PresetCache;
 class PresetLoader;
@@ -79,6 +85,7 @@ std::unique_ptr<VersionInfo> createVersionInfo(const GenericPluginInfo& plugin);
 
 class GenericPlugin : public GenericPluginBase,
                       public GenericPresetOwner,
+                      public GenericSnapshotOwner,
                       public IGenericPluginInstance,
                       public MidiMessageReceiver {
 public:
@@ -112,7 +119,7 @@ public:
     // The preset files, the shared map and the interface defaults.
     static constexpr const char* kMidiMapFile = "MidiControllerMap.ztm";
     static constexpr const char* kInterfaceDefaultsFile = "InterfaceDefaults.ztd";
-    static constexpr int32_t kUndoRecords = 100;
+    static constexpr int32_t kUndoRecords = ::UndoHistory::kRecords;
 
     // The editor's side. notify only queues for the GUI thread and must not
     // block: it may run on the audio thread.
@@ -149,13 +156,14 @@ public:
         virtual void parameterInfoChanged() {}
     };
 
-    class SettingsBase;
-    class Settings;
-    class SharedSettings;
-    class SnapshotList;
-    class UndoHistory;
-    class CompareStates;
-    struct Snapshot;
+    // The settings (GenericPluginSettings.h).
+    using SettingsBase = GenericPluginSettingsBase;
+    using Settings = GenericPluginSettings;
+    using SharedSettings = GenericPluginSharedSettings;
+    // The undo history and A/B compare (GenericPluginSnapshots.h).
+    using UndoHistory = ::UndoHistory;
+    using CompareStates = ::CompareStates;
+    using Snapshot = PluginSnapshot;
 
     // The host's track: accepted, not stored (the host binding keeps its own).
     struct TrackContext {
@@ -342,9 +350,10 @@ public:
 
     // --- Snapshots.
     ExtraValues& getExtraValues() { return extraValues_; }
-    void restoreSnapshot(const Snapshot& record);
-    UndoHistory* getUndoHistory() const { return undoHistory_.get(); }
-    CompareStates* getCompareStates() const { return compareStates_.get(); }
+    void captureSnapshot(Snapshot& record) const override;
+    void restoreSnapshot(const Snapshot& record) override;
+    UndoHistory* getUndoHistory() const override { return undoHistory_.get(); }
+    CompareStates* getCompareStates() const override { return compareStates_.get(); }
     // When the editor first attaches: "Initial state" and both A/B slots.
     void initSnapshotsForEditor();
 
@@ -414,8 +423,6 @@ protected:
     virtual void sampleRateChanged() {}
 
 private:
-    friend class SnapshotList;
-
     void handleEvent(void* queue);
     void createEventQueue();
     void applyInstanceName(const std::string& name);
