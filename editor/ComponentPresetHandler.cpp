@@ -5,9 +5,9 @@
 #include "gui/FileDialogs.h"
 #include "gui/PopupMenu.h"
 #include "gui/UserInterface.h"
+#include "plugin/CollectionPresetLoader.h"
 #include "plugin/GenericPlugin.h"
 #include "plugin/PresetCacheEntry.h"
-#include "plugin/PresetLoader.h"
 #include "plugin/PresetManager.h"
 #include "plugin/PresetParameterCollection.h"
 

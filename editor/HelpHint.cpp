@@ -3,6 +3,7 @@
 #include "gui/Image.h"
 #include "gui/ImageLabel.h"
 #include "gui/Text.h"
+#include "plugin/GenericPlugin.h"
 #include "plugin/GenericPluginSettings.h"
 
 #include <algorithm>

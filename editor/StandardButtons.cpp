@@ -6,6 +6,7 @@
 #include "gui/SelectButton.h"
 #include "gui/Text.h"
 #include "gui/UserInterface.h"
+#include "plugin/GenericPlugin.h"
 #include "plugin/GenericPluginSettings.h"
 #include "plugin/GenericPluginSnapshots.h"
 

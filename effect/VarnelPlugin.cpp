@@ -36,6 +36,7 @@ VarnelPlugin::VarnelPlugin(const std::string& productName) : VarnelParameters(*t
         createParameterCollections(kind, kComponentFolders[kind].collections);
     fillComponentCollections();
     setupParameterInfo();
+    buildSlotController();
     loadStartupPreset();
     // The delay controls get their L/R or M/S names from the start.
     parameterChangedHook(-1);

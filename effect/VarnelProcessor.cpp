@@ -185,6 +185,7 @@ VarnelProcessor::VarnelProcessor() : VarnelParameters(*this, *this, *this) {
 
     matrix_ = std::make_unique<ModulationMatrix>(e, getLayout());
     installModulationMatrix(matrix_.get());
+    buildSlotController();
 
     inputConverter_ = std::make_unique<MidSideConverter>(e, MidSideConverter::kToMidSide);
     outputConverter_ = std::make_unique<MidSideConverter>(e, MidSideConverter::kToLeftRight);

@@ -1,12 +1,25 @@
 #include "modulation/ModMatrixParamController.h"
 
+#include "modulation/ModulationMatrixOwner.h"
 #include "modulation/ModulationMatrixParameterSet.h"
 #include "plugin/PluginParameterSet.h"
 
 ModMatrixParamController::ModMatrixParamController(const ModulationMatrixLayout& layout,
                                                    ModulationMatrixParameterSet& parameters,
                                                    AbstractParameterSetList* growingList)
-    : ModulationMatrixController(layout), parameters_(&parameters), growingList_(growingList) {}
+    : ModulationMatrixController(layout), parameters_(&parameters), growingList_(growingList) {
+    if (ModulationSlotParameterSet* slot0 = parameters.getSlotSet(0))
+        neutralLevel.setValue(slot0->level.normalizedToInternal(0.5f));
+}
+
+std::unique_ptr<ModMatrixParamController> ModMatrixParamController::createFor(ModulationMatrixOwner& owner) {
+    ModulationMatrixParameterSet* parameters = owner.getParameterSet();
+    if (parameters == nullptr) return nullptr;
+    auto controller =
+        std::make_unique<ModMatrixParamController>(owner.getLayout(), *parameters, owner.getSlotSetList());
+    owner.setController(controller.get());
+    return controller;
+}
 
 ModulationSlotParameterSet* ModMatrixParamController::set(std::int32_t slot) const {
     return isSlot(slot) ? parameters_->getSlotSet(slot) : nullptr;

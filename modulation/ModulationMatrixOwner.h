@@ -4,14 +4,16 @@
 // the layout (owned), the engine (set by the processor once it built it,
 // null on the model side; the slot parameters write through it), the slot
 // parameters (they register themselves here) and the slot controller over
-// them, made on the first request.
+// them (built and kept by the model or the processor once the product
+// declared the slot parameters, ModMatrixParamController::createFor; null
+// before, and for an owner without slot parameters).
 //
 // Threading: the owner's thread (main or GUI for the model, construction
 // for the processor).
 
 #include "modulation/ModulationMatrixLayout.h"
 
-#include <memory>
+#include <cassert>
 
 class AbstractParameterSetList;
 class ModMatrixParamController;
@@ -30,8 +32,13 @@ public:
     ModulationMatrixLayout& getLayout() { return layout_; }
     const ModulationMatrixLayout& getLayout() const { return layout_; }
 
-    // The slot controller over the slot parameters (needs the parameter set).
-    ModMatrixParamController& getController();
+    // The slot controller over the slot parameters (once it was built).
+    ModMatrixParamController& getController() {
+        assert(controller_ != nullptr && "the slot controller is built after the slot parameters");
+        return *controller_;
+    }
+    // Not owned; it outlives its use here.
+    void setController(ModMatrixParamController* controller) { controller_ = controller; }
     void registerParameterSet(ModulationMatrixParameterSet* set) { parameterSet_ = set; }
     ModulationMatrixParameterSet* getParameterSet() const { return parameterSet_; }
     // A slot list whose active count grows (optional, not owned).
@@ -41,7 +48,7 @@ public:
 private:
     ModulationMatrix* matrix_ = nullptr;
     ModulationMatrixLayout layout_;
-    std::unique_ptr<ModMatrixParamController> controller_;
+    ModMatrixParamController* controller_ = nullptr;
     ModulationMatrixParameterSet* parameterSet_ = nullptr;
     AbstractParameterSetList* slotSetList_ = nullptr;
 };

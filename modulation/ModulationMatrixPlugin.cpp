@@ -1,10 +1,15 @@
 #include "modulation/ModulationMatrixPlugin.h"
 
+#include "modulation/ModMatrixParamController.h"
 #include "modulation/ModulationMatrixProcessor.h"
 
 ModulationMatrixPlugin::ModulationMatrixPlugin() = default;
 
 ModulationMatrixPlugin::~ModulationMatrixPlugin() = default;
+
+void ModulationMatrixPlugin::buildSlotController() {
+    slotController_ = ModMatrixParamController::createFor(*this);
+}
 
 bool ModulationMatrixPlugin::readProcessorState(std::istream& stream) {
     bool ok = GenericPlugin::readProcessorState(stream);

@@ -1,6 +1,7 @@
 #include "modulation/ModulationMatrixProcessor.h"
 
 #include "foundation/BinaryData.h"
+#include "modulation/ModMatrixParamController.h"
 
 #include <algorithm>
 #include <istream>
@@ -21,6 +22,10 @@ void ModulationMatrixProcessor::installModulationMatrix(ModulationMatrix* matrix
     const ModulationMatrixLayout& layout = getLayout();
     targetDepths_.assign(static_cast<std::size_t>(std::max(layout.numTargets, 0)), 0.0f);
     sourceValues_.assign(static_cast<std::size_t>(std::max(layout.numSources(), 0)), 0.0f);
+}
+
+void ModulationMatrixProcessor::buildSlotController() {
+    slotController_ = ModMatrixParamController::createFor(*this);
 }
 
 float ModulationMatrixProcessor::getSourceValue(std::int32_t source) {

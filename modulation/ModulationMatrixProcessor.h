@@ -1,8 +1,9 @@
 #pragma once
 
 // The audio side of a plug-in with a modulation matrix: a processor that is
-// also the matrix owner, and feeds the editor the current value of every
-// source and the current modulation depth of every target.
+// also the matrix owner (it builds and keeps the slot controller over its
+// slot parameters), and feeds the editor the current value of every source
+// and the current modulation depth of every target.
 //
 // Depths are sampled on the audio thread (collectChannelOutputs) at most 60
 // times a second while the environment is display-active. The display
@@ -20,6 +21,8 @@
 #include <iosfwd>
 #include <memory>
 #include <vector>
+
+class ModMatrixParamController;
 
 class ModulationMatrixProcessor : public GenericPluginProcessor, public ModulationMatrixOwner {
 public:
@@ -46,6 +49,11 @@ public:
     // Tests drive time by hand.
     void setDisplayTimer(std::unique_ptr<IntervalTimer> timer) { timer_ = std::move(timer); }
 
+protected:
+    // Builds the slot controller over the slot parameters: the product's
+    // constructor calls it once it declared and set them up (main thread).
+    void buildSlotController();
+
 private:
     std::vector<float> targetDepths_;
     std::vector<float> sourceValues_;
@@ -54,6 +62,7 @@ private:
     std::atomic<std::uint64_t> lastSampling_{0};
     std::uint64_t seenSampling_ = 0;
     std::unique_ptr<IntervalTimer> timer_;
+    std::unique_ptr<ModMatrixParamController> slotController_;
 };
 
 // Reads the display values a snapshot appended: the targets' depths followed

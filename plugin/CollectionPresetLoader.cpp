@@ -1,5 +1,6 @@
 #include "plugin/CollectionPresetLoader.h"
 
+#include "foundation/Files.h"
 #include "plugin/PluginParameter.h"
 #include "plugin/PresetParameterCollection.h"
 
@@ -33,4 +34,11 @@ int32_t CollectionPresetLoader::setValueByName(const std::string& name, float va
     }
     setValue(index, value);
     return index;
+}
+
+ErrorResult& loadPresetFromEntry(PresetParameterCollection& collection, ErrorResult& result,
+                                 const PresetCacheEntry& entry, int32_t expectedVersion) {
+    CollectionPresetLoader loader(collection);
+    auto stream = openFileStream(entry.path, std::ios::in | std::ios::binary);
+    return loader.loadPreset(result, *stream, expectedVersion, std::string());
 }

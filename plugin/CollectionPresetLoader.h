@@ -4,9 +4,13 @@
 // position, text values by key name under the collection's common prefix.
 // It never touches the settings block or the current preset.
 
+#include "plugin/PresetCacheEntry.h"
 #include "plugin/PresetLoader.h"
 
+#include <cstdint>
 #include <string>
+
+class PresetParameterCollection;
 
 class CollectionPresetLoader : public PresetLoader {
 public:
@@ -22,3 +26,8 @@ private:
     PresetParameterCollection& collection_;
     std::string prefix_;
 };
+
+// Opens the entry's path and loads it into the collection (no settings
+// block, no preset name).
+ErrorResult& loadPresetFromEntry(PresetParameterCollection& collection, ErrorResult& result,
+                                 const PresetCacheEntry& entry, int32_t expectedVersion);

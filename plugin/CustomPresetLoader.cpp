@@ -2,14 +2,17 @@
 
 #include "foundation/BinaryFile.h"
 #include "foundation/ModuleResources.h"
-#include "plugin/GenericPlugin.h"
+#include "plugin/GenericParameterOwner.h"
+#include "plugin/GenericPresetOwner.h"
 #include "plugin/PluginParameter.h"
+#include "plugin/PresetParameterCollection.h"
 
 #include <cassert>
 #include <cstring>
 
-CustomPresetLoader::CustomPresetLoader(GenericPlugin& plugin)
-    : PresetLoader(&plugin, &plugin, plugin.pluginId.substr(0, 4)), plugin_(plugin),
+CustomPresetLoader::CustomPresetLoader(GenericPresetOwner& plugin)
+    : PresetLoader(&plugin.getParameterOwner(), &plugin, plugin.getPresetSignature()),
+      parameters_(plugin.getParameterOwner()),
       currentVersion_(PresetParameterCollection::presetFormat().version) {}
 
 CustomPresetLoader::~CustomPresetLoader() = default;
@@ -29,7 +32,7 @@ void CustomPresetLoader::addParameter(AbstractPluginParameter* parameter, const 
 
 void CustomPresetLoader::addParameterRange(int32_t first, int32_t last) {
     for (int32_t i = first; i <= last; ++i)
-        if (AbstractPluginParameter* parameter = plugin_.getParameter(i))
+        if (AbstractPluginParameter* parameter = parameters_.getParameter(i))
             addParameter(parameter, std::string());
 }
 
@@ -88,14 +91,14 @@ bool CustomPresetLoader::checkPresetMaps() {
         if (!resourceExists(name)) return true;
         if (!readPresetMap(version, positions, missing, dropped)) return false;
         const int64_t kept = int64_t(positions.size()) - dropped;
-        if (kept + int64_t(missing.size()) != plugin_.getNumParameters()) return false;
+        if (kept + int64_t(missing.size()) != parameters_.getNumParameters()) return false;
     }
     return true;
 }
 
 bool CustomPresetLoader::versionSupported(int32_t version) {
     // Until a version maps them, values go to the parameters by position.
-    if (entries_.empty()) addParameterRange(0, plugin_.getNumParameters() - 1);
+    if (entries_.empty()) addParameterRange(0, parameters_.getNumParameters() - 1);
     for (const AlternativeSignature& alternative : alternatives_)
         if (alternative.signature == getLoadedSignature()) return true;
     if (currentVersion_ == -1) return true;
@@ -107,7 +110,7 @@ bool CustomPresetLoader::versionSupported(int32_t version) {
     if (version < 1 || version > currentVersion_) return false;
     if (version == currentVersion_) {
         clearEntries();
-        addParameterRange(0, plugin_.getNumParameters() - 1);
+        addParameterRange(0, parameters_.getNumParameters() - 1);
         missing_.clear();
         mappedVersion_ = version;
         return true;
@@ -117,12 +120,12 @@ bool CustomPresetLoader::versionSupported(int32_t version) {
     std::vector<uint32_t> missing;
     int32_t dropped = 0;
     if (!readPresetMap(version, positions, missing, dropped)) return false;
-    if (int64_t(positions.size()) - dropped + int64_t(missing.size()) != plugin_.getNumParameters())
+    if (int64_t(positions.size()) - dropped + int64_t(missing.size()) != parameters_.getNumParameters())
         return false;
     clearEntries();
     for (uint32_t position : positions) {
         AbstractPluginParameter* parameter =
-            position == 0xFFFFFFFF ? nullptr : plugin_.getParameter(static_cast<int32_t>(position));
+            position == 0xFFFFFFFF ? nullptr : parameters_.getParameter(static_cast<int32_t>(position));
         if (parameter != nullptr)
             addParameter(parameter, std::string());
         else
@@ -136,17 +139,17 @@ bool CustomPresetLoader::versionSupported(int32_t version) {
 void CustomPresetLoader::beginLoad(int32_t) {
     if (isText()) {
         clearEntries();
-        addParameterRange(0, plugin_.getNumParameters() - 1);
+        addParameterRange(0, parameters_.getNumParameters() - 1);
         // The table no longer matches a binary version.
         mappedVersion_ = -1;
         return;
     }
     if (currentVersion_ == -1) {
-        if (entries_.empty()) addParameterRange(0, plugin_.getNumParameters() - 1);
+        if (entries_.empty()) addParameterRange(0, parameters_.getNumParameters() - 1);
         return;
     }
     for (uint32_t index : missing_)
-        if (AbstractPluginParameter* parameter = plugin_.getParameter(static_cast<int32_t>(index)))
+        if (AbstractPluginParameter* parameter = parameters_.getParameter(static_cast<int32_t>(index)))
             parameter->setValue(parameter->getDefault(), 0);
 }
 

@@ -20,6 +20,8 @@
 #include <vector>
 
 class AbstractPluginParameter;
+class GenericParameterOwner;
+class GenericPresetOwner;
 
 class CustomPresetLoader : public PresetLoader {
 public:
@@ -33,7 +35,7 @@ public:
         float lastValue = 0.0f;
     };
 
-    explicit CustomPresetLoader(GenericPlugin& plugin);
+    explicit CustomPresetLoader(GenericPresetOwner& plugin);
     ~CustomPresetLoader() override;
 
     void addParameter(AbstractPluginParameter* parameter, const std::string& name);
@@ -59,7 +61,7 @@ public:
 private:
     void clearEntries();
 
-    GenericPlugin& plugin_;
+    GenericParameterOwner& parameters_;
     int32_t currentVersion_ = -1;
     std::vector<AlternativeSignature> alternatives_;
     int32_t mappedVersion_ = -1;

@@ -5,10 +5,6 @@
 #include <cstring>
 #include <istream>
 
-namespace {
-constexpr const char* kPerTrackIndexKey = "_PerTrackIndex";
-}
-
 bool CustomSettingsBlock::read(BinaryDataReader& reader, CustomSettingsBlock& block) {
     block = CustomSettingsBlock();
     std::istream* stream = reader.getStream();

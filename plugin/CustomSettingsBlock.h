@@ -20,6 +20,8 @@
 struct CustomSettingsBlock {
     static constexpr const char* kTag = "CuSV";
     static constexpr uint32_t kVersion = 1;
+    // The key of the per-track index.
+    static constexpr const char* kPerTrackIndexKey = "_PerTrackIndex";
 
     bool present = false;
     std::map<std::string, std::string> values;

@@ -13,6 +13,7 @@
 #include "foundation/SetupBundle.h"
 #include "foundation/VersionInfo.h"
 #include "plugin/ChannelLayouts.h"
+#include "plugin/CollectionPresetLoader.h"
 #include "plugin/CustomPresetLoader.h"
 #include "plugin/GenericPluginSettings.h"
 #include "plugin/GenericPluginSnapshots.h"
@@ -52,7 +53,6 @@ CriticalSection& startupLock() {
     return *lock;
 }
 
-std::atomic<uint32_t> globalOptions{0};
 std::atomic<int32_t> graphicsMode{static_cast<int32_t>(GraphicsAccelerationMode::kOn)};
 std::atomic<double> scaleFactor{0.0};
 
@@ -292,7 +292,7 @@ void GenericPlugin::initHistoryAndSources() {
     const bool first = objects.instanceCount++ == 0;
     if (first) {
         objects.instanceList = new GenericPluginInstanceList(this);
-        globalOptions.store(3);
+        SettingsBase::setGlobalOptions(3);
         PresetScanBudget budget;
         objects.startupBudget = &budget;
         createPresetManager();
@@ -339,6 +339,7 @@ void GenericPlugin::firstInstanceSteps() {
 void GenericPlugin::createPresetManager() {
     SharedObjects& objects = shared();
     objects.versionInfo = createVersionInfo(*this);
+    SettingsBase::setProduct(objects.versionInfo.get());
     objects.mapping = std::make_unique<ControllerMapping>();
     PresetScanBudget fallback;
     PresetScanBudget& budget = objects.startupBudget != nullptr ? *objects.startupBudget : fallback;
@@ -396,6 +397,7 @@ void GenericPlugin::releaseSharedObjects() {
     objects.cache.reset();
     objects.mapping.reset();
     objects.mainManager.reset();
+    SettingsBase::setProduct(nullptr);
     objects.versionInfo.reset();
     objects.sharedSettings.reset();
     objects.componentManagers.clear();
@@ -438,7 +440,7 @@ int32_t GenericPlugin::getInstanceCount() {
 }
 
 uint32_t GenericPlugin::getGlobalOptions() {
-    return globalOptions.load();
+    return SettingsBase::getGlobalOptions();
 }
 
 int32_t GenericPlugin::getGraphicsAccelerationMode() {
@@ -509,7 +511,7 @@ void GenericPlugin::serializeGlobalOptions(SettingSerializer& serializer) {
         scaleFactor.store(SharedSettings::scaleFactorFor(objects.sharedSettings->displayScaling.getValue()));
     }
     if (!serializer.isWriting() && serializer.serializeBool("VST2_DefaultToNoSideChain", false, false))
-        globalOptions.fetch_or(1);
+        SettingsBase::addGlobalOptions(1);
     if (objects.mainManager) {
         const std::string current = withBackslash(objects.mainManager->getPath());
         const std::string fallback = getDefaultPresetFolder();
@@ -831,6 +833,10 @@ void GenericPlugin::applySettingsBlock(const CustomSettingsBlock& block) {
     notifyListener(kCustomSettingsChanged, 0);
 }
 
+void GenericPlugin::reportMetadataChange() {
+    if (adapter_ != nullptr) adapter_->stateChanged(1);
+}
+
 void GenericPlugin::clearSettings() {
     settingsMap_.clear();
     notifyListener(kCustomSettingsChanged, 0);
@@ -879,6 +885,38 @@ bool GenericPlugin::isStateUnchanged(std::istream& stream) {
     if (presetName != currentPreset_.getName() || automatic != automaticName_) return false;
     if (!automatic && name != instanceName_) return false;
     return version < 2 || modified == currentPreset_.isModified();
+}
+
+// --- Snapshots
+
+void GenericPlugin::captureSnapshot(Snapshot& record) const {
+    record.preset = currentPreset_.values();
+    record.compareIndex = compareStates_ ? compareStates_->getActive() : 0;
+    mainCollection_.getValues(record.values);
+    record.extraValues = extraValues_;
+    record.settings = settingsMap_;
+}
+
+void GenericPlugin::restoreSnapshot(const Snapshot& record) {
+    beginUpdate();
+    mainCollection_.setValues(record.values);
+    requestLightReset();
+    endUpdate();
+    const bool otherPreset = record.preset.path != currentPreset_.getPath();
+    currentPreset_.assign(record.preset);
+    if (otherPreset) {
+        if (adapter_ != nullptr) adapter_->stateChanged(0);
+        notifyListener(kCurrentPresetChanged, 0);
+    }
+    extraValues_ = record.extraValues;
+    notifyListener(kExtraValuesRestored, 0);
+    settingsMap_ = record.settings;
+    notifyListener(kCustomSettingsChanged, 0);
+}
+
+void GenericPlugin::initSnapshotsForEditor() {
+    if (undoHistory_) undoHistory_->initialize();
+    if (compareStates_ && !compareStates_->isInitialized()) compareStates_->initialize();
 }
 
 // --- Interface size

@@ -5,7 +5,9 @@
 // (the processor owns a second set), the current-preset record, settings,
 // undo and A/B snapshots, instance naming and the host-state chunk. It
 // reaches the host through an Adapter and an open editor through one
-// Listener.
+// Listener; preset loaders and collections reach it through
+// GenericPresetOwner, the undo history and A/B compare through
+// GenericSnapshotOwner.
 //
 // Parameter changes: a parameter that stored a new value calls
 // setParameterValue; the model counts the change, marks the preset
@@ -28,7 +30,8 @@
 // Per-process objects (version information, controller mapping, preset
 // managers, shared settings, instance list) are made by the first instance
 // in initHistoryAndSources and released by the last in shutdown, under the
-// process-wide start-up lock.
+// process-wide start-up lock; the settings learn the version information
+// and the global option word from there (GenericPluginSettings.h).
 //
 // Host-state chunk, little-endian, strings as u32 length and bytes: the
 // first four characters of the plug-in id, u32 version 3, the preset name,
@@ -49,6 +52,8 @@
 #include "plugin/EventQueue.h"
 #include "plugin/GenericPluginBase.h"
 #include "plugin/GenericPluginInstanceList.h"
+#include "plugin/GenericPluginSnapshots.h"
+#include "plugin/GenericPresetOwner.h"
 #include "plugin/MidiDecoder.h"
 #include "plugin/PresetCacheEntry.h"
 #include "plugin/PresetManager.h"
@@ -65,6 +70,9 @@
 #include <thread>
 #include <vector>
 
+class GenericPluginSettings;
+class GenericPluginSettingsBase;
+class GenericPluginSharedSettings;
 class KeyValueWriter;
 class PresetCache;
 class PresetLoader;
@@ -75,7 +83,11 @@ class CriticalSection;
 // A new VersionInfo for the plug-in's name.
 std::unique_ptr<VersionInfo> createVersionInfo(const GenericPluginInfo& plugin);
 
-class GenericPlugin : public GenericPluginBase, public IGenericPluginInstance, public MidiMessageReceiver {
+class GenericPlugin : public GenericPluginBase,
+                      public GenericPresetOwner,
+                      public GenericSnapshotOwner,
+                      public IGenericPluginInstance,
+                      public MidiMessageReceiver {
 public:
     // Codes of the listener's notify.
     enum ListenerCode : int32_t {
@@ -103,11 +115,11 @@ public:
 
     static constexpr uint32_t kNoIndex = 0xFFFFFFFF;
     static constexpr uint32_t kHostStateVersion = 3;
-    static constexpr const char* kPerTrackIndexKey = "_PerTrackIndex";
+    static constexpr const char* kPerTrackIndexKey = CustomSettingsBlock::kPerTrackIndexKey;
     // The preset files, the shared map and the interface defaults.
     static constexpr const char* kMidiMapFile = "MidiControllerMap.ztm";
     static constexpr const char* kInterfaceDefaultsFile = "InterfaceDefaults.ztd";
-    static constexpr int32_t kUndoRecords = 100;
+    static constexpr int32_t kUndoRecords = ::UndoHistory::kRecords;
 
     // The editor's side. notify only queues for the GUI thread and must not
     // block: it may run on the audio thread.
@@ -144,13 +156,14 @@ public:
         virtual void parameterInfoChanged() {}
     };
 
-    class SettingsBase;
-    class Settings;
-    class SharedSettings;
-    class SnapshotList;
-    class UndoHistory;
-    class CompareStates;
-    struct Snapshot;
+    // The settings (GenericPluginSettings.h).
+    using SettingsBase = GenericPluginSettingsBase;
+    using Settings = GenericPluginSettings;
+    using SharedSettings = GenericPluginSharedSettings;
+    // The undo history and A/B compare (GenericPluginSnapshots.h).
+    using UndoHistory = ::UndoHistory;
+    using CompareStates = ::CompareStates;
+    using Snapshot = PluginSnapshot;
 
     // The host's track: accepted, not stored (the host binding keeps its own).
     struct TrackContext {
@@ -272,13 +285,17 @@ public:
     bool restoreFactoryPresets(bool overwrite);
     // n < 0 compares the whole name, else its first n characters; -2 also
     // tells the host.
-    void setCurrentPresetName(const std::string& name, int32_t n);
-    const CurrentPresetRecord& getCurrentPreset() const { return currentPreset_; }
+    void setCurrentPresetName(const std::string& name, int32_t n) override;
+    const CurrentPresetRecord& getCurrentPreset() const override { return currentPreset_; }
     CurrentPresetRecord& getCurrentPreset() { return currentPreset_; }
-    void setPresetModified(bool modified);
+    void setPresetModified(bool modified) override;
     virtual PresetLoader* createPresetLoader();
     virtual void loadPresetFile(ErrorResult& result, const PresetCacheEntry& entry);
     virtual std::string getPresetExtension() const { return ".ztp"; }
+    // The first four characters of the plug-in id.
+    std::string getPresetSignature() const override { return pluginId.substr(0, 4); }
+    bool writesTextPresets() const override { return hasFlag(kFlagTextPresets); }
+    GenericParameterOwner& getParameterOwner() override { return *this; }
     virtual std::string getDefaultPresetName() const;
     PresetParameterCollection& getMainCollection() { return mainCollection_; }
     PresetParameterCollection& getSettingsCollection() { return settingsCollection_; }
@@ -299,20 +316,22 @@ public:
     // --- Host state and custom settings.
     bool writeHostState(std::ostream& stream);
     bool readHostState(std::istream& stream);
-    void writeSettingsBlock(BinaryDataWriter& writer, bool forPreset) const;
+    void writeSettingsBlock(BinaryDataWriter& writer, bool forPreset) const override;
     // Reads an optional block (no "CuSV" tag: the map is emptied). False,
     // nothing changed, for a negative count or a truncated block.
     bool readSettingsBlock(BinaryDataReader& reader);
     // A block read completely: its map (empty when absent) and per-track
     // index replace the current ones; the listener hears -1032.
-    void applySettingsBlock(const CustomSettingsBlock& block);
-    void clearSettings();
+    void applySettingsBlock(const CustomSettingsBlock& block) override;
+    void clearSettings() override;
     // The "Settings" section of a text preset (nothing without entries).
-    void writeSettingsText(KeyValueWriter& writer) const;
-    const std::map<std::string, std::string>& getSettingsMap() const { return settingsMap_; }
+    void writeSettingsText(KeyValueWriter& writer) const override;
+    const std::map<std::string, std::string>& getSettingsMap() const override { return settingsMap_; }
     // Stores one custom setting (not "_PerTrackIndex") and tells the listener.
-    void setCustomSetting(const std::string& key, const std::string& value);
-    void replaceSettings(std::map<std::string, std::string> map);
+    void setCustomSetting(const std::string& key, const std::string& value) override;
+    void replaceSettings(std::map<std::string, std::string> map) override;
+    // Tells the adapter that the preset's metadata changed (stateChanged 1).
+    void reportMetadataChange() override;
     bool isStateUnchanged(std::istream& stream);
 
     // --- Instances.
@@ -331,9 +350,10 @@ public:
 
     // --- Snapshots.
     ExtraValues& getExtraValues() { return extraValues_; }
-    void restoreSnapshot(const Snapshot& record);
-    UndoHistory* getUndoHistory() const { return undoHistory_.get(); }
-    CompareStates* getCompareStates() const { return compareStates_.get(); }
+    void captureSnapshot(Snapshot& record) const override;
+    void restoreSnapshot(const Snapshot& record) override;
+    UndoHistory* getUndoHistory() const override { return undoHistory_.get(); }
+    CompareStates* getCompareStates() const override { return compareStates_.get(); }
     // When the editor first attaches: "Initial state" and both A/B slots.
     void initSnapshotsForEditor();
 
@@ -403,8 +423,6 @@ protected:
     virtual void sampleRateChanged() {}
 
 private:
-    friend class SnapshotList;
-
     void handleEvent(void* queue);
     void createEventQueue();
     void applyInstanceName(const std::string& name);

@@ -4,22 +4,50 @@
 #include "foundation/VersionInfo.h"
 
 #include <algorithm>
+#include <atomic>
 
-void GenericPlugin::SettingsBase::propertyChanged(AbstractProperty&) {
+namespace {
+
+std::atomic<const VersionInfo*> product{nullptr};
+std::atomic<uint32_t> globalOptions{0};
+
+} // namespace
+
+const VersionInfo* GenericPluginSettingsBase::getProduct() {
+    return product.load();
+}
+
+void GenericPluginSettingsBase::setProduct(const VersionInfo* info) {
+    product.store(info);
+}
+
+uint32_t GenericPluginSettingsBase::getGlobalOptions() {
+    return globalOptions.load();
+}
+
+void GenericPluginSettingsBase::setGlobalOptions(uint32_t options) {
+    globalOptions.store(options);
+}
+
+void GenericPluginSettingsBase::addGlobalOptions(uint32_t bits) {
+    globalOptions.fetch_or(bits);
+}
+
+void GenericPluginSettingsBase::propertyChanged(AbstractProperty&) {
     requestUpdate();
 }
 
-void GenericPlugin::SettingsBase::update() {
+void GenericPluginSettingsBase::update() {
     UpdatedObject::update();
-    VersionInfo* info = GenericPlugin::getVersionInfo();
+    const VersionInfo* info = getProduct();
     if (!loaded.getValue() || info == nullptr) return;
     RegistryWriter writer(RegistryRoot::kCurrentUser, info->getProductKeyPath());
     serialize(writer);
 }
 
-void GenericPlugin::Settings::serialize(SettingSerializer& serializer) {
+void GenericPluginSettings::serialize(SettingSerializer& serializer) {
     Hold hold(*this);
-    if ((GenericPlugin::getGlobalOptions() & 2) != 0) {
+    if ((getGlobalOptions() & 2) != 0) {
         const std::string current = scalingAdjustments.getValue();
         scalingAdjustments.setValue(serializer.serializeString("ScalingAdjustments", current, current));
     }
@@ -28,19 +56,19 @@ void GenericPlugin::Settings::serialize(SettingSerializer& serializer) {
     interfacePanels.setValue(read < 0 ? 0 : read);
 }
 
-void GenericPlugin::Settings::setInterfaceSizes(std::vector<InterfaceSize> sizes) {
+void GenericPluginSettings::setInterfaceSizes(std::vector<InterfaceSize> sizes) {
     interfaceSizes_ = std::move(sizes);
     layoutIndex.setLimits(0, std::max<int32_t>(static_cast<int32_t>(interfaceSizes_.size()) - 1, 0));
     layoutIndex.setValue(layoutIndex.getValue());
 }
 
-double GenericPlugin::SharedSettings::scaleFactorFor(int32_t scaling) {
+double GenericPluginSharedSettings::scaleFactorFor(int32_t scaling) {
     if (scaling == kFollowSystemScale) return 0.0;
     if (scaling >= 100 && scaling <= kMaxScaling) return scaling / 100.0;
     return 1.0;
 }
 
-void GenericPlugin::SharedSettings::serialize(SettingSerializer& serializer) {
+void GenericPluginSharedSettings::serialize(SettingSerializer& serializer) {
     // One write for all values read.
     Hold hold(*this);
     auto boolean = [&](Property<bool>& property, const char* name) {

@@ -3,39 +3,57 @@
 // Settings that outlive a plug-in instance, kept in the registry under the
 // product's key (HKEY_CURRENT_USER): the per-instance editor settings, the
 // settings shared by all instances of the process, and the global options
-// (GenericPlugin::serializeGlobalOptions), which carry both.
+// (GenericPlugin::serializeGlobalOptions), which carry both. The model knows
+// them as GenericPlugin::Settings, ::SharedSettings and ::SettingsBase.
 //
 // A settings object writes itself completely whenever one of its
 // properties changes, but only once start-up has read the registry (the
 // loaded flag) and, inside a hold, once when the hold ends. Every read
 // passes the current value as its default, so a missing value keeps it.
+//
+// The product they are written under and the global option word belong to
+// the process: the model's first instance sets both (under its start-up
+// lock, before any settings object is loaded) and its last clears the
+// product before releasing it; without a product nothing is written.
+// Settings objects belong to the main or editor thread.
 
 #include "foundation/Property.h"
 #include "foundation/SettingSerializer.h"
 #include "foundation/UpdatedObject.h"
-#include "plugin/GenericPlugin.h"
 
 #include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
 
-class GenericPlugin::SettingsBase : public PropertyOwner, public UpdatedObject {
+class GenericPlugin;
+class VersionInfo;
+
+class GenericPluginSettingsBase : public PropertyOwner, public UpdatedObject {
 public:
-    SettingsBase() = default;
-    ~SettingsBase() override = default;
+    GenericPluginSettingsBase() = default;
+    ~GenericPluginSettingsBase() override = default;
 
     void update() override;
     virtual void serialize(SettingSerializer& serializer) { (void)serializer; }
     void propertyChanged(AbstractProperty& property) override;
 
+    // The process's product (its registry key), null when none.
+    static const VersionInfo* getProduct();
+    static void setProduct(const VersionInfo* info);
+    // The process's global option word (GenericPlugin::getGlobalOptions).
+    static uint32_t getGlobalOptions();
+    static void setGlobalOptions(uint32_t options);
+    // Sets the given bits of the word.
+    static void addGlobalOptions(uint32_t bits);
+
     // False until start-up has read the registry; then changes are written.
     Property<bool> loaded{nullptr, false};
 };
 
-class GenericPlugin::Settings : public GenericPlugin::SettingsBase {
+class GenericPluginSettings : public GenericPluginSettingsBase {
 public:
-    explicit Settings(GenericPlugin* plugin) : plugin_(plugin) {}
+    explicit GenericPluginSettings(GenericPlugin* plugin) : plugin_(plugin) {}
 
     // "ScalingAdjustments" while bit 1 of the global option word is set,
     // then "InterfacePanels" (a DWORD above 0x7FFFFFFF reads as 0).
@@ -67,14 +85,14 @@ private:
 
 enum class GraphicsAccelerationMode : int32_t { kOff = 0, kOn = 1 };
 
-class GenericPlugin::SharedSettings : public GenericPlugin::SettingsBase {
+class GenericPluginSharedSettings : public GenericPluginSettingsBase {
 public:
     // Display scaling: 1 follows the system, 0 and 2..99 no scaling,
     // 100..300 a fixed factor of value / 100.
     static constexpr int32_t kFollowSystemScale = 1;
     static constexpr int32_t kMaxScaling = 300;
 
-    SharedSettings() = default;
+    GenericPluginSharedSettings() = default;
 
     void serialize(SettingSerializer& serializer) override;
 

@@ -2,48 +2,51 @@
 
 // Undo history and A/B compare: two stores of whole snapshots of the
 // plug-in's state (parameter values, the current-preset record, the extra
-// values and the custom settings). The undo history is a ring of 100
-// records; the compare pair holds the A and B states.
+// values and the custom settings), taken from and given back to their
+// owner, the model (GenericSnapshotOwner). The undo history is a ring of 100
+// records; the compare pair holds the A and B states. The model knows them
+// as GenericPlugin::UndoHistory, ::CompareStates and ::Snapshot, makes both
+// stores at start-up and releases them at shutdown.
 //
 // Undo and redo counts stop at 99: one record of the ring always holds the
 // state an undo returns to, so the oldest step is never the current one.
 // Main or editor thread only.
 
 #include "plugin/CurrentPresetRecord.h"
-#include "plugin/GenericPlugin.h"
+#include "plugin/GenericSnapshotOwner.h"
 
 #include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
 
-struct GenericPlugin::Snapshot {
+struct PluginSnapshot {
     std::string name;
     PresetRecordValues preset;
     int32_t compareIndex = 0;
     std::vector<float> values;
-    ExtraValues extraValues;
+    std::vector<float> extraValues;
     std::map<std::string, std::string> settings;
 };
 
-class GenericPlugin::SnapshotList {
+class SnapshotList {
 public:
-    SnapshotList(GenericPlugin& owner, int32_t count);
+    SnapshotList(GenericSnapshotOwner& owner, int32_t count);
     virtual ~SnapshotList() = default;
 
     // Fills record i from the owner's current state.
     void storeSnapshot(int32_t i, const std::string& name);
-    const Snapshot& get(int32_t i) const { return records_[static_cast<size_t>(i)]; }
+    const PluginSnapshot& get(int32_t i) const { return records_[static_cast<size_t>(i)]; }
     int32_t size() const { return static_cast<int32_t>(records_.size()); }
 
 private:
-    GenericPlugin& owner_;
-    std::vector<Snapshot> records_;
+    GenericSnapshotOwner& owner_;
+    std::vector<PluginSnapshot> records_;
 };
 
-class GenericPlugin::CompareStates {
+class CompareStates {
 public:
-    CompareStates(GenericPlugin& owner);
+    CompareStates(GenericSnapshotOwner& owner);
     virtual ~CompareStates() = default;
 
     // Stores the current state into the inactive slot.
@@ -63,18 +66,19 @@ public:
     const SnapshotList& getList() const { return list_; }
 
 private:
-    GenericPlugin& owner_;
+    GenericSnapshotOwner& owner_;
     int32_t active_ = 0;
     bool changed_ = false;
     bool initialized_ = false;
     SnapshotList list_;
 };
 
-class GenericPlugin::UndoHistory {
+class UndoHistory {
 public:
-    static constexpr int32_t kMaxSteps = kUndoRecords - 1;
+    static constexpr int32_t kRecords = 100;
+    static constexpr int32_t kMaxSteps = kRecords - 1;
 
-    explicit UndoHistory(GenericPlugin& owner);
+    explicit UndoHistory(GenericSnapshotOwner& owner);
     virtual ~UndoHistory() = default;
 
     // Moves by n records (wrapping) and restores that record.
@@ -95,6 +99,6 @@ private:
     int32_t redoCount_ = 0;
     int32_t undoCount_ = 0;
     int32_t index_ = 0;
-    GenericPlugin& owner_;
+    GenericSnapshotOwner& owner_;
     SnapshotList list_;
 };

@@ -1,12 +1,11 @@
 #include "plugin/PresetLoader.h"
 
 #include "foundation/BinaryData.h"
-#include "foundation/Files.h"
 #include "foundation/KeyValue.h"
 #include "foundation/StringUtils.h"
-#include "plugin/CollectionPresetLoader.h"
-#include "plugin/GenericPlugin.h"
-#include "plugin/PresetParameterCollection.h"
+#include "plugin/CustomSettingsBlock.h"
+#include "plugin/GenericParameterOwner.h"
+#include "plugin/GenericPresetOwner.h"
 
 #include <cmath>
 #include <cstring>
@@ -39,7 +38,8 @@ float parseTextValue(const std::string& text) {
 
 } // namespace
 
-PresetLoader::PresetLoader(GenericParameterOwner* owner, GenericPlugin* plugin, std::string expectedSignature)
+PresetLoader::PresetLoader(GenericParameterOwner* owner, GenericPresetOwner* plugin,
+                           std::string expectedSignature)
     : owner_(owner), plugin_(plugin), expectedSignature_(std::move(expectedSignature)) {}
 
 PresetLoader::~PresetLoader() = default;
@@ -197,7 +197,7 @@ void PresetLoader::loadText(std::istream& stream, int32_t expectedVersion,
         }
         if (section == "Parameters")
             parameters.emplace_back(key, parseTextValue(reader.value()));
-        else if (section == "Settings" && key != GenericPlugin::kPerTrackIndexKey)
+        else if (section == "Settings" && key != CustomSettingsBlock::kPerTrackIndexKey)
             settings[key] = reader.value();
     }
     if (reader.status() != KeyValueReader::kGood) {
@@ -226,7 +226,7 @@ void PresetLoader::loadText(std::istream& stream, int32_t expectedVersion,
         for (const auto& [key, value] : metadata) {
             if (value->empty()) continue;
             plugin_->setCustomSetting(key, *value);
-            if (plugin_->getAdapter() != nullptr) plugin_->getAdapter()->stateChanged(1);
+            plugin_->reportMetadataChange();
         }
     }
     endLoad(header.version);
@@ -236,11 +236,4 @@ void PresetLoader::loadText(std::istream& stream, int32_t expectedVersion,
         plugin_->setPresetModified(header.modified);
         plugin_->setCurrentPresetName(header.name, -2);
     }
-}
-
-ErrorResult& loadPresetFromEntry(PresetParameterCollection& collection, ErrorResult& result,
-                                 const PresetCacheEntry& entry, int32_t expectedVersion) {
-    CollectionPresetLoader loader(collection);
-    auto stream = openFileStream(entry.path, std::ios::in | std::ios::binary);
-    return loader.loadPreset(result, *stream, expectedVersion, std::string());
 }

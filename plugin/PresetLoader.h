@@ -20,7 +20,6 @@
 //   "Invalid preset header."
 
 #include "foundation/ErrorResult.h"
-#include "plugin/PresetCacheEntry.h"
 
 #include <cstdint>
 #include <iosfwd>
@@ -29,9 +28,8 @@
 #include <vector>
 
 class GenericParameterOwner;
-class GenericPlugin;
+class GenericPresetOwner;
 class KeyValueReader;
-class PresetParameterCollection;
 
 namespace preset_errors {
 extern const ErrorRecord kUnknownParameter;
@@ -58,7 +56,10 @@ public:
         std::string tags;
     };
 
-    PresetLoader(GenericParameterOwner* owner, GenericPlugin* plugin, std::string expectedSignature);
+    // owner: whose update batches loads run in; plugin: set for loaders of
+    // whole-plug-in presets (the settings block, the header's metadata and
+    // the current preset).
+    PresetLoader(GenericParameterOwner* owner, GenericPresetOwner* plugin, std::string expectedSignature);
     ~PresetLoader() override;
 
     void reportError(int32_t code, const std::string& message) override;
@@ -91,7 +92,7 @@ public:
     void setHeaderName(std::string name) { headerName_ = std::move(name); }
     const std::string& getLoadedSignature() const { return loadedSignature_; }
     bool isText() const { return text_; }
-    GenericPlugin* getPlugin() const { return plugin_; }
+    GenericPresetOwner* getPlugin() const { return plugin_; }
     const TextHeader& getTextHeader() const { return header_; }
 
 protected:
@@ -108,12 +109,7 @@ private:
     std::string loadedSignature_;
     bool text_ = false;
     GenericParameterOwner* owner_;
-    GenericPlugin* plugin_;
+    GenericPresetOwner* plugin_;
     std::string expectedSignature_;
     TextHeader header_;
 };
-
-// Opens the entry's path and loads it into the collection (no settings
-// block, no preset name).
-ErrorResult& loadPresetFromEntry(PresetParameterCollection& collection, ErrorResult& result,
-                                 const PresetCacheEntry& entry, int32_t expectedVersion);

@@ -5,7 +5,9 @@
 #include "foundation/Files.h"
 #include "foundation/KeyValue.h"
 #include "foundation/StringUtils.h"
-#include "plugin/GenericPlugin.h"
+#include "plugin/CurrentPresetRecord.h"
+#include "plugin/GenericParameterOwner.h"
+#include "plugin/GenericPresetOwner.h"
 #include "plugin/PluginParameter.h"
 
 #include <cstring>
@@ -42,7 +44,7 @@ PresetFormat& PresetParameterCollection::presetFormat() {
     return format;
 }
 
-PresetParameterCollection::PresetParameterCollection(GenericParameterOwner* owner, GenericPlugin* plugin)
+PresetParameterCollection::PresetParameterCollection(GenericParameterOwner* owner, GenericPresetOwner* plugin)
     : owner_(owner), plugin_(plugin) {}
 
 PresetParameterCollection::~PresetParameterCollection() = default;
@@ -65,7 +67,7 @@ void PresetParameterCollection::addAlias(AbstractPluginParameter* parameter, con
 
 std::string PresetParameterCollection::getSignature() const {
     if (!signature_.empty() || plugin_ == nullptr) return signature_.substr(0, 4);
-    return plugin_->pluginId.substr(0, 4);
+    return plugin_->getPresetSignature();
 }
 
 std::string PresetParameterCollection::effectiveHeaderName() const {
@@ -73,7 +75,7 @@ std::string PresetParameterCollection::effectiveHeaderName() const {
 }
 
 bool PresetParameterCollection::isWholePlugin() const {
-    return plugin_ != nullptr && size() == plugin_->getNumParameters();
+    return plugin_ != nullptr && size() == plugin_->getParameterOwner().getNumParameters();
 }
 
 std::string PresetParameterCollection::commonPrefix() const {
@@ -235,7 +237,7 @@ bool PresetParameterCollection::patchText(std::string& text, int32_t version, in
 
 bool PresetParameterCollection::savePreset(const std::string& path, int32_t version, int32_t first,
                                            int32_t count) {
-    const bool text = plugin_ != nullptr && plugin_->hasFlag(GenericPluginInfo::kFlagTextPresets);
+    const bool text = plugin_ != nullptr && plugin_->writesTextPresets();
     if (first != -1 && (!fileExists(path) || folderExists(path))) first = -1;
     std::string bytes;
     if (first == -1) {

@@ -30,7 +30,7 @@
 #include <string>
 
 class GenericParameterOwner;
-class GenericPlugin;
+class GenericPresetOwner;
 
 // The process-wide preset format: the version written into presets (1 until
 // the product sets its own) and the settings-block switch (binary presets
@@ -48,7 +48,7 @@ public:
 
     // owner: whose update batches loads run in; plugin: set for collections
     // of the plug-in model (the settings block and header metadata).
-    PresetParameterCollection(GenericParameterOwner* owner, GenericPlugin* plugin);
+    PresetParameterCollection(GenericParameterOwner* owner, GenericPresetOwner* plugin);
     ~PresetParameterCollection() override;
 
     // Appends a parameter and maps its name and every alias to its index.
@@ -87,7 +87,7 @@ public:
     std::string effectiveHeaderName() const;
     void setHeaderName(std::string name) { headerName_ = std::move(name); }
     GenericParameterOwner* getOwner() const { return owner_; }
-    GenericPlugin* getPlugin() const { return plugin_; }
+    GenericPresetOwner* getPlugin() const { return plugin_; }
     // True when the collection covers every parameter of the plug-in.
     bool isWholePlugin() const;
 
@@ -97,6 +97,6 @@ private:
     GenericParameterOwner* owner_;
     std::string headerName_;
     std::map<std::string, int32_t> nameMap_;
-    GenericPlugin* plugin_;
+    GenericPresetOwner* plugin_;
     std::string signature_;
 };

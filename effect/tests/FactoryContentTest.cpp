@@ -7,7 +7,7 @@
 #include "effect/tests/VarnelFixture.h"
 #include "foundation/SetupBundle.h"
 #include "foundation/tests/TestFiles.h"
-#include "plugin/PresetLoader.h"
+#include "plugin/CollectionPresetLoader.h"
 
 #include <gtest/gtest.h>
 

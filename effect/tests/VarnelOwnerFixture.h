@@ -2,7 +2,8 @@
 
 // A parameter owner for the declaration tests: a plug-in base (parameter
 // collection, info, MIDI state, virtual parameters) that is also the
-// modulation-matrix owner, with the effect's parameters declared and set up.
+// modulation-matrix owner, with the effect's parameters declared and set up
+// and the slot controller built over them.
 // With `apply`, every stored change is applied at once, as a processor
 // draining its queue would do.
 
@@ -25,6 +26,7 @@ public:
     explicit VarnelTestOwner(bool apply = false) : GenericPluginBase(collection), apply_(apply) {
         parameters = std::make_unique<VarnelParameters>(*this, *this, *this);
         parameters->setupParameterInfo();
+        slots = ModMatrixParamController::createFor(*this);
     }
 
     void beginUpdate() override { ++depth; }
@@ -44,6 +46,7 @@ public:
     VarnelParameters& p() { return *parameters; }
 
     std::unique_ptr<VarnelParameters> parameters;
+    std::unique_ptr<ModMatrixParamController> slots;
     int depth = 0;
     int changes = 0;
 

@@ -4,7 +4,7 @@
 #include "effect/VarnelProcessor.h"
 #include "effect/tests/VarnelFixture.h"
 #include "foundation/Files.h"
-#include "plugin/PresetLoader.h"
+#include "plugin/CollectionPresetLoader.h"
 
 #include <gtest/gtest.h>
 

@@ -21,6 +21,7 @@ public:
         test::fillTestLayout(getLayout());
         slots = std::make_unique<ModulationMatrixParameterSet>(this, this, test::names("S", 34),
                                                                test::names("T", 107));
+        buildSlotController();
         initHistoryAndSources();
     }
     ~SlotPlugin() override { shutdown(); }

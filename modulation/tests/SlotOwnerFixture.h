@@ -51,12 +51,14 @@ inline std::vector<std::string> names(const char* prefix, int count) {
     return out;
 }
 
-// A matrix owner with its slot parameters; processor-side when `engine`.
+// A matrix owner with its slot parameters and their slot controller;
+// processor-side when `engine`.
 struct SlotOwnerFixture {
     explicit SlotOwnerFixture(bool engine) : owner(engine) {
         fillTestLayout(matrixOwner.getLayout());
         parameters = std::make_unique<ModulationMatrixParameterSet>(&owner, &matrixOwner, names("S", 34),
                                                                     names("T", 107));
+        slots = ModMatrixParamController::createFor(matrixOwner);
         if (engine) {
             matrix = std::make_unique<ModulationMatrix>(e, matrixOwner.getLayout());
             matrix->setSourceProducer(0, &source0, 0);
@@ -71,6 +73,7 @@ struct SlotOwnerFixture {
     ApplyingOwner owner;
     ModulationMatrixOwner matrixOwner;
     std::unique_ptr<ModulationMatrixParameterSet> parameters;
+    std::unique_ptr<ModMatrixParamController> slots;
     ConstantSource source0{e, 0.5f};
     ConstantSource source1{e, 0.25f};
     ConstantSource source3{e, -1.0f};

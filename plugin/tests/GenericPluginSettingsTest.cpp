@@ -67,6 +67,12 @@ TEST_F(GenericPluginSettingsTest, ChangesWriteOnlyOnceLoaded) {
     }
     ASSERT_TRUE(readRegistryDword(RegistryRoot::kCurrentUser, keyPath(), "RetinaEnabled", value));
     EXPECT_EQ(value, 260u);
+
+    // Once the last instance ended there is no product to write under.
+    plugin.reset();
+    early.displayScaling.setValue(270);
+    ASSERT_TRUE(readRegistryDword(RegistryRoot::kCurrentUser, keyPath(), "RetinaEnabled", value));
+    EXPECT_EQ(value, 260u);
 }
 
 TEST_F(GenericPluginSettingsTest, FirstStartWritesOptionsAndRemembersTheVersion) {
