@@ -26,7 +26,7 @@ void GenericPlugin::restoreSnapshot(const Snapshot& record) {
     const bool otherPreset = record.preset.path != currentPreset_.getPath();
     currentPreset_.assign(record.preset);
     if (otherPreset) {
-        if (adapter_ != nullptr) adapter_->stateChanged(0);
+        if (adapter_ != nullptr) adapter_->stateChanged(Adapter::kPresetChanged);
         notifyListener(kCurrentPresetChanged, 0);
     }
     extraValues_ = record.extraValues;

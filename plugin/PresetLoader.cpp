@@ -226,7 +226,8 @@ void PresetLoader::loadText(std::istream& stream, int32_t expectedVersion,
         for (const auto& [key, value] : metadata) {
             if (value->empty()) continue;
             plugin_->setCustomSetting(key, *value);
-            if (plugin_->getAdapter() != nullptr) plugin_->getAdapter()->stateChanged(1);
+            if (plugin_->getAdapter() != nullptr)
+                plugin_->getAdapter()->stateChanged(GenericPlugin::Adapter::kMetadataChanged);
         }
     }
     endLoad(header.version);
