@@ -95,8 +95,9 @@ public:
     static constexpr float kScaleFactors[] = {1.0f, 1.25f, 1.5f, 1.75f, 2.0f, 2.25f, 2.5f, 3.0f};
 
     // The editor host: asked for size changes and the host's context menu
-    // of a parameter, and told of the Options button's request (code 1). A
-    // host may close the editor inside either request.
+    // of a parameter, and told of the Options button's request
+    // (StandardButtons::kOptionsRequest). A host may close the editor inside
+    // either request.
     class InterfaceListener {
     public:
         virtual ~InterfaceListener() = default;
@@ -252,7 +253,7 @@ public:
     // options and rescans.
     virtual void choosePresetFolder();
     virtual void showAboutDialog() {}
-    // The web pages of the Help menu: kind 0 the maker's site, 1 support.
+    // The web pages of the Help menu (a WebPage): the maker's site, support.
     enum WebPage : int32_t { kWebSitePage = 0, kSupportPage = 1 };
     static constexpr const char* kWebSiteAddress = "https://zentor.example/";
     static constexpr const char* kSupportAddress = "https://zentor.example/support/";

@@ -117,7 +117,7 @@ public:
 
     void propertyChanged(AbstractProperty& property) override;
     void componentDeleted(Component* component) override;
-    // A dragged object resting on the button (phase 2) clicks it.
+    // A dragged object resting on the button (kTargetRested) clicks it.
     void fireEvent6(int phase) override;
     void getPaintBounds(Rect& rect) override;
     void paintContents(Canvas& canvas) override;
