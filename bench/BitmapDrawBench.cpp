@@ -131,6 +131,7 @@ void Resample(benchmark::State& state) {
     std::vector<std::uint32_t> from = premultipliedNoise(kPixels, 5);
     const int kind = int(state.range(0));
     const double ratios[] = {0.5, 1.5, 0.625, 1.25, 0.9};
+    const char* const labels[] = {"halving", "1.5", "5:8", "5:4", "nearest"};
     const int side = int(std::floor(kSide * ratios[kind] + 0.7));
     std::vector<std::uint32_t> to(std::size_t(side) * std::size_t(side));
     gui::resample::Block in{from.data(), kSide, kSide};
@@ -155,11 +156,7 @@ void Resample(benchmark::State& state) {
         }
         benchmark::ClobberMemory();
     }
-    state.SetLabel(kind == 0   ? "halving"
-                   : kind == 1 ? "1.5"
-                   : kind == 2 ? "5:8"
-                   : kind == 3 ? "5:4"
-                               : "nearest");
+    state.SetLabel(labels[kind]);
     setItems(state, std::int64_t(side) * side);
 }
 

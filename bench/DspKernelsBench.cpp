@@ -292,20 +292,22 @@ std::vector<Case> cases() {
             e.setSampleRate(48000.0f);
         }
     };
+    // A constant gain of 0.5, a gain always gliding, or unity gain.
+    enum VolumeMode : int { kConstantHalf, kGliding, kUnity };
     struct VolumeKind {
         const char* name;
-        int mode; // 0 constant 0.5, 1 gliding, 2 unity
+        VolumeMode mode;
     };
-    for (VolumeKind kind :
-         {VolumeKind{"volume constant", 0}, VolumeKind{"volume gliding", 1}, VolumeKind{"volume unity", 2}}) {
+    for (VolumeKind kind : {VolumeKind{"volume constant", kConstantHalf},
+                            VolumeKind{"volume gliding", kGliding}, VolumeKind{"volume unity", kUnity}}) {
         list.push_back({kind.name, [kind](int) {
                             auto g = std::make_shared<VolumeGraph>();
-                            if (kind.mode == 0) {
+                            if (kind.mode == kConstantHalf) {
                                 g->volumeLeft.getGainSource().getParameter().setValue(0.5f, 0.0f);
                                 g->volumeRight.getGainSource().getParameter().setValue(0.5f, 0.0f);
                             }
                             return [g, kind](Stereo& a, int o, int n) {
-                                if (kind.mode == 1 && o == 0) {
+                                if (kind.mode == kGliding && o == 0) {
                                     // A new target every host block, gliding for 50 ms: always ramping.
                                     float target = (++g->blocks % 2) ? 0.25f : 0.75f;
                                     g->volumeLeft.getGainSource().getParameter().setValue(target, 50.0f);

@@ -155,6 +155,14 @@ Work matrixWork() {
     };
 }
 
+// The first of each source type's producers in Sources::all().
+enum SourceKind : int {
+    kXlfoSource = 0,
+    kEnvelopeGeneratorSource = 6,
+    kEnvelopeFollowerSource = 12,
+    kMidiSource = 16
+};
+
 // One source type alone, one instance per channel where it takes audio.
 struct SourceGraph {
     wave::Environment e;
@@ -166,9 +174,8 @@ struct SourceGraph {
         e.setSampleRate(kRate);
         sources = std::make_unique<Sources>(e);
         auto list = sources->all();
-        int base = kind == 0 ? 0 : kind == 1 ? 6 : kind == 2 ? 12 : 16;
-        first = list[std::size_t(base)];
-        second = list[std::size_t(base + 1)];
+        first = list[std::size_t(kind)];
+        second = list[std::size_t(kind + 1)];
     }
 };
 
@@ -247,10 +254,10 @@ std::vector<Case> cases() {
     list.push_back({"matrix all sources", [] { return matrixWork(); }});
     list.push_back({"mixer", [] { return mixerWork(); }});
     list.push_back({"router", [] { return routerWork(); }});
-    list.push_back({"xlfo", [] { return sourceWork(0); }});
-    list.push_back({"envelope generator", [] { return sourceWork(1); }});
-    list.push_back({"envelope follower", [] { return sourceWork(2); }});
-    list.push_back({"midi source", [] { return sourceWork(3); }});
+    list.push_back({"xlfo", [] { return sourceWork(kXlfoSource); }});
+    list.push_back({"envelope generator", [] { return sourceWork(kEnvelopeGeneratorSource); }});
+    list.push_back({"envelope follower", [] { return sourceWork(kEnvelopeFollowerSource); }});
+    list.push_back({"midi source", [] { return sourceWork(kMidiSource); }});
     return list;
 }
 

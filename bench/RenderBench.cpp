@@ -126,10 +126,10 @@ struct Scene {
             style.fadeGradient = &fade;
             c.drawCurve(style, Rect(20.0f + float(i) * 225.0f, 330, 230.0f + float(i) * 225.0f, 400), {0, 0});
         }
-        c.drawColorized(0, waves[0], Rect(20, 410, 450, 440), {0, 0}, Color(80, 220, 120), Color(220, 80, 60),
-                        0.0f);
-        c.drawColorized(1, waves[1], Rect(470, 410, 900, 440), {0, 0}, Color(80, 160, 250), Color(0, 0, 0, 0),
-                        0.2f);
+        c.drawColorized(gui::ICanvas::kColorizeColumn, waves[0], Rect(20, 410, 450, 440), {0, 0},
+                        Color(80, 220, 120), Color(220, 80, 60), 0.0f);
+        c.drawColorized(gui::ICanvas::kColorizeBand, waves[1], Rect(470, 410, 900, 440), {0, 0},
+                        Color(80, 160, 250), Color(0, 0, 0, 0), 0.2f);
         for (int i = 0; i < 20; ++i) {
             const float x = 20.0f + float(i) * 44.0f;
             c.drawLine(Point(x, 450), Point(x + 30.0f, 450.0f + float(i % 5) * 12.0f),

@@ -50,7 +50,7 @@ public:
     // A preset change marks the project dirty whenever the host keeps state;
     // the host's preset-load hears of a preset that has a file.
     void stateChanged(int32_t code) override {
-        if (code == 0) {
+        if (code == kPresetChanged) {
             const std::string& path = getModel().getCurrentPreset().getPath();
             const clap_host_preset_load_t* presetLoad = owner_.hostPresetLoad_;
             if (presetLoad != nullptr && presetLoad->loaded != nullptr && !path.empty()) {

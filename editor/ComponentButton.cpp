@@ -194,11 +194,11 @@ void ComponentButton::paintContents(gui::Canvas& canvas, int state) {
 }
 
 void ComponentButton::paintContents(gui::Canvas& canvas) {
-    paintContents(canvas, 0);
+    paintContents(canvas, kPaintByState);
 }
 
 void ComponentButton::draw(gui::Canvas& canvas) {
-    paintContents(canvas, 0);
+    paintContents(canvas, kPaintByState);
 }
 
 void ComponentButton::positionChanged(int, int, int) {
@@ -301,9 +301,9 @@ void ComponentButton::performMouseAction(int button, int modifiers) {
 void ComponentButton::resetToDefault() {
     ParameterButton::resetToDefault();
     for (AbstractPluginParameter* p : extraParameters_) {
-        interface().sendParameterChange(0, p->getIndex(), 0.0f);
-        interface().sendParameterChange(1, p->getIndex(), p->getDefault());
-        interface().sendParameterChange(2, p->getIndex(), 0.0f);
+        interface().sendParameterChange(gui::kGestureBegin, p->getIndex(), 0.0f);
+        interface().sendParameterChange(gui::kGestureChange, p->getIndex(), p->getDefault());
+        interface().sendParameterChange(gui::kGestureEnd, p->getIndex(), 0.0f);
     }
 }
 

@@ -80,7 +80,7 @@ void ControlChangeManager::valueControlChanged(gui::ValueControl* control, int p
 void ControlChangeManager::setParameterFromControl(gui::ValueControl* control,
                                                    AbstractPluginParameter* parameter, int phase, int delta) {
     float plain = 0.0f;
-    if (phase == 1) {
+    if (phase == gui::kGestureChange) {
         const int low = control->minimum.getValue();
         const int high = control->maximum.getValue();
         float fraction = static_cast<float>(control->value.getValue() - low) / static_cast<float>(high - low);
@@ -110,7 +110,7 @@ void ControlChangeManager::setLinkedParameterValue(int phase, int32_t head, floa
             sendParameterChange(phase, j, v);
             continue;
         }
-        if (phase == 0 || !follower.captured) {
+        if (phase == gui::kGestureBegin || !follower.captured) {
             if (follower.linkMode == kLinkProportional) {
                 follower.startValue = parameter->getValue();
                 if (!headCaptured) record(head).startValue = headBefore;
@@ -122,7 +122,7 @@ void ControlChangeManager::setLinkedParameterValue(int phase, int32_t head, floa
             }
             follower.captured = true;
         }
-        if (phase == 1 && delta != 0) {
+        if (phase == gui::kGestureChange && delta != 0) {
             if (follower.linkMode == kLinkProportional) {
                 v = parameter->rescale(follower.startValue, record(head).startValue, plain);
                 v = std::clamp(v, parameter->getMin(), parameter->getMax());
@@ -143,12 +143,12 @@ void ControlChangeManager::setLinkedParameterValue(int phase, int32_t head, floa
 void ControlChangeManager::sendParameterChange(int phase, int32_t index, float plain) {
     if (!validIndex(index)) return;
     LinkRecord& r = record(index);
-    if (phase == 0) {
+    if (phase == gui::kGestureBegin) {
         if (!r.gestureOpen) {
             plugin_.beginGesture(index);
             r.gestureOpen = true;
         }
-    } else if (phase == 1) {
+    } else if (phase == gui::kGestureChange) {
         const bool wasOpen = r.gestureOpen;
         if (!wasOpen) plugin_.beginGesture(index);
         plugin_.sendValueToHost(index, plain);

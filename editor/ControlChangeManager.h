@@ -2,7 +2,7 @@
 
 // ControlChangeManager: the table that binds the editor's value controls to
 // the model's parameters. It is the listener of every control it links: each
-// gesture phase of a control (begin, change, end) becomes a host gesture and a
+// gesture phase of a control (gui::GesturePhase) becomes a host gesture and a
 // plain value on the model, parameters chained behind the moved one follow,
 // and parameter values are pushed back into their controls.
 //
@@ -15,11 +15,10 @@
 // dies) or leaves a chain, its open gesture and those of its followers end at
 // once, so the host never keeps a parameter touched.
 //
-// Chains: a follower moves with its head in one of three modes: 0 takes the
-// head's value, 1 moves by the same number of control steps, 2 moves in
-// proportion. chainParameter refuses what would break the table (an unbound
-// control, a parameter chained to itself or one already in a chain), so no
-// chain has a cycle.
+// Chains: a follower moves with its head in one of three LinkModes:
+// kLinkSame takes the head's value, kLinkSteps moves by the same number of
+// control steps, kLinkProportional moves in proportion. chainParameter refuses what would break the table (an
+// unbound control, a parameter chained to itself or one already in a chain), so no chain has a cycle.
 //
 // Lifetime: the manager links its own component to every control it binds
 // and forgets a control that dies, so the table never holds a freed control.
@@ -86,8 +85,8 @@ public:
         gui::ValueControl* control = nullptr;
         int32_t next = -1;
         int32_t previous = -1;
-        // A plain value (mode 2) or a control position (mode 1) captured at
-        // the start of a linked move.
+        // A plain value (kLinkProportional) or a control position
+        // (kLinkSteps) captured at the start of a linked move.
         float startValue = 0.0f;
         bool captured = false;
         bool gestureOpen = false;

@@ -168,9 +168,9 @@ void EditorMenus::toggleMidiReceived() {
     if (index < 0 || model.getParameter(index) != midiState) return;
     const float value = rounded(midiState->getValue()) != 0 ? 0.0f : 1.0f;
     // One gesture and one undo step.
-    owner_.setLinkedParameterValue(0, index, 0.0f, 0);
-    owner_.setLinkedParameterValue(1, index, value, 0);
-    owner_.setLinkedParameterValue(2, index, 0.0f, 0);
+    owner_.setLinkedParameterValue(gui::kGestureBegin, index, 0.0f, 0);
+    owner_.setLinkedParameterValue(gui::kGestureChange, index, value, 0);
+    owner_.setLinkedParameterValue(gui::kGestureEnd, index, 0.0f, 0);
     model.setPresetModified(true);
     owner_.storeUndoStep(-1);
 }

@@ -189,7 +189,7 @@ void GenericPluginInterface::notify(int32_t code, int32_t value) noexcept {
 
 void GenericPluginInterface::pluginChanged(int32_t code, int32_t argument) noexcept {
     const ListenerCall call;
-    const int list = code == kParameterChangedCode ? 0 : 1;
+    const int list = code == GenericPlugin::kParameterChanged ? 0 : 1;
     userInterface().pushNotification(list, static_cast<std::uint32_t>(code),
                                      static_cast<std::uint32_t>(argument));
 }
@@ -491,7 +491,7 @@ void GenericPluginInterface::handleCommand(int32_t code, int32_t argument) {
     case GenericPlugin::kCustomSettingsChanged:
         customSettingsEvent.notify(this);
         break;
-    case -1024:
+    case GenericPlugin::kProductNotification:
     case GenericPlugin::kExtraValuesRestored:
     case GenericPlugin::kInstanceNameChanged:
     case GenericPlugin::kTrackInfoChanged:

@@ -9,13 +9,14 @@
 //
 // The model's calls (notify, idle) and getRootControlInterface may come
 // from any thread, the audio thread included. Each is noexcept, lock-free
-// and bounded: notify only pushes (code, argument) into the channel, -1025
-// into list 0 and every other code into list 1; idle does nothing. The
-// model counts these calls; closing detaches from the model and waits
-// (setInterface(null), in 50 ms pauses) until none is in progress. The
-// closing thread must hold neither the adapter lock nor the interface's
-// lock (the model's display-exchange lock), and must not itself be inside
-// a listener call (checked in debug builds).
+// and bounded: notify only pushes (code, argument) into the channel,
+// GenericPlugin::kParameterChanged into list 0 and every other code into
+// list 1; idle does nothing. The model counts these calls; closing
+// detaches from the model and waits (setInterface(null), in 50 ms pauses)
+// until none is in progress. The closing thread must hold neither the
+// adapter lock nor the interface's lock (the model's display-exchange
+// lock), and must not itself be inside a listener call (checked in debug
+// builds).
 //
 // The model holds a small member object as its listener, not the editor
 // itself: the audio thread may call it while the constructors of the layers
@@ -94,8 +95,9 @@ public:
     static constexpr float kScaleFactors[] = {1.0f, 1.25f, 1.5f, 1.75f, 2.0f, 2.25f, 2.5f, 3.0f};
 
     // The editor host: asked for size changes and the host's context menu
-    // of a parameter, and told of the Options button's request (code 1). A
-    // host may close the editor inside either request.
+    // of a parameter, and told of the Options button's request
+    // (StandardButtons::kOptionsRequest). A host may close the editor inside
+    // either request.
     class InterfaceListener {
     public:
         virtual ~InterfaceListener() = default;
@@ -114,7 +116,6 @@ public:
         kStartupDone = -3,
         kOpenHelpDocument = -2,
         kOpenWebAddress = -1,
-        kStoreUndoStep = -128,
     };
     // Panels of the panel mask (its bits).
     static constexpr int32_t kPanelCount = 16;
@@ -252,7 +253,7 @@ public:
     // options and rescans.
     virtual void choosePresetFolder();
     virtual void showAboutDialog() {}
-    // The web pages of the Help menu: kind 0 the maker's site, 1 support.
+    // The web pages of the Help menu (a WebPage): the maker's site, support.
     enum WebPage : int32_t { kWebSitePage = 0, kSupportPage = 1 };
     static constexpr const char* kWebSiteAddress = "https://zentor.example/";
     static constexpr const char* kSupportAddress = "https://zentor.example/support/";
@@ -301,8 +302,9 @@ public:
     virtual void openHelpDocument();
     // -1: the pending web address, with the system's program.
     virtual void openWebAddress();
-    // The product's hooks for the model's codes -1024, -1028, -1031, -1033
-    // and for a changed panel mask.
+    // The product's hooks for the model's codes kProductNotification,
+    // kExtraValuesRestored, kInstanceNameChanged, kTrackInfoChanged and for a
+    // changed panel mask.
     virtual void productCommand(int32_t code, int32_t argument) { (void)code, (void)argument; }
     virtual void panelsChanged() {}
     // The A/B switch shows the active slot (a compare button's state).
@@ -310,7 +312,7 @@ public:
     // The preset name display's text colour; its alpha is scaled while the
     // preset is modified.
     void setPresetDisplayColor(const gui::Color& color);
-    // Fired (sender: this) by the model's code -1032.
+    // Fired (sender: this) by the model's code kCustomSettingsChanged.
     NotifyEvent customSettingsEvent;
 
 protected:

@@ -54,9 +54,9 @@ void GenericPluginInterfaceBase::setParameterFromControl(gui::ValueControl* cont
                                                          AbstractPluginParameter* parameter, int phase,
                                                          int delta) {
     ControlChangeManager::setParameterFromControl(control, parameter, phase, delta);
-    if (phase == 1)
+    if (phase == gui::kGestureChange)
         plugin().setPresetModified(true);
-    else if (phase == 2 && undoStepDiffers())
+    else if (phase == gui::kGestureEnd && undoStepDiffers())
         storeUndoStep(parameter->getIndex());
 }
 
@@ -97,16 +97,16 @@ void GenericPluginInterfaceBase::notification(std::uint32_t code, std::uint32_t 
     const auto c = static_cast<int32_t>(code);
     const auto a = static_cast<int32_t>(argument);
     if (closed_) return;
-    if (c == kParameterChangedCode)
+    if (c == GenericPlugin::kParameterChanged)
         refreshControls(a);
-    else if (c == kPresetLoadedCode)
+    else if (c == GenericPlugin::kStoreUndoStep)
         storeUndoStep(-1);
     else
         handleCommand(c, a);
 }
 
 void GenericPluginInterfaceBase::handleCommand(int32_t code, int32_t) {
-    if (code == kCurrentPresetChangedCode) updatePresetDisplay();
+    if (code == GenericPlugin::kCurrentPresetChanged) updatePresetDisplay();
 }
 
 void GenericPluginInterfaceBase::tick() {
@@ -186,7 +186,7 @@ bool GenericPluginInterfaceBase::loadPresetFile(const std::string& path) {
         return false;
     }
     // The undo step follows the load's notifications.
-    userInterface_.pushNotification(1, static_cast<std::uint32_t>(kPresetLoadedCode), 0);
+    userInterface_.pushNotification(1, static_cast<std::uint32_t>(GenericPlugin::kStoreUndoStep), 0);
     return true;
 }
 
@@ -204,7 +204,8 @@ void GenericPluginInterfaceBase::storeUndoStepAfterFailedLoad(const std::vector<
         changed = std::fabs(after[i] - before[i]) > kValueTolerance;
     // Posted like a good load's step, so that it follows the load's
     // notifications.
-    if (changed) userInterface_.pushNotification(1, static_cast<std::uint32_t>(kPresetLoadedCode), 0);
+    if (changed)
+        userInterface_.pushNotification(1, static_cast<std::uint32_t>(GenericPlugin::kStoreUndoStep), 0);
 }
 
 void GenericPluginInterfaceBase::copyPresetToClipboard() {
@@ -234,7 +235,7 @@ bool GenericPluginInterfaceBase::pastePresetFromClipboard(std::string* error) {
         if (error != nullptr) *error = result.getErrorMessage();
         return false;
     }
-    userInterface_.pushNotification(1, static_cast<std::uint32_t>(kPresetLoadedCode), 0);
+    userInterface_.pushNotification(1, static_cast<std::uint32_t>(GenericPlugin::kStoreUndoStep), 0);
     return true;
 }
 

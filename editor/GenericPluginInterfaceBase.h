@@ -5,8 +5,9 @@
 // change manager), owns the value display and the animator, keeps the undo
 // history in step with the user's gestures, and loads, saves, copies and
 // pastes presets. It listens to the user interface's message channel: the
-// model's parameter notifications (-1025 with an index, or -1 for several)
-// refresh the controls, and -128 stores an undo step after a preset load.
+// model's parameter notifications (GenericPlugin::kParameterChanged with an
+// index, or -1 for several) refresh the controls, and kStoreUndoStep stores
+// an undo step after a preset load.
 // Every other code goes to handleCommand, a slot for the editor's commands.
 //
 // Closing (prepareForClosing, run by the editor host before it deletes the
@@ -46,11 +47,6 @@ class UserInterface;
 
 class GenericPluginInterfaceBase : public ControlChangeManager, public gui::MessageChannel::Listener {
 public:
-    // Notification codes of the message channel that this layer answers.
-    static constexpr int32_t kParameterChangedCode = -1025;
-    static constexpr int32_t kPresetLoadedCode = -128;
-    static constexpr int32_t kCurrentPresetChangedCode = -1026;
-
     GenericPluginInterfaceBase(gui::UserInterface& userInterface, GenericPlugin& plugin);
     ~GenericPluginInterfaceBase() override;
 

@@ -156,8 +156,8 @@ int ParameterButton::changeValue(int phase, int channel, int delta, int flags) {
     Channel& c = *channels_[std::size_t(channel)];
     if (c.parameter == nullptr) return 0;
     const int index = c.parameter->getIndex();
-    if (phase != 1) {
-        if (phase == 0) c.dragStart = c.dragValue = captureValue(channel);
+    if (phase != gui::kGestureChange) {
+        if (phase == gui::kGestureBegin) c.dragStart = c.dragValue = captureValue(channel);
         interface_->sendParameterChange(phase, index, 0.0f);
         return 0;
     }
@@ -173,7 +173,7 @@ int ParameterButton::changeValue(int phase, int channel, int delta, int flags) {
         // Only a position that moved sends a value.
         if (c.dragValue != previous) {
             positionChanged(channel, c.dragValue, int(base));
-            interface_->sendParameterChange(1, index, valueAt(channel, c.dragValue));
+            interface_->sendParameterChange(gui::kGestureChange, index, valueAt(channel, c.dragValue));
         }
     }
     return int(std::min<std::int64_t>(std::llabs(moved), INT32_MAX));
@@ -190,14 +190,14 @@ void ParameterButton::beginChannel(int record) {
     c.tracker.reset();
     c.dragStart = c.dragValue = -1;
     c.open = true;
-    applyGesture(0, record, 0, 0);
+    applyGesture(gui::kGestureBegin, record, 0, 0);
 }
 
 void ParameterButton::endChannel(int record) {
     Channel& c = *channels_[std::size_t(record)];
     if (!c.open) return;
     c.open = false;
-    applyGesture(2, record, 0, 0);
+    applyGesture(gui::kGestureEnd, record, 0, 0);
 }
 
 void ParameterButton::beginChannels() {
@@ -242,9 +242,9 @@ void ParameterButton::resetToDefault() {
     for (int k = 0; k < kChannels; ++k) {
         AbstractPluginParameter* p = parameter(k);
         if (p == nullptr) continue;
-        interface_->sendParameterChange(0, p->getIndex(), 0.0f);
-        interface_->sendParameterChange(1, p->getIndex(), p->getDefault());
-        interface_->sendParameterChange(2, p->getIndex(), 0.0f);
+        interface_->sendParameterChange(gui::kGestureBegin, p->getIndex(), 0.0f);
+        interface_->sendParameterChange(gui::kGestureChange, p->getIndex(), p->getDefault());
+        interface_->sendParameterChange(gui::kGestureEnd, p->getIndex(), 0.0f);
     }
 }
 
@@ -266,7 +266,7 @@ void ParameterButton::mouseDown(int button, const gui::Point& point, int modifie
         if (!alive.alive()) return;
     }
     gui::Button::mouseDown(button, point, modifiers);
-    if (!alive.alive() || button != 0 || !pressed()) return;
+    if (!alive.alive() || button != gui::kMouseLeft || !pressed()) return;
     dragState_ = DragState::kPressed;
     pressPoint_ = lastPoint_ = point;
     largestDx_ = largestDy_ = 0.0f;
@@ -321,7 +321,7 @@ void ParameterButton::mouseMove(const gui::Point& point, int modifiers) {
         const float delta = channel == 0 ? point.x - lastPoint_.x : lastPoint_.y - point.y;
         const int steps = c.tracker.dragMove(*this, point, delta, modifiers);
         const int flags = channel == axisLock_ ? kUnlimitedGroupFirst : 0;
-        if (steps != 0 || flags != 0) applyGesture(1, record, steps, flags);
+        if (steps != 0 || flags != 0) applyGesture(gui::kGestureChange, record, steps, flags);
         if (!alive.alive()) return;
     }
     lastPoint_ = point;
@@ -329,7 +329,7 @@ void ParameterButton::mouseMove(const gui::Point& point, int modifiers) {
 
 void ParameterButton::mouseUp(int button, const gui::Point& point, int modifiers) {
     AliveGuard alive(this);
-    if (button == 0) {
+    if (button == gui::kMouseLeft) {
         const DragState state = dragState_;
         dragState_ = DragState::kIdle;
         if (state == DragState::kPressed)
@@ -360,7 +360,7 @@ bool ParameterButton::mouseWheel(int phase, const gui::Point&, int modifiers, co
     const int record = recordFor(horizontal ? 0 : 1);
     if (parameter(record) == nullptr) return false;
     AliveGuard alive(this);
-    if (phase == 2) {
+    if (phase == gui::kGestureEnd) {
         endWheel();
         return true;
     }
@@ -371,10 +371,10 @@ bool ParameterButton::mouseWheel(int phase, const gui::Point&, int modifiers, co
         beginChannel(record);
         if (!alive.alive()) return true;
     }
-    if (phase == 1) {
+    if (phase == gui::kGestureChange) {
         const float speed = std::clamp(horizontal ? firstDelta.x : firstDelta.y, -1.0f, 1.0f);
         const int steps = channels_[std::size_t(record)]->tracker.wheelStep(speed, speed, modifiers);
-        if (steps != 0) applyGesture(1, record, steps, 0);
+        if (steps != 0) applyGesture(gui::kGestureChange, record, steps, 0);
     }
     return true;
 }

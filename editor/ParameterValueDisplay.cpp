@@ -38,9 +38,9 @@ void ParameterValueDisplay::Listener::valueEntered(ParameterValueDisplay& displa
     const int index = entryIndex(display, line);
     if (index < 0) return;
     ControlChangeManager& manager = display.owner();
-    manager.setLinkedParameterValue(0, index, 0.0f, 0);
-    manager.setLinkedParameterValue(1, index, value, 0);
-    manager.setLinkedParameterValue(2, index, 0.0f, 0);
+    manager.setLinkedParameterValue(gui::kGestureBegin, index, 0.0f, 0);
+    manager.setLinkedParameterValue(gui::kGestureChange, index, value, 0);
+    manager.setLinkedParameterValue(gui::kGestureEnd, index, 0.0f, 0);
     manager.refreshControls(index);
 }
 
@@ -325,7 +325,8 @@ void ParameterValueDisplay::componentDeleted(gui::Component* component) {
 void ParameterValueDisplay::mouseDown(int button, const gui::Point& point, int modifiers) {
     AliveGuard alive(this);
     gui::MultiLabel::mouseDown(button, point, modifiers);
-    if (!alive.alive() || button != 0 || !(modifiers & kDoubleClickBit) || editLine() >= 0) return;
+    if (!alive.alive() || button != gui::kMouseLeft || !(modifiers & kDoubleClickBit) || editLine() >= 0)
+        return;
     const int line = lineAtPoint(point);
     if (line >= 0) startEditing(line);
 }

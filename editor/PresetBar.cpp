@@ -225,9 +225,9 @@ void PresetBar::hotspotClicked(HotspotButton& hotspot) {
     if (parameter == nullptr) return;
     // One gesture (the host sees begin, value, end) and one undo step.
     const float plain = parameter->fromLinearNormalized(hotspot.normalizedValue());
-    owner_.setLinkedParameterValue(0, index, 0.0f, 0);
-    owner_.setLinkedParameterValue(1, index, plain, 0);
-    owner_.setLinkedParameterValue(2, index, 0.0f, 0);
+    owner_.setLinkedParameterValue(gui::kGestureBegin, index, 0.0f, 0);
+    owner_.setLinkedParameterValue(gui::kGestureChange, index, plain, 0);
+    owner_.setLinkedParameterValue(gui::kGestureEnd, index, 0.0f, 0);
     owner_.plugin().setPresetModified(true);
     owner_.storeUndoStep(-1);
 }

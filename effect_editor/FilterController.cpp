@@ -519,7 +519,7 @@ void FilterController::takePressOffsets(const gui::Point& point) {
 void FilterController::mouseDown(int button, const gui::Point& point, int modifiers) {
     AliveGuard alive(this);
     FrequencyDisplay::mouseDown(button, point, modifiers);
-    if (!alive.alive() || button != 0) return;
+    if (!alive.alive() || button != gui::kMouseLeft) return;
     if (pressActive_ && endInteraction()) interface_.storeUndoStep(-1);
     updateHover(point, modifiers);
     touchFlags.setValue(selection_ == 0 ? kHandTouchToAncestor : 0);

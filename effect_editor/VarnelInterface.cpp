@@ -631,9 +631,9 @@ void VarnelInterface::buildDelaySection() {
     auto* dryToggle = builder_->createToggleButton(598, 40, skin_->buttonStyle(26));
     bind(dryToggle, plugin_.dryEnabled, kNoTarget);
     dryButton->clickEvent.addHandler(NotifyEvent::bind([dryToggle] {
-        dryToggle->applyGesture(0, 0, 0, 0);
-        dryToggle->applyGesture(1, 0, dryToggle->value.getValue() != 0 ? -1 : 1, 0);
-        dryToggle->applyGesture(2, 0, 0, 0);
+        dryToggle->applyGesture(gui::kGestureBegin, 0, 0, 0);
+        dryToggle->applyGesture(gui::kGestureChange, 0, dryToggle->value.getValue() != 0 ? -1 : 1, 0);
+        dryToggle->applyGesture(gui::kGestureEnd, 0, 0, 0);
     }));
     dryToggle->link(dryButton);
     keep(dryButton_, dryButton);

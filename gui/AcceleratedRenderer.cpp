@@ -360,7 +360,7 @@ void AcceleratedRenderer::drawColorized(int mode, const ICurve& curve, const Rec
     float* colours = nullptr;
     buffers(vertices, colours);
     VertexWriter w{vertices, colours};
-    const int n = mode == 1 ? kLevelColumn : 2;
+    const int n = mode == kColorizeBand ? kLevelColumn : 2;
     auto valueAt = [&](int c) {
         const float v = curve.valueAt(float(double(std::min(c, clip.right - 1) - x0) / s));
         return clamp01(v);
@@ -388,7 +388,7 @@ void AcceleratedRenderer::drawColorized(int mode, const ICurve& curve, const Rec
                 const int level = int(wv * 255.0f);
                 const float x = float(column) + kColumnX;
                 const int base = columns * n;
-                if (mode == 1) {
+                if (mode == kColorizeBand) {
                     const float e = ((1.0f - p) * wv + p) * float(bottom - top) * 0.5f;
                     w.put(base, x, float(mid) - e, Rgba{});
                     w.put(base + 1, x, float(mid), premultiplied(colorA, level));
@@ -402,7 +402,7 @@ void AcceleratedRenderer::drawColorized(int mode, const ICurve& curve, const Rec
         }
         previous = v;
     }
-    if (mode == 1) {
+    if (mode == kColorizeBand) {
         drawElements(stripStart(kLevelColumn, 0), 2 * columns, nullptr);
         drawElements(stripStart(kLevelColumn, 1), 2 * columns, nullptr);
     } else {

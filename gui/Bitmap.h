@@ -138,6 +138,10 @@ public:
     void composite(const Bitmap& a, const Bitmap& b, int weight, const Rect& clipRect = {});
     // Glyph coverage (255 - blue; text drawn black on white) into coloured text.
     void colorizeGlyphCoverage(Color color);
+    // The modes of copyRecolored: colorA's hue with the saturation at most
+    // colorA's (any other mode does the same), a product with colorA, or
+    // saturation and lightness remapped so that colorB's land on colorA's.
+    enum RecolorMode : int { kRecolorHue = 0, kRecolorMultiply = 2, kRecolorRemap = 3 };
     void copyRecolored(const Bitmap& source, Color colorA, int mode, Color colorB);
     // Flag 1 mirrors left-right, flag 2 flips top-bottom.
     void copyMirrored(const Bitmap& source, int flags);
@@ -147,8 +151,9 @@ public:
     void copyScaled(const Bitmap& source, const Rect& sourceRect, const Rect& destRect);
     // The source rotated by angle (radians) about both centres; keeps this size.
     void drawRotated(const Bitmap& source, float angle);
-    // Multiplies the rect by a linear ramp: mode 0 fades out to the right,
-    // 1 in from the left, 2 out downwards, 3 in from the top.
+    // The ramps of modifyPixelRect.
+    enum RampMode : int { kRampOutRight = 0, kRampInFromLeft = 1, kRampOutDown = 2, kRampInFromTop = 3 };
+    // Multiplies the rect by a linear ramp, a RampMode.
     void modifyPixelRect(const Rect& rect, int mode);
 
     void backingScaleChanged() override;

@@ -87,14 +87,14 @@ Color unpremultipliedExact(std::uint32_t p) {
 }
 
 Color recolour(Color c, Color colorA, int mode, Color colorB) {
-    if (mode == 2)
+    if (mode == Bitmap::kRecolorMultiply)
         return Color(
             std::uint8_t(pixel::multiply255(c.r, colorA.r)), std::uint8_t(pixel::multiply255(c.g, colorA.g)),
             std::uint8_t(pixel::multiply255(c.b, colorA.b)), std::uint8_t(pixel::multiply255(c.a, colorA.a)));
     HslColor hsl = toHsl(c);
     HslColor a = toHsl(colorA);
     float s = hsl.s, l = hsl.l;
-    if (mode == 3) {
+    if (mode == Bitmap::kRecolorRemap) {
         HslColor b = toHsl(colorB);
         auto remap = [](float v, float av, float bv) {
             if (v > bv || bv <= 0.0f) return (v - bv) * (255.0f - av) / (255.0f - bv) + av;
@@ -303,10 +303,10 @@ void Bitmap::modifyPixelRect(const Rect& rect, int mode) {
         std::int64_t fy = std::int64_t(y) - area.top;
         for (int x = clipped.left; x < clipped.right; ++x) {
             std::int64_t fx = std::int64_t(x) - area.left;
-            std::int64_t f = mode == 0   ? 255 - fx * 255 / wx
-                             : mode == 1 ? fx * 255 / wx
-                             : mode == 2 ? 255 - fy * 255 / wy
-                                         : fy * 255 / wy;
+            std::int64_t f = mode == kRampOutRight     ? 255 - fx * 255 / wx
+                             : mode == kRampInFromLeft ? fx * 255 / wx
+                             : mode == kRampOutDown    ? 255 - fy * 255 / wy
+                                                       : fy * 255 / wy;
             std::uint32_t factor = std::uint32_t(std::clamp<std::int64_t>(f, 0, 255));
             std::uint32_t p = out[x];
             out[x] = pixel::make(pixel::multiply255(pixel::byteAt(p, 0), factor),

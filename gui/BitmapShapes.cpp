@@ -149,7 +149,7 @@ void Bitmap::drawColorized(int mode, const ICurve& curve, const Rect& clipRect, 
         if (w == 0) continue;
         drawn = true;
         const std::uint32_t scaledA = scaledBy(a, w);
-        if (mode == 1) {
+        if (mode == kColorizeBand) {
             int e = 0;
             if (!saturatedInt(std::trunc(((1.0 - parameter) * v + parameter) * (double(mid) - top)), e))
                 continue;

@@ -241,7 +241,7 @@ void Button::propertyChanged(AbstractProperty& property) {
 }
 
 void Button::fireEvent6(int phase) {
-    if (phase == 2) fireEvent5();
+    if (phase == kTargetRested) fireEvent5();
 }
 
 void Button::getPaintBounds(Rect& rect) {
@@ -296,11 +296,11 @@ void Button::drawStateBitmap(Canvas& canvas, const Bitmap& bitmap, int opacity) 
 
 void Button::drawStateBackground(Canvas& canvas, int mode) {
     Style& style = activeStyle();
-    if (mode == 1) {
+    if (mode == kPaintNormal) {
         drawStateBitmap(canvas, style.stateBitmap(0), normalOpacity.getValue());
         return;
     }
-    if (mode == 2) {
+    if (mode == kPaintHighlighted) {
         drawStateBitmap(canvas, style.stateBitmap(1), 255);
         return;
     }
@@ -329,7 +329,7 @@ const Bitmap* Button::shownIcon() {
 }
 
 void Button::paintContents(Canvas& canvas) {
-    paintContents(canvas, 0);
+    paintContents(canvas, kPaintByState);
 }
 
 void Button::paintContents(Canvas& canvas, int mode) {
@@ -425,7 +425,7 @@ void Button::drawLabel(Canvas& canvas, const Point& position) {
 }
 
 void Button::draw(Canvas& canvas) {
-    paintContents(canvas, 0);
+    paintContents(canvas, kPaintByState);
 }
 
 // ---- hit test --------------------------------------------------------------------
@@ -472,7 +472,7 @@ void Button::setDrawingState(DrawingState state) {
 void Button::mouseDown(int button, const Point& point, int modifiers) {
     AliveGuard alive(this);
     RolloverValueControl::mouseDown(button, point, modifiers);
-    if (!alive.alive() || button != 0) return;
+    if (!alive.alive() || button != kMouseLeft) return;
     if ((modifiers & kDoubleClick) && doubleClickEnabled.getValue()) return;
     if (!pointerOnButton(point)) return;
     pressed_ = true;
@@ -492,7 +492,7 @@ void Button::mouseDown(int button, const Point& point, int modifiers) {
     getPaintBounds(paint);
     popupMenu_->show(toRoot(Point(paint.left, paint.bottom)));
     if (!alive.alive()) return;
-    mouseUp(0, point, 0);
+    mouseUp(kMouseLeft, point, 0);
     if (alive.alive() && !pressed_) setDrawingState(DrawingState::kNormal);
 }
 
@@ -509,7 +509,7 @@ void Button::mouseMove(const Point& point, int modifiers) {
 }
 
 void Button::mouseUp(int button, const Point& point, int modifiers) {
-    if (!pressed_ || button != 0) {
+    if (!pressed_ || button != kMouseLeft) {
         RolloverValueControl::mouseUp(button, point, modifiers);
         return;
     }

@@ -117,7 +117,7 @@ public:
 
     void propertyChanged(AbstractProperty& property) override;
     void componentDeleted(Component* component) override;
-    // A dragged object resting on the button (phase 2) clicks it.
+    // A dragged object resting on the button (kTargetRested) clicks it.
     void fireEvent6(int phase) override;
     void getPaintBounds(Rect& rect) override;
     void paintContents(Canvas& canvas) override;
@@ -159,8 +159,10 @@ public:
     bool placedOnBackground() const { return placedOnBackground_; }
 
 protected:
-    // Mode 0 draws by the drawing state; 1 the normal look at normalOpacity;
-    // 2 the highlighted look at 255.
+    // What drawStateBackground and paintContents draw: by the drawing state,
+    // the normal look at normalOpacity, or the highlighted look at 255.
+    enum PaintMode : int { kPaintByState = 0, kPaintNormal = 1, kPaintHighlighted = 2 };
+    // A PaintMode.
     void drawStateBackground(Canvas& canvas, int mode);
     void paintContents(Canvas& canvas, int mode);
     void setDrawingState(DrawingState state);

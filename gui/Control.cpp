@@ -440,12 +440,12 @@ void Control::cancelMouse() {
     AliveGuard guard(this);
     if (captureState_ == CaptureState::kNone) {
         if (Control* child = findChildAt(kOutsidePoint))
-            child->dispatchMouseUp(0, kOutsidePoint - child->cachedBounds_.topLeft(), 0);
+            child->dispatchMouseUp(kMouseLeft, kOutsidePoint - child->cachedBounds_.topLeft(), 0);
     } else if (RootControl* r = root()) {
         if (r->getCaptureHolder() == this) r->setMouseCapture(nullptr);
         captureState_ = CaptureState::kNone;
     }
-    if (guard.alive()) mouseUp(0, kOutsidePoint, 0);
+    if (guard.alive()) mouseUp(kMouseLeft, kOutsidePoint, 0);
 }
 
 void Control::fireEvent5() {
@@ -453,7 +453,7 @@ void Control::fireEvent5() {
 }
 
 void Control::fireEvent6(int phase) {
-    if (phase == 2) activateEvent.notify(this);
+    if (phase == kTargetRested) activateEvent.notify(this);
 }
 
 void Control::getPaintBounds(Rect& rect) {
@@ -532,7 +532,7 @@ void Control::mouseDown(int button, const Point& point, int modifiers) {
     lastButton_ = button;
     lastPoint_ = point;
     lastModifiers_ = modifiers;
-    if (button == 0) {
+    if (button == kMouseLeft) {
         if (movable.getValue()) {
             dragState_ = DragState::kArmed;
             pressPoint_ = point;
@@ -545,7 +545,7 @@ void Control::mouseDown(int button, const Point& point, int modifiers) {
             return;
         }
         clickState_ = ClickState::kLeft;
-    } else if (button == 1) {
+    } else if (button == kMouseRight) {
         clickState_ = ClickState::kRight;
     }
     pressEvent.notify(this);
@@ -599,13 +599,13 @@ void Control::mouseDoubleClick(const Point& point) {
         return;
     }
     AliveGuard guard(this);
-    mouseUp(0, point, kLeftButton);
-    if (guard.alive()) mouseDown(0, point, kLeftButton | kDoubleClick);
+    mouseUp(kMouseLeft, point, kLeftButton);
+    if (guard.alive()) mouseDown(kMouseLeft, point, kLeftButton | kDoubleClick);
 }
 
 bool Control::mouseWheel(int phase, const Point& point, int modifiers, const Point& firstDelta,
                          const Point& secondDelta) {
-    if (phase != 1) return false;
+    if (phase != kGestureChange) return false;
     if (std::fabs(firstDelta.x) > kDeltaEpsilon && scroll(point, modifiers, firstDelta.x, 0)) return true;
     if (std::fabs(firstDelta.y) > kDeltaEpsilon && scroll(point, modifiers, firstDelta.y, 1)) return true;
     if (std::fabs(secondDelta.x) > kDeltaEpsilon && scrollSecondary(point, modifiers, secondDelta.x, 0))
@@ -617,7 +617,7 @@ bool Control::mouseWheel(int phase, const Point& point, int modifiers, const Poi
 
 bool Control::gesture(int kind, int phase, const Point& point, int modifiers, const Point& firstDelta,
                       const Point& secondDelta, float factor) {
-    if (kind != 0) return magnify(phase, point, modifiers, factor);
+    if (kind != kWheelGesture) return magnify(phase, point, modifiers, factor);
     AliveGuard guard(this);
     if (mouseWheel(phase, point, modifiers, firstDelta, secondDelta)) return true;
     if (guard.alive() && (modifiers & kKeyModifierMask) == kCtrl)
@@ -632,7 +632,7 @@ void Control::dispatchMouseDown(int button, const Point& point, int modifiers) {
         child->dispatchMouseDown(button, point - child->cachedBounds_.topLeft(), modifiers);
         return;
     }
-    if (button == 0) {
+    if (button == kMouseLeft) {
         setFocusedChild(nullptr);
         if (r != nullptr && r->getCaptureHolder() == nullptr) {
             r->setMouseCapture(this);
@@ -667,7 +667,7 @@ void Control::dispatchMouseUp(int button, const Point& point, int modifiers) {
             child->dispatchMouseUp(button, point - child->cachedBounds_.topLeft(), modifiers);
             return;
         }
-    } else if (button == 0) {
+    } else if (button == kMouseLeft) {
         if (RootControl* r = root(); r != nullptr && r->getCaptureHolder() == this)
             r->setMouseCapture(nullptr);
         captureState_ = CaptureState::kNone;
@@ -695,13 +695,13 @@ void Control::transferMouseCapture(Control* target, const Point& point, int modi
     if (target == nullptr) return;
     const Point inRoot = toRoot(point);
     AliveGuard targetGuard(target);
-    mouseUp(0, point, modifiers);
+    mouseUp(kMouseLeft, point, modifiers);
     if (!targetGuard.alive()) return;
     RootControl* r = root();
     if (r != nullptr && r->getCaptureHolder() != target) r->setMouseCapture(target);
     target->captureState_ = CaptureState::kPress;
     const Point converted = target->fromRoot(inRoot);
-    target->mouseDown(0, converted, modifiers);
+    target->mouseDown(kMouseLeft, converted, modifiers);
     if (!targetGuard.alive()) return;
     for (Control* c = target; c->getParent() != nullptr; c = c->getParent())
         c->getParent()->setHoverChild(c);
@@ -728,10 +728,11 @@ bool Control::dispatchGesture(int kind, int phase, const Point& point, int modif
         ui.setHelpHint("");
         return handled;
     }
-    if (handled && phase != 2 && captureState_ == CaptureState::kNone) {
+    if (handled && phase != kGestureEnd && captureState_ == CaptureState::kNone) {
         if (RootControl* r = root()) {
             if (r->getCaptureHolder() != this) r->setMouseCapture(this);
-            captureState_ = kind == 0 ? CaptureState::kScrollGesture : CaptureState::kOtherGesture;
+            captureState_ =
+                kind == kWheelGesture ? CaptureState::kScrollGesture : CaptureState::kOtherGesture;
             gestureStart_ = toRoot(point);
         }
     }
@@ -744,8 +745,8 @@ bool Control::dispatchGesture(int kind, int phase, const Point& point, int modif
 void Control::touchEvent(const TouchRecord& record, const Point& point) {
     if (record.ignore) return;
     int modifiers = record.contactCount >= 2 ? (kLeftButton | kCtrl) : kLeftButton;
-    if (record.mode == 2) modifiers |= kShift;
-    if (record.mode == 3) modifiers |= kCtrl;
+    if (record.mode == TouchRecord::kShiftTouch) modifiers |= kShift;
+    if (record.mode == TouchRecord::kCtrlTouch) modifiers |= kCtrl;
     UserInterface& ui = userInterface();
     AliveGuard guard(this);
     switch (record.phase) {
@@ -753,7 +754,7 @@ void Control::touchEvent(const TouchRecord& record, const Point& point) {
         ui.setTouchHoldTimer(true);
         pressPoint_ = point;
         mouseMove(point, modifiers);
-        if (guard.alive()) mouseDown(0, point, modifiers);
+        if (guard.alive()) mouseDown(kMouseLeft, point, modifiers);
         break;
     case TouchRecord::Phase::kMove: {
         const bool moved = movedBeyond(point, pressPoint_, kDragThreshold);
@@ -784,7 +785,7 @@ void Control::touchEvent(const TouchRecord& record, const Point& point) {
     case TouchRecord::Phase::kUp:
     case TouchRecord::Phase::kCancel:
         mouseMove(point, modifiers);
-        if (guard.alive()) mouseUp(0, point, modifiers & ~kLeftButton);
+        if (guard.alive()) mouseUp(kMouseLeft, point, modifiers & ~kLeftButton);
         ui.setTouchHoldTimer(false);
         break;
     }
@@ -827,7 +828,7 @@ void Control::dispatchTouch(const TouchRecord& record, const Point& point) {
     RootControl* r = root();
     const bool ending =
         record.phase == TouchRecord::Phase::kUp || record.phase == TouchRecord::Phase::kCancel;
-    if (record.mode == 1 && r != nullptr) {
+    if (record.mode == TouchRecord::kCaptureTouch && r != nullptr) {
         if (record.phase == TouchRecord::Phase::kDown && r->getCaptureHolder() == nullptr) {
             r->setMouseCapture(this);
             captureState_ = CaptureState::kPress;

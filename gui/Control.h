@@ -45,13 +45,37 @@ private:
     Control* self_;
 };
 
+// The button of mouseDown and mouseUp (the buttons held during an event are
+// the modifier bits of Modifiers.h).
+enum MouseButton : int { kMouseLeft = 0, kMouseRight = 1 };
+
+// The kind of a pointer gesture: the wheel (or a two-finger scroll) or a
+// pinch.
+enum GestureKind : int { kWheelGesture = 0, kMagnifyGesture = 1 };
+
+// The phases of every gesture: the pointer gestures (gesture, mouseWheel,
+// magnify) and the value gestures of ValueControl.
+enum GesturePhase : int { kGestureBegin = 0, kGestureChange = 1, kGestureEnd = 2 };
+
+// What fireEvent6 tells a drop target; entered and left share their values
+// with DragStage's phases.
+enum DropTargetPhase : int {
+    kTargetEntered = 0,
+    kTargetLeft = 1,
+    kTargetRested = 2,
+    kTargetDragStarted = 3,
+    kTargetDragEnded = 4
+};
+
 // One touch input record.
 struct TouchRecord {
     enum class Phase { kDown = 0, kMove = 1, kUp = 2, kCancel = 3 };
+    // What the record adds to the pointer events it becomes.
+    enum Mode : int { kPlainTouch = 0, kCaptureTouch = 1, kShiftTouch = 2, kCtrlTouch = 3 };
     Phase phase = Phase::kDown;
     bool ignore = false;
     int contactCount = 1;
-    int mode = 0; // 1 takes and releases the capture; 2 adds Shift, 3 adds Ctrl
+    int mode = kPlainTouch; // kCaptureTouch takes and releases the capture
 };
 
 class Control : public Component, public UpdatedObject {
@@ -124,13 +148,14 @@ public:
     NotifyEvent boundsEvent;
     NotifyEvent secondaryClickEvent;
 
-    // Virtual operations.
+    // Virtual operations. In the input handlers and dispatchers, button is a
+    // MouseButton, kind a GestureKind and phase a GesturePhase.
     void propertyChanged(AbstractProperty& property) override;
     ~Control() override;
     void componentDeleted(Component* component) override;
     virtual void cancelMouse();
     virtual void fireEvent5();
-    // Drop-target notification: 3 drag started, 0 entered, 1 left, 2 rested, 4 ended.
+    // Drop-target notification, a DropTargetPhase.
     virtual void fireEvent6(int phase);
     virtual void getPaintBounds(Rect& rect);
     virtual void fireEvent8();

@@ -61,7 +61,7 @@ void DragStage::registerDropTargets() {
     for (const DragObject::DropTarget& t : targets) {
         addTarget(t.control, kOwnHitTest, 0);
         AliveGuard alive(this);
-        t.control->fireEvent6(3);
+        t.control->fireEvent6(kTargetDragStarted);
         if (!alive.alive()) return;
     }
 }
@@ -93,7 +93,7 @@ void DragStage::startDrag(Control* source, DragObject* dragObject) {
 }
 
 bool DragStage::dragEvent(int phase, const Point&, int) {
-    if (phase != 0 && phase != 1) return false;
+    if (phase != kDragEnter && phase != kDragLeave) return false;
     if (Control* target = targetControl(current_)) {
         AliveGuard alive(this);
         target->fireEvent6(phase);
@@ -102,7 +102,7 @@ bool DragStage::dragEvent(int phase, const Point&, int) {
             invalidateRect(Rect::fromXYWH(0, 0, still->width.getValue(), still->height.getValue())
                                .offset(fromRoot(still->toRoot(Point(0.0f, 0.0f)))));
     }
-    if (hoverTimer_ != nullptr) hoverTimer_->enabled.setValue(phase == 0);
+    if (hoverTimer_ != nullptr) hoverTimer_->enabled.setValue(phase == kDragEnter);
     return false;
 }
 
@@ -113,14 +113,14 @@ void DragStage::mouseMove(const Point& point, int modifiers) {
     const int t = findTargetAt(point);
     if (t != current_) {
         if (current_ != kNoTarget) {
-            dragEvent(1, point, modifiers);
+            dragEvent(kDragLeave, point, modifiers);
             if (!alive.alive() || !running_) return;
         }
         current_ = t;
         if (t == kNoTarget) return;
-        dragEvent(0, point, modifiers);
+        dragEvent(kDragEnter, point, modifiers);
     } else if (current_ != kNoTarget) {
-        dragEvent(2, point, modifiers);
+        dragEvent(kDragOver, point, modifiers);
     }
 }
 
@@ -128,7 +128,7 @@ void DragStage::hoverTick() {
     stopHover();
     if (!running_) return;
     if (Control* target = targetControl(current_))
-        target->fireEvent6(2);
+        target->fireEvent6(kTargetRested);
     else if (VirtualGhostControl* g = ghost(current_))
         g->activate(current_ - controlCount());
 }
@@ -141,7 +141,7 @@ void DragStage::mouseUp(int button, const Point& point, int modifiers) {
     AliveGuard alive(this);
     Overlay::mouseUp(button, point, modifiers);
     if (!alive.alive() || !running_) return; // a cancelled drag takes no drop
-    const bool accepted = dragEvent(3, point, modifiers);
+    const bool accepted = dragEvent(kDragDrop, point, modifiers);
     if (!alive.alive() || !running_) return;
     finished_ = accepted ? Finished::kAccepted : Finished::kDeclined;
     endDrag(false);
@@ -153,7 +153,7 @@ void DragStage::cancelDrag() {
     if (!running_) return;
     AliveGuard alive(this);
     if (current_ != kNoTarget) {
-        dragEvent(1, kOutside, 0);
+        dragEvent(kDragLeave, kOutside, 0);
         if (!alive.alive() || !running_) return;
         current_ = kNoTarget;
     }
@@ -164,7 +164,7 @@ void DragStage::cancelDrag() {
 void DragStage::endDrag(bool dying) {
     running_ = false;
     if (dying && current_ != kNoTarget) {
-        if (Control* target = targetControl(current_)) target->fireEvent6(1);
+        if (Control* target = targetControl(current_)) target->fireEvent6(kTargetLeft);
         current_ = kNoTarget;
     }
     if (finished_ == Finished::kRunning) finished_ = Finished::kDeclined;
@@ -179,7 +179,7 @@ void DragStage::endDrag(bool dying) {
             if (std::none_of(list.begin(), list.end(),
                              [&t](const DragObject::DropTarget& d) { return d.control == t.control; }))
                 continue;
-            t.control->fireEvent6(4);
+            t.control->fireEvent6(kTargetDragEnded);
             if (!alive.alive()) return;
         }
     }

@@ -3,8 +3,8 @@
 // Dragging inside the editor. A DragObject says what is dragged and which
 // controls accept it; a DragStage is an overlay shown while the drag runs:
 // it holds the pointer, highlights the drop targets, tells them when the
-// pointer enters, leaves or rests on them (fireEvent6: 3 started, 0 entered,
-// 1 left, 2 rested, 4 ended) and asks its subclass whether a drop is taken.
+// pointer enters, leaves or rests on them (fireEvent6 with a DropTargetPhase)
+// and asks its subclass whether a drop is taken.
 //
 // A drag ends exactly once: by the release (a drop), or cancelled when the
 // stage loses the pointer, when Escape reaches it or when it is destroyed
@@ -58,8 +58,15 @@ public:
 
     virtual int targetState(int index);
     virtual void startDrag(Control* source, DragObject* dragObject);
-    // Phases: 0 entered a target, 1 left it, 2 moved over the same target,
-    // 3 dropped (true takes the drop).
+    // The phases of dragEvent; entered and left are passed on to the target
+    // as kTargetEntered and kTargetLeft.
+    enum DragPhase : int {
+        kDragEnter = kTargetEntered,
+        kDragLeave = kTargetLeft,
+        kDragOver = 2,
+        kDragDrop = 3
+    };
+    // A DragPhase; for kDragDrop, true takes the drop.
     virtual bool dragEvent(int phase, const Point& point, int modifiers);
     virtual void dragFinished();
     virtual void registerDropTargets();

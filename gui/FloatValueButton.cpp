@@ -69,14 +69,14 @@ void FloatValueButton::changeBy(int steps) {
     if (change == 0) return;
     const int before = value.getValue();
     AliveGuard alive(this);
-    performGesture(1, change);
+    performGesture(kGestureChange, change);
     if (alive.alive() && value.getValue() != before) tracker_.forgetClickPoint();
 }
 
 void FloatValueButton::mouseDown(int button, const Point& point, int modifiers) {
     AliveGuard alive(this);
     Button::mouseDown(button, point, modifiers);
-    if (!alive.alive() || button != 0 || !inGesture()) return;
+    if (!alive.alive() || button != kMouseLeft || !inGesture()) return;
     if ((modifiers & kDoubleClick) && doubleClickEnabled.getValue()) return;
     updateLinkFromModifiers(modifiers);
     if (modifierMode(modifiers) & kModeReset) {
@@ -115,7 +115,7 @@ void FloatValueButton::mouseMove(const Point& point, int modifiers) {
 }
 
 void FloatValueButton::mouseUp(int button, const Point& point, int modifiers) {
-    const bool dragged = button == 0 && dragging_;
+    const bool dragged = button == kMouseLeft && dragging_;
     AliveGuard alive(this);
     Button::mouseUp(button, point, modifiers);
     if (!alive.alive() || !dragged) return;
@@ -130,16 +130,16 @@ bool FloatValueButton::mouseWheel(int phase, const Point&, int modifiers, const 
     // would sweep a fine range at once.
     const float speed = std::clamp(firstDelta.y, -1.0f, 1.0f);
     AliveGuard alive(this);
-    if (phase == 0) {
+    if (phase == kGestureBegin) {
         tracker_.reset();
-        performGesture(0, 0);
-    } else if (phase == 1) {
-        if (!inGesture()) performGesture(0, 0);
+        performGesture(kGestureBegin, 0);
+    } else if (phase == kGestureChange) {
+        if (!inGesture()) performGesture(kGestureBegin, 0);
         if (!alive.alive()) return true;
         const int steps = tracker_.wheelStep(speed, speed, modifiers);
         if (steps != 0) changeBy(steps);
-    } else if (phase == 2) {
-        if (inGesture()) performGesture(2, 0);
+    } else if (phase == kGestureEnd) {
+        if (inGesture()) performGesture(kGestureEnd, 0);
     }
     return true;
 }

@@ -34,8 +34,12 @@ public:
     // curve's own coordinate at destRect's corner; kVertical exchanges x and y.
     virtual void drawCurve(const CurveStyle& style, const Rect& clipRect, const Rect& destRect,
                            const Point& offset, Orientation orientation, int alpha) = 0;
+    // The modes of drawColorized: a column from top (colorA) to bottom
+    // (colorB), or a band about the middle whose half height grows with the
+    // level from the parameter's share of the rect, colorA at the middle.
+    enum ColorizeMode : int { kColorizeColumn = 0, kColorizeBand = 1 };
     // A level fill in two colours following a curve clamped to 0..1; the
-    // mode and parameter belong to the back ends.
+    // mode is a ColorizeMode, the parameter belongs to the back ends.
     virtual void drawColorized(int mode, const ICurve& curve, const Rect& clipRect, const Rect& destRect,
                                const Point& offset, Color colorA, Color colorB, float parameter) = 0;
     // start and end are the gradient positions at the rect's low and high

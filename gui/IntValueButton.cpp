@@ -50,7 +50,7 @@ void IntValueButton::valueControlPropertyChanged(AbstractProperty& property) {
 void IntValueButton::mouseDown(int button, const Point& point, int modifiers) {
     AliveGuard alive(this);
     Button::mouseDown(button, point, modifiers);
-    if (!alive.alive() || button != 0 || !inGesture()) return;
+    if (!alive.alive() || button != kMouseLeft || !inGesture()) return;
     if ((modifiers & kDoubleClick) && doubleClickEnabled.getValue()) return;
     if (modifierMode(modifiers) & kModeReset) {
         resetToDefault();
@@ -75,11 +75,11 @@ void IntValueButton::mouseMove(const Point& point, int modifiers) {
     // A step of no length has no drag: the tracker's length would be 0 or below.
     if (stepLength.getValue() <= 0.0f || !inGesture()) return;
     const int steps = tracker_.dragMove(*this, point, delta, modifiers);
-    if (steps != 0) performGesture(1, steps);
+    if (steps != 0) performGesture(kGestureChange, steps);
 }
 
 void IntValueButton::mouseUp(int button, const Point& point, int modifiers) {
-    if (button == 0) dragging_ = false;
+    if (button == kMouseLeft) dragging_ = false;
     Button::mouseUp(button, point, modifiers);
 }
 
@@ -90,19 +90,19 @@ bool IntValueButton::mouseWheel(int phase, const Point&, int modifiers, const Po
     // would sweep a fine range at once.
     const float speed = std::clamp(firstDelta.y, -1.0f, 1.0f);
     AliveGuard alive(this);
-    if (phase == 0) {
+    if (phase == kGestureBegin) {
         tracker_.reset();
-        performGesture(0, 0);
-    } else if (phase == 1) {
-        if (!inGesture()) performGesture(0, 0);
+        performGesture(kGestureBegin, 0);
+    } else if (phase == kGestureChange) {
+        if (!inGesture()) performGesture(kGestureBegin, 0);
         if (!alive.alive()) return true;
         const std::int64_t steps = tracker_.wheelStep(speed, speed, modifiers);
         const std::int64_t v = value.getValue();
         const std::int64_t held =
             std::clamp(steps, std::int64_t(minimum.getValue()) - v, std::int64_t(maximum.getValue()) - v);
-        if (held != 0) performGesture(1, int(held));
-    } else if (phase == 2) {
-        if (inGesture()) performGesture(2, 0);
+        if (held != 0) performGesture(kGestureChange, int(held));
+    } else if (phase == kGestureEnd) {
+        if (inGesture()) performGesture(kGestureEnd, 0);
     }
     return true;
 }

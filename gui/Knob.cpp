@@ -243,7 +243,7 @@ void Knob::setHover(HoverState state) {
 }
 
 void Knob::mouseDown(int button, const Point& point, int modifiers) {
-    if (button != 0) {
+    if (button != kMouseLeft) {
         RolloverValueControl::mouseDown(button, point, modifiers);
         return;
     }
@@ -289,7 +289,7 @@ void Knob::mouseMove(const Point& point, int modifiers) {
         const float delta = lastLinear_ - c;
         lastLinear_ = c;
         const int steps = tracker_.dragMove(*this, point, delta, modifiers);
-        if (steps != 0) performGesture(1, steps);
+        if (steps != 0) performGesture(kGestureChange, steps);
         return;
     }
     const float t = pointerAngle(point) + angleAtPress_ - pressAngle_;
@@ -306,7 +306,7 @@ void Knob::mouseMove(const Point& point, int modifiers) {
     const float range = static_cast<float>(maximum.getValue() - minimum.getValue());
     if (std::fabs(static_cast<float>(v - value.getValue())) / range > limit) return;
     deadZone_ = 0;
-    if (v != gestureValue()) performGesture(1, v - gestureValue());
+    if (v != gestureValue()) performGesture(kGestureChange, v - gestureValue());
 }
 
 void Knob::mouseUp(int button, const Point& point, int modifiers) {
@@ -314,14 +314,14 @@ void Knob::mouseUp(int button, const Point& point, int modifiers) {
     AliveGuard alive(this);
     // Click to jump: a knob without a background takes the value under the
     // pointer in the press's own gesture.
-    if (button == 0 && !dragged && inGesture() && !hasPixels(activeStyle().bitmap(0)) &&
+    if (button == kMouseLeft && !dragged && inGesture() && !hasPixels(activeStyle().bitmap(0)) &&
         localRect().contains(point) && hitAlpha(point) > 0) {
         const int v = valueForAngle(pointerAngle(point));
-        if (v != gestureValue()) performGesture(1, v - gestureValue());
+        if (v != gestureValue()) performGesture(kGestureChange, v - gestureValue());
         if (!alive.alive()) return;
     }
     RolloverValueControl::mouseUp(button, point, modifiers);
-    if (!alive.alive() || button != 0 || !dragged) return;
+    if (!alive.alive() || button != kMouseLeft || !dragged) return;
     updateLinkFromModifiers(0);
     dragMode_ = DragMode::kNone;
     if (stale()) invalidateRect(localRect());
@@ -353,16 +353,16 @@ bool Knob::mouseWheel(int phase, const Point&, int modifiers, const Point& first
     else if (angleOffset.getValue() - angleRange.getValue() / 2.0f > 0.0f)
         speed = -speed;
     AliveGuard alive(this);
-    if (phase == 0) {
+    if (phase == kGestureBegin) {
         tracker_.reset();
-        performGesture(0, 0);
-    } else if (phase == 1) {
-        if (!inGesture()) performGesture(0, 0);
+        performGesture(kGestureBegin, 0);
+    } else if (phase == kGestureChange) {
+        if (!inGesture()) performGesture(kGestureBegin, 0);
         if (!alive.alive()) return true;
         const int steps = tracker_.wheelStep(speed, speed, modifiers);
-        if (steps != 0) performGesture(1, steps);
-    } else if (phase == 2) {
-        if (inGesture()) performGesture(2, 0);
+        if (steps != 0) performGesture(kGestureChange, steps);
+    } else if (phase == kGestureEnd) {
+        if (inGesture()) performGesture(kGestureEnd, 0);
     }
     return true;
 }
@@ -413,12 +413,12 @@ void Knob::draw(Canvas& canvas) {
 }
 
 void Knob::paintContents(Canvas& canvas) {
-    paintContents(canvas, 0);
+    paintContents(canvas, kPaintNormal);
 }
 
 void Knob::paintContents(Canvas& canvas, int mode) {
     if (stale() || drawnAngle_ == -10.0f) renderIndicator();
-    const Bitmap& background = activeStyle().bitmap(mode == 2 ? 1 : 0);
+    const Bitmap& background = activeStyle().bitmap(mode == kPaintHighlighted ? 1 : 0);
     if (hasPixels(background)) canvas.drawBitmap(background, Point(), 255);
     if (hasPixels(*cache_)) canvas.drawBitmap(*cache_, Point(), 255);
 }

@@ -100,7 +100,9 @@ public:
     virtual void setStyle(Style* style);
     virtual bool rotaryAllowed(int modifiers);
 
-    // Mode 2 draws the highlighted background; both at 255, no blend.
+    // The backgrounds of paintContents.
+    enum PaintMode : int { kPaintNormal = 0, kPaintHighlighted = 2 };
+    // A PaintMode; the background and the indicator both at 255, no blend.
     void paintContents(Canvas& canvas, int mode);
 
     float angleForValue(int v) const;

@@ -261,7 +261,7 @@ void MultiLabel::mouseDown(int button, const Point& point, int modifiers) {
     const TextEditor* editorBefore = editor_.get();
     AliveGuard alive(this);
     AnimatedControl::mouseDown(button, point, modifiers);
-    if (!alive.alive() || button != 0) return;
+    if (!alive.alive() || button != kMouseLeft) return;
     // A press that began an edit stays with the label.
     const bool beganEdit = editLine_ >= 0 && (editLine_ != editBefore || editor_.get() != editorBefore);
     if (beganEdit || beginEditOnPress(point) || movable.getValue()) return;

@@ -97,17 +97,17 @@ void Overlay::addTarget(Control* control, int mode, int placement) {
     link(control);
     if (placement == 0) {
         auto firstGhost =
-            std::find_if(order_.begin(), order_.end(), [](const Order& o) { return o.kind == 1; });
-        order_.insert(firstGhost, {index, 0});
+            std::find_if(order_.begin(), order_.end(), [](const Order& o) { return o.kind == kGhost; });
+        order_.insert(firstGhost, {index, kRegisteredControl});
     } else {
-        order_.push_back({index, 0});
+        order_.push_back({index, kRegisteredControl});
     }
     invalidateRect(localRect());
 }
 
 void Overlay::addGhostControl(VirtualGhostControl* ghost) {
     if (ghost == nullptr) return;
-    order_.push_back({int(ghosts_.size()), 1});
+    order_.push_back({int(ghosts_.size()), kGhost});
     ghosts_.emplace_back(ghost);
     invalidateRect(localRect());
 }
@@ -146,7 +146,7 @@ bool Overlay::controlMatches(Control* control, int mode, const Point& point) {
 int Overlay::findTargetAt(const Point& point) {
     for (std::size_t i = order_.size(); i-- > 0;) {
         const Order o = order_[i];
-        if (o.kind == 1) {
+        if (o.kind == kGhost) {
             const int index = int(controls_.size()) + o.index;
             VirtualGhostControl* g = ghosts_[std::size_t(o.index)].get();
             if (g->isActive(index) && g->hitTest(point)) return index;
@@ -189,7 +189,7 @@ Point Overlay::getTargetAnchor(int index) {
 void Overlay::draw(Canvas& canvas) {
     canvas.fillRect(localRect(), overlayColor.getValue());
     for (const Order& o : order_) {
-        if (o.kind == 1) {
+        if (o.kind == kGhost) {
             const int index = int(controls_.size()) + o.index;
             VirtualGhostControl* g = ghosts_[std::size_t(o.index)].get();
             if (g->isActive(index)) g->draw(canvas);

@@ -86,9 +86,10 @@ private:
         Control* control;
         int mode;
     };
+    enum OrderKind : int { kRegisteredControl = 0, kGhost = 1 };
     struct Order {
         int index;
-        int kind; // 0 a registered control, 1 a ghost
+        int kind; // an OrderKind
     };
 
     bool controlMatches(Control* control, int mode, const Point& point);

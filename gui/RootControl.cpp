@@ -161,13 +161,13 @@ void RootControl::handleMouseDown(int button, const Point& point, int modifiers)
         else
             clearPendingClick();
     }
-    if (button == 0 && (modifiers & kRightEmulationMask) == kRightEmulationBit) {
+    if (button == kMouseLeft && (modifiers & kRightEmulationMask) == kRightEmulationBit) {
         button = 1;
         modifiers &= ~kRightEmulationBit;
         rightEmulation_ = true;
     } else {
         rightEmulation_ = false;
-        if (button == 0) leftButtonHeld_ = true;
+        if (button == kMouseLeft) leftButtonHeld_ = true;
     }
     const LivenessToken token = liveness_;
     Control* target = getEventTarget();
@@ -236,14 +236,14 @@ bool RootControl::handleMouseWheel(const Point& point, int modifiers, const Poin
         gestureTimer_->interval.setValue(kGestureTimeout);
         const Point none(0.0f, 0.0f);
         Control* target = getEventTarget();
-        const bool taken =
-            target->dispatchGesture(0, 0, convertToControl(*target, point), modifiers, none, none, 0.0f);
+        const bool taken = target->dispatchGesture(
+            kWheelGesture, kGestureBegin, convertToControl(*target, point), modifiers, none, none, 0.0f);
         if (!token->alive) return false;
         if (!taken && captureHolder_ != nullptr &&
             captureHolder_->captureState() >= CaptureState::kOtherGesture) {
             setMouseCapture(nullptr);
             if (!token->alive) return false;
-            dispatchGesture(0, 0, point, modifiers, none, none, 0.0f);
+            dispatchGesture(kWheelGesture, kGestureBegin, point, modifiers, none, none, 0.0f);
             if (!token->alive) return false;
         }
         gestureTarget_ = getEventTarget();
@@ -262,11 +262,11 @@ bool RootControl::handleMouseWheel(const Point& point, int modifiers, const Poin
 bool RootControl::dispatchWheelChange(const Point& point, int modifiers, const Point& speed,
                                       const Point& distance, float factor) {
     if (gestureTarget_ != nullptr)
-        return gestureTarget_->dispatchGesture(0, 1, gestureOrigin_, modifiers, clampSpeed(speed), distance,
-                                               factor);
+        return gestureTarget_->dispatchGesture(kWheelGesture, kGestureChange, gestureOrigin_, modifiers,
+                                               clampSpeed(speed), distance, factor);
     Control* target = getEventTarget();
-    return target->dispatchGesture(0, 1, convertToControl(*target, point), modifiers, clampSpeed(speed),
-                                   distance, factor);
+    return target->dispatchGesture(kWheelGesture, kGestureChange, convertToControl(*target, point), modifiers,
+                                   clampSpeed(speed), distance, factor);
 }
 
 void RootControl::endGesture() {
@@ -286,11 +286,11 @@ void RootControl::endGesture() {
         if (target->captureState() == CaptureState::kNone) {
             if (Control* child = target->findChildAt(none)) {
                 const Point local = none - Point(child->bounds.getValue().left, child->bounds.getValue().top);
-                taken = child->dispatchGesture(kind, 2, local, 0, none, none, 0.0f);
+                taken = child->dispatchGesture(kind, kGestureEnd, local, 0, none, none, 0.0f);
             }
         }
         if (!token->alive || !guard.alive()) return;
-        if (!taken) target->gesture(kind, 2, none, 0, none, none, 0.0f);
+        if (!taken) target->gesture(kind, kGestureEnd, none, 0, none, none, 0.0f);
         if (!token->alive || !guard.alive()) return;
     }
 }

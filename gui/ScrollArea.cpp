@@ -47,7 +47,7 @@ public:
     }
 
     void mouseDown(int button, const Point& point, int modifiers) override {
-        pressed_ = button == 0;
+        pressed_ = button == kMouseLeft;
         press_ = point;
         // Catching the content stops it.
         if (auto* area = dynamic_cast<ScrollArea*>(getParent()); area != nullptr && pressed_)
@@ -62,7 +62,7 @@ public:
         if (auto* area = dynamic_cast<ScrollArea*>(getParent())) area->beginDrag(this, point, modifiers);
     }
     void mouseUp(int button, const Point& point, int modifiers) override {
-        if (button == 0) pressed_ = false;
+        if (button == kMouseLeft) pressed_ = false;
         Control::mouseUp(button, point, modifiers);
     }
     void childChanged(Control* child, ChildChange code) override {
@@ -125,7 +125,7 @@ void ScrollArea::ScrollBar::mouseLeave() {
 void ScrollArea::ScrollBar::mouseDown(int button, const Point& point, int modifiers) {
     AliveGuard alive(this);
     Button::mouseDown(button, point, modifiers);
-    if (!alive.alive() || button != 0) return;
+    if (!alive.alive() || button != kMouseLeft) return;
     ScrollArea* area = areaAbove(this);
     if (area == nullptr) return;
     area->beginDrag(this, point, modifiers, true);
@@ -164,7 +164,7 @@ void ScrollArea::ScrollBarGutter::page(const Point& point) {
 void ScrollArea::ScrollBarGutter::mouseDown(int button, const Point& point, int modifiers) {
     AliveGuard alive(this);
     AnimatedControl::mouseDown(button, point, modifiers);
-    if (!alive.alive() || button != 0) return;
+    if (!alive.alive() || button != kMouseLeft) return;
     held_ = true;
     following_ = false;
     lastPoint_ = point;
@@ -186,7 +186,7 @@ void ScrollArea::ScrollBarGutter::mouseMove(const Point& point, int modifiers) {
 }
 
 void ScrollArea::ScrollBarGutter::mouseUp(int button, const Point& point, int modifiers) {
-    if (button == 0 && held_) {
+    if (button == kMouseLeft && held_) {
         held_ = false;
         following_ = false;
         if (timer_ != nullptr) timer_->enabled.setValue(false);
@@ -604,7 +604,7 @@ void ScrollArea::beginDrag(Control* source, const Point& point, int modifiers, b
     armed_ = false;
     if (RootControl* r = root()) r->setMouseCapture(this);
     setCaptureState(CaptureState::kPress);
-    mouseDown(0, fromRoot(inRoot), modifiers);
+    mouseDown(kMouseLeft, fromRoot(inRoot), modifiers);
 }
 
 void ScrollArea::dragTo(const Point& point) {
@@ -661,7 +661,7 @@ void ScrollArea::componentDeleted(Component* component) {
 void ScrollArea::mouseDown(int button, const Point& point, int modifiers) {
     AliveGuard alive(this);
     AnimatedControl::mouseDown(button, point, modifiers);
-    if (!alive.alive() || button != 0) return;
+    if (!alive.alive() || button != kMouseLeft) return;
     stopScrolling();
     pressTime_ = nowSeconds();
     lastTime_ = pressTime_;
@@ -691,14 +691,14 @@ void ScrollArea::mouseMove(const Point& point, int modifiers) {
 }
 
 void ScrollArea::mouseUp(int button, const Point& point, int modifiers) {
-    if (button == 0) {
+    if (button == kMouseLeft) {
         armed_ = false;
         if (state_ == State::kContentDrag) startGlides();
     }
     AliveGuard alive(this);
     // The release and click events still see the drag's state.
     AnimatedControl::mouseUp(button, point, modifiers);
-    if (!alive.alive() || button != 0) return;
+    if (!alive.alive() || button != kMouseLeft) return;
     if (state_ == State::kContentDrag || state_ == State::kThumbDrag) state_ = State::kIdle;
     if (ScrollBar* bar = pressedBar_) {
         pressedBar_ = nullptr;
@@ -707,11 +707,11 @@ void ScrollArea::mouseUp(int button, const Point& point, int modifiers) {
 }
 
 bool ScrollArea::mouseWheel(int phase, const Point&, int, const Point&, const Point& secondDelta) {
-    if (phase == 2) {
+    if (phase == kGestureEnd) {
         if (state_ == State::kWheel) state_ = State::kIdle;
         return false;
     }
-    if (phase != 1) return false;
+    if (phase != kGestureChange) return false;
     auto scrolls = [this](int axis, float delta) {
         if (std::fabs(delta) <= kNoDelta) return false;
         const LimitedProperty<float>& p = position(axis);

@@ -79,11 +79,11 @@ void ScrollButton::step() {
 // ---- input -----------------------------------------------------------------------
 
 void ScrollButton::fireEvent6(int phase) {
-    if (phase == 0)
+    if (phase == kTargetEntered)
         setTargetSpeed(kDragEnterSpeed * sign());
-    else if (phase == 1)
+    else if (phase == kTargetLeft)
         setTargetSpeed(0.0f);
-    else if (phase == 2)
+    else if (phase == kTargetRested)
         setTargetSpeed(kDragRestSpeed * sign());
 }
 
@@ -103,7 +103,7 @@ int ScrollButton::hitAlpha(const Point& point) {
 void ScrollButton::mouseDown(int button, const Point& point, int modifiers) {
     AliveGuard alive(this);
     Button::mouseDown(button, point, modifiers);
-    if (!alive.alive() || button != 0) return;
+    if (!alive.alive() || button != kMouseLeft) return;
     scrollPressed_ = true;
     pressPoint_ = point;
     setTargetSpeed(pressedSpeed(point.x));
@@ -133,7 +133,7 @@ void ScrollButton::mouseLeave() {
 }
 
 void ScrollButton::mouseUp(int button, const Point& point, int modifiers) {
-    const bool released = button == 0 && scrollPressed_;
+    const bool released = button == kMouseLeft && scrollPressed_;
     if (released) scrollPressed_ = false;
     const bool over = pointerOnButton(point);
     AliveGuard alive(this);

@@ -52,13 +52,13 @@ void SelectButton::selectChoice(int index) {
     // A native menu takes the capture, which ends the press's gesture: the
     // choice is then a whole gesture of its own, so that an end follows it.
     const bool own = !inGesture();
-    if (own) performGesture(0, 0);
+    if (own) performGesture(kGestureBegin, 0);
     if (!alive.alive()) return;
     resetStep_ = true;
-    performGesture(1, minimum.getValue() + index - gesturePosition());
+    performGesture(kGestureChange, minimum.getValue() + index - gesturePosition());
     if (!alive.alive()) return;
     resetStep_ = false;
-    if (own) performGesture(2, 0);
+    if (own) performGesture(kGestureEnd, 0);
     if (!alive.alive()) return;
     fireEvent5();
 }
@@ -193,7 +193,7 @@ void SelectButton::mouseUp(int button, const Point& point, int modifiers) {
 }
 
 void SelectButton::moveTo(int target) {
-    performGesture(1, target - gesturePosition());
+    performGesture(kGestureChange, target - gesturePosition());
 }
 
 bool SelectButton::mouseWheel(int phase, const Point&, int modifiers, const Point& firstDelta, const Point&) {
@@ -204,17 +204,17 @@ bool SelectButton::mouseWheel(int phase, const Point&, int modifiers, const Poin
     // control moves one choice per turn of the wheel.
     const float speed = -std::clamp(firstDelta.y, -1.0f, 1.0f);
     AliveGuard alive(this);
-    if (phase == 0) {
+    if (phase == kGestureBegin) {
         tracker_.reset();
-        performGesture(0, 0);
+        performGesture(kGestureBegin, 0);
         return true;
     }
-    if (phase == 2) {
-        if (inGesture()) performGesture(2, 0);
+    if (phase == kGestureEnd) {
+        if (inGesture()) performGesture(kGestureEnd, 0);
         return true;
     }
-    if (phase != 1) return true;
-    if (!inGesture()) performGesture(0, 0);
+    if (phase != kGestureChange) return true;
+    if (!inGesture()) performGesture(kGestureBegin, 0);
     if (!alive.alive()) return true;
     const int steps = tracker_.wheelStep(speed, speed, modifiers);
     if (steps == 0) return true;

@@ -305,7 +305,7 @@ void Switch::updateRolloverAt(const Point& point) {
 }
 
 void Switch::mouseDown(int button, const Point& point, int modifiers) {
-    if (button != 0) {
+    if (button != kMouseLeft) {
         RolloverValueControl::mouseDown(button, point, modifiers);
         return;
     }
@@ -356,7 +356,7 @@ void Switch::mouseMove(const Point& point, int modifiers) {
     const int steps = tracker_.dragMove(*this, point, delta, modifiers);
     if (!(stepped && tracker_.hasClickPoint())) lastPoint_ = point;
     if (tracker_.acceleration.getValue()) {
-        if (steps != 0) performGesture(1, steps);
+        if (steps != 0) performGesture(kGestureChange, steps);
         return;
     }
     if (steps == 0) return;
@@ -365,12 +365,12 @@ void Switch::mouseMove(const Point& point, int modifiers) {
     const bool glide = stepped && tracker_.speed() < kGlideSpeed;
     glide_ = glide;
     const std::int64_t change = std::int64_t(accumulated_) - gesturePosition();
-    performGesture(1, int(std::clamp<std::int64_t>(change, INT32_MIN, INT32_MAX)));
+    performGesture(kGestureChange, int(std::clamp<std::int64_t>(change, INT32_MIN, INT32_MAX)));
     if (alive.alive()) glide_ = false;
 }
 
 void Switch::mouseUp(int button, const Point& point, int modifiers) {
-    if (button != 0) {
+    if (button != kMouseLeft) {
         RolloverValueControl::mouseUp(button, point, modifiers);
         return;
     }
@@ -382,7 +382,7 @@ void Switch::mouseUp(int button, const Point& point, int modifiers) {
     } else if (inGesture() && isStepped() && travel_ > 0.0f && localRect().contains(point)) {
         // Click to select a position.
         const int index = positionIndexAt(point);
-        if (index != gesturePosition()) performGesture(1, index - gesturePosition());
+        if (index != gesturePosition()) performGesture(kGestureChange, index - gesturePosition());
         if (!alive.alive()) return;
     }
     RolloverValueControl::mouseUp(button, point, modifiers);
@@ -415,16 +415,16 @@ bool Switch::mouseWheel(int phase, const Point&, int modifiers, const Point& fir
     else if (vertical_)
         speed = -speed;
     AliveGuard alive(this);
-    if (phase == 0) {
+    if (phase == kGestureBegin) {
         tracker_.reset();
-        performGesture(0, 0);
-    } else if (phase == 1) {
-        if (!inGesture()) performGesture(0, 0);
+        performGesture(kGestureBegin, 0);
+    } else if (phase == kGestureChange) {
+        if (!inGesture()) performGesture(kGestureBegin, 0);
         if (!alive.alive()) return true;
         const int steps = tracker_.wheelStep(speed, speed, modifiers);
-        if (steps != 0) performGesture(1, steps);
-    } else if (phase == 2) {
-        if (inGesture()) performGesture(2, 0);
+        if (steps != 0) performGesture(kGestureChange, steps);
+    } else if (phase == kGestureEnd) {
+        if (inGesture()) performGesture(kGestureEnd, 0);
     }
     return true;
 }

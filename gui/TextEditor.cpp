@@ -164,7 +164,7 @@ int TextEditor::reportedKeyCode(EditorKey key) {
     case EditorKey::kEscape:
         return kKeyEscape;
     default:
-        return 0;
+        return kNoKey;
     }
 }
 
@@ -187,7 +187,8 @@ bool TextEditor::isMultiLine() const {
 
 TextEditor::KeyResult TextEditor::keyDown(EditorKey key, bool shift) {
     if (keyReporting.getValue()) {
-        if (const int code = reportedKeyCode(key); code != 0 && reportKey(code)) return KeyResult::kConsumed;
+        if (const int code = reportedKeyCode(key); code != kNoKey && reportKey(code))
+            return KeyResult::kConsumed;
     }
     if (key == EditorKey::kSelectAll) {
         selectAll();

@@ -44,7 +44,7 @@ public:
     enum class TabAction { kForward = 0, kBackward = 1, kMoved = 2 };
     enum Reason { kCommit = 0, kCancel = 1, kTab = 2, kBackTab = 3 };
     // Key codes of reported keys.
-    enum Key { kKeyUp = 2, kKeyDown = 3, kKeyLeft = 4, kKeyRight = 5, kKeyEscape = 9 };
+    enum Key { kNoKey = 0, kKeyUp = 2, kKeyDown = 3, kKeyLeft = 4, kKeyRight = 5, kKeyEscape = 9 };
     // Keys the native editor hands over (the platform maps its own codes).
     enum class EditorKey { kOther = 0, kEnter, kEscape, kTab, kLeft, kRight, kUp, kDown, kSelectAll };
     // What the native editor does with a key after the shared handling.
@@ -97,7 +97,7 @@ public:
     // editing, select-all selects the whole text. kEnded: editing ended (the
     // native editor may be gone; the platform touches nothing of it).
     KeyResult keyDown(EditorKey key, bool shift);
-    // The reported key code of a key, or 0.
+    // The reported key code of a key, or kNoKey.
     static int reportedKeyCode(EditorKey key);
     // The reason a key ends editing with, or -1.
     static int endingReason(EditorKey key, bool shift, bool multiLine);

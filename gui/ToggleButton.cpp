@@ -14,7 +14,8 @@ ToggleButton::ToggleButton(UserInterface& userInterface, Style* style)
 
 ToggleButton::~ToggleButton() {
     // The control's own end stays silent; the group's gesture still ends.
-    if (groupOwner_ != nullptr && inGesture() && groupOwner_->inGesture()) groupOwner_->performGesture(2, 0);
+    if (groupOwner_ != nullptr && inGesture() && groupOwner_->inGesture())
+        groupOwner_->performGesture(kGestureEnd, 0);
 }
 
 void ToggleButton::propertyChanged(AbstractProperty& property) {
@@ -71,8 +72,9 @@ void ToggleButton::updateMembers() {
 void ToggleButton::changeTo(int target) {
     AliveGuard alive(this);
     resetStep_ = true;
-    performGesture(1, int(std::clamp<long long>(static_cast<long long>(target) - gesturePosition(),
-                                                -2147483647LL, 2147483647LL)));
+    performGesture(kGestureChange,
+                   int(std::clamp<long long>(static_cast<long long>(target) - gesturePosition(),
+                                             -2147483647LL, 2147483647LL)));
     if (alive.alive()) resetStep_ = false;
 }
 
@@ -136,12 +138,12 @@ void ToggleButton::mouseUp(int button, const Point& point, int modifiers) {
 int ToggleButton::stepGesture(int phase, int channel, int delta, int flags) {
     AliveGuard alive(this);
     const int result = Button::stepGesture(phase, channel, delta, flags);
-    if (!alive.alive() || phase == 1 || groupOwner_ == nullptr) return result;
+    if (!alive.alive() || phase == kGestureChange || groupOwner_ == nullptr) return result;
     // A member's gesture begins and ends its group's.
-    if (phase == 0 && !groupOwner_->inGesture())
-        groupOwner_->performGesture(0, 0);
-    else if (phase != 0 && groupOwner_->inGesture())
-        groupOwner_->performGesture(2, 0);
+    if (phase == kGestureBegin && !groupOwner_->inGesture())
+        groupOwner_->performGesture(kGestureBegin, 0);
+    else if (phase != kGestureBegin && groupOwner_->inGesture())
+        groupOwner_->performGesture(kGestureEnd, 0);
     return result;
 }
 

@@ -40,10 +40,10 @@ int ValueLinkGroup::computeStep(ValueControl* driver, int phase, int channel, in
         return std::find(members.begin(), members.end(), c) != members.end();
     };
     int best = 0;
-    if (phase != 1) {
+    if (phase != kGestureChange) {
         for (ValueControl* m : others) {
             if (m == driver || !isMember(m)) continue;
-            if (phase == 0) m->led_ = true;
+            if (phase == kGestureBegin) m->led_ = true;
             best = std::max(best, m->stepGesture(phase, channel, delta, flags));
         }
         return best;
@@ -86,7 +86,7 @@ int ValueLinkGroup::computeStep(ValueControl* driver, int phase, int channel, in
             step = memberBase + m->toSteps(m->valueAt(inverse(r * ratio)));
             if (r > kRatioFloor) largestInverse = std::max(largestInverse, 1.0f / r);
         }
-        best = std::max(best, m->stepGesture(1, channel, step, flags));
+        best = std::max(best, m->stepGesture(kGestureChange, channel, step, flags));
     }
     if (!ratioForm || driver->resetStep_) return best;
     const float f = std::min(largestInverse, ratio) * s;
@@ -182,16 +182,16 @@ int ValueControl::performGesture(int phase, int delta) {
 }
 
 int ValueControl::stepGesture(int phase, int /*channel*/, int delta, int flags) {
-    if (phase == 0) {
-        if (inGesture_) stepGesture(2, gestureChannel_, 0, 0);
+    if (phase == kGestureBegin) {
+        if (inGesture_) stepGesture(kGestureEnd, gestureChannel_, 0, 0);
         gestureValue_ = gesturePosition_ = linkStartValue_ = value.getValue();
         inGesture_ = true;
         endOnRelease_ = false;
-        if (listener_ != nullptr) listener_->valueControlChanged(this, 0, 0);
+        if (listener_ != nullptr) listener_->valueControlChanged(this, kGestureBegin, 0);
         if (!quiet_) gestureBeginEvent.notify(this);
         return 0;
     }
-    if (phase == 1) {
+    if (phase == kGestureChange) {
         const std::int64_t base = (flags & kFromValue) ? value.getValue() : gesturePosition_;
         const std::int64_t target =
             std::clamp<std::int64_t>(base + delta, std::int64_t(INT32_MIN), std::int64_t(INT32_MAX));
@@ -206,7 +206,8 @@ int ValueControl::stepGesture(int phase, int /*channel*/, int delta, int flags) 
         if (step < 1 && !(resetStep_ && indeterminate.getValue())) return step;
         gestureValue_ = clamped;
         value.setValue(clamped);
-        if (listener_ != nullptr) listener_->valueControlChanged(this, 1, resetStep_ ? 0 : delta);
+        if (listener_ != nullptr)
+            listener_->valueControlChanged(this, kGestureChange, resetStep_ ? 0 : delta);
         if (!quiet_) valueChanged();
         return step;
     }
@@ -222,43 +223,44 @@ int ValueControl::stepGesture(int phase, int /*channel*/, int delta, int flags) 
 
 int ValueControl::applyGesture(int phase, int channel, int delta, int flags) {
     const std::uint32_t bit = std::uint32_t{1} << (unsigned(channel) % 32u);
-    if (phase == 0) {
+    if (phase == kGestureBegin) {
         if (inGesture_) endGesture(); // a begin during a gesture ends the running one first
         linkedChannels_ &= ~bit;
         gestureChannel_ = channel;
-        stepGesture(0, channel, delta, flags);
+        stepGesture(kGestureBegin, channel, delta, flags);
     }
     const bool following = linkActive_ && linkGroup_ != nullptr;
     if (following != ((linkedChannels_ & bit) != 0)) {
         if (following) {
             linkStartValue_ = value.getValue();
             linkedChannels_ |= bit;
-            linkGroup_->computeStep(this, 0, channel, 0, 0);
+            linkGroup_->computeStep(this, kGestureBegin, channel, 0, 0);
         } else {
             linkedChannels_ &= ~bit;
-            if (linkGroup_ != nullptr) linkGroup_->computeStep(this, 2, channel, 0, 0);
+            if (linkGroup_ != nullptr) linkGroup_->computeStep(this, kGestureEnd, channel, 0, 0);
             flags |= kFromValue;
         }
     }
-    if (phase == 0) return 0;
-    if (phase == 1) {
+    if (phase == kGestureBegin) return 0;
+    if (phase == kGestureChange) {
         if (!(flags & (kUnlimitedGroupFirst | kUnlimited))) {
-            int s = stepGesture(1, channel, delta, flags | kQueryOnly);
+            int s = stepGesture(kGestureChange, channel, delta, flags | kQueryOnly);
             if (following)
-                s = std::max(s, linkGroup_->computeStep(this, 1, channel, delta, flags | kQueryOnly));
+                s = std::max(
+                    s, linkGroup_->computeStep(this, kGestureChange, channel, delta, flags | kQueryOnly));
             delta = std::clamp(delta, -s, s);
         }
         if (flags & kUnlimitedGroupFirst) {
             int result = 0;
-            if (following) result = linkGroup_->computeStep(this, 1, channel, delta, flags);
-            return std::max(result, stepGesture(1, channel, delta, flags));
+            if (following) result = linkGroup_->computeStep(this, kGestureChange, channel, delta, flags);
+            return std::max(result, stepGesture(kGestureChange, channel, delta, flags));
         }
         const bool group = following && linkGroup_->members.size() > 2 && listener_ != nullptr;
         ValueControlListener* groupListener = group ? listener_ : nullptr;
         if (groupListener != nullptr) groupListener->beginValueControlGroup();
-        int result = stepGesture(1, channel, delta, flags);
+        int result = stepGesture(kGestureChange, channel, delta, flags);
         if (following && linkGroup_ != nullptr)
-            result = linkGroup_->computeStep(this, 1, channel, delta, flags);
+            result = linkGroup_->computeStep(this, kGestureChange, channel, delta, flags);
         if (groupListener != nullptr) groupListener->endValueControlGroup();
         return result;
     }
@@ -273,9 +275,9 @@ void ValueControl::endGesture() {
     const std::uint32_t bit = std::uint32_t{1} << (unsigned(gestureChannel_) % 32u);
     if (linkedChannels_ & bit) {
         linkedChannels_ &= ~bit;
-        if (linkGroup_ != nullptr) linkGroup_->computeStep(this, 2, gestureChannel_, 0, 0);
+        if (linkGroup_ != nullptr) linkGroup_->computeStep(this, kGestureEnd, gestureChannel_, 0, 0);
     }
-    if (inGesture_) stepGesture(2, gestureChannel_, 0, 0);
+    if (inGesture_) stepGesture(kGestureEnd, gestureChannel_, 0, 0);
 }
 
 void ValueControl::updateLinkFromModifiers(int modifiers) {
@@ -284,7 +286,7 @@ void ValueControl::updateLinkFromModifiers(int modifiers) {
 
 void ValueControl::resetToDefault() {
     resetStep_ = true;
-    performGesture(1, defaultValue.getValue() - gesturePosition_);
+    performGesture(kGestureChange, defaultValue.getValue() - gesturePosition_);
     resetStep_ = false;
 }
 
@@ -313,9 +315,9 @@ void ValueControl::unlink() {
         const std::uint32_t bit = std::uint32_t{1} << channel;
         if (!(linkedChannels_ & bit)) continue;
         linkedChannels_ &= ~bit;
-        group->computeStep(this, 2, channel, 0, 0);
+        group->computeStep(this, kGestureEnd, channel, 0, 0);
     }
-    if (led_ && inGesture_) stepGesture(2, gestureChannel_, 0, 0);
+    if (led_ && inGesture_) stepGesture(kGestureEnd, gestureChannel_, 0, 0);
     linkGroup_ = nullptr;
     auto& members = group->members;
     members.erase(std::remove(members.begin(), members.end(), this), members.end());
@@ -331,13 +333,13 @@ void ValueControl::unlink() {
 void ValueControl::mouseDown(int button, const Point& point, int modifiers) {
     AliveGuard alive(this);
     AnimatedControl::mouseDown(button, point, modifiers);
-    if (alive.alive() && button == 0) performGesture(0, 0);
+    if (alive.alive() && button == kMouseLeft) performGesture(kGestureBegin, 0);
 }
 
 void ValueControl::mouseUp(int button, const Point& point, int modifiers) {
     AliveGuard alive(this);
     AnimatedControl::mouseUp(button, point, modifiers);
-    if (alive.alive() && inGesture_) performGesture(2, 0);
+    if (alive.alive() && inGesture_) performGesture(kGestureEnd, 0);
 }
 
 void ValueControl::captureLost() {

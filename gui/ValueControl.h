@@ -3,10 +3,11 @@
 // The integer value model under every knob, switch, slider and value button.
 //
 // A value control holds an integer inside [minimum, maximum] and changes it
-// only through gestures: begin (phase 0), any number of change steps by a
-// signed number of steps (phase 1) and end (phase 2). The listener (the
-// editor's change manager) hears every phase; a link group moves several
-// controls together while the link modifier is held.
+// only through gestures: begin (kGestureBegin), any number of change steps by
+// a signed number of steps (kGestureChange) and end (kGestureEnd). The
+// listener (the editor's change manager) hears every phase; a link group
+// moves several controls together while the link modifier is held. The
+// phases are gui::GesturePhase (Control.h).
 //
 // Every begin gets exactly one end, for the control and for each linked
 // follower: a lost capture, hiding, disabling or detaching the control, a
@@ -49,8 +50,8 @@ public:
     virtual int valueControlQuery(ValueControl* control, int delta) = 0;
     // A linked change step that moves more than two controls begins.
     virtual void beginValueControlGroup() = 0;
-    // A phase was applied (0 begin, 1 change, 2 end); for a change, delta is
-    // the requested step, or 0 for a reset step.
+    // A GesturePhase was applied; for a change, delta is the requested step,
+    // or 0 for a reset step.
     virtual void valueControlChanged(ValueControl* control, int phase, int delta) = 0;
     // The linked change step is complete.
     virtual void endValueControlGroup() = 0;

@@ -42,7 +42,7 @@ FloatValueLabel::~FloatValueLabel() {
     // The host hears the end of a press that never saw its release.
     if (gestureOpen_ && parameter_ != nullptr) {
         gestureOpen_ = false;
-        interface_.setLinkedParameterValue(2, parameter_->getIndex(), editValue_, 0);
+        interface_.setLinkedParameterValue(gui::kGestureEnd, parameter_->getIndex(), editValue_, 0);
     }
 }
 
@@ -134,7 +134,7 @@ void FloatValueLabel::mouseDown(int button, const gui::Point& point, int modifie
     // The label's own press handling: no edit on press, no hand-over of
     // the capture to a movable parent.
     gui::AnimatedControl::mouseDown(button, point, modifiers);
-    if (!alive.alive() || button != 0 || !enabled.getValue()) return;
+    if (!alive.alive() || button != gui::kMouseLeft || !enabled.getValue()) return;
     if ((modifiers & gui::kDoubleClick) && tapFace_ == nullptr) {
         typingMarked_ = true;
         return;
@@ -145,9 +145,9 @@ void FloatValueLabel::mouseDown(int button, const gui::Point& point, int modifie
         if (parameter_ == nullptr ||
             std::fabs(measured - getValue()) <= ControlChangeManager::kValueTolerance)
             return;
-        setValue(0, measured);
-        setValue(1, measured);
-        setValue(2, measured);
+        setValue(gui::kGestureBegin, measured);
+        setValue(gui::kGestureChange, measured);
+        setValue(gui::kGestureEnd, measured);
         if (!alive.alive()) return;
         interface_.storeUndoStep(-1);
         if (alive.alive()) refresh();
@@ -160,7 +160,7 @@ void FloatValueLabel::mouseDown(int button, const gui::Point& point, int modifie
     dragging_ = true;
     gestureOpen_ = true;
     changed_ = false;
-    setValue(0, editValue_);
+    setValue(gui::kGestureBegin, editValue_);
 }
 
 void FloatValueLabel::mouseMove(const gui::Point& point, int modifiers) {
@@ -176,14 +176,14 @@ void FloatValueLabel::mouseMove(const gui::Point& point, int modifiers) {
     if (std::fabs(next - editValue_) <= ControlChangeManager::kValueTolerance) return;
     editValue_ = next;
     changed_ = true;
-    setValue(1, next);
+    setValue(gui::kGestureChange, next);
     if (!alive.alive()) return;
     refresh();
 }
 
 void FloatValueLabel::mouseUp(int button, const gui::Point& point, int modifiers) {
     AliveGuard alive(this);
-    if (button == 0) {
+    if (button == gui::kMouseLeft) {
         if (typingMarked_) {
             typingMarked_ = false;
             beginTextEdit(0);
@@ -214,7 +214,7 @@ void FloatValueLabel::endGesture() {
     if (!gestureOpen_) return;
     gestureOpen_ = false;
     AliveGuard alive(this);
-    if (parameter_ != nullptr) setValue(2, editValue_);
+    if (parameter_ != nullptr) setValue(gui::kGestureEnd, editValue_);
     if (!alive.alive()) return;
     if (changed_) interface_.storeUndoStep(-1);
     changed_ = false;
@@ -247,9 +247,9 @@ void FloatValueLabel::textChanged() {
     if (!readTyped(editor()->text().text.getValue(), typed)) return;
     const float value = clampToRange(typed);
     if (std::fabs(value - getValue()) <= ControlChangeManager::kValueTolerance) return;
-    setValue(0, value);
-    setValue(1, value);
-    setValue(2, value);
+    setValue(gui::kGestureBegin, value);
+    setValue(gui::kGestureChange, value);
+    setValue(gui::kGestureEnd, value);
     if (!alive.alive()) return;
     interface_.storeUndoStep(-1);
     refresh();

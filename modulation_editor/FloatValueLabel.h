@@ -81,7 +81,7 @@ public:
 
     // The plain value shown: the parameter's.
     virtual float getValue();
-    // One gesture phase on the parameter (0 begin, 1 value, 2 end) with a
+    // One gesture phase on the parameter (a gui::GesturePhase) with a
     // plain value.
     virtual void setValue(int phase, float value);
 

@@ -19,7 +19,7 @@ ModulationButton::~ModulationButton() {
 void ModulationButton::mouseDown(int button, const gui::Point& point, int modifiers) {
     AliveGuard alive(this);
     gui::ToggleButton::mouseDown(button, point, modifiers);
-    if (!alive.alive() || button != 0) return;
+    if (!alive.alive() || button != gui::kMouseLeft) return;
     pressed_ = true;
     if (timer_ != nullptr) timer_->enabled.setValue(true);
 }
@@ -27,7 +27,7 @@ void ModulationButton::mouseDown(int button, const gui::Point& point, int modifi
 void ModulationButton::mouseUp(int button, const gui::Point& point, int modifiers) {
     AliveGuard alive(this);
     gui::ToggleButton::mouseUp(button, point, modifiers);
-    if (alive.alive() && button == 0) released();
+    if (alive.alive() && button == gui::kMouseLeft) released();
 }
 
 void ModulationButton::captureLost() {

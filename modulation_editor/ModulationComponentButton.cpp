@@ -8,10 +8,6 @@
 
 namespace {
 
-// What the drag stage tells its targets (fireEvent6).
-constexpr int kDragRested = 2;
-constexpr int kDragStarted = 3;
-constexpr int kDragEnded = 4;
 // The modifier bits that choose a mouse action.
 constexpr int kActionMask = 135;
 
@@ -58,20 +54,20 @@ void ModulationComponentButton::offeredTargets(std::vector<std::uint32_t>& targe
 }
 
 void ModulationComponentButton::fireEvent6(int phase) {
-    if (phase == kDragStarted) {
+    if (phase == gui::kTargetDragStarted) {
         dragSeen_ = hasSection();
         openAtDragStart_ = componentOpen();
         ComponentButton::fireEvent6(phase);
         return;
     }
-    if (phase == kDragRested) {
+    if (phase == gui::kTargetRested) {
         if (hasSection())
             modulationDisplay()->toggleComponent(componentIndex());
         else
             ComponentButton::fireEvent6(phase); // clicks
         return;
     }
-    if (phase == kDragEnded) {
+    if (phase == gui::kTargetDragEnded) {
         const bool restore = dragSeen_ && hasSection() && componentOpen() != openAtDragStart_;
         dragSeen_ = false;
         if (restore) modulationDisplay()->toggleComponent(componentIndex());

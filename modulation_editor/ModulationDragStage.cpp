@@ -65,7 +65,7 @@ bool ModulationDragStage::isHoverOnly(const gui::Control* control) const {
 }
 
 bool ModulationDragStage::dragEvent(int phase, const gui::Point& point, int modifiers) {
-    if (phase != 3) return gui::DragStage::dragEvent(phase, point, modifiers);
+    if (phase != kDragDrop) return gui::DragStage::dragEvent(phase, point, modifiers);
     return drop();
 }
 

@@ -3,8 +3,8 @@
 // ModulationHoverItem: a hover-only control of a source drag (a source
 // button, a component button, a scroll button). Resting on it while a
 // source is dragged makes it show what it stands for (the drag stage tells
-// the control as it tells every target: fireEvent6 with 3 started, 2
-// rested, 4 ended); a drop on it fills the connection's targets from what
+// the control as it tells every target: fireEvent6 with kTargetDragStarted,
+// kTargetRested, kTargetDragEnded); a drop on it fills the connection's targets from what
 // it offers, which may be nothing.
 //
 // Threading: GUI thread only.

@@ -252,8 +252,8 @@ void ModulationIndicatorManager::scaleChanged() {
             std::unique_ptr<gui::Bitmap>& tinted = tints_[kind][static_cast<size_t>(segment)];
             if (!tinted) tinted = std::make_unique<gui::Bitmap>(userInterface().deviceBacking());
             // Mode 2 multiplies every channel by the kind's colour.
-            tinted->copyRecolored(styleBitmap(static_cast<Segment>(segment)), colors_[kind], 2,
-                                  colors_[kind]);
+            tinted->copyRecolored(styleBitmap(static_cast<Segment>(segment)), colors_[kind],
+                                  gui::Bitmap::kRecolorMultiply, colors_[kind]);
         }
     }
     for (ModulationIndicator* indicator : indicators_)

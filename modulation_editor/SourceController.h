@@ -93,9 +93,10 @@ public:
     };
 
     // Without per-source slots: the last child of the source bar, with the
-    // Add Source button (kind 0) and the show-modulation toggle (kind 1) in
-    // a row, their texts and visibility following the visible panels. Its
-    // shadow bitmap, when set, lies under the row of visible buttons: as
+    // Add Source button (kAddSourceButton) and the show-modulation toggle
+    // (kAddModulationLabel) in a row, their texts and visibility following
+    // the visible panels. Its shadow bitmap, when set, lies under the row of
+    // visible buttons: as
     // high as the bitmap, centred on the row, and stretched (its ends kept)
     // from kShadowOutset left of the row to kShadowOutset right of it, so
     // 2 x kShadowOutset wider than the row; clipped to the container.

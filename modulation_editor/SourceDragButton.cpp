@@ -85,7 +85,7 @@ int SourceDragButton::hitAlpha(const gui::Point& point) {
 
 void SourceDragButton::mouseDown(int button, const gui::Point& point, int modifiers) {
     (void)modifiers;
-    if (button != 0 && button != 1) return;
+    if (button != gui::kMouseLeft && button != gui::kMouseRight) return;
     pressPoint_ = point;
     dragPressed_ = true;
     if (!clickMode_) startDrag();

@@ -64,7 +64,7 @@ void SourceSelectionBar::SourceButton::updateLevel() {
 void SourceSelectionBar::SourceButton::fireEvent6(int phase) {
     gui::Button::fireEvent6(phase);
     // Rested on during a drag: the strip shows the source.
-    if (phase == 2 && container != nullptr)
+    if (phase == gui::kTargetRested && container != nullptr)
         bar_.controller().strip().scrollArea()->scrollToShow(container, nullptr, true);
 }
 

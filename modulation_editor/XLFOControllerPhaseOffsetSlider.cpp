@@ -30,13 +30,13 @@ int XLFOController::PhaseOffsetSlider::wrapped(int64_t position) const {
 void XLFOController::PhaseOffsetSlider::mouseDown(int button, const gui::Point& point, int modifiers) {
     AliveGuard alive(this);
     gui::ValueControl::mouseDown(button, point, modifiers);
-    if (!alive.alive() || button != 0 || !inGesture()) return;
+    if (!alive.alive() || button != gui::kMouseLeft || !inGesture()) return;
     const float centre = handleX() + kHandleWidth * 0.5f;
     if (std::fabs(point.x - centre) > kHandleWidth && travel() > 0.0f) {
         // Elsewhere the handle's centre jumps to the press.
         const float t = std::clamp((point.x - kHandleWidth * 0.5f) / travel(), 0.0f, 1.0f);
         const int target = minimum.getValue() + toSteps(t);
-        if (target != gesturePosition()) performGesture(1, target - gesturePosition());
+        if (target != gesturePosition()) performGesture(gui::kGestureChange, target - gesturePosition());
         if (!alive.alive()) return;
     }
     dragging_ = true;
@@ -51,11 +51,11 @@ void XLFOController::PhaseOffsetSlider::mouseMove(const gui::Point& point, int m
     const double range = double(maximum.getValue()) - double(minimum.getValue());
     const double moved = std::trunc(double(point.x - pressX_) / double(travel()) * range);
     const int target = wrapped(int64_t(startValue_) + int64_t(moved));
-    if (target != value.getValue()) performGesture(1, target - gesturePosition());
+    if (target != value.getValue()) performGesture(gui::kGestureChange, target - gesturePosition());
 }
 
 void XLFOController::PhaseOffsetSlider::mouseUp(int button, const gui::Point& point, int modifiers) {
-    if (button == 0) dragging_ = false;
+    if (button == gui::kMouseLeft) dragging_ = false;
     gui::ValueControl::mouseUp(button, point, modifiers);
 }
 

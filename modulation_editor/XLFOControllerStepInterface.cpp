@@ -169,7 +169,7 @@ void XLFOController::StepInterface::valueBegan() {
         }
     }
     for (int32_t index : followers_)
-        controller_->interface().setLinkedParameterValue(0, index, 0.0f, 0);
+        controller_->interface().setLinkedParameterValue(gui::kGestureBegin, index, 0.0f, 0);
 }
 
 void XLFOController::StepInterface::valueChanged() {
@@ -184,7 +184,7 @@ void XLFOController::StepInterface::valueChanged() {
     const float plain = head->fromLinearNormalized(fraction);
     ModulationMatrixPluginInterface& interface = controller_->interface();
     for (int32_t index : followers_) {
-        interface.setLinkedParameterValue(1, index, plain, 0);
+        interface.setLinkedParameterValue(gui::kGestureChange, index, plain, 0);
         interface.refreshControl(index); // the step's slider shows it at once
     }
 }
@@ -206,5 +206,5 @@ void XLFOController::StepInterface::endFollowers() {
     followerStart_.clear();
     if (controller_ == nullptr) return;
     for (int32_t index : followers)
-        controller_->interface().setLinkedParameterValue(2, index, 0.0f, 0);
+        controller_->interface().setLinkedParameterValue(gui::kGestureEnd, index, 0.0f, 0);
 }

@@ -78,8 +78,9 @@ int XLFOController::StepSlider::snapPosition(int64_t position) const {
 }
 
 int XLFOController::StepSlider::stepGesture(int phase, int channel, int delta, int flags) {
-    if (phase == 0) wheelPosition_ = value.getValue();
-    if (phase != 1 || !snapped_) return gui::Switch::stepGesture(phase, channel, delta, flags);
+    if (phase == gui::kGestureBegin) wheelPosition_ = value.getValue();
+    if (phase != gui::kGestureChange || !snapped_)
+        return gui::Switch::stepGesture(phase, channel, delta, flags);
     const int64_t base = (flags & kFromValue) ? value.getValue() : gesturePosition();
     if (wheeling_) {
         // The wheel's steps count from where the last one left off, so that
@@ -142,7 +143,7 @@ int XLFOController::StepSlider::positionAtHeight(float y) {
 }
 
 void XLFOController::StepSlider::mouseDown(int button, const gui::Point& point, int modifiers) {
-    if (button != 0) {
+    if (button != gui::kMouseLeft) {
         gui::Switch::mouseDown(button, point, modifiers);
         return;
     }
@@ -182,7 +183,7 @@ void XLFOController::StepSlider::mouseMove(const gui::Point& point, int modifier
 }
 
 void XLFOController::StepSlider::mouseUp(int button, const gui::Point& point, int modifiers) {
-    if (button != 0) {
+    if (button != gui::kMouseLeft) {
         gui::Switch::mouseUp(button, point, modifiers);
         return;
     }
@@ -193,7 +194,7 @@ void XLFOController::StepSlider::mouseUp(int button, const gui::Point& point, in
     updateLinkFromModifiers(0);
     if (click && pressedInValueArea_ && inGesture() && localRect().contains(point)) {
         const int target = positionAtHeight(point.y);
-        if (target != gesturePosition()) performGesture(1, target - gesturePosition());
+        if (target != gesturePosition()) performGesture(gui::kGestureChange, target - gesturePosition());
         if (!alive.alive()) return;
     }
     gui::Switch::mouseUp(button, point, modifiers & ~(gui::kShift | gui::kCtrl));

@@ -98,10 +98,10 @@ void XYControllerButton::getParameterRange(int channel, int& minimum, int& maxim
 int XYControllerButton::changeValue(int phase, int channel, int delta, int flags) {
     if (channel == 0) {
         // One axis drags no x; every x begin that reached the host gets its end.
-        if (phase == 0) {
+        if (phase == gui::kGestureBegin) {
             xGestureOpen_ = twoAxes() && parameter(0) != nullptr;
             if (!xGestureOpen_) return 0;
-        } else if (phase == 1) {
+        } else if (phase == gui::kGestureChange) {
             if (!xGestureOpen_ || !twoAxes()) return 0;
         } else {
             if (!xGestureOpen_) return 0;

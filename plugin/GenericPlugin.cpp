@@ -148,10 +148,10 @@ void GenericPlugin::beginUpdate() {
 
 void GenericPlugin::endUpdate() {
     if (updateNesting_.fetch_sub(1) != 1) return;
-    const uint32_t pending = pending_.exchange(0);
-    if (pending == 0) return;
+    const uint32_t pending = pending_.exchange(kNoChanges);
+    if (pending == kNoChanges) return;
     const int32_t code = pendingHostCode_.exchange(kResyncAll);
-    if (pending != 2) notifyHostOfParameter(code);
+    if (pending != kChangesFromHostOnly) notifyHostOfParameter(code);
     notifyListener(kParameterChanged, -1);
 }
 
@@ -162,10 +162,10 @@ void GenericPlugin::setParameterValue(int32_t index, float, int32_t flags) {
     const bool fromHost = (flags & kParameterChangeNotToHost) != 0;
     if (updateNesting_.load() != 0) {
         if (!fromHost) {
-            pending_.store(1);
+            pending_.store(kChangesToReport);
         } else {
-            uint32_t none = 0;
-            pending_.compare_exchange_strong(none, 2);
+            uint32_t none = kNoChanges;
+            pending_.compare_exchange_strong(none, kChangesFromHostOnly);
         }
         if (updateNesting_.load() != 0) return;
     }
@@ -543,10 +543,11 @@ void GenericPlugin::readRegistrySettings() {
     RegistryReader reader(RegistryRoot::kCurrentUser, info->getProductKeyPath());
     serializeGlobalOptions(reader);
     RegistryReader maker(RegistryRoot::kCurrentUser, std::string("Software\\") + VersionInfo::makerName);
-    const int32_t mode = maker.serializeInt("GraphicsAcceleration", -1, -1);
-    const int32_t scaling = maker.serializeInt("RetinaEnabled", -1, -1);
-    if (mode != -1) graphicsMode.store(mode);
-    if (scaling != -1) scaleFactor.store(SharedSettings::scaleFactorFor(scaling));
+    constexpr int32_t kNotStored = -1;
+    const int32_t mode = maker.serializeInt("GraphicsAcceleration", kNotStored, kNotStored);
+    const int32_t scaling = maker.serializeInt("RetinaEnabled", kNotStored, kNotStored);
+    if (mode != kNotStored) graphicsMode.store(mode);
+    if (scaling != kNotStored) scaleFactor.store(SharedSettings::scaleFactorFor(scaling));
 }
 
 void GenericPlugin::addVersion1PresetFolder() {
@@ -596,7 +597,7 @@ void GenericPlugin::loadPreset(ErrorResult& result, const PresetCacheEntry& entr
     currentPreset_.setName(entry.name);
     currentPreset_.setPath(entry.path);
     currentPreset_.setModified(false);
-    if (adapter_ != nullptr) adapter_->stateChanged(0);
+    if (adapter_ != nullptr) adapter_->stateChanged(Adapter::kPresetChanged);
     notifyListener(kCurrentPresetChanged, 0);
 }
 
@@ -625,7 +626,7 @@ bool GenericPlugin::savePreset(const PresetCacheEntry& entry) {
     currentPreset_.setName(entry.name);
     currentPreset_.setPath(entry.path);
     currentPreset_.setModified(false);
-    if (adapter_ != nullptr) adapter_->stateChanged(0);
+    if (adapter_ != nullptr) adapter_->stateChanged(Adapter::kPresetChanged);
     notifyListener(kCurrentPresetChanged, 0);
     return true;
 }
@@ -656,7 +657,7 @@ void GenericPlugin::setCurrentPresetName(const std::string& name, int32_t n) {
     PresetCacheEntry* entry =
         manager != nullptr ? manager->findPresetByName(name, PresetManager::kWholeList) : nullptr;
     currentPreset_.setPath(entry != nullptr ? entry->path : std::string());
-    if (n == -2 && adapter_ != nullptr) adapter_->stateChanged(0);
+    if (n == -2 && adapter_ != nullptr) adapter_->stateChanged(Adapter::kPresetChanged);
     notifyListener(kCurrentPresetChanged, 0);
 }
 
@@ -760,7 +761,8 @@ void GenericPlugin::setInstanceName(const std::string& text) {
     const std::string before = instanceName_;
     automaticName_ = automatic;
     applyInstanceName(text);
-    if ((flagChanged || before != instanceName_) && adapter_ != nullptr) adapter_->stateChanged(1);
+    if ((flagChanged || before != instanceName_) && adapter_ != nullptr)
+        adapter_->stateChanged(Adapter::kMetadataChanged);
 }
 
 void GenericPlugin::setTrackContext(const TrackContext&) {}
@@ -834,7 +836,7 @@ void GenericPlugin::applySettingsBlock(const CustomSettingsBlock& block) {
 }
 
 void GenericPlugin::reportMetadataChange() {
-    if (adapter_ != nullptr) adapter_->stateChanged(1);
+    if (adapter_ != nullptr) adapter_->stateChanged(Adapter::kMetadataChanged);
 }
 
 void GenericPlugin::clearSettings() {
@@ -905,7 +907,7 @@ void GenericPlugin::restoreSnapshot(const Snapshot& record) {
     const bool otherPreset = record.preset.path != currentPreset_.getPath();
     currentPreset_.assign(record.preset);
     if (otherPreset) {
-        if (adapter_ != nullptr) adapter_->stateChanged(0);
+        if (adapter_ != nullptr) adapter_->stateChanged(Adapter::kPresetChanged);
         notifyListener(kCurrentPresetChanged, 0);
     }
     extraValues_ = record.extraValues;

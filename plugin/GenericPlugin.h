@@ -14,10 +14,10 @@
 // modified and reports the index to the host unless flag bit 0 says the
 // change came from the host. Inside an update batch (beginUpdate/endUpdate)
 // reports are collected: the end of the outermost batch reports the pending
-// host code once (-1 resync all, -2 also a light reset, -3 also a full
-// reset) when any change asked for a report, and tells the listener -1025
-// with -1. Reports to the host happen on the creating thread; from any
-// other thread they are posted to the model's event queue (code 2).
+// HostCode once (kResyncAll, kResyncLightReset, kResyncFullReset) when any
+// change asked for a report, and tells the listener kParameterChanged with
+// -1. Reports to the host happen on the creating thread; from any other
+// thread they are posted to the model's event queue (kParameterReport).
 //
 // Threads: setParameterValue with flag 1 (host automation),
 // notifyListener, the change counter, the modified flag and the batch
@@ -89,8 +89,11 @@ class GenericPlugin : public GenericPluginBase,
                       public IGenericPluginInstance,
                       public MidiMessageReceiver {
 public:
-    // Codes of the listener's notify.
+    // Codes of the listener's notify. They share the editor's message
+    // channel with the editor's own commands, so those are defined here too.
     enum ListenerCode : int32_t {
+        kStoreUndoStep = -128,         // 0; the editor's own, after a preset load
+        kProductNotification = -1024,  // a product's own argument
         kParameterChanged = -1025,     // index, or -1 for several
         kCurrentPresetChanged = -1026, // 0
         kMidiControllerSeen = -1027,   // controller number, -1 for none
@@ -144,8 +147,12 @@ public:
         virtual void forwardMidi(const MidiEvent& event) = 0;
         // index >= 0: report that parameter; below 0: a HostCode.
         virtual void parameterChanged(int32_t code) = 0;
-        // 0: another preset is current (or was saved); 1: instance name or
-        // preset metadata changed.
+        // What stateChanged reports.
+        enum StateChange : int32_t {
+            kPresetChanged = 0,  // another preset is current (or was saved)
+            kMetadataChanged = 1 // the instance name or the preset's metadata
+        };
+        // A StateChange.
         virtual void stateChanged(int32_t code) = 0;
         virtual void exchangeDisplayData() = 0;
         virtual void setProcessorParameter(int32_t index, float value) = 0;
@@ -321,7 +328,7 @@ public:
     // nothing changed, for a negative count or a truncated block.
     bool readSettingsBlock(BinaryDataReader& reader);
     // A block read completely: its map (empty when absent) and per-track
-    // index replace the current ones; the listener hears -1032.
+    // index replace the current ones; the listener hears kCustomSettingsChanged.
     void applySettingsBlock(const CustomSettingsBlock& block) override;
     void clearSettings() override;
     // The "Settings" section of a text preset (nothing without entries).
@@ -455,7 +462,11 @@ private:
     std::vector<std::string> registeredNames_;
     PresetParameterCollection mainCollection_;
     std::atomic<uint32_t> updateNesting_{0};
-    std::atomic<uint32_t> pending_{0};
+    // What the outermost batch's end reports: the changes of the batch so
+    // far, none, only ones that came from the host, or at least one that
+    // the host must hear of.
+    enum PendingChanges : uint32_t { kNoChanges = 0, kChangesToReport = 1, kChangesFromHostOnly = 2 };
+    std::atomic<uint32_t> pending_{kNoChanges};
     std::atomic<uint32_t> changeCounter_{0};
     uint32_t perTrackIndex_ = kNoIndex;
     CurrentPresetRecord currentPreset_;

@@ -74,11 +74,11 @@ TEST_F(DynamicInterfaceTest, UnlinkAllControlsUnbindsEveryPairInOrder) {
     gui::ValueControl* level = linked(model->level);
     // Mid-gesture: the host hears the end at once, and the control's own end
     // sends nothing more.
-    level->performGesture(0, 0);
-    level->performGesture(1, 100);
+    level->performGesture(gui::kGestureBegin, 0);
+    level->performGesture(gui::kGestureChange, 100);
     panel->unlinkAllControls();
     EXPECT_EQ(adapter->gestureFaults(), "");
-    level->performGesture(2, 0);
+    level->performGesture(gui::kGestureEnd, 0);
     EXPECT_EQ(adapter->kindsOf(EditorModel::kLevel), "bve");
     EXPECT_TRUE(panel->controlLinks().empty());
     EXPECT_EQ(editor->link(EditorModel::kUnit).control, nullptr);
@@ -93,8 +93,8 @@ TEST_F(DynamicInterfaceTest, APanelDeletedWithoutUnlinkingLeavesNoRecord) {
     gui::ValueControl* unit = linked(model->unit);
     linked(model->steps);
     // Mid-gesture, too: the host hears the end.
-    unit->performGesture(0, 0);
-    unit->performGesture(1, 100);
+    unit->performGesture(gui::kGestureBegin, 0);
+    unit->performGesture(gui::kGestureChange, 100);
     delete panel;
     panel = nullptr;
     for (int32_t i = 0; i < editor->linkCount(); ++i)
@@ -107,23 +107,23 @@ TEST_F(DynamicInterfaceTest, TheNotifyControlRebuildsThePanelAfterwardsOnTheGuiT
     auto* selector = new gui::ValueControl(*ui);
     selector->parent.setValue(&ui->root());
     panel->setNotifyControl(selector);
-    selector->performGesture(0, 0);
-    selector->performGesture(1, 5);
-    selector->performGesture(2, 0);
+    selector->performGesture(gui::kGestureBegin, 0);
+    selector->performGesture(gui::kGestureChange, 5);
+    selector->performGesture(gui::kGestureEnd, 0);
     EXPECT_EQ(panel->rebuilds, 0);
     ui->advance(10);
     EXPECT_EQ(panel->rebuilds, 1);
     // A rebuild posted to a panel that goes is dropped with it.
-    selector->performGesture(0, 0);
-    selector->performGesture(1, 5);
-    selector->performGesture(2, 0);
+    selector->performGesture(gui::kGestureBegin, 0);
+    selector->performGesture(gui::kGestureChange, 5);
+    selector->performGesture(gui::kGestureEnd, 0);
     delete panel;
     panel = nullptr;
     ui->advance(10);
     // The selector no longer posts to the deleted panel.
-    selector->performGesture(0, 0);
-    selector->performGesture(1, -5);
-    selector->performGesture(2, 0);
+    selector->performGesture(gui::kGestureBegin, 0);
+    selector->performGesture(gui::kGestureChange, -5);
+    selector->performGesture(gui::kGestureEnd, 0);
     ui->advance(10);
 
     panel = new TestPanel(*ui, *editor);

@@ -163,9 +163,9 @@ TEST_F(InterfaceBaseTest, TheValueDisplayHearsValuesRefreshesAndTheControlsEvent
     gui::ValueControl* k = linked(model->unit);
     editor->listenToControl(k);
     k->enterEvent.notify(k);
-    k->performGesture(0, 0);
-    k->performGesture(1, 18000);
-    k->performGesture(2, 0);
+    k->performGesture(gui::kGestureBegin, 0);
+    k->performGesture(gui::kGestureChange, 18000);
+    k->performGesture(gui::kGestureEnd, 0);
     k->leaveEvent.notify(k);
     editor->refreshControls(EditorModel::kUnit);
     const std::vector<std::string> expected = {"show 0",     "show 0",     "sent 0 1.000000",
@@ -178,7 +178,7 @@ TEST_F(InterfaceBaseTest, TheValueDisplayHearsValuesRefreshesAndTheControlsEvent
 TEST_F(InterfaceBaseTest, ParameterNotificationsRefreshOnTheTick) {
     gui::ValueControl* k = linked(model->unit);
     model->unit.setValue(0.25f, kParameterChangeNotToHost);
-    ui->pushNotification(0, static_cast<std::uint32_t>(-1025), EditorModel::kUnit);
+    ui->pushNotification(0, static_cast<std::uint32_t>(GenericPlugin::kParameterChanged), EditorModel::kUnit);
     EXPECT_EQ(k->value.getValue(), 18000);
     ui->advance(10);
     EXPECT_EQ(k->value.getValue(), 9000);
@@ -187,8 +187,8 @@ TEST_F(InterfaceBaseTest, ParameterNotificationsRefreshOnTheTick) {
 TEST_F(InterfaceBaseTest, ClosingInMidDragEndsTheGestureAndDeletesTheTree) {
     gui::ValueControl* k = linked(model->level);
     ui->root().setMouseCapture(k);
-    k->performGesture(0, 0);
-    k->performGesture(1, 100);
+    k->performGesture(gui::kGestureBegin, 0);
+    k->performGesture(gui::kGestureChange, 100);
     editor->prepareForClosing();
     EXPECT_EQ(adapter->gestureFaults(), "");
     EXPECT_TRUE(ui->root().children().empty());

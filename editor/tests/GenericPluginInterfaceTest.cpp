@@ -104,14 +104,15 @@ TEST_F(InterfaceTest, ModelCodesGoToTheirLists) {
     ui->advance(10);
     EXPECT_EQ(k->value.getValue(), 27000);
     ASSERT_FALSE(commandsEditor->seen.empty());
-    EXPECT_EQ(commandsEditor->seen.back(), std::make_pair(int32_t{-1026}, int32_t{0}));
+    EXPECT_EQ(commandsEditor->seen.back(),
+              std::make_pair(int32_t{GenericPlugin::kCurrentPresetChanged}, int32_t{0}));
 }
 
 TEST_F(InterfaceTest, PluginChangedAllocatesNothing) {
     test::AllocationCounter counter;
     for (int i = 0; i < 100; ++i)
-        editor->pluginChanged(-1025, i % 7);
-    editor->pluginChanged(-1026, 0);
+        editor->pluginChanged(GenericPlugin::kParameterChanged, i % 7);
+    editor->pluginChanged(GenericPlugin::kCurrentPresetChanged, 0);
     EXPECT_EQ(counter.allocations(), 0u);
 }
 
@@ -122,7 +123,7 @@ TEST_F(InterfaceTest, AFloodedQueueEndsInOneFullRefresh) {
     editor->fullRefreshes = editor->presetDisplayUpdates = 0;
     model->unit.setValue(0.125f, kParameterChangeNotToHost); // lost in the flood that follows
     for (std::uint32_t i = 0; i < gui::MessageChannel::kQueueNodes + 100; ++i)
-        editor->pluginChanged(-1025, EditorModel::kNote);
+        editor->pluginChanged(GenericPlugin::kParameterChanged, EditorModel::kNote);
     editor->presetDisplayUpdates = 0;
     ui->advance(10);
     EXPECT_EQ(editor->fullRefreshes, 1);
@@ -146,14 +147,14 @@ TEST_F(InterfaceTest, AParameterRefreshMovesOnlyItsControlThenThePresetDisplay) 
     level->value.setValue(levelBefore);
     unit->value.setValue(0);
     editor->presetDisplayUpdates = 0;
-    editor->pluginChanged(-1025, EditorModel::kUnit);
+    editor->pluginChanged(GenericPlugin::kParameterChanged, EditorModel::kUnit);
     ui->advance(10);
     EXPECT_EQ(unit->value.getValue(), 9000);
     EXPECT_EQ(level->value.getValue(), levelBefore);
     EXPECT_EQ(editor->presetDisplayUpdates, 1);
     // -1 refreshes every control, with one preset display update.
     editor->presetDisplayUpdates = 0;
-    editor->pluginChanged(-1025, -1);
+    editor->pluginChanged(GenericPlugin::kParameterChanged, -1);
     ui->advance(10);
     EXPECT_EQ(level->value.getValue(), 30000);
     EXPECT_EQ(editor->presetDisplayUpdates, 1);
@@ -176,8 +177,8 @@ TEST_F(InterfaceTest, ClosingInMidDragEndsEveryGestureThroughTheLiveManager) {
     gui::ValueControl* head = linked(model->unit);
     ASSERT_TRUE(editor->chainParameter(&model->bipolar, head, ControlChangeManager::kLinkSteps));
     ui->mouseDown(0, {20, 20}, 8);
-    head->performGesture(0, 0);
-    head->performGesture(1, 500);
+    head->performGesture(gui::kGestureBegin, 0);
+    head->performGesture(gui::kGestureChange, 500);
     editor.reset();
     EXPECT_EQ(adapter->gestureFaults(), "");
     EXPECT_TRUE(ui->root().children().empty());
@@ -187,8 +188,8 @@ TEST_F(InterfaceTest, ClosingInMidDragEndsEveryGestureThroughTheLiveManager) {
     ui->root().setSize(500, 400);
     ui->root().monitorChangedEvent.notify(&ui->root());
     ui->scaleChangedEvent.notify(ui.get());
-    ui->pushNotification(0, static_cast<std::uint32_t>(-1025), EditorModel::kUnit);
-    ui->pushNotification(1, static_cast<std::uint32_t>(-1026), 0);
+    ui->pushNotification(0, static_cast<std::uint32_t>(GenericPlugin::kParameterChanged), EditorModel::kUnit);
+    ui->pushNotification(1, static_cast<std::uint32_t>(GenericPlugin::kCurrentPresetChanged), 0);
     ui->advance(2000);
 }
 
@@ -335,10 +336,10 @@ TEST_F(InterfaceStressTest, AutomationWhileOpeningAndClosingTheEditor) {
         }
         gui::ValueControl* dragged = control();
         editor->linkControl(&model->unit, dragged);
-        dragged->performGesture(0, 0);
-        dragged->performGesture(1, round % 2 == 0 ? 100 : -100);
+        dragged->performGesture(gui::kGestureBegin, 0);
+        dragged->performGesture(gui::kGestureChange, round % 2 == 0 ? 100 : -100);
         ui->advance(10);
-        if (round % 3 != 0) dragged->performGesture(2, 0);
+        if (round % 3 != 0) dragged->performGesture(gui::kGestureEnd, 0);
         if (round == 99) {
             stop.store(true);
             audio.join();
@@ -578,13 +579,13 @@ TEST_F(CommandTest, AChangedInterfaceDefaultWritesTheDefaultsFile) {
     auto* unit = new gui::ValueControl(*ui);
     unit->parent.setValue(&ui->root());
     editor->linkControl(&model->unit, unit);
-    unit->performGesture(0, 0);
-    unit->performGesture(1, 100);
-    unit->performGesture(2, 0);
+    unit->performGesture(gui::kGestureBegin, 0);
+    unit->performGesture(gui::kGestureChange, 100);
+    unit->performGesture(gui::kGestureEnd, 0);
     EXPECT_FALSE(fileExists(file));
-    zoom->performGesture(0, 0);
-    zoom->performGesture(1, 100);
-    zoom->performGesture(2, 0);
+    zoom->performGesture(gui::kGestureBegin, 0);
+    zoom->performGesture(gui::kGestureChange, 100);
+    zoom->performGesture(gui::kGestureEnd, 0);
     EXPECT_TRUE(fileExists(file));
 }
 

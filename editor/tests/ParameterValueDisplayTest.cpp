@@ -174,14 +174,14 @@ TEST_F(ValueDisplayTest, ASecondControlReplacesTheEntriesUnlessTheFirstGestureRu
     leave();
     unit->linkWith(bipolar);
     unit->updateLinkFromModifiers(gui::kAlt);
-    unit->performGesture(0, 0);
-    unit->performGesture(1, 100);
+    unit->performGesture(gui::kGestureBegin, 0);
+    unit->performGesture(gui::kGestureChange, 100);
     ASSERT_EQ(display().entries().size(), 2u);
     EXPECT_EQ(display().entries()[0].parameter, &model->unit);
     EXPECT_EQ(display().entries()[1].parameter, &model->bipolar);
     EXPECT_EQ(line(0), "Unit");
     EXPECT_EQ(display().lineCount.getValue(), 3);
-    unit->performGesture(2, 0);
+    unit->performGesture(gui::kGestureEnd, 0);
     EXPECT_EQ(adapter->gestureFaults(), "");
     // The display follows the sent values.
     EXPECT_FLOAT_EQ(display().entries()[0].value, model->unit.getValue());

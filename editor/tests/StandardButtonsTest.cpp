@@ -51,9 +51,9 @@ protected:
     void edit(float value) {
         gui::ValueControl* c = control();
         editor->linkControl(&model->unit, c);
-        c->performGesture(0, 0);
-        c->performGesture(1, static_cast<int>(value * 36000.0f) - c->value.getValue());
-        c->performGesture(2, 0);
+        c->performGesture(gui::kGestureBegin, 0);
+        c->performGesture(gui::kGestureChange, static_cast<int>(value * 36000.0f) - c->value.getValue());
+        c->performGesture(gui::kGestureEnd, 0);
     }
 
     Host host;

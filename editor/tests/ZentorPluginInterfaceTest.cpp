@@ -159,8 +159,8 @@ TEST_F(ZentorTest, ClosingDeletesTheTreeBeforeTheAnimatorAndTheStyles) {
     auto* knob = new gui::ValueControl(*ui);
     knob->parent.setValue(&ui->root());
     editor->linkControl(&model->unit, knob);
-    knob->performGesture(0, 0);
-    knob->performGesture(1, 10);
+    knob->performGesture(gui::kGestureBegin, 0);
+    knob->performGesture(gui::kGestureChange, 10);
     editor.reset();
     EXPECT_TRUE(ui->root().children().empty());
     EXPECT_EQ(gui::Animator::of(*ui), nullptr);

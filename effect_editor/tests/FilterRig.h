@@ -23,9 +23,9 @@ protected:
     // The control's centre in root coordinates.
     static gui::Point centreInRoot(const gui::Control& control) { return centreOf(control); }
     static void gesture(gui::ValueControl& control, int delta) {
-        control.performGesture(0, 0);
-        control.performGesture(1, delta);
-        control.performGesture(2, 0);
+        control.performGesture(gui::kGestureBegin, 0);
+        control.performGesture(gui::kGestureChange, delta);
+        control.performGesture(gui::kGestureEnd, 0);
     }
 };
 

@@ -130,9 +130,9 @@ protected:
         return r;
     }
     static void gesture(gui::ValueControl& control, int delta) {
-        control.performGesture(0, 0);
-        control.performGesture(1, delta);
-        control.performGesture(2, 0);
+        control.performGesture(gui::kGestureBegin, 0);
+        control.performGesture(gui::kGestureChange, delta);
+        control.performGesture(gui::kGestureEnd, 0);
     }
     // Sets a parameter as automation does, then drains the editor's queues.
     void automate(AbstractPluginParameter& parameter, float value) {
@@ -562,8 +562,8 @@ TEST_F(VarnelInterfaceTest, ClosingDeletesTheTreeBeforeTheSkinInAnyState) {
     open();
     // A gesture left open when the editor closes ends once.
     gesture(*editor->delayControls(0).time, 0);
-    editor->delayControls(1).time->performGesture(0, 0);
-    editor->delayControls(1).time->performGesture(1, 100);
+    editor->delayControls(1).time->performGesture(gui::kGestureBegin, 0);
+    editor->delayControls(1).time->performGesture(gui::kGestureChange, 100);
     close();
     EXPECT_EQ(adapter->gestureFaults(), "");
 }
@@ -713,7 +713,7 @@ TEST_F(VarnelInterfaceTest, ClosingWithSourcePanelsAndIndicatorsIsClean) {
     const std::vector<VarnelSourceInterface*> panels = addOneOfEachKind();
     ASSERT_EQ(panels.size(), 5u);
     // A gesture left open when the editor closes ends once.
-    editor->delayControls(0).time->performGesture(0, 0);
+    editor->delayControls(0).time->performGesture(gui::kGestureBegin, 0);
     close();
     EXPECT_EQ(adapter->gestureFaults(), "");
 }

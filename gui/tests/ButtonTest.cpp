@@ -506,7 +506,7 @@ TEST(Button, ADropRestingOnTheButtonClicksOnce) {
     for (int phase : {3, 0, 1, 4})
         b->fireEvent6(phase);
     EXPECT_EQ(rig.clicks, 0);
-    b->fireEvent6(2);
+    b->fireEvent6(kTargetRested);
     EXPECT_EQ(rig.clicks, 1);
 }
 

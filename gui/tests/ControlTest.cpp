@@ -436,7 +436,7 @@ TEST_F(Tree, DelayedClickBecomesThePendingClick) {
 TEST_F(Tree, GestureCaptureEndsAfterMovingAway) {
     Probe* a = make("a", &root, {10, 10, 50, 50});
     a->scrollAnswer = true;
-    EXPECT_TRUE(root.dispatchGesture(0, 1, {20, 20}, 0, {0, 0.5f}, {0, 3}, 0));
+    EXPECT_TRUE(root.dispatchGesture(kWheelGesture, kGestureChange, {20, 20}, 0, {0, 0.5f}, {0, 3}, 0));
     EXPECT_EQ(root.getCaptureHolder(), a);
     EXPECT_EQ(a->captureState(), Control::CaptureState::kScrollGesture);
     move({24, 24}); // 4.0: the gesture keeps its control
@@ -447,14 +447,14 @@ TEST_F(Tree, GestureCaptureEndsAfterMovingAway) {
 
     // Another kind of gesture: state 3; the end phase takes no capture.
     a->magnifyAnswer = true;
-    EXPECT_TRUE(root.dispatchGesture(1, 1, {20, 20}, 0, {}, {}, 1.5f));
+    EXPECT_TRUE(root.dispatchGesture(kMagnifyGesture, kGestureChange, {20, 20}, 0, {}, {}, 1.5f));
     EXPECT_EQ(a->captureState(), Control::CaptureState::kOtherGesture);
     // A press releases a gesture capture first.
     press({20, 20});
     EXPECT_EQ(a->captureState(), Control::CaptureState::kPress);
     release({20, 20});
     root.setMouseCapture(nullptr);
-    EXPECT_TRUE(root.dispatchGesture(1, 2, {20, 20}, 0, {}, {}, 1.5f));
+    EXPECT_TRUE(root.dispatchGesture(kMagnifyGesture, kGestureEnd, {20, 20}, 0, {}, {}, 1.5f));
     EXPECT_EQ(root.getCaptureHolder(), nullptr);
     delete a;
 }
@@ -487,12 +487,14 @@ TEST_F(Tree, WheelOffersComponentsInOrder) {
         a->scrollAnswer = c.scrollTakes;
         a->secondaryAnswer = c.secondaryTakes;
         a->magnifyAnswer = c.magnifyTakes;
-        EXPECT_EQ(root.dispatchGesture(0, 1, {20, 20}, c.modifiers, c.first, c.second, 2.0f), c.handled);
+        EXPECT_EQ(root.dispatchGesture(kWheelGesture, kGestureChange, {20, 20}, c.modifiers, c.first,
+                                       c.second, 2.0f),
+                  c.handled);
         EXPECT_EQ(take(), c.expected);
         root.setMouseCapture(nullptr);
     }
     // Only the change phase scrolls.
-    EXPECT_FALSE(root.dispatchGesture(0, 0, {20, 20}, 0, {1, 1}, {1, 1}, 0));
+    EXPECT_FALSE(root.dispatchGesture(kWheelGesture, kGestureBegin, {20, 20}, 0, {1, 1}, {1, 1}, 0));
     EXPECT_EQ(take(), Log());
     delete a;
 }
@@ -854,7 +856,7 @@ TEST_F(Tree, DropTargetActivatesOnlyWhenResting) {
     for (int phase : {3, 0, 1, 4})
         a->fireEvent6(phase);
     EXPECT_EQ(activations, 0);
-    a->fireEvent6(2);
+    a->fireEvent6(kTargetRested);
     EXPECT_EQ(activations, 1);
     delete a;
 }

@@ -63,7 +63,7 @@ public:
         updateLinkFromModifiers(modifiers);
         const int steps = tracker.dragMove(*this, point, last.y - point.y, modifiers);
         last = point;
-        performGesture(1, steps);
+        performGesture(kGestureChange, steps);
     }
     void mouseEnter() override { setPointerInside(true); }
     void mouseLeave() override { setPointerInside(false); }
@@ -162,12 +162,12 @@ TEST(ValueControl, BoundOvershootHoldsOnlyForStepGesture) {
     Rig rig;
     TestKnob* k = rig.knob(1, 0);
     k->value.setValue(95);
-    k->performGesture(0, 0);
-    k->performGesture(1, 10);
+    k->performGesture(kGestureBegin, 0);
+    k->performGesture(kGestureChange, 10);
     EXPECT_EQ(k->value.getValue(), 100);
-    k->performGesture(1, -3);
+    k->performGesture(kGestureChange, -3);
     EXPECT_EQ(k->value.getValue(), 97);
-    k->performGesture(2, 0);
+    k->performGesture(kGestureEnd, 0);
 
     k->value.setValue(95);
     k->stepGesture(0, 0, 0, 0);
@@ -184,11 +184,11 @@ TEST(ValueControl, OutsideAssignmentIsRevertedMidGesture) {
     Rig rig;
     TestKnob* k = rig.knob(1, 0);
     k->value.setValue(40);
-    k->performGesture(0, 0);
-    k->performGesture(1, 2);
+    k->performGesture(kGestureBegin, 0);
+    k->performGesture(kGestureChange, 2);
     k->value.setValue(7);
     EXPECT_EQ(k->value.getValue(), 42);
-    k->performGesture(2, 0);
+    k->performGesture(kGestureEnd, 0);
     k->value.setValue(7);
     EXPECT_EQ(k->value.getValue(), 7);
 }
@@ -307,8 +307,8 @@ TEST(ValueControl, EveryGestureEndsOnceForDriverAndFollowers) {
         } else if (row == "second press") {
             rig.root.handleMouseDown(0, {10, 20}, kLeftButton);
         } else if (row == "wheel begin") {
-            a->performGesture(0, 0);
-            a->performGesture(1, 1);
+            a->performGesture(kGestureBegin, 0);
+            a->performGesture(kGestureChange, 1);
         }
         rig.now += 100;
         rig.root.handleMouseMove({10, 10}, kLeftButton | kAlt);
@@ -350,10 +350,10 @@ TEST(ValueControl, LinkedControlsMoveTogether) {
         ASSERT_EQ(a->linkGroup(), b->linkGroup());
         a->linkGroup()->mode = mode;
         a->updateLinkFromModifiers(kAlt);
-        a->performGesture(0, 0);
-        a->performGesture(1, 5);
+        a->performGesture(kGestureBegin, 0);
+        a->performGesture(kGestureChange, 5);
         EXPECT_EQ(b->value.getValue(), mode == ValueLinkGroup::Mode::kSame ? 55 : 45);
-        a->performGesture(2, 0);
+        a->performGesture(kGestureEnd, 0);
         // Two members: no group calls.
         EXPECT_EQ(joined(rig.listener.log),
                   mode == ValueLinkGroup::Mode::kSame ? "b1 b2 c1:5 c2:5 e2 e1" : "b1 b2 c1:5 c2:-5 e2 e1");
@@ -398,9 +398,9 @@ TEST(ValueControl, DriverResetMovesMembersToItsNormalisedPosition) {
     b->value.setValue(900);
     a->linkWith(b);
     a->updateLinkFromModifiers(kAlt | kCtrl);
-    a->performGesture(0, 0);
+    a->performGesture(kGestureBegin, 0);
     a->reset();
-    a->performGesture(2, 0);
+    a->performGesture(kGestureEnd, 0);
     EXPECT_EQ(a->value.getValue(), 25);
     EXPECT_EQ(b->value.getValue(), 250);
 }
@@ -413,15 +413,15 @@ TEST(ValueControl, UnlinkMidGestureEndsTheFollowers) {
     a->linkWith(b);
     a->linkWith(c);
     a->updateLinkFromModifiers(kAlt);
-    a->performGesture(0, 0);
-    a->performGesture(1, 1);
+    a->performGesture(kGestureBegin, 0);
+    a->performGesture(kGestureChange, 1);
     c->unlink(); // a follower ends its own gesture
     EXPECT_FALSE(c->inGesture());
     a->unlink(); // the driver ends the others; b is left alone, which dissolves the group
     EXPECT_FALSE(b->inGesture());
     EXPECT_EQ(b->linkGroup(), nullptr);
     EXPECT_TRUE(a->inGesture());
-    a->performGesture(2, 0);
+    a->performGesture(kGestureEnd, 0);
     const auto seen = rig.phases();
     for (const auto& [id, list] : seen)
         EXPECT_EQ(std::count(list.begin(), list.end(), 'e'), 1) << id;
@@ -432,7 +432,7 @@ TEST(ValueControl, DestroyedControlTellsTheListenerButFiresNoEvents) {
     TestKnob* a = rig.knob(1, 0);
     int ends = 0;
     a->gestureEndEvent.addHandler(NotifyEvent::bind([&] { ++ends; }));
-    a->performGesture(0, 0);
+    a->performGesture(kGestureBegin, 0);
     delete a;
     EXPECT_EQ(joined(rig.listener.log), "b1 e1");
     EXPECT_EQ(ends, 0);
@@ -443,7 +443,7 @@ class ClickSwitch : public ValueControl {
 public:
     using ValueControl::ValueControl;
     void mouseUp(int button, const Point& point, int modifiers) override {
-        if (inGesture()) performGesture(1, 1);
+        if (inGesture()) performGesture(kGestureChange, 1);
         ValueControl::mouseUp(button, point, modifiers);
     }
 };

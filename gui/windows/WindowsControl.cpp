@@ -241,20 +241,20 @@ LRESULT WindowsControl::windowProc(HWND window, UINT message, WPARAM wParam, LPA
         return 0;
     case WM_LBUTTONDOWN:
         SetFocus(window);
-        handleMouseDown(0, pointFromLParam(lParam), mouseModifiers(wParam));
+        handleMouseDown(kMouseLeft, pointFromLParam(lParam), mouseModifiers(wParam));
         return 0;
     case WM_LBUTTONDBLCLK:
-        handleMouseDown(0, pointFromLParam(lParam), mouseModifiers(wParam) | kDoubleClick);
+        handleMouseDown(kMouseLeft, pointFromLParam(lParam), mouseModifiers(wParam) | kDoubleClick);
         return 0;
     case WM_LBUTTONUP:
-        handleMouseUp(0, pointFromLParam(lParam), mouseModifiers(wParam));
+        handleMouseUp(kMouseLeft, pointFromLParam(lParam), mouseModifiers(wParam));
         return 0;
     case WM_RBUTTONDOWN:
     case WM_RBUTTONDBLCLK:
-        handleMouseDown(1, pointFromLParam(lParam), mouseModifiers(wParam));
+        handleMouseDown(kMouseRight, pointFromLParam(lParam), mouseModifiers(wParam));
         return 0;
     case WM_RBUTTONUP:
-        handleMouseUp(1, pointFromLParam(lParam), mouseModifiers(wParam));
+        handleMouseUp(kMouseRight, pointFromLParam(lParam), mouseModifiers(wParam));
         return 0;
     case WM_MOUSEWHEEL:
         return handleWheel(false, wParam, lParam);
@@ -306,12 +306,13 @@ void WindowsControl::handleCancelMode() {
     Control* holder = getCaptureHolder();
     clearLeftButtonHeld();
     if (holder == nullptr) {
-        if (Control* child = findChildAt(outside)) child->dispatchMouseUp(0, child->fromRoot(outside), 0);
+        if (Control* child = findChildAt(outside))
+            child->dispatchMouseUp(kMouseLeft, child->fromRoot(outside), 0);
     } else if (!userInterface().isBeingDestroyed()) {
         // The holder, read before the release, hears the end of its press.
         AliveGuard guard(holder);
         setMouseCapture(nullptr);
-        if (guard.alive()) holder->mouseUp(0, outside, 0);
+        if (guard.alive()) holder->mouseUp(kMouseLeft, outside, 0);
     }
 }
 

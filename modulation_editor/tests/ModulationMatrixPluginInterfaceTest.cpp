@@ -151,8 +151,8 @@ TEST_F(ModulationMatrixPluginInterfaceTest, DestructionInBothOrders) {
         auto* hover = new gui::Control(*ui);
         hover->parent.setValue(&ui->root());
         editor->dragManager().add(hover, 1, 1);
-        a->performGesture(0, 0);
-        a->performGesture(1, 5);
+        a->performGesture(gui::kGestureBegin, 0);
+        a->performGesture(gui::kGestureChange, 5);
         if (closeFirst) editor->prepareForClosing();
         editor.reset();
         EXPECT_TRUE(ui->root().children().empty()) << closeFirst;

@@ -168,13 +168,13 @@ TEST_F(SourceContainerTest, ARefreshDuringALevelDragKeepsTheGesture) {
     gui::ValueControl* level = panel->slotControl(SlotInterface::kLevel);
     const int32_t index = model->slots.getSet(1)->level.getIndex();
     const int32_t before = undoCount();
-    level->performGesture(0, 0);
+    level->performGesture(gui::kGestureBegin, 0);
     for (int step = 0; step < 20; ++step) {
-        level->performGesture(1, 100);
+        level->performGesture(gui::kGestureChange, 100);
         slots->refreshSlots(index);
         editor->refreshControls(index);
     }
-    level->performGesture(2, 0);
+    level->performGesture(gui::kGestureEnd, 0);
     EXPECT_EQ(panelOf(1), panel);
     EXPECT_EQ(adapter->kindsOf(index), "b" + std::string(20, 'v') + "e");
     EXPECT_EQ(adapter->gestureFaults(), "");

@@ -163,13 +163,13 @@ TEST_F(SourceSlotControllerTest, ARefreshDuringADragKeepsTheGesture) {
     gui::ValueControl* level = panel->slotControl(SlotInterface::kLevel);
     const int32_t index = levelIndex(1);
     const int32_t undoBefore = model->getUndoHistory()->getUndoCount();
-    level->performGesture(0, 0);
+    level->performGesture(gui::kGestureBegin, 0);
     for (int step = 0; step < 20; ++step) {
-        level->performGesture(1, 100);
+        level->performGesture(gui::kGestureChange, 100);
         slots->refreshSlots(index);
         editor->refreshControls(index);
     }
-    level->performGesture(2, 0);
+    level->performGesture(gui::kGestureEnd, 0);
     EXPECT_EQ(adapter->kindsOf(index), "b" + std::string(20, 'v') + "e");
     EXPECT_EQ(adapter->gestureFaults(), "");
     EXPECT_EQ(model->getUndoHistory()->getUndoCount() - undoBefore, 1);

@@ -294,13 +294,13 @@ TEST_F(XLFOControllerTest, ARefreshDuringAStepKnobDragKeepsTheGesture) {
         gui::ValueControl* knob = panel->stepControl(c.role);
         const int32_t undo = undoCount();
         const int updates = panel->updates;
-        knob->performGesture(0, 0);
+        knob->performGesture(gui::kGestureBegin, 0);
         for (int step = 0; step < 20; ++step) {
-            knob->performGesture(1, 100);
+            knob->performGesture(gui::kGestureChange, 100);
             controller->selectionChanged();
             editor->refreshControls(c.index);
         }
-        knob->performGesture(2, 0);
+        knob->performGesture(gui::kGestureEnd, 0);
         EXPECT_EQ(panel->updates - updates, 20);
         EXPECT_EQ(adapter->kindsOf(c.index), "b" + std::string(20, 'v') + "e") << c.role;
         EXPECT_EQ(undoCount() - undo, 1) << c.role;
@@ -324,9 +324,9 @@ TEST_F(XLFOControllerTest, TheKnobSetsTheSelectionASliderDragKeepsItsDifferences
     gui::ValueControl* knob = panel->stepControl(XLFOController::kValue);
     EXPECT_EQ(knob->value.getValue(), 22500); // shows the last selected step
     int32_t undo = undoCount();
-    knob->performGesture(0, 0);
-    knob->performGesture(1, 3600); // 0.25 + 0.2
-    knob->performGesture(2, 0);
+    knob->performGesture(gui::kGestureBegin, 0);
+    knob->performGesture(gui::kGestureChange, 3600); // 0.25 + 0.2
+    knob->performGesture(gui::kGestureEnd, 0);
     EXPECT_NEAR(valueOf(3), 0.45f, 1e-5f);
     EXPECT_NEAR(valueOf(1), 0.45f, 1e-5f);
     EXPECT_EQ(adapter->kindsOf(valueIndex(1)), "bve");
@@ -393,9 +393,9 @@ TEST_F(XLFOControllerTest, SnapPutsValuesOnTheEnginesGrid) {
 
     controller->selectOnly(4);
     gui::ValueControl* knob = panel->stepControl(XLFOController::kValue);
-    knob->performGesture(0, 0);
-    knob->performGesture(1, 1000); // 0.0 + 0.056: the nearest point is 1/12
-    knob->performGesture(2, 0);
+    knob->performGesture(gui::kGestureBegin, 0);
+    knob->performGesture(gui::kGestureChange, 1000); // 0.0 + 0.056: the nearest point is 1/12
+    knob->performGesture(gui::kGestureEnd, 0);
     EXPECT_NEAR(valueOf(4), 1.0f / 12.0f, 1e-5f);
 
     xlfo(0).snap.setValue(0.0f, 0);
@@ -518,8 +518,8 @@ TEST_F(XLFOControllerTest, PartsMayDieInAnyOrder) {
     controller->selectOnly(1);
     controller->setStepSelected(2, true);
     gui::ValueControl* knob = panel->stepControl(XLFOController::kValue);
-    knob->performGesture(0, 0);
-    knob->performGesture(1, 100);
+    knob->performGesture(gui::kGestureBegin, 0);
+    knob->performGesture(gui::kGestureChange, 100);
     delete knob; // mid-gesture: its step and the follower both end
     EXPECT_EQ(panel->stepControl(XLFOController::kValue), nullptr);
     EXPECT_EQ(adapter->gestureFaults(), "");

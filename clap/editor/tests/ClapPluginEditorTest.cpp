@@ -453,8 +453,8 @@ TEST_F(EditorHostTest, DestroyInMidDragEndsEachBegunGestureOnce) {
     ASSERT_TRUE(plugin->activate(48000.0, 1, 256));
     ASSERT_TRUE(open());
     gui::ValueControl* knob = lastKnob;
-    knob->performGesture(0, 0);
-    knob->performGesture(1, 900);
+    knob->performGesture(gui::kGestureBegin, 0);
+    knob->performGesture(gui::kGestureChange, 900);
     gui().destroy(p);
     plugin->flush({});
     int begins = 0, ends = 0;
@@ -557,9 +557,9 @@ TEST_F(EditorHostTest, AutomationAndGestureOutputWhileTheEditorOpensSizesScalesA
                       std::make_pair(width, height));
         }
         // A drag on the Gain knob: its begin and end leave through the blocks.
-        lastKnob->performGesture(0, 0);
-        lastKnob->performGesture(1, round % 2 == 0 ? 300 : -300);
-        lastKnob->performGesture(2, 0);
+        lastKnob->performGesture(gui::kGestureBegin, 0);
+        lastKnob->performGesture(gui::kGestureChange, round % 2 == 0 ? 300 : -300);
+        lastKnob->performGesture(gui::kGestureEnd, 0);
         state->userInterface->advance(20);
         // Bounded only against a fault that loses the gesture.
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);

@@ -48,7 +48,7 @@ TEST_F(WindowsEditorTest, AutomationReachesTheControlAndACloseInMidDragEndsTheGe
     SendMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(30, 30));
     SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(30, 30));
     ASSERT_TRUE(knob->inGesture());
-    knob->performGesture(1, 250);
+    knob->performGesture(gui::kGestureChange, 250);
     gui::test::pumpMessages();
     editor.reset();
     EXPECT_EQ(adapter.gestureFaults(), "");
