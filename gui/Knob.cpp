@@ -352,19 +352,7 @@ bool Knob::mouseWheel(int phase, const Point&, int modifiers, const Point& first
         updateLinkFromModifiers(modifiers);
     else if (angleOffset.getValue() - angleRange.getValue() / 2.0f > 0.0f)
         speed = -speed;
-    AliveGuard alive(this);
-    if (phase == 0) {
-        tracker_.reset();
-        performGesture(0, 0);
-    } else if (phase == 1) {
-        if (!inGesture()) performGesture(0, 0);
-        if (!alive.alive()) return true;
-        const int steps = tracker_.wheelStep(speed, speed, modifiers);
-        if (steps != 0) performGesture(1, steps);
-    } else if (phase == 2) {
-        if (inGesture()) performGesture(2, 0);
-    }
-    return true;
+    return wheelGesture(phase, tracker_, speed, modifiers);
 }
 
 void Knob::scaleChanged() {

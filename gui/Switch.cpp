@@ -414,19 +414,7 @@ bool Switch::mouseWheel(int phase, const Point&, int modifiers, const Point& fir
         updateLinkFromModifiers(modifiers);
     else if (vertical_)
         speed = -speed;
-    AliveGuard alive(this);
-    if (phase == 0) {
-        tracker_.reset();
-        performGesture(0, 0);
-    } else if (phase == 1) {
-        if (!inGesture()) performGesture(0, 0);
-        if (!alive.alive()) return true;
-        const int steps = tracker_.wheelStep(speed, speed, modifiers);
-        if (steps != 0) performGesture(1, steps);
-    } else if (phase == 2) {
-        if (inGesture()) performGesture(2, 0);
-    }
-    return true;
+    return wheelGesture(phase, tracker_, speed, modifiers);
 }
 
 // ---- drawing ---------------------------------------------------------------------

@@ -288,6 +288,24 @@ void ValueControl::resetToDefault() {
     resetStep_ = false;
 }
 
+void ValueControl::wheelPhase(int phase, const std::function<int()>& steps) {
+    AliveGuard alive(this);
+    if (phase == 0) {
+        performGesture(0, 0);
+    } else if (phase == 1) {
+        if (!inGesture()) performGesture(0, 0);
+        if (!alive.alive()) return;
+        const int n = steps();
+        if (n != 0) wheelSteps(n);
+    } else if (phase == 2) {
+        if (inGesture()) performGesture(2, 0);
+    }
+}
+
+void ValueControl::wheelSteps(int steps) {
+    performGesture(1, steps);
+}
+
 void ValueControl::linkWith(ValueControl* other) {
     if (other == nullptr || other == this) return;
     if (other->linkGroup_ != nullptr) {
