@@ -9,6 +9,7 @@
 #include "gui/Text.h"
 #include "gui/headless/PosixPlatformDelegate.h"
 #include "gui/tests/GestureRecorder.h"
+#include "gui/tests/PlainBitmap.h"
 #include "gui/tests/ResourceImages.h"
 #include "gui/tests/TestInterface.h"
 
@@ -51,11 +52,7 @@ struct Rig {
     }
 };
 
-void fill(Bitmap& bitmap, float w, float h, Color color) {
-    bitmap.setSize(w, h);
-    bitmap.clear();
-    bitmap.getCanvas().fillRect(Rect::fromXYWH(0, 0, w, h), color);
-}
+using test::fill;
 
 // Style images by prefix: "BtnA" has every state in both sizes but its
 // pressed look, and its on icon only as a double image; "BtnB" has no on

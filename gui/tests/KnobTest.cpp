@@ -4,6 +4,7 @@
 #include "gui/Canvas.h"
 #include "gui/Modifiers.h"
 #include "gui/tests/GestureRecorder.h"
+#include "gui/tests/PlainBitmap.h"
 #include "gui/tests/TestInterface.h"
 
 #include <gtest/gtest.h>
@@ -22,11 +23,7 @@ namespace {
 using test::GestureRecorder;
 using test::joined;
 
-void fill(Bitmap& bitmap, float w, float h, Color color) {
-    bitmap.setSize(w, h);
-    bitmap.clear();
-    bitmap.getCanvas().fillRect(Rect::fromXYWH(0, 0, w, h), color);
-}
+using test::fill;
 
 struct Rig {
     std::uint32_t now = 1000;

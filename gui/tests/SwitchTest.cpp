@@ -6,6 +6,7 @@
 #include "gui/Modifiers.h"
 #include "gui/Timer.h"
 #include "gui/tests/GestureRecorder.h"
+#include "gui/tests/PlainBitmap.h"
 #include "gui/tests/TestInterface.h"
 
 #include <gtest/gtest.h>
@@ -21,11 +22,7 @@ namespace {
 using test::GestureRecorder;
 using test::joined;
 
-void fill(Bitmap& bitmap, float w, float h, Color color) {
-    bitmap.setSize(w, h);
-    bitmap.clear();
-    bitmap.getCanvas().fillRect(Rect::fromXYWH(0, 0, w, h), color);
-}
+using test::fill;
 
 const Color kRed(255, 0, 0, 255);
 const Color kGreen(0, 255, 0, 255);
