@@ -4,26 +4,20 @@
 
 #include "clap/ClapPluginAdapter.h"
 #include "clap/ClapProduct.h"
+#include "fuzz/FuzzModel.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
 
 namespace {
 
-void check(bool condition) {
-    if (!condition) std::abort();
-}
+using fuzz::check;
 
-class FuzzPlugin : public GenericPlugin {
+class FuzzPlugin : public fuzz::FuzzModel {
 public:
-    FuzzPlugin() {
-        pluginId = "TsPl";
-        pluginName = "Fuzz";
-    }
     FloatPluginParameter gain{this, "Gain"};
     FloatPluginParameter pan{this, "Pan"};
 };

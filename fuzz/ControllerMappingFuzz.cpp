@@ -3,12 +3,12 @@
 // the table as it was; one that is taken must give exactly its 128 entries.
 
 #include "foundation/BinaryData.h"
+#include "fuzz/FuzzCheck.h"
 #include "plugin/ControllerMapping.h"
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <sstream>
 #include <string>
@@ -24,9 +24,7 @@ std::array<uint32_t, 128> entriesOf(const ControllerMapping& mapping) {
     return result;
 }
 
-void check(bool condition) {
-    if (!condition) std::abort();
-}
+using fuzz::check;
 
 void readInto(ControllerMapping& mapping, const std::string& bytes) {
     const auto before = entriesOf(mapping);

@@ -1,21 +1,15 @@
 // Reads arbitrary bytes as the demo's echo table. A table that reads is
 // written back and read again to the same echoes, and agrees with itself.
 
+#include "fuzz/FuzzCheck.h"
 #include "tools/demo/EchoReport.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
-namespace {
-
-void check(bool condition) {
-    if (!condition) std::abort();
-}
-
-} // namespace
+using fuzz::check;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);

@@ -2,20 +2,18 @@
 // the file's folder and no comment or empty line becomes a path.
 
 #include "foundation/Files.h"
+#include "fuzz/FuzzCheck.h"
 #include "plugin/PresetCache.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 namespace {
 
-void check(bool condition) {
-    if (!condition) std::abort();
-}
+using fuzz::check;
 
 std::string scratchFolder() {
     std::filesystem::path folder = std::filesystem::temp_directory_path() / "varnel-favorites-fuzz";

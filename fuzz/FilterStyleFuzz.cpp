@@ -9,11 +9,11 @@
 
 #include "dsp/DesignFilter.h"
 #include "foundation/BinaryData.h"
+#include "fuzz/FuzzCheck.h"
 
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -23,9 +23,7 @@ namespace {
 using DesignFilterStyle = ::DesignFilter::Style;
 using ::FilterSettingTable;
 
-void check(bool condition) {
-    if (!condition) std::abort();
-}
+using fuzz::check;
 
 bool holdsDefaults(const DesignFilterStyle& s) {
     if (s.a.getValue() != DesignFilterStyle::defaultA || s.low.getValue() != DesignFilterStyle::defaultLow ||

@@ -4,26 +4,20 @@
 // in the custom settings, and writing the state again and reading it back
 // gives the same bytes.
 
+#include "fuzz/FuzzModel.h"
 #include "plugin/GenericPlugin.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <sstream>
 #include <string>
 
 namespace {
 
-void check(bool condition) {
-    if (!condition) std::abort();
-}
+using fuzz::check;
 
-class FuzzPlugin : public GenericPlugin {
+class FuzzPlugin : public fuzz::FuzzModel {
 public:
-    FuzzPlugin() {
-        pluginId = "TsPl";
-        pluginName = "Fuzz";
-    }
     FloatPluginParameter gain{this, "Gain"};
 };
 

@@ -4,12 +4,12 @@
 // its table's values, batches stay balanced, and a refused tag changes
 // nothing.
 
+#include "fuzz/FuzzCheck.h"
 #include "plugin/GenericPluginBase.h"
 
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <sstream>
 #include <string>
@@ -17,9 +17,7 @@
 
 namespace {
 
-void check(bool condition) {
-    if (!condition) std::abort();
-}
+using fuzz::check;
 
 enum class Mode : int32_t { off = 3, low = 7, high = 11, full = 19 };
 

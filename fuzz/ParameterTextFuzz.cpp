@@ -9,12 +9,12 @@
 // the parameter's value always is; every text operation returns.
 
 #include "dsp/ValueMaps.h"
+#include "fuzz/FuzzCheck.h"
 #include "plugin/PluginParameter.h"
 #include "plugin/PluginParameterUnit.h"
 
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -76,9 +76,7 @@ struct Fixture {
     }
 };
 
-void check(bool condition) {
-    if (!condition) std::abort();
-}
+using fuzz::check;
 
 bool inRange(const AbstractPluginParameter& p, float value) {
     return std::isfinite(value) && value >= p.getMin() && value <= p.getMax();

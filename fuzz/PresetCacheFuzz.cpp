@@ -2,18 +2,14 @@
 // bytes: no crash, hang or unbounded allocation; a file that parses has
 // entries with non-empty paths and at most the tags the data could hold.
 
+#include "fuzz/FuzzCheck.h"
 #include "plugin/PresetCache.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 
-namespace {
-void check(bool condition) {
-    if (!condition) std::abort();
-}
-} // namespace
+using fuzz::check;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string bytes(reinterpret_cast<const char*>(data), size);

@@ -5,20 +5,18 @@
 
 #include "foundation/Files.h"
 #include "foundation/StringUtils.h"
+#include "fuzz/FuzzCheck.h"
 #include "plugin/PresetMetadata.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
 namespace {
 
-void check(bool condition) {
-    if (!condition) std::abort();
-}
+using fuzz::check;
 
 std::string scratchFile() {
     std::filesystem::path folder = std::filesystem::temp_directory_path() / "varnel-metadata-fuzz";

@@ -6,13 +6,13 @@
 
 #include "editor/GenericPluginInterface.h"
 #include "editor/PresetBar.h"
+#include "fuzz/FuzzModel.h"
 #include "gui/headless/ModalResponder.h"
 #include "gui/headless/PosixClipboard.h"
 #include "gui/headless/PosixInterface.h"
 #include "plugin/GenericPlugin.h"
 #include "plugin/PluginParameter.h"
 
-#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -22,15 +22,12 @@
 
 namespace {
 
-void check(bool condition) {
-    if (!condition) std::abort();
-}
+using fuzz::check;
+using fuzz::checkWithinRange;
 
-class FuzzPlugin : public GenericPlugin {
+class FuzzPlugin : public fuzz::FuzzModel {
 public:
-    FuzzPlugin() {
-        pluginId = "TsPf";
-        pluginName = "PasteFuzz";
+    FuzzPlugin() : FuzzModel("TsPf", "PasteFuzz") {
         level.setRange(-60.0f, 12.0f);
         steps.setRange(2, 5);
         initHistoryAndSources();
@@ -78,10 +75,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     for (int32_t i = 0; i < model.getNumParameters(); ++i) {
-        AbstractPluginParameter* parameter = model.getParameter(i);
-        const float value = parameter->getValue();
-        check(std::isfinite(value));
-        check(value >= parameter->getMin() && value <= parameter->getMax());
+        const AbstractPluginParameter* parameter = model.getParameter(i);
+        checkWithinRange(*parameter, parameter->getValue());
     }
     std::istringstream restore(before, std::ios::in | std::ios::binary);
     check(model.readHostState(restore));

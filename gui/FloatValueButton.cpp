@@ -129,19 +129,11 @@ bool FloatValueButton::mouseWheel(int phase, const Point&, int modifiers, const 
     // The speed is both numbers of the tracker's wheel step: the distance
     // would sweep a fine range at once.
     const float speed = std::clamp(firstDelta.y, -1.0f, 1.0f);
-    AliveGuard alive(this);
-    if (phase == kGestureBegin) {
-        tracker_.reset();
-        performGesture(kGestureBegin, 0);
-    } else if (phase == kGestureChange) {
-        if (!inGesture()) performGesture(kGestureBegin, 0);
-        if (!alive.alive()) return true;
-        const int steps = tracker_.wheelStep(speed, speed, modifiers);
-        if (steps != 0) changeBy(steps);
-    } else if (phase == kGestureEnd) {
-        if (inGesture()) performGesture(kGestureEnd, 0);
-    }
-    return true;
+    return wheelGesture(phase, tracker_, speed, modifiers);
+}
+
+void FloatValueButton::wheelSteps(int steps) {
+    changeBy(steps);
 }
 
 } // namespace gui

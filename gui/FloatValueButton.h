@@ -50,6 +50,10 @@ public:
     const Point& dragOutPoint() const { return pressPoint_; }
     ValueMouseTracker& tracker() { return tracker_; }
 
+protected:
+    // A wheel step goes through changeBy, as a drag step does.
+    void wheelSteps(int steps) override;
+
 private:
     void setUpTracker();
     // Changes the gesture by the quantised steps; the first change of the

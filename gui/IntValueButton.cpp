@@ -89,22 +89,14 @@ bool IntValueButton::mouseWheel(int phase, const Point&, int modifiers, const Po
     // The speed is both numbers of the tracker's wheel step: the distance
     // would sweep a fine range at once.
     const float speed = std::clamp(firstDelta.y, -1.0f, 1.0f);
-    AliveGuard alive(this);
-    if (phase == kGestureBegin) {
-        tracker_.reset();
-        performGesture(kGestureBegin, 0);
-    } else if (phase == kGestureChange) {
-        if (!inGesture()) performGesture(kGestureBegin, 0);
-        if (!alive.alive()) return true;
-        const std::int64_t steps = tracker_.wheelStep(speed, speed, modifiers);
-        const std::int64_t v = value.getValue();
-        const std::int64_t held =
-            std::clamp(steps, std::int64_t(minimum.getValue()) - v, std::int64_t(maximum.getValue()) - v);
-        if (held != 0) performGesture(kGestureChange, int(held));
-    } else if (phase == kGestureEnd) {
-        if (inGesture()) performGesture(kGestureEnd, 0);
-    }
-    return true;
+    return wheelGesture(phase, tracker_, speed, modifiers);
+}
+
+void IntValueButton::wheelSteps(int steps) {
+    const std::int64_t v = value.getValue();
+    const std::int64_t held = std::clamp(std::int64_t(steps), std::int64_t(minimum.getValue()) - v,
+                                         std::int64_t(maximum.getValue()) - v);
+    if (held != 0) performGesture(kGestureChange, int(held));
 }
 
 } // namespace gui

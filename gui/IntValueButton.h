@@ -29,6 +29,10 @@ public:
     bool dragging() const { return dragging_; }
     ValueMouseTracker& tracker() { return tracker_; }
 
+protected:
+    // A wheel step held inside [min, max]; none when the value is at the limit.
+    void wheelSteps(int steps) override;
+
 private:
     void setUpTracker();
     // The first text line shows the value ("%d").

@@ -414,19 +414,7 @@ bool Switch::mouseWheel(int phase, const Point&, int modifiers, const Point& fir
         updateLinkFromModifiers(modifiers);
     else if (vertical_)
         speed = -speed;
-    AliveGuard alive(this);
-    if (phase == kGestureBegin) {
-        tracker_.reset();
-        performGesture(kGestureBegin, 0);
-    } else if (phase == kGestureChange) {
-        if (!inGesture()) performGesture(kGestureBegin, 0);
-        if (!alive.alive()) return true;
-        const int steps = tracker_.wheelStep(speed, speed, modifiers);
-        if (steps != 0) performGesture(kGestureChange, steps);
-    } else if (phase == kGestureEnd) {
-        if (inGesture()) performGesture(kGestureEnd, 0);
-    }
-    return true;
+    return wheelGesture(phase, tracker_, speed, modifiers);
 }
 
 // ---- drawing ---------------------------------------------------------------------

@@ -290,6 +290,24 @@ void ValueControl::resetToDefault() {
     resetStep_ = false;
 }
 
+void ValueControl::wheelPhase(int phase, const std::function<int()>& steps) {
+    AliveGuard alive(this);
+    if (phase == kGestureBegin) {
+        performGesture(kGestureBegin, 0);
+    } else if (phase == kGestureChange) {
+        if (!inGesture()) performGesture(kGestureBegin, 0);
+        if (!alive.alive()) return;
+        const int n = steps();
+        if (n != 0) wheelSteps(n);
+    } else if (phase == kGestureEnd) {
+        if (inGesture()) performGesture(kGestureEnd, 0);
+    }
+}
+
+void ValueControl::wheelSteps(int steps) {
+    performGesture(kGestureChange, steps);
+}
+
 void ValueControl::linkWith(ValueControl* other) {
     if (other == nullptr || other == this) return;
     if (other->linkGroup_ != nullptr) {

@@ -26,6 +26,7 @@
 #include "gui/Animator.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -133,10 +134,26 @@ public:
 protected:
     // A change step to defaultValue (the reset of Ctrl presses).
     void resetToDefault();
+    // The wheel's gesture of a control that the tracker (its
+    // ValueMouseTracker) steps, by the wheel event's phase: kGestureBegin
+    // resets the tracker and begins; kGestureChange begins when no gesture
+    // runs, then hands the tracker's wheel step at speed (-1..1, both of its
+    // numbers) to wheelSteps; kGestureEnd ends a running gesture. True: the wheel is taken. A
+    // template only because the tracker's own unit includes this header.
+    template <typename Tracker> bool wheelGesture(int phase, Tracker& tracker, float speed, int modifiers) {
+        if (phase == kGestureBegin) tracker.reset();
+        wheelPhase(phase, [&] { return tracker.wheelStep(speed, speed, modifiers); });
+        return true;
+    }
+    // A wheel step of the running gesture; a change step by steps unless 0.
+    virtual void wheelSteps(int steps);
     bool resetStep_ = false;
 
 private:
     friend class ValueLinkGroup;
+
+    // wheelGesture's phases; steps is asked only while the control lives.
+    void wheelPhase(int phase, const std::function<int()>& steps);
 
     int gestureValue_ = 0;
     int gesturePosition_ = 0;

@@ -1,11 +1,9 @@
 #include "editor/ControlChangeManager.h"
 
+#include "editor/tests/EditorRig.h"
 #include "editor/tests/TestEditorModel.h"
-#include "gui/Bitmap.h"
-#include "gui/Canvas.h"
 #include "gui/Knob.h"
 #include "gui/Modifiers.h"
-#include "gui/headless/PosixInterface.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +13,6 @@
 namespace {
 
 using test::EditorModel;
-using test::RecordingAdapter;
 
 float squared(float x) {
     return x * x;
@@ -24,45 +21,22 @@ float squareRoot(float x) {
     return std::sqrt(x);
 }
 
-class ControlChangeManagerTest : public test::PluginTest {
+// The editor rig with a change manager of its own, closed before the user
+// interface goes.
+class ControlChangeManagerTest : public test::EditorTest {
 protected:
     void SetUp() override {
-        PluginTest::SetUp();
-        model = std::make_unique<EditorModel>(name_);
-        adapter = std::make_unique<RecordingAdapter>(*model);
-        ui = std::make_unique<gui::headless::PosixInterface>(400.0f, 300.0f, 1000);
+        EditorTest::SetUp();
         manager = std::make_unique<ControlChangeManager>(*model);
     }
-    void TearDown() override {
-        manager.reset();
-        ui.reset();
-        adapter.reset();
-        model.reset();
-        PluginTest::TearDown();
-    }
+    void closeEditor() override { manager.reset(); }
 
-    // A control in the tree (the user interface deletes it).
-    gui::ValueControl* control() {
-        auto* c = new gui::ValueControl(*ui);
-        c->parent.setValue(&ui->root());
-        return c;
-    }
     gui::ValueControl* linked(AbstractPluginParameter& parameter) {
         gui::ValueControl* c = control();
         manager->linkControl(&parameter, c);
         return c;
     }
-    // One whole gesture: begin, the steps, end.
-    static void drag(gui::ValueControl* c, std::initializer_list<int> steps) {
-        c->performGesture(0, 0);
-        for (int s : steps)
-            c->performGesture(1, s);
-        c->performGesture(2, 0);
-    }
 
-    std::unique_ptr<EditorModel> model;
-    std::unique_ptr<RecordingAdapter> adapter;
-    std::unique_ptr<gui::headless::PosixInterface> ui;
     std::unique_ptr<ControlChangeManager> manager;
 };
 
@@ -110,15 +84,8 @@ TEST_F(ControlChangeManagerTest, AChangeWithoutBeginIsWrappedAndASecondBeginSend
 
 TEST_F(ControlChangeManagerTest, CtrlResetDoubleClickAndWheelOnAKnob) {
     gui::Knob::Style style(*ui);
-    for (int i : {0, 2}) {
-        style.bitmap(i).setSize(40, 40);
-        style.bitmap(i).clear();
-        style.bitmap(i).getCanvas().fillRect(gui::Rect::fromXYWH(0, 0, 40, 40), gui::Color(10, 10, 10, 255));
-    }
-    style.radius.setValue(18);
-    auto* knob = new gui::Knob(*ui, &style);
+    gui::Knob* knob = plainKnob(style);
     knob->setBoundsXYWH(0, 0, 40, 40);
-    knob->parent.setValue(&ui->root());
     manager->linkControl(&model->level, knob);
     model->level.setValue(0.0f, 0);
     manager->refreshControls(EditorModel::kLevel);

@@ -6,7 +6,10 @@
 
 #include "editor/ControlChangeManager.h"
 #include "editor/tests/TestEditorModel.h"
+#include "gui/Bitmap.h"
+#include "gui/Canvas.h"
 #include "gui/Control.h"
+#include "gui/Knob.h"
 #include "gui/ValueControl.h"
 #include "gui/headless/ModalResponder.h"
 #include "gui/headless/PosixInterface.h"
@@ -70,6 +73,21 @@ protected:
         c->parent.setValue(&ui->root());
         return c;
     }
+    // A knob in the root's tree on the style (the test keeps it), which it
+    // fills with plain 40 x 40 bitmaps and a radius of 18.
+    gui::Knob* plainKnob(gui::Knob::Style& style) {
+        for (int i : {0, 2}) {
+            style.bitmap(i).setSize(40, 40);
+            style.bitmap(i).clear();
+            style.bitmap(i).getCanvas().fillRect(gui::Rect::fromXYWH(0, 0, 40, 40),
+                                                 gui::Color(10, 10, 10, 255));
+        }
+        style.radius.setValue(18);
+        auto* k = new gui::Knob(*ui, &style);
+        k->parent.setValue(&ui->root());
+        return k;
+    }
+    // One whole gesture: begin, the steps, end.
     static void drag(gui::ValueControl* c, std::initializer_list<int> steps) {
         c->performGesture(0, 0);
         for (int s : steps)

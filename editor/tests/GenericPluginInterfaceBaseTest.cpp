@@ -1,8 +1,6 @@
 #include "editor/GenericPluginInterfaceBase.h"
 
 #include "editor/tests/EditorRig.h"
-#include "gui/Bitmap.h"
-#include "gui/Canvas.h"
 #include "gui/Knob.h"
 #include "gui/Modifiers.h"
 #include "gui/headless/ModalResponder.h"
@@ -60,14 +58,7 @@ TEST_F(InterfaceBaseTest, AGestureWithAChangeStoresOneUndoStepAndOneWithoutNone)
 
 TEST_F(InterfaceBaseTest, ACtrlResetStoresOneUndoStep) {
     gui::Knob::Style style(*ui);
-    for (int i : {0, 2}) {
-        style.bitmap(i).setSize(40, 40);
-        style.bitmap(i).clear();
-        style.bitmap(i).getCanvas().fillRect(gui::Rect::fromXYWH(0, 0, 40, 40), gui::Color(10, 10, 10, 255));
-    }
-    style.radius.setValue(18);
-    auto* knob = new gui::Knob(*ui, &style);
-    knob->parent.setValue(&ui->root());
+    gui::Knob* knob = plainKnob(style);
     editor->linkControl(&model->level, knob);
     drag(knob, {6000});
     EXPECT_EQ(undoCount(), 1);

@@ -8,6 +8,8 @@
 #include "gui/PopupMenu.h"
 #include "gui/Text.h"
 #include "gui/headless/PosixPlatformDelegate.h"
+#include "gui/tests/GestureRecorder.h"
+#include "gui/tests/PlainBitmap.h"
 #include "gui/tests/ResourceImages.h"
 #include "gui/tests/TestInterface.h"
 
@@ -22,14 +24,6 @@
 namespace gui {
 namespace {
 
-struct Recorder : ValueControlListener {
-    int valueControlQuery(ValueControl*, int) override { return 0; }
-    void beginValueControlGroup() override {}
-    void valueControlChanged(ValueControl*, int phase, int) override { phases.push_back(phase); }
-    void endValueControlGroup() override {}
-    std::vector<int> phases;
-};
-
 struct DelegateInterface : test::TestInterface {
     explicit DelegateInterface(IntervalTimer::Clock clock) : test::TestInterface(std::move(clock)) {
         setPlatformDelegate(std::make_unique<headless::PosixPlatformDelegate>(*this));
@@ -42,7 +36,7 @@ struct Rig {
     std::uint32_t now = 1000;
     // Outlives the user interface: a button that dies inside a gesture still
     // tells its listener the gesture ended.
-    Recorder recorder;
+    test::GestureRecorder recorder;
     int clicks = 0;
     DelegateInterface ui{[this] { return now; }};
     RootControl& root = ui.root();
@@ -58,11 +52,7 @@ struct Rig {
     }
 };
 
-void fill(Bitmap& bitmap, float w, float h, Color color) {
-    bitmap.setSize(w, h);
-    bitmap.clear();
-    bitmap.getCanvas().fillRect(Rect::fromXYWH(0, 0, w, h), color);
-}
+using test::fill;
 
 // Style images by prefix: "BtnA" has every state in both sizes but its
 // pressed look, and its on icon only as a double image; "BtnB" has no on
@@ -360,7 +350,7 @@ TEST(Button, StatesFollowThePointerAndThePress) {
         EXPECT_FALSE(b->pressed());
         EXPECT_EQ(rig.clicks, c.clicks);
         EXPECT_EQ(b->on.getValue(), c.clicks == 1); // a release off the button does not toggle
-        EXPECT_EQ(rig.recorder.phases, (std::vector<int>{0, 2}));
+        EXPECT_EQ(rig.recorder.phases(), "02");
         EXPECT_FALSE(b->inGesture());
     }
 }
@@ -493,9 +483,9 @@ TEST(Button, APressOpensTheAttachedMenuUnderTheButton) {
     EXPECT_EQ(menu.shown[0], Point(37, 44)); // 30 + 5 + 2, 20 + 6 + 20 - 2
     EXPECT_FALSE(b->pressed());
     EXPECT_NE(b->drawingState(), Button::DrawingState::kPressed);
-    EXPECT_EQ(rig.recorder.phases, (std::vector<int>{0, 2}));
+    EXPECT_EQ(rig.recorder.phases(), "02");
     rig.root.handleMouseUp(0, {50, 35}, 0);
-    EXPECT_EQ(rig.recorder.phases, (std::vector<int>{0, 2}));
+    EXPECT_EQ(rig.recorder.phases(), "02");
     delete b;
     delete panel;
 }

@@ -3,6 +3,8 @@
 #include "gui/Bitmap.h"
 #include "gui/Canvas.h"
 #include "gui/Modifiers.h"
+#include "gui/tests/GestureRecorder.h"
+#include "gui/tests/PlainBitmap.h"
 #include "gui/tests/TestInterface.h"
 
 #include <gtest/gtest.h>
@@ -18,34 +20,16 @@
 namespace gui {
 namespace {
 
-struct Recorder : ValueControlListener {
-    int valueControlQuery(ValueControl*, int) override { return 0; }
-    void beginValueControlGroup() override {}
-    void valueControlChanged(ValueControl*, int phase, int delta) override {
-        log.push_back(phase == 1 ? "c" + std::to_string(delta) : (phase == 0 ? "b" : "e"));
-    }
-    void endValueControlGroup() override {}
-    std::vector<std::string> log;
-};
+using test::GestureRecorder;
+using test::joined;
 
-std::string joined(const std::vector<std::string>& log) {
-    std::string out;
-    for (const std::string& e : log)
-        out += (out.empty() ? "" : " ") + e;
-    return out;
-}
-
-void fill(Bitmap& bitmap, float w, float h, Color color) {
-    bitmap.setSize(w, h);
-    bitmap.clear();
-    bitmap.getCanvas().fillRect(Rect::fromXYWH(0, 0, w, h), color);
-}
+using test::fill;
 
 struct Rig {
     std::uint32_t now = 1000;
     // Outlives the user interface: a knob that dies inside a gesture still
     // tells its listener the gesture ended.
-    Recorder recorder;
+    GestureRecorder recorder;
     test::TestInterface ui{[this] { return now; }};
     RootControl& root = ui.root();
     Knob::Style style{ui};

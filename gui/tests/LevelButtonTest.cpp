@@ -3,6 +3,7 @@
 #include "gui/Bitmap.h"
 #include "gui/Canvas.h"
 #include "gui/Modifiers.h"
+#include "gui/tests/PlainBitmap.h"
 #include "gui/tests/TestInterface.h"
 
 #include <gtest/gtest.h>
@@ -19,11 +20,7 @@ const Color kBlue(0, 0, 255, 255);
 const Color kWhite(255, 255, 255, 255);
 const Color kYellow(255, 255, 0, 255);
 
-void fill(Bitmap& bitmap, float w, float h, Color color) {
-    bitmap.setSize(w, h);
-    bitmap.clear();
-    bitmap.getCanvas().fillRect(Rect::fromXYWH(0, 0, w, h), color);
-}
+using test::fill;
 
 // A 40 x 10 level button at (10, 10): red normal, green highlighted, blue
 // pressed, and a white level bar 4 high.

@@ -6,6 +6,7 @@
 #include "gui/headless/ModalResponder.h"
 #include "gui/headless/PosixPlatformDelegate.h"
 #include "gui/headless/PosixPopupMenu.h"
+#include "gui/tests/GestureRecorder.h"
 #include "gui/tests/TestInterface.h"
 
 #include <gtest/gtest.h>
@@ -23,20 +24,7 @@ using headless::ModalAnswer;
 using headless::ModalRequest;
 using headless::ModalResponder;
 
-struct Phase {
-    int phase, delta;
-    bool operator==(const Phase& o) const { return phase == o.phase && delta == o.delta; }
-};
-
-struct Recorder : ValueControlListener {
-    int valueControlQuery(ValueControl*, int) override { return 0; }
-    void beginValueControlGroup() override {}
-    void valueControlChanged(ValueControl*, int phase, int delta) override {
-        phases.push_back({phase, delta});
-    }
-    void endValueControlGroup() override {}
-    std::vector<Phase> phases;
-};
+using test::joined;
 
 // The headless pop-up, remembering where it was shown.
 struct RecordingPopup : headless::PosixPopupMenu {
@@ -70,7 +58,7 @@ struct DelegateInterface : test::TestInterface {
 // A select button at (10, 5) inside a panel at (30, 40) of the root, with
 // the choices A, B, then C and D in the group "G", E; values 5..9.
 struct Rig {
-    Recorder recorder; // outlives the button
+    test::GestureRecorder recorder; // outlives the button
     int clicks = 0;
     DelegateInterface ui;
     Control* panel = new Control(ui);
@@ -224,7 +212,7 @@ TEST(SelectButton, AChosenItemSetsItsValueInOneResetStepAndClicksOnce) {
         SCOPED_TRACE(c.flatItem);
         Rig rig;
         rig.button->value.setValue(6);
-        rig.recorder.phases.clear();
+        rig.recorder.log.clear();
         ModalAnswer answer;
         answer.item = c.flatItem;
         ModalResponder::push(answer);
@@ -237,7 +225,7 @@ TEST(SelectButton, AChosenItemSetsItsValueInOneResetStepAndClicksOnce) {
         EXPECT_EQ(ModalResponder::requests()[0].items,
                   (std::vector<std::string>{"A", "Bee", "G", "C", "D", "E"}));
         EXPECT_EQ(rig.button->value.getValue(), c.value);
-        EXPECT_EQ(rig.recorder.phases, (std::vector<Phase>{{0, 0}, {1, 0}, {2, 0}}));
+        EXPECT_EQ(joined(rig.recorder.log), "b c0 e");
         EXPECT_EQ(rig.clicks, 1);
         EXPECT_EQ(rig.ticks()[static_cast<std::size_t>(c.value - 5)], true);
     }
@@ -246,12 +234,12 @@ TEST(SelectButton, AChosenItemSetsItsValueInOneResetStepAndClicksOnce) {
 TEST(SelectButton, ADismissedMenuChangesNothing) {
     Rig rig;
     rig.button->value.setValue(6);
-    rig.recorder.phases.clear();
+    rig.recorder.log.clear();
     rig.press();
     EXPECT_EQ(rig.popup->shownAt.size(), 1u);
     EXPECT_EQ(rig.button->value.getValue(), 6);
     EXPECT_EQ(rig.clicks, 0);
-    EXPECT_EQ(rig.recorder.phases, (std::vector<Phase>{{0, 0}, {2, 0}}));
+    EXPECT_EQ(joined(rig.recorder.log), "b e");
     EXPECT_EQ(rig.shown(), "P:B");
 }
 
@@ -276,9 +264,9 @@ TEST(SelectButton, TheWheelStepsThroughEnabledChoicesUpToTheMaximum) {
     }
     EXPECT_EQ(rig.shown(), "P:A");
     EXPECT_EQ(rig.clicks, 0);
-    rig.recorder.phases.clear();
+    rig.recorder.log.clear();
     rig.wheel(-0.5f);
-    EXPECT_EQ(rig.recorder.phases, (std::vector<Phase>{{0, 0}, {1, 1}, {2, 0}}));
+    EXPECT_EQ(joined(rig.recorder.log), "b c1 e");
 }
 
 TEST(SelectButton, TheWheelIsLeftToOthersWithoutATextLabel) {

@@ -1,6 +1,7 @@
 #include "gui/ToggleButton.h"
 
 #include "gui/Modifiers.h"
+#include "gui/tests/GestureRecorder.h"
 #include "gui/tests/TestInterface.h"
 
 #include <gtest/gtest.h>
@@ -12,27 +13,12 @@
 namespace gui {
 namespace {
 
-struct Recorder : ValueControlListener {
-    int valueControlQuery(ValueControl*, int) override { return 0; }
-    void beginValueControlGroup() override {}
-    void valueControlChanged(ValueControl* control, int phase, int) override {
-        log.push_back(phase == 1 ? "v" + std::to_string(static_cast<ValueControl*>(control)->value.getValue())
-                                 : (phase == 0 ? "b" : "e"));
-    }
-    void endValueControlGroup() override {}
-    std::vector<std::string> log;
-};
-
-std::string joined(const std::vector<std::string>& log) {
-    std::string out;
-    for (const std::string& e : log)
-        out += (out.empty() ? "" : " ") + e;
-    return out;
-}
+using test::GestureRecorder;
+using test::joined;
 
 struct Rig {
     std::uint32_t now = 1000;
-    Recorder recorder; // outlives the buttons
+    GestureRecorder recorder{GestureRecorder::Words::kValues}; // outlives the buttons
     test::TestInterface ui{[this] { return now; }};
     RootControl& root = ui.root();
 

@@ -7,6 +7,7 @@
 #include "gui/PixelArithmetic.h"
 #include "gui/Timer.h"
 #include "gui/ValueMouseTracker.h"
+#include "gui/tests/GestureRecorder.h"
 #include "gui/tests/TestInterface.h"
 
 #include <gtest/gtest.h>
@@ -23,21 +24,8 @@
 namespace gui {
 namespace {
 
-// Records every listener call as "<phase><id>[:delta]", with the control's id.
-struct RecordingListener : ValueControlListener {
-    int valueControlQuery(ValueControl*, int) override { return query; }
-    void beginValueControlGroup() override { log.push_back("{"); }
-    void valueControlChanged(ValueControl* control, int phase, int delta) override {
-        const std::string id = std::to_string(control->controlId.getValue());
-        if (phase == 1)
-            log.push_back("c" + id + ":" + std::to_string(delta));
-        else
-            log.push_back((phase == 0 ? "b" : "e") + id);
-    }
-    void endValueControlGroup() override { log.push_back("}"); }
-    std::vector<std::string> log;
-    int query = 0;
-};
+using test::GestureRecorder;
+using test::joined;
 
 // A knob-like control: a press begins (Ctrl resets), vertical moves step
 // through the tracker, the release ends.
@@ -73,7 +61,8 @@ public:
 struct Rig {
     std::uint32_t now = 1000;
     test::TestInterface ui;
-    RecordingListener listener;
+    // Every listener call with the control's id.
+    GestureRecorder listener{GestureRecorder::Words::kControls};
     RootControl& root = ui.root();
 
     Rig() { root.setBoundsXYWH(0, 0, 400, 100); }
@@ -98,13 +87,6 @@ struct Rig {
         return out;
     }
 };
-
-std::string joined(const std::vector<std::string>& log) {
-    std::string out;
-    for (const std::string& e : log)
-        out += (out.empty() ? "" : " ") + e;
-    return out;
-}
 
 TEST(ValueControl, ModifierMaskMapsToModes) {
     const struct {

@@ -5,6 +5,7 @@
 #include "gui/MessageChannel.h"
 #include "gui/Modifiers.h"
 #include "gui/ValueControl.h"
+#include "gui/tests/GestureRecorder.h"
 #include "gui/tests/windows/WindowsTestSupport.h"
 #include "gui/windows/DisplayScale.h"
 #include "gui/windows/UIWindow.h"
@@ -142,36 +143,27 @@ TEST_F(WinControl, CancelModeEndsTheCapturedPress) {
     EXPECT_TRUE(log.empty());
 }
 
-// The gesture phases a value control reports, in order.
-struct GesturePhases : ValueControlListener {
-    int valueControlQuery(ValueControl*, int) override { return 0; }
-    void beginValueControlGroup() override {}
-    void valueControlChanged(ValueControl*, int phase, int) override { phases += char('0' + phase); }
-    void endValueControlGroup() override {}
-    std::string phases;
-};
-
 TEST_F(WinControl, ACaptureTakenFromTheWindowEndsTheValueGestureOnce) {
     for (UINT message : {UINT(0), UINT(WM_CAPTURECHANGED), UINT(WM_CANCELMODE)}) {
         SCOPED_TRACE(message);
-        GesturePhases listener;
+        test::GestureRecorder listener;
         auto* knob = new ValueControl(*ui);
         knob->setBounds(Rect(130, 10, 180, 60));
         knob->parent.setValue(&root());
         knob->setListener(&listener);
         send(WM_LBUTTONDOWN, MK_LBUTTON, clientPoint(140, 20));
         ASSERT_EQ(root().getCaptureHolder(), knob);
-        EXPECT_EQ(listener.phases, "0");
+        EXPECT_EQ(listener.phases(), "0");
         if (message == WM_CAPTURECHANGED)
             send(message, 0, reinterpret_cast<LPARAM>(host.handle())); // another window took it
         else if (message != 0)
             send(message);
         if (message != 0) {
-            EXPECT_EQ(listener.phases, "02");
+            EXPECT_EQ(listener.phases(), "02");
             EXPECT_EQ(root().getCaptureHolder(), nullptr);
         }
         send(WM_LBUTTONUP, 0, clientPoint(140, 20));
-        EXPECT_EQ(listener.phases, "02"); // the root's own release ends nothing twice
+        EXPECT_EQ(listener.phases(), "02"); // the root's own release ends nothing twice
         delete knob;
     }
 }

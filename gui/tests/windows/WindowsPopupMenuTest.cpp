@@ -2,6 +2,7 @@
 
 #include "gui/RootLockScope.h"
 #include "gui/SelectButton.h"
+#include "gui/tests/GestureRecorder.h"
 #include "gui/tests/windows/WindowsTestSupport.h"
 #include "gui/windows/WindowsInterface.h"
 
@@ -112,20 +113,11 @@ TEST_F(WinPopupMenu, AnEditorDestroyedWhileTheMenuIsOpenRunsNothing) {
     EXPECT_TRUE(IsWindowEnabled(bystander.handle()));
 }
 
-// The gesture phases a value control reports, in order.
-struct GesturePhases : ValueControlListener {
-    int valueControlQuery(ValueControl*, int) override { return 0; }
-    void beginValueControlGroup() override {}
-    void valueControlChanged(ValueControl*, int phase, int) override { phases += char('0' + phase); }
-    void endValueControlGroup() override {}
-    std::string phases;
-};
-
 // The native menu takes the capture from the press, which ends the press's
 // gesture; the choice is then a whole gesture of its own, so that its end
 // (where the editor stores an undo step) follows the value.
 TEST_F(WinPopupMenu, ASelectButtonsChoiceIsAWholeGesture) {
-    GesturePhases listener;
+    test::GestureRecorder listener;
     auto* button = new SelectButton(*ui, nullptr);
     button->setBoundsXYWH(10, 10, 80, 20);
     button->maximum.setValue(2);
@@ -140,7 +132,7 @@ TEST_F(WinPopupMenu, ASelectButtonsChoiceIsAWholeGesture) {
     }
     SendMessageW(ui->window(), WM_LBUTTONUP, 0, MAKELPARAM(20, 20));
     EXPECT_EQ(button->value.getValue(), 2);
-    EXPECT_EQ(listener.phases, "02012");
+    EXPECT_EQ(listener.phases(), "02012");
     delete button;
 }
 
