@@ -2,7 +2,7 @@
 
 #include "gui/Canvas.h"
 #include "gui/Text.h"
-#include "gui/headless/PosixInterface.h"
+#include "gui/headless/HeadlessInterface.h"
 #include "gui/tests/RecordingCanvas.h"
 
 #include <gtest/gtest.h>
@@ -29,7 +29,7 @@ std::vector<Drawn> drawLabel(ABButton& button) {
 }
 
 TEST(ABButton, AnEnabledButtonDrawsTheActiveSlotsPartAtFullAlphaAndTheOtherDimmed) {
-    gui::headless::PosixInterface ui(200.0f, 100.0f, 1000);
+    gui::headless::HeadlessInterface ui(200.0f, 100.0f, 1000);
     auto* button = new ABButton(ui, nullptr);
     button->parent.setValue(&ui.root());
     button->setBoundsXYWH(0, 0, 80, 20);

@@ -5,7 +5,7 @@
 #include "gui/Canvas.h"
 #include "gui/Knob.h"
 #include "gui/Modifiers.h"
-#include "gui/headless/PosixInterface.h"
+#include "gui/headless/HeadlessInterface.h"
 
 #include <gtest/gtest.h>
 
@@ -30,7 +30,7 @@ protected:
         PluginTest::SetUp();
         model = std::make_unique<EditorModel>(name_);
         adapter = std::make_unique<RecordingAdapter>(*model);
-        ui = std::make_unique<gui::headless::PosixInterface>(400.0f, 300.0f, 1000);
+        ui = std::make_unique<gui::headless::HeadlessInterface>(400.0f, 300.0f, 1000);
         manager = std::make_unique<ControlChangeManager>(*model);
     }
     void TearDown() override {
@@ -62,7 +62,7 @@ protected:
 
     std::unique_ptr<EditorModel> model;
     std::unique_ptr<RecordingAdapter> adapter;
-    std::unique_ptr<gui::headless::PosixInterface> ui;
+    std::unique_ptr<gui::headless::HeadlessInterface> ui;
     std::unique_ptr<ControlChangeManager> manager;
 };
 

@@ -12,7 +12,7 @@
 #include "gui/SelectButton.h"
 #include "gui/Text.h"
 #include "gui/ToggleButton.h"
-#include "gui/headless/PosixInterface.h"
+#include "gui/headless/HeadlessInterface.h"
 #include "gui/tests/ResourceImages.h"
 
 #include <gtest/gtest.h>
@@ -38,7 +38,7 @@ class IntegrityCheckTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(registerFaces());
-        ui = std::make_unique<gui::headless::PosixInterface>(300.0f, 200.0f, 1000);
+        ui = std::make_unique<gui::headless::HeadlessInterface>(300.0f, 200.0f, 1000);
         white = std::make_unique<gui::Button::Style>(*ui);
         white->loadBitmaps("WalkWhite");
         white->updateSizeFromBitmaps();
@@ -75,7 +75,7 @@ protected:
         return found;
     }
 
-    std::unique_ptr<gui::headless::PosixInterface> ui;
+    std::unique_ptr<gui::headless::HeadlessInterface> ui;
     std::unique_ptr<gui::Button::Style> white;
     std::unique_ptr<gui::Button::Style> black;
     gui::Control* panel = nullptr;

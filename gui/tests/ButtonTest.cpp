@@ -7,7 +7,7 @@
 #include "gui/Modifiers.h"
 #include "gui/PopupMenu.h"
 #include "gui/Text.h"
-#include "gui/headless/PosixPlatformDelegate.h"
+#include "gui/headless/HeadlessPlatformDelegate.h"
 #include "gui/tests/ResourceImages.h"
 #include "gui/tests/TestInterface.h"
 
@@ -32,7 +32,7 @@ struct Recorder : ValueControlListener {
 
 struct DelegateInterface : test::TestInterface {
     explicit DelegateInterface(IntervalTimer::Clock clock) : test::TestInterface(std::move(clock)) {
-        setPlatformDelegate(std::make_unique<headless::PosixPlatformDelegate>(*this));
+        setPlatformDelegate(std::make_unique<headless::HeadlessPlatformDelegate>(*this));
     }
 };
 
