@@ -18,13 +18,13 @@ struct Drawn {
 };
 
 std::vector<Drawn> drawLabel(ABButton& button) {
-    gui::test::RecordingCanvas target;
+    test::RecordingCanvas target;
     gui::Canvas canvas(&target);
     canvas.clip.setValue(button.localRect());
     button.draw(canvas);
     std::vector<Drawn> drawn;
     for (const auto& call : target.calls)
-        if (call.op == gui::test::Op::kBitmap) drawn.push_back({call.rect.left, call.alpha});
+        if (call.op == test::Op::kBitmap) drawn.push_back({call.rect.left, call.alpha});
     return drawn;
 }
 

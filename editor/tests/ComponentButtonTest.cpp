@@ -81,9 +81,9 @@ public:
         PluginTest::TearDown();
     }
     // The button's draw, recorded.
-    std::vector<gui::test::Call> draw(ComponentButton* which = nullptr) {
+    std::vector<test::Call> draw(ComponentButton* which = nullptr) {
         ComponentButton& b = which != nullptr ? *which : *button;
-        gui::test::RecordingCanvas target;
+        test::RecordingCanvas target;
         gui::Canvas canvas(&target);
         canvas.clip.setValue(b.localRect());
         b.draw(canvas);
@@ -247,8 +247,7 @@ TEST_F(ComponentButtonTest, AnOffComponentIsOverlaidAndItsToggleFollowsAutomatio
     const auto calls = draw();
     bool masked = false;
     for (const auto& call : calls) {
-        if (call.op == gui::test::Op::kBitmapMasked && call.object == asDrawn(button->faceBitmap()))
-            masked = true;
+        if (call.op == test::Op::kBitmapMasked && call.object == asDrawn(button->faceBitmap())) masked = true;
         if (call.object == asDrawn(style->overlayBitmap())) {
             EXPECT_FLOAT_EQ(call.rect.left, 0.0f);
             EXPECT_FLOAT_EQ(call.rect.top, 0.0f);

@@ -29,8 +29,8 @@ using walk::Rule;
 // A white and a black face, 20 by 18.
 bool registerFaces() {
     static const bool registered =
-        gui::testing::registerSolidImages({{"WalkWhiteNormal.png", 20, 18, gui::Color(240, 240, 240, 255)},
-                                           {"WalkBlackNormal.png", 20, 18, gui::Color(10, 10, 10, 255)}});
+        test::registerSolidImages({{"WalkWhiteNormal.png", 20, 18, gui::Color(240, 240, 240, 255)},
+                                   {"WalkBlackNormal.png", 20, 18, gui::Color(10, 10, 10, 255)}});
     return registered;
 }
 

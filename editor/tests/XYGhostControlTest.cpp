@@ -85,13 +85,13 @@ TEST_F(XYGhostTest, OnlyAGhostOfALiveControlVisibleInTheTreeIsActive) {
     const int timeGhost = 1;
 
     auto drawnGhosts = [&] {
-        gui::test::RecordingCanvas target;
+        test::RecordingCanvas target;
         gui::Canvas canvas(&target);
         canvas.clip.setValue(overlay->localRect());
         overlay->draw(canvas);
         int bitmaps = 0;
         for (const auto& call : target.calls)
-            bitmaps += call.op == gui::test::Op::kBitmap ? 1 : 0;
+            bitmaps += call.op == test::Op::kBitmap ? 1 : 0;
         return bitmaps;
     };
 

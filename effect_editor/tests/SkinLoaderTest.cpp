@@ -13,13 +13,13 @@ namespace {
 
 TEST(SkinLoader, EveryRowLoadsAtBothScalesWithItsLogicalSize) {
     gui::registerPngFilerFactory();
-    std::vector<skintest::ManifestRow> rows = skintest::manifest();
+    std::vector<test::ManifestRow> rows = test::manifest();
     ASSERT_FALSE(rows.empty()) << "the manifest is not embedded";
     for (float scale : {1.0f, 2.0f}) {
         gui::DeviceBacking backing;
         backing.setSystemScale(scale);
         ASSERT_EQ(backing.getScale(), scale);
-        for (const skintest::ManifestRow& row : rows) {
+        for (const test::ManifestRow& row : rows) {
             SCOPED_TRACE(row.name + " at scale " + std::to_string(scale));
             gui::Bitmap bitmap(backing);
             ASSERT_NO_THROW(bitmap.load(row.name + ".png"));

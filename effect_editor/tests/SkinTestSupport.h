@@ -18,7 +18,7 @@
 #include <string_view>
 #include <vector>
 
-namespace skintest {
+namespace test {
 
 struct ManifestRow {
     std::string name;
@@ -181,4 +181,4 @@ inline std::optional<std::string> readSkinFile(const std::string& relative) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-} // namespace skintest
+} // namespace test

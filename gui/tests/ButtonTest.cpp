@@ -70,7 +70,7 @@ void fill(Bitmap& bitmap, float w, float h, Color color) {
 const Color kRed(255, 0, 0, 255), kDarkRed(128, 0, 0, 255), kGreen(0, 255, 0, 255),
     kDarkGreen(0, 128, 0, 255), kBlue(0, 0, 255, 255), kWhite(255, 255, 255, 255), kGrey(90, 90, 90, 255);
 void registerStyleImages() {
-    static const bool registered = testing::registerSolidImages({
+    static const bool registered = test::registerSolidImages({
         {"BtnANormal.png", 8, 4, kRed},
         {"BtnANormal_2x.png", 16, 8, kDarkRed},
         {"BtnAActive.png", 8, 4, kGreen},
