@@ -2,7 +2,7 @@
 // in the one PNG form the editor's reader takes, with the geometry its kind
 // promises to the controls that draw it.
 
-#include "effect_editor/tests/SkinTestSupport.h"
+#include "effect_editor/tests/SkinFixture.h"
 
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>

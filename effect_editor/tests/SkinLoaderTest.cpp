@@ -2,7 +2,7 @@
 // by its file name at scale 1 (the plain picture) and at scale 2 (the "_2x"
 // picture, taken as it is), with the logical size the layout expects.
 
-#include "effect_editor/tests/SkinTestSupport.h"
+#include "effect_editor/tests/SkinFixture.h"
 #include "gui/Bitmap.h"
 #include "gui/DeviceBacking.h"
 #include "gui/PNGFiler.h"

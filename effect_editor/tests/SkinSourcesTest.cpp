@@ -3,7 +3,7 @@
 // reference (drawn black or not at all), a font the build does not pin, or a
 // raster image that no longer scales.
 
-#include "effect_editor/tests/SkinTestSupport.h"
+#include "effect_editor/tests/SkinFixture.h"
 
 #include <gtest/gtest.h>
 

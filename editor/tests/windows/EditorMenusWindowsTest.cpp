@@ -11,7 +11,7 @@
 #include "gui/Button.h"
 #include "gui/PopupMenu.h"
 #include "gui/RootControl.h"
-#include "gui/tests/windows/WindowsTestSupport.h"
+#include "gui/tests/windows/WindowsRig.h"
 #include "gui/windows/WindowsInterface.h"
 #include "gui/windows/WindowsPlatformDelegate.h"
 

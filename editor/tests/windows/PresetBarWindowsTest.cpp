@@ -13,7 +13,7 @@
 #include "gui/Menu.h"
 #include "gui/PopupMenu.h"
 #include "gui/RootControl.h"
-#include "gui/tests/windows/WindowsTestSupport.h"
+#include "gui/tests/windows/WindowsRig.h"
 #include "gui/windows/WindowsInterface.h"
 
 #include <gtest/gtest.h>

@@ -6,7 +6,7 @@
 
 #include "editor/tests/TestEditorModel.h"
 #include "gui/RootControl.h"
-#include "gui/tests/windows/WindowsTestSupport.h"
+#include "gui/tests/windows/WindowsRig.h"
 #include "gui/windows/WindowsInterface.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 
 #include "gui/RootLockScope.h"
 #include "gui/SelectButton.h"
-#include "gui/tests/windows/WindowsTestSupport.h"
+#include "gui/tests/windows/WindowsRig.h"
 #include "gui/windows/WindowsInterface.h"
 
 namespace gui {

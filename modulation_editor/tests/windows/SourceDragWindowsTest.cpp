@@ -5,7 +5,7 @@
 #include "modulation_editor/ModulationDragStage.h"
 
 #include "gui/RootControl.h"
-#include "gui/tests/windows/WindowsTestSupport.h"
+#include "gui/tests/windows/WindowsRig.h"
 #include "gui/windows/WindowsInterface.h"
 #include "modulation/ModulationMatrixController.h"
 #include "modulation_editor/tests/SourceRig.h"

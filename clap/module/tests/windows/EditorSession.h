@@ -11,7 +11,7 @@
 // the software root paints through GDI.
 
 #include "clap/ClapAbi.h"
-#include "gui/tests/windows/WindowsTestSupport.h"
+#include "gui/tests/windows/WindowsRig.h"
 #include "tools/testhost/ClapModule.h"
 #include "tools/testhost/HostedPlugin.h"
 #include "tools/testhost/TestHost.h"

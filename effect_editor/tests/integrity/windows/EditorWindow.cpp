@@ -1,6 +1,6 @@
 #include "effect_editor/tests/integrity/EditorWindow.h"
 
-#include "gui/tests/windows/WindowsTestSupport.h"
+#include "gui/tests/windows/WindowsRig.h"
 #include "gui/windows/WindowsInterface.h"
 
 #include <atomic>

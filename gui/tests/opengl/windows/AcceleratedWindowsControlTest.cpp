@@ -10,7 +10,7 @@
 #include "gui/RootLockScope.h"
 #include "gui/tests/Watchdog.h"
 #include "gui/tests/opengl/GLTestContext.h"
-#include "gui/tests/windows/WindowsTestSupport.h"
+#include "gui/tests/windows/WindowsRig.h"
 #include "gui/windows/WindowsInterface.h"
 
 #include <GL/gl.h>

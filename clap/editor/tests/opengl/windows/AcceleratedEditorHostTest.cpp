@@ -12,7 +12,7 @@
 #include "gui/RootLockScope.h"
 #include "gui/tests/Watchdog.h"
 #include "gui/tests/opengl/GLTestContext.h"
-#include "gui/tests/windows/WindowsTestSupport.h"
+#include "gui/tests/windows/WindowsRig.h"
 #include "gui/windows/AcceleratedWindowsControl.h"
 #include "gui/windows/UIWindow.h"
 #include "gui/windows/WindowsInterface.h"

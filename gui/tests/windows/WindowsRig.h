@@ -1,6 +1,6 @@
 #pragma once
 
-// Helpers of the Windows GUI tests: names unique to the process (test
+// The Windows GUI tests' rig: names unique to the process (test
 // programs may run side by side in one Wine prefix), a plain top-level test
 // window, and the closer that ends modal calls from a thread timer (modal
 // loops dispatch it) with a watchdog that fails the program rather than let

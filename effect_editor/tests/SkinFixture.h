@@ -1,6 +1,6 @@
 #pragma once
 
-// Test support for the skin: the manifest (embedded from resources/skin/skin.tsv
+// The skin tests' fixture: the manifest (embedded from resources/skin/skin.tsv
 // as the resource "skin"), a PNG chunk walker and a small decoder for the 8-bit
 // RGB and RGBA images the renderer writes, and the source folder.
 
