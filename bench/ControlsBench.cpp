@@ -21,7 +21,7 @@
 #include "gui/FlexibleInfo.h"
 #include "gui/Knob.h"
 #include "gui/Text.h"
-#include "gui/headless/PosixInterface.h"
+#include "gui/headless/HeadlessInterface.h"
 
 #include <benchmark/benchmark.h>
 
@@ -66,7 +66,7 @@ void reportScale(benchmark::State& state) {
 }
 
 void knobNewAngle(benchmark::State& state) {
-    gui::headless::PosixInterface ui(200, 200);
+    gui::headless::HeadlessInterface ui(200, 200);
     ui.setMonitorScale(static_cast<float>(state.range(0)));
     gui::Knob::Style style(ui);
     paintKnobStyle(style);
@@ -87,7 +87,7 @@ void knobNewAngle(benchmark::State& state) {
 }
 
 void drawBitmapAlone(benchmark::State& state) {
-    gui::headless::PosixInterface ui(200, 200);
+    gui::headless::HeadlessInterface ui(200, 200);
     ui.setMonitorScale(static_cast<float>(state.range(0)));
     gui::Knob::Style style(ui);
     paintKnobStyle(style);
@@ -101,7 +101,7 @@ void drawBitmapAlone(benchmark::State& state) {
 
 // 8 columns of 80 pixels, 10 rows of 48: knobs and buttons alternate.
 void panelRepaint(benchmark::State& state) {
-    gui::headless::PosixInterface ui(640, 480);
+    gui::headless::HeadlessInterface ui(640, 480);
     gui::Knob::Style knobStyle(ui);
     paintKnobStyle(knobStyle);
     gui::Button::Style buttonStyle(ui);
@@ -154,7 +154,7 @@ private:
 
 void flexibleBarLayout(benchmark::State& state) {
     constexpr int kChildren = 64;
-    gui::headless::PosixInterface ui(1400, 100);
+    gui::headless::HeadlessInterface ui(1400, 100);
     ui.setMonitorScale(static_cast<float>(state.range(0)));
     auto* bar = new gui::ControlBar(ui);
     bar->spacing.setValue(2.0f);

@@ -14,7 +14,7 @@
 #include "effect_editor/VarnelInterface.h"
 #include "gui/Bitmap.h"
 #include "gui/RootLockScope.h"
-#include "gui/headless/PosixInterface.h"
+#include "gui/headless/HeadlessInterface.h"
 #include "modulation_editor/SourceController.h"
 
 #include <benchmark/benchmark.h>
@@ -37,7 +37,7 @@ std::unique_ptr<VarnelPlugin> makeModel() {
     VarnelPlugin::VarnelSettings& settings = model->getVarnelSettings();
     settings.interfaceLayout.setValue(VarnelPlugin::InterfaceLayout::kWide);
     settings.showModulation.setValue(true);
-    gui::headless::PosixInterface ui(kWidth, kHeight, 1000);
+    gui::headless::HeadlessInterface ui(kWidth, kHeight, 1000);
     VarnelInterface editor(ui, *model);
     for (int32_t kind = 0; kind < kSourceKinds; ++kind)
         editor.sourceController()->addSource(kind);
@@ -46,7 +46,7 @@ std::unique_ptr<VarnelPlugin> makeModel() {
 
 struct OpenEditor {
     OpenEditor(VarnelPlugin& model, float scale)
-        : ui(std::make_unique<gui::headless::PosixInterface>(kWidth, kHeight, 1000)) {
+        : ui(std::make_unique<gui::headless::HeadlessInterface>(kWidth, kHeight, 1000)) {
         ui->setMonitorScale(scale);
         editor = std::make_unique<VarnelInterface>(*ui, model);
         ui->paint();
@@ -55,7 +55,7 @@ struct OpenEditor {
         editor.reset();
         ui.reset();
     }
-    std::unique_ptr<gui::headless::PosixInterface> ui;
+    std::unique_ptr<gui::headless::HeadlessInterface> ui;
     std::unique_ptr<VarnelInterface> editor;
 };
 

@@ -12,7 +12,7 @@
 #include "foundation/LockFreeQueue.h"
 #include "gui/Control.h"
 #include "gui/MessageChannel.h"
-#include "gui/headless/PosixInterface.h"
+#include "gui/headless/HeadlessInterface.h"
 
 #include <benchmark/benchmark.h>
 
@@ -26,7 +26,7 @@ namespace {
 constexpr int kBurst = 16384;
 
 void channelPush(benchmark::State& state) {
-    gui::headless::PosixInterface ui;
+    gui::headless::HeadlessInterface ui;
     std::atomic<bool> stop{false};
     std::atomic<std::uint64_t> drains{0};
     std::thread gui([&] {
@@ -75,7 +75,7 @@ void barePush(benchmark::State& state) {
 
 void rootPaint(benchmark::State& state) {
     const float scale = static_cast<float>(state.range(0)) / 10.0f;
-    gui::headless::PosixInterface ui(926, 514);
+    gui::headless::HeadlessInterface ui(926, 514);
     ui.setMonitorScale(scale);
     for (int row = 0; row < 20; ++row) {
         for (int column = 0; column < 20; ++column) {

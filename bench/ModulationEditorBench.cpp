@@ -10,7 +10,7 @@
 #include "bench/BenchSupport.h"
 #include "effect/VarnelPlugin.h"
 #include "gui/ValueControl.h"
-#include "gui/headless/PosixInterface.h"
+#include "gui/headless/HeadlessInterface.h"
 #include "modulation/ModulationMatrixController.h"
 #include "modulation/ModulationSlotParameterSet.h"
 #include "modulation_editor/ModulationIndicatorManager.h"
@@ -52,7 +52,7 @@ void slotParameterRefresh(benchmark::State& state) {
     bench::useTemporaryFolders("varnel-modulation-bench");
     const auto indicators = static_cast<int32_t>(state.range(0));
     VarnelPlugin model("VarnelModulationBench");
-    gui::headless::PosixInterface ui(926.0f, 514.0f, 1000);
+    gui::headless::HeadlessInterface ui(926.0f, 514.0f, 1000);
     {
         BenchInterface editor(ui, model);
         SourceSlotController slots(editor);

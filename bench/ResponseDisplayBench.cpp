@@ -8,7 +8,7 @@
 #include "effect/VarnelPlugin.h"
 #include "effect_editor/FilterController.h"
 #include "gui/Bitmap.h"
-#include "gui/headless/PosixInterface.h"
+#include "gui/headless/HeadlessInterface.h"
 
 #include <benchmark/benchmark.h>
 
@@ -41,7 +41,7 @@ struct Rig {
     }
 
     VarnelPlugin model;
-    gui::headless::PosixInterface ui;
+    gui::headless::HeadlessInterface ui;
     GenericPluginInterfaceBase editor;
     FilterController* display = nullptr;
     std::unique_ptr<gui::Bitmap> target;

@@ -7,9 +7,9 @@
 #include "editor/GenericPluginInterface.h"
 #include "editor/PresetBar.h"
 #include "fuzz/FuzzModel.h"
+#include "gui/headless/HeadlessClipboard.h"
+#include "gui/headless/HeadlessInterface.h"
 #include "gui/headless/ModalResponder.h"
-#include "gui/headless/PosixClipboard.h"
-#include "gui/headless/PosixInterface.h"
 #include "plugin/GenericPlugin.h"
 #include "plugin/PluginParameter.h"
 
@@ -39,7 +39,7 @@ public:
 };
 
 struct Editor {
-    gui::headless::PosixInterface ui;
+    gui::headless::HeadlessInterface ui;
     FuzzPlugin model;
     GenericPluginInterface editor{ui, model};
 };
@@ -65,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     GenericPlugin& model = editor->model;
     PresetBar& bar = editor->editor.presetBar();
     gui::headless::ModalResponder::reset();
-    gui::headless::PosixClipboard::setText(std::string(reinterpret_cast<const char*>(data), size));
+    gui::headless::HeadlessClipboard::setText(std::string(reinterpret_cast<const char*>(data), size));
     const std::string before = hostState(model);
     const bool holds = bar.clipboardHoldsPreset();
     check(hostState(model) == before);

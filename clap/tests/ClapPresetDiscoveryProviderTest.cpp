@@ -5,7 +5,7 @@
 #include "foundation/KnownFolders.h"
 #include "foundation/Registry.h"
 #include "foundation/VersionInfo.h"
-#include "foundation/tests/RegistryTestSupport.h"
+#include "foundation/tests/RegistryFixture.h"
 #include "foundation/tests/TestFiles.h"
 #include "tools/testhost/PresetIndexer.h"
 

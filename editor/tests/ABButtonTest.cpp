@@ -2,7 +2,7 @@
 
 #include "gui/Canvas.h"
 #include "gui/Text.h"
-#include "gui/headless/PosixInterface.h"
+#include "gui/headless/HeadlessInterface.h"
 #include "gui/tests/RecordingCanvas.h"
 
 #include <gtest/gtest.h>
@@ -18,18 +18,18 @@ struct Drawn {
 };
 
 std::vector<Drawn> drawLabel(ABButton& button) {
-    gui::test::RecordingCanvas target;
+    test::RecordingCanvas target;
     gui::Canvas canvas(&target);
     canvas.clip.setValue(button.localRect());
     button.draw(canvas);
     std::vector<Drawn> drawn;
     for (const auto& call : target.calls)
-        if (call.op == gui::test::Op::kBitmap) drawn.push_back({call.rect.left, call.alpha});
+        if (call.op == test::Op::kBitmap) drawn.push_back({call.rect.left, call.alpha});
     return drawn;
 }
 
 TEST(ABButton, AnEnabledButtonDrawsTheActiveSlotsPartAtFullAlphaAndTheOtherDimmed) {
-    gui::headless::PosixInterface ui(200.0f, 100.0f, 1000);
+    gui::headless::HeadlessInterface ui(200.0f, 100.0f, 1000);
     auto* button = new ABButton(ui, nullptr);
     button->parent.setValue(&ui.root());
     button->setBoundsXYWH(0, 0, 80, 20);

@@ -10,7 +10,7 @@
 #include "gui/RootControl.h"
 #include "gui/Text.h"
 #include "gui/ToggleButton.h"
-#include "gui/headless/PosixInterface.h"
+#include "gui/headless/HeadlessInterface.h"
 #include "gui/tests/RecordingCanvas.h"
 #include "plugin/GenericPluginSettings.h"
 
@@ -59,7 +59,7 @@ public:
         PluginTest::SetUp();
         model = std::make_unique<EditorModel>(name_);
         adapter = std::make_unique<RecordingAdapter>(*model);
-        ui = std::make_unique<gui::headless::PosixInterface>(400.0f, 300.0f, 1000);
+        ui = std::make_unique<gui::headless::HeadlessInterface>(400.0f, 300.0f, 1000);
         editor = std::make_unique<CountingEditor>(*ui, *model);
         style = std::make_unique<ComponentButton::ComponentStyle>(*ui, nullptr);
         style->toggleOffset.setValue(gui::Point(2, 3));
@@ -81,9 +81,9 @@ public:
         PluginTest::TearDown();
     }
     // The button's draw, recorded.
-    std::vector<gui::test::Call> draw(ComponentButton* which = nullptr) {
+    std::vector<test::Call> draw(ComponentButton* which = nullptr) {
         ComponentButton& b = which != nullptr ? *which : *button;
-        gui::test::RecordingCanvas target;
+        test::RecordingCanvas target;
         gui::Canvas canvas(&target);
         canvas.clip.setValue(b.localRect());
         b.draw(canvas);
@@ -100,7 +100,7 @@ public:
     const gui::Point centre{130, 120};
     std::unique_ptr<EditorModel> model;
     std::unique_ptr<RecordingAdapter> adapter;
-    std::unique_ptr<gui::headless::PosixInterface> ui;
+    std::unique_ptr<gui::headless::HeadlessInterface> ui;
     std::unique_ptr<CountingEditor> editor;
     std::unique_ptr<ComponentButton::ComponentStyle> style;
     FaceButton* button = nullptr;
@@ -247,8 +247,7 @@ TEST_F(ComponentButtonTest, AnOffComponentIsOverlaidAndItsToggleFollowsAutomatio
     const auto calls = draw();
     bool masked = false;
     for (const auto& call : calls) {
-        if (call.op == gui::test::Op::kBitmapMasked && call.object == asDrawn(button->faceBitmap()))
-            masked = true;
+        if (call.op == test::Op::kBitmapMasked && call.object == asDrawn(button->faceBitmap())) masked = true;
         if (call.object == asDrawn(style->overlayBitmap())) {
             EXPECT_FLOAT_EQ(call.rect.left, 0.0f);
             EXPECT_FLOAT_EQ(call.rect.top, 0.0f);

@@ -6,7 +6,7 @@
 #include "editor/tests/TestEditorModel.h"
 #include "gui/Animator.h"
 #include "gui/ControlBar.h"
-#include "gui/headless/PosixInterface.h"
+#include "gui/headless/HeadlessInterface.h"
 
 #include <gtest/gtest.h>
 
@@ -26,7 +26,7 @@ protected:
     void SetUp() override {
         PluginTest::SetUp();
         model = std::make_unique<EditorModel>(name_);
-        ui = std::make_unique<gui::headless::PosixInterface>(600.0f, 300.0f, 1000);
+        ui = std::make_unique<gui::headless::HeadlessInterface>(600.0f, 300.0f, 1000);
     }
     void TearDown() override {
         if (ui) ui->root().deleteChildren();
@@ -56,7 +56,7 @@ protected:
     float length(int i) { return display->components()[std::size_t(i)].control->width.getValue(); }
 
     std::unique_ptr<EditorModel> model;
-    std::unique_ptr<gui::headless::PosixInterface> ui;
+    std::unique_ptr<gui::headless::HeadlessInterface> ui;
     std::unique_ptr<gui::Animator> animator;
     std::unique_ptr<GenericPluginInterfaceBase> editor;
     ComponentDisplay* display = nullptr;

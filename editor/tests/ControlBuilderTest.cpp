@@ -7,7 +7,7 @@
 #include "editor/tests/TestEditorModel.h"
 #include "gui/ControlBar.h"
 #include "gui/Text.h"
-#include "gui/headless/PosixInterface.h"
+#include "gui/headless/HeadlessInterface.h"
 
 #include <gtest/gtest.h>
 
@@ -25,7 +25,7 @@ protected:
     void SetUp() override {
         PluginTest::SetUp();
         model = std::make_unique<EditorModel>(name_);
-        ui = std::make_unique<gui::headless::PosixInterface>(600.0f, 600.0f, 1000);
+        ui = std::make_unique<gui::headless::HeadlessInterface>(600.0f, 600.0f, 1000);
         editor = std::make_unique<GenericPluginInterfaceBase>(*ui, *model);
         panel = new gui::Control(*ui);
         panel->setBoundsXYWH(40, 30, 500, 500);
@@ -42,7 +42,7 @@ protected:
     }
 
     std::unique_ptr<EditorModel> model;
-    std::unique_ptr<gui::headless::PosixInterface> ui;
+    std::unique_ptr<gui::headless::HeadlessInterface> ui;
     std::unique_ptr<GenericPluginInterfaceBase> editor;
     gui::Control* panel = nullptr;
     std::unique_ptr<ControlBuilder> builder;

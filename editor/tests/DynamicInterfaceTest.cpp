@@ -3,7 +3,7 @@
 #include "editor/GenericPluginInterfaceBase.h"
 #include "editor/tests/TestEditorModel.h"
 #include "gui/ValueControl.h"
-#include "gui/headless/PosixInterface.h"
+#include "gui/headless/HeadlessInterface.h"
 
 #include <gtest/gtest.h>
 
@@ -27,7 +27,7 @@ protected:
         PluginTest::SetUp();
         model = std::make_unique<EditorModel>(name_);
         adapter = std::make_unique<RecordingAdapter>(*model);
-        ui = std::make_unique<gui::headless::PosixInterface>(400.0f, 300.0f, 1000);
+        ui = std::make_unique<gui::headless::HeadlessInterface>(400.0f, 300.0f, 1000);
         editor = std::make_unique<GenericPluginInterfaceBase>(*ui, *model);
         panel = new TestPanel(*ui, *editor);
         panel->setBoundsXYWH(0, 0, 300, 200);
@@ -50,7 +50,7 @@ protected:
 
     std::unique_ptr<EditorModel> model;
     std::unique_ptr<RecordingAdapter> adapter;
-    std::unique_ptr<gui::headless::PosixInterface> ui;
+    std::unique_ptr<gui::headless::HeadlessInterface> ui;
     std::unique_ptr<GenericPluginInterfaceBase> editor;
     TestPanel* panel = nullptr;
 };

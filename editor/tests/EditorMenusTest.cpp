@@ -9,9 +9,9 @@
 #include "foundation/Registry.h"
 #include "gui/Button.h"
 #include "gui/PopupMenu.h"
+#include "gui/headless/HeadlessInterface.h"
+#include "gui/headless/HeadlessPlatformDelegate.h"
 #include "gui/headless/ModalResponder.h"
-#include "gui/headless/PosixInterface.h"
-#include "gui/headless/PosixPlatformDelegate.h"
 #include "plugin/ControllerMapping.h"
 #include "plugin/GenericPluginSettings.h"
 #include "plugin/GenericPluginSnapshots.h"
@@ -27,10 +27,10 @@
 
 namespace {
 
+using gui::headless::HeadlessPlatformDelegate;
 using gui::headless::ModalAnswer;
 using gui::headless::ModalRequest;
 using gui::headless::ModalResponder;
-using gui::headless::PosixPlatformDelegate;
 
 class Editor : public GenericPluginInterface {
 public:
@@ -75,13 +75,13 @@ protected:
     void SetUp() override {
         PluginTest::SetUp();
         ModalResponder::reset();
-        PosixPlatformDelegate::clearOpenedDocuments();
+        HeadlessPlatformDelegate::clearOpenedDocuments();
         test::TestPluginOptions options;
         options.midiState = true;
         model = makePlugin(options);
         linkBoth = std::make_unique<test::VirtualParameter>(*model, "Link Both");
         adapter = std::make_unique<test::RecordingAdapter>(*model);
-        ui = std::make_unique<gui::headless::PosixInterface>(926.0f, 514.0f, 1000);
+        ui = std::make_unique<gui::headless::HeadlessInterface>(926.0f, 514.0f, 1000);
         open(EditorMenus::kFeatureEnableMidi | EditorMenus::kFeatureComponentDisplays);
         GenericPlugin::getControllerMapping()->clear();
     }
@@ -122,7 +122,7 @@ protected:
     std::unique_ptr<test::TestPlugin> model;
     std::unique_ptr<test::VirtualParameter> linkBoth;
     std::unique_ptr<test::RecordingAdapter> adapter;
-    std::unique_ptr<gui::headless::PosixInterface> ui;
+    std::unique_ptr<gui::headless::HeadlessInterface> ui;
     std::unique_ptr<Editor> editor;
 };
 
@@ -164,23 +164,23 @@ TEST_F(MenusTest, HelpChoicesWriteTheRegistryAndOpenTheirDocuments) {
 
     // The pages open from the posted commands, at the next drain.
     choose(*editor->helpMenu(), "Zentor Support");
-    EXPECT_TRUE(PosixPlatformDelegate::openedDocuments().empty());
+    EXPECT_TRUE(HeadlessPlatformDelegate::openedDocuments().empty());
     ui->advance(10);
     choose(*editor->helpMenu(), "Zentor Web Site");
     ui->advance(10);
-    EXPECT_EQ(PosixPlatformDelegate::openedDocuments(),
+    EXPECT_EQ(HeadlessPlatformDelegate::openedDocuments(),
               (std::vector<std::string>{"https://zentor.example/support/", "https://zentor.example/"}));
     // Help Topics without a help file does nothing; with one it opens it.
-    PosixPlatformDelegate::clearOpenedDocuments();
+    HeadlessPlatformDelegate::clearOpenedDocuments();
     choose(*editor->helpMenu(), "Help Topics");
     ui->advance(10);
-    EXPECT_TRUE(PosixPlatformDelegate::openedDocuments().empty());
+    EXPECT_TRUE(HeadlessPlatformDelegate::openedDocuments().empty());
     RegistryWriter(RegistryRoot::kLocalMachine, keyPath())
         .serializeString("HelpFileName", "C:\\Help\\V.pdf", "");
     readStartupRegistrySettings(keyPath());
     choose(*editor->helpMenu(), "Help Topics");
     ui->advance(10);
-    EXPECT_EQ(PosixPlatformDelegate::openedDocuments(), (std::vector<std::string>{"C:\\Help\\V.pdf"}));
+    EXPECT_EQ(HeadlessPlatformDelegate::openedDocuments(), (std::vector<std::string>{"C:\\Help\\V.pdf"}));
     deleteRegistryKey(RegistryRoot::kLocalMachine, "Software\\Zentor\\" + name_);
     readStartupRegistrySettings(keyPath());
     choose(*editor->helpMenu(), "About");

@@ -11,8 +11,8 @@
 #include "gui/Control.h"
 #include "gui/Knob.h"
 #include "gui/ValueControl.h"
+#include "gui/headless/HeadlessInterface.h"
 #include "gui/headless/ModalResponder.h"
-#include "gui/headless/PosixInterface.h"
 
 #include <memory>
 #include <string>
@@ -51,7 +51,7 @@ protected:
         gui::headless::ModalResponder::reset();
         model = std::make_unique<EditorModel>(name_, extraParameters(), modelFlags(), componentPresets());
         adapter = std::make_unique<RecordingAdapter>(*model);
-        ui = std::make_unique<gui::headless::PosixInterface>(926.0f, 514.0f, 1000);
+        ui = std::make_unique<gui::headless::HeadlessInterface>(926.0f, 514.0f, 1000);
     }
     void TearDown() override {
         closeEditor();
@@ -97,7 +97,7 @@ protected:
 
     std::unique_ptr<EditorModel> model;
     std::unique_ptr<RecordingAdapter> adapter;
-    std::unique_ptr<gui::headless::PosixInterface> ui;
+    std::unique_ptr<gui::headless::HeadlessInterface> ui;
 };
 
 } // namespace test

@@ -1,14 +1,14 @@
 #include "editor/FilterLinkGhostControl.h"
 
 #include "gui/RootControl.h"
-#include "gui/headless/PosixInterface.h"
+#include "gui/headless/HeadlessInterface.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
 TEST(FilterLinkGhostControl, CentredOnItsAnchorAndTheVerticalHandleFiveBelow) {
-    gui::headless::PosixInterface ui(400.0f, 300.0f, 1000);
+    gui::headless::HeadlessInterface ui(400.0f, 300.0f, 1000);
     auto* display = new gui::Control(ui);
     display->setBoundsXYWH(50, 40, 200, 100);
     display->parent.setValue(&ui.root());

@@ -3,8 +3,8 @@
 #include "editor/tests/EditorRig.h"
 #include "gui/Knob.h"
 #include "gui/Modifiers.h"
+#include "gui/headless/HeadlessClipboard.h"
 #include "gui/headless/ModalResponder.h"
-#include "gui/headless/PosixClipboard.h"
 #include "plugin/GenericPluginSnapshots.h"
 
 #include <gtest/gtest.h>
@@ -131,7 +131,7 @@ TEST_F(InterfaceBaseTest, CopyThenPasteRestoresValuesAndName) {
 TEST_F(InterfaceBaseTest, PastingTextThatIsNoPresetFailsWithItsError) {
     model->unit.setValue(0.3f, 0);
     for (const char* text : {"", "hello", "[Preset]\nSignature=XXXX\n", "\x01\x02\x03"}) {
-        gui::headless::PosixClipboard::setText(text);
+        gui::headless::HeadlessClipboard::setText(text);
         std::string error;
         EXPECT_FALSE(editor->pastePresetFromClipboard(&error)) << text;
         EXPECT_FALSE(error.empty()) << text;

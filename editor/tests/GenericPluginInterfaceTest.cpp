@@ -619,7 +619,7 @@ TEST_F(CommandTest, AScalingChoiceIsStoredForTheMonitorAndReadByTheNextEditor) {
     EXPECT_EQ(model->getSettings()->scalingAdjustments.getValue(), "100:150");
     editor.reset();
     ui.reset();
-    ui = std::make_unique<gui::headless::PosixInterface>(926.0f, 514.0f, 1000);
+    ui = std::make_unique<gui::headless::HeadlessInterface>(926.0f, 514.0f, 1000);
     editor = std::make_unique<GenericPluginInterface>(*ui, *model);
     EXPECT_FLOAT_EQ(ui->deviceBacking().getScale(), 1.5f);
 }

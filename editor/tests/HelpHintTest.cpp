@@ -2,7 +2,7 @@
 
 #include "gui/ImageLabel.h"
 #include "gui/Text.h"
-#include "gui/headless/PosixInterface.h"
+#include "gui/headless/HeadlessInterface.h"
 
 #include <gtest/gtest.h>
 
@@ -25,7 +25,7 @@ protected:
         hint->setLabel(label);
     }
 
-    gui::headless::PosixInterface ui;
+    gui::headless::HeadlessInterface ui;
     std::unique_ptr<HelpHint> hint;
     gui::ImageLabel* label = nullptr;
     bool learning = false;

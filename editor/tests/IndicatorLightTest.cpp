@@ -1,6 +1,6 @@
 #include "editor/IndicatorLight.h"
 
-#include "gui/headless/PosixInterface.h"
+#include "gui/headless/HeadlessInterface.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@ namespace {
 // Lit, a light goes off the given time after the last time it was lit, and
 // stays off.
 TEST(IndicatorLightTest, GoesOffTheGivenTimeAfterItWasLastLit) {
-    gui::headless::PosixInterface ui(100.0f, 100.0f, 1000);
+    gui::headless::HeadlessInterface ui(100.0f, 100.0f, 1000);
     auto* light = new IndicatorLight(ui, nullptr);
     light->parent.setValue(&ui.root());
     EXPECT_FALSE(light->on.getValue());

@@ -12,7 +12,7 @@
 #include "gui/SelectButton.h"
 #include "gui/Text.h"
 #include "gui/ToggleButton.h"
-#include "gui/headless/PosixInterface.h"
+#include "gui/headless/HeadlessInterface.h"
 #include "gui/tests/ResourceImages.h"
 
 #include <gtest/gtest.h>
@@ -29,8 +29,8 @@ using walk::Rule;
 // A white and a black face, 20 by 18.
 bool registerFaces() {
     static const bool registered =
-        gui::testing::registerSolidImages({{"WalkWhiteNormal.png", 20, 18, gui::Color(240, 240, 240, 255)},
-                                           {"WalkBlackNormal.png", 20, 18, gui::Color(10, 10, 10, 255)}});
+        test::registerSolidImages({{"WalkWhiteNormal.png", 20, 18, gui::Color(240, 240, 240, 255)},
+                                   {"WalkBlackNormal.png", 20, 18, gui::Color(10, 10, 10, 255)}});
     return registered;
 }
 
@@ -38,7 +38,7 @@ class IntegrityCheckTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(registerFaces());
-        ui = std::make_unique<gui::headless::PosixInterface>(300.0f, 200.0f, 1000);
+        ui = std::make_unique<gui::headless::HeadlessInterface>(300.0f, 200.0f, 1000);
         white = std::make_unique<gui::Button::Style>(*ui);
         white->loadBitmaps("WalkWhite");
         white->updateSizeFromBitmaps();
@@ -75,7 +75,7 @@ protected:
         return found;
     }
 
-    std::unique_ptr<gui::headless::PosixInterface> ui;
+    std::unique_ptr<gui::headless::HeadlessInterface> ui;
     std::unique_ptr<gui::Button::Style> white;
     std::unique_ptr<gui::Button::Style> black;
     gui::Control* panel = nullptr;

@@ -117,7 +117,7 @@ protected:
         options.midiState = true;
         rig = std::make_unique<test::PluginRig>(name_, options);
         rig->processor->activate(48000.0f);
-        ui = std::make_unique<gui::headless::PosixInterface>(926.0f, 514.0f, 1000);
+        ui = std::make_unique<gui::headless::HeadlessInterface>(926.0f, 514.0f, 1000);
         editor = std::make_unique<ZentorPluginInterface>(*ui, *rig->model);
         knob = new gui::ValueControl(*ui);
         knob->setBoundsXYWH(10, 100, 40, 40);
@@ -138,7 +138,7 @@ protected:
     }
 
     std::unique_ptr<test::PluginRig> rig;
-    std::unique_ptr<gui::headless::PosixInterface> ui;
+    std::unique_ptr<gui::headless::HeadlessInterface> ui;
     std::unique_ptr<ZentorPluginInterface> editor;
     gui::ValueControl* knob = nullptr;
     test::HostBlock block{64};

@@ -4,7 +4,7 @@
 #include "editor/tests/TestEditorModel.h"
 #include "gui/Modifiers.h"
 #include "gui/RootControl.h"
-#include "gui/headless/PosixInterface.h"
+#include "gui/headless/HeadlessInterface.h"
 
 #include <gtest/gtest.h>
 
@@ -34,7 +34,7 @@ public:
         PluginTest::SetUp();
         model = std::make_unique<EditorModel>(name_);
         adapter = std::make_unique<RecordingAdapter>(*model);
-        ui = std::make_unique<gui::headless::PosixInterface>(400.0f, 300.0f, 1000);
+        ui = std::make_unique<gui::headless::HeadlessInterface>(400.0f, 300.0f, 1000);
         editor = std::make_unique<CountingEditor>(*ui, *model);
         button = new ParameterButton(*ui, *editor, nullptr);
         button->setBoundsXYWH(100, 100, 60, 60);
@@ -72,7 +72,7 @@ public:
     gui::Point at{130, 130};
     std::unique_ptr<EditorModel> model;
     std::unique_ptr<RecordingAdapter> adapter;
-    std::unique_ptr<gui::headless::PosixInterface> ui;
+    std::unique_ptr<gui::headless::HeadlessInterface> ui;
     std::unique_ptr<CountingEditor> editor;
     ParameterButton* button = nullptr;
 };

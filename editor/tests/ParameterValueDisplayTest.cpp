@@ -9,8 +9,8 @@
 #include "gui/Text.h"
 #include "gui/Timer.h"
 #include "gui/ValueControl.h"
-#include "gui/headless/PosixInterface.h"
-#include "gui/headless/PosixTextEditor.h"
+#include "gui/headless/HeadlessInterface.h"
+#include "gui/headless/HeadlessTextEditor.h"
 
 #include <gtest/gtest.h>
 
@@ -48,7 +48,7 @@ protected:
         PluginTest::SetUp();
         model = std::make_unique<EditorModel>(name_);
         adapter = std::make_unique<RecordingAdapter>(*model);
-        ui = std::make_unique<gui::headless::PosixInterface>(400.0f, 300.0f, 1000);
+        ui = std::make_unique<gui::headless::HeadlessInterface>(400.0f, 300.0f, 1000);
     }
     void TearDown() override {
         editor.reset();
@@ -99,7 +99,7 @@ protected:
 
     std::unique_ptr<EditorModel> model;
     std::unique_ptr<RecordingAdapter> adapter;
-    std::unique_ptr<gui::headless::PosixInterface> ui;
+    std::unique_ptr<gui::headless::HeadlessInterface> ui;
     gui::Animator* animator = nullptr;
     std::unique_ptr<CountingEditor> editor;
     gui::ValueControl* unit = nullptr;
@@ -198,7 +198,7 @@ TEST_F(ValueDisplayTest, ATypedValueIsOneGestureAndOneUndoStep) {
     ui->mouseDown(0, at, gui::kDoubleClick);
     ui->mouseUp(0, at);
     ASSERT_EQ(display().editLine(), 1);
-    auto* editor_ = static_cast<gui::headless::PosixTextEditor*>(display().editor());
+    auto* editor_ = static_cast<gui::headless::HeadlessTextEditor*>(display().editor());
     editor_->type("0.25");
     editor_->pressKey(gui::TextEditor::EditorKey::kEnter);
     ui->advance(20);
@@ -233,7 +233,7 @@ TEST_F(ValueDisplayTest, EditingHoldsTheDisplayUntilTheEditEnds) {
     EXPECT_TRUE(display().shown());
     display().updateFade(false); // ignored while editing
     EXPECT_TRUE(display().shown());
-    static_cast<gui::headless::PosixTextEditor*>(display().editor())
+    static_cast<gui::headless::HeadlessTextEditor*>(display().editor())
         ->pressKey(gui::TextEditor::EditorKey::kEscape);
     ui->advance(999);
     EXPECT_TRUE(display().shown());
@@ -255,7 +255,7 @@ TEST_F(ValueDisplayTest, LinkedControlsHoldTheirHighlightWhileALineIsEdited) {
     display().startEditing(1);
     EXPECT_EQ(display().editCount(face), 1);
     EXPECT_TRUE(face->highlighted.getValue());
-    static_cast<gui::headless::PosixTextEditor*>(display().editor())
+    static_cast<gui::headless::HeadlessTextEditor*>(display().editor())
         ->pressKey(gui::TextEditor::EditorKey::kEscape);
     EXPECT_EQ(display().editCount(face), 0);
     EXPECT_FALSE(face->highlighted.getValue());
@@ -267,7 +267,7 @@ TEST_F(ValueDisplayTest, ClosingTheEditorWhileALineIsEditedAndTheDisplayFades) {
     enter(unit);
     display().startEditing(1);
     ASSERT_EQ(display().editLine(), 1);
-    static_cast<gui::headless::PosixTextEditor*>(display().editor())->type("0.75");
+    static_cast<gui::headless::HeadlessTextEditor*>(display().editor())->type("0.75");
     editor.reset(); // deletes the display and the tree under the root lock
     ui->advance(500);
     EXPECT_EQ(adapter->gestureFaults(), "");

@@ -1,7 +1,7 @@
 #include "editor/PlaceBeside.h"
 
 #include "gui/Control.h"
-#include "gui/headless/PosixInterface.h"
+#include "gui/headless/HeadlessInterface.h"
 
 #include <gtest/gtest.h>
 
@@ -52,7 +52,7 @@ TEST(PlaceBeside, BelowAboveAndClampedIntoTheRoot) {
          14},
     };
     for (const auto& c : cases) {
-        gui::headless::PosixInterface ui(400.0f, 300.0f);
+        gui::headless::HeadlessInterface ui(400.0f, 300.0f);
         auto* holder = new gui::Control(ui);
         holder->setBoundsXYWH(30, 30, 100, 100);
         holder->parent.setValue(&ui.root());
@@ -68,7 +68,7 @@ TEST(PlaceBeside, BelowAboveAndClampedIntoTheRoot) {
 }
 
 TEST(PlaceBeside, ThePaintedPartIsPlacedAndTheLimitsNarrowTheRoot) {
-    gui::headless::PosixInterface ui(400.0f, 300.0f);
+    gui::headless::HeadlessInterface ui(400.0f, 300.0f);
     auto* label = new InsetLabel(ui, 5.0f);
     label->setSize(110, 50); // paints 100 x 40
     label->parent.setValue(&ui.root());

@@ -11,8 +11,8 @@
 #include "gui/Knob.h"
 #include "gui/PopupMenu.h"
 #include "gui/Text.h"
+#include "gui/headless/HeadlessClipboard.h"
 #include "gui/headless/ModalResponder.h"
-#include "gui/headless/PosixClipboard.h"
 #include "plugin/GenericPluginSnapshots.h"
 #include "plugin/PresetCache.h"
 #include "plugin/PresetParameterCollection.h"
@@ -64,7 +64,7 @@ protected:
     int32_t undoCount() const { return model->getUndoHistory()->getUndoCount(); }
     std::string goodText() {
         editor->copyPresetToClipboard();
-        return gui::headless::PosixClipboard::text();
+        return gui::headless::HeadlessClipboard::text();
     }
     static std::string fileText(const std::string& p) {
         std::ifstream in(test::fsPath(p), std::ios::binary);
@@ -117,7 +117,7 @@ TEST_F(PresetBarTest, HostileClipboardTextChangesNothing) {
     model->unit.setValue(0.3f, 0);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        gui::headless::PosixClipboard::setText(c.text);
+        gui::headless::HeadlessClipboard::setText(c.text);
         bar().prepareMenu();
         EXPECT_EQ(item("Paste")->enabled.getValue(), c.enabled);
         const std::string before = hostState();
@@ -141,7 +141,7 @@ TEST_F(PresetBarTest, AnUnknownKeyLoadsTheRestReportsItAndStoresOneUndoStep) {
     model->unit.setValue(0.3f, 0);
     editor->storeUndoStep(-1);
     text.insert(text.find("[Parameters]\n") + 13, "No Such Knob=1\n");
-    gui::headless::PosixClipboard::setText(text);
+    gui::headless::HeadlessClipboard::setText(text);
     bar().prepareMenu();
     EXPECT_TRUE(item("Paste")->enabled.getValue());
     const int32_t undo = undoCount();
@@ -343,7 +343,7 @@ TEST_F(PresetBarTest, CopyInOneInstancePasteInAnother) {
     model->setCurrentPresetName("Shared", -1);
     item("Copy")->fireSelected();
     auto otherModel = std::make_unique<EditorModel>(name_);
-    gui::headless::PosixInterface otherUi;
+    gui::headless::HeadlessInterface otherUi;
     {
         GenericPluginInterface other(otherUi, *otherModel);
         auto* display = new gui::Button(otherUi, nullptr);

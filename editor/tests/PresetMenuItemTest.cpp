@@ -3,7 +3,7 @@
 #include "editor/GenericPluginInterfaceBase.h"
 #include "editor/tests/TestEditorModel.h"
 #include "foundation/tests/TestFiles.h"
-#include "gui/headless/PosixInterface.h"
+#include "gui/headless/HeadlessInterface.h"
 #include "plugin/PresetFolder.h"
 
 #include <gtest/gtest.h>
@@ -25,7 +25,7 @@ protected:
     void SetUp() override {
         PluginTest::SetUp();
         model = std::make_unique<EditorModel>(name_);
-        ui = std::make_unique<gui::headless::PosixInterface>();
+        ui = std::make_unique<gui::headless::HeadlessInterface>();
         editor = std::make_unique<GenericPluginInterfaceBase>(*ui, *model);
     }
     void TearDown() override {
@@ -35,7 +35,7 @@ protected:
         PluginTest::TearDown();
     }
     std::unique_ptr<EditorModel> model;
-    std::unique_ptr<gui::headless::PosixInterface> ui;
+    std::unique_ptr<gui::headless::HeadlessInterface> ui;
     std::unique_ptr<GenericPluginInterfaceBase> editor;
 };
 

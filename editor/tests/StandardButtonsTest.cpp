@@ -6,7 +6,7 @@
 #include "gui/PopupMenu.h"
 #include "gui/SelectButton.h"
 #include "gui/Text.h"
-#include "gui/headless/PosixPlatformDelegate.h"
+#include "gui/headless/HeadlessPlatformDelegate.h"
 #include "plugin/GenericPluginSettings.h"
 #include "plugin/GenericPluginSnapshots.h"
 

@@ -3,7 +3,7 @@
 #include "gui/Canvas.h"
 #include "gui/Overlay.h"
 #include "gui/RootControl.h"
-#include "gui/headless/PosixInterface.h"
+#include "gui/headless/HeadlessInterface.h"
 #include "gui/tests/RecordingCanvas.h"
 
 #include <gtest/gtest.h>
@@ -23,7 +23,7 @@ XYGhostControl* handle(gui::Control& target, gui::Orientation orientation, std::
 class XYGhostTest : public ::testing::Test {
 public:
     void SetUp() override {
-        ui = std::make_unique<gui::headless::PosixInterface>(400.0f, 300.0f, 1000);
+        ui = std::make_unique<gui::headless::HeadlessInterface>(400.0f, 300.0f, 1000);
         panel = new gui::Control(*ui);
         panel->setBoundsXYWH(20, 10, 300, 250);
         panel->parent.setValue(&ui->root());
@@ -35,7 +35,7 @@ public:
         ui->root().deleteChildren();
         ui.reset();
     }
-    std::unique_ptr<gui::headless::PosixInterface> ui;
+    std::unique_ptr<gui::headless::HeadlessInterface> ui;
     gui::Control* panel = nullptr;
     gui::Control* pad = nullptr;
 };
@@ -85,13 +85,13 @@ TEST_F(XYGhostTest, OnlyAGhostOfALiveControlVisibleInTheTreeIsActive) {
     const int timeGhost = 1;
 
     auto drawnGhosts = [&] {
-        gui::test::RecordingCanvas target;
+        test::RecordingCanvas target;
         gui::Canvas canvas(&target);
         canvas.clip.setValue(overlay->localRect());
         overlay->draw(canvas);
         int bitmaps = 0;
         for (const auto& call : target.calls)
-            bitmaps += call.op == gui::test::Op::kBitmap ? 1 : 0;
+            bitmaps += call.op == test::Op::kBitmap ? 1 : 0;
         return bitmaps;
     };
 

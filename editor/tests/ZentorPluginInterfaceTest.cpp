@@ -131,7 +131,7 @@ TEST_F(ZentorTest, TheHelpHintsLabelSitsByTheHelpButtonElseByTheReferenceControl
 // below the button; its arrow still points up at the button's centre.
 TEST_F(ZentorTest, TheHelpHintStaysInsideTheWindowWithItsArrowAtHelp) {
     static const bool registered =
-        gui::testing::registerSolidImages({{"HelpHintArrow.png", 14, 8, gui::Color(240, 170, 60, 255)}});
+        test::registerSolidImages({{"HelpHintArrow.png", 14, 8, gui::Color(240, 170, 60, 255)}});
     ASSERT_TRUE(registered);
     gui::ImageLabel* label = editor->createHelpHint();
     ASSERT_NE(label, nullptr);

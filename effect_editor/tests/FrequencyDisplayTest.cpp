@@ -1,7 +1,7 @@
 #include "effect_editor/FrequencyDisplay.h"
 
 #include "gui/Bitmap.h"
-#include "gui/headless/PosixInterface.h"
+#include "gui/headless/HeadlessInterface.h"
 
 #include <gtest/gtest.h>
 
@@ -26,7 +26,7 @@ int litRuns(const gui::Bitmap& bitmap, int row) {
 // Nine lines a decade from 10 Hz to 90 kHz's decade, every second one (the
 // last at 8.5 x) below 300 wide; each one device pixel wide.
 TEST(FrequencyDisplay, GridLinesFollowTheWidth) {
-    gui::headless::PosixInterface ui(926.0f, 514.0f, 1000);
+    gui::headless::HeadlessInterface ui(926.0f, 514.0f, 1000);
     FrequencyDisplay display(ui);
     display.gridColor.setValue(gui::Color(0, 0, 0, 255));
     for (auto [width, lines] : {std::pair{299.0f, 20}, std::pair{300.0f, 36}}) {
@@ -50,7 +50,7 @@ TEST(FrequencyDisplay, GridLinesFollowTheWidth) {
 // The axis: L at 2^minimum, width - 2L - R - 1 at 2^maximum; the limits
 // are held in 0..17.
 TEST(FrequencyDisplay, AxisAndLimits) {
-    gui::headless::PosixInterface ui(926.0f, 514.0f, 1000);
+    gui::headless::HeadlessInterface ui(926.0f, 514.0f, 1000);
     FrequencyDisplay display(ui);
     display.setBoundsXYWH(0, 0, 286, 263);
     display.leftMargin.setValue(10.0f);

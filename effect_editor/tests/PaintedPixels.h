@@ -8,7 +8,7 @@
 #include "gui/Button.h"
 #include "gui/Color.h"
 #include "gui/Control.h"
-#include "gui/headless/PosixInterface.h"
+#include "gui/headless/HeadlessInterface.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -22,7 +22,7 @@ inline int devicePixel(float logical, float scale) {
 }
 
 // Paints, then the pixels under the rectangle (root coordinates, row by row).
-inline std::vector<gui::Color> paintedPixels(gui::headless::PosixInterface& ui, const gui::Rect& rect) {
+inline std::vector<gui::Color> paintedPixels(gui::headless::HeadlessInterface& ui, const gui::Rect& rect) {
     ui.paint();
     const gui::Bitmap& buffer = ui.backBuffer();
     const float scale = buffer.getScale();
@@ -39,7 +39,8 @@ inline gui::Rect rootRect(const gui::Control& control) {
     return gui::Rect::fromXYWH(at.x, at.y, control.width.getValue(), control.height.getValue());
 }
 
-inline std::vector<gui::Color> paintedPixels(gui::headless::PosixInterface& ui, const gui::Control& control) {
+inline std::vector<gui::Color> paintedPixels(gui::headless::HeadlessInterface& ui,
+                                             const gui::Control& control) {
     return paintedPixels(ui, rootRect(control));
 }
 
@@ -59,7 +60,7 @@ inline gui::Rect middleOf(const gui::Control& control) {
 // Whether the button (at scale 1, as high as its face, not highlighted)
 // draws something over its face in its middle: a pixel there whose
 // lightness differs by more than 40 from the face's middle column in its row.
-inline bool showsAnIcon(gui::headless::PosixInterface& ui, gui::Button& button) {
+inline bool showsAnIcon(gui::headless::HeadlessInterface& ui, gui::Button& button) {
     const gui::Bitmap& face = button.style()->stateBitmap(0);
     const gui::Rect middle = middleOf(button);
     const int top = devicePixel(middle.top, 1.0f) - devicePixel(rootRect(button).top, 1.0f);

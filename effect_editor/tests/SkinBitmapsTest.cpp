@@ -2,7 +2,7 @@
 // in the one PNG form the editor's reader takes, with the geometry its kind
 // promises to the controls that draw it.
 
-#include "effect_editor/tests/SkinTestSupport.h"
+#include "effect_editor/tests/SkinFixture.h"
 
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
@@ -15,8 +15,8 @@
 
 namespace {
 
-using skintest::Image;
-using skintest::ManifestRow;
+using test::Image;
+using test::ManifestRow;
 
 constexpr int kScales[] = {1, 2};
 
@@ -25,7 +25,7 @@ std::string resourceName(const ManifestRow& row, int scale) {
 }
 
 TEST(SkinBitmaps, ManifestNamesAreUniqueAndCarryTheirNote) {
-    std::vector<ManifestRow> rows = skintest::manifest();
+    std::vector<ManifestRow> rows = test::manifest();
     ASSERT_FALSE(rows.empty()) << "the manifest is not embedded";
     std::set<std::string> names;
     for (const ManifestRow& row : rows) {
@@ -39,13 +39,13 @@ TEST(SkinBitmaps, ManifestNamesAreUniqueAndCarryTheirNote) {
 // One PNG form: 8-bit RGB or RGBA, not interlaced, IHDR first, one run of IDAT,
 // IEND last, and no gAMA (the editor's tone curve assumes none).
 TEST(SkinBitmaps, EveryRowExistsAtBothScalesInTheReadersFormAndSize) {
-    for (const ManifestRow& row : skintest::manifest()) {
+    for (const ManifestRow& row : test::manifest()) {
         for (int scale : kScales) {
             std::string name = resourceName(row, scale);
             SCOPED_TRACE(name);
             std::optional<std::string_view> bytes = findResource(name);
             ASSERT_TRUE(bytes) << "not embedded";
-            std::optional<std::vector<skintest::PngChunk>> chunks = skintest::pngChunks(*bytes);
+            std::optional<std::vector<test::PngChunk>> chunks = test::pngChunks(*bytes);
             ASSERT_TRUE(chunks && chunks->size() >= 3) << "not a PNG";
             ASSERT_EQ(chunks->front().type, "IHDR");
             ASSERT_EQ(chunks->front().data.size(), 13u);
@@ -63,7 +63,7 @@ TEST(SkinBitmaps, EveryRowExistsAtBothScalesInTheReadersFormAndSize) {
             for (std::size_t i = firstData; i <= lastData; ++i)
                 EXPECT_EQ((*chunks)[i].type, "IDAT") << "image data is not one run";
 
-            skintest::PngHeader header = skintest::pngHeader(chunks->front());
+            test::PngHeader header = test::pngHeader(chunks->front());
             EXPECT_EQ(header.width, row.width * scale);
             EXPECT_EQ(header.height, row.height * scale);
             EXPECT_EQ(header.bitDepth, 8);
@@ -183,7 +183,7 @@ const std::map<std::string, Check>& checksByKind() {
 }
 
 TEST(SkinBitmaps, GeometryFollowsTheKind) {
-    for (const ManifestRow& row : skintest::manifest()) {
+    for (const ManifestRow& row : test::manifest()) {
         auto check = checksByKind().find(row.kind);
         ASSERT_NE(check, checksByKind().end()) << row.name << ": unknown kind " << row.kind;
         for (int scale : kScales) {
@@ -191,7 +191,7 @@ TEST(SkinBitmaps, GeometryFollowsTheKind) {
             SCOPED_TRACE(name + " (" + row.kind + ")");
             std::optional<std::string_view> bytes = findResource(name);
             ASSERT_TRUE(bytes);
-            std::optional<Image> image = skintest::decodePng(*bytes);
+            std::optional<Image> image = test::decodePng(*bytes);
             ASSERT_TRUE(image) << "does not decode";
             check->second(row, *image, scale);
         }
@@ -201,7 +201,7 @@ TEST(SkinBitmaps, GeometryFollowsTheKind) {
 std::optional<Image> loadRendered(const std::string& name) {
     std::optional<std::string_view> bytes = findResource(name);
     if (!bytes) return std::nullopt;
-    return skintest::decodePng(*bytes);
+    return test::decodePng(*bytes);
 }
 
 // The background is shown at any layout width and cut for the scroll buttons,

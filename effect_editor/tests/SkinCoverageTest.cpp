@@ -16,8 +16,8 @@
 #include "foundation/FilePaths.h"
 #include "foundation/ModuleResources.h"
 #include "foundation/StringUtils.h"
+#include "gui/headless/HeadlessInterface.h"
 #include "gui/headless/ModalResponder.h"
-#include "gui/headless/PosixInterface.h"
 
 #include <gtest/gtest.h>
 
@@ -88,8 +88,8 @@ protected:
     }
     // Shows everything that loads artwork, at the scale.
     void showEverything(float scale) {
-        ui = std::make_unique<gui::headless::PosixInterface>(float(model->getInterfaceWidth()),
-                                                             float(model->getInterfaceHeight()), 1000);
+        ui = std::make_unique<gui::headless::HeadlessInterface>(float(model->getInterfaceWidth()),
+                                                                float(model->getInterfaceHeight()), 1000);
         ui->setMonitorScale(scale);
         editor = std::make_unique<VarnelInterface>(*ui, *model);
         for (int32_t type = 0; type < 5; ++type)
@@ -113,7 +113,7 @@ protected:
 
     std::unique_ptr<VarnelPlugin> model;
     std::unique_ptr<test::RecordingAdapter> adapter;
-    std::unique_ptr<gui::headless::PosixInterface> ui;
+    std::unique_ptr<gui::headless::HeadlessInterface> ui;
     std::unique_ptr<VarnelInterface> editor;
 };
 

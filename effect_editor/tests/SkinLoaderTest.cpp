@@ -2,7 +2,7 @@
 // by its file name at scale 1 (the plain picture) and at scale 2 (the "_2x"
 // picture, taken as it is), with the logical size the layout expects.
 
-#include "effect_editor/tests/SkinTestSupport.h"
+#include "effect_editor/tests/SkinFixture.h"
 #include "gui/Bitmap.h"
 #include "gui/DeviceBacking.h"
 #include "gui/PNGFiler.h"
@@ -13,13 +13,13 @@ namespace {
 
 TEST(SkinLoader, EveryRowLoadsAtBothScalesWithItsLogicalSize) {
     gui::registerPngFilerFactory();
-    std::vector<skintest::ManifestRow> rows = skintest::manifest();
+    std::vector<test::ManifestRow> rows = test::manifest();
     ASSERT_FALSE(rows.empty()) << "the manifest is not embedded";
     for (float scale : {1.0f, 2.0f}) {
         gui::DeviceBacking backing;
         backing.setSystemScale(scale);
         ASSERT_EQ(backing.getScale(), scale);
-        for (const skintest::ManifestRow& row : rows) {
+        for (const test::ManifestRow& row : rows) {
             SCOPED_TRACE(row.name + " at scale " + std::to_string(scale));
             gui::Bitmap bitmap(backing);
             ASSERT_NO_THROW(bitmap.load(row.name + ".png"));

@@ -3,7 +3,7 @@
 // reference (drawn black or not at all), a font the build does not pin, or a
 // raster image that no longer scales.
 
-#include "effect_editor/tests/SkinTestSupport.h"
+#include "effect_editor/tests/SkinFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@
 
 namespace {
 
-using skintest::ManifestRow;
+using test::ManifestRow;
 
 // The bitmaps that carry lettering (captions, channel marks, stage letters,
 // axis letters, the wordmark). All other text is drawn by the platform.
@@ -112,11 +112,11 @@ const Rule& rule(const std::string& name) {
 }
 
 TEST(SkinSources, EverySourceKeepsEveryRule) {
-    std::vector<ManifestRow> rows = skintest::manifest();
+    std::vector<ManifestRow> rows = test::manifest();
     ASSERT_FALSE(rows.empty());
     for (const ManifestRow& row : rows) {
-        std::optional<std::string> text = skintest::readSkinFile(row.name + ".svg");
-        ASSERT_TRUE(text) << "cannot read " << skintest::skinSourceFolder() << row.name << ".svg";
+        std::optional<std::string> text = test::readSkinFile(row.name + ".svg");
+        ASSERT_TRUE(text) << "cannot read " << test::skinSourceFolder() << row.name << ".svg";
         for (const Rule& rule : rules()) {
             std::string problem = rule.check(row, *text);
             EXPECT_TRUE(problem.empty()) << row.name << ".svg, " << rule.name << ": " << problem;
@@ -125,8 +125,8 @@ TEST(SkinSources, EverySourceKeepsEveryRule) {
 }
 
 TEST(SkinSources, StyleSheetAndDefsPinTheFontAndReferenceOnlyParts) {
-    std::optional<std::string> css = skintest::readSkinFile("skin.css");
-    std::optional<std::string> defs = skintest::readSkinFile("parts/defs.svg");
+    std::optional<std::string> css = test::readSkinFile("skin.css");
+    std::optional<std::string> defs = test::readSkinFile("parts/defs.svg");
     ASSERT_TRUE(css && defs);
     EXPECT_EQ(css->find("var("), std::string::npos);
     EXPECT_EQ(defs->find("var("), std::string::npos);

@@ -33,8 +33,8 @@
 #include "gui/SelectButton.h"
 #include "gui/Text.h"
 #include "gui/ToggleButton.h"
-#include "gui/headless/PosixInterface.h"
-#include "gui/headless/PosixTextEditor.h"
+#include "gui/headless/HeadlessInterface.h"
+#include "gui/headless/HeadlessTextEditor.h"
 #include "modulation_editor/FloatValueLabel.h"
 #include "modulation_editor/ModulationIndicatorManager.h"
 #include "modulation_editor/ModulationScrollStrip.h"
@@ -88,13 +88,13 @@ protected:
     }
     // The editor at the model's size, as the editor host opens it.
     void open() {
-        ui = std::make_unique<gui::headless::PosixInterface>(float(model->getInterfaceWidth()),
-                                                             float(model->getInterfaceHeight()), 1000);
+        ui = std::make_unique<gui::headless::HeadlessInterface>(float(model->getInterfaceWidth()),
+                                                                float(model->getInterfaceHeight()), 1000);
         editor = std::make_unique<VarnelInterface>(*ui, *model, &host);
     }
     RebuildCounting& openCounting() {
-        ui = std::make_unique<gui::headless::PosixInterface>(float(model->getInterfaceWidth()),
-                                                             float(model->getInterfaceHeight()), 1000);
+        ui = std::make_unique<gui::headless::HeadlessInterface>(float(model->getInterfaceWidth()),
+                                                                float(model->getInterfaceHeight()), 1000);
         auto counting = std::make_unique<RebuildCounting>(*ui, *model, &host);
         RebuildCounting& result = *counting;
         editor = std::move(counting);
@@ -157,7 +157,7 @@ protected:
         ui->advance(1000);
     }
 
-    std::unique_ptr<gui::headless::PosixInterface> ui;
+    std::unique_ptr<gui::headless::HeadlessInterface> ui;
     AcceptingHost host;
     std::unique_ptr<VarnelInterface> editor;
 };
@@ -336,7 +336,7 @@ TEST_F(VarnelInterfaceTest, TheTimeDisplaysShowDragTapAndTypeTheDelayTimeInMilli
         // Typed as the parameter reads a time. (On a label with a tap face a
         // double click is a tap, so its editor is opened here directly.)
         display.beginTextEdit(0);
-        auto* typing = static_cast<gui::headless::PosixTextEditor*>(display.editor());
+        auto* typing = static_cast<gui::headless::HeadlessTextEditor*>(display.editor());
         ASSERT_NE(typing, nullptr);
         EXPECT_EQ(typing->nativeText(), "500.0 ms");
         typing->type("1.5 sec");

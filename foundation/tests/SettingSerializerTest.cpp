@@ -3,7 +3,7 @@
 #include "foundation/StringUtils.h"
 
 #include "foundation/tests/AllAtOnce.h"
-#include "foundation/tests/RegistryTestSupport.h"
+#include "foundation/tests/RegistryFixture.h"
 #include "foundation/tests/TestFiles.h"
 
 #include <gtest/gtest.h>

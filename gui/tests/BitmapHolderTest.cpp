@@ -2,7 +2,7 @@
 
 #include "gui/Bitmap.h"
 #include "gui/BitmapResourceList.h"
-#include "gui/headless/PosixInterface.h"
+#include "gui/headless/HeadlessInterface.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@ namespace gui {
 namespace {
 
 TEST(BitmapHolder, OwnsItsLoadedBitmapOrLendsTheBackground) {
-    headless::PosixInterface ui;
+    headless::HeadlessInterface ui;
     BitmapHolder holder(ui);
     EXPECT_EQ(&holder.bitmap(), &ui.backgroundBitmap());
     holder.setName("ModelPlain");
@@ -36,7 +36,7 @@ TEST(BitmapResourceList, MakesItsOwnBackingWhenGivenNone) {
     own.remove(bitmap);
     EXPECT_EQ(own.size(), 0u);
 
-    headless::PosixInterface ui;
+    headless::HeadlessInterface ui;
     EXPECT_FALSE(ui.bitmapResources().ownsBacking());
     EXPECT_EQ(&ui.bitmapResources().backing(), &ui.deviceBacking());
 }

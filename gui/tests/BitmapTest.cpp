@@ -654,7 +654,7 @@ TEST(BitmapDrawing, GoldenCurveTwoLayers) {
                        3.0f};
     style.colorBelow = Color(60, 10, 10);
     bitmap.drawCurve(style, {2, 0, 62, 40}, {0, 0, 64, 40}, {0, 0}, Orientation::kHorizontal, 255);
-    testing::expectGolden(bitmap, "CurveTwoLayers");
+    test::expectGolden(bitmap, "CurveTwoLayers");
 }
 
 TEST(BitmapDrawing, GoldenRotatedAtThreeAngles) {
@@ -672,7 +672,7 @@ TEST(BitmapDrawing, GoldenRotatedAtThreeAngles) {
         rotated.drawRotated(indicator, angles[i]);
         picture.drawBitmap(rotated, {17.0f * i, 0, 17.0f * (i + 1), 17}, {0, 0}, 255);
     }
-    testing::expectGolden(picture, "RotatedThreeAngles");
+    test::expectGolden(picture, "RotatedThreeAngles");
 }
 
 } // namespace

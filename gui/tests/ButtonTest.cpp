@@ -7,7 +7,7 @@
 #include "gui/Modifiers.h"
 #include "gui/PopupMenu.h"
 #include "gui/Text.h"
-#include "gui/headless/PosixPlatformDelegate.h"
+#include "gui/headless/HeadlessPlatformDelegate.h"
 #include "gui/tests/GestureRecorder.h"
 #include "gui/tests/PlainBitmap.h"
 #include "gui/tests/ResourceImages.h"
@@ -26,7 +26,7 @@ namespace {
 
 struct DelegateInterface : test::TestInterface {
     explicit DelegateInterface(IntervalTimer::Clock clock) : test::TestInterface(std::move(clock)) {
-        setPlatformDelegate(std::make_unique<headless::PosixPlatformDelegate>(*this));
+        setPlatformDelegate(std::make_unique<headless::HeadlessPlatformDelegate>(*this));
     }
 };
 
@@ -60,7 +60,7 @@ using test::fill;
 const Color kRed(255, 0, 0, 255), kDarkRed(128, 0, 0, 255), kGreen(0, 255, 0, 255),
     kDarkGreen(0, 128, 0, 255), kBlue(0, 0, 255, 255), kWhite(255, 255, 255, 255), kGrey(90, 90, 90, 255);
 void registerStyleImages() {
-    static const bool registered = testing::registerSolidImages({
+    static const bool registered = test::registerSolidImages({
         {"BtnANormal.png", 8, 4, kRed},
         {"BtnANormal_2x.png", 16, 8, kDarkRed},
         {"BtnAActive.png", 8, 4, kGreen},

@@ -21,30 +21,33 @@
 #include <string>
 #include <vector>
 
-namespace gui::test {
+namespace test {
 
-class GestureRecorder : public ValueControlListener {
+class GestureRecorder : public gui::ValueControlListener {
 public:
     enum class Words { kSteps, kValues, kControls };
 
     explicit GestureRecorder(Words words = Words::kSteps) : words_(words) {}
 
-    int valueControlQuery(ValueControl*, int) override { return query; }
+    int valueControlQuery(gui::ValueControl*, int) override { return query; }
     void beginValueControlGroup() override {
         if (words_ == Words::kControls) log.push_back("{");
     }
-    void valueControlChanged(ValueControl* control, int phase, int delta) override {
-        const char* word = phase == 0 ? "b" : (phase == 1 ? "c" : "e");
+    void valueControlChanged(gui::ValueControl* control, int phase, int delta) override {
+        const char* word = phase == gui::kGestureBegin ? "b" : (phase == gui::kGestureChange ? "c" : "e");
         switch (words_) {
         case Words::kSteps:
-            log.push_back(word + (phase == 1 || delta != 0 ? std::to_string(delta) : std::string()));
+            log.push_back(
+                word + (phase == gui::kGestureChange || delta != 0 ? std::to_string(delta) : std::string()));
             break;
         case Words::kValues:
-            log.push_back(phase == 1 ? "v" + std::to_string(control->value.getValue()) : std::string(word));
+            log.push_back(phase == gui::kGestureChange ? "v" + std::to_string(control->value.getValue())
+                                                       : std::string(word));
             break;
         case Words::kControls: {
             const std::string id = std::to_string(control->controlId.getValue());
-            log.push_back(word + id + (phase == 1 ? ":" + std::to_string(delta) : std::string()));
+            log.push_back(word + id +
+                          (phase == gui::kGestureChange ? ":" + std::to_string(delta) : std::string()));
             break;
         }
         }
@@ -80,4 +83,4 @@ inline std::string joined(const std::vector<std::string>& log) {
     return out;
 }
 
-} // namespace gui::test
+} // namespace test

@@ -20,7 +20,7 @@
 #include <fstream>
 #include <string>
 
-namespace gui::testing {
+namespace test {
 
 inline void appendPngChunk(std::string& out, const char* type, const std::string& data) {
     auto be = [&out](std::uint32_t v) {
@@ -34,7 +34,7 @@ inline void appendPngChunk(std::string& out, const char* type, const std::string
 }
 
 // An opaque bitmap as an RGB PNG with gAMA 45455 (read back unchanged at the gamma factor 1.0).
-inline std::string encodeOpaquePng(const Bitmap& bitmap) {
+inline std::string encodeOpaquePng(const gui::Bitmap& bitmap) {
     auto be = [](std::string& out, std::uint32_t v) {
         for (int shift = 24; shift >= 0; shift -= 8)
             out += char(std::uint8_t(v >> shift));
@@ -64,7 +64,7 @@ inline std::string encodeOpaquePng(const Bitmap& bitmap) {
     return png;
 }
 
-inline void expectGolden(const Bitmap& bitmap, const std::string& name) {
+inline void expectGolden(const gui::Bitmap& bitmap, const std::string& name) {
     for (int i = 0; i < bitmap.pixelWidth() * bitmap.pixelHeight(); ++i)
         ASSERT_EQ(bitmap.getPixels()[i] >> 24, 0u) << "golden pictures must be opaque (pixel " << i << ")";
     const char* write = std::getenv("VARNEL_WRITE_GOLDEN");
@@ -75,8 +75,8 @@ inline void expectGolden(const Bitmap& bitmap, const std::string& name) {
         ASSERT_TRUE(file.good());
         return;
     }
-    DeviceBacking backing;
-    Bitmap golden(backing);
+    gui::DeviceBacking backing;
+    gui::Bitmap golden(backing);
     golden.load("Golden" + name);
     ASSERT_EQ(golden.pixelWidth(), bitmap.pixelWidth());
     ASSERT_EQ(golden.pixelHeight(), bitmap.pixelHeight());
@@ -86,4 +86,4 @@ inline void expectGolden(const Bitmap& bitmap, const std::string& name) {
     EXPECT_EQ(differing, 0) << "pixels differ from gui/tests/data/Golden" << name << ".png";
 }
 
-} // namespace gui::testing
+} // namespace test

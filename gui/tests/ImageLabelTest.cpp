@@ -2,7 +2,7 @@
 
 #include "gui/Bitmap.h"
 #include "gui/Text.h"
-#include "gui/headless/PosixPlatformDelegate.h"
+#include "gui/headless/HeadlessPlatformDelegate.h"
 #include "gui/tests/TestInterface.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +13,7 @@ namespace gui {
 namespace {
 
 struct DelegateInterface : test::TestInterface {
-    DelegateInterface() { setPlatformDelegate(std::make_unique<headless::PosixPlatformDelegate>(*this)); }
+    DelegateInterface() { setPlatformDelegate(std::make_unique<headless::HeadlessPlatformDelegate>(*this)); }
 };
 
 TEST(ImageLabel, FitHeightHoldsTheTextInsideTheMargins) {

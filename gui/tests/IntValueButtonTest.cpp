@@ -2,7 +2,7 @@
 
 #include "gui/Modifiers.h"
 #include "gui/Text.h"
-#include "gui/headless/PosixPlatformDelegate.h"
+#include "gui/headless/HeadlessPlatformDelegate.h"
 #include "gui/tests/TestInterface.h"
 
 #include <gtest/gtest.h>
@@ -17,7 +17,7 @@ namespace {
 
 struct DelegateInterface : test::TestInterface {
     explicit DelegateInterface(IntervalTimer::Clock clock) : test::TestInterface(std::move(clock)) {
-        setPlatformDelegate(std::make_unique<headless::PosixPlatformDelegate>(*this));
+        setPlatformDelegate(std::make_unique<headless::HeadlessPlatformDelegate>(*this));
     }
 };
 

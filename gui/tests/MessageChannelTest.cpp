@@ -4,7 +4,7 @@
 #include "foundation/tests/AllocationCounter.h"
 #include "gui/Component.h"
 #include "gui/RootControl.h"
-#include "gui/headless/PosixInterface.h"
+#include "gui/headless/HeadlessInterface.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +19,7 @@
 namespace gui {
 namespace {
 
-using headless::PosixInterface;
+using headless::HeadlessInterface;
 
 // A component that logs its messages and may run an action on one of them.
 class Receiver : public Control {
@@ -57,7 +57,7 @@ private:
 };
 
 TEST(MessageChannel, PostsArriveInOrderWithinOneDrainAndRepostsJoinIt) {
-    PosixInterface ui;
+    HeadlessInterface ui;
     std::vector<std::string> log;
     Receiver a(ui, log, "a"), b(ui, log, "b");
     int reposts = 0;
@@ -77,7 +77,7 @@ TEST(MessageChannel, PostsArriveInOrderWithinOneDrainAndRepostsJoinIt) {
 }
 
 TEST(MessageChannel, NotificationsReachListenersLastAddedFirst) {
-    PosixInterface ui;
+    HeadlessInterface ui;
     std::vector<std::string> log;
     LoggingListener first(log, "first"), second(log, "second");
     MessageChannel& channel = ui.messageChannel();
@@ -93,7 +93,7 @@ TEST(MessageChannel, NotificationsReachListenersLastAddedFirst) {
 }
 
 TEST(MessageChannel, ListenerRemovedWhileNotifyingIsNotCalled) {
-    PosixInterface ui;
+    HeadlessInterface ui;
     std::vector<std::string> log;
     LoggingListener first(log, "first"), second(log, "second");
     auto third = std::make_unique<LoggingListener>(log, "third");
@@ -108,7 +108,7 @@ TEST(MessageChannel, ListenerRemovedWhileNotifyingIsNotCalled) {
 }
 
 TEST(MessageChannel, RemovedRecordsAreNotDelivered) {
-    PosixInterface ui;
+    HeadlessInterface ui;
     std::vector<std::string> log;
     Receiver a(ui, log, "a");
     auto b = std::make_unique<Receiver>(ui, log, "b");
@@ -121,7 +121,7 @@ TEST(MessageChannel, RemovedRecordsAreNotDelivered) {
 }
 
 TEST(MessageChannel, HandlerThatDestroysTheUserInterfaceEndsTheDrain) {
-    auto ui = std::make_unique<PosixInterface>();
+    auto ui = std::make_unique<HeadlessInterface>();
     std::vector<std::string> log;
     // Controls of the tree: they go with the user interface.
     auto* a = new Receiver(*ui, log, "a");
@@ -140,7 +140,7 @@ TEST(MessageChannel, HandlerThatDestroysTheUserInterfaceEndsTheDrain) {
 }
 
 TEST(MessageChannel, ListenerThatDestroysTheUserInterfaceStopsTheLoop) {
-    auto ui = std::make_unique<PosixInterface>();
+    auto ui = std::make_unique<HeadlessInterface>();
     std::vector<std::string> log;
     auto first = std::make_unique<LoggingListener>(log, "first");
     auto second = std::make_unique<LoggingListener>(log, "second");
@@ -158,7 +158,7 @@ TEST(MessageChannel, ListenerThatDestroysTheUserInterfaceStopsTheLoop) {
 }
 
 TEST(MessageChannel, PushesAllocateNothingEvenWhenFull) {
-    PosixInterface ui;
+    HeadlessInterface ui;
     MessageChannel& channel = ui.messageChannel();
     ::test::AllocationCounter counter;
     for (std::uint32_t i = 0; i < MessageChannel::kQueueNodes + 10; ++i)
@@ -167,7 +167,7 @@ TEST(MessageChannel, PushesAllocateNothingEvenWhenFull) {
 }
 
 TEST(MessageChannel, FullQueueDropsAndCounts) {
-    PosixInterface ui;
+    HeadlessInterface ui;
     MessageChannel& channel = ui.messageChannel();
     std::uint32_t accepted = 0;
     while (channel.push(0, accepted, 0))
@@ -188,7 +188,7 @@ TEST(MessageChannel, ProducersGuiThreadAndRenderThreadTogether) {
     constexpr int kProducers = 4;
     constexpr int kPushes = 3000;
     constexpr int kPosts = 500;
-    PosixInterface ui;
+    HeadlessInterface ui;
     RootControl& root = ui.root();
 
     struct Seen {

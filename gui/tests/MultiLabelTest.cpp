@@ -6,8 +6,8 @@
 #include "gui/RootControl.h"
 #include "gui/Text.h"
 #include "gui/Timer.h"
-#include "gui/headless/PosixPlatformDelegate.h"
-#include "gui/headless/PosixTextEditor.h"
+#include "gui/headless/HeadlessPlatformDelegate.h"
+#include "gui/headless/HeadlessTextEditor.h"
 #include "gui/tests/RecordingCanvas.h"
 #include "gui/tests/TestInterface.h"
 
@@ -21,11 +21,11 @@
 namespace gui {
 namespace {
 
-using headless::PosixTextEditor;
+using headless::HeadlessTextEditor;
 using EditorKey = TextEditor::EditorKey;
 
 struct DelegateInterface : test::TestInterface {
-    DelegateInterface() { setPlatformDelegate(std::make_unique<headless::PosixPlatformDelegate>(*this)); }
+    DelegateInterface() { setPlatformDelegate(std::make_unique<headless::HeadlessPlatformDelegate>(*this)); }
 };
 
 // A label on a panel at (100, 0); the label sits at (30, 40) in it.
@@ -53,7 +53,7 @@ struct Rig {
         l->editable.setValue(true);
         return l;
     }
-    PosixTextEditor& editor() { return *static_cast<PosixTextEditor*>(label->editor()); }
+    HeadlessTextEditor& editor() { return *static_cast<HeadlessTextEditor*>(label->editor()); }
     float lineHeight() { return label->text(0)->height(); }
 };
 
@@ -147,7 +147,7 @@ TEST(MultiLabel, DoubleClickEditsInRootCoordinatesAndAnUnchangedLineChangesNothi
     const float h = rig.lineHeight();
     rig.ui.root().handleMouseDown(0, {135, 42}, kLeftButton | kDoubleClick);
     ASSERT_EQ(rig.label->editLine(), 0);
-    PosixTextEditor& editor = rig.editor();
+    HeadlessTextEditor& editor = rig.editor();
     EXPECT_TRUE(editor.isNativeOpen());
     // Widened by 2, clamped at the label's left edge and its width.
     EXPECT_EQ(editor.rectangle.getValue(), Rect(130, 38, 130 + w, 40 + h + 2));
@@ -199,7 +199,7 @@ TEST(MultiLabel, TabMovesToTheNextEditableLine) {
         for (int i = 0; i < 3; ++i)
             label->text(i)->text.setValue("line " + std::to_string(i));
         label->beginTextEdit(c.from);
-        auto& editor = *static_cast<PosixTextEditor*>(label->editor());
+        auto& editor = *static_cast<HeadlessTextEditor*>(label->editor());
         editor.pressKey(EditorKey::kTab, c.shift);
         EXPECT_EQ(label->editLine(), c.to) << c.from << c.shift;
         EXPECT_EQ(editor.nativeText(), "line " + std::to_string(c.to));

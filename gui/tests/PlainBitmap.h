@@ -6,12 +6,12 @@
 #include "gui/Bitmap.h"
 #include "gui/Canvas.h"
 
-namespace gui::test {
+namespace test {
 
-inline void fill(Bitmap& bitmap, float w, float h, Color color) {
+inline void fill(gui::Bitmap& bitmap, float w, float h, gui::Color color) {
     bitmap.setSize(w, h);
     bitmap.clear();
-    bitmap.getCanvas().fillRect(Rect::fromXYWH(0, 0, w, h), color);
+    bitmap.getCanvas().fillRect(gui::Rect::fromXYWH(0, 0, w, h), color);
 }
 
-} // namespace gui::test
+} // namespace test

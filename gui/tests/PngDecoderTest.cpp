@@ -15,7 +15,7 @@
 namespace gui {
 namespace {
 
-using testing::PngFixture;
+using test::PngFixture;
 
 constexpr std::uint32_t kTransparent = 0xFF000000u;
 
@@ -104,7 +104,7 @@ const PngFixture* findFixture(const std::vector<PngFixture>& fixtures, const std
 }
 
 TEST(PngDecoder, EveryFixtureDecodesAsLibpngDoesThroughTheGammaTable) {
-    std::vector<PngFixture> fixtures = testing::loadPngFixtures();
+    std::vector<PngFixture> fixtures = test::loadPngFixtures();
     ASSERT_GT(fixtures.size(), 60u);
     for (float factor : {1.0f, 1.1f}) {
         GammaFactorScope scope(factor);
@@ -119,7 +119,7 @@ TEST(PngDecoder, EveryFixtureDecodesAsLibpngDoesThroughTheGammaTable) {
             ASSERT_TRUE(decoded.ok) << decoded.error;
             EXPECT_EQ(decoded.header.width, std::int32_t(fixture.width));
             EXPECT_EQ(decoded.header.height, std::int32_t(fixture.height));
-            std::vector<std::uint32_t> expected = testing::expectedPixels(fixture, factor);
+            std::vector<std::uint32_t> expected = test::expectedPixels(fixture, factor);
             ASSERT_EQ(decoded.pixels.size(), expected.size());
             for (std::size_t i = 0; i < expected.size(); ++i)
                 ASSERT_EQ(decoded.pixels[i], expected[i]) << "pixel " << i;
@@ -133,7 +133,7 @@ TEST(PngDecoder, EveryFixtureDecodesAsLibpngDoesThroughTheGammaTable) {
 
 TEST(PngDecoder, GammaOfTheImageAndTheFactor) {
     // Row 255 of "EveryAlpha" is opaque; column x holds red x.
-    std::vector<PngFixture> fixtures = testing::loadPngFixtures();
+    std::vector<PngFixture> fixtures = test::loadPngFixtures();
     const PngFixture* everyAlpha = findFixture(fixtures, "EveryAlpha");
     ASSERT_TRUE(everyAlpha);
     {
@@ -175,7 +175,7 @@ TEST(PngDecoder, FilterBytesAboveFourLeaveTheirRowAlone) {
     std::string rows = std::string("\x05\x10\x20\x30\xff", 5) + std::string("\xff\x01\x02\x03\x80", 5);
     Decoded decoded = decodeBytes(pngOf(1, 2, 6, rows));
     ASSERT_TRUE(decoded.ok) << decoded.error;
-    std::vector<std::uint8_t> table = testing::expectedGammaTable(0, 1.0f);
+    std::vector<std::uint8_t> table = test::expectedGammaTable(0, 1.0f);
     EXPECT_EQ(decoded.pixels[0], pixel(table[0x30], table[0x20], table[0x10], 0));
     auto premultiply = [](std::uint32_t c) { return std::uint8_t((c * 0x80 + 127) / 255); };
     EXPECT_EQ(decoded.pixels[1],
@@ -250,12 +250,12 @@ TEST(PngDecoder, HostileHeadersAndChunksAreRefused) {
     // The same image data is fine with the right header.
     Decoded good = decodeBytes(kSignature + ihdr(4, 4) + data + chunk("IEND", ""));
     ASSERT_TRUE(good.ok) << good.error;
-    std::uint8_t c = std::uint8_t((testing::expectedGammaTable(0, 1.0f)[0x40] * 0x40u + 127) / 255);
+    std::uint8_t c = std::uint8_t((test::expectedGammaTable(0, 1.0f)[0x40] * 0x40u + 127) / 255);
     EXPECT_EQ(good.pixels[15], pixel(c, c, c, 0xBF));
 }
 
 TEST(PngDecoder, EveryTruncationFailsCleanlyAndKeepsTheRowsBeforeIt) {
-    std::vector<PngFixture> fixtures = testing::loadPngFixtures();
+    std::vector<PngFixture> fixtures = test::loadPngFixtures();
     for (const char* name :
          {"Rgba8PaethW7L9Split", "Rgb8AdaptiveW33L9", "Rgba8SubW33L0Split", "Rgba8UpW3L0"}) {
         const PngFixture* found = nullptr;
@@ -308,7 +308,7 @@ TEST(PngDecoder, ACutAfterTheFirstRowKeepsThatRowAndLeavesTheRestUntouched) {
     ASSERT_FALSE(cut.ok);
     EXPECT_EQ(cut.error, "Invalid PNG image");
     ASSERT_EQ(cut.pixels.size(), 6u);
-    std::uint8_t c = std::uint8_t((testing::expectedGammaTable(0, 1.0f)[0x20] * 0x20u + 127) / 255);
+    std::uint8_t c = std::uint8_t((test::expectedGammaTable(0, 1.0f)[0x20] * 0x20u + 127) / 255);
     EXPECT_EQ(cut.pixels[0], pixel(c, c, c, 0xDF));
     EXPECT_EQ(cut.pixels[1], pixel(c, c, c, 0xDF));
     for (std::size_t i = 2; i < 6; ++i)

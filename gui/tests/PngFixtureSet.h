@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-namespace gui::testing {
+namespace test {
 
 struct PngFixture {
     std::string name;
@@ -95,4 +95,4 @@ inline std::vector<std::uint32_t> expectedPixels(const PngFixture& fixture, floa
     return pixels;
 }
 
-} // namespace gui::testing
+} // namespace test

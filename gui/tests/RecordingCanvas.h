@@ -10,30 +10,30 @@
 
 #include <vector>
 
-namespace gui::test {
+namespace test {
 
-class RectBitmap : public IBitmap {
+class RectBitmap : public gui::IBitmap {
 public:
     explicit RectBitmap(float width = 0.0f, float height = 0.0f) : rect_(0.0f, 0.0f, width, height) {}
 
-    PixelRect getPixelRect() const override {
+    gui::PixelRect getPixelRect() const override {
         return {0, 0, static_cast<int>(rect_.width()), static_cast<int>(rect_.height())};
     }
-    Rect getRect() const override { return rect_; }
+    gui::Rect getRect() const override { return rect_; }
     const std::uint32_t* getPixels() const override { return nullptr; }
     std::uint32_t* getPixels() override { return nullptr; }
     bool hasTransparency() const override { return false; }
-    ITexture* getTexture() const override { return nullptr; }
-    void getChangedRects(const PixelRect*& rects, int& count) const override {
+    gui::ITexture* getTexture() const override { return nullptr; }
+    void getChangedRects(const gui::PixelRect*& rects, int& count) const override {
         rects = nullptr;
         count = 0;
     }
-    BitmapChangeState getChangeState() const override { return BitmapChangeState::kUnchanged; }
+    gui::BitmapChangeState getChangeState() const override { return gui::BitmapChangeState::kUnchanged; }
     void clearChangedRects() const override {}
-    void setTexture(ITexture*) const override {}
+    void setTexture(gui::ITexture*) const override {}
 
 private:
-    Rect rect_;
+    gui::Rect rect_;
 };
 
 enum class Op { kBitmap, kBitmapMasked, kCurve, kColorized, kGradient, kLine, kFill, kSetPixel };
@@ -41,20 +41,20 @@ enum class Op { kBitmap, kBitmapMasked, kCurve, kColorized, kGradient, kLine, kF
 struct Call {
     Op op = Op::kFill;
     const void* object = nullptr; // bitmap, style, curve or gradient
-    Rect rect;                    // destination, clip rect or bounds
-    Rect rect2;                   // the curve's whole area
-    Point point;                  // source point, offset or line start
-    Point point2;                 // mask point or line end
+    gui::Rect rect;               // destination, clip rect or bounds
+    gui::Rect rect2;              // the curve's whole area
+    gui::Point point;             // source point, offset or line start
+    gui::Point point2;            // mask point or line end
     int alpha = 0;
-    Color color;
-    Color color2;
-    Direction direction = Direction::kRight;
-    Orientation orientation = Orientation::kHorizontal;
+    gui::Color color;
+    gui::Color color2;
+    gui::Direction direction = gui::Direction::kRight;
+    gui::Orientation orientation = gui::Orientation::kHorizontal;
     float start = 0.0f;
     float end = 0.0f;
 };
 
-class RecordingCanvas : public ICanvas {
+class RecordingCanvas : public gui::ICanvas {
 public:
     explicit RecordingCanvas(float scale = 1.0f) {
         calls.reserve(4096);
@@ -64,7 +64,7 @@ public:
     // A table scale selects its own display class.
     void setScale(float scale) { backing.setSystemScale(scale); }
 
-    void drawBitmap(const IBitmap& bitmap, const Rect& destRect, const Point& sourcePoint,
+    void drawBitmap(const gui::IBitmap& bitmap, const gui::Rect& destRect, const gui::Point& sourcePoint,
                     int alpha) override {
         Call c;
         c.op = Op::kBitmap;
@@ -74,8 +74,9 @@ public:
         c.alpha = alpha;
         calls.push_back(c);
     }
-    void drawBitmapMasked(const IBitmap& bitmap, const Rect& destRect, const Point& sourcePoint,
-                          const IBitmap&, const Point& maskPoint, int alpha) override {
+    void drawBitmapMasked(const gui::IBitmap& bitmap, const gui::Rect& destRect,
+                          const gui::Point& sourcePoint, const gui::IBitmap&, const gui::Point& maskPoint,
+                          int alpha) override {
         Call c;
         c.op = Op::kBitmapMasked;
         c.object = &bitmap;
@@ -85,8 +86,8 @@ public:
         c.alpha = alpha;
         calls.push_back(c);
     }
-    void drawCurve(const CurveStyle& style, const Rect& clipRect, const Rect& destRect, const Point& offset,
-                   Orientation orientation, int alpha) override {
+    void drawCurve(const gui::CurveStyle& style, const gui::Rect& clipRect, const gui::Rect& destRect,
+                   const gui::Point& offset, gui::Orientation orientation, int alpha) override {
         Call c;
         c.op = Op::kCurve;
         c.object = &style;
@@ -100,8 +101,9 @@ public:
         c.start = style.layers[0].lineWidth;
         calls.push_back(c);
     }
-    void drawColorized(int mode, const ICurve& curve, const Rect& clipRect, const Rect& destRect,
-                       const Point& offset, Color colorA, Color colorB, float parameter) override {
+    void drawColorized(int mode, const gui::ICurve& curve, const gui::Rect& clipRect,
+                       const gui::Rect& destRect, const gui::Point& offset, gui::Color colorA,
+                       gui::Color colorB, float parameter) override {
         Call c;
         c.op = Op::kColorized;
         c.object = &curve;
@@ -114,8 +116,8 @@ public:
         c.start = parameter;
         calls.push_back(c);
     }
-    void fillGradient(const IGradient& gradient, const Rect& rect, Direction direction, float start,
-                      float end, int alpha) override {
+    void fillGradient(const gui::IGradient& gradient, const gui::Rect& rect, gui::Direction direction,
+                      float start, float end, int alpha) override {
         Call c;
         c.op = Op::kGradient;
         c.object = &gradient;
@@ -126,7 +128,8 @@ public:
         c.alpha = alpha;
         calls.push_back(c);
     }
-    void drawLine(const Rect& bounds, const Point& from, const Point& to, Color color, float width) override {
+    void drawLine(const gui::Rect& bounds, const gui::Point& from, const gui::Point& to, gui::Color color,
+                  float width) override {
         Call c;
         c.op = Op::kLine;
         c.rect = bounds;
@@ -136,30 +139,30 @@ public:
         c.start = width;
         calls.push_back(c);
     }
-    void fillRect(const Rect& rect, Color color) override {
+    void fillRect(const gui::Rect& rect, gui::Color color) override {
         Call c;
         c.op = Op::kFill;
         c.rect = rect;
         c.color = color;
         calls.push_back(c);
     }
-    DeviceBacking* getDeviceBacking() override { return &backing; }
-    Color getPixel(const Point& point) override {
+    gui::DeviceBacking* getDeviceBacking() override { return &backing; }
+    gui::Color getPixel(const gui::Point& point) override {
         lastPixelRead = point;
         return {};
     }
-    void setPixel(const Point& point, Color color) override {
+    void setPixel(const gui::Point& point, gui::Color color) override {
         Call c;
         c.op = Op::kSetPixel;
         c.point = point;
         c.color = color;
         calls.push_back(c);
     }
-    void prepare(const Rect&) override {}
+    void prepare(const gui::Rect&) override {}
 
-    DeviceBacking backing;
+    gui::DeviceBacking backing;
     std::vector<Call> calls;
-    Point lastPixelRead;
+    gui::Point lastPixelRead;
 };
 
-} // namespace gui::test
+} // namespace test

@@ -4,7 +4,7 @@
 #include "gui/Control.h"
 #include "gui/RootLockScope.h"
 #include "gui/Timer.h"
-#include "gui/headless/PosixInterface.h"
+#include "gui/headless/HeadlessInterface.h"
 #include "gui/tests/Watchdog.h"
 
 #include <gtest/gtest.h>
@@ -26,7 +26,7 @@
 namespace gui {
 namespace {
 
-using headless::PosixInterface;
+using headless::HeadlessInterface;
 using StopRequest = RenderLoop::StopRequest;
 
 enum class Kind { kCurrent, kNotCurrent, kTick, kDraw, kSleep, kWait, kSwap, kEnd, kLost };
@@ -149,7 +149,7 @@ class FakeClient : public RenderLoop::Client {
 public:
     static constexpr double kDrawCost = 3.0; // ms of the fake clock per frame
 
-    FakeClient(PosixInterface& ui, FakePlatform& platform, Log& log)
+    FakeClient(HeadlessInterface& ui, FakePlatform& platform, Log& log)
         : ui_(ui), platform_(platform), log_(log) {}
 
     bool makeCurrent() override {
@@ -187,7 +187,7 @@ public:
     std::atomic<bool> lostSignal{false};
 
 private:
-    PosixInterface& ui_;
+    HeadlessInterface& ui_;
     FakePlatform& platform_;
     Log& log_;
 };
@@ -242,7 +242,7 @@ protected:
 
     test::Watchdog watchdog{std::chrono::seconds(60)};
     Log log;
-    PosixInterface ui{200.0f, 100.0f};
+    HeadlessInterface ui{200.0f, 100.0f};
     FakePlatform platform;
     FakeClient client;
     Timer frameTimer;

@@ -14,13 +14,13 @@
 #include <string>
 #include <vector>
 
-namespace gui::testing {
+namespace test {
 
 struct SolidImage {
     std::string name; // a resource name; the extension is dropped as lookups do
     int pixelWidth;
     int pixelHeight;
-    Color color; // opaque
+    gui::Color color; // opaque
 };
 
 inline bool registerSolidImages(const std::vector<SolidImage>& images) {
@@ -30,10 +30,10 @@ inline bool registerSolidImages(const std::vector<SolidImage>& images) {
         std::deque<EmbeddedResourceTable> tables;
     };
     static Store store;
-    DeviceBacking backing;
+    gui::DeviceBacking backing;
     std::vector<EmbeddedResource>& entries = store.entries.emplace_back();
     for (const SolidImage& image : images) {
-        Bitmap bitmap(backing);
+        gui::Bitmap bitmap(backing);
         bitmap.resize(image.pixelWidth, image.pixelHeight);
         bitmap.fillRect(bitmap.getRect(), image.color);
         const std::string& name = store.names.emplace_back(toUpperAscii(removeFileExtension(image.name)));
@@ -45,4 +45,4 @@ inline bool registerSolidImages(const std::vector<SolidImage>& images) {
     return registerResourceTable(table);
 }
 
-} // namespace gui::testing
+} // namespace test

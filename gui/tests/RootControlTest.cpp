@@ -1,7 +1,7 @@
 #include "gui/RootControl.h"
 
 #include "gui/RootLockScope.h"
-#include "gui/headless/PosixInterface.h"
+#include "gui/headless/HeadlessInterface.h"
 #include "gui/tests/TestInterface.h"
 
 #include <gtest/gtest.h>
@@ -71,7 +71,7 @@ TEST(RootControl, PendingClickStartsAndStopsTheTimer) {
     EXPECT_EQ(ui.root().log, (std::vector<std::string>{"click timer on", "click timer off"}));
 }
 
-using headless::PosixInterface;
+using headless::HeadlessInterface;
 
 std::string format(const Point& p) {
     std::ostringstream out;
@@ -97,7 +97,7 @@ public:
     }
     bool gesture(int kind, int phase, const Point& point, int modifiers, const Point& first,
                  const Point& second, float factor) override {
-        const auto* pui = static_cast<PosixInterface*>(&userInterface());
+        const auto* pui = static_cast<HeadlessInterface*>(&userInterface());
         log_.push_back("gesture " + std::to_string(phase) + " at " + format(point) + " t" +
                        std::to_string(pui->time()));
         if (phase == 1 && declineChanges > 0) {
@@ -129,7 +129,7 @@ TEST(RootControl, LeftPressWithExactlyBit128IsARightPress) {
     };
     for (const Case& c : {Case{128, 1, 0}, Case{128 | 8, 1, 8}, Case{128 | 4, 0, 132}, Case{128 | 1, 0, 129},
                           Case{0, 0, 0}}) {
-        PosixInterface ui;
+        HeadlessInterface ui;
         std::vector<std::string> log;
         new InputProbe(ui, log);
         ui.mouseDown(0, Point(110, 60), c.modifiers);
@@ -155,7 +155,7 @@ TEST(RootControl, WheelOffersClampedSpeedAndRawDistance) {
         {{0, 0}, {0, 250}, false, {"secondary 1 250,0"}},
     };
     for (const Case& c : cases) {
-        PosixInterface ui;
+        HeadlessInterface ui;
         std::vector<std::string> log;
         new InputProbe(ui, log);
         EXPECT_EQ(ui.mouseWheel(Point(150, 80), 0, c.speed, c.distance, 1.0f), c.handled);
@@ -167,7 +167,7 @@ TEST(RootControl, WheelOffersClampedSpeedAndRawDistance) {
 }
 
 TEST(RootControl, WheelMessagesFormGesturesThatEndAfter500Milliseconds) {
-    PosixInterface ui;
+    HeadlessInterface ui;
     std::vector<std::string> log;
     new InputProbe(ui, log);
     const Point speed(0, 0.1f), distance(0, 10);
@@ -186,7 +186,7 @@ TEST(RootControl, WheelMessagesFormGesturesThatEndAfter500Milliseconds) {
 }
 
 TEST(RootControl, DeclinedChangeInARunningGestureStillEndsIt) {
-    PosixInterface ui;
+    HeadlessInterface ui;
     std::vector<std::string> log;
     auto* probe = new InputProbe(ui, log);
     const Point speed(0, 0.1f), distance(0, 10);
@@ -201,7 +201,7 @@ TEST(RootControl, DeclinedChangeInARunningGestureStillEndsIt) {
 }
 
 TEST(RootControl, ReleaseEndsTheGestureAtOnce) {
-    PosixInterface ui;
+    HeadlessInterface ui;
     std::vector<std::string> log;
     new InputProbe(ui, log);
     ui.mouseWheel(Point(150, 80), 0, Point(0, 0.1f), Point(0, 10), 1.0f);
@@ -231,7 +231,7 @@ TEST(RootControl, PendingClickFiresOnTimerMoveOrPressAndADoubleClickDropsIt) {
     };
     for (const Case& c : {Case{Then::kWait, 1}, Case{Then::kMoveFar, 1}, Case{Then::kMoveNear, 0},
                           Case{Then::kPress, 1}, Case{Then::kDoubleClick, 0}}) {
-        PosixInterface ui;
+        HeadlessInterface ui;
         std::vector<std::string> log;
         auto* probe = new InputProbe(ui, log);
         ClickCounter counter(*probe);
@@ -263,7 +263,7 @@ TEST(RootControl, PendingClickFiresOnTimerMoveOrPressAndADoubleClickDropsIt) {
 }
 
 TEST(RootControl, PaintsOnlyTheDirtyAreaAndNothingWhenItIsEmpty) {
-    PosixInterface ui(40, 30);
+    HeadlessInterface ui(40, 30);
     ui.paint();
     EXPECT_EQ(ui.backBuffer().pixelAt(5, 5), Color(192, 192, 192, 255));
     EXPECT_TRUE(ui.root().getDirtyRect().isEmpty());
@@ -296,7 +296,7 @@ bool lockableWithoutBlocking(RootControl& root) {
 }
 
 TEST(RootControl, ReleasedLockLetsOthersInAndComesBackAtItsDepth) {
-    PosixInterface ui;
+    HeadlessInterface ui;
     RootControl& root = ui.root();
     std::vector<std::string> log;
     auto* probe = new InputProbe(ui, log);
@@ -361,19 +361,19 @@ TEST(RootControl, LockRecordsItsHolderAndCount) {
 }
 
 TEST(RootControl, ScopeLeavesADeadRootAlone) {
-    auto ui = std::make_unique<PosixInterface>();
+    auto ui = std::make_unique<HeadlessInterface>();
     std::vector<std::string> log;
     auto* probe = new InputProbe(*ui, log);
     RootControl::LivenessToken token = ui->root().liveness();
     probe->pressEvent.addHandler(NotifyEvent::bind([&] { ui.reset(); }));
-    PosixInterface* raw = ui.get();
+    HeadlessInterface* raw = ui.get();
     raw->mouseDown(0, Point(110, 60)); // the host closes the editor inside the message
     EXPECT_FALSE(token->alive);
 }
 
-class FullScreenRoot : public headless::PosixRootControl {
+class FullScreenRoot : public headless::HeadlessRootControl {
 public:
-    FullScreenRoot(UserInterface& ui, std::vector<std::string>& log) : PosixRootControl(ui), log_(log) {}
+    FullScreenRoot(UserInterface& ui, std::vector<std::string>& log) : HeadlessRootControl(ui), log_(log) {}
     void enterFullScreen() override { record("enter"); }
     void leaveFullScreen() override { record("leave"); }
 
@@ -386,7 +386,7 @@ private:
 };
 
 TEST(RootControl, FullScreenSwitchPausesAndUsesTheSecondScaleTable) {
-    PosixInterface ui;
+    HeadlessInterface ui;
     std::vector<std::string> log;
     FullScreenRoot root(ui, log);
     root.fullScreenSwitchedEvent.addHandler(NotifyEvent::bind([&] { log.push_back("switched"); }));

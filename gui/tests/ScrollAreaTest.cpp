@@ -4,7 +4,7 @@
 #include "gui/ControlBar.h"
 #include "gui/FlexibleInfo.h"
 #include "gui/Timer.h"
-#include "gui/headless/PosixInterface.h"
+#include "gui/headless/HeadlessInterface.h"
 
 #include <gtest/gtest.h>
 
@@ -15,12 +15,12 @@
 namespace gui {
 namespace {
 
-using headless::PosixInterface;
+using headless::HeadlessInterface;
 
 // A headless window with a 100 x 50 scroll area at its origin. The
 // animator (when made) is ticked by hand on the window's clock.
 struct Rig {
-    PosixInterface ui{400.0f, 300.0f, 1000};
+    HeadlessInterface ui{400.0f, 300.0f, 1000};
     RootControl& root = ui.root();
     std::unique_ptr<Animator> animator;
     ScrollArea* area = nullptr;

@@ -4,7 +4,7 @@
 #include "gui/Bitmap.h"
 #include "gui/Canvas.h"
 #include "gui/ScrollArea.h"
-#include "gui/headless/PosixInterface.h"
+#include "gui/headless/HeadlessInterface.h"
 
 #include <gtest/gtest.h>
 
@@ -14,14 +14,14 @@
 namespace gui {
 namespace {
 
-using headless::PosixInterface;
+using headless::HeadlessInterface;
 using Dir = ScrollButton::ScrollDirection;
 
 // A 200 x 40 area over 1000 units of content, a backward button at its left
 // end and a forward one at its right end (20 wide), and an animator that
 // the tests tick by hand every 16 ms.
 struct Rig {
-    PosixInterface ui{400.0f, 300.0f, 1000};
+    HeadlessInterface ui{400.0f, 300.0f, 1000};
     RootControl& root = ui.root();
     std::unique_ptr<Animator> animator = std::make_unique<Animator>(ui, [this] { return ui.time(); });
     ScrollArea* area = new ScrollArea(ui);

@@ -5,7 +5,7 @@
 #include "gui/Canvas.h"
 #include "gui/ScrollArea.h"
 #include "gui/ScrollButton.h"
-#include "gui/headless/PosixInterface.h"
+#include "gui/headless/HeadlessInterface.h"
 
 #include <gtest/gtest.h>
 
@@ -14,12 +14,12 @@
 namespace gui {
 namespace {
 
-using headless::PosixInterface;
+using headless::HeadlessInterface;
 
 // A 200 x 40 strip whose buttons are 20 wide (from their styles), over
 // content of the given width.
 struct Rig {
-    PosixInterface ui{400.0f, 300.0f, 1000};
+    HeadlessInterface ui{400.0f, 300.0f, 1000};
     Button::Style style{ui};
     ScrollStrip* strip = nullptr;
     Control* block = nullptr;

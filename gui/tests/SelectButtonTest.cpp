@@ -3,9 +3,11 @@
 #include "gui/Modifiers.h"
 #include "gui/PopupMenu.h"
 #include "gui/Text.h"
+#include "gui/headless/HeadlessPlatformDelegate.h"
+#include "gui/headless/HeadlessPopupMenu.h"
 #include "gui/headless/ModalResponder.h"
-#include "gui/headless/PosixPlatformDelegate.h"
-#include "gui/headless/PosixPopupMenu.h"
+#include "gui/headless/HeadlessPlatformDelegate.h"
+#include "gui/headless/HeadlessPopupMenu.h"
 #include "gui/tests/GestureRecorder.h"
 #include "gui/tests/TestInterface.h"
 
@@ -27,17 +29,17 @@ using headless::ModalResponder;
 using test::joined;
 
 // The headless pop-up, remembering where it was shown.
-struct RecordingPopup : headless::PosixPopupMenu {
-    using PosixPopupMenu::PosixPopupMenu;
+struct RecordingPopup : headless::HeadlessPopupMenu {
+    using HeadlessPopupMenu::HeadlessPopupMenu;
     void show(const Point& point) override {
         shownAt.push_back(point);
-        PosixPopupMenu::show(point);
+        HeadlessPopupMenu::show(point);
     }
     std::vector<Point> shownAt;
 };
 
-struct Delegate : headless::PosixPlatformDelegate {
-    explicit Delegate(UserInterface& ui) : PosixPlatformDelegate(ui), ui_(ui) {}
+struct Delegate : headless::HeadlessPlatformDelegate {
+    explicit Delegate(UserInterface& ui) : HeadlessPlatformDelegate(ui), ui_(ui) {}
     PopupMenu* createPopupMenu() override {
         last = new RecordingPopup(ui_);
         return last;

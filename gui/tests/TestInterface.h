@@ -14,22 +14,22 @@
 #include <utility>
 #include <vector>
 
-namespace gui::test {
+namespace test {
 
-class TestRoot : public RootControl {
+class TestRoot : public gui::RootControl {
 public:
-    using RootControl::RootControl;
+    using gui::RootControl::RootControl;
     void startSingleClickTimer() override { log.push_back("click timer on"); }
     void stopSingleClickTimer() override { log.push_back("click timer off"); }
     void endGesture() override { log.push_back("end gesture"); }
     std::vector<std::string> log;
 };
 
-class TestInterface : public UserInterface {
+class TestInterface : public gui::UserInterface {
 public:
     // An empty clock means the platform's millisecond clock.
     explicit TestInterface(IntervalTimer::Clock clock = {})
-        : UserInterface(std::move(clock)), root_(new TestRoot(*this)) {}
+        : gui::UserInterface(std::move(clock)), root_(new TestRoot(*this)) {}
     ~TestInterface() override {
         beginDestruction();
         for (TestTimer* timer : std::vector<TestTimer*>(timers)) {
@@ -40,12 +40,12 @@ public:
         delete root_;
     }
 
-    RootControl* rootControl() override { return root_; }
+    gui::RootControl* rootControl() override { return root_; }
     void* nativeWindow() override { return nullptr; }
     bool isActive() override { return true; }
 
-    // Timers that tests fire by hand (Timer::tick); those still alive go with the interface.
-    class TestTimer : public Timer {
+    // Timers that tests fire by hand (gui::Timer::tick); those still alive go with the interface.
+    class TestTimer : public gui::Timer {
     public:
         explicit TestTimer(TestInterface& owner) : owner_(&owner) { owner.timers.push_back(this); }
         ~TestTimer() override {
@@ -54,23 +54,23 @@ public:
         }
         TestInterface* owner_;
     };
-    Timer* createTimer() override { return new TestTimer(*this); }
+    gui::Timer* createTimer() override { return new TestTimer(*this); }
     std::vector<TestTimer*> timers;
     TestRoot& root() { return *root_; }
 
     void setHelpHint(const std::string& text) override { hints.push_back(text); }
     void setTouchHoldTimer(bool running) override { touchTimer.push_back(running); }
-    void removePostedMessages(MessageTarget* target) override {
+    void removePostedMessages(gui::MessageTarget* target) override {
         droppedMessages.push_back(target);
-        UserInterface::removePostedMessages(target);
+        gui::UserInterface::removePostedMessages(target);
     }
 
     std::vector<std::string> hints;
     std::vector<bool> touchTimer;
-    std::vector<MessageTarget*> droppedMessages;
+    std::vector<gui::MessageTarget*> droppedMessages;
 
 private:
     TestRoot* root_;
 };
 
-} // namespace gui::test
+} // namespace test

@@ -1,8 +1,8 @@
 #include "gui/TextEditor.h"
 
 #include "gui/Text.h"
-#include "gui/headless/PosixInterface.h"
-#include "gui/headless/PosixTextEditor.h"
+#include "gui/headless/HeadlessInterface.h"
+#include "gui/headless/HeadlessTextEditor.h"
 
 #include <gtest/gtest.h>
 
@@ -15,14 +15,14 @@
 namespace gui {
 namespace {
 
-using headless::PosixInterface;
-using headless::PosixTextEditor;
+using headless::HeadlessInterface;
+using headless::HeadlessTextEditor;
 using Key = TextEditor::EditorKey;
 
 class EditorTest : public ::testing::Test {
 protected:
     EditorTest()
-        : editor_(static_cast<PosixTextEditor*>(ui_.platformDelegate().createTextEditor())),
+        : editor_(static_cast<HeadlessTextEditor*>(ui_.platformDelegate().createTextEditor())),
           editor(*editor_) {
         editor.text().text.setValue("1.5");
         editor.rectangle.setValue(Rect(10, 10, 80, 30));
@@ -32,9 +32,9 @@ protected:
     }
 
     std::vector<std::string> log; // outlives the editor, whose closing it hears
-    PosixInterface ui_;
-    std::unique_ptr<PosixTextEditor> editor_;
-    PosixTextEditor& editor;
+    HeadlessInterface ui_;
+    std::unique_ptr<HeadlessTextEditor> editor_;
+    HeadlessTextEditor& editor;
 };
 
 TEST_F(EditorTest, OpensOnlyOnceAndOnlyOnTheGuiThread) {

@@ -3,7 +3,7 @@
 #include "gui/Control.h"
 #include "gui/InterfaceTimer.h"
 #include "gui/RootLockScope.h"
-#include "gui/headless/PosixInterface.h"
+#include "gui/headless/HeadlessInterface.h"
 #include "gui/tests/TestInterface.h"
 
 #include <gtest/gtest.h>
@@ -59,7 +59,7 @@ TEST(UserInterface, DuringDestructionEntriesAreOnlyNulled) {
     EXPECT_EQ(std::count(after.begin(), after.end(), nullptr), 1);
 }
 
-using headless::PosixInterface;
+using headless::HeadlessInterface;
 
 class HintLog : public MessageChannel::Listener {
 public:
@@ -68,7 +68,7 @@ public:
 };
 
 TEST(UserInterface, HelpHintsWaitThenFollowAtOnceAndHide) {
-    PosixInterface ui;
+    HeadlessInterface ui;
     HintLog log;
     ui.messageChannel().addListener(&log);
     ui.setHelpHint("");
@@ -106,7 +106,7 @@ public:
 };
 
 TEST(UserInterface, TouchHeldForItsIntervalDoubleClicksTheEventTarget) {
-    PosixInterface ui;
+    HeadlessInterface ui;
     auto* probe = new DoubleClickProbe(ui);
     probe->setBoundsXYWH(10, 10, 50, 50);
     probe->parent.setValue(&ui.root());
@@ -128,7 +128,7 @@ TEST(UserInterface, TouchHeldForItsIntervalDoubleClicksTheEventTarget) {
 
 TEST(UserInterface, TouchMovedBeyondFourUnitsMakesNoDoubleClick) {
     for (const auto& [distance, clicks] : {std::pair{4.0f, 1u}, std::pair{4.01f, 0u}}) {
-        PosixInterface ui;
+        HeadlessInterface ui;
         auto* probe = new DoubleClickProbe(ui);
         probe->setBoundsXYWH(10, 10, 50, 50);
         probe->parent.setValue(&ui.root());
@@ -143,7 +143,7 @@ TEST(UserInterface, TouchMovedBeyondFourUnitsMakesNoDoubleClick) {
 }
 
 TEST(UserInterface, ScaleEventsOnlyForARealChange) {
-    PosixInterface ui;
+    HeadlessInterface ui;
     int events = 0;
     ui.scaleChangedEvent.addHandler(NotifyEvent::bind([&] { ++events; }));
     struct Case {
@@ -159,7 +159,7 @@ TEST(UserInterface, ScaleEventsOnlyForARealChange) {
 }
 
 TEST(UserInterface, ModifierNamesOnlyForSingleBits) {
-    PosixInterface ui;
+    HeadlessInterface ui;
     const std::pair<int, const char*> cases[] = {{4, "Ctrl"}, {1, "Shift"}, {2, "Alt"},
                                                  {3, ""},     {0, ""},      {8, ""}};
     for (const auto& [mask, name] : cases)
@@ -167,7 +167,7 @@ TEST(UserInterface, ModifierNamesOnlyForSingleBits) {
 }
 
 TEST(UserInterface, TimersTickInTimeOrderAndStopWhenDeleted) {
-    PosixInterface ui;
+    HeadlessInterface ui;
     std::vector<std::string> log;
     std::unique_ptr<Timer> fast(ui.createTimer()), slow(ui.createTimer());
     auto* fastTimer = static_cast<InterfaceTimer*>(fast.get());
@@ -197,7 +197,7 @@ TEST(UserInterface, TimersTickInTimeOrderAndStopWhenDeleted) {
 }
 
 TEST(UserInterface, TimerChangedOnAnotherThreadStartsOnTheGuiThread) {
-    PosixInterface ui;
+    HeadlessInterface ui;
     std::unique_ptr<Timer> timer(ui.createTimer());
     auto* interfaceTimer = static_cast<InterfaceTimer*>(timer.get());
     int ticks = 0;
@@ -212,7 +212,7 @@ TEST(UserInterface, TimerChangedOnAnotherThreadStartsOnTheGuiThread) {
 }
 
 TEST(UserInterface, FrameTimersFireBoundHandlerThenListenersAndSkipRemovedOnes) {
-    PosixInterface ui;
+    HeadlessInterface ui;
     ui.accelerated.setValue(true);
     std::vector<std::string> log;
     std::unique_ptr<Timer> a(ui.createTimer()), b(ui.createTimer());
@@ -242,7 +242,7 @@ TEST(UserInterface, FrameTimersFireBoundHandlerThenListenersAndSkipRemovedOnes) 
 }
 
 TEST(UserInterface, RecreatedWindowRestartsRunningTimers) {
-    PosixInterface ui;
+    HeadlessInterface ui;
     std::unique_ptr<Timer> timer(ui.createTimer());
     const int id = static_cast<InterfaceTimer*>(timer.get())->id();
     timer->interval.setValue(40);
@@ -253,7 +253,7 @@ TEST(UserInterface, RecreatedWindowRestartsRunningTimers) {
 }
 
 TEST(UserInterface, BackgroundIsRedrawnAtTheRootsSize) {
-    PosixInterface ui(120, 80);
+    HeadlessInterface ui(120, 80);
     ui.loadBackgroundBitmap("ModelPlain");
     EXPECT_EQ(ui.backgroundBitmap().getRect(), Rect(0, 0, 120, 80));
     ui.paint(); // the root draws it over its whole area
@@ -261,7 +261,7 @@ TEST(UserInterface, BackgroundIsRedrawnAtTheRootsSize) {
 }
 
 TEST(UserInterface, TickFiresAfterBothListsAndNotAfterDestruction) {
-    auto ui = std::make_unique<PosixInterface>();
+    auto ui = std::make_unique<HeadlessInterface>();
     std::vector<std::string> log;
     class Poster : public Control {
     public:

@@ -11,7 +11,7 @@
 #include <mutex>
 #include <thread>
 
-namespace gui::test {
+namespace test {
 
 class Watchdog {
 public:
@@ -43,4 +43,4 @@ private:
     std::thread thread_;
 };
 
-} // namespace gui::test
+} // namespace test

@@ -3,7 +3,7 @@
 #include "gui/Bitmap.h"
 #include "gui/Modifiers.h"
 #include "gui/Text.h"
-#include "gui/headless/PosixTextEditor.h"
+#include "gui/headless/HeadlessTextEditor.h"
 #include "modulation_editor/tests/ModulationEditorRig.h"
 #include "plugin/GenericPluginSnapshots.h"
 
@@ -16,7 +16,7 @@
 
 namespace {
 
-using gui::headless::PosixTextEditor;
+using gui::headless::HeadlessTextEditor;
 using EditorKey = gui::TextEditor::EditorKey;
 
 class FloatValueLabelTest : public test::ModulationEditorTest {
@@ -192,7 +192,7 @@ TEST_F(FloatValueLabelTest, TypedTextIsOneGestureAndOneUndoStep) {
         const int32_t undo = model->getUndoHistory()->getUndoCount();
         ui->mouseDown(0, {120, 105}, gui::kLeftButton | gui::kDoubleClick);
         ui->mouseUp(0, {120, 105});
-        auto* typing = static_cast<PosixTextEditor*>(label->editor());
+        auto* typing = static_cast<HeadlessTextEditor*>(label->editor());
         ASSERT_NE(typing, nullptr);
         ASSERT_TRUE(typing->isNativeOpen()) << c.typed;
         EXPECT_EQ(typing->nativeText(), "0.00 dB");
@@ -258,7 +258,7 @@ TEST_F(FloatValueLabelTest, ValuesAreTheParametersPlainValues) {
         time->refresh();
         ui->mouseDown(0, {220, 105}, gui::kLeftButton | gui::kDoubleClick);
         ui->mouseUp(0, {220, 105});
-        auto* typing = static_cast<PosixTextEditor*>(time->editor());
+        auto* typing = static_cast<HeadlessTextEditor*>(time->editor());
         ASSERT_NE(typing, nullptr);
         EXPECT_EQ(typing->nativeText(), "350.0 ms");
         typing->type(c.typed);

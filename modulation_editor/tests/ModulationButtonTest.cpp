@@ -2,7 +2,7 @@
 
 #include "gui/Modifiers.h"
 #include "gui/Timer.h"
-#include "gui/headless/PosixInterface.h"
+#include "gui/headless/HeadlessInterface.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,7 @@ namespace {
 class ModulationButtonTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ui = std::make_unique<gui::headless::PosixInterface>(200.0f, 100.0f, 1000);
+        ui = std::make_unique<gui::headless::HeadlessInterface>(200.0f, 100.0f, 1000);
         button = new ModulationButton(*ui, nullptr);
         button->setBoundsXYWH(10, 10, 40, 20);
         button->parent.setValue(&ui->root());
@@ -22,7 +22,7 @@ protected:
     void press() { ui->mouseDown(0, {20, 20}, gui::kLeftButton); }
     void release(gui::Point at = {20, 20}) { ui->mouseUp(0, at); }
 
-    std::unique_ptr<gui::headless::PosixInterface> ui;
+    std::unique_ptr<gui::headless::HeadlessInterface> ui;
     ModulationButton* button = nullptr;
     int ticks = 0;
 };

@@ -1,14 +1,14 @@
 #include "modulation_editor/ModulationDragObject.h"
 
 #include "gui/Control.h"
-#include "gui/headless/PosixInterface.h"
+#include "gui/headless/HeadlessInterface.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
 TEST(ModulationDragObjectTest, CarriesItsSourceAndStageAndCollectsDropTargets) {
-    gui::headless::PosixInterface ui(200.0f, 100.0f, 1000);
+    gui::headless::HeadlessInterface ui(200.0f, 100.0f, 1000);
     gui::DragStage stage(ui);
     ModulationDragObject object(&stage, 17u);
     EXPECT_EQ(object.sourceIndex(), 17u);

@@ -29,7 +29,7 @@ const gui::Color kActiveColor(100, 200, 100, 255);
 class ModulationIndicatorManagerTest : public test::ModulationEditorTest {
 protected:
     void SetUp() override {
-        static const bool registered = gui::testing::registerSolidImages({
+        static const bool registered = test::registerSolidImages({
             {"ModulationIndicatorNormal.png", 8, 6, kNormalColor},
             {"ModulationIndicatorActive.png", 8, 6, kActiveColor},
         });

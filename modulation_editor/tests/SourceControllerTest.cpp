@@ -296,7 +296,7 @@ TEST_F(SourceControllerTest, TheButtonContainerFollowsTheVisiblePanels) {
 // buttons change.
 TEST_F(SourceControllerTest, TheButtonContainerDrawsItsShadowAroundItsButtons) {
     static const bool registered =
-        gui::testing::registerSolidImages({{"TestButtonShadow.png", 8, 30, gui::Color(10, 20, 30, 255)}});
+        test::registerSolidImages({{"TestButtonShadow.png", 8, 30, gui::Color(10, 20, 30, 255)}});
     ASSERT_TRUE(registered);
     PlainController made(*editor, *model, ui->root());
     SourceController* plain = made.controller;
@@ -335,7 +335,7 @@ TEST_F(SourceControllerTest, TheButtonContainerDrawsItsShadowAroundItsButtons) {
 // thick as its bitmaps and at half opacity without a pressed bitmap; a
 // second set replaces the first.
 TEST_F(SourceControllerTest, BarBitmapsMakeTheScrollBarButton) {
-    static const bool registered = gui::testing::registerSolidImages({
+    static const bool registered = test::registerSolidImages({
         {"TestThumbNormal.png", 12, 6, gui::Color(200, 0, 0, 255)},
         {"TestThumbActive.png", 12, 6, gui::Color(0, 200, 0, 255)},
         {"TestThumbDown.png", 12, 6, gui::Color(0, 0, 200, 255)},

@@ -104,7 +104,7 @@ TEST_F(SourceSelectionBarTest, SourceButtonsTakeTheirFacesHeightAndANameThatFits
 // the bar's left end, centred vertically.
 TEST_F(SourceSelectionBarTest, EdgeShapesFrameTheMapAndTheIconStandsAtTheLeft) {
     static const bool registered =
-        gui::testing::registerSolidImages({{"TestSourceBarIcon.png", 8, 6, gui::Color(1, 2, 3, 255)}});
+        test::registerSolidImages({{"TestSourceBarIcon.png", 8, 6, gui::Color(1, 2, 3, 255)}});
     ASSERT_TRUE(registered);
     setActive(model->xlfos, 3);
     bar().color.setValue(gui::Color(40, 50, 60, 255));

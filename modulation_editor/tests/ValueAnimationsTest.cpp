@@ -2,7 +2,7 @@
 
 #include "gui/Animator.h"
 #include "gui/Control.h"
-#include "gui/headless/PosixInterface.h"
+#include "gui/headless/HeadlessInterface.h"
 
 #include <gtest/gtest.h>
 
@@ -22,7 +22,7 @@ public:
 class ValueAnimationsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ui = std::make_unique<gui::headless::PosixInterface>(400.0f, 200.0f, 1000);
+        ui = std::make_unique<gui::headless::HeadlessInterface>(400.0f, 200.0f, 1000);
         animator = std::make_unique<gui::Animator>(*ui, ui->clock());
         animator->rate.setValue(100); // a step every 10 ms
         animator->running.setValue(true);
@@ -36,7 +36,7 @@ protected:
         ui.reset();
     }
 
-    std::unique_ptr<gui::headless::PosixInterface> ui;
+    std::unique_ptr<gui::headless::HeadlessInterface> ui;
     std::unique_ptr<gui::Animator> animator;
     CountingControl* control = nullptr;
 };

@@ -11,8 +11,8 @@
 #include "editor/tests/TestEditorModel.h"
 #include "effect/VarnelPlugin.h"
 #include "gui/Control.h"
+#include "gui/headless/HeadlessInterface.h"
 #include "gui/headless/ModalResponder.h"
-#include "gui/headless/PosixInterface.h"
 
 #include <memory>
 #include <utility>
@@ -45,7 +45,7 @@ protected:
     void SetUp() override {
         VarnelModelRig::SetUp();
         const auto [width, height] = openingSize();
-        ui = std::make_unique<gui::headless::PosixInterface>(width, height, 1000);
+        ui = std::make_unique<gui::headless::HeadlessInterface>(width, height, 1000);
         editor = std::make_unique<Editor>(*ui, *model);
     }
     void TearDown() override {
@@ -65,7 +65,7 @@ protected:
         return control.toRoot(gui::Point(control.width.getValue() * 0.5f, control.height.getValue() * 0.5f));
     }
 
-    std::unique_ptr<gui::headless::PosixInterface> ui;
+    std::unique_ptr<gui::headless::HeadlessInterface> ui;
     std::unique_ptr<Editor> editor;
 };
 

@@ -24,7 +24,7 @@ protected:
         pad->parent.setValue(&ui->root());
         pad->pointIcon().setSize(10, 10);
         static const bool registered =
-            gui::testing::registerSolidImages({{"XYTestBackground.png", 10, 10, gui::Color(255, 0, 0, 255)}});
+            test::registerSolidImages({{"XYTestBackground.png", 10, 10, gui::Color(255, 0, 0, 255)}});
         ASSERT_TRUE(registered);
         source = std::make_unique<gui::Bitmap>(ui->deviceBacking());
         source->load("XYTestBackground.png");

@@ -47,7 +47,7 @@ float HeadlessClapEditorWindow::smallestMonitorScale() {
 bool HeadlessClapEditorWindow::open(void* parent, int width, int height, const std::string& scaleSettings,
                                     float scale) {
     if (ui_ || !isWindow(parent)) return false;
-    ui_ = std::make_unique<gui::headless::PosixInterface>(1.0f, 1.0f, state_->startTime);
+    ui_ = std::make_unique<gui::headless::HeadlessInterface>(1.0f, 1.0f, state_->startTime);
     gui::DeviceBacking& backing = ui_->deviceBacking();
     const float override = gui::displayOptions().globalScaleOverride;
     gui::RootLockScope scope(ui_->root());
@@ -86,7 +86,7 @@ void HeadlessClapEditorWindow::setSize(int width, int height) {
     const float scale = ui_->deviceBacking().getScale();
     const float w = gui::toLogicalUnits(width, scale);
     const float h = gui::toLogicalUnits(height, scale);
-    gui::headless::PosixRootControl& root = ui_->root();
+    gui::headless::HeadlessRootControl& root = ui_->root();
     if (std::fabs(root.width.getValue() - w) > 0.001f || std::fabs(root.height.getValue() - h) > 0.001f) {
         gui::RootLockScope scope(root);
         root.setSize(w, h);

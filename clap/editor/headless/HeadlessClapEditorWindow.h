@@ -10,7 +10,7 @@
 // Threading: GUI thread.
 
 #include "clap/editor/ClapEditorWindow.h"
-#include "gui/headless/PosixInterface.h"
+#include "gui/headless/HeadlessInterface.h"
 
 #include <cstdint>
 #include <memory>
@@ -39,7 +39,7 @@ public:
         // Stops asked for while the caller held the root's lock (the render
         // thread could not finish a pass then).
         int stopsUnderLock = 0;
-        gui::headless::PosixInterface* userInterface = nullptr;
+        gui::headless::HeadlessInterface* userInterface = nullptr;
 
         // A host window handle, live until closed.
         void* openHostWindow();
@@ -71,6 +71,6 @@ public:
 
 private:
     std::shared_ptr<State> state_;
-    std::unique_ptr<gui::headless::PosixInterface> ui_;
+    std::unique_ptr<gui::headless::HeadlessInterface> ui_;
     float fixedScale_ = 0.0f;
 };

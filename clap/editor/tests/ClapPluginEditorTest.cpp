@@ -415,7 +415,7 @@ TEST_F(EditorHostTest, AHostThatDestroysTheEditorInsideRequestResizeGetsNoFurthe
     ASSERT_TRUE(open());
     hostSide.destroysInResize = true;
     test::clapTestProduct().interfaceWidth = 926;
-    gui::headless::PosixInterface* ui = state->userInterface;
+    gui::headless::HeadlessInterface* ui = state->userInterface;
     productEditor()->applyInterfaceSize();
     EXPECT_EQ(hostSide.resizes.size(), 1u);
     EXPECT_EQ(editor(), nullptr);

@@ -72,7 +72,7 @@ std::string ControlPicture::png() const {
     bitmap.resize(width, height);
     if (bitmap.pixelWidth() == 0) return {};
     std::copy(pixels.begin(), pixels.end(), bitmap.getPixels());
-    return gui::testing::encodeOpaquePng(bitmap);
+    return test::encodeOpaquePng(bitmap);
 }
 
 gui::Color ControlPicture::medianAround(const gui::Rect& area, int band, const gui::Rect& limit) const {

@@ -363,7 +363,7 @@ void IntegrityCheck::checkCaptions() {
     gui::Control& root = walk_.root();
     gui::UserInterface& ui = root.userInterface();
     const float scale = ui.deviceBacking().getScale();
-    gui::test::RecordingCanvas recording(scale);
+    test::RecordingCanvas recording(scale);
     {
         gui::Canvas canvas(&recording);
         canvas.clip.setValue(root.localRect());
@@ -376,8 +376,8 @@ void IntegrityCheck::checkCaptions() {
         int alpha;
     };
     std::map<const void*, Drawn> drawnAt;
-    for (const gui::test::Call& call : recording.calls)
-        if (call.op == gui::test::Op::kBitmap) drawnAt[call.object] = {call.rect, call.point, call.alpha};
+    for (const test::Call& call : recording.calls)
+        if (call.op == test::Op::kBitmap) drawnAt[call.object] = {call.rect, call.point, call.alpha};
     const ControlPicture window = ControlPicture::of(root);
     const float slack = 1.0f / scale + 0.01f;
 

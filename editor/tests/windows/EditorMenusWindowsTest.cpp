@@ -11,7 +11,7 @@
 #include "gui/Button.h"
 #include "gui/PopupMenu.h"
 #include "gui/RootControl.h"
-#include "gui/tests/windows/WindowsTestSupport.h"
+#include "gui/tests/windows/WindowsRig.h"
 #include "gui/windows/WindowsInterface.h"
 #include "gui/windows/WindowsPlatformDelegate.h"
 
@@ -34,7 +34,7 @@ void recordShell(void*, const wchar_t* verb, const wchar_t* file) {
 
 std::function<bool()> pressKeys(std::vector<WPARAM> keys) {
     return [keys] {
-        HWND menu = gui::test::findThreadWindow(L"#32768");
+        HWND menu = test::findThreadWindow(L"#32768");
         if (menu == nullptr) return false;
         for (WPARAM key : keys)
             PostMessageW(menu, WM_KEYDOWN, key, 0);
@@ -68,7 +68,7 @@ protected:
         return value != 0;
     }
 
-    gui::test::TestWindow host;
+    test::TestWindow host;
     std::unique_ptr<test::EditorModel> model;
     std::unique_ptr<gui::WindowsInterface> ui;
     std::unique_ptr<GenericPluginInterface> editor;
@@ -78,7 +78,7 @@ protected:
 TEST_F(EditorMenusWindowsTest, TheHelpMenuFlipsInteractiveHelpInTheRegistry) {
     ASSERT_EQ(help->popupMenu(), editor->helpMenu());
     for (bool expected : {false, true}) {
-        gui::test::ModalCloser closer(pressKeys({VK_DOWN, VK_DOWN, VK_RETURN}));
+        test::ModalCloser closer(pressKeys({VK_DOWN, VK_DOWN, VK_RETURN}));
         editor->helpMenu()->show(gui::Point(5, 5));
         EXPECT_TRUE(closer.finished());
         EXPECT_EQ(interactiveHelp(), expected);
@@ -88,7 +88,7 @@ TEST_F(EditorMenusWindowsTest, TheHelpMenuFlipsInteractiveHelpInTheRegistry) {
 TEST_F(EditorMenusWindowsTest, TheWebSiteOpensThroughTheShellAtTheNextDrain) {
     {
         // Help Topics, Show Interactive Help Hints, then (past the separator) the web site.
-        gui::test::ModalCloser closer(pressKeys({VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}));
+        test::ModalCloser closer(pressKeys({VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}));
         editor->helpMenu()->show(gui::Point(5, 5));
     }
     EXPECT_TRUE(shellCalls().empty());

@@ -13,7 +13,7 @@
 #include "gui/Menu.h"
 #include "gui/PopupMenu.h"
 #include "gui/RootControl.h"
-#include "gui/tests/windows/WindowsTestSupport.h"
+#include "gui/tests/windows/WindowsRig.h"
 #include "gui/windows/WindowsInterface.h"
 
 #include <gtest/gtest.h>
@@ -60,7 +60,7 @@ protected:
         return nullptr;
     }
 
-    const gui::test::TestWindow parent{L"preset host", gui::test::TestWindow::Visibility::kHidden};
+    const test::TestWindow parent{L"preset host", test::TestWindow::Visibility::kHidden};
     std::unique_ptr<EditorModel> model;
     std::unique_ptr<test::RecordingAdapter> adapter;
     std::unique_ptr<gui::WindowsInterface> ui;
@@ -75,7 +75,7 @@ TEST_F(PresetBarWindowsTest, TheOverwriteQuestionCancelThenOk) {
     std::wstring title;
     std::wstring text;
     {
-        gui::test::ModalCloser closer(gui::test::answerDialog(IDCANCEL, &title, [&](HWND box) {
+        test::ModalCloser closer(test::answerDialog(IDCANCEL, &title, [&](HWND box) {
             wchar_t buffer[256] = {};
             GetDlgItemTextW(box, kBoxTextId, buffer, 256);
             text = buffer;
@@ -86,7 +86,7 @@ TEST_F(PresetBarWindowsTest, TheOverwriteQuestionCancelThenOk) {
     EXPECT_EQ(text, L"Are you sure you want to overwrite  'Echo'?");
     EXPECT_EQ(fileText(path("Echo.ztp")), saved);
     {
-        gui::test::ModalCloser closer(gui::test::answerDialog(IDOK));
+        test::ModalCloser closer(test::answerDialog(IDOK));
         editor->presetBar().savePreset();
     }
     EXPECT_NE(fileText(path("Echo.ztp")), saved);
@@ -115,7 +115,7 @@ TEST_F(PresetBarWindowsTest, HostileTextIsAnsweredByTheRealBox) {
     std::wstring title;
     std::wstring text;
     {
-        gui::test::ModalCloser closer(gui::test::answerDialog(IDOK, &title, [&](HWND box) {
+        test::ModalCloser closer(test::answerDialog(IDOK, &title, [&](HWND box) {
             wchar_t buffer[512] = {};
             GetDlgItemTextW(box, kBoxTextId, buffer, 512);
             text = buffer;

@@ -6,7 +6,7 @@
 
 #include "editor/tests/TestEditorModel.h"
 #include "gui/RootControl.h"
-#include "gui/tests/windows/WindowsTestSupport.h"
+#include "gui/tests/windows/WindowsRig.h"
 #include "gui/windows/WindowsInterface.h"
 
 #include <gtest/gtest.h>
@@ -24,7 +24,7 @@ class WindowsEditorTest : public test::PluginTest {};
 TEST_F(WindowsEditorTest, AutomationReachesTheControlAndACloseInMidDragEndsTheGesture) {
     auto model = std::make_unique<EditorModel>(name_);
     test::RecordingAdapter adapter(*model);
-    const gui::test::TestWindow host(L"editor host", gui::test::TestWindow::Visibility::kHidden);
+    const test::TestWindow host(L"editor host", test::TestWindow::Visibility::kHidden);
     ASSERT_NE(host.handle(), nullptr);
     auto ui = std::make_unique<gui::WindowsInterface>(host.handle(), RECT{0, 0, 300, 200}, "", 1.0f);
     auto editor = std::make_unique<GenericPluginInterface>(*ui, *model);
@@ -39,7 +39,7 @@ TEST_F(WindowsEditorTest, AutomationReachesTheControlAndACloseInMidDragEndsTheGe
     EXPECT_EQ(knob->value.getValue(), 24000); // nothing before the drain
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (knob->value.getValue() != 30000 && std::chrono::steady_clock::now() < deadline) {
-        gui::test::pumpMessages();
+        test::pumpMessages();
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     EXPECT_EQ(knob->value.getValue(), 30000);
@@ -49,13 +49,13 @@ TEST_F(WindowsEditorTest, AutomationReachesTheControlAndACloseInMidDragEndsTheGe
     SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(30, 30));
     ASSERT_TRUE(knob->inGesture());
     knob->performGesture(gui::kGestureChange, 250);
-    gui::test::pumpMessages();
+    test::pumpMessages();
     editor.reset();
     EXPECT_EQ(adapter.gestureFaults(), "");
     EXPECT_EQ(adapter.kindsOf(EditorModel::kLevel), "bve");
     EXPECT_EQ(model->getInterface(), nullptr);
     SendMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(30, 30));
-    gui::test::pumpMessages();
+    test::pumpMessages();
     ui.reset();
     EXPECT_EQ(adapter.gestureFaults(), "");
 }

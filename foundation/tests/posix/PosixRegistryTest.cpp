@@ -5,7 +5,7 @@
 #include "foundation/Files.h"
 #include "foundation/Registry.h"
 #include "foundation/StringUtils.h"
-#include "foundation/tests/RegistryTestSupport.h"
+#include "foundation/tests/RegistryFixture.h"
 #include "foundation/tests/TestFiles.h"
 
 #include <functional>

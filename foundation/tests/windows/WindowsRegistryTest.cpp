@@ -2,7 +2,7 @@
 // a terminator or with an odd byte count; the reader must stay inside them.
 
 #include "foundation/Registry.h"
-#include "foundation/tests/RegistryTestSupport.h"
+#include "foundation/tests/RegistryFixture.h"
 #include "foundation/windows/Win32Support.h"
 
 #include <gtest/gtest.h>

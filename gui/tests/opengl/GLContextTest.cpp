@@ -11,8 +11,8 @@
 namespace gui {
 namespace {
 
-using testing::makeCurrentContext;
-using testing::readFrame;
+using test::makeCurrentContext;
+using test::readFrame;
 
 void clearTo(float r, float g, float b) {
     glClearColor(r, g, b, 1.0f);

@@ -13,11 +13,12 @@
 #include <string>
 #include <vector>
 
-namespace gui::testing {
+namespace test {
 
-inline std::unique_ptr<GLContext> makeCurrentContext(int width, int height, GLContext* shareWith = nullptr) {
+inline std::unique_ptr<gui::GLContext> makeCurrentContext(int width, int height,
+                                                          gui::GLContext* shareWith = nullptr) {
     std::string error;
-    auto context = GLContext::createOffscreen(width, height, shareWith, &error);
+    auto context = gui::GLContext::createOffscreen(width, height, shareWith, &error);
     EXPECT_NE(context, nullptr) << "no OpenGL context: " << error;
     if (context == nullptr) return nullptr;
     EXPECT_TRUE(context->makeCurrent()) << "the context cannot be made current";
@@ -51,4 +52,4 @@ inline FrameRgb readFrame(int width, int height) {
     return frame;
 }
 
-} // namespace gui::testing
+} // namespace test

@@ -21,9 +21,9 @@
 namespace gui {
 namespace {
 
-using testing::FrameRgb;
-using testing::makeCurrentContext;
-using testing::readFrame;
+using test::FrameRgb;
+using test::makeCurrentContext;
+using test::readFrame;
 
 // The driver as initialize sees it, replaced by a table entry.
 class ScriptedDriverRenderer : public OpenGLRenderer {

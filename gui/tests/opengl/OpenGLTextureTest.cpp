@@ -19,8 +19,8 @@
 namespace gui {
 namespace {
 
-using testing::makeCurrentContext;
-using testing::readFrame;
+using test::makeCurrentContext;
+using test::readFrame;
 
 constexpr Color kRed(255, 0, 0);
 constexpr Color kGreen(0, 255, 0);

@@ -1,7 +1,7 @@
 #include "gui/windows/AcceleratedWindowsControl.h"
 
 #include "gui/DisplayOptions.h"
-#include "gui/tests/windows/WindowsTestSupport.h"
+#include "gui/tests/windows/WindowsRig.h"
 #include "gui/windows/NativeWindowsControl.h"
 #include "gui/windows/WindowsInterface.h"
 

@@ -2,7 +2,7 @@
 
 #include "gui/Canvas.h"
 #include "gui/InterfaceTimer.h"
-#include "gui/tests/windows/WindowsTestSupport.h"
+#include "gui/tests/windows/WindowsRig.h"
 #include "gui/windows/WindowsInterface.h"
 
 namespace gui {

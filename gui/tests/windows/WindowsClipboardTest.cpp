@@ -1,6 +1,6 @@
 #include "gui/windows/WindowsClipboard.h"
 
-#include "gui/tests/windows/WindowsTestSupport.h"
+#include "gui/tests/windows/WindowsRig.h"
 
 #include <cstring>
 

@@ -6,7 +6,7 @@
 #include "gui/Modifiers.h"
 #include "gui/ValueControl.h"
 #include "gui/tests/GestureRecorder.h"
-#include "gui/tests/windows/WindowsTestSupport.h"
+#include "gui/tests/windows/WindowsRig.h"
 #include "gui/windows/DisplayScale.h"
 #include "gui/windows/UIWindow.h"
 #include "gui/windows/WindowsInterface.h"

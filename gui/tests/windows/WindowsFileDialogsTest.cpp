@@ -1,6 +1,6 @@
 #include "gui/windows/WindowsFileDialogs.h"
 
-#include "gui/tests/windows/WindowsTestSupport.h"
+#include "gui/tests/windows/WindowsRig.h"
 
 #include <objbase.h>
 #include <shlobj.h>

@@ -1,7 +1,7 @@
 #include "gui/windows/WindowsInterface.h"
 
 #include "gui/DisplayOptions.h"
-#include "gui/tests/windows/WindowsTestSupport.h"
+#include "gui/tests/windows/WindowsRig.h"
 #include "gui/windows/DisplayScale.h"
 #include "gui/windows/NativeWindowsControl.h"
 

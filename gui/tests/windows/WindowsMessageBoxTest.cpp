@@ -1,6 +1,6 @@
 #include "gui/windows/WindowsMessageBox.h"
 
-#include "gui/tests/windows/WindowsTestSupport.h"
+#include "gui/tests/windows/WindowsRig.h"
 
 namespace gui {
 namespace {

@@ -2,7 +2,7 @@
 
 #include "gui/FileDialogs.h"
 #include "gui/RootLockScope.h"
-#include "gui/tests/windows/WindowsTestSupport.h"
+#include "gui/tests/windows/WindowsRig.h"
 #include "gui/windows/WindowsBitmap.h"
 #include "gui/windows/WindowsInterface.h"
 #include "gui/windows/WindowsText.h"

@@ -3,7 +3,7 @@
 #include "gui/RootLockScope.h"
 #include "gui/SelectButton.h"
 #include "gui/tests/GestureRecorder.h"
-#include "gui/tests/windows/WindowsTestSupport.h"
+#include "gui/tests/windows/WindowsRig.h"
 #include "gui/windows/WindowsInterface.h"
 
 namespace gui {

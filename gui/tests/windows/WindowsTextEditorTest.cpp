@@ -1,7 +1,7 @@
 #include "gui/windows/WindowsTextEditor.h"
 
 #include "gui/Text.h"
-#include "gui/tests/windows/WindowsTestSupport.h"
+#include "gui/tests/windows/WindowsRig.h"
 #include "gui/windows/WindowsControl.h"
 #include "gui/windows/WindowsInterface.h"
 

@@ -5,7 +5,7 @@
 #include "modulation_editor/ModulationDragStage.h"
 
 #include "gui/RootControl.h"
-#include "gui/tests/windows/WindowsTestSupport.h"
+#include "gui/tests/windows/WindowsRig.h"
 #include "gui/windows/WindowsInterface.h"
 #include "modulation/ModulationMatrixController.h"
 #include "modulation_editor/tests/SourceRig.h"
@@ -34,8 +34,7 @@ class SourceDragWindowsTest : public test::PluginTest {};
 TEST_F(SourceDragWindowsTest, ASourceDraggedOntoAKnobMakesASlot) {
     auto model = std::make_unique<VarnelPlugin>(name_);
     LoggingAdapter adapter(*model);
-    const gui::test::TestWindow host(L"modulation host", gui::test::TestWindow::Visibility::kHidden, 700,
-                                     500);
+    const test::TestWindow host(L"modulation host", test::TestWindow::Visibility::kHidden, 700, 500);
     ASSERT_NE(host.handle(), nullptr);
     auto ui = std::make_unique<gui::WindowsInterface>(host.handle(), RECT{0, 0, 640, 480}, "", 1.0f);
     auto editor = std::make_unique<test::TestModulationInterface>(*ui, *model);
@@ -68,7 +67,7 @@ TEST_F(SourceDragWindowsTest, ASourceDraggedOntoAKnobMakesASlot) {
         SendMessageW(window, WM_MOUSEMOVE, MK_LBUTTON, at(p));
     }
     SendMessageW(window, WM_LBUTTONUP, 0, at(to));
-    gui::test::pumpMessages();
+    test::pumpMessages();
 
     ModulationMatrixController& c = editor->matrixController();
     EXPECT_EQ(editor->slotsInUse(), 1);

@@ -1,6 +1,6 @@
 #include "tools/testhost/ClapModule.h"
 
-#include "tools/testhost/tests/FixtureSupport.h"
+#include "tools/testhost/tests/GainFixtureRig.h"
 
 #include <gtest/gtest.h>
 

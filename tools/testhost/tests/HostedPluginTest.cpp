@@ -1,7 +1,7 @@
 #include "tools/testhost/HostedPlugin.h"
 
 #include "foundation/tests/AllocationCounter.h"
-#include "tools/testhost/tests/FixtureSupport.h"
+#include "tools/testhost/tests/GainFixtureRig.h"
 
 #include <gtest/gtest.h>
 

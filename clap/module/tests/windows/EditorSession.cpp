@@ -129,7 +129,7 @@ bool writePng(const Picture& picture, const std::string& path) {
     bitmap.resize(picture.width, picture.height);
     std::copy(picture.pixels.begin(), picture.pixels.end(), bitmap.getPixels());
     std::ofstream file(path, std::ios::binary);
-    file << gui::testing::encodeOpaquePng(bitmap);
+    file << test::encodeOpaquePng(bitmap);
     return file.good();
 }
 
@@ -166,9 +166,9 @@ ClapModule& EditorSession::module() {
     return *loaded;
 }
 
-EditorSession::EditorSession() : EditorSession(module(), gui::test::TestWindow::Visibility::kShown) {}
+EditorSession::EditorSession() : EditorSession(module(), test::TestWindow::Visibility::kShown) {}
 
-EditorSession::EditorSession(ClapModule& module, gui::test::TestWindow::Visibility visibility)
+EditorSession::EditorSession(ClapModule& module, test::TestWindow::Visibility visibility)
     : window_(L"Varnel host", visibility) {
     const clap_plugin_factory_t* factory = module.pluginFactory();
     plugin_ = std::make_unique<HostedPlugin>(host_, factory, factory->get_plugin_descriptor(factory, 0)->id);
@@ -242,13 +242,13 @@ bool EditorSession::open(double scale) {
 void EditorSession::close() {
     if (gui_ != nullptr && child_ != nullptr) gui_->destroy(plugin_->plugin());
     child_ = nullptr;
-    gui::test::pumpMessages();
+    test::pumpMessages();
 }
 
 void EditorSession::pump(int milliseconds) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
     do {
-        gui::test::pumpMessages();
+        test::pumpMessages();
         plugin_->pumpMainThread();
         Sleep(5);
     } while (std::chrono::steady_clock::now() < end);
@@ -262,7 +262,7 @@ Picture EditorSession::picture() {
     GetClientRect(child_, &client);
     result.width = client.right;
     result.height = client.bottom;
-    result.pixels = gui::test::readPixels(result.width, result.height, [this, &result](HDC dc) {
+    result.pixels = test::readPixels(result.width, result.height, [this, &result](HDC dc) {
         HDC window = GetDC(child_);
         BitBlt(dc, 0, 0, result.width, result.height, window, 0, 0, SRCCOPY);
         ReleaseDC(child_, window);

@@ -11,7 +11,7 @@
 // the software root paints through GDI.
 
 #include "clap/ClapAbi.h"
-#include "gui/tests/windows/WindowsTestSupport.h"
+#include "gui/tests/windows/WindowsRig.h"
 #include "tools/testhost/ClapModule.h"
 #include "tools/testhost/HostedPlugin.h"
 #include "tools/testhost/TestHost.h"
@@ -72,7 +72,7 @@ public:
     EditorSession();
     // An instance of the module's plug-in; with kHidden its host window
     // stays hidden (an editor that is driven but never looked at).
-    EditorSession(ClapModule& module, gui::test::TestWindow::Visibility visibility);
+    EditorSession(ClapModule& module, test::TestWindow::Visibility visibility);
     ~EditorSession();
     EditorSession(const EditorSession&) = delete;
     EditorSession& operator=(const EditorSession&) = delete;
@@ -116,7 +116,7 @@ private:
     TestHost host_;
     std::unique_ptr<HostedPlugin> plugin_;
     const clap_plugin_gui_t* gui_ = nullptr;
-    gui::test::TestWindow window_;
+    test::TestWindow window_;
     HWND child_ = nullptr;
 };
 

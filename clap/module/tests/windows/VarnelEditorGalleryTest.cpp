@@ -75,7 +75,7 @@ Picture screenPicture(const RECT& area) {
     Picture picture;
     picture.width = area.right - area.left;
     picture.height = area.bottom - area.top;
-    picture.pixels = gui::test::readPixels(picture.width, picture.height, [&](HDC dc) {
+    picture.pixels = test::readPixels(picture.width, picture.height, [&](HDC dc) {
         HDC screen = GetDC(nullptr);
         BitBlt(dc, 0, 0, picture.width, picture.height, screen, area.left, area.top, SRCCOPY);
         ReleaseDC(nullptr, screen);
@@ -90,8 +90,8 @@ bool clickToMenu(EditorSession& session, int x, int y, const std::function<void(
     bool opened = false;
     int ticks = 0;
     {
-        gui::test::ModalCloser closer([&] {
-            HWND menu = gui::test::findThreadWindow(L"#32768");
+        test::ModalCloser closer([&] {
+            HWND menu = test::findThreadWindow(L"#32768");
             if (menu == nullptr || ++ticks < kMenuDrawnTicks) return false;
             opened = true;
             whileOpen(menu);
@@ -212,7 +212,7 @@ Picture contactSheet(const std::vector<Shot>& shots, size_t columns) {
                         &sheet.pixels[size_t(places[i].y + kCaptionHeight + y) * size_t(sheet.width) +
                                       size_t(places[i].x)]);
     // The captions, in the system's dialog font.
-    sheet.pixels = gui::test::readPixels(sheet.width, sheet.height, [&](HDC dc) {
+    sheet.pixels = test::readPixels(sheet.width, sheet.height, [&](HDC dc) {
         BITMAPINFO info{};
         info.bmiHeader = gui::topDownDibHeader(sheet.width, sheet.height);
         SetDIBitsToDevice(dc, 0, 0, DWORD(sheet.width), DWORD(sheet.height), 0, 0, 0, UINT(sheet.height),

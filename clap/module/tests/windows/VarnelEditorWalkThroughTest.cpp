@@ -127,7 +127,7 @@ protected:
     void SetUp() override {
         e2e::resetProfile(walkProfile());
         dll_ = std::make_unique<EditorSession>();
-        twin_ = std::make_unique<EditorSession>(twinModule(), gui::test::TestWindow::Visibility::kHidden);
+        twin_ = std::make_unique<EditorSession>(twinModule(), test::TestWindow::Visibility::kHidden);
         ASSERT_TRUE(dll_->open(1.0));
         ASSERT_TRUE(twin_->open(1.0));
         ClapPluginEditor* host = ClapPluginEditor::of(twin_->plugin().plugin());
@@ -158,7 +158,7 @@ protected:
     void pump(int milliseconds) {
         const auto end = Clock::now() + std::chrono::milliseconds(milliseconds);
         do {
-            gui::test::pumpMessages();
+            test::pumpMessages();
             dll_->plugin().pumpMainThread();
             twin_->plugin().pumpMainThread();
             Sleep(5);
@@ -259,8 +259,8 @@ protected:
         const POINT p = pointOn(opener);
         for (EditorSession* session : {dll_.get(), twin_.get()}) {
             std::wstring seen;
-            gui::test::ModalCloser closer([&] {
-                HWND menu = gui::test::findThreadWindow(L"#32768");
+            test::ModalCloser closer([&] {
+                HWND menu = test::findThreadWindow(L"#32768");
                 if (menu == nullptr) return false;
                 auto* native = reinterpret_cast<HMENU>(SendMessageW(menu, MN_GETHMENU, 0, 0));
                 wchar_t itemText[256] = {};
@@ -625,7 +625,7 @@ TEST_F(VarnelEditorWalkThrough, AUsersClicksFromAddingSourcesToLearningAControll
         save(tapping, "09-tap-face");
         expectChanged(before, tapping, area, "the tap face");
         while (Clock::now() < first + std::chrono::milliseconds(kTapInterval)) {
-            gui::test::pumpMessages();
+            test::pumpMessages();
             Sleep(1);
         }
         const double paced =

@@ -1,6 +1,6 @@
 #include "effect_editor/tests/integrity/EditorWindow.h"
 
-#include "gui/headless/PosixInterface.h"
+#include "gui/headless/HeadlessInterface.h"
 
 namespace {
 
@@ -16,7 +16,7 @@ public:
     }
 
 private:
-    gui::headless::PosixInterface ui_;
+    gui::headless::HeadlessInterface ui_;
 };
 
 } // namespace

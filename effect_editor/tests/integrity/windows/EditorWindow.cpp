@@ -1,6 +1,6 @@
 #include "effect_editor/tests/integrity/EditorWindow.h"
 
-#include "gui/tests/windows/WindowsTestSupport.h"
+#include "gui/tests/windows/WindowsRig.h"
 #include "gui/windows/WindowsInterface.h"
 
 #include <atomic>
@@ -17,7 +17,7 @@ namespace {
 class WindowsEditorWindow : public EditorWindow {
 public:
     WindowsEditorWindow(float width, float height, float scale)
-        : host_(L"Varnel integrity", gui::test::TestWindow::Visibility::kHidden),
+        : host_(L"Varnel integrity", test::TestWindow::Visibility::kHidden),
           ui_(host_.handle(), RECT{0, 0, LONG(std::lround(width * scale)), LONG(std::lround(height * scale))},
               "", scale, [this] { return std::uint32_t(timeGetTime() + skipped_.load()); }) {}
 
@@ -28,15 +28,15 @@ public:
         constexpr DWORD kPumpTime = 120;
         const DWORD start = GetTickCount();
         while (GetTickCount() - start < kPumpTime) {
-            gui::test::pumpMessages();
+            test::pumpMessages();
             Sleep(5);
         }
         UpdateWindow(ui_.window());
-        gui::test::pumpMessages();
+        test::pumpMessages();
     }
 
 private:
-    gui::test::TestWindow host_;
+    test::TestWindow host_;
     std::atomic<std::uint32_t> skipped_{0};
     gui::WindowsInterface ui_;
 };

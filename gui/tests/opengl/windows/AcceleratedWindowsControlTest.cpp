@@ -10,7 +10,7 @@
 #include "gui/RootLockScope.h"
 #include "gui/tests/Watchdog.h"
 #include "gui/tests/opengl/GLTestContext.h"
-#include "gui/tests/windows/WindowsTestSupport.h"
+#include "gui/tests/windows/WindowsRig.h"
 #include "gui/windows/WindowsInterface.h"
 
 #include <GL/gl.h>
@@ -82,7 +82,7 @@ public:
             // The whole client area (the full-screen window is larger).
             RECT client{};
             GetClientRect(root.window(), &client);
-            testing::FrameRgb frame = testing::readFrame(client.right, client.bottom);
+            test::FrameRgb frame = test::readFrame(client.right, client.bottom);
             std::lock_guard<std::mutex> lock(mutex_);
             last_ = std::move(frame);
             ++count_;
@@ -96,14 +96,14 @@ public:
         std::lock_guard<std::mutex> lock(mutex_);
         return count_;
     }
-    testing::FrameRgb last() const {
+    test::FrameRgb last() const {
         std::lock_guard<std::mutex> lock(mutex_);
         return last_;
     }
     // A frame whose drawing pass began after this call: the root is made
     // dirty twice, since a frame drawn before the call may still be on its
     // way to the swap when the first mark is made.
-    testing::FrameRgb next(RootControl& root) {
+    test::FrameRgb next(RootControl& root) {
         const int seen = count();
         invalidate(root);
         pumpUntil([&] { return count() > seen; });
@@ -114,11 +114,11 @@ public:
 
 private:
     mutable std::mutex mutex_;
-    testing::FrameRgb last_;
+    test::FrameRgb last_;
     int count_ = 0;
 };
 
-void expectColour(const testing::FrameRgb& frame, int x, int y, int r, int g, int b) {
+void expectColour(const test::FrameRgb& frame, int x, int y, int r, int g, int b) {
     ASSERT_LT(x, frame.width);
     ASSERT_LT(y, frame.height);
     const std::uint8_t* p = frame.at(x, y);
@@ -172,7 +172,7 @@ TEST_F(AcceleratedRoot, FirstPaintIsSoftwareThenTheThreadDrawsTheSameTree) {
     const Color soft = root->backBuffer().pixelAt(20, 20);
     EXPECT_EQ(soft, Color(200, 30, 60, 255)) << "the first paint went to the back buffer";
 
-    const testing::FrameRgb frame = tap.next(*root);
+    const test::FrameRgb frame = tap.next(*root);
     ASSERT_EQ(frame.width, kWidth);
     expectColour(frame, 20, 20, 200, 30, 60);  // the fill
     expectColour(frame, 80, 40, 20, 180, 90);  // the bitmap

@@ -58,7 +58,7 @@ TEST(WindowsGLContextTest, AWindowContextDrawsIntoTheWindowAndSharesWithAnother)
         glViewport(0, 0, client.right, client.bottom);
         glClearColor(0.0f, 1.0f, 0.0f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT);
-        EXPECT_EQ(testing::readFrame(client.right, client.bottom).at(2, 2)[1], 255);
+        EXPECT_EQ(test::readFrame(client.right, client.bottom).at(2, 2)[1], 255);
         EXPECT_TRUE(first->swapBuffers());
         first->release();
 

@@ -12,7 +12,7 @@
 #include "gui/RootLockScope.h"
 #include "gui/tests/Watchdog.h"
 #include "gui/tests/opengl/GLTestContext.h"
-#include "gui/tests/windows/WindowsTestSupport.h"
+#include "gui/tests/windows/WindowsRig.h"
 #include "gui/windows/AcceleratedWindowsControl.h"
 #include "gui/windows/UIWindow.h"
 #include "gui/windows/WindowsInterface.h"
@@ -32,7 +32,7 @@
 
 namespace {
 
-using gui::testing::FrameRgb;
+using test::FrameRgb;
 
 constexpr int32_t kWidth = 200;
 constexpr int32_t kHeight = 120;
@@ -80,7 +80,7 @@ bool pumpUntil(const std::function<bool()>& condition,
         if (limit != std::chrono::milliseconds::max() && std::chrono::steady_clock::now() - start > limit)
             return false;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
-        gui::test::pumpMessages();
+        test::pumpMessages();
     }
     return true;
 }
@@ -132,7 +132,7 @@ public:
         root.setFrameObserver([this, &root] {
             RECT client{};
             if (!GetClientRect(root.window(), &client)) return;
-            FrameRgb frame = gui::testing::readFrame(client.right, client.bottom);
+            FrameRgb frame = test::readFrame(client.right, client.bottom);
             std::lock_guard<std::mutex> lock(mutex_);
             last_ = std::move(frame);
             ++count_;
@@ -320,8 +320,8 @@ protected:
             if (window != nullptr && IsWindow(window)) DestroyWindow(window);
     }
 
-    gui::test::Watchdog watchdog{std::chrono::seconds(60)};
-    gui::test::TestWindow frame{L"host"};
+    test::Watchdog watchdog{std::chrono::seconds(60)};
+    test::TestWindow frame{L"host"};
     std::unique_ptr<TestHost> host;
     std::unique_ptr<HostedPlugin> plugin;
     const clap_plugin_t* p = nullptr;

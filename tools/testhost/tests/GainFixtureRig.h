@@ -1,6 +1,6 @@
 #pragma once
 
-// Test support: the gain fixture plug-in, loaded from its module file or
+// The test host's rig: the gain fixture plug-in, loaded from its module file or
 // taken from the copy linked into the test executable, and a host or indexer
 // that hands the fixture its control extension.
 

@@ -19,10 +19,10 @@ class UserInterface;
 
 namespace gui::headless {
 
-class PosixPopupMenu : public PopupMenu {
+class HeadlessPopupMenu : public PopupMenu {
 public:
-    explicit PosixPopupMenu(UserInterface& userInterface);
-    ~PosixPopupMenu() override;
+    explicit HeadlessPopupMenu(UserInterface& userInterface);
+    ~HeadlessPopupMenu() override;
 
     void show(const Point& point) override;
     // The visible items of a menu and its submenus, depth first.

@@ -1,6 +1,6 @@
 #pragma once
 
-// Helpers of the Windows GUI tests: names unique to the process (test
+// The Windows GUI tests' rig: names unique to the process (test
 // programs may run side by side in one Wine prefix), a plain top-level test
 // window, and the closer that ends modal calls from a thread timer (modal
 // loops dispatch it) with a watchdog that fails the program rather than let
@@ -24,7 +24,7 @@
 
 #include <commctrl.h>
 
-namespace gui::test {
+namespace test {
 
 // A crash ends the program at once with a failure, instead of waiting for a
 // debugger that no one attends.
@@ -81,7 +81,7 @@ private:
 // context of the size, read through a DIB.
 inline std::vector<std::uint32_t> readPixels(int width, int height, const std::function<void(HDC)>& draw) {
     BITMAPINFO info{};
-    info.bmiHeader = topDownDibHeader(width, height);
+    info.bmiHeader = gui::topDownDibHeader(width, height);
     void* bits = nullptr;
     HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HDC dc = CreateCompatibleDC(nullptr);
@@ -222,4 +222,4 @@ inline std::function<bool()> confirmFolder(const std::wstring& leaf, bool* sawSt
     };
 }
 
-} // namespace gui::test
+} // namespace test

@@ -11,7 +11,7 @@
 
 namespace gui::headless {
 
-class PosixClipboard {
+class HeadlessClipboard {
 public:
     static std::string text();
     static void setText(const std::string& text);

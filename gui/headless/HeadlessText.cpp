@@ -1,4 +1,4 @@
-#include "gui/headless/PosixText.h"
+#include "gui/headless/HeadlessText.h"
 
 #include <algorithm>
 #include <cmath>
@@ -32,22 +32,22 @@ std::size_t length(const std::string& text) {
 
 } // namespace
 
-PosixText::PosixText(DeviceBacking& backing) : coverage_(backing) {}
+HeadlessText::HeadlessText(DeviceBacking& backing) : coverage_(backing) {}
 
-PosixText::~PosixText() = default;
+HeadlessText::~HeadlessText() = default;
 
-void PosixText::propertyChanged(AbstractProperty& property) {
+void HeadlessText::propertyChanged(AbstractProperty& property) {
     laidOut_ = false;
     rendered_ = false;
     Text::propertyChanged(property);
 }
 
-const std::vector<std::string>& PosixText::lines() {
+const std::vector<std::string>& HeadlessText::lines() {
     layout();
     return lines_;
 }
 
-void PosixText::layout() {
+void HeadlessText::layout() {
     if (laidOut_) return;
     laidOut_ = true;
     rendered_ = false;
@@ -97,17 +97,17 @@ void PosixText::layout() {
     height_ = static_cast<float>(lines_.size()) * kLineHeight * fontSize.getValue();
 }
 
-float PosixText::width() {
+float HeadlessText::width() {
     layout();
     return width_;
 }
 
-float PosixText::height() {
+float HeadlessText::height() {
     layout();
     return height_;
 }
 
-const IBitmap* PosixText::render() {
+const IBitmap* HeadlessText::render() {
     layout();
     if (width_ <= 0.0f || height_ <= 0.0f) return nullptr;
     if (rendered_) return &coverage_;

@@ -19,13 +19,13 @@
 
 namespace gui::headless {
 
-class PosixText : public Text {
+class HeadlessText : public Text {
 public:
     static constexpr float kAdvance = 0.6f;
     static constexpr float kLineHeight = 1.25f;
 
-    explicit PosixText(DeviceBacking& backing);
-    ~PosixText() override;
+    explicit HeadlessText(DeviceBacking& backing);
+    ~HeadlessText() override;
 
     const IBitmap* render() override;
     float width() override;

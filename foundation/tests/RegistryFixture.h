@@ -1,6 +1,6 @@
 #pragma once
 
-// Test support for registry settings: each test gets its own key below
+// The registry tests' fixture: each test gets its own key below
 // "Software\Zentor\VarnelTest" (deleted again at the end, under both roots)
 // and, for the stand-in store, its own application-data folder.
 

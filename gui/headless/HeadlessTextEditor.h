@@ -14,10 +14,10 @@
 
 namespace gui::headless {
 
-class PosixTextEditor : public TextEditor {
+class HeadlessTextEditor : public TextEditor {
 public:
-    PosixTextEditor(UserInterface& userInterface, Text* text);
-    ~PosixTextEditor() override;
+    HeadlessTextEditor(UserInterface& userInterface, Text* text);
+    ~HeadlessTextEditor() override;
 
     // What a person does in the open editor.
     void type(const std::string& text);

@@ -1,42 +1,42 @@
-#include "gui/headless/PosixRootControl.h"
+#include "gui/headless/HeadlessRootControl.h"
 
 #include "gui/UserInterface.h"
 
 namespace gui::headless {
 
-PosixRootControl::PosixRootControl(UserInterface& userInterface)
+HeadlessRootControl::HeadlessRootControl(UserInterface& userInterface)
     : RootControl(userInterface), backBuffer_(userInterface.deviceBacking()) {}
 
-PosixRootControl::~PosixRootControl() {
+HeadlessRootControl::~HeadlessRootControl() {
     endLiveness();
 }
 
-void PosixRootControl::startTimer(int id, int interval) {
+void HeadlessRootControl::startTimer(int id, int interval) {
     timers_[id] = RunningTimer{interval, userInterface().now() + static_cast<std::uint32_t>(interval)};
 }
 
-void PosixRootControl::stopTimer(int id) {
+void HeadlessRootControl::stopTimer(int id) {
     timers_.erase(id);
 }
 
-void PosixRootControl::timerFired(int id) {
+void HeadlessRootControl::timerFired(int id) {
     auto it = timers_.find(id);
     if (it != timers_.end()) it->second.due += static_cast<std::uint32_t>(it->second.interval);
 }
 
-void PosixRootControl::fitBackBuffer() {
+void HeadlessRootControl::fitBackBuffer() {
     const Rect r = bounds.getValue();
     backBuffer_.setSize(r.width(), r.height());
     invalidateRect(localRect());
     addDirtyRect(Rect(0.0f, 0.0f, r.width(), r.height()));
 }
 
-void PosixRootControl::boundsChanged() {
+void HeadlessRootControl::boundsChanged() {
     fitBackBuffer();
     RootControl::boundsChanged();
 }
 
-void PosixRootControl::scaleChanged() {
+void HeadlessRootControl::scaleChanged() {
     fitBackBuffer();
     RootControl::scaleChanged();
 }

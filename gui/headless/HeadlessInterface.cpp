@@ -1,42 +1,43 @@
-#include "gui/headless/PosixInterface.h"
+#include "gui/headless/HeadlessInterface.h"
 
 #include "gui/InterfaceTimer.h"
 #include "gui/RootLockScope.h"
-#include "gui/headless/PosixClipboard.h"
-#include "gui/headless/PosixPlatformDelegate.h"
+#include "gui/headless/HeadlessClipboard.h"
+#include "gui/headless/HeadlessPlatformDelegate.h"
 
 namespace gui::headless {
 
-PosixInterface::PosixInterface(float width, float height, std::uint32_t startTime)
-    : PosixInterface(width, height, std::make_shared<std::atomic<std::uint32_t>>(startTime)) {}
+HeadlessInterface::HeadlessInterface(float width, float height, std::uint32_t startTime)
+    : HeadlessInterface(width, height, std::make_shared<std::atomic<std::uint32_t>>(startTime)) {}
 
-PosixInterface::PosixInterface(float width, float height, std::shared_ptr<std::atomic<std::uint32_t>> time)
+HeadlessInterface::HeadlessInterface(float width, float height,
+                                     std::shared_ptr<std::atomic<std::uint32_t>> time)
     : UserInterface([time] { return time->load(); }), time_(std::move(time)), root_(nullptr),
-      clipboardChanges_(PosixClipboard::changeCount()) {
-    setPlatformDelegate(std::make_unique<PosixPlatformDelegate>(*this));
-    root_ = new PosixRootControl(*this);
+      clipboardChanges_(HeadlessClipboard::changeCount()) {
+    setPlatformDelegate(std::make_unique<HeadlessPlatformDelegate>(*this));
+    root_ = new HeadlessRootControl(*this);
     root_->setBounds(Rect(0.0f, 0.0f, width, height));
     // The window's own timer: list 0, list 1 and the tick event.
     root_->startTimer(kTickTimerId, kTickInterval);
 }
 
-PosixInterface::~PosixInterface() {
+HeadlessInterface::~HeadlessInterface() {
     beginDestruction();
     root_->deleteChildren();
     delete root_;
     root_ = nullptr;
 }
 
-Timer* PosixInterface::createTimer() {
+Timer* HeadlessInterface::createTimer() {
     return new InterfaceTimer(*this);
 }
 
-void PosixInterface::setMonitorScale(float scale) {
+void HeadlessInterface::setMonitorScale(float scale) {
     RootLockScope scope(*root_);
     deviceBacking().setSystemScale(scale);
 }
 
-bool PosixInterface::advance(std::uint32_t milliseconds) {
+bool HeadlessInterface::advance(std::uint32_t milliseconds) {
     const std::shared_ptr<MessageChannel> channel = channelReference();
     const std::uint32_t end = time() + milliseconds;
     for (;;) {
@@ -61,7 +62,7 @@ bool PosixInterface::advance(std::uint32_t milliseconds) {
     return true;
 }
 
-void PosixInterface::fire(int id) {
+void HeadlessInterface::fire(int id) {
     RootLockScope scope(*root_);
     if (id == kTickTimerId)
         windowTick();
@@ -69,9 +70,9 @@ void PosixInterface::fire(int id) {
         fireTimer(id);
 }
 
-void PosixInterface::windowTick() {
+void HeadlessInterface::windowTick() {
     const std::shared_ptr<MessageChannel> channel = channelReference();
-    const std::uint64_t changes = PosixClipboard::changeCount();
+    const std::uint64_t changes = HeadlessClipboard::changeCount();
     if (changes != clipboardChanges_) {
         clipboardChanges_ = changes;
         clipboardChangedEvent.notify(this);
@@ -80,7 +81,7 @@ void PosixInterface::windowTick() {
     tick();
 }
 
-void PosixInterface::paint() {
+void HeadlessInterface::paint() {
     RootLockScope scope(*root_);
     if (!painted_) {
         painted_ = true;
@@ -90,23 +91,23 @@ void PosixInterface::paint() {
     root_->paint(root_->backBuffer());
 }
 
-void PosixInterface::mouseDown(int button, const Point& point, int modifiers) {
+void HeadlessInterface::mouseDown(int button, const Point& point, int modifiers) {
     RootLockScope scope(*root_);
     root_->handleMouseDown(button, point, modifiers);
 }
 
-void PosixInterface::mouseMove(const Point& point, int modifiers) {
+void HeadlessInterface::mouseMove(const Point& point, int modifiers) {
     RootLockScope scope(*root_);
     root_->handleMouseMove(point, modifiers);
 }
 
-void PosixInterface::mouseUp(int button, const Point& point, int modifiers) {
+void HeadlessInterface::mouseUp(int button, const Point& point, int modifiers) {
     RootLockScope scope(*root_);
     root_->handleMouseUp(button, point, modifiers);
 }
 
-bool PosixInterface::mouseWheel(const Point& point, int modifiers, const Point& speed, const Point& distance,
-                                float factor) {
+bool HeadlessInterface::mouseWheel(const Point& point, int modifiers, const Point& speed,
+                                   const Point& distance, float factor) {
     RootLockScope scope(*root_);
     return root_->handleMouseWheel(point, modifiers, speed, distance, factor);
 }

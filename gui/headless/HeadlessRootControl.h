@@ -15,15 +15,15 @@
 
 namespace gui::headless {
 
-class PosixRootControl : public RootControl {
+class HeadlessRootControl : public RootControl {
 public:
     struct RunningTimer {
         int interval;
         std::uint32_t due;
     };
 
-    explicit PosixRootControl(UserInterface& userInterface);
-    ~PosixRootControl() override;
+    explicit HeadlessRootControl(UserInterface& userInterface);
+    ~HeadlessRootControl() override;
 
     void startTimer(int id, int interval) override;
     void stopTimer(int id) override;

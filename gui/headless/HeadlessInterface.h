@@ -12,7 +12,7 @@
 // Threading: GUI thread, except what the user interface allows elsewhere.
 
 #include "gui/UserInterface.h"
-#include "gui/headless/PosixRootControl.h"
+#include "gui/headless/HeadlessRootControl.h"
 
 #include <atomic>
 #include <cstdint>
@@ -20,17 +20,17 @@
 
 namespace gui::headless {
 
-class PosixInterface : public UserInterface {
+class HeadlessInterface : public UserInterface {
 public:
-    explicit PosixInterface(float width = 926.0f, float height = 514.0f, std::uint32_t startTime = 0);
-    ~PosixInterface() override;
+    explicit HeadlessInterface(float width = 926.0f, float height = 514.0f, std::uint32_t startTime = 0);
+    ~HeadlessInterface() override;
 
     Timer* createTimer() override;
     void* nativeWindow() override { return nullptr; }
     RootControl* rootControl() override { return root_; }
     bool isActive() override { return active_; }
 
-    PosixRootControl& root() { return *root_; }
+    HeadlessRootControl& root() { return *root_; }
     void setActive(bool active) { active_ = active; }
     void setMonitorScale(float scale);
 
@@ -54,12 +54,12 @@ public:
                     float factor);
 
 private:
-    PosixInterface(float width, float height, std::shared_ptr<std::atomic<std::uint32_t>> time);
+    HeadlessInterface(float width, float height, std::shared_ptr<std::atomic<std::uint32_t>> time);
     void fire(int id);
     void windowTick();
 
     std::shared_ptr<std::atomic<std::uint32_t>> time_;
-    PosixRootControl* root_;
+    HeadlessRootControl* root_;
     bool active_ = true;
     bool painted_ = false;
     std::uint64_t clipboardChanges_;

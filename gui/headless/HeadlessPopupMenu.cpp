@@ -1,4 +1,4 @@
-#include "gui/headless/PosixPopupMenu.h"
+#include "gui/headless/HeadlessPopupMenu.h"
 
 #include "gui/ModalScope.h"
 #include "gui/UserInterface.h"
@@ -19,20 +19,20 @@ void collect(const Menu& menu, std::vector<MenuItem*>& items) {
 
 } // namespace
 
-PosixPopupMenu::PosixPopupMenu(UserInterface& userInterface)
+HeadlessPopupMenu::HeadlessPopupMenu(UserInterface& userInterface)
     : userInterface_(userInterface), alive_(std::make_shared<bool>(true)) {}
 
-PosixPopupMenu::~PosixPopupMenu() {
+HeadlessPopupMenu::~HeadlessPopupMenu() {
     *alive_ = false;
 }
 
-std::vector<MenuItem*> PosixPopupMenu::flatten(const Menu& menu) {
+std::vector<MenuItem*> HeadlessPopupMenu::flatten(const Menu& menu) {
     std::vector<MenuItem*> items;
     collect(menu, items);
     return items;
 }
 
-void PosixPopupMenu::show(const Point&) {
+void HeadlessPopupMenu::show(const Point&) {
     UserInterface& ui = userInterface_;
     if (!ui.isGuiThread()) return;
     const std::shared_ptr<bool> alive = alive_;

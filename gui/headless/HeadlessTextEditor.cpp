@@ -1,30 +1,30 @@
-#include "gui/headless/PosixTextEditor.h"
+#include "gui/headless/HeadlessTextEditor.h"
 
 #include "gui/Text.h"
 
 namespace gui::headless {
 
-PosixTextEditor::PosixTextEditor(UserInterface& userInterface, Text* text)
+HeadlessTextEditor::HeadlessTextEditor(UserInterface& userInterface, Text* text)
     : TextEditor(userInterface, text) {}
 
-PosixTextEditor::~PosixTextEditor() {
+HeadlessTextEditor::~HeadlessTextEditor() {
     // The native editor goes first, as on every platform.
     if (isOpen()) close();
 }
 
-void PosixTextEditor::type(const std::string& text) {
+void HeadlessTextEditor::type(const std::string& text) {
     if (!nativeOpen_) return;
     nativeText_.replace(selectionStart_, selectionEnd_ - selectionStart_, text);
     selectionStart_ = selectionEnd_ = selectionStart_ + text.size();
     nativeTextEdited();
 }
 
-TextEditor::KeyResult PosixTextEditor::pressKey(EditorKey key, bool shift) {
+TextEditor::KeyResult HeadlessTextEditor::pressKey(EditorKey key, bool shift) {
     if (!nativeOpen_) return KeyResult::kPassOn;
     return keyDown(key, shift);
 }
 
-void PosixTextEditor::openNative() {
+void HeadlessTextEditor::openNative() {
     nativeOpen_ = true;
     ++openCount_;
     nativeRect_ = rectangle.getValue();
@@ -32,25 +32,25 @@ void PosixTextEditor::openNative() {
     selectAll();
 }
 
-void PosixTextEditor::closeNative() {
+void HeadlessTextEditor::closeNative() {
     nativeOpen_ = false;
 }
 
-void PosixTextEditor::setText(const std::string& text) {
+void HeadlessTextEditor::setText(const std::string& text) {
     nativeText_ = text;
     selectionStart_ = selectionEnd_ = nativeText_.size();
 }
 
-void PosixTextEditor::selectAll() {
+void HeadlessTextEditor::selectAll() {
     selectionStart_ = 0;
     selectionEnd_ = nativeText_.size();
 }
 
-void PosixTextEditor::updateRect() {
+void HeadlessTextEditor::updateRect() {
     nativeRect_ = rectangle.getValue();
 }
 
-void PosixTextEditor::readText() {
+void HeadlessTextEditor::readText() {
     text().text.setValue(nativeText_);
 }
 

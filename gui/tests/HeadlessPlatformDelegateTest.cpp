@@ -1,10 +1,10 @@
-#include "gui/headless/PosixPlatformDelegate.h"
+#include "gui/headless/HeadlessPlatformDelegate.h"
 
 #include "gui/FileDialogs.h"
 #include "gui/PopupMenu.h"
+#include "gui/headless/HeadlessInterface.h"
+#include "gui/headless/HeadlessText.h"
 #include "gui/headless/ModalResponder.h"
-#include "gui/headless/PosixInterface.h"
-#include "gui/headless/PosixText.h"
 
 #include <gtest/gtest.h>
 
@@ -17,10 +17,10 @@
 namespace gui {
 namespace {
 
+using headless::HeadlessInterface;
 using headless::ModalAnswer;
 using headless::ModalRequest;
 using headless::ModalResponder;
-using headless::PosixInterface;
 
 class Headless : public ::testing::Test {
 protected:
@@ -29,7 +29,7 @@ protected:
 
     // Runs the call as inside a window message (the root's lock held), as
     // a click on a control would.
-    template <class Call> void inMessage(PosixInterface& ui, Call call) {
+    template <class Call> void inMessage(HeadlessInterface& ui, Call call) {
         Control* trigger = new Control(ui);
         trigger->setBoundsXYWH(0, 0, 10, 10);
         trigger->parent.setValue(&ui.root());
@@ -56,7 +56,7 @@ TEST_F(Headless, MessageBoxesTitlesButtonsAndDismissal) {
     };
     for (const Case& c : {Case{1, "Information", 1, true}, Case{3, "Confirmation", 3, false},
                           Case{2, "Information", 3, false}}) {
-        PosixInterface ui;
+        HeadlessInterface ui;
         ModalResponder::reset();
         bool ran = false;
         ui.platformDelegate().messageBox("Delete the preset?", c.buttons, [&] { ran = true; });
@@ -67,7 +67,7 @@ TEST_F(Headless, MessageBoxesTitlesButtonsAndDismissal) {
         EXPECT_EQ(request.buttons, c.shownButtons);
         EXPECT_EQ(ran, c.actionRuns) << c.buttons;
     }
-    PosixInterface ui;
+    HeadlessInterface ui;
     ModalAnswer ok;
     ok.button = ModalAnswer::kOk;
     ModalResponder::push(ok);
@@ -79,7 +79,7 @@ TEST_F(Headless, MessageBoxesTitlesButtonsAndDismissal) {
 }
 
 TEST_F(Headless, ModalCallsGiveUpTheLockAndTakeItBackAtTheirDepth) {
-    PosixInterface ui;
+    HeadlessInterface ui;
     int depthDuring = -1, depthAfter = -1;
     bool othersGotIn = false;
     ModalResponder::push([&](const ModalRequest&) {
@@ -99,8 +99,8 @@ TEST_F(Headless, ModalCallsGiveUpTheLockAndTakeItBackAtTheirDepth) {
 }
 
 TEST_F(Headless, EditorDestroyedDuringAMessageBoxRunsNoAction) {
-    auto ui = std::make_unique<PosixInterface>();
-    PosixInterface* raw = ui.get();
+    auto ui = std::make_unique<HeadlessInterface>();
+    HeadlessInterface* raw = ui.get();
     bool ran = false;
     ModalResponder::push([&](const ModalRequest&) {
         ui.reset(); // the host closes the editor while the box is open
@@ -112,7 +112,7 @@ TEST_F(Headless, EditorDestroyedDuringAMessageBoxRunsNoAction) {
     EXPECT_FALSE(ran);
 }
 
-std::unique_ptr<PopupMenu> makeMenu(PosixInterface& ui, std::vector<std::string>& chosen) {
+std::unique_ptr<PopupMenu> makeMenu(HeadlessInterface& ui, std::vector<std::string>& chosen) {
     std::unique_ptr<PopupMenu> menu(ui.platformDelegate().createPopupMenu());
     const char* texts[] = {"Copy & paste", "-", "Disabled", "Hidden", "Sub"};
     for (const char* text : texts) {
@@ -135,7 +135,7 @@ TEST_F(Headless, MenusOfferTheShownItemsAndRunTheChosenOne) {
     };
     for (const Case& c : {Case{0, {"Copy & paste"}}, Case{1, {}}, Case{2, {}}, Case{4, {"Inner"}},
                           Case{-1, {}}, Case{9, {}}}) {
-        PosixInterface ui;
+        HeadlessInterface ui;
         ModalResponder::reset();
         std::vector<std::string> chosen;
         auto menu = makeMenu(ui, chosen);
@@ -155,7 +155,7 @@ TEST_F(Headless, MenusOfferTheShownItemsAndRunTheChosenOne) {
 }
 
 TEST_F(Headless, MenuDeletedOrChangedWhileOpenRunsNothing) {
-    PosixInterface ui;
+    HeadlessInterface ui;
     std::vector<std::string> chosen;
     auto menu = makeMenu(ui, chosen);
     ModalResponder::push([&](const ModalRequest&) {
@@ -179,7 +179,7 @@ TEST_F(Headless, MenuDeletedOrChangedWhileOpenRunsNothing) {
 }
 
 TEST_F(Headless, FileDialogsAskWithTheirPropertiesAndKeepAChoice) {
-    PosixInterface ui;
+    HeadlessInterface ui;
     std::unique_ptr<OpenSaveDialog> dialog(ui.platformDelegate().createOpenSaveDialog());
     dialog->filters.setValue("Presets|*.ztp");
     dialog->defaultExtension.setValue(".ztp");
@@ -217,8 +217,8 @@ TEST_F(Headless, FileDialogsAskWithTheirPropertiesAndKeepAChoice) {
 }
 
 TEST_F(Headless, DialogWhoseEditorDiesIsNotChosen) {
-    auto ui = std::make_unique<PosixInterface>();
-    PosixInterface* raw = ui.get();
+    auto ui = std::make_unique<HeadlessInterface>();
+    HeadlessInterface* raw = ui.get();
     std::unique_ptr<SelectFolderDialog> folder(raw->platformDelegate().createSelectFolderDialog());
     ModalResponder::push([&](const ModalRequest&) {
         ui.reset();
@@ -233,7 +233,7 @@ TEST_F(Headless, DialogWhoseEditorDiesIsNotChosen) {
 }
 
 TEST_F(Headless, ClipboardRoundTripsAndTellsAtTheNextTick) {
-    PosixInterface ui;
+    HeadlessInterface ui;
     int changes = 0;
     ui.clipboardChangedEvent.addHandler(NotifyEvent::bind([&] { ++changes; }));
     ui.platformDelegate().setClipboardText("Écho 😀\r\nnext");
@@ -246,7 +246,7 @@ TEST_F(Headless, ClipboardRoundTripsAndTellsAtTheNextTick) {
 }
 
 TEST_F(Headless, PointerMetricsAndTheMonitor) {
-    PosixInterface ui;
+    HeadlessInterface ui;
     auto& delegate = ui.platformDelegate();
     EXPECT_EQ(delegate.dragThreshold(), 4);
     EXPECT_EQ(delegate.doubleClickTime(), 500);
@@ -256,7 +256,7 @@ TEST_F(Headless, PointerMetricsAndTheMonitor) {
 }
 
 TEST_F(Headless, TextMetricIsFixedAndLaysOutByItsStyle) {
-    PosixInterface ui;
+    HeadlessInterface ui;
     std::unique_ptr<Text> text(ui.platformDelegate().createText());
     text->fontSize.setValue(10);
     EXPECT_EQ(text->render(), nullptr); // empty: nothing to draw
@@ -272,8 +272,8 @@ TEST_F(Headless, TextMetricIsFixedAndLaysOutByItsStyle) {
     text->lineStyle.setValue(Text::LineStyle::kEndEllipsis);
     EXPECT_FLOAT_EQ(text->height(), oneLine);
     EXPECT_LE(text->width(), 70);
-    auto* posix = static_cast<headless::PosixText*>(text.get());
-    EXPECT_EQ(posix->lines()[0].substr(posix->lines()[0].size() - 3), "...");
+    auto* headlessText = static_cast<headless::HeadlessText*>(text.get());
+    EXPECT_EQ(headlessText->lines()[0].substr(headlessText->lines()[0].size() - 3), "...");
     const IBitmap* bitmap = text->render();
     ASSERT_NE(bitmap, nullptr);
     EXPECT_GT(bitmap->getPixelRect().width(), 0);

@@ -15,14 +15,14 @@
 
 namespace gui::headless {
 
-class PosixPlatformDelegate : public UserInterface::PlatformDelegate {
+class HeadlessPlatformDelegate : public UserInterface::PlatformDelegate {
 public:
     static constexpr int kDragThreshold = 4;
     static constexpr int kDoubleClickTime = 500;
     static constexpr int kMonitorWidth = 1024;
     static constexpr int kMonitorHeight = 768;
 
-    explicit PosixPlatformDelegate(UserInterface& userInterface);
+    explicit HeadlessPlatformDelegate(UserInterface& userInterface);
 
     OpenSaveDialog* createOpenSaveDialog() override;
     PopupMenu* createPopupMenu() override;

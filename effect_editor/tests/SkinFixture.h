@@ -1,6 +1,6 @@
 #pragma once
 
-// Test support for the skin: the manifest (embedded from resources/skin/skin.tsv
+// The skin tests' fixture: the manifest (embedded from resources/skin/skin.tsv
 // as the resource "skin"), a PNG chunk walker and a small decoder for the 8-bit
 // RGB and RGBA images the renderer writes, and the source folder.
 
@@ -18,7 +18,7 @@
 #include <string_view>
 #include <vector>
 
-namespace skintest {
+namespace test {
 
 struct ManifestRow {
     std::string name;
@@ -181,4 +181,4 @@ inline std::optional<std::string> readSkinFile(const std::string& relative) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-} // namespace skintest
+} // namespace test

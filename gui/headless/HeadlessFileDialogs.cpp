@@ -1,4 +1,4 @@
-#include "gui/headless/PosixFileDialogs.h"
+#include "gui/headless/HeadlessFileDialogs.h"
 
 #include "gui/ModalScope.h"
 #include "gui/UserInterface.h"
@@ -6,14 +6,14 @@
 
 namespace gui::headless {
 
-PosixOpenSaveDialog::PosixOpenSaveDialog(UserInterface& userInterface)
+HeadlessOpenSaveDialog::HeadlessOpenSaveDialog(UserInterface& userInterface)
     : userInterface_(userInterface), alive_(std::make_shared<bool>(true)) {}
 
-PosixOpenSaveDialog::~PosixOpenSaveDialog() {
+HeadlessOpenSaveDialog::~HeadlessOpenSaveDialog() {
     *alive_ = false;
 }
 
-void PosixOpenSaveDialog::run(bool save) {
+void HeadlessOpenSaveDialog::run(bool save) {
     if (!userInterface_.isGuiThread()) return;
     ModalRequest request;
     request.kind = save ? ModalRequest::Kind::kSaveDialog : ModalRequest::Kind::kOpenDialog;
@@ -29,14 +29,14 @@ void PosixOpenSaveDialog::run(bool save) {
     finish(modal.survived() && answer.chosen, answer.path);
 }
 
-PosixSelectFolderDialog::PosixSelectFolderDialog(UserInterface& userInterface)
+HeadlessSelectFolderDialog::HeadlessSelectFolderDialog(UserInterface& userInterface)
     : userInterface_(userInterface), alive_(std::make_shared<bool>(true)) {}
 
-PosixSelectFolderDialog::~PosixSelectFolderDialog() {
+HeadlessSelectFolderDialog::~HeadlessSelectFolderDialog() {
     *alive_ = false;
 }
 
-void PosixSelectFolderDialog::run() {
+void HeadlessSelectFolderDialog::run() {
     if (!userInterface_.isGuiThread()) return;
     ModalRequest request;
     request.kind = ModalRequest::Kind::kFolderDialog;

@@ -17,10 +17,10 @@ class UserInterface;
 
 namespace gui::headless {
 
-class PosixOpenSaveDialog : public OpenSaveDialog {
+class HeadlessOpenSaveDialog : public OpenSaveDialog {
 public:
-    explicit PosixOpenSaveDialog(UserInterface& userInterface);
-    ~PosixOpenSaveDialog() override;
+    explicit HeadlessOpenSaveDialog(UserInterface& userInterface);
+    ~HeadlessOpenSaveDialog() override;
     void run(bool save) override;
 
 private:
@@ -28,10 +28,10 @@ private:
     std::shared_ptr<bool> alive_;
 };
 
-class PosixSelectFolderDialog : public SelectFolderDialog {
+class HeadlessSelectFolderDialog : public SelectFolderDialog {
 public:
-    explicit PosixSelectFolderDialog(UserInterface& userInterface);
-    ~PosixSelectFolderDialog() override;
+    explicit HeadlessSelectFolderDialog(UserInterface& userInterface);
+    ~HeadlessSelectFolderDialog() override;
     void run() override;
 
 private:

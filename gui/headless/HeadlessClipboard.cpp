@@ -1,4 +1,4 @@
-#include "gui/headless/PosixClipboard.h"
+#include "gui/headless/HeadlessClipboard.h"
 
 #include <mutex>
 
@@ -19,20 +19,20 @@ State& state() {
 
 } // namespace
 
-std::string PosixClipboard::text() {
+std::string HeadlessClipboard::text() {
     State& s = state();
     std::lock_guard<std::mutex> lock(s.mutex);
     return s.text;
 }
 
-void PosixClipboard::setText(const std::string& text) {
+void HeadlessClipboard::setText(const std::string& text) {
     State& s = state();
     std::lock_guard<std::mutex> lock(s.mutex);
     s.text = text;
     ++s.changes;
 }
 
-std::uint64_t PosixClipboard::changeCount() {
+std::uint64_t HeadlessClipboard::changeCount() {
     State& s = state();
     std::lock_guard<std::mutex> lock(s.mutex);
     return s.changes;
