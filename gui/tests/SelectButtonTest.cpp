@@ -6,8 +6,6 @@
 #include "gui/headless/HeadlessPlatformDelegate.h"
 #include "gui/headless/HeadlessPopupMenu.h"
 #include "gui/headless/ModalResponder.h"
-#include "gui/headless/HeadlessPlatformDelegate.h"
-#include "gui/headless/HeadlessPopupMenu.h"
 #include "gui/tests/GestureRecorder.h"
 #include "gui/tests/TestInterface.h"
 
