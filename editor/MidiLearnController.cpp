@@ -13,6 +13,7 @@
 #include "plugin/ControllerMapping.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -234,6 +235,15 @@ void MidiLearnController::layoutInstruction() {
     const float h = std::max(label_->height.getValue(), 24.0f);
     const float left = std::max(kLabelMargin, (rootWidth - w) * 0.5f);
     label_->setBoundsXYWH(left, kLabelMargin, w, h);
+    // The text is centred in the note's height, as the buttons' captions
+    // are in theirs, so that the three stand on one line.
+    if (gui::Text* text = label_->text()) {
+        const gui::Rect m = label_->margins.getValue();
+        const float top = std::max(0.0f, std::round((h - text->height()) * 0.5f));
+        const float bottom = std::max(0.0f, h - text->height() - top);
+        if (m.top != top || m.bottom != bottom)
+            label_->margins.setValue(gui::Rect(m.left, top, m.right, bottom));
+    }
     const float buttonY = kLabelMargin + (h - 20.0f) * 0.5f;
     if (closeButton_ != nullptr)
         closeButton_->setBoundsXYWH(left + w - kButtonWidth, buttonY, kButtonWidth, 20.0f);

@@ -69,6 +69,8 @@ FilterInterface::FilterInterface(VarnelInterface& interface, ComponentDisplay* d
     auto* controller = new FilterController(interface);
     controller->setBoundsXYWH(0, 0, kDisplayWidth, kDisplayHeight);
     controller->leftMargin.setValue(kLeftMargin);
+    // Both filters' curves and the link handle between them.
+    controller->curveCount.setValue(2);
     controller->curveColor.setValue(gui::Color(255, 255, 255, 255));
     controller->normalFillColor.setValue(gui::Color(255, 255, 255, 75));
     controller->highlightedFillColor.setValue(gui::Color(255, 255, 255, 150));
@@ -114,7 +116,8 @@ FilterInterface::~FilterInterface() {
     for (gui::Component* c : std::initializer_list<gui::Component*>{controller_, shadow_, hideButton_})
         if (c != nullptr) gui::Component::unlink(c);
     for (const FilterControls& f : filters_)
-        for (gui::Component* c : std::initializer_list<gui::Component*>{f.enabledImage, f.disabledImage})
+        for (gui::Component* c :
+             std::initializer_list<gui::Component*>{f.enabledImage, f.backdrop, f.disabledImage})
             if (c != nullptr) gui::Component::unlink(c);
 }
 
@@ -140,6 +143,20 @@ void FilterInterface::buildFilter(int32_t f) {
         return img;
     };
     keep(c.enabledImage, image(kEnabledImageHitThreshold, 255));
+    // Under the knobs of a filter that is off: the section's plate as it
+    // lies beneath the panel (the plate stands at the section's origin).
+    if (interfaceImage != nullptr) {
+        auto* backdrop = new gui::Control(userInterface());
+        backdrop->setSize(float(interfaceImage->getRect().width()),
+                          float(interfaceImage->getRect().height()));
+        b.placeControl(backdrop, x - 62, 172, kShadowHitThreshold);
+        auto* under = new gui::Image(userInterface(), skin.image(VarnelSkin::kSectionFilters));
+        under->setBoundsXYWH(-backdrop->x.getValue(), -backdrop->y.getValue(), width.getValue(),
+                             height.getValue());
+        under->hitThreshold.setValue(kShadowHitThreshold);
+        under->parent.setValue(backdrop);
+        keep(c.backdrop, backdrop);
+    }
 
     auto select = [&](int sx, int sy, float w, AbstractPluginParameter& p) {
         gui::SelectButton* s = b.createSelectButton(sx, sy, skin.buttonStyle(3));
@@ -178,6 +195,7 @@ void FilterInterface::componentDeleted(gui::Component* component) {
     forget(hideButton_);
     for (FilterControls& f : filters_) {
         forget(f.enabledImage);
+        forget(f.backdrop);
         forget(f.disabledImage);
         forget(f.characteristic);
         forget(f.response);
@@ -214,6 +232,7 @@ void FilterInterface::showEnabledImages() {
         const bool on = isOn(sets_[size_t(f)]->enabled);
         FilterControls& c = filters_[size_t(f)];
         if (c.enabledImage != nullptr) c.enabledImage->visible.setValue(on);
+        if (c.backdrop != nullptr) c.backdrop->visible.setValue(!on);
         if (c.disabledImage != nullptr) c.disabledImage->visible.setValue(!on);
     }
 }

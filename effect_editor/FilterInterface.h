@@ -54,6 +54,10 @@ public:
 
     struct FilterControls {
         gui::Image* enabledImage = nullptr;
+        // Under the knobs of a filter that is off: the plate as it lies
+        // beneath the panel, so that nothing the display draws (the other
+        // filter's curve, the grid) shows through the veiled panel.
+        gui::Control* backdrop = nullptr;
         gui::Image* disabledImage = nullptr;
         gui::SelectButton* characteristic = nullptr;
         gui::SelectButton* response = nullptr;

@@ -289,6 +289,11 @@ void VarnelInterface::buildSources() {
     gui::RootControl* root = userInterface().rootControl();
     slotController_ = std::make_unique<SourceSlotController>(*this);
     slotController_->setPanelFactory([this] { return createSlotInterface(); });
+    // A slot panel is as high as its art (the row and its margins), so that
+    // the row lies inside it; the rows overlap by their margins. (Its width
+    // also sets the column pitch and stays the controller's.)
+    if (const gui::Bitmap* panel = skin_->image(VarnelSkin::kSlotActiveOverlay))
+        slotController_->panelHeight.setValue(panel->getRect().height());
     buildSourceSkin();
     buildIndicators();
     auto* sources =
@@ -390,7 +395,9 @@ void VarnelInterface::buildSourceSkin() {
     // The step panel's Random toggle shows only its own check mark: a style
     // without icons.
     skin->checkToggle = skin_->buttonStyle(0);
-    skin->stepButton = skin_->buttonStyle(11);
+    skin->hideButton = skin_->buttonStyle(VarnelSkin::kHideStyle);
+    skin->removeStepButton = skin_->removeStepStyle();
+    skin->addStepButton = skin_->buttonStyle(VarnelSkin::kAddStepStyle);
     skin->knob = skin_->knobStyle(VarnelSkin::kNormalKnob);
     skin->smallKnob = skin_->knobStyle(VarnelSkin::kNormalKnob);
     skin->outerRing = skin_->knobStyle(VarnelSkin::kOuterRing);
@@ -398,6 +405,8 @@ void VarnelInterface::buildSourceSkin() {
     skin->egSlider = egSliderStyle_.get();
     skin->egLevelSlider = egLevelSliderStyle_.get();
     skin->stepSlider = stepSliderStyle_.get();
+    skin->phaseOffsetHandle = skin_->image(VarnelSkin::kXLFOPhaseOffset);
+    skin->phaseOffsetHandlePressed = skin_->image(VarnelSkin::kXLFOPhaseOffsetActive);
     skin->egDisplayBackground = skin_->image(VarnelSkin::kEGDisplay);
     skin->xyBackground = skin_->image(VarnelSkin::kXYMask);
     skin->xyPointIcon = "XYDot.png";

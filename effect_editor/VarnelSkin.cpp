@@ -115,6 +115,13 @@ VarnelSkin::VarnelSkin(gui::UserInterface& userInterface) : userInterface_(userI
         if (imageExists(icon.off)) style.stateBitmap(3).load(icon.off);
         if (icon.on != nullptr && imageExists(icon.on)) style.stateBitmap(4).load(icon.on);
     }
+    removeStepStyle_ = std::make_unique<gui::Button::Style>(userInterface);
+    const std::string addStep = std::string("Button") + kButtonNames[kAddStepStyle];
+    if (imageExists(addStep + "Normal.png")) {
+        removeStepStyle_->loadBitmaps(addStep);
+        removeStepStyle_->updateSizeFromBitmaps();
+    }
+    loadIfPresent(removeStepStyle_->stateBitmap(3), "IconMinus.png");
     for (int32_t i = 0; i < kKnobStyleCount; ++i) {
         auto style = std::make_unique<gui::Knob::Style>(userInterface);
         const std::string back = kKnobBackgrounds[i];
@@ -159,6 +166,7 @@ void VarnelSkin::release() {
         style.reset();
     for (auto& style : knobStyles_)
         style.reset();
+    removeStepStyle_.reset();
     const bool live = !userInterface_.isBeingDestroyed();
     for (gui::Bitmap*& bitmap : images_) {
         if (bitmap != nullptr && live) userInterface_.bitmapResources().remove(bitmap);

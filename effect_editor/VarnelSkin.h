@@ -1,7 +1,8 @@
 #pragma once
 
 // The product editor's skin: the sixteen shared skin bitmaps (numbered as
-// the panels name them), the 27 button styles and the five knob styles.
+// the panels name them), the 27 button styles, the five knob styles and the
+// step panel's Remove Step style (the Add Step face with a minus).
 // The editor owns the styles; the user interface's bitmap list owns the
 // bitmaps, which release() gives back while the interface still lives.
 // Artwork that is missing leaves its bitmap or style empty.
@@ -48,6 +49,9 @@ public:
     // The bar buttons' style (the bottom bar's buttons and selectors) and
     // its caption colour on their dark faces.
     static constexpr int32_t kBarStyle = 8;
+    // The step panel's Add Step and Hide buttons.
+    static constexpr int32_t kAddStepStyle = 11;
+    static constexpr int32_t kHideStyle = 12;
     static constexpr gui::Color kBarTextColor{200, 200, 200, 255};
     // The text padding of the buttons whose caption all but fills them (the
     // top bar's text buttons, the filters' 34 wide selectors): the toolkit's
@@ -72,6 +76,8 @@ public:
     gui::Bitmap* image(int32_t index) const;
     gui::Button::Style* buttonStyle(int32_t index) const;
     gui::Knob::Style* knobStyle(int32_t index) const;
+    // The Add Step face (style 11) with a minus in place of its plus.
+    gui::Button::Style* removeStepStyle() const { return removeStepStyle_.get(); }
     // A further bitmap of the skin by resource name, kept with the others.
     gui::Bitmap* loadBitmap(const char* name);
     // Loads the resource into the bitmap when the skin has it at either
@@ -86,5 +92,6 @@ private:
     std::array<gui::Bitmap*, kImageCount> images_{};
     std::array<std::unique_ptr<gui::Button::Style>, kButtonStyleCount> buttonStyles_;
     std::array<std::unique_ptr<gui::Knob::Style>, kKnobStyleCount> knobStyles_;
+    std::unique_ptr<gui::Button::Style> removeStepStyle_;
     std::vector<gui::Bitmap*> extra_;
 };

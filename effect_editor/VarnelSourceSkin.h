@@ -37,7 +37,9 @@ struct VarnelSourceSkin {
     gui::Button::Style* xyButton = nullptr;
     // The step panel's check toggle and its Hide / Remove Step / Add Step buttons.
     gui::Button::Style* checkToggle = nullptr;
-    gui::Button::Style* stepButton = nullptr;
+    gui::Button::Style* hideButton = nullptr;
+    gui::Button::Style* removeStepButton = nullptr;
+    gui::Button::Style* addStepButton = nullptr;
     gui::Knob::Style* knob = nullptr;
     gui::Knob::Style* smallKnob = nullptr;
     // A concentric pair: the outer ring around the inner knob.
@@ -47,6 +49,10 @@ struct VarnelSourceSkin {
     gui::Switch::Style* egSlider = nullptr;
     gui::Switch::Style* egLevelSlider = nullptr;
     gui::Switch::Style* stepSlider = nullptr;
+    // The XLFO phase offset handle at rest and pressed (the skin's images 8
+    // and 9); its height is the phase offset strip's.
+    gui::Bitmap* phaseOffsetHandle = nullptr;
+    gui::Bitmap* phaseOffsetHandlePressed = nullptr;
     // Drawn under the envelope display, stretched (the skin's image 6).
     gui::Bitmap* egDisplayBackground = nullptr;
     // The XY pad's background (the skin's image 4) and its point icon's name.

@@ -6,6 +6,7 @@
 #include "effect/VarnelParameters.h"
 #include "effect_editor/SourcePanelParts.h"
 #include "effect_editor/XLFOStepInterface.h"
+#include "gui/Bitmap.h"
 #include "gui/Image.h"
 #include "gui/Knob.h"
 #include "gui/SelectButton.h"
@@ -61,9 +62,10 @@ XLFOSourceInterface::XLFOSourceInterface(SourceHost& controller, SourceId id, Va
     adopt(syncMode_);
     syncMode_->setSize(kSyncModeWidth, syncMode_->height.getValue());
     if (parameters.xlfos.getNumSets() > 0) addParameterValueItems(*syncMode_, parameters.xlfos[0].syncMode);
-    snap_ = makeIconToggle(*this, 134, 27, skin.iconToggle, "IconSnapOn.png", "IconSnapOff.png");
+    // The scales stand beneath the Snap toggle, which is drawn over them.
     scale_ = makeImage(*this, 139.0f, 12.0f, "XLFOScale.png");
     piano_ = makeImage(*this, 143.0f, 12.0f, "XLFOPiano.png");
+    snap_ = makeIconToggle(*this, 134, 27, skin.iconToggle, "IconSnapOn.png", "IconSnapOff.png");
 
     if (auto* style = dynamic_cast<XLFOController::StepSlider::Style*>(skin.stepSlider))
         style->curveDot().load("CurveDot.png");
@@ -73,6 +75,12 @@ XLFOSourceInterface::XLFOSourceInterface(SourceHost& controller, SourceId id, Va
             : nullptr;
     stepPanel_ = new XLFOStepInterface(gui::Control::userInterface(), builder(), skin, glideFunction);
     steps_ = new XLFOController(controller.interface(), skin.stepSlider, stepPanel_, std::string());
+    if (XLFOController::PhaseOffsetSlider* phase = steps_->phaseOffsetSlider()) {
+        phase->setHandleBitmaps(skin.phaseOffsetHandle, skin.phaseOffsetHandlePressed);
+        // The strip is as high as the handle.
+        if (skin.phaseOffsetHandle != nullptr && skin.phaseOffsetHandle->pixelHeight() > 0)
+            steps_->phaseOffsetHeight.setValue(skin.phaseOffsetHandle->height.getValue());
+    }
     adopt(steps_);
     steps_->setBoundsXYWH(kStepEditorX, kStepEditorY, steps_->width.getValue(), kStepEditorHeight);
     steps_->boundsEvent.addHandler(NotifyEvent::bind([this] { followStepEditor(); }));

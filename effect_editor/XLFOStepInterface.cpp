@@ -15,6 +15,12 @@ namespace {
 
 constexpr float kChoiceWidth = 58.0f;
 constexpr float kGlideFunctionTextOffset = -6.0f;
+// The title row: Hide at its left end, Remove Step and Add Step at its
+// right end (faces 18 wide), the title in the room between.
+constexpr float kRowInset = 3.0f;
+constexpr float kButtonWidth = 18.0f;
+constexpr float kButtonGap = 1.0f;
+constexpr float kTitleHeight = 16.0f;
 
 } // namespace
 
@@ -31,10 +37,13 @@ XLFOStepInterface::XLFOStepInterface(gui::UserInterface& userInterface, ControlB
     setSize(r.width(), r.height());
     expandedWidth.setValue(r.width());
 
+    const float addX = r.width() - kRowInset - kButtonWidth;
+    const float removeX = addX - kButtonGap - kButtonWidth;
+    const float titleX = kRowInset + kButtonWidth + kButtonGap;
     title_ = new gui::MultiLabel(userInterface, 1);
     title_->parent.setValue(this);
     link(title_);
-    title_->setBoundsXYWH(20.0f, 0.0f, 100.0f, 16.0f);
+    title_->setBoundsXYWH(titleX, 0.0f, removeX - kButtonGap - titleX, kTitleHeight);
 
     gui::Control* previous = builder.parent();
     builder.setParent(this);
@@ -54,8 +63,9 @@ XLFOStepInterface::XLFOStepInterface(gui::UserInterface& userInterface, ControlB
     setStepControl(XLFOController::kGlide, glide);
     setStepControl(XLFOController::kGlideFunction, function);
     setStepControl(XLFOController::kRandom, random);
-    for (int32_t kind = 0; kind < kNumButtons; ++kind)
-        setButton(kind, builder.createButton(0, 0, skin.stepButton));
+    setButton(kHide, builder.createButton(int(kRowInset), 0, skin.hideButton));
+    setButton(kRemoveStep, builder.createButton(int(removeX), 0, skin.removeStepButton));
+    setButton(kAddStep, builder.createButton(int(addX), 0, skin.addStepButton));
     builder.setParent(previous);
 }
 

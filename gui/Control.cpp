@@ -308,6 +308,10 @@ bool Control::passesHitTest(const Point& local) {
                                              static_cast<long>(hitThreshold.getValue()) * 255;
 }
 
+Control* Control::pressTarget(const Point&) {
+    return this;
+}
+
 Control* Control::findChildAt(const Point& point) {
     for (std::size_t i = children_.size(); i-- > 0;) {
         Control* child = children_[i];

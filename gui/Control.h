@@ -164,6 +164,10 @@ public:
     virtual void fireEvent11();
     virtual void fireEvent12();
     virtual int hitAlpha(const Point& point);
+    // The control a press at the point (local coordinates) acts on: this
+    // one, unless the control hands its presses on (a marker laid over the
+    // buttons it clicks names the button beneath).
+    virtual Control* pressTarget(const Point& point);
     virtual bool keyPressed(int key, int character, int flags);
     virtual void mouseDown(int button, const Point& point, int modifiers);
     virtual void mouseEnter();

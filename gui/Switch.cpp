@@ -266,13 +266,17 @@ int Switch::positionIndexAt(const Point& point) {
     return int(std::clamp(index, double(lo), double(maximum.getValue())));
 }
 
-bool Switch::handleHit(const Point& point) {
+Rect Switch::handleRect() {
     const Rect local = localRect();
     const Rect h = activeStyle().handle().getRect();
     const float w = std::trunc(vertical_ ? local.width() : h.width());
     const float ht = std::trunc(vertical_ ? h.height() : local.height());
-    const Point& p = handlePosition_;
-    return point.x >= p.x && point.x < p.x + w && point.y >= p.y && point.y < p.y + ht;
+    return Rect::fromXYWH(handlePosition_.x, handlePosition_.y, w, ht);
+}
+
+bool Switch::handleHit(const Point& point) {
+    const Rect r = handleRect();
+    return point.x >= r.left && point.x < r.right && point.y >= r.top && point.y < r.bottom;
 }
 
 void Switch::getPaintBounds(Rect& rect) {

@@ -122,6 +122,9 @@ public:
 
     Style* style() const { return style_.get(); }
     const Point& handlePosition() const { return handlePosition_; }
+    // The rect the handle takes presses in (local coordinates): its bitmap's
+    // length along the axis, the switch's breadth across it.
+    Rect handleRect();
     float travel() const { return travel_; }
     bool vertical() const { return vertical_; }
     bool dragging() const { return dragging_; }

@@ -102,18 +102,25 @@ void SourceSelectionBar::SourceSelector::mouseUp(int button, const gui::Point& p
     const bool click = pressed_ && !dragging_;
     pressed_ = false;
     dragging_ = false;
-    const gui::Point at = toRoot(point);
     AliveGuard alive(this);
     gui::Button::mouseUp(button, point, modifiers);
     if (!alive.alive() || !click) return;
     // A release without a drag clicks the source button beneath.
-    for (SourceButton* b : bar_.sourceButtons()) {
-        const gui::Point local = b->fromRoot(at);
-        if (b->visible.getValue() && b->localRect().contains(local)) {
-            bar_.sourceButtonClicked(*b);
-            return;
-        }
-    }
+    if (SourceButton* beneath = sourceButtonAt(point)) bar_.sourceButtonClicked(*beneath);
+}
+
+gui::Control* SourceSelectionBar::SourceSelector::pressTarget(const gui::Point& point) {
+    SourceButton* beneath = sourceButtonAt(point);
+    if (beneath != nullptr) return beneath;
+    return this;
+}
+
+SourceSelectionBar::SourceButton*
+SourceSelectionBar::SourceSelector::sourceButtonAt(const gui::Point& point) const {
+    const gui::Point at = toRoot(point);
+    for (SourceButton* b : bar_.sourceButtons())
+        if (b->visible.getValue() && b->localRect().contains(b->fromRoot(at))) return b;
+    return nullptr;
 }
 
 // ---- bar ----------------------------------------------------------------------------------

@@ -87,8 +87,13 @@ public:
         void mouseDown(int button, const gui::Point& point, int modifiers) override;
         void mouseMove(const gui::Point& point, int modifiers) override;
         void mouseUp(int button, const gui::Point& point, int modifiers) override;
+        // A press without a drag clicks the source button beneath.
+        gui::Control* pressTarget(const gui::Point& point) override;
 
     private:
+        // The shown source button under the point (local), or null.
+        SourceButton* sourceButtonAt(const gui::Point& point) const;
+
         SourceSelectionBar& bar_;
         bool pressed_ = false;
         bool dragging_ = false;

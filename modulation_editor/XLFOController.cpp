@@ -17,11 +17,12 @@ XLFOController::XLFOController(ModulationMatrixPluginInterface& interface, gui::
                                StepInterface* stepPanel, const std::string& backgroundName)
     : gui::Control(interface.userInterface()), curveColor(this, gui::Color(255, 255, 255, 255)),
       curveFillColor(this, gui::Color(0, 0, 0, 15)), wideStepWidth(this, 50), narrowStepWidth(this, 16),
-      panelGap(this, 0.0f), interface_(interface) {
+      panelGap(this, 0.0f), phaseOffsetHeight(this, kPhaseOffsetHeight), interface_(interface) {
     gui::UserInterface& ui = interface.userInterface();
     background_ = std::make_unique<gui::Bitmap>(ui.deviceBacking());
     if (!backgroundName.empty()) background_->load(backgroundName);
     phaseSlider_ = new PhaseOffsetSlider(ui);
+    phaseSlider_->helpText.setValue(kPhaseOffsetHelp);
     phaseSlider_->parent.setValue(this);
     link(phaseSlider_);
     interface.listenToControl(phaseSlider_);
@@ -33,7 +34,7 @@ XLFOController::XLFOController(ModulationMatrixPluginInterface& interface, gui::
         link(slider);
         sliders_.push_back(slider);
     }
-    // Above the sliders' columns, where the product places it.
+    // Drawn over the tops of the step columns it spans.
     setChildIndex(phaseSlider_, static_cast<int>(children().size()) - 1);
     if (stepPanel != nullptr) {
         stepPanel_ = stepPanel;
@@ -67,16 +68,31 @@ void XLFOController::componentDeleted(gui::Component* component) {
 void XLFOController::propertyChanged(AbstractProperty& property) {
     gui::Control::propertyChanged(property);
     if (&property == &wideStepWidth || &property == &narrowStepWidth || &property == &panelGap) relayout();
+    if (&property == &phaseOffsetHeight) {
+        placeSlidersBelowStrip();
+        applyGeometry(targetGeometry());
+    }
 }
 
-void XLFOController::boundsChanged() {
-    const float h = height.getValue();
+float XLFOController::stripHeight() const {
+    return std::clamp(phaseOffsetHeight.getValue(), 0.0f, height.getValue());
+}
+
+void XLFOController::placeSlidersBelowStrip() {
+    const float top = stripHeight();
+    const float h = height.getValue() - top;
     for (StepSlider* slider : sliders_) {
         if (slider == nullptr) continue;
         gui::Switch::Style* style = slider->style();
         const bool ownSize = style != nullptr && style->track().pixelHeight() > 0;
+        slider->setY(top);
         if (!ownSize) slider->setSize(slider->width.getValue(), h);
     }
+    if (phaseSlider_ != nullptr) phaseSlider_->setSize(phaseSlider_->width.getValue(), top);
+}
+
+void XLFOController::boundsChanged() {
+    placeSlidersBelowStrip();
     gui::Control::boundsChanged();
 }
 
@@ -95,8 +111,9 @@ int32_t XLFOController::stepWidth(int32_t n) const {
 }
 
 gui::Rect XLFOController::curveArea() const {
-    return gui::Rect::fromXYWH(0.0f, 0.0f, static_cast<float>(stepWidth(shownSteps_) * shownSteps_),
-                               height.getValue());
+    const float top = stripHeight();
+    return gui::Rect::fromXYWH(0.0f, top, static_cast<float>(stepWidth(shownSteps_) * shownSteps_),
+                               height.getValue() - top);
 }
 
 XLFOController::Geometry XLFOController::targetGeometry() const {
@@ -130,6 +147,8 @@ void XLFOController::applyGeometry(const Geometry& g) {
         }
         x += w;
     }
+    // The strip spans the steps as they stand, also while they ease.
+    if (phaseSlider_ != nullptr) phaseSlider_->setBoundsXYWH(0.0f, 0.0f, x, stripHeight());
     if (stepPanel_ != nullptr) {
         stepPanel_->setX(static_cast<float>(g.panelX));
         stepPanel_->setSize(static_cast<float>(g.panelWidth), stepPanel_->height.getValue());

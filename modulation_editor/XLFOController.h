@@ -7,6 +7,11 @@
 // selected. Its width follows the number of steps, eased by a resize
 // animation when the editor has an animator.
 //
+// Layout from the top: the phase offset slider is a strip as high as its
+// handle along the shown steps (as wide as they are, so its handle marks
+// the phase over them); the step sliders stand below it, down to the
+// bottom. The step panel takes the whole height at the right.
+//
 // Values live in the XLFO's parameters: the controller only links its
 // controls to them (through the modulation editor) and moves values when a
 // step is added or removed. A step's parameters are reached by their
@@ -80,6 +85,11 @@ public:
     static constexpr int32_t kSnapSteps = 24;
     static constexpr int32_t kSnapPositions = 1500;
     static constexpr int kResizeDuration = 300; // ms
+    // The phase offset strip's height when nothing else is set: its handle's.
+    static constexpr float kPhaseOffsetHeight = 12.0f;
+    static constexpr const char* kPhaseOffsetHelp =
+        "The Phase Offset slider shifts the point where the XLFO starts within its steps. Dragging past "
+        "either end wraps around.";
     static constexpr const char* kStepHelp =
         "The Step slider sets the value of a specified step. It ranges from -1 at the bottom to 1 at the "
         "top. "
@@ -101,6 +111,7 @@ public:
     Property<int> wideStepWidth;         // the width of one step alone
     Property<int> narrowStepWidth;       // the width of each of 16 steps
     Property<float> panelGap;            // between the last step and the step panel
+    Property<float> phaseOffsetHeight;   // the phase offset strip above the step sliders
 
     void propertyChanged(AbstractProperty& property) override;
     void componentDeleted(gui::Component* component) override;
@@ -128,7 +139,7 @@ public:
     // The width of one step when n are shown.
     int32_t stepWidth(int32_t n) const;
     int32_t numSteps() const { return shownSteps_; }
-    // The area of the shown steps.
+    // The area of the shown steps (below the phase offset strip).
     gui::Rect curveArea() const;
 
     // --- Selection (indices beyond the shown steps cannot be selected).
@@ -175,6 +186,10 @@ private:
 
     Geometry targetGeometry() const;
     void applyGeometry(const Geometry& geometry);
+    // The phase offset strip's height, inside the controller's.
+    float stripHeight() const;
+    // The step sliders below the strip, the strip as high as it is set.
+    void placeSlidersBelowStrip();
     void relayout();
     void storeNumSteps(int32_t n);
     void readSnap();
@@ -329,6 +344,9 @@ private:
 // with a non-negative modulo): past either end it continues from the other,
 // as the phase itself does.
 //
+// Drawing: a faint track, and the handle: the product's handle bitmap (its
+// pressed one while a press holds it), else a plain dark mark.
+//
 // Threading: GUI thread only; draw runs under the root lock.
 
 class XLFOController::PhaseOffsetSlider : public gui::ValueControl {
@@ -347,14 +365,21 @@ public:
     void draw(gui::Canvas& canvas) override;
     void valueControlPropertyChanged(AbstractProperty& property) override;
 
+    // The handle's bitmaps at rest and while pressed (the product's; either
+    // may be null or empty).
+    void setHandleBitmaps(gui::Bitmap* normal, gui::Bitmap* pressed);
     // The handle's left edge for the current value.
     float handleX() const;
     // A position taken modulo the range (non-negative), from the minimum.
     int wrapped(int64_t position) const;
+    // A press holds the handle.
+    bool pressed() const { return dragging_; }
 
 private:
     float travel() const;
 
+    gui::Bitmap* handle_ = nullptr;
+    gui::Bitmap* pressedHandle_ = nullptr;
     bool dragging_ = false;
     float pressX_ = 0.0f;
     int startValue_ = 0;

@@ -1,5 +1,6 @@
 #include "modulation_editor/XLFOController.h"
 
+#include "gui/Bitmap.h"
 #include "gui/Canvas.h"
 
 #include <algorithm>
@@ -42,6 +43,7 @@ void XLFOController::PhaseOffsetSlider::mouseDown(int button, const gui::Point& 
     dragging_ = true;
     pressX_ = point.x;
     startValue_ = value.getValue();
+    invalidateRect(localRect());
 }
 
 void XLFOController::PhaseOffsetSlider::mouseMove(const gui::Point& point, int modifiers) {
@@ -55,8 +57,17 @@ void XLFOController::PhaseOffsetSlider::mouseMove(const gui::Point& point, int m
 }
 
 void XLFOController::PhaseOffsetSlider::mouseUp(int button, const gui::Point& point, int modifiers) {
-    if (button == gui::kMouseLeft) dragging_ = false;
+    if (button == gui::kMouseLeft && dragging_) {
+        dragging_ = false;
+        invalidateRect(localRect());
+    }
     gui::ValueControl::mouseUp(button, point, modifiers);
+}
+
+void XLFOController::PhaseOffsetSlider::setHandleBitmaps(gui::Bitmap* normal, gui::Bitmap* pressed) {
+    handle_ = normal;
+    pressedHandle_ = pressed;
+    invalidateRect(localRect());
 }
 
 void XLFOController::PhaseOffsetSlider::valueControlPropertyChanged(AbstractProperty& property) {
@@ -69,5 +80,13 @@ void XLFOController::PhaseOffsetSlider::draw(gui::Canvas& canvas) {
     if (local.width() < 1.0f || local.height() < 1.0f) return;
     canvas.fillRect(local, trackColor.getValue());
     const float x = std::trunc(handleX());
-    canvas.fillRect(gui::Rect(x, 0.0f, x + kHandleWidth, local.height()), handleColor.getValue());
+    const gui::Rect handle(x, 0.0f, x + kHandleWidth, local.height());
+    auto drawn = [](const gui::Bitmap* b) {
+        return b != nullptr && b->pixelWidth() > 0 && b->pixelHeight() > 0;
+    };
+    const gui::Bitmap* bitmap = dragging_ && drawn(pressedHandle_) ? pressedHandle_ : handle_;
+    if (drawn(bitmap))
+        canvas.drawBitmapInRect(*bitmap, bitmap->getRect(), handle, 255);
+    else
+        canvas.fillRect(handle, handleColor.getValue());
 }

@@ -21,6 +21,7 @@
 #include <set>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -113,6 +114,30 @@ TEST_F(IntegrityCheckTest, EachControlIsFoundForTheRuleItBreaks) {
         {Rule::kChoices, empty},    {Rule::kLabel, empty},          {Rule::kToggleStates, alike},
     };
     EXPECT_EQ(findings(), expected);
+}
+
+// Only the presses decide: a control wholly under a later sibling is found
+// with the sibling's name; one whose centre is covered but whose edge a
+// press still reaches, and a disabled one, are not.
+TEST_F(IntegrityCheckTest, AControlNoPressReachesNamesWhatThePressReaches) {
+    gui::Button* hidden = button(white.get(), 10, 10, 60, "Hidden");
+    gui::Button* edge = button(white.get(), 100, 10, 60, "Edge");
+    gui::Button* off = button(white.get(), 200, 10, 60, "Off");
+    off->enabled.setValue(false);
+    gui::Button* cover = button(white.get(), 10, 10, 60, "Cover");
+    button(white.get(), 100, 10, 50, "Most");
+    button(white.get(), 200, 10, 60, "Over");
+    ui->advance(100);
+
+    const walk::ControlWalk tree(ui->root());
+    std::vector<walk::Finding> reach;
+    for (const walk::Finding& f : walk::IntegrityCheck(tree, {}).run())
+        if (f.rule == Rule::kReach) reach.push_back(f);
+    ASSERT_EQ(reach.size(), 1u) << walk::describe(reach.back());
+    EXPECT_EQ(reach[0].pointer, hidden);
+    EXPECT_NE(reach[0].detail.find("'Cover'"), std::string::npos) << reach[0].detail;
+    EXPECT_TRUE(tree.reaches(*edge, gui::Point(155, 19)));
+    EXPECT_EQ(tree.pressedAt(gui::Point(40, 19)), cover);
 }
 
 // A known fault lets exactly its findings pass and is reported while it no

@@ -6,6 +6,7 @@
 #include "editor/ComponentDisplay.h"
 #include "effect_editor/FilterController.h"
 #include "effect_editor/tests/FilterRig.h"
+#include "effect_editor/tests/PaintedPixels.h"
 #include "gui/Image.h"
 #include "gui/Knob.h"
 #include "gui/SelectButton.h"
@@ -65,6 +66,9 @@ TEST_F(FilterInterfaceTest, TheDisplayHasBothCurvesUnderAShadowThatTakesNoPress)
     FilterController* display = section->controller();
     ASSERT_NE(display, nullptr);
     EXPECT_EQ(display->curves(), 2);
+    // Both are drawn and linked: the link handle stands between their handles.
+    EXPECT_EQ(display->curveCount.getValue(), 2);
+    EXPECT_EQ(display->linkedCount(), 2);
     EXPECT_FLOAT_EQ(display->leftMargin.getValue(), 10.0f);
     EXPECT_EQ(display->curve(1).indices().frequency, model->filter[1].freq.getIndex());
     EXPECT_EQ(display->curve(0).indices().enabled, model->filter[0].enabled.getIndex());
@@ -115,6 +119,33 @@ TEST_F(FilterInterfaceTest, UnfoldingTheSectionShowsItsFiltersAsTheyAre) {
     EXPECT_FALSE(section->filterControls(0).disabledImage->visible.getValue());
     EXPECT_FLOAT_EQ(section->controller()->curve(0).frequency.getValue(),
                     first.freq.toLinearNormalized(6.0f));
+}
+
+// A filter that is off shows its panel veiled over the plate: nothing the
+// display draws shows through it, however the other filter's curve runs.
+TEST_F(FilterInterfaceTest, TheOtherFiltersCurveDoesNotShowThroughAPanelThatIsOff) {
+    FilterInterface* section = editor->filterInterface();
+    editor->componentDisplay()->toggleComponent(section->componentIndex());
+    ASSERT_TRUE(editor->componentDisplay()->components()[size_t(section->componentIndex())].unfolded);
+    FilterParameterSet& first = model->filter[0];
+    automate(first.enabled, 1.0f);
+    automate(first.peak, 0.5f);
+    const gui::Control* panel = section->filterControls(1).disabledImage;
+    ASSERT_TRUE(panel->visible.getValue());
+    ui->advance(1000);
+    // Filter 1's low pass, cut off low and then high (its curve and its
+    // fill crossing filter 2's panel).
+    automate(first.freq, 0.0f);
+    ui->advance(100);
+    const std::vector<gui::Color> low = test::paintedPixels(*ui, *panel);
+    automate(first.freq, 10.0f);
+    ui->advance(100);
+    const std::vector<gui::Color> high = test::paintedPixels(*ui, *panel);
+    ASSERT_EQ(low.size(), high.size());
+    size_t differing = 0;
+    for (size_t i = 0; i < low.size(); ++i)
+        if (!(low[i] == high[i])) ++differing;
+    EXPECT_EQ(differing, 0u) << "of " << low.size() << " pixels of filter 2's panel";
 }
 
 } // namespace

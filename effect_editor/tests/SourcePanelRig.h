@@ -66,7 +66,9 @@ protected:
         skin.valueButton = buttonStyle.get();
         skin.hotspotButton = buttonStyle.get();
         skin.checkToggle = buttonStyle.get();
-        skin.stepButton = buttonStyle.get();
+        skin.hideButton = buttonStyle.get();
+        skin.removeStepButton = buttonStyle.get();
+        skin.addStepButton = buttonStyle.get();
         skin.knob = knobStyle.get();
         skin.smallKnob = knobStyle.get();
         skin.outerRing = knobStyle.get();

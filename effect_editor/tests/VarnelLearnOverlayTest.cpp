@@ -11,6 +11,7 @@
 #include "effect_editor/FilterInterface.h"
 #include "effect_editor/XYSourceInterface.h"
 #include "effect_editor/tests/FilterRig.h"
+#include "effect_editor/tests/PaintedPixels.h"
 #include "gui/ImageLabel.h"
 #include "gui/ScrollButton.h"
 #include "gui/ScrollStrip.h"
@@ -201,6 +202,44 @@ TEST_F(VarnelLearnOverlayTest, TheNotesButtonsStandOnPlainPaper) {
             for (int x = int(r.left * perX); x < int(r.right * perX); ++x)
                 if (!(art.pixelAt(x, y) == paper)) ++marks;
         EXPECT_EQ(marks, 0) << "the note's art has marks under the button";
+    }
+}
+
+// The note's instruction and its Clear and Close captions stand on one
+// line: the lowest row of dark ink (none of the texts has a descender) is
+// the same in the three, as painted.
+TEST_F(VarnelLearnOverlayTest, TheNotesTextAndItsButtonsCaptionsShareOneBaseline) {
+    MidiLearnController* overlay = learn();
+    ASSERT_NE(overlay, nullptr);
+    ui->advance(500); // faded in
+    gui::ImageLabel* note = overlay->instructionLabel();
+    ASSERT_NE(note, nullptr);
+    ASSERT_EQ(note->text()->text.getValue().find_first_of("gjpqy"), std::string::npos);
+    // The lowest row (in device pixels of the back buffer) with dark ink in
+    // the rectangle.
+    auto baseline = [this](const gui::Rect& area) {
+        const std::vector<gui::Color> pixels = test::paintedPixels(*ui, area);
+        const float scale = ui->backBuffer().getScale();
+        const int columns = test::devicePixel(area.right, scale) - test::devicePixel(area.left, scale);
+        int lowest = -1;
+        for (size_t i = 0; i < pixels.size(); ++i)
+            if (test::lightness(pixels[i]) < 100) lowest = int(i) / columns;
+        return lowest < 0 ? -1 : test::devicePixel(area.top, scale) + lowest;
+    };
+    const gui::Rect n = test::rootRect(*note);
+    const gui::Rect clear = test::rootRect(*overlay->clearButton());
+    // The instruction's part of the note: left of the buttons, inside its rim.
+    const int text = baseline(gui::Rect(n.left + 8.0f, n.top + 3.0f, clear.left - 2.0f, n.bottom - 3.0f));
+    ASSERT_GE(text, 0) << "no ink of the instruction";
+    for (gui::Button* button : {overlay->clearButton(), overlay->closeButton()}) {
+        SCOPED_TRACE(button->textLine(0)->text.getValue());
+        // The caption's own extent: the button has no face, and the note's
+        // rim shows beside the caption of the last one.
+        const gui::Rect b = test::rootRect(*button);
+        const float half = button->textLine(0)->width() * 0.5f + 1.0f;
+        const float middle = (b.left + b.right) * 0.5f;
+        EXPECT_NEAR(baseline(gui::Rect(middle - half, b.top + 2.0f, middle + half, b.bottom - 2.0f)), text,
+                    1);
     }
 }
 

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -41,10 +42,12 @@ public:
     int updates = 0;
 };
 
-// The controller stands at (0, 100), 108 high; the bar of a step is 8 high,
-// so the sliders travel 100 units (360 positions a unit).
+// The controller stands at (0, 100), 108 high: the phase offset strip along
+// its top, the step sliders the 96 units below it; the bar of a step is 8
+// high, so the sliders travel 88 units.
 constexpr float kTop = 100.0f;
 constexpr float kHeight = 108.0f;
+constexpr float kStepHeight = kHeight - XLFOController::kPhaseOffsetHeight;
 
 class XLFOControllerTest : public test::ModulationEditorTest {
 protected:
@@ -87,10 +90,10 @@ protected:
         editor->refreshControls(-1);
         controller->layoutForNumSteps(xlfo(k).steps.getNumActive());
     }
-    // The root point of a step's column at a height inside the controller.
+    // The root point of a step's column at a height inside its slider.
     gui::Point at(int32_t step, float y) {
         const XLFOController::StepSlider* s = controller->slider(step);
-        return gui::Point(s->x.getValue() + 5.0f, kTop + y);
+        return gui::Point(s->x.getValue() + 5.0f, kTop + s->y.getValue() + y);
     }
     // Inside the step's bar.
     gui::Point onBar(int32_t step) {
@@ -214,7 +217,7 @@ TEST_F(XLFOControllerTest, OnlyAMoveBeyondTwoUnitsIsADrag) {
     XLFOController::StepSlider* s = controller->slider(2);
     const gui::Point p = at(2, s->valueArea().top + 1.0f);
     click(p);
-    EXPECT_EQ(s->value.getValue(), s->positionAtHeight(p.y - kTop));
+    EXPECT_EQ(s->value.getValue(), s->positionAtHeight(p.y - kTop - s->y.getValue()));
     EXPECT_NEAR(valueOf(2), s->normalized(s->value.getValue()) * 2.0f - 1.0f, 1e-5f);
     EXPECT_EQ(adapter->kindsOf(valueIndex(2)), "bve");
     EXPECT_EQ(adapter->gestureFaults(), "");
@@ -365,23 +368,24 @@ TEST_F(XLFOControllerTest, SnapPutsValuesOnTheEnginesGrid) {
     };
     const gui::Point p = onBar(0);
     ui->mouseDown(0, p);
-    for (int i = 1; i <= 14; ++i) {
+    for (int i = 1; i <= 13; ++i) {
         ui->mouseMove(gui::Point(p.x, p.y - static_cast<float>(i)));
         EXPECT_EQ(controller->slider(0)->value.getValue() % XLFOController::kSnapPositions, 0) << i;
     }
-    ui->mouseUp(0, gui::Point(p.x, p.y - 14.0f));
+    ui->mouseUp(0, gui::Point(p.x, p.y - 13.0f));
     for (float v : adapter->valuesOf(valueIndex(0)))
         EXPECT_TRUE(onGrid(v)) << v;
-    // The press's dead zone takes 4 units; 10 of 360 positions reach the
-    // second grid step (3600 is nearer 3000 than 4500).
+    // The press's dead zone takes 4 units; 9 of 409 positions (36000 over
+    // 88 units of travel) reach the second grid step (3681 is nearer 3000
+    // than 4500).
     EXPECT_NEAR(valueOf(0), 2.0f / 12.0f, 1e-5f);
     // A drag from off the bar (accelerated on a plain slider) adds its small
     // steps up on the grid too.
     const gui::Point off = at(1, 2.0f);
     ui->mouseDown(0, off);
-    for (int i = 1; i <= 14; ++i)
+    for (int i = 1; i <= 12; ++i)
         ui->mouseMove(gui::Point(off.x, off.y + static_cast<float>(i)));
-    ui->mouseUp(0, gui::Point(off.x, off.y + 14.0f));
+    ui->mouseUp(0, gui::Point(off.x, off.y + 12.0f));
     EXPECT_NEAR(valueOf(1), -2.0f / 12.0f, 1e-5f);
     // Three small wheel steps of 360 positions reach the next grid point.
     XLFOController::StepSlider* s = controller->slider(3);
@@ -418,12 +422,12 @@ TEST_F(XLFOControllerTest, ALinearGlideCurvesIntoTheNextStep) {
         float value;
     } cases[] = {{0.0f, 0.0f}, {0.5f, 0.0f}, {0.75f, 0.5f}, {1.0f, 1.0f}};
     for (const Case& c : cases)
-        EXPECT_NEAR(curve.valueAt(c.x * w), (1.0f - c.value) * 0.5f * kHeight, 0.02f) << c.x;
+        EXPECT_NEAR(curve.valueAt(c.x * w), (1.0f - c.value) * 0.5f * kStepHeight, 0.02f) << c.x;
     // The last step glides into step 0.
     xlfo(0).steps[4].glide.setValue(1.0f, 0);
     setValue(4, -1.0f);
     editor->refreshControls(-1);
-    EXPECT_NEAR(controller->slider(4)->curve().valueAt(w), 0.5f * kHeight, 0.02f);
+    EXPECT_NEAR(controller->slider(4)->curve().valueAt(w), 0.5f * kStepHeight, 0.02f);
 }
 
 // The step background fills each shown column; a step's bar is the handle
@@ -464,10 +468,11 @@ TEST_F(XLFOControllerTest, StepsDrawTheirColumnsAndBars) {
     xlfo(0).steps[3].random.setValue(1.0f, 0);
     setValue(3, 0.8f);
     editor->refreshControls(-1);
-    EXPECT_FLOAT_EQ(controller->slider(3)->valueArea().top, 50.0f);
+    const float middle = (kStepHeight - 8.0f) * 0.5f;
+    EXPECT_FLOAT_EQ(controller->slider(3)->valueArea().top, middle);
     EXPECT_EQ(bar(3), green);
-    EXPECT_LT(controller->slider(2)->valueArea().top, 50.0f + 1.0f);
-    EXPECT_GT(controller->slider(2)->valueArea().top, 49.0f);
+    EXPECT_LT(controller->slider(2)->valueArea().top, middle + 1.0f);
+    EXPECT_GT(controller->slider(2)->valueArea().top, middle - 1.0f);
 }
 
 TEST_F(XLFOControllerTest, ThePhaseOffsetWrapsAround) {
@@ -493,6 +498,76 @@ TEST_F(XLFOControllerTest, ThePhaseOffsetWrapsAround) {
     ui->mouseUp(0, gui::Point(root.x + 62.0f, root.y + 5.0f));
     EXPECT_NEAR(xlfo(0).phaseOffset.getValue(), 0.6f, 1e-5f);
     EXPECT_EQ(adapter->gestureFaults(), "");
+}
+
+// The phase offset strip runs along the top of the shown steps, as wide as
+// they are, and the steps stand below it: a press on the strip moves the
+// phase and selects nothing, a press on a step's bar still selects it.
+TEST_F(XLFOControllerTest, ThePhaseOffsetStripSpansTheStepsAboveTheirColumns) {
+    XLFOController::PhaseOffsetSlider* phase = controller->phaseOffsetSlider();
+    const float strip = XLFOController::kPhaseOffsetHeight;
+    EXPECT_NE(phase->helpText.getValue().find("Phase Offset"), std::string::npos);
+    for (int32_t n : {5, 1, 16}) {
+        SCOPED_TRACE(n);
+        controller->layoutForNumSteps(n);
+        const float steps = float(n * controller->stepWidth(n));
+        EXPECT_EQ(phase->bounds.getValue(), gui::Rect(0.0f, 0.0f, steps, strip));
+        EXPECT_FLOAT_EQ(controller->slider(n - 1)->y.getValue(), strip);
+        EXPECT_FLOAT_EQ(controller->slider(n - 1)->height.getValue(), kStepHeight);
+        EXPECT_EQ(controller->curveArea(), gui::Rect(0.0f, strip, steps, kHeight));
+    }
+    // While the steps ease to a new count, the strip spans them as they stand.
+    controller->layoutForNumSteps(2);
+    editor->animator()->tick();
+    controller->setNumSteps(4);
+    ui->advance(75);
+    editor->animator()->tick();
+    EXPECT_FLOAT_EQ(phase->width.getValue(),
+                    controller->slider(3)->x.getValue() + controller->slider(3)->width.getValue());
+    ui->advance(400);
+    EXPECT_FLOAT_EQ(phase->width.getValue(), 4.0f * 37.0f);
+    // A selected step's panel slides in beside the steps, not under the strip.
+    controller->selectOnly(0);
+    ui->advance(400);
+    EXPECT_FLOAT_EQ(phase->width.getValue(), 4.0f * 37.0f);
+    controller->deselectAll();
+    ui->advance(400);
+
+    const gui::Point onStrip = phase->toRoot(gui::Point(100.0f, strip * 0.5f));
+    click(onStrip);
+    EXPECT_GT(xlfo(0).phaseOffset.getValue(), 0.6f);
+    EXPECT_TRUE(selected().empty());
+    click(onBar(1));
+    EXPECT_EQ(selected(), (std::vector<int32_t>{1}));
+    EXPECT_EQ(adapter->gestureFaults(), "");
+}
+
+// The handle shows the product's bitmap, its pressed one while a press
+// holds it.
+TEST_F(XLFOControllerTest, ThePhaseOffsetHandleShowsItsPressedBitmapWhileHeld) {
+    const gui::Color grey(90, 90, 90), amber(240, 160, 50);
+    gui::Bitmap normal(ui->deviceBacking()), pressed(ui->deviceBacking());
+    for (auto [bitmap, colour] : {std::pair{&normal, grey}, std::pair{&pressed, amber}}) {
+        bitmap->setSize(6.0f, 12.0f);
+        bitmap->fillRect(bitmap->getRect(), colour);
+    }
+    XLFOController::PhaseOffsetSlider* phase = controller->phaseOffsetSlider();
+    phase->setHandleBitmaps(&normal, &pressed);
+    auto handleColour = [&] {
+        gui::Bitmap out(ui->deviceBacking());
+        out.setSize(phase->width.getValue(), phase->height.getValue());
+        out.clear();
+        phase->draw(out.getCanvas());
+        return out.getPixel(gui::Point(phase->handleX() + 3.0f, 6.0f));
+    };
+    EXPECT_EQ(handleColour(), grey);
+    const gui::Point grab = phase->toRoot(gui::Point(phase->handleX() + 3.0f, 6.0f));
+    ui->mouseDown(0, grab);
+    EXPECT_TRUE(phase->pressed());
+    EXPECT_EQ(handleColour(), amber);
+    ui->mouseUp(0, grab);
+    EXPECT_EQ(handleColour(), grey);
+    phase->setHandleBitmaps(nullptr, nullptr);
 }
 
 // Rebinding to another XLFO deselects every step and leaves the panel

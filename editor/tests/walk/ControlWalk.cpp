@@ -38,6 +38,21 @@ std::string helpStart(const std::string& help) {
     return help.substr(0, end) + "...";
 }
 
+// The deepest control the hit tests lead to from the root.
+gui::Control* hitAt(gui::Control& root, const gui::Point& point) {
+    gui::Control* reached = &root;
+    while (gui::Control* child = reached->findChildAt(reached->fromRoot(point)))
+        reached = child;
+    return reached;
+}
+
+// Whether c is the control or inside it.
+bool within(const gui::Control* c, const gui::Control& control) {
+    for (; c != nullptr; c = c->getParent())
+        if (c == &control) return true;
+    return false;
+}
+
 } // namespace
 
 ControlWalk::ControlWalk(gui::Control& root, Describe describe)
@@ -130,6 +145,16 @@ const ShownControl* ControlWalk::find(const gui::Control* control) const {
 
 const ShownControl* ControlWalk::parentOf(const ShownControl& shown) const {
     return shown.parent >= 0 ? &controls_[static_cast<std::size_t>(shown.parent)] : nullptr;
+}
+
+gui::Control* ControlWalk::pressedAt(gui::Control& root, const gui::Point& point) {
+    gui::Control* hit = hitAt(root, point);
+    return hit->pressTarget(hit->fromRoot(point));
+}
+
+bool ControlWalk::reaches(gui::Control& root, const gui::Control& control, const gui::Point& point) {
+    gui::Control* hit = hitAt(root, point);
+    return within(hit, control) || within(hit->pressTarget(hit->fromRoot(point)), control);
 }
 
 std::string ControlWalk::kindOf(const gui::Control& control) {

@@ -15,6 +15,7 @@
 //
 // Threading: GUI thread only.
 
+#include "gui/BasicPoint.h"
 #include "gui/BasicRect.h"
 
 #include <functional>
@@ -62,6 +63,21 @@ public:
     const ShownControl* find(const std::string& text) const;
     const ShownControl* find(const gui::Control* control) const;
     const ShownControl* parentOf(const ShownControl& shown) const;
+
+    // The control a press at the point (root coordinates) reaches: the
+    // deepest one the hit tests lead to from the root, as the root hands a
+    // press down (the topmost visible, enabled child whose hit test passes,
+    // at every level), or the control it hands the press on to; the root
+    // when no child takes it.
+    static gui::Control* pressedAt(gui::Control& root, const gui::Point& point);
+    gui::Control* pressedAt(const gui::Point& point) const { return pressedAt(*root_, point); }
+    // Whether a press at the point reaches the control or one of its
+    // children, as the control its hit tests lead to or as the one that
+    // control hands it on to.
+    static bool reaches(gui::Control& root, const gui::Control& control, const gui::Point& point);
+    bool reaches(const gui::Control& control, const gui::Point& point) const {
+        return reaches(*root_, control, point);
+    }
 
     // The class of a control as ShownControl::kind gives it.
     static std::string kindOf(const gui::Control& control);

@@ -11,7 +11,10 @@
 #include "gui/Knob.h"
 #include "gui/Menu.h"
 #include "gui/MultiLabel.h"
+#include "gui/Overlay.h"
+#include "gui/ScrollButton.h"
 #include "gui/SelectButton.h"
+#include "gui/Switch.h"
 #include "gui/Text.h"
 #include "gui/ToggleButton.h"
 #include "gui/UserInterface.h"
@@ -46,6 +49,9 @@ constexpr int kGroundBand = 3;
 constexpr int kInk = 64;
 // A later control at least this opaque over a caption covers it.
 constexpr int kVeil = 16;
+// A control no press reaches at its centre is tried at the centres of this
+// many cells a side over what shows of it.
+constexpr int kReachGrid = 5;
 
 std::string format(const char* pattern, double a, double b = 0.0, double c = 0.0, double d = 0.0) {
     char text[160];
@@ -162,6 +168,8 @@ const char* ruleName(Rule rule) {
         return "component states";
     case Rule::kOverlap:
         return "overlap";
+    case Rule::kReach:
+        return "reach";
     case Rule::kLettering:
         return "lettering";
     case Rule::kValueText:
@@ -198,6 +206,7 @@ std::vector<Finding> IntegrityCheck::run() {
         checkLabel(shown);
         checkChoices(shown);
         checkValueText(shown);
+        checkReach(shown);
     }
     checkCaptions();
     checkOverlaps();
@@ -518,6 +527,41 @@ void IntegrityCheck::checkComponent(const ShownControl& shown) {
     hooks_.setParameter(enable, was);
     if (on.differingPixels(off, kPixelTolerance) < kDifferentPixels)
         add(Rule::kComponentStates, shown, "looks the same with its component off");
+}
+
+void IntegrityCheck::checkReach(const ShownControl& shown) {
+    const gui::Rect& seen = shown.seen;
+    if (!isInteractive(*shown.control) || seen.isEmpty() || disabled(shown)) return;
+    const gui::Point centre((seen.left + seen.right) * 0.5f, (seen.top + seen.bottom) * 0.5f);
+    if (walk_.reaches(*shown.control, centre)) return;
+    // A switch or slider takes presses on its handle.
+    if (auto* slider = dynamic_cast<gui::Switch*>(shown.control)) {
+        const gui::Rect handle = slider->handleRect();
+        if (!handle.isEmpty() &&
+            walk_.reaches(*shown.control, slider->toRoot(gui::Point((handle.left + handle.right) * 0.5f,
+                                                                    (handle.top + handle.bottom) * 0.5f))))
+            return;
+    }
+    for (int row = 0; row < kReachGrid; ++row)
+        for (int column = 0; column < kReachGrid; ++column) {
+            const gui::Point p(seen.left + seen.width() * (float(column) + 0.5f) / float(kReachGrid),
+                               seen.top + seen.height() * (float(row) + 0.5f) / float(kReachGrid));
+            if (walk_.reaches(*shown.control, p)) return;
+        }
+    gui::Control* instead = walk_.pressedAt(centre);
+    // An overlay laid over the window (MIDI learn) takes every press below
+    // it by design: what it offers there is its own to check.
+    for (const gui::Control* c = instead; c != nullptr; c = c->getParent())
+        if (dynamic_cast<const gui::Overlay*>(c) != nullptr) return;
+    // A scroll strip's own buttons lie over the ends of what it scrolls:
+    // what stands under them is reached by scrolling it clear.
+    if (auto* button = dynamic_cast<const gui::ScrollButton*>(instead))
+        for (const gui::Control* c = shown.control; c != nullptr; c = c->getParent())
+            if (c == button->getParent()) return;
+    const ShownControl* other = walk_.find(instead);
+    const std::string name = other != nullptr ? other->name : ControlWalk::kindOf(*instead);
+    add(Rule::kReach, shown,
+        format("no press reaches it; one at its centre (%g, %g) reaches ", centre.x, centre.y) + name);
 }
 
 void IntegrityCheck::checkOverlaps() {

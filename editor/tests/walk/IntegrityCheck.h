@@ -25,6 +25,14 @@
 //                   component off;
 //   overlap         two sibling knobs that overlap share a centre (a ring
 //                   and its inner knob);
+//   reach           a press reaches every shown, enabled control that takes
+//                   presses (a value control: buttons, toggles, knobs,
+//                   switches, sliders, selectors, value buttons, step
+//                   sliders), at its centre or at one point of a grid over
+//                   what shows of it; one that no press reaches names the
+//                   control a press at its centre reaches instead (under an
+//                   overlay laid over the window, which takes every press
+//                   by design, only the overlay's own controls count);
 //   lettering       no interactive control covers the lettering of an
 //                   image drawn beneath it;
 //   value text      a value display shows its parameter's value and unit.
@@ -67,6 +75,7 @@ enum class Rule {
     kToggleStates,
     kComponentStates,
     kOverlap,
+    kReach,
     kLettering,
     kValueText,
     // A state-specific expectation of the product's own test.
@@ -127,6 +136,7 @@ private:
     void checkToggle(const ShownControl& shown);
     void checkComponent(const ShownControl& shown);
     void checkOverlaps();
+    void checkReach(const ShownControl& shown);
     void checkLettering();
     void checkValueText(const ShownControl& shown);
     bool hasShownChildren(std::size_t index) const;

@@ -4,7 +4,8 @@
 // another: a source of each kind added from the Add Source menu, a source
 // dragged onto Delay 1 Time, that slot inverted and removed, the source
 // removed, choices picked from the MIDI source's and the XLFO step's menus,
-// a delay time typed and tapped, feedback invert toggled, filter 2 switched
+// an XLFO step added and removed, its step panel hidden, its phase offset
+// dragged, a delay time typed and tapped, feedback invert toggled, filter 2 switched
 // on and off, and a controller learnt. Each step checks what the host sees
 // (parameter values and texts; where the step is an edit, that one Undo
 // takes all of it back and Redo brings it again) and that the editor's
@@ -201,10 +202,7 @@ protected:
     // Whether a press at the point reaches the control (or one of its
     // children).
     bool reaches(gui::Control& control, int x, int y) {
-        const gui::Point point{float(x), float(y)};
-        for (gui::Control* c = &root(); c != nullptr; c = c->findChildAt(c->fromRoot(point)))
-            if (c == &control) return true;
-        return false;
+        return walk::ControlWalk::reaches(root(), control, gui::Point{float(x), float(y)});
     }
 
     // The part of the control that shows, or an empty rectangle (a failure).
@@ -563,6 +561,113 @@ TEST_F(VarnelEditorWalkThrough, AUsersClicksFromAddingSourcesToLearningAControll
         const Picture after = look();
         save(after, "07-glide-function");
         expectChanged(before, after, shownRect(*glide), "the glide function's choice");
+        expectOneUndoStep(was, undo);
+    }
+
+    {
+        SCOPED_TRACE("7b: a step added after the selected one, then removed");
+        auto* xlfo = dynamic_cast<XLFOSourceInterface*>(panelOf(m.xlfos));
+        ASSERT_NE(xlfo, nullptr);
+        XLFOController* steps = xlfo->stepEditor();
+        XLFOController::StepInterface* panel = xlfo->stepPanel();
+        ASSERT_NE(steps, nullptr);
+        ASSERT_NE(panel, nullptr);
+        AbstractPluginParameter& count = m.xlfos[0].steps.getNumActiveParameter();
+        const double counted = value(count);
+        gui::Control* add = panel->button(XLFOController::StepInterface::kAddStep);
+        gui::Control* remove = panel->button(XLFOController::StepInterface::kRemoveStep);
+        ASSERT_NE(add, nullptr);
+        ASSERT_NE(remove, nullptr);
+        before = look();
+        Values was = values(*dll_);
+        int undo = undoCount();
+        click(*add);
+        pump(500);
+        EXPECT_EQ(value(count), counted + 1.0);
+        // The new step copies the selected one, whose glide function was picked.
+        EXPECT_EQ(value(m.xlfos[0].steps[1].glideFunction), value(m.xlfos[0].steps[0].glideFunction));
+        EXPECT_EQ(value(m.xlfos[0].steps[1].value), value(m.xlfos[0].steps[0].value));
+        EXPECT_TRUE(steps->isStepSelected(1)) << "the new step is not the selected one";
+        Picture after = look();
+        save(after, "07b-step-added");
+        expectChanged(before, after, shownRect(*steps), "adding a step");
+        expectOneUndoStep(was, undo);
+
+        before = look();
+        was = values(*dll_);
+        undo = undoCount();
+        click(*remove);
+        pump(500);
+        EXPECT_EQ(value(count), counted);
+        after = look();
+        save(after, "07b-step-removed");
+        expectChanged(before, after, shownRect(*steps), "removing the step");
+        expectOneUndoStep(was, undo);
+    }
+
+    {
+        SCOPED_TRACE("7c: the step panel hidden");
+        auto* xlfo = dynamic_cast<XLFOSourceInterface*>(panelOf(m.xlfos));
+        ASSERT_NE(xlfo, nullptr);
+        XLFOController* steps = xlfo->stepEditor();
+        XLFOController::StepInterface* panel = xlfo->stepPanel();
+        ASSERT_NE(steps, nullptr);
+        ASSERT_NE(panel, nullptr);
+        // Step 1 selected again: the panel shows.
+        XLFOController::StepSlider& step = *steps->slider(0);
+        const gui::Rect bar = step.valueArea();
+        const gui::Point onBar =
+            step.toRoot(gui::Point((bar.left + bar.right) * 0.5f, (bar.top + bar.bottom) * 0.5f));
+        ASSERT_TRUE(reaches(step, int(onBar.x), int(onBar.y)));
+        for (EditorSession* session : {dll_.get(), twin_.get()})
+            session->click(int(onBar.x), int(onBar.y), MK_CONTROL);
+        pump(600);
+        ASSERT_TRUE(steps->isStepSelected(0));
+        gui::Control* hide = panel->button(XLFOController::StepInterface::kHide);
+        ASSERT_NE(hide, nullptr);
+        const RECT area = shownRect(*panel);
+        before = look();
+        const Values was = values(*dll_);
+        const int undo = undoCount();
+        click(*hide);
+        pump(600);
+        EXPECT_TRUE(steps->selectedSteps().empty()) << "a step stays selected";
+        EXPECT_EQ(panel->width.getValue(), 0.0f) << "the step panel does not slide out";
+        EXPECT_EQ(differences(was, values(*dll_)), "") << "hiding the panel changes a parameter";
+        EXPECT_EQ(undoCount(), undo) << "hiding the panel stores an undo step";
+        const Picture after = look();
+        save(after, "07c-step-panel-hidden");
+        expectChanged(before, after, area, "hiding the step panel");
+        expectInStep();
+    }
+
+    {
+        SCOPED_TRACE("7d: the XLFO's phase offset dragged");
+        auto* xlfo = dynamic_cast<XLFOSourceInterface*>(panelOf(m.xlfos));
+        ASSERT_NE(xlfo, nullptr);
+        XLFOController::PhaseOffsetSlider* phase = xlfo->stepEditor()->phaseOffsetSlider();
+        ASSERT_NE(phase, nullptr);
+        AbstractPluginParameter& offset = m.xlfos[0].phaseOffset;
+        const RECT area = shownRect(*phase);
+        ASSERT_GT(area.right - area.left, 20) << "the phase offset strip is too narrow to drag";
+        // A press on the handle grabs it; the drag moves it a third of the way.
+        const float handle = phase->handleX() + XLFOController::PhaseOffsetSlider::kHandleWidth * 0.5f;
+        const gui::Point grab = phase->toRoot(gui::Point(handle, phase->height.getValue() * 0.5f));
+        ASSERT_TRUE(reaches(*phase, int(grab.x), int(grab.y)));
+        before = look();
+        const Values was = values(*dll_);
+        const int undo = undoCount();
+        const int dx = (area.right - area.left) / 3;
+        for (EditorSession* session : {dll_.get(), twin_.get()})
+            session->drag(int(grab.x), int(grab.y), dx, 0, 8);
+        pump(300);
+        EXPECT_GT(value(offset), 0.2);
+        Values expected = was;
+        expected[size_t(offset.getIndex())] = value(offset);
+        EXPECT_EQ(differences(expected, values(*dll_)), "") << "the drag changes more than the phase offset";
+        const Picture after = look();
+        save(after, "07d-phase-offset");
+        expectChanged(before, after, area, "the phase offset's handle");
         expectOneUndoStep(was, undo);
     }
 
