@@ -1,13 +1,17 @@
 // The filter section on the product's editor: its controls' bindings and
-// targets, the display's curves and images following the filter sets.
+// targets, the display's curves and images following the filter sets, and
+// what a user's presses on its Hide button and its display's handles do.
 
 #include "effect_editor/FilterInterface.h"
 
 #include "editor/ComponentDisplay.h"
+#include "effect/VarnelPluginSettings.h"
 #include "effect_editor/FilterController.h"
 #include "effect_editor/tests/FilterRig.h"
+#include "gui/Button.h"
 #include "gui/Image.h"
 #include "gui/Knob.h"
+#include "gui/RootControl.h"
 #include "gui/SelectButton.h"
 #include "gui/ToggleButton.h"
 
@@ -18,7 +22,36 @@
 
 namespace {
 
-using FilterInterfaceTest = test::FilterRig;
+class FilterInterfaceTest : public test::FilterRig {
+protected:
+    // The section unfolded, as a filter button's click leaves it.
+    FilterInterface& openSection() {
+        FilterInterface* section = editor->filterInterface();
+        editor->componentDisplay()->toggleComponent(section->componentIndex());
+        ui->advance(2000);
+        return *section;
+    }
+    bool unfolded(const FilterInterface& section) const {
+        return editor->componentDisplay()->components()[size_t(section.componentIndex())].unfolded;
+    }
+    // The control that a press at the point (in root coordinates) reaches.
+    gui::Control* reachedAt(const gui::Point& point) {
+        gui::Control* reached = ui->rootControl();
+        while (gui::Control* child = reached->findChildAt(reached->fromRoot(point)))
+            reached = child;
+        return reached;
+    }
+    // A press and release at the point, the pointer parked away afterwards,
+    // and time for what it starts.
+    void click(const gui::Point& at, int modifiers = 0) {
+        ui->mouseMove(at);
+        ui->mouseDown(0, at, modifiers);
+        ui->mouseUp(0, at, modifiers);
+        ui->mouseMove(gui::Point(1, 1));
+        ui->advance(2000);
+    }
+    int32_t undoCount() const { return model->getUndoHistory()->getUndoCount(); }
+};
 
 TEST_F(FilterInterfaceTest, GesturingTheSectionsControlsMovesTheirParametersAndTargets) {
     FilterInterface* section = editor->filterInterface();
@@ -115,6 +148,27 @@ TEST_F(FilterInterfaceTest, UnfoldingTheSectionShowsItsFiltersAsTheyAre) {
     EXPECT_FALSE(section->filterControls(0).disabledImage->visible.getValue());
     EXPECT_FLOAT_EQ(section->controller()->curve(0).frequency.getValue(),
                     first.freq.toLinearNormalized(6.0f));
+}
+
+// The Hide button at the top left of the response display folds the section:
+// it gives its place in the component display back, the editor stores that
+// no section is open, and the button is no longer there to press.
+TEST_F(FilterInterfaceTest, TheHideButtonFoldsTheSection) {
+    FilterInterface& section = openSection();
+    ASSERT_TRUE(unfolded(section));
+    gui::Button* hide = section.hideButton();
+    ASSERT_NE(hide, nullptr);
+    const gui::Point at = centreInRoot(*hide);
+    ASSERT_EQ(reachedAt(at), hide);
+    const int32_t undo = undoCount();
+    click(at);
+    EXPECT_FALSE(unfolded(section));
+    const gui::Control* container =
+        editor->componentDisplay()->components()[size_t(section.componentIndex())].control;
+    EXPECT_FLOAT_EQ(container->width.getValue(), 0.0f);
+    EXPECT_NE(reachedAt(at), hide);
+    EXPECT_EQ(model->getVarnelSettings().expandedSection.getValue(), -1);
+    EXPECT_EQ(undoCount(), undo); // a view, not an edit
 }
 
 } // namespace
