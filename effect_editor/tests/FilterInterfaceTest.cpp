@@ -171,4 +171,54 @@ TEST_F(FilterInterfaceTest, TheHideButtonFoldsTheSection) {
     EXPECT_EQ(undoCount(), undo); // a view, not an edit
 }
 
+// A press on the display's handle that moves nothing leaves the undo history
+// as it was (the next Undo undoes the edit before it), with the modifiers
+// that select and turn linked filters alike. A drag stores one step, and a
+// Ctrl-click, which steps the response, one.
+TEST_F(FilterInterfaceTest, APressOnTheDisplayStoresAnUndoStepOnlyWhenItChangesAValue) {
+    FilterInterface& section = openSection();
+    FilterController& display = *section.controller();
+    automate(model->filter[0].freq, model->filter[0].freq.fromLinearNormalized(0.3f));
+    auto centre = [&display](const gui::Rect& r) {
+        return display.toRoot(gui::Point((r.left + r.right) * 0.5f, (r.top + r.bottom) * 0.5f));
+    };
+    auto values = [this] {
+        std::vector<float> v;
+        for (size_t f = 0; f < 2; ++f)
+            for (const AbstractPluginParameter* p : model->filter[f].getParameters())
+                v.push_back(p->getValue());
+        return v;
+    };
+    const struct {
+        const char* what;
+        int modifiers;
+    } presses[] = {
+        {"plain", 0},
+        {"Alt", gui::kAlt},
+        {"Ctrl+Alt", gui::kCtrl | gui::kAlt},
+    };
+    for (const auto& p : presses) {
+        SCOPED_TRACE(p.what);
+        const gui::Point at = centre(display.curve(0).handleRect());
+        ASSERT_EQ(reachedAt(at), &display);
+        const int32_t undo = undoCount();
+        const std::vector<float> before = values();
+        click(at, p.modifiers);
+        EXPECT_EQ(undoCount(), undo);
+        EXPECT_EQ(values(), before);
+    }
+
+    const gui::Point at = centre(display.curve(0).handleRect());
+    int32_t undo = undoCount();
+    ui->mouseDown(0, at);
+    ui->mouseMove({at.x + 20, at.y - 20});
+    ui->mouseUp(0, {at.x + 20, at.y - 20});
+    EXPECT_EQ(undoCount(), undo + 1);
+    undo = undoCount();
+    click(centre(display.curve(0).handleRect()), gui::kCtrl);
+    EXPECT_EQ(model->filter[0].response.getValue(), 1.0f);
+    EXPECT_EQ(undoCount(), undo + 1);
+    EXPECT_EQ(adapter->gestureFaults(), "");
+}
+
 } // namespace

@@ -1115,4 +1115,116 @@ TEST_F(VarnelInterfaceTest, TheSourceStripScrollsToItsLastPanelWhileAPanelHasGro
     EXPECT_FLOAT_EQ(midi->toRoot(gui::Point(midi->width.getValue(), 0)).x, midiRight);
 }
 
+// A press that changes no value stores no undo step, on every surface that
+// is dragged (the filter display's handle has its own test beside the
+// section's): a knob, the envelope's handles, the XY pad's point, an XLFO
+// step pressed at its value. A drag on each stores one; a drag of the XY
+// pad's point against the corner it stands in stores none.
+TEST_F(VarnelInterfaceTest, APressThatChangesNoValueStoresNoUndoStep) {
+    setSettings(1, true);
+    open();
+    const std::vector<VarnelSourceInterface*> panels = addOneOfEachKind();
+    ui->advance(1000);
+    auto* xy = dynamic_cast<XYSourceInterface*>(panels.at(0));
+    auto* xlfo = dynamic_cast<XLFOSourceInterface*>(panels.at(1));
+    auto* eg = dynamic_cast<EGSourceInterface*>(panels.at(2));
+    ASSERT_TRUE(xy != nullptr && xlfo != nullptr && eg != nullptr);
+
+    // Each surface: the panel to scroll into view (if any), the control,
+    // the point of it that a press takes hold of (in its coordinates) and a
+    // drag from there that changes its value.
+    struct Surface {
+        const char* what;
+        SourceInterface* panel;
+        std::function<gui::Control*()> control;
+        std::function<gui::Point(gui::Control&)> point;
+        gui::Point drag;
+    };
+    auto middle = [](gui::Control& c) {
+        return gui::Point(c.width.getValue() * 0.5f, c.height.getValue() * 0.5f);
+    };
+    const Surface surfaces[] = {
+        {"delay time knob", nullptr, [this] { return editor->delayControls(0).time; }, middle, {0, -12}},
+        {"envelope attack handle",
+         eg,
+         [eg] { return eg->display()->slider(EnvelopeController::kAttack); },
+         [](gui::Control& c) { return static_cast<EnvelopeController::EGSlider&>(c).handleCentre(); },
+         {12, 0}},
+        {"envelope sustain handle",
+         eg,
+         [eg] { return eg->display()->slider(EnvelopeController::kSustain); },
+         [](gui::Control& c) { return static_cast<EnvelopeController::EGSlider&>(c).handleCentre(); },
+         {0, 12}},
+        {"XY pad point",
+         xy,
+         [xy] { return xy->pad(); },
+         [](gui::Control& c) { return static_cast<XYControllerButton&>(c).point(); },
+         {12, -12}},
+        {"XLFO step",
+         xlfo,
+         [xlfo] { return xlfo->stepEditor()->slider(1); },
+         [](gui::Control& c) {
+             const gui::Rect r = static_cast<XLFOController::StepSlider&>(c).valueArea();
+             return gui::Point((r.left + r.right) * 0.5f, (r.top + r.bottom) * 0.5f);
+         },
+         {0, -12}},
+    };
+    for (const Surface& s : surfaces) {
+        SCOPED_TRACE(s.what);
+        if (s.panel != nullptr) showSource(*s.panel);
+        gui::Control* control = s.control();
+        ASSERT_NE(control, nullptr);
+        const gui::Point at = control->toRoot(s.point(*control));
+        ASSERT_EQ(reachedAt(at), control);
+        const std::vector<float> before = [this] {
+            std::vector<float> v;
+            model->getMainCollection().getValues(v);
+            return v;
+        }();
+        const int32_t undo = undoCount();
+        ui->mouseMove(at);
+        ui->mouseDown(0, at);
+        ui->mouseUp(0, at);
+        ui->mouseMove(gui::Point(1, 1));
+        ui->advance(1000);
+        std::vector<float> after;
+        model->getMainCollection().getValues(after);
+        EXPECT_EQ(after, before);
+        EXPECT_EQ(undoCount(), undo);
+
+        // The same press dragged changes the value: one step.
+        const gui::Point from = control->toRoot(s.point(*control));
+        const gui::Point to(from.x + s.drag.x, from.y + s.drag.y);
+        ui->mouseMove(from);
+        ui->mouseDown(0, from);
+        ui->mouseMove(gui::Point(from.x + s.drag.x * 0.5f, from.y + s.drag.y * 0.5f));
+        ui->mouseMove(to);
+        ui->mouseUp(0, to);
+        ui->mouseMove(gui::Point(1, 1));
+        ui->advance(1000);
+        EXPECT_EQ(undoCount(), undo + 1);
+    }
+
+    // The XY pad's point in its top right corner, dragged on outwards: the
+    // host hears the gestures, the values stay, and so does the history.
+    showSource(*xy);
+    automate(model->xyControllers[0].hor, model->xyControllers[0].hor.getMax());
+    automate(model->xyControllers[0].ver, model->xyControllers[0].ver.getMax());
+    const gui::Point corner = xy->pad()->toRoot(xy->pad()->point());
+    ASSERT_EQ(reachedAt(corner), xy->pad());
+    const int32_t undo = undoCount();
+    adapter->log.clear();
+    ui->mouseMove(corner);
+    ui->mouseDown(0, corner);
+    for (float d = 4.0f; d <= 24.0f; d += 4.0f)
+        ui->mouseMove(gui::Point(corner.x + d, corner.y - d));
+    ui->mouseUp(0, gui::Point(corner.x + 24.0f, corner.y - 24.0f));
+    ui->mouseMove(gui::Point(1, 1));
+    ui->advance(1000);
+    EXPECT_EQ(adapter->kindsOf(model->xyControllers[0].hor.getIndex()), "be");
+    EXPECT_FLOAT_EQ(model->xyControllers[0].ver.getValue(), model->xyControllers[0].ver.getMax());
+    EXPECT_EQ(undoCount(), undo);
+    EXPECT_EQ(adapter->gestureFaults(), "");
+}
+
 } // namespace
