@@ -1,6 +1,7 @@
 #include "editor/DynamicInterface.h"
 
 #include "editor/GenericPluginInterfaceBase.h"
+#include "gui/Button.h"
 #include "gui/UserInterface.h"
 #include "gui/ValueControl.h"
 
@@ -11,8 +12,11 @@ namespace {
 // The list that posted rebuilds run from (the GUI thread's).
 constexpr int kGuiList = 1;
 
-// The event of a control that tells of a user's change.
+// The event of a control that tells of a user's change: a value control's
+// value change, but a push button's click, since pressing it changes no value.
 NotifyEvent& notifyEventOf(gui::Control& control) {
+    if (auto* button = dynamic_cast<gui::Button*>(&control); button != nullptr && button->isPushButton())
+        return control.clickEvent;
     if (auto* valueControl = dynamic_cast<gui::ValueControl*>(&control))
         return valueControl->valueChangedEvent;
     return control.clickEvent;

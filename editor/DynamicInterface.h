@@ -12,9 +12,9 @@
 // its destructor deletes the controls it holds as children, and each death
 // clears its record in the panel and in the manager.
 //
-// A notify control (a selector, say) makes the panel rebuild: its value
-// change posts message 0 to the panel, whose rebuildInterface then runs on
-// the GUI thread.
+// A notify control makes the panel rebuild: a value change of a value
+// control (a selector, say), or the click of a push button, posts message 0
+// to the panel, whose rebuildInterface then runs on the GUI thread.
 //
 // Threading: GUI thread only.
 

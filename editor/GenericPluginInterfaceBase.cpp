@@ -23,6 +23,13 @@ constexpr const char* kSaveFailed =
 constexpr const char* kNoPresetText = "The clipboard holds no preset.";
 constexpr const char* kPresetTooLarge = "The text is too large for a preset.";
 
+bool valuesDiffer(const std::vector<float>& a, const std::vector<float>& b) {
+    if (a.size() != b.size()) return true;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::fabs(a[i] - b[i]) > ControlChangeManager::kValueTolerance) return true;
+    return false;
+}
+
 } // namespace
 
 GenericPluginInterfaceBase::GenericPluginInterfaceBase(gui::UserInterface& userInterface,
@@ -64,13 +71,19 @@ bool GenericPluginInterfaceBase::undoStepDiffers() const {
     const GenericPlugin::UndoHistory* history = plugin().getUndoHistory();
     if (history == nullptr) return false;
     // A snapshot holds the main parameter collection's values.
-    const std::vector<float>& stored = history->getList().get(history->getIndex()).values;
-    std::vector<float> current;
-    plugin().getMainCollection().getValues(current);
-    if (stored.size() != current.size()) return true;
-    for (size_t i = 0; i < stored.size(); ++i)
-        if (std::fabs(current[i] - stored[i]) > kValueTolerance) return true;
-    return false;
+    return valuesDiffer(history->getList().get(history->getIndex()).values, undoValues());
+}
+
+std::vector<float> GenericPluginInterfaceBase::undoValues() const {
+    std::vector<float> values;
+    plugin().getMainCollection().getValues(values);
+    return values;
+}
+
+bool GenericPluginInterfaceBase::storeUndoStepIfChanged(const std::vector<float>& before, int32_t index) {
+    if (!valuesDiffer(before, undoValues())) return false;
+    storeUndoStep(index);
+    return true;
 }
 
 void GenericPluginInterfaceBase::storeUndoStep(int32_t) {
@@ -197,14 +210,9 @@ bool GenericPluginInterfaceBase::savePresetFile(const std::string& path) {
 }
 
 void GenericPluginInterfaceBase::storeUndoStepAfterFailedLoad(const std::vector<float>& before) {
-    std::vector<float> after;
-    plugin().getMainCollection().getValues(after);
-    bool changed = after.size() != before.size();
-    for (size_t i = 0; !changed && i < after.size(); ++i)
-        changed = std::fabs(after[i] - before[i]) > kValueTolerance;
     // Posted like a good load's step, so that it follows the load's
     // notifications.
-    if (changed)
+    if (valuesDiffer(before, undoValues()))
         userInterface_.pushNotification(1, static_cast<std::uint32_t>(GenericPlugin::kStoreUndoStep), 0);
 }
 

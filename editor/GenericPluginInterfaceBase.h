@@ -64,6 +64,13 @@ public:
     // Pushes the current state as an undo step and marks the A/B state
     // changed.
     virtual void storeUndoStep(int32_t index);
+    // The values an undo step holds (the main parameter collection's), for
+    // a surface to take when a press begins ...
+    std::vector<float> undoValues() const;
+    // ... and, when the press ends, one undo step only when it changed any
+    // of them: a press that changed no value leaves the history as it was.
+    // True when it stored.
+    bool storeUndoStepIfChanged(const std::vector<float>& before, int32_t index = -1);
     // The editor's idle call into the model (on the user interface's tick).
     virtual void idle();
     virtual void showValueDisplayFor(gui::ValueControl* control);

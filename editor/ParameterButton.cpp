@@ -213,7 +213,7 @@ void ParameterButton::endChannels(bool storeUndo) {
         endChannel(k);
     }
     wheelChannel_ = -1;
-    if (storeUndo && any) interface_->storeUndoStep(-1);
+    if (storeUndo && any) interface_->storeUndoStepIfChanged(pressValues_);
 }
 
 void ParameterButton::setSecondPair(int modifiers) {
@@ -251,7 +251,7 @@ void ParameterButton::resetToDefault() {
 void ParameterButton::performMouseAction(int, int modifiers) {
     if (!(gui::modifierMode(modifiers & kActionMask) & gui::kModeReset) || midiLearnActive()) return;
     resetToDefault();
-    interface_->storeUndoStep(-1);
+    interface_->storeUndoStepIfChanged(pressValues_);
 }
 
 // ---- input -----------------------------------------------------------------------------------
@@ -268,6 +268,7 @@ void ParameterButton::mouseDown(int button, const gui::Point& point, int modifie
     gui::Button::mouseDown(button, point, modifiers);
     if (!alive.alive() || button != gui::kMouseLeft || !pressed()) return;
     dragState_ = DragState::kPressed;
+    pressValues_ = interface_->undoValues();
     pressPoint_ = lastPoint_ = point;
     largestDx_ = largestDy_ = 0.0f;
     axisLock_ = -1;
@@ -368,6 +369,7 @@ bool ParameterButton::mouseWheel(int phase, const gui::Point&, int modifiers, co
         endWheel();
         if (!alive.alive()) return true;
         wheelChannel_ = record;
+        pressValues_ = interface_->undoValues();
         beginChannel(record);
         if (!alive.alive()) return true;
     }

@@ -13,6 +13,9 @@
 // Gestures: every begin sent for a channel gets exactly one end. Releasing,
 // losing the capture, a second press, switching the pair, hiding,
 // disabling, detaching and destroying the button all end what is open.
+// A drag, a wheel gesture or a reset that changed a value stores one undo
+// step; one that changed none (a drag against the end of a range, a reset
+// of values at their defaults) stores none.
 //
 // Threading: GUI thread only.
 
@@ -93,7 +96,8 @@ protected:
     // The record that drag channel 0 or 1 acts on (2 or 3 with the second pair).
     int recordFor(int channel) const;
     void beginChannels();
-    // Ends every open channel gesture; with an undo step when asked and a drag ran.
+    // Ends every open channel gesture; with an undo step when asked and the
+    // press (or wheel gesture) changed a value.
     void endChannels(bool storeUndo);
 
 private:
@@ -125,4 +129,6 @@ private:
     int axisLock_ = -1;
     DragState dragState_ = DragState::kIdle;
     int wheelChannel_ = -1;
+    // The editor's values when the press or the wheel gesture began.
+    std::vector<float> pressValues_;
 };

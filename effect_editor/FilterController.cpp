@@ -520,10 +520,11 @@ void FilterController::mouseDown(int button, const gui::Point& point, int modifi
     AliveGuard alive(this);
     FrequencyDisplay::mouseDown(button, point, modifiers);
     if (!alive.alive() || button != gui::kMouseLeft) return;
-    if (pressActive_ && endInteraction()) interface_.storeUndoStep(-1);
+    if (pressActive_ && endInteraction()) interface_.storeUndoStepIfChanged(pressValues_);
     updateHover(point, modifiers);
     touchFlags.setValue(selection_ == 0 ? kHandTouchToAncestor : 0);
     if (selection_ == 0) return;
+    pressValues_ = interface_.undoValues();
     pressPoint_ = point;
     pressActive_ = true;
     stepped_ = false;
@@ -639,7 +640,7 @@ void FilterController::mouseMove(const gui::Point& point, int modifiers) {
 void FilterController::mouseUp(int button, const gui::Point& point, int modifiers) {
     if (pressActive_) {
         endInteraction();
-        interface_.storeUndoStep(-1);
+        interface_.storeUndoStepIfChanged(pressValues_);
         invalidateRect(localRect());
     }
     FrequencyDisplay::mouseUp(button, point, modifiers);
@@ -648,7 +649,7 @@ void FilterController::mouseUp(int button, const gui::Point& point, int modifier
 void FilterController::captureLost() {
     // The release never comes: what was begun ends here, once.
     if (pressActive_) {
-        if (endInteraction() && !interface_.isClosed()) interface_.storeUndoStep(-1);
+        if (endInteraction() && !interface_.isClosed()) interface_.storeUndoStepIfChanged(pressValues_);
         invalidateRect(localRect());
     }
     FrequencyDisplay::captureLost();

@@ -21,7 +21,8 @@
 // calls it when they change) and writes them through the plug-in interface's
 // gestures. Every begin sent has exactly one end: on release, on a lost
 // capture and when the display is destroyed mid-drag; each ends the curves'
-// locks too. A release stores one undo step for the interaction.
+// locks too. A release stores one undo step for the interaction, unless it
+// changed no value (a press on a handle without a drag).
 //
 // Threading: GUI thread; draw runs under the root lock.
 
@@ -260,6 +261,7 @@ private:
     gui::Point pressPoint_;
     gui::Point dragOffset_;
     bool pressActive_ = false;
+    std::vector<float> pressValues_; // the editor's values when the press began
     bool stepped_ = false;
     bool linkBoth_ = false;
     std::array<std::unique_ptr<gui::Bitmap>, kHandleBitmaps> handles_;

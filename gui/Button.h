@@ -137,6 +137,10 @@ public:
     virtual void drawLabel(Canvas& canvas, const Point& position);
     // Invalidates the whole bounds.
     virtual void refresh();
+    // A push button tells of a user's action by its click alone: no press of
+    // it changes its value (a toggling one flips only `on`). The value
+    // buttons built on it (select, toggle, integer and float buttons) say no.
+    virtual bool isPushButton() const { return true; }
 
     // Takes the rect's size and draws the normal and highlighted looks from
     // the rect's origin of the state bitmaps.

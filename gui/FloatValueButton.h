@@ -40,6 +40,7 @@ public:
     bool mouseWheel(int phase, const Point& point, int modifiers, const Point& firstDelta,
                     const Point& secondDelta) override;
     void valueControlPropertyChanged(AbstractProperty& property) override;
+    bool isPushButton() const override { return false; }
 
     // The change that s steps make from the current value on the grid
     // (s itself when the button is not quantised).

@@ -25,6 +25,7 @@ public:
     bool mouseWheel(int phase, const Point& point, int modifiers, const Point& firstDelta,
                     const Point& secondDelta) override;
     void valueControlPropertyChanged(AbstractProperty& property) override;
+    bool isPushButton() const override { return false; }
 
     bool dragging() const { return dragging_; }
     ValueMouseTracker& tracker() { return tracker_; }

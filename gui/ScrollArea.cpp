@@ -366,6 +366,7 @@ void ScrollArea::updateRange() {
 
 void ScrollArea::placeContent() {
     if (content_ == nullptr) return;
+    placing_ = true;
     float origin[2];
     float size[2];
     for (int axis = 0; axis < 2; ++axis) {
@@ -377,6 +378,7 @@ void ScrollArea::placeContent() {
             size[axis] = std::max(length(axis) - 2.0f * lead - (axis == 0 ? tailX.getValue() : 0.0f), 0.0f);
     }
     content_->setBoundsXYWH(origin[0], origin[1], size[0], size[1]);
+    placing_ = false;
 }
 
 void ScrollArea::placeScrollBars() {
@@ -731,6 +733,13 @@ bool ScrollArea::mouseWheel(int phase, const Point&, int, const Point&, const Po
 
 void ScrollArea::childChanged(Control* child, ChildChange code) {
     AnimatedControl::childChanged(child, code);
+    // A content that resized itself (a bar fitted to its children, as they
+    // are added, removed, grow or shrink, animated or not): the range and
+    // the position follow at once. Its moves by the area itself are no news.
+    if (child == content_ && code == ChildChange::kBounds && !placing_) {
+        updateLayout();
+        return;
+    }
     if (code != ChildChange::kAdded) return;
     adopt(child);
     // Gutters, then thumbs, stay on top of everything else.

@@ -19,9 +19,13 @@
 // FlexibleInfo excludes), measured from its origin;
 // the area sizes the content control to that extent. The default content
 // hands a press on its own background that moves more than 4 units to the
-// area, and relays its children's changes as layout updates; a content set
-// with setContent relays nothing by itself (call updateLayout). The area
-// owns its children: it deletes them all when it goes.
+// area, and relays its children's changes as layout updates. A content set
+// with setContent is followed whenever its own bounds change (a bar fitted
+// to its children resizes itself as they come, go, grow or shrink); one
+// whose children change without resizing it relays nothing by itself (call
+// updateLayout). Either way the range follows the new length and the
+// position is held inside it. The area owns its children: it deletes them
+// all when it goes.
 //
 // Dragging: beginDrag is the one way a press reaches the area from a
 // control inside it (state 2 for the content, 1 for a thumb). The velocity
@@ -235,6 +239,7 @@ private:
     bool armed_ = false;      // pressed on the area itself, not yet dragging
     bool registered_ = false; // in the root's scrolling-area slot
     bool inLayout_ = false;
+    bool placing_ = false;   // the area itself moves the content
     double pressTime_ = 0.0; // seconds
     Point pressPoint_;
     Point pressScroll_;

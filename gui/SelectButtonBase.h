@@ -25,6 +25,7 @@ public:
     virtual void addChoice(const std::string& name);
     // Empties the names.
     virtual void clearChoices();
+    bool isPushButton() const override { return false; }
 
     const std::vector<std::string>& choices() const { return choices_; }
 

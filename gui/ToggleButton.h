@@ -41,6 +41,7 @@ public:
     void mouseDown(int button, const Point& point, int modifiers) override;
     void mouseUp(int button, const Point& point, int modifiers) override;
     int stepGesture(int phase, int channel, int delta, int flags) override;
+    bool isPushButton() const override { return false; }
 
 protected:
     // `on` from the value (alone) or every member's state (a group).

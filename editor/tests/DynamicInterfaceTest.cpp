@@ -2,11 +2,16 @@
 
 #include "editor/GenericPluginInterfaceBase.h"
 #include "editor/tests/TestEditorModel.h"
+#include "gui/Button.h"
+#include "gui/SelectButton.h"
+#include "gui/ToggleButton.h"
 #include "gui/ValueControl.h"
 #include "gui/headless/HeadlessInterface.h"
+#include "gui/headless/ModalResponder.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -131,6 +136,89 @@ TEST_F(DynamicInterfaceTest, TheNotifyControlRebuildsThePanelAfterwardsOnTheGuiT
     panel->setNotifyControl(selector);
     delete selector;
     EXPECT_EQ(panel->notifyControl(), nullptr);
+}
+
+// A press and release on each kind of button handed to a panel: a push
+// button (plain or toggling) tells by its click, since a click changes no
+// value of it; a value button by its value's change, once per click, and
+// not at all for a click that leaves its value.
+TEST_F(DynamicInterfaceTest, AButtonRebuildsThePanelOncePerClickThatDoesWhatItSays) {
+    struct Case {
+        const char* what;
+        std::function<gui::Button*()> make;
+        int rebuilds;
+    };
+    const Case cases[] = {
+        {"push button", [this] { return new gui::Button(*ui, nullptr); }, 1},
+        {"toggling push button",
+         [this] {
+             auto* b = new gui::Button(*ui, nullptr);
+             b->toggles.setValue(true);
+             return b;
+         },
+         1},
+        {"toggle button", [this] { return new gui::ToggleButton(*ui, nullptr); }, 1},
+        {"lit member of a toggle group",
+         [this] {
+             auto* group = new gui::ToggleButton(*ui, nullptr);
+             auto* other = new gui::ToggleButton(*ui, nullptr);
+             other->parent.setValue(&ui->root()); // goes with the root's children
+             group->addGroupMember(other);
+             return group;
+         },
+         0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        gui::Button* button = c.make();
+        button->setBoundsXYWH(320, 20, 40, 20);
+        button->parent.setValue(&ui->root());
+        panel->setNotifyControl(button);
+        panel->rebuilds = 0;
+        ui->mouseDown(0, {340, 30});
+        ui->mouseUp(0, {340, 30});
+        EXPECT_EQ(panel->rebuilds, 0); // posted, not run inside the click
+        ui->advance(10);
+        EXPECT_EQ(panel->rebuilds, c.rebuilds);
+        // A press that leaves the button before its release is no click.
+        ui->mouseDown(0, {340, 30});
+        ui->mouseMove({340, 150});
+        ui->mouseUp(0, {340, 150});
+        ui->advance(10);
+        EXPECT_EQ(panel->rebuilds, c.rebuilds);
+        panel->setNotifyControl(nullptr);
+        delete button;
+    }
+}
+
+// A selector tells by its choice: the menu that a click opens and that is
+// closed without one rebuilds nothing; a choice rebuilds once.
+TEST_F(DynamicInterfaceTest, ASelectorRebuildsThePanelOnAChoiceOnly) {
+    using gui::headless::ModalAnswer;
+    using gui::headless::ModalResponder;
+    ModalResponder::reset();
+    auto* selector = new gui::SelectButton(*ui, nullptr);
+    for (const char* name : {"One", "Two", "Three"})
+        selector->addChoice(name);
+    selector->setBoundsXYWH(320, 20, 60, 20);
+    selector->parent.setValue(&ui->root());
+    panel->setNotifyControl(selector);
+    ModalAnswer none;
+    none.item = -1;
+    ModalResponder::push(none);
+    ui->mouseDown(0, {340, 30});
+    ui->mouseUp(0, {340, 30});
+    ui->advance(10);
+    EXPECT_EQ(panel->rebuilds, 0);
+    ModalAnswer third;
+    third.item = 2;
+    ModalResponder::push(third);
+    ui->mouseDown(0, {340, 30});
+    ui->mouseUp(0, {340, 30});
+    ui->advance(10);
+    EXPECT_EQ(selector->value.getValue(), 2);
+    EXPECT_EQ(panel->rebuilds, 1);
+    ModalResponder::reset();
 }
 
 } // namespace

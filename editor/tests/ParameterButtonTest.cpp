@@ -207,6 +207,36 @@ TEST_F(ParameterButtonTest, TheWheelStepsOneChannelInOneGestureWithOneUndoStep) 
     EXPECT_EQ(adapter->gestureFaults(), "");
 }
 
+// A press that changes no value stores no undo step: a drag and a wheel
+// gesture against the ends of both ranges, a reset of values at their
+// defaults. The host still hears every gesture begin and end.
+TEST_F(ParameterButtonTest, APressThatChangesNoValueStoresNoUndoStep) {
+    model->unit.setValue(model->unit.getMax(), 0);
+    model->frequency.setValue(model->frequency.getMax(), 0);
+    pressAndDrag(30, -30); // right and up, past both ends
+    release();
+    const gui::Point up(0.0f, 0.5f);
+    button->mouseWheel(1, centre, 0, up, up);
+    button->mouseWheel(2, centre, 0, up, up);
+    EXPECT_FLOAT_EQ(model->unit.getValue(), model->unit.getMax());
+    EXPECT_FLOAT_EQ(model->frequency.getValue(), model->frequency.getMax());
+    EXPECT_EQ(adapter->kindsOf(EditorModel::kUnit), "be");
+    EXPECT_EQ(adapter->kindsOf(EditorModel::kFrequency), "bebe");
+    EXPECT_EQ(editor->undoSteps, 0);
+
+    model->unit.setValue(model->unit.getDefault(), 0);
+    model->frequency.setValue(model->frequency.getDefault(), 0);
+    ui->mouseDown(0, centre, gui::kCtrl);
+    ui->mouseUp(0, centre, gui::kCtrl);
+    EXPECT_EQ(editor->undoSteps, 0);
+    // From off its default, the same reset is an edit.
+    model->unit.setValue(model->unit.getMax(), 0);
+    ui->mouseDown(0, centre, gui::kCtrl);
+    ui->mouseUp(0, centre, gui::kCtrl);
+    EXPECT_EQ(editor->undoSteps, 1);
+    EXPECT_EQ(adapter->gestureFaults(), "");
+}
+
 TEST_F(ParameterButtonTest, TheLinkModifierSwitchesToTheSecondPairMidDrag) {
     secondPair();
     pressAndDrag(20, -20);

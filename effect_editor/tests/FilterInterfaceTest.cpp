@@ -1,14 +1,18 @@
 // The filter section on the product's editor: its controls' bindings and
-// targets, the display's curves and images following the filter sets.
+// targets, the display's curves and images following the filter sets, and
+// what a user's presses on its Hide button and its display's handles do.
 
 #include "effect_editor/FilterInterface.h"
 
 #include "editor/ComponentDisplay.h"
+#include "effect/VarnelPluginSettings.h"
 #include "effect_editor/FilterController.h"
 #include "effect_editor/tests/FilterRig.h"
 #include "effect_editor/tests/PaintedPixels.h"
+#include "gui/Button.h"
 #include "gui/Image.h"
 #include "gui/Knob.h"
+#include "gui/RootControl.h"
 #include "gui/SelectButton.h"
 #include "gui/ToggleButton.h"
 
@@ -19,7 +23,36 @@
 
 namespace {
 
-using FilterInterfaceTest = test::FilterRig;
+class FilterInterfaceTest : public test::FilterRig {
+protected:
+    // The section unfolded, as a filter button's click leaves it.
+    FilterInterface& openSection() {
+        FilterInterface* section = editor->filterInterface();
+        editor->componentDisplay()->toggleComponent(section->componentIndex());
+        ui->advance(2000);
+        return *section;
+    }
+    bool unfolded(const FilterInterface& section) const {
+        return editor->componentDisplay()->components()[size_t(section.componentIndex())].unfolded;
+    }
+    // The control that a press at the point (in root coordinates) reaches.
+    gui::Control* reachedAt(const gui::Point& point) {
+        gui::Control* reached = ui->rootControl();
+        while (gui::Control* child = reached->findChildAt(reached->fromRoot(point)))
+            reached = child;
+        return reached;
+    }
+    // A press and release at the point, the pointer parked away afterwards,
+    // and time for what it starts.
+    void click(const gui::Point& at, int modifiers = 0) {
+        ui->mouseMove(at);
+        ui->mouseDown(0, at, modifiers);
+        ui->mouseUp(0, at, modifiers);
+        ui->mouseMove(gui::Point(1, 1));
+        ui->advance(2000);
+    }
+    int32_t undoCount() const { return model->getUndoHistory()->getUndoCount(); }
+};
 
 TEST_F(FilterInterfaceTest, GesturingTheSectionsControlsMovesTheirParametersAndTargets) {
     FilterInterface* section = editor->filterInterface();
@@ -146,6 +179,77 @@ TEST_F(FilterInterfaceTest, TheOtherFiltersCurveDoesNotShowThroughAPanelThatIsOf
     for (size_t i = 0; i < low.size(); ++i)
         if (!(low[i] == high[i])) ++differing;
     EXPECT_EQ(differing, 0u) << "of " << low.size() << " pixels of filter 2's panel";
+}
+
+// The Hide button at the top left of the response display folds the section:
+// it gives its place in the component display back, the editor stores that
+// no section is open, and the button is no longer there to press.
+TEST_F(FilterInterfaceTest, TheHideButtonFoldsTheSection) {
+    FilterInterface& section = openSection();
+    ASSERT_TRUE(unfolded(section));
+    gui::Button* hide = section.hideButton();
+    ASSERT_NE(hide, nullptr);
+    const gui::Point at = centreInRoot(*hide);
+    ASSERT_EQ(reachedAt(at), hide);
+    const int32_t undo = undoCount();
+    click(at);
+    EXPECT_FALSE(unfolded(section));
+    const gui::Control* container =
+        editor->componentDisplay()->components()[size_t(section.componentIndex())].control;
+    EXPECT_FLOAT_EQ(container->width.getValue(), 0.0f);
+    EXPECT_NE(reachedAt(at), hide);
+    EXPECT_EQ(model->getVarnelSettings().expandedSection.getValue(), -1);
+    EXPECT_EQ(undoCount(), undo); // a view, not an edit
+}
+
+// A press on the display's handle that moves nothing leaves the undo history
+// as it was (the next Undo undoes the edit before it), with the modifiers
+// that select and turn linked filters alike. A drag stores one step, and a
+// Ctrl-click, which steps the response, one.
+TEST_F(FilterInterfaceTest, APressOnTheDisplayStoresAnUndoStepOnlyWhenItChangesAValue) {
+    FilterInterface& section = openSection();
+    FilterController& display = *section.controller();
+    automate(model->filter[0].freq, model->filter[0].freq.fromLinearNormalized(0.3f));
+    auto centre = [&display](const gui::Rect& r) {
+        return display.toRoot(gui::Point((r.left + r.right) * 0.5f, (r.top + r.bottom) * 0.5f));
+    };
+    auto values = [this] {
+        std::vector<float> v;
+        for (size_t f = 0; f < 2; ++f)
+            for (const AbstractPluginParameter* p : model->filter[f].getParameters())
+                v.push_back(p->getValue());
+        return v;
+    };
+    const struct {
+        const char* what;
+        int modifiers;
+    } presses[] = {
+        {"plain", 0},
+        {"Alt", gui::kAlt},
+        {"Ctrl+Alt", gui::kCtrl | gui::kAlt},
+    };
+    for (const auto& p : presses) {
+        SCOPED_TRACE(p.what);
+        const gui::Point at = centre(display.curve(0).handleRect());
+        ASSERT_EQ(reachedAt(at), &display);
+        const int32_t undo = undoCount();
+        const std::vector<float> before = values();
+        click(at, p.modifiers);
+        EXPECT_EQ(undoCount(), undo);
+        EXPECT_EQ(values(), before);
+    }
+
+    const gui::Point at = centre(display.curve(0).handleRect());
+    int32_t undo = undoCount();
+    ui->mouseDown(0, at);
+    ui->mouseMove({at.x + 20, at.y - 20});
+    ui->mouseUp(0, {at.x + 20, at.y - 20});
+    EXPECT_EQ(undoCount(), undo + 1);
+    undo = undoCount();
+    click(centre(display.curve(0).handleRect()), gui::kCtrl);
+    EXPECT_EQ(model->filter[0].response.getValue(), 1.0f);
+    EXPECT_EQ(undoCount(), undo + 1);
+    EXPECT_EQ(adapter->gestureFaults(), "");
 }
 
 } // namespace

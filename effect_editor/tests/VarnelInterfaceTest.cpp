@@ -14,6 +14,7 @@
 #include "effect/VarnelPluginSettings.h"
 #include "effect_editor/EFSourceInterface.h"
 #include "effect_editor/EGSourceInterface.h"
+#include "effect_editor/EnvelopeController.h"
 #include "effect_editor/FilterInterface.h"
 #include "effect_editor/MidiSourceInterface.h"
 #include "effect_editor/VarnelSkin.h"
@@ -30,6 +31,7 @@
 #include "gui/MultiLabel.h"
 #include "gui/RootControl.h"
 #include "gui/ScrollArea.h"
+#include "gui/ScrollButton.h"
 #include "gui/SelectButton.h"
 #include "gui/Text.h"
 #include "gui/ToggleButton.h"
@@ -38,6 +40,8 @@
 #include "modulation_editor/FloatValueLabel.h"
 #include "modulation_editor/ModulationIndicatorManager.h"
 #include "modulation_editor/ModulationScrollStrip.h"
+#include "modulation_editor/SourceContainer.h"
+#include "modulation_editor/SourceDragButton.h"
 #include "modulation_editor/SourceSelectionBar.h"
 #include "modulation_editor/SourceSlotController.h"
 #include "modulation_editor/XLFOController.h"
@@ -47,6 +51,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -156,6 +161,23 @@ protected:
         ui->mouseMove(gui::Point(1, 1));
         ui->advance(1000);
     }
+    static gui::Point centreOf(const gui::Control& control) {
+        return control.toRoot(gui::Point(control.width.getValue() * 0.5f, control.height.getValue() * 0.5f));
+    }
+    // The control that a press at the point (in root coordinates) reaches.
+    gui::Control* reachedAt(const gui::Point& point) const {
+        gui::Control* reached = ui->rootControl();
+        while (gui::Control* child = reached->findChildAt(reached->fromRoot(point)))
+            reached = child;
+        return reached;
+    }
+    // Scrolls the source strip to show the panel, as a click on its source
+    // button does.
+    void showSource(SourceInterface& panel) {
+        editor->sourceController()->strip().scrollArea()->scrollToShow(&panel, nullptr, false);
+        ui->advance(1000);
+    }
+    int32_t undoCount() const { return model->getUndoHistory()->getUndoCount(); }
 
     std::unique_ptr<gui::headless::HeadlessInterface> ui;
     AcceptingHost host;
@@ -1024,6 +1046,185 @@ TEST_F(VarnelInterfaceTest, TheXLFOsBalanceIsTheRingAroundItsRateKnob) {
         EXPECT_FLOAT_EQ(centre(*rate).y, centre(*balance).y);
         EXPECT_GT(balance->width.getValue(), rate->width.getValue());
     }
+}
+
+// With the XLFO's step panel open its panel grows by the step panel's width,
+// and the source strip's range grows with it: holding the forward scroll
+// button brings the MIDI panel, the last one, into view, its drag button and
+// selectors where a press reaches them. Hiding the step panel shrinks the
+// range again, and the view stays inside it, at its end.
+TEST_F(VarnelInterfaceTest, TheSourceStripScrollsToItsLastPanelWhileAPanelHasGrown) {
+    setSettings(1, true);
+    open();
+    const std::vector<VarnelSourceInterface*> panels = addOneOfEachKind();
+    ui->advance(1000);
+    auto* xlfo = dynamic_cast<XLFOSourceInterface*>(panels.at(1));
+    auto* midi = dynamic_cast<MidiSourceInterface*>(panels.at(4));
+    ASSERT_NE(xlfo, nullptr);
+    ASSERT_NE(midi, nullptr);
+    ModulationScrollStrip& strip = editor->sourceController()->strip();
+    gui::ScrollArea& area = *strip.scrollArea();
+    const gui::Control& container = *xlfo->getParent();
+    // The content beside the XLFO's container, which stays as it is.
+    const float others = area.contentWidth.getValue() - container.width.getValue();
+    const float closed = xlfo->width.getValue();
+    xlfo->stepEditor()->selectOnly(0);
+    xlfo->stepEditor()->selectionChanged();
+    ui->advance(1000);
+    ASSERT_GT(xlfo->width.getValue(), closed);
+    EXPECT_FLOAT_EQ(area.contentWidth.getValue(), others + container.width.getValue());
+    EXPECT_FLOAT_EQ(area.scrollX.getMaximum(), area.contentWidth.getValue() - area.width.getValue());
+
+    // Held until the strip has stood still for half a second.
+    gui::ScrollButton* forward = strip.forwardButton();
+    const gui::Point at = centreOf(*forward);
+    ASSERT_EQ(reachedAt(at), forward);
+    ui->mouseMove(at);
+    ui->mouseDown(0, at);
+    float last = area.scrollX.getValue();
+    for (int i = 0, still = 0; i < 1000 && still < 30; ++i) {
+        ui->advance(16);
+        still = area.scrollX.getValue() == last ? still + 1 : 0;
+        last = area.scrollX.getValue();
+    }
+    ui->mouseUp(0, at);
+    ui->mouseMove(gui::Point(1, 1));
+    ui->advance(1000);
+    EXPECT_FLOAT_EQ(area.scrollX.getValue(), area.scrollX.getMaximum());
+    const float stripRight = strip.toRoot(gui::Point(strip.width.getValue(), 0)).x;
+    const float midiRight = midi->toRoot(gui::Point(midi->width.getValue(), 0)).x;
+    EXPECT_LE(midiRight, stripRight);
+    const std::pair<const char*, gui::Control*> parts[] = {
+        {"drag button", midi->dragButtons().at(0)},
+        {"Input", midi->inputButton()},
+        {"Response Curve", midi->curveButton()},
+    };
+    for (const auto& [what, control] : parts) {
+        ASSERT_NE(control, nullptr) << what;
+        EXPECT_EQ(reachedAt(centreOf(*control)), control) << what;
+    }
+
+    // The step panel hidden: the XLFO's panel shrinks back, and the view with
+    // it, so that the MIDI panel still ends where it did.
+    xlfo->stepEditor()->hideStepPanel();
+    ui->advance(1000);
+    EXPECT_FLOAT_EQ(xlfo->width.getValue(), closed);
+    EXPECT_FLOAT_EQ(area.contentWidth.getValue(), others + container.width.getValue());
+    EXPECT_FLOAT_EQ(area.scrollX.getMaximum(), area.contentWidth.getValue() - area.width.getValue());
+    EXPECT_FLOAT_EQ(area.scrollX.getValue(), area.scrollX.getMaximum());
+    EXPECT_FLOAT_EQ(midi->toRoot(gui::Point(midi->width.getValue(), 0)).x, midiRight);
+}
+
+// A press that changes no value stores no undo step, on every surface that
+// is dragged (the filter display's handle has its own test beside the
+// section's): a knob, the envelope's handles, the XY pad's point, an XLFO
+// step pressed at its value. A drag on each stores one; a drag of the XY
+// pad's point against the corner it stands in stores none.
+TEST_F(VarnelInterfaceTest, APressThatChangesNoValueStoresNoUndoStep) {
+    setSettings(1, true);
+    open();
+    const std::vector<VarnelSourceInterface*> panels = addOneOfEachKind();
+    ui->advance(1000);
+    auto* xy = dynamic_cast<XYSourceInterface*>(panels.at(0));
+    auto* xlfo = dynamic_cast<XLFOSourceInterface*>(panels.at(1));
+    auto* eg = dynamic_cast<EGSourceInterface*>(panels.at(2));
+    ASSERT_TRUE(xy != nullptr && xlfo != nullptr && eg != nullptr);
+
+    // Each surface: the panel to scroll into view (if any), the control,
+    // the point of it that a press takes hold of (in its coordinates) and a
+    // drag from there that changes its value.
+    struct Surface {
+        const char* what;
+        SourceInterface* panel;
+        std::function<gui::Control*()> control;
+        std::function<gui::Point(gui::Control&)> point;
+        gui::Point drag;
+    };
+    auto middle = [](gui::Control& c) {
+        return gui::Point(c.width.getValue() * 0.5f, c.height.getValue() * 0.5f);
+    };
+    const Surface surfaces[] = {
+        {"delay time knob", nullptr, [this] { return editor->delayControls(0).time; }, middle, {0, -12}},
+        {"envelope attack handle",
+         eg,
+         [eg] { return eg->display()->slider(EnvelopeController::kAttack); },
+         [](gui::Control& c) { return static_cast<EnvelopeController::EGSlider&>(c).handleCentre(); },
+         {12, 0}},
+        {"envelope sustain handle",
+         eg,
+         [eg] { return eg->display()->slider(EnvelopeController::kSustain); },
+         [](gui::Control& c) { return static_cast<EnvelopeController::EGSlider&>(c).handleCentre(); },
+         {0, 12}},
+        {"XY pad point",
+         xy,
+         [xy] { return xy->pad(); },
+         [](gui::Control& c) { return static_cast<XYControllerButton&>(c).point(); },
+         {12, -12}},
+        {"XLFO step",
+         xlfo,
+         [xlfo] { return xlfo->stepEditor()->slider(1); },
+         [](gui::Control& c) {
+             const gui::Rect r = static_cast<XLFOController::StepSlider&>(c).valueArea();
+             return gui::Point((r.left + r.right) * 0.5f, (r.top + r.bottom) * 0.5f);
+         },
+         {0, -12}},
+    };
+    for (const Surface& s : surfaces) {
+        SCOPED_TRACE(s.what);
+        if (s.panel != nullptr) showSource(*s.panel);
+        gui::Control* control = s.control();
+        ASSERT_NE(control, nullptr);
+        const gui::Point at = control->toRoot(s.point(*control));
+        ASSERT_EQ(reachedAt(at), control);
+        const std::vector<float> before = [this] {
+            std::vector<float> v;
+            model->getMainCollection().getValues(v);
+            return v;
+        }();
+        const int32_t undo = undoCount();
+        ui->mouseMove(at);
+        ui->mouseDown(0, at);
+        ui->mouseUp(0, at);
+        ui->mouseMove(gui::Point(1, 1));
+        ui->advance(1000);
+        std::vector<float> after;
+        model->getMainCollection().getValues(after);
+        EXPECT_EQ(after, before);
+        EXPECT_EQ(undoCount(), undo);
+
+        // The same press dragged changes the value: one step.
+        const gui::Point from = control->toRoot(s.point(*control));
+        const gui::Point to(from.x + s.drag.x, from.y + s.drag.y);
+        ui->mouseMove(from);
+        ui->mouseDown(0, from);
+        ui->mouseMove(gui::Point(from.x + s.drag.x * 0.5f, from.y + s.drag.y * 0.5f));
+        ui->mouseMove(to);
+        ui->mouseUp(0, to);
+        ui->mouseMove(gui::Point(1, 1));
+        ui->advance(1000);
+        EXPECT_EQ(undoCount(), undo + 1);
+    }
+
+    // The XY pad's point in its top right corner, dragged on outwards: the
+    // host hears the gestures, the values stay, and so does the history.
+    showSource(*xy);
+    automate(model->xyControllers[0].hor, model->xyControllers[0].hor.getMax());
+    automate(model->xyControllers[0].ver, model->xyControllers[0].ver.getMax());
+    const gui::Point corner = xy->pad()->toRoot(xy->pad()->point());
+    ASSERT_EQ(reachedAt(corner), xy->pad());
+    const int32_t undo = undoCount();
+    adapter->log.clear();
+    ui->mouseMove(corner);
+    ui->mouseDown(0, corner);
+    for (float d = 4.0f; d <= 24.0f; d += 4.0f)
+        ui->mouseMove(gui::Point(corner.x + d, corner.y - d));
+    ui->mouseUp(0, gui::Point(corner.x + 24.0f, corner.y - 24.0f));
+    ui->mouseMove(gui::Point(1, 1));
+    ui->advance(1000);
+    EXPECT_EQ(adapter->kindsOf(model->xyControllers[0].hor.getIndex()), "be");
+    EXPECT_FLOAT_EQ(model->xyControllers[0].ver.getValue(), model->xyControllers[0].ver.getMax());
+    EXPECT_EQ(undoCount(), undo);
+    EXPECT_EQ(adapter->gestureFaults(), "");
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 namespace gui {
@@ -480,6 +481,65 @@ TEST(ScrollArea, TheContentWidthFollowsEachStepOfABarInsertion) {
             EXPECT_NEAR(a.scrollX.getMaximum(), std::max(lengths[i] - 20.0f, 0.0f), 1e-4f) << i;
         }
     }
+}
+
+// A bar fitted to its children and set as the content resizes itself as
+// they come, go, grow and shrink; the range follows each change, with
+// nobody telling the area, and the position is held inside the new range.
+TEST(ScrollArea, TheRangeFollowsAContentThatResizesItself) {
+    Rig rig(true);
+    ScrollArea& a = *rig.area; // 100 wide
+    auto* bar = new ControlBar(rig.ui);
+    bar->fitToContent.setValue(true);
+    a.setContent(bar);
+    auto panel = [&rig, bar](float w) {
+        auto* c = new Control(rig.ui);
+        c->setBoundsXYWH(0, 0, w, 20);
+        c->parent.setValue(bar);
+        return c;
+    };
+    Control* first = panel(100);
+    Control* middle = panel(100);
+    Control* last = panel(100);
+    ASSERT_FLOAT_EQ(a.scrollX.getMaximum(), 200.0f);
+    a.scrollX.setValue(200.0f); // at the end
+    Control* added = nullptr;
+    const struct {
+        const char* what;
+        std::function<void()> change;
+        float width, position;
+    } steps[] = {
+        {"the last panel grows", [&] { last->setSize(130, 20); }, 330, 200},
+        {"the end is reachable", [&] { a.scrollX.setValue(1000.0f); }, 330, 230},
+        {"a panel shrinks", [&] { middle->setSize(40, 20); }, 270, 170},
+        {"a panel is added", [&] { added = panel(50); }, 320, 170},
+        {"a panel is hidden", [&] { first->visible.setValue(false); }, 220, 120},
+        {"a panel is deleted", [&] { delete added; }, 170, 70},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.what);
+        step.change();
+        EXPECT_FLOAT_EQ(a.contentWidth.getValue(), step.width);
+        EXPECT_FLOAT_EQ(a.scrollX.getMaximum(), step.width - 100.0f);
+        EXPECT_FLOAT_EQ(a.scrollX.getValue(), step.position);
+        // The content stands where the position puts it.
+        const Control* end = bar->children().back();
+        EXPECT_FLOAT_EQ(end->toRoot(Point(end->width.getValue(), 0)).x, step.width - step.position);
+    }
+
+    // An animated collapse that is not given the area: every step reaches it.
+    a.scrollX.setValue(1000.0f);
+    bar->resizeControl(last);
+    for (int i = 0; i < 20 && last->width.getValue() > 0.0f; ++i) {
+        rig.ui.advance(50);
+        rig.tick();
+        SCOPED_TRACE(i);
+        EXPECT_FLOAT_EQ(a.contentWidth.getValue(), bar->width.getValue());
+        EXPECT_FLOAT_EQ(a.scrollX.getMaximum(), std::max(bar->width.getValue() - 100.0f, 0.0f));
+        EXPECT_LE(a.scrollX.getValue(), a.scrollX.getMaximum());
+    }
+    EXPECT_FLOAT_EQ(last->width.getValue(), 0.0f);
+    EXPECT_FLOAT_EQ(a.scrollX.getValue(), 0.0f);
 }
 
 // A child that a FlexibleInfo excludes takes no room in the content.
