@@ -1,18 +1,23 @@
 // The factory content the effect carries in its setup bundle: a fresh
 // instance extracts it and starts on "Default Setting"; every factory and
 // section preset loads and saves back to the same bytes; every full preset
-// keeps a noise burst finite, below +12 dBFS, and lets it die away.
+// keeps a noise burst finite, below +12 dBFS, and lets it die away. The
+// presets' sources write every value whose text the host sees with a unit
+// with that unit, and the levels a full preset loads are the ones its source
+// states.
 
 #include "effect/VarnelProcessor.h"
 #include "effect/tests/VarnelFixture.h"
 #include "foundation/SetupBundle.h"
 #include "foundation/tests/TestFiles.h"
 #include "plugin/CollectionPresetLoader.h"
+#include "plugin/PluginParameterUnit.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -20,7 +25,9 @@
 #include <map>
 #include <memory>
 #include <random>
+#include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -46,6 +53,80 @@ std::map<std::string, std::string> filesBelow(const fs::path& folder) {
 
 bool endsWith(const std::string& text, const std::string& end) {
     return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+std::string_view trim(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r'))
+        text.remove_suffix(1);
+    return text;
+}
+
+// One "name = value" line of a preset source.
+struct SourceLine {
+    int number = 0;
+    std::string name;
+    std::string value;
+};
+
+// The factory presets' sources (resources/presets/ of the source tree; the
+// test runner sets VARNEL_SOURCE_DIR), by the path of the preset each one
+// becomes ("_1 Basics/Slapback.ztp"): their lines, read here apart from the
+// generator.
+std::map<std::string, std::vector<SourceLine>> presetSources() {
+    std::map<std::string, std::vector<SourceLine>> sources;
+    const char* root = std::getenv("VARNEL_SOURCE_DIR");
+    if (root == nullptr) return sources;
+    const fs::path folder = fsPath(root) / "resources" / "presets";
+    for (const auto& [name, text] : filesBelow(folder)) {
+        if (!endsWith(name, ".txt")) continue;
+        std::vector<SourceLine>& lines = sources[name.substr(0, name.size() - 4)];
+        int number = 0;
+        size_t start = 0;
+        while (start < text.size()) {
+            const size_t end = std::min(text.find('\n', start), text.size());
+            const std::string_view row = trim(std::string_view(text).substr(start, end - start));
+            start = end + 1;
+            ++number;
+            const size_t equals = row.find('=');
+            if (row.empty() || row.front() == '#' || equals == std::string_view::npos) continue;
+            lines.push_back({number, std::string(trim(row.substr(0, equals))),
+                             std::string(trim(row.substr(equals + 1)))});
+        }
+    }
+    return sources;
+}
+
+// A text that starts with a number as the parameters read one ("," for the
+// point): the number and the words after it.
+bool splitNumber(std::string text, double& number, std::string& rest) {
+    std::replace(text.begin(), text.end(), ',', '.');
+    size_t at = 0;
+    if (readTypedNumber(text, at, number) != TypedNumber::kRead) return false;
+    rest = std::string(trim(std::string_view(text).substr(at)));
+    return true;
+}
+
+bool isBareNumber(const std::string& text) {
+    double number = 0.0;
+    std::string rest;
+    return splitNumber(text, number, rest) && rest.empty();
+}
+
+// The units in which a parameter shows its values to the host: the words
+// after the number in its value texts across the range ("ms" and "sec" for a
+// time; none for a plain number, nor for a parameter with value names).
+std::set<std::string> unitsShown(const AbstractPluginParameter& p) {
+    std::set<std::string> units;
+    if (!p.isContinuous()) return units;
+    for (int k = 0; k <= 8; ++k) {
+        double number = 0.0;
+        std::string rest;
+        if (splitNumber(p.valueToText(p.fromLinearNormalized(k / 8.0f), 0), number, rest) && !rest.empty())
+            units.insert(rest);
+    }
+    return units;
 }
 
 // The presets of the bundle this test program carries, as the plug-in
@@ -221,6 +302,68 @@ TEST_F(FactoryContentModelTest, EveryFactoryAndSectionPresetLoadsAndSavesBackToT
     }
     EXPECT_GE(factoryPresets, 12);
     EXPECT_LE(factoryPresets, 20);
+}
+
+TEST_F(FactoryContentModelTest, NoSourceWritesABareNumberWhereTheHostSeesAUnit) {
+    auto plugin = makeVarnel();
+    // What the rule takes as a unit is what the host's value texts carry.
+    const std::map<std::string, std::set<std::string>> shown = {
+        {"Wet Level", {"dB"}},     {"Input Level", {"dB"}},   {"Delay 1 Time", {"ms", "sec"}},
+        {"Filter 1 Freq", {"Hz"}}, {"Filter 1 Pan", {"oct"}}, {"EF 1 Attack", {"ms", "sec"}},
+        {"Delay 1 Feedback", {}},  {"Delay 1 Pan", {}},       {"Filter 1 Slope", {}},
+    };
+    for (const auto& [name, units] : shown) {
+        const AbstractPluginParameter* p = plugin->findParameter(name);
+        ASSERT_NE(p, nullptr) << name;
+        EXPECT_EQ(unitsShown(*p), units) << name;
+    }
+
+    const std::map<std::string, std::vector<SourceLine>> sources = presetSources();
+    ASSERT_FALSE(sources.empty()) << "no preset sources below VARNEL_SOURCE_DIR";
+    for (const auto& [preset, lines] : sources) {
+        for (const SourceLine& line : lines) {
+            const AbstractPluginParameter* p = plugin->findParameter(line.name);
+            ASSERT_NE(p, nullptr) << preset << " line " << line.number << ": " << line.name;
+            if (unitsShown(*p).empty()) continue;
+            float read = 0.0f;
+            p->textToValue(line.value, read);
+            EXPECT_FALSE(isBareNumber(line.value))
+                << preset << " line " << line.number << ": \"" << line.name << " = " << line.value
+                << "\" has no unit; it reads as " << p->valueToText(read, 0);
+        }
+    }
+}
+
+// Every full preset loads the input and wet level its source states (in dB,
+// read here as the number it writes), and the default where it states none.
+TEST_F(FactoryContentModelTest, EveryFullPresetLoadsTheInputAndWetLevelItsSourceStates) {
+    auto plugin = makeVarnel();
+    const std::map<std::string, std::string> presets = extractedPresets();
+    int fullPresets = 0;
+    for (const auto& [preset, lines] : presetSources()) {
+        if (!endsWith(preset, ".ztp")) continue;
+        ++fullPresets;
+        SCOPED_TRACE(preset);
+        ASSERT_EQ(presets.count(preset), 1u);
+        const ErrorResult result = load(*plugin, presets.at(preset));
+        ASSERT_EQ(result.getErrorCode(), 0) << result.getErrorMessage();
+        for (const std::string name : {"Input Level", "Wet Level"}) {
+            const AbstractPluginParameter& p = *plugin->findParameter(name);
+            const auto line = std::find_if(lines.begin(), lines.end(),
+                                           [&name](const SourceLine& l) { return l.name == name; });
+            if (line == lines.end()) {
+                EXPECT_EQ(p.getValue(), p.getDefault()) << name;
+                continue;
+            }
+            double stated = 0.0;
+            std::string unit;
+            ASSERT_TRUE(splitNumber(line->value, stated, unit)) << name << " = " << line->value;
+            EXPECT_EQ(unit, "dB") << name << " = " << line->value;
+            EXPECT_NEAR(p.normalizedToPlain(p.getValue()), stated, 0.005)
+                << name << " = " << line->value << " loads as " << p.valueToText(p.getValue(), 0);
+        }
+    }
+    EXPECT_GE(fullPresets, 13); // "Default Setting" and the factory presets
 }
 
 } // namespace
