@@ -11,6 +11,18 @@
 // rescans, preset-load reports and mark_dirty. A state load sets every
 // value without a report each, so it ends with a rescan of the values.
 //
+// Reset and a new activation promise a fresh start: after reset, or a
+// deactivation and a new activation (start_processing resets as well), the
+// instance plays exactly what a fresh instance holding the same state plays,
+// whatever it processed before: its delay lines are empty, every smoother
+// stands at its target, every modulation source starts from its beginning
+// and a target that no slot feeds any more carries no modulation. Only the
+// parameter values, the host's state and what the host sends from then on
+// decide the output. What stays is what the host told it: the latest value
+// of each MIDI controller and the notes still held. (A random XLFO step
+// draws from the instance's own sequence, so two fresh instances differ
+// there too.)
+//
 // A parameter's value after init may differ from its declared default: the
 // model loads the "Default Setting" preset as it is built, so the delay times,
 // feedback and pans start where that preset puts them, as they always have.

@@ -120,6 +120,21 @@ void DelayLine::prepare() {
     reader_.buildGains();
 }
 
+void DelayLine::reset() {
+    DelayLineBase::reset();
+    smoother_.restart = true;
+    smoother_.velocity = 0.0;
+    smoother_.position = 0.0;
+    reader_.allpassState = 0.0f;
+    resetReader();
+    prepared_ = true;
+    oldDelay_ = 0;
+    currentDelay_ = 0;
+    fadePosition_ = 0;
+    fadeLength_ = 0;
+    scratch_.data()[0] = 0.0f;
+}
+
 void DelayLine::updateSmoothing() {
     smoother_.coefficient =
         smoothingCoefficient(smoothingFrequency.getValue(), getEnvironment().getSampleRate());

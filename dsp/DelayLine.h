@@ -25,7 +25,7 @@
 // The time smoother is a critically damped two-pole low-pass (damping 2,
 // 5 Hz by default) towards the integer target; it restarts (jumps) after
 // updateSmoothing, which runs on prepare and on every change of the
-// smoothing frequency.
+// smoothing frequency, and after a reset.
 //
 // Feedback: the line is built with the deferred write and scheduled at
 // order 0, so a graph may feed the line's output back into its input (the
@@ -131,6 +131,11 @@ public:
     explicit DelayLine(wave::Environment& environment);
 
     void prepare() override;
+    // Empties the ring and forgets every read in progress: the time smoother
+    // restarts (the first time after the reset is taken at once, not glided
+    // to from the old one), and no stretch fade, change crossfade or allpass
+    // state carries over. The line then reads as a new one.
+    void reset() override;
     // Recomputes the smoother coefficient from the smoothing frequency,
     // g = min(2 sin(pi min(f / fs, 0.5)), 0.5), and restarts the smoother.
     // (Above 0.5 the recursion rings; above 2 sqrt(2) - 2 it diverges.)

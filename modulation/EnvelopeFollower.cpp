@@ -21,6 +21,15 @@ EnvelopeFollower::EnvelopeFollower(wave::Environment& environment)
     attackTime.getParameter().setLimits(0.0005f, 10.0f);
     outputGain.getParameter().setLimits(-2.0f, 2.0f);
     releaseTime.getParameter().setLimits(0.0005f, 10.0f);
+    registerComponent();
+}
+
+void EnvelopeFollower::reset() {
+    attackCoefficient_ = 0.0f;
+    attackLength_ = -1.0f;
+    releaseCoefficient_ = 0.0f;
+    releaseLength_ = -1.0f;
+    level_ = -180.0f;
 }
 
 void EnvelopeFollower::process(const wave::BasicBlock<float>& in, wave::BasicBlock<float>* out, int count,

@@ -5,7 +5,8 @@
 // release times; each time is the time to cover 90 % of a step.
 //
 // The level starts at -180 on its "dB above -60" scale, so the first output
-// lies below 0 and rises with the attack.
+// lies below 0 and rises with the attack; a reset (and a switch back on)
+// starts it there again.
 
 #include "dsp/FloatParameter.h"
 #include "dsp/wave/Producer.h"
@@ -22,6 +23,7 @@ public:
     FloatParameterBus releaseTime;
 
     float getLevel() const { return level_; }
+    void reset() override;
 
     void process(const wave::BasicBlock<float>& in, wave::BasicBlock<float>* out, int count,
                  wave::ProduceMode mode) noexcept override;

@@ -160,6 +160,7 @@ void EnvelopeGenerator::reset() {
     remainingDelay_ = 0;
     remainingAttack_ = 0;
     updateInterval();
+    if (trigger_ != nullptr) trigger_->reset();
 }
 
 void EnvelopeGenerator::noteOff() noexcept {

@@ -49,6 +49,14 @@ void Trigger::propertyChanged(AbstractProperty& property) {
     }
 }
 
+void Trigger::reset() noexcept {
+    on_ = false;
+    belowCount_ = 0;
+    lastBlock_ = 0;
+    processedOnce_ = false;
+    events_.clear();
+}
+
 void Trigger::detectEvents(int count) noexcept {
     std::uint32_t block = getEnvironment().getBlockCounter();
     if (processedOnce_ && block == lastBlock_) return;

@@ -6,8 +6,9 @@
 //
 // Off -> on when the level exceeds the threshold; on -> off after more than
 // the hold count of consecutive samples below half the threshold. The state
-// and the below-count carry over between blocks. The hold count follows the
-// hold time and the sample rate.
+// and the below-count carry over between blocks until a reset, which starts
+// the trigger off again (the envelope generator it drives resets it with
+// itself). The hold count follows the hold time and the sample rate.
 //
 // Threading: detectEvents and the domain switch may run on the audio thread
 // and allocate nothing: the event list and the decibel conversion block are
@@ -43,6 +44,8 @@ public:
     // Runs the detection for the current block, at most once per block.
     void detectEvents(int count) noexcept;
     const std::vector<Event>& getEvents() const { return events_; }
+    // Off, no event, nothing counted: as a new trigger.
+    void reset() noexcept;
     bool isOn() const { return on_; }
     std::int32_t getHoldCount() const { return holdCount_; }
 

@@ -218,7 +218,12 @@ public:
     // silence.
     virtual void process(const float* const* inputs, int32_t numInputs, float* const* outputs,
                          int32_t numOutputs, int32_t frames, int32_t* status);
-    // Start of processing.
+    // Start of processing, and the host's reset: every active unit of the
+    // graph goes back to its state when new (delay lines empty, smoothers at
+    // their targets, modulation sources at their start; a unit that is off is
+    // reset when it is switched on), then the parameter queue is drained,
+    // and each value it sets is taken at once. Afterwards the processor plays
+    // as a new one holding the same values, whatever it processed before.
     virtual void reset();
     virtual void drainParameterQueue();
 

@@ -467,6 +467,44 @@ TEST(DelayLine, ChangeCrossfadeDoesNotFadeAfterPrepare) {
         ASSERT_EQ(out[t], t < at + 300 ? 0.0f : static_cast<float>((t - 300) % 1000 + 1)) << t - at;
 }
 
+// A line that read a moving time in any style, once reset, plays exactly as a
+// new line given the same steady time: no glide from the old delay, no fade
+// or crossfade begun before the reset, no allpass state.
+TEST(DelayLine, AResetLineReadsAsANewOneInEveryReadType) {
+    const std::int64_t before = 30000;
+    const std::int64_t after = 12000;
+    auto signal = [](std::int64_t t) { return static_cast<float>(t % 997) * 0.001f - 0.4f; };
+    for (int type = DelayLine::kTape; type <= DelayLine::kAllpass; ++type) {
+        SCOPED_TRACE(type);
+        Environment e;
+        e.setSampleRate(48000.0f);
+        ScriptedSource input(e, [&](std::int64_t t) { return t < before ? 0.3f : signal(t - before); });
+        ScriptedSource moving(
+            e, [](std::int64_t t) { return 90.0f + 40.0f * std::sin(2e-4f * static_cast<float>(t)); });
+        DelayLine line(e);
+        line.setInput(&input);
+        line.readType.setValue(static_cast<DelayLine::ReadType>(type));
+        line.timeInput.setSource(&moving);
+        run(e, line, before);
+        e.reset(Environment::kResetActive);
+        line.timeInput.setSource(nullptr);
+        line.timeInput.getParameter().setValue(25.0f, 0.0f);
+        const std::vector<float> used = run(e, line, after);
+
+        Environment fresh;
+        fresh.setSampleRate(48000.0f);
+        ScriptedSource freshInput(fresh, signal);
+        DelayLine freshLine(fresh);
+        freshLine.setInput(&freshInput);
+        freshLine.readType.setValue(static_cast<DelayLine::ReadType>(type));
+        freshLine.timeInput.setValue(25.0f);
+        const std::vector<float> expected = run(fresh, freshLine, after);
+        for (std::size_t t = 0; t < expected.size(); ++t)
+            ASSERT_EQ(used[t], expected[t]) << t;
+        EXPECT_EQ(expected[1200], signal(0)); // 25 ms: whole samples
+    }
+}
+
 // ------------------------------------------------------------------------
 // Sizing, limits, feedback.
 

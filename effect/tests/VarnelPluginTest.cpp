@@ -11,7 +11,10 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <memory>
+#include <random>
 #include <sstream>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -272,6 +275,99 @@ TEST_F(VarnelPluginTest, RunsWithItsProcessorThroughTheAdapter) {
     EXPECT_TRUE(model->readProcessorState(exchange));
     EXPECT_EQ(exchange.peek(), std::char_traits<char>::eof());
     host.exchangeDisplayData();
+}
+
+// An A/B switch or an undo back to the start-up setting, after a modulated
+// preset played (an XLFO moving both delay times), then a reset or a new
+// activation: the processor plays bit for bit what a fresh one plays, its
+// first echo whole on the 375 ms sample.
+TEST_F(VarnelPluginTest, AnABSwitchOrAnUndoLeavesNoTraceOfWhatPlayedBefore) {
+    constexpr float kRate = 48000.0f;
+    constexpr size_t kBlock = 512;
+    enum class Back { kCompare, kUndo };
+    enum class Restart { kReset, kReactivate };
+    struct Rig {
+        VarnelPlugin* model;
+        std::unique_ptr<test::TestHost> host;
+        VarnelProcessor& processor() { return static_cast<VarnelProcessor&>(host->getProcessor()); }
+    };
+    auto makeRig = [this] {
+        auto* model = new VarnelPlugin(name_);
+        const UnifiedPluginAdapter::ProcessorFactory factory = VarnelPlugin::processorFactory();
+        Rig rig{model, std::make_unique<test::TestHost>(model, factory(model->getChannelLayout()))};
+        rig.host->setProcessorFactory(factory);
+        rig.host->initialize();
+        rig.processor().activate(kRate);
+        rig.processor().reset();
+        return rig;
+    };
+    // Blocks of stereo noise, or of an impulse and its echoes; the outputs,
+    // left then right per block.
+    auto play = [](VarnelProcessor& processor, size_t blocks, bool impulse, std::vector<float>* out) {
+        std::mt19937 random(7);
+        std::uniform_real_distribution<float> noise(-0.5f, 0.5f);
+        std::vector<float> left(kBlock), right(kBlock), outLeft(kBlock), outRight(kBlock);
+        for (size_t b = 0; b < blocks; ++b) {
+            for (size_t i = 0; i < kBlock; ++i) {
+                left[i] = impulse ? (b == 0 && i == 0 ? 1.0f : 0.0f) : noise(random);
+                right[i] = impulse ? left[i] : noise(random);
+            }
+            const float* inputs[2] = {left.data(), right.data()};
+            float* outputs[2] = {outLeft.data(), outRight.data()};
+            processor.process(inputs, 2, outputs, 2, static_cast<int32_t>(kBlock), nullptr);
+            if (out == nullptr) continue;
+            out->insert(out->end(), outLeft.begin(), outLeft.end());
+            out->insert(out->end(), outRight.begin(), outRight.end());
+        }
+    };
+    // One second of the impulse's echoes, half a second of noise.
+    auto answer = [&play](VarnelProcessor& processor) {
+        std::vector<float> out;
+        play(processor, 94, true, &out);
+        play(processor, 47, false, &out);
+        return out;
+    };
+
+    std::vector<float> fresh;
+    {
+        Rig rig = makeRig();
+        fresh = answer(rig.processor());
+    }
+    const size_t echo = (18000 / kBlock) * 2 * kBlock + 18000 % kBlock; // left, 375 ms
+    EXPECT_EQ(fresh[echo - 1], 0.0f);
+    EXPECT_EQ(fresh[echo], 1.0f);
+
+    const PresetCacheEntry tapeWow(presetFolder() + "_4 Modulation\\Tape Wow.ztp");
+    for (Back back : {Back::kCompare, Back::kUndo}) {
+        for (Restart restart : {Restart::kReset, Restart::kReactivate}) {
+            SCOPED_TRACE(std::string(back == Back::kCompare ? "A/B switch" : "undo") +
+                         (restart == Restart::kReset ? ", reset" : ", activated again"));
+            Rig rig = makeRig();
+            rig.model->initSnapshotsForEditor(); // A and B, and the undo history, hold the start-up setting
+            if (back == Back::kCompare) rig.model->getCompareStates()->toggle(); // to B
+            ErrorResult result;
+            rig.model->loadPreset(result, tapeWow);
+            ASSERT_FALSE(result.hasError()) << result.getErrorMessage();
+            if (back == Back::kUndo) rig.model->getUndoHistory()->push("Tape Wow");
+            play(rig.processor(), 24, false, nullptr);
+            if (back == Back::kCompare) {
+                rig.model->getCompareStates()->toggle(); // back to A
+            } else {
+                ASSERT_TRUE(rig.model->getUndoHistory()->undo());
+            }
+            play(rig.processor(), 2, false, nullptr); // the values reach the audio while it plays
+            if (restart == Restart::kReactivate) {
+                rig.processor().deactivate();
+                rig.processor().activate(kRate);
+            }
+            rig.processor().reset();
+            const std::vector<float> used = answer(rig.processor());
+            ASSERT_EQ(used.size(), fresh.size());
+            for (size_t i = 0; i < fresh.size(); ++i)
+                ASSERT_EQ(used[i], fresh[i]) << "frame " << (i / (2 * kBlock)) * kBlock + i % kBlock
+                                             << ((i / kBlock) % 2 == 0 ? " left" : " right");
+        }
+    }
 }
 
 } // namespace

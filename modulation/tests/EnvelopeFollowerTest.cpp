@@ -51,3 +51,39 @@ TEST(EnvelopeFollower, OutputGainScalesTheBlock) {
     auto out = test::runSamples(e, f, 44100);
     EXPECT_NEAR(out.back(), -2.0f, 1e-4f);
 }
+
+// After a reset, and after being switched off and on again, the follower
+// follows as a new one does: no level of what it heard before is left.
+TEST(EnvelopeFollower, AResetOrASwitchBackOnStartsItLowAgain) {
+    auto quiet = [](long i) { return 0.01f * static_cast<float>(i % 7) - 0.03f; };
+    wave::Environment freshEnvironment;
+    freshEnvironment.setSampleRate(48000.0f);
+    test::FunctionSource freshInput(freshEnvironment, quiet);
+    EnvelopeFollower fresh(freshEnvironment);
+    fresh.setInput(&freshInput);
+    fresh.releaseTime.setValue(0.4f);
+    const auto expected = test::runSamples(freshEnvironment, fresh, 4800);
+
+    for (bool reset : {true, false}) {
+        SCOPED_TRACE(reset ? "reset" : "switched off and on");
+        wave::Environment e;
+        e.setSampleRate(48000.0f);
+        long start = -1;
+        test::FunctionSource in(e, [&](long i) { return start < 0 ? 1.0f : quiet(i - start); });
+        EnvelopeFollower f(e);
+        f.setInput(&in);
+        f.releaseTime.setValue(0.4f);
+        test::runSamples(e, f, 9600);
+        ASSERT_GT(f.getLevel(), 50.0f);
+        if (reset) {
+            e.reset(wave::Environment::kResetActive);
+        } else {
+            f.setActive(false);
+            f.setActive(true);
+        }
+        start = static_cast<long>(e.getSamplePosition());
+        const auto out = test::runSamples(e, f, 4800);
+        for (size_t i = 0; i < expected.size(); ++i)
+            ASSERT_EQ(out[i], expected[i]) << i;
+    }
+}

@@ -82,6 +82,25 @@ TEST(EnvelopeGenerator, TriggerEventsLandOnMultiplesOfFour) {
     EXPECT_FLOAT_EQ(out[8], 0.9999999f); // attack 0: the decay starts at once
 }
 
+// A reset starts a level-triggered envelope off as a new one: a level that
+// was already above the threshold before the reset triggers it again at once.
+TEST(EnvelopeGenerator, AfterAResetALoudLevelTriggersItAgain) {
+    EgFixture f;
+    f.eg->sustainLevel.setValue(0.5f);
+    test::ConstantSource level(f.e, 1.0f);
+    Trigger trigger(f.e);
+    trigger.setInput(&level);
+    f.eg->setTrigger(&trigger);
+    auto out = f.run(4800);
+    ASSERT_FLOAT_EQ(out.back(), 0.5f);
+    ASSERT_TRUE(trigger.isOn());
+    f.e.reset(wave::Environment::kResetActive);
+    EXPECT_FALSE(trigger.isOn());
+    out = f.run(256);
+    EXPECT_FLOAT_EQ(out[0], 0.9999999f); // attack 0: at the top at once
+    EXPECT_FLOAT_EQ(out.back(), 0.5f);
+}
+
 // Hold 0.5 s, gate closed after 0.1 s: the envelope releases 0.5 s after the
 // trigger; with the latch it never releases.
 TEST(EnvelopeGenerator, HoldAndLatch) {
