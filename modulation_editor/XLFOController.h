@@ -232,7 +232,8 @@ public:
     // glide part of the step (0..1); width, height: the slider's size.
     void set(float base, float next, float glide, XLFO::GlideCurve function, float width, float height);
 
-    // y for x in 0..width: glide value at (x x scale) x height scale + y offset.
+    // y for x in 0..width: glide value at (x x scale) x height scale + y
+    // offset; outside 0..width the value at the nearer end.
     float valueAt(float x) const override;
 
     float scale() const { return scale_; }

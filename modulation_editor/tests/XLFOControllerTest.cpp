@@ -430,6 +430,25 @@ TEST_F(XLFOControllerTest, ALinearGlideCurvesIntoTheNextStep) {
     EXPECT_NEAR(controller->slider(4)->curve().valueAt(w), 0.5f * kStepHeight, 0.02f);
 }
 
+// A device column cut by a step's edge (at 150 %, say) samples the curve a
+// little past the step: it holds the end's value there, with or without a
+// glide, and draws no line down the column.
+TEST_F(XLFOControllerTest, AStepCurveHoldsItsEndsJustPastTheStep) {
+    setValue(0, 0.5f);
+    setValue(1, 0.5f);
+    for (float glide : {0.0f, 0.5f}) {
+        SCOPED_TRACE(glide);
+        xlfo(0).steps[0].glide.setValue(glide, 0);
+        editor->refreshControls(-1);
+        XLFOController::StepSlider* s = controller->slider(0);
+        const float w = s->width.getValue();
+        const XLFOController::StepCurve& curve = s->curve();
+        EXPECT_FLOAT_EQ(curve.valueAt(w + 0.5f), curve.valueAt(w));
+        EXPECT_FLOAT_EQ(curve.valueAt(-0.5f), curve.valueAt(0.0f));
+        EXPECT_NEAR(curve.valueAt(w + 0.5f), 0.25f * kStepHeight, 0.02f);
+    }
+}
+
 // The step background fills each shown column; a step's bar is the handle
 // bitmap (the selected one while selected), centred for a random step.
 TEST_F(XLFOControllerTest, StepsDrawTheirColumnsAndBars) {
