@@ -321,6 +321,26 @@ Control* Control::findChildAt(const Point& point) {
     return nullptr;
 }
 
+Control* Control::pressedControlAt(const Point& point, const Control* skipped) {
+    Control* reached = this;
+    Point local = point;
+    for (bool deeper = true; deeper;) {
+        deeper = false;
+        const std::vector<Control*>& children = reached->children_;
+        for (std::size_t i = children.size(); i-- > 0;) {
+            Control* child = children[i];
+            if (child == skipped || !child->visible.getValue() || !child->enabled.getValue()) continue;
+            const Point inChild = local - child->cachedBounds_.topLeft();
+            if (!child->passesHitTest(inChild)) continue;
+            reached = child;
+            local = inChild;
+            deeper = true;
+            break;
+        }
+    }
+    return reached->pressTarget(local);
+}
+
 bool Control::getVisibleRectInTree(Rect& rect) {
     Rect r = localRect_;
     const Control* c = this;

@@ -207,6 +207,12 @@ public:
     bool isVisibleInTree();
     bool getVisibleRectInTree(Rect& rect);
     Control* findChildAt(const Point& point);
+    // The control a press at the point (local coordinates) reaches among
+    // this control and its descendants: the deepest one the hit tests lead
+    // to, handed on as its pressTarget says; this control when no child
+    // takes it. A skipped control and what it holds are passed over (an
+    // overlay asks what lies beneath it).
+    Control* pressedControlAt(const Point& point, const Control* skipped = nullptr);
     void setChildIndex(Control* child, int index);
     // Where the next child is inserted (-1 appends); clamped on insertion.
     void setChildInsertionIndex(int index) { childInsertionIndex_ = index; }

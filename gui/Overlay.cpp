@@ -143,7 +143,21 @@ bool Overlay::controlMatches(Control* control, int mode, const Point& point) {
            long(control->hitThreshold.getValue()) * 255;
 }
 
+int Overlay::pressedTargetAt(const Point& point) {
+    Control* top = root();
+    if (top == nullptr) return kNoTarget;
+    for (Control* c = top->pressedControlAt(toRoot(point), this); c != nullptr; c = c->getParent())
+        for (std::size_t i = 0; i < controls_.size(); ++i)
+            if (controls_[i].control == c)
+                return controls_[i].mode != kBlocking && controlMatches(c, controls_[i].mode, point)
+                           ? int(i)
+                           : kNoTarget;
+    return kNoTarget;
+}
+
 int Overlay::findTargetAt(const Point& point) {
+    // Where registered targets overlap, the one a press reaches wins.
+    const int pressed = pressedTargetAt(point);
     for (std::size_t i = order_.size(); i-- > 0;) {
         const Order o = order_[i];
         if (o.kind == kGhost) {
@@ -154,7 +168,8 @@ int Overlay::findTargetAt(const Point& point) {
         }
         const Registered& r = controls_[std::size_t(o.index)];
         if (!controlMatches(r.control, r.mode, point)) continue;
-        return r.mode == kBlocking ? kNoTarget : o.index;
+        if (r.mode == kBlocking) return kNoTarget;
+        return pressed != kNoTarget ? pressed : o.index;
     }
     return kNoTarget;
 }

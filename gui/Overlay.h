@@ -64,6 +64,10 @@ public:
     void addTarget(Control* control, int mode, int placement);
     // Takes ownership.
     void addGhostControl(VirtualGhostControl* ghost);
+    // The target at the point (overlay coordinates): the topmost active
+    // ghost or registered control there, where registered controls overlap
+    // the one a press at the point reaches beneath the overlay; none where
+    // a blocking control comes first.
     int findTargetAt(const Point& point);
     Point getTargetAnchor(int index);
 
@@ -93,6 +97,10 @@ private:
     };
 
     bool controlMatches(Control* control, int mode, const Point& point);
+    // The registered target that a press at the point reaches beneath the
+    // overlay (the control it reaches or the nearest registered control
+    // holding it), when that target matches there; none otherwise.
+    int pressedTargetAt(const Point& point);
     Point positionOf(Control* control);
 
     std::vector<Registered> controls_;

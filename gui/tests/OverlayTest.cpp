@@ -91,6 +91,39 @@ TEST(Overlay, FindsTheTopmostTargetByMode) {
     delete plain;
 }
 
+// Where registered targets overlap, the target is the one a press at the
+// point reaches (the topmost in drawing order that takes it, or the target
+// holding it), whatever order they were registered in; elsewhere the
+// registration order still decides.
+TEST(Overlay, OverlappingTargetsGiveWhatAPressReaches) {
+    Rig rig;
+    Control& root = rig.ui.root();
+    auto* panel = new Target(rig.ui, &root, Rect::fromXYWH(0, 0, 200, 60), "panel");
+    auto* early = new Target(rig.ui, panel, Rect::fromXYWH(10, 10, 60, 40), "early");
+    auto* late = new Target(rig.ui, panel, Rect::fromXYWH(40, 10, 60, 40), "late"); // drawn over early
+    auto* holder = new Target(rig.ui, panel, Rect::fromXYWH(120, 10, 60, 40), "holder");
+    new Target(rig.ui, holder, Rect::fromXYWH(0, 0, 20, 20), "part");
+    auto* loose = new Target(rig.ui, panel, Rect::fromXYWH(150, 10, 40, 40), "loose", 0);
+    Overlay& o = *rig.overlay;
+    o.addTarget(late, Overlay::kOwnHitTest, 0);
+    o.addTarget(early, Overlay::kOwnHitTest, 0);
+    o.addTarget(holder, Overlay::kOwnHitTest, 0);
+    o.addTarget(loose, Overlay::kPaintBounds, 0);
+    o.show();
+    const struct {
+        Point at;
+        int target;
+    } cases[] = {{{20, 20}, 1},  // early alone
+                 {{50, 20}, 0},  // both: a press reaches late, drawn over early
+                 {{90, 20}, 0},  // late alone
+                 {{125, 15}, 2}, // the holder's part: the holder
+                 {{160, 40}, 2}, // a press reaches the holder, not the clear one above it
+                 {{185, 20}, 3}, // no press reaches a target: the clear one by its paint bounds
+                 {{195, 20}, -1}};
+    for (const auto& c : cases)
+        EXPECT_EQ(o.findTargetAt(c.at), c.target) << c.at.x << "," << c.at.y;
+}
+
 TEST(Overlay, AnchorsIncludeTheControlsOwnPosition) {
     Rig rig;
     auto* panel = new Target(rig.ui, &rig.ui.root(), Rect::fromXYWH(100, 0, 200, 100), "panel");
