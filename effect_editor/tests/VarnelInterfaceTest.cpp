@@ -10,6 +10,7 @@
 #include "editor/HelpHint.h"
 #include "editor/HotspotButton.h"
 #include "editor/tests/TestEditorModel.h"
+#include "editor/tests/walk/ControlWalk.h"
 #include "effect/VarnelPlugin.h"
 #include "effect/VarnelPluginSettings.h"
 #include "effect_editor/EFSourceInterface.h"
@@ -33,10 +34,12 @@
 #include "gui/ScrollArea.h"
 #include "gui/ScrollButton.h"
 #include "gui/SelectButton.h"
+#include "gui/Switch.h"
 #include "gui/Text.h"
 #include "gui/ToggleButton.h"
 #include "gui/headless/HeadlessInterface.h"
 #include "gui/headless/HeadlessTextEditor.h"
+#include "modulation/ModulationMatrixController.h"
 #include "modulation_editor/FloatValueLabel.h"
 #include "modulation_editor/ModulationIndicatorManager.h"
 #include "modulation_editor/ModulationScrollStrip.h"
@@ -51,8 +54,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -1225,6 +1230,105 @@ TEST_F(VarnelInterfaceTest, APressThatChangesNoValueStoresNoUndoStep) {
     EXPECT_FLOAT_EQ(model->xyControllers[0].ver.getValue(), model->xyControllers[0].ver.getMax());
     EXPECT_EQ(undoCount(), undo);
     EXPECT_EQ(adapter->gestureFaults(), "");
+}
+
+// Every source's drag button dropped on every modulation target the full
+// editor shows, at a point where a press reaches the target (the strip
+// scrolled to the target's panel while the drag runs): each drop makes one
+// slot from that source to the parameter the control is linked to, and
+// where targets overlap (the envelope's handles) the one a press takes.
+TEST_F(VarnelInterfaceTest, ADropConnectsTheTargetAPressAtItsPointReaches) {
+    setSettings(1, true);
+    open();
+    const std::vector<VarnelSourceInterface*> panels = addOneOfEachKind();
+    editor->componentDisplay()->toggleComponent(editor->filterInterface()->componentIndex());
+    ui->advance(1000);
+    ModulationScrollStrip& strip = editor->sourceController()->strip();
+    // The panel of the strip that holds a control, or null.
+    auto panelOf = [&panels](const gui::Control& control) -> SourceInterface* {
+        for (const gui::Control* c = &control; c != nullptr; c = c->getParent())
+            for (VarnelSourceInterface* panel : panels)
+                if (c == panel) return panel;
+        return nullptr;
+    };
+    // Where a press reaches the control (beneath the drag's stage, the
+    // root's last child while a drag runs): its centre, a switch's handle,
+    // or a point of a grid over it.
+    auto pointOn = [this](gui::Control& control) -> std::optional<gui::Point> {
+        gui::Control& root = *ui->rootControl();
+        const gui::Control* stage = root.children().back();
+        const gui::Rect r = inRoot(control);
+        std::vector<gui::Point> tries = {centreOf(control)};
+        if (auto* slider = dynamic_cast<gui::Switch*>(&control)) {
+            const gui::Rect h = slider->handleRect();
+            tries.push_back(slider->toRoot(gui::Point((h.left + h.right) * 0.5f, (h.top + h.bottom) * 0.5f)));
+        }
+        for (int row = 0; row < 5; ++row)
+            for (int column = 0; column < 5; ++column)
+                tries.emplace_back(r.left + r.width() * (float(column) + 0.5f) / 5.0f,
+                                   r.top + r.height() * (float(row) + 0.5f) / 5.0f);
+        for (const gui::Point& p : tries)
+            if (root.pressedControlAt(p, stage) == &control) return p;
+        return std::nullopt;
+    };
+    // Every target control the editor shows, with its panel in view.
+    std::vector<gui::Control*> targets;
+    auto collect = [&] {
+        const walk::ControlWalk tree(*ui->rootControl());
+        for (const walk::ShownControl& shown : tree.controls())
+            if (editor->getTargetIndex(shown.control) != ModulationMatrixPluginInterface::kNoTarget &&
+                std::find(targets.begin(), targets.end(), shown.control) == targets.end())
+                targets.push_back(shown.control);
+    };
+    for (VarnelSourceInterface* panel : panels) {
+        showSource(*panel);
+        collect();
+    }
+    // The XLFO's phase offset and the envelope's handles are among them.
+    auto* xlfo = dynamic_cast<XLFOSourceInterface*>(panels.at(1));
+    auto* eg = dynamic_cast<EGSourceInterface*>(panels.at(2));
+    ASSERT_NE(xlfo, nullptr);
+    ASSERT_NE(eg, nullptr);
+    EXPECT_NE(std::find(targets.begin(), targets.end(), xlfo->stepEditor()->phaseOffsetSlider()),
+              targets.end());
+    gui::Control* attack = eg->display()->slider(EnvelopeController::kAttack);
+    EXPECT_NE(std::find(targets.begin(), targets.end(), attack), targets.end());
+
+    ModulationMatrixController& matrix = editor->matrixController();
+    AbstractPluginParameter& slotCount = model->slots.getNumActiveParameter();
+    for (VarnelSourceInterface* source : panels)
+        for (SourceDragButton* button : source->dragButtons()) {
+            const std::uint32_t sourceIndex = button->sourceIndex();
+            for (gui::Control* target : targets) {
+                SCOPED_TRACE(std::to_string(sourceIndex) + " onto " + walk::ControlWalk::kindOf(*target) +
+                             " " + target->helpText.getValue().substr(0, 40));
+                // The drag starts where the source's panel shows.
+                showSource(*source);
+                const gui::Point from = centreOf(*button);
+                ASSERT_EQ(walk::ControlWalk::pressedAt(*ui->rootControl(), from), button);
+                ui->mouseMove(from);
+                ui->mouseDown(0, from);
+                ui->mouseMove(gui::Point(from.x + 10.0f, from.y + 10.0f));
+                ui->advance(50);
+                if (SourceInterface* home = panelOf(*target)) {
+                    strip.scrollArea()->scrollToShow(home, nullptr, false);
+                    ui->advance(1000);
+                }
+                const std::optional<gui::Point> at = pointOn(*target);
+                ASSERT_TRUE(at.has_value()) << "no press reaches the target";
+                const int32_t before = int32_t(std::lround(slotCount.getValue()));
+                ui->mouseMove(*at);
+                ui->advance(50);
+                ui->mouseUp(0, *at);
+                ui->advance(1000);
+                ASSERT_EQ(int32_t(std::lround(slotCount.getValue())), before + 1) << "the drop made no slot";
+                EXPECT_EQ(matrix.getSource(before), int32_t(sourceIndex));
+                EXPECT_EQ(uint32_t(matrix.getTarget(before)), editor->getTargetIndex(target));
+                // The slot goes again, for the next drop.
+                automate(slotCount, float(before));
+                ui->advance(100);
+            }
+        }
 }
 
 } // namespace
