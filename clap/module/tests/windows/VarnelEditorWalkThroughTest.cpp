@@ -5,8 +5,10 @@
 // dragged onto Delay 1 Time, that slot inverted and removed, the source
 // removed, choices picked from the MIDI source's and the XLFO step's menus,
 // an XLFO step added and removed, its step panel hidden, its phase offset
-// dragged, a delay time typed and tapped, feedback invert toggled, filter 2 switched
-// on and off, and a controller learnt. Each step checks what the host sees
+// dragged, the source strip scrolled to its end with the step panel open and
+// the MIDI source's input picked there, a delay time typed and tapped,
+// feedback invert toggled, filter 2 switched on and off, the filter section
+// folded and unfolded, and a controller learnt. Each step checks what the host sees
 // (parameter values and texts; where the step is an edit, that one Undo
 // takes all of it back and Redo brings it again) and that the editor's
 // picture changed where the step's control stands.
@@ -29,6 +31,8 @@
 #include "editor/tests/walk/ControlWalk.h"
 #include "effect/MidiSourceParameterSet.h"
 #include "effect/VarnelPlugin.h"
+#include "effect/VarnelPluginSettings.h"
+#include "effect_editor/FilterInterface.h"
 #include "effect_editor/MidiSourceInterface.h"
 #include "effect_editor/VarnelInterface.h"
 #include "effect_editor/VarnelSlotInterface.h"
@@ -38,10 +42,14 @@
 #include "gui/Knob.h"
 #include "gui/MultiLabel.h"
 #include "gui/RootControl.h"
+#include "gui/ScrollArea.h"
+#include "gui/ScrollButton.h"
+#include "gui/ScrollStrip.h"
 #include "gui/SelectButton.h"
 #include "gui/UserInterface.h"
 #include "modulation/ModulationSlotParameterSet.h"
 #include "modulation_editor/FloatValueLabel.h"
+#include "modulation_editor/ModulationScrollStrip.h"
 #include "modulation_editor/SlotInterface.h"
 #include "modulation_editor/SourceContainer.h"
 #include "modulation_editor/SourceController.h"
@@ -369,6 +377,21 @@ protected:
         FAIL() << "no source button for " << panel.sourceName();
     }
 
+    // A Ctrl-click on the step's bar, which selects the step without moving
+    // it.
+    void selectStep(XLFOController& steps, int32_t index) {
+        ASSERT_NE(steps.slider(index), nullptr);
+        XLFOController::StepSlider& step = *steps.slider(index);
+        const gui::Rect bar = step.valueArea();
+        const gui::Point onBar =
+            step.toRoot(gui::Point((bar.left + bar.right) * 0.5f, (bar.top + bar.bottom) * 0.5f));
+        ASSERT_TRUE(reaches(step, int(onBar.x), int(onBar.y)));
+        for (EditorSession* session : {dll_.get(), twin_.get()})
+            session->click(int(onBar.x), int(onBar.y), MK_CONTROL);
+        pump(600);
+        ASSERT_TRUE(steps.isStepSelected(index));
+    }
+
     VarnelInterface::VarnelSlotInterface* slotPanel(int32_t slot) {
         const walk::ControlWalk tree(root());
         for (const walk::ShownControl& shown : tree.controls())
@@ -531,18 +554,8 @@ TEST_F(VarnelEditorWalkThrough, AUsersClicksFromAddingSourcesToLearningAControll
         bringIntoView(*xlfo);
         XLFOController* steps = xlfo->stepEditor();
         ASSERT_NE(steps, nullptr);
-        ASSERT_NE(steps->slider(0), nullptr);
-        // A Ctrl-click on the step's bar selects the step without moving it.
-        XLFOController::StepSlider& step = *steps->slider(0);
-        const gui::Rect bar = step.valueArea();
-        const gui::Point onBar =
-            step.toRoot(gui::Point((bar.left + bar.right) * 0.5f, (bar.top + bar.bottom) * 0.5f));
-        ASSERT_TRUE(reaches(step, int(onBar.x), int(onBar.y)));
         const Values unselected = values(*dll_);
-        for (EditorSession* session : {dll_.get(), twin_.get()})
-            session->click(int(onBar.x), int(onBar.y), MK_CONTROL);
-        pump(500);
-        EXPECT_TRUE(steps->isStepSelected(0));
+        selectStep(*steps, 0);
         EXPECT_EQ(differences(unselected, values(*dll_)), "") << "selecting a step changes it";
         ASSERT_NE(xlfo->stepPanel(), nullptr);
         auto* glide =
@@ -614,15 +627,7 @@ TEST_F(VarnelEditorWalkThrough, AUsersClicksFromAddingSourcesToLearningAControll
         ASSERT_NE(steps, nullptr);
         ASSERT_NE(panel, nullptr);
         // Step 1 selected again: the panel shows.
-        XLFOController::StepSlider& step = *steps->slider(0);
-        const gui::Rect bar = step.valueArea();
-        const gui::Point onBar =
-            step.toRoot(gui::Point((bar.left + bar.right) * 0.5f, (bar.top + bar.bottom) * 0.5f));
-        ASSERT_TRUE(reaches(step, int(onBar.x), int(onBar.y)));
-        for (EditorSession* session : {dll_.get(), twin_.get()})
-            session->click(int(onBar.x), int(onBar.y), MK_CONTROL);
-        pump(600);
-        ASSERT_TRUE(steps->isStepSelected(0));
+        selectStep(*steps, 0);
         gui::Control* hide = panel->button(XLFOController::StepInterface::kHide);
         ASSERT_NE(hide, nullptr);
         const RECT area = shownRect(*panel);
@@ -668,6 +673,58 @@ TEST_F(VarnelEditorWalkThrough, AUsersClicksFromAddingSourcesToLearningAControll
         const Picture after = look();
         save(after, "07d-phase-offset");
         expectChanged(before, after, area, "the phase offset's handle");
+        expectOneUndoStep(was, undo);
+    }
+
+    {
+        SCOPED_TRACE("7e: with the step panel open, the strip scrolled to its end and MIDI 1's Input picked");
+        auto* xlfo = dynamic_cast<XLFOSourceInterface*>(panelOf(m.xlfos));
+        ASSERT_NE(xlfo, nullptr);
+        bringIntoView(*xlfo);
+        selectStep(*xlfo->stepEditor(), 0);
+        ASSERT_NE(xlfo->stepPanel(), nullptr);
+        ASSERT_GT(xlfo->stepPanel()->width.getValue(), 0.0f) << "the step panel does not open";
+        gui::ScrollStrip& strip = sources().strip();
+        gui::ScrollButton* forward = strip.forwardButton();
+        ASSERT_NE(forward, nullptr);
+        // The forward button, held until the strip goes no further (it
+        // scrolls while pressed; both editors end at the strip's end).
+        gui::ScrollArea& area = *strip.scrollArea();
+        const POINT at = pointOn(*forward);
+        for (EditorSession* session : {dll_.get(), twin_.get()}) {
+            session->mouse(WM_MOUSEMOVE, at.x, at.y);
+            session->mouse(WM_LBUTTONDOWN, at.x, at.y, MK_LBUTTON);
+        }
+        for (int i = 0; i < 100 && area.scrollX.getValue() < area.scrollX.getMaximum(); ++i)
+            pump(100);
+        pump(500);
+        for (EditorSession* session : {dll_.get(), twin_.get()})
+            session->mouse(WM_LBUTTONUP, at.x, at.y);
+        pump(400);
+        EXPECT_FLOAT_EQ(area.scrollX.getValue(), area.scrollX.getMaximum())
+            << "the strip stops short of its end";
+        auto* midi = dynamic_cast<MidiSourceInterface*>(panelOf(m.midiSources));
+        ASSERT_NE(midi, nullptr);
+        gui::SelectButton* input = midi->inputButton();
+        ASSERT_NE(input, nullptr);
+        // The whole MIDI panel shows at the strip's end.
+        const RECT shown = shownRect(*midi);
+        EXPECT_EQ(shown.right - shown.left, int(std::lround(midi->width.getValue())))
+            << "the MIDI panel stands cut off at the strip's end";
+        AbstractPluginParameter& parameter = m.midiSources[0].input;
+        const int pick = 1;
+        ASSERT_GT(input->menuItems().size(), size_t(pick));
+        ASSERT_NE(value(parameter), double(pick));
+        const std::string choice = input->menuItems()[size_t(pick)]->text.getValue();
+        before = look();
+        const Values was = values(*dll_);
+        const int undo = undoCount();
+        choose(*input, pick, choice);
+        EXPECT_EQ(value(parameter), double(pick));
+        EXPECT_EQ(text(parameter), choice);
+        const Picture after = look();
+        save(after, "07e-midi-input-at-the-end");
+        expectChanged(before, after, shownRect(*input), "the choice");
         expectOneUndoStep(was, undo);
     }
 
@@ -793,6 +850,36 @@ TEST_F(VarnelEditorWalkThrough, AUsersClicksFromAddingSourcesToLearningAControll
         expectChanged(on, off, area, "switching filter 2 off");
         EXPECT_LE(changedPixels(before, off, area), 2) << "filter 2 switched off looks other than at first";
         expectOneUndoStep(was, undo);
+    }
+
+    {
+        SCOPED_TRACE("11b: the filter section folded with its Hide button, unfolded with filter 1's button");
+        FilterInterface* section = editor().filterInterface();
+        ASSERT_NE(section, nullptr);
+        ASSERT_NE(section->hideButton(), nullptr);
+        const RECT area = shownRect(*section);
+        before = look();
+        const Values was = values(*dll_);
+        const int undo = undoCount();
+        click(*section->hideButton());
+        pump(800);
+        EXPECT_EQ(m.getVarnelSettings().expandedSection.getValue(), -1) << "the section stays open";
+        const Picture folded = look();
+        save(folded, "11b-filters-folded");
+        expectChanged(before, folded, area, "folding the filter section");
+        gui::Control* button = editor().filterButton(0);
+        ASSERT_NE(button, nullptr);
+        click(*button);
+        pump(800);
+        EXPECT_NE(m.getVarnelSettings().expandedSection.getValue(), -1) << "the section stays folded";
+        ASSERT_NE(editor().filterInterface(), nullptr);
+        const Picture unfolded = look();
+        save(unfolded, "11b-filters-unfolded");
+        expectChanged(folded, unfolded, area, "unfolding the filter section");
+        // A view, not an edit.
+        EXPECT_EQ(differences(was, values(*dll_)), "");
+        EXPECT_EQ(undoCount(), undo);
+        before = unfolded;
     }
 
     {
