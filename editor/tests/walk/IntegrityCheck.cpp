@@ -27,6 +27,7 @@
 #include <cstdlib>
 #include <map>
 #include <memory>
+#include <optional>
 
 namespace walk {
 
@@ -529,25 +530,32 @@ void IntegrityCheck::checkComponent(const ShownControl& shown) {
         add(Rule::kComponentStates, shown, "looks the same with its component off");
 }
 
-void IntegrityCheck::checkReach(const ShownControl& shown) {
+std::optional<gui::Point> reachPoint(const ControlWalk& walk, const ShownControl& shown) {
     const gui::Rect& seen = shown.seen;
-    if (!isInteractive(*shown.control) || seen.isEmpty() || disabled(shown)) return;
+    if (seen.isEmpty()) return std::nullopt;
     const gui::Point centre((seen.left + seen.right) * 0.5f, (seen.top + seen.bottom) * 0.5f);
-    if (walk_.reaches(*shown.control, centre)) return;
+    if (walk.reaches(*shown.control, centre)) return centre;
     // A switch or slider takes presses on its handle.
     if (auto* slider = dynamic_cast<gui::Switch*>(shown.control)) {
         const gui::Rect handle = slider->handleRect();
-        if (!handle.isEmpty() &&
-            walk_.reaches(*shown.control, slider->toRoot(gui::Point((handle.left + handle.right) * 0.5f,
-                                                                    (handle.top + handle.bottom) * 0.5f))))
-            return;
+        const gui::Point middle = slider->toRoot(
+            gui::Point((handle.left + handle.right) * 0.5f, (handle.top + handle.bottom) * 0.5f));
+        if (!handle.isEmpty() && walk.reaches(*shown.control, middle)) return middle;
     }
     for (int row = 0; row < kReachGrid; ++row)
         for (int column = 0; column < kReachGrid; ++column) {
             const gui::Point p(seen.left + seen.width() * (float(column) + 0.5f) / float(kReachGrid),
                                seen.top + seen.height() * (float(row) + 0.5f) / float(kReachGrid));
-            if (walk_.reaches(*shown.control, p)) return;
+            if (walk.reaches(*shown.control, p)) return p;
         }
+    return std::nullopt;
+}
+
+void IntegrityCheck::checkReach(const ShownControl& shown) {
+    const gui::Rect& seen = shown.seen;
+    if (!isInteractive(*shown.control) || seen.isEmpty() || disabled(shown)) return;
+    if (reachPoint(walk_, shown)) return;
+    const gui::Point centre((seen.left + seen.right) * 0.5f, (seen.top + seen.bottom) * 0.5f);
     gui::Control* instead = walk_.pressedAt(centre);
     // An overlay laid over the window (MIDI learn) takes every press below
     // it by design: what it offers there is its own to check.

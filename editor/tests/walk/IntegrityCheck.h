@@ -51,6 +51,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -93,6 +94,12 @@ struct Finding {
 };
 
 std::string describe(const Finding& finding);
+
+// A point (root coordinates) where a press reaches the shown control, as
+// the reach rule looks for one: its centre, a switch's handle, or the
+// centre of a cell of a grid over what shows of it; none when no press
+// does.
+std::optional<gui::Point> reachPoint(const ControlWalk& walk, const ShownControl& shown);
 
 class IntegrityCheck {
 public:

@@ -1,11 +1,8 @@
 // The product's editor as a user meets it: the real VarnelInterface with its
 // own skin, styles and texts, opened on the effect's model in the window of
 // the platform (GDI text under Wine, the headless platform's metric
-// natively) at scales 1.0, 1.5 and 2.0, in each state a user reaches first:
-//   fresh      the 640 x 321 editor of a new user, with the welcome hint;
-//   full       926 x 514 with the modulation section, one source of each
-//              kind, slots, and the filter section open;
-//   learn      the full editor with the MIDI learn overlay open.
+// natively) at scales 1.0, 1.5 and 2.0, in each state a user reaches first
+// (fresh, full and MIDI learn: EditorStates.h).
 // Its whole control tree is walked and every shown control checked
 // (editor/tests/walk/IntegrityCheck.h), with this product's own
 // expectations of each state beside them. Faults that other work mends
@@ -15,7 +12,6 @@
 #include "editor/ComponentButton.h"
 #include "editor/HelpHint.h"
 #include "editor/HotspotButton.h"
-#include "editor/MidiLearnMode.h"
 #include "editor/StandardButtons.h"
 #include "editor/tests/TestEditorModel.h"
 #include "editor/tests/walk/ControlPicture.h"
@@ -23,10 +19,9 @@
 #include "editor/tests/walk/IntegrityCheck.h"
 #include "editor/tests/walk/KnownFaults.h"
 #include "effect/VarnelPlugin.h"
-#include "effect/VarnelPluginSettings.h"
 #include "effect_editor/VarnelInterface.h"
 #include "effect_editor/VarnelSkin.h"
-#include "effect_editor/XLFOSourceInterface.h"
+#include "effect_editor/tests/integrity/EditorStates.h"
 #include "effect_editor/tests/integrity/EditorWindow.h"
 #include "effect_editor/tests/integrity/SkinLettering.h"
 #include "gui/Image.h"
@@ -35,17 +30,14 @@
 #include "gui/Light.h"
 #include "gui/RootControl.h"
 #include "gui/RootLockScope.h"
-#include "gui/ScrollArea.h"
 #include "gui/Shape.h"
 #include "gui/Text.h"
 #include "gui/UserInterface.h"
 #include "modulation_editor/FloatValueLabel.h"
-#include "modulation_editor/ModulationScrollStrip.h"
 #include "modulation_editor/SourceContainer.h"
 #include "modulation_editor/SourceController.h"
-#include "modulation_editor/SourceId.h"
+#include "modulation_editor/SourceInterface.h"
 #include "modulation_editor/SourceSelectionBar.h"
-#include "modulation_editor/XLFOController.h"
 #include "modulation_editor/XYControllerButton.h"
 #include "modulation_editor/tests/VarnelEditorRig.h"
 
@@ -65,19 +57,8 @@ using walk::Finding;
 using walk::KnownFault;
 using walk::Rule;
 
-enum class State { kFresh, kFull, kLearn };
-
-const char* stateName(State state) {
-    switch (state) {
-    case State::kFresh:
-        return "fresh 640 x 321";
-    case State::kFull:
-        return "full 926 x 514";
-    case State::kLearn:
-        return "MIDI learn";
-    }
-    return "?";
-}
+using editor_states::State;
+using editor_states::stateName;
 
 // Faults this check found that are not mended yet: each entry lets exactly
 // its controls fail its rule, and fails the test once the fault is gone, so
@@ -94,50 +75,12 @@ protected:
     }
 
     void open(State state) {
-        VarnelPlugin::VarnelSettings& settings = model->getVarnelSettings();
-        const bool full = state != State::kFresh;
-        settings.interfaceLayout.setValue(full ? VarnelPlugin::InterfaceLayout::kWide
-                                               : VarnelPlugin::InterfaceLayout::kStandard);
-        settings.showModulation.setValue(full);
-        settings.expandedSection.setValue(full ? 1 : -1);
-        if (GenericPlugin::SharedSettings* shared = GenericPlugin::getSharedSettings())
-            shared->welcomeHintShown.setValue(state == State::kFresh);
-        if (full) {
-            // One source of each kind and filter 1 on, a resonant low pass.
-            for (AbstractParameterSetList* list :
-                 {static_cast<AbstractParameterSetList*>(&model->xyControllers),
-                  static_cast<AbstractParameterSetList*>(&model->xlfos),
-                  static_cast<AbstractParameterSetList*>(&model->egs),
-                  static_cast<AbstractParameterSetList*>(&model->efs),
-                  static_cast<AbstractParameterSetList*>(&model->midiSources)})
-                list->getNumActiveParameter().setValue(1.0f, kParameterChangeNotToHost);
-            model->filter[0].enabled.setValue(1.0f, kParameterChangeNotToHost);
-            model->filter[0].freq.setValue(10.0f, kParameterChangeNotToHost);
-            model->filter[0].peak.setValue(0.5f, kParameterChangeNotToHost);
-        }
+        editor_states::prepareModel(*model, state);
         window = EditorWindow::open(float(model->getInterfaceWidth()), float(model->getInterfaceHeight()),
                                     GetParam());
         editor = std::make_unique<VarnelInterface>(window->userInterface(), *model, nullptr);
-        if (full) {
-            addSlots();
-            // The XLFO's first step selected: its step panel shows.
-            for (SourceInterface* panel : editor->sourceController()->panels())
-                if (auto* xlfo = dynamic_cast<XLFOSourceInterface*>(panel);
-                    xlfo != nullptr && xlfo->stepEditor())
-                    xlfo->stepEditor()->selectOnly(0);
-        }
-        if (state == State::kLearn) editor->midiLearn().setActive(true);
+        editor_states::prepareEditor(*editor, *model, state);
         window->advance(2000);
-    }
-
-    // Two slots of the XLFO: one on Delay 1 Time, one without a target.
-    void addSlots() {
-        const auto [xlfo, outputs] = editor->sourceController()->getSourceParameterRange(SourceId(1, 0));
-        model->slots.getNumActiveParameter().setValue(2.0f, kParameterChangeNotToHost);
-        model->slots.getSet(0)->source.setValue(float(xlfo + 1), kParameterChangeNotToHost);
-        model->slots.getSet(0)->target.setValue(1.0f, kParameterChangeNotToHost);
-        model->slots.getSet(1)->source.setValue(float(xlfo + 1), kParameterChangeNotToHost);
-        editor->refreshControls(-1);
     }
 
     void close() {
@@ -153,12 +96,9 @@ protected:
         editor->refreshControls(parameter.getIndex());
     }
 
-    // Scrolls the source strip to the panel, as a click on its source
-    // button does, and lets it settle.
+    // Scrolls the source strip to the panel and lets it settle.
     void showSource(int32_t position) {
-        SourceController& sources = *editor->sourceController();
-        if (SourceContainer* container = sources.containerAt(position))
-            sources.strip().scrollArea()->scrollToShow(container, nullptr, false);
+        editor_states::showSource(*editor, position);
         window->advance(1000);
     }
 
