@@ -1,6 +1,8 @@
 #include "bench/BenchSupport.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 
 namespace bench {
@@ -84,6 +86,7 @@ public:
             std::printf(" %12.3f %12.3f %8.2f %12.1f\n", f.ns, copyNs, copyNs > 0.0 ? f.ns / copyNs : 0.0,
                         f.ns > 0.0 ? kFrameNs / f.ns : 0.0);
         }
+        printCostPerCall(width);
     }
 
 private:
@@ -91,6 +94,74 @@ private:
         std::string name, args;
         double ns;
     };
+
+    // One case's figures by host block, for one set of further arguments.
+    struct Series {
+        std::string name, rest;
+        std::map<long, double> nsPerFrame;
+    };
+
+    void printCostPerCall(std::size_t width) const {
+        std::vector<Series> series;
+        for (const Figure& f : figures_) {
+            std::vector<std::string> fields = splitArgs(f.args);
+            if (fields.empty()) continue;
+            const long block = std::strtol(fields.front().c_str(), nullptr, 10);
+            std::string rest;
+            for (std::size_t i = 1; i < fields.size(); ++i)
+                rest += "/" + fields[i];
+            auto it = std::find_if(series.begin(), series.end(),
+                                   [&](const Series& s) { return s.name == f.name && s.rest == rest; });
+            if (it == series.end()) it = series.insert(series.end(), Series{f.name, rest, {}});
+            it->nsPerFrame[block] = f.ns;
+        }
+        std::vector<long> blocks;
+        bool header = false;
+        for (const Series& s : series) {
+            // Time per call against frames, over the blocks of one piece.
+            double n = 0.0, sumX = 0.0, sumY = 0.0, sumXX = 0.0, sumXY = 0.0;
+            for (auto [block, ns] : s.nsPerFrame) {
+                if (block > kChunk) continue;
+                const double x = static_cast<double>(block);
+                const double y = ns * x;
+                n += 1.0;
+                sumX += x;
+                sumY += y;
+                sumXX += x * x;
+                sumXY += x * y;
+            }
+            const double spread = n * sumXX - sumX * sumX;
+            if (n < 3.0 || spread <= 0.0) continue;
+            const double perFrame = (n * sumXY - sumX * sumY) / spread;
+            const double fixed = (sumY - perFrame * sumX) / n;
+            if (!header) {
+                header = true;
+                for (auto [block, ns] : s.nsPerFrame)
+                    blocks.push_back(block);
+                std::printf(
+                    "\nCost per call, fitted over the blocks up to %d frames: time per call = fixed + "
+                    "frames x per frame; then ns/frame at each block as a multiple of that at block "
+                    "%ld\n",
+                    kChunk, blocks.back());
+                std::printf("%-*s %10s %12s %12s", static_cast<int>(width), "case (stereo, 48 kHz)", "args",
+                            "fixed ns", "ns/frame");
+                for (long block : blocks)
+                    std::printf(" %7ld", block);
+                std::printf("\n");
+            }
+            std::printf("%-*s %10s %12.1f %12.3f", static_cast<int>(width), s.name.c_str(),
+                        s.rest.empty() ? "-" : s.rest.c_str() + 1, fixed, perFrame);
+            const double longest = s.nsPerFrame.rbegin()->second;
+            for (long block : blocks) {
+                auto it = s.nsPerFrame.find(block);
+                if (it == s.nsPerFrame.end() || longest <= 0.0)
+                    std::printf(" %7s", "-");
+                else
+                    std::printf(" %7.2f", it->second / longest);
+            }
+            std::printf("\n");
+        }
+    }
 
     // The copy with the longest run of leading arguments in common; 0 when
     // the copy did not run.

@@ -2,6 +2,8 @@
 // of it that each program times as its yardstick, the ns-per-stereo-frame
 // counter, the chunked host-block loop, and a main that ends with a summary
 // giving each case beside the copy of the same block, as a multiple of it.
+// A case timed on three or more host blocks up to kChunk frames also gets
+// its cost split into a fixed part per call and a part per frame.
 //
 // Figures are nanoseconds per stereo frame (at 48 kHz a frame lasts
 // 20833 ns). Absolute times differ between machines; the multiples of the
@@ -40,6 +42,9 @@ inline void useTemporaryFolders(const char* name) {
 
 // Host blocks every program measures, in frames.
 inline const std::vector<std::int64_t> kHostBlocks = {128, 512};
+// The small blocks of a host run live (16 to 64 frames) beside them, for the
+// programs that time the whole processor or plug-in per call.
+inline const std::vector<std::int64_t> kLiveHostBlocks = {16, 32, 64, 128, 512};
 
 // The longest piece of a host block a signal graph runs at once.
 constexpr int kChunk = 128;
@@ -92,12 +97,13 @@ void runChunks(benchmark::State& state, Audio& audio, const Work& work, int host
     setFrameCounter(state, hostBlock);
 }
 
-// Registers `fn` once for every host block in kHostBlocks, times every
-// value of each list in `moreArgs` (as further arguments).
+// Registers `fn` once for every host block in `blocks`, times every value
+// of each list in `moreArgs` (as further arguments).
 template <typename Fn>
 benchmark::internal::Benchmark* registerBlocks(const std::string& name, Fn&& fn,
-                                               const std::vector<std::vector<std::int64_t>>& moreArgs = {}) {
-    std::vector<std::vector<std::int64_t>> args{kHostBlocks};
+                                               const std::vector<std::vector<std::int64_t>>& moreArgs = {},
+                                               const std::vector<std::int64_t>& blocks = kHostBlocks) {
+    std::vector<std::vector<std::int64_t>> args{blocks};
     args.insert(args.end(), moreArgs.begin(), moreArgs.end());
     return benchmark::RegisterBenchmark(name.c_str(), std::forward<Fn>(fn))->ArgsProduct(args);
 }
@@ -106,10 +112,11 @@ benchmark::internal::Benchmark* registerBlocks(const std::string& name, Fn&& fn,
 // `run(state, case)`. The cases must outlive the run: keep them static.
 template <typename Case, typename Run>
 void registerCases(const std::vector<Case>& cases, Run run,
-                   const std::vector<std::vector<std::int64_t>>& moreArgs = {}) {
+                   const std::vector<std::vector<std::int64_t>>& moreArgs = {},
+                   const std::vector<std::int64_t>& blocks = kHostBlocks) {
     for (const Case& c : cases)
         registerBlocks(
-            c.name, [&c, run](benchmark::State& state) { run(state, c); }, moreArgs);
+            c.name, [&c, run](benchmark::State& state) { run(state, c); }, moreArgs, blocks);
 }
 
 // A column of the summary for one benchmark argument (the first is the host
@@ -122,7 +129,14 @@ struct ArgColumn {
 // Runs the registered cases as the command line asks, prints the usual table,
 // then every case named other than "copy" beside the "copy" case whose
 // arguments lead its own (the same block, and input where the copy has one).
-// With repetitions the median stands for a case. Returns main's exit code.
+// With repetitions the median stands for a case. Then, for every case (the
+// copy too) timed on at least three host blocks of at most kChunk frames with
+// the same further arguments: the least-squares line through its time per
+// call against the block, time = fixed + frames x per frame, fitted over
+// those blocks (a longer block is cut into several pieces of kChunk frames
+// further down, each paying the fixed part again), and its ns per frame at
+// each block as a multiple of that at its longest block. Returns main's exit
+// code.
 int runAndSummarize(int argc, char** argv, const std::vector<ArgColumn>& columns);
 
 } // namespace bench

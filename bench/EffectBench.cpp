@@ -1,6 +1,8 @@
-// The whole effect processor at 48 kHz stereo, on host blocks of 128 and 512
-// frames, beside a plain copy of the same audio:
-//   - "Default Setting" (two lines with feedback, filters off);
+// The whole effect processor at 48 kHz stereo, on host blocks of 16, 32, 64,
+// 128 and 512 frames, beside a plain copy of the same audio (the summary
+// splits each case's time per call into a fixed part and a part per frame):
+//   - "Default Setting" (two lines with feedback, filters off), alone and with
+//     every modulation source (the worst case's sources and slots below);
 //   - both filters enabled (low-pass and high-pass), "Zentor Prime" and
 //     "Clean" at each slope, in series, and Prime at 24 dB/oct in parallel;
 //   - Prime at 24 dB/oct fed subnormal input;
@@ -71,14 +73,14 @@ std::string filters(const char* slope, const char* characteristic, const char* r
     return text;
 }
 
-std::string worstCase() {
-    std::string text = kDefaultSetting + filters("48", "Tube") + "Delay Buffer Read Style = Stretch\n";
-    text += "Num Active XY Controllers = 4\n"
-            "Num Active XLFOs = 6\n"
-            "Num Active EGs = 6\n"
-            "Num Active EFs = 4\n"
-            "Num Active MIDI Sources = 10\n"
-            "Num Active Slots = 24\n";
+// Every source list at its full count and all 24 slots in use.
+std::string everySource() {
+    std::string text = "Num Active XY Controllers = 4\n"
+                       "Num Active XLFOs = 6\n"
+                       "Num Active EGs = 6\n"
+                       "Num Active EFs = 4\n"
+                       "Num Active MIDI Sources = 10\n"
+                       "Num Active Slots = 24\n";
     for (int k = 1; k <= 6; ++k) {
         const std::string xlfo = "XLFO " + std::to_string(k);
         text += xlfo + " Frequency = " + std::to_string(k) + " Hz\n";
@@ -107,6 +109,10 @@ std::string worstCase() {
         text += slot + " Level = 0.3\n";
     }
     return text;
+}
+
+std::string worstCase() {
+    return kDefaultSetting + filters("48", "Tube") + "Delay Buffer Read Style = Stretch\n" + everySource();
 }
 
 void copyCase(benchmark::State& state) {
@@ -195,7 +201,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     static const std::vector<EffectCase> all = [] {
-        std::vector<EffectCase> list = {{"Default Setting", kDefaultSetting}};
+        std::vector<EffectCase> list = {{"Default Setting", kDefaultSetting},
+                                        {"every modulation source", kDefaultSetting + everySource()}};
         for (const char* slope : {"12", "24", "48"})
             list.push_back({std::string("Zentor Prime ") + slope + " dB/oct",
                             kDefaultSetting + filters(slope, "Zentor Prime")});
@@ -214,8 +221,8 @@ int main(int argc, char** argv) {
         if (c.name.find(only) != std::string::npos) cases.push_back(c);
     std::printf("CPU path: %s (%s); load before: %s\n", simd::pathName(simd::activePath()),
                 path.empty() ? "chosen at start-up" : "forced", loadAverage().c_str());
-    bench::registerBlocks("copy", ::copyCase);
-    bench::registerCases(cases, ::processCase);
+    bench::registerBlocks("copy", ::copyCase, {}, bench::kLiveHostBlocks);
+    bench::registerCases(cases, ::processCase, {}, bench::kLiveHostBlocks);
     const int result = bench::runAndSummarize(argc, argv, {{"block"}});
     std::printf(
         "\nCPU path %s; flush-to-zero and denormals-are-zero (the processor sets them on every call) in the "

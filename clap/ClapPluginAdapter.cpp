@@ -672,63 +672,68 @@ clap_process_status ClapPluginAdapter::process(const clap_process_t* process) {
     if (process == nullptr || !activated_) return CLAP_PROCESS_ERROR;
     simd::ScopedControlWord controlWord;
     ClapOutputEventPool::DrainScope draining(outputEvents_);
-    GenericPluginProcessor& processor = getProcessor();
-    const uint32_t frames = process->frames_count;
     chunkStart_ = 0;
     eventIndex_ = 0;
-
-    if (frames == 0) {
-        processInputEvents(process->in_events, 0, true);
-        outputEvents_.drain(process->out_events);
-        return CLAP_PROCESS_CONTINUE;
+    if (process->frames_count > 0) {
+        const HostBuffers buffers = gatherBuffers(*process);
+        applyTransport(process->transport);
+        renderChunks(*process, buffers);
     }
+    // Values timed at or after the block's end (every event of an empty
+    // block) take effect from the next block.
+    processInputEvents(process->in_events, process->frames_count, true);
+    outputEvents_.drain(process->out_events);
+    return CLAP_PROCESS_CONTINUE;
+}
 
+ClapPluginAdapter::HostBuffers ClapPluginAdapter::gatherBuffers(const clap_process_t& process) {
+    HostBuffers buffers;
     // Inputs: the adapter's ports in order, each with at most its own
     // channel count; whatever the host leaves out reads the zero buffer.
-    const float* inputs[kMaxInputChannels] = {};
-    uint32_t gathered = 0;
     uint32_t arrived = 0;
-    bool inputsSilent = true;
     for (uint32_t port = 0; port < inputPorts_.size(); ++port) {
         const clap_audio_buffer_t* buffer =
-            process->audio_inputs != nullptr && port < process->audio_inputs_count
-                ? &process->audio_inputs[port]
-                : nullptr;
-        for (uint32_t c = 0; c < inputPorts_[port].channel_count && gathered < kMaxInputChannels; ++c) {
+            process.audio_inputs != nullptr && port < process.audio_inputs_count ? &process.audio_inputs[port]
+                                                                                 : nullptr;
+        for (uint32_t c = 0; c < inputPorts_[port].channel_count && buffers.inputCount < kMaxInputChannels;
+             ++c) {
             const float* data = buffer != nullptr && buffer->data32 != nullptr && c < buffer->channel_count
                                     ? buffer->data32[c]
                                     : nullptr;
             if (data != nullptr) {
                 ++arrived;
                 if ((buffer->constant_mask & (uint64_t(1) << (c % 64))) == 0 || data[0] != 0.0f)
-                    inputsSilent = false;
+                    buffers.inputsSilent = false;
             }
-            inputs[gathered++] = data != nullptr ? data : zeroBuffer_.data();
+            buffers.inputs[buffers.inputCount++] = data != nullptr ? data : zeroBuffer_.data();
         }
     }
-    while (gathered < expectedInputChannels_)
-        inputs[gathered++] = zeroBuffer_.data();
-    processor.setSideChainConnected(arrived >= expectedInputChannels_);
+    while (buffers.inputCount < expectedInputChannels_)
+        buffers.inputs[buffers.inputCount++] = zeroBuffer_.data();
+    getProcessor().setSideChainConnected(arrived >= expectedInputChannels_);
 
     // Outputs: the first output port, at most its own channel count; the
     // rest write into scratch.
-    float* outputs[kMaxOutputChannels] = {};
-    clap_audio_buffer_t* mainOut = process->audio_outputs != nullptr && process->audio_outputs_count > 0
-                                       ? &process->audio_outputs[0]
-                                       : nullptr;
+    buffers.mainOut = process.audio_outputs != nullptr && process.audio_outputs_count > 0
+                          ? &process.audio_outputs[0]
+                          : nullptr;
+    const clap_audio_buffer_t* mainOut = buffers.mainOut;
     for (uint32_t c = 0; c < outputChannels_; ++c) {
         float* data = mainOut != nullptr && mainOut->data32 != nullptr && c < mainOut->channel_count
                           ? mainOut->data32[c]
                           : nullptr;
-        outputs[c] = data != nullptr ? data : scratch_.data() + std::size_t(c) * maxFrames_;
+        buffers.outputs[c] = data != nullptr ? data : scratch_.data() + std::size_t(c) * maxFrames_;
     }
+    return buffers;
+}
 
+void ClapPluginAdapter::applyTransport(const clap_event_transport_t* transport) {
     // Transport, once per block. A tempo that is absent, not finite or not
     // positive counts as 120.
     float tempo = 120.0f;
     float position = 0.0f;
     bool playing = false;
-    if (const clap_event_transport_t* transport = process->transport) {
+    if (transport != nullptr) {
         if ((transport->flags & CLAP_TRANSPORT_HAS_TEMPO) != 0 && std::isfinite(transport->tempo) &&
             transport->tempo > 0.0)
             tempo = static_cast<float>(transport->tempo);
@@ -737,39 +742,40 @@ clap_process_status ClapPluginAdapter::process(const clap_process_t* process) {
                                           static_cast<double>(CLAP_BEATTIME_FACTOR));
         playing = (transport->flags & CLAP_TRANSPORT_IS_PLAYING) != 0;
     }
-    processor.setTransport(tempo, position, 0, playing);
+    getProcessor().setTransport(tempo, position, 0, playing);
+}
 
+void ClapPluginAdapter::renderChunks(const clap_process_t& process, const HostBuffers& buffers) {
+    GenericPluginProcessor& processor = getProcessor();
+    const uint32_t frames = process.frames_count;
     // The walk: chunks end at parameter values later in the block, and at
     // the largest block the buffers were sized for.
     bool outputSilent = true;
     while (chunkStart_ < frames) {
-        uint32_t end = processInputEvents(process->in_events, frames, false);
+        uint32_t end = processInputEvents(process.in_events, frames, false);
         end = std::min({end, frames, chunkStart_ + maxFrames_});
         if (end <= chunkStart_) end = std::min(frames, chunkStart_ + maxFrames_);
         const float* chunkInputs[kMaxInputChannels];
         float* chunkOutputs[kMaxOutputChannels];
-        for (uint32_t c = 0; c < gathered; ++c)
-            chunkInputs[c] = inputs[c] == zeroBuffer_.data() ? inputs[c] : inputs[c] + chunkStart_;
+        for (uint32_t c = 0; c < buffers.inputCount; ++c)
+            chunkInputs[c] =
+                buffers.inputs[c] == zeroBuffer_.data() ? buffers.inputs[c] : buffers.inputs[c] + chunkStart_;
         for (uint32_t c = 0; c < outputChannels_; ++c) {
-            const bool intoScratch =
-                outputs[c] >= scratch_.data() && outputs[c] < scratch_.data() + scratch_.size();
-            chunkOutputs[c] = intoScratch ? outputs[c] : outputs[c] + chunkStart_;
+            float* const output = buffers.outputs[c];
+            const bool intoScratch = output >= scratch_.data() && output < scratch_.data() + scratch_.size();
+            chunkOutputs[c] = intoScratch ? output : output + chunkStart_;
         }
-        int32_t status = inputsSilent ? GenericPluginProcessor::kStatusInputQuiet : 0;
-        processor.process(chunkInputs, static_cast<int32_t>(gathered), chunkOutputs,
+        int32_t status = buffers.inputsSilent ? GenericPluginProcessor::kStatusInputQuiet : 0;
+        processor.process(chunkInputs, static_cast<int32_t>(buffers.inputCount), chunkOutputs,
                           static_cast<int32_t>(outputChannels_), static_cast<int32_t>(end - chunkStart_),
                           &status);
         outputSilent = outputSilent && (status & GenericPluginProcessor::kStatusOutputSilent) != 0;
         queuedMidi_ = 0;
         chunkStart_ = end;
     }
-    // Values timed at or after the block's end take effect from the next block.
-    processInputEvents(process->in_events, frames, true);
-
+    clap_audio_buffer_t* mainOut = buffers.mainOut;
     if (mainOut != nullptr && mainOut->channel_count == outputChannels_)
         mainOut->constant_mask = outputSilent ? 0xFFFFFFFFu : 0u;
-    outputEvents_.drain(process->out_events);
-    return CLAP_PROCESS_CONTINUE;
 }
 
 // --- State

@@ -162,6 +162,22 @@ private:
     // which the current chunk ends (at most blockEnd). untilEnd: apply every
     // remaining event whatever its time (flush, and late values).
     uint32_t processInputEvents(const clap_input_events_t* in, uint32_t blockEnd, bool untilEnd);
+    // The steps of process: the host's buffers as channel lists, the
+    // transport, then the block in chunks cut at parameter values, with the
+    // input events applied at their times.
+    // The lists hold inputCount and outputChannels_ entries; the rest is
+    // left unwritten.
+    struct HostBuffers {
+        const float* inputs[kMaxInputChannels];
+        uint32_t inputCount = 0;
+        // Every input arrived marked constant at 0.
+        bool inputsSilent = true;
+        float* outputs[kMaxOutputChannels];
+        clap_audio_buffer_t* mainOut = nullptr;
+    };
+    HostBuffers gatherBuffers(const clap_process_t& process);
+    void applyTransport(const clap_event_transport_t* transport);
+    void renderChunks(const clap_process_t& process, const HostBuffers& buffers);
     void queueMidi(uint8_t status, uint8_t data1, uint8_t data2, int32_t offset);
 
     clap_plugin_t plugin_;

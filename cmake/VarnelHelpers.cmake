@@ -25,6 +25,11 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
   target_compile_definitions(varnel_options INTERFACE
     __USE_MINGW_ANSI_STDIO=1 UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
     _WIN32_WINNT=0x0A00)
+else()
+  # The position-independent code of the native build may call and inline
+  # its own functions directly, as the Windows build does: the plug-in file
+  # exports clap_entry alone, so nothing can interpose them.
+  target_compile_options(varnel_options INTERFACE -fno-semantic-interposition)
 endif()
 
 # Sanitizer flags for the checking builds (set by the presets).

@@ -120,7 +120,7 @@ const wave::BasicBlock<float>& FloatParameter::fillBlock(int count) noexcept {
     return block_;
 }
 
-const wave::BasicBlock<float>& FloatParameter::advanceBlock(int count) noexcept {
+const wave::BasicBlock<float>& FloatParameter::advanceRamp(int count) noexcept {
     wave::Environment& e = getEnvironment();
     std::uint64_t now = e.getSamplePosition();
     std::uint64_t resetMark = e.getResetMark();

@@ -36,7 +36,13 @@ public:
     void setValue(float value, float timeMs) noexcept;
 
     // Advances the glide by one block of count samples and returns the block.
-    const wave::BasicBlock<float>& advanceBlock(int count) noexcept;
+    // A settled value whose block already holds count samples only notes the
+    // render.
+    const wave::BasicBlock<float>& advanceBlock(int count) noexcept {
+        if (!isSettledFor(count)) return advanceRamp(count);
+        lastRenderPosition_ = getEnvironment().getSamplePosition() + static_cast<std::uint64_t>(count);
+        return block_;
+    }
     // Writes the value block without accounting for skipped time.
     const wave::BasicBlock<float>& fillBlock(int count) noexcept;
     const wave::BasicBlock<float>& getBlock() const { return block_; }
@@ -54,6 +60,10 @@ public:
     void setLimits(float minimum, float maximum, float span);
     // A span not above 0 counts every change as large.
     void setSpan(float span) { span_ = span; }
+
+    // Settled (not gliding) with its block holding count samples of the
+    // value: advanceBlock would only note the render.
+    bool isSettledFor(int count) const { return !isRamping() && fillCount_ >= count; }
 
     // 0 = none; a periodic value glides the short way round.
     Property<float> wrapPeriod{nullptr, 0.0f};
@@ -75,6 +85,7 @@ private:
     };
 
     float clampToLimits(float value) const;
+    const wave::BasicBlock<float>& advanceRamp(int count) noexcept;
 
     ValueBlock block_;
     int fillCount_ = 0;

@@ -1,5 +1,7 @@
 #include "modulation/Mixer.h"
 
+#include "dsp/Simd.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -44,12 +46,6 @@ void Mixer::propertyChanged(AbstractProperty& property) {
             inputs_.push_back(std::make_unique<Input>(*this));
             inputs_.back()->gain.getParameter().setLimits(gainMinimum_, gainMaximum_);
         }
-        signals_.assign(count, nullptr);
-        signalBlocks_.assign(count, nullptr);
-        gains_.assign(count, nullptr);
-        constantGains_.assign(count, 0.0f);
-        gainConstant_.assign(count, 0);
-        signalConstant_.assign(count, 0);
     }
     updateFastSum();
 }
@@ -143,55 +139,58 @@ void Mixer::produceGeneral(wave::BasicBlock<float>* block, int count) noexcept {
 }
 
 void Mixer::produceFastSum(wave::BasicBlock<float>* block, int count) noexcept {
-    const int n = roundUp4(count);
-    used_ = 0;
+    // Every block is pulled first (in input order), then the sum is taken
+    // term by term: y = t0, then y = y + tk, which is the order of the
+    // written-out sum t0 + t1 + t2 + ...
+    struct Term {
+        const float* signal;
+        const float* gain;
+        bool gainConstant;
+    };
+    Term terms[kFastSumInputs];
+    const wave::BasicBlock<float>* firstSignal = nullptr;
+    int used = 0;
     bool constant = true;
     for (auto& input : inputs_) {
         const wave::BasicBlock<float>& g = input->gain.pull(count);
         if (g.isConstant() && std::fabs(g.data()[0]) <= kEpsilon) continue;
         const wave::BasicBlock<float>& s = input->signal->pull(count);
-        auto k = static_cast<std::size_t>(used_++);
-        signals_[k] = s.data();
-        signalBlocks_[k] = &s;
-        gains_[k] = g.data();
-        gainConstant_[k] = g.isConstant() ? 1 : 0;
-        signalConstant_[k] = s.isConstant() ? 1 : 0;
-        constantGains_[k] = g.data()[0];
+        if (used == 0) firstSignal = &s;
+        terms[used++] = {s.data(), g.data(), g.isConstant()};
         constant = constant && s.isConstant() && g.isConstant();
     }
-    if (used_ == 0) {
+    if (used == 0) {
         setCurrentBlock(getEnvironment().getZeroBlock());
         return;
     }
+    if (used == 1 && terms[0].gainConstant && std::fabs(terms[0].gain[0] - 1.0f) <= kEpsilon) {
+        setCurrentBlock(*firstSignal);
+        return;
+    }
+    using V = simd::Native;
+    const int n = roundUp4(count);
     float* y = block->data();
-    auto term = [&](std::size_t k, int i) {
-        return gainConstant_[k] ? signals_[k][i] * constantGains_[k] : signals_[k][i] * gains_[k][i];
-    };
-    if (used_ == 1) {
-        if (gainConstant_[0] && std::fabs(constantGains_[0] - 1.0f) <= kEpsilon) {
-            setCurrentBlock(*signalBlocks_[0]);
-            return;
+    for (int k = 0; k < used; ++k) {
+        const Term& t = terms[k];
+        const float* x = t.signal;
+        if (t.gainConstant) {
+            // A constant block holds its value in every sample.
+            const V::F g = V::splat(t.gain[0]);
+            if (k == 0)
+                for (int i = 0; i < n; i += 4)
+                    V::store(y + i, V::load(x + i) * g);
+            else
+                for (int i = 0; i < n; i += 4)
+                    V::store(y + i, V::load(y + i) + V::load(x + i) * g);
+        } else {
+            const float* g = t.gain;
+            if (k == 0)
+                for (int i = 0; i < n; i += 4)
+                    V::store(y + i, V::load(x + i) * V::load(g + i));
+            else
+                for (int i = 0; i < n; i += 4)
+                    V::store(y + i, V::load(y + i) + V::load(x + i) * V::load(g + i));
         }
-        for (int i = 0; i < n; ++i)
-            y[i] = term(0, i);
-    } else if (used_ == 2) {
-        if (gainConstant_[0] && gainConstant_[1] && constantGains_[0] == 1.0f && constantGains_[1] == 1.0f)
-            for (int i = 0; i < n; ++i)
-                y[i] = signals_[0][i] + signals_[1][i];
-        else
-            for (int i = 0; i < n; ++i)
-                y[i] = term(0, i) + term(1, i);
-    } else {
-        for (int i = 0; i < n; ++i)
-            y[i] = term(0, i) + term(1, i) + term(2, i);
-        std::size_t k = 3;
-        auto used = static_cast<std::size_t>(used_);
-        for (; k + 3 <= used; k += 3)
-            for (int i = 0; i < n; ++i)
-                y[i] = y[i] + term(k, i) + term(k + 1, i) + term(k + 2, i);
-        for (; k < used; ++k)
-            for (int i = 0; i < n; ++i)
-                y[i] = y[i] + term(k, i);
     }
     block->setConstant(constant);
 }

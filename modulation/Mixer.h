@@ -68,11 +68,4 @@ private:
     float gainMaximum_ = 1.0f;
     float keptRatio_ = 1.0f;
     bool fastSum_ = true;
-    std::vector<const float*> signals_;
-    std::vector<const wave::BasicBlock<float>*> signalBlocks_;
-    std::vector<const float*> gains_;
-    std::vector<float> constantGains_;
-    std::vector<std::uint8_t> gainConstant_;
-    std::vector<std::uint8_t> signalConstant_;
-    std::int32_t used_ = 0;
 };

@@ -29,8 +29,7 @@ void clampBlock(float* out, float lo, float hi, int count) {
 // ------------------------------------------------------------------ Target --
 
 ModulationMatrix::Target::Target(ModulationMatrix& matrix, std::int32_t index)
-    : index(index), matrix(&matrix), base(matrix.getEnvironment(), 0.0f),
-      forwarder(matrix.getEnvironment(), base) {
+    : index(index), matrix(&matrix), base(matrix.getEnvironment(), 0.0f) {
     // The base follows its value without smoothing: a new level or amount
     // lands in the next block.
     base.smallChangeTime.setValue(0.0f);
@@ -103,7 +102,12 @@ public:
         : wave::Source(matrix.getEnvironment()), matrix_(matrix), target_(target) {}
 
     void produce(wave::BasicBlock<float>* block, int count, wave::ProduceMode) noexcept override {
-        const wave::BasicBlock<float>& base = target_.forwarder.pull(count);
+        // The target's base is rendered here, once per block with the target.
+        const wave::BasicBlock<float>& base = target_.base.advanceBlock(count);
+        if (target_.slots.empty()) {
+            setCurrentBlock(base);
+            return;
+        }
         bool added = false;
         bool constant = base.isConstant();
         float sum = base.data()[0];

@@ -128,8 +128,8 @@ public:
         float rangeSpan = 1.0f;
         SecondaryTarget* secondaryTarget = nullptr;
         ValueMapping mapping = nullptr;
+        // Rendered by the target's global producer.
         FloatParameter base;
-        FloatParameterForwarder forwarder;
         float amount = 0.0f;
         std::int32_t channel = 0;
     };

@@ -367,8 +367,11 @@ void GenericPluginProcessor::setTransport(float newTempo, float position, int32_
                 }
             }
         } else {
+            // Once built, only the audio thread writes the entries: one
+            // already empty is left as it is, without a store.
             for (std::atomic<uint64_t>& entry : instanceTracking_)
-                entry.store(kEmptyTrackingEntry);
+                if (entry.load(std::memory_order_relaxed) != kEmptyTrackingEntry)
+                    entry.store(kEmptyTrackingEntry);
         }
     }
 

@@ -447,4 +447,95 @@ TEST_F(VarnelModuleTest, MainThreadStateAndPresetWorkBesideAudioThreadAutomation
     plugin.stopProcessing();
 }
 
+// FNV-1a over the bits of the samples.
+uint64_t checksum(const std::vector<float>& samples) {
+    uint64_t h = 1469598103934665603ull;
+    for (float x : samples) {
+        uint32_t u = 0;
+        std::memcpy(&u, &x, sizeof u);
+        for (int i = 0; i < 4; ++i) {
+            h ^= (u >> (8 * i)) & 0xffu;
+            h *= 1099511628211ull;
+        }
+    }
+    return h;
+}
+
+// Through the plug-in file, host blocks of 16, 32, 64, 128 and 512 frames
+// give exactly the output they always gave: values automated inside blocks (the
+// adapter cuts the blocks there), a note, the transport playing and then
+// absent, and a stretch of silence that the host marks constant.
+TEST_F(VarnelModuleTest, EveryHostBlockKeepsItsOutputBitForBit) {
+    constexpr uint32_t kTotal = 24000;
+    constexpr uint32_t kPlayingUntil = 12000;
+    constexpr uint32_t kSilence[2] = {16000, 20000};
+    struct Change {
+        uint32_t frame;
+        const char* name;
+        const char* text;
+    };
+    const Change changes[] = {{3001, "Delay L Time", "250"},
+                              {3001, "Dry Level", "-6"},
+                              {5003, "Wet Pan", "0.4"},
+                              {7005, "Channel Mode", "Mid/Side"},
+                              {9000, "Delay R Feedback", "0.6"},
+                              {13007, "Audition Signal", "Input"},
+                              {15011, "Audition Signal", "Output"},
+                              {15011, "Channel Mode", "Left/Right"},
+                              {18013, "Wet Level", "-12"}};
+    // The same on both builds (no filter runs).
+    struct Block {
+        uint32_t frames;
+        uint64_t expected;
+    };
+    const Block blocks[] = {{16, 0xc79aa82174c92563ull},
+                            {32, 0x671b737a0e0b8124ull},
+                            {64, 0x9b07051f6ee345baull},
+                            {128, 0xfa9d16c0c056e23eull},
+                            {512, 0x15c4319a72b478eeull}};
+    std::mt19937 random(17);
+    std::uniform_real_distribution<float> noise(-0.5f, 0.5f);
+    std::vector<float> input[2] = {std::vector<float>(kTotal), std::vector<float>(kTotal)};
+    for (uint32_t i = 0; i < kTotal; ++i) {
+        const bool silent = i >= kSilence[0] && i < kSilence[1];
+        input[0][i] = silent ? 0.0f : noise(random);
+        input[1][i] = silent ? 0.0f : noise(random);
+    }
+    for (const Block& block : blocks) {
+        SCOPED_TRACE(::testing::Message() << "blocks of " << block.frames);
+        HostedPlugin& plugin = start(48000.0, 512);
+        std::map<std::string, clap_id> ids = parameterIds();
+        std::vector<float> out;
+        for (uint32_t done = 0; done < kTotal; done += block.frames) {
+            const uint32_t n = std::min(block.frames, kTotal - done);
+            HostEventList events;
+            for (const Change& change : changes)
+                if (change.frame >= done && change.frame < done + n) {
+                    const std::optional<double> value = plugin.textToValue(ids.at(change.name), change.text);
+                    ASSERT_TRUE(value) << change.name << " = " << change.text;
+                    events.addParamValue(change.frame - done, ids.at(change.name), *value);
+                }
+            if (6000 >= done && 6000 < done + n) events.addNote(6000 - done, true, 0, 0, 60, 0.8);
+            if (10000 >= done && 10000 < done + n) events.addNote(10000 - done, false, 0, 0, 60, 0.0);
+            for (uint32_t c = 0; c < 2; ++c)
+                std::copy(input[c].begin() + done, input[c].begin() + done + n, plugin.input(0, c));
+            clap_event_transport_t transport{};
+            transport.header = {sizeof transport, 0, 0, CLAP_EVENT_TRANSPORT, 0};
+            transport.flags =
+                CLAP_TRANSPORT_HAS_TEMPO | CLAP_TRANSPORT_HAS_BEATS_TIMELINE | CLAP_TRANSPORT_IS_PLAYING;
+            transport.tempo = 100.0;
+            transport.song_pos_beats = static_cast<clap_beattime>(double(done) / 48000.0 * 100.0 / 60.0 *
+                                                                  double(CLAP_BEATTIME_FACTOR));
+            ProcessOptions options;
+            options.transport = done < kPlayingUntil ? &transport : nullptr;
+            options.inputConstantMask = done >= kSilence[0] && done + n <= kSilence[1] ? 3u : 0u;
+            ASSERT_EQ(plugin.process(n, events, options), CLAP_PROCESS_CONTINUE);
+            for (uint32_t c = 0; c < 2; ++c)
+                out.insert(out.end(), plugin.output(0, c), plugin.output(0, c) + n);
+        }
+        EXPECT_EQ(checksum(out), block.expected) << std::hex << "0x" << checksum(out) << "ull";
+        plugin_.reset();
+    }
+}
+
 } // namespace

@@ -58,6 +58,22 @@ TEST_F(Rendered, GlideRampsLinearlyToTheTargetAndThenHoldsIt) {
     EXPECT_EQ(after.data()[127], 1.0f);
 }
 
+// A settled value fills every sample of blocks of any size, in any order,
+// and each block counts as rendered: a change right after a short block
+// glides.
+TEST_F(Rendered, SettledValueHoldsAndCountsAsRenderedAtEveryBlockSize) {
+    p.setValue(0.5f, 0.0f);
+    for (int count : {128, 16, 64, 128, 4}) {
+        SCOPED_TRACE(count);
+        const wave::BasicBlock<float>& b = block(count);
+        EXPECT_TRUE(b.isConstant());
+        EXPECT_EQ(b.data()[0], 0.5f);
+        EXPECT_EQ(b.data()[count - 1], 0.5f);
+    }
+    p.setValue(1.0f);
+    EXPECT_EQ(p.getRampLength(), 960) << "half the range glides 20 ms";
+}
+
 TEST_F(Rendered, JumpsInsteadOfGliding) {
     struct Case {
         const char* name;

@@ -80,21 +80,14 @@ void Producer::compute(int count, ProduceMode mode) noexcept {
     lastComputed_ = getEnvironment().getBlockCounter();
 }
 
-const BasicBlock<float>& Producer::pull(int count) noexcept {
-    if (lastComputed_ != getEnvironment().getBlockCounter()) {
-        if (computing_) {
-            // A cycle without a delay in it.
-            assert(!"signal graph cycle: a producer was pulled while computing");
-            return getEnvironment().getZeroBlock();
-        }
-        compute(count, Environment::kPulled);
+const BasicBlock<float>& Producer::computeForPull(int count) noexcept {
+    if (computing_) {
+        // A cycle without a delay in it.
+        assert(!"signal graph cycle: a producer was pulled while computing");
+        return getEnvironment().getZeroBlock();
     }
+    compute(count, Environment::kPulled);
     return *current_;
-}
-
-const BasicBlock<float>& Producer::pull(Producer* input, Environment& environment, int count) noexcept {
-    if (input == nullptr) return environment.getZeroBlock();
-    return input->pull(count);
 }
 
 // ---------------------------------------------------------------- Filter --

@@ -85,9 +85,14 @@ public:
 
     // The pull rule: computes the producer when it has not been computed for
     // the current block number, then returns its current block.
-    const BasicBlock<float>& pull(int count) noexcept;
+    const BasicBlock<float>& pull(int count) noexcept {
+        if (lastComputed_ != getEnvironment().getBlockCounter()) return computeForPull(count);
+        return *current_;
+    }
     // Pulls input, or gives the zero block when there is none.
-    static const BasicBlock<float>& pull(Producer* input, Environment& environment, int count) noexcept;
+    static const BasicBlock<float>& pull(Producer* input, Environment& environment, int count) noexcept {
+        return input != nullptr ? input->pull(count) : environment.getZeroBlock();
+    }
 
     const BasicBlock<float>& getCurrentBlock() const { return *current_; }
     std::uint32_t getLastComputed() const { return lastComputed_; }
@@ -103,6 +108,9 @@ protected:
 private:
     friend class Environment;
     void compute(int count, ProduceMode mode) noexcept;
+    // The pull rule's computing half (kept out of line, so a pull of a block
+    // already computed stays a compare).
+    const BasicBlock<float>& computeForPull(int count) noexcept;
 
     std::unique_ptr<BasicBlock<float>> own_;
     std::uint32_t order_ = 0;

@@ -5,9 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <limits>
 #include <memory>
 #include <string>
@@ -727,6 +729,168 @@ TEST(VarnelProcessor, FilterPathsKeepTheirOutputBitForBit) {
             ASSERT_TRUE(finiteAndBounded(left, 1e7f));
             EXPECT_EQ(outputChecksum(left, right), c.expected[platformColumn()])
                 << std::hex << "0x" << outputChecksum(left, right) << "ull";
+        }
+    }
+    simd::forcePath(chosen);
+}
+
+namespace {
+// Settings that take effect at a frame of the render (at the first host
+// block that starts there or later).
+struct Step {
+    std::size_t frame;
+    Settings settings;
+};
+
+struct BlockCase {
+    const char* name;
+    float rate;
+    std::vector<Step> steps;
+    // Stretches of silence in the input, as [from, to) frames.
+    std::vector<std::pair<std::size_t, std::size_t>> silences;
+    std::size_t frames;
+    // Whether the silence lets the graph fall idle (and be skipped).
+    bool sleeps;
+    // Per host block of kBlocks; the same on both builds (no filter runs).
+    std::uint64_t expected[4];
+};
+
+constexpr std::size_t kBlocks[4] = {16, 32, 64, 512};
+
+const Settings kDefaultSetting = {{"Delay 1 Time", "375 ms"},   {"Delay 1 Feedback", "0.35"},
+                                  {"Delay 1 Pan", "-1"},        {"Delay 2 Time", "500 ms"},
+                                  {"Delay 2 Feedback", "0.35"}, {"Delay 2 Pan", "1"}};
+
+// Every source list at its full count, all 24 slots in use.
+Settings everySource() {
+    Settings s = {{"Num Active XY Controllers", "4"},
+                  {"Num Active XLFOs", "6"},
+                  {"Num Active EGs", "6"},
+                  {"Num Active EFs", "4"},
+                  {"Num Active MIDI Sources", "10"},
+                  {"Num Active Slots", "24"}};
+    for (int k = 1; k <= 6; ++k) {
+        const std::string xlfo = "XLFO " + std::to_string(k);
+        s.push_back({xlfo + " Frequency", std::to_string(k + 2) + " Hz"});
+        s.push_back({"Num Active " + xlfo + " Steps", "16"});
+        for (int step = 1; step <= 16; ++step) {
+            s.push_back({xlfo + " Step " + std::to_string(step) + " Value", step % 3 == 0 ? "-0.7" : "0.8"});
+            s.push_back({xlfo + " Step " + std::to_string(step) + " Glide", "0.5"});
+        }
+        s.push_back({"EG " + std::to_string(k) + " Attack", "0.01 s"});
+        s.push_back({"EG " + std::to_string(k) + " Release", "0.2 s"});
+    }
+    const char* sources[24] = {"XLFO 1", "XLFO 2", "EG 1",     "EF 1",     "XLFO 3", "XY 1 Hor",
+                               "EG 2",   "MIDI 1", "XLFO 4",   "XLFO 5",   "XLFO 6", "EG 3",
+                               "EG 4",   "EG 5",   "EG 6",     "EF 2",     "EF 3",   "EF 4",
+                               "MIDI 2", "MIDI 3", "XY 1 Ver", "XY 2 Hor", "MIDI 4", "XY 4 Ver"};
+    const char* targets[24] = {"Delay 1 Time",     "Delay 2 Time",     "Filter 1 Freq", "Filter 2 Freq",
+                               "Delay 1 Offset",   "Delay 2 Offset",   "Filter 1 Peak", "Filter 2 Peak",
+                               "Delay 1 Pan",      "Delay 2 Pan",      "Filter 1 Pan",  "Filter 2 Pan",
+                               "Delay 1 Feedback", "Delay 2 Feedback", "Wet Level",     "Dry Level",
+                               "Wet Pan",          "Dry Pan",          "Input Level",   "XLFO 1 Freq",
+                               "EG 1 Attack",      "EF 1 Release",     "Slot 1 Level",  "Slot 2 Level"};
+    for (int slot = 0; slot < 24; ++slot) {
+        const std::string name = "Slot " + std::to_string(slot + 1);
+        s.push_back({name + " Source", sources[slot]});
+        s.push_back({name + " Target", targets[slot]});
+        s.push_back({name + " Level", slot % 2 == 0 ? "0.3" : "-0.4"});
+    }
+    return s;
+}
+} // namespace
+
+// The whole processor gives exactly the output it always gave at host
+// blocks of 16, 32, 64 and 512 frames, the block pieces a host running live
+// hands over: "Default Setting" with levels, times, pans and every switch of
+// the signal path changed while it runs; every modulation source into every
+// kind of target, with slots switched off, retargeted and back; and a long
+// silence at 8 kHz in which the graph falls idle and is skipped, with values
+// changed while it sleeps. A block whose input is all zero is handed over as
+// quiet, as a host marks a constant buffer.
+TEST(VarnelProcessor, EveryHostBlockKeepsItsOutputBitForBit) {
+    const std::vector<BlockCase> cases = {
+        {"Default Setting, automated",
+         48000.0f,
+         {{0, kDefaultSetting},
+          {9600,
+           {{"Delay 1 Time", "250 ms"},
+            {"Dry Level", "-6 dB"},
+            {"Wet Pan", "0.5"},
+            {"Delay 2 Feedback", "0.6"},
+            {"Delay 1 Cross Feedback", "0.3"},
+            {"Input Level", "-3 dB"}}},
+          {19200, {{"Channel Mode", "Mid/Side"}, {"Delay Freeze", "On"}, {"Delay 2 Pan", "0.2"}}},
+          {28800, {{"Delay Freeze", "Off"}, {"Audition Signal", "Input"}, {"Feedback Link", "Linked"}}},
+          {38400,
+           {{"Audition Signal", "Output"},
+            {"Channel Mode", "Left/Right"},
+            {"Dry Enabled", "Disabled"},
+            {"Delay Link", "Linked"},
+            {"Wet Level", "-20 dB"}}},
+          {43200, {{"Dry Enabled", "Enabled"}, {"Delay 1 Feedback Invert", "Inverted"}}}},
+         {{12000, 13000}},
+         48000,
+         false,
+         {0x4590fe2921d99c3full, 0x6f7c99dcc7ce3bc9ull, 0x9023c15ad55fcb70ull, 0x2343c003df66ae67ull}},
+        {"every modulation source",
+         48000.0f,
+         {{0, kDefaultSetting + everySource()},
+          {12000, {{"Slot 1 Level", "0.8"}, {"Slot 2 Target", "Dry Pan"}, {"Slot 3 Bypassed", "Bypassed"}}},
+          {24000, {{"Num Active Slots", "5"}, {"Num Active XLFOs", "2"}}},
+          {33600, {{"Num Active Slots", "24"}, {"Num Active XLFOs", "6"}, {"Slot 3 Bypassed", "Normal"}}}},
+         {},
+         43200,
+         false,
+         {0xd0c02dc03eea4b32ull, 0xd0c02dc03eea4b32ull, 0x740dbe84b8b4c3adull, 0xbeea4635a5b6dc7ull}},
+        {"silence until idle at 8 kHz",
+         8000.0f,
+         {{0, kDefaultSetting},
+          {152000, {{"Dry Level", "-12 dB"}, {"Delay 1 Time", "100 ms"}, {"Wet Pan", "-0.5"}}},
+          {153000, {{"Wet Level", "-6 dB"}}}},
+         {{4000, 160000}},
+         168000,
+         true,
+         {0xa38f218c9ef5cd04ull, 0x560c59d2a5ddd44bull, 0x4a1a4b4a35dda76dull, 0x34b48e2b1f25f6c3ull}},
+    };
+    const simd::Path chosen = simd::activePath();
+    std::vector<simd::Path> paths{simd::Path::kSse2};
+    if (simd::isSupported(simd::Path::kAvx2)) paths.push_back(simd::Path::kAvx2);
+    for (simd::Path path : paths) {
+        simd::forcePath(path);
+        for (const BlockCase& c : cases) {
+            std::vector<float> a = noise(c.frames, 11, 0.7f), b = noise(c.frames, 12, 0.5f);
+            for (auto [from, to] : c.silences)
+                for (std::size_t i = from; i < to && i < c.frames; ++i)
+                    a[i] = b[i] = 0.0f;
+            for (std::size_t k = 0; k < std::size(kBlocks); ++k) {
+                SCOPED_TRACE(::testing::Message()
+                             << c.name << ", blocks of " << kBlocks[k] << " on " << simd::pathName(path));
+                Varnel v(c.rate);
+                std::vector<float> left(c.frames), right(c.frames);
+                std::size_t step = 0;
+                bool slept = false;
+                for (std::size_t at = 0; at < c.frames; at += kBlocks[k]) {
+                    for (; step < c.steps.size() && c.steps[step].frame <= at; ++step)
+                        apply(v, c.steps[step].settings);
+                    const auto frames = static_cast<std::int32_t>(std::min(kBlocks[k], c.frames - at));
+                    const float* in[2] = {a.data() + at, b.data() + at};
+                    float* out[2] = {left.data() + at, right.data() + at};
+                    const bool quiet =
+                        std::all_of(a.begin() + std::ptrdiff_t(at), a.begin() + std::ptrdiff_t(at) + frames,
+                                    [](float x) { return x == 0.0f; }) &&
+                        std::all_of(b.begin() + std::ptrdiff_t(at), b.begin() + std::ptrdiff_t(at) + frames,
+                                    [](float x) { return x == 0.0f; });
+                    std::int32_t status = quiet ? GenericPluginProcessor::kStatusInputQuiet : 0;
+                    v.p->setTransport(120.0f, 0.0f, 0, false);
+                    v.p->process(in, 2, out, 2, frames, &status);
+                    slept = slept || v.p->getBypassProcessor()->getTailCounter() == 0;
+                }
+                EXPECT_EQ(slept, c.sleeps);
+                ASSERT_TRUE(finiteAndBounded(left, 1e7f) && finiteAndBounded(right, 1e7f));
+                EXPECT_EQ(outputChecksum(left, right), c.expected[k])
+                    << std::hex << "0x" << outputChecksum(left, right) << "ull";
+            }
         }
     }
     simd::forcePath(chosen);
