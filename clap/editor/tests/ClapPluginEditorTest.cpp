@@ -113,6 +113,9 @@ protected:
     }
     void TearDown() override {
         plugin.reset();
+        if (host) {
+            EXPECT_EQ(host->violations(), std::vector<std::string>{});
+        }
         host.reset();
         windowing = nullptr;
         HeadlessClapEditorWindow::install(nullptr);
@@ -142,6 +145,16 @@ protected:
     ClapPluginEditor* editor() const { return ClapPluginEditor::of(p); }
     GenericPluginInterface* productEditor() const { return editor()->productInterface(); }
     gui::RootControl& root() const { return *state->userInterface->rootControl(); }
+    // The host's misbehaviour reported so far: `reports` where the checks
+    // are built in, else nothing. Clears the list.
+    void expectReported(const std::vector<std::string>& reports) {
+        std::vector<std::string> expected;
+        if (ClapThreadCheck::kEnforced)
+            for (const std::string& report : reports)
+                expected.push_back("log: " + report);
+        EXPECT_EQ(host->violations(), expected);
+        host->clearViolations();
+    }
     std::pair<uint32_t, uint32_t> size() const {
         uint32_t w = 0, h = 0;
         EXPECT_TRUE(gui().get_size(p, &w, &h));
@@ -182,6 +195,7 @@ TEST_F(EditorHostTest, OnlyAnEmbeddedWin32EditorIsSupportedAndMadeOnce) {
     ClapPluginEditor* first = editor();
     EXPECT_FALSE(gui().create(p, "win32", false));
     EXPECT_EQ(editor(), first);
+    expectReported({"clap.gui create called with a gui already created"});
     EXPECT_FALSE(first->isFloating());
 
     // Offered only where the platform opens editor windows.
@@ -203,6 +217,14 @@ TEST_F(EditorHostTest, CallsBeforeCreateAfterDestroyAndShowBeforeSetParentFailHa
         gui().destroy(p);
     };
     everyCallFails();
+    // Each call with no gui is the host's misbehaviour, reported once.
+    const std::vector<std::string> reports = {
+        "clap.gui set_scale called with no gui created",   "clap.gui get_size called with no gui created",
+        "clap.gui adjust_size called with no gui created", "clap.gui set_size called with no gui created",
+        "clap.gui set_parent called with no gui created",  "clap.gui show called with no gui created",
+        "clap.gui hide called with no gui created",        "clap.gui can_resize called with no gui created",
+        "clap.gui destroy called with no gui created"};
+    expectReported(reports);
     ASSERT_TRUE(gui().create(p, "win32", false));
     EXPECT_FALSE(gui().show(p));
     EXPECT_FALSE(gui().hide(p));
@@ -212,6 +234,11 @@ TEST_F(EditorHostTest, CallsBeforeCreateAfterDestroyAndShowBeforeSetParentFailHa
     gui().destroy(p);
     EXPECT_EQ(state->opened, 0);
     everyCallFails();
+    expectReported({});
+    // A new instance has its own record.
+    newInstance();
+    everyCallFails();
+    expectReported(reports);
     // A null or foreign plug-in record.
     EXPECT_FALSE(gui().create(nullptr, "win32", false));
     EXPECT_FALSE(gui().get_size(nullptr, &width, &height));
@@ -422,6 +449,8 @@ TEST_F(EditorHostTest, AHostThatDestroysTheEditorInsideRequestResizeGetsNoFurthe
     EXPECT_FALSE(state->visible);
     uint32_t width = 0, height = 0;
     EXPECT_FALSE(gui().get_size(p, &width, &height));
+    // Asking a destroyed editor is the host's misbehaviour.
+    expectReported({"clap.gui get_size called with no gui created"});
     EXPECT_FALSE(gui().create(p, "win32", false)); // the old one is still going
     // The next drain deletes it.
     EXPECT_FALSE(ui->advance(20));
@@ -468,8 +497,8 @@ TEST_F(EditorHostTest, DestroyInMidDragEndsEachBegunGestureOnce) {
     EXPECT_TRUE(plugin->host().violations().empty());
 }
 
-#ifndef NDEBUG
-TEST_F(EditorHostTest, AGuiCallOffTheMainThreadIsRefusedAndReportedInDebugBuilds) {
+TEST_F(EditorHostTest, AGuiCallOffTheMainThreadIsRefusedAndReported) {
+    if (!ClapThreadCheck::kEnforced) GTEST_SKIP() << "built without the thread checks";
     ASSERT_TRUE(open());
     bool answered = true;
     std::thread other([&] {
@@ -483,7 +512,6 @@ TEST_F(EditorHostTest, AGuiCallOffTheMainThreadIsRefusedAndReportedInDebugBuilds
     EXPECT_NE(violations[0].find("get_size called off the main thread"), std::string::npos) << violations[0];
     plugin->host().clearViolations();
 }
-#endif
 
 // The host's audio thread processes blocks that automate Pan and passes on
 // the plug-in's output (the editor's gestures on Gain) while the main thread
