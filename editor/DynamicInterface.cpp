@@ -8,9 +8,6 @@
 
 namespace {
 
-// The list that posted rebuilds run from (the GUI thread's).
-constexpr int kGuiList = 1;
-
 // The event of a control that tells of a user's change.
 NotifyEvent& notifyEventOf(gui::Control& control) {
     if (auto* valueControl = dynamic_cast<gui::ValueControl*>(&control))
@@ -104,5 +101,5 @@ void DynamicInterface::detachNotifyControl() {
 }
 
 void DynamicInterface::notifyFired() {
-    userInterface().postMessage(this, kRebuildMessage, kGuiList);
+    userInterface().postMessage(this, kRebuildMessage, gui::kGuiList);
 }

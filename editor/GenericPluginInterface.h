@@ -10,8 +10,8 @@
 // The model's calls (notify, idle) and getRootControlInterface may come
 // from any thread, the audio thread included. Each is noexcept, lock-free
 // and bounded: notify only pushes (code, argument) into the channel,
-// GenericPlugin::kParameterChanged into list 0 and every other code into
-// list 1; idle does nothing. The model counts these calls; closing
+// GenericPlugin::kParameterChanged into the frame list and every other code into
+// the GUI list; idle does nothing. The model counts these calls; closing
 // detaches from the model and waits (setInterface(null), in 50 ms pauses)
 // until none is in progress. The closing thread must hold neither the
 // adapter lock nor the interface's lock (the model's display-exchange

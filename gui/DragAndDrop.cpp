@@ -198,7 +198,7 @@ void DragStage::endDrag(bool dying) {
 void DragStage::dragFinished() {
     AliveGuard alive(this);
     finishedEvent.notify(this);
-    if (alive.alive()) userInterface().postMessage(this, 0, 1);
+    if (alive.alive()) userInterface().postMessage(this, kDeleteMessage, kGuiList);
 }
 
 void DragStage::captureLost() {

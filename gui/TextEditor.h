@@ -10,7 +10,7 @@
 // kBackTab. A commit applies the text (readText, accepted := true, the
 // text-changed event when it differs from the start text); a listener that
 // rejects it sets accepted to false and the editor selects all and stays
-// open. An accepted commit posts its close (list 1); until that close runs,
+// open. An accepted commit posts its close (the GUI list); until that close runs,
 // further endEditing calls do nothing, so a second Enter commits nothing
 // twice. A Tab listener that moves the editor to another field sets the tab
 // action to kMoved and the editor reopens there. A word-wrapped editor ends

@@ -15,7 +15,6 @@ namespace {
 
 // The posted message that deletes an editor the host destroyed inside a call.
 constexpr int kDeleteMessage = 1;
-constexpr int kDeleteList = 1;
 
 bool hasOverride() {
     return std::fabs(gui::displayOptions().globalScaleOverride) > gui::kScaleEpsilon;
@@ -106,7 +105,7 @@ void ClapPluginEditor::destroy(ClapPluginAdapter& adapter) {
     gui::UserInterface* ui = editor->window_->userInterface();
     if (ui != nullptr) {
         editor->window_->setVisible(false);
-        ui->postMessage(editor, kDeleteMessage, kDeleteList);
+        ui->postMessage(editor, kDeleteMessage, gui::kGuiList);
     }
 }
 

@@ -188,8 +188,9 @@ TEST_F(InterfaceTest, ClosingInMidDragEndsEveryGestureThroughTheLiveManager) {
     ui->root().setSize(500, 400);
     ui->root().monitorChangedEvent.notify(&ui->root());
     ui->scaleChangedEvent.notify(ui.get());
-    ui->pushNotification(0, static_cast<std::uint32_t>(GenericPlugin::kParameterChanged), EditorModel::kUnit);
-    ui->pushNotification(1, static_cast<std::uint32_t>(GenericPlugin::kCurrentPresetChanged), 0);
+    ui->pushNotification(gui::kFrameList, static_cast<std::uint32_t>(GenericPlugin::kParameterChanged),
+                         EditorModel::kUnit);
+    ui->pushNotification(gui::kGuiList, static_cast<std::uint32_t>(GenericPlugin::kCurrentPresetChanged), 0);
     ui->advance(2000);
 }
 

@@ -158,7 +158,7 @@ TEST(Overlay, FadesInAndIsDeletedOnlyAtTheNextDrain) {
     EXPECT_EQ(o->opacity.getValue(), 0);
     Control::AliveGuard alive(o);
     EXPECT_TRUE(alive.alive());
-    rig.ui.drainList(1);
+    rig.ui.drainList(gui::kGuiList);
     EXPECT_FALSE(alive.alive());
 }
 
@@ -171,7 +171,7 @@ TEST(Overlay, HidingWithoutAnAnimatorWaitsForTheDrain) {
     EXPECT_EQ(o->opacity.getValue(), 0);
     Control::AliveGuard alive(o);
     EXPECT_TRUE(alive.alive());
-    rig.ui.drainList(1);
+    rig.ui.drainList(gui::kGuiList);
     EXPECT_FALSE(alive.alive());
 }
 
