@@ -212,7 +212,7 @@ void DragStage::captureLost() {
 }
 
 bool DragStage::keyPressed(int key, int character, int flags) {
-    if (running_ && key == kEscapeKey) {
+    if (running_ && key == kKeyEscape) {
         cancelDrag();
         return true;
     }

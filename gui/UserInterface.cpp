@@ -1,6 +1,7 @@
 #include "gui/UserInterface.h"
 
 #include "gui/Bitmap.h"
+#include "gui/Modifiers.h"
 #include "gui/PNGFiler.h"
 #include "gui/Timer.h"
 
@@ -32,11 +33,11 @@ void UserInterface::propertyChanged(AbstractProperty& property) {
 
 std::string UserInterface::modifierName(int mask) const {
     switch (mask) {
-    case 4:
+    case kCtrl:
         return "Ctrl";
-    case 1:
+    case kShift:
         return "Shift";
-    case 2:
+    case kAlt:
         return "Alt";
     default:
         return {};

@@ -39,8 +39,8 @@ class ValueControl;
 enum GestureMode : int { kModeReset = 1, kModeFine = 2, kModeLink = 4 };
 
 // The gesture mode bits (kModeReset, kModeFine, kModeLink) for a pointer or
-// key event's modifier mask (1 Shift, 2 Alt, 4 Ctrl). Bit 0x80 gives no mode;
-// bits outside 0x87 are ignored.
+// key event's modifier mask (kShift, kAlt, kCtrl of gui/Modifiers.h).
+// kRightPressEmulation gives no mode; other bits are ignored.
 int modifierMode(int modifiers);
 
 class ValueControlListener {

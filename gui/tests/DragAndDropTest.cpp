@@ -181,7 +181,7 @@ TEST(DragStage, EveryCancelEndsTheDragOnce) {
         if (row == "capture taken")
             rig.ui.root().setMouseCapture(&other);
         else if (row == "escape")
-            rig.ui.root().dispatchKey(DragStage::kEscapeKey, 0);
+            rig.ui.root().dispatchKey(kKeyEscape, 0);
         else if (row == "root resized")
             rig.ui.root().setBoundsXYWH(0, 0, 500, 120);
         else
