@@ -8,6 +8,7 @@
 #include "dsp/Simd.h"
 #include "foundation/Lock.h"
 #include "plugin/ChannelLayouts.h"
+#include "plugin/MidiDecoder.h"
 
 #include <algorithm>
 #include <cmath>
@@ -512,10 +513,11 @@ bool ClapPluginAdapter::audioPortInfo(uint32_t index, bool isInput, clap_audio_p
 }
 
 uint32_t ClapPluginAdapter::configCount() const {
-    const bool mono = info_.hasFlag(GenericPluginInfo::kFlagMonoLayout);
-    const bool more = info_.hasFlag(GenericPluginInfo::kFlagMoreLayouts);
-    if (mono) return more ? 29 : 2;
-    return more ? 28 : 1;
+    // The offered layouts follow each other in the table (configInfo counts on it).
+    uint32_t count = 0;
+    for (int32_t layout = 0; layout < kNumChannelLayouts; ++layout)
+        if (offersLayout(layout)) ++count;
+    return count;
 }
 
 bool ClapPluginAdapter::configInfo(uint32_t index, clap_audio_ports_config_t* config) const {
@@ -669,7 +671,8 @@ uint32_t ClapPluginAdapter::processInputEvents(const clap_input_events_t* in, ui
             if (const auto* note = eventAs<clap_event_note_t>(header)) {
                 if (note->key < 0 || note->key > 127) break;
                 const bool on = header->type == CLAP_EVENT_NOTE_ON;
-                const auto status = static_cast<uint8_t>((on ? 0x90 : 0x80) | (note->channel & 15));
+                const auto status = static_cast<uint8_t>((on ? kMidiNoteOn : kMidiNoteOff) |
+                                                         (note->channel & kMidiChannelBits));
                 queueMidi(status, static_cast<uint8_t>(note->key),
                           velocityByte(note->velocity, on ? 1.0 : 0.0), offset);
             }
@@ -746,8 +749,8 @@ clap_process_status ClapPluginAdapter::process(const clap_process_t* process) {
     }
 
     // Transport, once per block. A tempo that is absent, not finite or not
-    // positive counts as 120.
-    float tempo = 120.0f;
+    // positive counts as the fallback.
+    float tempo = GenericPluginProcessor::kFallbackTempo;
     float position = 0.0f;
     bool playing = false;
     if (const clap_event_transport_t* transport = process->transport) {

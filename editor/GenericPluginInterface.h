@@ -280,14 +280,14 @@ public:
         return {};
     }
     virtual void midiLearnReceived(int32_t controller);
-    // After -1027: the overlay shows the new assignment and the MIDI
+    // After kMidiControllerSeen: the overlay shows the new assignment and the MIDI
     // indicator lights for kMidiIndicatorMs.
     virtual void midiLearnAssigned();
     // The light that shows MIDI arriving (null: none; forgotten when it dies).
     static constexpr int kMidiIndicatorMs = 250;
     void setMidiIndicator(IndicatorLight* light);
     IndicatorLight* midiIndicator() const;
-    // -1029: the map is written (silently), the overlay told, the
+    // kControllerMappingChanged: the map is written (silently), the overlay told, the
     // controller-map event fired.
     virtual void midiControllerMapChanged();
     virtual void refreshLearnOverlay();
