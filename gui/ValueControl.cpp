@@ -349,6 +349,18 @@ void ValueControl::unlink() {
 
 // ---- input -----------------------------------------------------------------------
 
+bool ValueControl::beginLeftPress(int button, const Point& point, int modifiers) {
+    if (button != kMouseLeft) {
+        ValueControl::mouseDown(button, point, modifiers);
+        return false;
+    }
+    AliveGuard alive(this);
+    updateLinkFromModifiers(modifiers);
+    ValueControl::mouseDown(button, point, modifiers);
+    if (!alive.alive()) return false;
+    return (modifiers & kDoubleClick) == 0 || !doubleClickEnabled.getValue();
+}
+
 void ValueControl::mouseDown(int button, const Point& point, int modifiers) {
     AliveGuard alive(this);
     AnimatedControl::mouseDown(button, point, modifiers);

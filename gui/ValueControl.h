@@ -147,6 +147,12 @@ protected:
     }
     // A wheel step of the running gesture; a change step by steps unless 0.
     virtual void wheelSteps(int steps);
+    // The start that a knob's and a switch's press share: another button
+    // goes to mouseDown alone; a left one takes the link mode from the
+    // modifiers, then mouseDown. False when the press ends there (another
+    // button, the control gone, a double click that the double-click
+    // gesture takes); true when the caller goes on with the left press.
+    bool beginLeftPress(int button, const Point& point, int modifiers);
     bool resetStep_ = false;
 
 private:
