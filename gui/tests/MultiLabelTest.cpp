@@ -8,6 +8,7 @@
 #include "gui/Timer.h"
 #include "gui/headless/HeadlessPlatformDelegate.h"
 #include "gui/headless/HeadlessTextEditor.h"
+#include "gui/tests/DelegateInterfaceRig.h"
 #include "gui/tests/RecordingCanvas.h"
 #include "gui/tests/TestInterface.h"
 
@@ -24,9 +25,7 @@ namespace {
 using headless::HeadlessTextEditor;
 using EditorKey = TextEditor::EditorKey;
 
-struct DelegateInterface : test::TestInterface {
-    DelegateInterface() { setPlatformDelegate(std::make_unique<headless::HeadlessPlatformDelegate>(*this)); }
-};
+using test::DelegateInterface;
 
 // A label on a panel at (100, 0); the label sits at (30, 40) in it.
 struct Rig {

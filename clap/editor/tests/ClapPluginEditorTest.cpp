@@ -1,4 +1,5 @@
 #include "clap/editor/ClapPluginEditor.h"
+#include "clap/editor/tests/EditorProductRig.h"
 #include "clap/editor/tests/HostScales.h"
 
 #include "clap/editor/headless/HeadlessClapEditorWindow.h"
@@ -34,22 +35,22 @@ gui::ValueControl* lastKnob = nullptr;
 enum class Factory { kWorks, kNull, kThrows };
 Factory factoryKind = Factory::kWorks;
 
-GenericPluginInterface* makeTestEditor(gui::UserInterface& ui, GenericPlugin& model,
-                                       GenericPluginInterface::InterfaceListener& listener) {
-    if (factoryKind == Factory::kNull) return nullptr;
-    if (factoryKind == Factory::kThrows) throw std::runtime_error("no skin");
-    auto* editor = new GenericPluginInterface(ui, model);
+void gainKnob(gui::UserInterface& ui, GenericPlugin& model, GenericPluginInterface& editor) {
     lastKnob = new gui::ValueControl(ui);
     lastKnob->setBoundsXYWH(10, 10, 40, 40);
     lastKnob->parent.setValue(ui.rootControl());
-    editor->linkControl(model.getParameter(0), lastKnob);
-    editor->setInterfaceListener(&listener);
-    editor->completeSetup();
-    return editor;
+    editor.linkControl(model.getParameter(0), lastKnob);
 }
 
-const ClapEditorProduct& testEditorProduct() {
-    static const ClapEditorProduct product(&makeTestEditor);
+GenericPluginInterface* makeKnobEditor(gui::UserInterface& ui, GenericPlugin& model,
+                                       GenericPluginInterface::InterfaceListener& listener) {
+    if (factoryKind == Factory::kNull) return nullptr;
+    if (factoryKind == Factory::kThrows) throw std::runtime_error("no skin");
+    return test::makeTestEditor<gainKnob>(ui, model, listener);
+}
+
+const ClapEditorProduct& knobEditorProduct() {
+    static const ClapEditorProduct product(&makeKnobEditor);
     return product;
 }
 
@@ -104,7 +105,7 @@ protected:
         factoryKind = Factory::kWorks;
         test::clapTestProduct().interfaceWidth = 640;
         test::clapTestProduct().interfaceHeight = 321;
-        test::clapTestProduct().editor = &testEditorProduct();
+        test::clapTestProduct().editor = &knobEditorProduct();
         state = std::make_shared<HeadlessClapEditorWindow::State>();
         HeadlessClapEditorWindow::install(state);
         parent = state->openHostWindow();
@@ -364,46 +365,42 @@ TEST_F(EditorHostTest, AnEditorWithoutHostScaleFollowsItsMonitor) {
 // Every layout size at every quantised scale and at two overrides: the
 // host's size comes back as the model's exactly, and only that size is taken.
 TEST_F(EditorHostTest, SizesRoundTripAtEveryScaleAndOnlyTheModelsSizeIsTaken) {
-    const std::vector<test::HostScale> scales = test::hostScales();
-    for (int32_t width : {640, 926})
-        for (int32_t height : {321, 514})
-            for (const test::HostScale& s : scales) {
-                SCOPED_TRACE(testing::Message() << width << "x" << height << " at " << s.value);
-                test::clapTestProduct().interfaceWidth = width;
-                test::clapTestProduct().interfaceHeight = height;
-                newInstance();
-                GenericPlugin::setProcessDisplayOptions(0, s.retina);
-                ASSERT_TRUE(gui().create(p, "win32", false));
-                if (s.retina == 1) {
-                    EXPECT_TRUE(gui().set_scale(p, s.value));
-                }
-                // An override takes the backing's scale of its class.
-                const float scale = s.retina == 1 ? s.value : gui::quantizeScale(s.value);
-                const auto expected = std::make_pair(pixels(width, scale), pixels(height, scale));
-                EXPECT_EQ(size(), expected);
-                // Before the window: only the model's size.
-                EXPECT_FALSE(gui().set_size(p, pixels(width + 1, scale), expected.second));
-                EXPECT_TRUE(gui().set_size(p, expected.first, expected.second));
-                const clap_window_t w = window(parent);
-                ASSERT_TRUE(gui().set_parent(p, &w));
-                EXPECT_EQ(size(), expected);
-                EXPECT_TRUE(gui().set_size(p, expected.first, expected.second));
-                EXPECT_EQ(root().width.getValue(), float(width));
-                EXPECT_EQ(root().height.getValue(), float(height));
-                EXPECT_EQ(std::make_pair(uint32_t(state->width), uint32_t(state->height)), expected);
-                uint32_t aw = expected.first + 37, ah = expected.second / 2;
-                EXPECT_TRUE(gui().adjust_size(p, &aw, &ah));
-                EXPECT_EQ(std::make_pair(aw, ah), expected);
-                for (const auto& other : {std::make_pair(pixels(width + 1, scale), expected.second),
-                                          std::make_pair(expected.first, pixels(height - 1, scale)),
-                                          std::make_pair(0u, 0u), std::make_pair(~0u, ~0u)}) {
-                    EXPECT_FALSE(gui().set_size(p, other.first, other.second));
-                    EXPECT_EQ(root().width.getValue(), float(width));
-                    EXPECT_EQ(root().height.getValue(), float(height));
-                }
-                EXPECT_FALSE(gui().can_resize(p));
-                gui().destroy(p);
-            }
+    test::forEachHostSize([&](const test::HostSizeCase& c) {
+        const int32_t width = c.width;
+        const int32_t height = c.height;
+        const test::HostScale& s = c.scale;
+        newInstance();
+        GenericPlugin::setProcessDisplayOptions(0, s.retina);
+        ASSERT_TRUE(gui().create(p, "win32", false));
+        if (s.retina == 1) {
+            EXPECT_TRUE(gui().set_scale(p, s.value));
+        }
+        const float scale = c.effective();
+        const auto expected = std::make_pair(pixels(width, scale), pixels(height, scale));
+        EXPECT_EQ(size(), expected);
+        // Before the window: only the model's size.
+        EXPECT_FALSE(gui().set_size(p, pixels(width + 1, scale), expected.second));
+        EXPECT_TRUE(gui().set_size(p, expected.first, expected.second));
+        const clap_window_t w = window(parent);
+        ASSERT_TRUE(gui().set_parent(p, &w));
+        EXPECT_EQ(size(), expected);
+        EXPECT_TRUE(gui().set_size(p, expected.first, expected.second));
+        EXPECT_EQ(root().width.getValue(), float(width));
+        EXPECT_EQ(root().height.getValue(), float(height));
+        EXPECT_EQ(std::make_pair(uint32_t(state->width), uint32_t(state->height)), expected);
+        uint32_t aw = expected.first + 37, ah = expected.second / 2;
+        EXPECT_TRUE(gui().adjust_size(p, &aw, &ah));
+        EXPECT_EQ(std::make_pair(aw, ah), expected);
+        for (const auto& other : {std::make_pair(pixels(width + 1, scale), expected.second),
+                                  std::make_pair(expected.first, pixels(height - 1, scale)),
+                                  std::make_pair(0u, 0u), std::make_pair(~0u, ~0u)}) {
+            EXPECT_FALSE(gui().set_size(p, other.first, other.second));
+            EXPECT_EQ(root().width.getValue(), float(width));
+            EXPECT_EQ(root().height.getValue(), float(height));
+        }
+        EXPECT_FALSE(gui().can_resize(p));
+        gui().destroy(p);
+    });
 }
 
 TEST_F(EditorHostTest, ANewModelSizeIsRequestedAndFollowedOrRefusedWithTheStickyHint) {
