@@ -1,5 +1,6 @@
 #include "gui/windows/WindowsInput.h"
 
+#include "gui/Keys.h"
 #include "gui/Modifiers.h"
 
 #include <algorithm>
