@@ -33,14 +33,14 @@ void channelPush(benchmark::State& state) {
         while (!stop) {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
             ScopedLock lock(ui.root());
-            ui.drainList(0);
+            ui.drainList(gui::kFrameList);
             drains.fetch_add(1);
         }
     });
     std::uint32_t count = 0;
     std::int64_t failed = 0;
     for (auto _ : state) {
-        if (!ui.pushNotification(0, count, 7)) ++failed;
+        if (!ui.pushNotification(gui::kFrameList, count, 7)) ++failed;
         if (++count % kBurst == 0) {
             state.PauseTiming();
             const std::uint64_t seen = drains.load();

@@ -10,6 +10,16 @@
 // Ids compare exactly. create_plugin refuses a call before init, a null
 // host, a host of major version 0 and any id but the descriptor's. Every
 // function catches exceptions and reports failure.
+//
+// Threads: CLAP makes the entry and both factories thread-safe, so every
+// function here takes calls from any thread, several at once: init and
+// deinit count under the entry mutex, and the factories only read the
+// descriptor block, which lives from the first init to the last deinit. A
+// factory call before init, or after the last deinit, answers null. Nothing
+// here is reported: the host record that create_plugin receives may not be
+// called before the instance's init, and a preset indexer offers no log.
+// The instance (ClapPluginAdapter.h) and the provider
+// (ClapPresetDiscoveryProvider.h) check their own calls.
 
 #include "clap/ClapAbi.h"
 #include "plugin/GenericPluginBase.h"

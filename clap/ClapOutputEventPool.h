@@ -4,8 +4,8 @@
 // (the end of process, the params flush): parameter gestures and values
 // raised on any thread by the editor, the model or MIDI learn.
 //
-// A multi-producer queue of 56-byte event records over a NodePool, whose
-// storage never moves, so a consumer never reads a node that growth
+// A lock-free queue (foundation/LockFreeQueue.h) of 56-byte event records,
+// whose node pool never moves, so a consumer never reads a node that growth
 // relocated. The pool starts with 1024 nodes and doubles on demand up to
 // 65536; beyond that, pushes are dropped silently.
 //
@@ -16,7 +16,7 @@
 // event, so the audio thread never takes the growth lock.
 
 #include "clap/ClapAbi.h"
-#include "foundation/NodePool.h"
+#include "foundation/LockFreeQueue.h"
 
 #include <atomic>
 #include <cstdint>
@@ -26,7 +26,11 @@ class ClapOutputEventPool {
 public:
     static constexpr uint32_t kFirstNodes = 1024;
     static constexpr uint32_t kPayloadBytes = 56;
-    static constexpr uint32_t kPayloadWords = kPayloadBytes / 4;
+
+    // One queued event, as the host will read it.
+    struct alignas(8) Record {
+        unsigned char bytes[kPayloadBytes];
+    };
 
     ClapOutputEventPool();
     ClapOutputEventPool(const ClapOutputEventPool&) = delete;
@@ -57,15 +61,10 @@ public:
         ClapOutputEventPool& pool_;
     };
 
-    uint32_t nodeCount() const { return pool_.getNodeCount(); }
+    uint32_t nodeCount() const { return queue_.getPool().getNodeCount(); }
 
 private:
-    // A node off the free list (0 when none), growing the pool when allowed.
-    uint32_t takeNode(bool mayGrow);
-    bool pop(uint32_t* words);
-
-    std::atomic<uint32_t> head_{0};
-    NodePool pool_;
-    std::atomic<uint32_t> tail_{0};
+    using Queue = LockFreeQueue<Record>;
+    Queue queue_;
     std::atomic<std::thread::id> drainingThread_{};
 };

@@ -8,6 +8,7 @@
 #include "dsp/Simd.h"
 #include "foundation/Lock.h"
 #include "plugin/ChannelLayouts.h"
+#include "plugin/MidiDecoder.h"
 
 #include <algorithm>
 #include <cmath>
@@ -100,11 +101,16 @@ private:
 
 namespace {
 
-// Every entry point of an instance: the thread it expects and its name in
-// a report, the answer for a failure, and the call.
+// Every entry point of an instance: the thread (and the state) it expects
+// and its name in a report, the answer for a failure, and the call.
 template <class F, class R>
 R guarded(const clap_plugin_t* plugin, ClapThread expected, const char* call, R failure, F&& body) {
     return guardedCall<ClapPluginAdapter>(plugin, expected, call, failure, std::forward<F>(body));
+}
+template <class F, class R>
+R guarded(const clap_plugin_t* plugin, ClapThread expected, ClapState required, const char* call, R failure,
+          F&& body) {
+    return guardedCall<ClapPluginAdapter>(plugin, expected, required, call, failure, std::forward<F>(body));
 }
 
 const clap_plugin_audio_ports_t audioPortsTable{
@@ -144,8 +150,8 @@ const clap_plugin_audio_ports_config_t portsConfigTable{
                        [&](ClapPluginAdapter& a) { return a.configInfo(index, config); });
     },
     [](const clap_plugin_t* plugin, clap_id id) {
-        return guarded(plugin, ClapThread::kMain, "clap.audio-ports-config select", false,
-                       [&](ClapPluginAdapter& a) { return a.selectConfig(id); });
+        return guarded(plugin, ClapThread::kMain, ClapState::kInactive, "clap.audio-ports-config select",
+                       false, [&](ClapPluginAdapter& a) { return a.selectConfig(id); });
     }};
 
 const clap_plugin_audio_ports_config_info_t portsConfigInfoTable{
@@ -285,41 +291,43 @@ ClapPluginAdapter::ClapPluginAdapter(const clap_host_t* host, const clap_plugin_
     };
     plugin_.destroy = [](const clap_plugin_t* plugin) {
         try {
-            // Reported off the main thread, yet carried out.
+            // Reported off the main thread or while active, yet carried out.
             if (const ClapPluginAdapter* adapter = ClapPluginAdapter::from(plugin))
-                adapter->calledOn(ClapThread::kMain, "destroy");
+                adapter->calledOn(ClapThread::kMain, ClapState::kInactive, "destroy");
             delete instanceOf(plugin);
         } catch (...) {
         }
     };
     plugin_.activate = [](const clap_plugin_t* plugin, double rate, uint32_t minFrames, uint32_t maxFrames) {
-        return guarded(plugin, ClapThread::kMain, "activate", false,
+        return guarded(plugin, ClapThread::kMain, ClapState::kInactive, "activate", false,
                        [&](ClapPluginAdapter& a) { return a.activate(rate, minFrames, maxFrames); });
     };
     plugin_.deactivate = [](const clap_plugin_t* plugin) {
-        guarded(plugin, ClapThread::kMain, "deactivate", 0, [](ClapPluginAdapter& a) {
+        guarded(plugin, ClapThread::kMain, ClapState::kActive, "deactivate", 0, [](ClapPluginAdapter& a) {
             a.deactivate();
             return 0;
         });
     };
     plugin_.start_processing = [](const clap_plugin_t* plugin) {
-        return guarded(plugin, ClapThread::kAudio, "start_processing", false,
+        return guarded(plugin, ClapThread::kAudio, ClapState::kActiveIdle, "start_processing", false,
                        [](ClapPluginAdapter& a) { return a.startProcessing(); });
     };
     plugin_.stop_processing = [](const clap_plugin_t* plugin) {
-        guarded(plugin, ClapThread::kAudio, "stop_processing", 0, [](ClapPluginAdapter& a) {
-            a.stopProcessing();
-            return 0;
-        });
+        guarded(plugin, ClapThread::kAudio, ClapState::kProcessing, "stop_processing", 0,
+                [](ClapPluginAdapter& a) {
+                    a.stopProcessing();
+                    return 0;
+                });
     };
     plugin_.reset = [](const clap_plugin_t* plugin) {
-        guarded(plugin, ClapThread::kAudio, "reset", 0, [](ClapPluginAdapter& a) {
+        guarded(plugin, ClapThread::kAudio, ClapState::kActive, "reset", 0, [](ClapPluginAdapter& a) {
             a.reset();
             return 0;
         });
     };
     plugin_.process = [](const clap_plugin_t* plugin, const clap_process_t* process) {
-        return guarded(plugin, ClapThread::kAudio, "process", clap_process_status(CLAP_PROCESS_ERROR),
+        return guarded(plugin, ClapThread::kAudio, ClapState::kProcessing, "process",
+                       clap_process_status(CLAP_PROCESS_ERROR),
                        [&](ClapPluginAdapter& a) { return a.process(process); });
     };
     plugin_.get_extension = [](const clap_plugin_t* plugin, const char* id) {
@@ -347,6 +355,18 @@ void ClapPluginAdapter::setEditor(std::unique_ptr<Editor> editor) {
     old.reset();
 }
 
+bool ClapPluginAdapter::calledOn(ClapThread expected, ClapState required, const char* call) const {
+    if (!ClapThreadCheck::kEnforced) return true;
+    if (!threadCheck_.onThread(expected, activated_, call)) return false;
+    if (required == ClapState::kAny) return true;
+    ClapStateNow now{activated_, processing_, false};
+    // The editor is the main thread's: asked only by the gui calls, which
+    // passed their thread check above.
+    if (required == ClapState::kGui || required == ClapState::kNoGui)
+        now.gui = editor_ != nullptr && editor_->isOpenToHost();
+    return threadCheck_.inState(required, now, call);
+}
+
 GenericPlugin& ClapPluginAdapter::getModel() const {
     return binding_->getModel();
 }
@@ -362,8 +382,8 @@ ClapPluginAdapter* ClapPluginAdapter::from(const clap_plugin_t* plugin) {
 
 bool ClapPluginAdapter::init() {
     if (initialised_) return true;
-    threadCheck_ = ClapThreadCheck(host_);
-    if (!calledOn(ClapThread::kMain, "init")) return false;
+    threadCheck_.bind(host_);
+    if (!calledOn(ClapThread::kMain, ClapState::kAny, "init")) return false;
     const ClapProduct& product = clapProduct();
     std::unique_ptr<GenericPlugin> model(product.createModel());
     std::unique_ptr<GenericPluginProcessor> processor(product.createProcessor(model->getChannelLayout()));
@@ -418,6 +438,9 @@ bool ClapPluginAdapter::activate(double sampleRate, uint32_t minFrames, uint32_t
 void ClapPluginAdapter::deactivate() {
     if (!activated_) return;
     getProcessor().deactivate();
+    // Processing ends with the activation, whether or not the host said so.
+    processing_ = false;
+    binding_->setProcessing(false);
     activated_ = false;
 }
 
@@ -490,10 +513,11 @@ bool ClapPluginAdapter::audioPortInfo(uint32_t index, bool isInput, clap_audio_p
 }
 
 uint32_t ClapPluginAdapter::configCount() const {
-    const bool mono = info_.hasFlag(GenericPluginInfo::kFlagMonoLayout);
-    const bool more = info_.hasFlag(GenericPluginInfo::kFlagMoreLayouts);
-    if (mono) return more ? 29 : 2;
-    return more ? 28 : 1;
+    // The offered layouts follow each other in the table (configInfo counts on it).
+    uint32_t count = 0;
+    for (int32_t layout = 0; layout < kNumChannelLayouts; ++layout)
+        if (offersLayout(layout)) ++count;
+    return count;
 }
 
 bool ClapPluginAdapter::configInfo(uint32_t index, clap_audio_ports_config_t* config) const {
@@ -647,7 +671,8 @@ uint32_t ClapPluginAdapter::processInputEvents(const clap_input_events_t* in, ui
             if (const auto* note = eventAs<clap_event_note_t>(header)) {
                 if (note->key < 0 || note->key > 127) break;
                 const bool on = header->type == CLAP_EVENT_NOTE_ON;
-                const auto status = static_cast<uint8_t>((on ? 0x90 : 0x80) | (note->channel & 15));
+                const auto status = static_cast<uint8_t>((on ? kMidiNoteOn : kMidiNoteOff) |
+                                                         (note->channel & kMidiChannelBits));
                 queueMidi(status, static_cast<uint8_t>(note->key),
                           velocityByte(note->velocity, on ? 1.0 : 0.0), offset);
             }
@@ -729,8 +754,8 @@ ClapPluginAdapter::HostBuffers ClapPluginAdapter::gatherBuffers(const clap_proce
 
 void ClapPluginAdapter::applyTransport(const clap_event_transport_t* transport) {
     // Transport, once per block. A tempo that is absent, not finite or not
-    // positive counts as 120.
-    float tempo = 120.0f;
+    // positive counts as the fallback.
+    float tempo = GenericPluginProcessor::kFallbackTempo;
     float position = 0.0f;
     bool playing = false;
     if (transport != nullptr) {

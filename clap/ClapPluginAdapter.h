@@ -23,6 +23,17 @@
 // draws from the instance's own sequence, so two fresh instances differ
 // there too.)
 //
+// What the instance takes and gives: 32-bit float buffers only (a host's
+// 64-bit buffers are never read); ports of the model's channel layout (a
+// main input unless an instrument, the side-chain input when the model
+// enables it, one main output), with the layouts the product's info flags
+// offer as configurations (the product's: stereo alone); the transport's
+// tempo and song position once per block. Of the host's events it takes
+// notes and MIDI 1.0 messages (handed on as MIDI bytes) and parameter
+// values; MIDI 2.0, SysEx, note expressions and parameter modulation are
+// skipped (every parameter is automatable, none modulatable). Out go only
+// parameter values and gestures.
+//
 // A parameter's value after init may differ from its declared default: the
 // model loads the "Default Setting" preset as it is built, so the delay times,
 // feedback and pans start where that preset puts them, as they always have.
@@ -41,9 +52,13 @@
 //    control word.
 //  - any thread: get_extension, and gestures and values from the model
 //    (lock-free pushes).
-// Every entry point names the thread it expects (ClapThreadCheck.h); debug
-// builds check it through the host's thread check and report a call from
-// elsewhere as the host's misbehaviour, refusing it (destroy alone is
+// Every entry point names the thread and the state it expects
+// (ClapThreadCheck.h): activate and destroy while not active, deactivate and
+// reset while active, start_processing while active and not processing,
+// process and stop_processing while processing, audio-ports-config select
+// while not active, the clap.gui calls with a gui created (create without).
+// Built with the checks, a call elsewhere or otherwise is refused and
+// reported once per entry point as the host's misbehaviour (destroy alone is
 // carried out after its report: refusing it would only leak the instance).
 //
 // Host input is checked: null pointers, ids at or beyond the parameter
@@ -93,6 +108,8 @@ public:
     class Editor {
     public:
         virtual ~Editor() = default;
+        // False once the host destroyed it, while it waits to be deleted.
+        virtual bool isOpenToHost() const { return true; }
     };
 
     const clap_plugin_t* clapPlugin() const { return &plugin_; }
@@ -109,11 +126,9 @@ public:
     ClapProcessorReports& getProcessorReports() { return processorReports_; }
     ClapOutputEventPool& getOutputEvents() { return outputEvents_; }
     bool isActivated() const { return activated_; }
-    // Whether an entry point was called on the thread it expects (see
-    // ClapThreadCheck; always true in release builds and before init).
-    bool calledOn(ClapThread expected, const char* call) const {
-        return threadCheck_.allows(expected, activated_, call);
-    }
+    // Whether an entry point was called on the thread and in the state it
+    // expects (ClapThreadCheck.h; always true when built without the checks).
+    bool calledOn(ClapThread expected, ClapState required, const char* call) const;
     Editor* getEditor() const { return editor_.get(); }
     // Replaces the editor; the old one is deleted once the new one is in place.
     void setEditor(std::unique_ptr<Editor> editor);

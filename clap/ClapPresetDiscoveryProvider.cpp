@@ -24,6 +24,27 @@ std::string withBackslash(std::string path) {
 
 } // namespace
 
+class ClapPresetDiscoveryProvider::CallScope {
+public:
+    explicit CallScope(ClapPresetDiscoveryProvider* provider) : provider_(provider) {
+        uint32_t idle = kIdle;
+        entered_ = provider_ != nullptr && provider_->callState_.compare_exchange_strong(idle, kInCall);
+    }
+    ~CallScope() {
+        if (!entered_) return;
+        uint32_t inCall = kInCall;
+        // Destroyed meanwhile: nobody else touches the provider any more.
+        if (!provider_->callState_.compare_exchange_strong(inCall, kIdle)) delete provider_;
+    }
+    CallScope(const CallScope&) = delete;
+    CallScope& operator=(const CallScope&) = delete;
+    explicit operator bool() const { return entered_; }
+
+private:
+    ClapPresetDiscoveryProvider* provider_;
+    bool entered_ = false;
+};
+
 const clap_preset_discovery_provider_t*
 ClapPresetDiscoveryProvider::create(const clap_preset_discovery_provider_descriptor_t* descriptor,
                                     const clap_preset_discovery_indexer_t* indexer,
@@ -42,25 +63,48 @@ ClapPresetDiscoveryProvider::ClapPresetDiscoveryProvider(
     provider_.init = [](const clap_preset_discovery_provider_t* provider) {
         try {
             ClapPresetDiscoveryProvider* self = from(provider);
-            return self != nullptr && self->init();
+            const CallScope call(self);
+            return call && self->init();
         } catch (...) {
             return false;
         }
     };
-    provider_.destroy = [](const clap_preset_discovery_provider_t* provider) { delete from(provider); };
+    provider_.destroy = [](const clap_preset_discovery_provider_t* provider) { destroy(from(provider)); };
     provider_.get_metadata = [](const clap_preset_discovery_provider_t* provider, uint32_t locationKind,
                                 const char* location,
                                 const clap_preset_discovery_metadata_receiver_t* receiver) {
         try {
-            const ClapPresetDiscoveryProvider* self = from(provider);
-            return self != nullptr && self->getMetadata(locationKind, location, receiver);
+            ClapPresetDiscoveryProvider* self = from(provider);
+            const CallScope call(self);
+            return call && self->getMetadata(locationKind, location, receiver);
         } catch (...) {
             return false;
         }
     };
-    provider_.get_extension = [](const clap_preset_discovery_provider_t*, const char*) -> const void* {
+    // No extensions; a call beside another is refused all the same.
+    provider_.get_extension = [](const clap_preset_discovery_provider_t* provider,
+                                 const char*) -> const void* {
+        const CallScope call(from(provider));
         return nullptr;
     };
+}
+
+void ClapPresetDiscoveryProvider::destroy(ClapPresetDiscoveryProvider* provider) {
+    if (provider == nullptr) return;
+    uint32_t state = provider->callState_.load();
+    for (;;) {
+        if (state == kIdle) {
+            if (provider->callState_.compare_exchange_weak(state, kDestroyed)) {
+                delete provider;
+                return;
+            }
+        } else if (state == kInCall) {
+            // The running call deletes it as it returns.
+            if (provider->callState_.compare_exchange_weak(state, kInCallDestroyed)) return;
+        } else {
+            return; // destroyed already
+        }
+    }
 }
 
 ClapPresetDiscoveryProvider*
@@ -109,6 +153,7 @@ bool ClapPresetDiscoveryProvider::ensurePresetFolder() const {
 
 bool ClapPresetDiscoveryProvider::init() {
     presetFolder_ = readPresetFolder();
+    folderRead_ = true;
     if (!ensurePresetFolder()) return true; // nothing to declare rather than a missing folder
 
     const std::string name = info_.pluginName + kLocationSuffix;
@@ -126,20 +171,29 @@ bool ClapPresetDiscoveryProvider::init() {
     filetype.file_extension = kFiletypeExtension;
     if (!indexer_->declare_filetype || !indexer_->declare_filetype(indexer_, &filetype)) return false;
 
-    // The favourites file lists paths relative to the folder; read them as
-    // full paths so they compare with the locations the host asks for.
+    readFavorites();
+    return true;
+}
+
+// The favourites file lists paths relative to the folder; they are read as
+// full paths so they compare with the locations the host asks for.
+void ClapPresetDiscoveryProvider::readFavorites() {
     std::vector<std::string> favorites;
     readFavoritesFile(withBackslash(presetFolder_) + kFavoritesFile, favorites);
     favorites_.clear();
     favorites_.insert(favorites.begin(), favorites.end());
-    return true;
 }
 
-bool ClapPresetDiscoveryProvider::getMetadata(
-    uint32_t locationKind, const char* location,
-    const clap_preset_discovery_metadata_receiver_t* receiver) const {
+bool ClapPresetDiscoveryProvider::getMetadata(uint32_t locationKind, const char* location,
+                                              const clap_preset_discovery_metadata_receiver_t* receiver) {
     if (locationKind != CLAP_PRESET_DISCOVERY_LOCATION_FILE || location == nullptr || receiver == nullptr)
         return false;
+    // Without init (declarations the host cached): the folder as it is now.
+    if (!folderRead_) {
+        presetFolder_ = readPresetFolder();
+        folderRead_ = true;
+        readFavorites();
+    }
     const std::string path = fromHostPath(location);
     if (!fileExists(path)) return false;
 

@@ -11,13 +11,21 @@
 // the factory presets (never replacing a file, and safe beside an instance or
 // another process doing the same at that moment).
 //
-// Threads: the host calls the provider from one thread of its choice; the
-// provider keeps no state shared with plug-in instances. Every C callback
-// catches exceptions and reports failure.
+// Calls: CLAP makes the provider not thread-safe, so the host calls it from
+// any thread but one call at a time, and never back from inside the
+// indexer's declarations or the receiver's callbacks. A call that comes while
+// another runs (from another thread, or from inside such a callback) is
+// refused: the indexer offers no log to report it to. A destroy then is
+// carried out as the running call returns. get_metadata also answers
+// without init (CLAP lets a host that cached the declarations skip it): it
+// reads the folder's favourites itself. The provider keeps no state shared
+// with plug-in instances. Every C callback catches exceptions and reports
+// failure.
 
 #include "clap/ClapAbi.h"
 #include "plugin/GenericPluginBase.h"
 
+#include <atomic>
 #include <cstdint>
 #include <set>
 #include <string>
@@ -50,13 +58,18 @@ public:
     // Metadata of one preset file; false for another location kind, a path
     // that is no existing file, or when the receiver refuses the preset.
     bool getMetadata(uint32_t locationKind, const char* location,
-                     const clap_preset_discovery_metadata_receiver_t* receiver) const;
+                     const clap_preset_discovery_metadata_receiver_t* receiver);
 
     const clap_preset_discovery_provider_t* clapProvider() const { return &provider_; }
     // The preset folder in the internal form (known after init).
     const std::string& presetFolder() const { return presetFolder_; }
 
 private:
+    // The one call running: entered unless another runs; the last to leave
+    // after a destroy deletes the provider.
+    class CallScope;
+    enum CallState : uint32_t { kIdle, kInCall, kInCallDestroyed, kDestroyed };
+
     ClapPresetDiscoveryProvider(const clap_preset_discovery_provider_descriptor_t* descriptor,
                                 const clap_preset_discovery_indexer_t* indexer, std::string pluginId,
                                 GenericPluginInfo info);
@@ -64,12 +77,17 @@ private:
     std::string readPresetFolder() const;
     // The first-start extraction; true when the folder exists afterwards.
     bool ensurePresetFolder() const;
+    void readFavorites();
+    // The host's destroy: now, or as the running call returns.
+    static void destroy(ClapPresetDiscoveryProvider* provider);
 
     clap_preset_discovery_provider_t provider_;
     const clap_preset_discovery_indexer_t* indexer_;
     std::string pluginId_;
     GenericPluginInfo info_;
     std::string presetFolder_;
+    bool folderRead_ = false;
     // Full paths in the internal form.
     std::set<std::string> favorites_;
+    std::atomic<uint32_t> callState_{kIdle};
 };

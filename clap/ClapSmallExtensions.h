@@ -14,9 +14,10 @@
 //   const clap_host_track_info_t* getHostTrackInfo() const;    null when absent
 //   ClapTrackContext& getTrackContext();
 //   ClapProcessorReports& getProcessorReports();
-//   bool calledOn(ClapThread expected, const char* call) const;
-// Every callback names the thread it expects (guardedCall, ClapThreadCheck.h)
-// and answers as for a failure when refused or when it throws.
+//   bool calledOn(ClapThread expected, ClapState required, const char* call) const;
+// Every callback names the thread it expects (guardedCall, ClapThreadCheck.h;
+// any state of the instance will do) and answers as for a failure when
+// refused or when it throws.
 
 #include "clap/ClapAbi.h"
 #include "clap/ClapPresetLoad.h"

@@ -32,6 +32,12 @@ else()
   target_compile_options(varnel_options INTERFACE -fno-semantic-interposition)
 endif()
 
+# The thread and state checks of the CLAP entry points (clap/ClapThreadCheck.h):
+# a call on the wrong thread or in the wrong state is refused and reported once
+# as the host's misbehaviour. On in every preset, and so in the shipped plug-in.
+option(VARNEL_THREAD_CHECKS "Check the thread and state of every CLAP call" ON)
+target_compile_definitions(varnel_options INTERFACE VARNEL_THREAD_CHECKS=$<BOOL:${VARNEL_THREAD_CHECKS}>)
+
 # Sanitizer flags for the checking builds (set by the presets).
 set(VARNEL_SANITIZE "" CACHE STRING "Sanitizers: address,undefined or thread")
 if(VARNEL_SANITIZE)

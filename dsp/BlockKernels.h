@@ -30,6 +30,10 @@
 #include "dsp/Simd.h"
 
 template <class Lanes> struct BlockKernels {
+    // One group of four lanes: four samples per step, four channels per
+    // four-channel kernel, coefficient arrays of [s * 4 + lane].
+    static_assert(Lanes::kGroups == 1 && Lanes::kGroupLanes == 4);
+
     // ---- Block arithmetic.
     static void copy(const float* in, float* out, int count) noexcept;
     // out = in * gain

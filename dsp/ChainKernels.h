@@ -29,6 +29,12 @@
 
 namespace {
 
+// The kernels here take four lanes to a group: the records they read
+// (TptSection4, ClipLookup4, a stage's arrays of [segment * 4 + lane]) hold
+// one group of four, and the pipeline transposes four samples at a time.
+// Each kernel over a lane set asserts it.
+template <class L> constexpr bool kFourLanesToAGroup = L::kGroupLanes == 4;
+
 // Walks a segment list sample by sample (zero-length segments are skipped).
 class SegmentCursor {
 public:
@@ -86,6 +92,7 @@ struct OneLane {
 };
 
 template <class L> struct FourLanes {
+    static_assert(kFourLanesToAGroup<L>);
     using V = typename L::F;
     static constexpr int kStride = 4;
     static V splat(float x) { return L::splat(x); }
@@ -170,6 +177,10 @@ template <class O, bool Saturating, bool Three> struct SvfStep {
     [[gnu::always_inline]] V output(V b, V h, V l) const { return (wb * b + wh * h) + wl * l; }
 
     [[gnu::always_inline]] void operator()(V x, V* y) {
+        // Keeps the states away from subnormal numbers: added to the band
+        // state after each sample and taken off before the low state reads
+        // it, it is far below any audible level (-480 dB) and far above the
+        // smallest normal float (about 1e-38).
         const V tiny = O::splat(1e-24f);
         V u = x;
         if constexpr (Saturating) u = x * gain;
@@ -195,6 +206,10 @@ template <class O, bool Saturating, bool Three> struct SvfStep {
             band = ((b2 + h3 * f) - drive * cube(b2)) + tiny;
         else
             band = (b2 + h3 * f) + tiny;
+        // The band state stays within full scale, where the cubic drive term
+        // saturates it gently instead of running away; the low state, which
+        // integrates the band, stays within 20 dB above full scale, so a hot
+        // or resonant input cannot make it grow without end.
         band = O::vmin(O::vmax(band, O::splat(-1.0f)), O::splat(1.0f));
         low = O::vmin(O::vmax(low, O::splat(-10.0f)), O::splat(10.0f));
         y[kOutputs - 1] = output(band, h3, low);
@@ -229,6 +244,7 @@ template <int G> struct GroupCursors {
 // arrays of a stage ([segment * 4 + lane]) or from a section's records.
 template <class L, class Step>
 void loadCoefficients(Step& step, const OversampledSvfCoefficients* const c[], const int segment[]) {
+    static_assert(kFourLanesToAGroup<L>);
     auto group = [&](const float* const OversampledSvfCoefficients::*array) {
         const float* p[L::kGroups];
         for (int g = 0; g < L::kGroups; ++g)
@@ -248,6 +264,7 @@ void loadCoefficients(Step& step, const OversampledSvfCoefficients* const c[], c
 
 template <class L, class Step>
 void loadCoefficients(Step& step, const TptSection4* const c[], const int segment[]) {
+    static_assert(kFourLanesToAGroup<L>);
     auto group = [&](const float(TptSection4::*array)[4]) {
         const float* p[L::kGroups];
         for (int g = 0; g < L::kGroups; ++g)
@@ -308,6 +325,7 @@ template <class L> using TptStage = ChainStage<L, TptStep<FourLanes<L>>, TptSect
 // The output clip of a state-variable chain (see ClipLookup4): per group one
 // table, per lane the segment's scale and gain; lanes not active pass.
 template <class L> struct ClipStage {
+    static_assert(kFourLanesToAGroup<L>);
     using F = typename L::F;
     using I = typename L::I;
     using M = typename L::M;
@@ -385,6 +403,7 @@ template <class L> struct ClipStage {
 // outside [0, count) read as 0.
 template <class L>
 typename L::F loadRow(const float* const* const in[], int lane, const int at[], int count) {
+    static_assert(kFourLanesToAGroup<L>);
     constexpr int G = L::kGroups;
     const float* p[G];
     float t[G][4];
@@ -405,6 +424,7 @@ typename L::F loadRow(const float* const* const in[], int lane, const int at[], 
 // those inside [0, count) only.
 template <class L>
 void storeRow(float* const* const out[], int lane, const int at[], int n, int count, typename L::F v) {
+    static_assert(kFourLanesToAGroup<L>);
     for (int g = 0; g < L::kGroups; ++g) {
         const int s = at[g];
         if (n == 4 && s >= 0 && s + 4 <= count) {
@@ -430,6 +450,7 @@ void storeRow(float* const* const out[], int lane, const int at[], int n, int co
 // 3): its samples then enter that many steps later, so it may read what
 // group 0 stored (its outputs, and the mixes of ChainMix) in the same pass.
 template <class L, int N, class Chain> struct Pipeline {
+    static_assert(kFourLanesToAGroup<L>);
     using F = typename L::F;
     using M = typename L::M;
     static constexpr int G = L::kGroups;
@@ -588,6 +609,7 @@ template <class L, int N, class Chain> struct Pipeline {
 // Whether stage j exists in each group's lanes (a group with fewer stages
 // passes its signal through the others).
 template <class L> typename L::M stagePresent(const int counts[], int j) {
+    static_assert(kFourLanesToAGroup<L>);
     float flags[4 * L::kGroups];
     for (int g = 0; g < L::kGroups; ++g)
         for (int lane = 0; lane < 4; ++lane)
@@ -597,6 +619,7 @@ template <class L> typename L::M stagePresent(const int counts[], int j) {
 
 // The lanes of group g.
 template <class L> typename L::M groupMask(int g) {
+    static_assert(kFourLanesToAGroup<L>);
     float flags[4 * L::kGroups];
     for (int lane = 0; lane < 4 * L::kGroups; ++lane)
         flags[lane] = lane / 4 == g ? 1.0f : 0.0f;
@@ -606,6 +629,7 @@ template <class L> typename L::M groupMask(int g) {
 // A saturating stage, N - 1 linear stages and the clip, per group as
 // svfChain4 (SvfChainLanes).
 template <class L, int N> struct SvfChain {
+    static_assert(kFourLanesToAGroup<L>);
     using F = typename L::F;
     using M = typename L::M;
     static constexpr int G = L::kGroups;
@@ -687,6 +711,7 @@ template <class L, int N> struct SvfChain {
 // N trapezoidal sections in cascade, per group as tptSvfCascade4
 // (TptCascadeLanes).
 template <class L, int N> struct TptChain {
+    static_assert(kFourLanesToAGroup<L>);
     using F = typename L::F;
     using M = typename L::M;
     static constexpr int G = L::kGroups;

@@ -14,9 +14,9 @@
 // Kernels are templates over a lane set (Lanes::F, Lanes::I, Lanes::M); the
 // product runs them with simd::Sse (the eight-lane ones with simd::SsePair or
 // AVX2), and the tests run the lane sets against each other and compare bits.
-// A lane set holds kGroups groups of four lanes (group g is lanes 4g to
-// 4g + 3): an eight-lane kernel runs two four-lane filters side by side, one
-// per group, each with its own coefficients.
+// A lane set holds kGroups groups of kGroupLanes = 4 lanes (group g is
+// lanes 4g to 4g + 3): an eight-lane kernel runs two four-lane filters side
+// by side, one per group, each with its own coefficients.
 // Rules that keep the two identical:
 //
 //  - min(a, b) is (a < b ? a : b) and max(a, b) is (a > b ? a : b): exactly
@@ -142,6 +142,7 @@ struct Sse {
     static void transpose(F& a, F& b, F& c, F& d) { _MM_TRANSPOSE4_PS(a.v, b.v, c.v, d.v); }
 
     static constexpr int kGroups = 1;
+    static constexpr int kGroupLanes = 4;
     // Group g from the four floats at p[g].
     static F loadGroups(const float* const p[kGroups]) { return load(p[0]); }
     // Every lane of group g set to v[g].
@@ -246,6 +247,7 @@ struct SsePair {
     using I = SsePairI;
     using M = SsePairM;
     static constexpr int kGroups = 2;
+    static constexpr int kGroupLanes = 4;
     static F splat(float x) { return {Sse::splat(x), Sse::splat(x)}; }
     static F load(const float* p) { return {Sse::load(p), Sse::load(p + 4)}; }
     static void store(float* p, F a) {
@@ -434,6 +436,7 @@ struct Scalar {
     }
     static float lane(F a, int i) { return a.v[i]; }
     static constexpr int kGroups = 1;
+    static constexpr int kGroupLanes = 4;
     static F loadGroups(const float* const p[kGroups]) { return load(p[0]); }
     static F setGroups(const float v[kGroups]) { return splat(v[0]); }
     static I setGroupsInt(const std::int32_t v[kGroups]) { return splatInt(v[0]); }

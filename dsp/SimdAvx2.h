@@ -95,6 +95,7 @@ struct Avx2 {
     using I = Avx2I;
     using M = Avx2M;
     static constexpr int kGroups = 2;
+    static constexpr int kGroupLanes = 4;
     static F splat(float x) { return {_mm256_set1_ps(x)}; }
     static F load(const float* p) { return {_mm256_loadu_ps(p)}; }
     static void store(float* p, F a) { _mm256_storeu_ps(p, a.v); }

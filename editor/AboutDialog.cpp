@@ -11,7 +11,6 @@
 namespace {
 
 constexpr int kDeleteMessage = 1;
-constexpr int kDeleteList = 1;
 constexpr float kBitsGap = 6.0f;
 
 const VersionInfo& processVersion() {
@@ -59,7 +58,7 @@ void AboutDialog::build(const VersionInfo& version) {
 void AboutDialog::dismiss() {
     if (closing_) return;
     closing_ = true;
-    userInterface().postMessage(this, kDeleteMessage, kDeleteList);
+    userInterface().postMessage(this, kDeleteMessage, gui::kGuiList);
 }
 
 void AboutDialog::handleMessage(int code) {

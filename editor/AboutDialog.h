@@ -4,7 +4,7 @@
 // lines, the legal text and the plug-in format, over the editor.
 //
 // Dismissing it (a click or Escape) deletes it once, at the next drain of
-// list 1 through a message it posts to itself: a second dismiss posts
+// the GUI list through a message it posts to itself: a second dismiss posts
 // nothing, and a dialog that the tree deletes first takes its posted
 // message and its handler with it.
 //

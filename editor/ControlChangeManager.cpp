@@ -223,16 +223,8 @@ void ControlChangeManager::unlinkControl(AbstractPluginParameter* parameter, gui
     LinkRecord& r = record(i);
     const bool follower = r.previous >= 0;
     if (follower) {
-        // Leaves its chain; the records behind it close up.
         endGesture(i);
-        const int32_t previous = r.previous;
-        const int32_t next = r.next;
-        record(previous).next = next;
-        if (next >= 0) record(next).previous = previous;
-        r.previous = -1;
-        r.next = -1;
-        r.captured = false;
-        updateLinkDifference(previous);
+        leaveChain(i);
     }
     if (r.control != nullptr && r.control == control) {
         endChainGestures(i);
@@ -253,19 +245,23 @@ void ControlChangeManager::dropControl(int32_t index) {
     endChainGestures(index);
     r.control = nullptr;
     r.component = nullptr;
-    if (r.previous >= 0) {
-        const int32_t previous = r.previous;
-        const int32_t next = r.next;
-        record(previous).next = next;
-        if (next >= 0) record(next).previous = previous;
-        r.previous = -1;
-        r.next = -1;
-        r.captured = false;
-        updateLinkDifference(previous);
-    } else {
+    if (r.previous >= 0)
+        leaveChain(index);
+    else
         dissolveChain(index);
-    }
     shrinkRange(index);
+}
+
+void ControlChangeManager::leaveChain(int32_t index) {
+    LinkRecord& r = record(index);
+    const int32_t previous = r.previous;
+    const int32_t next = r.next;
+    record(previous).next = next;
+    if (next >= 0) record(next).previous = previous;
+    r.previous = -1;
+    r.next = -1;
+    r.captured = false;
+    updateLinkDifference(previous);
 }
 
 void ControlChangeManager::dissolveChain(int32_t index) {

@@ -165,6 +165,8 @@ private:
     void widenRange(int32_t index);
     void shrinkRange(int32_t index);
     void dissolveChain(int32_t index);
+    // A follower leaves its chain; the records behind it close up.
+    void leaveChain(int32_t index);
     // The record loses its control (the control is not touched).
     void dropControl(int32_t index);
     void watch(gui::ValueControl* control);

@@ -9,9 +9,6 @@
 
 namespace {
 
-// The list that posted rebuilds run from (the GUI thread's).
-constexpr int kGuiList = 1;
-
 // The event of a control that tells of a user's change: a value control's
 // value change, but a push button's click, since pressing it changes no value.
 NotifyEvent& notifyEventOf(gui::Control& control) {
@@ -108,5 +105,5 @@ void DynamicInterface::detachNotifyControl() {
 }
 
 void DynamicInterface::notifyFired() {
-    userInterface().postMessage(this, kRebuildMessage, kGuiList);
+    userInterface().postMessage(this, kRebuildMessage, gui::kGuiList);
 }

@@ -69,7 +69,7 @@ void GenericDialog::mouseDown(int button, const gui::Point& point, int modifiers
 
 bool GenericDialog::keyPressed(int key, int character, int flags) {
     (void)character, (void)flags;
-    if (key != kEscapeKey) return false;
+    if (key != gui::kKeyEscape) return false;
     dismissEvent.notify(this);
     return true;
 }

@@ -27,7 +27,6 @@ class MultiLabel;
 class GenericDialog : public gui::Dialog {
 public:
     static constexpr float kButtonWidth = 110.0f;
-    static constexpr int kEscapeKey = 9;
 
     // Built once per editor by the skin.
     class Style : public gui::Component {

@@ -189,7 +189,7 @@ void GenericPluginInterface::notify(int32_t code, int32_t value) noexcept {
 
 void GenericPluginInterface::pluginChanged(int32_t code, int32_t argument) noexcept {
     const ListenerCall call;
-    const int list = code == GenericPlugin::kParameterChanged ? 0 : 1;
+    const gui::MessageList list = code == GenericPlugin::kParameterChanged ? gui::kFrameList : gui::kGuiList;
     userInterface().pushNotification(list, static_cast<std::uint32_t>(code),
                                      static_cast<std::uint32_t>(argument));
 }

@@ -10,8 +10,8 @@
 // The model's calls (notify, idle) and getRootControlInterface may come
 // from any thread, the audio thread included. Each is noexcept, lock-free
 // and bounded: notify only pushes (code, argument) into the channel,
-// GenericPlugin::kParameterChanged into list 0 and every other code into
-// list 1; idle does nothing. The model counts these calls; closing
+// GenericPlugin::kParameterChanged into the frame list and every other code into
+// the GUI list; idle does nothing. The model counts these calls; closing
 // detaches from the model and waits (setInterface(null), in 50 ms pauses)
 // until none is in progress. The closing thread must hold neither the
 // adapter lock nor the interface's lock (the model's display-exchange
@@ -280,14 +280,14 @@ public:
         return {};
     }
     virtual void midiLearnReceived(int32_t controller);
-    // After -1027: the overlay shows the new assignment and the MIDI
+    // After kMidiControllerSeen: the overlay shows the new assignment and the MIDI
     // indicator lights for kMidiIndicatorMs.
     virtual void midiLearnAssigned();
     // The light that shows MIDI arriving (null: none; forgotten when it dies).
     static constexpr int kMidiIndicatorMs = 250;
     void setMidiIndicator(IndicatorLight* light);
     IndicatorLight* midiIndicator() const;
-    // -1029: the map is written (silently), the overlay told, the
+    // kControllerMappingChanged: the map is written (silently), the overlay told, the
     // controller-map event fired.
     virtual void midiControllerMapChanged();
     virtual void refreshLearnOverlay();

@@ -199,7 +199,8 @@ bool GenericPluginInterfaceBase::loadPresetFile(const std::string& path) {
         return false;
     }
     // The undo step follows the load's notifications.
-    userInterface_.pushNotification(1, static_cast<std::uint32_t>(GenericPlugin::kStoreUndoStep), 0);
+    userInterface_.pushNotification(gui::kGuiList, static_cast<std::uint32_t>(GenericPlugin::kStoreUndoStep),
+                                    0);
     return true;
 }
 
@@ -213,7 +214,8 @@ void GenericPluginInterfaceBase::storeUndoStepAfterFailedLoad(const std::vector<
     // Posted like a good load's step, so that it follows the load's
     // notifications.
     if (valuesDiffer(before, undoValues()))
-        userInterface_.pushNotification(1, static_cast<std::uint32_t>(GenericPlugin::kStoreUndoStep), 0);
+        userInterface_.pushNotification(gui::kGuiList,
+                                        static_cast<std::uint32_t>(GenericPlugin::kStoreUndoStep), 0);
 }
 
 void GenericPluginInterfaceBase::copyPresetToClipboard() {
@@ -243,7 +245,8 @@ bool GenericPluginInterfaceBase::pastePresetFromClipboard(std::string* error) {
         if (error != nullptr) *error = result.getErrorMessage();
         return false;
     }
-    userInterface_.pushNotification(1, static_cast<std::uint32_t>(GenericPlugin::kStoreUndoStep), 0);
+    userInterface_.pushNotification(gui::kGuiList, static_cast<std::uint32_t>(GenericPlugin::kStoreUndoStep),
+                                    0);
     return true;
 }
 

@@ -22,7 +22,7 @@
 //   6. remove every listener and handler this editor installed.
 // After it the editor touches nothing of the user interface again.
 //
-// Threading: GUI thread. Notifications of list 0 may arrive on the render
+// Threading: GUI thread. Notifications of the frame list may arrive on the render
 // thread under the root lock: their handlers only change the tree.
 
 #include "editor/ControlChangeManager.h"

@@ -4,10 +4,11 @@
 // armed learn identifier and the overlay (linked: it dies with the tree or
 // by its own posted message, and is then forgotten).
 //
-// The model posts the code -1027 for every controller it sees while an
-// editor is open; controllerSeen maps it only while a live, shown overlay
-// has an identifier armed, and only for a controller in 0..127 and an
-// identifier of a parameter or a MIDI virtual parameter. Leaving the mode
+// The model tells the editor of every controller it sees while an editor
+// is open (GenericPlugin::kMidiControllerSeen); controllerSeen maps it only
+// while a live, shown overlay has an identifier armed, and only for a
+// controller in 0..127 and an identifier of a parameter or a MIDI virtual
+// parameter. Leaving the mode
 // (the button, Close, the editor closing, the overlay dying) disarms, so a
 // later controller takes nothing over.
 //
@@ -40,12 +41,12 @@ public:
     // A live overlay that is not hiding.
     bool hasOverlay() const;
 
-    // -1027: maps the controller to the armed identifier (see above), then
+    // kMidiControllerSeen: maps the controller to the armed identifier (see above), then
     // the overlay re-reads its labels.
     void controllerSeen(int32_t controller);
-    // -4: the overlay rebuilds its ghosts from the links.
+    // kRefreshLearnOverlay: the overlay rebuilds its ghosts from the links.
     void refresh();
-    // -1029: the map changed (the overlay re-reads its labels).
+    // kControllerMappingChanged: the map changed (the overlay re-reads its labels).
     void mapChanged();
     // Closing: disarmed and the overlay forgotten (the tree deletes it).
     void close();

@@ -12,9 +12,10 @@
 //
 // push and pop are lock-free, allocate nothing and never throw; they may run
 // on any number of threads at once (the audio thread included). Only a push
-// that finds the free list empty takes the pool's growth lock. A push when the
-// pool is at its capacity and every node is in use drops the record and
-// returns false; callers do not retry.
+// that finds the free list empty takes the pool's growth lock, and only when
+// it may grow the pool (Growth): one that may not drops the record instead,
+// as does a push when the pool is at its capacity and every node is in use;
+// it returns false then, and callers do not retry.
 //
 // T must be trivially copyable and a whole number of 32-bit words.
 
@@ -44,8 +45,13 @@ public:
     LockFreeQueue(const LockFreeQueue&) = delete;
     LockFreeQueue& operator=(const LockFreeQueue&) = delete;
 
-    bool push(const T& record) {
-        const std::uint32_t node = pool_.allocate() & NodePool::indexMask;
+    // Whether a push that finds no free node may grow the pool.
+    enum class Growth { kAllowed, kNever };
+
+    bool push(const T& record, Growth growth = Growth::kAllowed) {
+        const std::uint32_t taken =
+            growth == Growth::kAllowed ? pool_.allocate() : pool_.allocateWithoutGrowth();
+        const std::uint32_t node = taken & NodePool::indexMask;
         if (node == 0) return false;
         std::uint32_t raw[words];
         std::memcpy(raw, &record, sizeof(T));

@@ -48,6 +48,9 @@ public:
     // the pool is at its capacity and every node is in use. The node's link
     // keeps its tag; its index bits are cleared.
     std::uint32_t allocate();
+    // The same without growth: 0 also when the free list is empty, so the
+    // caller never takes the growth lock.
+    std::uint32_t allocateWithoutGrowth() { return popFreeList(); }
 
     // Grows the pool to count nodes (any count not above the current node
     // count means twice the current count), never beyond the capacity, and

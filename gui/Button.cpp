@@ -365,6 +365,12 @@ void Button::paintContents(Canvas& canvas, int mode) {
         }
     }
 
+    // The label beside a placed icon.
+    paintLabel(canvas, iconWidth > 0.0f ? iconWidth + spacing.getValue() : 0.0f);
+}
+
+void Button::paintLabel(Canvas& canvas, float lead) {
+    const Rect local = localRect();
     // Label: an image, or else the text lines.
     const bool onImage = on.getValue() && hasPixels(*onLabelImage_);
     const Bitmap* image =
@@ -390,15 +396,14 @@ void Button::paintContents(Canvas& canvas, int mode) {
     // then moved past the icon: right-aligned text ends at the padding
     // whether or not there is an icon.
     const float padding = textPadding.getValue();
-    const float lead = iconWidth > 0.0f ? iconWidth + spacing.getValue() : 0.0f;
-    const float area = w - lead;
+    const float area = local.width() - lead;
     float x = padding + textOffsetX.getValue();
     if (textAlignment.getValue() == Alignment::kCentre)
         x = area * 0.5f + textOffsetX.getValue() - labelWidth * 0.5f;
     else if (textAlignment.getValue() == Alignment::kRight)
         x = area - (padding + labelWidth) + textOffsetX.getValue();
     x = std::max(x, textLines_.empty() ? 0.0f : padding) + lead;
-    const float y = h * 0.5f + textOffsetY.getValue() - labelHeight * 0.5f + shift;
+    const float y = local.height() * 0.5f + textOffsetY.getValue() - labelHeight * 0.5f + pressedShift();
 
     if (image != nullptr) {
         int alpha = 0;

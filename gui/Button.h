@@ -169,6 +169,9 @@ protected:
     // A PaintMode.
     void drawStateBackground(Canvas& canvas, int mode);
     void paintContents(Canvas& canvas, int mode);
+    // The label (the on or off label image, else the text lines), aligned in
+    // the width that `lead` units of a placed icon leave and moved past them.
+    void paintLabel(Canvas& canvas, float lead);
     void setDrawingState(DrawingState state);
     // An opacity raised towards 255 by the highlight level.
     int blendOpacity(int opacity) const;

@@ -25,6 +25,7 @@
 #include "gui/BasicRect.h"
 #include "gui/Color.h"
 #include "gui/Component.h"
+#include "gui/Keys.h"
 
 #include <string>
 #include <vector>

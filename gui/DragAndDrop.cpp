@@ -198,7 +198,7 @@ void DragStage::endDrag(bool dying) {
 void DragStage::dragFinished() {
     AliveGuard alive(this);
     finishedEvent.notify(this);
-    if (alive.alive()) userInterface().postMessage(this, 0, 1);
+    if (alive.alive()) userInterface().postMessage(this, kDeleteMessage, kGuiList);
 }
 
 void DragStage::captureLost() {
@@ -212,7 +212,7 @@ void DragStage::captureLost() {
 }
 
 bool DragStage::keyPressed(int key, int character, int flags) {
-    if (running_ && key == kEscapeKey) {
+    if (running_ && key == kKeyEscape) {
         cancelDrag();
         return true;
     }

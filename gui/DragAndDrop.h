@@ -48,7 +48,6 @@ public:
 class DragStage : public Overlay {
 public:
     enum class Finished { kRunning = 0, kAccepted = 1, kDeclined = 2 };
-    static constexpr int kEscapeKey = 9;
 
     explicit DragStage(UserInterface& userInterface);
     ~DragStage() override;

@@ -25,14 +25,14 @@ void InterfaceTimer::propertyChanged(AbstractProperty& property) {
         Component::propertyChanged(property);
 }
 
-void InterfaceTimer::handleMessage(int) {
-    update();
+void InterfaceTimer::handleMessage(int code) {
+    if (code == kUpdateMessage) update();
 }
 
 void InterfaceTimer::update() {
     UserInterface& ui = userInterface();
     if (!ui.isGuiThread()) {
-        ui.postMessage(this, 0, 1);
+        ui.postMessage(this, kUpdateMessage, kGuiList);
         return;
     }
     RootControl* root = ui.isBeingDestroyed() ? nullptr : ui.rootControl();

@@ -243,15 +243,7 @@ void Knob::setHover(HoverState state) {
 }
 
 void Knob::mouseDown(int button, const Point& point, int modifiers) {
-    if (button != kMouseLeft) {
-        RolloverValueControl::mouseDown(button, point, modifiers);
-        return;
-    }
-    AliveGuard alive(this);
-    updateLinkFromModifiers(modifiers);
-    RolloverValueControl::mouseDown(button, point, modifiers);
-    if (!alive.alive()) return;
-    if ((modifiers & kDoubleClick) && doubleClickEnabled.getValue()) return;
+    if (!beginLeftPress(button, point, modifiers)) return;
     if (modifierMode(modifiers) & kModeReset) {
         if (inGesture()) resetToDefault();
         return;
@@ -401,7 +393,7 @@ void Knob::draw(Canvas& canvas) {
 }
 
 void Knob::paintContents(Canvas& canvas) {
-    paintContents(canvas, kPaintNormal);
+    paintContents(canvas, kPaintPlain);
 }
 
 void Knob::paintContents(Canvas& canvas, int mode) {

@@ -101,7 +101,7 @@ public:
     virtual bool rotaryAllowed(int modifiers);
 
     // The backgrounds of paintContents.
-    enum PaintMode : int { kPaintNormal = 0, kPaintHighlighted = 2 };
+    enum PaintMode : int { kPaintPlain = 0, kPaintHighlighted = 2 };
     // A PaintMode; the background and the indicator both at 255, no blend.
     void paintContents(Canvas& canvas, int mode);
 

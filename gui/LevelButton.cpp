@@ -126,7 +126,8 @@ void LevelButton::paintLevel(Canvas& canvas) {
         const Bitmap* shown = rolloverManager().blend(*normalImage_, *highlightedImage_, opacity, nullptr);
         if (shown != nullptr) drawStateBitmap(canvas, *shown, opacity);
     }
-    paintLabelOnly(canvas);
+    // The label as a button without an icon lays it out.
+    paintLabel(canvas, 0.0f);
 }
 
 void LevelButton::paintContents(Canvas& canvas) {
@@ -135,54 +136,6 @@ void LevelButton::paintContents(Canvas& canvas) {
 
 void LevelButton::draw(Canvas& canvas) {
     paintLevel(canvas);
-}
-
-int LevelButton::blendOpacity(int opacity) {
-    const int level = rolloverManager().level();
-    return static_cast<int>(static_cast<float>(opacity) + static_cast<float>(255 - opacity) * level / 255.0f);
-}
-
-// The button's label, laid out as a button without an icon lays it out.
-void LevelButton::paintLabelOnly(Canvas& canvas) {
-    const bool onImage = on.getValue() && hasPixels(onLabelImage());
-    const Bitmap* image = onImage ? &onLabelImage() : (hasPixels(labelImage()) ? &labelImage() : nullptr);
-    const auto lines = std::min(textLines().size(), static_cast<std::size_t>(lineCount.getValue()));
-    bool anyText = false;
-    for (std::size_t i = 0; i < lines; ++i)
-        anyText = anyText || !textLines()[i]->text.getValue().empty();
-    if (image == nullptr && !anyText) return;
-
-    float labelWidth = 0.0f;
-    float labelHeight = 0.0f;
-    if (image != nullptr) {
-        labelWidth = image->getRect().width();
-        labelHeight = image->getRect().height();
-    } else {
-        for (std::size_t i = 0; i < lines; ++i) {
-            labelWidth = std::max(labelWidth, textLines()[i]->width());
-            labelHeight += textLines()[i]->height() + (i > 0 ? spacing.getValue() : 0.0f);
-        }
-    }
-    const Rect local = localRect();
-    const float padding = textPadding.getValue();
-    float x = padding + textOffsetX.getValue();
-    if (textAlignment.getValue() == Alignment::kCentre)
-        x = local.width() * 0.5f + textOffsetX.getValue() - labelWidth * 0.5f;
-    else if (textAlignment.getValue() == Alignment::kRight)
-        x = local.width() - (padding + labelWidth) + textOffsetX.getValue();
-    x = std::max(x, textLines().empty() ? 0.0f : padding);
-    const float y = local.height() * 0.5f + textOffsetY.getValue() - labelHeight * 0.5f + pressedShift();
-    if (image == nullptr) {
-        drawLabel(canvas, Point(x, y));
-        return;
-    }
-    int alpha;
-    if (onImage)
-        alpha = textOnOpacity.getValue() == -1 ? 255 : blendOpacity(textOnOpacity.getValue());
-    else
-        alpha = blendOpacity(on.getValue() && textOnOpacity.getValue() != -1 ? textOnOpacity.getValue()
-                                                                             : textOpacity.getValue());
-    canvas.drawBitmap(*image, Point(x, y), alpha);
 }
 
 } // namespace gui

@@ -50,8 +50,6 @@ private:
     void renderImages();
     void drawLevel(Canvas& canvas, const Bitmap& level, int alpha);
     void paintLevel(Canvas& canvas);
-    void paintLabelOnly(Canvas& canvas);
-    int blendOpacity(int opacity);
 
     std::unique_ptr<Bitmap> normalImage_;
     std::unique_ptr<Bitmap> highlightedImage_;

@@ -14,7 +14,7 @@ MessageChannel::MessageChannel(UserInterface& userInterface)
 
 MessageChannel::~MessageChannel() = default;
 
-bool MessageChannel::push(int list, std::uint32_t code, std::uint32_t argument) {
+bool MessageChannel::push(MessageList list, std::uint32_t code, std::uint32_t argument) {
     if (list < 0 || list >= kListCount ||
         !queues_[list]->push(Signal{Signal::kNotification, code, argument})) {
         dropped_.fetch_add(1, std::memory_order_relaxed);
@@ -23,7 +23,7 @@ bool MessageChannel::push(int list, std::uint32_t code, std::uint32_t argument) 
     return true;
 }
 
-bool MessageChannel::postMessage(MessageTarget* target, int code, int list) {
+bool MessageChannel::postMessage(MessageTarget* target, int code, MessageList list) {
     if (list < 0 || list >= kListCount || !isAlive()) return false;
     {
         ScopedLock lock(*listLock_);
@@ -41,13 +41,13 @@ void MessageChannel::removePostedMessages(const MessageTarget* target) {
         records.remove_if([target](const Record& r) { return r.target == target; });
 }
 
-std::size_t MessageChannel::postedCount(int list) const {
+std::size_t MessageChannel::postedCount(MessageList list) const {
     if (list < 0 || list >= kListCount) return 0;
     ScopedLock lock(*listLock_);
     return lists_[list].size();
 }
 
-bool MessageChannel::popRecord(int list, Record& record) {
+bool MessageChannel::popRecord(MessageList list, Record& record) {
     ScopedLock lock(*listLock_);
     if (lists_[list].empty()) return false;
     record = lists_[list].front();
@@ -55,7 +55,7 @@ bool MessageChannel::popRecord(int list, Record& record) {
     return true;
 }
 
-void MessageChannel::drain(int list) {
+void MessageChannel::drain(MessageList list) {
     if (list < 0 || list >= kListCount) return;
     Signal signal;
     while (isAlive() && queues_[list]->pop(signal)) {

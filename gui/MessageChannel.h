@@ -1,9 +1,9 @@
 #pragma once
 
 // The posted-message channel of a user interface: two posted-message lists
-// (index 0 and 1) of {target component, code} records, a lock-free signal
-// queue per list, and the listeners of notifications, dropped files and help
-// hints.
+// (MessageList below) of {target component, code} records, a lock-free
+// signal queue per list, and the listeners of notifications, dropped files
+// and help hints.
 //
 // Other threads hand work to the GUI thread here. postMessage appends a
 // record and pushes a list marker into the list's signal queue; push (the
@@ -49,6 +49,14 @@ namespace gui {
 class MessageTarget;
 class UserInterface;
 
+// The two lists, which differ in the thread that drains them. The frame list
+// is drained before every frame: on the render thread (under the root
+// control's lock) while the root is accelerated, else on the GUI thread, and
+// on the GUI thread's tick; what goes there must be safe beside the GUI
+// thread. The GUI list is drained on the GUI thread's tick alone, after the
+// frame list.
+enum MessageList : int { kFrameList = 0, kGuiList = 1 };
+
 class MessageChannel {
 public:
     static constexpr int kListCount = 2;
@@ -84,20 +92,20 @@ public:
 
     // Queues a notification for the listeners. Lock-free; false (and counted)
     // when the queue is full or the list index is out of range.
-    bool push(int list, std::uint32_t code, std::uint32_t argument);
+    bool push(MessageList list, std::uint32_t code, std::uint32_t argument);
 
     // Appends {target, code} to the list and signals it. False when the list
     // holds its maximum ("list too long"), the index is out of range or the
     // user interface is gone.
-    bool postMessage(MessageTarget* target, int code, int list);
+    bool postMessage(MessageTarget* target, int code, MessageList list);
     // Drops every record posted to the component (it is being destroyed).
     void removePostedMessages(const MessageTarget* target);
     // Records waiting in a list.
-    std::size_t postedCount(int list) const;
+    std::size_t postedCount(MessageList list) const;
 
     // Pops the list's signal queue until it is empty or the user interface
     // is gone (see the class comment). The caller holds a reference.
-    void drain(int list);
+    void drain(MessageList list);
 
     // Signals dropped because a queue was full since the last call; resets.
     std::uint32_t takeDroppedCount();
@@ -123,7 +131,7 @@ private:
         int code;
     };
     template <class Call> void forEachListener(Call call);
-    bool popRecord(int list, Record& record);
+    bool popRecord(MessageList list, Record& record);
 
     UserInterface* userInterface_;
     std::atomic<bool> alive_{true};

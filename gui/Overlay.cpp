@@ -9,13 +9,6 @@
 
 namespace gui {
 
-namespace {
-
-constexpr int kDeleteMessage = 0;
-constexpr int kDeleteList = 1;
-
-} // namespace
-
 // ---- ghosts ----------------------------------------------------------------------
 
 void Overlay::VirtualGhostControl::collectParameterIndex(std::vector<std::uint32_t>& list) {
@@ -79,7 +72,7 @@ void Overlay::hideFinished() {
     state_ = State::kHidden;
     AliveGuard alive(this);
     hiddenEvent.notify(this);
-    if (alive.alive()) userInterface().postMessage(this, kDeleteMessage, kDeleteList);
+    if (alive.alive()) userInterface().postMessage(this, kDeleteMessage, kGuiList);
 }
 
 void Overlay::handleMessage(int code) {

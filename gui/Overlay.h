@@ -10,7 +10,7 @@
 // entry that is never hit or drawn.
 //
 // Life: made by its user, shown, hidden, and deleted by a message it posts to
-// itself when hidden (at the next drain of list 1, never at once). It is
+// itself when hidden (at the next drain of the GUI list, never at once). It is
 // hidden once: hide() while hiding does nothing, and show() after that does
 // not bring it back.
 //
@@ -79,6 +79,8 @@ public:
 
     void draw(Canvas& canvas) override;
     void componentDeleted(Component* component) override;
+    // The posted message that deletes the overlay (from the GUI list).
+    static constexpr int kDeleteMessage = 0;
     void handleMessage(int code) override;
 
 protected:

@@ -115,7 +115,7 @@ bool RenderLoop::drawingPass() {
         platform_.sleep(kLockRetry);
     }
     UserInterface& ui = root_.userInterface();
-    ui.drainList(0);
+    ui.drainList(kFrameList);
     ui.fireFrameTimers();
     bool drew = false;
     if (!root_.getDirtyRect().isEmpty() && !root_.isPaused() && client_.isVisible()) {

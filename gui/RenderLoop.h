@@ -10,7 +10,7 @@
 // A drawing pass takes the root's lock with tryEnter, every millisecond
 // again, and gives up when a stop is requested: stopping joins without
 // limit and may be called while the GUI thread holds the lock. Under the
-// lock it drains list 0 of the user interface's posted messages, fires the
+// lock it drains the frame list of the user interface's posted messages, fires the
 // frame timers and, when the root is dirty, not paused and visible, draws
 // the whole root and empties its dirty rectangle.
 //

@@ -570,7 +570,7 @@ bool ScrollArea::startGlides() {
         glides_[static_cast<std::size_t>(axis)] = new Glide(*a, *this, axis, target);
         started = true;
     }
-    if (started) userInterface().postMessage(this, kGlideMessage, 1);
+    if (started) userInterface().postMessage(this, kGlideMessage, kGuiList);
     return glided;
 }
 

@@ -32,8 +32,8 @@
 // is the position's (minus the pointer's movement per second); a release at
 // 50 units per second or more glides on by a quarter of a second of it over
 // 1000 ms (ease-out). While a glide runs the root control keeps the area in
-// its scrolling-area slot: the area posts itself message 0 (list 1, never
-// list 0, which the render thread may drain) when a glide starts; the
+// its scrolling-area slot: the area posts itself message 0 (the GUI list, never
+// the frame list, which the render thread may drain) when a glide starts; the
 // message sets the slot, the last glide's end clears it, and so does the
 // area's destructor.
 //

@@ -10,10 +10,6 @@ namespace gui {
 
 namespace {
 
-// The list of the message channel that only the GUI thread drains: list 0
-// may run on the render thread.
-constexpr int kGuiThreadList = 1;
-
 bool hasPixels(Bitmap& bitmap) {
     return bitmap.pixelWidth() >= 1 && bitmap.pixelHeight() >= 1;
 }
@@ -81,7 +77,7 @@ void SelectButton::menuChanged() {
     // The refresh's own tick marks change the menu too.
     if (refreshing_ || refreshPending_) return;
     refreshPending_ = true;
-    userInterface().postMessage(this, kRefreshMessage, kGuiThreadList);
+    userInterface().postMessage(this, kRefreshMessage, kGuiList);
 }
 
 void SelectButton::handleMessage(int code) {

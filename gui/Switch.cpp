@@ -309,15 +309,7 @@ void Switch::updateRolloverAt(const Point& point) {
 }
 
 void Switch::mouseDown(int button, const Point& point, int modifiers) {
-    if (button != kMouseLeft) {
-        RolloverValueControl::mouseDown(button, point, modifiers);
-        return;
-    }
-    AliveGuard alive(this);
-    updateLinkFromModifiers(modifiers);
-    RolloverValueControl::mouseDown(button, point, modifiers);
-    if (!alive.alive()) return;
-    if ((modifiers & kDoubleClick) && doubleClickEnabled.getValue()) return;
+    if (!beginLeftPress(button, point, modifiers)) return;
     const bool stepped = isStepped();
     if (!stepped && (modifierMode(modifiers) & kModeReset)) {
         if (inGesture()) resetToDefault();

@@ -44,7 +44,7 @@ void TextEditor::propertyChanged(AbstractProperty& property) {
         if (userInterface().isGuiThread())
             updateRect();
         else
-            userInterface().postMessage(this, kMessageUpdateRect, 1);
+            userInterface().postMessage(this, kMessageUpdateRect, kGuiList);
         return;
     }
     Component::propertyChanged(property);
@@ -136,7 +136,7 @@ void TextEditor::endEditing(int reason) {
         reopen();
         return;
     }
-    closePosted_ = userInterface().postMessage(this, kMessageClose, 1);
+    closePosted_ = userInterface().postMessage(this, kMessageClose, kGuiList);
 }
 
 void TextEditor::reopen() {
@@ -211,7 +211,7 @@ void TextEditor::blockingClick() {
     if (auto* control = static_cast<BlockingControl*>(blockingControl_)) {
         control->enabled.setValue(false);
         control->clickEvent.setHandler(nullptr);
-        userInterface().postMessage(control, BlockingControl::kDeleteMessage, 1);
+        userInterface().postMessage(control, BlockingControl::kDeleteMessage, kGuiList);
         blockingControl_ = nullptr;
     }
     if (!closePosted_) applyText();

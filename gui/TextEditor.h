@@ -10,7 +10,7 @@
 // kBackTab. A commit applies the text (readText, accepted := true, the
 // text-changed event when it differs from the start text); a listener that
 // rejects it sets accepted to false and the editor selects all and stays
-// open. An accepted commit posts its close (list 1); until that close runs,
+// open. An accepted commit posts its close (the GUI list); until that close runs,
 // further endEditing calls do nothing, so a second Enter commits nothing
 // twice. A Tab listener that moves the editor to another field sets the tab
 // action to kMoved and the editor reopens there. A word-wrapped editor ends
@@ -27,6 +27,7 @@
 #include "gui/Color.h"
 #include "gui/Component.h"
 #include "gui/Enumerations.h"
+#include "gui/Keys.h"
 
 #include "foundation/NotifyEvent.h"
 
@@ -43,8 +44,6 @@ class TextEditor : public Component {
 public:
     enum class TabAction { kForward = 0, kBackward = 1, kMoved = 2 };
     enum Reason { kCommit = 0, kCancel = 1, kTab = 2, kBackTab = 3 };
-    // Key codes of reported keys.
-    enum Key { kNoKey = 0, kKeyUp = 2, kKeyDown = 3, kKeyLeft = 4, kKeyRight = 5, kKeyEscape = 9 };
     // Keys the native editor hands over (the platform maps its own codes).
     enum class EditorKey { kOther = 0, kEnter, kEscape, kTab, kLeft, kRight, kUp, kDown, kSelectAll };
     // What the native editor does with a key after the shared handling.

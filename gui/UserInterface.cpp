@@ -1,6 +1,7 @@
 #include "gui/UserInterface.h"
 
 #include "gui/Bitmap.h"
+#include "gui/Modifiers.h"
 #include "gui/PNGFiler.h"
 #include "gui/Timer.h"
 
@@ -32,11 +33,11 @@ void UserInterface::propertyChanged(AbstractProperty& property) {
 
 std::string UserInterface::modifierName(int mask) const {
     switch (mask) {
-    case 4:
+    case kCtrl:
         return "Ctrl";
-    case 1:
+    case kShift:
         return "Shift";
-    case 2:
+    case kAlt:
         return "Alt";
     default:
         return {};
@@ -89,7 +90,7 @@ void UserInterface::setTouchHoldTimer(bool running) {
     }
 }
 
-bool UserInterface::postMessage(MessageTarget* target, int code, int list) {
+bool UserInterface::postMessage(MessageTarget* target, int code, MessageList list) {
     return channel_->postMessage(target, code, list);
 }
 
@@ -97,19 +98,19 @@ void UserInterface::removePostedMessages(MessageTarget* target) {
     channel_->removePostedMessages(target);
 }
 
-bool UserInterface::pushNotification(int list, std::uint32_t code, std::uint32_t argument) {
+bool UserInterface::pushNotification(MessageList list, std::uint32_t code, std::uint32_t argument) {
     return channel_->push(list, code, argument);
 }
 
-void UserInterface::drainList(int list) {
+void UserInterface::drainList(MessageList list) {
     const std::shared_ptr<MessageChannel> channel = channel_;
     channel->drain(list);
 }
 
 void UserInterface::tick() {
     const std::shared_ptr<MessageChannel> channel = channel_;
-    channel->drain(0);
-    channel->drain(1);
+    channel->drain(kFrameList);
+    channel->drain(kGuiList);
     if (channel->isAlive()) tickEvent.notify(this);
 }
 

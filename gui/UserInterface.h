@@ -17,7 +17,7 @@
 //
 // Threading: GUI thread, except postMessage and pushNotification (any
 // thread) and what the render thread does under the root control's lock
-// (drain list 0, fire the frame timers).
+// (drain the frame list, fire the frame timers).
 
 #include "foundation/IntervalTimer.h"
 #include "foundation/NotifyEvent.h"
@@ -136,19 +136,19 @@ public:
     virtual void setTouchHoldTimer(bool running);
 
     // Posted messages: see MessageChannel. postMessage is safe on any thread.
-    bool postMessage(MessageTarget* target, int code, int list);
+    bool postMessage(MessageTarget* target, int code, MessageList list);
     // Drops every message still posted to the component.
     virtual void removePostedMessages(MessageTarget* target);
     // A notification for the channel's listeners (lock-free, any thread).
-    bool pushNotification(int list, std::uint32_t code, std::uint32_t argument);
+    bool pushNotification(MessageList list, std::uint32_t code, std::uint32_t argument);
     MessageChannel& messageChannel() { return *channel_; }
     std::shared_ptr<MessageChannel> channelReference() const { return channel_; }
     // Drains one list under a reference of its own (the caller holds the
     // root control's lock).
-    void drainList(int list);
-    // The window's 10 ms tick after the platform's own checks: drains list 0
-    // then list 1 under one reference, then, while the user interface still
-    // lives, fires the tick event. The user interface may be gone on return:
+    void drainList(MessageList list);
+    // The window's 10 ms tick after the platform's own checks: drains the
+    // frame list then the GUI list under one reference, then, while the user
+    // interface still lives, fires the tick event. The user interface may be gone on return:
     // the caller keeps a liveness token if it goes on.
     void tick();
 

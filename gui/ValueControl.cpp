@@ -2,6 +2,7 @@
 
 #include "foundation/ModifierModeTable.h"
 #include "gui/Bitmap.h"
+#include "gui/Modifiers.h"
 #include "gui/RootControl.h"
 #include "gui/UserInterface.h"
 
@@ -22,11 +23,11 @@ constexpr float kRatioFloor = 0.0005f;
 } // namespace
 
 int modifierMode(int modifiers) {
-    if (modifiers & 0x80) return 0;
+    if (modifiers & kRightPressEmulation) return 0;
     std::uint32_t keys = 0;
-    if (modifiers & 1) keys |= kModifierShift;
-    if (modifiers & 2) keys |= kModifierAlt;
-    if (modifiers & 4) keys |= kModifierControl;
+    if (modifiers & kShift) keys |= kModifierShift;
+    if (modifiers & kAlt) keys |= kModifierAlt;
+    if (modifiers & kCtrl) keys |= kModifierControl;
     return gestureModeForModifiers(keys);
 }
 
@@ -347,6 +348,18 @@ void ValueControl::unlink() {
 }
 
 // ---- input -----------------------------------------------------------------------
+
+bool ValueControl::beginLeftPress(int button, const Point& point, int modifiers) {
+    if (button != kMouseLeft) {
+        ValueControl::mouseDown(button, point, modifiers);
+        return false;
+    }
+    AliveGuard alive(this);
+    updateLinkFromModifiers(modifiers);
+    ValueControl::mouseDown(button, point, modifiers);
+    if (!alive.alive()) return false;
+    return (modifiers & kDoubleClick) == 0 || !doubleClickEnabled.getValue();
+}
 
 void ValueControl::mouseDown(int button, const Point& point, int modifiers) {
     AliveGuard alive(this);

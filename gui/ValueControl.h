@@ -39,8 +39,8 @@ class ValueControl;
 enum GestureMode : int { kModeReset = 1, kModeFine = 2, kModeLink = 4 };
 
 // The gesture mode bits (kModeReset, kModeFine, kModeLink) for a pointer or
-// key event's modifier mask (1 Shift, 2 Alt, 4 Ctrl). Bit 0x80 gives no mode;
-// bits outside 0x87 are ignored.
+// key event's modifier mask (kShift, kAlt, kCtrl of gui/Modifiers.h).
+// kRightPressEmulation gives no mode; other bits are ignored.
 int modifierMode(int modifiers);
 
 class ValueControlListener {
@@ -147,6 +147,12 @@ protected:
     }
     // A wheel step of the running gesture; a change step by steps unless 0.
     virtual void wheelSteps(int steps);
+    // The start that a knob's and a switch's press share: another button
+    // goes to mouseDown alone; a left one takes the link mode from the
+    // modifiers, then mouseDown. False when the press ends there (another
+    // button, the control gone, a double click that the double-click
+    // gesture takes); true when the caller goes on with the left press.
+    bool beginLeftPress(int button, const Point& point, int modifiers);
     bool resetStep_ = false;
 
 private:

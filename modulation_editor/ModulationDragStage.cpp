@@ -79,7 +79,7 @@ bool ModulationDragStage::drop() {
     if (hoverOnly) {
         if (auto* item = dynamic_cast<ModulationHoverItem*>(control)) item->offeredTargets(targets);
         if (targets.empty()) {
-            userInterface().postMessage(this, kHoverOnlyMessage, 1);
+            userInterface().postMessage(this, kHoverOnlyMessage, gui::kGuiList);
             return false;
         }
     } else {
@@ -91,7 +91,7 @@ bool ModulationDragStage::drop() {
     const std::uint32_t position = allocateSlots(slots_, static_cast<std::int32_t>(source), targets);
     lastDrop_ = position;
     if (position == ModulationMatrixPluginInterface::kNoIndex) {
-        userInterface().postMessage(this, kNoFreeSlotsMessage, 1);
+        userInterface().postMessage(this, kNoFreeSlotsMessage, gui::kGuiList);
         return false;
     }
     if (targets.size() == 1 && !hoverOnly &&

@@ -128,7 +128,7 @@ bool ModulationIndicator::dropControl(gui::Control* control) {
     if (watches_.empty()) {
         visible.setValue(false);
         if (host_ != nullptr) host_->indicatorEmptied(*this);
-        if (!deletePosted_) deletePosted_ = userInterface().postMessage(this, kDeleteSelf, 1);
+        if (!deletePosted_) deletePosted_ = userInterface().postMessage(this, kDeleteSelf, gui::kGuiList);
         return true;
     }
     place();

@@ -262,7 +262,7 @@ void ModulationIndicatorManager::scaleChanged() {
 
 void ModulationIndicatorManager::backingScaleChanged() {
     // The style's bitmaps refit after this listener: rebuild once they have.
-    userInterface().postMessage(this, kRebuildTints, 1);
+    userInterface().postMessage(this, kRebuildTints, gui::kGuiList);
 }
 
 void ModulationIndicatorManager::handleMessage(int code) {

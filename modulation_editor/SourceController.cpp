@@ -26,7 +26,7 @@
 
 namespace {
 
-// Posted to the controller on list 1: an Add Slot click found no room.
+// Posted to the controller on the GUI list: an Add Slot click found no room.
 constexpr int kNoFreeSlotsMessage = 1;
 constexpr float kSelectionBarHeight = 20.0f;
 
@@ -513,7 +513,7 @@ void SourceController::addSlot(uint32_t source) {
     const uint32_t position =
         allocateSlots(slots_, static_cast<int32_t>(source), {ModulationMatrixPluginInterface::kNoTarget});
     if (position == ModulationMatrixPluginInterface::kNoIndex) {
-        userInterface().postMessage(this, kNoFreeSlotsMessage, 1);
+        userInterface().postMessage(this, kNoFreeSlotsMessage, gui::kGuiList);
         return;
     }
     finishUserAction(true);

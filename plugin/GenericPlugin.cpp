@@ -657,7 +657,7 @@ void GenericPlugin::setCurrentPresetName(const std::string& name, int32_t n) {
     PresetCacheEntry* entry =
         manager != nullptr ? manager->findPresetByName(name, PresetManager::kWholeList) : nullptr;
     currentPreset_.setPath(entry != nullptr ? entry->path : std::string());
-    if (n == -2 && adapter_ != nullptr) adapter_->stateChanged(Adapter::kPresetChanged);
+    if (n == kWholeNameToHost && adapter_ != nullptr) adapter_->stateChanged(Adapter::kPresetChanged);
     notifyListener(kCurrentPresetChanged, 0);
 }
 
@@ -799,7 +799,7 @@ bool GenericPlugin::readHostState(std::istream& stream) {
     CustomSettingsBlock block;
     if (version >= 3 && !CustomSettingsBlock::read(reader, block)) return false;
 
-    setCurrentPresetName(presetName, -1);
+    setCurrentPresetName(presetName, kWholeName);
     automaticName_ = automatic;
     if (GenericPluginInstanceList* list = getInstanceList()) {
         ScopedLock hold(*list);

@@ -290,8 +290,7 @@ public:
     virtual bool savePreset(const PresetCacheEntry& entry);
     // False when not every file could be written (all are tried).
     bool restoreFactoryPresets(bool overwrite);
-    // n < 0 compares the whole name, else its first n characters; -2 also
-    // tells the host.
+    // See GenericPresetOwner.
     void setCurrentPresetName(const std::string& name, int32_t n) override;
     const CurrentPresetRecord& getCurrentPreset() const override { return currentPreset_; }
     CurrentPresetRecord& getCurrentPreset() { return currentPreset_; }

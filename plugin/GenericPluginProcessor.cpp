@@ -341,9 +341,9 @@ GenericPluginProcessor::Channel* GenericPluginProcessor::addChannel(Channel* cha
 }
 
 void GenericPluginProcessor::setTransport(float newTempo, float position, int32_t, bool nowPlaying) {
-    // A tempo of (nearly) 0 means 120; so does one that is no number. A
-    // position that is no number is taken as 0.
-    if (!(std::fabs(newTempo) > kEpsilon) || !std::isfinite(newTempo)) newTempo = 120.0f;
+    // A tempo of (nearly) 0 means the fallback; so does one that is no
+    // number. A position that is no number is taken as 0.
+    if (!(std::fabs(newTempo) > kEpsilon) || !std::isfinite(newTempo)) newTempo = kFallbackTempo;
     if (!std::isfinite(position)) position = 0.0f;
 
     if (std::fabs(position - songPosition_) <= kEpsilon && !nowPlaying) {

@@ -209,8 +209,10 @@ public:
     void setLatency(int32_t samples);
     int32_t getLatency() const { return latency_.load(std::memory_order_relaxed); }
 
-    // Audio thread. tempo in beats per minute (0 means 120), position in
-    // beats; the sample offset is not used here.
+    // The tempo, in beats per minute, of a transport that gives none.
+    static constexpr float kFallbackTempo = 120.0f;
+    // Audio thread. tempo in beats per minute (0 means kFallbackTempo),
+    // position in beats; the sample offset is not used here.
     virtual void setTransport(float tempo, float position, int32_t sampleOffset, bool playing);
     // status may be null; bit 0 set on entry: the host's input is quiet; on
     // return bit 1 set: the output stayed silent. Outputs beyond the layout's
@@ -338,7 +340,7 @@ private:
     std::unique_ptr<EventQueue> editorMidiQueue_;
 
     float songPosition_ = 0.0f;
-    std::atomic<float> tempo_{120.0f};
+    std::atomic<float> tempo_{kFallbackTempo};
     bool playing_ = false;
     bool sideChainConnected_ = false;
     bool tempoChangedFlag_ = false;

@@ -49,7 +49,10 @@ public:
     // --- The current preset.
     virtual const CurrentPresetRecord& getCurrentPreset() const = 0;
     virtual void setPresetModified(bool modified) = 0;
-    // n < 0 compares the whole name, else its first n characters; -2 also
-    // tells the host.
+    // Takes a new name unless it is the current one: n compares its first n
+    // characters, or the whole name (kWholeName); kWholeNameToHost also
+    // tells the host of the new preset (a preset loaded from a file).
+    static constexpr int32_t kWholeName = -1;
+    static constexpr int32_t kWholeNameToHost = -2;
     virtual void setCurrentPresetName(const std::string& name, int32_t n) = 0;
 };

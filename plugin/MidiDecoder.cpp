@@ -73,15 +73,15 @@ void MidiDecoder::receiveMidi(const MidiEvent& event) {
     if (AbstractChannelEventReceiver* omni = receiver_.getReceiver(AbstractMusicEventReceiver::omniSlot))
         omni->rawMessage(status, data1, data2);
 
-    if (status >= 0xF0) {
-        if (status == 0xFF) {
+    if (status >= kMidiSystem) {
+        if (status == kMidiSystemReset) {
             if (SystemEventReceiver* system = receiver_.getSystemReceiver()) system->systemReset();
         }
         return;
     }
-    if (status < 0x80) return;
+    if (status < kMidiNoteOff) return; // a data byte: no status
     dispatch(AbstractMusicEventReceiver::omniSlot, status, data1, data2);
-    dispatch((status & 0x0F) + 1, status, data1, data2);
+    dispatch((status & kMidiChannelBits) + 1, status, data1, data2);
 }
 
 void MidiDecoder::dispatch(int32_t slot, uint8_t status, uint8_t data1, uint8_t data2) {
@@ -90,36 +90,36 @@ void MidiDecoder::dispatch(int32_t slot, uint8_t status, uint8_t data1, uint8_t 
     const int32_t k = data1;
     const int32_t v = data2;
     int32_t& bank = banks_[slot];
-    switch (status >> 4) {
-    case 0x8:
+    switch (status & kMidiKindBits) {
+    case kMidiNoteOff:
         target->noteOff(k, float(v) * kMidiValueScale);
         break;
-    case 0x9:
+    case kMidiNoteOn:
         if (v != 0)
             target->noteOn(k, float(v) * kMidiValueScale);
         else
             target->noteOff(k, 0.0f);
         break;
-    case 0xA:
+    case kMidiKeyPressure:
         target->keyPressure(k, float(v) * kMidiValueScale);
         break;
-    case 0xB:
-        if (k == 0)
+    case kMidiControlChange:
+        if (k == kMidiBankSelect)
             bank = v * 128 + (bank & 0x7F);
-        else if (k == 32)
+        else if (k == kMidiBankSelectLow)
             bank = (bank & 0x3F80) + v;
-        else if (k == 123)
+        else if (k == kMidiAllNotesOff)
             target->noteOff(0, 0.0f);
         else
             target->controlChange(k, v, float(v) * kMidiValueScale);
         break;
-    case 0xC:
+    case kMidiProgramChange:
         target->programChange(bank, k);
         break;
-    case 0xD:
+    case kMidiChannelPressure:
         target->channelPressure(float(k) * kMidiValueScale);
         break;
-    case 0xE:
+    case kMidiPitchBend:
         target->pitchBend(float(v * 128 + k) * kPitchBendScale - 0.5f);
         break;
     default:

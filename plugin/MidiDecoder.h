@@ -22,6 +22,29 @@
 #include <cstdint>
 #include <vector>
 
+// MIDI 1.0 status bytes: a channel message's kind in the high four bits,
+// its channel (0..15) in the low four; from 0xF0 on, system messages.
+enum MidiStatus : std::uint8_t {
+    kMidiNoteOff = 0x80,
+    kMidiNoteOn = 0x90,
+    kMidiKeyPressure = 0xA0,
+    kMidiControlChange = 0xB0,
+    kMidiProgramChange = 0xC0,
+    kMidiChannelPressure = 0xD0,
+    kMidiPitchBend = 0xE0,
+    kMidiSystem = 0xF0,
+    kMidiSystemReset = 0xFF,
+};
+constexpr std::uint8_t kMidiKindBits = 0xF0;
+constexpr std::uint8_t kMidiChannelBits = 0x0F;
+// The controllers the decoder keeps for itself: the bank's high and low
+// seven bits, and all notes off.
+enum MidiController : std::int32_t {
+    kMidiBankSelect = 0,
+    kMidiBankSelectLow = 32,
+    kMidiAllNotesOff = 123,
+};
+
 // 1/127 as the decoder scales 7-bit values, and the pitch-bend step.
 constexpr float kMidiValueScale = 0.007874016f;
 constexpr float kPitchBendScale = 6.103888e-05f;

@@ -234,6 +234,6 @@ void PresetLoader::loadText(std::istream& stream, int32_t expectedVersion,
 
     if (!result_.hasError() && plugin_ != nullptr && !header.name.empty()) {
         plugin_->setPresetModified(header.modified);
-        plugin_->setCurrentPresetName(header.name, -2);
+        plugin_->setCurrentPresetName(header.name, GenericPresetOwner::kWholeNameToHost);
     }
 }

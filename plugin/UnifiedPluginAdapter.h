@@ -12,7 +12,11 @@
 // the exchange never see one side half changed. The lock comes before the
 // interface's own lock and is never taken on the audio thread: the
 // processor-adapter operations there only read parameters, post to the
-// model's event queue or notify the listener.
+// model's event queue or notify the listener, and processorParameterChanged
+// (a controller that MIDI learn mapped has moved the processor's copy)
+// hands the value to sendParameterValue, which sets the model's copy there
+// too, without a report back (the model's part of that is atomics,
+// GenericPlugin.h).
 //
 // Model to processor: syncParameters copies every model value into the
 // processor's parameters with flag 1 (no report back), which queues them on

@@ -15,7 +15,6 @@ namespace {
 
 // The posted message that deletes an editor the host destroyed inside a call.
 constexpr int kDeleteMessage = 1;
-constexpr int kDeleteList = 1;
 
 bool hasOverride() {
     return std::fabs(gui::displayOptions().globalScaleOverride) > gui::kScaleEpsilon;
@@ -31,12 +30,14 @@ uint32_t pixelsOf(int32_t logical, float scale) {
     return pixels > 0 ? static_cast<uint32_t>(pixels) : 0u;
 }
 
-// A gui call on the instance's editor: on the main thread, as every gui call.
+// A gui call on the instance's editor: on the main thread, as every gui
+// call, with a gui created.
 template <class R, class F> R guarded(const clap_plugin_t* plugin, const char* call, R failure, F&& body) {
-    return guardedCall<ClapPluginAdapter>(plugin, ClapThread::kMain, call, failure, [&](ClapPluginAdapter&) {
-        ClapPluginEditor* editor = ClapPluginEditor::of(plugin);
-        return editor != nullptr ? body(*editor) : failure;
-    });
+    return guardedCall<ClapPluginAdapter>(plugin, ClapThread::kMain, ClapState::kGui, call, failure,
+                                          [&](ClapPluginAdapter&) {
+                                              ClapPluginEditor* editor = ClapPluginEditor::of(plugin);
+                                              return editor != nullptr ? body(*editor) : failure;
+                                          });
 }
 
 } // namespace
@@ -104,7 +105,7 @@ void ClapPluginEditor::destroy(ClapPluginAdapter& adapter) {
     gui::UserInterface* ui = editor->window_->userInterface();
     if (ui != nullptr) {
         editor->window_->setVisible(false);
-        ui->postMessage(editor, kDeleteMessage, kDeleteList);
+        ui->postMessage(editor, kDeleteMessage, gui::kGuiList);
     }
 }
 
@@ -293,7 +294,8 @@ const clap_plugin_gui_t& ClapPluginEditor::guiExtension() {
         },
         [](const clap_plugin_t* plugin, const char* api, bool floating) {
             return guardedCall<ClapPluginAdapter>(
-                plugin, ClapThread::kMain, "clap.gui create", false, [&](ClapPluginAdapter& adapter) {
+                plugin, ClapThread::kMain, ClapState::kNoGui, "clap.gui create", false,
+                [&](ClapPluginAdapter& adapter) {
                     if (!isApiSupported(api, floating) || adapter.getEditor() != nullptr) return false;
                     const auto* product = static_cast<const ClapEditorProduct*>(clapProduct().editor);
                     if (product == nullptr || product->createInterface == nullptr) return false;
@@ -322,7 +324,11 @@ const clap_plugin_gui_t& ClapPluginEditor::guiExtension() {
             return guarded(plugin, "clap.gui can_resize", false,
                            [&](ClapPluginEditor& e) { return e.canResize(); });
         },
-        [](const clap_plugin_t*, clap_gui_resize_hints_t*) { return false; },
+        [](const clap_plugin_t* plugin, clap_gui_resize_hints_t*) {
+            // The product takes only its own size: no hints.
+            return guarded(plugin, "clap.gui get_resize_hints", false,
+                           [](ClapPluginEditor&) { return false; });
+        },
         [](const clap_plugin_t* plugin, uint32_t* width, uint32_t* height) {
             return guarded(plugin, "clap.gui adjust_size", false,
                            [&](ClapPluginEditor& e) { return e.adjustSize(width, height); });
@@ -335,8 +341,13 @@ const clap_plugin_gui_t& ClapPluginEditor::guiExtension() {
             return guarded(plugin, "clap.gui set_parent", false,
                            [&](ClapPluginEditor& e) { return e.setParent(window); });
         },
-        [](const clap_plugin_t*, const clap_window_t*) { return false; },
-        [](const clap_plugin_t*, const char*) {},
+        [](const clap_plugin_t* plugin, const clap_window_t*) {
+            // Embedded only: there is no floating window to keep above another.
+            return guarded(plugin, "clap.gui set_transient", false, [](ClapPluginEditor&) { return false; });
+        },
+        [](const clap_plugin_t* plugin, const char*) {
+            guarded(plugin, "clap.gui suggest_title", 0, [](ClapPluginEditor&) { return 0; });
+        },
         [](const clap_plugin_t* plugin) {
             return guarded(plugin, "clap.gui show", false, [&](ClapPluginEditor& e) { return e.show(); });
         },

@@ -3,15 +3,17 @@
 // The editor host of one plug-in instance: the clap.gui extension's calls
 // and the editor between the host's window and the product's interface. It
 // is the interface's listener: the interface asks the host for a resize and
-// for a parameter's context menu through it.
+// for a parameter's context menu through it. It offers the win32 api alone,
+// embedded in the host's window, never floating.
 //
 // Sizes: the product's interface has the model's size in logical units; the
 // host sees device pixels by the one rule of sizes (gui/DeviceBacking.h),
 // at the effective scale: the open user interface's backing scale, else the
 // global override, else the host's scale through the interface-scale
 // settings, else the smallest monitor scale through them. set_size takes
-// only the model's current size (the product has no free sizes); the child
-// window always has its root's device size.
+// only the model's current size and can_resize is the model's answer (the
+// product has no free sizes: its editor's own menu picks one of its fixed
+// sizes); the child window always has its root's device size.
 //
 // Closing (destroy, or the instance's end): the interface prepares for
 // closing (model detached, mouse, gestures, edits and timers ended, the tree
@@ -24,9 +26,10 @@
 // drain, once the call has unwound.
 //
 // Threading: every gui call on the host's main thread, which is the GUI
-// thread; debug builds check it through the instance's thread check
-// (clap/ClapThreadCheck.h) and report a call from elsewhere as the host's
-// misbehaviour, refusing it.
+// thread, and every one but the api queries and create with a gui created
+// (create without one). Built with the checks (clap/ClapThreadCheck.h), a
+// call from elsewhere or in the other state is refused and reported once per
+// call as the host's misbehaviour.
 
 #include "clap/ClapAbi.h"
 #include "clap/ClapPluginAdapter.h"
@@ -71,6 +74,8 @@ public:
     // Deletes the instance's editor now, or (inside one of its calls into
     // the host) as soon as that call has unwound.
     static void destroy(ClapPluginAdapter& adapter);
+
+    bool isOpenToHost() const override { return !destroyed_; }
 
     // The host's scale, quantized (0 until the host sets one).
     float getScale() const { return scale_; }

@@ -51,6 +51,16 @@ protected:
     std::vector<float> output(uint32_t channel, uint32_t frames) const {
         return std::vector<float>(plugin_->output(0, channel), plugin_->output(0, channel) + frames);
     }
+    // The host's misbehaviour reported so far: `reports` where the checks are
+    // built in, else nothing. Clears the list.
+    void expectReported(const std::vector<std::string>& reports) {
+        std::vector<std::string> expected;
+        if (ClapThreadCheck::kEnforced)
+            for (const std::string& report : reports)
+                expected.push_back("log: " + report);
+        EXPECT_EQ(host_.violations(), expected);
+        host_.clearViolations();
+    }
 
     ::TestHost host_;
     std::unique_ptr<HostedPlugin> plugin_;
@@ -123,6 +133,7 @@ TEST_F(ClapInstanceTest, TheOneConfigurationIsTheStereoLayoutUnderItsOwnId) {
         EXPECT_FALSE(configs->select(plugin.plugin(), other)) << other;
     ASSERT_TRUE(plugin.activate(48000.0, 1, 256));
     EXPECT_FALSE(configs->select(plugin.plugin(), 1));
+    expectReported({"clap.audio-ports-config select called while active"});
     plugin.deactivate();
     EXPECT_TRUE(configs->select(plugin.plugin(), 1));
 }
@@ -220,6 +231,7 @@ TEST_F(ClapInstanceTest, CallsBeforeInitAndBadArgumentsAreRefused) {
     clap_process_status status = CLAP_PROCESS_CONTINUE;
     host_.audioThread().run([&] { status = p->process(p, nullptr); });
     EXPECT_EQ(status, CLAP_PROCESS_ERROR);
+    expectReported({"process called while not active"});
     const auto* params = plugin_->extension<clap_plugin_params_t>(CLAP_EXT_PARAMS);
     EXPECT_FALSE(params->get_info(p, 0, nullptr));
     EXPECT_FALSE(params->get_value(p, 0, nullptr));
@@ -231,6 +243,11 @@ TEST_F(ClapInstanceTest, CallsBeforeInitAndBadArgumentsAreRefused) {
     EXPECT_FALSE(state->save(p, nullptr));
     EXPECT_FALSE(state->load(p, nullptr));
     EXPECT_TRUE(plugin_->activate(48000.0, 1, 64));
+    // Processing, a block with no process record is refused as bad input.
+    plugin_->startProcessing();
+    status = CLAP_PROCESS_CONTINUE;
+    host_.audioThread().run([&] { status = p->process(p, nullptr); });
+    EXPECT_EQ(status, CLAP_PROCESS_ERROR);
 }
 
 // --- Parameters
@@ -610,6 +627,7 @@ TEST_F(ClapInstanceTest, ARestartAskedForWhileInactiveIsReportedByTheNextActivat
     ASSERT_TRUE(plugin.activate(44100.0, 1, 128)); // nothing pending
     EXPECT_EQ(host_.calls().latencyChanged.load(), 2);
     EXPECT_FALSE(plugin.plugin()->activate(plugin.plugin(), 48000.0, 1, 128)); // already active
+    expectReported({"activate called while active"});
 }
 
 // --- State
@@ -733,10 +751,10 @@ TEST_F(ClapInstanceTest, MainThreadStateWorkBesideAudioThreadAutomation) {
     plugin.stopProcessing();
 }
 
-#ifndef NDEBUG
-// Debug builds hold the host to the thread contract: a call on the wrong
+// The checks hold the host to the thread contract: a call on the wrong
 // thread is refused, with one report of the host's misbehaviour each.
-TEST_F(ClapInstanceTest, ACallOnTheWrongThreadIsRefusedWithOneReportInDebugBuilds) {
+TEST_F(ClapInstanceTest, ACallOnTheWrongThreadIsRefusedWithOneReport) {
+    if (!ClapThreadCheck::kEnforced) GTEST_SKIP() << "built without the thread checks";
     HostedPlugin& plugin = start();
     const clap_plugin_t* p = plugin.plugin();
     const auto* params = plugin.extension<clap_plugin_params_t>(CLAP_EXT_PARAMS);
@@ -777,6 +795,60 @@ TEST_F(ClapInstanceTest, ACallOnTheWrongThreadIsRefusedWithOneReportInDebugBuild
     // The instance goes on as before.
     EXPECT_EQ(plugin.process(64, {}), CLAP_PROCESS_CONTINUE);
 }
-#endif
+
+// The lifecycle as CLAP orders it: a block from the wrong thread, a block
+// before start_processing and a second activate are each refused and
+// reported once however often the host repeats them; destroy while active
+// is reported and still carried out. Built without the checks, the instance
+// itself still refuses the second activate.
+TEST_F(ClapInstanceTest, CallsOutOfTheLifecycleAreRefusedAndReportedOnce) {
+    const clap_process_t block{};
+    HostEventList none;
+    struct Case {
+        const char* report;
+        std::function<bool(HostedPlugin&)> refused; // makes the call; false when it was answered
+        bool checkedOnly;                           // only the checks refuse it
+    } cases[] = {
+        {"process called off the audio thread",
+         [&](HostedPlugin& plugin) {
+             if (!plugin.processing()) plugin.startProcessing();
+             return plugin.plugin()->process(plugin.plugin(), &block) == CLAP_PROCESS_ERROR;
+         },
+         true},
+        {"process called while not processing",
+         [&](HostedPlugin& plugin) {
+             clap_process_status status = CLAP_PROCESS_CONTINUE;
+             plugin.host().audioThread().run(
+                 [&] { status = plugin.plugin()->process(plugin.plugin(), &block); });
+             return status == CLAP_PROCESS_ERROR;
+         },
+         true},
+        {"activate called while active",
+         [&](HostedPlugin& plugin) { return !plugin.plugin()->activate(plugin.plugin(), 48000.0, 1, 512); },
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.report);
+        HostedPlugin& plugin = start();
+        const bool enforced = ClapThreadCheck::kEnforced || !c.checkedOnly;
+        EXPECT_EQ(c.refused(plugin), enforced);
+        EXPECT_EQ(c.refused(plugin), enforced);
+        expectReported({c.report});
+        // The instance goes on as before.
+        EXPECT_EQ(plugin.process(64, none), CLAP_PROCESS_CONTINUE);
+        EXPECT_TRUE(host_.violations().empty());
+    }
+
+    // Destroyed while active: reported, and the instance is deleted all the
+    // same (the leak check of the sanitizer build sees to that).
+    plugin_.reset();
+    const clap_plugin_factory_t* factory = module_->pluginFactory();
+    const clap_plugin_t* active = factory->create_plugin(factory, host_.clapHost(), pluginId().c_str());
+    ASSERT_NE(active, nullptr);
+    ASSERT_TRUE(active->init(active));
+    ASSERT_TRUE(active->activate(active, 48000.0, 1, 512));
+    active->destroy(active);
+    expectReported({"destroy called while active"});
+}
 
 } // namespace

@@ -204,4 +204,63 @@ TEST_F(PresetDiscoveryProvider, AsksForOtherThanAnExistingFileFail) {
     EXPECT_TRUE(indexer.violations().empty());
 }
 
+// A host that cached the declarations may ask for metadata without init:
+// the answer is the same, favourites included.
+TEST_F(PresetDiscoveryProvider, AnswersWithoutInit) {
+    storeFolder(presets_);
+    writePreset(presets_ + "\\Alpha.ztp", "");
+    ASSERT_TRUE(test::writeWholeFile(presets_ + "\\Favorites.txt", "Alpha.ztp\n"));
+    PresetIndexer indexer;
+    ASSERT_TRUE(indexer.create(&factory_.factory, kPluginId));
+    ASSERT_TRUE(indexer.getMetadata(CLAP_PRESET_DISCOVERY_LOCATION_FILE,
+                                    toHostPath(presets_ + "\\Alpha.ztp").c_str()));
+    ASSERT_EQ(indexer.presets().size(), 1u);
+    EXPECT_EQ(indexer.presets()[0].flags, 11u);
+    EXPECT_TRUE(indexer.violations().empty());
+}
+
+// CLAP makes the provider not thread-safe: a call while another runs (here
+// from inside the receiver) is refused, and a destroy there is carried out
+// as the running call returns.
+TEST_F(PresetDiscoveryProvider, TakesOneCallAtATime) {
+    storeFolder(presets_);
+    writePreset(presets_ + "\\Alpha.ztp", "");
+    const std::string alpha = toHostPath(presets_ + "\\Alpha.ztp");
+    struct Reentry {
+        const clap_preset_discovery_provider_t* provider = nullptr;
+        const char* location = nullptr;
+        bool innerAnswered = true;
+        bool destroyInside = false;
+        int presets = 0;
+    } reentry;
+    reentry.location = alpha.c_str();
+    clap_preset_discovery_metadata_receiver_t receiver{};
+    receiver.receiver_data = &reentry;
+    receiver.begin_preset = [](const clap_preset_discovery_metadata_receiver_t* self, const char*,
+                               const char*) {
+        auto& r = *static_cast<Reentry*>(self->receiver_data);
+        ++r.presets;
+        r.innerAnswered =
+            r.provider->init(r.provider) ||
+            r.provider->get_metadata(r.provider, CLAP_PRESET_DISCOVERY_LOCATION_FILE, r.location, self) ||
+            r.provider->get_extension(r.provider, "clap.anything") != nullptr;
+        if (r.destroyInside) r.provider->destroy(r.provider);
+        return true;
+    };
+    clap_preset_discovery_indexer_t host{};
+    host.clap_version = CLAP_VERSION_INIT;
+    for (bool destroyInside : {false, true}) {
+        SCOPED_TRACE(destroyInside ? "destroyed inside" : "destroyed after");
+        reentry = Reentry{nullptr, alpha.c_str(), true, destroyInside, 0};
+        reentry.provider = factory_.factory.create(&factory_.factory, &host, kPluginId);
+        ASSERT_NE(reentry.provider, nullptr);
+        EXPECT_TRUE(reentry.provider->get_metadata(reentry.provider, CLAP_PRESET_DISCOVERY_LOCATION_FILE,
+                                                   alpha.c_str(), &receiver));
+        EXPECT_EQ(reentry.presets, 1);
+        EXPECT_FALSE(reentry.innerAnswered);
+        // The sanitizer build's leak check sees that it is gone either way.
+        if (!destroyInside) reentry.provider->destroy(reentry.provider);
+    }
+}
+
 } // namespace

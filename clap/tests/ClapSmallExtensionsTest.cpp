@@ -45,8 +45,8 @@ public:
     }
     ClapTrackContext& getTrackContext() { return track_; }
     ClapProcessorReports& getProcessorReports() { return reports_; }
-    bool calledOn(ClapThread expected, const char* call) const {
-        return threadCheck_.allows(expected, false, call);
+    bool calledOn(ClapThread expected, ClapState, const char* call) const {
+        return threadCheck_.onThread(expected, false, call);
     }
     const clap_plugin_t* plugin() const { return &plugin_; }
     const void* extension(const char* id) const { return ClapSmallExtensions<FakeInstance>::find(*this, id); }

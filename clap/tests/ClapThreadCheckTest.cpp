@@ -43,9 +43,13 @@ void runOn(::TestHost& host, Caller caller, const std::function<void()>& call) {
     }
 }
 
+std::vector<std::string> logged(const char* report) {
+    return report != nullptr ? std::vector<std::string>{std::string("log: ") + report}
+                             : std::vector<std::string>{};
+}
+
 TEST(ClapThreadCheckTest, ACallOffItsThreadIsRefusedWithOneReport) {
     ::TestHost host;
-    const ClapThreadCheck check(host.clapHost());
     struct Case {
         ClapThread expected;
         bool active;
@@ -76,38 +80,98 @@ TEST(ClapThreadCheckTest, ACallOffItsThreadIsRefusedWithOneReport) {
         SCOPED_TRACE(std::string(c.call) + " on the " + callerName(c.caller) + " thread" +
                      (c.active ? ", active" : ""));
         host.clearViolations();
+        const ClapThreadCheck check(host.clapHost()); // a new instance: nothing reported yet
         bool allowed = false;
-        runOn(host, c.caller, [&] { allowed = check.check(c.expected, c.active, c.call); });
+        runOn(host, c.caller, [&] { allowed = check.onThread(c.expected, c.active, c.call); });
         EXPECT_EQ(allowed, c.report == nullptr);
-        const std::vector<std::string> expected =
-            c.report != nullptr ? std::vector<std::string>{std::string("log: ") + c.report}
-                                : std::vector<std::string>{};
-        EXPECT_EQ(host.violations(), expected);
+        EXPECT_EQ(host.violations(), logged(c.report));
     }
-
-    // Enforced in debug builds only.
     host.clearViolations();
-    EXPECT_EQ(check.allows(ClapThread::kAudio, true, "process"), !ClapThreadCheck::kEnforced);
-    EXPECT_EQ(host.violations().size(), ClapThreadCheck::kEnforced ? 1u : 0u);
+}
+
+TEST(ClapThreadCheckTest, ACallInTheWrongStateIsRefusedWithItsReason) {
+    ::TestHost host;
+    constexpr ClapStateNow kInactive{false, false, false};
+    constexpr ClapStateNow kActive{true, false, false};
+    constexpr ClapStateNow kProcessing{true, true, false};
+    constexpr ClapStateNow kWithGui{false, false, true};
+    struct Case {
+        ClapState required;
+        ClapStateNow now;
+        const char* call;
+        const char* report; // null: the state is the one required
+    } cases[] = {
+        {ClapState::kAny, kProcessing, "clap.params count", nullptr},
+        {ClapState::kInactive, kInactive, "activate", nullptr},
+        {ClapState::kInactive, kActive, "activate", "activate called while active"},
+        {ClapState::kActive, kActive, "deactivate", nullptr},
+        {ClapState::kActive, kInactive, "deactivate", "deactivate called while not active"},
+        {ClapState::kActiveIdle, kActive, "start_processing", nullptr},
+        {ClapState::kActiveIdle, kInactive, "start_processing", "start_processing called while not active"},
+        {ClapState::kActiveIdle, kProcessing, "start_processing", "start_processing called while processing"},
+        {ClapState::kProcessing, kProcessing, "process", nullptr},
+        {ClapState::kProcessing, kInactive, "process", "process called while not active"},
+        {ClapState::kProcessing, kActive, "process", "process called while not processing"},
+        {ClapState::kGui, kWithGui, "clap.gui show", nullptr},
+        {ClapState::kGui, kProcessing, "clap.gui show", "clap.gui show called with no gui created"},
+        {ClapState::kNoGui, kActive, "clap.gui create", nullptr},
+        {ClapState::kNoGui, kWithGui, "clap.gui create", "clap.gui create called with a gui already created"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.report != nullptr ? c.report : c.call);
+        host.clearViolations();
+        const ClapThreadCheck check(host.clapHost());
+        EXPECT_EQ(check.inState(c.required, c.now, c.call), c.report == nullptr);
+        EXPECT_EQ(host.violations(), logged(c.report));
+    }
+    host.clearViolations();
+}
+
+// A host that keeps calling wrongly logs one line per entry point, whatever
+// the reasons, and every such call is refused.
+TEST(ClapThreadCheckTest, EachEntryPointIsReportedOnce) {
+    ::TestHost host;
+    const ClapThreadCheck check(host.clapHost());
+    constexpr ClapStateNow kActive{true, false, false};
+    // A name in another buffer counts as the same entry point.
+    const std::string process = "process";
+    EXPECT_FALSE(check.onThread(ClapThread::kAudio, true, "process"));
+    EXPECT_FALSE(check.onThread(ClapThread::kAudio, true, "process"));
+    EXPECT_FALSE(check.inState(ClapState::kProcessing, kActive, process.c_str()));
+    EXPECT_FALSE(check.inState(ClapState::kInactive, kActive, "activate"));
+    EXPECT_FALSE(check.inState(ClapState::kInactive, kActive, "activate"));
+    EXPECT_EQ(host.violations(), (std::vector<std::string>{"log: process called off the audio thread",
+                                                           "log: activate called while active"}));
+    // Another instance has its own record.
+    host.clearViolations();
+    const ClapThreadCheck other(host.clapHost());
+    EXPECT_FALSE(other.inState(ClapState::kInactive, kActive, "activate"));
+    EXPECT_EQ(host.violations(), logged("activate called while active"));
     host.clearViolations();
 }
 
 // What the check can tell depends on what the host offers: without a thread
-// check every thread is the expected one; without a log a call is refused
-// without a word.
+// check every thread is the expected one (the state is still checked);
+// without a log a call is refused without a word.
 TEST(ClapThreadCheckTest, TheHostsOffersDecide) {
     ::TestHost host;
+    constexpr ClapStateNow kInactive{false, false, false};
     const ClapThreadCheck unbound;
-    EXPECT_TRUE(unbound.check(ClapThread::kAudio, true, "process"));
+    EXPECT_TRUE(unbound.onThread(ClapThread::kAudio, true, "process"));
+    EXPECT_FALSE(unbound.inState(ClapState::kProcessing, kInactive, "process"));
 
     host.offer(HostExtension::kThreadCheck, false);
     const ClapThreadCheck blind(host.clapHost());
-    EXPECT_TRUE(blind.check(ClapThread::kAudio, true, "process"));
+    EXPECT_TRUE(blind.onThread(ClapThread::kAudio, true, "process"));
+    EXPECT_FALSE(blind.inState(ClapState::kProcessing, kInactive, "process"));
+    EXPECT_EQ(host.violations(), logged("process called while not active"));
+    host.clearViolations();
 
     host.offer(HostExtension::kThreadCheck, true);
     host.offer(HostExtension::kLog, false);
     const ClapThreadCheck mute(host.clapHost());
-    EXPECT_FALSE(mute.check(ClapThread::kAudio, true, "process"));
+    EXPECT_FALSE(mute.onThread(ClapThread::kAudio, true, "process"));
+    EXPECT_FALSE(mute.inState(ClapState::kActive, kInactive, "reset"));
     EXPECT_TRUE(host.violations().empty());
 }
 
@@ -146,15 +210,18 @@ TEST(ClapThreadCheckTest, TheCheckAllocatesNothingAndCutsLongNames) {
     const std::string longName(300, 'x');
 
     test::AllocationCounter counter;
-    const bool onAudio = check.check(ClapThread::kAudio, true, "process");
-    const bool offMain = check.check(ClapThread::kMain, true, "clap.params count");
-    const bool cut = check.check(ClapThread::kMain, true, longName.c_str());
+    const bool onAudio = check.onThread(ClapThread::kAudio, true, "process");
+    const bool offMain = check.onThread(ClapThread::kMain, true, "clap.params count");
+    const bool idle =
+        check.inState(ClapState::kProcessing, ClapStateNow{true, false, false}, "stop_processing");
+    const bool cut = check.onThread(ClapThread::kMain, true, longName.c_str());
     EXPECT_EQ(counter.allocations(), 0u);
 
     EXPECT_TRUE(onAudio);
     EXPECT_FALSE(offMain);
+    EXPECT_FALSE(idle);
     EXPECT_FALSE(cut);
-    EXPECT_EQ(flags.reports.load(), 2);
+    EXPECT_EQ(flags.reports.load(), 3);
     const std::string off = " called off the main thread";
     EXPECT_EQ(std::string(flags.last),
               longName.substr(0, ClapThreadCheck::kReportSize - 1 - off.size()) + off);

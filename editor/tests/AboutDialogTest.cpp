@@ -106,7 +106,7 @@ TEST_F(AboutTest, DismissClosesOnceAtTheNextDrainAndTheTreeMayGoFirst) {
     auto* dialog = dynamic_cast<AboutDialog*>(ui->root().children().back());
     ASSERT_NE(dialog, nullptr);
     dialog->mouseDown(0, gui::Point(10, 10), 8);
-    dialog->keyPressed(GenericDialog::kEscapeKey, 0, 0);
+    dialog->keyPressed(gui::kKeyEscape, 0, 0);
     EXPECT_TRUE(dialog->isClosing());
     EXPECT_EQ(ui->root().children().back(), dialog);
     ui->advance(10);
@@ -114,7 +114,7 @@ TEST_F(AboutTest, DismissClosesOnceAtTheNextDrainAndTheTreeMayGoFirst) {
         EXPECT_EQ(dynamic_cast<AboutDialog*>(child), nullptr);
     // Dismissed, then deleted by the tree before the drain (ASan).
     AboutDialog* second = open(version);
-    second->keyPressed(GenericDialog::kEscapeKey, 0, 0);
+    second->keyPressed(gui::kKeyEscape, 0, 0);
     delete second;
     ui->advance(10);
     // Open while the editor closes.

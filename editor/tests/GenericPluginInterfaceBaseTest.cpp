@@ -169,7 +169,8 @@ TEST_F(InterfaceBaseTest, TheValueDisplayHearsValuesRefreshesAndTheControlsEvent
 TEST_F(InterfaceBaseTest, ParameterNotificationsRefreshOnTheTick) {
     gui::ValueControl* k = linked(model->unit);
     model->unit.setValue(0.25f, kParameterChangeNotToHost);
-    ui->pushNotification(0, static_cast<std::uint32_t>(GenericPlugin::kParameterChanged), EditorModel::kUnit);
+    ui->pushNotification(gui::kFrameList, static_cast<std::uint32_t>(GenericPlugin::kParameterChanged),
+                         EditorModel::kUnit);
     EXPECT_EQ(k->value.getValue(), 18000);
     ui->advance(10);
     EXPECT_EQ(k->value.getValue(), 9000);

@@ -100,7 +100,7 @@ TEST_F(InterfaceTest, ModelCodesGoToTheirLists) {
     gui::ValueControl* k = control();
     commandsEditor->linkControl(&model->unit, k);
     model->unit.setValue(0.75f, kParameterChangeNotToHost);
-    model->setCurrentPresetName("Other", -1);
+    model->setCurrentPresetName("Other", GenericPlugin::kWholeName);
     ui->advance(10);
     EXPECT_EQ(k->value.getValue(), 27000);
     ASSERT_FALSE(commandsEditor->seen.empty());
@@ -188,8 +188,9 @@ TEST_F(InterfaceTest, ClosingInMidDragEndsEveryGestureThroughTheLiveManager) {
     ui->root().setSize(500, 400);
     ui->root().monitorChangedEvent.notify(&ui->root());
     ui->scaleChangedEvent.notify(ui.get());
-    ui->pushNotification(0, static_cast<std::uint32_t>(GenericPlugin::kParameterChanged), EditorModel::kUnit);
-    ui->pushNotification(1, static_cast<std::uint32_t>(GenericPlugin::kCurrentPresetChanged), 0);
+    ui->pushNotification(gui::kFrameList, static_cast<std::uint32_t>(GenericPlugin::kParameterChanged),
+                         EditorModel::kUnit);
+    ui->pushNotification(gui::kGuiList, static_cast<std::uint32_t>(GenericPlugin::kCurrentPresetChanged), 0);
     ui->advance(2000);
 }
 
@@ -691,7 +692,7 @@ TEST_F(SetupTest, ThePresetDisplayShowsTheNameAndDimsWhileModified) {
     auto* display = new gui::Button(*ui, nullptr);
     display->parent.setValue(&ui->root());
     editor->setPresetDisplayColor(gui::Color(10, 20, 30, 200));
-    model->setCurrentPresetName("Tape Echo", -1);
+    model->setCurrentPresetName("Tape Echo", GenericPlugin::kWholeName);
     model->setPresetModified(false);
     editor->standardButtons().setStandardButton(static_cast<int32_t>(StandardButtonKind::kPresetName),
                                                 display);

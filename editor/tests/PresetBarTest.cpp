@@ -157,7 +157,7 @@ TEST_F(PresetBarTest, AnUnknownKeyLoadsTheRestReportsItAndStoresOneUndoStep) {
 
 TEST_F(PresetBarTest, CopyAndPasteThroughTheMenu) {
     model->unit.setValue(0.8f, 0);
-    model->setCurrentPresetName("Bright & Clear", -1);
+    model->setCurrentPresetName("Bright & Clear", GenericPlugin::kWholeName);
     item("Copy")->fireSelected();
     model->unit.setValue(0.1f, 0);
     bar().prepareMenu();
@@ -172,7 +172,7 @@ TEST_F(PresetBarTest, CopyAndPasteThroughTheMenu) {
 }
 
 TEST_F(PresetBarTest, TheOverwriteQuestionCancelThenOk) {
-    model->setCurrentPresetName("Echo", -1);
+    model->setCurrentPresetName("Echo", GenericPlugin::kWholeName);
     ASSERT_TRUE(editor->savePresetFile(path("Echo.ztp")));
     const std::string saved = fileText(path("Echo.ztp"));
     model->unit.setValue(0.9f, 0);
@@ -259,7 +259,7 @@ TEST_F(PresetBarTest, RestoringFactoryPresetsAsksAndReportsOneFailure) {
 }
 
 TEST_F(PresetBarTest, AnEditorClosedInsideABoxOrDialogRunsNothingAfterwards) {
-    model->setCurrentPresetName("Echo", -1);
+    model->setCurrentPresetName("Echo", GenericPlugin::kWholeName);
     ASSERT_TRUE(editor->savePresetFile(path("Echo.ztp")));
     const std::string saved = fileText(path("Echo.ztp"));
     model->unit.setValue(0.9f, 0);
@@ -310,7 +310,7 @@ TEST_F(CachedPresetBarTest, FavoriteFollowsTheCacheAndNeedsAPresetFile) {
     EXPECT_FALSE(item("Favorite")->enabled.getValue());
     EXPECT_FALSE(bar().menu()->itemAt(1)->enabled.getValue());
 
-    model->setCurrentPresetName("Fav", -1);
+    model->setCurrentPresetName("Fav", GenericPlugin::kWholeName);
     ASSERT_TRUE(editor->savePresetFile(path("Fav.ztp")));
     bar().prepareMenu();
     EXPECT_TRUE(item("Favorite")->enabled.getValue());
@@ -340,7 +340,7 @@ TEST_F(PresetBarTest, ChangingThePresetFolderRescansAndStoresIt) {
 
 TEST_F(PresetBarTest, CopyInOneInstancePasteInAnother) {
     model->unit.setValue(0.65f, 0);
-    model->setCurrentPresetName("Shared", -1);
+    model->setCurrentPresetName("Shared", GenericPlugin::kWholeName);
     item("Copy")->fireSelected();
     auto otherModel = std::make_unique<EditorModel>(name_);
     gui::headless::HeadlessInterface otherUi;
@@ -421,10 +421,10 @@ TEST_F(PresetBarTest, CompareWithPresets) {
     auto alpha = [this] { return display->textLine(0)->color.getValue().a; };
 
     model->unit.setValue(0.9f, 0);
-    model->setCurrentPresetName("Bright", -1);
+    model->setCurrentPresetName("Bright", GenericPlugin::kWholeName);
     ASSERT_TRUE(editor->savePresetFile(path("Bright.ztp")));
     model->unit.setValue(0.2f, 0);
-    model->setCurrentPresetName("Dark", -1);
+    model->setCurrentPresetName("Dark", GenericPlugin::kWholeName);
     ASSERT_TRUE(editor->loadPresetFile(path("Bright.ztp")));
     ui->advance(20);
     EXPECT_EQ(undoCount(), 1);

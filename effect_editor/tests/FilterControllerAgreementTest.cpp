@@ -11,7 +11,7 @@
 
 #include "effect/VarnelProcessor.h"
 #include "effect_editor/FilterController.h"
-#include "effect_editor/tests/EffectEditorRig.h"
+#include "effect_editor/tests/FilterDisplayRig.h"
 #include "gui/Bitmap.h"
 
 #include <gtest/gtest.h>
@@ -156,23 +156,12 @@ Asymptote fit(const std::vector<Point>& points, bool prototypeAxis = true) {
     return {prototypeAxis ? unwarp(corner) : corner, slope};
 }
 
-class FilterAgreementTest : public test::EffectEditorTest {
+// Filter 1's curve with its pan on the section's display.
+class FilterAgreementTest : public test::FilterDisplayTest {
 protected:
     void SetUp() override {
-        EffectEditorTest::SetUp();
-        display = new FilterController(*editor);
-        display->parent.setValue(&ui->root());
-        display->setBoundsXYWH(0, 0, 286, 263);
-        display->leftMargin.setValue(10.0f);
-        display->setHandleBitmaps({"DisplayPeak.png", "DisplayPeakActive.png", "DisplayMid.png",
-                                   "DisplayMidActive.png", "DisplayPeak.png", "DisplayPeakActive.png"});
-        FilterParameterSet& f = model->filter[0];
-        display->addCurve(f.freq.getIndex(), f.peak.getIndex(), f.response.getIndex(), f.slope.getIndex(),
-                          f.enabled.getIndex(), FilterController::kNone, f.pan.getIndex());
-    }
-    void TearDown() override {
-        delete display;
-        EffectEditorTest::TearDown();
+        FilterDisplayTest::SetUp();
+        addFilterCurve(0, model->filter[0].pan.getIndex());
     }
 
     // Filter 1 as the user set it, on the model (the display) and the
@@ -221,7 +210,6 @@ protected:
     }
 
     ProcessorFilters filters;
-    FilterController* display = nullptr;
 };
 
 } // namespace

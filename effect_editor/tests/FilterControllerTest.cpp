@@ -1,6 +1,6 @@
 #include "effect_editor/FilterController.h"
 
-#include "effect_editor/tests/EffectEditorRig.h"
+#include "effect_editor/tests/FilterDisplayRig.h"
 #include "gui/Bitmap.h"
 
 #include <gtest/gtest.h>
@@ -11,27 +11,14 @@ namespace {
 
 using Kind = test::RecordingAdapter::Kind;
 
-// The filter section's display: 286 x 263, left margin 10, both filters'
-// curves, the skin's handles.
-class FilterControllerTest : public test::EffectEditorTest {
+// The filter section's display with both filters' curves.
+class FilterControllerTest : public test::FilterDisplayTest {
 protected:
     void SetUp() override {
-        EffectEditorTest::SetUp();
-        display = new FilterController(*editor);
-        display->parent.setValue(&ui->root());
-        display->setBoundsXYWH(0, 0, 286, 263);
-        display->leftMargin.setValue(10.0f);
-        display->setHandleBitmaps({"DisplayPeak.png", "DisplayPeakActive.png", "DisplayMid.png",
-                                   "DisplayMidActive.png", "DisplayPeak.png", "DisplayPeakActive.png"});
+        FilterDisplayTest::SetUp();
         display->curveCount.setValue(2);
         for (int f = 0; f < 2; ++f)
-            display->addCurve(filter(f).freq.getIndex(), filter(f).peak.getIndex(),
-                              filter(f).response.getIndex(), filter(f).slope.getIndex(),
-                              filter(f).enabled.getIndex(), FilterController::kNone, FilterController::kNone);
-    }
-    void TearDown() override {
-        delete display;
-        EffectEditorTest::TearDown();
+            addFilterCurve(f, FilterController::kNone);
     }
 
     FilterParameterSet& filter(int f) { return model->filter[f]; }
@@ -44,8 +31,6 @@ protected:
         return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
     }
     gui::Point handle(int curve) { return centreOf(display->curve(curve).handleRect()); }
-
-    FilterController* display = nullptr;
 };
 
 } // namespace

@@ -368,7 +368,7 @@ TEST_F(VarnelInterfaceTest, TheTimeDisplaysShowDragTapAndTypeTheDelayTimeInMilli
         EXPECT_EQ(typing->nativeText(), "500.0 ms");
         typing->type("1.5 sec");
         typing->pressKey(gui::TextEditor::EditorKey::kEnter);
-        ui->drainList(1);
+        ui->drainList(gui::kGuiList);
         EXPECT_NEAR(ms(), 1500.0f, 0.1f);
         EXPECT_EQ(shown(), "1.500 sec");
     }
@@ -393,7 +393,7 @@ TEST_F(VarnelInterfaceTest, MidiArrivingLightsTheMidiLightFor250Ms) {
     };
     auto arrives = [this](int32_t controller) {
         model->notifyListener(GenericPlugin::kMidiControllerSeen, controller);
-        ui->drainList(1);
+        ui->drainList(gui::kGuiList);
     };
     const std::vector<gui::Color> off = pixels();
     EXPECT_FALSE(light->on.getValue());

@@ -92,6 +92,31 @@ TEST(LockFreeQueue, ParameterQueueTakes8190RecordsThenGrowsTo16384Nodes) {
     EXPECT_FALSE(queue.pop(out));
 }
 
+// A push that may not grow takes free nodes only: with none it drops the
+// record and leaves the pool as it is, and a popped node serves it again.
+TEST(LockFreeQueue, APushWithoutGrowthTakesOnlyFreeNodes) {
+    using Queue = LockFreeQueue<Record>;
+    Queue queue(8, 64);
+    for (int i = 0; i < 6; ++i)
+        ASSERT_TRUE(queue.push({i, 0.0f}, Queue::Growth::kNever)) << i;
+    EXPECT_FALSE(queue.push({6, 0.0f}, Queue::Growth::kNever));
+    EXPECT_EQ(queue.getPool().getNodeCount(), 8u);
+
+    Record out{};
+    ASSERT_TRUE(queue.pop(out));
+    EXPECT_EQ(out.first, 0);
+    EXPECT_TRUE(queue.push({7, 0.0f}, Queue::Growth::kNever));
+    EXPECT_FALSE(queue.push({8, 0.0f}, Queue::Growth::kNever));
+    // One that may grow does.
+    EXPECT_TRUE(queue.push({9, 0.0f}));
+    EXPECT_EQ(queue.getPool().getNodeCount(), 16u);
+    for (int expected : {1, 2, 3, 4, 5, 7, 9}) {
+        ASSERT_TRUE(queue.pop(out));
+        EXPECT_EQ(out.first, expected);
+    }
+    EXPECT_FALSE(queue.pop(out));
+}
+
 TEST(LockFreeQueue, FullPoolOf65536NodesHolds65534Records) {
     LockFreeQueue<Record> queue(1024, 0);
     EXPECT_EQ(queue.getPool().getCapacity(), 65536u);

@@ -17,7 +17,7 @@ HeadlessInterface::HeadlessInterface(float width, float height,
     setPlatformDelegate(std::make_unique<HeadlessPlatformDelegate>(*this));
     root_ = new HeadlessRootControl(*this);
     root_->setBounds(Rect(0.0f, 0.0f, width, height));
-    // The window's own timer: list 0, list 1 and the tick event.
+    // The window's own timer: the frame list, the GUI list and the tick event.
     root_->startTimer(kTickTimerId, kTickInterval);
 }
 
@@ -85,7 +85,7 @@ void HeadlessInterface::paint() {
     RootLockScope scope(*root_);
     if (!painted_) {
         painted_ = true;
-        drainList(0);
+        drainList(kFrameList);
         if (!scope.alive()) return;
     }
     root_->paint(root_->backBuffer());

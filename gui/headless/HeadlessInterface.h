@@ -4,7 +4,7 @@
 // into a software back buffer, on an injected clock. advance(ms) moves the
 // clock and fires the due timers in time order (ties by id), the window's
 // own 10 ms tick (id 1) included: the tick reports a changed clipboard, then
-// drains list 0 and list 1 and fires the tick event. Every entry point runs
+// drains the frame list and the GUI list and fires the tick event. Every entry point runs
 // in the root's lock scope, as a window message does.
 //
 // The monitor scale and whether the editor is active are set by the test.
@@ -42,7 +42,7 @@ public:
     bool advance(std::uint32_t milliseconds);
 
     // Paints the dirty part into the back buffer (the first paint drains
-    // list 0 first).
+    // the frame list first).
     void paint();
     Bitmap& backBuffer() { return root_->backBuffer(); }
 

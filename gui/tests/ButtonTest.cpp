@@ -7,11 +7,10 @@
 #include "gui/Modifiers.h"
 #include "gui/PopupMenu.h"
 #include "gui/Text.h"
-#include "gui/headless/HeadlessPlatformDelegate.h"
+#include "gui/tests/DelegateInterfaceRig.h"
 #include "gui/tests/GestureRecorder.h"
 #include "gui/tests/PlainBitmap.h"
 #include "gui/tests/ResourceImages.h"
-#include "gui/tests/TestInterface.h"
 
 #include <gtest/gtest.h>
 
@@ -24,11 +23,7 @@
 namespace gui {
 namespace {
 
-struct DelegateInterface : test::TestInterface {
-    explicit DelegateInterface(IntervalTimer::Clock clock) : test::TestInterface(std::move(clock)) {
-        setPlatformDelegate(std::make_unique<headless::HeadlessPlatformDelegate>(*this));
-    }
-};
+using test::DelegateInterface;
 
 // A root with a platform delegate and an injected clock; no animator, so
 // the highlight switches at once.

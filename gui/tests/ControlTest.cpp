@@ -754,7 +754,7 @@ TEST_F(Tree, DeletingControlsInUseLeavesNothingDangling) {
         move({30, 30});
         press({30, 30});
         release({30, 30});
-        root.dispatchKey(1, 1);
+        root.dispatchKey(kKeyCharacter, 1);
         delete panel;
     }
     take();

@@ -162,7 +162,7 @@ TEST(DragStage, DropEndsEveryTargetOnceAndDeletesAtTheDrain) {
         rig.ui.root().handleMouseUp(0, {120, 10}, 0); // a later release does nothing
         EXPECT_EQ(rig.log, "drop a4 b4 finished ");
         EXPECT_TRUE(alive.alive());
-        rig.ui.drainList(1);
+        rig.ui.drainList(gui::kGuiList);
         EXPECT_FALSE(alive.alive());
         rig.press({120, 10});
         EXPECT_EQ(rig.a->presses, 1);
@@ -181,7 +181,7 @@ TEST(DragStage, EveryCancelEndsTheDragOnce) {
         if (row == "capture taken")
             rig.ui.root().setMouseCapture(&other);
         else if (row == "escape")
-            rig.ui.root().dispatchKey(DragStage::kEscapeKey, 0);
+            rig.ui.root().dispatchKey(kKeyEscape, 0);
         else if (row == "root resized")
             rig.ui.root().setBoundsXYWH(0, 0, 500, 120);
         else
@@ -192,7 +192,7 @@ TEST(DragStage, EveryCancelEndsTheDragOnce) {
             EXPECT_EQ(stage->finished(), DragStage::Finished::kDeclined);
             rig.release({120, 10});
             EXPECT_EQ(rig.log, "a1 a4 b4 finished ") << "a later release takes no drop";
-            rig.ui.drainList(1);
+            rig.ui.drainList(gui::kGuiList);
             EXPECT_FALSE(alive.alive());
         }
         rig.ui.root().setMouseCapture(nullptr);
@@ -214,7 +214,7 @@ TEST(DragStage, SourceOrTargetDeathMidDragEndsCleanly) {
     rig.move({220, 10});
     rig.release({220, 10});
     EXPECT_EQ(rig.log, "b0 drop b4 finished ");
-    rig.ui.drainList(1);
+    rig.ui.drainList(gui::kGuiList);
 }
 
 struct Manager : DragManager::Listener {

@@ -2,8 +2,7 @@
 
 #include "gui/Bitmap.h"
 #include "gui/Text.h"
-#include "gui/headless/HeadlessPlatformDelegate.h"
-#include "gui/tests/TestInterface.h"
+#include "gui/tests/DelegateInterfaceRig.h"
 
 #include <gtest/gtest.h>
 
@@ -12,9 +11,7 @@
 namespace gui {
 namespace {
 
-struct DelegateInterface : test::TestInterface {
-    DelegateInterface() { setPlatformDelegate(std::make_unique<headless::HeadlessPlatformDelegate>(*this)); }
-};
+using test::DelegateInterface;
 
 TEST(ImageLabel, FitHeightHoldsTheTextInsideTheMargins) {
     DelegateInterface ui;

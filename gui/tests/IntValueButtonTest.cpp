@@ -2,8 +2,7 @@
 
 #include "gui/Modifiers.h"
 #include "gui/Text.h"
-#include "gui/headless/HeadlessPlatformDelegate.h"
-#include "gui/tests/TestInterface.h"
+#include "gui/tests/DelegateInterfaceRig.h"
 
 #include <gtest/gtest.h>
 
@@ -15,11 +14,7 @@
 namespace gui {
 namespace {
 
-struct DelegateInterface : test::TestInterface {
-    explicit DelegateInterface(IntervalTimer::Clock clock) : test::TestInterface(std::move(clock)) {
-        setPlatformDelegate(std::make_unique<headless::HeadlessPlatformDelegate>(*this));
-    }
-};
+using test::DelegateInterface;
 
 struct Rig {
     std::uint32_t now = 1000;

@@ -62,17 +62,17 @@ TEST(MessageChannel, PostsArriveInOrderWithinOneDrainAndRepostsJoinIt) {
     Receiver a(ui, log, "a"), b(ui, log, "b");
     int reposts = 0;
     a.onMessage = [&](int code) {
-        if (code == 1 && reposts++ == 0) ui.postMessage(&b, 9, 0); // handled in this same drain
+        if (code == 1 && reposts++ == 0) ui.postMessage(&b, 9, gui::kFrameList); // handled in this same drain
     };
-    ui.postMessage(&a, 1, 0);
-    ui.postMessage(&b, 2, 0);
-    ui.postMessage(&a, 3, 1);
-    EXPECT_EQ(ui.messageChannel().postedCount(0), 2u);
-    ui.drainList(0);
+    ui.postMessage(&a, 1, gui::kFrameList);
+    ui.postMessage(&b, 2, gui::kFrameList);
+    ui.postMessage(&a, 3, gui::kGuiList);
+    EXPECT_EQ(ui.messageChannel().postedCount(gui::kFrameList), 2u);
+    ui.drainList(gui::kFrameList);
     EXPECT_EQ(log, (std::vector<std::string>{"a1", "b2", "b9"}));
-    ui.drainList(1);
+    ui.drainList(gui::kGuiList);
     EXPECT_EQ(log.back(), "a3");
-    ui.drainList(0); // the repost's marker finds the list empty
+    ui.drainList(gui::kFrameList); // the repost's marker finds the list empty
     EXPECT_EQ(log.size(), 4u);
 }
 
@@ -84,8 +84,8 @@ TEST(MessageChannel, NotificationsReachListenersLastAddedFirst) {
     channel.addListener(&first);
     channel.addListener(&second);
     // The kind word keeps a notification that looks like the marker a notification.
-    EXPECT_TRUE(channel.push(1, 0xFFFF0000u, 0));
-    ui.drainList(1);
+    EXPECT_TRUE(channel.push(gui::kGuiList, 0xFFFF0000u, 0));
+    ui.drainList(gui::kGuiList);
     EXPECT_EQ(log, (std::vector<std::string>{"second:4294901760,0", "first:4294901760,0"}));
     log.clear();
     ui.filesDropped(3, 4, "a.ztp");
@@ -102,8 +102,8 @@ TEST(MessageChannel, ListenerRemovedWhileNotifyingIsNotCalled) {
     channel.addListener(&second);
     channel.addListener(third.get());
     third->onNotification = [&] { channel.removeListener(&second); };
-    channel.push(0, 1, 2);
-    ui.drainList(0);
+    channel.push(gui::kFrameList, 1, 2);
+    ui.drainList(gui::kFrameList);
     EXPECT_EQ(log, (std::vector<std::string>{"third:1,2", "first:1,2"}));
 }
 
@@ -113,10 +113,10 @@ TEST(MessageChannel, RemovedRecordsAreNotDelivered) {
     Receiver a(ui, log, "a");
     auto b = std::make_unique<Receiver>(ui, log, "b");
     a.onMessage = [&](int) { b.reset(); }; // its destructor drops its records
-    ui.postMessage(&a, 1, 0);
-    ui.postMessage(b.get(), 2, 0);
-    ui.postMessage(&a, 3, 0);
-    ui.drainList(0);
+    ui.postMessage(&a, 1, gui::kFrameList);
+    ui.postMessage(b.get(), 2, gui::kFrameList);
+    ui.postMessage(&a, 3, gui::kFrameList);
+    ui.drainList(gui::kFrameList);
     EXPECT_EQ(log, (std::vector<std::string>{"a1", "a3"}));
 }
 
@@ -128,15 +128,15 @@ TEST(MessageChannel, HandlerThatDestroysTheUserInterfaceEndsTheDrain) {
     a->parent.setValue(&ui->root());
     a->onMessage = [&](int) { ui.reset(); };
     std::shared_ptr<MessageChannel> channel = ui->channelReference();
-    ui->postMessage(a, 1, 1);
-    ui->postMessage(a, 2, 1);
-    channel->push(1, 5, 6);
-    channel->drain(1);
+    ui->postMessage(a, 1, gui::kGuiList);
+    ui->postMessage(a, 2, gui::kGuiList);
+    channel->push(gui::kGuiList, 5, 6);
+    channel->drain(gui::kGuiList);
     EXPECT_EQ(log, (std::vector<std::string>{"a1"}));
     EXPECT_FALSE(channel->isAlive());
     // Later posts and pushes find the user interface gone.
-    EXPECT_FALSE(channel->postMessage(nullptr, 1, 0));
-    channel->drain(1);
+    EXPECT_FALSE(channel->postMessage(nullptr, 1, gui::kFrameList));
+    channel->drain(gui::kGuiList);
 }
 
 TEST(MessageChannel, ListenerThatDestroysTheUserInterfaceStopsTheLoop) {
@@ -151,9 +151,9 @@ TEST(MessageChannel, ListenerThatDestroysTheUserInterfaceStopsTheLoop) {
         first.reset(); // an owner going with its editor
     };
     std::shared_ptr<MessageChannel> channel = ui->channelReference();
-    channel->push(0, 1, 1);
-    channel->push(0, 2, 2);
-    channel->drain(0);
+    channel->push(gui::kFrameList, 1, 1);
+    channel->push(gui::kFrameList, 2, 2);
+    channel->drain(gui::kFrameList);
     EXPECT_EQ(log, (std::vector<std::string>{"second:1,1"}));
 }
 
@@ -162,7 +162,7 @@ TEST(MessageChannel, PushesAllocateNothingEvenWhenFull) {
     MessageChannel& channel = ui.messageChannel();
     ::test::AllocationCounter counter;
     for (std::uint32_t i = 0; i < MessageChannel::kQueueNodes + 10; ++i)
-        channel.push(1, i, i);
+        channel.push(gui::kGuiList, i, i);
     EXPECT_EQ(counter.allocations(), 0u);
 }
 
@@ -170,16 +170,16 @@ TEST(MessageChannel, FullQueueDropsAndCounts) {
     HeadlessInterface ui;
     MessageChannel& channel = ui.messageChannel();
     std::uint32_t accepted = 0;
-    while (channel.push(0, accepted, 0))
+    while (channel.push(gui::kFrameList, accepted, 0))
         ++accepted;
     // Every node of the pool but the reserved and the placeholder one.
     EXPECT_EQ(accepted, MessageChannel::kQueueNodes - 2);
-    EXPECT_FALSE(channel.push(0, 1, 1));
-    EXPECT_FALSE(channel.push(7, 1, 1)); // no such list
+    EXPECT_FALSE(channel.push(gui::kFrameList, 1, 1));
+    EXPECT_FALSE(channel.push(static_cast<gui::MessageList>(7), 1, 1)); // no such list
     EXPECT_EQ(channel.takeDroppedCount(), 3u);
     EXPECT_EQ(channel.takeDroppedCount(), 0u);
-    ui.drainList(0);
-    EXPECT_TRUE(channel.push(0, 1, 1));
+    ui.drainList(gui::kFrameList);
+    EXPECT_TRUE(channel.push(gui::kFrameList, 1, 1));
 }
 
 // Producers push and post while the GUI thread ticks and a second thread
@@ -244,11 +244,11 @@ TEST(MessageChannel, ProducersGuiThreadAndRenderThreadTogether) {
                 gate.wait(lock, [&] { return open; });
             }
             for (int i = 1; i <= kPushes; ++i) {
-                while (!ui.pushNotification(0, std::uint32_t(p), std::uint32_t(i)))
+                while (!ui.pushNotification(gui::kFrameList, std::uint32_t(p), std::uint32_t(i)))
                     std::this_thread::yield();
                 if (i % (kPushes / kPosts) == 0) {
-                    ui.postMessage(receivers[std::size_t(p)].get(), i, 1);
-                    ui.postMessage(sharedReceivers[std::size_t(p)].get(), i, 0);
+                    ui.postMessage(receivers[std::size_t(p)].get(), i, gui::kGuiList);
+                    ui.postMessage(sharedReceivers[std::size_t(p)].get(), i, gui::kFrameList);
                 }
             }
             producersDone.fetch_add(1);
@@ -262,7 +262,7 @@ TEST(MessageChannel, ProducersGuiThreadAndRenderThreadTogether) {
         }
         while (!stopRender) {
             ScopedLock lock(root);
-            ui.drainList(0);
+            ui.drainList(gui::kFrameList);
         }
     });
     {

@@ -8,6 +8,7 @@
 #include "gui/Timer.h"
 #include "gui/headless/HeadlessPlatformDelegate.h"
 #include "gui/headless/HeadlessTextEditor.h"
+#include "gui/tests/DelegateInterfaceRig.h"
 #include "gui/tests/RecordingCanvas.h"
 #include "gui/tests/TestInterface.h"
 
@@ -24,9 +25,7 @@ namespace {
 using headless::HeadlessTextEditor;
 using EditorKey = TextEditor::EditorKey;
 
-struct DelegateInterface : test::TestInterface {
-    DelegateInterface() { setPlatformDelegate(std::make_unique<headless::HeadlessPlatformDelegate>(*this)); }
-};
+using test::DelegateInterface;
 
 // A label on a panel at (100, 0); the label sits at (30, 40) in it.
 struct Rig {
@@ -154,20 +153,20 @@ TEST(MultiLabel, DoubleClickEditsInRootCoordinatesAndAnUnchangedLineChangesNothi
     EXPECT_EQ(editor.nativeText(), "first");
     rig.ui.root().handleMouseUp(0, {135, 42}, 0);
     editor.pressKey(EditorKey::kEnter);
-    rig.ui.drainList(1);
+    rig.ui.drainList(gui::kGuiList);
     EXPECT_EQ(rig.textChanges, 0);
     EXPECT_EQ(rig.ends, 1);
     // The next edit starts from its own line's text.
     rig.label->beginTextEdit(1);
     EXPECT_EQ(editor.startText(), "second");
     editor.pressKey(EditorKey::kEnter);
-    rig.ui.drainList(1);
+    rig.ui.drainList(gui::kGuiList);
     EXPECT_EQ(rig.textChanges, 0);
     // A typed change reaches the line.
     rig.label->beginTextEdit(1);
     editor.type("changed");
     editor.pressKey(EditorKey::kEnter);
-    rig.ui.drainList(1);
+    rig.ui.drainList(gui::kGuiList);
     EXPECT_EQ(rig.textChanges, 1);
     EXPECT_EQ(rig.label->text(1)->text.getValue(), "changed");
     // Moving the panel moves an open editor with it.
@@ -227,7 +226,7 @@ TEST(MultiLabel, DeletingTheLabelMidEditIsClean) {
     ASSERT_TRUE(rig.editor().isNativeOpen());
     delete rig.label;
     EXPECT_EQ(rig.ends, 0);
-    rig.ui.drainList(1);
+    rig.ui.drainList(gui::kGuiList);
 }
 
 } // namespace

@@ -191,7 +191,7 @@ TEST(Overlay, FadesInAndIsDeletedOnlyAtTheNextDrain) {
     EXPECT_EQ(o->opacity.getValue(), 0);
     Control::AliveGuard alive(o);
     EXPECT_TRUE(alive.alive());
-    rig.ui.drainList(1);
+    rig.ui.drainList(gui::kGuiList);
     EXPECT_FALSE(alive.alive());
 }
 
@@ -204,7 +204,7 @@ TEST(Overlay, HidingWithoutAnAnimatorWaitsForTheDrain) {
     EXPECT_EQ(o->opacity.getValue(), 0);
     Control::AliveGuard alive(o);
     EXPECT_TRUE(alive.alive());
-    rig.ui.drainList(1);
+    rig.ui.drainList(gui::kGuiList);
     EXPECT_FALSE(alive.alive());
 }
 

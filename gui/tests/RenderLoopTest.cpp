@@ -325,7 +325,7 @@ TEST_F(RenderLoopTest, PassWithNothingToDrawStillDrainsTicksAndSignals) {
     client.visible = false;
     {
         RenderLoop loop(ui.root(), platform, client, 1);
-        ui.postMessage(&target, 7, 0);
+        ui.postMessage(&target, 7, gui::kFrameList);
         ASSERT_TRUE(loop.start());
         log.waitForCount(Kind::kTick, 3);
         loop.stop(StopRequest::kKeep);
@@ -350,7 +350,7 @@ TEST_F(RenderLoopTest, TreeEditsUnderTheLockInterleaveWithFrames) {
     ASSERT_TRUE(loop.start());
     std::vector<Block*> blocks;
     for (int round = 0; round < kRounds; ++round) {
-        ui.postMessage(&counter, round, 0);
+        ui.postMessage(&counter, round, gui::kFrameList);
         RootLockScope scope(ui.root());
         if (round % 3 == 2 && !blocks.empty()) {
             delete blocks.back();

@@ -169,7 +169,7 @@ TEST(ScrollArea, AQuickReleaseGlidesWithTheRootHoldingTheArea) {
     EXPECT_FLOAT_EQ(a.velocity().x, 40.0f);
     rig.ui.mouseUp(0, Point(41, 20));
     EXPECT_FALSE(a.isGliding());
-    EXPECT_EQ(channel.postedCount(1), 0u);
+    EXPECT_EQ(channel.postedCount(gui::kGuiList), 0u);
 
     // 400 units per second: glides by 100 over one second, eased out.
     const float start = a.scrollX.getValue();
@@ -183,7 +183,7 @@ TEST(ScrollArea, AQuickReleaseGlidesWithTheRootHoldingTheArea) {
     rig.tick();
     rig.ui.mouseUp(0, Point(41, 20));
     EXPECT_TRUE(a.isGliding());
-    EXPECT_EQ(channel.postedCount(1), 1u);
+    EXPECT_EQ(channel.postedCount(gui::kGuiList), 1u);
     EXPECT_EQ(rig.root.scrollingArea(), nullptr); // until the message arrives
     rig.ui.advance(10);
     EXPECT_EQ(rig.root.scrollingArea(), &a);
@@ -198,7 +198,7 @@ TEST(ScrollArea, AQuickReleaseGlidesWithTheRootHoldingTheArea) {
     EXPECT_FALSE(a.isGliding());
     EXPECT_EQ(rig.root.scrollingArea(), nullptr);
     rig.ui.advance(20);
-    EXPECT_EQ(channel.postedCount(1), 0u);
+    EXPECT_EQ(channel.postedCount(gui::kGuiList), 0u);
 
     // A press stops a glide; the slot empties with it, and an area that
     // dies while gliding leaves the slot empty too.

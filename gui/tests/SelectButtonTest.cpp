@@ -80,7 +80,7 @@ struct Rig {
         button->addChoice("C", "", "G");
         button->addChoice("D", "", "G");
         button->addChoice("E");
-        ui.drainList(1);
+        ui.drainList(gui::kGuiList);
         button->setListener(&recorder);
         button->clickEvent.setHandler(NotifyEvent::bind([this] { ++clicks; }));
     }
@@ -141,7 +141,7 @@ TEST(SelectButton, ShowsThePrefixAndTheChoiceAndTicksItsItem) {
         Rig rig;
         for (int d : c.disabled)
             rig.button->menuItems()[static_cast<std::size_t>(d)]->enabled.setValue(false);
-        rig.ui.drainList(1);
+        rig.ui.drainList(gui::kGuiList);
         rig.button->value.setValue(c.value);
         rig.button->indeterminate.setValue(c.indeterminate);
         EXPECT_EQ(rig.shown(), c.shown);
@@ -186,9 +186,9 @@ TEST(SelectButton, MenuChangesRefreshOnceThroughTheGuiThreadList) {
     rig.button->menuItems()[3]->text.setValue("Dee");
     EXPECT_TRUE(rig.button->refreshPending());
     EXPECT_EQ(rig.shown(), "P:E");
-    rig.ui.drainList(0); // the render thread's list does not carry it
+    rig.ui.drainList(gui::kFrameList); // the render thread's list does not carry it
     EXPECT_EQ(rig.shown(), "P:E");
-    rig.ui.drainList(1);
+    rig.ui.drainList(gui::kGuiList);
     EXPECT_FALSE(rig.button->refreshPending());
     EXPECT_EQ(rig.shown(), "P:D");
     // The refresh's own tick marks post nothing further.
@@ -198,7 +198,7 @@ TEST(SelectButton, MenuChangesRefreshOnceThroughTheGuiThreadList) {
     rig.button->clearChoices();
     EXPECT_TRUE(rig.button->refreshPending());
     EXPECT_EQ(rig.button->menu().itemCount(), 0);
-    rig.ui.drainList(1);
+    rig.ui.drainList(gui::kGuiList);
     EXPECT_EQ(rig.shown(), "P:");
 }
 
@@ -248,7 +248,7 @@ TEST(SelectButton, TheWheelStepsThroughEnabledChoicesUpToTheMaximum) {
     rig.button->maximum.setValue(10); // one value past the choices
     rig.button->menuItems()[2]->enabled.setValue(false);
     rig.button->menuItems()[3]->enabled.setValue(false);
-    rig.ui.drainList(1);
+    rig.ui.drainList(gui::kGuiList);
     rig.button->value.setValue(6);
     // Each turn is a gesture; downwards increases, one choice per turn.
     const int expected[] = {9, 10, 10};
@@ -311,7 +311,7 @@ TEST(SelectButton, ManyButtonsComeAndGoLeavingNoComponentsOrMessages) {
         delete b; // its posted refresh goes with it
     }
     EXPECT_EQ(ui.components().size(), before);
-    ui.drainList(1);
+    ui.drainList(gui::kGuiList);
 }
 
 } // namespace

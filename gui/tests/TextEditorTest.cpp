@@ -141,7 +141,7 @@ TEST_F(EditorTest, ReportedKeysGoToListenersFirst) {
     std::vector<int> keys;
     editor.keyEvent.addHandler(NotifyEvent::bind([&] {
         keys.push_back(editor.lastKey());
-        if (editor.lastKey() == TextEditor::kKeyEscape) editor.keyHandled.setValue(true);
+        if (editor.lastKey() == kKeyEscape) editor.keyHandled.setValue(true);
     }));
     editor.open();
     const std::pair<Key, int> cases[] = {

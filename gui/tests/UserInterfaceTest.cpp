@@ -278,15 +278,15 @@ TEST(UserInterface, TickFiresAfterBothListsAndNotAfterDestruction) {
     auto* poster = new Poster(*ui, log);
     poster->parent.setValue(&ui->root());
     ui->tickEvent.setHandler(NotifyEvent::bind([&] { log.push_back("tick"); }));
-    ui->postMessage(poster, 1, 1);
-    ui->postMessage(poster, 0, 0);
+    ui->postMessage(poster, 1, gui::kGuiList);
+    ui->postMessage(poster, 0, gui::kFrameList);
     ui->advance(10);
     EXPECT_EQ(log, (std::vector<std::string>{"message 0", "message 1", "tick"}));
     // A message of list 0 that closes the editor: list 1 and the tick event are skipped.
     log.clear();
     poster->onMessage = [&] { ui.reset(); };
-    ui->postMessage(poster, 2, 0);
-    ui->postMessage(poster, 3, 1);
+    ui->postMessage(poster, 2, gui::kFrameList);
+    ui->postMessage(poster, 3, gui::kGuiList);
     EXPECT_FALSE(ui->advance(10));
     EXPECT_EQ(log, (std::vector<std::string>{"message 2"}));
 }

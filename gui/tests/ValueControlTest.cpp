@@ -295,7 +295,7 @@ TEST(ValueControl, EveryGestureEndsOnceForDriverAndFollowers) {
         rig.now += 100;
         rig.root.handleMouseMove({10, 10}, kLeftButton | kAlt);
         rig.root.handleMouseUp(0, {10, 10}, 0);
-        rig.ui.drainList(1);
+        rig.ui.drainList(gui::kGuiList);
         const auto seen = rig.phases();
         for (const auto& [id, list] : seen) {
             SCOPED_TRACE("control " + id);

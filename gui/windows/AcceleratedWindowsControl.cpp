@@ -126,7 +126,7 @@ LRESULT AcceleratedWindowsControl::windowProc(HWND window, UINT message, WPARAM 
         if (software || !loop_->isRunning()) {
             if (!software) {
                 // Before the first frame: what the thread would run first.
-                userInterface().drainList(0);
+                userInterface().drainList(kFrameList);
                 if (!token->alive) return 0;
                 userInterface().fireFrameTimers();
                 if (!token->alive) return 0;

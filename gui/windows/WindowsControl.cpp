@@ -218,10 +218,11 @@ LRESULT WindowsControl::windowProc(HWND window, UINT message, WPARAM wParam, LPA
     case WM_CHAR: {
         const LivenessToken token = liveness();
         const int character = int(wParam);
-        if (Control* focused = getFocusedChild(); focused != nullptr && focused->dispatchKey(1, character))
+        if (Control* focused = getFocusedChild();
+            focused != nullptr && focused->dispatchKey(kKeyCharacter, character))
             return 0;
         if (!token->alive) return 0;
-        if (keyPressed(1, character, 0)) return 0;
+        if (keyPressed(kKeyCharacter, character, 0)) return 0;
         break;
     }
     case WM_TIMER:

@@ -1,5 +1,6 @@
 #include "gui/windows/WindowsInput.h"
 
+#include "gui/Keys.h"
 #include "gui/Modifiers.h"
 
 #include <algorithm>
@@ -68,23 +69,23 @@ WheelInput wheelInput(bool horizontalMessage, WPARAM wParam, int keyModifiers, i
 int toolkitKeyCode(WPARAM virtualKey) {
     switch (virtualKey) {
     case VK_ESCAPE:
-        return 9;
+        return kKeyEscape;
     case VK_END:
-        return 8;
+        return kKeyEnd;
     case VK_HOME:
-        return 7;
+        return kKeyHome;
     case VK_LEFT:
-        return 4;
+        return kKeyLeft;
     case VK_UP:
-        return 2;
+        return kKeyUp;
     case VK_RIGHT:
-        return 5;
+        return kKeyRight;
     case VK_DOWN:
-        return 3;
+        return kKeyDown;
     case VK_DELETE:
-        return 6;
+        return kKeyDelete;
     default:
-        return 0;
+        return kNoKey;
     }
 }
 

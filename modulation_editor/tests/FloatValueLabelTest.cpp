@@ -198,7 +198,7 @@ TEST_F(FloatValueLabelTest, TypedTextIsOneGestureAndOneUndoStep) {
         EXPECT_EQ(typing->nativeText(), "0.00 dB");
         typing->type(c.typed);
         typing->pressKey(EditorKey::kEnter);
-        ui->drainList(1);
+        ui->drainList(gui::kGuiList);
         const bool changes = !std::isnan(c.value);
         EXPECT_FLOAT_EQ(model->inputLevel.getValue(), changes ? c.value : 0.0f) << c.typed;
         EXPECT_EQ(adapter->kindsOf(level()), changes ? "bve" : "") << c.typed;
@@ -263,7 +263,7 @@ TEST_F(FloatValueLabelTest, ValuesAreTheParametersPlainValues) {
         EXPECT_EQ(typing->nativeText(), "350.0 ms");
         typing->type(c.typed);
         typing->pressKey(EditorKey::kEnter);
-        ui->drainList(1);
+        ui->drainList(gui::kGuiList);
         EXPECT_NEAR(p.normalizedToPlain(p.getValue()), std::isnan(c.ms) ? 350.0f : c.ms, 0.05f) << c.typed;
     }
     EXPECT_EQ(adapter->gestureFaults(), "");

@@ -4,7 +4,7 @@
 #include "gui/ScrollButton.h"
 #include "modulation/ModulationMatrixController.h"
 #include "modulation_editor/tests/ComponentDisplayRig.h"
-#include "modulation_editor/tests/SourceRig.h"
+#include "modulation_editor/tests/SourceComponentRig.h"
 
 #include <gtest/gtest.h>
 
@@ -245,31 +245,14 @@ TEST_F(ModulationComponentButtonTest, ButtonAndDisplayDieInEitherOrder) {
 
 // With the real drag stage and a source's drag button: the XLFO dragged
 // onto the button of the section that holds targets 10-12.
-class ComponentButtonDropTest : public test::SourceTest {
+class ComponentButtonDropTest : public test::SourceComponentTest {
 protected:
     void SetUp() override {
-        SourceTest::SetUp();
-        setActive(model->xyControllers, 1);
-        setActive(model->xlfos, 1);
-        display = new ModulationComponentDisplay(*ui, *editor, slots.get());
-        display->setBoundsXYWH(500, 40, 300, 100);
-        display->parent.setValue(&ui->root());
-        for (int32_t count : {3, 0}) {
-            auto* panel = new EmptyPanel(*ui, *editor);
-            panel->setSize(80.0f, 100.0f);
-            display->addSectionContainer(0.0f, panel, 10, count);
-        }
-        style = std::make_unique<ComponentButton::ComponentStyle>(*ui, nullptr);
-        for (int32_t section : {0, 1}) {
-            auto* b = new ModulationComponentButton(*ui, *editor, style.get(), nullptr, display, section);
-            b->setBoundsXYWH(600.0f + 50.0f * static_cast<float>(section), 150, 40, 20);
-            b->parent.setValue(&ui->root());
-            buttons[section] = b;
-        }
-    }
-    void TearDown() override {
-        style.reset(); // the buttons forget it
-        SourceTest::TearDown();
+        SourceComponentTest::SetUp();
+        for (int32_t count : {3, 0})
+            addSection(count);
+        for (int32_t section : {0, 1})
+            buttons[section] = addButton(section);
     }
     // Drags the XLFO's source onto the button, rests there and drops.
     void dropOn(gui::Control& target) {
@@ -283,8 +266,6 @@ protected:
         ui->mouseUp(0, centreOf(target), 0);
     }
 
-    ModulationComponentDisplay* display = nullptr;
-    std::unique_ptr<ComponentButton::ComponentStyle> style;
     ModulationComponentButton* buttons[2] = {};
     bool unfoldedWhileDragged = false;
 };

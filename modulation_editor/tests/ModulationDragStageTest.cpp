@@ -8,7 +8,7 @@
 #include "modulation_editor/ModulationHoverItem.h"
 #include "modulation_editor/SlotAllocation.h"
 #include "modulation_editor/SourceSelectionBar.h"
-#include "modulation_editor/tests/SourceRig.h"
+#include "modulation_editor/tests/SourceComponentRig.h"
 
 #include <gtest/gtest.h>
 
@@ -18,37 +18,15 @@
 
 namespace {
 
-// A component panel for the display.
-class TestComponent : public DynamicInterface {
-public:
-    using DynamicInterface::DynamicInterface;
-    void rebuildInterface() override {}
-};
-
-class ModulationDragStageTest : public test::SourceTest {
+// One section of three targets (10-12) and its button, which the drag
+// manager offers.
+class ModulationDragStageTest : public test::SourceComponentTest {
 protected:
     void SetUp() override {
-        SourceTest::SetUp();
-        setActive(model->xyControllers, 1);
-        setActive(model->xlfos, 1);
-        display = new ModulationComponentDisplay(*ui, *editor, slots.get());
-        display->setBoundsXYWH(500, 40, 300, 100);
-        display->parent.setValue(&ui->root());
-        auto* component = new TestComponent(*ui, *editor);
-        component->setSize(80, 100);
-        display->addSectionContainer(0.0f, component, 10, 3);
-        style = std::make_unique<ComponentButton::ComponentStyle>(*ui, nullptr);
-        button = new ModulationComponentButton(*ui, *editor, style.get(), nullptr, display, 0);
-        button->setBoundsXYWH(600, 150, 40, 20);
-        button->parent.setValue(&ui->root());
+        SourceComponentTest::SetUp();
+        addSection(3);
+        button = addButton(0);
         editor->dragManager().add(button, 1, 0);
-    }
-    void TearDown() override {
-        // The tree goes before the style its component button uses, and the
-        // style before the user interface.
-        editor->prepareForClosing();
-        style.reset();
-        SourceTest::TearDown();
     }
     SourceDragButton& dragButton(int32_t panelPosition, size_t k = 0) {
         return *panel(panelPosition)->dragButtons()[k];
@@ -76,8 +54,6 @@ protected:
         return texts;
     }
 
-    ModulationComponentDisplay* display = nullptr;
-    std::unique_ptr<ComponentButton::ComponentStyle> style;
     ModulationComponentButton* button = nullptr;
 };
 

@@ -217,7 +217,7 @@ TEST_F(ModulationIndicatorManagerTest, AfterARemovalItShowsTheNewTarget) {
     ASSERT_NE(after, nullptr);
     EXPECT_NE(after, before);
     EXPECT_EQ(after->kinds(), kEFKind);
-    ui->drainList(1);
+    ui->drainList(gui::kGuiList);
     ASSERT_EQ(manager->indicators().size(), 1u);
     EXPECT_EQ(manager->indicators()[0], after);
 
@@ -293,7 +293,7 @@ TEST_F(ModulationIndicatorManagerTest, TintPixels) {
     EXPECT_EQ(px(11), tint(normal, ef));
     // A new scale rebuilds the tints once the style has its new pixels.
     ui->setMonitorScale(2.0f);
-    ui->drainList(1);
+    ui->drainList(gui::kGuiList);
     EXPECT_EQ(manager->segmentBitmap(1, ModulationIndicator::kSegmentNormal).pixelWidth(), 16);
     EXPECT_EQ(manager->segmentBitmap(1, ModulationIndicator::kSegmentNormal).pixelAt(9, 9),
               tint(normal, xlfo));
@@ -326,13 +326,13 @@ TEST_F(ModulationIndicatorManagerTest, DeletionOrders) {
             delete freq;
             EXPECT_EQ(shared->placingControl(), ring);
             delete ring;
-            ui->drainList(1);
+            ui->drainList(gui::kGuiList);
             EXPECT_TRUE(manager->indicators().empty());
             delete panel;
             break;
         case kPanelFirst:
             panel->deleteChildren();
-            ui->drainList(1);
+            ui->drainList(gui::kGuiList);
             EXPECT_TRUE(manager->indicators().empty());
             delete panel;
             break;
@@ -350,7 +350,7 @@ TEST_F(ModulationIndicatorManagerTest, DeletionOrders) {
             editor.reset();
             break;
         }
-        ui->drainList(1);
+        ui->drainList(gui::kGuiList);
         manager.reset();
         slots.reset();
         editor.reset();

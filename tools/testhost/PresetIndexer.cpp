@@ -191,11 +191,16 @@ DiscoveredPreset* PresetIndexer::current(const char* call) {
     return &presets_.back();
 }
 
-bool PresetIndexer::open(const clap_preset_discovery_factory_t* factory, const std::string& providerId) {
+bool PresetIndexer::create(const clap_preset_discovery_factory_t* factory, const std::string& providerId) {
     if (!factory || provider_) return false;
     provider_ = factory->create(factory, &indexer_, providerId.c_str());
     if (!provider_) return false;
     if (!provider_->desc) violation("the provider has no descriptor");
+    return true;
+}
+
+bool PresetIndexer::open(const clap_preset_discovery_factory_t* factory, const std::string& providerId) {
+    if (!create(factory, providerId)) return false;
     inInit_ = true;
     bool initialised = provider_->init(provider_);
     inInit_ = false;

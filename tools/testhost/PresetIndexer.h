@@ -64,6 +64,8 @@ public:
     // Creates and initialises the provider; false when it cannot be made or
     // its init fails.
     bool open(const clap_preset_discovery_factory_t* factory, const std::string& providerId);
+    // Creates it only, as a host that cached its declarations does.
+    bool create(const clap_preset_discovery_factory_t* factory, const std::string& providerId);
     const clap_preset_discovery_provider_t* provider() const { return provider_; }
 
     // Asks for the metadata of one location; the presets found are appended.

@@ -1,4 +1,5 @@
 #include "clap/editor/ClapPluginEditor.h"
+#include "clap/editor/tests/EditorProductRig.h"
 #include "clap/editor/tests/HostScales.h"
 
 #include "clap/editor/headless/HeadlessClapEditorWindow.h"
@@ -34,22 +35,22 @@ gui::ValueControl* lastKnob = nullptr;
 enum class Factory { kWorks, kNull, kThrows };
 Factory factoryKind = Factory::kWorks;
 
-GenericPluginInterface* makeTestEditor(gui::UserInterface& ui, GenericPlugin& model,
-                                       GenericPluginInterface::InterfaceListener& listener) {
-    if (factoryKind == Factory::kNull) return nullptr;
-    if (factoryKind == Factory::kThrows) throw std::runtime_error("no skin");
-    auto* editor = new GenericPluginInterface(ui, model);
+void gainKnob(gui::UserInterface& ui, GenericPlugin& model, GenericPluginInterface& editor) {
     lastKnob = new gui::ValueControl(ui);
     lastKnob->setBoundsXYWH(10, 10, 40, 40);
     lastKnob->parent.setValue(ui.rootControl());
-    editor->linkControl(model.getParameter(0), lastKnob);
-    editor->setInterfaceListener(&listener);
-    editor->completeSetup();
-    return editor;
+    editor.linkControl(model.getParameter(0), lastKnob);
 }
 
-const ClapEditorProduct& testEditorProduct() {
-    static const ClapEditorProduct product(&makeTestEditor);
+GenericPluginInterface* makeKnobEditor(gui::UserInterface& ui, GenericPlugin& model,
+                                       GenericPluginInterface::InterfaceListener& listener) {
+    if (factoryKind == Factory::kNull) return nullptr;
+    if (factoryKind == Factory::kThrows) throw std::runtime_error("no skin");
+    return test::makeTestEditor<gainKnob>(ui, model, listener);
+}
+
+const ClapEditorProduct& knobEditorProduct() {
+    static const ClapEditorProduct product(&makeKnobEditor);
     return product;
 }
 
@@ -104,7 +105,7 @@ protected:
         factoryKind = Factory::kWorks;
         test::clapTestProduct().interfaceWidth = 640;
         test::clapTestProduct().interfaceHeight = 321;
-        test::clapTestProduct().editor = &testEditorProduct();
+        test::clapTestProduct().editor = &knobEditorProduct();
         state = std::make_shared<HeadlessClapEditorWindow::State>();
         HeadlessClapEditorWindow::install(state);
         parent = state->openHostWindow();
@@ -113,6 +114,9 @@ protected:
     }
     void TearDown() override {
         plugin.reset();
+        if (host) {
+            EXPECT_EQ(host->violations(), std::vector<std::string>{});
+        }
         host.reset();
         windowing = nullptr;
         HeadlessClapEditorWindow::install(nullptr);
@@ -142,6 +146,16 @@ protected:
     ClapPluginEditor* editor() const { return ClapPluginEditor::of(p); }
     GenericPluginInterface* productEditor() const { return editor()->productInterface(); }
     gui::RootControl& root() const { return *state->userInterface->rootControl(); }
+    // The host's misbehaviour reported so far: `reports` where the checks
+    // are built in, else nothing. Clears the list.
+    void expectReported(const std::vector<std::string>& reports) {
+        std::vector<std::string> expected;
+        if (ClapThreadCheck::kEnforced)
+            for (const std::string& report : reports)
+                expected.push_back("log: " + report);
+        EXPECT_EQ(host->violations(), expected);
+        host->clearViolations();
+    }
     std::pair<uint32_t, uint32_t> size() const {
         uint32_t w = 0, h = 0;
         EXPECT_TRUE(gui().get_size(p, &w, &h));
@@ -182,6 +196,7 @@ TEST_F(EditorHostTest, OnlyAnEmbeddedWin32EditorIsSupportedAndMadeOnce) {
     ClapPluginEditor* first = editor();
     EXPECT_FALSE(gui().create(p, "win32", false));
     EXPECT_EQ(editor(), first);
+    expectReported({"clap.gui create called with a gui already created"});
     EXPECT_FALSE(first->isFloating());
 
     // Offered only where the platform opens editor windows.
@@ -203,6 +218,14 @@ TEST_F(EditorHostTest, CallsBeforeCreateAfterDestroyAndShowBeforeSetParentFailHa
         gui().destroy(p);
     };
     everyCallFails();
+    // Each call with no gui is the host's misbehaviour, reported once.
+    const std::vector<std::string> reports = {
+        "clap.gui set_scale called with no gui created",   "clap.gui get_size called with no gui created",
+        "clap.gui adjust_size called with no gui created", "clap.gui set_size called with no gui created",
+        "clap.gui set_parent called with no gui created",  "clap.gui show called with no gui created",
+        "clap.gui hide called with no gui created",        "clap.gui can_resize called with no gui created",
+        "clap.gui destroy called with no gui created"};
+    expectReported(reports);
     ASSERT_TRUE(gui().create(p, "win32", false));
     EXPECT_FALSE(gui().show(p));
     EXPECT_FALSE(gui().hide(p));
@@ -212,6 +235,11 @@ TEST_F(EditorHostTest, CallsBeforeCreateAfterDestroyAndShowBeforeSetParentFailHa
     gui().destroy(p);
     EXPECT_EQ(state->opened, 0);
     everyCallFails();
+    expectReported({});
+    // A new instance has its own record.
+    newInstance();
+    everyCallFails();
+    expectReported(reports);
     // A null or foreign plug-in record.
     EXPECT_FALSE(gui().create(nullptr, "win32", false));
     EXPECT_FALSE(gui().get_size(nullptr, &width, &height));
@@ -337,46 +365,42 @@ TEST_F(EditorHostTest, AnEditorWithoutHostScaleFollowsItsMonitor) {
 // Every layout size at every quantised scale and at two overrides: the
 // host's size comes back as the model's exactly, and only that size is taken.
 TEST_F(EditorHostTest, SizesRoundTripAtEveryScaleAndOnlyTheModelsSizeIsTaken) {
-    const std::vector<test::HostScale> scales = test::hostScales();
-    for (int32_t width : {640, 926})
-        for (int32_t height : {321, 514})
-            for (const test::HostScale& s : scales) {
-                SCOPED_TRACE(testing::Message() << width << "x" << height << " at " << s.value);
-                test::clapTestProduct().interfaceWidth = width;
-                test::clapTestProduct().interfaceHeight = height;
-                newInstance();
-                GenericPlugin::setProcessDisplayOptions(0, s.retina);
-                ASSERT_TRUE(gui().create(p, "win32", false));
-                if (s.retina == 1) {
-                    EXPECT_TRUE(gui().set_scale(p, s.value));
-                }
-                // An override takes the backing's scale of its class.
-                const float scale = s.retina == 1 ? s.value : gui::quantizeScale(s.value);
-                const auto expected = std::make_pair(pixels(width, scale), pixels(height, scale));
-                EXPECT_EQ(size(), expected);
-                // Before the window: only the model's size.
-                EXPECT_FALSE(gui().set_size(p, pixels(width + 1, scale), expected.second));
-                EXPECT_TRUE(gui().set_size(p, expected.first, expected.second));
-                const clap_window_t w = window(parent);
-                ASSERT_TRUE(gui().set_parent(p, &w));
-                EXPECT_EQ(size(), expected);
-                EXPECT_TRUE(gui().set_size(p, expected.first, expected.second));
-                EXPECT_EQ(root().width.getValue(), float(width));
-                EXPECT_EQ(root().height.getValue(), float(height));
-                EXPECT_EQ(std::make_pair(uint32_t(state->width), uint32_t(state->height)), expected);
-                uint32_t aw = expected.first + 37, ah = expected.second / 2;
-                EXPECT_TRUE(gui().adjust_size(p, &aw, &ah));
-                EXPECT_EQ(std::make_pair(aw, ah), expected);
-                for (const auto& other : {std::make_pair(pixels(width + 1, scale), expected.second),
-                                          std::make_pair(expected.first, pixels(height - 1, scale)),
-                                          std::make_pair(0u, 0u), std::make_pair(~0u, ~0u)}) {
-                    EXPECT_FALSE(gui().set_size(p, other.first, other.second));
-                    EXPECT_EQ(root().width.getValue(), float(width));
-                    EXPECT_EQ(root().height.getValue(), float(height));
-                }
-                EXPECT_FALSE(gui().can_resize(p));
-                gui().destroy(p);
-            }
+    test::forEachHostSize([&](const test::HostSizeCase& c) {
+        const int32_t width = c.width;
+        const int32_t height = c.height;
+        const test::HostScale& s = c.scale;
+        newInstance();
+        GenericPlugin::setProcessDisplayOptions(0, s.retina);
+        ASSERT_TRUE(gui().create(p, "win32", false));
+        if (s.retina == 1) {
+            EXPECT_TRUE(gui().set_scale(p, s.value));
+        }
+        const float scale = c.effective();
+        const auto expected = std::make_pair(pixels(width, scale), pixels(height, scale));
+        EXPECT_EQ(size(), expected);
+        // Before the window: only the model's size.
+        EXPECT_FALSE(gui().set_size(p, pixels(width + 1, scale), expected.second));
+        EXPECT_TRUE(gui().set_size(p, expected.first, expected.second));
+        const clap_window_t w = window(parent);
+        ASSERT_TRUE(gui().set_parent(p, &w));
+        EXPECT_EQ(size(), expected);
+        EXPECT_TRUE(gui().set_size(p, expected.first, expected.second));
+        EXPECT_EQ(root().width.getValue(), float(width));
+        EXPECT_EQ(root().height.getValue(), float(height));
+        EXPECT_EQ(std::make_pair(uint32_t(state->width), uint32_t(state->height)), expected);
+        uint32_t aw = expected.first + 37, ah = expected.second / 2;
+        EXPECT_TRUE(gui().adjust_size(p, &aw, &ah));
+        EXPECT_EQ(std::make_pair(aw, ah), expected);
+        for (const auto& other : {std::make_pair(pixels(width + 1, scale), expected.second),
+                                  std::make_pair(expected.first, pixels(height - 1, scale)),
+                                  std::make_pair(0u, 0u), std::make_pair(~0u, ~0u)}) {
+            EXPECT_FALSE(gui().set_size(p, other.first, other.second));
+            EXPECT_EQ(root().width.getValue(), float(width));
+            EXPECT_EQ(root().height.getValue(), float(height));
+        }
+        EXPECT_FALSE(gui().can_resize(p));
+        gui().destroy(p);
+    });
 }
 
 TEST_F(EditorHostTest, ANewModelSizeIsRequestedAndFollowedOrRefusedWithTheStickyHint) {
@@ -422,6 +446,8 @@ TEST_F(EditorHostTest, AHostThatDestroysTheEditorInsideRequestResizeGetsNoFurthe
     EXPECT_FALSE(state->visible);
     uint32_t width = 0, height = 0;
     EXPECT_FALSE(gui().get_size(p, &width, &height));
+    // Asking a destroyed editor is the host's misbehaviour.
+    expectReported({"clap.gui get_size called with no gui created"});
     EXPECT_FALSE(gui().create(p, "win32", false)); // the old one is still going
     // The next drain deletes it.
     EXPECT_FALSE(ui->advance(20));
@@ -468,8 +494,8 @@ TEST_F(EditorHostTest, DestroyInMidDragEndsEachBegunGestureOnce) {
     EXPECT_TRUE(plugin->host().violations().empty());
 }
 
-#ifndef NDEBUG
-TEST_F(EditorHostTest, AGuiCallOffTheMainThreadIsRefusedAndReportedInDebugBuilds) {
+TEST_F(EditorHostTest, AGuiCallOffTheMainThreadIsRefusedAndReported) {
+    if (!ClapThreadCheck::kEnforced) GTEST_SKIP() << "built without the thread checks";
     ASSERT_TRUE(open());
     bool answered = true;
     std::thread other([&] {
@@ -483,7 +509,6 @@ TEST_F(EditorHostTest, AGuiCallOffTheMainThreadIsRefusedAndReportedInDebugBuilds
     EXPECT_NE(violations[0].find("get_size called off the main thread"), std::string::npos) << violations[0];
     plugin->host().clearViolations();
 }
-#endif
 
 // The host's audio thread processes blocks that automate Pan and passes on
 // the plug-in's output (the editor's gestures on Gain) while the main thread

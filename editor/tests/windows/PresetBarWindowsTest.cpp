@@ -68,7 +68,7 @@ protected:
 };
 
 TEST_F(PresetBarWindowsTest, TheOverwriteQuestionCancelThenOk) {
-    model->setCurrentPresetName("Echo", -1);
+    model->setCurrentPresetName("Echo", GenericPlugin::kWholeName);
     ASSERT_TRUE(editor->savePresetFile(path("Echo.ztp")));
     const std::string saved = fileText(path("Echo.ztp"));
     model->unit.setValue(0.9f, 0);
@@ -99,7 +99,7 @@ TEST_F(PresetBarWindowsTest, CopyAndPasteThroughTheRealClipboard) {
     model->setCurrentPresetName(name, -1);
     item("Copy")->fireSelected();
     model->unit.setValue(0.1f, 0);
-    model->setCurrentPresetName("Other", -1);
+    model->setCurrentPresetName("Other", GenericPlugin::kWholeName);
     editor->presetBar().prepareMenu();
     ASSERT_TRUE(item("Paste")->enabled.getValue());
     item("Paste")->fireSelected();

@@ -42,7 +42,7 @@ public:
     void mouseLeave() override { record("leave"); }
     bool keyPressed(int key, int character, int) override {
         record("key " + std::to_string(key) + " " + std::to_string(character));
-        return key != 6; // Delete is left to the host
+        return key != kKeyDelete; // Delete is left to the host
     }
     bool gesture(int kind, int phase, const Point&, int modifiers, const Point& first, const Point& second,
                  float factor) override {

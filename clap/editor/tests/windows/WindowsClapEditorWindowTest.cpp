@@ -2,6 +2,7 @@
 // in a hidden parent, with the GDI root.
 
 #include "clap/editor/ClapPluginEditor.h"
+#include "clap/editor/tests/EditorProductRig.h"
 #include "clap/editor/tests/HostScales.h"
 #include "clap/tests/ClapTestProduct.h"
 #include "gui/DeviceBacking.h"
@@ -16,19 +17,6 @@
 
 namespace {
 
-GenericPluginInterface* makeEditor(gui::UserInterface& ui, GenericPlugin& model,
-                                   GenericPluginInterface::InterfaceListener& listener) {
-    auto* editor = new GenericPluginInterface(ui, model);
-    editor->setInterfaceListener(&listener);
-    editor->completeSetup();
-    return editor;
-}
-
-const ClapEditorProduct& product() {
-    static const ClapEditorProduct editor(&makeEditor);
-    return editor;
-}
-
 HWND hiddenWindow() {
     return CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 3000, 2000,
                            nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
@@ -38,7 +26,7 @@ class WindowsEditorHostTest : public test::ClapProductTest {
 protected:
     void SetUp() override {
         ClapProductTest::SetUp();
-        test::clapTestProduct().editor = &product();
+        test::clapTestProduct().editor = &test::testEditorProduct();
         parent = hiddenWindow();
         ASSERT_NE(parent, nullptr);
     }
@@ -77,36 +65,33 @@ protected:
 };
 
 TEST_F(WindowsEditorHostTest, TheClientRectIsTheHostsSizeAndTheRootTheModelsAtEveryScale) {
-    const std::vector<test::HostScale> scales = test::hostScales();
-    for (int32_t width : {640, 926})
-        for (int32_t height : {321, 514})
-            for (const test::HostScale& s : scales) {
-                SCOPED_TRACE(testing::Message() << width << "x" << height << " at " << s.value);
-                test::clapTestProduct().interfaceWidth = width;
-                test::clapTestProduct().interfaceHeight = height;
-                newInstance(s.retina);
-                ASSERT_TRUE(gui->create(p, CLAP_WINDOW_API_WIN32, false));
-                if (s.retina == 1) {
-                    EXPECT_TRUE(gui->set_scale(p, s.value));
-                }
-                const clap_window_t w = window(parent);
-                ASSERT_TRUE(gui->set_parent(p, &w));
-                uint32_t cw = 0, ch = 0;
-                ASSERT_TRUE(gui->get_size(p, &cw, &ch));
-                const float scale = s.retina == 1 ? s.value : gui::quantizeScale(s.value);
-                EXPECT_EQ(cw, uint32_t(std::floor(double(width) * scale + 0.5)));
-                EXPECT_EQ(ch, uint32_t(std::floor(double(height) * scale + 0.5)));
-                EXPECT_TRUE(gui->set_size(p, cw, ch));
-                RECT client{};
-                ASSERT_TRUE(GetClientRect(child(), &client));
-                EXPECT_EQ(uint32_t(client.right), cw);
-                EXPECT_EQ(uint32_t(client.bottom), ch);
-                gui::RootControl& root = *ClapPluginEditor::of(p)->window().userInterface()->rootControl();
-                EXPECT_EQ(root.width.getValue(), float(width));
-                EXPECT_EQ(root.height.getValue(), float(height));
-                EXPECT_FALSE(gui->set_size(p, cw + uint32_t(std::ceil(scale)), ch));
-                gui->destroy(p);
-            }
+    test::forEachHostSize([&](const test::HostSizeCase& c) {
+        const int32_t width = c.width;
+        const int32_t height = c.height;
+        const test::HostScale& s = c.scale;
+        newInstance(s.retina);
+        ASSERT_TRUE(gui->create(p, CLAP_WINDOW_API_WIN32, false));
+        if (s.retina == 1) {
+            EXPECT_TRUE(gui->set_scale(p, s.value));
+        }
+        const clap_window_t w = window(parent);
+        ASSERT_TRUE(gui->set_parent(p, &w));
+        uint32_t cw = 0, ch = 0;
+        ASSERT_TRUE(gui->get_size(p, &cw, &ch));
+        const float scale = c.effective();
+        EXPECT_EQ(cw, uint32_t(std::floor(double(width) * scale + 0.5)));
+        EXPECT_EQ(ch, uint32_t(std::floor(double(height) * scale + 0.5)));
+        EXPECT_TRUE(gui->set_size(p, cw, ch));
+        RECT client{};
+        ASSERT_TRUE(GetClientRect(child(), &client));
+        EXPECT_EQ(uint32_t(client.right), cw);
+        EXPECT_EQ(uint32_t(client.bottom), ch);
+        gui::RootControl& root = *ClapPluginEditor::of(p)->window().userInterface()->rootControl();
+        EXPECT_EQ(root.width.getValue(), float(width));
+        EXPECT_EQ(root.height.getValue(), float(height));
+        EXPECT_FALSE(gui->set_size(p, cw + uint32_t(std::ceil(scale)), ch));
+        gui->destroy(p);
+    });
 }
 
 TEST_F(WindowsEditorHostTest, SetParentRefusesADeadWindowAndASecondOneReparents) {

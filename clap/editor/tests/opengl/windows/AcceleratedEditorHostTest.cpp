@@ -6,6 +6,7 @@
 // watchdog ends a program that hangs.
 
 #include "clap/editor/ClapPluginEditor.h"
+#include "clap/editor/tests/EditorProductRig.h"
 #include "clap/tests/ClapTestProduct.h"
 #include "gui/Canvas.h"
 #include "gui/RootControl.h"
@@ -55,20 +56,10 @@ private:
 
 // The product's editor here: the root filled, with a marker in its
 // bottom-right corner, so a frame shows the scale it was drawn at.
-GenericPluginInterface* makeEditor(gui::UserInterface& ui, GenericPlugin& model,
-                                   GenericPluginInterface::InterfaceListener& listener) {
-    auto* editor = new GenericPluginInterface(ui, model);
+void filledRoot(gui::UserInterface& ui, GenericPlugin&, GenericPluginInterface&) {
     new Fill(ui, gui::Rect(0, 0, float(kWidth), float(kHeight)), kFillColour);
     new Fill(ui, gui::Rect(float(kWidth) - kMarker, float(kHeight) - kMarker, float(kWidth), float(kHeight)),
              kMarkerColour);
-    editor->setInterfaceListener(&listener);
-    editor->completeSetup();
-    return editor;
-}
-
-const ClapEditorProduct& product() {
-    static const ClapEditorProduct editor(&makeEditor);
-    return editor;
 }
 
 // Pumps the GUI thread's messages until the condition holds (the watchdog
@@ -187,7 +178,7 @@ class AcceleratedEditorHostTest : public test::ClapProductTest {
 protected:
     void SetUp() override {
         ClapProductTest::SetUp();
-        test::clapTestProduct().editor = &product();
+        test::clapTestProduct().editor = &test::testEditorProduct<filledRoot>();
         test::clapTestProduct().interfaceWidth = kWidth;
         test::clapTestProduct().interfaceHeight = kHeight;
         host = std::make_unique<TestHost>();
