@@ -255,6 +255,8 @@ void VarnelInterface::buildFilterSection() {
         buttons[size_t(f)] = new FilterButton(*this, f, section->buttonFaceStyle(),
                                               skin_->buttonStyle(FilterButton::kButtonStyle), indicators());
         builder_->placeControl(buttons[size_t(f)], 341 + 89 * f, 128, ControlBuilder::kHitThreshold);
+        // A click on either button unfolds (or folds) the section.
+        if (display != nullptr) buttons[size_t(f)]->setDisplay(display, section->componentIndex());
     }
     // The link modifier drags both buttons (each moves its own channels).
     linkPair(buttons[0], buttons[1], gui::ValueLinkGroup::Mode::kSame);

@@ -202,6 +202,29 @@ TEST_F(FilterInterfaceTest, TheHideButtonFoldsTheSection) {
     EXPECT_EQ(undoCount(), undo); // a view, not an edit
 }
 
+// A click on either filter button unfolds the section, and a second folds it
+// again, as the Hide button does; neither is an edit.
+TEST_F(FilterInterfaceTest, AClickOnAFilterButtonUnfoldsTheSectionAndASecondFoldsIt) {
+    FilterInterface* section = editor->filterInterface();
+    ASSERT_NE(section, nullptr);
+    ASSERT_FALSE(unfolded(*section));
+    for (int32_t f = 0; f < 2; ++f) {
+        SCOPED_TRACE(f);
+        gui::Control* button = editor->filterButton(f);
+        ASSERT_NE(button, nullptr);
+        const gui::Point at = centreInRoot(*button);
+        ASSERT_EQ(reachedAt(at), button);
+        const int32_t undo = undoCount();
+        click(at);
+        EXPECT_TRUE(unfolded(*section));
+        EXPECT_NE(model->getVarnelSettings().expandedSection.getValue(), -1);
+        click(at);
+        EXPECT_FALSE(unfolded(*section));
+        EXPECT_EQ(model->getVarnelSettings().expandedSection.getValue(), -1);
+        EXPECT_EQ(undoCount(), undo);
+    }
+}
+
 // A press on the display's handle that moves nothing leaves the undo history
 // as it was (the next Undo undoes the edit before it), with the modifiers
 // that select and turn linked filters alike. A drag stores one step, and a
