@@ -25,6 +25,11 @@ constexpr double kDelayOneTimeTarget = 0 + 1;
 constexpr int kLearnX = 60;
 constexpr int kLearnAboveBottom = 11;
 
+// The middle of XLFO 1's first step bar in the full editor, at scale 1 (the
+// step at 0, half way up its column).
+constexpr int kFirstStepX = 352;
+constexpr int kFirstStepY = 397;
+
 void addFullParameters(EditorSession& session) {
     std::vector<std::pair<clap_id, double>> values;
     for (uint32_t index : kSourceCountIndices) {
@@ -80,6 +85,15 @@ bool openIn(EditorSession& session, EditorState state, double scale) {
     if (!session.open(scale)) {
         ADD_FAILURE() << "the editor does not open at " << scale;
         return false;
+    }
+    if (state == EditorState::kFull || state == EditorState::kLearn) {
+        // XLFO 1's first step selected with a Ctrl-click (which moves no
+        // value): its step panel slides open beside the steps.
+        session.settledPicture();
+        const int x = devicePixels(kFirstStepX, scale), y = devicePixels(kFirstStepY, scale);
+        session.mouse(WM_MOUSEMOVE, x, y);
+        session.click(x, y, MK_CONTROL);
+        leaveEditor(session);
     }
     if (state == EditorState::kLearn) {
         // Drawn and settled before the click, as a user sees it.
