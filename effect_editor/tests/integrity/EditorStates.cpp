@@ -4,14 +4,19 @@
 #include "effect/VarnelPlugin.h"
 #include "effect/VarnelPluginSettings.h"
 #include "effect_editor/VarnelInterface.h"
+#include "effect_editor/VarnelSkin.h"
 #include "effect_editor/XLFOSourceInterface.h"
+#include "gui/Button.h"
 #include "gui/ScrollArea.h"
+#include "gui/ValueControl.h"
 #include "modulation_editor/ModulationScrollStrip.h"
 #include "modulation_editor/SourceContainer.h"
 #include "modulation_editor/SourceController.h"
 #include "modulation_editor/SourceId.h"
 #include "modulation_editor/XLFOController.h"
 #include "plugin/GenericPluginSnapshots.h"
+
+#include <string>
 
 namespace editor_states {
 
@@ -73,6 +78,21 @@ void showSource(VarnelInterface& editor, int32_t position) {
     SourceController& sources = *editor.sourceController();
     if (SourceContainer* container = sources.containerAt(position))
         sources.strip().scrollArea()->scrollToShow(container, nullptr, false);
+}
+
+walk::ControlWalk::Describe describer(VarnelInterface& editor, VarnelPlugin& model) {
+    return [&editor, &model](gui::Control& control) -> std::string {
+        auto* value = dynamic_cast<gui::ValueControl*>(&control);
+        if (value == nullptr) return {};
+        const int32_t index = editor.indexOfControl(value);
+        if (AbstractPluginParameter* parameter = index >= 0 ? model.getParameter(index) : nullptr)
+            return parameter->getName();
+        if (auto* button = dynamic_cast<gui::Button*>(&control))
+            for (int32_t s = 0; s < VarnelSkin::kButtonStyleCount; ++s)
+                if (button->style() != nullptr && button->style() == editor.skin().buttonStyle(s))
+                    return "style " + std::to_string(s);
+        return {};
+    };
 }
 
 } // namespace editor_states

@@ -16,6 +16,8 @@
 //
 // Threading: GUI thread only.
 
+#include "editor/tests/walk/ControlWalk.h"
+
 #include <cstdint>
 
 class VarnelInterface;
@@ -31,6 +33,9 @@ const char* stateName(State state);
 void prepareModel(VarnelPlugin& model, State state);
 // The slots, the XLFO's selected step and MIDI learn of the state.
 void prepareEditor(VarnelInterface& editor, VarnelPlugin& model, State state);
+// Names a control of the editor in a walk: by its bound parameter's name,
+// else by the skin's style of a button.
+walk::ControlWalk::Describe describer(VarnelInterface& editor, VarnelPlugin& model);
 // Scrolls the source strip to the panel at the position, as a click on its
 // source button does (the caller lets the strip settle).
 void showSource(VarnelInterface& editor, int32_t position);

@@ -142,20 +142,7 @@ protected:
     }
 
     // The bound parameter's name, else the skin's style of a button.
-    walk::ControlWalk::Describe describer() {
-        return [this](gui::Control& control) -> std::string {
-            auto* value = dynamic_cast<gui::ValueControl*>(&control);
-            if (value == nullptr) return {};
-            const int32_t index = editor->indexOfControl(value);
-            if (AbstractPluginParameter* parameter = index >= 0 ? model->getParameter(index) : nullptr)
-                return parameter->getName();
-            if (auto* button = dynamic_cast<gui::Button*>(&control))
-                for (int32_t s = 0; s < VarnelSkin::kButtonStyleCount; ++s)
-                    if (button->style() != nullptr && button->style() == editor->skin().buttonStyle(s))
-                        return "style " + std::to_string(s);
-            return {};
-        };
-    }
+    walk::ControlWalk::Describe describer() { return editor_states::describer(*editor, *model); }
 
     // What the product promises of the state, beyond the rules.
     std::vector<Finding> expectations(State state, int32_t view, const walk::ControlWalk& tree) {
