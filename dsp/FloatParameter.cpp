@@ -25,6 +25,10 @@ FloatParameter::FloatParameter(wave::Environment& environment, float initialValu
     rampStart_ = initialValue;
 }
 
+FloatParameter::~FloatParameter() {
+    releaseHolder();
+}
+
 float FloatParameter::clampToLimits(float value) const {
     if (value >= minimum_) return value > maximum_ ? maximum_ : value;
     return minimum_; // below the minimum, or NaN
@@ -33,6 +37,7 @@ float FloatParameter::clampToLimits(float value) const {
 void FloatParameter::setValue(float value, float timeMs) noexcept {
     value = clampToLimits(value);
     if (std::fabs(value - target_) <= kEpsilon) return;
+    releaseHolder();
 
     wave::Environment& e = getEnvironment();
     std::uint64_t now = e.getSamplePosition();
@@ -87,6 +92,7 @@ void FloatParameter::setLimits(float minimum, float maximum, float span) {
     span_ = span;
     float clamped = clampToLimits(target_);
     if (clamped != target_) {
+        releaseHolder();
         target_ = clamped;
         rampStart_ = clamped;
         rampPosition_ = 0;
@@ -144,7 +150,7 @@ FloatParameterSource::FloatParameterSource(wave::Environment& environment, float
     : wave::Source(environment, kNoOwnBlock), parameter_(environment, initialValue) {}
 
 void FloatParameterSource::produce(wave::BasicBlock<float>*, int count, wave::ProduceMode) noexcept {
-    setCurrentBlock(parameter_.advanceBlock(count));
+    setCurrentBlock(parameter_.advanceHeld(*this, count));
 }
 
 FloatParameterForwarder::FloatParameterForwarder(wave::Environment& environment, FloatParameter& parameter)

@@ -16,7 +16,10 @@
 // maximum - minimum) can be changed; a target moved by new limits jumps.
 //
 // Each parameter is advanced once per block by the one producer that renders
-// it (advanceBlock); skipped time advances a running glide.
+// it (advanceBlock); skipped time advances a running glide. A producer that
+// hands the value's block on as its own renders it with advanceHeld: while
+// the value is settled that producer holds the block, and its pulls note the
+// render without computing until the value changes (wave::Producer::hold).
 //
 // Threading: audio thread (setValue, advanceBlock, fillBlock and applyGain
 // never allocate); construction on the main thread.
@@ -29,6 +32,7 @@
 class FloatParameter : public wave::Component, public ValueAssignable<float> {
 public:
     FloatParameter(wave::Environment& environment, float initialValue);
+    ~FloatParameter() override;
 
     // Sets the target with the automatic glide time.
     void setValue(float value) override { setValue(value, -1.0f); }
@@ -42,6 +46,21 @@ public:
         if (!isSettledFor(count)) return advanceRamp(count);
         lastRenderPosition_ = getEnvironment().getSamplePosition() + static_cast<std::uint64_t>(count);
         return block_;
+    }
+    // advanceBlock for holder, the one producer whose block this is: while
+    // settled, holder keeps the block until the value changes. A second
+    // producer renders without holding.
+    const wave::BasicBlock<float>& advanceHeld(wave::Producer& holder, int count) noexcept {
+        const wave::BasicBlock<float>& block = advanceBlock(count);
+        if (!isRamping() && (holder_ == nullptr || holder_ == &holder)) {
+            holder_ = &holder;
+            holder.hold(fillCount_, &lastRenderPosition_);
+        }
+        return block;
+    }
+    // Called by a holder going away before the parameter.
+    void detachHolder(const wave::Producer& holder) noexcept {
+        if (holder_ == &holder) holder_ = nullptr;
     }
     // Writes the value block without accounting for skipped time.
     const wave::BasicBlock<float>& fillBlock(int count) noexcept;
@@ -78,6 +97,7 @@ private:
         void maxBlockSizeChanged() override {
             wave::BasicBlock<float>::maxBlockSizeChanged();
             owner_->fillCount_ = 0;
+            owner_->releaseHolder();
         }
 
     private:
@@ -85,6 +105,9 @@ private:
     };
 
     float clampToLimits(float value) const;
+    void releaseHolder() noexcept {
+        if (holder_ != nullptr) holder_->release();
+    }
     const wave::BasicBlock<float>& advanceRamp(int count) noexcept;
 
     ValueBlock block_;
@@ -98,6 +121,7 @@ private:
     float span_;
     std::uint64_t lastRenderPosition_ = 0;
     float target_;
+    wave::Producer* holder_ = nullptr;
 };
 
 // A producer that owns a FloatParameter; assigning sets it.

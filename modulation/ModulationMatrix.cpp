@@ -100,14 +100,17 @@ class ModulationMatrix::GlobalModulationProducer : public wave::Source {
 public:
     GlobalModulationProducer(ModulationMatrix& matrix, Target& target)
         : wave::Source(matrix.getEnvironment()), matrix_(matrix), target_(target) {}
+    ~GlobalModulationProducer() override { target_.base.detachHolder(*this); }
 
     void produce(wave::BasicBlock<float>* block, int count, wave::ProduceMode) noexcept override {
         // The target's base is rendered here, once per block with the target.
-        const wave::BasicBlock<float>& base = target_.base.advanceBlock(count);
+        // Without slots the block is the base's: held while it is settled
+        // (a slot edit releases it).
         if (target_.slots.empty()) {
-            setCurrentBlock(base);
+            setCurrentBlock(target_.base.advanceHeld(*this, count));
             return;
         }
+        const wave::BasicBlock<float>& base = target_.base.advanceBlock(count);
         bool added = false;
         bool constant = base.isConstant();
         float sum = base.data()[0];
@@ -497,13 +500,17 @@ void ModulationMatrix::editTarget(std::int32_t slot, std::int32_t target) {
     if (isTarget(s.target)) {
         Target& old = getTarget(s.target);
         old.slots.erase(std::remove(old.slots.begin(), old.slots.end(), &s), old.slots.end());
+        getGlobalProducer(s.target).release();
         s.target = target;
         if (old.ownerSlot != nullptr && old.ownerSlot->state != SlotState::kNotEffective)
             reevaluate(*old.ownerSlot, kKeepEffectiveness);
         old.recomputeNoPerTargetSlots();
     }
     s.target = target;
-    if (isTarget(target)) getTarget(target).slots.push_back(&s); // reserved for every slot
+    if (isTarget(target)) {
+        getTarget(target).slots.push_back(&s); // reserved for every slot
+        getGlobalProducer(target).release();
+    }
     reevaluate(s, kApplyAmount | kRefreshTarget);
     reevaluateIneffective(&s);
 }

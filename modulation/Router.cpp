@@ -23,7 +23,12 @@ Router::~Router() = default;
 void Router::setInputProducer(std::int32_t i, wave::Producer* producer) {
     if (i < 0 || i >= getNumInputs()) return;
     inputs_[static_cast<std::size_t>(i)]->producer = producer;
-    passThrough_ = nullptr;
+    setPassThrough(nullptr);
+}
+
+void Router::setPassThrough(wave::Producer* producer) {
+    passThrough_ = producer;
+    setForward(producer);
 }
 
 void Router::propertyChanged(AbstractProperty&) {
@@ -34,12 +39,10 @@ void Router::applySelection(float timeMs) {
     std::int32_t selected = selectedInput.getValue();
     for (std::int32_t i = 0; i < getNumInputs(); ++i)
         getInput(i).amount.setValue(i == selected ? 1.0f : 0.0f, timeMs);
-    passThrough_ = nullptr;
+    setPassThrough(nullptr);
 }
 
 void Router::produce(wave::BasicBlock<float>* block, int count, wave::ProduceMode) noexcept {
-    // The amounts advance every block, so that a switch after a stretch of
-    // pass-through still glides instead of jumping.
     for (auto& input : inputs_)
         input->amount.advanceBlock(count);
     if (passThrough_ != nullptr) {
@@ -83,7 +86,7 @@ void Router::produce(wave::BasicBlock<float>* block, int count, wave::ProduceMod
     }
     if (referenced != nullptr) {
         setCurrentBlock(*referenced);
-        if (contributed == 1 && referencedProducer != nullptr) passThrough_ = referencedProducer;
+        if (contributed == 1 && referencedProducer != nullptr) setPassThrough(referencedProducer);
         return;
     }
     if (!written) {

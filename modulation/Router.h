@@ -6,8 +6,10 @@
 // next change.
 //
 // A new router starts on input 0 at once (gain 1 on input 0, 0 on the
-// others). The amounts advance every block, during pass-through too, so
-// every later switch crossfades instead of jumping.
+// others). In pass-through a pull of the router is a pull of its input
+// (wave::Producer::setForward): the settled amounts are not advanced, which
+// changes nothing, as every selection glides over the crossfade time given,
+// whenever the amounts were last rendered.
 //
 // Threading: the inputs are created with the router; the selection may
 // change on the audio thread; produce allocates nothing.
@@ -47,6 +49,7 @@ public:
 
 private:
     void applySelection(float timeMs);
+    void setPassThrough(wave::Producer* producer);
 
     std::vector<std::unique_ptr<Input>> inputs_;
     wave::Producer* passThrough_ = nullptr;

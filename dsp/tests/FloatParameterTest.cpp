@@ -221,6 +221,71 @@ TEST(FloatParameterBus, ApplyGain) {
         EXPECT_EQ(out[i], 2.0f * gain.data()[i]);
 }
 
+// A source hands on its settled parameter's block without computing it
+// (the block is held). Driven beside a parameter rendered directly, through
+// settled stretches, growing and shrinking blocks, changes, limits, skipped
+// blocks and resets, it gives the same samples and the same glides.
+TEST(FloatParameterSource, HeldBlockMatchesTheRenderedParameter) {
+    Environment e;
+    e.setSampleRate(48000.0f);
+    FloatParameter direct(e, 0.25f);
+    FloatParameterSource source(e, 0.25f);
+    enum Step { kBlock, kIdle, kSet, kSetTimed, kLimits, kLightReset, kFullReset };
+    struct Action {
+        Step step;
+        float value; // a block's size, or the value set
+    };
+    const Action script[] = {
+        {kBlock, 64},    {kBlock, 64},    {kBlock, 16},  {kBlock, 128},     {kSet, 0.75f}, {kBlock, 32},
+        {kBlock, 128},   {kBlock, 128},   {kBlock, 8},   {kSet, 0.7f},      {kBlock, 64},  {kIdle, 64},
+        {kSet, 0.1f},    {kBlock, 64},    {kBlock, 128}, {kSetTimed, 0.9f}, {kBlock, 48},  {kBlock, 48},
+        {kLimits, 0.5f}, {kBlock, 16},    {kSet, 0.2f},  {kLightReset, 0},  {kBlock, 32},  {kSet, 0.4f},
+        {kBlock, 32},    {kFullReset, 0}, {kSet, 0.3f},  {kBlock, 128},     {kBlock, 128}, {kSet, 0.35f},
+        {kBlock, 100},   {kBlock, 100},
+    };
+    for (FloatParameter* p : {&direct, &source.getParameter()})
+        p->setLimits(0.0f, 1.0f);
+    int index = 0;
+    for (const Action& a : script) {
+        SCOPED_TRACE(index++);
+        const int count = static_cast<int>(a.value);
+        switch (a.step) {
+        case kBlock: {
+            e.nextBlock();
+            const wave::BasicBlock<float>& expected = direct.advanceBlock(count);
+            const wave::BasicBlock<float>& held = source.pull(count);
+            const wave::BasicBlock<float>& again = source.pull(count);
+            EXPECT_EQ(&held, &again);
+            EXPECT_EQ(held.isConstant(), expected.isConstant());
+            for (int i = 0; i < count; ++i)
+                ASSERT_EQ(held.data()[i], expected.data()[i]) << "sample " << i;
+            e.process(count, 0);
+            break;
+        }
+        case kIdle:
+            e.nextBlock();
+            e.process(count, 0);
+            break;
+        case kSet:
+        case kSetTimed:
+            direct.setValue(a.value, a.step == kSetTimed ? 5.0f : -1.0f);
+            source.getParameter().setValue(a.value, a.step == kSetTimed ? 5.0f : -1.0f);
+            EXPECT_EQ(source.getParameter().getRampLength(), direct.getRampLength());
+            break;
+        case kLimits:
+            direct.setLimits(0.0f, a.value);
+            source.getParameter().setLimits(0.0f, a.value);
+            break;
+        case kLightReset:
+            e.reset(Environment::kResetLight);
+            break;
+        case kFullReset:
+            e.reset(Environment::kResetActive);
+            break;
+        }
+    }
+}
+
 TEST(FloatParameterSource, ForwardersRenderTheSameParameter) {
     Environment e;
     FloatParameterSource source(e, 0.0f);

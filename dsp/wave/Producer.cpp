@@ -73,6 +73,7 @@ void Producer::resetIfActive() noexcept {
 }
 
 void Producer::compute(int count, ProduceMode mode) noexcept {
+    heldFor_ = -1;
     if (own_) current_ = own_.get();
     computing_ = true;
     produce(own_.get(), count, mode);

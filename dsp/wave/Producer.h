@@ -17,6 +17,18 @@
 // deferred write of DelayFilterBase); every other scheduled producer takes
 // order 1 or higher, or its state would advance twice in a block.
 //
+// Two shortcuts spare a pull the call to produce() where its block cannot
+// differ from what produce() would give:
+// - a held block: a producer whose block is a settled value's (see hold())
+//   hands it on for pulls of up to the held count, noting the render the way
+//   the value's own advance would, until released;
+// - a forward: a producer that only passes another producer's block on
+//   (a switch settled on one input) names it with setForward(); a pull then
+//   pulls that producer and takes its block. The forwarding producer counts
+//   as computed for the block before the inner pull, so a forward that leads
+//   back hands on the block it held instead of recursing.
+// Either way the producer counts as computed for the block.
+//
 // A pull that reaches a producer whose produce() is running is a cycle
 // without a delay in it: a programming error. Debug builds assert; release
 // builds hand the inner consumer the zero block instead of recursing.
@@ -86,13 +98,40 @@ public:
     // The pull rule: computes the producer when it has not been computed for
     // the current block number, then returns its current block.
     const BasicBlock<float>& pull(int count) noexcept {
-        if (lastComputed_ != getEnvironment().getBlockCounter()) return computeForPull(count);
-        return *current_;
+        const Environment& e = getEnvironment();
+        const std::uint32_t block = e.getBlockCounter();
+        if (lastComputed_ == block) return *current_;
+        if (count <= heldFor_) {
+            lastComputed_ = block;
+            *heldRenderMark_ = e.getSamplePosition() + static_cast<std::uint64_t>(count);
+            return *current_;
+        }
+        if (forward_ != nullptr) {
+            lastComputed_ = block;
+            current_ = &forward_->pull(count);
+            return *current_;
+        }
+        return computeForPull(count);
     }
     // Pulls input, or gives the zero block when there is none.
     static const BasicBlock<float>& pull(Producer* input, Environment& environment, int count) noexcept {
         return input != nullptr ? input->pull(count) : environment.getZeroBlock();
     }
+
+    // Keeps the current block for later pulls of up to samples samples
+    // without computing: each such pull writes the end of its block into
+    // *renderMark. Only for a block that stays the same whatever the block
+    // number (a settled value's); whoever can change it calls release().
+    // Any compute releases it first.
+    void hold(int samples, std::uint64_t* renderMark) noexcept {
+        heldFor_ = samples;
+        heldRenderMark_ = renderMark;
+    }
+    void release() noexcept { heldFor_ = -1; }
+    bool isHeld() const { return heldFor_ >= 0; }
+    // Null computes again.
+    void setForward(Producer* producer) noexcept { forward_ = producer; }
+    Producer* getForward() const { return forward_; }
 
     const BasicBlock<float>& getCurrentBlock() const { return *current_; }
     std::uint32_t getLastComputed() const { return lastComputed_; }
@@ -118,6 +157,9 @@ private:
     bool scheduled_ = false;
     bool computing_ = false;
     std::uint32_t lastComputed_ = 0;
+    int heldFor_ = -1;
+    std::uint64_t* heldRenderMark_ = nullptr;
+    Producer* forward_ = nullptr;
     const BasicBlock<float>* current_;
 };
 

@@ -20,6 +20,23 @@ TEST(ModulationMatrix, TargetIsBasePlusLevelTimesSource) {
     f.e.process(8, 0);
 }
 
+// A target without slots hands on its settled base without computing; a
+// slot added after a long stretch of that counts from the next block, and
+// so does the base's next change.
+TEST(ModulationMatrix, SlotsAndChangesReachATargetThatHeldItsBase) {
+    MatrixFixture f;
+    f.matrix->setTargetAmount(5, 0.125f);
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(f.block(5, 16)[0], 0.125f);
+    f.connect(0, 0, 5, 0.25f);
+    EXPECT_EQ(f.block(5, 16)[15], 0.125f + 0.25f * 0.5f);
+    f.connect(0, 0, -1, 0.25f);
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(f.block(5, 16)[15], 0.125f);
+    f.matrix->setTargetAmount(5, 0.5f);
+    EXPECT_EQ(f.block(5, 16)[0], 0.5f);
+}
+
 TEST(ModulationMatrix, VaryingSourceGivesVaryingBlock) {
     MatrixFixture f;
     test::FunctionSource ramp(f.e, [](long i) { return float(i) * 0.01f; });

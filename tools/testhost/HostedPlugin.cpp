@@ -149,7 +149,7 @@ clap_process_status HostedPlugin::processHere(uint32_t frames, const HostEventLi
         inputBuffers_[port].channel_count = handed(inputs_[port].size(), options.channelsPerPort);
         for (size_t channel = 0; channel < inputs_[port].size(); ++channel) {
             float* data = inputs_[port][channel].data();
-            std::fill(data + frames, data + frames + kGuardFrames, inputGuard);
+            if (options.guarded) std::fill(data + frames, data + frames + kGuardFrames, inputGuard);
             inputPointers_[port][channel] = options.nullInputChannels ? nullptr : data;
         }
     }
@@ -159,8 +159,10 @@ clap_process_status HostedPlugin::processHere(uint32_t frames, const HostEventLi
         for (size_t channel = 0; channel < outputs_[port].size(); ++channel) {
             bool shared = sharesInput(port, channel, options);
             float* data = shared ? inputs_[port][channel].data() : outputs_[port][channel].data();
-            if (!shared) std::fill(data, data + frames, sentinel);
-            std::fill(data + frames, data + frames + kGuardFrames, shared ? inputGuard : guard);
+            if (options.guarded) {
+                if (!shared) std::fill(data, data + frames, sentinel);
+                std::fill(data + frames, data + frames + kGuardFrames, shared ? inputGuard : guard);
+            }
             outputData_[port][channel] = data;
             outputPointers_[port][channel] = options.nullOutputChannels ? nullptr : data;
         }
@@ -180,7 +182,7 @@ clap_process_status HostedPlugin::processHere(uint32_t frames, const HostEventLi
     process.in_events = events.clapEvents();
     process.out_events = outEvents_.clapEvents();
     clap_process_status status = plugin_->process(plugin_, &process);
-    if (status != CLAP_PROCESS_ERROR) checkBuffers(frames, options);
+    if (status != CLAP_PROCESS_ERROR && options.guarded) checkBuffers(frames, options);
     return status;
 }
 

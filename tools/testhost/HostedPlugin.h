@@ -37,6 +37,9 @@ struct ProcessOptions {
     int32_t channelsPerPort = -1;
     bool nullInputChannels = false;
     bool nullOutputChannels = false;
+    // False: the buffers are handed over as a plain host hands them, without
+    // sentinels, guards or checks afterwards (for timing the plug-in alone).
+    bool guarded = true;
 };
 
 class HostedPlugin {
