@@ -58,6 +58,9 @@ public:
         }
         return block;
     }
+    // Counts the block that just ended as rendered (for an owner that handed
+    // the settled value's block on without advancing it).
+    void noteRenderedUntilNow() noexcept { lastRenderPosition_ = getEnvironment().getSamplePosition(); }
     // Called by a holder going away before the parameter.
     void detachHolder(const wave::Producer& holder) noexcept {
         if (holder_ == &holder) holder_ = nullptr;

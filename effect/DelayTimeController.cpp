@@ -24,10 +24,15 @@ void DelayTimeController::setTempo(float tempo) noexcept {
     p.setValue(value);
 }
 
+void DelayTimeController::propertyChanged(AbstractProperty&) {
+    setForward(nullptr);
+}
+
 void DelayTimeController::produce(wave::BasicBlock<float>* block, int count, wave::ProduceMode) noexcept {
     wave::Environment& e = getEnvironment();
     if (sync.getValue() == DelaySync::kFree) {
         setCurrentBlock(wave::Producer::pull(time_, e, count));
+        setForward(time_);
         return;
     }
     const wave::BasicBlock<float>& a = syncedTime_.pull(count);

@@ -3,7 +3,8 @@
 // DelayTimeController: the time source of one delay line, in milliseconds.
 //
 // "Free": the block of the line's modulated time target is handed on as it
-// is (no clamp here; the time parameter's own range applies). Synced: the
+// is (no clamp here; the time parameter's own range applies): pulls are
+// forwarded to it. Synced: the
 // synced time (set from the host tempo by the processor, gliding like any
 // float parameter) times the block of the offset target, each sample
 // clamped into [5, 5000] ms. The offset is a factor ("x 1.5" lengthens).
@@ -28,7 +29,7 @@ enum class DelaySync : std::int32_t {
     kQuarterNote = 4,
 };
 
-class DelayTimeController : public wave::Producer {
+class DelayTimeController : public wave::Producer, public PropertyOwner {
 public:
     // The range of a synced time, in milliseconds.
     static constexpr float kMinimumTime = 5.0f;
@@ -42,8 +43,7 @@ public:
     // targets (not owned; none reads as silence).
     DelayTimeController(wave::Environment& environment, wave::Producer* time, wave::Producer* offset);
 
-    // No owner: a change notifies nobody; produce reads it every block.
-    Property<DelaySync> sync{nullptr, DelaySync::kFree};
+    Property<DelaySync> sync{this, DelaySync::kFree};
 
     FloatParameterSource& getSyncedTime() { return syncedTime_; }
     wave::Producer* getTimeInput() const { return time_; }
@@ -54,6 +54,7 @@ public:
     void setTempo(float tempo) noexcept;
 
     void produce(wave::BasicBlock<float>* block, int count, wave::ProduceMode mode) noexcept override;
+    void propertyChanged(AbstractProperty& property) override;
 
 private:
     FloatParameterSource syncedTime_;

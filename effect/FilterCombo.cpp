@@ -14,6 +14,7 @@ FilterCombo::Output::Output(FilterCombo& owner)
 void FilterCombo::Output::produce(wave::BasicBlock<float>*, int count, wave::ProduceMode) noexcept {
     if (owner_.filtersOff(count)) {
         setCurrentBlock(wave::Producer::pull(owner_.input_, getEnvironment(), count));
+        if (owner_.input_ != nullptr && owner_.mixesHeld()) setForward(owner_.input_);
         return;
     }
     // Serial and parallel routings pull both filters: their positions can
@@ -48,6 +49,7 @@ FilterCombo::~FilterCombo() = default;
 
 void FilterCombo::setInput(wave::Producer* input) {
     input_ = input;
+    output_.setForward(nullptr);
     routingChanged();
 }
 
@@ -59,6 +61,24 @@ bool FilterCombo::filtersOff(int count) noexcept {
             return false;
     }
     return true;
+}
+
+bool FilterCombo::mixesHeld() const {
+    for (const auto& filter : filters_)
+        if (filter->mix.getSource() != &filter->mix.getOwnSource() || !filter->mix.getOwnSource().isHeld())
+            return false;
+    return true;
+}
+
+void FilterCombo::stopForwarding() noexcept {
+    if (output_.getForward() == nullptr) return;
+    // A forwarded pull renders no mix; the block that just ended counts as
+    // rendered for them when the output was pulled in it, so that a filter
+    // switched on now glides in as it does after a computed block.
+    if (output_.isComputedThisBlock())
+        for (auto& filter : filters_)
+            filter->mix.getParameter().noteRenderedUntilNow();
+    output_.setForward(nullptr);
 }
 
 wave::Producer* FilterCombo::getRoutedOutput() {
@@ -73,6 +93,7 @@ wave::Producer* FilterCombo::getRoutedOutput() {
 }
 
 void FilterCombo::setEnabled(int k, bool enabled) {
+    stopForwarding();
     getFilter(k).mix.setValue(enabled ? 1.0f : 0.0f);
 }
 

@@ -19,7 +19,9 @@
 // (Serial), the 0.5 + 0.5 sum (Parallel) or this channel's filter (Per
 // Channel). While both filters are off (their mix settled at 0) it hands on
 // the input block itself and the filters are not run at all; a filter that
-// comes back starts from a cleared state, as after any gap.
+// comes back starts from a cleared state, as after any gap. Once the mixes
+// hold at 0 the output forwards its pulls to the input (the mixes change
+// only through setEnabled, which ends that).
 //
 // Threading: construction on the main thread; the setters run on the audio
 // thread (a parameter change) and never allocate: routing only rewires,
@@ -89,6 +91,8 @@ private:
 
     void routingChanged();
     bool filtersOff(int count) noexcept;
+    bool mixesHeld() const;
+    void stopForwarding() noexcept;
 
     int channel_;
     std::array<std::unique_ptr<MultiDesignFilter>, kFilters> filters_;

@@ -577,7 +577,6 @@ void GenericPluginProcessor::setInputBuffers(const float* const* buffers, int32_
     hostInputCount_ = buffers != nullptr ? std::max(count, 0) : 0;
     hostFrames_ = std::max(frames, 0);
     inputsFromHost_ = true;
-    positionInputs(0);
 }
 
 void GenericPluginProcessor::positionInputs(int32_t offset) {

@@ -151,3 +151,24 @@ TEST_F(ComboFixture, BothFiltersOffPassTheInputWithoutRunningThem) {
     EXPECT_FALSE(c->getFilter(0).mix.getParameter().getBlock().isConstant());
     e.process(128, 0);
 }
+
+// Off and settled, the output forwards its pulls to the input; switching a
+// filter on still glides after a block in which the output was pulled, and
+// jumps after one in which it was not, as for a parameter rendered anywhere.
+TEST_F(ComboFixture, ASwitchAfterForwardedBlocksGlidesOnlyAfterAPulledBlock) {
+    for (bool pulledLast : {true, false}) {
+        SCOPED_TRACE(pulledLast);
+        auto c = make(0, FilterRouting::kSerial);
+        configure(*c, 0, false, 3, 0);
+        configure(*c, 1, false, 3, 0);
+        run(*c->getOutput(), 20);
+        EXPECT_EQ(c->getOutput()->getForward(), &input);
+        if (!pulledLast) {
+            e.nextBlock();
+            e.process(128, 0);
+        }
+        c->setEnabled(0, true);
+        EXPECT_EQ(c->getOutput()->getForward(), nullptr);
+        EXPECT_EQ(c->getFilter(0).mix.getParameter().isRamping(), pulledLast);
+    }
+}
