@@ -90,6 +90,11 @@ public:
     bool isTearingDown() const { return tearingDown_; }
     void setDisplayActive(bool active);
     bool isDisplayActive() const { return displayActive_; }
+    // Whether producers may hold blocks and forward pulls (see Producer);
+    // off, every pull computes, which gives the same samples. For tests that
+    // compare the two; set before processing starts.
+    void setShortcutsAllowed(bool allowed) { shortcutsAllowed_ = allowed; }
+    bool areShortcutsAllowed() const { return shortcutsAllowed_; }
 
     std::uint32_t getBlockCounter() const { return blockCounter_; }
     std::uint64_t getSamplePosition() const { return samplePosition_; }
@@ -118,6 +123,7 @@ private:
     std::vector<Producer*> processing_;
     bool tearingDown_ = false;
     bool displayActive_ = false;
+    bool shortcutsAllowed_ = true;
     int allocationBlockSize_ = 128;
     int producerCount_ = 0;
     int orderZeroCount_ = 0;

@@ -124,13 +124,16 @@ public:
     // number (a settled value's); whoever can change it calls release().
     // Any compute releases it first.
     void hold(int samples, std::uint64_t* renderMark) noexcept {
+        if (!getEnvironment().areShortcutsAllowed()) return;
         heldFor_ = samples;
         heldRenderMark_ = renderMark;
     }
     void release() noexcept { heldFor_ = -1; }
     bool isHeld() const { return heldFor_ >= 0; }
     // Null computes again.
-    void setForward(Producer* producer) noexcept { forward_ = producer; }
+    void setForward(Producer* producer) noexcept {
+        forward_ = getEnvironment().areShortcutsAllowed() ? producer : nullptr;
+    }
     Producer* getForward() const { return forward_; }
 
     const BasicBlock<float>& getCurrentBlock() const { return *current_; }
