@@ -468,16 +468,23 @@ using Native = Sse;
 // the control word the audio thread runs with.
 constexpr unsigned kAudioThreadCsr = 0x9FC0;
 
-// Sets the SSE control word for a scope and restores the previous one.
+// Sets the SSE control word for a scope and restores the previous one
+// (writing it only where it differs: a scope inside another with the same
+// word only reads it).
 class ScopedControlWord {
 public:
-    explicit ScopedControlWord(unsigned csr = kAudioThreadCsr) : saved_(_mm_getcsr()) { _mm_setcsr(csr); }
-    ~ScopedControlWord() { _mm_setcsr(saved_); }
+    explicit ScopedControlWord(unsigned csr = kAudioThreadCsr) : saved_(_mm_getcsr()), set_(csr) {
+        if (saved_ != set_) _mm_setcsr(set_);
+    }
+    ~ScopedControlWord() {
+        if (saved_ != set_) _mm_setcsr(saved_);
+    }
     ScopedControlWord(const ScopedControlWord&) = delete;
     ScopedControlWord& operator=(const ScopedControlWord&) = delete;
 
 private:
     unsigned saved_;
+    unsigned set_;
 };
 
 } // namespace simd

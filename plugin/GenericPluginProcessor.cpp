@@ -392,12 +392,17 @@ void GenericPluginProcessor::process(const float* const* inputs, int32_t numInpu
     if (!bypassProcessor_) return;
     frames = std::max(frames, 0);
 
+    // At the limit the count stays until a state write starts it again, so
+    // there is nothing to store (a restart seen a block late only keeps the
+    // display asleep for that block).
     uint32_t counter = processedSamples_.load();
-    uint32_t next = 0;
-    do {
+    uint32_t next = counter;
+    while (counter < kProcessedSamplesLimit) {
         next = static_cast<uint32_t>(
             std::min<uint64_t>(uint64_t(counter) + uint64_t(frames), uint64_t(kProcessedSamplesLimit)));
-    } while (!processedSamples_.compare_exchange_weak(counter, next));
+        if (processedSamples_.compare_exchange_weak(counter, next)) break;
+        next = counter;
+    }
     environment_.setDisplayActive(static_cast<float>(next) < environment_.getSampleRate());
 
     samplesSinceTransport_ =
