@@ -280,6 +280,7 @@ void VarnelProcessor::buildSources() {
         XLFOSource& s = xlfos_[static_cast<std::size_t>(i)];
         s.xlfo = std::make_unique<XLFO>(e);
         s.frequency = std::make_unique<XLFOFreqController>(e, *s.xlfo);
+        s.frequency->followTransport(&transport_);
         const std::int32_t first = kFirstXLFOTarget + 3 * i;
         s.frequency->setRateInput(target(first));
         s.xlfo->freq.setSource(s.frequency.get());
@@ -641,8 +642,10 @@ void VarnelProcessor::setEGTriggering(int i, std::int32_t triggering) {
 // ------------------------------------------------------------- time and MIDI --
 
 void VarnelProcessor::tempoChanged(float tempo, float position) {
-    for (XLFOSource& s : xlfos_)
-        s.frequency->setTempo(tempo, position);
+    // The XLFOs' rate controllers read it when they next run.
+    transport_.tempo = tempo;
+    transport_.position = position;
+    ++transport_.serial;
     for (VarnelChannel* c : channels_)
         c->delayTime_->setTempo(tempo);
 }

@@ -198,6 +198,8 @@ private:
 
     std::array<std::unique_ptr<FloatParameterSource>, kXYAxes> xyAxes_;
     std::array<XLFOSource, kXLFOs> xlfos_;
+    // What the XLFOs' rates follow (set by each tempo operation).
+    XLFOFreqController::Transport transport_;
     std::array<EGSource, kEGs> egs_;
     std::array<EFSource, kEFs> efs_;
     std::unique_ptr<MidiModSource::Cache> midiCache_;

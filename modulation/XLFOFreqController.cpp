@@ -42,6 +42,10 @@ void XLFOFreqController::setTempo(float tempo, double position) {
 }
 
 void XLFOFreqController::produce(wave::BasicBlock<float>* block, int count, wave::ProduceMode) noexcept {
+    if (transport_ != nullptr && transport_->serial != seenSerial_) {
+        seenSerial_ = transport_->serial;
+        setTempo(transport_->tempo, transport_->position);
+    }
     const int n = (count + 3) & ~3;
     std::int32_t mode = syncMode.getValue();
     float* out = block->data();

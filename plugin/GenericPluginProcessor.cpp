@@ -464,10 +464,11 @@ void GenericPluginProcessor::reset() {
 }
 
 void GenericPluginProcessor::drainParameterQueue() {
+    ParameterChange change;
+    if (!parameterQueue_.pop(change)) return;
     // Forwarded values wait for the end of the outermost drain.
     UpdatedObject::Hold hold(getEventForwarders());
-    ParameterChange change;
-    while (parameterQueue_.pop(change)) {
+    do {
         if (change.index >= 0) {
             if (AbstractPluginParameter* parameter = getParameter(change.index)) {
                 parameter->applyValue(change.value);
@@ -478,7 +479,7 @@ void GenericPluginProcessor::drainParameterQueue() {
         } else {
             environment_.reset(wave::Environment::kResetActive);
         }
-    }
+    } while (parameterQueue_.pop(change));
 }
 
 bool GenericPluginProcessor::writeProcessorState(std::ostream& stream) {

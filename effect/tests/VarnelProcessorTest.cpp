@@ -1005,3 +1005,45 @@ TEST(VarnelProcessor, ShortcutsGiveTheSamplesEveryComputedBlockGives) {
         shortcutsAgree(seed);
     }
 }
+
+// XLFOs synced to a playing transport (rates from the tempo, cycles placed
+// on the song position of each host block, the tempo changing on the way)
+// modulate both delay times and the wet pan; the output is the one it always
+// was at host blocks of 16 and of 100 frames.
+TEST(VarnelProcessor, SyncedXLFOsOnAPlayingTransportKeepTheirOutputBitForBit) {
+    const Settings synced = {
+        {"Num Active XLFOs", "2"}, {"XLFO 1 Sync Mode", "1/4"}, {"XLFO 2 Sync Mode", "1/2"},
+        {"Num Active Slots", "3"}, {"Slot 1 Source", "XLFO 1"}, {"Slot 1 Target", "Delay 1 Time"},
+        {"Slot 1 Level", "0.3"},   {"Slot 2 Source", "XLFO 2"}, {"Slot 2 Target", "Delay 2 Time"},
+        {"Slot 2 Level", "-0.2"},  {"Slot 3 Source", "XLFO 1"}, {"Slot 3 Target", "Wet Pan"},
+        {"Slot 3 Level", "0.5"}};
+    Settings steps;
+    for (const char* xlfo : {"XLFO 1", "XLFO 2"}) {
+        steps.push_back({"Num Active " + std::string(xlfo) + " Steps", "4"});
+        for (int step = 1; step <= 4; ++step)
+            steps.push_back({std::string(xlfo) + " Step " + std::to_string(step) + " Value",
+                             step % 2 == 0 ? "-0.6" : "0.9"});
+    }
+    const std::size_t frames = 96000;
+    const std::vector<float> a = noise(frames, 31, 0.5f), b = noise(frames, 32, 0.5f);
+    const std::uint64_t expected[2] = {0xc2c1bc9679972a4full, 0x1aeaf70a757f4134ull};
+    const std::size_t blocks[2] = {16, 100};
+    for (std::size_t k = 0; k < 2; ++k) {
+        SCOPED_TRACE(blocks[k]);
+        Varnel v(48000.0f);
+        const Settings settings = kDefaultSetting + synced + steps;
+        apply(v, settings);
+        std::vector<float> left(frames), right(frames);
+        for (std::size_t at = 0; at < frames; at += blocks[k]) {
+            const auto count = static_cast<std::int32_t>(std::min(blocks[k], frames - at));
+            const float tempo = at < 48000 ? 120.0f : 96.0f;
+            const float beats = static_cast<float>(static_cast<double>(at) / 48000.0 * tempo / 60.0);
+            v.p->setTransport(tempo, beats, 0, true);
+            const float* in[2] = {a.data() + at, b.data() + at};
+            float* out[2] = {left.data() + at, right.data() + at};
+            v.p->process(in, 2, out, 2, count, nullptr);
+        }
+        EXPECT_EQ(outputChecksum(left, right), expected[k])
+            << std::hex << "0x" << outputChecksum(left, right) << "ull";
+    }
+}
