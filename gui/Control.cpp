@@ -312,10 +312,10 @@ Control* Control::pressTarget(const Point&) {
     return this;
 }
 
-Control* Control::findChildAt(const Point& point) {
+Control* Control::findChildAt(const Point& point, const Control* skipped) {
     for (std::size_t i = children_.size(); i-- > 0;) {
         Control* child = children_[i];
-        if (!child->visible.getValue() || !child->enabled.getValue()) continue;
+        if (child == skipped || !child->visible.getValue() || !child->enabled.getValue()) continue;
         if (child->passesHitTest(point - child->cachedBounds_.topLeft())) return child;
     }
     return nullptr;
@@ -324,19 +324,9 @@ Control* Control::findChildAt(const Point& point) {
 Control* Control::pressedControlAt(const Point& point, const Control* skipped) {
     Control* reached = this;
     Point local = point;
-    for (bool deeper = true; deeper;) {
-        deeper = false;
-        const std::vector<Control*>& children = reached->children_;
-        for (std::size_t i = children.size(); i-- > 0;) {
-            Control* child = children[i];
-            if (child == skipped || !child->visible.getValue() || !child->enabled.getValue()) continue;
-            const Point inChild = local - child->cachedBounds_.topLeft();
-            if (!child->passesHitTest(inChild)) continue;
-            reached = child;
-            local = inChild;
-            deeper = true;
-            break;
-        }
+    while (Control* child = reached->findChildAt(local, skipped)) {
+        local = local - child->cachedBounds_.topLeft();
+        reached = child;
     }
     return reached->pressTarget(local);
 }

@@ -207,7 +207,9 @@ public:
     void invalidateRect(const Rect& rect);
     bool isVisibleInTree();
     bool getVisibleRectInTree(Rect& rect);
-    Control* findChildAt(const Point& point);
+    // The topmost shown, enabled child whose hit test takes the point (local
+    // coordinates), the skipped one passed over; null when none does.
+    Control* findChildAt(const Point& point, const Control* skipped = nullptr);
     // The control a press at the point (local coordinates) reaches among
     // this control and its descendants: the deepest one the hit tests lead
     // to, handed on as its pressTarget says; this control when no child

@@ -11,6 +11,7 @@
 #include "editor/HotspotButton.h"
 #include "editor/tests/TestEditorModel.h"
 #include "editor/tests/walk/ControlWalk.h"
+#include "editor/tests/walk/IntegrityCheck.h"
 #include "effect/VarnelPlugin.h"
 #include "effect/VarnelPluginSettings.h"
 #include "effect_editor/EFSourceInterface.h"
@@ -1254,22 +1255,12 @@ TEST_F(VarnelInterfaceTest, ADropConnectsTheTargetAPressAtItsPointReaches) {
     // Where a press reaches the control (beneath the drag's stage, the
     // root's last child while a drag runs): its centre, a switch's handle,
     // or a point of a grid over it.
-    auto pointOn = [this](gui::Control& control) -> std::optional<gui::Point> {
+    auto pointOn = [this](gui::Control& control) {
         gui::Control& root = *ui->rootControl();
         const gui::Control* stage = root.children().back();
-        const gui::Rect r = inRoot(control);
-        std::vector<gui::Point> tries = {centreOf(control)};
-        if (auto* slider = dynamic_cast<gui::Switch*>(&control)) {
-            const gui::Rect h = slider->handleRect();
-            tries.push_back(slider->toRoot(gui::Point((h.left + h.right) * 0.5f, (h.top + h.bottom) * 0.5f)));
-        }
-        for (int row = 0; row < 5; ++row)
-            for (int column = 0; column < 5; ++column)
-                tries.emplace_back(r.left + r.width() * (float(column) + 0.5f) / 5.0f,
-                                   r.top + r.height() * (float(row) + 0.5f) / 5.0f);
-        for (const gui::Point& p : tries)
-            if (root.pressedControlAt(p, stage) == &control) return p;
-        return std::nullopt;
+        return walk::firstReachingPoint(control, inRoot(control), [&](const gui::Point& p) {
+            return root.pressedControlAt(p, stage) == &control;
+        });
     };
     // Every target control the editor shows, with its panel in view.
     std::vector<gui::Control*> targets;

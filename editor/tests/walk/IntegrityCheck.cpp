@@ -530,25 +530,30 @@ void IntegrityCheck::checkComponent(const ShownControl& shown) {
         add(Rule::kComponentStates, shown, "looks the same with its component off");
 }
 
-std::optional<gui::Point> reachPoint(const ControlWalk& walk, const ShownControl& shown) {
-    const gui::Rect& seen = shown.seen;
-    if (seen.isEmpty()) return std::nullopt;
-    const gui::Point centre((seen.left + seen.right) * 0.5f, (seen.top + seen.bottom) * 0.5f);
-    if (walk.reaches(*shown.control, centre)) return centre;
+std::optional<gui::Point> firstReachingPoint(gui::Control& control, const gui::Rect& area,
+                                             const std::function<bool(const gui::Point&)>& reaches) {
+    if (area.isEmpty()) return std::nullopt;
+    const gui::Point centre((area.left + area.right) * 0.5f, (area.top + area.bottom) * 0.5f);
+    if (reaches(centre)) return centre;
     // A switch or slider takes presses on its handle.
-    if (auto* slider = dynamic_cast<gui::Switch*>(shown.control)) {
+    if (auto* slider = dynamic_cast<gui::Switch*>(&control)) {
         const gui::Rect handle = slider->handleRect();
         const gui::Point middle = slider->toRoot(
             gui::Point((handle.left + handle.right) * 0.5f, (handle.top + handle.bottom) * 0.5f));
-        if (!handle.isEmpty() && walk.reaches(*shown.control, middle)) return middle;
+        if (!handle.isEmpty() && reaches(middle)) return middle;
     }
     for (int row = 0; row < kReachGrid; ++row)
         for (int column = 0; column < kReachGrid; ++column) {
-            const gui::Point p(seen.left + seen.width() * (float(column) + 0.5f) / float(kReachGrid),
-                               seen.top + seen.height() * (float(row) + 0.5f) / float(kReachGrid));
-            if (walk.reaches(*shown.control, p)) return p;
+            const gui::Point p(area.left + area.width() * (float(column) + 0.5f) / float(kReachGrid),
+                               area.top + area.height() * (float(row) + 0.5f) / float(kReachGrid));
+            if (reaches(p)) return p;
         }
     return std::nullopt;
+}
+
+std::optional<gui::Point> reachPoint(const ControlWalk& walk, const ShownControl& shown) {
+    return firstReachingPoint(*shown.control, shown.seen,
+                              [&](const gui::Point& p) { return walk.reaches(*shown.control, p); });
 }
 
 void IntegrityCheck::checkReach(const ShownControl& shown) {

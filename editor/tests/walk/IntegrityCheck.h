@@ -95,10 +95,14 @@ struct Finding {
 
 std::string describe(const Finding& finding);
 
-// A point (root coordinates) where a press reaches the shown control, as
-// the reach rule looks for one: its centre, a switch's handle, or the
-// centre of a cell of a grid over what shows of it; none when no press
-// does.
+// The first point (root coordinates) of area, a control's shown part, that
+// reaches says a press at reaches: its centre, the control's handle if it
+// is a switch, then the centre of each cell of a grid over it; none when
+// none does.
+std::optional<gui::Point> firstReachingPoint(gui::Control& control, const gui::Rect& area,
+                                             const std::function<bool(const gui::Point&)>& reaches);
+// A point where a press reaches the shown control as the reach rule looks
+// for one (firstReachingPoint over what shows of it).
 std::optional<gui::Point> reachPoint(const ControlWalk& walk, const ShownControl& shown);
 
 class IntegrityCheck {
