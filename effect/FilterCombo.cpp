@@ -49,7 +49,7 @@ FilterCombo::~FilterCombo() = default;
 
 void FilterCombo::setInput(wave::Producer* input) {
     input_ = input;
-    output_.setForward(nullptr);
+    stopForwarding();
     routingChanged();
 }
 

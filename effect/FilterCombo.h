@@ -21,7 +21,7 @@
 // the input block itself and the filters are not run at all; a filter that
 // comes back starts from a cleared state, as after any gap. Once the mixes
 // hold at 0 the output forwards its pulls to the input (the mixes change
-// only through setEnabled, which ends that).
+// only through setEnabled, which ends that, as a new input does).
 //
 // Threading: construction on the main thread; the setters run on the audio
 // thread (a parameter change) and never allocate: routing only rewires,
