@@ -162,7 +162,21 @@ public:
     FloatParameterSource& getOwnSource() { return ownSource_; }
     wave::Producer* getSource() const { return source_; }
     // Null restores the own source.
-    void setSource(wave::Producer* source) { source_ = source != nullptr ? source : &ownSource_; }
+    void setSource(wave::Producer* source) {
+        source_ = source != nullptr ? source : &ownSource_;
+        if (listener_ != nullptr) listener_->sourceChanged(*this);
+    }
+
+    // Told of every setSource (one listener: an owner that keeps the source
+    // at hand).
+    class SourceListener {
+    public:
+        virtual void sourceChanged(FloatParameterBus& bus) = 0;
+
+    protected:
+        ~SourceListener() = default;
+    };
+    void setSourceListener(SourceListener* listener) { listener_ = listener; }
 
     // The source's block for this block (the pull rule).
     const wave::BasicBlock<float>& pull(int count) { return source_->pull(count); }
@@ -173,4 +187,5 @@ public:
 private:
     FloatParameterSource ownSource_;
     wave::Producer* source_;
+    SourceListener* listener_ = nullptr;
 };

@@ -16,7 +16,9 @@ int roundUp4(int count) {
 }
 } // namespace
 
-Mixer::Input::Input(Mixer& mixer) : gain(mixer.getEnvironment(), 1.0f), mixer(&mixer) {}
+Mixer::Input::Input(Mixer& mixer) : gain(mixer.getEnvironment(), 1.0f), mixer(&mixer) {
+    gain.setSourceListener(&mixer);
+}
 
 Mixer::Mixer(wave::Environment& environment, std::int32_t count) : wave::Source(environment) {
     inputCount.setValue(std::max(count, 0));
@@ -50,7 +52,16 @@ void Mixer::propertyChanged(AbstractProperty& property) {
     updateFastSum();
 }
 
+void Mixer::sourceChanged(FloatParameterBus&) {
+    updateFastSum();
+}
+
 void Mixer::updateFastSum() {
+    // Sized with the inputs (on the main thread); an update on the audio
+    // thread only rewrites the entries.
+    links_.resize(inputs_.size());
+    for (std::size_t i = 0; i < inputs_.size(); ++i)
+        links_[i] = {inputs_[i]->gain.getSource(), inputs_[i]->signal};
     std::int32_t count = getNumInputs();
     bool connected = std::all_of(inputs_.begin(), inputs_.end(), [](const auto& in) { return in->signal; });
     fastSum_ =
@@ -151,10 +162,10 @@ void Mixer::produceFastSum(wave::BasicBlock<float>* block, int count) noexcept {
     const wave::BasicBlock<float>* firstSignal = nullptr;
     int used = 0;
     bool constant = true;
-    for (auto& input : inputs_) {
-        const wave::BasicBlock<float>& g = input->gain.pull(count);
+    for (const Link& link : links_) {
+        const wave::BasicBlock<float>& g = link.gain->pull(count);
         if (g.isConstant() && std::fabs(g.data()[0]) <= kEpsilon) continue;
-        const wave::BasicBlock<float>& s = input->signal->pull(count);
+        const wave::BasicBlock<float>& s = link.signal->pull(count);
         if (used == 0) firstSignal = &s;
         terms[used++] = {s.data(), g.data(), g.isConstant()};
         constant = constant && s.isConstant() && g.isConstant();

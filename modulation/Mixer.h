@@ -17,7 +17,7 @@
 #include <memory>
 #include <vector>
 
-class Mixer : public wave::Source, public PropertyOwner {
+class Mixer : public wave::Source, public PropertyOwner, private FloatParameterBus::SourceListener {
 public:
     // How input k >= 2 combines into the running output y (x = signal x gain).
     enum class Operation : std::int32_t {
@@ -59,11 +59,20 @@ public:
     void produce(wave::BasicBlock<float>* block, int count, wave::ProduceMode mode) noexcept override;
 
 private:
+    // Each input's gain source and signal, side by side for the summing
+    // kernel (kept in step with the inputs by updateFastSum()).
+    struct Link {
+        wave::Producer* gain;
+        wave::Producer* signal;
+    };
+
     void produceGeneral(wave::BasicBlock<float>* block, int count) noexcept;
     void produceFastSum(wave::BasicBlock<float>* block, int count) noexcept;
     void updateFastSum();
+    void sourceChanged(FloatParameterBus& bus) override;
 
     std::vector<std::unique_ptr<Input>> inputs_;
+    std::vector<Link> links_;
     float gainMinimum_ = 0.0f;
     float gainMaximum_ = 1.0f;
     float keptRatio_ = 1.0f;

@@ -31,9 +31,8 @@ void Component::unregisterComponent() {
 // -------------------------------------------------------------- Producer --
 
 Producer::Producer(Environment& environment, int flags)
-    : Component(environment),
-      own_((flags & kNoOwnBlock) ? nullptr : std::make_unique<BasicBlock<float>>(environment)),
-      current_(&environment.getZeroBlock()) {}
+    : Component(environment), current_(&environment.getZeroBlock()),
+      own_((flags & kNoOwnBlock) ? nullptr : std::make_unique<BasicBlock<float>>(environment)) {}
 
 Producer::~Producer() {
     Environment& e = getEnvironment();
@@ -151,6 +150,9 @@ void MultiProducer::createOutputs() {
         outputs_.push_back(std::make_unique<Output>(*this, i));
     }
     scratch_.assign(static_cast<std::size_t>(outputCount_), nullptr);
+    slots_.clear();
+    for (int i = 0; i < outputCount_; ++i)
+        slots_.push_back({outputs_[i].get(), blocks_[i].get()});
 }
 
 float MultiProducer::currentValue(int index) const {
@@ -160,12 +162,14 @@ float MultiProducer::currentValue(int index) const {
 }
 
 void MultiProducer::produceAll(int count, ProduceMode mode) noexcept {
+    const std::uint32_t block = getEnvironment().getBlockCounter();
     for (int i = 0; i < outputCount_; ++i)
-        scratch_[i] = blocks_[i].get();
+        scratch_[i] = slots_[i].block;
     processAll(scratch_.data(), count, mode);
     for (int i = 0; i < outputCount_; ++i) {
-        outputs_[i]->setCurrentBlock(*scratch_[i]);
-        outputs_[i]->markComputed();
+        Output& output = *slots_[i].output;
+        output.current_ = scratch_[i];
+        output.lastComputed_ = block;
     }
 }
 

@@ -72,7 +72,7 @@ private:
     bool registered_ = false;
 };
 
-class Producer : public Component {
+class alignas(64) Producer : public Component {
 public:
     // Constructor flags: bit 0 = no own output block (the producer points its
     // current block at some other block).
@@ -149,21 +149,23 @@ protected:
 
 private:
     friend class Environment;
+    friend class MultiProducer;
     void compute(int count, ProduceMode mode) noexcept;
     // The pull rule's computing half (kept out of line, so a pull of a block
     // already computed stays a compare).
     const BasicBlock<float>& computeForPull(int count) noexcept;
 
+    // What a pull reads first, together after the environment pointer.
+    std::uint32_t lastComputed_ = 0;
+    int heldFor_ = -1;
+    const BasicBlock<float>* current_;
+    Producer* forward_ = nullptr;
+    std::uint64_t* heldRenderMark_ = nullptr;
     std::unique_ptr<BasicBlock<float>> own_;
     std::uint32_t order_ = 0;
     bool active_ = true;
     bool scheduled_ = false;
     bool computing_ = false;
-    std::uint32_t lastComputed_ = 0;
-    int heldFor_ = -1;
-    std::uint64_t* heldRenderMark_ = nullptr;
-    Producer* forward_ = nullptr;
-    const BasicBlock<float>* current_;
 };
 
 // A producer without inputs.
@@ -274,14 +276,21 @@ public:
 protected:
     // Makes the output blocks and producers (called by the constructor).
     void createOutputs();
-    BasicBlock<float>& getOutputBlock(int index) { return *blocks_[index]; }
+    BasicBlock<float>& getOutputBlock(int index) { return *slots_[index].block; }
 
 private:
     void produceAll(int count, ProduceMode mode) noexcept;
 
     int outputCount_;
+    // Each output beside its own block, for the per-block pass.
+    struct Slot {
+        Output* output;
+        BasicBlock<float>* block;
+    };
+
     std::vector<std::unique_ptr<BasicBlock<float>>> blocks_;
     std::vector<std::unique_ptr<Output>> outputs_;
+    std::vector<Slot> slots_;
     std::vector<const BasicBlock<float>*> scratch_;
 };
 
