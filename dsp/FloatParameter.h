@@ -54,7 +54,7 @@ public:
         const wave::BasicBlock<float>& block = advanceBlock(count);
         if (!isRamping() && (holder_ == nullptr || holder_ == &holder)) {
             holder_ = &holder;
-            holder.hold(fillCount_, &lastRenderPosition_);
+            holder.hold(fillCount_, takesChangesAtOnce() ? nullptr : &lastRenderPosition_);
         }
         return block;
     }
@@ -82,6 +82,13 @@ public:
     void setLimits(float minimum, float maximum, float span);
     // A span not above 0 counts every change as large.
     void setSpan(float span) { span_ = span; }
+
+    // Both change times 0: a change without a time of its own takes effect
+    // at once whether or not the value was rendered, so a settled value's
+    // render needs no note (the times are set before it is rendered).
+    bool takesChangesAtOnce() const {
+        return smallChangeTime.getValue() == 0.0f && largeChangeTime.getValue() == 0.0f;
+    }
 
     // Settled (not gliding) with its block holding count samples of the
     // value: advanceBlock would only note the render.

@@ -14,6 +14,8 @@ void DelayPanController::processAll(const wave::BasicBlock<float>**, int count, 
     float* b = second.data();
     const bool constant = in.isConstant();
     if (constant) {
+        // Whole blocks of a held pan's gains hold too.
+        holdOutputsOn(pan_, nullptr, static_cast<int>(first.size()));
         // A steady pan leaves both blocks as they are.
         if (filled_ && p[0] == lastPan_) return;
         const float gain0 = 1.0f - std::max(p[0], 0.0f);

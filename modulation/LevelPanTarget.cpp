@@ -84,6 +84,8 @@ void LevelPanTarget::VoiceController::processAll(const wave::BasicBlock<float>**
     if (pan.isConstant() && std::fabs(pan.data()[0]) <= kEpsilon) {
         outputs[0] = &level;
         outputs[1] = &level;
+        // Both hand on the level's block: held while level and pan are.
+        if (level_ != nullptr && level_->isHeld()) holdOutputsOn(level_, pan_, level_->getHeldCount());
         return;
     }
     if (owner_.isIdle()) {

@@ -1,5 +1,7 @@
 #include "dsp/tests/GraphFixtures.h"
 
+#include "dsp/FloatParameter.h"
+
 #include "dsp/wave/Environment.h"
 #include "dsp/wave/Producer.h"
 
@@ -262,6 +264,60 @@ TEST(SignalGraph, MultiProducerComputesAllOutputsOnOnePull) {
     e.nextBlock();
     EXPECT_EQ(&m.getOutput(1).pull(8), &e.getZeroBlock());
     EXPECT_EQ(m.computed, 2);
+}
+
+// Twice a value in both outputs, whole blocks of it; held on the value.
+class Doubled : public wave::MultiProducer {
+public:
+    Doubled(Environment& e, wave::Producer& value) : wave::MultiProducer(e, 2), value_(&value) {}
+    void processAll(const wave::BasicBlock<float>**, int count, wave::ProduceMode) noexcept override {
+        ++computed;
+        const float v = 2.0f * value_->pull(count).data()[0];
+        for (int k = 0; k < 2; ++k) {
+            wave::BasicBlock<float>& out = getOutputBlock(k);
+            std::fill(out.begin(), out.end(), v);
+            out.setConstant(true);
+        }
+        holdOutputsOn(value_, nullptr, static_cast<int>(getOutputBlock(0).size()));
+    }
+    int computed = 0;
+
+private:
+    wave::Producer* value_;
+};
+
+// Outputs that follow from a held value alone hold on it while its pulls
+// need no render note (its changes take effect at once); a change releases
+// them. A value that glides keeps them computing every block.
+TEST(SignalGraph, OutputsHeldOnASettledValueFollowItsChanges) {
+    for (bool atOnce : {true, false}) {
+        SCOPED_TRACE(atOnce);
+        Environment e;
+        e.setSampleRate(48000.0f);
+        FloatParameterSource value(e, 1.0f);
+        if (atOnce) {
+            value.getParameter().smallChangeTime.setValue(0.0f);
+            value.getParameter().largeChangeTime.setValue(0.0f);
+        }
+        Doubled doubled(e, value);
+        auto block = [&] {
+            e.nextBlock();
+            const float first = doubled.getOutput(0).pull(16).data()[0];
+            EXPECT_EQ(doubled.getOutput(1).pull(16).data()[15], first);
+            e.process(16, 0);
+            return first;
+        };
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(block(), 2.0f);
+        EXPECT_EQ(doubled.computed, atOnce ? 1 : 3);
+        value.setValue(0.25f);
+        const float changed = block();
+        EXPECT_EQ(doubled.computed, atOnce ? 2 : 4);
+        if (atOnce)
+            EXPECT_EQ(changed, 0.5f);
+        else
+            EXPECT_GT(changed, 0.5f) << "the change glides";
+    }
 }
 
 TEST(SignalGraph, InputReadsAHostBlockAcrossChunksAndNeverPastIt) {

@@ -35,6 +35,7 @@ Producer::Producer(Environment& environment, int flags)
       own_((flags & kNoOwnBlock) ? nullptr : std::make_unique<BasicBlock<float>>(environment)) {}
 
 Producer::~Producer() {
+    release();
     Environment& e = getEnvironment();
     if (active_ && scheduled_ && !e.isTearingDown()) e.removeProducer(*this);
 }
@@ -72,12 +73,56 @@ void Producer::resetIfActive() noexcept {
 }
 
 void Producer::compute(int count, ProduceMode mode) noexcept {
-    heldFor_ = -1;
+    release();
     if (own_) current_ = own_.get();
     computing_ = true;
     produce(own_.get(), count, mode);
     computing_ = false;
     lastComputed_ = getEnvironment().getBlockCounter();
+}
+
+bool Producer::holdOn(int samples, Producer* const* inputs, int count) noexcept {
+    release();
+    if (!getEnvironment().areShortcutsAllowed() || count > kMaxHeldInputs) return false;
+    for (int i = 0; i < count; ++i) {
+        const Producer* input = inputs[i];
+        if (input != nullptr && (!input->isHeld() || input->heldRenderMark_ != nullptr ||
+                                 input->dependantCount_ == kMaxDependants))
+            return false;
+    }
+    for (int i = 0; i < count; ++i) {
+        Producer* input = inputs[i];
+        if (input == nullptr) continue;
+        input->dependants_[input->dependantCount_++] = this;
+        heldInputs_[heldInputCount_++] = input;
+    }
+    heldRenderMark_ = nullptr;
+    heldFor_ = samples;
+    return true;
+}
+
+void Producer::releaseLinks() noexcept {
+    detachFromInputs();
+    // Each dependant's release takes it off this list: work on a copy.
+    Producer* dependants[kMaxDependants];
+    const int count = dependantCount_;
+    std::copy(dependants_, dependants_ + count, dependants);
+    for (int i = 0; i < count; ++i)
+        dependants[i]->release();
+    dependantCount_ = 0;
+}
+
+void Producer::detachFromInputs() noexcept {
+    for (int i = 0; i < heldInputCount_; ++i) {
+        Producer& input = *heldInputs_[i];
+        for (int k = 0; k < input.dependantCount_; ++k) {
+            if (input.dependants_[k] == this) {
+                input.dependants_[k] = input.dependants_[--input.dependantCount_];
+                break;
+            }
+        }
+    }
+    heldInputCount_ = 0;
 }
 
 const BasicBlock<float>& Producer::computeForPull(int count) noexcept {
@@ -163,13 +208,18 @@ float MultiProducer::currentValue(int index) const {
 
 void MultiProducer::produceAll(int count, ProduceMode mode) noexcept {
     const std::uint32_t block = getEnvironment().getBlockCounter();
-    for (int i = 0; i < outputCount_; ++i)
+    for (int i = 0; i < outputCount_; ++i) {
+        // Computed again: whatever an output held is replaced.
+        slots_[i].output->release();
         scratch_[i] = slots_[i].block;
+    }
+    holdSamples_ = -1;
     processAll(scratch_.data(), count, mode);
     for (int i = 0; i < outputCount_; ++i) {
         Output& output = *slots_[i].output;
         output.current_ = scratch_[i];
         output.lastComputed_ = block;
+        if (holdSamples_ >= 0) output.holdOn(holdSamples_, holdInputs_, 2);
     }
 }
 

@@ -21,7 +21,10 @@
 // differ from what produce() would give:
 // - a held block: a producer whose block is a settled value's (see hold())
 //   hands it on for pulls of up to the held count, noting the render the way
-//   the value's own advance would, until released;
+//   the value's own advance would (a value that takes every change at once
+//   needs no note), until released; a producer whose block follows from
+//   such unnoted held inputs alone holds it on them (holdOn()), and a
+//   release of any of them releases it;
 // - a forward: a producer that only passes another producer's block on
 //   (a switch settled on one input) names it with setForward(); a pull then
 //   pulls that producer and takes its block. The forwarding producer counts
@@ -103,7 +106,8 @@ public:
         if (lastComputed_ == block) return *current_;
         if (count <= heldFor_) {
             lastComputed_ = block;
-            *heldRenderMark_ = e.getSamplePosition() + static_cast<std::uint64_t>(count);
+            if (heldRenderMark_ != nullptr)
+                *heldRenderMark_ = e.getSamplePosition() + static_cast<std::uint64_t>(count);
             return *current_;
         }
         if (forward_ != nullptr) {
@@ -120,16 +124,28 @@ public:
 
     // Keeps the current block for later pulls of up to samples samples
     // without computing: each such pull writes the end of its block into
-    // *renderMark. Only for a block that stays the same whatever the block
-    // number (a settled value's); whoever can change it calls release().
-    // Any compute releases it first.
+    // *renderMark (none when null). Only for a block that stays the same
+    // whatever the block number (a settled value's); whoever can change it
+    // calls release(). Any compute releases it first.
     void hold(int samples, std::uint64_t* renderMark) noexcept {
         if (!getEnvironment().areShortcutsAllowed()) return;
+        if (heldInputCount_ > 0) detachFromInputs();
         heldFor_ = samples;
         heldRenderMark_ = renderMark;
     }
-    void release() noexcept { heldFor_ = -1; }
+    // Holds the current block, for pulls of up to samples samples, on
+    // inputs (null ones aside): only for a block that follows from their
+    // blocks alone. Each must be held without a render mark (its pulls note
+    // nothing, so none is missed when this one is pulled instead). False,
+    // holding nothing, when one is not, or has no room for another dependant.
+    bool holdOn(int samples, Producer* const* inputs, int count) noexcept;
+    // Ends the hold; producers held on this one are released with it.
+    void release() noexcept {
+        heldFor_ = -1;
+        if (heldInputCount_ > 0 || dependantCount_ > 0) releaseLinks();
+    }
     bool isHeld() const { return heldFor_ >= 0; }
+    int getHeldCount() const { return heldFor_; }
     // Null computes again.
     void setForward(Producer* producer) noexcept {
         forward_ = getEnvironment().areShortcutsAllowed() ? producer : nullptr;
@@ -154,6 +170,11 @@ private:
     // The pull rule's computing half (kept out of line, so a pull of a block
     // already computed stays a compare).
     const BasicBlock<float>& computeForPull(int count) noexcept;
+    void releaseLinks() noexcept;
+    void detachFromInputs() noexcept;
+
+    static constexpr int kMaxHeldInputs = 2;
+    static constexpr int kMaxDependants = 4;
 
     // What a pull reads first, together after the environment pointer.
     std::uint32_t lastComputed_ = 0;
@@ -166,6 +187,11 @@ private:
     bool active_ = true;
     bool scheduled_ = false;
     bool computing_ = false;
+    // The inputs a hold rests on, and the producers held on this one.
+    std::uint8_t heldInputCount_ = 0;
+    std::uint8_t dependantCount_ = 0;
+    Producer* heldInputs_[kMaxHeldInputs] = {};
+    Producer* dependants_[kMaxDependants] = {};
 };
 
 // A producer without inputs.
@@ -277,6 +303,14 @@ protected:
     // Makes the output blocks and producers (called by the constructor).
     void createOutputs();
     BasicBlock<float>& getOutputBlock(int index) { return *slots_[index].block; }
+    // From processAll: every output just computed follows from these inputs'
+    // blocks alone; each output then holds its block on them for pulls of
+    // up to samples samples (Producer::holdOn), where they allow it.
+    void holdOutputsOn(Producer* first, Producer* second, int samples) noexcept {
+        holdInputs_[0] = first;
+        holdInputs_[1] = second;
+        holdSamples_ = samples;
+    }
 
 private:
     void produceAll(int count, ProduceMode mode) noexcept;
@@ -292,6 +326,8 @@ private:
     std::vector<std::unique_ptr<Output>> outputs_;
     std::vector<Slot> slots_;
     std::vector<const BasicBlock<float>*> scratch_;
+    Producer* holdInputs_[2] = {};
+    int holdSamples_ = -1;
 };
 
 // A MultiProducer with one input per output.
