@@ -131,7 +131,13 @@ const BasicBlock<float>& Producer::computeForPull(int count) noexcept {
         assert(!"signal graph cycle: a producer was pulled while computing");
         return getEnvironment().getZeroBlock();
     }
-    compute(count, Environment::kPulled);
+    // compute(), written out so that the pull's path stays one call.
+    release();
+    if (own_) current_ = own_.get();
+    computing_ = true;
+    produce(own_.get(), count, Environment::kPulled);
+    computing_ = false;
+    lastComputed_ = getEnvironment().getBlockCounter();
     return *current_;
 }
 
