@@ -14,7 +14,10 @@ bool ClapOutputEventPool::push(const clap_event_header_t& event) {
     Record record{};
     std::memcpy(record.bytes, &event, event.size);
     const bool draining = drainingThread_.load() == std::this_thread::get_id();
-    return queue_.push(record, draining ? Queue::Growth::kNever : Queue::Growth::kAllowed);
+    pending_.fetch_add(1);
+    if (queue_.push(record, draining ? Queue::Growth::kNever : Queue::Growth::kAllowed)) return true;
+    pending_.fetch_sub(1);
+    return false;
 }
 
 bool ClapOutputEventPool::pushValue(clap_id id, double value) {
@@ -40,6 +43,9 @@ bool ClapOutputEventPool::pushGesture(clap_id id, bool begin) {
 }
 
 uint32_t ClapOutputEventPool::drain(const clap_output_events_t* out) {
+    // None pending: the queue is empty now. A push still under way is one
+    // that came after this drain, and the next drain hands it on.
+    if (pending_.load() == 0) return 0;
     uint32_t count = 0;
     Record record;
     while (queue_.pop(record)) {
@@ -47,5 +53,6 @@ uint32_t ClapOutputEventPool::drain(const clap_output_events_t* out) {
         if (out != nullptr && out->try_push != nullptr)
             out->try_push(out, reinterpret_cast<const clap_event_header_t*>(record.bytes));
     }
+    pending_.fetch_sub(count);
     return count;
 }

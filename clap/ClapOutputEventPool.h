@@ -66,5 +66,9 @@ public:
 private:
     using Queue = LockFreeQueue<Record>;
     Queue queue_;
+    // Records pushed and not yet drained. A push counts its record before it
+    // queues it, so the count never falls below what the queue holds: at 0
+    // a drain has nothing to look for.
+    std::atomic<uint32_t> pending_{0};
     std::atomic<std::thread::id> drainingThread_{};
 };
