@@ -350,28 +350,32 @@ void GenericPluginProcessor::setTransport(float newTempo, float position, int32_
         // Stopped: the processor's own clock runs on and wraps every 256 beats.
         clockPosition_ +=
             static_cast<double>(samplesSinceTransport_) * newTempo / 60.0 / environment_.getSampleRate();
-        clockPosition_ = std::fmod(clockPosition_, kClockWrapBeats);
-        if (!std::isfinite(clockPosition_)) clockPosition_ = 0.0;
+        // fmod gives a position inside the wrap back exactly as it is.
+        if (!(std::fabs(clockPosition_) < kClockWrapBeats)) {
+            clockPosition_ = std::fmod(clockPosition_, kClockWrapBeats);
+            if (!std::isfinite(clockPosition_)) clockPosition_ = 0.0;
+        }
     } else {
         clockPosition_ = position;
         if (!playing_ && nowPlaying) transportStarted();
     }
 
-    if (uint32_t* block = processWide().block.load(std::memory_order_acquire)) {
+    // The block, once there, stays for the life of the process.
+    if (processBlock_ == nullptr) processBlock_ = processWide().block.load(std::memory_order_acquire);
+    if (uint32_t* block = processBlock_) {
         const uint32_t sequence = std::atomic_ref<uint32_t>(block[0]).fetch_add(1) + 1;
+        // Once built, only the audio thread writes the entries. They are
+        // taken in order and emptied all together, so the ones in use are
+        // the first trackingEntriesUsed_; one already empty is left as it
+        // is, without a store.
         if (nowPlaying) {
-            for (std::atomic<uint64_t>& entry : instanceTracking_) {
-                if (entry.load() == kEmptyTrackingEntry) {
-                    entry.store(static_cast<uint64_t>(sequence) << 32 | 0xFFFFFFFEu);
-                    break;
-                }
-            }
+            if (trackingEntriesUsed_ < instanceTracking_.size())
+                instanceTracking_[trackingEntriesUsed_++].store(static_cast<uint64_t>(sequence) << 32 |
+                                                                0xFFFFFFFEu);
         } else {
-            // Once built, only the audio thread writes the entries: one
-            // already empty is left as it is, without a store.
-            for (std::atomic<uint64_t>& entry : instanceTracking_)
-                if (entry.load(std::memory_order_relaxed) != kEmptyTrackingEntry)
-                    entry.store(kEmptyTrackingEntry);
+            for (size_t i = 0; i < trackingEntriesUsed_; ++i)
+                instanceTracking_[i].store(kEmptyTrackingEntry);
+            trackingEntriesUsed_ = 0;
         }
     }
 
@@ -424,10 +428,17 @@ void GenericPluginProcessor::process(const float* const* inputs, int32_t numInpu
 
     bool midiSeen = false;
     bool held = false;
+    // Whether the last look into the queue found it empty: the events still
+    // waiting after the last piece are then only those pushed since, which
+    // the next call takes as if they had come after this one.
+    bool foundEmpty = false;
     MidiEvent event;
     int32_t pos = 0;
     while (pos < frames) {
-        if (!held) held = queue.pop(event);
+        if (!held) {
+            held = queue.pop(event);
+            foundEmpty = !held;
+        }
         const int32_t end = held ? std::min(event.offset, frames) : frames;
         while (pos < end) {
             const int32_t count = std::min(end - pos, maxChunk);
@@ -437,6 +448,7 @@ void GenericPluginProcessor::process(const float* const* inputs, int32_t numInpu
         if (held) {
             midiDecoder_->receiveMidi(event);
             held = false;
+            foundEmpty = false;
             midiSeen = true;
             if (!isSuspended()) drainParameterQueue();
             maxChunk = chunkLimit();
@@ -444,9 +456,11 @@ void GenericPluginProcessor::process(const float* const* inputs, int32_t numInpu
     }
     if (status != nullptr) *status = pieceStatus;
 
-    while (queue.pop(event)) {
-        midiDecoder_->receiveMidi(event);
-        midiSeen = true;
+    if (!foundEmpty) {
+        while (queue.pop(event)) {
+            midiDecoder_->receiveMidi(event);
+            midiSeen = true;
+        }
     }
     if (midiSeen && adapter_ != nullptr) adapter_->midiControllerSeen(lastMidiController_);
     hostInputs_ = nullptr;

@@ -351,6 +351,10 @@ private:
     int32_t samplesSinceTransport_ = 0;
     std::atomic<int32_t> suspendCount_{0};
     std::array<std::atomic<uint64_t>, 4> instanceTracking_;
+    // The entries of instanceTracking_ in use (setTransport).
+    size_t trackingEntriesUsed_ = 0;
+    // The per-process block (null until one was opened).
+    uint32_t* processBlock_ = nullptr;
     std::atomic<uint32_t> processedSamples_{kProcessedSamplesLimit};
     double clockPosition_ = 0.0;
     bool active_ = false;
