@@ -13,7 +13,7 @@ bool ClapOutputEventPool::push(const clap_event_header_t& event) {
     if (event.size < sizeof(clap_event_header_t) || event.size > kPayloadBytes) return false;
     Record record{};
     std::memcpy(record.bytes, &event, event.size);
-    const bool draining = drainingThread_.load() == std::this_thread::get_id();
+    const bool draining = drainingThread_.load(std::memory_order_relaxed) == std::this_thread::get_id();
     pending_.fetch_add(1);
     if (queue_.push(record, draining ? Queue::Growth::kNever : Queue::Growth::kAllowed)) return true;
     pending_.fetch_sub(1);
@@ -42,10 +42,7 @@ bool ClapOutputEventPool::pushGesture(clap_id id, bool begin) {
     return push(event.header);
 }
 
-uint32_t ClapOutputEventPool::drain(const clap_output_events_t* out) {
-    // None pending: the queue is empty now. A push still under way is one
-    // that came after this drain, and the next drain hands it on.
-    if (pending_.load() == 0) return 0;
+uint32_t ClapOutputEventPool::drainQueued(const clap_output_events_t* out) {
     uint32_t count = 0;
     Record record;
     while (queue_.pop(record)) {
