@@ -407,7 +407,11 @@ void GenericPluginProcessor::process(const float* const* inputs, int32_t numInpu
         if (processedSamples_.compare_exchange_weak(counter, next)) break;
         next = counter;
     }
-    environment_.setDisplayActive(static_cast<float>(next) < environment_.getSampleRate());
+    // Only this line sets the display state, on the whole tree at once, and
+    // an environment starts with it off: while the root reads off, every
+    // environment does, and turning it off again would change nothing.
+    const bool displayActive = static_cast<float>(next) < environment_.getSampleRate();
+    if (displayActive || environment_.isDisplayActive()) environment_.setDisplayActive(displayActive);
 
     samplesSinceTransport_ =
         static_cast<int32_t>(std::min<int64_t>(int64_t(samplesSinceTransport_) + frames, INT_MAX));
@@ -479,7 +483,10 @@ void GenericPluginProcessor::reset() {
 
 void GenericPluginProcessor::drainParameterQueue() {
     ParameterChange change;
-    if (!parameterQueue_.pop(change)) return;
+    if (parameterQueue_.pop(change)) applyParameterChanges(change);
+}
+
+void GenericPluginProcessor::applyParameterChanges(ParameterChange change) {
     // Forwarded values wait for the end of the outermost drain.
     UpdatedObject::Hold hold(getEventForwarders());
     do {
@@ -604,14 +611,19 @@ void GenericPluginProcessor::positionInputs(int32_t offset) {
     const int32_t layoutChannels = getNumChannels();
     const int32_t count = std::min(layoutChannels, static_cast<int32_t>(channels_.size()));
     const int32_t remaining = hostFrames_ - offset;
-    const bool sideChain = sideChainEnabled();
+    const int32_t sideChainFirst = sideChainEnabled() ? layoutChannels : 0;
+    // Read once: the calls below could, for all the compiler knows, change
+    // the members.
+    const float* const* const inputs = hostInputs_;
+    const int32_t inputCount = hostInputCount_;
+    Channel* const* const channels = channels_.data();
     auto source = [&](int32_t i) -> const float* {
-        const float* buffer = i < hostInputCount_ ? hostInputs_[i] : nullptr;
+        const float* buffer = i < inputCount ? inputs[i] : nullptr;
         return buffer != nullptr ? buffer + offset : nullptr;
     };
     for (int32_t c = 0; c < count; ++c) {
-        Channel& channel = *channels_[static_cast<size_t>(c)];
-        const float* sideChainSource = source(sideChain ? layoutChannels + c : c);
+        Channel& channel = *channels[c];
+        const float* sideChainSource = source(sideChainFirst + c);
         channel.getInput().setSource(source(c), remaining);
         channel.getSideChainInput().setSource(sideChainSource, remaining);
         channel.getSideChainReader().setSource(sideChainSource, remaining);

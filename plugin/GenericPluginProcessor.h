@@ -326,6 +326,9 @@ private:
     void positionInputs(int32_t offset);
     void switchBypass(bool bypassed);
     int32_t chunkLimit();
+    // Applies change and every one queued after it (drainParameterQueue,
+    // once the queue gave one: an empty queue costs only the look).
+    void applyParameterChanges(ParameterChange change);
 
     ParameterCollection parameterCollection_;
     wave::Environment environment_;
