@@ -720,7 +720,8 @@ clap_process_status ClapPluginAdapter::process(const clap_process_t* process) {
     return CLAP_PROCESS_CONTINUE;
 }
 
-ClapPluginAdapter::HostBuffers ClapPluginAdapter::gatherBuffers(const clap_process_t& process) {
+// gatherBuffers and applyTransport serve process alone, which takes them in.
+inline ClapPluginAdapter::HostBuffers ClapPluginAdapter::gatherBuffers(const clap_process_t& process) {
     HostBuffers buffers;
     // Inputs: the adapter's ports in order, each with at most its own
     // channel count; whatever the host leaves out reads the zero buffer.
@@ -774,7 +775,7 @@ ClapPluginAdapter::HostBuffers ClapPluginAdapter::gatherBuffers(const clap_proce
     return buffers;
 }
 
-void ClapPluginAdapter::applyTransport(const clap_event_transport_t* transport) {
+inline void ClapPluginAdapter::applyTransport(const clap_event_transport_t* transport) {
     // Transport, once per block. A tempo that is absent, not finite or not
     // positive counts as the fallback.
     float tempo = GenericPluginProcessor::kFallbackTempo;
