@@ -13,8 +13,11 @@ bool ClapOutputEventPool::push(const clap_event_header_t& event) {
     if (event.size < sizeof(clap_event_header_t) || event.size > kPayloadBytes) return false;
     Record record{};
     std::memcpy(record.bytes, &event, event.size);
-    const bool draining = drainingThread_.load() == std::this_thread::get_id();
-    return queue_.push(record, draining ? Queue::Growth::kNever : Queue::Growth::kAllowed);
+    const bool draining = drainingThread_.load(std::memory_order_relaxed) == std::this_thread::get_id();
+    pending_.fetch_add(1);
+    if (queue_.push(record, draining ? Queue::Growth::kNever : Queue::Growth::kAllowed)) return true;
+    pending_.fetch_sub(1);
+    return false;
 }
 
 bool ClapOutputEventPool::pushValue(clap_id id, double value) {
@@ -39,7 +42,7 @@ bool ClapOutputEventPool::pushGesture(clap_id id, bool begin) {
     return push(event.header);
 }
 
-uint32_t ClapOutputEventPool::drain(const clap_output_events_t* out) {
+uint32_t ClapOutputEventPool::drainQueued(const clap_output_events_t* out) {
     uint32_t count = 0;
     Record record;
     while (queue_.pop(record)) {
@@ -47,5 +50,6 @@ uint32_t ClapOutputEventPool::drain(const clap_output_events_t* out) {
         if (out != nullptr && out->try_push != nullptr)
             out->try_push(out, reinterpret_cast<const clap_event_header_t*>(record.bytes));
     }
+    pending_.fetch_sub(count);
     return count;
 }

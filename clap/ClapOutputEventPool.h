@@ -45,15 +45,20 @@ public:
 
     // Hands every queued event, oldest first, to out (its try_push result is
     // not looked at; a null out only empties the queue). Returns the count.
-    uint32_t drain(const clap_output_events_t* out);
+    // None pending: the queue is empty now. A push still under way is one
+    // that came after this drain, and the next drain hands it on.
+    uint32_t drain(const clap_output_events_t* out) { return pending_.load() == 0 ? 0 : drainQueued(out); }
 
-    // While set, pushes from this thread never grow the pool.
+    // While set, pushes from this thread never grow the pool. Only the
+    // thread that set it acts on the value, and it always reads its own
+    // latest store (another thread never finds its own id in a value it did
+    // not store itself), so no ordering is asked for.
     class DrainScope {
     public:
         explicit DrainScope(ClapOutputEventPool& pool) : pool_(pool) {
-            pool_.drainingThread_.store(std::this_thread::get_id());
+            pool_.drainingThread_.store(std::this_thread::get_id(), std::memory_order_relaxed);
         }
-        ~DrainScope() { pool_.drainingThread_.store(std::thread::id()); }
+        ~DrainScope() { pool_.drainingThread_.store(std::thread::id(), std::memory_order_relaxed); }
         DrainScope(const DrainScope&) = delete;
         DrainScope& operator=(const DrainScope&) = delete;
 
@@ -64,7 +69,13 @@ public:
     uint32_t nodeCount() const { return queue_.getPool().getNodeCount(); }
 
 private:
+    uint32_t drainQueued(const clap_output_events_t* out);
+
     using Queue = LockFreeQueue<Record>;
     Queue queue_;
+    // Records pushed and not yet drained. A push counts its record before it
+    // queues it, so the count never falls below what the queue holds: at 0
+    // a drain has nothing to look for.
+    std::atomic<uint32_t> pending_{0};
     std::atomic<std::thread::id> drainingThread_{};
 };

@@ -496,10 +496,14 @@ std::vector<clap_audio_port_info_t> ClapPluginAdapter::inputPortsFor(int32_t lay
 void ClapPluginAdapter::rebuildPorts() {
     const int32_t layout = getModel().getChannelLayout();
     inputPorts_ = inputPortsFor(layout);
+    inputPortCount_ = static_cast<uint32_t>(std::min<std::size_t>(inputPorts_.size(), kMaxInputPorts));
     expectedInputChannels_ = 0;
-    for (const clap_audio_port_info_t& port : inputPorts_)
-        expectedInputChannels_ += port.channel_count;
-    expectedInputChannels_ = std::min(expectedInputChannels_, kMaxInputChannels);
+    for (uint32_t port = 0; port < inputPortCount_; ++port) {
+        const uint32_t channels =
+            std::min(inputPorts_[port].channel_count, kMaxInputChannels - expectedInputChannels_);
+        inputPortChannels_[port] = channels;
+        expectedInputChannels_ += channels;
+    }
     outputChannels_ = std::min(static_cast<uint32_t>(channelCountOfLayout(layout)), kMaxOutputChannels);
     processorReports_.recordTail(getProcessor());
 }
@@ -634,7 +638,7 @@ void ClapPluginAdapter::flush(const clap_input_events_t* in, const clap_output_e
     ClapOutputEventPool::DrainScope draining(outputEvents_);
     chunkStart_ = 0;
     eventIndex_ = 0;
-    processInputEvents(in, 0, true);
+    processInputEvents(in, inputEventCount(in), 0, true);
     outputEvents_.drain(out);
 }
 
@@ -652,10 +656,13 @@ void ClapPluginAdapter::queueMidi(uint8_t status, uint8_t data1, uint8_t data2, 
     if (EventQueue* editor = processor.getEditorMidiQueue()) editor->push(event);
 }
 
-uint32_t ClapPluginAdapter::processInputEvents(const clap_input_events_t* in, uint32_t blockEnd,
-                                               bool untilEnd) {
-    if (in == nullptr || in->size == nullptr || in->get == nullptr) return blockEnd;
-    const uint32_t count = in->size(in);
+uint32_t ClapPluginAdapter::inputEventCount(const clap_input_events_t* in) {
+    if (in == nullptr || in->size == nullptr || in->get == nullptr) return 0;
+    return in->size(in);
+}
+
+uint32_t ClapPluginAdapter::processInputEvents(const clap_input_events_t* in, uint32_t count,
+                                               uint32_t blockEnd, bool untilEnd) {
     for (; eventIndex_ < count; ++eventIndex_) {
         const clap_event_header_t* header = in->get(in, eventIndex_);
         if (header == nullptr || header->size < sizeof(clap_event_header_t)) continue;
@@ -699,60 +706,76 @@ clap_process_status ClapPluginAdapter::process(const clap_process_t* process) {
     ClapOutputEventPool::DrainScope draining(outputEvents_);
     chunkStart_ = 0;
     eventIndex_ = 0;
+    const uint32_t eventCount = inputEventCount(process->in_events);
     if (process->frames_count > 0) {
         const HostBuffers buffers = gatherBuffers(*process);
         applyTransport(process->transport);
-        renderChunks(*process, buffers);
+        renderChunks(*process, buffers, eventCount);
     }
     // Values timed at or after the block's end (every event of an empty
     // block) take effect from the next block.
-    processInputEvents(process->in_events, process->frames_count, true);
+    if (eventIndex_ < eventCount)
+        processInputEvents(process->in_events, eventCount, process->frames_count, true);
     outputEvents_.drain(process->out_events);
     return CLAP_PROCESS_CONTINUE;
 }
 
-ClapPluginAdapter::HostBuffers ClapPluginAdapter::gatherBuffers(const clap_process_t& process) {
+// gatherBuffers and applyTransport serve process alone, which takes them in.
+inline ClapPluginAdapter::HostBuffers ClapPluginAdapter::gatherBuffers(const clap_process_t& process) {
     HostBuffers buffers;
     // Inputs: the adapter's ports in order, each with at most its own
     // channel count; whatever the host leaves out reads the zero buffer.
+    // The list is filled through locals: a store into it could otherwise
+    // be taken to change the host's pointer arrays.
+    const float* const zero = zeroBuffer_.data();
+    const clap_audio_buffer_t* const given = process.audio_inputs;
+    const uint32_t portsGiven = given != nullptr ? process.audio_inputs_count : 0;
+    const float** next = buffers.inputs;
     uint32_t arrived = 0;
-    for (uint32_t port = 0; port < inputPorts_.size(); ++port) {
-        const clap_audio_buffer_t* buffer =
-            process.audio_inputs != nullptr && port < process.audio_inputs_count ? &process.audio_inputs[port]
-                                                                                 : nullptr;
-        for (uint32_t c = 0; c < inputPorts_[port].channel_count && buffers.inputCount < kMaxInputChannels;
-             ++c) {
-            const float* data = buffer != nullptr && buffer->data32 != nullptr && c < buffer->channel_count
-                                    ? buffer->data32[c]
-                                    : nullptr;
+    bool silent = true;
+    for (uint32_t port = 0; port < inputPortCount_; ++port) {
+        const uint32_t channels = inputPortChannels_[port];
+        float* const* data32 = nullptr;
+        uint32_t present = 0;
+        uint64_t constantMask = 0;
+        if (port < portsGiven && given[port].data32 != nullptr) {
+            data32 = given[port].data32;
+            present = std::min(given[port].channel_count, channels);
+            constantMask = given[port].constant_mask;
+        }
+        for (uint32_t c = 0; c < present; ++c) {
+            const float* data = data32[c];
             if (data != nullptr) {
                 ++arrived;
-                if ((buffer->constant_mask & (uint64_t(1) << (c % 64))) == 0 || data[0] != 0.0f)
-                    buffers.inputsSilent = false;
+                if (silent && ((constantMask & (uint64_t(1) << (c % 64))) == 0 || data[0] != 0.0f))
+                    silent = false;
             }
-            buffers.inputs[buffers.inputCount++] = data != nullptr ? data : zeroBuffer_.data();
+            *next++ = data != nullptr ? data : zero;
         }
+        for (uint32_t c = present; c < channels; ++c)
+            *next++ = zero;
     }
-    while (buffers.inputCount < expectedInputChannels_)
-        buffers.inputs[buffers.inputCount++] = zeroBuffer_.data();
+    buffers.inputCount = static_cast<uint32_t>(next - buffers.inputs);
+    buffers.inputsSilent = silent;
     getProcessor().setSideChainConnected(arrived >= expectedInputChannels_);
 
     // Outputs: the first output port, at most its own channel count; the
     // rest write into scratch.
-    buffers.mainOut = process.audio_outputs != nullptr && process.audio_outputs_count > 0
-                          ? &process.audio_outputs[0]
-                          : nullptr;
-    const clap_audio_buffer_t* mainOut = buffers.mainOut;
+    clap_audio_buffer_t* const mainOut = process.audio_outputs != nullptr && process.audio_outputs_count > 0
+                                             ? &process.audio_outputs[0]
+                                             : nullptr;
+    buffers.mainOut = mainOut;
+    float* const* const out32 = mainOut != nullptr ? mainOut->data32 : nullptr;
+    const uint32_t outputsGiven = out32 != nullptr ? std::min(mainOut->channel_count, outputChannels_) : 0;
+    float* const scratch = scratch_.data();
     for (uint32_t c = 0; c < outputChannels_; ++c) {
-        float* data = mainOut != nullptr && mainOut->data32 != nullptr && c < mainOut->channel_count
-                          ? mainOut->data32[c]
-                          : nullptr;
-        buffers.outputs[c] = data != nullptr ? data : scratch_.data() + std::size_t(c) * maxFrames_;
+        float* data = c < outputsGiven ? out32[c] : nullptr;
+        buffers.outputs[c] = data != nullptr ? data : scratch + std::size_t(c) * maxFrames_;
     }
     return buffers;
 }
 
-void ClapPluginAdapter::applyTransport(const clap_event_transport_t* transport) {
+inline void ClapPluginAdapter::applyTransport(const clap_event_transport_t* transport) {
     // Transport, once per block. A tempo that is absent, not finite or not
     // positive counts as the fallback.
     float tempo = GenericPluginProcessor::kFallbackTempo;
@@ -770,25 +793,37 @@ void ClapPluginAdapter::applyTransport(const clap_event_transport_t* transport) 
     getProcessor().setTransport(tempo, position, 0, playing);
 }
 
-void ClapPluginAdapter::renderChunks(const clap_process_t& process, const HostBuffers& buffers) {
+void ClapPluginAdapter::renderChunks(const clap_process_t& process, const HostBuffers& buffers,
+                                     uint32_t eventCount) {
     GenericPluginProcessor& processor = getProcessor();
     const uint32_t frames = process.frames_count;
     // The walk: chunks end at parameter values later in the block, and at
     // the largest block the buffers were sized for.
     bool outputSilent = true;
     while (chunkStart_ < frames) {
-        uint32_t end = processInputEvents(process.in_events, frames, false);
+        uint32_t end = eventIndex_ < eventCount
+                           ? processInputEvents(process.in_events, eventCount, frames, false)
+                           : frames;
         end = std::min({end, frames, chunkStart_ + maxFrames_});
         if (end <= chunkStart_) end = std::min(frames, chunkStart_ + maxFrames_);
-        const float* chunkInputs[kMaxInputChannels];
-        float* chunkOutputs[kMaxOutputChannels];
-        for (uint32_t c = 0; c < buffers.inputCount; ++c)
-            chunkInputs[c] =
-                buffers.inputs[c] == zeroBuffer_.data() ? buffers.inputs[c] : buffers.inputs[c] + chunkStart_;
-        for (uint32_t c = 0; c < outputChannels_; ++c) {
-            float* const output = buffers.outputs[c];
-            const bool intoScratch = output >= scratch_.data() && output < scratch_.data() + scratch_.size();
-            chunkOutputs[c] = intoScratch ? output : output + chunkStart_;
+        // The first chunk starts where the host's buffers do; a later one
+        // moves every pointer but the zero buffer and scratch to its start.
+        const float* const* chunkInputs = buffers.inputs;
+        float* const* chunkOutputs = buffers.outputs;
+        const float* movedInputs[kMaxInputChannels];
+        float* movedOutputs[kMaxOutputChannels];
+        if (chunkStart_ > 0) {
+            for (uint32_t c = 0; c < buffers.inputCount; ++c)
+                movedInputs[c] = buffers.inputs[c] == zeroBuffer_.data() ? buffers.inputs[c]
+                                                                         : buffers.inputs[c] + chunkStart_;
+            for (uint32_t c = 0; c < outputChannels_; ++c) {
+                float* const output = buffers.outputs[c];
+                const bool intoScratch =
+                    output >= scratch_.data() && output < scratch_.data() + scratch_.size();
+                movedOutputs[c] = intoScratch ? output : output + chunkStart_;
+            }
+            chunkInputs = movedInputs;
+            chunkOutputs = movedOutputs;
         }
         int32_t status = buffers.inputsSilent ? GenericPluginProcessor::kStatusInputQuiet : 0;
         processor.process(chunkInputs, static_cast<int32_t>(buffers.inputCount), chunkOutputs,

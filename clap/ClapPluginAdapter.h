@@ -89,6 +89,8 @@ public:
     // Pointer lists of one host block.
     static constexpr uint32_t kMaxInputChannels = 32;
     static constexpr uint32_t kMaxOutputChannels = 16;
+    // Input ports: the main input and the side chain.
+    static constexpr uint32_t kMaxInputPorts = 2;
     // The largest state a host may hand to load.
     static constexpr uint64_t kMaxStateBytes = 16u << 20;
     static constexpr uint32_t kStateReadBytes = 2048;
@@ -173,10 +175,15 @@ private:
     AbstractPluginParameter* modelParameter(clap_id id) const;
     // Sets a value from the host on both parameter objects (no report back).
     void applyHostValue(clap_id id, double value);
-    // Walks the host's events from the stored index; returns the frame at
-    // which the current chunk ends (at most blockEnd). untilEnd: apply every
-    // remaining event whatever its time (flush, and late values).
-    uint32_t processInputEvents(const clap_input_events_t* in, uint32_t blockEnd, bool untilEnd);
+    // The number of events in the host's list (0 for a list without its
+    // calls). The list stays as it is for the whole call it came with.
+    static uint32_t inputEventCount(const clap_input_events_t* in);
+    // Walks the host's events (count of them) from the stored index; returns
+    // the frame at which the current chunk ends (at most blockEnd).
+    // untilEnd: apply every remaining event whatever its time (flush, and
+    // late values).
+    uint32_t processInputEvents(const clap_input_events_t* in, uint32_t count, uint32_t blockEnd,
+                                bool untilEnd);
     // The steps of process: the host's buffers as channel lists, the
     // transport, then the block in chunks cut at parameter values, with the
     // input events applied at their times.
@@ -192,7 +199,7 @@ private:
     };
     HostBuffers gatherBuffers(const clap_process_t& process);
     void applyTransport(const clap_event_transport_t* transport);
-    void renderChunks(const clap_process_t& process, const HostBuffers& buffers);
+    void renderChunks(const clap_process_t& process, const HostBuffers& buffers, uint32_t eventCount);
     void queueMidi(uint8_t status, uint8_t data1, uint8_t data2, int32_t offset);
 
     clap_plugin_t plugin_;
@@ -211,6 +218,11 @@ private:
     const clap_host_preset_load_t* hostPresetLoad_ = nullptr;
 
     std::vector<clap_audio_port_info_t> inputPorts_;
+    // The channels each input port gives a block's input list: its own
+    // count, cut where the list would pass kMaxInputChannels, so that they
+    // add up to expectedInputChannels_.
+    uint32_t inputPortChannels_[kMaxInputPorts] = {};
+    uint32_t inputPortCount_ = 0;
     uint32_t expectedInputChannels_ = 0;
     uint32_t outputChannels_ = 0;
 

@@ -88,10 +88,6 @@ bool GenericPluginBase::setChannelLayout(int32_t layout) {
     return true;
 }
 
-int32_t GenericPluginBase::getNumChannels() const {
-    return channelCountOfLayout(getChannelLayout());
-}
-
 int32_t GenericPluginBase::addMidiVirtualParameter(MidiVirtualPluginParameter* parameter) {
     midiVirtualParameters_.push_back(parameter);
     return MidiVirtualPluginParameter::kIndexBase + static_cast<int32_t>(midiVirtualParameters_.size()) - 1;

@@ -24,6 +24,7 @@
 // and writing run on the main thread.
 
 #include "foundation/UpdatedObject.h"
+#include "plugin/ChannelLayouts.h"
 #include "plugin/GenericParameterOwner.h"
 #include "plugin/ParameterCollection.h"
 #include "plugin/PluginParameter.h"
@@ -118,7 +119,9 @@ public:
     int32_t getChannelLayout() const { return channelLayout_.load(std::memory_order_relaxed); }
     // Ignores numbers outside the table; returns whether the layout is valid.
     bool setChannelLayout(int32_t layout);
-    int32_t getNumChannels() const;
+    // The channel count of the layout (the processor asks for it on every
+    // piece, so it stays inline).
+    int32_t getNumChannels() const { return channelCountOfLayout(getChannelLayout()); }
 
     IndexedPluginParameter<MidiState>* getMidiStateParameter() const { return midiStateParameter_; }
     AbstractPluginParameter* getBypassParameter() const { return bypassParameter_; }

@@ -350,28 +350,32 @@ void GenericPluginProcessor::setTransport(float newTempo, float position, int32_
         // Stopped: the processor's own clock runs on and wraps every 256 beats.
         clockPosition_ +=
             static_cast<double>(samplesSinceTransport_) * newTempo / 60.0 / environment_.getSampleRate();
-        clockPosition_ = std::fmod(clockPosition_, kClockWrapBeats);
-        if (!std::isfinite(clockPosition_)) clockPosition_ = 0.0;
+        // fmod gives a position inside the wrap back exactly as it is.
+        if (!(std::fabs(clockPosition_) < kClockWrapBeats)) {
+            clockPosition_ = std::fmod(clockPosition_, kClockWrapBeats);
+            if (!std::isfinite(clockPosition_)) clockPosition_ = 0.0;
+        }
     } else {
         clockPosition_ = position;
         if (!playing_ && nowPlaying) transportStarted();
     }
 
-    if (uint32_t* block = processWide().block.load(std::memory_order_acquire)) {
+    // The block, once there, stays for the life of the process.
+    if (processBlock_ == nullptr) processBlock_ = processWide().block.load(std::memory_order_acquire);
+    if (uint32_t* block = processBlock_) {
         const uint32_t sequence = std::atomic_ref<uint32_t>(block[0]).fetch_add(1) + 1;
+        // Once built, only the audio thread writes the entries. They are
+        // taken in order and emptied all together, so the ones in use are
+        // the first trackingEntriesUsed_; one already empty is left as it
+        // is, without a store.
         if (nowPlaying) {
-            for (std::atomic<uint64_t>& entry : instanceTracking_) {
-                if (entry.load() == kEmptyTrackingEntry) {
-                    entry.store(static_cast<uint64_t>(sequence) << 32 | 0xFFFFFFFEu);
-                    break;
-                }
-            }
+            if (trackingEntriesUsed_ < instanceTracking_.size())
+                instanceTracking_[trackingEntriesUsed_++].store(static_cast<uint64_t>(sequence) << 32 |
+                                                                0xFFFFFFFEu);
         } else {
-            // Once built, only the audio thread writes the entries: one
-            // already empty is left as it is, without a store.
-            for (std::atomic<uint64_t>& entry : instanceTracking_)
-                if (entry.load(std::memory_order_relaxed) != kEmptyTrackingEntry)
-                    entry.store(kEmptyTrackingEntry);
+            for (size_t i = 0; i < trackingEntriesUsed_; ++i)
+                instanceTracking_[i].store(kEmptyTrackingEntry);
+            trackingEntriesUsed_ = 0;
         }
     }
 
@@ -403,7 +407,11 @@ void GenericPluginProcessor::process(const float* const* inputs, int32_t numInpu
         if (processedSamples_.compare_exchange_weak(counter, next)) break;
         next = counter;
     }
-    environment_.setDisplayActive(static_cast<float>(next) < environment_.getSampleRate());
+    // Only this line sets the display state, on the whole tree at once, and
+    // an environment starts with it off: while the root reads off, every
+    // environment does, and turning it off again would change nothing.
+    const bool displayActive = static_cast<float>(next) < environment_.getSampleRate();
+    if (displayActive || environment_.isDisplayActive()) environment_.setDisplayActive(displayActive);
 
     samplesSinceTransport_ =
         static_cast<int32_t>(std::min<int64_t>(int64_t(samplesSinceTransport_) + frames, INT_MAX));
@@ -424,10 +432,17 @@ void GenericPluginProcessor::process(const float* const* inputs, int32_t numInpu
 
     bool midiSeen = false;
     bool held = false;
+    // Whether the last look into the queue found it empty: the events still
+    // waiting after the last piece are then only those pushed since, which
+    // the next call takes as if they had come after this one.
+    bool foundEmpty = false;
     MidiEvent event;
     int32_t pos = 0;
     while (pos < frames) {
-        if (!held) held = queue.pop(event);
+        if (!held) {
+            held = queue.pop(event);
+            foundEmpty = !held;
+        }
         const int32_t end = held ? std::min(event.offset, frames) : frames;
         while (pos < end) {
             const int32_t count = std::min(end - pos, maxChunk);
@@ -437,6 +452,7 @@ void GenericPluginProcessor::process(const float* const* inputs, int32_t numInpu
         if (held) {
             midiDecoder_->receiveMidi(event);
             held = false;
+            foundEmpty = false;
             midiSeen = true;
             if (!isSuspended()) drainParameterQueue();
             maxChunk = chunkLimit();
@@ -444,9 +460,11 @@ void GenericPluginProcessor::process(const float* const* inputs, int32_t numInpu
     }
     if (status != nullptr) *status = pieceStatus;
 
-    while (queue.pop(event)) {
-        midiDecoder_->receiveMidi(event);
-        midiSeen = true;
+    if (!foundEmpty) {
+        while (queue.pop(event)) {
+            midiDecoder_->receiveMidi(event);
+            midiSeen = true;
+        }
     }
     if (midiSeen && adapter_ != nullptr) adapter_->midiControllerSeen(lastMidiController_);
     hostInputs_ = nullptr;
@@ -465,7 +483,10 @@ void GenericPluginProcessor::reset() {
 
 void GenericPluginProcessor::drainParameterQueue() {
     ParameterChange change;
-    if (!parameterQueue_.pop(change)) return;
+    if (parameterQueue_.pop(change)) applyParameterChanges(change);
+}
+
+void GenericPluginProcessor::applyParameterChanges(ParameterChange change) {
     // Forwarded values wait for the end of the outermost drain.
     UpdatedObject::Hold hold(getEventForwarders());
     do {
@@ -590,14 +611,19 @@ void GenericPluginProcessor::positionInputs(int32_t offset) {
     const int32_t layoutChannels = getNumChannels();
     const int32_t count = std::min(layoutChannels, static_cast<int32_t>(channels_.size()));
     const int32_t remaining = hostFrames_ - offset;
-    const bool sideChain = sideChainEnabled();
+    const int32_t sideChainFirst = sideChainEnabled() ? layoutChannels : 0;
+    // Read once: the calls below could, for all the compiler knows, change
+    // the members.
+    const float* const* const inputs = hostInputs_;
+    const int32_t inputCount = hostInputCount_;
+    Channel* const* const channels = channels_.data();
     auto source = [&](int32_t i) -> const float* {
-        const float* buffer = i < hostInputCount_ ? hostInputs_[i] : nullptr;
+        const float* buffer = i < inputCount ? inputs[i] : nullptr;
         return buffer != nullptr ? buffer + offset : nullptr;
     };
     for (int32_t c = 0; c < count; ++c) {
-        Channel& channel = *channels_[static_cast<size_t>(c)];
-        const float* sideChainSource = source(sideChain ? layoutChannels + c : c);
+        Channel& channel = *channels[c];
+        const float* sideChainSource = source(sideChainFirst + c);
         channel.getInput().setSource(source(c), remaining);
         channel.getSideChainInput().setSource(sideChainSource, remaining);
         channel.getSideChainReader().setSource(sideChainSource, remaining);

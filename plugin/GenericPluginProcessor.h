@@ -326,6 +326,9 @@ private:
     void positionInputs(int32_t offset);
     void switchBypass(bool bypassed);
     int32_t chunkLimit();
+    // Applies change and every one queued after it (drainParameterQueue,
+    // once the queue gave one: an empty queue costs only the look).
+    void applyParameterChanges(ParameterChange change);
 
     ParameterCollection parameterCollection_;
     wave::Environment environment_;
@@ -351,6 +354,10 @@ private:
     int32_t samplesSinceTransport_ = 0;
     std::atomic<int32_t> suspendCount_{0};
     std::array<std::atomic<uint64_t>, 4> instanceTracking_;
+    // The entries of instanceTracking_ in use (setTransport).
+    size_t trackingEntriesUsed_ = 0;
+    // The per-process block (null until one was opened).
+    uint32_t* processBlock_ = nullptr;
     std::atomic<uint32_t> processedSamples_{kProcessedSamplesLimit};
     double clockPosition_ = 0.0;
     bool active_ = false;

@@ -64,6 +64,9 @@ TEST(ClapOutputEventPool, GrowsByDoublingToItsLimitThenDrops) {
     for (uint32_t i = 0; i < out.ids.size(); ++i)
         ASSERT_EQ(out.ids[i], i);
     EXPECT_TRUE(pool.pushValue(1, 1.0)); // room again
+    // The dropped pushes left nothing behind that would hide it.
+    EXPECT_EQ(pool.drain(&out.events), 1u);
+    EXPECT_EQ(pool.drain(&out.events), 0u);
 }
 
 TEST(ClapOutputEventPool, PushesFromTheDrainingThreadNeverGrowThePool) {

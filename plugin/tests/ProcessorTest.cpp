@@ -210,6 +210,12 @@ TEST(Processor, InstanceTrackingTakesSequenceNumbersFromTheProcessBlock) {
     processor.setTransport(120.0f, 5.0f, 0, false);
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(processor.getInstanceTrackingEntry(i), ~uint64_t(0));
+
+    // Emptied, the entries are taken from the first one again.
+    processor.setTransport(120.0f, 6.0f, 0, true);
+    EXPECT_EQ(processor.getInstanceTrackingEntry(0), uint64_t(sequence.load()) << 32 | 0xFFFFFFFEu);
+    for (int i = 1; i < 4; ++i)
+        EXPECT_EQ(processor.getInstanceTrackingEntry(i), ~uint64_t(0)) << i;
 }
 
 TEST(Processor, LightAndFullResetsMoveTheirMarks) {
