@@ -72,15 +72,6 @@ void Producer::resetIfActive() noexcept {
     if (active_) reset();
 }
 
-void Producer::compute(int count, ProduceMode mode) noexcept {
-    release();
-    if (own_) current_ = own_.get();
-    computing_ = true;
-    produce(own_.get(), count, mode);
-    computing_ = false;
-    lastComputed_ = getEnvironment().getBlockCounter();
-}
-
 bool Producer::holdOn(int samples, Producer* const* inputs, int count) noexcept {
     release();
     if (!getEnvironment().areShortcutsAllowed() || count > kMaxHeldInputs) return false;
@@ -131,13 +122,7 @@ const BasicBlock<float>& Producer::computeForPull(int count) noexcept {
         assert(!"signal graph cycle: a producer was pulled while computing");
         return getEnvironment().getZeroBlock();
     }
-    // compute(), written out so that the pull's path stays one call.
-    release();
-    if (own_) current_ = own_.get();
-    computing_ = true;
-    produce(own_.get(), count, Environment::kPulled);
-    computing_ = false;
-    lastComputed_ = getEnvironment().getBlockCounter();
+    compute(count, Environment::kPulled);
     return *current_;
 }
 

@@ -166,7 +166,15 @@ protected:
 private:
     friend class Environment;
     friend class MultiProducer;
-    void compute(int count, ProduceMode mode) noexcept;
+    // Inline, so that a pull's computing half stays one call.
+    void compute(int count, ProduceMode mode) noexcept {
+        release();
+        if (own_) current_ = own_.get();
+        computing_ = true;
+        produce(own_.get(), count, mode);
+        computing_ = false;
+        lastComputed_ = getEnvironment().getBlockCounter();
+    }
     // The pull rule's computing half (kept out of line, so a pull of a block
     // already computed stays a compare).
     const BasicBlock<float>& computeForPull(int count) noexcept;
